@@ -1,0 +1,150 @@
+#include "Platform/Foundation/Clock.h"
+
+#include <chrono>
+#include <map>
+#include <mutex>
+
+namespace {
+
+class SystemClock final : public Clock::Source {
+public:
+    double monotonic() override
+    {
+        using namespace std::chrono;
+        return duration<double>(steady_clock::now().time_since_epoch()).count();
+    }
+    double wall() override
+    {
+        using namespace std::chrono;
+        return duration<double>(system_clock::now().time_since_epoch()).count();
+    }
+};
+
+struct ClockState {
+    std::mutex lock;
+    std::shared_ptr<Clock::Source> source = std::make_shared<SystemClock>();
+    bool manual = false;
+    std::map<int, Clock::AdvanceObserver> observers;
+    int nextToken = 1;
+};
+
+ClockState& state()
+{
+    static ClockState s;
+    return s;
+}
+
+std::shared_ptr<Clock::Source> currentSource()
+{
+    auto& s = state();
+    std::lock_guard guard(s.lock);
+    return s.source;
+}
+
+std::mutex& manualLock()
+{
+    static std::mutex m;
+    return m;
+}
+
+}  // namespace
+
+namespace Clock {
+
+double now()
+{
+    return currentSource()->monotonic();
+}
+
+Date wallNow()
+{
+    return Date { currentSource()->wall() };
+}
+
+bool isManual()
+{
+    auto& s = state();
+    std::lock_guard guard(s.lock);
+    return s.manual;
+}
+
+void setSource(std::shared_ptr<Source> source)
+{
+    {
+        auto& s = state();
+        std::lock_guard guard(s.lock);
+        s.manual = source != nullptr && std::dynamic_pointer_cast<ManualClock>(source) != nullptr;
+        s.source = source ? std::move(source) : std::make_shared<SystemClock>();
+    }
+    notifyAdvanced();
+}
+
+int addAdvanceObserver(AdvanceObserver observer)
+{
+    auto& s = state();
+    std::lock_guard guard(s.lock);
+    int token = s.nextToken++;
+    s.observers.emplace(token, std::move(observer));
+    return token;
+}
+
+void removeAdvanceObserver(int token)
+{
+    auto& s = state();
+    std::lock_guard guard(s.lock);
+    s.observers.erase(token);
+}
+
+void notifyAdvanced()
+{
+    std::vector<AdvanceObserver> observers;
+    {
+        auto& s = state();
+        std::lock_guard guard(s.lock);
+        for (auto& [token, o] : s.observers)
+            observers.push_back(o);
+    }
+    for (auto& o : observers)
+        o();
+}
+
+}  // namespace Clock
+
+ManualClock::ManualClock(double wallStart) : m_wall(wallStart) {}
+
+double ManualClock::monotonic()
+{
+    std::lock_guard guard(manualLock());
+    return m_monotonic;
+}
+
+double ManualClock::wall()
+{
+    std::lock_guard guard(manualLock());
+    return m_wall;
+}
+
+void ManualClock::advance(double seconds)
+{
+    {
+        std::lock_guard guard(manualLock());
+        if (seconds > 0) {
+            m_monotonic += seconds;
+            m_wall += seconds;
+        }
+    }
+    Clock::notifyAdvanced();
+}
+
+void ManualClock::setWall(double secondsSince1970)
+{
+    std::lock_guard guard(manualLock());
+    m_wall = secondsSince1970;
+}
+
+std::shared_ptr<ManualClock> ManualClock::install(double wallStart)
+{
+    auto clock = std::make_shared<ManualClock>(wallStart);
+    Clock::setSource(clock);
+    return clock;
+}

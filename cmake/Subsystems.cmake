@@ -1,0 +1,34 @@
+# The system's own code: one static library per subsystem folder. The subsystems
+# call each other both ways (singletons), so `Corvelle` links them as one group.
+add_library(Corvelle INTERFACE)
+set(_corvelle_libs "")
+
+function(corvelle_subsystem name dir)
+  file(GLOB_RECURSE _sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+  if(NOT _sources)
+    return()
+  endif()
+  add_library(${name} STATIC ${_sources})
+  target_link_libraries(${name} PUBLIC corvelle_options Platform ${ARGN})
+  set(_corvelle_libs ${_corvelle_libs} ${name} PARENT_SCOPE)
+endfunction()
+
+pkg_check_modules(SQLITE3 REQUIRED IMPORTED_TARGET sqlite3)
+pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
+
+corvelle_subsystem(CorvelleDatabase Database PkgConfig::SQLITE3)
+corvelle_subsystem(CorvelleFrame Classes/Frame PkgConfig::MINIZIP)
+corvelle_subsystem(CorvelleCatalog Classes/Catalog)
+corvelle_subsystem(CorvelleCustomer Classes/Customer)
+corvelle_subsystem(CorvelleQuoteOrder Classes/QuoteOrder)
+corvelle_subsystem(CorvelleHTTP Network/HTTP)
+corvelle_subsystem(CorvelleProtocol Network/Protocol)
+corvelle_subsystem(CorvelleLogin Classes/Login)
+corvelle_subsystem(CorvelleSync Classes/Sync)
+corvelle_subsystem(CorvelleLibrary Classes/Library)
+
+if(_corvelle_libs)
+  string(REPLACE ";" "," _group "${_corvelle_libs}")
+  target_link_libraries(Corvelle INTERFACE "$<LINK_GROUP:RESCAN,${_group}>")
+endif()
+target_link_libraries(Corvelle INTERFACE Platform)
