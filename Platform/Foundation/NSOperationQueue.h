@@ -1,0 +1,82 @@
+#pragma once
+
+// Operation queues. A queue starts its ready operations in order of queue
+// priority, then of arrival, while fewer than its maximum are running and it
+// is not suspended. The main queue starts them on the main run loop (in the
+// common modes), so they run on the main thread; any other queue starts each
+// on a worker thread of the global dispatch pool. A concurrent operation is
+// counted as running until it says it finished.
+//
+// An operation leaves the queue when it finishes. One that is cancelled while
+// waiting is still started (its start sees the cancel and finishes without
+// running), as soon as the queue has room, whatever its dependencies.
+//
+// addOperation, setSuspended and cancelAllOperations are virtual so that a
+// specialised queue can add its own bookkeeping around them.
+
+#include "Platform/Foundation/NSOperation.h"
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class NSOperationQueue : public std::enable_shared_from_this<NSOperationQueue> {
+public:
+    // No fixed width: as many as are ready.
+    static constexpr long NSOperationQueueDefaultMaxConcurrentOperationCount = -1;
+
+    static std::shared_ptr<NSOperationQueue> make();
+    static std::shared_ptr<NSOperationQueue> mainQueue();
+    virtual ~NSOperationQueue();
+    NSOperationQueue(const NSOperationQueue&) = delete;
+    NSOperationQueue& operator=(const NSOperationQueue&) = delete;
+
+    virtual void addOperation(const std::shared_ptr<NSOperation>& operation);
+    void addOperationWithBlock(std::function<void()> block);
+
+    virtual void setSuspended(bool suspended);
+    bool isSuspended() const;
+
+    virtual void cancelAllOperations();
+
+    long maxConcurrentOperationCount() const;
+    void setMaxConcurrentOperationCount(long count);
+
+    // Operations added and not yet finished, in arrival order.
+    std::vector<std::shared_ptr<NSOperation>> operations() const;
+    size_t operationCount() const;
+
+    std::string name() const;
+    void setName(std::string name);
+
+    // Blocks until the queue holds no operations. On the main thread the main
+    // run loop is run meanwhile, so that main-queue work can proceed.
+    void waitUntilAllOperationsAreFinished();
+
+    bool isMainQueue() const { return m_isMain; }
+
+protected:
+    // Subclasses are made through make-style functions of their own (shared).
+    explicit NSOperationQueue(bool isMain = false);
+
+private:
+    struct Entry;
+    void schedule();
+    void operationChanged(const std::shared_ptr<NSOperation>& operation);
+    void startOperation(const std::shared_ptr<NSOperation>& operation);
+    void retire(const std::shared_ptr<NSOperation>& operation);
+
+    const bool m_isMain;
+    mutable std::mutex m_lock;
+    std::condition_variable m_emptyCondition;
+    std::vector<std::shared_ptr<Entry>> m_entries;
+    unsigned long m_arrivals = 0;
+    long m_running = 0;
+    long m_maxConcurrent = NSOperationQueueDefaultMaxConcurrentOperationCount;
+    bool m_suspended = false;
+    bool m_scheduling = false;
+    bool m_rescheduleWanted = false;
+    std::string m_name;
+};

@@ -1,0 +1,184 @@
+#pragma once
+
+// One run loop per thread that wants one. A loop waits in poll(2) on an
+// eventfd (rung by posts from other threads and by moves of a manual clock)
+// and on the file descriptors of its sources, for no longer than the next
+// timer of the mode it runs in.
+//
+// A turn, in order: fire the timers of the mode that are due (each at most
+// once a turn, so a repeating timer of interval 0 fires once on every turn),
+// run the blocks posted for the mode, then poll the file descriptors and call
+// the sources that are ready. A turn that had nothing to do waits (up to the
+// run's limit) and tries again; `runMode` returns after the first turn that
+// handled something, when its limit passes, or when the mode has no inputs at
+// all (no timers, no sources, no blocks: like the platform, a loop with
+// nothing to wait for returns at once, which is why a thread that must keep
+// running adds an empty source).
+//
+// Times are `Clock::now()` seconds. With a manual clock a loop never wakes by
+// itself for a timer: it sleeps until the clock is advanced, something is
+// posted or a descriptor becomes ready, and a limit that has already passed
+// makes `runMode` a single turn without waiting, which is how tests pump.
+//
+// Everything but `performBlock`, `stop`, `wakeUp` and `RunLoopSource::signal`
+// must be called on the loop's own thread. Callbacks may run the loop again
+// (nested runs) and may add or remove sources and timers.
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class NSTimer;
+class NSThread;
+
+using NSRunLoopMode = std::string;
+
+inline const NSRunLoopMode NSDefaultRunLoopMode = "NSDefaultRunLoopMode";
+// The mode a loop runs in while the user drags a scroll view.
+inline const NSRunLoopMode UITrackingRunLoopMode = "UITrackingRunLoopMode";
+// Registering in the common modes means every mode of the common set
+// (the default and the tracking mode).
+inline const NSRunLoopMode NSRunLoopCommonModes = "NSRunLoopCommonModes";
+
+// Far enough ahead to mean "no limit".
+inline constexpr double NSRunLoopDistantFuture = 1e18;
+
+enum RunLoopFileEvents : unsigned {
+    RunLoopFileReadable = 1u << 0,
+    RunLoopFileWritable = 1u << 1,
+    // Reported only, never asked for: the peer hung up or the descriptor failed.
+    RunLoopFileHangUp = 1u << 2,
+    RunLoopFileError = 1u << 3,
+};
+
+class NSRunLoop;
+
+// A source added to a run loop: a file descriptor watched for events, or a
+// custom source performed when signalled. Invalidating it (or the loop going
+// away) removes it; its callback is never called after `invalidate` returns on
+// the loop's thread.
+class RunLoopSource {
+public:
+    using FileCallback = std::function<void(int fd, unsigned events)>;
+    using Perform = std::function<void()>;
+
+    RunLoopSource(const RunLoopSource&) = delete;
+    RunLoopSource& operator=(const RunLoopSource&) = delete;
+
+    void invalidate();
+    bool isValid() const { return m_valid.load(); }
+
+    // File sources: change the events watched (for example readable only once
+    // a request body is written). Loop thread only.
+    void setEvents(unsigned events);
+    unsigned events() const { return m_events; }
+    int fileDescriptor() const { return m_fd; }
+
+    // Custom sources: mark the source to be performed on the loop's next turn
+    // in one of its modes, and wake the loop. Any thread.
+    void signal();
+
+private:
+    friend class NSRunLoop;
+    RunLoopSource() = default;
+
+    std::weak_ptr<NSRunLoop> m_loop;
+    std::vector<NSRunLoopMode> m_modes;
+    int m_fd = -1;
+    unsigned m_events = 0;
+    FileCallback m_fileCallback;
+    Perform m_perform;
+    std::atomic<bool> m_valid { true };
+    std::atomic<bool> m_signalled { false };
+};
+
+using RunLoopSourceRef = std::shared_ptr<RunLoopSource>;
+
+class NSRunLoop : public std::enable_shared_from_this<NSRunLoop> {
+public:
+    ~NSRunLoop();
+    NSRunLoop(const NSRunLoop&) = delete;
+    NSRunLoop& operator=(const NSRunLoop&) = delete;
+
+    // The calling thread's loop, made on first use.
+    static std::shared_ptr<NSRunLoop> currentRunLoop();
+    // The main thread's loop (the process's initial thread, see NSThread.h);
+    // may be asked for from any thread.
+    static std::shared_ptr<NSRunLoop> mainRunLoop();
+
+    // Watches `fd` for `events` (RunLoopFileReadable | RunLoopFileWritable) in
+    // the given modes. The loop does not own the descriptor.
+    RunLoopSourceRef addFileDescriptor(int fd, unsigned events, RunLoopSource::FileCallback callback,
+                                       std::vector<NSRunLoopMode> modes = { NSDefaultRunLoopMode });
+    // A source that is performed when signalled; with an empty `perform` it
+    // only keeps the loop from returning for lack of inputs.
+    RunLoopSourceRef addSource(RunLoopSource::Perform perform,
+                               std::vector<NSRunLoopMode> modes = { NSDefaultRunLoopMode });
+    void removeSource(const RunLoopSourceRef& source);
+
+    // Schedules a timer in a mode; the loop keeps it until it is invalidated
+    // (a one-shot timer invalidates itself after firing). Adding the same timer
+    // to another mode schedules it there too.
+    void addTimer(const std::shared_ptr<NSTimer>& timer, const NSRunLoopMode& mode);
+
+    // Runs `block` on this loop's thread, in order of posting, on a turn in one
+    // of `modes`. Any thread; wakes the loop.
+    void performBlock(std::function<void()> block, std::vector<NSRunLoopMode> modes = { NSRunLoopCommonModes });
+
+    // Runs turns in `mode` until one handled something, `limitDate` (a
+    // Clock::now() time) passes, `stop` is called or the mode has no inputs.
+    // Returns false only when the mode had no inputs.
+    bool runMode(const NSRunLoopMode& mode, double limitDate);
+    // Runs the default mode until `limitDate`, or until stopped or without inputs.
+    void runUntilDate(double limitDate);
+    // Runs the default mode until stopped or without inputs.
+    void run();
+    // Makes the innermost running `runMode`/`run`/`runUntilDate` return. Any thread.
+    void stop();
+    // Wakes a waiting loop so that it looks again at the clock and its inputs. Any thread.
+    void wakeUp();
+
+    // The mode of the innermost run in progress, or empty when not running.
+    NSRunLoopMode currentMode() const;
+    bool isRunning() const { return !m_modeStack.empty(); }
+    bool isMainRunLoop() const;
+    // The earliest fire time of the valid timers that can fire in `mode`, if any.
+    bool nextTimerDate(const NSRunLoopMode& mode, double& date) const;
+
+private:
+    friend class NSThread;
+    friend class RunLoopSource;
+    friend class NSTimer;
+    struct Posted;
+    struct TimerEntry;
+
+    NSRunLoop();
+    static std::shared_ptr<NSRunLoop> make();
+
+    static bool modeMatches(const std::vector<NSRunLoopMode>& registered, const NSRunLoopMode& mode);
+    bool hasInputs(const NSRunLoopMode& mode);
+    bool runTurn(const NSRunLoopMode& mode, double limitDate, bool mayWait);
+    bool fireDueTimers(const NSRunLoopMode& mode);
+    bool runPostedBlocks(const NSRunLoopMode& mode);
+    bool performSignalledSources(const NSRunLoopMode& mode);
+    bool pollSources(const NSRunLoopMode& mode, int timeoutMs);
+    void drainWakeFd();
+    void pruneTimers();
+
+    int m_wakeFd = -1;
+    int m_clockObserver = 0;
+
+    mutable std::mutex m_postLock;
+    std::vector<std::shared_ptr<Posted>> m_posted;
+    std::atomic<bool> m_stopRequested { false };
+    std::atomic<bool> m_sourceSignalled { false };
+
+    std::vector<RunLoopSourceRef> m_sources;
+    std::vector<std::shared_ptr<TimerEntry>> m_timers;
+    std::vector<NSRunLoopMode> m_modeStack;
+    std::weak_ptr<NSThread> m_thread;
+    bool m_isMain = false;
+};
