@@ -1,0 +1,449 @@
+#include "Network/Protocol/QDJsonParser.h"
+
+#include "Platform/Foundation/Format.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+// Bytes that end a plain run inside a string: quote, backslash and controls.
+struct StringStops {
+    bool stop[256] {};
+    constexpr StringStops()
+    {
+        for (int i = 0; i < 32; ++i)
+            stop[i] = true;
+        stop[static_cast<unsigned char>('"')] = true;
+        stop[static_cast<unsigned char>('\\')] = true;
+    }
+};
+constexpr StringStops kStringStops;
+
+// The C locale's white space.
+inline bool isSpace(char ch)
+{
+    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
+}
+
+inline bool isDigit(char ch) { return ch >= '0' && ch <= '9'; }
+
+void appendUTF8(std::string& out, unsigned cp)
+{
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::optional<Value> QDJsonParser::objectWithString(std::optional<std::string_view> text)
+{
+    auto value = fragmentWithString(text);
+    if (!value)
+        return std::nullopt;
+    if (!value->isDictionary() && !value->isArray()) {
+        addErrorWithCodeDescription(QDJsonErrorFragment, "Valid fragment, but not JSON");
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<Value> QDJsonParser::fragmentWithString(std::optional<std::string_view> text)
+{
+    clearErrorTrace();
+    if (!text) {
+        addErrorWithCodeDescription(QDJsonErrorInput, "Input was 'nil'");
+        return std::nullopt;
+    }
+    m_depth = 0;
+    // The text is read as a C string: it ends at its first zero byte.
+    std::string_view bytes = *text;
+    if (const void* nul = std::memchr(bytes.data(), 0, bytes.size()))
+        bytes = bytes.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - bytes.data()));
+    c = bytes.data();
+    m_end = bytes.data() + bytes.size();
+
+    Value value;
+    bool ok = scanValue(value);
+    if (ok) {
+        skipWhitespace();
+        if (!atEnd()) {
+            addErrorWithCodeDescription(QDJsonErrorGarbage, "Garbage after JSON");
+            ok = false;
+        }
+    }
+    c = m_end = nullptr;
+    if (!ok)
+        return std::nullopt;
+    return value;
+}
+
+void QDJsonParser::skipWhitespace()
+{
+    while (c < m_end && isSpace(*c))
+        ++c;
+}
+
+bool QDJsonParser::scanValue(Value& out)
+{
+    skipWhitespace();
+    if (atEnd()) {
+        addErrorWithCodeDescription(QDJsonErrorEnd, "Unexpected end of string");
+        return false;
+    }
+    char ch = *c++;
+    switch (ch) {
+    case '"': {
+        std::string s;
+        if (!scanRestOfString(s))
+            return false;
+        out = Value(std::move(s));
+        return true;
+    }
+    case '{':
+        return scanRestOfDictionary(out);
+    case '[':
+        return scanRestOfArray(out);
+    case 't':
+        if (!scanLiteral("rue", 3, "Expected 'true'"))
+            return false;
+        out = Value(true);
+        return true;
+    case 'f':
+        if (!scanLiteral("alse", 4, "Expected 'false'"))
+            return false;
+        out = Value(false);
+        return true;
+    case 'n':
+        if (!scanLiteral("ull", 3, "Expected 'null'"))
+            return false;
+        out = Value();
+        return true;
+    case '+':
+        addErrorWithCodeDescription(QDJsonErrorNumber, "Leading + disallowed in number");
+        return false;
+    default:
+        if (ch == '-' || isDigit(ch)) {
+            --c;
+            return scanNumber(out);
+        }
+        addErrorWithCodeDescription(QDJsonErrorParse, "Unrecognised leading character");
+        return false;
+    }
+}
+
+bool QDJsonParser::scanLiteral(const char* rest, size_t length, const char* error)
+{
+    if (static_cast<size_t>(m_end - c) >= length && std::memcmp(c, rest, length) == 0) {
+        c += length;
+        return true;
+    }
+    addErrorWithCodeDescription(QDJsonErrorParse, error);
+    return false;
+}
+
+bool QDJsonParser::scanRestOfArray(Value& out)
+{
+    unsigned limit = maxDepth();
+    if (limit && ++m_depth > limit) {
+        addErrorWithCodeDescription(QDJsonErrorDepth, "Nested too deep");
+        return false;
+    }
+    ValueArray array;
+    array.reserve(8);
+    while (!atEnd()) {
+        skipWhitespace();
+        if (!atEnd() && *c == ']') {
+            ++c;
+            if (limit)
+                --m_depth;
+            out = Value(std::move(array));
+            return true;
+        }
+        Value element;
+        if (!scanValue(element)) {
+            addErrorWithCodeDescription(QDJsonErrorParse, "Expected value while parsing array");
+            return false;
+        }
+        array.push_back(std::move(element));
+        skipWhitespace();
+        if (!atEnd() && *c == ',') {
+            ++c;
+            skipWhitespace();
+            if (!atEnd() && *c == ']') {
+                addErrorWithCodeDescription(QDJsonErrorTrailingComma, "Trailing comma disallowed in array");
+                return false;
+            }
+        }
+    }
+    addErrorWithCodeDescription(QDJsonErrorEnd, "End of input while parsing array");
+    return false;
+}
+
+bool QDJsonParser::scanRestOfDictionary(Value& out)
+{
+    unsigned limit = maxDepth();
+    if (limit && ++m_depth > limit) {
+        addErrorWithCodeDescription(QDJsonErrorDepth, "Nested too deep");
+        return false;
+    }
+    Value result = Value::dictionary();
+    ValueDictionary& dictionary = result.mutableDictionary();
+    dictionary.reserve(7);
+    while (!atEnd()) {
+        skipWhitespace();
+        if (!atEnd() && *c == '}') {
+            ++c;
+            if (limit)
+                --m_depth;
+            out = std::move(result);
+            return true;
+        }
+        std::string key;
+        if (atEnd() || *c != '"') {
+            addErrorWithCodeDescription(QDJsonErrorParse, "Object key string expected");
+            return false;
+        }
+        ++c;
+        if (!scanRestOfString(key)) {
+            addErrorWithCodeDescription(QDJsonErrorParse, "Object key string expected");
+            return false;
+        }
+        skipWhitespace();
+        if (atEnd() || *c != ':') {
+            addErrorWithCodeDescription(QDJsonErrorParse, "Expected ':' separating key and value");
+            return false;
+        }
+        ++c;
+        Value element;
+        if (!scanValue(element)) {
+            addErrorWithCodeDescription(QDJsonErrorParse, stringWithFormat("Object value expected for key: %@", key));
+            return false;
+        }
+        dictionary.set(std::move(key), std::move(element));
+        skipWhitespace();
+        if (!atEnd() && *c == ',') {
+            ++c;
+            skipWhitespace();
+            if (!atEnd() && *c == '}') {
+                addErrorWithCodeDescription(QDJsonErrorTrailingComma, "Trailing comma disallowed in object");
+                return false;
+            }
+        }
+    }
+    addErrorWithCodeDescription(QDJsonErrorEnd, "End of input while parsing object");
+    return false;
+}
+
+bool QDJsonParser::scanRestOfString(std::string& out)
+{
+    for (;;) {
+        const char* run = c;
+        while (c < m_end && !kStringStops.stop[static_cast<unsigned char>(*c)])
+            ++c;
+        out.append(run, static_cast<size_t>(c - run));
+        if (atEnd())
+            break;
+        char ch = *c;
+        if (ch == '"') {
+            ++c;
+            return true;
+        }
+        if (ch != '\\')
+            break;
+        ++c;
+        // A backslash at the very end reads the terminating zero as its escape letter.
+        char escape = atEnd() ? '\0' : *c++;
+        switch (escape) {
+        case '"':
+        case '\\':
+        case '/':
+            out += escape;
+            break;
+        case 'b': out += '\b'; break;
+        case 'f': out += '\f'; break;
+        case 'n': out += '\n'; break;
+        case 'r': out += '\r'; break;
+        case 't': out += '\t'; break;
+        case 'u':
+            if (!scanUnicodeChar(out)) {
+                addErrorWithCodeDescription(QDJsonErrorUnicode, "Broken unicode character");
+                return false;
+            }
+            break;
+        default:
+            addErrorWithCodeDescription(QDJsonErrorEscape,
+                stringWithFormat("Illegal escape sequence '0x%x'", static_cast<unsigned>(static_cast<unsigned char>(escape))));
+            return false;
+        }
+        if (atEnd()) {
+            addErrorWithCodeDescription(QDJsonErrorEnd, "Unexpected EOF while parsing string");
+            return false;
+        }
+    }
+    unsigned bad = atEnd() ? 0 : static_cast<unsigned char>(*c);
+    addErrorWithCodeDescription(QDJsonErrorControl, stringWithFormat("Unescaped control character '0x%x'", bad));
+    return false;
+}
+
+bool QDJsonParser::scanHexQuad(unsigned& out)
+{
+    out = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (atEnd()) {
+            addErrorWithCodeDescription(QDJsonErrorUnicode, "Missing hex digit in quad");
+            return false;
+        }
+        char ch = *c;
+        unsigned digit;
+        if (ch >= '0' && ch <= '9')
+            digit = static_cast<unsigned>(ch - '0');
+        else if (ch >= 'a' && ch <= 'f')
+            digit = static_cast<unsigned>(ch - 'a' + 10);
+        else if (ch >= 'A' && ch <= 'F')
+            digit = static_cast<unsigned>(ch - 'A' + 10);
+        else {
+            addErrorWithCodeDescription(QDJsonErrorUnicode, "Missing hex digit in quad");
+            return false;
+        }
+        ++c;
+        out = out * 16 + digit;
+    }
+    return true;
+}
+
+bool QDJsonParser::scanUnicodeChar(std::string& out)
+{
+    unsigned high;
+    if (!scanHexQuad(high)) {
+        addErrorWithCodeDescription(QDJsonErrorUnicode, "Missing hex quad");
+        return false;
+    }
+    if (high >= 0xDC00 && high <= 0xDFFF) {
+        addErrorWithCodeDescription(QDJsonErrorUnicode, "Invalid high character in surrogate pair");
+        return false;
+    }
+    if (high < 0xD800 || high > 0xDFFF) {
+        appendUTF8(out, high);
+        return true;
+    }
+    if (m_end - c < 2 || c[0] != '\\' || c[1] != 'u') {
+        addErrorWithCodeDescription(QDJsonErrorUnicode, "Missing low character in surrogate pair");
+        return false;
+    }
+    c += 2;
+    unsigned low;
+    if (!scanHexQuad(low)) {
+        addErrorWithCodeDescription(QDJsonErrorUnicode, "Missing hex quad");
+        return false;
+    }
+    if (low < 0xDC00 || low > 0xDFFF) {
+        addErrorWithCodeDescription(QDJsonErrorUnicode, "Invalid low surrogate char");
+        return false;
+    }
+    appendUTF8(out, 0x10000 + (high - 0xD800) * 0x400 + (low - 0xDC00));
+    return true;
+}
+
+bool QDJsonParser::scanNumber(Value& out)
+{
+    const char* start = c;
+    bool negative = false;
+    if (*c == '-') {
+        negative = true;
+        ++c;
+        if (atEnd() || !isDigit(*c)) {
+            addErrorWithCodeDescription(QDJsonErrorNumber, "No digits after initial minus");
+            return false;
+        }
+    }
+    if (*c == '0') {
+        ++c;
+        if (!atEnd() && isDigit(*c)) {
+            addErrorWithCodeDescription(QDJsonErrorNumber, "Leading 0 disallowed in number");
+            return false;
+        }
+    } else {
+        while (!atEnd() && isDigit(*c))
+            ++c;
+    }
+    const char* integerEnd = c;
+    bool isInteger = true;
+    if (!atEnd() && *c == '.') {
+        isInteger = false;
+        ++c;
+        if (atEnd() || !isDigit(*c)) {
+            addErrorWithCodeDescription(QDJsonErrorNumber, "No digits after decimal point");
+            return false;
+        }
+        while (!atEnd() && isDigit(*c))
+            ++c;
+    }
+    if (!atEnd() && (*c == 'e' || *c == 'E')) {
+        isInteger = false;
+        ++c;
+        if (!atEnd() && (*c == '+' || *c == '-'))
+            ++c;
+        if (atEnd() || !isDigit(*c)) {
+            addErrorWithCodeDescription(QDJsonErrorNumber, "No digits after exponent");
+            return false;
+        }
+        while (!atEnd() && isDigit(*c))
+            ++c;
+    }
+
+    if (isInteger) {
+        const char* digits = negative ? start + 1 : start;
+        size_t count = static_cast<size_t>(integerEnd - digits);
+        if (count <= 18) {
+            int64_t v = 0;
+            for (const char* d = digits; d < integerEnd; ++d)
+                v = v * 10 + (*d - '0');
+            out = Value(static_cast<long long>(negative ? -v : v));
+            return true;
+        }
+        if (negative) {
+            long long v;
+            auto [end, ec] = std::from_chars(start, integerEnd, v);
+            if (ec == std::errc() && end == integerEnd) {
+                out = Value(v);
+                return true;
+            }
+        } else {
+            unsigned long long u;
+            auto [end, ec] = std::from_chars(start, integerEnd, u);
+            if (ec == std::errc() && end == integerEnd) {
+                if (u <= static_cast<unsigned long long>(std::numeric_limits<long long>::max()))
+                    out = Value(static_cast<long long>(u));
+                else
+                    out = Value(u);
+                return true;
+            }
+        }
+    }
+    // Fractions, exponents and integers past 64 bits are held as doubles; one
+    // that a double cannot hold is refused rather than turned into infinity.
+    double d = 0;
+    auto [end, ec] = std::from_chars(start, c, d);
+    if (ec != std::errc() || end != c || !std::isfinite(d)) {
+        addErrorWithCodeDescription(QDJsonErrorNumber, "Failed creating decimal instance");
+        return false;
+    }
+    out = Value(d);
+    return true;
+}

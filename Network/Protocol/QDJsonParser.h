@@ -1,0 +1,36 @@
+#pragma once
+
+// Recursive-descent JSON parser over UTF-8 text. Objects become dictionaries
+// (keys in text order, a later duplicate replacing the earlier value), arrays
+// become arrays, numbers keep their kind: a plain integer that fits 64 bits is
+// an integer, anything else a double. The text ends at its first zero byte.
+// Not safe for concurrent use; one instance serves any number of calls in turn.
+
+#include "Network/Protocol/QDJsonBase.h"
+#include "Platform/Foundation/Value.h"
+
+#include <optional>
+#include <string_view>
+
+class QDJsonParser : public QDJsonBase {
+public:
+    // A dictionary or an array; nothing on failure (or for nil input).
+    std::optional<Value> objectWithString(std::optional<std::string_view> text);
+    // Any JSON value.
+    std::optional<Value> fragmentWithString(std::optional<std::string_view> text);
+
+private:
+    const char* c = nullptr;  // read cursor
+    const char* m_end = nullptr;
+
+    bool atEnd() const { return c >= m_end; }
+    void skipWhitespace();
+    bool scanValue(Value& out);
+    bool scanRestOfArray(Value& out);
+    bool scanRestOfDictionary(Value& out);
+    bool scanRestOfString(std::string& out);
+    bool scanUnicodeChar(std::string& out);
+    bool scanHexQuad(unsigned& out);
+    bool scanNumber(Value& out);
+    bool scanLiteral(const char* rest, size_t length, const char* error);
+};

@@ -1,0 +1,195 @@
+#include "Network/Protocol/QDJSON.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<std::string> descriptions(const QDJsonBase& json)
+{
+    std::vector<std::string> out;
+    for (const auto& e : json.errorTrace())
+        out.push_back(e.localizedDescription);
+    return out;
+}
+
+std::string nested(int levels, const char* open, const char* close)
+{
+    std::string s;
+    for (int i = 0; i < levels; ++i)
+        s += open;
+    for (int i = 0; i < levels; ++i)
+        s += close;
+    return s;
+}
+
+}  // namespace
+
+TEST(QDJsonParser, MalformedTextFailsWithItsCodeAndOutermostText)
+{
+    struct Case {
+        std::string text;
+        long code;            // of the innermost error
+        std::string innermost;
+        std::string outermost;
+    };
+    const Case cases[] = {
+        { "{} x", QDJsonErrorGarbage, "Garbage after JSON", "Garbage after JSON" },
+        { "[1,]", QDJsonErrorTrailingComma, "Trailing comma disallowed in array", "Trailing comma disallowed in array" },
+        { "{\"a\":1, }", QDJsonErrorTrailingComma, "Trailing comma disallowed in object", "Trailing comma disallowed in object" },
+        { "[-]", QDJsonErrorNumber, "No digits after initial minus", "Expected value while parsing array" },
+        { "[01]", QDJsonErrorNumber, "Leading 0 disallowed in number", "Expected value while parsing array" },
+        { "[1.]", QDJsonErrorNumber, "No digits after decimal point", "Expected value while parsing array" },
+        { "[1e]", QDJsonErrorNumber, "No digits after exponent", "Expected value while parsing array" },
+        { "[+1]", QDJsonErrorNumber, "Leading + disallowed in number", "Expected value while parsing array" },
+        { "[1e999]", QDJsonErrorNumber, "Failed creating decimal instance", "Expected value while parsing array" },
+        { "[\"\\uDC00\"]", QDJsonErrorUnicode, "Invalid high character in surrogate pair", "Expected value while parsing array" },
+        { "[\"\\uD83Dx\"]", QDJsonErrorUnicode, "Missing low character in surrogate pair", "Expected value while parsing array" },
+        { "[\"\\uD83D\\u0041\"]", QDJsonErrorUnicode, "Invalid low surrogate char", "Expected value while parsing array" },
+        { "[\"\\q\"]", QDJsonErrorEscape, "Illegal escape sequence '0x71'", "Expected value while parsing array" },
+        { "[\"ab", QDJsonErrorControl, "Unescaped control character '0x0'", "Expected value while parsing array" },
+        { "[\"a\tb\"]", QDJsonErrorControl, "Unescaped control character '0x9'", "Expected value while parsing array" },
+        { "[\"ab\\n", QDJsonErrorEnd, "Unexpected EOF while parsing string", "Expected value while parsing array" },
+        { "[\"ab\\", QDJsonErrorEscape, "Illegal escape sequence '0x0'", "Expected value while parsing array" },
+        { "[tru]", QDJsonErrorParse, "Expected 'true'", "Expected value while parsing array" },
+        { "[nul", QDJsonErrorParse, "Expected 'null'", "Expected value while parsing array" },
+        { "[1", QDJsonErrorEnd, "End of input while parsing array", "End of input while parsing array" },
+        { "{\"a\":1", QDJsonErrorEnd, "End of input while parsing object", "End of input while parsing object" },
+        { "{1:2}", QDJsonErrorParse, "Object key string expected", "Object key string expected" },
+        { "{\"a\" 2}", QDJsonErrorParse, "Expected ':' separating key and value", "Expected ':' separating key and value" },
+        { "{\"k\":x}", QDJsonErrorParse, "Unrecognised leading character", "Object value expected for key: k" },
+        { "   ", QDJsonErrorEnd, "Unexpected end of string", "Unexpected end of string" },
+        { "\x01[]", QDJsonErrorParse, "Unrecognised leading character", "Unrecognised leading character" },
+        { "5", QDJsonErrorFragment, "Valid fragment, but not JSON", "Valid fragment, but not JSON" },
+    };
+    QDJsonParser parser;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_FALSE(parser.objectWithString(c.text));
+        ASSERT_FALSE(parser.errorTrace().empty());
+        EXPECT_EQ(parser.errorTrace().front().code, c.code);
+        EXPECT_EQ(parser.errorTrace().front().localizedDescription, c.innermost);
+        EXPECT_EQ(parser.errorTrace().back().localizedDescription, c.outermost);
+        EXPECT_EQ(parser.errorTrace().back().domain, QDJsonErrorDomain);
+    }
+}
+
+TEST(QDJsonParser, TraceRunsInnermostFirstAndLinksUnderlyingErrors)
+{
+    QDJsonParser parser;
+    EXPECT_FALSE(parser.objectWithString(R"({"k":"\u12G4"})"));
+    EXPECT_EQ(descriptions(parser), (std::vector<std::string> { "Missing hex digit in quad", "Missing hex quad",
+                                         "Broken unicode character", "Object value expected for key: k" }));
+    ASSERT_TRUE(parser.errorTrace().back().underlyingError);
+    EXPECT_EQ(parser.errorTrace().back().underlyingError->localizedDescription, "Broken unicode character");
+    EXPECT_FALSE(parser.errorTrace().front().underlyingError);
+
+    // The next call starts a fresh trace.
+    EXPECT_TRUE(parser.objectWithString("[]"));
+    EXPECT_TRUE(parser.errorTrace().empty());
+    EXPECT_FALSE(parser.objectWithString(std::nullopt));
+    EXPECT_EQ(descriptions(parser), std::vector<std::string> { "Input was 'nil'" });
+}
+
+TEST(QDJsonParser, DepthLimit)
+{
+    QDJsonParser parser;
+    EXPECT_TRUE(parser.objectWithString(nested(512, "[", "]")));
+    EXPECT_FALSE(parser.objectWithString(nested(513, "[", "]")));
+    EXPECT_EQ(parser.errorTrace().front().code, QDJsonErrorDepth);
+    EXPECT_FALSE(parser.objectWithString("[" + nested(513, "{\"a\":", "}") + "]"));
+    parser.setMaxDepth(0);
+    EXPECT_TRUE(parser.objectWithString(nested(3000, "[", "]")));
+}
+
+TEST(QDJsonParser, ValuesKeepTheirKinds)
+{
+    QDJsonParser parser;
+    auto v = parser.objectWithString(
+        " {\"i\":-42,\"big\":18446744073709551615,\"huge\":123456789012345678901234,\"r\":0.1,\"e\":2E3,"
+        "\"t\":true,\"f\":false,\"n\":null,\"s\":\"a\\/b\\u00e9\\ud83d\\ude00\",\"a\":[1 2],\"d\":{\"d\":1,\"d\":2}} ");
+    ASSERT_TRUE(v);
+    const Value& o = *v;
+    EXPECT_TRUE(o["i"].isInteger());
+    EXPECT_EQ(o["i"].longLongValue(), -42);
+    EXPECT_EQ(o["big"].unsignedLongLongValue(), 18446744073709551615ull);
+    EXPECT_TRUE(o["huge"].isReal());
+    EXPECT_TRUE(o["r"].isReal());
+    EXPECT_DOUBLE_EQ(o["e"].doubleValue(), 2000);
+    EXPECT_TRUE(o["t"].isBool() && o["t"].boolValue());
+    EXPECT_TRUE(o["f"].isBool() && !o["f"].boolValue());
+    EXPECT_TRUE(o.contains("n") && o["n"].isNull());
+    EXPECT_EQ(o["s"].stringValue(), "a/b\xC3\xA9\xF0\x9F\x98\x80");
+    EXPECT_EQ(o["a"].count(), 2u);  // elements need no comma between them
+    EXPECT_EQ(o["d"].count(), 1u);
+    EXPECT_EQ(o["d"]["d"].intValue(), 2);  // a later duplicate key wins
+    EXPECT_TRUE(parser.objectWithString(" {} ")->isDictionary());
+    EXPECT_TRUE(parser.fragmentWithString("null")->isNull());
+    EXPECT_EQ(parser.fragmentWithString("\"x\"")->stringValue(), "x");
+    // The text ends at its first zero byte, as the reply's trailing zero does.
+    EXPECT_TRUE(parser.objectWithString(std::string_view("[1]\0junk", 8)));
+}
+
+TEST(QDJsonWriter, WritesCompactTextAndEscapesOnlyWhatItMust)
+{
+    QDJsonWriter writer;
+    Value v = Value::dictionary({ { "s", Value("\"\\\t\x01/\xC3\xA9") }, { "b", Value(true) }, { "n", Value() },
+        { "i", Value(-7) }, { "r", Value(0.1) }, { "f", Value(75.3f) }, { "c", Value::integer(1, Value::NumberKind::Char) },
+        { "a", Value::array({ Value(1), Value("x") }) } });
+    EXPECT_EQ(writer.stringWithObject(v),
+        R"({"s":"\"\\\t\u0001/)" "\xC3\xA9" R"(","b":true,"n":null,"i":-7,"r":0.1,"f":75.3,"c":true,"a":[1,"x"]})");
+    // A parsed 0.1 writes back as the same three characters.
+    EXPECT_EQ(writer.stringWithObject(*QDJsonParser().objectWithString("[0.1]")), "[0.1]");
+
+    writer.setSortKeys(true);
+    writer.setHumanReadable(true);
+    EXPECT_EQ(writer.stringWithObject(Value::dictionary({ { "b", Value(1) }, { "a", Value::array({ Value(2) }) } })),
+        "{\n  \"a\" : [\n    2\n  ],\n  \"b\" : 1\n}");
+    EXPECT_EQ(writer.stringWithObject(Value::dictionary()), "{}");
+}
+
+TEST(QDJsonWriter, RefusesWhatJsonCannotHold)
+{
+    struct Case {
+        Value value;
+        std::vector<std::string> trace;
+    };
+    const Case cases[] = {
+        { Value("scalar"), { "Not valid type for JSON" } },
+        { Value::array({ Value(Date { 5 }) }), { "JSON serialisation not supported for NSDate" } },
+        { Value::dictionary({ { "k", Value(Data { 1 }) } }),
+            { "JSON serialisation not supported for NSData", "Unsupported value for key k in object" } },
+        { Value::array({ Value(std::numeric_limits<double>::infinity()) }), { "JSON serialisation not supported for NSNumber" } },
+    };
+    QDJsonWriter writer;
+    for (const auto& c : cases) {
+        EXPECT_FALSE(writer.stringWithObject(c.value));
+        EXPECT_EQ(descriptions(writer), c.trace);
+    }
+    Value deep = Value::array();
+    for (int i = 0; i < 600; ++i)
+        deep = Value::array({ deep });
+    EXPECT_FALSE(writer.stringWithObject(deep));
+    EXPECT_EQ(writer.errorTrace().front().code, QDJsonErrorDepth);
+}
+
+TEST(QDJSON, CopiesTheWorkersTraceAndReportsTheOutermostError)
+{
+    QDJSON json;
+    EXPECT_EQ(json.maxDepth(), 512u);
+    QDJsonError error;
+    EXPECT_FALSE(json.objectWithString("[1,]", &error));
+    EXPECT_EQ(error.code, QDJsonErrorTrailingComma);
+    EXPECT_EQ(json.errorTrace().size(), 1u);
+    EXPECT_EQ(json.objectWithStringAllowScalarError("7", true, &error)->intValue(), 7);
+    EXPECT_FALSE(json.objectWithStringAllowScalarError("7", false, &error));
+    EXPECT_EQ(error.code, QDJsonErrorFragment);
+    EXPECT_EQ(json.stringWithObjectAllowScalarError(Value(3), true, nullptr), "3");
+    json.setMaxDepth(1);
+    EXPECT_FALSE(json.objectWithString("[[]]"));
+    EXPECT_FALSE(json.stringWithObject(Value::array({ Value::array() })));
+    EXPECT_EQ(JSONValue("{\"a\":[1]}")->operator[]("a").count(), 1u);
+    EXPECT_FALSE(JSONValue("7"));
+    EXPECT_EQ(JSONFragmentValue("7")->intValue(), 7);
+    EXPECT_EQ(JSONRepresentation(Value::array({ Value("a") })), "[\"a\"]");
+    EXPECT_EQ(JSONFragment(Value(false)), "false");
+}
