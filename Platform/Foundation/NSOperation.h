@@ -84,6 +84,7 @@ private:
     bool m_finished = false;
     bool m_cancelled = false;
     bool m_completionDone = false;
+    bool m_finishAnnounced = false;
     long m_priority = NSOperationQueuePriorityNormal;
     std::vector<std::shared_ptr<NSOperation>> m_dependencies;
     std::function<void()> m_completionBlock;

@@ -65,7 +65,7 @@ private:
     struct Entry;
     void schedule();
     void operationChanged(const std::shared_ptr<NSOperation>& operation);
-    void startOperation(const std::shared_ptr<NSOperation>& operation);
+    void startNext();
     void retire(const std::shared_ptr<NSOperation>& operation);
 
     const bool m_isMain;
@@ -76,7 +76,9 @@ private:
     long m_running = 0;
     long m_maxConcurrent = NSOperationQueueDefaultMaxConcurrentOperationCount;
     bool m_suspended = false;
-    bool m_scheduling = false;
-    bool m_rescheduleWanted = false;
+    // Starters handed to the main loop or the workers and not yet run; each
+    // picks the best ready operation when it runs, so that priorities count
+    // at start time rather than at scheduling time.
+    long m_pendingStarters = 0;
     std::string m_name;
 };

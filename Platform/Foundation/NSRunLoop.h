@@ -132,6 +132,9 @@ public:
     // Clock::now() time) passes, `stop` is called or the mode has no inputs.
     // Returns false only when the mode had no inputs.
     bool runMode(const NSRunLoopMode& mode, double limitDate);
+    // One turn in `mode` without waiting; true when it handled something.
+    // This is how a test pumps a loop.
+    bool runOnce(const NSRunLoopMode& mode);
     // Runs the default mode until `limitDate`, or until stopped or without inputs.
     void runUntilDate(double limitDate);
     // Runs the default mode until stopped or without inputs.
@@ -159,6 +162,8 @@ private:
     static std::shared_ptr<NSRunLoop> make();
 
     static bool modeMatches(const std::vector<NSRunLoopMode>& registered, const NSRunLoopMode& mode);
+    enum class RunResult { NoInputs, Handled, TimedOut, Stopped };
+    RunResult runModeUntil(const NSRunLoopMode& mode, double limitDate);
     bool hasInputs(const NSRunLoopMode& mode);
     bool runTurn(const NSRunLoopMode& mode, double limitDate, bool mayWait);
     bool fireDueTimers(const NSRunLoopMode& mode);
@@ -173,6 +178,8 @@ private:
 
     mutable std::mutex m_postLock;
     std::vector<std::shared_ptr<Posted>> m_posted;
+    unsigned long m_postSequence = 0;
+    unsigned long m_turn = 0;
     std::atomic<bool> m_stopRequested { false };
     std::atomic<bool> m_sourceSignalled { false };
 

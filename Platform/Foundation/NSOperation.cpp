@@ -1,0 +1,235 @@
+#include "Platform/Foundation/NSOperation.h"
+
+#include "Platform/Foundation/NSRunLoop.h"
+#include "Platform/Foundation/NSThread.h"
+
+#include <algorithm>
+#include <chrono>
+
+void NSOperation::start()
+{
+    if (isFinished() || isExecuting())
+        return;
+    if (isCancelled()) {
+        setFinished(true);
+        return;
+    }
+    setExecuting(true);
+    main();
+    {
+        std::lock_guard guard(m_lock);
+        m_executing = false;
+    }
+    setFinished(true);
+}
+
+void NSOperation::cancel()
+{
+    {
+        std::lock_guard guard(m_lock);
+        if (m_cancelled || m_finished)
+            return;
+        m_cancelled = true;
+    }
+    stateDidChange();
+}
+
+bool NSOperation::isReady() const
+{
+    std::vector<std::shared_ptr<NSOperation>> dependencies;
+    {
+        std::lock_guard guard(m_lock);
+        if (m_cancelled)
+            return true;
+        dependencies = m_dependencies;
+    }
+    return std::all_of(dependencies.begin(), dependencies.end(), [](auto& d) { return d->isFinished(); });
+}
+
+bool NSOperation::isExecuting() const
+{
+    std::lock_guard guard(m_lock);
+    return m_executing;
+}
+
+bool NSOperation::isFinished() const
+{
+    std::lock_guard guard(m_lock);
+    return m_finished;
+}
+
+bool NSOperation::isCancelled() const
+{
+    std::lock_guard guard(m_lock);
+    return m_cancelled;
+}
+
+void NSOperation::setExecuting(bool executing)
+{
+    {
+        std::lock_guard guard(m_lock);
+        if (m_executing == executing)
+            return;
+        m_executing = executing;
+    }
+    stateDidChange();
+}
+
+void NSOperation::setFinished(bool finished)
+{
+    {
+        std::lock_guard guard(m_lock);
+        if (m_finished == finished)
+            return;
+        m_finished = finished;
+        if (finished)
+            m_executing = false;
+    }
+    stateDidChange();
+}
+
+void NSOperation::addDependency(const std::shared_ptr<NSOperation>& operation)
+{
+    if (!operation || operation.get() == this)
+        return;
+    {
+        std::lock_guard guard(m_lock);
+        if (std::find(m_dependencies.begin(), m_dependencies.end(), operation) != m_dependencies.end())
+            return;
+        m_dependencies.push_back(operation);
+    }
+    std::weak_ptr<NSOperation> weak = weak_from_this();
+    operation->addObserver(this, [weak] {
+        if (auto dependent = weak.lock())
+            dependent->stateDidChange();
+    });
+    stateDidChange();
+}
+
+void NSOperation::removeDependency(const std::shared_ptr<NSOperation>& operation)
+{
+    if (!operation)
+        return;
+    {
+        std::lock_guard guard(m_lock);
+        auto it = std::find(m_dependencies.begin(), m_dependencies.end(), operation);
+        if (it == m_dependencies.end())
+            return;
+        m_dependencies.erase(it);
+    }
+    operation->removeObserver(this);
+    stateDidChange();
+}
+
+std::vector<std::shared_ptr<NSOperation>> NSOperation::dependencies() const
+{
+    std::lock_guard guard(m_lock);
+    return m_dependencies;
+}
+
+long NSOperation::queuePriority() const
+{
+    std::lock_guard guard(m_lock);
+    return m_priority;
+}
+
+void NSOperation::setQueuePriority(long priority)
+{
+    std::lock_guard guard(m_lock);
+    m_priority = priority;
+}
+
+std::function<void()> NSOperation::completionBlock() const
+{
+    std::lock_guard guard(m_lock);
+    return m_completionBlock;
+}
+
+void NSOperation::setCompletionBlock(std::function<void()> block)
+{
+    std::lock_guard guard(m_lock);
+    m_completionBlock = std::move(block);
+}
+
+void NSOperation::addObserver(const void* key, Observer observer)
+{
+    std::lock_guard guard(m_lock);
+    m_observers.emplace_back(key, std::move(observer));
+}
+
+void NSOperation::removeObserver(const void* key)
+{
+    std::lock_guard guard(m_lock);
+    std::erase_if(m_observers, [key](auto& o) { return o.first == key; });
+}
+
+void NSOperation::finishIfNeeded()
+{
+    if (!isFinished())
+        return;
+    std::function<void()> completion;
+    {
+        std::lock_guard guard(m_lock);
+        if (m_completionDone)
+            return;
+        m_completionDone = true;
+        // Released after its one run, so that a block holding the operation
+        // does not keep it alive.
+        completion.swap(m_completionBlock);
+    }
+    if (completion)
+        completion();
+    std::lock_guard guard(m_lock);
+    m_finishAnnounced = true;
+    m_finishedCondition.notify_all();
+}
+
+void NSOperation::stateDidChange()
+{
+    auto self = weak_from_this().lock();
+    // The completion block runs before the queue hears of the finish, so that
+    // waiting for the queue to empty also waits for completion blocks.
+    finishIfNeeded();
+    std::vector<Observer> observers;
+    {
+        std::lock_guard guard(m_lock);
+        for (auto& o : m_observers)
+            observers.push_back(o.second);
+    }
+    for (auto& o : observers)
+        o();
+}
+
+void NSOperation::waitUntilFinished()
+{
+    if (NSThread::isMainThread()) {
+        // Work that finishes this operation may need the main loop.
+        auto loop = NSRunLoop::mainRunLoop();
+        auto announced = [this] {
+            std::lock_guard guard(m_lock);
+            return m_finishAnnounced;
+        };
+        while (!announced()) {
+            if (!loop->runOnce(NSDefaultRunLoopMode)) {
+                std::unique_lock lock(m_lock);
+                m_finishedCondition.wait_for(lock, std::chrono::milliseconds(1), [this] { return m_finishAnnounced; });
+            }
+        }
+        return;
+    }
+    std::unique_lock lock(m_lock);
+    m_finishedCondition.wait(lock, [this] { return m_finishAnnounced; });
+}
+
+std::shared_ptr<NSBlockOperation> NSBlockOperation::blockOperationWithBlock(std::function<void()> block)
+{
+    auto operation = std::make_shared<NSBlockOperation>();
+    operation->m_block = std::move(block);
+    return operation;
+}
+
+void NSBlockOperation::main()
+{
+    if (m_block)
+        m_block();
+}

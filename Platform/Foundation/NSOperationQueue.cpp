@@ -1,0 +1,236 @@
+#include "Platform/Foundation/NSOperationQueue.h"
+
+#include "Platform/Foundation/Dispatch.h"
+#include "Platform/Foundation/NSRunLoop.h"
+#include "Platform/Foundation/NSThread.h"
+
+#include <algorithm>
+#include <chrono>
+
+struct NSOperationQueue::Entry {
+    std::shared_ptr<NSOperation> operation;
+    unsigned long arrival = 0;
+    bool started = false;
+};
+
+NSOperationQueue::NSOperationQueue(bool isMain)
+    : m_isMain(isMain)
+    // The main queue is serial unless told otherwise.
+    , m_maxConcurrent(isMain ? 1 : NSOperationQueueDefaultMaxConcurrentOperationCount)
+{
+}
+
+NSOperationQueue::~NSOperationQueue()
+{
+    for (auto& entry : m_entries)
+        entry->operation->removeObserver(this);
+}
+
+std::shared_ptr<NSOperationQueue> NSOperationQueue::make()
+{
+    return std::shared_ptr<NSOperationQueue>(new NSOperationQueue(false));
+}
+
+std::shared_ptr<NSOperationQueue> NSOperationQueue::mainQueue()
+{
+    // Never destroyed: operations may finish while the process exits.
+    static auto* queue = new std::shared_ptr<NSOperationQueue>(new NSOperationQueue(true));
+    return *queue;
+}
+
+void NSOperationQueue::addOperation(const std::shared_ptr<NSOperation>& operation)
+{
+    if (!operation || operation->isFinished())
+        return;
+    {
+        std::lock_guard guard(m_lock);
+        for (auto& entry : m_entries) {
+            if (entry->operation == operation)
+                return;
+        }
+        auto entry = std::make_shared<Entry>();
+        entry->operation = operation;
+        entry->arrival = ++m_arrivals;
+        m_entries.push_back(std::move(entry));
+    }
+    std::weak_ptr<NSOperationQueue> weakQueue = weak_from_this();
+    std::weak_ptr<NSOperation> weakOperation = operation;
+    operation->addObserver(this, [weakQueue, weakOperation] {
+        auto queue = weakQueue.lock();
+        auto op = weakOperation.lock();
+        if (queue && op)
+            queue->operationChanged(op);
+    });
+    schedule();
+}
+
+void NSOperationQueue::addOperationWithBlock(std::function<void()> block)
+{
+    addOperation(NSBlockOperation::blockOperationWithBlock(std::move(block)));
+}
+
+void NSOperationQueue::setSuspended(bool suspended)
+{
+    {
+        std::lock_guard guard(m_lock);
+        m_suspended = suspended;
+    }
+    if (!suspended)
+        schedule();
+}
+
+bool NSOperationQueue::isSuspended() const
+{
+    std::lock_guard guard(m_lock);
+    return m_suspended;
+}
+
+void NSOperationQueue::cancelAllOperations()
+{
+    for (auto& operation : operations())
+        operation->cancel();
+}
+
+long NSOperationQueue::maxConcurrentOperationCount() const
+{
+    std::lock_guard guard(m_lock);
+    return m_maxConcurrent;
+}
+
+void NSOperationQueue::setMaxConcurrentOperationCount(long count)
+{
+    {
+        std::lock_guard guard(m_lock);
+        m_maxConcurrent = count < 0 ? NSOperationQueueDefaultMaxConcurrentOperationCount : count;
+    }
+    schedule();
+}
+
+std::vector<std::shared_ptr<NSOperation>> NSOperationQueue::operations() const
+{
+    std::lock_guard guard(m_lock);
+    std::vector<std::shared_ptr<NSOperation>> result;
+    for (auto& entry : m_entries)
+        result.push_back(entry->operation);
+    return result;
+}
+
+size_t NSOperationQueue::operationCount() const
+{
+    std::lock_guard guard(m_lock);
+    return m_entries.size();
+}
+
+std::string NSOperationQueue::name() const
+{
+    std::lock_guard guard(m_lock);
+    return m_name;
+}
+
+void NSOperationQueue::setName(std::string name)
+{
+    std::lock_guard guard(m_lock);
+    m_name = std::move(name);
+}
+
+void NSOperationQueue::operationChanged(const std::shared_ptr<NSOperation>& operation)
+{
+    if (operation->isFinished())
+        retire(operation);
+    schedule();
+}
+
+void NSOperationQueue::retire(const std::shared_ptr<NSOperation>& operation)
+{
+    {
+        std::lock_guard guard(m_lock);
+        auto it = std::find_if(m_entries.begin(), m_entries.end(),
+                               [&](auto& entry) { return entry->operation == operation; });
+        if (it == m_entries.end())
+            return;
+        if ((*it)->started)
+            --m_running;
+        m_entries.erase(it);
+        if (m_entries.empty())
+            m_emptyCondition.notify_all();
+    }
+    operation->removeObserver(this);
+}
+
+void NSOperationQueue::schedule()
+{
+    long starters = 0;
+    {
+        std::lock_guard guard(m_lock);
+        if (m_suspended)
+            return;
+        long ready = 0;
+        for (auto& entry : m_entries) {
+            if (!entry->started && entry->operation->isReady())
+                ++ready;
+        }
+        long room = ready - m_pendingStarters;
+        if (m_maxConcurrent >= 0)
+            room = std::min(room, m_maxConcurrent - m_running - m_pendingStarters);
+        if (room <= 0)
+            return;
+        starters = room;
+        m_pendingStarters += starters;
+    }
+    auto self = shared_from_this();
+    for (long i = 0; i < starters; ++i) {
+        if (m_isMain)
+            NSRunLoop::mainRunLoop()->performBlock([self] { self->startNext(); }, { NSRunLoopCommonModes });
+        else
+            dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0), [self] { self->startNext(); });
+    }
+}
+
+void NSOperationQueue::startNext()
+{
+    std::shared_ptr<NSOperation> operation;
+    {
+        std::lock_guard guard(m_lock);
+        --m_pendingStarters;
+        if (m_suspended || (m_maxConcurrent >= 0 && m_running >= m_maxConcurrent))
+            return;
+        std::shared_ptr<Entry> best;
+        long bestPriority = 0;
+        for (auto& entry : m_entries) {
+            if (entry->started || !entry->operation->isReady())
+                continue;
+            long priority = entry->operation->queuePriority();
+            // Entries are in arrival order, so the first of the highest priority wins.
+            if (!best || priority > bestPriority) {
+                best = entry;
+                bestPriority = priority;
+            }
+        }
+        if (!best)
+            return;
+        best->started = true;
+        ++m_running;
+        operation = best->operation;
+    }
+    operation->start();
+    // A plain operation has finished by now and has been retired; a concurrent
+    // one is counted until it says it finished. Either way look for more work.
+    schedule();
+}
+
+void NSOperationQueue::waitUntilAllOperationsAreFinished()
+{
+    if (NSThread::isMainThread()) {
+        // Main-queue work, and work that hands results to the main thread, needs the loop.
+        auto loop = NSRunLoop::mainRunLoop();
+        while (operationCount() > 0) {
+            if (!loop->runOnce(NSDefaultRunLoopMode)) {
+                std::unique_lock lock(m_lock);
+                m_emptyCondition.wait_for(lock, std::chrono::milliseconds(1), [this] { return m_entries.empty(); });
+            }
+        }
+        return;
+    }
+    std::unique_lock lock(m_lock);
+    m_emptyCondition.wait(lock, [this] { return m_entries.empty(); });
+}

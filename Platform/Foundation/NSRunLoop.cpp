@@ -1,0 +1,440 @@
+#include "Platform/Foundation/NSRunLoop.h"
+
+#include "Platform/Foundation/Clock.h"
+#include "Platform/Foundation/NSThread.h"
+#include "Platform/Foundation/NSTimer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+struct NSRunLoop::Posted {
+    unsigned long sequence = 0;
+    std::function<void()> block;
+    std::vector<NSRunLoopMode> modes;
+};
+
+struct NSRunLoop::TimerEntry {
+    std::shared_ptr<NSTimer> timer;
+    std::vector<NSRunLoopMode> modes;
+};
+
+void RunLoopSource::invalidate()
+{
+    if (!m_valid.exchange(false))
+        return;
+    // Dropping the callbacks releases what they captured (often the owner of
+    // this source); the loop copies a callback before calling it, so this is
+    // safe from inside the callback too.
+    m_fileCallback = nullptr;
+    m_perform = nullptr;
+}
+
+void RunLoopSource::setEvents(unsigned events)
+{
+    m_events = events & (RunLoopFileReadable | RunLoopFileWritable);
+}
+
+void RunLoopSource::signal()
+{
+    m_signalled = true;
+    if (auto loop = m_loop.lock()) {
+        loop->m_sourceSignalled = true;
+        loop->wakeUp();
+    }
+}
+
+NSRunLoop::NSRunLoop()
+{
+    m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+}
+
+std::shared_ptr<NSRunLoop> NSRunLoop::make()
+{
+    std::shared_ptr<NSRunLoop> loop(new NSRunLoop);
+    // A manual clock moving must wake a loop that sleeps until its next timer.
+    std::weak_ptr<NSRunLoop> weak = loop;
+    loop->m_clockObserver = Clock::addAdvanceObserver([weak] {
+        if (auto l = weak.lock())
+            l->wakeUp();
+    });
+    return loop;
+}
+
+NSRunLoop::~NSRunLoop()
+{
+    Clock::removeAdvanceObserver(m_clockObserver);
+    for (auto& entry : m_timers)
+        entry->timer->invalidate();
+    for (auto& source : m_sources)
+        source->invalidate();
+    if (m_wakeFd >= 0)
+        ::close(m_wakeFd);
+}
+
+std::shared_ptr<NSRunLoop> NSRunLoop::currentRunLoop()
+{
+    return NSThread::currentThread()->runLoop();
+}
+
+std::shared_ptr<NSRunLoop> NSRunLoop::mainRunLoop()
+{
+    return NSThread::mainThread()->runLoop();
+}
+
+bool NSRunLoop::isMainRunLoop() const
+{
+    return m_isMain;
+}
+
+bool NSRunLoop::modeMatches(const std::vector<NSRunLoopMode>& registered, const NSRunLoopMode& mode)
+{
+    for (auto& m : registered) {
+        if (m == mode)
+            return true;
+        if (m == NSRunLoopCommonModes && (mode == NSDefaultRunLoopMode || mode == UITrackingRunLoopMode))
+            return true;
+    }
+    return false;
+}
+
+RunLoopSourceRef NSRunLoop::addFileDescriptor(int fd, unsigned events, RunLoopSource::FileCallback callback,
+                                              std::vector<NSRunLoopMode> modes)
+{
+    RunLoopSourceRef source(new RunLoopSource);
+    source->m_loop = weak_from_this();
+    source->m_modes = std::move(modes);
+    source->m_fd = fd;
+    source->setEvents(events);
+    source->m_fileCallback = std::move(callback);
+    m_sources.push_back(source);
+    return source;
+}
+
+RunLoopSourceRef NSRunLoop::addSource(RunLoopSource::Perform perform, std::vector<NSRunLoopMode> modes)
+{
+    RunLoopSourceRef source(new RunLoopSource);
+    source->m_loop = weak_from_this();
+    source->m_modes = std::move(modes);
+    source->m_perform = std::move(perform);
+    m_sources.push_back(source);
+    return source;
+}
+
+void NSRunLoop::removeSource(const RunLoopSourceRef& source)
+{
+    if (!source)
+        return;
+    source->invalidate();
+    std::erase(m_sources, source);
+}
+
+void NSRunLoop::addTimer(const std::shared_ptr<NSTimer>& timer, const NSRunLoopMode& mode)
+{
+    if (!timer || !timer->isValid())
+        return;
+    for (auto& entry : m_timers) {
+        if (entry->timer == timer) {
+            if (std::find(entry->modes.begin(), entry->modes.end(), mode) == entry->modes.end())
+                entry->modes.push_back(mode);
+            return;
+        }
+    }
+    auto entry = std::make_shared<TimerEntry>();
+    entry->timer = timer;
+    entry->modes.push_back(mode);
+    m_timers.push_back(std::move(entry));
+}
+
+void NSRunLoop::performBlock(std::function<void()> block, std::vector<NSRunLoopMode> modes)
+{
+    if (!block)
+        return;
+    {
+        std::lock_guard guard(m_postLock);
+        auto posted = std::make_shared<Posted>();
+        posted->sequence = ++m_postSequence;
+        posted->block = std::move(block);
+        posted->modes = std::move(modes);
+        m_posted.push_back(std::move(posted));
+    }
+    wakeUp();
+}
+
+void NSRunLoop::wakeUp()
+{
+    uint64_t one = 1;
+    // A full counter already means "wake up": nothing is lost when this fails.
+    [[maybe_unused]] auto written = ::write(m_wakeFd, &one, sizeof one);
+}
+
+void NSRunLoop::drainWakeFd()
+{
+    uint64_t value;
+    while (::read(m_wakeFd, &value, sizeof value) > 0) {
+    }
+}
+
+void NSRunLoop::stop()
+{
+    m_stopRequested = true;
+    wakeUp();
+}
+
+NSRunLoopMode NSRunLoop::currentMode() const
+{
+    return m_modeStack.empty() ? NSRunLoopMode {} : m_modeStack.back();
+}
+
+bool NSRunLoop::nextTimerDate(const NSRunLoopMode& mode, double& date) const
+{
+    bool found = false;
+    for (auto& entry : m_timers) {
+        if (!entry->timer->isValid() || !modeMatches(entry->modes, mode))
+            continue;
+        double d = entry->timer->fireDate();
+        if (!found || d < date)
+            date = d;
+        found = true;
+    }
+    return found;
+}
+
+void NSRunLoop::pruneTimers()
+{
+    std::erase_if(m_timers, [](auto& entry) { return !entry->timer->isValid(); });
+}
+
+bool NSRunLoop::hasInputs(const NSRunLoopMode& mode)
+{
+    for (auto& source : m_sources) {
+        if (source->isValid() && modeMatches(source->m_modes, mode))
+            return true;
+    }
+    for (auto& entry : m_timers) {
+        if (entry->timer->isValid() && modeMatches(entry->modes, mode))
+            return true;
+    }
+    std::lock_guard guard(m_postLock);
+    for (auto& posted : m_posted) {
+        if (modeMatches(posted->modes, mode))
+            return true;
+    }
+    return false;
+}
+
+bool NSRunLoop::fireDueTimers(const NSRunLoopMode& mode)
+{
+    double now = Clock::now();
+    std::vector<std::shared_ptr<NSTimer>> due;
+    for (auto& entry : m_timers) {
+        auto& timer = entry->timer;
+        if (timer->isValid() && modeMatches(entry->modes, mode) && timer->fireDate() <= now
+            && timer->m_firedOnTurn != m_turn)
+            due.push_back(timer);
+    }
+    std::stable_sort(due.begin(), due.end(), [](auto& a, auto& b) { return a->fireDate() < b->fireDate(); });
+    bool handled = false;
+    for (auto& timer : due) {
+        // An earlier callback of this turn may have invalidated or moved it.
+        if (!timer->isValid() || timer->m_firedOnTurn == m_turn)
+            continue;
+        timer->m_firedOnTurn = m_turn;
+        timer->fireFromLoop();
+        handled = true;
+    }
+    pruneTimers();
+    return handled;
+}
+
+bool NSRunLoop::runPostedBlocks(const NSRunLoopMode& mode)
+{
+    unsigned long last;
+    {
+        std::lock_guard guard(m_postLock);
+        last = m_postSequence;
+    }
+    bool handled = false;
+    // One block at a time, so that a block that runs the loop again (nested)
+    // cannot make later blocks overtake the earlier ones still waiting here.
+    for (;;) {
+        std::shared_ptr<Posted> next;
+        {
+            std::lock_guard guard(m_postLock);
+            for (auto it = m_posted.begin(); it != m_posted.end(); ++it) {
+                if ((*it)->sequence > last)
+                    break;
+                if (modeMatches((*it)->modes, mode)) {
+                    next = *it;
+                    m_posted.erase(it);
+                    break;
+                }
+            }
+        }
+        if (!next)
+            break;
+        next->block();
+        handled = true;
+        if (m_stopRequested)
+            break;
+    }
+    return handled;
+}
+
+bool NSRunLoop::performSignalledSources(const NSRunLoopMode& mode)
+{
+    if (!m_sourceSignalled.exchange(false))
+        return false;
+    bool handled = false;
+    bool leftOver = false;
+    auto sources = m_sources;
+    for (auto& source : sources) {
+        if (!source->isValid() || source->m_fd >= 0 || !source->m_signalled)
+            continue;
+        if (!modeMatches(source->m_modes, mode)) {
+            leftOver = true;
+            continue;
+        }
+        source->m_signalled = false;
+        auto perform = source->m_perform;
+        if (perform)
+            perform();
+        handled = true;
+    }
+    if (leftOver)
+        m_sourceSignalled = true;
+    return handled;
+}
+
+bool NSRunLoop::pollSources(const NSRunLoopMode& mode, int timeoutMs)
+{
+    std::vector<pollfd> fds;
+    std::vector<RunLoopSourceRef> watched;
+    fds.push_back({ m_wakeFd, POLLIN, 0 });
+    for (auto& source : m_sources) {
+        if (!source->isValid() || source->m_fd < 0 || source->m_events == 0 || !modeMatches(source->m_modes, mode))
+            continue;
+        short events = 0;
+        if (source->m_events & RunLoopFileReadable)
+            events |= POLLIN;
+        if (source->m_events & RunLoopFileWritable)
+            events |= POLLOUT;
+        fds.push_back({ source->m_fd, events, 0 });
+        watched.push_back(source);
+    }
+    int ready = ::poll(fds.data(), fds.size(), timeoutMs);
+    if (ready <= 0)
+        return false;
+    if (fds[0].revents)
+        drainWakeFd();
+    bool handled = false;
+    for (size_t i = 0; i < watched.size(); ++i) {
+        short revents = fds[i + 1].revents;
+        auto& source = watched[i];
+        if (!revents || !source->isValid())
+            continue;
+        unsigned events = 0;
+        if (revents & POLLIN)
+            events |= RunLoopFileReadable;
+        if (revents & POLLOUT)
+            events |= RunLoopFileWritable;
+        if (revents & POLLHUP)
+            events |= RunLoopFileHangUp;
+        if (revents & (POLLERR | POLLNVAL))
+            events |= RunLoopFileError;
+        auto callback = source->m_fileCallback;
+        if (callback)
+            callback(source->m_fd, events);
+        handled = true;
+    }
+    return handled;
+}
+
+bool NSRunLoop::runTurn(const NSRunLoopMode& mode, double limitDate, bool mayWait)
+{
+    ++m_turn;
+    std::erase_if(m_sources, [](auto& source) { return !source->isValid(); });
+    bool handled = fireDueTimers(mode);
+    if (!m_stopRequested)
+        handled |= runPostedBlocks(mode);
+    if (!m_stopRequested)
+        handled |= performSignalledSources(mode);
+
+    int timeoutMs = 0;
+    if (!handled && mayWait && !m_stopRequested) {
+        double wakeAt = limitDate;
+        double next;
+        if (nextTimerDate(mode, next))
+            wakeAt = std::min(wakeAt, next);
+        double now = Clock::now();
+        if (wakeAt <= now)
+            timeoutMs = 0;
+        else if (Clock::isManual())
+            timeoutMs = -1;  // only a post, a descriptor or the clock moving can wake us
+        else
+            timeoutMs = static_cast<int>(std::min(std::ceil((wakeAt - now) * 1000.0), double(INT_MAX)));
+    }
+    if (!m_stopRequested)
+        handled |= pollSources(mode, timeoutMs);
+    return handled;
+}
+
+NSRunLoop::RunResult NSRunLoop::runModeUntil(const NSRunLoopMode& mode, double limitDate)
+{
+    if (!hasInputs(mode))
+        return RunResult::NoInputs;
+    m_modeStack.push_back(mode);
+    RunResult result = RunResult::TimedOut;
+    for (;;) {
+        if (m_stopRequested.exchange(false)) {
+            result = RunResult::Stopped;
+            break;
+        }
+        bool mayWait = limitDate > Clock::now();
+        if (runTurn(mode, limitDate, mayWait)) {
+            result = m_stopRequested.exchange(false) ? RunResult::Stopped : RunResult::Handled;
+            break;
+        }
+        if (Clock::now() >= limitDate || !mayWait)
+            break;
+        if (!hasInputs(mode)) {
+            result = RunResult::NoInputs;
+            break;
+        }
+    }
+    m_modeStack.pop_back();
+    return result;
+}
+
+bool NSRunLoop::runMode(const NSRunLoopMode& mode, double limitDate)
+{
+    return runModeUntil(mode, limitDate) != RunResult::NoInputs;
+}
+
+bool NSRunLoop::runOnce(const NSRunLoopMode& mode)
+{
+    if (!hasInputs(mode))
+        return false;
+    m_modeStack.push_back(mode);
+    bool handled = runTurn(mode, 0, false);
+    m_modeStack.pop_back();
+    return handled;
+}
+
+void NSRunLoop::runUntilDate(double limitDate)
+{
+    for (;;) {
+        auto result = runModeUntil(NSDefaultRunLoopMode, limitDate);
+        if (result != RunResult::Handled || Clock::now() >= limitDate)
+            return;
+    }
+}
+
+void NSRunLoop::run()
+{
+    runUntilDate(NSRunLoopDistantFuture);
+}

@@ -1,0 +1,138 @@
+#include "Platform/Foundation/NSThread.h"
+
+#include <chrono>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+bool onInitialThread()
+{
+    return ::gettid() == ::getpid();
+}
+
+thread_local std::shared_ptr<NSThread> t_current;
+
+}  // namespace
+
+std::shared_ptr<NSThread> NSThread::adoptCurrent(bool isMain)
+{
+    std::shared_ptr<NSThread> thread(new NSThread);
+    thread->m_isMain = isMain;
+    thread->m_started = true;
+    thread->m_executing = true;
+    return thread;
+}
+
+std::shared_ptr<NSThread> NSThread::mainThread()
+{
+    // Never destroyed: work may be posted to the main thread while the process exits.
+    static auto* main = new std::shared_ptr<NSThread>(adoptCurrent(true));
+    return *main;
+}
+
+std::shared_ptr<NSThread> NSThread::currentThread()
+{
+    if (!t_current)
+        t_current = onInitialThread() ? mainThread() : adoptCurrent(false);
+    return t_current;
+}
+
+bool NSThread::isMainThread()
+{
+    return onInitialThread();
+}
+
+void NSThread::sleepForTimeInterval(double seconds)
+{
+    if (seconds > 0)
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+std::shared_ptr<NSThread> NSThread::make(Body body)
+{
+    std::shared_ptr<NSThread> thread(new NSThread);
+    thread->m_body = std::move(body);
+    return thread;
+}
+
+std::shared_ptr<NSThread> NSThread::detachNewThread(Body body)
+{
+    auto thread = make(std::move(body));
+    thread->start();
+    return thread;
+}
+
+void NSThread::start()
+{
+    if (m_started.exchange(true))
+        return;
+    m_executing = true;
+    std::thread([self = shared_from_this()]() mutable {
+        t_current = self;
+        if (self->m_body)
+            self->m_body();
+        self->m_body = nullptr;
+        self->m_executing = false;
+        self->m_finished = true;
+        self.reset();
+    }).detach();
+}
+
+std::string NSThread::name() const
+{
+    std::lock_guard guard(m_lock);
+    return m_name;
+}
+
+void NSThread::setName(std::string name)
+{
+    std::lock_guard guard(m_lock);
+    m_name = std::move(name);
+}
+
+std::shared_ptr<NSRunLoop> NSThread::runLoop()
+{
+    std::lock_guard guard(m_lock);
+    if (!m_runLoop) {
+        m_runLoop = NSRunLoop::make();
+        m_runLoop->m_thread = weak_from_this();
+        m_runLoop->m_isMain = m_isMain;
+    }
+    return m_runLoop;
+}
+
+void NSThread::performBlock(std::function<void()> call, bool waitUntilDone, std::vector<NSRunLoopMode> modes)
+{
+    if (!call)
+        return;
+    if (!waitUntilDone) {
+        runLoop()->performBlock(std::move(call), std::move(modes));
+        return;
+    }
+    if (currentThread().get() == this) {
+        call();
+        return;
+    }
+    struct Done {
+        std::mutex lock;
+        std::condition_variable condition;
+        bool done = false;
+    };
+    auto done = std::make_shared<Done>();
+    runLoop()->performBlock(
+        [call = std::move(call), done] {
+            call();
+            std::lock_guard guard(done->lock);
+            done->done = true;
+            done->condition.notify_all();
+        },
+        std::move(modes));
+    std::unique_lock lock(done->lock);
+    done->condition.wait(lock, [&] { return done->done; });
+}
+
+void NSThread::performOnMainThread(std::function<void()> call, bool waitUntilDone, std::vector<NSRunLoopMode> modes)
+{
+    mainThread()->performBlock(std::move(call), waitUntilDone, std::move(modes));
+}

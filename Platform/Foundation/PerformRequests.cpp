@@ -1,0 +1,71 @@
+#include "Platform/Foundation/PerformRequests.h"
+
+#include "Platform/Foundation/NSTimer.h"
+
+#include <memory>
+
+namespace {
+
+struct Request {
+    const void* owner;
+    std::string name;
+    const void* argument;
+    std::weak_ptr<NSTimer> timer;
+};
+
+// The requests waiting on this thread's loop.
+thread_local std::vector<Request> t_requests;
+
+void prune()
+{
+    std::erase_if(t_requests, [](auto& r) {
+        auto timer = r.timer.lock();
+        return !timer || !timer->isValid();
+    });
+}
+
+template<typename Match>
+void cancelMatching(Match match)
+{
+    std::vector<std::shared_ptr<NSTimer>> cancelled;
+    std::erase_if(t_requests, [&](auto& r) {
+        if (!match(r))
+            return false;
+        if (auto timer = r.timer.lock())
+            cancelled.push_back(timer);
+        return true;
+    });
+    // Invalidated after the list is settled: releasing a call may run
+    // destructors that cancel further requests.
+    for (auto& timer : cancelled)
+        timer->invalidate();
+}
+
+}  // namespace
+
+namespace PerformRequests {
+
+void performAfterDelay(const void* owner, std::string name, std::function<void()> call, double delay,
+                       const void* argument, std::vector<NSRunLoopMode> modes)
+{
+    if (!call)
+        return;
+    prune();
+    auto timer = NSTimer::timerWithTimeInterval(delay, false, [call = std::move(call)](NSTimer&) { call(); });
+    t_requests.push_back({ owner, std::move(name), argument, timer });
+    auto loop = NSRunLoop::currentRunLoop();
+    for (auto& mode : modes)
+        loop->addTimer(timer, mode);
+}
+
+void cancelPreviousPerformRequests(const void* owner)
+{
+    cancelMatching([&](const Request& r) { return r.owner == owner; });
+}
+
+void cancelPreviousPerformRequests(const void* owner, const std::string& name, const void* argument)
+{
+    cancelMatching([&](const Request& r) { return r.owner == owner && r.name == name && r.argument == argument; });
+}
+
+}  // namespace PerformRequests
