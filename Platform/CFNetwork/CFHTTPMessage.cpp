@@ -1,0 +1,341 @@
+#include "Platform/CFNetwork/CFHTTPMessage.h"
+
+#include <cctype>
+
+namespace {
+
+constexpr size_t maximumHeadLength = 256 * 1024;
+
+std::string_view trim(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool isTokenChar(char c)
+{
+    auto u = static_cast<unsigned char>(c);
+    if (u <= 0x20 || u >= 0x7f)
+        return false;
+    return std::string_view("()<>@,;:\\\"/[]?={}").find(c) == std::string_view::npos;
+}
+
+}  // namespace
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+const std::string* HTTPHeaderFields::find(std::string_view name) const
+{
+    for (const auto& [key, value] : m_entries)
+        if (equalsIgnoringCase(key, name))
+            return &value;
+    return nullptr;
+}
+
+std::optional<std::string> HTTPHeaderFields::value(std::string_view name) const
+{
+    if (const auto* v = find(name))
+        return *v;
+    return std::nullopt;
+}
+
+void HTTPHeaderFields::set(std::string_view name, std::string_view value)
+{
+    for (auto& [key, v] : m_entries) {
+        if (equalsIgnoringCase(key, name)) {
+            v = std::string(value);
+            return;
+        }
+    }
+    m_entries.emplace_back(std::string(name), std::string(value));
+}
+
+void HTTPHeaderFields::append(std::string_view name, std::string_view value)
+{
+    for (auto& [key, v] : m_entries) {
+        if (equalsIgnoringCase(key, name)) {
+            v += ", ";
+            v += value;
+            return;
+        }
+    }
+    m_entries.emplace_back(std::string(name), std::string(value));
+}
+
+void HTTPHeaderFields::remove(std::string_view name)
+{
+    std::erase_if(m_entries, [&](const Entry& e) { return equalsIgnoringCase(e.first, name); });
+}
+
+Value HTTPHeaderFields::toDictionary() const
+{
+    Value d = Value::dictionary();
+    for (const auto& [key, value] : m_entries)
+        d.set(key, Value(value));
+    return d;
+}
+
+HTTPHeaderFields HTTPHeaderFields::fromDictionary(const Value& dictionary)
+{
+    HTTPHeaderFields fields;
+    for (const auto& [key, value] : dictionary.dictionaryValue())
+        if (value.type() == Value::Type::String)
+            fields.set(key, value.stringValue());
+    return fields;
+}
+
+std::shared_ptr<CFHTTPMessage> CFHTTPMessage::createRequest(std::string_view method, const CFURL& url,
+                                                           std::string_view version)
+{
+    if (method.empty() || url.host().empty())
+        return nullptr;
+    for (char c : method)
+        if (!isTokenChar(c))
+            return nullptr;
+    auto message = std::make_shared<CFHTTPMessage>();
+    message->m_isRequest = true;
+    message->m_method = std::string(method);
+    message->m_url = url;
+    message->m_version = std::string(version);
+    return message;
+}
+
+std::shared_ptr<CFHTTPMessage> CFHTTPMessage::createEmptyResponse()
+{
+    return std::make_shared<CFHTTPMessage>();
+}
+
+void CFHTTPMessage::setHeaderFieldValue(std::string_view name, std::optional<std::string_view> value)
+{
+    if (!value) {
+        m_headers.remove(name);
+        return;
+    }
+    // A line break in a value would let a caller's text forge further headers.
+    std::string clean;
+    for (char c : *value)
+        if (c != '\r' && c != '\n')
+            clean += c;
+    m_headers.set(name, clean);
+}
+
+std::string CFHTTPMessage::serializedRequestHead(bool absoluteForm) const
+{
+    std::string head;
+    head.reserve(256);
+    head += m_method;
+    head += ' ';
+    if (absoluteForm) {
+        std::string target = m_url->scheme() + "://" + m_url->hostHeader() + m_url->requestTarget();
+        head += target;
+    } else {
+        head += m_url->requestTarget();
+    }
+    head += ' ';
+    head += m_version;
+    head += "\r\n";
+    if (!m_headers.contains("Host")) {
+        head += "Host: ";
+        head += m_url->hostHeader();
+        head += "\r\n";
+    }
+    for (const auto& [key, value] : m_headers) {
+        head += key;
+        head += ": ";
+        head += value;
+        head += "\r\n";
+    }
+    head += "\r\n";
+    return head;
+}
+
+long CFHTTPMessage::appendBytes(const uint8_t* bytes, size_t length)
+{
+    if (m_headerComplete)
+        return 0;
+    size_t before = m_pending.size();
+    m_pending.append(reinterpret_cast<const char*>(bytes), length);
+    // Look for the blank line that ends the head, starting a little before the
+    // new bytes so that a terminator split across reads is found.
+    size_t from = before >= 3 ? before - 3 : 0;
+    size_t end = std::string::npos;
+    size_t termLength = 0;
+    for (size_t i = from; i < m_pending.size(); ++i) {
+        if (m_pending[i] != '\n')
+            continue;
+        if (i + 1 < m_pending.size() && m_pending[i + 1] == '\n') {
+            end = i;
+            termLength = 2;
+            break;
+        }
+        if (i + 2 < m_pending.size() && m_pending[i + 1] == '\r' && m_pending[i + 2] == '\n') {
+            end = i;
+            termLength = 3;
+            break;
+        }
+    }
+    if (end == std::string::npos) {
+        if (m_pending.size() > maximumHeadLength)
+            return -1;
+        return static_cast<long>(length);
+    }
+    size_t headLength = end + termLength;
+    if (!parseHead(std::string_view(m_pending).substr(0, end)))
+        return -1;
+    m_headerComplete = true;
+    long used = static_cast<long>(headLength - before);
+    m_pending.clear();
+    m_pending.shrink_to_fit();
+    return used;
+}
+
+bool CFHTTPMessage::parseHead(std::string_view head)
+{
+    // Skip blank lines a server may send before the status line.
+    while (head.starts_with("\r\n") || head.starts_with("\n"))
+        head.remove_prefix(head.front() == '\r' ? 2 : 1);
+    size_t lineEnd = head.find('\n');
+    std::string_view statusLine = trim(head.substr(0, lineEnd));
+    if (!statusLine.starts_with("HTTP/"))
+        return false;
+    size_t space = statusLine.find(' ');
+    if (space == std::string_view::npos)
+        return false;
+    m_version = std::string(statusLine.substr(0, space));
+    std::string_view rest = statusLine.substr(space + 1);
+    while (rest.starts_with(' '))
+        rest.remove_prefix(1);
+    if (rest.size() < 3)
+        return false;
+    int code = 0;
+    for (size_t i = 0; i < 3; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(rest[i])))
+            return false;
+        code = code * 10 + (rest[i] - '0');
+    }
+    m_statusCode = code;
+    m_statusLine = std::string(statusLine);
+
+    std::string_view lines = lineEnd == std::string_view::npos ? std::string_view() : head.substr(lineEnd + 1);
+    std::string lastName;
+    while (!lines.empty()) {
+        size_t nl = lines.find('\n');
+        std::string_view line = lines.substr(0, nl);
+        lines = nl == std::string_view::npos ? std::string_view() : lines.substr(nl + 1);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line.empty())
+            continue;
+        if ((line.front() == ' ' || line.front() == '\t') && !lastName.empty()) {
+            // A folded continuation line belongs to the previous field.
+            if (auto value = m_headers.value(lastName))
+                m_headers.set(lastName, *value + " " + std::string(trim(line)));
+            continue;
+        }
+        size_t colon = line.find(':');
+        if (colon == std::string_view::npos || colon == 0)
+            continue;
+        std::string_view name = trim(line.substr(0, colon));
+        std::string_view value = trim(line.substr(colon + 1));
+        m_headers.append(name, value);
+        lastName = std::string(name);
+    }
+    return true;
+}
+
+HTTPChunkedDecoder::Status HTTPChunkedDecoder::decode(const uint8_t* bytes, size_t length,
+                                                      std::vector<uint8_t>& out, size_t& used)
+{
+    size_t i = 0;
+    while (i < length) {
+        switch (m_state) {
+        case State::Size:
+        case State::SizeLine: {
+            char c = static_cast<char>(bytes[i++]);
+            if (c == '\n') {
+                if (!m_sawDigit) {
+                    m_state = State::Error;
+                    used = i;
+                    return Status::Error;
+                }
+                m_sawDigit = false;
+                m_state = m_remaining == 0 ? State::Trailer : State::Data;
+                m_line.clear();
+                break;
+            }
+            if (m_state == State::SizeLine || c == '\r')
+                break;
+            if (c == ';' || c == ' ' || c == '\t') {
+                m_state = State::SizeLine;  // chunk extensions are ignored
+                break;
+            }
+            int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
+                : (c >= 'a' && c <= 'f') ? c - 'a' + 10
+                : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
+            if (digit < 0 || m_remaining > (UINT64_MAX >> 4)) {
+                m_state = State::Error;
+                used = i;
+                return Status::Error;
+            }
+            m_remaining = m_remaining * 16 + static_cast<uint64_t>(digit);
+            m_sawDigit = true;
+            break;
+        }
+        case State::Data: {
+            size_t take = static_cast<size_t>(std::min<uint64_t>(m_remaining, length - i));
+            out.insert(out.end(), bytes + i, bytes + i + take);
+            i += take;
+            m_remaining -= take;
+            if (m_remaining == 0)
+                m_state = State::DataEnd;
+            break;
+        }
+        case State::DataEnd: {
+            char c = static_cast<char>(bytes[i++]);
+            if (c == '\n')
+                m_state = State::Size;
+            else if (c != '\r') {
+                m_state = State::Error;
+                used = i;
+                return Status::Error;
+            }
+            break;
+        }
+        case State::Trailer: {
+            char c = static_cast<char>(bytes[i++]);
+            if (c == '\n') {
+                if (m_line.empty() || m_line == "\r") {
+                    m_state = State::Done;
+                    used = i;
+                    return Status::Done;
+                }
+                m_line.clear();
+            } else {
+                m_line += c;
+            }
+            break;
+        }
+        case State::Done:
+            used = i;
+            return Status::Done;
+        case State::Error:
+            used = i;
+            return Status::Error;
+        }
+    }
+    used = i;
+    if (m_state == State::Done)
+        return Status::Done;
+    return m_state == State::Error ? Status::Error : Status::NeedMore;
+}

@@ -1,0 +1,173 @@
+#pragma once
+
+// The HTTP read stream: one exchange over one non-blocking TCP socket,
+// scheduled on a run loop. It resolves and connects, writes the request head,
+// pulls the body from a body source, reads the response head and hands out the
+// body, undoing chunked transfer coding. It does not inflate compressed bodies
+// and does not follow redirects: the engine above does both.
+//
+// Events go to the client only while the stream is scheduled: "has bytes"
+// once per turn while body bytes are waiting, then "end" or "error" once. A
+// stream taken off its run loop (throttling) stays connected but quiet.
+//
+// Errors carry a domain and a code and, above all, a meaning, so callers test
+// "the connection was lost" rather than a number that differs by platform.
+
+#include "Platform/CFNetwork/CFHTTPMessage.h"
+#include "Platform/Foundation/NSRunLoop.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum CFStreamEventType : unsigned {
+    kCFStreamEventNone = 0,
+    kCFStreamEventOpenCompleted = 1,
+    kCFStreamEventHasBytesAvailable = 2,
+    kCFStreamEventCanAcceptBytes = 4,
+    kCFStreamEventErrorOccurred = 8,
+    kCFStreamEventEndEncountered = 16,
+};
+
+enum class CFStreamErrorDomain { None, POSIX, Netdb, HTTP, SSL, Unsupported };
+
+enum class CFStreamErrorMeaning {
+    None,
+    NotConnected,       // the socket is not connected
+    BrokenPipe,         // the peer went away while we wrote
+    ConnectionRefused,
+    ConnectionLost,     // the connection closed or reset before the response ended
+    HostNotFound,
+    TimedOut,
+    BadResponse,        // the response head or body coding could not be read
+    TLSUnsupported,     // https URLs are not served by this stream
+    Other,
+};
+
+struct CFStreamError {
+    CFStreamErrorDomain domain = CFStreamErrorDomain::None;
+    long code = 0;       // errno for POSIX, EAI_* for Netdb, our own numbers otherwise
+    CFStreamErrorMeaning meaning = CFStreamErrorMeaning::None;
+    std::string description;
+
+    bool isError() const { return domain != CFStreamErrorDomain::None; }
+    static CFStreamError posix(int error);
+    static CFStreamError of(CFStreamErrorDomain domain, long code, CFStreamErrorMeaning meaning, std::string description);
+};
+
+// Where a request body comes from: short reads are allowed, 0 is the end,
+// a negative count an error.
+class CFHTTPBodySource {
+public:
+    virtual ~CFHTTPBodySource() = default;
+    virtual void open() = 0;
+    virtual long read(uint8_t* buffer, size_t maxLength) = 0;
+    virtual void close() = 0;
+};
+
+enum class CFStreamStatus { NotOpen, Opening, Open, AtEnd, Closed, Error };
+
+class CFHTTPReadStream : public std::enable_shared_from_this<CFHTTPReadStream> {
+public:
+    using Client = std::function<void(CFHTTPReadStream& stream, CFStreamEventType event)>;
+
+    static std::shared_ptr<CFHTTPReadStream> createForHTTPRequest(std::shared_ptr<CFHTTPMessage> request);
+    static std::shared_ptr<CFHTTPReadStream> createForStreamedHTTPRequest(std::shared_ptr<CFHTTPMessage> request,
+                                                                          std::shared_ptr<CFHTTPBodySource> body);
+    ~CFHTTPReadStream();
+
+    // The events (a mask of CFStreamEventType) that reach `client`; an empty
+    // client stops all events.
+    void setClient(unsigned events, Client client);
+    void scheduleWithRunLoop(const std::shared_ptr<NSRunLoop>& loop, const NSRunLoopMode& mode);
+    void unscheduleFromRunLoop();
+    bool isScheduled() const { return m_scheduled; }
+
+    // Starts the exchange; false when it failed at once (the error says why).
+    bool open();
+    void close();
+
+    bool hasBytesAvailable();
+    // Body bytes, 0 at the end, -1 on error.
+    long read(uint8_t* buffer, size_t maxLength);
+
+    CFStreamStatus status() const { return m_status; }
+    const CFStreamError& error() const { return m_error; }
+    // The response head once complete, else null.
+    std::shared_ptr<CFHTTPMessage> responseHeader() const;
+    // Request body bytes written to the connection so far.
+    uint64_t requestBytesWrittenCount() const { return m_bodyBytesWritten; }
+
+    // Sends the request through an HTTP proxy (the request line names the
+    // whole URL). SOCKS proxies are not offered: opening then fails.
+    void setHTTPProxy(std::string host, int port);
+    void setSOCKSProxy(std::string host, int port);
+    // Kept for the engine's connection records; every stream uses its own socket.
+    void setAttemptPersistentConnection(bool attempt) { m_attemptPersistent = attempt; }
+    void setStreamID(long id) { m_streamID = id; }
+    long streamID() const { return m_streamID; }
+
+private:
+    enum class Phase { Idle, Resolving, Connecting, WritingHead, WritingBody, ReadingHead, ReadingBody, Finished, Failed };
+    enum class BodyFraming { None, Length, Chunked, UntilClose };
+    struct Resolution;
+
+    CFHTTPReadStream() = default;
+
+    void startConnecting(const std::vector<uint8_t>& address);
+    void onSocketEvent(unsigned events);
+    void advance();
+    bool writeSome();
+    bool readHead();
+    bool fillRaw();
+    void startBody();
+    void failWith(CFStreamError error);
+    void updateSourceEvents();
+    void signalDelivery();
+    void deliverEvents();
+    void closeSocket();
+
+    std::shared_ptr<CFHTTPMessage> m_request;
+    std::shared_ptr<CFHTTPBodySource> m_body;
+    std::shared_ptr<CFHTTPMessage> m_response;
+    unsigned m_clientEvents = 0;
+    Client m_client;
+
+    std::weak_ptr<NSRunLoop> m_loop;
+    NSRunLoopMode m_mode;
+    bool m_scheduled = false;
+    RunLoopSourceRef m_fdSource;
+    RunLoopSourceRef m_deliverySource;
+
+    CFStreamStatus m_status = CFStreamStatus::NotOpen;
+    Phase m_phase = Phase::Idle;
+    CFStreamError m_error;
+    bool m_errorReported = false;
+    bool m_endReported = false;
+    int m_socket = -1;
+    std::shared_ptr<Resolution> m_resolution;
+
+    std::string m_proxyHost;
+    int m_proxyPort = 0;
+    bool m_socksProxy = false;
+    bool m_attemptPersistent = false;
+    long m_streamID = 0;
+
+    std::string m_outgoing;     // head, then body bytes waiting to be written
+    size_t m_outgoingOffset = 0;
+    bool m_bodyDone = true;
+    uint64_t m_bodyBytesWritten = 0;
+    size_t m_pendingBodyInOutgoing = 0;
+
+    std::vector<uint8_t> m_raw;  // bytes received and not yet decoded
+    size_t m_rawOffset = 0;
+    std::vector<uint8_t> m_decoded;  // chunked bytes decoded and not yet read
+    size_t m_decodedOffset = 0;
+    BodyFraming m_framing = BodyFraming::None;
+    uint64_t m_bodyRemaining = 0;
+    HTTPChunkedDecoder m_chunked;
+    bool m_peerClosed = false;
+};
