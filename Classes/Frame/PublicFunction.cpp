@@ -1,0 +1,528 @@
+#include "Classes/Frame/PublicFunction.h"
+
+#include "Classes/Frame/SharedUDID.h"
+#include "Database/DateText.h"
+#include "Network/Protocol/LoginMode.h"
+#include "Network/Protocol/ServerInfo.h"
+#include "Platform/Foundation/AppEnvironment.h"
+#include "Platform/Foundation/Clock.h"
+#include "Platform/Foundation/ExtendedAttributes.h"
+#include "Platform/Foundation/Format.h"
+#include "Platform/Foundation/Hashing.h"
+#include "Platform/Foundation/NSFileManager.h"
+#include "Platform/Foundation/NSLog.h"
+#include "Platform/Foundation/NSPathUtilities.h"
+#include "Platform/Foundation/NSString.h"
+#include "Platform/Foundation/NSUserDefaults.h"
+
+#include <sys/utsname.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <mutex>
+
+namespace {
+
+struct FileTypeRow {
+    int code;
+    const char* localFolder;
+    const char* serverFolder;
+    const char* defaultImage;
+};
+
+constexpr FileTypeRow kFileTypes[] = {
+    { 1, "ProductImages", "product", "fileDefault.png" },
+    { 2, "CatalogImages", "CatalogImages", "fileDefault.png" },
+    { 3, "ConfigImages", "icon", "fileDefault.png" },
+    { 4, "LibraryImages", "library/cover_image", "fileDefault.png" },
+    { 5, "Pdf", "library/pdf", "icon-default_pdf" },
+    { 6, "Video", "library/vedio", "icon-default_video" },
+    { 7, "Excel", "library/excel", "fileDefault.png" },
+    { 8, "Word", "library/word", "fileDefault.png" },
+    { 9, "Keynote", "library/keynote", "icon-default_slide" },
+};
+
+const FileTypeRow* fileTypeRow(int code)
+{
+    for (const auto& row : kFileTypes) {
+        if (row.code == code)
+            return &row;
+    }
+    return nullptr;
+}
+
+// The service's own host; the settings screen can point the device elsewhere.
+constexpr const char* kDefaultServerHost = "service.corvelle.net";
+
+std::string documentsPath()
+{
+    return NSString::stringByAppendingPathComponent(NSHomeDirectory(), "Documents");
+}
+
+std::string groupedDigits(std::string digits)
+{
+    std::string out;
+    const size_t n = digits.size();
+    for (size_t i = 0; i < n; ++i) {
+        out += digits[i];
+        const size_t remaining = n - i - 1;
+        if (remaining > 0 && remaining % 3 == 0)
+            out += ',';
+    }
+    return out;
+}
+
+std::string systemVersionText()
+{
+    struct utsname info {};
+    if (uname(&info) != 0)
+        return "0";
+    return info.release;
+}
+
+// Compares dotted version texts numerically ("5.0.1" < "5.1").
+int compareVersions(std::string_view a, std::string_view b)
+{
+    auto pa = NSString::componentsSeparatedByString(a, ".");
+    auto pb = NSString::componentsSeparatedByString(b, ".");
+    const size_t n = std::max(pa.size(), pb.size());
+    for (size_t i = 0; i < n; ++i) {
+        const long long x = i < pa.size() ? NSString::longLongValue(pa[i]) : 0;
+        const long long y = i < pb.size() ? NSString::longLongValue(pb[i]) : 0;
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return 0;
+}
+
+std::mutex& serverLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+}  // namespace
+
+// ---- Client folders, file types, server settings and URLs ----
+
+std::string PublicFunction::clientFolderPath()
+{
+    const auto& clientID = LoginMode::sharedInstance()->clientID();
+    return NSString::stringByAppendingPathComponent(documentsPath(), NSString::lowercaseString(clientID.value_or(std::string())));
+}
+
+std::string PublicFunction::filePathWithNameFiletype(std::string_view name, int fileType)
+{
+    std::string folder = clientFolderPath();
+    if (const auto* row = fileTypeRow(fileType))
+        folder = NSString::stringByAppendingPathComponent(folder, row->localFolder);
+    return NSString::stringByAppendingPathComponent(folder, name);
+}
+
+int PublicFunction::getFileType(std::string_view type)
+{
+    if (type == "PDF")
+        return FileTypePdf;
+    if (type == "VEDIO")
+        return FileTypeVideo;
+    if (type == "EXCEL")
+        return FileTypeExcel;
+    if (type == "WORD")
+        return FileTypeWord;
+    return FileTypeKeynote;
+}
+
+std::string PublicFunction::localFolderForFileType(int fileType)
+{
+    const auto* row = fileTypeRow(fileType);
+    return row ? row->localFolder : "";
+}
+
+std::string PublicFunction::serverFolderForFileType(int fileType)
+{
+    const auto* row = fileTypeRow(fileType);
+    return row ? row->serverFolder : "";
+}
+
+std::string PublicFunction::defaultImageNameForFileType(int fileType)
+{
+    const auto* row = fileTypeRow(fileType);
+    return row ? row->defaultImage : "fileDefault.png";
+}
+
+void PublicFunction::createDirectoryifNeed(std::string_view name)
+{
+    const std::string path = NSString::stringByAppendingPathComponent(documentsPath(), name);
+    auto& fm = NSFileManager::defaultManager();
+    if (!fm.fileExistsAtPath(path))
+        fm.createDirectoryAtPathWithIntermediateDirectories(path, true);
+}
+
+const char* PublicFunction::defaultServerHost()
+{
+    return kDefaultServerHost;
+}
+
+std::shared_ptr<ServerInfo> PublicFunction::GetServer()
+{
+    static std::shared_ptr<ServerInfo> info;
+    std::lock_guard<std::mutex> guard(serverLock());
+    if (!info)
+        info = std::make_shared<ServerInfo>();
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    auto text = [&](const char* key, const char* fallback, std::string& field) {
+        // An empty text counts as set; only an absent value takes the default.
+        auto stored = defaults->stringForKey(key);
+        if (stored) {
+            field = *stored;
+        } else {
+            defaults->setObjectForKey(Value(fallback), key);
+            field = fallback;
+        }
+    };
+    auto port = [&](const char* key, long fallback, int& field) {
+        long stored = defaults->integerForKey(key);
+        if (stored == 0) {
+            defaults->setIntegerForKey(fallback, key);
+            stored = fallback;
+        }
+        field = static_cast<int>(stored);
+    };
+    text("IP", kDefaultServerHost, info->strIP);
+    port("Port", 48080, info->httpPort);
+    text("Path", "CorvelleSaas", info->websiteServer);
+    text("ImageIP", kDefaultServerHost, info->imageIP);
+    port("ImagePort", 480, info->imageHttpPort);
+    text("ImagePath", "corvelle_saas", info->imageWebsiteServer);
+    defaults->synchronize();
+    return info;
+}
+
+void PublicFunction::resetUserSetting()
+{
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    auto text = [&](const char* key, const char* value) {
+        if (defaults->stringForKey(key) != std::optional<std::string>(value))
+            defaults->setObjectForKey(Value(value), key);
+    };
+    auto port = [&](const char* key, long value) {
+        if (defaults->integerForKey(key) != value || !defaults->objectForKey(key).isNumber())
+            defaults->setIntegerForKey(value, key);
+    };
+    text("IP", kDefaultServerHost);
+    port("Port", 48080);
+    text("Path", "CorvelleSaas");
+    text("ImageIP", kDefaultServerHost);
+    port("ImagePort", 480);
+    text("ImagePath", "corvelle_saas");
+    defaults->synchronize();
+}
+
+std::optional<std::string> PublicFunction::fileURLWithNameFiletype(const std::optional<std::string>& name, int fileType)
+{
+    if (!name)
+        return std::nullopt;
+    const std::string base = GetServer()->imageUrlStr();
+    const std::string clientID = LoginMode::sharedInstance()->clientID().value_or(std::string());
+    std::string url = "http://" + base + "/" + stringWithFormat("images/%@/", clientID);
+    if (const auto* row = fileTypeRow(fileType))
+        url += std::string(row->serverFolder) + "/";
+    url += *name;
+    return NSString::stringByAddingPercentEscapesUsingEncoding(url);
+}
+
+std::string PublicFunction::editUserUrl()
+{
+    auto session = LoginMode::sharedInstance();
+    return stringWithFormat("%@%@/index.php?option=com_news&view=check&username=%@@%@&from=app&lan=%@", "http://", GetServer()->imageUrlStr(),
+        session->acountID().value_or(std::string()), session->clientID().value_or(std::string()), currentLanguage() == 2 ? "zh" : "en");
+}
+
+std::string PublicFunction::forgetPassWordUrl()
+{
+    const char* format = currentLanguage() == 2 ? "%@%@/index.php?option=com_cforgetpw&view=newsletter" : "%@%@/index.php?option=com_forgetpw&view=newsletter";
+    return stringWithFormat(format, "http://", GetServer()->imageUrlStr());
+}
+
+void PublicFunction::clearUserDefault()
+{
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    for (const auto& key : defaults->dictionaryRepresentation().keys())
+        defaults->removeObjectForKey(key);
+    defaults->synchronize();
+}
+
+void PublicFunction::changeAllClientFolderToLower()
+{
+    auto& fm = NSFileManager::defaultManager();
+    const std::string documents = documentsPath();
+    auto items = fm.contentsOfDirectoryAtPath(documents);
+    if (!items)
+        return;
+    for (const auto& item : *items) {
+        const std::string lower = NSString::lowercaseString(item);
+        if (lower != item)
+            fm.moveItemAtPathToPath(NSString::stringByAppendingPathComponent(documents, item), NSString::stringByAppendingPathComponent(documents, lower));
+    }
+}
+
+void PublicFunction::moveAllClientFolderToDocuments()
+{
+    auto& fm = NSFileManager::defaultManager();
+    const std::string tmp = NSString::stringByAppendingPathComponent(NSHomeDirectory(), "tmp");
+    const std::string documents = documentsPath();
+    auto items = fm.contentsOfDirectoryAtPath(tmp);
+    if (!items)
+        return;
+    for (const auto& item : *items)
+        fm.moveItemAtPathToPath(NSString::stringByAppendingPathComponent(tmp, item),
+            NSString::stringByAppendingPathComponent(documents, NSString::lowercaseString(item)));
+}
+
+void PublicFunction::removeAllSkinImageFolders()
+{
+    auto& fm = NSFileManager::defaultManager();
+    const std::string documents = documentsPath();
+    auto items = fm.contentsOfDirectoryAtPath(documents);
+    if (!items)
+        return;
+    for (const auto& item : *items) {
+        const std::string skin = NSString::stringByAppendingPathComponent(NSString::stringByAppendingPathComponent(documents, item), "SkinImages");
+        if (fm.fileExistsAtPath(skin))
+            fm.removeItemAtPath(skin);
+    }
+}
+
+std::string PublicFunction::hardwareModel()
+{
+    struct utsname info {};
+    if (uname(&info) != 0)
+        return std::string();
+    return info.machine;
+}
+
+int64_t PublicFunction::getMaxSizeForDevice()
+{
+    const std::string prefix = hardwareModel().substr(0, 5);
+    if (prefix == "iPad2")
+        return 20971520;
+    if (prefix == "iPad3" || prefix == "x86_6")
+        return 41943040;
+    return 5242880;
+}
+
+bool PublicFunction::safeSizeOfPath(std::string_view path)
+{
+    auto size = NSFileManager::defaultManager().fileSizeAtPath(std::string(path));
+    if (!size || *size == 0)
+        return false;
+    return static_cast<int64_t>(*size) <= getMaxSizeForDevice();
+}
+
+std::string PublicFunction::applicationDocumentsPathURL()
+{
+    auto paths = NSSearchPathForDirectoriesInDomains(NSDocumentDirectory, NSUserDomainMask, true);
+    std::string path = paths.empty() ? documentsPath() : paths.front();
+    NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(path, true);
+    return path;
+}
+
+std::string PublicFunction::applicationLibraryPathURL()
+{
+    auto paths = NSSearchPathForDirectoriesInDomains(NSLibraryDirectory, NSUserDomainMask, true);
+    std::string path = paths.empty() ? NSString::stringByAppendingPathComponent(NSHomeDirectory(), "Library") : paths.front();
+    NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(path, true);
+    return path;
+}
+
+bool PublicFunction::addSkipBackupAttributeToItemAtURL(std::string_view fileURLPath)
+{
+    const std::string path(fileURLPath);
+    const std::string version = systemVersionText();
+    if (compareVersions(version, "5.1") >= 0) {
+        std::string error;
+        const bool ok = ExtendedAttributes::setExcludedFromBackup(path, true, &error);
+        if (ok)
+            NSLog("Excluding %@ from backup successfully", NSString::lastPathComponent(path));
+        else
+            NSLog("Error excluding %@ from backup %@", NSString::lastPathComponent(path), error);
+        return ok;
+    }
+    if (compareVersions(version, "5.0.1") <= 0)
+        return ExtendedAttributes::setAttribute(path, "com.apple.MobileBackup", Data { 1 });
+    return false;
+}
+
+void PublicFunction::SkipBackup()
+{
+    addSkipBackupAttributeToItemAtURL(applicationDocumentsPathURL());
+    addSkipBackupAttributeToItemAtURL(applicationLibraryPathURL());
+}
+
+// ---- Numbers, prices, discount rates ----
+
+std::string PublicFunction::flagWithCurrency(const std::optional<std::string>& currency)
+{
+    if (currency == "CNY")
+        return "¥";
+    if (currency == "USD")
+        return "$";
+    return "";
+}
+
+std::string PublicFunction::intFormate(long value)
+{
+    if (value <= 0)
+        return "0";
+    return groupedDigits(std::to_string(value));
+}
+
+std::string PublicFunction::doubleFormate(double value)
+{
+    if (!(value > 0))
+        return "0.00";
+    const std::string fixed = stringWithFormat("%.2f", value);
+    const size_t dot = fixed.find('.');
+    return groupedDigits(fixed.substr(0, dot)) + fixed.substr(dot);
+}
+
+std::string PublicFunction::priceWithCommaSeparatorAndCurrencyFlag(double value, std::string_view flag)
+{
+    const float amount = static_cast<float>(value);
+    const std::string fixed = stringWithFormat("%.2f", std::fabs(static_cast<double>(amount)));
+    const size_t dot = fixed.find('.');
+    std::string styled = (amount < 0 ? "-$" : "$") + groupedDigits(fixed.substr(0, dot)) + fixed.substr(dot);
+    return std::string(flag) + styled.substr(1);
+}
+
+// ---- Dates ----
+
+std::string PublicFunction::currentTime()
+{
+    return DateText::format(Clock::wallNow(), "MM/dd/yyyy HH:mm:ss");
+}
+
+double PublicFunction::currentTimeInterval()
+{
+    return Clock::wallNow().secondsSince1970;
+}
+
+long PublicFunction::currentLanguage()
+{
+    // The language service keeps the current language in this default.
+    return NSUserDefaults::standardUserDefaults()->integerForKey("language");
+}
+
+std::string PublicFunction::getFormateString()
+{
+    return currentLanguage() == 2 ? "yy/MM/dd" : "MM/dd/yy";
+}
+
+std::string PublicFunction::formatDate(const std::optional<std::string>& text)
+{
+    if (!text)
+        return "";
+    auto date = DateText::parse(*text, "yyyy-MM-dd HH:mm:ss");
+    return date ? DateText::format(*date, getFormateString()) : std::string();
+}
+
+std::string PublicFunction::changeToServerFormatFromLocal(const std::optional<std::string>& text)
+{
+    if (!text)
+        return "";
+    auto date = DateText::parse(*text, "MM/dd/yyyy HH:mm:ss");
+    return date ? DateText::format(*date, "yyyy-MM-dd HH:mm:ss") : std::string();
+}
+
+// ---- Text ----
+
+std::string PublicFunction::encryptMD5(std::string_view text)
+{
+    return Hashing::md5HexUpper(text);
+}
+
+std::optional<std::string> PublicFunction::stringRemoveTagStrTag(const std::optional<std::string>& text, const std::optional<std::string>& tag)
+{
+    if (!text || !tag)
+        return std::nullopt;
+    if (tag->empty())
+        return text;
+    return NSString::stringByReplacingOccurrencesOfStringWithString(*text, *tag, "");
+}
+
+bool PublicFunction::isContainChinese(const std::optional<std::string>& text)
+{
+    if (!text)
+        return false;
+    for (unsigned char c : *text) {
+        if (c >= 0x80)
+            return true;
+    }
+    return false;
+}
+
+std::optional<std::string> PublicFunction::getPreferredLanguage()
+{
+    Value languages = NSUserDefaults::standardUserDefaults()->objectForKey("AppleLanguages");
+    const Value& first = languages[size_t { 0 }];
+    std::optional<std::string> language;
+    if (first.isString())
+        language = first.stringValue();
+    NSLog("Preferred Language:%@", language.value_or("(null)"));
+    return language;
+}
+
+// ---- Device facts and diagnostics ----
+
+float PublicFunction::getDeviceVersion()
+{
+    return NSString::floatValue(systemVersionText());
+}
+
+std::string PublicFunction::getSharedUDID()
+{
+    return SharedUDID::value();
+}
+
+std::optional<std::string> PublicFunction::getMacAddress()
+{
+    auto address = IdentifierAddition::hardwareAddressDigits();
+    if (!address)
+        return std::nullopt;
+    return encryptMD5(*address + "TARNO");
+}
+
+void PublicFunction::showCurrentMemory()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    if (!(statm >> pages >> resident)) {
+        NSLog("Error: %s", "cannot read the process's memory statistics");
+        return;
+    }
+    const double mebibytes = static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
+    NSLog("Memory used: %fM", mebibytes);
+}
+
+void PublicFunction::LOGFunctionLineNumberFormat(std::string_view file, std::string_view function, int line, std::string_view message)
+{
+    static std::mutex lock;
+    static FILE* logFile = nullptr;
+    static bool opened = false;
+    std::lock_guard<std::mutex> guard(lock);
+    if (!opened) {
+        opened = true;
+        const std::string name = DateText::format(Clock::wallNow(), "yyyyMMdd_HHmmss");
+        const std::string path = NSString::stringByAppendingPathComponent(documentsPath(), stringWithFormat("%@.txt", name));
+        logFile = std::fopen(path.c_str(), "a");
+    }
+    if (!logFile)
+        return;
+    const std::string stamp = DateText::format(Clock::wallNow(), "yyyy-MM-dd HH:mm:ss.SSS");
+    const std::string entry = stringWithFormat("%s %s:%d %s \n%s\n\n", stamp, NSString::lastPathComponent(file), line, std::string(function), std::string(message));
+    std::fputs(entry.c_str(), logFile);
+    std::fflush(logFile);
+}

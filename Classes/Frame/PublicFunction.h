@@ -1,0 +1,123 @@
+#pragma once
+
+// Class-level helpers used everywhere. Grouped by what they are about:
+//   - client folders, file types, server settings and server URLs;
+//   - number, price, discount-rate and date formatting;
+//   - MD5 and small text helpers;
+//   - device facts and diagnostics.
+// The interface helpers (buttons, images, alerts, animation) join this class
+// in their own section.
+
+#include "Platform/Foundation/Value.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+class ServerInfo;
+
+class PublicFunction {
+public:
+    // ---- Client folders, file types, server settings and URLs ----
+
+    // File-type codes: the same code names the local folder and the server path.
+    enum FileType {
+        FileTypeProductImage = 1,
+        FileTypeCatalogImage = 2,
+        FileTypeConfigImage = 3,
+        FileTypeLibraryCover = 4,
+        FileTypePdf = 5,
+        FileTypeVideo = 6,
+        FileTypeExcel = 7,
+        FileTypeWord = 8,
+        FileTypeKeynote = 9,
+    };
+
+    // <home>/Documents/<client id in lower case>.
+    static std::string clientFolderPath();
+    // Client folder / folder of the code / name; outside 1 to 9 the name sits in the client folder.
+    static std::string filePathWithNameFiletype(std::string_view name, int fileType);
+    // "PDF" 5, "VEDIO" 6, "EXCEL" 7, "WORD" 8, anything else 9 (case-sensitive).
+    static int getFileType(std::string_view type);
+    // The local folder and server folder of a code; empty outside 1 to 9.
+    static std::string localFolderForFileType(int fileType);
+    static std::string serverFolderForFileType(int fileType);
+    // The bundle image to show when the local image of a code is missing.
+    static std::string defaultImageNameForFileType(int fileType);
+    // Creates <home>/Documents/<name> with its parents unless something is there.
+    static void createDirectoryifNeed(std::string_view name);
+
+    // The process-wide server settings, refreshed from the user defaults;
+    // missing settings take their defaults (and are written back).
+    static std::shared_ptr<ServerInfo> GetServer();
+    // Writes the six default settings into the user defaults.
+    static void resetUserSetting();
+    static const char* defaultServerHost();
+
+    // http://<image server>/images/<client id>/<server folder>/<name>,
+    // percent-escaped; nothing for an absent name.
+    static std::optional<std::string> fileURLWithNameFiletype(const std::optional<std::string>& name, int fileType);
+    static std::string editUserUrl();
+    static std::string forgetPassWordUrl();
+    static void clearUserDefault();
+    static void changeAllClientFolderToLower();
+    static void moveAllClientFolderToDocuments();
+    static void removeAllSkinImageFolders();
+    // YES when the file exists, is not empty and is at most the device's cap.
+    static bool safeSizeOfPath(std::string_view path);
+    static int64_t getMaxSizeForDevice();
+    // The first characters of the hardware model name ("hw.machine").
+    static std::string hardwareModel();
+
+    static void SkipBackup();
+    static bool addSkipBackupAttributeToItemAtURL(std::string_view fileURLPath);
+    static std::string applicationDocumentsPathURL();
+    static std::string applicationLibraryPathURL();
+
+    // ---- Numbers, prices, discount rates ----
+
+    // "CNY" gives "¥", "USD" gives "$", anything else (and nothing) "".
+    static std::string flagWithCurrency(const std::optional<std::string>& currency);
+    // "0" for 0 or less, else the digits grouped by ",".
+    static std::string intFormate(long value);
+    // "0.00" for 0 or less (or not a number), else two decimals grouped by ",".
+    static std::string doubleFormate(double value);
+    static std::string priceWithCommaSeparatorAndCurrencyFlag(double value, std::string_view flag);
+    // Both return the rate unchanged; every discount rate passes through them.
+    static double absoluteDiscountRatFromShown(double rate) { return rate; }
+    static double shownDiscountRatFromAbsolute(double rate) { return rate; }
+
+    // ---- Dates (device time zone) ----
+
+    // Now as "MM/dd/yyyy HH:mm:ss".
+    static std::string currentTime();
+    static double currentTimeInterval();
+    // "yy/MM/dd" in Chinese, "MM/dd/yy" otherwise.
+    static std::string getFormateString();
+    // "yyyy-MM-dd HH:mm:ss" rewritten with getFormateString; "" for nothing.
+    static std::string formatDate(const std::optional<std::string>& text);
+    // "MM/dd/yyyy HH:mm:ss" rewritten as "yyyy-MM-dd HH:mm:ss"; "" for nothing.
+    static std::string changeToServerFormatFromLocal(const std::optional<std::string>& text);
+    // The interface language code: 2 is Chinese.
+    static long currentLanguage();
+
+    // ---- Text ----
+
+    // MD5 of the UTF-8 bytes as 32 upper-case hexadecimal digits.
+    static std::string encryptMD5(std::string_view text);
+    static std::optional<std::string> stringRemoveTagStrTag(const std::optional<std::string>& text, const std::optional<std::string>& tag);
+    static bool isContainChinese(const std::optional<std::string>& text);
+    static std::optional<std::string> getPreferredLanguage();
+
+    // ---- Device facts and diagnostics ----
+
+    static float getDeviceVersion();
+    static std::string getSharedUDID();
+    // MD5 of the "en0" hardware address digits with a fixed salt; nothing when unreadable.
+    static std::optional<std::string> getMacAddress();
+    static void showCurrentMemory();
+    // Appends one entry to the session's log file in Documents.
+    static void LOGFunctionLineNumberFormat(std::string_view file, std::string_view function, int line, std::string_view message);
+};

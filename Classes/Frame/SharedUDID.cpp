@@ -1,0 +1,340 @@
+#include "Classes/Frame/SharedUDID.h"
+
+#include "Platform/Foundation/Clock.h"
+#include "Platform/Foundation/Format.h"
+#include "Platform/Foundation/Hashing.h"
+#include "Platform/Foundation/NSBundle.h"
+#include "Platform/Foundation/NSFileManager.h"
+#include "Platform/Foundation/NSKeyedArchiver.h"
+#include "Platform/Foundation/NSString.h"
+#include "Platform/Foundation/NSUserDefaults.h"
+
+#include <net/if.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+constexpr const char* kKey = "SharedUDID";
+constexpr const char* kAppUIDKey = "SharedUDID_appUID";
+constexpr const char* kCreatedKey = "SharedUDID_createdTS";
+constexpr const char* kSlotKey = "SharedUDID_slot";
+constexpr const char* kOptOutKey = "SharedUDID_optOutTS";
+constexpr const char* kSlotPrefix = "org.SharedUDID.slot.";
+constexpr const char* kPasteboardType = "org.SharedUDID";
+constexpr int kSlotCount = 100;
+
+std::mutex& lock()
+{
+    static std::mutex m;
+    return m;
+}
+
+std::optional<std::string>& cachedValue()
+{
+    static std::optional<std::string> value;
+    return value;
+}
+
+std::optional<std::string>& folderOverride()
+{
+    static std::optional<std::string> folder;
+    return folder;
+}
+
+// A named, persistent pasteboard is a folder named after it in the shared
+// folder; each of its types is one file holding that type's data.
+class PasteboardStore {
+public:
+    static std::string pathOf(std::string_view name) { return NSString::stringByAppendingPathComponent(SharedUDID::pasteboardFolder(), name); }
+    static bool exists(std::string_view name)
+    {
+        bool isDirectory = false;
+        return NSFileManager::defaultManager().fileExistsAtPathIsDirectory(pathOf(name), &isDirectory) && isDirectory;
+    }
+    static bool create(std::string_view name) { return NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(pathOf(name), true); }
+    static std::optional<Data> dataForType(std::string_view name, std::string_view type)
+    {
+        return NSFileManager::defaultManager().contentsAtPath(NSString::stringByAppendingPathComponent(pathOf(name), type));
+    }
+    static bool setDataForType(std::string_view name, const Data& data, std::string_view type)
+    {
+        if (!exists(name) && !create(name))
+            return false;
+        return NSFileManager::defaultManager().createFileAtPathContents(NSString::stringByAppendingPathComponent(pathOf(name), type), data);
+    }
+};
+
+std::string appUID()
+{
+    // Nothing in the system writes this default; without it one fresh id serves this run.
+    static const std::string fresh = Hashing::uuidString();
+    auto stored = NSUserDefaults::standardUserDefaults()->stringForKey(kAppUIDKey);
+    return stored ? *stored : fresh;
+}
+
+std::optional<std::string> textOf(const ValueDictionary& dictionary, const char* key)
+{
+    const Value* v = dictionary.find(key);
+    if (v && v->isString())
+        return v->stringValue();
+    return std::nullopt;
+}
+
+std::string dateDescription(const Value& date)
+{
+    return date.isDate() ? std::to_string(static_cast<long long>(date.dateValue().secondsSince1970)) : date.description();
+}
+
+std::optional<std::array<unsigned char, 6>> readHardwareAddress()
+{
+    if (if_nametoindex("en0") == 0) {
+        std::printf("Error: if_nametoindex error\n");
+        return std::nullopt;
+    }
+    int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    if (fd < 0) {
+        std::printf("Error: sysctl, take 1\n");
+        return std::nullopt;
+    }
+    struct ifreq request {};
+    std::strncpy(request.ifr_name, "en0", IFNAMSIZ - 1);
+    const int rc = ioctl(fd, SIOCGIFHWADDR, &request);
+    close(fd);
+    if (rc != 0) {
+        std::printf("Error: sysctl, take 2\n");
+        return std::nullopt;
+    }
+    std::array<unsigned char, 6> bytes {};
+    std::memcpy(bytes.data(), request.ifr_hwaddr.sa_data, 6);
+    return bytes;
+}
+
+}  // namespace
+
+std::string SharedUDID::pasteboardFolder()
+{
+    if (folderOverride())
+        return *folderOverride();
+    if (const char* env = std::getenv("CORVELLE_PASTEBOARD_DIR"); env && *env)
+        return env;
+    const char* home = std::getenv("HOME");
+    return std::string(home ? home : "/tmp") + "/.local/share/Corvelle/Pasteboards";
+}
+
+void SharedUDID::setPasteboardFolder(std::string folder)
+{
+    std::lock_guard<std::mutex> guard(lock());
+    folderOverride() = std::move(folder);
+}
+
+void SharedUDID::forgetCachedValue()
+{
+    std::lock_guard<std::mutex> guard(lock());
+    cachedValue().reset();
+}
+
+ValueDictionary SharedUDID::_getDictFromPasteboard(std::string_view pasteboardName)
+{
+    auto data = PasteboardStore::dataForType(pasteboardName, kPasteboardType);
+    if (!data)
+        return ValueDictionary(std::initializer_list<ValueDictionary::Entry> {});
+    Value object = NSKeyedUnarchiver::unarchiveObjectWithData(*data);
+    if (!object.isDictionary())
+        return ValueDictionary(std::initializer_list<ValueDictionary::Entry> {});
+    return object.dictionaryValue();
+}
+
+void SharedUDID::_setDictForPasteboard(const ValueDictionary& dictionary, std::string_view pasteboardName)
+{
+    auto archive = NSKeyedArchiver::archivedDataWithRootObject(Value(dictionary));
+    if (archive)
+        PasteboardStore::setDataForType(pasteboardName, *archive, kPasteboardType);
+}
+
+std::string SharedUDID::_generateFreshSharedUDID()
+{
+    const std::string digest = Hashing::md5HexLower(Hashing::uuidString());
+    const uint32_t random = static_cast<uint32_t>(Hashing::random32() % 4294967295u);
+    return digest + stringWithFormat("%08x", random);
+}
+
+std::string SharedUDID::value()
+{
+    return valueWithError(nullptr);
+}
+
+std::string SharedUDID::valueWithError(SharedUDIDError* error)
+{
+    std::lock_guard<std::mutex> guard(lock());
+    auto report = [&](int code, std::string description) {
+        if (error)
+            *error = SharedUDIDError { "org.SharedUDID", code, std::move(description) };
+    };
+    if (cachedValue()) {
+        report(0, "SharedUDID in cache from first call");
+        return *cachedValue();
+    }
+
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    const std::string appId = appUID();
+    std::optional<ValueDictionary> localRecord;
+    std::optional<std::string> identifier;
+    std::optional<std::string> mySlot;
+    Value optOutDate;
+    Value stored = defaults->objectForKey(kKey);
+    if (stored.isDictionary()) {
+        localRecord = stored.dictionaryValue();
+        identifier = textOf(*localRecord, kKey);
+        mySlot = textOf(*localRecord, kSlotKey);
+        if (const Value* v = localRecord->find(kOptOutKey))
+            optOutDate = *v;
+    }
+
+    std::optional<std::string> freeSlot;
+    std::map<std::string, int> frequency;
+    std::vector<std::string> seenOrder;
+    for (int n = 0; n < kSlotCount; ++n) {
+        const std::string name = stringWithFormat("%@%d", kSlotPrefix, n);
+        if (!PasteboardStore::exists(name)) {
+            if (!freeSlot)
+                freeSlot = name;
+            continue;
+        }
+        ValueDictionary dict = _getDictFromPasteboard(name);
+        auto slotIdentifier = textOf(dict, kKey);
+        if (!slotIdentifier) {
+            if (!freeSlot)
+                freeSlot = name;
+            continue;
+        }
+        if (frequency[*slotIdentifier]++ == 0)
+            seenOrder.push_back(*slotIdentifier);
+        if (textOf(dict, kAppUIDKey) == appId) {
+            mySlot = name;
+            if (!optOutDate.isNull()) {
+                const Value* slotOptOut = dict.find(kOptOutKey);
+                optOutDate = slotOptOut ? *slotOptOut : Value();
+            }
+        }
+    }
+
+    std::optional<std::string> mostFrequent;
+    if (!seenOrder.empty()) {
+        std::stable_sort(seenOrder.begin(), seenOrder.end(), [&](const std::string& a, const std::string& b) { return frequency[a] < frequency[b]; });
+        mostFrequent = seenOrder.back();
+    }
+
+    bool compromised = false;
+    bool needsSave = false;
+    if (identifier) {
+        compromised = mostFrequent && *mostFrequent != *identifier;
+    } else {
+        identifier = mostFrequent ? *mostFrequent : _generateFreshSharedUDID();
+        if (!localRecord) {
+            localRecord = ValueDictionary(std::initializer_list<ValueDictionary::Entry> {});
+            localRecord->set(kKey, Value(*identifier));
+            localRecord->set(kAppUIDKey, Value(appId));
+            localRecord->set(kCreatedKey, Value(Clock::wallNow()));
+            needsSave = true;
+        }
+    }
+
+    if (freeSlot && (!mySlot || *mySlot == *freeSlot)) {
+        PasteboardStore::create(*freeSlot);
+        if (localRecord) {
+            localRecord->set(kSlotKey, Value(*freeSlot));
+            _setDictForPasteboard(*localRecord, *freeSlot);
+        }
+        needsSave = true;
+    }
+    if (needsSave && localRecord)
+        defaults->setObjectForKey(Value(*localRecord), kKey);
+
+    std::string result;
+    if (!optOutDate.isNull()) {
+        result = std::string(40, '0');
+        report(1, stringWithFormat("Application with unique id %@ is opted-out from SharedUDID as of %@", appId, dateDescription(optOutDate)));
+    } else {
+        result = *identifier;
+        if (compromised)
+            report(2, "Found a discrepancy between stored SharedUDID (reliable) and redundant copies; one of the apps on the device is most likely corrupting the SharedUDID protocol");
+        else
+            report(0, "SharedUDID succesfully retrieved");
+    }
+    cachedValue() = result;
+    return result;
+}
+
+void SharedUDID::setOptOut(bool optOut)
+{
+    value();
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    Value stored = defaults->objectForKey(kKey);
+    ValueDictionary record = stored.isDictionary() ? stored.dictionaryValue() : ValueDictionary(std::initializer_list<ValueDictionary::Entry> {});
+    if (optOut)
+        record.set(kOptOutKey, Value(Clock::wallNow()));
+    else
+        record.remove(kOptOutKey);
+    defaults->setObjectForKey(Value(record), kKey);
+    forgetCachedValue();
+}
+
+namespace IdentifierAddition {
+
+std::optional<std::string> macaddress()
+{
+    auto bytes = readHardwareAddress();
+    if (!bytes)
+        return std::nullopt;
+    const auto& b = *bytes;
+    return stringWithFormat("%02X:%02X:%02X:%02X:%02X:%02X", b[0], b[1], b[2], b[3], b[4], b[5]);
+}
+
+std::optional<std::string> hardwareAddressDigits()
+{
+    auto bytes = readHardwareAddress();
+    if (!bytes)
+        return std::nullopt;
+    const auto& b = *bytes;
+    return stringWithFormat("%02X%02X%02X%02X%02X%02X", b[0], b[1], b[2], b[3], b[4], b[5]);
+}
+
+std::optional<std::string> uniqueDeviceIdentifier()
+{
+    auto address = macaddress();
+    if (!address)
+        return std::nullopt;
+    auto bundleIdentifier = NSBundle::mainBundle() ? NSBundle::mainBundle()->bundleIdentifier() : std::nullopt;
+    return MD5Addition::stringFromMD5(*address + bundleIdentifier.value_or(std::string()));
+}
+
+std::optional<std::string> uniqueGlobalDeviceIdentifier()
+{
+    auto address = macaddress();
+    if (!address)
+        return std::nullopt;
+    return MD5Addition::stringFromMD5(*address);
+}
+
+}  // namespace IdentifierAddition
+
+namespace MD5Addition {
+
+std::optional<std::string> stringFromMD5(std::string_view text)
+{
+    if (text.empty())
+        return std::nullopt;
+    return Hashing::md5HexLower(text);
+}
+
+}  // namespace MD5Addition

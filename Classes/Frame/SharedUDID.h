@@ -1,0 +1,60 @@
+#pragma once
+
+// The device identifier that survives reinstalls and is shared with other
+// applications of the same scheme: 40 lower-case hexadecimal characters, kept
+// in the user default "SharedUDID" and in up to one hundred shared
+// pasteboards "org.SharedUDID.slot.0" to "org.SharedUDID.slot.99". The
+// pasteboards are files in a folder shared by the user's applications (see
+// setPasteboardFolder); the identifier is computed once per process.
+//
+// Beside it: the MD5 identifiers built from the "en0" hardware address
+// (IdentifierAddition) and the lower-case MD5 form of a text (MD5Addition).
+
+#include "Platform/Foundation/Value.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+struct SharedUDIDError {
+    std::string domain = "org.SharedUDID";
+    int code = 0;
+    std::string description;
+};
+
+class SharedUDID {
+public:
+    static std::string value();
+    static std::string valueWithError(SharedUDIDError* error);
+    static void setOptOut(bool optOut);
+
+    // The keyed-archive dictionary a slot holds; empty when unreadable.
+    static ValueDictionary _getDictFromPasteboard(std::string_view pasteboardName);
+    static void _setDictForPasteboard(const ValueDictionary& dictionary, std::string_view pasteboardName);
+    static std::string _generateFreshSharedUDID();
+
+    // Where the shared pasteboards live: CORVELLE_PASTEBOARD_DIR when set, else
+    // ~/.local/share/Corvelle/Pasteboards. Tests point it at a folder of their own.
+    static std::string pasteboardFolder();
+    static void setPasteboardFolder(std::string folder);
+    // Forgets the identifier computed by this process.
+    static void forgetCachedValue();
+};
+
+namespace IdentifierAddition {
+
+// The "en0" hardware address as "%02X:%02X:%02X:%02X:%02X:%02X"; nothing when unreadable.
+std::optional<std::string> macaddress();
+// The same six bytes as 12 upper-case hexadecimal digits.
+std::optional<std::string> hardwareAddressDigits();
+std::optional<std::string> uniqueDeviceIdentifier();
+std::optional<std::string> uniqueGlobalDeviceIdentifier();
+
+}  // namespace IdentifierAddition
+
+namespace MD5Addition {
+
+// 32 lower-case hexadecimal digits; nothing for an empty text.
+std::optional<std::string> stringFromMD5(std::string_view text);
+
+}  // namespace MD5Addition

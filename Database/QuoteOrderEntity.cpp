@@ -1,0 +1,148 @@
+#include "Database/QuoteOrderEntity.h"
+
+#include "Classes/Frame/PublicFunction.h"
+#include "Classes/Frame/SharedUDID.h"
+#include "Database/DateText.h"
+#include "Network/Protocol/LoginMode.h"
+#include "Platform/Foundation/Clock.h"
+#include "Platform/Foundation/Format.h"
+#include "Platform/Foundation/NSString.h"
+
+#include <algorithm>
+
+namespace {
+
+std::string moneyText(double value, const std::optional<std::string>& currency)
+{
+    if (!(value >= 0))
+        return "-";
+    return PublicFunction::flagWithCurrency(currency) + PublicFunction::doubleFormate(value);
+}
+
+}  // namespace
+
+QuoteOrderEntity::QuoteOrderEntity()
+    : number(generateNewOrderNumber())
+    , ipAddress(IdentifierAddition::uniqueGlobalDeviceIdentifier())
+    , unsaved(true)
+{
+    cdate = PublicFunction::currentTime();
+    mdate = PublicFunction::currentTime();
+}
+
+std::string QuoteOrderEntity::generateNewOrderNumber()
+{
+    const auto& account = LoginMode::sharedInstance()->acountID();
+    return stringWithFormat("%@_%@", account.value_or(std::string()), DateText::format(Clock::wallNow(), "yyMMddHHmmss"));
+}
+
+double QuoteOrderEntity::discount() const
+{
+    if (m_discount == -1)
+        return total() * PublicFunction::absoluteDiscountRatFromShown(discountRat) / 100;
+    return m_discount;
+}
+
+std::string QuoteOrderEntity::customerNote() const
+{
+    if (!m_customerNote || NSString::stringByTrimmingCharactersInSet(*m_customerNote, CharacterSet::whitespace).empty())
+        return "";
+    return *m_customerNote;
+}
+
+double QuoteOrderEntity::originalTotal() const
+{
+    double sum = 0;
+    for (const auto& item : items) {
+        if (item && item->price >= 0)
+            sum += item->quantity * item->price;
+    }
+    return sum;
+}
+
+double QuoteOrderEntity::total() const
+{
+    double sum = 0;
+    for (const auto& item : items) {
+        if (item && item->finalPrice >= 0)
+            sum += item->quantity * item->finalPrice;
+    }
+    return sum;
+}
+
+int QuoteOrderEntity::newItemIndex() const
+{
+    int largest = 0;
+    for (const auto& item : items) {
+        if (item)
+            largest = std::max(largest, item->serial);
+    }
+    return largest + 1;
+}
+
+std::string QuoteOrderEntity::strPrice() const
+{
+    return stringWithFormat("%.2f", total());
+}
+
+std::string QuoteOrderEntity::strOriginalTotal() const
+{
+    return moneyText(originalTotal(), currency);
+}
+
+std::string QuoteOrderEntity::strTotal() const
+{
+    return moneyText(total(), currency);
+}
+
+std::string QuoteOrderEntity::strDiscount() const
+{
+    return moneyText(discount(), currency);
+}
+
+std::string QuoteOrderEntity::mdateShow() const
+{
+    if (!mdate)
+        return "";
+    auto date = DateText::parse(*mdate, "MM/dd/yyyy HH:mm:ss");
+    if (!date)
+        return "";
+    return DateText::format(*date, "HH:mm " + PublicFunction::getFormateString());
+}
+
+std::shared_ptr<QuoteOrderEntity> QuoteOrderEntity::duplicateOrder() const
+{
+    auto copy = std::make_shared<QuoteOrderEntity>();
+    copy->customerId = customerId;
+    copy->customerName = customerName;
+    copy->customerAddress = customerAddress;
+    copy->city = city;
+    copy->state = state;
+    copy->zip_code = zip_code;
+    copy->phoneNumber = phoneNumber;
+    copy->bankAccount = bankAccount;
+    copy->currency = currency;
+    copy->setDiscount(discount());
+    copy->customerInfo = customerInfo;
+    copy->status = status;
+    copy->setCustomerNote(customerNote());
+    for (const auto& item : items) {
+        if (!item)
+            continue;
+        auto line = std::make_shared<QuoteOrderItemEntity>();
+        line->product = item->product;
+        line->currency = item->currency;
+        line->quantity = item->quantity;
+        line->sku = item->sku;
+        line->name = item->name;
+        line->attributes = item->attributes;
+        line->price = item->price;
+        line->finalPrice = item->finalPrice;
+        line->setSubtotal(item->subtotal());
+        const std::string now = PublicFunction::currentTime();
+        line->cdate = now;
+        line->mdate = now;
+        copy->items.push_back(std::move(line));
+    }
+    return copy;
+}

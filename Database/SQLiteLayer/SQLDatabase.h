@@ -1,0 +1,280 @@
+#pragma once
+
+// The only code that talks to SQLite. One SQLDatabase wraps one connection;
+// the process keeps a single shared connection in a class-level slot
+// (databaseWithPath / sharedDataBase / releaseDataBase), which every table
+// model uses.
+//
+// Statements are prepared once per SQL text when caching is on, bound from
+// ordered values, named values or the variadic forms, and retried while the
+// database answers busy or locked. Queries hand out SQLResultSet cursors that
+// the caller owns; the connection keeps a non-owning list of them so that
+// closing the connection closes them too. Failures are values (nothing,
+// false, 0) plus free-text log lines; nothing throws.
+
+#include "Platform/Foundation/Format.h"
+#include "Platform/Foundation/Value.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_context;
+struct sqlite3_value;
+
+class SQLResultSet;
+class SQLStatement;
+
+// An error as the layer reports it: a domain, a code and a description.
+struct SQLError {
+    std::string domain;
+    int code = 0;
+    std::string description;
+};
+
+// The value a C++ argument binds as. Absent optional texts and dates bind NULL.
+inline Value sqlValue(const Value& v) { return v; }
+inline Value sqlValue(const std::optional<std::string>& s) { return s ? Value(*s) : Value(); }
+inline Value sqlValue(const std::optional<Date>& d) { return d ? Value(*d) : Value(); }
+inline Value sqlValue(std::nullptr_t) { return Value(); }
+template<typename T>
+Value sqlValue(const T& v)
+    requires std::is_constructible_v<Value, T>
+{
+    return Value(v);
+}
+
+class SQLDatabase {
+public:
+    using FunctionBlock = std::function<void(sqlite3_context*, int, sqlite3_value**)>;
+
+    // The process-wide connection: created by the first call, whatever path
+    // later calls give, until releaseDataBase.
+    static std::shared_ptr<SQLDatabase> databaseWithPath(std::optional<std::string> path);
+    static std::shared_ptr<SQLDatabase> sharedDataBase();
+    static void releaseDataBase();
+    static void resetSQLiteLayer();
+    static std::string sqliteLibVersion();
+    static bool isSQLiteThreadSafe();
+
+    // initWithPath: an absent path is an in-memory database.
+    explicit SQLDatabase(std::optional<std::string> path);
+    SQLDatabase(const SQLDatabase&) = delete;
+    SQLDatabase& operator=(const SQLDatabase&) = delete;
+    ~SQLDatabase();
+
+    bool open();
+    bool openWithFlags(int flags);
+    bool close();
+    bool goodConnection();
+    bool databaseExists();
+    const std::optional<std::string>& databasePath() const { return m_databasePath; }
+    sqlite3* sqliteHandle() const { return m_db; }
+    bool rekey(const Data& key);
+    bool setKey(const Data& key);
+    std::string description() const;
+
+    // Queries. The variadic form reads as many values as the statement has parameters.
+    template<typename... Args>
+    std::shared_ptr<SQLResultSet> executeQuery(std::string_view sql, const Args&... args)
+    {
+        const Value values[] = { sqlValue(args)..., Value() };
+        return executeQueryWithArgumentsInArrayOrDictionaryOrVAList(sql, nullptr, nullptr, std::span<const Value>(values, sizeof...(Args)));
+    }
+    std::shared_ptr<SQLResultSet> executeQueryWithArgumentsInArray(std::string_view sql, const ValueArray& arguments);
+    std::shared_ptr<SQLResultSet> executeQueryWithParameterDictionary(std::string_view sql, const ValueDictionary& arguments);
+    template<typename... Args>
+    std::shared_ptr<SQLResultSet> executeQueryWithFormat(std::string_view format, const Args&... args)
+    {
+        std::string sql;
+        ValueArray values;
+        extractSQLArgumentsListIntoStringArguments(format, { FormatArg(args)... }, sql, values);
+        return executeQueryWithArgumentsInArray(sql, values);
+    }
+    std::shared_ptr<SQLResultSet> executeQueryWithArgumentsInArrayOrDictionaryOrVAList(std::string_view sql, const ValueArray* arrayArgs,
+        const ValueDictionary* dictionaryArgs, std::span<const Value> vaList);
+
+    // Updates: true on success.
+    template<typename... Args>
+    bool executeUpdate(std::string_view sql, const Args&... args)
+    {
+        const Value values[] = { sqlValue(args)..., Value() };
+        return executeUpdateErrorWithArgumentsInArrayOrDictionaryOrVAList(sql, nullptr, nullptr, nullptr, std::span<const Value>(values, sizeof...(Args)));
+    }
+    bool executeUpdateWithArgumentsInArray(std::string_view sql, const ValueArray& arguments);
+    bool executeUpdateWithParameterDictionary(std::string_view sql, const ValueDictionary& arguments);
+    template<typename... Args>
+    bool executeUpdateWithFormat(std::string_view format, const Args&... args)
+    {
+        std::string sql;
+        ValueArray values;
+        extractSQLArgumentsListIntoStringArguments(format, { FormatArg(args)... }, sql, values);
+        return executeUpdateWithArgumentsInArray(sql, values);
+    }
+    template<typename... Args>
+    bool updateWithErrorAndBindings(std::string_view sql, SQLError* error, const Args&... args)
+    {
+        const Value values[] = { sqlValue(args)..., Value() };
+        return executeUpdateErrorWithArgumentsInArrayOrDictionaryOrVAList(sql, error, nullptr, nullptr, std::span<const Value>(values, sizeof...(Args)));
+    }
+    bool executeUpdateErrorWithArgumentsInArrayOrDictionaryOrVAList(std::string_view sql, SQLError* error, const ValueArray* arrayArgs,
+        const ValueDictionary* dictionaryArgs, std::span<const Value> vaList);
+
+    // Turns a format with %@, %d, %s ... into SQL with "?" and the ordered values.
+    static void extractSQLArgumentsListIntoStringArguments(std::string_view format, std::initializer_list<FormatArg> arguments,
+        std::string& sql, ValueArray& values);
+
+    int64_t lastInsertRowId();
+    int changes();
+    std::string lastErrorMessage();
+    int lastErrorCode();
+    bool hadError();
+    SQLError lastError();
+
+    // Transactions and savepoints.
+    bool beginTransaction();
+    bool beginDeferredTransaction();
+    bool commit();
+    bool rollback();
+    bool inTransaction() const { return m_inTransaction; }
+    bool startSavePointWithNameError(std::string_view name, SQLError* error);
+    bool releaseSavePointWithNameError(std::string_view name, SQLError* error);
+    bool rollbackToSavePointWithNameError(std::string_view name, SQLError* error);
+    std::optional<SQLError> inSavePoint(const std::function<void(bool& rollback)>& block);
+
+    // Statement cache and result sets.
+    bool shouldCacheStatements() const { return m_shouldCacheStatements; }
+    void setShouldCacheStatements(bool value);
+    std::shared_ptr<SQLStatement> cachedStatementForQuery(std::string_view query);
+    void setCachedStatementForQuery(const std::shared_ptr<SQLStatement>& statement, std::string_view query);
+    void clearCachedStatements();
+    size_t cachedStatementCount() const { return m_cachedStatements.size(); }
+    bool hasOpenResultSets() const { return !m_openResultSets.empty(); }
+    void closeOpenResultSets();
+    void resultSetDidClose(SQLResultSet* resultSet);
+
+    // SQL functions implemented by callbacks; they live as long as the connection.
+    void makeFunctionNamedMaximumArgumentsWithBlock(std::string_view name, int arguments, FunctionBlock block);
+
+    // Options.
+    bool logsErrors() const { return m_logsErrors; }
+    void setLogsErrors(bool v) { m_logsErrors = v; }
+    bool crashOnErrors() const { return m_crashOnErrors; }
+    void setCrashOnErrors(bool v) { m_crashOnErrors = v; }
+    bool traceExecution() const { return m_traceExecution; }
+    void setTraceExecution(bool v) { m_traceExecution = v; }
+    bool checkedOut() const { return m_checkedOut; }
+    void setCheckedOut(bool v) { m_checkedOut = v; }
+    int busyRetryTimeout() const { return m_busyRetryTimeout; }
+    void setBusyRetryTimeout(int v) { m_busyRetryTimeout = v; }
+    bool isExecutingStatement() const { return m_isExecutingStatement; }
+
+    // Additions (SQLDatabaseAdditions.cpp): single values, schema questions, validation.
+    template<typename... Args>
+    std::optional<std::string> stringForQuery(std::string_view sql, const Args&... args);
+    template<typename... Args>
+    int intForQuery(std::string_view sql, const Args&... args);
+    template<typename... Args>
+    long longForQuery(std::string_view sql, const Args&... args);
+    template<typename... Args>
+    bool boolForQuery(std::string_view sql, const Args&... args);
+    template<typename... Args>
+    double doubleForQuery(std::string_view sql, const Args&... args);
+    template<typename... Args>
+    std::optional<Data> dataForQuery(std::string_view sql, const Args&... args);
+    template<typename... Args>
+    std::optional<Date> dateForQuery(std::string_view sql, const Args&... args);
+    bool tableExists(std::string_view name);
+    std::shared_ptr<SQLResultSet> getSchema();
+    std::shared_ptr<SQLResultSet> getTableSchema(std::string_view tableName);
+    bool columnExistsColumnName(std::string_view tableName, std::string_view columnName);
+    bool validateSQLError(std::string_view sql, SQLError* error);
+
+    void warnInUse();
+
+private:
+    struct Prepared;
+    bool prepare(std::string_view sql, bool forUpdate, Prepared& out);
+    bool bind(Prepared& prepared, const ValueArray* arrayArgs, const ValueDictionary* dictionaryArgs, std::span<const Value> vaList,
+        bool forUpdate, std::string_view sql);
+    void bindObjectToColumnInStatement(const Value& value, int index, struct sqlite3_stmt* statement);
+    template<typename T, typename Read>
+    T singleValue(std::shared_ptr<SQLResultSet> rs, T none, Read read);
+
+    sqlite3* m_db = nullptr;
+    std::optional<std::string> m_databasePath;
+    bool m_logsErrors = false;
+    bool m_crashOnErrors = false;
+    bool m_traceExecution = false;
+    bool m_checkedOut = false;
+    int m_busyRetryTimeout = 0;
+    bool m_shouldCacheStatements = false;
+    bool m_isExecutingStatement = false;
+    bool m_inTransaction = false;
+    std::unordered_map<std::string, std::shared_ptr<SQLStatement>> m_cachedStatements;
+    std::unordered_map<SQLResultSet*, std::weak_ptr<SQLResultSet>> m_openResultSets;
+    std::vector<std::unique_ptr<FunctionBlock>> m_openFunctions;
+
+    friend class SQLResultSet;
+};
+
+#include "Database/SQLiteLayer/SQLResultSet.h"
+
+template<typename T, typename Read>
+T SQLDatabase::singleValue(std::shared_ptr<SQLResultSet> rs, T none, Read read)
+{
+    if (!rs || !rs->next())
+        return none;
+    T value = read(*rs);
+    rs->close();
+    return value;
+}
+
+template<typename... Args>
+std::optional<std::string> SQLDatabase::stringForQuery(std::string_view sql, const Args&... args)
+{
+    return singleValue<std::optional<std::string>>(executeQuery(sql, args...), std::nullopt, [](SQLResultSet& rs) { return rs.stringForColumnIndex(0); });
+}
+
+template<typename... Args>
+int SQLDatabase::intForQuery(std::string_view sql, const Args&... args)
+{
+    return singleValue<int>(executeQuery(sql, args...), 0, [](SQLResultSet& rs) { return rs.intForColumnIndex(0); });
+}
+
+template<typename... Args>
+long SQLDatabase::longForQuery(std::string_view sql, const Args&... args)
+{
+    return singleValue<long>(executeQuery(sql, args...), 0, [](SQLResultSet& rs) { return rs.longForColumnIndex(0); });
+}
+
+template<typename... Args>
+bool SQLDatabase::boolForQuery(std::string_view sql, const Args&... args)
+{
+    return singleValue<bool>(executeQuery(sql, args...), false, [](SQLResultSet& rs) { return rs.boolForColumnIndex(0); });
+}
+
+template<typename... Args>
+double SQLDatabase::doubleForQuery(std::string_view sql, const Args&... args)
+{
+    return singleValue<double>(executeQuery(sql, args...), 0.0, [](SQLResultSet& rs) { return rs.doubleForColumnIndex(0); });
+}
+
+template<typename... Args>
+std::optional<Data> SQLDatabase::dataForQuery(std::string_view sql, const Args&... args)
+{
+    return singleValue<std::optional<Data>>(executeQuery(sql, args...), std::nullopt, [](SQLResultSet& rs) { return rs.dataForColumnIndex(0); });
+}
+
+template<typename... Args>
+std::optional<Date> SQLDatabase::dateForQuery(std::string_view sql, const Args&... args)
+{
+    return singleValue<std::optional<Date>>(executeQuery(sql, args...), std::nullopt, [](SQLResultSet& rs) { return rs.dateForColumnIndex(0); });
+}

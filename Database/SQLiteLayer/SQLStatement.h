@@ -1,0 +1,31 @@
+#pragma once
+
+// One prepared statement, kept in a connection's cache under its SQL text so
+// that each distinct text is prepared once per connection.
+
+#include <string>
+
+struct sqlite3_stmt;
+
+class SQLStatement {
+public:
+    SQLStatement() = default;
+    SQLStatement(sqlite3_stmt* handle, std::string text) : statement(handle), query(std::move(text)) {}
+    SQLStatement(const SQLStatement&) = delete;
+    SQLStatement& operator=(const SQLStatement&) = delete;
+    ~SQLStatement();
+
+    // Finalizes the handle and empties it.
+    void close();
+    // Resets the handle, when there is one, so the statement runs again from the start.
+    void reset();
+
+    std::string description() const;
+
+    sqlite3_stmt* statement = nullptr;
+    std::string query;
+    long useCount = 0;
+    // Set while a result set is reading rows from it: a second use of the same
+    // text must not rebind a statement whose rows are still being read.
+    bool inUse = false;
+};

@@ -1,0 +1,98 @@
+#pragma once
+
+// The session: who is signed in, to which client, and how (online, offline or
+// demo). Every part of the system asks it for the account, client, device and
+// session ids; the data layer opens the client's database by its client id.
+// This holds the session's state and accessors; the sign-in operations that
+// fill it belong to the sign-in flow.
+
+#include "Database/LoginInfo.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class LoginModelDelegate {
+public:
+    virtual ~LoginModelDelegate() = default;
+    // Optional members: the session sends each only when the delegate says it implements it.
+    virtual bool implementsLoginSuccess() const { return false; }
+    virtual void loginSuccess() {}
+    virtual bool implementsLoginErroWithMessage() const { return false; }
+    virtual void loginErroWithMessage(const std::string& message) {}
+    virtual bool implementsChangeLoginButState() const { return false; }
+    virtual void changeLoginButState() {}
+};
+
+class LoginMode {
+public:
+    // Login types.
+    static constexpr int kLoginTypeNone = -1;
+    static constexpr int kLoginTypeOnline = 1;
+    static constexpr int kLoginTypeOffline = 2;
+    static constexpr int kLoginTypeDemo = 3;
+
+    // The one session, made on first use under a lock; freeInstance drops it
+    // (logout) and the next sharedInstance starts a fresh one with type -1.
+    static std::shared_ptr<LoginMode> sharedInstance();
+    static void freeInstance();
+
+    std::weak_ptr<LoginModelDelegate> delegate() const { return m_delegate; }
+    void setDelegate(std::weak_ptr<LoginModelDelegate> delegate) { m_delegate = std::move(delegate); }
+
+    const std::optional<std::string>& acountID() const { return m_acountID; }
+    void setAcountID(std::optional<std::string> v) { m_acountID = std::move(v); }
+    const std::optional<std::string>& password() const { return m_password; }
+    void setPassword(std::optional<std::string> v) { m_password = std::move(v); }
+    const std::optional<std::string>& clientID() const { return m_clientID; }
+    void setClientID(std::optional<std::string> v) { m_clientID = std::move(v); }
+    const std::optional<std::string>& deviceID() const { return m_deviceID; }
+    void setDeviceID(std::optional<std::string> v) { m_deviceID = std::move(v); }
+    const std::optional<std::string>& email() const { return m_email; }
+    void setEmail(std::optional<std::string> v) { m_email = std::move(v); }
+    const std::optional<std::string>& companyName() const { return m_companyName; }
+    void setCompanyName(std::optional<std::string> v) { m_companyName = std::move(v); }
+    const std::optional<std::string>& companyLink() const { return m_companyLink; }
+    void setCompanyLink(std::optional<std::string> v) { m_companyLink = std::move(v); }
+    const std::optional<std::string>& sessionId() const { return m_sessionId; }
+    void setSessionId(std::optional<std::string> v) { m_sessionId = std::move(v); }
+
+    int vendorId() const { return m_vendorId; }
+    void setVendorId(int v) { m_vendorId = v; }
+    int loginType() const { return m_loginType; }
+    void setLoginType(int v) { m_loginType = v; }
+    bool fromInput() const { return m_fromInput; }
+    void setFromInput(bool v) { m_fromInput = v; }
+    bool needUpdate() const { return m_needUpdate; }
+    void setNeedUpdate(bool v) { m_needUpdate = v; }
+    bool needUpdateSkin() const { return m_needUpdateSkin; }
+    void setNeedUpdateSkin(bool v) { m_needUpdateSkin = v; }
+    bool checkLocalVersion() const { return m_checkLocalVersion; }
+    void setCheckLocalVersion(bool v) { m_checkLocalVersion = v; }
+    bool isNotWifi() const { return m_isNotWifi; }
+    void setIsNotWifi(bool v) { m_isNotWifi = v; }
+    int userAccess() const { return m_userAccess; }
+    void setUserAccess(int v) { m_userAccess = v; }
+
+    // A new record of the account as the session holds it now (all but the session id).
+    std::shared_ptr<LoginInfo> loginInfo() const;
+
+private:
+    std::weak_ptr<LoginModelDelegate> m_delegate;
+    std::optional<std::string> m_acountID;
+    std::optional<std::string> m_password;
+    std::optional<std::string> m_clientID;
+    std::optional<std::string> m_deviceID;
+    std::optional<std::string> m_email;
+    std::optional<std::string> m_companyName;
+    std::optional<std::string> m_companyLink;
+    std::optional<std::string> m_sessionId;
+    int m_vendorId = 0;
+    int m_loginType = kLoginTypeNone;
+    bool m_fromInput = false;
+    bool m_needUpdate = false;
+    bool m_needUpdateSkin = false;
+    bool m_checkLocalVersion = false;
+    bool m_isNotWifi = false;
+    int m_userAccess = 0;
+};
