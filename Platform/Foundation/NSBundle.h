@@ -7,7 +7,7 @@
 // Resources are looked up at the bundle's top level first, then in the
 // language folders ("<language>.lproj") of the preferred languages, then in
 // "Base.lproj" and "en.lproj". String tables ("<table>.strings") are found the
-// same way, language folders first; they may be in the classic text form
+// same way; they may be in the classic text form
 // ("key" = "value"; with comments and escapes, UTF-8 or UTF-16 with a byte
 // order mark) or property lists.
 

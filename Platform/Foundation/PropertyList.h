@@ -9,6 +9,10 @@
 // property list; writing answers nullopt for a value that has no property-list
 // form (a null inside, a text with a NUL byte or invalid UTF-8, a date out of
 // range), never a file that would read back differently.
+//
+// A keyed archive's UID has no Value of its own: it reads as, and a dictionary
+// whose one key is "CF$UID" with a non-negative integer writes as, a UID --
+// the same form the platform's XML gives it.
 
 #include "Platform/Foundation/Value.h"
 

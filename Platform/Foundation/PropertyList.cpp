@@ -1,0 +1,375 @@
+#include "Platform/Foundation/PropertyList.h"
+
+#include "Platform/Foundation/NSFileManager.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <plist/plist.h>
+
+namespace {
+
+// ValueDictionary's default constructor cannot be used outside Value.cpp
+// (its index type is incomplete here); copying the empty one can.
+ValueDictionary emptyDictionary()
+{
+    return Value().dictionaryValue();
+}
+
+// Dates in property lists count from 2001-01-01 00:00:00 UTC.
+constexpr double referenceDate1970 = 978307200.0;
+// Deeper nesting than this is taken as hostile input, not data.
+constexpr int maximumDepth = 512;
+
+struct NodeDeleter {
+    void operator()(void* node) const
+    {
+        if (node)
+            plist_free(node);
+    }
+};
+using Node = std::unique_ptr<void, NodeDeleter>;
+
+bool isValidUTF8(std::string_view text)
+{
+    size_t i = 0;
+    const size_t n = text.size();
+    while (i < n) {
+        auto c = static_cast<unsigned char>(text[i]);
+        if (c == 0)
+            return false;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t length;
+        uint32_t codePoint;
+        if ((c & 0xE0) == 0xC0) {
+            length = 2;
+            codePoint = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            length = 3;
+            codePoint = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            length = 4;
+            codePoint = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + length > n)
+            return false;
+        for (size_t k = 1; k < length; ++k) {
+            auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            codePoint = (codePoint << 6) | (next & 0x3F);
+        }
+        static const uint32_t smallest[] = { 0, 0, 0x80, 0x800, 0x10000 };
+        if (codePoint < smallest[length] || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+bool failWith(std::string* error, std::string message)
+{
+    if (error)
+        *error = std::move(message);
+    return false;
+}
+
+// An integer node that the library writes as unsigned: it only makes one when
+// it reads an unsigned number too large for a signed one.
+Node bigUnsignedNode(uint64_t value)
+{
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><integer>"
+        + std::to_string(value) + "</integer></plist>";
+    plist_t node = nullptr;
+    plist_from_xml(xml.data(), static_cast<uint32_t>(xml.size()), &node);
+    return Node(node);
+}
+
+bool isUIDDictionary(const Value& value)
+{
+    if (!value.isDictionary() || value.count() != 1)
+        return false;
+    const Value* uid = value.find("CF$UID");
+    return uid && uid->isInteger() && (uid->isUnsigned() || uid->longLongValue() >= 0);
+}
+
+Node nodeOf(const Value& value, int depth, std::string* error)
+{
+    if (depth > maximumDepth) {
+        failWith(error, "the value is nested too deeply for a property list");
+        return nullptr;
+    }
+    switch (value.type()) {
+    case Value::Type::Null:
+        failWith(error, "null has no property-list form");
+        return nullptr;
+    case Value::Type::Bool:
+        return Node(plist_new_bool(value.boolValue() ? 1 : 0));
+    case Value::Type::Integer:
+        if (value.isUnsigned()) {
+            uint64_t u = value.unsignedLongLongValue();
+            if (u > static_cast<uint64_t>(std::numeric_limits<int64_t>::max()))
+                return bigUnsignedNode(u);
+            return Node(plist_new_uint(u));
+        }
+        return Node(plist_new_uint(static_cast<uint64_t>(value.longLongValue())));
+    case Value::Type::Real:
+        return Node(plist_new_real(value.doubleValue()));
+    case Value::Type::String: {
+        const std::string& text = *value.stringPtr();
+        if (!isValidUTF8(text)) {
+            failWith(error, "a text holds a NUL byte or is not valid UTF-8");
+            return nullptr;
+        }
+        return Node(plist_new_string(text.c_str()));
+    }
+    case Value::Type::Date: {
+        double sinceReference = value.dateValue().secondsSince1970 - referenceDate1970;
+        double whole = std::floor(sinceReference);
+        if (!std::isfinite(sinceReference) || whole < std::numeric_limits<int32_t>::min()
+            || whole >= std::numeric_limits<int32_t>::max()) {
+            failWith(error, "a date lies outside the range a property list keeps");
+            return nullptr;
+        }
+        auto seconds = static_cast<int32_t>(whole);
+        auto micro = static_cast<int32_t>(std::lround((sinceReference - whole) * 1e6));
+        if (micro >= 1'000'000) {
+            ++seconds;
+            micro -= 1'000'000;
+        }
+        return Node(plist_new_date(seconds, micro));
+    }
+    case Value::Type::Data: {
+        const Data& data = value.dataValue();
+        return Node(plist_new_data(reinterpret_cast<const char*>(data.data()), data.size()));
+    }
+    case Value::Type::Array: {
+        Node array(plist_new_array());
+        for (const Value& item : value.arrayValue()) {
+            Node child = nodeOf(item, depth + 1, error);
+            if (!child)
+                return nullptr;
+            plist_array_append_item(array.get(), child.release());
+        }
+        return array;
+    }
+    case Value::Type::Dictionary: {
+        if (isUIDDictionary(value))
+            return Node(plist_new_uid(value["CF$UID"].unsignedLongLongValue()));
+        Node dictionary(plist_new_dict());
+        for (const auto& [key, item] : value.dictionaryValue()) {
+            if (!isValidUTF8(key)) {
+                failWith(error, "a key holds a NUL byte or is not valid UTF-8");
+                return nullptr;
+            }
+            Node child = nodeOf(item, depth + 1, error);
+            if (!child)
+                return nullptr;
+            plist_dict_set_item(dictionary.get(), key.c_str(), child.release());
+        }
+        return dictionary;
+    }
+    }
+    return nullptr;
+}
+
+// The library keeps signed and unsigned numbers in one 64-bit field and marks
+// only the unsigned ones above the signed range; a node made from the same
+// bits by plist_new_uint carries the signed mark, so comparing tells them apart.
+Value integerOf(plist_t node)
+{
+    uint64_t bits = 0;
+    plist_get_uint_val(node, &bits);
+    if (bits <= static_cast<uint64_t>(std::numeric_limits<int64_t>::max()))
+        return Value::integer(static_cast<int64_t>(bits));
+    Node signedForm(plist_new_uint(bits));
+    if (plist_compare_node_value(node, signedForm.get()))
+        return Value::integer(static_cast<int64_t>(bits));
+    return Value::unsignedInteger(bits);
+}
+
+bool valueOf(plist_t node, int depth, Value& out)
+{
+    if (!node || depth > maximumDepth)
+        return false;
+    switch (plist_get_node_type(node)) {
+    case PLIST_BOOLEAN: {
+        uint8_t b = 0;
+        plist_get_bool_val(node, &b);
+        out = Value(b != 0);
+        return true;
+    }
+    case PLIST_UINT:
+        out = integerOf(node);
+        return true;
+    case PLIST_REAL: {
+        double d = 0;
+        plist_get_real_val(node, &d);
+        out = Value(d);
+        return true;
+    }
+    case PLIST_STRING:
+    case PLIST_KEY: {
+        char* text = nullptr;
+        if (plist_get_node_type(node) == PLIST_STRING)
+            plist_get_string_val(node, &text);
+        else
+            plist_get_key_val(node, &text);
+        out = Value(std::string(text ? text : ""));
+        std::free(text);
+        return true;
+    }
+    case PLIST_DATE: {
+        int32_t seconds = 0;
+        int32_t micro = 0;
+        plist_get_date_val(node, &seconds, &micro);
+        out = Value(Date { static_cast<double>(seconds) + static_cast<double>(micro) / 1e6 + referenceDate1970 });
+        return true;
+    }
+    case PLIST_DATA: {
+        uint64_t length = 0;
+        const char* bytes = plist_get_data_ptr(node, &length);
+        out = Value(Data(reinterpret_cast<const uint8_t*>(bytes), reinterpret_cast<const uint8_t*>(bytes) + (bytes ? length : 0)));
+        return true;
+    }
+    case PLIST_UID: {
+        uint64_t uid = 0;
+        plist_get_uid_val(node, &uid);
+        out = Value::dictionary({ { "CF$UID", Value::integer(static_cast<int64_t>(uid)) } });
+        return true;
+    }
+    case PLIST_ARRAY: {
+        ValueArray array;
+        array.reserve(plist_array_get_size(node));
+        plist_array_iter iterator = nullptr;
+        plist_array_new_iter(node, &iterator);
+        bool ok = true;
+        for (;;) {
+            plist_t item = nullptr;
+            plist_array_next_item(node, iterator, &item);
+            if (!item)
+                break;
+            Value child;
+            if (!valueOf(item, depth + 1, child)) {
+                ok = false;
+                break;
+            }
+            array.push_back(std::move(child));
+        }
+        std::free(iterator);
+        if (ok)
+            out = Value(std::move(array));
+        return ok;
+    }
+    case PLIST_DICT: {
+        ValueDictionary dictionary = emptyDictionary();
+        dictionary.reserve(plist_dict_get_size(node));
+        plist_dict_iter iterator = nullptr;
+        plist_dict_new_iter(node, &iterator);
+        bool ok = true;
+        for (;;) {
+            char* key = nullptr;
+            plist_t item = nullptr;
+            plist_dict_next_item(node, iterator, &key, &item);
+            if (!item) {
+                std::free(key);
+                break;
+            }
+            Value child;
+            bool good = key && valueOf(item, depth + 1, child);
+            if (good)
+                dictionary.set(key, std::move(child));
+            std::free(key);
+            if (!good) {
+                ok = false;
+                break;
+            }
+        }
+        std::free(iterator);
+        if (ok)
+            out = Value(std::move(dictionary));
+        return ok;
+    }
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+namespace PropertyList {
+
+Value propertyListWithData(std::span<const uint8_t> data, Format* format)
+{
+    if (data.empty() || data.size() > std::numeric_limits<uint32_t>::max())
+        return {};
+    const char* bytes = reinterpret_cast<const char*>(data.data());
+    auto length = static_cast<uint32_t>(data.size());
+    plist_t root = nullptr;
+    bool binary = plist_is_binary(bytes, length);
+    if (binary)
+        plist_from_bin(bytes, length, &root);
+    else
+        plist_from_xml(bytes, length, &root);
+    Node owner(root);
+    Value value;
+    if (!valueOf(root, 0, value))
+        return {};
+    if (format)
+        *format = binary ? Format::Binary : Format::XML;
+    return value;
+}
+
+std::optional<Data> dataWithPropertyList(const Value& plist, Format format, std::string* error)
+{
+    Node root = nodeOf(plist, 0, error);
+    if (!root)
+        return std::nullopt;
+    char* bytes = nullptr;  // the library writes only into an empty pointer
+    uint32_t length = 0;
+    if (format == Format::Binary)
+        plist_to_bin(root.get(), &bytes, &length);
+    else
+        plist_to_xml(root.get(), &bytes, &length);
+    if (!bytes) {
+        failWith(error, "the property list could not be written");
+        return std::nullopt;
+    }
+    Data data(reinterpret_cast<const uint8_t*>(bytes), reinterpret_cast<const uint8_t*>(bytes) + length);
+    if (format == Format::Binary)
+        plist_to_bin_free(bytes);
+    else
+        plist_to_xml_free(bytes);
+    return data;
+}
+
+Value contentsOfFile(const std::string& path)
+{
+    auto data = NSFileManager::defaultManager().contentsAtPath(path);
+    if (!data)
+        return {};
+    return propertyListWithData(*data);
+}
+
+Value dictionaryWithContentsOfFile(const std::string& path)
+{
+    Value value = contentsOfFile(path);
+    return value.isDictionary() ? value : Value();
+}
+
+bool writeToFile(const Value& plist, const std::string& path, Format format, std::string* error)
+{
+    auto data = dataWithPropertyList(plist, format, error);
+    if (!data)
+        return false;
+    return NSFileManager::defaultManager().createFileAtPathContents(path, *data, error);
+}
+
+}  // namespace PropertyList
