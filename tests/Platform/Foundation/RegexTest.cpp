@@ -1,0 +1,94 @@
+#include "Platform/Foundation/NSRegularExpression.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The validators' use: lines anchors, anchored matching, at least one match.
+bool accepts(const char* pattern, std::string_view text)
+{
+    auto re = NSRegularExpression::regularExpressionWithPatternOptionsError(pattern, NSRegularExpressionAnchorsMatchLines, nullptr);
+    EXPECT_TRUE(re);
+    return re->numberOfMatchesInStringOptionsRange(text, NSMatchingAnchored, NSMakeRange(0, text.size())) > 0;
+}
+
+constexpr const char* kNumeric = "^([0-9]{1}[0-9]*(\\.[0-9]{2})?)$";
+constexpr const char* kLetters = "^[a-zA-Z]*$";
+
+}  // namespace
+
+TEST(NSRegularExpression, ValidatorPatterns)
+{
+    struct Case {
+        const char* pattern;
+        const char* text;
+        bool accepted;
+    };
+    const Case cases[] = {
+        { kNumeric, "0", true },
+        { kNumeric, "12", true },
+        { kNumeric, "007", true },
+        { kNumeric, "12.50", true },
+        { kNumeric, "", false },
+        { kNumeric, "12.5", false },
+        { kNumeric, "12.505", false },
+        { kNumeric, ".50", false },
+        { kNumeric, "-3", false },
+        { kNumeric, "1000.0", false },
+        { kNumeric, "1,000", false },
+        { kNumeric, "12.", false },
+        { kNumeric, " 12", false },
+        // Anchors match at line breaks and only the first line must match from the start.
+        { kNumeric, "12\nabc", true },
+        { kNumeric, "abc\n12", false },
+        { kLetters, "", true },
+        { kLetters, "abc", true },
+        { kLetters, "ABCdef", true },
+        { kLetters, "abc1", false },
+        { kLetters, "two words", false },
+        { kLetters, "caf\xc3\xa9", false },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.accepted, accepts(c.pattern, c.text)) << c.pattern << " [" << c.text << "]";
+}
+
+TEST(NSRegularExpression, CountsAndFirstMatch)
+{
+    auto digits = NSRegularExpression::regularExpressionWithPatternOptionsError("[0-9]+", 0, nullptr);
+    ASSERT_TRUE(digits);
+    std::string_view text = "a1 b22 c333";
+    EXPECT_EQ(3u, digits->numberOfMatchesInStringOptionsRange(text, 0, NSMakeRange(0, text.size())));
+    EXPECT_EQ(NSMakeRange(1, 1), digits->rangeOfFirstMatchInStringOptionsRange(text, 0, NSMakeRange(0, text.size())));
+    EXPECT_EQ(NSMakeRange(4, 2), digits->rangeOfFirstMatchInStringOptionsRange(text, 0, NSMakeRange(3, 8)));
+    EXPECT_EQ((std::vector<NSRange> { { 1, 1 }, { 4, 2 }, { 8, 3 } }), digits->matchesInStringOptionsRange(text, 0, NSMakeRange(0, 100)));
+    // Anchored: the matches must follow one another from the start.
+    EXPECT_EQ(0u, digits->numberOfMatchesInStringOptionsRange(text, NSMatchingAnchored, NSMakeRange(0, text.size())));
+    EXPECT_EQ(NSNotFound, digits->rangeOfFirstMatchInStringOptionsRange("abc", 0, NSMakeRange(0, 3)).location);
+
+    auto lines = NSRegularExpression::regularExpressionWithPatternOptionsError("^x$", NSRegularExpressionAnchorsMatchLines, nullptr);
+    auto whole = NSRegularExpression::regularExpressionWithPatternOptionsError("^x$", 0, nullptr);
+    EXPECT_EQ(2u, lines->numberOfMatchesInStringOptionsRange("x\ny\nx", 0, NSMakeRange(0, 5)));
+    EXPECT_EQ(0u, whole->numberOfMatchesInStringOptionsRange("x\ny\nx", 0, NSMakeRange(0, 5)));
+
+    auto caseless = NSRegularExpression::regularExpressionWithPatternOptionsError("^abc$", NSRegularExpressionCaseInsensitive, nullptr);
+    EXPECT_EQ(1u, caseless->numberOfMatchesInStringOptionsRange("AbC", 0, NSMakeRange(0, 3)));
+
+    // Empty matches do not loop forever.
+    auto empty = NSRegularExpression::regularExpressionWithPatternOptionsError("x*", 0, nullptr);
+    EXPECT_EQ(3u, empty->numberOfMatchesInStringOptionsRange("ab", 0, NSMakeRange(0, 2)));
+}
+
+TEST(NSRegularExpression, BadPatternAndLongInput)
+{
+    std::shared_ptr<NSError> error;
+    EXPECT_EQ(nullptr, NSRegularExpression::regularExpressionWithPatternOptionsError("([0-9]", 0, &error));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(NSCocoaErrorDomain, error->domain());
+    EXPECT_EQ(2048, error->code());
+    EXPECT_EQ(nullptr, NSRegularExpression::regularExpressionWithPatternOptionsError("[", 0, nullptr));
+
+    // A pasted wall of digits must not exhaust the stack.
+    std::string big(100000, '7');
+    EXPECT_TRUE(accepts(kNumeric, big));
+    EXPECT_FALSE(accepts(kNumeric, big + "x"));
+}
