@@ -1,0 +1,155 @@
+#pragma once
+
+// The commands that move data: the table synchronisations, the finish reports,
+// the order and customer uploads, the download-finished report and the order
+// history. Each carries the session id, which the envelope moves into the head.
+
+#include "Network/Protocol/ProtocolRecords.h"
+#include "Network/Protocol/RequestInterfaceBase.h"
+
+#include <vector>
+
+class SyncAllTableRst : public NetBaseRst {
+public:
+    std::vector<ProtocolRecords::corvelle_product_Entity> productTable;
+    std::vector<ProtocolRecords::corvelle_product_attribute_Entity> productAttributeTable;
+    std::vector<ProtocolRecords::corvelle_fields_product_attribute_Entity> fieldsAttributeTable;
+    std::vector<ProtocolRecords::corvelle_product_related_files_Entity> productRelatedFilesTable;
+    std::vector<ProtocolRecords::corvelle_product_category_xref_Entity> productCategoryXrefTable;
+    std::vector<ProtocolRecords::corvelle_product_price_Entity> productPriceTable;
+    std::vector<ProtocolRecords::corvelle_product_related_Entity> productRelatedTable;
+    std::vector<ProtocolRecords::corvelle_image_Entity> imagesTable;
+    std::vector<ProtocolRecords::corvelle_category_Entity> categoryTable;
+    std::vector<ProtocolRecords::corvelle_tag_entity> productTagTable;
+    std::vector<ProtocolRecords::corvelle_product_related_tag_Entity> productRelateTagTable;
+};
+
+class SyncIconTableRst : public NetBaseRst {
+public:
+    std::vector<ProtocolRecords::corvelle_icon_Entity> iconTable;
+};
+
+class SyncFileTableRst : public NetBaseRst {
+public:
+    std::vector<ProtocolRecords::corvelle_library_files_Entity> libFileTable;
+    std::vector<ProtocolRecords::corvelle_library_category_Entity> libCategoryTable;
+    std::vector<std::string> libFileUpdateTable;
+    std::optional<std::string> isFull;
+};
+
+class SyncCustomerTableRst : public NetBaseRst {
+public:
+    std::vector<ProtocolRecords::corvelle_customer_Entity> customerTable;
+    std::vector<ProtocolRecords::corvelle_customer_attribute_Entity> customerAttributeTable;
+    std::vector<ProtocolRecords::corvelle_fields_customer_attribute_Entity> fieldsAttributeTable;
+    std::vector<ProtocolRecords::corvelle_customer_address_Entity> customerAddressTable;
+    std::vector<ProtocolRecords::corvelle_customer_contact_entity> customerContactTable;
+    // Contacts are not counted.
+    size_t resultCount() const;
+};
+
+class SyncDataFinishRst : public NetBaseRst {
+public:
+    std::optional<std::string> tableType;
+};
+
+class UploadQuoteOrderRst : public NetBaseRst {
+public:
+    std::vector<Value> orderIdUpdateArray;
+};
+
+class SubmitCustomerRst : public NetBaseRst {
+public:
+    std::vector<ProtocolRecords::corvelle_customer_Entity> customerArry;
+    std::vector<ProtocolRecords::corvelle_customer_address_Entity> customerAddress;
+    std::vector<ProtocolRecords::corvelle_customer_attribute_Entity> customerAttributes;
+    std::vector<ProtocolRecords::corvelle_customer_contact_entity> customerContacts;
+};
+
+class GetOrderHistoryRst : public NetBaseRst {
+public:
+    std::vector<Value> orderHistoryArray;
+    std::vector<Value> orderItemHistoryArray;
+};
+
+class RequestSyncAllTable : public RequestInterfaceBase {
+public:
+    RequestSyncAllTable();  // the session id from the session
+    std::optional<std::string> sessionId;
+    std::optional<std::string> syncType = "product";
+    std::optional<std::string> isFull = "true";
+    std::optional<std::string> RequestEncode() override;
+    std::shared_ptr<NetBaseRst> RequestDecode(const std::optional<Value>& reply) override;
+};
+
+class RequestSyncIconTable : public RequestInterfaceBase {
+public:
+    RequestSyncIconTable();
+    std::optional<std::string> syncType = "icon";
+    std::optional<std::string> isFull = "true";
+    std::optional<std::string> RequestEncode() override;
+    std::shared_ptr<NetBaseRst> RequestDecode(const std::optional<Value>& reply) override;
+};
+
+class RequestSyncFileTable : public RequestInterfaceBase {
+public:
+    RequestSyncFileTable();  // the session id from the session
+    std::optional<std::string> sessionId;
+    std::optional<std::string> syncType = "file";
+    std::optional<std::string> isFull = "true";
+    std::optional<std::string> RequestEncode() override;
+    std::shared_ptr<NetBaseRst> RequestDecode(const std::optional<Value>& reply) override;
+};
+
+class RequestSyncCustomerTable : public RequestInterfaceBase {
+public:
+    RequestSyncCustomerTable();
+    std::optional<std::string> syncType = "customer";
+    std::optional<std::string> isFull = "true";
+    std::optional<std::string> RequestEncode() override;
+    std::shared_ptr<NetBaseRst> RequestDecode(const std::optional<Value>& reply) override;
+};
+
+class RequestSyncDataFinish : public RequestInterfaceBase {
+public:
+    RequestSyncDataFinish();
+    // "product", "file", "customer" or "skin".
+    std::optional<std::string> tableType = "product";
+    std::optional<std::string> RequestEncode() override;
+    std::shared_ptr<NetBaseRst> RequestDecode(const std::optional<Value>& reply) override;
+};
+
+class RequestUploadQuoteOrder : public RequestInterfaceBase {
+public:
+    RequestUploadQuoteOrder();
+    std::optional<std::string> syncData;
+    std::optional<std::string> RequestEncode() override;
+    std::shared_ptr<NetBaseRst> RequestDecode(const std::optional<Value>& reply) override;
+};
+
+class RequestDownloadFinish : public RequestInterfaceBase {
+public:
+    RequestDownloadFinish();
+    int fileId = 0;
+    std::optional<std::string> RequestEncode() override;
+    std::shared_ptr<NetBaseRst> RequestDecode(const std::optional<Value>& reply) override;
+};
+
+class RequestUploadCustomer : public RequestInterfaceBase {
+public:
+    RequestUploadCustomer();
+    std::optional<std::string> syncData;
+    std::optional<std::string> RequestEncode() override;
+    std::shared_ptr<NetBaseRst> RequestDecode(const std::optional<Value>& reply) override;
+};
+
+class RequestGetOrderHistory : public RequestInterfaceBase {
+public:
+    RequestGetOrderHistory();  // the account from the session
+    std::optional<std::string> userName, clientID;
+    // Local date and time "MM/dd/yyyy HH:mm:ss".
+    std::optional<std::string> baseTime;
+    int numberOfOrder = 0;
+    std::optional<std::string> RequestEncode() override;
+    std::shared_ptr<NetBaseRst> RequestDecode(const std::optional<Value>& reply) override;
+};

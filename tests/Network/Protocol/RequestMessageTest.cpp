@@ -1,0 +1,394 @@
+#include "Network/Protocol/QDJSON.h"
+#include "Network/Protocol/RequestBody.h"
+#include "Network/Protocol/RequestDownload.h"
+#include "Network/Protocol/SessionCommands.h"
+#include "Network/Protocol/SyncCommands.h"
+#include "ProtocolTestServices.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+std::optional<Value> reply(const std::string& status, const std::string& content)
+{
+    return JSONValue(R"({"content":)" + content + R"(,"results":[{"status":")" + status + R"(","message":"srv","detail":"d"}]})");
+}
+
+template<typename T>
+std::shared_ptr<T> decode(RequestInterfaceBase& message, const std::optional<Value>& parsed)
+{
+    auto result = std::dynamic_pointer_cast<T>(message.RequestDecode(parsed));
+    EXPECT_TRUE(result);
+    return result;
+}
+
+}  // namespace
+
+TEST(RequestBody, SessionIdMovesFromTheParametersIntoTheHead)
+{
+    RequestBody withSession(std::string("SyncServer;"));
+    EXPECT_TRUE(withSession.addElemValueForKey(std::string("S9"), std::string("jsessionId")));
+    EXPECT_TRUE(withSession.addElemValueForKey(std::string("syncData"), std::string("methodName")));
+    EXPECT_FALSE(withSession.addElemValueForKey(std::nullopt, std::string("accountId")));
+    EXPECT_FALSE(withSession.addElemValueForKey(std::string("x"), std::nullopt));
+    EXPECT_EQ(withSession.requestStr(), R"({"root":{"parameters":{"methodName":"syncData"}}})");
+    EXPECT_EQ(withSession.strHead, "SyncServer;S9?");
+
+    RequestBody without(std::string("SyncServer;"));
+    without.addElemValueForKey(std::string("a/\xC3\xA9\""), std::string("k"));
+    EXPECT_EQ(without.requestStr(), "{\"root\":{\"parameters\":{\"k\":\"a/\xC3\xA9\\\"\"}}}");
+    EXPECT_EQ(without.strHead, "SyncServer;");
+
+    EXPECT_EQ(RequestElem(std::string("v"), std::string("k")).elemStr(), "k=v");
+    EXPECT_FALSE(RequestElem(std::nullopt, std::string("k")).elemStr());
+}
+
+TEST(DecodeResults, StatusAndMessageComeFromTheLastResultAndTheLanguageTable)
+{
+    ProtocolTestServices services;
+    struct Case {
+        std::optional<std::string> text;
+        std::string status;
+        std::optional<std::string> message;
+        std::optional<std::string> detail;
+    };
+    const Case cases[] = {
+        { "not json", "115", "No status", std::nullopt },
+        { std::nullopt, "115", "No status", std::nullopt },
+        { R"({"results":[]})", "115", "No status", std::nullopt },
+        { R"({"results":{"status":"200"}})", "115", "No status", std::nullopt },
+        { R"({"results":[{"status":"999","detail":"a"},{"status":"200","detail":"b"}]})", "200", "Done", "b" },
+        { R"({"results":[{"detail":"only detail"}]})", "115", "No status", "only detail" },
+        { R"({"results":[{"status":"4711","message":"server text"}]})", "4711", "No status", std::nullopt },
+        { R"({"results":[{"status":"200"}, 5, "x"]})", "200", "Done", std::nullopt },
+        { R"({"results":[{"status":200,"detail":7}]})", "115", "No status", std::nullopt },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.value_or("(nil)"));
+        NetBaseRst result;
+        RequestInterfaceBase::DecodeResults(result, c.text ? JSONValue(*c.text) : std::nullopt);
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.message, c.message);
+        EXPECT_EQ(result.detail, c.detail);
+    }
+}
+
+TEST(RequestDownload, IdsAreSerialAndFailuresSayDownloadError)
+{
+    ProtocolTestServices services;
+    RequestDownload a, b, c;
+    EXPECT_EQ(b.downloadId, a.downloadId + 1);
+    EXPECT_EQ(c.downloadId, a.downloadId + 2);
+    EXPECT_EQ(a.cmdCode, 0x301);
+    EXPECT_EQ(a.requestType, 2);
+    EXPECT_FALSE(a.RequestEncode());
+
+    EXPECT_EQ(decode<DownloadRst>(a, reply("999", "\"\""))->message, "Download failed");
+    EXPECT_EQ(decode<DownloadRst>(a, reply("404", "\"\""))->message, "Missing");
+    EXPECT_EQ(decode<DownloadRst>(a, reply("200", "\"\""))->message, "Done");
+}
+
+TEST(CommandEncoding, EveryCommandSendsItsHeadAndParameters)
+{
+    ProtocolTestServices services;
+    services.defaults["ACME-FileSynced"] = "synced";
+    struct Case {
+        std::function<std::shared_ptr<RequestInterfaceBase>()> make;
+        int code;
+        std::string head;
+        Value parameters;
+    };
+    auto params = [](std::initializer_list<std::pair<std::string, Value>> items) { return Value::dictionary(items); };
+    const Case cases[] = {
+        { [] { return std::make_shared<RequestLogin>(); }, 0x102, "Vendor?",
+            params({ { "methodName", "login" }, { "version", "2.1" }, { "accountId", "Sales1" }, { "deviceId", "DEV-1" },
+                { "password", "md5(secret)" }, { "clientId", "ACME" }, { "firstLogin", "NO" } }) },
+        { [] { auto m = std::make_shared<RequestConfig>(); m->clientId = "ACME"; return m; }, 0x104, "Component?",
+            params({ { "methodName", "loadConfigurationData" }, { "clientId", "ACME" } }) },
+        { [] { auto m = std::make_shared<RequestRuntimeConfig>(); m->clientId = "ACME"; return m; }, 0x105, "Component?",
+            params({ { "methodName", "getRunTimeConfig" }, { "clientId", "ACME" } }) },
+        { [] { return std::make_shared<RequestCheckDeviceStatus>(); }, 0x106, "Vendor?",
+            params({ { "methodName", "checkDeviceStatus" }, { "accountId", "Sales1" }, { "deviceId", "DEV-1" },
+                { "clientId", "ACME" } }) },
+        { [] { return std::make_shared<RequestCheckVersion>(); }, 0x107, "SyncServer?",
+            params({ { "methodName", "checkAppVersion" }, { "version", "2.1" } }) },
+        { [] { return std::make_shared<RequestGetUserinfo>(); }, 0x108, "Vendor?",
+            params({ { "methodName", "getuserinfo" }, { "accountId", "Sales1" }, { "clientId", "ACME" } }) },
+        { [] { auto m = std::make_shared<RequestGetOrderHistory>(); m->baseTime = "05/01/2014 08:30:00"; m->numberOfOrder = 20; return m; },
+            0x109, "SyncServer;S123?",
+            params({ { "methodName", "getorderhistory" }, { "accountId", "Sales1" }, { "clientId", "ACME" },
+                { "baseTime", "2014-05-01 08:30:00" }, { "numberOfOrder", "20" } }) },
+        { [] { return std::make_shared<RequestGetOrderHistory>(); }, 0x109, "SyncServer;S123?",
+            params({ { "methodName", "getorderhistory" }, { "accountId", "Sales1" }, { "clientId", "ACME" },
+                { "baseTime", "" }, { "numberOfOrder", "0" } }) },
+        { [] { auto m = std::make_shared<RequestSyncAllTable>(); m->isFull = "false"; return m; }, 0x201, "SyncServer;S123?",
+            params({ { "methodName", "syncData" }, { "accountId", "Sales1" }, { "clientId", "ACME" }, { "deviceId", "DEV-1" },
+                { "syncType", "product" }, { "isFull", "false" } }) },
+        { [] { return std::make_shared<RequestSyncIconTable>(); }, 0x202, "SyncServer;S123?",
+            params({ { "methodName", "syncData" }, { "accountId", "Sales1" }, { "clientId", "ACME" }, { "deviceId", "DEV-1" },
+                { "syncType", "icon" }, { "isFull", "true" } }) },
+        { [] { return std::make_shared<RequestSyncFileTable>(); }, 0x203, "SyncServer;S123?",
+            params({ { "methodName", "syncData" }, { "accountId", "Sales1" }, { "clientId", "ACME" }, { "deviceId", "DEV-1" },
+                { "syncType", "file" }, { "isFull", "true" } }) },
+        { [] { return std::make_shared<RequestSyncCustomerTable>(); }, 0x204, "SyncServer;S123?",
+            params({ { "methodName", "syncData" }, { "accountId", "Sales1" }, { "clientId", "ACME" }, { "deviceId", "DEV-1" },
+                { "syncType", "customer" }, { "isFull", "true" } }) },
+        { [] { auto m = std::make_shared<RequestSyncDataFinish>(); m->tableType = "skin"; return m; }, 0x205, "SyncServer;S123?",
+            params({ { "methodName", "syncDataFinished" }, { "accountId", "Sales1" }, { "clientId", "ACME" }, { "tableType", "skin" } }) },
+        { [] { auto m = std::make_shared<RequestUploadQuoteOrder>(); m->syncData = "[{\"o\":1}]"; return m; }, 0x206, "SyncClient;S123?",
+            params({ { "methodName", "syncData" }, { "accountId", "Sales1" }, { "clientId", "ACME" }, { "syncData", "[{\"o\":1}]" } }) },
+        { [] { auto m = std::make_shared<RequestDownloadFinish>(); m->fileId = 42; return m; }, 0x207, "SyncServer;S123?",
+            params({ { "methodName", "syncFileFinished" }, { "accountId", "Sales1" }, { "clientId", "ACME" }, { "fileIds", "42" } }) },
+        { [] { auto m = std::make_shared<RequestUploadCustomer>(); m->syncData = "{}"; return m; }, 0x208, "SyncClient;S123?",
+            params({ { "methodName", "syncData" }, { "accountId", "Sales1" }, { "clientId", "ACME" }, { "syncData", "{}" } }) },
+    };
+    for (const auto& c : cases) {
+        auto message = c.make();
+        SCOPED_TRACE(message->methodName);
+        EXPECT_EQ(message->cmdCode, c.code);
+        auto body = message->RequestEncode();
+        ASSERT_TRUE(body);
+        auto parsed = JSONValue(*body);
+        ASSERT_TRUE(parsed);
+        EXPECT_EQ(parsed->count(), 1u);
+        EXPECT_EQ((*parsed)["root"].count(), 1u);
+        EXPECT_EQ((*parsed)["root"]["parameters"], c.parameters);
+        EXPECT_FALSE((*parsed)["root"]["parameters"].contains("jsessionId"));
+        EXPECT_EQ(message->requestHead, c.head);
+    }
+}
+
+TEST(CommandEncoding, LoginHashesThePasswordOnceAndFlagsAFirstLogin)
+{
+    ProtocolTestServices services;
+    RequestLogin login;
+    auto first = JSONValue(*login.RequestEncode());
+    EXPECT_EQ((*first)["root"]["parameters"]["firstLogin"].stringValue(), "YES");
+    EXPECT_EQ(login.passWord, "md5(secret)");
+
+    // Without a session id a session-carrying head stays as it is.
+    services.session.sessionId.reset();
+    RequestSyncDataFinish finish;
+    finish.RequestEncode();
+    EXPECT_EQ(finish.requestHead, "SyncServer;");
+
+    // A missing password is left out rather than hashed.
+    services.session.password.reset();
+    RequestLogin noPassword;
+    EXPECT_FALSE((*JSONValue(*noPassword.RequestEncode()))["root"]["parameters"].contains("password"));
+}
+
+TEST(SessionReplies, LoginReadsFlagsDefaultsAndTheVendor)
+{
+    ProtocolTestServices services;
+    RequestLogin login;
+    auto r = decode<LoginRst>(login, reply("200",
+        R"({"sessionId":"S1","dataUpdated":"1","skinUpdated":0,"user_access":"3","email":"a@b",)"
+        R"("vendor":{"account":"acc","vendor_group_id":"9","vendor_state_id":12}})"));
+    EXPECT_EQ(r->sessionId, "S1");
+    EXPECT_TRUE(r->needUpdate);
+    EXPECT_FALSE(r->needUpdateSkin);
+    EXPECT_FALSE(r->needSyncAll);
+    EXPECT_EQ(r->userAccess, 3);
+    EXPECT_EQ(r->companyName, "");
+    EXPECT_EQ(r->companyLink, "");
+    EXPECT_EQ(r->account, "acc");
+    EXPECT_EQ(r->phone, "");
+    EXPECT_EQ(r->vendor_group_id, "9");
+    EXPECT_EQ(r->vendor_state_id, "12");
+    EXPECT_FALSE(r->vendor_id);
+    EXPECT_FALSE(r->userId);
+
+    struct Malformed {
+        std::string status;
+        std::string content;
+    };
+    const Malformed cases[] = { { "402", R"({"sessionId":"S1"})" }, { "200", "[1]" }, { "200", "\"x\"" },
+        { "200", R"({"vendor":[1],"dataUpdated":[],"user_access":1e300})" } };
+    for (const auto& c : cases) {
+        auto m = decode<LoginRst>(login, reply(c.status, c.content));
+        EXPECT_FALSE(m->sessionId);
+        EXPECT_FALSE(m->account);
+        EXPECT_FALSE(m->needUpdate);
+    }
+    EXPECT_EQ(decode<LoginRst>(login, reply("200", R"({"user_access":1e300})"))->userAccess,
+        std::numeric_limits<int>::max());
+}
+
+TEST(SessionReplies, ConfigurationRows)
+{
+    ProtocolTestServices services;
+    struct Case {
+        std::string content;
+        std::vector<std::pair<std::string, std::string>> rows;
+    };
+    const Case cases[] = {
+        { R"({"configuration":{"home":"1","category":"1","customer":"1","inventory":"1","library":"1","order":"1","sync":"1"},)"
+          R"("appConfiguration":{"dateformat":"yy/MM/dd","modifyprice":"1"},"settings":{"view_type":"tree","order_method":"2"}})",
+            { { "configuration", "1,1,1,1,1,1,1" }, { "date_format", "yy/MM/dd" }, { "modify_price", "1" },
+                { "left_panel", "tree" }, { "order_method", "2" } } },
+        { R"({"configuration":{"sync":"7","library":"5","inventory":"4","customer":"3","category":"2","home":"1"},)"
+          R"("appConfiguration":{"dateformat":"","modifyprice":"  "}})",
+            { { "configuration", "1,2,3,4,5,(null),7" }, { "date_format", "MM/dd/yy" }, { "modify_price", "0" } } },
+        { R"({"configuration":{"home":"1"},"appConfiguration":{},"settings":{"order_method":"1"}})",
+            { { "date_format", "MM/dd/yy" }, { "modify_price", "0" }, { "order_method", "1" } } },
+        { R"({"configuration":"x","appConfiguration":[],"settings":7})", {} },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.content);
+        RequestConfig config;
+        auto r = decode<ConfigRst>(config, reply("200", c.content));
+        std::vector<std::pair<std::string, std::string>> rows;
+        for (const auto& row : r->configTable) {
+            rows.emplace_back(*row->configType, *row->desc);
+            EXPECT_EQ(row->clientid, "ACME");
+            EXPECT_EQ(row->update_date, "05/01/2014 08:30:00");
+        }
+        EXPECT_EQ(rows, c.rows);
+    }
+    RequestRuntimeConfig runtime;
+    auto r = decode<ConfigRst>(runtime, reply("200", R"({"configuration":{"home":"1"},"appConfiguration":{"modifyprice":"1"}})"));
+    ASSERT_EQ(r->configTable.size(), 2u);
+    EXPECT_EQ(r->configTable[1]->desc, "1");
+    EXPECT_TRUE(decode<ConfigRst>(runtime, reply("999", R"({"appConfiguration":{}})"))->configTable.empty());
+}
+
+TEST(SessionReplies, VersionMessageFollowsTheLanguageAndUserInfoDefaults)
+{
+    ProtocolTestServices services;
+    RequestCheckVersion check;
+    auto v = decode<CheckAppVersionRst>(check, reply("200",
+        R"({"update_status":"2","latest_version":"3.0","app_url":"http://x/app","messages":{"en":"New","zh":"Xin"}})"));
+    EXPECT_EQ(v->updateType, 2);
+    EXPECT_EQ(v->appVersion, "3.0");
+    EXPECT_EQ(v->updateMessage(), "New");
+    services.currentLanguage = 2;
+    EXPECT_EQ(v->updateMessage(), "Xin");
+    EXPECT_FALSE(decode<CheckAppVersionRst>(check, reply("200", R"({"messages":"en"})"))->msgEnglish);
+
+    RequestGetUserinfo info;
+    auto u = decode<GetUserinfoRst>(info, reply("200", R"({"email":"e@x","user_access":2})"));
+    EXPECT_EQ(u->email, "e@x");
+    EXPECT_EQ(u->companyName, "");
+    EXPECT_EQ(u->userAccess, 2);
+    RequestCheckDeviceStatus device;
+    EXPECT_EQ(decode<CheckDeviceRst>(device, reply("11411", "{}"))->status, "11411");
+}
+
+TEST(SyncReplies, ProductTables)
+{
+    ProtocolTestServices services;
+    RequestSyncAllTable sync;
+    auto r = decode<SyncAllTableRst>(sync, reply("200",
+        R"([[{"productID":"7","productName":"Chair","productStock":5,"productParentList":[3,"7"],"price":"12.5",)"
+        R"("discountStartDate":1400000000.5,"discount_percentage":0.1,"relatedSKUList":"A,B",)"
+        R"("attributes":[{"attributeId":1,"attributeValue":"red"},"skip"],"images":[{"imageID":4,"fullAddress":"c.jpg"}]},)"
+        R"("not an object",{"productID":8}]])"));
+    ASSERT_EQ(r->productTable.size(), 2u);
+    EXPECT_EQ(r->productTable[0].product_id, 7);
+    EXPECT_EQ(r->productTable[0].product_name, "Chair");
+    EXPECT_EQ(r->productTable[0].product_stock, 5);
+    ASSERT_EQ(r->productCategoryXrefTable.size(), 2u);
+    EXPECT_EQ(r->productCategoryXrefTable[1].category_id, 7);
+    EXPECT_EQ(r->productCategoryXrefTable[1].product_id, 7);
+    ASSERT_EQ(r->productAttributeTable.size(), 1u);
+    EXPECT_EQ(r->productAttributeTable[0].product_id, 7);
+    // Every product has a price and a related-products record, with or without price keys.
+    ASSERT_EQ(r->productPriceTable.size(), 2u);
+    EXPECT_DOUBLE_EQ(r->productPriceTable[0].price, 12.5);
+    EXPECT_DOUBLE_EQ(r->productPriceTable[0].discount_start_date.secondsSince1970, 1400000000.5);
+    EXPECT_DOUBLE_EQ(r->productPriceTable[0].discontRat, 0.1);
+    EXPECT_EQ(r->productPriceTable[1].product_id, 8);
+    ASSERT_EQ(r->productRelatedTable.size(), 2u);
+    EXPECT_EQ(r->productRelatedTable[0].related_product_sku, "A,B");
+    ASSERT_EQ(r->imagesTable.size(), 1u);
+    EXPECT_EQ(r->imagesTable[0].image_full_address, "c.jpg");
+    EXPECT_TRUE(r->categoryTable.empty() && r->fieldsAttributeTable.empty() && r->productRelatedFilesTable.empty()
+        && r->productTagTable.empty() && r->productRelateTagTable.empty());
+
+    auto all = decode<SyncAllTableRst>(sync, reply("200",
+        R"([[],[{"categoryID":2,"categoryName":"Seats"}],{"x":1},[{"productId":7,"productSku":"S","fileId":9}],)"
+        R"([{"id":1,"tagName":"new"}],[{"tagId":1,"productId":7}]])"));
+    EXPECT_EQ(all->categoryTable.at(0).category_name, "Seats");
+    EXPECT_TRUE(all->fieldsAttributeTable.empty());
+    EXPECT_EQ(all->productRelatedFilesTable.at(0).file_id, 9);
+    EXPECT_EQ(all->productTagTable.at(0).tag_name, "new");
+    EXPECT_EQ(all->productRelateTagTable.at(0).product_id, 7);
+    EXPECT_TRUE(decode<SyncAllTableRst>(sync, reply("999", "[[{\"productID\":1}]]"))->productTable.empty());
+    EXPECT_TRUE(decode<SyncAllTableRst>(sync, reply("200", "{\"a\":[]}"))->productTable.empty());
+}
+
+TEST(SyncReplies, IconAndLibraryFileTables)
+{
+    ProtocolTestServices services;
+    RequestSyncIconTable icons;
+    auto i = decode<SyncIconTableRst>(icons, reply("200", R"([{"iconID":3,"iconName":"a.png","iconWidth":"40"},2])"));
+    ASSERT_EQ(i->iconTable.size(), 1u);
+    EXPECT_EQ(i->iconTable[0].width, 40);
+
+    RequestSyncFileTable files;
+    files.isFull = "false";
+    auto failed = decode<SyncFileTableRst>(files, reply("999", R"([[{"id":1}]])"));
+    EXPECT_EQ(failed->isFull, "false");
+    EXPECT_TRUE(failed->libFileTable.empty());
+
+    auto f = decode<SyncFileTableRst>(files, reply("200",
+        R"([[{"id":"5","title":"Guide","fileName":"g.pdf","type":"PDF","publish":1,"coverImage":"g.png"}],)"
+        R"([{"cateID":2,"cateName":"Docs","parentId":1}],{"keyIDS":"5,9"}])"));
+    ASSERT_EQ(f->libFileTable.size(), 1u);
+    EXPECT_EQ(f->libFileTable[0].file_id, 5);
+    EXPECT_EQ(f->libFileTable[0].type, "PDF");
+    EXPECT_TRUE(f->libFileTable[0].isNew.isNull());
+    EXPECT_EQ(f->libCategoryTable.at(0).parent_id, 1);
+    EXPECT_EQ(f->libFileUpdateTable, (std::vector<std::string> { "5", "9" }));
+    EXPECT_EQ(decode<SyncFileTableRst>(files, reply("200", R"([[],[],{"keyIDS":""}])"))->libFileUpdateTable,
+        std::vector<std::string> { "" });
+}
+
+TEST(SyncReplies, CustomerTablesAndUploads)
+{
+    ProtocolTestServices services;
+    RequestSyncCustomerTable customers;
+    auto c = decode<SyncCustomerTableRst>(customers, reply("200",
+        R"([[{"customerId":4,"customerName":"Ann","customerDiscount":"2.5","attributes":[{"attributeId":1}]}],)"
+        R"([{"attributeFieldsId":1,"data_type":"text"}],[{"id":3,"customer_id":4,"city":"Oslo"}],)"
+        R"([{"customerId":4,"contactId":8,"lastName":"Lee"}]])"));
+    EXPECT_FLOAT_EQ(c->customerTable.at(0).discount, 2.5f);
+    EXPECT_EQ(c->customerAttributeTable.at(0).customer_id, 4);
+    EXPECT_EQ(c->customerAddressTable.at(0).customerCity, "Oslo");
+    EXPECT_EQ(c->customerContactTable.at(0).first_name, "");
+    EXPECT_EQ(c->customerContactTable.at(0).last_name, "Lee");
+    EXPECT_EQ(c->resultCount(), 4u);
+    EXPECT_EQ(decode<SyncCustomerTableRst>(customers, reply("200", R"([[],[],[],[{"customerId":1}]])"))->resultCount(), 0u);
+
+    // The customer upload reads its content whatever the status.
+    RequestUploadCustomer upload;
+    auto u = decode<SubmitCustomerRst>(upload, reply("115",
+        R"({"corvelle_customer":[{"customerId":40,"preId":-1}],"corvelle_customer_address":[{"preId":-2,"id":7}],)"
+        R"("corvelle_customer_attribute":[{"preId":-3,"attributeValue":"v"}],"corvelle_customer_contact":[{"preId":-4}]})"));
+    EXPECT_EQ(u->status, "115");
+    EXPECT_EQ(u->customerArry.at(0).pid, -1);
+    EXPECT_EQ(u->customerArry.at(0).customer_id, 40);
+    EXPECT_EQ(u->customerAddress.at(0).customerCity, "");
+    EXPECT_EQ(u->customerAttributes.at(0).attribute_value, "v");
+    EXPECT_EQ(u->customerContacts.at(0).pID, -4);
+    EXPECT_FALSE(u->customerContacts.at(0).first_name);
+
+    RequestUploadQuoteOrder orders;
+    auto o = decode<UploadQuoteOrderRst>(orders, reply("200", R"({"orders":[{"preId":-1,"orderId":90},3]})"));
+    ASSERT_EQ(o->orderIdUpdateArray.size(), 1u);
+    EXPECT_EQ(o->orderIdUpdateArray[0]["orderId"].intValue(), 90);
+
+    RequestGetOrderHistory history;
+    auto h = decode<GetOrderHistoryRst>(history, reply("200", R"({"orders":[{"id":1},2],"items":[{"q":1}]})"));
+    EXPECT_EQ(h->orderHistoryArray.size(), 2u);
+    EXPECT_EQ(h->orderItemHistoryArray.size(), 1u);
+
+    RequestSyncDataFinish finish;
+    finish.tableType = "file";
+    EXPECT_EQ(decode<SyncDataFinishRst>(finish, reply("999", "\"\""))->tableType, "file");
+    RequestDownloadFinish downloaded;
+    EXPECT_FALSE(decode<SyncDataFinishRst>(downloaded, reply("200", "\"\""))->tableType);
+}
