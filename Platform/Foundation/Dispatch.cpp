@@ -52,7 +52,10 @@ public:
     static WorkerPool& shared()
     {
         // Never destroyed: detached workers may still wait on it while the process exits.
-        static auto* pool = new WorkerPool;
+        static auto* pool = [] {
+            NSThread::installExitHook();
+            return new WorkerPool;
+        }();
         return *pool;
     }
 
@@ -86,8 +89,11 @@ private:
             auto job = std::move(m_jobs.front());
             m_jobs.pop_front();
             lock.unlock();
-            job();
-            job = nullptr;
+            {
+                NSThread::BusyScope busy;
+                job();
+                job = nullptr;
+            }
             lock.lock();
         }
     }
@@ -205,6 +211,7 @@ void DispatchQueue::sync(dispatch_block_t block)
             done = true;
             condition.notify_all();
         });
+        NSThread::IdleScope idle;
         std::unique_lock wait(lock);
         condition.wait(wait, [&] { return done; });
         return;

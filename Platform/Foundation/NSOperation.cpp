@@ -217,6 +217,7 @@ void NSOperation::waitUntilFinished()
         }
         return;
     }
+    NSThread::IdleScope idle;
     std::unique_lock lock(m_lock);
     m_finishedCondition.wait(lock, [this] { return m_finishAnnounced; });
 }

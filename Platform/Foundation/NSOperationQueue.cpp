@@ -231,6 +231,7 @@ void NSOperationQueue::waitUntilAllOperationsAreFinished()
         }
         return;
     }
+    NSThread::IdleScope idle;
     std::unique_lock lock(m_lock);
     m_emptyCondition.wait(lock, [this] { return m_entries.empty(); });
 }

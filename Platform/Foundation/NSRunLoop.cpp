@@ -62,6 +62,7 @@ std::shared_ptr<NSRunLoop> NSRunLoop::make()
         if (auto l = weak.lock())
             l->wakeUp();
     });
+    NSThread::installExitHook();
     return loop;
 }
 
@@ -326,7 +327,11 @@ bool NSRunLoop::pollSources(const NSRunLoopMode& mode, int timeoutMs)
         fds.push_back({ source->m_fd, events, 0 });
         watched.push_back(source);
     }
-    int ready = ::poll(fds.data(), fds.size(), timeoutMs);
+    int ready;
+    {
+        NSThread::IdleScope idle;
+        ready = ::poll(fds.data(), fds.size(), timeoutMs);
+    }
     if (ready <= 0)
         return false;
     if (fds[0].revents)
@@ -356,6 +361,7 @@ bool NSRunLoop::pollSources(const NSRunLoopMode& mode, int timeoutMs)
 
 bool NSRunLoop::runTurn(const NSRunLoopMode& mode, double limitDate, bool mayWait)
 {
+    NSThread::BusyScope busy;
     ++m_turn;
     std::erase_if(m_sources, [](auto& source) { return !source->isValid(); });
     bool handled = fireDueTimers(mode);
@@ -387,6 +393,7 @@ NSRunLoop::RunResult NSRunLoop::runModeUntil(const NSRunLoopMode& mode, double l
 {
     if (!hasInputs(mode))
         return RunResult::NoInputs;
+    NSThread::BusyScope busy;
     m_modeStack.push_back(mode);
     RunResult result = RunResult::TimedOut;
     for (;;) {
@@ -419,6 +426,7 @@ bool NSRunLoop::runOnce(const NSRunLoopMode& mode)
 {
     if (!hasInputs(mode))
         return false;
+    NSThread::BusyScope busy;
     m_modeStack.push_back(mode);
     bool handled = runTurn(mode, 0, false);
     m_modeStack.pop_back();

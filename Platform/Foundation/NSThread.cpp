@@ -1,6 +1,9 @@
 #include "Platform/Foundation/NSThread.h"
 
+#include "Platform/Foundation/Clock.h"
+
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 #include <unistd.h>
 
@@ -13,7 +16,76 @@ bool onInitialThread()
 
 thread_local std::shared_ptr<NSThread> t_current;
 
+std::atomic<bool> g_exiting = false;
+std::atomic<int> g_busyThreads = 0;
+thread_local int t_busyDepth = 0;
+thread_local int t_isMain = -1;
+
+bool currentIsMain()
+{
+    if (t_isMain < 0)
+        t_isMain = onInitialThread() ? 1 : 0;
+    return t_isMain == 1;
+}
+
+[[noreturn]] void parkForever()
+{
+    for (;;)
+        ::pause();
+}
+
+void becomeBusy()
+{
+    ++g_busyThreads;
+    if (g_exiting.load()) {
+        --g_busyThreads;
+        parkForever();
+    }
+}
+
 }  // namespace
+
+NSThread::BusyScope::BusyScope()
+{
+    if (!currentIsMain() && t_busyDepth++ == 0)
+        becomeBusy();
+}
+
+NSThread::BusyScope::~BusyScope()
+{
+    if (!currentIsMain() && --t_busyDepth == 0)
+        --g_busyThreads;
+}
+
+NSThread::IdleScope::IdleScope() : m_saved(t_busyDepth)
+{
+    if (!currentIsMain() && m_saved > 0) {
+        t_busyDepth = 0;
+        --g_busyThreads;
+    }
+}
+
+NSThread::IdleScope::~IdleScope()
+{
+    if (!currentIsMain() && m_saved > 0) {
+        t_busyDepth = m_saved;
+        becomeBusy();
+    }
+}
+
+void NSThread::installExitHook()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        (void)Clock::now();
+        std::atexit([] {
+            g_exiting = true;
+            // A thread stuck in a long block is not waited for beyond this.
+            for (int i = 0; i < 500 && g_busyThreads.load() > 0; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        });
+    });
+}
 
 std::shared_ptr<NSThread> NSThread::adoptCurrent(bool isMain)
 {
@@ -40,7 +112,7 @@ std::shared_ptr<NSThread> NSThread::currentThread()
 
 bool NSThread::isMainThread()
 {
-    return onInitialThread();
+    return currentIsMain();
 }
 
 void NSThread::sleepForTimeInterval(double seconds)
@@ -128,6 +200,7 @@ void NSThread::performBlock(std::function<void()> call, bool waitUntilDone, std:
             done->condition.notify_all();
         },
         std::move(modes));
+    IdleScope idle;
     std::unique_lock lock(done->lock);
     done->condition.wait(lock, [&] { return done->done; });
 }

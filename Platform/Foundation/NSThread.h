@@ -55,6 +55,33 @@ public:
     static void performOnMainThread(std::function<void()> call, bool waitUntilDone,
                                     std::vector<NSRunLoopMode> modes = { NSRunLoopCommonModes });
 
+    // Threads that outlive main() must not touch static state while the
+    // process destroys it. A thread other than the main one holds a BusyScope
+    // while it works (run-loop turns, queued blocks) and an IdleScope around
+    // blocking waits inside one. Once exit has begun, the exit waits briefly
+    // for busy threads to go idle, and a thread that would become busy again
+    // stops for good instead (the process ends it).
+    class BusyScope {
+    public:
+        BusyScope();
+        ~BusyScope();
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+    };
+    class IdleScope {
+    public:
+        IdleScope();
+        ~IdleScope();
+        IdleScope(const IdleScope&) = delete;
+        IdleScope& operator=(const IdleScope&) = delete;
+
+    private:
+        int m_saved;
+    };
+    // Hooks the above into the process's exit, once; the clock's state is made
+    // first so that the hook runs before it is destroyed.
+    static void installExitHook();
+
 private:
     NSThread() = default;
     static std::shared_ptr<NSThread> adoptCurrent(bool isMain);

@@ -1,0 +1,86 @@
+#include "RunLoopPump.h"
+
+#include "ClockFixture.h"
+
+#include "Platform/Foundation/Clock.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+// Enough for any test's work, small enough that a loop that never settles
+// (a repeating timer of interval 0) fails the test instead of hanging it.
+constexpr int kMaxTurns = 100000;
+constexpr int kDrainTurns = 1000;
+
+double realSeconds()
+{
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+void drainMainRunLoop(const NSRunLoopMode& mode)
+{
+    auto loop = NSRunLoop::mainRunLoop();
+    for (int i = 0; i < kDrainTurns && loop->runOnce(mode); ++i) {
+    }
+}
+
+bool pumpMainRunLoopUntil(const std::function<bool()>& condition, double timeoutSeconds, const NSRunLoopMode& mode)
+{
+    auto loop = NSRunLoop::mainRunLoop();
+    auto manual = installedManualClock();
+    double deadline = Clock::now() + timeoutSeconds;
+    // Work from other threads arrives in real time, whatever the clock.
+    double realDeadline = realSeconds() + timeoutSeconds;
+    for (int turn = 0; turn < kMaxTurns; ++turn) {
+        if (condition())
+            return true;
+        if (loop->runOnce(mode))
+            continue;
+        double now = Clock::now();
+        double next;
+        if (manual && loop->nextTimerDate(mode, next) && next <= deadline) {
+            manual->advance(next > now ? next - now : 0);
+            continue;
+        }
+        if (!manual && now >= deadline)
+            break;
+        if (manual && realSeconds() >= realDeadline)
+            break;
+        if (!manual) {
+            loop->runMode(mode, std::min(deadline, now + 0.01));
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    return condition();
+}
+
+void advanceClock(double seconds, const NSRunLoopMode& mode)
+{
+    auto manual = installedManualClock();
+    if (!manual)
+        return;
+    auto loop = NSRunLoop::mainRunLoop();
+    double target = Clock::now() + seconds;
+    drainMainRunLoop(mode);
+    for (int step = 0; step < kMaxTurns; ++step) {
+        double now = Clock::now();
+        double next;
+        // Step to each timer in turn, so that what a timer schedules within the
+        // span fires at its own time too.
+        if (!loop->nextTimerDate(mode, next) || next > target || next <= now)
+            break;
+        manual->advance(next - now);
+        drainMainRunLoop(mode);
+    }
+    double now = Clock::now();
+    if (target > now)
+        manual->advance(target - now);
+    drainMainRunLoop(mode);
+}
