@@ -38,6 +38,16 @@ std::shared_ptr<NSOperationQueue> NSOperationQueue::mainQueue()
     return *queue;
 }
 
+std::shared_ptr<NSOperationQueue> NSOperationQueue::updateKeepAliveLocked()
+{
+    bool wanted = !m_suspended && !m_entries.empty();
+    if (wanted && !m_keepAlive)
+        m_keepAlive = shared_from_this();
+    if (!wanted && m_keepAlive)
+        return std::move(m_keepAlive);
+    return nullptr;
+}
+
 void NSOperationQueue::addOperation(const std::shared_ptr<NSOperation>& operation)
 {
     if (!operation || operation->isFinished())
@@ -52,6 +62,7 @@ void NSOperationQueue::addOperation(const std::shared_ptr<NSOperation>& operatio
         entry->operation = operation;
         entry->arrival = ++m_arrivals;
         m_entries.push_back(std::move(entry));
+        updateKeepAliveLocked();
     }
     std::weak_ptr<NSOperationQueue> weakQueue = weak_from_this();
     std::weak_ptr<NSOperation> weakOperation = operation;
@@ -71,9 +82,11 @@ void NSOperationQueue::addOperationWithBlock(std::function<void()> block)
 
 void NSOperationQueue::setSuspended(bool suspended)
 {
+    std::shared_ptr<NSOperationQueue> released;
     {
         std::lock_guard guard(m_lock);
         m_suspended = suspended;
+        released = updateKeepAliveLocked();
     }
     if (!suspended)
         schedule();
@@ -142,6 +155,9 @@ void NSOperationQueue::operationChanged(const std::shared_ptr<NSOperation>& oper
 
 void NSOperationQueue::retire(const std::shared_ptr<NSOperation>& operation)
 {
+    // Keeps the queue alive to the end of this call even when it lets go of itself.
+    auto self = shared_from_this();
+    std::shared_ptr<NSOperationQueue> released;
     {
         std::lock_guard guard(m_lock);
         auto it = std::find_if(m_entries.begin(), m_entries.end(),
@@ -153,6 +169,7 @@ void NSOperationQueue::retire(const std::shared_ptr<NSOperation>& operation)
         m_entries.erase(it);
         if (m_entries.empty())
             m_emptyCondition.notify_all();
+        released = updateKeepAliveLocked();
     }
     operation->removeObserver(this);
 }

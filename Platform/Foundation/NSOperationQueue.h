@@ -7,6 +7,9 @@
 // on a worker thread of the global dispatch pool. A concurrent operation is
 // counted as running until it says it finished.
 //
+// A queue that is not suspended keeps itself alive while it holds operations,
+// so that a caller may make a queue, add work and let go of it at once.
+//
 // An operation leaves the queue when it finishes. One that is cancelled while
 // waiting is still started (its start sees the cancel and finishes without
 // running), as soon as the queue has room, whatever its dependencies.
@@ -67,6 +70,9 @@ private:
     void operationChanged(const std::shared_ptr<NSOperation>& operation);
     void startNext();
     void retire(const std::shared_ptr<NSOperation>& operation);
+    // Takes or drops the queue's reference to itself; what it drops is handed
+    // back to be released by the caller, after its own work on the queue.
+    std::shared_ptr<NSOperationQueue> updateKeepAliveLocked();
 
     const bool m_isMain;
     mutable std::mutex m_lock;
@@ -80,5 +86,6 @@ private:
     // picks the best ready operation when it runs, so that priorities count
     // at start time rather than at scheduling time.
     long m_pendingStarters = 0;
+    std::shared_ptr<NSOperationQueue> m_keepAlive;
     std::string m_name;
 };

@@ -226,6 +226,28 @@ TEST_F(OperationQueueTest, SuspendedQueueCollectsAndRunsOnResume)
     EXPECT_EQ(ranSoFar(), (std::vector<std::string> { "held" }));
 }
 
+TEST_F(OperationQueueTest, QueueLetGoOfAtOnceStillRunsItsWork)
+{
+    std::weak_ptr<NSOperationQueue> running, suspended;
+    {
+        auto queue = NSOperationQueue::make();
+        queue->setMaxConcurrentOperationCount(1);
+        queue->addOperation(recording("one"));
+        queue->addOperation(recording("two"));
+        running = queue;
+    }
+    {
+        // A suspended queue would never run its work: it goes with its last owner.
+        auto queue = NSOperationQueue::make();
+        queue->setSuspended(true);
+        queue->addOperation(recording("never"));
+        suspended = queue;
+    }
+    EXPECT_TRUE(suspended.expired());
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return ranSoFar().size() == 2 && running.expired(); }));
+    EXPECT_EQ(ranSoFar(), (std::vector<std::string> { "one", "two" }));
+}
+
 TEST_F(OperationQueueTest, CompletionBlockRunsOnceAndIsReleased)
 {
     auto queue = NSOperationQueue::make();
