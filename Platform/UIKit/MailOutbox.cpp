@@ -1,0 +1,234 @@
+#include "Platform/UIKit/MailOutbox.h"
+
+#include "Platform/Foundation/AppEnvironment.h"
+#include "Platform/Foundation/Clock.h"
+#include "Platform/Foundation/Hashing.h"
+
+#include <algorithm>
+#include <atomic>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+std::atomic<unsigned long> s_sequence { 0 };
+
+bool isPlainAscii(const std::string& s)
+{
+    return std::all_of(s.begin(), s.end(), [](char c) {
+        auto u = static_cast<unsigned char>(c);
+        return u >= 0x20 && u < 0x7f;
+    });
+}
+
+// A header value: plain when it is printable ASCII, else an encoded word.
+std::string headerText(const std::string& s)
+{
+    if (isPlainAscii(s))
+        return s;
+    return "=?UTF-8?B?" + Hashing::base64Encode(s) + "?=";
+}
+
+// Header values never carry line breaks from the caller (no header injection).
+std::string oneLine(std::string s)
+{
+    for (auto& c : s)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    return s;
+}
+
+std::string joinAddresses(const std::vector<std::string>& list)
+{
+    std::string out;
+    for (auto& a : list) {
+        if (!out.empty())
+            out += ", ";
+        out += oneLine(a);
+    }
+    return out;
+}
+
+std::string wrapBase64(const std::string& b64)
+{
+    std::string out;
+    for (size_t i = 0; i < b64.size(); i += 76) {
+        out += b64.substr(i, 76);
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::string rfc5322Date()
+{
+    double t = Clock::wallNow().secondsSince1970;
+    std::time_t secs = static_cast<std::time_t>(t);
+    std::tm tm {};
+    gmtime_r(&secs, &tm);
+    char buf[64];
+    std::strftime(buf, sizeof buf, "%a, %d %b %Y %H:%M:%S +0000", &tm);
+    return buf;
+}
+
+// A file name from a caller as a MIME parameter: quotes and breaks dropped.
+std::string safeParameter(const std::string& s)
+{
+    std::string out;
+    for (char c : s)
+        if (c != '"' && c != '\\' && c != '\r' && c != '\n')
+            out += c;
+    return headerText(out);
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+std::string percentDecode(const std::string& s)
+{
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size() && hexValue(s[i + 1]) >= 0 && hexValue(s[i + 2]) >= 0) {
+            out += static_cast<char>(hexValue(s[i + 1]) * 16 + hexValue(s[i + 2]));
+            i += 2;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> splitAddresses(const std::string& s)
+{
+    std::vector<std::string> out;
+    size_t start = 0;
+    while (start <= s.size()) {
+        size_t comma = s.find(',', start);
+        std::string part = s.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (!part.empty())
+            out.push_back(part);
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string MailOutbox::outboxDirectory()
+{
+    return AppEnvironment::homeDirectory() + "/Outbox";
+}
+
+std::string MailOutbox::render(const MailMessage& m)
+{
+    std::string boundary = "corvelle-boundary-" + std::to_string(s_sequence.fetch_add(1) + 1);
+    std::string out;
+    out += "From: Corvelle <outbox@localhost>\r\n";
+    if (!m.toRecipients.empty())
+        out += "To: " + joinAddresses(m.toRecipients) + "\r\n";
+    if (!m.ccRecipients.empty())
+        out += "Cc: " + joinAddresses(m.ccRecipients) + "\r\n";
+    if (!m.bccRecipients.empty())
+        out += "Bcc: " + joinAddresses(m.bccRecipients) + "\r\n";
+    out += "Subject: " + headerText(oneLine(m.subject)) + "\r\n";
+    out += "Date: " + rfc5322Date() + "\r\n";
+    out += "Message-ID: <" + Hashing::uuidString() + "@localhost>\r\n";
+    out += "MIME-Version: 1.0\r\n";
+    out += "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"\r\n\r\n";
+    out += "--" + boundary + "\r\n";
+    out += std::string("Content-Type: ") + (m.bodyIsHTML ? "text/html" : "text/plain") + "; charset=UTF-8\r\n";
+    out += "Content-Transfer-Encoding: base64\r\n\r\n";
+    out += wrapBase64(Hashing::base64Encode(m.body));
+    for (auto& a : m.attachments) {
+        out += "--" + boundary + "\r\n";
+        std::string type = a.mimeType.empty() ? "application/octet-stream" : oneLine(a.mimeType);
+        out += "Content-Type: " + type + "; name=\"" + safeParameter(a.fileName) + "\"\r\n";
+        out += "Content-Transfer-Encoding: base64\r\n";
+        out += "Content-Disposition: attachment; filename=\"" + safeParameter(a.fileName) + "\"\r\n\r\n";
+        out += wrapBase64(Hashing::base64Encode(a.data));
+    }
+    out += "--" + boundary + "--\r\n";
+    return out;
+}
+
+std::optional<std::string> MailOutbox::write(const MailMessage& message)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::create_directories(outboxDirectory(), ec);
+    if (ec)
+        return std::nullopt;
+    // Names sort by time of writing; the sequence keeps them apart within a second.
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%013.0f", Clock::wallNow().secondsSince1970 * 1000);
+    char seq[16];
+    std::snprintf(seq, sizeof seq, "%06lu", (s_sequence.fetch_add(1) + 1) % 1000000);
+    std::string path = outboxDirectory() + "/" + stamp + "-" + seq + ".eml";
+    std::ofstream out(path, std::ios::binary);
+    if (!out)
+        return std::nullopt;
+    out << render(message);
+    out.close();
+    if (!out)
+        return std::nullopt;
+    return path;
+}
+
+std::optional<std::string> MailOutbox::writeDraftFromMailtoURL(const std::string& url)
+{
+    if (url.size() < 7 || url.compare(0, 7, "mailto:") != 0)
+        return std::nullopt;
+    std::string rest = url.substr(7);
+    size_t q = rest.find('?');
+    MailMessage m;
+    m.toRecipients = splitAddresses(percentDecode(rest.substr(0, q)));
+    if (q != std::string::npos) {
+        std::string query = rest.substr(q + 1);
+        size_t start = 0;
+        while (start < query.size()) {
+            size_t amp = query.find('&', start);
+            std::string pair = query.substr(start, amp == std::string::npos ? std::string::npos : amp - start);
+            size_t eq = pair.find('=');
+            std::string key = pair.substr(0, eq);
+            std::string value = eq == std::string::npos ? "" : percentDecode(pair.substr(eq + 1));
+            std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::tolower(c); });
+            if (key == "subject")
+                m.subject = value;
+            else if (key == "body")
+                m.body = value;
+            else if (key == "cc")
+                m.ccRecipients = splitAddresses(value);
+            else if (key == "bcc")
+                m.bccRecipients = splitAddresses(value);
+            else if (key == "to")
+                for (auto& a : splitAddresses(value))
+                    m.toRecipients.push_back(a);
+            if (amp == std::string::npos)
+                break;
+            start = amp + 1;
+        }
+    }
+    return write(m);
+}
+
+std::vector<std::string> MailOutbox::messages()
+{
+    namespace fs = std::filesystem;
+    std::vector<std::string> out;
+    std::error_code ec;
+    for (auto& e : fs::directory_iterator(outboxDirectory(), ec))
+        if (e.path().extension() == ".eml")
+            out.push_back(e.path().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}

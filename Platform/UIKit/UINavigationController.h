@@ -1,0 +1,160 @@
+#pragma once
+
+// Navigation: a stack of controllers under a bar. The top controller's view
+// fills the area below the bar (all of it when the bar is hidden). The bar
+// shows the top item's title and its left and right bar button items; a tap
+// on an item's place sends its action (an item with a custom view shows that
+// view, which takes its own touches).
+
+#include "Platform/UIKit/UIViewController.h"
+
+#include <functional>
+
+class UIBarButtonItem;
+
+enum UIBarButtonItemStyle { UIBarButtonItemStylePlain, UIBarButtonItemStyleBordered, UIBarButtonItemStyleDone };
+
+enum UIBarButtonSystemItem {
+    UIBarButtonSystemItemDone,
+    UIBarButtonSystemItemCancel,
+    UIBarButtonSystemItemEdit,
+    UIBarButtonSystemItemSave,
+    UIBarButtonSystemItemAdd,
+    UIBarButtonSystemItemFlexibleSpace,
+    UIBarButtonSystemItemFixedSpace,
+    UIBarButtonSystemItemAction = 9,
+};
+
+class UIBarButtonItem : public std::enable_shared_from_this<UIBarButtonItem> {
+public:
+    using Action = std::function<void(UIBarButtonItem&)>;
+
+    UIBarButtonItem() = default;
+    UIBarButtonItem(std::string title, UIBarButtonItemStyle style, Action action)
+        : title(std::move(title)), style(style), m_action(std::move(action)) {}
+    UIBarButtonItem(UIBarButtonSystemItem item, Action action)
+        : systemItem(item), hasSystemItem(true), m_action(std::move(action)) {}
+    explicit UIBarButtonItem(std::shared_ptr<UIView> customView)
+        : customView(std::move(customView)) {}
+
+    std::string title;
+    UIBarButtonItemStyle style = UIBarButtonItemStylePlain;
+    UIBarButtonSystemItem systemItem = UIBarButtonSystemItemDone;
+    bool hasSystemItem = false;
+    std::shared_ptr<UIView> customView;
+    CGFloat width = 0;
+    long tag = 0;
+    bool enabled = true;
+
+    void setAction(Action action) { m_action = std::move(action); }
+    // Sends the action when enabled (a tap on the item).
+    void sendAction();
+    // The item's width in a bar.
+    CGFloat displayWidth() const;
+
+private:
+    Action m_action;
+};
+
+class UINavigationItem {
+public:
+    explicit UINavigationItem(std::string title = {}) : m_title(std::move(title)) {}
+    const std::string& title() const { return m_title; }
+    void setTitle(const std::string& t) { m_title = t; }
+    std::shared_ptr<UIView> titleView;
+    std::shared_ptr<UIBarButtonItem> leftBarButtonItem;
+    std::shared_ptr<UIBarButtonItem> rightBarButtonItem;
+    std::shared_ptr<UIBarButtonItem> backBarButtonItem;
+    bool hidesBackButton = false;
+    std::string prompt;
+
+private:
+    std::string m_title;
+};
+
+class UINavigationBar : public UIView {
+public:
+    static constexpr CGFloat kHeight = 44;
+    using UIView::UIView;
+
+    const std::vector<std::shared_ptr<UINavigationItem>>& items() const { return m_items; }
+    void setItems(std::vector<std::shared_ptr<UINavigationItem>> items);
+    std::shared_ptr<UINavigationItem> topItem() const { return m_items.empty() ? nullptr : m_items.back(); }
+    std::shared_ptr<UINavigationItem> backItem() const
+    {
+        return m_items.size() < 2 ? nullptr : m_items[m_items.size() - 2];
+    }
+    void pushNavigationItemAnimated(std::shared_ptr<UINavigationItem> item, bool animated);
+    void popNavigationItemAnimated(bool animated);
+
+    // Where the top item's left and right items sit (empty when none).
+    CGRect leftItemFrame() const;
+    CGRect rightItemFrame() const;
+    // The back item's place when the top item has no left item and shows a back button.
+    CGRect backButtonFrame() const;
+    // Called when the back button is tapped.
+    void setBackAction(std::function<void()> action) { m_backAction = std::move(action); }
+
+    void layoutSubviews() override;
+    void touchesEndedWithEvent(const UITouchSet& touches, UIEvent* event) override;
+    void touchesBeganWithEvent(const UITouchSet&, UIEvent*) override {}
+    void touchesMovedWithEvent(const UITouchSet&, UIEvent*) override {}
+    void touchesCancelledWithEvent(const UITouchSet&, UIEvent*) override {}
+
+private:
+    std::vector<std::shared_ptr<UINavigationItem>> m_items;
+    std::vector<std::shared_ptr<UIView>> m_shownCustomViews;
+    std::function<void()> m_backAction;
+};
+
+class UINavigationController;
+
+class UINavigationControllerDelegate {
+public:
+    virtual ~UINavigationControllerDelegate() = default;
+    virtual void navigationControllerWillShowViewControllerAnimated(UINavigationController&, UIViewController&, bool) {}
+    virtual void navigationControllerDidShowViewControllerAnimated(UINavigationController&, UIViewController&, bool) {}
+};
+
+class UINavigationController : public UIViewController {
+public:
+    UINavigationController() = default;
+    // Builds the controller with `root` as the bottom of the stack.
+    static std::shared_ptr<UINavigationController> withRootViewController(const std::shared_ptr<UIViewController>& root);
+
+    const std::vector<std::shared_ptr<UIViewController>>& viewControllers() const { return m_stack; }
+    void setViewControllersAnimated(std::vector<std::shared_ptr<UIViewController>> controllers, bool animated);
+    std::shared_ptr<UIViewController> topViewController() const { return m_stack.empty() ? nullptr : m_stack.back(); }
+    std::shared_ptr<UIViewController> visibleViewController() const;
+
+    void pushViewControllerAnimated(const std::shared_ptr<UIViewController>& controller, bool animated);
+    std::shared_ptr<UIViewController> popViewControllerAnimated(bool animated);
+    std::vector<std::shared_ptr<UIViewController>> popToRootViewControllerAnimated(bool animated);
+    std::vector<std::shared_ptr<UIViewController>> popToViewControllerAnimated(const std::shared_ptr<UIViewController>& c,
+                                                                                bool animated);
+
+    std::shared_ptr<UINavigationBar> navigationBar();
+    bool isNavigationBarHidden() const { return m_barHidden; }
+    void setNavigationBarHidden(bool hidden) { setNavigationBarHiddenAnimated(hidden, false); }
+    void setNavigationBarHiddenAnimated(bool hidden, bool animated);
+
+    std::shared_ptr<UINavigationControllerDelegate> delegate() const { return m_delegate.lock(); }
+    void setDelegate(std::weak_ptr<UINavigationControllerDelegate> d) { m_delegate = std::move(d); }
+
+    void loadView() override;
+    std::vector<std::shared_ptr<UIViewController>> visibleChildren() const override;
+    std::vector<std::shared_ptr<UIViewController>> allChildren() const override { return m_stack; }
+    // The area the top controller's view fills.
+    CGRect contentFrame();
+
+private:
+    // Shows `to` in place of `from` (either may be null), with the appearance calls.
+    void transition(const std::shared_ptr<UIViewController>& from, const std::shared_ptr<UIViewController>& to,
+                    bool animated);
+    void layoutContent();
+
+    std::vector<std::shared_ptr<UIViewController>> m_stack;
+    std::shared_ptr<UINavigationBar> m_bar;
+    bool m_barHidden = false;
+    std::weak_ptr<UINavigationControllerDelegate> m_delegate;
+};

@@ -1,0 +1,59 @@
+#pragma once
+
+// Drives the interface the way a person would, through the window's own touch
+// and key entry points: taps, double taps, long presses and drags at points
+// or at views, typing into the first responder, tapping an alert's button by
+// its title, moving the clock, and rendering the window (or any view) to PNG.
+// Time moves only through the driver (it needs the manual clock), and every
+// action ends by running what became due on the main run loop.
+
+#include "Platform/UIKit/UIWindow.h"
+
+#include <memory>
+#include <string>
+
+class UIAlertView;
+
+class UIDriver {
+public:
+    // Drives `window`, or the key window when none is given.
+    explicit UIDriver(std::shared_ptr<UIWindow> window = nullptr);
+
+    UIWindow& window() const;
+
+    // The centre of `view` in window coordinates.
+    CGPoint centerOf(const std::shared_ptr<UIView>& view) const;
+
+    void tapAt(CGPoint point, int taps = 1);
+    void tap(const std::shared_ptr<UIView>& view, int taps = 1) { tapAt(centerOf(view), taps); }
+    void doubleTapAt(CGPoint point) { tapAt(point, 2); }
+    void doubleTap(const std::shared_ptr<UIView>& view) { tap(view, 2); }
+    void longPressAt(CGPoint point, double seconds = 1.0);
+    void longPress(const std::shared_ptr<UIView>& view, double seconds = 1.0) { longPressAt(centerOf(view), seconds); }
+    // Presses at `from`, moves in `steps` even steps to `to` over `seconds`, and lifts.
+    void dragFrom(CGPoint from, CGPoint to, int steps = 10, double seconds = 0.3);
+    void drag(const std::shared_ptr<UIView>& view, CGFloat dx, CGFloat dy, int steps = 10, double seconds = 0.3);
+    // Two fingers moving apart (scale > 1) or together around `center`.
+    void pinchAt(CGPoint center, CGFloat startSpread, CGFloat endSpread, int steps = 10);
+
+    void typeText(const std::string& text);
+    void pressReturn();
+    void pressBackspace();
+
+    // The alert on screen (the topmost), if any.
+    std::shared_ptr<UIAlertView> visibleAlert() const;
+    // Taps the button of the visible alert whose title is `title`; false when there is none.
+    bool tapAlertButton(const std::string& title);
+
+    // Advances the clock and runs what becomes due.
+    void advance(double seconds);
+    // Runs what is due now without moving the clock.
+    void settle();
+
+    // Lays out and draws `view` (the window when null) into a PNG file.
+    bool renderToPNG(const std::string& path, const std::shared_ptr<UIView>& view = nullptr) const;
+
+private:
+    std::shared_ptr<UIWindow> m_window;
+    int m_nextFinger = 1;
+};
