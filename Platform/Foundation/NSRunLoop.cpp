@@ -240,11 +240,14 @@ bool NSRunLoop::fireDueTimers(const NSRunLoopMode& mode)
     }
     std::stable_sort(due.begin(), due.end(), [](auto& a, auto& b) { return a->fireDate() < b->fireDate(); });
     bool handled = false;
+    // Callbacks may run the loop again, which moves m_turn on.
+    unsigned long turn = m_turn;
     for (auto& timer : due) {
-        // An earlier callback of this turn may have invalidated or moved it.
-        if (!timer->isValid() || timer->m_firedOnTurn == m_turn)
+        // An earlier callback of this turn (or a nested run) may have fired,
+        // invalidated or moved it.
+        if (!timer->isValid() || timer->m_firedOnTurn >= turn || timer->fireDate() > now)
             continue;
-        timer->m_firedOnTurn = m_turn;
+        timer->m_firedOnTurn = turn;
         timer->fireFromLoop();
         handled = true;
     }
