@@ -338,3 +338,17 @@ void TextLayout::drawLines(const CGContextRef& context, CGPoint origin, bool yUp
     cairo_restore(cr);
     context->didDraw();
 }
+
+#if defined(__SANITIZE_ADDRESS__)
+// Fontconfig keeps its parsed configuration and font patterns for the life
+// of the process and never frees them; that is not a leak of ours.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n";
+}
+
+extern "C" const char* __lsan_default_options()
+{
+    return "print_suppressions=0";
+}
+#endif

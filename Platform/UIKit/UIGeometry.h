@@ -1,0 +1,21 @@
+#pragma once
+
+#include "Platform/CoreGraphics/CGGeometry.h"
+
+struct UIEdgeInsets {
+    CGFloat top = 0, left = 0, bottom = 0, right = 0;
+    bool operator==(const UIEdgeInsets&) const = default;
+};
+
+inline constexpr UIEdgeInsets UIEdgeInsetsMake(CGFloat top, CGFloat left, CGFloat bottom, CGFloat right)
+{
+    return {top, left, bottom, right};
+}
+inline constexpr UIEdgeInsets UIEdgeInsetsZero {};
+inline bool UIEdgeInsetsEqualToEdgeInsets(UIEdgeInsets a, UIEdgeInsets b) { return a == b; }
+
+inline CGRect UIEdgeInsetsInsetRect(CGRect r, UIEdgeInsets i)
+{
+    return CGRectMake(r.origin.x + i.left, r.origin.y + i.top, r.size.width - i.left - i.right,
+                      r.size.height - i.top - i.bottom);
+}
