@@ -384,7 +384,7 @@ bool NSFileManager::createFileAtPathContents(const std::string& path, const Data
     FileDescriptor out(::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (out.fd < 0)
         return fail(error, "Cannot write", path, errno);
-    bool written = writeAll(out.fd, contents.data(), contents.size()) && ::fsync(out.fd) == 0;
+    bool written = writeAll(out.fd, contents.data(), contents.size());
     int code = errno;
     if (::close(out.release()) != 0 && written) {
         written = false;

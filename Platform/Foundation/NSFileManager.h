@@ -63,6 +63,8 @@ public:
     // Whole-file read; nullopt when the file cannot be read.
     std::optional<Data> contentsAtPath(const std::string& path, std::string* error = nullptr) const;
     // Writes the file atomically (a temporary file renamed over the path), so
-    // readers see the old contents or the new, never a mix.
+    // readers see the old contents or the new, never a mix. There is no flush
+    // to the disk (it would cost milliseconds a write), so a power cut may
+    // lose the latest write.
     bool createFileAtPathContents(const std::string& path, const Data& contents, std::string* error = nullptr) const;
 };

@@ -2,8 +2,9 @@
 
 // Property lists in the platform's XML and binary forms, to and from Value:
 // dictionaries, arrays, texts, integers (signed, and unsigned up to 2^64-1),
-// reals, booleans, dates and data. Null has no property-list form, and dates
-// are kept to the microsecond within 68 years either side of 2001.
+// reals, booleans, dates and data. Null has no property-list form. Dates must
+// lie within 68 years either side of 2001; the binary form keeps them to the
+// microsecond, the XML form to the second.
 //
 // Reading answers null for anything that is not a whole, well-formed
 // property list; writing answers nullopt for a value that has no property-list
