@@ -2,11 +2,15 @@
 
 #include "Platform/Foundation/Format.h"
 
-// The standard library's regex headers trip this warning in optimised builds.
+// The standard library's regex headers trip this warning in GCC's optimised builds.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <regex>
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 
 struct NSRegularExpression::Compiled {
     std::regex regex;

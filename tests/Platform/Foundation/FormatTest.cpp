@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -52,6 +53,11 @@ TEST(Format, SpecifiersFollowPrintf)
         { "x  |", stringWithFormat("%-3s|", "x") },
         { "  5", stringWithFormat("%*d", 3, 5) },
         { "b a", stringWithFormat("%2$@ %1$@", "a", "b") },
+        { "-5 7", stringWithFormat("%qi %qu", -5LL, 7ULL) },
+        { "9 ff", stringWithFormat("%U %lx", 9u, 255L) },
+        { "+3|-3   | 3", stringWithFormat("%+d|%-5d| %d", 3, -3, 3) },
+        { "1.250000e+03", stringWithFormat("%e", 1250.0) },
+        { "0x10", stringWithFormat("%p", reinterpret_cast<const void*>(uintptr_t { 16 })) },
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, c.actual);
