@@ -186,6 +186,21 @@ bool exists(const std::string& path)
     return ::lstat(path.c_str(), &st) == 0;
 }
 
+// Whether `path` would lie in the folder `folder` (or be it), once both are
+// resolved; a copy there would copy itself without end.
+bool isInside(const std::string& path, const std::string& folder)
+{
+    std::error_code ec;
+    auto resolvedFolder = std::filesystem::weakly_canonical(folder, ec);
+    if (ec)
+        return false;
+    auto resolvedPath = std::filesystem::weakly_canonical(path, ec);
+    if (ec)
+        return false;
+    auto [folderEnd, pathAt] = std::mismatch(resolvedFolder.begin(), resolvedFolder.end(), resolvedPath.begin(), resolvedPath.end());
+    return folderEnd == resolvedFolder.end();
+}
+
 // Puts `from` at `to` unless something is already there, in one step where the
 // file system allows it.
 int renameNoReplace(const std::string& from, const std::string& to)
@@ -250,6 +265,8 @@ bool NSFileManager::copyItemAtPathToPath(const std::string& source, const std::s
         return fail(error, "Cannot copy", source, ENOENT);
     if (exists(destination))
         return fail(error, "Cannot copy to", destination, EEXIST);
+    if (isInside(destination, source))
+        return failWith(error, "Cannot copy " + source + " into itself (" + destination + ")");
     std::string partial = temporarySibling(destination);
     if (!copyTree(source, partial, error)) {
         removeTree(partial);

@@ -226,6 +226,10 @@ TEST_F(Files, CopyFolderTreeAndLeaveNothingOnFailure)
     EXPECT_FALSE(files().copyItemAtPathToPath(tree, home.documents() + "/again", &error));
     EXPECT_NE(error.find("zz-pipe"), std::string::npos);
     EXPECT_EQ(files().contentsOfDirectoryAtPath(home.documents()), std::vector<std::string> { "client" });
+
+    // Nor may a folder be copied into itself.
+    EXPECT_FALSE(files().copyItemAtPathToPath(home.documents(), home.documents() + "/client/inner", &error));
+    EXPECT_FALSE(files().fileExistsAtPath(home.documents() + "/client/inner"));
 }
 
 TEST_F(Files, MoveRenamesButNeverReplaces)
