@@ -1,0 +1,310 @@
+#include "Network/HTTP/HTTPDataCompressor.h"
+
+#include "Platform/CFNetwork/NSStream.h"
+#include "Platform/Foundation/Format.h"
+
+#include <sys/stat.h>
+#include <zlib.h>
+
+namespace {
+
+constexpr size_t fileChunk = 262144;
+
+HTTPErrorRef fileError(const std::string& text, const NSStreamError* streamError = nullptr)
+{
+    HTTPErrorRef underlying;
+    if (streamError)
+        underlying = HTTPError::other("NSPOSIXErrorDomain", streamError->code, streamError->description);
+    return HTTPError::make(HTTPCompressionError, text, underlying);
+}
+
+bool fileExists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+// The file-to-file loop shared by both directions: `step` turns one chunk
+// (and whether it is the last) into output.
+template<typename Step>
+bool transformFile(const char* verb, const std::string& source, const std::string& destination, HTTPErrorRef* error,
+                   bool& ready, Step step)
+{
+    auto report = [&](HTTPErrorRef e) {
+        if (error)
+            *error = std::move(e);
+        return false;
+    };
+    auto created = NSOutputStream::outputStreamToFileAtPath(destination, false);
+    created->open();
+    if (created->streamStatus() == NSStreamStatus::Error)
+        return report(fileError(stringWithFormat("%s of %@ failed because we were to create a file at %@", verb,
+                                                 source, destination)));
+    created->close();
+    if (!fileExists(source))
+        return report(fileError(stringWithFormat("%s of %@ failed the file does not exist", verb, source)));
+    auto input = NSInputStream::inputStreamWithFileAtPath(source);
+    auto output = NSOutputStream::outputStreamToFileAtPath(destination, false);
+    input->open();
+    output->open();
+    std::vector<uint8_t> buffer(fileChunk);
+    bool finished = false;
+    while (ready && !finished) {
+        long n = input->read(buffer.data(), buffer.size());
+        if (n < 0) {
+            auto e = input->streamError();
+            return report(fileError(stringWithFormat("%s of %@ failed because we were unable to read from the source "
+                                                     "data file", verb, source), &e));
+        }
+        // A short read (including none) is the last: finishing then always
+        // closes the member, also for inputs that are an exact multiple of a chunk.
+        bool last = static_cast<size_t>(n) < fileChunk;
+        HTTPErrorRef stepError;
+        auto out = step(buffer.data(), static_cast<size_t>(n), last, &stepError);
+        if (stepError)
+            return report(stepError);
+        if (out && !out->empty() && output->write(out->data(), out->size()) < 0) {
+            auto e = output->streamError();
+            return report(fileError(stringWithFormat("%s of %@ failed because we were unable to write to the "
+                                                     "destination data file at %@", verb, source, destination), &e));
+        }
+        finished = last;
+    }
+    input->close();
+    output->close();
+    return true;
+}
+
+}  // namespace
+
+std::unique_ptr<HTTPDataCompressor> HTTPDataCompressor::compressor()
+{
+    auto c = std::make_unique<HTTPDataCompressor>();
+    c->setupStream();
+    return c;
+}
+
+HTTPDataCompressor::HTTPDataCompressor() : m_zStream(std::make_unique<z_stream>()) {}
+
+HTTPDataCompressor::~HTTPDataCompressor()
+{
+    closeStream();
+}
+
+HTTPErrorRef HTTPDataCompressor::setupStream()
+{
+    if (m_streamReady)
+        return nullptr;
+    *m_zStream = z_stream {};
+    int status = deflateInit2(m_zStream.get(), Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    if (status != Z_OK)
+        return deflateErrorWithCode(status);
+    m_streamReady = true;
+    return nullptr;
+}
+
+HTTPErrorRef HTTPDataCompressor::closeStream()
+{
+    if (!m_streamReady)
+        return nullptr;
+    m_streamReady = false;
+    int status = deflateEnd(m_zStream.get());
+    if (status != Z_OK && status != Z_DATA_ERROR)  // ending before the finish is not a failure
+        return deflateErrorWithCode(status);
+    return nullptr;
+}
+
+std::optional<Data> HTTPDataCompressor::compressBytesLengthErrorShouldFinish(const uint8_t* bytes, size_t length,
+                                                                             HTTPErrorRef* error, bool shouldFinish)
+{
+    if (length == 0 && !shouldFinish)
+        return std::nullopt;
+    if (length == 0 && m_zStream->total_in == 0)
+        return std::nullopt;
+    size_t half = std::max<size_t>(length / 2, 64);
+    Data output(half);
+    m_zStream->next_in = const_cast<Bytef*>(bytes);
+    m_zStream->avail_in = static_cast<uInt>(length);
+    m_zStream->avail_out = 0;
+    size_t produced = 0;
+    int status = Z_OK;
+    while (m_zStream->avail_out == 0) {
+        if (produced >= output.size())
+            output.resize(output.size() + half);
+        m_zStream->next_out = output.data() + produced;
+        m_zStream->avail_out = static_cast<uInt>(output.size() - produced);
+        uLong before = m_zStream->total_out;
+        status = deflate(m_zStream.get(), shouldFinish ? Z_FINISH : Z_NO_FLUSH);
+        produced += m_zStream->total_out - before;
+        if (status == Z_STREAM_END)
+            break;
+        if (status != Z_OK && status != Z_BUF_ERROR) {
+            if (error)
+                *error = deflateErrorWithCode(status);
+            return std::nullopt;
+        }
+    }
+    output.resize(produced);
+    return output;
+}
+
+std::optional<Data> HTTPDataCompressor::compressDataError(const Data& data, HTTPErrorRef* error)
+{
+    if (data.empty())
+        return std::nullopt;
+    HTTPDataCompressor c;
+    if (auto e = c.setupStream()) {
+        if (error)
+            *error = e;
+        return std::nullopt;
+    }
+    HTTPErrorRef e;
+    auto out = c.compressBytesLengthErrorShouldFinish(data.data(), data.size(), &e, true);
+    if (e) {
+        if (error)
+            *error = e;
+        return std::nullopt;
+    }
+    if (auto closeError = c.closeStream()) {
+        if (error)
+            *error = closeError;
+        return std::nullopt;
+    }
+    return out;
+}
+
+bool HTTPDataCompressor::compressDataFromFileToFileError(const std::string& source, const std::string& destination,
+                                                         HTTPErrorRef* error)
+{
+    HTTPDataCompressor c;
+    if (auto e = c.setupStream()) {
+        if (error)
+            *error = e;
+        return false;
+    }
+    bool ok = transformFile("Compression", source, destination, error, c.m_streamReady,
+                            [&](const uint8_t* b, size_t n, bool last, HTTPErrorRef* e) {
+                                return c.compressBytesLengthErrorShouldFinish(b, n, e, last);
+                            });
+    auto closeError = c.closeStream();
+    if (ok && closeError) {
+        if (error)
+            *error = closeError;
+        return false;
+    }
+    return ok;
+}
+
+HTTPErrorRef HTTPDataCompressor::deflateErrorWithCode(int code)
+{
+    return HTTPError::make(HTTPCompressionError,
+                           stringWithFormat("Compression of data failed with code %hi", static_cast<short>(code)));
+}
+
+std::unique_ptr<HTTPDataDecompressor> HTTPDataDecompressor::decompressor()
+{
+    auto d = std::make_unique<HTTPDataDecompressor>();
+    d->setupStream();
+    return d;
+}
+
+HTTPDataDecompressor::HTTPDataDecompressor() : m_zStream(std::make_unique<z_stream>()) {}
+
+HTTPDataDecompressor::~HTTPDataDecompressor()
+{
+    closeStream();
+}
+
+HTTPErrorRef HTTPDataDecompressor::setupStream()
+{
+    if (m_streamReady)
+        return nullptr;
+    *m_zStream = z_stream {};
+    int status = inflateInit2(m_zStream.get(), 15 + 32);
+    if (status != Z_OK)
+        return inflateErrorWithCode(status);
+    m_streamReady = true;
+    return nullptr;
+}
+
+HTTPErrorRef HTTPDataDecompressor::closeStream()
+{
+    if (!m_streamReady)
+        return nullptr;
+    m_streamReady = false;
+    int status = inflateEnd(m_zStream.get());
+    if (status != Z_OK)
+        return inflateErrorWithCode(status);
+    return nullptr;
+}
+
+std::optional<Data> HTTPDataDecompressor::uncompressBytesLengthError(const uint8_t* bytes, size_t length,
+                                                                     HTTPErrorRef* error)
+{
+    if (length == 0)
+        return std::nullopt;
+    size_t half = std::max<size_t>(length / 2, 64);
+    Data output(length + half);
+    m_zStream->next_in = const_cast<Bytef*>(bytes);
+    m_zStream->avail_in = static_cast<uInt>(length);
+    size_t produced = 0;
+    while (m_zStream->avail_in != 0) {
+        if (produced >= output.size())
+            output.resize(output.size() + half);
+        m_zStream->next_out = output.data() + produced;
+        m_zStream->avail_out = static_cast<uInt>(output.size() - produced);
+        uLong before = m_zStream->total_out;
+        int status = inflate(m_zStream.get(), Z_NO_FLUSH);
+        produced += m_zStream->total_out - before;
+        if (status == Z_STREAM_END)
+            break;
+        if (status == Z_BUF_ERROR && m_zStream->avail_out != 0)
+            break;
+        if (status != Z_OK && status != Z_BUF_ERROR) {
+            if (error)
+                *error = inflateErrorWithCode(status);
+            return std::nullopt;
+        }
+    }
+    output.resize(produced);
+    return output;
+}
+
+std::optional<Data> HTTPDataDecompressor::uncompressDataError(const Data& data, HTTPErrorRef* error)
+{
+    HTTPDataDecompressor d;
+    if (auto e = d.setupStream()) {
+        if (error)
+            *error = e;
+        return std::nullopt;
+    }
+    HTTPErrorRef e;
+    auto out = d.uncompressBytesLengthError(data.data(), data.size(), &e);
+    if (e) {
+        if (error)
+            *error = e;
+        return std::nullopt;
+    }
+    return out ? out : Data {};
+}
+
+bool HTTPDataDecompressor::uncompressDataFromFileToFileError(const std::string& source,
+                                                             const std::string& destination, HTTPErrorRef* error)
+{
+    HTTPDataDecompressor d;
+    if (auto e = d.setupStream()) {
+        if (error)
+            *error = e;
+        return false;
+    }
+    return transformFile("Decompression", source, destination, error, d.m_streamReady,
+                         [&](const uint8_t* b, size_t n, bool, HTTPErrorRef* e) {
+                             return d.uncompressBytesLengthError(b, n, e);
+                         });
+}
+
+HTTPErrorRef HTTPDataDecompressor::inflateErrorWithCode(int code)
+{
+    return HTTPError::make(HTTPCompressionError,
+                           stringWithFormat("Decompression of data failed with code %hi", static_cast<short>(code)));
+}

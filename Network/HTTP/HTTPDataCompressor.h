@@ -1,0 +1,58 @@
+#pragma once
+
+// gzip for request bodies and inflation of gzip (or zlib) response bodies,
+// in memory, chunk by chunk, or from one file to another. Each object keeps
+// one zlib stream, so a body can be handled in pieces as it arrives.
+
+#include "Network/HTTP/HTTPError.h"
+#include "Platform/Foundation/Value.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+struct z_stream_s;
+
+class HTTPDataCompressor {
+public:
+    static std::unique_ptr<HTTPDataCompressor> compressor();
+    HTTPDataCompressor();
+    ~HTTPDataCompressor();
+
+    HTTPErrorRef setupStream();
+    HTTPErrorRef closeStream();
+    bool streamReady() const { return m_streamReady; }
+    // Nothing (and no error) for empty input.
+    std::optional<Data> compressBytesLengthErrorShouldFinish(const uint8_t* bytes, size_t length, HTTPErrorRef* error,
+                                                             bool shouldFinish);
+
+    static std::optional<Data> compressDataError(const Data& data, HTTPErrorRef* error);
+    static bool compressDataFromFileToFileError(const std::string& source, const std::string& destination,
+                                                HTTPErrorRef* error);
+    static HTTPErrorRef deflateErrorWithCode(int code);
+
+private:
+    std::unique_ptr<z_stream_s> m_zStream;
+    bool m_streamReady = false;
+};
+
+class HTTPDataDecompressor {
+public:
+    static std::unique_ptr<HTTPDataDecompressor> decompressor();
+    HTTPDataDecompressor();
+    ~HTTPDataDecompressor();
+
+    HTTPErrorRef setupStream();
+    HTTPErrorRef closeStream();
+    bool streamReady() const { return m_streamReady; }
+    std::optional<Data> uncompressBytesLengthError(const uint8_t* bytes, size_t length, HTTPErrorRef* error);
+
+    static std::optional<Data> uncompressDataError(const Data& data, HTTPErrorRef* error);
+    static bool uncompressDataFromFileToFileError(const std::string& source, const std::string& destination,
+                                                  HTTPErrorRef* error);
+    static HTTPErrorRef inflateErrorWithCode(int code);
+
+private:
+    std::unique_ptr<z_stream_s> m_zStream;
+    bool m_streamReady = false;
+};

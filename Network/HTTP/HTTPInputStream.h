@@ -1,0 +1,40 @@
+#pragma once
+
+// The request body as the HTTP stream reads it: a file or a block of bytes,
+// with every read counted towards bandwidth use and, while throttling is on,
+// cut down to the current upload allowance.
+
+#include "Platform/CFNetwork/CFHTTPReadStream.h"
+#include "Platform/CFNetwork/NSStream.h"
+
+#include <memory>
+#include <string>
+
+class HTTPRequest;
+
+class HTTPInputStream : public CFHTTPBodySource {
+public:
+    static std::shared_ptr<HTTPInputStream> inputStreamWithFileAtPathRequest(const std::string& path,
+                                                                             const std::shared_ptr<HTTPRequest>& request);
+    static std::shared_ptr<HTTPInputStream> inputStreamWithDataRequest(std::shared_ptr<const Data> data,
+                                                                       const std::shared_ptr<HTTPRequest>& request);
+
+    void open() override { m_stream->open(); }
+    long read(uint8_t* buffer, size_t maxLength) override;
+    void close() override { m_stream->close(); }
+    NSStreamStatus streamStatus() const { return m_stream->streamStatus(); }
+    const NSStreamError& streamError() const { return m_stream->streamError(); }
+    void scheduleInRunLoopForMode(const std::shared_ptr<NSRunLoop>& loop, const NSRunLoopMode& mode)
+    {
+        m_stream->scheduleInRunLoopForMode(loop, mode);
+    }
+    void removeFromRunLoopForMode(const std::shared_ptr<NSRunLoop>& loop, const NSRunLoopMode& mode)
+    {
+        m_stream->removeFromRunLoopForMode(loop, mode);
+    }
+    const std::shared_ptr<NSInputStream>& stream() const { return m_stream; }
+
+private:
+    std::shared_ptr<NSInputStream> m_stream;
+    std::weak_ptr<HTTPRequest> m_request;
+};

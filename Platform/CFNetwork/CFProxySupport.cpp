@@ -1,0 +1,218 @@
+#include "Platform/CFNetwork/CFProxySupport.h"
+
+#include <arpa/inet.h>
+#include <cstdlib>
+#include <duktape.h>
+#include <ifaddrs.h>
+#include <mutex>
+#include <netdb.h>
+#include <sstream>
+
+namespace {
+
+std::mutex overrideLock;
+std::optional<CFProxySettings> settingsOverride;
+
+std::string env(const char* lowerName, const char* upperName)
+{
+    const char* v = std::getenv(lowerName);
+    if (!v || !*v)
+        v = std::getenv(upperName);
+    return v ? v : "";
+}
+
+std::string resolve(const std::string& host)
+{
+    addrinfo hints {};
+    hints.ai_family = AF_INET;
+    addrinfo* result = nullptr;
+    if (getaddrinfo(host.c_str(), nullptr, &hints, &result) != 0 || !result)
+        return "";
+    char text[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(result->ai_addr)->sin_addr, text, sizeof text);
+    freeaddrinfo(result);
+    return text;
+}
+
+duk_ret_t nativeDnsResolve(duk_context* ctx)
+{
+    std::string address = resolve(duk_safe_to_string(ctx, 0));
+    if (address.empty())
+        duk_push_null(ctx);
+    else
+        duk_push_string(ctx, address.c_str());
+    return 1;
+}
+
+duk_ret_t nativeMyIpAddress(duk_context* ctx)
+{
+    std::string found = "127.0.0.1";
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) == 0) {
+        for (auto* i = list; i; i = i->ifa_next) {
+            if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET)
+                continue;
+            char text[INET_ADDRSTRLEN] = {};
+            inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(i->ifa_addr)->sin_addr, text, sizeof text);
+            if (std::string(text) != "127.0.0.1") {
+                found = text;
+                break;
+            }
+        }
+        freeifaddrs(list);
+    }
+    duk_push_string(ctx, found.c_str());
+    return 1;
+}
+
+const char* helpers = R"JS(
+function isPlainHostName(host) { return host.indexOf('.') < 0; }
+function dnsDomainIs(host, domain) {
+  return host.length >= domain.length && host.substring(host.length - domain.length) == domain;
+}
+function localHostOrDomainIs(host, hostdom) {
+  return host == hostdom || hostdom.lastIndexOf(host + '.', 0) == 0;
+}
+function isResolvable(host) { return dnsResolve(host) != null; }
+function dnsDomainLevels(host) { return host.split('.').length - 1; }
+function convert_addr(ip) {
+  var p = ip.split('.');
+  return ((p[0] & 0xff) << 24) | ((p[1] & 0xff) << 16) | ((p[2] & 0xff) << 8) | (p[3] & 0xff);
+}
+function isInNet(host, pattern, mask) {
+  var addr = /^\d+\.\d+\.\d+\.\d+$/.test(host) ? host : dnsResolve(host);
+  if (addr == null) return false;
+  var m = convert_addr(mask);
+  return (convert_addr(addr) & m) == (convert_addr(pattern) & m);
+}
+function shExpMatch(str, shexp) {
+  var re = shexp.replace(/\./g, '\\.').replace(/\*/g, '.*').replace(/\?/g, '.');
+  return new RegExp('^' + re + '$').test(str);
+}
+)JS";
+
+}  // namespace
+
+CFProxySettings CFNetworkCopySystemProxySettings()
+{
+    {
+        std::lock_guard lock(overrideLock);
+        if (settingsOverride)
+            return *settingsOverride;
+    }
+    CFProxySettings settings;
+    std::string proxy = env("http_proxy", "HTTP_PROXY");
+    if (!proxy.empty()) {
+        if (proxy.find("://") == std::string::npos)
+            proxy = "http://" + proxy;
+        if (auto url = CFURL::URLWithString(proxy); url && !url->host().empty()) {
+            settings.httpProxyHost = url->host();
+            settings.httpProxyPort = url->port().value_or(80);
+        }
+    }
+    std::string exceptions = env("no_proxy", "NO_PROXY");
+    std::stringstream list(exceptions);
+    std::string item;
+    while (std::getline(list, item, ',')) {
+        while (!item.empty() && item.front() == ' ')
+            item.erase(item.begin());
+        while (!item.empty() && item.back() == ' ')
+            item.pop_back();
+        if (!item.empty())
+            settings.exceptions.push_back(item);
+    }
+    return settings;
+}
+
+void CFNetworkSetSystemProxySettingsOverride(std::optional<CFProxySettings> settings)
+{
+    std::lock_guard lock(overrideLock);
+    settingsOverride = std::move(settings);
+}
+
+std::optional<std::vector<CFProxy>> CFNetworkCopyProxiesForURL(const CFURL& url, const CFProxySettings& settings)
+{
+    if (settings.unavailable)
+        return std::nullopt;
+    std::vector<CFProxy> proxies;
+    if (settings.autoConfigurationURL) {
+        CFProxy p;
+        p.type = kCFProxyTypeAutoConfigurationURL;
+        p.autoConfigurationURL = settings.autoConfigurationURL;
+        proxies.push_back(p);
+        return proxies;
+    }
+    if (!settings.httpProxyHost)
+        return proxies;
+    for (const auto& exception : settings.exceptions) {
+        std::string suffix = exception.front() == '.' ? exception : "." + exception;
+        if (exception == "*" || url.host() == exception
+            || (url.host().size() > suffix.size() && url.host().ends_with(suffix)))
+            return proxies;
+    }
+    CFProxy p;
+    p.type = kCFProxyTypeHTTP;
+    p.host = *settings.httpProxyHost;
+    p.port = settings.httpProxyPort;
+    proxies.push_back(p);
+    return proxies;
+}
+
+std::vector<CFProxy> CFProxiesFromAutoConfigurationResult(const std::string& result)
+{
+    std::vector<CFProxy> proxies;
+    std::stringstream entries(result);
+    std::string entry;
+    while (std::getline(entries, entry, ';')) {
+        std::stringstream words(entry);
+        std::string kind, target;
+        words >> kind >> target;
+        if (kind == "DIRECT") {
+            proxies.push_back(CFProxy {});
+            continue;
+        }
+        if (kind != "PROXY" && kind != "HTTP" && kind != "SOCKS" && kind != "SOCKS5")
+            continue;
+        size_t colon = target.rfind(':');
+        CFProxy p;
+        p.type = kind == "PROXY" || kind == "HTTP" ? kCFProxyTypeHTTP : kCFProxyTypeSOCKS;
+        p.host = target.substr(0, colon);
+        p.port = colon == std::string::npos ? (p.type == kCFProxyTypeHTTP ? 80 : 1080)
+                                             : std::atoi(target.c_str() + colon + 1);
+        if (!p.host.empty())
+            proxies.push_back(p);
+    }
+    return proxies;
+}
+
+std::optional<std::vector<CFProxy>> CFNetworkCopyProxiesForAutoConfigurationScript(const std::string& script,
+                                                                                  const CFURL& url)
+{
+    duk_context* ctx = duk_create_heap_default();
+    if (!ctx)
+        return std::nullopt;
+    duk_push_c_function(ctx, nativeDnsResolve, 1);
+    duk_put_global_string(ctx, "dnsResolve");
+    duk_push_c_function(ctx, nativeMyIpAddress, 0);
+    duk_put_global_string(ctx, "myIpAddress");
+    std::optional<std::vector<CFProxy>> answer;
+    if (duk_peval_string(ctx, helpers) == 0) {
+        duk_pop(ctx);
+        if (duk_peval_lstring(ctx, script.data(), script.size()) == 0) {
+            duk_pop(ctx);
+            if (duk_get_global_string(ctx, "FindProxyForURL") && duk_is_function(ctx, -1)) {
+                duk_push_string(ctx, url.absoluteString().c_str());
+                duk_push_string(ctx, url.host().c_str());
+                if (duk_pcall(ctx, 2) == DUK_EXEC_SUCCESS && duk_is_string(ctx, -1))
+                    answer = CFProxiesFromAutoConfigurationResult(duk_get_string(ctx, -1));
+            }
+            duk_pop(ctx);
+        } else {
+            duk_pop(ctx);
+        }
+    } else {
+        duk_pop(ctx);
+    }
+    duk_destroy_heap(ctx);
+    return answer;
+}
