@@ -1,0 +1,335 @@
+#include "support/ClockFixture.h"
+#include "support/RunLoopPump.h"
+#include "support/TemporaryHome.h"
+#include "support/UIDriver.h"
+
+#include "Platform/UIKit/MailOutbox.h"
+#include "Platform/UIKit/UIAlertView.h"
+#include "Platform/UIKit/UIButton.h"
+#include "Platform/UIKit/UIGestureRecognizer.h"
+#include "Platform/UIKit/UINavigationController.h"
+#include "Platform/UIKit/UIScrollView.h"
+#include "Platform/UIKit/UITabBarController.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+class InterfaceTest : public ManualClockTest {
+protected:
+    void SetUp() override
+    {
+        ManualClockTest::SetUp();
+        window = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
+        window->makeKeyAndVisible();
+    }
+    void TearDown() override
+    {
+        drainMainRunLoop();
+        window.reset();
+        UIApplication::resetSharedApplication();
+        ManualClockTest::TearDown();
+    }
+    std::shared_ptr<UIWindow> window;
+};
+
+TEST_F(InterfaceTest, ViewTreeOrderTagsAndAutoresizing)
+{
+    auto root = std::make_shared<UIView>(CGRectMake(0, 0, 200, 100));
+    auto a = std::make_shared<UIView>(CGRectMake(10, 10, 20, 20));
+    auto b = std::make_shared<UIView>(CGRectMake(0, 0, 5, 5));
+    auto c = std::make_shared<UIView>(CGRectMake(0, 0, 5, 5));
+    b->setTag(7);
+    root->addSubview(a);
+    root->addSubview(b);
+    root->insertSubviewBelowSubview(c, a);
+    ASSERT_EQ(root->subviews().size(), 3u);
+    EXPECT_EQ(root->subviews()[0], c);
+    root->bringSubviewToFront(c);
+    EXPECT_EQ(root->subviews().back(), c);
+    EXPECT_EQ(root->viewWithTag(7), b);
+    EXPECT_EQ(root->viewWithTag(99), nullptr);
+
+    struct Case {
+        unsigned mask;
+        CGRect expected;
+    } cases[] = {
+        { UIViewAutoresizingNone, CGRectMake(10, 10, 20, 20) },
+        { UIViewAutoresizingFlexibleWidth, CGRectMake(10, 10, 120, 20) },
+        { UIViewAutoresizingFlexibleLeftMargin, CGRectMake(110, 10, 20, 20) },
+        { UIViewAutoresizingFlexibleHeight | UIViewAutoresizingFlexibleTopMargin, CGRectMake(10, 20, 20, 40) },
+    };
+    for (auto& k : cases) {
+        auto parent = std::make_shared<UIView>(CGRectMake(0, 0, 200, 100));
+        auto child = std::make_shared<UIView>(CGRectMake(10, 10, 20, 20));
+        child->setAutoresizingMask(k.mask);
+        parent->addSubview(child);
+        parent->setFrame(CGRectMake(0, 0, 300, 130));
+        EXPECT_EQ(child->frame(), k.expected) << k.mask;
+    }
+}
+
+TEST_F(InterfaceTest, HitTestingAndConversionFollowTransformsAndFlags)
+{
+    auto outer = std::make_shared<UIView>(CGRectMake(100, 100, 200, 200));
+    auto inner = std::make_shared<UIView>(CGRectMake(50, 50, 20, 20));
+    window->addSubview(outer);
+    outer->addSubview(inner);
+    EXPECT_EQ(inner->convertPointToView(CGPointMake(0, 0), nullptr), CGPointMake(150, 150));
+    EXPECT_EQ(window->hitTestWithEvent(CGPointMake(155, 155), nullptr), inner);
+    inner->setHidden(true);
+    EXPECT_EQ(window->hitTestWithEvent(CGPointMake(155, 155), nullptr), outer);
+    inner->setHidden(false);
+    inner->setUserInteractionEnabled(false);
+    EXPECT_EQ(window->hitTestWithEvent(CGPointMake(155, 155), nullptr), outer);
+    // Scaled about its centre: the frame grows, points map back through the transform.
+    outer->setTransform(CGAffineTransformMakeScale(2, 2));
+    EXPECT_EQ(outer->frame(), CGRectMake(0, 0, 400, 400));
+    EXPECT_EQ(outer->convertPointFromView(CGPointMake(200, 200), nullptr), CGPointMake(100, 100));
+}
+
+TEST_F(InterfaceTest, AnimationsApplyAtOnceAndCompleteOnTheClock)
+{
+    auto v = std::make_shared<UIView>(CGRectMake(0, 0, 10, 10));
+    std::vector<bool> finished;
+    UIView::animateWithDurationDelayOptionsAnimationsCompletion(0.3, 0.2, UIViewAnimationOptionCurveEaseIn,
+                                                                [&] { v->setAlpha(0); },
+                                                                [&](bool f) { finished.push_back(f); });
+    EXPECT_EQ(v->alpha(), 0);
+    ASSERT_EQ(UIView::runningAnimations().size(), 1u);
+    EXPECT_EQ(UIView::runningAnimations()[0].curve, UIViewAnimationCurveEaseIn);
+    advanceClock(0.4);
+    EXPECT_TRUE(finished.empty());
+    advanceClock(0.11);
+    EXPECT_EQ(finished, std::vector<bool> { true });
+
+    // Forever-repeating: ends only when the view's animations are removed, unfinished.
+    std::string stopped;
+    bool stopFinished = true;
+    UIView::beginAnimations("wiggle");
+    UIView::setAnimationRepeatCount(HUGE_VALF_REPEAT);
+    UIView::setAnimationDidStopSelector([&](const std::string& id, bool f, void*) {
+        stopped = id;
+        stopFinished = f;
+    });
+    v->setTransform(CGAffineTransformMakeRotation(0.03f));
+    UIView::commitAnimations();
+    advanceClock(10);
+    EXPECT_TRUE(stopped.empty());
+    v->layer()->removeAllAnimations();
+    EXPECT_EQ(stopped, "wiggle");
+    EXPECT_FALSE(stopFinished);
+}
+
+TEST_F(InterfaceTest, LayerAnimationsAreKeptUntilTheirTimeIsOver)
+{
+    auto layer = CALayer::layer();
+    auto fade = CABasicAnimation::animationWithKeyPath("opacity");
+    fade->duration = 0.5;
+    fade->beginTime = CACurrentMediaTime() + 1;
+    layer->addAnimation(fade, "fade");
+    auto wiggle = CABasicAnimation::animationWithKeyPath("transform");
+    wiggle->repeatCount = HUGE_VALF_REPEAT;
+    wiggle->autoreverses = true;
+    layer->addAnimation(wiggle, "wiggle");
+    EXPECT_EQ(layer->animationKeys(), (std::vector<std::string> { "fade", "wiggle" }));
+    advanceClock(1.6);
+    EXPECT_EQ(layer->animationKeys(), std::vector<std::string> { "wiggle" });
+    layer->removeAnimationForKey("wiggle");
+    EXPECT_TRUE(layer->animationKeys().empty());
+}
+
+struct LifeLog : UIViewController {
+    std::vector<std::string>* log;
+    std::string name;
+    LifeLog(std::vector<std::string>* l, std::string n) : log(l), name(std::move(n)) {}
+    void viewDidLoad() override { log->push_back(name + " load"); }
+    void viewWillAppear(bool) override { log->push_back(name + " will appear"); }
+    void viewDidAppear(bool) override { log->push_back(name + " did appear"); }
+    void viewWillDisappear(bool) override { log->push_back(name + " will disappear"); }
+    void viewDidDisappear(bool) override { log->push_back(name + " did disappear"); }
+    void viewDidUnload() override { log->push_back(name + " unload"); }
+};
+
+TEST_F(InterfaceTest, NavigationRunsTheLifeCycleInPlatformOrder)
+{
+    std::vector<std::string> log;
+    auto a = std::make_shared<LifeLog>(&log, "a");
+    auto b = std::make_shared<LifeLog>(&log, "b");
+    auto nav = UINavigationController::withRootViewController(a);
+    window->setRootViewController(nav);
+    EXPECT_EQ(log, (std::vector<std::string> { "a load", "a will appear", "a did appear" }));
+    log.clear();
+    nav->pushViewControllerAnimated(b, true);
+    EXPECT_EQ(log, (std::vector<std::string> { "b load", "a will disappear", "b will appear" }));
+    advanceClock(UIViewController::kTransitionDuration);
+    EXPECT_EQ(log.back(), "b did appear");
+    EXPECT_EQ(b->navigationController(), nav);
+    EXPECT_EQ(b->view()->frame().origin.y, UINavigationBar::kHeight);
+    log.clear();
+    EXPECT_EQ(nav->popToRootViewControllerAnimated(false).size(), 1u);
+    EXPECT_EQ(log, (std::vector<std::string> { "b will disappear", "a will appear", "b did disappear", "a did appear" }));
+    // A memory warning unloads only views out of the window.
+    log.clear();
+    b->didReceiveMemoryWarning();
+    a->didReceiveMemoryWarning();
+    EXPECT_EQ(log, std::vector<std::string> { "b unload" });
+    EXPECT_TRUE(a->shouldAutorotateToInterfaceOrientation(UIInterfaceOrientationLandscapeLeft));
+    EXPECT_FALSE(a->shouldAutorotateToInterfaceOrientation(UIInterfaceOrientationPortrait));
+    EXPECT_EQ(a->supportedInterfaceOrientations(), 24u);
+}
+
+TEST_F(InterfaceTest, FormSheetPresentsCentredAndCompletesAfterDismissal)
+{
+    std::vector<std::string> log;
+    auto root = std::make_shared<LifeLog>(&log, "root");
+    window->setRootViewController(root);
+    auto sheet = std::make_shared<LifeLog>(&log, "sheet");
+    sheet->setModalPresentationStyle(UIModalPresentationFormSheet);
+    bool presented = false, dismissed = false;
+    log.clear();
+    root->presentViewControllerAnimatedCompletion(sheet, true, [&] { presented = true; });
+    EXPECT_FALSE(presented);
+    advanceClock(UIViewController::kTransitionDuration);
+    EXPECT_TRUE(presented);
+    // The presenter stays on screen under a sheet.
+    EXPECT_EQ(log, (std::vector<std::string> { "sheet load", "sheet will appear", "sheet did appear" }));
+    EXPECT_EQ(sheet->view()->superview()->frame(), CGRectMake(242, 74, 540, 620));
+    EXPECT_EQ(root->presentedViewController(), sheet);
+    sheet->dismissViewControllerAnimatedCompletion(true, [&] { dismissed = true; });
+    EXPECT_EQ(root->presentedViewController(), nullptr);
+    advanceClock(UIViewController::kTransitionDuration);
+    EXPECT_TRUE(dismissed);
+    EXPECT_EQ(log.back(), "sheet did disappear");
+}
+
+struct AlertLog : UIAlertViewDelegate {
+    std::vector<std::string> calls;
+    void alertViewClickedButtonAtIndex(UIAlertView&, long i) override { calls.push_back("clicked " + std::to_string(i)); }
+    void willPresentAlertView(UIAlertView&) override { calls.push_back("will present"); }
+    void didPresentAlertView(UIAlertView&) override { calls.push_back("did present"); }
+    void alertViewWillDismissWithButtonIndex(UIAlertView&, long i) override { calls.push_back("will dismiss " + std::to_string(i)); }
+    void alertViewDidDismissWithButtonIndex(UIAlertView&, long i) override { calls.push_back("did dismiss " + std::to_string(i)); }
+};
+
+TEST_F(InterfaceTest, AlertKeepsAUsersClickApartFromADismissalByCode)
+{
+    auto log = std::make_shared<AlertLog>();
+    auto alert = std::make_shared<UIAlertView>("Title", "Message", log, "Cancel", std::vector<std::string> { "OK", "Later" });
+    EXPECT_EQ(alert->cancelButtonIndex(), 0);
+    EXPECT_EQ(alert->firstOtherButtonIndex(), 1);
+    alert->show();
+    UIDriver driver(window);
+    driver.advance(UIAlertView::kTransitionDuration);
+    ASSERT_TRUE(driver.tapAlertButton("Later"));
+    driver.advance(UIAlertView::kTransitionDuration);
+    EXPECT_EQ(log->calls, (std::vector<std::string> { "will present", "did present", "clicked 2", "will dismiss 2",
+                                                       "did dismiss 2" }));
+    EXPECT_EQ(driver.visibleAlert(), nullptr);
+
+    log->calls.clear();
+    auto second = std::make_shared<UIAlertView>("", "Note", log, "OK");
+    second->show();
+    // The message is the alert's second label.
+    auto label = std::dynamic_pointer_cast<UILabel>(second->subviews()[1]);
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->text(), "Note");
+    second->dismissWithClickedButtonIndexAnimated(0, false);
+    EXPECT_EQ(log->calls, (std::vector<std::string> { "will present", "will dismiss 0", "did dismiss 0" }));
+}
+
+TEST_F(InterfaceTest, TapsDoubleTapsAndButtonsThroughTheWindow)
+{
+    auto view = std::make_shared<UIView>(CGRectMake(0, 0, 300, 300));
+    window->addSubview(view);
+    int singles = 0, doubles = 0, ups = 0;
+    auto single = std::make_shared<UITapGestureRecognizer>([&](UIGestureRecognizer&) { ++singles; });
+    auto twice = std::make_shared<UITapGestureRecognizer>([&](UIGestureRecognizer&) { ++doubles; });
+    twice->numberOfTapsRequired = 2;
+    single->requireGestureRecognizerToFail(twice);
+    view->addGestureRecognizer(single);
+    view->addGestureRecognizer(twice);
+    UIDriver driver(window);
+    driver.doubleTapAt(CGPointMake(50, 50));
+    EXPECT_EQ(doubles, 1);
+    EXPECT_EQ(singles, 0);
+    driver.tapAt(CGPointMake(50, 50));
+    driver.advance(0.5);
+    EXPECT_EQ(singles, 1);
+
+    auto button = UIButton::buttonWithType(UIButtonTypeRoundedRect);
+    button->setFrame(CGRectMake(400, 400, 100, 40));
+    button->addTarget(UIControlEventTouchUpInside, [&](UIControl&, UIEvent*) { ++ups; });
+    window->addSubview(button);
+    driver.tap(button);
+    button->setEnabled(false);
+    driver.tap(button);
+    EXPECT_EQ(ups, 1);
+}
+
+struct ScrollLog : UIScrollViewDelegate {
+    std::vector<std::string> calls;
+    bool sawDragging = false;
+    void scrollViewWillBeginDragging(UIScrollView&) override { calls.push_back("begin"); }
+    void scrollViewDidScroll(UIScrollView& s) override { sawDragging |= s.isDragging(); }
+    void scrollViewWillEndDraggingWithVelocityTargetContentOffset(UIScrollView&, CGPoint, CGPoint* target) override
+    {
+        calls.push_back("will end");
+        target->y = 100;
+    }
+    void scrollViewDidEndDraggingWillDecelerate(UIScrollView&, bool d) override
+    {
+        calls.push_back(d ? "end decelerate" : "end");
+    }
+    void scrollViewDidEndDecelerating(UIScrollView&) override { calls.push_back("stopped"); }
+};
+
+TEST_F(InterfaceTest, DraggingAScrollViewCancelsTheContentTouchAndHonoursTheTarget)
+{
+    auto scroll = std::make_shared<UIScrollView>(CGRectMake(0, 0, 400, 400));
+    scroll->setContentSize(CGSizeMake(400, 2000));
+    auto log = std::make_shared<ScrollLog>();
+    scroll->setDelegate(log);
+    auto button = std::make_shared<UIButton>(CGRectMake(0, 0, 400, 400));
+    int cancels = 0;
+    button->addTarget(UIControlEventTouchCancel, [&](UIControl&, UIEvent*) { ++cancels; });
+    scroll->addSubview(button);
+    window->addSubview(scroll);
+    UIDriver driver(window);
+    driver.dragFrom(CGPointMake(200, 300), CGPointMake(200, 100));
+    EXPECT_EQ(cancels, 1);
+    EXPECT_TRUE(log->sawDragging);
+    EXPECT_EQ(scroll->contentOffset().y, 100);
+    driver.advance(UIScrollView::kDecelerationDuration);
+    EXPECT_EQ(log->calls, (std::vector<std::string> { "begin", "will end", "end decelerate", "stopped" }));
+    // Past the top it bounces by half the distance while dragging.
+    driver.dragFrom(CGPointMake(200, 100), CGPointMake(200, 300), 4, 0.2);
+    EXPECT_FALSE(scroll->isDragging());
+}
+
+TEST(MailOutboxTest, MessagesAreRfc5322WithAttachmentsAndNoHeaderInjection)
+{
+    TemporaryHome home;
+    MailMessage m;
+    m.subject = "[Order]\r\nBcc: victim@example.com";
+    m.body = "See attached.";
+    m.attachments.push_back({ Data { '%', 'P', 'D', 'F' }, "application/pdf", "Order.pdf" });
+    auto path = MailOutbox::write(m);
+    ASSERT_TRUE(path);
+    std::ifstream in(*path);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string s = text.str();
+    EXPECT_NE(s.find("Subject: [Order]  Bcc: victim@example.com\r\n"), std::string::npos);
+    EXPECT_EQ(s.find("\r\nBcc:"), std::string::npos);
+    EXPECT_NE(s.find("Content-Type: application/pdf; name=\"Order.pdf\""), std::string::npos);
+    EXPECT_NE(s.find("JVBERg=="), std::string::npos);
+
+    auto draft = MailOutbox::writeDraftFromMailtoURL("mailto:a@b.c?subject=Hello%20there&cc=d@e.f");
+    ASSERT_TRUE(draft);
+    EXPECT_EQ(MailOutbox::messages().size(), 2u);
+}
+
+}  // namespace
