@@ -1,0 +1,156 @@
+#include "Database/ImageModel.h"
+
+#include "Database/ModelSupport.h"
+
+using namespace ModelSupport;
+
+namespace {
+
+EntityList<corvelle_image_Entity> readImages(const std::shared_ptr<SQLResultSet>& rs)
+{
+    EntityList<corvelle_image_Entity> images;
+    if (!rs)
+        return images;
+    while (rs->next()) {
+        auto i = std::make_shared<corvelle_image_Entity>();
+        i->image_id = rs->intForColumn("image_id");
+        i->key_id = rs->intForColumn("key_id");
+        i->key_type = rs->stringForColumn("key_type");
+        i->image_thumb_address = rs->stringForColumn("image_thumb_address");
+        i->image_full_address = rs->stringForColumn("image_full_address");
+        i->image_isdault = rs->intForColumn("image_isdault");
+        i->image_s_desc = rs->stringForColumn("image_s_desc");
+        i->image_l_desc = rs->stringForColumn("image_l_desc");
+        i->image_publis = rs->intForColumn("image_publis");
+        i->image_ordering = rs->intForColumn("image_ordering");
+        images.push_back(std::move(i));
+    }
+    return images;
+}
+
+std::shared_ptr<corvelle_icon_Entity> lastIcon(const std::shared_ptr<SQLResultSet>& rs)
+{
+    auto icon = std::make_shared<corvelle_icon_Entity>();
+    if (!rs)
+        return icon;
+    while (rs->next()) {
+        icon->_id = rs->intForColumn("id");
+        icon->title = rs->stringForColumn("title");
+        icon->name = rs->stringForColumn("name");
+        icon->width = rs->intForColumn("width");
+        icon->height = rs->intForColumn("height");
+        icon->description = rs->stringForColumn("description");
+        icon->category = rs->stringForColumn("category");
+        icon->publish = rs->intForColumn("publish");
+    }
+    return icon;
+}
+
+std::vector<std::string> columnTexts(const std::shared_ptr<SQLResultSet>& rs, const char* column)
+{
+    std::vector<std::string> texts;
+    if (!rs)
+        return texts;
+    while (rs->next()) {
+        if (auto text = rs->stringForColumn(column))
+            texts.push_back(std::move(*text));
+    }
+    return texts;
+}
+
+}  // namespace
+
+std::shared_ptr<corvelle_image_Entity> ImageModel::getImageByKeyId(int keyId)
+{
+    auto db = database();
+    auto images = db ? readImages(db->executeQuery("select * from corvelle_image where image_isdault =1 and image_publis =1 and key_id= ? limit 0,1", keyId))
+                     : EntityList<corvelle_image_Entity> {};
+    return images.empty() ? nullptr : images.back();
+}
+
+EntityList<corvelle_image_Entity> ImageModel::getManyImageByKeyId(int keyId)
+{
+    auto db = database();
+    return db ? readImages(db->executeQuery("select * from corvelle_image where key_id= ? and image_publis =1 order by image_isdault desc", keyId))
+              : EntityList<corvelle_image_Entity> {};
+}
+
+ValueArray ImageModel::getPublishImages(bool published)
+{
+    ValueArray rows;
+    auto db = database();
+    auto rs = db ? db->executeQuery("select * from corvelle_image where image_publis = ?", published ? 1 : 0) : nullptr;
+    if (!rs)
+        return rows;
+    while (rs->next()) {
+        Value row = Value::dictionary();
+        if (auto full = rs->stringForColumn("image_full_address"))
+            row.set("imageFull", Value(*full));
+        if (auto thumb = rs->stringForColumn("image_thumb_address"))
+            row.set("imageThumb", Value(*thumb));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::vector<std::string> ImageModel::getThumbImages()
+{
+    auto db = database();
+    return columnTexts(db ? db->executeQuery("select * from corvelle_image") : nullptr, "image_thumb_address");
+}
+
+std::vector<std::string> ImageModel::getFullImages()
+{
+    auto db = database();
+    return columnTexts(db ? db->executeQuery("select * from corvelle_image") : nullptr, "image_full_address");
+}
+
+std::optional<std::string> ImageModel::getFullImagePathByName(const std::optional<std::string>& title)
+{
+    if (!title || title->empty())
+        return std::nullopt;
+    auto db = database();
+    auto rs = db ? db->executeQuery("select * from corvelle_icon where publish = 1 and title = ?", title) : nullptr;
+    std::optional<std::string> name;
+    if (rs) {
+        while (rs->next())
+            name = rs->stringForColumn("name");
+    }
+    return name;
+}
+
+bool ImageModel::saveToDatabaseImage(const OptionalEntityList<corvelle_image_Entity>& images)
+{
+    return saveInTransaction(images, [](SQLDatabase& db, const corvelle_image_Entity& i) {
+        db.executeUpdate("INSERT or REPLACE INTO corvelle_image(image_id,key_id,key_type,image_thumb_address,image_full_address,image_isdault,image_s_desc,"
+                         "image_l_desc,image_publis,image_ordering) VALUES(?,?,?,?,?,?,?,?,?,?);",
+            i.image_id, i.key_id, i.key_type, i.image_thumb_address, i.image_full_address, i.image_isdault, i.image_s_desc, i.image_l_desc, i.image_publis,
+            i.image_ordering);
+    });
+}
+
+std::vector<std::string> IconModel::getAllIconAddress()
+{
+    auto db = database();
+    return columnTexts(db ? db->executeQuery("select * from corvelle_icon") : nullptr, "name");
+}
+
+bool IconModel::saveToDatabaseIcon(const OptionalEntityList<corvelle_icon_Entity>& icons)
+{
+    return saveInTransaction(icons, [](SQLDatabase& db, const corvelle_icon_Entity& i) {
+        db.executeUpdate("INSERT or REPLACE INTO corvelle_icon(id,title,name,width,height,description,category,publish) VALUES(?,?,?,?,?,?,?,?);", i._id, i.title,
+            i.name, i.width, i.height, i.description, i.category, i.publish);
+    });
+}
+
+std::shared_ptr<corvelle_icon_Entity> IconModel::getIconByIconId(int iconId)
+{
+    auto db = database();
+    return lastIcon(db ? db->executeQuery("select * from corvelle_icon where id = ?", iconId) : nullptr);
+}
+
+std::shared_ptr<corvelle_icon_Entity> IconModel::getPublishedIconByIconName(const std::optional<std::string>& name)
+{
+    auto db = database();
+    return lastIcon(db ? db->executeQuery("select * from corvelle_icon where name = ?  and publish = 1", name) : nullptr);
+}

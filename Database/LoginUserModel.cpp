@@ -1,0 +1,125 @@
+#include "Database/LoginUserModel.h"
+
+#include "Classes/Frame/PublicFunction.h"
+#include "Database/ModelSupport.h"
+#include "Database/RecordText.h"
+#include "Platform/Foundation/NSString.h"
+
+using namespace ModelSupport;
+
+namespace {
+
+constexpr const char* kCreateTable = "create table if not exists corvelle_login_user(indexId INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL,useName VARCHAR(20) NOT NULL UNIQUE,"
+                                     "password VARCHAR(64) NOT NULL,clientId VARCHAR(20) NOT NULL,deviceId VARCHAR(20) NOT NULL,lastLoginTime VARCHAR(15))";
+
+std::string lower(const std::optional<std::string>& text)
+{
+    return NSString::lowercaseString(text.value_or(std::string()));
+}
+
+}  // namespace
+
+bool LoginUserModel::updateVersion()
+{
+    BaseDataModel::updateVersion();
+    createLoginUserTable();
+    alterLoginUserTable();
+    return true;
+}
+
+bool LoginUserModel::createLoginUserTable()
+{
+    auto db = database();
+    return db && db->goodConnection() && db->executeUpdate(kCreateTable);
+}
+
+bool LoginUserModel::alterLoginUserTable()
+{
+    auto db = database();
+    if (!db || !db->goodConnection())
+        return false;
+    const bool email = db->executeUpdate("ALTER TABLE corvelle_login_user ADD email VARCHAR(20);");
+    const bool name = db->executeUpdate("ALTER TABLE corvelle_login_user ADD companyName VARCHAR(20);");
+    const bool link = db->executeUpdate("ALTER TABLE corvelle_login_user ADD companyLink VARCHAR(50)");
+    return email && name && link;
+}
+
+std::shared_ptr<LoginInfo> LoginUserModel::getUserInfo(const std::optional<std::string>& userId)
+{
+    if (RecordText::isBlank(userId))
+        return nullptr;
+    auto db = database();
+    if (!db || !db->goodConnection())
+        return nullptr;
+    auto rs = db->executeQuery("select * from corvelle_login_user \nwhere lower(useName) = ? limit 0,1;", lower(userId));
+    if (!rs || !rs->next())
+        return nullptr;
+    auto info = std::make_shared<LoginInfo>();
+    info->accountId = rs->stringForColumn("useName");
+    info->passWord = rs->stringForColumn("password");
+    info->clientId = rs->stringForColumn("clientId");
+    info->deviceId = rs->stringForColumn("deviceId");
+    info->email = rs->stringForColumn("email");
+    info->companyName = rs->stringForColumn("companyName");
+    info->companyLink = rs->stringForColumn("companyLink");
+    rs->close();
+    return info;
+}
+
+bool LoginUserModel::saveUserInfo(const std::shared_ptr<LoginInfo>& info)
+{
+    auto db = database();
+    if (!info || !db)
+        return false;
+    return db->executeUpdate("INSERT OR REPLACE INTO corvelle_login_user(useName,password,clientId,deviceId,email,companyName,companyLink,lastLoginTime) "
+                             "VALUES(?,?,?,?,?,?,?,?);",
+        info->accountId, info->passWord, info->clientId, info->deviceId, info->email, info->companyName, info->companyLink, PublicFunction::currentTime());
+}
+
+std::optional<std::string> LoginUserModel::checkLocalUserInfo(const std::shared_ptr<LoginInfo>& info)
+{
+    if (!checkClientId(info))
+        return "210";
+    if (!checkDeviceId(info))
+        return "201";
+    if (!checkUserName(info))
+        return "202";
+    if (!checkPassword(info))
+        return "206";
+    return "200";
+}
+
+bool LoginUserModel::checkClientId(const std::shared_ptr<LoginInfo>& info)
+{
+    auto db = database();
+    if (!info || RecordText::isBlank(info->clientId) || !db || !db->goodConnection())
+        return false;
+    return hasRow(*db, "select * from corvelle_login_user \nwhere  lower(clientId) = ? ", lower(info->clientId));
+}
+
+bool LoginUserModel::checkDeviceId(const std::shared_ptr<LoginInfo>& info)
+{
+    auto db = database();
+    if (!info || RecordText::isBlank(info->clientId) || RecordText::isBlank(info->deviceId) || !db || !db->goodConnection())
+        return false;
+    return hasRow(*db, "select * from corvelle_login_user \nwhere lower(clientId) = ? and deviceId = ? ", lower(info->clientId), info->deviceId);
+}
+
+bool LoginUserModel::checkUserName(const std::shared_ptr<LoginInfo>& info)
+{
+    auto db = database();
+    if (!info || RecordText::isBlank(info->clientId) || RecordText::isBlank(info->deviceId) || RecordText::isBlank(info->accountId) || !db || !db->goodConnection())
+        return false;
+    return hasRow(*db, "select * from corvelle_login_user \nwhere lower(clientId) = ? and deviceId = ? and lower(useName) = ? ", lower(info->clientId), info->deviceId,
+        lower(info->accountId));
+}
+
+bool LoginUserModel::checkPassword(const std::shared_ptr<LoginInfo>& info)
+{
+    auto db = database();
+    if (!info || RecordText::isBlank(info->clientId) || RecordText::isBlank(info->deviceId) || RecordText::isBlank(info->accountId)
+        || RecordText::isBlank(info->passWord) || !db || !db->goodConnection())
+        return false;
+    return hasRow(*db, "select * from corvelle_login_user \nwhere lower(clientId) = ? and deviceId = ? and useName = ?  and password = ?", lower(info->clientId),
+        info->deviceId, info->accountId, info->passWord);
+}

@@ -1,0 +1,133 @@
+#include "Database/PriceModel.h"
+
+#include "Classes/Frame/PublicFunction.h"
+#include "Database/ModelSupport.h"
+
+using namespace ModelSupport;
+
+namespace {
+
+constexpr const char* kCreatePriceTable
+    = "CREATE TABLE if not exists corvelle_product_price (price_id integer PRIMARY KEY  NOT NULL  DEFAULT (0) ,product_id integer,vendor_group_id_list Varchar,"
+      "vendor_state_id_list Varchar,vendor_id_list Varchar,customer_id_list Varchar,price double,currency Varchar,discount_price double,discount_identifier Varchar,"
+      "discount_start_date Date DEFAULT (NULL) ,discount_end_date Date DEFAULT (NULL) ,discount_publish integer,tier_start_date Date DEFAULT (NULL) ,"
+      "tier_end_date Date DEFAULT (NULL) ,tier_quantity_price Varchar DEFAULT (NULL) ,tier_publish integer, discount_rat double) ;";
+constexpr const char* kCopiedColumns = "price_id,product_id,vendor_group_id_list,vendor_state_id_list,vendor_id_list,customer_id_list,price,currency,discount_price,"
+                                       "discount_identifier,discount_start_date,discount_end_date,discount_publish,tier_start_date,tier_end_date,tier_quantity_price,"
+                                       "tier_publish";
+
+}  // namespace
+
+std::shared_ptr<corvelle_product_price_Entity> PriceModel::getPriceEntityByProductId(int productId)
+{
+    auto price = std::make_shared<corvelle_product_price_Entity>();
+    auto db = database();
+    auto rs = db ? db->executeQuery("select * from corvelle_product_price where product_id = ?", productId) : nullptr;
+    if (!rs)
+        return price;
+    while (rs->next()) {
+        price->discount_flag = true;
+        price->price_id = rs->intForColumn("price_id");
+        price->product_id = rs->intForColumn("product_id");
+        price->vendor_group_id_list = rs->stringForColumn("vendor_group_id_list");
+        price->vendor_state_id_list = rs->stringForColumn("vendor_state_id_list");
+        price->price = rs->doubleForColumn("price");
+        price->currency = rs->stringForColumn("currency");
+        price->discount_price = rs->doubleForColumn("discount_price");
+        price->discount_identifier = rs->stringForColumn("discount_identifier");
+        price->discount_start_date = Date { rs->doubleForColumn("discount_start_date") };
+        price->discount_end_date = Date { rs->doubleForColumn("discount_end_date") };
+        price->tier_start_date = Date { rs->doubleForColumn("tier_start_date") };
+        price->tier_end_date = Date { rs->doubleForColumn("tier_end_date") };
+        price->tier_quantity_price = rs->stringForColumn("tier_quantity_price");
+        price->tier_publish = rs->intForColumn("tier_publish");
+        price->discontRat = PublicFunction::shownDiscountRatFromAbsolute(rs->doubleForColumn("discount_rat"));
+        const double now = PublicFunction::currentTimeInterval();
+        if (now < price->discount_start_date->secondsSince1970 || now > price->discount_end_date->secondsSince1970 || price->price < 0)
+            price->discount_flag = false;
+    }
+    return price;
+}
+
+bool PriceModel::saveToDatabasePrice(const OptionalEntityList<corvelle_product_price_Entity>& prices)
+{
+    return saveInTransaction(prices, [](SQLDatabase& db, const corvelle_product_price_Entity& p) {
+        db.executeUpdate("INSERT or REPLACE INTO corvelle_product_price(price_id,product_id,vendor_group_id_list,vendor_state_id_list,vendor_id_list,customer_id_list,"
+                         "price,currency,discount_price,discount_identifier,discount_start_date,discount_end_date,discount_publish,tier_start_date,tier_end_date,"
+                         "tier_quantity_price,tier_publish,discount_rat) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);",
+            p.price_id, p.product_id, p.vendor_group_id_list, p.vendor_state_id_list, p.vendor_id_list, p.customer_id_list, p.price, p.currency, p.discount_price,
+            p.discount_identifier, p.discount_start_date, p.discount_end_date, p.discount_publish, p.tier_start_date, p.tier_end_date, p.tier_quantity_price,
+            p.tier_publish, p.discontRat);
+    });
+}
+
+bool PriceModel::updateVersion()
+{
+    BaseDataModel::updateVersion();
+    if (!alterProductPriceTable())
+        return false;
+    return alterProductPriceTableAddDiscountRat();
+}
+
+bool PriceModel::alterProductPriceTable()
+{
+    auto db = database();
+    if (!db || !db->goodConnection())
+        return false;
+    // The rate column of the old table is copied too when it has one, so a
+    // rebuild never drops the stored rates.
+    const bool hadRate = db->columnExistsColumnName("corvelle_product_price", "discount_rat");
+    const std::string copy = std::string("INSERT INTO corvelle_product_price SELECT ") + kCopiedColumns + (hadRate ? ",discount_rat" : ",NULL")
+        + " FROM temp_corvelle_product_price";
+    if (!db->beginTransaction())
+        return false;
+    const bool ok = db->executeUpdate("ALTER TABLE corvelle_product_price RENAME TO temp_corvelle_product_price;") && db->executeUpdate(kCreatePriceTable)
+        && db->executeUpdate(copy) && db->executeUpdate("DROP TABLE temp_corvelle_product_price");
+    if (!ok) {
+        db->rollback();
+        return false;
+    }
+    return db->commit();
+}
+
+bool PriceModel::alterProductPriceTableAddDiscountRat()
+{
+    auto db = database();
+    return db && db->goodConnection() && db->executeUpdate("ALTER TABLE corvelle_product_price ADD discount_rat double ");
+}
+
+double PriceModel::getPriceByProductId(int productId)
+{
+    auto db = database();
+    auto rs = db ? db->executeQuery("select price from corvelle_product_price where product_id = ?", productId) : nullptr;
+    double price = 0;
+    if (rs) {
+        while (rs->next())
+            price = rs->doubleForColumn("price");
+    }
+    return price;
+}
+
+std::string PriceModel::getpriceCurrencyByProductId(int productId)
+{
+    auto db = database();
+    auto rs = db ? db->executeQuery("select currency from corvelle_product_price where product_id = ?", productId) : nullptr;
+    std::string currency;
+    if (rs) {
+        while (rs->next())
+            currency = rs->stringForColumn("currency").value_or(std::string());
+    }
+    return currency;
+}
+
+double PriceModel::getwholesalePriceByProductId(int productId)
+{
+    auto db = database();
+    return db ? db->doubleForQuery("select wholesale_price from corvelle_product_price where product_id = ?", productId) : 0;
+}
+
+double PriceModel::getretailPriceByProductId(int productId)
+{
+    auto db = database();
+    return db ? db->doubleForQuery("select retail_price from corvelle_product_price where product_id = ?", productId) : 0;
+}

@@ -1,0 +1,93 @@
+#include "Database/ProductMaterialModel.h"
+
+#include "Database/ModelSupport.h"
+
+using namespace ModelSupport;
+
+namespace {
+
+constexpr const char* kRelatedFileTable
+    = "create table if not exists corvelle_product_related_file(id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL,file_id INTEGER NOT NULL,product_sku varchar)";
+constexpr const char* kFavoriteTable = "create table if not exists corvelle_library_favorite(id INTEGER PRIMARY KEY NOT NULL,file_name VARCHAR(64))";
+
+}  // namespace
+
+bool ProductMaterialModel::updateVersion()
+{
+    BaseDataModel::updateVersion();
+    if (!createProductRelatedFileTable())
+        return false;
+    return alterProductRelatedFileTable();
+}
+
+bool ProductMaterialModel::createProductRelatedFileTable()
+{
+    auto db = database();
+    return db && db->goodConnection() && db->executeUpdate(kRelatedFileTable);
+}
+
+bool ProductMaterialModel::alterProductRelatedFileTable()
+{
+    auto db = database();
+    return db && db->goodConnection() && db->executeUpdate("ALTER TABLE corvelle_product_related_file ADD product_id integer ");
+}
+
+EntityList<corvelle_library_files_Entity> ProductMaterialModel::getProductRelatedFilesByProductId(int productId)
+{
+    EntityList<corvelle_library_files_Entity> files;
+    auto db = database();
+    auto rs = db ? db->executeQuery("select t1.* from corvelle_library_files t1, corvelle_product_related_file t2,corvelle_product t3 where t1.id = t2.file_id and "
+                                    "t2.product_sku = t3.product_sku and t1.published = 1 and t3.product_id = ? order by title",
+                       productId)
+                 : nullptr;
+    if (!rs)
+        return files;
+    while (rs->next())
+        files.push_back(readLibraryFile(*rs, false));
+    return files;
+}
+
+bool ProductMaterialModel::saveToDatabaseProductRelatedFile(const OptionalEntityList<corvelle_product_related_files_Entity>& links)
+{
+    if (!links || links->empty())
+        return false;
+    auto db = database();
+    if (!db)
+        return false;
+    db->beginTransaction();
+    db->executeUpdate("delete from corvelle_product_related_file;");
+    for (const auto& link : *links) {
+        if (link)
+            db->executeUpdate("INSERT or REPLACE INTO corvelle_product_related_file(file_id,product_sku,product_id) VALUES(?,?,?);", link->file_id, link->product_sku,
+                link->product_id);
+    }
+    return db->commit();
+}
+
+std::shared_ptr<corvelle_library_favorite_Entity> LibraryFavoriteModel::getFavoriteByFavoriteId(int fileId)
+{
+    auto db = database();
+    auto rs = db ? db->executeQuery("select * from corvelle_library_favorite where  id = ?", fileId) : nullptr;
+    if (!rs || !rs->next())
+        return nullptr;
+    auto favorite = std::make_shared<corvelle_library_favorite_Entity>();
+    favorite->file_id = rs->intForColumn("id");
+    favorite->file_name = rs->stringForColumn("file_name");
+    rs->close();
+    return favorite;
+}
+
+void LibraryFavoriteModel::deleteSingleFavoriteByFavoriteId(int fileId)
+{
+    if (auto db = database())
+        db->executeUpdate("delete from corvelle_library_favorite where id = ?", fileId);
+}
+
+bool LibraryFavoriteModel::saveToDatabaseFavoriteName(int fileId, const std::optional<std::string>& fileName)
+{
+    auto db = database();
+    if (!db)
+        return false;
+    db->executeUpdate(kFavoriteTable);
+    return db->executeUpdate("INSERT OR REPLACE INTO corvelle_library_favorite(id,file_name) VALUES(?,?);", fileId, fileName);
+}

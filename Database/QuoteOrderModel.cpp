@@ -1,0 +1,717 @@
+#include "Database/QuoteOrderModel.h"
+
+#include "Classes/Frame/PublicFunction.h"
+#include "Database/ConfigManager.h"
+#include "Database/DateText.h"
+#include "Database/ModelSupport.h"
+#include "Database/ProductModel.h"
+#include "Database/RecordText.h"
+#include "Network/Protocol/LoginMode.h"
+#include "Platform/Foundation/NSLog.h"
+#include "Platform/Foundation/NSString.h"
+
+using namespace ModelSupport;
+
+namespace {
+
+constexpr const char* kCreateItemTable
+    = "CREATE TABLE if not exists corvelle_quote_order_item (order_item_id integer  PRIMARY KEY AUTOINCREMENT DEFAULT NULL,order_id integer DEFAULT NULL,"
+      "customer_info_id Varchar(32) DEFAULT NULL,vendor_id integer DEFAULT NULL,product_id integer DEFAULT NULL,order_item_sku Varchar(64) DEFAULT NULL,"
+      "order_item_name Varchar(64) DEFAULT NULL,product_quantity integer DEFAULT NULL,product_item_price double DEFAULT NULL,product_final_price double DEFAULT NULL,"
+      "order_item_currency Varchar(16) DEFAULT NULL,order_item_subtotal double,order_status Varchar(1) DEFAULT NULL,cdate Varchar(100) DEFAULT NULL,"
+      "mdate Varchar(100) DEFAULT NULL,product_attribute TEXT DEFAULT NULL, discount_rat double)";
+constexpr const char* kItemColumns = "order_item_id,order_id,customer_info_id,vendor_id,product_id,order_item_sku,order_item_name,product_quantity,product_item_price,"
+                                     "product_final_price,order_item_currency,order_item_subtotal,order_status,cdate,mdate,product_attribute";
+
+constexpr const char* kOrderColumnNames[] = { "order_id", "customer_id", "customer_info_id", "customer_name", "vendor_id", "order_number", "order_total",
+    "order_subtotal", "order_tax", "order_tax_details", "order_shipping", "order_shipping_tax", "coupon_discount", "coupon_code", "order_discount", "order_currency",
+    "order_status", "cdate", "mdate", "ship_method", "customer_note", "ip_address", "uploaded", "discount_rat", "signature", "address", "city", "state", "zip_code",
+    "phone", "bankAccount" };
+constexpr const char* kInsertOrder
+    = "INSERT OR REPLACE INTO corvelle_quote_order(order_id,customer_id,customer_info_id,customer_name,vendor_id,order_number,order_total,order_subtotal,order_tax,"
+      "order_tax_details,order_shipping,order_shipping_tax,coupon_discount,coupon_code,order_discount,order_currency,order_status,cdate,mdate,ship_method,"
+      "customer_note,ip_address,uploaded,discount_rat,signature,address,city,state,zip_code,phone,bankAccount) "
+      "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+constexpr const char* kItemColumnNames[] = { "order_id", "customer_info_id", "vendor_id", "product_id", "order_item_sku", "order_item_name", "product_quantity",
+    "product_item_price", "product_final_price", "order_item_currency", "order_item_subtotal", "order_status", "cdate", "mdate", "product_attribute" };
+constexpr const char* kInsertItem
+    = "INSERT OR REPLACE INTO corvelle_quote_order_item(order_item_id,order_id,customer_info_id,vendor_id,product_id,order_item_sku,order_item_name,"
+      "product_quantity,product_item_price,product_final_price,order_item_currency,order_item_subtotal,order_status,cdate,mdate,product_attribute,discount_rat) "
+      "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+
+// cdate as a sortable date text: "MM/dd/yyyy HH:mm:ss" becomes
+// "yyyy-MM-dd HH:mm:ss"; a date already in that form stays as it is.
+constexpr const char* kCdateAsDate = "(case when substr(cdate,3,1) = '/' then substr(cdate,7,4) || '-' || substr(cdate,1,2) || '-' || substr(cdate,4,2) || "
+                                     "substr(cdate,11) else cdate end)";
+
+// The submitted orders of the signed-in account: the number starts with the
+// account id and "_", compared exactly (no wildcards).
+constexpr const char* kAccountOrders = "uploaded = 1 AND substr(order_number, 1, length(?1)) = ?1";
+
+Value accountPrefix()
+{
+    const auto& account = LoginMode::sharedInstance()->acountID();
+    return account ? Value(*account + "_") : Value();
+}
+
+std::string textOrEmpty(const std::optional<std::string>& text)
+{
+    return text.value_or(std::string());
+}
+
+std::optional<Date> parseOrderDate(const std::string& text)
+{
+    if (auto date = DateText::parse(text, "MM/dd/yyyy HH:mm:ss"))
+        return date;
+    return DateText::parse(text, "yyyy-MM-dd HH:mm:ss");
+}
+
+bool isCustomerOnShow()
+{
+    return ConfigManager::sharedInstance()->isOnShow(2);
+}
+
+// The JSON text of a dictionary or list: numbers by their kind (booleans as
+// true / false, every other number as its plain decimal text), texts escaped.
+void writeJSON(const Value& value, std::string& out)
+{
+    switch (value.type()) {
+    case Value::Type::Null:
+        out += "null";
+        return;
+    case Value::Type::Bool:
+        out += value.boolValue() ? "true" : "false";
+        return;
+    case Value::Type::Integer:
+    case Value::Type::Real:
+        if (value.numberKind() == Value::NumberKind::Char)
+            out += value.boolValue() ? "true" : "false";
+        else
+            out += value.stringValue();
+        return;
+    case Value::Type::Array: {
+        out += '[';
+        bool first = true;
+        for (const auto& element : value.arrayValue()) {
+            if (!first)
+                out += ',';
+            first = false;
+            writeJSON(element, out);
+        }
+        out += ']';
+        return;
+    }
+    case Value::Type::Dictionary: {
+        out += '{';
+        bool first = true;
+        for (const auto& [key, element] : value.dictionaryValue()) {
+            if (!first)
+                out += ',';
+            first = false;
+            writeJSON(Value(key), out);
+            out += ':';
+            writeJSON(element, out);
+        }
+        out += '}';
+        return;
+    }
+    default: {
+        const std::string text = value.isString() ? value.stringValue() : value.description();
+        out += '"';
+        for (unsigned char c : text) {
+            switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\b': out += "\\b"; break;
+            case '\t': out += "\\t"; break;
+            case '\n': out += "\\n"; break;
+            case '\f': out += "\\f"; break;
+            case '\r': out += "\\r"; break;
+            default:
+                if (c < 0x20)
+                    out += stringWithFormat("\\u%04x", static_cast<unsigned>(c));
+                else
+                    out += static_cast<char>(c);
+            }
+        }
+        out += '"';
+        return;
+    }
+    }
+}
+
+Value dictionaryValue(const Value& dict, const char* key)
+{
+    const Value* v = dict.find(key);
+    return v ? *v : Value(std::string());
+}
+
+double rateOf(const Value& dict)
+{
+    const Value* v = dict.find("discountRate");
+    if (v && (v->isNumber() || v->isString()))
+        return v->doubleValue();
+    return 0;
+}
+
+}  // namespace
+
+// ---- Upgrade ----
+
+bool QuoteOrderModel::updateVersion()
+{
+    BaseDataModel::updateVersion();
+    alterQuoteOrderItemTable();
+    updateOrderCustomer();
+    alterQuoteOrderTableAddDiscountRat();
+    alterQuoteOrderTableAddSignature();
+    alterQuoteOrderTableAddSnapshotColumns();
+    createCustomerView();
+    moveHistoryCustomerInfo();
+    convertOrderToLocal();
+    return true;
+}
+
+bool QuoteOrderModel::alterQuoteOrderItemTable()
+{
+    auto db = database();
+    if (!db || !db->goodConnection())
+        return false;
+    // The lines' rates are copied too, so a rebuild never drops them; a failed
+    // step rolls the whole rebuild back.
+    const bool hadRate = db->columnExistsColumnName("corvelle_quote_order_item", "discount_rat");
+    const std::string copy = std::string("INSERT INTO corvelle_quote_order_item SELECT ") + kItemColumns + (hadRate ? ",discount_rat" : ",NULL")
+        + " FROM temp_corvelle_quote_order_item";
+    if (!db->beginTransaction())
+        return false;
+    const bool ok = db->executeUpdate("ALTER TABLE corvelle_quote_order_item RENAME TO temp_corvelle_quote_order_item;") && db->executeUpdate(kCreateItemTable)
+        && db->executeUpdate(copy) && db->executeUpdate("DROP TABLE temp_corvelle_quote_order_item");
+    if (!ok) {
+        db->rollback();
+        return false;
+    }
+    return db->commit();
+}
+
+bool QuoteOrderModel::updateOrderCustomer()
+{
+    auto db = database();
+    if (!db || !db->goodConnection())
+        return false;
+    // An order whose customer is gone keeps the name it was saved with.
+    return db->executeUpdate("update corvelle_quote_order set customer_name = (select corvelle_customer.customer_name from corvelle_customer  where "
+                             "corvelle_quote_order .customer_id = corvelle_customer.customer_id)where  customer_id <> 0 and exists (select 1 from "
+                             "corvelle_customer where corvelle_customer.customer_id = corvelle_quote_order.customer_id)");
+}
+
+bool QuoteOrderModel::alterQuoteOrderTableAddDiscountRat()
+{
+    auto db = database();
+    if (!db || !db->goodConnection())
+        return false;
+    const bool order = db->executeUpdate("ALTER TABLE corvelle_quote_order ADD discount_rat double ");
+    const bool item = db->executeUpdate("ALTER TABLE corvelle_quote_order_item ADD discount_rat double ");
+    return order && item;
+}
+
+bool QuoteOrderModel::alterQuoteOrderTableAddSignature()
+{
+    auto db = database();
+    return db && db->goodConnection() && db->executeUpdate("ALTER TABLE corvelle_quote_order ADD signature TEXT ");
+}
+
+bool QuoteOrderModel::alterQuoteOrderTableAddSnapshotColumns()
+{
+    auto db = database();
+    if (!db || !db->goodConnection())
+        return false;
+    bool ok = true;
+    for (const char* sql : { "ALTER TABLE corvelle_quote_order ADD address Varchar(255) ", "ALTER TABLE corvelle_quote_order ADD city  Varchar(32) ",
+             "ALTER TABLE corvelle_quote_order ADD state  Varchar(32) ", "ALTER TABLE corvelle_quote_order ADD zip_code  Varchar(32) ",
+             "ALTER TABLE corvelle_quote_order ADD phone  Varchar(32) ", "ALTER TABLE corvelle_quote_order ADD bankAccount  Varchar(32) " })
+        ok = db->executeUpdate(sql) && ok;
+    return ok;
+}
+
+bool QuoteOrderModel::createCustomerView()
+{
+    auto db = database();
+    if (!db || !db->goodConnection())
+        return false;
+    auto column = [](const char* field, const char* name) {
+        return stringWithFormat("(select attribute_value from corvelle_fields_customer_attribute t2,corvelle_customer_attribute t3 where t3.attribute_fields_id = "
+                                "t2.field_id and t1.customer_id = t3.customer_id and t2.field_name = '%@') as %@",
+            field, name);
+    };
+    const std::string sql = "CREATE VIEW 'customerView' AS select  t1.customer_id, " + column("Address", "address") + "," + column("City", "city") + ","
+        + column("State/Province/Region", "state") + "," + column("Zip Code", "zip_code") + "," + column("Phone", "phone") + "," + column("Bank Account", "bankAccount")
+        + " from corvelle_customer t1";
+    return db->executeUpdate(sql);
+}
+
+bool QuoteOrderModel::moveHistoryCustomerInfo()
+{
+    auto db = database();
+    if (!db || !db->goodConnection())
+        return false;
+    std::string sets;
+    for (const char* column : { "address", "city", "state", "zip_code", "phone", "bankAccount" }) {
+        if (!sets.empty())
+            sets += ",";
+        sets += stringWithFormat("%@ = (select t2.%@ from customerView t2 where corvelle_quote_order.customer_id = t2.customer_id)", column, column);
+    }
+    // An order whose customer is gone keeps the details it was saved with.
+    return db->executeUpdate("update corvelle_quote_order set " + sets
+        + " where exists (select 1 from customerView t2 where corvelle_quote_order.customer_id = t2.customer_id)");
+}
+
+bool QuoteOrderModel::convertOrderToLocal()
+{
+    auto db = database();
+    if (!db || !db->goodConnection())
+        return false;
+    if (!db->executeUpdate("update corvelle_quote_order set order_id = (0 - order_id) where order_id > 0"))
+        return false;
+    return db->executeUpdate("update corvelle_quote_order_item set order_id = (0 - abs(order_id)) , order_item_id = (0 - abs(order_item_id))where order_item_id > 0 or "
+                             "order_id > 0");
+}
+
+// ---- Reading ----
+
+EntityList<QuoteOrderEntity> QuoteOrderModel::fetchQuoteOrdersCondition(int type, const std::optional<std::string>& condition)
+{
+    EntityList<QuoteOrderEntity> orders;
+    auto db = database();
+    if (!db)
+        return orders;
+    std::string sql = "SELECT * FROM corvelle_quote_order WHERE 1 = 1 ";
+    if (type == 2)
+        sql += "and uploaded = 0 ";
+    else if (type == 1)
+        sql += "and uploaded = 1 ";
+    const bool search = !RecordText::isBlank(condition);
+    if (search)
+        sql += "and (lower(customer_name) like '%' || ?1 || '%' or lower(order_number) like '%' || ?1 || '%')";
+    sql += std::string("order by ") + kCdateAsDate + " desc";
+    auto rs = search ? db->executeQuery(sql, NSString::lowercaseString(*condition)) : db->executeQuery(sql);
+    if (!rs)
+        return orders;
+    while (rs->next()) {
+        auto order = std::make_shared<QuoteOrderEntity>();
+        order->serial = rs->intForColumn("order_id");
+        order->customerId = rs->intForColumn("customer_id");
+        order->customerName = textOrEmpty(rs->stringForColumn("customer_name"));
+        order->customerAddress = textOrEmpty(rs->stringForColumn("address"));
+        order->city = textOrEmpty(rs->stringForColumn("city"));
+        order->state = textOrEmpty(rs->stringForColumn("state"));
+        order->zip_code = textOrEmpty(rs->stringForColumn("zip_code"));
+        order->phoneNumber = textOrEmpty(rs->stringForColumn("phone"));
+        order->bankAccount = textOrEmpty(rs->stringForColumn("bankAccount"));
+        order->customerInfo = rs->stringForColumn("customer_info_id");
+        order->number = textOrEmpty(rs->stringForColumn("order_number"));
+        order->subtotal = rs->doubleForColumn("order_subtotal");
+        order->tax = rs->doubleForColumn("order_tax");
+        order->taxDetails = rs->stringForColumn("order_tax_details");
+        order->shipping = rs->doubleForColumn("order_shipping");
+        order->shippingTax = rs->doubleForColumn("order_shipping_tax");
+        order->couponDiscount = rs->doubleForColumn("coupon_discount");
+        order->couponCode = rs->stringForColumn("coupon_code");
+        order->setDiscount(rs->doubleForColumn("order_discount"));
+        order->currency = rs->stringForColumn("order_currency");
+        order->status = static_cast<char>(rs->intForColumn("order_status"));
+        order->cdate = rs->stringForColumn("cdate");
+        order->mdate = rs->stringForColumn("mdate");
+        order->shippingMethod = rs->stringForColumn("ship_method");
+        order->setCustomerNote(rs->stringForColumn("customer_note"));
+        order->ipAddress = rs->stringForColumn("ip_address");
+        order->uploaded = rs->boolForColumn("uploaded");
+        order->discountRat = PublicFunction::shownDiscountRatFromAbsolute(rs->doubleForColumn("discount_rat"));
+        order->signature = textOrEmpty(rs->stringForColumn("signature"));
+        order->vendor = nullptr;
+        order->unsaved = false;
+        orders.push_back(std::move(order));
+    }
+    for (auto& order : orders)
+        order->items = fetchQuoteOrderItemsWithQuoteOrder(order->serial).value_or(EntityList<QuoteOrderItemEntity> {});
+    return orders;
+}
+
+std::optional<EntityList<QuoteOrderItemEntity>> QuoteOrderModel::fetchQuoteOrderItemsWithQuoteOrder(int orderId)
+{
+    if (orderId == 0)
+        return std::nullopt;
+    EntityList<QuoteOrderItemEntity> items;
+    auto db = database();
+    auto rs = db ? db->executeQuery("SELECT * FROM corvelle_quote_order_item WHERE order_id = ?", orderId) : nullptr;
+    if (!rs)
+        return items;
+    std::vector<int> productIds;
+    while (rs->next()) {
+        auto item = std::make_shared<QuoteOrderItemEntity>();
+        item->serial = rs->intForColumn("order_item_id");
+        item->orderID = rs->intForColumn("order_id");
+        item->customerInfo = rs->stringForColumn("customer_info_id");
+        item->sku = rs->stringForColumn("order_item_sku");
+        item->name = rs->stringForColumn("order_item_name");
+        item->quantity = rs->intForColumn("product_quantity");
+        item->price = rs->doubleForColumn("product_item_price");
+        item->finalPrice = rs->doubleForColumn("product_final_price");
+        item->currency = rs->stringForColumn("order_item_currency");
+        item->setSubtotal(rs->doubleForColumn("order_item_subtotal"));
+        item->status = static_cast<char>(rs->intForColumn("order_status"));
+        item->cdate = rs->stringForColumn("cdate");
+        item->mdate = rs->stringForColumn("mdate");
+        item->attributes = rs->stringForColumn("product_attribute");
+        item->setDiscontRat(PublicFunction::shownDiscountRatFromAbsolute(rs->doubleForColumn("discount_rat")));
+        productIds.push_back(rs->intForColumn("product_id"));
+        items.push_back(std::move(item));
+    }
+    ProductModel products;
+    for (size_t i = 0; i < items.size(); ++i) {
+        items[i]->product = products.getAllProductByProductId(productIds[i]);
+        if (items[i]->product)
+            items[i]->product->attributes = items[i]->attributes;
+    }
+    return items;
+}
+
+// ---- Saving ----
+
+int QuoteOrderModel::retriveMaxOrderID()
+{
+    auto db = database();
+    return db ? db->intForQuery("SELECT MAX(abs(order_id)) FROM corvelle_quote_order") : 0;
+}
+
+int QuoteOrderModel::retriveMaxOrderItemID()
+{
+    auto db = database();
+    return db ? db->intForQuery("SELECT MAX(abs(order_item_id)) FROM corvelle_quote_order_item") : 0;
+}
+
+int QuoteOrderModel::saveQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& order)
+{
+    auto db = database();
+    if (!order || !db)
+        return 0;
+    if (order->serial == 0)
+        order->serial = -(retriveMaxOrderID() + 1);
+    const QuoteOrderEntity& o = *order;
+    const bool stored = db->executeUpdate(kInsertOrder, o.serial, o.customerId, textOrEmpty(o.customerInfo), textOrEmpty(o.customerName), o.vendor ? o.vendor->serial : 0,
+        textOrEmpty(o.number), o.total(), o.originalTotal(), static_cast<float>(o.tax), textOrEmpty(o.taxDetails), static_cast<float>(o.shipping),
+        static_cast<float>(o.shippingTax), o.couponDiscount, textOrEmpty(o.couponCode), o.discount(), textOrEmpty(o.currency), static_cast<int>(o.status),
+        textOrEmpty(o.cdate), textOrEmpty(o.mdate), textOrEmpty(o.shippingMethod), o.customerNote(), textOrEmpty(o.ipAddress), o.uploaded,
+        PublicFunction::absoluteDiscountRatFromShown(o.discountRat), textOrEmpty(o.signature), textOrEmpty(o.customerAddress), textOrEmpty(o.city), textOrEmpty(o.state),
+        textOrEmpty(o.zip_code), textOrEmpty(o.phoneNumber), textOrEmpty(o.bankAccount));
+    if (!stored)
+        return 0;
+    for (const auto& item : order->items) {
+        if (!item)
+            continue;
+        // The lines of this order belong to it, whatever id they carried before.
+        item->orderID = order->serial;
+        if (!saveQuoteOrderItem(item))
+            return 0;
+    }
+    return order->serial;
+}
+
+bool QuoteOrderModel::saveQuoteOrderItem(const std::shared_ptr<QuoteOrderItemEntity>& item)
+{
+    if (!item)
+        return true;
+    auto db = database();
+    if (!db)
+        return false;
+    if (item->serial == 0) {
+        if (item->orderID == 0)
+            item->orderID = -retriveMaxOrderID();
+        item->serial = -(retriveMaxOrderItemID() + 1);
+    } else {
+        // Line ids are keys of the whole table: an id that a line of another
+        // order holds is replaced by a fresh one, so no order loses a line.
+        auto rs = db->executeQuery("SELECT order_id FROM corvelle_quote_order_item WHERE order_item_id = ?", item->serial);
+        bool takenByOther = false;
+        if (rs) {
+            while (rs->next())
+                takenByOther = rs->intForColumn("order_id") != item->orderID;
+        }
+        if (takenByOther)
+            item->serial = -(retriveMaxOrderItemID() + 1);
+    }
+    const QuoteOrderItemEntity& i = *item;
+    return db->executeUpdate(kInsertItem, i.serial, i.orderID, textOrEmpty(i.customerInfo), i.vendor ? i.vendor->serial : 0, i.product ? i.product->product_id : 0,
+        textOrEmpty(i.sku), textOrEmpty(i.name), i.quantity, i.price, i.finalPrice, textOrEmpty(i.currency), i.subtotal(), static_cast<int>(i.status),
+        textOrEmpty(i.cdate), textOrEmpty(i.mdate), textOrEmpty(i.attributes), PublicFunction::absoluteDiscountRatFromShown(i.discontRat()));
+}
+
+bool QuoteOrderModel::removeQuoteOrder(int orderId)
+{
+    auto db = database();
+    if (!db || !db->executeUpdate("DELETE FROM corvelle_quote_order WHERE order_id = ?", orderId))
+        return false;
+    return db->executeUpdate("DELETE FROM corvelle_quote_order_item WHERE order_id = ?", orderId);
+}
+
+bool QuoteOrderModel::removeQuoteOrderItem(const std::shared_ptr<QuoteOrderItemEntity>& item)
+{
+    auto db = database();
+    return item && db && db->executeUpdate("DELETE FROM corvelle_quote_order_item WHERE order_item_id = ?", item->serial);
+}
+
+bool QuoteOrderModel::removeQuoteOrderItemsByQuoteOrderID(int orderId)
+{
+    auto db = database();
+    return db && db->executeUpdate("DELETE FROM corvelle_quote_order_item WHERE order_id = ?", orderId);
+}
+
+bool QuoteOrderModel::updateOrderSignatureWithOrderId(const std::optional<std::string>& signature, int orderId)
+{
+    auto db = database();
+    return db && db->executeUpdate("update corvelle_quote_order set signature = ? WHERE order_id = ?", signature, orderId);
+}
+
+bool QuoteOrderModel::updateOrderTable(const OptionalEntityList<corvelle_customer_Entity>& customers)
+{
+    const OptionalEntityList<corvelle_customer_Entity> list = customers ? customers : EntityList<corvelle_customer_Entity> {};
+    return saveInTransaction(list, [](SQLDatabase& db, const corvelle_customer_Entity& c) {
+        db.executeUpdate("UPDATE corvelle_quote_order SET customer_id = ? where customer_id = ?", c.customer_id, c.pid);
+    });
+}
+
+// ---- Submission ----
+
+Value QuoteOrderModel::fetchUnsubmittedQuoteOrdersDic(int orderId)
+{
+    Value result = Value::dictionary();
+    ValueArray orders;
+    auto db = database();
+    std::string sql = "SELECT * FROM corvelle_quote_order WHERE uploaded = 0 ";
+    if (orderId != 0)
+        sql += "and order_id = ?";
+    if (isCustomerOnShow())
+        sql += " and length(trim(customer_name)) > 0";
+    auto rs = !db ? nullptr : orderId != 0 ? db->executeQuery(sql, orderId) : db->executeQuery(sql);
+    std::vector<int> ids;
+    if (rs) {
+        const int vendorId = LoginMode::sharedInstance()->vendorId();
+        while (rs->next()) {
+            Value order = Value::dictionary();
+            const int id = rs->intForColumn("order_id");
+            const int customerId = rs->intForColumn("customer_id");
+            auto text = [&](const char* column) { return Value(textOrEmpty(rs->stringForColumn(column))); };
+            order.set("order_id", Value(id));
+            order.set("customer_id", Value(customerId < 0 ? 0 : customerId));
+            order.set("customer_name", text("customer_name"));
+            order.set("customer_info_id", text("customer_info_id"));
+            order.set("vendor_id", Value(vendorId));
+            order.set("order_number", text("order_number"));
+            order.set("order_total", Value(rs->doubleForColumn("order_total")));
+            order.set("order_subtotal", Value(rs->doubleForColumn("order_subtotal")));
+            order.set("order_tax", Value(rs->doubleForColumn("order_tax")));
+            order.set("order_tax_details", text("order_tax_details"));
+            order.set("order_shipping", Value(static_cast<float>(rs->doubleForColumn("order_shipping"))));
+            order.set("order_shipping_tax", Value(static_cast<float>(rs->doubleForColumn("order_shipping_tax"))));
+            order.set("coupon_discount", Value(rs->doubleForColumn("coupon_discount")));
+            order.set("coupon_code", text("coupon_code"));
+            order.set("order_discount", Value(rs->doubleForColumn("order_discount")));
+            order.set("order_currency", text("order_currency"));
+            order.set("order_status", Value(rs->intForColumn("order_status")));
+            for (const char* column : { "cdate", "mdate", "ship_method", "customer_note", "ip_address" })
+                order.set(column, text(column));
+            order.set("uploaded", Value(rs->boolForColumn("uploaded")));
+            order.set("discount_rats", Value(rs->doubleForColumn("discount_rat")));
+            for (const char* column : { "signature", "address", "city", "state", "zip_code", "phone", "bankAccount" })
+                order.set(column, text(column));
+            orders.push_back(std::move(order));
+            ids.push_back(id);
+        }
+    }
+    for (size_t i = 0; i < orders.size(); ++i)
+        orders[i].set("order_item", fetchQuoteOrderItemsDicWithQuoteOrder(ids[i]).value_or(Value::dictionary({ { "order_items", Value::array() } })));
+    result.set("order", Value(std::move(orders)));
+    return result;
+}
+
+std::optional<Value> QuoteOrderModel::fetchQuoteOrderItemsDicWithQuoteOrder(int orderId)
+{
+    if (orderId == 0)
+        return std::nullopt;
+    ValueArray lines;
+    auto db = database();
+    auto rs = db ? db->executeQuery("SELECT * FROM corvelle_quote_order_item WHERE order_id = ?", orderId) : nullptr;
+    if (rs) {
+        while (rs->next()) {
+            Value line = Value::dictionary();
+            for (const char* column : { "order_item_id", "order_id", "vendor_id", "product_id", "product_quantity", "order_status" })
+                line.set(column, Value(rs->intForColumn(column)));
+            for (const char* column : { "customer_info_id", "order_item_sku", "order_item_name", "order_item_currency", "cdate", "mdate", "product_attribute" })
+                line.set(column, Value(textOrEmpty(rs->stringForColumn(column))));
+            for (const char* column : { "product_item_price", "product_final_price", "order_item_subtotal", "discount_rat" })
+                line.set(column, Value(rs->doubleForColumn(column)));
+            lines.push_back(std::move(line));
+        }
+    }
+    Value result = Value::dictionary();
+    result.set("order_items", Value(std::move(lines)));
+    return result;
+}
+
+std::optional<std::string> QuoteOrderModel::fetchQuoteOrdersDicString(int orderId)
+{
+    std::string text;
+    writeJSON(fetchUnsubmittedQuoteOrdersDic(orderId), text);
+    NSLog("%@", text);
+    return text;
+}
+
+void QuoteOrderModel::setQuoteOrdersToUploaded(int orderId)
+{
+    auto db = database();
+    if (!db)
+        return;
+    if (orderId != 0)
+        db->executeUpdate("UPDATE corvelle_quote_order SET uploaded = 1 where order_id = ?", orderId);
+    else if (isCustomerOnShow())
+        db->executeUpdate("UPDATE corvelle_quote_order SET uploaded = 1 where length(trim(customer_name)) > 0");
+    else
+        db->executeUpdate("UPDATE corvelle_quote_order SET uploaded = 1 ");
+}
+
+void QuoteOrderModel::setQuoteOrdersUploadedWithOrderNumber(const std::optional<std::string>& orderNumber)
+{
+    auto db = database();
+    if (!db || !orderNumber || orderNumber->empty())
+        return;
+    db->executeUpdate("UPDATE corvelle_quote_order SET uploaded = 1 where order_number = ?", orderNumber);
+}
+
+void QuoteOrderModel::updateOrderIdWithCmsOrderID(int localOrderId, int serverOrderId)
+{
+    auto db = database();
+    if (db && db->executeUpdate("UPDATE corvelle_quote_order SET order_id = ? where order_id = ?", serverOrderId, localOrderId))
+        updateOrderItemIdWithCmsOrderID(localOrderId, serverOrderId);
+}
+
+bool QuoteOrderModel::updateOrderItemIdWithCmsOrderID(int localOrderId, int serverOrderId)
+{
+    auto db = database();
+    return db && db->executeUpdate("UPDATE corvelle_quote_order_item SET order_id = ? where order_id = ?", serverOrderId, localOrderId);
+}
+
+int QuoteOrderModel::getLocalOrderIdWithOrderNumber(const std::optional<std::string>& orderNumber)
+{
+    auto db = database();
+    auto rs = db ? db->executeQuery("SELECT order_id FROM corvelle_quote_order WHERE order_number = ?", orderNumber) : nullptr;
+    int id = 0;
+    if (rs) {
+        while (rs->next())
+            id = rs->intForColumn("order_id");
+    }
+    return id;
+}
+
+int QuoteOrderModel::getOrderIDWithOrderNumber(const std::optional<std::string>& orderNumber)
+{
+    return getLocalOrderIdWithOrderNumber(orderNumber);
+}
+
+// ---- History ----
+
+bool QuoteOrderModel::updateLocalHistoryOrderFromServer(const Value& order)
+{
+    if (!order.isDictionary())
+        return false;
+    const Value& number = order["order_number"];
+    const int localId = getLocalOrderIdWithOrderNumber(number.isString() ? std::optional<std::string>(number.stringValue()) : std::nullopt);
+    if (localId != 0 && !removeQuoteOrder(localId))
+        return false;
+    return saveQuoteOrderWithDic(order);
+}
+
+bool QuoteOrderModel::updateLocalHistoryOrderItemFromServer(const Value& item)
+{
+    return saveQuoteOrderItemWithDic(item);
+}
+
+bool QuoteOrderModel::saveQuoteOrderWithDic(const Value& order)
+{
+    auto db = database();
+    if (!order.isDictionary() || !db)
+        return false;
+    ValueArray values;
+    for (const char* column : kOrderColumnNames) {
+        const std::string_view name(column);
+        if (name == "uploaded")
+            values.push_back(Value(true));
+        else if (name == "discount_rat")
+            values.push_back(Value(rateOf(order)));
+        else
+            values.push_back(dictionaryValue(order, column));
+    }
+    return db->executeUpdateWithArgumentsInArray(kInsertOrder, values);
+}
+
+bool QuoteOrderModel::saveQuoteOrderItemWithDic(const Value& item)
+{
+    auto db = database();
+    if (!item.isDictionary() || !db)
+        return false;
+    ValueArray values;
+    values.push_back(Value(-(retriveMaxOrderItemID() + 1)));
+    for (const char* column : kItemColumnNames)
+        values.push_back(dictionaryValue(item, column));
+    values.push_back(Value(rateOf(item)));
+    return db->executeUpdateWithArgumentsInArray(kInsertItem, values);
+}
+
+// ---- Statistics ----
+
+std::optional<std::string> QuoteOrderModel::retriveEarliestSubmittedOrderTime()
+{
+    auto db = database();
+    auto rs = db ? db->executeQuery(std::string("SELECT cdate AS startDate FROM corvelle_quote_order WHERE ") + kAccountOrders + " AND cdate IS NOT NULL ORDER BY "
+                           + kCdateAsDate + " ASC LIMIT 1",
+                       accountPrefix())
+                 : nullptr;
+    if (!rs)
+        return std::string();
+    std::optional<std::string> date;
+    while (rs->next())
+        date = rs->stringForColumn("startDate");
+    return date;
+}
+
+std::optional<std::string> QuoteOrderModel::retriveLatestSubmittedOrderTime()
+{
+    auto db = database();
+    auto rs = db ? db->executeQuery(std::string("SELECT cdate AS startDate FROM corvelle_quote_order WHERE ") + kAccountOrders + " AND cdate IS NOT NULL ORDER BY "
+                           + kCdateAsDate + " DESC LIMIT 1",
+                       accountPrefix())
+                 : nullptr;
+    if (!rs)
+        return std::string();
+    std::optional<std::string> date;
+    while (rs->next())
+        date = rs->stringForColumn("startDate");
+    return date;
+}
+
+double QuoteOrderModel::timeDurationOfAllSubmittedOrder()
+{
+    auto earliest = retriveEarliestSubmittedOrderTime();
+    auto latest = retriveLatestSubmittedOrderTime();
+    if (!earliest || !latest)
+        return 0;
+    auto from = parseOrderDate(*earliest);
+    auto to = parseOrderDate(*latest);
+    if (!from || !to)
+        return 0;
+    return to->secondsSince1970 - from->secondsSince1970;
+}
+
+int QuoteOrderModel::numberOfAllSubmittedlOrder()
+{
+    auto db = database();
+    return db ? db->intForQuery(std::string("SELECT COUNT(*) FROM corvelle_quote_order WHERE ") + kAccountOrders, accountPrefix()) : 0;
+}
