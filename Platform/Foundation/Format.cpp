@@ -121,6 +121,9 @@ std::string objectText(const FormatArg& arg)
     case FormatArg::Kind::Unsigned:
         return Value(static_cast<unsigned long long>(arg.unsignedValue())).description();
     case FormatArg::Kind::Real:
+        // A float describes itself by its own shortest digits ("75.3", not 75.30000305...).
+        if (arg.byteWidth() == 4)
+            return Value(static_cast<float>(arg.realValue())).description();
         return Value(arg.realValue()).description();
     case FormatArg::Kind::Pointer:
         return arg.pointerValue() ? pointerText(arg.pointerValue()) : "(null)";

@@ -32,7 +32,7 @@ public:
     FormatArg(unsigned long v) : m_kind(Kind::Unsigned), m_width(sizeof(unsigned long)), m_unsigned(v) {}
     FormatArg(long long v) : m_kind(Kind::Signed), m_width(sizeof(long long)), m_signed(v) {}
     FormatArg(unsigned long long v) : m_kind(Kind::Unsigned), m_width(sizeof(unsigned long long)), m_unsigned(v) {}
-    FormatArg(float v) : m_kind(Kind::Real), m_real(v) {}
+    FormatArg(float v) : m_kind(Kind::Real), m_width(sizeof(float)), m_real(v) {}
     FormatArg(double v) : m_kind(Kind::Real), m_real(v) {}
     FormatArg(const char* s) : m_kind(s ? Kind::Text : Kind::Pointer), m_pointer(nullptr), m_text(s ? s : std::string_view()) {}
     FormatArg(const std::string& s) : m_kind(Kind::Text), m_text(s) {}
@@ -42,7 +42,7 @@ public:
     FormatArg(std::nullptr_t) : m_kind(Kind::Pointer), m_pointer(nullptr) {}
 
     Kind kind() const { return m_kind; }
-    // Width in bytes of the integer the argument was made from.
+    // Width in bytes of the number the argument was made from (a float is 4).
     int byteWidth() const { return m_width; }
     int64_t signedValue() const { return m_signed; }
     uint64_t unsignedValue() const { return m_unsigned; }

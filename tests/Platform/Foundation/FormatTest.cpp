@@ -73,6 +73,7 @@ TEST(Format, ObjectSpecifierDescribesValues)
         { "1.5", stringWithFormat("%@", Value(1.5)) },
         { "0.1", stringWithFormat("%@", 0.1) },
         { "42", stringWithFormat("%@", 42) },
+        { "75.3 75.30000305175781", stringWithFormat("%@ %@", 75.3f, static_cast<double>(75.3f)) },
         { "<null>", stringWithFormat("%@", Value()) },
         { "(1, 2)", stringWithFormat("%@", Value::array({ 1, 2 })) },
         { "{a = 1; b = x}", stringWithFormat("%@", dict) },
