@@ -19,7 +19,7 @@
 // removeObjectForKey and removePersistentDomainForName -- posts
 // "NSUserDefaultsDidChangeNotification" exactly once, synchronously on the
 // calling thread, after the new state is stored and written, with this object
-// as the notification's object and no lock held (observers may read and write
+// as the notification's sender and no lock held (observers may read and write
 // the defaults; their own writes post their own notices). A call posts even
 // when the value it stores equals the old one. A setter that refuses its value
 // (not a property list) and synchronize post nothing.
