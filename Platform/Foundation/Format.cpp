@@ -8,7 +8,7 @@
 
 namespace {
 
-struct Spec {
+struct Directive {
     std::string flags;
     int width = -1;
     int precision = -1;
@@ -139,13 +139,13 @@ size_t utf8Length(std::string_view s)
     return n;
 }
 
-void appendPadded(std::string& out, std::string_view text, const Spec& spec, size_t length)
+void appendPadded(std::string& out, std::string_view text, const Directive& directive, size_t length)
 {
-    size_t pad = spec.width > 0 && static_cast<size_t>(spec.width) > length ? static_cast<size_t>(spec.width) - length : 0;
-    if (!spec.leftAlign)
+    size_t pad = directive.width > 0 && static_cast<size_t>(directive.width) > length ? static_cast<size_t>(directive.width) - length : 0;
+    if (!directive.leftAlign)
         out.append(pad, ' ');
     out += text;
-    if (spec.leftAlign)
+    if (directive.leftAlign)
         out.append(pad, ' ');
 }
 
@@ -188,15 +188,15 @@ void appendUtf8(std::string& out, uint32_t cp)
 }
 
 // Numbers go through the C library, so rounding and padding are printf's own.
-std::string cNumber(const Spec& spec, const char* lengthModifier, char conversion, auto value)
+std::string cNumber(const Directive& directive, const char* lengthModifier, char conversion, auto value)
 {
-    std::string fmt = "%" + spec.flags;
-    if (spec.leftAlign)
+    std::string fmt = "%" + directive.flags;
+    if (directive.leftAlign)
         fmt += '-';
-    if (spec.width >= 0)
-        fmt += std::to_string(spec.width);
-    if (spec.precision >= 0)
-        fmt += "." + std::to_string(spec.precision);
+    if (directive.width >= 0)
+        fmt += std::to_string(directive.width);
+    if (directive.precision >= 0)
+        fmt += "." + std::to_string(directive.precision);
     fmt += lengthModifier;
     fmt += conversion;
     char small[128];
@@ -240,7 +240,7 @@ std::string formatString(std::string_view format, std::span<const FormatArg> arg
             continue;
         }
         size_t start = i++;
-        Spec spec;
+        Directive directive;
         // Positional arguments ("%2$@") pick their argument by number.
         const FormatArg* positional = nullptr;
         bool hasPositional = false;
@@ -257,9 +257,9 @@ std::string formatString(std::string_view format, std::span<const FormatArg> arg
         }
         while (i < format.size() && std::strchr("-+ #0'", format[i])) {
             if (format[i] == '-')
-                spec.leftAlign = true;
-            else if (format[i] != '\'' && spec.flags.find(format[i]) == std::string::npos)
-                spec.flags += format[i];
+                directive.leftAlign = true;
+            else if (format[i] != '\'' && directive.flags.find(format[i]) == std::string::npos)
+                directive.flags += format[i];
             ++i;
         }
         auto readNumber = [&](int& into) {
@@ -267,8 +267,8 @@ std::string formatString(std::string_view format, std::span<const FormatArg> arg
                 ++i;
                 const FormatArg* a = take();
                 int64_t v = a ? signedOf(*a) : 0;
-                if (&into == &spec.width && v < 0) {
-                    spec.leftAlign = true;
+                if (&into == &directive.width && v < 0) {
+                    directive.leftAlign = true;
                     v = -v;
                 }
                 into = v < 0 ? -1 : static_cast<int>(v > 100000 ? 100000 : v);
@@ -285,23 +285,23 @@ std::string formatString(std::string_view format, std::span<const FormatArg> arg
             if (any)
                 into = n;
         };
-        readNumber(spec.width);
+        readNumber(directive.width);
         if (i < format.size() && format[i] == '.') {
             ++i;
-            spec.precision = 0;
-            readNumber(spec.precision);
+            directive.precision = 0;
+            readNumber(directive.precision);
         }
-        using Length = Spec::Length;
+        using Length = Directive::Length;
         while (i < format.size()) {
             char m = format[i];
             if (m == 'h')
-                spec.length = spec.length == Length::Short ? Length::Char : Length::Short;
+                directive.length = directive.length == Length::Short ? Length::Char : Length::Short;
             else if (m == 'l')
-                spec.length = spec.length == Length::Long ? Length::LongLong : Length::Long;
+                directive.length = directive.length == Length::Long ? Length::LongLong : Length::Long;
             else if (m == 'q' || m == 'j' || m == 'L')
-                spec.length = Length::LongLong;
+                directive.length = Length::LongLong;
             else if (m == 'z' || m == 't')
-                spec.length = Length::Size;
+                directive.length = Length::Size;
             else
                 break;
             ++i;
@@ -311,12 +311,12 @@ std::string formatString(std::string_view format, std::span<const FormatArg> arg
             out.append(format.substr(start));
             break;
         }
-        spec.conversion = format[i++];
-        if (spec.conversion == '%') {
+        directive.conversion = format[i++];
+        if (directive.conversion == '%') {
             out += '%';
             continue;
         }
-        if (!std::strchr("@dDiuUoOxXfFeEgGaAcCsSp", spec.conversion)) {
+        if (!std::strchr("@dDiuUoOxXfFeEgGaAcCsSp", directive.conversion)) {
             out.append(format.substr(start, i - start));
             continue;
         }
@@ -324,16 +324,16 @@ std::string formatString(std::string_view format, std::span<const FormatArg> arg
         if (!arg)
             continue;
 
-        switch (spec.conversion) {
+        switch (directive.conversion) {
         case 'D':
         case 'd':
         case 'i': {
             int64_t v = signedOf(*arg);
-            if (spec.length == Length::Char)
+            if (directive.length == Length::Char)
                 v = static_cast<signed char>(v);
-            else if (spec.length == Length::Short)
+            else if (directive.length == Length::Short)
                 v = static_cast<short>(v);
-            out += cNumber(spec, "ll", 'd', static_cast<long long>(v));
+            out += cNumber(directive, "ll", 'd', static_cast<long long>(v));
             break;
         }
         case 'U':
@@ -343,15 +343,15 @@ std::string formatString(std::string_view format, std::span<const FormatArg> arg
         case 'x':
         case 'X': {
             uint64_t v = unsignedOf(*arg);
-            if (spec.length == Length::Char)
+            if (directive.length == Length::Char)
                 v = static_cast<uint8_t>(v);
-            else if (spec.length == Length::Short)
+            else if (directive.length == Length::Short)
                 v = static_cast<uint16_t>(v);
-            else if (spec.length == Length::None && arg->kind() == FormatArg::Kind::Signed && arg->byteWidth() > 4
+            else if (directive.length == Length::None && arg->kind() == FormatArg::Kind::Signed && arg->byteWidth() > 4
                      && static_cast<int64_t>(v) < 0 && static_cast<int64_t>(v) >= INT32_MIN)
                 v = static_cast<uint32_t>(v);  // a negative long under %x shows as the int printf would read
-            char conv = spec.conversion == 'U' ? 'u' : spec.conversion == 'O' ? 'o' : spec.conversion;
-            out += cNumber(spec, "ll", conv, static_cast<unsigned long long>(v));
+            char conv = directive.conversion == 'U' ? 'u' : directive.conversion == 'O' ? 'o' : directive.conversion;
+            out += cNumber(directive, "ll", conv, static_cast<unsigned long long>(v));
             break;
         }
         case 'f':
@@ -362,7 +362,7 @@ std::string formatString(std::string_view format, std::span<const FormatArg> arg
         case 'G':
         case 'a':
         case 'A':
-            out += cNumber(spec, "", spec.conversion, realOf(*arg));
+            out += cNumber(directive, "", directive.conversion, realOf(*arg));
             break;
         case 'c':
         case 'C': {
@@ -371,12 +371,12 @@ std::string formatString(std::string_view format, std::span<const FormatArg> arg
                 ch = std::string(utf8Prefix(arg->textValue(), 1));
             } else {
                 uint64_t v = unsignedOf(*arg);
-                if (spec.conversion == 'c' && spec.length != Length::Long)
+                if (directive.conversion == 'c' && directive.length != Length::Long)
                     ch = std::string(1, static_cast<char>(v & 0xFF));
                 else
                     appendUtf8(ch, static_cast<uint32_t>(v > 0x10FFFF ? 0xFFFD : v));
             }
-            appendPadded(out, ch, spec, 1);
+            appendPadded(out, ch, directive, 1);
             break;
         }
         case 's':
@@ -388,15 +388,15 @@ std::string formatString(std::string_view format, std::span<const FormatArg> arg
             else
                 text = objectText(*arg);
             std::string_view shown = text;
-            if (spec.precision >= 0)
-                shown = utf8Prefix(shown, static_cast<size_t>(spec.precision));
-            appendPadded(out, shown, spec, utf8Length(shown));
+            if (directive.precision >= 0)
+                shown = utf8Prefix(shown, static_cast<size_t>(directive.precision));
+            appendPadded(out, shown, directive, utf8Length(shown));
             break;
         }
         case 'p': {
             std::string text = arg->kind() == FormatArg::Kind::Pointer ? pointerText(arg->pointerValue())
                                                                        : pointerText(reinterpret_cast<const void*>(static_cast<uintptr_t>(unsignedOf(*arg))));
-            appendPadded(out, text, spec, text.size());
+            appendPadded(out, text, directive, text.size());
             break;
         }
         }
