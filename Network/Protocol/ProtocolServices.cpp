@@ -1,5 +1,11 @@
 #include "Network/Protocol/ProtocolServices.h"
 
+#include "Classes/Frame/PublicFunction.h"
+#include "Network/Protocol/LoginMode.h"
+#include "Platform/Foundation/NSBundle.h"
+#include "Platform/Foundation/NSUserDefaults.h"
+#include "Platform/Foundation/PropertyList.h"
+
 namespace ProtocolServices {
 
 Services& services()
@@ -11,25 +17,53 @@ Services& services()
 Session session()
 {
     auto& s = services();
-    return s.session ? s.session() : Session {};
+    if (s.session)
+        return s.session();
+    auto login = LoginMode::sharedInstance();
+    return { login->acountID(), login->password(), login->clientID(), login->deviceID(), login->sessionId() };
 }
+
+namespace {
+
+// The language table of the bundle for the current language, read once per
+// language: "language_cn" for Chinese, "language_en" otherwise.
+std::optional<std::string> bundleLanguageText(const std::string& key)
+{
+    static int loadedLanguage = -1;
+    static Value table;
+    int language = currentLanguage();
+    if (language != loadedLanguage) {
+        table = Value();
+        if (auto path = NSBundle::mainBundle()->pathForResourceOfType(language == 2 ? "language_cn" : "language_en", "plist"))
+            table = PropertyList::dictionaryWithContentsOfFile(*path);
+        // A missing table is looked for again on the next call.
+        loadedLanguage = table.isDictionary() ? language : -1;
+    }
+    if (const std::string* text = table[key].stringPtr())
+        return *text;
+    return std::nullopt;
+}
+
+}  // namespace
 
 std::optional<std::string> languageText(const std::string& key)
 {
     auto& s = services();
-    return s.languageText ? s.languageText(key) : std::nullopt;
+    return s.languageText ? s.languageText(key) : bundleLanguageText(key);
 }
 
 int currentLanguage()
 {
     auto& s = services();
-    return s.currentLanguage ? s.currentLanguage() : 1;
+    return s.currentLanguage ? s.currentLanguage() : static_cast<int>(PublicFunction::currentLanguage());
 }
 
 std::string currentVersion()
 {
     auto& s = services();
-    return s.currentVersion ? s.currentVersion() : std::string();
+    if (s.currentVersion)
+        return s.currentVersion();
+    return NSBundle::mainBundle()->objectForInfoDictionaryKey("CFBundleShortVersionString").stringValue();
 }
 
 void logoutWithLockedUser(const std::string& status, const std::optional<std::string>& message)
@@ -42,7 +76,7 @@ void logoutWithLockedUser(const std::string& status, const std::optional<std::st
 std::string encryptMD5(const std::string& text)
 {
     auto& s = services();
-    return s.encryptMD5 ? s.encryptMD5(text) : std::string();
+    return s.encryptMD5 ? s.encryptMD5(text) : PublicFunction::encryptMD5(text);
 }
 
 std::string changeToServerFormatFromLocal(const std::optional<std::string>& local)
@@ -50,19 +84,23 @@ std::string changeToServerFormatFromLocal(const std::optional<std::string>& loca
     auto& s = services();
     if (s.changeToServerFormatFromLocal)
         return s.changeToServerFormatFromLocal(local);
-    return std::string();
+    return PublicFunction::changeToServerFormatFromLocal(local);
 }
 
 std::string currentTime()
 {
     auto& s = services();
-    return s.currentTime ? s.currentTime() : std::string();
+    return s.currentTime ? s.currentTime() : PublicFunction::currentTime();
 }
 
 std::optional<std::string> stringUserDefault(const std::string& key)
 {
     auto& s = services();
-    return s.stringUserDefault ? s.stringUserDefault(key) : std::nullopt;
+    if (s.stringUserDefault)
+        return s.stringUserDefault(key);
+    if (const std::string* text = NSUserDefaults::standardUserDefaults()->objectForKey(key).stringPtr())
+        return *text;
+    return std::nullopt;
 }
 
 }  // namespace ProtocolServices

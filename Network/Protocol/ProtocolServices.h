@@ -5,8 +5,10 @@
 // subsystems and install themselves here at start-up; the protocol then calls
 // them without knowing their classes, and tests install their own.
 //
-// Unset services answer as an empty session would: no texts, no account, the
-// English language, no version, and nobody told of a locked user.
+// An unset service falls back to the real one where it exists here: the
+// session's `LoginMode`, `PublicFunction`'s helpers, the user defaults, the
+// bundle's version and language tables. Only the locked-user handling of the
+// application delegate has no fallback: unset, nobody is told.
 
 #include <functional>
 #include <optional>

@@ -74,7 +74,12 @@ void readProducts(SyncAllTableRst& r, const Value& content)
         const Value& parents = p["productParentList"];
         if (parents.isArray()) {
             for (const Value& category : parents.arrayValue())
-                r.productCategoryXrefTable.push_back({ category.intValue(), productId });
+            {
+                corvelle_product_category_xref_Entity link;
+                link.category_id = category.intValue();
+                link.product_id = productId;
+                r.productCategoryXrefTable.push_back(std::move(link));
+            }
         }
 
         corvelle_product_price_Entity price;
@@ -98,7 +103,10 @@ void readProducts(SyncAllTableRst& r, const Value& content)
         price.discontRat = doubleOf(p, "discount_percentage");
         r.productPriceTable.push_back(std::move(price));
 
-        r.productRelatedTable.push_back({ productId, unchanged(p, "relatedSKUList") });
+        corvelle_product_related_Entity related;
+        related.product_id = productId;
+        related.related_product_sku = unchanged(p, "relatedSKUList");
+        r.productRelatedTable.push_back(std::move(related));
 
         eachObject(&p["images"], [&](const Value& i) {
             corvelle_image_Entity image;
@@ -138,13 +146,23 @@ void readProducts(SyncAllTableRst& r, const Value& content)
         r.fieldsAttributeTable.push_back(std::move(field));
     });
     eachObject(arrayAt(content, 3), [&](const Value& f) {
-        r.productRelatedFilesTable.push_back({ intOf(f, "productId"), intOf(f, "fileId"), unchanged(f, "productSku") });
+        corvelle_product_related_files_Entity file;
+        file.product_id = intOf(f, "productId");
+        file.product_sku = unchanged(f, "productSku");
+        file.file_id = intOf(f, "fileId");
+        r.productRelatedFilesTable.push_back(std::move(file));
     });
     eachObject(arrayAt(content, 4), [&](const Value& t) {
-        r.productTagTable.push_back({ intOf(t, "id"), unchanged(t, "tagName") });
+        corvelle_tag_entity tag;
+        tag.tag_id = intOf(t, "id");
+        tag.tag_name = unchanged(t, "tagName");
+        r.productTagTable.push_back(std::move(tag));
     });
     eachObject(arrayAt(content, 5), [&](const Value& t) {
-        r.productRelateTagTable.push_back({ intOf(t, "tagId"), intOf(t, "productId") });
+        corvelle_product_related_tag_Entity link;
+        link.tag_id = intOf(t, "tagId");
+        link.product_id = intOf(t, "productId");
+        r.productRelateTagTable.push_back(std::move(link));
     });
 }
 

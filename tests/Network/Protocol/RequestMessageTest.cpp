@@ -298,7 +298,7 @@ TEST(SyncReplies, ProductTables)
     // Every product has a price and a related-products record, with or without price keys.
     ASSERT_EQ(r->productPriceTable.size(), 2u);
     EXPECT_DOUBLE_EQ(r->productPriceTable[0].price, 12.5);
-    EXPECT_DOUBLE_EQ(r->productPriceTable[0].discount_start_date.secondsSince1970, 1400000000.5);
+    EXPECT_DOUBLE_EQ(r->productPriceTable[0].discount_start_date->secondsSince1970, 1400000000.5);
     EXPECT_DOUBLE_EQ(r->productPriceTable[0].discontRat, 0.1);
     EXPECT_EQ(r->productPriceTable[1].product_id, 8);
     ASSERT_EQ(r->productRelatedTable.size(), 2u);
@@ -340,7 +340,7 @@ TEST(SyncReplies, IconAndLibraryFileTables)
     ASSERT_EQ(f->libFileTable.size(), 1u);
     EXPECT_EQ(f->libFileTable[0].file_id, 5);
     EXPECT_EQ(f->libFileTable[0].type, "PDF");
-    EXPECT_TRUE(f->libFileTable[0].isNew.isNull());
+    EXPECT_EQ(f->libFileTable[0].isNew, 0);
     EXPECT_EQ(f->libCategoryTable.at(0).parent_id, 1);
     EXPECT_EQ(f->libFileUpdateTable, (std::vector<std::string> { "5", "9" }));
     EXPECT_EQ(decode<SyncFileTableRst>(files, reply("200", R"([[],[],{"keyIDS":""}])"))->libFileUpdateTable,
@@ -355,7 +355,7 @@ TEST(SyncReplies, CustomerTablesAndUploads)
         R"([[{"customerId":4,"customerName":"Ann","customerDiscount":"2.5","attributes":[{"attributeId":1}]}],)"
         R"([{"attributeFieldsId":1,"data_type":"text"}],[{"id":3,"customer_id":4,"city":"Oslo"}],)"
         R"([{"customerId":4,"contactId":8,"lastName":"Lee"}]])"));
-    EXPECT_FLOAT_EQ(c->customerTable.at(0).discount, 2.5f);
+    EXPECT_DOUBLE_EQ(c->customerTable.at(0).discount, 2.5);
     EXPECT_EQ(c->customerAttributeTable.at(0).customer_id, 4);
     EXPECT_EQ(c->customerAddressTable.at(0).customerCity, "Oslo");
     EXPECT_EQ(c->customerContactTable.at(0).first_name, "");
