@@ -14,8 +14,6 @@ const char* iconvName(NSStringEncoding encoding)
     case NSASCIIStringEncoding: return "ASCII";
     case NSUTF8StringEncoding: return "UTF-8";
     case NSISOLatin1StringEncoding: return "ISO-8859-1";
-    case NSUnicodeStringEncoding: return "UTF-16";
-    case NSWindowsCP1252StringEncoding: return "CP1252";
     case kGB18030: return "GB18030";
     case kGBK: return "GBK";
     default: return nullptr;
@@ -75,8 +73,6 @@ NSStringEncoding CFStringConvertEncodingToNSStringEncoding(uint32_t cfEncoding)
     case 0x0600: return NSASCIIStringEncoding;
     case 0x08000100: return NSUTF8StringEncoding;
     case 0x0201: return NSISOLatin1StringEncoding;
-    case 0x0500: return NSWindowsCP1252StringEncoding;
-    case 0x0100: return NSUnicodeStringEncoding;
     default: return 0x80000000u | cfEncoding;
     }
 }
@@ -161,8 +157,6 @@ constexpr Charset kCharsets[] = {
     { "utf-8", NSUTF8StringEncoding },
     { "iso-8859-1", NSISOLatin1StringEncoding },
     { "us-ascii", NSASCIIStringEncoding },
-    { "windows-1252", NSWindowsCP1252StringEncoding },
-    { "utf-16", NSUnicodeStringEncoding },
     { "gb18030", kGB18030 },
     { "gbk", kGBK },
     // Aliases, matched when reading a name only.
@@ -170,7 +164,6 @@ constexpr Charset kCharsets[] = {
     { "latin1", NSISOLatin1StringEncoding },
     { "iso_8859-1", NSISOLatin1StringEncoding },
     { "ascii", NSASCIIStringEncoding },
-    { "cp1252", NSWindowsCP1252StringEncoding },
 };
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
