@@ -14,6 +14,8 @@ const char* iconvName(NSStringEncoding encoding)
     case NSASCIIStringEncoding: return "ASCII";
     case NSUTF8StringEncoding: return "UTF-8";
     case NSISOLatin1StringEncoding: return "ISO-8859-1";
+    case NSUTF16StringEncoding: return "UTF-16";
+    case NSWindowsCP1252StringEncoding: return "CP1252";
     case kGB18030: return "GB18030";
     case kGBK: return "GBK";
     default: return nullptr;
@@ -73,6 +75,8 @@ NSStringEncoding CFStringConvertEncodingToNSStringEncoding(uint32_t cfEncoding)
     case 0x0600: return NSASCIIStringEncoding;
     case 0x08000100: return NSUTF8StringEncoding;
     case 0x0201: return NSISOLatin1StringEncoding;
+    case 0x0100: return NSUTF16StringEncoding;
+    case 0x0500: return NSWindowsCP1252StringEncoding;
     default: return 0x80000000u | cfEncoding;
     }
 }
@@ -127,6 +131,15 @@ std::optional<Data> encode(std::string_view utf8, NSStringEncoding encoding)
     const char* name = iconvName(encoding);
     if (!name)
         return std::nullopt;
+    if (encoding == NSUTF16StringEncoding) {
+        // A byte-order mark, then the host's (little-endian) order.
+        auto out = convert(utf8, "UTF-16LE", "UTF-8");
+        if (!out)
+            return std::nullopt;
+        Data data { 0xFF, 0xFE };
+        data.insert(data.end(), out->begin(), out->end());
+        return data;
+    }
     auto out = convert(utf8, name, "UTF-8");
     if (!out)
         return std::nullopt;
@@ -143,6 +156,14 @@ std::optional<std::string> decode(std::string_view bytes, NSStringEncoding encod
     const char* name = iconvName(encoding);
     if (!name)
         return std::nullopt;
+    if (encoding == NSUTF16StringEncoding) {
+        // The byte-order mark decides; without one, big-endian as the standard says.
+        if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE)
+            return convert(bytes.substr(2), "UTF-8", "UTF-16LE");
+        if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE && static_cast<unsigned char>(bytes[1]) == 0xFF)
+            return convert(bytes.substr(2), "UTF-8", "UTF-16BE");
+        return convert(bytes, "UTF-8", "UTF-16BE");
+    }
     return convert(bytes, "UTF-8", name);
 }
 
@@ -157,6 +178,8 @@ constexpr Charset kCharsets[] = {
     { "utf-8", NSUTF8StringEncoding },
     { "iso-8859-1", NSISOLatin1StringEncoding },
     { "us-ascii", NSASCIIStringEncoding },
+    { "windows-1252", NSWindowsCP1252StringEncoding },
+    { "utf-16", NSUTF16StringEncoding },
     { "gb18030", kGB18030 },
     { "gbk", kGBK },
     // Aliases, matched when reading a name only.
@@ -164,6 +187,7 @@ constexpr Charset kCharsets[] = {
     { "latin1", NSISOLatin1StringEncoding },
     { "iso_8859-1", NSISOLatin1StringEncoding },
     { "ascii", NSASCIIStringEncoding },
+    { "cp1252", NSWindowsCP1252StringEncoding },
 };
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b)

@@ -17,6 +17,8 @@ using NSStringEncoding = uint32_t;
 inline constexpr NSStringEncoding NSASCIIStringEncoding = 1;
 inline constexpr NSStringEncoding NSUTF8StringEncoding = 4;
 inline constexpr NSStringEncoding NSISOLatin1StringEncoding = 5;
+inline constexpr NSStringEncoding NSUTF16StringEncoding = 10;  // written with a byte-order mark, little-endian
+inline constexpr NSStringEncoding NSWindowsCP1252StringEncoding = 12;
 
 // The CoreFoundation number of GB18030 and the platform encoding it maps to.
 inline constexpr uint32_t kCFStringEncodingGB_18030_2000 = 0x632;

@@ -218,6 +218,12 @@ TEST(TextEncoding, UTF8ValidityAndConversions)
     EXPECT_EQ("caf\xc3\xa9", NSString::initWithDataEncoding(Data { 'c', 'a', 'f', 0xE9 }, NSISOLatin1StringEncoding).value_or(""));
     EXPECT_FALSE(NSString::dataUsingEncoding("caf\xc3\xa9", NSASCIIStringEncoding).has_value());
     EXPECT_FALSE(NSString::dataUsingEncoding("x", 9999).has_value());
+    EXPECT_EQ("\xe2\x82\xac" "5", NSString::initWithDataEncoding(Data { 0x80, '5' }, NSWindowsCP1252StringEncoding).value_or(""));
+    EXPECT_FALSE(NSString::initWithDataEncoding(Data { 0x81 }, NSWindowsCP1252StringEncoding).has_value());
+    auto utf16 = NSString::dataUsingEncoding("A\xe4\xb8\xad", NSUTF16StringEncoding);
+    EXPECT_EQ((Data { 0xFF, 0xFE, 'A', 0, 0x2D, 0x4E }), utf16.value_or(Data {}));
+    EXPECT_EQ("A\xe4\xb8\xad", NSString::initWithDataEncoding(*utf16, NSUTF16StringEncoding).value_or(""));
+    EXPECT_EQ("A", NSString::initWithDataEncoding(Data { 0, 'A' }, NSUTF16StringEncoding).value_or(""));  // no mark: big-endian
 
     EXPECT_EQ(NSISOLatin1StringEncoding, TextEncoding::encodingForIANACharsetName("ISO-8859-1"));
     EXPECT_EQ(NSUTF8StringEncoding, TextEncoding::encodingForIANACharsetName("utf-8"));
