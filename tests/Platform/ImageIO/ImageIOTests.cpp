@@ -1,0 +1,128 @@
+#include "Platform/CoreGraphics/CGBitmapContext.h"
+#include "Platform/ImageIO/CGImageDestination.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+class ImageIOTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "imageio-XXXXXX").string();
+        dir = mkdtemp(pattern.data());
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::string file(const std::string& name) const { return dir + "/" + name; }
+    void write(const std::string& name, const Data& bytes) const
+    {
+        std::ofstream(file(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    std::string dir;
+};
+
+// Left half red, right half blue.
+CGImageRef twoColours(size_t w, size_t h)
+{
+    auto c = CGBitmapContextCreate(nullptr, w, h, 8, 0, CGColorSpaceCreateDeviceRGB(),
+                                   kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
+    CGContextSetRGBFillColor(c, 1, 0, 0, 1);
+    CGContextFillRect(c, CGRectMake(0, 0, CGFloat(w) / 2, CGFloat(h)));
+    CGContextSetRGBFillColor(c, 0, 0, 1, 1);
+    CGContextFillRect(c, CGRectMake(CGFloat(w) / 2, 0, CGFloat(w) / 2, CGFloat(h)));
+    return CGBitmapContextCreateImage(c);
+}
+
+CGSize sizeOf(const CGImageSourceRef& source)
+{
+    Value p = CGImageSourceCopyPropertiesAtIndex(source, 0, Value::dictionary({{kCGImageSourceShouldCache, false}}));
+    return {p[kCGImagePropertyPixelWidth].floatValue(), p[kCGImagePropertyPixelHeight].floatValue()};
+}
+
+}
+
+TEST_F(ImageIOTest, PixelSizeFromTheHeaderAlone)
+{
+    auto image = twoColours(300, 200);
+    Data png = *CGImageCreatePNGData(image);
+    Data jpeg = *CGImageCreateJPEGData(image, 0.8f);
+    // A JPEG whose frame header comes after a large metadata segment.
+    Data tagged(jpeg.begin(), jpeg.begin() + 2);
+    Data app1 = {0xFF, 0xE1, 0x13, 0x8A};
+    app1.resize(4 + 0x1388, 'x');
+    tagged.insert(tagged.end(), app1.begin(), app1.end());
+    tagged.insert(tagged.end(), jpeg.begin() + 2, jpeg.end());
+    // A PNG whose header is sound but whose pixels are gone.
+    Data headerOnly(png.begin(), png.begin() + 40);
+
+    struct Case {
+        const char* name;
+        Data bytes;
+        CGSize expected;
+    };
+    const Case cases[] = {
+        {"a.png", png, {300, 200}},
+        {"a.jpg", jpeg, {300, 200}},
+        {"tagged.jpg", tagged, {300, 200}},
+        {"header-only.png", headerOnly, {300, 200}},
+        {"text.png", Data {'h', 'e', 'l', 'l', 'o'}, {0, 0}},
+        {"empty.jpg", Data {}, {0, 0}},
+        {"cut.jpg", Data(jpeg.begin(), jpeg.begin() + 10), {0, 0}},
+    };
+    for (auto& c : cases) {
+        write(c.name, c.bytes);
+        auto source = CGImageSourceCreateWithURL(file(c.name));
+        ASSERT_TRUE(source) << c.name;
+        EXPECT_EQ(sizeOf(source), c.expected) << c.name;
+        EXPECT_EQ(sizeOf(CGImageSourceCreateWithData(c.bytes)), c.expected) << c.name;
+    }
+    EXPECT_EQ(CGImageSourceCreateWithURL(file("missing.png")), nullptr);
+    EXPECT_EQ(CGImageSourceCopyPropertiesAtIndex(CGImageSourceCreateWithData(png), 1), Value());
+    // The header alone is not an image.
+    EXPECT_EQ(CGImageSourceCreateImageAtIndex(CGImageSourceCreateWithURL(file("header-only.png")), 0), nullptr);
+    EXPECT_EQ(CGImageSourceGetType(CGImageSourceCreateWithURL(file("a.jpg"))), "public.jpeg");
+    EXPECT_EQ(CGImageSourceGetCount(CGImageSourceCreateWithURL(file("text.png"))), 0u);
+}
+
+TEST_F(ImageIOTest, ThumbnailsKeepProportionsWithinTheLimit)
+{
+    auto source = CGImageSourceCreateWithData(*CGImageCreatePNGData(twoColours(400, 100)));
+    auto thumb = CGImageSourceCreateThumbnailAtIndex(
+        source, 0, Value::dictionary({{kCGImageSourceThumbnailMaxPixelSize, 160}, {kCGImageSourceCreateThumbnailFromImageAlways, true}}));
+    ASSERT_TRUE(thumb);
+    EXPECT_EQ(thumb->width(), 160u);
+    EXPECT_EQ(thumb->height(), 40u);
+    EXPECT_EQ(thumb->pixelAt(10, 20), (CGPixel {255, 0, 0, 255}));
+    EXPECT_EQ(thumb->pixelAt(150, 20), (CGPixel {0, 0, 255, 255}));
+    auto small = CGImageSourceCreateThumbnailAtIndex(source, 0, Value::dictionary({{kCGImageSourceThumbnailMaxPixelSize, 1000}}));
+    EXPECT_EQ(small->width(), 400u);
+    EXPECT_EQ(CGImageSourceCreateThumbnailAtIndex(CGImageSourceCreateWithData(Data {1, 2}), 0, Value()), nullptr);
+}
+
+TEST_F(ImageIOTest, WritesPNGFiles)
+{
+    auto image = twoColours(8, 4);
+    auto dest = CGImageDestinationCreateWithURL(file("thumb.png"), kUTTypePNG, 1);
+    ASSERT_TRUE(dest);
+    EXPECT_FALSE(CGImageDestinationFinalize(CGImageDestinationCreateWithURL(file("none.png"), kUTTypePNG, 1)));
+    CGImageDestinationAddImage(dest, image);
+    EXPECT_TRUE(CGImageDestinationFinalize(dest));
+    auto back = CGImageSourceCreateImageAtIndex(CGImageSourceCreateWithURL(file("thumb.png")), 0);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->rgbaBytes(), image->rgbaBytes());
+
+    EXPECT_EQ(CGImageDestinationCreateWithURL(file("x.gif"), "com.compuserve.gif", 1), nullptr);
+    auto unwritable = CGImageDestinationCreateWithURL(file("no/such/folder/x.png"), kUTTypePNG, 1);
+    CGImageDestinationAddImage(unwritable, image);
+    EXPECT_FALSE(CGImageDestinationFinalize(unwritable));
+
+    auto memory = std::make_shared<Data>();
+    auto jpeg = CGImageDestinationCreateWithData(memory, kUTTypeJPEG, 1);
+    CGImageDestinationAddImage(jpeg, image, Value::dictionary({{kCGImageDestinationLossyCompressionQuality, 0.5}}));
+    EXPECT_TRUE(CGImageDestinationFinalize(jpeg));
+    EXPECT_EQ(sizeOf(CGImageSourceCreateWithData(*memory)), CGSizeMake(8, 4));
+}
