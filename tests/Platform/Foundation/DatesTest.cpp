@@ -44,6 +44,13 @@ private:
     std::optional<std::string> m_old;
 };
 
+// A manual process clock for one test; the system clock comes back even when the test stops early.
+struct ScopedManualClock {
+    std::shared_ptr<ManualClock> clock;
+    explicit ScopedManualClock(double wall) : clock(ManualClock::install(wall)) {}
+    ~ScopedManualClock() { Clock::setSource(nullptr); }
+};
+
 }  // namespace
 
 TEST(NSDateFormatter, WritesTheFixedPatterns)
@@ -137,7 +144,7 @@ TEST(NSDateFormatter, ReadsStrictly)
 
 TEST(NSDateFormatter, TwoDigitYearsFallWithinEightyYearsBeforeNow)
 {
-    auto clock = ManualClock::install(1370044800);  // 2013-06-01
+    ScopedManualClock clock(1370044800);  // 2013-06-01
     struct Case {
         const char* text;
         int year;
@@ -158,7 +165,6 @@ TEST(NSDateFormatter, TwoDigitYearsFallWithinEightyYearsBeforeNow)
     }
     // A four-digit year under "yy" is taken as written.
     EXPECT_EQ("1850", years.stringFromDate(formatter("yy", "UTC").dateFromString("1850").value_or(Date {})));
-    Clock::setSource(nullptr);
 }
 
 TEST(NSDateFormatter, DeviceZoneFollowsTZ)
@@ -188,7 +194,8 @@ TEST(NSDateFormatter, DeviceZoneFollowsTZ)
 
 TEST(NSDate, HelpersReadTheProcessClock)
 {
-    auto clock = ManualClock::install(1000);
+    ScopedManualClock scoped(1000);
+    auto& clock = scoped.clock;
     Date now = NSDate::date();
     EXPECT_EQ(1000, NSDate::timeIntervalSince1970(now));
     Date later = NSDate::dateByAddingTimeInterval(now, 90.5);
@@ -201,5 +208,4 @@ TEST(NSDate, HelpersReadTheProcessClock)
     clock->advance(30);
     EXPECT_EQ(60.5, NSDate::timeIntervalSinceNow(later));
     EXPECT_EQ(1040, NSDate::dateWithTimeIntervalSinceNow(10).secondsSince1970);
-    Clock::setSource(nullptr);
 }
