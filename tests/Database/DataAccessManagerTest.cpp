@@ -1,0 +1,160 @@
+#include "DatabaseFixture.h"
+
+#include "Platform/Foundation/NSFileManager.h"
+
+#include <fstream>
+
+namespace {
+
+using DataAccess = DatabaseFixture;
+
+TEST_F(DataAccess, FirstOpenCopiesTheTemplateAndMakesEveryModel)
+{
+    const std::string path = home + "/Documents/acme/corvelle_lite.sqlite";
+    EXPECT_EQ(DataAccessManager::dataFilePath(), path);
+    auto manager = dam();
+    EXPECT_TRUE(std::filesystem::exists(path));
+    EXPECT_EQ(manager->dataModelList().size(), 17u);
+    EXPECT_EQ(db()->databasePath(), path);
+    EXPECT_TRUE(db()->shouldCacheStatements());
+    EXPECT_TRUE(manager->getAllProducts().empty());
+}
+
+TEST_F(DataAccess, SigningInAsAnotherClientOpensThatClientsFile)
+{
+    auto info = std::make_shared<LoginInfo>();
+    info->accountId = "sales01";
+    info->passWord = "pw";
+    info->clientId = "Acme";
+    info->deviceId = "dev";
+    ASSERT_TRUE(dam()->saveUserInfo(info));
+    signIn("Other", "sales02");
+    EXPECT_EQ(db(), nullptr);
+    dam();
+    EXPECT_EQ(db()->databasePath(), home + "/Documents/other/corvelle_lite.sqlite");
+    EXPECT_EQ(dam()->getUserInfo(std::string("sales01")), nullptr);
+}
+
+TEST_F(DataAccess, AFailedTemplateCopyLeavesNoDatabaseAndTheNextOpenCopiesAgain)
+{
+    AppEnvironment::setBundleDirectory(home + "/no-bundle");
+    auto broken = dam();
+    EXPECT_TRUE(broken->dataModelList().empty());
+    EXPECT_FALSE(std::filesystem::exists(DataAccessManager::dataFilePath()));
+    EXPECT_TRUE(logged("Open database error!"));
+    // Every forwarder answers its failure value without touching a database.
+    EXPECT_TRUE(broken->getAllProducts().empty());
+    EXPECT_FALSE(broken->saveToDatabaseProduct(EntityList<corvelle_product_Entity> {}));
+    EXPECT_EQ(broken->saveQuoteOrder(std::make_shared<QuoteOrderEntity>()), 0);
+    EXPECT_EQ(broken->checkLocalUserInfo(std::make_shared<LoginInfo>()), std::nullopt);
+    EXPECT_EQ(broken->updateOrderIDWithOrderNumberNewOrderID(std::string("x"), 5), 0);
+    broken->updateVersion();
+
+    AppEnvironment::setBundleDirectory(CORVELLE_BUNDLE_DIR);
+    signIn("Acme", "sales01");
+    EXPECT_EQ(dam()->dataModelList().size(), 17u);
+    EXPECT_TRUE(std::filesystem::exists(DataAccessManager::dataFilePath()));
+}
+
+TEST_F(DataAccess, ACorruptDatabaseGivesFailureValuesNotACrash)
+{
+    std::filesystem::create_directories(home + "/Documents/acme");
+    std::ofstream(home + "/Documents/acme/corvelle_lite.sqlite") << "this is not a database, just some text that is long enough";
+    auto manager = dam();
+    EXPECT_TRUE(manager->getAllProducts().empty());
+    EXPECT_EQ(manager->getPriceEntityByProductId(1)->price, 0);
+    EXPECT_FALSE(manager->saveToDatabaseCategory(EntityList<corvelle_category_Entity> {}));
+    EXPECT_EQ(manager->checkLocalUserInfo(std::make_shared<LoginInfo>()), "210");
+    manager->updateVersion();
+}
+
+TEST_F(DataAccess, UpgradingTheTemplateTwiceKeepsSchemaAndData)
+{
+    auto manager = dam();
+    auto price = std::make_shared<corvelle_product_price_Entity>();
+    price->price_id = 1;
+    price->product_id = 1;
+    price->price = 10;
+    price->discontRat = 85;
+    ASSERT_TRUE(manager->saveToDatabasePrice(EntityList<corvelle_product_price_Entity> { price }));
+    auto order = std::make_shared<QuoteOrderEntity>();
+    auto line = std::make_shared<QuoteOrderItemEntity>();
+    line->price = 100;
+    line->finalPrice = 80;
+    line->setDiscontRat(80);
+    order->items.push_back(line);
+    ASSERT_EQ(manager->saveQuoteOrder(order), -1);
+
+    manager->updateVersion();
+    manager->updateVersion();
+    EXPECT_EQ(scalar("select discount_rat from corvelle_product_price"), "85.0");
+    EXPECT_EQ(scalar("select discount_rat from corvelle_quote_order_item"), "80.0");
+    EXPECT_EQ(scalar("select count(*) from sqlite_master where name like 'temp_%'"), "0");
+    EXPECT_EQ(scalar("select count(*) from pragma_table_info('corvelle_product_price')"), "18");
+    EXPECT_EQ(scalar("select count(*) from pragma_table_info('corvelle_quote_order')"), "31");
+    EXPECT_TRUE(logged("duplicate column name"));
+}
+
+TEST_F(DataAccess, AFailedTableRebuildRollsBackInsteadOfDroppingTheTable)
+{
+    auto manager = dam();
+    auto price = std::make_shared<corvelle_product_price_Entity>();
+    price->price_id = 3;
+    price->price = 12;
+    ASSERT_TRUE(manager->saveToDatabasePrice(EntityList<corvelle_product_price_Entity> { price }));
+    // A table left under the temporary name by an earlier attempt.
+    ASSERT_TRUE(db()->executeUpdate("create table temp_corvelle_product_price (x)"));
+    EXPECT_FALSE(manager->pricemodel()->alterProductPriceTable());
+    EXPECT_FALSE(db()->inTransaction());
+    EXPECT_EQ(manager->getPriceEntityByProductId(0)->price, 12);
+}
+
+TEST_F(DataAccess, UpgradeBringsAnOldSchemaUpToDate)
+{
+    // An early client database: no rate, signature or snapshot columns, server order ids.
+    std::filesystem::create_directories(home + "/Documents/acme");
+    {
+        SQLDatabase old(home + "/Documents/acme/corvelle_lite.sqlite");
+        ASSERT_TRUE(old.open());
+        for (const char* sql : {
+                 "create table corvelle_product_price (price_id integer primary key, product_id integer, vendor_group_id_list, vendor_state_id_list, vendor_id_list, "
+                 "customer_id_list, price double, currency, discount_price double, discount_identifier, discount_start_date, discount_end_date, discount_publish, "
+                 "tier_start_date, tier_end_date, tier_quantity_price, tier_publish)",
+                 "insert into corvelle_product_price (price_id, product_id, price) values (1, 1, 9.5)",
+                 "create table corvelle_quote_order (order_id integer primary key, customer_id, customer_info_id, customer_name, vendor_id, order_number, order_total, "
+                 "order_subtotal, order_tax, order_tax_details, order_shipping, order_shipping_tax, coupon_discount, coupon_code, order_discount, order_currency, "
+                 "order_status, cdate, mdate, ship_method, customer_note, ip_address, uploaded)",
+                 "insert into corvelle_quote_order (order_id, customer_id, order_number, uploaded) values (1200, 0, 'sales01_1', 1)",
+                 "create table corvelle_quote_order_item (order_item_id integer primary key, order_id, customer_info_id, vendor_id, product_id, order_item_sku, "
+                 "order_item_name, product_quantity, product_item_price, product_final_price, order_item_currency, order_item_subtotal, order_status, cdate, mdate, "
+                 "product_attribute)",
+                 "insert into corvelle_quote_order_item (order_item_id, order_id) values (7, 1200)",
+                 "create table corvelle_customer (customer_id integer primary key, customer_info_id, customer_name, customer_publish, customer_ordering, discount)",
+                 "create table corvelle_customer_attribute (attribute_id integer primary key, customer_id, attribute_fields_id, attribute_value)",
+                 "create table corvelle_fields_customer_attribute (field_id integer primary key, field_name, description, data_type, selection_list, display, published)",
+                 "create table corvelle_update (fileId integer primary key)",
+                 "create table corvelle_library_category (id integer primary key, name, ordering, published)",
+                 "create table corvelle_library_files (id integer primary key, title, file_name, category, type, date, description, ordering, published, "
+                 "cover_image, info)" })
+            ASSERT_TRUE(old.executeUpdate(sql)) << sql;
+    }
+    auto manager = dam();
+    manager->updateVersion();
+    EXPECT_EQ(scalar("select price from corvelle_product_price"), "9.5");
+    EXPECT_TRUE(db()->columnExistsColumnName("corvelle_product_price", "discount_rat"));
+    EXPECT_TRUE(db()->columnExistsColumnName("corvelle_quote_order", "bankAccount"));
+    EXPECT_TRUE(db()->columnExistsColumnName("corvelle_customer", "hidden"));
+    EXPECT_TRUE(db()->columnExistsColumnName("corvelle_library_files", "isNew"));
+    EXPECT_TRUE(db()->columnExistsColumnName("corvelle_update", "old_file_type"));
+    EXPECT_TRUE(db()->tableExists("corvelle_login_user"));
+    EXPECT_TRUE(db()->tableExists("corvelle_customer_contact"));
+    EXPECT_EQ(scalar("select order_id from corvelle_quote_order"), "-1200");
+    EXPECT_EQ(scalar("select order_id || ',' || order_item_id from corvelle_quote_order_item"), "-1200,-7");
+}
+
+TEST_F(DataAccess, UpdatingAnUnknownOrderNumberChangesNothing)
+{
+    EXPECT_EQ(dam()->updateOrderIDWithOrderNumberNewOrderID(std::string("nobody_1"), 812), 0);
+}
+
+}  // namespace

@@ -1,0 +1,203 @@
+#include "Database/SQLiteLayer/SQLDatabase.h"
+#include "Database/SQLiteLayer/SQLResultSet.h"
+#include "Platform/Foundation/NSLog.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class SQLiteLayer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        NSLogSetCapture([this](const std::string& line) { log.push_back(line); });
+        db = std::make_shared<SQLDatabase>(std::nullopt);
+        ASSERT_TRUE(db->open());
+        db->setShouldCacheStatements(true);
+        ASSERT_TRUE(db->executeUpdate("create table t (a, b)"));
+    }
+    void TearDown() override
+    {
+        db.reset();
+        SQLDatabase::releaseDataBase();
+        NSLogSetCapture(nullptr);
+    }
+    bool logged(const std::string& fragment) const
+    {
+        for (const auto& line : log)
+            if (line.find(fragment) != std::string::npos)
+                return true;
+        return false;
+    }
+    std::shared_ptr<SQLDatabase> db;
+    std::vector<std::string> log;
+};
+
+TEST_F(SQLiteLayer, SharedConnectionKeepsTheFirstPath)
+{
+    auto first = SQLDatabase::databaseWithPath(std::string("/tmp/first.sqlite"));
+    auto second = SQLDatabase::databaseWithPath(std::string("/tmp/second.sqlite"));
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(second->databasePath(), std::optional<std::string>("/tmp/first.sqlite"));
+    EXPECT_EQ(SQLDatabase::sharedDataBase(), first);
+    SQLDatabase::releaseDataBase();
+    EXPECT_EQ(SQLDatabase::sharedDataBase(), nullptr);
+    EXPECT_TRUE(db->open());  // already open: true without reopening
+}
+
+TEST_F(SQLiteLayer, BindsEachKindOfValue)
+{
+    struct Case {
+        Value value;
+        const char* storedType;
+        const char* storedText;
+    };
+    const Case cases[] = {
+        { Value(), "null", "<null>" },
+        { Value(true), "integer", "1" },
+        { Value::integer(7, Value::NumberKind::Char), "integer", "1" },
+        { Value(42), "integer", "42" },
+        { Value(-5L), "integer", "-5" },
+        { Value(1LL << 40), "integer", "1099511627776" },
+        { Value(18446744073709551615ULL), "integer", "-1" },
+        { Value(1.5f), "real", "1.5" },
+        { Value(2.25), "real", "2.25" },
+        { Value(7u), "text", "7" },
+        { Value(Date { 86400 }), "real", "86400.0" },
+        { Value(std::string("it's")), "text", "it's" },
+        { Value(Data { 1, 2, 3 }), "blob", "\x01\x02\x03" },
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(db->executeUpdate("delete from t"));
+        ASSERT_TRUE(db->executeUpdate("insert into t (a) values (?)", c.value)) << c.value.description();
+        auto rs = db->executeQuery("select typeof(a) as kind, a from t");
+        ASSERT_TRUE(rs && rs->next());
+        EXPECT_EQ(rs->stringForColumn("kind"), c.storedType) << c.value.description();
+        EXPECT_EQ(rs->stringForColumn("a").value_or("<null>"), c.storedText) << c.value.description();
+        rs->close();
+    }
+}
+
+TEST_F(SQLiteLayer, OrderedValuesBeyondTheParametersAreIgnoredAndMissingOnesAreNull)
+{
+    ASSERT_TRUE(db->executeUpdate("insert into t values (?, ?)", 1, 2, 3));
+    ASSERT_TRUE(db->executeUpdate("insert into t values (?, ?)", 4));
+    EXPECT_EQ(db->intForQuery("select count(*) from t where b is null"), 1);
+    EXPECT_EQ(db->intForQuery("select b from t where a = 1"), 2);
+}
+
+TEST_F(SQLiteLayer, AnUpdateThatReturnsARowFailsWithItsLogLine)
+{
+    EXPECT_FALSE(db->executeUpdate("select 1"));
+    EXPECT_TRUE(logged("Unknown error calling sqlite3_step (100:"));
+    EXPECT_FALSE(db->executeUpdate("insert into missing values (1)"));
+    EXPECT_TRUE(logged("DB Query: insert into missing values (1)"));
+}
+
+TEST_F(SQLiteLayer, CachedQueriesRunAgainFromTheStartAndNestedUsesDoNotInterfere)
+{
+    for (int i = 1; i <= 3; ++i)
+        ASSERT_TRUE(db->executeUpdate("insert into t values (?, ?)", i, i * 10));
+    const char* sql = "select a from t where a >= ? order by a";
+    auto first = db->executeQuery(sql, 1);
+    ASSERT_TRUE(first->next());
+    // The same text while the first cursor is still reading.
+    auto nested = db->executeQuery(sql, 3);
+    ASSERT_TRUE(nested && nested->next());
+    EXPECT_EQ(nested->intForColumn("a"), 3);
+    EXPECT_FALSE(nested->next());
+    EXPECT_TRUE(first->next());
+    EXPECT_EQ(first->intForColumn("a"), 2);
+    first->close();
+    auto again = db->executeQuery(sql, 1);
+    ASSERT_TRUE(again->next());
+    EXPECT_EQ(again->intForColumn("a"), 1);
+}
+
+TEST_F(SQLiteLayer, TransactionsAndSavepoints)
+{
+    ASSERT_TRUE(db->beginTransaction());
+    EXPECT_FALSE(db->beginTransaction());
+    EXPECT_TRUE(db->inTransaction());
+    ASSERT_TRUE(db->executeUpdate("insert into t values (1, 1)"));
+    ASSERT_TRUE(db->rollback());
+    EXPECT_FALSE(db->inTransaction());
+    EXPECT_EQ(db->intForQuery("select count(*) from t"), 0);
+
+    auto error = db->inSavePoint([&](bool& rollback) {
+        db->executeUpdate("insert into t values (2, 2)");
+        rollback = true;
+    });
+    EXPECT_FALSE(error);
+    EXPECT_EQ(db->intForQuery("select count(*) from t"), 0);
+    EXPECT_TRUE(db->beginTransaction()) << "the savepoint must not leave a transaction open";
+    db->commit();
+}
+
+TEST_F(SQLiteLayer, ClosingClosesOpenResultSets)
+{
+    ASSERT_TRUE(db->executeUpdate("insert into t values (1, 1)"));
+    auto rs = db->executeQuery("select * from t");
+    EXPECT_TRUE(db->hasOpenResultSets());
+    EXPECT_TRUE(db->close());
+    EXPECT_FALSE(rs->next());
+    EXPECT_FALSE(db->executeUpdate("insert into t values (2, 2)"));
+    EXPECT_TRUE(logged("is not open."));
+}
+
+TEST_F(SQLiteLayer, FormatFormsBindTheirArguments)
+{
+    ASSERT_TRUE(db->executeUpdateWithFormat("insert into t values (%d, %@)", 5, Value("x'y")));
+    ASSERT_TRUE(db->executeUpdateWithFormat("insert into t values (%ld, %s)", 6L, "z"));
+    EXPECT_EQ(db->intForQuery("select count(*) from t where b = 'x''y'"), 1);
+    auto rs = db->executeQueryWithFormat("select b from t where a = %d and b like '%%'", 6);
+    ASSERT_TRUE(rs && rs->next());
+    EXPECT_EQ(rs->stringForColumn("b"), "z");
+}
+
+TEST_F(SQLiteLayer, NamedValuesBindByNameAndMustMatchTheParameters)
+{
+    ValueDictionary values(std::initializer_list<ValueDictionary::Entry> { { "a", Value(1) }, { "b", Value("one") } });
+    EXPECT_TRUE(db->executeUpdateWithParameterDictionary("insert into t values (:a, :b)", values));
+    ValueDictionary tooMany(std::initializer_list<ValueDictionary::Entry> { { "a", Value(2) }, { "b", Value("two") }, { "c", Value(3) } });
+    EXPECT_FALSE(db->executeUpdateWithParameterDictionary("insert into t values (:a, :b)", tooMany));
+    EXPECT_TRUE(logged("Could not find index for c"));
+    EXPECT_EQ(db->intForQuery("select count(*) from t"), 1);
+}
+
+TEST_F(SQLiteLayer, ResultSetGetters)
+{
+    ASSERT_TRUE(db->executeUpdate("insert into t values (?, ?)", Data {}, Date { 1234.5 }));
+    auto rs = db->executeQuery("select a as useName, b from t");
+    ASSERT_TRUE(rs->next());
+    EXPECT_EQ(rs->columnIndexForName("USENAME"), 0);
+    auto blob = rs->dataForColumn("usename");
+    ASSERT_TRUE(blob);
+    EXPECT_TRUE(blob->empty());
+    EXPECT_EQ(rs->dateForColumn("b"), Date { 1234.5 });
+    EXPECT_EQ(rs->intForColumn("nothing"), 0);
+    EXPECT_TRUE(logged("Warning: I could not find the column named 'nothing'."));
+    auto dict = rs->resultDictionary();
+    ASSERT_TRUE(dict);
+    EXPECT_EQ((*dict)["b"].doubleValue(), 1234.5);
+    EXPECT_FALSE(rs->next());
+    EXPECT_FALSE(db->hasOpenResultSets());
+}
+
+TEST_F(SQLiteLayer, AdditionsAnswerSchemaQuestions)
+{
+    EXPECT_TRUE(db->tableExists("T"));
+    EXPECT_FALSE(db->tableExists("u"));
+    EXPECT_TRUE(db->columnExistsColumnName("t", "B"));
+    EXPECT_FALSE(db->columnExistsColumnName("t", "c"));
+    SQLError error;
+    EXPECT_TRUE(db->validateSQLError("select a from t", &error));
+    EXPECT_FALSE(db->validateSQLError("select c from t", &error));
+    EXPECT_NE(error.description.find("no such column"), std::string::npos);
+    EXPECT_FALSE(db->stringForQuery("select a from t"));
+}
+
+}  // namespace
