@@ -10,23 +10,20 @@
 
 #include <cstdint>
 
-enum CGImageAlphaInfo : uint32_t {
-    kCGImageAlphaNone = 0,
-    kCGImageAlphaPremultipliedLast = 1,
-    kCGImageAlphaPremultipliedFirst = 2,
-    kCGImageAlphaLast = 3,
-    kCGImageAlphaFirst = 4,
-    kCGImageAlphaNoneSkipLast = 5,
-    kCGImageAlphaNoneSkipFirst = 6,
-};
+using CGImageAlphaInfo = uint32_t;
+inline constexpr uint32_t kCGImageAlphaNone = 0;
+inline constexpr uint32_t kCGImageAlphaPremultipliedLast = 1;
+inline constexpr uint32_t kCGImageAlphaPremultipliedFirst = 2;
+inline constexpr uint32_t kCGImageAlphaLast = 3;
+inline constexpr uint32_t kCGImageAlphaFirst = 4;
+inline constexpr uint32_t kCGImageAlphaNoneSkipLast = 5;
+inline constexpr uint32_t kCGImageAlphaNoneSkipFirst = 6;
 
-enum : uint32_t {
-    kCGBitmapAlphaInfoMask = 0x1F,
-    kCGBitmapByteOrderMask = 0x7000,
-    kCGBitmapByteOrderDefault = 0,
-    kCGBitmapByteOrder32Little = 2 << 12,
-    kCGBitmapByteOrder32Big = 4 << 12,
-};
+inline constexpr uint32_t kCGBitmapAlphaInfoMask = 0x1F;
+inline constexpr uint32_t kCGBitmapByteOrderMask = 0x7000;
+inline constexpr uint32_t kCGBitmapByteOrderDefault = 0;
+inline constexpr uint32_t kCGBitmapByteOrder32Little = 2 << 12;
+inline constexpr uint32_t kCGBitmapByteOrder32Big = 4 << 12;
 
 class CGBitmapContext final : public CGContext {
 public:

@@ -12,10 +12,8 @@ struct CGGradient {
 };
 using CGGradientRef = std::shared_ptr<const CGGradient>;
 
-enum : uint32_t {
-    kCGGradientDrawsBeforeStartLocation = 1,
-    kCGGradientDrawsAfterEndLocation = 2,
-};
+inline constexpr uint32_t kCGGradientDrawsBeforeStartLocation = 1;
+inline constexpr uint32_t kCGGradientDrawsAfterEndLocation = 2;
 
 // components holds count RGBA quadruples; locations may be null for evenly
 // spread stops. Null when count is zero.
