@@ -4,6 +4,10 @@
 #include "Network/Protocol/QDJsonWriter.h"
 #include "Platform/Foundation/Hashing.h"
 
+// The gzip coder of the HTTP library is compiled in only on request.
+#ifndef CPPHTTPLIB_ZLIB_SUPPORT
+#define CPPHTTPLIB_ZLIB_SUPPORT 1
+#endif
 #include <httplib.h>
 
 #include <chrono>

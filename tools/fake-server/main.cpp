@@ -1,0 +1,65 @@
+// Runs the fake company server on 127.0.0.1 until interrupted, for trying the
+// application by hand: point the server settings "IP"/"ImageIP" at 127.0.0.1
+// and "Port"/"ImagePort" at the printed port.
+
+#include "FakeCompanyServer.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void onSignal(int) { stopRequested = 1; }
+
+// Serves every file under root/<client>/<folder...>/<name>.
+void addFiles(FakeCompanyServer& server, const std::filesystem::path& root)
+{
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator(root, error);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+        if (error || !it->is_regular_file())
+            continue;
+        auto relative = std::filesystem::relative(it->path(), root);
+        auto first = relative.begin();
+        if (first == relative.end())
+            continue;
+        std::string client = first->string();
+        std::string folder = relative.parent_path().lexically_relative(client).string();
+        if (folder == ".")
+            folder.clear();
+        std::ifstream in(it->path(), std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        server.addFile(client, folder, relative.filename().string(), bytes.str());
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    int port = argc > 1 ? std::atoi(argv[1]) : 48080;
+    FakeCompanyServer server;
+    if (argc > 2)
+        addFiles(server, argv[2]);
+    if (!server.start(port)) {
+        std::fprintf(stderr, "cannot listen on 127.0.0.1:%d\n", port);
+        return 1;
+    }
+    std::printf("fake company server on 127.0.0.1:%d (messages /%s/..., files /%s/images/...)\n", server.port(),
+        server.messagePath.c_str(), server.imagePath.c_str());
+    std::fflush(stdout);
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    while (!stopRequested)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    server.stop();
+    return 0;
+}
