@@ -1,0 +1,309 @@
+#include "DatabaseFixture.h"
+
+namespace {
+
+using OrderTables = DatabaseFixture;
+using CustomerTables = DatabaseFixture;
+using ConfigurationAndSignIns = DatabaseFixture;
+
+std::shared_ptr<QuoteOrderItemEntity> line(double price, double finalPrice, int quantity = 1)
+{
+    auto item = std::make_shared<QuoteOrderItemEntity>();
+    item->price = price;
+    item->finalPrice = finalPrice;
+    item->quantity = quantity;
+    return item;
+}
+
+std::shared_ptr<QuoteOrderEntity> order(const char* customer, std::vector<std::shared_ptr<QuoteOrderItemEntity>> items = {})
+{
+    auto o = std::make_shared<QuoteOrderEntity>();
+    o->customerName = customer;
+    o->items = std::move(items);
+    return o;
+}
+
+std::vector<int> lineIds(DataAccessManager& m, int orderId)
+{
+    std::vector<int> ids;
+    for (const auto& item : m.fetchQuoteOrderItemsWithQuoteOrder(orderId).value_or(EntityList<QuoteOrderItemEntity> {}))
+        ids.push_back(item->serial);
+    return ids;
+}
+
+TEST_F(OrderTables, NewOrdersAndLinesTakeLocalIds)
+{
+    auto m = dam();
+    auto first = order("Ann", { line(10, 8), line(5, 5) });
+    EXPECT_EQ(m->saveQuoteOrder(first), -1);
+    EXPECT_EQ(lineIds(*m, -1), (std::vector<int> { -2, -1 }));
+    EXPECT_EQ(m->saveQuoteOrder(order("Bob")), -2);
+    EXPECT_EQ(m->saveQuoteOrder(first), -1) << "a re-saved order keeps its id";
+    EXPECT_EQ(m->saveQuoteOrder(nullptr), 0);
+}
+
+TEST_F(OrderTables, ANewLineOfAStoredOrderJoinsThatOrderWithAFreshId)
+{
+    auto m = dam();
+    auto a = order("Ann", { line(1, 1) });
+    auto b = order("Bob", { line(2, 2) });
+    ASSERT_EQ(m->saveQuoteOrder(a), -1);
+    ASSERT_EQ(m->saveQuoteOrder(b), -2);
+    // Order -1 is edited: a new line, saved the way the store saves.
+    a->items.push_back(line(3, 3));
+    m->removeQuoteOrderItemsByQuoteOrderID(a->serial);
+    ASSERT_EQ(m->saveQuoteOrder(a), -1);
+    EXPECT_EQ(lineIds(*m, -1).size(), 2u);
+    EXPECT_EQ(lineIds(*m, -2).size(), 1u);
+
+    // A line numbered within its own order must not replace another order's line.
+    auto stray = line(4, 4);
+    stray->orderID = -2;
+    stray->serial = lineIds(*m, -1).front();
+    ASSERT_TRUE(m->saveQuoteOrderItem(stray));
+    EXPECT_EQ(lineIds(*m, -1).size(), 2u);
+    EXPECT_EQ(lineIds(*m, -2).size(), 2u);
+    auto kept = line(5, 5);
+    kept->orderID = -2;
+    ASSERT_TRUE(m->saveQuoteOrderItem(kept));
+    EXPECT_EQ(kept->orderID, -2);
+}
+
+TEST_F(OrderTables, OrdersSortByDateAcrossYears)
+{
+    auto m = dam();
+    struct Case {
+        const char* cdate;
+        const char* customer;
+    };
+    for (const auto& c : { Case { "12/31/2013 10:00:00", "old" }, Case { "01/02/2014 09:00:00", "new" }, Case { "06/15/2013 08:00:00", "oldest" } }) {
+        auto o = order(c.customer);
+        o->cdate = c.cdate;
+        o->uploaded = true;
+        o->number = std::string("sales01_") + c.customer;
+        ASSERT_NE(m->saveQuoteOrder(o), 0);
+    }
+    std::vector<std::string> names;
+    for (const auto& o : m->fetchQuoteOrdersCondition(0, std::nullopt))
+        names.push_back(o->customerName.value_or(""));
+    EXPECT_EQ(names, (std::vector<std::string> { "new", "old", "oldest" }));
+    EXPECT_EQ(m->retriveEarliestSubmittedOrderTime(), "06/15/2013 08:00:00");
+    EXPECT_EQ(m->quoteOrderModel()->retriveLatestSubmittedOrderTime(), "01/02/2014 09:00:00");
+    EXPECT_EQ(m->timeDurationOfAllSubmittedOrder(), 201 * 86400 + 3600);
+}
+
+TEST_F(OrderTables, StatisticsMatchTheAccountExactly)
+{
+    signIn("Acme", "a_b");
+    auto m = dam();
+    for (const char* number : { "a_b_140101000000", "axb_140101000000", "a_b2_140101000000", "A_B_140101000000" }) {
+        auto o = order("x");
+        o->number = number;
+        o->uploaded = true;
+        ASSERT_NE(m->saveQuoteOrder(o), 0);
+    }
+    EXPECT_EQ(m->numberOfAllSubmittedOrder(), 1);
+}
+
+TEST_F(OrderTables, SearchAndSubmission)
+{
+    auto m = dam();
+    auto named = order("Ann's Shop", { line(10, 8, 2) });
+    named->number = "sales01_1";
+    named->customerId = -5;
+    ASSERT_NE(m->saveQuoteOrder(named), 0);
+    auto unnamed = order("  ");
+    unnamed->number = "other_2";
+    ASSERT_NE(m->saveQuoteOrder(unnamed), 0);
+    EXPECT_EQ(m->fetchQuoteOrdersCondition(2, std::string("ANN'S")).size(), 1u);
+    EXPECT_EQ(m->fetchQuoteOrdersCondition(2, std::string("SALES01")).size(), 1u);
+    EXPECT_EQ(m->fetchQuoteOrdersCondition(2, std::string("  ")).size(), 2u);
+    EXPECT_EQ(m->fetchQuoteOrdersCondition(1, std::nullopt).size(), 0u);
+
+    ConfigManager::sharedInstance()->setModelDescArray(std::vector<std::string> { "1", "1", "1" });
+    Value submission = m->fetchUnsubmittedQuoteOrdersDic(0);
+    ASSERT_EQ(submission["order"].count(), 1u);
+    const Value& sent = submission["order"][size_t { 0 }];
+    EXPECT_EQ(sent["customer_id"].intValue(), 0);
+    EXPECT_EQ(sent["order_item"]["order_items"].count(), 1u);
+    auto json = m->fetchQuoteOrdersDicString(0);
+    ASSERT_TRUE(json);
+    EXPECT_EQ(json->rfind("{\"order\":[{", 0), 0u);
+    EXPECT_NE(json->find("\"uploaded\":false"), std::string::npos);
+    EXPECT_NE(json->find("\"customer_name\":\"Ann's Shop\""), std::string::npos);
+
+    m->setQuoteOrdersToUploaded(0);
+    EXPECT_EQ(m->fetchQuoteOrdersCondition(2, std::nullopt).size(), 1u);
+
+    auto customer = std::make_shared<corvelle_customer_Entity>();
+    customer->pid = -5;
+    customer->customer_id = 812;
+    ASSERT_TRUE(m->updateOrderTable(EntityList<corvelle_customer_Entity> { customer }));
+    EXPECT_EQ(scalar("select count(*) from corvelle_quote_order where customer_id = 812"), "1");
+}
+
+TEST_F(OrderTables, HistoryReplacesTheLocalOrderAndItsLines)
+{
+    auto m = dam();
+    auto local = order("Ann", { line(1, 1), line(2, 2) });
+    local->number = "sales01_9";
+    ASSERT_EQ(m->saveQuoteOrder(local), -1);
+    Value history = Value::dictionary({ { "order_id", Value(1200) }, { "order_number", Value("sales01_9") }, { "customer_name", Value("Ann") },
+        { "discountRate", Value("90") }, { "orderItemList", Value::array() } });
+    ASSERT_TRUE(m->updateLocalHistoryOrderFromServer(history));
+    ASSERT_TRUE(m->updateLocalHistoryOrderItemFromServer(Value::dictionary({ { "order_id", Value(1200) }, { "order_item_id", Value(1) } })));
+    EXPECT_TRUE(lineIds(*m, -1).empty());
+    EXPECT_EQ(lineIds(*m, 1200), (std::vector<int> { -1 }));
+    EXPECT_EQ(scalar("select uploaded || ',' || discount_rat from corvelle_quote_order where order_id = 1200"), "1,90.0");
+    EXPECT_FALSE(m->updateLocalHistoryOrderFromServer(Value("not a dictionary")));
+    EXPECT_FALSE(m->updateLocalHistoryOrderFromServer(Value::dictionary({ { "order_id", Value::array() } })));
+
+    EXPECT_EQ(m->updateOrderIDWithOrderNumberNewOrderID(std::string("sales01_9"), 1300), 1200);
+    EXPECT_EQ(lineIds(*m, 1300).size(), 1u);
+}
+
+TEST_F(OrderTables, SignatureIsBound)
+{
+    auto m = dam();
+    ASSERT_EQ(m->saveQuoteOrder(order("Ann")), -1);
+    ASSERT_TRUE(m->updateOrderSignatureWithOrderId(std::string("ab'c=="), -1));
+    EXPECT_EQ(scalar("select signature from corvelle_quote_order"), "ab'c==");
+}
+
+TEST_F(CustomerTables, LocalIdsAndTheCustomerList)
+{
+    auto m = dam();
+    auto customer = [](int id, const char* name, int publish) {
+        auto c = std::make_shared<corvelle_customer_Entity>();
+        c->customer_id = id;
+        c->customer_name = name;
+        c->customer_publish = publish;
+        return c;
+    };
+    EXPECT_EQ(m->getLastLocalCustomerId(), 0);
+    ASSERT_TRUE(m->saveToDatabaseCustomer(EntityList<corvelle_customer_Entity> { customer(-1, "Ann", 1), customer(-5, "Old", 0), customer(7, "Bo \"B\"", 1) }));
+    EXPECT_EQ(m->getLastLocalCustomerId(), -5) << "an unpublished local customer still holds its id";
+    ASSERT_TRUE(m->updateCustomerTableHiddenWithCustomerIdWithHidden(7, 1));
+    EXPECT_EQ(m->getAllCustomers(false).size(), 1u);
+    auto all = m->getAllCustomers(true);
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[7].attribute.size(), 1u);
+    EXPECT_EQ(all[7].attribute[0]->fieldName, "");
+    EXPECT_EQ(m->customerModel()->getCustomerByCustomerName(std::string("Bo \"B\""))->customer_id, 7);
+    EXPECT_EQ(m->customerModel()->getCustomerByCustomerName(std::string("bo \"b\"")), nullptr);
+    ASSERT_TRUE(m->saveToDatabaseCustomer(EntityList<corvelle_customer_Entity> { customer(7, "Bo", 1) }));
+    EXPECT_EQ(m->getAllCustomers(false).size(), 2u) << "saving a hidden customer shows it again";
+
+    auto address = std::make_shared<corvelle_customer_address_Entity>();
+    address->indexId = -1;
+    address->pID = -1;
+    address->customerId = -1;
+    EXPECT_FALSE(m->saveToDatabaseCustomerAddress(EntityList<corvelle_customer_address_Entity> {}));
+    EXPECT_TRUE(m->saveToDatabaseCustomerContact(EntityList<corvelle_customer_contact_entity> {}));
+    ASSERT_TRUE(m->saveToDatabaseCustomerAddress(EntityList<corvelle_customer_address_Entity> { address }));
+    ASSERT_TRUE(m->updateAddressToDefaultIndexId(-1, -1));
+    ASSERT_TRUE(m->updateCustomerTable(EntityList<corvelle_customer_Entity> { [] {
+        auto c = std::make_shared<corvelle_customer_Entity>();
+        c->pid = -1;
+        c->customer_id = 900;
+        return c;
+    }() }));
+    address->indexId = 55;
+    address->customerId = 900;
+    ASSERT_TRUE(m->updateCustomerAddressTable(EntityList<corvelle_customer_address_Entity> { address }));
+    auto addresses = m->getCustomerAddress(900);
+    ASSERT_EQ(addresses.size(), 1u);
+    EXPECT_EQ(addresses[0]->indexId, 55);
+    EXPECT_TRUE(addresses[0]->isDefault);
+}
+
+TEST_F(CustomerTables, AFailedFieldSaveKeepsTheOldFields)
+{
+    auto m = dam();
+    auto field = [](int id, const char* name) {
+        auto f = std::make_shared<corvelle_fields_customer_attribute_Entity>();
+        f->field_id = id;
+        f->field_name = name;
+        f->published = 1;
+        return f;
+    };
+    ASSERT_TRUE(m->saveToDatabaseFieldsCustomerAttribute(EntityList<corvelle_fields_customer_attribute_Entity> { field(1, "Phone") }));
+    EXPECT_FALSE(m->saveToDatabaseFieldsCustomerAttribute(EntityList<corvelle_fields_customer_attribute_Entity> {}));
+    // A transaction already open makes the save's own begin fail: nothing is deleted.
+    ASSERT_TRUE(db()->beginTransaction());
+    EXPECT_FALSE(m->saveToDatabaseFieldsCustomerAttribute(EntityList<corvelle_fields_customer_attribute_Entity> { field(2, "City") }));
+    db()->commit();
+    auto fields = m->getAllAttributes();
+    ASSERT_EQ(fields.size(), 1u);
+    EXPECT_EQ(fields[0]->fieldName, "Phone");
+}
+
+TEST_F(ConfigurationAndSignIns, ModuleSwitchesAndSettings)
+{
+    auto config = ConfigManager::sharedInstance();
+    auto row = [](const char* type, const char* desc) {
+        auto r = std::make_shared<ConfigEntity>();
+        r->clientid = "Acme";
+        r->configType = type;
+        r->desc = desc ? std::optional<std::string>(desc) : std::nullopt;
+        return r;
+    };
+    config->syncConfigData(EntityList<ConfigEntity> { row("configuration", "1,1,0,1,1"), row("modify_price", "256"), row("order_method", "3") });
+    config->syncConfigData(EntityList<ConfigEntity> { row("configuration", "1,1,0,1,1") });
+    EXPECT_EQ(scalar("select count(*) from Corvelle_component_config"), "3");
+    struct Case {
+        int position;
+        bool shown;
+    };
+    for (const auto& c : { Case { 0, true }, Case { 2, false }, Case { 4, true }, Case { 5, false }, Case { 6, false }, Case { 7, true } })
+        EXPECT_EQ(config->isOnShow(c.position), c.shown) << c.position;
+    EXPECT_EQ(config->orderMethodType(), 3);
+
+    struct PriceCase {
+        const char* desc;
+        bool modifiable;
+    };
+    for (const auto& c : { PriceCase { "256", true }, PriceCase { "1", true }, PriceCase { "0", false }, PriceCase { "  ", false }, PriceCase { "", false } }) {
+        config->syncConfigData(EntityList<ConfigEntity> { row("modify_price", c.desc) });
+        EXPECT_EQ(config->couldModifyPrice(), c.modifiable) << c.desc;
+    }
+    EXPECT_TRUE(config->isShowAllCustomer());
+    config->setIsShowAllCustomer(false);
+    EXPECT_FALSE(config->isShowAllCustomer());
+}
+
+TEST_F(ConfigurationAndSignIns, OfflineCheckAnswersTheFirstFailingStatus)
+{
+    auto m = dam();
+    auto info = [](const char* client, const char* device, const char* user, const char* password) {
+        auto i = std::make_shared<LoginInfo>();
+        i->clientId = client;
+        i->deviceId = device;
+        i->accountId = user;
+        i->passWord = password;
+        return i;
+    };
+    ASSERT_TRUE(m->saveUserInfo(info("Acme", "dev1", "Sales01", "pw")));
+    ASSERT_TRUE(m->saveUserInfo(info("Acme", "dev1", "Sales01", "pw2")));
+    EXPECT_EQ(scalar("select count(*) || password from corvelle_login_user"), "1pw2");
+    struct Case {
+        std::shared_ptr<LoginInfo> typed;
+        const char* status;
+    };
+    const Case cases[] = {
+        { info("Other", "dev1", "Sales01", "pw2"), "210" },
+        { info("ACME", "dev2", "Sales01", "pw2"), "201" },
+        { info("acme", " ", "Sales01", "pw2"), "201" },
+        { info("acme", "dev1", "nobody", "pw2"), "202" },
+        { info("acme", "dev1", "Sales01", "wrong"), "206" },
+        { info("acme", "dev1", "sales01", "pw2"), "206" },
+        { info("acme", "dev1", "Sales01", "pw2"), "200" },
+        { info("x' or '1'='1", "dev1", "Sales01", "pw2"), "210" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(m->checkLocalUserInfo(c.typed), c.status) << c.typed->clientId.value_or("") << "/" << c.typed->deviceId.value_or("");
+    EXPECT_EQ(m->getUserInfo(std::string("SALES01"))->passWord, "pw2");
+    EXPECT_EQ(m->getUserInfo(std::string("  ")), nullptr);
+}
+
+}  // namespace
