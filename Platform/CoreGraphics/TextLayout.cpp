@@ -279,9 +279,7 @@ void TextLayout::build(const AttributedText& text, const TextFont& defaultFont, 
     pango_layout_iter_free(it);
     m_lines = lines;
     CGFloat w = fromPango(widest);
-    if (bounded && !options.singleLine)
-        w = std::min(w, options.maxWidth);
-    if (bounded && options.singleLine)
+    if (bounded)
         w = std::min(w, options.maxWidth);
     m_size = {w, fromPango(bottom)};
 }
