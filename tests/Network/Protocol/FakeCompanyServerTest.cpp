@@ -1,4 +1,4 @@
-#include "FakeCompanyServer.h"
+#include "support/FakeCompanyServer.h"
 #include "Network/Protocol/QDJSON.h"
 
 #include <gtest/gtest.h>
