@@ -389,6 +389,8 @@ namespace {
 constexpr size_t kIndexThreshold = 12;
 }
 
+ValueDictionary::ValueDictionary() = default;
+
 ValueDictionary::ValueDictionary(std::initializer_list<Entry> items)
 {
     m_entries.reserve(items.size());

@@ -184,7 +184,7 @@ class ValueDictionary {
 public:
     using Entry = std::pair<std::string, Value>;
 
-    ValueDictionary() = default;
+    ValueDictionary();
     ValueDictionary(std::initializer_list<Entry> items);
     ValueDictionary(const ValueDictionary& other);
     ValueDictionary& operator=(const ValueDictionary& other);
