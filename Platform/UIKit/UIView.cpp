@@ -105,7 +105,12 @@ UIView::~UIView()
 {
     m_layer->setRemoveAllAnimationsObserver(nullptr);
     for (auto& sub : m_subviews)
-        sub->m_superview.reset();
+        sub->m_superview = nullptr;
+}
+
+std::shared_ptr<UIView> UIView::superview() const
+{
+    return m_superview ? std::static_pointer_cast<UIView>(m_superview->weak_from_this().lock()) : nullptr;
 }
 
 CGRect UIView::frame() const
@@ -198,7 +203,7 @@ std::shared_ptr<UIView> UIView::viewWithTag(long tag)
 std::shared_ptr<UIWindow> UIView::window() const
 {
     const UIView* v = this;
-    while (auto s = v->m_superview.lock()) {
+    while (auto s = v->superview()) {
         if (auto w = std::dynamic_pointer_cast<UIWindow>(s))
             return w;
         v = s.get();
@@ -247,8 +252,9 @@ void UIView::insertSubviewAtIndex(const std::shared_ptr<UIView>& view, long inde
     }
     auto oldWindow = keep->window();
     auto newWindow = window();
-    if (auto w = std::dynamic_pointer_cast<UIWindow>(sharedView()))
-        newWindow = w;
+    // A view may be built from its constructor, before anything owns it: only a window needs itself here.
+    if (auto* w = dynamic_cast<UIWindow*>(this))
+        newWindow = std::static_pointer_cast<UIWindow>(w->shared_from_this());
     keep->willMoveToSuperview(this);
     keep->notifyWindowChange(oldWindow.get(), newWindow.get(), true);
     if (oldSuper) {
@@ -258,7 +264,7 @@ void UIView::insertSubviewAtIndex(const std::shared_ptr<UIView>& view, long inde
     }
     index = std::clamp(index, 0L, static_cast<long>(m_subviews.size()));
     m_subviews.insert(m_subviews.begin() + index, keep);
-    keep->m_superview = std::static_pointer_cast<UIView>(shared_from_this());
+    keep->m_superview = this;
     keep->didMoveToSuperview();
     keep->notifyWindowChange(oldWindow.get(), newWindow.get(), false);
     didAddSubview(keep.get());
@@ -343,7 +349,7 @@ void UIView::removeFromSuperview()
     long at = super->indexOfSubview(this);
     if (at >= 0)
         list.erase(list.begin() + at);
-    m_superview.reset();
+    m_superview = nullptr;
     didMoveToSuperview();
     notifyWindowChange(oldWindow.get(), nullptr, false);
 }
@@ -355,8 +361,7 @@ bool UIView::isDescendantOfView(const UIView* view) const
     for (const UIView* v = this; v;) {
         if (v == view)
             return true;
-        auto s = v->m_superview.lock();
-        v = s.get();
+        v = v->m_superview;
     }
     return false;
 }

@@ -140,7 +140,7 @@ public:
 
     // The tree.
     const std::vector<std::shared_ptr<UIView>>& subviews() const { return m_subviews; }
-    std::shared_ptr<UIView> superview() const { return m_superview.lock(); }
+    std::shared_ptr<UIView> superview() const;
     virtual std::shared_ptr<UIWindow> window() const;
     void addSubview(const std::shared_ptr<UIView>& view);
     void insertSubviewAtIndex(const std::shared_ptr<UIView>& view, long index);
@@ -269,7 +269,8 @@ private:
     bool m_autoresizesSubviews = true;
     bool m_needsLayout = false;
     std::vector<std::shared_ptr<UIView>> m_subviews;
-    std::weak_ptr<UIView> m_superview;
+    // Cleared by the superview as it goes, so never left dangling.
+    UIView* m_superview = nullptr;
     std::weak_ptr<UIResponder> m_viewController;
     std::vector<std::shared_ptr<UIGestureRecognizer>> m_recognizers;
 };
