@@ -76,10 +76,10 @@ public:
 
 std::string appUID()
 {
-    // Nothing in the system writes this default; without it one fresh id serves this run.
-    static const std::string fresh = Hashing::uuidString();
+    // Nothing in the system writes this default; without it a fresh id serves
+    // this computation, so no slot is taken for this application's own.
     auto stored = NSUserDefaults::standardUserDefaults()->stringForKey(kAppUIDKey);
-    return stored ? *stored : fresh;
+    return stored ? *stored : Hashing::uuidString();
 }
 
 std::optional<std::string> textOf(const ValueDictionary& dictionary, const char* key)
