@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <limits>
 
 struct NSOperationQueue::Entry {
     std::shared_ptr<NSOperation> operation;
     unsigned long arrival = 0;
+    long priority = 0;
     bool started = false;
 };
 
@@ -23,7 +25,7 @@ NSOperationQueue::NSOperationQueue(bool isMain)
 NSOperationQueue::~NSOperationQueue()
 {
     for (auto& entry : m_entries)
-        entry->operation->removeObserver(this);
+        entry.operation->removeObserver(this);
 }
 
 std::shared_ptr<NSOperationQueue> NSOperationQueue::make()
@@ -54,14 +56,16 @@ void NSOperationQueue::addOperation(const std::shared_ptr<NSOperation>& operatio
         return;
     {
         std::lock_guard guard(m_lock);
-        for (auto& entry : m_entries) {
-            if (entry->operation == operation)
-                return;
-        }
-        auto entry = std::make_shared<Entry>();
-        entry->operation = operation;
-        entry->arrival = ++m_arrivals;
-        m_entries.push_back(std::move(entry));
+        if (m_index.contains(operation.get()))
+            return;
+        Entry entry;
+        entry.operation = operation;
+        entry.arrival = ++m_arrivals;
+        entry.priority = operation->queuePriority();
+        auto it = m_entries.insert(m_entries.end(), std::move(entry));
+        m_index.emplace(operation.get(), it);
+        m_waiting.emplace(-it->priority, it->arrival);
+        m_waitingByArrival.emplace(it->arrival, it);
         updateKeepAliveLocked();
     }
     std::weak_ptr<NSOperationQueue> weakQueue = weak_from_this();
@@ -124,7 +128,7 @@ std::vector<std::shared_ptr<NSOperation>> NSOperationQueue::operations() const
     std::lock_guard guard(m_lock);
     std::vector<std::shared_ptr<NSOperation>> result;
     for (auto& entry : m_entries)
-        result.push_back(entry->operation);
+        result.push_back(entry.operation);
     return result;
 }
 
@@ -160,12 +164,17 @@ void NSOperationQueue::retire(const std::shared_ptr<NSOperation>& operation)
     std::shared_ptr<NSOperationQueue> released;
     {
         std::lock_guard guard(m_lock);
-        auto it = std::find_if(m_entries.begin(), m_entries.end(),
-                               [&](auto& entry) { return entry->operation == operation; });
-        if (it == m_entries.end())
+        auto found = m_index.find(operation.get());
+        if (found == m_index.end())
             return;
-        if ((*it)->started)
+        auto it = found->second;
+        if (it->started) {
             --m_running;
+        } else {
+            m_waiting.erase({ -it->priority, it->arrival });
+            m_waitingByArrival.erase(it->arrival);
+        }
+        m_index.erase(found);
         m_entries.erase(it);
         if (m_entries.empty())
             m_emptyCondition.notify_all();
@@ -181,17 +190,23 @@ void NSOperationQueue::schedule()
         std::lock_guard guard(m_lock);
         if (m_suspended)
             return;
-        long ready = 0;
-        for (auto& entry : m_entries) {
-            if (!entry->started && entry->operation->isReady())
-                ++ready;
-        }
-        long room = ready - m_pendingStarters;
-        if (m_maxConcurrent >= 0)
-            room = std::min(room, m_maxConcurrent - m_running - m_pendingStarters);
+        long room = m_maxConcurrent >= 0 ? m_maxConcurrent - m_running - m_pendingStarters
+                                         : std::numeric_limits<long>::max();
         if (room <= 0)
             return;
-        starters = room;
+        // Enough ready operations for the starters already on their way and
+        // for the room left; no need to look further.
+        long wanted = m_pendingStarters + std::min(room, long(m_waiting.size()));
+        long ready = 0;
+        for (auto& key : m_waiting) {
+            if (ready >= wanted)
+                break;
+            if (m_waitingByArrival.at(key.second)->operation->isReady())
+                ++ready;
+        }
+        starters = std::min(room, ready - m_pendingStarters);
+        if (starters <= 0)
+            return;
         m_pendingStarters += starters;
     }
     auto self = shared_from_this();
@@ -211,23 +226,20 @@ void NSOperationQueue::startNext()
         --m_pendingStarters;
         if (m_suspended || (m_maxConcurrent >= 0 && m_running >= m_maxConcurrent))
             return;
-        std::shared_ptr<Entry> best;
-        long bestPriority = 0;
-        for (auto& entry : m_entries) {
-            if (entry->started || !entry->operation->isReady())
+        // The first ready one in (priority, arrival) order.
+        for (auto key = m_waiting.begin(); key != m_waiting.end(); ++key) {
+            auto entry = m_waitingByArrival.at(key->second);
+            if (!entry->operation->isReady())
                 continue;
-            long priority = entry->operation->queuePriority();
-            // Entries are in arrival order, so the first of the highest priority wins.
-            if (!best || priority > bestPriority) {
-                best = entry;
-                bestPriority = priority;
-            }
+            entry->started = true;
+            ++m_running;
+            operation = entry->operation;
+            m_waitingByArrival.erase(key->second);
+            m_waiting.erase(key);
+            break;
         }
-        if (!best)
+        if (!operation)
             return;
-        best->started = true;
-        ++m_running;
-        operation = best->operation;
     }
     operation->start();
     // A plain operation has finished by now and has been retired; a concurrent

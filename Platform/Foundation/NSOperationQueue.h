@@ -7,6 +7,8 @@
 // on a worker thread of the global dispatch pool. A concurrent operation is
 // counted as running until it says it finished.
 //
+// An operation's queue priority is read when it is added.
+//
 // A queue that is not suspended keeps itself alive while it holds operations,
 // so that a caller may make a queue, add work and let go of it at once.
 //
@@ -20,6 +22,9 @@
 #include "Platform/Foundation/NSOperation.h"
 
 #include <condition_variable>
+#include <list>
+#include <set>
+#include <unordered_map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -77,7 +82,13 @@ private:
     const bool m_isMain;
     mutable std::mutex m_lock;
     std::condition_variable m_emptyCondition;
-    std::vector<std::shared_ptr<Entry>> m_entries;
+    // Every operation held, in arrival order, and those not yet started in
+    // order of (priority, arrival), so that picking the next one does not
+    // walk the whole queue.
+    std::list<Entry> m_entries;
+    std::unordered_map<const NSOperation*, std::list<Entry>::iterator> m_index;
+    std::set<std::pair<long, unsigned long>> m_waiting;  // (-priority, arrival)
+    std::unordered_map<unsigned long, std::list<Entry>::iterator> m_waitingByArrival;
     unsigned long m_arrivals = 0;
     long m_running = 0;
     long m_maxConcurrent = NSOperationQueueDefaultMaxConcurrentOperationCount;

@@ -25,6 +25,7 @@
 // (nested runs) and may add or remove sources and timers.
 
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -177,7 +178,7 @@ private:
     int m_clockObserver = 0;
 
     mutable std::mutex m_postLock;
-    std::vector<std::shared_ptr<Posted>> m_posted;
+    std::deque<std::shared_ptr<Posted>> m_posted;
     unsigned long m_postSequence = 0;
     unsigned long m_turn = 0;
     std::atomic<bool> m_stopRequested { false };
