@@ -2,6 +2,7 @@
 
 namespace {
 std::weak_ptr<UIResponder> s_firstResponder;
+std::weak_ptr<UIResponder> s_incoming;
 }
 
 bool UIResponder::becomeFirstResponder()
@@ -11,8 +12,13 @@ bool UIResponder::becomeFirstResponder()
     if (!canBecomeFirstResponder())
         return false;
     auto current = s_firstResponder.lock();
-    if (current && !current->resignFirstResponder())
-        return false;
+    if (current) {
+        s_incoming = weak_from_this();
+        bool resigned = current->resignFirstResponder();
+        s_incoming.reset();
+        if (!resigned)
+            return false;
+    }
     s_firstResponder = weak_from_this();
     didBecomeFirstResponder();
     return true;
@@ -33,6 +39,11 @@ bool UIResponder::isFirstResponder() const
 {
     auto current = s_firstResponder.lock();
     return current && current.get() == this;
+}
+
+std::shared_ptr<UIResponder> UIResponder::incomingFirstResponder()
+{
+    return s_incoming.lock();
 }
 
 std::shared_ptr<UIResponder> UIResponder::currentFirstResponder()

@@ -29,6 +29,9 @@ public:
     virtual bool resignFirstResponder();
     bool isFirstResponder() const;
     static std::shared_ptr<UIResponder> currentFirstResponder();
+    // While a responder takes over from another, the one taking over (else null):
+    // the one resigning can tell a hand-over from the end of typing.
+    static std::shared_ptr<UIResponder> incomingFirstResponder();
 
     // Touches not handled here go up the chain.
     virtual void touchesBeganWithEvent(const UITouchSet& touches, UIEvent* event);

@@ -1,0 +1,127 @@
+#include "Platform/UIKit/UIToolbar.h"
+
+#include "Platform/UIKit/NSStringDrawing.h"
+#include "Platform/UIKit/UIColor.h"
+#include "Platform/UIKit/UIGraphics.h"
+
+namespace {
+constexpr CGFloat kGap = 10;
+
+bool isSpace(const UIBarButtonItem& item)
+{
+    return item.hasSystemItem
+        && (item.systemItem == UIBarButtonSystemItemFlexibleSpace || item.systemItem == UIBarButtonSystemItemFixedSpace);
+}
+}
+
+UIToolbar::UIToolbar(CGRect frame)
+    : UIView(frame)
+{
+}
+
+void UIToolbar::setItemsAnimated(std::vector<std::shared_ptr<UIBarButtonItem>> items, bool)
+{
+    m_items = std::move(items);
+    layoutSubviews();
+    setNeedsDisplay();
+}
+
+std::vector<CGRect> UIToolbar::frames() const
+{
+    CGRect b = bounds();
+    CGFloat fixed = kGap;
+    int flexible = 0;
+    for (auto& item : m_items) {
+        if (item->hasSystemItem && item->systemItem == UIBarButtonSystemItemFlexibleSpace)
+            ++flexible;
+        else if (item->hasSystemItem && item->systemItem == UIBarButtonSystemItemFixedSpace)
+            fixed += item->width;
+        else
+            fixed += item->displayWidth() + kGap;
+    }
+    CGFloat share = flexible ? std::max<CGFloat>(0, b.size.width - fixed) / static_cast<CGFloat>(flexible) : 0;
+    std::vector<CGRect> out;
+    CGFloat x = kGap;
+    for (auto& item : m_items) {
+        if (item->hasSystemItem && item->systemItem == UIBarButtonSystemItemFlexibleSpace) {
+            out.push_back(CGRectZero);
+            x += share;
+        } else if (item->hasSystemItem && item->systemItem == UIBarButtonSystemItemFixedSpace) {
+            out.push_back(CGRectZero);
+            x += item->width;
+        } else {
+            CGFloat w = item->displayWidth();
+            CGFloat h = item->customView ? item->customView->frame().size.height : 30;
+            out.push_back(CGRectMake(x, (b.size.height - h) / 2, w, h));
+            x += w + kGap;
+        }
+    }
+    return out;
+}
+
+CGRect UIToolbar::itemFrame(long index) const
+{
+    auto f = frames();
+    return index >= 0 && index < static_cast<long>(f.size()) ? f[static_cast<size_t>(index)] : CGRectZero;
+}
+
+void UIToolbar::layoutSubviews()
+{
+    for (auto& v : m_shownCustomViews)
+        v->removeFromSuperview();
+    m_shownCustomViews.clear();
+    auto f = frames();
+    for (size_t i = 0; i < m_items.size(); ++i) {
+        if (auto& v = m_items[i]->customView) {
+            v->setFrame(f[i]);
+            addSubview(v);
+            m_shownCustomViews.push_back(v);
+        }
+    }
+}
+
+void UIToolbar::touchesEndedWithEvent(const UITouchSet& touches, UIEvent*)
+{
+    if (touches.empty())
+        return;
+    auto keep = shared_from_this();
+    CGPoint p = touches.front()->locationInView(this);
+    auto f = frames();
+    for (size_t i = 0; i < m_items.size(); ++i) {
+        if (isSpace(*m_items[i]) || m_items[i]->customView)
+            continue;
+        if (CGRectContainsPoint(CGRectInset(f[i], -kGap / 2, -7), p)) {
+            auto item = m_items[i];
+            item->sendAction();
+            return;
+        }
+    }
+}
+
+void UIToolbar::drawRect(CGRect)
+{
+    auto c = UIGraphicsGetCurrentContext();
+    if (!c)
+        return;
+    CGRect b = bounds();
+    auto tint = tintColor ? tintColor
+        : barStyle == UIBarStyleDefault ? UIColor::colorWithRedGreenBlueAlpha(0.43f, 0.52f, 0.63f, 1)
+                                        : UIColor::colorWithWhiteAlpha(0.1f, 1);
+    tint->setFill();
+    CGContextFillRect(c, b);
+    auto f = frames();
+    auto font = UIFont::boldSystemFontOfSize(12);
+    for (size_t i = 0; i < m_items.size(); ++i) {
+        auto& item = *m_items[i];
+        if (isSpace(item) || item.customView)
+            continue;
+        if (item.style != UIBarButtonItemStylePlain) {
+            UIColor::colorWithWhiteAlpha(1, 0.2f)->setFill();
+            CGContextFillRect(c, f[i]);
+        }
+        (item.enabled ? UIColor::whiteColor() : UIColor::colorWithWhiteAlpha(1, 0.4f))->setFill();
+        CGFloat h = font->lineHeight();
+        drawInRectWithFontLineBreakModeAlignment(item.title, CGRectMake(f[i].origin.x, CGRectGetMidY(f[i]) - h / 2, f[i].size.width, h),
+                                                 font, UILineBreakModeTailTruncation, UITextAlignmentCenter);
+    }
+}
