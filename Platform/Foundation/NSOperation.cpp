@@ -36,11 +36,12 @@ void NSOperation::cancel()
 
 bool NSOperation::isReady() const
 {
+    // Through the virtual call: a subclass may keep its own cancelled state.
+    if (isCancelled())
+        return true;
     std::vector<std::shared_ptr<NSOperation>> dependencies;
     {
         std::lock_guard guard(m_lock);
-        if (m_cancelled)
-            return true;
         dependencies = m_dependencies;
     }
     return std::all_of(dependencies.begin(), dependencies.end(), [](auto& d) { return d->isFinished(); });
