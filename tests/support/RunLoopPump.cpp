@@ -4,6 +4,8 @@
 
 #include "Platform/Foundation/Clock.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <chrono>
 #include <thread>
@@ -64,8 +66,10 @@ bool pumpMainRunLoopUntil(const std::function<bool()>& condition, double timeout
 void advanceClock(double seconds, const NSRunLoopMode& mode)
 {
     auto manual = installedManualClock();
-    if (!manual)
+    if (!manual) {
+        ADD_FAILURE() << "advanceClock needs the manual clock of ManualClockTest or ScopedManualClock";
         return;
+    }
     auto loop = NSRunLoop::mainRunLoop();
     double target = Clock::now() + seconds;
     drainMainRunLoop(mode);

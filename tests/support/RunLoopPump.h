@@ -23,5 +23,6 @@ void drainMainRunLoop(const NSRunLoopMode& mode = NSDefaultRunLoopMode);
 
 // Advances the manual clock by `seconds` and runs everything that is due,
 // firing timers in order at their own times on the way (a timer that schedules
-// another within the span sees it fire too). Needs a manual clock.
+// another within the span sees it fire too). Needs the manual clock of
+// ManualClockTest or ScopedManualClock (ClockFixture.h); without it the test fails.
 void advanceClock(double seconds, const NSRunLoopMode& mode = NSDefaultRunLoopMode);
