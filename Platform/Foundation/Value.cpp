@@ -4,7 +4,7 @@
 
 #include <cmath>
 #include <limits>
-#include <unordered_map>
+#include <functional>
 
 namespace {
 
@@ -52,22 +52,95 @@ const Value& nullValue()
     return v;
 }
 
-Value::Value(bool b) : m_type(Type::Bool), m_kind(NumberKind::Bool) { m_num.b = b; }
-Value::Value(int v) : m_type(Type::Integer), m_kind(NumberKind::Int) { m_num.i = v; }
-Value::Value(long v) : m_type(Type::Integer), m_kind(NumberKind::Long) { m_num.i = v; }
-Value::Value(long long v) : m_type(Type::Integer), m_kind(NumberKind::LongLong) { m_num.i = v; }
-Value::Value(unsigned v) : m_type(Type::Integer), m_kind(NumberKind::UnsignedInt) { m_num.u = v; }
-Value::Value(unsigned long v) : m_type(Type::Integer), m_kind(NumberKind::UnsignedLong) { m_num.u = v; }
-Value::Value(unsigned long long v) : m_type(Type::Integer), m_kind(NumberKind::UnsignedLongLong) { m_num.u = v; }
-Value::Value(float v) : m_type(Type::Real), m_kind(NumberKind::Float) { m_num.d = static_cast<double>(v); }
-Value::Value(double v) : m_type(Type::Real), m_kind(NumberKind::Double) { m_num.d = v; }
+Value::Value(bool b) : m_type(Type::Bool), m_kind(NumberKind::Bool) { m.b = b; }
+Value::Value(int v) : m_type(Type::Integer), m_kind(NumberKind::Int) { m.i = v; }
+Value::Value(long v) : m_type(Type::Integer), m_kind(NumberKind::Long) { m.i = v; }
+Value::Value(long long v) : m_type(Type::Integer), m_kind(NumberKind::LongLong) { m.i = v; }
+Value::Value(unsigned v) : m_type(Type::Integer), m_kind(NumberKind::UnsignedInt) { m.u = v; }
+Value::Value(unsigned long v) : m_type(Type::Integer), m_kind(NumberKind::UnsignedLong) { m.u = v; }
+Value::Value(unsigned long long v) : m_type(Type::Integer), m_kind(NumberKind::UnsignedLongLong) { m.u = v; }
+Value::Value(float v) : m_type(Type::Real), m_kind(NumberKind::Float) { m.d = static_cast<double>(v); }
+Value::Value(double v) : m_type(Type::Real), m_kind(NumberKind::Double) { m.d = v; }
 Value::Value(const char* s) : Value(std::string(s ? s : "")) {}
-Value::Value(std::string s) : m_type(Type::String), m_ref(std::make_shared<std::string>(std::move(s))) {}
+Value::Value(std::string s) : m_type(Type::String) { new (&m.s) std::string(std::move(s)); }
 Value::Value(std::string_view s) : Value(std::string(s)) {}
-Value::Value(Date d) : m_type(Type::Date) { m_num.d = d.secondsSince1970; }
-Value::Value(::Data d) : m_type(Type::Data), m_ref(std::make_shared<::Data>(std::move(d))) {}
-Value::Value(ValueArray a) : m_type(Type::Array), m_ref(std::make_shared<ValueArray>(std::move(a))) {}
-Value::Value(ValueDictionary d) : m_type(Type::Dictionary), m_ref(std::make_shared<ValueDictionary>(std::move(d))) {}
+Value::Value(Date d) : m_type(Type::Date) { m.d = d.secondsSince1970; }
+Value::Value(::Data d) : m_type(Type::Data) { new (&m.ref) std::shared_ptr<void>(std::make_shared<::Data>(std::move(d))); }
+Value::Value(ValueArray a) : m_type(Type::Array) { new (&m.ref) std::shared_ptr<void>(std::make_shared<ValueArray>(std::move(a))); }
+Value::Value(ValueDictionary d) : m_type(Type::Dictionary)
+{
+    new (&m.ref) std::shared_ptr<void>(std::make_shared<ValueDictionary>(std::move(d)));
+}
+
+Value::Value(const Value& other) { copyFrom(other); }
+Value::Value(Value&& other) noexcept { moveFrom(std::move(other)); }
+Value::~Value() { destroy(); }
+
+Value& Value::operator=(const Value& other)
+{
+    if (this != &other) {
+        // Copy first: `other` may live inside this value's own storage.
+        Value copy(other);
+        destroy();
+        moveFrom(std::move(copy));
+    }
+    return *this;
+}
+
+Value& Value::operator=(Value&& other) noexcept
+{
+    if (this == &other)
+        return *this;
+    if (usesRef()) {
+        // `other` may be an element of the container this value holds.
+        Value moved(std::move(other));
+        destroy();
+        moveFrom(std::move(moved));
+    } else {
+        destroy();
+        moveFrom(std::move(other));
+    }
+    return *this;
+}
+
+void Value::destroy()
+{
+    if (usesString())
+        m.s.~basic_string();
+    else if (usesRef())
+        m.ref.~shared_ptr();
+    m_type = Type::Null;
+    m.i = 0;
+}
+
+void Value::copyFrom(const Value& other)
+{
+    m_type = other.m_type;
+    m_kind = other.m_kind;
+    if (other.usesString())
+        new (&m.s) std::string(other.m.s);
+    else if (other.usesRef())
+        new (&m.ref) std::shared_ptr<void>(other.m.ref);
+    else
+        m.u = other.m.u;
+}
+
+void Value::moveFrom(Value&& other) noexcept
+{
+    m_type = other.m_type;
+    m_kind = other.m_kind;
+    if (other.usesString()) {
+        new (&m.s) std::string(std::move(other.m.s));
+        other.m.s.~basic_string();
+    } else if (other.usesRef()) {
+        new (&m.ref) std::shared_ptr<void>(std::move(other.m.ref));
+        other.m.ref.~shared_ptr();
+    } else {
+        m.u = other.m.u;
+    }
+    other.m_type = Type::Null;
+    other.m.i = 0;
+}
 
 Value Value::integer(int64_t v, NumberKind kind)
 {
@@ -78,7 +151,7 @@ Value Value::integer(int64_t v, NumberKind kind)
         return real(static_cast<double>(v), kind);
     value.m_type = Type::Integer;
     value.m_kind = kind;
-    value.m_num.i = v;
+    value.m.i = v;
     return value;
 }
 
@@ -92,7 +165,7 @@ Value Value::real(double v, NumberKind kind)
     Value value;
     value.m_type = Type::Real;
     value.m_kind = kind == NumberKind::Float ? NumberKind::Float : NumberKind::Double;
-    value.m_num.d = kind == NumberKind::Float ? static_cast<double>(static_cast<float>(v)) : v;
+    value.m.d = kind == NumberKind::Float ? static_cast<double>(static_cast<float>(v)) : v;
     return value;
 }
 
@@ -110,9 +183,9 @@ template<typename T>
 T& Value::mutableRef()
 {
     // Copy on write: detach shared storage before the first change.
-    if (m_ref.use_count() > 1)
-        m_ref = std::make_shared<T>(*static_cast<const T*>(m_ref.get()));
-    return *static_cast<T*>(m_ref.get());
+    if (m.ref.use_count() > 1)
+        m.ref = std::make_shared<T>(*static_cast<const T*>(m.ref.get()));
+    return *static_cast<T*>(m.ref.get());
 }
 
 bool Value::isUnsigned() const
@@ -124,13 +197,13 @@ bool Value::boolValue() const
 {
     switch (m_type) {
     case Type::Bool:
-        return m_num.b;
+        return m.b;
     case Type::Integer:
-        return m_num.i != 0;
+        return m.i != 0;
     case Type::Real:
-        return m_num.d != 0;
+        return m.d != 0;
     case Type::String:
-        return NumberParsing::boolValue(ref<std::string>());
+        return NumberParsing::boolValue(m.s);
     default:
         return false;
     }
@@ -140,15 +213,15 @@ long long Value::longLongValue() const
 {
     switch (m_type) {
     case Type::Bool:
-        return m_num.b ? 1 : 0;
+        return m.b ? 1 : 0;
     case Type::Integer:
-        if (isUnsignedKind(m_kind) && m_num.u > static_cast<uint64_t>(std::numeric_limits<long long>::max()))
-            return static_cast<long long>(m_num.u);  // wraps, as the platform's conversion does
-        return m_num.i;
+        if (isUnsignedKind(m_kind) && m.u > static_cast<uint64_t>(std::numeric_limits<long long>::max()))
+            return static_cast<long long>(m.u);  // wraps, as the platform's conversion does
+        return m.i;
     case Type::Real:
-        return saturate<long long>(m_num.d);
+        return saturate<long long>(m.d);
     case Type::String:
-        return NumberParsing::longLongValue(ref<std::string>());
+        return NumberParsing::longLongValue(m.s);
     default:
         return 0;
     }
@@ -157,9 +230,9 @@ long long Value::longLongValue() const
 unsigned long long Value::unsignedLongLongValue() const
 {
     if (m_type == Type::Integer)
-        return m_num.u;
+        return m.u;
     if (m_type == Type::Real)
-        return m_num.d <= 0 ? 0 : saturate<unsigned long long>(m_num.d);
+        return m.d <= 0 ? 0 : saturate<unsigned long long>(m.d);
     return static_cast<unsigned long long>(longLongValue());
 }
 
@@ -167,11 +240,11 @@ int Value::intValue() const
 {
     switch (m_type) {
     case Type::Integer:
-        return static_cast<int>(m_num.i);  // truncates, as a narrowing number conversion does
+        return static_cast<int>(m.i);  // truncates, as a narrowing number conversion does
     case Type::Real:
-        return saturate<int>(m_num.d);
+        return saturate<int>(m.d);
     case Type::String:
-        return NumberParsing::intValue(ref<std::string>());
+        return NumberParsing::intValue(m.s);
     default:
         return static_cast<int>(longLongValue());
     }
@@ -186,14 +259,14 @@ double Value::doubleValue() const
 {
     switch (m_type) {
     case Type::Bool:
-        return m_num.b ? 1 : 0;
+        return m.b ? 1 : 0;
     case Type::Integer:
-        return isUnsignedKind(m_kind) ? static_cast<double>(m_num.u) : static_cast<double>(m_num.i);
+        return isUnsignedKind(m_kind) ? static_cast<double>(m.u) : static_cast<double>(m.i);
     case Type::Real:
     case Type::Date:
-        return m_num.d;
+        return m.d;
     case Type::String:
-        return NumberParsing::doubleValue(ref<std::string>());
+        return NumberParsing::doubleValue(m.s);
     default:
         return 0;
     }
@@ -209,15 +282,15 @@ std::string Value::stringValue() const
     char buffer[32];
     switch (m_type) {
     case Type::String:
-        return ref<std::string>();
+        return m.s;
     case Type::Bool:
-        return m_num.b ? "1" : "0";
+        return m.b ? "1" : "0";
     case Type::Integer:
-        return isUnsignedKind(m_kind) ? std::to_string(m_num.u) : std::to_string(m_num.i);
+        return isUnsignedKind(m_kind) ? std::to_string(m.u) : std::to_string(m.i);
     case Type::Real:
         if (m_kind == NumberKind::Float)
-            return std::string(NumberParsing::shortest(static_cast<float>(m_num.d), buffer));
-        return std::string(NumberParsing::shortest(m_num.d, buffer));
+            return std::string(NumberParsing::shortest(static_cast<float>(m.d), buffer));
+        return std::string(NumberParsing::shortest(m.d, buffer));
     default:
         return {};
     }
@@ -225,13 +298,13 @@ std::string Value::stringValue() const
 
 const std::string* Value::stringPtr() const
 {
-    return m_type == Type::String ? &ref<std::string>() : nullptr;
+    return m_type == Type::String ? &m.s : nullptr;
 }
 
 Date Value::dateValue() const
 {
     if (m_type == Type::Date)
-        return Date { m_num.d };
+        return Date { m.d };
     return Date {};
 }
 
@@ -326,15 +399,15 @@ bool Value::operator==(const Value& other) const
     case Type::Null:
         return true;
     case Type::String:
-        return ref<std::string>() == other.ref<std::string>();
+        return m.s == other.m.s;
     case Type::Date:
-        return m_num.d == other.m_num.d;
+        return m.d == other.m.d;
     case Type::Data:
         return ref<::Data>() == other.ref<::Data>();
     case Type::Array:
-        return m_ref == other.m_ref || ref<ValueArray>() == other.ref<ValueArray>();
+        return m.ref == other.m.ref || ref<ValueArray>() == other.ref<ValueArray>();
     case Type::Dictionary:
-        return m_ref == other.m_ref || ref<ValueDictionary>() == other.ref<ValueDictionary>();
+        return m.ref == other.m.ref || ref<ValueDictionary>() == other.ref<ValueDictionary>();
     default:
         return false;
     }
@@ -347,7 +420,7 @@ std::string Value::description() const
         return "<null>";
     case Type::Date: {
         char buffer[32];
-        return "<date " + std::string(NumberParsing::shortest(m_num.d, buffer)) + ">";
+        return "<date " + std::string(NumberParsing::shortest(m.d, buffer)) + ">";
     }
     case Type::Data:
         return "<" + std::to_string(ref<::Data>().size()) + " bytes>";
@@ -381,8 +454,53 @@ bool ValueArray::operator==(const ValueArray& other) const
     return m_items == other.m_items;
 }
 
+// Open addressing over positions in the entry vector: one allocation per
+// rebuild instead of one per key, which matters when a reply holds tens of
+// thousands of rows.
 struct ValueDictionary::Index {
-    std::unordered_map<std::string_view, size_t> positions;
+    std::vector<uint32_t> slots;  // position + 1; 0 marks an empty slot
+    size_t mask = 0;
+
+    // FNV-1a: keys are short column names, where it beats the library's hash.
+    static size_t hash(std::string_view key)
+    {
+        uint64_t h = 14695981039346656037ull;
+        for (unsigned char c : key)
+            h = (h ^ c) * 1099511628211ull;
+        return static_cast<size_t>(h ^ (h >> 29));
+    }
+
+    void rebuild(const std::vector<Entry>& entries)
+    {
+        size_t capacity = 16;
+        while (capacity < entries.size() * 2 + 2)
+            capacity <<= 1;
+        slots.assign(capacity, 0);
+        mask = capacity - 1;
+        for (size_t i = 0; i < entries.size(); ++i)
+            insert(entries[i].first, i);
+    }
+
+    void insert(std::string_view key, size_t position)
+    {
+        size_t slot = hash(key) & mask;
+        while (slots[slot] != 0)
+            slot = (slot + 1) & mask;
+        slots[slot] = static_cast<uint32_t>(position + 1);
+    }
+
+    long lookup(const std::vector<Entry>& entries, std::string_view key) const
+    {
+        size_t slot = hash(key) & mask;
+        while (uint32_t position = slots[slot]) {
+            if (entries[position - 1].first == key)
+                return static_cast<long>(position - 1);
+            slot = (slot + 1) & mask;
+        }
+        return -1;
+    }
+
+    bool needsGrowth(size_t count) const { return (count + 1) * 2 > slots.size(); }
 };
 
 namespace {
@@ -424,12 +542,9 @@ long ValueDictionary::indexOf(std::string_view key) const
     }
     if (!m_index) {
         m_index = std::make_unique<Index>();
-        m_index->positions.reserve(m_entries.size() * 2);
-        for (size_t i = 0; i < m_entries.size(); ++i)
-            m_index->positions.emplace(m_entries[i].first, i);
+        m_index->rebuild(m_entries);
     }
-    auto it = m_index->positions.find(key);
-    return it == m_index->positions.end() ? -1 : static_cast<long>(it->second);
+    return m_index->lookup(m_entries, key);
 }
 
 const Value* ValueDictionary::find(std::string_view key) const
@@ -457,12 +572,13 @@ void ValueDictionary::set(std::string key, Value v)
         m_entries[static_cast<size_t>(i)].second = std::move(v);
         return;
     }
-    // The index holds views into the keys; a reallocation moves short keys, so drop it.
-    if (m_entries.size() == m_entries.capacity())
-        m_index.reset();
     m_entries.emplace_back(std::move(key), std::move(v));
-    if (m_index)
-        m_index->positions.emplace(m_entries.back().first, m_entries.size() - 1);
+    if (m_index) {
+        if (m_index->needsGrowth(m_entries.size()))
+            m_index->rebuild(m_entries);
+        else
+            m_index->insert(m_entries.back().first, m_entries.size() - 1);
+    }
 }
 
 void ValueDictionary::remove(std::string_view key)

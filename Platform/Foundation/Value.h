@@ -55,6 +55,11 @@ public:
 
     Value() = default;
     Value(std::nullptr_t) {}
+    Value(const Value& other);
+    Value(Value&& other) noexcept;
+    Value& operator=(const Value& other);
+    Value& operator=(Value&& other) noexcept;
+    ~Value();
     Value(bool b);
     Value(int v);
     Value(long v);
@@ -137,17 +142,29 @@ public:
     std::string description() const;
 
 private:
-    Type m_type = Type::Null;
-    NumberKind m_kind = NumberKind::LongLong;
-    union {
+    // Strings live in the value itself (short ones without any allocation);
+    // data, arrays and dictionaries share copy-on-write storage.
+    union Storage {
         int64_t i;
         uint64_t u;
         double d;
         bool b;
-    } m_num {};
-    std::shared_ptr<void> m_ref;  // string, data, array or dictionary storage
+        std::string s;
+        std::shared_ptr<void> ref;
+        Storage() : i(0) {}
+        ~Storage() {}
+    };
 
-    template<typename T> const T& ref() const { return *static_cast<const T*>(m_ref.get()); }
+    Type m_type = Type::Null;
+    NumberKind m_kind = NumberKind::LongLong;
+    Storage m;
+
+    bool usesString() const { return m_type == Type::String; }
+    bool usesRef() const { return m_type == Type::Data || m_type == Type::Array || m_type == Type::Dictionary; }
+    void destroy();
+    void copyFrom(const Value& other);
+    void moveFrom(Value&& other) noexcept;
+    template<typename T> const T& ref() const { return *static_cast<const T*>(m.ref.get()); }
     template<typename T> T& mutableRef();
 };
 
