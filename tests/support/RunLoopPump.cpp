@@ -54,11 +54,9 @@ bool pumpMainRunLoopUntil(const std::function<bool()>& condition, double timeout
             break;
         if (manual && realSeconds() >= realDeadline)
             break;
-        if (!manual) {
-            loop->runMode(mode, std::min(deadline, now + 0.01));
-        } else {
+        // With nothing to wait on, the loop returns at once: wait for other threads instead.
+        if (manual || !loop->runMode(mode, std::min(deadline, now + 0.01)))
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
     }
     return condition();
 }
