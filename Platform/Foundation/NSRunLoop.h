@@ -140,7 +140,8 @@ public:
     void runUntilDate(double limitDate);
     // Runs the default mode until stopped or without inputs.
     void run();
-    // Makes the innermost running `runMode`/`run`/`runUntilDate` return. Any thread.
+    // Makes the innermost running `runMode`/`run`/`runUntilDate` return; when
+    // the loop is not running, the next run returns at once. Any thread.
     void stop();
     // Wakes a waiting loop so that it looks again at the clock and its inputs. Any thread.
     void wakeUp();
@@ -187,6 +188,5 @@ private:
     std::vector<RunLoopSourceRef> m_sources;
     std::vector<std::shared_ptr<TimerEntry>> m_timers;
     std::vector<NSRunLoopMode> m_modeStack;
-    std::weak_ptr<NSThread> m_thread;
     bool m_isMain = false;
 };

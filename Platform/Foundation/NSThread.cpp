@@ -168,7 +168,6 @@ std::shared_ptr<NSRunLoop> NSThread::runLoop()
     std::lock_guard guard(m_lock);
     if (!m_runLoop) {
         m_runLoop = NSRunLoop::make();
-        m_runLoop->m_thread = weak_from_this();
         m_runLoop->m_isMain = m_isMain;
     }
     return m_runLoop;
