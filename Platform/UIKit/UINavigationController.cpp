@@ -84,6 +84,10 @@ void UINavigationBar::layoutSubviews()
         addSubview(v);
         m_shownCustomViews.push_back(v);
     };
+    if (top->leftBarButtonItem)
+        top->leftBarButtonItem->setShownFrame(sharedView(), leftItemFrame());
+    if (top->rightBarButtonItem)
+        top->rightBarButtonItem->setShownFrame(sharedView(), rightItemFrame());
     if (top->leftBarButtonItem && top->leftBarButtonItem->customView)
         place(top->leftBarButtonItem->customView, leftItemFrame());
     if (top->rightBarButtonItem && top->rightBarButtonItem->customView)

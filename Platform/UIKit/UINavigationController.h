@@ -51,9 +51,20 @@ public:
     void sendAction();
     // The item's width in a bar.
     CGFloat displayWidth() const;
+    // Where a bar last placed the item (popovers and menus are shown from it):
+    // the bar and the item's frame in it; no bar when the item is not shown.
+    void setShownFrame(const std::shared_ptr<UIView>& bar, CGRect frame)
+    {
+        m_shownIn = bar;
+        m_shownFrame = frame;
+    }
+    std::shared_ptr<UIView> shownInView() const { return m_shownIn.lock(); }
+    CGRect shownFrame() const { return m_shownFrame; }
 
 private:
     Action m_action;
+    std::weak_ptr<UIView> m_shownIn;
+    CGRect m_shownFrame {};
 };
 
 class UINavigationItem {

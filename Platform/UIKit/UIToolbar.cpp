@@ -72,6 +72,8 @@ void UIToolbar::layoutSubviews()
     m_shownCustomViews.clear();
     auto f = frames();
     for (size_t i = 0; i < m_items.size(); ++i) {
+        if (!isSpace(*m_items[i]) && weak_from_this().lock())
+            m_items[i]->setShownFrame(sharedView(), f[i]);
         if (auto& v = m_items[i]->customView) {
             v->setFrame(f[i]);
             addSubview(v);
