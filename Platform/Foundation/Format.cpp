@@ -1,5 +1,6 @@
 #include "Platform/Foundation/Format.h"
 
+#include "Platform/Foundation/TextEncoding.h"
 #include "Platform/Foundation/NumberParsing.h"
 
 #include <cinttypes>
@@ -166,26 +167,6 @@ std::string_view utf8Prefix(std::string_view s, size_t count)
     return s.substr(0, i);
 }
 
-void appendUtf8(std::string& out, uint32_t cp)
-{
-    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        cp = 0xFFFD;
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 // Numbers go through the C library, so rounding and padding are printf's own.
 std::string cNumber(const Directive& directive, const char* lengthModifier, char conversion, auto value)
@@ -374,7 +355,7 @@ std::string formatString(std::string_view format, std::span<const FormatArg> arg
                 if (directive.conversion == 'c' && directive.length != Length::Long)
                     ch = std::string(1, static_cast<char>(v & 0xFF));
                 else
-                    appendUtf8(ch, static_cast<uint32_t>(v > 0x10FFFF ? 0xFFFD : v));
+                    TextEncoding::appendUTF8(ch, static_cast<uint32_t>(v > 0x10FFFF ? 0xFFFD : v));
             }
             appendPadded(out, ch, directive, 1);
             break;

@@ -1,5 +1,6 @@
 #include "Platform/Foundation/NSString.h"
 
+#include "Platform/Foundation/TextEncoding.h"
 #include "Platform/Foundation/NumberParsing.h"
 
 #include <clocale>
@@ -45,24 +46,6 @@ size_t startOfLastCharacter(std::string_view s, size_t end)
     return probe == end ? i : end - 1;
 }
 
-void appendUtf8(std::string& out, uint32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 bool isSpaceSeparator(uint32_t c)
 {
@@ -112,7 +95,7 @@ std::string mapCase(std::string_view text, Map map)
             out += text[start];  // a stray byte stays as it was
             continue;
         }
-        appendUtf8(out, map(c));
+        TextEncoding::appendUTF8(out, map(c));
     }
     return out;
 }

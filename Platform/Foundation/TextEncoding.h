@@ -30,6 +30,10 @@ namespace TextEncoding {
 // True when the bytes are well-formed UTF-8 (no overlong forms, no surrogates).
 bool isValidUTF8(std::string_view bytes);
 
+// Appends the UTF-8 form of a code point; surrogates and values past U+10FFFF
+// become U+FFFD.
+void appendUTF8(std::string& out, uint32_t codePoint);
+
 // The bytes of a text in the encoding; nothing when a character has no form
 // there or the encoding is unknown.
 std::optional<Data> encode(std::string_view utf8, NSStringEncoding encoding);
