@@ -2,19 +2,14 @@
 
 #include "Platform/Foundation/Format.h"
 #include "Platform/Foundation/Hashing.h"
+#include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSFileManager.h"
 
 namespace {
 
 std::string charsetName(uint32_t encoding)
 {
-    switch (encoding) {
-    case NSASCIIStringEncoding: return "us-ascii";
-    case NSISOLatin1StringEncoding: return "iso-8859-1";
-    case NSWindowsCP1252StringEncoding: return "windows-1252";
-    case NSUTF16StringEncoding: return "utf-16";
-    default: return "utf-8";
-    }
+    return TextEncoding::ianaCharsetName(encoding).value_or("utf-8");
 }
 
 std::string lastPathComponent(const std::string& path)
@@ -142,15 +137,27 @@ void FormDataRequest::buildPostBody()
 
 void FormDataRequest::appendPostString(const std::string& text)
 {
-    appendPostData(Data(text.begin(), text.end()));
+    if (stringEncoding == NSUTF8StringEncoding) {
+        appendPostData(Data(text.begin(), text.end()));
+        return;
+    }
+    if (auto bytes = TextEncoding::encode(text, stringEncoding))
+        appendPostData(*bytes);
+    else
+        NSLog("Text cannot be written in the form's encoding: %@", text);
 }
 
-std::string FormDataRequest::encodeURL(const std::string& text)
+std::string FormDataRequest::encodeURL(const std::string& text) const
 {
     static const std::string reserved = ":/?#[]@!$ &'()*+,;=\"<>%{}|\\^~`";
     static const char* hex = "0123456789ABCDEF";
+    std::string bytes = text;
+    if (stringEncoding != NSUTF8StringEncoding) {
+        auto encoded = TextEncoding::encode(text, stringEncoding);
+        bytes = encoded ? std::string(encoded->begin(), encoded->end()) : std::string();
+    }
     std::string out;
-    for (unsigned char c : text) {
+    for (unsigned char c : bytes) {
         bool plain = c > 0x20 && c < 0x7f && reserved.find(static_cast<char>(c)) == std::string::npos;
         if (plain) {
             out += static_cast<char>(c);

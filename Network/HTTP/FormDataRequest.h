@@ -43,7 +43,7 @@ public:
     const std::optional<std::vector<std::pair<std::string, std::string>>>& postData() const { return m_postData; }
     const std::optional<std::vector<FileEntry>>& fileData() const { return m_fileData; }
 
-    static std::string encodeURL(const std::string& text);
+    std::string encodeURL(const std::string& text) const;
 
 private:
     void buildMultipartFormDataPostBody();

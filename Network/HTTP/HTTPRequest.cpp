@@ -577,6 +577,9 @@ void HTTPRequest::buildPostBody()
         if (m_requestMethod == "GET" || m_requestMethod == "DELETE" || m_requestMethod == "HEAD")
             setRequestMethod("POST");
         addRequestHeader("Content-Length", stringWithFormat("%llu", static_cast<unsigned long long>(length)));
+    } else if (m_requestMethod == "POST" || m_requestMethod == "PUT") {
+        // Servers refuse a body-carrying method whose length they cannot tell.
+        addRequestHeader("Content-Length", "0");
     }
     m_haveBuiltPostBody = true;
 }
@@ -1736,19 +1739,9 @@ std::optional<std::string> HTTPRequest::responseString() const
     if (!data)
         return std::nullopt;
     std::string bytes(data->begin(), data->end());
-    if (m_responseEncoding == NSISOLatin1StringEncoding || m_responseEncoding == NSWindowsCP1252StringEncoding) {
-        std::string utf8;
-        for (unsigned char c : bytes) {
-            if (c < 0x80) {
-                utf8 += static_cast<char>(c);
-            } else {
-                utf8 += static_cast<char>(0xC0 | (c >> 6));
-                utf8 += static_cast<char>(0x80 | (c & 0x3F));
-            }
-        }
-        return utf8;
-    }
-    return bytes;
+    // Bytes that are not valid in the announced encoding give no text rather
+    // than a damaged one.
+    return TextEncoding::decode(bytes, m_responseEncoding);
 }
 
 bool HTTPRequest::removeFileAtPathError(const std::string& path, HTTPErrorRef* error)
@@ -2428,15 +2421,8 @@ void HTTPRequest::parseMimeTypeAndResponseEncodingFromContentType(std::string* m
                                                                                          : end - start)));
             if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
                 name = name.substr(1, name.size() - 2);
-            static const std::pair<const char*, uint32_t> charsets[] = {
-                { "utf-8", NSUTF8StringEncoding }, { "utf8", NSUTF8StringEncoding },
-                { "iso-8859-1", NSISOLatin1StringEncoding }, { "latin1", NSISOLatin1StringEncoding },
-                { "us-ascii", NSASCIIStringEncoding }, { "windows-1252", NSWindowsCP1252StringEncoding },
-                { "utf-16", NSUTF16StringEncoding },
-            };
-            for (auto& [known, number] : charsets)
-                if (name == known && encoding)
-                    *encoding = number;
+            if (auto known = TextEncoding::encodingForIANACharsetName(name); known && encoding)
+                *encoding = *known;
         }
     } else if (mimeType) {
         *mimeType = trimmed(text);

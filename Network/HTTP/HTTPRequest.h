@@ -21,6 +21,7 @@
 #include "Platform/Foundation/NSOperationQueue.h"
 #include "Platform/Foundation/NSRunLoop.h"
 #include "Platform/Foundation/NSTimer.h"
+#include "Platform/Foundation/TextEncoding.h"
 #include "Platform/Foundation/Value.h"
 
 #include <atomic>
@@ -35,15 +36,6 @@ class HTTPDataDecompressor;
 class HTTPInputStream;
 
 inline const NSRunLoopMode HTTPRequestRunLoopMode = "HTTPRequestRunLoopMode";
-
-// Text encodings by the platform's numbers (those the engine names).
-enum : uint32_t {
-    NSASCIIStringEncoding = 1,
-    NSUTF8StringEncoding = 4,
-    NSISOLatin1StringEncoding = 5,
-    NSWindowsCP1252StringEncoding = 12,
-    NSUTF16StringEncoding = 10,
-};
 
 enum HTTPAuthenticationState { HTTPNoAuthenticationNeededYet = 0, HTTPHTTPAuthenticationNeeded = 1,
                                HTTPProxyAuthenticationNeeded = 2 };
