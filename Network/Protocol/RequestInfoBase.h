@@ -11,6 +11,7 @@
 
 class RequestInfoBase;
 class NetworkRecDelegate;
+class HTTPProgressDelegate;
 
 // Who gets a descriptor back from the transport (the front door).
 class HTTP_REC_RESPOND {
@@ -38,6 +39,7 @@ class UploadRequestInfo : public RequestInfoBase {
 public:
     Value valueList = Value::dictionary();
     void setPostValueForKey(Value value, const std::string& key) { valueList.set(key, std::move(value)); }
+    std::weak_ptr<HTTPProgressDelegate> uploadProgressDelegate;
 };
 
 class DownLoadRequestInfo : public RequestInfoBase {

@@ -10,6 +10,7 @@
 #endif
 #include <httplib.h>
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -226,6 +227,12 @@ void FakeCompanyServer::setGzipFiles(bool on)
     m_gzipFiles = on;
 }
 
+void FakeCompanyServer::setChunkedFiles(bool on)
+{
+    std::lock_guard guard(m_mutex);
+    m_chunkedFiles = on;
+}
+
 void FakeCompanyServer::setGzipReplies(bool on)
 {
     std::lock_guard guard(m_mutex);
@@ -402,6 +409,7 @@ void FakeCompanyServer::handleFile(const httplib::Request& request, httplib::Res
     std::optional<int> forcedStatus;
     std::optional<std::string> bytes;
     bool gzipFile;
+    bool chunked;
     {
         std::lock_guard guard(m_mutex);
         if (auto it = m_fileFaults.find(name); it != m_fileFaults.end())
@@ -411,6 +419,7 @@ void FakeCompanyServer::handleFile(const httplib::Request& request, httplib::Res
         if (auto it = m_files.find(key); it != m_files.end())
             bytes = it->second;
         gzipFile = m_gzipFiles;
+        chunked = m_chunkedFiles;
     }
     record(r);
     if (applyFault(fault, response))
@@ -439,7 +448,18 @@ void FakeCompanyServer::handleFile(const httplib::Request& request, httplib::Res
         return;
     }
     response.status = 200;
-    if (gzipFile) {
+    if (chunked) {
+        auto body = std::make_shared<std::string>(*bytes);
+        response.set_chunked_content_provider("application/octet-stream", [body](size_t offset, httplib::DataSink& sink) {
+            if (offset < body->size()) {
+                size_t n = std::min<size_t>(4096, body->size() - offset);
+                sink.write(body->data() + offset, n);
+            } else {
+                sink.done();
+            }
+            return true;
+        });
+    } else if (gzipFile) {
         response.set_header("Content-Encoding", "gzip");
         response.set_content(gzip(*bytes), "application/octet-stream");
     } else {

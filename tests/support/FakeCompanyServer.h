@@ -103,6 +103,8 @@ public:
     // Answer a download of this file with this HTTP status and a short body.
     void setFileStatus(const std::string& name, std::optional<int> status);
     void setGzipFiles(bool on);
+    // Send whole files chunked, without a "Content-Length".
+    void setChunkedFiles(bool on);
     void setGzipReplies(bool on);
 
     std::vector<Received> received() const;
@@ -145,6 +147,7 @@ private:
     std::string m_lastSessionId;
     bool m_requireSession = false;
     bool m_gzipFiles = false;
+    bool m_chunkedFiles = false;
     bool m_gzipReplies = false;
     int m_sessionCounter = 0;
     std::vector<Received> m_received;

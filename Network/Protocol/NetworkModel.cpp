@@ -1,0 +1,191 @@
+#include "Network/Protocol/NetworkModel.h"
+
+#include "Network/Protocol/HttpNetworkCtrl.h"
+#include "Network/Protocol/ProtocolServices.h"
+#include "Network/Protocol/QDJSON.h"
+#include "Network/Protocol/RequestDownload.h"
+#include "Platform/Foundation/NSLog.h"
+#include "Platform/Foundation/NSString.h"
+
+#include <vector>
+
+std::shared_ptr<NetworkModel> NetworkModel::sharedInstance()
+{
+    static std::mutex classLock;
+    static std::shared_ptr<NetworkModel> instance;
+    std::lock_guard guard(classLock);
+    if (!instance)
+        instance = std::shared_ptr<NetworkModel>(new NetworkModel());
+    return instance;
+}
+
+std::string NetworkModel::loggableBody(const std::string& body)
+{
+    if (body.find("password") == std::string::npos)
+        return body;
+    QDJsonParser parser;
+    auto envelope = parser.objectWithString(body);
+    if (!envelope || !(*envelope)["root"]["parameters"].isDictionary())
+        return "(a request body holding a password)";
+    Value parameters = (*envelope)["root"]["parameters"];
+    if (parameters.contains("password"))
+        parameters.set("password", Value("******"));
+    Value root = (*envelope)["root"];
+    root.set("parameters", std::move(parameters));
+    envelope->set("root", std::move(root));
+    return QDJsonWriter().stringWithObject(*envelope).value_or("(a request body holding a password)");
+}
+
+int NetworkModel::sendRequest(const std::shared_ptr<RequestInterfaceBase>& request)
+{
+    if (!request)
+        return -1;
+    auto transport = HttpNetworkCtrl::sharedInstance();
+    if (request->requestType == 0) {
+        auto body = request->RequestEncode();
+        NSLog("the request body is %@,request id is %d", body ? loggableBody(*body) : std::string("(null)"),
+              request->cmdCode);
+        // Every command makes its envelope from valid inputs; one that cannot
+        // would only post an empty body, so nothing is sent.
+        if (!body)
+            return -1;
+        auto info = std::make_shared<RequestInfoBase>();
+        info->requestType = request->requestType;
+        info->cmdCode = request->cmdCode;
+        info->requestUrlBody = std::move(body);
+        info->delegate = shared_from_this();
+        info->requestHeader = request->requestHead;
+        const int tag = transport->SendHttpRequest(info);
+        info->requestCode = tag;
+        request->requestCode = tag;
+        std::lock_guard guard(lock_);
+        dicRequestList_[tag] = request;
+        return tag;
+    }
+    if (request->requestType == 2) {
+        auto download = std::dynamic_pointer_cast<RequestDownload>(request);
+        if (!download)
+            return -1;
+        for (const std::string& name : download->fileNameList) {
+            auto info = std::make_shared<DownLoadRequestInfo>();
+            info->requestType = download->requestType;
+            info->cmdCode = download->cmdCode;
+            info->fileId = download->fileId;
+            info->fileName = name;
+            info->imgType = download->imgType;
+            info->progressType = download->progressType;
+            info->delegate = shared_from_this();
+            info->downloadProgressDelegate = download->receiveDelegete;
+            info->downloadId = download->downloadId;
+            const int tag = transport->SendHttpRequest(info);
+            info->requestCode = tag;
+            std::lock_guard guard(lock_);
+            dicRequestList_[tag] = request;
+        }
+        return download->downloadId;
+    }
+    return -1;
+}
+
+void NetworkModel::ReciveHttpRespond(const std::shared_ptr<RequestInfoBase>& info)
+{
+    deliver(info, true, true);
+}
+
+void NetworkModel::ReciveDidFailed(const std::shared_ptr<RequestInfoBase>& info)
+{
+    NSLog("request failed!");
+    deliver(info, false, false);
+}
+
+void NetworkModel::deliver(const std::shared_ptr<RequestInfoBase>& info, bool divertLockedUser, bool fillDownloadFields)
+{
+    if (!info)
+        return;
+    // The transport ends a message's bytes with a zero; the text stops there.
+    ::Data bytes = info->recData;
+    while (!bytes.empty() && bytes.back() == 0)
+        bytes.pop_back();
+    auto text = NSString::initWithDataEncoding(bytes, NSUTF8StringEncoding);
+    NSLog("%@", "\n id = " + std::to_string(info->cmdCode) + "\nReciveHttpMsg = \n" + text.value_or("(null)") + ",");
+    std::optional<Value> reply = text ? JSONValue(*text) : std::nullopt;
+    if (reply && !reply->isDictionary())
+        reply.reset();
+
+    std::shared_ptr<RequestInterfaceBase> message;
+    {
+        std::lock_guard guard(lock_);
+        auto it = dicRequestList_.find(info->requestCode);
+        if (it != dicRequestList_.end())
+            message = it->second;
+    }
+    if (!message)
+        return;
+
+    std::shared_ptr<NetBaseRst> result;
+    if (info->requestType == 2) {
+        result = message->RequestDecode(reply);
+        auto download = std::dynamic_pointer_cast<DownloadRst>(result);
+        auto sent = std::dynamic_pointer_cast<RequestDownload>(message);
+        auto descriptor = std::dynamic_pointer_cast<DownLoadRequestInfo>(info);
+        if (download && sent && fillDownloadFields) {
+            download->fileId = sent->fileId;
+            download->type = sent->imgType;
+            if (descriptor) {
+                download->fileName = descriptor->fileName;
+                download->downloadId = descriptor->downloadId;
+            }
+        }
+        if (result)
+            result->cmdCode = info->cmdCode;
+    } else if (info->requestType == 0 || info->requestType == 1) {
+        result = message->RequestDecode(reply);
+        if (result) {
+            result->cmdCode = info->cmdCode;
+            result->requestCode = info->requestCode;
+        }
+    }
+
+    if (result) {
+        result->httpRsp = info->httpRsp;
+        if (divertLockedUser && result->status && *result->status == "114") {
+            ProtocolServices::logoutWithLockedUser(*result->status, result->message);
+        } else if (auto receiver = message->receiveDelegete.lock()) {
+            receiver->ReciveHttpRespondInfo(result);
+        }
+    }
+
+    std::lock_guard guard(lock_);
+    dicRequestList_.erase(info->requestCode);
+}
+
+void NetworkModel::cancelDownloadReuest(const std::string& fileName)
+{
+    const int tag = HttpNetworkCtrl::sharedInstance()->CancelDownLoadWithName(fileName);
+    if (tag == 0)
+        return;
+    std::lock_guard guard(lock_);
+    dicRequestList_.erase(tag);
+}
+
+void NetworkModel::cancelAllRequests()
+{
+    HttpNetworkCtrl::sharedInstance()->CancelAllRequests();
+    std::lock_guard guard(lock_);
+    dicRequestList_.clear();
+}
+
+void NetworkModel::removeAllReuest(const NetworkRecDelegate* receiver)
+{
+    std::vector<int> tags;
+    {
+        std::lock_guard guard(lock_);
+        for (const auto& [tag, message] : dicRequestList_) {
+            if (message->receiveDelegete.lock().get() == receiver)
+                tags.push_back(tag);
+        }
+    }
+    std::lock_guard guard(lock_);
+    for (int tag : tags)
+        dicRequestList_.erase(tag);
+}

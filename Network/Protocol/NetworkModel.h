@@ -1,0 +1,44 @@
+#pragma once
+
+// The front door: every part of the system talks to the company's server by
+// handing a request message to `sendRequest`. The message is encoded, handed
+// to the transport and kept under its tag until the reply comes back; then it
+// decodes the reply into its reply object, which goes to the message's
+// receiver, except that status "114" goes to the locked-user handling instead.
+// A reply whose tag is no longer registered (cancelled meanwhile) is dropped.
+//
+// Sending and delivery run on the main thread; `lock_` guards the registry so
+// that cancelling from elsewhere sees it whole.
+
+#include "Network/Protocol/RequestInfoBase.h"
+#include "Network/Protocol/RequestInterfaceBase.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+class NetworkModel : public HTTP_REC_RESPOND, public std::enable_shared_from_this<NetworkModel> {
+public:
+    static std::shared_ptr<NetworkModel> sharedInstance();
+
+    // A message's tag, a download's downloadId, or -1 when nothing was sent.
+    int sendRequest(const std::shared_ptr<RequestInterfaceBase>& request);
+    void ReciveHttpRespond(const std::shared_ptr<RequestInfoBase>& info) override;
+    void cancelDownloadReuest(const std::string& fileName);
+    void cancelAllRequests();
+    // Forgets the messages of a receiver without cancelling their transfers.
+    void removeAllReuest(const NetworkRecDelegate* receiver);
+    void ReciveDidFailed(const std::shared_ptr<RequestInfoBase>& info);
+
+    // The request body as it may be logged: the password parameter masked.
+    static std::string loggableBody(const std::string& body);
+
+private:
+    NetworkModel() = default;
+    void deliver(const std::shared_ptr<RequestInfoBase>& info, bool divertLockedUser, bool fillDownloadFields);
+
+    std::mutex lock_;
+    std::map<int, std::shared_ptr<RequestInterfaceBase>> dicRequestList_;
+};

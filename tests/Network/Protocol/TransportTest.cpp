@@ -1,0 +1,422 @@
+#include "ProtocolRoad.h"
+
+#include "Network/Protocol/LoginMode.h"
+#include "Network/Protocol/MsgRequest.h"
+#include "Network/Protocol/SessionCommands.h"
+#include "Network/Protocol/SyncCommands.h"
+#include "Platform/Foundation/NSFileManager.h"
+#include "Platform/Foundation/NSLog.h"
+#include "Platform/Foundation/NSNotificationCenter.h"
+#include "Platform/Foundation/NSPathUtilities.h"
+#include "support/ClockFixture.h"
+
+#include <set>
+#include <thread>
+
+namespace {
+
+std::shared_ptr<RequestDownload> downloadOf(std::vector<std::string> names, int type, int progressType,
+                                            const std::shared_ptr<NetworkRecDelegate>& receiver)
+{
+    auto message = std::make_shared<RequestDownload>();
+    message->fileNameList = std::move(names);
+    message->imgType = type;
+    message->progressType = progressType;
+    message->fileId = 42;
+    message->setReceiveDelegete(receiver);
+    return message;
+}
+
+std::shared_ptr<DownloadRst> downloadReply(const std::vector<std::shared_ptr<NetBaseRst>>& replies, const std::string& name)
+{
+    for (const auto& reply : replies) {
+        auto download = std::dynamic_pointer_cast<DownloadRst>(reply);
+        if (download && download->fileName == name)
+            return download;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(HttpNetworkCtrlTags, CommandInTheHighBitsAndASequenceThatSkipsZeroAndAllOnes)
+{
+    auto transport = HttpNetworkCtrl::sharedInstance();
+    const int first = transport->getTagCode(0x102);
+    EXPECT_EQ(HttpNetworkCtrl::getCmdcode(first), 0x102);
+    const int second = transport->getTagCode(0x301);
+    EXPECT_EQ(HttpNetworkCtrl::getCmdcode(second), 0x301);
+    EXPECT_EQ(second & 0xFFFF, (first & 0xFFFF) == 0xFFFE ? 1 : (first & 0xFFFF) + 1);
+    std::set<int> sequences;
+    int last = 0;
+    for (int i = 0; i < 65534; ++i) {
+        last = transport->getTagCode(0x201);
+        sequences.insert(last & 0xFFFF);
+    }
+    EXPECT_EQ(sequences.size(), 65534u);
+    EXPECT_FALSE(sequences.count(0));
+    EXPECT_FALSE(sequences.count(0xFFFF));
+    // A whole turn of the sequence later, it stands where it stood.
+    EXPECT_EQ(last & 0xFFFF, second & 0xFFFF);
+}
+
+TEST(HttpNetworkCtrlNames, OnlyPlainNamesMayBecomePathComponents)
+{
+    const struct {
+        std::string name;
+        bool safe;
+    } cases[] = {
+        { "chair.png", true }, { "a b..c", true }, { "..hidden", true },
+        { "", false }, { ".", false }, { "..", false }, { "a/b", false }, { "/etc", false },
+        { "a\\b", false }, { std::string("a\0b", 3), false },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HttpNetworkCtrl::isSafePathComponent(c.name), c.safe) << c.name;
+}
+
+TEST_F(ProtocolRoad, MessageGoesOutAsTheEnvelopeAndItsReplyReachesTheReceiver)
+{
+    std::vector<std::string> logged;
+    NSLogSetCapture([&](const std::string& line) { logged.push_back(line); });
+    auto message = std::make_shared<RequestLogin>();
+    message->setReceiveDelegete(receiver);
+    const int tag = model->sendRequest(message);
+    NSLogSetCapture(nullptr);
+    EXPECT_EQ(HttpNetworkCtrl::getCmdcode(tag), 0x102);
+    ASSERT_TRUE(waitForReplies(1));
+
+    auto seen = server.receivedFor(FakeCompanyServer::kLogin);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].path, "/CorvelleSaas/Vendor");
+    EXPECT_EQ(seen[0].contentType, "applicatioin/bin;charset=UTF-8");
+    EXPECT_EQ(seen[0].parameters["password"].stringValue(), "md5(secret)");
+    EXPECT_EQ(seen[0].parameters["accountId"].stringValue(), "Sales1");
+
+    auto reply = std::dynamic_pointer_cast<LoginRst>(receiver->replies[0]);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->status, "200");
+    EXPECT_EQ(reply->message, "Done");
+    EXPECT_EQ(reply->requestCode, tag);
+    EXPECT_EQ(reply->cmdCode, 0x102);
+    EXPECT_EQ(reply->httpRsp, 0);
+    EXPECT_EQ(reply->sessionId, server.lastSessionId());
+
+    // The body is logged, its password is not.
+    bool bodyLogged = false;
+    for (const auto& line : logged) {
+        EXPECT_EQ(line.find("md5(secret)"), std::string::npos) << line;
+        bodyLogged = bodyLogged || line.find("the request body is") != std::string::npos;
+    }
+    EXPECT_TRUE(bodyLogged);
+}
+
+TEST_F(ProtocolRoad, MessageBytesReachTheFrontDoorWithATrailingZero)
+{
+    auto hearer = std::make_shared<RecordingTransportReceiver>();
+    auto info = std::make_shared<RequestInfoBase>();
+    info->requestType = 0;
+    info->cmdCode = 0x108;
+    info->requestHeader = "Vendor?";
+    info->requestUrlBody = R"({"root":{"parameters":{"methodName":"getuserinfo"}}})";
+    info->delegate = hearer;
+    const int tag = transport->SendHttpRequest(info);
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return !hearer->replies.empty(); }, 10));
+    const auto& reply = *hearer->replies[0];
+    const std::string expected = FakeCompanyServer::replyText(server.content(FakeCompanyServer::kUserInfo), "200", "Success");
+    ASSERT_EQ(reply.recData.size(), expected.size() + 1);
+    EXPECT_EQ(std::string(reply.recData.begin(), reply.recData.end() - 1), expected);
+    EXPECT_EQ(reply.recData.back(), 0);
+    EXPECT_EQ(reply.requestCode, tag);
+    EXPECT_EQ(reply.cmdCode, 0x108);
+    EXPECT_EQ(transport->SendHttpRequest(nullptr), -1);
+}
+
+TEST_F(ProtocolRoad, DownloadMessageFetchesEachNameUnderItsOwnTag)
+{
+    server.addFile("ACME", "library/pdf", "guide.pdf", "0123456789");
+    server.addFile("ACME", "library/pdf", "price list.pdf", "prices");
+    auto message = downloadOf({ "guide.pdf", "price list.pdf", "gone.pdf" }, 5, 1, receiver);
+    EXPECT_EQ(model->sendRequest(message), message->downloadId);
+    ASSERT_TRUE(waitForReplies(3));
+
+    std::set<int> tags;
+    for (const auto& reply : receiver->replies) {
+        auto download = std::dynamic_pointer_cast<DownloadRst>(reply);
+        ASSERT_TRUE(download);
+        EXPECT_EQ(download->downloadId, message->downloadId);
+        EXPECT_EQ(download->fileId, 42);
+        EXPECT_EQ(download->type, 5);
+        EXPECT_EQ(download->cmdCode, 0x301);
+        tags.insert(download->requestCode);
+    }
+    EXPECT_EQ(downloadReply(receiver->replies, "guide.pdf")->status, "200");
+    EXPECT_EQ(downloadReply(receiver->replies, "price list.pdf")->status, "200");
+    EXPECT_EQ(downloadReply(receiver->replies, "gone.pdf")->status, "404");
+    EXPECT_EQ(readFile(documentsFile("acme/Pdf/guide.pdf")), "0123456789");
+    EXPECT_EQ(readFile(documentsFile("acme/Pdf/price list.pdf")), "prices");
+    EXPECT_FALSE(NSFileManager::defaultManager().fileExistsAtPath(documentsFile("acme/Pdf/gone.pdf")));
+
+    auto seen = server.receivedFor("file");
+    std::set<std::string> paths;
+    for (const auto& r : seen) {
+        paths.insert(r.path);
+        EXPECT_EQ(r.contentType, "applicatioin/bin;charset=UTF-8");
+    }
+    EXPECT_EQ(paths, (std::set<std::string> { "/corvelle_saas/images/ACME/library/pdf/guide.pdf",
+                         "/corvelle_saas/images/ACME/library/pdf/price list.pdf",
+                         "/corvelle_saas/images/ACME/library/pdf/gone.pdf" }));
+}
+
+TEST_F(ProtocolRoad, DownloadLandsOnlyOnAGoodStatusAndOtherwiseLeavesTheDestinationAlone)
+{
+    const struct {
+        const char* name;
+        std::optional<int> status;  // what the server answers; nothing: the file
+        const char* replyStatus;
+        std::optional<std::string> destination;  // afterwards; nothing: no file
+        size_t tries;
+    } cases[] = {
+        { "fresh.png", std::nullopt, "200", "new bytes", 1 },
+        { "busy.png", 503, "999", "old bytes", 4 },
+        { "refused.png", 403, "999", "old bytes", 4 },
+        { "moved.png", 302, "999", "old bytes", 4 },
+        { "removed.png", 404, "404", std::nullopt, 0 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        receiver->replies.clear();
+        server.clearReceived();
+        server.addFile("ACME", "product", c.name, "new bytes");
+        server.setFileStatus(c.name, c.status);
+        const std::string destination = documentsFile(std::string("acme/ProductImages/") + c.name);
+        writeFile(destination, "old bytes");
+        model->sendRequest(downloadOf({ c.name }, 1, 0, receiver));
+        ASSERT_TRUE(waitForReplies(1));
+        EXPECT_EQ(receiver->replies[0]->status, c.replyStatus);
+        EXPECT_EQ(receiver->replies[0]->httpRsp != 0, std::string(c.replyStatus) == "999");
+        if (c.destination) {
+            EXPECT_EQ(readFile(destination), *c.destination);
+        } else {
+            EXPECT_FALSE(NSFileManager::defaultManager().fileExistsAtPath(destination));
+        }
+        if (c.tries) {
+            EXPECT_EQ(server.receivedFor("file").size(), c.tries);
+        }
+        // Nothing is left half-way in the temporary folder.
+        EXPECT_FALSE(NSFileManager::defaultManager().fileExistsAtPath(
+            DownloadRequest::stagingPathFor("ACME", 1, c.name)));
+    }
+}
+
+TEST_F(ProtocolRoad, ResumeAsksForTheRestAndARefusedRangeStartsAfresh)
+{
+    const struct {
+        const char* partial;
+        const char* firstRange;
+    } cases[] = {
+        { "0123", "bytes=4-" },
+        // Longer than the server's file: the range is refused (416) and the partial file dropped.
+        { "0123456789AB", "bytes=12-" },
+    };
+    server.addFile("ACME", "library/pdf", "guide.pdf", "0123456789");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.partial);
+        receiver->replies.clear();
+        server.clearReceived();
+        const std::string partial = DownloadRequest::partialPathFor("ACME", 5, "guide.pdf");
+        writeFile(partial, c.partial);
+        model->sendRequest(downloadOf({ "guide.pdf" }, 5, 1, receiver));
+        ASSERT_TRUE(waitForReplies(1));
+        EXPECT_EQ(receiver->replies[0]->status, "200");
+        EXPECT_EQ(readFile(documentsFile("acme/Pdf/guide.pdf")), "0123456789");
+        EXPECT_FALSE(NSFileManager::defaultManager().fileExistsAtPath(partial));
+        auto seen = server.receivedFor("file");
+        ASSERT_FALSE(seen.empty());
+        EXPECT_EQ(seen[0].range, c.firstRange);
+        EXPECT_EQ(seen.back().range, seen.size() == 1 ? c.firstRange : "");
+    }
+}
+
+TEST_F(ProtocolRoad, PartialFilesAreKeptApartByClientAndType)
+{
+    server.addFile("ACME", "library/pdf", "guide.pdf", "0123456789");
+    // Another client's partial file of the same name, and one of another type.
+    writeFile(DownloadRequest::partialPathFor("OTHER", 5, "guide.pdf"), "xxxxx");
+    writeFile(DownloadRequest::partialPathFor("ACME", 1, "guide.pdf"), "yyyyy");
+    model->sendRequest(downloadOf({ "guide.pdf" }, 5, 1, receiver));
+    ASSERT_TRUE(waitForReplies(1));
+    EXPECT_EQ(server.receivedFor("file").at(0).range, "");
+    EXPECT_EQ(readFile(documentsFile("acme/Pdf/guide.pdf")), "0123456789");
+    EXPECT_EQ(readFile(DownloadRequest::partialPathFor("OTHER", 5, "guide.pdf")), "xxxxx");
+}
+
+TEST_F(ProtocolRoad, UnsafeNamesAreAnsweredAsMissingWithoutATransfer)
+{
+    auto message = downloadOf({ "", ".", "..", "../escape.png", "a\\b.png", std::string("a\0b", 3) }, 1, 0, receiver);
+    model->sendRequest(message);
+    ASSERT_TRUE(waitForReplies(6));
+    for (const auto& reply : receiver->replies)
+        EXPECT_EQ(reply->status, "404");
+
+    // A client id from the server that would leave the Documents folder.
+    receiver->replies.clear();
+    LoginMode::sharedInstance()->setClientID(std::string(".."));
+    server.addFile("..", "product", "chair.png", "bytes");
+    model->sendRequest(downloadOf({ "chair.png" }, 1, 0, receiver));
+    ASSERT_TRUE(waitForReplies(1));
+    EXPECT_EQ(receiver->replies[0]->status, "404");
+    EXPECT_TRUE(server.receivedFor("file").empty());
+    EXPECT_FALSE(NSFileManager::defaultManager().fileExistsAtPath(home.path() + "/ProductImages"));
+}
+
+TEST_F(ProtocolRoad, PercentagesOnlyFromAKnownLength)
+{
+    transport->shouldReportChunk = [] { return true; };
+    std::string big(300 * 1024, 'x');
+    server.addFile("ACME", "library/pdf", "known.pdf", big);
+    server.addFile("ACME", "library/pdf", "unknown.pdf", big);
+    model->sendRequest(downloadOf({ "known.pdf" }, 5, 1, receiver));
+    ASSERT_TRUE(waitForReplies(1));
+    ASSERT_FALSE(receiver->percents.empty());
+    float previous = 0;
+    for (const auto& info : receiver->percents) {
+        EXPECT_EQ(info->fileName, "known.pdf");
+        EXPECT_GT(info->downloadPercent, 0.0f);
+        EXPECT_LE(info->downloadPercent, 1.0f);
+        EXPECT_GE(info->downloadPercent, previous);
+        previous = info->downloadPercent;
+    }
+    EXPECT_FLOAT_EQ(previous, 1.0f);
+
+    receiver->percents.clear();
+    server.setChunkedFiles(true);
+    model->sendRequest(downloadOf({ "unknown.pdf" }, 5, 1, receiver));
+    ASSERT_TRUE(waitForReplies(2));
+    EXPECT_EQ(receiver->replies[1]->status, "200");
+    EXPECT_TRUE(receiver->percents.empty());
+    EXPECT_EQ(readFile(documentsFile("acme/Pdf/unknown.pdf")), big);
+}
+
+TEST_F(ProtocolRoad, ABatchReportsItsEndHoweverItsDownloadsEnd)
+{
+    server.addFile("ACME", "product", "a.png", "a");
+    server.addFile("ACME", "product", "slow.png", "s");
+    server.setFileFault("slow.png", FakeCompanyServer::Fault::Stall);
+    model->sendRequest(downloadOf({ "a.png", "missing.png", "../bad.png", "slow.png" }, 1, 2, receiver));
+    ASSERT_TRUE(waitForReplies(3));
+    EXPECT_TRUE(receiver->progress.empty() || receiver->progress.back() < 1.0f);
+    // Cancelling the last one by name ends the batch without a reply for it.
+    model->cancelDownloadReuest("slow.png");
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return !receiver->progress.empty() && receiver->progress.back() == 1.0f; }));
+    drainMainRunLoop();
+    EXPECT_EQ(receiver->replies.size(), 3u);
+    EXPECT_EQ(downloadReply(receiver->replies, "a.png")->status, "200");
+    EXPECT_EQ(downloadReply(receiver->replies, "missing.png")->status, "404");
+    EXPECT_EQ(downloadReply(receiver->replies, "../bad.png")->status, "404");
+
+    // A name that is not downloading changes nothing.
+    model->cancelDownloadReuest("nothing.png");
+    EXPECT_EQ(transport->CancelDownLoadWithName("nothing.png"), 0);
+}
+
+TEST_F(ProtocolRoad, LostNetworkCancelsOnlyTheBatchDownloads)
+{
+    server.addFile("ACME", "product", "batch.png", "b");
+    server.addFile("ACME", "product", "single.png", "s");
+    server.setFileFault("batch.png", FakeCompanyServer::Fault::Stall);
+    server.setFileFault("single.png", FakeCompanyServer::Fault::Stall);
+    model->sendRequest(downloadOf({ "batch.png" }, 1, 2, receiver));
+    model->sendRequest(downloadOf({ "single.png" }, 1, 1, receiver));
+    pumpMainRunLoopUntil([] { return false; }, 0.3);
+    NSNotificationCenter::defaultCenter().postNotificationName("netUnconnect");
+    ASSERT_TRUE(waitForReplies(1));
+    pumpMainRunLoopUntil([] { return false; }, 0.3);
+    ASSERT_EQ(receiver->replies.size(), 1u);
+    auto reply = std::dynamic_pointer_cast<DownloadRst>(receiver->replies[0]);
+    EXPECT_EQ(reply->fileName, "batch.png");
+    EXPECT_EQ(reply->status, "999");
+    EXPECT_EQ(reply->httpRsp, 1);
+    EXPECT_EQ(transport->currentDownloadQueue().requestsCount(), 1);
+}
+
+TEST_F(ProtocolRoad, FailedMessageIsSentOnceMoreThreeSecondsLaterThenAnsweredAsANetworkError)
+{
+    ScopedManualClock clock;
+    server.setFault(FakeCompanyServer::kUserInfo, FakeCompanyServer::Fault::Drop);
+    auto message = std::make_shared<RequestGetUserinfo>();
+    message->setReceiveDelegete(receiver);
+    const int tag = model->sendRequest(message);
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return server.received().size() == 1; }, 10));
+    const double firstFailure = Clock::now();
+    ASSERT_TRUE(waitForReplies(1, 20));
+    EXPECT_GE(Clock::now() - firstFailure, 3.0);
+    // The engine may itself try a dropped connection again; the transport's own retry makes it at least two.
+    EXPECT_GE(server.receivedFor(FakeCompanyServer::kUserInfo).size(), 2u);
+    drainMainRunLoop();
+    EXPECT_EQ(receiver->replies.size(), 1u);
+    EXPECT_EQ(receiver->replies[0]->status, "999");
+    EXPECT_EQ(receiver->replies[0]->message, "Network error");
+    EXPECT_EQ(receiver->replies[0]->requestCode, tag);
+    EXPECT_NE(receiver->replies[0]->httpRsp, 0);
+}
+
+TEST_F(ProtocolRoad, CancelledRequestsAreNeverRetried)
+{
+    ScopedManualClock clock;
+    server.setFault(FakeCompanyServer::kUserInfo, FakeCompanyServer::Fault::Stall);
+    server.addFile("ACME", "product", "slow.png", "s");
+    server.setFileFault("slow.png", FakeCompanyServer::Fault::Stall);
+    auto message = std::make_shared<RequestGetUserinfo>();
+    message->setReceiveDelegete(receiver);
+    model->sendRequest(message);
+    model->sendRequest(downloadOf({ "slow.png" }, 1, 1, receiver));
+    pumpMainRunLoopUntil([] { return false; }, 0.3);
+    transport->messageQueue().cancelAllOperations();
+    transport->currentDownloadQueue().cancelAllOperations();
+    ASSERT_TRUE(waitForReplies(2));
+    for (const auto& reply : receiver->replies) {
+        EXPECT_EQ(reply->status, "999");
+        EXPECT_EQ(reply->httpRsp, 1);
+    }
+    advanceClock(10);
+    EXPECT_EQ(transport->messageQueue().requestsCount(), 0);
+    EXPECT_EQ(transport->currentDownloadQueue().requestsCount(), 0);
+    EXPECT_EQ(receiver->replies.size(), 2u);
+}
+
+TEST_F(ProtocolRoad, LockedUserStatusGoesToTheApplicationNotTheReceiver)
+{
+    server.setStatus(FakeCompanyServer::kUserInfo, "114");
+    auto message = std::make_shared<RequestGetUserinfo>();
+    message->setReceiveDelegete(receiver);
+    model->sendRequest(message);
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return !services.lockedUserCalls.empty(); }));
+    drainMainRunLoop();
+    ASSERT_EQ(services.lockedUserCalls.size(), 1u);
+    EXPECT_EQ(services.lockedUserCalls[0].first, "114");
+    EXPECT_EQ(services.lockedUserCalls[0].second, "No status");  // "114" has no text of its own here
+    EXPECT_TRUE(receiver->replies.empty());
+}
+
+TEST_F(ProtocolRoad, RepliesForForgottenTagsAreDropped)
+{
+    server.setFault(FakeCompanyServer::kUserInfo, FakeCompanyServer::Fault::Stall);
+    const std::function<void(NetworkModel&)> forgetters[] = {
+        [](NetworkModel& m) { m.cancelAllRequests(); },
+        [this](NetworkModel& m) { m.removeAllReuest(receiver.get()); },
+    };
+    for (const auto& forget : forgetters) {
+        auto message = std::make_shared<RequestGetUserinfo>();
+        message->setReceiveDelegete(receiver);
+        const int tag = model->sendRequest(message);
+        forget(*model);
+        auto late = std::make_shared<RequestInfoBase>();
+        late->requestType = 0;
+        late->requestCode = tag;
+        late->cmdCode = 0x108;
+        const std::string text = FakeCompanyServer::replyText(Value(""), "200");
+        late->recData = ::Data(text.begin(), text.end());
+        model->ReciveHttpRespond(late);
+        EXPECT_TRUE(receiver->replies.empty());
+    }
+}
