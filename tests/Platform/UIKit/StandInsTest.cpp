@@ -1,0 +1,201 @@
+#include "WindowFixture.h"
+
+#include "support/TemporaryHome.h"
+
+#include "Platform/Foundation/NSError.h"
+#include "Platform/Foundation/NSFileManager.h"
+#include "Platform/UIKit/MFMailComposeViewController.h"
+#include "Platform/UIKit/UIDocumentInteractionController.h"
+#include "Platform/UIKit/UIGraphics.h"
+#include "Platform/UIKit/UIPasteboard.h"
+#include "Platform/UIKit/UIPrintInteractionController.h"
+#include "Platform/UIKit/UIWebView.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+std::string slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class StandInsTest : public WindowTest {
+protected:
+    void TearDown() override
+    {
+        UIPasteboard::setSharedFolder("");
+        UIDocumentInteractionController::removeAllApplications();
+        UIWebView::removeProvidedContent();
+        UIPrintInteractionController::setPrintingAvailable(true);
+        WindowTest::TearDown();
+    }
+    TemporaryHome home;
+};
+
+class MailLog : public MFMailComposeViewControllerDelegate {
+public:
+    std::vector<MFMailComposeResult> results;
+    void mailComposeControllerDidFinishWithResultError(MFMailComposeViewController& c, MFMailComposeResult r,
+                                                       const std::shared_ptr<NSError>&) override
+    {
+        results.push_back(r);
+        c.dismissViewControllerAnimatedCompletion(true, nullptr);
+    }
+};
+
+TEST_F(StandInsTest, MailComposerWritesTheMessageToTheOutboxAndReportsSent)
+{
+    auto root = std::make_shared<UIViewController>();
+    window->setRootViewController(root);
+    auto log = std::make_shared<MailLog>();
+    ASSERT_TRUE(MFMailComposeViewController::canSendMail());
+    auto mail = std::make_shared<MFMailComposeViewController>();
+    mail->setMailComposeDelegate(log);
+    mail->setSubject("Order.pdf");
+    mail->addAttachmentDataMimeTypeFileName(Data { '%', 'P', 'D', 'F' }, "application/pdf", "Order.pdf");
+    mail->setModalPresentationStyle(UIModalPresentationFormSheet);
+    root->presentViewControllerAnimatedCompletion(mail, true, nullptr);
+    driver->advance(1);
+    driver->tap(mail->sendButton());
+    driver->advance(1);
+    ASSERT_EQ(log->results, (std::vector<MFMailComposeResult> { MFMailComposeResultSent }));
+    EXPECT_EQ(root->presentedViewController(), nullptr);
+    std::string eml = slurp(mail->writtenPath());
+    EXPECT_NE(eml.find("Subject: Order.pdf"), std::string::npos);
+    EXPECT_NE(eml.find("filename=\"Order.pdf\""), std::string::npos);
+    EXPECT_EQ(MailOutbox::messages().size(), 1u);
+}
+
+TEST_F(StandInsTest, PrintingSpoolsTheJobUnderASafeName)
+{
+    auto printer = UIPrintInteractionController::sharedPrintInteractionController();
+    ASSERT_NE(printer, nullptr);
+    printer->printInfo = UIPrintInfo::printInfo();
+    printer->printInfo->jobName = "../../outside/report";
+    printer->printingItemData = Data { '%', 'P', 'D', 'F', '-' };
+    EXPECT_TRUE(UIPrintInteractionController::canPrintData(*printer->printingItemData));
+    EXPECT_FALSE(UIPrintInteractionController::canPrintData(Data { 'x' }));
+    std::vector<std::string> outcome;
+    auto handler = [&](UIPrintInteractionController&, bool completed, const std::shared_ptr<NSError>& e) {
+        outcome.push_back(completed ? "completed" : e ? "failed" : "cancelled");
+    };
+    printer->presentAnimatedCompletionHandler(true, handler);
+    driver->settle();
+    ASSERT_EQ(printer->spooledFiles().size(), 1u);
+    auto path = std::filesystem::path(printer->spooledFiles()[0]);
+    EXPECT_EQ(path.parent_path(), UIPrintInteractionController::spoolDirectory());
+    EXPECT_EQ(path.filename(), "_.._outside_report.pdf");
+    EXPECT_EQ(slurp(path), "%PDF-");
+
+    // Images become the pages of one PDF; a dismissal before the job goes out cancels it.
+    UIGraphicsBeginImageContextWithOptions(CGSizeMake(50, 80), true, 1);
+    auto page = UIGraphicsGetImageFromCurrentImageContext();
+    UIGraphicsEndImageContext();
+    printer->printingItemData.reset();
+    printer->printingItems = { page, page };
+    printer->presentAnimatedCompletionHandler(true, handler);
+    printer->dismissAnimated(true);
+    driver->settle();
+    printer->presentAnimatedCompletionHandler(true, handler);
+    driver->settle();
+    EXPECT_EQ(outcome, (std::vector<std::string> { "completed", "cancelled", "completed" }));
+    ASSERT_EQ(printer->spooledFiles().size(), 2u);
+    EXPECT_EQ(slurp(printer->spooledFiles()[1]).substr(0, 4), "%PDF");
+
+    UIPrintInteractionController::setPrintingAvailable(false);
+    EXPECT_EQ(UIPrintInteractionController::sharedPrintInteractionController(), nullptr);
+}
+
+TEST_F(StandInsTest, NamedPasteboardsAreSharedFilesWithSafeNames)
+{
+    UIPasteboard::setSharedFolder(home.scratch() + "/boards");
+    EXPECT_EQ(UIPasteboard::pasteboardWithNameCreate("org.shared", false), nullptr);
+    auto board = UIPasteboard::pasteboardWithNameCreate("org.shared", true);
+    board->setDataForPasteboardType(Data { 1, 2, 3 }, "org.SharedUDID");
+    board->setString("hello");
+    // Another process opens the same name and reads the same items.
+    auto again = UIPasteboard::pasteboardWithNameCreate("org.shared", false);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->dataForPasteboardType("org.SharedUDID"), (Data { 1, 2, 3 }));
+    EXPECT_EQ(again->string(), "hello");
+    EXPECT_TRUE(std::filesystem::exists(home.scratch() + "/boards/org.shared/org.SharedUDID"));
+
+    auto sneaky = UIPasteboard::pasteboardWithNameCreate("../escape", true);
+    sneaky->setDataForPasteboardType(Data { 9 }, "../../type");
+    EXPECT_FALSE(std::filesystem::exists(home.scratch() + "/escape"));
+    EXPECT_EQ(sneaky->pasteboardTypes(), (std::vector<std::string> { "../../type" }));
+    UIPasteboard::removePasteboardWithName("org.shared");
+    EXPECT_EQ(UIPasteboard::pasteboardWithNameCreate("org.shared", false), nullptr);
+}
+
+TEST_F(StandInsTest, OpenInFindsOnlyRegisteredApplications)
+{
+    auto doc = UIDocumentInteractionController::interactionControllerWithURL("file://" + home.documents() + "/a.pdf");
+    doc->UTI = "com.adobe.pdf";
+    EXPECT_FALSE(doc->presentOpenInMenuFromRectInViewAnimated(CGRectMake(10, 10, 10, 10), window, true));
+    std::vector<std::string> received;
+    UIDocumentInteractionController::registerApplication("Reader", { "com.adobe.pdf" },
+                                                         [&](const std::string& p) { received.push_back(p); });
+    UIDocumentInteractionController::registerApplication("Slides", { "key" }, nullptr);
+    ASSERT_TRUE(doc->presentOpenInMenuFromRectInViewAnimated(CGRectMake(10, 10, 10, 10), window, true));
+    EXPECT_EQ(doc->menu()->numberOfButtons(), 1);
+    driver->tap(doc->menu()->buttonAtIndex(0));
+    EXPECT_EQ(received, (std::vector<std::string> { home.documents() + "/a.pdf" }));
+}
+
+class WebLog : public UIWebViewDelegate {
+public:
+    std::vector<std::string> calls;
+    void webViewDidStartLoad(UIWebView&) override { calls.push_back("start"); }
+    void webViewDidFinishLoad(UIWebView&) override { calls.push_back("finish"); }
+    void webViewDidFailLoadWithError(UIWebView&, const std::shared_ptr<NSError>& e) override
+    {
+        calls.push_back("fail " + std::to_string(e->code()));
+    }
+};
+
+TEST_F(StandInsTest, WebViewLoadsFilesAndFailsWhatItCannotShow)
+{
+    std::string page = home.documents() + "/page.html";
+    std::ofstream(page) << "<p>Hello</p>";
+    std::ofstream(home.documents() + "/deck.ppt") << "x";
+    auto log = std::make_shared<WebLog>();
+    auto web = std::make_shared<UIWebView>(CGRectMake(0, 0, 400, 300));
+    web->setDelegate(log);
+    window->addSubview(web);
+    struct Case {
+        std::string url;
+        std::string outcome;
+    } cases[] = {
+        { "file://" + page, "finish" },
+        { "file://" + home.documents() + "/deck.ppt", "fail -1008" },
+        { "file://" + home.documents() + "/missing.html", "fail -1100" },
+        { "http://example.com/", "fail -1009" },
+        { "http://provided/", "finish" },
+    };
+    UIWebView::provideContentForURL("http://provided/", Data { 'o', 'k' }, "text/html");
+    for (auto& k : cases) {
+        log->calls.clear();
+        web->loadRequest(k.url);
+        EXPECT_TRUE(web->isLoading());
+        driver->settle();
+        EXPECT_EQ(log->calls, (std::vector<std::string> { "start", k.outcome })) << k.url;
+    }
+    EXPECT_TRUE(web->canGoBack());
+    web->goBack();
+    driver->settle();
+    EXPECT_EQ(web->currentURL(), "http://example.com/");
+    EXPECT_TRUE(web->canGoForward());
+    web->loadRequest("file://" + page);
+    driver->settle();
+    EXPECT_GT(web->scrollView()->contentSize().height, 0);
+}
+
+}  // namespace
