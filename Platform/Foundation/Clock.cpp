@@ -28,10 +28,11 @@ struct ClockState {
     int nextToken = 1;
 };
 
+// Never destroyed: background threads may read the clock while the process exits.
 ClockState& state()
 {
-    static ClockState s;
-    return s;
+    static auto* s = new ClockState;
+    return *s;
 }
 
 std::shared_ptr<Clock::Source> currentSource()
@@ -43,8 +44,8 @@ std::shared_ptr<Clock::Source> currentSource()
 
 std::mutex& manualLock()
 {
-    static std::mutex m;
-    return m;
+    static auto* m = new std::mutex;
+    return *m;
 }
 
 }  // namespace
@@ -66,6 +67,13 @@ bool isManual()
     auto& s = state();
     std::lock_guard guard(s.lock);
     return s.manual;
+}
+
+std::shared_ptr<ManualClock> manualClock()
+{
+    auto& s = state();
+    std::lock_guard guard(s.lock);
+    return s.manual ? std::static_pointer_cast<ManualClock>(s.source) : nullptr;
 }
 
 void setSource(std::shared_ptr<Source> source)

@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+class ManualClock;
+
 namespace Clock {
 
 class Source {
@@ -23,6 +25,7 @@ public:
 double now();       // the monotonic seconds of the current source
 Date wallNow();     // the current date
 bool isManual();    // a manual clock is installed
+std::shared_ptr<ManualClock> manualClock();  // the installed manual clock, if any
 
 // Installs a source for the whole process; nullptr restores the system clock.
 void setSource(std::shared_ptr<Source> source);

@@ -4,32 +4,22 @@
 
 namespace {
 
-std::mutex g_lock;
-std::shared_ptr<ManualClock> g_installed;
-
 std::shared_ptr<ManualClock> install(double wallStart)
 {
-    auto clock = ManualClock::install(wallStart);
-    std::lock_guard guard(g_lock);
-    g_installed = clock;
-    return clock;
+    return ManualClock::install(wallStart);
 }
 
 void uninstall()
 {
-    {
-        std::lock_guard guard(g_lock);
-        g_installed.reset();
-    }
     Clock::setSource(nullptr);
 }
 
 }  // namespace
 
+// Any manual clock counts, however it was installed.
 std::shared_ptr<ManualClock> installedManualClock()
 {
-    std::lock_guard guard(g_lock);
-    return g_installed;
+    return Clock::manualClock();
 }
 
 void ManualClockTest::SetUp()
