@@ -119,6 +119,7 @@ bool SQLDatabase::open()
     int rc = sqlite3_open(path.c_str(), &m_db);
     if (rc != SQLITE_OK) {
         NSLog("error opening!: %d", rc);
+        dropFailedHandle();
         return false;
     }
     return true;
@@ -130,9 +131,19 @@ bool SQLDatabase::openWithFlags(int flags)
     int rc = sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr);
     if (rc != SQLITE_OK) {
         NSLog("error opening!: %d", rc);
+        dropFailedHandle();
         return false;
     }
     return true;
+}
+
+// SQLite hands back a handle even when opening fails; keeping it would make
+// the next open answer true for a connection that never opened.
+void SQLDatabase::dropFailedHandle()
+{
+    if (m_db)
+        sqlite3_close(m_db);
+    m_db = nullptr;
 }
 
 bool SQLDatabase::close()

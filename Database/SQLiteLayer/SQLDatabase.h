@@ -201,6 +201,7 @@ public:
 
 private:
     struct Prepared;
+    void dropFailedHandle();
     bool prepare(std::string_view sql, bool forUpdate, Prepared& out);
     bool bind(Prepared& prepared, const ValueArray* arrayArgs, const ValueDictionary* dictionaryArgs, std::span<const Value> vaList,
         bool forUpdate, std::string_view sql);
