@@ -1,5 +1,8 @@
 #include "Platform/UIKit/UIApplication.h"
 
+#include "Platform/Foundation/Clock.h"
+#include "Platform/UIKit/UIDesktopWindow.h"
+
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSNotificationCenter.h"
 #include "Platform/Foundation/NSRunLoop.h"
@@ -149,7 +152,16 @@ int UIApplicationMain(int, char**, std::shared_ptr<UIApplicationDelegate> delega
     auto app = UIApplication::sharedApplication();
     app->setDelegate(std::move(delegate));
     app->launch();
-    NSRunLoop::mainRunLoop()->run();
+    // With a display the key window shows on the desktop, and closing it ends the application.
+    std::unique_ptr<UIDesktopWindow> desktop = UIDesktopWindow::open(app->keyWindow());
+    if (!desktop) {
+        NSRunLoop::mainRunLoop()->run();
+        return 0;
+    }
+    desktop->attachToMainRunLoop();
+    while (!desktop->isClosed())
+        NSRunLoop::mainRunLoop()->runMode(NSDefaultRunLoopMode, Clock::now() + 1);
+    app->terminate();
     return 0;
 }
 
