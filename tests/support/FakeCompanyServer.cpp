@@ -194,6 +194,15 @@ void FakeCompanyServer::setFault(const std::string& command, Fault fault, double
     m_faults[command] = { fault, stallSeconds };
 }
 
+void FakeCompanyServer::setRawReply(const std::string& command, std::optional<std::string> body)
+{
+    std::lock_guard guard(m_mutex);
+    if (body)
+        m_rawReplies[command] = std::move(*body);
+    else
+        m_rawReplies.erase(command);
+}
+
 void FakeCompanyServer::setRequireSession(bool on)
 {
     std::lock_guard guard(m_mutex);
@@ -333,6 +342,7 @@ void FakeCompanyServer::handleMessage(const httplib::Request& request, httplib::
     Value content;
     bool requireSession;
     bool gzipReply;
+    std::optional<std::string> raw;
     {
         std::lock_guard guard(m_mutex);
         if (auto it = m_faults.find(r.command); it != m_faults.end())
@@ -343,6 +353,8 @@ void FakeCompanyServer::handleMessage(const httplib::Request& request, httplib::
             content = it->second;
         requireSession = m_requireSession;
         gzipReply = m_gzipReplies;
+        if (auto it = m_rawReplies.find(r.command); it != m_rawReplies.end())
+            raw = it->second;
     }
 
     std::string status = "200";
@@ -383,6 +395,11 @@ void FakeCompanyServer::handleMessage(const httplib::Request& request, httplib::
         status = *forcedStatus;
 
     bool answered = applyFault(fault, response);
+    if (!answered && raw) {
+        response.status = 200;
+        response.set_content(*raw, "application/octet-stream");
+        answered = true;
+    }
     if (!answered) {
         std::string text = replyText(content, status, status == "200" ? "Success" : "Refused");
         response.status = fault.fault == Fault::HttpError ? 500 : 200;

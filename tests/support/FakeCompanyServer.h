@@ -92,6 +92,8 @@ public:
     // Answer this command with a status (and its content) instead of the fixture's.
     void setStatus(const std::string& command, std::optional<std::string> status);
     void setFault(const std::string& command, Fault fault, double stallSeconds = 30);
+    // Answer this command with exactly these bytes (HTTP 200), whatever they are.
+    void setRawReply(const std::string& command, std::optional<std::string> body);
     // Session commands with a session id the server did not issue answer this status ("101").
     void setRequireSession(bool on);
     const std::string& lastSessionId() const { return m_lastSessionId; }
@@ -140,6 +142,7 @@ private:
     std::map<std::string, Value> m_contents;
     std::map<std::string, std::string> m_statuses;
     std::map<std::string, FaultSetting> m_faults;
+    std::map<std::string, std::string> m_rawReplies;
     std::map<std::string, std::string> m_files;    // "client/folder/name"
     std::map<std::string, FaultSetting> m_fileFaults;
     std::map<std::string, int> m_fileStatuses;
