@@ -2,10 +2,10 @@
 
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/SharedUDID.h"
-#include "Database/DateText.h"
 #include "Network/Protocol/LoginMode.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/Format.h"
+#include "Platform/Foundation/NSDateFormatter.h"
 #include "Platform/Foundation/NSString.h"
 
 #include <algorithm>
@@ -33,7 +33,7 @@ QuoteOrderEntity::QuoteOrderEntity()
 std::string QuoteOrderEntity::generateNewOrderNumber()
 {
     const auto& account = LoginMode::sharedInstance()->acountID();
-    return stringWithFormat("%@_%@", account.value_or(std::string()), DateText::format(Clock::wallNow(), "yyMMddHHmmss"));
+    return stringWithFormat("%@_%@", account.value_or(std::string()), NSDateFormatter("yyMMddHHmmss").stringFromDate(Clock::wallNow()));
 }
 
 double QuoteOrderEntity::discount() const
@@ -104,10 +104,10 @@ std::string QuoteOrderEntity::mdateShow() const
 {
     if (!mdate)
         return "";
-    auto date = DateText::parse(*mdate, "MM/dd/yyyy HH:mm:ss");
+    auto date = NSDateFormatter("MM/dd/yyyy HH:mm:ss").dateFromString(*mdate);
     if (!date)
         return "";
-    return DateText::format(*date, "HH:mm " + PublicFunction::getFormateString());
+    return NSDateFormatter("HH:mm " + PublicFunction::getFormateString()).stringFromDate(*date);
 }
 
 std::shared_ptr<QuoteOrderEntity> QuoteOrderEntity::duplicateOrder() const

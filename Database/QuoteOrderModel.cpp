@@ -2,11 +2,12 @@
 
 #include "Classes/Frame/PublicFunction.h"
 #include "Database/ConfigManager.h"
-#include "Database/DateText.h"
 #include "Database/ModelSupport.h"
 #include "Database/ProductModel.h"
 #include "Database/RecordText.h"
 #include "Network/Protocol/LoginMode.h"
+#include "Network/Protocol/QDJsonWriter.h"
+#include "Platform/Foundation/NSDateFormatter.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSString.h"
 
@@ -61,83 +62,14 @@ std::string textOrEmpty(const std::optional<std::string>& text)
 
 std::optional<Date> parseOrderDate(const std::string& text)
 {
-    if (auto date = DateText::parse(text, "MM/dd/yyyy HH:mm:ss"))
+    if (auto date = NSDateFormatter("MM/dd/yyyy HH:mm:ss").dateFromString(text))
         return date;
-    return DateText::parse(text, "yyyy-MM-dd HH:mm:ss");
+    return NSDateFormatter("yyyy-MM-dd HH:mm:ss").dateFromString(text);
 }
 
 bool isCustomerOnShow()
 {
     return ConfigManager::sharedInstance()->isOnShow(2);
-}
-
-// The JSON text of a dictionary or list: numbers by their kind (booleans as
-// true / false, every other number as its plain decimal text), texts escaped.
-void writeJSON(const Value& value, std::string& out)
-{
-    switch (value.type()) {
-    case Value::Type::Null:
-        out += "null";
-        return;
-    case Value::Type::Bool:
-        out += value.boolValue() ? "true" : "false";
-        return;
-    case Value::Type::Integer:
-    case Value::Type::Real:
-        if (value.numberKind() == Value::NumberKind::Char)
-            out += value.boolValue() ? "true" : "false";
-        else
-            out += value.stringValue();
-        return;
-    case Value::Type::Array: {
-        out += '[';
-        bool first = true;
-        for (const auto& element : value.arrayValue()) {
-            if (!first)
-                out += ',';
-            first = false;
-            writeJSON(element, out);
-        }
-        out += ']';
-        return;
-    }
-    case Value::Type::Dictionary: {
-        out += '{';
-        bool first = true;
-        for (const auto& [key, element] : value.dictionaryValue()) {
-            if (!first)
-                out += ',';
-            first = false;
-            writeJSON(Value(key), out);
-            out += ':';
-            writeJSON(element, out);
-        }
-        out += '}';
-        return;
-    }
-    default: {
-        const std::string text = value.isString() ? value.stringValue() : value.description();
-        out += '"';
-        for (unsigned char c : text) {
-            switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\b': out += "\\b"; break;
-            case '\t': out += "\\t"; break;
-            case '\n': out += "\\n"; break;
-            case '\f': out += "\\f"; break;
-            case '\r': out += "\\r"; break;
-            default:
-                if (c < 0x20)
-                    out += stringWithFormat("\\u%04x", static_cast<unsigned>(c));
-                else
-                    out += static_cast<char>(c);
-            }
-        }
-        out += '"';
-        return;
-    }
-    }
 }
 
 Value dictionaryValue(const Value& dict, const char* key)
@@ -559,9 +491,11 @@ std::optional<Value> QuoteOrderModel::fetchQuoteOrderItemsDicWithQuoteOrder(int 
 
 std::optional<std::string> QuoteOrderModel::fetchQuoteOrdersDicString(int orderId)
 {
-    std::string text;
-    writeJSON(fetchUnsubmittedQuoteOrdersDic(orderId), text);
-    NSLog("%@", text);
+    QDJsonWriter writer;
+    auto text = writer.stringWithObject(fetchUnsubmittedQuoteOrdersDic(orderId));
+    if (!text)
+        return std::nullopt;
+    NSLog("%@", *text);
     return text;
 }
 

@@ -1,7 +1,6 @@
 #include "Classes/Frame/PublicFunction.h"
 
 #include "Classes/Frame/SharedUDID.h"
-#include "Database/DateText.h"
 #include "Network/Protocol/LoginMode.h"
 #include "Network/Protocol/ServerInfo.h"
 #include "Platform/Foundation/AppEnvironment.h"
@@ -9,6 +8,7 @@
 #include "Platform/Foundation/ExtendedAttributes.h"
 #include "Platform/Foundation/Format.h"
 #include "Platform/Foundation/Hashing.h"
+#include "Platform/Foundation/NSDateFormatter.h"
 #include "Platform/Foundation/NSFileManager.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSPathUtilities.h"
@@ -401,7 +401,7 @@ std::string PublicFunction::priceWithCommaSeparatorAndCurrencyFlag(double value,
 
 std::string PublicFunction::currentTime()
 {
-    return DateText::format(Clock::wallNow(), "MM/dd/yyyy HH:mm:ss");
+    return NSDateFormatter("MM/dd/yyyy HH:mm:ss").stringFromDate(Clock::wallNow());
 }
 
 double PublicFunction::currentTimeInterval()
@@ -424,16 +424,16 @@ std::string PublicFunction::formatDate(const std::optional<std::string>& text)
 {
     if (!text)
         return "";
-    auto date = DateText::parse(*text, "yyyy-MM-dd HH:mm:ss");
-    return date ? DateText::format(*date, getFormateString()) : std::string();
+    auto date = NSDateFormatter("yyyy-MM-dd HH:mm:ss").dateFromString(*text);
+    return date ? NSDateFormatter(getFormateString()).stringFromDate(*date) : std::string();
 }
 
 std::string PublicFunction::changeToServerFormatFromLocal(const std::optional<std::string>& text)
 {
     if (!text)
         return "";
-    auto date = DateText::parse(*text, "MM/dd/yyyy HH:mm:ss");
-    return date ? DateText::format(*date, "yyyy-MM-dd HH:mm:ss") : std::string();
+    auto date = NSDateFormatter("MM/dd/yyyy HH:mm:ss").dateFromString(*text);
+    return date ? NSDateFormatter("yyyy-MM-dd HH:mm:ss").stringFromDate(*date) : std::string();
 }
 
 // ---- Text ----
@@ -515,13 +515,13 @@ void PublicFunction::LOGFunctionLineNumberFormat(std::string_view file, std::str
     std::lock_guard<std::mutex> guard(lock);
     if (!opened) {
         opened = true;
-        const std::string name = DateText::format(Clock::wallNow(), "yyyyMMdd_HHmmss");
+        const std::string name = NSDateFormatter("yyyyMMdd_HHmmss").stringFromDate(Clock::wallNow());
         const std::string path = NSString::stringByAppendingPathComponent(documentsPath(), stringWithFormat("%@.txt", name));
         logFile = std::fopen(path.c_str(), "a");
     }
     if (!logFile)
         return;
-    const std::string stamp = DateText::format(Clock::wallNow(), "yyyy-MM-dd HH:mm:ss.SSS");
+    const std::string stamp = NSDateFormatter("yyyy-MM-dd HH:mm:ss.SSS").stringFromDate(Clock::wallNow());
     const std::string entry = stringWithFormat("%s %s:%d %s \n%s\n\n", stamp, NSString::lastPathComponent(file), line, std::string(function), std::string(message));
     std::fputs(entry.c_str(), logFile);
     std::fflush(logFile);

@@ -147,10 +147,10 @@ ValueDictionary SharedUDID::_getDictFromPasteboard(std::string_view pasteboardNa
 {
     auto data = PasteboardStore::dataForType(pasteboardName, kPasteboardType);
     if (!data)
-        return ValueDictionary(std::initializer_list<ValueDictionary::Entry> {});
+        return ValueDictionary {};
     Value object = NSKeyedUnarchiver::unarchiveObjectWithData(*data);
     if (!object.isDictionary())
-        return ValueDictionary(std::initializer_list<ValueDictionary::Entry> {});
+        return ValueDictionary {};
     return object.dictionaryValue();
 }
 
@@ -241,7 +241,7 @@ std::string SharedUDID::valueWithError(SharedUDIDError* error)
     } else {
         identifier = mostFrequent ? *mostFrequent : _generateFreshSharedUDID();
         if (!localRecord) {
-            localRecord = ValueDictionary(std::initializer_list<ValueDictionary::Entry> {});
+            localRecord = ValueDictionary {};
             localRecord->set(kKey, Value(*identifier));
             localRecord->set(kAppUIDKey, Value(appId));
             localRecord->set(kCreatedKey, Value(Clock::wallNow()));
@@ -280,7 +280,7 @@ void SharedUDID::setOptOut(bool optOut)
     value();
     auto defaults = NSUserDefaults::standardUserDefaults();
     Value stored = defaults->objectForKey(kKey);
-    ValueDictionary record = stored.isDictionary() ? stored.dictionaryValue() : ValueDictionary(std::initializer_list<ValueDictionary::Entry> {});
+    ValueDictionary record = stored.isDictionary() ? stored.dictionaryValue() : ValueDictionary {};
     if (optOut)
         record.set(kOptOutKey, Value(Clock::wallNow()));
     else

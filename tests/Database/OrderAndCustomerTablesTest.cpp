@@ -111,6 +111,8 @@ TEST_F(OrderTables, SearchAndSubmission)
     auto named = order("Ann's Shop", { line(10, 8, 2) });
     named->number = "sales01_1";
     named->customerId = -5;
+    named->shipping = 0.1;
+    named->discountRat = 92.5;
     ASSERT_NE(m->saveQuoteOrder(named), 0);
     auto unnamed = order("  ");
     unnamed->number = "other_2";
@@ -131,6 +133,9 @@ TEST_F(OrderTables, SearchAndSubmission)
     EXPECT_EQ(json->rfind("{\"order\":[{", 0), 0u);
     EXPECT_NE(json->find("\"uploaded\":false"), std::string::npos);
     EXPECT_NE(json->find("\"customer_name\":\"Ann's Shop\""), std::string::npos);
+    // Single-precision fields keep their short form; doubles and integers their own.
+    for (const char* field : { "\"order_shipping\":0.1,", "\"discount_rats\":92.5,", "\"customer_id\":0," })
+        EXPECT_NE(json->find(field), std::string::npos) << field;
 
     m->setQuoteOrdersToUploaded(0);
     EXPECT_EQ(m->fetchQuoteOrdersCondition(2, std::nullopt).size(), 1u);
