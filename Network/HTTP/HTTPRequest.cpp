@@ -1586,7 +1586,8 @@ void HTTPRequest::failWithError(HTTPErrorRef theError)
     }
     if (m_cancelled || error())
         return;
-    if (downloadCache && (cachePolicy & 64) && downloadCache->canUseCachedDataForRequest(*this)) {
+    if (downloadCache && (cachePolicy & 64) && !m_didUseCachedResponse
+        && downloadCache->canUseCachedDataForRequest(*this)) {
         useDataFromCache();
         return;
     }
@@ -1778,6 +1779,10 @@ HTTP_REMOVE_TEMPORARY(removeTemporaryCompressedUploadFile, compressedPostBodyFil
 
 void HTTPRequest::useDataFromCache()
 {
+    // A revalidation answer (304) still has its connection open: the stored
+    // response replaces it, so the transfer ends here.
+    if (m_readStream)
+        destroyReadStream();
     auto main = mainRequest.lock();
     HTTPRequest& target = main ? *main : *this;
     auto headers = downloadCache->cachedResponseHeadersForURL(m_url);
@@ -1791,9 +1796,23 @@ void HTTPRequest::useDataFromCache()
             target.m_responseHeaders = *headers;
             target.m_haveResponseHeaders = true;
         }
-        if (target.downloadDestinationPath)
-            target.downloadDestinationPath = *dataPath;
-        else if (auto data = downloadCache->cachedResponseDataForURL(m_url))
+        if (target.downloadDestinationPath) {
+            // The caller looks for the file where it asked for it; pointing
+            // the path at the cache's copy would leave the destination empty
+            // and let a later cache clear take the file away.
+            auto& files = NSFileManager::defaultManager();
+            if (*target.downloadDestinationPath != *dataPath) {
+                removeFileAtPathError(*target.downloadDestinationPath, nullptr);
+                std::string copyError;
+                if (!files.copyItemAtPathToPath(*dataPath, *target.downloadDestinationPath, &copyError)) {
+                    failWithError(HTTPError::make(HTTPFileManagementError,
+                                                  stringWithFormat("Failed to copy file from '%@' to '%@'", *dataPath,
+                                                                   *target.downloadDestinationPath),
+                                                  fileSystemError(copyError)));
+                    return;
+                }
+            }
+        } else if (auto data = downloadCache->cachedResponseDataForURL(m_url))
             target.m_rawResponseData = std::make_shared<Data>(std::move(*data));
         target.m_contentLength = std::strtoull(headers->value("Content-Length").value_or("0").c_str(), nullptr, 10);
         target.m_totalBytesRead = m_contentLength.load();
