@@ -14,6 +14,7 @@
 #include "Platform/Foundation/NSPathUtilities.h"
 #include "Platform/Foundation/NSString.h"
 #include "Platform/Foundation/NSUserDefaults.h"
+#include "Platform/UIKit/UIImage.h"
 
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -150,6 +151,14 @@ std::string PublicFunction::defaultImageNameForFileType(int fileType)
 {
     const auto* row = fileTypeRow(fileType);
     return row ? row->defaultImage : "fileDefault.png";
+}
+
+std::shared_ptr<UIImage> PublicFunction::getLocalImageFiletype(std::string_view name, int fileType)
+{
+    const int folderType = fileType >= FileTypePdf && fileType <= FileTypeKeynote ? FileTypeLibraryCover : fileType;
+    if (auto image = UIImage::imageWithContentsOfFile(filePathWithNameFiletype(name, folderType)))
+        return image;
+    return UIImage::imageNamed(defaultImageNameForFileType(fileType));
 }
 
 void PublicFunction::createDirectoryifNeed(std::string_view name)

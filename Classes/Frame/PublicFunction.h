@@ -17,6 +17,7 @@
 #include <string_view>
 
 class ServerInfo;
+class UIImage;
 
 class PublicFunction {
 public:
@@ -46,6 +47,9 @@ public:
     static std::string serverFolderForFileType(int fileType);
     // The bundle image to show when the local image of a code is missing.
     static std::string defaultImageNameForFileType(int fileType);
+    // The local image of a name; documents (5 to 9) show their cover from the
+    // cover folder. Falls back to the code's bundle image.
+    static std::shared_ptr<UIImage> getLocalImageFiletype(std::string_view name, int fileType);
     // Creates <home>/Documents/<name> with its parents unless something is there.
     static void createDirectoryifNeed(std::string_view name);
 

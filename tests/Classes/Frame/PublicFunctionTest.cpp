@@ -8,6 +8,8 @@
 #include "Platform/Foundation/AppEnvironment.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSUserDefaults.h"
+#include "Platform/UIKit/UIGraphics.h"
+#include "Platform/UIKit/UIImage.h"
 
 #include <gtest/gtest.h>
 
@@ -100,6 +102,41 @@ TEST_F(FrameHelpers, ServerSettingsAndFileURLs)
     EXPECT_EQ(PublicFunction::getFileType("PDF"), 5);
     EXPECT_EQ(PublicFunction::getFileType("pdf"), 9);
     EXPECT_EQ(PublicFunction::filePathWithNameFiletype("x.png", 4), home + "/Documents/acme/LibraryImages/x.png");
+}
+
+// A PNG as wide as the number of points given, so a test can tell images apart.
+void writeImage(const std::string& path, int width)
+{
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    UIGraphicsBeginImageContextWithOptions(CGSize { static_cast<CGFloat>(width), 1 }, true, 1);
+    auto image = UIGraphicsGetImageFromCurrentImageContext();
+    UIGraphicsEndImageContext();
+    auto png = UIImagePNGRepresentation(image);
+    ASSERT_TRUE(png);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
+}
+
+TEST_F(FrameHelpers, LocalImagesFallBackToTheirBundleImage)
+{
+    const std::string bundle = home + "/Bundle";
+    writeImage(bundle + "/fileDefault.png", 1);
+    writeImage(bundle + "/icon-default_pdf.png", 2);
+    writeImage(PublicFunction::filePathWithNameFiletype("cover.png", 4), 3);
+    writeImage(PublicFunction::filePathWithNameFiletype("shot.png", 1), 4);
+    std::ofstream(PublicFunction::filePathWithNameFiletype("broken.png", 4)) << "not an image";
+    AppEnvironment::setBundleDirectory(bundle);
+    struct Case {
+        const char* name;
+        int type;
+        double width;
+    };
+    for (const auto& c : { Case { "cover.png", 7, 3 }, Case { "cover.png", 5, 3 }, Case { "missing.png", 7, 1 }, Case { "missing.png", 5, 2 },
+             Case { "broken.png", 5, 2 }, Case { "shot.png", 1, 4 }, Case { "cover.png", 1, 1 }, Case { "shot.png", 42, 1 } }) {
+        SCOPED_TRACE(std::string(c.name) + " as " + std::to_string(c.type));
+        auto image = PublicFunction::getLocalImageFiletype(c.name, c.type);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->size().width, c.width);
+    }
 }
 
 TEST_F(FrameHelpers, SafeSizeFollowsTheDeviceCap)
