@@ -8,6 +8,7 @@
 #include "Platform/Foundation/NSKeyedArchiver.h"
 #include "Platform/Foundation/NSString.h"
 #include "Platform/Foundation/NSUserDefaults.h"
+#include "Platform/UIKit/UIPasteboard.h"
 
 #include <net/if.h>
 #include <sys/ioctl.h>
@@ -45,34 +46,14 @@ std::optional<std::string>& cachedValue()
     return value;
 }
 
-std::optional<std::string>& folderOverride()
+// A named pasteboard, created (persistent) only when asked to.
+std::shared_ptr<UIPasteboard> pasteboardNamed(std::string_view name, bool create)
 {
-    static std::optional<std::string> folder;
-    return folder;
+    auto board = UIPasteboard::pasteboardWithNameCreate(std::string(name), create);
+    if (board && create)
+        board->setPersistent(true);
+    return board;
 }
-
-// A named, persistent pasteboard is a folder named after it in the shared
-// folder; each of its types is one file holding that type's data.
-class PasteboardStore {
-public:
-    static std::string pathOf(std::string_view name) { return NSString::stringByAppendingPathComponent(SharedUDID::pasteboardFolder(), name); }
-    static bool exists(std::string_view name)
-    {
-        bool isDirectory = false;
-        return NSFileManager::defaultManager().fileExistsAtPathIsDirectory(pathOf(name), &isDirectory) && isDirectory;
-    }
-    static bool create(std::string_view name) { return NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(pathOf(name), true); }
-    static std::optional<Data> dataForType(std::string_view name, std::string_view type)
-    {
-        return NSFileManager::defaultManager().contentsAtPath(NSString::stringByAppendingPathComponent(pathOf(name), type));
-    }
-    static bool setDataForType(std::string_view name, const Data& data, std::string_view type)
-    {
-        if (!exists(name) && !create(name))
-            return false;
-        return NSFileManager::defaultManager().createFileAtPathContents(NSString::stringByAppendingPathComponent(pathOf(name), type), data);
-    }
-};
 
 std::string appUID()
 {
@@ -121,22 +102,6 @@ std::optional<std::array<unsigned char, 6>> readHardwareAddress()
 
 }  // namespace
 
-std::string SharedUDID::pasteboardFolder()
-{
-    if (folderOverride())
-        return *folderOverride();
-    if (const char* env = std::getenv("CORVELLE_PASTEBOARD_DIR"); env && *env)
-        return env;
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "/tmp") + "/.local/share/Corvelle/Pasteboards";
-}
-
-void SharedUDID::setPasteboardFolder(std::string folder)
-{
-    std::lock_guard<std::mutex> guard(lock());
-    folderOverride() = std::move(folder);
-}
-
 void SharedUDID::forgetCachedValue()
 {
     std::lock_guard<std::mutex> guard(lock());
@@ -145,7 +110,8 @@ void SharedUDID::forgetCachedValue()
 
 ValueDictionary SharedUDID::_getDictFromPasteboard(std::string_view pasteboardName)
 {
-    auto data = PasteboardStore::dataForType(pasteboardName, kPasteboardType);
+    auto board = pasteboardNamed(pasteboardName, false);
+    auto data = board ? board->dataForPasteboardType(kPasteboardType) : std::nullopt;
     if (!data)
         return ValueDictionary {};
     Value object = NSKeyedUnarchiver::unarchiveObjectWithData(*data);
@@ -157,8 +123,9 @@ ValueDictionary SharedUDID::_getDictFromPasteboard(std::string_view pasteboardNa
 void SharedUDID::_setDictForPasteboard(const ValueDictionary& dictionary, std::string_view pasteboardName)
 {
     auto archive = NSKeyedArchiver::archivedDataWithRootObject(Value(dictionary));
-    if (archive)
-        PasteboardStore::setDataForType(pasteboardName, *archive, kPasteboardType);
+    auto board = archive ? pasteboardNamed(pasteboardName, true) : nullptr;
+    if (board)
+        board->setDataForPasteboardType(*archive, kPasteboardType);
 }
 
 std::string SharedUDID::_generateFreshSharedUDID()
@@ -205,7 +172,7 @@ std::string SharedUDID::valueWithError(SharedUDIDError* error)
     std::vector<std::string> seenOrder;
     for (int n = 0; n < kSlotCount; ++n) {
         const std::string name = stringWithFormat("%@%d", kSlotPrefix, n);
-        if (!PasteboardStore::exists(name)) {
+        if (!pasteboardNamed(name, false)) {
             if (!freeSlot)
                 freeSlot = name;
             continue;
@@ -250,7 +217,7 @@ std::string SharedUDID::valueWithError(SharedUDIDError* error)
     }
 
     if (freeSlot && (!mySlot || *mySlot == *freeSlot)) {
-        PasteboardStore::create(*freeSlot);
+        pasteboardNamed(*freeSlot, true);
         if (localRecord) {
             localRecord->set(kSlotKey, Value(*freeSlot));
             _setDictForPasteboard(*localRecord, *freeSlot);

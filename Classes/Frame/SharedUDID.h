@@ -3,9 +3,9 @@
 // The device identifier that survives reinstalls and is shared with other
 // applications of the same scheme: 40 lower-case hexadecimal characters, kept
 // in the user default "SharedUDID" and in up to one hundred shared
-// pasteboards "org.SharedUDID.slot.0" to "org.SharedUDID.slot.99". The
-// pasteboards are files in a folder shared by the user's applications (see
-// setPasteboardFolder); the identifier is computed once per process.
+// pasteboards "org.SharedUDID.slot.0" to "org.SharedUDID.slot.99" (shared
+// with the user's other applications through UIPasteboard); the identifier is
+// computed once per process.
 //
 // Beside it: the MD5 identifiers built from the "en0" hardware address
 // (IdentifierAddition) and the lower-case MD5 form of a text (MD5Addition).
@@ -33,10 +33,6 @@ public:
     static void _setDictForPasteboard(const ValueDictionary& dictionary, std::string_view pasteboardName);
     static std::string _generateFreshSharedUDID();
 
-    // Where the shared pasteboards live: CORVELLE_PASTEBOARD_DIR when set, else
-    // ~/.local/share/Corvelle/Pasteboards. Tests point it at a folder of their own.
-    static std::string pasteboardFolder();
-    static void setPasteboardFolder(std::string folder);
     // Forgets the identifier computed by this process.
     static void forgetCachedValue();
 };

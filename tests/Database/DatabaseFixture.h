@@ -12,6 +12,7 @@
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSUserDefaults.h"
+#include "Platform/UIKit/UIPasteboard.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,7 @@ protected:
         AppEnvironment::setHomeDirectory(home);
         AppEnvironment::setBundleDirectory(CORVELLE_BUNDLE_DIR);
         NSUserDefaults::resetStandardUserDefaults();
-        SharedUDID::setPasteboardFolder(home + "/Pasteboards");
+        UIPasteboard::setSharedFolder(home + "/Pasteboards");
         SharedUDID::forgetCachedValue();
         NSLogSetCapture([this](const std::string& line) { logLines.push_back(line); });
         LoginMode::freeInstance();

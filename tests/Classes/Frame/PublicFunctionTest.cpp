@@ -10,6 +10,7 @@
 #include "Platform/Foundation/NSUserDefaults.h"
 #include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIImage.h"
+#include "Platform/UIKit/UIPasteboard.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,7 @@ protected:
         home = mkdtemp(pattern);
         AppEnvironment::setHomeDirectory(home);
         NSUserDefaults::resetStandardUserDefaults();
-        SharedUDID::setPasteboardFolder(home + "/Pasteboards");
+        UIPasteboard::setSharedFolder(home + "/Pasteboards");
         SharedUDID::forgetCachedValue();
         NSLogSetCapture([](const std::string&) {});
         LoginMode::freeInstance();
