@@ -40,6 +40,15 @@ TEST_F(OrderTables, NewOrdersAndLinesTakeLocalIds)
     EXPECT_EQ(m->saveQuoteOrder(order("Bob")), -2);
     EXPECT_EQ(m->saveQuoteOrder(first), -1) << "a re-saved order keeps its id";
     EXPECT_EQ(m->saveQuoteOrder(nullptr), 0);
+
+    auto vendor = std::make_shared<VendorEntity>();
+    vendor->serial = 7;
+    auto sold = order("Cy", { line(1, 1), line(2, 2) });
+    sold->vendor = vendor;
+    sold->items[0]->vendor = vendor;
+    ASSERT_EQ(m->saveQuoteOrder(sold), -3);
+    EXPECT_EQ(scalar("select group_concat(vendor_id) from (select vendor_id from corvelle_quote_order order by order_id desc)"), "0,0,7");
+    EXPECT_EQ(scalar("select group_concat(vendor_id) from (select vendor_id from corvelle_quote_order_item where order_id = -3 order by vendor_id)"), "0,7");
 }
 
 TEST_F(OrderTables, ANewLineOfAStoredOrderJoinsThatOrderWithAFreshId)
