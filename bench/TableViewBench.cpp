@@ -1,0 +1,172 @@
+// Scrolling cost of a table and of a grid-like scroll view: each iteration
+// moves through 1,000 offsets spread over the whole content and lays out the
+// visible cells at each. The figure that matters is the time per offset,
+// which must not grow with the number of rows or tiles.
+
+#include "Platform/UIKit/UITableView.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <map>
+
+namespace {
+
+class Rows : public UITableViewDataSource {
+public:
+    explicit Rows(long n) : count(n) {}
+    long count;
+    long tableViewNumberOfRowsInSection(UITableView&, long) override { return count; }
+    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(UITableView& t, const NSIndexPath& p) override
+    {
+        auto cell = t.dequeueReusableCellWithIdentifier("Cell");
+        if (!cell)
+            cell = std::make_shared<UITableViewCell>(UITableViewCellStyleSubtitle, "Cell");
+        cell->textLabel()->setText("Row");
+        cell->detailTextLabel()->setText("Detail");
+        return cell;
+    }
+};
+
+// Rows of differing heights, so that rows are found through the running sums.
+class VariableRows : public UITableViewDelegate {
+public:
+    std::optional<CGFloat> tableViewHeightForRowAtIndexPath(UITableView&, const NSIndexPath& p) override
+    {
+        return 40 + static_cast<CGFloat>(p.row() % 5) * 10;
+    }
+};
+
+// Offsets spread evenly over the content: with few rows neighbouring
+// offsets share most cells, with many every offset shows new ones. Jumps
+// make every offset show new rows whatever the size, for a like-for-like figure.
+void scrollTable(benchmark::State& state, bool variableHeights, bool jump = false)
+{
+    long n = state.range(0);
+    auto rows = std::make_shared<Rows>(n);
+    auto heights = std::make_shared<VariableRows>();
+    auto table = std::make_shared<UITableView>(CGRectMake(0, 0, 1024, 700));
+    table->setDataSource(rows);
+    if (variableHeights)
+        table->setDelegate(heights);
+    table->reloadData();
+    table->visibleCells();
+    CGFloat span = table->contentSize().height - 700;
+    const int offsets = 1000;
+    for (auto _ : state) {
+        for (int i = 0; i < offsets; ++i) {
+            CGFloat y = jump ? std::fmod(static_cast<CGFloat>(i) * 7919.0f * 44, span)
+                             : span * static_cast<CGFloat>(i) / offsets;
+            table->setContentOffset(CGPointMake(0, y));
+            benchmark::DoNotOptimize(table->visibleCells().size());
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * offsets);
+    state.counters["ns_per_offset"] = benchmark::Counter(static_cast<double>(state.iterations() * offsets),
+                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_TableScroll(benchmark::State& state)
+{
+    scrollTable(state, false);
+}
+BENCHMARK(BM_TableScroll)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_TableScrollVariableHeights(benchmark::State& state)
+{
+    scrollTable(state, true);
+}
+BENCHMARK(BM_TableScrollVariableHeights)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_TableJump(benchmark::State& state)
+{
+    scrollTable(state, false, true);
+}
+BENCHMARK(BM_TableJump)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_TableLoad(benchmark::State& state)
+{
+    auto rows = std::make_shared<Rows>(state.range(0));
+    auto table = std::make_shared<UITableView>(CGRectMake(0, 0, 1024, 700));
+    table->setDataSource(rows);
+    for (auto _ : state) {
+        table->reloadData();
+        benchmark::DoNotOptimize(table->visibleCells().size());
+    }
+}
+BENCHMARK(BM_TableLoad)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+// A grid of tiles in rows of four that keeps views only for the tiles in
+// view, taking them from and returning them to a pool, as the catalogue's
+// grid does.
+class TileGrid : public UIScrollView {
+public:
+    static constexpr CGFloat kTileWidth = 193;
+    static constexpr CGFloat kTileHeight = 212;
+    static constexpr long kColumns = 4;
+
+    TileGrid(CGRect frame, long tiles)
+        : UIScrollView(frame)
+        , m_tiles(tiles)
+    {
+        long rowsOfTiles = (tiles + kColumns - 1) / kColumns;
+        setContentSize(CGSizeMake(frame.size.width, kTileHeight * static_cast<CGFloat>(rowsOfTiles)));
+    }
+    void layoutSubviews() override
+    {
+        CGRect b = bounds();
+        long first = std::max(0L, static_cast<long>(b.origin.y / kTileHeight)) * kColumns;
+        long last = std::min(m_tiles - 1, static_cast<long>((b.origin.y + b.size.height) / kTileHeight) * kColumns + kColumns - 1);
+        for (auto it = m_shown.begin(); it != m_shown.end();) {
+            if (it->first < first || it->first > last) {
+                it->second->removeFromSuperview();
+                m_pool.push_back(it->second);
+                it = m_shown.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        for (long i = first; i <= last; ++i) {
+            if (m_shown.count(i))
+                continue;
+            std::shared_ptr<UIView> tile;
+            if (!m_pool.empty()) {
+                tile = m_pool.back();
+                m_pool.pop_back();
+            } else {
+                tile = std::make_shared<UIView>(CGRectZero);
+            }
+            tile->setFrame(CGRectMake(static_cast<CGFloat>(i % kColumns) * kTileWidth,
+                                      static_cast<CGFloat>(i / kColumns) * kTileHeight, kTileWidth, kTileHeight));
+            tile->setTag(3000 + i);
+            addSubview(tile);
+            m_shown[i] = tile;
+        }
+    }
+    size_t shown() const { return m_shown.size(); }
+
+private:
+    long m_tiles;
+    std::map<long, std::shared_ptr<UIView>> m_shown;
+    std::vector<std::shared_ptr<UIView>> m_pool;
+};
+
+void BM_GridScroll(benchmark::State& state)
+{
+    auto grid = std::make_shared<TileGrid>(CGRectMake(0, 0, 774, 638), state.range(0));
+    CGFloat span = std::max<CGFloat>(0, grid->contentSize().height - 638);
+    const int offsets = 1000;
+    for (auto _ : state) {
+        for (int i = 0; i < offsets; ++i) {
+            grid->setContentOffset(CGPointMake(0, span * static_cast<CGFloat>(i) / offsets));
+            grid->layoutIfNeeded();
+            benchmark::DoNotOptimize(grid->shown());
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * offsets);
+    state.counters["ns_per_offset"] = benchmark::Counter(static_cast<double>(state.iterations() * offsets),
+                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_GridScroll)->Arg(100)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
