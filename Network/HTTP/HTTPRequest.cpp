@@ -2846,29 +2846,77 @@ bool HTTPRequest::configureProxies()
             return true;
         }
     }
-    // The script is read here and now: a local file at once, a remote one
-    // through a synchronous script request on this thread.
-    std::optional<std::string> script;
+    // A local script is read at once (a file does not keep the thread
+    // waiting). A remote one is fetched by its own request: a synchronous
+    // request waits for it, any other carries on when it has arrived.
     if (PACurl->isFileURL()) {
-        if (auto data = NSFileManager::defaultManager().contentsAtPath(PACurl->decodedPath()))
-            script = std::string(data->begin(), data->end());
-    } else if (PACurl->scheme() == "http" || PACurl->scheme() == "https") {
-        auto fetch = std::make_shared<HTTPRequest>(*PACurl);
-        fetch->isPACFileRequest = true;
-        fetch->timeOutSeconds = timeOutSeconds.load();
+        if (auto data = NSFileManager::defaultManager().contentsAtPath(PACurl->decodedPath())) {
+            std::string bytes(data->begin(), data->end());
+            auto text = TextEncoding::decode(bytes, NSUTF8StringEncoding);
+            if (!text)
+                text = TextEncoding::decode(bytes, NSISOLatin1StringEncoding);
+            runPACScript(text);
+        }
+        return true;
+    }
+    std::string scheme = lower(PACurl->scheme());
+    if (scheme != "http" && scheme != "https")
+        return true;
+    auto fetch = std::make_shared<HTTPRequest>(*PACurl);
+    fetch->isPACFileRequest = true;
+    fetch->timeOutSeconds = timeOutSeconds.load();
+    if (m_isSynchronous) {
         fetch->startSynchronous();
         if (!fetch->error())
-            script = fetch->responseString();
+            runPACScript(fetch->responseString());
+        return true;
     }
-    if (script && !script->empty()) {
-        auto proxies = CFNetworkCopyProxiesForAutoConfigurationScript(*script, m_url);
-        if (proxies && !proxies->empty() && proxies->front().type != kCFProxyTypeNone) {
-            proxyHost = proxies->front().host;
-            proxyPort = proxies->front().port;
-            proxyType = proxies->front().type;
-        }
+    m_PACFileRequest = fetch;
+    fetch->setQueuePriority(NSOperationQueuePriorityHigh);
+    std::weak_ptr<HTTPRequest> weak = self();
+    auto finished = [weak] {
+        if (auto me = weak.lock())
+            me->finishedDownloadingPACFile();
+    };
+    fetch->setCompletionBlock(finished);
+    fetch->setFailedBlock(finished);
+    {
+        // The script request needs a place of its own while this one holds one.
+        std::lock_guard pool(classState().connectionPoolLock);
+        auto queue = sharedQueue();
+        queue->setMaxConcurrentOperationCount(queue->maxConcurrentOperationCount() + 1);
     }
-    return true;
+    fetch->startAsynchronous();
+    return false;
+}
+
+void HTTPRequest::finishedDownloadingPACFile()
+{
+    std::unique_lock lock(m_cancelledLock);
+    auto fetch = std::move(m_PACFileRequest);
+    m_PACFileRequest = nullptr;
+    {
+        std::lock_guard pool(classState().connectionPoolLock);
+        auto queue = sharedQueue();
+        queue->setMaxConcurrentOperationCount(queue->maxConcurrentOperationCount() - 1);
+    }
+    if (!fetch || m_cancelled || m_complete)
+        return;
+    if (!fetch->error())
+        runPACScript(fetch->responseString());
+    startRequest();
+}
+
+void HTTPRequest::runPACScript(const std::optional<std::string>& script)
+{
+    if (!script || script->empty())
+        return;
+    auto proxies = CFNetworkCopyProxiesForAutoConfigurationScript(*script, m_url, timeOutSeconds.load());
+    if (proxies && !proxies->empty() && proxies->front().type != kCFProxyTypeNone) {
+        proxyHost = proxies->front().host;
+        proxyPort = proxies->front().port;
+        proxyType = proxies->front().type;
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -325,6 +325,8 @@ private:
     void cancelLoad();
     void markAsFinished();
     bool configureProxies();
+    void finishedDownloadingPACFile();
+    void runPACScript(const std::optional<std::string>& script);
     void useDataFromCache();
 
     // Response.
@@ -400,6 +402,7 @@ private:
     std::shared_ptr<NSRunLoop> m_streamRunLoop;
     bool m_readStreamIsScheduled = false;
     std::shared_ptr<NSTimer> m_statusTimer;
+    std::shared_ptr<HTTPRequest> m_PACFileRequest;
 
     mutable std::mutex m_responseLock;  // response fields read from other threads
     HTTPErrorRef m_error;

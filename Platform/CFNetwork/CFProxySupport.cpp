@@ -1,6 +1,13 @@
 #include "Platform/CFNetwork/CFProxySupport.h"
 
 #include <arpa/inet.h>
+#include <cerrno>
+#include <csignal>
+#include <ctime>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <cstdlib>
 #include <duktape.h>
 #include <ifaddrs.h>
@@ -185,8 +192,10 @@ std::vector<CFProxy> CFProxiesFromAutoConfigurationResult(const std::string& res
     return proxies;
 }
 
-std::optional<std::vector<CFProxy>> CFNetworkCopyProxiesForAutoConfigurationScript(const std::string& script,
-                                                                                  const CFURL& url)
+namespace {
+
+// Evaluates the script in this process; the answer text, or nothing.
+std::optional<std::string> evaluateScript(const std::string& script, const CFURL& url)
 {
     duk_context* ctx = duk_create_heap_default();
     if (!ctx)
@@ -195,7 +204,7 @@ std::optional<std::vector<CFProxy>> CFNetworkCopyProxiesForAutoConfigurationScri
     duk_put_global_string(ctx, "dnsResolve");
     duk_push_c_function(ctx, nativeMyIpAddress, 0);
     duk_put_global_string(ctx, "myIpAddress");
-    std::optional<std::vector<CFProxy>> answer;
+    std::optional<std::string> answer;
     if (duk_peval_string(ctx, helpers) == 0) {
         duk_pop(ctx);
         if (duk_peval_lstring(ctx, script.data(), script.size()) == 0) {
@@ -204,7 +213,7 @@ std::optional<std::vector<CFProxy>> CFNetworkCopyProxiesForAutoConfigurationScri
                 duk_push_string(ctx, url.absoluteString().c_str());
                 duk_push_string(ctx, url.host().c_str());
                 if (duk_pcall(ctx, 2) == DUK_EXEC_SUCCESS && duk_is_string(ctx, -1))
-                    answer = CFProxiesFromAutoConfigurationResult(duk_get_string(ctx, -1));
+                    answer = std::string(duk_get_string(ctx, -1));
             }
             duk_pop(ctx);
         } else {
@@ -215,4 +224,85 @@ std::optional<std::vector<CFProxy>> CFNetworkCopyProxiesForAutoConfigurationScri
     }
     duk_destroy_heap(ctx);
     return answer;
+}
+
+double secondsNow()
+{
+    timespec t {};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+}  // namespace
+
+std::optional<std::vector<CFProxy>> CFNetworkCopyProxiesForAutoConfigurationScript(const std::string& script,
+                                                                                  const CFURL& url,
+                                                                                  double timeoutSeconds)
+{
+    // The script engine has no step limit, so a script that loops for ever
+    // would hold the network thread for ever. It runs in a child process
+    // instead, which is killed when the time is up; its answer comes back
+    // through a pipe.
+    int channel[2];
+    if (pipe2(channel, O_CLOEXEC) != 0)
+        return std::nullopt;
+    pid_t child = fork();
+    if (child < 0) {
+        close(channel[0]);
+        close(channel[1]);
+        return std::nullopt;
+    }
+    if (child == 0) {
+        close(channel[0]);
+        auto answer = evaluateScript(script, url);
+        int status = 1;
+        if (answer) {
+            std::string_view rest = *answer;
+            status = 0;
+            while (!rest.empty()) {
+                ssize_t n = write(channel[1], rest.data(), rest.size());
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n <= 0) {
+                    status = 1;
+                    break;
+                }
+                rest.remove_prefix(static_cast<size_t>(n));
+            }
+        }
+        _exit(status);
+    }
+    close(channel[1]);
+    std::string result;
+    bool complete = false;
+    double deadline = secondsNow() + (timeoutSeconds > 0 ? timeoutSeconds : 5);
+    for (;;) {
+        double left = deadline - secondsNow();
+        if (left <= 0)
+            break;
+        pollfd p { channel[0], POLLIN, 0 };
+        int ready = poll(&p, 1, static_cast<int>(left * 1000) + 1);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            break;
+        char buffer[4096];
+        ssize_t n = read(channel[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            complete = n == 0;
+            break;
+        }
+        result.append(buffer, static_cast<size_t>(n));
+    }
+    close(channel[0]);
+    if (!complete)
+        kill(child, SIGKILL);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!complete || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return std::nullopt;
+    return CFProxiesFromAutoConfigurationResult(result);
 }

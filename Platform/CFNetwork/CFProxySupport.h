@@ -6,7 +6,8 @@
 // engine with the standard helper functions (isPlainHostName, dnsDomainIs,
 // localHostOrDomainIs, isResolvable, isInNet, dnsResolve, myIpAddress,
 // dnsDomainLevels, shExpMatch); the date and time helpers are not offered, so
-// a script that calls them fails and the request goes direct.
+// a script that calls them fails and the request goes direct. Each script runs
+// in a short-lived child process so that one that never ends can be stopped.
 
 #include "Platform/CFNetwork/CFURL.h"
 
@@ -40,8 +41,10 @@ CFProxySettings CFNetworkCopySystemProxySettings();
 void CFNetworkSetSystemProxySettingsOverride(std::optional<CFProxySettings> settings);
 // The proxies to try for `url`, in order; nothing when no answer can be given.
 std::optional<std::vector<CFProxy>> CFNetworkCopyProxiesForURL(const CFURL& url, const CFProxySettings& settings);
-// Runs a proxy auto-configuration script for `url`; nothing when it fails.
+// Runs a proxy auto-configuration script for `url`; nothing when it fails or
+// has not answered within `timeoutSeconds` (a script that never ends is stopped).
 std::optional<std::vector<CFProxy>> CFNetworkCopyProxiesForAutoConfigurationScript(const std::string& script,
-                                                                                  const CFURL& url);
+                                                                                  const CFURL& url,
+                                                                                  double timeoutSeconds = 5);
 // Parses a script's answer ("PROXY host:port; DIRECT").
 std::vector<CFProxy> CFProxiesFromAutoConfigurationResult(const std::string& result);

@@ -4,6 +4,7 @@
 #include "Network/HTTP/HTTPDataCompressor.h"
 #include "Network/HTTP/NetworkQueue.h"
 #include "Network/HTTP/Reachability.h"
+#include "Platform/CFNetwork/CFProxySupport.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/Hashing.h"
 #include "Platform/Foundation/NSFileManager.h"
@@ -438,6 +439,33 @@ TEST_F(HTTPRequestTest, ThrottlingHoldsTheRate)
     EXPECT_GT(took, 1.0);
     EXPECT_LT(took, 6.0);
     EXPECT_LE(HTTPRequest::averageBandwidthUsedPerSecond(), 60000u);
+}
+
+TEST_F(HTTPRequestTest, ProxyScriptFromTheServerRoutesTheRequest)
+{
+    std::string script = "function FindProxyForURL(u, h) { return h == 'corvelle.invalid' ? 'PROXY 127.0.0.1:"
+        + std::to_string(server.port()) + "' : 'DIRECT'; }";
+    server.route("/proxy.pac", [&](auto&, auto& c) { c.respond(200, script); });
+    server.route("/via", [](const HttpTestRequest& req, auto& c) { c.respond(200, req.target); });
+    CFProxySettings settings;
+    settings.autoConfigurationURL = CFURL::URLWithString(server.url("/proxy.pac"));
+    CFNetworkSetSystemProxySettingsOverride(settings);
+    long width = HTTPRequest::sharedQueue()->maxConcurrentOperationCount();
+    auto run = start(HTTPRequest::requestWithURL(*CFURL::URLWithString("http://corvelle.invalid/via")));
+    CFNetworkSetSystemProxySettingsOverride(std::nullopt);
+    EXPECT_EQ(body(*run.request), "http://corvelle.invalid/via");
+    EXPECT_EQ(server.requestsFor("/proxy.pac").size(), 1u);
+    EXPECT_EQ(HTTPRequest::sharedQueue()->maxConcurrentOperationCount(), width);
+
+    // A proxy named on the request wins over the settings.
+    CFNetworkSetSystemProxySettingsOverride(settings);
+    auto own = HTTPRequest::requestWithURL(*CFURL::URLWithString("http://corvelle.invalid/via"));
+    own->proxyHost = "127.0.0.1";
+    own->proxyPort = server.port();
+    auto ownRun = start(own);
+    CFNetworkSetSystemProxySettingsOverride(std::nullopt);
+    EXPECT_EQ(body(*ownRun.request), "http://corvelle.invalid/via");
+    EXPECT_EQ(server.requestsFor("/proxy.pac").size(), 1u);
 }
 
 TEST(Reachability, StatusFromFlagsAndChangeNotifications)
