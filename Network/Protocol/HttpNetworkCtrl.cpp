@@ -53,13 +53,14 @@ private:
 std::shared_ptr<HttpNetworkCtrl> HttpNetworkCtrl::sharedInstance()
 {
     static std::mutex classLock;
-    static std::shared_ptr<HttpNetworkCtrl> instance;
+    // Never destroyed: the network thread may still report while the process exits.
+    static auto* instance = new std::shared_ptr<HttpNetworkCtrl>();
     std::lock_guard guard(classLock);
-    if (!instance) {
-        instance = std::shared_ptr<HttpNetworkCtrl>(new HttpNetworkCtrl());
-        instance->setUp();
+    if (!*instance) {
+        *instance = std::shared_ptr<HttpNetworkCtrl>(new HttpNetworkCtrl());
+        (*instance)->setUp();
     }
-    return instance;
+    return *instance;
 }
 
 HttpNetworkCtrl::HttpNetworkCtrl()

@@ -12,11 +12,12 @@
 std::shared_ptr<NetworkModel> NetworkModel::sharedInstance()
 {
     static std::mutex classLock;
-    static std::shared_ptr<NetworkModel> instance;
+    // Never destroyed, like the transport it hands requests to.
+    static auto* instance = new std::shared_ptr<NetworkModel>();
     std::lock_guard guard(classLock);
-    if (!instance)
-        instance = std::shared_ptr<NetworkModel>(new NetworkModel());
-    return instance;
+    if (!*instance)
+        *instance = std::shared_ptr<NetworkModel>(new NetworkModel());
+    return *instance;
 }
 
 std::string NetworkModel::loggableBody(const std::string& body)

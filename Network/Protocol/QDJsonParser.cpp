@@ -71,6 +71,8 @@ std::optional<Value> QDJsonParser::fragmentWithString(std::optional<std::string_
         return std::nullopt;
     }
     m_depth = 0;
+    m_elements.clear();
+    m_entries.clear();
     // The text is read as a C string: it ends at its first zero byte.
     std::string_view bytes = *text;
     if (const void* nul = std::memchr(bytes.data(), 0, bytes.size()))
@@ -164,14 +166,18 @@ bool QDJsonParser::scanRestOfArray(Value& out)
         addErrorWithCodeDescription(QDJsonErrorDepth, "Nested too deep");
         return false;
     }
-    ValueArray array;
-    array.reserve(8);
+    const size_t base = m_elements.size();
     while (!atEnd()) {
         skipWhitespace();
         if (!atEnd() && *c == ']') {
             ++c;
             if (limit)
                 --m_depth;
+            ValueArray array;
+            array.reserve(m_elements.size() - base);
+            for (size_t i = base; i < m_elements.size(); ++i)
+                array.push_back(std::move(m_elements[i]));
+            m_elements.resize(base);
             out = Value(std::move(array));
             return true;
         }
@@ -180,7 +186,7 @@ bool QDJsonParser::scanRestOfArray(Value& out)
             addErrorWithCodeDescription(QDJsonErrorParse, "Expected value while parsing array");
             return false;
         }
-        array.push_back(std::move(element));
+        m_elements.push_back(std::move(element));
         skipWhitespace();
         if (!atEnd() && *c == ',') {
             ++c;
@@ -202,15 +208,19 @@ bool QDJsonParser::scanRestOfDictionary(Value& out)
         addErrorWithCodeDescription(QDJsonErrorDepth, "Nested too deep");
         return false;
     }
-    Value result = Value::dictionary();
-    ValueDictionary& dictionary = result.mutableDictionary();
-    dictionary.reserve(7);
+    const size_t base = m_entries.size();
     while (!atEnd()) {
         skipWhitespace();
         if (!atEnd() && *c == '}') {
             ++c;
             if (limit)
                 --m_depth;
+            Value result = Value::dictionary();
+            ValueDictionary& dictionary = result.mutableDictionary();
+            dictionary.reserve(m_entries.size() - base);
+            for (size_t i = base; i < m_entries.size(); ++i)
+                dictionary.set(std::move(m_entries[i].first), std::move(m_entries[i].second));
+            m_entries.resize(base);
             out = std::move(result);
             return true;
         }
@@ -235,7 +245,7 @@ bool QDJsonParser::scanRestOfDictionary(Value& out)
             addErrorWithCodeDescription(QDJsonErrorParse, stringWithFormat("Object value expected for key: %@", key));
             return false;
         }
-        dictionary.set(std::move(key), std::move(element));
+        m_entries.emplace_back(std::move(key), std::move(element));
         skipWhitespace();
         if (!atEnd() && *c == ',') {
             ++c;

@@ -11,6 +11,7 @@
 
 #include <optional>
 #include <string_view>
+#include <vector>
 
 class QDJsonParser : public QDJsonBase {
 public:
@@ -22,6 +23,10 @@ public:
 private:
     const char* c = nullptr;  // read cursor
     const char* m_end = nullptr;
+    // Elements of the arrays and objects being read, nested ones above their
+    // parents': each container is made once, at its final size.
+    std::vector<Value> m_elements;
+    std::vector<ValueDictionary::Entry> m_entries;
 
     bool atEnd() const { return c >= m_end; }
     void skipWhitespace();
