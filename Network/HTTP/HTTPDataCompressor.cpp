@@ -1,5 +1,7 @@
 #include "Network/HTTP/HTTPDataCompressor.h"
 
+#include "Platform/Foundation/NSFileManager.h"
+
 #include "Platform/CFNetwork/NSStream.h"
 #include "Platform/Foundation/Format.h"
 
@@ -224,6 +226,7 @@ HTTPErrorRef HTTPDataDecompressor::setupStream()
     if (status != Z_OK)
         return inflateErrorWithCode(status);
     m_streamReady = true;
+    m_reachedEnd = false;
     return nullptr;
 }
 
@@ -256,8 +259,10 @@ std::optional<Data> HTTPDataDecompressor::uncompressBytesLengthError(const uint8
         uLong before = m_zStream->total_out;
         int status = inflate(m_zStream.get(), Z_NO_FLUSH);
         produced += m_zStream->total_out - before;
-        if (status == Z_STREAM_END)
+        if (status == Z_STREAM_END) {
+            m_reachedEnd = true;
             break;
+        }
         if (status == Z_BUF_ERROR && m_zStream->avail_out != 0)
             break;
         if (status != Z_OK && status != Z_BUF_ERROR) {
@@ -280,6 +285,8 @@ std::optional<Data> HTTPDataDecompressor::uncompressDataError(const Data& data, 
     }
     HTTPErrorRef e;
     auto out = d.uncompressBytesLengthError(data.data(), data.size(), &e);
+    if (!e && !data.empty() && !d.reachedEnd())
+        e = inflateErrorWithCode(Z_BUF_ERROR);  // cut short: the rest of the body is missing
     if (e) {
         if (error)
             *error = e;
@@ -297,10 +304,21 @@ bool HTTPDataDecompressor::uncompressDataFromFileToFileError(const std::string& 
             *error = e;
         return false;
     }
-    return transformFile("Decompression", source, destination, error, d.m_streamReady,
-                         [&](const uint8_t* b, size_t n, bool, HTTPErrorRef* e) {
-                             return d.uncompressBytesLengthError(b, n, e);
-                         });
+    bool sawInput = false;
+    bool ok = transformFile("Decompression", source, destination, error, d.m_streamReady,
+                            [&](const uint8_t* b, size_t n, bool, HTTPErrorRef* e) {
+                                sawInput = sawInput || n > 0;
+                                return d.uncompressBytesLengthError(b, n, e);
+                            });
+    if (ok && sawInput && !d.reachedEnd()) {
+        // A file cut short must not pass for the whole body.
+        if (error)
+            *error = inflateErrorWithCode(Z_BUF_ERROR);
+        ok = false;
+    }
+    if (!ok)
+        NSFileManager::defaultManager().removeItemAtPath(destination);
+    return ok;
 }
 
 HTTPErrorRef HTTPDataDecompressor::inflateErrorWithCode(int code)

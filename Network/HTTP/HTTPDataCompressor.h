@@ -46,6 +46,9 @@ public:
     HTTPErrorRef closeStream();
     bool streamReady() const { return m_streamReady; }
     std::optional<Data> uncompressBytesLengthError(const uint8_t* bytes, size_t length, HTTPErrorRef* error);
+    // True once the end of the compressed member has been read: a body that
+    // ends before it is incomplete.
+    bool reachedEnd() const { return m_reachedEnd; }
 
     static std::optional<Data> uncompressDataError(const Data& data, HTTPErrorRef* error);
     static bool uncompressDataFromFileToFileError(const std::string& source, const std::string& destination,
@@ -55,4 +58,5 @@ public:
 private:
     std::unique_ptr<z_stream_s> m_zStream;
     bool m_streamReady = false;
+    bool m_reachedEnd = false;
 };

@@ -1397,6 +1397,9 @@ void HTTPRequest::handleStreamComplete()
             m_postBodyReadStream->close();
             m_postBodyReadStream = nullptr;
         }
+        if (m_dataDecompressor && !m_dataDecompressor->reachedEnd() && m_totalBytesRead > 0 && !m_needsRedirect
+            && !m_authenticationNeeded)
+            fileError = HTTPDataDecompressor::inflateErrorWithCode(-5);  // the compressed body was cut short
         m_dataDecompressor = nullptr;
         if (didCreateTemporaryPostDataFile && !m_authenticationNeeded) {
             removeTemporaryUploadFile();

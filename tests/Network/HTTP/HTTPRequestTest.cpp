@@ -1,6 +1,7 @@
 #include "HttpTestServer.h"
 #include "RunLoopPump.h"
 #include "Network/HTTP/FormDataRequest.h"
+#include "Network/HTTP/HTTPAuthenticationDialog.h"
 #include "Network/HTTP/HTTPDataCompressor.h"
 #include "Network/HTTP/NetworkQueue.h"
 #include "Network/HTTP/Reachability.h"
@@ -241,6 +242,25 @@ TEST_F(HTTPRequestTest, InflatesGzipInMemoryAndFileToFile)
         unlink(destination.c_str());
     }
 
+    // A compressed body cut short (the server closes early, no length given)
+    // fails rather than passing for the whole, inflated on the fly or not.
+    server.route("/gzcut", [&](auto&, auto& c) {
+        std::string packed = HttpTestServer::gzip(text);
+        c.respondHead(200, { { "Content-Encoding", "gzip" } });
+        c.write(packed.substr(0, packed.size() / 2));
+        c.close();
+    });
+    for (bool onTheFly : { false, true }) {
+        std::string destination = temporaryFile("cut");
+        auto r = HTTPRequest::requestWithURL(*CFURL::URLWithString(server.url("/gzcut")));
+        r->downloadDestinationPath = destination;
+        r->shouldWaitToInflateCompressedResponses = !onTheFly;
+        auto run = start(r);
+        ASSERT_TRUE(run.request->error()) << onTheFly;
+        EXPECT_EQ(run.request->error()->code, HTTPCompressionError);
+        unlink(destination.c_str());
+    }
+
     HTTPErrorRef error;
     EXPECT_FALSE(HTTPDataDecompressor::uncompressDataError(Data { 'n', 'o', 't', 'g', 'z' }, &error));
     ASSERT_TRUE(error);
@@ -388,6 +408,60 @@ TEST_F(HTTPRequestTest, AnswersBasicAndDigestChallenges)
     lone->startAsynchronous();
     ASSERT_TRUE(pumpMainRunLoopUntil([&] { return failed; }, 5));
     EXPECT_EQ(lone->error()->code, HTTPAuthenticationErrorType);
+}
+
+TEST_F(HTTPRequestTest, OneCredentialsSheetAnswersEveryRequestForTheSameServer)
+{
+    HTTPRequest::clearSession();
+    server.route("/basic", [](const HttpTestRequest& req, auto& c) {
+        if (req.header("Authorization") == "Basic " + Hashing::base64Encode(std::string("alice:secret")))
+            c.respond(200, "welcome");
+        else
+            c.respond(401, "no", { { "WWW-Authenticate", "Basic realm=\"corp\"" } });
+    });
+    std::vector<std::shared_ptr<HTTPRequest>> requests;
+    int ended = 0;
+    for (const std::string& base : { server.url("/basic"), server.url("/basic"), server.url("/basic"),
+                                     "http://localhost:" + std::to_string(server.port()) + "/basic" }) {
+        auto r = HTTPRequest::requestWithURL(*CFURL::URLWithString(base));
+        r->shouldPresentAuthenticationDialog = true;
+        r->setCompletionBlock([&] { ++ended; });
+        r->setFailedBlock([&] { ++ended; });
+        r->startAsynchronous();
+        requests.push_back(r);
+    }
+    ASSERT_TRUE(pumpMainRunLoopUntil([] {
+        return HTTPAuthenticationDialog::currentDialog() && HTTPAuthenticationDialog::waitingRequestCount() == 3;
+    }, 10));
+    auto sheet = HTTPAuthenticationDialog::currentDialog();
+    std::string firstHost = sheet->title();
+    EXPECT_EQ(sheet->prompt(true), "Login to this secure server.");
+    EXPECT_EQ(sheet->prompt(false), std::nullopt);
+    EXPECT_EQ(sheet->numberOfSections(), 1);
+    EXPECT_EQ(sheet->footerTitle(), "Password will be sent in the clear.");
+    EXPECT_EQ(sheet->requestsRequiringTheseCredentials().size(), firstHost == "localhost" ? 1u : 3u);
+    sheet->loginWithCredentials("alice", "secret", "");
+
+    // The request for the other host name waited behind and now has its own sheet.
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] {
+        auto next = HTTPAuthenticationDialog::currentDialog();
+        return next && next != sheet;
+    }, 10));
+    auto second = HTTPAuthenticationDialog::currentDialog();
+    EXPECT_NE(second->title(), firstHost);
+    EXPECT_EQ(HTTPAuthenticationDialog::waitingRequestCount(), firstHost == "localhost" ? 2u : 0u);
+    second->cancelAuthentication();
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return ended == 4; }, 10));
+    EXPECT_FALSE(HTTPAuthenticationDialog::currentDialog());
+    int welcomed = 0, refused = 0;
+    for (auto& r : requests) {
+        if (!r->error() && body(*r) == "welcome")
+            ++welcomed;
+        else if (r->error() && r->error()->code == HTTPAuthenticationErrorType)
+            ++refused;
+    }
+    EXPECT_EQ(welcomed + refused, 4);
+    EXPECT_EQ(refused, firstHost == "localhost" ? 3 : 1);
 }
 
 TEST_F(HTTPRequestTest, QueueRunsThreeAtATimeAndSumsProgress)
