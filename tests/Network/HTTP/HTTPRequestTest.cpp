@@ -172,6 +172,31 @@ TEST_F(HTTPRequestTest, PostsFormBodies)
                     "application/octet-stream\r\n\r\nDATA\r\n--" + boundary + "--\r\n");
 }
 
+TEST_F(HTTPRequestTest, CopyRunsAgainWithTheSameBodyButNotTheBlocks)
+{
+    server.route("/form", [](const HttpTestRequest& req, auto& c) {
+        c.respond(200, req.header("X-Tag") + "|" + req.body);
+    });
+    auto original = FormDataRequest::requestWithURL(*CFURL::URLWithString(server.url("/form")));
+    original->addPostValueForKey("v", "k");
+    original->addRequestHeader("X-Tag", "seven");
+    original->tag = 7;
+    int completions = 0;
+    original->setCompletionBlock([&] { ++completions; });
+    auto first = start(original);
+    ASSERT_EQ(body(*first.request), "seven|k=v");
+
+    for (auto copy : { original->copy(), std::static_pointer_cast<HTTPRequest>(original)->HTTPRequest::copy() }) {
+        EXPECT_EQ(copy->tag, 7);
+        EXPECT_EQ(copy->requestMethod(), "POST");
+        auto again = start(copy);
+        EXPECT_EQ(body(*again.request), "seven|k=v");  // the built body is reused, not built twice
+        EXPECT_EQ(again.recorder->events, (std::vector<std::string> { "started", "finished" }));
+    }
+    EXPECT_EQ(completions, 1);
+    EXPECT_EQ(server.requestsFor("/form").size(), 3u);
+}
+
 TEST_F(HTTPRequestTest, FollowsRedirectsAndStopsAfterFive)
 {
     server.route("/post302", [](auto&, auto& c) { c.respond(302, "", { { "Location", "/echo" } }); });
