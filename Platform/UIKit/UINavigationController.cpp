@@ -1,6 +1,42 @@
 #include "Platform/UIKit/UINavigationController.h"
 
+#include "Platform/UIKit/NSStringDrawing.h"
+#include "Platform/UIKit/UIColor.h"
+#include "Platform/UIKit/UIGraphics.h"
+#include "Platform/UIKit/UIImage.h"
+
 #include <algorithm>
+
+namespace {
+constexpr CGFloat kItemPadding = 10;
+
+std::shared_ptr<UIFont> barItemFont()
+{
+    return UIFont::boldSystemFontOfSize(12);
+}
+
+// A rounded box, as bordered bar items and the back button are drawn.
+void fillRoundedRect(const CGContextRef& c, CGRect r, CGFloat radius)
+{
+    constexpr CGFloat kHalfPi = 1.57079632679489661923f;
+    CGFloat x0 = r.origin.x, y0 = r.origin.y, x1 = CGRectGetMaxX(r), y1 = CGRectGetMaxY(r);
+    CGContextBeginPath(c);
+    CGContextMoveToPoint(c, x0 + radius, y0);
+    CGContextAddArc(c, x1 - radius, y0 + radius, radius, -kHalfPi, 0, 0);
+    CGContextAddArc(c, x1 - radius, y1 - radius, radius, 0, kHalfPi, 0);
+    CGContextAddArc(c, x0 + radius, y1 - radius, radius, kHalfPi, 2 * kHalfPi, 0);
+    CGContextAddArc(c, x0 + radius, y0 + radius, radius, 2 * kHalfPi, 3 * kHalfPi, 0);
+    CGContextClosePath(c);
+    CGContextFillPath(c);
+}
+
+void drawCentredText(const std::string& text, CGRect r, const std::shared_ptr<UIFont>& font)
+{
+    CGFloat h = font->lineHeight();
+    drawInRectWithFontLineBreakModeAlignment(text, CGRectMake(r.origin.x, CGRectGetMidY(r) - h / 2, r.size.width, h),
+                                             font, UILineBreakModeTailTruncation, UITextAlignmentCenter);
+}
+}  // namespace
 
 void UIBarButtonItem::sendAction()
 {
@@ -16,8 +52,56 @@ CGFloat UIBarButtonItem::displayWidth() const
         return customView->frame().size.width;
     if (width > 0)
         return width;
-    // A rough text width: the bar draws the title in a 12-point bold face.
-    return std::max<CGFloat>(50, static_cast<CGFloat>(title.size()) * 8 + 20);
+    if (image)
+        return image->size().width + 2 * kItemPadding;
+    return std::max<CGFloat>(50, sizeWithFont(displayTitle(), barItemFont()).width + 2 * kItemPadding);
+}
+
+std::string UIBarButtonItem::displayTitle() const
+{
+    if (!title.empty() || !hasSystemItem)
+        return title;
+    switch (systemItem) {
+    case UIBarButtonSystemItemDone:
+        return "Done";
+    case UIBarButtonSystemItemCancel:
+        return "Cancel";
+    case UIBarButtonSystemItemEdit:
+        return "Edit";
+    case UIBarButtonSystemItemSave:
+        return "Save";
+    case UIBarButtonSystemItemAdd:
+        return "+";
+    case UIBarButtonSystemItemAction:
+        return "Share";
+    default:
+        return {};
+    }
+}
+
+void UIBarButtonItem::drawInRect(CGRect rect) const
+{
+    auto c = UIGraphicsGetCurrentContext();
+    if (!c || customView)
+        return;
+    CGFloat alpha = enabled ? 1 : 0.4f;
+    bool bordered = style != UIBarButtonItemStylePlain || hasSystemItem;
+    if (bordered) {
+        (style == UIBarButtonItemStyleDone ? UIColor::colorWithRedGreenBlueAlpha(0.2f, 0.45f, 0.9f, alpha)
+                                           : UIColor::colorWithWhiteAlpha(1, 0.2f * alpha))->setFill();
+        fillRoundedRect(c, rect, 5);
+    }
+    if (image) {
+        CGSize s = image->size();
+        CGFloat scale = std::min<CGFloat>({ 1, rect.size.width / std::max<CGFloat>(s.width, 1),
+                                            rect.size.height / std::max<CGFloat>(s.height, 1) });
+        CGSize d = CGSizeMake(s.width * scale, s.height * scale);
+        image->drawInRectBlendModeAlpha(CGRectMake(CGRectGetMidX(rect) - d.width / 2, CGRectGetMidY(rect) - d.height / 2,
+                                                   d.width, d.height), kCGBlendModeNormal, alpha);
+        return;
+    }
+    UIColor::colorWithWhiteAlpha(1, alpha)->setFill();
+    drawCentredText(displayTitle(), rect, barItemFont());
 }
 
 void UINavigationBar::setItems(std::vector<std::shared_ptr<UINavigationItem>> items)
@@ -68,6 +152,58 @@ CGRect UINavigationBar::backButtonFrame() const
     if (!top || top->leftBarButtonItem || top->hidesBackButton || !backItem())
         return CGRectZero;
     return CGRectMake(5, 7, 70, 30);
+}
+
+std::string UINavigationBar::backButtonTitle() const
+{
+    auto back = backItem();
+    if (!back)
+        return {};
+    if (back->backBarButtonItem && !back->backBarButtonItem->title.empty())
+        return back->backBarButtonItem->title;
+    return back->title().empty() ? "Back" : back->title();
+}
+
+void UINavigationBar::drawRect(CGRect)
+{
+    auto c = UIGraphicsGetCurrentContext();
+    if (!c)
+        return;
+    CGRect b = bounds();
+    auto tint = tintColor ? tintColor
+        : barStyle == UIBarStyleDefault ? UIColor::colorWithRedGreenBlueAlpha(0.43f, 0.52f, 0.63f, 1)
+                                        : UIColor::colorWithWhiteAlpha(0.1f, 1);
+    tint->setFill();
+    CGContextFillRect(c, b);
+    // A lighter upper half and a dark bottom edge, as the platform's bar looks.
+    UIColor::colorWithWhiteAlpha(1, 0.12f)->setFill();
+    CGContextFillRect(c, CGRectMake(0, 0, b.size.width, b.size.height / 2));
+    UIColor::colorWithWhiteAlpha(0, 0.35f)->setFill();
+    CGContextFillRect(c, CGRectMake(0, b.size.height - 1, b.size.width, 1));
+    auto top = topItem();
+    if (!top)
+        return;
+    CGRect left = leftItemFrame(), right = rightItemFrame(), back = backButtonFrame();
+    if (top->leftBarButtonItem)
+        top->leftBarButtonItem->drawInRect(left);
+    if (top->rightBarButtonItem)
+        top->rightBarButtonItem->drawInRect(right);
+    if (!CGRectIsEmpty(back)) {
+        UIColor::colorWithWhiteAlpha(1, 0.2f)->setFill();
+        fillRoundedRect(c, back, 5);
+        UIColor::whiteColor()->setFill();
+        drawCentredText(backButtonTitle(), CGRectInset(back, 4, 0), barItemFont());
+    }
+    if (top->titleView)
+        return;
+    // The title is centred on the bar, kept clear of the items at either side.
+    CGFloat sideLeft = std::max(CGRectGetMaxX(left), CGRectGetMaxX(back));
+    CGFloat sideRight = CGRectIsEmpty(right) ? 0 : b.size.width - right.origin.x;
+    CGFloat margin = std::max(sideLeft, sideRight) + kItemPadding;
+    auto font = UIFont::boldSystemFontOfSize(20);
+    UIColor::whiteColor()->setFill();
+    drawCentredText(top->title(), CGRectMake(margin, 0, std::max<CGFloat>(0, b.size.width - 2 * margin), b.size.height),
+                    font);
 }
 
 void UINavigationBar::layoutSubviews()
@@ -142,6 +278,7 @@ void UINavigationController::loadView()
     if (auto top = topViewController()) {
         auto content = top->view();
         content->setFrame(contentFrame());
+        content->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
         v->insertSubviewBelowSubview(content, m_bar);
     }
 }

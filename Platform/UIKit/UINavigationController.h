@@ -1,16 +1,20 @@
 #pragma once
 
 // Navigation: a stack of controllers under a bar. The top controller's view
-// fills the area below the bar (all of it when the bar is hidden). The bar
-// shows the top item's title and its left and right bar button items; a tap
-// on an item's place sends its action (an item with a custom view shows that
-// view, which takes its own touches).
+// fills the area below the bar (all of it when the bar is hidden) and follows
+// the navigation view's size. The bar draws the top item's title (or shows its
+// title view) and its left and right bar button items, or a back button
+// titled after the item below; a tap on an item's place sends its action (an
+// item with a custom view shows that view, which takes its own touches).
 
 #include "Platform/UIKit/UIViewController.h"
 
 #include <functional>
 
 class UIBarButtonItem;
+class UIImage;
+
+enum UIBarStyle { UIBarStyleDefault, UIBarStyleBlack, UIBarStyleBlackTranslucent };
 
 enum UIBarButtonItemStyle { UIBarButtonItemStylePlain, UIBarButtonItemStyleBordered, UIBarButtonItemStyleDone };
 
@@ -34,10 +38,13 @@ public:
         : title(std::move(title)), style(style), m_action(std::move(action)) {}
     UIBarButtonItem(UIBarButtonSystemItem item, Action action)
         : systemItem(item), hasSystemItem(true), m_action(std::move(action)) {}
+    UIBarButtonItem(std::shared_ptr<UIImage> image, UIBarButtonItemStyle style, Action action)
+        : image(std::move(image)), style(style), m_action(std::move(action)) {}
     explicit UIBarButtonItem(std::shared_ptr<UIView> customView)
         : customView(std::move(customView)) {}
 
     std::string title;
+    std::shared_ptr<UIImage> image;
     UIBarButtonItemStyle style = UIBarButtonItemStylePlain;
     UIBarButtonSystemItem systemItem = UIBarButtonSystemItemDone;
     bool hasSystemItem = false;
@@ -51,6 +58,11 @@ public:
     void sendAction();
     // The item's width in a bar.
     CGFloat displayWidth() const;
+    // The text a bar shows for the item: its title, or a system item's own word.
+    std::string displayTitle() const;
+    // Draws the item (its border when bordered, its image or title) into the
+    // current context, in white on a bar's dark background.
+    void drawInRect(CGRect rect) const;
     // Where a bar last placed the item (popovers and menus are shown from it):
     // the bar and the item's frame in it; no bar when the item is not shown.
     void setShownFrame(const std::shared_ptr<UIView>& bar, CGRect frame)
@@ -105,8 +117,15 @@ public:
     CGRect backButtonFrame() const;
     // Called when the back button is tapped.
     void setBackAction(std::function<void()> action) { m_backAction = std::move(action); }
+    // The back button's text: the back item's own back button title, else its title, else "Back".
+    std::string backButtonTitle() const;
+
+    UIBarStyle barStyle = UIBarStyleDefault;
+    std::shared_ptr<UIColor> tintColor;
 
     void layoutSubviews() override;
+    void drawRect(CGRect rect) override;
+    bool drawsContent() const override { return true; }
     void touchesEndedWithEvent(const UITouchSet& touches, UIEvent* event) override;
     void touchesBeganWithEvent(const UITouchSet&, UIEvent*) override {}
     void touchesMovedWithEvent(const UITouchSet&, UIEvent*) override {}

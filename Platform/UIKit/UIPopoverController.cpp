@@ -1,9 +1,11 @@
 #include "Platform/UIKit/UIPopoverController.h"
 
 #include "Platform/UIKit/UIColor.h"
+#include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIWindow.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -35,8 +37,39 @@ public:
     void touchesEndedWithEvent(const UITouchSet&, UIEvent*) override {}
     void touchesCancelledWithEvent(const UITouchSet&, UIEvent*) override {}
 
+    // The arrow lies on the shield, just outside the box, pointing from `base` to `tip`.
+    void setArrow(CGPoint tip, CGPoint base)
+    {
+        m_tip = tip;
+        m_base = base;
+        setNeedsDisplay();
+    }
+    bool drawsContent() const override { return true; }
+    void drawRect(CGRect) override
+    {
+        auto c = UIGraphicsGetCurrentContext();
+        if (!c)
+            return;
+        CGFloat dx = m_tip.x - m_base.x, dy = m_tip.y - m_base.y;
+        CGFloat length = std::max(std::abs(dx), std::abs(dy));
+        if (length <= 0)
+            return;
+        // Half the base across the arrow's direction, a little wider than it is long.
+        CGFloat half = length * 1.4f;
+        CGFloat px = -dy / length * half, py = dx / length * half;
+        UIColor::colorWithWhiteAlpha(0.12f, 1)->setFill();
+        CGContextBeginPath(c);
+        CGContextMoveToPoint(c, m_tip.x, m_tip.y);
+        CGContextAddLineToPoint(c, m_base.x + px, m_base.y + py);
+        CGContextAddLineToPoint(c, m_base.x - px, m_base.y - py);
+        CGContextClosePath(c);
+        CGContextFillPath(c);
+    }
+
 private:
     std::weak_ptr<UIPopoverController> m_owner;
+    CGPoint m_tip {};
+    CGPoint m_base {};
 };
 
 }  // namespace
@@ -129,6 +162,31 @@ void UIPopoverController::place(CGRect a, unsigned arrows)
     f.origin.x = clampX(f.origin.x);
     f.origin.y = clampY(f.origin.y);
     m_box->setFrame(f);
+    // The arrow points at the anchor's middle, kept clear of the box's rounded corners.
+    CGFloat inset = kArrowHeight * 2;
+    CGFloat along = std::clamp(CGRectGetMidX(a), f.origin.x + inset, std::max(f.origin.x + inset, CGRectGetMaxX(f) - inset));
+    CGFloat across = std::clamp(CGRectGetMidY(a), f.origin.y + inset, std::max(f.origin.y + inset, CGRectGetMaxY(f) - inset));
+    CGPoint base, tip;
+    switch (m_arrow) {
+    case UIPopoverArrowDirectionDown:
+        base = CGPointMake(along, CGRectGetMaxY(f));
+        tip = CGPointMake(along, base.y + kArrowHeight);
+        break;
+    case UIPopoverArrowDirectionLeft:
+        base = CGPointMake(f.origin.x, across);
+        tip = CGPointMake(base.x - kArrowHeight, across);
+        break;
+    case UIPopoverArrowDirectionRight:
+        base = CGPointMake(CGRectGetMaxX(f), across);
+        tip = CGPointMake(base.x + kArrowHeight, across);
+        break;
+    default:
+        base = CGPointMake(along, f.origin.y);
+        tip = CGPointMake(along, base.y - kArrowHeight);
+        break;
+    }
+    if (m_shield)
+        std::static_pointer_cast<PopoverShield>(m_shield)->setArrow(tip, base);
 }
 
 void UIPopoverController::presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(

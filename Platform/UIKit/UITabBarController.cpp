@@ -1,5 +1,10 @@
 #include "Platform/UIKit/UITabBarController.h"
 
+#include "Platform/UIKit/NSStringDrawing.h"
+#include "Platform/UIKit/UIColor.h"
+#include "Platform/UIKit/UIGraphics.h"
+#include "Platform/UIKit/UIImage.h"
+
 #include <algorithm>
 
 CGRect UITabBar::itemFrame(long index) const
@@ -21,6 +26,61 @@ void UITabBar::touchesEndedWithEvent(const UITouchSet& touches, UIEvent*)
             m_select(i);
             return;
         }
+}
+
+void UITabBar::drawRect(CGRect)
+{
+    auto c = UIGraphicsGetCurrentContext();
+    if (!c)
+        return;
+    CGRect b = bounds();
+    UIColor::colorWithWhiteAlpha(0.12f, 1)->setFill();
+    CGContextFillRect(c, b);
+    UIColor::colorWithWhiteAlpha(0.3f, 1)->setFill();
+    CGContextFillRect(c, CGRectMake(0, 0, b.size.width, 1));
+    auto smallFont = UIFont::boldSystemFontOfSize(10);
+    auto largeFont = UIFont::boldSystemFontOfSize(13);
+    for (long i = 0; i < static_cast<long>(items.size()); ++i) {
+        const auto& item = *items[static_cast<size_t>(i)];
+        CGRect f = itemFrame(i);
+        bool selected = i == selectedIndex;
+        if (selected) {
+            UIColor::colorWithWhiteAlpha(1, 0.15f)->setFill();
+            CGContextFillRect(c, CGRectInset(f, 4, 2));
+        }
+        CGFloat alpha = item.enabled ? 1 : 0.4f;
+        // With an image the title goes small beneath it; alone it is centred.
+        auto font = item.image ? smallFont : largeFont;
+        CGFloat titleHeight = font->lineHeight();
+        CGRect titleRect = item.image
+            ? CGRectMake(f.origin.x, CGRectGetMaxY(f) - titleHeight - 3, f.size.width, titleHeight)
+            : CGRectMake(f.origin.x, CGRectGetMidY(f) - titleHeight / 2, f.size.width, titleHeight);
+        if (item.image) {
+            // Scaled down to fit 30 points, centred above the title.
+            CGSize s = item.image->size();
+            CGFloat scale = std::min<CGFloat>({ 1, 30 / std::max<CGFloat>(s.width, 1), 30 / std::max<CGFloat>(s.height, 1) });
+            CGSize d = CGSizeMake(s.width * scale, s.height * scale);
+            CGFloat top = f.origin.y + (titleRect.origin.y - f.origin.y - d.height) / 2;
+            item.image->drawInRectBlendModeAlpha(CGRectMake(CGRectGetMidX(f) - d.width / 2, top, d.width, d.height),
+                                                 kCGBlendModeNormal, selected ? alpha : alpha * 0.6f);
+        }
+        (selected ? UIColor::colorWithRedGreenBlueAlpha(0.45f, 0.72f, 1, alpha)
+                  : UIColor::colorWithWhiteAlpha(0.65f, alpha))->setFill();
+        drawInRectWithFontLineBreakModeAlignment(item.title, titleRect, font, UILineBreakModeTailTruncation,
+                                                 UITextAlignmentCenter);
+        if (!item.badgeValue.empty()) {
+            auto badgeFont = UIFont::boldSystemFontOfSize(11);
+            CGFloat w = std::max<CGFloat>(20, sizeWithFont(item.badgeValue, badgeFont).width + 10);
+            CGRect badge = CGRectMake(CGRectGetMidX(f) + 10, f.origin.y + 2, w, 20);
+            UIColor::colorWithRedGreenBlueAlpha(0.85f, 0.1f, 0.1f, 1)->setFill();
+            CGContextFillEllipseInRect(c, CGRectMake(badge.origin.x, badge.origin.y, 20, 20));
+            CGContextFillEllipseInRect(c, CGRectMake(CGRectGetMaxX(badge) - 20, badge.origin.y, 20, 20));
+            CGContextFillRect(c, CGRectMake(badge.origin.x + 10, badge.origin.y, w - 20, 20));
+            UIColor::whiteColor()->setFill();
+            drawInRectWithFontLineBreakModeAlignment(item.badgeValue, CGRectMake(badge.origin.x, badge.origin.y + 3, w, 14),
+                                                     badgeFont, UILineBreakModeClip, UITextAlignmentCenter);
+        }
+    }
 }
 
 void UITabBarController::loadView()
@@ -90,12 +150,20 @@ void UITabBarController::setViewControllersAnimated(std::vector<std::shared_ptr<
         setSelectedIndex(0);
 }
 
+CGRect UITabBarController::contentFrame()
+{
+    CGRect b = view()->bounds();
+    auto bar = tabBar();
+    if (bar->isHidden())
+        return b;
+    return CGRectMake(0, 0, b.size.width, bar->frame().origin.y);
+}
+
 void UITabBarController::show(long index)
 {
-    auto c = m_controllers[index];
+    auto c = m_controllers[static_cast<size_t>(index)];
     auto v = c->view();
-    CGRect b = view()->bounds();
-    v->setFrame(CGRectMake(0, 0, b.size.width, tabBar()->frame().origin.y));
+    v->setFrame(contentFrame());
     v->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
     view()->insertSubviewBelowSubview(v, tabBar());
 }
@@ -106,7 +174,10 @@ void UITabBarController::setSelectedIndex(long index)
         return;
     auto keep = shared_from_this();
     auto from = selectedViewController();
-    auto to = m_controllers[index];
+    auto to = m_controllers[static_cast<size_t>(index)];
+    // The new screen's view is made before either screen hears of the switch.
+    if (isViewLoaded())
+        to->view();
     bool visible = isAppearing();
     if (visible) {
         if (from)
@@ -116,8 +187,10 @@ void UITabBarController::setSelectedIndex(long index)
     if (from && from->isViewLoaded())
         from->view()->removeFromSuperview();
     m_selected = index;
-    if (m_bar)
+    if (m_bar) {
         m_bar->selectedIndex = index;
+        m_bar->setNeedsDisplay();
+    }
     if (isViewLoaded())
         show(index);
     if (visible) {

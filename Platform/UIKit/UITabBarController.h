@@ -1,16 +1,24 @@
 #pragma once
 
 // Tabs: a row of items at the bottom and the selected controller's view above
-// it. A tap on an item selects it (when the delegate agrees). Hiding the bar
-// is done by moving its frame, as the screens do.
+// it. A tap on an item selects it (when the delegate agrees). Screens hide the
+// bar by moving its frame below the screen; the selected view then reaches
+// down to where the bar begins.
 
 #include "Platform/UIKit/UIViewController.h"
 
 class UITabBarController;
 
+class UIImage;
+
 class UITabBarItem {
 public:
+    UITabBarItem() = default;
+    UITabBarItem(std::string title, std::shared_ptr<UIImage> image, long tag)
+        : title(std::move(title)), image(std::move(image)), tag(tag) {}
+
     std::string title;
+    std::shared_ptr<UIImage> image;
     std::string badgeValue;  // empty: no badge
     long tag = 0;
     bool enabled = true;
@@ -28,6 +36,8 @@ public:
     // The place of item `index` in the bar.
     CGRect itemFrame(long index) const;
 
+    void drawRect(CGRect rect) override;
+    bool drawsContent() const override { return true; }
     void touchesEndedWithEvent(const UITouchSet& touches, UIEvent* event) override;
     void touchesBeganWithEvent(const UITouchSet&, UIEvent*) override {}
     void touchesMovedWithEvent(const UITouchSet&, UIEvent*) override {}
@@ -68,6 +78,9 @@ public:
     std::vector<std::shared_ptr<UIViewController>> allChildren() const override { return m_controllers; }
     // A tap on item `index`, as the bar reports it.
     void userSelectedIndex(long index);
+    // The area the selected controller's view fills: above the bar, or all
+    // of the view when the bar is hidden.
+    CGRect contentFrame();
 
 private:
     void show(long index);

@@ -1,6 +1,5 @@
 #include "Platform/UIKit/UIToolbar.h"
 
-#include "Platform/UIKit/NSStringDrawing.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIGraphics.h"
 
@@ -112,18 +111,7 @@ void UIToolbar::drawRect(CGRect)
     tint->setFill();
     CGContextFillRect(c, b);
     auto f = frames();
-    auto font = UIFont::boldSystemFontOfSize(12);
-    for (size_t i = 0; i < m_items.size(); ++i) {
-        auto& item = *m_items[i];
-        if (isSpace(item) || item.customView)
-            continue;
-        if (item.style != UIBarButtonItemStylePlain) {
-            UIColor::colorWithWhiteAlpha(1, 0.2f)->setFill();
-            CGContextFillRect(c, f[i]);
-        }
-        (item.enabled ? UIColor::whiteColor() : UIColor::colorWithWhiteAlpha(1, 0.4f))->setFill();
-        CGFloat h = font->lineHeight();
-        drawInRectWithFontLineBreakModeAlignment(item.title, CGRectMake(f[i].origin.x, CGRectGetMidY(f[i]) - h / 2, f[i].size.width, h),
-                                                 font, UILineBreakModeTailTruncation, UITextAlignmentCenter);
-    }
+    for (size_t i = 0; i < m_items.size(); ++i)
+        if (!isSpace(*m_items[i]))
+            m_items[i]->drawInRect(f[i]);
 }

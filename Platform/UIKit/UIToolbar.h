@@ -6,8 +6,6 @@
 
 #include "Platform/UIKit/UINavigationController.h"
 
-enum UIBarStyle { UIBarStyleDefault, UIBarStyleBlack, UIBarStyleBlackTranslucent };
-
 class UIToolbar : public UIView {
 public:
     static constexpr CGFloat kHeight = 44;

@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/NSRunLoop.h"
 #include "Platform/Foundation/NSTimer.h"
+#include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UINavigationController.h"
 #include "Platform/UIKit/UITabBarController.h"
 #include "Platform/UIKit/UIWindow.h"
@@ -183,8 +184,11 @@ void UIViewController::presentViewControllerAnimatedCompletion(const std::shared
     auto view = controller->view();
     if (sheet) {
         container->setAlpha(1);
+        // The screen behind a sheet is dimmed and takes no touches.
         auto dim = std::make_shared<UIView>(whole);
         dim->setTag(-1);
+        dim->setBackgroundColor(UIColor::colorWithWhiteAlpha(0, 0.4f));
+        dim->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
         container->addSubview(dim);
         CGFloat w = controller->modalPresentationStyle() == UIModalPresentationPageSheet ? 768 : kFormSheetWidth;
         CGFloat h = controller->modalPresentationStyle() == UIModalPresentationPageSheet ? whole.size.height : kFormSheetHeight;

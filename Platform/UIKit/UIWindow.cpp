@@ -1,7 +1,10 @@
 #include "Platform/UIKit/UIWindow.h"
 
 #include "Platform/Foundation/Clock.h"
+#include "Platform/UIKit/NSStringDrawing.h"
 #include "Platform/UIKit/UIApplication.h"
+#include "Platform/UIKit/UIColor.h"
+#include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIGestureRecognizer.h"
 #include "Platform/UIKit/UIScrollView.h"
 #include "Platform/UIKit/UIViewController.h"
@@ -72,7 +75,14 @@ void UIWindow::setRootViewController(const std::shared_ptr<UIViewController>& co
     m_rootViewController = controller;
     if (controller) {
         auto view = controller->view();
-        view->setFrame(bounds());
+        // The root view starts below the status bar, unless it asks for the whole screen.
+        CGRect frame = bounds();
+        if (!controller->wantsFullScreenLayout()) {
+            CGFloat status = UIApplication::sharedApplication()->statusBarFrame().size.height;
+            frame.origin.y += status;
+            frame.size.height -= status;
+        }
+        view->setFrame(frame);
         view->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
         controller->beginAppearanceTransition(true, false);
         insertSubviewAtIndex(view, 0);
@@ -104,6 +114,22 @@ std::shared_ptr<UIWindow> UIWindow::keyWindow()
 std::shared_ptr<UIResponder> UIWindow::nextResponder() const
 {
     return UIApplication::sharedApplication();
+}
+
+void UIWindow::drawRect(CGRect)
+{
+    auto c = UIGraphicsGetCurrentContext();
+    CGRect status = UIApplication::sharedApplication()->statusBarFrame();
+    if (!c || CGRectIsEmpty(status))
+        return;
+    UIColor::blackColor()->setFill();
+    CGContextFillRect(c, status);
+    UIColor::whiteColor()->setFill();
+    auto font = UIFont::boldSystemFontOfSize(12);
+    CGFloat h = font->lineHeight();
+    CGRect text = CGRectMake(8, (status.size.height - h) / 2, status.size.width - 16, h);
+    drawInRectWithFontLineBreakModeAlignment(UIDevice::currentDevice().model(), text, font, UILineBreakModeClip,
+                                             UITextAlignmentLeft);
 }
 
 void UIWindow::deliver(Tracked& t, UITouchPhase phase, UIEvent& event)

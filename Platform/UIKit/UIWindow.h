@@ -32,6 +32,11 @@ public:
 
     std::shared_ptr<UIResponder> nextResponder() const override;
 
+    // The status bar is drawn along the window's top while it shows, so a
+    // picture of the window looks as the screen would.
+    void drawRect(CGRect rect) override;
+    bool drawsContent() const override { return true; }
+
     // Touch input, in window coordinates. `finger` tells simultaneous touches apart.
     void handleTouch(int finger, UITouchPhase phase, CGPoint point);
     // Key input into the first responder: text, a return, a backspace.

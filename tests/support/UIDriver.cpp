@@ -6,7 +6,10 @@
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIViewRendering.h"
 
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
+#include <unistd.h>
 
 namespace {
 
@@ -160,4 +163,19 @@ bool UIDriver::renderToPNG(const std::string& path, const std::shared_ptr<UIView
 {
     UIView& target = view ? *view : static_cast<UIView&>(*m_window);
     return UIViewRenderToPNG(target, path);
+}
+
+std::string UIDriver::snapshotPath(const std::string& fileName)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::path dir;
+    if (const char* chosen = std::getenv("CORVELLE_UI_SNAPSHOT_DIR"); chosen && *chosen)
+        dir = chosen;
+    else if (auto exe = fs::read_symlink("/proc/self/exe", error); !error)
+        dir = exe.parent_path() / "ui-snapshots";
+    else
+        dir = fs::temp_directory_path() / ("corvelle-ui-snapshots-" + std::to_string(::getpid()));
+    fs::create_directories(dir, error);
+    return (dir / fileName).string();
 }

@@ -52,6 +52,10 @@ public:
 
     // Lays out and draws `view` (the window when null) into a PNG file.
     bool renderToPNG(const std::string& path, const std::shared_ptr<UIView>& view = nullptr) const;
+    // Where tests leave pictures for a person to look at: the folder named by
+    // CORVELLE_UI_SNAPSHOT_DIR, else "ui-snapshots" beside the test program
+    // (inside its build folder, so two builds never share one). Made when missing.
+    static std::string snapshotPath(const std::string& fileName);
 
 private:
     std::shared_ptr<UIWindow> m_window;

@@ -3,6 +3,7 @@
 #include "Platform/CoreGraphics/CGImage.h"
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIColor.h"
+#include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIImage.h"
 #include "Platform/UIKit/UIPopoverController.h"
 #include "Platform/UIKit/UITabBarController.h"
@@ -10,7 +11,6 @@
 #include "Platform/UIKit/UITextField.h"
 #include "Platform/UIKit/UIViewRendering.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
@@ -160,6 +160,17 @@ public:
 
 class CompositionTest : public WindowTest {};
 
+// A filled circle, as a tab's picture.
+std::shared_ptr<UIImage> disc(const std::shared_ptr<UIColor>& colour)
+{
+    UIGraphicsBeginImageContextWithOptions(CGSizeMake(26, 26), false, 1);
+    colour->setFill();
+    CGContextFillEllipseInRect(UIGraphicsGetCurrentContext(), CGRectMake(1, 1, 24, 24));
+    auto image = UIGraphicsGetImageFromCurrentImageContext();
+    UIGraphicsEndImageContext();
+    return image;
+}
+
 TEST_F(CompositionTest, TabsNavigationTableSheetPopoverAndAlertDrivenLikeAPerson)
 {
     auto log = std::make_shared<Log>();
@@ -179,11 +190,27 @@ TEST_F(CompositionTest, TabsNavigationTableSheetPopoverAndAlertDrivenLikeAPerson
     auto tabs = std::make_shared<UITabBarController>();
     tabs->setViewControllers({ nav, other });
     tabs->tabBar()->items[0]->title = "Orders";
+    tabs->tabBar()->items[0]->image = disc(UIColor::whiteColor());
     tabs->tabBar()->items[1]->title = "Library";
+    tabs->tabBar()->items[1]->image = disc(UIColor::lightGrayColor());
     window->setRootViewController(tabs);
     driver->settle();
     EXPECT_EQ(*log, (Log { "list didLoad", "list willAppear", "list didAppear" }));
     log->clear();
+
+    // Below the status bar: the navigation bar, the table, then the tab bar.
+    struct Frame {
+        std::shared_ptr<UIView> view;
+        CGRect inWindow;
+    } frames[] = {
+        { tabs->view(), CGRectMake(0, 20, 1024, 748) },
+        { tabs->tabBar(), CGRectMake(0, 719, 1024, 49) },
+        { nav->view(), CGRectMake(0, 20, 1024, 699) },
+        { nav->navigationBar(), CGRectMake(0, 20, 1024, 44) },
+        { list->table, CGRectMake(0, 64, 1024, 655) },
+    };
+    for (auto& f : frames)
+        EXPECT_EQ(f.view->convertRectToView(f.view->bounds(), nullptr), f.inWindow);
 
     // The table: geometry from the row height, rows from the offset.
     auto table = list->table;
@@ -198,10 +225,32 @@ TEST_F(CompositionTest, TabsNavigationTableSheetPopoverAndAlertDrivenLikeAPerson
     ASSERT_FALSE(visible.empty());
     EXPECT_EQ(visible.front().row(), static_cast<long>(offset / 60));
     EXPECT_LE(list->cellsMade, 13);
-    std::string listPicture = ::testing::TempDir() + "/composition-list.png";
-    if (const char* dir = std::getenv("CORVELLE_UI_SNAPSHOT_DIR"))
-        listPicture = std::string(dir) + "/composition-list.png";
-    EXPECT_TRUE(driver->renderToPNG(listPicture));
+    std::string listPicture = UIDriver::snapshotPath("composition-list.png");
+    ASSERT_TRUE(driver->renderToPNG(listPicture));
+    auto listImage = UIImage::imageWithContentsOfFile(listPicture);
+    ASSERT_NE(listImage, nullptr);
+    auto& pixels = *listImage->CGImage();
+    auto brightness = [&](CGFloat x, CGFloat y) {
+        CGPixel p = pixels.pixelAt(static_cast<size_t>(x), static_cast<size_t>(y));
+        return (p.red + p.green + p.blue) / 3;
+    };
+    auto brightPixelsIn = [&](CGRect r) {
+        int n = 0;
+        for (CGFloat y = r.origin.y; y < CGRectGetMaxY(r); ++y)
+            for (CGFloat x = r.origin.x; x < CGRectGetMaxX(r); ++x)
+                n += brightness(x, y) > 230;
+        return n;
+    };
+    // The bars are drawn, with their texts, and the table stays between them.
+    CGRect navBar = nav->navigationBar()->convertRectToView(nav->navigationBar()->bounds(), nullptr);
+    CGRect tabBar = tabs->tabBar()->convertRectToView(tabs->tabBar()->bounds(), nullptr);
+    EXPECT_LT(brightness(3, navBar.origin.y + 40), 200);
+    EXPECT_LT(brightness(3, tabBar.origin.y + 40), 100);
+    EXPECT_GT(brightPixelsIn(CGRectMake(462, navBar.origin.y + 8, 100, 28)), 20);  // the title
+    CGRect rightItem = nav->navigationBar()->convertRectToView(nav->navigationBar()->rightItemFrame(), nullptr);
+    EXPECT_GT(brightPixelsIn(rightItem), 20);
+    CGRect firstTab = tabs->tabBar()->convertRectToView(tabs->tabBar()->itemFrame(0), nullptr);
+    EXPECT_GT(brightPixelsIn(firstTab), 20);  // the selected item's image
 
     // A tap on a row chooses the row under the finger and pushes its screen.
     log->clear();
@@ -231,9 +280,7 @@ TEST_F(CompositionTest, TabsNavigationTableSheetPopoverAndAlertDrivenLikeAPerson
     ASSERT_NE(driver->visibleAlert(), nullptr);
     EXPECT_EQ(driver->visibleAlert()->message(), "The order goes for good.");
 
-    std::string snapshot = ::testing::TempDir() + "/composition.png";
-    if (const char* dir = std::getenv("CORVELLE_UI_SNAPSHOT_DIR"))
-        snapshot = std::string(dir) + "/composition.png";
+    std::string snapshot = UIDriver::snapshotPath("composition.png");
     ASSERT_TRUE(driver->renderToPNG(snapshot));
     auto picture = UIImage::imageWithContentsOfFile(snapshot);
     ASSERT_NE(picture, nullptr);
@@ -259,6 +306,7 @@ TEST_F(CompositionTest, TabsNavigationTableSheetPopoverAndAlertDrivenLikeAPerson
     driver->pressBackspace();
     driver->typeText("rading");
     EXPECT_EQ(form->field->text(), "Acme Trading");
+    EXPECT_TRUE(driver->renderToPNG(UIDriver::snapshotPath("composition-sheet.png")));
     driver->tap(form->done);
     driver->advance(UIViewController::kTransitionDuration);
     EXPECT_EQ(tabs->presentedViewController(), nullptr);
@@ -270,7 +318,9 @@ TEST_F(CompositionTest, TabsNavigationTableSheetPopoverAndAlertDrivenLikeAPerson
     driver->tapAt(CGPointMake(CGRectGetMidX(item), CGRectGetMidY(item)));
     driver->settle();
     EXPECT_EQ(tabs->selectedIndex(), 1);
-    EXPECT_EQ(*log, (Log { "list willDisappear", "other didLoad", "other willAppear", "list didDisappear", "other didAppear" }));
+    // The new screen's view is made before either screen hears of the switch.
+    EXPECT_EQ(*log, (Log { "other didLoad", "list willDisappear", "other willAppear", "list didDisappear", "other didAppear" }));
+    EXPECT_EQ(other->view()->convertRectToView(other->view()->bounds(), nullptr), CGRectMake(0, 20, 1024, 699));
 }
 
 }  // namespace
