@@ -59,7 +59,11 @@ TEST(NSExceptionDeathTest, UncaughtEndsInTheHook)
           "hook #1: NSInternalInconsistencyException \\| Invalid number of items in GridView: Started with 3.* \\| stack" },
         { "other C++ exception", [] { throw std::runtime_error("disk on fire"); }, "hook #1: std::runtime_error \\| disk on fire \\| stack" },
         { "signal sent", [] { std::raise(SIGSEGV); }, "hook #1: SIGSEGV \\| Fatal signal 11 .* \\| stack" },
-        { "real fault", [] { *reinterpret_cast<volatile int*>(uintptr_t { 64 }) = 1; }, "hook #1: SIGSEGV \\| Fatal signal 11 .* \\| stack" },
+        { "real fault", [] {
+              // Read through a volatile so the optimiser cannot see the bad address.
+              volatile uintptr_t address = 64;
+              *reinterpret_cast<volatile int*>(address) = 1;
+          }, "hook #1: SIGSEGV \\| Fatal signal 11 .* \\| stack" },
         { "abort", [] { std::abort(); }, "hook #1: SIGABRT \\| Fatal signal 6 .* \\| stack" },
     };
     for (const auto& c : cases) {
