@@ -1,6 +1,5 @@
 #include "Platform/UIKit/UIApplication.h"
 
-#include "Platform/Foundation/Clock.h"
 #include "Platform/UIKit/UIDesktopWindow.h"
 
 #include "Platform/Foundation/NSLog.h"
@@ -97,10 +96,16 @@ void UIApplication::becomeActive()
 
 void UIApplication::terminate()
 {
+    if (m_terminated)
+        return;
+    m_terminated = true;
+    auto keep = shared_from_this();
     if (m_delegate)
         m_delegate->applicationWillTerminate(*this);
     post(UIApplicationWillTerminateNotification);
-    NSRunLoop::mainRunLoop()->stop();
+    // A stop asked of a loop that is not running would cut short its next run, whoever runs it.
+    if (auto loop = NSRunLoop::mainRunLoop(); loop->isRunning())
+        loop->stop();
 }
 
 void UIApplication::simulateMemoryWarning()
@@ -151,17 +156,22 @@ int UIApplicationMain(int, char**, std::shared_ptr<UIApplicationDelegate> delega
 {
     auto app = UIApplication::sharedApplication();
     app->setDelegate(std::move(delegate));
+    auto loop = NSRunLoop::mainRunLoop();
+    // Keeps the loop waiting when nothing is scheduled, as the platform's main loop never runs dry.
+    auto keepAlive = loop->addSource({}, { NSDefaultRunLoopMode, UITrackingRunLoopMode });
     app->launch();
-    // With a display the key window shows on the desktop, and closing it ends the application.
     std::unique_ptr<UIDesktopWindow> desktop = UIDesktopWindow::open(app->keyWindow());
-    if (!desktop) {
-        NSRunLoop::mainRunLoop()->run();
-        return 0;
+    if (desktop)
+        desktop->attachToMainRunLoop();
+    while (!app->hasTerminated()) {
+        if (desktop && desktop->isClosed()) {
+            app->terminate();
+            break;
+        }
+        loop->runMode(NSDefaultRunLoopMode, NSRunLoopDistantFuture);
     }
-    desktop->attachToMainRunLoop();
-    while (!desktop->isClosed())
-        NSRunLoop::mainRunLoop()->runMode(NSDefaultRunLoopMode, Clock::now() + 1);
-    app->terminate();
+    desktop.reset();
+    loop->removeSource(keepAlive);
     return 0;
 }
 

@@ -73,7 +73,9 @@ public:
     void enterBackground();
     void enterForeground();
     void becomeActive();
+    // Will-terminate to the delegate and observers (once), then the main loop stops.
     void terminate();
+    bool hasTerminated() const { return m_terminated; }
     void simulateMemoryWarning();
     UIApplicationState applicationState() const { return m_state; }
 
@@ -118,10 +120,14 @@ private:
     long m_badge = 0;
     bool m_idleTimerDisabled = false;
     int m_ignoring = 0;
+    bool m_terminated = false;
 };
 
 // Runs the application: makes the shared application with `delegate`,
-// launches it and runs the main run loop until it terminates. Returns the
+// launches it and runs the main run loop until it terminates. When a display
+// is present the key window also shows on the desktop, and closing it
+// terminates the application; without one everything runs headless. The
+// loop waits for work while idle rather than returning. Returns the
 // process's exit status.
 int UIApplicationMain(int argc, char** argv, std::shared_ptr<UIApplicationDelegate> delegate);
 

@@ -115,6 +115,18 @@ void UIDesktopWindow::redraw()
     ximage->data = nullptr;  // owned by `pixels`
     XDestroyImage(ximage);
     XSync(m_x->display, False);
+    handleQueuedEventsLater();
+}
+
+void UIDesktopWindow::handleQueuedEventsLater()
+{
+    if (!m_x->source || XQLength(m_x->display) == 0)
+        return;
+    std::weak_ptr<bool> alive = m_alive;
+    NSRunLoop::mainRunLoop()->performBlock([this, alive] {
+        if (alive.lock())
+            processEvents();
+    });
 }
 
 bool UIDesktopWindow::processEvents()
@@ -182,6 +194,7 @@ void UIDesktopWindow::attachToMainRunLoop()
     });
     loop->addTimer(m_x->timer, NSRunLoopCommonModes);
     redraw();
+    handleQueuedEventsLater();
 }
 
 std::shared_ptr<UIImage> UIDesktopWindow::captureFromServer() const
@@ -218,6 +231,7 @@ unsigned long UIDesktopWindow::windowId() const { return 0; }
 void UIDesktopWindow::redraw() {}
 bool UIDesktopWindow::processEvents() { return false; }
 void UIDesktopWindow::attachToMainRunLoop() {}
+void UIDesktopWindow::handleQueuedEventsLater() {}
 std::shared_ptr<UIImage> UIDesktopWindow::captureFromServer() const { return nullptr; }
 
 #endif

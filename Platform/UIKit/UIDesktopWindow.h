@@ -38,6 +38,11 @@ public:
 
 private:
     UIDesktopWindow() = default;
+    // Events the connection already read sit in its queue, where watching the
+    // socket cannot see them: they are handled on the loop's next turn.
+    void handleQueuedEventsLater();
+
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     std::unique_ptr<UIDesktopWindowConnection> m_x;
     std::weak_ptr<UIWindow> m_window;
     bool m_closed = false;

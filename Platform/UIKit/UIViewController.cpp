@@ -71,6 +71,8 @@ void UIViewController::setTitle(const std::string& title)
     m_title = title;
     if (m_navigationItem)
         m_navigationItem->setTitle(title);
+    if (m_tabBarItem)
+        m_tabBarItem->title = title;
 }
 
 std::shared_ptr<UINavigationItem> UIViewController::navigationItem()
@@ -86,6 +88,9 @@ std::shared_ptr<UITabBarItem> UIViewController::tabBarItem()
     if (!m_tabBarItem) {
         m_tabBarItem = std::make_shared<UITabBarItem>();
         m_tabBarItem->title = m_title;
+        // A navigation controller without a title of its own shows its first screen's in a tab.
+        if (auto nav = dynamic_cast<UINavigationController*>(this); nav && m_title.empty() && !nav->viewControllers().empty())
+            m_tabBarItem->title = nav->viewControllers().front()->title();
     }
     return m_tabBarItem;
 }

@@ -1,18 +1,25 @@
 #include "WindowFixture.h"
 
 #include "Platform/CoreGraphics/CGImage.h"
+#include "Platform/Foundation/NSRunLoop.h"
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIDesktopWindow.h"
 #include "Platform/UIKit/UIImage.h"
 #include "Platform/UIKit/UILabel.h"
+#include "Platform/UIKit/UINavigationController.h"
+#include "Platform/UIKit/UITabBarController.h"
+#include "Platform/UIKit/UITableViewController.h"
 #include "Platform/UIKit/UIViewRendering.h"
 
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
+#include <functional>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -89,58 +96,160 @@ protected:
     std::unique_ptr<UIDesktopWindow> desktop;
 };
 
-TEST_F(DesktopWindowTest, ShowsTheRenderedTreeAndTurnsAClickIntoATap)
+// A few rows to fill the first tab.
+struct Rows : UITableViewDataSource {
+    long tableViewNumberOfRowsInSection(UITableView&, long) override { return 40; }
+    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(UITableView& t, const NSIndexPath& p) override
+    {
+        auto cell = t.dequeueReusableCellWithIdentifier("Cell");
+        if (!cell)
+            cell = std::make_shared<UITableViewCell>(UITableViewCellStyleDefault, "Cell");
+        cell->textLabel()->setText("Customer " + std::to_string(p.row()));
+        return cell;
+    }
+};
+
+TEST_F(DesktopWindowTest, ShowsTheCompositionAndAnswersClicks)
 {
-    window->setBackgroundColor(UIColor::colorWithRedGreenBlueAlpha(0.1f, 0.5f, 0.3f, 1));
+    auto rows = std::make_shared<Rows>();
+    auto list = std::make_shared<UITableViewController>(UITableViewStylePlain);
+    list->setTitle("Customers");
+    list->tableView()->setDataSource(rows);
+    auto other = std::make_shared<UIViewController>();
+    other->setTitle("Library");
+    other->view()->setBackgroundColor(UIColor::colorWithRedGreenBlueAlpha(0.1f, 0.5f, 0.3f, 1));
     auto button = std::make_shared<UIButton>(CGRectMake(400, 300, 200, 80));
     button->setBackgroundColor(UIColor::colorWithRedGreenBlueAlpha(0.9f, 0.2f, 0.1f, 1));
     button->setTitleForState("Press", UIControlStateNormal);
-    window->addSubview(button);
+    other->view()->addSubview(button);
     int taps = 0;
     button->addTarget(UIControlEventTouchUpInside, [&taps](UIControl&, UIEvent*) { ++taps; });
+    auto tabs = std::make_shared<UITabBarController>();
+    tabs->setViewControllers({ UINavigationController::withRootViewController(list), other });
+    window->setRootViewController(tabs);
+    driver->settle();
 
     desktop = UIDesktopWindow::open(window, display);
     ASSERT_NE(desktop, nullptr);
-    desktop->redraw();
-    desktop->processEvents();
-    desktop->redraw();
-    auto shown = desktop->captureFromServer();
-    auto rendered = UIViewRenderToImage(*window);
-    ASSERT_TRUE(shown && rendered);
-    auto& a = *shown->CGImage();
-    auto& b = *rendered->CGImage();
-    ASSERT_EQ(a.width(), 1024u);
-    ASSERT_EQ(a.height(), 768u);
-    size_t differing = 0;
-    for (size_t y = 0; y < 768; y += 7)
-        for (size_t x = 0; x < 1024; x += 7) {
-            CGPixel p = a.pixelAt(x, y), q = b.pixelAt(x, y);
-            differing += p.red != q.red || p.green != q.green || p.blue != q.blue;
-        }
-    EXPECT_EQ(differing, 0u);
-
-    // Another client clicks in the middle of the button, through the server.
-    auto click = [&](int type) {
-        XEvent e {};
-        e.xbutton.type = type;
-        e.xbutton.display = probe;
-        e.xbutton.window = desktop->windowId();
-        e.xbutton.x = 500;
-        e.xbutton.y = 340;
-        e.xbutton.button = Button1;
-        e.xbutton.same_screen = True;
-        XSendEvent(probe, desktop->windowId(), True, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &e);
-        XFlush(probe);
-    };
-    click(ButtonPress);
-    click(ButtonRelease);
-    for (int i = 0; i < 100 && taps == 0; ++i) {
+    // What the server shows is what the view tree renders.
+    auto showsTheTree = [&] {
         desktop->processEvents();
-        if (taps == 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        desktop->redraw();
+        auto shown = desktop->captureFromServer();
+        auto rendered = UIViewRenderToImage(*window);
+        if (!shown || !rendered)
+            return false;
+        auto& a = *shown->CGImage();
+        auto& b = *rendered->CGImage();
+        if (a.width() != 1024u || a.height() != 768u)
+            return false;
+        for (size_t y = 0; y < 768; y += 7)
+            for (size_t x = 0; x < 1024; x += 7) {
+                CGPixel p = a.pixelAt(x, y), q = b.pixelAt(x, y);
+                if (p.red != q.red || p.green != q.green || p.blue != q.blue)
+                    return false;
+            }
+        return true;
+    };
+    EXPECT_TRUE(showsTheTree());
+    if (auto png = UIImagePNGRepresentation(desktop->captureFromServer())) {
+        std::ofstream out(UIDriver::snapshotPath("desktop-window.png"), std::ios::binary);
+        out.write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
     }
+
+    // Another client clicks through the server: first on the second tab, then on its button.
+    auto clickAt = [&](CGPoint point, const std::function<bool()>& done) {
+        for (int type : { ButtonPress, ButtonRelease }) {
+            XEvent e {};
+            e.xbutton.type = type;
+            e.xbutton.display = probe;
+            e.xbutton.window = desktop->windowId();
+            e.xbutton.x = static_cast<int>(point.x);
+            e.xbutton.y = static_cast<int>(point.y);
+            e.xbutton.button = Button1;
+            e.xbutton.same_screen = True;
+            XSendEvent(probe, desktop->windowId(), True, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &e);
+        }
+        XFlush(probe);
+        for (int i = 0; i < 100 && !done(); ++i) {
+            desktop->processEvents();
+            if (!done())
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    };
+    CGRect item = tabs->tabBar()->convertRectToView(tabs->tabBar()->itemFrame(1), nullptr);
+    clickAt(CGPointMake(CGRectGetMidX(item), CGRectGetMidY(item)), [&] { return tabs->selectedIndex() == 1; });
+    EXPECT_EQ(tabs->selectedIndex(), 1);
+    driver->settle();
+    EXPECT_TRUE(showsTheTree());
+    clickAt(driver->centerOf(button), [&] { return taps > 0; });
     EXPECT_EQ(taps, 1);
     button->removeAllTargets();
+}
+
+// The application's main shows the key window on the display and ends when a
+// person closes that window.
+TEST_F(DesktopWindowTest, MainShowsTheWindowAndClosingItTerminates)
+{
+    struct Delegate : UIApplicationDelegate {
+        std::shared_ptr<UIWindow> shown;
+        bool terminated = false;
+        bool applicationDidFinishLaunchingWithOptions(UIApplication&, const Value&) override
+        {
+            shown = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
+            shown->makeKeyAndVisible();
+            return true;
+        }
+        void applicationWillTerminate(UIApplication&) override { terminated = true; }
+    };
+    auto delegate = std::make_shared<Delegate>();
+    std::optional<std::string> saved;
+    if (const char* d = std::getenv("DISPLAY"))
+        saved = d;
+    setenv("DISPLAY", display.c_str(), 1);
+    // Another client waits for the window to appear and asks the window manager's way to close it.
+    bool found = false;
+    std::thread closer([&] {
+        ::Window root = DefaultRootWindow(probe);
+        for (int i = 0; i < 200 && !found; ++i) {
+            ::Window parent = 0, unused = 0, *children = nullptr;
+            unsigned count = 0;
+            if (XQueryTree(probe, root, &unused, &parent, &children, &count)) {
+                for (unsigned k = 0; k < count && !found; ++k) {
+                    char* name = nullptr;
+                    if (XFetchName(probe, children[k], &name) && name) {
+                        if (std::string(name) == "Corvelle") {
+                            XEvent e {};
+                            e.xclient.type = ClientMessage;
+                            e.xclient.window = children[k];
+                            e.xclient.message_type = XInternAtom(probe, "WM_PROTOCOLS", False);
+                            e.xclient.format = 32;
+                            e.xclient.data.l[0] = static_cast<long>(XInternAtom(probe, "WM_DELETE_WINDOW", False));
+                            XSendEvent(probe, children[k], False, NoEventMask, &e);
+                            XFlush(probe);
+                            found = true;
+                        }
+                        XFree(name);
+                    }
+                }
+                if (children)
+                    XFree(children);
+            }
+            if (!found)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        if (!found)
+            NSRunLoop::mainRunLoop()->performBlock([] { UIApplication::sharedApplication()->terminate(); });
+    });
+    int status = UIApplicationMain(0, nullptr, delegate);
+    closer.join();
+    if (saved)
+        setenv("DISPLAY", saved->c_str(), 1);
+    else
+        unsetenv("DISPLAY");
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(found);
+    EXPECT_TRUE(delegate->terminated);
 }
 
 TEST(DesktopWindow, WithoutADisplayNothingOpens)

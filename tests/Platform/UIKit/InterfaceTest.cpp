@@ -181,6 +181,43 @@ TEST_F(InterfaceTest, NavigationRunsTheLifeCycleInPlatformOrder)
     EXPECT_EQ(a->supportedInterfaceOrientations(), 24u);
 }
 
+TEST_F(InterfaceTest, TabsLoadTheNewScreenBeforeTheSwitchAndKeepItAboveTheBar)
+{
+    std::vector<std::string> log;
+    auto a = std::make_shared<LifeLog>(&log, "a");
+    auto b = std::make_shared<LifeLog>(&log, "b");
+    auto tabs = std::make_shared<UITabBarController>();
+    tabs->setViewControllers({ a, b });
+    window->setRootViewController(tabs);
+    EXPECT_EQ(tabs->view()->frame(), CGRectMake(0, 20, 1024, 748));
+    EXPECT_EQ(a->view()->frame(), CGRectMake(0, 0, 1024, 748 - UITabBar::kHeight));
+    log.clear();
+    tabs->setSelectedIndex(1);
+    EXPECT_EQ(log, (std::vector<std::string> { "b load", "a will disappear", "b will appear", "a did disappear",
+                                               "b did appear" }));
+    log.clear();
+    tabs->setSelectedIndex(0);
+    EXPECT_EQ(log, (std::vector<std::string> { "b will disappear", "a will appear", "b did disappear", "a did appear" }));
+
+    // Screens hide the bar by moving it below the screen: the tab's view then reaches down to it.
+    struct Case {
+        std::function<void(UITabBar&)> hide;
+        CGRect content;
+    } cases[] = {
+        { [](UITabBar& bar) { bar.setFrame(CGRectMake(0, 768, 1024, 0)); }, CGRectMake(0, 0, 1024, 768) },
+        { [](UITabBar& bar) { bar.setHidden(true); }, CGRectMake(0, 0, 1024, 748) },
+    };
+    for (auto& c : cases) {
+        auto other = std::make_shared<UITabBarController>();
+        auto screen = std::make_shared<UIViewController>();
+        other->setViewControllers({ std::make_shared<UIViewController>(), screen });
+        window->setRootViewController(other);
+        c.hide(*other->tabBar());
+        other->setSelectedIndex(1);
+        EXPECT_EQ(screen->view()->frame(), c.content);
+    }
+}
+
 TEST_F(InterfaceTest, FormSheetPresentsCentredAndCompletesAfterDismissal)
 {
     std::vector<std::string> log;
