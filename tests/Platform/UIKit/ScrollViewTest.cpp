@@ -1,0 +1,111 @@
+#include "WindowFixture.h"
+
+#include "Platform/UIKit/UIScrollView.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ZoomLog : UIScrollViewDelegate {
+    std::shared_ptr<UIView> content;
+    std::vector<std::string> calls;
+    std::shared_ptr<UIView> viewForZoomingInScrollView(UIScrollView&) override { return content; }
+    void scrollViewWillBeginZoomingWithView(UIScrollView&, UIView*) override { calls.push_back("begin"); }
+    void scrollViewDidZoom(UIScrollView&) override
+    {
+        if (calls.empty() || calls.back() != "zoom")
+            calls.push_back("zoom");
+    }
+    void scrollViewDidEndZoomingWithViewAtScale(UIScrollView&, UIView*, CGFloat scale) override
+    {
+        calls.push_back("end " + std::to_string(scale).substr(0, 3));
+    }
+};
+
+class ScrollViewTest : public WindowTest {
+protected:
+    std::shared_ptr<UIScrollView> make(CGSize content)
+    {
+        auto s = std::make_shared<UIScrollView>(CGRectMake(100, 100, 500, 300));
+        s->setContentSize(content);
+        window->addSubview(s);
+        return s;
+    }
+};
+
+TEST_F(ScrollViewTest, PagingSettlesOnAWholePageBySpeedOrDistance)
+{
+    auto pages = make(CGSizeMake(2000, 300));
+    pages->setPagingEnabled(true);
+    struct Case {
+        CGFloat dx;
+        double seconds;
+        CGFloat page;
+    } cases[] = {
+        { -150, 3.0, 0 },   // slow and short: back to where it was
+        { -300, 3.0, 500 },  // slow but past half a page
+        { -100, 0.05, 1000 },  // a quick flick turns one page
+        { 120, 0.05, 500 },  // and back
+    };
+    for (auto& c : cases) {
+        driver->dragFrom(CGPointMake(400, 250), CGPointMake(400 + c.dx, 250), 5, c.seconds);
+        driver->advance(UIScrollView::kDecelerationDuration);
+        EXPECT_EQ(pages->contentOffset(), CGPointMake(c.page, 0)) << c.dx << " in " << c.seconds;
+        EXPECT_FALSE(pages->isDecelerating());
+    }
+}
+
+TEST_F(ScrollViewTest, ScrollingARectIntoViewMovesOnlyAsFarAsNeededWithinTheInset)
+{
+    auto list = make(CGSizeMake(500, 3000));
+    struct Case {
+        CGRect rect;
+        CGFloat offset;
+    } cases[] = {
+        { CGRectMake(0, 1000, 100, 100), 800 },  // below: its bottom at the bottom
+        { CGRectMake(0, 900, 100, 100), 800 },   // already visible: no move
+        { CGRectMake(0, 100, 100, 50), 100 },    // above: its top at the top
+        { CGRectMake(0, 2990, 100, 100), 2700 }, // past the end: clamped
+    };
+    for (auto& c : cases) {
+        list->scrollRectToVisibleAnimated(c.rect, false);
+        EXPECT_EQ(list->contentOffset().y, c.offset);
+    }
+    list->setContentInset(UIEdgeInsetsMake(50, 0, 20, 0));
+    EXPECT_EQ(list->minimumContentOffset(), CGPointMake(0, -50));
+    EXPECT_EQ(list->maximumContentOffset(), CGPointMake(0, 2720));
+    list->scrollRectToVisibleAnimated(CGRectMake(0, 0, 10, 10), false);
+    EXPECT_EQ(list->contentOffset().y, 0);
+}
+
+TEST_F(ScrollViewTest, ZoomStaysWithinItsScalesByCodeAndByPinch)
+{
+    auto zoom = make(CGSizeMake(400, 400));
+    auto log = std::make_shared<ZoomLog>();
+    log->content = std::make_shared<UIView>(CGRectMake(0, 0, 400, 400));
+    zoom->addSubview(log->content);
+    zoom->setDelegate(log);
+    zoom->setMinimumZoomScale(1);
+    zoom->setMaximumZoomScale(2);
+    struct Case {
+        CGFloat asked, scale;
+    } cases[] = { { 1.5f, 1.5f }, { 3, 2 }, { 0.5f, 1 } };
+    for (auto& c : cases) {
+        zoom->setZoomScale(c.asked);
+        EXPECT_EQ(zoom->zoomScale(), c.scale);
+        EXPECT_EQ(zoom->contentSize(), CGSizeMake(400 * c.scale, 400 * c.scale));
+    }
+    zoom->zoomToRectAnimated(CGRectMake(100, 100, 250, 150), false);
+    EXPECT_EQ(zoom->zoomScale(), 2);
+    EXPECT_EQ(zoom->contentOffset(), CGPointMake(200, 200));
+
+    // Pinching past the maximum settles back on it when the fingers lift.
+    zoom->setZoomScale(1);
+    log->calls.clear();
+    driver->pinchAt(driver->centerOf(zoom), 40, 200);
+    EXPECT_EQ(zoom->zoomScale(), 2);
+    EXPECT_EQ(log->calls, (std::vector<std::string> { "begin", "zoom", "end 2.0" }));
+    EXPECT_FALSE(zoom->isZooming());
+}
+
+}  // namespace
