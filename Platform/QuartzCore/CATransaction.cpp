@@ -10,15 +10,27 @@ struct Transaction {
     bool disableActions = false;
     double duration = 0.25;
     std::function<void()> completion;
+    bool implicit = false;
 };
 
 thread_local std::vector<Transaction> t_stack;
 
 Transaction& current()
 {
-    // Settings made outside any begin/commit go to an implicit transaction.
-    if (t_stack.empty())
+    // Settings made outside any begin/commit go to an implicit transaction,
+    // committed on the run loop's next turn so that they do not outlive it.
+    if (t_stack.empty()) {
         t_stack.emplace_back();
+        t_stack.back().implicit = true;
+        NSRunLoop::currentRunLoop()->performBlock([] {
+            if (t_stack.empty() || !t_stack.front().implicit)
+                return;
+            auto done = std::move(t_stack.front());
+            t_stack.erase(t_stack.begin());
+            if (done.completion)
+                done.completion();
+        });
+    }
     return t_stack.back();
 }
 
@@ -31,7 +43,7 @@ void CATransaction::begin()
 
 void CATransaction::commit()
 {
-    if (t_stack.empty())
+    if (t_stack.empty() || t_stack.back().implicit)
         return;
     auto done = std::move(t_stack.back());
     t_stack.pop_back();

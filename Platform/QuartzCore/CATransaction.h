@@ -2,8 +2,9 @@
 
 // Groups of layer changes. Layers here have no implicit animations, so a
 // transaction only keeps its settings (read by code that asks) and runs its
-// completion block once the outermost commit is done, on the next turn of the
-// main run loop, as the platform does when nothing is animating.
+// completion block after its commit, on the next turn of the run loop, as the
+// platform does when nothing is animating. Settings made outside any
+// begin/commit belong to an implicit transaction that ends on the next turn.
 
 #include <functional>
 
