@@ -7,6 +7,7 @@
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIGestureRecognizer.h"
+#include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UINavigationController.h"
 #include "Platform/UIKit/UIScrollView.h"
 #include "Platform/UIKit/UITabBarController.h"
@@ -139,6 +140,49 @@ TEST_F(InterfaceTest, LayerAnimationsAreKeptUntilTheirTimeIsOver)
     EXPECT_EQ(layer->animationKeys(), std::vector<std::string> { "wiggle" });
     layer->removeAnimationForKey("wiggle");
     EXPECT_TRUE(layer->animationKeys().empty());
+}
+
+TEST_F(InterfaceTest, AnimationsSwitchedOffCompleteOnTheNextTurn)
+{
+    auto v = std::make_shared<UIView>(CGRectMake(0, 0, 10, 10));
+    std::vector<bool> finished;
+    UIView::setAnimationsEnabled(false);
+    UIView::animateWithDuration(2.0, [&] { v->setCenter(CGPointMake(100, 100)); }, [&](bool f) { finished.push_back(f); });
+    UIView::setAnimationsEnabled(true);
+    EXPECT_EQ(v->center(), CGPointMake(100, 100));
+    EXPECT_TRUE(finished.empty());
+    drainMainRunLoop();
+    EXPECT_EQ(finished.size(), 1u);
+    bool ran = false;
+    UIView::performWithoutAnimation([&] { ran = !UIView::areAnimationsEnabled(); });
+    EXPECT_TRUE(ran);
+    EXPECT_TRUE(UIView::areAnimationsEnabled());
+}
+
+TEST_F(InterfaceTest, LabelsShrinkToFitNoSmallerThanTheirMinimum)
+{
+    struct Case {
+        std::string text;
+        CGFloat minimum;
+        CGFloat expected;
+    } cases[] = {
+        { "12.00", 10, 20 },                           // fits: unchanged
+        { "1,234,567.00 USD", 10, 0 },                  // shrinks, somewhere above the minimum
+        { "1,234,567,890,123,456,789.00 USD", 10, 10 }, // stops at the minimum
+    };
+    for (auto& c : cases) {
+        UILabel label(CGRectMake(0, 0, 120, 30));
+        label.setFont(UIFont::systemFontOfSize(20));
+        label.setAdjustsFontSizeToFitWidth(true);
+        label.setMinimumFontSize(c.minimum);
+        label.setText(c.text);
+        CGFloat size = label.fontForDrawing()->pointSize();
+        if (c.expected > 0)
+            EXPECT_EQ(size, c.expected) << c.text;
+        else
+            EXPECT_TRUE(size > c.minimum && size < 20) << c.text << " " << size;
+        EXPECT_EQ(label.font()->pointSize(), 20) << c.text;
+    }
 }
 
 struct LifeLog : UIViewController {
