@@ -10,6 +10,8 @@
 struct CALayer::Running {
     std::shared_ptr<CAAnimation> animation;
     std::shared_ptr<NSTimer> timer;
+    std::shared_ptr<NSTimer> startTimer;
+    bool started = false;
     bool done = false;
 };
 
@@ -115,17 +117,32 @@ void CALayer::addAnimation(const std::shared_ptr<CAAnimation>& animation, const 
     double start = animation->beginTime > 0 ? animation->beginTime : now;
     double end = start + animation->activeDuration();
     m_animations.emplace_back(key, running);
-    if (animation->delegate)
-        animation->delegate->animationDidStart(*animation);
-    if (std::isinf(end))
-        return;
     std::weak_ptr<CALayer> weakSelf = weak_from_this();
     std::weak_ptr<Running> weakRunning = running;
+    // The delegate hears the start when the animation really begins: from the
+    // run loop, and no earlier than a later begin time.
+    running->startTimer = NSTimer::timerWithTimeInterval(std::max(0.0, start - now), false, [weakRunning](NSTimer&) {
+        auto r = weakRunning.lock();
+        if (!r || r->started || r->done)
+            return;
+        r->started = true;
+        if (r->animation->delegate)
+            r->animation->delegate->animationDidStart(*r->animation);
+    });
+    NSRunLoop::currentRunLoop()->addTimer(running->startTimer, NSRunLoopCommonModes);
+    if (std::isinf(end))
+        return;
     running->timer = NSTimer::timerWithTimeInterval(std::max(0.0, end - now), false, [weakSelf, weakRunning, key](NSTimer&) {
         auto self = weakSelf.lock();
         auto r = weakRunning.lock();
         if (!self || !r || r->done)
             return;
+        // A zero-length animation ends in the same turn it starts: the start comes first.
+        if (!r->started) {
+            r->started = true;
+            if (r->animation->delegate)
+                r->animation->delegate->animationDidStart(*r->animation);
+        }
         r->done = true;
         auto anim = r->animation;
         if (anim->removedOnCompletion) {
@@ -163,6 +180,8 @@ void CALayer::stopAnimation(const std::string& key, bool finished)
     m_animations.erase(it);
     if (running->timer)
         running->timer->invalidate();
+    if (running->startTimer)
+        running->startTimer->invalidate();
     if (!running->done) {
         running->done = true;
         if (running->animation->delegate)

@@ -65,7 +65,10 @@ TEST_F(LayerTest, AnimationsEndOnTheClockAndTellTheirDelegateOnce)
     auto kept = std::dynamic_pointer_cast<CAKeyframeAnimation>(layer->animationForKey("bounce"));
     ASSERT_NE(kept, nullptr);
     EXPECT_EQ(kept->keyTimes, (std::vector<double> { 0, 0.7, 1.0 }));
-    advanceClock(1.0);
+    // It starts at its begin time, not when added.
+    advanceClock(0.4);
+    EXPECT_TRUE(log->calls.empty());
+    advanceClock(0.6);
     EXPECT_EQ(log->calls, (std::vector<std::string> { "start" }));
     advanceClock(0.2);
     EXPECT_EQ(log->calls, (std::vector<std::string> { "start", "finished" }));
@@ -84,6 +87,17 @@ TEST_F(LayerTest, AnimationsEndOnTheClockAndTellTheirDelegateOnce)
     layer->addAnimation(CABasicAnimation::animationWithKeyPath("transform"), "wiggle");
     EXPECT_EQ(wiggleLog->calls, (std::vector<std::string> { "start", "stopped" }));
     EXPECT_EQ(layer->animationKeys(), std::vector<std::string> { "wiggle" });
+
+    // Taken off before its begin time it never started, and did not finish.
+    auto fade = CABasicAnimation::animationWithKeyPath("opacity");
+    fade->beginTime = CACurrentMediaTime() + 1;
+    auto fadeLog = std::make_shared<StopLog>();
+    fade->delegate = fadeLog;
+    layer->addAnimation(fade, "fade");
+    advanceClock(0.5);
+    layer->removeAnimationForKey("fade");
+    advanceClock(2);
+    EXPECT_EQ(fadeLog->calls, std::vector<std::string> { "stopped" });
 }
 
 TEST_F(LayerTest, TransactionsNestTheirSettingsAndCompleteAfterTheOutermostCommit)
