@@ -601,11 +601,14 @@ bool QuoteOrderModel::saveQuoteOrderItemWithDic(const Value& item)
 
 // ---- Statistics ----
 
-std::optional<std::string> QuoteOrderModel::retriveEarliestSubmittedOrderTime()
+namespace {
+
+// The cdate of the account's first submitted order in date order: absent
+// when none matches, an empty text when the query cannot run.
+std::optional<std::string> submittedOrderTime(const std::shared_ptr<SQLDatabase>& db, const char* direction)
 {
-    auto db = database();
     auto rs = db ? db->executeQuery(std::string("SELECT cdate AS startDate FROM corvelle_quote_order WHERE ") + kAccountOrders + " AND cdate IS NOT NULL ORDER BY "
-                           + kCdateAsDate + " ASC LIMIT 1",
+                           + kCdateAsDate + " " + direction + " LIMIT 1",
                        accountPrefix())
                  : nullptr;
     if (!rs)
@@ -616,19 +619,16 @@ std::optional<std::string> QuoteOrderModel::retriveEarliestSubmittedOrderTime()
     return date;
 }
 
+}  // namespace
+
+std::optional<std::string> QuoteOrderModel::retriveEarliestSubmittedOrderTime()
+{
+    return submittedOrderTime(database(), "ASC");
+}
+
 std::optional<std::string> QuoteOrderModel::retriveLatestSubmittedOrderTime()
 {
-    auto db = database();
-    auto rs = db ? db->executeQuery(std::string("SELECT cdate AS startDate FROM corvelle_quote_order WHERE ") + kAccountOrders + " AND cdate IS NOT NULL ORDER BY "
-                           + kCdateAsDate + " DESC LIMIT 1",
-                       accountPrefix())
-                 : nullptr;
-    if (!rs)
-        return std::string();
-    std::optional<std::string> date;
-    while (rs->next())
-        date = rs->stringForColumn("startDate");
-    return date;
+    return submittedOrderTime(database(), "DESC");
 }
 
 double QuoteOrderModel::timeDurationOfAllSubmittedOrder()

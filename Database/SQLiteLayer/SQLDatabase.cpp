@@ -704,7 +704,11 @@ bool SQLDatabase::rollbackToSavePointWithNameError(std::string_view name, SQLErr
 std::optional<SQLError> SQLDatabase::inSavePoint(const std::function<void(bool&)>& block)
 {
     static std::atomic<long> savePointIndex { 0 };
-    const std::string name = stringWithFormat("dbSavePoint%ld", savePointIndex.fetch_add(1));
+    return inSavePointNamed(stringWithFormat("dbSavePoint%ld", savePointIndex.fetch_add(1)), block);
+}
+
+std::optional<SQLError> SQLDatabase::inSavePointNamed(const std::string& name, const std::function<void(bool&)>& block)
+{
     SQLError error;
     if (!startSavePointWithNameError(name, &error))
         return error;

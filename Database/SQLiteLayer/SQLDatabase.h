@@ -148,6 +148,8 @@ public:
     bool releaseSavePointWithNameError(std::string_view name, SQLError* error);
     bool rollbackToSavePointWithNameError(std::string_view name, SQLError* error);
     std::optional<SQLError> inSavePoint(const std::function<void(bool& rollback)>& block);
+    // The same under a name the caller chose (the pool and the queue keep their own counters).
+    std::optional<SQLError> inSavePointNamed(const std::string& name, const std::function<void(bool& rollback)>& block);
 
     // Statement cache and result sets.
     bool shouldCacheStatements() const { return m_shouldCacheStatements; }

@@ -169,24 +169,10 @@ std::optional<SQLError> SQLDatabasePool::inSavePoint(const TransactionBlock& blo
     auto database = db();
     if (!database)
         return noConnectionError();
-    SQLError error;
-    std::optional<SQLError> result;
-    if (database->startSavePointWithNameError(name, &error)) {
-        bool shouldRollback = false;
+    auto result = database->inSavePointNamed(name, [&](bool& shouldRollback) {
         if (block)
             block(database, shouldRollback);
-        if (shouldRollback) {
-            if (database->rollbackToSavePointWithNameError(name, &error))
-                // Rolling back keeps the savepoint (and an outermost one's transaction) open.
-                database->releaseSavePointWithNameError(name, nullptr);
-            else
-                result = error;
-        } else if (!database->releaseSavePointWithNameError(name, &error)) {
-            result = error;
-        }
-    } else {
-        result = error;
-    }
+    });
     pushDatabaseBackInPool(database);
     return result;
 }

@@ -93,23 +93,10 @@ std::optional<SQLError> SQLDatabaseQueue::inSavePoint(const TransactionBlock& bl
             result = SQLError { "SQLDatabase", 1, stringWithFormat("SQLDatabaseQueue could not reopen database for path %@", m_path) };
             return;
         }
-        SQLError error;
-        if (!database->startSavePointWithNameError(name, &error)) {
-            result = error;
-            return;
-        }
-        bool shouldRollback = false;
-        if (block)
-            block(database, shouldRollback);
-        if (shouldRollback) {
-            if (database->rollbackToSavePointWithNameError(name, &error))
-                // Rolling back keeps the savepoint (and an outermost one's transaction) open.
-                database->releaseSavePointWithNameError(name, nullptr);
-            else
-                result = error;
-        } else if (!database->releaseSavePointWithNameError(name, &error)) {
-            result = error;
-        }
+        result = database->inSavePointNamed(name, [&](bool& shouldRollback) {
+            if (block)
+                block(database, shouldRollback);
+        });
     });
     return result;
 }
