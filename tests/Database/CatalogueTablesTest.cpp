@@ -324,4 +324,19 @@ TEST_F(CatalogueTables, LibraryFilesSearchOnlyKnownOrderingsAndRelatedFiles)
     EXPECT_EQ(m->getProductRelatedFilesByProductId(1).size(), 2u);
 }
 
+TEST_F(CatalogueTables, LibraryFavouritesHoldAFileOnce)
+{
+    auto m = dam();
+    EXPECT_EQ(m->getLibraryFavoriteByFavoriteId(4), nullptr) << "nothing before any file was marked";
+    m->deleteLibraryFavoriteByFavoriteId(4);
+    ASSERT_TRUE(m->saveToDatabaseLibraryFavoriteName(4, std::string("a.pdf")));
+    ASSERT_TRUE(m->saveToDatabaseLibraryFavoriteName(4, std::string("b.pdf")));
+    auto favourite = m->getLibraryFavoriteByFavoriteId(4);
+    ASSERT_NE(favourite, nullptr);
+    EXPECT_EQ(favourite->file_name, "b.pdf");
+    EXPECT_EQ(scalar("select count(*) from corvelle_library_favorite"), "1");
+    m->deleteLibraryFavoriteByFavoriteId(4);
+    EXPECT_EQ(m->getLibraryFavoriteByFavoriteId(4), nullptr);
+}
+
 }  // namespace

@@ -152,6 +152,40 @@ TEST_F(DataAccess, UpgradeBringsAnOldSchemaUpToDate)
     EXPECT_EQ(scalar("select order_id || ',' || order_item_id from corvelle_quote_order_item"), "-1200,-7");
 }
 
+TEST_F(DataAccess, UpgradeRefreshesOrdersFromTheirCustomersAndKeepsWhatGoneCustomersLeft)
+{
+    dam();
+    for (const char* sql : { "insert into corvelle_customer (customer_id, customer_name, customer_publish) values (5, 'Ann Ltd', 1)",
+             "insert into corvelle_fields_customer_attribute (field_id, field_name, published, display) values (1, 'City', 1, 1)",
+             "insert into corvelle_customer_attribute (attribute_id, customer_id, attribute_fields_id, attribute_value) values (1, 5, 1, 'Lyon')",
+             "insert into corvelle_quote_order (order_id, customer_id, customer_name, city) values (-1, 5, 'Ann', 'Paris')",
+             "insert into corvelle_quote_order (order_id, customer_id, customer_name, city) values (-2, 6, 'Gone', 'Oslo')" })
+        ASSERT_TRUE(db()->executeUpdate(sql)) << sql;
+    dam()->updateVersion();
+    EXPECT_EQ(scalar("select customer_name || ',' || city from corvelle_quote_order where order_id = -1"), "Ann Ltd,Lyon");
+    EXPECT_EQ(scalar("select customer_name || ',' || city from corvelle_quote_order where order_id = -2"), "Gone,Oslo")
+        << "an order keeps the name and address of a customer that no longer exists";
+}
+
+TEST_F(DataAccess, ANewSessionIsSignedOutAndItsRecordCopiesTheAccount)
+{
+    auto session = LoginMode::sharedInstance();
+    session->setLoginType(LoginMode::kLoginTypeOnline);
+    session->setPassword(std::string("pw"));
+    session->setSessionId(std::string("s-1"));
+    session->setUserAccess(3);
+    auto info = session->loginInfo();
+    session->setPassword(std::string("changed"));
+    EXPECT_EQ(info->accountId, "sales01");
+    EXPECT_EQ(info->clientId, "Acme");
+    EXPECT_EQ(info->passWord, "pw") << "the record is a copy";
+    EXPECT_EQ(info->userAccess, 3);
+    EXPECT_FALSE(info->sessionId);
+    LoginMode::freeInstance();
+    EXPECT_EQ(LoginMode::sharedInstance()->loginType(), LoginMode::kLoginTypeNone);
+    EXPECT_FALSE(LoginMode::sharedInstance()->clientID());
+}
+
 TEST_F(DataAccess, UpdatingAnUnknownOrderNumberChangesNothing)
 {
     EXPECT_EQ(dam()->updateOrderIDWithOrderNumberNewOrderID(std::string("nobody_1"), 812), 0);
