@@ -144,7 +144,7 @@ std::string HttpNetworkCtrl::GetFileURL(const std::optional<std::string>& path)
 std::string HttpNetworkCtrl::GetUploadFileURL()
 {
     auto server = PublicFunction::GetServer();
-    std::string url = stringWithFormat("%@%@:%d/%@", "http://", server->strIP, 8080, "CorvelleSaas");
+    std::string url = stringWithFormat("%@%@:%d/%@", "http://", server->strIP, uploadPort, "CorvelleSaas");
     NSLog("the upload url is %@", url);
     return url;
 }

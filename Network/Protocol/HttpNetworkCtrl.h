@@ -70,6 +70,10 @@ public:
     // random. Tests may replace it.
     std::function<bool()> shouldReportChunk;
 
+    // The upload service's port: always 8080 on the company's servers; tests
+    // point it at a local server.
+    int uploadPort = 8080;
+
     NetworkQueue& messageQueue() { return *workQueueMsg_; }
     NetworkQueue& downloadQueue() { return *workQueueDownload_; }
     NetworkQueue& currentDownloadQueue() { return *workQueueDownloadCur_; }

@@ -20,21 +20,48 @@ std::shared_ptr<NetworkModel> NetworkModel::sharedInstance()
     return *instance;
 }
 
+namespace {
+
+// Replaces the value of every "password" member, at any depth, with stars.
+void maskPasswords(Value& value)
+{
+    if (value.isDictionary()) {
+        ValueDictionary& members = value.mutableDictionary();
+        for (const std::string& key : members.keys()) {
+            if (key == "password")
+                members.set(key, Value("******"));
+            else if (Value* member = members.find(key))
+                maskPasswords(*member);
+        }
+    } else if (value.isArray()) {
+        for (Value& element : value.mutableArray())
+            maskPasswords(element);
+    }
+}
+
+// JSON text as it may be logged: passwords masked, and a text holding one
+// that cannot be read as JSON not shown at all.
+std::string loggableJSON(const std::string& text, const char* unreadable)
+{
+    if (text.find("password") == std::string::npos)
+        return text;
+    auto value = QDJsonParser().objectWithString(text);
+    if (!value)
+        return unreadable;
+    maskPasswords(*value);
+    return QDJsonWriter().stringWithObject(*value).value_or(unreadable);
+}
+
+}  // namespace
+
 std::string NetworkModel::loggableBody(const std::string& body)
 {
-    if (body.find("password") == std::string::npos)
-        return body;
-    QDJsonParser parser;
-    auto envelope = parser.objectWithString(body);
-    if (!envelope || !(*envelope)["root"]["parameters"].isDictionary())
-        return "(a request body holding a password)";
-    Value parameters = (*envelope)["root"]["parameters"];
-    if (parameters.contains("password"))
-        parameters.set("password", Value("******"));
-    Value root = (*envelope)["root"];
-    root.set("parameters", std::move(parameters));
-    envelope->set("root", std::move(root));
-    return QDJsonWriter().stringWithObject(*envelope).value_or("(a request body holding a password)");
+    return loggableJSON(body, "(a request body holding a password)");
+}
+
+std::string NetworkModel::loggableReply(const std::string& reply)
+{
+    return loggableJSON(reply, "(a reply holding a password)");
 }
 
 int NetworkModel::sendRequest(const std::shared_ptr<RequestInterfaceBase>& request)
@@ -108,7 +135,7 @@ void NetworkModel::deliver(const std::shared_ptr<RequestInfoBase>& info, bool di
     while (!bytes.empty() && bytes.back() == 0)
         bytes.pop_back();
     auto text = NSString::initWithDataEncoding(bytes, NSUTF8StringEncoding);
-    NSLog("%@", "\n id = " + std::to_string(info->cmdCode) + "\nReciveHttpMsg = \n" + text.value_or("(null)") + ",");
+    NSLog("%@", "\n id = " + std::to_string(info->cmdCode) + "\nReciveHttpMsg = \n" + (text ? loggableReply(*text) : std::string("(null)")) + ",");
     std::optional<Value> reply = text ? JSONValue(*text) : std::nullopt;
     if (reply && !reply->isDictionary())
         reply.reset();

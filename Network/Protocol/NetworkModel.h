@@ -34,6 +34,8 @@ public:
 
     // The request body as it may be logged: the password parameter masked.
     static std::string loggableBody(const std::string& body);
+    // The reply text as it may be logged: every password member masked.
+    static std::string loggableReply(const std::string& reply);
 
 private:
     NetworkModel() = default;

@@ -115,6 +115,7 @@ void FakeCompanyServer::installDefaults()
         Value::array(),
         Value::array({ object({ { "id", "1" }, { "customer_id", "100" }, { "address", "1 Main St" }, { "city", "Oslo" } }) }),
         Value::array({ object({ { "customerId", "100" }, { "contactId", "1" }, { "firstName", "Anna" }, { "lastName", "Berg" } }) }) });
+    m_contents[kFormUpload] = Value("");
     m_contents[kSyncFinished] = Value("");
     m_contents[kFileFinished] = Value("");
     m_contents[kUpload] = object({ { "orders", Value::array() }, { "corvelle_customer", Value::array() },
@@ -134,6 +135,8 @@ bool FakeCompanyServer::start(int port)
     m_server->Post(filePattern, files);
     m_server->Get(filePattern, files);
     m_server->Post("/" + messagePath + "/(.*)", messages);
+    // Form uploads go to a fixed path whatever the message path.
+    m_server->Post("/CorvelleSaas", [this](const httplib::Request& q, httplib::Response& r) { handleFormUpload(q, r); });
     if (port == 0)
         m_port = m_server->bind_to_any_port("127.0.0.1");
     else
@@ -337,24 +340,12 @@ void FakeCompanyServer::handleMessage(const httplib::Request& request, httplib::
     else
         r.command = method;
 
-    FaultSetting fault;
-    std::optional<std::string> forcedStatus;
-    Value content;
+    CommandSettings settings = settingsFor(r.command);
+    Value& content = settings.content;
     bool requireSession;
-    bool gzipReply;
-    std::optional<std::string> raw;
     {
         std::lock_guard guard(m_mutex);
-        if (auto it = m_faults.find(r.command); it != m_faults.end())
-            fault = it->second;
-        if (auto it = m_statuses.find(r.command); it != m_statuses.end())
-            forcedStatus = it->second;
-        if (auto it = m_contents.find(r.command); it != m_contents.end())
-            content = it->second;
         requireSession = m_requireSession;
-        gzipReply = m_gzipReplies;
-        if (auto it = m_rawReplies.find(r.command); it != m_rawReplies.end())
-            raw = it->second;
     }
 
     std::string status = "200";
@@ -391,24 +382,60 @@ void FakeCompanyServer::handleMessage(const httplib::Request& request, httplib::
         if (!known)
             status = "101";
     }
-    if (forcedStatus)
-        status = *forcedStatus;
+    answer(settings, status, response);
+    record(std::move(r));
+}
 
-    bool answered = applyFault(fault, response);
-    if (!answered && raw) {
+FakeCompanyServer::CommandSettings FakeCompanyServer::settingsFor(const std::string& command) const
+{
+    CommandSettings settings;
+    std::lock_guard guard(m_mutex);
+    if (auto it = m_faults.find(command); it != m_faults.end())
+        settings.fault = it->second;
+    if (auto it = m_statuses.find(command); it != m_statuses.end())
+        settings.forcedStatus = it->second;
+    if (auto it = m_contents.find(command); it != m_contents.end())
+        settings.content = it->second;
+    if (auto it = m_rawReplies.find(command); it != m_rawReplies.end())
+        settings.raw = it->second;
+    settings.gzip = m_gzipReplies;
+    return settings;
+}
+
+void FakeCompanyServer::answer(const CommandSettings& settings, std::string status, httplib::Response& response)
+{
+    if (settings.forcedStatus)
+        status = *settings.forcedStatus;
+    if (applyFault(settings.fault, response))
+        return;
+    if (settings.raw) {
         response.status = 200;
-        response.set_content(*raw, "application/octet-stream");
-        answered = true;
+        response.set_content(*settings.raw, "application/octet-stream");
+        return;
     }
-    if (!answered) {
-        std::string text = replyText(content, status, status == "200" ? "Success" : "Refused");
-        response.status = fault.fault == Fault::HttpError ? 500 : 200;
-        if (gzipReply) {
-            response.set_header("Content-Encoding", "gzip");
-            text = gzip(text);
-        }
-        response.set_content(text, "application/json;charset=UTF-8");
+    std::string text = replyText(settings.content, status, status == "200" ? "Success" : "Refused");
+    response.status = settings.fault.fault == Fault::HttpError ? 500 : 200;
+    if (settings.gzip) {
+        response.set_header("Content-Encoding", "gzip");
+        text = gzip(text);
     }
+    response.set_content(text, "application/json;charset=UTF-8");
+}
+
+void FakeCompanyServer::handleFormUpload(const httplib::Request& request, httplib::Response& response)
+{
+    Received r;
+    r.path = request.path;
+    r.body = request.body;
+    r.contentType = request.get_header_value("Content-Type");
+    r.command = kFormUpload;
+    // The form's fields by name: text values and the bytes of file fields alike.
+    r.parameters = Value::dictionary();
+    for (const auto& [name, field] : request.files)
+        r.parameters.set(name, Value(field.content));
+    for (const auto& [name, value] : request.params)
+        r.parameters.set(name, Value(value));
+    answer(settingsFor(kFormUpload), "200", response);
     record(std::move(r));
 }
 

@@ -45,6 +45,8 @@ public:
     static constexpr const char* kSyncFinished = "syncDataFinished";
     static constexpr const char* kFileFinished = "syncFileFinished";
     static constexpr const char* kUpload = "upload";
+    // A multipart form posted to /CorvelleSaas; its fields by name in `parameters`.
+    static constexpr const char* kFormUpload = "formUpload";
 
     enum class Fault {
         None,
@@ -124,7 +126,19 @@ private:
         double stallSeconds = 0;
     };
 
+    // What a test set for one command.
+    struct CommandSettings {
+        FaultSetting fault;
+        std::optional<std::string> forcedStatus;
+        Value content;
+        std::optional<std::string> raw;
+        bool gzip = false;
+    };
+
     void handleMessage(const httplib::Request& request, httplib::Response& response);
+    void handleFormUpload(const httplib::Request& request, httplib::Response& response);
+    CommandSettings settingsFor(const std::string& command) const;
+    void answer(const CommandSettings& settings, std::string status, httplib::Response& response);
     void handleFile(const httplib::Request& request, httplib::Response& response);
     void record(Received received);
     bool stall(double seconds);

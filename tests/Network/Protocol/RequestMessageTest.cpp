@@ -1,3 +1,4 @@
+#include "Network/Protocol/NetworkModel.h"
 #include "Network/Protocol/QDJSON.h"
 #include "Network/Protocol/RequestBody.h"
 #include "Network/Protocol/RequestDownload.h"
@@ -43,6 +44,26 @@ TEST(RequestBody, SessionIdMovesFromTheParametersIntoTheHead)
 
     EXPECT_EQ(RequestElem(std::string("v"), std::string("k")).elemStr(), "k=v");
     EXPECT_FALSE(RequestElem(std::nullopt, std::string("k")).elemStr());
+}
+
+TEST(NetworkModel, LoggedTextsNeverShowAPassword)
+{
+    struct Case {
+        std::string text;
+        std::string logged;
+    };
+    const Case cases[] = {
+        { R"({"root":{"parameters":{"methodName":"login","password":"abc"}}})",
+          R"({"root":{"parameters":{"methodName":"login","password":"******"}}})" },
+        { R"({"content":{"vendor":{"password":"p","phone":"1"}},"results":[{"password":"q"}]})",
+          R"({"content":{"vendor":{"password":"******","phone":"1"}},"results":[{"password":"******"}]})" },
+        { R"({"content":"","results":[]})", R"({"content":"","results":[]})" },
+        { "not json", "not json" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NetworkModel::loggableReply(c.text), c.logged) << c.text;
+    EXPECT_EQ(NetworkModel::loggableReply(R"(password: "abc")"), "(a reply holding a password)");
+    EXPECT_EQ(NetworkModel::loggableBody(R"({"password":)"), "(a request body holding a password)");
 }
 
 TEST(DecodeResults, StatusAndMessageComeFromTheLastResultAndTheLanguageTable)

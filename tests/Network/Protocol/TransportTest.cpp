@@ -76,14 +76,20 @@ TEST(HttpNetworkCtrlNames, OnlyPlainNamesMayBecomePathComponents)
 
 TEST_F(ProtocolRoad, MessageGoesOutAsTheEnvelopeAndItsReplyReachesTheReceiver)
 {
+    Value login = server.content(FakeCompanyServer::kLogin);
+    Value vendor = login["vendor"];
+    vendor.set("password", Value("vendor-secret"));
+    login.set("vendor", vendor);
+    server.setContent(FakeCompanyServer::kLogin, login);
     std::vector<std::string> logged;
     NSLogSetCapture([&](const std::string& line) { logged.push_back(line); });
     auto message = std::make_shared<RequestLogin>();
     message->setReceiveDelegete(receiver);
     const int tag = model->sendRequest(message);
-    NSLogSetCapture(nullptr);
     EXPECT_EQ(HttpNetworkCtrl::getCmdcode(tag), 0x102);
-    ASSERT_TRUE(waitForReplies(1));
+    const bool replied = waitForReplies(1);
+    NSLogSetCapture(nullptr);
+    ASSERT_TRUE(replied);
 
     auto seen = server.receivedFor(FakeCompanyServer::kLogin);
     ASSERT_EQ(seen.size(), 1u);
@@ -101,13 +107,19 @@ TEST_F(ProtocolRoad, MessageGoesOutAsTheEnvelopeAndItsReplyReachesTheReceiver)
     EXPECT_EQ(reply->httpRsp, 0);
     EXPECT_EQ(reply->sessionId, server.lastSessionId());
 
-    // The body is logged, its password is not.
+    EXPECT_EQ(reply->password, "vendor-secret");
+
+    // The body and the reply are logged, their passwords are not.
     bool bodyLogged = false;
+    bool replyLogged = false;
     for (const auto& line : logged) {
         EXPECT_EQ(line.find("md5(secret)"), std::string::npos) << line;
+        EXPECT_EQ(line.find("vendor-secret"), std::string::npos) << line;
         bodyLogged = bodyLogged || line.find("the request body is") != std::string::npos;
+        replyLogged = replyLogged || line.find("Corvelle Test Company") != std::string::npos;
     }
     EXPECT_TRUE(bodyLogged);
+    EXPECT_TRUE(replyLogged);
 }
 
 TEST_F(ProtocolRoad, MessageBytesReachTheFrontDoorWithATrailingZero)
@@ -129,6 +141,57 @@ TEST_F(ProtocolRoad, MessageBytesReachTheFrontDoorWithATrailingZero)
     EXPECT_EQ(reply.requestCode, tag);
     EXPECT_EQ(reply.cmdCode, 0x108);
     EXPECT_EQ(transport->SendHttpRequest(nullptr), -1);
+}
+
+TEST_F(ProtocolRoad, UploadPostsItsFormToTheUploadServiceAndFailsWithoutARetry)
+{
+    EXPECT_EQ(transport->GetUploadFileURL(), "http://127.0.0.1:8080/CorvelleSaas");
+    // The fake server stands in for the upload service's fixed port.
+    transport->uploadPort = server.port();
+    auto upload = [&](const std::shared_ptr<RecordingTransportReceiver>& hearer) {
+        auto info = std::make_shared<UploadRequestInfo>();
+        info->requestType = 1;
+        info->cmdCode = 0x206;
+        info->setPostValueForKey(Value("ACME"), "clientId");
+        const std::string bytes = "the orders";
+        info->postData = ::Data(bytes.begin(), bytes.end());
+        info->delegate = hearer;
+        const int tag = transport->SendHttpRequest(info);
+        return pumpMainRunLoopUntil([&] { return !hearer->replies.empty(); }, 10) ? tag : -1;
+    };
+    auto hearer = std::make_shared<RecordingTransportReceiver>();
+    const int tag = upload(hearer);
+    server.setFault(FakeCompanyServer::kFormUpload, FakeCompanyServer::Fault::Drop);
+    auto failed = std::make_shared<RecordingTransportReceiver>();
+    const int failedTag = upload(failed);
+    const size_t tries = server.receivedFor(FakeCompanyServer::kFormUpload).size();
+    transport->uploadPort = 8080;
+    ASSERT_NE(tag, -1);
+    ASSERT_NE(failedTag, -1);
+
+    auto seen = server.receivedFor(FakeCompanyServer::kFormUpload);
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(seen[0].path, "/CorvelleSaas");
+    EXPECT_EQ(seen[0].contentType.rfind("multipart/form-data", 0), 0u) << seen[0].contentType;
+    EXPECT_EQ(seen[0].parameters["clientId"].stringValue(), "ACME");
+    EXPECT_EQ(seen[0].parameters["data"].stringValue(), "the orders");
+    const auto& reply = *hearer->replies[0];
+    const std::string expected = FakeCompanyServer::replyText(Value(""), "200", "Success");
+    ASSERT_EQ(reply.recData.size(), expected.size() + 1);
+    EXPECT_EQ(std::string(reply.recData.begin(), reply.recData.end() - 1), expected);
+    EXPECT_EQ(reply.requestType, 1);
+    EXPECT_EQ(reply.requestCode, tag);
+    EXPECT_EQ(reply.cmdCode, 0x206);
+    EXPECT_EQ(reply.httpRsp, 0);
+
+    // A failed upload is answered at once with the network-error reply.
+    const auto& failure = *failed->replies[0];
+    EXPECT_EQ(std::string(failure.recData.begin(), failure.recData.end()), HttpNetworkCtrl::kNetworkErrorReply);
+    EXPECT_EQ(failure.requestCode, failedTag);
+    EXPECT_NE(failure.httpRsp, 0);
+    pumpMainRunLoopUntil([] { return false; }, 0.5);
+    EXPECT_EQ(server.receivedFor(FakeCompanyServer::kFormUpload).size(), tries);
+    EXPECT_EQ(failed->replies.size(), 1u);
 }
 
 TEST_F(ProtocolRoad, DownloadMessageFetchesEachNameUnderItsOwnTag)
