@@ -1,3 +1,4 @@
+#include "ClockFixture.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/NSDate.h"
 #include "Platform/Foundation/NSDateFormatter.h"
@@ -42,13 +43,6 @@ public:
 
 private:
     std::optional<std::string> m_old;
-};
-
-// A manual process clock for one test; the system clock comes back even when the test stops early.
-struct ScopedManualClock {
-    std::shared_ptr<ManualClock> clock;
-    explicit ScopedManualClock(double wall) : clock(ManualClock::install(wall)) {}
-    ~ScopedManualClock() { Clock::setSource(nullptr); }
 };
 
 }  // namespace
@@ -194,8 +188,7 @@ TEST(NSDateFormatter, DeviceZoneFollowsTZ)
 
 TEST(NSDate, HelpersReadTheProcessClock)
 {
-    ScopedManualClock scoped(1000);
-    auto& clock = scoped.clock;
+    ScopedManualClock clock(1000);
     Date now = NSDate::date();
     EXPECT_EQ(1000, NSDate::timeIntervalSince1970(now));
     Date later = NSDate::dateByAddingTimeInterval(now, 90.5);

@@ -32,6 +32,10 @@ TEST(NSString, NumbersReadFromTheStartOfTheText)
         { "007", 7, 7, true },
         { ".5", 0, 0.5, false },
         { "1e3", 1, 1000, true },
+        { "1e", 1, 1, true },
+        { "- 4", 0, 0, false },
+        { "   ", 0, 0, false },
+        { "true", 0, 0, true },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -40,6 +44,9 @@ TEST(NSString, NumbersReadFromTheStartOfTheText)
         EXPECT_EQ(c.boolValue, NSString::boolValue(c.text));
     }
     EXPECT_EQ(99999999999L, NSString::integerValue("99999999999"));
+    EXPECT_EQ(LLONG_MAX, NSString::longLongValue("99999999999999999999999"));
+    EXPECT_EQ(LLONG_MIN, NSString::longLongValue("-9223372036854775808"));
+    EXPECT_EQ(LLONG_MAX, NSString::longLongValue("9223372036854775807"));
     EXPECT_FLOAT_EQ(75.3f, NSString::floatValue("75.3"));
 }
 

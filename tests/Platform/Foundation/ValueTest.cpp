@@ -1,48 +1,8 @@
-#include "Platform/Foundation/NumberParsing.h"
 #include "Platform/Foundation/Value.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
-
-TEST(NumberParsing, ReadsTheLongestNumericPrefix)
-{
-    struct Case {
-        const char* text;
-        int intValue;
-        double doubleValue;
-        bool boolValue;
-    };
-    const Case cases[] = {
-        { "", 0, 0, false },
-        { "   ", 0, 0, false },
-        { "abc", 0, 0, false },
-        { "12.50", 12, 12.5, true },
-        { "  -7x", -7, -7, true },
-        { "+3", 3, 3, true },
-        { "\t\n42", 42, 42, true },
-        { "- 4", 0, 0, false },
-        { ".5", 0, 0.5, false },
-        { "1e3", 1, 1000, true },
-        { "1e", 1, 1, true },
-        { "0007", 7, 7, true },
-        { "YES", 0, 0, true },
-        { "true", 0, 0, true },
-        { "no", 0, 0, false },
-        { "1,5", 1, 1, true },
-        { "99999999999", INT_MAX, 99999999999.0, true },
-        { "-99999999999", INT_MIN, -99999999999.0, true },
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(NumberParsing::intValue(c.text), c.intValue);
-        EXPECT_DOUBLE_EQ(NumberParsing::doubleValue(c.text), c.doubleValue);
-        EXPECT_EQ(NumberParsing::boolValue(c.text), c.boolValue);
-    }
-    EXPECT_EQ(NumberParsing::longLongValue("99999999999999999999999"), LLONG_MAX);
-    EXPECT_EQ(NumberParsing::longLongValue("-9223372036854775808"), LLONG_MIN);
-    EXPECT_EQ(NumberParsing::longLongValue("9223372036854775807"), LLONG_MAX);
-}
 
 TEST(Value, NumbersKeepTheirKind)
 {
