@@ -30,16 +30,19 @@ CALayer::~CALayer()
 void CALayer::setBounds(CGRect bounds)
 {
     m_bounds = bounds;
+    changed();
 }
 
 void CALayer::setPosition(CGPoint position)
 {
     m_position = position;
+    changed();
 }
 
 void CALayer::setAnchorPoint(CGPoint anchor)
 {
     m_anchorPoint = anchor;
+    changed();
 }
 
 CGRect CALayer::frame() const
@@ -67,11 +70,13 @@ void CALayer::setFrame(CGRect frame)
     CGRect placed = this->frame();
     m_position.x += frame.origin.x - placed.origin.x;
     m_position.y += frame.origin.y - placed.origin.y;
+    changed();
 }
 
 void CALayer::setTransform(const CATransform3D& transform)
 {
     m_transform = transform;
+    changed();
 }
 
 void CALayer::addSublayer(const std::shared_ptr<CALayer>& layer)
@@ -88,6 +93,7 @@ void CALayer::insertSublayerAtIndex(const std::shared_ptr<CALayer>& layer, size_
     index = std::min(index, m_sublayers.size());
     m_sublayers.insert(m_sublayers.begin() + static_cast<long>(index), keep);
     keep->m_superlayer = weak_from_this();
+    changed();
 }
 
 void CALayer::removeFromSuperlayer()
@@ -98,6 +104,7 @@ void CALayer::removeFromSuperlayer()
         return;
     auto& list = super->m_sublayers;
     list.erase(std::remove_if(list.begin(), list.end(), [this](auto& l) { return l.get() == this; }), list.end());
+    changed();
 }
 
 void CALayer::drawInContext(CGContext& context)

@@ -9,6 +9,7 @@
 
 #include "Platform/QuartzCore/CAAnimation.h"
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -50,45 +51,45 @@ public:
     CGAffineTransform affineTransform() const { return CATransform3DGetAffineTransform(m_transform); }
     void setAffineTransform(CGAffineTransform t) { setTransform(CATransform3DMakeAffineTransform(t)); }
     CGFloat zPosition() const { return m_zPosition; }
-    void setZPosition(CGFloat z) { m_zPosition = z; }
+    void setZPosition(CGFloat z) { m_zPosition = z; changed(); }
 
     float opacity() const { return m_opacity; }
-    void setOpacity(float opacity) { m_opacity = opacity; }
+    void setOpacity(float opacity) { m_opacity = opacity; changed(); }
     bool isHidden() const { return m_hidden; }
-    void setHidden(bool hidden) { m_hidden = hidden; }
+    void setHidden(bool hidden) { m_hidden = hidden; changed(); }
     bool masksToBounds() const { return m_masksToBounds; }
-    void setMasksToBounds(bool masks) { m_masksToBounds = masks; }
+    void setMasksToBounds(bool masks) { m_masksToBounds = masks; changed(); }
     bool isOpaque() const { return m_opaque; }
-    void setOpaque(bool opaque) { m_opaque = opaque; }
+    void setOpaque(bool opaque) { m_opaque = opaque; changed(); }
 
     CGFloat cornerRadius() const { return m_cornerRadius; }
-    void setCornerRadius(CGFloat r) { m_cornerRadius = r; }
+    void setCornerRadius(CGFloat r) { m_cornerRadius = r; changed(); }
     CGFloat borderWidth() const { return m_borderWidth; }
-    void setBorderWidth(CGFloat w) { m_borderWidth = w; }
+    void setBorderWidth(CGFloat w) { m_borderWidth = w; changed(); }
     CGColorRef borderColor() const { return m_borderColor; }
-    void setBorderColor(CGColorRef c) { m_borderColor = std::move(c); }
+    void setBorderColor(CGColorRef c) { m_borderColor = std::move(c); changed(); }
     CGColorRef backgroundColor() const { return m_backgroundColor; }
-    void setBackgroundColor(CGColorRef c) { m_backgroundColor = std::move(c); }
+    void setBackgroundColor(CGColorRef c) { m_backgroundColor = std::move(c); changed(); }
 
     CGColorRef shadowColor() const { return m_shadowColor; }
-    void setShadowColor(CGColorRef c) { m_shadowColor = std::move(c); }
+    void setShadowColor(CGColorRef c) { m_shadowColor = std::move(c); changed(); }
     CGSize shadowOffset() const { return m_shadowOffset; }
-    void setShadowOffset(CGSize s) { m_shadowOffset = s; }
+    void setShadowOffset(CGSize s) { m_shadowOffset = s; changed(); }
     CGFloat shadowRadius() const { return m_shadowRadius; }
-    void setShadowRadius(CGFloat r) { m_shadowRadius = r; }
+    void setShadowRadius(CGFloat r) { m_shadowRadius = r; changed(); }
     float shadowOpacity() const { return m_shadowOpacity; }
-    void setShadowOpacity(float o) { m_shadowOpacity = o; }
+    void setShadowOpacity(float o) { m_shadowOpacity = o; changed(); }
     // The outline the shadow follows, as a rectangle (the screens give a
     // rectangular path); empty means the layer's bounds.
     CGRect shadowPathRect() const { return m_shadowPathRect; }
-    void setShadowPathRect(CGRect r) { m_shadowPathRect = r; }
+    void setShadowPathRect(CGRect r) { m_shadowPathRect = r; changed(); }
 
     CGImageRef contents() const { return m_contents; }
-    void setContents(CGImageRef image) { m_contents = std::move(image); }
+    void setContents(CGImageRef image) { m_contents = std::move(image); changed(); }
     const std::string& contentsGravity() const { return m_contentsGravity; }
-    void setContentsGravity(const std::string& g) { m_contentsGravity = g; }
+    void setContentsGravity(const std::string& g) { m_contentsGravity = g; changed(); }
     CGFloat contentsScale() const { return m_contentsScale; }
-    void setContentsScale(CGFloat s) { m_contentsScale = s; }
+    void setContentsScale(CGFloat s) { m_contentsScale = s; changed(); }
 
     const std::string& name() const { return m_name; }
     void setName(const std::string& n) { m_name = n; }
@@ -103,7 +104,7 @@ public:
     std::shared_ptr<CALayerDelegate> delegate() const { return m_delegate.lock(); }
     void setDelegate(std::weak_ptr<CALayerDelegate> d) { m_delegate = std::move(d); }
 
-    void setNeedsDisplay() { m_needsDisplay = true; }
+    void setNeedsDisplay() { m_needsDisplay = true; changed(); }
     bool needsDisplay() const { return m_needsDisplay; }
     void clearNeedsDisplay() { m_needsDisplay = false; }
     virtual void drawInContext(CGContext& context);
@@ -124,8 +125,16 @@ public:
     double convertTimeFromLayer(double t, const CALayer* layer) const { return t; }
     double convertTimeToLayer(double t, const CALayer* layer) const { return t; }
 
+    // Counts the changes that alter what any layer tree shows (properties,
+    // sublayers, display requests), so that a screen can redraw only when
+    // something changed since it last drew.
+    static uint64_t displayGeneration() { return s_displayGeneration.load(std::memory_order_relaxed); }
+    static void noteDisplayChanged() { s_displayGeneration.fetch_add(1, std::memory_order_relaxed); }
+
 private:
     struct Running;
+    static void changed() { noteDisplayChanged(); }
+    static inline std::atomic<uint64_t> s_displayGeneration { 0 };
     void stopAnimation(const std::string& key, bool finished);
 
     CGRect m_bounds {};

@@ -4,6 +4,7 @@
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSRunLoop.h"
 #include "Platform/Foundation/NSTimer.h"
+#include "Platform/QuartzCore/CALayer.h"
 #include "Platform/UIKit/UIImage.h"
 #include "Platform/UIKit/UIViewRendering.h"
 #include "Platform/UIKit/UIWindow.h"
@@ -98,8 +99,11 @@ void UIDesktopWindow::redraw()
     if (!window || m_closed)
         return;
     auto image = UIViewRenderToImage(*window);
+    // Read after rendering: the layout that rendering runs is part of this picture.
+    m_drawnGeneration = CALayer::displayGeneration();
     if (!image || !image->CGImage())
         return;
+    ++m_framesDrawn;
     const auto& cg = *image->CGImage();
     Visual* visual = DefaultVisual(m_x->display, DefaultScreen(m_x->display));
     int depth = DefaultDepth(m_x->display, DefaultScreen(m_x->display));
@@ -188,9 +192,11 @@ void UIDesktopWindow::attachToMainRunLoop()
     auto loop = NSRunLoop::mainRunLoop();
     m_x->source = loop->addFileDescriptor(ConnectionNumber(m_x->display), RunLoopFileReadable,
                                           [this](int, unsigned) { processEvents(); });
+    // At most thirty pictures a second, and none while the tree shows what it showed.
     m_x->timer = NSTimer::timerWithTimeInterval(1.0 / 30, true, [this](NSTimer&) {
         processEvents();
-        redraw();
+        if (CALayer::displayGeneration() != m_drawnGeneration)
+            redraw();
     });
     loop->addTimer(m_x->timer, NSRunLoopCommonModes);
     redraw();

@@ -8,6 +8,7 @@
 // typed into the first responder (return and backspace as such). Without a
 // display nothing is opened and everything runs headless.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -28,8 +29,11 @@ public:
     void redraw();
     // Handles the events waiting on the connection; false once the window was closed.
     bool processEvents();
-    // Watches the connection from the main run loop and redraws on a timer.
+    // Watches the connection from the main run loop and redraws when the view
+    // tree changed (a display or layout request, a property, a subview).
     void attachToMainRunLoop();
+    // The pictures drawn into the window so far.
+    unsigned long framesDrawn() const { return m_framesDrawn; }
     bool isClosed() const { return m_closed; }
     // The X identifier of the window (for tests that talk to the server).
     unsigned long windowId() const;
@@ -47,4 +51,6 @@ private:
     std::weak_ptr<UIWindow> m_window;
     bool m_closed = false;
     bool m_pressed = false;
+    uint64_t m_drawnGeneration = 0;
+    unsigned long m_framesDrawn = 0;
 };

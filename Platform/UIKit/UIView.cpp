@@ -248,6 +248,7 @@ void UIView::insertSubviewAtIndex(const std::shared_ptr<UIView>& view, long inde
         m_subviews.erase(m_subviews.begin() + at);
         index = std::clamp(index, 0L, static_cast<long>(m_subviews.size()));
         m_subviews.insert(m_subviews.begin() + index, keep);
+        CALayer::noteDisplayChanged();
         return;
     }
     auto oldWindow = keep->window();
@@ -312,6 +313,7 @@ void UIView::bringSubviewToFront(const std::shared_ptr<UIView>& view)
     auto keep = m_subviews[at];
     m_subviews.erase(m_subviews.begin() + at);
     m_subviews.push_back(keep);
+    CALayer::noteDisplayChanged();
 }
 
 void UIView::sendSubviewToBack(const std::shared_ptr<UIView>& view)
@@ -322,6 +324,7 @@ void UIView::sendSubviewToBack(const std::shared_ptr<UIView>& view)
     auto keep = m_subviews[at];
     m_subviews.erase(m_subviews.begin() + at);
     m_subviews.insert(m_subviews.begin(), keep);
+    CALayer::noteDisplayChanged();
 }
 
 void UIView::exchangeSubviewAtIndexWithSubviewAtIndex(long a, long b)
@@ -330,6 +333,7 @@ void UIView::exchangeSubviewAtIndexWithSubviewAtIndex(long a, long b)
     if (a < 0 || b < 0 || a >= n || b >= n)
         return;
     std::swap(m_subviews[a], m_subviews[b]);
+    CALayer::noteDisplayChanged();
 }
 
 void UIView::removeFromSuperview()
@@ -350,6 +354,7 @@ void UIView::removeFromSuperview()
     if (at >= 0)
         list.erase(list.begin() + at);
     m_superview = nullptr;
+    CALayer::noteDisplayChanged();
     didMoveToSuperview();
     notifyWindowChange(oldWindow.get(), nullptr, false);
 }
@@ -369,6 +374,7 @@ bool UIView::isDescendantOfView(const UIView* view) const
 void UIView::setNeedsLayout()
 {
     m_needsLayout = true;
+    CALayer::noteDisplayChanged();
     scheduleLayoutPass();
 }
 

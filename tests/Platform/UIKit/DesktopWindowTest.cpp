@@ -187,6 +187,37 @@ TEST_F(DesktopWindowTest, ShowsTheCompositionAndAnswersClicks)
     button->removeAllTargets();
 }
 
+TEST_F(DesktopWindowTest, RedrawsOnlyWhenTheTreeChanged)
+{
+    auto box = std::make_shared<UIView>(CGRectMake(100, 100, 200, 200));
+    window->addSubview(box);
+    driver->settle();
+    desktop = UIDesktopWindow::open(window, display);
+    ASSERT_NE(desktop, nullptr);
+    desktop->attachToMainRunLoop();
+    driver->advance(0.1);
+    unsigned long first = desktop->framesDrawn();
+    EXPECT_GE(first, 1u);
+    driver->advance(1.0);
+    EXPECT_EQ(desktop->framesDrawn(), first);
+
+    // A property, a display request, a layout request and a new subview each bring one new picture.
+    const std::vector<std::function<void()>> changes {
+        [&] { box->setBackgroundColor(UIColor::colorWithRedGreenBlueAlpha(0.2f, 0.4f, 0.9f, 1)); },
+        [&] { box->setNeedsDisplay(); },
+        [&] { box->setNeedsLayout(); },
+        [&] { box->addSubview(std::make_shared<UIView>(CGRectMake(0, 0, 10, 10))); },
+        [&] { box->layer()->setBorderWidth(3); },
+    };
+    for (size_t i = 0; i < changes.size(); ++i) {
+        unsigned long before = desktop->framesDrawn();
+        changes[i]();
+        driver->advance(0.5);
+        EXPECT_EQ(desktop->framesDrawn(), before + 1) << "change " << i;
+    }
+    desktop.reset();
+}
+
 // The application's main shows the key window on the display and ends when a
 // person closes that window.
 TEST_F(DesktopWindowTest, MainShowsTheWindowAndClosingItTerminates)

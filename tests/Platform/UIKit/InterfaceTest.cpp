@@ -3,14 +3,18 @@
 #include "support/TemporaryHome.h"
 #include "support/UIDriver.h"
 
+#include "Platform/CoreGraphics/CGImage.h"
 #include "Platform/UIKit/MailOutbox.h"
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIButton.h"
+#include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIGestureRecognizer.h"
+#include "Platform/UIKit/UIImage.h"
 #include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UINavigationController.h"
 #include "Platform/UIKit/UIScrollView.h"
 #include "Platform/UIKit/UITabBarController.h"
+#include "Platform/UIKit/UIViewRendering.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -319,6 +323,35 @@ TEST_F(InterfaceTest, AlertKeepsAUsersClickApartFromADismissalByCode)
     EXPECT_EQ(label->text(), "Note");
     second->dismissWithClickedButtonIndexAnimated(0, false);
     EXPECT_EQ(log->calls, (std::vector<std::string> { "will present", "will dismiss 0", "did dismiss 0" }));
+}
+
+TEST_F(InterfaceTest, AlertDimsTheScreenBehindItAndHoldsItsTouches)
+{
+    window->setBackgroundColor(UIColor::whiteColor());
+    int ups = 0;
+    auto button = UIButton::buttonWithType(UIButtonTypeCustom);
+    button->setFrame(CGRectMake(20, 20, 100, 40));
+    button->addTarget(UIControlEventTouchUpInside, [&](UIControl&, UIEvent*) { ++ups; });
+    window->addSubview(button);
+    auto corner = [&] {
+        auto picture = UIViewRenderToImage(*window);
+        return picture ? picture->CGImage()->pixelAt(50, 700).red : 0;
+    };
+    EXPECT_EQ(corner(), 255);
+
+    auto alert = std::make_shared<UIAlertView>("Title", "Message", std::weak_ptr<UIAlertViewDelegate> {}, "OK");
+    alert->show();
+    UIDriver driver(window);
+    driver.advance(UIAlertView::kTransitionDuration);
+    EXPECT_LT(corner(), 200);
+    driver.tap(button);
+    EXPECT_EQ(ups, 0);
+
+    ASSERT_TRUE(driver.tapAlertButton("OK"));
+    driver.advance(UIAlertView::kTransitionDuration);
+    EXPECT_EQ(corner(), 255);
+    driver.tap(button);
+    EXPECT_EQ(ups, 1);
 }
 
 TEST_F(InterfaceTest, TapsDoubleTapsAndButtonsThroughTheWindow)
