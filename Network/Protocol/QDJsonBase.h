@@ -56,6 +56,20 @@ public:
     void clearErrorTrace() { m_errorTrace.clear(); }
 
 protected:
+    // One level deeper into an object or array; false, with error 7, past the limit.
+    bool enterLevel()
+    {
+        const unsigned limit = maxDepth();
+        if (limit && ++m_depth > limit) {
+            addErrorWithCodeDescription(QDJsonErrorDepth, "Nested too deep");
+            return false;
+        }
+        if (!limit)
+            ++m_depth;
+        return true;
+    }
+    void leaveLevel() { --m_depth; }
+
     unsigned m_depth = 0;
 
 private:

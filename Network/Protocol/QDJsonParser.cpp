@@ -1,6 +1,7 @@
 #include "Network/Protocol/QDJsonParser.h"
 
 #include "Platform/Foundation/Format.h"
+#include "Platform/Foundation/TextEncoding.h"
 
 #include <charconv>
 #include <cmath>
@@ -29,25 +30,6 @@ inline bool isSpace(char ch)
 }
 
 inline bool isDigit(char ch) { return ch >= '0' && ch <= '9'; }
-
-void appendUTF8(std::string& out, unsigned cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 }  // namespace
 
@@ -161,18 +143,14 @@ bool QDJsonParser::scanLiteral(const char* rest, size_t length, const char* erro
 
 bool QDJsonParser::scanRestOfArray(Value& out)
 {
-    unsigned limit = maxDepth();
-    if (limit && ++m_depth > limit) {
-        addErrorWithCodeDescription(QDJsonErrorDepth, "Nested too deep");
+    if (!enterLevel())
         return false;
-    }
     const size_t base = m_elements.size();
     while (!atEnd()) {
         skipWhitespace();
         if (!atEnd() && *c == ']') {
             ++c;
-            if (limit)
-                --m_depth;
+            leaveLevel();
             ValueArray array;
             array.reserve(m_elements.size() - base);
             for (size_t i = base; i < m_elements.size(); ++i)
@@ -203,18 +181,14 @@ bool QDJsonParser::scanRestOfArray(Value& out)
 
 bool QDJsonParser::scanRestOfDictionary(Value& out)
 {
-    unsigned limit = maxDepth();
-    if (limit && ++m_depth > limit) {
-        addErrorWithCodeDescription(QDJsonErrorDepth, "Nested too deep");
+    if (!enterLevel())
         return false;
-    }
     const size_t base = m_entries.size();
     while (!atEnd()) {
         skipWhitespace();
         if (!atEnd() && *c == '}') {
             ++c;
-            if (limit)
-                --m_depth;
+            leaveLevel();
             Value result = Value::dictionary();
             ValueDictionary& dictionary = result.mutableDictionary();
             dictionary.reserve(m_entries.size() - base);
@@ -349,7 +323,7 @@ bool QDJsonParser::scanUnicodeChar(std::string& out)
         return false;
     }
     if (high < 0xD800 || high > 0xDFFF) {
-        appendUTF8(out, high);
+        TextEncoding::appendUTF8(out, high);
         return true;
     }
     if (m_end - c < 2 || c[0] != '\\' || c[1] != 'u') {
@@ -366,7 +340,7 @@ bool QDJsonParser::scanUnicodeChar(std::string& out)
         addErrorWithCodeDescription(QDJsonErrorUnicode, "Invalid low surrogate char");
         return false;
     }
-    appendUTF8(out, 0x10000 + (high - 0xD800) * 0x400 + (low - 0xDC00));
+    TextEncoding::appendUTF8(out, 0x10000 + (high - 0xD800) * 0x400 + (low - 0xDC00));
     return true;
 }
 

@@ -92,13 +92,8 @@ bool QDJsonWriter::appendValue(const Value& value, std::string& out)
 
 bool QDJsonWriter::appendDictionary(const Value& value, std::string& out)
 {
-    unsigned limit = maxDepth();
-    if (limit && ++m_depth > limit) {
-        addErrorWithCodeDescription(QDJsonErrorDepth, "Nested too deep");
+    if (!enterLevel())
         return false;
-    }
-    if (!limit)
-        ++m_depth;
     out += '{';
     const auto& entries = value.dictionaryValue().entries();
     std::vector<const ValueDictionary::Entry*> order;
@@ -122,7 +117,7 @@ bool QDJsonWriter::appendDictionary(const Value& value, std::string& out)
             return false;
         }
     }
-    --m_depth;
+    leaveLevel();
     if (m_humanReadable && !entries.empty())
         appendIndent(out);
     out += '}';
@@ -131,13 +126,8 @@ bool QDJsonWriter::appendDictionary(const Value& value, std::string& out)
 
 bool QDJsonWriter::appendArray(const Value& value, std::string& out)
 {
-    unsigned limit = maxDepth();
-    if (limit && ++m_depth > limit) {
-        addErrorWithCodeDescription(QDJsonErrorDepth, "Nested too deep");
+    if (!enterLevel())
         return false;
-    }
-    if (!limit)
-        ++m_depth;
     out += '[';
     const auto& items = value.arrayValue();
     bool first = true;
@@ -150,7 +140,7 @@ bool QDJsonWriter::appendArray(const Value& value, std::string& out)
         if (!appendValue(item, out))
             return false;
     }
-    --m_depth;
+    leaveLevel();
     if (m_humanReadable && !items.empty())
         appendIndent(out);
     out += ']';

@@ -24,20 +24,35 @@ std::string lowercaseASCII(std::string text)
     return text;
 }
 
+// Appends configuration rows of the session's client, stamped with the time of decoding.
+class ConfigRows {
+public:
+    explicit ConfigRows(ConfigRst& result)
+        : m_result(result), m_clientId(ProtocolServices::session().clientID.value_or("")),
+          m_now(ProtocolServices::currentTime()) {}
+
+    void operator()(const char* type, std::string desc)
+    {
+        auto entity = std::make_shared<ProtocolRecords::ConfigEntity>();
+        entity->clientid = m_clientId;
+        entity->configType = type;
+        entity->desc = std::move(desc);
+        entity->update_date = m_now;
+        m_result.configTable.push_back(std::move(entity));
+    }
+
+private:
+    ConfigRst& m_result;
+    std::string m_clientId;
+    std::string m_now;
+};
+
 // The rows that both configuration replies carry.
-void appendAppConfiguration(ConfigRst& result, const Value& content, const std::string& clientId, const std::string& now)
+void appendAppConfiguration(ConfigRows& row, const Value& content)
 {
     const Value& app = content["appConfiguration"];
     if (!app.isDictionary())
         return;
-    auto row = [&](const char* type, std::string desc) {
-        auto entity = std::make_shared<ProtocolRecords::ConfigEntity>();
-        entity->clientid = clientId;
-        entity->configType = type;
-        entity->desc = std::move(desc);
-        entity->update_date = now;
-        result.configTable.push_back(std::move(entity));
-    };
     auto dateFormat = unchanged(app, "dateformat");
     row("date_format", dateFormat && !dateFormat->empty() ? *dateFormat : std::string("MM/dd/yy"));
     auto modifyPrice = unchanged(app, "modifyprice");
@@ -128,16 +143,7 @@ std::shared_ptr<NetBaseRst> RequestConfig::RequestDecode(const std::optional<Val
     if (!content)
         return result;
     const Value& c = *content;
-    std::string clientId = ProtocolServices::session().clientID.value_or("");
-    std::string now = ProtocolServices::currentTime();
-    auto row = [&](const char* type, std::string desc) {
-        auto entity = std::make_shared<ProtocolRecords::ConfigEntity>();
-        entity->clientid = clientId;
-        entity->configType = type;
-        entity->desc = std::move(desc);
-        entity->update_date = now;
-        result->configTable.push_back(std::move(entity));
-    };
+    ConfigRows row(*result);
 
     const Value& modules = c["configuration"];
     if (modules.isDictionary()) {
@@ -154,7 +160,7 @@ std::shared_ptr<NetBaseRst> RequestConfig::RequestDecode(const std::optional<Val
             row("configuration", std::move(desc));
         }
     }
-    appendAppConfiguration(*result, c, clientId, now);
+    appendAppConfiguration(row, c);
     const Value& settings = c["settings"];
     if (settings.isDictionary()) {
         if (auto v = unchanged(settings, "view_type"))
@@ -179,9 +185,10 @@ std::shared_ptr<NetBaseRst> RequestRuntimeConfig::RequestDecode(const std::optio
 {
     auto result = std::make_shared<ConfigRst>();
     DecodeResults(*result, reply);
-    if (const Value* content = successContent(*result, reply, Value::Type::Dictionary))
-        appendAppConfiguration(*result, *content, ProtocolServices::session().clientID.value_or(""),
-            ProtocolServices::currentTime());
+    if (const Value* content = successContent(*result, reply, Value::Type::Dictionary)) {
+        ConfigRows row(*result);
+        appendAppConfiguration(row, *content);
+    }
     return result;
 }
 
