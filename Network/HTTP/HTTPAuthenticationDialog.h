@@ -1,10 +1,13 @@
 #pragma once
 
-// The credentials sheet's logic: one sheet at a time, further requests wait in
-// a class-level list, and one answer goes to every waiting request for the same
-// server (or proxy) and realm. The sheet's view belongs to the interface layer;
-// what it shows (title, prompt, sections, footer) and what its two buttons do
-// are here.
+// The credentials sheet: a modal form asking for a user name and password
+// (and a domain for NTLM) when a server or a proxy challenges a request that
+// may show it. One sheet at a time; further requests wait in a class-level
+// list, and one answer goes to every waiting request for the same server (or
+// proxy) and realm. Main thread only.
+
+#include "Platform/UIKit/UITableView.h"
+#include "Platform/UIKit/UIViewController.h"
 
 #include <memory>
 #include <optional>
@@ -12,34 +15,69 @@
 #include <vector>
 
 class HTTPRequest;
+class UINavigationBar;
+class UITextField;
 
-class HTTPAuthenticationDialog {
+// The invisible screen the sheet is presented from; it turns to landscape only.
+class HTTPAutorotatingViewController : public UIViewController {
+public:
+    bool shouldAutorotateToInterfaceOrientation(UIInterfaceOrientation o) override;
+};
+
+class HTTPAuthenticationDialog : public HTTPAutorotatingViewController,
+                                 public UITableViewDataSource,
+                                 public UITableViewDelegate {
 public:
     enum Type { ServerCredentials = 0, ProxyCredentials = 1 };
 
+    HTTPAuthenticationDialog();
+    ~HTTPAuthenticationDialog() override;
+
     static void presentAuthenticationDialogForRequest(const std::shared_ptr<HTTPRequest>& request);
+    // Dismisses the sheet on screen, if any.
+    static void dismiss();
     // The sheet on screen, if any.
     static std::shared_ptr<HTTPAuthenticationDialog> currentDialog();
     static size_t waitingRequestCount();
 
     const std::shared_ptr<HTTPRequest>& request() const { return m_request; }
     Type type() const { return m_type; }
+    const std::shared_ptr<UITableView>& tableView() const { return m_tableView; }
+    const std::shared_ptr<UINavigationBar>& navigationBar() const { return m_bar; }
+    std::shared_ptr<UIViewController> presentingController();
 
-    std::string title() const;
-    // Shown only while the device is upright.
-    std::optional<std::string> prompt(bool portrait) const;
-    int numberOfSections() const;
-    std::string footerTitle() const;
+    void show();
+    // The prompt (only while the device is upright) and the table under the bar.
+    void showTitle();
 
-    // The two buttons; empty fields give empty strings.
-    void loginWithCredentials(const std::string& user, const std::string& password, const std::string& domain);
-    void cancelAuthentication();
+    std::shared_ptr<UITextField> usernameField();
+    std::shared_ptr<UITextField> passwordField();
+    std::shared_ptr<UITextField> domainField();
+
+    // The two buttons.
+    void loginWithCredentialsFromDialog();
+    void cancelAuthenticationFromDialog();
     std::vector<std::shared_ptr<HTTPRequest>> requestsRequiringTheseCredentials() const;
 
+    void dismissSheet();
+    void viewDidDisappear(bool animated) override;
+    static void presentNextDialog();
+
+    long numberOfSectionsInTableView(UITableView&) override;
+    long tableViewNumberOfRowsInSection(UITableView&, long section) override;
+    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(UITableView&, const NSIndexPath& path) override;
+    std::optional<std::string> tableViewTitleForHeaderInSection(UITableView&, long section) override;
+    std::optional<std::string> tableViewTitleForFooterInSection(UITableView&, long section) override;
+    std::optional<CGFloat> tableViewHeightForHeaderInSection(UITableView&, long section) override;
+    std::optional<CGFloat> tableViewHeightForFooterInSection(UITableView&, long section) override;
+
 private:
-    void dismiss();
     bool isNTLM() const;
+    std::shared_ptr<UITextField> fieldAt(long section, long row);
 
     std::shared_ptr<HTTPRequest> m_request;
     Type m_type = ServerCredentials;
+    std::shared_ptr<UITableView> m_tableView;
+    std::shared_ptr<UINavigationBar> m_bar;
+    std::shared_ptr<UIViewController> m_presentingController;
 };

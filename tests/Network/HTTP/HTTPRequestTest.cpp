@@ -1,7 +1,6 @@
 #include "HttpTestServer.h"
 #include "RunLoopPump.h"
 #include "Network/HTTP/FormDataRequest.h"
-#include "Network/HTTP/HTTPAuthenticationDialog.h"
 #include "Network/HTTP/HTTPDataCompressor.h"
 #include "Network/HTTP/NetworkQueue.h"
 #include "Network/HTTP/Reachability.h"
@@ -433,60 +432,6 @@ TEST_F(HTTPRequestTest, AnswersBasicAndDigestChallenges)
     lone->startAsynchronous();
     ASSERT_TRUE(pumpMainRunLoopUntil([&] { return failed; }, 5));
     EXPECT_EQ(lone->error()->code, HTTPAuthenticationErrorType);
-}
-
-TEST_F(HTTPRequestTest, OneCredentialsSheetAnswersEveryRequestForTheSameServer)
-{
-    HTTPRequest::clearSession();
-    server.route("/basic", [](const HttpTestRequest& req, auto& c) {
-        if (req.header("Authorization") == "Basic " + Hashing::base64Encode(std::string("alice:secret")))
-            c.respond(200, "welcome");
-        else
-            c.respond(401, "no", { { "WWW-Authenticate", "Basic realm=\"corp\"" } });
-    });
-    std::vector<std::shared_ptr<HTTPRequest>> requests;
-    int ended = 0;
-    for (const std::string& base : { server.url("/basic"), server.url("/basic"), server.url("/basic"),
-                                     "http://localhost:" + std::to_string(server.port()) + "/basic" }) {
-        auto r = HTTPRequest::requestWithURL(*CFURL::URLWithString(base));
-        r->shouldPresentAuthenticationDialog = true;
-        r->setCompletionBlock([&] { ++ended; });
-        r->setFailedBlock([&] { ++ended; });
-        r->startAsynchronous();
-        requests.push_back(r);
-    }
-    ASSERT_TRUE(pumpMainRunLoopUntil([] {
-        return HTTPAuthenticationDialog::currentDialog() && HTTPAuthenticationDialog::waitingRequestCount() == 3;
-    }, 10));
-    auto sheet = HTTPAuthenticationDialog::currentDialog();
-    std::string firstHost = sheet->title();
-    EXPECT_EQ(sheet->prompt(true), "Login to this secure server.");
-    EXPECT_EQ(sheet->prompt(false), std::nullopt);
-    EXPECT_EQ(sheet->numberOfSections(), 1);
-    EXPECT_EQ(sheet->footerTitle(), "Password will be sent in the clear.");
-    EXPECT_EQ(sheet->requestsRequiringTheseCredentials().size(), firstHost == "localhost" ? 1u : 3u);
-    sheet->loginWithCredentials("alice", "secret", "");
-
-    // The request for the other host name waited behind and now has its own sheet.
-    ASSERT_TRUE(pumpMainRunLoopUntil([&] {
-        auto next = HTTPAuthenticationDialog::currentDialog();
-        return next && next != sheet;
-    }, 10));
-    auto second = HTTPAuthenticationDialog::currentDialog();
-    EXPECT_NE(second->title(), firstHost);
-    EXPECT_EQ(HTTPAuthenticationDialog::waitingRequestCount(), firstHost == "localhost" ? 2u : 0u);
-    second->cancelAuthentication();
-    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return ended == 4; }, 10));
-    EXPECT_FALSE(HTTPAuthenticationDialog::currentDialog());
-    int welcomed = 0, refused = 0;
-    for (auto& r : requests) {
-        if (!r->error() && body(*r) == "welcome")
-            ++welcomed;
-        else if (r->error() && r->error()->code == HTTPAuthenticationErrorType)
-            ++refused;
-    }
-    EXPECT_EQ(welcomed + refused, 4);
-    EXPECT_EQ(refused, firstHost == "localhost" ? 3 : 1);
 }
 
 TEST_F(HTTPRequestTest, QueueRunsThreeAtATimeAndSumsProgress)
