@@ -82,7 +82,9 @@ bool PriceModel::alterProductPriceTable()
     if (!db->beginTransaction())
         return false;
     const bool ok = db->executeUpdate("ALTER TABLE corvelle_product_price RENAME TO temp_corvelle_product_price;") && db->executeUpdate(kCreatePriceTable)
-        && db->executeUpdate(copy) && db->executeUpdate("DROP TABLE temp_corvelle_product_price");
+        && db->executeUpdate(copy) && db->executeUpdate("DROP TABLE temp_corvelle_product_price")
+        // The old table's index went with it; prices are read by product on every catalogue page.
+        && db->executeUpdate("CREATE INDEX IF NOT EXISTS corvelle_product_price_product_index ON corvelle_product_price (product_id)");
     if (!ok) {
         db->rollback();
         return false;

@@ -117,7 +117,9 @@ bool QuoteOrderModel::alterQuoteOrderItemTable()
     if (!db->beginTransaction())
         return false;
     const bool ok = db->executeUpdate("ALTER TABLE corvelle_quote_order_item RENAME TO temp_corvelle_quote_order_item;") && db->executeUpdate(kCreateItemTable)
-        && db->executeUpdate(copy) && db->executeUpdate("DROP TABLE temp_corvelle_quote_order_item");
+        && db->executeUpdate(copy) && db->executeUpdate("DROP TABLE temp_corvelle_quote_order_item")
+        // The old table's index went with it; lines are read by order.
+        && db->executeUpdate("CREATE INDEX IF NOT EXISTS corvelle_quote_order_item_order_index ON corvelle_quote_order_item (order_id)");
     if (!ok) {
         db->rollback();
         return false;

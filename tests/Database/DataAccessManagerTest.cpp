@@ -92,6 +92,10 @@ TEST_F(DataAccess, UpgradingTheTemplateTwiceKeepsSchemaAndData)
     EXPECT_EQ(scalar("select count(*) from sqlite_master where name like 'temp_%'"), "0");
     EXPECT_EQ(scalar("select count(*) from pragma_table_info('corvelle_product_price')"), "18");
     EXPECT_EQ(scalar("select count(*) from pragma_table_info('corvelle_quote_order')"), "31");
+    EXPECT_EQ(scalar("select count(*) from sqlite_master where type = 'index' and name in ('corvelle_product_price_product_index', "
+                     "'corvelle_quote_order_item_order_index')"),
+        "2")
+        << "the rebuilt tables keep their lookup indexes";
     EXPECT_TRUE(logged("duplicate column name"));
 }
 
