@@ -2462,6 +2462,9 @@ std::optional<double> HTTPRequest::expiryDateForRequestMaxAge(HTTPRequest& reque
                 size_t eq = l.find('=', at);
                 if (eq != std::string::npos)
                     maxAge = std::strtod(l.c_str() + eq + 1, nullptr);
+                // "inf" or "nan" would give a date the cache can never compare sensibly.
+                if (!std::isfinite(maxAge))
+                    maxAge = 0;
             }
         }
     }

@@ -549,3 +549,58 @@ TEST(Reachability, StatusFromFlagsAndChangeNotifications)
     NSNotificationCenter::defaultCenter().removeObserver(&owner);
     SCNetworkReachability::setInjectedFlags(std::nullopt);
 }
+
+TEST_F(HTTPRequestTest, UtilitiesForTypesBase64ContentTypesAndExpiry)
+{
+    std::string pdf = temporaryFile("leaflet.pdf"), odd = temporaryFile("notes.zzq");
+    std::ofstream(pdf) << "%PDF";
+    std::ofstream(odd) << "x";
+    EXPECT_EQ(HTTPRequest::mimeTypeForFileAtPath(pdf), "application/pdf");
+    EXPECT_EQ(HTTPRequest::mimeTypeForFileAtPath(odd), "application/octet-stream");
+    EXPECT_EQ(HTTPRequest::mimeTypeForFileAtPath(temporaryFile("missing.pdf")), std::nullopt);
+    unlink(pdf.c_str());
+    unlink(odd.c_str());
+
+    for (auto [in, out] : { std::pair { "abc", "YWJj" }, std::pair { "ab", "YWI=" }, std::pair { "", "" } }) {
+        std::string s = in;
+        EXPECT_EQ(HTTPRequest::base64forData(Data(s.begin(), s.end())), out);
+    }
+
+    struct TypeCase {
+        std::optional<std::string> contentType;
+        std::string mime;
+        uint32_t encoding;
+    };
+    const uint32_t unchanged = 99;
+    const TypeCase types[] = {
+        { "text/html;charset=ISO-8859-1", "text/html", NSISOLatin1StringEncoding },
+        { " text/html ; charset=utf-8", "text/html", NSUTF8StringEncoding },
+        { "text/plain", "text/plain", unchanged },
+        { "text/plain; charset=no-such-set", "text/plain", unchanged },
+        { "text/plain; charset=", "text/plain", unchanged },
+        { std::nullopt, "before", unchanged },
+    };
+    for (const auto& c : types) {
+        std::string mime = "before";
+        uint32_t encoding = unchanged;
+        HTTPRequest::parseMimeTypeAndResponseEncodingFromContentType(&mime, &encoding, c.contentType);
+        EXPECT_EQ(mime, c.mime) << c.contentType.value_or("(none)");
+        EXPECT_EQ(encoding, c.encoding) << c.contentType.value_or("(none)");
+    }
+
+    // Expiry: the caller's age wins; a max-age of 0 falls back to "Expires" in the HTTP date form.
+    server.route("/cached", [](const HttpTestRequest&, auto& c) {
+        c.respond(200, "x", { { "Cache-Control", "public, MAX-AGE=0" }, { "Expires", "Sun, 06 Nov 1994 08:49:37 GMT" } });
+    });
+    server.route("/aged", [](const HttpTestRequest&, auto& c) { c.respond(200, "x", { { "Cache-Control", "max-age=90.5" } }); });
+    auto cached = start(HTTPRequest::requestWithURL(*CFURL::URLWithString(server.url("/cached")))).request;
+    server.route("/endless", [](const HttpTestRequest&, auto& c) { c.respond(200, "x", { { "Cache-Control", "max-age=inf" } }); });
+    auto aged = start(HTTPRequest::requestWithURL(*CFURL::URLWithString(server.url("/aged")))).request;
+    auto endless = start(HTTPRequest::requestWithURL(*CFURL::URLWithString(server.url("/endless")))).request;
+    EXPECT_EQ(HTTPRequest::expiryDateForRequestMaxAge(*endless, 0), std::nullopt);
+    double now = Clock::wallNow().secondsSince1970;
+    EXPECT_EQ(HTTPRequest::expiryDateForRequestMaxAge(*cached, 0), 784111777.0);
+    EXPECT_NEAR(HTTPRequest::expiryDateForRequestMaxAge(*cached, 60).value_or(0), now + 60, 5);
+    EXPECT_NEAR(HTTPRequest::expiryDateForRequestMaxAge(*aged, 0).value_or(0), now + 90.5, 5);
+    EXPECT_EQ(HTTPRequest::dateFromRFC1123String("not a date"), std::nullopt);
+}
