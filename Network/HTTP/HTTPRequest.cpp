@@ -1180,16 +1180,19 @@ void HTTPRequest::readResponseHeaders()
         auto lengthText = m_responseHeaders.value("Content-Length");
         if (lengthText) {
             uint64_t length = parseCPrefixedUnsigned(*lengthText);
-            if (main && main->allowCompressedResponse && length == 20 && main->showAccurateProgress
-                && main->shouldResetDownloadProgress) {
+            // The flags read are the reader's own: a queue clears its main request's download reset
+            // when it adds the size probe, so the probe is the one left to book the size; reading the
+            // main request's flags here would book it nowhere and let its bytes overrun the total.
+            if (main && main->allowCompressedResponse && length == 20 && showAccurateProgress
+                && shouldResetDownloadProgress) {
                 main->showAccurateProgress = false;
                 main->incrementDownloadSizeBy(1);
             } else {
                 target.m_contentLength = length;
-                if (target.showAccurateProgress && target.shouldResetDownloadProgress)
+                if (showAccurateProgress && shouldResetDownloadProgress)
                     target.incrementDownloadSizeBy(static_cast<long long>(length + target.m_partialDownloadSize));
             }
-        } else if (target.showAccurateProgress && target.shouldResetDownloadProgress) {
+        } else if (showAccurateProgress && shouldResetDownloadProgress) {
             target.showAccurateProgress = false;
             target.incrementDownloadSizeBy(1);
         }

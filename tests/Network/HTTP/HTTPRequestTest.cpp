@@ -604,3 +604,66 @@ TEST_F(HTTPRequestTest, UtilitiesForTypesBase64ContentTypesAndExpiry)
     EXPECT_NEAR(HTTPRequest::expiryDateForRequestMaxAge(*aged, 0).value_or(0), now + 90.5, 5);
     EXPECT_EQ(HTTPRequest::dateFromRFC1123String("not a date"), std::nullopt);
 }
+
+TEST_F(HTTPRequestTest, QueueProbesSizesCancelsOnFailureResetsAndCopies)
+{
+    server.route("/sized", [](const HttpTestRequest&, auto& c) { c.respond(200, std::string(1000, 'z')); });
+    auto url = [&](const char* path) { return *CFURL::URLWithString(server.url(path)); };
+
+    // Accurate progress: a GET added while suspended gets a HEAD probe that runs first; one added
+    // after go, and a POST, get none.
+    auto queue = NetworkQueue::queue();
+    queue->showAccurateProgress = true;
+    auto progress = std::make_shared<Recorder>();
+    queue->setDownloadProgressDelegate(progress);
+    int queueDone = 0;
+    queue->queueDidFinishSelector = [&](auto&) { ++queueDone; };
+    queue->addOperation(HTTPRequest::requestWithURL(url("/sized")));
+    auto post = HTTPRequest::requestWithURL(url("/sized"));
+    post->setRequestMethod("POST");
+    post->appendPostData(Data(10, 'p'));
+    queue->addOperation(post);
+    EXPECT_EQ(queue->operationCount(), 3u);  // the probe is not counted as a request
+    EXPECT_EQ(queue->requestsCount(), 2);
+    EXPECT_EQ(queue->totalBytesToUpload(), 10u);
+    queue->go();
+    queue->addOperation(HTTPRequest::requestWithURL(url("/sized")));
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return queueDone == 1; }, 20));
+    std::vector<std::string> methods;
+    for (auto& r : server.requestsFor("/sized"))
+        methods.push_back(r.method);
+    std::sort(methods.begin(), methods.end());
+    EXPECT_EQ(methods, (std::vector<std::string> { "GET", "GET", "HEAD", "POST" }));
+    EXPECT_EQ(queue->totalBytesToDownload(), 3000u);  // the probed GET is booked once, by its probe
+    EXPECT_EQ(queue->bytesDownloadedSoFar(), queue->totalBytesToDownload());
+    EXPECT_FLOAT_EQ(progress->lastProgress, 1.0f);
+
+    // One failure cancels the rest when asked to; every request still reports and is counted down.
+    auto strict = NetworkQueue::queue();
+    strict->setMaxConcurrentOperationCount(1);
+    strict->shouldCancelAllRequestsOnFailure = true;
+    std::vector<int> codes;
+    int strictDone = 0;
+    strict->requestDidFailSelector = [&](const std::shared_ptr<HTTPRequest>& r) { codes.push_back(r->error()->code); };
+    strict->queueDidFinishSelector = [&](auto&) { ++strictDone; };
+    strict->addOperation(HTTPRequest::requestWithURL(*CFURL::URLWithString("http://127.0.0.1:1/refused")));
+    for (int i = 0; i < 2; ++i)
+        strict->addOperation(HTTPRequest::requestWithURL(url("/sized")));
+    strict->go();
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return strictDone == 1; }, 20));
+    EXPECT_EQ(codes, (std::vector<int> { HTTPConnectionFailureErrorType, HTTPRequestCancelledErrorType,
+                                         HTTPRequestCancelledErrorType }));
+    EXPECT_EQ(strict->totalBytesToDownload(), 0u);  // cancelling zeroed the counters
+    EXPECT_EQ(strict->requestsCount(), 0);
+
+    // A copy keeps selectors and settings but starts empty and suspended; reset suspends again.
+    auto copy = strict->copy();
+    EXPECT_TRUE(copy->isSuspended());
+    EXPECT_EQ(copy->operationCount(), 0u);
+    EXPECT_TRUE(copy->shouldCancelAllRequestsOnFailure);
+    EXPECT_TRUE(static_cast<bool>(copy->requestDidFailSelector));
+    queue->reset();
+    EXPECT_TRUE(queue->isSuspended());
+    EXPECT_FALSE(static_cast<bool>(queue->queueDidFinishSelector));
+    EXPECT_TRUE(queue->showAccurateProgress);
+}
