@@ -364,19 +364,19 @@ std::shared_ptr<const NSTimeZone> zoneFromTZ(const std::string& tz)
 {
     if (tz.empty())
         return utcZone();
-    std::string spec = tz[0] == ':' ? tz.substr(1) : tz;
-    if (!spec.empty() && spec[0] == '/') {
-        if (auto bytes = readFile(spec)) {
-            if (auto zone = parseZoneFile(spec, *bytes))
+    std::string setting = tz[0] == ':' ? tz.substr(1) : tz;
+    if (!setting.empty() && setting[0] == '/') {
+        if (auto bytes = readFile(setting)) {
+            if (auto zone = parseZoneFile(setting, *bytes))
                 return zone;
         }
         return utcZone();
     }
-    if (auto zone = NSTimeZone::timeZoneWithName(spec))
+    if (auto zone = NSTimeZone::timeZoneWithName(setting))
         return zone;
-    if (auto rule = RuleParser(spec).parse()) {
+    if (auto rule = RuleParser(setting).parse()) {
         std::vector<NSTimeZone::LocalType> types { rule->standard };
-        return std::make_shared<NSTimeZone>(spec, std::vector<int64_t>(), std::vector<uint8_t>(), std::move(types), rule);
+        return std::make_shared<NSTimeZone>(setting, std::vector<int64_t>(), std::vector<uint8_t>(), std::move(types), rule);
     }
     return utcZone();
 }
