@@ -484,3 +484,53 @@ TEST_F(ProtocolRoad, RepliesForForgottenTagsAreDropped)
         EXPECT_TRUE(receiver->replies.empty());
     }
 }
+
+TEST_F(ProtocolRoad, CancellingByDownloadIdStopsEveryFileOfThatMessageQuietly)
+{
+    for (const char* name : { "s1.png", "s2.png", "s3.png" }) {
+        server.addFile("ACME", "product", name, "s");
+        server.setFileFault(name, FakeCompanyServer::Fault::Stall);
+    }
+    auto first = downloadOf({ "s1.png", "s2.png" }, 1, 1, receiver);
+    auto second = downloadOf({ "s3.png" }, 1, 1, receiver);
+    model->sendRequest(first);
+    model->sendRequest(second);
+    pumpMainRunLoopUntil([] { return false; }, 0.3);
+    transport->CancelDownLoadRequest(first->downloadId);
+    EXPECT_TRUE(pumpMainRunLoopUntil([&] { return transport->currentDownloadQueue().requestsCount() == 1; }, 10));
+    pumpMainRunLoopUntil([] { return false; }, 0.3);
+    EXPECT_TRUE(receiver->replies.empty());
+    EXPECT_EQ(transport->currentDownloadQueue().requestsCount(), 1);
+}
+
+TEST_F(ProtocolRoad, AFailedDeliveryReachesTheReceiverEvenWithTheLockedUserStatus)
+{
+    server.setFault(FakeCompanyServer::kUserInfo, FakeCompanyServer::Fault::Stall);
+    auto message = std::make_shared<RequestGetUserinfo>();
+    message->setReceiveDelegete(receiver);
+    const int tag = model->sendRequest(message);
+    auto failed = std::make_shared<RequestInfoBase>();
+    failed->requestType = 0;
+    failed->requestCode = tag;
+    failed->cmdCode = 0x108;
+    failed->httpRsp = 2;
+    const std::string text = FakeCompanyServer::replyText(Value(""), "114");
+    failed->recData = ::Data(text.begin(), text.end());
+    model->ReciveDidFailed(failed);
+    ASSERT_EQ(receiver->replies.size(), 1u);
+    EXPECT_EQ(receiver->replies[0]->status, "114");
+    EXPECT_EQ(receiver->replies[0]->httpRsp, 2);
+    EXPECT_EQ(receiver->replies[0]->requestCode, tag);
+    EXPECT_TRUE(services.lockedUserCalls.empty());
+    // The entry is gone: the real reply, when it comes, is dropped.
+    model->ReciveHttpRespond(failed);
+    EXPECT_EQ(receiver->replies.size(), 1u);
+}
+
+TEST_F(ProtocolRoad, FileAddressesJoinTheFileServerAndThePath)
+{
+    const std::string host = "http://127.0.0.1:" + std::to_string(server.port());
+    EXPECT_EQ(transport->GetFileURL(std::string("/corvelle_saas/images/a.png")), host + "/corvelle_saas/images/a.png");
+    EXPECT_EQ(transport->GetFileURL(std::nullopt), "");
+    EXPECT_EQ(transport->GetMsgURLWithHeader("SyncServer;S 1?"), host + "/CorvelleSaas/SyncServer;S%201?");
+}
