@@ -667,3 +667,75 @@ TEST_F(HTTPRequestTest, QueueProbesSizesCancelsOnFailureResetsAndCopies)
     EXPECT_FALSE(static_cast<bool>(queue->queueDidFinishSelector));
     EXPECT_TRUE(queue->showAccurateProgress);
 }
+
+TEST_F(HTTPRequestTest, SessionStoresMatchByIdentityUrlAndRealmAndClearingKeepsProxies)
+{
+    HTTPRequest::clearSession();
+    auto creds = [](const char* user) { return std::make_shared<const HTTPCredentials>(HTTPCredentials { user, "pw", {} }); };
+    auto entry = [](HTTPCredentialsRef c, const char* url, std::optional<std::string> realm) {
+        auto e = std::make_shared<HTTPSessionCredentials>();
+        e->credentials = std::move(c);
+        e->url = *CFURL::URLWithString(url);
+        e->authenticationRealm = std::move(realm);
+        return HTTPSessionCredentialsRef(e);
+    };
+    // The very same credentials replace their entry; equal but distinct ones do not.
+    auto shared = creds("same");
+    HTTPRequest::storeAuthenticationCredentialsInSessionStore(entry(shared, "http://h:8/a", std::nullopt));
+    HTTPRequest::storeAuthenticationCredentialsInSessionStore(entry(shared, "http://h:8/a", std::nullopt));
+    HTTPRequest::storeAuthenticationCredentialsInSessionStore(entry(creds("same"), "http://h:8/a", std::nullopt));
+    EXPECT_EQ(HTTPRequest::sessionCredentialsStore().size(), 2u);
+
+    HTTPRequest::clearSession();
+    HTTPRequest::storeAuthenticationCredentialsInSessionStore(entry(creds("close"), "http://h:8/other", "corp"));
+    HTTPRequest::storeAuthenticationCredentialsInSessionStore(entry(creds("exact"), "http://h:8/a", "corp"));
+    struct Case {
+        const char* url;
+        std::optional<std::string> realm;
+        std::string found;
+    };
+    const Case cases[] = {
+        { "http://h:8/a", std::nullopt, "exact" },  // an exact URL later in the store wins
+        { "http://h:8/b", std::nullopt, "close" },  // else the first entry for the same server
+        { "http://h:8/b", "corp", "close" },
+        { "http://h:8/b", "other", "" },            // realms differ on both sides
+        { "http://h/b", std::nullopt, "" },         // the port does not agree
+        { "http://g:8/b", std::nullopt, "" },
+    };
+    for (const auto& c : cases) {
+        auto r = HTTPRequest::requestWithURL(*CFURL::URLWithString(c.url));
+        r->authenticationRealm = c.realm;
+        auto found = r->findSessionAuthenticationCredentials();
+        EXPECT_EQ(found ? found->credentials->username : "", c.found) << c.url << " " << c.realm.value_or("-");
+    }
+
+    auto proxyEntry = std::make_shared<HTTPSessionCredentials>();
+    proxyEntry->credentials = creds("proxy");
+    proxyEntry->host = "proxy.local";
+    proxyEntry->port = 3128;
+    HTTPRequest::storeProxyAuthenticationCredentialsInSessionStore(proxyEntry);
+
+    // A cookie of the same domain, path and name replaces the listed one at the end.
+    NSHTTPCookie a, b;
+    a.name = "a";
+    b.name = "b";
+    a.value = b.value = "1";
+    a.domain = b.domain = "h";
+    NSHTTPCookie a2 = a;
+    a2.value = "2";
+    NSHTTPCookieStorage::sharedHTTPCookieStorage().setCookie(a);
+    for (auto& c : { a, b, a2 })
+        HTTPRequest::addSessionCookie(c);
+    auto listed = HTTPRequest::sessionCookies();
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[0].name, "b");
+    EXPECT_EQ(listed[1].value, "2");
+
+    HTTPRequest::clearSession();
+    EXPECT_TRUE(HTTPRequest::sessionCredentialsStore().empty());
+    EXPECT_EQ(HTTPRequest::sessionProxyCredentialsStore().size(), 1u);
+    EXPECT_TRUE(HTTPRequest::sessionCookies().empty());
+    EXPECT_TRUE(NSHTTPCookieStorage::sharedHTTPCookieStorage().cookies().empty());
+    HTTPRequest::removeProxyAuthenticationCredentialsFromSessionStore(proxyEntry->credentials);
+    EXPECT_TRUE(HTTPRequest::sessionProxyCredentialsStore().empty());
+}
