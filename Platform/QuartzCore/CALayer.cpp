@@ -107,7 +107,7 @@ void CALayer::removeFromSuperlayer()
     changed();
 }
 
-void CALayer::drawInContext(CGContext& context)
+void CALayer::drawInContext(const CGContextRef& context)
 {
     if (auto d = m_delegate.lock())
         d->drawLayerInContext(*this, context);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Platform/CoreGraphics/CGColor.h"
+#include "Platform/CoreGraphics/CGContext.h"
 #include "Platform/CoreGraphics/CGImage.h"
 
 class CGContext;
@@ -25,7 +26,7 @@ class CALayer;
 class CALayerDelegate {
 public:
     virtual ~CALayerDelegate() = default;
-    virtual void drawLayerInContext(CALayer& layer, CGContext& context) {}
+    virtual void drawLayerInContext(CALayer& layer, const CGContextRef& context) {}
 };
 
 inline const std::string kCAGravityResize = "resize";
@@ -107,7 +108,7 @@ public:
     void setNeedsDisplay() { m_needsDisplay = true; changed(); }
     bool needsDisplay() const { return m_needsDisplay; }
     void clearNeedsDisplay() { m_needsDisplay = false; }
-    virtual void drawInContext(CGContext& context);
+    virtual void drawInContext(const CGContextRef& context);
 
     // Animations by key; adding under a key in use replaces (and stops) the old one.
     void addAnimation(const std::shared_ptr<CAAnimation>& animation, const std::string& key);
@@ -120,6 +121,12 @@ public:
     // animations running on it.
     void setRemoveAllAnimationsObserver(std::function<void()> observer) { m_removeAllObserver = std::move(observer); }
 
+    // Draws the layer and its sublayers into `context`, whose user space is the
+    // layer's own (its bounds' top left at the origin). A view's layer draws
+    // its whole view tree through the renderer the view installs.
+    void renderInContext(const CGContextRef& context);
+    void setViewRenderer(std::function<void(const CGContextRef&)> renderer) { m_viewRenderer = std::move(renderer); }
+
     // Media time to and from this layer's time. Layers here run at speed 1 with
     // no offset, so both are the identity.
     double convertTimeFromLayer(double t, const CALayer* layer) const { return t; }
@@ -130,6 +137,9 @@ public:
     // something changed since it last drew.
     static uint64_t displayGeneration() { return s_displayGeneration.load(std::memory_order_relaxed); }
     static void noteDisplayChanged() { s_displayGeneration.fetch_add(1, std::memory_order_relaxed); }
+
+    // The layer's own content: what its delegate draws (a tiled layer draws it in tiles).
+    virtual void drawContentInContext(const CGContextRef& context) { drawInContext(context); }
 
 private:
     struct Running;
@@ -165,4 +175,5 @@ private:
     bool m_needsDisplay = false;
     std::vector<std::pair<std::string, std::shared_ptr<Running>>> m_animations;
     std::function<void()> m_removeAllObserver;
+    std::function<void(const CGContextRef&)> m_viewRenderer;
 };

@@ -4,6 +4,7 @@
 #include "Platform/Foundation/NSRunLoop.h"
 #include "Platform/Foundation/NSTimer.h"
 #include "Platform/UIKit/UIGestureRecognizer.h"
+#include "Platform/UIKit/UIViewRendering.h"
 #include "Platform/UIKit/UIWindow.h"
 
 #include <algorithm>
@@ -94,16 +95,24 @@ void scheduleLayoutPass()
 }  // namespace
 
 UIView::UIView(CGRect frame)
-    : m_layer(CALayer::layer())
+    : UIView(frame, CALayer::layer())
+{
+}
+
+UIView::UIView(CGRect frame, std::shared_ptr<CALayer> layer)
+    : m_layer(layer ? std::move(layer) : CALayer::layer())
 {
     m_layer->setFrame(frame);
     m_layer->setBounds(CGRectMake(0, 0, frame.size.width, frame.size.height));
     m_layer->setRemoveAllAnimationsObserver([this] { endAnimationsOnThisView(); });
+    // Rendering the view's layer draws the view with its subviews.
+    m_layer->setViewRenderer([this](const CGContextRef& context) { UIViewRenderTree(*this, context); });
 }
 
 UIView::~UIView()
 {
     m_layer->setRemoveAllAnimationsObserver(nullptr);
+    m_layer->setViewRenderer(nullptr);
     for (auto& sub : m_subviews)
         sub->m_superview = nullptr;
 }

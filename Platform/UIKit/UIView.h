@@ -92,6 +92,8 @@ struct UIViewAnimationRecord {
 class UIView : public UIResponder, public CALayerDelegate {
 public:
     explicit UIView(CGRect frame = CGRectZero);
+    // A view whose layer is of another kind (a tiled layer, say), as the platform's layer class gives.
+    UIView(CGRect frame, std::shared_ptr<CALayer> layer);
     ~UIView() override;
 
     std::shared_ptr<UIView> sharedView() { return std::static_pointer_cast<UIView>(shared_from_this()); }

@@ -1,0 +1,36 @@
+#pragma once
+
+// A layer whose content is drawn in tiles, only where it shows, at a level of
+// detail chosen from the zoom: the delegate's drawLayerInContext runs on a
+// worker thread (never the main thread) once per tile, with the context
+// clipped to the tile and scaled to the level, so the clip box is the tile in
+// layer points. The tiles then take their place in the picture.
+
+#include "Platform/QuartzCore/CALayer.h"
+
+#include <vector>
+
+class CATiledLayer : public CALayer {
+public:
+    static std::shared_ptr<CATiledLayer> layer();
+
+    // Levels of detail: the largest scale is 2^levelsOfDetailBias, and each
+    // level below halves it.
+    size_t levelsOfDetail = 1;
+    size_t levelsOfDetailBias = 0;
+    // Tile size in pixels.
+    CGSize tileSize { 256, 256 };
+    // How long new tiles fade in; a subclass answers its own.
+    virtual double fadeDuration() const { return 0.25; }
+
+    // The scale of the level that draws a zoom of `zoom` pixels a point: the
+    // smallest level at least as sharp, within the levels there are.
+    CGFloat levelScaleForZoom(CGFloat zoom) const;
+    // The tiles, in layer points, that cover `visible` (within the bounds) at a level's scale.
+    std::vector<CGRect> tilesForRect(CGRect visible, CGFloat levelScale) const;
+    // Draws the tiles that cover `visible` (layer points) into `context`,
+    // whose user space is the layer's own; the zoom is the scale of the
+    // context's current transform.
+    void drawTilesInContext(const CGContextRef& context, CGRect visible);
+    void drawContentInContext(const CGContextRef& context) override;
+};
