@@ -4,11 +4,13 @@
 #include "support/UIDriver.h"
 
 #include "Platform/CoreGraphics/CGImage.h"
+#include "Platform/QuartzCore/CATiledLayer.h"
 #include "Platform/UIKit/MailOutbox.h"
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIGestureRecognizer.h"
+#include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIImage.h"
 #include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UINavigationController.h"
@@ -352,6 +354,46 @@ TEST_F(InterfaceTest, AlertDimsTheScreenBehindItAndHoldsItsTouches)
     EXPECT_EQ(corner(), 255);
     driver.tap(button);
     EXPECT_EQ(ups, 1);
+}
+
+TEST_F(InterfaceTest, AViewsLayerRendersTheViewAndATiledViewDrawsItsTiles)
+{
+    // A view whose layer is tiled: its delegate paints each tile it is asked for.
+    struct Painter : CALayerDelegate {
+        std::vector<CGRect> tiles;
+        void drawLayerInContext(CALayer&, const CGContextRef& c) override
+        {
+            tiles.push_back(CGContextGetClipBoundingBox(c));
+            CGContextSetRGBFillColor(c, 0, 0, 1, 1);
+            CGContextFillRect(c, CGContextGetClipBoundingBox(c));
+        }
+    };
+    auto tiled = CATiledLayer::layer();
+    tiled->tileSize = CGSizeMake(256, 256);
+    auto page = std::make_shared<UIView>(CGRectMake(0, 0, 2000, 2000), tiled);
+    auto painter = std::make_shared<Painter>();
+    tiled->setDelegate(painter);
+    auto holder = std::make_shared<UIView>(CGRectMake(0, 0, 300, 200));
+    holder->setClipsToBounds(true);
+    holder->addSubview(page);
+    auto picture = UIViewRenderToImage(*holder);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(painter->tiles, (std::vector<CGRect> { CGRectMake(0, 0, 256, 256), CGRectMake(256, 0, 256, 256) }));
+    EXPECT_EQ(picture->CGImage()->pixelAt(280, 150), (CGPixel { 0, 0, 255, 255 }));
+
+    // Rendering a view's layer draws the view with its subviews.
+    auto box = std::make_shared<UIView>(CGRectMake(0, 0, 20, 20));
+    box->setBackgroundColor(UIColor::whiteColor());
+    auto mark = std::make_shared<UIView>(CGRectMake(10, 10, 10, 10));
+    mark->setBackgroundColor(UIColor::colorWithRedGreenBlueAlpha(1, 0, 0, 1));
+    box->addSubview(mark);
+    UIGraphicsBeginImageContextWithOptions(CGSizeMake(20, 20), true, 1);
+    box->layer()->renderInContext(UIGraphicsGetCurrentContext());
+    auto shot = UIGraphicsGetImageFromCurrentImageContext();
+    UIGraphicsEndImageContext();
+    ASSERT_NE(shot, nullptr);
+    EXPECT_EQ(shot->CGImage()->pixelAt(15, 15), (CGPixel { 255, 0, 0, 255 }));
+    EXPECT_EQ(shot->CGImage()->pixelAt(5, 5), (CGPixel { 255, 255, 255, 255 }));
 }
 
 TEST_F(InterfaceTest, TapsDoubleTapsAndButtonsThroughTheWindow)
