@@ -643,10 +643,7 @@ void UITableView::insertRowsAtIndexPathsWithRowAnimation(const std::vector<NSInd
     std::vector<Update> updates;
     for (auto& p : paths)
         updates.push_back({ true, false, p });
-    if (m_updateDepth > 0)
-        m_pending.insert(m_pending.end(), updates.begin(), updates.end());
-    else
-        applyUpdates(std::move(updates));
+    submitUpdates(std::move(updates));
 }
 
 void UITableView::deleteRowsAtIndexPathsWithRowAnimation(const std::vector<NSIndexPath>& paths,
@@ -655,10 +652,7 @@ void UITableView::deleteRowsAtIndexPathsWithRowAnimation(const std::vector<NSInd
     std::vector<Update> updates;
     for (auto& p : paths)
         updates.push_back({ false, false, p });
-    if (m_updateDepth > 0)
-        m_pending.insert(m_pending.end(), updates.begin(), updates.end());
-    else
-        applyUpdates(std::move(updates));
+    submitUpdates(std::move(updates));
 }
 
 void UITableView::insertSectionsWithRowAnimation(const std::vector<long>& sections, UITableViewRowAnimation)
@@ -666,10 +660,7 @@ void UITableView::insertSectionsWithRowAnimation(const std::vector<long>& sectio
     std::vector<Update> updates;
     for (long s : sections)
         updates.push_back({ true, true, NSIndexPath::indexPathWithIndex(static_cast<NSUInteger>(s)) });
-    if (m_updateDepth > 0)
-        m_pending.insert(m_pending.end(), updates.begin(), updates.end());
-    else
-        applyUpdates(std::move(updates));
+    submitUpdates(std::move(updates));
 }
 
 void UITableView::deleteSectionsWithRowAnimation(const std::vector<long>& sections, UITableViewRowAnimation)
@@ -677,6 +668,12 @@ void UITableView::deleteSectionsWithRowAnimation(const std::vector<long>& sectio
     std::vector<Update> updates;
     for (long s : sections)
         updates.push_back({ false, true, NSIndexPath::indexPathWithIndex(static_cast<NSUInteger>(s)) });
+    submitUpdates(std::move(updates));
+}
+
+void UITableView::submitUpdates(std::vector<Update> updates)
+{
+    // Inside begin and end updates they wait for the end; otherwise they apply now.
     if (m_updateDepth > 0)
         m_pending.insert(m_pending.end(), updates.begin(), updates.end());
     else

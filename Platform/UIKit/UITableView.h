@@ -233,6 +233,7 @@ private:
     void placeSupplementaryViews(long first, long last);
     void enqueue(const std::shared_ptr<UITableViewCell>& cell);
     void enqueueAllCells();
+    void submitUpdates(std::vector<Update> updates);
     void applyUpdates(std::vector<Update> updates);
     void tapRow(const NSIndexPath& path);
     void swipeRow(const NSIndexPath& path);
