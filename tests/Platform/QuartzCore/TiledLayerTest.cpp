@@ -30,6 +30,16 @@ struct TilePainter : CALayerDelegate {
     }
 };
 
+// The layer rendered into a new opaque picture of `size`.
+std::shared_ptr<UIImage> rendered(CALayer& layer, CGSize size)
+{
+    UIGraphicsBeginImageContextWithOptions(size, true, 1);
+    layer.renderInContext(UIGraphicsGetCurrentContext());
+    auto picture = UIGraphicsGetImageFromCurrentImageContext();
+    UIGraphicsEndImageContext();
+    return picture;
+}
+
 TEST(TiledLayerTest, LevelsOfDetailPickTheSmallestSharpEnoughScale)
 {
     struct Case {
@@ -62,10 +72,7 @@ TEST(TiledLayerTest, OnlyTheVisibleTilesAreDrawnOffTheMainThreadAndPlacedUpright
     auto painter = std::make_shared<TilePainter>();
     layer->setDelegate(painter);
     // A 300 x 300 window on the layer: one tile shows.
-    UIGraphicsBeginImageContextWithOptions(CGSizeMake(300, 300), true, 1);
-    layer->renderInContext(UIGraphicsGetCurrentContext());
-    auto picture = UIGraphicsGetImageFromCurrentImageContext();
-    UIGraphicsEndImageContext();
+    auto picture = rendered(*layer, CGSizeMake(300, 300));
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(painter->clips, std::vector<CGRect> { CGRectMake(0, 0, 512, 512) });
     ASSERT_EQ(painter->threads.size(), 1u);
@@ -76,7 +83,7 @@ TEST(TiledLayerTest, OnlyTheVisibleTilesAreDrawnOffTheMainThreadAndPlacedUpright
     EXPECT_EQ(pixels.pixelAt(120, 160), (CGPixel { 255, 0, 0, 255 }));
 }
 
-TEST(TiledLayerTest, ALayerRendersItsLookAndSublayers)
+TEST(LayerRendering, LookSublayersAndUprightContentsByGravity)
 {
     auto layer = CALayer::layer();
     layer->setBounds(CGRectMake(0, 0, 40, 40));
@@ -85,10 +92,7 @@ TEST(TiledLayerTest, ALayerRendersItsLookAndSublayers)
     inner->setFrame(CGRectMake(10, 0, 10, 10));
     inner->setBackgroundColor(CGColorCreateGenericRGB(1, 0, 0, 1));
     layer->addSublayer(inner);
-    UIGraphicsBeginImageContextWithOptions(CGSizeMake(40, 40), true, 1);
-    layer->renderInContext(UIGraphicsGetCurrentContext());
-    auto picture = UIGraphicsGetImageFromCurrentImageContext();
-    UIGraphicsEndImageContext();
+    auto picture = rendered(*layer, CGSizeMake(40, 40));
     ASSERT_NE(picture, nullptr);
     auto& pixels = *picture->CGImage();
     EXPECT_EQ(pixels.pixelAt(15, 5), (CGPixel { 255, 0, 0, 255 }));
@@ -106,10 +110,7 @@ TEST(TiledLayerTest, ALayerRendersItsLookAndSublayers)
     auto shown = CALayer::layer();
     shown->setBounds(CGRectMake(0, 0, 40, 40));
     shown->setContents(halves->CGImage());
-    UIGraphicsBeginImageContextWithOptions(CGSizeMake(40, 40), true, 1);
-    shown->renderInContext(UIGraphicsGetCurrentContext());
-    auto drawn = UIGraphicsGetImageFromCurrentImageContext();
-    UIGraphicsEndImageContext();
+    auto drawn = rendered(*shown, CGSizeMake(40, 40));
     ASSERT_NE(drawn, nullptr);
     EXPECT_EQ(drawn->CGImage()->pixelAt(20, 5), (CGPixel { 255, 0, 0, 255 }));
     EXPECT_EQ(drawn->CGImage()->pixelAt(20, 35), (CGPixel { 0, 0, 255, 255 }));
@@ -118,10 +119,7 @@ TEST(TiledLayerTest, ALayerRendersItsLookAndSublayers)
     shown->setBounds(CGRectMake(0, 0, 40, 20));
     shown->setBackgroundColor(CGColorCreateGenericRGB(0, 1, 0, 1));
     shown->setContentsGravity(kCAGravityResizeAspect);
-    UIGraphicsBeginImageContextWithOptions(CGSizeMake(40, 20), true, 1);
-    shown->renderInContext(UIGraphicsGetCurrentContext());
-    auto fitted = UIGraphicsGetImageFromCurrentImageContext();
-    UIGraphicsEndImageContext();
+    auto fitted = rendered(*shown, CGSizeMake(40, 20));
     ASSERT_NE(fitted, nullptr);
     EXPECT_EQ(fitted->CGImage()->pixelAt(5, 5), (CGPixel { 0, 255, 0, 255 }));
     EXPECT_EQ(fitted->CGImage()->pixelAt(20, 3), (CGPixel { 255, 0, 0, 255 }));
