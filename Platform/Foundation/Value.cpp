@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/NumberParsing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <functional>
@@ -420,10 +421,15 @@ std::string Value::description() const
         return "<null>";
     case Type::Date: {
         char buffer[32];
-        return "<date " + std::string(NumberParsing::shortest(m.d, buffer)) + ">";
+        std::string out = "<date ";
+        out += NumberParsing::shortest(m.d, buffer);
+        return out += ">";
     }
-    case Type::Data:
-        return "<" + std::to_string(ref<::Data>().size()) + " bytes>";
+    case Type::Data: {
+        std::string out = "<";
+        out += std::to_string(ref<::Data>().size());
+        return out += " bytes>";
+    }
     case Type::Array: {
         std::string out = "(";
         bool first = true;
@@ -454,54 +460,50 @@ bool ValueArray::operator==(const ValueArray& other) const
     return m_items == other.m_items;
 }
 
-// Open addressing over positions in the entry vector: one allocation per
-// rebuild instead of one per key, which matters when a reply holds tens of
-// thousands of rows.
-struct ValueDictionary::Index {
-    std::vector<uint32_t> slots;  // position + 1; 0 marks an empty slot
-    size_t mask = 0;
+namespace {
 
-    // FNV-1a: keys are short column names, where it beats the library's hash.
-    static size_t hash(std::string_view key)
-    {
-        uint64_t h = 14695981039346656037ull;
-        for (unsigned char c : key)
-            h = (h ^ c) * 1099511628211ull;
-        return static_cast<size_t>(h ^ (h >> 29));
+// FNV-1a: keys are short column names, where it beats the library's hash.
+size_t hashKey(std::string_view key)
+{
+    uint64_t h = 14695981039346656037ull;
+    for (unsigned char c : key)
+        h = (h ^ c) * 1099511628211ull;
+    return static_cast<size_t>(h ^ (h >> 29));
+}
+
+}  // namespace
+
+void ValueDictionary::Index::rebuild(const std::vector<Entry>& entries)
+{
+    // Sized for the reserved capacity, so a dictionary built at its final size indexes once.
+    size_t wanted = std::max(entries.size(), entries.capacity()) * 2 + 2;
+    size_t capacity = 16;
+    while (capacity < wanted)
+        capacity <<= 1;
+    slots.assign(capacity, 0);
+    mask = capacity - 1;
+    for (size_t i = 0; i < entries.size(); ++i)
+        insert(entries[i].first, i);
+}
+
+void ValueDictionary::Index::insert(std::string_view key, size_t position)
+{
+    size_t slot = hashKey(key) & mask;
+    while (slots[slot] != 0)
+        slot = (slot + 1) & mask;
+    slots[slot] = static_cast<uint32_t>(position + 1);
+}
+
+long ValueDictionary::Index::lookup(const std::vector<Entry>& entries, std::string_view key) const
+{
+    size_t slot = hashKey(key) & mask;
+    while (uint32_t position = slots[slot]) {
+        if (entries[position - 1].first == key)
+            return static_cast<long>(position - 1);
+        slot = (slot + 1) & mask;
     }
-
-    void rebuild(const std::vector<Entry>& entries)
-    {
-        size_t capacity = 16;
-        while (capacity < entries.size() * 2 + 2)
-            capacity <<= 1;
-        slots.assign(capacity, 0);
-        mask = capacity - 1;
-        for (size_t i = 0; i < entries.size(); ++i)
-            insert(entries[i].first, i);
-    }
-
-    void insert(std::string_view key, size_t position)
-    {
-        size_t slot = hash(key) & mask;
-        while (slots[slot] != 0)
-            slot = (slot + 1) & mask;
-        slots[slot] = static_cast<uint32_t>(position + 1);
-    }
-
-    long lookup(const std::vector<Entry>& entries, std::string_view key) const
-    {
-        size_t slot = hash(key) & mask;
-        while (uint32_t position = slots[slot]) {
-            if (entries[position - 1].first == key)
-                return static_cast<long>(position - 1);
-            slot = (slot + 1) & mask;
-        }
-        return -1;
-    }
-
-    bool needsGrowth(size_t count) const { return (count + 1) * 2 > slots.size(); }
-};
+    return -1;
+}
 
 namespace {
 constexpr size_t kIndexThreshold = 12;
@@ -522,7 +524,7 @@ ValueDictionary& ValueDictionary::operator=(const ValueDictionary& other)
 {
     if (this != &other) {
         m_entries = other.m_entries;
-        m_index.reset();
+        m_index.clear();
     }
     return *this;
 }
@@ -540,11 +542,9 @@ long ValueDictionary::indexOf(std::string_view key) const
         }
         return -1;
     }
-    if (!m_index) {
-        m_index = std::make_unique<Index>();
-        m_index->rebuild(m_entries);
-    }
-    return m_index->lookup(m_entries, key);
+    if (!m_index.built())
+        m_index.rebuild(m_entries);
+    return m_index.lookup(m_entries, key);
 }
 
 const Value* ValueDictionary::find(std::string_view key) const
@@ -573,11 +573,11 @@ void ValueDictionary::set(std::string key, Value v)
         return;
     }
     m_entries.emplace_back(std::move(key), std::move(v));
-    if (m_index) {
-        if (m_index->needsGrowth(m_entries.size()))
-            m_index->rebuild(m_entries);
+    if (m_index.built()) {
+        if (m_index.needsGrowth(m_entries.size()))
+            m_index.rebuild(m_entries);
         else
-            m_index->insert(m_entries.back().first, m_entries.size() - 1);
+            m_index.insert(m_entries.back().first, m_entries.size() - 1);
     }
 }
 
@@ -587,13 +587,13 @@ void ValueDictionary::remove(std::string_view key)
     if (i < 0)
         return;
     m_entries.erase(m_entries.begin() + i);
-    m_index.reset();
+    m_index.clear();
 }
 
 void ValueDictionary::clear()
 {
     m_entries.clear();
-    m_index.reset();
+    m_index.clear();
 }
 
 std::vector<std::string> ValueDictionary::keys() const

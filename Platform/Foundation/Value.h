@@ -227,9 +227,20 @@ public:
     bool operator==(const ValueDictionary& other) const;
 
 private:
-    struct Index;
+    // Open addressing over positions in the entry vector; empty until a
+    // dictionary is large enough to need it.
+    struct Index {
+        std::vector<uint32_t> slots;  // position + 1; 0 marks an empty slot
+        size_t mask = 0;
+        bool built() const { return !slots.empty(); }
+        void clear() { slots.clear(); }
+        void rebuild(const std::vector<Entry>& entries);
+        void insert(std::string_view key, size_t position);
+        long lookup(const std::vector<Entry>& entries, std::string_view key) const;
+        bool needsGrowth(size_t count) const { return (count + 1) * 2 > slots.size(); }
+    };
     std::vector<Entry> m_entries;
-    mutable std::unique_ptr<Index> m_index;
+    mutable Index m_index;
     long indexOf(std::string_view key) const;
 };
 
