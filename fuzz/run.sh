@@ -12,5 +12,14 @@ cmake --build "$build" --target fuzz_JsonParser
 corpus="$build/corpus-json"
 mkdir -p "$corpus" "$build/crashes"
 cp -n "$root"/fuzz/corpus/json/* "$corpus"/ 2>/dev/null || true
-"$build/fuzz/fuzz_JsonParser" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
-    -artifact_prefix="$build/crashes/" -print_final_stats=1 "$corpus"
+# The fuzzer's progress lines go to a log; the summary, and the whole log on a failure, to the console.
+log="$build/fuzz-json.log"
+if "$build/fuzz/fuzz_JsonParser" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
+    -artifact_prefix="$build/crashes/" -print_final_stats=1 "$corpus" >"$log" 2>&1; then
+  grep -E '^(Done|stat::)' "$log" || true
+else
+  status=$?
+  cat "$log"
+  echo "fuzzing the JSON decoder failed; inputs that broke it are in $build/crashes/" >&2
+  exit "$status"
+fi
