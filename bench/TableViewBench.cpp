@@ -151,14 +151,18 @@ private:
     std::vector<std::shared_ptr<UIView>> m_pool;
 };
 
-void BM_GridScroll(benchmark::State& state)
+// As for the table: spread offsets for smooth scrolling, jumps for a figure
+// where every offset shows new tiles whatever the grid's size.
+void scrollGrid(benchmark::State& state, bool jump)
 {
     auto grid = std::make_shared<TileGrid>(CGRectMake(0, 0, 774, 638), state.range(0));
     CGFloat span = std::max<CGFloat>(0, grid->contentSize().height - 638);
     const int offsets = 1000;
     for (auto _ : state) {
         for (int i = 0; i < offsets; ++i) {
-            grid->setContentOffset(CGPointMake(0, span * static_cast<CGFloat>(i) / offsets));
+            CGFloat y = jump ? std::fmod(static_cast<CGFloat>(i) * 7919.0f * 44, span)
+                             : span * static_cast<CGFloat>(i) / offsets;
+            grid->setContentOffset(CGPointMake(0, y));
             grid->layoutIfNeeded();
             benchmark::DoNotOptimize(grid->shown());
         }
@@ -167,6 +171,17 @@ void BM_GridScroll(benchmark::State& state)
     state.counters["ns_per_offset"] = benchmark::Counter(static_cast<double>(state.iterations() * offsets),
                                                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_GridScroll)->Arg(100)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void BM_GridScroll(benchmark::State& state)
+{
+    scrollGrid(state, false);
+}
+BENCHMARK(BM_GridScroll)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void BM_GridJump(benchmark::State& state)
+{
+    scrollGrid(state, true);
+}
+BENCHMARK(BM_GridJump)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
