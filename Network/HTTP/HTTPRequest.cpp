@@ -379,8 +379,10 @@ void HTTPRequest::setDownloadProgressDelegate(const std::shared_ptr<HTTPProgress
 
 bool HTTPRequest::isCancelled() const
 {
-    std::lock_guard lock(m_cancelledLock);
-    return m_cancelled;
+    // Read without cancelledLock: the operation queue asks while holding its own lock, and a
+    // request tells its queue of state changes while holding cancelledLock, so taking it here
+    // would deadlock a queue that cancels its requests.
+    return m_cancelled.load();
 }
 
 void HTTPRequest::addRequestHeader(const std::string& name, const std::string& value)
