@@ -315,6 +315,36 @@ std::string NSString::stringByAddingPercentEscapes(std::string_view bytes, std::
     return out;
 }
 
+std::string NSString::stringByReplacingPercentEscapes(std::string_view text)
+{
+    auto hex = [](char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    };
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
+            out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> NSString::stringByReplacingPercentEscapesUsingEncoding(std::string_view text, NSStringEncoding encoding)
+{
+    std::string bytes = stringByReplacingPercentEscapes(text);
+    return TextEncoding::decode(bytes, encoding);
+}
+
 std::optional<std::string> NSString::stringByAddingPercentEscapesUsingEncoding(std::string_view text, NSStringEncoding encoding)
 {
     auto bytes = TextEncoding::encode(text, encoding);

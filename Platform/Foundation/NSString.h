@@ -71,6 +71,13 @@ public:
     // character of `alsoEscape` (form bodies escape URL punctuation too).
     static std::string stringByAddingPercentEscapes(std::string_view bytes, std::string_view alsoEscape = {});
 
+    // The reverse: every well-formed %XX becomes its byte, anything else stays
+    // as it is. Nothing when the bytes that result are not valid in the encoding.
+    static std::optional<std::string> stringByReplacingPercentEscapesUsingEncoding(std::string_view text,
+                                                                                  NSStringEncoding encoding = NSUTF8StringEncoding);
+    // The same, giving the bytes whatever they are.
+    static std::string stringByReplacingPercentEscapes(std::string_view text);
+
     // Text from bytes; nothing when they are not valid in the encoding.
     static std::optional<std::string> initWithDataEncoding(const Data& data, NSStringEncoding encoding);
     static std::optional<Data> dataUsingEncoding(std::string_view text, NSStringEncoding encoding);

@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/NSRunLoop.h"
+#include "Platform/Foundation/NSString.h"
 #include "Platform/Foundation/NSTimer.h"
 #include "Platform/UIKit/NSStringDrawing.h"
 #include "Platform/UIKit/UIColor.h"
@@ -18,25 +19,7 @@ namespace {
 
 std::string percentDecoded(const std::string& text)
 {
-    auto hex = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
-            out.push_back(static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2])));
-            i += 2;
-        } else {
-            out.push_back(text[i]);
-        }
-    }
-    return out;
+    return NSString::stringByReplacingPercentEscapes(text);
 }
 
 std::string timeText(double seconds)

@@ -3,6 +3,7 @@
 #include "Platform/Foundation/AppEnvironment.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/Hashing.h"
+#include "Platform/Foundation/NSString.h"
 
 #include <algorithm>
 #include <atomic>
@@ -81,29 +82,9 @@ std::string safeParameter(const std::string& s)
     return headerText(out);
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::string percentDecode(const std::string& s)
 {
-    std::string out;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '%' && i + 2 < s.size() && hexValue(s[i + 1]) >= 0 && hexValue(s[i + 2]) >= 0) {
-            out += static_cast<char>(hexValue(s[i + 1]) * 16 + hexValue(s[i + 2]));
-            i += 2;
-        } else {
-            out += s[i];
-        }
-    }
-    return out;
+    return NSString::stringByReplacingPercentEscapes(s);
 }
 
 std::vector<std::string> splitAddresses(const std::string& s)

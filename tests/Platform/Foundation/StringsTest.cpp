@@ -181,8 +181,13 @@ TEST(NSString, LegacyPercentEscapingOfURLs)
         { "mailto://s@x?subject=bug report&body=<br>", "mailto://s@x?subject=bug%20report&body=%3Cbr%3E" },
         { "", "" },
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(c.escaped, NSString::stringByAddingPercentEscapesUsingEncoding(c.text).value_or("<none>")) << c.text;
+        EXPECT_EQ(c.text, NSString::stringByReplacingPercentEscapesUsingEncoding(c.escaped).value_or("<none>")) << c.text;
+    }
+    // Unescaping leaves what is not a well-formed escape, and refuses bytes that are not text.
+    EXPECT_EQ("100%, %zz %4", NSString::stringByReplacingPercentEscapes("100%25, %zz %4"));
+    EXPECT_FALSE(NSString::stringByReplacingPercentEscapesUsingEncoding("%FF").has_value());
 
     // Invalid UTF-8 cannot be written as UTF-8.
     EXPECT_FALSE(NSString::stringByAddingPercentEscapesUsingEncoding("\xff").has_value());
