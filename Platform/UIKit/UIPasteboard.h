@@ -7,7 +7,7 @@
 // that type's bytes, so another process reads what this one wrote. A name or
 // type that is not a plain file name ("..", or holding "/") is escaped
 // rather than used as a path. The general pasteboard is the one named
-// "com.apple.UIKit.pboard.general".
+// "general".
 
 #include "Platform/Foundation/Value.h"
 
@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-inline const std::string UIPasteboardNameGeneral = "com.apple.UIKit.pboard.general";
+inline const std::string UIPasteboardNameGeneral = "general";
 inline const std::string UIPasteboardTypeText = "public.utf8-plain-text";
 
 class UIPasteboard {
