@@ -4,6 +4,7 @@
 
 #include "Database/SQLiteLayer/SQLResultSet.h"
 #include "Platform/Foundation/NSLog.h"
+#include "Platform/Foundation/NSString.h"
 
 #include <sqlite3.h>
 
@@ -13,13 +14,6 @@
 #include <thread>
 
 namespace {
-
-std::string lowercased(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
 
 std::string quotedLiteral(std::string_view text)
 {
@@ -36,7 +30,7 @@ std::string quotedLiteral(std::string_view text)
 
 bool SQLDatabase::tableExists(std::string_view name)
 {
-    auto rs = executeQuery("select [sql] from sqlite_master where [type] = 'table' and lower(name) = ?", lowercased(name));
+    auto rs = executeQuery("select [sql] from sqlite_master where [type] = 'table' and lower(name) = ?", NSString::lowercaseASCII(name));
     const bool found = rs && rs->next();
     if (rs)
         rs->close();
@@ -57,13 +51,13 @@ std::shared_ptr<SQLResultSet> SQLDatabase::getTableSchema(std::string_view table
 
 bool SQLDatabase::columnExistsColumnName(std::string_view tableName, std::string_view columnName)
 {
-    const std::string table = lowercased(tableName);
-    const std::string column = lowercased(columnName);
+    const std::string table = NSString::lowercaseASCII(tableName);
+    const std::string column = NSString::lowercaseASCII(columnName);
     auto rs = getTableSchema(table);
     if (!rs)
         return false;
     while (rs->next()) {
-        if (lowercased(rs->stringForColumn("name").value_or(std::string())) == column) {
+        if (NSString::lowercaseASCII(rs->stringForColumn("name").value_or(std::string())) == column) {
             rs->close();
             return true;
         }

@@ -3,6 +3,7 @@
 #include "Database/SQLiteLayer/SQLDatabase.h"
 #include "Database/SQLiteLayer/SQLStatement.h"
 #include "Platform/Foundation/NSLog.h"
+#include "Platform/Foundation/NSString.h"
 
 #include <sqlite3.h>
 
@@ -11,13 +12,6 @@
 #include <thread>
 
 namespace {
-
-std::string lowercased(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
 
 }  // namespace
 
@@ -126,7 +120,7 @@ void SQLResultSet::setupColumnNames()
 {
     const int count = columnCount();
     for (int i = 0; i < count; ++i)
-        m_columnNameToIndexMap[lowercased(columnNameForIndex(i))] = i;
+        m_columnNameToIndexMap[NSString::lowercaseASCII(columnNameForIndex(i))] = i;
     m_columnNamesSetup = true;
 }
 
@@ -134,7 +128,7 @@ int SQLResultSet::columnIndexForName(std::string_view name)
 {
     if (!m_columnNamesSetup)
         setupColumnNames();
-    const std::string key = lowercased(name);
+    const std::string key = NSString::lowercaseASCII(name);
     auto it = m_columnNameToIndexMap.find(key);
     if (it != m_columnNameToIndexMap.end())
         return it->second;
@@ -276,7 +270,7 @@ std::optional<ValueDictionary> SQLResultSet::resultDict()
     ValueDictionary out(std::initializer_list<ValueDictionary::Entry> {});
     const int count = columnCount();
     for (int i = 0; i < count; ++i) {
-        const std::string name = lowercased(columnNameForIndex(i));
+        const std::string name = NSString::lowercaseASCII(columnNameForIndex(i));
         out.set(name, objectForColumnName(name));
     }
     return out;

@@ -6,6 +6,7 @@
 #include "Platform/Foundation/NSFileManager.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSPathUtilities.h"
+#include "Platform/Foundation/NSString.h"
 #include "Platform/Foundation/PropertyList.h"
 
 #include <algorithm>
@@ -17,13 +18,6 @@ const std::string sessionFolder = "SessionStore";
 const std::string permanentFolder = "PermanentStore";
 const std::string expiresKey = "X-HTTPRequest-Expires";
 const std::string statusKey = "X-HTTPRequest-Response-Status-Code";
-
-std::string lower(std::string s)
-{
-    for (auto& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 std::string joined(const std::string& folder, const std::string& name)
 {
@@ -131,7 +125,7 @@ std::optional<std::string> HTTPDownloadCache::dataFileName(const CFURL& url)
         return std::nullopt;
     std::string extension = url.pathExtension();
     const auto& html = fileExtensionsToHandleAsHTML();
-    if (extension.empty() || std::find(html.begin(), html.end(), lower(extension)) != html.end())
+    if (extension.empty() || std::find(html.begin(), html.end(), NSString::lowercaseASCII(extension)) != html.end())
         extension = "html";
     return *key + "." + extension;
 }
@@ -234,8 +228,8 @@ void HTTPDownloadCache::updateExpiryForRequestMaxAge(HTTPRequest& request, doubl
 bool HTTPDownloadCache::serverAllowsResponseCachingForRequest(HTTPRequest& request)
 {
     auto headers = request.responseHeaders();
-    std::string control = lower(headers.value("Cache-Control").value_or(""));
-    std::string pragma = lower(headers.value("Pragma").value_or(""));
+    std::string control = NSString::lowercaseASCII(headers.value("Cache-Control").value_or(""));
+    std::string pragma = NSString::lowercaseASCII(headers.value("Pragma").value_or(""));
     return control != "no-cache" && control != "no-store" && pragma != "no-cache";
 }
 

@@ -14,6 +14,7 @@
 #include "Platform/Foundation/NSFileManager.h"
 #include "Platform/Foundation/NSNotificationCenter.h"
 #include "Platform/Foundation/NSPathUtilities.h"
+#include "Platform/Foundation/NSString.h"
 #include "Platform/Foundation/NSThread.h"
 
 #include <cctype>
@@ -85,14 +86,6 @@ HTTPErrorRef sharedError(long code)
     case HTTPUnableToCreateRequestErrorType: return badURL;
     default: return redirects;
     }
-}
-
-std::string lower(std::string_view s)
-{
-    std::string out(s);
-    for (auto& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
 }
 
 std::string trimmed(std::string_view s)
@@ -1200,7 +1193,7 @@ void HTTPRequest::readResponseHeaders()
         }
     }
     if (shouldAttemptPersistentConnection) {
-        std::string connection = lower(m_responseHeaders.value("Connection").value_or(""));
+        std::string connection = NSString::lowercaseASCII(m_responseHeaders.value("Connection").value_or(""));
         if ((message->version() != kCFHTTPVersion1_0 || connection == "keep-alive") && connection != "close") {
             if (auto keepAlive = m_responseHeaders.value("Keep-Alive")) {
                 int timeout = 0, max = 0;
@@ -2444,7 +2437,7 @@ void HTTPRequest::parseMimeTypeAndResponseEncodingFromContentType(std::string* m
         if (charset != std::string::npos && charset + 8 < text.size()) {
             size_t start = charset + 8;
             size_t end = text.find(';', start);
-            std::string name = lower(trimmed(text.substr(start, end == std::string::npos ? std::string::npos
+            std::string name = NSString::lowercaseASCII(trimmed(text.substr(start, end == std::string::npos ? std::string::npos
                                                                                          : end - start)));
             if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
                 name = name.substr(1, name.size() - 2);
@@ -2461,7 +2454,7 @@ std::optional<double> HTTPRequest::expiryDateForRequestMaxAge(HTTPRequest& reque
     auto headers = request.responseHeaders();
     if (maxAge == 0) {
         if (auto control = headers.value("Cache-Control")) {
-            std::string l = lower(*control);
+            std::string l = NSString::lowercaseASCII(*control);
             size_t at = l.find("max-age");
             if (at != std::string::npos) {
                 size_t eq = l.find('=', at);
@@ -2870,7 +2863,7 @@ bool HTTPRequest::configureProxies()
         }
         return true;
     }
-    std::string scheme = lower(PACurl->scheme());
+    std::string scheme = NSString::lowercaseASCII(PACurl->scheme());
     if (scheme != "http" && scheme != "https")
         return true;
     auto fetch = std::make_shared<HTTPRequest>(*PACurl);

@@ -2,18 +2,11 @@
 
 #include "Platform/Foundation/Format.h"
 #include "Platform/Foundation/Hashing.h"
+#include "Platform/Foundation/NSString.h"
 
 #include <cctype>
 
 namespace {
-
-std::string lower(std::string_view s)
-{
-    std::string out(s);
-    for (auto& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
 
 }  // namespace
 
@@ -59,11 +52,11 @@ CFHTTPAuthentication::parseChallenges(std::string_view text)
                     ++i;
                 value = std::string(text.substr(start, i - start));
             }
-            challenges.back().second[lower(word)] = value;
+            challenges.back().second[NSString::lowercaseASCII(word)] = value;
         } else {
             i = save;
             if (!word.empty())
-                challenges.push_back({ lower(word), {} });
+                challenges.push_back({ NSString::lowercaseASCII(word), {} });
         }
     }
     return challenges;
@@ -83,7 +76,7 @@ bool CFHTTPAuthentication::choose(const CFHTTPMessage& response)
             if (scheme == "digest") {
                 auto algorithm = parameters.find("algorithm");
                 if (!parameters.contains("nonce")
-                    || (algorithm != parameters.end() && lower(algorithm->second) != "md5"))
+                    || (algorithm != parameters.end() && NSString::lowercaseASCII(algorithm->second) != "md5"))
                     continue;
             }
             m_scheme = scheme == "digest" ? kCFHTTPAuthenticationSchemeDigest : kCFHTTPAuthenticationSchemeBasic;
@@ -128,7 +121,7 @@ void CFHTTPAuthentication::updateFromResponse(const CFHTTPMessage& response)
     bool hasChallenge = fresh.choose(response);
     if (hasChallenge && m_scheme == kCFHTTPAuthenticationSchemeDigest && fresh.m_scheme == m_scheme) {
         auto stale = fresh.m_parameters.find("stale");
-        if (stale != fresh.m_parameters.end() && lower(stale->second) == "true") {
+        if (stale != fresh.m_parameters.end() && NSString::lowercaseASCII(stale->second) == "true") {
             m_parameters = fresh.m_parameters;  // a new nonce, same credentials
             m_nonceCount = 0;
             m_applied = false;

@@ -1,5 +1,7 @@
 #include "Platform/CFNetwork/CFHTTPMessage.h"
 
+#include "Platform/Foundation/NSString.h"
+
 #include <cctype>
 
 namespace {
@@ -25,20 +27,10 @@ bool isTokenChar(char c)
 
 }  // namespace
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 const std::string* HTTPHeaderFields::find(std::string_view name) const
 {
     for (const auto& [key, value] : m_entries)
-        if (equalsIgnoringCase(key, name))
+        if (NSString::equalsIgnoringASCIICase(key, name))
             return &value;
     return nullptr;
 }
@@ -53,7 +45,7 @@ std::optional<std::string> HTTPHeaderFields::value(std::string_view name) const
 void HTTPHeaderFields::set(std::string_view name, std::string_view value)
 {
     for (auto& [key, v] : m_entries) {
-        if (equalsIgnoringCase(key, name)) {
+        if (NSString::equalsIgnoringASCIICase(key, name)) {
             v = std::string(value);
             return;
         }
@@ -64,7 +56,7 @@ void HTTPHeaderFields::set(std::string_view name, std::string_view value)
 void HTTPHeaderFields::append(std::string_view name, std::string_view value)
 {
     for (auto& [key, v] : m_entries) {
-        if (equalsIgnoringCase(key, name)) {
+        if (NSString::equalsIgnoringASCIICase(key, name)) {
             v += ", ";
             v += value;
             return;
@@ -75,7 +67,7 @@ void HTTPHeaderFields::append(std::string_view name, std::string_view value)
 
 void HTTPHeaderFields::remove(std::string_view name)
 {
-    std::erase_if(m_entries, [&](const Entry& e) { return equalsIgnoringCase(e.first, name); });
+    std::erase_if(m_entries, [&](const Entry& e) { return NSString::equalsIgnoringASCIICase(e.first, name); });
 }
 
 Value HTTPHeaderFields::toDictionary() const

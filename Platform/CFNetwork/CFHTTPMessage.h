@@ -19,8 +19,6 @@
 inline constexpr std::string_view kCFHTTPVersion1_0 = "HTTP/1.0";
 inline constexpr std::string_view kCFHTTPVersion1_1 = "HTTP/1.1";
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b);
-
 // Ordered header fields; one entry per name.
 class HTTPHeaderFields {
 public:

@@ -1,5 +1,7 @@
 #include "Platform/CFNetwork/CFHTTPReadStream.h"
 
+#include "Platform/Foundation/NSString.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -39,7 +41,7 @@ bool containsIgnoringCase(std::string_view haystack, std::string_view needle)
     if (needle.size() > haystack.size())
         return false;
     for (size_t i = 0; i + needle.size() <= haystack.size(); ++i)
-        if (equalsIgnoringCase(haystack.substr(i, needle.size()), needle))
+        if (NSString::equalsIgnoringASCIICase(haystack.substr(i, needle.size()), needle))
             return true;
     return false;
 }
@@ -51,7 +53,7 @@ std::optional<std::vector<uint8_t>> numericAddress(const std::string& host, int 
     std::string h = host;
     if (h.size() > 2 && h.front() == '[' && h.back() == ']')
         h = h.substr(1, h.size() - 2);
-    if (equalsIgnoringCase(h, "localhost"))
+    if (NSString::equalsIgnoringASCIICase(h, "localhost"))
         h = "127.0.0.1";
     sockaddr_in v4 {};
     if (inet_pton(AF_INET, h.c_str(), &v4.sin_addr) == 1) {

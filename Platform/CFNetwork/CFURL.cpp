@@ -1,5 +1,6 @@
 #include "Platform/CFNetwork/CFURL.h"
 
+#include "Platform/Foundation/NSString.h"
 #include <cctype>
 #include <vector>
 
@@ -10,14 +11,6 @@ bool isSchemeChar(char c, bool first)
     if (std::isalpha(static_cast<unsigned char>(c)))
         return true;
     return !first && (std::isdigit(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.');
-}
-
-std::string lower(std::string_view s)
-{
-    std::string out(s);
-    for (auto& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
 }
 
 std::string removeDotSegments(std::string_view input)
@@ -83,7 +76,7 @@ std::optional<CFURL> CFURL::URLWithString(std::string_view text)
             return std::nullopt;
 
     CFURL url;
-    url.m_scheme = lower(text.substr(0, colon));
+    url.m_scheme = NSString::lowercaseASCII(text.substr(0, colon));
     std::string_view rest = text.substr(colon + 1);
 
     size_t hash = rest.find('#');

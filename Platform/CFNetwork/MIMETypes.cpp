@@ -1,5 +1,7 @@
 #include "Platform/CFNetwork/MIMETypes.h"
 
+#include "Platform/Foundation/NSString.h"
+
 #include <cctype>
 #include <fstream>
 #include <map>
@@ -45,9 +47,7 @@ std::optional<std::string> MIMETypes::preferredMIMETypeForExtension(const std::s
         { "key", "application/x-iwork-keynote-sffkey" }, { "plist", "application/x-plist" },
         { "sqlite", "application/x-sqlite3" },
     };
-    std::string l = extension;
-    for (auto& c : l)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    std::string l = NSString::lowercaseASCII(extension);
     if (l.empty())
         return std::nullopt;
     if (auto it = known.find(l); it != known.end())

@@ -1,6 +1,7 @@
 #include "Platform/CFNetwork/NSHTTPCookie.h"
 
 #include "Platform/Foundation/Clock.h"
+#include "Platform/Foundation/NSString.h"
 
 #include <algorithm>
 #include <cctype>
@@ -17,17 +18,9 @@ std::string_view trim(std::string_view s)
     return s;
 }
 
-std::string lower(std::string_view s)
-{
-    std::string out(s);
-    for (auto& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 bool domainMatches(const std::string& cookieDomain, const std::string& host)
 {
-    std::string h = lower(host);
+    std::string h = NSString::lowercaseASCII(host);
     if (cookieDomain.starts_with('.')) {
         std::string bare = cookieDomain.substr(1);
         return h == bare || (h.size() > cookieDomain.size() && h.ends_with(cookieDomain));
@@ -60,7 +53,7 @@ int monthIndex(std::string_view name)
 {
     static const char* months[] = { "jan", "feb", "mar", "apr", "may", "jun",
                                      "jul", "aug", "sep", "oct", "nov", "dec" };
-    std::string l = lower(name.substr(0, 3));
+    std::string l = NSString::lowercaseASCII(name.substr(0, 3));
     for (int i = 0; i < 12; ++i)
         if (l == months[i])
             return i;
@@ -172,7 +165,7 @@ std::optional<NSHTTPCookie> NSHTTPCookie::parseSetCookie(std::string_view text, 
     cookie.value = std::string(trim(pair.substr(eq + 1)));
     if (cookie.name.empty())
         return std::nullopt;
-    cookie.domain = lower(url.host());
+    cookie.domain = NSString::lowercaseASCII(url.host());
     cookie.path = defaultPath(url);
     std::optional<double> maxAge;
     std::string_view attributes = semi == std::string_view::npos ? std::string_view() : text.substr(semi + 1);
@@ -181,10 +174,10 @@ std::optional<NSHTTPCookie> NSHTTPCookie::parseSetCookie(std::string_view text, 
         std::string_view attribute = trim(attributes.substr(0, next));
         attributes = next == std::string_view::npos ? std::string_view() : attributes.substr(next + 1);
         size_t e = attribute.find('=');
-        std::string key = lower(trim(attribute.substr(0, e)));
+        std::string key = NSString::lowercaseASCII(trim(attribute.substr(0, e)));
         std::string_view value = e == std::string_view::npos ? std::string_view() : trim(attribute.substr(e + 1));
         if (key == "domain" && !value.empty()) {
-            std::string domain = lower(value);
+            std::string domain = NSString::lowercaseASCII(value);
             if (!domain.starts_with('.'))
                 domain = "." + domain;
             // A server may only set cookies for its own domain.
@@ -218,7 +211,7 @@ std::vector<NSHTTPCookie> NSHTTPCookie::cookiesWithResponseHeaderFieldsForURL(co
 {
     std::vector<NSHTTPCookie> cookies;
     for (const auto& [name, value] : headers) {
-        if (!equalsIgnoringCase(name, "Set-Cookie"))
+        if (!NSString::equalsIgnoringASCIICase(name, "Set-Cookie"))
             continue;
         for (auto part : splitJoinedCookies(value))
             if (auto cookie = parseSetCookie(part, url))

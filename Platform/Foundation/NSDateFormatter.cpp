@@ -1,6 +1,7 @@
 #include "Platform/Foundation/NSDateFormatter.h"
 
 #include "Platform/Foundation/Clock.h"
+#include "Platform/Foundation/NSString.h"
 
 #include <cmath>
 #include <cstdio>
@@ -125,19 +126,6 @@ int64_t floorDiv(int64_t a, int64_t b)
     return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
 }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] + 32) : a[i];
-        char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] + 32) : b[i];
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
 class Reader {
 public:
     explicit Reader(std::string_view text) : m_text(text) {}
@@ -171,7 +159,7 @@ public:
         for (bool full : { true, false }) {
             for (int i = 0; i < count; ++i) {
                 std::string_view n = full ? std::string_view(names[i]) : std::string_view(names[i]).substr(0, 3);
-                if (equalsIgnoringCase(m_text.substr(m_pos, n.size()), n)) {
+                if (NSString::equalsIgnoringASCIICase(m_text.substr(m_pos, n.size()), n)) {
                     m_pos += n.size();
                     return i;
                 }

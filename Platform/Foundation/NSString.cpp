@@ -223,6 +223,29 @@ NSComparisonResult NSString::compare(std::string_view a, std::string_view b)
     return r < 0 ? NSOrderedAscending : r > 0 ? NSOrderedDescending : NSOrderedSame;
 }
 
+std::string NSString::lowercaseASCII(std::string_view text)
+{
+    std::string out(text);
+    for (auto& c : out) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+bool NSString::equalsIgnoringASCIICase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
+        char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
 std::string NSString::lowercaseString(std::string_view text)
 {
     return mapCase(text, [](uint32_t c) { return foldCase(c); });

@@ -52,6 +52,10 @@ public:
     static NSComparisonResult compare(std::string_view a, std::string_view b);
     static std::string lowercaseString(std::string_view text);
     static std::string uppercaseString(std::string_view text);
+    // Only A to Z lowered, whatever the locale: for protocol words (header
+    // names, schemes, file extensions, column names), not for people's text.
+    static std::string lowercaseASCII(std::string_view text);
+    static bool equalsIgnoringASCIICase(std::string_view a, std::string_view b);
 
     // Paths, "/"-separated.
     static std::string lastPathComponent(std::string_view path);

@@ -1,5 +1,7 @@
 #include "Platform/Foundation/TextEncoding.h"
 
+#include "Platform/Foundation/NSString.h"
+
 #include <cerrno>
 #include <iconv.h>
 
@@ -211,18 +213,6 @@ constexpr Charset kCharsets[] = {
     { "cp1252", NSWindowsCP1252StringEncoding },
 };
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] + 32) : a[i];
-        if (x != b[i])
-            return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::optional<std::string> ianaCharsetName(NSStringEncoding encoding)
@@ -237,7 +227,7 @@ std::optional<std::string> ianaCharsetName(NSStringEncoding encoding)
 std::optional<NSStringEncoding> encodingForIANACharsetName(std::string_view name)
 {
     for (const auto& c : kCharsets) {
-        if (equalsIgnoringCase(name, c.name))
+        if (NSString::equalsIgnoringASCIICase(name, c.name))
             return c.encoding;
     }
     return std::nullopt;

@@ -116,6 +116,12 @@ TEST(NSString, SearchCompareAndCase)
     EXPECT_EQ("abc \xc3\xa9", NSString::lowercaseString("AbC \xc3\x89"));
     EXPECT_EQ("ABC \xc3\x89", NSString::uppercaseString("abc \xc3\xa9"));
     EXPECT_EQ("\xe4\xb8\xad", NSString::uppercaseString("\xe4\xb8\xad"));
+
+    // Protocol words fold A to Z only; other bytes pass through untouched.
+    EXPECT_EQ("content-type: \xc3\x89", NSString::lowercaseASCII("Content-Type: \xc3\x89"));
+    EXPECT_TRUE(NSString::equalsIgnoringASCIICase("Set-Cookie", "set-COOKIE"));
+    EXPECT_FALSE(NSString::equalsIgnoringASCIICase("\xc3\x89", "\xc3\xa9"));
+    EXPECT_FALSE(NSString::equalsIgnoringASCIICase("gzip", "gzip "));
 }
 
 TEST(NSString, ReplaceAll)
