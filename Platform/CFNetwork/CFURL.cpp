@@ -48,17 +48,6 @@ std::string removeDotSegments(std::string_view input)
     return result;
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 }  // namespace
 
 std::optional<CFURL> CFURL::URLWithString(std::string_view text)
@@ -255,20 +244,7 @@ int CFURL::effectivePort() const
 
 std::string CFURL::decodedPath() const
 {
-    std::string out;
-    for (size_t i = 0; i < m_path.size(); ++i) {
-        if (m_path[i] == '%' && i + 2 < m_path.size()) {
-            int hi = hexValue(m_path[i + 1]);
-            int lo = hexValue(m_path[i + 2]);
-            if (hi >= 0 && lo >= 0) {
-                out += static_cast<char>(hi * 16 + lo);
-                i += 2;
-                continue;
-            }
-        }
-        out += m_path[i];
-    }
-    return out;
+    return NSString::stringByReplacingPercentEscapes(m_path);
 }
 
 std::string CFURL::pathExtension() const
