@@ -4,6 +4,7 @@
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UILabel.h"
+#include "Platform/UIKit/UINavigationController.h"
 
 #include <filesystem>
 #include <unistd.h>
@@ -43,7 +44,7 @@ void MFMailComposeViewController::loadView()
     auto view = std::make_shared<UIView>(CGRectMake(0, 0, kFormSheetWidth, kFormSheetHeight));
     view->setBackgroundColor(UIColor::whiteColor());
     auto bar = std::make_shared<UIView>(CGRectMake(0, 0, kFormSheetWidth, 44));
-    bar->setBackgroundColor(UIColor::colorWithRedGreenBlueAlpha(0.43f, 0.52f, 0.63f, 1));
+    bar->setBackgroundColor(UIBarBackgroundColor(nullptr, UIBarStyleDefault));
     bar->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
     view->addSubview(bar);
     std::weak_ptr<MFMailComposeViewController> weak = std::static_pointer_cast<MFMailComposeViewController>(shared_from_this());

@@ -164,16 +164,21 @@ std::string UINavigationBar::backButtonTitle() const
     return back->title().empty() ? "Back" : back->title();
 }
 
+std::shared_ptr<UIColor> UIBarBackgroundColor(const std::shared_ptr<UIColor>& tint, UIBarStyle style)
+{
+    if (tint)
+        return tint;
+    return style == UIBarStyleDefault ? UIColor::colorWithRedGreenBlueAlpha(0.43f, 0.52f, 0.63f, 1)
+                                      : UIColor::colorWithWhiteAlpha(0.1f, 1);
+}
+
 void UINavigationBar::drawRect(CGRect)
 {
     auto c = UIGraphicsGetCurrentContext();
     if (!c)
         return;
     CGRect b = bounds();
-    auto tint = tintColor ? tintColor
-        : barStyle == UIBarStyleDefault ? UIColor::colorWithRedGreenBlueAlpha(0.43f, 0.52f, 0.63f, 1)
-                                        : UIColor::colorWithWhiteAlpha(0.1f, 1);
-    tint->setFill();
+    UIBarBackgroundColor(tintColor, barStyle)->setFill();
     CGContextFillRect(c, b);
     // A lighter upper half and a dark bottom edge, as the platform's bar looks.
     UIColor::colorWithWhiteAlpha(1, 0.12f)->setFill();

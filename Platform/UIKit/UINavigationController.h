@@ -16,6 +16,11 @@ class UIImage;
 
 enum UIBarStyle { UIBarStyleDefault, UIBarStyleBlack, UIBarStyleBlackTranslucent };
 
+class UIColor;
+// The background of a bar (navigation bar, toolbar): its tint when one is set,
+// else the colour of its style.
+std::shared_ptr<UIColor> UIBarBackgroundColor(const std::shared_ptr<UIColor>& tint, UIBarStyle style);
+
 enum UIBarButtonItemStyle { UIBarButtonItemStylePlain, UIBarButtonItemStyleBordered, UIBarButtonItemStyleDone };
 
 enum UIBarButtonSystemItem {

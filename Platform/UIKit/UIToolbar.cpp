@@ -105,10 +105,7 @@ void UIToolbar::drawRect(CGRect)
     if (!c)
         return;
     CGRect b = bounds();
-    auto tint = tintColor ? tintColor
-        : barStyle == UIBarStyleDefault ? UIColor::colorWithRedGreenBlueAlpha(0.43f, 0.52f, 0.63f, 1)
-                                        : UIColor::colorWithWhiteAlpha(0.1f, 1);
-    tint->setFill();
+    UIBarBackgroundColor(tintColor, barStyle)->setFill();
     CGContextFillRect(c, b);
     auto f = frames();
     for (size_t i = 0; i < m_items.size(); ++i)
