@@ -14,7 +14,19 @@
 #include "Platform/Foundation/NSPathUtilities.h"
 #include "Platform/Foundation/NSString.h"
 #include "Platform/Foundation/NSUserDefaults.h"
+#include "Classes/Frame/SkinManager.h"
+#include "Platform/CoreGraphics/CGBitmapContext.h"
+#include "Platform/QuartzCore/CAAnimation.h"
+#include "Platform/QuartzCore/CALayer.h"
+#include "Platform/UIKit/UIActivityIndicatorView.h"
+#include "Platform/UIKit/UIAlertView.h"
+#include "Platform/UIKit/UIButton.h"
+#include "Platform/UIKit/UIColor.h"
+#include "Platform/UIKit/UIFont.h"
+#include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIImage.h"
+#include "Platform/UIKit/UIImageView.h"
+#include "Platform/UIKit/UILabel.h"
 
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -112,6 +124,14 @@ std::string PublicFunction::clientFolderPath()
 {
     const auto& clientID = LoginMode::sharedInstance()->clientID();
     return NSString::stringByAppendingPathComponent(documentsPath(), NSString::lowercaseString(clientID.value_or(std::string())));
+}
+
+bool PublicFunction::isValidClientID(std::string_view clientID)
+{
+    const std::string trimmed = NSString::stringByTrimmingCharactersInSet(clientID, CharacterSet::whitespaceAndNewline);
+    if (trimmed.empty() || clientID == "." || clientID == "..")
+        return false;
+    return clientID.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
 }
 
 std::string PublicFunction::filePathWithNameFiletype(std::string_view name, int fileType)
@@ -534,4 +554,216 @@ void PublicFunction::LOGFunctionLineNumberFormat(std::string_view file, std::str
     const std::string entry = stringWithFormat("%s %s:%d %s \n%s\n\n", stamp, NSString::lastPathComponent(file), line, std::string(function), std::string(message));
     std::fputs(entry.c_str(), logFile);
     std::fflush(logFile);
+}
+
+// ---- Interface: buttons, images, labels, alerts, animation ----
+
+namespace {
+
+void skinButton(const std::shared_ptr<UIButton>& button, const char* imageName, UIEdgeInsets caps, UIEdgeInsets titleInsets)
+{
+    if (!button)
+        return;
+    button->setTitleColorForState(UIColor::whiteColor(), UIControlStateNormal);
+    button->titleLabel()->setFont(UIFont::boldSystemFontOfSize(15));
+    button->titleLabel()->setTextAlignment(UITextAlignmentCenter);
+    button->setBackgroundColor(UIColor::clearColor());
+    button->titleEdgeInsets = titleInsets;
+    button->setBackgroundImageForState(
+        PublicFunction::resizeImageWithCapInsets(SkinManager::skinFromImageName(std::string(imageName)), caps), UIControlStateNormal);
+}
+
+// The image redrawn at its size times the factor.
+std::shared_ptr<UIImage> redrawn(const std::shared_ptr<UIImage>& image, CGFloat factor)
+{
+    const CGSize size = image->size();
+    // Rounded up, less the float noise of the factor (60.000002 is 60).
+    const auto side = [factor](CGFloat length) { return static_cast<CGFloat>(std::ceil(double(length) * double(factor) - 1e-3)); };
+    const CGSize target = CGSizeMake(side(size.width), side(size.height));
+    if (target.width < 1 || target.height < 1)
+        return image;
+    UIGraphicsBeginImageContext(target);
+    image->drawInRect(CGRectMake(0, 0, target.width, target.height));
+    auto out = UIGraphicsGetImageFromCurrentImageContext();
+    UIGraphicsEndImageContext();
+    return out ? out : image;
+}
+
+}  // namespace
+
+void PublicFunction::initializeToButtonHeight30(const std::shared_ptr<UIButton>& button)
+{
+    skinButton(button, "Button-default_H30.png", UIEdgeInsetsMake(0, 5, 0, 5), UIEdgeInsetsZero);
+}
+
+void PublicFunction::initializeToButtonHeight34(const std::shared_ptr<UIButton>& button)
+{
+    skinButton(button, "Button-default_H34.png", UIEdgeInsetsMake(0, 5, 0, 5), UIEdgeInsetsZero);
+}
+
+void PublicFunction::initializeToBackButtonHeight34(const std::shared_ptr<UIButton>& button)
+{
+    skinButton(button, "Button-backward_H34.png", UIEdgeInsetsMake(0, 16, 0, 5), UIEdgeInsetsMake(0, 10, 0, 0));
+}
+
+void PublicFunction::initializeToForwardButtonHeight34(const std::shared_ptr<UIButton>& button)
+{
+    skinButton(button, "Button-forward_H34.png", UIEdgeInsetsMake(0, 5, 0, 16), UIEdgeInsetsMake(0, 0, 0, 10));
+}
+
+std::shared_ptr<UIImage> PublicFunction::resizeImageWithCapInsets(const std::shared_ptr<UIImage>& image, UIEdgeInsets insets)
+{
+    if (!image)
+        return nullptr;
+    if (getDeviceVersion() >= 5.0f)
+        return image->resizableImageWithCapInsets(insets);
+    return image->stretchableImageWithLeftCapWidthTopCapHeight(static_cast<long>(insets.left), static_cast<long>(insets.top));
+}
+
+bool PublicFunction::isRetinaDisplay()
+{
+    return UIGraphicsGetScreenScale() == 2.0;
+}
+
+std::shared_ptr<UIImage> PublicFunction::scaleImageToFitSize(const std::shared_ptr<UIImage>& image, CGSize size)
+{
+    if (!image)
+        return nullptr;
+    if (isRetinaDisplay())
+        size = CGSizeMake(size.width * 2, size.height * 2);
+    const CGSize own = image->size();
+    if (own.width <= size.width && own.height <= size.height)
+        return image;
+    return redrawn(image, std::min(size.width / own.width, size.height / own.height));
+}
+
+void PublicFunction::ImageViewSetImgImg(const std::shared_ptr<UIView>& view, const std::shared_ptr<UIImage>& image)
+{
+    if (!view)
+        return;
+    const auto subviews = view->subviews();
+    for (const auto& subview : subviews)
+        subview->removeFromSuperview();
+    if (!image)
+        return;
+    const CGSize box = view->frame().size;
+    const CGSize own = image->size();
+    auto shown = image;
+    if (std::ceil(own.width) > box.width || std::ceil(own.height) > box.height)
+        shown = redrawn(image, std::min(box.width / own.width, box.height / own.height));
+    auto imageView = std::make_shared<UIImageView>(shown);
+    view->addSubview(imageView);
+    imageView->setCenter(CGPointMake(std::floor(box.width / 2), std::floor(box.height / 2)));
+}
+
+void PublicFunction::ImageViewFitImgImg(const std::shared_ptr<UIImageView>& imageView, const std::shared_ptr<UIImage>& image)
+{
+    if (!imageView)
+        return;
+    imageView->setImage(image);
+    const CGSize box = imageView->frame().size;
+    const bool smaller = image && image->size().width < box.width && image->size().height < box.height;
+    const UIViewContentMode mode = smaller ? UIViewContentModeCenter : UIViewContentModeScaleAspectFit;
+    if (imageView->contentMode() != mode)
+        imageView->setContentMode(mode);
+}
+
+void PublicFunction::createImgThumbWithImgNameThumbNameFiletype(const std::optional<std::string>& imageName,
+                                                               const std::optional<std::string>& thumbName, int fileType)
+{
+    if (!imageName || !thumbName)
+        return;
+    // Thumbnails are only made for product images, whatever type is passed.
+    const std::string thumbPath = filePathWithNameFiletype(*thumbName, FileTypeProductImage);
+    auto& files = NSFileManager::defaultManager();
+    if (files.fileExistsAtPath(thumbPath) && UIImage::imageWithContentsOfFile(thumbPath))
+        return;
+    auto image = UIImage::imageWithContentsOfFile(filePathWithNameFiletype(*imageName, FileTypeProductImage));
+    if (!image)
+        return;
+    const CGSize own = image->size();
+    auto thumb = image;
+    if (own.height > 110 || own.width > 160)
+        thumb = redrawn(image, std::min(160 / own.width, 110 / own.height));
+    if (auto png = UIImagePNGRepresentation(thumb))
+        files.createFileAtPathContents(thumbPath, *png);
+}
+
+std::shared_ptr<UIColor> PublicFunction::colorOfMainTheme()
+{
+    auto image = SkinManager::skinFromImageName(std::string("topbar-bg.png"));
+    if (!image)
+        return UIColor::darkGrayColor();
+    uint8_t pixel[4] = {};
+    auto context = CGBitmapContextCreate(pixel, 1, 1, 8, 4, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaPremultipliedLast);
+    if (!context)
+        return UIColor::darkGrayColor();
+    CGContextDrawImage(context, CGRectMake(0, 0, 1, 1), image->CGImage());
+    context.reset();
+    return UIColor::colorWithRedGreenBlueAlpha(pixel[0] / 255.0, pixel[1] / 255.0, pixel[2] / 255.0, pixel[3] / 255.0);
+}
+
+void PublicFunction::addDeletionLineToLabel(const std::shared_ptr<UILabel>& label)
+{
+    if (!label)
+        return;
+    const CGSize text = sizeWithFontConstrainedToSize(label->text(), label->font(), CGSizeMake(label->frame().size.width, 40));
+    auto line = std::make_shared<UIImageView>(CGRectMake(-5, label->frame().size.height / 2, text.width + 10, 2));
+    line->setImage(UIImage::imageNamed("rightline.png"));
+    label->addSubview(line);
+}
+
+void PublicFunction::removeDeletionLineFromLabel(const std::shared_ptr<UILabel>& label)
+{
+    if (!label)
+        return;
+    const auto subviews = label->subviews();
+    for (const auto& subview : subviews)
+        subview->removeFromSuperview();
+}
+
+void PublicFunction::showDialIndicatorView(const std::shared_ptr<UIView>& view, const std::shared_ptr<UIActivityIndicatorView>& indicator)
+{
+    if (!view || !indicator)
+        return;
+    if (indicator->superview() != view) {
+        view->addSubview(indicator);
+        indicator->startAnimating();
+    }
+    view->bringSubviewToFront(indicator);
+    view->setUserInteractionEnabled(false);
+}
+
+void PublicFunction::hideDialIndicatorView(const std::shared_ptr<UIView>& view, const std::shared_ptr<UIActivityIndicatorView>& indicator)
+{
+    if (!view || !indicator)
+        return;
+    if (indicator->superview() == view) {
+        indicator->removeFromSuperview();
+        indicator->stopAnimating();
+    }
+    view->setUserInteractionEnabled(true);
+}
+
+void PublicFunction::setTextAlignmentForAlertView(UITextAlignment alignment, const std::shared_ptr<UIAlertView>& alert)
+{
+    if (auto message = findSubViewInOfClassIndex<UILabel>(alert, 1))
+        message->setTextAlignment(alignment);
+}
+
+void PublicFunction::setViewShakingShaking(const std::shared_ptr<UIView>& view, bool shaking)
+{
+    if (!view)
+        return;
+    const auto& layer = view->layer();
+    layer->removeAllAnimations();
+    if (!shaking)
+        return;
+    auto wiggle = CABasicAnimation::animationWithKeyPath("transform");
+    wiggle->fromValue = CATransform3DRotate(layer->transform(), -0.03, 0, 0, 1);
+    wiggle->toValue = CATransform3DRotate(layer->transform(), 0.03, 0, 0, 1);
+    wiggle->duration = 0.1;
+    wiggle->autoreverses = true;
+    wiggle->repeatCount = HUGE_VALF_REPEAT;
+    layer->addAnimation(wiggle, "wiggle");
 }

@@ -9,6 +9,8 @@
 // in their own section.
 
 #include "Platform/Foundation/Value.h"
+#include "Platform/UIKit/NSStringDrawing.h"
+#include "Platform/UIKit/UIGeometry.h"
 
 #include <cstdint>
 #include <memory>
@@ -17,7 +19,14 @@
 #include <string_view>
 
 class ServerInfo;
+class UIActivityIndicatorView;
+class UIAlertView;
+class UIButton;
+class UIColor;
 class UIImage;
+class UIImageView;
+class UILabel;
+class UIView;
 
 class PublicFunction {
 public:
@@ -38,6 +47,10 @@ public:
 
     // <home>/Documents/<client id in lower case>.
     static std::string clientFolderPath();
+    // Whether a client id can name a client folder: not blank, not "." or
+    // "..", and without "/", "\\" or NUL. Nothing is made or removed for
+    // any other id.
+    static bool isValidClientID(std::string_view clientID);
     // Client folder / folder of the code / name; outside 1 to 9 the name sits in the client folder.
     static std::string filePathWithNameFiletype(std::string_view name, int fileType);
     // "PDF" 5, "VEDIO" 6, "EXCEL" 7, "WORD" 8, anything else 9 (case-sensitive).
@@ -124,4 +137,61 @@ public:
     static void showCurrentMemory();
     // Appends one entry to the session's log file in Documents.
     static void LOGFunctionLineNumberFormat(std::string_view file, std::string_view function, int line, std::string_view message);
+
+    // ---- Interface: buttons, images, labels, alerts, animation ----
+
+    // The standard skinned buttons: white bold 15-point title, centred, clear
+    // background, the stretched skin image behind it.
+    static void initializeToButtonHeight30(const std::shared_ptr<UIButton>& button);
+    static void initializeToButtonHeight34(const std::shared_ptr<UIButton>& button);
+    static void initializeToBackButtonHeight34(const std::shared_ptr<UIButton>& button);
+    static void initializeToForwardButtonHeight34(const std::shared_ptr<UIButton>& button);
+
+    static std::shared_ptr<UIImage> resizeImageWithCapInsets(const std::shared_ptr<UIImage>& image, UIEdgeInsets insets);
+    static bool isRetinaDisplay();
+    // The image itself when it fits the size (doubled on a retina screen),
+    // else redrawn smaller by one factor so that it fits.
+    static std::shared_ptr<UIImage> scaleImageToFitSize(const std::shared_ptr<UIImage>& image, CGSize size);
+    static bool imageIsNeedToScaleToFitSize(const std::shared_ptr<UIImage>& image, CGSize size) { return true; }
+    // Replaces the view's subviews by an image view holding the image, shrunk
+    // to fit (never enlarged) and centred.
+    static void ImageViewSetImgImg(const std::shared_ptr<UIView>& view, const std::shared_ptr<UIImage>& image);
+    // Sets the image: centred when smaller than the view both ways, else aspect-fit.
+    static void ImageViewFitImgImg(const std::shared_ptr<UIImageView>& imageView, const std::shared_ptr<UIImage>& image);
+    // A thumbnail of at most 160 x 110 beside a product image, made once.
+    static void createImgThumbWithImgNameThumbNameFiletype(const std::optional<std::string>& imageName,
+                                                           const std::optional<std::string>& thumbName, int fileType);
+    // The colour of the skin's "topbar-bg.png" drawn into one pixel; dark grey without it.
+    static std::shared_ptr<UIColor> colorOfMainTheme();
+
+    // A strike-through over an old price, and its removal (every subview of the label).
+    static void addDeletionLineToLabel(const std::shared_ptr<UILabel>& label);
+    static void removeDeletionLineFromLabel(const std::shared_ptr<UILabel>& label);
+    // A spinner over a view whose touches are off while it turns.
+    static void showDialIndicatorView(const std::shared_ptr<UIView>& view, const std::shared_ptr<UIActivityIndicatorView>& indicator);
+    static void hideDialIndicatorView(const std::shared_ptr<UIView>& view, const std::shared_ptr<UIActivityIndicatorView>& indicator);
+    // The n-th direct subview (from 0) of class T, or nothing.
+    template<typename T>
+    static std::shared_ptr<T> findSubViewInOfClassIndex(const std::shared_ptr<UIView>& view, long index);
+    // The alignment of an alert's message (its second label).
+    static void setTextAlignmentForAlertView(UITextAlignment alignment, const std::shared_ptr<UIAlertView>& alert);
+    // The wiggle of an item being edited: a rotation of -0.03 to +0.03 radians, forever.
+    static void setViewShakingShaking(const std::shared_ptr<UIView>& view, bool shaking);
 };
+
+#include "Platform/UIKit/UIView.h"
+
+template<typename T>
+std::shared_ptr<T> PublicFunction::findSubViewInOfClassIndex(const std::shared_ptr<UIView>& view, long index)
+{
+    if (!view)
+        return nullptr;
+    long seen = 0;
+    for (const auto& subview : view->subviews()) {
+        if (auto typed = std::dynamic_pointer_cast<T>(subview)) {
+            if (seen++ == index)
+                return typed;
+        }
+    }
+    return nullptr;
+}
