@@ -2,11 +2,19 @@
 
 #include "Platform/Foundation/Format.h"
 #include "Platform/Foundation/NSNotificationCenter.h"
+#include "Platform/Foundation/NSRunLoop.h"
+#include "Platform/Foundation/NSTimer.h"
 #include "Platform/UIKit/UIResponder.h"
+
+#include <functional>
+#include <memory>
 
 namespace {
 
 bool s_visible = false;
+// The "did" notices of the animation under way, posted when it ends.
+std::shared_ptr<NSTimer> s_pending;
+std::function<void()> s_pendingNotices;
 
 void post(const std::string& name, CGRect begin, CGRect end)
 {
@@ -22,6 +30,35 @@ CGRect hiddenFrame()
     CGRect f = UIKeyboard::shownFrame();
     f.origin.y += f.size.height;
     return f;
+}
+
+// An animation that is interrupted still ends: its "did" notices go out at
+// once, so that every "will" a screen hears is followed by its "did".
+void finishPendingAnimation()
+{
+    if (s_pending)
+        s_pending->invalidate();
+    s_pending.reset();
+    auto notices = std::move(s_pendingNotices);
+    s_pendingNotices = nullptr;
+    if (notices)
+        notices();
+}
+
+// Posts the "will" notices now and the "did" notices when the keyboard's
+// animation has run, on the main loop in every mode.
+void animate(const std::string& will, const std::string& did, CGRect from, CGRect to)
+{
+    finishPendingAnimation();
+    post(UIKeyboardWillChangeFrameNotification, from, to);
+    post(will, from, to);
+    s_pendingNotices = [did, from, to] {
+        post(did, from, to);
+        post(UIKeyboardDidChangeFrameNotification, from, to);
+    };
+    s_pending = NSTimer::timerWithTimeInterval(UIKeyboard::kAnimationDuration, false,
+                                               [](NSTimer&) { finishPendingAnimation(); });
+    NSRunLoop::mainRunLoop()->addTimer(s_pending, NSRunLoopCommonModes);
 }
 
 }  // namespace
@@ -47,10 +84,7 @@ void UIKeyboard::textInputDidBeginEditing()
     if (s_visible)
         return;
     s_visible = true;
-    post(UIKeyboardWillChangeFrameNotification, hiddenFrame(), shownFrame());
-    post(UIKeyboardWillShowNotification, hiddenFrame(), shownFrame());
-    post(UIKeyboardDidShowNotification, hiddenFrame(), shownFrame());
-    post(UIKeyboardDidChangeFrameNotification, hiddenFrame(), shownFrame());
+    animate(UIKeyboardWillShowNotification, UIKeyboardDidShowNotification, hiddenFrame(), shownFrame());
 }
 
 void UIKeyboard::textInputDidEndEditing()
@@ -60,14 +94,15 @@ void UIKeyboard::textInputDidEndEditing()
     if (!s_visible || (incoming && incoming->acceptsTextInput()))
         return;
     s_visible = false;
-    post(UIKeyboardWillChangeFrameNotification, shownFrame(), hiddenFrame());
-    post(UIKeyboardWillHideNotification, shownFrame(), hiddenFrame());
-    post(UIKeyboardDidHideNotification, shownFrame(), hiddenFrame());
-    post(UIKeyboardDidChangeFrameNotification, shownFrame(), hiddenFrame());
+    animate(UIKeyboardWillHideNotification, UIKeyboardDidHideNotification, shownFrame(), hiddenFrame());
 }
 
 void UIKeyboard::reset()
 {
+    if (s_pending)
+        s_pending->invalidate();
+    s_pending.reset();
+    s_pendingNotices = nullptr;
     s_visible = false;
     UITextInputMode::currentInputMode().setPrimaryLanguage("en-US");
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 // The on-screen keyboard, as the screens see it: it shows when a text field
-// or text view starts editing and hides when editing ends without another
-// taking over, posting the platform's notifications with its frame (in
-// window coordinates, landscape) under the frame keys of the user info. Keys
+// or text view has begun editing (after its delegate heard so) and hides when
+// editing ends without another taking over, posting the platform's
+// notifications with its frame (in window coordinates, landscape) under the
+// frame keys of the user info: the "will" notices at once, the "did" notices
+// when its animation has run on the main loop's clock. Keys
 // themselves come from the window (typed by a person or the test driver).
 // The current input mode's language can be set (a Chinese keyboard is taller
 // on the platform; screens read the language, not the height).

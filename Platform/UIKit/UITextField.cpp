@@ -159,11 +159,11 @@ void UITextField::didBecomeFirstResponder()
         m_text.clear();
     setNeedsDisplay();
     setNeedsLayout();
-    UIKeyboard::textInputDidBeginEditing();
     if (auto d = delegate())
         d->textFieldDidBeginEditing(*this);
     sendActionsForControlEvents(UIControlEventEditingDidBegin);
     NSNotificationCenter::defaultCenter().postNotificationName(UITextFieldTextDidBeginEditingNotification);
+    UIKeyboard::textInputDidBeginEditing();
 }
 
 void UITextField::didResignFirstResponder()

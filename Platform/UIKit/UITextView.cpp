@@ -79,9 +79,9 @@ void UITextView::didBecomeFirstResponder()
 {
     auto keep = shared_from_this();
     m_editing = true;
-    UIKeyboard::textInputDidBeginEditing();
     if (auto d = delegate())
         d->textViewDidBeginEditing(*this);
+    UIKeyboard::textInputDidBeginEditing();
 }
 
 void UITextView::didResignFirstResponder()

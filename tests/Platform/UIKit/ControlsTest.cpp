@@ -107,6 +107,7 @@ TEST_F(ControlsTest, TextFieldEditsThroughItsDelegateAndMovesTheKeyboard)
     EXPECT_EQ(field->text(), "ab");
     EXPECT_EQ(log->calls, (std::vector<std::string> { "shouldBegin", "shouldBegin", "didBegin", "change 0,0 'ab'",
                                                       "change 2,0 'x'", "change 2,0 'é'", "change 2,2 ''" }));
+    driver->advance(UIKeyboard::kAnimationDuration);
     ASSERT_EQ(keyboard.size(), 2u);
     EXPECT_EQ(keyboard[0], "WillShowNotification {{0, 416}, {1024, 352}}");
 
@@ -126,6 +127,7 @@ TEST_F(ControlsTest, TextFieldEditsThroughItsDelegateAndMovesTheKeyboard)
     EXPECT_EQ(log->calls, (std::vector<std::string> { "shouldBegin", "didBegin", "change 0,0 'q'", "shouldReturn",
                                                       "shouldEnd", "didEnd" }));
     EXPECT_FALSE(UIKeyboard::isVisible());
+    driver->advance(UIKeyboard::kAnimationDuration);
     ASSERT_EQ(keyboard.size(), 4u);
     EXPECT_EQ(keyboard[3], "DidHideNotification {{0, 768}, {1024, 352}}");
     // Editing events: begin, changed x2 (ab, é), deleted, cleared, end, begin, changed, end-on-exit, end.
@@ -138,6 +140,58 @@ TEST_F(ControlsTest, TextFieldEditsThroughItsDelegateAndMovesTheKeyboard)
     EXPECT_TRUE(field->isEditing());
     log->allowEnd = true;
     field->removeAllTargets();
+}
+
+TEST_F(ControlsTest, KeyboardShowsAfterTheFieldBeganEditingAndSaysDidShowWhenItsAnimationEnds)
+{
+    // A delegate that notes did-begin and reads the note when the keyboard has shown.
+    struct Flagging : FieldLog {
+        bool editingAddress = false;
+        void textFieldDidBeginEditing(UITextField& f) override
+        {
+            FieldLog::textFieldDidBeginEditing(f);
+            editingAddress = true;
+        }
+    };
+    auto log = std::make_shared<Flagging>();
+    std::vector<std::string> flagAtShow;
+    NSNotificationCenter::defaultCenter().addObserver(log.get(), UIKeyboardDidShowNotification,
+                                                      [&](const NSNotification&) {
+                                                          flagAtShow.push_back(log->editingAddress ? "set" : "unset");
+                                                      });
+    NSNotificationCenter::defaultCenter().addObserver(log.get(), UIKeyboardWillShowNotification,
+                                                      [&](const NSNotification&) { log->calls.push_back("willShow"); });
+    auto field = std::make_shared<UITextField>(CGRectMake(100, 100, 200, 31));
+    field->setDelegate(log);
+    window->addSubview(field);
+
+    driver->tap(field);
+    EXPECT_EQ(log->calls, (std::vector<std::string> { "shouldBegin", "didBegin", "willShow" }));
+    EXPECT_EQ(keyboard, (std::vector<std::string> { "WillShowNotification {{0, 416}, {1024, 352}}" }));
+    driver->advance(UIKeyboard::kAnimationDuration / 2);
+    EXPECT_EQ(keyboard.size(), 1u) << "did-show waits for the keyboard's animation";
+    driver->advance(UIKeyboard::kAnimationDuration / 2);
+    EXPECT_EQ(flagAtShow, (std::vector<std::string> { "set" }));
+    ASSERT_EQ(keyboard.size(), 2u);
+    EXPECT_EQ(keyboard[1], "DidShowNotification {{0, 416}, {1024, 352}}");
+
+    // Hiding: did-end first, will-hide at once, did-hide after the animation.
+    field->resignFirstResponder();
+    EXPECT_EQ(log->calls.back(), "didEnd");
+    EXPECT_EQ(keyboard.size(), 3u);
+    driver->advance(UIKeyboard::kAnimationDuration);
+    EXPECT_EQ(keyboard.back(), "DidHideNotification {{0, 768}, {1024, 352}}");
+
+    // Shown and hidden again before the animation ends: every will still has its did, in order.
+    keyboard.clear();
+    field->becomeFirstResponder();
+    field->resignFirstResponder();
+    driver->advance(UIKeyboard::kAnimationDuration);
+    EXPECT_EQ(keyboard, (std::vector<std::string> { "WillShowNotification {{0, 416}, {1024, 352}}",
+                                                    "DidShowNotification {{0, 416}, {1024, 352}}",
+                                                    "WillHideNotification {{0, 768}, {1024, 352}}",
+                                                    "DidHideNotification {{0, 768}, {1024, 352}}" }));
+    NSNotificationCenter::defaultCenter().removeObserver(log.get());
 }
 
 class SearchLog : public UISearchBarDelegate {
