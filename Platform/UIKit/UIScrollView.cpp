@@ -73,12 +73,9 @@ void UIScrollView::setContentOffsetAnimated(CGPoint offset, bool animated)
 
 void UIScrollView::setContentInset(UIEdgeInsets inset)
 {
-    // Keeps what was at the top edge at the top, as the platform does.
-    CGPoint o = contentOffset();
-    o.y -= inset.top - m_contentInset.top;
-    o.x -= inset.left - m_contentInset.left;
+    // The offset stays where it is (and no scroll is reported): a drag being
+    // released comes to rest inside the new inset instead.
     m_contentInset = inset;
-    setContentOffset(o);
 }
 
 CGPoint UIScrollView::minimumContentOffset() const
@@ -196,6 +193,7 @@ void UIScrollView::endDragAt(CGPoint windowPoint)
     m_tracking = false;
     CGPoint o = contentOffset();
     CGPoint target;
+    CGPoint projected = o;
     if (m_pagingEnabled) {
         CGSize page = bounds().size;
         auto snap = [](CGFloat offset, CGFloat start, CGFloat pageSize, CGFloat velocity) -> CGFloat {
@@ -211,20 +209,29 @@ void UIScrollView::endDragAt(CGPoint windowPoint)
                 p = std::round(offset / pageSize);
             return p * pageSize;
         };
-        target = clampOffset({ snap(o.x, m_dragStartOffset.x, page.width, m_velocity.x),
-                               snap(o.y, m_dragStartOffset.y, page.height, m_velocity.y) });
+        projected = { snap(o.x, m_dragStartOffset.x, page.width, m_velocity.x),
+                      snap(o.y, m_dragStartOffset.y, page.height, m_velocity.y) };
+        target = clampOffset(projected);
     } else {
         CGFloat k = m_decelerationRate / (1 - m_decelerationRate);
-        target = clampOffset({ o.x + m_velocity.x * k, o.y + m_velocity.y * k });
+        projected = { o.x + m_velocity.x * k, o.y + m_velocity.y * k };
+        target = clampOffset(projected);
     }
+    CGPoint proposed = target;
     if (auto d = delegate())
         d->scrollViewWillEndDraggingWithVelocityTargetContentOffset(*this, m_velocity, &target);
     bool decelerate = !(target == o);
     m_dragging = false;
     if (auto d = delegate())
         d->scrollViewDidEndDraggingWillDecelerate(*this, decelerate);
-    if (!decelerate)
+    // The resting point is settled only now, so that an inset set by the
+    // delegate on release (a pull-to-refresh header) is where it comes to rest.
+    // A target the delegate chose is kept, within the bounds as they are now.
+    target = target == proposed ? clampOffset(projected) : clampOffset(target);
+    if (!decelerate) {
+        setContentOffset(target);
         return;
+    }
     m_decelerating = true;
     if (auto d = delegate())
         d->scrollViewWillBeginDecelerating(*this);

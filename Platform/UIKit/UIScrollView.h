@@ -8,7 +8,9 @@
 // view bounces); on release the delegate may rewrite the target offset, and
 // when the target differs from where the finger left it the view decelerates:
 // the offset goes to the target at once and the end of deceleration is
-// reported after `kDecelerationDuration` on the clock.
+// reported after `kDecelerationDuration` on the clock. The resting point is
+// fixed after the delegate heard the drag end, within the content inset as
+// it is then; setting the inset itself never moves the offset.
 
 #include "Platform/UIKit/UIGeometry.h"
 #include "Platform/UIKit/UIView.h"

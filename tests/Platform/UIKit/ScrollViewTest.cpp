@@ -109,3 +109,52 @@ TEST_F(ScrollViewTest, ZoomStaysWithinItsScalesByCodeAndByPinch)
 }
 
 }  // namespace
+
+TEST_F(ScrollViewTest, AnInsetLeavesTheOffsetAndAPulledListRestsInsideTheInsetSetOnRelease)
+{
+    // The pull-to-refresh list: pulled past its top and released, it opens a
+    // 60-point header by setting the inset in did-end-dragging.
+    struct Refreshing : UIScrollViewDelegate {
+        std::vector<std::string> calls;
+        void scrollViewDidScroll(UIScrollView& s) override { calls.push_back("scroll " + std::to_string(int(s.contentOffset().y))); }
+        void scrollViewDidEndDraggingWillDecelerate(UIScrollView& s, bool decelerate) override
+        {
+            calls.push_back(decelerate ? "end dragging, decelerating" : "end dragging");
+            if (s.contentOffset().y < -60)
+                s.setContentInset(UIEdgeInsetsMake(60, 0, 0, 0));
+        }
+        void scrollViewDidEndDecelerating(UIScrollView& s) override
+        {
+            calls.push_back("rest " + std::to_string(int(s.contentOffset().y)));
+        }
+    };
+    auto list = make(CGSizeMake(500, 3000));
+    auto log = std::make_shared<Refreshing>();
+    list->setDelegate(log);
+
+    list->setContentOffset(CGPointMake(0, 100));
+    log->calls.clear();
+    list->setContentInset(UIEdgeInsetsMake(60, 0, 0, 0));
+    EXPECT_EQ(list->contentOffset(), CGPointMake(0, 100)) << "an inset does not move the content";
+    EXPECT_TRUE(log->calls.empty()) << "an inset change is no scroll";
+
+    list->setContentInset(UIEdgeInsetsZero);
+    list->setContentOffset(CGPointZero);
+    // A slow pull of 200 points (banded to 100 past the top), released at rest.
+    driver->dragFrom(CGPointMake(300, 150), CGPointMake(300, 350), 10, 2.0);
+    EXPECT_EQ(list->contentOffset().y, -60);
+    driver->advance(UIScrollView::kDecelerationDuration);
+    EXPECT_EQ(list->contentOffset().y, -60) << "rests at the header while loading";
+    ASSERT_GE(log->calls.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(log->calls.end() - 3, log->calls.end()),
+              (std::vector<std::string> { "end dragging, decelerating", "scroll -60", "rest -60" }));
+
+    // Loaded: the header closes; without the delegate's inset the pull springs back to 0.
+    list->setContentInset(UIEdgeInsetsZero);
+    list->setContentOffset(CGPointZero);
+    log->calls.clear();
+    driver->dragFrom(CGPointMake(300, 150), CGPointMake(300, 250), 10, 2.0);
+    driver->advance(UIScrollView::kDecelerationDuration);
+    EXPECT_EQ(list->contentOffset().y, 0);
+    EXPECT_EQ(log->calls.back(), "rest 0");
+}
