@@ -332,6 +332,36 @@ void UINavigationController::setNavigationBarHiddenAnimated(bool hidden, bool)
     layoutContent();
 }
 
+void UINavigationController::viewWillAppear(bool animated)
+{
+    if (!isInAppearanceTransitionCall())
+        beginAppearanceTransition(true, animated);
+}
+
+void UINavigationController::viewDidAppear(bool animated)
+{
+    if (isInAppearanceTransitionCall())
+        return;
+    if (!isAppearing())
+        beginAppearanceTransition(true, animated);
+    endAppearanceTransition();
+}
+
+void UINavigationController::viewWillDisappear(bool animated)
+{
+    if (!isInAppearanceTransitionCall())
+        beginAppearanceTransition(false, animated);
+}
+
+void UINavigationController::viewDidDisappear(bool animated)
+{
+    if (isInAppearanceTransitionCall())
+        return;
+    if (isAppearing())
+        beginAppearanceTransition(false, animated);
+    endAppearanceTransition();
+}
+
 std::vector<std::shared_ptr<UIViewController>> UINavigationController::visibleChildren() const
 {
     if (auto top = topViewController())

@@ -177,6 +177,13 @@ public:
     void setDelegate(std::weak_ptr<UINavigationControllerDelegate> d) { m_delegate = std::move(d); }
 
     void loadView() override;
+    // Told directly by the screen that holds it (rather than by a window or a
+    // container transition), it passes the calls to its top screen and takes
+    // its stack as shown or hidden, as the platform's navigation does.
+    void viewWillAppear(bool animated) override;
+    void viewDidAppear(bool animated) override;
+    void viewWillDisappear(bool animated) override;
+    void viewDidDisappear(bool animated) override;
     std::vector<std::shared_ptr<UIViewController>> visibleChildren() const override;
     std::vector<std::shared_ptr<UIViewController>> allChildren() const override { return m_stack; }
     // The area the top controller's view fills.

@@ -61,6 +61,26 @@ void UIViewController::didReceiveMemoryWarningTree()
     didReceiveMemoryWarning();
 }
 
+std::shared_ptr<UIViewController> UIViewController::presentedViewController() const
+{
+    if (m_presented)
+        return m_presented;
+    for (auto c = m_parent.lock(); c; c = c->m_parent.lock())
+        if (c->m_presented)
+            return c->m_presented;
+    return nullptr;
+}
+
+std::shared_ptr<UIViewController> UIViewController::presentingViewController() const
+{
+    if (auto p = m_presenting.lock())
+        return p;
+    for (auto c = m_parent.lock(); c; c = c->m_parent.lock())
+        if (auto p = c->m_presenting.lock())
+            return p;
+    return nullptr;
+}
+
 UIInterfaceOrientation UIViewController::interfaceOrientation() const
 {
     return UIApplication::sharedApplication()->statusBarOrientation();
@@ -138,12 +158,14 @@ void UIViewController::beginAppearanceTransition(bool appearing, bool animated)
         view();
         m_appearState = AppearState::Appearing;
         m_pendingAnimated = animated;
+        AppearanceCall call(*this);
         viewWillAppear(animated);
     } else {
         if (m_appearState == AppearState::Disappearing || m_appearState == AppearState::Disappeared)
             return;
         m_appearState = AppearState::Disappearing;
         m_pendingAnimated = animated;
+        AppearanceCall call(*this);
         viewWillDisappear(animated);
     }
     for (auto& child : visibleChildren())
@@ -155,9 +177,11 @@ void UIViewController::endAppearanceTransition()
     auto keep = shared_from_this();
     if (m_appearState == AppearState::Appearing) {
         m_appearState = AppearState::Appeared;
+        AppearanceCall call(*this);
         viewDidAppear(m_pendingAnimated);
     } else if (m_appearState == AppearState::Disappearing) {
         m_appearState = AppearState::Disappeared;
+        AppearanceCall call(*this);
         viewDidDisappear(m_pendingAnimated);
     } else {
         return;
@@ -169,10 +193,15 @@ void UIViewController::endAppearanceTransition()
 void UIViewController::presentViewControllerAnimatedCompletion(const std::shared_ptr<UIViewController>& controller,
                                                                bool animated, std::function<void()> completion)
 {
-    if (!controller || controller->presentingViewController())
+    if (!controller || controller->m_presenting.lock())
         return;
-    // Present from the top of what is already presented, as the platform does.
+    // A screen inside containers presents through the ancestor that fills the
+    // window (the tab bar controller hears the appearance calls and is the
+    // presenter); then from the top of what is already presented.
     auto host = sharedController();
+    if (controller->modalPresentationStyle() != UIModalPresentationCurrentContext)
+        while (auto parent = host->parentViewController())
+            host = parent;
     while (host->m_presented)
         host = host->m_presented;
     auto window = host->isViewLoaded() ? host->view()->window() : nullptr;
@@ -213,9 +242,9 @@ void UIViewController::presentViewControllerAnimatedCompletion(const std::shared
     }
     controller->m_presentationContainer = container;
 
-    controller->beginAppearanceTransition(true, animated);
     if (!sheet)
         host->beginAppearanceTransition(false, animated);
+    controller->beginAppearanceTransition(true, animated);
     if (window)
         window->addSubview(container);
     std::weak_ptr<UIViewController> weakHost = host, weakPresented = controller;
@@ -233,8 +262,10 @@ void UIViewController::dismissViewControllerAnimatedCompletion(bool animated, st
 {
     // Sent to a presented controller, it asks its presenter to dismiss it.
     auto target = sharedController();
-    if (!m_presented) {
-        target = presentingViewController();
+    while (!target->m_presented && target->parentViewController())
+        target = target->parentViewController();
+    if (!target->m_presented) {
+        target = target->presentingViewController();
         if (!target) {
             if (completion)
                 completion();

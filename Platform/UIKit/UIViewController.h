@@ -109,9 +109,11 @@ public:
     }
     void dismissViewControllerAnimatedCompletion(bool animated, std::function<void()> completion);
     void dismissModalViewControllerAnimated(bool animated) { dismissViewControllerAnimatedCompletion(animated, nullptr); }
-    std::shared_ptr<UIViewController> presentedViewController() const { return m_presented; }
-    std::shared_ptr<UIViewController> modalViewController() const { return m_presented; }
-    std::shared_ptr<UIViewController> presentingViewController() const { return m_presenting.lock(); }
+    // What this controller or one of its ancestors presents.
+    std::shared_ptr<UIViewController> presentedViewController() const;
+    std::shared_ptr<UIViewController> modalViewController() const { return presentedViewController(); }
+    // The presenter of this controller or of its nearest presented ancestor.
+    std::shared_ptr<UIViewController> presentingViewController() const;
 
     std::shared_ptr<UIResponder> nextResponder() const override;
 
@@ -130,8 +132,20 @@ public:
 protected:
     // Runs `fn` after the transition duration when animated, else at once.
     static void afterTransition(bool animated, std::function<void()> fn);
+    // True while the appearance calls (viewWillAppear and the rest) are made
+    // by the transitions above rather than by a screen calling them directly.
+    bool isInAppearanceTransitionCall() const { return m_inAppearanceCall; }
 
 private:
+    struct AppearanceCall {
+        explicit AppearanceCall(UIViewController& c) : controller(c), was(c.m_inAppearanceCall) { c.m_inAppearanceCall = true; }
+        ~AppearanceCall() { controller.m_inAppearanceCall = was; }
+        AppearanceCall(const AppearanceCall&) = delete;
+        AppearanceCall& operator=(const AppearanceCall&) = delete;
+        UIViewController& controller;
+        bool was;
+    };
+
     enum class AppearState { Disappeared, Appearing, Appeared, Disappearing };
 
     std::shared_ptr<UIView> m_view;
@@ -149,4 +163,5 @@ private:
     CGSize m_popoverSize { 320, 1100 };
     AppearState m_appearState = AppearState::Disappeared;
     bool m_pendingAnimated = false;
+    bool m_inAppearanceCall = false;
 };

@@ -231,6 +231,98 @@ TEST_F(InterfaceTest, NavigationRunsTheLifeCycleInPlatformOrder)
     EXPECT_EQ(a->supportedInterfaceOrientations(), 24u);
 }
 
+TEST_F(InterfaceTest, ANavigationStackHeldByAScreenHearsItsAppearanceAndPassesItToItsTop)
+{
+    // The catalogue's layout: a screen holding a master and a detail stack
+    // side by side, telling both when it appears and disappears.
+    std::vector<std::string> log;
+    struct Holder : UIViewController {
+        std::shared_ptr<UINavigationController> master, detail;
+        void viewDidLoad() override
+        {
+            view()->addSubview(master->view());
+            view()->addSubview(detail->view());
+        }
+        void viewWillAppear(bool animated) override
+        {
+            master->viewWillAppear(animated);
+            detail->viewWillAppear(animated);
+        }
+        void viewDidAppear(bool animated) override
+        {
+            master->viewDidAppear(animated);
+            detail->viewDidAppear(animated);
+        }
+        void viewWillDisappear(bool animated) override
+        {
+            master->viewWillDisappear(animated);
+            detail->viewWillDisappear(animated);
+        }
+        void viewDidDisappear(bool animated) override
+        {
+            master->viewDidDisappear(animated);
+            detail->viewDidDisappear(animated);
+        }
+    };
+    auto holder = std::make_shared<Holder>();
+    holder->master = UINavigationController::withRootViewController(std::make_shared<LifeLog>(&log, "list"));
+    holder->detail = UINavigationController::withRootViewController(std::make_shared<LifeLog>(&log, "page"));
+    window->setRootViewController(holder);
+    EXPECT_EQ(log, (std::vector<std::string> { "list load", "page load", "list will appear", "page will appear",
+                                               "list did appear", "page did appear" }));
+
+    // The stack is taken as shown: a later push runs the whole life cycle.
+    log.clear();
+    holder->detail->pushViewControllerAnimated(std::make_shared<LifeLog>(&log, "item"), false);
+    EXPECT_EQ(log, (std::vector<std::string> { "item load", "page will disappear", "item will appear",
+                                               "page did disappear", "item did appear" }));
+
+    // Told twice (by the holder and again by a window) it passes each call on once.
+    log.clear();
+    holder->detail->beginAppearanceTransition(true, false);
+    holder->detail->viewDidAppear(false);
+    EXPECT_TRUE(log.empty());
+
+    log.clear();
+    window->setRootViewController(std::make_shared<UIViewController>());
+    EXPECT_EQ(log, (std::vector<std::string> { "list will disappear", "item will disappear", "list did disappear",
+                                               "item did disappear" }));
+}
+
+TEST_F(InterfaceTest, AFullScreenPresentationFromInsideContainersIsMadeByTheTabBarController)
+{
+    std::vector<std::string> log;
+    struct LoggedTabs : UITabBarController {
+        std::vector<std::string>* log = nullptr;
+        void viewWillAppear(bool a) override { log->push_back("tabs will appear"); UITabBarController::viewWillAppear(a); }
+        void viewDidAppear(bool a) override { log->push_back("tabs did appear"); UITabBarController::viewDidAppear(a); }
+        void viewWillDisappear(bool a) override { log->push_back("tabs will disappear"); UITabBarController::viewWillDisappear(a); }
+        void viewDidDisappear(bool a) override { log->push_back("tabs did disappear"); UITabBarController::viewDidDisappear(a); }
+    };
+    auto tabs = std::make_shared<LoggedTabs>();
+    tabs->log = &log;
+    auto screen = std::make_shared<LifeLog>(&log, "screen");
+    auto nav = UINavigationController::withRootViewController(screen);
+    tabs->setViewControllers({ nav });
+    window->setRootViewController(tabs);
+    auto modal = std::make_shared<LifeLog>(&log, "modal");
+    log.clear();
+
+    screen->presentViewControllerAnimatedCompletion(modal, false, nullptr);
+    EXPECT_EQ(log, (std::vector<std::string> { "modal load", "tabs will disappear", "screen will disappear",
+                                               "modal will appear", "modal did appear", "tabs did disappear",
+                                               "screen did disappear" }));
+    EXPECT_EQ(modal->presentingViewController(), tabs);
+    EXPECT_EQ(screen->presentedViewController(), modal);
+    EXPECT_EQ(tabs->presentedViewController(), modal);
+
+    log.clear();
+    screen->dismissModalViewControllerAnimated(false);
+    EXPECT_EQ(log, (std::vector<std::string> { "modal will disappear", "tabs will appear", "screen will appear",
+                                               "modal did disappear", "tabs did appear", "screen did appear" }));
+    EXPECT_EQ(tabs->presentedViewController(), nullptr);
+}
+
 TEST_F(InterfaceTest, TabsLoadTheNewScreenBeforeTheSwitchAndKeepItAboveTheBar)
 {
     std::vector<std::string> log;
