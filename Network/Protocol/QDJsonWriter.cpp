@@ -199,8 +199,8 @@ bool QDJsonWriter::appendNumber(const Value& value, std::string& out)
         return false;
     }
     if (value.numberKind() == Value::NumberKind::Float)
-        out += NumberParsing::shortest(value.floatValue(), buffer);
+        out += NumberParsing::text(value.floatValue(), buffer);
     else
-        out += NumberParsing::shortest(value.doubleValue(), buffer);
+        out += NumberParsing::text(value.doubleValue(), buffer);
     return true;
 }

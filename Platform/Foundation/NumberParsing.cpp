@@ -156,4 +156,28 @@ std::string_view shortest(float v, char (&buffer)[32])
     return std::string_view(buffer, static_cast<size_t>(result.ptr - buffer));
 }
 
+namespace {
+
+std::string_view general(double v, int digits, char (&buffer)[32])
+{
+    if (std::isnan(v))
+        return "nan";
+    if (std::isinf(v))
+        return v < 0 ? "-inf" : "inf";
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, digits);
+    return std::string_view(buffer, static_cast<size_t>(result.ptr - buffer));
+}
+
+}  // namespace
+
+std::string_view text(double v, char (&buffer)[32])
+{
+    return general(v, 16, buffer);
+}
+
+std::string_view text(float v, char (&buffer)[32])
+{
+    return general(static_cast<double>(v), 7, buffer);
+}
+
 }  // namespace NumberParsing

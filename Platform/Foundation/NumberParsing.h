@@ -22,4 +22,11 @@ bool boolValue(std::string_view text);
 std::string_view shortest(double v, char (&buffer)[32]);
 std::string_view shortest(float v, char (&buffer)[32]);
 
+// The platform's text of a number, as its descriptions, format strings and
+// JSON writer give it: a double with 16 significant digits ("%.16g": 200000
+// is "200000", 1.1 + 2.2 is "3.3"), a float with 7 ("%.7g": 100/3 is
+// "33.33333"). Locale-free.
+std::string_view text(double v, char (&buffer)[32]);
+std::string_view text(float v, char (&buffer)[32]);
+
 }  // namespace NumberParsing

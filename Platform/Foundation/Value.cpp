@@ -290,8 +290,8 @@ std::string Value::stringValue() const
         return isUnsignedKind(m_kind) ? std::to_string(m.u) : std::to_string(m.i);
     case Type::Real:
         if (m_kind == NumberKind::Float)
-            return std::string(NumberParsing::shortest(static_cast<float>(m.d), buffer));
-        return std::string(NumberParsing::shortest(m.d, buffer));
+            return std::string(NumberParsing::text(static_cast<float>(m.d), buffer));
+        return std::string(NumberParsing::text(m.d, buffer));
     default:
         return {};
     }

@@ -139,6 +139,9 @@ TEST(QDJsonWriter, WritesCompactTextAndEscapesOnlyWhatItMust)
         R"({"s":"\"\\\t\u0001/)" "\xC3\xA9" R"(","b":true,"n":null,"i":-7,"r":0.1,"f":75.3,"c":true,"a":[1,"x"]})");
     // A parsed 0.1 writes back as the same three characters.
     EXPECT_EQ(writer.stringWithObject(*QDJsonParser().objectWithString("[0.1]")), "[0.1]");
+    // Reals go out as the platform writes them: 16 digits for doubles, 7 for floats.
+    EXPECT_EQ(writer.stringWithObject(Value::array({ Value(200000.0), Value(1.1 + 2.2), Value(100.0f / 3) })),
+              "[200000,3.3,33.33333]");
 
     writer.setSortKeys(true);
     writer.setHumanReadable(true);

@@ -75,6 +75,8 @@ TEST_F(UserDefaults, TypedGettersConvertLikeThePlatform)
         { Value(""), 0, false, "", false },
         { Value(12), 12, true, "12", false },
         { Value(1.5), 1, true, "1.5", false },
+        { Value(200000.0), 200000, true, "200000", false },
+        { Value(1.1 + 2.2), 3, true, "3.3", false },
         { Value(true), 1, true, "1", false },
         { Value(0), 0, false, "0", false },
         { Value::array({ Value(1) }), 0, false, std::nullopt, true },

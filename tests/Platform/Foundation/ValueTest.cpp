@@ -1,3 +1,5 @@
+#include "Platform/Foundation/Format.h"
+#include "Platform/Foundation/NumberParsing.h"
 #include "Platform/Foundation/Value.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +20,38 @@ TEST(Value, NumbersKeepTheirKind)
     EXPECT_EQ(Value(12).stringValue(), "12");
     EXPECT_EQ(Value(true).stringValue(), "1");
     EXPECT_EQ(Value(1e300).intValue(), INT_MAX);
+}
+
+TEST(Value, RealsAreWrittenWithSixteenDigitsAndFloatsWithSeven)
+{
+    struct Case {
+        Value number;
+        const char* text;
+    } cases[] = {
+        { Value(200000.0), "200000" },           // an order total, not "2e+05"
+        { Value(1.1 + 2.2), "3.3" },             // not "3.3000000000000003"
+        { Value(100.0f / 3), "33.33333" },       // a float rate, not "33.333332"
+        { Value(0.1), "0.1" },
+        { Value(-1234.5), "-1234.5" },
+        { Value(1e16), "1e+16" },
+        { Value(0.0001), "0.0001" },
+        { Value(1e-5), "1e-05" },
+        { Value(1234567.0f), "1234567" },
+        { Value(12345678.0f), "1.234568e+07" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(c.number.stringValue(), c.text);
+        EXPECT_EQ(c.number.description(), c.text);
+        EXPECT_EQ(stringWithFormat("%@", c.number), c.text);
+        // The text reads back as a number that is written the same way again.
+        Value back = c.number.numberKind() == Value::NumberKind::Float ? Value(NumberParsing::floatValue(c.text))
+                                                                        : Value(NumberParsing::doubleValue(c.text));
+        EXPECT_EQ(back.stringValue(), c.text);
+    }
+    // Numbers as people and the server write them (up to 15 digits) read back exactly.
+    for (double typed : { 200000.0, 3.3, 75.3, 0.07, 123456789.12345, 99999999999999.9 })
+        EXPECT_EQ(NumberParsing::doubleValue(Value(typed).stringValue()), typed);
 }
 
 TEST(Value, ConvertsBetweenTextAndNumbers)
