@@ -6,10 +6,6 @@
 
 #include <cctype>
 
-namespace {
-
-}  // namespace
-
 std::vector<std::pair<std::string, std::map<std::string, std::string>>>
 CFHTTPAuthentication::parseChallenges(std::string_view text)
 {
@@ -33,7 +29,9 @@ CFHTTPAuthentication::parseChallenges(std::string_view text)
         size_t save = i;
         while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
             ++i;
-        if (i < text.size() && text[i] == '=' && !challenges.empty()) {
+        // A parameter; one with no name (a stray "=") is read and dropped, so
+        // the scan always moves forward.
+        if (i < text.size() && text[i] == '=' && (!challenges.empty() || word.empty())) {
             ++i;
             while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
                 ++i;
@@ -52,7 +50,8 @@ CFHTTPAuthentication::parseChallenges(std::string_view text)
                     ++i;
                 value = std::string(text.substr(start, i - start));
             }
-            challenges.back().second[NSString::lowercaseASCII(word)] = value;
+            if (!word.empty())
+                challenges.back().second[NSString::lowercaseASCII(word)] = value;
         } else {
             i = save;
             if (!word.empty())

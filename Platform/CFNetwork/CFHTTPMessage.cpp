@@ -3,6 +3,8 @@
 #include "Platform/Foundation/NSString.h"
 
 #include <cctype>
+#include <cstdint>
+#include <unordered_map>
 
 namespace {
 
@@ -76,6 +78,13 @@ Value HTTPHeaderFields::toDictionary() const
     for (const auto& [key, value] : m_entries)
         d.set(key, Value(value));
     return d;
+}
+
+HTTPHeaderFields HTTPHeaderFields::fromUniqueEntries(std::vector<Entry> entries)
+{
+    HTTPHeaderFields fields;
+    fields.m_entries = std::move(entries);
+    return fields;
 }
 
 HTTPHeaderFields HTTPHeaderFields::fromDictionary(const Value& dictionary)
@@ -183,6 +192,10 @@ long CFHTTPMessage::appendBytes(const uint8_t* bytes, size_t length)
         return static_cast<long>(length);
     }
     size_t headLength = end + termLength;
+    // The limit holds for the whole head, also when its end came in the
+    // same read as the bytes that pass it.
+    if (headLength > maximumHeadLength)
+        return -1;
     if (!parseHead(std::string_view(m_pending).substr(0, end)))
         return -1;
     m_headerComplete = true;
@@ -220,7 +233,11 @@ bool CFHTTPMessage::parseHead(std::string_view head)
     m_statusLine = std::string(statusLine);
 
     std::string_view lines = lineEnd == std::string_view::npos ? std::string_view() : head.substr(lineEnd + 1);
-    std::string lastName;
+    // Repeated names are joined through an index by folded name, so a head of
+    // many fields is read in one pass rather than one search per field.
+    std::vector<HTTPHeaderFields::Entry> entries;
+    std::unordered_map<std::string, size_t> indexByName;
+    size_t last = SIZE_MAX;
     while (!lines.empty()) {
         size_t nl = lines.find('\n');
         std::string_view line = lines.substr(0, nl);
@@ -229,10 +246,10 @@ bool CFHTTPMessage::parseHead(std::string_view head)
             line.remove_suffix(1);
         if (line.empty())
             continue;
-        if ((line.front() == ' ' || line.front() == '\t') && !lastName.empty()) {
+        if ((line.front() == ' ' || line.front() == '\t') && last != SIZE_MAX) {
             // A folded continuation line belongs to the previous field.
-            if (auto value = m_headers.value(lastName))
-                m_headers.set(lastName, *value + " " + std::string(trim(line)));
+            entries[last].second += ' ';
+            entries[last].second += trim(line);
             continue;
         }
         size_t colon = line.find(':');
@@ -240,9 +257,16 @@ bool CFHTTPMessage::parseHead(std::string_view head)
             continue;
         std::string_view name = trim(line.substr(0, colon));
         std::string_view value = trim(line.substr(colon + 1));
-        m_headers.append(name, value);
-        lastName = std::string(name);
+        auto [it, inserted] = indexByName.try_emplace(NSString::lowercaseASCII(name), entries.size());
+        if (inserted) {
+            entries.emplace_back(std::string(name), std::string(value));
+        } else {
+            entries[it->second].second += ", ";
+            entries[it->second].second += value;
+        }
+        last = it->second;
     }
+    m_headers = HTTPHeaderFields::fromUniqueEntries(std::move(entries));
     return true;
 }
 
@@ -314,7 +338,15 @@ HTTPChunkedDecoder::Status HTTPChunkedDecoder::decode(const uint8_t* bytes, size
                 }
                 m_line.clear();
             } else {
-                m_line += c;
+                // Trailer fields are read and dropped; like a head they have
+                // a bound, or a server could feed one line forever.
+                if (++m_trailerBytes > maximumHeadLength) {
+                    m_state = State::Error;
+                    used = i;
+                    return Status::Error;
+                }
+                if (m_line.size() < 2)
+                    m_line += c;
             }
             break;
         }

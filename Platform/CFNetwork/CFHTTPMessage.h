@@ -43,6 +43,8 @@ public:
     // As a dictionary value (name to text), for storing.
     Value toDictionary() const;
     static HTTPHeaderFields fromDictionary(const Value& dictionary);
+    // Fields whose names are already distinct (ignoring case), taken as they are.
+    static HTTPHeaderFields fromUniqueEntries(std::vector<Entry> entries);
 
 private:
     std::vector<Entry> m_entries;
@@ -102,6 +104,7 @@ private:
     enum class State { Size, SizeLine, Data, DataEnd, Trailer, Done, Error };
     State m_state = State::Size;
     uint64_t m_remaining = 0;
-    std::string m_line;
+    std::string m_line;  // the start of the trailer line being read: only whether it is empty matters
+    size_t m_trailerBytes = 0;
     bool m_sawDigit = false;
 };
