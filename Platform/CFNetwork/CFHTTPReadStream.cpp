@@ -1,5 +1,6 @@
 #include "Platform/CFNetwork/CFHTTPReadStream.h"
 
+#include "Platform/CFNetwork/CFHostResolver.h"
 #include "Platform/Foundation/NSString.h"
 
 #include <arpa/inet.h>
@@ -11,13 +12,15 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
 
 constexpr size_t bodyChunk = 256 * 1024;
 constexpr size_t readChunk = 256 * 1024;
+// "100 Continue" and its kind precede the real answer; a server that sends
+// nothing else must not keep the exchange going forever.
+constexpr int maximumInterimResponses = 8;
 
 std::optional<uint64_t> parseDecimal(std::string_view text)
 {
@@ -44,32 +47,6 @@ bool containsIgnoringCase(std::string_view haystack, std::string_view needle)
         if (NSString::equalsIgnoringASCIICase(haystack.substr(i, needle.size()), needle))
             return true;
     return false;
-}
-
-// Numeric hosts and "localhost" need no lookup; anything else is looked up
-// on a short-lived thread so the network thread never blocks on DNS.
-std::optional<std::vector<uint8_t>> numericAddress(const std::string& host, int port)
-{
-    std::string h = host;
-    if (h.size() > 2 && h.front() == '[' && h.back() == ']')
-        h = h.substr(1, h.size() - 2);
-    if (NSString::equalsIgnoringASCIICase(h, "localhost"))
-        h = "127.0.0.1";
-    sockaddr_in v4 {};
-    if (inet_pton(AF_INET, h.c_str(), &v4.sin_addr) == 1) {
-        v4.sin_family = AF_INET;
-        v4.sin_port = htons(static_cast<uint16_t>(port));
-        auto* p = reinterpret_cast<uint8_t*>(&v4);
-        return std::vector<uint8_t>(p, p + sizeof v4);
-    }
-    sockaddr_in6 v6 {};
-    if (inet_pton(AF_INET6, h.c_str(), &v6.sin6_addr) == 1) {
-        v6.sin6_family = AF_INET6;
-        v6.sin6_port = htons(static_cast<uint16_t>(port));
-        auto* p = reinterpret_cast<uint8_t*>(&v6);
-        return std::vector<uint8_t>(p, p + sizeof v6);
-    }
-    return std::nullopt;
 }
 
 CFStreamErrorMeaning meaningOfErrno(int error)
@@ -111,14 +88,6 @@ CFStreamError CFStreamError::of(CFStreamErrorDomain domain, long code, CFStreamE
     return e;
 }
 
-struct CFHTTPReadStream::Resolution {
-    std::mutex lock;
-    bool done = false;
-    std::vector<uint8_t> address;
-    int error = 0;
-    RunLoopSourceRef wake;
-};
-
 std::shared_ptr<CFHTTPReadStream> CFHTTPReadStream::createForHTTPRequest(std::shared_ptr<CFHTTPMessage> request)
 {
     if (!request || !request->isRequest())
@@ -145,6 +114,8 @@ CFHTTPReadStream::~CFHTTPReadStream()
         m_deliverySource->invalidate();
     if (m_socket >= 0)
         ::close(m_socket);
+    if (m_inheritedSocket >= 0)
+        ::close(m_inheritedSocket);
     if (m_body && m_status != CFStreamStatus::NotOpen)
         m_body->close();
 }
@@ -188,10 +159,8 @@ void CFHTTPReadStream::scheduleWithRunLoop(const std::shared_ptr<NSRunLoop>& loo
         if (auto self = weak.lock())
             self->deliverEvents();
     }, { mode });
-    if (m_resolution) {
-        std::lock_guard guard(m_resolution->lock);
-        m_resolution->wake = m_deliverySource;
-    }
+    if (m_lookup)
+        m_lookup->notify(m_deliverySource);
     updateSourceEvents();
     signalDelivery();
 }
@@ -206,12 +175,10 @@ void CFHTTPReadStream::unscheduleFromRunLoop()
         m_fdSource = nullptr;
     }
     if (m_deliverySource) {
+        if (m_lookup)
+            m_lookup->stopNotifying(m_deliverySource);
         m_deliverySource->invalidate();
         m_deliverySource = nullptr;
-    }
-    if (m_resolution) {
-        std::lock_guard guard(m_resolution->lock);
-        m_resolution->wake = nullptr;
     }
 }
 
@@ -241,41 +208,44 @@ bool CFHTTPReadStream::open()
         return true;
     }
     bool viaProxy = !m_proxyHost.empty() && m_proxyPort > 0;
-    std::string host = viaProxy ? m_proxyHost : url.host();
-    int port = viaProxy ? m_proxyPort : url.effectivePort();
     m_outgoing = m_request->serializedRequestHead(viaProxy);
     m_outgoingOffset = 0;
     m_bodyDone = !m_body;
     m_status = CFStreamStatus::Open;
-
-    if (auto address = numericAddress(host, port)) {
-        startConnecting(*address);
+    if (m_inheritedSocket >= 0) {
+        // The connection a finished exchange left open: write at once.
+        m_socket = m_inheritedSocket;
+        m_inheritedSocket = -1;
+        m_reusedConnection = true;
+        m_phase = Phase::WritingHead;
+        updateSourceEvents();
         return true;
     }
-    m_phase = Phase::Resolving;
-    auto resolution = std::make_shared<Resolution>();
-    resolution->wake = m_deliverySource;
-    m_resolution = resolution;
-    std::thread([resolution, host, port] {
-        addrinfo hints {};
-        hints.ai_family = AF_UNSPEC;
-        hints.ai_socktype = SOCK_STREAM;
-        addrinfo* result = nullptr;
-        int rc = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &result);
-        std::lock_guard guard(resolution->lock);
-        if (rc == 0 && result) {
-            auto* p = reinterpret_cast<uint8_t*>(result->ai_addr);
-            resolution->address.assign(p, p + result->ai_addrlen);
-        } else {
-            resolution->error = rc == 0 ? EAI_NONAME : rc;
-        }
-        if (result)
-            freeaddrinfo(result);
-        resolution->done = true;
-        if (resolution->wake)
-            resolution->wake->signal();
-    }).detach();
+    connectToPeer();
     return true;
+}
+
+std::string CFHTTPReadStream::peer() const
+{
+    bool viaProxy = !m_proxyHost.empty() && m_proxyPort > 0;
+    const CFURL& url = m_request->requestURL();
+    return NSString::lowercaseASCII(viaProxy ? m_proxyHost : url.host()) + ":"
+        + std::to_string(viaProxy ? m_proxyPort : url.effectivePort());
+}
+
+void CFHTTPReadStream::connectToPeer()
+{
+    bool viaProxy = !m_proxyHost.empty() && m_proxyPort > 0;
+    const CFURL& url = m_request->requestURL();
+    std::string host = viaProxy ? m_proxyHost : url.host();
+    int port = viaProxy ? m_proxyPort : url.effectivePort();
+    if (auto address = CFHostResolver::numericAddress(host, port)) {
+        startConnecting(*address);
+        return;
+    }
+    m_phase = Phase::Resolving;
+    m_lookup = CFHostResolver::lookup(host, port);
+    m_lookup->notify(m_deliverySource);
 }
 
 void CFHTTPReadStream::startConnecting(const std::vector<uint8_t>& address)
@@ -457,6 +427,8 @@ bool CFHTTPReadStream::fillRaw()
         m_raw.resize(before + static_cast<size_t>(n));
         if (n == 0)
             m_peerClosed = true;
+        else
+            m_sawResponseBytes = true;
         return n > 0;
     }
 }
@@ -477,6 +449,11 @@ bool CFHTTPReadStream::readHead()
             int status = m_response->responseStatusCode();
             if (status >= 100 && status < 200 && status != 101) {
                 // An interim answer ("100 Continue"): the real head follows.
+                if (++m_interimResponses > maximumInterimResponses) {
+                    failWith(CFStreamError::of(CFStreamErrorDomain::HTTP, -4, CFStreamErrorMeaning::BadResponse,
+                                               "The server sent too many interim responses"));
+                    return false;
+                }
                 m_response = CFHTTPMessage::createEmptyResponse();
                 continue;
             }
@@ -512,12 +489,80 @@ void CFHTTPReadStream::startBody()
     } else {
         m_framing = BodyFraming::UntilClose;
     }
-    if (m_framing == BodyFraming::None || (m_framing == BodyFraming::Length && m_bodyRemaining == 0)) {
-        m_phase = Phase::Finished;
-        m_status = CFStreamStatus::AtEnd;
+    if (m_framing == BodyFraming::None || (m_framing == BodyFraming::Length && m_bodyRemaining == 0))
+        finishBody();
+    signalDelivery();
+}
+
+bool CFHTTPReadStream::responseAllowsReuse() const
+{
+    if (m_framing == BodyFraming::UntilClose || m_peerClosed || !m_bodyDone || m_outgoingOffset != m_outgoing.size())
+        return false;
+    auto requestConnection = m_request->headerFieldValue("Connection");
+    if (requestConnection && containsIgnoringCase(*requestConnection, "close"))
+        return false;
+    auto connection = m_response->headerFieldValue("Connection").value_or("");
+    if (containsIgnoringCase(connection, "close"))
+        return false;
+    return m_response->version() != kCFHTTPVersion1_0 || containsIgnoringCase(connection, "keep-alive");
+}
+
+void CFHTTPReadStream::finishBody()
+{
+    // Bytes after the end of the body belong to no answer: they are dropped so
+    // this one ends, and a connection that carried them is not used again.
+    bool excess = m_rawOffset < m_raw.size() || m_decodedOffset < m_decoded.size();
+    m_raw.clear();
+    m_rawOffset = 0;
+    m_phase = Phase::Finished;
+    m_status = CFStreamStatus::AtEnd;
+    m_keepConnection = m_attemptPersistent && !excess && m_socket >= 0 && responseAllowsReuse();
+    if (m_keepConnection) {
+        if (m_fdSource) {
+            m_fdSource->invalidate();
+            m_fdSource = nullptr;
+        }
+    } else {
         closeSocket();
     }
     signalDelivery();
+}
+
+bool CFHTTPReadStream::hasReusableConnection() const
+{
+    return m_phase == Phase::Finished && m_keepConnection && m_socket >= 0;
+}
+
+void CFHTTPReadStream::reuseConnectionOf(CFHTTPReadStream& previous)
+{
+    if (m_status != CFStreamStatus::NotOpen || m_inheritedSocket >= 0 || &previous == this
+        || !previous.hasReusableConnection() || previous.peer() != peer())
+        return;
+    int fd = previous.m_socket;
+    previous.m_socket = -1;
+    previous.m_keepConnection = false;
+    // A server that closed the idle connection, or sent bytes nobody asked
+    // for, leaves nothing worth reusing.
+    uint8_t probe;
+    ssize_t n = ::recv(fd, &probe, 1, MSG_PEEK | MSG_DONTWAIT);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        m_inheritedSocket = fd;
+    else
+        ::close(fd);
+}
+
+void CFHTTPReadStream::retryOnFreshConnection()
+{
+    closeSocket();
+    m_reusedConnection = false;
+    m_outgoingOffset = 0;
+    m_raw.clear();
+    m_rawOffset = 0;
+    m_peerClosed = false;
+    m_interimResponses = 0;
+    m_response = CFHTTPMessage::createEmptyResponse();
+    m_phase = Phase::Idle;
+    connectToPeer();
 }
 
 bool CFHTTPReadStream::hasBytesAvailable()
@@ -541,11 +586,14 @@ bool CFHTTPReadStream::hasBytesAvailable()
                 return false;
             }
             if (status == HTTPChunkedDecoder::Status::Done) {
-                m_raw.clear();  // nothing after the last chunk belongs to this response
-                m_rawOffset = 0;
-                m_phase = Phase::Finished;
-                m_status = CFStreamStatus::AtEnd;
-                closeSocket();
+                // Decoded bytes are still to be read; only the raw ones count as excess.
+                std::vector<uint8_t> decoded;
+                decoded.swap(m_decoded);
+                size_t decodedOffset = m_decodedOffset;
+                m_decodedOffset = 0;
+                finishBody();
+                m_decoded.swap(decoded);
+                m_decodedOffset = decodedOffset;
             }
             if (m_decodedOffset < m_decoded.size())
                 return true;
@@ -556,10 +604,7 @@ bool CFHTTPReadStream::hasBytesAvailable()
         if (!fillRaw()) {
             if (m_peerClosed) {
                 if (m_framing == BodyFraming::UntilClose) {
-                    m_phase = Phase::Finished;
-                    m_status = CFStreamStatus::AtEnd;
-                    closeSocket();
-                    signalDelivery();
+                    finishBody();
                 } else {
                     failWith(connectionLost());
                 }
@@ -589,11 +634,8 @@ long CFHTTPReadStream::read(uint8_t* buffer, size_t maxLength)
         m_rawOffset += n;
         if (m_framing == BodyFraming::Length) {
             m_bodyRemaining -= n;
-            if (m_bodyRemaining == 0) {
-                m_phase = Phase::Finished;
-                m_status = CFStreamStatus::AtEnd;
-                closeSocket();
-            }
+            if (m_bodyRemaining == 0)
+                finishBody();
         }
     }
     if (m_phase == Phase::Finished)
@@ -605,6 +647,15 @@ void CFHTTPReadStream::failWith(CFStreamError error)
 {
     if (m_phase == Phase::Failed)
         return;
+    // A kept connection the server closed while it was idle fails on first
+    // use; before any answer came and with no body consumed, the request is
+    // sent again on a new connection.
+    bool stale = error.meaning == CFStreamErrorMeaning::ConnectionLost
+        || error.meaning == CFStreamErrorMeaning::BrokenPipe || error.meaning == CFStreamErrorMeaning::NotConnected;
+    if (stale && m_reusedConnection && !m_sawResponseBytes && !m_body) {
+        retryOnFreshConnection();
+        return;
+    }
     m_error = std::move(error);
     m_phase = Phase::Failed;
     m_status = CFStreamStatus::Error;
@@ -627,17 +678,17 @@ void CFHTTPReadStream::closeSocket()
 void CFHTTPReadStream::deliverEvents()
 {
     auto self = shared_from_this();
-    if (m_phase == Phase::Resolving && m_resolution) {
+    if (m_phase == Phase::Resolving && m_lookup) {
         std::vector<uint8_t> address;
         int error = 0;
         {
-            std::lock_guard guard(m_resolution->lock);
-            if (!m_resolution->done)
+            std::lock_guard guard(m_lookup->lock);
+            if (!m_lookup->done)
                 return;
-            address = m_resolution->address;
-            error = m_resolution->error;
+            address = m_lookup->address;
+            error = m_lookup->error;
         }
-        m_resolution = nullptr;
+        m_lookup = nullptr;
         if (error)
             failWith(CFStreamError::of(CFStreamErrorDomain::Netdb, error, CFStreamErrorMeaning::HostNotFound,
                                        gai_strerror(error)));

@@ -14,6 +14,7 @@
 // "the connection was lost" rather than a number that differs by platform.
 
 #include "Platform/CFNetwork/CFHTTPMessage.h"
+#include "Platform/CFNetwork/CFHostResolver.h"
 #include "Platform/Foundation/NSRunLoop.h"
 
 #include <cstdint>
@@ -105,15 +106,21 @@ public:
     // whole URL). SOCKS proxies are not offered: opening then fails.
     void setHTTPProxy(std::string host, int port);
     void setSOCKSProxy(std::string host, int port);
-    // Kept for the engine's connection records; every stream uses its own socket.
+    // With a persistent connection, a response that ends cleanly (its framing
+    // known, nothing after it, neither side asking to close) leaves the socket
+    // open; the next stream to the same peer takes it over before it opens.
+    // A taken-over connection that turns out closed before any answer is
+    // replaced by a new one (requests without a streamed body only).
     void setAttemptPersistentConnection(bool attempt) { m_attemptPersistent = attempt; }
+    bool hasReusableConnection() const;
+    void reuseConnectionOf(CFHTTPReadStream& previous);
+    bool isReusedConnection() const { return m_reusedConnection; }
     void setStreamID(long id) { m_streamID = id; }
     long streamID() const { return m_streamID; }
 
 private:
     enum class Phase { Idle, Resolving, Connecting, WritingHead, WritingBody, ReadingHead, ReadingBody, Finished, Failed };
     enum class BodyFraming { None, Length, Chunked, UntilClose };
-    struct Resolution;
 
     CFHTTPReadStream() = default;
 
@@ -129,6 +136,11 @@ private:
     void signalDelivery();
     void deliverEvents();
     void closeSocket();
+    void connectToPeer();
+    std::string peer() const;
+    void finishBody();
+    bool responseAllowsReuse() const;
+    void retryOnFreshConnection();
 
     std::shared_ptr<CFHTTPMessage> m_request;
     std::shared_ptr<CFHTTPBodySource> m_body;
@@ -148,7 +160,12 @@ private:
     bool m_errorReported = false;
     bool m_endReported = false;
     int m_socket = -1;
-    std::shared_ptr<Resolution> m_resolution;
+    std::shared_ptr<CFHostResolver::Lookup> m_lookup;
+    int m_inheritedSocket = -1;
+    bool m_reusedConnection = false;
+    bool m_keepConnection = false;
+    bool m_sawResponseBytes = false;
+    int m_interimResponses = 0;
 
     std::string m_proxyHost;
     int m_proxyPort = 0;
