@@ -227,6 +227,8 @@ HTTPErrorRef HTTPDataDecompressor::setupStream()
         return inflateErrorWithCode(status);
     m_streamReady = true;
     m_reachedEnd = false;
+    m_skipTrailing = false;
+    m_produced = 0;
     return nullptr;
 }
 
@@ -251,7 +253,18 @@ std::optional<Data> HTTPDataDecompressor::uncompressBytesLengthError(const uint8
     m_zStream->next_in = const_cast<Bytef*>(bytes);
     m_zStream->avail_in = static_cast<uInt>(length);
     size_t produced = 0;
-    while (m_zStream->avail_in != 0) {
+    // Output that filled the buffer exactly may have more behind it, even
+    // when all input has been taken.
+    while ((m_zStream->avail_in != 0 || (produced == output.size() && !m_reachedEnd)) && !m_skipTrailing) {
+        if (m_reachedEnd) {
+            // Another member follows the one that ended (gzip allows several
+            // in a row); anything else after the end is not compressed data.
+            if (m_zStream->next_in[0] != 0x1f || inflateReset(m_zStream.get()) != Z_OK) {
+                m_skipTrailing = true;
+                break;
+            }
+            m_reachedEnd = false;
+        }
         if (produced >= output.size())
             output.resize(output.size() + half);
         m_zStream->next_out = output.data() + produced;
@@ -259,9 +272,14 @@ std::optional<Data> HTTPDataDecompressor::uncompressBytesLengthError(const uint8
         uLong before = m_zStream->total_out;
         int status = inflate(m_zStream.get(), Z_NO_FLUSH);
         produced += m_zStream->total_out - before;
+        if (m_produced + produced > m_outputLimit) {
+            if (error)
+                *error = HTTPResponseTooLargeError(m_outputLimit);
+            return std::nullopt;
+        }
         if (status == Z_STREAM_END) {
             m_reachedEnd = true;
-            break;
+            continue;
         }
         if (status == Z_BUF_ERROR && m_zStream->avail_out != 0)
             break;
@@ -271,13 +289,16 @@ std::optional<Data> HTTPDataDecompressor::uncompressBytesLengthError(const uint8
             return std::nullopt;
         }
     }
+    m_produced += produced;
     output.resize(produced);
     return output;
 }
 
-std::optional<Data> HTTPDataDecompressor::uncompressDataError(const Data& data, HTTPErrorRef* error)
+std::optional<Data> HTTPDataDecompressor::uncompressDataError(const Data& data, HTTPErrorRef* error,
+                                                              unsigned long long outputLimit)
 {
     HTTPDataDecompressor d;
+    d.setOutputLimit(outputLimit);
     if (auto e = d.setupStream()) {
         if (error)
             *error = e;
@@ -296,9 +317,11 @@ std::optional<Data> HTTPDataDecompressor::uncompressDataError(const Data& data, 
 }
 
 bool HTTPDataDecompressor::uncompressDataFromFileToFileError(const std::string& source,
-                                                             const std::string& destination, HTTPErrorRef* error)
+                                                             const std::string& destination, HTTPErrorRef* error,
+                                                             unsigned long long outputLimit)
 {
     HTTPDataDecompressor d;
+    d.setOutputLimit(outputLimit);
     if (auto e = d.setupStream()) {
         if (error)
             *error = e;

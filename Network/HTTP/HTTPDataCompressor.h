@@ -7,6 +7,7 @@
 #include "Network/HTTP/HTTPError.h"
 #include "Platform/Foundation/Value.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,18 +46,27 @@ public:
     HTTPErrorRef setupStream();
     HTTPErrorRef closeStream();
     bool streamReady() const { return m_streamReady; }
+    // Inflates every gzip member of a body in turn; bytes after the last
+    // member that start no new one are ignored.
     std::optional<Data> uncompressBytesLengthError(const uint8_t* bytes, size_t length, HTTPErrorRef* error);
     // True once the end of the compressed member has been read: a body that
     // ends before it is incomplete.
     bool reachedEnd() const { return m_reachedEnd; }
+    // Output past this many bytes in all fails with the "too large" error, so
+    // a small body cannot inflate without bound.
+    void setOutputLimit(unsigned long long limit) { m_outputLimit = limit; }
 
-    static std::optional<Data> uncompressDataError(const Data& data, HTTPErrorRef* error);
+    static std::optional<Data> uncompressDataError(const Data& data, HTTPErrorRef* error,
+                                                   unsigned long long outputLimit = UINT64_MAX);
     static bool uncompressDataFromFileToFileError(const std::string& source, const std::string& destination,
-                                                  HTTPErrorRef* error);
+                                                  HTTPErrorRef* error, unsigned long long outputLimit = UINT64_MAX);
     static HTTPErrorRef inflateErrorWithCode(int code);
 
 private:
     std::unique_ptr<z_stream_s> m_zStream;
     bool m_streamReady = false;
     bool m_reachedEnd = false;
+    bool m_skipTrailing = false;
+    unsigned long long m_outputLimit = UINT64_MAX;
+    unsigned long long m_produced = 0;
 };

@@ -2,7 +2,7 @@
 
 // A failure as a value: domain, code, description, an optional failure reason
 // and the lower-level error that caused it. The engine's own failures are of
-// the domain "HTTPRequestErrorDomain" with codes 1 to 11.
+// the domain "HTTPRequestErrorDomain" with codes 1 to 12.
 
 #include <memory>
 #include <string>
@@ -21,6 +21,7 @@ enum HTTPErrorType {
     HTTPTooMuchRedirectionErrorType = 9,
     HTTPUnhandledExceptionError = 10,
     HTTPCompressionError = 11,
+    HTTPResponseTooLargeErrorType = 12,
 };
 
 struct HTTPError {
@@ -50,3 +51,10 @@ struct HTTPError {
 };
 
 using HTTPErrorRef = std::shared_ptr<const HTTPError>;
+
+// A response body (as received, or inflated) passed the request's limit.
+inline HTTPErrorRef HTTPResponseTooLargeError(unsigned long long limit)
+{
+    return HTTPError::make(HTTPResponseTooLargeErrorType,
+                           "The response is larger than the limit of " + std::to_string(limit) + " bytes");
+}

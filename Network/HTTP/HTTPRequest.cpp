@@ -18,6 +18,7 @@
 #include "Platform/Foundation/NSThread.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <sys/utsname.h>
@@ -31,7 +32,7 @@ struct HTTPRequest::ClassState {
     std::recursive_mutex authPromptLock;
     std::mutex classLock;
 
-    std::vector<std::shared_ptr<Value>> connectionPool;
+    std::vector<std::shared_ptr<HTTPConnectionRecord>> connectionPool;
     unsigned long nextConnectionId = 0;
     unsigned long nextRequestId = 0;
     long runningRequestCount = 0;
@@ -123,8 +124,6 @@ void onMainThread(std::function<void()> block)
     else
         NSThread::performOnMainThread(std::move(block), false);
 }
-
-std::shared_ptr<Value> makeRecord() { return std::make_shared<Value>(Value::dictionary()); }
 
 }  // namespace
 
@@ -418,7 +417,7 @@ std::optional<long> HTTPRequest::connectionID() const
     std::lock_guard lock(classState().connectionPoolLock);
     if (!m_connectionInfo)
         return std::nullopt;
-    return (*m_connectionInfo)["id"].longValue();
+    return m_connectionInfo->id;
 }
 
 #define HTTP_BLOCK_SETTER(Setter, Field, Type) \
@@ -710,7 +709,9 @@ void HTTPRequest::startRequest()
     }
     if (!downloadDestinationPath)
         m_rawResponseData = std::make_shared<Data>();
+    m_inflatedResponseData = nullptr;
     m_readStreamIsScheduled = false;
+    m_connectionCanBeReused = false;  // this attempt's answer decides
 
     if (postBodyFilePath && shouldStreamPostDataFromDisk
         && NSFileManager::defaultManager().fileExistsAtPath(*postBodyFilePath)) {
@@ -745,7 +746,7 @@ void HTTPRequest::startRequest()
     }
 
     expirePersistentConnections();
-    std::shared_ptr<CFHTTPReadStream> oldStream;
+    std::shared_ptr<CFHTTPReadStream> oldStream, previousStream;
     {
         auto& s = classState();
         std::lock_guard pool(s.connectionPoolLock);
@@ -755,42 +756,44 @@ void HTTPRequest::startRequest()
         }
         if (shouldAttemptPersistentConnection) {
             int port = m_url.port().value_or(0);
+            double now = Clock::wallNow().secondsSince1970;
             if (m_connectionInfo) {
                 auto& info = *m_connectionInfo;
-                if (info["host"].stringValue() != m_url.host() || info["scheme"].stringValue() != m_url.scheme()
-                    || info["port"].intValue() != port) {
+                if (!info.matches(m_url.host(), m_url.scheme(), port)) {
                     m_connectionInfo = nullptr;
-                } else if (info["expires"].isDate() && info["expires"].dateValue().secondsSince1970 < Clock::wallNow().secondsSince1970) {
+                } else if (info.expires && *info.expires < now) {
                     std::erase(s.connectionPool, m_connectionInfo);
                     m_connectionInfo = nullptr;
-                } else if (info.contains("request")) {
+                } else if (info.request && info.request != m_requestID) {
                     m_connectionInfo = nullptr;
                 }
             }
             if (!m_connectionInfo) {
-                for (auto& record : s.connectionPool) {
-                    auto& r = *record;
-                    if (!r.contains("request") && r["host"].stringValue() == m_url.host()
-                        && r["scheme"].stringValue() == m_url.scheme() && r["port"].intValue() == port)
+                for (auto& record : s.connectionPool)
+                    if (!record->request && record->matches(m_url.host(), m_url.scheme(), port))
                         m_connectionInfo = record;
-                }
             }
+            if (m_connectionInfo && m_connectionInfo->stream && m_connectionInfo->stream != m_readStream)
+                oldStream = m_connectionInfo->stream;
             if (!m_connectionInfo) {
-                m_connectionInfo = makeRecord();
-                m_connectionInfo->set("id", Value(static_cast<long>(++s.nextConnectionId)));
-                m_connectionInfo->set("host", Value(m_url.host()));
-                m_connectionInfo->set("port", Value(port));
-                m_connectionInfo->set("scheme", Value(m_url.scheme()));
+                m_connectionInfo = std::make_shared<HTTPConnectionRecord>();
+                m_connectionInfo->id = static_cast<long>(++s.nextConnectionId);
+                m_connectionInfo->host = m_url.host();
+                m_connectionInfo->port = port;
+                m_connectionInfo->scheme = m_url.scheme();
                 s.connectionPool.push_back(m_connectionInfo);
             }
             if (!m_requestID)
                 m_requestID = ++s.nextRequestId;
-            m_connectionInfo->set("request", Value(static_cast<long>(*m_requestID)));
+            m_connectionInfo->request = *m_requestID;
+            m_connectionInfo->stream = m_readStream;
             m_readStream->setAttemptPersistentConnection(true);
-            m_readStream->setStreamID((*m_connectionInfo)["id"].longValue());
+            m_readStream->setStreamID(m_connectionInfo->id);
+            if (oldStream)
+                m_readStream->reuseConnectionOf(*oldStream);
         }
-        if (previous && previous != m_readStream)
-            oldStream = previous;
+        if (previous && previous != m_readStream && previous != oldStream)
+            previousStream = previous;
     }
     bool throttledNow = false;
     {
@@ -810,6 +813,8 @@ void HTTPRequest::startRequest()
     bool opened = m_readStream->open();
     if (oldStream)
         oldStream->close();
+    if (previousStream)
+        previousStream->close();
     if (!opened) {
         m_connectionCanBeReused = false;
         destroyReadStream();
@@ -836,14 +841,20 @@ void HTTPRequest::startRequest()
 void HTTPRequest::expirePersistentConnections()
 {
     auto& s = classState();
-    std::lock_guard pool(s.connectionPoolLock);
-    double now = Clock::wallNow().secondsSince1970;
-    std::erase_if(s.connectionPool, [&](const std::shared_ptr<Value>& record) {
-        if (record->contains("request"))
-            return false;
-        const Value& expires = (*record)["expires"];
-        return !expires.isDate() || expires.dateValue().secondsSince1970 <= now;
-    });
+    std::vector<std::shared_ptr<CFHTTPReadStream>> expired;
+    {
+        std::lock_guard pool(s.connectionPoolLock);
+        double now = Clock::wallNow().secondsSince1970;
+        std::erase_if(s.connectionPool, [&](const std::shared_ptr<HTTPConnectionRecord>& record) {
+            if (record->request || (record->expires && *record->expires > now))
+                return false;
+            if (record->stream)
+                expired.push_back(std::move(record->stream));
+            return true;
+        });
+    }
+    for (auto& stream : expired)
+        stream->close();
 }
 
 void HTTPRequest::scheduleReadStream()
@@ -989,6 +1000,9 @@ bool HTTPRequest::shouldTimeOut()
     if (idle <= timeOutSeconds)
         return false;
     if (m_postLength == 0 || (m_uploadBufferSize > 0 && m_totalBytesSent > m_uploadBufferSize))
+        return true;
+    // A body that went out whole in its first write left nothing waiting.
+    if (m_totalBytesSent >= m_postLength)
         return true;
     return idle > 1.5 * timeOutSeconds;
 }
@@ -1148,8 +1162,8 @@ void HTTPRequest::readResponseHeaders()
     int status = m_responseStatusCode;
     if (status == 401)
         m_authenticationNeeded = HTTPHTTPAuthenticationNeeded;
-    else if (status == 407)
-        m_authenticationNeeded = HTTPProxyAuthenticationNeeded;
+    else if (status == 407 && !proxyHost.empty())
+        m_authenticationNeeded = HTTPProxyAuthenticationNeeded;  // only a proxy we were told to use may ask
     if (!m_authenticationNeeded && !m_requestAuthentication && authenticationScheme == kCFHTTPAuthenticationSchemeBasic
         && !username.empty() && !password.empty() && useSessionPersistence) {
         auto entry = std::make_shared<HTTPSessionCredentials>();
@@ -1196,16 +1210,18 @@ void HTTPRequest::readResponseHeaders()
         std::string connection = NSString::lowercaseASCII(m_responseHeaders.value("Connection").value_or(""));
         if ((message->version() != kCFHTTPVersion1_0 || connection == "keep-alive") && connection != "close") {
             if (auto keepAlive = m_responseHeaders.value("Keep-Alive")) {
-                int timeout = 0, max = 0;
+                // Either figure may be missing: a timeout alone still allows reuse.
+                std::optional<int> timeout, max;
                 size_t t = keepAlive->find("timeout=");
                 if (t != std::string::npos)
                     timeout = std::atoi(keepAlive->c_str() + t + 8);
                 size_t m = keepAlive->find("max=", t == std::string::npos ? 0 : t);
                 if (m != std::string::npos)
                     max = std::atoi(keepAlive->c_str() + m + 4);
-                if (max > 5) {
+                if (!max || *max > 5) {
                     m_connectionCanBeReused = true;
-                    persistentConnectionTimeoutSeconds = timeout;
+                    if (timeout)
+                        persistentConnectionTimeoutSeconds = *timeout;
                 }
             } else {
                 m_connectionCanBeReused = true;
@@ -1299,8 +1315,10 @@ void HTTPRequest::handleBytesAvailable()
     const bool compressed = isResponseCompressed();
     std::optional<Data> inflated;
     if (compressed && !shouldWaitToInflateCompressedResponses) {
-        if (!m_dataDecompressor)
+        if (!m_dataDecompressor) {
             m_dataDecompressor = HTTPDataDecompressor::decompressor();
+            m_dataDecompressor->setOutputLimit(maximumDecodedResponseSize);
+        }
         HTTPErrorRef error;
         inflated = m_dataDecompressor->uncompressBytesLengthError(buffer.data(), static_cast<size_t>(count), &error);
         if (error) {
@@ -1324,6 +1342,13 @@ void HTTPRequest::handleBytesAvailable()
     if (downloadDestinationPath) {
         writeToDownloadFile(buffer.data(), static_cast<size_t>(count), inflated ? &*inflated : nullptr);
     } else if (m_rawResponseData) {
+        size_t adding = inflated ? inflated->size() : static_cast<size_t>(count);
+        if (m_rawResponseData->size() + adding > maximumDecodedResponseSize) {
+            failWithError(HTTPResponseTooLargeError(maximumDecodedResponseSize));
+            return;
+        }
+        if (m_rawResponseData->empty() && m_contentLength > 0 && !inflated)
+            m_rawResponseData->reserve(static_cast<size_t>(std::min<uint64_t>(m_contentLength, maximumDecodedResponseSize)));
         if (inflated)
             m_rawResponseData->insert(m_rawResponseData->end(), inflated->begin(), inflated->end());
         else
@@ -1337,17 +1362,18 @@ bool HTTPRequest::writeToDownloadFile(const uint8_t* bytes, size_t length, const
     double announced = lengthHeader ? std::strtod(lengthHeader->c_str(), nullptr) : 0.0;
     if (announced < 1024.0 && m_responseStatusCode == 404)
         return true;  // a short error page is not the file
+    auto disposition = resumeDisposition();
+    if (disposition == ResumeDisposition::AlreadyComplete || disposition == ResumeDisposition::Restart)
+        return true;  // an answer about the range, not the file's bytes
     if (!m_fileDownloadOutputStream) {
         bool append = false;
         if (!temporaryFileDownloadPath) {
             temporaryFileDownloadPath = temporaryPath();
-        } else if (allowResumeForFileDownloads && m_requestHeaders.contains("Range")) {
-            if (m_responseHeaders.contains("Content-Range")) {
-                append = true;
-            } else {
-                incrementDownloadSizeBy(-static_cast<long long>(m_partialDownloadSize.load()));
-                m_partialDownloadSize = 0;
-            }
+        } else if (disposition == ResumeDisposition::Append) {
+            append = true;
+        } else if (disposition == ResumeDisposition::StartAfresh) {
+            incrementDownloadSizeBy(-static_cast<long long>(m_partialDownloadSize.load()));
+            m_partialDownloadSize = 0;
         }
         m_fileDownloadOutputStream = NSOutputStream::outputStreamToFileAtPath(*temporaryFileDownloadPath, append);
         m_fileDownloadOutputStream->open();
@@ -1375,12 +1401,87 @@ bool HTTPRequest::writeToDownloadFile(const uint8_t* bytes, size_t length, const
     return ok;
 }
 
+namespace {
+
+// "bytes 500-4999/5000" gives 500 as first byte; "bytes */5000" gives 5000 as
+// the whole size.
+std::optional<uint64_t> contentRangeNumber(const std::string& text, bool wholeSize)
+{
+    std::string_view v = text;
+    while (!v.empty() && v.front() == ' ')
+        v.remove_prefix(1);
+    if (!v.starts_with("bytes"))
+        return std::nullopt;
+    v.remove_prefix(5);
+    while (!v.empty() && v.front() == ' ')
+        v.remove_prefix(1);
+    if (wholeSize) {
+        if (!v.starts_with("*/"))
+            return std::nullopt;
+        v.remove_prefix(2);
+    }
+    uint64_t n = 0;
+    auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
+    if (ec != std::errc() || end == v.data())
+        return std::nullopt;
+    return n;
+}
+
+}  // namespace
+
+HTTPRequest::ResumeDisposition HTTPRequest::resumeDisposition() const
+{
+    uint64_t partial = m_partialDownloadSize;
+    if (!allowResumeForFileDownloads || !temporaryFileDownloadPath || partial == 0
+        || !m_requestHeaders.contains("Range"))
+        return ResumeDisposition::NotResumed;
+    auto range = m_responseHeaders.value("Content-Range");
+    int status = m_responseStatusCode;
+    if (status == 206) {
+        auto first = range ? contentRangeNumber(*range, false) : std::nullopt;
+        if (first == partial)
+            return ResumeDisposition::Append;
+        // Another range of the file: only one from the first byte is the file.
+        return first == 0u ? ResumeDisposition::StartAfresh : ResumeDisposition::Restart;
+    }
+    if (status == 416) {
+        auto whole = range ? contentRangeNumber(*range, true) : std::nullopt;
+        return whole == partial ? ResumeDisposition::AlreadyComplete : ResumeDisposition::Restart;
+    }
+    return ResumeDisposition::StartAfresh;  // the whole body, whatever stray range it names
+}
+
+// A partial file the server cannot continue is dropped and the whole body
+// asked for again, once.
+bool HTTPRequest::restartWithoutRange()
+{
+    if (m_resumeRestarted || resumeDisposition() != ResumeDisposition::Restart)
+        return false;
+    m_resumeRestarted = true;
+    setStatusTimer(nullptr);
+    m_willRetryRequest = true;
+    cancelLoad();
+    m_willRetryRequest = false;
+    removeTemporaryDownloadFile();
+    incrementDownloadSizeBy(-static_cast<long long>(m_partialDownloadSize.load()));
+    m_partialDownloadSize = 0;
+    m_requestHeaders.remove("Range");
+    if (m_request)
+        m_request->setHeaderFieldValue("Range", std::nullopt);
+    startRequest();
+    return true;
+}
+
 void HTTPRequest::handleStreamComplete()
 {
-    setStatusTimer(nullptr);
-    m_downloadComplete = true;
     if (!m_haveResponseHeaders)
         readResponseHeaders();
+    if (restartWithoutRange())
+        return;
+    if (resumeDisposition() == ResumeDisposition::AlreadyComplete)
+        m_partialDownloadWasComplete = true;
+    setStatusTimer(nullptr);
+    m_downloadComplete = true;
     HTTPErrorRef fileError;
     {
         std::lock_guard progress(classState().progressReportLock);
@@ -1419,8 +1520,9 @@ void HTTPRequest::handleStreamComplete()
                 auto& files = NSFileManager::defaultManager();
                 if (isResponseCompressed()) {
                     if (shouldWaitToInflateCompressedResponses) {
-                        HTTPDataDecompressor::uncompressDataFromFileToFileError(*temporaryFileDownloadPath,
-                                                                                *downloadDestinationPath, &fileError);
+                        HTTPDataDecompressor::uncompressDataFromFileToFileError(
+                            *temporaryFileDownloadPath, *downloadDestinationPath, &fileError,
+                            maximumDecodedResponseSize);
                     } else if (temporaryUncompressedDataDownloadPath) {
                         removeFileAtPathError(*downloadDestinationPath, nullptr);
                         std::string moveError;
@@ -1455,7 +1557,16 @@ void HTTPRequest::handleStreamComplete()
             if (!fileError)
                 NSFileManager::defaultManager().createFileAtPathContents(*downloadDestinationPath, Data {});
         }
-        if (downloadCache && !m_didUseCachedResponse && !m_needsRedirect && !m_authenticationNeeded)
+        if (!downloadDestinationPath && m_rawResponseData && !m_needsRedirect && !m_authenticationNeeded
+            && shouldWaitToInflateCompressedResponses && isResponseCompressed() && !m_rawResponseData->empty()) {
+            // Inflated once here, so that a body cut short or too large fails
+            // the request instead of finishing with no data.
+            auto inflated = HTTPDataDecompressor::uncompressDataError(*m_rawResponseData, &fileError,
+                                                                      maximumDecodedResponseSize);
+            if (inflated)
+                m_inflatedResponseData = std::make_shared<Data>(std::move(*inflated));
+        }
+        if (downloadCache && !m_didUseCachedResponse && !m_needsRedirect && !m_authenticationNeeded && !fileError)
             downloadCache->storeResponseForRequestMaxAge(*this, secondsToCache);
     }
     {
@@ -1464,9 +1575,8 @@ void HTTPRequest::handleStreamComplete()
         if (!m_connectionCanBeReused)
             unscheduleReadStream();
         if (m_connectionInfo) {
-            m_connectionInfo->remove("request");
-            m_connectionInfo->set("expires", Value(Date { Clock::wallNow().secondsSince1970
-                                                          + persistentConnectionTimeoutSeconds }));
+            m_connectionInfo->request.reset();
+            m_connectionInfo->expires = Clock::wallNow().secondsSince1970 + persistentConnectionTimeoutSeconds;
         }
     }
     if (!m_authenticationNeeded)
@@ -1516,7 +1626,8 @@ bool HTTPRequest::retryUsingNewConnection()
         auto& s = classState();
         std::lock_guard pool(s.connectionPoolLock);
         if (m_connectionInfo) {
-            m_connectionInfo->remove("request");
+            m_connectionInfo->request.reset();
+            m_connectionInfo->stream = nullptr;
             std::erase(s.connectionPool, m_connectionInfo);
             m_connectionInfo = nullptr;
         }
@@ -1551,10 +1662,31 @@ void HTTPRequest::redirectToURL(const CFURL& url)
     threadForRequest(this)->performBlock([me] { me->performRedirect(); }, false);
 }
 
+void HTTPRequest::dropCredentialsForNewOrigin(const CFURL& target)
+{
+    auto origin = [](const CFURL& u) {
+        return NSString::lowercaseASCII(u.scheme()) + "://" + NSString::lowercaseASCII(u.host()) + ":"
+            + std::to_string(u.effectivePort());
+    };
+    if (origin(target) == origin(m_url))
+        return;
+    // Credentials meant for one server are not handed to another: a redirect
+    // elsewhere goes without them (a challenge there asks afresh).
+    m_requestHeaders.remove("Authorization");
+    username.clear();
+    password.clear();
+    domain.clear();
+    authenticationScheme.clear();
+    authenticationRealm.reset();
+    m_requestCredentials = nullptr;
+    m_requestAuthentication = nullptr;
+}
+
 void HTTPRequest::performRedirect()
 {
     if (!m_redirectURL)
         return;
+    dropCredentialsForNewOrigin(*m_redirectURL);
     setURL(*m_redirectURL);
     m_complete = true;
     m_needsRedirect = false;
@@ -1574,7 +1706,8 @@ void HTTPRequest::failWithError(HTTPErrorRef theError)
         {
             std::lock_guard pool(classState().connectionPoolLock);
             if (m_connectionInfo) {
-                m_connectionInfo->remove("request");
+                m_connectionInfo->request.reset();
+                m_connectionInfo->stream = nullptr;
                 std::erase(classState().connectionPool, m_connectionInfo);
             }
         }
@@ -1582,8 +1715,7 @@ void HTTPRequest::failWithError(HTTPErrorRef theError)
     }
     if (m_connectionCanBeReused && m_connectionInfo) {
         std::lock_guard pool(classState().connectionPoolLock);
-        m_connectionInfo->set("expires", Value(Date { Clock::wallNow().secondsSince1970
-                                                      + persistentConnectionTimeoutSeconds }));
+        m_connectionInfo->expires = Clock::wallNow().secondsSince1970 + persistentConnectionTimeoutSeconds;
     }
     if (m_cancelled || error())
         return;
@@ -1730,8 +1862,11 @@ std::optional<Data> HTTPRequest::responseData() const
 {
     if (!m_rawResponseData)
         return std::nullopt;
-    if (isResponseCompressed() && shouldWaitToInflateCompressedResponses)
-        return HTTPDataDecompressor::uncompressDataError(*m_rawResponseData, nullptr);
+    if (isResponseCompressed() && shouldWaitToInflateCompressedResponses) {
+        if (m_inflatedResponseData)
+            return *m_inflatedResponseData;
+        return HTTPDataDecompressor::uncompressDataError(*m_rawResponseData, nullptr, maximumDecodedResponseSize);
+    }
     return *m_rawResponseData;
 }
 
@@ -2878,9 +3013,13 @@ bool HTTPRequest::configureProxies()
     m_PACFileRequest = fetch;
     fetch->setQueuePriority(NSOperationQueuePriorityHigh);
     std::weak_ptr<HTTPRequest> weak = self();
+    // The script request reports while holding its own lock; this request's
+    // lock is taken only after that one is released, on a later turn.
     auto finished = [weak] {
-        if (auto me = weak.lock())
-            me->finishedDownloadingPACFile();
+        threadForRequest(nullptr)->performBlock([weak] {
+            if (auto me = weak.lock())
+                me->finishedDownloadingPACFile();
+        }, false);
     };
     fetch->setCompletionBlock(finished);
     fetch->setFailedBlock(finished);
@@ -2896,14 +3035,14 @@ bool HTTPRequest::configureProxies()
 
 void HTTPRequest::finishedDownloadingPACFile()
 {
-    std::unique_lock lock(m_cancelledLock);
-    auto fetch = std::move(m_PACFileRequest);
-    m_PACFileRequest = nullptr;
     {
         std::lock_guard pool(classState().connectionPoolLock);
         auto queue = sharedQueue();
         queue->setMaxConcurrentOperationCount(queue->maxConcurrentOperationCount() - 1);
     }
+    std::unique_lock lock(m_cancelledLock);
+    auto fetch = std::move(m_PACFileRequest);
+    m_PACFileRequest = nullptr;
     if (!fetch || m_cancelled || m_complete)
         return;
     if (!fetch->error())

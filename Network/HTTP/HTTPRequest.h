@@ -11,6 +11,7 @@
 // the request's `cancelledLock`; callers set the configuration before the
 // request starts and read the response once it has reported.
 
+#include "Network/HTTP/HTTPConnectionRecord.h"
 #include "Network/HTTP/HTTPError.h"
 #include "Network/HTTP/HTTPRequestDelegate.h"
 #include "Platform/CFNetwork/CFHTTPAuthentication.h"
@@ -137,6 +138,9 @@ public:
     int authenticationNeeded() const { return m_authenticationNeeded.load(); }
     HTTPCredentialsRef requestCredentials() const { return m_requestCredentials; }
     std::optional<long> connectionID() const;
+    // A resumed download whose partial file already held the whole body (the
+    // server answered 416 naming that size): the file was completed as it was.
+    bool partialDownloadWasComplete() const { return m_partialDownloadWasComplete.load(); }
 
     // Blocks.
     void setStartedBlock(BasicBlock block);
@@ -279,6 +283,11 @@ public:
     double secondsToCache = 0;
     bool shouldContinueWhenAppEntersBackground = false;
     bool shouldWaitToInflateCompressedResponses = true;
+    // The most bytes a response may take in memory, and the most any
+    // compressed response may inflate to; past it the request fails with the
+    // "too large" error (code 12). A body written to a file as received is not
+    // held to it.
+    unsigned long long maximumDecodedResponseSize = 256ULL * 1024 * 1024;
     bool isPACFileRequest = false;
     HTTPSelector didStartSelector = HTTPSelector::requestStarted;
     HTTPSelector didReceiveResponseHeadersSelector = HTTPSelector::requestDidReceiveResponseHeaders;
@@ -353,6 +362,11 @@ private:
     bool removeTemporaryUploadFile();
     bool removeTemporaryCompressedUploadFile();
     bool writeToDownloadFile(const uint8_t* bytes, size_t length, const Data* inflated);
+    // What a resumed download does with this response's body.
+    enum class ResumeDisposition { NotResumed, Append, StartAfresh, AlreadyComplete, Restart };
+    ResumeDisposition resumeDisposition() const;
+    bool restartWithoutRange();
+    void dropCredentialsForNewOrigin(const CFURL& target);
 
     // Progress.
     void updateProgressIndicators();
@@ -413,6 +427,7 @@ private:
     std::atomic<int> m_responseStatusCode { 0 };
     uint32_t m_responseEncoding = NSISOLatin1StringEncoding;
     std::shared_ptr<Data> m_rawResponseData;
+    std::shared_ptr<Data> m_inflatedResponseData;  // a gzip body kept in memory, inflated once it ended
     std::shared_ptr<NSOutputStream> m_fileDownloadOutputStream;
     std::shared_ptr<NSOutputStream> m_inflatedFileDownloadOutputStream;
     std::unique_ptr<HTTPDataDecompressor> m_dataDecompressor;
@@ -438,8 +453,10 @@ private:
     int m_retryCount = 0;
     bool m_willRetryRequest = false;
     bool m_didUseCachedResponse = false;
+    bool m_resumeRestarted = false;
+    std::atomic<bool> m_partialDownloadWasComplete { false };
     bool m_connectionCanBeReused = false;
-    std::shared_ptr<Value> m_connectionInfo;  // the connection record (a dictionary value)
+    std::shared_ptr<HTTPConnectionRecord> m_connectionInfo;
     std::optional<unsigned long> m_requestID;
     std::optional<double> m_lastActivityTime;
 
