@@ -173,6 +173,14 @@ int HttpNetworkCtrl::SendHttpRequest(const std::shared_ptr<RequestInfoBase>& inf
             break;
         }
         auto text = PublicFunction::fileURLWithNameFiletype(name, download->imgType);
+        if (text) {
+            // The URL is all path: a "?" or "#" in a file name would end the
+            // path there and fetch another file.
+            std::string escaped;
+            for (char ch : *text)
+                escaped += ch == '?' ? std::string("%3F") : ch == '#' ? std::string("%23") : std::string(1, ch);
+            text = escaped;
+        }
         NSLog("the img url is %@", text.value_or(std::string()));
         auto url = text ? CFURL::URLWithString(*text) : std::nullopt;
         if (!url) {
@@ -295,7 +303,9 @@ void HttpNetworkCtrl::OperationFinished(const std::shared_ptr<HTTPRequest>& requ
         if (!download)
             return;
         const int status = request->responseStatusCode();
-        const bool good = status == 200 || (status == 206 && download->askedForRange());
+        // A 416 counts when the engine found the partial file already whole.
+        const bool good = status == 200 || (status == 206 && download->askedForRange())
+            || (status == 416 && download->partialDownloadWasComplete());
         // Only the file itself may land at the destination: any other answer
         // is a failure, and leaves what the device has alone.
         if (status != 404 && (!good || !download->commitDownload())) {

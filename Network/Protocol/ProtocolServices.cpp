@@ -98,7 +98,10 @@ std::optional<std::string> stringUserDefault(const std::string& key)
     auto& s = services();
     if (s.stringUserDefault)
         return s.stringUserDefault(key);
-    if (const std::string* text = NSUserDefaults::standardUserDefaults()->objectForKey(key).stringPtr())
+    // The value is held here: a pointer into the temporary the lookup returns
+    // would dangle by the next line.
+    const Value value = NSUserDefaults::standardUserDefaults()->objectForKey(key);
+    if (const std::string* text = value.stringPtr())
         return *text;
     return std::nullopt;
 }
