@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 std::vector<std::string> descriptions(const QDJsonBase& json)
@@ -195,4 +197,31 @@ TEST(QDJSON, CopiesTheWorkersTraceAndReportsTheOutermostError)
     EXPECT_EQ(JSONFragmentValue("7")->intValue(), 7);
     EXPECT_EQ(JSONRepresentation(Value::array({ Value("a") })), "[\"a\"]");
     EXPECT_EQ(JSONFragment(Value(false)), "false");
+}
+
+TEST(QDJsonParser, NumbersTooSmallForADoubleAreZeroAndNegativeZeroKeepsItsSign)
+{
+    QDJsonParser parser;
+    QDJsonWriter writer;
+    struct Case { const char* text; double value; bool negative; };
+    const Case cases[] = {
+        { "[1e-400]", 0.0, false },
+        { "[-1e-400]", -0.0, true },
+        { "[4.9e-324]", 4.9e-324, false },
+        { "[-0]", -0.0, true },
+        { "[-0.0]", -0.0, true },
+    };
+    for (const auto& c : cases) {
+        auto v = parser.objectWithString(c.text);
+        ASSERT_TRUE(v) << c.text;
+        const Value& n = (*v)[size_t(0)];
+        EXPECT_EQ(n.doubleValue(), c.value) << c.text;
+        EXPECT_EQ(std::signbit(n.doubleValue()), c.negative) << c.text;
+        // Written and read again, the value is the same, sign included.
+        auto again = parser.objectWithString(*writer.stringWithObject(*v));
+        ASSERT_TRUE(again) << c.text;
+        EXPECT_EQ(std::signbit((*again)[size_t(0)].doubleValue()), c.negative) << c.text;
+    }
+    EXPECT_FALSE(parser.objectWithString("[1e400]"));
+    EXPECT_FALSE(parser.objectWithString("[-1e400]"));
 }

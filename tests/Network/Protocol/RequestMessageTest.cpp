@@ -5,6 +5,8 @@
 #include "Network/Protocol/SessionCommands.h"
 #include "Network/Protocol/SyncCommands.h"
 #include "ProtocolTestServices.h"
+#include "Platform/Foundation/NSUserDefaults.h"
+#include "support/TemporaryHome.h"
 
 #include <gtest/gtest.h>
 
@@ -412,4 +414,25 @@ TEST(SyncReplies, CustomerTablesAndUploads)
     EXPECT_EQ(decode<SyncDataFinishRst>(finish, reply("999", "\"\""))->tableType, "file");
     RequestDownloadFinish downloaded;
     EXPECT_FALSE(decode<SyncDataFinishRst>(downloaded, reply("200", "\"\""))->tableType);
+}
+
+// The login reads "<client>-FileSynced" from the stored defaults themselves,
+// not from a stand-in.
+TEST(CommandEncoding, LoginReadsTheFirstLoginFlagFromTheStoredDefaults)
+{
+    TemporaryHome home;
+    ProtocolTestServices services;
+    ProtocolServices::services().stringUserDefault = nullptr;
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    for (bool synced : { false, true }) {
+        SCOPED_TRACE(synced);
+        if (synced)
+            defaults->setObjectForKey(Value(std::string(64, 'x')), "ACME-FileSynced");
+        RequestLogin login;
+        auto encoded = JSONValue(*login.RequestEncode());
+        ASSERT_TRUE(encoded);
+        EXPECT_EQ((*encoded)["root"]["parameters"]["firstLogin"].stringValue(), synced ? "NO" : "YES");
+        EXPECT_EQ(ProtocolServices::stringUserDefault("ACME-FileSynced"),
+                  synced ? std::optional<std::string>(std::string(64, 'x')) : std::nullopt);
+    }
 }

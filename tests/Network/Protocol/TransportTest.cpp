@@ -534,3 +534,17 @@ TEST_F(ProtocolRoad, FileAddressesJoinTheFileServerAndThePath)
     EXPECT_EQ(transport->GetFileURL(std::nullopt), "");
     EXPECT_EQ(transport->GetMsgURLWithHeader("SyncServer;S 1?"), host + "/CorvelleSaas/SyncServer;S%201?");
 }
+
+TEST_F(ProtocolRoad, FileNamesWithQueryAndFragmentMarksFetchTheirOwnFile)
+{
+    server.addFile("ACME", "library/pdf", "what?.pdf", "question");
+    server.addFile("ACME", "library/pdf", "what", "wrong file");
+    server.addFile("ACME", "library/pdf", "no#1.pdf", "number");
+    server.addFile("ACME", "library/pdf", "no", "wrong file");
+    model->sendRequest(downloadOf({ "what?.pdf", "no#1.pdf" }, 5, 1, receiver));
+    ASSERT_TRUE(waitForReplies(2));
+    EXPECT_EQ(downloadReply(receiver->replies, "what?.pdf")->status, "200");
+    EXPECT_EQ(downloadReply(receiver->replies, "no#1.pdf")->status, "200");
+    EXPECT_EQ(readFile(documentsFile("acme/Pdf/what?.pdf")), "question");
+    EXPECT_EQ(readFile(documentsFile("acme/Pdf/no#1.pdf")), "number");
+}

@@ -1,0 +1,218 @@
+#include "ClockFixture.h"
+#include "RunLoopPump.h"
+#include "ScriptedHttpServer.h"
+#include "Network/HTTP/FormDataRequest.h"
+#include "Network/HTTP/HTTPRequest.h"
+#include "Platform/CFNetwork/CFHostResolver.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+std::shared_ptr<HTTPRequest> runRequest(std::shared_ptr<HTTPRequest> request)
+{
+    auto ended = std::make_shared<bool>(false);
+    request->setCompletionBlock([ended] { *ended = true; });
+    request->setFailedBlock([ended] { *ended = true; });
+    request->startAsynchronous();
+    EXPECT_TRUE(pumpMainRunLoopUntil([ended] { return *ended; }, 20));
+    return request;
+}
+
+std::shared_ptr<HTTPRequest> get(const ScriptedHttpServer& server, const std::string& path)
+{
+    return HTTPRequest::requestWithURL(*CFURL::URLWithString(server.url(path)));
+}
+
+std::string bodyOf(const HTTPRequest& r)
+{
+    auto d = r.responseData();
+    return d ? std::string(d->begin(), d->end()) : "";
+}
+
+// Drains the main loop until `condition` holds, in real time and without
+// moving a manual clock.
+bool waitWithoutMovingTime(const std::function<bool()>& condition, double seconds = 10)
+{
+    auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        drainMainRunLoop();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST(ConnectionReuse, KeptAliveAnswersShareOneConnectionUnlessTheServerSaysOtherwise)
+{
+    struct Case {
+        const char* name;
+        std::string answer;
+        int connections;  // for three requests in a row
+    };
+    const Case cases[] = {
+        { "HTTP/1.1 without headers", ScriptedHttpServer::response(200, "ok"), 1 },
+        { "a time-out without max", ScriptedHttpServer::response(200, "ok", "Keep-Alive: timeout=30\r\n"), 1 },
+        { "a max above five", ScriptedHttpServer::response(200, "ok", "Keep-Alive: timeout=30, max=100\r\n"), 1 },
+        { "a max of five", ScriptedHttpServer::response(200, "ok", "Keep-Alive: timeout=30, max=5\r\n"), 3 },
+        { "Connection: close", ScriptedHttpServer::response(200, "ok", "", true), 3 },
+        { "HTTP/1.0 without keep-alive", "HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok", 3 },
+        { "HTTP/1.0 with keep-alive", "HTTP/1.0 200 OK\r\nContent-Length: 2\r\nConnection: keep-alive\r\n\r\nok", 1 },
+        { "a chunked body", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nok\r\n0\r\n\r\n", 1 },
+        { "bytes after the body", ScriptedHttpServer::response(200, "ok") + "\r\n", 3 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedHttpServer server([&](const ScriptedRequest&) { return Script { ScriptStep::send(c.answer) }; });
+        std::optional<long> firstId;
+        for (int i = 0; i < 3; ++i) {
+            auto request = runRequest(get(server, "/same"));
+            EXPECT_FALSE(request->error());
+            EXPECT_EQ(bodyOf(*request), "ok");
+            if (i == 0) {
+                firstId = request->connectionID();
+            } else if (c.connections == 1) {
+                EXPECT_EQ(request->connectionID(), firstId);
+            }
+        }
+        EXPECT_EQ(server.connectionCount(), c.connections);
+        EXPECT_EQ(server.requests().size(), 3u);
+    }
+}
+
+TEST(ConnectionReuse, ExpiredClosedAndBodyCarryingRequestsUseNewConnections)
+{
+    ScriptedHttpServer server([](const ScriptedRequest& r) {
+        return Script { ScriptStep::send(ScriptedHttpServer::response(200, r.body.empty() ? "ok" : r.body)) };
+    });
+    // Kept for no time: the next request finds it expired.
+    for (int i = 0; i < 2; ++i) {
+        auto request = get(server, "/expired");
+        request->persistentConnectionTimeoutSeconds = 0;
+        runRequest(request);
+    }
+    EXPECT_EQ(server.connectionCount(), 2);
+
+    // A POST never reuses a connection.
+    for (int i = 0; i < 2; ++i) {
+        auto post = FormDataRequest::requestWithURL(*CFURL::URLWithString(server.url("/post")));
+        post->addPostValueForKey("v", "k");
+        EXPECT_EQ(bodyOf(*runRequest(post)), "k=v");
+    }
+    EXPECT_EQ(server.connectionCount(), 4);
+
+    // The server closes a connection it kept: the next request opens another
+    // and still gets its answer.
+    ScriptedHttpServer closing([](const ScriptedRequest&) {
+        return Script { ScriptStep::send(ScriptedHttpServer::response(200, "ok")), ScriptStep::close() };
+    });
+    auto first = runRequest(get(closing, "/a"));
+    ASSERT_TRUE(waitWithoutMovingTime([&] { return closing.requests().size() == 1; }));
+    auto second = runRequest(get(closing, "/b"));
+    EXPECT_EQ(bodyOf(*second), "ok");
+    EXPECT_FALSE(second->error());
+    EXPECT_EQ(closing.connectionCount(), 2);
+}
+
+TEST(ConnectionReuse, RequestsRunningTogetherNeverShareAConnection)
+{
+    std::atomic<int> inFlight { 0 }, overlaps { 0 };
+    std::mutex lock;
+    std::map<int, int> busy;  // connection -> requests on it now
+    ScriptedHttpServer server([&](const ScriptedRequest& r) {
+        {
+            std::lock_guard guard(lock);
+            if (++busy[r.connection] > 1)
+                ++overlaps;
+        }
+        ++inFlight;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        {
+            std::lock_guard guard(lock);
+            --busy[r.connection];
+        }
+        return Script { ScriptStep::send(ScriptedHttpServer::response(200, "ok")) };
+    });
+    std::vector<std::shared_ptr<HTTPRequest>> requests;
+    auto finished = std::make_shared<int>(0);
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 4; ++i) {
+            auto r = get(server, "/together");
+            r->setCompletionBlock([finished] { ++*finished; });
+            r->setFailedBlock([finished] { ++*finished; });
+            requests.push_back(r);
+            r->startAsynchronous();
+        }
+    }
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return *finished == 12; }, 20));
+    for (auto& r : requests)
+        EXPECT_EQ(bodyOf(*r), "ok");
+    EXPECT_EQ(overlaps.load(), 0);
+    EXPECT_LE(server.connectionCount(), 4);  // the shared queue runs four at a time
+    EXPECT_EQ(inFlight.load(), 12);
+}
+
+// A silent server fails a message whose body went out in one write just
+// after the time-out, not after one and a half times it.
+TEST(RequestTimeOut, BodySentWholeWaitsOnlyTheTimeOut)
+{
+    ScriptedHttpServer server([](const ScriptedRequest&) { return Script { ScriptStep::hold() }; });
+    ScopedManualClock clock;
+    auto post = FormDataRequest::requestWithURL(*CFURL::URLWithString(server.url("/silent")));
+    post->addPostValueForKey("value", "key");
+    post->timeOutSeconds = 10;
+    auto ended = std::make_shared<bool>(false);
+    post->setFailedBlock([ended] { *ended = true; });
+    post->startAsynchronous();
+    ASSERT_TRUE(waitWithoutMovingTime([&] { return server.requests().size() == 1; }));
+    // Let the status timer see the body go out.
+    for (int i = 0; i < 4; ++i) {
+        advanceClock(0.25);
+        ASSERT_TRUE(waitWithoutMovingTime([&] { return post->totalBytesSent() == post->postLength(); }, 2) || i < 3);
+    }
+    ASSERT_EQ(post->totalBytesSent(), post->postLength());
+    advanceClock(9.5);
+    EXPECT_FALSE(*ended);
+    for (int i = 0; i < 3 && !*ended; ++i) {
+        advanceClock(0.25);
+        waitWithoutMovingTime([&] { return *ended; }, 1);
+    }
+    ASSERT_TRUE(*ended);
+    ASSERT_TRUE(post->error());
+    EXPECT_EQ(post->error()->code, HTTPRequestTimedOutErrorType);
+    EXPECT_EQ(post->error()->localizedDescription, "The request timed out");
+}
+
+TEST(HostLookup, OneLookupServesAHostForAShortTime)
+{
+    char name[256] = {};
+    gethostname(name, sizeof name - 1);
+    ScopedManualClock clock;
+    CFHostResolver::flush();
+    auto first = CFHostResolver::lookup(name, 80);
+    auto again = CFHostResolver::lookup(name, 80);
+    EXPECT_EQ(first, again);  // under way or done, the same lookup
+    ASSERT_TRUE(waitWithoutMovingTime([&] {
+        std::lock_guard guard(first->lock);
+        return first->done;
+    }));
+    {
+        std::lock_guard guard(first->lock);
+        if (first->error)
+            GTEST_SKIP() << "this machine cannot look up its own name";
+    }
+    clock->advance(CFHostResolver::cacheSeconds - 1);
+    EXPECT_EQ(CFHostResolver::lookup(name, 80), first);
+    clock->advance(2);
+    EXPECT_NE(CFHostResolver::lookup(name, 80), first);
+    EXPECT_TRUE(CFHostResolver::numericAddress("127.0.0.1", 80));
+    EXPECT_TRUE(CFHostResolver::numericAddress("[::1]", 80));
+    EXPECT_FALSE(CFHostResolver::numericAddress("example.invalid", 80));
+}
