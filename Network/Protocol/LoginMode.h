@@ -3,10 +3,18 @@
 // The session: who is signed in, to which client, and how (online, offline or
 // demo). Every part of the system asks it for the account, client, device and
 // session ids; the data layer opens the client's database by its client id.
-// This holds the session's state and accessors; the sign-in operations that
-// fill it belong to the sign-in flow.
+//
+// It sends the sign-in and the session commands and reads their replies: a
+// successful sign-in stores the account and the saved sign-in list, runs the
+// per-client upgrade when the application version changed, fetches the module
+// configuration and, when needed, the skin archive, and then tells its
+// delegate (the welcome screen). A network error falls back to the stored
+// account (offline); the demo sign-in sends nothing. It follows reachability:
+// losing the network makes it offline, getting it back signs in again silently.
 
 #include "Database/LoginInfo.h"
+#include "Network/Protocol/RequestInterfaceBase.h"
+#include "Platform/UIKit/UIAlertView.h"
 
 #include <memory>
 #include <optional>
@@ -24,7 +32,10 @@ public:
     virtual void changeLoginButState() {}
 };
 
-class LoginMode {
+class LoginRst;
+class NetBaseRst;
+
+class LoginMode : public NetworkRecDelegate, public UIAlertViewDelegate, public std::enable_shared_from_this<LoginMode> {
 public:
     // Login types.
     static constexpr int kLoginTypeNone = -1;
@@ -77,7 +88,69 @@ public:
     // A new record of the account as the session holds it now (all but the session id).
     std::shared_ptr<LoginInfo> loginInfo() const;
 
+    // The demo clients, also the names of their data folders.
+    static constexpr const char* kDemoClientFirst = "dostrevik_";
+    static constexpr const char* kDemoClientSecond = "velloran_";
+    // The saved sign-in list and its keys.
+    static constexpr const char* kLoginInfoArray = "Login_Info_Array";
+    static constexpr const char* kInputUserID = "Input_UserID";
+    static constexpr const char* kInputPassWord = "Input_PassWord";
+    static constexpr const char* kInputClientID = "Input_ClientID";
+    static constexpr const char* kInputDeviceID = "Input_DeviceID";
+    static constexpr const char* kInputUseShortcut = "INPUT_USESHORTCUT";
+
+    // A client id that may name a folder inside Documents: not blank, not "."
+    // or "..", without "/", "\" or NUL. Nothing is made or removed for any other.
+    static bool isUsableClientId(const std::optional<std::string>& clientId);
+    // "<client id>-<suffix>", the key of a per-client user default.
+    static std::string clientKey(const std::optional<std::string>& clientId, const std::string& suffix);
+    // Documents/<client id in lower case>, or nothing for an unusable id.
+    static std::optional<std::string> clientFolderFor(const std::optional<std::string>& clientId);
+    std::optional<std::string> clientFolder() const { return clientFolderFor(m_clientID); }
+    // Keeps a file that holds passwords, and its folder, to its owner only.
+    static void restrictToOwner(const std::string& path);
+
+    void loginIsFromInputIsAutoLogin(const std::shared_ptr<LoginInfo>& info, bool fromInput, bool autoLogin);
+    void loginWithDemo(const std::string& clientId);
+    void checkAppVersion(bool automatic);
+    void checkDeviceStatus();
+    bool isNeedCheckVersionAlert(int updateKind);
+    void getUserinfo();
+    void getRuntimeConfig();
+    void syncFinishedtype(const std::string& tableType);
+    void removeBlockAccount();
+    void removeAllSyncFlag();
+    void refreshLastLogininfo();
+    void versionCompare();
+    // Reachability, from the notifications "netconnect" and "netUnconnect".
+    void netConnected();
+    void netUnconnect();
+
+    void ReciveHttpRespondInfo(const std::shared_ptr<NetBaseRst>& reply) override;
+    void ReciveDownloadPercent(const std::shared_ptr<DownLoadRequestInfo>& info) override;
+    void alertViewClickedButtonAtIndex(UIAlertView& alert, long buttonIndex) override;
+
+    ~LoginMode() override;
+
 private:
+    void loginRespond(const std::shared_ptr<LoginRst>& reply);
+    void loginFailed(const std::shared_ptr<LoginRst>& reply);
+    void offlineLogin(const std::optional<std::string>& message);
+    void showRequestConfigTittle();
+    void requestConfig();
+    void configRespond(const std::shared_ptr<NetBaseRst>& reply);
+    void skinDownloadRespond(const std::shared_ptr<NetBaseRst>& reply);
+    void observeReachability();
+    int send(const std::shared_ptr<RequestInterfaceBase>& request);
+    void tellError(const std::string& message);
+    void tellSuccessAndForget();
+    void tellChangeLoginButState();
+    std::string text(const std::string& key) const;
+
+    bool m_autoLogin = false;
+    std::shared_ptr<UIAlertView> m_alert;
+
+
     std::weak_ptr<LoginModelDelegate> m_delegate;
     std::optional<std::string> m_acountID;
     std::optional<std::string> m_password;

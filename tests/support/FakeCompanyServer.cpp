@@ -115,6 +115,11 @@ void FakeCompanyServer::installDefaults()
         Value::array(),
         Value::array({ object({ { "id", "1" }, { "customer_id", "100" }, { "address", "1 Main St" }, { "city", "Oslo" } }) }),
         Value::array({ object({ { "customerId", "100" }, { "contactId", "1" }, { "firstName", "Anna" }, { "lastName", "Berg" } }) }) });
+    const Value& product = m_contents[kSyncProduct];
+    m_contents[std::string(kSyncProduct) + kChanges] = Value::array({ Value::array(), Value::array(), Value::array(),
+        product[size_t(3)], product[size_t(4)], product[size_t(5)] });
+    m_contents[std::string(kSyncFile) + kChanges] = Value::array({ Value::array(), Value::array(), object({ { "keyIDS", "" } }) });
+    m_contents[std::string(kSyncCustomer) + kChanges] = Value::array({ Value::array(), Value::array(), Value::array(), Value::array() });
     m_contents[kFormUpload] = Value("");
     m_contents[kSyncFinished] = Value("");
     m_contents[kFileFinished] = Value("");
@@ -341,6 +346,11 @@ void FakeCompanyServer::handleMessage(const httplib::Request& request, httplib::
         r.command = method;
 
     CommandSettings settings = settingsFor(r.command);
+    if (method == "syncData" && r.parameters["isFull"].stringValue() == "false") {
+        std::lock_guard guard(m_mutex);
+        if (auto it = m_contents.find(r.command + kChanges); it != m_contents.end())
+            settings.content = it->second;
+    }
     Value& content = settings.content;
     bool requireSession;
     {

@@ -87,7 +87,12 @@ public:
     std::string messagePath = "CorvelleSaas";
     std::string imagePath = "corvelle_saas";
 
-    // Fixtures. All setters may be called while the server runs.
+    // Fixtures. All setters may be called while the server runs. A table
+    // synchronisation that asks for changes only ("isFull" "false") is
+    // answered from the content of its command followed by kChanges, which
+    // by default holds no changed rows (the tag and related-file tables, which
+    // the client replaces whole, come in full).
+    static constexpr const char* kChanges = ":changes";
     void setAccount(const std::string& clientId, const std::string& accountId, Account account);
     void setContent(const std::string& command, Value content);
     Value content(const std::string& command) const;

@@ -1,0 +1,798 @@
+#include "Network/Protocol/SyncModel.h"
+
+#include "Classes/Customer/CustomerDataModel.h"
+#include "Classes/Frame/PublicFunction.h"
+#include "Database/ConfigManager.h"
+#include "Database/DataAccessManager.h"
+#include "Network/Protocol/LoginMode.h"
+#include "Network/Protocol/NetworkModel.h"
+#include "Network/Protocol/ProtocolServices.h"
+#include "Network/Protocol/RequestDownload.h"
+#include "Network/Protocol/SessionCommands.h"
+#include "Network/Protocol/SyncCommands.h"
+#include "Platform/Foundation/NSDate.h"
+#include "Platform/Foundation/NSDateFormatter.h"
+#include "Platform/Foundation/NSFileManager.h"
+#include "Platform/Foundation/NSLog.h"
+#include "Platform/Foundation/NSNotificationCenter.h"
+#include "Platform/Foundation/NSString.h"
+#include "Platform/Foundation/NSThread.h"
+#include "Platform/Foundation/NSUserDefaults.h"
+#include "Platform/Foundation/PerformRequests.h"
+#include "Platform/UIKit/UIGraphics.h"
+#include "Platform/UIKit/UIImage.h"
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+
+namespace {
+
+std::mutex& classLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+std::shared_ptr<SyncModel>& slot()
+{
+    static std::shared_ptr<SyncModel> instance;
+    return instance;
+}
+
+template<typename T>
+OptionalEntityList<T> listOf(const std::vector<T>& records)
+{
+    EntityList<T> list;
+    list.reserve(records.size());
+    for (const auto& record : records)
+        list.push_back(std::make_shared<T>(record));
+    return list;
+}
+
+bool notBlank(const std::optional<std::string>& text)
+{
+    return text && !NSString::stringByTrimmingCharactersInSet(*text, CharacterSet::whitespace).empty();
+}
+
+bool fileExists(const std::string& path)
+{
+    return NSFileManager::defaultManager().fileExistsAtPath(path);
+}
+
+std::string clientKey(const std::string& suffix)
+{
+    return LoginMode::clientKey(LoginMode::sharedInstance()->clientID(), suffix);
+}
+
+// Deletes a file of the client's folder of a kind, when its name stays inside it.
+void deleteLocalFile(const std::optional<std::string>& name, int fileType)
+{
+    if (!notBlank(name) || !SyncModel::isSafeFileName(*name) || !LoginMode::sharedInstance()->clientFolder())
+        return;
+    std::string path = PublicFunction::filePathWithNameFiletype(*name, fileType);
+    if (fileExists(path))
+        NSFileManager::defaultManager().removeItemAtPath(path);
+}
+
+// A wanted file that is missing from the kind's folder; unsafe names are never fetched.
+bool isMissing(const std::string& name, int fileType)
+{
+    return !name.empty() && SyncModel::isSafeFileName(name)
+        && !fileExists(PublicFunction::filePathWithNameFiletype(name, fileType));
+}
+
+// The full image scaled to fit 160 x 110 points when larger, written as PNG
+// to the thumbnail's path; nothing when the thumbnail already loads.
+void makeThumbnail(const std::string& fullName, const std::string& thumbName)
+{
+    if (!SyncModel::isSafeFileName(fullName) || !SyncModel::isSafeFileName(thumbName))
+        return;
+    std::string thumbPath = PublicFunction::filePathWithNameFiletype(thumbName, SyncModel::kProductImages);
+    if (fileExists(thumbPath) && UIImage::imageWithContentsOfFile(thumbPath))
+        return;
+    auto full = UIImage::imageWithContentsOfFile(PublicFunction::filePathWithNameFiletype(fullName, SyncModel::kProductImages));
+    if (!full)
+        return;
+    CGSize size = full->size();
+    if (size.width <= 0 || size.height <= 0)
+        return;
+    double scale = std::min({ 1.0, 160.0 / size.width, 110.0 / size.height });
+    CGSize thumbSize { static_cast<CGFloat>(size.width * scale), static_cast<CGFloat>(size.height * scale) };
+    UIGraphicsBeginImageContext(thumbSize);
+    full->drawInRect(CGRect { { 0, 0 }, thumbSize });
+    auto thumb = UIGraphicsGetImageFromCurrentImageContext();
+    UIGraphicsEndImageContext();
+    if (auto png = UIImagePNGRepresentation(thumb))
+        NSFileManager::defaultManager().createFileAtPathContents(thumbPath, *png);
+}
+
+}  // namespace
+
+std::shared_ptr<SyncModel> SyncModel::sharedInstance()
+{
+    std::lock_guard<std::mutex> guard(classLock());
+    if (!slot()) {
+        slot() = std::make_shared<SyncModel>();
+        std::weak_ptr<SyncModel> weak = slot();
+        NSNotificationCenter::defaultCenter().addObserver(slot().get(), "netUnconnect", [weak](const NSNotification&) {
+            if (auto self = weak.lock())
+                self->netUnconnect();
+        });
+    }
+    return slot();
+}
+
+void SyncModel::freeInstance()
+{
+    std::shared_ptr<SyncModel> ending;
+    {
+        std::lock_guard<std::mutex> guard(classLock());
+        ending = std::move(slot());
+        slot().reset();
+    }
+}
+
+SyncModel::SyncModel()
+{
+    createAllDirectorys();
+}
+
+SyncModel::~SyncModel()
+{
+    NSNotificationCenter::defaultCenter().removeObserver(this);
+    PerformRequests::cancelPreviousPerformRequests(this);
+}
+
+bool SyncModel::isSafeFileName(const std::string& name)
+{
+    if (name.empty() || name == "." || name == "..")
+        return false;
+    return name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
+}
+
+void SyncModel::createAllDirectorys()
+{
+    auto clientId = LoginMode::sharedInstance()->clientID();
+    if (!LoginMode::isUsableClientId(clientId))
+        return;
+    std::string client = NSString::lowercaseString(*clientId);
+    for (const char* folder : { "ProductImages/", "CatalogImages/", "ConfigImages/", "LibraryImages/", "Pdf/", "Video/",
+             "Excel/", "Word/", "Keynote/", "tempDownload/" })
+        PublicFunction::createDirectoryifNeed(client + "/" + folder);
+}
+
+int SyncModel::send(const std::shared_ptr<RequestInterfaceBase>& request)
+{
+    request->setReceiveDelegete(shared_from_this());
+    return NetworkModel::sharedInstance()->sendRequest(request);
+}
+
+void SyncModel::setFlag(const std::string& key)
+{
+    ConfigManager::sharedInstance()->flagDic()[key] = "YES";
+}
+
+void SyncModel::markSynced(const std::string& suffix)
+{
+    NSUserDefaults::standardUserDefaults()->setObjectForKey(Value("synced"), clientKey(suffix));
+}
+
+// ---- Starting ----
+
+void SyncModel::startSync()
+{
+    if (LoginMode::sharedInstance()->loginType() == LoginMode::kLoginTypeOnline) {
+        requestSync();
+        return;
+    }
+    m_needWork = 1;
+    requestLogin();
+}
+
+void SyncModel::startSyncData()
+{
+    if (auto delegate = m_delegate.lock())
+        delegate->startSyncData();
+}
+
+void SyncModel::requestLogin()
+{
+    auto info = LoginMode::sharedInstance()->loginInfo();
+    auto request = std::make_shared<RequestLogin>();
+    request->userName = info->accountId;
+    request->passWord = info->passWord;
+    request->clientID = info->clientId;
+    request->deviceID = info->deviceId;
+    send(request);
+}
+
+void SyncModel::loadByConfig()
+{
+    auto config = ConfigManager::sharedInstance();
+    m_isCatalogOnshow = config->isOnShow(1);
+    m_isCustomerOnShow = config->isOnShow(2);
+    m_isSalesLibraryOnShow = config->isOnShow(4);
+}
+
+void SyncModel::requestSync()
+{
+    m_retryImageArry.clear();
+    m_fileSavesOk = true;
+    m_customerSavesOk = true;
+    auto session = LoginMode::sharedInstance();
+    session->getUserinfo();
+    session->getRuntimeConfig();
+    loadByConfig();
+    m_isDownloading = true;
+    m_existFilesRat = 0;
+    if (m_isCatalogOnshow) {
+        auto request = std::make_shared<RequestSyncAllTable>();
+        request->isFull = needSyncAll("ProductSynced");
+        NSLog("the rst is %d", send(request));
+    } else if (m_isSalesLibraryOnShow) {
+        getProgressProduct();
+    } else if (m_isCustomerOnShow) {
+        getCustomerSync();
+    } else {
+        // Nothing to fetch: the run is over at once rather than waiting for a
+        // reply that will never come.
+        finishedSync();
+    }
+}
+
+std::string SyncModel::needSyncAll(const std::optional<std::string>& suffix) const
+{
+    if (m_isSyncAllData || !suffix)
+        return "true";
+    Value stored = NSUserDefaults::standardUserDefaults()->objectForKey(clientKey(*suffix));
+    return stored.isString() ? "false" : "true";
+}
+
+void SyncModel::breakSync(const std::string& message)
+{
+    if (auto delegate = m_delegate.lock())
+        delegate->breakSync(message);
+    NetworkModel::sharedInstance()->cancelAllRequests();
+}
+
+void SyncModel::resetDownloadProgress()
+{
+    m_productProgress = 0;
+    m_iconProgress = 0;
+    m_libProgress = 0;
+    m_lastTime.reset();
+    m_isDownloading = false;
+    m_downloadRemotingPImgList.clear();
+    m_downloadRemotingPImgListIcon.clear();
+    m_downloadRemotingPImgListLibimg.clear();
+}
+
+void SyncModel::netUnconnect()
+{
+    if (m_isDownloading)
+        breakSync(ProtocolServices::languageText("NETWORKPOOR").value_or(std::string()));
+}
+
+// ---- Replies ----
+
+void SyncModel::ReciveHttpRespondInfo(const std::shared_ptr<NetBaseRst>& reply)
+{
+    if (!reply)
+        return;
+    auto self = shared_from_this();
+    if (reply->status == std::optional<std::string>("207")) {
+        ProtocolServices::logoutWithLockedUser("207", reply->message);
+        return;
+    }
+    switch (reply->cmdCode) {
+    case 258: {
+        auto session = LoginMode::sharedInstance();
+        auto login = std::dynamic_pointer_cast<LoginRst>(reply);
+        if (login && isSuccess(*login)) {
+            session->setLoginType(LoginMode::kLoginTypeOnline);
+            // The new session's ids go with every later command, as after a sign-in.
+            session->setSessionId(login->sessionId);
+            session->setVendorId(NSString::intValue(login->vendor_id.value_or(std::string())));
+            if (LoginMode::isUsableClientId(login->clientId))
+                session->setClientID(login->clientId);
+            if (m_needWork == 1)
+                requestSync();
+        } else {
+            session->setLoginType(reply->status == std::optional<std::string>("999") ? LoginMode::kLoginTypeOffline
+                                                                                      : LoginMode::kLoginTypeNone);
+            if (m_needWork == 1)
+                breakSync(reply->message.value_or(std::string()));
+        }
+        break;
+    }
+    case 513:
+        getAllSyncTablesRespond(std::dynamic_pointer_cast<SyncAllTableRst>(reply));
+        break;
+    case 514:
+        getIconSyncTablesRespond(std::dynamic_pointer_cast<SyncIconTableRst>(reply));
+        break;
+    case 515:
+        getFilesSyncTablesRespond(std::dynamic_pointer_cast<SyncFileTableRst>(reply));
+        break;
+    case 516:
+        getCustomerSyncRespond(std::dynamic_pointer_cast<SyncCustomerTableRst>(reply));
+        break;
+    case 517:
+        syncFinishedProductRespond(reply);
+        break;
+    case 769:
+        downloadFileRespond(reply);
+        break;
+    default:
+        break;
+    }
+}
+
+void SyncModel::getAllSyncTablesRespond(const std::shared_ptr<SyncAllTableRst>& reply)
+{
+    if (!reply || !isSuccess(*reply)) {
+        breakSync(reply && reply->message ? *reply->message : std::string());
+        return;
+    }
+    for (const auto& product : reply->productTable)
+        m_needUpdateProductIDs.push_back(product.product_id);
+    auto data = DataAccessManager::sharedDataModel();
+    bool allSaved = true;
+    // An empty table has nothing to save: the data layer answers NO for it,
+    // which is no failure of the group.
+    auto check = [&allSaved](bool empty, bool saved, const char* failure) {
+        if (!saved) {
+            NSLog("%s", failure);
+            allSaved = allSaved && empty;
+        }
+    };
+    check(reply->productTable.empty(), data->saveToDatabaseProduct(listOf(reply->productTable)), "Error on product sync!");
+    check(reply->productAttributeTable.empty(), data->saveToDatabaseProductAttribute(listOf(reply->productAttributeTable)), "Error on ProductAttribute sync!");
+    check(reply->fieldsAttributeTable.empty(), data->saveToDatabaseFieldsProductAttribute(listOf(reply->fieldsAttributeTable)), "Error on fieldsProductAttribute sync!");
+    check(reply->productCategoryXrefTable.empty(), data->saveToDatabasePxrefC(listOf(reply->productCategoryXrefTable)), "Error on productAndcategoryTable sync!");
+    check(reply->productPriceTable.empty(), data->saveToDatabasePrice(listOf(reply->productPriceTable)), "Error on Price sync!");
+    check(reply->productRelatedTable.empty(), data->saveToDatabaseProductrelated(listOf(reply->productRelatedTable)), "Error on productrelated sync!");
+    bool imagesSaved = data->saveToDatabaseImage(listOf(reply->imagesTable));
+    check(reply->imagesTable.empty(), imagesSaved, "Error on imageTable sync!");
+    if (imagesSaved)
+        deleteImgThumb(reply->imagesTable);
+    check(reply->categoryTable.empty(), data->saveToDatabaseCategory(listOf(reply->categoryTable)), "Error on category sync!");
+    check(reply->productRelatedFilesTable.empty(), data->saveToDatabaseProductRelatedFile(listOf(reply->productRelatedFilesTable)), "Error on productRelatedFilesTable sync!");
+    check(reply->productTagTable.empty(), data->saveToDatabaseProductTag(listOf(reply->productTagTable)), "Error on productTagTable sync!");
+    check(reply->productRelateTagTable.empty(), data->saveToDatabaseProductRelatedTag(listOf(reply->productRelateTagTable)), "Error on productRelateTagTable sync!");
+    if (allSaved)
+        markSynced("ProductSynced");
+    setFlag("Needreloadcatelog");
+    NSUserDefaults::standardUserDefaults()->synchronize();
+    getProgressProduct();
+}
+
+void SyncModel::getProgressProduct()
+{
+    auto request = std::make_shared<RequestSyncFileTable>();
+    request->isFull = needSyncAll("FileSynced");
+    NSLog("the rst is %d", send(request));
+}
+
+void SyncModel::deleteImgThumb(const std::vector<corvelle_image_Entity>& images)
+{
+    for (const auto& image : images) {
+        deleteLocalFile(image.image_thumb_address, kProductImages);
+        deleteLocalFile(image.image_full_address, kProductImages);
+    }
+}
+
+void SyncModel::deleteCoverImages(const std::vector<corvelle_library_files_Entity>& files)
+{
+    for (const auto& file : files)
+        deleteLocalFile(file.cover_image, kLibraryCovers);
+}
+
+void SyncModel::getFilesSyncTablesRespond(const std::shared_ptr<SyncFileTableRst>& reply)
+{
+    if (!reply || !isSuccess(*reply)) {
+        breakSync(reply && reply->message ? *reply->message : std::string());
+        return;
+    }
+    auto data = DataAccessManager::sharedDataModel();
+    auto old = data->getAllLibFiles();
+    std::map<int, std::shared_ptr<corvelle_library_files_Entity>> present;
+    for (const auto& record : old) {
+        if (!record || !record->file_name || !isSafeFileName(*record->file_name))
+            continue;
+        int type = PublicFunction::getFileType(record->type.value_or(std::string()));
+        if (fileExists(PublicFunction::filePathWithNameFiletype(*record->file_name, type)))
+            present[record->file_id] = record;
+    }
+
+    std::vector<corvelle_library_files_Entity> files = reply->libFileTable;
+    if (reply->isFull == std::optional<std::string>("false") || !old.empty()) {
+        auto findOld = [&old](int id) -> std::shared_ptr<corvelle_library_files_Entity> {
+            for (const auto& record : old) {
+                if (record && record->file_id == id)
+                    return record;
+            }
+            return nullptr;
+        };
+        bool marked = false;
+        for (auto& file : files) {
+            if (!findOld(file.file_id)) {
+                file.isNew = 1;
+                marked = true;
+            }
+        }
+        if (marked) {
+            data->updateOldNewFlags();
+        } else {
+            for (auto& file : files) {
+                if (auto previous = findOld(file.file_id))
+                    file.isNew = previous->isNew;
+            }
+        }
+    }
+
+    bool filesSaved = data->saveToDatabaseLibraryFiles(listOf(files));
+    if (filesSaved) {
+        deleteCoverImages(files);
+    } else {
+        NSLog("Error on Files sync!");
+        m_fileSavesOk = m_fileSavesOk && files.empty();
+    }
+    if (!data->saveToDatabaseLibraryCategory(listOf(reply->libCategoryTable))) {
+        NSLog("Error on libraryCategory sync!");
+        m_fileSavesOk = m_fileSavesOk && reply->libCategoryTable.empty();
+    }
+
+    if (!reply->libFileUpdateTable.empty() && needSyncAll("FileSynced") == "false") {
+        for (const auto& idText : reply->libFileUpdateTable) {
+            auto oldRecord = present.find(NSString::intValue(idText));
+            if (oldRecord == present.end())
+                continue;
+            auto stored = data->getFilesByFileId(NSString::intValue(idText));
+            if (!stored || stored->published == 0 || oldRecord->second->file_name == stored->file_name)
+                continue;
+            auto update = std::make_shared<corvelle_library_files_update_Entity>();
+            update->fileID = oldRecord->second->file_id;
+            update->oldFileName = oldRecord->second->file_name;
+            update->oldFileType = oldRecord->second->type;
+            if (!data->saveToDatabaseLibraryUpdate(update))
+                NSLog("Failed to save to corvelle_update!");
+            stored->isNew = 0;
+            if (!data->saveLibraryFileToDatabase(stored))
+                NSLog("Failed to save to corvelle_library_files");
+        }
+    }
+    setFlag("Needreloadlibrary");
+    getProgressFile();
+}
+
+void SyncModel::getIconSyncTablesRespond(const std::shared_ptr<SyncIconTableRst>& reply)
+{
+    if (!reply || !isSuccess(*reply)) {
+        breakSync(reply && reply->message ? *reply->message : std::string());
+        return;
+    }
+    if (!DataAccessManager::sharedDataModel()->saveToDatabaseIcon(listOf(reply->iconTable)))
+        NSLog("Error on Icon sync!");
+    getProgressFile();
+}
+
+// ---- Images ----
+
+void SyncModel::getProgressFile()
+{
+    addAllImageLists();
+    startDownloadProductImage(kProductImages);
+}
+
+void SyncModel::addAllImageLists()
+{
+    auto data = DataAccessManager::sharedDataModel();
+    ValueArray images = data->getPublishImages(true);
+    m_productImgCount = static_cast<int>(images.size() * 2);
+    for (const Value& entry : images) {
+        for (const char* key : { "imageFull", "imageThumb" }) {
+            const Value& name = entry[key];
+            if (name.isString() && isMissing(name.stringValue(), kProductImages))
+                m_downloadRemotingPImgList.push_back(name.stringValue());
+        }
+    }
+    auto icons = data->getAllIconAddress();
+    m_iconImgCount = static_cast<int>(icons.size());
+    for (const auto& name : icons) {
+        if (isMissing(name, kIcons))
+            m_downloadRemotingPImgListIcon.push_back(name);
+    }
+    auto covers = data->getAllFilesImg();
+    m_libImgCount = static_cast<int>(covers.size());
+    for (const auto& name : covers) {
+        if (isMissing(name, kLibraryCovers))
+            m_downloadRemotingPImgListLibimg.push_back(name);
+    }
+}
+
+std::vector<std::string>* SyncModel::listFor(int imageType)
+{
+    switch (imageType) {
+    case kProductImages:
+        return &m_downloadRemotingPImgList;
+    case kIcons:
+        return &m_downloadRemotingPImgListIcon;
+    case kLibraryCovers:
+        return &m_downloadRemotingPImgListLibimg;
+    default:
+        return nullptr;
+    }
+}
+
+int SyncModel::wantedCountFor(int imageType) const
+{
+    switch (imageType) {
+    case kProductImages:
+        return m_productImgCount;
+    case kIcons:
+        return m_iconImgCount;
+    case kLibraryCovers:
+        return m_libImgCount;
+    default:
+        return 0;
+    }
+}
+
+void SyncModel::continueDownloadImages()
+{
+    auto* list = listFor(m_imageType);
+    int wanted = wantedCountFor(m_imageType);
+    if (list && !list->empty() && wanted > 0)
+        m_existFilesRat = 1.0f - static_cast<float>(list->size()) / static_cast<float>(wanted);
+}
+
+void SyncModel::startDownloadProductImage(int imageType)
+{
+    m_imageType = imageType;
+    continueDownloadImages();
+    auto* list = listFor(imageType);
+    if (!list)
+        return;
+    if (list->empty()) {
+        downloadimageFinished(imageType);
+        if (imageType == kProductImages)
+            startDownloadProductImage(kIcons);
+        else if (imageType == kIcons)
+            startDownloadProductImage(kLibraryCovers);
+        else
+            endImagePhase();
+        return;
+    }
+    auto request = std::make_shared<RequestDownload>();
+    request->imgType = imageType;
+    request->progressType = 2;
+    request->fileNameList = *list;
+    NSLog("the downloadId is %d", send(request));
+}
+
+void SyncModel::endImagePhase()
+{
+    if (m_isCustomerOnShow)
+        getCustomerSync();
+    else
+        syncFinishedtype("product");
+}
+
+void SyncModel::downloadimageFinished(int imageType)
+{
+    if (auto delegate = m_delegate.lock())
+        delegate->downloadimageFinished(imageType);
+}
+
+int SyncModel::remainingSeconds(double elapsed, float productProgress, size_t productLeft, float iconProgress,
+                                size_t iconLeft, float libProgress, size_t libLeft)
+{
+    double files = static_cast<double>(productLeft + iconLeft + libLeft);
+    float doneFloat = productProgress * static_cast<float>(productLeft) + iconProgress * static_cast<float>(iconLeft)
+        + libProgress * static_cast<float>(libLeft);
+    int done = static_cast<int>(doneFloat);
+    // Without a whole file done there is no rate to divide by.
+    if (done <= 0)
+        return 0;
+    double remaining = elapsed * files / done - elapsed;
+    if (!(remaining > 0))
+        return 0;
+    if (remaining > 2147483647.0)
+        return 2147483647;
+    return static_cast<int>(remaining);
+}
+
+bool SyncModel::setProgress(float progress)
+{
+    if (progress == 0.0f)
+        return true;
+    auto self = shared_from_this();
+    double elapsed = 0;
+    Date now = NSDate::date();
+    if (m_lastTime)
+        elapsed = NSDate::timeIntervalSinceDate(now, *m_lastTime);
+    else
+        m_lastTime = now;
+    float value = std::min(progress, 1.0f);
+    std::weak_ptr<SyncModel> weak = weak_from_this();
+    auto later = [this, weak](int next) {
+        PerformRequests::performAfterDelay(this, "startDownloadProductImage", [weak, next] {
+            if (auto strong = weak.lock())
+                strong->startDownloadProductImage(next);
+        }, 0.1);
+    };
+    switch (m_imageType) {
+    case kProductImages:
+        if (value == m_productProgress)
+            return true;
+        m_productProgress = value;
+        if (value == 1.0f) {
+            m_downloadRemotingPImgList.clear();
+            ValueArray images = DataAccessManager::sharedDataModel()->getPublishImages(true);
+            NSThread::detachNewThread([images] { createImgThumb(images); });
+            later(kIcons);
+        }
+        break;
+    case kIcons:
+        if (value == m_iconProgress)
+            return true;
+        m_iconProgress = value;
+        if (value == 1.0f) {
+            m_downloadRemotingPImgListIcon.clear();
+            later(kLibraryCovers);
+        }
+        break;
+    case kLibraryCovers:
+        if (value == m_libProgress)
+            return true;
+        m_libProgress = value;
+        if (value == 1.0f) {
+            m_downloadRemotingPImgListLibimg.clear();
+            endImagePhase();
+        }
+        break;
+    default:
+        break;
+    }
+    int remain = remainingSeconds(elapsed, m_productProgress, m_downloadRemotingPImgList.size(), m_iconProgress,
+        m_downloadRemotingPImgListIcon.size(), m_libProgress, m_downloadRemotingPImgListLibimg.size());
+    progressRespondImageTypeRemainTime(value, m_imageType, remain);
+    return true;
+}
+
+void SyncModel::progressRespondImageTypeRemainTime(float progress, int imageType, int remainSeconds)
+{
+    if (auto delegate = m_delegate.lock())
+        delegate->setProgressImageTypeRemainTime(m_existFilesRat + progress * (1 - m_existFilesRat), imageType, remainSeconds);
+}
+
+void SyncModel::createImgThumb(const ValueArray& images)
+{
+    for (const Value& entry : images) {
+        if (!entry.isDictionary())
+            continue;
+        const Value& full = entry["imageFull"];
+        const Value& thumb = entry["imageThumb"];
+        if (full.isString() && thumb.isString())
+            makeThumbnail(full.stringValue(), thumb.stringValue());
+    }
+}
+
+void SyncModel::downloadFileRespond(const std::shared_ptr<NetBaseRst>& reply)
+{
+    if (isSuccess(*reply))
+        return;
+    auto download = std::dynamic_pointer_cast<DownloadRst>(reply);
+    downloadimageFaildImageType(download ? download->fileName : std::nullopt, download ? download->type : m_imageType);
+}
+
+void SyncModel::downloadimageFaildImageType(const std::optional<std::string>& fileName, int imageType)
+{
+    std::string name = fileName.value_or(std::string());
+    if (std::find(m_retryImageArry.begin(), m_retryImageArry.end(), name) != m_retryImageArry.end())
+        return;
+    m_retryImageArry.push_back(name);
+    NSLog("the the file %@ can't be down!", name);
+    retryDownloadImageImageType(fileName, imageType);
+}
+
+void SyncModel::retryDownloadImageImageType(const std::optional<std::string>& fileName, int imageType)
+{
+    if (!fileName)
+        return;
+    auto request = std::make_shared<RequestDownload>();
+    request->imgType = imageType;
+    request->progressType = 2;
+    request->fileNameList = { *fileName };
+    NSLog("the downloadId is %d", send(request));
+}
+
+// ---- Customers and the finish reports ----
+
+void SyncModel::getCustomerSync()
+{
+    auto request = std::make_shared<RequestSyncCustomerTable>();
+    request->isFull = needSyncAll("CustomerSynced");
+    NSLog("the rst is %d", send(request));
+}
+
+void SyncModel::getCustomerSyncRespond(const std::shared_ptr<SyncCustomerTableRst>& reply)
+{
+    if (!reply || !isSuccess(*reply)) {
+        breakSync(reply && reply->message ? *reply->message : std::string());
+        return;
+    }
+    auto data = DataAccessManager::sharedDataModel();
+    bool allSaved = true;
+    auto check = [&allSaved](bool empty, bool saved, const char* failure) {
+        if (!saved) {
+            NSLog("%s", failure);
+            allSaved = allSaved && empty;
+        }
+    };
+    check(reply->customerTable.empty(), data->saveToDatabaseCustomer(listOf(reply->customerTable)), "Error on Customer sync!");
+    check(reply->customerAttributeTable.empty(), data->saveToDatabaseCustomerAttribute(listOf(reply->customerAttributeTable)), "Error on CustomerAttribute sync!");
+    check(reply->fieldsAttributeTable.empty(), data->saveToDatabaseFieldsCustomerAttribute(listOf(reply->fieldsAttributeTable)), "Error on fieldsCustomerAttribute sync!");
+    check(reply->customerAddressTable.empty(), data->saveToDatabaseCustomerAddress(listOf(reply->customerAddressTable)), "Error on customerAddressTable sync!");
+    check(reply->customerContactTable.empty(), data->saveToDatabaseCustomerContact(listOf(reply->customerContactTable)), "Error on saveToDatabaseCustomerContact sync!");
+    m_customerSavesOk = allSaved;
+    if (reply->resultCount() != 0) {
+        setFlag("Needreloadcustomer");
+        CustomerDataModel::sharedInstance()->reloadCustomerData();
+    }
+    getProgressCustomer();
+}
+
+void SyncModel::getProgressCustomer()
+{
+    getCustomerFinished();
+    syncFinishedtype("product");
+}
+
+void SyncModel::getCustomerFinished()
+{
+    if (auto delegate = m_delegate.lock())
+        delegate->getCustomerFinished();
+}
+
+void SyncModel::syncFinishedtype(const std::string& tableType)
+{
+    auto request = std::make_shared<RequestSyncDataFinish>();
+    request->tableType = tableType;
+    NSLog("the request is %d", send(request));
+}
+
+void SyncModel::syncFinishedProductRespond(const std::shared_ptr<NetBaseRst>& reply)
+{
+    auto finished = std::dynamic_pointer_cast<SyncDataFinishRst>(reply);
+    std::string type = finished ? finished->tableType.value_or(std::string()) : std::string();
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    if (type == "product") {
+        setFlag("Needreloadcatelog");
+        syncFinishedtype("file");
+    } else if (type == "file") {
+        if (m_fileSavesOk)
+            markSynced("FileSynced");
+        setFlag("Needreloadlibrary");
+        defaults->synchronize();
+        if (m_isCustomerOnShow)
+            syncFinishedtype("customer");
+        else
+            finishedSync();
+    } else if (type == "customer") {
+        if (m_customerSavesOk)
+            markSynced("CustomerSynced");
+        finishedSync();
+    }
+}
+
+void SyncModel::finishedSync()
+{
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    defaults->setObjectForKey(Value(NSDateFormatter("HH:mm MM/dd/yy").stringFromDate(NSDate::date())), clientKey("lastsync"));
+    defaults->synchronize();
+    if (auto delegate = m_delegate.lock())
+        delegate->finishedSync();
+}

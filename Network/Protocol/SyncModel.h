@@ -1,0 +1,161 @@
+#pragma once
+
+// The synchronisation engine: brings the signed-in client's database and
+// folders up to date with the company's server. A run signs in first when the
+// session is not online, has the session fetch the user information and the
+// runtime configuration, then walks the groups the module switches allow:
+// product tables, library file tables, the missing product images, icons and
+// library covers (one batch download each, 0.1 s apart), customer tables, and
+// the finish reports "product", "file" and "customer". Each step starts from
+// the reply (or the progress report) that ends the step before it, always on
+// the main thread; only the thumbnails are made on a thread of their own.
+//
+// Its screen hears of the run through `SyncModelDelegate`; the other screens
+// through the reload flags of `ConfigManager`. A group's "synced" mark, which
+// makes the next run ask for changes only, is set only when every save of the
+// group succeeded; a failed save makes the next run ask for full tables again.
+
+#include "Network/Protocol/RequestInterfaceBase.h"
+#include "Platform/Foundation/Value.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class SyncAllTableRst;
+class SyncFileTableRst;
+class SyncCustomerTableRst;
+class SyncIconTableRst;
+struct corvelle_image_Entity;
+struct corvelle_library_files_Entity;
+
+class SyncModelDelegate {
+public:
+    virtual ~SyncModelDelegate() = default;
+    virtual void startSyncData() {}
+    virtual void breakSync(const std::string& message) {}
+    virtual void downloadimageFinished(int imageType) {}
+    virtual void finishedSync() {}
+    virtual void setProgressImageTypeRemainTime(float progress, int imageType, int remainSeconds) {}
+    virtual void getCustomerFinished() {}
+};
+
+class SyncModel : public NetworkRecDelegate, public std::enable_shared_from_this<SyncModel> {
+public:
+    // Image kinds of the run.
+    static constexpr int kProductImages = 1;
+    static constexpr int kIcons = 3;
+    static constexpr int kLibraryCovers = 4;
+
+    static std::shared_ptr<SyncModel> sharedInstance();
+    static void freeInstance();
+
+    SyncModel();
+    ~SyncModel() override;
+
+    void createAllDirectorys();
+    void startSync();
+    void startSyncData();
+    void loadByConfig();
+    void breakSync(const std::string& message);
+    void resetDownloadProgress();
+    // "true" or "false": whether a table command asks for the full table.
+    std::string needSyncAll(const std::optional<std::string>& suffix) const;
+
+    void ReciveHttpRespondInfo(const std::shared_ptr<NetBaseRst>& reply) override;
+    bool setProgress(float progress) override;
+
+    // Steps of a run.
+    void requestSync();
+    void requestLogin();
+    void getProgressProduct();
+    void getProgressFile();
+    void getCustomerSync();
+    void getProgressCustomer();
+    void syncFinishedtype(const std::string& tableType);
+    void addAllImageLists();
+    void startDownloadProductImage(int imageType);
+    void continueDownloadImages();
+    void retryDownloadImageImageType(const std::optional<std::string>& fileName, int imageType);
+    void downloadimageFaildImageType(const std::optional<std::string>& fileName, int imageType);
+    void downloadimageFinished(int imageType);
+    void getCustomerFinished();
+    void progressRespondImageTypeRemainTime(float progress, int imageType, int remainSeconds);
+    void finishedSync();
+    static void createImgThumb(const ValueArray& images);
+    void deleteImgThumb(const std::vector<corvelle_image_Entity>& images);
+    void deleteCoverImages(const std::vector<corvelle_library_files_Entity>& files);
+    void netUnconnect();
+    void getAllSyncTablesRespond(const std::shared_ptr<SyncAllTableRst>& reply);
+    void getIconSyncTablesRespond(const std::shared_ptr<SyncIconTableRst>& reply);
+    void getFilesSyncTablesRespond(const std::shared_ptr<SyncFileTableRst>& reply);
+    void getCustomerSyncRespond(const std::shared_ptr<SyncCustomerTableRst>& reply);
+    void syncFinishedProductRespond(const std::shared_ptr<NetBaseRst>& reply);
+    void downloadFileRespond(const std::shared_ptr<NetBaseRst>& reply);
+
+    // The remaining seconds of the image phase from the elapsed time and the
+    // per-kind progress and list lengths; 0 while nothing measurable is done.
+    static int remainingSeconds(double elapsed, float productProgress, size_t productLeft, float iconProgress,
+                                size_t iconLeft, float libProgress, size_t libLeft);
+    // A file name that stays inside its folder: not blank, no "/", "\\" or NUL, not "." or "..".
+    static bool isSafeFileName(const std::string& name);
+
+    std::vector<std::string>& downloadRemotingPImgList() { return m_downloadRemotingPImgList; }
+    std::vector<std::string>& downloadRemotingPImgListIcon() { return m_downloadRemotingPImgListIcon; }
+    std::vector<std::string>& downloadRemotingPImgListLibimg() { return m_downloadRemotingPImgListLibimg; }
+    int imageType() const { return m_imageType; }
+    void setImageType(int v) { m_imageType = v; }
+    bool isDownloading() const { return m_isDownloading; }
+    void setIsDownloading(bool v) { m_isDownloading = v; }
+    bool needUpdate() const { return m_needUpdate; }
+    void setNeedUpdate(bool v) { m_needUpdate = v; }
+    bool showUpdate() const { return m_showUpdate; }
+    void setShowUpdate(bool v) { m_showUpdate = v; }
+    std::weak_ptr<SyncModelDelegate> delegate() const { return m_delegate; }
+    void setDelegate(std::weak_ptr<SyncModelDelegate> d) { m_delegate = std::move(d); }
+    const std::optional<Date>& lastTime() const { return m_lastTime; }
+    void setLastTime(std::optional<Date> v) { m_lastTime = v; }
+    std::vector<int>& needUpdateProductIDs() { return m_needUpdateProductIDs; }
+    bool isSyncAllData() const { return m_isSyncAllData; }
+    void setIsSyncAllData(bool v) { m_isSyncAllData = v; }
+    int productImgCount() const { return m_productImgCount; }
+    int iconImgCount() const { return m_iconImgCount; }
+    int libImgCount() const { return m_libImgCount; }
+
+private:
+    std::vector<std::string>* listFor(int imageType);
+    int wantedCountFor(int imageType) const;
+    void endImagePhase();
+    int send(const std::shared_ptr<RequestInterfaceBase>& request);
+    void setFlag(const std::string& key);
+    void markSynced(const std::string& suffix);
+
+    std::vector<std::string> m_downloadRemotingPImgList;
+    std::vector<std::string> m_downloadRemotingPImgListIcon;
+    std::vector<std::string> m_downloadRemotingPImgListLibimg;
+    std::vector<std::string> m_retryImageArry;
+    int m_productImgCount = 0;
+    int m_iconImgCount = 0;
+    int m_libImgCount = 0;
+    int m_imageType = 0;
+    bool m_isCatalogOnshow = false;
+    bool m_isCustomerOnShow = false;
+    bool m_isSalesLibraryOnShow = false;
+    bool m_isDownloading = false;
+    std::weak_ptr<SyncModelDelegate> m_delegate;
+    float m_productProgress = 0;
+    float m_iconProgress = 0;
+    float m_libProgress = 0;
+    float m_existFilesRat = 0;
+    std::optional<Date> m_lastTime;
+    int m_needWork = 0;
+    bool m_needUpdate = false;
+    bool m_showUpdate = false;
+    std::vector<int> m_needUpdateProductIDs;
+    bool m_isSyncAllData = false;
+    // Whether every save of the library file group succeeded in this run; the
+    // group's mark waits for its finish report.
+    bool m_fileSavesOk = true;
+    bool m_customerSavesOk = true;
+};

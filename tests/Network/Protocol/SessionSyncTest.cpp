@@ -1,0 +1,304 @@
+#include "SessionRoad.h"
+
+#include "Database/ConfigManager.h"
+#include "Database/DataAccessManager.h"
+#include "Network/Protocol/NetworkModel.h"
+#include "Platform/Foundation/NSFileManager.h"
+#include "Platform/Foundation/NSNotificationCenter.h"
+#include "Platform/Foundation/NSUserDefaults.h"
+#include "support/ClockFixture.h"
+
+#include <algorithm>
+#include <sys/stat.h>
+
+namespace {
+
+std::vector<std::string> tableCommands(const std::vector<std::string>& all)
+{
+    std::vector<std::string> out;
+    for (const auto& c : all) {
+        if (c.rfind("syncData", 0) == 0 || c.rfind("file:", 0) == 0)
+            out.push_back(c);
+    }
+    return out;
+}
+
+std::string stringDefault(const std::string& key)
+{
+    return NSUserDefaults::standardUserDefaults()->stringForKey(key).value_or("");
+}
+
+int fileMode(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 0777) : -1;
+}
+
+}  // namespace
+
+TEST_F(SessionRoad, OnlineSignInStoresTheAccountThenFetchesConfigurationAndSkin)
+{
+    ScopedManualClock clock;
+    ASSERT_TRUE(signIn());
+    EXPECT_EQ(commands(), (std::vector<std::string> { "login", "loadConfigurationData", "file:SkinImages.zip", "syncDataFinished:skin" }));
+    auto session = LoginMode::sharedInstance();
+    EXPECT_EQ(session->loginType(), LoginMode::kLoginTypeOnline);
+    EXPECT_EQ(session->sessionId(), server.lastSessionId());
+    EXPECT_EQ(session->vendorId(), 7);
+    EXPECT_EQ(skinUnpacked, 1);
+    EXPECT_TRUE(exists("acme/SkinImages.zip"));
+    EXPECT_TRUE(exists("acme/ProductImages"));
+    EXPECT_TRUE(exists("acme/tempDownload"));
+    EXPECT_EQ(stringDefault("ACME-App_version"), "2.1");
+    EXPECT_TRUE(ConfigManager::sharedInstance()->isOnShow(1));
+
+    // The sign-in is saved first in the list, as a shortcut; the files that hold passwords are the owner's alone.
+    auto saved = NSUserDefaults::standardUserDefaults()->arrayForKey(LoginMode::kLoginInfoArray);
+    ASSERT_EQ(saved.count(), 1u);
+    EXPECT_EQ(saved[size_t(0)][LoginMode::kInputUserID].stringValue(), "sales1");
+    EXPECT_EQ(saved[size_t(0)][LoginMode::kInputClientID].stringValue(), "ACME");
+    EXPECT_EQ(saved[size_t(0)][LoginMode::kInputUseShortcut].stringValue(), "YES");
+    EXPECT_EQ(fileMode(home.preferences()), 0700);
+    EXPECT_EQ(fileMode(documents("acme")), 0700);
+    EXPECT_EQ(fileMode(documents("acme/corvelle_lite.sqlite")), 0600);
+    // The configuration is asked for 1.5 s after the reply, under the wait box.
+    EXPECT_EQ(waitBox.front(), "begin");
+}
+
+TEST_F(SessionRoad, SecondSignInOfTheSameVersionSkipsTheSkinAndTheUpgrade)
+{
+    ScopedManualClock clock;
+    ASSERT_TRUE(signIn());
+    server.clearReceived();
+    freeSession();
+    ASSERT_TRUE(signIn());
+    EXPECT_EQ(commands(), (std::vector<std::string> { "login", "loadConfigurationData" }));
+}
+
+TEST_F(SessionRoad, BlankIdsInTheReplyNeverReplaceTheTypedOnesNorRemoveAnythingButTheClientFolder)
+{
+    ScopedManualClock clock;
+    NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(documents("other"), true);
+    Value reply = server.content(FakeCompanyServer::kLogin);
+    reply.set("syncAll", Value("1"));
+    Value vendor = reply["vendor"];
+    vendor.set("clientId", Value(""));
+    vendor.set("account", Value(""));
+    reply.set("vendor", vendor);
+    reply.set("sessionId", Value("S-RAW"));
+    server.setRawReply(FakeCompanyServer::kLogin, FakeCompanyServer::replyText(reply, "200"));
+    ASSERT_TRUE(signIn());
+    auto session = LoginMode::sharedInstance();
+    EXPECT_EQ(session->clientID(), "ACME");
+    EXPECT_EQ(session->acountID(), "sales1");
+    EXPECT_TRUE(exists("other"));
+    EXPECT_TRUE(exists("acme/corvelle_lite.sqlite"));
+}
+
+TEST_F(SessionRoad, NoClientFolderIsMadeOrRemovedForAnUnusableClientId)
+{
+    const std::vector<std::optional<std::string>> refused { std::nullopt, "", "  ", ".", "..", "a/b", "..\\x",
+        std::string("a\0b", 3) };
+    for (const auto& id : refused) {
+        EXPECT_FALSE(LoginMode::isUsableClientId(id)) << id.value_or("(none)");
+        EXPECT_FALSE(LoginMode::clientFolderFor(id));
+    }
+    EXPECT_TRUE(LoginMode::isUsableClientId("ACME"));
+    auto session = LoginMode::sharedInstance();
+    session->setClientID("..");
+    session->setAcountID("sales1");
+    session->removeBlockAccount();
+    EXPECT_TRUE(NSFileManager::defaultManager().fileExistsAtPath(home.documents()));
+}
+
+TEST_F(SessionRoad, OfflineSignInWhenTheServerIsDown)
+{
+    ScopedManualClock clock;
+    // Without a client folder there is nothing to sign in to.
+    server.stop();
+    EXPECT_FALSE(signIn());
+    EXPECT_TRUE(loginDelegate->has("error:First sign-in needs the network"));
+    EXPECT_TRUE(loginDelegate->has("button"));
+    EXPECT_EQ(LoginMode::sharedInstance()->loginType(), LoginMode::kLoginTypeNone);
+
+    // Once signed in online, the stored account lets the salesperson work offline...
+    ASSERT_TRUE(server.start());
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    defaults->setIntegerForKey(server.port(), "Port");
+    defaults->setIntegerForKey(server.port(), "ImagePort");
+    ASSERT_TRUE(signIn());
+    freeSession();
+    server.stop();
+    loginDelegate->events.clear();
+    ASSERT_TRUE(signIn());
+    EXPECT_EQ(loginDelegate->events, (std::vector<std::string> { "button", "error:Working offline", "success" }));
+    EXPECT_EQ(LoginMode::sharedInstance()->loginType(), LoginMode::kLoginTypeOffline);
+
+    // ...but not with another password.
+    freeSession();
+    loginDelegate->events.clear();
+    EXPECT_FALSE(signIn("wrong"));
+    EXPECT_EQ(loginDelegate->events.back(), "error:Wrong password");
+    EXPECT_EQ(LoginMode::sharedInstance()->loginType(), LoginMode::kLoginTypeNone);
+}
+
+TEST_F(SessionRoad, RefusedSignInTellsTheServersMessageAndLeavesTheSessionSignedOut)
+{
+    ScopedManualClock clock;
+    server.setStatus(FakeCompanyServer::kLogin, "300");
+    language["300"] = "Account unknown";
+    EXPECT_FALSE(signIn());
+    EXPECT_EQ(loginDelegate->events, (std::vector<std::string> { "button", "error:Account unknown" }));
+    EXPECT_EQ(LoginMode::sharedInstance()->loginType(), LoginMode::kLoginTypeNone);
+    EXPECT_FALSE(LoginMode::sharedInstance()->delegate().lock());
+}
+
+TEST_F(SessionRoad, DemoSignInSendsNothing)
+{
+    auto session = LoginMode::sharedInstance();
+    session->setDelegate(loginDelegate);
+    session->loginWithDemo(LoginMode::kDemoClientFirst);
+    EXPECT_EQ(loginDelegate->events, std::vector<std::string> { "success" });
+    EXPECT_EQ(session->loginType(), LoginMode::kLoginTypeDemo);
+    EXPECT_EQ(session->clientID(), "dostrevik_");
+    EXPECT_EQ(session->acountID(), "DEMO");
+    drainMainRunLoop();
+    EXPECT_TRUE(server.received().empty());
+}
+
+TEST_F(SessionRoad, FullThenIncrementalSynchronisation)
+{
+    ScopedManualClock clock;
+    ASSERT_TRUE(signIn());
+    server.clearReceived();
+    ASSERT_TRUE(synchronise());
+
+    auto first = commands();
+    // The session's two commands go out with the product tables, in any order.
+    EXPECT_GE(std::count(first.begin(), first.end(), "getuserinfo"), 1);
+    EXPECT_GE(std::count(first.begin(), first.end(), "getRunTimeConfig"), 1);
+    auto tables = tableCommands(first);
+    // The product images come as one batch, in any order.
+    ASSERT_GE(tables.size(), 3u);
+    std::sort(tables.begin() + 2, tables.begin() + 4);
+    EXPECT_EQ(tables, (std::vector<std::string> { "syncData:product", "syncData:file", "file:chair.png", "file:chair_t.png",
+                          "file:catalogue.png", "syncData:customer", "syncDataFinished:product", "syncDataFinished:file",
+                          "syncDataFinished:customer" }));
+    for (const auto& r : server.received()) {
+        if (r.command.rfind("syncData:", 0) == 0) {
+            EXPECT_EQ(r.parameters["isFull"].stringValue(), "true") << r.command;
+        }
+    }
+    EXPECT_EQ(syncDelegate->events, (std::vector<std::string> { "nothing:3", "customers", "finished" }));
+    EXPECT_TRUE(exists("acme/ProductImages/chair.png"));
+    EXPECT_TRUE(exists("acme/ProductImages/chair_t.png"));
+    EXPECT_TRUE(exists("acme/LibraryImages/catalogue.png"));
+    for (const char* suffix : { "ProductSynced", "FileSynced", "CustomerSynced" })
+        EXPECT_EQ(stringDefault(std::string("ACME-") + suffix), "synced") << suffix;
+    EXPECT_FALSE(stringDefault("ACME-lastsync").empty());
+    auto data = DataAccessManager::sharedDataModel();
+    EXPECT_EQ(data->getAllProducts().size(), 2u);
+    EXPECT_EQ(data->getAllLibFiles().size(), 1u);
+    EXPECT_EQ(data->getAllCustomers(true).size(), 1u);
+    auto& flags = ConfigManager::sharedInstance()->flagDic();
+    EXPECT_EQ(flags["Needreloadcatelog"], "YES");
+    EXPECT_EQ(flags["Needreloadlibrary"], "YES");
+    EXPECT_EQ(flags["Needreloadcustomer"], "YES");
+    // The bars of the downloaded kinds reach the end.
+    ASSERT_FALSE(syncDelegate->progress_.empty());
+    EXPECT_FLOAT_EQ(syncDelegate->progress_.back().value, 1.0f);
+
+    // Second run: changes only, and every image is already there.
+    server.clearReceived();
+    ASSERT_TRUE(synchronise());
+    EXPECT_EQ(tableCommands(commands()), (std::vector<std::string> { "syncData:product", "syncData:file", "syncData:customer",
+                                             "syncDataFinished:product", "syncDataFinished:file", "syncDataFinished:customer" }));
+    for (const auto& r : server.received()) {
+        if (r.command.rfind("syncData:", 0) == 0) {
+            EXPECT_EQ(r.parameters["isFull"].stringValue(), "false") << r.command;
+        }
+    }
+    EXPECT_EQ(syncDelegate->events, (std::vector<std::string> { "nothing:1", "nothing:3", "nothing:4", "customers", "finished" }));
+}
+
+TEST_F(SessionRoad, InterruptedSynchronisationKeepsWhatWasStoredAndRunsAgain)
+{
+    ScopedManualClock clock;
+    ASSERT_TRUE(signIn());
+    server.setFault(FakeCompanyServer::kSyncFile, FakeCompanyServer::Fault::NotJson);
+    EXPECT_FALSE(synchronise());
+    EXPECT_EQ(syncDelegate->events, std::vector<std::string> { "break:No status" });
+    EXPECT_EQ(stringDefault("ACME-ProductSynced"), "synced");
+    EXPECT_EQ(stringDefault("ACME-FileSynced"), "");
+    EXPECT_EQ(DataAccessManager::sharedDataModel()->getAllProducts().size(), 2u);
+
+    server.setFault(FakeCompanyServer::kSyncFile, FakeCompanyServer::Fault::None);
+    server.clearReceived();
+    ASSERT_TRUE(synchronise());
+    EXPECT_EQ(stringDefault("ACME-FileSynced"), "synced");
+    EXPECT_EQ(DataAccessManager::sharedDataModel()->getAllLibFiles().size(), 1u);
+}
+
+TEST_F(SessionRoad, WithNoModuleOnTheRunFinishesAtOnce)
+{
+    ScopedManualClock clock;
+    Value config = server.content(FakeCompanyServer::kConfig);
+    config.set("configuration", Value::dictionary({ { "home", "1" }, { "category", "0" }, { "customer", "0" },
+                                    { "inventory", "0" }, { "library", "0" }, { "order", "0" }, { "sync", "1" } }));
+    server.setContent(FakeCompanyServer::kConfig, config);
+    ASSERT_TRUE(signIn());
+    server.clearReceived();
+    ASSERT_TRUE(synchronise());
+    EXPECT_TRUE(tableCommands(commands()).empty());
+    EXPECT_FALSE(stringDefault("ACME-lastsync").empty());
+}
+
+TEST_F(SessionRoad, ASignInDuringTheRunTakesTheNewSession)
+{
+    ScopedManualClock clock;
+    ASSERT_TRUE(signIn());
+    server.setRequireSession(true);
+    LoginMode::sharedInstance()->setLoginType(LoginMode::kLoginTypeOffline);
+    LoginMode::sharedInstance()->setSessionId("stale");
+    server.clearReceived();
+    ASSERT_TRUE(synchronise());
+    EXPECT_EQ(commands().front(), "login");
+    EXPECT_EQ(LoginMode::sharedInstance()->loginType(), LoginMode::kLoginTypeOnline);
+    EXPECT_EQ(LoginMode::sharedInstance()->sessionId(), server.lastSessionId());
+    for (const auto& r : server.receivedFor(FakeCompanyServer::kSyncProduct))
+        EXPECT_EQ(r.sessionId, server.lastSessionId());
+}
+
+TEST_F(SessionRoad, ANetworkLossDuringTheRunBreaksIt)
+{
+    ScopedManualClock clock;
+    ASSERT_TRUE(signIn());
+    server.setFault(FakeCompanyServer::kSyncProduct, FakeCompanyServer::Fault::Stall, 30);
+    auto sync = SyncModel::sharedInstance();
+    sync->setDelegate(syncDelegate);
+    sync->startSync();
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return !server.receivedFor(FakeCompanyServer::kUserInfo).empty(); }, 10));
+    NSNotificationCenter::defaultCenter().postNotificationName("netUnconnect");
+    EXPECT_EQ(syncDelegate->events, std::vector<std::string> { "break:Network lost" });
+    EXPECT_EQ(LoginMode::sharedInstance()->loginType(), LoginMode::kLoginTypeOffline);
+}
+
+TEST(SyncModelRemainingTime, FromElapsedTimeAndProgress)
+{
+    struct Case {
+        double elapsed;
+        float p1;
+        size_t n1;
+        float p3;
+        size_t n3;
+        int expected;
+    };
+    const Case cases[] = {
+        { 0, 0.5f, 10, 0, 0, 0 },     // the first report has no elapsed time
+        { 10, 0.05f, 10, 0, 0, 0 },   // less than one whole file done: no rate yet
+        { 10, 0.5f, 10, 0, 0, 10 },   // half of ten files in 10 s: 10 s more
+        { 10, 0.25f, 8, 0.5f, 4, 20 }, // 2 + 2 of 12 files in 10 s
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SyncModel::remainingSeconds(c.elapsed, c.p1, c.n1, c.p3, c.n3, 0, 0), c.expected) << c.elapsed << " " << c.p1;
+}
