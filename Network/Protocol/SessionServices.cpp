@@ -1,5 +1,7 @@
 #include "Network/Protocol/SessionServices.h"
 
+#include "Classes/Frame/SkinManager.h"
+
 namespace SessionServices {
 
 Services& services()
@@ -33,7 +35,7 @@ int waitMsgBoxtag()
 
 bool initializeSkinImage()
 {
-    return services().initializeSkinImage ? services().initializeSkinImage() : false;
+    return services().initializeSkinImage ? services().initializeSkinImage() : SkinManager::sharedInstance()->initializeSkinImage();
 }
 
 void showLoginPage()

@@ -5,7 +5,8 @@
 // alerts, which screen is the window's root, and the customer cache reload.
 // Those services live in the frame and the customer subsystem, which install
 // themselves here at start-up; an unset member is a frame that has none (no
-// wait box is shown, nobody is told).
+// wait box is shown, nobody is told), except the skin, which the skin service
+// unpacks.
 
 #include <functional>
 #include <memory>

@@ -19,8 +19,6 @@
 #include "Platform/Foundation/NSThread.h"
 #include "Platform/Foundation/NSUserDefaults.h"
 #include "Platform/Foundation/PerformRequests.h"
-#include "Platform/UIKit/UIGraphics.h"
-#include "Platform/UIKit/UIImage.h"
 
 #include <algorithm>
 #include <map>
@@ -80,31 +78,6 @@ bool isMissing(const std::string& name, int fileType)
 {
     return !name.empty() && SyncModel::isSafeFileName(name)
         && !fileExists(PublicFunction::filePathWithNameFiletype(name, fileType));
-}
-
-// The full image scaled to fit 160 x 110 points when larger, written as PNG
-// to the thumbnail's path; nothing when the thumbnail already loads.
-void makeThumbnail(const std::string& fullName, const std::string& thumbName)
-{
-    if (!SyncModel::isSafeFileName(fullName) || !SyncModel::isSafeFileName(thumbName))
-        return;
-    std::string thumbPath = PublicFunction::filePathWithNameFiletype(thumbName, SyncModel::kProductImages);
-    if (fileExists(thumbPath) && UIImage::imageWithContentsOfFile(thumbPath))
-        return;
-    auto full = UIImage::imageWithContentsOfFile(PublicFunction::filePathWithNameFiletype(fullName, SyncModel::kProductImages));
-    if (!full)
-        return;
-    CGSize size = full->size();
-    if (size.width <= 0 || size.height <= 0)
-        return;
-    double scale = std::min({ 1.0, 160.0 / size.width, 110.0 / size.height });
-    CGSize thumbSize { static_cast<CGFloat>(size.width * scale), static_cast<CGFloat>(size.height * scale) };
-    UIGraphicsBeginImageContext(thumbSize);
-    full->drawInRect(CGRect { { 0, 0 }, thumbSize });
-    auto thumb = UIGraphicsGetImageFromCurrentImageContext();
-    UIGraphicsEndImageContext();
-    if (auto png = UIImagePNGRepresentation(thumb))
-        NSFileManager::defaultManager().createFileAtPathContents(thumbPath, *png);
 }
 
 }  // namespace
@@ -675,8 +648,8 @@ void SyncModel::createImgThumb(const ValueArray& images)
             continue;
         const Value& full = entry["imageFull"];
         const Value& thumb = entry["imageThumb"];
-        if (full.isString() && thumb.isString())
-            makeThumbnail(full.stringValue(), thumb.stringValue());
+        if (full.isString() && thumb.isString() && isSafeFileName(full.stringValue()) && isSafeFileName(thumb.stringValue()))
+            PublicFunction::createImgThumbWithImgNameThumbNameFiletype(full.stringValue(), thumb.stringValue(), kProductImages);
     }
 }
 
