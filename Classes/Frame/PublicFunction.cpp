@@ -126,14 +126,6 @@ std::string PublicFunction::clientFolderPath()
     return NSString::stringByAppendingPathComponent(documentsPath(), NSString::lowercaseString(clientID.value_or(std::string())));
 }
 
-bool PublicFunction::isValidClientID(std::string_view clientID)
-{
-    const std::string trimmed = NSString::stringByTrimmingCharactersInSet(clientID, CharacterSet::whitespaceAndNewline);
-    if (trimmed.empty() || clientID == "." || clientID == "..")
-        return false;
-    return clientID.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
-}
-
 std::string PublicFunction::filePathWithNameFiletype(std::string_view name, int fileType)
 {
     std::string folder = clientFolderPath();

@@ -47,10 +47,7 @@ public:
 
     // <home>/Documents/<client id in lower case>.
     static std::string clientFolderPath();
-    // Whether a client id can name a client folder: not blank, not "." or
-    // "..", and without "/", "\\" or NUL. Nothing is made or removed for
-    // any other id.
-    static bool isValidClientID(std::string_view clientID);
+
     // Client folder / folder of the code / name; outside 1 to 9 the name sits in the client folder.
     static std::string filePathWithNameFiletype(std::string_view name, int fileType);
     // "PDF" 5, "VEDIO" 6, "EXCEL" 7, "WORD" 8, anything else 9 (case-sensitive).

@@ -87,7 +87,7 @@ void SkinManager::resetSharedInstance()
 
 std::optional<std::string> SkinManager::skinFolderForClientId(const std::optional<std::string>& clientId)
 {
-    if (!clientId || !PublicFunction::isValidClientID(*clientId))
+    if (!LoginMode::isUsableClientId(clientId))
         return std::nullopt;
     const std::string client = NSString::stringByAppendingPathComponent(documentsPath(), NSString::lowercaseString(*clientId));
     return NSString::stringByAppendingPathComponent(client, kSkinFolderName);
