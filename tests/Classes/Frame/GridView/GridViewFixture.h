@@ -48,9 +48,9 @@ public:
         auto cell = std::static_pointer_cast<NumberCell>(grid.dequeueReusableCellWithIdentifier("cell"));
         if (!cell) {
             cell = std::make_shared<NumberCell>(CGRectMake(0, 0, 200, 212));
-            cell->setSelectionStyle(selectionStyle);
             ++made;
         }
+        cell->setSelectionStyle(selectionStyle);
         cell->label->setText(std::to_string(index));
         return cell;
     }
