@@ -53,6 +53,8 @@ const FontEntry fontTable[] = {
     {"Didot-Bold", "Didot", serifFamily, true, false},
     {"Didot-Italic", "Didot", serifFamily, false, true},
     {"Zapfino", "Zapfino", serifFamily, false, true},
+    {"Copperplate", "Copperplate", serifFamily, false, false},
+    {"Copperplate-Bold", "Copperplate", serifFamily, true, false},
     {"Courier", "Courier", monoFamily, false, false},
     {"Courier-Bold", "Courier", monoFamily, true, false},
     {"CourierNewPSMT", "Courier New", monoFamily, false, false},
