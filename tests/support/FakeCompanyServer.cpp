@@ -12,6 +12,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -166,6 +169,48 @@ void FakeCompanyServer::stop()
     if (m_thread.joinable())
         m_thread.join();
     m_server.reset();
+}
+
+bool FakeCompanyServer::loadCompany(const std::string& folder)
+{
+    namespace fs = std::filesystem;
+    auto read = [](const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        return bytes.str();
+    };
+    std::error_code error;
+    if (!fs::is_directory(fs::path(folder) / "content", error))
+        return false;
+    QDJsonParser parser;
+    for (const auto& entry : fs::directory_iterator(fs::path(folder) / "content", error)) {
+        std::string command = entry.path().stem().string();
+        std::replace(command.begin(), command.end(), '@', ':');
+        auto content = parser.objectWithString(read(entry.path()));
+        if (!content)
+            return false;
+        setContent(command, *content);
+    }
+    if (auto accounts = parser.objectWithString(read(fs::path(folder) / "accounts.json")); accounts && accounts->isDictionary()) {
+        for (const auto& [key, password] : accounts->dictionaryValue()) {
+            auto slash = key.find('/');
+            if (slash != std::string::npos)
+                setAccount(key.substr(0, slash), key.substr(slash + 1), { password.stringValue() });
+        }
+    }
+    fs::path files = fs::path(folder) / "files";
+    for (auto it = fs::recursive_directory_iterator(files, error); !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+        if (!it->is_regular_file())
+            continue;
+        fs::path relative = fs::relative(it->path(), files);
+        std::string client = relative.begin()->string();
+        std::string serverFolder = relative.parent_path().lexically_relative(client).string();
+        if (serverFolder == ".")
+            serverFolder.clear();
+        addFile(client, serverFolder, relative.filename().string(), read(it->path()));
+    }
+    return true;
 }
 
 void FakeCompanyServer::setAccount(const std::string& clientId, const std::string& accountId, Account account)

@@ -116,6 +116,11 @@ public:
     void setChunkedFiles(bool on);
     void setGzipReplies(bool on);
 
+    // Takes a company written by the sample-company generator: its reply
+    // contents (content/<command>.json, "@" for ":"), its accounts
+    // (accounts.json) and its files (files/<client>/<folder>/<name>).
+    bool loadCompany(const std::string& folder);
+
     std::vector<Received> received() const;
     std::vector<Received> receivedFor(const std::string& command) const;
     void clearReceived();

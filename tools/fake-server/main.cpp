@@ -45,6 +45,27 @@ void addFiles(FakeCompanyServer& server, const std::filesystem::path& root)
 
 int main(int argc, char** argv)
 {
+    // corvelle-fake-server --company DIR [port]: serves a generated sample company.
+    if (argc > 2 && std::string(argv[1]) == "--company") {
+        FakeCompanyServer server;
+        if (!server.loadCompany(argv[2])) {
+            std::fprintf(stderr, "cannot read the company in %s\n", argv[2]);
+            return 1;
+        }
+        int port = argc > 3 ? std::atoi(argv[3]) : 48080;
+        if (!server.start(port)) {
+            std::fprintf(stderr, "cannot listen on 127.0.0.1:%d\n", port);
+            return 1;
+        }
+        std::printf("fake company server on 127.0.0.1:%d with the company of %s\n", server.port(), argv[2]);
+        std::fflush(stdout);
+        std::signal(SIGINT, onSignal);
+        std::signal(SIGTERM, onSignal);
+        while (!stopRequested)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        server.stop();
+        return 0;
+    }
     int port = argc > 1 ? std::atoi(argv[1]) : 48080;
     FakeCompanyServer server;
     if (argc > 2)

@@ -1,5 +1,6 @@
 #include "SessionRoad.h"
 
+#include "Classes/Frame/SkinManager.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
 #include "Network/Protocol/NetworkModel.h"
@@ -301,4 +302,47 @@ TEST(SyncModelRemainingTime, FromElapsedTimeAndProgress)
     };
     for (const auto& c : cases)
         EXPECT_EQ(SyncModel::remainingSeconds(c.elapsed, c.p1, c.n1, c.p3, c.n3, 0, 0), c.expected) << c.elapsed << " " << c.p1;
+}
+
+TEST_F(SessionRoad, TheGeneratedSampleCompanySynchronisesWhole)
+{
+    ScopedManualClock clock;
+    ASSERT_TRUE(server.loadCompany(CORVELLE_SAMPLE_COMPANY_DIR));
+    ASSERT_TRUE(signIn());
+    ASSERT_TRUE(synchronise());
+    auto data = DataAccessManager::sharedDataModel();
+    EXPECT_EQ(data->getAllProducts().size(), 300u);
+    EXPECT_EQ(data->getAllLibFiles().size(), 4u);
+    EXPECT_EQ(data->getAllCustomers(true).size(), 24u);
+    // Prices in two currencies, some of them discounted for a time.
+    EXPECT_EQ(data->getpriceCurrencyByProductId(1), "USD");
+    EXPECT_EQ(data->getpriceCurrencyByProductId(2), "CNY");
+    auto offer = data->getPriceEntityByProductId(10);
+    ASSERT_TRUE(offer);
+    EXPECT_GT(offer->discount_price, 0);
+    ASSERT_TRUE(offer->discount_start_date && offer->discount_end_date);
+    EXPECT_LT(offer->discount_start_date->secondsSince1970, offer->discount_end_date->secondsSince1970);
+    for (const char* file : { "acme/ProductImages/p00300.png", "acme/ProductImages/p00300_t.png", "acme/LibraryImages/cover4.png" })
+        EXPECT_TRUE(exists(file)) << file;
+    EXPECT_EQ(server.receivedFor("file").size(), 1u + 600u + 4u);
+}
+
+TEST_F(SessionRoad, DemoSignInOpensTheUnpackedDemoClient)
+{
+    auto skins = SkinManager::sharedInstance();
+    ASSERT_TRUE(skins->initializeDemoZip());
+    for (const char* client : { LoginMode::kDemoClientFirst, LoginMode::kDemoClientSecond }) {
+        freeSession();
+        auto session = LoginMode::sharedInstance();
+        session->setDelegate(loginDelegate);
+        session->loginWithDemo(client);
+        EXPECT_EQ(session->loginType(), LoginMode::kLoginTypeDemo);
+        auto config = ConfigManager::sharedInstance();
+        for (int tab : { 0, 1, 2, 3, 4, 5 })
+            EXPECT_TRUE(config->isOnShow(tab)) << client << " tab " << tab;
+        EXPECT_EQ(DataAccessManager::sharedDataModel()->getAllProducts().size(), 40u);
+        EXPECT_TRUE(exists(std::string(client) + "/SkinImages/homelogo.png"));
+        EXPECT_TRUE(exists(std::string(client) + "/Pdf/catalogue.pdf"));
+    }
+    EXPECT_TRUE(server.received().empty());
 }
