@@ -367,9 +367,11 @@ bool NSRunLoop::runTurn(const NSRunLoopMode& mode, double limitDate, bool mayWai
     NSThread::BusyScope busy;
     ++m_turn;
     std::erase_if(m_sources, [](auto& source) { return !source->isValid(); });
-    bool handled = fireDueTimers(mode);
+    // Blocks performed on this loop (the main queue's among them) go before the
+    // timers and delayed performs that fall due in the same turn.
+    bool handled = runPostedBlocks(mode);
     if (!m_stopRequested)
-        handled |= runPostedBlocks(mode);
+        handled |= fireDueTimers(mode);
     if (!m_stopRequested)
         handled |= performSignalledSources(mode);
 

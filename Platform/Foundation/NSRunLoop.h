@@ -5,10 +5,11 @@
 // and on the file descriptors of its sources, for no longer than the next
 // timer of the mode it runs in.
 //
-// A turn, in order: fire the timers of the mode that are due (each at most
-// once a turn, so a repeating timer of interval 0 fires once on every turn),
-// run the blocks posted for the mode, then poll the file descriptors and call
-// the sources that are ready. A turn that had nothing to do waits (up to the
+// A turn, in order: run the blocks posted for the mode (so a block performed
+// on the main thread goes before a timer or delayed perform due in the same
+// turn), fire the timers of the mode that are due (each at most once a turn,
+// so a repeating timer of interval 0 fires once on every turn), then poll the
+// file descriptors and call the sources that are ready. A turn that had nothing to do waits (up to the
 // run's limit) and tries again; `runMode` returns after the first turn that
 // handled something, when its limit passes, or when the mode has no inputs at
 // all (no timers, no sources, no blocks: like the platform, a loop with
