@@ -9,7 +9,7 @@ namespace {
 struct Request {
     const void* owner;
     std::string name;
-    const void* argument;
+    Value argument;
     std::weak_ptr<NSTimer> timer;
 };
 
@@ -46,13 +46,13 @@ void cancelMatching(Match match)
 namespace PerformRequests {
 
 void performAfterDelay(const void* owner, std::string name, std::function<void()> call, double delay,
-                       const void* argument, std::vector<NSRunLoopMode> modes)
+                       Value argument, std::vector<NSRunLoopMode> modes)
 {
     if (!call)
         return;
     prune();
     auto timer = NSTimer::timerWithTimeInterval(delay, false, [call = std::move(call)](NSTimer&) { call(); });
-    t_requests.push_back({ owner, std::move(name), argument, timer });
+    t_requests.push_back({ owner, std::move(name), std::move(argument), timer });
     auto loop = NSRunLoop::currentRunLoop();
     for (auto& mode : modes)
         loop->addTimer(timer, mode);
@@ -63,7 +63,7 @@ void cancelPreviousPerformRequests(const void* owner)
     cancelMatching([&](const Request& r) { return r.owner == owner; });
 }
 
-void cancelPreviousPerformRequests(const void* owner, const std::string& name, const void* argument)
+void cancelPreviousPerformRequests(const void* owner, const std::string& name, const Value& argument)
 {
     cancelMatching([&](const Request& r) { return r.owner == owner && r.name == name && r.argument == argument; });
 }

@@ -2,6 +2,7 @@
 #include "support/RunLoopPump.h"
 
 #include "Platform/Foundation/Clock.h"
+#include "Platform/Foundation/Dispatch.h"
 #include "Platform/Foundation/NSRunLoop.h"
 #include "Platform/Foundation/NSThread.h"
 #include "Platform/Foundation/NSTimer.h"
@@ -170,7 +171,7 @@ protected:
         ManualClockTest::TearDown();
     }
     std::vector<std::string> calls;
-    void perform(const std::string& name, double delay, const void* argument = nullptr, std::string label = {})
+    void perform(const std::string& name, double delay, const Value& argument = Value(), std::string label = {})
     {
         if (label.empty())
             label = name;
@@ -194,7 +195,7 @@ TEST_F(PerformRequestsTest, DelayedCallsRunInOrderOfTheirTimes)
 
 TEST_F(PerformRequestsTest, CancellingMatchesOwnerNameAndArgument)
 {
-    static int a = 0, b = 0;
+    static int b = 0;
     struct Case {
         const char* name;
         void (*cancel)(PerformRequestsTest*);
@@ -205,9 +206,15 @@ TEST_F(PerformRequestsTest, CancellingMatchesOwnerNameAndArgument)
         // Without an argument only the calls made without one go.
         { "by name", [](PerformRequestsTest* t) { PerformRequests::cancelPreviousPerformRequests(t, "refresh"); },
           { "refresh a", "refresh b", "other" } },
+        // The argument matches by equality: an equal value made anew cancels.
         { "by name and argument",
-          [](PerformRequestsTest* t) { PerformRequests::cancelPreviousPerformRequests(t, "refresh", &a); },
+          [](PerformRequestsTest* t) {
+              PerformRequests::cancelPreviousPerformRequests(t, "refresh", Value(std::string("page ") + "a"));
+          },
           { "refresh", "refresh b", "other" } },
+        { "by name and an equal number",
+          [](PerformRequestsTest* t) { PerformRequests::cancelPreviousPerformRequests(t, "refresh", Value(2.0)); },
+          { "refresh", "refresh a", "other" } },
         { "another owner", [](PerformRequestsTest*) { PerformRequests::cancelPreviousPerformRequests(&b); },
           { "refresh", "refresh a", "refresh b", "other" } },
     };
@@ -215,13 +222,27 @@ TEST_F(PerformRequestsTest, CancellingMatchesOwnerNameAndArgument)
         SCOPED_TRACE(c.name);
         calls.clear();
         perform("refresh", 0.3);
-        perform("refresh", 0.3, &a, "refresh a");
-        perform("refresh", 0.3, &b, "refresh b");
+        perform("refresh", 0.3, Value("page a"), "refresh a");
+        perform("refresh", 0.3, Value(2), "refresh b");
         perform("other", 0.3);
         c.cancel(this);
         advanceClock(1);
         EXPECT_EQ(calls, c.expected);
     }
+}
+
+TEST_F(PerformRequestsTest, ABlockForTheMainThreadGoesBeforeADelayedCallDueInTheSameTurn)
+{
+    // A perform after 0 and a block for the main queue, queued in one turn.
+    perform("after 0", 0);
+    dispatch_async(dispatch_get_main_queue(), [this] { calls.push_back("main queue"); });
+    // A delayed call falling due as a block arrives for the main thread.
+    perform("later", 0.5);
+    NSRunLoop::mainRunLoop()->runOnce(NSDefaultRunLoopMode);
+    clock->advance(0.5);
+    NSThread::performOnMainThread([this] { calls.push_back("main thread"); }, false);
+    NSRunLoop::mainRunLoop()->runOnce(NSDefaultRunLoopMode);
+    EXPECT_EQ(calls, (std::vector<std::string> { "main queue", "after 0", "main thread", "later" }));
 }
 
 TEST_F(PerformRequestsTest, DelayedCallWaitsWhileTheLoopIsTracking)
