@@ -386,14 +386,9 @@ std::optional<Date> NSDateFormatter::dateFromString(std::string_view text) const
         return std::nullopt;
 
     auto zone = timeZone();
-    if (twoDigitYear) {
-        Date now = Clock::wallNow();
-        int64_t nowDays = floorDiv(static_cast<int64_t>(std::floor(now.secondsSince1970)) + zone->secondsFromGMTForDate(now), 86400);
-        int64_t start = CivilTime::civilFromDays(nowDays).year - 80;
-        year += start - start % 100;
-        if (year < start)
-            year += 100;
-    }
+    // A fixed window, whatever the clock says: stored texts read the same in every year.
+    if (twoDigitYear)
+        year += year < 50 ? 2000 : 1900;
     if (pm && hasHour12 && *pm)
         hour += 12;
     if (month < 1 || month > 12 || day < 1 || day > CivilTime::daysInMonth(year, static_cast<int>(month)) || hour > 23 || minute > 59

@@ -13,7 +13,7 @@
 // Reading is strict: the whole text must match the pattern and every field
 // must be in range (no 13th month, no 30 February), else there is no date.
 // Adjacent numeric fields ("yyMMdd") read exactly as many digits as their
-// letters; a two-digit year falls within the 80 years before and 20 after now.
+// letters; a two-digit year falls within 1950-2049.
 // Fields the pattern lacks default to 1970-01-01 00:00:00.
 
 #include "Platform/Foundation/NSDateTimeZone.h"

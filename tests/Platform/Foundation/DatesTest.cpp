@@ -136,9 +136,8 @@ TEST(NSDateFormatter, ReadsStrictly)
     }
 }
 
-TEST(NSDateFormatter, TwoDigitYearsFallWithinEightyYearsBeforeNow)
+TEST(NSDateFormatter, TwoDigitYearsFallWithin1950To2049WhateverTheClock)
 {
-    ScopedManualClock clock(1370044800);  // 2013-06-01
     struct Case {
         const char* text;
         int year;
@@ -146,16 +145,21 @@ TEST(NSDateFormatter, TwoDigitYearsFallWithinEightyYearsBeforeNow)
     const Case cases[] = {
         { "10:00 05/07/13", 2013 },
         { "10:00 01/01/32", 2032 },
-        { "10:00 01/01/33", 1933 },
+        { "10:00 01/01/33", 2033 },
+        { "10:00 12/31/49", 2049 },
+        { "10:00 01/01/50", 1950 },
         { "10:00 01/01/99", 1999 },
         { "10:00 01/01/00", 2000 },
     };
     auto parser = formatter("HH:mm MM/dd/yy", "UTC");
     auto years = formatter("yyyy", "UTC");
-    for (const auto& c : cases) {
-        auto date = parser.dateFromString(c.text);
-        ASSERT_TRUE(date.has_value()) << c.text;
-        EXPECT_EQ(std::to_string(c.year), years.stringFromDate(*date)) << c.text;
+    for (double now : { 1370044800.0 /* 2013 */, 2524608000.0 /* 2050 */ }) {
+        ScopedManualClock clock(now);
+        for (const auto& c : cases) {
+            auto date = parser.dateFromString(c.text);
+            ASSERT_TRUE(date.has_value()) << c.text;
+            EXPECT_EQ(std::to_string(c.year), years.stringFromDate(*date)) << c.text << " at " << now;
+        }
     }
     // A four-digit year under "yy" is taken as written.
     EXPECT_EQ("1850", years.stringFromDate(formatter("yy", "UTC").dateFromString("1850").value_or(Date {})));
