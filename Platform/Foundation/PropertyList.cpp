@@ -1,8 +1,11 @@
 #include "Platform/Foundation/PropertyList.h"
 
+#include "Platform/Foundation/NSDateTimeZone.h"
 #include "Platform/Foundation/NSFileManager.h"
 
+#include <cinttypes>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -100,6 +103,58 @@ bool isUIDDictionary(const Value& value)
     return uid && uid->isInteger() && (uid->isUnsigned() || uid->longLongValue() >= 0);
 }
 
+// The library's date calls take and give 32-bit seconds from 2001 (1933 to
+// 2069), though it keeps and encodes 64-bit seconds. Dates beyond that range
+// go in and out through the library's XML text of the date, to the second.
+constexpr int64_t earliestDateYear = 1;
+constexpr int64_t latestDateYear = 9999;
+
+Node farDateNode(double secondsSince1970)
+{
+    auto seconds = static_cast<int64_t>(std::floor(secondsSince1970));
+    int64_t days = seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
+    int64_t inDay = seconds - days * 86400;
+    auto ymd = CivilTime::civilFromDays(days);
+    if (ymd.year < earliestDateYear || ymd.year > latestDateYear)
+        return nullptr;
+    char xml[160];
+    int length = std::snprintf(xml, sizeof xml,
+                               "<?xml version=\"1.0\"?><plist version=\"1.0\"><date>%04" PRId64
+                               "-%02d-%02dT%02d:%02d:%02dZ</date></plist>",
+                               ymd.year, ymd.month, ymd.day, static_cast<int>(inDay / 3600),
+                               static_cast<int>(inDay / 60 % 60), static_cast<int>(inDay % 60));
+    plist_t node = nullptr;
+    plist_from_xml(xml, static_cast<uint32_t>(length), &node);
+    if (node && plist_get_node_type(node) != PLIST_DATE) {
+        plist_free(node);
+        node = nullptr;
+    }
+    return Node(node);
+}
+
+// The seconds since 1970 of a date node the 32-bit call cannot give.
+std::optional<double> farDateSeconds(plist_t node)
+{
+    char* xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(node, &xml, &length);
+    std::unique_ptr<char, decltype(&std::free)> owned(xml, &std::free);
+    if (!xml)
+        return std::nullopt;
+    std::string_view text(xml, length);
+    size_t at = text.find("<date>");
+    if (at == std::string_view::npos)
+        return std::nullopt;
+    long long year = 0;
+    int month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    std::string field(text.substr(at + 6, 32));
+    if (std::sscanf(field.c_str(), "%lld-%d-%dT%d:%d:%dZ", &year, &month, &day, &hour, &minute, &second) != 6
+        || year < -1'000'000 || year > 1'000'000 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0
+        || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 60)
+        return std::nullopt;
+    return static_cast<double>(CivilTime::daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second);
+}
+
 Node nodeOf(const Value& value, int depth, std::string* error)
 {
     if (depth > maximumDepth) {
@@ -133,10 +188,15 @@ Node nodeOf(const Value& value, int depth, std::string* error)
     case Value::Type::Date: {
         double sinceReference = value.dateValue().secondsSince1970 - referenceDate1970;
         double whole = std::floor(sinceReference);
-        if (!std::isfinite(sinceReference) || whole < std::numeric_limits<int32_t>::min()
-            || whole >= std::numeric_limits<int32_t>::max()) {
+        if (!std::isfinite(sinceReference)) {
             failWith(error, "a date lies outside the range a property list keeps");
             return nullptr;
+        }
+        if (whole <= std::numeric_limits<int32_t>::min() || whole >= std::numeric_limits<int32_t>::max()) {
+            Node far = std::abs(whole) < 1e15 ? farDateNode(value.dateValue().secondsSince1970) : nullptr;
+            if (!far)
+                failWith(error, "a date lies outside the range a property list keeps");
+            return far;
         }
         auto seconds = static_cast<int32_t>(whole);
         auto micro = static_cast<int32_t>(std::lround((sinceReference - whole) * 1e6));
@@ -230,6 +290,14 @@ bool valueOf(plist_t node, int depth, Value& out)
         int32_t seconds = 0;
         int32_t micro = 0;
         plist_get_date_val(node, &seconds, &micro);
+        // The 32-bit call answers its lowest value for every date it cannot hold.
+        if (seconds == std::numeric_limits<int32_t>::min()) {
+            auto far = farDateSeconds(node);
+            if (!far)
+                return false;
+            out = Value(Date { *far });
+            return true;
+        }
         out = Value(Date { static_cast<double>(seconds) + static_cast<double>(micro) / 1e6 + referenceDate1970 });
         return true;
     }

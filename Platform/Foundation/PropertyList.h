@@ -2,9 +2,10 @@
 
 // Property lists in the platform's XML and binary forms, to and from Value:
 // dictionaries, arrays, texts, integers (signed, and unsigned up to 2^64-1),
-// reals, booleans, dates and data. Null has no property-list form. Dates must
-// lie within 68 years either side of 2001; the binary form keeps them to the
-// microsecond, the XML form to the second.
+// reals, booleans, dates and data. Null has no property-list form. Dates of
+// the years 1 to 9999 are kept; the binary form keeps those within 68 years
+// either side of 2001 to the microsecond, the XML form and dates further out
+// to the second.
 //
 // Reading answers null for anything that is not a whole, well-formed
 // property list; writing answers nullopt for a value that has no property-list

@@ -86,6 +86,29 @@ TEST(PropertyListTest, DatePrecisionByFormat)
     EXPECT_EQ(PropertyList::propertyListWithData(*PropertyList::dataWithPropertyList(early, Format::Binary)), early);
 }
 
+TEST(PropertyListTest, DatesOutside1933To2069AreKeptInBothFormats)
+{
+    struct Case {
+        const char* what;
+        double seconds;
+    } cases[] = {
+        { "2100-01-01", 4'102'444'800 },
+        { "1900-01-01", -2'208'988'800 },
+        { "a birthday in 1920", -1'570'000'000 },
+        { "9999-12-31 23:59:59", 253'402'300'799 },
+        { "0001-01-01", -62'135'596'800 },
+        { "the edge, 1933-12-13 20:45:52", 978'307'200.0 - 2'147'483'648.0 },
+    };
+    for (const auto& c : cases) {
+        for (Format format : { Format::XML, Format::Binary }) {
+            Value stored = Value::dictionary({ { "when", Value(Date { c.seconds }) } });
+            auto data = PropertyList::dataWithPropertyList(stored, format);
+            ASSERT_TRUE(data) << c.what;
+            EXPECT_EQ(PropertyList::propertyListWithData(*data), stored) << c.what;
+        }
+    }
+}
+
 TEST(PropertyListTest, ValuesWithoutPropertyListFormAreRefused)
 {
     struct Case {
@@ -98,8 +121,8 @@ TEST(PropertyListTest, ValuesWithoutPropertyListFormAreRefused)
         { "NUL in a text", Value(std::string("a\0b", 3)) },
         { "invalid UTF-8", Value(std::string("\xC3\x28")) },
         { "NUL in a key", Value::dictionary({ { std::string("k\0", 2), Value(1) } }) },
-        { "date after 2069", Value(Date { 4'102'444'800 }) },
-        { "date before 1933", Value(Date { -1'200'000'000 }) },
+        { "date after the year 9999", Value(Date { 253'402'300'800 }) },
+        { "date before the year 1", Value(Date { -62'135'596'801 }) },
     };
     for (const auto& c : cases) {
         for (Format format : { Format::XML, Format::Binary }) {
