@@ -384,6 +384,9 @@ private:
     void addBasicAuthenticationHeaderWithUsernameAndPassword(const std::string& user, const std::string& pass);
     void attemptToApplyCredentialsAndResume();
     void attemptToApplyProxyCredentialsAndResume();
+    struct ChallengeSide;
+    ChallengeSide challengeSide(bool proxy);
+    void resumeWithChallengeCredentials(ChallengeSide side);
     HTTPCredentialsRef findCredentials();
     HTTPCredentialsRef findProxyCredentials();
     bool applyCredentials(const HTTPCredentialsRef& credentials);
