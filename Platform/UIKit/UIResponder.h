@@ -21,6 +21,20 @@ public:
 
     virtual std::shared_ptr<UIResponder> nextResponder() const { return nullptr; }
 
+    // This object, typed, for a callback to capture (weak) or to keep alive
+    // across a call that may release its last owner (protect). Only once the
+    // object is owned by a shared_ptr, so not from a constructor.
+    template <class T>
+    std::weak_ptr<T> weakSelf()
+    {
+        return std::static_pointer_cast<T>(shared_from_this());
+    }
+    template <class T>
+    std::shared_ptr<T> protect()
+    {
+        return std::static_pointer_cast<T>(shared_from_this());
+    }
+
     virtual bool canBecomeFirstResponder() const { return false; }
     virtual bool canResignFirstResponder() const { return true; }
     // Asks the current first responder to resign first; answers whether this

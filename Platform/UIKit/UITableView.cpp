@@ -626,6 +626,21 @@ void UITableView::beginUpdates()
     ++m_updateDepth;
 }
 
+namespace {
+
+std::function<void(const std::string&)>& inconsistentUpdateHandler()
+{
+    static std::function<void(const std::string&)> handler;
+    return handler;
+}
+
+}  // namespace
+
+void UITableView::setInconsistentUpdateHandler(std::function<void(const std::string& message)> handler)
+{
+    inconsistentUpdateHandler() = std::move(handler);
+}
+
 void UITableView::endUpdates()
 {
     if (m_updateDepth <= 0)
@@ -745,7 +760,10 @@ void UITableView::applyUpdates(std::vector<Update> updates)
     }
     if (!consistent) {
         // The platform stops the application on such a change; the table shows the data as it now is instead.
-        NSLog("Invalid table update: the number of rows or sections does not match the changes made");
+        const std::string message = "Invalid table update: the number of rows or sections does not match the changes made";
+        NSLog("%@", message);
+        if (auto& handler = inconsistentUpdateHandler())
+            handler(message);
         reloadData();
         return;
     }

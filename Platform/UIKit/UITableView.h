@@ -23,6 +23,7 @@
 #include "Platform/UIKit/UIScrollView.h"
 #include "Platform/UIKit/UITableViewCell.h"
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -148,6 +149,11 @@ public:
     void reloadSectionsWithRowAnimation(const std::vector<long>& sections, UITableViewRowAnimation);
     void beginUpdates();
     void endUpdates();
+    // Told, besides the log line, of every row or section update that does
+    // not match the data source's new counts. The platform would stop the
+    // application; this one reloads the table instead, so the application
+    // carries on while a test fixture can fail the test that caused it.
+    static void setInconsistentUpdateHandler(std::function<void(const std::string& message)> handler);
     void insertRowsAtIndexPathsWithRowAnimation(const std::vector<NSIndexPath>& paths, UITableViewRowAnimation);
     void deleteRowsAtIndexPathsWithRowAnimation(const std::vector<NSIndexPath>& paths, UITableViewRowAnimation);
     void insertSectionsWithRowAnimation(const std::vector<long>& sections, UITableViewRowAnimation);

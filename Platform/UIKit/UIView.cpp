@@ -1,4 +1,5 @@
 #include "Platform/UIKit/UIView.h"
+#include "Platform/UIKit/UIMainThread.h"
 
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/NSRunLoop.h"
@@ -248,6 +249,7 @@ void UIView::notifyWindowChange(UIWindow* oldWindow, UIWindow* newWindow, bool b
 
 void UIView::insertSubviewAtIndex(const std::shared_ptr<UIView>& view, long index)
 {
+    UIKIT_CHECK_MAIN_THREAD();
     if (!view || view.get() == this || isDescendantOfView(view.get()))
         return;
     auto keep = view;

@@ -1,4 +1,5 @@
 #include "Platform/UIKit/UIViewController.h"
+#include "Platform/UIKit/UIMainThread.h"
 
 #include "Platform/Foundation/NSRunLoop.h"
 #include "Platform/Foundation/NSTimer.h"
@@ -17,6 +18,7 @@ UIViewController::~UIViewController()
 
 std::shared_ptr<UIView> UIViewController::view()
 {
+    UIKIT_CHECK_MAIN_THREAD();
     if (!m_view) {
         loadView();
         if (!m_view)
@@ -193,6 +195,7 @@ void UIViewController::endAppearanceTransition()
 void UIViewController::presentViewControllerAnimatedCompletion(const std::shared_ptr<UIViewController>& controller,
                                                                bool animated, std::function<void()> completion)
 {
+    UIKIT_CHECK_MAIN_THREAD();
     if (!controller || controller->m_presenting.lock())
         return;
     // A screen inside containers presents through the ancestor that fills the

@@ -1,4 +1,5 @@
 #include "Platform/UIKit/UIWindow.h"
+#include "Platform/UIKit/UIMainThread.h"
 
 #include "Platform/Foundation/Clock.h"
 #include "Platform/UIKit/NSStringDrawing.h"
@@ -187,6 +188,7 @@ void UIWindow::settleRecognizers(Tracked& t, UIEvent& event)
 
 void UIWindow::handleTouch(int finger, UITouchPhase phase, CGPoint point)
 {
+    UIKIT_CHECK_MAIN_THREAD();
     auto keep = shared_from_this();
     double now = Clock::now();
     UIEvent event;
@@ -301,6 +303,7 @@ void UIWindow::handleTouch(int finger, UITouchPhase phase, CGPoint point)
 
 void UIWindow::handleText(const std::string& text)
 {
+    UIKIT_CHECK_MAIN_THREAD();
     auto r = UIResponder::currentFirstResponder();
     if (r && r->acceptsTextInput())
         r->insertText(text);
