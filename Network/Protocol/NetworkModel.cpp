@@ -1,4 +1,5 @@
 #include "Network/Protocol/NetworkModel.h"
+#include "Platform/UIKit/UIMainThread.h"
 
 #include "Network/Protocol/HttpNetworkCtrl.h"
 #include "Network/Protocol/ProtocolServices.h"
@@ -66,9 +67,9 @@ std::string NetworkModel::loggableReply(const std::string& reply)
 
 int NetworkModel::sendRequest(const std::shared_ptr<RequestInterfaceBase>& request)
 {
+    UIKIT_CHECK_MAIN_THREAD();
     if (!request)
         return -1;
-    auto transport = HttpNetworkCtrl::sharedInstance();
     if (request->requestType == 0) {
         auto body = request->RequestEncode();
         NSLog("the request body is %@,request id is %d", body ? loggableBody(*body) : std::string("(null)"),
@@ -83,7 +84,7 @@ int NetworkModel::sendRequest(const std::shared_ptr<RequestInterfaceBase>& reque
         info->requestUrlBody = std::move(body);
         info->delegate = shared_from_this();
         info->requestHeader = request->requestHead;
-        const int tag = transport->SendHttpRequest(info);
+        const int tag = send(info);
         info->requestCode = tag;
         request->requestCode = tag;
         std::lock_guard guard(lock_);
@@ -105,7 +106,7 @@ int NetworkModel::sendRequest(const std::shared_ptr<RequestInterfaceBase>& reque
             info->delegate = shared_from_this();
             info->downloadProgressDelegate = download->receiveDelegete;
             info->downloadId = download->downloadId;
-            const int tag = transport->SendHttpRequest(info);
+            const int tag = send(info);
             info->requestCode = tag;
             std::lock_guard guard(lock_);
             dicRequestList_[tag] = request;
@@ -113,6 +114,21 @@ int NetworkModel::sendRequest(const std::shared_ptr<RequestInterfaceBase>& reque
         return download->downloadId;
     }
     return -1;
+}
+
+int NetworkModel::send(const std::shared_ptr<RequestInfoBase>& info)
+{
+    if (transportForTesting_)
+        return transportForTesting_(info);
+    return HttpNetworkCtrl::sharedInstance()->SendHttpRequest(info);
+}
+
+void NetworkModel::setTransportForTesting(Transport transport)
+{
+    auto model = sharedInstance();
+    std::lock_guard guard(model->lock_);
+    model->transportForTesting_ = std::move(transport);
+    model->dicRequestList_.clear();
 }
 
 void NetworkModel::ReciveHttpRespond(const std::shared_ptr<RequestInfoBase>& info)
@@ -128,6 +144,7 @@ void NetworkModel::ReciveDidFailed(const std::shared_ptr<RequestInfoBase>& info)
 
 void NetworkModel::deliver(const std::shared_ptr<RequestInfoBase>& info, bool divertLockedUser, bool fillDownloadFields)
 {
+    UIKIT_CHECK_MAIN_THREAD();
     if (!info)
         return;
     // The transport ends a message's bytes with a zero; the text stops there.
@@ -198,7 +215,9 @@ void NetworkModel::cancelDownloadReuest(const std::string& fileName)
 
 void NetworkModel::cancelAllRequests()
 {
-    HttpNetworkCtrl::sharedInstance()->CancelAllRequests();
+    // With a test transport in place the engine never saw these messages.
+    if (!transportForTesting_)
+        HttpNetworkCtrl::sharedInstance()->CancelAllRequests();
     std::lock_guard guard(lock_);
     dicRequestList_.clear();
 }

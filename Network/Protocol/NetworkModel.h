@@ -13,6 +13,7 @@
 #include "Network/Protocol/RequestInfoBase.h"
 #include "Network/Protocol/RequestInterfaceBase.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -37,10 +38,20 @@ public:
     // The reply text as it may be logged: every password member masked.
     static std::string loggableReply(const std::string& reply);
 
+    // What carries a descriptor to the server: it answers the tag, and later
+    // hands the descriptor back through ReciveHttpRespond or ReciveDidFailed
+    // on the main thread. Tests put a fake in place of the HTTP engine here;
+    // an empty one restores the engine. Either way the messages still
+    // registered are forgotten, so no reply crosses from one test to the next.
+    using Transport = std::function<int(const std::shared_ptr<RequestInfoBase>& info)>;
+    static void setTransportForTesting(Transport transport);
+
 private:
     NetworkModel() = default;
+    int send(const std::shared_ptr<RequestInfoBase>& info);
     void deliver(const std::shared_ptr<RequestInfoBase>& info, bool divertLockedUser, bool fillDownloadFields);
 
     std::mutex lock_;
     std::map<int, std::shared_ptr<RequestInterfaceBase>> dicRequestList_;
+    Transport transportForTesting_;
 };
