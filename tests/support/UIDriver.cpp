@@ -4,6 +4,12 @@
 #include "RunLoopPump.h"
 
 #include "Platform/UIKit/UIAlertView.h"
+#include "Platform/UIKit/UIButton.h"
+#include "Platform/UIKit/UILabel.h"
+#include "Platform/UIKit/UINavigationController.h"
+#include "Platform/UIKit/UITabBarController.h"
+#include "Platform/UIKit/UITableView.h"
+#include "Platform/UIKit/UIToolbar.h"
 #include "Platform/UIKit/UIViewRendering.h"
 
 #include <cstdlib>
@@ -23,6 +29,43 @@ std::shared_ptr<UIAlertView> findAlert(UIView& root)
             return found;
     }
     return nullptr;
+}
+
+bool shows(const UIView& view)
+{
+    return !view.isHidden() && view.alpha() > 0.01;
+}
+
+// Visits the shown views under `root`, front-most first, until `visit` answers true.
+bool visitShown(const std::shared_ptr<UIView>& root, const std::function<bool(const std::shared_ptr<UIView>&)>& visit)
+{
+    if (!root || !shows(*root))
+        return false;
+    auto subs = root->subviews();
+    for (auto it = subs.rbegin(); it != subs.rend(); ++it) {
+        if (visitShown(*it, visit))
+            return true;
+    }
+    return visit(root);
+}
+
+template <class T>
+std::shared_ptr<T> findShown(const std::shared_ptr<UIView>& root, const std::function<bool(T&)>& match)
+{
+    std::shared_ptr<T> found;
+    visitShown(root, [&](const std::shared_ptr<UIView>& v) {
+        if (auto t = std::dynamic_pointer_cast<T>(v); t && match(*t)) {
+            found = t;
+            return true;
+        }
+        return false;
+    });
+    return found;
+}
+
+CGPoint middleOf(const UIView& view, CGRect rect)
+{
+    return view.convertPointToView(CGPointMake(CGRectGetMidX(rect), CGRectGetMidY(rect)), nullptr);
 }
 
 }  // namespace
@@ -178,4 +221,107 @@ std::string UIDriver::snapshotPath(const std::string& fileName)
         dir = fs::temp_directory_path() / ("corvelle-ui-snapshots-" + std::to_string(::getpid()));
     fs::create_directories(dir, error);
     return (dir / fileName).string();
+}
+
+std::shared_ptr<UIButton> UIDriver::findButton(const std::string& title) const
+{
+    return findShown<UIButton>(m_window, [&](UIButton& b) { return b.currentTitle() == title; });
+}
+
+bool UIDriver::tapButton(const std::string& title)
+{
+    auto button = findButton(title);
+    if (!button)
+        return false;
+    tap(button);
+    return true;
+}
+
+std::shared_ptr<UILabel> UIDriver::findLabel(const std::string& text) const
+{
+    return findShown<UILabel>(m_window, [&](UILabel& l) { return l.text() == text; });
+}
+
+std::shared_ptr<UIView> UIDriver::findView(long tag) const
+{
+    return findShown<UIView>(m_window, [&](UIView& v) { return v.tag() == tag; });
+}
+
+bool UIDriver::tapBarButton(const std::string& title)
+{
+    std::optional<CGPoint> at;
+    visitShown(m_window, [&](const std::shared_ptr<UIView>& v) {
+        if (auto bar = std::dynamic_pointer_cast<UINavigationBar>(v)) {
+            auto top = bar->topItem();
+            if (!top)
+                return false;
+            if (top->rightBarButtonItem && top->rightBarButtonItem->displayTitle() == title)
+                at = middleOf(*bar, bar->rightItemFrame());
+            else if (top->leftBarButtonItem && top->leftBarButtonItem->displayTitle() == title)
+                at = middleOf(*bar, bar->leftItemFrame());
+            else if (bar->backItem() && !top->leftBarButtonItem && !top->hidesBackButton
+                     && bar->backButtonTitle() == title)
+                at = middleOf(*bar, bar->backButtonFrame());
+        } else if (auto toolbar = std::dynamic_pointer_cast<UIToolbar>(v)) {
+            const auto& items = toolbar->items();
+            for (size_t i = 0; i < items.size() && !at; ++i) {
+                if (!items[i]->customView && items[i]->displayTitle() == title)
+                    at = middleOf(*toolbar, toolbar->itemFrame(static_cast<long>(i)));
+            }
+        }
+        return at.has_value();
+    });
+    if (!at)
+        return tapButton(title);
+    tapAt(*at);
+    return true;
+}
+
+bool UIDriver::tapTab(const std::string& title)
+{
+    std::optional<CGPoint> at;
+    visitShown(m_window, [&](const std::shared_ptr<UIView>& v) {
+        auto bar = std::dynamic_pointer_cast<UITabBar>(v);
+        if (!bar)
+            return false;
+        for (size_t i = 0; i < bar->items.size(); ++i) {
+            if (bar->items[i]->title == title) {
+                at = middleOf(*bar, bar->itemFrame(static_cast<long>(i)));
+                return true;
+            }
+        }
+        return false;
+    });
+    if (!at)
+        return false;
+    tapAt(*at);
+    return true;
+}
+
+bool UIDriver::tapRow(const std::shared_ptr<UITableView>& table, long row, long section)
+{
+    if (!table)
+        return false;
+    auto path = NSIndexPath::indexPathForRowInSection(row, section);
+    if (section >= table->numberOfSections() || row >= table->numberOfRowsInSection(section))
+        return false;
+    CGRect rect = table->rectForRowAtIndexPath(path);
+    CGRect visible = table->bounds();
+    if (!CGRectContainsPoint(visible, CGPointMake(CGRectGetMidX(rect), CGRectGetMidY(rect)))) {
+        table->scrollToRowAtIndexPathAtScrollPositionAnimated(path, UITableViewScrollPositionMiddle, false);
+        settle();
+    }
+    tapAt(middleOf(*table, table->rectForRowAtIndexPath(path)));
+    return true;
+}
+
+bool UIDriver::tapRow(const std::string& text)
+{
+    auto cell = findShown<UITableViewCell>(m_window, [&](UITableViewCell& c) {
+        return c.textLabel() && c.textLabel()->text() == text;
+    });
+    if (!cell)
+        return false;
+    tap(cell);
+    return true;
 }

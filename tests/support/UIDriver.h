@@ -13,6 +13,9 @@
 #include <string>
 
 class UIAlertView;
+class UIButton;
+class UILabel;
+class UITableView;
 
 class UIDriver {
 public:
@@ -44,6 +47,27 @@ public:
     std::shared_ptr<UIAlertView> visibleAlert() const;
     // Taps the button of the visible alert whose title is `title`; false when there is none.
     bool tapAlertButton(const std::string& title);
+
+    // Finders. They see what a person sees: views on screen in the window,
+    // not hidden, not transparent, inside no hidden or transparent ancestor,
+    // the front-most first. A tap by title answers false when nothing shows it.
+    std::shared_ptr<UIButton> findButton(const std::string& title) const;
+    bool tapButton(const std::string& title);
+    std::shared_ptr<UILabel> findLabel(const std::string& text) const;
+    std::shared_ptr<UIView> findView(long tag) const;
+    template <class T>
+    std::shared_ptr<T> findView(long tag) const
+    {
+        return std::dynamic_pointer_cast<T>(findView(tag));
+    }
+    // A navigation bar's left, right or back item, or a toolbar's item, by
+    // the text the bar shows; else a button of that title in a bar's custom views.
+    bool tapBarButton(const std::string& title);
+    bool tapTab(const std::string& title);
+    // Scrolls the row into view when needed, then taps its middle.
+    bool tapRow(const std::shared_ptr<UITableView>& table, long row, long section = 0);
+    // The first visible row whose text label shows `text`.
+    bool tapRow(const std::string& text);
 
     // Advances the clock and runs what becomes due.
     void advance(double seconds);

@@ -1,0 +1,69 @@
+#include "ProcessReset.h"
+
+#include "Classes/Frame/Language.h"
+#include "Classes/Frame/LanguageManager.h"
+#include "Database/ConfigManager.h"
+#include "Database/DataAccessManager.h"
+#include "Network/Protocol/LoginMode.h"
+#include "Network/Protocol/ProtocolServices.h"
+#include "Platform/UIKit/UIApplication.h"
+#include "Platform/UIKit/UIResponder.h"
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+struct Reset {
+    std::string name;
+    std::function<void()> reset;
+};
+
+// The process-wide state of the system, in the order it is released: the
+// session and what hangs off it first, the language and the application last.
+const std::vector<Reset>& builtInResets()
+{
+    static const std::vector<Reset> resets {
+        { "session", [] { LoginMode::freeInstance(); } },
+        { "configuration", [] { ConfigManager::freeInstance(); } },
+        { "data access", [] { DataAccessManager::releaseDataModel(); } },
+        { "protocol services", [] { ProtocolServices::services() = ProtocolServices::Services(); } },
+        { "language", [] {
+              LanguageManager::resetSharedInstance();
+              Language::resetLanguageCache();
+          } },
+        { "first responder", [] {
+              if (auto r = UIResponder::currentFirstResponder())
+                  r->resignFirstResponder();
+          } },
+        { "application", [] { UIApplication::resetSharedApplication(); } },
+    };
+    return resets;
+}
+
+std::vector<Reset>& addedResets()
+{
+    static std::vector<Reset> resets;
+    return resets;
+}
+
+}  // namespace
+
+void resetProcessState()
+{
+    for (const Reset& r : builtInResets())
+        r.reset();
+    for (const Reset& r : addedResets())
+        r.reset();
+}
+
+void addProcessReset(const std::string& name, std::function<void()> reset)
+{
+    for (Reset& r : addedResets()) {
+        if (r.name == name) {
+            r.reset = std::move(reset);
+            return;
+        }
+    }
+    addedResets().push_back({ name, std::move(reset) });
+}
