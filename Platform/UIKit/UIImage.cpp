@@ -102,15 +102,17 @@ std::shared_ptr<UIImage> UIImage::imageNamed(std::string_view name)
         return nullptr;
     auto [base, ext] = splitName(name);
     CGFloat screen = UIGraphicsGetScreenScale();
-    std::string key = std::string(name) + (screen >= 2 ? "@2" : "@1");
+    auto bundle = NSBundle::mainBundle();
+    if (!bundle)
+        return nullptr;
+    // Cached per bundle: a process (a test) that moves to another bundle must
+    // not see the images of the one before.
+    std::string key = bundle->bundlePath() + "\n" + std::string(name) + (screen >= 2 ? "@2" : "@1");
     {
         std::lock_guard lock(namedLock);
         if (auto it = namedCache.find(key); it != namedCache.end())
             return it->second;
     }
-    auto bundle = NSBundle::mainBundle();
-    if (!bundle)
-        return nullptr;
     std::shared_ptr<UIImage> image;
     if (screen >= 2) {
         if (auto path = bundle->pathForResourceOfType(base + "@2x", ext))
