@@ -1,6 +1,7 @@
 #include "Classes/Frame/PopBaseController.h"
 
-#include "Classes/Frame/FrameSkinBridge.h"
+#include "Classes/Frame/PublicFunction.h"
+#include "Classes/Frame/SkinManager.h"
 #include "Classes/Frame/Language.h"
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIColor.h"
@@ -16,7 +17,7 @@ void PopBaseController::viewDidLoad()
     BaseViewController::viewDidLoad();
 
     auto background = std::make_shared<UIImageView>(CGRectMake(0, 0, 1024, 44));
-    background->setImage(FrameSkinBridge::skinImage("topbar-bg.png"));
+    background->setImage(SkinManager::skinFromImageName(std::string("topbar-bg.png")));
 
     lblTittle = std::make_shared<UILabel>(CGRectMake(0, 7, 1024, 30));
     lblTittle->setFont(UIFont::fontWithNameSize("Helvetica-Bold", 20));
@@ -27,7 +28,7 @@ void PopBaseController::viewDidLoad()
 
     auto close = UIButton::buttonWithType(UIButtonTypeCustom);
     close->setFrame(CGRectMake(949, 5, 60, 34));
-    FrameSkinBridge::styleButtonHeight34(*close);
+    PublicFunction::initializeToButtonHeight34(close);
     close->setTitleForState(Language::stringOrKey("CLOSE"), UIControlStateNormal);
     std::weak_ptr<PopBaseController> weak = weakSelf<PopBaseController>();
     close->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {

@@ -2,6 +2,8 @@
 
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/LanguageManager.h"
+#include "Classes/Frame/MessageBox.h"
+#include "Classes/Frame/SkinManager.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
 #include "Network/Protocol/LoginMode.h"
@@ -24,9 +26,11 @@ struct Reset {
 const std::vector<Reset>& builtInResets()
 {
     static const std::vector<Reset> resets {
+        { "message boxes", [] { MessageBox::resetSharedInstance(); } },
         { "session", [] { LoginMode::freeInstance(); } },
         { "configuration", [] { ConfigManager::freeInstance(); } },
         { "data access", [] { DataAccessManager::releaseDataModel(); } },
+        { "skin", [] { SkinManager::resetSharedInstance(); } },
         { "protocol services", [] { ProtocolServices::services() = ProtocolServices::Services(); } },
         { "language", [] {
               LanguageManager::resetSharedInstance();
