@@ -1,5 +1,6 @@
 #include "Classes/Customer/CustomerDataModel.h"
 
+#include "Classes/Frame/Language.h"
 #include "Classes/Frame/PublicFunction.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
@@ -34,7 +35,7 @@ std::shared_ptr<CustomerDataModel>& slot()
 
 std::string text(const std::string& key)
 {
-    return ProtocolServices::languageText(key).value_or(key);
+    return Language::stringOrKey(key);
 }
 
 bool isBlank(const std::optional<std::string>& s)

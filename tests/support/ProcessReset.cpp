@@ -1,5 +1,6 @@
 #include "ProcessReset.h"
 
+#include "Classes/Customer/CustomerDataModel.h"
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/LanguageManager.h"
 #include "Classes/Frame/MessageBox.h"
@@ -29,6 +30,7 @@ const std::vector<Reset>& builtInResets()
         { "message boxes", [] { MessageBox::resetSharedInstance(); } },
         { "session", [] { LoginMode::freeInstance(); } },
         { "configuration", [] { ConfigManager::freeInstance(); } },
+        { "customer cache", [] { CustomerDataModel::freeInstance(); } },
         { "data access", [] { DataAccessManager::releaseDataModel(); } },
         { "skin", [] { SkinManager::resetSharedInstance(); } },
         { "protocol services", [] { ProtocolServices::services() = ProtocolServices::Services(); } },

@@ -1,12 +1,10 @@
 // The customer cache: loading, both searches, default addresses, local saving,
-// the upload document. The upload itself is tested with the customers tab.
+// the upload document and the server's reply (through the front door).
 
-#include "CustomerSeed.h"
-
-#include "Classes/Customer/CustomerDataModel.h"
-#include "Database/DatabaseFixture.h"
+#include "CustomerFixture.h"
 
 #include "Database/ConfigManager.h"
+#include "Classes/Frame/Language.h"
 #include "Network/Protocol/ProtocolServices.h"
 #include "Network/Protocol/QDJsonParser.h"
 #include "Network/Protocol/SessionServices.h"
@@ -35,22 +33,8 @@ std::vector<std::string> names(const std::vector<std::shared_ptr<ContactMode>>& 
     return out;
 }
 
-class CustomerDataModelTest : public DatabaseFixture {
+class CustomerDataModelTest : public CustomerFixture {
 protected:
-    void SetUp() override
-    {
-        DatabaseFixture::SetUp();
-        CustomerDataModel::freeInstance();
-        standardFields();
-    }
-    void TearDown() override
-    {
-        CustomerDataModel::freeInstance();
-        DatabaseFixture::TearDown();
-    }
-
-    std::shared_ptr<CustomerDataModel> model() { return CustomerDataModel::sharedInstance(); }
-
     // Three server customers and one local one, with attributes, addresses and contacts.
     void seedCustomers()
     {
@@ -230,56 +214,194 @@ TEST_F(CustomerDataModelTest, PersonInfoCopiesShareListsButNotFlags)
     EXPECT_EQ((*original->attribute)[0]->attributeValue, "changed");
 }
 
-TEST_F(CustomerDataModelTest, TheUploadDocumentCarriesTheCustomerWithItsRows)
+// ---- Upload ----
+
+class CustomerUploadTest : public CustomerDataModelTest {
+protected:
+    void SetUp() override
+    {
+        CustomerDataModelTest::SetUp();
+        observer = NSNotificationCenter::defaultCenter().addObserver(this, "UPLOADCUSTOMERRESPOND",
+                                                                      [this](const NSNotification& n) { posted.push_back(n.object); });
+        SessionServices::services().endBlockWait = [this] { ++waitBoxesEnded; };
+        SessionServices::services().showLoginPage = [this] { ++loggedOut; };
+        ProtocolServices::services().logoutWithLockedUser = [this](const std::string& status, const std::optional<std::string>&) {
+            lockedStatuses.push_back(status);
+        };
+    }
+    void TearDown() override
+    {
+        NSNotificationCenter::defaultCenter().removeObserver(this);
+        SessionServices::services() = SessionServices::Services();
+        CustomerDataModelTest::TearDown();
+    }
+
+    Value lastUpload()
+    {
+        auto sent = frontDoor->messagesFor(520);
+        if (sent.empty())
+            return Value();
+        QDJsonParser parser;
+        return parser.objectWithString(sent.back().parameters["syncData"].stringValue()).value_or(Value());
+    }
+
+    void storeOrder(int orderId, int customerId)
+    {
+        ASSERT_TRUE(db()->executeUpdate("INSERT INTO corvelle_quote_order(order_id,customer_id,customer_name,order_number) VALUES(?,?,'x',?)",
+                                        orderId, customerId, "sales01_" + std::to_string(orderId)));
+    }
+
+    NSNotificationCenter::ObserverToken observer {};
+    std::vector<Value> posted;
+    int waitBoxesEnded = 0;
+    int loggedOut = 0;
+    std::vector<std::string> lockedStatuses;
+};
+
+TEST_F(CustomerUploadTest, TheUploadDocumentCarriesTheCustomerWithItsRows)
 {
     seedCustomers();
     address(-4, -1, "2 Local Way", "", "TX", "", true);
     attribute(-2, -1, 1, "555-0199");
     model()->reloadCustomerData();
-    QDJsonParser parser;
-    const Value doc = parser.objectWithString(model()->getCustomerInfoById({ -1, 77 })).value_or(Value());
+    model()->submitCustomer(-1);
+    const Value doc = lastUpload();
     ASSERT_TRUE(doc.isDictionary());
-    ASSERT_EQ(doc["corvelle_customer"].count(), 1u);  // 77 has no row: skipped
+    ASSERT_EQ(doc["corvelle_customer"].count(), 1u);
     const Value& c = doc["corvelle_customer"][size_t(0)];
     EXPECT_EQ(c["customer_id"].intValue(), -1);
     EXPECT_EQ(c["customer_name"].stringValue(), "Local Shop");
     EXPECT_EQ(c["customer_info_id"].stringValue(), "");
     EXPECT_EQ(c["customer_publish"].intValue(), 1);
-    EXPECT_EQ(c["customer_ordering"].intValue(), 0);
     ASSERT_EQ(doc["corvelle_customer_address"].count(), 1u);
-    const Value& a = doc["corvelle_customer_address"][size_t(0)];
-    EXPECT_EQ(a["id"].intValue(), -4);
-    EXPECT_EQ(a["customer_id"].intValue(), -1);
-    EXPECT_EQ(a["city"].stringValue(), "");
-    EXPECT_FALSE(a.contains("isDefault"));
+    EXPECT_EQ(doc["corvelle_customer_address"][size_t(0)]["id"].intValue(), -4);
+    EXPECT_EQ(doc["corvelle_customer_address"][size_t(0)]["city"].stringValue(), "");
+    EXPECT_FALSE(doc["corvelle_customer_address"][size_t(0)].contains("isDefault"));
     ASSERT_EQ(doc["corvelle_customer_attribute"].count(), 2u);
-    for (const Value& row : doc["corvelle_customer_attribute"].arrayValue()) {
-        if (row["attribute_fields_id"].intValue() == 3) {
-            // "Active" "NO" goes as the number 0.
-            EXPECT_TRUE(row["attribute_value"].isInteger());
-            EXPECT_EQ(row["attribute_value"].intValue(), 0);
+    for (const Value& a : doc["corvelle_customer_attribute"].arrayValue()) {
+        if (a["attribute_fields_id"].intValue() == 3) {
+            EXPECT_TRUE(a["attribute_value"].isInteger());  // "Active" "NO" goes as the number 0
+            EXPECT_EQ(a["attribute_value"].intValue(), 0);
         } else {
-            EXPECT_EQ(row["attribute_value"].stringValue(), "555-0199");
+            EXPECT_EQ(a["attribute_value"].stringValue(), "555-0199");
         }
     }
     ASSERT_EQ(doc["corvelle_customer_contact"].count(), 1u);
     EXPECT_EQ(doc["corvelle_customer_contact"][size_t(0)]["first_name"].stringValue(), "Lena");
     EXPECT_EQ(doc["corvelle_customer_contact"][size_t(0)]["note"].stringValue(), "");
 
-    // Any other "Active" value sends 1.
-    ASSERT_TRUE(db()->executeUpdate("UPDATE corvelle_customer_attribute SET attribute_value = 'maybe' WHERE attribute_id = -1"));
-    const Value again = parser.objectWithString(model()->getCustomerInfoById({ -1 })).value_or(Value());
-    for (const Value& row : again["corvelle_customer_attribute"].arrayValue()) {
-        if (row["attribute_fields_id"].intValue() == 3) {
-            EXPECT_EQ(row["attribute_value"].intValue(), 1);
+    // An active customer sends 1.
+    attribute(-3, -1, 3, "YES");
+    ASSERT_TRUE(db()->executeUpdate("DELETE FROM corvelle_customer_attribute WHERE attribute_id = -1"));
+    model()->submitCustomer(-1);
+    const Value again = lastUpload();
+    for (const Value& a : again["corvelle_customer_attribute"].arrayValue()) {
+        if (a["attribute_fields_id"].intValue() == 3) {
+            EXPECT_EQ(a["attribute_value"].intValue(), 1);
         }
     }
-    // No ids: four empty arrays.
-    const Value none = parser.objectWithString(model()->getCustomerInfoById({})).value_or(Value());
+}
+
+TEST_F(CustomerUploadTest, SubmitAllSendsOnlyLocalCustomersThatOrdersUse)
+{
+    seedCustomers();
+    model()->submitAllLocalCustomer();
+    Value doc = lastUpload();
     for (const char* table : { "corvelle_customer", "corvelle_customer_address", "corvelle_customer_attribute", "corvelle_customer_contact" }) {
-        EXPECT_TRUE(none[table].isArray()) << table;
-        EXPECT_EQ(none[table].count(), 0u) << table;
+        EXPECT_TRUE(doc[table].isArray()) << table;
+        EXPECT_EQ(doc[table].count(), 0u) << table;
     }
+    storeOrder(-1, -1);
+    storeOrder(-2, 10);
+    model()->submitAllLocalCustomer();
+    doc = lastUpload();
+    ASSERT_EQ(doc["corvelle_customer"].count(), 1u);
+    EXPECT_EQ(doc["corvelle_customer"][size_t(0)]["customer_id"].intValue(), -1);
+}
+
+TEST_F(CustomerUploadTest, ASuccessfulReplyRenumbersTheSentCustomerItsRowsAndItsOrders)
+{
+    seedCustomers();
+    customer(-2, "Other Local");
+    contact(-2, -2, "Olga", "Other");
+    address(-4, -1, "2 Local Way", "", "TX", "");
+    storeOrder(-7, -1);
+    storeOrder(-8, -2);
+    model()->reloadCustomerData();
+    // The server also maps ids this upload never sent (customer -2, contact -2):
+    // those rows stay as they are.
+    frontDoor->replyTo(520, FakeFrontDoor::envelope("200", R"({
+        "corvelle_customer": [{"preId": -1, "customerId": 120}, {"preId": -2, "customerId": 121}],
+        "corvelle_customer_address": [{"preId": -4, "id": 940, "customerId": 120}],
+        "corvelle_customer_attribute": [{"preId": -1, "attributeId": 930, "customerId": 120}],
+        "corvelle_customer_contact": [{"preId": -1, "contactId": 950, "customerId": 120},
+                                      {"preId": -2, "contactId": 951, "customerId": 121}]})"));
+    model()->submitCustomer(-1);
+    driver->settle();
+
+    EXPECT_EQ(waitBoxesEnded, 1);
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_TRUE(posted[0].boolValue());
+    EXPECT_EQ(count("select count(*) from corvelle_customer where customer_id = 120"), 1);
+    EXPECT_EQ(count("select customer_id from corvelle_customer_address where id = 940"), 120);
+    EXPECT_EQ(count("select customer_id from corvelle_customer_attribute where attribute_id = 930"), 120);
+    EXPECT_EQ(count("select customer_id from corvelle_customer_contact where contact_id = 950"), 120);
+    EXPECT_EQ(count("select customer_id from corvelle_quote_order where order_id = -7"), 120);
+    // What was not sent keeps its local ids.
+    EXPECT_EQ(count("select count(*) from corvelle_customer where customer_id = -2"), 1);
+    EXPECT_EQ(count("select customer_id from corvelle_customer_contact where contact_id = -2"), -2);
+    EXPECT_EQ(count("select customer_id from corvelle_quote_order where order_id = -8"), -2);
+    // The cache was reloaded.
+    EXPECT_EQ(ids(model()->customerSearch("Local Shop")), std::vector<int> { 120 });
+}
+
+TEST_F(CustomerUploadTest, FailedRepliesAlertAndKeepTheCustomersLocal)
+{
+    seedCustomers();
+    struct Case {
+        std::string status;
+        std::vector<std::string> buttons;
+    };
+    const Case cases[] = {
+        { "101", { Language::stringOrKey("CANCEL"), Language::stringOrKey("LOGOUTSETTINGS") } },
+        { "500", { Language::stringOrKey("OK") } },
+        { "999", { Language::stringOrKey("OK") } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.status);
+        posted.clear();
+        frontDoor->replyTo(520, FakeFrontDoor::envelope(c.status));
+        model()->submitCustomer(-1);
+        driver->settle();
+        ASSERT_EQ(posted.size(), 1u);
+        EXPECT_FALSE(posted[0].boolValue());
+        auto alert = driver->visibleAlert();
+        ASSERT_TRUE(alert);
+        EXPECT_EQ(alert->title(), Language::stringOrKey("NOTIFICATION"));
+        std::vector<std::string> buttons;
+        for (long i = 0; i < alert->numberOfButtons(); ++i)
+            buttons.push_back(alert->buttonTitleAtIndex(i));
+        EXPECT_EQ(buttons, c.buttons);
+        ASSERT_TRUE(driver->tapAlertButton(c.buttons.back()));
+        driver->advance(1);
+        EXPECT_EQ(count("select count(*) from corvelle_customer where customer_id = -1"), 1);
+    }
+    EXPECT_EQ(loggedOut, 1);  // only LOGOUTSETTINGS of "101" logs out
+}
+
+TEST_F(CustomerUploadTest, LockedAndBlockedRepliesTakeTheLockedUserPath)
+{
+    seedCustomers();
+    for (const char* status : { "207", "11411" }) {
+        frontDoor->replyTo(520, FakeFrontDoor::envelope(status));
+        model()->submitCustomer(-1);
+        driver->settle();
+    }
+    EXPECT_EQ(lockedStatuses, (std::vector<std::string> { "207", "11411" }));
+    EXPECT_TRUE(posted.empty());
+    EXPECT_FALSE(driver->visibleAlert());
+    EXPECT_EQ(waitBoxesEnded, 2);
+    EXPECT_EQ(count("select count(*) from corvelle_customer where customer_id = -1"), 1);
 }
 
 }  // namespace
