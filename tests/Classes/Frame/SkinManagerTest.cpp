@@ -150,6 +150,23 @@ TEST_F(SkinManagerTest, SkinArchiveUnpacksOnceAndADamagedOneLeavesNoHalfSkin)
     EXPECT_TRUE(std::filesystem::exists(skinFolder() + "/skin-test-topbar.png"));
 }
 
+TEST_F(SkinManagerTest, SampleSkinArchiveOfTheBuildUnpacksIntoTheSkinFolder)
+{
+    const std::filesystem::path sample = std::filesystem::path(CORVELLE_BUNDLE_DIR).parent_path() / "samples" / "SkinImages.zip";
+    if (!std::filesystem::exists(sample))
+        GTEST_SKIP() << "no sample skin archive at " << sample;
+    std::filesystem::create_directories(clientFolder());
+    std::filesystem::copy_file(sample, clientFolder() + "/SkinImages.zip");
+    EXPECT_TRUE(SkinManager::sharedInstance()->initializeSkinImage());
+    for (const char* name : { "topbar-bg.png", "btmbar-bg.png", "homelogo.png", "bg-home.png", "btn-home.png" }) {
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(SkinManager::hasCustomerImage(std::string(name)));
+        EXPECT_TRUE(SkinManager::skinFromImageName(std::string(name)));
+    }
+    // The archive stays beside the folder it filled.
+    EXPECT_TRUE(std::filesystem::exists(clientFolder() + "/SkinImages.zip"));
+}
+
 TEST_F(SkinManagerTest, ClientIdsThatCannotNameAFolderHaveNoSkin)
 {
     writePNG(home.documents() + "/SkinImages/skin-test-escape.png", CGSizeMake(9, 9), UIColor::redColor());
