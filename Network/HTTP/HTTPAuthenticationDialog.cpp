@@ -41,11 +41,11 @@ bool HTTPAutorotatingViewController::shouldAutorotateToInterfaceOrientation(UIIn
 // The phone's keyboard-inset and rotation handling is not needed: the device
 // is a tablet, where the sheet is a form sheet that the platform places.
 HTTPAuthenticationDialog::HTTPAuthenticationDialog() = default;
+HTTPAuthenticationDialog::~HTTPAuthenticationDialog() = default;
 
-HTTPAuthenticationDialog::~HTTPAuthenticationDialog()
+void HTTPAuthenticationDialog::resetClassState()
 {
-    if (m_presentingController && m_presentingController->isViewLoaded())
-        m_presentingController->view()->removeFromSuperview();
+    state() = DialogState();
 }
 
 void HTTPAuthenticationDialog::presentAuthenticationDialogForRequest(const std::shared_ptr<HTTPRequest>& request)
@@ -75,25 +75,27 @@ size_t HTTPAuthenticationDialog::waitingRequestCount()
 
 std::shared_ptr<UIViewController> HTTPAuthenticationDialog::presentingController()
 {
-    if (!m_presentingController) {
-        m_presentingController = std::make_shared<HTTPAutorotatingViewController>();
-        auto view = m_presentingController->view();
-        view->setFrame(CGRectZero);
-        view->setUserInteractionEnabled(false);
-        auto windows = UIApplication::sharedApplication()->windows();
-        if (!windows.empty())
-            windows.front()->addSubview(view);
+    if (auto known = m_presentingController.lock())
+        return known;
+    auto windows = UIApplication::sharedApplication()->windows();
+    std::shared_ptr<UIWindow> window = windows.empty() ? UIWindow::keyWindow() : windows.front();
+    std::shared_ptr<UIViewController> presenter;
+    if (window) {
+        presenter = window->rootViewController();
+        if (!presenter) {
+            presenter = std::make_shared<HTTPAutorotatingViewController>();
+            window->setRootViewController(presenter);
+        }
     }
-    return m_presentingController;
+    m_presentingController = presenter;
+    return presenter;
 }
 
-void HTTPAuthenticationDialog::show()
+void HTTPAuthenticationDialog::viewDidLoad()
 {
-    auto me = std::static_pointer_cast<HTTPAuthenticationDialog>(sharedController());
-    std::weak_ptr<HTTPAuthenticationDialog> weakMe = me;
+    HTTPAutorotatingViewController::viewDidLoad();
+    auto weakMe = weakSelf<HTTPAuthenticationDialog>();
     auto sheetView = view();
-    for (auto& subview : std::vector(sheetView->subviews()))
-        subview->removeFromSuperview();
 
     m_bar = std::make_shared<UINavigationBar>(CGRectMake(0, 0, sheetView->bounds().size.width, UINavigationBar::kHeight));
     m_bar->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
@@ -112,16 +114,24 @@ void HTTPAuthenticationDialog::show()
 
     m_tableView = std::make_shared<UITableView>(CGRectZero, UITableViewStyleGrouped);
     m_tableView->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
-    m_tableView->setDelegate(std::static_pointer_cast<UITableViewDelegate>(me));
-    m_tableView->setDataSource(std::static_pointer_cast<UITableViewDataSource>(me));
+    m_tableView->setDelegate(weakSelf<HTTPAuthenticationDialog>());
+    m_tableView->setDataSource(weakSelf<HTTPAuthenticationDialog>());
     sheetView->addSubview(m_tableView);
     showTitle();
-    m_tableView->reloadData();
+}
 
+void HTTPAuthenticationDialog::show()
+{
+    auto me = protect<HTTPAuthenticationDialog>();
     if (isTablet())
         setModalPresentationStyle(UIModalPresentationFormSheet);
-    presentingController()->presentViewControllerAnimatedCompletion(me, true, nullptr);
-    // The field takes the keyboard once it is on screen.
+    auto presenter = presentingController();
+    if (!presenter)
+        return;
+    presenter->presentViewControllerAnimatedCompletion(me, true, nullptr);
+    // The field takes the keyboard once the sheet is in the window.
+    showTitle();
+    m_tableView->reloadData();
     m_tableView->layoutIfNeeded();
     if (auto field = usernameField())
         field->becomeFirstResponder();

@@ -5,6 +5,12 @@
 // may show it. One sheet at a time; further requests wait in a class-level
 // list, and one answer goes to every waiting request for the same server (or
 // proxy) and realm. Main thread only.
+//
+// The sheet builds its bar and table when its view loads and is presented
+// from the first window's root screen (over whatever that screen already
+// presents); a window without a root screen takes the invisible landscape
+// screen as its root. The class-level sheet and list are cleared by
+// resetClassState, which the test fixtures' process reset calls.
 
 #include "Platform/UIKit/UITableView.h"
 #include "Platform/UIKit/UIViewController.h"
@@ -39,6 +45,8 @@ public:
     // The sheet on screen, if any.
     static std::shared_ptr<HTTPAuthenticationDialog> currentDialog();
     static size_t waitingRequestCount();
+    // Forgets the current sheet and the waiting requests (a fresh process).
+    static void resetClassState();
 
     const std::shared_ptr<HTTPRequest>& request() const { return m_request; }
     Type type() const { return m_type; }
@@ -46,6 +54,7 @@ public:
     const std::shared_ptr<UINavigationBar>& navigationBar() const { return m_bar; }
     std::shared_ptr<UIViewController> presentingController();
 
+    void viewDidLoad() override;
     void show();
     // The prompt (only while the device is upright) and the table under the bar.
     void showTitle();
@@ -79,5 +88,5 @@ private:
     Type m_type = ServerCredentials;
     std::shared_ptr<UITableView> m_tableView;
     std::shared_ptr<UINavigationBar> m_bar;
-    std::shared_ptr<UIViewController> m_presentingController;
+    std::weak_ptr<UIViewController> m_presentingController;
 };

@@ -7,6 +7,7 @@
 #include "Classes/Frame/SkinManager.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
+#include "Network/HTTP/HTTPAuthenticationDialog.h"
 #include "Network/Protocol/LoginMode.h"
 #include "Network/Protocol/ProtocolServices.h"
 #include "Platform/UIKit/UIApplication.h"
@@ -38,6 +39,7 @@ const std::vector<Reset>& builtInResets()
               LanguageManager::resetSharedInstance();
               Language::resetLanguageCache();
           } },
+        { "credentials sheets", [] { HTTPAuthenticationDialog::resetClassState(); } },
         { "first responder", [] {
               if (auto r = UIResponder::currentFirstResponder())
                   r->resignFirstResponder();

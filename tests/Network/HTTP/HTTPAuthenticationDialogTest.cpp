@@ -1,4 +1,4 @@
-#include "ClockFixture.h"
+#include "ScreenTest.h"
 #include "HttpTestServer.h"
 #include "RunLoopPump.h"
 #include "UIDriver.h"
@@ -15,32 +15,20 @@
 
 namespace {
 
-class CredentialsSheetTest : public ::testing::Test {
+// The sheet as a person meets it: on the screen kit's manual clock, answered
+// by taps on its bar.
+class CredentialsSheetTest : public ScreenTest {
 protected:
     void SetUp() override
     {
+        ScreenTest::SetUp();
         HTTPRequest::clearSession();
         NSHTTPCookieStorage::sharedHTTPCookieStorage().removeAllCookies();
-        window = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
-        window->makeKeyAndVisible();
-        driver = std::make_unique<UIDriver>(window);
     }
     void TearDown() override
     {
-        // Requests a failed case left waiting each get their sheet in turn; close them all.
-        for (int i = 0; i < 8 && HTTPAuthenticationDialog::currentDialog(); ++i) {
-            auto sheet = HTTPAuthenticationDialog::currentDialog();
-            pumpMainRunLoopUntil([&] { return sheet->hasAppeared(); }, 2);
-            HTTPAuthenticationDialog::dismiss();
-            pumpMainRunLoopUntil([&] { return HTTPAuthenticationDialog::currentDialog() != sheet; }, 2);
-            pumpMainRunLoopUntil([] { return false; }, 0.05);
-        }
-        if (auto r = UIResponder::currentFirstResponder())
-            r->resignFirstResponder();
-        driver.reset();
-        window.reset();
-        UIApplication::resetSharedApplication();
         HTTPRequest::clearSession();
+        ScreenTest::TearDown();
     }
 
     std::shared_ptr<HTTPAuthenticationDialog> waitForSheet(const std::shared_ptr<HTTPAuthenticationDialog>& not_ = nullptr)
@@ -51,13 +39,6 @@ protected:
         }, 10);
         return HTTPAuthenticationDialog::currentDialog();
     }
-    void tapBarButton(const std::shared_ptr<UIBarButtonItem>& item)
-    {
-        auto bar = item->shownInView();
-        ASSERT_TRUE(bar);
-        CGRect f = bar->convertRectToView(item->shownFrame(), window.get());
-        driver->tapAt(CGPointMake(f.origin.x + f.size.width / 2, f.origin.y + f.size.height / 2));
-    }
     static std::string footer(HTTPAuthenticationDialog& d)
     {
         auto& table = *d.tableView();
@@ -65,8 +46,6 @@ protected:
     }
 
     HttpTestServer server;
-    std::shared_ptr<UIWindow> window;
-    std::unique_ptr<UIDriver> driver;
 };
 
 }  // namespace
@@ -115,18 +94,16 @@ TEST_F(CredentialsSheetTest, OneSheetAnswersEveryRequestForTheSameServerAndTheNe
     driver->typeText("alice");
     auto password = sheet->passwordField();
     EXPECT_TRUE(password->isSecureTextEntry());
-    // The network needs the system clock, which taps do not run on: the buttons are sent their action.
-    ASSERT_TRUE(password->becomeFirstResponder());
+    driver->tap(password);
     driver->typeText("secret");
-    EXPECT_EQ(item->rightBarButtonItem->displayTitle(), "Login");
-    item->rightBarButtonItem->sendAction();
+    ASSERT_TRUE(driver->tapBarButton("Login"));
 
     // The request for the other host name waited behind and now has its own sheet.
     auto second = waitForSheet(sheet);
     ASSERT_TRUE(second);
     EXPECT_NE(second->request()->url().host(), firstHost);
     EXPECT_EQ(HTTPAuthenticationDialog::waitingRequestCount(), firstHost == "localhost" ? 2u : 0u);
-    second->navigationBar()->topItem()->leftBarButtonItem->sendAction();
+    ASSERT_TRUE(driver->tapBarButton("Cancel"));
     ASSERT_TRUE(pumpMainRunLoopUntil([&] { return ended == 4; }, 10));
     ASSERT_TRUE(pumpMainRunLoopUntil([] { return !HTTPAuthenticationDialog::currentDialog(); }, 5));
     int welcomed = 0, refused = 0;
@@ -143,7 +120,6 @@ TEST_F(CredentialsSheetTest, OneSheetAnswersEveryRequestForTheSameServerAndTheNe
 
 TEST_F(CredentialsSheetTest, SectionsFooterAndPromptFollowTheSchemeAndOrientation)
 {
-    ScopedManualClock clock;
     struct Case {
         std::string url, scheme;
         long sections;
@@ -167,7 +143,7 @@ TEST_F(CredentialsSheetTest, SectionsFooterAndPromptFollowTheSchemeAndOrientatio
         EXPECT_EQ(footer(*sheet), c.footer);
         auto domain = sheet->domainField();
         EXPECT_EQ(domain ? domain->placeholder() : "", c.sections == 2 ? "Domain" : "");
-        tapBarButton(sheet->navigationBar()->topItem()->leftBarButtonItem);
+        ASSERT_TRUE(driver->tapBarButton("Cancel"));
         ASSERT_TRUE(pumpMainRunLoopUntil([] { return !HTTPAuthenticationDialog::currentDialog(); }, 5));
     }
 
