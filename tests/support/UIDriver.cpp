@@ -63,6 +63,13 @@ std::shared_ptr<T> findShown(const std::shared_ptr<UIView>& root, const std::fun
     return found;
 }
 
+// What a person sees is what the next display shows: due work run, layout done.
+void prepare(UIWindow& window)
+{
+    drainMainRunLoop();
+    window.layoutIfNeeded();
+}
+
 CGPoint middleOf(const UIView& view, CGRect rect)
 {
     return view.convertPointToView(CGPointMake(CGRectGetMidX(rect), CGRectGetMidY(rect)), nullptr);
@@ -225,6 +232,7 @@ std::string UIDriver::snapshotPath(const std::string& fileName)
 
 std::shared_ptr<UIButton> UIDriver::findButton(const std::string& title) const
 {
+    prepare(*m_window);
     return findShown<UIButton>(m_window, [&](UIButton& b) { return b.currentTitle() == title; });
 }
 
@@ -239,16 +247,19 @@ bool UIDriver::tapButton(const std::string& title)
 
 std::shared_ptr<UILabel> UIDriver::findLabel(const std::string& text) const
 {
+    prepare(*m_window);
     return findShown<UILabel>(m_window, [&](UILabel& l) { return l.text() == text; });
 }
 
 std::shared_ptr<UIView> UIDriver::findView(long tag) const
 {
+    prepare(*m_window);
     return findShown<UIView>(m_window, [&](UIView& v) { return v.tag() == tag; });
 }
 
 bool UIDriver::tapBarButton(const std::string& title)
 {
+    prepare(*m_window);
     std::optional<CGPoint> at;
     visitShown(m_window, [&](const std::shared_ptr<UIView>& v) {
         if (auto bar = std::dynamic_pointer_cast<UINavigationBar>(v)) {
@@ -279,6 +290,7 @@ bool UIDriver::tapBarButton(const std::string& title)
 
 bool UIDriver::tapTab(const std::string& title)
 {
+    prepare(*m_window);
     std::optional<CGPoint> at;
     visitShown(m_window, [&](const std::shared_ptr<UIView>& v) {
         auto bar = std::dynamic_pointer_cast<UITabBar>(v);
@@ -317,6 +329,7 @@ bool UIDriver::tapRow(const std::shared_ptr<UITableView>& table, long row, long 
 
 bool UIDriver::tapRow(const std::string& text)
 {
+    prepare(*m_window);
     auto cell = findShown<UITableViewCell>(m_window, [&](UITableViewCell& c) {
         return c.textLabel() && c.textLabel()->text() == text;
     });
