@@ -1,6 +1,7 @@
 #include "Classes/Customer/CustomerDataModel.h"
 
 #include "Classes/Frame/Language.h"
+#include "Classes/Frame/MessageBox.h"
 #include "Classes/Frame/PublicFunction.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
@@ -439,7 +440,7 @@ void CustomerDataModel::submitCustomerInfo(const std::optional<std::string>& syn
 
 void CustomerDataModel::ReciveHttpRespondInfo(const std::shared_ptr<NetBaseRst>& reply)
 {
-    SessionServices::endBlockWait();
+    MessageBox::sharedInstance()->EndBlockWait();
     if (!reply)
         return;
     const std::string status = reply->status.value_or(std::string());

@@ -1,7 +1,7 @@
 #pragma once
 
 // The customers tab: the customer list pane on the left and the customer card
-// on the right, with a popover of search hits over the list. It turns what
+// on the right. It turns what
 // the user does in either pane into work on the customer cache and the
 // database: searching, showing, creating and editing local customers,
 // deleting and hiding them, and submitting one after a confirmation. It
@@ -12,17 +12,13 @@
 #include "Classes/Customer/CustomerListView.h"
 #include "Classes/Frame/BaseViewController.h"
 #include "Platform/UIKit/UIAlertView.h"
-#include "Platform/UIKit/UIPopoverController.h"
 
 #include <memory>
-
-class SearchResultTableView;
 
 class CustomerViewController : public BaseViewController,
                                public CustomerListViewDelegate,
                                public CustomerInfoViewDelegate,
-                               public UIAlertViewDelegate,
-                               public UIPopoverControllerDelegate {
+                               public UIAlertViewDelegate {
 public:
     CustomerViewController();
     ~CustomerViewController() override;
@@ -35,7 +31,6 @@ public:
     const std::shared_ptr<PersonInfo>& curPersonInfo() const { return m_curPersonInfo; }
     const std::shared_ptr<CustomerListView>& customerList() const { return m_customerList; }
     const std::shared_ptr<CustomerInfoView>& customerInfo() const { return m_customerInfo; }
-    const std::shared_ptr<UIPopoverController>& popResult() const { return m_popResult; }
     const std::shared_ptr<PersonInfo>& submitPerson() const { return m_submitPerson; }
 
     // The search hits.
@@ -43,9 +38,6 @@ public:
     void didSelectCellByConatct(const std::shared_ptr<ContactMode>& contact);
 
     // CustomerListViewDelegate
-    void searchTextDidChange(const std::string& text) override;
-    void searchTextDidChangeByContact(const std::string& text) override;
-    void dismissPopoverController() override;
     void changedCustomerFirstNameLastName(const std::shared_ptr<PersonInfo>& person, const std::optional<std::string>& fristName,
                                           const std::optional<std::string>& lastName) override;
     bool implementsAddNewCustomer() const override { return true; }
@@ -63,7 +55,6 @@ public:
 
 private:
     void reloadCustomers();
-    void search(const std::string& text, bool byContact);
     // Stores the card's groups as the customer `customerId`; false (with nothing changed) on failure.
     bool storeCustomer(int customerId, const CustomerInfoGroupData& data);
     void uploadCustomerFinish(const Value& object);
@@ -72,7 +63,5 @@ private:
     std::shared_ptr<PersonInfo> m_curPersonInfo;
     std::shared_ptr<CustomerListView> m_customerList;
     std::shared_ptr<CustomerInfoView> m_customerInfo;
-    std::shared_ptr<UIPopoverController> m_popResult;
-    std::shared_ptr<SearchResultTableView> m_tableResult;
     std::shared_ptr<PersonInfo> m_submitPerson;
 };

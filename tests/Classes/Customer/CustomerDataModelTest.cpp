@@ -5,6 +5,7 @@
 
 #include "Database/ConfigManager.h"
 #include "Classes/Frame/Language.h"
+#include "Classes/Frame/MessageBox.h"
 #include "Network/Protocol/ProtocolServices.h"
 #include "Network/Protocol/QDJsonParser.h"
 #include "Network/Protocol/SessionServices.h"
@@ -223,7 +224,6 @@ protected:
         CustomerDataModelTest::SetUp();
         observer = NSNotificationCenter::defaultCenter().addObserver(this, "UPLOADCUSTOMERRESPOND",
                                                                       [this](const NSNotification& n) { posted.push_back(n.object); });
-        SessionServices::services().endBlockWait = [this] { ++waitBoxesEnded; };
         SessionServices::services().showLoginPage = [this] { ++loggedOut; };
         ProtocolServices::services().logoutWithLockedUser = [this](const std::string& status, const std::optional<std::string>&) {
             lockedStatuses.push_back(status);
@@ -253,7 +253,6 @@ protected:
 
     NSNotificationCenter::ObserverToken observer {};
     std::vector<Value> posted;
-    int waitBoxesEnded = 0;
     int loggedOut = 0;
     std::vector<std::string> lockedStatuses;
 };
@@ -336,10 +335,11 @@ TEST_F(CustomerUploadTest, ASuccessfulReplyRenumbersTheSentCustomerItsRowsAndIts
         "corvelle_customer_attribute": [{"preId": -1, "attributeId": 930, "customerId": 120}],
         "corvelle_customer_contact": [{"preId": -1, "contactId": 950, "customerId": 120},
                                       {"preId": -2, "contactId": 951, "customerId": 121}]})"));
+    MessageBox::sharedInstance()->BeginBlockWait("UPLOADCUSTOMER", 300);
     model()->submitCustomer(-1);
     driver->settle();
 
-    EXPECT_EQ(waitBoxesEnded, 1);
+    EXPECT_EQ(MessageBox::sharedInstance()->waitMsgBoxtag(), 0);
     ASSERT_EQ(posted.size(), 1u);
     EXPECT_TRUE(posted[0].boolValue());
     EXPECT_EQ(count("select count(*) from corvelle_customer where customer_id = 120"), 1);
@@ -394,13 +394,14 @@ TEST_F(CustomerUploadTest, LockedAndBlockedRepliesTakeTheLockedUserPath)
     seedCustomers();
     for (const char* status : { "207", "11411" }) {
         frontDoor->replyTo(520, FakeFrontDoor::envelope(status));
+        MessageBox::sharedInstance()->BeginBlockWait("UPLOADCUSTOMER", 300);
         model()->submitCustomer(-1);
         driver->settle();
+        EXPECT_EQ(MessageBox::sharedInstance()->waitMsgBoxtag(), 0);
     }
     EXPECT_EQ(lockedStatuses, (std::vector<std::string> { "207", "11411" }));
     EXPECT_TRUE(posted.empty());
     EXPECT_FALSE(driver->visibleAlert());
-    EXPECT_EQ(waitBoxesEnded, 2);
     EXPECT_EQ(count("select count(*) from corvelle_customer where customer_id = -1"), 1);
 }
 
