@@ -3,6 +3,7 @@
 #include "Classes/Customer/CustomerNote.h"
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/MessageBox.h"
+#include "Classes/Frame/SearchResultTableView.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
 #include "Platform/Foundation/NSLog.h"
@@ -142,6 +143,12 @@ void CustomerViewController::viewDidLoad()
     m_customerInfo->setDelegate(std::static_pointer_cast<CustomerInfoViewDelegate>(weak.lock()));
     view()->addSubview(m_customerInfo);
 
+    m_tableResult = std::make_shared<SearchResultTableView>();
+    m_tableResult->setDelegate(std::static_pointer_cast<SearchResultTableDelegate>(weak.lock()));
+    m_popResult = std::make_shared<UIPopoverController>(m_tableResult);
+    m_popResult->setDelegate(std::static_pointer_cast<UIPopoverControllerDelegate>(weak.lock()));
+    m_popResult->setPopoverContentSize(CGSizeMake(263, 200));
+
     if (!bViewHasLoad())
         viewAfterFirstDidLoad();
 }
@@ -171,11 +178,64 @@ void CustomerViewController::reloadCustomers()
     m_customerList->setAllCustomerdic(model->customerInfoDic());
 }
 
+// ---- Search ----
+
+void CustomerViewController::search(const std::string& typed, bool byContact)
+{
+    const std::string text = trimmed(typed);
+    if (text.empty()) {
+        m_popResult->dismissPopoverAnimated(true);
+        return;
+    }
+    auto model = CustomerDataModel::sharedInstance();
+    m_tableResult->setByContact(byContact);
+    std::vector<SearchResultTableView::Row> rows;
+    if (byContact) {
+        for (auto& hit : model->customerSearchByContact(text))
+            rows.emplace_back(std::move(hit));
+    } else {
+        for (auto& hit : model->customerSearch(text))
+            rows.emplace_back(std::move(hit));
+    }
+    m_tableResult->setArrResult(std::move(rows));
+    if (!m_tableResult->arrResult().empty()) {
+        m_tableResult->tableView()->reloadData();
+        m_popResult->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(CGRectMake(150, 80, 10, 45), view(),
+                                                                                 UIPopoverArrowDirectionAny, true);
+    } else {
+        m_popResult->dismissPopoverAnimated(true);
+    }
+}
+
+void CustomerViewController::searchTextDidChange(const std::string& text)
+{
+    search(text, false);
+}
+
+void CustomerViewController::searchTextDidChangeByContact(const std::string& text)
+{
+    search(text, true);
+}
+
+void CustomerViewController::dismissPopoverController()
+{
+    auto protector = protect<CustomerViewController>();
+    if (m_tableResult->arrResult().size() == 1) {
+        const auto hit = m_tableResult->arrResult().front();
+        if (auto contact = std::get_if<std::shared_ptr<ContactMode>>(&hit); contact && m_tableResult->byContact())
+            didSelectCellByConatct(*contact);
+        else if (auto person = std::get_if<std::shared_ptr<PersonInfo>>(&hit))
+            didSelectCell(*person);
+    }
+    m_popResult->dismissPopoverAnimated(false);
+}
+
 // ---- Choosing ----
 
 void CustomerViewController::didSelectCell(const std::shared_ptr<PersonInfo>& person)
 {
     auto protector = protect<CustomerViewController>();
+    m_popResult->dismissPopoverAnimated(false);
     if (person && person->pid)
         m_customerList->selectedCustomer(*person->pid);
     m_customerInfo->customerHiddenNewCustomerViews();
@@ -185,6 +245,7 @@ void CustomerViewController::didSelectCell(const std::shared_ptr<PersonInfo>& pe
 void CustomerViewController::didSelectCellByConatct(const std::shared_ptr<ContactMode>& contact)
 {
     auto protector = protect<CustomerViewController>();
+    m_popResult->dismissPopoverAnimated(false);
     m_customerInfo->customerHiddenNewCustomerViews();
     m_customerList->customerListViewCancle(nullptr);
     m_customerList->selectedCustomerByConatct(contact);

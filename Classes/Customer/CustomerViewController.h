@@ -1,7 +1,7 @@
 #pragma once
 
 // The customers tab: the customer list pane on the left and the customer card
-// on the right. It turns what
+// on the right, with a popover of search hits over the list. It turns what
 // the user does in either pane into work on the customer cache and the
 // database: searching, showing, creating and editing local customers,
 // deleting and hiding them, and submitting one after a confirmation. It
@@ -11,14 +11,20 @@
 #include "Classes/Customer/CustomerInfoView.h"
 #include "Classes/Customer/CustomerListView.h"
 #include "Classes/Frame/BaseViewController.h"
+#include "Classes/Frame/SearchResultTableDelegate.h"
 #include "Platform/UIKit/UIAlertView.h"
+#include "Platform/UIKit/UIPopoverController.h"
 
 #include <memory>
+
+class SearchResultTableView;
 
 class CustomerViewController : public BaseViewController,
                                public CustomerListViewDelegate,
                                public CustomerInfoViewDelegate,
-                               public UIAlertViewDelegate {
+                               public UIAlertViewDelegate,
+                               public UIPopoverControllerDelegate,
+                               public SearchResultTableDelegate {
 public:
     CustomerViewController();
     ~CustomerViewController() override;
@@ -31,13 +37,18 @@ public:
     const std::shared_ptr<PersonInfo>& curPersonInfo() const { return m_curPersonInfo; }
     const std::shared_ptr<CustomerListView>& customerList() const { return m_customerList; }
     const std::shared_ptr<CustomerInfoView>& customerInfo() const { return m_customerInfo; }
+    const std::shared_ptr<UIPopoverController>& popResult() const { return m_popResult; }
+    const std::shared_ptr<SearchResultTableView>& tableResult() const { return m_tableResult; }
     const std::shared_ptr<PersonInfo>& submitPerson() const { return m_submitPerson; }
 
     // The search hits.
-    void didSelectCell(const std::shared_ptr<PersonInfo>& person);
-    void didSelectCellByConatct(const std::shared_ptr<ContactMode>& contact);
+    void didSelectCell(const std::shared_ptr<PersonInfo>& person) override;
+    void didSelectCellByConatct(const std::shared_ptr<ContactMode>& contact) override;
 
     // CustomerListViewDelegate
+    void searchTextDidChange(const std::string& text) override;
+    void searchTextDidChangeByContact(const std::string& text) override;
+    void dismissPopoverController() override;
     void changedCustomerFirstNameLastName(const std::shared_ptr<PersonInfo>& person, const std::optional<std::string>& fristName,
                                           const std::optional<std::string>& lastName) override;
     bool implementsAddNewCustomer() const override { return true; }
@@ -55,6 +66,7 @@ public:
 
 private:
     void reloadCustomers();
+    void search(const std::string& text, bool byContact);
     // Stores the card's groups as the customer `customerId`; false (with nothing changed) on failure.
     bool storeCustomer(int customerId, const CustomerInfoGroupData& data);
     void uploadCustomerFinish(const Value& object);
@@ -63,5 +75,7 @@ private:
     std::shared_ptr<PersonInfo> m_curPersonInfo;
     std::shared_ptr<CustomerListView> m_customerList;
     std::shared_ptr<CustomerInfoView> m_customerInfo;
+    std::shared_ptr<UIPopoverController> m_popResult;
+    std::shared_ptr<SearchResultTableView> m_tableResult;
     std::shared_ptr<PersonInfo> m_submitPerson;
 };

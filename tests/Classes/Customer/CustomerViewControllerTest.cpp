@@ -9,6 +9,7 @@
 #include "Classes/Customer/CustomerViewController.h"
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/MessageBox.h"
+#include "Classes/Frame/SearchResultTableView.h"
 #include "Database/ConfigManager.h"
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIButton.h"
@@ -298,6 +299,63 @@ TEST_F(CustomerViewControllerTest, AReloadFlagEmptiesTheCardOnAppearing)
     EXPECT_FALSE(screen->customerInfo()->personInfo());
     EXPECT_EQ(ConfigManager::sharedInstance()->flagDic()["Needreloadcustomer"], "NO");
     EXPECT_EQ(screen->customerList()->allCustomerdic().size(), 2u);
+}
+
+TEST_F(CustomerViewControllerTest, SearchingByCustomerAndByContactShowsHitsAndChoosesOne)
+{
+    customer(1, "Acme Tools");
+    contact(1, 1, "Ann", "Lee");
+    customer(2, "Bolt & Nut");
+    contact(2, 2, "Bo", "Chen");
+    customer(3, "100% Cotton");
+    model()->reloadCustomerData();
+    show();
+    auto search = screen->customerList()->searchBar();
+    driver->tap(search);
+    driver->typeText("zzz");
+    EXPECT_FALSE(screen->popResult()->isPopoverVisible());
+    for (int i = 0; i < 3; ++i)
+        driver->pressBackspace();
+    driver->typeText("100%");
+    ASSERT_TRUE(screen->popResult()->isPopoverVisible());
+    ASSERT_EQ(screen->tableResult()->arrResult().size(), 1u);
+    // The search button takes a single hit.
+    driver->pressReturn();
+    EXPECT_FALSE(screen->popResult()->isPopoverVisible());
+    ASSERT_TRUE(screen->customerInfo()->personInfo());
+    EXPECT_EQ(screen->customerInfo()->personInfo()->pid, 3);
+
+    // White space only closes the popover and restores the list.
+    driver->tap(search);
+    for (int i = 0; i < 4; ++i)
+        driver->pressBackspace();
+    // The emptied search finds the chosen customer again, which closes the keyboard.
+    EXPECT_FALSE(search->isFirstResponderOrEditing());
+    driver->tap(search);
+    driver->typeText("o");
+    EXPECT_TRUE(screen->popResult()->isPopoverVisible());
+    driver->pressBackspace();
+    driver->typeText("  ");
+    EXPECT_FALSE(screen->popResult()->isPopoverVisible());
+
+    // By contact, the names in either order find the contact; choosing it shows its customer.
+    screen->customerList()->sortSegmentedCtrl()->setSelectedSegmentIndex(1);
+    screen->customerList()->sortSegmentedCtrl()->sendActionsForControlEvents(UIControlEventValueChanged);
+    for (const char* typed : { "Lee Ann", "AnnLee", "ann lee" }) {
+        SCOPED_TRACE(typed);
+        driver->tap(search);
+        while (!search->text().empty())
+            driver->pressBackspace();
+        driver->tap(search);
+        driver->typeText(typed);
+        ASSERT_TRUE(screen->popResult()->isPopoverVisible());
+        EXPECT_TRUE(screen->tableResult()->byContact());
+        ASSERT_EQ(screen->tableResult()->arrResult().size(), 1u);
+    }
+    ASSERT_TRUE(driver->tapRow(screen->tableResult()->tableView(), 0));
+    EXPECT_FALSE(screen->popResult()->isPopoverVisible());
+    ASSERT_TRUE(screen->customerInfo()->personInfo());
+    EXPECT_EQ(screen->customerInfo()->personInfo()->pid, 1);
 }
 
 TEST_F(CustomerViewControllerTest, PictureOfTheTabWithACardOpen)
