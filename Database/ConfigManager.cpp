@@ -1,5 +1,6 @@
 #include "Database/ConfigManager.h"
 
+#include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Database/DataAccessManager.h"
 #include "Database/RecordText.h"
 #include "Database/SQLiteLayer/SQLDatabase.h"
@@ -31,8 +32,12 @@ std::shared_ptr<ConfigEntity> query(const char* type)
 
 std::shared_ptr<ConfigManager> ConfigManager::sharedInstance()
 {
-    if (!slot())
+    if (!slot()) {
         slot() = std::make_shared<ConfigManager>();
+        // The library starts in its one-column layout after each sign-in.
+        if (auto app = CorvelleAppDelegate::sharedAppDelegate())
+            app->setIsFileDisPlayTwoColumn(false);
+    }
     return slot();
 }
 

@@ -10,6 +10,8 @@
 #include "Network/HTTP/HTTPAuthenticationDialog.h"
 #include "Network/Protocol/LoginMode.h"
 #include "Network/Protocol/ProtocolServices.h"
+#include "Network/Protocol/SessionServices.h"
+#include "Network/Protocol/SyncModel.h"
 #include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIResponder.h"
 
@@ -33,7 +35,9 @@ const std::vector<Reset>& builtInResets()
         { "configuration", [] { ConfigManager::freeInstance(); } },
         { "customer cache", [] { CustomerDataModel::freeInstance(); } },
         { "data access", [] { DataAccessManager::releaseDataModel(); } },
+        { "synchronisation", [] { SyncModel::freeInstance(); } },
         { "skin", [] { SkinManager::resetSharedInstance(); } },
+        { "session services", [] { SessionServices::services() = SessionServices::Services(); } },
         { "protocol services", [] { ProtocolServices::services() = ProtocolServices::Services(); } },
         { "language", [] {
               LanguageManager::resetSharedInstance();

@@ -1,0 +1,399 @@
+#include "Classes/Frame/CorvelleAppDelegate.h"
+
+#include "Classes/Frame/CorvelleNavigationController.h"
+#include "Classes/Frame/Language.h"
+#include "Classes/Frame/LanguageManager.h"
+#include "Classes/Frame/MessageBox.h"
+#include "Classes/Frame/PlaceholderViewController.h"
+#include "Classes/Frame/PublicFunction.h"
+#include "Classes/Frame/SkinManager.h"
+#include "Classes/Frame/UITabBarControllerExt.h"
+#include "Database/ConfigManager.h"
+#include "Database/DataAccessManager.h"
+#include "Network/HTTP/Reachability.h"
+#include "Network/Protocol/LoginMode.h"
+#include "Network/Protocol/NetworkModel.h"
+#include "Network/Protocol/ProtocolServices.h"
+#include "Network/Protocol/SessionCommands.h"
+#include "Network/Protocol/SessionServices.h"
+#include "Network/Protocol/SyncModel.h"
+#include "Platform/Foundation/AppEnvironment.h"
+#include "Platform/Foundation/Format.h"
+#include "Platform/Foundation/NSBundle.h"
+#include "Platform/Foundation/NSDate.h"
+#include "Platform/Foundation/NSException.h"
+#include "Platform/Foundation/NSFileManager.h"
+#include "Platform/Foundation/NSLog.h"
+#include "Platform/Foundation/NSPathUtilities.h"
+#include "Platform/Foundation/NSString.h"
+#include "Platform/Foundation/NSUserDefaults.h"
+#include "Platform/Foundation/PerformRequests.h"
+#include "Platform/UIKit/UIWindow.h"
+
+namespace {
+
+CorvelleAppDelegate::WelcomeScreenFactory& welcomeFactory()
+{
+    static CorvelleAppDelegate::WelcomeScreenFactory factory;
+    return factory;
+}
+
+std::string languageText(const char* key)
+{
+    return Language::stringWithName(key).value_or(key);
+}
+
+bool isBlank(const std::optional<std::string>& s)
+{
+    return !s || NSString::stringByTrimmingCharactersInSet(*s, CharacterSet::whitespaceAndNewline).empty();
+}
+
+std::string joined(const std::vector<std::string>& lines, const char* separator)
+{
+    std::string out;
+    for (const auto& line : lines) {
+        if (!out.empty())
+            out += separator;
+        out += line;
+    }
+    return out;
+}
+
+}  // namespace
+
+CorvelleAppDelegate::CorvelleAppDelegate()
+    : m_window(std::make_shared<UIWindow>(UIScreen::mainScreen().bounds()))
+{
+}
+
+CorvelleAppDelegate::~CorvelleAppDelegate()
+{
+    NSNotificationCenter::defaultCenter().removeObserver(this);
+    PerformRequests::cancelPreviousPerformRequests(this);
+    if (m_hostReach)
+        m_hostReach->stopNotifier();
+}
+
+std::shared_ptr<CorvelleAppDelegate> CorvelleAppDelegate::sharedAppDelegate()
+{
+    return std::dynamic_pointer_cast<CorvelleAppDelegate>(UIApplication::sharedApplication()->delegate());
+}
+
+void CorvelleAppDelegate::setWelcomeScreenFactory(WelcomeScreenFactory factory)
+{
+    welcomeFactory() = std::move(factory);
+}
+
+std::shared_ptr<UIViewController> CorvelleAppDelegate::makeWelcomeScreen()
+{
+    std::shared_ptr<UIViewController> screen;
+    if (welcomeFactory())
+        screen = welcomeFactory()();
+    if (!screen)
+        screen = std::make_shared<PlaceholderViewController>("WeclomeViewController", "LOGINBUT");
+    m_welcomeScreen = screen;
+    return screen;
+}
+
+bool CorvelleAppDelegate::rootIsWelcomeScreen() const
+{
+    auto welcome = m_welcomeScreen.lock();
+    return welcome && m_window->rootViewController() == welcome;
+}
+
+bool CorvelleAppDelegate::applicationDidFinishLaunchingWithOptions(UIApplication& application, const Value& options)
+{
+    std::weak_ptr<CorvelleAppDelegate> weakSelf = std::static_pointer_cast<CorvelleAppDelegate>(shared_from_this());
+    // The front door sends every "114" reply here; the protocol reads the version from here.
+    auto& services = ProtocolServices::services();
+    services.logoutWithLockedUser = [weakSelf](const std::string& status, const std::optional<std::string>& message) {
+        if (auto self = weakSelf.lock())
+            self->logoutWithLockedUserMessage(status, message);
+    };
+    services.currentVersion = [weakSelf]() {
+        auto self = weakSelf.lock();
+        return self ? self->currentVersion() : std::string();
+    };
+    // The session and the synchronisation reach the frame through these.
+    auto& session = SessionServices::services();
+    session.initializeSkinImage = []() { return SkinManager::sharedInstance()->initializeSkinImage(); };
+    session.showLoginPage = [weakSelf]() {
+        if (auto self = weakSelf.lock())
+            self->showLoginPage();
+    };
+    session.checkAppVersionReturn = [weakSelf](const std::shared_ptr<CheckAppVersionRst>& reply) {
+        if (auto self = weakSelf.lock(); self && reply)
+            self->CheckAppVersionReturn(*reply);
+    };
+    session.welcomeScreenIsRoot = [weakSelf]() {
+        auto self = weakSelf.lock();
+        return self && self->rootIsWelcomeScreen();
+    };
+    session.beginBlockWait = [](const std::string& text, double timeout) { MessageBox::sharedInstance()->BeginBlockWait(text, timeout); };
+    session.endBlockWait = []() { MessageBox::sharedInstance()->EndBlockWait(); };
+    session.changeWaitMessage = [](const std::string& text) { MessageBox::sharedInstance()->ChangeWaitMessage(text); };
+    session.waitMsgBoxtag = []() { return MessageBox::sharedInstance()->waitMsgBoxtag(); };
+
+    // Every screen is laid out for the whole 1024 x 768 screen.
+    application.setStatusBarHidden(true);
+
+    PublicFunction::SkipBackup();
+
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    LanguageManager::sharedInstance()->setCurrentLanguage(defaults->integerForKey("language"));
+
+    const Value bundleVersionValue = NSBundle::mainBundle()->objectForInfoDictionaryKey("CFBundleShortVersionString");
+    const std::string bundleVersion = bundleVersionValue.isString() ? bundleVersionValue.stringValue() : std::string();
+    const std::optional<std::string> storedVersion = defaults->stringForKey("App_version");
+
+    if (defaults->objectForKey("D_OKRA_SHORTCUT").isNull() || defaults->objectForKey("VELLORAN_SHORTCUT").isNull()) {
+        defaults->setBoolForKey(true, "D_OKRA_SHORTCUT");
+        defaults->setBoolForKey(true, "VELLORAN_SHORTCUT");
+        defaults->synchronize();
+    }
+
+    if (!isBlank(storedVersion) && *storedVersion == bundleVersion) {
+        PublicFunction::changeAllClientFolderToLower();
+    } else {
+        defaults->setObjectForKey(Value(bundleVersion), "App_version");
+        PublicFunction::resetUserSetting();
+        defaults->synchronize();
+        PublicFunction::moveAllClientFolderToDocuments();
+        SkinManager::sharedInstance()->setNeedUpdateDemo(true);
+    }
+
+    PublicFunction::GetServer();
+    m_currentVersion = bundleVersion;
+
+    NSNotificationCenter::defaultCenter().addObserver(this, kReachabilityChangedNotification, [weakSelf](const NSNotification& n) {
+        if (auto self = weakSelf.lock())
+            self->reachabilityChanged(n);
+    });
+    m_hostReach = Reachability::reachabilityWithHostName(kReachabilityHost);
+    if (m_hostReach)
+        m_hostReach->startNotifier();
+
+    NSSetUncaughtExceptionHandler(&CorvelleAppDelegate::uncaughtExceptionHandler);
+
+    m_window->setRootViewController(makeWelcomeScreen());
+    m_window->makeKeyAndVisible();
+    return true;
+}
+
+void CorvelleAppDelegate::reachabilityChanged(const NSNotification& notification)
+{
+    // Only the reachability probes post this name, with themselves as sender.
+    auto probe = std::static_pointer_cast<Reachability>(notification.sender);
+    if (!probe)
+        return;
+    auto& center = NSNotificationCenter::defaultCenter();
+    switch (probe->currentReachabilityStatus()) {
+    case ReachableViaWiFi:
+        LoginMode::sharedInstance()->setIsNotWifi(false);
+        center.postNotificationName("netconnect");
+        break;
+    case ReachableViaWWAN:
+        LoginMode::sharedInstance()->setIsNotWifi(true);
+        center.postNotificationName("netconnect");
+        break;
+    case NotReachable:
+        center.postNotificationName("netUnconnect");
+        break;
+    }
+}
+
+void CorvelleAppDelegate::uncaughtExceptionHandler(const NSException& exception)
+{
+    const std::string stack = joined(exception.callStackSymbols(), "<br>");
+    NSLog("the name is %@,the reason is %@,the arr is %@", exception.name(), exception.reason(), stack);
+    const std::string body = stringWithFormat(
+        "?subject=bug report&body=Thanks to your help!<br><br><br>error detail:<br>%@<br>--------------------------<br>%@<br>---------------------<br>%@",
+        exception.name(), exception.reason(), stack);
+    const std::string link = std::string("mailto://") + kSupportMailAddress + body;
+    if (auto escaped = NSString::stringByAddingPercentEscapesUsingEncoding(link))
+        UIApplication::sharedApplication()->openURL(*escaped);
+}
+
+void CorvelleAppDelegate::showMainController()
+{
+    // A second call while the main screen is up keeps it.
+    if (m_tabBarController) {
+        if (auto root = m_window->rootViewController(); root && root == m_tabBarController->parentViewController())
+            return;
+    }
+    auto tabBar = UITabBarControllerExt::create();
+    auto navigation = CorvelleNavigationController::withRootViewController(tabBar);
+    navigation->setNavigationBarHidden(true);
+    m_tabBarController = tabBar;
+    m_window->setRootViewController(navigation);
+}
+
+void CorvelleAppDelegate::showSyncController()
+{
+    if (m_tabBarController)
+        m_tabBarController->selectTab(6);
+    std::weak_ptr<CorvelleAppDelegate> weakSelf = std::static_pointer_cast<CorvelleAppDelegate>(shared_from_this());
+    PerformRequests::performAfterDelay(this, "startSync", [weakSelf]() {
+        if (auto self = weakSelf.lock())
+            self->startSync();
+    }, 0.1);
+}
+
+void CorvelleAppDelegate::startSync()
+{
+    SyncModel::sharedInstance()->startSyncData();
+}
+
+void CorvelleAppDelegate::showLoginPage()
+{
+    LoginMode::freeInstance();
+    NetworkModel::sharedInstance()->cancelAllRequests();
+    SyncModel::freeInstance();
+    DataAccessManager::releaseDataModel();
+    ConfigManager::freeInstance();
+    LanguageManager::sharedInstance()->removeAllLanugageNotification();
+    m_window->setRootViewController(makeWelcomeScreen());
+}
+
+void CorvelleAppDelegate::showAlert(const std::string& title, const std::string& message, const std::vector<std::string>& buttons,
+                                    long tag, bool withDelegate)
+{
+    std::weak_ptr<UIAlertViewDelegate> delegate;
+    if (withDelegate)
+        delegate = std::static_pointer_cast<CorvelleAppDelegate>(shared_from_this());
+    std::vector<std::string> others(buttons.begin() + 1, buttons.end());
+    auto alert = std::make_shared<UIAlertView>(title, message, delegate, buttons.front(), others);
+    alert->setTag(tag);
+    alert->show();
+}
+
+void CorvelleAppDelegate::logoutWithLockedUserMessage(const std::string& status, const std::optional<std::string>& message)
+{
+    m_deviceStatus = status;
+    if (!message)
+        return;
+    if (status != "11411" && status != "207")
+        return;
+    auto alert = std::make_shared<UIAlertView>(languageText("NOTIFICATION"), *message,
+                                               std::static_pointer_cast<CorvelleAppDelegate>(shared_from_this()), languageText("OK"));
+    alert->setTag(kLockedUserAlertTag);
+    m_lockedAlertStatus[alert.get()] = status;
+    alert->show();
+}
+
+void CorvelleAppDelegate::removeSavedClientFolders()
+{
+    auto& files = NSFileManager::defaultManager();
+    const std::string documents = NSString::stringByAppendingPathComponent(NSHomeDirectory(), "Documents");
+    const Value saved = NSUserDefaults::standardUserDefaults()->arrayForKey("Login_Info_Array");
+    if (!saved.isArray())
+        return;
+    for (const auto& entry : saved.arrayValue()) {
+        if (!entry.isDictionary())
+            continue;
+        const Value& id = entry["Input_ClientID"];
+        if (!id.isString() || !LoginMode::isUsableClientId(id.stringValue())) {
+            NSLog("No client folder is removed for the saved client id %@", id);
+            continue;
+        }
+        const std::string folder = NSString::stringByAppendingPathComponent(documents, NSString::lowercaseString(id.stringValue()));
+        if (files.fileExistsAtPath(folder))
+            files.removeItemAtPath(folder);
+    }
+}
+
+void CorvelleAppDelegate::lockedUserAlertAnswered(const std::string& status)
+{
+    if (status == "114") {
+        removeSavedClientFolders();
+        PublicFunction::clearUserDefault();
+    } else if (status == "11411") {
+        LoginMode::sharedInstance()->removeBlockAccount();
+    }
+    if (rootIsWelcomeScreen())
+        MessageBox::sharedInstance()->EndBlockWait();
+    else
+        showLoginPage();
+}
+
+void CorvelleAppDelegate::CheckAppVersionReturn(const CheckAppVersionRst& reply)
+{
+    auto session = LoginMode::sharedInstance();
+    if (reply.status.value_or("") == "999" && !session->checkLocalVersion()) {
+        showAlert(languageText("NOTIFICATION"), reply.message.value_or(""), { languageText("OK") }, 0, false);
+        return;
+    }
+    if (!session->isNeedCheckVersionAlert(reply.updateType))
+        return;
+    const std::string title = stringWithFormat("%@ %@", languageText("NEWVERSIONFOUND"), reply.appVersion.value_or(""));
+    m_appUrl = reply.appUrl;
+    std::vector<std::string> buttons;
+    long tag = 0;
+    switch (reply.updateType) {
+    case 3:
+        buttons = { languageText("UPDATENOW") };
+        tag = kForcedUpdateAlertTag;
+        break;
+    case 2:
+        buttons = { languageText("LATER"), languageText("UPDATENOW") };
+        tag = kSuggestedUpdateAlertTag;
+        break;
+    case 1:
+        buttons = { languageText("LATER"), languageText("UPDATENOW") };
+        tag = kOptionalUpdateAlertTag;
+        break;
+    default:
+        if (!session->checkLocalVersion())
+            showAlert(languageText("NOTIFICATION"), languageText("LATESTVERSIONMSG"), { languageText("OK") }, 0, false);
+        return;
+    }
+    std::vector<std::string> others(buttons.begin() + 1, buttons.end());
+    auto alert = std::make_shared<UIAlertView>(title, reply.updateMessage().value_or(""),
+                                               std::static_pointer_cast<CorvelleAppDelegate>(shared_from_this()), buttons.front(), others);
+    alert->setTag(tag);
+    alert->show();
+    // The message label exists once the alert is laid out for showing.
+    PublicFunction::setTextAlignmentForAlertView(UITextAlignmentLeft, alert);
+}
+
+void CorvelleAppDelegate::alertViewClickedButtonAtIndex(UIAlertView& alert, long buttonIndex)
+{
+    const long tag = alert.tag();
+    if (tag == kLockedUserAlertTag) {
+        auto it = m_lockedAlertStatus.find(&alert);
+        if (it == m_lockedAlertStatus.end())
+            return;
+        const std::string status = it->second;
+        m_lockedAlertStatus.erase(it);
+        lockedUserAlertAnswered(status);
+        return;
+    }
+    if ((tag == kOptionalUpdateAlertTag || tag == kSuggestedUpdateAlertTag) && buttonIndex == 0) {
+        auto defaults = NSUserDefaults::standardUserDefaults();
+        defaults->setObjectForKey(Value(NSDate::date()), tag == kOptionalUpdateAlertTag ? "UpdateVersionSign" : "UpdateVersionSuggest");
+        defaults->synchronize();
+        showAlert(languageText("NOTIFICATION"), languageText("CANCELUPDATEMSG"), { languageText("OK") }, 0, false);
+        return;
+    }
+    if (tag == kOptionalUpdateAlertTag || tag == kSuggestedUpdateAlertTag || tag == kForcedUpdateAlertTag) {
+        if (!isBlank(m_appUrl))
+            UIApplication::sharedApplication()->openURL(*m_appUrl);
+    }
+}
+
+void CorvelleAppDelegate::applicationDidEnterBackground(UIApplication&)
+{
+    NSNotificationCenter::defaultCenter().postNotificationName("AppWillEnterBackgound");
+}
+
+void CorvelleAppDelegate::applicationWillEnterForeground(UIApplication&)
+{
+    LoginMode::sharedInstance()->checkDeviceStatus();
+    NSNotificationCenter::defaultCenter().postNotificationName("AppWillEnterForegroud");
+}
+
+void CorvelleAppDelegate::showViewOnRoot(const std::shared_ptr<UIView>& view)
+{
+    if (m_tabBarController && view)
+        m_tabBarController->view()->addSubview(view);
+}
