@@ -1,0 +1,255 @@
+#include "Classes/Frame/AboutViewController.h"
+#include "Classes/Frame/CorvelleAppDelegate.h"
+#include "Classes/Frame/HomeViewController.h"
+#include "Classes/Frame/Language.h"
+#include "Classes/Frame/LanguageManager.h"
+#include "Classes/Frame/PlaceholderViewController.h"
+#include "Classes/Frame/SettingsViewController.h"
+#include "Classes/Frame/TabBarItemButton.h"
+#include "Classes/Frame/UITabBarControllerExt.h"
+#include "Database/ConfigManager.h"
+#include "Network/Protocol/LoginMode.h"
+#include "Platform/UIKit/UIApplication.h"
+#include "Platform/UIKit/UIButton.h"
+#include "Platform/UIKit/UIImageView.h"
+#include "Platform/UIKit/UINavigationController.h"
+#include "Platform/UIKit/UIPopoverController.h"
+#include "Platform/QuartzCore/CALayer.h"
+#include "Platform/UIKit/UIImageView.h"
+#include "Platform/UIKit/UILabel.h"
+#include "support/ScreenTest.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class MainTabBarTest : public ScreenTest {
+protected:
+    // Signs in as the welcome screen leaves things, then shows the main screen.
+    void showMain(std::vector<std::string> switches = { "1", "1", "1", "0", "1", "1", "1" })
+    {
+        auto session = LoginMode::sharedInstance();
+        session->setClientID(std::string("acme"));
+        session->setAcountID(std::string("ann"));
+        session->setLoginType(LoginMode::kLoginTypeOnline);
+        ConfigManager::sharedInstance()->setModelDescArray(std::move(switches));
+        app = std::make_shared<CorvelleAppDelegate>();
+        UIApplication::sharedApplication()->setDelegate(app);
+        UIApplication::sharedApplication()->launch();
+        app->showMainController();
+        appDriver = std::make_unique<UIDriver>(app->window());
+        appDriver->settle();
+        appDriver->advance(0.5);
+        bar = app->tabBarController();
+    }
+    void TearDown() override
+    {
+        appDriver.reset();
+        bar.reset();
+        if (app)
+            app->window()->setRootViewController(nullptr);
+        app.reset();
+        ScreenTest::TearDown();
+    }
+    std::vector<CGFloat> shownButtonXs() const
+    {
+        std::vector<CGFloat> xs;
+        for (const auto& item : bar->itmeButtonArray())
+            if (!item->isHidden())
+                xs.push_back(item->frame().origin.x);
+        return xs;
+    }
+    std::string text(const char* key) const { return Language::stringWithName(key).value_or(key); }
+    static std::optional<std::string> badgeOf(const std::shared_ptr<TabBarItemButton>& item)
+    {
+        if (item->badgeView()->isHidden())
+            return std::nullopt;
+        return item->badgeLabel()->text();
+    }
+    void tapItem(long tag) { appDriver->tap(bar->itmeButtonArray().at(static_cast<size_t>(tag))); }
+
+    std::shared_ptr<CorvelleAppDelegate> app;
+    std::unique_ptr<UIDriver> appDriver;
+    std::shared_ptr<UITabBarControllerExt> bar;
+};
+
+TEST_F(MainTabBarTest, ButtonsArePlacedFromTheModuleConfiguration)
+{
+    showMain({ "1", "1", "0", "0", "1", "1", "1" });
+    ASSERT_EQ(bar->itmeButtonArray().size(), 8u);
+    EXPECT_TRUE(bar->customerBtn()->isHidden());
+    EXPECT_TRUE(bar->inventoryBtn()->isHidden());
+    // Home is selected at first display, which spreads the buttons out.
+    EXPECT_EQ(shownButtonXs(), (std::vector<CGFloat> { 320, 420, 520, 620, 720, 820 }));
+    EXPECT_EQ(bar->btnLogo()->frame(), CGRectMake(15, 705, 225, 51));
+    // Laid out by the configuration again, they close up without gaps.
+    bar->loadByConfig();
+    EXPECT_EQ(shownButtonXs(), (std::vector<CGFloat> { 320, 410, 500, 590, 680, 770 }));
+    for (const auto& item : bar->itmeButtonArray())
+        if (!item->isHidden()) {
+            EXPECT_EQ(item->frame().origin.y, 8);
+            EXPECT_EQ(item->frame().size, CGSizeMake(64, 50));
+        }
+    EXPECT_EQ(bar->backgroundImage()->frame(), CGRectMake(0, 702, 1024, 66));
+    EXPECT_TRUE(bar->tabBar()->isHidden());
+    // Home is shown, selected, and fills the screen.
+    EXPECT_EQ(bar->selectedIndex(), 0);
+    EXPECT_TRUE(bar->homeBtn()->isSelected());
+    EXPECT_NE(std::dynamic_pointer_cast<HomeViewController>(bar->selectedViewController()), nullptr);
+    EXPECT_EQ(bar->selectedViewController()->view()->frame(), CGRectMake(0, 0, 1024, 768));
+    EXPECT_EQ(bar->view()->convertRectToView(bar->view()->bounds(), nullptr), CGRectMake(0, 0, 1024, 768));
+}
+
+TEST_F(MainTabBarTest, WithoutAConfigurationOnlySettingsShows)
+{
+    LoginMode::sharedInstance()->setClientID(std::string("acme"));
+    app = std::make_shared<CorvelleAppDelegate>();
+    UIApplication::sharedApplication()->setDelegate(app);
+    UIApplication::sharedApplication()->launch();
+    app->showMainController();
+    appDriver = std::make_unique<UIDriver>(app->window());
+    appDriver->settle();
+    bar = app->tabBarController();
+    EXPECT_EQ(shownButtonXs(), (std::vector<CGFloat> { 320 }));
+    EXPECT_FALSE(bar->settingsBtn()->isHidden());
+}
+
+TEST_F(MainTabBarTest, TappingTabsSwitchesScreensAndLayouts)
+{
+    showMain();
+    tapItem(UITabBarControllerExt::TabCustomer);
+    EXPECT_EQ(bar->selectedIndex(), 2);
+    EXPECT_TRUE(bar->customerBtn()->isSelected());
+    EXPECT_FALSE(bar->homeBtn()->isSelected());
+    auto navigation = std::dynamic_pointer_cast<UINavigationController>(bar->selectedViewController());
+    ASSERT_TRUE(navigation);
+    auto placeholder = std::dynamic_pointer_cast<PlaceholderViewController>(navigation->topViewController());
+    ASSERT_TRUE(placeholder);
+    EXPECT_EQ(placeholder->screenName(), "CustomerViewController");
+    EXPECT_FALSE(navigation->isNavigationBarHidden());
+    EXPECT_EQ(bar->iPerSelectTab(), 0);
+    EXPECT_EQ(bar->iCurSelectTab(), 2);
+
+    // A panel beside the buttons narrows them; the library tab leaves them so.
+    bar->itemsMove(false);
+    EXPECT_EQ(shownButtonXs().front(), 490);
+    EXPECT_EQ(bar->btnLogo()->frame(), CGRectMake(265, 705, 225, 51));
+    tapItem(UITabBarControllerExt::TabSalesLibrary);
+    EXPECT_EQ(shownButtonXs().front(), 490);
+    EXPECT_EQ(bar->homeBtn()->frame().size.width, 68);
+    tapItem(UITabBarControllerExt::TabSync);
+    EXPECT_EQ(shownButtonXs(), (std::vector<CGFloat> { 320, 420, 520, 620, 720, 820, 920 }));
+    EXPECT_EQ(bar->btnLogo()->frame(), CGRectMake(15, 705, 225, 51));
+    auto sync = std::dynamic_pointer_cast<UINavigationController>(bar->selectedViewController());
+    ASSERT_TRUE(sync);
+    EXPECT_TRUE(sync->isNavigationBarHidden());
+
+    bar->returnPerselectTab();
+    EXPECT_EQ(bar->selectedIndex(), UITabBarControllerExt::TabSalesLibrary);
+}
+
+TEST_F(MainTabBarTest, BadgesCountOrdersAndShowTextsElsewhere)
+{
+    showMain();
+    struct Case {
+        std::optional<std::string> value;
+        long tag;
+        std::optional<std::string> shown;
+    };
+    const Case cases[] = {
+        { std::string("3"), 5, std::string("3") },
+        { std::string("0"), 5, std::nullopt },
+        { std::string("1000"), 5, std::string("999+") },
+        { std::nullopt, 5, std::nullopt },
+        { std::string("0"), 6, std::string("0") },
+        { std::string("UPDATE"), 6, std::string("UPDATE") },
+        { std::nullopt, 6, std::nullopt },
+    };
+    for (const auto& c : cases) {
+        bar->setBadgeValueTabBarItemTagAnimated(c.value, c.tag, false);
+        EXPECT_EQ(badgeOf(bar->itmeButtonArray()[static_cast<size_t>(c.tag)]), c.shown) << c.value.value_or("nil");
+    }
+    bar->setBadgeValueTabBarItemTagAnimated(std::string("4"), 42, false);
+}
+
+TEST_F(MainTabBarTest, LanguageSwitchRetitlesTabsAndEveryRegisteredScreenAtOnce)
+{
+    showMain();
+    EXPECT_EQ(bar->homeBtn()->title(), text("HOME"));
+    tapItem(UITabBarControllerExt::TabSettings);
+    appDriver->advance(0.5);
+    auto sheet = std::dynamic_pointer_cast<UINavigationController>(bar->presentedViewController());
+    ASSERT_TRUE(sheet);
+    auto settings = std::dynamic_pointer_cast<SettingsViewController>(sheet->topViewController());
+    ASSERT_TRUE(settings);
+    EXPECT_EQ(settings->title(), text("SETTINGSTITLE"));
+
+    LanguageManager::sharedInstance()->setCurrentLanguage(2);
+    appDriver->settle();
+    EXPECT_EQ(bar->homeBtn()->title(), text("HOME"));
+    EXPECT_EQ(bar->syncBtn()->title(), text("SYNC"));
+    EXPECT_EQ(settings->title(), text("SETTINGSTITLE"));
+    EXPECT_NE(text("HOME"), "Home");
+    // The settings rows are built again with the Chinese texts.
+    EXPECT_TRUE(appDriver->findLabel(text("FULLSYNC")));
+}
+
+TEST_F(MainTabBarTest, SettingsButtonOpensTheSheetAndDoneClosesIt)
+{
+    showMain();
+    tapItem(UITabBarControllerExt::TabSettings);
+    appDriver->advance(0.5);
+    EXPECT_TRUE(bar->settingsBtn()->isSelected());
+    auto sheet = bar->presentedViewController();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->modalPresentationStyle(), UIModalPresentationFormSheet);
+    EXPECT_EQ(bar->selectedIndex(), 0);
+    ASSERT_TRUE(appDriver->tapBarButton(text("DONE")));
+    appDriver->advance(0.5);
+    EXPECT_FALSE(bar->presentedViewController());
+    EXPECT_FALSE(bar->settingsBtn()->isSelected());
+}
+
+TEST_F(MainTabBarTest, LongPressOnTheLogoOffersTheWayBackToSignIn)
+{
+    showMain();
+    appDriver->longPress(bar->btnLogo(), 1.0);
+    auto pop = bar->logoutPopController();
+    ASSERT_TRUE(pop);
+    EXPECT_TRUE(pop->isPopoverVisible());
+    EXPECT_EQ(pop->popoverContentSize(), CGSizeMake(300, 40));
+    const auto shown = pop;
+    // The press ending does not show it again.
+    EXPECT_EQ(bar->logoutPopController(), shown);
+
+    ASSERT_TRUE(appDriver->tapButton(text("GOBACKTOLOGIN")));
+    appDriver->settle();
+    EXPECT_FALSE(pop->isPopoverVisible());
+    EXPECT_NE(std::dynamic_pointer_cast<PlaceholderViewController>(app->window()->rootViewController()), nullptr);
+    EXPECT_FALSE(LoginMode::sharedInstance()->clientID());
+}
+
+TEST_F(MainTabBarTest, SyncIconBlinksUntilStopped)
+{
+    showMain();
+    bar->startSyncIconAnimation();
+    appDriver->advance(0.75);
+    EXPECT_EQ(bar->syncBtn()->iconImageView()->alpha(), 0);
+    EXPECT_EQ(bar->syncBtn()->animatedImageView()->alpha(), 1);
+    bar->stopSyncIconAnimation();
+    EXPECT_EQ(bar->syncBtn()->iconImageView()->alpha(), 1);
+    EXPECT_EQ(bar->syncBtn()->animatedImageView()->alpha(), 0);
+}
+
+TEST_F(MainTabBarTest, PicturesOfTheHomeScreenInEachLanguage)
+{
+    showMain();
+    for (int language : { 1, 2 }) {
+        LanguageManager::sharedInstance()->setCurrentLanguage(language);
+        appDriver->settle();
+        const std::string path = UIDriver::snapshotPath(language == 1 ? "home_en.png" : "home_cn.png");
+        EXPECT_TRUE(appDriver->renderToPNG(path)) << path;
+    }
+}
+
+}  // namespace
