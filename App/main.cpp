@@ -1,14 +1,18 @@
-// The process entry: finds the home and bundle folders, then runs the main
-// run loop until the process is asked to stop (SIGINT or SIGTERM, or the
-// time given with --exit-after SECONDS has passed).
+// The process entry: finds the home and bundle folders, then runs the
+// application with its delegate until it terminates (SIGINT or SIGTERM, the
+// window closed, or the time given with --exit-after SECONDS has passed).
+// With --tour FOLDER the application walks through its screens by itself and
+// leaves a PNG of each in FOLDER, printing their paths, then ends.
 
+#include "App/DemoTour.h"
+#include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Platform/Foundation/AppEnvironment.h"
-#include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/NSBundle.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSRunLoop.h"
 #include "Platform/Foundation/NSTimer.h"
 #include "Platform/Foundation/NumberParsing.h"
+#include "Platform/UIKit/UIApplication.h"
 
 #include <csignal>
 #include <cstdio>
@@ -30,8 +34,9 @@ void onStopSignal(int)
     [[maybe_unused]] auto written = write(g_signalPipe[1], &byte, 1);
 }
 
-// A signal only writes a byte; the main loop reads it and stops, so that the
-// shutdown runs on the main thread like every other piece of work.
+// A signal only writes a byte; the main loop reads it and terminates the
+// application, so that the shutdown runs on the main thread like every other
+// piece of work.
 RunLoopSourceRef watchStopSignals(const std::shared_ptr<NSRunLoop>& loop)
 {
     if (pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
@@ -41,18 +46,37 @@ RunLoopSourceRef watchStopSignals(const std::shared_ptr<NSRunLoop>& loop)
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
-    std::weak_ptr<NSRunLoop> weakLoop = loop;
     return loop->addFileDescriptor(
         g_signalPipe[0], RunLoopFileReadable,
-        [weakLoop](int fd, unsigned) {
+        [](int fd, unsigned) {
             char buffer[16];
             while (read(fd, buffer, sizeof buffer) > 0) {
             }
             NSLog("stop requested");
-            if (auto l = weakLoop.lock())
-                l->stop();
+            UIApplication::sharedApplication()->terminate();
         },
         { NSRunLoopCommonModes });
+}
+
+struct Options {
+    double exitAfter = -1;
+    std::string tourFolder;
+};
+
+bool parseOptions(Options& options)
+{
+    auto arguments = AppEnvironment::arguments();
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == "--exit-after" && i + 1 < arguments.size()) {
+            options.exitAfter = NumberParsing::doubleValue(arguments[++i]);
+        } else if (arguments[i] == "--tour" && i + 1 < arguments.size()) {
+            options.tourFolder = arguments[++i];
+        } else {
+            std::fprintf(stderr, "usage: corvelle [--home DIR] [--bundle DIR] [--exit-after SECONDS] [--tour FOLDER]\n");
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -64,16 +88,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "corvelle: %s\n", error.c_str());
         return 2;
     }
-    double exitAfter = -1;
-    auto arguments = AppEnvironment::arguments();
-    for (size_t i = 1; i < arguments.size(); ++i) {
-        if (arguments[i] == "--exit-after" && i + 1 < arguments.size()) {
-            exitAfter = NumberParsing::doubleValue(arguments[++i]);
-        } else {
-            std::fprintf(stderr, "usage: corvelle [--home DIR] [--bundle DIR] [--exit-after SECONDS]\n");
-            return 2;
-        }
-    }
+    Options options;
+    if (!parseOptions(options))
+        return 2;
 
     auto bundle = NSBundle::mainBundle();
     NSLog("Corvelle %@ starting; home %@, bundle %@",
@@ -83,20 +100,26 @@ int main(int argc, char** argv)
     auto loop = NSRunLoop::mainRunLoop();
     auto signals = watchStopSignals(loop);
     std::shared_ptr<NSTimer> deadline;
-    if (exitAfter >= 0) {
-        std::weak_ptr<NSRunLoop> weakLoop = loop;
-        deadline = NSTimer::scheduledTimerWithTimeInterval(exitAfter, false, [weakLoop](NSTimer&) {
-            if (auto l = weakLoop.lock())
-                l->stop();
+    if (options.exitAfter >= 0) {
+        deadline = NSTimer::scheduledTimerWithTimeInterval(options.exitAfter, false, [](NSTimer&) {
+            UIApplication::sharedApplication()->terminate();
         });
     }
+    std::shared_ptr<DemoTour> tour;
+    if (!options.tourFolder.empty()) {
+        tour = std::make_shared<DemoTour>(options.tourFolder);
+        tour->addFrameSteps();
+        tour->start();
+    }
 
-    loop->run();
+    const int status = UIApplicationMain(argc, argv, std::make_shared<CorvelleAppDelegate>());
+    // The delegate and its window go before the process's static state does.
+    UIApplication::resetSharedApplication();
 
     if (deadline)
         deadline->invalidate();
     if (signals)
         loop->removeSource(signals);
     NSLog("Corvelle stopped");
-    return 0;
+    return status;
 }

@@ -1,0 +1,120 @@
+#include "App/DemoTour.h"
+
+#include "Classes/Frame/CorvelleAppDelegate.h"
+#include "Classes/Frame/LanguageManager.h"
+#include "Classes/Frame/TabBarItemButton.h"
+#include "Classes/Frame/UITabBarControllerExt.h"
+#include "Database/ConfigManager.h"
+#include "Platform/Foundation/Dispatch.h"
+#include "Platform/Foundation/NSLog.h"
+#include "Platform/Foundation/NSTimer.h"
+#include "Platform/UIKit/UIApplication.h"
+#include "Platform/UIKit/UIViewRendering.h"
+#include "Platform/UIKit/UIWindow.h"
+
+#include <cstdio>
+#include <filesystem>
+
+DemoTour::DemoTour(std::string folder)
+    : m_folder(std::move(folder))
+{
+}
+
+void DemoTour::addStep(std::string picture, std::function<void()> action, double settle)
+{
+    m_steps.push_back({ std::move(picture), std::move(action), settle });
+}
+
+void DemoTour::start()
+{
+    std::error_code ignored;
+    std::filesystem::create_directories(m_folder, ignored);
+    std::weak_ptr<DemoTour> weakSelf = shared_from_this();
+    dispatch_async(dispatch_get_main_queue(), [weakSelf]() {
+        if (auto self = weakSelf.lock())
+            self->run(0);
+    });
+}
+
+void DemoTour::run(size_t index)
+{
+    if (index >= m_steps.size()) {
+        std::printf("Tour finished: %zu pictures in %s\n", m_pictures.size(), m_folder.c_str());
+        std::fflush(stdout);
+        UIApplication::sharedApplication()->terminate();
+        return;
+    }
+    const Step& step = m_steps[index];
+    if (step.action)
+        step.action();
+    std::weak_ptr<DemoTour> weakSelf = shared_from_this();
+    NSTimer::scheduledTimerWithTimeInterval(step.settle, false, [weakSelf, index](NSTimer&) {
+        auto self = weakSelf.lock();
+        if (!self)
+            return;
+        if (!self->m_steps[index].picture.empty())
+            self->takePicture(self->m_steps[index].picture);
+        self->run(index + 1);
+    });
+}
+
+void DemoTour::takePicture(const std::string& name)
+{
+    auto window = UIApplication::sharedApplication()->keyWindow();
+    if (!window)
+        return;
+    const std::string path = m_folder + "/" + name + ".png";
+    if (UIViewRenderToPNG(*window, path)) {
+        m_pictures.push_back(path);
+        std::printf("%s\n", path.c_str());
+        std::fflush(stdout);
+    } else {
+        NSLog("The tour could not write %@", path);
+    }
+}
+
+void DemoTour::addFrameSteps()
+{
+    auto enterMain = []() {
+        auto app = CorvelleAppDelegate::sharedAppDelegate();
+        if (!app)
+            return;
+        // Until sign-in has filled the configuration, a usual one: every
+        // module but the inventory.
+        auto config = ConfigManager::sharedInstance();
+        if (!config->modelDescArray())
+            config->setModelDescArray(std::vector<std::string> { "1", "1", "1", "0", "1", "1", "1" });
+        if (!app->tabBarController())
+            app->showMainController();
+    };
+    // The settings button is tapped as a person would: a touch down and up at its centre.
+    auto openSettings = []() {
+        auto app = CorvelleAppDelegate::sharedAppDelegate();
+        auto bar = app ? app->tabBarController() : nullptr;
+        auto button = bar ? bar->settingsBtn() : nullptr;
+        auto window = UIApplication::sharedApplication()->keyWindow();
+        if (!button || !window)
+            return;
+        const CGRect b = button->bounds();
+        const CGPoint centre = button->convertPointToView(CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b)), nullptr);
+        window->handleTouch(900, UITouchPhaseBegan, centre);
+        window->handleTouch(900, UITouchPhaseEnded, centre);
+    };
+    auto closeSettings = []() {
+        auto app = CorvelleAppDelegate::sharedAppDelegate();
+        if (auto bar = app ? app->tabBarController() : nullptr) {
+            if (bar->presentedViewController())
+                bar->dismissViewControllerAnimatedCompletion(false, nullptr);
+            bar->deselectButton();
+        }
+    };
+    for (int language : { 1, 2 }) {
+        const std::string suffix = language == 1 ? "en" : "cn";
+        addStep("home_" + suffix, [enterMain, language]() {
+            LanguageManager::sharedInstance()->setCurrentLanguage(language);
+            enterMain();
+        });
+        addStep("settings_" + suffix, openSettings);
+        addStep("", closeSettings, 0.1);
+    }
+}

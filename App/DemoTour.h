@@ -1,0 +1,43 @@
+#pragma once
+
+// A scripted walk through the application for a person to look at without a
+// display: each step runs on the main loop once the one before it has settled,
+// may leave a PNG of the whole window in the tour folder (its path printed),
+// and the application terminates after the last step. Steps are added in
+// order; later parts of the system add their own (sign-in, synchronisation,
+// the other tabs) where they belong in the walk.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class DemoTour : public std::enable_shared_from_this<DemoTour> {
+public:
+    explicit DemoTour(std::string folder);
+
+    // `action` runs, then after `settle` seconds (animations, transitions) a
+    // picture named `picture` (".png" added) is taken unless the name is empty.
+    void addStep(std::string picture, std::function<void()> action, double settle = 0.6);
+    // Starts the walk on the main loop (call before the loop runs).
+    void start();
+
+    const std::vector<std::string>& pictures() const { return m_pictures; }
+
+    // The frame's own steps: the main screen and the settings sheet, in
+    // English and in Chinese.
+    void addFrameSteps();
+
+private:
+    struct Step {
+        std::string picture;
+        std::function<void()> action;
+        double settle;
+    };
+    void run(size_t index);
+    void takePicture(const std::string& name);
+
+    std::string m_folder;
+    std::vector<Step> m_steps;
+    std::vector<std::string> m_pictures;
+};
