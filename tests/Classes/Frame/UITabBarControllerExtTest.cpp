@@ -7,6 +7,7 @@
 #include "Classes/Frame/SettingsViewController.h"
 #include "Classes/Frame/TabBarItemButton.h"
 #include "Classes/Frame/UITabBarControllerExt.h"
+#include "Database/ConfigEntity.h"
 #include "Database/ConfigManager.h"
 #include "Network/Protocol/LoginMode.h"
 #include "Platform/UIKit/UIApplication.h"
@@ -98,6 +99,30 @@ TEST_F(MainTabBarTest, ButtonsArePlacedFromTheModuleConfiguration)
     EXPECT_NE(std::dynamic_pointer_cast<HomeViewController>(bar->selectedViewController()), nullptr);
     EXPECT_EQ(bar->selectedViewController()->view()->frame(), CGRectMake(0, 0, 1024, 768));
     EXPECT_EQ(bar->view()->convertRectToView(bar->view()->bounds(), nullptr), CGRectMake(0, 0, 1024, 768));
+}
+
+TEST_F(MainTabBarTest, TheServersConfigurationRowDecidesTheButtons)
+{
+    // The row as synchronisation stores it in the client's database.
+    LoginMode::sharedInstance()->setClientID(std::string("acme"));
+    auto row = std::make_shared<ConfigEntity>();
+    row->configType = "configuration";
+    row->desc = "1,0,1,0,1,0,1";
+    ConfigManager::sharedInstance()->syncConfigData(EntityList<ConfigEntity> { row });
+    app = std::make_shared<CorvelleAppDelegate>();
+    UIApplication::sharedApplication()->setDelegate(app);
+    UIApplication::sharedApplication()->launch();
+    app->showMainController();
+    appDriver = std::make_unique<UIDriver>(app->window());
+    appDriver->settle();
+    bar = app->tabBarController();
+    bar->loadByConfig();
+    std::vector<long> shown;
+    for (const auto& item : bar->itmeButtonArray())
+        if (!item->isHidden())
+            shown.push_back(item->tag());
+    EXPECT_EQ(shown, (std::vector<long> { 0, 2, 4, 6, 7 }));
+    EXPECT_EQ(shownButtonXs(), (std::vector<CGFloat> { 320, 410, 500, 590, 680 }));
 }
 
 TEST_F(MainTabBarTest, WithoutAConfigurationOnlySettingsShows)
