@@ -137,6 +137,9 @@ bool FakeCompanyServer::start(int port)
         return true;
     m_stopping = false;
     m_server = std::make_unique<httplib::Server>();
+    // Answers go out at once: a head and a body written apart would otherwise
+    // wait on the client's delayed acknowledgement on every reused connection.
+    m_server->set_tcp_nodelay(true);
     auto messages = [this](const httplib::Request& q, httplib::Response& r) { handleMessage(q, r); };
     auto files = [this](const httplib::Request& q, httplib::Response& r) { handleFile(q, r); };
     std::string filePattern = (imagePath.empty() ? std::string() : "/" + imagePath) + "/images/(.+)";

@@ -1,0 +1,353 @@
+// A full synchronisation of the generated 20,000-product company from the fake
+// company server on the loopback (tables and the 40,000 product pictures plus
+// the covers), through the session, the engine, the front door, the transport
+// and the database; beside, in the same run, its floor: the same table replies
+// and files fetched with the command-line curl (three transfers at a time, as
+// the transport runs them), then the same rows parsed and inserted with bare
+// prepared statements in one transaction. Reports the ratio and the peak
+// resident memory of each (of this process, which also holds the server and
+// its files; curl's own memory is not counted).
+
+#include "ClockFixture.h"
+#include "FakeCompanyServer.h"
+#include "RunLoopPump.h"
+#include "TemporaryHome.h"
+#include "Database/ConfigManager.h"
+#include "Database/DataAccessManager.h"
+#include "Network/Protocol/HttpNetworkCtrl.h"
+#include "Network/Protocol/LoginMode.h"
+#include "Network/Protocol/NetworkModel.h"
+#include "Network/Protocol/SyncModel.h"
+#include "Platform/Foundation/Clock.h"
+#include "Platform/Foundation/NSRunLoop.h"
+#include "Platform/Foundation/NSUserDefaults.h"
+
+#include <benchmark/benchmark.h>
+#include <rapidjson/document.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#ifndef CORVELLE_BENCH_COMPANY_DIR
+#define CORVELLE_BENCH_COMPANY_DIR ""
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+FakeCompanyServer& server()
+{
+    static FakeCompanyServer* s = [] {
+        auto* s = new FakeCompanyServer;
+        s->loadCompany(CORVELLE_BENCH_COMPANY_DIR);
+        s->start();
+        return s;
+    }();
+    return *s;
+}
+
+// The peak resident set since the last reset, in kilobytes.
+long peakKilobytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::atol(line.c_str() + 6);
+    }
+    return -1;
+}
+
+void resetPeak()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+class Finished : public SyncModelDelegate {
+public:
+    void finishedSync() override { done = true; }
+    void breakSync(const std::string& message) override
+    {
+        done = true;
+        broken = true;
+    }
+    bool done = false;
+    bool broken = false;
+};
+
+class Signed : public LoginModelDelegate {
+public:
+    bool implementsLoginSuccess() const override { return true; }
+    void loginSuccess() override { done = true; }
+    bool implementsLoginErroWithMessage() const override { return true; }
+    void loginErroWithMessage(const std::string&) override { failed = true; }
+    bool done = false;
+    bool failed = false;
+};
+
+void pointAtServer()
+{
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    defaults->setObjectForKey(Value("127.0.0.1"), "IP");
+    defaults->setIntegerForKey(server().port(), "Port");
+    defaults->setObjectForKey(Value(server().messagePath), "Path");
+    defaults->setObjectForKey(Value("127.0.0.1"), "ImageIP");
+    defaults->setIntegerForKey(server().port(), "ImagePort");
+    defaults->setObjectForKey(Value(server().imagePath), "ImagePath");
+}
+
+// Signs in (not timed), then times the synchronisation; -1 on a failure.
+double applicationSync(long& peak)
+{
+    TemporaryHome home;
+    pointAtServer();
+    static auto keepAlive = NSRunLoop::mainRunLoop()->addSource({}, { NSDefaultRunLoopMode });
+    auto session = LoginMode::sharedInstance();
+    auto signedIn = std::make_shared<Signed>();
+    session->setDelegate(signedIn);
+    auto info = std::make_shared<LoginInfo>();
+    info->accountId = "sales1";
+    info->passWord = "secret";
+    info->clientId = "ACME";
+    info->deviceId = "BENCH";
+    session->loginIsFromInputIsAutoLogin(info, true, false);
+    pumpMainRunLoopUntil([&] { return signedIn->done || signedIn->failed; }, 60);
+    double took = -1;
+    if (signedIn->done) {
+        auto finished = std::make_shared<Finished>();
+        auto sync = SyncModel::sharedInstance();
+        sync->setDelegate(finished);
+        resetPeak();
+        double began = Clock::now();
+        sync->startSync();
+        pumpMainRunLoopUntil([&] { return finished->done; }, 600);
+        took = finished->broken || !finished->done ? -1 : Clock::now() - began;
+        peak = peakKilobytes();
+    }
+    NetworkModel::sharedInstance()->cancelAllRequests();
+    drainMainRunLoop();
+    SyncModel::freeInstance();
+    LoginMode::freeInstance();
+    ConfigManager::freeInstance();
+    DataAccessManager::releaseDataModel();
+    return took;
+}
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+struct Statement {
+    Statement(sqlite3* db, const char* sql) { sqlite3_prepare_v2(db, sql, -1, &statement, nullptr); }
+    ~Statement() { sqlite3_finalize(statement); }
+    Statement& text(int i, const rapidjson::Value& object, const char* key)
+    {
+        auto it = object.FindMember(key);
+        if (it != object.MemberEnd() && it->value.IsString())
+            sqlite3_bind_text(statement, i, it->value.GetString(), static_cast<int>(it->value.GetStringLength()), SQLITE_TRANSIENT);
+        else if (it != object.MemberEnd() && it->value.IsNumber())
+            sqlite3_bind_double(statement, i, it->value.GetDouble());
+        else
+            sqlite3_bind_null(statement, i);
+        return *this;
+    }
+    Statement& integer(int i, long value)
+    {
+        sqlite3_bind_int64(statement, i, value);
+        return *this;
+    }
+    bool run()
+    {
+        bool ok = sqlite3_step(statement) == SQLITE_DONE;
+        sqlite3_reset(statement);
+        return ok;
+    }
+    sqlite3_stmt* statement = nullptr;
+};
+
+long number(const rapidjson::Value& object, const char* key)
+{
+    auto it = object.FindMember(key);
+    if (it == object.MemberEnd())
+        return 0;
+    return it->value.IsString() ? std::atol(it->value.GetString()) : it->value.IsNumber() ? static_cast<long>(it->value.GetDouble()) : 0;
+}
+
+// The rows a synchronisation stores, inserted bare; the number of rows, or -1.
+long insertRows(const std::string& database, const std::string& products, const std::string& files, const std::string& customers)
+{
+    rapidjson::Document p, f, c;
+    p.Parse(products.c_str());
+    f.Parse(files.c_str());
+    c.Parse(customers.c_str());
+    if (!p.IsObject() || !f.IsObject() || !c.IsObject())
+        return -1;
+    sqlite3* db = nullptr;
+    if (sqlite3_open(database.c_str(), &db) != SQLITE_OK)
+        return -1;
+    long rows = 0;
+    bool ok = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    {
+        Statement product(db, "INSERT OR REPLACE INTO corvelle_product(product_id,product_sku,product_name,product_s_desc,product_l_desc,product_publish,product_ordering,product_stock,product_tags) VALUES(?,?,?,?,?,?,?,?,?)");
+        Statement attribute(db, "INSERT OR REPLACE INTO corvelle_product_attribute(attribute_id,product_id,attribute_fields_id,attribute_value) VALUES(?,?,?,?)");
+        Statement link(db, "INSERT OR REPLACE INTO corvelle_product_category_xref(category_id,product_id) VALUES(?,?)");
+        Statement price(db, "INSERT OR REPLACE INTO corvelle_product_price(price_id,product_id,price,currency,discount_price,discount_identifier,discount_start_date,discount_end_date) VALUES(?,?,?,?,?,?,?,?)");
+        Statement related(db, "INSERT OR REPLACE INTO corvelle_product_related(product_id,related_product_sku) VALUES(?,?)");
+        Statement image(db, "INSERT OR REPLACE INTO corvelle_image(image_id,key_id,key_type,image_thumb_address,image_full_address,image_isdault,image_publis,image_ordering) VALUES(?,?,?,?,?,?,?,?)");
+        Statement category(db, "INSERT OR REPLACE INTO corvelle_category(category_id,category_name,category_code,category_publish,category_ordering,category_parent_id) VALUES(?,?,?,?,?,?)");
+        Statement libraryFile(db, "INSERT OR REPLACE INTO corvelle_library_files(id,title,file_name,category,type,date,description,ordering,published,cover_image,info) VALUES(?,?,?,?,?,?,?,?,?,?,?)");
+        Statement customer(db, "INSERT OR REPLACE INTO corvelle_customer(customer_id,customer_name,customer_publish,customer_ordering,discount) VALUES(?,?,?,?,?)");
+        Statement address(db, "INSERT OR REPLACE INTO corvelle_customer_address(id,customer_id,address,city,state,zip_code) VALUES(?,?,?,?,?,?)");
+        Statement contact(db, "INSERT OR REPLACE INTO corvelle_customer_contact(contact_id,customer_id,first_name,last_name,job_title,email) VALUES(?,?,?,?,?,?)");
+        const auto& pc = p["content"];
+        for (const auto& item : pc[0].GetArray()) {
+            long id = number(item, "productID");
+            ok = product.integer(1, id).text(2, item, "productSKU").text(3, item, "productName").text(4, item, "productShortDesc")
+                     .text(5, item, "productDesc").integer(6, number(item, "publish")).integer(7, number(item, "productOrdering"))
+                     .integer(8, number(item, "productStock")).text(9, item, "productTag").run() && ok;
+            for (const auto& a : item["attributes"].GetArray())
+                ok = attribute.integer(1, number(a, "attributeId")).integer(2, id).integer(3, number(a, "attributeFieldsId")).text(4, a, "attributeValue").run() && ok;
+            for (const auto& parent : item["productParentList"].GetArray())
+                ok = link.integer(1, parent.IsNumber() ? parent.GetInt() : std::atoi(parent.GetString())).integer(2, id).run() && ok;
+            ok = price.integer(1, number(item, "priceID")).integer(2, id).text(3, item, "price").text(4, item, "currency")
+                     .text(5, item, "discountPrice").text(6, item, "discountIdentifier").text(7, item, "discountStartDate")
+                     .text(8, item, "discountEndDate").run() && ok;
+            ok = related.integer(1, id).text(2, item, "relatedSKUList").run() && ok;
+            rows += 4 + item["attributes"].Size() + item["productParentList"].Size();
+            if (item.HasMember("images")) {
+                for (const auto& i : item["images"].GetArray()) {
+                    ok = image.integer(1, number(i, "imageID")).integer(2, number(i, "keyID")).text(3, i, "keyType").text(4, i, "thumbAddress")
+                             .text(5, i, "fullAddress").integer(6, number(i, "isDefault")).integer(7, number(i, "imagePublish"))
+                             .integer(8, number(i, "imageOrdering")).run() && ok;
+                    ++rows;
+                }
+            }
+        }
+        for (const auto& item : pc[1].GetArray()) {
+            ok = category.integer(1, number(item, "categoryID")).text(2, item, "categoryName").text(3, item, "categoryCode")
+                     .integer(4, number(item, "categoryPublish")).integer(5, number(item, "categoryOrdering"))
+                     .integer(6, number(item, "categoryParentID")).run() && ok;
+            ++rows;
+        }
+        for (const auto& item : f["content"][0].GetArray()) {
+            ok = libraryFile.integer(1, number(item, "id")).text(2, item, "title").text(3, item, "fileName").integer(4, number(item, "category"))
+                     .text(5, item, "type").text(6, item, "date").text(7, item, "description").integer(8, number(item, "ordering"))
+                     .integer(9, number(item, "publish")).text(10, item, "coverImage").text(11, item, "info").run() && ok;
+            ++rows;
+        }
+        const auto& cc = c["content"];
+        for (const auto& item : cc[0].GetArray()) {
+            ok = customer.integer(1, number(item, "customerId")).text(2, item, "customerName").integer(3, number(item, "customerPublish"))
+                     .integer(4, number(item, "customerOrdering")).text(5, item, "customerDiscount").run() && ok;
+            ++rows;
+        }
+        for (const auto& item : cc[2].GetArray()) {
+            ok = address.integer(1, number(item, "id")).integer(2, number(item, "customer_id")).text(3, item, "address").text(4, item, "city")
+                     .text(5, item, "state").text(6, item, "zip_code").run() && ok;
+            ++rows;
+        }
+        for (const auto& item : cc[3].GetArray()) {
+            ok = contact.integer(1, number(item, "contactId")).integer(2, number(item, "customerId")).text(3, item, "firstName")
+                     .text(4, item, "lastName").text(5, item, "jobTitle").text(6, item, "email").run() && ok;
+            ++rows;
+        }
+    }
+    ok = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK && ok;
+    sqlite3_close(db);
+    return ok ? rows : -1;
+}
+
+// The same bytes with curl, then the same rows bare; -1 on a failure.
+double floorSync(long& peak, long& rows)
+{
+    fs::path scratch = fs::temp_directory_path() / ("corvelle-syncbench-" + std::to_string(::getpid()));
+    fs::remove_all(scratch);
+    fs::create_directories(scratch / "files");
+    std::string base = "http://127.0.0.1:" + std::to_string(server().port());
+    std::string messages = base + "/" + server().messagePath + "/SyncServer;" + server().lastSessionId() + "?";
+    // Three curl processes, each fetching a third of the files over one
+    // connection: three transfers at a time, as the transport runs them.
+    std::ofstream configs[3] = { std::ofstream(scratch / "files0.cfg"), std::ofstream(scratch / "files1.cfg"),
+        std::ofstream(scratch / "files2.cfg") };
+    size_t n = 0;
+    for (const char* type : { "product", "file", "customer" }) {
+        std::string body = std::string("{\"root\":{\"parameters\":{\"methodName\":\"syncData\",\"syncType\":\"") + type + "\",\"isFull\":\"true\"}}}";
+        std::ofstream(scratch / (std::string(type) + ".body")) << body;
+    }
+    for (const auto& entry : fs::directory_iterator(fs::path(CORVELLE_BENCH_COMPANY_DIR) / "files" / "ACME" / "product")) {
+        configs[n % 3] << "url = \"" << base << "/" << server().imagePath << "/images/ACME/product/" << entry.path().filename().string() << "\"\n"
+               << "output = \"" << (scratch / "files" / std::to_string(n++)).string() << "\"\n";
+    }
+    for (const auto& entry : fs::directory_iterator(fs::path(CORVELLE_BENCH_COMPANY_DIR) / "files" / "ACME" / "library" / "cover_image")) {
+        configs[n % 3] << "url = \"" << base << "/" << server().imagePath << "/images/ACME/library/cover_image/" << entry.path().filename().string() << "\"\n"
+               << "output = \"" << (scratch / "files" / std::to_string(n++)).string() << "\"\n";
+    }
+    for (auto& config : configs)
+        config.close();
+    fs::copy_file(fs::path(CORVELLE_BUNDLE_DIR) / "corvelle_lite.sqlite", scratch / "floor.sqlite");
+
+    resetPeak();
+    double began = Clock::now();
+    bool ok = true;
+    for (const char* type : { "product", "file", "customer" }) {
+        std::string command = "curl -s -f -X POST -H 'Content-Type: applicatioin/bin;charset=UTF-8' --data-binary @'"
+            + (scratch / (std::string(type) + ".body")).string() + "' -o '" + (scratch / (std::string(type) + ".json")).string() + "' '"
+            + messages + "'";
+        ok = std::system(command.c_str()) == 0 && ok;
+    }
+    std::string files = "(";
+    for (int i = 0; i < 3; ++i)
+        files += "curl -s -f --data-binary '' -K '" + (scratch / ("files" + std::to_string(i) + ".cfg")).string() + "' & ";
+    files += "wait)";
+    ok = std::system(files.c_str()) == 0 && ok;
+    rows = insertRows((scratch / "floor.sqlite").string(), readFile(scratch / "product.json"), readFile(scratch / "file.json"),
+        readFile(scratch / "customer.json"));
+    double took = Clock::now() - began;
+    peak = peakKilobytes();
+    size_t fetched = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(scratch / "files"))
+        ++fetched;
+    fs::remove_all(scratch);
+    return ok && rows > 0 && fetched == n ? took : -1;
+}
+
+void FullSyncOf20000ProductsBesideTheFloor(benchmark::State& state)
+{
+    double app = 0, floor = 0;
+    long appPeak = 0, floorPeak = 0, rows = 0;
+    for (auto _ : state) {
+        // The floor first: the application's idle keep-alive connections
+        // would otherwise hold the server's workers while curl waits.
+        double f = floorSync(floorPeak, rows);
+        double a = applicationSync(appPeak);
+        if (a < 0 || f < 0) {
+            state.SkipWithError(a < 0 ? "the synchronisation failed" : "the floor failed");
+            break;
+        }
+        app += a;
+        floor += f;
+        state.SetIterationTime(a);
+    }
+    if (app > 0 && floor > 0) {
+        state.counters["app_s"] = app / static_cast<double>(state.iterations());
+        state.counters["floor_s"] = floor / static_cast<double>(state.iterations());
+        state.counters["app_to_floor"] = app / floor;
+        state.counters["app_peak_MB"] = static_cast<double>(appPeak) / 1024.0;
+        state.counters["floor_peak_MB"] = static_cast<double>(floorPeak) / 1024.0;
+        state.counters["floor_rows"] = static_cast<double>(rows);
+    }
+}
+
+}  // namespace
+
+BENCHMARK(FullSyncOf20000ProductsBesideTheFloor)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
