@@ -174,6 +174,19 @@ TEST_F(CustomerDataModelTest, SavedLocalCustomersTakeTheNextLocalIds)
     EXPECT_EQ(model()->getDefaultAddressByCustomer(-1).at("Address"), "1 Road");
 }
 
+TEST_F(CustomerDataModelTest, VeryLongAndMixedNamesAreStoredAndFoundWhole)
+{
+    std::string longName;
+    for (int i = 0; i < 2000; ++i)
+        longName += i % 2 ? "贸易" : "Trade ";
+    const int id = model()->saveCustomerWithNameStreetCityStateZipCode(longName + "END", "", "", "", "");
+    ASSERT_EQ(id, -1);
+    EXPECT_EQ(db()->stringForQuery("select customer_name from corvelle_customer where customer_id = -1"), longName + "END");
+    EXPECT_EQ(ids(model()->customerSearch("易tradeEND")), std::vector<int> {});
+    EXPECT_EQ(ids(model()->customerSearch("易trade 贸")), std::vector<int> { -1 });
+    EXPECT_EQ(ids(model()->customerSearch("贸易END")), std::vector<int> { -1 });
+}
+
 TEST_F(CustomerDataModelTest, SavingWithoutAPhoneFieldStoresFieldIdZero)
 {
     ASSERT_TRUE(db()->executeUpdate("DELETE FROM corvelle_fields_customer_attribute WHERE field_name = 'Phone'"));
