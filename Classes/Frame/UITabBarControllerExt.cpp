@@ -1,5 +1,6 @@
 #include "Classes/Frame/UITabBarControllerExt.h"
 
+#include "Classes/Customer/CustomerViewController.h"
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Frame/HomeViewController.h"
 #include "Classes/Frame/Language.h"
@@ -79,7 +80,11 @@ void UITabBarControllerExt::addViewControllers()
     std::vector<std::shared_ptr<UIViewController>> controllers;
     controllers.push_back(std::make_shared<HomeViewController>());
     for (long i = TabCatalog; i <= TabSync; ++i) {
-        auto screen = std::make_shared<PlaceholderViewController>(kTabs[i].screen, kTabs[i].titleKey);
+        std::shared_ptr<UIViewController> screen;
+        if (i == TabCustomer)
+            screen = std::make_shared<CustomerViewController>();
+        else
+            screen = std::make_shared<PlaceholderViewController>(kTabs[i].screen, kTabs[i].titleKey);
         auto navigation = UINavigationController::withRootViewController(screen);
         if (i == TabCatalog || i == TabSync)
             navigation->setNavigationBarHidden(true);

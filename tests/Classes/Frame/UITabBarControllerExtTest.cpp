@@ -3,6 +3,7 @@
 #include "Classes/Frame/HomeViewController.h"
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/LanguageManager.h"
+#include "Classes/Customer/CustomerViewController.h"
 #include "Classes/Frame/PlaceholderViewController.h"
 #include "Classes/Frame/SettingsViewController.h"
 #include "Classes/Frame/TabBarItemButton.h"
@@ -148,10 +149,8 @@ TEST_F(MainTabBarTest, TappingTabsSwitchesScreensAndLayouts)
     EXPECT_FALSE(bar->homeBtn()->isSelected());
     auto navigation = std::dynamic_pointer_cast<UINavigationController>(bar->selectedViewController());
     ASSERT_TRUE(navigation);
-    auto placeholder = std::dynamic_pointer_cast<PlaceholderViewController>(navigation->topViewController());
-    ASSERT_TRUE(placeholder);
-    EXPECT_EQ(placeholder->screenName(), "CustomerViewController");
-    EXPECT_FALSE(navigation->isNavigationBarHidden());
+    ASSERT_TRUE(std::dynamic_pointer_cast<CustomerViewController>(navigation->topViewController()));
+    EXPECT_TRUE(navigation->isNavigationBarHidden());
     EXPECT_EQ(bar->iPerSelectTab(), 0);
     EXPECT_EQ(bar->iCurSelectTab(), 2);
 
