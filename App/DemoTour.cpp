@@ -1,5 +1,6 @@
 #include "App/DemoTour.h"
 
+#include "Classes/Customer/CustomerViewController.h"
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Frame/LanguageManager.h"
 #include "Classes/Frame/TabBarItemButton.h"
@@ -9,6 +10,7 @@
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSTimer.h"
 #include "Platform/UIKit/UIApplication.h"
+#include "Platform/UIKit/UINavigationController.h"
 #include "Platform/UIKit/UIViewRendering.h"
 #include "Platform/UIKit/UIWindow.h"
 
@@ -117,4 +119,33 @@ void DemoTour::addFrameSteps()
         addStep("settings_" + suffix, openSettings);
         addStep("", closeSettings, 0.1);
     }
+}
+
+void DemoTour::addCustomerSteps()
+{
+    auto openCustomers = []() {
+        auto app = CorvelleAppDelegate::sharedAppDelegate();
+        auto bar = app ? app->tabBarController() : nullptr;
+        auto button = bar ? bar->customerBtn() : nullptr;
+        auto window = UIApplication::sharedApplication()->keyWindow();
+        if (!button || !window)
+            return;
+        const CGRect b = button->bounds();
+        const CGPoint centre = button->convertPointToView(CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b)), nullptr);
+        window->handleTouch(901, UITouchPhaseBegan, centre);
+        window->handleTouch(901, UITouchPhaseEnded, centre);
+    };
+    auto showFirstCustomer = []() {
+        auto app = CorvelleAppDelegate::sharedAppDelegate();
+        auto bar = app ? app->tabBarController() : nullptr;
+        auto navigation = bar ? std::dynamic_pointer_cast<UINavigationController>(bar->selectedViewController()) : nullptr;
+        auto screen = navigation ? std::dynamic_pointer_cast<CustomerViewController>(navigation->topViewController()) : nullptr;
+        if (!screen || !screen->customerList())
+            return;
+        const auto& rows = CustomerDataModel::sharedInstance()->customerInfoDic();
+        if (!rows.empty())
+            screen->customerList()->selectedCustomer(rows.begin()->first);
+    };
+    addStep("", openCustomers, 0.3);
+    addStep("customers", showFirstCustomer);
 }

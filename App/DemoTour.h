@@ -27,6 +27,8 @@ public:
     // The frame's own steps: the main screen and the settings sheet, in
     // English and in Chinese.
     void addFrameSteps();
+    // The customers tab, with the first customer of the list shown in its card.
+    void addCustomerSteps();
 
 private:
     struct Step {

@@ -109,6 +109,7 @@ int main(int argc, char** argv)
     if (!options.tourFolder.empty()) {
         tour = std::make_shared<DemoTour>(options.tourFolder);
         tour->addFrameSteps();
+        tour->addCustomerSteps();
         tour->start();
     }
 
