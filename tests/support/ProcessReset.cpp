@@ -9,6 +9,7 @@
 #include "Database/DataAccessManager.h"
 #include "Network/HTTP/HTTPAuthenticationDialog.h"
 #include "Network/Protocol/LoginMode.h"
+#include "Network/Protocol/SyncModel.h"
 #include "Network/Protocol/ProtocolServices.h"
 #include "Network/Protocol/SessionServices.h"
 #include "Network/Protocol/SyncModel.h"
@@ -31,6 +32,7 @@ const std::vector<Reset>& builtInResets()
 {
     static const std::vector<Reset> resets {
         { "message boxes", [] { MessageBox::resetSharedInstance(); } },
+        { "synchronisation", [] { SyncModel::freeInstance(); } },
         { "session", [] { LoginMode::freeInstance(); } },
         { "configuration", [] { ConfigManager::freeInstance(); } },
         { "customer cache", [] { CustomerDataModel::freeInstance(); } },

@@ -1,7 +1,6 @@
 #include "Classes/Frame/UIToast.h"
 #include "Platform/UIKit/NSStringDrawing.h"
 #include "Platform/UIKit/UIFont.h"
-#include "Platform/UIKit/UIPortraitWindowModel.h"
 #include "support/ScreenTest.h"
 
 namespace {
@@ -71,16 +70,6 @@ TEST_F(UIToastTest, PictureOfAToast)
     showToast("Product added to the quote order", 2, 1);
     driver->advance(0.3);
     driver->renderToPNG(UIDriver::snapshotPath("UIToast.png"));
-}
-
-TEST(UIPortraitWindowModel, PortraitPlacementsComeOutUprightAndCentredInTheLandscapeWindow)
-{
-    ScopedManualClock clock;
-    auto window = std::make_shared<UIWindow>(CGRectMake(0, 0, 1024, 768));
-    for (auto o : { UIInterfaceOrientationLandscapeLeft, UIInterfaceOrientationLandscapeRight, UIInterfaceOrientationPortrait })
-        EXPECT_TRUE(CGAffineTransformIsIdentity(UIPortraitWindowModel::orientationTransform(o)));
-    EXPECT_EQ(UIPortraitWindowModel::frameAtFraction(*window, CGSizeMake(100, 40), 0.25), CGRectMake(462, 172, 100, 40));
-    EXPECT_EQ(UIPortraitWindowModel::frameAtFraction(*window, CGSizeMake(100, 40), 0.75), CGRectMake(462, 556, 100, 40));
 }
 
 }  // namespace
