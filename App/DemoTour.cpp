@@ -24,7 +24,30 @@ DemoTour::DemoTour(std::string folder)
 
 void DemoTour::addStep(std::string picture, std::function<void()> action, double settle)
 {
-    m_steps.push_back({ std::move(picture), std::move(action), settle });
+    m_steps.push_back({ std::move(picture), std::move(action), settle, nullptr });
+}
+
+void DemoTour::addStepUntil(std::string picture, std::function<void()> action, std::function<bool()> done, double timeout)
+{
+    m_steps.push_back({ std::move(picture), std::move(action), timeout, std::move(done) });
+}
+
+void DemoTour::waitFor(size_t index, double left)
+{
+    std::weak_ptr<DemoTour> weakSelf = shared_from_this();
+    NSTimer::scheduledTimerWithTimeInterval(0.1, false, [weakSelf, index, left](NSTimer&) {
+        auto self = weakSelf.lock();
+        if (!self)
+            return;
+        const Step& step = self->m_steps[index];
+        if (!step.done() && left > 0.1) {
+            self->waitFor(index, left - 0.1);
+            return;
+        }
+        if (!step.picture.empty())
+            self->takePicture(step.picture);
+        self->run(index + 1);
+    });
 }
 
 void DemoTour::start()
@@ -49,6 +72,10 @@ void DemoTour::run(size_t index)
     const Step& step = m_steps[index];
     if (step.action)
         step.action();
+    if (step.done) {
+        waitFor(index, step.settle);
+        return;
+    }
     std::weak_ptr<DemoTour> weakSelf = shared_from_this();
     NSTimer::scheduledTimerWithTimeInterval(step.settle, false, [weakSelf, index](NSTimer&) {
         auto self = weakSelf.lock();

@@ -19,6 +19,10 @@ public:
     // `action` runs, then after `settle` seconds (animations, transitions) a
     // picture named `picture` (".png" added) is taken unless the name is empty.
     void addStep(std::string picture, std::function<void()> action, double settle = 0.6);
+    // The same for work of unknown length (a sign-in, a synchronisation): the
+    // picture is taken once `done` holds (checked every 0.1 s), or after
+    // `timeout` seconds at the latest.
+    void addStepUntil(std::string picture, std::function<void()> action, std::function<bool()> done, double timeout);
     // Starts the walk on the main loop (call before the loop runs).
     void start();
 
@@ -35,7 +39,9 @@ private:
         std::string picture;
         std::function<void()> action;
         double settle;
+        std::function<bool()> done;
     };
+    void waitFor(size_t index, double left);
     void run(size_t index);
     void takePicture(const std::string& name);
 

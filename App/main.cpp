@@ -5,8 +5,10 @@
 // leaves a PNG of each in FOLDER, printing their paths, then ends.
 
 #include "App/DemoTour.h"
+#include "App/SessionTour.h"
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Platform/Foundation/AppEnvironment.h"
+#include "Platform/Foundation/Dispatch.h"
 #include "Platform/Foundation/NSBundle.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSRunLoop.h"
@@ -61,6 +63,8 @@ RunLoopSourceRef watchStopSignals(const std::shared_ptr<NSRunLoop>& loop)
 struct Options {
     double exitAfter = -1;
     std::string tourFolder;
+    std::string server;
+    std::string account = "ACME:sales1:secret";
 };
 
 bool parseOptions(Options& options)
@@ -71,8 +75,13 @@ bool parseOptions(Options& options)
             options.exitAfter = NumberParsing::doubleValue(arguments[++i]);
         } else if (arguments[i] == "--tour" && i + 1 < arguments.size()) {
             options.tourFolder = arguments[++i];
+        } else if (arguments[i] == "--server" && i + 1 < arguments.size()) {
+            options.server = arguments[++i];
+        } else if (arguments[i] == "--account" && i + 1 < arguments.size()) {
+            options.account = arguments[++i];
         } else {
-            std::fprintf(stderr, "usage: corvelle [--home DIR] [--bundle DIR] [--exit-after SECONDS] [--tour FOLDER]\n");
+            std::fprintf(stderr, "usage: corvelle [--home DIR] [--bundle DIR] [--exit-after SECONDS] [--tour FOLDER]\n"
+                                 "               [--server HOST:PORT [--account CLIENT:USER:PASSWORD]]\n");
             return false;
         }
     }
@@ -108,9 +117,13 @@ int main(int argc, char** argv)
     std::shared_ptr<DemoTour> tour;
     if (!options.tourFolder.empty()) {
         tour = std::make_shared<DemoTour>(options.tourFolder);
+        if (!options.server.empty())
+            SessionTour::addSteps(*tour, options.server, options.account);
         tour->addFrameSteps();
         tour->addCustomerSteps();
         tour->start();
+    } else if (!options.server.empty()) {
+        dispatch_async(dispatch_get_main_queue(), [server = options.server]() { SessionTour::applyServer(server); });
     }
 
     const int status = UIApplicationMain(argc, argv, std::make_shared<CorvelleAppDelegate>());

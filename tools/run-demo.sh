@@ -1,17 +1,43 @@
 #!/usr/bin/env bash
-# Builds the application and runs it. With a display the window opens and
-# stays until it is closed. Without one the application walks through its
-# screens by itself, leaves a PNG of each in build/app/tour (the paths are
-# printed) and ends. The application's home folder is build/app/home unless
+# Builds the application, the fake company server and its generated sample
+# company; starts the server on the loopback with the sample company, then the
+# application pointed at it. With a display the window opens on the welcome
+# screen and stays until it is closed. Without one the application tours by
+# itself: it signs in online with the sample company's account, synchronises
+# (progress printed as lines), leaves a PNG of each main tab and of the frame's
+# screens in build/app/tour (the paths are printed) and ends; then the server
+# stops too. The application's home folder is build/app/home unless
 # CORVELLE_HOME is set. Options given here go to the application instead.
+# CORVELLE_BUILD_DIR names an existing build to use as it is (the test does).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-"$root/tools/setup.sh"
-build="$root/build/app"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVELLE_TESTS=OFF
-cmake --build "$build" --target corvelle
+build="${CORVELLE_BUILD_DIR:-$root/build/app}"
+if [ -z "${CORVELLE_BUILD_DIR:-}" ]; then
+  "$root/tools/setup.sh"
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVELLE_TESTS=OFF
+  cmake --build "$build" --target corvelle corvelle-fake-server corvelle_sample_data
+fi
 export CORVELLE_HOME="${CORVELLE_HOME:-$build/home}"
+
+log="$(mktemp)"
+"$build/tools/fake-server/corvelle-fake-server" --company "$build/sample-company" 0 >"$log" 2>&1 &
+server=$!
+trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; rm -f "$log"' EXIT
+port=""
+for _ in $(seq 1 100); do
+  port="$(sed -n 's/^fake company server on 127\.0\.0\.1:\([0-9][0-9]*\).*/\1/p' "$log")"
+  [ -n "$port" ] && break
+  kill -0 "$server" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -z "$port" ]; then
+  echo "run-demo: the fake company server did not start:" >&2
+  cat "$log" >&2
+  exit 1
+fi
+echo "Fake company server with the sample company on 127.0.0.1:$port (account ACME / sales1 / secret)"
+
 if [ $# -eq 0 ] && [ -z "${DISPLAY:-}" ]; then
   set -- --tour "$build/tour"
 fi
-exec "$build/App/corvelle" --bundle "$build/bundle" "$@"
+"$build/App/corvelle" --bundle "$build/bundle" --server "127.0.0.1:$port" "$@"

@@ -1,0 +1,24 @@
+#pragma once
+
+// The tour's part for the session: point the application at a company server,
+// sign in online with its account, synchronise with the progress printed as
+// lines on the terminal, then show each main tab the configuration turns on.
+// What happens is what the welcome screen and the synchronisation tab set in
+// motion; the tour stands in for the person's taps and reads the outcome.
+
+#include "Database/LoginInfo.h"
+
+#include <memory>
+#include <string>
+
+class DemoTour;
+
+class SessionTour {
+public:
+    // `server` is "host:port" of the company server, whose message and file
+    // paths are the defaults; the account is "client:user:password".
+    static void addSteps(DemoTour& tour, const std::string& server, const std::string& account);
+    // Writes the server settings for "host:port" (call after launch: a first
+    // run resets them to their defaults).
+    static void applyServer(const std::string& server);
+};
