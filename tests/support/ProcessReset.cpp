@@ -5,6 +5,7 @@
 #include "Classes/Frame/LanguageManager.h"
 #include "Classes/Frame/MessageBox.h"
 #include "Classes/Frame/SkinManager.h"
+#include "Classes/QuoteOrder/QuoteOrderStore.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
 #include "Network/HTTP/HTTPAuthenticationDialog.h"
@@ -36,6 +37,7 @@ const std::vector<Reset>& builtInResets()
         { "session", [] { LoginMode::freeInstance(); } },
         { "configuration", [] { ConfigManager::freeInstance(); } },
         { "customer cache", [] { CustomerDataModel::freeInstance(); } },
+        { "quote-order store", [] { QuoteOrderStore::freeInstance(); } },
         { "data access", [] { DataAccessManager::releaseDataModel(); } },
         { "synchronisation", [] { SyncModel::freeInstance(); } },
         { "skin", [] { SkinManager::resetSharedInstance(); } },

@@ -1,0 +1,490 @@
+#include "Classes/QuoteOrder/QuoteOrderStore.h"
+
+#include "Classes/Frame/CorvelleAppDelegate.h"
+#include "Classes/Frame/PublicFunction.h"
+#include "Classes/Frame/UITabBarControllerExt.h"
+#include "Database/ConfigManager.h"
+#include "Database/DataAccessManager.h"
+#include "Database/SQLiteLayer/SQLDatabase.h"
+#include "Network/Protocol/LoginMode.h"
+#include "Network/Protocol/NetworkModel.h"
+#include "Network/Protocol/ProtocolServices.h"
+#include "Network/Protocol/SessionCommands.h"
+#include "Network/Protocol/SyncCommands.h"
+#include "Platform/Foundation/NSLog.h"
+#include "Platform/Foundation/Format.h"
+
+#include <cctype>
+#include <charconv>
+#include <climits>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+std::mutex& classLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+std::shared_ptr<QuoteOrderStore>& slot()
+{
+    static std::shared_ptr<QuoteOrderStore> instance;
+    return instance;
+}
+
+// Module positions of the customers and the quote-order tabs in the configuration.
+constexpr int kCustomerModule = 2;
+constexpr int kQuoteOrderModule = 5;
+
+bool isBlank(const std::optional<std::string>& text)
+{
+    if (!text)
+        return true;
+    for (unsigned char c : *text) {
+        if (!std::isspace(c))
+            return false;
+    }
+    return true;
+}
+
+std::shared_ptr<corvelle_product_price_Entity> priceOf(int productId)
+{
+    auto price = DataAccessManager::sharedDataModel()->getPriceEntityByProductId(productId);
+    // A product without a price row is priced as an empty record.
+    return price ? price : std::make_shared<corvelle_product_price_Entity>();
+}
+
+constexpr int kUploadCommand = 518;
+constexpr int kHistoryCommand = 265;
+constexpr int kLoginCommand = 258;
+
+bool hasStatus(const NetBaseRst& reply, const char* status)
+{
+    return reply.status == std::optional<std::string>(status);
+}
+
+// The server's order id: a whole number, given as a number or as a text of digits.
+std::optional<int> serverOrderId(const Value& value)
+{
+    if (value.isInteger())
+        return value.intValue();
+    if (value.isReal()) {
+        const double d = value.doubleValue();
+        if (d == static_cast<double>(static_cast<long>(d)) && d >= INT_MIN && d <= INT_MAX)
+            return static_cast<int>(d);
+        return std::nullopt;
+    }
+    if (value.isString()) {
+        const std::string text = value.stringValue();
+        int id = 0;
+        auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
+        if (error == std::errc() && end == text.data() + text.size() && !text.empty())
+            return id;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::shared_ptr<QuoteOrderStore> QuoteOrderStore::sharedQuoteOrderStore()
+{
+    std::lock_guard<std::mutex> guard(classLock());
+    if (!slot())
+        slot() = std::make_shared<QuoteOrderStore>(Passkey {});
+    return slot();
+}
+
+void QuoteOrderStore::freeInstance()
+{
+    std::shared_ptr<QuoteOrderStore> ending;
+    std::lock_guard<std::mutex> guard(classLock());
+    ending = std::move(slot());
+}
+
+QuoteOrderStore::QuoteOrderStore(Passkey)
+{
+    loadByConfig();
+}
+
+void QuoteOrderStore::loadByConfig()
+{
+    auto config = ConfigManager::sharedInstance();
+    isCustomerOnShow = config->isOnShow(kCustomerModule);
+    m_isOrderOnShow = config->isOnShow(kQuoteOrderModule);
+}
+
+std::shared_ptr<QuoteOrderEntity> QuoteOrderStore::createNewQuoteOrder()
+{
+    if (!addQuoteOrder) {
+        auto order = std::make_shared<QuoteOrderEntity>();
+        order->isInEdit = true;
+        order->discountRat = 100;
+        addQuoteOrder = order;
+    }
+    return addQuoteOrder;
+}
+
+bool QuoteOrderStore::diffItemCYExist(const corvelle_product_Entity& product) const
+{
+    if (!curQuoteOrder || curQuoteOrder->items.empty())
+        return false;
+    const auto currency = priceOf(product.product_id)->currency;
+    for (const auto& item : curQuoteOrder->items) {
+        if (item && (!item->currency || item->currency != currency))
+            return true;
+    }
+    return false;
+}
+
+bool QuoteOrderStore::addToOrder(const std::shared_ptr<corvelle_product_Entity>& product)
+{
+    if (!product)
+        return true;
+    if (!curQuoteOrder)
+        popDelegateView();
+    if (!curQuoteOrder)
+        curQuoteOrder = createNewQuoteOrder();
+    auto order = curQuoteOrder;
+
+    std::shared_ptr<QuoteOrderItemEntity> same;
+    for (const auto& item : order->items) {
+        if (item && item->product && item->product->product_id == product->product_id
+            && (isBlank(item->attributes) || item->attributes == product->attributes)) {
+            same = item;
+            break;
+        }
+    }
+    if (same) {
+        // A line without attributes takes in the product whatever was chosen.
+        same->quantity += product->count;
+    } else {
+        auto price = priceOf(product->product_id);
+        auto item = std::make_shared<QuoteOrderItemEntity>();
+        item->product = product;
+        item->currency = price->currency;
+        order->currency = price->currency;
+        item->quantity = product->count;
+        item->sku = product->product_sku;
+        item->name = product->product_name;
+        item->attributes = product->attributes;
+        item->price = price->price;
+        item->finalPrice = retriveProductPriceWithProductIDProductCount(product->product_id, 1);
+        item->setSubtotal(item->finalPrice * item->quantity);
+        // The line of a stored order keeps its order id; its own id is left
+        // for the line save, which keeps ids unique over every order's lines.
+        if (order->serial != 0)
+            item->orderID = order->serial;
+        item->cdate = PublicFunction::currentTime();
+        item->mdate = item->cdate;
+        order->items.push_back(item);
+        if (auto app = CorvelleAppDelegate::sharedAppDelegate()) {
+            if (auto tabs = app->tabBarController())
+                tabs->setBadgeValueTabBarItemTagAnimated(stringWithFormat("%d", static_cast<int>(order->items.size())),
+                                                         UITabBarControllerExt::TabQuoteOrder, true);
+        }
+    }
+    // Any order discount typed before no longer fits the new total.
+    order->setDiscount(-1);
+    order->discountRat = PublicFunction::shownDiscountRatFromAbsolute(100);
+    return true;
+}
+
+void QuoteOrderStore::getItemNumberInOrder(corvelle_product_Entity& product) const
+{
+    product.itemNumberInOrder = 0;
+    if (!curQuoteOrder)
+        return;
+    for (const auto& item : curQuoteOrder->items) {
+        if (item && item->product && item->product->product_id == product.product_id)
+            product.itemNumberInOrder += static_cast<unsigned>(item->quantity);
+    }
+}
+
+double QuoteOrderStore::retriveProductPriceWithProductIDProductCount(int productId, int /*count*/) const
+{
+    auto price = priceOf(productId);
+    return price->discount_flag ? price->discount_price : price->price;
+}
+
+unsigned QuoteOrderStore::getCurrentQuoteOrderItemsCount() const
+{
+    return curQuoteOrder ? static_cast<unsigned>(curQuoteOrder->items.size()) : 0u;
+}
+
+void QuoteOrderStore::removeCurrentQuoteOrder()
+{
+    curQuoteOrder.reset();
+    if (addQuoteOrder)
+        addQuoteOrder.reset();
+    else
+        popDelegateView();
+}
+
+bool QuoteOrderStore::saveCurrentQuoteOrder()
+{
+    auto order = curQuoteOrder;
+    if (!order)
+        return false;
+    auto db = SQLDatabase::sharedDataBase();
+    auto data = DataAccessManager::sharedDataModel();
+    if (!db || !db->beginTransaction())
+        return false;
+
+    // The save hands out ids; a rolled-back save must not leave ids behind
+    // that were never stored.
+    const int orderSerial = order->serial;
+    std::vector<std::pair<int, int>> lineIds;
+    for (const auto& item : order->items)
+        lineIds.emplace_back(item ? item->serial : 0, item ? item->orderID : 0);
+
+    bool saved = true;
+    if (order->serial != 0)
+        saved = data->removeQuoteOrderItemsByQuoteOrderID(order->serial);
+    saved = saved && data->saveQuoteOrder(order) != 0;
+    saved = saved && db->commit();
+    if (!saved) {
+        db->rollback();
+        order->serial = orderSerial;
+        for (size_t i = 0; i < order->items.size(); ++i) {
+            if (order->items[i]) {
+                order->items[i]->serial = lineIds[i].first;
+                order->items[i]->orderID = lineIds[i].second;
+            }
+        }
+        return false;
+    }
+    // The lines stay in memory: an editor may still be showing this order.
+    removeCurrentQuoteOrder();
+    return true;
+}
+
+bool QuoteOrderStore::copyQuoteOrderEntity(const std::shared_ptr<QuoteOrderEntity>& order)
+{
+    return order && DataAccessManager::sharedDataModel()->saveQuoteOrder(order->duplicateOrder()) != 0;
+}
+
+void QuoteOrderStore::updateOrderTable(const EntityList<corvelle_customer_Entity>& customers)
+{
+    DataAccessManager::sharedDataModel()->updateOrderTable(customers);
+    for (const auto& customer : customers) {
+        if (!customer)
+            continue;
+        if (addQuoteOrder && addQuoteOrder->customerId == customer->pid)
+            addQuoteOrder->customerId = customer->customer_id;
+        if (curQuoteOrder && curQuoteOrder->customerId == customer->pid)
+            curQuoteOrder->customerId = customer->customer_id;
+        if (auto d = delegate())
+            d->updateCustomerIdNewId(customer->pid, customer->customer_id);
+    }
+}
+
+EntityList<QuoteOrderEntity> QuoteOrderStore::fetchQuoteOrdersCondition(int type, const std::optional<std::string>& condition)
+{
+    return DataAccessManager::sharedDataModel()->fetchQuoteOrdersCondition(type, condition);
+}
+
+bool QuoteOrderStore::removeQuoteOrder(int orderId)
+{
+    return DataAccessManager::sharedDataModel()->removeQuoteOrder(orderId);
+}
+
+void QuoteOrderStore::setQuoteOrdersUploaded(int orderId)
+{
+    DataAccessManager::sharedDataModel()->setQuoteOrdersToUploaded(orderId);
+}
+
+std::optional<std::string> QuoteOrderStore::fetchQuoteOrdersDicString(int orderId)
+{
+    return DataAccessManager::sharedDataModel()->fetchQuoteOrdersDicString(orderId);
+}
+
+void QuoteOrderStore::updateOrdeIDWithOrderNumberNewOrderID(const std::optional<std::string>& orderNumber, int newOrderID)
+{
+    DataAccessManager::sharedDataModel()->updateOrderIDWithOrderNumberNewOrderID(orderNumber, newOrderID);
+}
+
+void QuoteOrderStore::popDelegateView()
+{
+    if (auto d = delegate())
+        d->popSelfView();
+}
+
+// ---- Upload, history and re-login ----
+
+void QuoteOrderStore::startUploadQuoteOrder(int orderId)
+{
+    auto session = LoginMode::sharedInstance();
+    if (session->loginType() == LoginMode::kLoginTypeOnline) {
+        requestUploadQuoteOrder(orderId);
+    } else if (session->loginType() == LoginMode::kLoginTypeOffline) {
+        currentQuoteOrderId_ = orderId;
+        needWork_ = 2;
+        requestLogin();
+    }
+}
+
+void QuoteOrderStore::requestUploadQuoteOrder(int orderId)
+{
+    currentQuoteOrderId_ = orderId;
+    auto data = DataAccessManager::sharedDataModel();
+    std::vector<std::string> numbers;
+    const Value sent = data->fetchUnsubmittedQuoteOrdersDic(orderId);
+    if (const Value* orders = sent.find("order")) {
+        for (const Value& order : orders->arrayValue()) {
+            if (const Value* number = order.find("order_number"); number && number->isString())
+                numbers.push_back(number->stringValue());
+        }
+    }
+    auto request = std::make_shared<RequestUploadQuoteOrder>();
+    request->syncData = fetchQuoteOrdersDicString(orderId);
+    request->setReceiveDelegete(shared_from_this());
+    const int rst = NetworkModel::sharedInstance()->sendRequest(request);
+    NSLog("the rst is %d", rst);
+    if (rst >= 0)
+        m_pendingUploads[rst] = std::move(numbers);
+}
+
+void QuoteOrderStore::getLastTenOrderHistory()
+{
+    auto data = DataAccessManager::sharedDataModel();
+    const int count = data->numberOfAllSubmittedOrder();
+    const double span = data->timeDurationOfAllSubmittedOrder();
+    if (count >= kDeepHistoryCount && span > kDeepHistorySpan) {
+        if (auto d = delegate())
+            d->finishedSyncHistoryQuoteOrdersMessage(std::nullopt, std::nullopt);
+        return;
+    }
+    getHistoryOrderFromTime(data->retriveEarliestSubmittedOrderTime(), kOrdersPerPage);
+}
+
+void QuoteOrderStore::getHistoryOrderFromTime(const std::optional<std::string>& baseTime, int number)
+{
+    auto session = LoginMode::sharedInstance();
+    if (session->loginType() == LoginMode::kLoginTypeOnline) {
+        requestSyncHistoryQuoteOrderFromTime(baseTime, number);
+    } else if (session->loginType() == LoginMode::kLoginTypeOffline) {
+        needWork_ = 1;
+        requestLogin();
+    }
+}
+
+void QuoteOrderStore::requestSyncHistoryQuoteOrderFromTime(const std::optional<std::string>& baseTime, int number)
+{
+    auto request = std::make_shared<RequestGetOrderHistory>();
+    request->setReceiveDelegete(shared_from_this());
+    request->numberOfOrder = number;
+    request->baseTime = baseTime.value_or(std::string());
+    NSLog("the rst is %d", NetworkModel::sharedInstance()->sendRequest(request));
+}
+
+void QuoteOrderStore::requestLogin()
+{
+    auto info = LoginMode::sharedInstance()->loginInfo();
+    auto request = std::make_shared<RequestLogin>();
+    if (info) {
+        request->userName = info->accountId;
+        request->passWord = info->passWord;
+        request->clientID = info->clientId;
+        request->deviceID = info->deviceId;
+    }
+    request->setReceiveDelegete(shared_from_this());
+    NetworkModel::sharedInstance()->sendRequest(request);
+}
+
+void QuoteOrderStore::ReciveHttpRespondInfo(const std::shared_ptr<NetBaseRst>& reply)
+{
+    if (!reply)
+        return;
+    if (hasStatus(*reply, "207")) {
+        m_pendingUploads.erase(reply->requestCode);
+        ProtocolServices::logoutWithLockedUser("207", reply->message);
+        return;
+    }
+    switch (reply->cmdCode) {
+    case kUploadCommand:
+        if (auto upload = std::dynamic_pointer_cast<UploadQuoteOrderRst>(reply))
+            uploadQuoteOrdersFinished(*upload);
+        break;
+    case kHistoryCommand:
+        getOrderHistoryFinished(reply);
+        break;
+    case kLoginCommand:
+        reloginFinished(*reply);
+        break;
+    default:
+        break;
+    }
+}
+
+void QuoteOrderStore::reloginFinished(const NetBaseRst& reply)
+{
+    auto session = LoginMode::sharedInstance();
+    if (hasStatus(reply, "200")) {
+        session->setLoginType(LoginMode::kLoginTypeOnline);
+        if (auto login = dynamic_cast<const LoginRst*>(&reply))
+            session->setClientID(login->clientId);
+        if (needWork_ == 1)
+            getLastTenOrderHistory();
+        else if (needWork_ == 2)
+            requestUploadQuoteOrder(currentQuoteOrderId_);
+        return;
+    }
+    session->setLoginType(hasStatus(reply, "999") ? LoginMode::kLoginTypeOffline : LoginMode::kLoginTypeNone);
+    auto d = delegate();
+    if (!d)
+        return;
+    if (needWork_ == 1)
+        d->finishedSyncHistoryQuoteOrdersMessage(reply.status, reply.message);
+    else if (needWork_ == 2)
+        d->finishedUploadQuoteOrdersMessage(reply.status, reply.message);
+}
+
+void QuoteOrderStore::uploadQuoteOrdersFinished(const UploadQuoteOrderRst& reply)
+{
+    auto pending = m_pendingUploads.find(reply.requestCode);
+    // Only a reply to a request still waiting here may mark orders.
+    if (pending == m_pendingUploads.end())
+        return;
+    const std::vector<std::string> sent = std::move(pending->second);
+    m_pendingUploads.erase(pending);
+    if (hasStatus(reply, "200")) {
+        auto data = DataAccessManager::sharedDataModel();
+        for (const auto& number : sent)
+            data->setQuoteOrdersUploadedWithOrderNumber(number);
+        for (const Value& entry : reply.orderIdUpdateArray) {
+            if (!entry.isDictionary())
+                continue;
+            const Value* number = entry.find("id");
+            const Value* generated = entry.find("generateId");
+            if (!number || !generated || !number->isString())
+                continue;
+            if (auto id = serverOrderId(*generated))
+                updateOrdeIDWithOrderNumberNewOrderID(number->stringValue(), *id);
+        }
+    }
+    if (m_pendingUploads.empty())
+        currentQuoteOrderId_ = -1;
+    if (auto d = delegate())
+        d->finishedUploadQuoteOrdersMessage(reply.status, reply.message);
+}
+
+void QuoteOrderStore::getOrderHistoryFinished(const std::shared_ptr<NetBaseRst>& reply)
+{
+    auto history = std::dynamic_pointer_cast<GetOrderHistoryRst>(reply);
+    if (history && hasStatus(*history, "200")) {
+        if (history->orderHistoryArray.empty()) {
+            if (auto d = delegate())
+                d->finishedSyncHistoryQuoteOrdersMessage(history->status, std::string(kReachEnd));
+            return;
+        }
+        auto data = DataAccessManager::sharedDataModel();
+        for (const Value& order : history->orderHistoryArray)
+            data->updateLocalHistoryOrderFromServer(order);
+        for (const Value& item : history->orderItemHistoryArray)
+            data->updateLocalHistoryOrderItemFromServer(item);
+    }
+    if (auto d = delegate())
+        d->finishedSyncHistoryQuoteOrdersMessage(reply->status, reply->message);
+}
