@@ -3,6 +3,7 @@
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/MessageBox.h"
 #include "Classes/Frame/PublicFunction.h"
+#include "Classes/QuoteOrder/QuoteOrderStore.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
 #include "Network/Protocol/NetworkModel.h"
@@ -512,8 +513,8 @@ void CustomerDataModel::applyUploadReply(const NetBaseRst& reply)
     data->updateCustomerAttributeTable(shared(attributes));
     data->updateContactIdAfterUpload(shared(contacts));
     reloadCustomerData();
-    // The stored orders follow their customers to the server ids.
-    data->updateOrderTable(customerList);
+    // The stored orders, and an order being built, follow their customers to the server ids.
+    QuoteOrderStore::sharedQuoteOrderStore()->updateOrderTable(customerList.value_or(EntityList<corvelle_customer_Entity> {}));
     NSNotificationCenter::defaultCenter().postNotificationName("UPLOADCUSTOMERRESPOND", Value(true));
 }
 

@@ -8,6 +8,7 @@
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/SkinManager.h"
 #include "Classes/Frame/UITabBarControllerExt.h"
+#include "Classes/QuoteOrder/QuoteOrderStore.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
 #include "Network/HTTP/Reachability.h"
@@ -249,6 +250,7 @@ void CorvelleAppDelegate::showLoginPage()
     LoginMode::freeInstance();
     NetworkModel::sharedInstance()->cancelAllRequests();
     SyncModel::freeInstance();
+    QuoteOrderStore::freeInstance();
     DataAccessManager::releaseDataModel();
     ConfigManager::freeInstance();
     LanguageManager::sharedInstance()->removeAllLanugageNotification();
