@@ -219,4 +219,42 @@ TEST_F(QuoteOrderUploadTest, AnEmptyHistoryPageEndsTheHistoryAndTheFirstPageHasN
     EXPECT_EQ(delegate->histories[0].second, "reachEnd");
 }
 
+TEST_F(QuoteOrderUploadTest, AHistoryPageReplacesLocalCopiesAndIsReported)
+{
+    ASSERT_TRUE(data->saveQuoteOrder([] {
+        auto stale = std::make_shared<QuoteOrderEntity>();
+        stale->number = std::string("sales01_old");
+        stale->customerName = std::string("Before");
+        return stale;
+    }()));
+    frontDoor->replyTo(265, FakeFrontDoor::envelope("200", R"({
+        "orders": [{"order_id": 501, "order_number": "sales01_old", "customer_name": "After", "currency": "CNY"}],
+        "items": [{"order_id": 501, "product_id": 7, "product_quantity": 2}]})"));
+    store->getLastTenOrderHistory();
+    driver->settle();
+    EXPECT_EQ(count("select count(*) from corvelle_quote_order where order_number = 'sales01_old'"), 1);
+    EXPECT_EQ(count("select order_id from corvelle_quote_order where customer_name = 'After'"), 501);
+    EXPECT_EQ(count("select uploaded from corvelle_quote_order where order_id = 501"), 1);
+    EXPECT_EQ(count("select count(*) from corvelle_quote_order_item where order_id = 501"), 1);
+    ASSERT_EQ(delegate->histories.size(), 1u);
+    EXPECT_EQ(delegate->histories[0].first, "200");
+    EXPECT_NE(delegate->histories[0].second, "reachEnd");
+}
+
+TEST_F(QuoteOrderUploadTest, ALockedUserGoesToTheLockedUserLogoutAndTheScreenIsNotTold)
+{
+    std::vector<std::string> locked;
+    auto& services = ProtocolServices::services();
+    auto saved = services.logoutWithLockedUser;
+    services.logoutWithLockedUser = [&](const std::string& status, const std::optional<std::string>&) { locked.push_back(status); };
+    auto order = storedOrder("Ann");
+    frontDoor->replyTo(518, FakeFrontDoor::envelope("207"));
+    store->startUploadQuoteOrder(order->serial);
+    driver->settle();
+    services.logoutWithLockedUser = saved;
+    EXPECT_EQ(locked, (std::vector<std::string> { "207" }));
+    EXPECT_TRUE(delegate->uploads.empty());
+    EXPECT_FALSE(uploaded(order));
+}
+
 }  // namespace
