@@ -1,0 +1,108 @@
+// The order list's data paths for 500 to 5,000 stored orders of 20 lines each:
+// loading a segment (all, submitted, unsubmitted) with every order's lines,
+// and searching by customer name or order number. Beside them runs the floor
+// of the same size: reading every order row and every line row with SQLite
+// alone, the least any load of the same orders with their lines must do.
+// The complexity fits report how each grows with the number of orders.
+
+#include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Database/DataAccessManager.h"
+#include "Database/SQLiteLayer/SQLDatabase.h"
+#include "Network/Protocol/LoginMode.h"
+#include "support/TemporaryHome.h"
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+namespace {
+
+constexpr int kLinesPerOrder = 20;
+
+// A signed-in client whose database holds `orders` orders, every third one
+// submitted, each with 20 lines; reseeded only when the size changes.
+void seed(int orders)
+{
+    static TemporaryHome home;
+    static int seeded = -1;
+    if (seeded == orders)
+        return;
+    auto session = LoginMode::sharedInstance();
+    session->setClientID(std::string("Bench"));
+    session->setAcountID(std::string("bench01"));
+    auto data = DataAccessManager::sharedDataModel();
+    auto db = SQLDatabase::sharedDataBase();
+    db->executeUpdate("delete from corvelle_quote_order");
+    db->executeUpdate("delete from corvelle_quote_order_item");
+    db->beginTransaction();
+    int lineId = 1;
+    for (int i = 0; i < orders; ++i) {
+        auto order = std::make_shared<QuoteOrderEntity>();
+        order->serial = i + 1;
+        order->number = "bench01_" + std::to_string(100000 + i);
+        order->customerName = (i % 2 ? "Trading House " : "贸易公司 ") + std::to_string(i);
+        order->currency = std::string("CNY");
+        order->uploaded = i % 3 == 0;
+        order->discountRat = 100;
+        for (int l = 0; l < kLinesPerOrder; ++l) {
+            auto item = std::make_shared<QuoteOrderItemEntity>();
+            item->serial = lineId++;
+            item->product = std::make_shared<corvelle_product_Entity>();
+            item->product->product_id = l + 1;
+            item->sku = "SKU-" + std::to_string(l);
+            item->name = "Product " + std::to_string(l);
+            item->quantity = 1 + l % 5;
+            item->price = 10 + l;
+            item->finalPrice = 9 + l;
+            item->currency = std::string("CNY");
+            order->items.push_back(item);
+        }
+        data->saveQuoteOrder(order);
+    }
+    db->commit();
+    seeded = orders;
+}
+
+void BM_FloorReadRows(benchmark::State& state)
+{
+    seed(static_cast<int>(state.range(0)));
+    auto db = SQLDatabase::sharedDataBase();
+    for (auto _ : state) {
+        long sum = 0;
+        for (const char* sql : { "select * from corvelle_quote_order", "select * from corvelle_quote_order_item" }) {
+            auto rs = db->executeQuery(sql);
+            const int columns = rs ? rs->columnCount() : 0;
+            while (rs && rs->next()) {
+                for (int c = 0; c < columns; ++c)
+                    sum += static_cast<long>(rs->stringForColumnIndex(c).value_or(std::string()).size());
+            }
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetComplexityN(state.range(0));
+}
+
+void fetch(benchmark::State& state, int type, const char* text)
+{
+    seed(static_cast<int>(state.range(0)));
+    auto store = QuoteOrderStore::sharedQuoteOrderStore();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(store->fetchQuoteOrdersCondition(type, text ? std::optional<std::string>(text) : std::nullopt));
+    state.SetComplexityN(state.range(0));
+}
+
+void BM_LoadAll(benchmark::State& state) { fetch(state, 0, nullptr); }
+void BM_SegmentSubmitted(benchmark::State& state) { fetch(state, 1, nullptr); }
+void BM_SegmentUnsubmitted(benchmark::State& state) { fetch(state, 2, nullptr); }
+void BM_SearchCustomer(benchmark::State& state) { fetch(state, 0, "house 4"); }
+void BM_SearchNumber(benchmark::State& state) { fetch(state, 0, "_1002"); }
+
+}  // namespace
+
+#define ORDER_SIZES ->Arg(500)->Arg(1000)->Arg(2000)->Arg(5000)->Unit(benchmark::kMillisecond)->Complexity()
+BENCHMARK(BM_FloorReadRows) ORDER_SIZES;
+BENCHMARK(BM_LoadAll) ORDER_SIZES;
+BENCHMARK(BM_SegmentSubmitted) ORDER_SIZES;
+BENCHMARK(BM_SegmentUnsubmitted) ORDER_SIZES;
+BENCHMARK(BM_SearchCustomer) ORDER_SIZES;
+BENCHMARK(BM_SearchNumber) ORDER_SIZES;
