@@ -3,6 +3,7 @@
 #include "Platform/Foundation/TextEncoding.h"
 #include "Platform/Foundation/NumberParsing.h"
 
+#include <algorithm>
 #include <clocale>
 #include <cwctype>
 #include <locale.h>
@@ -384,4 +385,49 @@ std::optional<std::string> NSString::initWithDataEncoding(const Data& data, NSSt
 std::optional<Data> NSString::dataUsingEncoding(std::string_view text, NSStringEncoding encoding)
 {
     return TextEncoding::encode(text, encoding);
+}
+
+namespace {
+
+// The UTF-8 length of the character starting with `lead`, and its UTF-16 units.
+void characterAt(unsigned char lead, size_t& bytes, NSUInteger& units)
+{
+    bytes = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 1;
+    units = bytes == 4 ? 2 : 1;
+}
+
+}  // namespace
+
+NSUInteger NSString::length(std::string_view text)
+{
+    NSUInteger units = 0;
+    for (size_t i = 0; i < text.size();) {
+        size_t bytes;
+        NSUInteger n;
+        characterAt(static_cast<unsigned char>(text[i]), bytes, n);
+        i += bytes;
+        units += n;
+    }
+    return units;
+}
+
+NSRange NSString::byteRangeOfCharacterRange(std::string_view text, NSRange characters)
+{
+    size_t i = 0;
+    NSUInteger unit = 0;
+    auto advanceTo = [&](NSUInteger target) {
+        while (i < text.size() && unit < target) {
+            size_t bytes;
+            NSUInteger n;
+            characterAt(static_cast<unsigned char>(text[i]), bytes, n);
+            i = std::min(text.size(), i + bytes);
+            unit += n;
+        }
+    };
+    advanceTo(characters.location);
+    size_t start = i;
+    NSUInteger end = characters.length > ~NSUInteger(0) - characters.location ? ~NSUInteger(0)
+                                                                              : characters.location + characters.length;
+    advanceTo(end);
+    return NSMakeRange(start, i - start);
 }

@@ -35,6 +35,13 @@ public:
     static float floatValue(std::string_view text);
     static bool boolValue(std::string_view text);
 
+    // The platform's length of a text, in its characters (UTF-16 units: a
+    // Chinese character counts one, not the three bytes it takes here).
+    static NSUInteger length(std::string_view text);
+    // The bytes of `text` that a range in those characters covers, clamped to
+    // the text; a range that splits a character takes the whole character.
+    static NSRange byteRangeOfCharacterRange(std::string_view text, NSRange characters);
+
     // Every piece is kept: "a,,b," gives "a", "", "b", ""; "" gives one "".
     static std::vector<std::string> componentsSeparatedByString(std::string_view text, std::string_view separator);
     static std::string stringByTrimmingCharactersInSet(std::string_view text, CharacterSet set);

@@ -1,6 +1,7 @@
 #include "Platform/UIKit/UITextField.h"
 
 #include "Platform/Foundation/NSNotificationCenter.h"
+#include "Platform/Foundation/NSString.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIImage.h"
@@ -182,11 +183,13 @@ void UITextField::didResignFirstResponder()
 void UITextField::replace(NSRange range, const std::string& replacement)
 {
     auto keep = shared_from_this();
-    range.location = std::min<NSUInteger>(range.location, m_text.size());
-    range.length = std::min<NSUInteger>(range.length, m_text.size() - range.location);
+    // The delegate is offered the range in characters; the text changes by bytes.
+    NSRange bytes = NSString::byteRangeOfCharacterRange(m_text, range);
+    range.location = NSString::length(std::string_view(m_text).substr(0, bytes.location));
+    range.length = NSString::length(std::string_view(m_text).substr(bytes.location, bytes.length));
     if (auto d = delegate(); d && !d->textFieldShouldChangeCharactersInRangeReplacementString(*this, range, replacement))
         return;
-    m_text.replace(range.location, range.length, replacement);
+    m_text.replace(bytes.location, bytes.length, replacement);
     setNeedsDisplay();
     sendActionsForControlEvents(UIControlEventEditingChanged);
     NSNotificationCenter::defaultCenter().postNotificationName(UITextFieldTextDidChangeNotification);
@@ -203,7 +206,7 @@ void UITextField::insertText(const std::string& text)
         size_t nl = text.find('\n', start);
         std::string piece = text.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
         if (!piece.empty())
-            replace(NSMakeRange(m_text.size(), 0), piece);
+            replace(NSMakeRange(NSString::length(m_text), 0), piece);
         if (nl == std::string::npos)
             break;
         auto d = delegate();
@@ -220,7 +223,8 @@ void UITextField::deleteBackward()
     if (!m_editing || m_text.empty())
         return;
     size_t n = lastCharacterLength(m_text);
-    replace(NSMakeRange(m_text.size() - n, n), "");
+    NSUInteger units = NSString::length(std::string_view(m_text).substr(m_text.size() - n));
+    replace(NSMakeRange(NSString::length(m_text) - units, units), "");
 }
 
 void UITextField::drawRect(CGRect)

@@ -2,8 +2,8 @@
 
 // A one-line text input. A tap makes it the first responder when its
 // delegate lets it begin editing; keys typed then reach it through the
-// window: each change is first offered to the delegate (a range of the UTF-8
-// text and its replacement), a return asks the delegate and sends the
+// window: each change is first offered to the delegate (a range counted in
+// characters, as the platform counts them, and its replacement), a return asks the delegate and sends the
 // did-end-on-exit event, and the clear button asks before emptying the
 // field. Editing ends when it resigns (if the delegate lets it). The
 // keyboard shows and hides with editing.

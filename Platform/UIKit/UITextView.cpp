@@ -1,6 +1,7 @@
 #include "Platform/UIKit/UITextView.h"
 
 #include "Platform/Foundation/NSNotificationCenter.h"
+#include "Platform/Foundation/NSString.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIKeyboard.h"
@@ -102,12 +103,14 @@ void UITextView::touchesEndedWithEvent(const UITouchSet&, UIEvent*)
 void UITextView::replace(NSRange range, const std::string& replacement)
 {
     auto keep = shared_from_this();
-    range.location = std::min<NSUInteger>(range.location, m_text.size());
-    range.length = std::min<NSUInteger>(range.length, m_text.size() - range.location);
+    // The delegate is offered the range in characters; the text changes by bytes.
+    NSRange bytes = NSString::byteRangeOfCharacterRange(m_text, range);
+    range.location = NSString::length(std::string_view(m_text).substr(0, bytes.location));
+    range.length = NSString::length(std::string_view(m_text).substr(bytes.location, bytes.length));
     auto d = delegate();
     if (d && !d->textViewShouldChangeTextInRangeReplacementText(*this, range, replacement))
         return;
-    m_text.replace(range.location, range.length, replacement);
+    m_text.replace(bytes.location, bytes.length, replacement);
     updateContentSize();
     setNeedsDisplay();
     if (d)
@@ -118,7 +121,7 @@ void UITextView::replace(NSRange range, const std::string& replacement)
 void UITextView::insertText(const std::string& text)
 {
     if (m_editing && !text.empty())
-        replace(NSMakeRange(m_text.size(), 0), text);
+        replace(NSMakeRange(NSString::length(m_text), 0), text);
 }
 
 void UITextView::deleteBackward()
@@ -126,7 +129,8 @@ void UITextView::deleteBackward()
     if (!m_editing || m_text.empty())
         return;
     size_t n = lastCharacterLength(m_text);
-    replace(NSMakeRange(m_text.size() - n, n), "");
+    NSUInteger units = NSString::length(std::string_view(m_text).substr(m_text.size() - n));
+    replace(NSMakeRange(NSString::length(m_text) - units, units), "");
 }
 
 void UITextView::drawRect(CGRect)

@@ -1,6 +1,7 @@
 #include "WindowFixture.h"
 
 #include "Platform/Foundation/NSNotificationCenter.h"
+#include "Platform/Foundation/NSString.h"
 #include "Platform/UIKit/UIActivityIndicatorView.h"
 #include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIImage.h"
@@ -106,7 +107,7 @@ TEST_F(ControlsTest, TextFieldEditsThroughItsDelegateAndMovesTheKeyboard)
     driver->pressBackspace();
     EXPECT_EQ(field->text(), "ab");
     EXPECT_EQ(log->calls, (std::vector<std::string> { "shouldBegin", "shouldBegin", "didBegin", "change 0,0 'ab'",
-                                                      "change 2,0 'x'", "change 2,0 'é'", "change 2,2 ''" }));
+                                                      "change 2,0 'x'", "change 2,0 'é'", "change 2,1 ''" }));
     driver->advance(UIKeyboard::kAnimationDuration);
     ASSERT_EQ(keyboard.size(), 2u);
     EXPECT_EQ(keyboard[0], "WillShowNotification {{0, 416}, {1024, 352}}");
@@ -192,6 +193,47 @@ TEST_F(ControlsTest, KeyboardShowsAfterTheFieldBeganEditingAndSaysDidShowWhenIts
                                                     "WillHideNotification {{0, 768}, {1024, 352}}",
                                                     "DidHideNotification {{0, 768}, {1024, 352}}" }));
     NSNotificationCenter::defaultCenter().removeObserver(log.get());
+}
+
+TEST_F(ControlsTest, AFieldLimitedToTenCharactersTakesTenChineseCharacters)
+{
+    // The usual limit: refuse a change that would make the text longer than ten.
+    struct Limit : UITextFieldDelegate {
+        std::vector<std::string> ranges;
+        bool textFieldShouldChangeCharactersInRangeReplacementString(UITextField& f, NSRange r, const std::string& s) override
+        {
+            ranges.push_back(std::to_string(r.location) + "," + std::to_string(r.length));
+            return NSString::length(f.text()) - r.length + NSString::length(s) <= 10;
+        }
+    };
+    auto limit = std::make_shared<Limit>();
+    auto field = std::make_shared<UITextField>(CGRectMake(100, 100, 200, 31));
+    field->setDelegate(limit);
+    window->addSubview(field);
+    driver->tap(field);
+    for (const char* c : { "上", "海", "市", "浦", "东", "新", "区", "世", "纪", "大", "道" })
+        driver->typeText(c);
+    EXPECT_EQ(field->text(), "上海市浦东新区世纪大");
+    EXPECT_EQ(NSString::length(field->text()), 10u);
+    EXPECT_EQ(limit->ranges.back(), "10,0");
+    driver->pressBackspace();
+    EXPECT_EQ(limit->ranges.back(), "9,1");
+    EXPECT_EQ(field->text(), "上海市浦东新区世纪");
+
+    struct Case {
+        const char* text;
+        NSRange characters;
+        NSRange bytes;
+    } cases[] = {
+        { "abc", NSMakeRange(1, 1), NSMakeRange(1, 1) },
+        { "上海ab", NSMakeRange(1, 2), NSMakeRange(3, 4) },
+        { "上海", NSMakeRange(1, 99), NSMakeRange(3, 3) },
+        { "a😀b", NSMakeRange(1, 2), NSMakeRange(1, 4) },  // a character outside the BMP counts two
+        { "ab", NSMakeRange(5, 1), NSMakeRange(2, 0) },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NSString::byteRangeOfCharacterRange(c.text, c.characters), c.bytes) << c.text;
+    EXPECT_EQ(NSString::length("a😀上"), 4u);
 }
 
 class SearchLog : public UISearchBarDelegate {
