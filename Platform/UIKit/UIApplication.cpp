@@ -152,6 +152,26 @@ CGRect UIApplication::statusBarFrame() const
     return m_statusBarHidden ? CGRectZero : CGRectMake(0, 0, 1024, 20);
 }
 
+namespace {
+int s_trackingDrags = 0;
+}
+
+const NSRunLoopMode& UIApplication::eventRunLoopMode()
+{
+    return s_trackingDrags > 0 ? UITrackingRunLoopMode : NSDefaultRunLoopMode;
+}
+
+void UIApplication::beginEventTracking()
+{
+    ++s_trackingDrags;
+}
+
+void UIApplication::endEventTracking()
+{
+    if (s_trackingDrags > 0)
+        --s_trackingDrags;
+}
+
 int UIApplicationMain(int, char**, std::shared_ptr<UIApplicationDelegate> delegate)
 {
     auto app = UIApplication::sharedApplication();
@@ -168,7 +188,7 @@ int UIApplicationMain(int, char**, std::shared_ptr<UIApplicationDelegate> delega
             app->terminate();
             break;
         }
-        loop->runMode(NSDefaultRunLoopMode, NSRunLoopDistantFuture);
+        loop->runMode(UIApplication::eventRunLoopMode(), NSRunLoopDistantFuture);
     }
     desktop.reset();
     loop->removeSource(keepAlive);

@@ -6,6 +6,7 @@
 // exist here: an opened URL is recorded and logged, and a mailto link becomes
 // a draft in the mail outbox.
 
+#include "Platform/Foundation/NSRunLoop.h"
 #include "Platform/Foundation/Value.h"
 #include "Platform/QuartzCore/CAGeometry.h"
 #include "Platform/UIKit/UIResponder.h"
@@ -63,6 +64,14 @@ public:
     static std::shared_ptr<UIApplication> sharedApplication();
     // Forgets the application object and its state (tests start afresh).
     static void resetSharedApplication();
+
+    // The mode the main run loop runs in for the interface: the tracking mode
+    // while a scroll view is being dragged (default-mode timers and delayed
+    // performs then wait for the drag to end), else the default mode. Drags
+    // begin and end tracking; the count outlives application resets.
+    static const NSRunLoopMode& eventRunLoopMode();
+    static void beginEventTracking();
+    static void endEventTracking();
 
     std::shared_ptr<UIApplicationDelegate> delegate() const { return m_delegate; }
     void setDelegate(std::shared_ptr<UIApplicationDelegate> delegate) { m_delegate = std::move(delegate); }

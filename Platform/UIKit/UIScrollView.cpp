@@ -3,6 +3,7 @@
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/NSRunLoop.h"
 #include "Platform/Foundation/NSTimer.h"
+#include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIGestureRecognizer.h"
 
 #include <algorithm>
@@ -18,6 +19,19 @@ UIScrollView::~UIScrollView()
 {
     if (m_timer)
         m_timer->invalidate();
+    setTracking(false);
+}
+
+void UIScrollView::setTracking(bool on)
+{
+    // The main loop runs in the tracking mode while the finger is down.
+    if (on == m_tracking)
+        return;
+    m_tracking = on;
+    if (on)
+        UIApplication::beginEventTracking();
+    else
+        UIApplication::endEventTracking();
 }
 
 void UIScrollView::didMoveToWindow()
@@ -142,7 +156,7 @@ void UIScrollView::beginDragAt(CGPoint windowPoint)
         m_timer->invalidate();
     m_decelerating = false;
     m_dragging = true;
-    m_tracking = true;
+    setTracking(true);
     m_dragStartPoint = windowPoint;
     m_dragStartOffset = contentOffset();
     m_lastPoint = windowPoint;
@@ -190,7 +204,7 @@ void UIScrollView::endDragAt(CGPoint windowPoint)
     if (!m_dragging)
         return;
     auto keep = shared_from_this();
-    m_tracking = false;
+    setTracking(false);
     CGPoint o = contentOffset();
     CGPoint target;
     CGPoint projected = o;

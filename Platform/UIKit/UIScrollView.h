@@ -151,6 +151,8 @@ private:
     CGFloat m_decelerationRate = kDecelerationRate;
     int m_indicatorFlashes = 0;
 
+    void setTracking(bool on);
+
     bool m_dragging = false;
     bool m_tracking = false;
     bool m_decelerating = false;

@@ -3,6 +3,7 @@
 #include "ClockFixture.h"
 
 #include "Platform/Foundation/Clock.h"
+#include "Platform/UIKit/UIApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -23,12 +24,19 @@ double realSeconds()
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
+// The default mode stands for the mode the interface runs the main loop in:
+// the tracking mode while a scroll view is dragged, as on the device.
+NSRunLoopMode runMode(const NSRunLoopMode& mode)
+{
+    return mode == NSDefaultRunLoopMode ? UIApplication::eventRunLoopMode() : mode;
+}
+
 }  // namespace
 
 void drainMainRunLoop(const NSRunLoopMode& mode)
 {
     auto loop = NSRunLoop::mainRunLoop();
-    for (int i = 0; i < kDrainTurns && loop->runOnce(mode); ++i) {
+    for (int i = 0; i < kDrainTurns && loop->runOnce(runMode(mode)); ++i) {
     }
 }
 
@@ -42,11 +50,11 @@ bool pumpMainRunLoopUntil(const std::function<bool()>& condition, double timeout
     for (int turn = 0; turn < kMaxTurns; ++turn) {
         if (condition())
             return true;
-        if (loop->runOnce(mode))
+        if (loop->runOnce(runMode(mode)))
             continue;
         double now = Clock::now();
         double next;
-        if (manual && loop->nextTimerDate(mode, next) && next <= deadline) {
+        if (manual && loop->nextTimerDate(runMode(mode), next) && next <= deadline) {
             manual->advance(next > now ? next - now : 0);
             continue;
         }
@@ -55,7 +63,7 @@ bool pumpMainRunLoopUntil(const std::function<bool()>& condition, double timeout
         if (manual && realSeconds() >= realDeadline)
             break;
         // With nothing to wait on, the loop returns at once: wait for other threads instead.
-        if (manual || !loop->runMode(mode, std::min(deadline, now + 0.01)))
+        if (manual || !loop->runMode(runMode(mode), std::min(deadline, now + 0.01)))
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return condition();
@@ -76,7 +84,7 @@ void advanceClock(double seconds, const NSRunLoopMode& mode)
         double next;
         // Step to each timer in turn, so that what a timer schedules within the
         // span fires at its own time too.
-        if (!loop->nextTimerDate(mode, next) || next > target || next <= now)
+        if (!loop->nextTimerDate(runMode(mode), next) || next > target || next <= now)
             break;
         manual->advance(next - now);
         drainMainRunLoop(mode);

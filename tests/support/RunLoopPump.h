@@ -8,6 +8,9 @@
 // so timers and delayed work fire in order and deterministically. With the
 // system clock it runs the loop in short waits until the time-out. Either way
 // it gives up after a bounded number of turns.
+//
+// Asked for the default mode, they run the mode the interface runs the main
+// loop in: the tracking mode while a scroll view is being dragged.
 
 #include "Platform/Foundation/NSRunLoop.h"
 

@@ -1,5 +1,7 @@
 #include "WindowFixture.h"
 
+#include "Platform/Foundation/NSTimer.h"
+#include "Platform/Foundation/PerformRequests.h"
 #include "Platform/UIKit/UIScrollView.h"
 
 #include <gtest/gtest.h>
@@ -157,4 +159,35 @@ TEST_F(ScrollViewTest, AnInsetLeavesTheOffsetAndAPulledListRestsInsideTheInsetSe
     driver->advance(UIScrollView::kDecelerationDuration);
     EXPECT_EQ(list->contentOffset().y, 0);
     EXPECT_EQ(log->calls.back(), "rest 0");
+}
+
+TEST_F(ScrollViewTest, DefaultModeTimersAndDelayedPerformsWaitWhileAScrollViewIsDragged)
+{
+    auto list = make(CGSizeMake(500, 3000));
+    std::vector<std::string> fired;
+    auto perform = NSTimer::scheduledTimerWithTimeInterval(0.1, false, [&](NSTimer&) { fired.push_back("timer"); });
+    PerformRequests::performAfterDelay(this, "loadPage", [&] { fired.push_back("delayed"); }, 0.1);
+    auto common = NSTimer::timerWithTimeInterval(0.1, false, [&](NSTimer&) { fired.push_back("common"); });
+    NSRunLoop::mainRunLoop()->addTimer(common, NSRunLoopCommonModes);
+
+    struct Watch : UIScrollViewDelegate {
+        std::vector<std::string>* fired = nullptr;
+        size_t seenWhileDragging = 0;
+        void scrollViewDidScroll(UIScrollView& s) override
+        {
+            if (s.isTracking())
+                seenWhileDragging = fired->size();
+        }
+    };
+    auto watch = std::make_shared<Watch>();
+    watch->fired = &fired;
+    list->setDelegate(watch);
+    // Half a second of dragging, with the clock moving through the timers' time.
+    driver->dragFrom(CGPointMake(300, 350), CGPointMake(300, 150), 10, 0.5);
+    EXPECT_EQ(watch->seenWhileDragging, 1u) << "only the common-modes timer fires during the drag";
+    EXPECT_EQ(fired, (std::vector<std::string> { "common", "timer", "delayed" }));
+    EXPECT_EQ(UIApplication::eventRunLoopMode(), NSDefaultRunLoopMode);
+    perform->invalidate();
+    common->invalidate();
+    PerformRequests::cancelPreviousPerformRequests(this);
 }
