@@ -21,7 +21,12 @@ struct AnimationState {
     std::weak_ptr<void> delegate;
     bool hasDelegate = false;
     void* context = nullptr;
-    std::vector<std::weak_ptr<UIView>> views;
+    // The views and the properties of them this animation changes.
+    struct Change {
+        std::weak_ptr<UIView> view;
+        unsigned property;
+    };
+    std::vector<Change> views;
     std::shared_ptr<NSTimer> timer;
     bool done = false;
 };
@@ -56,6 +61,18 @@ void commitAnimation(std::shared_ptr<AnimationState> a)
     if (!s_animationsEnabled) {
         total = 0;
         forever = false;
+    }
+    // Taking over a property another animation is changing ends that one, unfinished.
+    auto running = s_running;
+    for (auto& other : running) {
+        bool overlaps = std::any_of(other->views.begin(), other->views.end(), [&](const AnimationState::Change& c) {
+            auto view = c.view.lock();
+            return view && std::any_of(a->views.begin(), a->views.end(), [&](const AnimationState::Change& mine) {
+                return mine.view.lock() == view && (mine.property & c.property);
+            });
+        });
+        if (overlaps)
+            finishAnimation(other, false);
     }
     s_running.push_back(a);
     bool delegateAlive = !a->hasDelegate || !a->delegate.expired();
@@ -132,7 +149,7 @@ void UIView::setFrame(CGRect frame)
 {
     CGSize old = m_layer->bounds().size;
     m_layer->setFrame(frame);
-    noteAnimatedChange();
+    noteAnimatedChange(AnimatedPosition | AnimatedBounds);
     if (!(m_layer->bounds().size == old)) {
         resizeSubviewsWithOldSize(old);
         setNeedsLayout();
@@ -148,7 +165,7 @@ void UIView::setBounds(CGRect bounds)
 {
     CGSize old = m_layer->bounds().size;
     m_layer->setBounds(bounds);
-    noteAnimatedChange();
+    noteAnimatedChange(AnimatedBounds);
     if (!(bounds.size == old)) {
         resizeSubviewsWithOldSize(old);
         setNeedsLayout();
@@ -163,7 +180,7 @@ CGPoint UIView::center() const
 void UIView::setCenter(CGPoint center)
 {
     m_layer->setPosition(center);
-    noteAnimatedChange();
+    noteAnimatedChange(AnimatedPosition);
 }
 
 CGAffineTransform UIView::transform() const
@@ -174,13 +191,13 @@ CGAffineTransform UIView::transform() const
 void UIView::setTransform(CGAffineTransform transform)
 {
     m_layer->setAffineTransform(transform);
-    noteAnimatedChange();
+    noteAnimatedChange(AnimatedTransform);
 }
 
 void UIView::setAlpha(CGFloat alpha)
 {
     m_layer->setOpacity(alpha);
-    noteAnimatedChange();
+    noteAnimatedChange(AnimatedAlpha);
 }
 
 void UIView::setHidden(bool hidden)
@@ -196,7 +213,7 @@ void UIView::setHidden(bool hidden)
 void UIView::setBackgroundColor(std::shared_ptr<UIColor> color)
 {
     m_backgroundColor = std::move(color);
-    noteAnimatedChange();
+    noteAnimatedChange(AnimatedBackgroundColor);
     setNeedsDisplay();
 }
 
@@ -460,6 +477,9 @@ std::shared_ptr<UIView> UIView::hitTestWithEvent(CGPoint point, UIEvent* event)
 {
     if (isHidden() || !m_userInteractionEnabled || alpha() < 0.01f)
         return nullptr;
+    // A view being animated takes no touches unless its animation allows them.
+    if (!s_running.empty() && isInAnimationWithoutInteraction())
+        return nullptr;
     if (!pointInsideWithEvent(point, event))
         return nullptr;
     auto subs = m_subviews;
@@ -631,20 +651,30 @@ std::shared_ptr<UIResponder> UIView::nextResponder() const
     return superview();
 }
 
-void UIView::noteAnimatedChange()
+void UIView::noteAnimatedChange(unsigned properties)
 {
     if (auto* a = building())
-        a->views.push_back(std::static_pointer_cast<UIView>(
-            const_cast<UIView*>(this)->weak_from_this().lock()));
+        a->views.push_back({ std::static_pointer_cast<UIView>(weak_from_this().lock()), properties });
+}
+
+bool UIView::isInAnimationWithoutInteraction() const
+{
+    for (auto& a : s_running) {
+        if (a->done || (a->record.options & UIViewAnimationOptionAllowUserInteraction))
+            continue;
+        for (auto& change : a->views)
+            if (change.view.lock().get() == this)
+                return true;
+    }
+    return false;
 }
 
 void UIView::endAnimationsOnThisView()
 {
     auto running = s_running;
     for (auto& a : running) {
-        bool mine = std::any_of(a->views.begin(), a->views.end(), [this](auto& w) {
-            auto v = w.lock();
-            return v.get() == this;
+        bool mine = std::any_of(a->views.begin(), a->views.end(), [this](auto& change) {
+            return change.view.lock().get() == this;
         });
         if (mine)
             finishAnimation(a, false);
@@ -681,7 +711,7 @@ void UIView::transitionWithViewDurationOptionsAnimationsCompletion(const std::sh
 {
     animateWithDurationDelayOptionsAnimationsCompletion(duration, 0, options, [&] {
         if (view)
-            view->noteAnimatedChange();
+            view->noteAnimatedChange(AnimatedContents);
         if (animations)
             animations();
     }, std::move(completion));

@@ -9,8 +9,10 @@
 // named form) runs from the current run loop when the delay plus the duration
 // has passed on the process clock. An animation that repeats forever ends only
 // when the animations of one of its views are removed (the completion is then
-// told it did not finish). With animations turned off, completions run on the
-// next turn of the loop.
+// told it did not finish), and so does an animation whose property (of one of
+// its views) a later animation takes over, at the takeover. With animations
+// turned off, completions run on the next turn of the loop. While an
+// animation runs its views take no touches, unless it allows user interaction.
 
 #include "Platform/QuartzCore/CALayer.h"
 #include "Platform/UIKit/UIResponder.h"
@@ -245,8 +247,20 @@ public:
     // The animations committed and not yet ended, oldest first.
     static std::vector<UIViewAnimationRecord> runningAnimations();
 
-    // Marks this view as changed inside the animation being built (if any).
-    void noteAnimatedChange();
+    // The properties an animation changes, told apart so that a later
+    // animation of the same property of a view can take it over.
+    enum AnimatedProperty : unsigned {
+        AnimatedPosition = 1 << 0,
+        AnimatedBounds = 1 << 1,
+        AnimatedTransform = 1 << 2,
+        AnimatedAlpha = 1 << 3,
+        AnimatedBackgroundColor = 1 << 4,
+        AnimatedContents = 1 << 5,  // a transition of the whole view
+    };
+    // Marks these properties of this view as changed inside the animation being built (if any).
+    void noteAnimatedChange(unsigned properties);
+    // True while an animation that does not allow user interaction changes this view.
+    bool isInAnimationWithoutInteraction() const;
 
 protected:
     // Lays out the subviews by their autoresizing masks for a change of this view's size.

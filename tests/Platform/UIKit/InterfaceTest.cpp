@@ -130,6 +130,57 @@ TEST_F(InterfaceTest, AnimationsApplyAtOnceAndCompleteOnTheClock)
     EXPECT_FALSE(stopFinished);
 }
 
+TEST_F(InterfaceTest, AnAnimationTakingOverAPropertyEndsTheFirstUnfinished)
+{
+    // The image viewer: a zoom-out is interrupted by a new zoom of the same view.
+    auto v = std::make_shared<UIView>(CGRectMake(0, 0, 10, 10));
+    std::vector<std::string> ends;
+    auto log = [&ends](std::string name) { return [&ends, name](bool f) { ends.push_back(name + (f ? " finished" : " cut")); }; };
+    UIView::animateWithDuration(1.0, [&] { v->setTransform(CGAffineTransformMakeScale(2, 2)); }, log("zoom"));
+    UIView::animateWithDuration(1.0, [&] { v->setAlpha(0.5f); }, log("fade"));
+    advanceClock(0.3);
+    EXPECT_TRUE(ends.empty());
+    UIView::animateWithDuration(1.0, [&] { v->setTransform(CGAffineTransformIdentity); }, log("back"));
+    EXPECT_EQ(ends, (std::vector<std::string> { "zoom cut" })) << "ended at the takeover; the fade goes on";
+    advanceClock(1.0);
+    EXPECT_EQ(ends, (std::vector<std::string> { "zoom cut", "fade finished", "back finished" }));
+
+    // A frame takes over a centre (both move the view); another view's centre does not.
+    auto other = std::make_shared<UIView>(CGRectMake(0, 0, 10, 10));
+    ends.clear();
+    UIView::animateWithDuration(1.0, [&] { v->setCenter(CGPointMake(50, 50)); }, log("move"));
+    UIView::animateWithDuration(1.0, [&] { other->setCenter(CGPointMake(50, 50)); }, log("other"));
+    UIView::animateWithDuration(1.0, [&] { v->setFrame(CGRectMake(0, 0, 20, 20)); }, log("frame"));
+    EXPECT_EQ(ends, (std::vector<std::string> { "move cut" }));
+    advanceClock(1.0);
+}
+
+TEST_F(InterfaceTest, AnimatedViewsTakeNoTouchesUnlessTheAnimationAllowsThem)
+{
+    auto button = UIButton::buttonWithType(UIButtonTypeCustom);
+    button->setFrame(CGRectMake(100, 100, 100, 40));
+    window->addSubview(button);
+    int taps = 0;
+    button->addTarget(UIControlEventTouchUpInside, [&](UIControl&, UIEvent*) { ++taps; });
+    UIDriver driver(window);
+    struct Case {
+        unsigned options;
+        int tapsDuring;
+    } cases[] = {
+        { 0, 0 },
+        { UIViewAnimationOptionAllowUserInteraction, 1 },
+    };
+    for (const auto& c : cases) {
+        taps = 0;
+        UIView::animateWithDuration(1.0, 0, c.options, [&] { button->setAlpha(0.9f); }, nullptr);
+        driver.tap(button);
+        EXPECT_EQ(taps, c.tapsDuring) << c.options;
+        driver.advance(1.0);
+        driver.tap(button);
+        EXPECT_EQ(taps, c.tapsDuring + 1) << "after the animation " << c.options;
+    }
+}
+
 TEST_F(InterfaceTest, LayerAnimationsAreKeptUntilTheirTimeIsOver)
 {
     auto layer = CALayer::layer();
