@@ -143,24 +143,52 @@ void UIPopoverController::place(CGRect a, unsigned arrows)
         { UIPopoverArrowDirectionRight, a.origin.x - kArrowHeight - s.width >= kMargin,
           CGRectMake(a.origin.x - kArrowHeight - s.width, clampY(CGRectGetMidY(a) - s.height / 2), s.width, s.height) },
     };
+    // The room on each side, between the arrow off the anchor and the screen's margin.
+    auto room = [&](UIPopoverArrowDirection arrow) -> CGFloat {
+        switch (arrow) {
+        case UIPopoverArrowDirectionUp: return w.size.height - kMargin - (CGRectGetMaxY(a) + kArrowHeight);
+        case UIPopoverArrowDirectionDown: return a.origin.y - kArrowHeight - kMargin;
+        case UIPopoverArrowDirectionLeft: return w.size.width - kMargin - (CGRectGetMaxX(a) + kArrowHeight);
+        case UIPopoverArrowDirectionRight: return a.origin.x - kArrowHeight - kMargin;
+        default: return 0;
+        }
+    };
     const Option* chosen = nullptr;
     for (auto& o : options)
         if ((arrows & o.arrow) && o.fits) {
             chosen = &o;
             break;
         }
-    if (!chosen)
+    bool shorten = false;
+    if (!chosen) {
+        // Nowhere it fits: the permitted side with the most room, the content
+        // shortened to that room, never laid over the rectangle it points at.
         for (auto& o : options)
-            if (arrows & o.arrow) {
+            if ((arrows & o.arrow) && (!chosen || room(o.arrow) > room(chosen->arrow)))
                 chosen = &o;
-                break;
-            }
+        shorten = chosen != nullptr;
+    }
     if (!chosen)
         chosen = &options[0];
     m_arrow = chosen->arrow;
     CGRect f = chosen->frame;
-    f.origin.x = clampX(f.origin.x);
-    f.origin.y = clampY(f.origin.y);
+    if (shorten) {
+        CGFloat r = std::max<CGFloat>(0, room(m_arrow));
+        if (m_arrow == UIPopoverArrowDirectionUp || m_arrow == UIPopoverArrowDirectionDown) {
+            f.size.height = std::min(f.size.height, r);
+            if (m_arrow == UIPopoverArrowDirectionDown)
+                f.origin.y = a.origin.y - kArrowHeight - f.size.height;
+            f.origin.x = clampX(f.origin.x);
+        } else {
+            f.size.width = std::min(f.size.width, r);
+            if (m_arrow == UIPopoverArrowDirectionRight)
+                f.origin.x = a.origin.x - kArrowHeight - f.size.width;
+            f.origin.y = clampY(f.origin.y);
+        }
+    } else {
+        f.origin.x = clampX(f.origin.x);
+        f.origin.y = clampY(f.origin.y);
+    }
     m_box->setFrame(f);
     // The arrow points at the anchor's middle, kept clear of the box's rounded corners.
     CGFloat inset = kArrowHeight * 2;

@@ -56,6 +56,14 @@ TEST_F(PopoverTest, PlacesTheBoxByTheArrowsThatFit)
           UIPopoverArrowDirectionLeft, CGRectMake(153, 220, 263, 200) },
         { CGRectMake(900, 300, 40, 40), UIPopoverArrowDirectionLeft | UIPopoverArrowDirectionRight,
           UIPopoverArrowDirectionRight, CGRectMake(900 - 13 - 263, 220, 263, 200) },
+        // Allowed only below an anchor near the bottom: shortened to the room
+        // between the anchor and the margin, never laid over the anchor.
+        { CGRectMake(400, 600, 100, 40), UIPopoverArrowDirectionUp, UIPopoverArrowDirectionUp,
+          CGRectMake(450 - 131.5f, 653, 263, 768 - 10 - 653) },
+        { CGRectMake(400, 100, 100, 40), UIPopoverArrowDirectionDown, UIPopoverArrowDirectionDown,
+          CGRectMake(450 - 131.5f, 10, 263, 100 - 13 - 10) },
+        { CGRectMake(900, 300, 40, 40), UIPopoverArrowDirectionLeft, UIPopoverArrowDirectionLeft,
+          CGRectMake(953, 220, 1024 - 10 - 953, 200) },
     };
     for (auto& k : cases) {
         popover->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(k.rect, anchor, k.arrows, true);
