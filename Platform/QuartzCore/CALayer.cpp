@@ -1,4 +1,5 @@
 #include "Platform/QuartzCore/CALayer.h"
+#include "Platform/QuartzCore/CATransaction.h"
 
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/NSRunLoop.h"
@@ -13,6 +14,7 @@ struct CALayer::Running {
     std::shared_ptr<NSTimer> startTimer;
     bool started = false;
     bool done = false;
+    std::shared_ptr<void> transactionHold;
 };
 
 std::shared_ptr<CALayer> CALayer::layer()
@@ -120,6 +122,7 @@ void CALayer::addAnimation(const std::shared_ptr<CAAnimation>& animation, const 
     removeAnimationForKey(key);
     auto running = std::make_shared<Running>();
     running->animation = animation;
+    running->transactionHold = CATransaction::holdForAnimation();
     double now = CACurrentMediaTime();
     double start = animation->beginTime > 0 ? animation->beginTime : now;
     double end = start + animation->activeDuration();
@@ -158,6 +161,7 @@ void CALayer::addAnimation(const std::shared_ptr<CAAnimation>& animation, const 
         }
         if (anim->delegate)
             anim->delegate->animationDidStop(*anim, true);
+        r->transactionHold.reset();
     });
     NSRunLoop::currentRunLoop()->addTimer(running->timer, NSRunLoopCommonModes);
 }
@@ -194,6 +198,7 @@ void CALayer::stopAnimation(const std::string& key, bool finished)
         if (running->animation->delegate)
             running->animation->delegate->animationDidStop(*running->animation, finished);
     }
+    running->transactionHold.reset();
 }
 
 void CALayer::removeAnimationForKey(const std::string& key)

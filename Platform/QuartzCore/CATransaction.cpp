@@ -2,15 +2,31 @@
 
 #include "Platform/Foundation/NSRunLoop.h"
 
+#include <memory>
 #include <vector>
 
 namespace {
 
+// What a transaction's completion waits for: its commit, then the end of
+// every animation added while it was open.
+struct Group {
+    std::function<void()> completion;
+    int pending = 0;
+    bool committed = false;
+    void finishIfDone()
+    {
+        if (!committed || pending > 0 || !completion)
+            return;
+        NSRunLoop::currentRunLoop()->performBlock(std::move(completion));
+        completion = nullptr;
+    }
+};
+
 struct Transaction {
     bool disableActions = false;
     double duration = 0.25;
-    std::function<void()> completion;
     bool implicit = false;
+    std::shared_ptr<Group> group = std::make_shared<Group>();
 };
 
 thread_local std::vector<Transaction> t_stack;
@@ -27,8 +43,11 @@ Transaction& current()
                 return;
             auto done = std::move(t_stack.front());
             t_stack.erase(t_stack.begin());
-            if (done.completion)
-                done.completion();
+            done.group->committed = true;
+            if (done.group->pending == 0 && done.group->completion)
+                done.group->completion();
+            else
+                done.group->finishIfDone();
         });
     }
     return t_stack.back();
@@ -47,8 +66,8 @@ void CATransaction::commit()
         return;
     auto done = std::move(t_stack.back());
     t_stack.pop_back();
-    if (done.completion)
-        NSRunLoop::currentRunLoop()->performBlock(std::move(done.completion));
+    done.group->committed = true;
+    done.group->finishIfDone();
 }
 
 bool CATransaction::disableActions()
@@ -73,5 +92,21 @@ void CATransaction::setAnimationDuration(double duration)
 
 void CATransaction::setCompletionBlock(std::function<void()> block)
 {
-    current().completion = std::move(block);
+    current().group->completion = std::move(block);
+}
+
+std::shared_ptr<void> CATransaction::holdForAnimation()
+{
+    current();
+    std::vector<std::shared_ptr<Group>> groups;
+    for (auto& t : t_stack) {
+        ++t.group->pending;
+        groups.push_back(t.group);
+    }
+    return std::shared_ptr<void>(nullptr, [groups = std::move(groups)](void*) {
+        for (auto& g : groups) {
+            --g->pending;
+            g->finishIfDone();
+        }
+    });
 }

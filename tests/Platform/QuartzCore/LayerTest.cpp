@@ -100,6 +100,34 @@ TEST_F(LayerTest, AnimationsEndOnTheClockAndTellTheirDelegateOnce)
     EXPECT_EQ(fadeLog->calls, std::vector<std::string> { "stopped" });
 }
 
+TEST_F(LayerTest, ATransactionsCompletionWaitsForTheAnimationsAddedInIt)
+{
+    auto layer = CALayer::layer();
+    std::vector<std::string> done;
+    CATransaction::begin();
+    CATransaction::setCompletionBlock([&] { done.push_back("outer"); });
+    CATransaction::begin();
+    CATransaction::setCompletionBlock([&] { done.push_back("inner"); });
+    auto fade = CABasicAnimation::animationWithKeyPath("opacity");
+    fade->duration = 0.5;
+    layer->addAnimation(fade, "fade");
+    CATransaction::commit();
+    auto spin = CABasicAnimation::animationWithKeyPath("transform");
+    spin->duration = 1.0;
+    layer->addAnimation(spin, "spin");
+    CATransaction::commit();
+    drainMainRunLoop();
+    EXPECT_TRUE(done.empty());
+    advanceClock(0.5);
+    EXPECT_EQ(done, (std::vector<std::string> { "inner" }));
+    advanceClock(0.25);
+    EXPECT_EQ(done.size(), 1u) << "the outer one waits for the spin too";
+    // An animation removed early counts as ended.
+    layer->removeAnimationForKey("spin");
+    drainMainRunLoop();
+    EXPECT_EQ(done, (std::vector<std::string> { "inner", "outer" }));
+}
+
 TEST_F(LayerTest, TransactionsNestTheirSettingsAndCompleteAfterTheOutermostCommit)
 {
     std::vector<std::string> done;
