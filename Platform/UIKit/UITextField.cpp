@@ -210,8 +210,12 @@ void UITextField::insertText(const std::string& text)
         if (nl == std::string::npos)
             break;
         auto d = delegate();
-        if (!d || d->textFieldShouldReturn(*this))
+        if (!d || d->textFieldShouldReturn(*this)) {
             sendActionsForControlEvents(UIControlEventEditingDidEndOnExit);
+            // A field someone listens to for end-on-exit gives up the keyboard on return.
+            if (m_editing && (allControlEvents() & UIControlEventEditingDidEndOnExit))
+                resignFirstResponder();
+        }
         if (!m_editing)
             break;
         start = nl + 1;

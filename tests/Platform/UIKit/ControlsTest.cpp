@@ -236,6 +236,27 @@ TEST_F(ControlsTest, AFieldLimitedToTenCharactersTakesTenChineseCharacters)
     EXPECT_EQ(NSString::length("a😀上"), 4u);
 }
 
+TEST_F(ControlsTest, ReturnInAFieldWithAnEndOnExitTargetResignsIt)
+{
+    struct Case {
+        bool target;
+        bool editingAfter;
+    } cases[] = { { true, false }, { false, true } };
+    for (const auto& c : cases) {
+        auto field = std::make_shared<UITextField>(CGRectMake(100, 100, 200, 31));
+        int exits = 0;
+        if (c.target)
+            field->addTarget(UIControlEventEditingDidEndOnExit, [&exits](UIControl&, UIEvent*) { ++exits; });
+        window->addSubview(field);
+        driver->tap(field);
+        driver->typeText("ok\n");
+        EXPECT_EQ(field->isEditing(), c.editingAfter) << c.target;
+        EXPECT_EQ(exits, c.target ? 1 : 0);
+        field->resignFirstResponder();
+        field->removeFromSuperview();
+    }
+}
+
 class SearchLog : public UISearchBarDelegate {
 public:
     std::vector<std::string> calls;
