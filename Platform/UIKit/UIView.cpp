@@ -298,6 +298,9 @@ void UIView::insertSubviewAtIndex(const std::shared_ptr<UIView>& view, long inde
     keep->notifyWindowChange(oldWindow.get(), newWindow.get(), false);
     didAddSubview(keep.get());
     keep->setNeedsLayout();
+    // The receiver is laid out again on the next pass, unless this is its own layout adding the view.
+    if (!m_inLayout)
+        setNeedsLayout();
 }
 
 void UIView::addSubview(const std::shared_ptr<UIView>& view)
@@ -411,7 +414,9 @@ void UIView::layoutIfNeeded()
     auto keep = sharedView();
     if (m_needsLayout) {
         m_needsLayout = false;
+        m_inLayout = true;
         layoutSubviews();
+        m_inLayout = false;
     }
     auto subs = m_subviews;
     for (auto& sub : subs)

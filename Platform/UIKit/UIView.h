@@ -284,6 +284,7 @@ private:
     unsigned m_autoresizingMask = UIViewAutoresizingNone;
     bool m_autoresizesSubviews = true;
     bool m_needsLayout = false;
+    bool m_inLayout = false;
     std::vector<std::shared_ptr<UIView>> m_subviews;
     // Cleared by the superview as it goes, so never left dangling.
     UIView* m_superview = nullptr;

@@ -130,6 +130,31 @@ TEST_F(InterfaceTest, AnimationsApplyAtOnceAndCompleteOnTheClock)
     EXPECT_FALSE(stopFinished);
 }
 
+TEST_F(InterfaceTest, AddingASubviewLaysOutTheReceiverOnTheNextPass)
+{
+    struct Counting : UIView {
+        using UIView::UIView;
+        int layouts = 0;
+        void layoutSubviews() override
+        {
+            ++layouts;
+            // Its own layout adding a view does not ask for another pass.
+            if (subviews().empty())
+                addSubview(std::make_shared<UIView>(CGRectMake(0, 0, 5, 5)));
+        }
+    };
+    auto box = std::make_shared<Counting>(CGRectMake(0, 0, 100, 100));
+    window->addSubview(box);
+    drainMainRunLoop();
+    int before = box->layouts;
+    drainMainRunLoop();
+    EXPECT_EQ(box->layouts, before) << "settled";
+    box->addSubview(std::make_shared<UIView>(CGRectMake(10, 10, 10, 10)));
+    EXPECT_TRUE(box->needsLayout());
+    drainMainRunLoop();
+    EXPECT_EQ(box->layouts, before + 1);
+}
+
 TEST_F(InterfaceTest, AnAnimationTakingOverAPropertyEndsTheFirstUnfinished)
 {
     // The image viewer: a zoom-out is interrupted by a new zoom of the same view.
