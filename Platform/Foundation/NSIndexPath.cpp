@@ -2,21 +2,40 @@
 
 #include <algorithm>
 
+NSIndexPath::NSIndexPath(std::initializer_list<NSUInteger> indexes)
+    : m_length(indexes.size())
+{
+    if (m_length <= kInline)
+        std::copy(indexes.begin(), indexes.end(), m_inline.begin());
+    else
+        m_long.assign(indexes.begin(), indexes.end());
+}
+
 NSIndexPath NSIndexPath::indexPathByAddingIndex(NSUInteger index) const
 {
-    NSIndexPath path = *this;
-    path.m_indexes.push_back(index);
+    NSIndexPath path;
+    auto own = indexes();
+    path.m_length = m_length + 1;
+    if (path.m_length <= kInline) {
+        std::copy(own.begin(), own.end(), path.m_inline.begin());
+        path.m_inline[m_length] = index;
+    } else {
+        path.m_long.assign(own.begin(), own.end());
+        path.m_long.push_back(index);
+    }
     return path;
 }
 
 NSComparisonResult NSIndexPath::compare(const NSIndexPath& other) const
 {
-    size_t n = std::min(m_indexes.size(), other.m_indexes.size());
+    const NSUInteger* a = data();
+    const NSUInteger* b = other.data();
+    size_t n = std::min(m_length, other.m_length);
     for (size_t i = 0; i < n; ++i) {
-        if (m_indexes[i] != other.m_indexes[i])
-            return m_indexes[i] < other.m_indexes[i] ? NSOrderedAscending : NSOrderedDescending;
+        if (a[i] != b[i])
+            return a[i] < b[i] ? NSOrderedAscending : NSOrderedDescending;
     }
-    if (m_indexes.size() == other.m_indexes.size())
+    if (m_length == other.m_length)
         return NSOrderedSame;
-    return m_indexes.size() < other.m_indexes.size() ? NSOrderedAscending : NSOrderedDescending;
+    return m_length < other.m_length ? NSOrderedAscending : NSOrderedDescending;
 }

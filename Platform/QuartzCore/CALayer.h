@@ -136,7 +136,13 @@ public:
     // sublayers, display requests), so that a screen can redraw only when
     // something changed since it last drew.
     static uint64_t displayGeneration() { return s_displayGeneration.load(std::memory_order_relaxed); }
-    static void noteDisplayChanged() { s_displayGeneration.fetch_add(1, std::memory_order_relaxed); }
+    // Not a locked increment: every view property change comes here, changes
+    // that show come from the main thread, and a reader asks only whether the
+    // count moved.
+    static void noteDisplayChanged()
+    {
+        s_displayGeneration.store(s_displayGeneration.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    }
 
     // The layer's own content: what its delegate draws (a tiled layer draws it in tiles).
     virtual void drawContentInContext(const CGContextRef& context) { drawInContext(context); }

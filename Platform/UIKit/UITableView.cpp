@@ -414,10 +414,10 @@ void UITableView::layoutCells()
         m_tableFooterView->setFrame(CGRectMake(0, y, b.size.width, f.size.height));
     }
 
+    // In order of section and row, so looked up by halving.
     auto wanted = indexPathsForRowsInRect(b);
-    std::set<NSIndexPath> wantedSet(wanted.begin(), wanted.end());
     for (auto it = m_visible.begin(); it != m_visible.end();) {
-        if (wantedSet.count(it->first)) {
+        if (std::binary_search(wanted.begin(), wanted.end(), it->first)) {
             ++it;
             continue;
         }
