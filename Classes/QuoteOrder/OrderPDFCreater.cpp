@@ -2,6 +2,7 @@
 
 #include "Classes/QuoteOrder/CVPDFCreaterImageCell.h"
 #include "Classes/QuoteOrder/CVPDFCreaterStringCell.h"
+#include "Classes/QuoteOrder/PainterViewController.h"
 
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/PublicFunction.h"
@@ -10,6 +11,7 @@
 
 #include "Platform/Foundation/Format.h"
 #include "Platform/UIKit/NSStringDrawing.h"
+#include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIFont.h"
 
@@ -339,6 +341,35 @@ void OrderPDFCreater::addSignatureImageView()
     }
     if (auto view = pdfScrollView.lock())
         view->addSubview(signatureValue);
+    // A signed or uploaded order is final: only an empty area of an open order can be signed.
+    if (!signatureValue->image() && !order->isUploaded()) {
+        std::weak_ptr<OrderPDFCreater> weak = weak_from_this();
+        signatureValue->addGestureRecognizer(std::make_shared<UITapGestureRecognizer>([weak](UIGestureRecognizer& r) {
+            if (auto self = weak.lock())
+                self->signatureTapped(r);
+        }));
+        signatureValue->setUserInteractionEnabled(true);
+    }
+}
+
+void OrderPDFCreater::signatureTapped(UIGestureRecognizer&)
+{
+    auto root = rootViewController.lock();
+    if (!root || !order)
+        return;
+    if (isBlank(order->customerName)) {
+        auto alert = std::make_shared<UIAlertView>(text("NOTIFICATION"), text("SELECTCUSTOMERALERT"),
+                                                   std::weak_ptr<UIAlertViewDelegate>(), text("OK"));
+        alert->show();
+        return;
+    }
+    auto painter = std::make_shared<PainterViewController>();
+    std::weak_ptr<OrderPDFCreater> weak = weak_from_this();
+    painter->block = [weak](const std::shared_ptr<UIImage>& image) {
+        if (auto self = weak.lock())
+            self->signatureBlock(image);
+    };
+    root->presentViewControllerAnimatedCompletion(painter, true, nullptr);
 }
 
 void OrderPDFCreater::signatureBlock(const std::shared_ptr<UIImage>& image)

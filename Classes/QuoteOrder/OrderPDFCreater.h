@@ -12,6 +12,7 @@
 
 #include "Database/QuoteOrderEntity.h"
 
+#include "Platform/UIKit/UIGestureRecognizer.h"
 #include "Platform/UIKit/UIImageView.h"
 #include "Platform/UIKit/UIScrollView.h"
 #include "Platform/UIKit/UIViewController.h"
@@ -41,6 +42,9 @@ public:
 
     // What the signature screen hands back on Done (nil when nothing was drawn).
     void signatureBlock(const std::shared_ptr<UIImage>& image);
+    // A tap on the empty signature area of an order not yet uploaded: opens
+    // the signature screen from the presenting screen, or asks for a customer.
+    void signatureTapped(UIGestureRecognizer& recognizer);
 
     // Building steps, run in this order by generatePdfInScrollView.
     void addLogoImageView();

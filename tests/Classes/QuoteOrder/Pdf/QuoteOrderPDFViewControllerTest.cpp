@@ -1,0 +1,306 @@
+#include "Classes/QuoteOrder/PainterViewController.h"
+#include "Classes/QuoteOrder/QuoteOrderPDFViewController.h"
+
+#include "Classes/Frame/Language.h"
+#include "Classes/Frame/SkinManager.h"
+#include "Database/DataAccessManager.h"
+#include "Database/SQLiteLayer/SQLDatabase.h"
+#include "Network/Protocol/LoginMode.h"
+
+#include "PdfInspection.h"
+#include "ScreenTest.h"
+
+#include "Platform/UIKit/MFMailComposeViewController.h"
+#include "Platform/UIKit/UIImage.h"
+#include "Platform/UIKit/UINavigationController.h"
+#include "Platform/UIKit/UIPrintInteractionController.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+using namespace PdfInspection;
+
+std::string text(const char* key)
+{
+    return Language::stringOrKey(key);
+}
+
+// A signed-in client with one stored, open order; the PDF screen pushed on a
+// navigation stack over a plain first screen, as the editor pushes it.
+class QuoteOrderPDFViewControllerTest : public ScreenTest {
+protected:
+    void SetUp() override
+    {
+        ScreenTest::SetUp();
+        auto session = LoginMode::sharedInstance();
+        session->setClientID(std::string("Acme"));
+        session->setAcountID(std::string("sales01"));
+        data = DataAccessManager::sharedDataModel();
+        order = std::make_shared<QuoteOrderEntity>();
+        order->number = "A-1001";
+        order->mdate = "2026-12-10 09:30:00";
+        order->currency = "USD";
+        order->customerName = "Harbour Lights Trading";
+        auto item = std::make_shared<QuoteOrderItemEntity>();
+        item->name = "Lamp";
+        item->sku = "SKU-LAMP";
+        item->quantity = 2;
+        item->price = 120;
+        item->finalPrice = 102;
+        item->currency = "USD";
+        order->items.push_back(item);
+        ASSERT_NE(data->saveQuoteOrder(order), 0);
+    }
+
+    void push()
+    {
+        first = std::make_shared<UIViewController>();
+        navigation = UINavigationController::withRootViewController(first);
+        showRoot(navigation);
+        screen = std::make_shared<QuoteOrderPDFViewController>();
+        screen->order = order;
+        navigation->pushViewControllerAnimated(screen, true);
+        driver->advance(1);
+    }
+
+    std::optional<std::string> storedSignature()
+    {
+        auto rs = SQLDatabase::sharedDataBase()->executeQuery(
+            "select signature from corvelle_quote_order where order_id = ?", order->serial);
+        if (!rs || !rs->next() || rs->columnIndexIsNull(0))
+            return std::nullopt;
+        auto value = rs->stringForColumnIndex(0);
+        // A new order's row holds an empty text for "no signature".
+        return value && !value->empty() ? value : std::nullopt;
+    }
+
+    // Taps the empty signature area of the preview, signs across the signing
+    // area and taps Done.
+    void sign(CGPoint from = CGPointMake(300, 300), CGPoint to = CGPointMake(700, 420))
+    {
+        auto area = screen->pdfCreater->signatureValue;
+        screen->containerView->setContentOffset(CGPointMake(0, area->frame().origin.y - 300));
+        driver->advance(1);
+        driver->tap(area);
+        driver->advance(1);
+        auto painter = std::dynamic_pointer_cast<PainterViewController>(screen->presentedViewController());
+        ASSERT_TRUE(painter);
+        driver->dragFrom(from, to);
+        ASSERT_TRUE(driver->tapBarButton(text("DONE")));
+        driver->advance(1);
+        ASSERT_FALSE(screen->presentedViewController());
+    }
+
+    bool onTop() const { return navigation->topViewController() == screen; }
+
+    std::shared_ptr<DataAccessManager> data;
+    std::shared_ptr<QuoteOrderEntity> order;
+    std::shared_ptr<UIViewController> first;
+    std::shared_ptr<UINavigationController> navigation;
+    std::shared_ptr<QuoteOrderPDFViewController> screen;
+};
+
+TEST_F(QuoteOrderPDFViewControllerTest, BarAndPreviewStandWhereTheLayoutPutsThem)
+{
+    push();
+    EXPECT_TRUE(navigation->isNavigationBarHidden());
+    EXPECT_TRUE(CGRectEqualToRect(driver->findButton(text("BACK"))->frame(), CGRectMake(15, 5, 60, 34)));
+    EXPECT_TRUE(CGRectEqualToRect(driver->findButton(text("PRINT"))->frame(), CGRectMake(850, 5, 70, 34)));
+    EXPECT_TRUE(CGRectEqualToRect(driver->findButton(text("EMAIL"))->frame(), CGRectMake(939, 5, 70, 34)));
+    ASSERT_TRUE(screen->pdfCreater);
+    EXPECT_EQ(screen->pdfCreater->order, order);
+    EXPECT_FALSE(screen->containerView->subviews().empty());
+    driver->renderToPNG(UIDriver::snapshotPath("QuoteOrderPDFViewController.png"));
+
+    // Without an order the preview stays empty.
+    auto empty = std::make_shared<QuoteOrderPDFViewController>();
+    navigation->pushViewControllerAnimated(empty, true);
+    driver->advance(1);
+    EXPECT_FALSE(empty->pdfCreater);
+    EXPECT_TRUE(empty->containerView->subviews().empty());
+}
+
+TEST_F(QuoteOrderPDFViewControllerTest, BackWithoutSigningLeavesAtOnce)
+{
+    push();
+    ASSERT_TRUE(driver->tapButton(text("BACK")));
+    driver->advance(1);
+    EXPECT_FALSE(driver->visibleAlert());
+    EXPECT_EQ(navigation->topViewController(), first);
+}
+
+TEST_F(QuoteOrderPDFViewControllerTest, SignatureIsKeptOnSaveAndShownInTheNextPdf)
+{
+    push();
+    sign();
+    ASSERT_TRUE(order->signature);
+    auto shown = screen->pdfCreater->signatureValue->image();
+    ASSERT_TRUE(shown);
+    // The signing area is 800 x 400: fitted into 192 x 132.
+    EXPECT_EQ(shown->size().width, 192);
+    EXPECT_EQ(shown->size().height, 96);
+    EXPECT_EQ(storedSignature(), std::nullopt);
+
+    // Back asks; a touch outside the alert closes it with no answer and the screen stays.
+    ASSERT_TRUE(driver->tapButton(text("BACK")));
+    driver->advance(1);
+    ASSERT_TRUE(driver->visibleAlert());
+    EXPECT_EQ(driver->visibleAlert()->title(), text("SAVESINGATURE"));
+    EXPECT_EQ(driver->visibleAlert()->message(), text("SIGNATURESAVEALERT"));
+    driver->tapAt(CGPointMake(20, 740));
+    driver->advance(1);
+    EXPECT_FALSE(driver->visibleAlert());
+    EXPECT_TRUE(onTop());
+    EXPECT_EQ(storedSignature(), std::nullopt);
+
+    auto placed = order->signature;
+    ASSERT_TRUE(driver->tapButton(text("BACK")));
+    driver->advance(1);
+    ASSERT_TRUE(driver->tapAlertButton(text("SAVE")));
+    driver->advance(1);
+    EXPECT_EQ(navigation->topViewController(), first);
+    EXPECT_EQ(storedSignature(), placed);
+
+    // The stored signature is in the next preview, and it can no longer be signed.
+    auto again = std::make_shared<QuoteOrderPDFViewController>();
+    auto reloaded = std::make_shared<QuoteOrderEntity>(*order);
+    again->order = reloaded;
+    navigation->pushViewControllerAnimated(again, true);
+    driver->advance(1);
+    ASSERT_TRUE(again->pdfCreater->signatureValue->image());
+    EXPECT_TRUE(again->pdfCreater->signatureValue->gestureRecognizers().empty());
+}
+
+TEST_F(QuoteOrderPDFViewControllerTest, DontSaveDropsTheDrawnSignature)
+{
+    push();
+    sign();
+    ASSERT_TRUE(driver->tapButton(text("BACK")));
+    driver->advance(1);
+    ASSERT_TRUE(driver->tapAlertButton(text("DONTSAVE")));
+    driver->advance(1);
+    EXPECT_EQ(order->signature, std::nullopt);
+    EXPECT_EQ(storedSignature(), std::nullopt);
+    EXPECT_EQ(navigation->topViewController(), first);
+}
+
+TEST_F(QuoteOrderPDFViewControllerTest, FailedSignatureWriteIsReportedAndTheScreenStays)
+{
+    push();
+    sign();
+    ASSERT_TRUE(SQLDatabase::sharedDataBase()->executeUpdate("drop table corvelle_quote_order"));
+    ASSERT_TRUE(driver->tapButton(text("BACK")));
+    driver->advance(1);
+    ASSERT_TRUE(driver->tapAlertButton(text("SAVE")));
+    driver->advance(1);
+    ASSERT_TRUE(driver->visibleAlert());
+    EXPECT_EQ(driver->visibleAlert()->title(), text("FAILED"));
+    ASSERT_TRUE(driver->tapAlertButton(text("OK")));
+    driver->advance(1);
+    EXPECT_TRUE(onTop());
+    // Still unsaved: Back asks again.
+    ASSERT_TRUE(driver->tapButton(text("BACK")));
+    driver->advance(1);
+    ASSERT_TRUE(driver->visibleAlert());
+    EXPECT_EQ(driver->visibleAlert()->title(), text("SAVESINGATURE"));
+}
+
+TEST_F(QuoteOrderPDFViewControllerTest, SigningWithoutACustomerAsksForOne)
+{
+    order->customerName = " \t ";
+    push();
+    auto area = screen->pdfCreater->signatureValue;
+    screen->containerView->setContentOffset(CGPointMake(0, area->frame().origin.y - 300));
+    driver->tap(area);
+    driver->advance(1);
+    EXPECT_FALSE(screen->presentedViewController());
+    ASSERT_TRUE(driver->visibleAlert());
+    EXPECT_EQ(driver->visibleAlert()->title(), text("NOTIFICATION"));
+    EXPECT_EQ(driver->visibleAlert()->message(), text("SELECTCUSTOMERALERT"));
+}
+
+TEST_F(QuoteOrderPDFViewControllerTest, PrintSpoolsTheOrderPdfWithTheSignature)
+{
+    push();
+    sign();
+    auto printer = UIPrintInteractionController::sharedPrintInteractionController();
+    ASSERT_TRUE(printer);
+    const size_t before = printer->spooledFiles().size();
+    ASSERT_TRUE(driver->tapButton(text("PRINT")));
+    driver->advance(1);
+    ASSERT_EQ(printer->spooledFiles().size(), before + 1);
+    std::ifstream in(printer->spooledFiles().back(), std::ios::binary);
+    Data pdf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(popplerPageCount(pdf), 1);
+    EXPECT_NE(pageText(pdf, 1).find("Harbour Lights Trading"), std::string::npos);
+    EXPECT_TRUE(logged("printInteractionControllerDidFinishJob success"));
+
+    // Without a print service the button does nothing.
+    UIPrintInteractionController::setPrintingAvailable(false);
+    ASSERT_TRUE(driver->tapButton(text("PRINT")));
+    driver->advance(1);
+    EXPECT_FALSE(driver->visibleAlert());
+    UIPrintInteractionController::setPrintingAvailable(true);
+}
+
+TEST_F(QuoteOrderPDFViewControllerTest, MailCarriesOneOrderPdfAndReportsTheResult)
+{
+    struct Case {
+        std::optional<std::string> customer;
+        std::string subject;
+        bool send;          // tap Send, else Cancel
+        bool brokenOutbox;  // the outbox cannot be written
+        std::optional<std::string> alert;
+    };
+    const std::string orderText = text("ORDER");
+    const std::vector<Case> cases {
+        {"Harbour Lights Trading", "[" + orderText + "-Harbour Lights Trading]", true, false, text("FILEHAVSBEENEMAILED")},
+        {std::nullopt, "[" + orderText + "]", true, true, text("MAILFAILED")},
+        {"  ", "[" + orderText + "]", false, false, std::nullopt},
+    };
+    MFMailComposeViewController::setCanSendMailOverride(true);
+    push();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.subject);
+        order->customerName = c.customer;
+        const auto outbox = std::filesystem::path(MailOutbox::outboxDirectory());
+        if (c.brokenOutbox) {
+            std::filesystem::remove_all(outbox);
+            std::ofstream(outbox) << "not a folder";
+        }
+        ASSERT_TRUE(driver->tapButton(text("EMAIL")));
+        driver->advance(1);
+        auto composer = std::dynamic_pointer_cast<MFMailComposeViewController>(screen->presentedViewController());
+        ASSERT_TRUE(composer);
+        EXPECT_EQ(composer->message().subject, c.subject);
+        EXPECT_TRUE(composer->message().toRecipients.empty());
+        ASSERT_EQ(composer->message().attachments.size(), 1u);
+        const auto& attachment = composer->message().attachments[0];
+        EXPECT_EQ(attachment.fileName, "Order.pdf");
+        EXPECT_EQ(attachment.mimeType, "pdf");
+        EXPECT_EQ(popplerPageCount(attachment.data), 1);
+        driver->tap(c.send ? composer->sendButton() : composer->cancelButton());
+        driver->advance(1);
+        EXPECT_FALSE(screen->presentedViewController());
+        auto alert = driver->visibleAlert();
+        EXPECT_EQ(alert ? std::optional<std::string>(alert->title()) : std::nullopt, c.alert);
+        if (alert) {
+            ASSERT_TRUE(driver->tapAlertButton(text("OK")));
+        }
+        driver->advance(1);
+        if (c.brokenOutbox)
+            std::filesystem::remove(outbox);
+    }
+    MFMailComposeViewController::setCanSendMailOverride(false);
+    ASSERT_TRUE(driver->tapButton(text("EMAIL")));
+    driver->advance(1);
+    EXPECT_FALSE(screen->presentedViewController());
+    ASSERT_TRUE(driver->visibleAlert());
+    EXPECT_EQ(driver->visibleAlert()->title(), text("NOTIFICATION"));
+    EXPECT_EQ(driver->visibleAlert()->message(), text("NOEMAILCONFIG"));
+    MFMailComposeViewController::setCanSendMailOverride(std::nullopt);
+}
+
+}  // namespace
