@@ -7,6 +7,7 @@
 #include "Platform/UIKit/NSStringDrawing.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIGraphics.h"
+#include "Platform/UIKit/MovieDecoder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -111,6 +112,21 @@ public:
         if (!player || !c || !(player->loadState() & MPMovieLoadStatePlayable))
             return;
         CGRect b = bounds();
+        if (const auto& picture = player->currentPicture()) {
+            CGContextSetRGBFillColor(c, 0, 0, 0, 1);
+            CGContextFillRect(c, b);
+            CGFloat w = static_cast<CGFloat>(picture->width()), h = static_cast<CGFloat>(picture->height());
+            CGFloat scale = std::min(b.size.width / w, b.size.height / h);
+            CGRect fitted = CGRectMake(b.origin.x + (b.size.width - w * scale) / 2, b.origin.y + (b.size.height - h * scale) / 2,
+                                       w * scale, h * scale);
+            // Upright in the view's y-downward space.
+            CGContextSaveGState(c);
+            CGContextTranslateCTM(c, fitted.origin.x, CGRectGetMaxY(fitted));
+            CGContextScaleCTM(c, 1, -1);
+            CGContextDrawImage(c, CGRectMake(0, 0, fitted.size.width, fitted.size.height), picture);
+            CGContextRestoreGState(c);
+            return;
+        }
         UIColor::colorWithWhiteAlpha(0.08f, 1)->setFill();
         CGContextFillRect(c, b);
         std::string url = player->contentURL();
@@ -145,6 +161,47 @@ MPMoviePlayerController::~MPMoviePlayerController()
 {
     if (m_endTimer)
         m_endTimer->invalidate();
+    if (m_pictureTimer)
+        m_pictureTimer->invalidate();
+}
+
+CGSize MPMoviePlayerController::naturalSize() const
+{
+    return m_decoder ? m_decoder->pictureSize() : CGSizeZero;
+}
+
+void MPMoviePlayerController::updatePicture()
+{
+    if (!m_decoder)
+        return;
+    auto picture = m_decoder->pictureAtTime(currentPlaybackTime());
+    if (picture != m_picture) {
+        m_picture = std::move(picture);
+        if (m_view)
+            m_view->setNeedsDisplay();
+    }
+}
+
+void MPMoviePlayerController::startPictures()
+{
+    stopPictures();
+    if (!m_decoder)
+        return;
+    std::weak_ptr<MPMoviePlayerController> weak = weak_from_this();
+    // One look at the clock a picture (at most 30 a second), on the run loop like the end of the movie.
+    double interval = 1.0 / std::min(30.0, m_decoder->frameRate());
+    m_pictureTimer = NSTimer::timerWithTimeInterval(interval, true, [weak](NSTimer&) {
+        if (auto self = weak.lock())
+            self->updatePicture();
+    });
+    NSRunLoop::currentRunLoop()->addTimer(m_pictureTimer, NSRunLoopCommonModes);
+}
+
+void MPMoviePlayerController::stopPictures()
+{
+    if (m_pictureTimer)
+        m_pictureTimer->invalidate();
+    m_pictureTimer.reset();
 }
 
 std::optional<double> MPMoviePlayerController::movieHeaderDuration(const std::string& path)
@@ -180,6 +237,8 @@ void MPMoviePlayerController::setContentURL(std::string url)
     m_prepared = m_failed = false;
     m_loadState = MPMovieLoadStateUnknown;
     m_duration = 0;
+    m_decoder.reset();
+    m_picture.reset();
     if (m_view)
         m_view->setNeedsDisplay();
 }
@@ -221,6 +280,10 @@ void MPMoviePlayerController::prepareToPlay()
     }
     m_loadState = MPMovieLoadStatePlayable | MPMovieLoadStatePlaythroughOK;
     m_duration = movieHeaderDuration(file).value_or(0);
+    m_decoder = MovieDecoder::open(file);
+    if (m_decoder && m_duration <= 0)
+        m_duration = m_decoder->duration();
+    updatePicture();
     post(MPMoviePlayerLoadStateDidChangeNotification);
     if (m_duration > 0)
         post(MPMovieDurationAvailableNotification);
@@ -249,6 +312,7 @@ void MPMoviePlayerController::setCurrentPlaybackTime(double seconds)
         cancelEnd();
         scheduleEnd();
     }
+    updatePicture();
 }
 
 void MPMoviePlayerController::play()
@@ -261,6 +325,7 @@ void MPMoviePlayerController::play()
         m_position = 0;
     m_playingSince = Clock::now();
     scheduleEnd();
+    startPictures();
     setState(MPMoviePlaybackStatePlaying);
 }
 
@@ -271,13 +336,17 @@ void MPMoviePlayerController::pause()
     auto keep = shared_from_this();
     m_position = currentPlaybackTime();
     cancelEnd();
+    stopPictures();
+    updatePicture();
     setState(MPMoviePlaybackStatePaused);
 }
 
 void MPMoviePlayerController::stop()
 {
     cancelEnd();
+    stopPictures();
     m_position = 0;
+    updatePicture();
     if (m_state != MPMoviePlaybackStateStopped) {
         auto keep = shared_from_this();
         setState(MPMoviePlaybackStateStopped);
@@ -319,9 +388,12 @@ void MPMoviePlayerController::reachedEnd()
         m_position = 0;
         m_playingSince = Clock::now();
         scheduleEnd();
+        updatePicture();
         return;
     }
+    stopPictures();
     m_position = m_duration;
+    updatePicture();
     setState(MPMoviePlaybackStateStopped);
     post(MPMoviePlayerPlaybackDidFinishNotification,
          Value::dictionary({ { MPMoviePlayerPlaybackDidFinishReasonUserInfoKey,

@@ -1,17 +1,19 @@
 #pragma once
 
 // The movie player: made from a content URL (a file on the device), with a
-// view to place in a screen. Pictures and sound are not decoded here; the
-// player keeps the state the screens read and write and keeps time on the
-// process clock. Preparing opens the file and reads its duration where that
+// view to place in a screen. It keeps the state the screens read and write
+// and keeps time on the process clock; the pictures of a file the media
+// libraries can decode follow that time in its view, fitted to it. Sound is
+// not played. Preparing opens the file and reads its duration where that
 // is cheap (the movie header of an MP4 or QuickTime file; otherwise the
 // duration stays 0, unknown). While playing, the current time advances with
 // the clock; at the end of a known duration the player either starts again
 // (repeat one) or stops and posts the did-finish notification with the reason
 // "ended". A file that cannot be opened posts did-finish with the reason
-// "error" from the run loop and stays stopped. Its view draws a dark picture
-// area with the file's name while the file is playable, and nothing of its own
-// otherwise, so the background shows.
+// "error" from the run loop and stays stopped. Its view draws the current
+// picture on black, or a dark picture area with the file's name while a
+// playable file has no picture that decodes, and nothing of its own otherwise,
+// so the background shows.
 
 #include "Platform/Foundation/NSNotificationCenter.h"
 #include "Platform/UIKit/UIView.h"
@@ -20,6 +22,7 @@
 #include <optional>
 #include <string>
 
+class MovieDecoder;
 class NSTimer;
 
 enum MPMoviePlaybackState {
@@ -89,6 +92,11 @@ public:
     MPMovieScalingMode scalingMode = MPMovieScalingModeAspectFit;
     bool shouldAutoplay = true;
 
+    // The picture shown now; null while there is none.
+    const CGImageRef& currentPicture() const { return m_picture; }
+    // The size of the pictures (zero without any).
+    CGSize naturalSize() const;
+
     // The duration stored in an MP4 or QuickTime file's movie header, if the
     // file has one that can be read; nothing for other files.
     static std::optional<double> movieHeaderDuration(const std::string& path);
@@ -101,6 +109,10 @@ private:
     void scheduleEnd();
     void cancelEnd();
     void reachedEnd();
+    // Shows the picture of the current time, and keeps doing so while playing.
+    void updatePicture();
+    void startPictures();
+    void stopPictures();
 
     std::string m_url;
     std::shared_ptr<UIView> m_view;
@@ -112,4 +124,7 @@ private:
     double m_position = 0;      // the playback time when the clock was last read
     double m_playingSince = 0;  // the clock time playback (re)started, while playing
     std::shared_ptr<NSTimer> m_endTimer;
+    std::unique_ptr<MovieDecoder> m_decoder;
+    CGImageRef m_picture;
+    std::shared_ptr<NSTimer> m_pictureTimer;
 };
