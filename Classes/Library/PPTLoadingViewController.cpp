@@ -33,6 +33,13 @@ std::shared_ptr<PPTLoadingViewController> PPTLoadingViewController::self()
     return std::static_pointer_cast<PPTLoadingViewController>(shared_from_this());
 }
 
+std::shared_ptr<UIViewController> PPTLoadingViewController::presenter()
+{
+    if (auto navigation = navigationController())
+        return navigation;
+    return self();
+}
+
 void PPTLoadingViewController::viewDidLoad()
 {
     BaseViewController::viewDidLoad();
@@ -195,7 +202,10 @@ void PPTLoadingViewController::displayComposerSheet()
     auto data = NSFileManager::defaultManager().contentsAtPath(path);
     composer->addAttachmentDataMimeTypeFileName(data.value_or(Data {}), "ppt", lastPathComponent(path));
     composer->setSubject("[" + m_fileName.value_or("") + "]");
-    presentModalViewControllerAnimated(composer, true);
+    // A form sheet, as the composer comes on a tablet: the screen below stays on view.
+    composer->setModalPresentationStyle(UIModalPresentationFormSheet);
+    // Presented by the navigation controller that holds this screen, as the platform does for its children.
+    presenter()->presentModalViewControllerAnimated(composer, true);
 }
 
 void PPTLoadingViewController::mailComposeControllerDidFinishWithResultError(MFMailComposeViewController&,
@@ -206,7 +216,7 @@ void PPTLoadingViewController::mailComposeControllerDidFinishWithResultError(MFM
         alert("FILEHAVSBEENEMAILED", std::nullopt);
     else if (result == MFMailComposeResultFailed)
         alert("MAILFAILED", std::nullopt);
-    dismissModalViewControllerAnimated(true);
+    presenter()->dismissModalViewControllerAnimated(true);
 }
 
 std::vector<std::shared_ptr<UIImage>> PPTLoadingViewController::pageImages()

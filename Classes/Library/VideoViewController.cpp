@@ -1,0 +1,97 @@
+#include "Classes/Library/VideoViewController.h"
+
+#include "Classes/Frame/Language.h"
+#include "Classes/Frame/PublicFunction.h"
+#include "Classes/Frame/SkinManager.h"
+#include "Classes/Frame/UIToast.h"
+#include "Platform/Foundation/NSNotificationCenter.h"
+#include "Platform/UIKit/MPMoviePlayerController.h"
+#include "Platform/UIKit/UIButton.h"
+#include "Platform/UIKit/UIColor.h"
+#include "Platform/UIKit/UIFont.h"
+#include "Platform/UIKit/UIImage.h"
+#include "Platform/UIKit/UIImageView.h"
+#include "Platform/UIKit/UILabel.h"
+
+void VideoViewController::createWithFilenameAndFilePath(const std::string& title, const std::string& filePath)
+{
+    auto root = view();
+    root->setFrame(CGRectMake(0, 20, 1024, 748));
+
+    auto background = std::make_shared<UIImageView>(CGRectMake(0, 0, 1024, 748));
+    background->setImage(UIImage::imageNamed("video-bg.png"));
+    root->addSubview(background);
+
+    m_moviePlayer = std::make_shared<MPMoviePlayerController>("file://" + filePath);
+    auto picture = m_moviePlayer->view();
+    picture->setFrame(CGRectMake(50, 94, 924, 604));
+    picture->setBackgroundColor(UIColor::lightGrayColor());
+    root->addSubview(picture);
+
+    m_topbarview = std::make_shared<UIImageView>(CGRectMake(0, 0, 1024, 44));
+    m_topbarview->setUserInteractionEnabled(true);
+    m_topbarview->setContentMode(UIViewContentModeScaleAspectFill);
+    m_topbarview->setBackgroundColor(UIColor::whiteColor());
+    m_topbarview->setImage(SkinManager::skinFromImageName(std::string("topbar-bg.png")));
+    root->addSubview(m_topbarview);
+
+    std::weak_ptr<VideoViewController> weak = std::static_pointer_cast<VideoViewController>(shared_from_this());
+    m_btnback = UIButton::buttonWithType(UIButtonTypeCustom);
+    m_btnback->setFrame(CGRectMake(8, 5, 60, 34));
+    PublicFunction::initializeToBackButtonHeight34(m_btnback);
+    m_btnback->setTitleForState(Language::stringOrKey("BACK"), UIControlStateNormal);
+    m_btnback->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
+        if (auto self = weak.lock())
+            self->btnbackClicked();
+    });
+    m_topbarview->addSubview(m_btnback);
+
+    m_btnLoopPlay = UIButton::buttonWithType(UIButtonTypeCustom);
+    m_btnLoopPlay->setFrame(CGRectMake(959, 5, 50, 34));
+    PublicFunction::initializeToButtonHeight34(m_btnLoopPlay);
+    m_btnLoopPlay->setImageForState(UIImage::imageNamed("icon_loop_play_off.png"), UIControlStateNormal);
+    m_btnLoopPlay->setImageForState(UIImage::imageNamed("icon_loop_play.png"), UIControlStateSelected);
+    m_btnLoopPlay->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
+        if (auto self = weak.lock())
+            self->btnLoopPlayTapped();
+    });
+    m_btnLoopPlay->setSelected(false);
+    m_topbarview->addSubview(m_btnLoopPlay);
+
+    m_lbtitle = std::make_shared<UILabel>(CGRectMake(312, 2, 400, 40));
+    m_lbtitle->setFont(UIFont::fontWithNameSize("Helvetica-Bold", 20));
+    m_lbtitle->setBackgroundColor(UIColor::clearColor());
+    m_lbtitle->setTextAlignment(UITextAlignmentCenter);
+    m_lbtitle->setTextColor(UIColor::whiteColor());
+    m_lbtitle->setText(title);
+    m_topbarview->addSubview(m_lbtitle);
+
+    m_moviePlayer->play();
+}
+
+void VideoViewController::btnLoopPlayTapped()
+{
+    bool loop = !m_btnLoopPlay->isSelected();
+    m_btnLoopPlay->setSelected(loop);
+    m_moviePlayer->repeatMode = loop ? MPMovieRepeatModeOne : MPMovieRepeatModeNone;
+    auto toast = std::make_shared<UIToast>();
+    toast->show(Language::stringWithName(loop ? "LOOPPLAYENABLED" : "LOOPPLAYDISABLED"));
+}
+
+void VideoViewController::btnbackClicked()
+{
+    auto keep = shared_from_this();
+    // A second tap before the opener removed the screen must not ask it to go twice.
+    if (!m_moviePlayer)
+        return;
+    m_moviePlayer->stop();
+    m_moviePlayer->view()->removeFromSuperview();
+    m_moviePlayer.reset();
+    NSNotificationCenter::defaultCenter().postNotificationName(kStopViewVideoNotification);
+}
+
+void VideoViewController::updateLanguage(const std::shared_ptr<UIResponder>&)
+{
+    if (m_btnback)
+        m_btnback->setTitleForState(Language::stringOrKey("BACK"), UIControlStateNormal);
+}
