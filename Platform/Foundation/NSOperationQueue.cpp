@@ -54,8 +54,20 @@ void NSOperationQueue::addOperation(const std::shared_ptr<NSOperation>& operatio
 {
     if (!operation || operation->isFinished())
         return;
+    // The queue listens before the operation can be started: a worker that
+    // finishes another operation may start this one at once, and its finish
+    // must not go unheard (the queue would count it as running for ever).
+    std::weak_ptr<NSOperationQueue> weakQueue = weak_from_this();
+    std::weak_ptr<NSOperation> weakOperation = operation;
+    operation->addObserver(this, [weakQueue, weakOperation] {
+        auto queue = weakQueue.lock();
+        auto op = weakOperation.lock();
+        if (queue && op)
+            queue->operationChanged(op);
+    });
     {
         std::lock_guard guard(m_lock);
+        // Already held: the observer just added shares the key of the one it has.
         if (m_index.contains(operation.get()))
             return;
         Entry entry;
@@ -68,14 +80,6 @@ void NSOperationQueue::addOperation(const std::shared_ptr<NSOperation>& operatio
         m_waitingByArrival.emplace(it->arrival, it);
         updateKeepAliveLocked();
     }
-    std::weak_ptr<NSOperationQueue> weakQueue = weak_from_this();
-    std::weak_ptr<NSOperation> weakOperation = operation;
-    operation->addObserver(this, [weakQueue, weakOperation] {
-        auto queue = weakQueue.lock();
-        auto op = weakOperation.lock();
-        if (queue && op)
-            queue->operationChanged(op);
-    });
     schedule();
 }
 
