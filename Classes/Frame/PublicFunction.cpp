@@ -666,11 +666,16 @@ void PublicFunction::createImgThumbWithImgNameThumbNameFiletype(const std::optio
     if (!imageName || !thumbName)
         return;
     // Thumbnails are only made for product images, whatever type is passed.
-    const std::string thumbPath = filePathWithNameFiletype(*thumbName, FileTypeProductImage);
+    createImgThumbAtPathThumbPath(filePathWithNameFiletype(*imageName, FileTypeProductImage),
+                                  filePathWithNameFiletype(*thumbName, FileTypeProductImage));
+}
+
+void PublicFunction::createImgThumbAtPathThumbPath(const std::string& imagePath, const std::string& thumbPath)
+{
     auto& files = NSFileManager::defaultManager();
     if (files.fileExistsAtPath(thumbPath) && UIImage::imageWithContentsOfFile(thumbPath))
         return;
-    auto image = UIImage::imageWithContentsOfFile(filePathWithNameFiletype(*imageName, FileTypeProductImage));
+    auto image = UIImage::imageWithContentsOfFile(imagePath);
     if (!image)
         return;
     const CGSize own = image->size();

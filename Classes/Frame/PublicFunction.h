@@ -158,6 +158,8 @@ public:
     // A thumbnail of at most 160 x 110 beside a product image, made once.
     static void createImgThumbWithImgNameThumbNameFiletype(const std::optional<std::string>& imageName,
                                                            const std::optional<std::string>& thumbName, int fileType);
+    // The same from full paths: reads no session state, so a worker thread may call it.
+    static void createImgThumbAtPathThumbPath(const std::string& imagePath, const std::string& thumbPath);
     // The colour of the skin's "topbar-bg.png" drawn into one pixel; dark grey without it.
     static std::shared_ptr<UIColor> colorOfMainTheme();
 

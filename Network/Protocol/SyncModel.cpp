@@ -603,8 +603,10 @@ bool SyncModel::setProgress(float progress)
         m_productProgress = value;
         if (value == 1.0f) {
             m_downloadRemotingPImgList.clear();
-            ValueArray images = DataAccessManager::sharedDataModel()->getPublishImages(true);
-            NSThread::detachNewThread([images] { createImgThumb(images); });
+            // Paths are resolved here, on the main thread: the worker must not read the
+            // session, which logout or the end of the process may be tearing down.
+            auto paths = thumbnailPaths(DataAccessManager::sharedDataModel()->getPublishImages(true));
+            NSThread::detachNewThread([paths = std::move(paths)] { createImgThumb(paths); });
             later(kIcons);
         }
         break;
@@ -641,16 +643,25 @@ void SyncModel::progressRespondImageTypeRemainTime(float progress, int imageType
         delegate->setProgressImageTypeRemainTime(m_existFilesRat + progress * (1 - m_existFilesRat), imageType, remainSeconds);
 }
 
-void SyncModel::createImgThumb(const ValueArray& images)
+std::vector<std::pair<std::string, std::string>> SyncModel::thumbnailPaths(const ValueArray& images)
 {
+    std::vector<std::pair<std::string, std::string>> paths;
     for (const Value& entry : images) {
         if (!entry.isDictionary())
             continue;
         const Value& full = entry["imageFull"];
         const Value& thumb = entry["imageThumb"];
         if (full.isString() && thumb.isString() && isSafeFileName(full.stringValue()) && isSafeFileName(thumb.stringValue()))
-            PublicFunction::createImgThumbWithImgNameThumbNameFiletype(full.stringValue(), thumb.stringValue(), kProductImages);
+            paths.emplace_back(PublicFunction::filePathWithNameFiletype(full.stringValue(), kProductImages),
+                               PublicFunction::filePathWithNameFiletype(thumb.stringValue(), kProductImages));
     }
+    return paths;
+}
+
+void SyncModel::createImgThumb(const std::vector<std::pair<std::string, std::string>>& paths)
+{
+    for (const auto& [full, thumb] : paths)
+        PublicFunction::createImgThumbAtPathThumbPath(full, thumb);
 }
 
 void SyncModel::downloadFileRespond(const std::shared_ptr<NetBaseRst>& reply)

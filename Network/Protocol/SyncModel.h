@@ -21,6 +21,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class SyncAllTableRst;
@@ -83,7 +84,9 @@ public:
     void getCustomerFinished();
     void progressRespondImageTypeRemainTime(float progress, int imageType, int remainSeconds);
     void finishedSync();
-    static void createImgThumb(const ValueArray& images);
+    // (full image, thumbnail) paths of the published product images, resolved on the main thread.
+    static std::vector<std::pair<std::string, std::string>> thumbnailPaths(const ValueArray& images);
+    static void createImgThumb(const std::vector<std::pair<std::string, std::string>>& paths);
     void deleteImgThumb(const std::vector<corvelle_image_Entity>& images);
     void deleteCoverImages(const std::vector<corvelle_library_files_Entity>& files);
     void netUnconnect();
