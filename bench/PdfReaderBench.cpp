@@ -1,8 +1,9 @@
 // The PDF reader's bulk paths, each beside its floor or peer in the same run:
 //
 // - A page shown at 1024 x 768 through the reader's page view (the visible
-//   tiles of its tiled layer, drawn through the platform's context) beside
-//   the same page drawn at the same size with poppler into cairo directly.
+//   tiles of its tiled layer, drawn through the platform's context, on its
+//   white card with a shadow), the same tiles without the card, and beside
+//   them the same page drawn at the same size with poppler into cairo directly.
 // - The thumbnails of a 300-page PDF at the reader's sizes (overview and page
 //   placeholder 240 x 240, page-bar thumbnail 32 x 42, page-bar mark 22 x 28):
 //   the first time (rendered and written as files), and again from the files
@@ -12,6 +13,7 @@
 //   resident memory after 10 and after 100 pages shows it does not grow with
 //   the pages turned.
 
+#include "Classes/Library/PdfContentPage.h"
 #include "Classes/Library/PdfContentView.h"
 #include "Classes/Library/PdfDocument.h"
 #include "Classes/Library/PdfThumbCache.h"
@@ -83,6 +85,18 @@ void BM_PageViaVisibleTiles(benchmark::State& state)
     }
 }
 BENCHMARK(BM_PageViaVisibleTiles)->Unit(benchmark::kMillisecond);
+
+// The same page's tiles alone, without the white card and its blurred shadow around them.
+void BM_PageTilesWithoutTheCard(benchmark::State& state)
+{
+    auto view = PdfContentView::initWithFrameFileURLPagePassword(CGRectMake(0, 0, 1024, 768), fixture().small, 2, std::nullopt);
+    auto page = view->contentPage();
+    for (auto _ : state) {
+        auto image = UIViewRenderToImage(*page);
+        benchmark::DoNotOptimize(image);
+    }
+}
+BENCHMARK(BM_PageTilesWithoutTheCard)->Unit(benchmark::kMillisecond);
 
 void BM_PageWithPopplerAndCairoDirectly(benchmark::State& state)
 {
