@@ -3,7 +3,10 @@
 add_library(Corvelle INTERFACE)
 set(_corvelle_libs "")
 
+set(_corvelle_dirs "")
+
 function(corvelle_subsystem name dir)
+  set(_corvelle_dirs ${_corvelle_dirs} ${dir} PARENT_SCOPE)
   file(GLOB_RECURSE _sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
   if(NOT _sources)
     return()
@@ -26,6 +29,20 @@ corvelle_subsystem(CorvelleProtocol Network/Protocol)
 corvelle_subsystem(CorvelleLogin Classes/Login)
 corvelle_subsystem(CorvelleSync Classes/Sync)
 corvelle_subsystem(CorvelleLibrary Classes/Library)
+
+# A folder of system code that no line above names would be left out of the
+# build without a word; stop the configure instead.
+file(GLOB _class_dirs LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/Classes/*)
+foreach(_d ${_class_dirs})
+  if(NOT IS_DIRECTORY ${_d})
+    continue()
+  endif()
+  file(RELATIVE_PATH _rel ${CMAKE_SOURCE_DIR} ${_d})
+  file(GLOB_RECURSE _found CONFIGURE_DEPENDS ${_d}/*.cpp)
+  if(_found AND NOT _rel IN_LIST _corvelle_dirs)
+    message(FATAL_ERROR "${_rel} holds sources but is not registered in cmake/Subsystems.cmake")
+  endif()
+endforeach()
 
 if(_corvelle_libs)
   string(REPLACE ";" "," _group "${_corvelle_libs}")

@@ -286,7 +286,7 @@ HTTPChunkedDecoder::Status HTTPChunkedDecoder::decode(const uint8_t* bytes, size
                     return Status::Error;
                 }
                 m_sawDigit = false;
-                m_state = m_remaining == 0 ? State::Trailer : State::Data;
+                m_state = m_remaining == 0 ? State::Trailer : State::Chunk;
                 m_line.clear();
                 break;
             }
@@ -308,16 +308,16 @@ HTTPChunkedDecoder::Status HTTPChunkedDecoder::decode(const uint8_t* bytes, size
             m_sawDigit = true;
             break;
         }
-        case State::Data: {
+        case State::Chunk: {
             size_t take = static_cast<size_t>(std::min<uint64_t>(m_remaining, length - i));
             out.insert(out.end(), bytes + i, bytes + i + take);
             i += take;
             m_remaining -= take;
             if (m_remaining == 0)
-                m_state = State::DataEnd;
+                m_state = State::ChunkEnd;
             break;
         }
-        case State::DataEnd: {
+        case State::ChunkEnd: {
             char c = static_cast<char>(bytes[i++]);
             if (c == '\n')
                 m_state = State::Size;

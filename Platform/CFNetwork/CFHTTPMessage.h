@@ -101,7 +101,7 @@ public:
     bool isDone() const { return m_state == State::Done; }
 
 private:
-    enum class State { Size, SizeLine, Data, DataEnd, Trailer, Done, Error };
+    enum class State { Size, SizeLine, Chunk, ChunkEnd, Trailer, Done, Error };
     State m_state = State::Size;
     uint64_t m_remaining = 0;
     std::string m_line;  // the start of the trailer line being read: only whether it is empty matters

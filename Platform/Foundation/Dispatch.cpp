@@ -13,7 +13,7 @@
 class DispatchQueue : public std::enable_shared_from_this<DispatchQueue> {
 public:
     enum class Kind { Main, Global, Serial, Concurrent };
-    DispatchQueue(Kind kind, std::string label) : kind(kind), label(std::move(label)) {}
+    DispatchQueue(Kind queueKind, std::string queueLabel) : kind(queueKind), label(std::move(queueLabel)) {}
 
     void async(dispatch_block_t block);
     void sync(dispatch_block_t block);

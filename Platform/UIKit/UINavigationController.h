@@ -39,14 +39,14 @@ public:
     using Action = std::function<void(UIBarButtonItem&)>;
 
     UIBarButtonItem() = default;
-    UIBarButtonItem(std::string title, UIBarButtonItemStyle style, Action action)
-        : title(std::move(title)), style(style), m_action(std::move(action)) {}
+    UIBarButtonItem(std::string itemTitle, UIBarButtonItemStyle itemStyle, Action action)
+        : title(std::move(itemTitle)), style(itemStyle), m_action(std::move(action)) {}
     UIBarButtonItem(UIBarButtonSystemItem item, Action action)
         : systemItem(item), hasSystemItem(true), m_action(std::move(action)) {}
-    UIBarButtonItem(std::shared_ptr<UIImage> image, UIBarButtonItemStyle style, Action action)
-        : image(std::move(image)), style(style), m_action(std::move(action)) {}
-    explicit UIBarButtonItem(std::shared_ptr<UIView> customView)
-        : customView(std::move(customView)) {}
+    UIBarButtonItem(std::shared_ptr<UIImage> itemImage, UIBarButtonItemStyle itemStyle, Action action)
+        : image(std::move(itemImage)), style(itemStyle), m_action(std::move(action)) {}
+    explicit UIBarButtonItem(std::shared_ptr<UIView> view)
+        : customView(std::move(view)) {}
 
     std::string title;
     std::shared_ptr<UIImage> image;

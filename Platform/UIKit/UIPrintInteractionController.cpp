@@ -136,10 +136,10 @@ bool UIPrintInteractionController::spool(CompletionHandler completion)
             return;
         self->m_presented = false;
         auto error = self->writeJob();
-        auto completion = std::move(self->m_pending);
+        auto done = std::move(self->m_pending);
         self->m_pending = nullptr;
-        if (completion)
-            completion(*self, !error, error);
+        if (done)
+            done(*self, !error, error);
         if (!error)
             if (auto d = self->delegate())
                 d->printInteractionControllerDidFinishJob(*self);

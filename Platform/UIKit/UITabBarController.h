@@ -14,8 +14,8 @@ class UIImage;
 class UITabBarItem {
 public:
     UITabBarItem() = default;
-    UITabBarItem(std::string title, std::shared_ptr<UIImage> image, long tag)
-        : title(std::move(title)), image(std::move(image)), tag(tag) {}
+    UITabBarItem(std::string itemTitle, std::shared_ptr<UIImage> itemImage, long itemTag)
+        : title(std::move(itemTitle)), image(std::move(itemImage)), tag(itemTag) {}
 
     std::string title;
     std::shared_ptr<UIImage> image;

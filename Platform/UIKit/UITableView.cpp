@@ -963,8 +963,8 @@ void UITableView::swipeRow(const NSIndexPath& path)
                 c->hideDeleteConfirmation();
         self->m_confirming.reset();
         if (swiped)
-            if (auto d = self->delegate())
-                d->tableViewDidEndEditingRowAtIndexPath(*self, row);
+            if (auto editingDelegate = self->delegate())
+                editingDelegate->tableViewDidEndEditingRowAtIndexPath(*self, row);
     });
 }
 
