@@ -126,7 +126,7 @@ EntityList<corvelle_category_Entity> CategoryModel::getProductByCategoryname(con
 bool CategoryModel::saveToDatabaseCategory(const OptionalEntityList<corvelle_category_Entity>& categories)
 {
     return saveInTransaction(categories, [](SQLDatabase& db, const corvelle_category_Entity& c) {
-        db.executeUpdate("INSERT or REPLACE INTO corvelle_category(category_id,category_name,category_code,category_type,category_publish,category_ordering,"
+        return db.executeUpdate("INSERT or REPLACE INTO corvelle_category(category_id,category_name,category_code,category_type,category_publish,category_ordering,"
                          "category_parent_id) VALUES(?,?,?,?,?,?,?);",
             c.category_id, c.category_name, c.category_code, c.category_type, c.category_publish, c.category_ordering, c.category_parent_id);
     });

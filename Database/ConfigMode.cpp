@@ -7,7 +7,7 @@ using namespace ModelSupport;
 bool ConfigMode::syncConfigData(const OptionalEntityList<ConfigEntity>& rows)
 {
     return saveInTransaction(rows, [](SQLDatabase& db, const ConfigEntity& row) {
-        db.executeUpdate("INSERT OR REPLACE INTO Corvelle_component_config(client_id,cfg_type,desc,update_date) VALUES(?,?,?,?);", row.clientid, row.configType, row.desc,
+        return db.executeUpdate("INSERT OR REPLACE INTO Corvelle_component_config(client_id,cfg_type,desc,update_date) VALUES(?,?,?,?);", row.clientid, row.configType, row.desc,
             row.update_date);
     });
 }

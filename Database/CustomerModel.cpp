@@ -263,19 +263,19 @@ int CustomerModel::getLastLocalCustomerContactsId()
 bool CustomerModel::saveToDatabaseCustomer(const OptionalEntityList<corvelle_customer_Entity>& customers)
 {
     return saveInTransaction(customers, [](SQLDatabase& db, const corvelle_customer_Entity& c) {
-        db.executeUpdate("INSERT or REPLACE INTO corvelle_customer(customer_id,customer_info_id,customer_name,customer_publish,customer_ordering,discount) "
-                         "VALUES(?,?,?,?,?,?);",
-            c.customer_id, c.customer_info_id, c.customer_name, c.customer_publish, c.customer_ordering, static_cast<float>(c.discount));
-        db.executeUpdate("DELETE FROM corvelle_customer_attribute WHERE customer_id = ?;", c.customer_id);
-        db.executeUpdate("DELETE FROM corvelle_customer_address WHERE customer_id = ?;", c.customer_id);
-        db.executeUpdate("DELETE FROM corvelle_customer_contact WHERE customer_id = ?;", c.customer_id);
+        return db.executeUpdate("INSERT or REPLACE INTO corvelle_customer(customer_id,customer_info_id,customer_name,customer_publish,customer_ordering,discount) "
+                                "VALUES(?,?,?,?,?,?);",
+                   c.customer_id, c.customer_info_id, c.customer_name, c.customer_publish, c.customer_ordering, static_cast<float>(c.discount))
+            && db.executeUpdate("DELETE FROM corvelle_customer_attribute WHERE customer_id = ?;", c.customer_id)
+            && db.executeUpdate("DELETE FROM corvelle_customer_address WHERE customer_id = ?;", c.customer_id)
+            && db.executeUpdate("DELETE FROM corvelle_customer_contact WHERE customer_id = ?;", c.customer_id);
     });
 }
 
 bool CustomerModel::saveToDatabaseCustomerAttribute(const OptionalEntityList<corvelle_customer_attribute_Entity>& attributes)
 {
     return saveInTransaction(attributes, [](SQLDatabase& db, const corvelle_customer_attribute_Entity& a) {
-        db.executeUpdate("INSERT or REPLACE INTO corvelle_customer_attribute(attribute_id,customer_id,attribute_fields_id,attribute_value) VALUES(?,?,?,?);",
+        return db.executeUpdate("INSERT or REPLACE INTO corvelle_customer_attribute(attribute_id,customer_id,attribute_fields_id,attribute_value) VALUES(?,?,?,?);",
             a.attribute_id, a.customer_id, a.attribute_fields_id, a.attribute_value);
     });
 }
@@ -285,7 +285,7 @@ bool CustomerModel::saveToDatabaseCustomerAddress(const OptionalEntityList<corve
     if (!addresses || addresses->empty())
         return false;
     return saveInTransaction(addresses, [](SQLDatabase& db, const corvelle_customer_address_Entity& a) {
-        db.executeUpdate("INSERT or REPLACE INTO corvelle_customer_address(id,customer_id,address,city,state,zip_code,isDefault) VALUES(?,?,?,?,?,?,?);",
+        return db.executeUpdate("INSERT or REPLACE INTO corvelle_customer_address(id,customer_id,address,city,state,zip_code,isDefault) VALUES(?,?,?,?,?,?,?);",
             a.indexId, a.customerId, a.customerAddress, a.customerCity, a.customerState, a.customerZipCode, a.isDefault);
     });
 }
@@ -293,7 +293,7 @@ bool CustomerModel::saveToDatabaseCustomerAddress(const OptionalEntityList<corve
 bool CustomerModel::saveToDatabaseCustomerContact(const OptionalEntityList<corvelle_customer_contact_entity>& contacts)
 {
     return saveInTransaction(contacts, [](SQLDatabase& db, const corvelle_customer_contact_entity& c) {
-        db.executeUpdate("INSERT or REPLACE INTO corvelle_customer_contact(contact_id,customer_id,first_name,last_name,job_title,work_phone,mobile_phone,email,im,note,"
+        return db.executeUpdate("INSERT or REPLACE INTO corvelle_customer_contact(contact_id,customer_id,first_name,last_name,job_title,work_phone,mobile_phone,email,im,note,"
                          "isDefault) VALUES(?,?,?,?,?,?,?,?,?,?,?);",
             c.contactID, c.customerID, c.first_name, c.last_name, c.job_title, c.work_phone, c.mobile_phone, c.email, c.im, c.note, c.isDeful);
     });
@@ -306,20 +306,20 @@ bool CustomerModel::saveToDatabaseFieldsCustomerAttribute(const OptionalEntityLi
     auto db = database();
     if (!db)
         return false;
-    // The old fields go inside the same transaction, so a failed save keeps them.
-    if (!db->beginTransaction())
-        return false;
-    if (!db->executeUpdate("DELETE FROM corvelle_fields_customer_attribute;")) {
-        db->rollback();
-        return false;
-    }
-    for (const auto& f : *fields) {
-        if (f)
-            db->executeUpdate("INSERT or REPLACE INTO corvelle_fields_customer_attribute(field_id,field_name,description,data_type,selection_list,display,published) "
-                              "VALUES(?,?,?,?,?,?,?);",
-                f->field_id, f->field_name, f->description, f->data_type, f->selection_list, f->display, f->published);
-    }
-    return db->commit();
+    // The old fields go inside the same batch, so a failed save keeps them.
+    return db->inBatch([&](SQLDatabase& connection) {
+        if (!connection.executeUpdate("DELETE FROM corvelle_fields_customer_attribute;"))
+            return false;
+        for (const auto& f : *fields) {
+            if (f
+                && !connection.executeUpdate(
+                    "INSERT or REPLACE INTO corvelle_fields_customer_attribute(field_id,field_name,description,data_type,selection_list,display,published) "
+                    "VALUES(?,?,?,?,?,?,?);",
+                    f->field_id, f->field_name, f->description, f->data_type, f->selection_list, f->display, f->published))
+                return false;
+        }
+        return true;
+    });
 }
 
 bool CustomerModel::deleteCustomerTableWithID(int customerId)
@@ -366,14 +366,13 @@ bool CustomerModel::updateCustomerTable(const OptionalEntityList<corvelle_custom
     auto db = database();
     if (!db)
         return false;
-    db->beginTransaction();
-    if (customers) {
-        for (const auto& c : *customers) {
-            if (c)
-                db->executeUpdate("UPDATE corvelle_customer SET customer_id = ? WHERE customer_id = ?", c->customer_id, c->pid);
+    return db->inBatch([&](SQLDatabase& connection) {
+        for (const auto& c : customers.value_or(EntityList<corvelle_customer_Entity> {})) {
+            if (c && !connection.executeUpdate("UPDATE corvelle_customer SET customer_id = ? WHERE customer_id = ?", c->customer_id, c->pid))
+                return false;
         }
-    }
-    return db->commit();
+        return true;
+    });
 }
 
 bool CustomerModel::updateCustomerAddressTable(const OptionalEntityList<corvelle_customer_address_Entity>& addresses)
@@ -381,14 +380,13 @@ bool CustomerModel::updateCustomerAddressTable(const OptionalEntityList<corvelle
     auto db = database();
     if (!db || !db->goodConnection())
         return false;
-    db->beginTransaction();
-    if (addresses) {
-        for (const auto& a : *addresses) {
-            if (a)
-                db->executeUpdate("UPDATE corvelle_customer_address SET id = ? ,customer_id = ? WHERE id = ?", a->indexId, a->customerId, a->pID);
+    return db->inBatch([&](SQLDatabase& connection) {
+        for (const auto& a : addresses.value_or(EntityList<corvelle_customer_address_Entity> {})) {
+            if (a && !connection.executeUpdate("UPDATE corvelle_customer_address SET id = ? ,customer_id = ? WHERE id = ?", a->indexId, a->customerId, a->pID))
+                return false;
         }
-    }
-    return db->commit();
+        return true;
+    });
 }
 
 bool CustomerModel::updateCustomerAttributeTable(const OptionalEntityList<corvelle_customer_attribute_Entity>& attributes)
@@ -396,20 +394,20 @@ bool CustomerModel::updateCustomerAttributeTable(const OptionalEntityList<corvel
     auto db = database();
     if (!db || !db->goodConnection())
         return false;
-    db->beginTransaction();
-    if (attributes) {
-        for (const auto& a : *attributes) {
-            if (a)
-                db->executeUpdate("UPDATE corvelle_customer_attribute SET attribute_id = ? ,customer_id = ? WHERE attribute_id = ?", a->attribute_id, a->customer_id,
-                    a->pID);
+    return db->inBatch([&](SQLDatabase& connection) {
+        for (const auto& a : attributes.value_or(EntityList<corvelle_customer_attribute_Entity> {})) {
+            if (a
+                && !connection.executeUpdate("UPDATE corvelle_customer_attribute SET attribute_id = ? ,customer_id = ? WHERE attribute_id = ?", a->attribute_id,
+                    a->customer_id, a->pID))
+                return false;
         }
-    }
-    return db->commit();
+        return true;
+    });
 }
 
 bool CustomerModel::updateContactIdAfterUpload(const OptionalEntityList<corvelle_customer_contact_entity>& contacts)
 {
     return saveInTransaction(contacts, [](SQLDatabase& db, const corvelle_customer_contact_entity& c) {
-        db.executeUpdate("UPDATE corvelle_customer_contact SET contact_id = ? ,customer_id = ? WHERE contact_id = ?", c.contactID, c.customerID, c.pID);
+        return db.executeUpdate("UPDATE corvelle_customer_contact SET contact_id = ? ,customer_id = ? WHERE contact_id = ?", c.contactID, c.customerID, c.pID);
     });
 }

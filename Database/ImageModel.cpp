@@ -122,7 +122,7 @@ std::optional<std::string> ImageModel::getFullImagePathByName(const std::optiona
 bool ImageModel::saveToDatabaseImage(const OptionalEntityList<corvelle_image_Entity>& images)
 {
     return saveInTransaction(images, [](SQLDatabase& db, const corvelle_image_Entity& i) {
-        db.executeUpdate("INSERT or REPLACE INTO corvelle_image(image_id,key_id,key_type,image_thumb_address,image_full_address,image_isdault,image_s_desc,"
+        return db.executeUpdate("INSERT or REPLACE INTO corvelle_image(image_id,key_id,key_type,image_thumb_address,image_full_address,image_isdault,image_s_desc,"
                          "image_l_desc,image_publis,image_ordering) VALUES(?,?,?,?,?,?,?,?,?,?);",
             i.image_id, i.key_id, i.key_type, i.image_thumb_address, i.image_full_address, i.image_isdault, i.image_s_desc, i.image_l_desc, i.image_publis,
             i.image_ordering);
@@ -138,7 +138,7 @@ std::vector<std::string> IconModel::getAllIconAddress()
 bool IconModel::saveToDatabaseIcon(const OptionalEntityList<corvelle_icon_Entity>& icons)
 {
     return saveInTransaction(icons, [](SQLDatabase& db, const corvelle_icon_Entity& i) {
-        db.executeUpdate("INSERT or REPLACE INTO corvelle_icon(id,title,name,width,height,description,category,publish) VALUES(?,?,?,?,?,?,?,?);", i._id, i.title,
+        return db.executeUpdate("INSERT or REPLACE INTO corvelle_icon(id,title,name,width,height,description,category,publish) VALUES(?,?,?,?,?,?,?,?);", i._id, i.title,
             i.name, i.width, i.height, i.description, i.category, i.publish);
     });
 }

@@ -153,7 +153,7 @@ std::vector<std::string> LibraryCategoryModel::getLibraryFilesNameByCategoryName
 bool LibraryCategoryModel::saveToDatabaseLibraryCategory(const OptionalEntityList<corvelle_library_category_Entity>& categories)
 {
     return saveInTransaction(categories, [](SQLDatabase& db, const corvelle_library_category_Entity& c) {
-        db.executeUpdate("INSERT or REPLACE INTO corvelle_library_category(id,name,ordering,published,parent_id) VALUES(?,?,?,?,?);", c.categoryID, c.name, c.ordering,
+        return db.executeUpdate("INSERT or REPLACE INTO corvelle_library_category(id,name,ordering,published,parent_id) VALUES(?,?,?,?,?);", c.categoryID, c.name, c.ordering,
             c.published, c.parent_id);
     });
 }
@@ -355,7 +355,7 @@ bool LibraryFilesModel::saveToDatabaseLibraryFiles(const OptionalEntityList<corv
     // An absent list is an empty transaction here.
     const OptionalEntityList<corvelle_library_files_Entity> list = files ? files : EntityList<corvelle_library_files_Entity> {};
     return saveInTransaction(list, [](SQLDatabase& db, const corvelle_library_files_Entity& f) {
-        db.executeUpdate("INSERT or REPLACE INTO corvelle_library_files(id,title,file_name,category,type,date,description,ordering,published,cover_image,info,isNew) "
+        return db.executeUpdate("INSERT or REPLACE INTO corvelle_library_files(id,title,file_name,category,type,date,description,ordering,published,cover_image,info,isNew) "
                          "VALUES(?,?,?,?,?,?,?,?,?,?,?,?);",
             f.file_id, f.title, f.file_name, f.category, f.type, f.date, f.description, f.ordering, f.published, f.cover_image, f.info, f.isNew);
     });

@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <string>
+#include <type_traits>
 
 namespace ModelSupport {
 
@@ -34,23 +35,26 @@ bool hasRow(SQLDatabase& db, std::string_view sql, const Args&... args)
     return found;
 }
 
-// The batch save: nothing for an absent list; otherwise one transaction over
-// the records in order. A row that fails is logged and skipped; the commit
-// decides the answer.
+// The batch save: nothing for an absent list; otherwise one all-or-nothing
+// batch over the records in order (SQLDatabase::inBatch). `write` answers
+// whether every statement of its record succeeded; the first failure ends the
+// batch, which then leaves the tables as they were and answers false.
 template<typename T, typename Write>
 bool saveInTransaction(const OptionalEntityList<T>& records, Write write)
 {
+    static_assert(std::is_same_v<std::invoke_result_t<Write, SQLDatabase&, const T&>, bool>, "a record's write answers its success");
     if (!records)
         return false;
     auto db = SQLDatabase::sharedDataBase();
     if (!db)
         return false;
-    db->beginTransaction();
-    for (const auto& record : *records) {
-        if (record)
-            write(*db, *record);
-    }
-    return db->commit();
+    return db->inBatch([&](SQLDatabase& connection) {
+        for (const auto& record : *records) {
+            if (record && !write(connection, *record))
+                return false;
+        }
+        return true;
+    });
 }
 
 }  // namespace ModelSupport

@@ -52,7 +52,7 @@ std::shared_ptr<corvelle_product_price_Entity> PriceModel::getPriceEntityByProdu
 bool PriceModel::saveToDatabasePrice(const OptionalEntityList<corvelle_product_price_Entity>& prices)
 {
     return saveInTransaction(prices, [](SQLDatabase& db, const corvelle_product_price_Entity& p) {
-        db.executeUpdate("INSERT or REPLACE INTO corvelle_product_price(price_id,product_id,vendor_group_id_list,vendor_state_id_list,vendor_id_list,customer_id_list,"
+        return db.executeUpdate("INSERT or REPLACE INTO corvelle_product_price(price_id,product_id,vendor_group_id_list,vendor_state_id_list,vendor_id_list,customer_id_list,"
                          "price,currency,discount_price,discount_identifier,discount_start_date,discount_end_date,discount_publish,tier_start_date,tier_end_date,"
                          "tier_quantity_price,tier_publish,discount_rat) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);",
             p.price_id, p.product_id, p.vendor_group_id_list, p.vendor_state_id_list, p.vendor_id_list, p.customer_id_list, p.price, p.currency, p.discount_price,
@@ -79,17 +79,12 @@ bool PriceModel::alterProductPriceTable()
     const bool hadRate = db->columnExistsColumnName("corvelle_product_price", "discount_rat");
     const std::string copy = std::string("INSERT INTO corvelle_product_price SELECT ") + kCopiedColumns + (hadRate ? ",discount_rat" : ",NULL")
         + " FROM temp_corvelle_product_price";
-    if (!db->beginTransaction())
-        return false;
-    const bool ok = db->executeUpdate("ALTER TABLE corvelle_product_price RENAME TO temp_corvelle_product_price;") && db->executeUpdate(kCreatePriceTable)
-        && db->executeUpdate(copy) && db->executeUpdate("DROP TABLE temp_corvelle_product_price")
-        // The old table's index went with it; prices are read by product on every catalogue page.
-        && db->executeUpdate("CREATE INDEX IF NOT EXISTS corvelle_product_price_product_index ON corvelle_product_price (product_id)");
-    if (!ok) {
-        db->rollback();
-        return false;
-    }
-    return db->commit();
+    return db->inBatch([&](SQLDatabase& connection) {
+        return connection.executeUpdate("ALTER TABLE corvelle_product_price RENAME TO temp_corvelle_product_price;") && connection.executeUpdate(kCreatePriceTable)
+            && connection.executeUpdate(copy) && connection.executeUpdate("DROP TABLE temp_corvelle_product_price")
+            // The old table's index went with it; prices are read by product on every catalogue page.
+            && connection.executeUpdate("CREATE INDEX IF NOT EXISTS corvelle_product_price_product_index ON corvelle_product_price (product_id)");
+    });
 }
 
 bool PriceModel::alterProductPriceTableAddDiscountRat()

@@ -54,14 +54,17 @@ bool ProductMaterialModel::saveToDatabaseProductRelatedFile(const OptionalEntity
     auto db = database();
     if (!db)
         return false;
-    db->beginTransaction();
-    db->executeUpdate("delete from corvelle_product_related_file;");
-    for (const auto& link : *links) {
-        if (link)
-            db->executeUpdate("INSERT or REPLACE INTO corvelle_product_related_file(file_id,product_sku,product_id) VALUES(?,?,?);", link->file_id, link->product_sku,
-                link->product_id);
-    }
-    return db->commit();
+    return db->inBatch([&](SQLDatabase& connection) {
+        if (!connection.executeUpdate("delete from corvelle_product_related_file;"))
+            return false;
+        for (const auto& link : *links) {
+            if (link
+                && !connection.executeUpdate("INSERT or REPLACE INTO corvelle_product_related_file(file_id,product_sku,product_id) VALUES(?,?,?);", link->file_id,
+                    link->product_sku, link->product_id))
+                return false;
+        }
+        return true;
+    });
 }
 
 std::shared_ptr<corvelle_library_favorite_Entity> LibraryFavoriteModel::getFavoriteByFavoriteId(int fileId)

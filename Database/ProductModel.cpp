@@ -160,18 +160,18 @@ EntityList<corvelle_product_Entity> ProductModel::getAllTags()
 bool ProductModel::saveToDatabaseProduct(const OptionalEntityList<corvelle_product_Entity>& products)
 {
     return saveInTransaction(products, [](SQLDatabase& db, const corvelle_product_Entity& p) {
-        db.executeUpdate("INSERT or REPLACE INTO corvelle_product(product_id,product_sku,product_name,product_s_desc,product_l_desc,product_publish,product_ordering,"
-                         "product_stock,product_sale,product_buy,product_tags) VALUES(?,?,?,?,?,?,?,?,?,?,?);",
-            p.product_id, p.product_sku, p.product_name, p.product_s_desc, p.product_l_desc, p.product_publish, p.product_ordering, p.product_stock, p.product_sale,
-            p.product_buy, p.product_tags);
-        db.executeUpdate("delete from corvelle_product_attribute where product_id = ?;", p.product_id);
+        return db.executeUpdate("INSERT or REPLACE INTO corvelle_product(product_id,product_sku,product_name,product_s_desc,product_l_desc,product_publish,product_ordering,"
+                                "product_stock,product_sale,product_buy,product_tags) VALUES(?,?,?,?,?,?,?,?,?,?,?);",
+                   p.product_id, p.product_sku, p.product_name, p.product_s_desc, p.product_l_desc, p.product_publish, p.product_ordering, p.product_stock,
+                   p.product_sale, p.product_buy, p.product_tags)
+            && db.executeUpdate("delete from corvelle_product_attribute where product_id = ?;", p.product_id);
     });
 }
 
 bool ProductModel::saveToDatabaseProductAttribute(const OptionalEntityList<corvelle_product_attribute_Entity>& attributes)
 {
     return saveInTransaction(attributes, [](SQLDatabase& db, const corvelle_product_attribute_Entity& a) {
-        db.executeUpdate("INSERT or REPLACE INTO corvelle_product_attribute(attribute_id,product_id,attribute_fields_id,attribute_value, selection_list) VALUES(?,?,?,?,?);",
+        return db.executeUpdate("INSERT or REPLACE INTO corvelle_product_attribute(attribute_id,product_id,attribute_fields_id,attribute_value, selection_list) VALUES(?,?,?,?,?);",
             a.attribute_id, a.product_id, a.attribute_fields_id, a.default_value, a.attribute_value);
     });
 }
@@ -179,7 +179,7 @@ bool ProductModel::saveToDatabaseProductAttribute(const OptionalEntityList<corve
 bool ProductModel::saveToDatabaseFieldsProductAttribute(const OptionalEntityList<corvelle_fields_product_attribute_Entity>& fields)
 {
     return saveInTransaction(fields, [](SQLDatabase& db, const corvelle_fields_product_attribute_Entity& f) {
-        db.executeUpdate("INSERT or REPLACE INTO corvelle_fields_product_attribute(field_id,field_name,description,selection_list,display,published) VALUES(?,?,?,?,?,?);",
+        return db.executeUpdate("INSERT or REPLACE INTO corvelle_fields_product_attribute(field_id,field_name,description,selection_list,display,published) VALUES(?,?,?,?,?,?);",
             f.field_id, f.field_name, f.description, f.selection_list, f.display, f.published);
     });
 }
@@ -191,13 +191,16 @@ bool ProductModel::saveToDatabaseProductTag(const OptionalEntityList<corvelle_ta
     auto db = database();
     if (!db)
         return false;
-    db->beginTransaction();
-    db->executeUpdate("delete from corvelle_product_tag;");
-    for (const auto& tag : *tags) {
-        if (tag)
-            db->executeUpdate("INSERT or REPLACE INTO corvelle_product_tag(tag_id,tag_name) VALUES(?,?);", tag->tag_id, tag->tag_name);
-    }
-    return db->commit();
+    // Delete-all then insert: only as one batch can it never leave the table half filled.
+    return db->inBatch([&](SQLDatabase& connection) {
+        if (!connection.executeUpdate("delete from corvelle_product_tag;"))
+            return false;
+        for (const auto& tag : *tags) {
+            if (tag && !connection.executeUpdate("INSERT or REPLACE INTO corvelle_product_tag(tag_id,tag_name) VALUES(?,?);", tag->tag_id, tag->tag_name))
+                return false;
+        }
+        return true;
+    });
 }
 
 bool ProductModel::saveToDatabaseProductRelatedTag(const OptionalEntityList<corvelle_product_related_tag_Entity>& links)
@@ -207,13 +210,15 @@ bool ProductModel::saveToDatabaseProductRelatedTag(const OptionalEntityList<corv
     auto db = database();
     if (!db)
         return false;
-    db->beginTransaction();
-    db->executeUpdate("delete from corvelle_product_related_tag;");
-    for (const auto& link : *links) {
-        if (link)
-            db->executeUpdate("INSERT or REPLACE INTO corvelle_product_related_tag(tag_id,product_id) VALUES(?,?);", link->tag_id, link->product_id);
-    }
-    return db->commit();
+    return db->inBatch([&](SQLDatabase& connection) {
+        if (!connection.executeUpdate("delete from corvelle_product_related_tag;"))
+            return false;
+        for (const auto& link : *links) {
+            if (link && !connection.executeUpdate("INSERT or REPLACE INTO corvelle_product_related_tag(tag_id,product_id) VALUES(?,?);", link->tag_id, link->product_id))
+                return false;
+        }
+        return true;
+    });
 }
 
 bool ProductModel::createProductTagTable()
@@ -240,16 +245,19 @@ void ProductModel::moveDataForUpdate()
     if (!db)
         return;
     auto products = getAllProducts();
-    db->beginTransaction();
-    for (const auto& product : products) {
-        if (!product->product_tags)
-            continue;
-        for (const auto& piece : NSString::componentsSeparatedByString(*product->product_tags, ",")) {
-            if (!NSString::stringByTrimmingCharactersInSet(piece, CharacterSet::whitespace).empty())
-                db->executeUpdate("INSERT or REPLACE INTO corvelle_product_tag(tag_name) VALUES(?);", piece);
+    const bool saved = db->inBatch([&](SQLDatabase& connection) {
+        for (const auto& product : products) {
+            if (!product->product_tags)
+                continue;
+            for (const auto& piece : NSString::componentsSeparatedByString(*product->product_tags, ",")) {
+                if (!NSString::stringByTrimmingCharactersInSet(piece, CharacterSet::whitespace).empty()
+                    && !connection.executeUpdate("INSERT or REPLACE INTO corvelle_product_tag(tag_name) VALUES(?);", piece))
+                    return false;
+            }
         }
-    }
-    if (!db->commit())
+        return true;
+    });
+    if (!saved)
         return;
     EntityList<corvelle_product_related_tag_Entity> links;
     auto rs = db->executeQuery("select * from corvelle_product_tag");
@@ -301,9 +309,9 @@ bool productAndcategoryXrefModel::saveToDatabasePxrefC(const OptionalEntityList<
 {
     std::set<int> cleared;
     return saveInTransaction(links, [&cleared](SQLDatabase& db, const corvelle_product_category_xref_Entity& link) {
-        if (cleared.insert(link.product_id).second)
-            db.executeUpdate("DELETE FROM corvelle_product_category_xref WHERE product_id = ?;", link.product_id);
-        db.executeUpdate("INSERT or REPLACE INTO corvelle_product_category_xref(category_id,product_id) VALUES(?,?);", link.category_id, link.product_id);
+        if (cleared.insert(link.product_id).second && !db.executeUpdate("DELETE FROM corvelle_product_category_xref WHERE product_id = ?;", link.product_id))
+            return false;
+        return db.executeUpdate("INSERT or REPLACE INTO corvelle_product_category_xref(category_id,product_id) VALUES(?,?);", link.category_id, link.product_id);
     });
 }
 
@@ -343,6 +351,6 @@ EntityList<corvelle_product_Entity> ProductRelatedModel::getProductByProductSKU(
 bool ProductRelatedModel::saveToDatabaseProductrelated(const OptionalEntityList<corvelle_product_related_Entity>& related)
 {
     return saveInTransaction(related, [](SQLDatabase& db, const corvelle_product_related_Entity& r) {
-        db.executeUpdate("INSERT or REPLACE INTO corvelle_product_related(product_id,related_product_sku) VALUES(?,?);", r.product_id, r.related_product_sku);
+        return db.executeUpdate("INSERT or REPLACE INTO corvelle_product_related(product_id,related_product_sku) VALUES(?,?);", r.product_id, r.related_product_sku);
     });
 }

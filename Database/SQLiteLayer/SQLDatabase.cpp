@@ -397,6 +397,7 @@ std::shared_ptr<SQLResultSet> SQLDatabase::executeQueryWithParameterDictionary(s
 std::shared_ptr<SQLResultSet> SQLDatabase::executeQueryWithArgumentsInArrayOrDictionaryOrVAList(std::string_view sql, const ValueArray* arrayArgs,
     const ValueDictionary* dictionaryArgs, std::span<const Value> vaList)
 {
+    std::lock_guard guard(m_lock);
     Prepared prepared;
     if (!prepare(sql, false, prepared))
         return nullptr;
@@ -430,6 +431,7 @@ bool SQLDatabase::executeUpdateWithParameterDictionary(std::string_view sql, con
 bool SQLDatabase::executeUpdateErrorWithArgumentsInArrayOrDictionaryOrVAList(std::string_view sql, SQLError* error, const ValueArray* arrayArgs,
     const ValueDictionary* dictionaryArgs, std::span<const Value> vaList)
 {
+    std::lock_guard guard(m_lock);
     Prepared prepared;
     if (!prepare(sql, true, prepared)) {
         if (error && m_db)
@@ -653,6 +655,45 @@ bool SQLDatabase::beginDeferredTransaction()
     if (ok)
         m_inTransaction = true;
     return ok;
+}
+
+bool SQLDatabase::hasOpenTransaction() const
+{
+    return m_db && sqlite3_get_autocommit(m_db) == 0;
+}
+
+bool SQLDatabase::inBatch(const std::function<bool(SQLDatabase&)>& body)
+{
+    std::lock_guard guard(m_lock);
+    if (!databaseExists())
+        return false;
+    if (hasOpenTransaction()) {
+        static std::atomic<long> batchIndex { 0 };
+        const std::string name = stringWithFormat("batch%ld", batchIndex.fetch_add(1));
+        if (!startSavePointWithNameError(name, nullptr))
+            return false;
+        if (body(*this) && releaseSavePointWithNameError(name, nullptr))
+            return true;
+        // SQLite may have ended the caller's transaction itself; then there is
+        // no savepoint left to go back to.
+        if (hasOpenTransaction()) {
+            rollbackToSavePointWithNameError(name, nullptr);
+            releaseSavePointWithNameError(name, nullptr);
+        }
+        m_inTransaction = hasOpenTransaction();
+        return false;
+    }
+    if (!beginTransaction())
+        return false;
+    if (body(*this) && commit())
+        return true;
+    // After disk full or an I/O error SQLite has rolled back already and later
+    // statements would commit one by one; never go on, and roll back whatever
+    // is still open.
+    if (hasOpenTransaction())
+        rollback();
+    m_inTransaction = hasOpenTransaction();
+    return false;
 }
 
 bool SQLDatabase::commit()

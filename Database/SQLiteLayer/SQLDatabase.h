@@ -11,6 +11,12 @@
 // the caller owns; the connection keeps a non-owning list of them so that
 // closing the connection closes them too. Failures are values (nothing,
 // false, 0) plus free-text log lines; nothing throws.
+//
+// The system uses the connection from the main thread, but nothing stops a
+// second thread from reaching the shared slot: each statement holds the
+// connection's lock while it is prepared, bound and run, and a batch
+// (inBatch) holds it from its first statement to its commit, so another
+// thread's work waits instead of failing or landing inside the batch.
 
 #include "Platform/Foundation/Format.h"
 #include "Platform/Foundation/Value.h"
@@ -18,6 +24,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
@@ -144,6 +151,14 @@ public:
     bool commit();
     bool rollback();
     bool inTransaction() const { return m_inTransaction; }
+    // Whether SQLite holds a transaction open right now; it ends one by itself
+    // on some failures (disk full, I/O errors), which the flag above cannot see.
+    bool hasOpenTransaction() const;
+    // Runs `body` as one all-or-nothing batch: in a transaction of its own, or
+    // in a savepoint when the caller already holds a transaction (which the
+    // batch then never commits). `body` answers false at its first failed
+    // statement; the batch then undoes everything it did and answers false.
+    bool inBatch(const std::function<bool(SQLDatabase&)>& body);
     bool startSavePointWithNameError(std::string_view name, SQLError* error);
     bool releaseSavePointWithNameError(std::string_view name, SQLError* error);
     bool rollbackToSavePointWithNameError(std::string_view name, SQLError* error);
@@ -198,6 +213,10 @@ public:
     std::shared_ptr<SQLResultSet> getTableSchema(std::string_view tableName);
     bool columnExistsColumnName(std::string_view tableName, std::string_view columnName);
     bool validateSQLError(std::string_view sql, SQLError* error);
+    // What makes an open file unusable as a database (not a database, a
+    // schema that cannot be read or has no tables, a file cut short), or
+    // nothing when its schema reads whole.
+    std::optional<std::string> schemaDamage();
 
     void warnInUse();
 
@@ -221,6 +240,7 @@ private:
     bool m_shouldCacheStatements = false;
     bool m_isExecutingStatement = false;
     bool m_inTransaction = false;
+    std::recursive_mutex m_lock;
     std::unordered_map<std::string, std::shared_ptr<SQLStatement>> m_cachedStatements;
     std::unordered_map<SQLResultSet*, std::weak_ptr<SQLResultSet>> m_openResultSets;
     std::vector<std::unique_ptr<FunctionBlock>> m_openFunctions;

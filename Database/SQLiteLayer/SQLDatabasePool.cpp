@@ -1,6 +1,5 @@
 #include "Database/SQLiteLayer/SQLDatabasePool.h"
 
-#include "Platform/Foundation/NSException.h"
 #include "Platform/Foundation/NSLog.h"
 
 #include <algorithm>
@@ -48,6 +47,9 @@ bool SQLDatabasePool::contains(const std::vector<std::shared_ptr<SQLDatabase>>& 
 
 std::shared_ptr<SQLDatabase> SQLDatabasePool::db()
 {
+    std::unique_lock lend(m_lendLock);
+    const auto me = std::this_thread::get_id();
+    m_returned.wait(lend, [&] { return m_holdCount == 0 || m_holder == me; });
     std::shared_ptr<SQLDatabase> result;
     executeLocked([&] {
         if (!m_databaseInPool.empty()) {
@@ -82,6 +84,10 @@ std::shared_ptr<SQLDatabase> SQLDatabasePool::db()
             m_databaseOutPool.push_back(database);
         result = std::move(database);
     });
+    if (result) {
+        m_holder = me;
+        ++m_holdCount;
+    }
     return result;
 }
 
@@ -89,6 +95,12 @@ void SQLDatabasePool::pushDatabaseBackInPool(const std::shared_ptr<SQLDatabase>&
 {
     if (!database)
         return;
+    std::lock_guard lend(m_lendLock);
+    // Nested takes by the holding thread give it back only with the last push.
+    if (m_holdCount > 1 && m_holder == std::this_thread::get_id()) {
+        --m_holdCount;
+        return;
+    }
     bool alreadyIdle = false;
     executeLocked([&] {
         if (contains(m_databaseInPool, database)) {
@@ -98,9 +110,14 @@ void SQLDatabasePool::pushDatabaseBackInPool(const std::shared_ptr<SQLDatabase>&
         m_databaseInPool.push_back(database);
         m_databaseOutPool.erase(std::remove(m_databaseOutPool.begin(), m_databaseOutPool.end(), database), m_databaseOutPool.end());
     });
-    // Raised on the caller's thread, never on the lock queue's worker.
-    if (alreadyIdle)
-        NSException("Database already in pool", "The SQLDatabase being put back into the pool is already present in the pool").raise();
+    // A push too many is the caller's slip, not a reason to end the process.
+    if (alreadyIdle) {
+        NSLog("Database already in pool: The SQLDatabase being put back into the pool is already present in the pool");
+        return;
+    }
+    m_holdCount = 0;
+    m_holder = std::thread::id();
+    m_returned.notify_all();
 }
 
 unsigned long SQLDatabasePool::countOfCheckedInDatabases()
@@ -126,10 +143,14 @@ unsigned long SQLDatabasePool::countOfOpenDatabases()
 
 void SQLDatabasePool::releaseAllDatabases()
 {
+    std::lock_guard lend(m_lendLock);
     executeLocked([&] {
         m_databaseInPool.clear();
         m_databaseOutPool.clear();
     });
+    m_holdCount = 0;
+    m_holder = std::thread::id();
+    m_returned.notify_all();
 }
 
 void SQLDatabasePool::inDatabase(const DatabaseBlock& block)

@@ -8,12 +8,20 @@
 // The blocks given to inDatabase and the transaction forms run on the
 // caller's thread; only the list changes go through the lock queue, so a
 // block may use the pool again but must not run on its lock queue.
+//
+// Since there is only the one connection, it is lent to one thread at a
+// time: a second thread asking for it waits until the first has given it
+// back, while the thread that holds it may take it again (nested use) and
+// gives it back as often as it took it.
 
 #include "Database/SQLiteLayer/SQLDatabase.h"
 #include "Platform/Foundation/Dispatch.h"
 
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,7 +53,8 @@ public:
 
     // A connection taken out of the pool, or nothing (limit reached, open failed, refused by the delegate).
     std::shared_ptr<SQLDatabase> db();
-    // Raises "Database already in pool" when the connection is idle already.
+    // A connection given back once more than it was taken is logged as
+    // "Database already in pool" and otherwise ignored.
     void pushDatabaseBackInPool(const std::shared_ptr<SQLDatabase>& database);
 
     unsigned long countOfCheckedInDatabases();
@@ -79,4 +88,10 @@ private:
     std::vector<std::shared_ptr<SQLDatabase>> m_databaseOutPool;
     std::weak_ptr<SQLDatabasePoolDelegate> m_delegate;
     unsigned long m_maximumNumberOfDatabasesToCreate = 0;
+
+    // Who holds the lent connection, and how many times over.
+    std::mutex m_lendLock;
+    std::condition_variable m_returned;
+    std::thread::id m_holder;
+    unsigned long m_holdCount = 0;
 };

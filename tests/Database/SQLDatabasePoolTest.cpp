@@ -60,25 +60,49 @@ TEST_F(ConnectionSharing, PoolHandsOutTheSharedConnectionAndTakesItBackOnce)
     auto first = pool->db();
     ASSERT_TRUE(first);
     EXPECT_EQ(first, SQLDatabase::sharedDataBase());
-    EXPECT_EQ(pool->db(), first);  // the one connection, listed once
+    EXPECT_EQ(pool->db(), first);  // the one connection, listed once, taken twice by this thread
     EXPECT_EQ(pool->countOfCheckedOutDatabases(), 1u);
     EXPECT_EQ(pool->countOfCheckedInDatabases(), 0u);
 
     pool->pushDatabaseBackInPool(first);
+    EXPECT_EQ(pool->countOfCheckedOutDatabases(), 1u) << "the nested take is still out";
+    pool->pushDatabaseBackInPool(first);
     EXPECT_EQ(pool->countOfCheckedInDatabases(), 1u);
     EXPECT_EQ(pool->countOfCheckedOutDatabases(), 0u);
     EXPECT_EQ(pool->countOfOpenDatabases(), 1u);
-    try {
-        pool->pushDatabaseBackInPool(first);
-        ADD_FAILURE() << "a second push must raise";
-    } catch (const NSException& e) {
-        EXPECT_EQ(e.name(), "Database already in pool");
-        EXPECT_EQ(e.reason(), "The SQLDatabase being put back into the pool is already present in the pool");
-    }
+    // A push too many is logged, never thrown.
+    pool->pushDatabaseBackInPool(first);
+    EXPECT_TRUE(logged("Database already in pool"));
     EXPECT_EQ(pool->countOfOpenDatabases(), 1u);
     pool->pushDatabaseBackInPool(nullptr);
     pool->releaseAllDatabases();
     EXPECT_EQ(pool->countOfOpenDatabases(), 0u);
+}
+
+TEST_F(ConnectionSharing, PoolLendsTheConnectionToOneThreadAtATime)
+{
+    auto pool = SQLDatabasePool::databasePoolWithPath(path);
+    pool->inDatabase([](const auto& db) { ASSERT_TRUE(db->executeUpdate("create table t (a)")); });
+    constexpr int kRounds = 200;
+    auto worker = [&](int value) {
+        for (int i = 0; i < kRounds; ++i) {
+            pool->inDatabase([&](const std::shared_ptr<SQLDatabase>& db) {
+                // Nested use on the same thread takes the connection again.
+                pool->inDatabase([&](const std::shared_ptr<SQLDatabase>& inner) { EXPECT_EQ(inner, db); });
+                EXPECT_TRUE(db->executeUpdate("insert into t values (?)", value));
+            });
+            pool->inTransaction([&](const std::shared_ptr<SQLDatabase>& db, bool&) { EXPECT_TRUE(db->executeUpdate("insert into t values (?)", value)); });
+        }
+    };
+    std::thread first(worker, 1);
+    std::thread second(worker, 2);
+    first.join();
+    second.join();
+    EXPECT_EQ(rows(), 4 * kRounds);
+    EXPECT_EQ(pool->countOfCheckedOutDatabases(), 0u);
+    EXPECT_EQ(pool->countOfCheckedInDatabases(), 1u);
+    EXPECT_FALSE(logged("already in pool"));
+    EXPECT_FALSE(logged("currently in use"));
 }
 
 TEST_F(ConnectionSharing, PoolRefusesPastItsLimitAndWhenTheDelegateSaysNo)
