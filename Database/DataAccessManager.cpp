@@ -1,5 +1,6 @@
 #include "Database/DataAccessManager.h"
 
+#include "Database/ClientFolder.h"
 #include "Database/SQLiteLayer/SQLDatabase.h"
 #include "Network/Protocol/LoginMode.h"
 #include "Platform/Foundation/NSBundle.h"
@@ -7,6 +8,8 @@
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSPathUtilities.h"
 #include "Platform/Foundation/NSString.h"
+
+#include <filesystem>
 
 namespace {
 
@@ -18,11 +21,20 @@ std::shared_ptr<DataAccessManager>& slot()
     return instance;
 }
 
+// Empty when the session's client id may not name a folder.
 std::string clientFolder()
 {
     const auto& clientID = LoginMode::sharedInstance()->clientID();
-    return NSString::stringByAppendingPathComponent(NSString::stringByAppendingPathComponent(NSHomeDirectory(), "Documents"),
-        NSString::lowercaseString(clientID.value_or(std::string())));
+    return ClientFolder::pathForClientID(clientID.value_or(std::string())).value_or(std::string());
+}
+
+// The database holds the stored sign-ins' passwords: the owner's eyes only.
+// SQLite gives its journal the same bits.
+bool ownerOnly(const std::string& path)
+{
+    std::error_code ec;
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write, std::filesystem::perm_options::replace, ec);
+    return !ec;
 }
 
 }  // namespace
@@ -47,19 +59,26 @@ void DataAccessManager::destoryDataModel()
 
 std::string DataAccessManager::dataFilePath()
 {
-    return NSString::stringByAppendingPathComponent(clientFolder(), kDatabaseName);
+    const std::string folder = clientFolder();
+    return folder.empty() ? std::string() : NSString::stringByAppendingPathComponent(folder, kDatabaseName);
 }
 
 bool DataAccessManager::createEditableDatabaseOfDataCacheStoreIfNeeded()
 {
     auto& fm = NSFileManager::defaultManager();
     const std::string folder = clientFolder();
+    if (folder.empty()) {
+        NSLog("refused the client id %@ as a folder name", LoginMode::sharedInstance()->clientID().value_or(std::string()));
+        return false;
+    }
     bool isDirectory = false;
     if (!fm.fileExistsAtPathIsDirectory(folder, &isDirectory) || !isDirectory)
         fm.createDirectoryAtPathWithIntermediateDirectories(folder, true);
     const std::string path = dataFilePath();
-    if (fm.fileExistsAtPath(path))
+    if (fm.fileExistsAtPath(path)) {
+        ownerOnly(path);
         return true;
+    }
     // Copied under a temporary name and moved into place, so that a failed or
     // partial copy never leaves a database file that the next start would take.
     auto bundle = NSBundle::mainBundle();
@@ -71,7 +90,7 @@ bool DataAccessManager::createEditableDatabaseOfDataCacheStoreIfNeeded()
     const std::string partial = path + ".partial";
     fm.removeItemAtPath(partial);
     std::string error;
-    if (!fm.copyItemAtPathToPath(*templatePath, partial, &error) || !fm.moveItemAtPathToPath(partial, path, &error)) {
+    if (!fm.copyItemAtPathToPath(*templatePath, partial, &error) || !ownerOnly(partial) || !fm.moveItemAtPathToPath(partial, path, &error)) {
         NSLog("Copying the template database failed: %@", error);
         fm.removeItemAtPath(partial);
         return false;
@@ -90,6 +109,14 @@ DataAccessManager::DataAccessManager()
     }
     auto db = SQLDatabase::databaseWithPath(path);
     if (!db->open()) {
+        NSLog("Open database error!");
+        return;
+    }
+    // A damaged file opens like a sound one and then reads as empty tables;
+    // refuse it here, close it and leave it on disk for the user.
+    if (auto damage = db->schemaDamage()) {
+        NSLog("The database %@ cannot be read: %@", path, *damage);
+        db->close();
         NSLog("Open database error!");
         return;
     }

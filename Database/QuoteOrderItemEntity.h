@@ -1,8 +1,8 @@
 #pragma once
 
 // One line of a quote order: the product sold, its attributes, quantity and
-// prices. subtotal and discontRat are derived on read (see the getters); the
-// values given to their setters are stored as the Parts describe.
+// prices. subtotal and discontRat are derived on read (see the getters); their
+// setters keep the value given, which the order tables store but never read back.
 
 #include "Database/VendorEntity.h"
 #include "Database/corvelle_product_Entity.h"

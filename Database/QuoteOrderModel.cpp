@@ -114,17 +114,12 @@ bool QuoteOrderModel::alterQuoteOrderItemTable()
     const bool hadRate = db->columnExistsColumnName("corvelle_quote_order_item", "discount_rat");
     const std::string copy = std::string("INSERT INTO corvelle_quote_order_item SELECT ") + kItemColumns + (hadRate ? ",discount_rat" : ",NULL")
         + " FROM temp_corvelle_quote_order_item";
-    if (!db->beginTransaction())
-        return false;
-    const bool ok = db->executeUpdate("ALTER TABLE corvelle_quote_order_item RENAME TO temp_corvelle_quote_order_item;") && db->executeUpdate(kCreateItemTable)
-        && db->executeUpdate(copy) && db->executeUpdate("DROP TABLE temp_corvelle_quote_order_item")
-        // The old table's index went with it; lines are read by order.
-        && db->executeUpdate("CREATE INDEX IF NOT EXISTS corvelle_quote_order_item_order_index ON corvelle_quote_order_item (order_id)");
-    if (!ok) {
-        db->rollback();
-        return false;
-    }
-    return db->commit();
+    return db->inBatch([&](SQLDatabase& connection) {
+        return connection.executeUpdate("ALTER TABLE corvelle_quote_order_item RENAME TO temp_corvelle_quote_order_item;") && connection.executeUpdate(kCreateItemTable)
+            && connection.executeUpdate(copy) && connection.executeUpdate("DROP TABLE temp_corvelle_quote_order_item")
+            // The old table's index went with it; lines are read by order.
+            && connection.executeUpdate("CREATE INDEX IF NOT EXISTS corvelle_quote_order_item_order_index ON corvelle_quote_order_item (order_id)");
+    });
 }
 
 bool QuoteOrderModel::updateOrderCustomer()
@@ -192,7 +187,10 @@ bool QuoteOrderModel::moveHistoryCustomerInfo()
     for (const char* column : { "address", "city", "state", "zip_code", "phone", "bankAccount" }) {
         if (!sets.empty())
             sets += ",";
-        sets += stringWithFormat("%@ = (select t2.%@ from customerView t2 where corvelle_quote_order.customer_id = t2.customer_id)", column, column);
+        // The step runs at every version change: it fills only what the order
+        // lacks and never puts an empty customer value over a stored one.
+        sets += stringWithFormat("%@ = coalesce(nullif(%@, ''), nullif((select t2.%@ from customerView t2 where corvelle_quote_order.customer_id = t2.customer_id), ''), %@)",
+            column, column, column, column);
     }
     // An order whose customer is gone keeps the details it was saved with.
     return db->executeUpdate("update corvelle_quote_order set " + sets
@@ -409,7 +407,7 @@ bool QuoteOrderModel::updateOrderTable(const OptionalEntityList<corvelle_custome
 {
     const OptionalEntityList<corvelle_customer_Entity> list = customers ? customers : EntityList<corvelle_customer_Entity> {};
     return saveInTransaction(list, [](SQLDatabase& db, const corvelle_customer_Entity& c) {
-        db.executeUpdate("UPDATE corvelle_quote_order SET customer_id = ? where customer_id = ?", c.customer_id, c.pid);
+        return db.executeUpdate("UPDATE corvelle_quote_order SET customer_id = ? where customer_id = ?", c.customer_id, c.pid);
     });
 }
 

@@ -1,6 +1,7 @@
 #include "Classes/Frame/PublicFunction.h"
 
 #include "Classes/Frame/SharedUDID.h"
+#include "Database/ClientFolder.h"
 #include "Network/Protocol/LoginMode.h"
 #include "Network/Protocol/ServerInfo.h"
 #include "Platform/Foundation/AppEnvironment.h"
@@ -123,12 +124,15 @@ std::mutex& serverLock()
 std::string PublicFunction::clientFolderPath()
 {
     const auto& clientID = LoginMode::sharedInstance()->clientID();
-    return NSString::stringByAppendingPathComponent(documentsPath(), NSString::lowercaseString(clientID.value_or(std::string())));
+    return ClientFolder::pathForClientID(clientID.value_or(std::string())).value_or(std::string());
 }
 
 std::string PublicFunction::filePathWithNameFiletype(std::string_view name, int fileType)
 {
     std::string folder = clientFolderPath();
+    // No client folder, no path: an empty path opens and writes nothing.
+    if (folder.empty())
+        return std::string();
     if (const auto* row = fileTypeRow(fileType))
         folder = NSString::stringByAppendingPathComponent(folder, row->localFolder);
     return NSString::stringByAppendingPathComponent(folder, name);
@@ -175,6 +179,8 @@ std::shared_ptr<UIImage> PublicFunction::getLocalImageFiletype(std::string_view 
 
 void PublicFunction::createDirectoryifNeed(std::string_view name)
 {
+    if (!ClientFolder::isValidClientID(name))
+        return;
     const std::string path = NSString::stringByAppendingPathComponent(documentsPath(), name);
     auto& fm = NSFileManager::defaultManager();
     if (!fm.fileExistsAtPath(path))
@@ -284,7 +290,7 @@ void PublicFunction::changeAllClientFolderToLower()
         return;
     for (const auto& item : *items) {
         const std::string lower = NSString::lowercaseString(item);
-        if (lower != item)
+        if (lower != item && ClientFolder::isValidClientID(item))
             fm.moveItemAtPathToPath(NSString::stringByAppendingPathComponent(documents, item), NSString::stringByAppendingPathComponent(documents, lower));
     }
 }
@@ -297,9 +303,11 @@ void PublicFunction::moveAllClientFolderToDocuments()
     auto items = fm.contentsOfDirectoryAtPath(tmp);
     if (!items)
         return;
-    for (const auto& item : *items)
-        fm.moveItemAtPathToPath(NSString::stringByAppendingPathComponent(tmp, item),
-            NSString::stringByAppendingPathComponent(documents, NSString::lowercaseString(item)));
+    for (const auto& item : *items) {
+        if (ClientFolder::isValidClientID(item))
+            fm.moveItemAtPathToPath(NSString::stringByAppendingPathComponent(tmp, item),
+                NSString::stringByAppendingPathComponent(documents, NSString::lowercaseString(item)));
+    }
 }
 
 void PublicFunction::removeAllSkinImageFolders()

@@ -45,10 +45,12 @@ public:
         FileTypeKeynote = 9,
     };
 
-    // <home>/Documents/<client id in lower case>.
+    // <home>/Documents/<client id in lower case>; empty when the id may not
+    // name a folder (ClientFolder::isValidClientID).
     static std::string clientFolderPath();
 
-    // Client folder / folder of the code / name; outside 1 to 9 the name sits in the client folder.
+    // Client folder / folder of the code / name; outside 1 to 9 the name sits
+    // in the client folder. Empty without a client folder.
     static std::string filePathWithNameFiletype(std::string_view name, int fileType);
     // "PDF" 5, "VEDIO" 6, "EXCEL" 7, "WORD" 8, anything else 9 (case-sensitive).
     static int getFileType(std::string_view type);
@@ -60,7 +62,8 @@ public:
     // The local image of a name; documents (5 to 9) show their cover from the
     // cover folder. Falls back to the code's bundle image.
     static std::shared_ptr<UIImage> getLocalImageFiletype(std::string_view name, int fileType);
-    // Creates <home>/Documents/<name> with its parents unless something is there.
+    // Creates <home>/Documents/<name> with its parents unless something is
+    // there; a name that is no valid client id makes nothing.
     static void createDirectoryifNeed(std::string_view name);
 
     // The process-wide server settings, refreshed from the user defaults;

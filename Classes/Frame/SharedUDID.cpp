@@ -10,13 +10,12 @@
 #include "Platform/Foundation/NSUserDefaults.h"
 #include "Platform/UIKit/UIPasteboard.h"
 
+#include <ifaddrs.h>
+#include <linux/if_packet.h>
 #include <net/if.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -76,28 +75,34 @@ std::string dateDescription(const Value& date)
     return date.isDate() ? std::to_string(static_cast<long long>(date.dateValue().secondsSince1970)) : date.description();
 }
 
+// A desktop or tablet here has no interface named "en0": the device's
+// address is that of the first interface (by index) that is not the loopback
+// and has a six-byte hardware address.
 std::optional<std::array<unsigned char, 6>> readHardwareAddress()
 {
-    if (if_nametoindex("en0") == 0) {
-        std::printf("Error: if_nametoindex error\n");
+    struct ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0)
         return std::nullopt;
+    std::optional<std::array<unsigned char, 6>> found;
+    unsigned foundIndex = 0;
+    for (auto* item = list; item; item = item->ifa_next) {
+        if (!item->ifa_addr || item->ifa_addr->sa_family != AF_PACKET || (item->ifa_flags & IFF_LOOPBACK))
+            continue;
+        const auto* link = reinterpret_cast<const struct sockaddr_ll*>(item->ifa_addr);
+        if (link->sll_halen != 6)
+            continue;
+        std::array<unsigned char, 6> bytes {};
+        std::memcpy(bytes.data(), link->sll_addr, 6);
+        if (std::all_of(bytes.begin(), bytes.end(), [](unsigned char b) { return b == 0; }))
+            continue;
+        const unsigned index = static_cast<unsigned>(link->sll_ifindex);
+        if (!found || index < foundIndex) {
+            found = bytes;
+            foundIndex = index;
+        }
     }
-    int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    if (fd < 0) {
-        std::printf("Error: sysctl, take 1\n");
-        return std::nullopt;
-    }
-    struct ifreq request {};
-    std::strncpy(request.ifr_name, "en0", IFNAMSIZ - 1);
-    const int rc = ioctl(fd, SIOCGIFHWADDR, &request);
-    close(fd);
-    if (rc != 0) {
-        std::printf("Error: sysctl, take 2\n");
-        return std::nullopt;
-    }
-    std::array<unsigned char, 6> bytes {};
-    std::memcpy(bytes.data(), request.ifr_hwaddr.sa_data, 6);
-    return bytes;
+    freeifaddrs(list);
+    return found;
 }
 
 }  // namespace

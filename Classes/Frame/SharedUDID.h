@@ -7,7 +7,7 @@
 // with the user's other applications through UIPasteboard); the identifier is
 // computed once per process.
 //
-// Beside it: the MD5 identifiers built from the "en0" hardware address
+// Beside it: the MD5 identifiers built from the device's hardware address
 // (IdentifierAddition) and the lower-case MD5 form of a text (MD5Addition).
 
 #include "Platform/Foundation/Value.h"
@@ -39,7 +39,8 @@ public:
 
 namespace IdentifierAddition {
 
-// The "en0" hardware address as "%02X:%02X:%02X:%02X:%02X:%02X"; nothing when unreadable.
+// The device's hardware address (the first interface other than the loopback)
+// as "%02X:%02X:%02X:%02X:%02X:%02X"; nothing when there is none.
 std::optional<std::string> macaddress();
 // The same six bytes as 12 upper-case hexadecimal digits.
 std::optional<std::string> hardwareAddressDigits();

@@ -9,6 +9,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cctype>
 #include <chrono>
 #include <thread>
@@ -87,4 +88,55 @@ bool SQLDatabase::validateSQLError(std::string_view sql, SQLError* error)
         *error = SQLError { "NSCocoaErrorDomain", lastErrorCode(), lastErrorMessage() };
     sqlite3_finalize(stmt);
     return ok;
+}
+
+std::optional<std::string> SQLDatabase::schemaDamage()
+{
+    std::lock_guard guard(m_lock);
+    if (!m_db)
+        return std::string("not open");
+    // SQLite opens any file lazily: garbage shows at the first read of the
+    // schema, a cut file only where a page lies past its end.
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, "select name, rootpage from sqlite_master", -1, &stmt, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string problem = sqlite3_errmsg(m_db);
+        sqlite3_finalize(stmt);
+        return problem;
+    }
+    long tables = 0;
+    long highestRoot = 0;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        ++tables;
+        highestRoot = std::max<long>(highestRoot, sqlite3_column_int64(stmt, 1));
+    }
+    const std::string stepMessage = sqlite3_errmsg(m_db);
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE)
+        return stepMessage;
+    if (tables == 0)
+        return std::string("no tables");
+
+    auto pragma = [this](const char* sql) -> long {
+        sqlite3_stmt* s = nullptr;
+        long value = -1;
+        if (sqlite3_prepare_v2(m_db, sql, -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW)
+            value = static_cast<long>(sqlite3_column_int64(s, 0));
+        sqlite3_finalize(s);
+        return value;
+    };
+    const long pageCount = pragma("PRAGMA page_count");
+    const long pageSize = pragma("PRAGMA page_size");
+    if (pageCount < 0 || pageSize <= 0)
+        return std::string("unreadable page count");
+    if (highestRoot > pageCount)
+        return std::string("a table lies past the end of the file");
+    if (m_databasePath) {
+        // The header's page count against the bytes on disk: a cut file is shorter.
+        std::error_code ec;
+        const auto bytes = std::filesystem::file_size(*m_databasePath, ec);
+        if (!ec && static_cast<unsigned long long>(pageCount) * static_cast<unsigned long long>(pageSize) > bytes)
+            return std::string("the file is shorter than its header says");
+    }
+    return std::nullopt;
 }

@@ -395,10 +395,15 @@ std::optional<Data> NSFileManager::contentsAtPath(const std::string& path, std::
 
 bool NSFileManager::createFileAtPathContents(const std::string& path, const Data& contents, std::string* error) const
 {
+    return createFileAtPathContentsPermissions(path, contents, 0666, error);
+}
+
+bool NSFileManager::createFileAtPathContentsPermissions(const std::string& path, const Data& contents, unsigned permissions, std::string* error) const
+{
     if (path.empty())
         return failWith(error, "Cannot write a file without a path");
     std::string partial = temporarySibling(path);
-    FileDescriptor out(::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    FileDescriptor out(::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(permissions)));
     if (out.fd < 0)
         return fail(error, "Cannot write", path, errno);
     bool written = writeAll(out.fd, contents.data(), contents.size());

@@ -67,4 +67,6 @@ public:
     // to the disk (it would cost milliseconds a write), so a power cut may
     // lose the latest write.
     bool createFileAtPathContents(const std::string& path, const Data& contents, std::string* error = nullptr) const;
+    // The same with the new file's permission bits (0600 for files that hold passwords).
+    bool createFileAtPathContentsPermissions(const std::string& path, const Data& contents, unsigned permissions, std::string* error = nullptr) const;
 };

@@ -206,7 +206,7 @@ bool NSUserDefaults::store(std::string_view key, std::optional<Value> value)
             return false;
         }
         m_values = std::move(changed);
-        written = NSFileManager::defaultManager().createFileAtPathContents(m_path, *bytes, &error);
+        written = NSFileManager::defaultManager().createFileAtPathContentsPermissions(m_path, *bytes, 0600, &error);
         m_dirty = !written;
         if (!written)
             NSLog("User defaults not saved: %@", error);
@@ -218,7 +218,9 @@ bool NSUserDefaults::store(std::string_view key, std::optional<Value> value)
 bool NSUserDefaults::writeLocked()
 {
     std::string error;
-    if (!PropertyList::writeToFile(Value(m_values), m_path, PropertyList::Format::Binary, &error)) {
+    // The defaults hold the saved sign-ins' passwords: the owner's eyes only.
+    auto data = PropertyList::dataWithPropertyList(Value(m_values), PropertyList::Format::Binary, &error);
+    if (!data || !NSFileManager::defaultManager().createFileAtPathContentsPermissions(m_path, *data, 0600, &error)) {
         NSLog("User defaults not saved: %@", error);
         m_dirty = true;
         return false;

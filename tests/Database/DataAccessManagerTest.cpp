@@ -56,16 +56,70 @@ TEST_F(DataAccess, AFailedTemplateCopyLeavesNoDatabaseAndTheNextOpenCopiesAgain)
     EXPECT_TRUE(std::filesystem::exists(DataAccessManager::dataFilePath()));
 }
 
-TEST_F(DataAccess, ACorruptDatabaseGivesFailureValuesNotACrash)
+TEST_F(DataAccess, ADamagedDatabaseTakesTheFailedOpenPathAndStaysOnDisk)
 {
-    std::filesystem::create_directories(home + "/Documents/acme");
-    std::ofstream(home + "/Documents/acme/corvelle_lite.sqlite") << "this is not a database, just some text that is long enough";
-    auto manager = dam();
-    EXPECT_TRUE(manager->getAllProducts().empty());
-    EXPECT_EQ(manager->getPriceEntityByProductId(1)->price, 0);
-    EXPECT_FALSE(manager->saveToDatabaseCategory(EntityList<corvelle_category_Entity> {}));
-    EXPECT_EQ(manager->checkLocalUserInfo(std::make_shared<LoginInfo>()), "210");
-    manager->updateVersion();
+    const std::string path = home + "/Documents/acme/corvelle_lite.sqlite";
+    // A sound copy of the template to cut short below.
+    dam();
+    std::string whole;
+    {
+        std::ifstream in(path, std::ios::binary);
+        whole.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    ASSERT_GT(whole.size(), 8192u);
+
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        { "garbage", std::string(4096, 'x') },
+        { "text", "this is not a database, just some text that is long enough" },
+        { "cut in half", whole.substr(0, whole.size() / 2) },
+        { "header only", whole.substr(0, 100) },
+        { "empty", "" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        signIn("Acme", "sales01");
+        logLines.clear();
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << c.bytes;
+        auto manager = dam();
+        EXPECT_TRUE(manager->dataModelList().empty());
+        EXPECT_TRUE(logged("The database " + path + " cannot be read"));
+        EXPECT_TRUE(logged("Open database error!"));
+        EXPECT_EQ(db()->sqliteHandle(), nullptr) << "the damaged file is not left open";
+        EXPECT_EQ(manager->checkLocalUserInfo(std::make_shared<LoginInfo>()), std::nullopt);
+        EXPECT_FALSE(manager->saveToDatabaseCategory(EntityList<corvelle_category_Entity> {}));
+        manager->updateVersion();
+        // The user's file is never deleted nor changed.
+        std::ifstream in(path, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), c.bytes);
+    }
+}
+
+TEST_F(DataAccess, TheDatabaseAndTheDefaultsAreTheOwnersAlone)
+{
+    namespace fs = std::filesystem;
+    ASSERT_EQ(dam()->dataModelList().size(), 17u);
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    defaults->setObjectForKey(Value("secret"), "password");
+    ASSERT_TRUE(defaults->synchronize());
+    const fs::perms others = fs::perms::group_all | fs::perms::others_all;
+    EXPECT_EQ(fs::status(DataAccessManager::dataFilePath()).permissions() & others, fs::perms::none);
+    EXPECT_EQ(fs::status(home + "/Library/Preferences").permissions() & fs::perms::owner_all, fs::perms::owner_all);
+    bool sawDefaults = false;
+    for (const auto& entry : fs::directory_iterator(home + "/Library/Preferences")) {
+        sawDefaults = true;
+        EXPECT_EQ(entry.status().permissions() & others, fs::perms::none) << entry.path();
+    }
+    EXPECT_TRUE(sawDefaults);
+
+    // A database made before keeps working and is closed to others at the next open.
+    signIn("Acme", "sales01");
+    fs::permissions(DataAccessManager::dataFilePath(), fs::perms::others_read | fs::perms::group_read, fs::perm_options::add);
+    ASSERT_EQ(dam()->dataModelList().size(), 17u);
+    EXPECT_EQ(fs::status(DataAccessManager::dataFilePath()).permissions() & others, fs::perms::none);
 }
 
 TEST_F(DataAccess, UpgradingTheTemplateTwiceKeepsSchemaAndData)
@@ -162,13 +216,20 @@ TEST_F(DataAccess, UpgradeRefreshesOrdersFromTheirCustomersAndKeepsWhatGoneCusto
     for (const char* sql : { "insert into corvelle_customer (customer_id, customer_name, customer_publish) values (5, 'Ann Ltd', 1)",
              "insert into corvelle_fields_customer_attribute (field_id, field_name, published, display) values (1, 'City', 1, 1)",
              "insert into corvelle_customer_attribute (attribute_id, customer_id, attribute_fields_id, attribute_value) values (1, 5, 1, 'Lyon')",
-             "insert into corvelle_quote_order (order_id, customer_id, customer_name, city) values (-1, 5, 'Ann', 'Paris')",
-             "insert into corvelle_quote_order (order_id, customer_id, customer_name, city) values (-2, 6, 'Gone', 'Oslo')" })
+             "insert into corvelle_quote_order (order_id, customer_id, customer_name, city, address) values (-1, 5, 'Ann', 'Paris', '1 Rue Haute')",
+             "insert into corvelle_quote_order (order_id, customer_id, customer_name, city) values (-2, 6, 'Gone', 'Oslo')",
+             "insert into corvelle_quote_order (order_id, customer_id, customer_name, city) values (-3, 5, 'Ann', '')",
+             "insert into corvelle_quote_order (order_id, customer_id, customer_name) values (-4, 5, 'Ann')" })
         ASSERT_TRUE(db()->executeUpdate(sql)) << sql;
     dam()->updateVersion();
-    EXPECT_EQ(scalar("select customer_name || ',' || city from corvelle_quote_order where order_id = -1"), "Ann Ltd,Lyon");
+    dam()->updateVersion();
+    EXPECT_EQ(scalar("select customer_name || ',' || city || ',' || address from corvelle_quote_order where order_id = -1"), "Ann Ltd,Paris,1 Rue Haute")
+        << "an order's own address is never replaced by the customer's, nor by an empty one";
     EXPECT_EQ(scalar("select customer_name || ',' || city from corvelle_quote_order where order_id = -2"), "Gone,Oslo")
         << "an order keeps the name and address of a customer that no longer exists";
+    EXPECT_EQ(scalar("select city from corvelle_quote_order where order_id = -3"), "Lyon") << "what the order lacks comes from its customer";
+    EXPECT_EQ(scalar("select city from corvelle_quote_order where order_id = -4"), "Lyon");
+    EXPECT_EQ(scalar("select coalesce(phone, 'none') from corvelle_quote_order where order_id = -4"), "none");
 }
 
 TEST_F(DataAccess, ANewSessionIsSignedOutAndItsRecordCopiesTheAccount)
