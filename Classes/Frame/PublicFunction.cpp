@@ -179,8 +179,14 @@ std::shared_ptr<UIImage> PublicFunction::getLocalImageFiletype(std::string_view 
 
 void PublicFunction::createDirectoryifNeed(std::string_view name)
 {
-    if (!ClientFolder::isValidClientID(name))
-        return;
+    // The name is a client folder and the folders under it ("acme/Images/"):
+    // every component must be one that stays inside Documents.
+    const auto components = NSString::componentsSeparatedByString(name, "/");
+    for (size_t i = 0; i < components.size(); ++i) {
+        const bool trailing = i > 0 && components[i].empty();
+        if (!trailing && !ClientFolder::isValidClientID(components[i]))
+            return;
+    }
     const std::string path = NSString::stringByAppendingPathComponent(documentsPath(), name);
     auto& fm = NSFileManager::defaultManager();
     if (!fm.fileExistsAtPath(path))

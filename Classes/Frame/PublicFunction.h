@@ -63,7 +63,8 @@ public:
     // cover folder. Falls back to the code's bundle image.
     static std::shared_ptr<UIImage> getLocalImageFiletype(std::string_view name, int fileType);
     // Creates <home>/Documents/<name> with its parents unless something is
-    // there; a name that is no valid client id makes nothing.
+    // there; a name with a component that is no valid client id ("..",
+    // "", "a\b") makes nothing.
     static void createDirectoryifNeed(std::string_view name);
 
     // The process-wide server settings, refreshed from the user defaults;

@@ -51,7 +51,10 @@ TEST_F(ClientFolders, AnEscapingClientIdOpensNoDatabaseAnywhere)
 
     PublicFunction::createDirectoryifNeed("../outside");
     PublicFunction::createDirectoryifNeed("..");
+    PublicFunction::createDirectoryifNeed("acme/../../outside/");
     EXPECT_FALSE(std::filesystem::exists(outside));
+    PublicFunction::createDirectoryifNeed("acme/ProductImages/");
+    EXPECT_TRUE(std::filesystem::is_directory(home + "/Documents/acme/ProductImages"));
 
     // A sound id still works after refused ones.
     signIn("Acme", "sales01");

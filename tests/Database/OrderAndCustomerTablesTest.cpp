@@ -243,10 +243,11 @@ TEST_F(CustomerTables, AFailedFieldSaveKeepsTheOldFields)
     };
     ASSERT_TRUE(m->saveToDatabaseFieldsCustomerAttribute(EntityList<corvelle_fields_customer_attribute_Entity> { field(1, "Phone") }));
     EXPECT_FALSE(m->saveToDatabaseFieldsCustomerAttribute(EntityList<corvelle_fields_customer_attribute_Entity> {}));
-    // A transaction already open makes the save's own begin fail: nothing is deleted.
-    ASSERT_TRUE(db()->beginTransaction());
-    EXPECT_FALSE(m->saveToDatabaseFieldsCustomerAttribute(EntityList<corvelle_fields_customer_attribute_Entity> { field(2, "City") }));
-    db()->commit();
+    // A field the database refuses, after the delete: the delete is undone too.
+    ASSERT_TRUE(db()->executeUpdate("create temp trigger refuse before insert on corvelle_fields_customer_attribute when new.field_id = 3 "
+                                    "begin select raise(abort, 'no'); end"));
+    EXPECT_FALSE(m->saveToDatabaseFieldsCustomerAttribute(EntityList<corvelle_fields_customer_attribute_Entity> { field(2, "City"), field(3, "Zip") }));
+    EXPECT_FALSE(db()->hasOpenTransaction());
     auto fields = m->getAllAttributes();
     ASSERT_EQ(fields.size(), 1u);
     EXPECT_EQ(fields[0]->fieldName, "Phone");

@@ -181,30 +181,30 @@ public:
 TEST_F(GridViewCellTest, TheControllerOwnsOneGridAndServesIt)
 {
     auto controller = std::make_shared<TwoItems>();
-    auto grid = controller->gridView();
-    ASSERT_TRUE(grid);
-    EXPECT_EQ(grid->dataSource(), controller);
-    EXPECT_EQ(grid->delegate(), controller);
-    EXPECT_EQ(grid->numberOfItems(), 2u);
-    EXPECT_EQ(grid->autoresizingMask(), unsigned(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight));
+    auto served = controller->gridView();
+    ASSERT_TRUE(served);
+    EXPECT_EQ(served->dataSource(), controller);
+    EXPECT_EQ(served->delegate(), controller);
+    EXPECT_EQ(served->numberOfItems(), 2u);
+    EXPECT_EQ(served->autoresizingMask(), unsigned(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight));
 
-    grid->setFrame(CGRectMake(0, 0, 400, 300));
-    grid->selectItemAtIndexAnimatedScrollPosition(1, false, GridViewScrollPositionNone);
+    served->setFrame(CGRectMake(0, 0, 400, 300));
+    served->selectItemAtIndexAnimatedScrollPosition(1, false, GridViewScrollPositionNone);
     controller->viewWillAppear(false);
-    EXPECT_EQ(grid->indexOfSelectedItem(), 1u);
+    EXPECT_EQ(served->indexOfSelectedItem(), 1u);
     controller->setClearsSelectionOnViewWillAppear(true);
     controller->viewWillAppear(false);
-    EXPECT_EQ(grid->indexOfSelectedItem(), NSNotFound);
+    EXPECT_EQ(served->indexOfSelectedItem(), NSNotFound);
     EXPECT_TRUE(controller->shouldAutorotateToInterfaceOrientation(UIInterfaceOrientationPortrait));
 
     try {
         controller->setGridView(std::make_shared<UILabel>(CGRectZero));
-        FAIL() << "a label is not a grid view";
+        FAIL() << "a label is not a served view";
     } catch (const NSException& e) {
         EXPECT_EQ(e.name(), NSInvalidArgumentException);
         EXPECT_EQ(e.reason(), "-setGridView: called with non-GridView argument 'UILabel'");
     }
-    EXPECT_EQ(controller->gridView(), grid);
+    EXPECT_EQ(controller->gridView(), served);
 }
 
 }  // namespace
