@@ -10,7 +10,7 @@
 class CVPDFCreaterBaseCell : public CVPDFCreaterCellDrawing {
 public:
     CVPDFCreaterBaseCell() : CVPDFCreaterBaseCell(CGRectZero) {}
-    explicit CVPDFCreaterBaseCell(CGRect frameInLine) : frameInLine(frameInLine) {}
+    explicit CVPDFCreaterBaseCell(CGRect frame) : frameInLine(frame) {}
 
     void drawInRect(CGRect) override {}
 

@@ -11,8 +11,8 @@
 class CVPDFCreaterImageCell : public CVPDFCreaterBaseCell {
 public:
     CVPDFCreaterImageCell() = default;
-    CVPDFCreaterImageCell(CGRect frameInLine, std::shared_ptr<UIImage> image)
-        : CVPDFCreaterBaseCell(frameInLine), image(std::move(image)) {}
+    CVPDFCreaterImageCell(CGRect frame, std::shared_ptr<UIImage> picture)
+        : CVPDFCreaterBaseCell(frame), image(std::move(picture)) {}
 
     void drawInRect(CGRect rect) override
     {

@@ -2,11 +2,11 @@
 
 #include "Platform/UIKit/UIGraphics.h"
 
-CVPDFCreaterStringCell::CVPDFCreaterStringCell(CGRect frameInLine, std::optional<std::string> text,
+CVPDFCreaterStringCell::CVPDFCreaterStringCell(CGRect frame, std::optional<std::string> content,
                                                std::shared_ptr<UIFont> font, std::shared_ptr<UIColor> color,
                                                int alignment)
-    : CVPDFCreaterBaseCell(frameInLine)
-    , text(std::move(text))
+    : CVPDFCreaterBaseCell(frame)
+    , text(std::move(content))
     , textFont(std::move(font))
     , textColor(std::move(color))
     , textAlignment(alignment)

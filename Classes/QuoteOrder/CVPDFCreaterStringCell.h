@@ -17,8 +17,8 @@
 class CVPDFCreaterStringCell : public CVPDFCreaterBaseCell {
 public:
     CVPDFCreaterStringCell() : CVPDFCreaterStringCell(CGRectZero) {}
-    explicit CVPDFCreaterStringCell(CGRect frameInLine)
-        : CVPDFCreaterStringCell(frameInLine, std::nullopt, nullptr, nullptr, 0) {}
+    explicit CVPDFCreaterStringCell(CGRect frame)
+        : CVPDFCreaterStringCell(frame, std::nullopt, nullptr, nullptr, 0) {}
     CVPDFCreaterStringCell(CGRect frameInLine, std::optional<std::string> text, std::shared_ptr<UIFont> font,
                            std::shared_ptr<UIColor> color, int alignment);
 

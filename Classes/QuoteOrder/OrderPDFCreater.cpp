@@ -71,11 +71,11 @@ std::shared_ptr<UIFont> boldFont() { return UIFont::boldSystemFontOfSize(15); }
 
 }
 
-OrderPDFCreater::OrderPDFCreater(std::shared_ptr<QuoteOrderEntity> order, CGSize pageSize,
-                                 std::weak_ptr<UIViewController> rootViewController)
+OrderPDFCreater::OrderPDFCreater(std::shared_ptr<QuoteOrderEntity> quoteOrder, CGSize pageSize,
+                                 std::weak_ptr<UIViewController> root)
     : CVPDFCreater(pageSize)
-    , order(std::move(order))
-    , rootViewController(std::move(rootViewController))
+    , order(std::move(quoteOrder))
+    , rootViewController(std::move(root))
 {
 }
 
