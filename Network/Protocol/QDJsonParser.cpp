@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <locale.h>
 #include <limits>
 
 namespace {
@@ -400,8 +399,8 @@ bool QDJsonParser::scanNumber(Value& out)
             int64_t v = 0;
             for (const char* d = digits; d < integerEnd; ++d)
                 v = v * 10 + (*d - '0');
-            // "-0" keeps its sign, which only a double can hold.
-            out = negative && v == 0 ? Value(-0.0) : Value(static_cast<long long>(negative ? -v : v));
+            // "-0" keeps its sign, which only a decimal can hold.
+            out = negative && v == 0 ? Value::decimal("-0") : Value(static_cast<long long>(negative ? -v : v));
             return true;
         }
         if (negative) {
@@ -423,21 +422,14 @@ bool QDJsonParser::scanNumber(Value& out)
             }
         }
     }
-    // Fractions, exponents and integers past 64 bits are held as doubles; one
-    // that a double cannot hold is refused rather than turned into infinity.
-    double d = 0;
-    auto [end, ec] = std::from_chars(start, c, d);
-    if (ec == std::errc::result_out_of_range && end == c) {
-        // Too small for a double is zero (or the nearest subnormal), which is
-        // still the number's value; only too large has no value to give.
-        static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-        d = strtod_l(std::string(start, c).c_str(), nullptr, cLocale);
-        ec = std::isfinite(d) ? std::errc() : ec;
-    }
-    if (ec != std::errc() || end != c || !std::isfinite(d)) {
+    // Fractions, exponents and integers past 64 bits are decimal numbers kept
+    // as their text, so they are written back with every digit; one too large
+    // for a double is refused rather than read as infinity.
+    Value number = Value::decimal(std::string_view(start, static_cast<size_t>(c - start)));
+    if (!std::isfinite(number.doubleValue())) {
         addErrorWithCodeDescription(QDJsonErrorNumber, "Failed creating decimal instance");
         return false;
     }
-    out = Value(d);
+    out = std::move(number);
     return true;
 }

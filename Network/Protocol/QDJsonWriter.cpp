@@ -198,7 +198,9 @@ bool QDJsonWriter::appendNumber(const Value& value, std::string& out)
             stringWithFormat("JSON serialisation not supported for %@", QDJsonClassName(value)));
         return false;
     }
-    if (value.numberKind() == Value::NumberKind::Float)
+    if (const std::string* decimal = value.decimalText())
+        out += *decimal;  // as it was read, every digit kept
+    else if (value.numberKind() == Value::NumberKind::Float)
         out += NumberParsing::text(value.floatValue(), buffer);
     else
         out += NumberParsing::text(value.doubleValue(), buffer);

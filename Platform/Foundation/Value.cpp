@@ -3,6 +3,7 @@
 #include "Platform/Foundation/NumberParsing.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <functional>
@@ -170,6 +171,36 @@ Value Value::real(double v, NumberKind kind)
     return value;
 }
 
+Value Value::decimal(std::string_view text)
+{
+    Value value;
+    value.m_type = Type::Real;
+    value.m_kind = NumberKind::Decimal;
+    new (&value.m.s) std::string(text);
+    return value;
+}
+
+const std::string* Value::decimalText() const
+{
+    return m_type == Type::Real && m_kind == NumberKind::Decimal ? &m.s : nullptr;
+}
+
+double Value::realValue() const
+{
+    if (m_kind != NumberKind::Decimal)
+        return m.d;
+    // Out of range: too small is zero (or the nearest subnormal), too large infinity.
+    double d = 0;
+    auto [end, ec] = std::from_chars(m.s.data(), m.s.data() + m.s.size(), d);
+    if (ec == std::errc::result_out_of_range) {
+        size_t e = m.s.find_first_of("eE");
+        bool tiny = e != std::string::npos && m.s[e + 1] == '-';
+        bool negative = !m.s.empty() && m.s.front() == '-';
+        d = tiny ? (negative ? -0.0 : 0.0) : (negative ? -HUGE_VAL : HUGE_VAL);
+    }
+    return d;
+}
+
 Value Value::array(std::initializer_list<Value> items)
 {
     return Value(ValueArray(items));
@@ -202,7 +233,7 @@ bool Value::boolValue() const
     case Type::Integer:
         return m.i != 0;
     case Type::Real:
-        return m.d != 0;
+        return realValue() != 0;
     case Type::String:
         return NumberParsing::boolValue(m.s);
     default:
@@ -220,7 +251,7 @@ long long Value::longLongValue() const
             return static_cast<long long>(m.u);  // wraps, as the platform's conversion does
         return m.i;
     case Type::Real:
-        return saturate<long long>(m.d);
+        return saturate<long long>(realValue());
     case Type::String:
         return NumberParsing::longLongValue(m.s);
     default:
@@ -233,7 +264,7 @@ unsigned long long Value::unsignedLongLongValue() const
     if (m_type == Type::Integer)
         return m.u;
     if (m_type == Type::Real)
-        return m.d <= 0 ? 0 : saturate<unsigned long long>(m.d);
+        return realValue() <= 0 ? 0 : saturate<unsigned long long>(realValue());
     return static_cast<unsigned long long>(longLongValue());
 }
 
@@ -243,7 +274,7 @@ int Value::intValue() const
     case Type::Integer:
         return static_cast<int>(m.i);  // truncates, as a narrowing number conversion does
     case Type::Real:
-        return saturate<int>(m.d);
+        return saturate<int>(realValue());
     case Type::String:
         return NumberParsing::intValue(m.s);
     default:
@@ -264,6 +295,7 @@ double Value::doubleValue() const
     case Type::Integer:
         return isUnsignedKind(m_kind) ? static_cast<double>(m.u) : static_cast<double>(m.i);
     case Type::Real:
+        return realValue();
     case Type::Date:
         return m.d;
     case Type::String:
@@ -289,6 +321,8 @@ std::string Value::stringValue() const
     case Type::Integer:
         return isUnsignedKind(m_kind) ? std::to_string(m.u) : std::to_string(m.i);
     case Type::Real:
+        if (m_kind == NumberKind::Decimal)
+            return m.s;
         if (m_kind == NumberKind::Float)
             return std::string(NumberParsing::text(static_cast<float>(m.d), buffer));
         return std::string(NumberParsing::text(m.d, buffer));

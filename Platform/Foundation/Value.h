@@ -56,6 +56,9 @@ public:
         Float = 'f',
         Double = 'd',
         Bool = 'B',
+        // A decimal number kept as the text it was read from (JSON numbers),
+        // so that it is written back with every digit it had.
+        Decimal = 'D',
     };
 
     Value() = default;
@@ -86,6 +89,11 @@ public:
     static Value integer(int64_t v, NumberKind kind = NumberKind::LongLong);
     static Value unsignedInteger(uint64_t v);
     static Value real(double v, NumberKind kind = NumberKind::Double);
+    // A real held as its decimal text, which must be a valid JSON number
+    // ("-12.50", "1e-400"); it reads as the nearest double.
+    static Value decimal(std::string_view text);
+    // The decimal text of a number made by `decimal`, else nullptr.
+    const std::string* decimalText() const;
     static Value array(std::initializer_list<Value> items = {});
     static Value dictionary(std::initializer_list<std::pair<std::string, Value>> items = {});
 
@@ -164,7 +172,8 @@ private:
     NumberKind m_kind = NumberKind::LongLong;
     Storage m;
 
-    bool usesString() const { return m_type == Type::String; }
+    bool usesString() const { return m_type == Type::String || (m_type == Type::Real && m_kind == NumberKind::Decimal); }
+    double realValue() const;
     bool usesRef() const { return m_type == Type::Data || m_type == Type::Array || m_type == Type::Dictionary; }
     void destroy();
     void copyFrom(const Value& other);

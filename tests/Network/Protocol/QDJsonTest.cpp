@@ -225,3 +225,21 @@ TEST(QDJsonParser, NumbersTooSmallForADoubleAreZeroAndNegativeZeroKeepsItsSign)
     EXPECT_FALSE(parser.objectWithString("[1e400]"));
     EXPECT_FALSE(parser.objectWithString("[-1e400]"));
 }
+
+TEST(QDJsonWriter, ParsedNumbersAreWrittenBackWithEveryDigitAndComputedOnesAsTheValueWritesThem)
+{
+    QDJsonParser parser;
+    QDJsonWriter writer;
+    const char* texts[] = { "[0.1]", "[12.50]", "[3.14159265358979323846264338327950288]", "[18446744073709551616]",
+                            "[123456789012345678901234567890]", "[-0.0]", "[1e-400]", "[2E3]", "[-7]" };
+    for (const char* text : texts) {
+        auto v = parser.objectWithString(text);
+        ASSERT_TRUE(v) << text;
+        EXPECT_EQ(writer.stringWithObject(*v), text);
+    }
+    auto parsed = parser.objectWithString("[12.50]");
+    EXPECT_DOUBLE_EQ((*parsed)[size_t(0)].doubleValue(), 12.5);
+    EXPECT_EQ((*parsed)[size_t(0)], Value(12.5));
+    EXPECT_EQ(writer.stringWithObject(Value::array({ Value(1.1 + 2.2), Value(200000.0), Value(100.0f / 3) })),
+              "[3.3,200000,33.33333]");
+}
