@@ -12,8 +12,8 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 600
 
-# The JSON decoder's fuzz target, for a minute (CORVELLE_FUZZ_SECONDS to change; 0 skips).
-fuzz_seconds="${CORVELLE_FUZZ_SECONDS:-60}"
+# The fuzz targets, sharing two and a half minutes (CORVELLE_FUZZ_SECONDS to change; 0 skips).
+fuzz_seconds="${CORVELLE_FUZZ_SECONDS:-150}"
 if [ "$fuzz_seconds" != "0" ]; then
   "$root/fuzz/run.sh" "$fuzz_seconds"
 fi
