@@ -643,12 +643,27 @@ void HTTPRequest::failWithError(HTTPErrorRef theError)
         main->m_error = theError;
     }
     auto reporter = main ? main : self();
-    if (isPACFileRequest)
+    if (isPACFileRequest || m_isSynchronous || NSThread::isMainThread()) {
+        if (isPACFileRequest)
+            reporter->reportFailure();
+        else
+            onMainThread([reporter] { reporter->reportFailure(); });
+        if (m_inProgress)
+            markAsFinished();
+        return;
+    }
+    // The operation ends only once its queue has heard of the failure: ended
+    // at once, its queue would start the next requests before it could cancel
+    // them (a queue that cancels on failure then saw them finish instead).
+    auto me = self();
+    NSThread::performOnMainThread([reporter, me] {
         reporter->reportFailure();
-    else
-        onMainThread([reporter] { reporter->reportFailure(); });
-    if (m_inProgress)
-        markAsFinished();
+        threadForRequest(nullptr)->performBlock([me] {
+            std::lock_guard lock(me->m_cancelledLock);
+            if (me->m_inProgress)
+                me->markAsFinished();
+        }, false);
+    }, false);
 }
 
 void HTTPRequest::requestStarted()
