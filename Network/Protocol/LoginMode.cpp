@@ -1,6 +1,7 @@
 #include "Network/Protocol/LoginMode.h"
 
 #include "Classes/Frame/PublicFunction.h"
+#include "Database/ClientFolder.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
 #include "Database/RecordText.h"
@@ -120,12 +121,7 @@ std::shared_ptr<LoginInfo> LoginMode::loginInfo() const
 
 bool LoginMode::isUsableClientId(const std::optional<std::string>& clientId)
 {
-    if (isBlank(clientId))
-        return false;
-    const std::string& id = *clientId;
-    if (id == "." || id == "..")
-        return false;
-    return id.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
+    return clientId && ClientFolder::isValidClientID(*clientId);
 }
 
 std::string LoginMode::clientKey(const std::optional<std::string>& clientId, const std::string& suffix)

@@ -2,7 +2,7 @@
 #include "Classes/QuoteOrder/CVPDFCreaterImageCell.h"
 #include "Classes/QuoteOrder/CVPDFCreaterStringCell.h"
 
-#include "PdfInspection.h"
+#include "PdfReadBack.h"
 
 #include "Platform/UIKit/UIFont.h"
 
@@ -179,14 +179,14 @@ TEST(CVPDFCreater, PageNumberIsCentredInTheBottomBandOfItsPage)
 
     // In the PDF the number is on page 3, in y 1388 to 1448, centred on x 512.
     auto pdf = creater.generatePDFToData();
-    EXPECT_EQ(PdfInspection::qpdfProblems(*pdf), "");
-    ASSERT_EQ(PdfInspection::popplerPageCount(*pdf), 3);
-    auto boxes = PdfInspection::findText(*pdf, 3, "Page 3");
+    EXPECT_EQ(PdfReadBack::qpdfProblems(*pdf), "");
+    ASSERT_EQ(PdfReadBack::popplerPageCount(*pdf), 3);
+    auto boxes = PdfReadBack::findText(*pdf, 3, "Page 3");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_GT(boxes[0].y1, 1388);
     EXPECT_LT(boxes[0].y2, 1448);
     EXPECT_NEAR((boxes[0].x1 + boxes[0].x2) / 2, 512, 12);
-    auto size = PdfInspection::pageSize(*pdf, 3);
+    auto size = PdfReadBack::pageSize(*pdf, 3);
     ASSERT_TRUE(size);
     EXPECT_EQ(size->first, 1024);
     EXPECT_EQ(size->second, 1448);
@@ -208,14 +208,14 @@ TEST(CVPDFCreater, PendingLineIsPlacedBeforeOutputAndOutputRepeats)
     CVPDFCreater creater;
     creater.addCell(text("Pending words", 0, 40));
     auto first = creater.generatePDFToData();
-    EXPECT_EQ(PdfInspection::qpdfProblems(*first), "");
-    EXPECT_EQ(PdfInspection::popplerPageCount(*first), 1);
-    EXPECT_NE(PdfInspection::pageText(*first, 1).find("Pending words"), std::string::npos);
+    EXPECT_EQ(PdfReadBack::qpdfProblems(*first), "");
+    EXPECT_EQ(PdfReadBack::popplerPageCount(*first), 1);
+    EXPECT_NE(PdfReadBack::pageText(*first, 1).find("Pending words"), std::string::npos);
     EXPECT_EQ(creater.currentContentHeight(), 100);
 
     creater.addCell(text("Second line", 0, 40));
     auto second = creater.generatePDFToData();
-    std::string page = PdfInspection::pageText(*second, 1);
+    std::string page = PdfReadBack::pageText(*second, 1);
     EXPECT_NE(page.find("Pending words"), std::string::npos);
     EXPECT_NE(page.find("Second line"), std::string::npos);
 }
@@ -227,8 +227,8 @@ TEST(CVPDFCreater, ContentOfLaterPagesIsShiftedToItsOwnPage)
     creater.beginNewPage();
     creater.addCell(text("Back page words", 100, 40));
     auto pdf = creater.generatePDFToData();
-    ASSERT_EQ(PdfInspection::popplerPageCount(*pdf), 2);
-    auto boxes = PdfInspection::findText(*pdf, 2, "Back page words");
+    ASSERT_EQ(PdfReadBack::popplerPageCount(*pdf), 2);
+    auto boxes = PdfReadBack::findText(*pdf, 2, "Back page words");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_GT(boxes[0].y1, 160);
     EXPECT_LT(boxes[0].y2, 200);

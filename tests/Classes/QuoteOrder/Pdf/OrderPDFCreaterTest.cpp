@@ -5,7 +5,7 @@
 #include "Classes/Frame/SkinManager.h"
 #include "Network/Protocol/LoginMode.h"
 
-#include "PdfInspection.h"
+#include "PdfReadBack.h"
 #include "ScreenTest.h"
 
 #include "Platform/Foundation/NSFileManager.h"
@@ -79,8 +79,8 @@ Built build(std::shared_ptr<QuoteOrderEntity> order)
 void expectValid(const Data& pdf, int pages)
 {
     ASSERT_FALSE(pdf.empty());
-    EXPECT_EQ(PdfInspection::qpdfProblems(pdf), "");
-    EXPECT_EQ(PdfInspection::popplerPageCount(pdf), pages);
+    EXPECT_EQ(PdfReadBack::qpdfProblems(pdf), "");
+    EXPECT_EQ(PdfReadBack::popplerPageCount(pdf), pages);
 }
 
 std::shared_ptr<UIImage> scribble(CGSize size)
@@ -105,14 +105,14 @@ TEST_F(OrderPDFCreaterTest, SampleOrderMakesAValidPdfForAPersonToLookAt)
     auto built = build(sampleOrder());
     auto pdf = built.creater->generatePDFToData();
     expectValid(*pdf, 1);
-    auto size = PdfInspection::pageSize(*pdf, 1);
+    auto size = PdfReadBack::pageSize(*pdf, 1);
     ASSERT_TRUE(size);
     EXPECT_EQ(size->first, 1024);
     EXPECT_EQ(size->second, 1448);
-    std::string text = PdfInspection::pageText(*pdf, 1);
+    std::string text = PdfReadBack::pageText(*pdf, 1);
     for (const char* shown : {"Harbour Lights Trading", "Lamp 3", "A-1001", "Deliver before noon", "- Page 1 -"})
         EXPECT_NE(text.find(shown), std::string::npos) << shown;
-    EXPECT_TRUE(PdfInspection::renderPageToPNG(*pdf, 1, 1024, UIDriver::snapshotPath("order-pdf-sample.png")));
+    EXPECT_TRUE(PdfReadBack::renderPageToPNG(*pdf, 1, 1024, UIDriver::snapshotPath("order-pdf-sample.png")));
 
     // The preview: the engine's view and the signature's image view, one page high.
     ASSERT_EQ(built.scroll->subviews().size(), 2u);
@@ -194,7 +194,7 @@ TEST_F(OrderPDFCreaterTest, LineRowsShowTheirColumnsAndTotals)
 
     auto pdf = c.generatePDFToData();
     expectValid(*pdf, 1);
-    EXPECT_NE(PdfInspection::pageText(*pdf, 1).find("Hidden"), std::string::npos);
+    EXPECT_NE(PdfReadBack::pageText(*pdf, 1).find("Hidden"), std::string::npos);
 }
 
 TEST_F(OrderPDFCreaterTest, TableRunsOnToTheNextPageWithAFooterRule)
@@ -219,7 +219,7 @@ TEST_F(OrderPDFCreaterTest, TableRunsOnToTheNextPageWithAFooterRule)
 
     auto pdf = c.generatePDFToData();
     expectValid(*pdf, c.currentPage());
-    EXPECT_NE(PdfInspection::pageText(*pdf, 2).find("- Page 2 -"), std::string::npos);
+    EXPECT_NE(PdfReadBack::pageText(*pdf, 2).find("- Page 2 -"), std::string::npos);
 }
 
 TEST_F(OrderPDFCreaterTest, SignatureIsOneCellInThePdfAndFollowsTheLatestDrawing)
@@ -236,7 +236,7 @@ TEST_F(OrderPDFCreaterTest, SignatureIsOneCellInThePdfAndFollowsTheLatestDrawing
     expectValid(*unsigned_, 1);
     // The signature area's middle is blank before signing.
     double x = frame.origin.x + 96, y = frame.origin.y + 40;
-    EXPECT_EQ(PdfInspection::pixelAt(*unsigned_, 1, x, y), 0xFFFFFFu);
+    EXPECT_EQ(PdfReadBack::pixelAt(*unsigned_, 1, x, y), 0xFFFFFFu);
 
     c.signatureBlock(nullptr);
     EXPECT_FALSE(c.hasEditsignature);
@@ -253,7 +253,7 @@ TEST_F(OrderPDFCreaterTest, SignatureIsOneCellInThePdfAndFollowsTheLatestDrawing
 
     auto signed_ = c.generatePDFToData();
     expectValid(*signed_, 1);
-    auto pixel = PdfInspection::pixelAt(*signed_, 1, x, y);
+    auto pixel = PdfReadBack::pixelAt(*signed_, 1, x, y);
     ASSERT_TRUE(pixel);
     EXPECT_LT(*pixel & 0xFF, 0x40u);
 
@@ -307,6 +307,6 @@ TEST_F(OrderPDFCreaterTest, HardInputStillMakesAValidPdf)
     auto pdf = built.creater->generatePDFToData();
     expectValid(*pdf, built.creater->currentPage());
     EXPECT_GT(built.creater->currentPage(), 60);
-    EXPECT_NE(PdfInspection::pageText(*pdf, 1).find("深圳市"), std::string::npos);
+    EXPECT_NE(PdfReadBack::pageText(*pdf, 1).find("深圳市"), std::string::npos);
     EXPECT_TRUE(stringCell(*built.creater, "Order No.: "));
 }

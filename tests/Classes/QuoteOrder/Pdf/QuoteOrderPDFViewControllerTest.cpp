@@ -7,7 +7,7 @@
 #include "Database/SQLiteLayer/SQLDatabase.h"
 #include "Network/Protocol/LoginMode.h"
 
-#include "PdfInspection.h"
+#include "PdfReadBack.h"
 #include "ScreenTest.h"
 
 #include "Platform/UIKit/MFMailComposeViewController.h"
@@ -20,7 +20,7 @@
 
 namespace {
 
-using namespace PdfInspection;
+using namespace PdfReadBack;
 
 std::string text(const char* key)
 {

@@ -15,7 +15,7 @@ struct PdfTextBox {
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
 };
 
-namespace PdfInspection {
+namespace PdfReadBack {
 
 // Empty when qpdf reads the document and all its page contents without a
 // warning; otherwise what went wrong.

@@ -1,4 +1,4 @@
-#include "PdfInspection.h"
+#include "PdfReadBack.h"
 
 #ifndef POINTERHOLDER_TRANSITION
 #define POINTERHOLDER_TRANSITION 4
@@ -53,7 +53,7 @@ public:
 
 }
 
-namespace PdfInspection {
+namespace PdfReadBack {
 
 std::string qpdfProblems(const Data& pdf)
 {
