@@ -4,6 +4,7 @@
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
 #include "Network/Protocol/NetworkModel.h"
+#include "Platform/Foundation/NSDate.h"
 #include "Platform/Foundation/NSFileManager.h"
 #include "Platform/Foundation/NSNotificationCenter.h"
 #include "Platform/Foundation/NSUserDefaults.h"
@@ -345,4 +346,43 @@ TEST_F(SessionRoad, DemoSignInOpensTheUnpackedDemoClient)
         EXPECT_TRUE(exists(std::string(client) + "/Pdf/catalogue.pdf"));
     }
     EXPECT_TRUE(server.received().empty());
+}
+
+TEST(LoginModeVersionAlert, AutomaticChecksRespectAPostponementOfSevenDays)
+{
+    TemporaryHome home;
+    ScopedManualClock clock;
+    auto session = LoginMode::sharedInstance();
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    const double day = 86400;
+    struct Case {
+        bool automatic;
+        int kind;
+        const char* key;
+        double postponedDaysAgo;  // below 0: nothing stored
+        bool expected;
+        bool keyRemains;
+    };
+    const Case cases[] = {
+        { false, 1, "UpdateVersionSign", 1, true, true },     // the user asked
+        { true, 0, nullptr, -1, false, false },
+        { true, 1, "UpdateVersionSign", -1, true, false },
+        { true, 1, "UpdateVersionSign", 6, false, true },
+        { true, 1, "UpdateVersionSign", 8, true, false },
+        { true, 2, "UpdateVersionSuggest", 6, false, true },
+        { true, 2, "UpdateVersionSuggest", 8, true, false },
+        { true, 3, nullptr, -1, true, false },
+    };
+    for (const auto& c : cases) {
+        defaults->removeObjectForKey("UpdateVersionSign");
+        defaults->removeObjectForKey("UpdateVersionSuggest");
+        if (c.key && c.postponedDaysAgo >= 0)
+            defaults->setObjectForKey(Value(NSDate::dateWithTimeIntervalSinceNow(-c.postponedDaysAgo * day)), c.key);
+        session->setCheckLocalVersion(c.automatic);
+        EXPECT_EQ(session->isNeedCheckVersionAlert(c.kind), c.expected) << c.kind << " " << c.postponedDaysAgo;
+        if (c.key) {
+            EXPECT_EQ(!defaults->objectForKey(c.key).isNull(), c.keyRemains) << c.kind << " " << c.postponedDaysAgo;
+        }
+    }
+    LoginMode::freeInstance();
 }
