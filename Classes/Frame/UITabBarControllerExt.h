@@ -91,6 +91,7 @@ public:
     std::shared_ptr<TabBarItemButton> syncBtn() const { return button(TabSync); }
     std::shared_ptr<TabBarItemButton> settingsBtn() const { return button(TabSettings); }
     std::shared_ptr<UIImageView> backgroundImage() const { return m_backgroundImage; }
+    void setBackgroundImage(std::shared_ptr<UIImageView> view) { m_backgroundImage = std::move(view); }
     std::shared_ptr<UIButton> btnLogo() const { return m_btnLogo; }
     std::shared_ptr<UIPopoverController> logoutPopController() const { return m_logoutPopController; }
 
