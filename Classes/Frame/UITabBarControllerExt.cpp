@@ -1,5 +1,6 @@
 #include "Classes/Frame/UITabBarControllerExt.h"
 
+#include "Classes/Catalog/InventoryViewController.h"
 #include "Classes/Customer/CustomerViewController.h"
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Frame/HomeViewController.h"
@@ -83,6 +84,8 @@ void UITabBarControllerExt::addViewControllers()
         std::shared_ptr<UIViewController> screen;
         if (i == TabCustomer)
             screen = std::make_shared<CustomerViewController>();
+        else if (i == TabInventory)
+            screen = std::make_shared<InventoryViewController>();
         else
             screen = std::make_shared<PlaceholderViewController>(kTabs[i].screen, kTabs[i].titleKey);
         auto navigation = UINavigationController::withRootViewController(screen);
