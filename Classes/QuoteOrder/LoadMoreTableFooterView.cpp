@@ -2,7 +2,6 @@
 
 #include "Classes/Frame/Language.h"
 #include "Classes/QuoteOrder/PullTableLook.h"
-#include "Platform/QuartzCore/CATransaction.h"
 #include "Platform/QuartzCore/CATransform3D.h"
 #include "Platform/UIKit/UIActivityIndicatorView.h"
 #include "Platform/UIKit/UIFont.h"
@@ -13,8 +12,6 @@
 #include <cmath>
 
 namespace {
-
-constexpr double kFlipDuration = 0.18;
 
 std::string text(const char* key)
 {
@@ -28,14 +25,7 @@ LoadMoreTableFooterView::LoadMoreTableFooterView(CGRect frame)
 {
     setBackgroundColor(PullTableLook::backgroundColour());
 
-    m_statusLabel = std::make_shared<UILabel>(CGRectMake(0, 20, frame.size.width, 20));
-    m_statusLabel->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
-    m_statusLabel->setFont(UIFont::boldSystemFontOfSize(13));
-    m_statusLabel->setTextColor(PullTableLook::textColour());
-    m_statusLabel->setShadowColor(PullTableLook::textShadowColour());
-    m_statusLabel->setShadowOffset(CGSizeMake(0, 1));
-    m_statusLabel->setBackgroundColor(UIColor::clearColor());
-    m_statusLabel->setTextAlignment(UITextAlignmentCenter);
+    m_statusLabel = PullTableLook::statusLabel(CGRectMake(0, 20, frame.size.width, 20), UIFont::boldSystemFontOfSize(13));
     addSubview(m_statusLabel);
 
     m_arrowImage = PullTableLook::arrowLayer(CGRectMake(25, 10, 30, 55));
@@ -50,44 +40,12 @@ LoadMoreTableFooterView::LoadMoreTableFooterView(CGRect frame)
 
 void LoadMoreTableFooterView::setState(int state)
 {
-    switch (state) {
-    case Pulling: {
-        m_statusLabel->setText(text("PULLUPRELEASE"));
-        CATransaction::begin();
-        CATransaction::setAnimationDuration(kFlipDuration);
-        m_arrowImage->setTransform(CATransform3DIdentity);
-        CATransaction::commit();
-        break;
-    }
-    case Normal: {
-        const CATransform3D flipped = CATransform3DMakeRotation(M_PI, 0, 0, 1);
-        if (m_state == Pulling) {
-            CATransaction::begin();
-            CATransaction::setAnimationDuration(kFlipDuration);
-            m_arrowImage->setTransform(flipped);
-            CATransaction::commit();
-        }
-        m_statusLabel->setText(text("PULLUPTOLOADMORE"));
-        m_activityView->stopAnimating();
-        CATransaction::begin();
-        CATransaction::setDisableActions(true);
-        m_arrowImage->setHidden(false);
-        m_arrowImage->setTransform(flipped);
-        CATransaction::commit();
-        break;
-    }
-    case Loading: {
-        m_statusLabel->setText(text("PULLUPLOADING"));
-        m_activityView->startAnimating();
-        CATransaction::begin();
-        CATransaction::setDisableActions(true);
-        m_arrowImage->setHidden(true);
-        CATransaction::commit();
-        break;
-    }
-    default:
+    static const char* const keys[] = { "PULLUPRELEASE", "PULLUPTOLOADMORE", "PULLUPLOADING" };
+    if (state < Pulling || state > Loading)
         return;
-    }
+    // The footer's arrow points up (pull up) at rest and turns down once pulled far enough.
+    const CATransform3D flipped = CATransform3DMakeRotation(M_PI, 0, 0, 1);
+    PullTableLook::showState(state, m_state, text(keys[state]), *m_statusLabel, *m_activityView, *m_arrowImage, flipped, CATransform3DIdentity);
     m_state = state;
 }
 
@@ -107,24 +65,12 @@ CGFloat LoadMoreTableFooterView::visibleTableHeightDiffWithBoundsHeight(const UI
 void LoadMoreTableFooterView::pullRefreshScrollViewDidScroll(UIScrollView& scrollView)
 {
     const CGFloat g = scrollViewOffsetFromBottom(scrollView);
-    UIEdgeInsets inset = scrollView.contentInset();
-    if (m_state == Loading) {
-        // The footer stays in view, following the drag up to its own height.
-        const CGFloat m = std::min(kLoadingHeight, std::max(-g, CGFloat(0)));
-        inset.bottom = m == 0 ? 0 : visibleTableHeightDiffWithBoundsHeight(scrollView) + m;
-        scrollView.setContentInset(inset);
-        return;
-    }
-    if (!scrollView.isDragging())
-        return;
-    if (m_state == Pulling && g > -kTriggerDistance && g < 0 && !m_isLoading)
-        setState(Normal);
-    else if (m_state == Normal && g < -kTriggerDistance && !m_isLoading)
-        setState(Pulling);
-    if (inset.bottom != 0) {
-        inset.bottom = 0;
-        scrollView.setContentInset(inset);
-    }
+    // While loading the footer stays in view, following the drag up to its own height.
+    const CGFloat m = std::min(kLoadingHeight, std::max(-g, CGFloat(0)));
+    const CGFloat loadingInset = m == 0 ? 0 : visibleTableHeightDiffWithBoundsHeight(scrollView) + m;
+    const int next = PullTableLook::scrolled(scrollView, m_state, g, m_isLoading, &UIEdgeInsets::bottom, loadingInset);
+    if (next != m_state)
+        setState(next);
 }
 
 void LoadMoreTableFooterView::pullRefreshScrollViewDidEndDragging(UIScrollView& scrollView)
@@ -141,13 +87,8 @@ void LoadMoreTableFooterView::startAnimatingWithScrollView(UIScrollView& scrollV
     const CGFloat g = scrollViewOffsetFromBottom(scrollView);
     m_isLoading = true;
     setState(Loading);
-    auto* view = &scrollView;
-    const CGFloat bottom = visibleTableHeightDiffWithBoundsHeight(scrollView) + kLoadingHeight;
-    UIView::animateWithDuration(0.2, [view, bottom] {
-        UIEdgeInsets inset = view->contentInset();
-        inset.bottom = bottom;
-        view->setContentInset(inset);
-    });
+    PullTableLook::animateInset(scrollView, &UIEdgeInsets::bottom,
+        visibleTableHeightDiffWithBoundsHeight(scrollView) + kLoadingHeight, 0.2);
     if (g == 0) {
         CGPoint offset = scrollView.contentOffset();
         offset.y += kTriggerDistance;
@@ -158,11 +99,6 @@ void LoadMoreTableFooterView::startAnimatingWithScrollView(UIScrollView& scrollV
 void LoadMoreTableFooterView::pullRefreshScrollViewDataSourceDidFinishedLoading(UIScrollView& scrollView)
 {
     m_isLoading = false;
-    auto* view = &scrollView;
-    UIView::animateWithDuration(0.3, [view] {
-        UIEdgeInsets inset = view->contentInset();
-        inset.bottom = 0;
-        view->setContentInset(inset);
-    });
+    PullTableLook::animateInset(scrollView, &UIEdgeInsets::bottom, 0, 0.3);
     setState(Normal);
 }

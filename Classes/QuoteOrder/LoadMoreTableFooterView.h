@@ -4,6 +4,7 @@
 // that invite pulling up, and a spinner while more rows are loading.
 
 #include "Classes/QuoteOrder/LoadMoreTableFooterDelegate.h"
+#include "Classes/QuoteOrder/PullTableLook.h"
 #include "Platform/UIKit/UIView.h"
 
 #include <memory>
@@ -15,9 +16,9 @@ class UIScrollView;
 
 class LoadMoreTableFooterView : public UIView {
 public:
-    enum State { Pulling = 0, Normal = 1, Loading = 2 };
+    enum State { Pulling = PullTableLook::Pulling, Normal = PullTableLook::Normal, Loading = PullTableLook::Loading };
     // How far past the end the content must be pulled to load more.
-    static constexpr CGFloat kTriggerDistance = 120;
+    static constexpr CGFloat kTriggerDistance = PullTableLook::kTriggerDistance;
     static constexpr CGFloat kLoadingHeight = 60;
 
     explicit LoadMoreTableFooterView(CGRect frame);

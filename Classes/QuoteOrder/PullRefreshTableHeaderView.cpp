@@ -3,7 +3,6 @@
 #include "Classes/QuoteOrder/PullTableLook.h"
 #include "Platform/Foundation/NSBundle.h"
 #include "Platform/Foundation/NSDateFormatter.h"
-#include "Platform/QuartzCore/CATransaction.h"
 #include "Platform/QuartzCore/CATransform3D.h"
 #include "Platform/UIKit/UIActivityIndicatorView.h"
 #include "Platform/UIKit/UIFont.h"
@@ -14,8 +13,6 @@
 #include <cmath>
 
 namespace {
-
-constexpr double kFlipDuration = 0.18;
 
 std::string text(const char* key)
 {
@@ -30,20 +27,10 @@ PullRefreshTableHeaderView::PullRefreshTableHeaderView(CGRect frame)
     const CGFloat h = frame.size.height;
     setBackgroundColor(PullTableLook::backgroundColour());
 
-    auto label = [&](CGRect rect, std::shared_ptr<UIFont> font) {
-        auto l = std::make_shared<UILabel>(rect);
-        l->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
-        l->setFont(std::move(font));
-        l->setTextColor(PullTableLook::textColour());
-        l->setShadowColor(PullTableLook::textShadowColour());
-        l->setShadowOffset(CGSizeMake(0, 1));
-        l->setBackgroundColor(UIColor::clearColor());
-        l->setTextAlignment(UITextAlignmentCenter);
-        addSubview(l);
-        return l;
-    };
-    m_lastUpdatedLabel = label(CGRectMake(0, h - 30, frame.size.width, 20), UIFont::systemFontOfSize(12));
-    m_statusLabel = label(CGRectMake(0, h - 38, frame.size.width, 20), UIFont::boldSystemFontOfSize(13));
+    m_lastUpdatedLabel = PullTableLook::statusLabel(CGRectMake(0, h - 30, frame.size.width, 20), UIFont::systemFontOfSize(12));
+    addSubview(m_lastUpdatedLabel);
+    m_statusLabel = PullTableLook::statusLabel(CGRectMake(0, h - 38, frame.size.width, 20), UIFont::boldSystemFontOfSize(13));
+    addSubview(m_statusLabel);
 
     m_arrowImage = PullTableLook::arrowLayer(CGRectMake(25, h - 65, 30, 55));
     layer()->addSublayer(m_arrowImage);
@@ -65,44 +52,14 @@ void PullRefreshTableHeaderView::refreshLastUpdatedDate()
 
 void PullRefreshTableHeaderView::setState(int state)
 {
-    switch (state) {
-    case Pulling: {
-        m_statusLabel->setText(text("Release to refresh..."));
-        CATransaction::begin();
-        CATransaction::setAnimationDuration(kFlipDuration);
-        m_arrowImage->setTransform(CATransform3DMakeRotation(M_PI, 0, 0, 1));
-        CATransaction::commit();
-        break;
-    }
-    case Normal: {
-        if (m_state == Pulling) {
-            CATransaction::begin();
-            CATransaction::setAnimationDuration(kFlipDuration);
-            m_arrowImage->setTransform(CATransform3DIdentity);
-            CATransaction::commit();
-        }
-        m_statusLabel->setText(text("Pull down to refresh..."));
-        m_activityView->stopAnimating();
-        CATransaction::begin();
-        CATransaction::setDisableActions(true);
-        m_arrowImage->setHidden(false);
-        m_arrowImage->setTransform(CATransform3DIdentity);
-        CATransaction::commit();
-        refreshLastUpdatedDate();
-        break;
-    }
-    case Loading: {
-        m_statusLabel->setText(text("Loading..."));
-        m_activityView->startAnimating();
-        CATransaction::begin();
-        CATransaction::setDisableActions(true);
-        m_arrowImage->setHidden(true);
-        CATransaction::commit();
-        break;
-    }
-    default:
+    static const char* const keys[] = { "Release to refresh...", "Pull down to refresh...", "Loading..." };
+    if (state < Pulling || state > Loading)
         return;
-    }
+    // The header's arrow points down (pull down) at rest and turns up once pulled far enough.
+    const CATransform3D flipped = CATransform3DMakeRotation(M_PI, 0, 0, 1);
+    PullTableLook::showState(state, m_state, text(keys[state]), *m_statusLabel, *m_activityView, *m_arrowImage, CATransform3DIdentity, flipped);
+    if (state == Normal)
+        refreshLastUpdatedDate();
     m_state = state;
 }
 
@@ -114,22 +71,10 @@ void PullRefreshTableHeaderView::pullRefreshScrollViewWillBeginDragging(UIScroll
 void PullRefreshTableHeaderView::pullRefreshScrollViewDidScroll(UIScrollView& scrollView)
 {
     const CGFloat y = scrollView.contentOffset().y;
-    UIEdgeInsets inset = scrollView.contentInset();
-    if (m_state == Loading) {
-        inset.top = std::min(kLoadingHeight, std::max(-y, CGFloat(0)));
-        scrollView.setContentInset(inset);
-        return;
-    }
-    if (!scrollView.isDragging())
-        return;
-    if (m_state == Pulling && y > -kTriggerDistance && y < 0 && !m_isLoading)
-        setState(Normal);
-    else if (m_state == Normal && y < -kTriggerDistance && !m_isLoading)
-        setState(Pulling);
-    if (inset.top != 0) {
-        inset.top = 0;
-        scrollView.setContentInset(inset);
-    }
+    const CGFloat loadingInset = std::min(kLoadingHeight, std::max(-y, CGFloat(0)));
+    const int next = PullTableLook::scrolled(scrollView, m_state, y, m_isLoading, &UIEdgeInsets::top, loadingInset);
+    if (next != m_state)
+        setState(next);
 }
 
 void PullRefreshTableHeaderView::pullRefreshScrollViewDidEndDragging(UIScrollView& scrollView)
@@ -146,12 +91,7 @@ void PullRefreshTableHeaderView::startAnimatingWithScrollView(UIScrollView& scro
     const CGFloat y = scrollView.contentOffset().y;
     m_isLoading = true;
     setState(Loading);
-    auto* view = &scrollView;
-    UIView::animateWithDuration(0.2, [view] {
-        UIEdgeInsets inset = view->contentInset();
-        inset.top = kLoadingHeight;
-        view->setContentInset(inset);
-    });
+    PullTableLook::animateInset(scrollView, &UIEdgeInsets::top, kLoadingHeight, 0.2);
     if (y == 0)
         scrollView.setContentOffsetAnimated(CGPointMake(scrollView.contentOffset().x, -kTriggerDistance), true);
 }
@@ -159,11 +99,6 @@ void PullRefreshTableHeaderView::startAnimatingWithScrollView(UIScrollView& scro
 void PullRefreshTableHeaderView::pullRefreshScrollViewDataSourceDidFinishedLoading(UIScrollView& scrollView)
 {
     m_isLoading = false;
-    auto* view = &scrollView;
-    UIView::animateWithDuration(0.3, [view] {
-        UIEdgeInsets inset = view->contentInset();
-        inset.top = 0;
-        view->setContentInset(inset);
-    });
+    PullTableLook::animateInset(scrollView, &UIEdgeInsets::top, 0, 0.3);
     setState(Normal);
 }

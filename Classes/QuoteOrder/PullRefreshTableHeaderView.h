@@ -4,6 +4,7 @@
 // mirrors the load-more footer at the top edge and adds a last-updated line.
 
 #include "Classes/QuoteOrder/PullRefreshTableHeaderDelegate.h"
+#include "Classes/QuoteOrder/PullTableLook.h"
 #include "Platform/UIKit/UIView.h"
 
 #include <memory>
@@ -15,8 +16,8 @@ class UIScrollView;
 
 class PullRefreshTableHeaderView : public UIView {
 public:
-    enum State { Pulling = 0, Normal = 1, Loading = 2 };
-    static constexpr CGFloat kTriggerDistance = 120;
+    enum State { Pulling = PullTableLook::Pulling, Normal = PullTableLook::Normal, Loading = PullTableLook::Loading };
+    static constexpr CGFloat kTriggerDistance = PullTableLook::kTriggerDistance;
     static constexpr CGFloat kLoadingHeight = 60;
 
     explicit PullRefreshTableHeaderView(CGRect frame);
