@@ -6,10 +6,19 @@
 
 #include "Platform/UIKit/UIImageView.h"
 
+#include <string>
+
+class UILabel;
+
 class GradientToolbarView : public UIView {
 public:
     explicit GradientToolbarView(CGRect frame);
     const std::shared_ptr<UIImageView>& backgroundImageView() const { return m_background; }
+
+protected:
+    // The bar's centred bold title from x 118, `width` wide, on a tablet only
+    // (none elsewhere, where the bar is too narrow).
+    std::shared_ptr<UILabel> addTitleLabel(CGFloat width, const std::string& text);
 
 private:
     std::shared_ptr<UIImageView> m_background;

@@ -8,7 +8,6 @@
 #include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIColor.h"
-#include "Platform/UIKit/UIFont.h"
 #include "Platform/UIKit/UIImage.h"
 #include "Platform/UIKit/UILabel.h"
 
@@ -89,18 +88,7 @@ void PdfMainToolbar::build(const std::string& documentName)
     m_shareButton->setAutoresizingMask(UIViewAutoresizingFlexibleLeftMargin);
     addSubview(m_shareButton);
 
-    if (UIDevice::currentDevice().userInterfaceIdiom() == UIUserInterfaceIdiomPad) {
-        m_titleLabel = std::make_shared<UILabel>(CGRectMake(118, 7, w - 210, 30));
-        m_titleLabel->setTextAlignment(UITextAlignmentCenter);
-        m_titleLabel->setFont(UIFont::fontWithNameSize("Helvetica-Bold", 20));
-        m_titleLabel->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
-        m_titleLabel->setTextColor(UIColor::whiteColor());
-        m_titleLabel->setBackgroundColor(UIColor::clearColor());
-        m_titleLabel->setAdjustsFontSizeToFitWidth(true);
-        m_titleLabel->setMinimumFontSize(14);
-        m_titleLabel->setText(documentName);
-        addSubview(m_titleLabel);
-    }
+    m_titleLabel = addTitleLabel(w - 210, documentName);
 }
 
 void PdfMainToolbar::updateLanguage()

@@ -6,7 +6,6 @@
 #include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIColor.h"
-#include "Platform/UIKit/UIFont.h"
 #include "Platform/UIKit/UIImage.h"
 #include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UISegmentedControl.h"
@@ -78,16 +77,5 @@ void ThumbsMainToolbar::build(const std::optional<std::string>& title)
     });
     addSubview(m_showControl);
 
-    if (UIDevice::currentDevice().userInterfaceIdiom() == UIUserInterfaceIdiomPad) {
-        m_titleLabel = std::make_shared<UILabel>(CGRectMake(118, 7, w - 200, 30));
-        m_titleLabel->setTextAlignment(UITextAlignmentCenter);
-        m_titleLabel->setFont(UIFont::fontWithNameSize("Helvetica-Bold", 20));
-        m_titleLabel->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
-        m_titleLabel->setTextColor(UIColor::whiteColor());
-        m_titleLabel->setBackgroundColor(UIColor::clearColor());
-        m_titleLabel->setAdjustsFontSizeToFitWidth(true);
-        m_titleLabel->setMinimumFontSize(14);
-        m_titleLabel->setText(title.value_or(""));
-        addSubview(m_titleLabel);
-    }
+    m_titleLabel = addTitleLabel(w - 200, title.value_or(""));
 }
