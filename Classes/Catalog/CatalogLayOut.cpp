@@ -1,0 +1,50 @@
+#include "Classes/Catalog/CatalogLayOut.h"
+
+#include "Database/DataAccessManager.h"
+#include "Platform/Foundation/NSNotificationCenter.h"
+
+namespace CatalogLayOut {
+
+Value object(long index, const EntityList<corvelle_product_Entity>& products)
+{
+    ValueArray ids;
+    ids.reserve(products.size());
+    for (const auto& product : products)
+        if (product)
+            ids.push_back(Value::integer(product->product_id));
+    return Value(ValueArray { Value::integer(index), Value(std::move(ids)) });
+}
+
+void post(long index, const EntityList<corvelle_product_Entity>& products)
+{
+    NSNotificationCenter::defaultCenter().postNotificationName(kNotificationName, object(index, products));
+}
+
+std::optional<Request> read(const Value& object)
+{
+    const auto& parts = object.arrayValue();
+    if (parts.size() != 2 || !parts[1].isArray())
+        return std::nullopt;
+    const long chosen = parts[0].integerValue();
+    const auto& ids = parts[1].arrayValue();
+    if (chosen < 0 || static_cast<size_t>(chosen) >= ids.size())
+        return std::nullopt;
+    auto data = DataAccessManager::sharedDataModel();
+    Request request;
+    bool found = false;
+    for (size_t i = 0; i < ids.size(); ++i) {
+        auto product = data->getProductByProductId(static_cast<int>(ids[i].integerValue()));
+        if (!product)
+            continue;
+        if (i == static_cast<size_t>(chosen)) {
+            request.index = static_cast<long>(request.products.size());
+            found = true;
+        }
+        request.products.push_back(std::move(product));
+    }
+    if (!found)
+        return std::nullopt;
+    return request;
+}
+
+}  // namespace CatalogLayOut

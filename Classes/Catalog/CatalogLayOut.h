@@ -1,0 +1,30 @@
+#pragma once
+
+// The object of the "setCatalogLayOut" notification, which asks the
+// catalogue screen to open product detail on a list at an index: the array
+// [index, [product ids]]. Products travel by id and are read again on
+// arrival, so a product that can no longer be read (no longer published) is
+// left out of the list instead of leaving an empty entry in it.
+
+#include "Database/BaseDataModel.h"
+#include "Database/corvelle_product_Entity.h"
+#include "Platform/Foundation/Value.h"
+
+#include <optional>
+
+namespace CatalogLayOut {
+
+inline constexpr const char* kNotificationName = "setCatalogLayOut";
+
+Value object(long index, const EntityList<corvelle_product_Entity>& products);
+void post(long index, const EntityList<corvelle_product_Entity>& products);
+
+struct Request {
+    long index = 0;
+    EntityList<corvelle_product_Entity> products;
+};
+// The list read back and the index of the chosen product in it; nothing when
+// the object is not such an array or the chosen product cannot be read.
+std::optional<Request> read(const Value& object);
+
+}  // namespace CatalogLayOut
