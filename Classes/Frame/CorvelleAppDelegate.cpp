@@ -8,6 +8,7 @@
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/SkinManager.h"
 #include "Classes/Frame/UITabBarControllerExt.h"
+#include "Classes/Library/SaleslibraryModel.h"
 #include "Classes/QuoteOrder/QuoteOrderStore.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
@@ -248,6 +249,7 @@ void CorvelleAppDelegate::startSync()
 void CorvelleAppDelegate::showLoginPage()
 {
     LoginMode::freeInstance();
+    SaleslibraryModel::freeInstance();
     NetworkModel::sharedInstance()->cancelAllRequests();
     SyncModel::freeInstance();
     QuoteOrderStore::freeInstance();

@@ -5,6 +5,7 @@
 #include "Classes/Frame/LanguageManager.h"
 #include "Classes/Frame/MessageBox.h"
 #include "Classes/Frame/SkinManager.h"
+#include "Classes/Library/SaleslibraryModel.h"
 #include "Classes/QuoteOrder/QuoteOrderStore.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
@@ -34,6 +35,7 @@ const std::vector<Reset>& builtInResets()
     static const std::vector<Reset> resets {
         { "message boxes", [] { MessageBox::resetSharedInstance(); } },
         { "synchronisation", [] { SyncModel::freeInstance(); } },
+        { "library downloads", [] { SaleslibraryModel::freeInstance(); } },
         { "session", [] { LoginMode::freeInstance(); } },
         { "configuration", [] { ConfigManager::freeInstance(); } },
         { "customer cache", [] { CustomerDataModel::freeInstance(); } },
