@@ -1,5 +1,6 @@
 #include "Classes/Catalog/CatalogLayOut.h"
 
+#include "Classes/Frame/PlaceholderViewController.h"
 #include "Database/DataAccessManager.h"
 #include "Platform/Foundation/NSNotificationCenter.h"
 
@@ -45,6 +46,11 @@ std::optional<Request> read(const Value& object)
     if (!found)
         return std::nullopt;
     return request;
+}
+
+std::shared_ptr<UIViewController> productDetail(const EntityList<corvelle_product_Entity>&, long)
+{
+    return std::make_shared<PlaceholderViewController>("ProductDetailController", "CATALOG_");
 }
 
 }  // namespace CatalogLayOut

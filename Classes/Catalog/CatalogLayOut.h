@@ -10,7 +10,10 @@
 #include "Database/corvelle_product_Entity.h"
 #include "Platform/Foundation/Value.h"
 
+#include <memory>
 #include <optional>
+
+class UIViewController;
 
 namespace CatalogLayOut {
 
@@ -26,5 +29,9 @@ struct Request {
 // The list read back and the index of the chosen product in it; nothing when
 // the object is not such an array or the chosen product cannot be read.
 std::optional<Request> read(const Value& object);
+
+// The product detail screen for `products`[index], ready to push. The detail
+// screen is not built yet: a plain screen stands in its place.
+std::shared_ptr<UIViewController> productDetail(const EntityList<corvelle_product_Entity>& products, long index);
 
 }  // namespace CatalogLayOut

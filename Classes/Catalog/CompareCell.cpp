@@ -142,11 +142,11 @@ void CompareCell::setUpViews()
 void CompareCell::setProductId(int productId)
 {
     m_productId = productId;
-    auto record = DataAccessManager::sharedDataModel()->getPriceEntityByProductId(productId);
-    const auto price = record ? *record : corvelle_product_price_Entity {};
-    m_priceLabel->setHidden(price.isHidden());
-    m_priceLabel->setText(price.strPrice());
-    setDiscountprice(price.discount_flag ? std::optional<std::string>(price.strDiscountPrice()) : std::nullopt);
+    // A product without a price row shows no price at all.
+    auto price = DataAccessManager::sharedDataModel()->getPriceEntityByProductId(productId);
+    m_priceLabel->setHidden(price && price->isHidden());
+    m_priceLabel->setText(price ? price->strPrice() : std::string());
+    setDiscountprice(price && price->discount_flag ? std::optional<std::string>(price->strDiscountPrice()) : std::nullopt);
 }
 
 void CompareCell::setDiscountprice(const std::optional<std::string>& text)

@@ -121,24 +121,24 @@ void DetailCell::setUpViews()
     content->addSubview(m_discountpriceLabel);
 }
 
-void DetailCell::showPrice(const corvelle_product_price_Entity& price)
+void DetailCell::showPrice(const corvelle_product_price_Entity* price)
 {
-    m_priceContentLabel->setHidden(price.isHidden());
-    m_priceContentLabel->setText(price.strPrice());
-    setDiscountprice(price.discount_flag ? std::optional<std::string>(price.strDiscountPrice()) : std::nullopt);
+    // A product without a price row shows no price at all.
+    m_priceContentLabel->setHidden(price && price->isHidden());
+    m_priceContentLabel->setText(price ? price->strPrice() : std::string());
+    setDiscountprice(price && price->discount_flag ? std::optional<std::string>(price->strDiscountPrice()) : std::nullopt);
 }
 
 void DetailCell::setPriceEntity(std::shared_ptr<corvelle_product_price_Entity> price)
 {
     m_priceEntity = std::move(price);
-    // A product without a price row shows as one without a price.
-    showPrice(m_priceEntity ? *m_priceEntity : corvelle_product_price_Entity {});
+    showPrice(m_priceEntity.get());
 }
 
 void DetailCell::reloadCellProdectPrice()
 {
     auto price = DataAccessManager::sharedDataModel()->getPriceEntityByProductId(m_productId);
-    showPrice(price ? *price : corvelle_product_price_Entity {});
+    showPrice(price.get());
 }
 
 void DetailCell::setDiscountprice(const std::optional<std::string>& text)

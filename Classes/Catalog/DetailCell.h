@@ -72,7 +72,7 @@ public:
 
 private:
     void setUpViews();
-    void showPrice(const corvelle_product_price_Entity& price);
+    void showPrice(const corvelle_product_price_Entity* price);
     void queueImage(const std::shared_ptr<UIImage>& image, bool fade);
 
     std::weak_ptr<DetailCellDelegate> m_detailDelegate;

@@ -11,6 +11,10 @@
 ProductBigCatalog::ProductBigCatalog(UITableViewCellStyle style, std::optional<std::string> reuseIdentifier)
     : UITableViewCell(style, std::move(reuseIdentifier))
 {
+    // The pane's own background shows through the rows.
+    setBackgroundColor(UIColor::clearColor());
+    contentView()->setBackgroundColor(UIColor::clearColor());
+
     m_lbTitle = std::make_shared<UILabel>(CGRectMake(15, 10, 160, 40));
     m_lbTitle->setTextAlignment(UITextAlignmentLeft);
     m_lbTitle->setLineBreakMode(UILineBreakModeTailTruncation);

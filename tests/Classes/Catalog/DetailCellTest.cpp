@@ -79,6 +79,8 @@ TEST_F(DetailCellTest, PriceAndDiscountLayout)
             EXPECT_EQ(label->text(), c.price->strDiscountPrice());
         }
     }
+    cell->setPriceEntity(nullptr);
+    EXPECT_EQ(cell->priceContentLabel()->text(), "");  // no price row, no price shown
     cell->setPriceEntity(price(12, 9));
     cell->setDiscountprice(std::string("   "));
     EXPECT_EQ(cell->discountpriceLabel()->frame(), CGRectZero);
