@@ -1,5 +1,6 @@
 #include "App/DemoTour.h"
 
+#include "Classes/Catalog/CatalogViewController.h"
 #include "Classes/Customer/CustomerViewController.h"
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Frame/LanguageManager.h"
@@ -175,4 +176,37 @@ void DemoTour::addCustomerSteps()
     };
     addStep("", openCustomers, 0.3);
     addStep("customers", showFirstCustomer);
+}
+
+void DemoTour::addCatalogSteps()
+{
+    auto tapAtCentre = [](const std::shared_ptr<UIView>& view, long finger) {
+        auto window = UIApplication::sharedApplication()->keyWindow();
+        if (!view || !window)
+            return;
+        const CGRect b = view->bounds();
+        const CGPoint centre = view->convertPointToView(CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b)), nullptr);
+        window->handleTouch(finger, UITouchPhaseBegan, centre);
+        window->handleTouch(finger, UITouchPhaseEnded, centre);
+    };
+    auto catalogue = []() -> std::shared_ptr<CatalogViewController> {
+        auto app = CorvelleAppDelegate::sharedAppDelegate();
+        auto bar = app ? app->tabBarController() : nullptr;
+        auto navigation = bar ? std::dynamic_pointer_cast<UINavigationController>(bar->selectedViewController()) : nullptr;
+        return navigation ? std::dynamic_pointer_cast<CatalogViewController>(navigation->topViewController()) : nullptr;
+    };
+    addStep("", [tapAtCentre]() {
+        auto app = CorvelleAppDelegate::sharedAppDelegate();
+        auto bar = app ? app->tabBarController() : nullptr;
+        tapAtCentre(bar ? bar->catalogBtn() : nullptr, 902);
+    }, 0.3);
+    addStep("catalog", []() {});
+    addStep("catalog_full", [tapAtCentre, catalogue]() {
+        if (auto screen = catalogue())
+            tapAtCentre(screen->btnMenu(), 903);
+    }, 0.5);
+    addStep("", [tapAtCentre, catalogue]() {
+        if (auto screen = catalogue())
+            tapAtCentre(screen->btnMenu(), 904);
+    }, 0.5);
 }

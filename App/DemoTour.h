@@ -33,6 +33,8 @@ public:
     void addFrameSteps();
     // The customers tab, with the first customer of the list shown in its card.
     void addCustomerSteps();
+    // The catalogue tab with its category pane shown, then hidden over the full-width grid.
+    void addCatalogSteps();
 
 private:
     struct Step {

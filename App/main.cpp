@@ -121,6 +121,7 @@ int main(int argc, char** argv)
             SessionTour::addSteps(*tour, options.server, options.account);
         tour->addFrameSteps();
         tour->addCustomerSteps();
+        tour->addCatalogSteps();
         tour->start();
     } else if (!options.server.empty()) {
         dispatch_async(dispatch_get_main_queue(), [server = options.server]() { SessionTour::applyServer(server); });

@@ -5,6 +5,7 @@
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Frame/HomeViewController.h"
 #include "Classes/Frame/Language.h"
+#include "Classes/Catalog/CatalogViewController.h"
 #include "Classes/Frame/PlaceholderViewController.h"
 #include "Classes/Frame/SkinManager.h"
 #include "Classes/Frame/TabBarItemButton.h"
@@ -82,7 +83,12 @@ void UITabBarControllerExt::addViewControllers()
     controllers.push_back(std::make_shared<HomeViewController>());
     for (long i = TabCatalog; i <= TabSync; ++i) {
         std::shared_ptr<UIViewController> screen;
-        if (i == TabCustomer)
+        if (i == TabCatalog) {
+            auto catalog = std::make_shared<CatalogViewController>();
+            setCatalogDelegate(catalog);
+            screen = catalog;
+        }
+        else if (i == TabCustomer)
             screen = std::make_shared<CustomerViewController>();
         else if (i == TabInventory)
             screen = std::make_shared<InventoryViewController>();
