@@ -671,6 +671,7 @@ void HTTPRequest::startRequest()
     if (!downloadDestinationPath)
         m_rawResponseData = std::make_shared<Data>();
     m_inflatedResponseData = nullptr;
+    m_dataDecompressor = nullptr;  // each attempt's body is a stream of its own
     m_readStreamIsScheduled = false;
     m_connectionCanBeReused = false;  // this attempt's answer decides
 
@@ -914,9 +915,14 @@ void HTTPRequest::checkRequestStatus()
     performThrottling();
     if (shouldTimeOut()) {
         if (m_retryCount < numberOfTimesToRetryOnTimeout) {
+            // The stalled attempt's connection and download file go first:
+            // bytes of the new answer written after the old ones would give
+            // a wrong file.
+            m_willRetryRequest = true;
+            cancelLoad();
+            m_willRetryRequest = false;
             refreshRangeForRetry();
             m_retryCount++;
-            unscheduleReadStream();
             lock.unlock();
             startRequest();
             return;
