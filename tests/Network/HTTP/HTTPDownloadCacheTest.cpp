@@ -142,6 +142,43 @@ TEST_F(HTTPDownloadCacheTest, FreshDataIsUsedStaleDataIsRevalidated)
     EXPECT_EQ(served, 2);
 }
 
+// A response that names only its date of change is revalidated by that date:
+// "not modified" keeps the stored body, a newer answer replaces it.
+TEST_F(HTTPDownloadCacheTest, StaleDataIsRevalidatedByItsDateOfChange)
+{
+    const std::string first = "Tue, 01 Dec 2026 08:00:00 GMT", second = "Wed, 02 Dec 2026 08:00:00 GMT";
+    std::string current = first;
+    server.route("/dated", [&](const HttpTestRequest& req, auto& c) {
+        HttpHeaderList headers { { "Last-Modified", current }, { "Cache-Control", "max-age=60" } };
+        if (req.header("If-Modified-Since") == current)
+            c.respond(304, "", headers);
+        else
+            c.respond(200, "edition of " + current, headers);
+    });
+    ASSERT_TRUE(run(request("/dated", HTTPAskServerIfModifiedWhenStaleCachePolicy)));
+    auto url = *CFURL::URLWithString(server.url("/dated"));
+
+    struct Case { const char* name; std::string serverDate; bool fromCache; std::string body; };
+    const Case cases[] = {
+        { "unchanged", first, true, "edition of " + first },
+        { "changed", second, false, "edition of " + second },
+        { "unchanged since the change", second, true, "edition of " + second },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string stored = *cache->cachedResponseHeadersForURL(url)->value("Last-Modified");
+        current = c.serverDate;
+        expire(url);
+        auto r = request("/dated", HTTPAskServerIfModifiedWhenStaleCachePolicy);
+        ASSERT_TRUE(run(r));
+        EXPECT_EQ(server.requests().back().header("If-Modified-Since"), stored);
+        EXPECT_FALSE(server.requests().back().hasHeader("If-None-Match"));
+        EXPECT_EQ(r->didUseCachedResponse(), c.fromCache);
+        EXPECT_EQ(text(r->responseData()), c.body);
+        EXPECT_EQ(text(cache->cachedResponseDataForURL(url)), c.body);
+    }
+}
+
 TEST_F(HTTPDownloadCacheTest, FallsBackOnFailureAndFillsTheDownloadFile)
 {
     bool up = true;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 
 namespace {
 
@@ -200,6 +201,50 @@ TEST(NSHTTPCookie, ParsesJoinedFieldsAndMatchesURLs)
     for (auto& [text, expected] : dates)
         EXPECT_EQ(NSHTTPCookie::parseHTTPDate(text), expected) << text;
     EXPECT_FALSE(NSHTTPCookie::parseHTTPDate("yesterday"));
+}
+
+// A domain matches its own host and hosts under it at a dot, never a host
+// that merely ends in the same letters.
+TEST(NSHTTPCookie, DomainsMatchOnlyAtADotBoundary)
+{
+    auto setBy = [](const char* url, const char* field) {
+        HTTPHeaderFields headers;
+        headers.append("Set-Cookie", field);
+        return NSHTTPCookie::cookiesWithResponseHeaderFieldsForURL(headers, *CFURL::URLWithString(url)).size();
+    };
+    struct SetCase { const char* url; const char* field; size_t kept; };
+    const SetCase sets[] = {
+        { "http://shop.example.com/", "a=1; Domain=example.com", 1 },
+        { "http://shop.example.com/", "a=1; Domain=.shop.example.com", 1 },
+        { "http://shop.example.com/", "a=1; Domain=ample.com", 0 },
+        { "http://shop.example.com/", "a=1; Domain=p.example.com", 0 },
+        { "http://badexample.com/", "a=1; Domain=example.com", 0 },
+    };
+    for (const auto& c : sets)
+        EXPECT_EQ(setBy(c.url, c.field), c.kept) << c.url << " " << c.field;
+
+    auto& store = NSHTTPCookieStorage::sharedHTTPCookieStorage();
+    store.removeAllCookies();
+    HTTPHeaderFields headers;
+    headers.append("Set-Cookie", "wide=1; Domain=example.com");
+    headers.append("Set-Cookie", "host=2");
+    auto origin = *CFURL::URLWithString("http://example.com/");
+    store.setCookiesForURL(NSHTTPCookie::cookiesWithResponseHeaderFieldsForURL(headers, origin), origin);
+    struct SendCase { const char* url; std::set<std::string> names; };
+    const SendCase sends[] = {
+        { "http://example.com/", { "host", "wide" } },
+        { "http://www.example.com/", { "wide" } },
+        { "http://notexample.com/", {} },
+        { "http://example.com.evil.org/", {} },
+        { "http://wwwexample.com/", {} },
+    };
+    for (const auto& c : sends) {
+        std::set<std::string> names;
+        for (auto& cookie : store.cookiesForURL(*CFURL::URLWithString(c.url)))
+            names.insert(cookie.name);
+        EXPECT_EQ(names, c.names) << c.url;
+    }
+    store.removeAllCookies();
 }
 
 TEST(CFHTTPReadStream, ReadsFixedAndChunkedBodiesWithoutDecodingOrRedirecting)
