@@ -3,6 +3,7 @@
 #include "Platform/CFNetwork/CFHostResolver.h"
 #include "Platform/Foundation/NSString.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -16,8 +17,17 @@
 
 namespace {
 
-constexpr size_t bodyChunk = 256 * 1024;
-constexpr size_t readChunk = 256 * 1024;
+// Reads and body chunks start small, so that a small exchange allocates
+// little, and double while they come back full, up to the largest size.
+constexpr size_t firstChunk = 16 * 1024;
+constexpr size_t largestChunk = 256 * 1024;
+
+size_t nextChunk(size_t current, size_t filled)
+{
+    if (current == 0)
+        return firstChunk;
+    return filled == current ? std::min(current * 2, largestChunk) : current;
+}
 // "100 Continue" and its kind precede the real answer; a server that sends
 // nothing else must not keep the exchange going forever.
 constexpr int maximumInterimResponses = 8;
@@ -71,6 +81,28 @@ CFStreamError connectionLost()
 }
 
 }  // namespace
+
+uint8_t* CFStreamBuffer::grow(size_t length)
+{
+    if (m_size + length > m_capacity) {
+        size_t capacity = std::max(m_size + length, m_capacity * 2);
+        auto bytes = std::make_unique_for_overwrite<uint8_t[]>(capacity);
+        if (m_size)
+            std::memcpy(bytes.get(), m_bytes.get(), m_size);
+        m_bytes = std::move(bytes);
+        m_capacity = capacity;
+    }
+    uint8_t* start = m_bytes.get() + m_size;
+    m_size += length;
+    return start;
+}
+
+void CFStreamBuffer::assign(const void* bytes, size_t length)
+{
+    clear();
+    if (length)
+        std::memcpy(grow(length), bytes, length);
+}
 
 CFStreamError CFStreamError::posix(int error)
 {
@@ -208,7 +240,8 @@ bool CFHTTPReadStream::open()
         return true;
     }
     bool viaProxy = !m_proxyHost.empty() && m_proxyPort > 0;
-    m_outgoing = m_request->serializedRequestHead(viaProxy);
+    std::string head = m_request->serializedRequestHead(viaProxy);
+    m_outgoing.assign(head.data(), head.size());
     m_outgoingOffset = 0;
     m_bodyDone = !m_body;
     m_status = CFStreamStatus::Open;
@@ -371,15 +404,18 @@ bool CFHTTPReadStream::writeSome()
                 m_phase = Phase::WritingBody;
             if (m_bodyDone)
                 return true;
-            m_outgoing.resize(bodyChunk);
-            long n = m_body->read(reinterpret_cast<uint8_t*>(m_outgoing.data()), bodyChunk);
+            if (m_bodyChunk == 0)
+                m_bodyChunk = firstChunk;
+            m_outgoing.clear();
+            long n = m_body->read(m_outgoing.grow(m_bodyChunk), m_bodyChunk);
             if (n < 0) {
                 m_outgoing.clear();
                 failWith(CFStreamError::of(CFStreamErrorDomain::POSIX, EIO, CFStreamErrorMeaning::Other,
                                            "The request body could not be read"));
                 return false;
             }
-            m_outgoing.resize(static_cast<size_t>(n));
+            m_outgoing.shrink(static_cast<size_t>(n));
+            m_bodyChunk = nextChunk(m_bodyChunk, static_cast<size_t>(n));
             m_outgoingOffset = 0;
             m_pendingBodyInOutgoing = static_cast<size_t>(n);
             if (n == 0) {
@@ -412,19 +448,23 @@ bool CFHTTPReadStream::fillRaw()
         m_rawOffset = 0;
     }
     size_t before = m_raw.size();
-    m_raw.resize(before + readChunk);
+    if (m_readChunk == 0)
+        m_readChunk = firstChunk;
+    const size_t chunk = m_readChunk;
+    uint8_t* room = m_raw.grow(chunk);
     for (;;) {
-        ssize_t n = ::recv(m_socket, m_raw.data() + before, readChunk, 0);
+        ssize_t n = ::recv(m_socket, room, chunk, 0);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
-            m_raw.resize(before);
+            m_raw.shrink(before);
             if (errno == EAGAIN || errno == EWOULDBLOCK)
                 return false;
             failWith(CFStreamError::posix(errno));
             return false;
         }
-        m_raw.resize(before + static_cast<size_t>(n));
+        m_raw.shrink(before + static_cast<size_t>(n));
+        m_readChunk = nextChunk(chunk, static_cast<size_t>(n));
         if (n == 0)
             m_peerClosed = true;
         else

@@ -17,12 +17,34 @@
 #include "Platform/CFNetwork/CFHostResolver.h"
 #include "Platform/Foundation/NSRunLoop.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+// Socket and body bytes. Growing leaves the new bytes as they are, since a
+// read fills them at once: zeroing a large buffer per read costs more than a
+// small exchange.
+class CFStreamBuffer {
+public:
+    uint8_t* data() { return m_bytes.get(); }
+    const uint8_t* data() const { return m_bytes.get(); }
+    size_t size() const { return m_size; }
+    void clear() { m_size = 0; }
+    // Room for `length` more bytes after the current ones; returns their start.
+    uint8_t* grow(size_t length);
+    // Keeps the first `size` bytes.
+    void shrink(size_t size) { m_size = std::min(size, m_size); }
+    void assign(const void* bytes, size_t length);
+
+private:
+    std::unique_ptr<uint8_t[]> m_bytes;
+    size_t m_size = 0;
+    size_t m_capacity = 0;
+};
 
 enum CFStreamEventType : unsigned {
     kCFStreamEventNone = 0,
@@ -173,14 +195,16 @@ private:
     bool m_attemptPersistent = false;
     long m_streamID = 0;
 
-    std::string m_outgoing;     // head, then body bytes waiting to be written
+    CFStreamBuffer m_outgoing;  // head, then body bytes waiting to be written
     size_t m_outgoingOffset = 0;
+    size_t m_bodyChunk = 0;    // grows while the body source fills whole chunks
     bool m_bodyDone = true;
     uint64_t m_bodyBytesWritten = 0;
     size_t m_pendingBodyInOutgoing = 0;
 
-    std::vector<uint8_t> m_raw;  // bytes received and not yet decoded
+    CFStreamBuffer m_raw;  // bytes received and not yet decoded
     size_t m_rawOffset = 0;
+    size_t m_readChunk = 0;  // grows while the socket fills whole reads
     std::vector<uint8_t> m_decoded;  // chunked bytes decoded and not yet read
     size_t m_decodedOffset = 0;
     BodyFraming m_framing = BodyFraming::None;
