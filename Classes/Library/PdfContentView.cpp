@@ -6,7 +6,9 @@
 #include "Classes/Library/PdfThumbRequest.h"
 #include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIColor.h"
+#include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIImage.h"
+#include "Platform/UIKit/UIImageView.h"
 
 #include <algorithm>
 
@@ -39,10 +41,6 @@ std::shared_ptr<PdfContentView> PdfContentView::initWithFrameFileURLPagePassword
         container->setContentMode(UIViewContentModeRedraw);
         container->setAutoresizingMask(UIViewAutoresizingNone);
         container->setBackgroundColor(UIColor::whiteColor());
-        container->layer()->setShadowOffset(CGSizeMake(0, 0));
-        container->layer()->setShadowRadius(4);
-        container->layer()->setShadowOpacity(1);
-        container->layer()->setShadowPathRect(container->bounds());
         view->setContentSize(pageView->bounds().size);
         view->setContentOffset(CGPointMake(-4, -4));
         view->setContentInset(UIEdgeInsetsMake(4, 4, 4, 4));
@@ -50,9 +48,13 @@ std::shared_ptr<PdfContentView> PdfContentView::initWithFrameFileURLPagePassword
         container->addSubview(view->m_theThumbView);
         container->addSubview(pageView);
         view->m_theContainerView = container;
+        view->m_cardShadow = std::make_shared<UIImageView>(container->frame());
+        view->m_cardShadow->setUserInteractionEnabled(false);
+        view->addSubview(view->m_cardShadow);
         view->addSubview(container);
         view->updateMinimumMaximumZoom();
         view->setZoomScale(view->minimumZoomScale());
+        view->updateCardShadow();
     }
     view->setTag(page);
     return view;
@@ -93,6 +95,30 @@ void PdfContentView::layoutSubviews()
     f.origin.x = b.width > f.size.width ? (b.width - f.size.width) / 2 + contentOffset().x : 0;
     f.origin.y = b.height > f.size.height ? (b.height - f.size.height) / 2 + contentOffset().y : 0;
     m_theContainerView->setFrame(f);
+    updateCardShadow();
+}
+
+// The card's blurred shadow is drawn once for each size the card takes, into
+// a picture lying behind the card: blurring it again on every drawing of the
+// page cost many times the page itself.
+void PdfContentView::updateCardShadow()
+{
+    if (!m_cardShadow || !m_theContainerView)
+        return;
+    CGRect card = m_theContainerView->frame();
+    m_cardShadow->setFrame(CGRectInset(card, -kCardShadowMargin, -kCardShadowMargin));
+    if (m_cardShadowSize && m_cardShadowSize->width == card.size.width && m_cardShadowSize->height == card.size.height)
+        return;
+    m_cardShadowSize = card.size;
+    CGSize size = CGSizeMake(card.size.width + 2 * kCardShadowMargin, card.size.height + 2 * kCardShadowMargin);
+    UIGraphicsBeginImageContextWithOptions(size, false, 0);
+    if (auto context = UIGraphicsGetCurrentContext()) {
+        CGContextSetShadowWithColor(context, CGSizeMake(0, 0), kCardShadowRadius, CGColorCreateGenericRGB(0, 0, 0, 1));
+        CGContextSetFillColorWithColor(context, UIColor::whiteColor()->CGColor());
+        CGContextFillRect(context, CGRectMake(kCardShadowMargin, kCardShadowMargin, card.size.width, card.size.height));
+        m_cardShadow->setImage(UIGraphicsGetImageFromCurrentImageContext());
+    }
+    UIGraphicsEndImageContext();
 }
 
 void PdfContentView::showPageThumbPagePasswordGuid(const std::string& fileURL, long page,

@@ -17,6 +17,7 @@ class PdfContentPage;
 class PdfContentThumb;
 class PdfContentView;
 class UIGestureRecognizer;
+class UIImageView;
 
 class PdfContentViewDelegate {
 public:
@@ -51,12 +52,20 @@ public:
     const std::shared_ptr<UIView>& containerView() const { return m_theContainerView; }
     CGFloat zoomAmount() const { return m_zoomAmount; }
 
+    const std::shared_ptr<UIImageView>& cardShadow() const { return m_cardShadow; }
+
 private:
+    static constexpr CGFloat kCardShadowRadius = 4;
+    static constexpr CGFloat kCardShadowMargin = 2 * kCardShadowRadius;  // room for the blur around the card
+
     void updateMinimumMaximumZoom();
+    void updateCardShadow();
 
     std::shared_ptr<PdfContentPage> m_theContentView;
     std::shared_ptr<PdfContentThumb> m_theThumbView;
     std::shared_ptr<UIView> m_theContainerView;
+    std::shared_ptr<UIImageView> m_cardShadow;  // the card's shadow, drawn once per card size
+    std::optional<CGSize> m_cardShadowSize;
     CGFloat m_zoomAmount = 0;
     std::weak_ptr<PdfContentViewDelegate> m_message;
 };

@@ -5,6 +5,7 @@
 
 #include "Platform/UIKit/UIViewRendering.h"
 #include "Platform/UIKit/UIImage.h"
+#include "Platform/UIKit/UIImageView.h"
 #include "TemporaryHome.h"
 
 #include <gtest/gtest.h>
@@ -164,6 +165,38 @@ TEST_F(PdfContentTest, ZoomFitsThePageStepsThreeTimesAndFollowsTheFrame)
     view->zoomReset();
     view->setFrame(CGRectMake(0, 0, 1024, 768));
     EXPECT_FLOAT_EQ(view->zoomScale(), view->minimumZoomScale());
+}
+
+// The card's shadow is a picture made once for each size of the card: drawing
+// the page again reuses it, a zoom that changes the card's size makes it anew.
+TEST_F(PdfContentTest, TheCardsShadowIsDrawnOncePerCardSize)
+{
+    std::string path = write("card.pdf", PdfFixture::withPages(1));
+    auto view = PdfContentView::initWithFrameFileURLPagePassword(CGRectMake(0, 0, 1024, 768), path, 1, std::nullopt);
+    ASSERT_TRUE(view->cardShadow());
+    auto first = UIViewRenderToImage(*view);
+    auto shadow = view->cardShadow()->image();
+    ASSERT_TRUE(first && shadow);
+    ASSERT_TRUE(UIViewRenderToImage(*view));
+    EXPECT_EQ(view->cardShadow()->image(), shadow);
+
+    CGRect card = view->containerView()->frame();
+    CGRect around = view->cardShadow()->frame();
+    EXPECT_FLOAT_EQ(around.origin.x, card.origin.x - 8);
+    EXPECT_FLOAT_EQ(around.size.width, card.size.width + 16);
+    // The shadow darkens just outside the card's left edge and fades out before the margin ends.
+    auto x = static_cast<size_t>(card.origin.x - view->contentOffset().x);
+    auto y = static_cast<size_t>(card.origin.y - view->contentOffset().y + card.size.height / 2);
+    CGPixel outside = first->CGImage()->pixelAt(x - 1, y), far = first->CGImage()->pixelAt(x - 8, y);
+    CGPixel inside = first->CGImage()->pixelAt(x + 1, y);
+    EXPECT_GT(outside.alpha, far.alpha);
+    EXPECT_EQ(inside, (CGPixel { 255, 255, 255, 255 }));
+
+    view->setZoomScale(view->maximumZoomScale());
+    view->layoutSubviews();
+    ASSERT_TRUE(view->cardShadow()->image());
+    EXPECT_NE(view->cardShadow()->image(), shadow);
+    EXPECT_FLOAT_EQ(view->cardShadow()->frame().size.width, view->containerView()->frame().size.width + 16);
 }
 
 TEST_F(PdfContentTest, TilesDrawThePageOnWhite)
