@@ -6,9 +6,81 @@
 #include "Platform/CoreGraphics/CGBitmapContext.h"
 #include "Platform/CoreGraphics/CGPDFDocument.h"
 #include "Platform/ImageIO/CGImageDestination.h"
+#include "Platform/Foundation/NSString.h"
 #include "Platform/UIKit/UIImage.h"
 
+#include <mutex>
+#include <sys/stat.h>
+
 namespace {
+
+// Thumbnails come in runs over one document, and opening it again for each
+// page cost most of a thumbnail: the last document stays open, keyed by its
+// file as it is on disk (a file replaced by a sync is opened afresh), and
+// renders one page at a time.
+class OpenThumbDocument {
+public:
+    static OpenThumbDocument& shared()
+    {
+        static OpenThumbDocument* open = new OpenThumbDocument();
+        return *open;
+    }
+
+    // Runs `render` with the document open, under the lock; a document that
+    // cannot be opened gives a null reference.
+    template <typename Render>
+    auto withDocument(const std::optional<std::string>& fileURL, const std::optional<std::string>& password,
+                      Render&& render)
+    {
+        std::lock_guard guard(m_lock);
+        Key key = keyOf(fileURL, password);
+        if (!key.exists || key != m_key || !m_document) {
+            m_document = key.exists ? PdfDocumentRefCreate(fileURL, password) : nullptr;
+            m_key = m_document ? key : Key {};
+        }
+        return render(m_document);
+    }
+
+private:
+    struct Key {
+        bool exists = false;
+        std::string path;
+        std::optional<std::string> password;
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        timespec modified {};
+        bool operator==(const Key& other) const
+        {
+            return exists == other.exists && path == other.path && password == other.password && device == other.device
+                && inode == other.inode && size == other.size && modified.tv_sec == other.modified.tv_sec
+                && modified.tv_nsec == other.modified.tv_nsec;
+        }
+    };
+
+    static Key keyOf(const std::optional<std::string>& fileURL, const std::optional<std::string>& password)
+    {
+        Key key;
+        if (!fileURL)
+            return key;
+        key.path = fileURL->rfind("file://", 0) == 0 ? NSString::stringByReplacingPercentEscapes(fileURL->substr(7))
+                                                     : *fileURL;
+        struct stat info {};
+        if (::stat(key.path.c_str(), &info) != 0)
+            return key;
+        key.exists = true;
+        key.password = password;
+        key.device = info.st_dev;
+        key.inode = info.st_ino;
+        key.size = info.st_size;
+        key.modified = info.st_mtim;
+        return key;
+    }
+
+    std::mutex m_lock;
+    Key m_key;
+    CGPDFDocumentRef m_document;
+};
 
 long evenWhole(CGFloat value)
 {
@@ -44,8 +116,11 @@ CGSize PdfThumbRender::fittedSize(CGSize page, CGSize box)
 
 void PdfThumbRender::main()
 {
-    CGImageRef image;
-    if (auto document = PdfDocumentRefCreate(m_request->fileURL(), m_request->password())) {
+    CGImageRef image = OpenThumbDocument::shared().withDocument(m_request->fileURL(), m_request->password(),
+                                                                [this](const CGPDFDocumentRef& document) {
+        CGImageRef rendered;
+        if (!document)
+            return rendered;
         if (auto page = CGPDFDocumentGetPage(document, static_cast<size_t>(std::max(0L, m_request->thumbPage())))) {
             CGRect box = CGRectIntersection(CGPDFPageGetBoxRect(page, kCGPDFCropBox), CGPDFPageGetBoxRect(page, kCGPDFMediaBox));
             int angle = CGPDFPageGetRotationAngle(page);
@@ -61,10 +136,11 @@ void PdfThumbRender::main()
                 CGContextFillRect(context, rect);
                 CGContextConcatCTM(context, CGPDFPageGetDrawingTransform(page, kCGPDFCropBox, rect, 0, true));
                 CGContextDrawPDFPage(context, page);
-                image = CGBitmapContextCreateImage(context);
+                rendered = CGBitmapContextCreateImage(context);
             }
         }
-    }
+        return rendered;
+    });
     if (image) {
         auto thumb = UIImage::imageWithCGImageScaleOrientation(image, m_request->scale(), UIImageOrientationUp);
         PdfThumbCache::sharedInstance().setObjectForKey(thumb, m_request->cacheKey());

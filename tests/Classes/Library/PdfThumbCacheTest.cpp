@@ -133,6 +133,29 @@ TEST_F(PdfThumbCacheTest, FileOnDiskServesAfterTheMemoryIsEmptiedAndADeletedFile
     EXPECT_TRUE(NSFileManager::defaultManager().fileExistsAtPath(file));
 }
 
+// The renderer keeps a document open between pages; a file replaced under the
+// same path is opened again and its own pages drawn.
+TEST_F(PdfThumbCacheTest, AFileReplacedOnDiskIsDrawnFromItsNewPages)
+{
+    std::string path = writePdf("c.pdf", PdfFixture::withPages(3, 842, 595));
+    auto& cache = PdfThumbCache::sharedInstance();
+    auto thumbOf = [&](long page) {
+        auto v = view();
+        cache.thumbRequestPriority(request(v, path, "DOC-C", page, CGSizeMake(144, 144)), true);
+        EXPECT_TRUE(pumpMainRunLoopUntil([&] { return shows(v) && !v->operation(); }));
+        return v->imageView()->image() ? v->imageView()->image()->size() : CGSizeZero;
+    };
+    EXPECT_EQ(thumbOf(1).width, 144);
+    EXPECT_EQ(thumbOf(2).width, 144);
+
+    writePdf("c.pdf", PdfFixture::withPages(2, 595, 842));
+    NSFileManager::defaultManager().removeItemAtPath(home.caches() + "/DOC-C");
+    cache.removeAllObjects();
+    CGSize upright = thumbOf(2);
+    EXPECT_EQ(upright.width, 100);
+    EXPECT_EQ(upright.height, 144);
+}
+
 TEST_F(PdfThumbCacheTest, ReusedViewNeverShowsTheOldImage)
 {
     std::string path = writePdf("c.pdf", PdfFixture::withPages(4));
