@@ -1,6 +1,8 @@
 // Decoding and encoding a synthetic 20 MB product-synchronisation reply with
-// our codec, and the same text with RapidJSON and nlohmann-json for comparison.
-// Each benchmark reports bytes per second of JSON text.
+// our codec, and the same text with RapidJSON, simdjson and nlohmann-json for
+// comparison. Each benchmark reports bytes per second of JSON text; the
+// interleaved one also the minimum and median of its rounds, the speed
+// relative to RapidJSON's and the memory each tree holds.
 
 #include "Network/Protocol/QDJsonParser.h"
 #include "Network/Protocol/QDJsonWriter.h"
@@ -10,8 +12,13 @@
 #include <rapidjson/document.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
+#include <simdjson.h>
 
+#include <algorithm>
+#include <chrono>
+#include <malloc.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -110,8 +117,88 @@ void BM_NlohmannEncode(benchmark::State& state)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }
 
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+size_t heapInUse()
+{
+    auto info = mallinfo2();
+    return info.uordblks + info.hblkhd;  // small blocks and mapped ones
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+// Each round decodes the text with each parser in turn and frees the tree,
+// so every parser sees the same cache and heap state.
+void BM_DecodeBesideRapidJsonAndSimdjson(benchmark::State& state)
+{
+    const std::string& text = syncReply();
+    const simdjson::padded_string padded(text);
+    QDJsonParser parser;
+    simdjson::dom::parser simd;
+    std::vector<double> ours, rapid, simdTimes;
+    size_t ourTree = 0, rapidTree = 0;
+    for (auto _ : state) {
+        for (int round = 0; round < 7; ++round) {
+            size_t before = heapInUse();
+            auto start = std::chrono::steady_clock::now();
+            {
+                auto value = parser.objectWithString(text);
+                ours.push_back(secondsSince(start));
+                ourTree = heapInUse() - before;
+                if (!value) {
+                    state.SkipWithError("our parser refused the text");
+                    return;
+                }
+            }
+            before = heapInUse();
+            start = std::chrono::steady_clock::now();
+            {
+                rapidjson::Document document;
+                document.Parse(text.c_str(), text.size());
+                rapid.push_back(secondsSince(start));
+                rapidTree = heapInUse() - before;
+                if (document.HasParseError()) {
+                    state.SkipWithError("RapidJSON refused the text");
+                    return;
+                }
+            }
+            start = std::chrono::steady_clock::now();
+            simdjson::dom::element element;
+            auto error = simd.parse(padded).get(element);
+            simdTimes.push_back(secondsSince(start));
+            if (error) {
+                state.SkipWithError("simdjson refused the text");
+                return;
+            }
+        }
+        state.SetIterationTime(median(ours));
+    }
+    const double megabytes = static_cast<double>(text.size()) / (1024.0 * 1024.0);
+    state.counters["ours_min_ms"] = *std::min_element(ours.begin(), ours.end()) * 1e3;
+    state.counters["ours_median_ms"] = median(ours) * 1e3;
+    state.counters["rapidjson_min_ms"] = *std::min_element(rapid.begin(), rapid.end()) * 1e3;
+    state.counters["rapidjson_median_ms"] = median(rapid) * 1e3;
+    state.counters["simdjson_min_ms"] = *std::min_element(simdTimes.begin(), simdTimes.end()) * 1e3;
+    state.counters["simdjson_median_ms"] = median(simdTimes) * 1e3;
+    state.counters["ours_MB_per_s"] = megabytes / median(ours);
+    // Speed relative to RapidJSON's (1 is as fast) and tree memory relative to its tree's.
+    state.counters["ours_to_rapidjson_speed"] = median(rapid) / median(ours);
+    state.counters["ours_to_simdjson_speed"] = median(simdTimes) / median(ours);
+    state.counters["ours_tree_MB"] = static_cast<double>(ourTree) / (1024.0 * 1024.0);
+    state.counters["rapidjson_tree_MB"] = static_cast<double>(rapidTree) / (1024.0 * 1024.0);
+    state.counters["ours_to_rapidjson_memory"] = static_cast<double>(ourTree) / static_cast<double>(rapidTree);
+}
+
 }  // namespace
 
+BENCHMARK(BM_DecodeBesideRapidJsonAndSimdjson)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QDJsonDecode)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RapidJsonDecode)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NlohmannDecode)->Unit(benchmark::kMillisecond);
