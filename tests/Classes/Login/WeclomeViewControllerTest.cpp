@@ -1,0 +1,276 @@
+// The welcome screen and its sign-in form driven as a person would: typing,
+// completing from the saved sign-ins, the shortcut box, the checks on what
+// was typed, and the hand-over to the session (what goes to the server and
+// what comes back). Pictures of the screen are left for a person to look at.
+
+#include "LoginScreenFixture.h"
+
+#include "Classes/Frame/LanguageManager.h"
+#include "Classes/Frame/MessageBox.h"
+#include "Classes/Frame/StyledPageControl.h"
+#include "Classes/Frame/WebViewController.h"
+#include "Platform/Foundation/Format.h"
+#include "Platform/UIKit/UIImageView.h"
+#include "Platform/UIKit/UIKeyboard.h"
+
+namespace {
+
+constexpr int kLogin = 0x102;
+
+using WelcomeScreenTest = LoginScreenFixture;
+
+TEST_F(WelcomeScreenTest, TheFormStandsWhereTheLayoutPutsItAndIsLeftAsAPicture)
+{
+    demoSwitches(true, true);
+    show();
+    struct Case {
+        std::shared_ptr<UIView> view;
+        CGRect frame;
+    } cases[] = {
+        { form()->userNameInputText(), CGRectMake(350, 270, 328, 40) },
+        { form()->passWordInputText(), CGRectMake(350, 322, 328, 40) },
+        { form()->clientIDInputText(), CGRectMake(350, 374, 328, 40) },
+        { form()->btnAutologin(), CGRectMake(340, 428, 180, 35) },
+        { form()->forgotPasswordLink(), CGRectMake(525, 427, 150, 35) },
+        { form()->loginBut(), CGRectMake(340, 475, 338, 36) },
+        { form()->loginItemList(), CGRectMake(0, 628, 1024, 80) },
+        { screen->homeBg(), CGRectMake(0, 0, 1024, 748) },
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(CGRectEqualToRect(c.view->frame(), c.frame)) << c.frame.origin.x << "," << c.frame.origin.y;
+    EXPECT_EQ(form()->userNameInputText()->placeholder(), t("USERNAMEINPUT"));
+    EXPECT_EQ(form()->passWordInputText()->placeholder(), t("PASSWORDINPUT"));
+    EXPECT_TRUE(form()->passWordInputText()->isSecureTextEntry());
+    EXPECT_TRUE(driver->findButton(t("LOGINBUT")));
+    EXPECT_EQ(form()->forgotPasswordLink()->text(), t("FORGOTPASSWORD"));
+    EXPECT_TRUE(form()->pageControl()->isHidden() || form()->pageControl()->numberOfPages() == 1);
+    EXPECT_TRUE(driver->renderToPNG(UIDriver::snapshotPath("WelcomeScreen.png")));
+
+    LanguageManager::sharedInstance()->setCurrentLanguage(2);
+    driver->settle();
+    EXPECT_EQ(form()->userNameInputText()->placeholder(), t("USERNAMEINPUT"));
+    EXPECT_TRUE(driver->findButton(t("LOGINBUT")));
+    EXPECT_TRUE(driver->renderToPNG(UIDriver::snapshotPath("WelcomeScreen-zh.png")));
+}
+
+TEST_F(WelcomeScreenTest, BlankFieldsAreRefusedAndNothingIsSent)
+{
+    struct Case {
+        const char* user;
+        const char* password;
+        const char* client;
+    } cases[] = {
+        { "", "secret", "ACME" },
+        { "   ", "secret", "ACME" },
+        { "sales1", "  ", "ACME" },
+        { "sales1", "secret", "" },
+        { "sales1", "secret", " \t " },
+    };
+    show();
+    for (const auto& c : cases) {
+        form()->userNameInputText()->setText(c.user);
+        form()->passWordInputText()->setText(c.password);
+        form()->clientIDInputText()->setText(c.client);
+        ASSERT_TRUE(driver->tapButton(t("LOGINBUT")));
+        auto alert = driver->visibleAlert();
+        ASSERT_TRUE(alert) << "'" << c.user << "' '" << c.password << "' '" << c.client << "'";
+        EXPECT_EQ(alert->title(), t("NOTIFICATION"));
+        EXPECT_EQ(alert->message(), t("INPUTCANTNOTNULL"));
+        ASSERT_TRUE(driver->tapAlertButton(t("OK")));
+    }
+    EXPECT_TRUE(frontDoor->messagesFor(kLogin).empty());
+}
+
+TEST_F(WelcomeScreenTest, SignInSendsWhatWasTypedBehindAWaitBoxAndShowsARefusal)
+{
+    show();
+    fill("sales1", "secret", "ACME");
+    driver->tap(form()->btnAutologin());
+    EXPECT_TRUE(form()->btnAutologin()->isSelected());
+    frontDoor->replyTo(kLogin, R"({"content":"","results":[{"detail":"","message":"Wrong password","status":"206"}]})", 1.0);
+    ASSERT_TRUE(driver->tapButton(t("LOGINBUT")));
+
+    auto sent = frontDoor->messagesFor(kLogin);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].parameters["accountId"].stringValue(), "sales1");
+    EXPECT_EQ(sent[0].parameters["clientId"].stringValue(), "ACME");
+    // Only the digest of the password leaves the device.
+    EXPECT_NE(sent[0].parameters["password"].stringValue(), "secret");
+    EXPECT_EQ(sent[0].body.find("secret"), std::string::npos);
+    EXPECT_NE(MessageBox::sharedInstance()->waitMsgBoxtag(), 0);
+    EXPECT_TRUE(driver->findLabel(t("LOGINWAITING")));
+
+    driver->advance(1.0);
+    driver->settle();
+    auto alert = driver->visibleAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), t("NOTIFICATION"));
+    // The reply's status picks the text shown.
+    EXPECT_EQ(alert->message(), t("206"));
+    EXPECT_EQ(MessageBox::sharedInstance()->waitMsgBoxtag(), 0);
+    EXPECT_EQ(LoginMode::sharedInstance()->loginType(), LoginMode::kLoginTypeNone);
+}
+
+TEST_F(WelcomeScreenTest, AFirstSignInWithoutTheNetworkSaysSo)
+{
+    show();
+    fill("sales1", "secret", "ACME");
+    ASSERT_TRUE(driver->tapButton(t("LOGINBUT")));
+    auto sent = frontDoor->messagesFor(kLogin);
+    ASSERT_EQ(sent.size(), 1u);
+    frontDoor->fail(sent[0].tag);
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] {
+        auto alert = driver->visibleAlert();
+        return alert && alert->title() == t("NOTIFICATION");
+    }));
+    EXPECT_EQ(driver->visibleAlert()->message(), t("FIRSTLOGINNETWORKERRO"));
+    EXPECT_EQ(MessageBox::sharedInstance()->waitMsgBoxtag(), 0);
+    // No client folder was made for a sign-in that never happened.
+    EXPECT_FALSE(NSFileManager::defaultManager().fileExistsAtPath(home->documents() + "/acme"));
+}
+
+TEST_F(WelcomeScreenTest, TheDemoTileSignsInWithoutSendingAnything)
+{
+    demoSwitches(true, true);
+    show();
+    ASSERT_EQ(form()->loginItemList()->itemList().size(), 2u);
+    const size_t before = frontDoor->messages().size();
+    driver->tap(form()->loginItemList()->itemList()[0]);
+    driver->settle();
+    auto session = LoginMode::sharedInstance();
+    EXPECT_EQ(session->loginType(), LoginMode::kLoginTypeDemo);
+    EXPECT_EQ(session->clientID(), std::optional<std::string>("dostrevik_"));
+    EXPECT_EQ(frontDoor->messages().size(), before);
+}
+
+TEST_F(WelcomeScreenTest, ClientIdCompletionOffersTheRestInGreyAndTheKeyboardGoingAcceptsIt)
+{
+    saveSignIns({ entry("sales1", "secret", "ABC"), entry("boss", "pw", "XYZ") });
+    show();
+    auto client = form()->clientIDInputText();
+    client->setText("");
+    typeInto(client, "ab");
+    EXPECT_EQ(client->autoTextStr(), std::optional<std::string>("C"));
+    EXPECT_GT(client->x(), 0);
+    EXPECT_EQ(form()->loginData(), std::vector<std::string> { "ABC" });
+
+    // Tapping another field leaves the typed text as it is.
+    driver->tap(form()->passWordInputText());
+    driver->advance(0.35);
+    EXPECT_EQ(client->text(), "ab");
+
+    typeInto(client, "c");
+    EXPECT_EQ(client->text(), "abc");
+    // A field holding exactly a saved value offers nothing.
+    EXPECT_EQ(client->autoTextStr().value_or(""), "");
+
+    driver->pressBackspace();
+    EXPECT_EQ(client->text(), "ab");
+    client->setText("a");
+    driver->typeText("b");
+    EXPECT_EQ(client->autoTextStr(), std::optional<std::string>("C"));
+    // Dismissing the keyboard takes the shown completion.
+    tapBackground();
+    EXPECT_FALSE(client->isEditing());
+    // The saved value itself, as it was saved.
+    EXPECT_EQ(client->text(), "ABC");
+    EXPECT_FALSE(client->autoTextStr());
+}
+
+TEST_F(WelcomeScreenTest, UserIdCompletesExactlyAndReturnTakesTheCompletion)
+{
+    saveSignIns({ entry("Sales1", "secret", "ACME"), entry("sales2", "pw", "ACME") });
+    show();
+    auto user = form()->userNameInputText();
+    user->setText("");
+    typeInto(user, "s");
+    // The user id is compared as typed: only the lower-case one is offered.
+    EXPECT_EQ(form()->loginData(), std::vector<std::string> { "sales2" });
+    EXPECT_EQ(user->autoTextStr(), std::optional<std::string>("ales2"));
+    driver->pressReturn();
+    EXPECT_EQ(user->text(), "sales2");
+    EXPECT_TRUE(form()->passWordInputText()->isEditing());
+}
+
+TEST_F(WelcomeScreenTest, ReturnOnThePasswordFillsTheClientOnlyWhenOneClientMatches)
+{
+    struct Case {
+        std::vector<Value> saved;
+        std::string expected;
+    } cases[] = {
+        { { entry("sales1", "secret", "ACME"), entry("sales1", "other", "BETA") }, "ACME" },
+        { { entry("sales1", "secret", "ACME"), entry("sales1", "secret", "BETA") }, "" },
+        { { entry("sales1", "secret", "ACME"), entry("sales1", "secret", "ACME") }, "ACME" },
+    };
+    for (auto& c : cases) {
+        saveSignIns(c.saved);
+        show();
+        form()->userNameInputText()->setText("sales1");
+        form()->clientIDInputText()->setText("");
+        typeInto(form()->passWordInputText(), "secret");
+        driver->pressReturn();
+        EXPECT_TRUE(form()->clientIDInputText()->isEditing());
+        EXPECT_EQ(form()->clientIDInputText()->text(), c.expected);
+        tapBackground();
+    }
+}
+
+TEST_F(WelcomeScreenTest, TickingTheBoxForASecondAccountOfAClientAsksToReplaceItsShortcut)
+{
+    saveSignIns({ entry("boss", "pw", "ACME", "YES") });
+    show();
+    form()->userNameInputText()->setText("sales1");
+    form()->clientIDInputText()->setText("ACME");
+
+    driver->tap(form()->btnAutologin());
+    auto alert = driver->visibleAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), stringWithFormat(t("SHORTCUTEXISTS"), std::string("ACME")));
+    EXPECT_EQ(alert->message(), stringWithFormat(t("SHORTCUTREPLACEALERT"), std::string("ACME")));
+    ASSERT_TRUE(driver->tapAlertButton(t("CANCEL")));
+    EXPECT_FALSE(form()->btnAutologin()->isSelected());
+
+    driver->tap(form()->btnAutologin());
+    ASSERT_TRUE(driver->tapAlertButton(t("REPLACE")));
+    EXPECT_TRUE(form()->btnAutologin()->isSelected());
+
+    // The same account in another case is no second account.
+    driver->tap(form()->btnAutologin());
+    form()->userNameInputText()->setText("BOSS");
+    driver->tap(form()->btnAutologin());
+    EXPECT_FALSE(driver->visibleAlert());
+    EXPECT_TRUE(form()->btnAutologin()->isSelected());
+}
+
+TEST_F(WelcomeScreenTest, TheKeyboardLiftsTheFormAndTheForgottenPasswordLinkOpensThePage)
+{
+    show();
+    driver->tap(form()->userNameInputText());
+    driver->advance(0.3);
+    EXPECT_EQ(screen->homeBg()->frame().origin.y, -120);
+    EXPECT_EQ(form()->glowingUser()->alpha(), 1);
+    tapBackground();
+    driver->advance(0.3);
+    EXPECT_EQ(screen->homeBg()->frame().origin.y, 0);
+    EXPECT_EQ(form()->glowingUser()->alpha(), 0);
+
+    driver->tap(form()->forgotPasswordLink());
+    driver->advance(0.5);
+    auto page = std::dynamic_pointer_cast<WebViewController>(screen->presentedViewController());
+    ASSERT_TRUE(page);
+    EXPECT_NE(page->url().find("http"), std::string::npos);
+}
+
+TEST_F(WelcomeScreenTest, DemoDataAreUnpackedBehindAWaitBoxOnTheFirstStart)
+{
+    for (const char* demo : { "dostrevik_", "velloran_" })
+        NSFileManager::defaultManager().removeItemAtPath(home->documents() + "/" + demo);
+    show();
+    EXPECT_NE(MessageBox::sharedInstance()->waitMsgBoxtag(), 0);
+    EXPECT_TRUE(driver->findLabel(t("INITEALIZINGDATA")));
+    ASSERT_TRUE(pumpMainRunLoopUntil([] { return MessageBox::sharedInstance()->waitMsgBoxtag() == 0; }, 9));
+    for (const char* demo : { "dostrevik_", "velloran_" })
+        EXPECT_TRUE(NSFileManager::defaultManager().fileExistsAtPath(home->documents() + "/" + demo)) << demo;
+}
+
+}  // namespace
