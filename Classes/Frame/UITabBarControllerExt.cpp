@@ -10,6 +10,7 @@
 #include "Classes/Frame/SkinManager.h"
 #include "Classes/Frame/TabBarItemButton.h"
 #include "Classes/Login/LoginPopController.h"
+#include "Classes/Sync/SyncViewController.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
 #include "Platform/Foundation/NSPathUtilities.h"
@@ -92,6 +93,8 @@ void UITabBarControllerExt::addViewControllers()
             screen = std::make_shared<CustomerViewController>();
         else if (i == TabInventory)
             screen = std::make_shared<InventoryViewController>();
+        else if (i == TabSync)
+            screen = std::make_shared<SyncViewController>();
         else
             screen = std::make_shared<PlaceholderViewController>(kTabs[i].screen, kTabs[i].titleKey);
         auto navigation = UINavigationController::withRootViewController(screen);
