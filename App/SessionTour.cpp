@@ -3,52 +3,62 @@
 #include "App/DemoTour.h"
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Frame/MessageBox.h"
-#include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/UITabBarControllerExt.h"
+#include "Classes/Login/WeclomeViewController.h"
+#include "Classes/Sync/SyncViewController.h"
 #include "Database/ConfigManager.h"
 #include "Network/Protocol/LoginMode.h"
 #include "Network/Protocol/SyncModel.h"
 #include "Platform/Foundation/NSString.h"
 #include "Platform/Foundation/NSUserDefaults.h"
+#include "Platform/UIKit/UIButton.h"
+#include "Platform/UIKit/UINavigationController.h"
+#include "Platform/UIKit/UIWindow.h"
 
 #include <cstdio>
 
 namespace {
 
-// Hears the sign-in and the synchronisation and tells the terminal.
-class TourObserver : public LoginModelDelegate, public SyncModelDelegate {
-public:
-    bool implementsLoginSuccess() const override { return true; }
-    // As the welcome screen does on success: the wait box goes, the main screen comes.
-    void loginSuccess() override
-    {
-        MessageBox::sharedInstance()->EndBlockWait();
-        if (auto app = CorvelleAppDelegate::sharedAppDelegate())
-            app->showMainController();
-        signedIn = true;
-        say("Signed in online to " + LoginMode::sharedInstance()->clientID().value_or("") + " as "
-            + LoginMode::sharedInstance()->acountID().value_or(""));
-    }
-    bool implementsLoginErroWithMessage() const override { return true; }
-    void loginErroWithMessage(const std::string& message) override
-    {
-        refused = true;
-        say("Sign-in: " + message);
-    }
+void say(const std::string& line)
+{
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
 
+// Stands between the engine and the synchronisation screen for the length of
+// the tour's run: the screen hears everything, and the terminal gets a line
+// per step and per tenth of each image kind.
+class TourSyncObserver : public SyncModelDelegate {
+public:
+    void startSyncData() override
+    {
+        if (auto s = screen.lock())
+            s->startSyncData();
+    }
     void breakSync(const std::string& message) override
     {
         syncEnded = true;
         say("Synchronisation interrupted: " + message);
+        if (auto s = screen.lock())
+            s->breakSync(message);
     }
-    void downloadimageFinished(int kind) override { say(std::string("Synchronisation: no ") + kindName(kind) + " to fetch"); }
+    void downloadimageFinished(int kind) override
+    {
+        say(std::string("Synchronisation: no ") + kindName(kind) + " to fetch");
+        if (auto s = screen.lock())
+            s->downloadimageFinished(kind);
+    }
     void finishedSync() override
     {
         syncEnded = true;
         say("Synchronisation finished");
+        if (auto s = screen.lock())
+            s->finishedSync();
     }
     void setProgressImageTypeRemainTime(float progress, int kind, int seconds) override
     {
+        if (auto s = screen.lock())
+            s->setProgressImageTypeRemainTime(progress, kind, seconds);
         int percent = static_cast<int>(progress * 100);
         if (kind == lastKind && percent / 10 == lastPercent / 10 && percent < 100)
             return;
@@ -57,7 +67,12 @@ public:
         say("Synchronisation: " + std::string(kindName(kind)) + " " + std::to_string(percent) + "%, about "
             + std::to_string(seconds) + " s left");
     }
-    void getCustomerFinished() override { say("Synchronisation: customers stored"); }
+    void getCustomerFinished() override
+    {
+        say("Synchronisation: customers stored");
+        if (auto s = screen.lock())
+            s->getCustomerFinished();
+    }
 
     static const char* kindName(int kind)
     {
@@ -72,18 +87,37 @@ public:
             return "files";
         }
     }
-    static void say(const std::string& line)
-    {
-        std::printf("%s\n", line.c_str());
-        std::fflush(stdout);
-    }
 
-    bool signedIn = false;
-    bool refused = false;
+    std::weak_ptr<SyncViewController> screen;
     bool syncEnded = false;
     int lastKind = 0;
     int lastPercent = -1;
 };
+
+struct TourState {
+    std::shared_ptr<TourSyncObserver> sync = std::make_shared<TourSyncObserver>();
+    bool signedIn = false;
+    bool refused = false;
+};
+
+std::shared_ptr<WeclomeViewController> welcomeScreen()
+{
+    auto app = CorvelleAppDelegate::sharedAppDelegate();
+    return app ? std::dynamic_pointer_cast<WeclomeViewController>(app->window()->rootViewController()) : nullptr;
+}
+
+std::shared_ptr<SyncViewController> syncScreen()
+{
+    auto app = CorvelleAppDelegate::sharedAppDelegate();
+    auto bar = app ? app->tabBarController() : nullptr;
+    if (!bar)
+        return nullptr;
+    const auto& controllers = bar->viewControllers();
+    if (controllers.size() <= static_cast<size_t>(UITabBarControllerExt::TabSync))
+        return nullptr;
+    auto navigation = std::dynamic_pointer_cast<UINavigationController>(controllers[UITabBarControllerExt::TabSync]);
+    return navigation ? std::dynamic_pointer_cast<SyncViewController>(navigation->topViewController()) : nullptr;
+}
 
 }  // namespace
 
@@ -102,50 +136,83 @@ void SessionTour::applyServer(const std::string& server)
 
 void SessionTour::addSteps(DemoTour& tour, const std::string& server, const std::string& account)
 {
-    auto observer = std::make_shared<TourObserver>();
+    auto state = std::make_shared<TourState>();
     auto parts = NSString::componentsSeparatedByString(account, ":");
 
-    tour.addStepUntil("signin", [observer, parts, server]() {
-        applyServer(server);
-        auto info = std::make_shared<LoginInfo>();
-        info->clientId = parts.size() > 0 ? parts[0] : std::string();
-        info->accountId = parts.size() > 1 ? parts[1] : std::string();
-        info->passWord = parts.size() > 2 ? parts[2] : std::string();
-        info->deviceId = PublicFunction::getSharedUDID();
-        TourObserver::say("Signing in to " + info->clientId.value_or("") + " at " + server);
-        auto session = LoginMode::sharedInstance();
-        session->setDelegate(observer);
-        session->loginIsFromInputIsAutoLogin(info, true, true);
-    }, [observer]() { return observer->signedIn || observer->refused; }, 60);
+    // The welcome screen once the demo data are unpacked (its wait box gone).
+    tour.addStepUntil("welcome", [server]() { applyServer(server); }, []() {
+        return welcomeScreen() && MessageBox::sharedInstance()->waitMsgBoxtag() == 0;
+    }, 30);
 
-    tour.addStepUntil("sync", [observer]() {
-        if (!observer->signedIn) {
-            observer->syncEnded = true;
+    // Typed into the form and sent with its button, as a person would.
+    tour.addStepUntil("signin", [state, parts, server]() {
+        auto welcome = welcomeScreen();
+        if (!welcome) {
+            state->refused = true;
             return;
         }
+        auto form = welcome->loginCheckBox();
+        form->clientIDInputText()->setText(parts.size() > 0 ? parts[0] : std::string());
+        form->userNameInputText()->setText(parts.size() > 1 ? parts[1] : std::string());
+        form->passWordInputText()->setText(parts.size() > 2 ? parts[2] : std::string());
+        say("Signing in to " + form->clientIDInputText()->text() + " at " + server);
+        form->loginBut()->sendActionsForControlEvents(UIControlEventTouchUpInside);
+    }, [state]() {
+        if (state->refused)
+            return true;
         auto app = CorvelleAppDelegate::sharedAppDelegate();
-        if (app && !app->tabBarController())
-            app->showMainController();
-        if (auto bar = app ? app->tabBarController() : nullptr)
-            bar->selectTab(UITabBarControllerExt::TabSync);
-        auto sync = SyncModel::sharedInstance();
-        sync->setDelegate(observer);
-        TourObserver::say("Synchronising");
-        sync->startSync();
-    }, [observer]() { return observer->syncEnded; }, 600);
+        auto session = LoginMode::sharedInstance();
+        if (app && app->tabBarController() && !welcomeScreen()) {
+            state->signedIn = true;
+            say(std::string(session->loginType() == LoginMode::kLoginTypeOnline ? "Signed in online" : "Signed in")
+                + " to " + session->clientID().value_or("") + " as " + session->acountID().value_or(""));
+            return true;
+        }
+        auto welcome = welcomeScreen();
+        if (welcome && welcome->alert() && welcome->alert()->isVisible()) {
+            state->refused = true;
+            say("Sign-in: " + welcome->alert()->message());
+            return true;
+        }
+        return false;
+    }, 60);
+
+    // The synchronisation tab's button starts the run; its screen shows the progress.
+    tour.addStepUntil("sync", [state]() {
+        auto app = CorvelleAppDelegate::sharedAppDelegate();
+        auto bar = app ? app->tabBarController() : nullptr;
+        if (!state->signedIn || !bar) {
+            state->sync->syncEnded = true;
+            return;
+        }
+        bar->selectTab(UITabBarControllerExt::TabSync);
+        auto screen = syncScreen();
+        if (!screen) {
+            state->sync->syncEnded = true;
+            return;
+        }
+        state->sync->screen = screen;
+        SyncModel::sharedInstance()->setDelegate(state->sync);
+        say("Synchronising");
+        screen->resourceUpdateView()->btnsync()->sendActionsForControlEvents(UIControlEventTouchUpInside);
+    }, [state]() { return state->sync->syncEnded; }, 600);
+
+    // From here on the screen hears the engine by itself again.
+    tour.addStep("", [state]() {
+        if (auto screen = state->sync->screen.lock())
+            SyncModel::sharedInstance()->setDelegate(screen);
+    }, 0.1);
 
     const UITabBarControllerExt::Tab tabs[] = { UITabBarControllerExt::TabHome, UITabBarControllerExt::TabCatalog,
         UITabBarControllerExt::TabCustomer, UITabBarControllerExt::TabInventory, UITabBarControllerExt::TabSalesLibrary,
         UITabBarControllerExt::TabQuoteOrder };
     for (auto tab : tabs) {
         std::string name = NSString::lowercaseString(UITabBarControllerExt::titleKeyForTab(tab));
-        tour.addStep("tab_" + std::to_string(tab) + "_" + name, [observer, tab]() {
+        tour.addStep("tab_" + std::to_string(tab) + "_" + name, [state, tab]() {
             auto app = CorvelleAppDelegate::sharedAppDelegate();
             auto bar = app ? app->tabBarController() : nullptr;
-            if (observer->signedIn && bar && ConfigManager::sharedInstance()->isOnShow(tab))
+            if (state->signedIn && bar && ConfigManager::sharedInstance()->isOnShow(tab))
                 bar->selectTab(tab);
         });
     }
-    // The synchronisation screen stops hearing the run once the tour moves on.
-    tour.addStep("", [observer]() { SyncModel::sharedInstance()->resetDownloadProgress(); }, 0.1);
 }

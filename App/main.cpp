@@ -7,6 +7,7 @@
 #include "App/DemoTour.h"
 #include "App/SessionTour.h"
 #include "Classes/Frame/CorvelleAppDelegate.h"
+#include "Classes/Login/WeclomeViewController.h"
 #include "Platform/Foundation/AppEnvironment.h"
 #include "Platform/Foundation/Dispatch.h"
 #include "Platform/Foundation/NSBundle.h"
@@ -105,6 +106,9 @@ int main(int argc, char** argv)
     NSLog("Corvelle %@ starting; home %@, bundle %@",
           bundle->objectForInfoDictionaryKey("CFBundleShortVersionString"),
           AppEnvironment::homeDirectory(), bundle->bundlePath());
+
+    // The window opens on the sign-in screen, and returns to a new one after each log-out.
+    CorvelleAppDelegate::setWelcomeScreenFactory([]() { return std::make_shared<WeclomeViewController>(); });
 
     auto loop = NSRunLoop::mainRunLoop();
     auto signals = watchStopSignals(loop);

@@ -1,0 +1,175 @@
+// The whole road from the welcome screen over the real engine and the
+// loopback to the fake company server: the application starts on the welcome
+// screen, a person types the account and taps the sign-in button, the main
+// screen comes, the synchronisation tab's button fetches the company's data,
+// and after a log-out the new welcome screen offers the saved shortcut.
+
+#include "LoginScreenFixture.h"
+
+#include "Classes/Frame/CorvelleAppDelegate.h"
+#include "Classes/Frame/MessageBox.h"
+#include "Classes/Frame/UITabBarControllerExt.h"
+#include "Classes/Sync/SyncViewController.h"
+#include "Database/DataAccessManager.h"
+#include "Network/HTTP/Reachability.h"
+#include "Network/Protocol/HttpNetworkCtrl.h"
+#include "Network/Protocol/NetworkModel.h"
+#include "Platform/Foundation/NSBundle.h"
+#include "Platform/Foundation/NSRunLoop.h"
+#include "Platform/UIKit/UIApplication.h"
+#include "Platform/UIKit/UINavigationController.h"
+#include "support/FakeCompanyServer.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string fileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+class WelcomeRoadTest : public LoginScreenFixture {
+protected:
+    void SetUp() override
+    {
+        LoginScreenFixture::SetUp();
+        // Messages go over the real engine to the server on the loopback.
+        frontDoor.reset();
+        server.setAccount("ACME", "sales1", { "secret" });
+        server.addFile("ACME", "", "SkinImages.zip", fileBytes(CORVELLE_SKIN_ARCHIVE));
+        server.addFile("ACME", "product", "chair.png", "full image");
+        server.addFile("ACME", "product", "chair_t.png", "thumb image");
+        server.addFile("ACME", "icon", "logo.png", "icon");
+        server.addFile("ACME", "library/cover_image", "catalogue.png", "cover");
+        ASSERT_TRUE(server.start());
+        auto defaults = NSUserDefaults::standardUserDefaults();
+        // The same version as the bundle's: the launch keeps these server settings.
+        defaults->setObjectForKey(NSBundle::mainBundle()->objectForInfoDictionaryKey("CFBundleShortVersionString"), "App_version");
+        defaults->setObjectForKey(Value("127.0.0.1"), "IP");
+        defaults->setIntegerForKey(server.port(), "Port");
+        defaults->setObjectForKey(Value(server.messagePath), "Path");
+        defaults->setObjectForKey(Value("127.0.0.1"), "ImageIP");
+        defaults->setIntegerForKey(server.port(), "ImagePort");
+        defaults->setObjectForKey(Value(server.imagePath), "ImagePath");
+        demoSwitches(true, true);
+        // Replies come from the network thread; this keeps the main loop waiting for them.
+        static auto keepAlive = NSRunLoop::mainRunLoop()->addSource({}, { NSDefaultRunLoopMode });
+        HttpNetworkCtrl::sharedInstance()->shouldReportChunk = [] { return false; };
+
+        CorvelleAppDelegate::setWelcomeScreenFactory([] { return std::make_shared<WeclomeViewController>(); });
+        app = std::make_shared<CorvelleAppDelegate>();
+        UIApplication::sharedApplication()->setDelegate(app);
+        UIApplication::sharedApplication()->launch();
+        // Whether the test machine reaches the public internet is no part of
+        // this road: a lost-network note would cancel the downloads under way.
+        if (auto probe = app->hostReach())
+            probe->stopNotifier();
+        appDriver = std::make_unique<UIDriver>(app->window());
+        appDriver->settle();
+    }
+
+    void TearDown() override
+    {
+        auto transport = HttpNetworkCtrl::sharedInstance();
+        NetworkModel::sharedInstance()->cancelAllRequests();
+        pumpMainRunLoopUntil([&] {
+            return transport->messageQueue().requestsCount() == 0 && transport->downloadQueue().requestsCount() == 0
+                && transport->currentDownloadQueue().requestsCount() == 0;
+        }, 10);
+        CorvelleAppDelegate::setWelcomeScreenFactory(nullptr);
+        appDriver.reset();
+        if (app)
+            app->window()->setRootViewController(nullptr);
+        app.reset();
+        server.stop();
+        LoginScreenFixture::TearDown();
+    }
+
+    std::shared_ptr<WeclomeViewController> welcome() const
+    {
+        return std::dynamic_pointer_cast<WeclomeViewController>(app->window()->rootViewController());
+    }
+
+    FakeCompanyServer server;
+    std::shared_ptr<CorvelleAppDelegate> app;
+    std::unique_ptr<UIDriver> appDriver;
+};
+
+TEST_F(WelcomeRoadTest, SignInFromTheFormThenSynchroniseThenTheShortcutAfterLogOut)
+{
+    auto first = welcome();
+    ASSERT_TRUE(first);
+    auto form = first->loginCheckBox();
+    EXPECT_EQ(form->loginItemList()->itemList().size(), 2u);
+
+    appDriver->tap(form->userNameInputText());
+    appDriver->advance(0.35);
+    appDriver->typeText("sales1\n");
+    appDriver->typeText("secret\n");
+    appDriver->typeText("ACME");
+    // The form has moved up with the keyboard; a moving view takes no taps.
+    appDriver->advance(0.35);
+    appDriver->tap(form->btnAutologin());
+    ASSERT_TRUE(appDriver->tapButton(t("LOGINBUT")));
+    const bool shown = pumpMainRunLoopUntil([&] { return app->tabBarController() && !welcome(); }, 30);
+    if (!shown) {
+        for (const auto& r : server.received())
+            ADD_FAILURE() << "got " << r.command;
+        if (auto a = appDriver->visibleAlert())
+            ADD_FAILURE() << "alert " << a->title() << " / " << a->message();
+        ADD_FAILURE() << "type " << LoginMode::sharedInstance()->loginType() << " user '" << form->userNameInputText()->text()
+                      << "' pw '" << form->passWordInputText()->text() << "' client '" << form->clientIDInputText()->text() << "'";
+    }
+    ASSERT_TRUE(shown);
+
+    auto session = LoginMode::sharedInstance();
+    EXPECT_EQ(session->loginType(), LoginMode::kLoginTypeOnline);
+    EXPECT_EQ(session->acountID(), std::optional<std::string>("sales1"));
+    EXPECT_EQ(MessageBox::sharedInstance()->waitMsgBoxtag(), 0);
+    const ValueArray saved = savedSignIns();
+    ASSERT_FALSE(saved.empty());
+    EXPECT_EQ(saved[0]["Input_ClientID"].stringValue(), "ACME");
+    EXPECT_EQ(saved[0]["INPUT_USESHORTCUT"].stringValue(), "YES");
+
+    // The synchronisation tab, its button, and the run over the loopback.
+    app->tabBarController()->selectTab(UITabBarControllerExt::TabSync);
+    appDriver->settle();
+    auto navigation = std::dynamic_pointer_cast<UINavigationController>(
+        app->tabBarController()->viewControllers().at(UITabBarControllerExt::TabSync));
+    ASSERT_TRUE(navigation);
+    auto sync = std::dynamic_pointer_cast<SyncViewController>(navigation->topViewController());
+    ASSERT_TRUE(sync);
+    ASSERT_TRUE(appDriver->tapButton(t("GETUPDATES")));
+    const bool ended = pumpMainRunLoopUntil([&] { return sync->resourceUpdateView()->btnsync()->isEnabled(); }, 60);
+    if (!ended) {
+        for (size_t i = logLines.size() > 60 ? logLines.size() - 60 : 0; i < logLines.size(); ++i)
+            ADD_FAILURE() << logLines[i].substr(0, 300);
+    }
+    ASSERT_TRUE(ended);
+    auto panel = sync->resourceUpdateView();
+    EXPECT_EQ(panel->syncInfoProduc()->lbprogressTxt(), t("COMPLETED"));
+    EXPECT_EQ(panel->syncInfoCustomer()->lbprogressTxt(), t("COMPLETED"));
+    EXPECT_NE(panel->syncInfoProduc()->dateText(), t("NORECORD"));
+    EXPECT_EQ(DataAccessManager::sharedDataModel()->getAllProducts().size(), 2u);
+    EXPECT_TRUE(NSFileManager::defaultManager().fileExistsAtPath(home->documents() + "/acme/ProductImages/chair.png"));
+    EXPECT_TRUE(appDriver->renderToPNG(UIDriver::snapshotPath("SyncScreenAfterARun.png")));
+
+    // Log-out: a new welcome screen, whose strip now holds the saved shortcut.
+    app->showLoginPage();
+    appDriver->settle();
+    auto again = welcome();
+    ASSERT_TRUE(again);
+    ASSERT_NE(again, first);
+    const auto& tiles = again->loginCheckBox()->loginItemList()->itemList();
+    ASSERT_EQ(tiles.size(), 3u);
+    EXPECT_EQ(tiles[2]->clientId(), "ACME");
+    EXPECT_EQ(tiles[2]->accountId(), "sales1");
+    EXPECT_EQ(again->loginCheckBox()->userNameInputText()->text(), "sales1");
+}
+
+}  // namespace
