@@ -2,7 +2,9 @@
 
 #include "Classes/Frame/SkinManager.h"
 #include "Database/ConfigManager.h"
+#include "Database/BaseDataModel.h"
 #include "Database/DataAccessManager.h"
+#include "Database/SQLiteLayer/SQLDatabase.h"
 #include "Network/Protocol/NetworkModel.h"
 #include "Platform/Foundation/NSDate.h"
 #include "Platform/Foundation/NSFileManager.h"
@@ -239,6 +241,44 @@ TEST_F(SessionRoad, InterruptedSynchronisationKeepsWhatWasStoredAndRunsAgain)
     ASSERT_TRUE(synchronise());
     EXPECT_EQ(stringDefault("ACME-FileSynced"), "synced");
     EXPECT_EQ(DataAccessManager::sharedDataModel()->getAllLibFiles().size(), 1u);
+}
+
+// A failed save must not mark its group synced: the next run asks for the
+// whole table again, and marks it once every save went through.
+TEST_F(SessionRoad, AFailedSaveLeavesItsGroupUnmarkedUntilARunSavesEverything)
+{
+    ScopedManualClock clock;
+    ASSERT_TRUE(signIn());
+    // The process's own connection, as the table models reach it.
+    struct Connection : BaseDataModel {
+        static std::shared_ptr<SQLDatabase> shared() { return database(); }
+    };
+    auto sabotage = [](const char* sql) {
+        auto db = Connection::shared();
+        ASSERT_TRUE(db);
+        EXPECT_TRUE(db->executeUpdate(sql));
+    };
+    // The customer table refuses every row, as a full disk or a damaged table would.
+    sabotage("CREATE TRIGGER refuse_customer BEFORE INSERT ON corvelle_customer BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    ASSERT_TRUE(synchronise());
+    EXPECT_TRUE(syncDelegate->has("finished"));
+    EXPECT_EQ(stringDefault("ACME-ProductSynced"), "synced");
+    EXPECT_EQ(stringDefault("ACME-FileSynced"), "synced");
+    EXPECT_EQ(stringDefault("ACME-CustomerSynced"), "");
+    EXPECT_TRUE(DataAccessManager::sharedDataModel()->getAllCustomers(true).empty());
+
+    sabotage("DROP TRIGGER refuse_customer");
+    server.clearReceived();
+    ASSERT_TRUE(synchronise());
+    for (const auto& r : server.received()) {
+        if (r.command == FakeCompanyServer::kSyncCustomer) {
+            EXPECT_EQ(r.parameters["isFull"].stringValue(), "true");
+        } else if (r.command == FakeCompanyServer::kSyncProduct) {
+            EXPECT_EQ(r.parameters["isFull"].stringValue(), "false");
+        }
+    }
+    EXPECT_EQ(stringDefault("ACME-CustomerSynced"), "synced");
+    EXPECT_EQ(DataAccessManager::sharedDataModel()->getAllCustomers(true).size(), 1u);
 }
 
 TEST_F(SessionRoad, WithNoModuleOnTheRunFinishesAtOnce)
