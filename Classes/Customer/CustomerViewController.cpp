@@ -4,6 +4,7 @@
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/MessageBox.h"
 #include "Classes/Frame/SearchResultTableView.h"
+#include "Classes/QuoteOrder/QuoteOrderStore.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
 #include "Platform/Foundation/NSLog.h"
@@ -114,6 +115,11 @@ CustomerViewController::~CustomerViewController()
 {
     NSNotificationCenter::defaultCenter().removeObserver(this);
     m_submitPerson.reset();
+}
+
+void CustomerViewController::loadByConfig()
+{
+    QuoteOrderStore::sharedQuoteOrderStore()->isCustomerOnShow = ConfigManager::sharedInstance()->isOnShow(2);
 }
 
 void CustomerViewController::viewDidLoad()

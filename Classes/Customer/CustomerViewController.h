@@ -12,6 +12,7 @@
 #include "Classes/Customer/CustomerListView.h"
 #include "Classes/Frame/BaseViewController.h"
 #include "Classes/Frame/SearchResultTableDelegate.h"
+#include "Classes/Frame/UITabBarControllerExt.h"
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIPopoverController.h"
 
@@ -24,10 +25,14 @@ class CustomerViewController : public BaseViewController,
                                public CustomerInfoViewDelegate,
                                public UIAlertViewDelegate,
                                public UIPopoverControllerDelegate,
-                               public SearchResultTableDelegate {
+                               public SearchResultTableDelegate,
+                               public LoadByConfigScreen {
 public:
     CustomerViewController();
     ~CustomerViewController() override;
+
+    // The tab bar's call on each appearance: whether the order screens may pick customers.
+    void loadByConfig() override;
 
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
