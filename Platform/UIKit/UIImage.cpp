@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -16,6 +17,11 @@ namespace {
 
 std::optional<Data> readFile(const std::string& path)
 {
+    // A folder (an empty file name joined to a folder path) is no image; the
+    // stream would throw on it rather than fail.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return std::nullopt;

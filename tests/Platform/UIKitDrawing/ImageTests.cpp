@@ -187,4 +187,6 @@ TEST(UIImageFiles, NamedImagesFollowTheScreenScale)
     ASSERT_TRUE(fromFile);
     EXPECT_EQ(fromFile->scale(), 2);
     EXPECT_EQ(UIImage::imageWithContentsOfFile(bundle.file("missing.png")), nullptr);
+    // A folder, as an empty image name joined to a folder path gives, is no image either.
+    EXPECT_EQ(UIImage::imageWithContentsOfFile(bundle.path()), nullptr);
 }
