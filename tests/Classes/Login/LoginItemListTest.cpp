@@ -195,3 +195,23 @@ TEST_F(ShortcutStripTest, TheBackgroundStopsTheShakingAndTheForegroundResumesIt)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ShortcutStripTest, SwipingTheStripTurnsThePageControl)
+{
+    demoSwitches(true, false);
+    saveSignIns(savedShortcuts(4));
+    show();
+    auto strip = form()->loginItemList();
+    ASSERT_EQ(strip->page(), 2);
+    EXPECT_EQ(form()->pageControl()->currentPage(), 0);
+    // A swipe over the gap between two tiles, right to left.
+    driver->dragFrom(CGPointMake(1000, 700), CGPointMake(200, 700));
+    driver->advance(1.0);
+    EXPECT_EQ(strip->contentOffset().x, 1024);
+    EXPECT_EQ(form()->pageControl()->currentPage(), 1);
+    EXPECT_FALSE(form()->pageControl()->isHidden());
+}
+
+}  // namespace

@@ -173,3 +173,63 @@ TEST_F(WelcomeRoadTest, SignInFromTheFormThenSynchroniseThenTheShortcutAfterLogO
 }
 
 }  // namespace
+
+namespace {
+
+// With the server gone, the stored account signs in offline; a wrong password
+// is refused on the device.
+TEST_F(WelcomeRoadTest, WithTheServerDownTheStoredAccountSignsInOffline)
+{
+    auto form = welcome()->loginCheckBox();
+    appDriver->tap(form->userNameInputText());
+    appDriver->advance(0.35);
+    appDriver->typeText("sales1\n");
+    appDriver->typeText("secret\n");
+    appDriver->typeText("ACME\n");
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return app->tabBarController() && !welcome(); }, 30));
+    app->showLoginPage();
+    appDriver->settle();
+    server.stop();
+
+    auto signInWithPassword = [&](const std::string& password) {
+        auto current = welcome();
+        EXPECT_TRUE(current);
+        if (!current)
+            return std::shared_ptr<UIAlertView>();
+        auto fields = current->loginCheckBox();
+        // The form comes back with the last account and client filled in.
+        EXPECT_EQ(fields->userNameInputText()->text(), "sales1");
+        EXPECT_EQ(fields->clientIDInputText()->text(), "ACME");
+        appDriver->tap(fields->passWordInputText());
+        appDriver->advance(0.35);
+        appDriver->typeText(password);
+        EXPECT_TRUE(appDriver->tapButton(t("LOGINBUT")));
+        std::shared_ptr<UIAlertView> shown;
+        EXPECT_TRUE(pumpMainRunLoopUntil([&] {
+            auto alert = appDriver->visibleAlert();
+            if (alert && alert->title() == t("NOTIFICATION"))
+                shown = alert;
+            return shown != nullptr;
+        }, 30));
+        return shown;
+    };
+
+    auto refused = signInWithPassword("wrong");
+    ASSERT_TRUE(refused);
+    EXPECT_NE(refused->message(), t("USINGOFFLINE"));
+    EXPECT_TRUE(welcome());
+    EXPECT_NE(LoginMode::sharedInstance()->loginType(), LoginMode::kLoginTypeOffline);
+    ASSERT_TRUE(appDriver->tapAlertButton(t("OK")));
+
+    // A new welcome screen, as after a log-out, for the second try.
+    app->showLoginPage();
+    appDriver->settle();
+    auto offline = signInWithPassword("secret");
+    ASSERT_TRUE(offline);
+    EXPECT_EQ(offline->message(), t("USINGOFFLINE"));
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return !welcome(); }, 10));
+    EXPECT_EQ(LoginMode::sharedInstance()->loginType(), LoginMode::kLoginTypeOffline);
+    EXPECT_EQ(MessageBox::sharedInstance()->waitMsgBoxtag(), 0);
+}
+
+}  // namespace
