@@ -257,13 +257,19 @@ void DetailViewController::sorteProductArryBy(int type)
         break;
     case 2: {
         auto data = DataAccessManager::sharedDataModel();
+        // Each product's effective price is read once and sorted beside it.
+        std::vector<std::pair<double, std::shared_ptr<corvelle_product_Entity>>> keyed;
+        keyed.reserve(sorted.size());
         for (const auto& product : sorted) {
             auto price = data->getPriceEntityByProductId(product->product_id);
-            m_priceDic[product->product_id] = price ? price : std::make_shared<corvelle_product_price_Entity>();
+            if (!price)
+                price = std::make_shared<corvelle_product_price_Entity>();
+            keyed.emplace_back(effectivePrice(*price), product);
+            m_priceDic[product->product_id] = std::move(price);
         }
-        std::stable_sort(sorted.begin(), sorted.end(), [this](const auto& a, const auto& b) {
-            return effectivePrice(*m_priceDic.at(a->product_id)) < effectivePrice(*m_priceDic.at(b->product_id));
-        });
+        std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (size_t i = 0; i < keyed.size(); ++i)
+            sorted[i] = std::move(keyed[i].second);
         break;
     }
     default:

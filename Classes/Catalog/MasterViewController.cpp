@@ -150,14 +150,44 @@ void MasterViewController::addUncategorized()
     m_dataArray.push_back(std::move(entry));
 }
 
+MasterViewController::CategoryChildren MasterViewController::readCategoryChildren()
+{
+    const auto all = DataAccessManager::sharedDataModel()->getAllCategory();
+    std::unordered_map<int, int> parentOf;
+    for (const auto& c : all)
+        parentOf[c->category_id] = c->category_parent_id;
+    CategoryChildren children;
+    for (const auto& c : all) {
+        if (c->category_id <= 0)
+            continue;
+        // A category whose parent links lead back to itself is filed at the top.
+        int parent = c->category_parent_id;
+        std::set<int> seen { c->category_id };
+        for (int up = parent; up != 0;) {
+            if (up == c->category_id) {
+                parent = 0;
+                break;
+            }
+            auto next = parentOf.find(up);
+            if (next == parentOf.end() || !seen.insert(up).second)
+                break;
+            up = next->second;
+        }
+        children[parent].push_back(c->category_id);
+    }
+    return children;
+}
+
 void MasterViewController::calculateProductNumber()
 {
     auto data = DataAccessManager::sharedDataModel();
+    m_children = readCategoryChildren();
     unsigned total = 0;
     for (const auto& entry : m_dataArray) {
         const int id = entry->category_id;
-        const int count = data->getCategoryCountUnderCategoryid(id) < 1 ? static_cast<int>(data->getProductsByCategory_id(id).size())
-                                                                       : getProductCountUnderCategory(id);
+        const auto subs = m_children.find(id);
+        const int count = subs == m_children.end() ? static_cast<int>(data->getProductsByCategory_id(id).size())
+                                                   : getProductCountUnderCategory(id);
         entry->category_numberOfProducts = count;
         total += static_cast<unsigned>(count);
     }
@@ -174,14 +204,17 @@ int MasterViewController::getProductCountUnderCategory(int categoryId)
 
 void MasterViewController::getProductCountWithCount(int categoryId, std::set<int>& visited)
 {
+    const auto subs = m_children.find(categoryId);
+    if (subs == m_children.end())
+        return;
     auto data = DataAccessManager::sharedDataModel();
-    for (const auto& sub : data->getCategoryWithParentCategoryid(categoryId)) {
-        if (!visited.insert(sub->category_id).second)
+    for (int sub : subs->second) {
+        if (!visited.insert(sub).second)
             continue;  // already walked: a cycle in the parent links
-        if (data->getCategoryCountUnderCategoryid(sub->category_id) > 0)
-            getProductCountWithCount(sub->category_id, visited);
+        if (m_children.count(sub))
+            getProductCountWithCount(sub, visited);
         else
-            m_number += static_cast<int>(data->getProductsByCategory_id(sub->category_id).size());
+            m_number += static_cast<int>(data->getProductsByCategory_id(sub).size());
     }
 }
 

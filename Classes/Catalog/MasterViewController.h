@@ -18,6 +18,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class SwitchButton;
@@ -74,6 +75,10 @@ public:
     void tableViewDidSelectRowAtIndexPath(UITableView&, const NSIndexPath&) override;
 
 private:
+    // The published sub-categories of every category, in name order, read in
+    // one query per count so that counting stays linear in the catalogue's size.
+    using CategoryChildren = std::unordered_map<int, std::vector<int>>;
+    static CategoryChildren readCategoryChildren();
     void getProductCountWithCount(int categoryId, std::set<int>& visited);
     void slideVisibleRows(CGFloat x);
     void setCellToHighLightRow(UITableView& table, int row);
@@ -98,5 +103,6 @@ private:
     int m_currentStte = 0;
     int m_number = 0;
     unsigned m_totalProductsNumber = 0;
+    CategoryChildren m_children;
     bool m_tagChosen = false;
 };
