@@ -80,9 +80,12 @@ QuoteOrderItemsTableViewCell::QuoteOrderItemsTableViewCell(UITableViewCellStyle 
     m_priceLabel->setTextColor(UIColor::colorWithRedGreenBlueAlpha(176 / 255.0, 48 / 255.0, 96 / 255.0, 1));
 
     m_txtDiscountRat = numericField(CGRectMake(667, 37, 68, kFieldHeight), UITextAlignmentRight);
+    // Small enough for one sign in the narrow frames.
     m_lblPercentFlag = clearLabel(CGRectMake(735, 35, 15, 30));
+    m_lblPercentFlag->setFont(UIFont::systemFontOfSize(13));
     m_lblPercentFlag->setText("%");
     m_lblDiscountCurrency = clearLabel(CGRectMake(762, 35, 10, 30));
+    m_lblDiscountCurrency->setFont(UIFont::systemFontOfSize(13));
     m_txtDiscountPrice = numericField(CGRectMake(775, 37, 120, kFieldHeight), UITextAlignmentRight);
 
     m_subTotalLabel = clearLabel(CGRectMake(900, 35, 110, 30));

@@ -225,6 +225,15 @@ void QuoteOrderStore::removeCurrentQuoteOrder()
 bool QuoteOrderStore::saveCurrentQuoteOrder()
 {
     auto order = curQuoteOrder;
+    if (!order || !replaceStoredQuoteOrder(order))
+        return false;
+    // The lines stay in memory: an editor may still be showing this order.
+    removeCurrentQuoteOrder();
+    return true;
+}
+
+bool QuoteOrderStore::replaceStoredQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& order)
+{
     if (!order)
         return false;
     auto db = SQLDatabase::sharedDataBase();
@@ -255,8 +264,6 @@ bool QuoteOrderStore::saveCurrentQuoteOrder()
         }
         return false;
     }
-    // The lines stay in memory: an editor may still be showing this order.
-    removeCurrentQuoteOrder();
     return true;
 }
 

@@ -59,6 +59,9 @@ public:
     // the order leaves the store; on failure nothing is stored and the order
     // stays current so that the user's lines are not lost.
     bool saveCurrentQuoteOrder();
+    // Replaces the stored lines of `order` and stores it with its lines in one
+    // transaction; on failure the stored order and the ids in memory are as before.
+    bool replaceStoredQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& order);
     bool copyQuoteOrderEntity(const std::shared_ptr<QuoteOrderEntity>& order);
     void updateOrderTable(const EntityList<corvelle_customer_Entity>& customers);
     EntityList<QuoteOrderEntity> fetchQuoteOrdersCondition(int type, const std::optional<std::string>& condition);
