@@ -345,18 +345,17 @@ void QuoteOrderViewController::updateLanguage(const std::shared_ptr<UIResponder>
 
 void QuoteOrderViewController::hightVersionViewDidUnload()
 {
-    if (m_timer)
-        m_timer->invalidate();
-    m_timer.reset();
-    m_popResult.reset();
-    m_tableResult.reset();
-    m_popDiscountRat.reset();
-    m_discountController.reset();
+    // The pop-ups go; the controls stay with the view, which the store's
+    // replies may still reach while another screen covers this one.
+    stopKeyboardPoll();
+    if (m_popResult)
+        m_popResult->dismissPopoverAnimated(false);
+    if (m_popDiscountRat)
+        m_popDiscountRat->dismissPopoverAnimated(false);
+    if (m_popAddressEditor)
+        m_popAddressEditor->dismissPopoverAnimated(false);
     m_popAddressEditor.reset();
     m_addressEditor.reset();
-    m_columnTitles.clear();
-    m_tableItems.reset();
-    m_footerBar.reset();
 }
 
 // ---- Appearing ----
