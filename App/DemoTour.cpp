@@ -210,3 +210,20 @@ void DemoTour::addCatalogSteps()
             tapAtCentre(screen->btnMenu(), 904);
     }, 0.5);
 }
+
+void DemoTour::addQuoteOrderSteps()
+{
+    auto openOrders = []() {
+        auto app = CorvelleAppDelegate::sharedAppDelegate();
+        auto bar = app ? app->tabBarController() : nullptr;
+        auto button = bar ? bar->quoteOrderBtn() : nullptr;
+        auto window = UIApplication::sharedApplication()->keyWindow();
+        if (!button || !window)
+            return;
+        const CGRect b = button->bounds();
+        const CGPoint centre = button->convertPointToView(CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b)), nullptr);
+        window->handleTouch(905, UITouchPhaseBegan, centre);
+        window->handleTouch(905, UITouchPhaseEnded, centre);
+    };
+    addStep("orders", openOrders);
+}

@@ -35,6 +35,8 @@ public:
     void addCustomerSteps();
     // The catalogue tab with its category pane shown, then hidden over the full-width grid.
     void addCatalogSteps();
+    // The quote-orders tab with the orders on the device.
+    void addQuoteOrderSteps();
 
 private:
     struct Step {
