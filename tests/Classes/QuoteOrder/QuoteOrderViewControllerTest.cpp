@@ -508,3 +508,42 @@ TEST_F(QuoteOrderViewControllerTest, PicturesInBothLanguages)
 }
 
 }  // namespace
+
+namespace {
+
+// What product detail hands back for a line: the attributes and quantity chosen there.
+TEST_F(QuoteOrderViewControllerTest, ALineChangedInProductDetailMergesIntoItsTwin)
+{
+    openNewOrder();
+    auto& items = editor->quoteOrder()->items;
+    ASSERT_EQ(items.size(), 2u);
+    items[0]->attributes = std::string("colour:red");
+    auto twin = std::make_shared<QuoteOrderItemEntity>(*items[0]);
+    twin->product = product(7, 5);
+    twin->attributes = std::string("colour:blue");
+    twin->quantity = 5;
+    items.push_back(twin);
+
+    // Another colour of its own: the line takes it.
+    auto chosen = product(7, 4, std::string("colour:green"));
+    editor->saveOrderItemIndex(chosen, 0);
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0]->attributes, std::optional<std::string>("colour:green"));
+    EXPECT_EQ(items[0]->quantity, 4);
+    EXPECT_EQ(items[0]->product->count, 4);
+    EXPECT_TRUE(editor->isOrderChanged());
+
+    // The colour of its twin: the two become one, their quantities added.
+    chosen = product(7, 3, std::string("colour:blue"));
+    editor->saveOrderItemIndex(chosen, 0);
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[1], twin);
+    EXPECT_EQ(twin->quantity, 8);
+    EXPECT_EQ(twin->product->count, 8);
+
+    // An index outside the order changes nothing.
+    editor->saveOrderItemIndex(chosen, 7);
+    EXPECT_EQ(items.size(), 2u);
+}
+
+}  // namespace
