@@ -103,7 +103,12 @@ public:
     void setRawReply(const std::string& command, std::optional<std::string> body);
     // Session commands with a session id the server did not issue answer this status ("101").
     void setRequireSession(bool on);
-    const std::string& lastSessionId() const { return m_lastSessionId; }
+    // A copy under the lock: the server thread issues sessions while tests read.
+    std::string lastSessionId() const
+    {
+        std::lock_guard guard(m_mutex);
+        return m_lastSessionId;
+    }
 
     // Files, by client and server folder ("product", "library/pdf", ...), or the
     // skin archive with folder "".
