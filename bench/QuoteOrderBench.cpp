@@ -4,8 +4,17 @@
 // of the same size: reading every order row and every line row with SQLite
 // alone, the least any load of the same orders with their lines must do.
 // The complexity fits report how each grows with the number of orders.
+//
+// The editor with one order of 500 lines: making the screen and bringing it
+// on screen (lines reloaded, totals computed), a full pass of its line table
+// from top to bottom, and one quantity change with the totals recomputed.
+// Beside them run their floors: the same pass over a plain table of 500 rows
+// of the same height, and summing the 500 subtotals once.
 
+#include "Classes/QuoteOrder/QuoteOrderItemsTableViewCell.h"
 #include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/QuoteOrder/QuoteOrderViewController.h"
+#include "Classes/Frame/RKTextField.h"
 #include "Database/DataAccessManager.h"
 #include "Database/SQLiteLayer/SQLDatabase.h"
 #include "Network/Protocol/LoginMode.h"
@@ -14,6 +23,7 @@
 #include <benchmark/benchmark.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -97,7 +107,130 @@ void BM_SegmentUnsubmitted(benchmark::State& state) { fetch(state, 2, nullptr); 
 void BM_SearchCustomer(benchmark::State& state) { fetch(state, 0, "house 4"); }
 void BM_SearchNumber(benchmark::State& state) { fetch(state, 0, "_1002"); }
 
+constexpr int kEditorLines = 500;
+
+std::shared_ptr<QuoteOrderEntity> editorOrder()
+{
+    auto order = std::make_shared<QuoteOrderEntity>();
+    order->currency = std::string("CNY");
+    order->discountRat = 100;
+    order->isInEdit = true;
+    for (int l = 0; l < kEditorLines; ++l) {
+        auto item = std::make_shared<QuoteOrderItemEntity>();
+        item->product = std::make_shared<corvelle_product_Entity>();
+        item->product->product_id = l + 1;
+        item->product->product_name = "Product " + std::to_string(l);
+        item->sku = "SKU-" + std::to_string(l);
+        item->attributes = std::string("colour:red,size:large");
+        item->quantity = 1 + l % 5;
+        item->price = 10 + l;
+        item->finalPrice = 9 + l;
+        item->currency = std::string("CNY");
+        order->items.push_back(item);
+    }
+    return order;
+}
+
+std::shared_ptr<QuoteOrderViewController> openEditor(const std::shared_ptr<QuoteOrderEntity>& order)
+{
+    auto editor = std::make_shared<QuoteOrderViewController>();
+    editor->setState(QuoteOrderViewController::StateNew);
+    editor->setQuoteOrder(order);
+    editor->view();
+    editor->viewWillAppear(false);
+    editor->viewDidAppear(false);
+    return editor;
+}
+
+// Every row of the table is shown once, a screenful at a time.
+size_t tablePass(UITableView& table)
+{
+    size_t cells = 0;
+    const CGFloat end = table.contentSize().height;
+    for (CGFloat y = 0; y < end; y += table.bounds().size.height) {
+        table.setContentOffset(CGPointMake(0, y));
+        cells += table.visibleCells().size();
+    }
+    table.setContentOffset(CGPointMake(0, 0));
+    return cells;
+}
+
+void BM_EditorLoad(benchmark::State& state)
+{
+    seed(1);
+    auto order = editorOrder();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(openEditor(order)->tableItems()->visibleCells().size());
+}
+
+void BM_EditorTablePass(benchmark::State& state)
+{
+    seed(1);
+    auto editor = openEditor(editorOrder());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(tablePass(*editor->tableItems()));
+}
+
+class PlainRows : public UITableViewDataSource {
+public:
+    long tableViewNumberOfRowsInSection(UITableView&, long) override { return kEditorLines; }
+    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(UITableView& table, const NSIndexPath& path) override
+    {
+        auto cell = table.dequeueReusableCellWithIdentifier("Plain");
+        if (!cell)
+            cell = std::make_shared<UITableViewCell>(UITableViewCellStyleSubtitle, std::string("Plain"));
+        cell->textLabel()->setText("Product " + std::to_string(path.row()));
+        cell->detailTextLabel()->setText("SKU-" + std::to_string(path.row()));
+        return cell;
+    }
+};
+
+void BM_FloorPlainTablePass(benchmark::State& state)
+{
+    auto rows = std::make_shared<PlainRows>();
+    auto table = std::make_shared<UITableView>(CGRectMake(0, 190, 1024, 442));
+    table->setRowHeight(100);
+    table->setDataSource(rows);
+    table->reloadData();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(tablePass(*table));
+}
+
+// One quantity typed into the first line: the cell writes the line, the
+// editor takes it and recomputes the order's totals over every line.
+void BM_EditorQuantityChange(benchmark::State& state)
+{
+    seed(1);
+    auto editor = openEditor(editorOrder());
+    auto cell = std::dynamic_pointer_cast<QuoteOrderItemsTableViewCell>(
+        editor->tableItems()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 0)));
+    int quantity = 1;
+    for (auto _ : state) {
+        quantity = quantity % 9 + 1;
+        cell->quantityTextField()->setText(std::to_string(quantity));
+        cell->textFieldDidEndEditing(*cell->quantityTextField());
+        benchmark::DoNotOptimize(editor->quoteOrder()->discount());
+    }
+}
+
+void BM_FloorSumSubtotals(benchmark::State& state)
+{
+    auto order = editorOrder();
+    for (auto _ : state) {
+        double sum = 0;
+        for (const auto& item : order->items)
+            sum += item->finalPrice * item->quantity;
+        benchmark::DoNotOptimize(sum);
+    }
+}
+
 }  // namespace
+
+BENCHMARK(BM_EditorLoad)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditorTablePass)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FloorPlainTablePass)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditorQuantityChange)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FloorSumSubtotals)->Unit(benchmark::kMicrosecond);
 
 #define ORDER_SIZES ->Arg(500)->Arg(1000)->Arg(2000)->Arg(5000)->Unit(benchmark::kMillisecond)->Complexity()
 BENCHMARK(BM_FloorReadRows) ORDER_SIZES;
