@@ -255,6 +255,73 @@ Value integerOf(plist_t node)
     return Value::unsignedInteger(bits);
 }
 
+// The library's text getters abort the process on a text holding a NUL, which
+// a binary file can declare (a UTF-16 zero, or a zero byte it later cuts at).
+// Such a file is refused before the library parses it: every text object the
+// offset table lists is checked for a zero unit.
+bool binaryTextsAreSound(const uint8_t* bytes, size_t size)
+{
+    constexpr size_t trailerSize = 32;
+    if (size < 8 + trailerSize)
+        return false;
+    const uint8_t* trailer = bytes + size - trailerSize;
+    auto bigEndian = [](const uint8_t* p, size_t width) {
+        uint64_t v = 0;
+        for (size_t i = 0; i < width; ++i)
+            v = v << 8 | p[i];
+        return v;
+    };
+    size_t offsetSize = trailer[6];
+    uint64_t objects = bigEndian(trailer + 8, 8);
+    uint64_t tableAt = bigEndian(trailer + 24, 8);
+    size_t body = size - trailerSize;
+    if (offsetSize < 1 || offsetSize > 8 || tableAt > body || objects > (body - tableAt) / offsetSize)
+        return false;
+    for (uint64_t i = 0; i < objects; ++i) {
+        uint64_t at = bigEndian(bytes + tableAt + i * offsetSize, offsetSize);
+        if (at >= body)
+            return false;
+        uint8_t marker = bytes[at];
+        unsigned kind = marker >> 4;
+        if (kind != 0x5 && kind != 0x6)
+            continue;
+        uint64_t count = marker & 0x0F;
+        uint64_t start = at + 1;
+        if (count == 0x0F) {
+            // The length follows as an integer object of 1, 2, 4 or 8 bytes.
+            if (start >= body || (bytes[start] & 0xF0) != 0x10 || (bytes[start] & 0x0F) > 3)
+                return false;
+            size_t width = size_t(1) << (bytes[start] & 0x0F);
+            if (width > body - start - 1)
+                return false;
+            count = bigEndian(bytes + start + 1, width);
+            start += 1 + width;
+        }
+        size_t unit = kind == 0x6 ? 2 : 1;
+        if (start > body || count > (body - start) / unit)
+            return false;
+        for (uint64_t k = 0; k < count; ++k) {
+            const uint8_t* p = bytes + start + k * unit;
+            if (p[0] == 0 && (unit == 1 || p[1] == 0))
+                return false;
+        }
+    }
+    return true;
+}
+
+// A dictionary key, validated as texts are; nullopt when it is no sound text.
+std::optional<std::string> keyOf(plist_t keyNode)
+{
+    if (!keyNode || plist_get_node_type(keyNode) != PLIST_KEY)
+        return std::nullopt;
+    char* text = nullptr;
+    plist_get_key_val(keyNode, &text);
+    std::unique_ptr<char, decltype(&std::free)> owned(text, &std::free);
+    if (!text || !isValidUTF8(text))
+        return std::nullopt;
+    return std::string(text);
+}
+
 bool valueOf(plist_t node, int depth, Value& out)
 {
     if (!node || depth > maximumDepth)
@@ -275,15 +342,22 @@ bool valueOf(plist_t node, int depth, Value& out)
         out = Value(d);
         return true;
     }
-    case PLIST_STRING:
+    case PLIST_STRING: {
+        uint64_t length = 0;
+        const char* text = plist_get_string_ptr(node, &length);
+        if (!text || std::strlen(text) != length)
+            return false;
+        std::string_view view(text, static_cast<size_t>(length));
+        if (!isValidUTF8(view))
+            return false;
+        out = Value(std::string(view));
+        return true;
+    }
     case PLIST_KEY: {
-        char* text = nullptr;
-        if (plist_get_node_type(node) == PLIST_STRING)
-            plist_get_string_val(node, &text);
-        else
-            plist_get_key_val(node, &text);
-        out = Value(std::string(text ? text : ""));
-        std::free(text);
+        auto key = keyOf(node);
+        if (!key)
+            return false;
+        out = Value(std::move(*key));
         return true;
     }
     case PLIST_DATE: {
@@ -343,18 +417,15 @@ bool valueOf(plist_t node, int depth, Value& out)
         plist_dict_new_iter(node, &iterator);
         bool ok = true;
         for (;;) {
-            char* key = nullptr;
             plist_t item = nullptr;
-            plist_dict_next_item(node, iterator, &key, &item);
-            if (!item) {
-                std::free(key);
+            plist_dict_next_item(node, iterator, nullptr, &item);
+            if (!item)
                 break;
-            }
+            auto key = keyOf(plist_dict_item_get_key(item));
             Value child;
             bool good = key && valueOf(item, depth + 1, child);
             if (good)
-                dictionary.set(key, std::move(child));
-            std::free(key);
+                dictionary.set(*key, std::move(child));
             if (!good) {
                 ok = false;
                 break;
@@ -382,8 +453,11 @@ Value propertyListWithData(std::span<const uint8_t> data, Format* format)
     auto length = static_cast<uint32_t>(data.size());
     plist_t root = nullptr;
     bool binary = plist_is_binary(bytes, length);
-    if (binary)
+    if (binary) {
+        if (!binaryTextsAreSound(data.data(), data.size()))
+            return {};
         plist_from_bin(bytes, length, &root);
+    }
     else
         plist_from_xml(bytes, length, &root);
     Node owner(root);

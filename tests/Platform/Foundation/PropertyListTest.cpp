@@ -188,6 +188,49 @@ TEST(PropertyListTest, DamagedInputReadsAsNull)
         EXPECT_TRUE(PropertyList::propertyListWithData(bytesOf(noise)).isNull()) << noise;
 }
 
+// A binary property list of the given objects, the first being the top one,
+// with one-byte offsets and references.
+Data binaryPlist(std::initializer_list<std::string_view> objects)
+{
+    std::string out = "bplist00";
+    std::string offsets;
+    for (std::string_view object : objects) {
+        offsets += static_cast<char>(out.size());
+        out += object;
+    }
+    size_t tableAt = out.size();
+    out += offsets;
+    std::string trailer(32, '\0');
+    trailer[6] = 1;  // offset size
+    trailer[7] = 1;  // reference size
+    trailer[15] = static_cast<char>(objects.size());
+    trailer[31] = static_cast<char>(tableAt);
+    out += trailer;
+    return Data(out.begin(), out.end());
+}
+
+TEST(PropertyListTest, HostileTextsReadAsNull)
+{
+    using namespace std::string_view_literals;
+    struct Case {
+        const char* what;
+        Data file;
+    };
+    const Case cases[] = {
+        { "UTF-16 text holding a NUL", binaryPlist({ "\x62\x00" "a" "\x00\x00"sv }) },
+        { "ASCII text holding a NUL", binaryPlist({ "\x53" "a\x00" "b"sv }) },
+        { "UTF-16 key holding a NUL", binaryPlist({ "\xd1\x01\x02"sv, "\x62\x00" "a" "\x00\x00"sv, "\x51x"sv }) },
+        { "ASCII key holding a NUL", binaryPlist({ "\xd1\x01\x02"sv, "\x53" "a\x00" "b"sv, "\x51x"sv }) },
+        { "text in an array holding a NUL", binaryPlist({ "\xa1\x01"sv, "\x62\x00" "a" "\x00\x00"sv }) },
+    };
+    for (const Case& c : cases)
+        EXPECT_TRUE(PropertyList::propertyListWithData(c.file).isNull()) << c.what;
+    // The same shapes with sound texts still read.
+    EXPECT_EQ(PropertyList::propertyListWithData(binaryPlist({ "\x62\x00" "a" "\x00\xe9"sv })), Value("a\u00e9"));
+    EXPECT_EQ(PropertyList::propertyListWithData(binaryPlist({ "\xd1\x01\x02"sv, "\x53" "a-b"sv, "\x51x"sv })),
+              Value::dictionary({ { "a-b", Value("x") } }));
+}
+
 TEST(PropertyListTest, UIDsReadAndWriteAsTheirDictionaryForm)
 {
     Value reference = Value::dictionary({ { "CF$UID", Value(7) } });
