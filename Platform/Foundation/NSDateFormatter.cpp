@@ -13,6 +13,14 @@ constexpr const char* kMonthNames[] = { "January", "February", "March", "April",
                                         "July", "August", "September", "October", "November", "December" };
 constexpr const char* kDayNames[] = { "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday" };
 
+// The years a date is read and written in; further out the arithmetic on
+// microseconds would overflow, and no stored date lies there.
+constexpr int64_t firstYear = 1;
+constexpr int64_t lastYear = 9999;
+// Seconds since 1970 of 0001-01-01 and 10000-01-01, local time.
+constexpr double earliestLocalSecond = -62135596800.0;
+constexpr double latestLocalSecond = 253402300800.0;
+
 struct Token {
     char letter = 0;  // 0 for literal text
     int count = 0;
@@ -229,8 +237,11 @@ std::string NSDateFormatter::stringFromDate(Date date) const
 {
     auto zone = timeZone();
     long offset = zone->secondsFromGMTForDate(date);
+    double local = date.secondsSince1970 + static_cast<double>(offset);
+    if (!(local >= earliestLocalSecond && local < latestLocalSecond))
+        return {};
     // Whole microseconds first, so that a stored 0.123 does not print as 0.122.
-    int64_t micros = std::llround((date.secondsSince1970 + static_cast<double>(offset)) * 1e6);
+    int64_t micros = std::llround(local * 1e6);
     int64_t seconds = floorDiv(micros, 1000000);
     int64_t fraction = micros - seconds * 1000000;
     int64_t days = floorDiv(seconds, 86400);
@@ -389,6 +400,8 @@ std::optional<Date> NSDateFormatter::dateFromString(std::string_view text) const
     // A fixed window, whatever the clock says: stored texts read the same in every year.
     if (twoDigitYear)
         year += year < 50 ? 2000 : 1900;
+    if (year < firstYear || year > lastYear)
+        return std::nullopt;
     if (pm && hasHour12 && *pm)
         hour += 12;
     if (month < 1 || month > 12 || day < 1 || day > CivilTime::daysInMonth(year, static_cast<int>(month)) || hour > 23 || minute > 59

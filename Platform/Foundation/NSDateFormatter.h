@@ -14,7 +14,9 @@
 // must be in range (no 13th month, no 30 February), else there is no date.
 // Adjacent numeric fields ("yyMMdd") read exactly as many digits as their
 // letters; a two-digit year falls within 1950-2049.
-// Fields the pattern lacks default to 1970-01-01 00:00:00.
+// Fields the pattern lacks default to 1970-01-01 00:00:00. Years run from 1 to
+// 9999: a text with a year outside reads as no date, and a date outside
+// writes as an empty text.
 
 #include "Platform/Foundation/NSDateTimeZone.h"
 #include "Platform/Foundation/Value.h"

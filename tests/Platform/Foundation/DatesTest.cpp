@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace {
 
@@ -163,6 +165,22 @@ TEST(NSDateFormatter, TwoDigitYearsFallWithin1950To2049WhateverTheClock)
     }
     // A four-digit year under "yy" is taken as written.
     EXPECT_EQ("1850", years.stringFromDate(formatter("yy", "UTC").dateFromString("1850").value_or(Date {})));
+}
+
+TEST(NSDateFormatter, YearsOutsideOneTo9999AreRefused)
+{
+    auto f = formatter("yyyy-MM-dd HH:mm:ss", "UTC");
+    for (const char* text : { "1234567-01-01 00:00:00", "999999999-12-31 23:59:59", "10000-01-01 00:00:00", "0000-12-31 12:00:00" })
+        EXPECT_FALSE(f.dateFromString(text)) << text;
+    // The edges themselves read and write back.
+    for (const char* text : { "0001-01-01 00:00:00", "9999-12-31 23:59:59" }) {
+        auto date = f.dateFromString(text);
+        ASSERT_TRUE(date) << text;
+        EXPECT_EQ(text, f.stringFromDate(*date));
+    }
+    // A date beyond them has no text in the pattern.
+    for (double seconds : { 1e18, -1e18, 1e300, std::nan(""), std::numeric_limits<double>::infinity() })
+        EXPECT_EQ("", f.stringFromDate(Date { seconds })) << seconds;
 }
 
 TEST(NSDateFormatter, DeviceZoneFollowsTZ)
