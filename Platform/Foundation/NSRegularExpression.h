@@ -4,6 +4,11 @@
 // syntax (classes, groups, alternation, counted repetition); matching runs in
 // time linear in the text, so a long input cannot exhaust the stack. Ranges are
 // byte ranges of the UTF-8 text.
+//
+// Patterns longer than 1000 bytes, nested more than 64 deep, or whose counted
+// repetition multiplies out to more than 2000 parts do not compile. A pattern
+// with back-references is matched only against texts of up to 1000 bytes and
+// for a bounded amount of work; beyond either it finds no match (and logs).
 
 #include "Platform/Foundation/NSError.h"
 #include "Platform/Foundation/NSRange.h"

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 // The validators' use: lines anchors, anchored matching, at least one match.
@@ -91,4 +94,46 @@ TEST(NSRegularExpression, BadPatternAndLongInput)
     std::string big(100000, '7');
     EXPECT_TRUE(accepts(kNumeric, big));
     EXPECT_FALSE(accepts(kNumeric, big + "x"));
+}
+
+TEST(NSRegularExpression, HostilePatternsAreRefusedNotRun)
+{
+    // A pattern that ends in "(" and has no terminator after it in memory.
+    std::vector<char> open { 'a', 'b', '(' };
+    EXPECT_EQ(nullptr, NSRegularExpression::regularExpressionWithPatternOptionsError(std::string_view(open.data(), open.size()), 0, nullptr));
+
+    const std::string cases[] = {
+        std::string(20000, '(') + "a" + std::string(20000, ')'),  // nesting
+        std::string(100000, 'a'),                                   // length
+        "((((a?){10}){10}){10}){10}",                              // counted repetition that multiplies out
+        "(a?){100000}",
+    };
+    for (const auto& pattern : cases) {
+        std::shared_ptr<NSError> error;
+        EXPECT_EQ(nullptr, NSRegularExpression::regularExpressionWithPatternOptionsError(pattern, 0, &error)) << pattern.substr(0, 40);
+        ASSERT_TRUE(error);
+        EXPECT_EQ(2048, error->code());
+    }
+    // Counted repetition within reason still compiles.
+    auto re = NSRegularExpression::regularExpressionWithPatternOptionsError("^(\\d{3}-){2}\\d{4}$", 0, nullptr);
+    ASSERT_TRUE(re);
+    EXPECT_EQ(1u, re->numberOfMatchesInStringOptionsRange("555-123-4567", 0, NSMakeRange(0, 12)));
+}
+
+TEST(NSRegularExpression, BackReferencesNeverRecurseOverLongText)
+{
+    auto repeated = NSRegularExpression::regularExpressionWithPatternOptionsError("(ab)\\1", 0, nullptr);
+    ASSERT_TRUE(repeated);
+    EXPECT_EQ(NSMakeRange(2, 4), repeated->rangeOfFirstMatchInStringOptionsRange("xxababx", 0, NSMakeRange(0, 7)));
+
+    // Long text, and a short one that would take exponential time: both give up
+    // with no match instead of exhausting the stack or the clock.
+    auto greedy = NSRegularExpression::regularExpressionWithPatternOptionsError("(a)\\1*b", 0, nullptr);
+    ASSERT_TRUE(greedy);
+    std::string wall(100000, 'a');
+    EXPECT_EQ(0u, greedy->numberOfMatchesInStringOptionsRange(wall, 0, NSMakeRange(0, wall.size())));
+    auto explosive = NSRegularExpression::regularExpressionWithPatternOptionsError("(a|a)*\\1b", 0, nullptr);
+    ASSERT_TRUE(explosive);
+    std::string thirty(30, 'a');
+    EXPECT_EQ(0u, explosive->numberOfMatchesInStringOptionsRange(thirty, 0, NSMakeRange(0, thirty.size())));
 }
