@@ -60,6 +60,10 @@ CGImageRef CGImageCreateWithImageInRect(const CGImageRef& image, CGRect rect);
 // allocate gigabytes.
 inline constexpr size_t CGImageMaxPixels = size_t(64) * 1024 * 1024;
 inline constexpr size_t CGImageMaxSide = 32768;
+// Largest image the PNG and JPEG decoders accept: four times a tablet screen
+// at twice its scale, so a tiny file declaring a huge frame costs 64 MB at
+// most, not a quarter of a gigabyte.
+inline constexpr size_t CGImageMaxDecodedPixels = size_t(4096) * 4096;
 
 // PNG or JPEG, chosen by the data's signature; null when the data is neither
 // or does not decode.

@@ -7,18 +7,20 @@
 // jpeglib.h needs FILE and size_t declared first.
 #include <cstdio>
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
 #include <csetjmp>
 #include <cstring>
+#include <vector>
 
 namespace {
 
 bool sizeAcceptable(size_t w, size_t h)
 {
-    return w > 0 && h > 0 && w <= CGImageMaxSide && h <= CGImageMaxSide && w * h <= CGImageMaxPixels;
+    return w > 0 && h > 0 && w <= CGImageMaxSide && h <= CGImageMaxSide && w * h <= CGImageMaxDecodedPixels;
 }
 
 constexpr bool littleEndian = std::endian::native == std::endian::little;
@@ -54,6 +56,49 @@ void jpegErrorExit(j_common_ptr cinfo)
 
 void jpegSilence(j_common_ptr) { }
 
+// Warnings stay silent, except that data ending before the image does is an
+// error: the library would fill the rest with grey and call it whole.
+void jpegEmitMessage(j_common_ptr cinfo, int level)
+{
+    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
+        jpegErrorExit(cinfo);
+}
+
+// Copies 16-bit linear, premultiplied samples (as the library gives them in
+// R, G, B, A order) into the drawing engine's 8-bit layout, sRGB encoded and
+// premultiplied.
+void linearToNative(const png_uint_16* in, size_t pixelCount, uint8_t* out, bool hasAlpha)
+{
+    auto encode = [](double linear) {
+        linear = std::clamp(linear, 0.0, 1.0);
+        return linear <= 0.0031308 ? linear * 12.92 : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+    };
+    for (size_t i = 0; i < pixelCount; ++i, in += 4, out += 4) {
+        double a = in[3] / 65535.0;
+        uint32_t c[3] = { 0, 0, 0 };
+        if (a > 0)
+            for (int k = 0; k < 3; ++k)
+                c[k] = uint32_t(std::lround(encode(in[k] / 65535.0 / a) * 255.0));
+        uint32_t alpha = uint32_t(std::lround(a * 255.0));
+        if (!hasAlpha)
+            alpha = 255;
+        if (alpha != 255)
+            for (auto& v : c)
+                v = (v * alpha + 127) / 255;
+        uint32_t v = (alpha << 24) | (c[0] << 16) | (c[1] << 8) | c[2];
+        std::memcpy(out, &v, 4);
+    }
+}
+
+// The simplified reader decodes interlaced 16-bit images wrongly when asked
+// for 8-bit output; its 16-bit output is right.
+bool interlacedSixteenBit(const Data& data)
+{
+    // Signature, IHDR's length and type, width and height, then depth and,
+    // three bytes on, the interlace method.
+    return data.size() > 28 && data[24] == 16 && data[28] != 0;
+}
+
 }
 
 CGImageRef CGImageCreateWithPNGData(const Data& data)
@@ -68,8 +113,19 @@ CGImageRef CGImageCreateWithPNGData(const Data& data)
         return nullptr;
     }
     bool hasAlpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
-    image.format = littleEndian ? PNG_FORMAT_BGRA : PNG_FORMAT_ARGB;
     size_t stride = size_t(image.width) * 4;
+    if (interlacedSixteenBit(data)) {
+        image.format = PNG_FORMAT_LINEAR_RGB_ALPHA;
+        std::vector<png_uint_16> wide(size_t(image.width) * image.height * 4);
+        if (!png_image_finish_read(&image, nullptr, wide.data(), png_int_32(image.width * 4), nullptr)) {
+            png_image_free(&image);
+            return nullptr;
+        }
+        Data pixels(stride * image.height);
+        linearToNative(wide.data(), size_t(image.width) * image.height, pixels.data(), hasAlpha);
+        return std::make_shared<const CGImage>(image.width, image.height, hasAlpha, std::move(pixels), stride);
+    }
+    image.format = littleEndian ? PNG_FORMAT_BGRA : PNG_FORMAT_ARGB;
     Data pixels(stride * image.height);
     if (!png_image_finish_read(&image, nullptr, pixels.data(), png_int_32(stride), nullptr)) {
         png_image_free(&image);
@@ -125,10 +181,11 @@ CGImageRef CGImageCreateWithJPEGData(const Data& data)
     cinfo.err = jpeg_std_error(&err.mgr);
     err.mgr.error_exit = jpegErrorExit;
     err.mgr.output_message = jpegSilence;
+    err.mgr.emit_message = jpegEmitMessage;
     // Everything that must be released on an error lives outside this frame's
-    // destructors: the pixel buffer is released by the caller's shared_ptr only
-    // after success.
-    Data* pixels = nullptr;
+    // destructors. The pointer is set after setjmp, so it must be volatile for
+    // the jump to see its value in optimised builds.
+    Data* volatile pixels = nullptr;
     if (setjmp(err.jump)) {
         jpeg_destroy_decompress(&cinfo);
         delete pixels;
@@ -137,6 +194,11 @@ CGImageRef CGImageCreateWithJPEGData(const Data& data)
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, data.data(), static_cast<unsigned long>(data.size()));
     jpeg_read_header(&cinfo, TRUE);
+    // Refused from the header, before the library allocates for the frame.
+    if (!sizeAcceptable(cinfo.image_width, cinfo.image_height)) {
+        jpeg_destroy_decompress(&cinfo);
+        return nullptr;
+    }
     bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     if (cmyk)
         cinfo.out_color_space = JCS_CMYK;
@@ -159,6 +221,7 @@ CGImageRef CGImageCreateWithJPEGData(const Data& data)
     jpeg_destroy_decompress(&cinfo);
     Data result = std::move(*pixels);
     delete pixels;
+    pixels = nullptr;
     for (size_t i = 0; i < result.size(); i += 4) {
         uint32_t v;
         if (cmyk) {

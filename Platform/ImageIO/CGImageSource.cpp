@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 
 namespace {
@@ -46,6 +47,18 @@ public:
 private:
     const CGImageSource& m_source;
     std::ifstream m_file;
+};
+
+struct MemoryReader {
+    const Data& data;
+    size_t read(size_t offset, uint8_t* out, size_t n) const
+    {
+        if (offset >= data.size())
+            return 0;
+        n = std::min(n, data.size() - offset);
+        std::copy_n(data.begin() + long(offset), n, out);
+        return n;
+    }
 };
 
 uint32_t be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
@@ -101,6 +114,70 @@ std::optional<std::pair<uint32_t, uint32_t>> headerSize(const CGImageSource& sou
     default:
         return std::nullopt;
     }
+}
+
+// The orientation tag of the EXIF data in a JPEG's APP1 segments, or 0. The
+// segments are walked up to the start of the scan; offsets inside the EXIF
+// block are checked against its length.
+template<typename Source>
+int exifOrientation(Source& r)
+{
+    size_t at = 2;
+    for (int guard = 0; guard < 1000; ++guard) {
+        uint8_t m[4];
+        if (r.read(at, m, 4) < 4 || m[0] != 0xFF)
+            return 0;
+        uint8_t marker = m[1];
+        if (marker == 0xFF) {
+            ++at;
+            continue;
+        }
+        if (marker == 0xDA || marker == 0xD9)
+            return 0;
+        if (marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
+            at += 2;
+            continue;
+        }
+        uint16_t length = be16(m + 2);
+        if (length < 2)
+            return 0;
+        if (marker == 0xE1 && length >= 2 + 6 + 8) {
+            Data block(length - 2u);
+            if (r.read(at + 4, block.data(), block.size()) < block.size())
+                return 0;
+            if (std::memcmp(block.data(), "Exif\0\0", 6) == 0) {
+                const uint8_t* tiff = block.data() + 6;
+                size_t size = block.size() - 6;
+                bool little = tiff[0] == 'I' && tiff[1] == 'I';
+                if (!little && !(tiff[0] == 'M' && tiff[1] == 'M'))
+                    return 0;
+                auto u16 = [&](size_t o) { return little ? uint16_t(tiff[o] | tiff[o + 1] << 8) : be16(tiff + o); };
+                auto u32 = [&](size_t o) {
+                    return little ? uint32_t(tiff[o]) | uint32_t(tiff[o + 1]) << 8 | uint32_t(tiff[o + 2]) << 16 | uint32_t(tiff[o + 3]) << 24
+                                  : be32(tiff + o);
+                };
+                if (u16(2) != 42)
+                    return 0;
+                size_t ifd = u32(4);
+                if (ifd > size || size - ifd < 2)
+                    return 0;
+                size_t entries = u16(ifd);
+                for (size_t i = 0; i < entries; ++i) {
+                    size_t e = ifd + 2 + i * 12;
+                    if (e > size || size - e < 12)
+                        return 0;
+                    // Tag 0x0112, type SHORT, one value, kept in the entry itself.
+                    if (u16(e) == 0x0112) {
+                        int value = u16(e + 2) == 3 && u32(e + 4) == 1 ? u16(e + 8) : 0;
+                        return value >= 1 && value <= 8 ? value : 0;
+                    }
+                }
+                return 0;
+            }
+        }
+        at += 2 + length;
+    }
+    return 0;
 }
 
 Kind kindOf(const CGImageSource& source)
@@ -163,8 +240,23 @@ Value CGImageSourceCopyPropertiesAtIndex(const CGImageSourceRef& source, size_t 
     auto size = headerSize(*source);
     if (!size)
         return {};
-    return Value::dictionary({{kCGImagePropertyPixelWidth, Value(long(size->first))},
-                              {kCGImagePropertyPixelHeight, Value(long(size->second))}});
+    Value properties = Value::dictionary({{kCGImagePropertyPixelWidth, Value(long(size->first))},
+                                          {kCGImagePropertyPixelHeight, Value(long(size->second))}});
+    if (kindOf(*source) == Kind::JPEG) {
+        Reader r(*source);
+        if (int orientation = exifOrientation(r))
+            properties.set(kCGImagePropertyOrientation, Value(orientation));
+    }
+    return properties;
+}
+
+int CGImageSourceOrientationOfData(const Data& data)
+{
+    if (kindOf(data.data(), data.size()) != Kind::JPEG)
+        return 1;
+    MemoryReader r {data};
+    int orientation = exifOrientation(r);
+    return orientation ? orientation : 1;
 }
 
 CGImageRef CGImageSourceCreateImageAtIndex(const CGImageSourceRef& source, size_t index, const Value&)

@@ -14,6 +14,8 @@
 // Property and option keys, as the platform spells them.
 inline constexpr const char* kCGImagePropertyPixelWidth = "PixelWidth";
 inline constexpr const char* kCGImagePropertyPixelHeight = "PixelHeight";
+// The EXIF orientation, 1 to 8, of a JPEG that records one.
+inline constexpr const char* kCGImagePropertyOrientation = "Orientation";
 inline constexpr const char* kCGImageSourceShouldCache = "kCGImageSourceShouldCache";
 inline constexpr const char* kCGImageSourceThumbnailMaxPixelSize = "kCGImageSourceThumbnailMaxPixelSize";
 inline constexpr const char* kCGImageSourceCreateThumbnailFromImageAlways = "kCGImageSourceCreateThumbnailFromImageAlways";
@@ -34,9 +36,12 @@ CGImageSourceRef CGImageSourceCreateWithData(const Data& data, const Value& opti
 std::optional<std::string> CGImageSourceGetType(const CGImageSourceRef& source);
 // 1 for a PNG or JPEG, else 0.
 size_t CGImageSourceGetCount(const CGImageSourceRef& source);
-// A dictionary with the pixel width and height read from the header; null
-// when the index is not 0 or the header cannot be read.
+// A dictionary with the pixel width and height read from the header, and the
+// orientation when a JPEG records one; null when the index is not 0 or the
+// header cannot be read.
 Value CGImageSourceCopyPropertiesAtIndex(const CGImageSourceRef& source, size_t index, const Value& options = {});
+// The orientation a JPEG's EXIF data records (1 to 8), 1 when there is none.
+int CGImageSourceOrientationOfData(const Data& data);
 CGImageRef CGImageSourceCreateImageAtIndex(const CGImageSourceRef& source, size_t index, const Value& options = {});
 // The image scaled down (never up) so that its longer side is at most the
 // option's maximum pixel size, keeping proportions.

@@ -1,6 +1,7 @@
 #include "Platform/UIKit/UIImage.h"
 
 #include "Platform/Foundation/NSBundle.h"
+#include "Platform/ImageIO/CGImageSource.h"
 #include "Platform/UIKit/UIGraphics.h"
 
 #include <cairo.h>
@@ -153,7 +154,12 @@ std::shared_ptr<UIImage> UIImage::imageWithDataScale(const Data& data, CGFloat s
     auto image = CGImageCreateWithEncodedData(data);
     if (!image)
         return nullptr;
-    return std::make_shared<UIImage>(image, scale, UIImageOrientationUp);
+    // A camera keeps its sensor's rows and records how the photo was held.
+    static const UIImageOrientation fromEXIF[] = { UIImageOrientationUp, UIImageOrientationUp, UIImageOrientationUpMirrored,
+                                                   UIImageOrientationDown, UIImageOrientationDownMirrored, UIImageOrientationLeftMirrored,
+                                                   UIImageOrientationRight, UIImageOrientationRightMirrored, UIImageOrientationLeft };
+    int exif = CGImageSourceOrientationOfData(data);
+    return std::make_shared<UIImage>(image, scale, fromEXIF[exif >= 1 && exif <= 8 ? exif : 1]);
 }
 
 std::shared_ptr<UIImage> UIImage::imageWithCGImage(const CGImageRef& image)

@@ -1,5 +1,7 @@
 #include "Platform/CoreGraphics/CGBitmapContext.h"
 #include "Platform/ImageIO/CGImageDestination.h"
+#include "Platform/ImageIO/CGImageSource.h"
+#include "Platform/UIKit/UIImage.h"
 
 #include <gtest/gtest.h>
 
@@ -125,4 +127,81 @@ TEST_F(ImageIOTest, WritesPNGFiles)
     CGImageDestinationAddImage(jpeg, image, Value::dictionary({{kCGImageDestinationLossyCompressionQuality, 0.5}}));
     EXPECT_TRUE(CGImageDestinationFinalize(jpeg));
     EXPECT_EQ(sizeOf(CGImageSourceCreateWithData(*memory)), CGSizeMake(8, 4));
+}
+
+namespace {
+
+// The JPEG with an APP1 EXIF segment recording the orientation, in either
+// byte order, put right after the start marker.
+Data withEXIFOrientation(const Data& jpeg, uint16_t orientation, bool littleEndian)
+{
+    auto u16 = [&](Data& out, uint16_t v) {
+        if (littleEndian)
+            out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8)});
+        else
+            out.insert(out.end(), {uint8_t(v >> 8), uint8_t(v)});
+    };
+    auto u32 = [&](Data& out, uint32_t v) {
+        if (littleEndian)
+            out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
+        else
+            out.insert(out.end(), {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
+    };
+    Data tiff = littleEndian ? Data {'I', 'I'} : Data {'M', 'M'};
+    u16(tiff, 42);
+    u32(tiff, 8);
+    u16(tiff, 2);  // two entries: a resolution unit first, then the orientation
+    u16(tiff, 0x0128);
+    u16(tiff, 3);
+    u32(tiff, 1);
+    u16(tiff, 2);
+    u16(tiff, 0);
+    u16(tiff, 0x0112);
+    u16(tiff, 3);
+    u32(tiff, 1);
+    u16(tiff, orientation);
+    u16(tiff, 0);
+    u32(tiff, 0);
+    Data segment = {0xFF, 0xE1};
+    size_t length = 2 + 6 + tiff.size();
+    segment.insert(segment.end(), {uint8_t(length >> 8), uint8_t(length)});
+    segment.insert(segment.end(), {'E', 'x', 'i', 'f', 0, 0});
+    segment.insert(segment.end(), tiff.begin(), tiff.end());
+    Data out(jpeg.begin(), jpeg.begin() + 2);
+    out.insert(out.end(), segment.begin(), segment.end());
+    out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+    return out;
+}
+
+}
+
+TEST_F(ImageIOTest, EXIFOrientationTurnsTheImage)
+{
+    Data jpeg = *CGImageCreateJPEGData(twoColours(40, 20), 0.8f);
+    struct Case {
+        uint16_t exif;
+        UIImageOrientation orientation;
+    };
+    const Case cases[] = {
+        {1, UIImageOrientationUp},    {2, UIImageOrientationUpMirrored},   {3, UIImageOrientationDown},
+        {4, UIImageOrientationDownMirrored}, {5, UIImageOrientationLeftMirrored}, {6, UIImageOrientationRight},
+        {7, UIImageOrientationRightMirrored}, {8, UIImageOrientationLeft},
+    };
+    for (bool little : {true, false})
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << "EXIF " << c.exif << (little ? " II" : " MM"));
+            Data tagged = withEXIFOrientation(jpeg, c.exif, little);
+            Value p = CGImageSourceCopyPropertiesAtIndex(CGImageSourceCreateWithData(tagged), 0);
+            EXPECT_EQ(p[kCGImagePropertyOrientation].longValue(), c.exif);
+            EXPECT_EQ(p[kCGImagePropertyPixelWidth].longValue(), 40);
+            auto image = UIImage::imageWithData(tagged);
+            ASSERT_TRUE(image);
+            EXPECT_EQ(image->imageOrientation(), c.orientation);
+            bool sideways = c.exif >= 5;
+            EXPECT_EQ(image->size().width, sideways ? 20 : 40);
+        }
+    // Without EXIF, or with a value out of range, the photo stands as stored.
+    EXPECT_EQ(UIImage::imageWithData(jpeg)->imageOrientation(), UIImageOrientationUp);
+    EXPECT_EQ(UIImage::imageWithData(withEXIFOrientation(jpeg, 9, true))->imageOrientation(), UIImageOrientationUp);
+    EXPECT_TRUE(CGImageSourceCopyPropertiesAtIndex(CGImageSourceCreateWithData(jpeg), 0).find(kCGImagePropertyOrientation) == nullptr);
 }
