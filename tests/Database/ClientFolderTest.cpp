@@ -2,6 +2,7 @@
 
 #include "Classes/Frame/PublicFunction.h"
 #include "Database/ClientFolder.h"
+#include "Network/Protocol/ServerInfo.h"
 
 namespace {
 
@@ -60,6 +61,33 @@ TEST_F(ClientFolders, AnEscapingClientIdOpensNoDatabaseAnywhere)
     signIn("Acme", "sales01");
     EXPECT_EQ(dam()->dataModelList().size(), 17u);
     EXPECT_EQ(PublicFunction::clientFolderPath(), home + "/Documents/acme");
+}
+
+// The server's folders are named as the service spells them ("vedio" too), and
+// the local ones as the client keeps them: either spelled otherwise is a file
+// that never downloads or is never found.
+TEST_F(ClientFolders, FileFoldersAreSpelledAsTheServiceAndTheClientSpellThem)
+{
+    struct Case {
+        int type;
+        const char* server;
+        const char* local;
+    };
+    const Case cases[] = {
+        { 1, "product", "ProductImages" },   { 2, "CatalogImages", "CatalogImages" },
+        { 3, "icon", "ConfigImages" },       { 4, "library/cover_image", "LibraryImages" },
+        { 5, "library/pdf", "Pdf" },         { 6, "library/vedio", "Video" },
+        { 7, "library/excel", "Excel" },     { 8, "library/word", "Word" },
+        { 9, "library/keynote", "Keynote" },
+    };
+    const std::string prefix = "http://" + PublicFunction::GetServer()->imageUrlStr() + "/images/Acme/";
+    for (const auto& c : cases) {
+        EXPECT_EQ(PublicFunction::fileURLWithNameFiletype(std::string("f.x"), c.type), prefix + c.server + "/f.x") << c.type;
+        EXPECT_EQ(PublicFunction::filePathWithNameFiletype("f.x", c.type), home + "/Documents/acme/" + c.local + "/f.x") << c.type;
+    }
+    // No folder part for a code outside them.
+    EXPECT_EQ(PublicFunction::fileURLWithNameFiletype(std::string("f.x"), 10), prefix + "f.x");
+    EXPECT_EQ(PublicFunction::filePathWithNameFiletype("f.x", 0), home + "/Documents/acme/f.x");
 }
 
 }  // namespace

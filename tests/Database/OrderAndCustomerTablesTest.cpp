@@ -1,5 +1,12 @@
 #include "DatabaseFixture.h"
 
+#include "ClockFixture.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdlib>
+
 namespace {
 
 using OrderTables = DatabaseFixture;
@@ -182,6 +189,89 @@ TEST_F(OrderTables, SignatureIsBound)
     ASSERT_EQ(m->saveQuoteOrder(order("Ann")), -1);
     ASSERT_TRUE(m->updateOrderSignatureWithOrderId(std::string("ab'c=="), -1));
     EXPECT_EQ(scalar("select signature from corvelle_quote_order"), "ab'c==");
+}
+
+// Values whose cents a truncation would lose: 0.29 x 3 is 0.8699..., 1.15 x 7 is 8.0499...
+TEST_F(OrderTables, CentsSurviveASaveAndARead)
+{
+    auto m = dam();
+    auto saved = order("Ann", { line(0.29, 0.29, 3), line(1.15, 1.15, 7) });
+    saved->tax = 0.29;
+    ASSERT_EQ(m->saveQuoteOrder(saved), -1);
+    EXPECT_EQ(scalar("select printf('%.2f', order_total) from corvelle_quote_order where order_id = -1"), "8.92");
+    EXPECT_EQ(scalar("select printf('%.2f', order_tax) from corvelle_quote_order where order_id = -1"), "0.29");
+
+    auto orders = m->fetchQuoteOrdersCondition(0, std::nullopt);
+    ASSERT_EQ(orders.size(), 1u);
+    auto items = m->fetchQuoteOrderItemsWithQuoteOrder(-1).value_or(EntityList<QuoteOrderItemEntity> {});
+    ASSERT_EQ(items.size(), 2u);
+    std::vector<std::string> subtotals;
+    for (const auto& item : items)
+        subtotals.push_back(item->strSubtotal());
+    std::sort(subtotals.begin(), subtotals.end());
+    ASSERT_EQ(subtotals.size(), 2u);
+    auto endsWith = [](const std::string& text, const std::string& tail) {
+        return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    EXPECT_TRUE(endsWith(subtotals[0], "0.87")) << subtotals[0];
+    EXPECT_TRUE(endsWith(subtotals[1], "8.05")) << subtotals[1];
+    orders[0]->items = items;
+    EXPECT_EQ(orders[0]->strPrice(), "8.92");
+    EXPECT_NEAR(orders[0]->tax, 0.29, 0.001);
+}
+
+// An afternoon time tells a 24-hour clock from a 12-hour one.
+TEST_F(OrderTables, ANewOrderIsStampedOnTheTwentyFourHourClock)
+{
+    const char* oldTZ = std::getenv("TZ");
+    std::string saved = oldTZ ? oldTZ : "";
+    setenv("TZ", "UTC", 1);
+    {
+        ScopedManualClock clock(1'800'000'000.0 + 7 * 3600 + 4 * 60 + 5);  // 2027-01-15 15:04:05 UTC
+        QuoteOrderEntity fresh;
+        EXPECT_EQ(fresh.number, "sales01_270115150405");
+        EXPECT_EQ(fresh.cdate.value_or(""), "01/15/2027 15:04:05");
+        EXPECT_EQ(fresh.mdateShow(), "15:04 01/15/27");
+    }
+    if (oldTZ)
+        setenv("TZ", saved.c_str(), 1);
+    else
+        unsetenv("TZ");
+}
+
+// Saves that succeed and saves that fail both end with no transaction open:
+// checked through the connection's own state and through a second connection,
+// which sees only what was committed.
+TEST_F(OrderTables, OrderSavesLeaveNoTransactionOpen)
+{
+    auto m = dam();
+    auto committed = [&](const std::string& sql) {
+        SQLDatabase reader(DataAccessManager::dataFilePath());
+        EXPECT_TRUE(reader.openWithFlags(SQLITE_OPEN_READONLY));
+        return reader.longForQuery(sql);
+    };
+    auto noneOpen = [&](const char* step) {
+        EXPECT_FALSE(db()->hasOpenTransaction()) << step;
+        EXPECT_NE(sqlite3_get_autocommit(db()->sqliteHandle()), 0) << step;
+    };
+    ASSERT_EQ(m->saveQuoteOrder(order("Ann", { line(1, 1), line(2, 2) })), -1);
+    noneOpen("a saved order");
+    EXPECT_EQ(committed("select count(*) from corvelle_quote_order_item where order_id = -1"), 2);
+
+    ASSERT_TRUE(db()->executeUpdate("create temp trigger refuse before insert on corvelle_quote_order_item when new.product_item_price = 3 "
+                                    "begin select raise(abort, 'no'); end"));
+    m->saveQuoteOrder(order("Bob", { line(3, 3) }));
+    noneOpen("a refused line");
+    EXPECT_EQ(committed("select count(*) from corvelle_quote_order_item"), m->fetchQuoteOrderItemsWithQuoteOrder(-1)->size()
+                  + m->fetchQuoteOrderItemsWithQuoteOrder(-2).value_or(EntityList<QuoteOrderItemEntity> {}).size());
+
+    Value history = Value::dictionary({ { "order_id", Value(1200) }, { "order_number", Value("sales01_9") }, { "customer_name", Value("Ann") },
+        { "orderItemList", Value::array() } });
+    ASSERT_TRUE(m->updateLocalHistoryOrderFromServer(history));
+    noneOpen("a history order");
+    EXPECT_EQ(committed("select count(*) from corvelle_quote_order where order_id = 1200"), 1);
+    EXPECT_FALSE(m->updateLocalHistoryOrderFromServer(Value::dictionary({ { "order_id", Value::array() } })));
+    noneOpen("a refused history order");
 }
 
 TEST_F(CustomerTables, LocalIdsAndTheCustomerList)
