@@ -1,7 +1,10 @@
 #include "Classes/Catalog/InventoryViewController.h"
 
 #include "Classes/Catalog/MultiColumnTableView.h"
+#include "Classes/Catalog/ProductCompareController.h"
 #include "Classes/Catalog/ProductDetailController.h"
+#include "Classes/Catalog/ProductFavoriteController.h"
+#include "Classes/Frame/UIToast.h"
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/SkinManager.h"
@@ -462,10 +465,28 @@ void InventoryViewController::backTapped()
 
 void InventoryViewController::btnCompareClicked()
 {
+    auto compares = DataAccessManager::sharedDataModel()->getCompares();
+    if (compares.empty()) {
+        std::make_shared<UIToast>()->show(text("HAVENOTCREATECOMPARISONS"));
+        return;
+    }
+    auto compare = std::make_shared<ProductCompareController>();
+    compare->setCompareProductsArray(compares);
+    compare->setDelegate(std::static_pointer_cast<PopControllerDelegate>(protect<InventoryViewController>()));
+    presentModalViewControllerAnimated(compare, true);
 }
 
 void InventoryViewController::btnFavoriteClicked()
 {
+    auto favorites = DataAccessManager::sharedDataModel()->getFavorites();
+    if (favorites.empty()) {
+        std::make_shared<UIToast>()->show(text("HAVENOTCREATEFAVORITES"));
+        return;
+    }
+    auto favorite = std::make_shared<ProductFavoriteController>();
+    favorite->setFavArray(favorites);
+    favorite->setDelegate(std::static_pointer_cast<PopControllerDelegate>(protect<InventoryViewController>()));
+    presentModalViewControllerAnimated(favorite, true);
 }
 
 void InventoryViewController::dismissPopController(bool animated)

@@ -1,7 +1,9 @@
 #include "Classes/Catalog/ProductDetailController.h"
 
+#include "Classes/Catalog/MasterViewController.h"
 #include "Classes/Catalog/ProductAttributeView.h"
 #include "Classes/Catalog/ProductDetailImageController.h"
+#include "Classes/Catalog/RelatedProductViewcontroller.h"
 #include "Classes/Catalog/ProductDescView.h"
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Frame/IconButton.h"
@@ -539,7 +541,10 @@ void ProductDetailController::clickOtherTags(UIButton& button)
     }
     button.setSelected(true);
     const std::string name = (*m_dataArray)[static_cast<size_t>(index)];
-    NSNotificationCenter::defaultCenter().postNotificationName("detailOnClickTagListener", Value(name));
+    auto& center = NSNotificationCenter::defaultCenter();
+    if (MasterViewController::getCurrentState() == 0)
+        center.postNotificationName("changeMasterViewState");
+    center.postNotificationName("detailOnClickTagListener", Value(name));
 }
 
 void ProductDetailController::refreshData()
@@ -708,10 +713,10 @@ void ProductDetailController::dismissPopController(bool animated)
         if (controllers.size() > 1)
             controllers[1]->dismissModalViewControllerAnimated(animated);
     }
-    if (auto app = CorvelleAppDelegate::sharedAppDelegate()) {
-        if (auto root = std::dynamic_pointer_cast<UINavigationController>(app->window() ? app->window()->rootViewController() : nullptr))
-            root->popViewControllerAnimated(true);
-    }
+    if (m_imageController && m_imageController->presentingViewController().get() == this)
+        dismissModalViewControllerAnimated(animated);
+    if (auto root = rootNavigationController(); root && root->topViewController().get() != this)
+        root->popViewControllerAnimated(true);
 }
 
 // Compare and favourites.
@@ -999,8 +1004,25 @@ void ProductDetailController::refillImageViewer()
     viewer->btnRight()->setHidden(m_tapToRightProduct->isHidden());
 }
 
+std::shared_ptr<UINavigationController> ProductDetailController::rootNavigationController()
+{
+    auto app = CorvelleAppDelegate::sharedAppDelegate();
+    auto window = app ? app->window() : nullptr;
+    if (auto root = std::dynamic_pointer_cast<UINavigationController>(window ? window->rootViewController() : nullptr))
+        return root;
+    // Outside the main frame (a screen shown on its own) the detail's own stack stands in.
+    return navigationController();
+}
+
 void ProductDetailController::RelatedBtnClicked()
 {
+    auto navigation = rootNavigationController();
+    if (!navigation || !m_relatedProducts)
+        return;
+    auto related = std::make_shared<RelatedProductViewcontroller>();
+    related->setRelatedArray(*m_relatedProducts);
+    related->setDelegate(std::static_pointer_cast<PopControllerDelegate>(protect<ProductDetailController>()));
+    navigation->pushViewControllerAnimated(related, true);
 }
 
 void ProductDetailController::RelatedFileBtnClicked()

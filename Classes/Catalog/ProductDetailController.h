@@ -32,6 +32,7 @@ class UIButton;
 class UIGestureRecognizer;
 class UIImageView;
 class UILabel;
+class UINavigationController;
 struct corvelle_image_Entity;
 struct corvelle_library_files_Entity;
 
@@ -135,6 +136,8 @@ private:
     void productCompare();
     void addProductToFavorite();
     void RelatedBtnClicked();
+    // Where the related screens are pushed: the window's root stack.
+    std::shared_ptr<UINavigationController> rootNavigationController();
     void RelatedFileBtnClicked();
     void onClickImage();
     // Gives the open image viewer the product now shown.
