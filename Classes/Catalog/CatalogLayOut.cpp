@@ -1,6 +1,6 @@
 #include "Classes/Catalog/CatalogLayOut.h"
 
-#include "Classes/Frame/PlaceholderViewController.h"
+#include "Classes/Catalog/ProductDetailController.h"
 #include "Database/DataAccessManager.h"
 #include "Platform/Foundation/NSNotificationCenter.h"
 
@@ -48,9 +48,20 @@ std::optional<Request> read(const Value& object)
     return request;
 }
 
-std::shared_ptr<UIViewController> productDetail(const EntityList<corvelle_product_Entity>&, long)
+std::shared_ptr<UIViewController> productDetail(const EntityList<corvelle_product_Entity>& products, long index,
+                                                std::shared_ptr<UILabel> title)
 {
-    return std::make_shared<PlaceholderViewController>("ProductDetailController", "CATALOG_");
+    auto detail = std::make_shared<ProductDetailController>();
+    if (index >= 0 && static_cast<size_t>(index) < products.size()) {
+        const auto& product = products[static_cast<size_t>(index)];
+        detail->setProductEntity(product);
+        detail->setProductID(product->product_id);
+    }
+    detail->setProductArray(products);
+    detail->setTag(static_cast<int>(index));
+    detail->setProductCount(static_cast<int>(products.size()));
+    detail->setLblTitle(std::move(title));
+    return detail;
 }
 
 }  // namespace CatalogLayOut

@@ -15,6 +15,8 @@
 
 class UIViewController;
 
+class UILabel;
+
 namespace CatalogLayOut {
 
 inline constexpr const char* kNotificationName = "setCatalogLayOut";
@@ -30,8 +32,9 @@ struct Request {
 // the object is not such an array or the chosen product cannot be read.
 std::optional<Request> read(const Value& object);
 
-// The product detail screen for `products`[index], ready to push. The detail
-// screen is not built yet: a plain screen stands in its place.
-std::shared_ptr<UIViewController> productDetail(const EntityList<corvelle_product_Entity>& products, long index);
+// The product detail screen for `products`[index], ready to push; its
+// previous and next step through `products` and retitle `title`.
+std::shared_ptr<UIViewController> productDetail(const EntityList<corvelle_product_Entity>& products, long index,
+                                                std::shared_ptr<UILabel> title = nullptr);
 
 }  // namespace CatalogLayOut

@@ -7,7 +7,9 @@
 #include "Classes/Catalog/ProductCompareController.h"
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Frame/OrderingController.h"
-#include "Classes/Frame/PlaceholderViewController.h"
+#include "Classes/Catalog/ProductDetailController.h"
+#include "Classes/Catalog/ProductFavoriteController.h"
+#include "Classes/Catalog/ProductSearchListController.h"
 #include "Classes/Frame/PopBaseController.h"
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/SkinManager.h"
@@ -367,7 +369,7 @@ void CatalogViewController::setCatalogLayOut(const Value& object)
         post("switchProductStyle");
     m_searchBar->setHidden(true);
     m_lblTitle->setText(product->product_name.value_or(std::string()));
-    pushDetail(CatalogLayOut::productDetail(request->products, request->index));
+    pushDetail(CatalogLayOut::productDetail(request->products, request->index, m_lblTitle));
 }
 
 void CatalogViewController::didselectSearchResultIndex(const std::shared_ptr<corvelle_product_Entity>& product, long index)
@@ -385,7 +387,7 @@ void CatalogViewController::didselectSearchResultIndex(const std::shared_ptr<cor
     m_searchBar->setHidden(true);
     m_lblTitle->setFrame(kTitleProductLevel);
     m_lblTitle->setText(product->product_name.value_or(std::string()));
-    pushDetail(CatalogLayOut::productDetail(m_searchProductArray, index));
+    pushDetail(CatalogLayOut::productDetail(m_searchProductArray, index, m_lblTitle));
 }
 
 void CatalogViewController::leaveProductLevel()
@@ -444,13 +446,14 @@ void CatalogViewController::runSearch(const std::string& typed)
     if (m_serchController)
         m_serchController->dismissPopoverAnimated(false);
     const CGRect anchor = m_flagOfMasterViewHidden ? CGRectMake(185, 25, 10, 10) : CGRectMake(420, 25, 10, 10);
-    // The result list is a screen of its own; a plain one stands in its place.
-    auto list = std::make_shared<PlaceholderViewController>("UISearchController", "CATALOGSEARCHHOLD");
+    auto list = std::make_shared<ProductSearchListController>();
+    list->setDelegate(std::static_pointer_cast<UISearchControllerDelegate>(protect<CatalogViewController>()));
     m_serchController = std::make_shared<UIPopoverController>(list);
     m_serchController->setDelegate(std::static_pointer_cast<UIPopoverControllerDelegate>(protect<CatalogViewController>()));
     m_serchController->setPopoverContentSize(CGSizeMake(320, 480));
     m_searchProductArray.clear();
     m_searchProductArray = DataAccessManager::sharedDataModel()->getProductsBySearchString(CatalogText::trimmed(typed));
+    list->setSearchProductArray(m_searchProductArray);
     if (!m_searchProductArray.empty())
         m_serchController->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(anchor, view(), UIPopoverArrowDirectionAny, true);
 }
@@ -477,13 +480,16 @@ void CatalogViewController::btnCompareClicked()
 
 void CatalogViewController::btnFavoritesClicked()
 {
-    if (DataAccessManager::sharedDataModel()->getFavorites().empty()) {
+    auto favorites = DataAccessManager::sharedDataModel()->getFavorites();
+    if (favorites.empty()) {
         std::make_shared<UIToast>()->show(text("HAVENOTCREATEFAVORITES"));
         return;
     }
-    // The favourites screen is not built yet: a plain pop-up with its close stands in its place.
-    auto screen = std::make_shared<PopBaseController>();
-    screen->setDelegate(std::static_pointer_cast<PopControllerDelegate>(protect<CatalogViewController>()));
+    auto screen = std::make_shared<ProductFavoriteController>();
+    screen->setFavArray(std::move(favorites));
+    auto self = protect<CatalogViewController>();
+    screen->setDelegate(std::static_pointer_cast<PopControllerDelegate>(self));
+    screen->setFavDelegate(std::static_pointer_cast<ProductFavoriteDelegate>(self));
     presentModalViewControllerAnimated(screen, true);
 }
 
@@ -494,11 +500,18 @@ void CatalogViewController::dismissPopController(bool animated)
 
 void CatalogViewController::changeAddCompareButtonState()
 {
-    // Product detail screens carry the compare mark; none is on the stack until they are built.
+    for (const auto& screen : m_detailController->viewControllers()) {
+        if (auto detail = std::dynamic_pointer_cast<ProductDetailController>(screen); detail && detail->compareBtn())
+            detail->compareBtn()->setSelected(false);
+    }
 }
 
 void CatalogViewController::changeAddFavoriteButtonState()
 {
+    for (const auto& screen : m_detailController->viewControllers()) {
+        if (auto detail = std::dynamic_pointer_cast<ProductDetailController>(screen); detail && detail->favBtn())
+            detail->favBtn()->setSelected(false);
+    }
 }
 
 void CatalogViewController::updateLanguage(const std::shared_ptr<UIResponder>&)

@@ -13,6 +13,8 @@
 
 #include "Classes/Catalog/DetailViewDelegate.h"
 #include "Classes/Catalog/ProductCompareDelegate.h"
+#include "Classes/Catalog/ProductFavoriteDelegate.h"
+#include "Classes/Catalog/UISearchControllerDelegate.h"
 #include "Classes/Frame/BaseViewController.h"
 #include "Classes/Frame/OrderingControllerDelegate.h"
 #include "Classes/Frame/PopControllerDelegate.h"
@@ -39,7 +41,9 @@ class CatalogViewController : public BaseViewController,
                               public UISearchBarDelegate,
                               public UIPopoverControllerDelegate,
                               public PopControllerDelegate,
-                              public ProductCompareDelegate {
+                              public ProductCompareDelegate,
+                              public ProductFavoriteDelegate,
+                              public UISearchControllerDelegate {
 public:
     static constexpr long kMasterViewTag = 6001;
     static constexpr long kDetailViewTag = 6002;
@@ -63,13 +67,13 @@ public:
     void popoverControllerDidDismissPopover(UIPopoverController&) override {}
     void dismissPopController(bool animated) override;
     void changeAddCompareButtonState() override;
-    void changeAddFavoriteButtonState();
+    void changeAddFavoriteButtonState() override;
 
     void ControlMasterClicked();
     void backButtonClicked();
     void setCatalogLayOut(const Value& object);
     void detailOnClickTagListener(const std::string& tagName);
-    void didselectSearchResultIndex(const std::shared_ptr<corvelle_product_Entity>& product, long index);
+    void didselectSearchResultIndex(const std::shared_ptr<corvelle_product_Entity>& product, long index) override;
     void btnCompareClicked();
     void btnFavoritesClicked();
     void hiddenMasterViewWithDetailViewChanging();

@@ -2,7 +2,7 @@
 
 #include "Classes/Catalog/CatalogText.h"
 #include "Classes/Catalog/ProductBigCatalog.h"
-#include "Classes/Frame/PlaceholderViewController.h"
+#include "Classes/Catalog/TagsLeftView.h"
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/SkinManager.h"
 #include "Classes/Frame/SwitchButton.h"
@@ -88,9 +88,10 @@ void MasterViewController::viewDidLoad()
     root->addSubview(m_btnback);
 
     // The tag list is a screen of its own; a plain one stands in its place.
-    m_tagsScreen = std::make_shared<PlaceholderViewController>("TagsLeftView", "TAG");
-    m_TagsLeftView = m_tagsScreen->view();
-    m_TagsLeftView->setFrame(CGRectMake(0, 44, 244, 645));
+    auto tags = TagsLeftView::initWithFrame(CGRectMake(0, 44, 244, 645));
+    tags->setDelegate(std::static_pointer_cast<TagsLeftDelegate>(protect<MasterViewController>()));
+    tags->setDataArray(DataAccessManager::sharedDataModel()->getAllProductTags());
+    m_TagsLeftView = tags;
     m_TagsLeftView->setHidden(true);
     root->addSubview(m_TagsLeftView);
 

@@ -9,6 +9,7 @@
 // Counts and collections remember the categories they visited, so a cycle of
 // parent links sent by the server ends the walk instead of the stack.
 
+#include "Classes/Catalog/TagsLeftDelegate.h"
 #include "Classes/Frame/BaseViewController.h"
 #include "Classes/Frame/SwitchButtonDelegate.h"
 #include "Database/BaseDataModel.h"
@@ -27,6 +28,7 @@ class UIImageView;
 class UILabel;
 
 class MasterViewController : public BaseViewController,
+                             public TagsLeftDelegate,
                              public UITableViewDataSource,
                              public UITableViewDelegate,
                              public SwitchButtonDelegate {
@@ -58,7 +60,7 @@ public:
     void refreshData();
     void selectSwitchButtonIndex(SwitchButton& switchButton, int index) override;
     // The tag list's choice: the tag's product ids and its name.
-    void didSelectDelegateWithTagName(const std::vector<int>& productIds, const std::string& tagName);
+    void didSelectDelegateWithTagName(const std::vector<int>& productIds, const std::string& tagName) override;
     void switchTagButton();
     void clickToAppearOrHiddenCategory();
     void btnbackClicked();
@@ -67,7 +69,7 @@ public:
     void calculateProductNumber();
     int getProductCountUnderCategory(int categoryId);
     void addUncategorized();
-    void showAllCells();
+    void showAllCells() override;
 
     long tableViewNumberOfRowsInSection(UITableView&, long section) override;
     std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(UITableView&, const NSIndexPath&) override;
@@ -91,7 +93,6 @@ private:
     std::shared_ptr<UIButton> m_btnback;
     std::shared_ptr<UIImageView> m_shadowImageView;
     std::shared_ptr<SwitchButton> m_btnCatalogSwitch;
-    std::shared_ptr<UIViewController> m_tagsScreen;
     std::shared_ptr<UIView> m_TagsLeftView;
     std::shared_ptr<UILabel> m_lblTitle;
     EntityList<corvelle_category_Entity> m_dataArray;

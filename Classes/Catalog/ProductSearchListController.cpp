@@ -52,7 +52,7 @@ void ProductSearchListController::tableViewDidSelectRowAtIndexPath(UITableView& 
     const long row = path.row();
     if (!m_searchProductArray.empty() && row >= 0 && row < static_cast<long>(m_searchProductArray.size())) {
         if (auto d = delegate())
-            d->didselectSearchResultIndex(m_searchProductArray[static_cast<size_t>(row)], static_cast<int>(row));
+            d->didselectSearchResultIndex(m_searchProductArray[static_cast<size_t>(row)], row);
     }
     table.deselectRowAtIndexPathAnimated(path, true);
 }

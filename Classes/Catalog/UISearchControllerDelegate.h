@@ -9,5 +9,5 @@ struct corvelle_product_Entity;
 class UISearchControllerDelegate {
 public:
     virtual ~UISearchControllerDelegate() = default;
-    virtual void didselectSearchResultIndex(const std::shared_ptr<corvelle_product_Entity>& product, int index) = 0;
+    virtual void didselectSearchResultIndex(const std::shared_ptr<corvelle_product_Entity>& product, long index) = 0;
 };

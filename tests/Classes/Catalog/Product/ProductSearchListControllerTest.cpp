@@ -17,9 +17,9 @@ namespace {
 
 class Chooser : public UISearchControllerDelegate {
 public:
-    void didselectSearchResultIndex(const std::shared_ptr<corvelle_product_Entity>& product, int index) override
+    void didselectSearchResultIndex(const std::shared_ptr<corvelle_product_Entity>& product, long index) override
     {
-        chosen.emplace_back(product->product_id, index);
+        chosen.emplace_back(product->product_id, static_cast<int>(index));
     }
     std::vector<std::pair<int, int>> chosen;
 };
