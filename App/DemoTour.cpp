@@ -1,6 +1,11 @@
 #include "App/DemoTour.h"
 
 #include "Classes/Catalog/CatalogViewController.h"
+#include "Classes/Catalog/InventoryViewController.h"
+#include "Classes/Catalog/MultiColumnTableView.h"
+#include "Classes/Catalog/MultiColumnTableViewCell.h"
+#include "Classes/Catalog/MultiColumnTableViewContentBackgroundView.h"
+#include "Classes/Catalog/ProductDetailController.h"
 #include "Classes/Customer/CustomerViewController.h"
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Frame/LanguageManager.h"
@@ -226,4 +231,44 @@ void DemoTour::addQuoteOrderSteps()
         window->handleTouch(905, UITouchPhaseEnded, centre);
     };
     addStep("orders", openOrders);
+}
+
+void DemoTour::addProductSteps()
+{
+    // A touch down and up at the centre of `view`, as a person's tap.
+    auto tapAtCentre = [](const std::shared_ptr<UIView>& view, long finger) {
+        auto window = UIApplication::sharedApplication()->keyWindow();
+        if (!view || !window)
+            return;
+        const CGRect b = view->bounds();
+        const CGPoint centre = view->convertPointToView(CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b)), nullptr);
+        window->handleTouch(static_cast<int>(finger), UITouchPhaseBegan, centre);
+        window->handleTouch(static_cast<int>(finger), UITouchPhaseEnded, centre);
+    };
+    auto selected = []() -> std::shared_ptr<UINavigationController> {
+        auto app = CorvelleAppDelegate::sharedAppDelegate();
+        auto bar = app ? app->tabBarController() : nullptr;
+        return bar ? std::dynamic_pointer_cast<UINavigationController>(bar->selectedViewController()) : nullptr;
+    };
+    addStep("inventory", [tapAtCentre]() {
+        auto app = CorvelleAppDelegate::sharedAppDelegate();
+        auto bar = app ? app->tabBarController() : nullptr;
+        tapAtCentre(bar ? bar->inventoryBtn() : nullptr, 910);
+    }, 1.0);
+    addStep("product_detail", [tapAtCentre, selected]() {
+        auto navigation = selected();
+        auto inventory = navigation ? std::dynamic_pointer_cast<InventoryViewController>(navigation->topViewController()) : nullptr;
+        if (!inventory || !inventory->tblView())
+            return;
+        auto body = inventory->tblView()->tblView();
+        body->layoutIfNeeded();
+        auto row = std::dynamic_pointer_cast<MultiColumnTableViewCell>(body->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 0)));
+        if (row && row->columnCells().size() > 1 && !row->columnCells()[1]->subviews().empty())
+            tapAtCentre(row->columnCells()[1]->subviews().front(), 911);
+    }, 1.0);
+    addStep("", [selected]() {
+        auto navigation = selected();
+        if (navigation && std::dynamic_pointer_cast<ProductDetailController>(navigation->topViewController()))
+            navigation->popViewControllerAnimated(false);
+    }, 0.3);
 }

@@ -37,6 +37,8 @@ public:
     void addCatalogSteps();
     // The quote-orders tab with the orders on the device.
     void addQuoteOrderSteps();
+    // The inventory tab, and its first product opened in the product detail.
+    void addProductSteps();
 
 private:
     struct Step {
