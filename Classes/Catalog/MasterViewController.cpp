@@ -1,5 +1,6 @@
 #include "Classes/Catalog/MasterViewController.h"
 
+#include "Classes/Catalog/CatalogPopController.h"
 #include "Classes/Catalog/CatalogText.h"
 #include "Classes/Catalog/ProductBigCatalog.h"
 #include "Classes/Catalog/TagsLeftView.h"
@@ -16,6 +17,7 @@
 #include "Platform/UIKit/UIImage.h"
 #include "Platform/UIKit/UIImageView.h"
 #include "Platform/UIKit/UILabel.h"
+#include "Platform/UIKit/UIPopoverController.h"
 
 #include <unordered_set>
 
@@ -87,13 +89,18 @@ void MasterViewController::viewDidLoad()
     m_btnback->setHidden(true);
     root->addSubview(m_btnback);
 
-    // The tag list is a screen of its own; a plain one stands in its place.
     auto tags = TagsLeftView::initWithFrame(CGRectMake(0, 44, 244, 645));
     tags->setDelegate(std::static_pointer_cast<TagsLeftDelegate>(protect<MasterViewController>()));
     tags->setDataArray(DataAccessManager::sharedDataModel()->getAllProductTags());
     m_TagsLeftView = tags;
     m_TagsLeftView->setHidden(true);
     root->addSubview(m_TagsLeftView);
+
+    // Kept ready, listing only the root; the pane does not show it.
+    m_catalogPopData = { "root" };
+    auto pop = std::make_shared<CatalogPopController>();
+    pop->setCatalogList(m_catalogPopData);
+    m_catalogPop = std::make_shared<UIPopoverController>(pop);
 
     m_btnCatalogSwitch = std::make_shared<SwitchButton>(CGRectMake(0, 705, 244, 43));
     m_btnCatalogSwitch->setLeftTittle(text("CATEGORY"));

@@ -26,6 +26,7 @@ class SwitchButton;
 class UIButton;
 class UIImageView;
 class UILabel;
+class UIPopoverController;
 
 class MasterViewController : public BaseViewController,
                              public TagsLeftDelegate,
@@ -51,6 +52,8 @@ public:
     const std::shared_ptr<UILabel>& lbcategory() const { return m_lbcategory; }
     const std::shared_ptr<SwitchButton>& btnCatalogSwitch() const { return m_btnCatalogSwitch; }
     const std::shared_ptr<UIView>& tagsLeftView() const { return m_TagsLeftView; }
+    const std::shared_ptr<UIPopoverController>& catalogPop() const { return m_catalogPop; }
+    const std::vector<std::string>& catalogPopData() const { return m_catalogPopData; }
     const EntityList<corvelle_category_Entity>& dataArray() const { return m_dataArray; }
     int cid() const { return m_cid; }
     int clickIndex() const { return m_clickIndex; }
@@ -94,6 +97,8 @@ private:
     std::shared_ptr<UIImageView> m_shadowImageView;
     std::shared_ptr<SwitchButton> m_btnCatalogSwitch;
     std::shared_ptr<UIView> m_TagsLeftView;
+    std::shared_ptr<UIPopoverController> m_catalogPop;
+    std::vector<std::string> m_catalogPopData;
     std::shared_ptr<UILabel> m_lblTitle;
     EntityList<corvelle_category_Entity> m_dataArray;
     EntityList<corvelle_product_Entity> m_allProducts;

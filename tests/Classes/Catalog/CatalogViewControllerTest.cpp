@@ -1,5 +1,6 @@
 #include "CatalogFixture.h"
 
+#include "Classes/Catalog/CatalogPopController.h"
 #include "Classes/Catalog/CatalogText.h"
 #include "Classes/Catalog/CatalogViewController.h"
 #include "Classes/Catalog/DetailCell.h"
@@ -177,6 +178,35 @@ TEST_F(CatalogTabTest, TheCategoryPaneWalksDownAndBackWithItsCounts)
     ASSERT_TRUE(appDriver->tapRow(master->myTable(), 3));
     appDriver->advance(0.5);
     EXPECT_EQ(gridNames(), std::vector<std::string> { "Gift card" });
+}
+
+// The pane keeps its pop-up list ready without showing it; a row of the list
+// tells a listening owner which row, and an owner that does not listen is fine.
+TEST_F(CatalogTabTest, ThePaneKeepsItsPopUpListHidden)
+{
+    openCatalogue();
+    auto master = catalogue->master();
+    ASSERT_TRUE(master->catalogPop());
+    EXPECT_FALSE(master->catalogPop()->isPopoverVisible());
+    EXPECT_EQ(master->catalogPopData(), std::vector<std::string> { "root" });
+
+    auto list = std::dynamic_pointer_cast<CatalogPopController>(master->catalogPop()->contentViewController());
+    ASSERT_TRUE(list);
+    list->view();
+    auto table = list->tableView();
+    table->reloadData();
+    EXPECT_EQ(table->numberOfRowsInSection(0), 1);
+    EXPECT_EQ(list->tableViewHeightForRowAtIndexPath(*table, NSIndexPath::indexPathForRowInSection(0, 0)), 82);
+
+    struct Owner : CatalogPopControllerDelegate {
+        std::vector<long> rows;
+        void selectIndex(long row) override { rows.push_back(row); }
+    };
+    list->tableViewDidSelectRowAtIndexPath(*table, NSIndexPath::indexPathForRowInSection(0, 0));
+    auto owner = std::make_shared<Owner>();
+    list->setDelegate(owner);
+    list->tableViewDidSelectRowAtIndexPath(*table, NSIndexPath::indexPathForRowInSection(0, 0));
+    EXPECT_EQ(owner->rows, std::vector<long> { 0 });
 }
 
 TEST_F(CatalogTabTest, ACycleOfCategoriesEndsTheWalks)
