@@ -10,6 +10,8 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
+#include <vector>
 #include <plist/plist.h>
 
 namespace {
@@ -155,7 +157,164 @@ std::optional<double> farDateSeconds(plist_t node)
     return static_cast<double>(CivilTime::daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second);
 }
 
-Node nodeOf(const Value& value, int depth, std::string* error)
+// The library writes a real in four bytes whenever its value fits a float and
+// reads both sizes back as doubles, so the platform's float and double kinds
+// would be lost in the binary form. Writing, every double goes to the library
+// as a tagged NaN (always written in eight bytes, never merged with another)
+// and its own bits are put back afterwards; reading, the sizes of the reals
+// are taken from the file in the order the library's tree gives them.
+constexpr uint64_t realPlaceholderTag = 0x7FF8'C0DE'0000'0000ULL;
+constexpr uint64_t realPlaceholderMask = 0xFFFF'FFFF'0000'0000ULL;
+constexpr uint8_t binaryRealMarker = 0x20;
+constexpr size_t binaryTrailerSize = 32;
+// More objects visited than this (shared subtrees expand) gives up the kinds.
+constexpr size_t maximumRealScanVisits = size_t(1) << 22;
+
+uint64_t readBigEndian(const uint8_t* bytes, size_t size)
+{
+    uint64_t value = 0;
+    for (size_t i = 0; i < size; ++i)
+        value = (value << 8) | bytes[i];
+    return value;
+}
+
+struct BinaryLayout {
+    std::span<const uint8_t> bytes;
+    size_t offsetSize = 0;
+    size_t referenceSize = 0;
+    uint64_t objectCount = 0;
+    uint64_t topObject = 0;
+    uint64_t offsetTable = 0;
+
+    static std::optional<BinaryLayout> of(std::span<const uint8_t> bytes)
+    {
+        if (bytes.size() < 8 + binaryTrailerSize)
+            return std::nullopt;
+        const uint8_t* trailer = bytes.data() + bytes.size() - binaryTrailerSize;
+        BinaryLayout layout;
+        layout.bytes = bytes;
+        layout.offsetSize = trailer[6];
+        layout.referenceSize = trailer[7];
+        layout.objectCount = readBigEndian(trailer + 8, 8);
+        layout.topObject = readBigEndian(trailer + 16, 8);
+        layout.offsetTable = readBigEndian(trailer + 24, 8);
+        const uint64_t tableEnd = bytes.size() - binaryTrailerSize;
+        if (layout.offsetSize < 1 || layout.offsetSize > 8 || layout.referenceSize < 1 || layout.referenceSize > 8
+            || layout.offsetTable > tableEnd || layout.objectCount > (tableEnd - layout.offsetTable) / layout.offsetSize
+            || layout.topObject >= layout.objectCount)
+            return std::nullopt;
+        return layout;
+    }
+
+    // Where an object starts, or nullopt when that is not inside the objects.
+    std::optional<size_t> offsetOf(uint64_t object) const
+    {
+        if (object >= objectCount)
+            return std::nullopt;
+        uint64_t offset = readBigEndian(bytes.data() + offsetTable + object * offsetSize, offsetSize);
+        if (offset < 8 || offset >= offsetTable)
+            return std::nullopt;
+        return static_cast<size_t>(offset);
+    }
+};
+
+// Puts each double's own bits where its placeholder was written.
+bool restoreDoubles(Data& binary, const std::vector<double>& doubles)
+{
+    auto layout = BinaryLayout::of(binary);
+    if (!layout)
+        return doubles.empty();
+    size_t restored = 0;
+    for (uint64_t object = 0; object < layout->objectCount; ++object) {
+        auto offset = layout->offsetOf(object);
+        if (!offset || *offset + 9 > layout->offsetTable || binary[*offset] != (binaryRealMarker | 3))
+            continue;
+        uint8_t* field = binary.data() + *offset + 1;
+        uint64_t bits = readBigEndian(field, 8);
+        if ((bits & realPlaceholderMask) != realPlaceholderTag || (bits & ~realPlaceholderMask) >= doubles.size())
+            continue;
+        uint64_t own = 0;
+        std::memcpy(&own, &doubles[bits & ~realPlaceholderMask], sizeof own);
+        for (int i = 7; i >= 0; --i, own >>= 8)
+            field[i] = static_cast<uint8_t>(own);
+        ++restored;
+    }
+    return restored == doubles.size();
+}
+
+// The byte size of every real, in the order a depth-first walk of the
+// library's tree meets them (array items, then dictionary values, in order).
+struct RealSizes {
+    std::vector<uint8_t> sizes;
+    size_t next = 0;
+    bool mismatch = false;
+
+    Value take(double value)
+    {
+        if (next >= sizes.size()) {
+            mismatch = true;
+            return Value(value);
+        }
+        return sizes[next++] == 4 ? Value(static_cast<float>(value)) : Value(value);
+    }
+};
+
+bool scanReals(const BinaryLayout& layout, uint64_t object, int depth, size_t& visits, std::vector<uint8_t>& sizes)
+{
+    if (depth > maximumDepth || ++visits > maximumRealScanVisits)
+        return false;
+    auto offset = layout.offsetOf(object);
+    if (!offset)
+        return false;
+    const uint8_t* bytes = layout.bytes.data();
+    const size_t end = layout.offsetTable;
+    size_t at = *offset;
+    uint8_t marker = bytes[at++];
+    uint8_t kind = marker >> 4;
+    if (kind == (binaryRealMarker >> 4)) {
+        sizes.push_back(static_cast<uint8_t>(1u << (marker & 0x0F)));
+        return true;
+    }
+    bool array = kind == 0xA || kind == 0xC;
+    if (!array && kind != 0xD)
+        return true;
+    uint64_t count = marker & 0x0F;
+    if (count == 0x0F) {
+        if (at >= end || bytes[at] >> 4 != 0x1 || (bytes[at] & 0x0F) > 3)
+            return false;
+        size_t width = size_t(1) << (bytes[at] & 0x0F);
+        if (at + 1 + width > end)
+            return false;
+        count = readBigEndian(bytes + at + 1, width);
+        at += 1 + width;
+    }
+    // A dictionary's keys come first; only its values can hold reals.
+    if (!array) {
+        if (count > (end - at) / layout.referenceSize)
+            return false;
+        at += count * layout.referenceSize;
+    }
+    if (count > (end - at) / layout.referenceSize)
+        return false;
+    for (uint64_t i = 0; i < count; ++i, at += layout.referenceSize)
+        if (!scanReals(layout, readBigEndian(bytes + at, layout.referenceSize), depth + 1, visits, sizes))
+            return false;
+    return true;
+}
+
+std::optional<RealSizes> realSizesOf(std::span<const uint8_t> binary)
+{
+    auto layout = BinaryLayout::of(binary);
+    if (!layout)
+        return std::nullopt;
+    RealSizes reals;
+    size_t visits = 0;
+    if (!scanReals(*layout, layout->topObject, 0, visits, reals.sizes))
+        return std::nullopt;
+    return reals;
+}
+
+Node nodeOf(const Value& value, int depth, std::string* error, std::vector<double>* doubles)
 {
     if (depth > maximumDepth) {
         failWith(error, "the value is nested too deeply for a property list");
@@ -176,6 +335,13 @@ Node nodeOf(const Value& value, int depth, std::string* error)
         }
         return Node(plist_new_uint(static_cast<uint64_t>(value.longLongValue())));
     case Value::Type::Real:
+        if (doubles && value.numberKind() != Value::NumberKind::Float) {
+            uint64_t bits = realPlaceholderTag | doubles->size();
+            double placeholder = 0;
+            std::memcpy(&placeholder, &bits, sizeof placeholder);
+            doubles->push_back(value.doubleValue());
+            return Node(plist_new_real(placeholder));
+        }
         return Node(plist_new_real(value.doubleValue()));
     case Value::Type::String: {
         const std::string& text = *value.stringPtr();
@@ -213,7 +379,7 @@ Node nodeOf(const Value& value, int depth, std::string* error)
     case Value::Type::Array: {
         Node array(plist_new_array());
         for (const Value& item : value.arrayValue()) {
-            Node child = nodeOf(item, depth + 1, error);
+            Node child = nodeOf(item, depth + 1, error, doubles);
             if (!child)
                 return nullptr;
             plist_array_append_item(array.get(), child.release());
@@ -229,7 +395,7 @@ Node nodeOf(const Value& value, int depth, std::string* error)
                 failWith(error, "a key holds a NUL byte or is not valid UTF-8");
                 return nullptr;
             }
-            Node child = nodeOf(item, depth + 1, error);
+            Node child = nodeOf(item, depth + 1, error, doubles);
             if (!child)
                 return nullptr;
             plist_dict_set_item(dictionary.get(), key.c_str(), child.release());
@@ -322,7 +488,7 @@ std::optional<std::string> keyOf(plist_t keyNode)
     return std::string(text);
 }
 
-bool valueOf(plist_t node, int depth, Value& out)
+bool valueOf(plist_t node, int depth, Value& out, RealSizes* reals)
 {
     if (!node || depth > maximumDepth)
         return false;
@@ -339,7 +505,7 @@ bool valueOf(plist_t node, int depth, Value& out)
     case PLIST_REAL: {
         double d = 0;
         plist_get_real_val(node, &d);
-        out = Value(d);
+        out = reals ? reals->take(d) : Value(d);
         return true;
     }
     case PLIST_STRING: {
@@ -399,7 +565,7 @@ bool valueOf(plist_t node, int depth, Value& out)
             if (!item)
                 break;
             Value child;
-            if (!valueOf(item, depth + 1, child)) {
+            if (!valueOf(item, depth + 1, child, reals)) {
                 ok = false;
                 break;
             }
@@ -423,7 +589,7 @@ bool valueOf(plist_t node, int depth, Value& out)
                 break;
             auto key = keyOf(plist_dict_item_get_key(item));
             Value child;
-            bool good = key && valueOf(item, depth + 1, child);
+            bool good = key && valueOf(item, depth + 1, child, reals);
             if (good)
                 dictionary.set(*key, std::move(child));
             if (!good) {
@@ -462,7 +628,13 @@ Value propertyListWithData(std::span<const uint8_t> data, Format* format)
         plist_from_xml(bytes, length, &root);
     Node owner(root);
     Value value;
-    if (!valueOf(root, 0, value))
+    std::optional<RealSizes> reals;
+    if (binary && root)
+        reals = realSizesOf(data);
+    if (!valueOf(root, 0, value, reals ? &*reals : nullptr))
+        return {};
+    // A file whose reals the walk could not pair keeps them all as doubles.
+    if (reals && (reals->mismatch || reals->next != reals->sizes.size()) && !valueOf(root, 0, value, nullptr))
         return {};
     if (format)
         *format = binary ? Format::Binary : Format::XML;
@@ -471,7 +643,8 @@ Value propertyListWithData(std::span<const uint8_t> data, Format* format)
 
 std::optional<Data> dataWithPropertyList(const Value& plist, Format format, std::string* error)
 {
-    Node root = nodeOf(plist, 0, error);
+    std::vector<double> doubles;
+    Node root = nodeOf(plist, 0, error, format == Format::Binary ? &doubles : nullptr);
     if (!root)
         return std::nullopt;
     char* bytes = nullptr;  // the library writes only into an empty pointer
@@ -489,6 +662,10 @@ std::optional<Data> dataWithPropertyList(const Value& plist, Format format, std:
         plist_to_bin_free(bytes);
     else
         plist_to_xml_free(bytes);
+    if (format == Format::Binary && !restoreDoubles(data, doubles)) {
+        failWith(error, "the property list could not be written");
+        return std::nullopt;
+    }
     return data;
 }
 

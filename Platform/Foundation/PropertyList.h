@@ -5,7 +5,8 @@
 // reals, booleans, dates and data. Null has no property-list form. Dates of
 // the years 1 to 9999 are kept; the binary form keeps those within 68 years
 // either side of 2001 to the microsecond, the XML form and dates further out
-// to the second.
+// to the second. In the binary form a float is written in four bytes and a
+// double in eight, and each reads back as the kind its size gives.
 //
 // Reading answers null for anything that is not a whole, well-formed
 // property list; writing answers nullopt for a value that has no property-list

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -264,4 +265,67 @@ TEST_F(PropertyListFiles, WrittenAtomicallyAndReadBack)
 
     ASSERT_TRUE(NSFileManager::defaultManager().createFileAtPathContents(path, Data { 'b', 'p', 'l', 'i', 's', 't' }));
     EXPECT_TRUE(PropertyList::contentsOfFile(path).isNull());
+}
+
+// The binary form stores a float in four bytes and a double in eight, and the
+// kind decides how the number prints ("%.7g" against "%.16g").
+TEST(PropertyListTest, BinaryRealsKeepTheirKind)
+{
+    const Value reals = Value::dictionary({
+        { "rate", Value(100.0f / 3.0f) },
+        { "half", Value(0.5) },  // a double whose value fits a float
+        { "halfFloat", Value(0.5f) },
+        { "third", Value(1.0 / 3.0) },
+        { "infinite", Value(std::numeric_limits<double>::infinity()) },
+        { "nested", Value::array({ Value(2.0), Value::dictionary({ { "f", Value(1.25f) }, { "d", Value(-0.0) } }), Value(7.5f) }) },
+    });
+    auto binary = PropertyList::dataWithPropertyList(reals, Format::Binary);
+    ASSERT_TRUE(binary);
+    Value back = PropertyList::propertyListWithData(*binary);
+    using Kind = Value::NumberKind;
+    struct Case {
+        const Value& value;
+        Kind kind;
+        double number;
+    };
+    const Value& nested = back["nested"];
+    for (const Case& c : std::initializer_list<Case> {
+             { back["rate"], Kind::Float, static_cast<double>(100.0f / 3.0f) },
+             { back["half"], Kind::Double, 0.5 },
+             { back["halfFloat"], Kind::Float, 0.5 },
+             { back["third"], Kind::Double, 1.0 / 3.0 },
+             { back["infinite"], Kind::Double, std::numeric_limits<double>::infinity() },
+             { nested[size_t(0)], Kind::Double, 2.0 },
+             { nested[size_t(1)]["f"], Kind::Float, 1.25 },
+             { nested[size_t(1)]["d"], Kind::Double, 0.0 },
+             { nested[size_t(2)], Kind::Float, 7.5 },
+         }) {
+        EXPECT_TRUE(c.value.isReal());
+        EXPECT_EQ(c.value.numberKind(), c.kind) << c.number;
+        EXPECT_EQ(c.value.doubleValue(), c.number);
+    }
+    EXPECT_TRUE(std::signbit(nested[size_t(1)]["d"].doubleValue()));
+    EXPECT_EQ(back["rate"].stringValue(), "33.33333");
+}
+
+// A file as the platform writes it: [0.5 as a float, 0.5 as a double].
+TEST(PropertyListTest, BinaryRealSizeGivesTheKindRead)
+{
+    const Data file {
+        'b', 'p', 'l', 'i', 's', 't', '0', '0',
+        0xA2, 0x01, 0x02,  // array of objects 1 and 2
+        0x22, 0x3F, 0x00, 0x00, 0x00,  // 4-byte real
+        0x23, 0x3F, 0xE0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // 8-byte real
+        0x08, 0x0B, 0x10,  // offsets
+        0, 0, 0, 0, 0, 0, 1, 1,  // offset and reference sizes
+        0, 0, 0, 0, 0, 0, 0, 3,  // objects
+        0, 0, 0, 0, 0, 0, 0, 0,  // top object
+        0, 0, 0, 0, 0, 0, 0, 0x19,  // offset table
+    };
+    Value back = PropertyList::propertyListWithData(file);
+    ASSERT_EQ(back.count(), 2u);
+    EXPECT_EQ(back[size_t(0)].numberKind(), Value::NumberKind::Float);
+    EXPECT_EQ(back[size_t(1)].numberKind(), Value::NumberKind::Double);
+    EXPECT_EQ(back[size_t(0)].doubleValue(), 0.5);
+    EXPECT_EQ(back[size_t(1)].doubleValue(), 0.5);
 }

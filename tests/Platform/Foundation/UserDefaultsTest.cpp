@@ -113,6 +113,7 @@ TEST_F(UserDefaults, EveryKindPersistsAcrossReload)
     EXPECT_EQ(again->integerForKey("Port"), 48080);
     EXPECT_TRUE(again->objectForKey("D_OKRA_SHORTCUT").isBool());
     EXPECT_EQ(again->floatForKey("rate"), 75.3f);
+    EXPECT_EQ(again->stringForKey("rate"), "75.3");  // still a float, so it prints as one
     EXPECT_EQ(again->stringForKey("Path"), "");  // an empty text is kept, not missing
     EXPECT_EQ(again->objectForKey("UpdateVersionSign").dateValue(), (Date { 1'700'000'000.5 }));
     EXPECT_EQ(again->arrayForKey("Login_Info_Array")[size_t(0)]["Input_ClientID"], Value("ACME"));
