@@ -1,8 +1,10 @@
 #include "Platform/QuartzCore/CALayerDrawing.h"
 
+#include "Platform/CoreGraphics/CGBitmapContext.h"
 #include "Platform/QuartzCore/CALayer.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -34,6 +36,77 @@ void drawContents(CALayer& layer, const CGImageRef& image, const CGContextRef& c
     CGContextRestoreGState(ctx);
 }
 
+CGColor shadowColorOf(CALayer& layer)
+{
+    CGColor shadow = layer.shadowColor() ? *layer.shadowColor() : CGColor { 0, 0, 0, 1 };
+    shadow.alpha *= layer.shadowOpacity();
+    return shadow;
+}
+
+// How many device pixels a point of the layer's space covers.
+CGFloat deviceScaleOf(const CGContextRef& ctx)
+{
+    CGAffineTransform t = CGContextGetCTM(ctx);
+    return std::sqrt(std::fabs(t.a * t.d - t.b * t.c));
+}
+
+// The context's shadow offset and blur are in device space, where y counts
+// upwards; a layer's are in its own space, where y counts downwards, so a
+// positive height falls below.
+void drawBackgroundWithShadow(CALayer& layer, const CGContextRef& ctx, CGRect outline, const CGColorRef& background)
+{
+    CGAffineTransform t = CGContextGetCTM(ctx);
+    CGSize offset = layer.shadowOffset();
+    CGSize deviceOffset = CGSizeMake(t.a * offset.width + t.c * offset.height, t.b * offset.width + t.d * offset.height);
+    CGContextSetShadowWithColor(ctx, deviceOffset, layer.shadowRadius() * deviceScaleOf(ctx),
+                                std::make_shared<const CGColor>(shadowColorOf(layer)));
+    CGContextSetFillColorWithColor(ctx, background);
+    CGContextBeginPath(ctx);
+    CALayerAddRoundedRect(ctx, outline, layer.cornerRadius());
+    CGContextFillPath(ctx);
+}
+
+// Only the shadow of `outline`, for a layer whose own drawing does not cover
+// it (a clear layer, or an outline beyond the background). The outline is
+// drawn beside a small canvas with its shadow thrown back onto it, and the
+// canvas is laid under the layer where the shadow falls.
+void drawShadowAlone(CALayer& layer, const CGContextRef& ctx, CGRect outline)
+{
+    const CGFloat blur = std::max<CGFloat>(0, layer.shadowRadius());
+    const CGFloat margin = std::ceil(blur) + 2;
+    const CGSize canvas = CGSizeMake(outline.size.width + 2 * margin, outline.size.height + 2 * margin);
+    // The context's shadow works within 4096 pixels, three canvases wide;
+    // a larger shadow is made at a lower resolution (it is blurred anyway).
+    const CGFloat k = std::min({ std::max(CGFloat(1), deviceScaleOf(ctx)), CGFloat(1300) / canvas.width,
+                                 CGFloat(4000) / canvas.height });
+    const auto pw = static_cast<size_t>(std::ceil(canvas.width * k));
+    const auto ph = static_cast<size_t>(std::ceil(canvas.height * k));
+    auto bitmap = CGBitmapContextCreate(nullptr, pw, ph, 8, 0, CGColorSpaceCreateDeviceRGB(),
+                                        kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
+    if (!bitmap)
+        return;
+    const CGFloat throwBack = CGFloat(pw);
+    CGContextSetShadowWithColor(bitmap, CGSizeMake(-throwBack, 0), blur * k,
+                                std::make_shared<const CGColor>(shadowColorOf(layer)));
+    CGContextSetFillColorWithColor(bitmap, CGColorCreateGenericRGB(0, 0, 0, 1));
+    CGContextScaleCTM(bitmap, k, k);
+    CGContextBeginPath(bitmap);
+    CALayerAddRoundedRect(bitmap, CGRectMake(margin + throwBack / k, margin, outline.size.width, outline.size.height),
+                          layer.cornerRadius());
+    CGContextFillPath(bitmap);
+    auto image = CGBitmapContextCreateImage(bitmap);
+    if (!image)
+        return;
+    CGSize offset = layer.shadowOffset();
+    CGRect place = CGRectMake(outline.origin.x - margin + offset.width, outline.origin.y - margin + offset.height,
+                              canvas.width, canvas.height);
+    CGContextSaveGState(ctx);
+    CGContextTranslateCTM(ctx, place.origin.x, CGRectGetMaxY(place));
+    CGContextScaleCTM(ctx, 1, -1);
+    CGContextDrawImage(ctx, CGRectMake(0, 0, place.size.width, place.size.height), image);
+    CGContextRestoreGState(ctx);
+}
+
 }  // namespace
 
 void CALayerAddRoundedRect(const CGContextRef& ctx, CGRect r, CGFloat radius)
@@ -54,18 +127,27 @@ void CALayerAddRoundedRect(const CGContextRef& ctx, CGRect r, CGFloat radius)
 
 void CALayerDrawLook(CALayer& layer, const CGContextRef& ctx, CGRect local, const CGColorRef& background)
 {
-    if (layer.shadowOpacity() > 0 && background) {
+    const bool filled = background && background->alpha > 0;
+    const CGRect path = layer.shadowPathRect();
+    const bool hasPath = !CGRectIsEmpty(path);
+    if (layer.shadowOpacity() > 0 && (filled || hasPath)) {
         CGContextSaveGState(ctx);
-        CGColor shadow = layer.shadowColor() ? *layer.shadowColor() : CGColor { 0, 0, 0, 1 };
-        shadow.alpha *= layer.shadowOpacity();
-        CGContextSetShadowWithColor(ctx, layer.shadowOffset(), layer.shadowRadius(),
-                                    std::make_shared<const CGColor>(shadow));
-        CGContextSetFillColorWithColor(ctx, background);
-        CGContextBeginPath(ctx);
-        CALayerAddRoundedRect(ctx, local, layer.cornerRadius());
-        CGContextFillPath(ctx);
+        if (layer.masksToBounds()) {
+            CGContextBeginPath(ctx);
+            CALayerAddRoundedRect(ctx, local, layer.cornerRadius());
+            CGContextClip(ctx);
+        }
+        // The background itself casts the shadow when it covers the outline
+        // the shadow follows; anything else needs the shadow alone.
+        bool backgroundCasts = !hasPath
+            || (filled && background->alpha >= 1 && layer.cornerRadius() <= 0 && CGRectContainsRect(local, path));
+        if (backgroundCasts)
+            drawBackgroundWithShadow(layer, ctx, hasPath ? path : local, background);
+        else
+            drawShadowAlone(layer, ctx, hasPath ? path : local);
         CGContextRestoreGState(ctx);
-    } else if (background && background->alpha > 0) {
+    }
+    if (filled) {
         CGContextSetFillColorWithColor(ctx, background);
         CGContextBeginPath(ctx);
         CALayerAddRoundedRect(ctx, local, layer.cornerRadius());
