@@ -182,6 +182,15 @@ void UITabBarControllerExt::addCustomElements()
 
 void UITabBarControllerExt::placeShownButtons(CGFloat x0, CGFloat step, CGFloat width)
 {
+    long shown = 0;
+    for (const auto& item : m_itmeButtonArray)
+        shown += item->isHidden() ? 0 : 1;
+    // With every module on, the wide and narrow layouts run past the bar's
+    // right edge and the settings button, always last, could not be reached:
+    // such a row closes up just enough to end at the edge.
+    const CGFloat barWidth = m_backgroundImage ? m_backgroundImage->bounds().size.width : 1024;
+    if (shown > 1 && x0 + step * static_cast<CGFloat>(shown - 1) + width > barWidth)
+        step = (barWidth - width - x0) / static_cast<CGFloat>(shown - 1);
     long n = 0;
     for (const auto& item : m_itmeButtonArray) {
         if (item->isHidden())

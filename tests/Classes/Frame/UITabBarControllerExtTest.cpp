@@ -234,6 +234,35 @@ TEST_F(MainTabBarTest, SettingsButtonOpensTheSheetAndDoneClosesIt)
     EXPECT_FALSE(bar->settingsBtn()->isSelected());
 }
 
+// Every module on: eight buttons. The wide layout would put the settings
+// button at x 1020 and the narrow one at 1036, past the screen's edge; the
+// row closes up instead, in order, and the settings button still opens.
+TEST_F(MainTabBarTest, WithEveryModuleOnTheSettingsButtonStaysOnTheBar)
+{
+    showMain({ "1", "1", "1", "1", "1", "1", "1" });
+    auto fitsInOrder = [&](CGFloat start, CGFloat width) {
+        std::vector<CGFloat> xs = shownButtonXs();
+        ASSERT_EQ(xs.size(), 8u);
+        EXPECT_EQ(xs.front(), start);
+        for (size_t i = 1; i < xs.size(); ++i)
+            EXPECT_GT(xs[i], xs[i - 1]);
+        EXPECT_LE(bar->settingsBtn()->frame().origin.x + width, 1024);
+        EXPECT_EQ(bar->settingsBtn()->frame().size.width, width);
+    };
+    fitsInOrder(320, 64);
+    bar->itemsMove(false);
+    fitsInOrder(490, 68);
+    bar->itemsMove(true);
+    // The configured layout fits as the table gives it.
+    bar->loadByConfig();
+    EXPECT_EQ(bar->settingsBtn()->frame().origin.x, 950);
+    bar->itemsMove(true);
+    tapItem(UITabBarControllerExt::TabSettings);
+    appDriver->advance(0.5);
+    EXPECT_TRUE(bar->settingsBtn()->isSelected());
+    EXPECT_TRUE(bar->presentedViewController());
+}
+
 TEST_F(MainTabBarTest, LongPressOnTheLogoOffersTheWayBackToSignIn)
 {
     showMain();
