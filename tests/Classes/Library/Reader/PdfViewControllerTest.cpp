@@ -315,6 +315,27 @@ TEST_F(ReaderTest, SharesByMailPrintAndRefusesOpenInWithoutAnApplication)
     MFMailComposeViewController::setCanSendMailOverride(std::nullopt);
 }
 
+// Files of 50 MB (52,428,800 bytes) and more are not mailed: the e-mail
+// button is offered, and choosing it does nothing.
+TEST_F(ReaderTest, ASixtyMegabyteDocumentOffersMailButChoosingItDoesNothing)
+{
+    PdfFixture pdf = PdfFixture::withPages(2);
+    const size_t padding = 60u * 1024 * 1024;
+    pdf.extraObjects.push_back("<< /Length " + std::to_string(padding) + " >>\nstream\n" + std::string(padding, ' ')
+                               + "\nendstream");
+    open(writePdf(pdf, "Catalogue.pdf"), 1);
+    ASSERT_GE(document->fileSize().value_or(0), padding);
+    ASSERT_EQ(reader->contentViews().size(), 2u);  // the document itself reads as usual
+
+    MFMailComposeViewController::setCanSendMailOverride(true);
+    driver->tap(reader->mainToolbar()->shareButton());
+    ASSERT_TRUE(driver->tapButton("Email"));
+    driver->advance(1);
+    EXPECT_FALSE(reader->presentedViewController());
+    EXPECT_FALSE(driver->visibleAlert());
+    MFMailComposeViewController::setCanSendMailOverride(std::nullopt);
+}
+
 TEST_F(ReaderTest, NoMailAccountIsToldAndDamagedOrEmptyDocumentsShowNothingWithoutFailing)
 {
     open(writePdf(PdfFixture::withPages(1)), 1);

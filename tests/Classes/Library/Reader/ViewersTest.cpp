@@ -99,6 +99,9 @@ TEST_F(VideoViewerTest, BackStopsThePlayerAndAsksTheOpenerOnceEvenForAMissingFil
     auto player = video->moviePlayer();
     driver->advance(1);
     EXPECT_NE(player->playbackState(), MPMoviePlaybackStatePlaying);
+    // The player's area stays empty and nothing is said.
+    EXPECT_FALSE(player->currentPicture());
+    EXPECT_FALSE(driver->visibleAlert());
     ASSERT_TRUE(driver->tapButton("Back"));
     EXPECT_EQ(stops, 1);
     EXPECT_FALSE(video->moviePlayer());
