@@ -11,11 +11,18 @@
 #include "Classes/Frame/LanguageManager.h"
 #include "Classes/Frame/TabBarItemButton.h"
 #include "Classes/Frame/UITabBarControllerExt.h"
+#include "Classes/Library/PdfDocument.h"
+#include "Classes/Library/PdfViewController.h"
 #include "Database/ConfigManager.h"
 #include "Platform/Foundation/Dispatch.h"
 #include "Platform/Foundation/NSLog.h"
+#include "Platform/Foundation/NSPathUtilities.h"
 #include "Platform/Foundation/NSTimer.h"
+#include "Platform/UIKit/NSStringDrawing.h"
 #include "Platform/UIKit/UIApplication.h"
+#include "Platform/UIKit/UIColor.h"
+#include "Platform/UIKit/UIFont.h"
+#include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UINavigationController.h"
 #include "Platform/UIKit/UIViewRendering.h"
 #include "Platform/UIKit/UIWindow.h"
@@ -271,4 +278,66 @@ void DemoTour::addProductSteps()
         if (navigation && std::dynamic_pointer_cast<ProductDetailController>(navigation->topViewController()))
             navigation->popViewControllerAnimated(false);
     }, 0.3);
+}
+
+namespace {
+
+// A three-page brochure to read, in Documents where the reader keeps its
+// files: the sample company's documents are only fetched when a person asks.
+bool writeBrochure(const std::string& path)
+{
+    if (!UIGraphicsBeginPDFContextToFile(path, CGRectMake(0, 0, 612, 792)))
+        return false;
+    const char* titles[] = { "Corvelle", "Products", "Prices" };
+    for (int page = 0; page < 3; ++page) {
+        UIGraphicsBeginPDFPage();
+        auto ctx = UIGraphicsGetCurrentContext();
+        CGContextSetFillColorWithColor(ctx, UIColor::colorWithRedGreenBlueAlpha(0.15f, 0.35f + 0.2f * static_cast<CGFloat>(page), 0.6f, 1)->CGColor());
+        CGContextFillRect(ctx, CGRectMake(0, 0, 612, 160));
+        CGContextSetFillColorWithColor(ctx, UIColor::blackColor()->CGColor());
+        drawInRectWithFont(titles[page], CGRectMake(60, 220, 492, 80), UIFont::boldSystemFontOfSize(48));
+        drawInRectWithFont("Page " + std::to_string(page + 1) + " of 3", CGRectMake(60, 700, 492, 30),
+                           UIFont::systemFontOfSize(18));
+    }
+    UIGraphicsEndPDFContext();
+    return true;
+}
+
+// The reader tells its opener when it is done; the tour's opener takes it off.
+class TourReaderOpener : public PdfViewControllerDelegate {
+public:
+    void dismissReaderViewController(PdfViewController& reader) override
+    {
+        if (auto navigation = reader.navigationController())
+            navigation->popViewControllerAnimated(false);
+    }
+};
+
+}  // namespace
+
+void DemoTour::addReaderSteps()
+{
+    auto opener = std::make_shared<TourReaderOpener>();
+    auto open = [opener]() {
+        auto app = CorvelleAppDelegate::sharedAppDelegate();
+        auto navigation = app ? std::dynamic_pointer_cast<UINavigationController>(app->window()->rootViewController()) : nullptr;
+        const std::string path = NSSearchPathForDirectoriesInDomains(NSDocumentDirectory, NSUserDomainMask, true).front()
+            + "/Brochure.pdf";
+        if (!navigation || !writeBrochure(path))
+            return;
+        auto document = PdfDocument::withDocumentFilePathPassword(path, std::nullopt);
+        if (!document)
+            return;
+        auto reader = PdfViewController::initWithReaderDocumentDocumentName(document, "Brochure");
+        reader->setDelegate(opener);
+        navigation->pushViewControllerAnimated(reader, true);
+    };
+    auto close = [opener]() {
+        auto app = CorvelleAppDelegate::sharedAppDelegate();
+        auto navigation = app ? std::dynamic_pointer_cast<UINavigationController>(app->window()->rootViewController()) : nullptr;
+        if (navigation && std::dynamic_pointer_cast<PdfViewController>(navigation->topViewController()))
+            navigation->popViewControllerAnimated(false);
+    };
+    addStep("reader", open, 1.5);
+    addStep("", close, 0.3);
 }

@@ -39,6 +39,8 @@ public:
     void addQuoteOrderSteps();
     // The inventory tab, and its first product opened in the product detail.
     void addProductSteps();
+    // A brochure PDF opened in the reader as the library opens one, then closed.
+    void addReaderSteps();
 
 private:
     struct Step {
