@@ -1,14 +1,19 @@
 // Scrolling cost of a table and of a grid-like scroll view: each iteration
 // moves through 1,000 offsets spread over the whole content and lays out the
 // visible cells at each. The figure that matters is the time per offset,
-// which must not grow with the number of rows or tiles.
+// which must not grow with the number of rows or tiles. The table's floor,
+// in the same run, is the index-path work alone: the rows in view found from
+// the row height, made into index paths and checked against the last ones.
 
+#include "Platform/Foundation/NSIndexPath.h"
 #include "Platform/UIKit/UITableView.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
+#include <vector>
 
 namespace {
 
@@ -37,40 +42,83 @@ public:
     }
 };
 
+constexpr CGFloat kTableHeight = 700;
+constexpr int kOffsets = 1000;
+
 // Offsets spread evenly over the content: with few rows neighbouring
 // offsets share most cells, with many every offset shows new ones. Jumps
 // make every offset show new rows whatever the size, for a like-for-like figure.
+CGFloat offsetAt(int i, CGFloat span, bool jump)
+{
+    return jump ? std::fmod(static_cast<CGFloat>(i) * 7919.0f * 44, span) : span * static_cast<CGFloat>(i) / kOffsets;
+}
+
+void countPerOffset(benchmark::State& state)
+{
+    state.SetItemsProcessed(state.iterations() * kOffsets);
+    state.counters["ns_per_offset"] = benchmark::Counter(static_cast<double>(state.iterations() * kOffsets),
+                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 void scrollTable(benchmark::State& state, bool variableHeights, bool jump = false)
 {
     long n = state.range(0);
     auto rows = std::make_shared<Rows>(n);
     auto heights = std::make_shared<VariableRows>();
-    auto table = std::make_shared<UITableView>(CGRectMake(0, 0, 1024, 700));
+    auto table = std::make_shared<UITableView>(CGRectMake(0, 0, 1024, kTableHeight));
     table->setDataSource(rows);
     if (variableHeights)
         table->setDelegate(heights);
     table->reloadData();
     table->visibleCells();
-    CGFloat span = table->contentSize().height - 700;
-    const int offsets = 1000;
+    CGFloat span = table->contentSize().height - kTableHeight;
     for (auto _ : state) {
-        for (int i = 0; i < offsets; ++i) {
-            CGFloat y = jump ? std::fmod(static_cast<CGFloat>(i) * 7919.0f * 44, span)
-                             : span * static_cast<CGFloat>(i) / offsets;
-            table->setContentOffset(CGPointMake(0, y));
+        for (int i = 0; i < kOffsets; ++i) {
+            table->setContentOffset(CGPointMake(0, offsetAt(i, span, jump)));
             benchmark::DoNotOptimize(table->visibleCells().size());
         }
     }
-    state.SetItemsProcessed(state.iterations() * offsets);
-    state.counters["ns_per_offset"] = benchmark::Counter(static_cast<double>(state.iterations() * offsets),
-                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    countPerOffset(state);
+}
+
+// The floor beside BM_TableScroll and BM_TableJump: no views, only the
+// index paths of the rows in view at each offset (rows of the table's
+// default 44 points) and the lookup of the last offset's paths among them.
+void indexPathFloor(benchmark::State& state, bool jump)
+{
+    const long n = state.range(0);
+    const CGFloat rowHeight = 44;
+    const CGFloat span = rowHeight * static_cast<CGFloat>(n) - kTableHeight;
+    std::vector<NSIndexPath> shown, wanted;
+    for (auto _ : state) {
+        for (int i = 0; i < kOffsets; ++i) {
+            CGFloat y = offsetAt(i, span, jump);
+            long first = std::max(0L, static_cast<long>(y / rowHeight));
+            long last = std::min(n - 1, static_cast<long>((y + kTableHeight) / rowHeight));
+            wanted.clear();
+            for (long row = first; row <= last; ++row)
+                wanted.push_back(NSIndexPath::indexPathForRowInSection(row, 0));
+            long kept = 0;
+            for (const NSIndexPath& path : shown)
+                kept += std::binary_search(wanted.begin(), wanted.end(), path) ? 1 : 0;
+            benchmark::DoNotOptimize(kept);
+            shown.swap(wanted);
+        }
+    }
+    countPerOffset(state);
 }
 
 void BM_TableScroll(benchmark::State& state)
 {
     scrollTable(state, false);
 }
-BENCHMARK(BM_TableScroll)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TableScroll)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void BM_TableScrollFloor(benchmark::State& state)
+{
+    indexPathFloor(state, false);
+}
+BENCHMARK(BM_TableScrollFloor)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_TableScrollVariableHeights(benchmark::State& state)
 {
@@ -82,7 +130,13 @@ void BM_TableJump(benchmark::State& state)
 {
     scrollTable(state, false, true);
 }
-BENCHMARK(BM_TableJump)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TableJump)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void BM_TableJumpFloor(benchmark::State& state)
+{
+    indexPathFloor(state, true);
+}
+BENCHMARK(BM_TableJumpFloor)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_TableLoad(benchmark::State& state)
 {
@@ -157,19 +211,14 @@ void scrollGrid(benchmark::State& state, bool jump)
 {
     auto grid = std::make_shared<TileGrid>(CGRectMake(0, 0, 774, 638), state.range(0));
     CGFloat span = std::max<CGFloat>(0, grid->contentSize().height - 638);
-    const int offsets = 1000;
     for (auto _ : state) {
-        for (int i = 0; i < offsets; ++i) {
-            CGFloat y = jump ? std::fmod(static_cast<CGFloat>(i) * 7919.0f * 44, span)
-                             : span * static_cast<CGFloat>(i) / offsets;
-            grid->setContentOffset(CGPointMake(0, y));
+        for (int i = 0; i < kOffsets; ++i) {
+            grid->setContentOffset(CGPointMake(0, offsetAt(i, span, jump)));
             grid->layoutIfNeeded();
             benchmark::DoNotOptimize(grid->shown());
         }
     }
-    state.SetItemsProcessed(state.iterations() * offsets);
-    state.counters["ns_per_offset"] = benchmark::Counter(static_cast<double>(state.iterations() * offsets),
-                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    countPerOffset(state);
 }
 
 void BM_GridScroll(benchmark::State& state)
