@@ -9,6 +9,7 @@
 #include "Classes/Frame/PlaceholderViewController.h"
 #include "Classes/Frame/SkinManager.h"
 #include "Classes/Frame/TabBarItemButton.h"
+#include "Classes/Library/SaleslibraryController.h"
 #include "Classes/QuoteOrder/QuoteOrderHistoryController.h"
 #include "Classes/Login/LoginPopController.h"
 #include "Classes/Sync/SyncViewController.h"
@@ -94,6 +95,8 @@ void UITabBarControllerExt::addViewControllers()
             screen = std::make_shared<CustomerViewController>();
         else if (i == TabQuoteOrder)
             screen = std::make_shared<QuoteOrderHistoryController>();
+        else if (i == TabSalesLibrary)
+            screen = std::make_shared<SaleslibraryController>();
         else if (i == TabInventory)
             screen = std::make_shared<InventoryViewController>();
         else if (i == TabSync)

@@ -1,0 +1,62 @@
+#include "Classes/Library/LibraryCatalogCell.h"
+
+#include "Classes/Frame/SkinManager.h"
+#include "Classes/Library/LibraryText.h"
+#include "Platform/UIKit/NSStringDrawing.h"
+#include "Platform/UIKit/UIColor.h"
+#include "Platform/UIKit/UIFont.h"
+#include "Platform/UIKit/UIImage.h"
+#include "Platform/UIKit/UIImageView.h"
+#include "Platform/UIKit/UILabel.h"
+
+std::shared_ptr<LibraryCatalogCell> LibraryCatalogCell::initWithStyleReuseIdentifier(UITableViewCellStyle style, const std::string& reuseIdentifier)
+{
+    auto cell = std::make_shared<LibraryCatalogCell>(style, reuseIdentifier);
+    cell->setUpViews();
+    return cell;
+}
+
+LibraryCatalogCell::LibraryCatalogCell(UITableViewCellStyle style, const std::string& reuseIdentifier)
+    : UITableViewCell(style, reuseIdentifier)
+{
+}
+
+void LibraryCatalogCell::setUpViews()
+{
+    m_lbTitle = std::make_shared<UILabel>(CGRectMake(15, 10, 160, 40));
+    m_lbTitle->setTextAlignment(UITextAlignmentLeft);
+    m_lbTitle->setNumberOfLines(2);
+    m_lbTitle->setLineBreakMode(UILineBreakModeTailTruncation);
+    m_lbTitle->setTextColor(UIColor::whiteColor());
+    m_lbTitle->setBackgroundColor(UIColor::clearColor());
+    addSubview(m_lbTitle);
+
+    m_lbcount = std::make_shared<UILabel>(CGRectMake(180, 20, 45, 20));
+    m_lbcount->setTextAlignment(UITextAlignmentRight);
+    m_lbcount->setTextColor(UIColor::whiteColor());
+    m_lbcount->setBackgroundColor(UIColor::clearColor());
+    addSubview(m_lbcount);
+
+    m_imgicon = std::make_shared<UIImageView>(CGRectMake(225, 24, 15, 15));
+    m_imgicon->setImage(UIImage::imageNamed("icon-arrowrgt.png"));
+    m_imgicon->setHidden(true);
+    addSubview(m_imgicon);
+
+    m_imgline = std::make_shared<UIImageView>(CGRectMake(1, 60, 242, 2));
+    m_imgline->setImage(SkinManager::skinFromImageName(std::string("line-h.png")));
+    addSubview(m_imgline);
+
+    auto selected = std::make_shared<UIImageView>(CGRectMake(0, 0, 244, 58));
+    selected->setImage(SkinManager::skinFromImageName(std::string("navon-bg.png")));
+    setSelectedBackgroundView(selected);
+}
+
+void LibraryCatalogCell::setIsFirstLine(bool first)
+{
+    m_isFirstLine = first;
+    if (!first)
+        return;
+    m_lbTitle->setText(LibraryText::text("ALL"));
+    m_lbTitle->setFont(UIFont::boldSystemFontOfSize(16));
+    m_lbcount->setFont(UIFont::boldSystemFontOfSize(16));
+}

@@ -1,0 +1,31 @@
+#include "Classes/Library/LibraryText.h"
+
+#include "Classes/Frame/Language.h"
+#include "Classes/Frame/PublicFunction.h"
+#include "Database/corvelle_library_files_Entity.h"
+#include "Network/Protocol/HttpNetworkCtrl.h"
+
+namespace LibraryText {
+
+std::string text(const std::string& key)
+{
+    return Language::stringWithName(key).value_or(key);
+}
+
+std::string formatOf(const corvelle_library_files_Entity& file)
+{
+    const std::string info = file.info.value_or(std::string());
+    return info.substr(0, info.find('/'));
+}
+
+int typeCodeOf(const std::optional<std::string>& type)
+{
+    return PublicFunction::getFileType(type.value_or(std::string()));
+}
+
+bool isSafeName(const std::optional<std::string>& name)
+{
+    return name && HttpNetworkCtrl::isSafePathComponent(*name);
+}
+
+}  // namespace LibraryText
