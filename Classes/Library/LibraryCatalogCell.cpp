@@ -23,6 +23,9 @@ LibraryCatalogCell::LibraryCatalogCell(UITableViewCellStyle style, const std::st
 
 void LibraryCatalogCell::setUpViews()
 {
+    // The panel's own background shows through the rows.
+    setBackgroundColor(UIColor::clearColor());
+    contentView()->setBackgroundColor(UIColor::clearColor());
     m_lbTitle = std::make_shared<UILabel>(CGRectMake(15, 10, 160, 40));
     m_lbTitle->setTextAlignment(UITextAlignmentLeft);
     m_lbTitle->setNumberOfLines(2);

@@ -453,7 +453,11 @@ void LibraryDetailController::selectShowInfo(const FileRef& file)
     sheet->setModalTransitionStyle(UIModalTransitionStyleCrossDissolve);
     presentViewControllerAnimatedCompletion(sheet, true, nullptr);
     sheet->delButton()->setHidden(!(m_libraryTab == 1 || manager()->isExists(file->file_id)));
-    sheet->view()->setFrame(CGRectMake(220, 150, FileDescriptionViewController::kWidth, FileDescriptionViewController::kHeight));
+    const CGRect place = CGRectMake(220, 150, FileDescriptionViewController::kWidth, FileDescriptionViewController::kHeight);
+    if (auto container = sheet->view()->superview())
+        container->setFrame(place);
+    else
+        sheet->view()->setFrame(place);
 }
 
 void LibraryDetailController::actionButtonPressed(const FileRef& file)

@@ -38,6 +38,8 @@ std::shared_ptr<SaleslibraryController> SaleslibraryController::protect()
 
 std::shared_ptr<UITabBarControllerExt> SaleslibraryController::tabBar() const
 {
+    if (auto own = std::dynamic_pointer_cast<UITabBarControllerExt>(tabBarController()))
+        return own;
     auto app = CorvelleAppDelegate::sharedAppDelegate();
     return app ? app->tabBarController() : nullptr;
 }
@@ -113,6 +115,12 @@ void SaleslibraryController::addLibraryView()
     detail->setFrame(CGRectMake(0, 64, 1024, 638));
     bar->view()->addSubview(detail);
     bar->view()->addSubview(master);
+    // The panes lie outside the tab bar's own children, so they are told of
+    // their appearance here: the grid hears the downloads while it is shown.
+    for (const auto& pane : { m_detailController, m_masterController }) {
+        pane->beginAppearanceTransition(true, false);
+        pane->endAppearanceTransition();
+    }
 }
 
 void SaleslibraryController::removeLibraryView()
@@ -120,9 +128,18 @@ void SaleslibraryController::removeLibraryView()
     auto bar = tabBar();
     if (!bar)
         return;
+    bool removed = false;
     for (long tag : { kMasterViewTag, kDetailViewTag }) {
-        while (auto pane = bar->view()->viewWithTag(tag))
+        while (auto pane = bar->view()->viewWithTag(tag)) {
             pane->removeFromSuperview();
+            removed = true;
+        }
+    }
+    if (!removed || !m_detailController)
+        return;
+    for (const auto& pane : { m_detailController, m_masterController }) {
+        pane->beginAppearanceTransition(false, false);
+        pane->endAppearanceTransition();
     }
 }
 
@@ -220,8 +237,14 @@ void SaleslibraryController::BrowserTabViewDidSelecedAtIndex(BrowserTabView&, un
 void SaleslibraryController::viewWillAppear(bool animated)
 {
     BaseViewController::viewWillAppear(animated);
-    if (auto bar = tabBar())
-        bar->itemsMove(m_isMasterViewHidden);
+    auto bar = tabBar();
+    if (!bar)
+        return;
+    // The tab bar may load its tabs' views before it is the application's, so
+    // the screen makes sure here that the bar knows it.
+    if (!bar->libraryDelegate())
+        bar->setLibraryDelegate(std::static_pointer_cast<LibraryViewDelegate>(protect()));
+    bar->itemsMove(m_isMasterViewHidden);
 }
 
 void SaleslibraryController::updateLanguage(const std::shared_ptr<UIResponder>&)

@@ -13,6 +13,7 @@
 #include "Platform/Foundation/NSFileManager.h"
 #include "support/ScreenTest.h"
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -107,6 +108,29 @@ protected:
         std::stringstream bytes;
         bytes << in.rdbuf();
         return bytes.str();
+    }
+
+    // A one-page PDF that the reader opens.
+    static std::string onePagePdf()
+    {
+        std::ostringstream out;
+        std::vector<long> offsets;
+        out << "%PDF-1.4\n";
+        const char* objects[] = { "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Count 1 /Kids [3 0 R] >>",
+            "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 300 400] >>" };
+        for (int i = 0; i < 3; ++i) {
+            offsets.push_back(static_cast<long>(out.tellp()));
+            out << i + 1 << " 0 obj\n" << objects[i] << "\nendobj\n";
+        }
+        const long xref = static_cast<long>(out.tellp());
+        out << "xref\n0 4\n0000000000 65535 f \n";
+        for (long offset : offsets) {
+            char line[32];
+            std::snprintf(line, sizeof line, "%010ld 00000 n \n", offset);
+            out << line;
+        }
+        out << "trailer\n<< /Size 4 /Root 1 0 R >>\nstartxref\n" << xref << "\n%%EOF\n";
+        return out.str();
     }
 
     static std::shared_ptr<SaleslibraryModel> manager() { return SaleslibraryModel::sharedInstance(); }
