@@ -37,6 +37,7 @@
 #include <algorithm>
 #include <cctype>
 #include <set>
+#include <unordered_map>
 
 using LibraryText::text;
 
@@ -275,13 +276,21 @@ void LibraryDetailController::filterAndSortArray()
         default: m_searchResultArray = data->getAllLibFiles(); break;
         }
     }
+    // Each file's favourite mark is read once per rebuild.
+    std::unordered_map<int, bool> favourites;
+    auto favourite = [&](const corvelle_library_files_Entity& f) {
+        auto found = favourites.find(f.file_id);
+        if (found == favourites.end())
+            found = favourites.emplace(f.file_id, isFavorite(f)).first;
+        return found->second;
+    };
     if (m_sortType == 0) {
         // Favourites, then new files, then pending updates, then the rest; each group keeps its order.
         FileList groups[4];
         for (const auto& f : m_searchResultArray) {
             if (!f)
                 continue;
-            const int group = isFavorite(*f) ? 0 : f->isNew != 0 ? 1 : isInFilesIDS(*f) ? 2 : 3;
+            const int group = favourite(*f) ? 0 : f->isNew != 0 ? 1 : isInFilesIDS(*f) ? 2 : 3;
             groups[group].push_back(f);
         }
         m_searchResultArray.clear();
@@ -302,7 +311,7 @@ void LibraryDetailController::filterAndSortArray()
         if (m_showOnlyNewFiles)
             std::erase_if(list, [](const FileRef& f) { return f->isNew == 0; });
         else if (m_showOnlyMarkedFiles)
-            std::erase_if(list, [&](const FileRef& f) { return !isFavorite(*f); });
+            std::erase_if(list, [&](const FileRef& f) { return !favourite(*f); });
         else if (!m_showCollectionInLibrary)
             std::erase_if(list, [&](const FileRef& f) { return m->isExists(f->file_id); });
     };
