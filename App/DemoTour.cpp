@@ -10,7 +10,10 @@
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Frame/LanguageManager.h"
 #include "Classes/Frame/TabBarItemButton.h"
+#include "Classes/Frame/BrowserTab.h"
+#include "Classes/Frame/BrowserTabView.h"
 #include "Classes/Frame/UITabBarControllerExt.h"
+#include "Classes/Library/SaleslibraryController.h"
 #include "Classes/Library/PdfDocument.h"
 #include "Classes/Library/PdfViewController.h"
 #include "Database/ConfigManager.h"
@@ -340,4 +343,40 @@ void DemoTour::addReaderSteps()
     };
     addStep("reader", open, 1.5);
     addStep("", close, 0.3);
+}
+
+void DemoTour::addLibrarySteps()
+{
+    auto tapAtCentre = [](const std::shared_ptr<UIView>& view, long finger) {
+        auto window = UIApplication::sharedApplication()->keyWindow();
+        if (!view || !window)
+            return;
+        const CGRect b = view->bounds();
+        const CGPoint centre = view->convertPointToView(CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b)), nullptr);
+        window->handleTouch(finger, UITouchPhaseBegan, centre);
+        window->handleTouch(finger, UITouchPhaseEnded, centre);
+    };
+    auto library = []() -> std::shared_ptr<SaleslibraryController> {
+        auto app = CorvelleAppDelegate::sharedAppDelegate();
+        auto bar = app ? app->tabBarController() : nullptr;
+        if (!bar)
+            return nullptr;
+        auto navigation = std::dynamic_pointer_cast<UINavigationController>(bar->viewControllers().at(UITabBarControllerExt::TabSalesLibrary));
+        return navigation ? std::dynamic_pointer_cast<SaleslibraryController>(navigation->viewControllers().front()) : nullptr;
+    };
+    addStep("library", [tapAtCentre]() {
+        auto app = CorvelleAppDelegate::sharedAppDelegate();
+        auto bar = app ? app->tabBarController() : nullptr;
+        if (bar && ConfigManager::sharedInstance()->isOnShow(UITabBarControllerExt::TabSalesLibrary))
+            tapAtCentre(bar->salesLibraryBtn(), 910);
+    });
+    auto tapTab = [tapAtCentre, library](size_t index) {
+        return [tapAtCentre, library, index]() {
+            auto screen = library();
+            if (screen && screen->tabController() && screen->tabController()->tabsArray().size() > index)
+                tapAtCentre(screen->tabController()->tabsArray()[index], 911);
+        };
+    };
+    addStep("library_collection", tapTab(1));
+    addStep("", tapTab(0), 0.1);
 }

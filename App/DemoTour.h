@@ -41,6 +41,9 @@ public:
     void addProductSteps();
     // A brochure PDF opened in the reader as the library opens one, then closed.
     void addReaderSteps();
+    // The sales library: its tab with the category panel and the file grid,
+    // then the collection tab.
+    void addLibrarySteps();
 
 private:
     struct Step {

@@ -129,6 +129,7 @@ int main(int argc, char** argv)
         tour->addQuoteOrderSteps();
         tour->addProductSteps();
         tour->addReaderSteps();
+        tour->addLibrarySteps();
         tour->start();
     } else if (!options.server.empty()) {
         dispatch_async(dispatch_get_main_queue(), [server = options.server]() { SessionTour::applyServer(server); });
