@@ -424,34 +424,14 @@ void InventoryViewController::tapImage(const std::shared_ptr<UIButton>& button)
     if (!navigation || row < 0 || row >= static_cast<long>(m_multiColumnTableData.size()))
         return;
     const auto& product = m_multiColumnTableData[static_cast<size_t>(row)];
-    auto detail = std::make_shared<ProductDetailController>();
-    detail->setProductEntity(product);
-    detail->setProductID(product->product_id);
-    detail->setDelegate(std::static_pointer_cast<ProductDetailDelegate>(protect<InventoryViewController>()));
-    navigation->pushViewControllerAnimated(detail, true);
-
-    navigation->setNavigationBarHidden(false);
-    auto weak = weakSelf<InventoryViewController>();
-    auto backButton = UIButton::buttonWithType(UIButtonTypeCustom);
-    backButton->setFrame(CGRectMake(0, 0, 78, 34));
-    backButton->setTitleForState(text("BACK"), UIControlStateNormal);
-    PublicFunction::initializeToBackButtonHeight34(backButton);
-    backButton->titleLabel()->setTextAlignment(UITextAlignmentCenter);
-    backButton->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
-        if (auto self = weak.lock())
-            self->backTapped();
-    });
-    detail->navigationItem()->leftBarButtonItem = std::make_shared<UIBarButtonItem>(backButton);
     auto bar = navigation->navigationBar();
-    auto barImage = std::make_shared<UIImageView>(CGRectMake(-1, 0, bar->frame().size.width + 1, bar->frame().size.height));
-    barImage->setImage(SkinManager::skinFromImageName(std::string("topbar-bg.png")));
-    bar->insertSubviewAtIndex(barImage, 1);
-
-    // From here the detail shows this one product: no previous, no next.
-    detail->tapToLeftProduct()->setHidden(true);
-    detail->tapToRightProduct()->setHidden(true);
-    for (const auto& swipe : detail->swipeGestureRecognizers())
-        detail->view()->removeGestureRecognizer(swipe);
+    auto weak = weakSelf<InventoryViewController>();
+    ProductDetailController::pushForOneProduct(*navigation, product,
+        std::static_pointer_cast<ProductDetailDelegate>(protect<InventoryViewController>()),
+        CGRectMake(-1, 0, bar->frame().size.width + 1, bar->frame().size.height), [weak]() {
+            if (auto self = weak.lock())
+                self->backTapped();
+        });
 }
 
 void InventoryViewController::backTapped()

@@ -758,6 +758,39 @@ int ProductDetailController::quantity() const
     return NSString::intValue(m_countTextField->text());
 }
 
+std::shared_ptr<ProductDetailController> ProductDetailController::pushForOneProduct(UINavigationController& navigation,
+    const std::shared_ptr<corvelle_product_Entity>& product, std::weak_ptr<ProductDetailDelegate> delegate,
+    CGRect barImageFrame, std::function<void()> back)
+{
+    auto detail = std::make_shared<ProductDetailController>();
+    detail->setProductEntity(product);
+    detail->setProductID(product ? product->product_id : 0);
+    detail->setDelegate(std::move(delegate));
+    navigation.pushViewControllerAnimated(detail, true);
+
+    navigation.setNavigationBarHidden(false);
+    auto backButton = UIButton::buttonWithType(UIButtonTypeCustom);
+    backButton->setFrame(CGRectMake(0, 0, 78, 34));
+    backButton->setTitleForState(text("BACK"), UIControlStateNormal);
+    PublicFunction::initializeToBackButtonHeight34(backButton);
+    backButton->titleLabel()->setTextAlignment(UITextAlignmentCenter);
+    backButton->addTarget(UIControlEventTouchUpInside, [back = std::move(back)](UIControl&, UIEvent*) {
+        if (back)
+            back();
+    });
+    detail->navigationItem()->leftBarButtonItem = std::make_shared<UIBarButtonItem>(backButton);
+    auto bar = navigation.navigationBar();
+    auto barImage = std::make_shared<UIImageView>(barImageFrame);
+    barImage->setImage(SkinManager::skinFromImageName(std::string("topbar-bg.png")));
+    bar->insertSubviewAtIndex(barImage, 1);
+
+    detail->tapToLeftProduct()->setHidden(true);
+    detail->tapToRightProduct()->setHidden(true);
+    for (const auto& swipe : detail->swipeGestureRecognizers())
+        detail->view()->removeGestureRecognizer(swipe);
+    return detail;
+}
+
 void ProductDetailController::setIsInEdit(bool edit)
 {
     m_isInEdit = edit;

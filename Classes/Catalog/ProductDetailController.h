@@ -19,6 +19,7 @@
 #include "Platform/UIKit/UIScrollView.h"
 #include "Platform/UIKit/UITextField.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,6 +50,14 @@ public:
 
     ProductDetailController();
     ~ProductDetailController() override;
+
+    // Pushes, animated, a detail screen for `product` alone (no previous or
+    // next, no swipes) on `navigation`, showing the bar with the skin's
+    // picture in `barImageFrame` behind its items and a "BACK" button that
+    // runs `back`.
+    static std::shared_ptr<ProductDetailController> pushForOneProduct(UINavigationController& navigation,
+        const std::shared_ptr<corvelle_product_Entity>& product, std::weak_ptr<ProductDetailDelegate> delegate,
+        CGRect barImageFrame, std::function<void()> back);
 
     void loadView() override;
     void viewDidLoad() override;

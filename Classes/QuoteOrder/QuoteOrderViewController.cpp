@@ -1,8 +1,11 @@
 #include "Classes/QuoteOrder/QuoteOrderViewController.h"
 
+#include "Classes/Catalog/ProductAttributeView.h"
+#include "Classes/Catalog/ProductDetailController.h"
 #include "Classes/Customer/CustomerDataModel.h"
 #include "Classes/Customer/PersonInfo.h"
 #include "Classes/Frame/CorvelleAppDelegate.h"
+#include "Classes/Frame/IconButton.h"
 #include "Classes/Frame/FreeDismissAlertView.h"
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/LanguageManager.h"
@@ -963,13 +966,47 @@ void QuoteOrderViewController::QuoteOrderItemCellChanged(const std::shared_ptr<Q
     m_tableItems->setFrame(kTableFrame);
 }
 
-void QuoteOrderViewController::tapImage(long)
+void QuoteOrderViewController::tapImage(long tag)
 {
-    // The product detail screen is not in this build yet, so a line's
-    // thumbnail opens nothing.
+    const long row = tag - kCellTagBase;
+    auto navigation = navigationController();
+    if (!navigation || !m_quoteOrder || row < 0 || row >= static_cast<long>(m_quoteOrder->items.size()))
+        return;
+    const auto& line = m_quoteOrder->items[static_cast<size_t>(row)];
+    if (!line || !line->product)
+        return;
+    auto weak = weakSelf<QuoteOrderViewController>();
+    auto detail = ProductDetailController::pushForOneProduct(*navigation, line->product,
+        std::static_pointer_cast<ProductDetailDelegate>(protect<QuoteOrderViewController>()), CGRectMake(0, 0, 1024, 44),
+        [weak]() {
+            if (auto self = weak.lock())
+                self->btnBackClick();
+        });
+    detail->attributeView()->setAttributeValues(line->attributesArray());
+    detail->countTextField()->setText(stringWithFormat("%d", line->quantity));
+    if (m_quoteOrder->isInEdit) {
+        detail->setIsInEdit(true);
+        detail->setItemIndex(static_cast<int>(row));
+        detail->attributeView()->setReadOnly(false);
+    } else {
+        detail->countTextField()->setHidden(true);
+        detail->deleteBtn()->setHidden(true);
+        detail->addBtn()->setHidden(true);
+        detail->addToOrderBtn()->setHidden(true);
+        detail->attributeView()->setReadOnly(true);
+    }
 }
 
-void QuoteOrderViewController::saveOrderItemIndex(const std::shared_ptr<corvelle_product_Entity>& product, long index)
+void QuoteOrderViewController::btnBackClick()
+{
+    auto navigation = navigationController();
+    if (!navigation || navigation->viewControllers().size() < 2
+        || !std::dynamic_pointer_cast<ProductDetailController>(navigation->topViewController()))
+        return;
+    navigation->popViewControllerAnimated(true);
+}
+
+void QuoteOrderViewController::saveOrderItemIndex(const std::shared_ptr<corvelle_product_Entity>& product, int index)
 {
     if (!product || !m_quoteOrder || index < 0 || index >= static_cast<long>(m_quoteOrder->items.size()))
         return;

@@ -11,6 +11,7 @@
 // discounted-total field above it, and the customer upload result.
 
 #include "Classes/Frame/BaseViewController.h"
+#include "Classes/Catalog/ProductDetailDelegate.h"
 #include "Classes/Frame/SearchResultTableDelegate.h"
 #include "Classes/QuoteOrder/DiscountPopControllerDelegate.h"
 #include "Classes/QuoteOrder/QuoteOrderItemDelegate.h"
@@ -37,6 +38,7 @@ class UILabel;
 class QuoteOrderViewController : public BaseViewController,
                                  public QuoteOrderStoreDelegate,
                                  public QuoteOrderItemDelegate,
+                                 public ProductDetailDelegate,
                                  public DiscountPopControllerDelegate,
                                  public SearchResultTableDelegate,
                                  public UITextFieldDelegate,
@@ -116,7 +118,10 @@ public:
     void submitOrder();
     void popSelf();
     // Applies what product detail chose for line `index`.
-    void saveOrderItemIndex(const std::shared_ptr<corvelle_product_Entity>& product, long index);
+    void saveOrderItemIndex(const std::shared_ptr<corvelle_product_Entity>& product, int index) override;
+    void back() override { btnBackClick(); }
+    // Leaves a product detail opened on a line, when it is the top screen.
+    void btnBackClick();
 
     // QuoteOrderStoreDelegate
     void finishedUploadQuoteOrdersMessage(const std::optional<std::string>& status, const std::optional<std::string>& message) override;

@@ -1,7 +1,10 @@
 #include "QuoteOrderFixture.h"
 
 #include "../Customer/CustomerSeed.h"
+#include "Classes/Catalog/ProductAttributeView.h"
+#include "Classes/Catalog/ProductDetailController.h"
 #include "Classes/Customer/CustomerDataModel.h"
+#include "Classes/Frame/IconButton.h"
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/LanguageManager.h"
 #include "Classes/Frame/PublicFunction.h"
@@ -471,6 +474,42 @@ TEST_F(QuoteOrderViewControllerTest, ViewInPdfShowsTheSameOrder)
     auto pdf = std::dynamic_pointer_cast<QuoteOrderPDFViewController>(navigation->topViewController());
     ASSERT_TRUE(pdf);
     EXPECT_EQ(pdf->order, editor->quoteOrder());
+}
+
+// A line's picture opens the product on its own: editable with the line's
+// quantity while the order is edited, read-only otherwise; BACK comes back.
+TEST_F(QuoteOrderViewControllerTest, ALinesPictureOpensItsProductInDetail)
+{
+    openNewOrder();
+    ASSERT_TRUE(cell(0));
+    driver->tap(cell(0)->imageImageView());
+    driver->advance(1);
+    auto detail = std::dynamic_pointer_cast<ProductDetailController>(navigation->topViewController());
+    ASSERT_TRUE(detail);
+    EXPECT_EQ(detail->productID(), 7);
+    EXPECT_TRUE(detail->isInEdit());
+    EXPECT_EQ(detail->itemIndex(), 0);
+    EXPECT_EQ(detail->countTextField()->text(), "2");
+    EXPECT_FALSE(detail->attributeView()->readOnly());
+    EXPECT_TRUE(detail->tapToLeftProduct()->isHidden());
+    EXPECT_TRUE(detail->tapToRightProduct()->isHidden());
+    ASSERT_TRUE(driver->tapButton(text("BACK")));
+    driver->advance(1);
+    EXPECT_TRUE(onScreen());
+
+    editor->quoteOrder()->isInEdit = false;
+    driver->tap(cell(1)->imageImageView());
+    driver->advance(1);
+    detail = std::dynamic_pointer_cast<ProductDetailController>(navigation->topViewController());
+    ASSERT_TRUE(detail);
+    EXPECT_EQ(detail->productID(), 10);
+    EXPECT_FALSE(detail->isInEdit());
+    EXPECT_TRUE(detail->countTextField()->isHidden());
+    EXPECT_TRUE(detail->addToOrderBtn()->isHidden());
+    EXPECT_TRUE(detail->attributeView()->readOnly());
+    editor->back();
+    driver->advance(1);
+    EXPECT_TRUE(onScreen());
 }
 
 TEST_F(QuoteOrderViewControllerTest, ANewOrderFromTheCatalogueOpensOverAStoredOne)
