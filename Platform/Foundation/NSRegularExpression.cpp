@@ -37,6 +37,18 @@ constexpr size_t maximumExpandedSize = 2000;
 // recursion, and a number of steps through the text.
 constexpr size_t maximumBacktrackingText = 1000;
 constexpr long backtrackingSteps = 1'000'000;
+// The library reads the number of a back-reference or a count into a long
+// without a check, so a long run of digits there overflows; no sound pattern
+// needs more digits than this.
+constexpr size_t maximumNumberDigits = 4;
+
+size_t digitsAt(std::string_view p, size_t i)
+{
+    size_t n = 0;
+    while (i + n < p.size() && std::isdigit(static_cast<unsigned char>(p[i + n])))
+        ++n;
+    return n;
+}
 
 // Whether a pattern stays within the limits above once counted repetition
 // ("{m,n}", which the library expands into copies) is multiplied out. A
@@ -63,6 +75,8 @@ bool withinLimits(std::string_view p)
                 sizes.back() += last;
             }
         } else if (c == '{') {
+            if (digitsAt(p, i + 1) > maximumNumberDigits)
+                return false;
             size_t j = i + 1;
             size_t low = 0, high = 0;
             bool digits = false, comma = false, highDigits = false;
@@ -74,6 +88,8 @@ bool withinLimits(std::string_view p)
             if (j < p.size() && p[j] == ',') {
                 comma = true;
                 ++j;
+                if (digitsAt(p, j) > maximumNumberDigits)
+                    return false;
                 while (j < p.size() && std::isdigit(static_cast<unsigned char>(p[j]))) {
                     high = std::min<size_t>(high * 10 + size_t(p[j] - '0'), maximumExpandedSize + 1);
                     highDigits = true;
@@ -100,14 +116,19 @@ bool withinLimits(std::string_view p)
         } else {
             if (c == '\\') {
                 ++i;
+                if (digitsAt(p, i) > maximumNumberDigits)
+                    return false;
             } else if (c == '[') {
                 size_t j = i + 1;
                 if (j < p.size() && p[j] == '^')
                     ++j;
                 if (j < p.size() && p[j] == ']')
                     ++j;
-                while (j < p.size() && p[j] != ']')
+                while (j < p.size() && p[j] != ']') {
+                    if (p[j] == '\\' && digitsAt(p, j + 1) > maximumNumberDigits)
+                        return false;
                     j += p[j] == '\\' ? 2 : 1;
+                }
                 i = j;
             }
             last = 1;

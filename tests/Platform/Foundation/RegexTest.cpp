@@ -107,6 +107,10 @@ TEST(NSRegularExpression, HostilePatternsAreRefusedNotRun)
         std::string(100000, 'a'),                                   // length
         "((((a?){10}){10}){10}){10}",                              // counted repetition that multiplies out
         "(a?){100000}",
+        "(\\444444444444444444444",                                  // numbers that overflow a long
+        "a{4444444444444444444444}",
+        "a{1,4444444444444444444444}",
+        "[\\444444444444444444444]",
     };
     for (const auto& pattern : cases) {
         std::shared_ptr<NSError> error;
