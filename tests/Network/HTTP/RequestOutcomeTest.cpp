@@ -260,6 +260,8 @@ TEST(RequestErrors, EachFailureHasItsOwnCode)
         long code;
         const char* text;
         std::function<void(HTTPRequest&)> whileRunning = {};
+        // Long for the cancelled case, so that a slow machine cannot time it out first.
+        double timeOut = 0.3;
     };
     const Case cases[] = {
         { "refused connection", "http://127.0.0.1:" + std::to_string(refusingPort()) + "/x",
@@ -269,7 +271,8 @@ TEST(RequestErrors, EachFailureHasItsOwnCode)
           [&](HTTPRequest& r) {
               ASSERT_TRUE(server.waitForRequests(server.requests().size() + 1, 5));
               r.cancel();
-          } },
+          },
+          30 },
         { "endless redirects", server.url("/loop"), HTTPTooMuchRedirectionErrorType,
           "The request failed because it redirected too many times" },
         { "an address without a host", "mailto:sales@example.com", HTTPUnableToCreateRequestErrorType,
@@ -278,7 +281,7 @@ TEST(RequestErrors, EachFailureHasItsOwnCode)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         auto r = get(c.url);
-        r->timeOutSeconds = 0.3;
+        r->timeOutSeconds = c.timeOut;
         auto outcome = run(r, c.whileRunning);
         EXPECT_EQ(errorCode(*r), c.code);
         ASSERT_TRUE(r->error());
