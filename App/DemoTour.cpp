@@ -33,6 +33,28 @@
 #include <cstdio>
 #include <filesystem>
 
+namespace {
+
+// A touch down and up at the centre of `view`, as a person taps it.
+void tapAtCentre(const std::shared_ptr<UIView>& view, long finger)
+{
+    auto window = UIApplication::sharedApplication()->keyWindow();
+    if (!view || !window)
+        return;
+    const CGRect b = view->bounds();
+    const CGPoint centre = view->convertPointToView(CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b)), nullptr);
+    window->handleTouch(static_cast<int>(finger), UITouchPhaseBegan, centre);
+    window->handleTouch(static_cast<int>(finger), UITouchPhaseEnded, centre);
+}
+
+std::shared_ptr<UITabBarControllerExt> tabBar()
+{
+    auto app = CorvelleAppDelegate::sharedAppDelegate();
+    return app ? app->tabBarController() : nullptr;
+}
+
+}  // namespace
+
 DemoTour::DemoTour(std::string folder)
     : m_folder(std::move(folder))
 {
@@ -134,16 +156,8 @@ void DemoTour::addFrameSteps()
     };
     // The settings button is tapped as a person would: a touch down and up at its centre.
     auto openSettings = []() {
-        auto app = CorvelleAppDelegate::sharedAppDelegate();
-        auto bar = app ? app->tabBarController() : nullptr;
-        auto button = bar ? bar->settingsBtn() : nullptr;
-        auto window = UIApplication::sharedApplication()->keyWindow();
-        if (!button || !window)
-            return;
-        const CGRect b = button->bounds();
-        const CGPoint centre = button->convertPointToView(CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b)), nullptr);
-        window->handleTouch(900, UITouchPhaseBegan, centre);
-        window->handleTouch(900, UITouchPhaseEnded, centre);
+        auto bar = tabBar();
+        tapAtCentre(bar ? bar->settingsBtn() : nullptr, 900);
     };
     auto closeSettings = []() {
         auto app = CorvelleAppDelegate::sharedAppDelegate();
@@ -167,20 +181,11 @@ void DemoTour::addFrameSteps()
 void DemoTour::addCustomerSteps()
 {
     auto openCustomers = []() {
-        auto app = CorvelleAppDelegate::sharedAppDelegate();
-        auto bar = app ? app->tabBarController() : nullptr;
-        auto button = bar ? bar->customerBtn() : nullptr;
-        auto window = UIApplication::sharedApplication()->keyWindow();
-        if (!button || !window)
-            return;
-        const CGRect b = button->bounds();
-        const CGPoint centre = button->convertPointToView(CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b)), nullptr);
-        window->handleTouch(901, UITouchPhaseBegan, centre);
-        window->handleTouch(901, UITouchPhaseEnded, centre);
+        auto bar = tabBar();
+        tapAtCentre(bar ? bar->customerBtn() : nullptr, 901);
     };
     auto showFirstCustomer = []() {
-        auto app = CorvelleAppDelegate::sharedAppDelegate();
-        auto bar = app ? app->tabBarController() : nullptr;
+        auto bar = tabBar();
         auto navigation = bar ? std::dynamic_pointer_cast<UINavigationController>(bar->selectedViewController()) : nullptr;
         auto screen = navigation ? std::dynamic_pointer_cast<CustomerViewController>(navigation->topViewController()) : nullptr;
         if (!screen || !screen->customerList())
@@ -195,32 +200,21 @@ void DemoTour::addCustomerSteps()
 
 void DemoTour::addCatalogSteps()
 {
-    auto tapAtCentre = [](const std::shared_ptr<UIView>& view, long finger) {
-        auto window = UIApplication::sharedApplication()->keyWindow();
-        if (!view || !window)
-            return;
-        const CGRect b = view->bounds();
-        const CGPoint centre = view->convertPointToView(CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b)), nullptr);
-        window->handleTouch(finger, UITouchPhaseBegan, centre);
-        window->handleTouch(finger, UITouchPhaseEnded, centre);
-    };
     auto catalogue = []() -> std::shared_ptr<CatalogViewController> {
-        auto app = CorvelleAppDelegate::sharedAppDelegate();
-        auto bar = app ? app->tabBarController() : nullptr;
+        auto bar = tabBar();
         auto navigation = bar ? std::dynamic_pointer_cast<UINavigationController>(bar->selectedViewController()) : nullptr;
         return navigation ? std::dynamic_pointer_cast<CatalogViewController>(navigation->topViewController()) : nullptr;
     };
-    addStep("", [tapAtCentre]() {
-        auto app = CorvelleAppDelegate::sharedAppDelegate();
-        auto bar = app ? app->tabBarController() : nullptr;
+    addStep("", []() {
+        auto bar = tabBar();
         tapAtCentre(bar ? bar->catalogBtn() : nullptr, 902);
     }, 0.3);
     addStep("catalog", []() {});
-    addStep("catalog_full", [tapAtCentre, catalogue]() {
+    addStep("catalog_full", [catalogue]() {
         if (auto screen = catalogue())
             tapAtCentre(screen->btnMenu(), 903);
     }, 0.5);
-    addStep("", [tapAtCentre, catalogue]() {
+    addStep("", [catalogue]() {
         if (auto screen = catalogue())
             tapAtCentre(screen->btnMenu(), 904);
     }, 0.5);
@@ -229,43 +223,23 @@ void DemoTour::addCatalogSteps()
 void DemoTour::addQuoteOrderSteps()
 {
     auto openOrders = []() {
-        auto app = CorvelleAppDelegate::sharedAppDelegate();
-        auto bar = app ? app->tabBarController() : nullptr;
-        auto button = bar ? bar->quoteOrderBtn() : nullptr;
-        auto window = UIApplication::sharedApplication()->keyWindow();
-        if (!button || !window)
-            return;
-        const CGRect b = button->bounds();
-        const CGPoint centre = button->convertPointToView(CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b)), nullptr);
-        window->handleTouch(905, UITouchPhaseBegan, centre);
-        window->handleTouch(905, UITouchPhaseEnded, centre);
+        auto bar = tabBar();
+        tapAtCentre(bar ? bar->quoteOrderBtn() : nullptr, 905);
     };
     addStep("orders", openOrders);
 }
 
 void DemoTour::addProductSteps()
 {
-    // A touch down and up at the centre of `view`, as a person's tap.
-    auto tapAtCentre = [](const std::shared_ptr<UIView>& view, long finger) {
-        auto window = UIApplication::sharedApplication()->keyWindow();
-        if (!view || !window)
-            return;
-        const CGRect b = view->bounds();
-        const CGPoint centre = view->convertPointToView(CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b)), nullptr);
-        window->handleTouch(static_cast<int>(finger), UITouchPhaseBegan, centre);
-        window->handleTouch(static_cast<int>(finger), UITouchPhaseEnded, centre);
-    };
     auto selected = []() -> std::shared_ptr<UINavigationController> {
-        auto app = CorvelleAppDelegate::sharedAppDelegate();
-        auto bar = app ? app->tabBarController() : nullptr;
+        auto bar = tabBar();
         return bar ? std::dynamic_pointer_cast<UINavigationController>(bar->selectedViewController()) : nullptr;
     };
-    addStep("inventory", [tapAtCentre]() {
-        auto app = CorvelleAppDelegate::sharedAppDelegate();
-        auto bar = app ? app->tabBarController() : nullptr;
+    addStep("inventory", []() {
+        auto bar = tabBar();
         tapAtCentre(bar ? bar->inventoryBtn() : nullptr, 910);
     }, 1.0);
-    addStep("product_detail", [tapAtCentre, selected]() {
+    addStep("product_detail", [selected]() {
         auto navigation = selected();
         auto inventory = navigation ? std::dynamic_pointer_cast<InventoryViewController>(navigation->topViewController()) : nullptr;
         if (!inventory || !inventory->tblView())
@@ -347,31 +321,20 @@ void DemoTour::addReaderSteps()
 
 void DemoTour::addLibrarySteps()
 {
-    auto tapAtCentre = [](const std::shared_ptr<UIView>& view, long finger) {
-        auto window = UIApplication::sharedApplication()->keyWindow();
-        if (!view || !window)
-            return;
-        const CGRect b = view->bounds();
-        const CGPoint centre = view->convertPointToView(CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b)), nullptr);
-        window->handleTouch(finger, UITouchPhaseBegan, centre);
-        window->handleTouch(finger, UITouchPhaseEnded, centre);
-    };
     auto library = []() -> std::shared_ptr<SaleslibraryController> {
-        auto app = CorvelleAppDelegate::sharedAppDelegate();
-        auto bar = app ? app->tabBarController() : nullptr;
+        auto bar = tabBar();
         if (!bar)
             return nullptr;
         auto navigation = std::dynamic_pointer_cast<UINavigationController>(bar->viewControllers().at(UITabBarControllerExt::TabSalesLibrary));
         return navigation ? std::dynamic_pointer_cast<SaleslibraryController>(navigation->viewControllers().front()) : nullptr;
     };
-    addStep("library", [tapAtCentre]() {
-        auto app = CorvelleAppDelegate::sharedAppDelegate();
-        auto bar = app ? app->tabBarController() : nullptr;
+    addStep("library", []() {
+        auto bar = tabBar();
         if (bar && ConfigManager::sharedInstance()->isOnShow(UITabBarControllerExt::TabSalesLibrary))
             tapAtCentre(bar->salesLibraryBtn(), 910);
     });
-    auto tapTab = [tapAtCentre, library](size_t index) {
-        return [tapAtCentre, library, index]() {
+    auto tapTab = [library](size_t index) {
+        return [library, index]() {
             auto screen = library();
             if (screen && screen->tabController() && screen->tabController()->tabsArray().size() > index)
                 tapAtCentre(screen->tabController()->tabsArray()[index], 911);
