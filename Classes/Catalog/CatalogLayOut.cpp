@@ -21,6 +21,24 @@ void post(long index, const EntityList<corvelle_product_Entity>& products)
     NSNotificationCenter::defaultCenter().postNotificationName(kNotificationName, object(index, products));
 }
 
+std::optional<Request> readableChoice(long count, const std::function<std::shared_ptr<corvelle_product_Entity>(long)>& productAt,
+                                      long chosen)
+{
+    Request request;
+    request.index = -1;
+    for (long i = 0; i < count; ++i) {
+        auto product = productAt(i);
+        if (!product)
+            continue;
+        if (i == chosen)
+            request.index = static_cast<long>(request.products.size());
+        request.products.push_back(std::move(product));
+    }
+    if (request.index < 0)
+        return std::nullopt;
+    return request;
+}
+
 std::optional<Request> read(const Value& object)
 {
     const auto& parts = object.arrayValue();

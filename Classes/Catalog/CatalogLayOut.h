@@ -10,6 +10,7 @@
 #include "Database/corvelle_product_Entity.h"
 #include "Platform/Foundation/Value.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -31,6 +32,12 @@ struct Request {
 // The list read back and the index of the chosen product in it; nothing when
 // the object is not such an array or the chosen product cannot be read.
 std::optional<Request> read(const Value& object);
+
+// The list a tile screen hands the catalogue when entry `chosen` of its
+// `count` entries is tapped: only the entries `productAt` can still read, and
+// the chosen one's index in that shorter list; nothing when it cannot be read.
+std::optional<Request> readableChoice(long count, const std::function<std::shared_ptr<corvelle_product_Entity>(long)>& productAt,
+                                      long chosen);
 
 // The product detail screen for `products`[index], ready to push; its
 // previous and next step through `products` and retitle `title`.

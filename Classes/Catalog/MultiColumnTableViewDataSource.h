@@ -51,7 +51,7 @@ public:
 
     // Asked every time the top header row is built, once per column.
     virtual std::shared_ptr<UIView> tableViewHeaderCellForColumn(MultiColumnTableView&, long column) { return nullptr; }
-    // Part of the contract but never sent: header views are asked for afresh instead.
+    // Declared for data sources to answer, but never called: header views are asked for afresh instead.
     virtual void tableViewSetContentForHeaderCellAtColumn(MultiColumnTableView&, const std::shared_ptr<UIView>&, long column) {}
     // The top-left corner; null means an empty corner.
     virtual std::shared_ptr<UIView> topleftHeaderCellOfTableView(MultiColumnTableView&) { return nullptr; }

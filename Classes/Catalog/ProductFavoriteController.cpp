@@ -310,23 +310,14 @@ void ProductFavoriteController::didSelectedImage(const std::shared_ptr<DetailCel
         return;
     const long chosen = cell->tag() - kTileTagBase;
     // Only published products go to the catalogue, and the index follows the list they make.
-    EntityList<corvelle_product_Entity> products;
-    long index = -1;
-    for (long i = 0; i < static_cast<long>(m_favArray.size()); ++i) {
-        auto product = productOfFavorite(i);
-        if (!product)
-            continue;
-        if (i == chosen)
-            index = static_cast<long>(products.size());
-        products.push_back(product);
-    }
-    if (index < 0)
+    auto choice = CatalogLayOut::readableChoice(static_cast<long>(m_favArray.size()), [this](long i) { return productOfFavorite(i); }, chosen);
+    if (!choice)
         return;
     auto keep = protect<ProductFavoriteController>();
     cell->productImageView()->setAlpha(0.3f);
     cell->productImageView()->setBackgroundColor(PublicFunction::colorOfMainTheme());
     close();
-    CatalogLayOut::post(index, products);
+    CatalogLayOut::post(choice->index, choice->products);
 }
 
 void ProductFavoriteController::addToOrder(const std::shared_ptr<DetailCell>& cell)

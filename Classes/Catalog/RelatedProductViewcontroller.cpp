@@ -132,24 +132,15 @@ void RelatedProductViewcontroller::didSelectedImage(const std::shared_ptr<Detail
     if (!cell)
         return;
     const long chosen = cell->tag() - kTileTagBase;
-    // Only products still published go to the catalogue, and the index follows the list they make.
-    EntityList<corvelle_product_Entity> products;
-    long index = -1;
-    for (long i = 0; i < static_cast<long>(m_relatedArray.size()); ++i) {
-        auto product = productAt(i);
-        if (!product)
-            continue;
-        if (i == chosen)
-            index = static_cast<long>(products.size());
-        products.push_back(product);
-    }
-    if (index < 0)
+    // Only published products go to the catalogue, and the index follows the list they make.
+    auto choice = CatalogLayOut::readableChoice(static_cast<long>(m_relatedArray.size()), [this](long i) { return productAt(i); }, chosen);
+    if (!choice)
         return;
     auto keep = protect<RelatedProductViewcontroller>();
     cell->productImageView()->setAlpha(0.3f);
     cell->productImageView()->setBackgroundColor(PublicFunction::colorOfMainTheme());
     close();
-    CatalogLayOut::post(index, products);
+    CatalogLayOut::post(choice->index, choice->products);
 }
 
 void RelatedProductViewcontroller::addToOrder(const std::shared_ptr<DetailCell>& cell)
