@@ -74,8 +74,11 @@ int CategoryModel::getParentCategoryId(int categoryId)
     auto db = database();
     if (!db)
         return 0;
-    return lastInt(db->executeQuery(std::string("select (case when c.category_id in ") + kCycleMembers
-                                        + " then 0 else c.category_parent_id end) as category_parent_id from corvelle_category c where c.category_id = ?",
+    // Walks up from this one category only, not the whole table's cycles.
+    return lastInt(db->executeQuery("with recursive up(cur) as (select category_parent_id from corvelle_category where category_id = ?1 "
+                                    "union select c.category_parent_id from up join corvelle_category c on c.category_id = up.cur) "
+                                    "select case when exists (select 1 from up where cur = ?1) then 0 "
+                                    "else (select category_parent_id from corvelle_category where category_id = ?1) end as category_parent_id",
                        categoryId),
         "category_parent_id");
 }

@@ -50,13 +50,13 @@ bool ConfigManager::syncConfigData(const OptionalEntityList<ConfigEntity>& rows)
 {
     if (!rows)
         return false;
-    DataAccessManager::sharedDataModel()->syncConfigData(rows);
+    const bool saved = DataAccessManager::sharedDataModel()->syncConfigData(rows);
     auto configuration = queryConfig();
     if (configuration && configuration->desc)
         m_modelDescArray = NSString::componentsSeparatedByString(*configuration->desc, ",");
     else
         m_modelDescArray.reset();
-    return false;
+    return saved;
 }
 
 std::shared_ptr<ConfigEntity> ConfigManager::queryConfig()

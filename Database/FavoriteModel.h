@@ -1,7 +1,7 @@
 #pragma once
 
-// The salesperson's own product lists: favourites and the compare list. Each
-// holds a product at most once (a second add is refused).
+// The salesperson's favourite products. The list holds a product at most once
+// (a second add is refused).
 
 #include "Database/BaseDataModel.h"
 #include "Database/corvelle_product_Entity.h"
@@ -20,14 +20,5 @@ public:
     bool saveToDatabaseFavoriteSkuName(int productId, const std::optional<std::string>& sku, const std::optional<std::string>& name);
 };
 
-class CompareModel : public BaseDataModel {
-public:
-    void deleteSingleCompareByCompareId(int productId);
-    void deleteAllCompare();
-    // Entries in table order, leaving out those whose product's publish state is -1.
-    EntityList<corvelle_compare_Entity> getCompares();
-    // The product's publish state, 0 when it does not exist.
-    int getPublishByCompareId(int productId);
-    std::shared_ptr<corvelle_compare_Entity> getCompareByCompareId(int productId);
-    bool saveToDatabaseCompareSkuName(int productId, const std::optional<std::string>& sku, const std::optional<std::string>& name);
-};
+// Its includers expect the model that once shared this header.
+#include "Database/CompareModel.h"

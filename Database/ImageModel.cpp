@@ -28,36 +28,6 @@ EntityList<corvelle_image_Entity> readImages(const std::shared_ptr<SQLResultSet>
     return images;
 }
 
-std::shared_ptr<corvelle_icon_Entity> lastIcon(const std::shared_ptr<SQLResultSet>& rs)
-{
-    auto icon = std::make_shared<corvelle_icon_Entity>();
-    if (!rs)
-        return icon;
-    while (rs->next()) {
-        icon->_id = rs->intForColumn("id");
-        icon->title = rs->stringForColumn("title");
-        icon->name = rs->stringForColumn("name");
-        icon->width = rs->intForColumn("width");
-        icon->height = rs->intForColumn("height");
-        icon->description = rs->stringForColumn("description");
-        icon->category = rs->stringForColumn("category");
-        icon->publish = rs->intForColumn("publish");
-    }
-    return icon;
-}
-
-std::vector<std::string> columnTexts(const std::shared_ptr<SQLResultSet>& rs, const char* column)
-{
-    std::vector<std::string> texts;
-    if (!rs)
-        return texts;
-    while (rs->next()) {
-        if (auto text = rs->stringForColumn(column))
-            texts.push_back(std::move(*text));
-    }
-    return texts;
-}
-
 }  // namespace
 
 std::shared_ptr<corvelle_image_Entity> ImageModel::getImageByKeyId(int keyId)
@@ -127,30 +97,4 @@ bool ImageModel::saveToDatabaseImage(const OptionalEntityList<corvelle_image_Ent
             i.image_id, i.key_id, i.key_type, i.image_thumb_address, i.image_full_address, i.image_isdault, i.image_s_desc, i.image_l_desc, i.image_publis,
             i.image_ordering);
     });
-}
-
-std::vector<std::string> IconModel::getAllIconAddress()
-{
-    auto db = database();
-    return columnTexts(db ? db->executeQuery("select * from corvelle_icon") : nullptr, "name");
-}
-
-bool IconModel::saveToDatabaseIcon(const OptionalEntityList<corvelle_icon_Entity>& icons)
-{
-    return saveInTransaction(icons, [](SQLDatabase& db, const corvelle_icon_Entity& i) {
-        return db.executeUpdate("INSERT or REPLACE INTO corvelle_icon(id,title,name,width,height,description,category,publish) VALUES(?,?,?,?,?,?,?,?);", i._id, i.title,
-            i.name, i.width, i.height, i.description, i.category, i.publish);
-    });
-}
-
-std::shared_ptr<corvelle_icon_Entity> IconModel::getIconByIconId(int iconId)
-{
-    auto db = database();
-    return lastIcon(db ? db->executeQuery("select * from corvelle_icon where id = ?", iconId) : nullptr);
-}
-
-std::shared_ptr<corvelle_icon_Entity> IconModel::getPublishedIconByIconName(const std::optional<std::string>& name)
-{
-    auto db = database();
-    return lastIcon(db ? db->executeQuery("select * from corvelle_icon where name = ?  and publish = 1", name) : nullptr);
 }

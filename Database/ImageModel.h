@@ -1,6 +1,6 @@
 #pragma once
 
-// Product images (thumbnail and full-size addresses) and configuration icons.
+// Product images (thumbnail and full-size addresses).
 
 #include "Database/BaseDataModel.h"
 #include "Database/corvelle_product_Entity.h"
@@ -26,12 +26,5 @@ public:
     bool saveToDatabaseImage(const OptionalEntityList<corvelle_image_Entity>& images);
 };
 
-class IconModel : public BaseDataModel {
-public:
-    // Every icon's name (the files the synchronisation downloads); null names left out.
-    std::vector<std::string> getAllIconAddress();
-    bool saveToDatabaseIcon(const OptionalEntityList<corvelle_icon_Entity>& icons);
-    // Always a record; empty when there is none.
-    std::shared_ptr<corvelle_icon_Entity> getIconByIconId(int iconId);
-    std::shared_ptr<corvelle_icon_Entity> getPublishedIconByIconName(const std::optional<std::string>& name);
-};
+// Its includers expect the model that once shared this header.
+#include "Database/IconModel.h"

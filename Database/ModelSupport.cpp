@@ -69,4 +69,40 @@ std::shared_ptr<corvelle_library_files_Entity> readLibraryFile(SQLResultSet& rs,
     return file;
 }
 
+std::optional<std::string> likeText(const std::optional<std::string>& text)
+{
+    if (!text)
+        return std::nullopt;
+    std::string escaped;
+    escaped.reserve(text->size());
+    for (char c : *text) {
+        if (c == '%' || c == '_' || c == '\\')
+            escaped += '\\';
+        escaped += c;
+    }
+    return escaped;
+}
+
+EntityList<corvelle_library_files_Entity> readLibraryFiles(const std::shared_ptr<SQLResultSet>& rs, bool withNewMark)
+{
+    EntityList<corvelle_library_files_Entity> files;
+    if (!rs)
+        return files;
+    while (rs->next())
+        files.push_back(readLibraryFile(*rs, withNewMark));
+    return files;
+}
+
+std::vector<std::string> columnTexts(const std::shared_ptr<SQLResultSet>& rs, const char* column)
+{
+    std::vector<std::string> texts;
+    if (!rs)
+        return texts;
+    while (rs->next()) {
+        if (auto text = rs->stringForColumn(column))
+            texts.push_back(std::move(*text));
+    }
+    return texts;
+}
+
 }  // namespace ModelSupport

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 namespace ModelSupport {
 
@@ -22,6 +23,13 @@ void blankPlaceholderSku(corvelle_product_Entity& product);
 std::shared_ptr<corvelle_product_Entity> readProduct(SQLResultSet& rs, bool blankPlaceholder = true);
 EntityList<corvelle_product_Entity> readProducts(const std::shared_ptr<SQLResultSet>& rs, bool blankPlaceholder = true);
 std::shared_ptr<corvelle_library_files_Entity> readLibraryFile(SQLResultSet& rs, bool withNewMark = true);
+EntityList<corvelle_library_files_Entity> readLibraryFiles(const std::shared_ptr<SQLResultSet>& rs, bool withNewMark = true);
+// The column's texts of every row; null ones left out.
+std::vector<std::string> columnTexts(const std::shared_ptr<SQLResultSet>& rs, const char* column);
+
+// Typed search text for "like '%' || ? || '%' escape '\'": a "%" or "_" the
+// salesperson types is a character to find, not a wildcard.
+std::optional<std::string> likeText(const std::optional<std::string>& text);
 
 // Runs one statement and answers whether a row came back.
 template<typename... Args>

@@ -8,7 +8,6 @@ namespace {
 
 constexpr const char* kRelatedFileTable
     = "create table if not exists corvelle_product_related_file(id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL,file_id INTEGER NOT NULL,product_sku varchar)";
-constexpr const char* kFavoriteTable = "create table if not exists corvelle_library_favorite(id INTEGER PRIMARY KEY NOT NULL,file_name VARCHAR(64))";
 
 }  // namespace
 
@@ -65,32 +64,4 @@ bool ProductMaterialModel::saveToDatabaseProductRelatedFile(const OptionalEntity
         }
         return true;
     });
-}
-
-std::shared_ptr<corvelle_library_favorite_Entity> LibraryFavoriteModel::getFavoriteByFavoriteId(int fileId)
-{
-    auto db = database();
-    auto rs = db ? db->executeQuery("select * from corvelle_library_favorite where  id = ?", fileId) : nullptr;
-    if (!rs || !rs->next())
-        return nullptr;
-    auto favorite = std::make_shared<corvelle_library_favorite_Entity>();
-    favorite->file_id = rs->intForColumn("id");
-    favorite->file_name = rs->stringForColumn("file_name");
-    rs->close();
-    return favorite;
-}
-
-void LibraryFavoriteModel::deleteSingleFavoriteByFavoriteId(int fileId)
-{
-    if (auto db = database())
-        db->executeUpdate("delete from corvelle_library_favorite where id = ?", fileId);
-}
-
-bool LibraryFavoriteModel::saveToDatabaseFavoriteName(int fileId, const std::optional<std::string>& fileName)
-{
-    auto db = database();
-    if (!db)
-        return false;
-    db->executeUpdate(kFavoriteTable);
-    return db->executeUpdate("INSERT OR REPLACE INTO corvelle_library_favorite(id,file_name) VALUES(?,?);", fileId, fileName);
 }

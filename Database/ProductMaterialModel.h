@@ -1,7 +1,6 @@
 #pragma once
 
-// Links between products and library files (a product's related documents),
-// and the library files the salesperson has marked as favourites.
+// Links between products and library files (a product's related documents).
 
 #include "Database/BaseDataModel.h"
 #include "Database/corvelle_library_files_Entity.h"
@@ -21,10 +20,5 @@ public:
     bool saveToDatabaseProductRelatedFile(const OptionalEntityList<corvelle_product_related_files_Entity>& links);
 };
 
-class LibraryFavoriteModel : public BaseDataModel {
-public:
-    // Nothing when the file is not a favourite (or none was ever marked).
-    std::shared_ptr<corvelle_library_favorite_Entity> getFavoriteByFavoriteId(int fileId);
-    void deleteSingleFavoriteByFavoriteId(int fileId);
-    bool saveToDatabaseFavoriteName(int fileId, const std::optional<std::string>& fileName);
-};
+// Its includers expect the model that once shared this header.
+#include "Database/LibraryFavoriteModel.h"

@@ -3,8 +3,6 @@
 #include "Database/ModelSupport.h"
 #include "Platform/Foundation/NSString.h"
 
-#include <set>
-
 using namespace ModelSupport;
 
 namespace {
@@ -85,9 +83,9 @@ EntityList<corvelle_product_Entity> ProductModel::getProductsBySearchString(cons
     auto db = database();
     if (!db)
         return {};
-    return readProducts(db->executeQuery("select t1.* from corvelle_product t1 where (t1.product_sku like '%' || ?1 || '%' or t1.product_name like '%' || ?1 || '%' "
-                                         "or t1.product_tags like '%' || ?1 || '%') and t1.product_publish = 1  order by t1.product_name",
-        text));
+    return readProducts(db->executeQuery("select t1.* from corvelle_product t1 where (t1.product_sku like '%' || ?1 || '%' escape '\\' or t1.product_name like '%' || ?1 || '%' escape '\\' "
+                                         "or t1.product_tags like '%' || ?1 || '%' escape '\\') and t1.product_publish = 1  order by t1.product_name",
+        likeText(text)));
 }
 
 EntityList<product_attribute_cell_Entity> ProductModel::getProductAttributeByProductId(int productId)
@@ -277,80 +275,4 @@ void ProductModel::moveDataForUpdate()
         }
     }
     saveToDatabaseProductRelatedTag(links);
-}
-
-// ---- productAndcategoryXrefModel ----
-
-std::vector<std::string> productAndcategoryXrefModel::getCategoryIDsByProductid(int productId)
-{
-    std::vector<std::string> ids;
-    auto db = database();
-    auto rs = db ? db->executeQuery("select * from corvelle_product_category_xref where product_id = ?", productId) : nullptr;
-    if (rs) {
-        while (rs->next())
-            ids.push_back(std::to_string(rs->intForColumn("category_id")));
-    }
-    return ids;
-}
-
-std::vector<int> productAndcategoryXrefModel::getProductIDsByCategoryid(int categoryId)
-{
-    std::vector<int> ids;
-    auto db = database();
-    auto rs = db ? db->executeQuery("select * from corvelle_product_category_xref where category_id = ?", categoryId) : nullptr;
-    if (rs) {
-        while (rs->next())
-            ids.push_back(rs->intForColumn("product_id"));
-    }
-    return ids;
-}
-
-bool productAndcategoryXrefModel::saveToDatabasePxrefC(const OptionalEntityList<corvelle_product_category_xref_Entity>& links)
-{
-    std::set<int> cleared;
-    return saveInTransaction(links, [&cleared](SQLDatabase& db, const corvelle_product_category_xref_Entity& link) {
-        if (cleared.insert(link.product_id).second && !db.executeUpdate("DELETE FROM corvelle_product_category_xref WHERE product_id = ?;", link.product_id))
-            return false;
-        return db.executeUpdate("INSERT or REPLACE INTO corvelle_product_category_xref(category_id,product_id) VALUES(?,?);", link.category_id, link.product_id);
-    });
-}
-
-// ---- ProductRelatedModel ----
-
-std::optional<EntityList<corvelle_product_Entity>> ProductRelatedModel::getrelatedProductIDsByProductid(int productId)
-{
-    auto db = database();
-    if (!db)
-        return std::nullopt;
-    auto rs = db->executeQuery("select * from corvelle_product_related where product_id = ? limit 0,1", productId);
-    std::optional<std::string> skuText;
-    if (rs) {
-        while (rs->next())
-            skuText = rs->stringForColumn("related_product_sku");
-    }
-    if (!skuText || skuText->size() <= 1)
-        return std::nullopt;
-    return getProductByProductSKU(NSString::componentsSeparatedByString(*skuText, ","));
-}
-
-EntityList<corvelle_product_Entity> ProductRelatedModel::getProductByProductSKU(const std::vector<std::string>& skus)
-{
-    auto db = database();
-    if (!db || skus.empty())
-        return {};
-    std::string placeholders;
-    ValueArray values;
-    for (const auto& sku : skus) {
-        placeholders += placeholders.empty() ? "?" : ",?";
-        values.push_back(Value(sku));
-    }
-    return readProducts(db->executeQueryWithArgumentsInArray(
-        "select * from corvelle_product where product_publish = 1 and product_sku in (" + placeholders + ") order by product_name", values));
-}
-
-bool ProductRelatedModel::saveToDatabaseProductrelated(const OptionalEntityList<corvelle_product_related_Entity>& related)
-{
-    return saveInTransaction(related, [](SQLDatabase& db, const corvelle_product_related_Entity& r) {
-        return db.executeUpdate("INSERT or REPLACE INTO corvelle_product_related(product_id,related_product_sku) VALUES(?,?);", r.product_id, r.related_product_sku);
-    });
 }

@@ -44,21 +44,8 @@ public:
     void moveDataForUpdate();
 };
 
-class productAndcategoryXrefModel : public BaseDataModel {
-public:
-    // Decimal texts of the linked category ids.
-    std::vector<std::string> getCategoryIDsByProductid(int productId);
-    std::vector<int> getProductIDsByCategoryid(int categoryId);
-    // Replaces the links of every product that occurs in the list.
-    bool saveToDatabasePxrefC(const OptionalEntityList<corvelle_product_category_xref_Entity>& links);
-};
 
-class ProductRelatedModel : public BaseDataModel {
-public:
-    // The published products of the product's related SKUs, by name; nothing
-    // when there is no row or no usable SKU text.
-    std::optional<EntityList<corvelle_product_Entity>> getrelatedProductIDsByProductid(int productId);
-    // Published products whose SKU is one of these, by name.
-    EntityList<corvelle_product_Entity> getProductByProductSKU(const std::vector<std::string>& skus);
-    bool saveToDatabaseProductrelated(const OptionalEntityList<corvelle_product_related_Entity>& related);
-};
+
+// Its includers expect the models that once shared this header.
+#include "Database/productAndcategoryXrefModel.h"
+#include "Database/ProductRelatedModel.h"

@@ -223,9 +223,9 @@ EntityList<QuoteOrderEntity> QuoteOrderModel::fetchQuoteOrdersCondition(int type
         sql += "and uploaded = 1 ";
     const bool search = !RecordText::isBlank(condition);
     if (search)
-        sql += "and (lower(customer_name) like '%' || ?1 || '%' or lower(order_number) like '%' || ?1 || '%')";
+        sql += "and (lower(customer_name) like '%' || ?1 || '%' escape '\\' or lower(order_number) like '%' || ?1 || '%' escape '\\')";
     sql += std::string("order by ") + kCdateAsDate + " desc";
-    auto rs = search ? db->executeQuery(sql, NSString::lowercaseString(*condition)) : db->executeQuery(sql);
+    auto rs = search ? db->executeQuery(sql, likeText(NSString::lowercaseString(*condition))) : db->executeQuery(sql);
     if (!rs)
         return orders;
     while (rs->next()) {
@@ -326,26 +326,45 @@ int QuoteOrderModel::saveQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& ord
     auto db = database();
     if (!order || !db)
         return 0;
-    if (order->serial == 0)
-        order->serial = -(retriveMaxOrderID() + 1);
-    const QuoteOrderEntity& o = *order;
-    const bool stored = db->executeUpdate(kInsertOrder, o.serial, o.customerId, textOrEmpty(o.customerInfo), textOrEmpty(o.customerName), o.vendor ? o.vendor->serial : 0,
-        textOrEmpty(o.number), o.total(), o.originalTotal(), static_cast<float>(o.tax), textOrEmpty(o.taxDetails), static_cast<float>(o.shipping),
-        static_cast<float>(o.shippingTax), o.couponDiscount, textOrEmpty(o.couponCode), o.discount(), textOrEmpty(o.currency), static_cast<int>(o.status),
-        textOrEmpty(o.cdate), textOrEmpty(o.mdate), textOrEmpty(o.shippingMethod), o.customerNote(), textOrEmpty(o.ipAddress), o.uploaded,
-        PublicFunction::absoluteDiscountRatFromShown(o.discountRat), textOrEmpty(o.signature), textOrEmpty(o.customerAddress), textOrEmpty(o.city), textOrEmpty(o.state),
-        textOrEmpty(o.zip_code), textOrEmpty(o.phoneNumber), textOrEmpty(o.bankAccount));
-    if (!stored)
-        return 0;
-    for (const auto& item : order->items) {
-        if (!item)
-            continue;
-        // The lines of this order belong to it, whatever id they carried before.
-        item->orderID = order->serial;
-        if (!saveQuoteOrderItem(item))
-            return 0;
+    // The order and its lines are stored whole or not at all; a failed save
+    // also takes back the ids it gave, so the caller's order is as it came.
+    const int serialBefore = order->serial;
+    std::vector<std::pair<int, int>> linesBefore;
+    for (const auto& item : order->items)
+        linesBefore.emplace_back(item ? item->serial : 0, item ? item->orderID : 0);
+    auto store = [this, &order](SQLDatabase& connection) {
+        if (order->serial == 0)
+            order->serial = -(retriveMaxOrderID() + 1);
+        const QuoteOrderEntity& o = *order;
+        const bool stored = connection.executeUpdate(kInsertOrder, o.serial, o.customerId, textOrEmpty(o.customerInfo), textOrEmpty(o.customerName), o.vendor ? o.vendor->serial : 0,
+            textOrEmpty(o.number), o.total(), o.originalTotal(), static_cast<float>(o.tax), textOrEmpty(o.taxDetails), static_cast<float>(o.shipping),
+            static_cast<float>(o.shippingTax), o.couponDiscount, textOrEmpty(o.couponCode), o.discount(), textOrEmpty(o.currency), static_cast<int>(o.status),
+            textOrEmpty(o.cdate), textOrEmpty(o.mdate), textOrEmpty(o.shippingMethod), o.customerNote(), textOrEmpty(o.ipAddress), o.uploaded,
+            PublicFunction::absoluteDiscountRatFromShown(o.discountRat), textOrEmpty(o.signature), textOrEmpty(o.customerAddress), textOrEmpty(o.city), textOrEmpty(o.state),
+            textOrEmpty(o.zip_code), textOrEmpty(o.phoneNumber), textOrEmpty(o.bankAccount));
+        if (!stored)
+            return false;
+        for (const auto& item : order->items) {
+            if (!item)
+                continue;
+            // The lines of this order belong to it, whatever id they carried before.
+            item->orderID = order->serial;
+            if (!saveQuoteOrderItem(item))
+                return false;
+        }
+        return true;
+    };
+    const bool saved = db->inBatch(store);
+    if (saved)
+        return order->serial;
+    order->serial = serialBefore;
+    for (size_t k = 0; k < order->items.size(); ++k) {
+        if (auto& item = order->items[k]) {
+            item->serial = linesBefore[k].first;
+            item->orderID = linesBefore[k].second;
+        }
     }
-    return order->serial;
+    return 0;
 }
 
 bool QuoteOrderModel::saveQuoteOrderItem(const std::shared_ptr<QuoteOrderItemEntity>& item)

@@ -3,25 +3,13 @@
 // A selling account with its group and its state. No table mirrors them; an
 // order or line stores its vendor's serial as vendor_id (0 without a vendor).
 
+#include "Database/VendorGroupEntity.h"
+#include "Database/VendorStateEntity.h"
 #include "Platform/Foundation/Value.h"
 
 #include <memory>
 #include <optional>
 #include <string>
-
-struct VendorGroupEntity {
-    int serial = 0;
-    std::optional<std::string> name;
-    std::optional<std::string> desc;
-    float discount = 0;
-};
-
-struct VendorStateEntity {
-    int serial = 0;
-    std::optional<std::string> name;
-    std::optional<std::string> code;
-    float taxRate = 0;
-};
 
 struct VendorEntity {
     int serial = 0;
@@ -40,3 +28,4 @@ struct VendorEntity {
     std::optional<Date> lastsyncDate;
     int inDate = 0;
 };
+

@@ -1,7 +1,6 @@
 #pragma once
 
-// The records of the sales library tables: documents, favourites, pending
-// replacements, categories and the per-category file count.
+// A document of the sales library.
 
 #include <memory>
 #include <optional>
@@ -33,29 +32,8 @@ struct corvelle_library_files_Entity {
     std::shared_ptr<corvelle_library_files_Entity> copyWithZone() const;
 };
 
-// A library favourites row: file_id from id, file_name.
-struct corvelle_library_favorite_Entity : corvelle_library_files_Entity {};
-
-struct corvelle_library_files_update_Entity {
-    int fileID = 0;
-    std::optional<std::string> oldFileName;
-    std::optional<std::string> oldFileType;
-};
-
-struct corvelle_library_category_Entity {
-    // Column id.
-    int categoryID = 0;
-    std::optional<std::string> name;
-    int ordering = 0;
-    int published = 0;
-    int parent_id = 0;
-    // Filled by the library's category screen.
-    int count = 0;
-    int childCount = 0;
-    bool hasChild = false;
-};
-
-struct corvelle_lib_category_cell_entity {
-    int category_id = 0;
-    int files_count = 0;
-};
+// The records that once shared this header; its includers still expect them.
+#include "Database/corvelle_library_favorite_Entity.h"
+#include "Database/corvelle_library_files_update_Entity.h"
+#include "Database/corvelle_library_category_Entity.h"
+#include "Database/corvelle_lib_category_cell_entity.h"

@@ -14,4 +14,5 @@ struct product_attribute_cell_Entity {
     std::optional<std::string> attributeList;
 };
 
-struct customer_attribute_cell_Entity : product_attribute_cell_Entity {};
+// The records that once shared this header; its includers still expect them.
+#include "Database/customer_attribute_cell_Entity.h"

@@ -329,16 +329,19 @@ void CustomerInfoView::groupViewClickWithType(int indexId, int type)
 {
     auto protector = protect<CustomerInfoView>();
     auto data = DataAccessManager::sharedDataModel();
-    const std::optional<int> customerId = m_personInfo ? m_personInfo->pid : std::nullopt;
+    // Plain values, not a copied optional (GCC at -O3 takes its payload for
+    // possibly unset); only a customer with an id has stored defaults to change.
+    const bool stored = m_personInfo && m_personInfo->pid;
+    const int customerId = stored ? *m_personInfo->pid : 0;
     auto& list = type == 1 ? m_customerInfoGroupData.customerCompanyData : m_customerInfoGroupData.customerContactData;
     for (const auto& group : list) {
         group->isDefault = group->indexId == indexId;
-        if (!group->isDefault || !customerId)
+        if (!group->isDefault || !stored)
             continue;
         if (type == 1)
-            data->updateAddressToDefaultIndexId(*customerId, indexId);
+            data->updateAddressToDefaultIndexId(customerId, indexId);
         else
-            data->updateContactToDefaultContact(*customerId, indexId);
+            data->updateContactToDefaultContact(customerId, indexId);
     }
     if (m_customerType == 0) {
         if (auto listener = m_delegate.lock())

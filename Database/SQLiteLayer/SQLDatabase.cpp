@@ -282,61 +282,7 @@ bool SQLDatabase::prepare(std::string_view sql, bool forUpdate, Prepared& out)
 
 void SQLDatabase::bindObjectToColumnInStatement(const Value& value, int index, sqlite3_stmt* statement)
 {
-    switch (value.type()) {
-    case Value::Type::Null:
-        sqlite3_bind_null(statement, index);
-        return;
-    case Value::Type::Data: {
-        const Data& bytes = value.dataValue();
-        // Copied: the values given to a query are gone before its rows are read.
-        sqlite3_bind_blob(statement, index, bytes.empty() ? "" : static_cast<const void*>(bytes.data()), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
-        return;
-    }
-    case Value::Type::Date:
-        sqlite3_bind_double(statement, index, value.dateValue().secondsSince1970);
-        return;
-    case Value::Type::Bool:
-        sqlite3_bind_int(statement, index, value.boolValue() ? 1 : 0);
-        return;
-    case Value::Type::Integer:
-    case Value::Type::Real:
-        switch (value.numberKind()) {
-        case Value::NumberKind::Char:
-            sqlite3_bind_int(statement, index, value.boolValue() ? 1 : 0);
-            return;
-        case Value::NumberKind::Int:
-        case Value::NumberKind::Long:
-            sqlite3_bind_int64(statement, index, value.longValue());
-            return;
-        case Value::NumberKind::LongLong:
-            sqlite3_bind_int64(statement, index, value.longLongValue());
-            return;
-        case Value::NumberKind::UnsignedLongLong:
-            sqlite3_bind_int64(statement, index, static_cast<sqlite3_int64>(value.unsignedLongLongValue()));
-            return;
-        case Value::NumberKind::Float:
-            sqlite3_bind_double(statement, index, static_cast<double>(value.floatValue()));
-            return;
-        case Value::NumberKind::Double:
-            sqlite3_bind_double(statement, index, value.doubleValue());
-            return;
-        default: {
-            const std::string text = value.description();
-            sqlite3_bind_text(statement, index, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-            return;
-        }
-        }
-    case Value::Type::String: {
-        const std::string& text = *value.stringPtr();
-        sqlite3_bind_text(statement, index, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-        return;
-    }
-    default: {
-        const std::string text = value.description();
-        sqlite3_bind_text(statement, index, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-        return;
-    }
-    }
+    SQLBindings::bindValue(statement, index, value);
 }
 
 bool SQLDatabase::bind(Prepared& prepared, const ValueArray* arrayArgs, const ValueDictionary* dictionaryArgs, std::span<const Value> vaList,
@@ -440,7 +386,25 @@ bool SQLDatabase::executeUpdateErrorWithArgumentsInArrayOrDictionaryOrVAList(std
     }
     if (!bind(prepared, arrayArgs, dictionaryArgs, vaList, true, sql))
         return false;
+    return stepUpdate(prepared, sql, error, false);
+}
 
+bool SQLDatabase::executeUpdateBoundBy(std::string_view sql, SQLError* error, BindArguments bindAll, const void* arguments)
+{
+    std::lock_guard guard(m_lock);
+    Prepared prepared;
+    if (!prepare(sql, true, prepared)) {
+        if (error && m_db)
+            *error = SQLError { lastErrorMessage(), lastErrorCode(), lastErrorMessage() };
+        return false;
+    }
+    SQLBindings bindings(prepared.handle, m_traceExecution);
+    bindAll(arguments, bindings);
+    return stepUpdate(prepared, sql, error, true);
+}
+
+bool SQLDatabase::stepUpdate(Prepared& prepared, std::string_view sql, SQLError* error, bool boundInPlace)
+{
     sqlite3_stmt* stmt = prepared.handle;
     int rc = 0;
     int busyAnswers = 0;
@@ -478,6 +442,7 @@ bool SQLDatabase::executeUpdateErrorWithArgumentsInArrayOrDictionaryOrVAList(std
     }
 
     int closeResult = 0;
+    bool kept = true;
     if (prepared.cached) {
         prepared.cached->useCount += 1;
         closeResult = sqlite3_reset(stmt);
@@ -487,7 +452,11 @@ bool SQLDatabase::executeUpdateErrorWithArgumentsInArrayOrDictionaryOrVAList(std
         closeResult = sqlite3_reset(stmt);
     } else {
         closeResult = sqlite3_finalize(stmt);
+        kept = false;
     }
+    // A kept statement must not point into the caller's texts once they are gone.
+    if (kept && boundInPlace)
+        sqlite3_clear_bindings(stmt);
     // A failed step's code comes back again from reset; only a new failure is news.
     if (closeResult != SQLITE_OK && closeResult != rc) {
         NSLog("Unknown error finalizing or resetting statement (%d: %s)", closeResult, sqlite3_errmsg(m_db));
@@ -771,25 +740,45 @@ std::optional<SQLError> SQLDatabase::inSavePointNamed(const std::string& name, c
 void SQLDatabase::setShouldCacheStatements(bool value)
 {
     m_shouldCacheStatements = value;
-    if (!value)
+    if (!value) {
+        forgetRecentStatements();
         m_cachedStatements.clear();
+    }
 }
 
 std::shared_ptr<SQLStatement> SQLDatabase::cachedStatementForQuery(std::string_view query)
 {
-    auto it = m_cachedStatements.find(std::string(query));
-    return it != m_cachedStatements.end() ? it->second : nullptr;
+    // Where the text lies only finds the entry; the text itself must match,
+    // since a caller's buffer may hold another text at the same place later.
+    for (const auto& recent : m_recentStatements) {
+        if (recent.text == query.data() && recent.size == query.size() && recent.statement && recent.statement->query == query)
+            return recent.statement;
+    }
+    auto it = m_cachedStatements.find(query);
+    if (it == m_cachedStatements.end())
+        return nullptr;
+    m_recentStatements[m_nextRecent] = RecentStatement { query.data(), query.size(), it->second };
+    m_nextRecent = (m_nextRecent + 1) % m_recentStatements.size();
+    return it->second;
 }
 
 void SQLDatabase::setCachedStatementForQuery(const std::shared_ptr<SQLStatement>& statement, std::string_view query)
 {
+    forgetRecentStatements();
     std::string text(query);
     statement->query = text;
     m_cachedStatements[std::move(text)] = statement;
 }
 
+void SQLDatabase::forgetRecentStatements()
+{
+    m_recentStatements.fill(RecentStatement {});
+    m_nextRecent = 0;
+}
+
 void SQLDatabase::clearCachedStatements()
 {
+    forgetRecentStatements();
     for (auto& [query, statement] : m_cachedStatements)
         statement->close();
     m_cachedStatements.clear();

@@ -18,9 +18,12 @@
 // (inBatch) holds it from its first statement to its commit, so another
 // thread's work waits instead of failing or landing inside the batch.
 
+#include "Database/SQLiteLayer/SQLBindings.h"
+#include "Database/SQLiteLayer/SQLError.h"
 #include "Platform/Foundation/Format.h"
 #include "Platform/Foundation/Value.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -29,6 +32,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -38,25 +42,6 @@ struct sqlite3_value;
 
 class SQLResultSet;
 class SQLStatement;
-
-// An error as the layer reports it: a domain, a code and a description.
-struct SQLError {
-    std::string domain;
-    int code = 0;
-    std::string description;
-};
-
-// The value a C++ argument binds as. Absent optional texts and dates bind NULL.
-inline Value sqlValue(const Value& v) { return v; }
-inline Value sqlValue(const std::optional<std::string>& s) { return s ? Value(*s) : Value(); }
-inline Value sqlValue(const std::optional<Date>& d) { return d ? Value(*d) : Value(); }
-inline Value sqlValue(std::nullptr_t) { return Value(); }
-template<typename T>
-Value sqlValue(const T& v)
-    requires std::is_constructible_v<Value, T>
-{
-    return Value(v);
-}
 
 class SQLDatabase {
 public:
@@ -108,12 +93,12 @@ public:
     std::shared_ptr<SQLResultSet> executeQueryWithArgumentsInArrayOrDictionaryOrVAList(std::string_view sql, const ValueArray* arrayArgs,
         const ValueDictionary* dictionaryArgs, std::span<const Value> vaList);
 
-    // Updates: true on success.
+    // Updates: true on success. The variadic forms bind their arguments
+    // where they lie (SQLBindings); the others bind copies of their values.
     template<typename... Args>
     bool executeUpdate(std::string_view sql, const Args&... args)
     {
-        const Value values[] = { sqlValue(args)..., Value() };
-        return executeUpdateErrorWithArgumentsInArrayOrDictionaryOrVAList(sql, nullptr, nullptr, nullptr, std::span<const Value>(values, sizeof...(Args)));
+        return updateBinding(sql, nullptr, args...);
     }
     bool executeUpdateWithArgumentsInArray(std::string_view sql, const ValueArray& arguments);
     bool executeUpdateWithParameterDictionary(std::string_view sql, const ValueDictionary& arguments);
@@ -128,8 +113,7 @@ public:
     template<typename... Args>
     bool updateWithErrorAndBindings(std::string_view sql, SQLError* error, const Args&... args)
     {
-        const Value values[] = { sqlValue(args)..., Value() };
-        return executeUpdateErrorWithArgumentsInArrayOrDictionaryOrVAList(sql, error, nullptr, nullptr, std::span<const Value>(values, sizeof...(Args)));
+        return updateBinding(sql, error, args...);
     }
     bool executeUpdateErrorWithArgumentsInArrayOrDictionaryOrVAList(std::string_view sql, SQLError* error, const ValueArray* arrayArgs,
         const ValueDictionary* dictionaryArgs, std::span<const Value> vaList);
@@ -222,6 +206,36 @@ public:
 
 private:
     struct Prepared;
+    struct RecentStatement {
+        const char* text = nullptr;
+        size_t size = 0;
+        std::shared_ptr<SQLStatement> statement;
+    };
+    // Finds cached statements by their SQL text without copying it.
+    struct TextHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const { return std::hash<std::string_view> {}(text); }
+    };
+    using BindArguments = void (*)(const void* arguments, SQLBindings& bindings);
+
+    template<typename... Args>
+    bool updateBinding(std::string_view sql, SQLError* error, const Args&... args)
+    {
+        const auto arguments = std::forward_as_tuple(args...);
+        const BindArguments bindAll = [](const void* packed, SQLBindings& bindings) {
+            std::apply(
+                [&bindings](const auto&... each) {
+                    int index = 0;
+                    (bindings.bind(++index, each), ...);
+                    bindings.finish(index);
+                },
+                *static_cast<const decltype(arguments)*>(packed));
+        };
+        return executeUpdateBoundBy(sql, error, bindAll, &arguments);
+    }
+    bool executeUpdateBoundBy(std::string_view sql, SQLError* error, BindArguments bindAll, const void* arguments);
+    bool stepUpdate(Prepared& prepared, std::string_view sql, SQLError* error, bool boundInPlace);
+    void forgetRecentStatements();
     void dropFailedHandle();
     bool prepare(std::string_view sql, bool forUpdate, Prepared& out);
     bool bind(Prepared& prepared, const ValueArray* arrayArgs, const ValueDictionary* dictionaryArgs, std::span<const Value> vaList,
@@ -241,7 +255,11 @@ private:
     bool m_isExecutingStatement = false;
     bool m_inTransaction = false;
     std::recursive_mutex m_lock;
-    std::unordered_map<std::string, std::shared_ptr<SQLStatement>> m_cachedStatements;
+    std::unordered_map<std::string, std::shared_ptr<SQLStatement>, TextHash, std::equal_to<>> m_cachedStatements;
+    // The last statements found, by where their text lies: a call site that
+    // runs one text row after row finds it without hashing the text again.
+    std::array<RecentStatement, 8> m_recentStatements;
+    size_t m_nextRecent = 0;
     std::unordered_map<SQLResultSet*, std::weak_ptr<SQLResultSet>> m_openResultSets;
     std::vector<std::unique_ptr<FunctionBlock>> m_openFunctions;
 

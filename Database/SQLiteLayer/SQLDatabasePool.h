@@ -15,6 +15,7 @@
 // gives it back as often as it took it.
 
 #include "Database/SQLiteLayer/SQLDatabase.h"
+#include "Database/SQLiteLayer/SQLDatabasePoolDelegate.h"
 #include "Platform/Foundation/Dispatch.h"
 
 #include <condition_variable>
@@ -25,18 +26,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-class SQLDatabasePool;
-
-class SQLDatabasePoolDelegate {
-public:
-    virtual ~SQLDatabasePoolDelegate() = default;
-    // std::nullopt: not answered, the connection is added.
-    virtual std::optional<bool> databasePoolShouldAddDatabaseToPool(SQLDatabasePool&, const std::shared_ptr<SQLDatabase>&)
-    {
-        return std::nullopt;
-    }
-};
 
 class SQLDatabasePool : public std::enable_shared_from_this<SQLDatabasePool> {
 public:

@@ -82,6 +82,11 @@ TEST_F(CatalogueTables, SearchBindsItsTextAndKeepsContainsMeaning)
         { "' or 1=1 --", {} },
         { "x' union select * from corvelle_product --", {} },
         { "", { 2, 1, 3, 6 } },
+        // Typed "%", "_" and "\\" are characters to find, not patterns.
+        { "%", {} },
+        { "a_p", {} },  // not "Alpha"
+        { "a%", {} },
+        { "\\", {} },
     };
     for (const auto& c : cases)
         EXPECT_EQ(ids(m->getProductsBySearchString(c.text)), c.found) << c.text;
@@ -232,6 +237,27 @@ TEST_F(CatalogueTables, CategoryTreeReadsAndCyclesEnd)
     };
     EXPECT_LT(walkDown(0, 0), 50);
     EXPECT_EQ(names(m->getCategoryWithParentCategoryid(10)), (std::vector<std::string> { "Under loop" }));
+    // A category on a loop reads as top level; one hanging below a loop keeps its parent.
+    for (auto [id, parent] : std::vector<std::pair<int, int>> { { 4, 1 }, { 1, 0 }, { 10, 0 }, { 11, 0 }, { 12, 0 }, { 13, 10 }, { 99, 0 } })
+        EXPECT_EQ(m->getParentCategoryId(id), parent) << id;
+}
+
+TEST_F(CatalogueTables, LibraryCategoryParentsEndOnLoops)
+{
+    auto m = dam();
+    auto category = [](int id, int parent) {
+        auto c = std::make_shared<corvelle_library_category_Entity>();
+        c->categoryID = id;
+        c->name = "C" + std::to_string(id);
+        c->published = id != 3;
+        c->parent_id = parent;
+        return c;
+    };
+    ASSERT_TRUE(m->saveToDatabaseLibraryCategory(EntityList<corvelle_library_category_Entity> {
+        category(1, 0), category(2, 1), category(3, 2), category(10, 11), category(11, 10), category(12, 12), category(13, 10) }));
+    // An unpublished category still links its children upwards.
+    for (auto [id, parent] : std::vector<std::pair<int, int>> { { 1, 0 }, { 2, 1 }, { 3, 2 }, { 10, 0 }, { 11, 0 }, { 12, 0 }, { 13, 10 }, { 99, 0 } })
+        EXPECT_EQ(m->getLibParentCategoryIDByCategoryID(id), parent) << id;
 }
 
 TEST_F(CatalogueTables, ImagesAndTheTopBarIcon)
@@ -312,6 +338,8 @@ TEST_F(CatalogueTables, LibraryFilesSearchOnlyKnownOrderingsAndRelatedFiles)
     ASSERT_TRUE(m->saveToDatabaseLibraryCategory(EntityList<corvelle_library_category_Entity> { category }));
     EXPECT_EQ(m->getLibFilesBysearchNameOrderBy(std::string(""), std::string("title")).size(), 2u);
     EXPECT_EQ(m->getLibFilesBysearchNameOrderBy(std::string("'"), std::string("title")).size(), 0u);
+    EXPECT_EQ(m->getLibFilesBysearchNameOrderBy(std::string("%"), std::string("title")).size(), 0u);
+    EXPECT_EQ(m->getLibFilesBysearchNameOrderBy(std::string("_eta"), std::string("title")).size(), 0u);
     EXPECT_TRUE(m->getLibFilesBysearchNameOrderBy(std::string(""), std::string("title; drop table corvelle_library_files")).empty());
     EXPECT_EQ(m->getAllLibFiles().size(), 2u);
     EXPECT_TRUE(m->getLibraryFilesByCategory_id(5).empty());

@@ -14,10 +14,12 @@
 #include "Platform/Foundation/NSUserDefaults.h"
 #include "Platform/UIKit/UIPasteboard.h"
 
+#include "support/TemporaryHome.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,11 +27,8 @@ class DatabaseFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/corvelle-db-XXXXXX";
-        home = mkdtemp(pattern);
-        AppEnvironment::setHomeDirectory(home);
-        AppEnvironment::setBundleDirectory(CORVELLE_BUNDLE_DIR);
-        NSUserDefaults::resetStandardUserDefaults();
+        temporaryHome.emplace();
+        home = temporaryHome->path();
         UIPasteboard::setSharedFolder(home + "/Pasteboards");
         SharedUDID::forgetCachedValue();
         NSLogSetCapture([this](const std::string& line) { logLines.push_back(line); });
@@ -44,8 +43,7 @@ protected:
         LoginMode::freeInstance();
         NSLogSetCapture(nullptr);
         Clock::setSource(nullptr);
-        std::error_code ignored;
-        std::filesystem::remove_all(home, ignored);
+        temporaryHome.reset();
     }
 
     void signIn(const std::string& client, const std::string& account)
@@ -75,6 +73,7 @@ protected:
         return db()->stringForQuery(sql).value_or("<null>");
     }
 
+    std::optional<TemporaryHome> temporaryHome;
     std::string home;
     std::vector<std::string> logLines;
 };

@@ -135,6 +135,9 @@ TEST_F(OrderTables, SearchAndSubmission)
     ASSERT_NE(m->saveQuoteOrder(unnamed), 0);
     EXPECT_EQ(m->fetchQuoteOrdersCondition(2, std::string("ANN'S")).size(), 1u);
     EXPECT_EQ(m->fetchQuoteOrdersCondition(2, std::string("SALES01")).size(), 1u);
+    EXPECT_EQ(m->fetchQuoteOrdersCondition(2, std::string("01_1")).size(), 1u);
+    EXPECT_EQ(m->fetchQuoteOrdersCondition(2, std::string("S_LES")).size(), 0u);
+    EXPECT_EQ(m->fetchQuoteOrdersCondition(2, std::string("%")).size(), 0u);
     EXPECT_EQ(m->fetchQuoteOrdersCondition(2, std::string("  ")).size(), 2u);
     EXPECT_EQ(m->fetchQuoteOrdersCondition(1, std::nullopt).size(), 0u);
 
@@ -260,8 +263,25 @@ TEST_F(OrderTables, OrderSavesLeaveNoTransactionOpen)
 
     ASSERT_TRUE(db()->executeUpdate("create temp trigger refuse before insert on corvelle_quote_order_item when new.product_item_price = 3 "
                                     "begin select raise(abort, 'no'); end"));
-    m->saveQuoteOrder(order("Bob", { line(3, 3) }));
+    // A refused line: neither the order nor its other lines are kept, and the
+    // order comes back with the ids it came with.
+    auto bob = order("Bob", { line(4, 4), line(3, 3) });
+    EXPECT_EQ(m->saveQuoteOrder(bob), 0);
     noneOpen("a refused line");
+    EXPECT_EQ(committed("select count(*) from corvelle_quote_order where customer_name = 'Bob'"), 0);
+    EXPECT_EQ(committed("select count(*) from corvelle_quote_order_item where product_item_price = 4"), 0);
+    EXPECT_EQ(bob->serial, 0);
+    EXPECT_EQ(bob->items[0]->serial, 0);
+    EXPECT_EQ(bob->items[0]->orderID, 0);
+    // Inside a caller's transaction the failed order is undone alone; the
+    // caller's own work and transaction stay.
+    ASSERT_TRUE(db()->beginTransaction());
+    ASSERT_TRUE(db()->executeUpdate("update corvelle_quote_order set customer_name = 'Ann B' where order_id = -1"));
+    EXPECT_EQ(m->saveQuoteOrder(order("Bob", { line(4, 4), line(3, 3) })), 0);
+    EXPECT_TRUE(db()->hasOpenTransaction());
+    EXPECT_EQ(db()->longForQuery("select count(*) from corvelle_quote_order where customer_name = 'Bob'"), 0);
+    ASSERT_TRUE(db()->commit());
+    EXPECT_EQ(committed("select count(*) from corvelle_quote_order where customer_name = 'Ann B'"), 1);
     EXPECT_EQ(committed("select count(*) from corvelle_quote_order_item"), m->fetchQuoteOrderItemsWithQuoteOrder(-1)->size()
                   + m->fetchQuoteOrderItemsWithQuoteOrder(-2).value_or(EntityList<QuoteOrderItemEntity> {}).size());
 
@@ -353,8 +373,8 @@ TEST_F(ConfigurationAndSignIns, ModuleSwitchesAndSettings)
         r->desc = desc ? std::optional<std::string>(desc) : std::nullopt;
         return r;
     };
-    config->syncConfigData(EntityList<ConfigEntity> { row("configuration", "1,1,0,1,1"), row("modify_price", "256"), row("order_method", "3") });
-    config->syncConfigData(EntityList<ConfigEntity> { row("configuration", "1,1,0,1,1") });
+    EXPECT_TRUE(config->syncConfigData(EntityList<ConfigEntity> { row("configuration", "1,1,0,1,1"), row("modify_price", "256"), row("order_method", "3") }));
+    EXPECT_TRUE(config->syncConfigData(EntityList<ConfigEntity> { row("configuration", "1,1,0,1,1") }));
     EXPECT_EQ(scalar("select count(*) from Corvelle_component_config"), "3");
     struct Case {
         int position;
@@ -375,6 +395,14 @@ TEST_F(ConfigurationAndSignIns, ModuleSwitchesAndSettings)
     EXPECT_TRUE(config->isShowAllCustomer());
     config->setIsShowAllCustomer(false);
     EXPECT_FALSE(config->isShowAllCustomer());
+
+    // A row the database refuses: the save says so, and nothing of it is kept.
+    ASSERT_TRUE(db()->executeUpdate("create temp trigger refuse before insert on Corvelle_component_config when new.cfg_type = 'order_method' "
+                                    "begin select raise(abort, 'no'); end"));
+    EXPECT_FALSE(config->syncConfigData(EntityList<ConfigEntity> { row("modify_price", "1"), row("order_method", "2") }));
+    EXPECT_FALSE(config->couldModifyPrice());
+    EXPECT_EQ(config->orderMethodType(), 3);
+    EXPECT_FALSE(config->syncConfigData(std::nullopt));
 }
 
 TEST_F(ConfigurationAndSignIns, OfflineCheckAnswersTheFirstFailingStatus)

@@ -3,11 +3,14 @@
 #include "Platform/Foundation/NSException.h"
 #include "Platform/Foundation/NSLog.h"
 
+#include "support/TemporaryHome.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,8 +22,8 @@ protected:
     void SetUp() override
     {
         SQLDatabase::releaseDataBase();
-        char pattern[] = "/tmp/corvelle-pool-XXXXXX";
-        folder = mkdtemp(pattern);
+        temporaryHome.emplace();
+        folder = temporaryHome->scratch();
         path = folder + "/pool.sqlite";
         NSLogSetCapture([this](const std::string& line) {
             std::lock_guard guard(logLock);
@@ -31,8 +34,7 @@ protected:
     {
         SQLDatabase::releaseDataBase();
         NSLogSetCapture(nullptr);
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
+        temporaryHome.reset();
     }
     bool logged(const std::string& fragment)
     {
@@ -44,6 +46,7 @@ protected:
     }
     long rows() { return SQLDatabase::sharedDataBase()->longForQuery("select count(*) from t"); }
 
+    std::optional<TemporaryHome> temporaryHome;
     std::string folder;
     std::string path;
     std::mutex logLock;

@@ -81,6 +81,61 @@ TEST_F(SQLiteLayer, BindsEachKindOfValue)
     }
 }
 
+// Plain C++ arguments are bound where they lie rather than through a Value;
+// each must still store exactly as its Value would.
+TEST_F(SQLiteLayer, PlainArgumentsStoreAsTheirValuesWould)
+{
+    auto stored = [&](const auto& argument) {
+        EXPECT_TRUE(db->executeUpdate("delete from t"));
+        EXPECT_TRUE(db->executeUpdate("insert into t (a) values (?)", argument));
+        return db->stringForQuery("select typeof(a) || ':' || quote(a) from t").value_or("<none>");
+    };
+    auto same = [&](const auto& argument, const char* label) { EXPECT_EQ(stored(argument), stored(sqlValue(argument))) << label; };
+    same(true, "bool");
+    same(42, "int");
+    same(-5L, "long");
+    same(1LL << 40, "long long");
+    same(1.1f, "float");
+    same(2.25, "double");
+    same(7u, "unsigned");
+    same(Date { 86400.5 }, "date");
+    same(std::optional<Date>(), "absent date");
+    same(std::optional<Date>(Date { 3 }), "date present");
+    same(std::string("it's"), "text");
+    same(std::string(), "empty text");
+    same(std::optional<std::string>(), "absent text");
+    same(std::optional<std::string>("x"), "text present");
+    same(nullptr, "null");
+    same("literal", "literal");
+}
+
+// The statement stays cached after an update whose texts were bound in place;
+// running it again with fewer arguments must bind NULL, never the gone text.
+TEST_F(SQLiteLayer, ACachedUpdateNeverReadsAnEarlierCallsTexts)
+{
+    {
+        const std::string gone(200, 'x');
+        ASSERT_TRUE(db->executeUpdate("insert into t values (?, ?)", 1, gone));
+    }
+    ASSERT_TRUE(db->executeUpdate("insert into t values (?, ?)", 2));
+    EXPECT_EQ(db->intForQuery("select count(*) from t where a = 2 and b is null"), 1);
+    EXPECT_EQ(db->intForQuery("select length(b) from t where a = 1"), 200);
+}
+
+// Cached statements are found by their text: a buffer that later holds
+// another text at the same place runs that other text.
+TEST_F(SQLiteLayer, ACachedTextIsFoundByItsContentNotWhereItLies)
+{
+    std::string sql = "insert into t (a) values (1)";
+    ASSERT_TRUE(db->executeUpdate(sql));
+    ASSERT_TRUE(db->executeUpdate(sql));
+    sql[sql.size() - 2] = '2';
+    ASSERT_TRUE(db->executeUpdate(sql));
+    db->clearCachedStatements();
+    ASSERT_TRUE(db->executeUpdate(sql));
+    EXPECT_EQ(db->stringForQuery("select group_concat(a) from (select a from t order by rowid)"), "1,1,2,2");
+}
+
 TEST_F(SQLiteLayer, OrderedValuesBeyondTheParametersAreIgnoredAndMissingOnesAreNull)
 {
     ASSERT_TRUE(db->executeUpdate("insert into t values (?, ?)", 1, 2, 3));

@@ -12,11 +12,14 @@
 #include "Platform/UIKit/UIImage.h"
 #include "Platform/UIKit/UIPasteboard.h"
 
+#include "support/TemporaryHome.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 namespace {
 
@@ -24,10 +27,8 @@ class FrameHelpers : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/corvelle-frame-XXXXXX";
-        home = mkdtemp(pattern);
-        AppEnvironment::setHomeDirectory(home);
-        NSUserDefaults::resetStandardUserDefaults();
+        temporaryHome.emplace();
+        home = temporaryHome->path();
         UIPasteboard::setSharedFolder(home + "/Pasteboards");
         SharedUDID::forgetCachedValue();
         NSLogSetCapture([](const std::string&) {});
@@ -38,9 +39,9 @@ protected:
     {
         LoginMode::freeInstance();
         NSLogSetCapture(nullptr);
-        std::error_code ignored;
-        std::filesystem::remove_all(home, ignored);
+        temporaryHome.reset();
     }
+    std::optional<TemporaryHome> temporaryHome;
     std::string home;
 };
 

@@ -1,4 +1,4 @@
-#include "Database/corvelle_customer_Entity.h"
+#include "Database/corvelle_customer_group_Entity.h"
 
 void corvelle_customer_group_Entity::addAttributeVaueForKey(const std::optional<std::string>& value, const std::optional<std::string>& key)
 {
