@@ -3,10 +3,13 @@
 #include "Platform/Foundation/Format.h"
 #include "Platform/Foundation/TextEncoding.h"
 
+#include <bit>
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -23,6 +26,29 @@ struct StringStops {
     }
 };
 constexpr StringStops kStringStops;
+
+// The first byte from `p` on that ends a plain run, or `end`. Eight bytes at a
+// time while they last: the lowest flagged byte of each test is exact.
+inline const char* findStringStop(const char* p, const char* end)
+{
+    static_assert(std::endian::native == std::endian::little, "the first byte in memory is the lowest");
+    constexpr uint64_t ones = 0x0101010101010101ull;
+    constexpr uint64_t highs = 0x8080808080808080ull;
+    while (end - p >= 8) {
+        uint64_t word;
+        std::memcpy(&word, p, 8);
+        const uint64_t quote = word ^ (ones * '"');
+        const uint64_t backslash = word ^ (ones * '\\');
+        const uint64_t hits = ((word - ones * 0x20) | (quote - ones) | (backslash - ones)) & ~word & highs;
+        // A byte of 0x80 or more is never a stop, and `& ~word` leaves it out.
+        if (hits)
+            return p + (__builtin_ctzll(hits) >> 3);
+        p += 8;
+    }
+    while (p < end && !kStringStops.stop[static_cast<unsigned char>(*p)])
+        ++p;
+    return p;
+}
 
 // The C locale's white space.
 inline bool isSpace(char ch)
@@ -152,12 +178,10 @@ bool QDJsonParser::scanRestOfArray(Value& out)
         if (!atEnd() && *c == ']') {
             ++c;
             leaveLevel();
-            ValueArray array;
-            array.reserve(m_elements.size() - base);
-            for (size_t i = base; i < m_elements.size(); ++i)
-                array.push_back(std::move(m_elements[i]));
-            m_elements.resize(base);
-            out = Value(std::move(array));
+            const auto first = m_elements.begin() + static_cast<std::ptrdiff_t>(base);
+            std::vector<Value> items(std::make_move_iterator(first), std::make_move_iterator(m_elements.end()));
+            m_elements.erase(first, m_elements.end());
+            out = Value(ValueArray(std::move(items)));
             return true;
         }
         Value element;
@@ -190,13 +214,10 @@ bool QDJsonParser::scanRestOfDictionary(Value& out)
         if (!atEnd() && *c == '}') {
             ++c;
             leaveLevel();
-            Value result = Value::dictionary();
-            ValueDictionary& dictionary = result.mutableDictionary();
-            dictionary.reserve(m_entries.size() - base);
-            for (size_t i = base; i < m_entries.size(); ++i)
-                dictionary.set(std::move(m_entries[i].first), std::move(m_entries[i].second));
-            m_entries.resize(base);
-            out = std::move(result);
+            const auto first = m_entries.begin() + static_cast<std::ptrdiff_t>(base);
+            std::vector<ValueDictionary::Entry> entries(std::make_move_iterator(first), std::make_move_iterator(m_entries.end()));
+            m_entries.erase(first, m_entries.end());
+            out = Value(ValueDictionary::withEntries(std::move(entries)));
             return true;
         }
         std::string key;
@@ -237,16 +258,22 @@ bool QDJsonParser::scanRestOfDictionary(Value& out)
 
 bool QDJsonParser::scanRestOfString(std::string& out)
 {
-    for (;;) {
-        const char* run = c;
-        while (c < m_end && !kStringStops.stop[static_cast<unsigned char>(*c)])
-            ++c;
-        out.append(run, static_cast<size_t>(c - run));
-        if (atEnd())
-            break;
+    // Most strings have no escape: they are made at their exact size in one step.
+    const char* run = c;
+    c = findStringStop(c, m_end);
+    if (c < m_end && *c == '"') {
+        out = std::string(run, static_cast<size_t>(c - run));
+        ++c;
+        return true;
+    }
+    // The rest is gathered in a buffer that keeps its room between strings.
+    std::string& text = m_text;
+    text.assign(run, static_cast<size_t>(c - run));
+    while (!atEnd()) {
         char ch = *c;
         if (ch == '"') {
             ++c;
+            out = std::string(text);
             return true;
         }
         if (ch != '\\')
@@ -258,15 +285,15 @@ bool QDJsonParser::scanRestOfString(std::string& out)
         case '"':
         case '\\':
         case '/':
-            out += escape;
+            text += escape;
             break;
-        case 'b': out += '\b'; break;
-        case 'f': out += '\f'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
+        case 'b': text += '\b'; break;
+        case 'f': text += '\f'; break;
+        case 'n': text += '\n'; break;
+        case 'r': text += '\r'; break;
+        case 't': text += '\t'; break;
         case 'u':
-            if (!scanUnicodeChar(out)) {
+            if (!scanUnicodeChar(text)) {
                 addErrorWithCodeDescription(QDJsonErrorUnicode, "Broken unicode character");
                 return false;
             }
@@ -280,6 +307,9 @@ bool QDJsonParser::scanRestOfString(std::string& out)
             addErrorWithCodeDescription(QDJsonErrorEnd, "Unexpected EOF while parsing string");
             return false;
         }
+        run = c;
+        c = findStringStop(c, m_end);
+        text.append(run, static_cast<size_t>(c - run));
     }
     unsigned bad = atEnd() ? 0 : static_cast<unsigned char>(*c);
     addErrorWithCodeDescription(QDJsonErrorControl, stringWithFormat("Unescaped control character '0x%x'", bad));

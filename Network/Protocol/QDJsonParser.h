@@ -10,6 +10,7 @@
 #include "Platform/Foundation/Value.h"
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -27,6 +28,7 @@ private:
     // parents': each container is made once, at its final size.
     std::vector<Value> m_elements;
     std::vector<ValueDictionary::Entry> m_entries;
+    std::string m_text;  // a string with escapes, while it is read
 
     bool atEnd() const { return c >= m_end; }
     void skipWhitespace();

@@ -96,25 +96,36 @@ bool QDJsonWriter::appendDictionary(const Value& value, std::string& out)
         return false;
     out += '{';
     const auto& entries = value.dictionaryValue().entries();
-    std::vector<const ValueDictionary::Entry*> order;
-    order.reserve(entries.size());
-    for (const auto& entry : entries)
-        order.push_back(&entry);
-    if (m_sortKeys)
-        std::sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->first < b->first; });
     bool first = true;
-    for (const auto* entry : order) {
+    auto appendEntry = [&](const ValueDictionary::Entry& entry) {
         if (!first)
             out += ',';
         first = false;
         if (m_humanReadable)
             appendIndent(out);
-        appendString(entry->first, out);
+        appendString(entry.first, out);
         out += m_humanReadable ? " : " : ":";
-        if (!appendValue(entry->second, out)) {
+        if (!appendValue(entry.second, out)) {
             addErrorWithCodeDescription(QDJsonErrorUnsupported,
-                stringWithFormat("Unsupported value for key %@ in object", entry->first));
+                stringWithFormat("Unsupported value for key %@ in object", entry.first));
             return false;
+        }
+        return true;
+    };
+    if (m_sortKeys) {
+        std::vector<const ValueDictionary::Entry*> order;
+        order.reserve(entries.size());
+        for (const auto& entry : entries)
+            order.push_back(&entry);
+        std::sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->first < b->first; });
+        for (const auto* entry : order) {
+            if (!appendEntry(*entry))
+                return false;
+        }
+    } else {
+        for (const auto& entry : entries) {
+            if (!appendEntry(entry))
+                return false;
         }
     }
     leaveLevel();

@@ -3,6 +3,7 @@
 #include "Platform/Foundation/NumberParsing.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -67,12 +68,52 @@ Value::Value(const char* s) : Value(std::string(s ? s : "")) {}
 Value::Value(std::string s) : m_type(Type::String) { new (&m.s) std::string(std::move(s)); }
 Value::Value(std::string_view s) : Value(std::string(s)) {}
 Value::Value(Date d) : m_type(Type::Date) { m.d = d.secondsSince1970; }
-Value::Value(::Data d) : m_type(Type::Data) { new (&m.ref) std::shared_ptr<void>(std::make_shared<::Data>(std::move(d))); }
-Value::Value(ValueArray a) : m_type(Type::Array) { new (&m.ref) std::shared_ptr<void>(std::make_shared<ValueArray>(std::move(a))); }
-Value::Value(ValueDictionary d) : m_type(Type::Dictionary)
+
+// The value that drops the last count frees the box: values are the owners,
+// so a box needs no count of weak owners nor a deleter of its own.
+struct Value::BoxBase {
+    std::atomic<uint32_t> references { 1 };
+};
+
+template<typename T>
+struct Value::Box : BoxBase {
+    explicit Box(T&& o) : object(std::move(o)) {}
+    T object;
+};
+
+template<typename T>
+void Value::makeBox(T&& object)
 {
-    new (&m.ref) std::shared_ptr<void>(std::make_shared<ValueDictionary>(std::move(d)));
+    m.box = new Box<T>(std::move(object));
 }
+
+template<typename T>
+const T& Value::ref() const
+{
+    return static_cast<const Box<T>*>(m.box)->object;
+}
+
+void Value::releaseBox()
+{
+    // The last owner sees every earlier owner's writes before it frees.
+    if (m.box->references.fetch_sub(1, std::memory_order_acq_rel) != 1)
+        return;
+    switch (m_type) {
+    case Type::Data:
+        delete static_cast<Box<::Data>*>(m.box);
+        break;
+    case Type::Array:
+        delete static_cast<Box<ValueArray>*>(m.box);
+        break;
+    default:
+        delete static_cast<Box<ValueDictionary>*>(m.box);
+        break;
+    }
+}
+
+Value::Value(::Data d) : m_type(Type::Data) { makeBox(std::move(d)); }
+Value::Value(ValueArray a) : m_type(Type::Array) { makeBox(std::move(a)); }
+Value::Value(ValueDictionary d) : m_type(Type::Dictionary) { makeBox(std::move(d)); }
 
 Value::Value(const Value& other) { copyFrom(other); }
 Value::Value(Value&& other) noexcept { moveFrom(std::move(other)); }
@@ -110,7 +151,7 @@ void Value::destroy()
     if (usesString())
         m.s.~basic_string();
     else if (usesRef())
-        m.ref.~shared_ptr();
+        releaseBox();
     m_type = Type::Null;
     m.i = 0;
 }
@@ -121,8 +162,10 @@ void Value::copyFrom(const Value& other)
     m_kind = other.m_kind;
     if (other.usesString())
         new (&m.s) std::string(other.m.s);
-    else if (other.usesRef())
-        new (&m.ref) std::shared_ptr<void>(other.m.ref);
+    else if (other.usesRef()) {
+        m.box = other.m.box;
+        m.box->references.fetch_add(1, std::memory_order_relaxed);
+    }
     else
         m.u = other.m.u;
 }
@@ -135,8 +178,7 @@ void Value::moveFrom(Value&& other) noexcept
         new (&m.s) std::string(std::move(other.m.s));
         other.m.s.~basic_string();
     } else if (other.usesRef()) {
-        new (&m.ref) std::shared_ptr<void>(std::move(other.m.ref));
-        other.m.ref.~shared_ptr();
+        m.box = other.m.box;
     } else {
         m.u = other.m.u;
     }
@@ -215,9 +257,14 @@ template<typename T>
 T& Value::mutableRef()
 {
     // Copy on write: detach shared storage before the first change.
-    if (m.ref.use_count() > 1)
-        m.ref = std::make_shared<T>(*static_cast<const T*>(m.ref.get()));
-    return *static_cast<T*>(m.ref.get());
+    auto* box = static_cast<Box<T>*>(m.box);
+    if (box->references.load(std::memory_order_acquire) > 1) {
+        T copy(box->object);
+        releaseBox();
+        makeBox(std::move(copy));
+        box = static_cast<Box<T>*>(m.box);
+    }
+    return box->object;
 }
 
 bool Value::isUnsigned() const
@@ -440,9 +487,9 @@ bool Value::operator==(const Value& other) const
     case Type::Data:
         return ref<::Data>() == other.ref<::Data>();
     case Type::Array:
-        return m.ref == other.m.ref || ref<ValueArray>() == other.ref<ValueArray>();
+        return m.box == other.m.box || ref<ValueArray>() == other.ref<ValueArray>();
     case Type::Dictionary:
-        return m.ref == other.m.ref || ref<ValueDictionary>() == other.ref<ValueDictionary>();
+        return m.box == other.m.box || ref<ValueDictionary>() == other.ref<ValueDictionary>();
     default:
         return false;
     }
@@ -540,8 +587,12 @@ long ValueDictionary::Index::lookup(const std::vector<Entry>& entries, std::stri
 }
 
 namespace {
+// Below this size a linear search beats hashing the key.
 constexpr size_t kIndexThreshold = 12;
-}
+// A dictionary read in one go is checked for repeated keys once, so a linear
+// check pays for longer than the per-lookup search does.
+constexpr size_t kLinearDuplicateCheck = 32;
+}  // namespace
 
 ValueDictionary::ValueDictionary() = default;
 
@@ -558,7 +609,7 @@ ValueDictionary& ValueDictionary::operator=(const ValueDictionary& other)
 {
     if (this != &other) {
         m_entries = other.m_entries;
-        m_index.clear();
+        m_index.reset();
     }
     return *this;
 }
@@ -566,6 +617,57 @@ ValueDictionary& ValueDictionary::operator=(const ValueDictionary& other)
 ValueDictionary::ValueDictionary(ValueDictionary&&) noexcept = default;
 ValueDictionary& ValueDictionary::operator=(ValueDictionary&&) noexcept = default;
 ValueDictionary::~ValueDictionary() = default;
+
+ValueDictionary ValueDictionary::withEntries(std::vector<Entry> entries)
+{
+    ValueDictionary dictionary;
+    dictionary.m_entries = std::move(entries);
+    dictionary.removeDuplicateKeys();
+    return dictionary;
+}
+
+void ValueDictionary::removeDuplicateKeys()
+{
+    const size_t count = m_entries.size();
+    if (count < 2)
+        return;
+    // The first `kept` entries hold distinct keys; each later one either
+    // replaces a kept value or joins them.
+    size_t kept = 1;
+    if (count <= kLinearDuplicateCheck) {
+        for (size_t i = 1; i < count; ++i) {
+            size_t j = 0;
+            while (j < kept && m_entries[j].first != m_entries[i].first)
+                ++j;
+            if (j < kept)
+                m_entries[j].second = std::move(m_entries[i].second);
+            else if (kept++ != i)
+                m_entries[kept - 1] = std::move(m_entries[i]);
+        }
+    } else {
+        // Hashing pays here, and the index serves later lookups too.
+        auto index = std::make_unique<Index>();
+        size_t capacity = 16;
+        while (capacity < count * 2 + 2)
+            capacity <<= 1;
+        index->slots.assign(capacity, 0);
+        index->mask = capacity - 1;
+        index->insert(m_entries[0].first, 0);
+        for (size_t i = 1; i < count; ++i) {
+            long j = index->lookup(m_entries, m_entries[i].first);
+            if (j >= 0 && static_cast<size_t>(j) < kept) {
+                m_entries[static_cast<size_t>(j)].second = std::move(m_entries[i].second);
+                continue;
+            }
+            if (kept != i)
+                m_entries[kept] = std::move(m_entries[i]);
+            index->insert(m_entries[kept].first, kept);
+            ++kept;
+        }
+        m_index = std::move(index);
+    }
+    m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(kept), m_entries.end());
+}
 
 long ValueDictionary::indexOf(std::string_view key) const
 {
@@ -576,9 +678,11 @@ long ValueDictionary::indexOf(std::string_view key) const
         }
         return -1;
     }
-    if (!m_index.built())
-        m_index.rebuild(m_entries);
-    return m_index.lookup(m_entries, key);
+    if (!m_index) {
+        m_index = std::make_unique<Index>();
+        m_index->rebuild(m_entries);
+    }
+    return m_index->lookup(m_entries, key);
 }
 
 const Value* ValueDictionary::find(std::string_view key) const
@@ -607,11 +711,11 @@ void ValueDictionary::set(std::string key, Value v)
         return;
     }
     m_entries.emplace_back(std::move(key), std::move(v));
-    if (m_index.built()) {
-        if (m_index.needsGrowth(m_entries.size()))
-            m_index.rebuild(m_entries);
+    if (m_index) {
+        if (m_index->needsGrowth(m_entries.size()))
+            m_index->rebuild(m_entries);
         else
-            m_index.insert(m_entries.back().first, m_entries.size() - 1);
+            m_index->insert(m_entries.back().first, m_entries.size() - 1);
     }
 }
 
@@ -621,13 +725,13 @@ void ValueDictionary::remove(std::string_view key)
     if (i < 0)
         return;
     m_entries.erase(m_entries.begin() + i);
-    m_index.clear();
+    m_index.reset();
 }
 
 void ValueDictionary::clear()
 {
     m_entries.clear();
-    m_index.clear();
+    m_index.reset();
 }
 
 std::vector<std::string> ValueDictionary::keys() const

@@ -156,14 +156,17 @@ public:
 
 private:
     // Strings live in the value itself (short ones without any allocation);
-    // data, arrays and dictionaries share copy-on-write storage.
+    // data, arrays and dictionaries share copy-on-write storage: one box with
+    // its own count, made in one allocation.
+    struct BoxBase;
+    template<typename T> struct Box;
     union Storage {
         int64_t i;
         uint64_t u;
         double d;
         bool b;
         std::string s;
-        std::shared_ptr<void> ref;
+        BoxBase* box;
         Storage() : i(0) {}
         ~Storage() {}
     };
@@ -178,8 +181,10 @@ private:
     void destroy();
     void copyFrom(const Value& other);
     void moveFrom(Value&& other) noexcept;
-    template<typename T> const T& ref() const { return *static_cast<const T*>(m.ref.get()); }
+    template<typename T> const T& ref() const;
     template<typename T> T& mutableRef();
+    template<typename T> void makeBox(T&& object);
+    void releaseBox();
 };
 
 class ValueArray {
@@ -223,6 +228,11 @@ public:
     ValueDictionary& operator=(ValueDictionary&&) noexcept;
     ~ValueDictionary();
 
+    // Takes the entries in their order, as a run of `set` calls would: a later
+    // entry with an earlier one's key replaces its value in the earlier place.
+    // Builds a large dictionary in one pass instead of a search per key.
+    static ValueDictionary withEntries(std::vector<Entry> entries);
+
     size_t size() const { return m_entries.size(); }
     bool empty() const { return m_entries.empty(); }
     const Value* find(std::string_view key) const;
@@ -246,16 +256,16 @@ private:
     struct Index {
         std::vector<uint32_t> slots;  // position + 1; 0 marks an empty slot
         size_t mask = 0;
-        bool built() const { return !slots.empty(); }
-        void clear() { slots.clear(); }
         void rebuild(const std::vector<Entry>& entries);
         void insert(std::string_view key, size_t position);
         long lookup(const std::vector<Entry>& entries, std::string_view key) const;
         bool needsGrowth(size_t count) const { return (count + 1) * 2 > slots.size(); }
     };
     std::vector<Entry> m_entries;
-    mutable Index m_index;
+    // Most dictionaries are small and never need one, so it costs a pointer until built.
+    mutable std::unique_ptr<Index> m_index;
     long indexOf(std::string_view key) const;
+    void removeDuplicateKeys();
 };
 
 // The shared null value, for references that must point somewhere.

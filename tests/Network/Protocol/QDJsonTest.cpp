@@ -243,3 +243,50 @@ TEST(QDJsonWriter, ParsedNumbersAreWrittenBackWithEveryDigitAndComputedOnesAsThe
     EXPECT_EQ(writer.stringWithObject(Value::array({ Value(1.1 + 2.2), Value(200000.0), Value(100.0f / 3) })),
               "[3.3,200000,33.33333]");
 }
+
+TEST(QDJsonParser, RepeatedKeysKeepTheFirstPlaceAndTheLastValueInSmallAndLargeObjects)
+{
+    QDJsonParser parser;
+    for (int keys : { 4, 40 }) {
+        SCOPED_TRACE(keys);
+        // k0 .. k{keys-1}, then k1 and the last key again, then k0 once more.
+        std::string text = "{";
+        for (int i = 0; i < keys; ++i)
+            text += "\"k" + std::to_string(i) + "\":" + std::to_string(i) + ",";
+        text += "\"k1\":\"again\",\"k" + std::to_string(keys - 1) + "\":null,\"k0\":[0]}";
+        auto v = parser.objectWithString(text);
+        ASSERT_TRUE(v);
+        ASSERT_EQ(v->count(), static_cast<size_t>(keys));
+        const auto& entries = v->dictionaryValue().entries();
+        for (int i = 0; i < keys; ++i)
+            EXPECT_EQ(entries[static_cast<size_t>(i)].first, "k" + std::to_string(i));
+        EXPECT_EQ((*v)["k0"].count(), 1u);
+        EXPECT_EQ((*v)["k1"].stringValue(), "again");
+        EXPECT_TRUE(v->contains("k" + std::to_string(keys - 1)));
+        EXPECT_TRUE((*v)["k" + std::to_string(keys - 1)].isNull());
+        EXPECT_EQ((*v)["k2"].intValue(), 2);
+    }
+}
+
+TEST(QDJsonParser, StringStopsAreFoundAtEveryPlaceOfALongRun)
+{
+    QDJsonParser parser;
+    // Bytes 0x80 and above share their low bits with a quote, a backslash or a
+    // control byte and must pass through as text.
+    const std::string wide = "\xC2\xA2\xC3\x9C\xC2\x80\xC2\x9F\x7F";
+    for (size_t at = 0; at < 20; ++at) {
+        SCOPED_TRACE(at);
+        const std::string before = (wide + wide + wide).substr(0, at) + std::string(at % 2, 'x');
+        const std::string plain = before + "tail of the run";
+        auto v = parser.fragmentWithString("\"" + plain + "\"");
+        ASSERT_TRUE(v);
+        EXPECT_EQ(v->stringValue(), plain);
+        auto escaped = parser.fragmentWithString("\"" + before + "\\\"\\\\" + before + "\"");
+        ASSERT_TRUE(escaped);
+        EXPECT_EQ(escaped->stringValue(), before + "\"\\" + before);
+        EXPECT_FALSE(parser.fragmentWithString("\"" + before + "\x1f" + "rest of the text\""));
+        EXPECT_EQ(parser.errorTrace().front().localizedDescription, "Unescaped control character '0x1f'");
+        EXPECT_FALSE(parser.fragmentWithString("\"" + before));
+        EXPECT_EQ(parser.errorTrace().front().localizedDescription, "Unescaped control character '0x0'");
+    }
+}
