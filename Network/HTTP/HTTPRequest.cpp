@@ -76,12 +76,43 @@ uint64_t parseCPrefixedUnsigned(const std::string& text)
     return std::strtoull(text.c_str(), nullptr, 0);
 }
 
+namespace {
+
+// Set on the engine's network thread only.
+thread_local bool t_isNetworkThread = false;
+thread_local std::vector<std::function<void()>> t_mainThreadOutbox;
+
+void sendMainThreadOutbox()
+{
+    auto batch = std::make_shared<std::vector<std::function<void()>>>(std::move(t_mainThreadOutbox));
+    t_mainThreadOutbox.clear();
+    NSThread::performOnMainThread([batch] {
+        for (auto& block : *batch)
+            block();
+    }, false);
+}
+
+}  // namespace
+
+void postToMainThread(std::function<void()> block)
+{
+    if (!t_isNetworkThread) {
+        NSThread::performOnMainThread(std::move(block), false);
+        return;
+    }
+    // A request's start, progress and end come from a handful of turns of the
+    // network thread: one wake-up of the main thread per turn, not per event.
+    t_mainThreadOutbox.push_back(std::move(block));
+    if (t_mainThreadOutbox.size() == 1)
+        NSRunLoop::currentRunLoop()->performBlock(sendMainThreadOutbox);
+}
+
 void onMainThread(std::function<void()> block)
 {
     if (NSThread::isMainThread())
         block();
     else
-        NSThread::performOnMainThread(std::move(block), false);
+        postToMainThread(std::move(block));
 }
 
 }  // namespace HTTPRequestDetail
@@ -233,6 +264,7 @@ std::shared_ptr<NSThread> HTTPRequest::threadForRequest(HTTPRequest*)
     std::lock_guard lock(s.classLock);
     if (!s.networkThread) {
         s.networkThread = NSThread::make([] {
+            t_isNetworkThread = true;
             auto loop = NSRunLoop::currentRunLoop();
             // An empty source keeps the loop from returning for lack of work.
             auto keepAlive = loop->addSource({}, { NSDefaultRunLoopMode });
@@ -652,7 +684,12 @@ void HTTPRequest::startRequest()
 {
     if (isCancelled())
         return;
-    requestStarted();
+    // Retries, redirects and resumed attempts are the same request to its
+    // delegate, blocks and queue: they hear of its start once.
+    if (!m_reportedStart) {
+        m_reportedStart = true;
+        requestStarted();
+    }
     m_downloadComplete = false;
     m_complete = false;
     m_totalBytesRead = 0;
@@ -846,20 +883,40 @@ void HTTPRequest::unscheduleReadStream()
         s.runningRequestCount--;
         if (s.shouldUpdateNetworkActivityIndicator && s.runningRequestCount == 0) {
             // The indicator goes off half a second after the last transfer,
-            // unless another one starts meanwhile.
-            onMainThread([] {
-                auto timer = NSTimer::timerWithTimeInterval(0.5, false, [](NSTimer&) {
-                    auto& st = classState();
-                    std::lock_guard again(st.connectionPoolLock);
-                    if (st.runningRequestCount == 0)
-                        st.networkActivityIndicatorVisible = false;
-                });
-                NSRunLoop::currentRunLoop()->addTimer(timer, NSRunLoopCommonModes);
-            });
+            // unless another one starts meanwhile. One timer at a time serves
+            // every transfer that ends: a busy queue would otherwise leave the
+            // main loop a timer per request to look through.
+            s.lastTransferEndTime = Clock::now();
+            if (!s.indicatorTimerPending) {
+                s.indicatorTimerPending = true;
+                onMainThread([] { armActivityIndicatorTimer(indicatorDelay); });
+            }
         }
     }
     m_readStream->unscheduleFromRunLoop();
     m_readStreamIsScheduled = false;
+}
+
+void HTTPRequest::armActivityIndicatorTimer(double delay)
+{
+    auto timer = NSTimer::timerWithTimeInterval(delay, false, [](NSTimer&) {
+        auto& s = classState();
+        std::unique_lock pool(s.connectionPoolLock);
+        if (s.runningRequestCount != 0) {
+            // A transfer runs: the one that ends last arms the timer again.
+            s.indicatorTimerPending = false;
+            return;
+        }
+        double idle = Clock::now() - s.lastTransferEndTime;
+        if (idle < indicatorDelay) {
+            pool.unlock();
+            armActivityIndicatorTimer(indicatorDelay - idle);
+            return;
+        }
+        s.indicatorTimerPending = false;
+        s.networkActivityIndicatorVisible = false;
+    });
+    NSRunLoop::currentRunLoop()->addTimer(timer, NSRunLoopCommonModes);
 }
 
 void HTTPRequest::destroyReadStream()
@@ -983,7 +1040,11 @@ void HTTPRequest::cancel()
 void HTTPRequest::cancelOnRequestThread()
 {
     std::unique_lock lock(m_cancelledLock);
-    if (m_cancelled || m_complete)
+    // A transfer that ended but waits on its delegate (to confirm a redirect,
+    // or for credentials) has not answered yet: cancelled, it fails, or its
+    // requester would wait for ever. One that has reported, or is failing,
+    // is left alone.
+    if (m_cancelled || (m_complete && (m_finished || error())))
         return;
     auto keep = self();
     failWithError(sharedError(HTTPRequestCancelledErrorType));

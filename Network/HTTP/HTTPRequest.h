@@ -325,6 +325,8 @@ private:
     void scheduleReadStream();
     void unscheduleReadStream();
     void destroyReadStream();
+    static constexpr double indicatorDelay = 0.5;
+    static void armActivityIndicatorTimer(double delay);
     void setStatusTimer(std::shared_ptr<NSTimer> timer);
     void updateStatus();
     void checkRequestStatus();
@@ -357,11 +359,13 @@ private:
     void reportFinished();
     void reportFailure();
     void passOnReceivedData(const Data& data);
+    void discardFailedDownload();
     bool removeTemporaryDownloadFile();
     bool removeTemporaryUncompressedDownloadFile();
     bool removeTemporaryUploadFile();
     bool removeTemporaryCompressedUploadFile();
     bool writeToDownloadFile(const uint8_t* bytes, size_t length, const Data* inflated);
+    bool appendToDownloadFile(const uint8_t* bytes, size_t length, const Data* inflated);
     // What a resumed download does with this response's body.
     enum class ResumeDisposition { NotResumed, Append, StartAfresh, AlreadyComplete, Restart };
     ResumeDisposition resumeDisposition() const;
@@ -455,6 +459,7 @@ private:
     int m_redirectCount = 0;
     int m_retryCount = 0;
     bool m_willRetryRequest = false;
+    bool m_reportedStart = false;
     bool m_didUseCachedResponse = false;
     bool m_resumeRestarted = false;
     std::atomic<bool> m_partialDownloadWasComplete { false };

@@ -183,12 +183,12 @@ bool HTTPRequest::willAskDelegateForCredentials()
     if (!answers && !m_authenticationNeededBlock)
         return false;
     auto me = self();
-    NSThread::performOnMainThread([me, receiver, answers] {
+    postToMainThread([me, receiver, answers] {
         if (answers)
             receiver->authenticationNeededForRequest(me);
         else if (me->m_authenticationNeededBlock)
             me->m_authenticationNeededBlock();
-    }, false);
+    });
     return true;
 }
 
@@ -203,12 +203,12 @@ bool HTTPRequest::willAskDelegateForProxyCredentials()
     if (!answers && !m_proxyAuthenticationNeededBlock)
         return false;
     auto me = self();
-    NSThread::performOnMainThread([me, receiver, answers] {
+    postToMainThread([me, receiver, answers] {
         if (answers)
             receiver->proxyAuthenticationNeededForRequest(me);
         else if (me->m_proxyAuthenticationNeededBlock)
             me->m_proxyAuthenticationNeededBlock();
-    }, false);
+    });
     return true;
 }
 

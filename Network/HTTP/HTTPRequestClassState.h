@@ -34,6 +34,9 @@ struct HTTPRequest::ClassState {
     long runningRequestCount = 0;
     bool shouldUpdateNetworkActivityIndicator = true;
     bool networkActivityIndicatorVisible = false;
+    // The indicator's one pending "off" timer, and when the last transfer ended.
+    bool indicatorTimerPending = false;
+    double lastTransferEndTime = 0;
 
     std::vector<HTTPSessionCredentialsRef> sessionCredentials;
     std::vector<HTTPSessionCredentialsRef> sessionProxyCredentials;
@@ -71,5 +74,9 @@ HTTPErrorRef fileSystemError(const std::string& text);
 uint64_t parseCPrefixedUnsigned(const std::string& text);
 // Runs the block now on the main thread, or posts it there without waiting.
 void onMainThread(std::function<void()> block);
+// Posts the block to the main thread without waiting, even from the main
+// thread. The network thread's posts of one turn of its loop travel together
+// and run in the order they were made.
+void postToMainThread(std::function<void()> block);
 
 }  // namespace HTTPRequestDetail

@@ -139,6 +139,8 @@ void HTTPRequest::removeUploadProgressSoFar()
 // main thread, so a receiver cleared meanwhile gets nothing.
 void HTTPRequest::deliverToProgressReceivers(bool upload, HTTPSelector selector, long long amount)
 {
+    if (!queue() && !(upload ? uploadProgressDelegate() : downloadProgressDelegate()))
+        return;
     std::weak_ptr<HTTPRequest> weak = self();
     performBlockOnMainThread([weak, upload, selector, amount] {
         auto me = weak.lock();
@@ -165,6 +167,9 @@ void HTTPRequest::deliverToProgressReceivers(bool upload, HTTPSelector selector,
 void HTTPRequest::setProgressOf(bool upload, unsigned long long progress, unsigned long long total)
 {
     // A total of 0 has no meaningful ratio: the bar shows nothing done.
+    // Receivers are set before a request starts: with none there is no one to tell.
+    if (!(upload ? uploadProgressDelegate() : downloadProgressDelegate()))
+        return;
     float value = total == 0 ? 0.0f : static_cast<float>(static_cast<double>(progress) / static_cast<double>(total));
     std::weak_ptr<HTTPRequest> weak = self();
     performBlockOnMainThread([weak, upload, value] {

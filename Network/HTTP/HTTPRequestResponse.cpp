@@ -186,8 +186,10 @@ void HTTPRequest::parseStringEncodingFromHeaders()
 
 bool HTTPRequest::isResponseCompressed() const
 {
-    auto encoding = responseHeaders().value("Content-Encoding");
-    return encoding && encoding->find("gzip") != std::string::npos;
+    // Content codings are case-insensitive tokens: "GZIP" and "x-gzip" are gzip too.
+    std::lock_guard lock(m_responseLock);
+    const std::string* encoding = m_responseHeaders.find("Content-Encoding");
+    return encoding && NSString::lowercaseASCII(*encoding).find("gzip") != std::string::npos;
 }
 
 void HTTPRequest::handleBytesAvailable()
@@ -212,15 +214,16 @@ void HTTPRequest::handleBytesAvailable()
                 bufferSize = 1;
         }
     }
-    thread_local Data buffer;
-    buffer.resize(bufferSize);
-    long count = m_readStream->read(buffer.data(), bufferSize);
-    if (count < 0) {
-        handleStreamError();
+    // The bytes are used where the stream holds them; the stream is kept for
+    // as long as they are, even if a failure below lets go of it.
+    auto stream = m_readStream;
+    auto bytes = stream->readInPlace(bufferSize);
+    if (bytes.empty()) {
+        if (stream->status() == CFStreamStatus::Error)
+            handleStreamError();
         return;
     }
-    if (count == 0)
-        return;
+    const long count = static_cast<long>(bytes.size());
     const bool compressed = isResponseCompressed();
     std::optional<Data> inflated;
     if (compressed && !shouldWaitToInflateCompressedResponses) {
@@ -229,7 +232,7 @@ void HTTPRequest::handleBytesAvailable()
             m_dataDecompressor->setOutputLimit(maximumDecodedResponseSize);
         }
         HTTPErrorRef error;
-        inflated = m_dataDecompressor->uncompressBytesLengthError(buffer.data(), static_cast<size_t>(count), &error);
+        inflated = m_dataDecompressor->uncompressBytesLengthError(bytes.data(), bytes.size(), &error);
         if (error) {
             failWithError(error);
             return;
@@ -245,11 +248,11 @@ void HTTPRequest::handleBytesAvailable()
     auto del = m_delegate.lock();
     bool delegateTakesData = del && del->respondsToSelector(didReceiveDataSelector);
     if (m_dataReceivedBlock || delegateTakesData) {
-        Data chunk = inflated ? *inflated : Data(buffer.begin(), buffer.begin() + count);
+        Data chunk = inflated ? *inflated : Data(bytes.begin(), bytes.end());
         passOnReceivedData(chunk);
     }
     if (downloadDestinationPath) {
-        writeToDownloadFile(buffer.data(), static_cast<size_t>(count), inflated ? &*inflated : nullptr);
+        writeToDownloadFile(bytes.data(), bytes.size(), inflated ? &*inflated : nullptr);
     } else if (m_rawResponseData) {
         size_t adding = inflated ? inflated->size() : static_cast<size_t>(count);
         if (m_rawResponseData->size() + adding > maximumDecodedResponseSize) {
@@ -261,12 +264,14 @@ void HTTPRequest::handleBytesAvailable()
         if (inflated)
             m_rawResponseData->insert(m_rawResponseData->end(), inflated->begin(), inflated->end());
         else
-            m_rawResponseData->insert(m_rawResponseData->end(), buffer.begin(), buffer.begin() + count);
+            m_rawResponseData->insert(m_rawResponseData->end(), bytes.begin(), bytes.end());
     }
 }
 
 bool HTTPRequest::writeToDownloadFile(const uint8_t* bytes, size_t length, const Data* inflated)
 {
+    if (m_fileDownloadOutputStream)
+        return appendToDownloadFile(bytes, length, inflated);
     auto lengthHeader = m_responseHeaders.value("Content-Length");
     double announced = lengthHeader ? std::strtod(lengthHeader->c_str(), nullptr) : 0.0;
     if (announced < 1024.0 && m_responseStatusCode == 404)
@@ -294,6 +299,12 @@ bool HTTPRequest::writeToDownloadFile(const uint8_t* bytes, size_t length, const
             m_inflatedFileDownloadOutputStream->open();
         }
     }
+    return appendToDownloadFile(bytes, length, inflated);
+}
+
+// The answer's status and headers were weighed when the file was opened.
+bool HTTPRequest::appendToDownloadFile(const uint8_t* bytes, size_t length, const Data* inflated)
+{
     bool ok = m_fileDownloadOutputStream->write(bytes, length) >= 0;
     if (inflated && m_inflatedFileDownloadOutputStream && !inflated->empty())
         ok = m_inflatedFileDownloadOutputStream->write(inflated->data(), inflated->size()) >= 0 && ok;
@@ -637,6 +648,7 @@ void HTTPRequest::failWithError(HTTPErrorRef theError)
         std::lock_guard lock(m_responseLock);
         m_error = theError;
     }
+    discardFailedDownload();
     auto main = mainRequest.lock();
     if (main) {
         std::lock_guard lock(main->m_responseLock);
@@ -656,14 +668,33 @@ void HTTPRequest::failWithError(HTTPErrorRef theError)
     // at once, its queue would start the next requests before it could cancel
     // them (a queue that cancels on failure then saw them finish instead).
     auto me = self();
-    NSThread::performOnMainThread([reporter, me] {
+    postToMainThread([reporter, me] {
         reporter->reportFailure();
         threadForRequest(nullptr)->performBlock([me] {
             std::lock_guard lock(me->m_cancelledLock);
             if (me->m_inProgress)
                 me->markAsFinished();
         }, false);
-    }, false);
+    });
+}
+
+void HTTPRequest::discardFailedDownload()
+{
+    // Bytes of a download that failed and cannot be resumed are of no use to
+    // anyone; only a resumable one keeps them for its next attempt.
+    if (!downloadDestinationPath || allowResumeForFileDownloads)
+        return;
+    if (m_fileDownloadOutputStream) {
+        m_fileDownloadOutputStream->close();
+        m_fileDownloadOutputStream = nullptr;
+    }
+    if (m_inflatedFileDownloadOutputStream) {
+        m_inflatedFileDownloadOutputStream->close();
+        m_inflatedFileDownloadOutputStream = nullptr;
+    }
+    for (const auto* path : { &temporaryFileDownloadPath, &temporaryUncompressedDataDownloadPath })
+        if (*path)
+            NSFileManager::defaultManager().removeItemAtPath(**path);
 }
 
 void HTTPRequest::requestStarted()

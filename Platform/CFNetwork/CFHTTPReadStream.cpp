@@ -243,6 +243,7 @@ bool CFHTTPReadStream::open()
     std::string head = m_request->serializedRequestHead(viaProxy);
     m_outgoing.assign(head.data(), head.size());
     m_outgoingOffset = 0;
+    m_headLength = head.size();
     m_bodyDone = !m_body;
     m_status = CFStreamStatus::Open;
     if (m_inheritedSocket >= 0) {
@@ -396,32 +397,45 @@ void CFHTTPReadStream::advance()
     }
 }
 
+bool CFHTTPReadStream::appendBodyChunk()
+{
+    if (m_bodyChunk == 0)
+        m_bodyChunk = firstChunk;
+    size_t before = m_outgoing.size();
+    long n = m_body->read(m_outgoing.grow(m_bodyChunk), m_bodyChunk);
+    if (n < 0) {
+        m_outgoing.shrink(before);
+        failWith(CFStreamError::of(CFStreamErrorDomain::POSIX, EIO, CFStreamErrorMeaning::Other,
+                                   "The request body could not be read"));
+        return false;
+    }
+    m_outgoing.shrink(before + static_cast<size_t>(n));
+    m_bodyChunk = nextChunk(m_bodyChunk, static_cast<size_t>(n));
+    if (n == 0)
+        m_bodyDone = true;
+    return true;
+}
+
 bool CFHTTPReadStream::writeSome()
 {
+    // The first body chunk goes out with the head: a small request is then
+    // one write and one segment instead of two.
+    if (m_phase == Phase::WritingHead && m_outgoingOffset == 0 && !m_bodyDone && m_outgoing.size() == m_headLength
+        && !appendBodyChunk())
+        return false;
     for (;;) {
         if (m_outgoingOffset == m_outgoing.size()) {
             if (m_phase == Phase::WritingHead)
                 m_phase = Phase::WritingBody;
             if (m_bodyDone)
                 return true;
-            if (m_bodyChunk == 0)
-                m_bodyChunk = firstChunk;
             m_outgoing.clear();
-            long n = m_body->read(m_outgoing.grow(m_bodyChunk), m_bodyChunk);
-            if (n < 0) {
-                m_outgoing.clear();
-                failWith(CFStreamError::of(CFStreamErrorDomain::POSIX, EIO, CFStreamErrorMeaning::Other,
-                                           "The request body could not be read"));
-                return false;
-            }
-            m_outgoing.shrink(static_cast<size_t>(n));
-            m_bodyChunk = nextChunk(m_bodyChunk, static_cast<size_t>(n));
             m_outgoingOffset = 0;
-            m_pendingBodyInOutgoing = static_cast<size_t>(n);
-            if (n == 0) {
-                m_bodyDone = true;
+            m_headLength = 0;
+            if (!appendBodyChunk())
+                return false;
+            if (m_bodyDone)
                 return true;
-            }
         }
         ssize_t n = ::send(m_socket, m_outgoing.data() + m_outgoingOffset, m_outgoing.size() - m_outgoingOffset,
                            MSG_NOSIGNAL);
@@ -433,9 +447,12 @@ bool CFHTTPReadStream::writeSome()
             failWith(CFStreamError::posix(errno));
             return false;
         }
-        m_outgoingOffset += static_cast<size_t>(n);
-        if (m_phase == Phase::WritingBody)
-            m_bodyBytesWritten += static_cast<uint64_t>(n);
+        size_t sent = static_cast<size_t>(n);
+        size_t ofHead = m_outgoingOffset < m_headLength ? std::min(sent, m_headLength - m_outgoingOffset) : 0;
+        m_outgoingOffset += sent;
+        m_bodyBytesWritten += sent - ofHead;
+        if (m_phase == Phase::WritingHead && m_outgoingOffset >= m_headLength)
+            m_phase = Phase::WritingBody;
     }
 }
 
@@ -657,21 +674,30 @@ bool CFHTTPReadStream::hasBytesAvailable()
 
 long CFHTTPReadStream::read(uint8_t* buffer, size_t maxLength)
 {
-    if (m_phase == Phase::Failed)
-        return -1;
-    if (maxLength == 0 || !hasBytesAvailable())
+    auto bytes = readInPlace(maxLength);
+    if (bytes.empty())
         return m_phase == Phase::Failed ? -1 : 0;
-    size_t n = 0;
+    std::memcpy(buffer, bytes.data(), bytes.size());
+    return static_cast<long>(bytes.size());
+}
+
+std::span<const uint8_t> CFHTTPReadStream::readInPlace(size_t maxLength)
+{
+    if (m_phase == Phase::Failed || maxLength == 0 || !hasBytesAvailable())
+        return {};
+    std::span<const uint8_t> bytes;
     if (m_decodedOffset < m_decoded.size()) {
-        n = std::min(maxLength, m_decoded.size() - m_decodedOffset);
-        std::memcpy(buffer, m_decoded.data() + m_decodedOffset, n);
+        size_t n = std::min(maxLength, m_decoded.size() - m_decodedOffset);
+        bytes = { m_decoded.data() + m_decodedOffset, n };
         m_decodedOffset += n;
     } else {
-        n = std::min(maxLength, m_raw.size() - m_rawOffset);
+        size_t n = std::min(maxLength, m_raw.size() - m_rawOffset);
         if (m_framing == BodyFraming::Length)
             n = static_cast<size_t>(std::min<uint64_t>(n, m_bodyRemaining));
-        std::memcpy(buffer, m_raw.data() + m_rawOffset, n);
+        bytes = { m_raw.data() + m_rawOffset, n };
         m_rawOffset += n;
+        // Ending the body forgets the buffered bytes but keeps their memory,
+        // so the view stays good until the next read fills it again.
         if (m_framing == BodyFraming::Length) {
             m_bodyRemaining -= n;
             if (m_bodyRemaining == 0)
@@ -680,7 +706,7 @@ long CFHTTPReadStream::read(uint8_t* buffer, size_t maxLength)
     }
     if (m_phase == Phase::Finished)
         signalDelivery();
-    return static_cast<long>(n);
+    return bytes;
 }
 
 void CFHTTPReadStream::failWith(CFStreamError error)

@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -116,6 +117,10 @@ public:
     bool hasBytesAvailable();
     // Body bytes, 0 at the end, -1 on error.
     long read(uint8_t* buffer, size_t maxLength);
+    // Up to `maxLength` body bytes where the stream holds them, without a
+    // copy; they stay valid until the next call on the stream. Empty at the
+    // end and on error (status() tells which).
+    std::span<const uint8_t> readInPlace(size_t maxLength);
 
     CFStreamStatus status() const { return m_status; }
     const CFStreamError& error() const { return m_error; }
@@ -150,6 +155,7 @@ private:
     void onSocketEvent(unsigned events);
     void advance();
     bool writeSome();
+    bool appendBodyChunk();
     bool readHead();
     bool fillRaw();
     void startBody();
@@ -200,7 +206,7 @@ private:
     size_t m_bodyChunk = 0;    // grows while the body source fills whole chunks
     bool m_bodyDone = true;
     uint64_t m_bodyBytesWritten = 0;
-    size_t m_pendingBodyInOutgoing = 0;
+    size_t m_headLength = 0;   // the head's bytes at the start of m_outgoing
 
     CFStreamBuffer m_raw;  // bytes received and not yet decoded
     size_t m_rawOffset = 0;

@@ -38,12 +38,15 @@ class NSThread;
 
 using NSRunLoopMode = std::string;
 
-inline const NSRunLoopMode NSDefaultRunLoopMode = "NSDefaultRunLoopMode";
+// The mode names are never destroyed: the network thread runs its loop until
+// the process ends, and would otherwise compare against freed text while the
+// program's statics are torn down at exit.
+inline const NSRunLoopMode& NSDefaultRunLoopMode = *new NSRunLoopMode("NSDefaultRunLoopMode");
 // The mode a loop runs in while the user drags a scroll view.
-inline const NSRunLoopMode UITrackingRunLoopMode = "UITrackingRunLoopMode";
+inline const NSRunLoopMode& UITrackingRunLoopMode = *new NSRunLoopMode("UITrackingRunLoopMode");
 // Registering in the common modes means every mode of the common set
 // (the default and the tracking mode).
-inline const NSRunLoopMode NSRunLoopCommonModes = "NSRunLoopCommonModes";
+inline const NSRunLoopMode& NSRunLoopCommonModes = *new NSRunLoopMode("NSRunLoopCommonModes");
 
 // Far enough ahead to mean "no limit".
 inline constexpr double NSRunLoopDistantFuture = 1e18;

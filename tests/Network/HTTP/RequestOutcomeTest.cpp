@@ -3,6 +3,7 @@
 #include "Network/HTTP/FormDataRequest.h"
 #include "Network/HTTP/HTTPRequest.h"
 #include "Platform/Foundation/NSFileManager.h"
+#include "Platform/Foundation/NSString.h"
 
 #include <gtest/gtest.h>
 
@@ -20,18 +21,21 @@ namespace {
 struct Outcome {
     std::shared_ptr<HTTPRequest> request;
     std::vector<std::string> endings;  // "finished" or "failed", as reported
+    int starts = 0;                    // "started" as reported
 };
 
 Outcome run(std::shared_ptr<HTTPRequest> request, std::function<void(HTTPRequest&)> whileRunning = {})
 {
     auto endings = std::make_shared<std::vector<std::string>>();
+    auto starts = std::make_shared<int>(0);
+    request->setStartedBlock([starts] { ++*starts; });
     request->setCompletionBlock([endings] { endings->push_back("finished"); });
     request->setFailedBlock([endings] { endings->push_back("failed"); });
     request->startAsynchronous();
     if (whileRunning)
         whileRunning(*request);
     EXPECT_TRUE(pumpMainRunLoopUntil([endings] { return !endings->empty(); }, 20));
-    return { request, *endings };
+    return { request, *endings, *starts };
 }
 
 std::shared_ptr<HTTPRequest> get(const std::string& url)
@@ -173,6 +177,7 @@ TEST(RequestRetries, EveryKindIsRetriedOnceAfterADroppedConnection)
         EXPECT_EQ(server.requests().back().header("Range"), c.range);
         EXPECT_TRUE((r.downloadDestinationPath ? readFile(destination) : bodyOf(r)) == c.body);
         EXPECT_EQ(outcome.endings, std::vector<std::string> { "finished" });
+        EXPECT_EQ(outcome.starts, 1);
         unlink(destination.c_str());
         unlink(partial.c_str());
     }
@@ -181,7 +186,8 @@ TEST(RequestRetries, EveryKindIsRetriedOnceAfterADroppedConnection)
 // A time-out is retried as a new attempt: a download's retry answered whole
 // gives the file once, a resumable one continues from its bytes on disk, and
 // with no retries left the request fails as a time-out, leaving no
-// destination and, when resumable, the bytes it had.
+// destination and, when resumable, the bytes it had (otherwise none). However
+// many attempts it takes, the request reports its start once.
 TEST(RequestTimeOut, RetriesStartAfreshAndTheLastFailureKeepsOnlyWhatResumes)
 {
     const std::string file = lettersOfSize(1000);
@@ -205,6 +211,7 @@ TEST(RequestTimeOut, RetriesStartAfreshAndTheLastFailureKeepsOnlyWhatResumes)
         { "plain download retried", false, 1, "" },
         { "resumable download retried", true, 1, "bytes=400-" },
         { "resumable download out of retries", true, 0, "" },
+        { "plain download out of retries", false, 0, "" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -220,6 +227,7 @@ TEST(RequestTimeOut, RetriesStartAfreshAndTheLastFailureKeepsOnlyWhatResumes)
         auto outcome = run(r);
         EXPECT_EQ(server.requests().size(), before + 1 + c.retries);
         EXPECT_EQ(server.requests().back().header("Range"), c.range);
+        EXPECT_EQ(outcome.starts, 1);
         if (c.retries) {
             EXPECT_EQ(outcome.endings, std::vector<std::string> { "finished" });
             EXPECT_TRUE(readFile(destination) == file);
@@ -228,7 +236,10 @@ TEST(RequestTimeOut, RetriesStartAfreshAndTheLastFailureKeepsOnlyWhatResumes)
             EXPECT_EQ(errorCode(*r), HTTPRequestTimedOutErrorType);
             EXPECT_EQ(r->error()->localizedDescription, "The request timed out");
             EXPECT_FALSE(exists(destination));
-            EXPECT_TRUE(readFile(partial) == file.substr(0, 400));
+            if (c.resumable)
+                EXPECT_TRUE(readFile(partial) == file.substr(0, 400));
+            else
+                EXPECT_FALSE(exists(partial));
         }
         unlink(destination.c_str());
         unlink(partial.c_str());
@@ -239,7 +250,7 @@ TEST(RequestTimeOut, RetriesStartAfreshAndTheLastFailureKeepsOnlyWhatResumes)
     post->appendPostData(Data { 'o', 'n', 'c', 'e' });
     post->timeOutSeconds = 0.3;
     post->numberOfTimesToRetryOnTimeout = 2;
-    run(post);
+    EXPECT_EQ(run(post).starts, 1);
     EXPECT_EQ(errorCode(*post), HTTPRequestTimedOutErrorType);
     EXPECT_EQ(post->retryCount(), 2);
     auto posts = server.requestsFor("/post");
@@ -315,7 +326,7 @@ TEST(RequestResume, PartialContentCountsOnlyWhenARangeWasAsked)
     }
 }
 
-// Only gzip (by any name containing it) is inflated; every other coding is
+// Only gzip (by any name containing it, in any case) is inflated; every other coding is
 // handed over as it came, in memory and to a file.
 TEST(RequestEncodings, OnlyGzipIsInflated)
 {
@@ -323,11 +334,12 @@ TEST(RequestEncodings, OnlyGzipIsInflated)
     HttpTestServer server;
     std::string coding;
     server.route("/coded", [&](auto&, auto& c) {
-        bool gzip = coding.find("gzip") != std::string::npos;
+        bool gzip = NSString::lowercaseASCII(coding).find("gzip") != std::string::npos;
         c.respond(200, gzip ? HttpTestServer::gzip(text) : text, { { "Content-Encoding", coding } });
     });
     struct Case { const char* coding; bool inflated; };
-    const Case cases[] = { { "gzip", true }, { "x-gzip", true }, { "identity", false }, { "deflate", false },
+    const Case cases[] = { { "gzip", true }, { "x-gzip", true }, { "GZIP", true }, { "X-Gzip", true },
+                           { "identity", false }, { "deflate", false },
                            { "br", false } };
     for (const auto& c : cases) {
         for (bool toFile : { false, true }) {
@@ -344,4 +356,36 @@ TEST(RequestEncodings, OnlyGzipIsInflated)
             unlink(destination.c_str());
         }
     }
+}
+
+// A request waiting on its delegate to confirm a redirect has not answered
+// yet: cancelled then, it fails and its operation ends.
+TEST(RequestCancel, AWaitingRedirectFailsOnceWhenCancelled)
+{
+    class Confirmer : public HTTPRequestDelegate {
+    public:
+        bool respondsToSelector(HTTPSelector selector) const override
+        {
+            return selector == HTTPSelector::requestWillRedirectToURL;
+        }
+        void requestWillRedirectToURL(const std::shared_ptr<HTTPRequest>&, const CFURL& url) override
+        {
+            asked.push_back(url.absoluteString());
+        }
+        std::vector<std::string> asked;
+    };
+    HttpTestServer server;
+    server.route("/moved", [](auto&, auto& c) { c.respond(302, "", { { "Location", "/there" } }); });
+    server.route("/there", [](auto&, auto& c) { c.respond(200, "here"); });
+    auto confirmer = std::make_shared<Confirmer>();
+    auto r = get(server.url("/moved"));
+    r->setDelegate(confirmer);
+    auto outcome = run(r, [&](HTTPRequest& request) {
+        ASSERT_TRUE(pumpMainRunLoopUntil([&] { return !confirmer->asked.empty(); }, 10));
+        request.cancel();
+    });
+    EXPECT_EQ(outcome.endings, std::vector<std::string> { "failed" });
+    EXPECT_EQ(errorCode(*r), HTTPRequestCancelledErrorType);
+    EXPECT_TRUE(pumpMainRunLoopUntil([&] { return r->isFinished(); }, 10));
+    EXPECT_TRUE(server.requestsFor("/there").empty());
 }

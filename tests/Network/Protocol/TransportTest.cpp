@@ -387,19 +387,49 @@ TEST_F(ProtocolRoad, LostNetworkCancelsOnlyTheBatchDownloads)
     server.addFile("ACME", "product", "batch.png", "b");
     server.addFile("ACME", "product", "single.png", "s");
     server.setFileFault("batch.png", FakeCompanyServer::Fault::Stall);
-    server.setFileFault("single.png", FakeCompanyServer::Fault::Stall);
+    // The single download is answered after a while, unless it is cancelled.
+    server.setFileFault("single.png", FakeCompanyServer::Fault::Stall, 5);
     model->sendRequest(downloadOf({ "batch.png" }, 1, 2, receiver));
     model->sendRequest(downloadOf({ "single.png" }, 1, 1, receiver));
-    pumpMainRunLoopUntil([] { return false; }, 0.3);
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return server.received().size() >= 2; }));
     NSNotificationCenter::defaultCenter().postNotificationName("netUnconnect");
     ASSERT_TRUE(waitForReplies(1));
-    pumpMainRunLoopUntil([] { return false; }, 0.3);
-    ASSERT_EQ(receiver->replies.size(), 1u);
     auto reply = std::dynamic_pointer_cast<DownloadRst>(receiver->replies[0]);
     EXPECT_EQ(reply->fileName, "batch.png");
     EXPECT_EQ(reply->status, "999");
     EXPECT_EQ(reply->httpRsp, 1);
     EXPECT_EQ(transport->currentDownloadQueue().requestsCount(), 1);
+    // The single download went on: the next and last reply is its file.
+    ASSERT_TRUE(waitForReplies(2, 20));
+    drainMainRunLoop();
+    ASSERT_EQ(receiver->replies.size(), 2u);
+    auto single = std::dynamic_pointer_cast<DownloadRst>(receiver->replies[1]);
+    EXPECT_EQ(single->fileName, "single.png");
+    EXPECT_EQ(single->status, "200");
+}
+
+TEST_F(ProtocolRoad, LostNetworkAnswersEveryBatchDownloadOnceRunningOrWaiting)
+{
+    // Three run at a time: two of these five are still waiting in the queue
+    // when the network goes, and their requester must hear of them too.
+    const std::vector<std::string> names { "b1.png", "b2.png", "b3.png", "b4.png", "b5.png" };
+    for (const auto& name : names) {
+        server.addFile("ACME", "product", name, "b");
+        server.setFileFault(name, FakeCompanyServer::Fault::Stall);
+    }
+    model->sendRequest(downloadOf(names, 1, 2, receiver));
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return server.received().size() >= 3; }));
+    NSNotificationCenter::defaultCenter().postNotificationName("netUnconnect");
+    ASSERT_TRUE(waitForReplies(names.size()));
+    drainMainRunLoop();
+    EXPECT_EQ(receiver->replies.size(), names.size());
+    for (const auto& name : names) {
+        auto reply = downloadReply(receiver->replies, name);
+        ASSERT_TRUE(reply) << name;
+        EXPECT_EQ(reply->status, "999") << name;
+        EXPECT_EQ(reply->httpRsp, 1) << name;
+    }
+    EXPECT_EQ(transport->downloadQueue().requestsCount(), 0);
 }
 
 TEST_F(ProtocolRoad, FailedMessageIsSentOnceMoreThreeSecondsLaterThenAnsweredAsANetworkError)
@@ -491,16 +521,23 @@ TEST_F(ProtocolRoad, CancellingByDownloadIdStopsEveryFileOfThatMessageQuietly)
         server.addFile("ACME", "product", name, "s");
         server.setFileFault(name, FakeCompanyServer::Fault::Stall);
     }
+    // The other message's file is answered after a while.
+    server.setFileFault("s3.png", FakeCompanyServer::Fault::Stall, 5);
     auto first = downloadOf({ "s1.png", "s2.png" }, 1, 1, receiver);
     auto second = downloadOf({ "s3.png" }, 1, 1, receiver);
     model->sendRequest(first);
     model->sendRequest(second);
-    pumpMainRunLoopUntil([] { return false; }, 0.3);
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return server.received().size() >= 3; }));
     transport->CancelDownLoadRequest(first->downloadId);
     EXPECT_TRUE(pumpMainRunLoopUntil([&] { return transport->currentDownloadQueue().requestsCount() == 1; }, 10));
-    pumpMainRunLoopUntil([] { return false; }, 0.3);
     EXPECT_TRUE(receiver->replies.empty());
-    EXPECT_EQ(transport->currentDownloadQueue().requestsCount(), 1);
+    // The cancelled files stay quiet: the only reply, when it comes, is the other message's.
+    ASSERT_TRUE(waitForReplies(1, 20));
+    drainMainRunLoop();
+    ASSERT_EQ(receiver->replies.size(), 1u);
+    auto reply = std::dynamic_pointer_cast<DownloadRst>(receiver->replies[0]);
+    EXPECT_EQ(reply->fileName, "s3.png");
+    EXPECT_EQ(reply->status, "200");
 }
 
 TEST_F(ProtocolRoad, AFailedDeliveryReachesTheReceiverEvenWithTheLockedUserStatus)

@@ -2,6 +2,7 @@
 #include "Platform/CFNetwork/CFProxySupport.h"
 #include "Platform/CFNetwork/NSURLCredentialStorage.h"
 #include "Platform/Foundation/Clock.h"
+#include "support/TemporaryHome.h"
 
 #include <gtest/gtest.h>
 
@@ -57,9 +58,8 @@ TEST(CFProxySupport, SystemSettingsHonourExceptions)
 
 TEST(NSURLCredentialStorage, OwnerOnlyFileKeepsAwkwardFieldsAcrossLoads)
 {
-    char folder[] = "/tmp/corvelle-credentials-XXXXXX";
-    ASSERT_TRUE(mkdtemp(folder));
-    std::string path = std::string(folder) + "/credentials";
+    TemporaryHome home;
+    std::string path = home.scratch() + "/credentials";
     auto& store = NSURLCredentialStorage::sharedCredentialStorage();
     ASSERT_TRUE(store.setPersistentStorePath(path));
     NSURLProtectionSpace space { "h", 80, "http", "realm\twith tab", false };
@@ -85,6 +85,4 @@ TEST(NSURLCredentialStorage, OwnerOnlyFileKeepsAwkwardFieldsAcrossLoads)
 
     store.removeAll();
     ASSERT_TRUE(store.setPersistentStorePath(""));
-    unlink(path.c_str());
-    rmdir(folder);
 }
