@@ -3,6 +3,7 @@
 #include "Platform/Foundation/NSTimer.h"
 
 #include <arpa/inet.h>
+#include <charconv>
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -17,20 +18,20 @@ std::vector<std::weak_ptr<SCNetworkReachability>> scheduled;
 bool hasDefaultRoute()
 {
     std::ifstream routes("/proc/net/route");
-    std::string line;
-    std::getline(routes, line);
-    while (std::getline(routes, line)) {
-        std::istringstream fields(line);
-        std::string iface, destination;
-        fields >> iface >> destination;
-        if (destination == "00000000")
-            return true;
-    }
+    if (SCNetworkReachability::routeTableReaches(routes, std::nullopt))
+        return true;
     std::ifstream routes6("/proc/net/ipv6_route");
+    std::string line;
     while (std::getline(routes6, line))
         if (line.starts_with("00000000000000000000000000000000 00") && line.find(" lo") == std::string::npos)
             return true;
     return false;
+}
+
+bool routeCovers(uint32_t ip)
+{
+    std::ifstream routes("/proc/net/route");
+    return SCNetworkReachability::routeTableReaches(routes, ip);
 }
 
 uint32_t systemFlags(const std::optional<std::string>& host, const std::optional<uint32_t>& address)
@@ -51,7 +52,9 @@ uint32_t systemFlags(const std::optional<std::string>& host, const std::optional
         return kSCNetworkReachabilityFlagsReachable | kSCNetworkReachabilityFlagsIsLocalAddress
             | kSCNetworkReachabilityFlagsIsDirect;
     bool linkLocal = haveIp && (ip >> 16) == 0xA9FE;
-    if (!hasDefaultRoute())
+    // A server named by its address on a network without a way out (a shop's
+    // own network) is still reached through the route that covers it.
+    if (!hasDefaultRoute() && !(haveIp && ip != 0 && routeCovers(ip)))
         return 0;
     uint32_t flags = kSCNetworkReachabilityFlagsReachable;
     if (linkLocal)
@@ -60,6 +63,37 @@ uint32_t systemFlags(const std::optional<std::string>& host, const std::optional
 }
 
 }  // namespace
+
+bool SCNetworkReachability::routeTableReaches(std::istream& table, std::optional<uint32_t> address)
+{
+    constexpr unsigned routeUp = 0x1;
+    std::string line;
+    std::getline(table, line);  // the column names
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string iface, destination, gateway, flags, refCount, use, metric, mask;
+        if (!(fields >> iface >> destination >> gateway >> flags >> refCount >> use >> metric >> mask))
+            continue;
+        // Addresses and masks are printed as the bytes of network order read
+        // as one native number, so they compare with an address in network order.
+        uint32_t routeDestination = 0, routeMask = 0, routeFlags = 0;
+        auto hex = [](const std::string& text, uint32_t& into) {
+            auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), into, 16);
+            return error == std::errc() && end == text.data() + text.size();
+        };
+        if (!hex(destination, routeDestination) || !hex(mask, routeMask) || !hex(flags, routeFlags))
+            continue;
+        if (!(routeFlags & routeUp))
+            continue;
+        if (!address) {
+            if (routeDestination == 0 && routeMask == 0)
+                return true;
+        } else if ((htonl(*address) & routeMask) == routeDestination) {
+            return true;
+        }
+    }
+    return false;
+}
 
 std::shared_ptr<SCNetworkReachability> SCNetworkReachability::createWithName(const std::string& host)
 {

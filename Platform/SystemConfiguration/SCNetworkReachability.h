@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <memory>
 #include <optional>
 #include <string>
@@ -48,6 +49,9 @@ public:
     // Tests: every object reads these flags instead of the system's (and
     // scheduled objects hear of the change); nothing returns to the system.
     static void setInjectedFlags(std::optional<uint32_t> flags);
+    // Whether a route table in the form of /proc/net/route has an active route
+    // to `address` (IPv4, host byte order), or a default route without one.
+    static bool routeTableReaches(std::istream& table, std::optional<uint32_t> address);
     // Seconds between looks at the routes while scheduled.
     static constexpr double pollInterval = 2.0;
 

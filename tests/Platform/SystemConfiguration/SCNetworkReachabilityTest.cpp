@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <sstream>
 
 TEST(SCNetworkReachability, LoopbackFromTheRoutesAndInjectedChangesReachTheCallback)
 {
@@ -27,4 +28,35 @@ TEST(SCNetworkReachability, LoopbackFromTheRoutesAndInjectedChangesReachTheCallb
     EXPECT_EQ(heard.back(), kSCNetworkReachabilityFlagsReachable | kSCNetworkReachabilityFlagsIsWWAN);
     loopback->unscheduleFromRunLoop();
     SCNetworkReachability::setInjectedFlags(std::nullopt);
+}
+
+// An address is reached through the route that covers it, with or without a
+// way out; only an active default route reaches everything.
+TEST(SCNetworkReachability, RouteTableReachesAddressesItCovers)
+{
+    const std::string header = "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n";
+    // 192.168.1.0/24 on the shop's network, no default route.
+    const std::string lanOnly = header + "eth0\t0001A8C0\t00000000\t0001\t0\t0\t0\t00FFFFFF\t0\t0\t0\n";
+    const std::string withDefault = lanOnly + "eth0\t00000000\t0101A8C0\t0003\t0\t0\t0\t00000000\t0\t0\t0\n";
+    const std::string downDefault = header + "eth0\t00000000\t0101A8C0\t0002\t0\t0\t0\t00000000\t0\t0\t0\n";
+    auto address = [](const char* text) {
+        in_addr a {};
+        inet_pton(AF_INET, text, &a);
+        return std::optional<uint32_t>(ntohl(a.s_addr));
+    };
+    struct Case { const std::string& table; std::optional<uint32_t> address; bool reached; };
+    const Case cases[] = {
+        { lanOnly, address("192.168.1.20"), true },
+        { lanOnly, address("192.168.2.20"), false },
+        { lanOnly, std::nullopt, false },  // no way out
+        { withDefault, address("203.0.113.5"), true },
+        { withDefault, std::nullopt, true },
+        { downDefault, std::nullopt, false },
+        { header + "garbage line\n", address("192.168.1.20"), false },
+    };
+    for (const auto& c : cases) {
+        std::istringstream table(c.table);
+        EXPECT_EQ(SCNetworkReachability::routeTableReaches(table, c.address), c.reached)
+            << c.table << (c.address ? *c.address : 0u);
+    }
 }
