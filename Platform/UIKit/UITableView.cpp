@@ -334,8 +334,14 @@ std::optional<NSIndexPath> UITableView::indexPathForRowAtPoint(CGPoint point) co
 std::vector<NSIndexPath> UITableView::indexPathsForRowsInRect(CGRect rect) const
 {
     std::vector<NSIndexPath> out;
+    rowsInRect(rect, out);
+    return out;
+}
+
+void UITableView::rowsInRect(CGRect rect, std::vector<NSIndexPath>& out) const
+{
     if (rect.size.height <= 0 || m_sections.empty())
-        return out;
+        return;
     CGFloat top = rect.origin.y, bottom = rect.origin.y + rect.size.height;
     for (long section = std::max(0L, sectionAtY(top)); section < numberOfSections(); ++section) {
         auto& s = m_sections[static_cast<size_t>(section)];
@@ -353,10 +359,29 @@ std::vector<NSIndexPath> UITableView::indexPathsForRowsInRect(CGRect rect) const
                 out.push_back(NSIndexPath::indexPathForRowInSection(r, section));
         }
     }
-    return out;
 }
 
 // Cells.
+
+UITableView::VisibleCells::iterator UITableView::VisibleCells::lowerBound(const NSIndexPath& path)
+{
+    return std::lower_bound(m_rows.begin(), m_rows.end(), path,
+                            [](const Entry& e, const NSIndexPath& p) { return e.first < p; });
+}
+
+UITableView::VisibleCells::iterator UITableView::VisibleCells::find(const NSIndexPath& path)
+{
+    auto it = lowerBound(path);
+    return it != m_rows.end() && it->first == path ? it : m_rows.end();
+}
+
+std::shared_ptr<UITableViewCell>& UITableView::VisibleCells::operator[](const NSIndexPath& path)
+{
+    auto it = lowerBound(path);
+    if (it == m_rows.end() || !(it->first == path))
+        it = m_rows.insert(it, Entry { path, nullptr });
+    return it->second;
+}
 
 std::shared_ptr<UITableViewCell> UITableView::dequeueReusableCellWithIdentifier(const std::string& identifier)
 {
@@ -414,15 +439,21 @@ void UITableView::layoutCells()
         m_tableFooterView->setFrame(CGRectMake(0, y, b.size.width, f.size.height));
     }
 
-    // In order of section and row, so looked up by halving.
-    auto wanted = indexPathsForRowsInRect(b);
-    for (auto it = m_visible.begin(); it != m_visible.end();) {
-        if (std::binary_search(wanted.begin(), wanted.end(), it->first)) {
-            ++it;
+    // In order of section and row, so looked up by halving. The buffer is
+    // taken, not shared, so that a layout started from a data source call
+    // inside this one works on its own.
+    std::vector<NSIndexPath> wanted = std::move(m_wantedRows);
+    wanted.clear();
+    rowsInRect(b, wanted);
+    // By position, since a cell's leaving may call back into the table.
+    for (size_t i = 0; i < m_visible.size();) {
+        if (std::binary_search(wanted.begin(), wanted.end(), m_visible.at(i).first)) {
+            ++i;
             continue;
         }
-        enqueue(it->second);
-        it = m_visible.erase(it);
+        auto cell = std::move(m_visible.at(i).second);
+        m_visible.erase(m_visible.begin() + static_cast<long>(i));
+        enqueue(cell);
     }
     auto ds = dataSource();
     auto d = delegate();
@@ -456,6 +487,7 @@ void UITableView::layoutCells()
         first = std::min(first, std::max(0L, sectionAtY(b.origin.y)));
         last = std::max(last, std::max(0L, sectionAtY(b.origin.y + b.size.height)));
     }
+    m_wantedRows = std::move(wanted);
     placeSupplementaryViews(first, last);
 }
 
@@ -768,7 +800,7 @@ void UITableView::applyUpdates(std::vector<Update> updates)
         return;
     }
 
-    std::map<NSIndexPath, std::shared_ptr<UITableViewCell>> visible;
+    VisibleCells visible;
     for (auto& [p, cell] : m_visible) {
         if (auto q = mapPath(p))
             visible[*q] = cell;

@@ -225,6 +225,32 @@ private:
         NSIndexPath path;
     };
 
+    // The cells on screen by row, in order: a screenful, so a flat list
+    // searched by halving rather than a tree of nodes made and freed as
+    // rows come and go.
+    class VisibleCells {
+    public:
+        using Entry = std::pair<NSIndexPath, std::shared_ptr<UITableViewCell>>;
+        using iterator = std::vector<Entry>::iterator;
+        using const_iterator = std::vector<Entry>::const_iterator;
+
+        iterator begin() { return m_rows.begin(); }
+        iterator end() { return m_rows.end(); }
+        const_iterator begin() const { return m_rows.begin(); }
+        const_iterator end() const { return m_rows.end(); }
+        size_t size() const { return m_rows.size(); }
+        void clear() { m_rows.clear(); }
+        Entry& at(size_t i) { return m_rows[i]; }
+        iterator find(const NSIndexPath& path);
+        iterator erase(iterator it) { return m_rows.erase(it); }
+        // The row's slot, made empty when the row has none yet.
+        std::shared_ptr<UITableViewCell>& operator[](const NSIndexPath& path);
+
+    private:
+        iterator lowerBound(const NSIndexPath& path);
+        std::vector<Entry> m_rows;
+    };
+
     void computeGeometry();
     Section measureSection(long section);
     void restack(long fromSection);
@@ -233,6 +259,7 @@ private:
     long rowAtY(const Section& s, CGFloat y) const;
     long sectionAtY(CGFloat y) const;
     CGFloat contentHeight() const;
+    void rowsInRect(CGRect rect, std::vector<NSIndexPath>& out) const;
     void updateContentSize();
     void layoutCells();
     void placeCell(UITableViewCell& cell, const NSIndexPath& path);
@@ -266,7 +293,9 @@ private:
 
     bool m_loaded = false;
     std::vector<Section> m_sections;
-    std::map<NSIndexPath, std::shared_ptr<UITableViewCell>> m_visible;
+    VisibleCells m_visible;
+    // The rows wanted by the last layout, kept to lay out the next without allocating.
+    std::vector<NSIndexPath> m_wantedRows;
     std::map<long, std::shared_ptr<UIView>> m_headers;
     std::map<long, std::shared_ptr<UIView>> m_footers;
     std::unordered_map<std::string, std::vector<std::shared_ptr<UITableViewCell>>> m_reuse;

@@ -58,6 +58,15 @@ private:
     UITableViewCellAccessoryType m_type;
 };
 
+// The cell's own parts are placed again at every placing of the cell, and
+// are mostly where they were: moving them only when their frame differs
+// keeps a scrolling table from redoing every part of every row.
+void place(UIView& view, CGRect frame)
+{
+    if (!(view.frame() == frame))
+        view.setFrame(frame);
+}
+
 }  // namespace
 
 UITableViewCell::UITableViewCell(UITableViewCellStyle style, std::optional<std::string> reuseIdentifier)
@@ -174,10 +183,13 @@ void UITableViewCell::updateSelectionLook()
     }
     // The style's labels turn to their highlighted colours only over a coloured background.
     bool light = on && m_selectionStyle == UITableViewCellSelectionStyleBlue;
-    m_textLabel->setHighlighted(light);
-    if (m_detailTextLabel)
+    // Each redraws on a change only.
+    if (m_textLabel->isHighlighted() != light)
+        m_textLabel->setHighlighted(light);
+    if (m_detailTextLabel && m_detailTextLabel->isHighlighted() != light)
         m_detailTextLabel->setHighlighted(light);
-    m_imageView->setHighlighted(on);
+    if (m_imageView->isHighlighted() != on)
+        m_imageView->setHighlighted(on);
 }
 
 void UITableViewCell::setEditingAnimated(bool editing, bool)
@@ -236,7 +248,7 @@ void UITableViewCell::layoutSubviews()
     for (auto& v : { m_selectedBackgroundView, m_defaultSelectedBackground })
         if (v && v->superview().get() == this)
             v->setFrame(b);
-    m_separator->setFrame(CGRectMake(left, b.size.height - 1, right - left, 1));
+    place(*m_separator, CGRectMake(left, b.size.height - 1, right - left, 1));
 
     // The accessory: the custom view, else the drawn mark of the type; hidden while a delete button shows.
     std::shared_ptr<UIView> accessory = m_accessoryView;
@@ -268,37 +280,37 @@ void UITableViewCell::layoutSubviews()
     }
     if (m_editing)
         left += 38;
-    m_contentView->setFrame(CGRectMake(left, 0, std::max<CGFloat>(0, right - left), b.size.height - 1));
+    place(*m_contentView, CGRectMake(left, 0, std::max<CGFloat>(0, right - left), b.size.height - 1));
 
     CGRect c = m_contentView->bounds();
     CGFloat x = 10;
     if (auto image = m_imageView->image()) {
         CGSize s = image->size();
-        m_imageView->setFrame(CGRectMake(x, (c.size.height - s.height) / 2, s.width, s.height));
+        place(*m_imageView, CGRectMake(x, (c.size.height - s.height) / 2, s.width, s.height));
         x += s.width + 10;
     } else {
-        m_imageView->setFrame(CGRectZero);
+        place(*m_imageView, CGRectZero);
     }
     CGFloat w = std::max<CGFloat>(0, c.size.width - x - 10);
     switch (m_style) {
     case UITableViewCellStyleDefault:
-        m_textLabel->setFrame(CGRectMake(x, 0, w, c.size.height));
+        place(*m_textLabel, CGRectMake(x, 0, w, c.size.height));
         break;
     case UITableViewCellStyleValue1: {
         CGFloat half = w / 2;
-        m_textLabel->setFrame(CGRectMake(x, 0, half, c.size.height));
-        m_detailTextLabel->setFrame(CGRectMake(x + half, 0, w - half, c.size.height));
+        place(*m_textLabel, CGRectMake(x, 0, half, c.size.height));
+        place(*m_detailTextLabel, CGRectMake(x + half, 0, w - half, c.size.height));
         break;
     }
     case UITableViewCellStyleValue2:
         m_textLabel->setTextAlignment(UITextAlignmentRight);
-        m_textLabel->setFrame(CGRectMake(x, 0, 67, c.size.height));
-        m_detailTextLabel->setFrame(CGRectMake(x + 73, 0, std::max<CGFloat>(0, w - 73), c.size.height));
+        place(*m_textLabel, CGRectMake(x, 0, 67, c.size.height));
+        place(*m_detailTextLabel, CGRectMake(x + 73, 0, std::max<CGFloat>(0, w - 73), c.size.height));
         break;
     case UITableViewCellStyleSubtitle: {
         CGFloat top = std::max<CGFloat>(0, (c.size.height - 42) / 2);
-        m_textLabel->setFrame(CGRectMake(x, top, w, 22));
-        m_detailTextLabel->setFrame(CGRectMake(x, top + 22, w, 20));
+        place(*m_textLabel, CGRectMake(x, top, w, 22));
+        place(*m_detailTextLabel, CGRectMake(x, top + 22, w, 20));
         break;
     }
     }

@@ -1,5 +1,6 @@
 #include "Platform/UIKit/UIViewRendering.h"
 
+#include "Platform/CoreGraphics/CGBitmapContext.h"
 #include "Platform/CoreGraphics/CGPath.h"
 #include "Platform/QuartzCore/CALayerDrawing.h"
 #include "Platform/QuartzCore/CATiledLayer.h"
@@ -13,6 +14,39 @@
 #include <fstream>
 
 namespace {
+
+// A view that draws opaque tiles over all of its frame: nothing beneath it shows.
+bool drawsOpaqueTiles(UIView& view)
+{
+    auto* tiled = dynamic_cast<CATiledLayer*>(view.layer().get());
+    return tiled && tiled->isOpaque() && tiled->delegate() && !view.isHidden() && view.alpha() >= 1
+        && CGAffineTransformIsIdentity(view.transform());
+}
+
+// A subview wholly under a later sibling drawing opaque tiles (a page's
+// placeholder under the page) cannot show.
+bool coveredByLaterSibling(const std::vector<std::shared_ptr<UIView>>& subviews, size_t index, CGFloat alpha)
+{
+    if (alpha < 1)
+        return false;
+    CGRect frame = subviews[index]->frame();
+    for (size_t j = index + 1; j < subviews.size(); ++j)
+        if (drawsOpaqueTiles(*subviews[j]) && CGRectContainsRect(subviews[j]->frame(), frame))
+            return true;
+    return false;
+}
+
+// The same for a view's own background and contents, under a subview
+// covering all of its bounds; a shadow falls outside them, so it still draws.
+bool lookCoveredBySubview(UIView& view, CGFloat alpha)
+{
+    if (alpha < 1 || view.layer()->shadowOpacity() > 0)
+        return false;
+    for (const auto& sub : view.subviews())
+        if (drawsOpaqueTiles(*sub) && CGRectContainsRect(sub->frame(), view.bounds()))
+            return true;
+    return false;
+}
 
 void drawView(UIView& view, const CGContextRef& ctx, CGFloat alpha, bool placeInSuperview)
 {
@@ -34,7 +68,8 @@ void drawView(UIView& view, const CGContextRef& ctx, CGFloat alpha, bool placeIn
     CGContextSetAlpha(ctx, alpha);
     CGRect local = CGRectMake(0, 0, b.size.width, b.size.height);
     CGColorRef background = view.backgroundColor() ? view.backgroundColor()->CGColor() : layer.backgroundColor();
-    CALayerDrawLook(layer, ctx, local, background);
+    if (!lookCoveredBySubview(view, alpha))
+        CALayerDrawLook(layer, ctx, local, background);
     if (view.clipsToBounds()) {
         CGContextBeginPath(ctx);
         CALayerAddRoundedRect(ctx, local, layer.cornerRadius());
@@ -54,8 +89,9 @@ void drawView(UIView& view, const CGContextRef& ctx, CGFloat alpha, bool placeIn
     for (auto& sub : layer.sublayers())
         CALayerDrawSublayer(*sub, ctx, alpha);
     auto subviews = view.subviews();
-    for (auto& sub : subviews)
-        drawView(*sub, ctx, alpha, true);
+    for (size_t i = 0; i < subviews.size(); ++i)
+        if (!coveredByLaterSibling(subviews, i, alpha))
+            drawView(*subviews[i], ctx, alpha, true);
     CGContextTranslateCTM(ctx, b.origin.x, b.origin.y);
     CGContextSetAlpha(ctx, alpha);
     CALayerDrawBorder(layer, ctx, local);
@@ -80,9 +116,9 @@ std::shared_ptr<UIImage> UIViewRenderToImage(UIView& view)
     UIGraphicsBeginImageContextWithOptions(size, false, 1);
     auto ctx = UIGraphicsGetCurrentContext();
     UIViewRenderTree(view, ctx);
-    auto image = UIGraphicsGetImageFromCurrentImageContext();
     UIGraphicsEndImageContext();
-    return image;
+    // Nothing draws into the picture again, so its pixels become the image as they are.
+    return UIImage::imageWithCGImageScaleOrientation(CGBitmapContextFinishIntoImage(ctx), 1, UIImageOrientationUp);
 }
 
 bool UIViewRenderToPNG(UIView& view, const std::string& path)

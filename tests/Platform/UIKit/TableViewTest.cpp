@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace {
 
 // Sections of rows, optional per-row heights, and a log of what the table asked and told.
@@ -165,6 +167,43 @@ TEST_F(TableViewTest, VisibleCellsFollowTheOffsetAndAreReused)
     EXPECT_EQ(marker->superview()->superview(), firstCell);
     EXPECT_NE(firstCell->superview(), nullptr);
     EXPECT_EQ(table->cellForRowAtIndexPath(row(505))->textLabel()->text(), "0.505");
+}
+
+TEST_F(TableViewTest, ScrollingKeepsTheCellsOfRowsThatStayAndShowsExactlyTheRowsInView)
+{
+    // Three sections, every third row of the middle one of no height.
+    rows->counts = { 5, 30, 5 };
+    rows->headerHeight = 30;
+    rows->height = [](const NSIndexPath& p) -> std::optional<CGFloat> {
+        return p.section() == 1 && p.row() % 3 == 1 ? 0 : 44;
+    };
+    makeTable();
+    std::map<std::string, UITableViewCell*> before;
+    // Down in small steps, a jump back, then down again.
+    std::vector<CGFloat> offsets { 0, 100, 230, 400, 410, 700, 20, 500 };
+    for (CGFloat y : offsets) {
+        table->setContentOffset(CGPointMake(0, y));
+        auto paths = table->indexPathsForVisibleRows();
+        EXPECT_EQ(paths, table->indexPathsForRowsInRect(table->bounds())) << y;
+        std::map<std::string, UITableViewCell*> now;
+        for (auto& p : paths) {
+            auto cell = table->cellForRowAtIndexPath(p);
+            ASSERT_NE(cell, nullptr) << Rows::text(p);
+            EXPECT_EQ(cell->frame(), table->rectForRowAtIndexPath(p)) << Rows::text(p);
+            EXPECT_EQ(table->indexPathForCell(*cell), p);
+            now[Rows::text(p)] = cell.get();
+            if (auto kept = before.find(Rows::text(p)); kept != before.end()) {
+                EXPECT_EQ(kept->second, cell.get()) << "row " << Rows::text(p) << " at " << y;
+            }
+        }
+        // No cell of a row that left stays in the table.
+        long cellsInTable = 0;
+        for (auto& v : table->subviews())
+            cellsInTable += std::dynamic_pointer_cast<UITableViewCell>(v) ? 1 : 0;
+        EXPECT_EQ(cellsInTable, static_cast<long>(paths.size())) << y;
+        before = std::move(now);
+    }
+    EXPECT_LE(rows->cellsMade, 14);
 }
 
 TEST_F(TableViewTest, ScrollingToARowClampsToTheContent)
