@@ -4,6 +4,8 @@
 #include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIImage.h"
 
+#include <algorithm>
+
 UIButton::UIButton(CGRect frame)
     : UIControl(frame)
     , m_titleLabel(std::make_shared<UILabel>())
@@ -102,42 +104,78 @@ CGSize UIButton::sizeThatFits(CGSize) const
                       std::max(text.height, image.height) + contentEdgeInsets.top + contentEdgeInsets.bottom);
 }
 
+CGRect UIButton::contentRectForBounds(CGRect b) const
+{
+    return UIEdgeInsetsInsetRect(b, contentEdgeInsets);
+}
+
+UIButton::ContentLayout UIButton::layoutContent(CGRect content) const
+{
+    CGRect imageArea = UIEdgeInsetsInsetRect(content, imageEdgeInsets);
+    CGRect titleArea = UIEdgeInsetsInsetRect(content, titleEdgeInsets);
+
+    CGSize imageSize = CGSizeZero;
+    if (auto image = currentImage()) {
+        imageSize = image->size();
+        CGFloat w = std::max<CGFloat>(0, imageArea.size.width), h = std::max<CGFloat>(0, imageArea.size.height);
+        if (imageSize.width > w || imageSize.height > h) {
+            CGFloat scale = std::min(imageSize.width > 0 ? w / imageSize.width : 1,
+                                     imageSize.height > 0 ? h / imageSize.height : 1);
+            imageSize = CGSizeMake(imageSize.width * scale, imageSize.height * scale);
+        }
+    }
+    std::string title = currentTitle();
+    CGSize textSize = title.empty() ? CGSizeZero : sizeWithFont(title, m_titleLabel->fontForDrawing());
+    textSize.width = std::clamp<CGFloat>(textSize.width, 0, std::max<CGFloat>(0, titleArea.size.width));
+
+    // Image then title, as one row aligned in each one's own area.
+    CGFloat total = imageSize.width + textSize.width;
+    CGFloat imageX, titleX;
+    switch (contentHorizontalAlignment()) {
+    case UIControlContentHorizontalAlignmentLeft:
+        imageX = imageArea.origin.x;
+        titleX = titleArea.origin.x + imageSize.width;
+        break;
+    case UIControlContentHorizontalAlignmentRight:
+        imageX = CGRectGetMaxX(imageArea) - total;
+        titleX = CGRectGetMaxX(titleArea) - textSize.width;
+        break;
+    default:
+        imageX = imageArea.origin.x + (imageArea.size.width - total) / 2;
+        titleX = titleArea.origin.x + (titleArea.size.width - total) / 2 + imageSize.width;
+    }
+    return {
+        CGRectMake(imageX, imageArea.origin.y + (imageArea.size.height - imageSize.height) / 2, imageSize.width,
+                   imageSize.height),
+        CGRectMake(titleX, titleArea.origin.y + (titleArea.size.height - textSize.height) / 2, textSize.width,
+                   textSize.height),
+    };
+}
+
+CGRect UIButton::imageRectForContentRect(CGRect contentRect) const
+{
+    return layoutContent(contentRect).image;
+}
+
+CGRect UIButton::titleRectForContentRect(CGRect contentRect) const
+{
+    return layoutContent(contentRect).title;
+}
+
 void UIButton::drawRect(CGRect)
 {
     CGRect b = bounds();
     if (auto bg = currentBackgroundImage())
         bg->drawInRect(b);
-    CGRect content = UIEdgeInsetsInsetRect(b, contentEdgeInsets);
-    std::string title = currentTitle();
-    auto font = m_titleLabel->fontForDrawing();
-    CGSize textSize = title.empty() ? CGSizeZero : sizeWithFont(title, font);
-    textSize.width = std::min(textSize.width, content.size.width);
-    auto image = currentImage();
-    CGSize imageSize = image ? image->size() : CGSizeZero;
-    CGFloat total = textSize.width + imageSize.width;
-    CGFloat x;
-    switch (contentHorizontalAlignment()) {
-    case UIControlContentHorizontalAlignmentLeft:
-        x = content.origin.x;
-        break;
-    case UIControlContentHorizontalAlignmentRight:
-        x = CGRectGetMaxX(content) - total;
-        break;
-    default:
-        x = content.origin.x + (content.size.width - total) / 2;
-    }
-    if (image) {
-        CGRect r = CGRectMake(x, content.origin.y + (content.size.height - imageSize.height) / 2, imageSize.width,
-                              imageSize.height);
-        r = UIEdgeInsetsInsetRect(r, imageEdgeInsets);
+    ContentLayout layout = layoutContent(contentRectForBounds(b));
+    if (auto image = currentImage(); image && layout.image.size.width > 0 && layout.image.size.height > 0) {
         CGFloat alpha = (!isEnabled() && adjustsImageWhenDisabled) ? 0.5f : 1;
-        image->drawInRectBlendModeAlpha(r, kCGBlendModeNormal, alpha);
+        image->drawInRectBlendModeAlpha(layout.image, kCGBlendModeNormal, alpha);
     }
+    std::string title = currentTitle();
     if (!title.empty()) {
-        CGRect r = CGRectMake(x + imageSize.width, content.origin.y + (content.size.height - textSize.height) / 2,
-                              textSize.width, textSize.height);
-        r = UIEdgeInsetsInsetRect(r, titleEdgeInsets);
         titleColorForState(state())->setFill();
-        drawInRectWithFontLineBreakModeAlignment(title, r, font, UILineBreakModeTailTruncation, UITextAlignmentCenter);
+        drawInRectWithFontLineBreakModeAlignment(title, layout.title, m_titleLabel->fontForDrawing(),
+                                                 UILineBreakModeTailTruncation, UITextAlignmentCenter);
     }
 }

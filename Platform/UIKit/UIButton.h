@@ -3,6 +3,12 @@
 // A button keeps a title, a title colour, an image and a background image
 // per control state and shows the one for its current state, falling back to
 // the normal state's; the title is drawn in its title label's font.
+//
+// The image and the title sit side by side in the content rectangle (the
+// bounds less `contentEdgeInsets`). Each one's insets move or narrow the
+// area it is placed in, not the thing itself: the image keeps its size, or
+// shrinks with its aspect kept when the area is too small, and the title
+// keeps its measured size up to the area's width.
 
 #include "Platform/UIKit/UIControl.h"
 #include "Platform/UIKit/UIGeometry.h"
@@ -43,11 +49,20 @@ public:
     bool adjustsImageWhenDisabled = true;
     bool showsTouchWhenHighlighted = false;
 
+    CGRect contentRectForBounds(CGRect bounds) const;
+    CGRect imageRectForContentRect(CGRect contentRect) const;
+    CGRect titleRectForContentRect(CGRect contentRect) const;
+
     void drawRect(CGRect rect) override;
     bool drawsContent() const override { return true; }
     CGSize sizeThatFits(CGSize size) const override;
 
 private:
+    struct ContentLayout {
+        CGRect image;
+        CGRect title;
+    };
+    ContentLayout layoutContent(CGRect contentRect) const;
     template<typename T> static T lookup(const std::map<unsigned, T>& m, unsigned state);
 
     UIButtonType m_type = UIButtonTypeCustom;

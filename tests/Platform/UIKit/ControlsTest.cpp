@@ -3,6 +3,8 @@
 #include "Platform/Foundation/NSNotificationCenter.h"
 #include "Platform/Foundation/NSString.h"
 #include "Platform/UIKit/UIActivityIndicatorView.h"
+#include "Platform/UIKit/UIButton.h"
+#include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIImage.h"
 #include "Platform/UIKit/UIImageView.h"
@@ -15,6 +17,7 @@
 #include "Platform/UIKit/UISwitch.h"
 #include "Platform/UIKit/UITextView.h"
 #include "Platform/UIKit/UIToolbar.h"
+#include "Platform/UIKit/UIViewRendering.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -384,6 +387,68 @@ TEST_F(ControlsTest, ImageViewPlacesItsImageByContentMode)
         view.setContentMode(k.mode);
         EXPECT_EQ(view.imageRect(), k.rect) << k.mode;
     }
+}
+
+// A 40 x 20 red image.
+std::shared_ptr<UIImage> redImage()
+{
+    UIGraphicsBeginImageContextWithOptions(CGSizeMake(40, 20), false, 1);
+    CGContextSetRGBFillColor(UIGraphicsGetCurrentContext(), 1, 0, 0, 1);
+    CGContextFillRect(UIGraphicsGetCurrentContext(), CGRectMake(0, 0, 40, 20));
+    auto image = UIGraphicsGetImageFromCurrentImageContext();
+    UIGraphicsEndImageContext();
+    return image;
+}
+
+TEST_F(ControlsTest, ButtonImageInsetsMoveItsAreaAndKeepTheImageAspect)
+{
+    auto button = std::make_shared<UIButton>(CGRectMake(0, 0, 100, 60));
+    button->setImageForState(redImage(), UIControlStateNormal);
+    struct Case {
+        UIEdgeInsets insets;
+        UIControlContentHorizontalAlignment align;
+        CGRect image;
+    } cases[] = {
+        { UIEdgeInsetsZero, UIControlContentHorizontalAlignmentCenter, CGRectMake(30, 20, 40, 20) },
+        // Room to spare: the image keeps its size.
+        { UIEdgeInsetsMake(10, 10, 10, 10), UIControlContentHorizontalAlignmentCenter, CGRectMake(30, 20, 40, 20) },
+        // Opposite insets move it.
+        { UIEdgeInsetsMake(0, 20, 0, -20), UIControlContentHorizontalAlignmentCenter, CGRectMake(50, 20, 40, 20) },
+        { UIEdgeInsetsMake(0, 10, 0, 0), UIControlContentHorizontalAlignmentLeft, CGRectMake(10, 20, 40, 20) },
+        // An area of 30 x 10 takes the image at half size, not squeezed into 30 x 10.
+        { UIEdgeInsetsMake(25, 35, 25, 35), UIControlContentHorizontalAlignmentCenter, CGRectMake(40, 25, 20, 10) },
+    };
+    for (auto& k : cases) {
+        button->imageEdgeInsets = k.insets;
+        button->setContentHorizontalAlignment(k.align);
+        EXPECT_EQ(button->imageRectForContentRect(button->contentRectForBounds(button->bounds())), k.image)
+            << k.insets.top << " " << k.insets.left << " " << k.insets.bottom << " " << k.insets.right;
+    }
+
+    // Drawn where laid out: red in the half-size image only.
+    button->setContentHorizontalAlignment(UIControlContentHorizontalAlignmentCenter);
+    button->setBackgroundColor(UIColor::clearColor());
+    auto picture = UIViewRenderToImage(*button);
+    ASSERT_NE(picture, nullptr);
+    auto& pixels = *picture->CGImage();
+    const CGPixel red { 255, 0, 0, 255 };
+    EXPECT_EQ(pixels.pixelAt(41, 26), red);
+    EXPECT_EQ(pixels.pixelAt(58, 33), red);
+    EXPECT_NE(pixels.pixelAt(37, 30), red);
+    EXPECT_NE(pixels.pixelAt(50, 37), red);
+}
+
+TEST_F(ControlsTest, ButtonTitleInsetsMoveTheTitleWithoutNarrowingIt)
+{
+    auto button = std::make_shared<UIButton>(CGRectMake(0, 0, 200, 40));
+    button->setTitleForState("Sort", UIControlStateNormal);
+    CGRect content = button->contentRectForBounds(button->bounds());
+    CGRect plain = button->titleRectForContentRect(content);
+    ASSERT_GT(plain.size.width, 0);
+    button->titleEdgeInsets = UIEdgeInsetsMake(0, 5, 0, 35);
+    CGRect moved = button->titleRectForContentRect(content);
+    EXPECT_EQ(moved.size, plain.size);
+    EXPECT_EQ(moved.origin.x, plain.origin.x - 15);
 }
 
 class NoteLog : public UITextViewDelegate {
