@@ -14,4 +14,7 @@ PdfContentTile::PdfContentTile()
     CGFloat longest = std::max(size.width, size.height) * scale;
     CGFloat side = longest < 512 ? 512 : 1024;
     tileSize = CGSizeMake(side, side);
+    // The page fills every tile with white before drawing on it, so the
+    // placeholder beneath needs no drawing where the tiles are.
+    setOpaque(true);
 }

@@ -113,9 +113,12 @@ void PdfContentView::updateCardShadow()
     CGSize size = CGSizeMake(card.size.width + 2 * kCardShadowMargin, card.size.height + 2 * kCardShadowMargin);
     UIGraphicsBeginImageContextWithOptions(size, false, 0);
     if (auto context = UIGraphicsGetCurrentContext()) {
+        CGRect inside = CGRectMake(kCardShadowMargin, kCardShadowMargin, card.size.width, card.size.height);
         CGContextSetShadowWithColor(context, CGSizeMake(0, 0), kCardShadowRadius, CGColorCreateGenericRGB(0, 0, 0, 1));
         CGContextSetFillColorWithColor(context, UIColor::whiteColor()->CGColor());
-        CGContextFillRect(context, CGRectMake(kCardShadowMargin, kCardShadowMargin, card.size.width, card.size.height));
+        CGContextFillRect(context, inside);
+        // The card covers the middle: left clear, it costs next to nothing to lay down.
+        CGContextClearRect(context, CGRectInset(inside, 1, 1));
         m_cardShadow->setImage(UIGraphicsGetImageFromCurrentImageContext());
     }
     UIGraphicsEndImageContext();

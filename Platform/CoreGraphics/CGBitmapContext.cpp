@@ -87,6 +87,8 @@ bool CGBitmapContext::drawsInPlace() const
 
 void CGBitmapContext::didDraw()
 {
+    if (m_finished)
+        return;
     cairo_surface_flush(m_surface);
     if (drawsInPlace())
         return;
@@ -109,11 +111,31 @@ void CGBitmapContext::didDraw()
 
 CGImageRef CGBitmapContext::makeImage()
 {
+    if (m_finished)
+        return nullptr;
     cairo_surface_flush(m_surface);
     const uint8_t* src = cairo_image_surface_get_data(m_surface);
     size_t stride = size_t(cairo_image_surface_get_stride(m_surface));
     Data pixels(src, src + stride * m_height);
     return std::make_shared<const CGImage>(m_width, m_height, hasAlpha(), std::move(pixels), stride);
+}
+
+CGImageRef CGBitmapContext::finishIntoImage()
+{
+    if (m_finished)
+        return nullptr;
+    CGImageRef image;
+    if (drawsInPlace() && !m_ownStorage.empty() && m_client == m_ownStorage.data()) {
+        cairo_surface_flush(m_surface);
+        image = std::make_shared<const CGImage>(m_width, m_height, hasAlpha(), std::move(m_ownStorage), m_bytesPerRow);
+        m_client = nullptr;
+    } else {
+        image = makeImage();
+    }
+    // Cairo refuses to draw on a finished surface, so the image's pixels stay as they are.
+    cairo_surface_finish(m_surface);
+    m_finished = true;
+    return image;
 }
 
 CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height, size_t bitsPerComponent,
@@ -184,4 +206,10 @@ CGImageRef CGBitmapContextCreateImage(const CGContextRef& c)
 {
     auto* b = dynamic_cast<CGBitmapContext*>(c.get());
     return b ? b->makeImage() : nullptr;
+}
+
+CGImageRef CGBitmapContextFinishIntoImage(const CGContextRef& c)
+{
+    auto* b = dynamic_cast<CGBitmapContext*>(c.get());
+    return b ? b->finishIntoImage() : nullptr;
 }

@@ -42,6 +42,11 @@ public:
     bool hasAlpha() const;
     // A snapshot of the pixels as an image.
     CGImageRef makeImage();
+    // The pixels as an image, handed over without a copy when the context owns
+    // its memory; the context draws nothing more afterwards.
+    CGImageRef finishIntoImage();
+    // The cairo image the context draws into (its pixels in the drawing engine's layout).
+    struct _cairo_surface* surface() const { return m_surface; }
 
 private:
     bool drawsInPlace() const;
@@ -53,6 +58,7 @@ private:
     size_t m_bytesPerRow;
     uint32_t m_bitmapInfo;
     Data m_ownStorage;
+    bool m_finished = false;
 };
 
 // Null when the parameters describe no layout we draw into (only 8 bits a
@@ -66,3 +72,11 @@ size_t CGBitmapContextGetWidth(const CGContextRef& c);
 size_t CGBitmapContextGetHeight(const CGContextRef& c);
 size_t CGBitmapContextGetBytesPerRow(const CGContextRef& c);
 CGImageRef CGBitmapContextCreateImage(const CGContextRef& c);
+// For a picture drawn once and then kept (a view rendered to an image): the
+// image the context's pixels become, without a copy where the context owns
+// them. Drawing into the context afterwards does nothing.
+CGImageRef CGBitmapContextFinishIntoImage(const CGContextRef& c);
+// Draws the bitmap's pixels as they are now, the way CGContextDrawImage draws
+// an image, without the copy a snapshot takes: for a bitmap that is drawn into
+// and shown again and again (a tiled layer's tile).
+void CGContextDrawBitmap(const CGContextRef& c, CGRect rect, const CGContextRef& bitmap);

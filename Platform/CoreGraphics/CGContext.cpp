@@ -1,5 +1,7 @@
 #include "Platform/CoreGraphics/CGContext.h"
 
+#include "Platform/CoreGraphics/CGBitmapContext.h"
+
 #include <cairo.h>
 
 #include <algorithm>
@@ -650,15 +652,16 @@ CGRect CGContextGetClipBoundingBox(const CGContextRef& c)
     return CGRectMake(CGFloat(x0), CGFloat(y0), CGFloat(x1 - x0), CGFloat(y1 - y0));
 }
 
-void CGContextDrawImage(const CGContextRef& c, CGRect rect, const CGImageRef& image)
+namespace {
+
+// Draws `surface` (w x h pixels) scaled to fill rect, its first row at the
+// rectangle's maximum y.
+void drawSurface(const CGContextRef& c, CGRect rect, cairo_surface_t* surface, double w, double h)
 {
-    if (!c || !image || CGRectIsEmpty(rect))
-        return;
     rect = CGRectStandardize(rect);
-    cairo_surface_t* surface = image->createSurface();
     CGContext* ctx = c.get();
-    double sx = rect.size.width / double(image->width()), sy = rect.size.height / double(image->height());
-    c->withShadow([ctx, surface, rect, sx, sy, w = double(image->width()), h = double(image->height())] {
+    double sx = rect.size.width / w, sy = rect.size.height / h;
+    c->withShadow([ctx, surface, rect, sx, sy, w, h] {
         cairo_t* cr = ctx->cairo();
         cairo_save(cr);
         ctx->applyAntialias();
@@ -692,7 +695,27 @@ void CGContextDrawImage(const CGContextRef& c, CGRect rect, const CGImageRef& im
         cairo_paint_with_alpha(cr, ctx->state().alpha);
         cairo_restore(cr);
     });
+}
+
+}
+
+void CGContextDrawImage(const CGContextRef& c, CGRect rect, const CGImageRef& image)
+{
+    if (!c || !image || CGRectIsEmpty(rect))
+        return;
+    cairo_surface_t* surface = image->createSurface();
+    drawSurface(c, rect, surface, double(image->width()), double(image->height()));
     cairo_surface_destroy(surface);
+}
+
+void CGContextDrawBitmap(const CGContextRef& c, CGRect rect, const CGContextRef& bitmap)
+{
+    auto* source = dynamic_cast<CGBitmapContext*>(bitmap.get());
+    if (!c || !source || source == c.get() || CGRectIsEmpty(rect))
+        return;
+    cairo_surface_t* surface = source->surface();
+    cairo_surface_flush(surface);
+    drawSurface(c, rect, surface, double(source->width()), double(source->height()));
 }
 
 void CGContextFlush(const CGContextRef& c)

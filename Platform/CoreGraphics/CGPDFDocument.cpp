@@ -55,11 +55,24 @@ public:
 
 class CGPDFPage {
 public:
+    ~CGPDFPage()
+    {
+        if (poppler)
+            g_object_unref(poppler);
+    }
+
     std::shared_ptr<PDFStore> store;
     std::weak_ptr<CGPDFDocument> document;
     size_t number = 0;
     QPDFObjectHandle handle;
     CGPDFDictionaryRef dictionary;
+    // Kept from the first drawing on, under the store's render lock, so that
+    // drawing the page again does not look it up again.
+    PopplerPage* poppler = nullptr;
+    // The boxes and rotation every drawing asks for, read once under the store's lock.
+    std::optional<CGRect> mediaBox;
+    std::optional<CGRect> cropBox;
+    std::optional<int> angle;
 };
 
 namespace {
@@ -348,10 +361,14 @@ CGRect CGPDFPageGetBoxRect(const CGPDFPageRef& page, CGPDFBox box)
     if (!page)
         return CGRectNull;
     return guarded(page->store, [&]() -> CGRect {
-        CGRect media = inheritedBox(page->handle, "/MediaBox").value_or(CGRectMake(0, 0, 612, 792));
+        if (!page->mediaBox)
+            page->mediaBox = inheritedBox(page->handle, "/MediaBox").value_or(CGRectMake(0, 0, 612, 792));
+        CGRect media = *page->mediaBox;
         if (box == kCGPDFMediaBox)
             return media;
-        CGRect crop = inheritedBox(page->handle, "/CropBox").value_or(media);
+        if (!page->cropBox)
+            page->cropBox = inheritedBox(page->handle, "/CropBox").value_or(media);
+        CGRect crop = *page->cropBox;
         CGRect result = crop;
         if (box != kCGPDFCropBox) {
             const char* key = box == kCGPDFBleedBox ? "/BleedBox" : box == kCGPDFTrimBox ? "/TrimBox" : "/ArtBox";
@@ -367,13 +384,12 @@ int CGPDFPageGetRotationAngle(const CGPDFPageRef& page)
     if (!page)
         return 0;
     return guarded(page->store, [&] {
-        QPDFObjectHandle r = QPDFPageObjectHelper(page->handle).getAttribute("/Rotate", false);
-        if (!r.isInteger())
-            return 0;
-        long long v = r.getIntValue();
-        if (v % 90 != 0)
-            return 0;
-        return int(((v % 360) + 360) % 360);
+        if (!page->angle) {
+            QPDFObjectHandle r = QPDFPageObjectHelper(page->handle).getAttribute("/Rotate", false);
+            long long v = r.isInteger() ? r.getIntValue() : 0;
+            page->angle = v % 90 != 0 ? 0 : int(((v % 360) + 360) % 360);
+        }
+        return *page->angle;
     });
 }
 
@@ -431,7 +447,9 @@ void CGContextDrawPDFPage(const CGContextRef& context, const CGPDFPageRef& page)
     }
     if (!store.poppler || int(page->number) > poppler_document_get_n_pages(store.poppler))
         return;
-    PopplerPage* pp = poppler_document_get_page(store.poppler, int(page->number) - 1);
+    if (!page->poppler)
+        page->poppler = poppler_document_get_page(store.poppler, int(page->number) - 1);
+    PopplerPage* pp = page->poppler;
     if (!pp)
         return;
     // Poppler draws the page turned by its rotation, y downward from the crop
@@ -459,7 +477,6 @@ void CGContextDrawPDFPage(const CGContextRef& context, const CGPDFPageRef& page)
     cairo_transform(cr, &m);
     poppler_page_render(pp, cr);
     cairo_restore(cr);
-    g_object_unref(pp);
     context->didDraw();
 }
 

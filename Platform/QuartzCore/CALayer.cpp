@@ -8,6 +8,18 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// Read in place: placing a layer comes here for every view placed as a table
+// scrolls, and copying the transform out for the general test costs more than
+// the placing.
+bool affinePartIsIdentity(const CATransform3D& t)
+{
+    return t.m11 == 1 && t.m12 == 0 && t.m21 == 0 && t.m22 == 1 && t.m41 == 0 && t.m42 == 0;
+}
+
+}  // namespace
+
 struct CALayer::Running {
     std::shared_ptr<CAAnimation> animation;
     std::shared_ptr<NSTimer> timer;
@@ -52,20 +64,29 @@ CGRect CALayer::frame() const
     // The bounds placed with the anchor at the position, then transformed about it.
     CGRect local = CGRectMake(-m_bounds.size.width * m_anchorPoint.x, -m_bounds.size.height * m_anchorPoint.y,
                               m_bounds.size.width, m_bounds.size.height);
-    CGAffineTransform t = affineTransform();
-    if (!CGAffineTransformIsIdentity(t))
-        local = CGRectApplyAffineTransform(local, t);
-    return CGRectOffset(local, m_position.x, m_position.y);
+    if (!affinePartIsIdentity(m_transform))
+        return CGRectOffset(CGRectApplyAffineTransform(local, affineTransform()), m_position.x, m_position.y);
+    // Without a transform the offset is worked out here, as CGRectOffset would.
+    if (local.size.width < 0) {
+        local.origin.x += local.size.width;
+        local.size.width = -local.size.width;
+    }
+    if (local.size.height < 0) {
+        local.origin.y += local.size.height;
+        local.size.height = -local.size.height;
+    }
+    local.origin.x += m_position.x;
+    local.origin.y += m_position.y;
+    return local;
 }
 
 void CALayer::setFrame(CGRect frame)
 {
-    CGAffineTransform t = affineTransform();
-    if (CGAffineTransformIsIdentity(t)) {
+    if (affinePartIsIdentity(m_transform)) {
         m_bounds.size = frame.size;
     } else {
         // Keep the transform: the untransformed size is the one whose image fills the frame.
-        CGRect unit = CGRectApplyAffineTransform(CGRectMake(0, 0, 1, 1), t);
+        CGRect unit = CGRectApplyAffineTransform(CGRectMake(0, 0, 1, 1), affineTransform());
         if (unit.size.width > 0 && unit.size.height > 0)
             m_bounds.size = CGSizeMake(frame.size.width / unit.size.width, frame.size.height / unit.size.height);
     }

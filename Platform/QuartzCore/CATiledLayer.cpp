@@ -1,9 +1,21 @@
 #include "Platform/QuartzCore/CATiledLayer.h"
 
 #include "Platform/CoreGraphics/CGBitmapContext.h"
+#include "Platform/Foundation/Dispatch.h"
 
 #include <cmath>
-#include <future>
+#include <cstring>
+
+namespace {
+
+// The one worker every tiled layer draws its tiles on.
+const dispatch_queue_t& tileQueue()
+{
+    static auto* queue = new dispatch_queue_t(dispatch_queue_create("tiles", DISPATCH_QUEUE_SERIAL));
+    return *queue;
+}
+
+}  // namespace
 
 std::shared_ptr<CATiledLayer> CATiledLayer::layer()
 {
@@ -47,6 +59,72 @@ void CATiledLayer::drawContentInContext(const CGContextRef& context)
     drawTilesInContext(context, CGContextGetClipBoundingBox(context));
 }
 
+CGContextRef CATiledLayer::tileBitmap(size_t pw, size_t ph)
+{
+    if (pw == 0 || ph == 0 || pw > CGImageMaxSide || ph > CGImageMaxSide || pw * ph > CGImageMaxPixels)
+        return nullptr;
+    size_t bytes = pw * ph * 4;
+    if (bytes > m_tileMemorySize) {
+        m_tileMemory.reset();
+        m_tileMemory = std::make_unique_for_overwrite<uint8_t[]>(bytes);
+        m_tileMemorySize = bytes;
+    }
+    // A tile starts clear, as a new picture does, whatever the last one left.
+    std::memset(m_tileMemory.get(), 0, bytes);
+    uint32_t alpha = isOpaque() ? kCGImageAlphaNoneSkipFirst : kCGImageAlphaPremultipliedFirst;
+    uint32_t info = alpha | kCGBitmapByteOrder32Little;
+    return CGBitmapContextCreate(m_tileMemory.get(), pw, ph, 8, pw * 4, CGColorSpaceCreateDeviceRGB(), info);
+}
+
+void CATiledLayer::drawTileInPlace(const CGContextRef& context, CGRect tile)
+{
+    CGContextSaveGState(context);
+    CGContextClipToRect(context, tile);
+    dispatch_sync(tileQueue(), [&] { drawInContext(context); });
+    CGContextRestoreGState(context);
+}
+
+void CATiledLayer::drawTileThroughMemory(const CGContextRef& context, CGRect tile, CGFloat levelScale)
+{
+    CGAffineTransform ctm = CGContextGetCTM(context);
+    CGFloat zoom = std::sqrt(std::fabs(ctm.a * ctm.d - ctm.b * ctm.c));
+    if (zoom <= levelScale) {
+        // Drawn at the picture's own resolution, on whole device pixels, so the
+        // tile is laid down as it is, without resampling.
+        CGRect device = CGRectIntegral(CGRectApplyAffineTransform(tile, ctm));
+        auto bitmap = tileBitmap(static_cast<size_t>(device.size.width), static_cast<size_t>(device.size.height));
+        if (!bitmap)
+            return;
+        CGContextConcatCTM(bitmap, CGAffineTransformConcat(ctm, CGAffineTransformMakeTranslation(-device.origin.x,
+                                                                                               -device.origin.y)));
+        CGContextClipToRect(bitmap, tile);
+        dispatch_sync(tileQueue(), [&] { drawInContext(bitmap); });
+        CGContextSaveGState(context);
+        context->state().ctm = CGAffineTransformIdentity;
+        context->applyTransform();
+        CGContextDrawBitmap(context, device, bitmap);
+        CGContextRestoreGState(context);
+        return;
+    }
+    // Sharper than the sharpest level: drawn at that level and enlarged.
+    auto bitmap = tileBitmap(static_cast<size_t>(std::ceil(tile.size.width * levelScale)),
+                             static_cast<size_t>(std::ceil(tile.size.height * levelScale)));
+    if (!bitmap)
+        return;
+    // The layer's space has y downward, as a view's drawing has it.
+    CGContextTranslateCTM(bitmap, 0, static_cast<CGFloat>(CGBitmapContextGetHeight(bitmap)));
+    CGContextScaleCTM(bitmap, levelScale, -levelScale);
+    CGContextTranslateCTM(bitmap, -tile.origin.x, -tile.origin.y);
+    CGContextClipToRect(bitmap, tile);
+    dispatch_sync(tileQueue(), [&] { drawInContext(bitmap); });
+    // Upright in a y-downward space: the tile's first row goes to the rectangle's maximum y.
+    CGContextSaveGState(context);
+    CGContextTranslateCTM(context, tile.origin.x, CGRectGetMaxY(tile));
+    CGContextScaleCTM(context, 1, -1);
+    CGContextDrawBitmap(context, CGRectMake(0, 0, tile.size.width, tile.size.height), bitmap);
+    CGContextRestoreGState(context);
+}
+
 void CATiledLayer::drawTilesInContext(const CGContextRef& context, CGRect visible)
 {
     if (!context)
@@ -56,39 +134,19 @@ void CATiledLayer::drawTilesInContext(const CGContextRef& context, CGRect visibl
     auto tiles = tilesForRect(visible, scale);
     if (tiles.empty())
         return;
-    auto self = std::static_pointer_cast<CATiledLayer>(shared_from_this());
-    // The tiles are drawn one after the other on a worker thread: a delegate
-    // may draw from a document that is not safe to draw from two threads at once.
-    auto drawn = std::async(std::launch::async, [self, tiles, scale] {
-        std::vector<CGImageRef> images;
-        for (CGRect tile : tiles) {
-            size_t pw = static_cast<size_t>(std::ceil(tile.size.width * scale));
-            size_t ph = static_cast<size_t>(std::ceil(tile.size.height * scale));
-            auto bitmap = CGBitmapContextCreate(nullptr, pw, ph, 8, 0, CGColorSpaceCreateDeviceRGB(),
-                                                kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
-            if (!bitmap) {
-                images.push_back(nullptr);
-                continue;
-            }
-            // The layer's space has y downward, as a view's drawing has it.
-            CGContextTranslateCTM(bitmap, 0, static_cast<CGFloat>(ph));
-            CGContextScaleCTM(bitmap, scale, -scale);
-            CGContextTranslateCTM(bitmap, -tile.origin.x, -tile.origin.y);
-            CGContextClipToRect(bitmap, tile);
-            self->drawInContext(bitmap);
-            images.push_back(CGBitmapContextCreateImage(bitmap));
-        }
-        return images;
-    });
-    auto images = drawn.get();
-    for (size_t i = 0; i < tiles.size(); ++i) {
-        if (!images[i])
-            continue;
-        // Upright in a y-downward space: an image's first row goes to the rectangle's maximum y.
-        CGContextSaveGState(context);
-        CGContextTranslateCTM(context, tiles[i].origin.x, CGRectGetMaxY(tiles[i]));
-        CGContextScaleCTM(context, 1, -1);
-        CGContextDrawImage(context, CGRectMake(0, 0, tiles[i].size.width, tiles[i].size.height), images[i]);
-        CGContextRestoreGState(context);
+    // A tile that shows whole, drawn plainly, may be drawn straight into the
+    // picture: its drawing sees the same clip box, and nothing is copied.
+    // Translucent or shadowed drawing needs the tile as one picture first.
+    const auto& state = context->state();
+    bool plain = state.alpha >= 1 && state.blendMode == kCGBlendModeNormal && !context->hasShadow();
+    CGRect shown = CGContextGetClipBoundingBox(context);
+    // Keeps the layer, and so its delegate's view, for the tiles' drawing.
+    auto self = shared_from_this();
+    std::lock_guard hold(m_tileLock);
+    for (CGRect tile : tiles) {
+        if (plain && CGRectContainsRect(shown, tile))
+            drawTileInPlace(context, tile);
+        else
+            drawTileThroughMemory(context, tile, scale);
     }
 }

@@ -3,11 +3,20 @@
 // A layer whose content is drawn in tiles, only where it shows, at a level of
 // detail chosen from the zoom: the delegate's drawLayerInContext runs on a
 // worker thread (never the main thread) once per tile, with the context
-// clipped to the tile and scaled to the level, so the clip box is the tile in
-// layer points. The tiles then take their place in the picture.
+// clipped to the tile, so the clip box is the tile in layer points.
+//
+// The tiles are drawn one after the other at the picture's own resolution. A
+// tile that shows whole is drawn straight into the picture; any other is drawn
+// into memory the layer keeps from one drawing to the next and laid down from
+// there. The level of detail sets the tiles' extent, and the resolution when
+// the zoom is sharper than the sharpest level. An opaque layer's tiles have no
+// alpha, and nothing beneath an opaque tiled layer with a delegate shows
+// through it.
 
 #include "Platform/QuartzCore/CALayer.h"
 
+#include <cstdint>
+#include <mutex>
 #include <vector>
 
 class CATiledLayer : public CALayer {
@@ -33,4 +42,14 @@ public:
     // context's current transform.
     void drawTilesInContext(const CGContextRef& context, CGRect visible);
     void drawContentInContext(const CGContextRef& context) override;
+
+private:
+    // A context over the tile memory for a tile of pw x ph pixels, cleared.
+    CGContextRef tileBitmap(size_t pw, size_t ph);
+    void drawTileInPlace(const CGContextRef& context, CGRect tile);
+    void drawTileThroughMemory(const CGContextRef& context, CGRect tile, CGFloat levelScale);
+
+    std::mutex m_tileLock;
+    std::unique_ptr<uint8_t[]> m_tileMemory;
+    size_t m_tileMemorySize = 0;
 };

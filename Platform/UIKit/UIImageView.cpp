@@ -1,8 +1,11 @@
 #include "Platform/UIKit/UIImageView.h"
 
+#include "Platform/CoreGraphics/CGBitmapContext.h"
+#include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIImage.h"
 
 #include <algorithm>
+#include <cmath>
 
 UIImageView::UIImageView(CGRect frame)
     : UIView(frame)
@@ -90,6 +93,49 @@ CGRect UIImageView::imageRect() const
 
 void UIImageView::drawRect(CGRect)
 {
-    if (auto image = shownImage())
-        image->drawInRect(imageRect());
+    auto image = shownImage();
+    auto c = UIGraphicsGetCurrentContext();
+    if (!image || !c)
+        return;
+    CGRect rect = imageRect();
+    CGAffineTransform t = CGContextGetCTM(c);
+    CGRect device = CGRectApplyAffineTransform(rect, t);
+    CGRect whole = CGRectIntegral(device);
+    const auto& pixels = *image->CGImage();
+    bool copied = CGRectEqualToRect(device, whole) && t.a > 0 && t.d < 0 && t.b == 0 && t.c == 0
+        && size_t(whole.size.width) == pixels.width() && size_t(whole.size.height) == pixels.height();
+    // Turned pictures, very large ones, and anything bound for a document
+    // rather than pixels, are drawn as they come.
+    constexpr double kLargestKept = 4096.0 * 1024;
+    if (copied || !dynamic_cast<CGBitmapContext*>(c.get()) || t.b != 0 || t.c != 0 || CGRectIsEmpty(whole)
+        || double(whole.size.width) * double(whole.size.height) > kLargestKept) {
+        image->drawInContext(c, rect);
+        return;
+    }
+    CGAffineTransform scale = CGAffineTransformMake(t.a, 0, 0, t.d, 0, 0);
+    CGPoint offset = CGPointMake(device.origin.x - whole.origin.x, device.origin.y - whole.origin.y);
+    CGInterpolationQuality quality = CGContextGetInterpolationQuality(c);
+    auto& kept = m_rendition;
+    if (!kept.picture || kept.image != image || !CGAffineTransformEqualToTransform(kept.scale, scale)
+        || !CGSizeEqualToSize(kept.size, device.size) || !CGPointEqualToPoint(kept.offset, offset) || kept.quality != quality) {
+        auto bitmap = CGBitmapContextCreate(nullptr, size_t(whole.size.width), size_t(whole.size.height), 8, 0,
+                                            CGColorSpaceCreateDeviceRGB(),
+                                            kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
+        if (!bitmap) {
+            image->drawInContext(c, rect);
+            return;
+        }
+        CGContextConcatCTM(bitmap, CGAffineTransformConcat(t, CGAffineTransformMakeTranslation(-whole.origin.x,
+                                                                                             -whole.origin.y)));
+        CGContextSetInterpolationQuality(bitmap, quality);
+        image->drawInContext(bitmap, rect);
+        kept = Rendition { image, scale, device.size, offset, quality, CGBitmapContextFinishIntoImage(bitmap) };
+    }
+    // Laid down on whole device pixels, unscaled: a plain copy under the context's alpha and blend mode.
+    CGContextSaveGState(c);
+    c->state().ctm = CGAffineTransformIdentity;
+    c->state().shadowColor = CGColor { 0, 0, 0, 0 };
+    c->applyTransform();
+    CGContextDrawImage(c, whole, kept.picture);
+    CGContextRestoreGState(c);
 }

@@ -31,6 +31,20 @@ public:
 private:
     std::shared_ptr<UIImage> shownImage() const;
 
+    // The shown image as last laid down where drawing it resamples it (scaled,
+    // or off whole device pixels), with what it was drawn for: a screen drawn
+    // again and again lays the picture down as it is instead of resampling it
+    // each time.
+    struct Rendition {
+        std::shared_ptr<UIImage> image;
+        CGAffineTransform scale {};
+        CGSize size {};
+        CGPoint offset {};
+        CGInterpolationQuality quality = kCGInterpolationDefault;
+        CGImageRef picture;
+    };
+    Rendition m_rendition;
+
     std::shared_ptr<UIImage> m_image;
     std::shared_ptr<UIImage> m_highlightedImage;
     bool m_highlighted = false;

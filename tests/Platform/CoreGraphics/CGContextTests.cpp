@@ -228,3 +228,45 @@ TEST(CGContext, GradientAndShadow)
     EXPECT_EQ(pixel(s, 12, 12), (CGPixel {0, 255, 0, 255}));  // the shadow, moved right and (here) down
     EXPECT_EQ(pixel(s, 17, 17), clear);
 }
+
+// A bitmap laid down from its own memory shows what it holds at that moment,
+// the same as its snapshot would.
+TEST(CGContext, DrawBitmapShowsItsPixelsAsTheyAre)
+{
+    auto src = flippedContext(2, 2);
+    CGContextSetRGBFillColor(src, 1, 0, 0, 1);
+    CGContextFillRect(src, CGRectMake(0, 0, 2, 1));
+    // Upright in a y-upward context, as an image is drawn.
+    auto c = CGBitmapContextCreate(nullptr, 4, 4, 8, 0, CGColorSpaceCreateDeviceRGB(),
+                                   kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
+    CGContextSetInterpolationQuality(c, kCGInterpolationNone);
+    CGContextDrawBitmap(c, CGRectMake(0, 0, 4, 4), src);
+    EXPECT_EQ(pixel(c, 1, 1), (CGPixel {255, 0, 0, 255}));
+    EXPECT_EQ(pixel(c, 1, 3), clear);
+    CGContextSetRGBFillColor(src, 0, 0, 1, 1);
+    CGContextFillRect(src, CGRectMake(0, 1, 2, 1));
+    CGContextDrawBitmap(c, CGRectMake(0, 0, 4, 4), src);
+    EXPECT_EQ(pixel(c, 1, 3), (CGPixel {0, 0, 255, 255}));
+    CGContextDrawBitmap(c, CGRectMake(0, 0, 4, 4), c);  // onto itself: nothing
+    CGContextDrawBitmap(c, CGRectMake(0, 0, 4, 4), nullptr);
+    EXPECT_EQ(pixel(c, 1, 1), (CGPixel {255, 0, 0, 255}));
+}
+
+// The finished picture keeps its pixels: drawing into its context afterwards
+// changes nothing in it and asks for no more images.
+TEST(CGBitmapContext, FinishedPictureKeepsItsPixels)
+{
+    for (uint32_t info : {kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little, kCGImageAlphaPremultipliedLast}) {
+        auto c = CGBitmapContextCreate(nullptr, 4, 4, 8, 0, CGColorSpaceCreateDeviceRGB(), info);
+        CGContextSetRGBFillColor(c, 0, 1, 0, 1);
+        CGContextFillRect(c, CGRectMake(0, 0, 4, 4));
+        auto image = CGBitmapContextFinishIntoImage(c);
+        ASSERT_TRUE(image) << info;
+        EXPECT_EQ(image->pixelAt(2, 2), (CGPixel {0, 255, 0, 255})) << info;
+        CGContextSetRGBFillColor(c, 1, 0, 0, 1);
+        CGContextFillRect(c, CGRectMake(0, 0, 4, 4));
+        EXPECT_EQ(image->pixelAt(2, 2), (CGPixel {0, 255, 0, 255})) << info;
+        EXPECT_FALSE(CGBitmapContextCreateImage(c)) << info;
+        EXPECT_FALSE(CGBitmapContextFinishIntoImage(c)) << info;
+    }
+}

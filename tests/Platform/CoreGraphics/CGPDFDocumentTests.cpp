@@ -2,6 +2,7 @@
 
 #include "Platform/CoreGraphics/CGBitmapContext.h"
 #include "Platform/CoreGraphics/CGPDFDocument.h"
+#include "support/TemporaryHome.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +14,7 @@ namespace {
 
 class PDFDocumentTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "pdfdoc-XXXXXX").string();
-        dir = mkdtemp(pattern.data());
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+    TemporaryHome home;
     std::string file(const char* name) { return dir + "/" + name; }
 
     CGPDFDocumentRef reader()
@@ -27,7 +23,7 @@ protected:
         return CGPDFDocumentCreateWithURL(file("reader.pdf"));
     }
 
-    std::string dir;
+    std::string dir = home.scratch();
 };
 
 CGPDFDictionaryRef annotation(const CGPDFPageRef& page, size_t index)

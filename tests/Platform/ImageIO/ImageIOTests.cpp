@@ -2,6 +2,7 @@
 #include "Platform/ImageIO/CGImageDestination.h"
 #include "Platform/ImageIO/CGImageSource.h"
 #include "Platform/UIKit/UIImage.h"
+#include "support/TemporaryHome.h"
 
 #include <gtest/gtest.h>
 
@@ -13,18 +14,13 @@ namespace {
 
 class ImageIOTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "imageio-XXXXXX").string();
-        dir = mkdtemp(pattern.data());
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+    TemporaryHome home;
+    std::string dir = home.scratch();
     std::string file(const std::string& name) const { return dir + "/" + name; }
     void write(const std::string& name, const Data& bytes) const
     {
         std::ofstream(file(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
-    std::string dir;
 };
 
 // Left half red, right half blue.

@@ -2,6 +2,10 @@
 #include "Platform/QuartzCore/CATiledLayer.h"
 #include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIImage.h"
+#include "Platform/UIKit/UIView.h"
+#include "Platform/UIKit/UIViewRendering.h"
+
+#include <cstdlib>
 
 #include <gtest/gtest.h>
 #include <mutex>
@@ -81,6 +85,142 @@ TEST(TiledLayerTest, OnlyTheVisibleTilesAreDrawnOffTheMainThreadAndPlacedUpright
     EXPECT_EQ(pixels.pixelAt(10, 10), (CGPixel { 255, 0, 0, 255 }));
     EXPECT_EQ(pixels.pixelAt(120, 110), (CGPixel { 0, 0, 255, 255 }));
     EXPECT_EQ(pixels.pixelAt(120, 160), (CGPixel { 255, 0, 0, 255 }));
+}
+
+// Whether a tile shows whole (drawn straight into the picture) or only in
+// part (drawn into the layer's memory, then laid down), the picture is the
+// same at any offset and any zoom up to the level's, and every tile is drawn
+// off the main thread.
+TEST(TiledLayerTest, TilesShowingWholeOrInPartGiveTheSamePicture)
+{
+    auto layer = CATiledLayer::layer();
+    layer->setBounds(CGRectMake(0, 0, 200, 200));
+    layer->tileSize = CGSizeMake(256, 256);
+    auto painter = std::make_shared<TilePainter>();
+    layer->setDelegate(painter);
+    auto picture = [&](CGSize size, CGFloat offset, CGFloat zoom) {
+        UIGraphicsBeginImageContextWithOptions(size, true, 1);
+        auto c = UIGraphicsGetCurrentContext();
+        CGContextTranslateCTM(c, offset, offset);
+        CGContextScaleCTM(c, zoom, zoom);
+        layer->renderInContext(c);
+        auto made = UIGraphicsGetImageFromCurrentImageContext();
+        UIGraphicsEndImageContext();
+        return made;
+    };
+    for (CGFloat offset : { 0.0f, 0.25f, 3.5f })
+        for (CGFloat zoom : { 1.0f, 0.75f }) {
+            auto whole = picture(CGSizeMake(220, 220), offset, zoom);
+            auto part = picture(CGSizeMake(120, 120), offset, zoom);
+            ASSERT_TRUE(whole && part);
+            int worst = 0;
+            for (size_t y = 0; y < 120; ++y)
+                for (size_t x = 0; x < 120; ++x) {
+                    CGPixel a = whole->CGImage()->pixelAt(x, y), b = part->CGImage()->pixelAt(x, y);
+                    worst = std::max({ worst, std::abs(a.red - b.red), std::abs(a.green - b.green), std::abs(a.blue - b.blue) });
+                }
+            // Edges partly covered may round a little differently; a tile
+            // misplaced by a pixel would differ by far more.
+            EXPECT_LE(worst, 16) << offset << " " << zoom;
+            // The blue square's inside, wherever the zoom puts it.
+            auto inside = static_cast<size_t>(offset + 110 * zoom);
+            EXPECT_EQ(part->CGImage()->pixelAt(inside, inside), (CGPixel { 0, 0, 255, 255 })) << offset << " " << zoom;
+        }
+    for (auto thread : painter->threads)
+        EXPECT_NE(thread, std::this_thread::get_id());
+}
+
+// The memory a layer keeps for its tiles starts clear for every tile: what an
+// earlier drawing left never shows through a later one.
+TEST(TiledLayerTest, EveryTileStartsClear)
+{
+    struct PaintsOnce : CALayerDelegate {
+        bool painted = false;
+        void drawLayerInContext(CALayer&, const CGContextRef& c) override
+        {
+            if (std::exchange(painted, true))
+                return;
+            CGContextSetRGBFillColor(c, 1, 0, 0, 1);
+            CGContextFillRect(c, CGContextGetClipBoundingBox(c));
+        }
+    };
+    auto layer = CATiledLayer::layer();
+    layer->setBounds(CGRectMake(0, 0, 200, 200));
+    layer->tileSize = CGSizeMake(256, 256);
+    auto painter = std::make_shared<PaintsOnce>();
+    layer->setDelegate(painter);
+    auto picture = [&] {
+        UIGraphicsBeginImageContextWithOptions(CGSizeMake(100, 100), false, 1);
+        layer->renderInContext(UIGraphicsGetCurrentContext());
+        auto made = UIGraphicsGetImageFromCurrentImageContext();
+        UIGraphicsEndImageContext();
+        return made;
+    };
+    auto first = picture(), second = picture();
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->CGImage()->pixelAt(50, 50), (CGPixel { 255, 0, 0, 255 }));
+    EXPECT_EQ(second->CGImage()->pixelAt(50, 50), (CGPixel {}));
+}
+
+// What lies wholly beneath a view drawing opaque tiles (an earlier sibling,
+// or its superview's own background) is not drawn; beneath a view that can
+// let it show, it is.
+TEST(TiledLayerTest, OpaqueTilesHideOnlyWhatLiesWhollyBeneathThem)
+{
+    struct Beneath : UIView {
+        using UIView::UIView;
+        int draws = 0;
+        void drawRect(CGRect) override
+        {
+            ++draws;
+            CGContextSetRGBFillColor(UIGraphicsGetCurrentContext(), 0, 1, 0, 1);
+            CGContextFillRect(UIGraphicsGetCurrentContext(), CGRectMake(0, 0, 50, 50));
+        }
+    };
+    const CGPixel red { 255, 0, 0, 255 }, green { 0, 255, 0, 255 }, yellow { 255, 255, 0, 255 };
+    struct Case {
+        const char* what;
+        bool opaque, delegate, hidden;
+        CGFloat alpha;
+        CGRect frame;
+        bool drawn;
+        CGPixel seen, corner;
+    } cases[] = {
+        { "covering", true, true, false, 1, CGRectMake(0, 0, 80, 80), false, red, yellow },
+        { "covering all", true, true, false, 1, CGRectMake(0, 0, 100, 100), false, red, red },
+        { "translucent", true, true, false, 0.5f, CGRectMake(0, 0, 100, 100), true, {}, {} },
+        { "not opaque", false, true, false, 1, CGRectMake(0, 0, 80, 80), true, red, yellow },
+        { "nothing to draw", true, false, false, 1, CGRectMake(0, 0, 100, 100), true, green, yellow },
+        { "hidden", true, true, true, 1, CGRectMake(0, 0, 100, 100), true, green, yellow },
+        { "partly over", true, true, false, 1, CGRectMake(20, 20, 80, 80), true, green, red },
+    };
+    auto painter = std::make_shared<TilePainter>();
+    for (const auto& c : cases) {
+        auto parent = std::make_shared<UIView>(CGRectMake(0, 0, 100, 100));
+        parent->layer()->setBackgroundColor(CGColorCreateGenericRGB(1, 1, 0, 1));
+        auto beneath = std::make_shared<Beneath>(CGRectMake(10, 10, 50, 50));
+        auto layer = CATiledLayer::layer();
+        layer->setOpaque(c.opaque);
+        if (c.delegate)
+            layer->setDelegate(painter);
+        auto above = std::make_shared<UIView>(c.frame, layer);
+        above->setHidden(c.hidden);
+        above->setAlpha(c.alpha);
+        parent->addSubview(beneath);
+        parent->addSubview(above);
+        auto image = UIViewRenderToImage(*parent);
+        ASSERT_TRUE(image) << c.what;
+        EXPECT_EQ(beneath->draws, c.drawn ? 1 : 0) << c.what;
+        CGPixel seen = image->CGImage()->pixelAt(15, 15), corner = image->CGImage()->pixelAt(90, 90);
+        if (c.alpha < 1) {
+            // Half red over green, and over yellow, within rounding.
+            EXPECT_TRUE(seen.red > 100 && seen.green > 100 && seen.blue == 0) << c.what;
+            EXPECT_TRUE(corner.red == 255 && corner.green > 100 && corner.blue == 0) << c.what;
+        } else {
+            EXPECT_EQ(seen, c.seen) << c.what;
+            EXPECT_EQ(corner, c.corner) << c.what;
+        }
+    }
 }
 
 TEST(LayerRendering, LookSublayersAndUprightContentsByGravity)

@@ -4,6 +4,7 @@
 // reader extracts from a document.
 
 #include "Platform/Foundation/Value.h"
+#include "support/TemporaryHome.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,17 +14,12 @@
 
 class ScratchFolder {
 public:
-    ScratchFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "drawing-XXXXXX").string();
-        m_path = mkdtemp(pattern.data());
-    }
-    ~ScratchFolder() { std::filesystem::remove_all(m_path); }
     std::string file(const std::string& name) const { return m_path + "/" + name; }
     const std::string& path() const { return m_path; }
 
 private:
-    std::string m_path;
+    TemporaryHome m_home;
+    std::string m_path = m_home.scratch();
 };
 
 inline void writeFile(const std::string& path, const Data& data)

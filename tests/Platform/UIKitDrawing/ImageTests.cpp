@@ -6,8 +6,12 @@
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIImage.h"
+#include "Platform/UIKit/UIImageView.h"
+#include "Platform/UIKit/UIViewRendering.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -92,6 +96,44 @@ TEST(UIImageDrawing, ScaledToFillAndCropped)
     // Partly outside keeps the inside part; wholly outside gives nothing.
     EXPECT_EQ(CGImageCreateWithImageInRect(big->CGImage(), CGRectMake(6, 0, 10, 10))->width(), 2u);
     EXPECT_EQ(CGImageCreateWithImageInRect(big->CGImage(), CGRectMake(20, 0, 10, 10)), nullptr);
+}
+
+// An image view drawn again (scaled, or off whole pixels) shows what drawing
+// its image there shows, however the view moved or changed since.
+TEST(UIImageDrawing, ImageViewsDrawnAgainShowTheirImageWhereverItLies)
+{
+    auto quarters = paint(2, 2, [](size_t x, size_t y) { return x == 0 ? (y == 0 ? red : green) : blue; });
+    auto greens = paint(3, 2, [](size_t, size_t) { return green; });
+    auto parent = std::make_shared<UIView>(CGRectMake(0, 0, 40, 40));
+    auto view = std::make_shared<UIImageView>(CGRectMake(0, 0, 10, 10));
+    view->setImage(quarters);
+    parent->addSubview(view);
+    struct Step {
+        CGRect frame;
+        std::shared_ptr<UIImage> image;
+    } steps[] = {
+        { CGRectMake(3.5f, 2.25f, 10, 10), quarters }, { CGRectMake(3.5f, 2.25f, 10, 10), quarters },
+        { CGRectMake(3.75f, 2.25f, 10, 10), quarters }, { CGRectMake(3.75f, 2.25f, 17, 9), quarters },
+        { CGRectMake(4, 4, 2, 2), quarters },            { CGRectMake(3.75f, 2.25f, 17, 9), greens },
+    };
+    for (const auto& step : steps) {
+        view->setFrame(step.frame);
+        view->setImage(step.image);
+        auto shown = UIViewRenderToImage(*parent);
+        UIGraphicsBeginImageContextWithOptions(CGSizeMake(40, 40), false, 1);
+        step.image->drawInRect(step.frame);
+        auto expected = UIGraphicsGetImageFromCurrentImageContext();
+        UIGraphicsEndImageContext();
+        ASSERT_TRUE(shown && expected);
+        int worst = 0;
+        for (size_t y = 0; y < 40; ++y)
+            for (size_t x = 0; x < 40; ++x) {
+                CGPixel a = at(shown, x, y), b = at(expected, x, y);
+                worst = std::max({ worst, std::abs(a.red - b.red), std::abs(a.green - b.green), std::abs(a.blue - b.blue),
+                                   std::abs(a.alpha - b.alpha) });
+            }
+        EXPECT_LE(worst, 2) << step.frame.origin.x << " " << step.frame.size.width;
+    }
 }
 
 TEST(UIImageDrawing, CapsKeepCornersAndStretchOrTileTheMiddle)
