@@ -3,7 +3,7 @@
 #include "Classes/Frame/NumericInputValidator.h"
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/RKTextField.h"
-#include "Database/DataAccessManager.h"
+#include "Classes/QuoteOrder/QuoteOrderThumbnailCache.h"
 #include "Platform/Foundation/Format.h"
 #include "Platform/Foundation/NSString.h"
 #include "Platform/UIKit/NSStringDrawing.h"
@@ -13,7 +13,9 @@
 #include "Platform/UIKit/UILabel.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <unordered_map>
 
 namespace {
 
@@ -124,15 +126,7 @@ void QuoteOrderItemsTableViewCell::setQuoteOrderItem(std::shared_ptr<QuoteOrderI
 
     m_txtDiscountRat->setText(stringWithFormat("%.2f", line.discontRat()));
 
-    std::shared_ptr<UIImage> thumbnail;
-    if (line.product) {
-        auto data = DataAccessManager::sharedDataModel();
-        auto record = data ? data->getImageByKeyId(line.product->product_id) : nullptr;
-        thumbnail = PublicFunction::getLocalImageFiletype(record ? record->image_thumb_address.value_or(std::string()) : std::string(), 1);
-    } else {
-        thumbnail = PublicFunction::getLocalImageFiletype("", 1);
-    }
-    PublicFunction::ImageViewSetImgImg(m_imageImageView, thumbnail);
+    showThumbnail();
 
     m_nameLabel->setText(line.product ? line.product->product_name.value_or(std::string()) : std::string());
     m_skuLabel->setText(line.sku.value_or(std::string()));
@@ -143,6 +137,33 @@ void QuoteOrderItemsTableViewCell::setQuoteOrderItem(std::shared_ptr<QuoteOrderI
     m_txtDiscountPrice->setText(PublicFunction::doubleFormate(line.finalPrice));
     m_subTotalLabel->setText(sign + PublicFunction::doubleFormate(line.finalPrice * line.quantity));
     m_quantityTextField->setText(PublicFunction::intFormate(line.quantity));
+}
+
+void QuoteOrderItemsTableViewCell::showThumbnail()
+{
+    auto& cache = QuoteOrderThumbnailCache::sharedInstance();
+    const auto& line = m_quoteOrderItem;
+    const std::string path = line->product ? cache.imagePathForProduct(line->product->product_id)
+                                           : PublicFunction::filePathWithNameFiletype("", 1);
+    std::weak_ptr<QuoteOrderItemsTableViewCell> weak = self();
+    std::weak_ptr<QuoteOrderItemEntity> shown = line;
+    auto thumbnail = cache.thumbnailForPathSizeCompletion(path, m_imageImageView->frame().size, [weak, shown](const std::shared_ptr<UIImage>& image) {
+        // A reused cell may show another line by the time the picture is read.
+        auto cell = weak.lock();
+        auto item = shown.lock();
+        if (cell && item && cell->m_quoteOrderItem == item)
+            cell->setThumbnail(image);
+    });
+    // Until the picture is read the box stays empty rather than keep another line's.
+    setThumbnail(thumbnail);
+}
+
+void QuoteOrderItemsTableViewCell::setThumbnail(const std::shared_ptr<UIImage>& image)
+{
+    if (image && image == m_shownThumbnail)
+        return;
+    m_shownThumbnail = image;
+    PublicFunction::ImageViewSetImgImg(m_imageImageView, image);
 }
 
 void QuoteOrderItemsTableViewCell::applyFieldStates()
@@ -185,11 +206,32 @@ void QuoteOrderItemsTableViewCell::setIsNullPrice(bool isNull)
     setFieldEditable(m_txtDiscountPrice, false, 775, 120);
 }
 
+// Laying text out costs more than all the rest of a cell's fill, and
+// scrolling a long order measures the same prices again and again.
+CGFloat QuoteOrderItemsTableViewCell::measuredTextWidth(const std::string& text, const UIFontRef& font, CGSize box)
+{
+    static std::unordered_map<std::string, CGFloat> widths;
+    std::string key = font ? font->fontName() : std::string();
+    for (const double number : { static_cast<double>(font ? font->pointSize() : 0), static_cast<double>(box.width), static_cast<double>(box.height) }) {
+        char digits[32];
+        key += '|';
+        key.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
+    }
+    key += '|';
+    key += text;
+    if (auto it = widths.find(key); it != widths.end())
+        return it->second;
+    if (widths.size() >= 4096)
+        widths.clear();
+    const CGFloat width = sizeWithFontConstrainedToSize(text, font, box).width;
+    widths.emplace(std::move(key), width);
+    return width;
+}
+
 void QuoteOrderItemsTableViewCell::fitDiscountPrice()
 {
     const CGRect field = m_txtDiscountPrice->frame();
-    const CGFloat textWidth = sizeWithFontConstrainedToSize(m_txtDiscountPrice->text(), m_txtDiscountPrice->font(),
-                                                            CGSizeMake(kPriceFitWidth, field.size.height)).width;
+    const CGFloat textWidth = measuredTextWidth(m_txtDiscountPrice->text(), m_txtDiscountPrice->font(), CGSizeMake(kPriceFitWidth, field.size.height));
     const bool bordered = !m_readOnly && m_couldModifyPrice;
     const CGFloat width = bordered ? textWidth + kBorderAllowance : textWidth;
     const CGFloat x = m_subTotalLabel->frame().origin.x - 10 - width;

@@ -19,6 +19,8 @@
 
 class RKTextField;
 class UIButton;
+class UIFont;
+class UIImage;
 class UILabel;
 
 class QuoteOrderItemsTableViewCell : public UITableViewCell,
@@ -59,6 +61,9 @@ public:
     // Sets the discounted price field as wide as its text, right against the
     // subtotal, with the currency label just before it.
     void fitDiscountPrice();
+    // The width of a text in a font within a box; widths once measured are
+    // kept (a bounded number of them). Main thread only.
+    static CGFloat measuredTextWidth(const std::string& text, const std::shared_ptr<UIFont>& font, CGSize box);
 
     void textFieldDidBeginEditing(UITextField& field) override;
     bool textFieldShouldChangeCharactersInRangeReplacementString(UITextField&, NSRange, const std::string&) override { return true; }
@@ -71,6 +76,10 @@ public:
 private:
     std::shared_ptr<QuoteOrderItemsTableViewCell> self() { return protect<QuoteOrderItemsTableViewCell>(); }
     void applyFieldStates();
+    // The line's product picture in the thumbnail button, from the thumbnail
+    // cache at once or when it has been read.
+    void showThumbnail();
+    void setThumbnail(const std::shared_ptr<UIImage>& image);
     // The line record from the field texts, and the subtotal label from the line.
     void writeLineFromFields();
 
@@ -87,6 +96,7 @@ private:
     std::shared_ptr<UILabel> m_subTotalLabel;
 
     std::shared_ptr<QuoteOrderItemEntity> m_quoteOrderItem;
+    std::shared_ptr<UIImage> m_shownThumbnail;
     std::string m_editingFieldOldValue;
     std::weak_ptr<QuoteOrderItemDelegate> m_delegate;
     bool m_readOnly = false;

@@ -11,6 +11,9 @@
 #include "Network/Protocol/ProtocolServices.h"
 #include "Network/Protocol/SessionCommands.h"
 #include "Network/Protocol/SyncCommands.h"
+#include "Platform/Foundation/Clock.h"
+#include "Platform/Foundation/NSDate.h"
+#include "Platform/Foundation/NSDateFormatter.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/Format.h"
 
@@ -84,6 +87,29 @@ std::optional<int> serverOrderId(const Value& value)
             return id;
     }
     return std::nullopt;
+}
+
+// The number one second on: an order number is the account id, "_" and the
+// time it was made as "yyMMddHHmmss".
+std::string numberOneSecondOn(const std::string& number)
+{
+    const NSDateFormatter format("yyMMddHHmmss");
+    const auto cut = number.rfind('_');
+    const std::string prefix = cut == std::string::npos ? number + "_" : number.substr(0, cut + 1);
+    const auto made = cut == std::string::npos ? std::nullopt : format.dateFromString(std::string_view(number).substr(cut + 1));
+    return prefix + format.stringFromDate(NSDate::dateByAddingTimeInterval(made.value_or(Clock::wallNow()), 1));
+}
+
+// Upload replies, server ids and history all find an order by its number,
+// and two orders made within one second would share it: an order about to
+// be stored for the first time steps to the next second no stored order has.
+void takeFreeOrderNumber(QuoteOrderEntity& order)
+{
+    if (order.serial != 0 || !order.number)
+        return;
+    auto data = DataAccessManager::sharedDataModel();
+    while (data->getLocalOrderIdWithOrderNumber(order.number) != 0)
+        order.number = numberOneSecondOn(*order.number);
 }
 
 }  // namespace
@@ -244,10 +270,12 @@ bool QuoteOrderStore::replaceStoredQuoteOrder(const std::shared_ptr<QuoteOrderEn
     // The save hands out ids; a rolled-back save must not leave ids behind
     // that were never stored.
     const int orderSerial = order->serial;
+    const auto orderNumber = order->number;
     std::vector<std::pair<int, int>> lineIds;
     for (const auto& item : order->items)
         lineIds.emplace_back(item ? item->serial : 0, item ? item->orderID : 0);
 
+    takeFreeOrderNumber(*order);
     bool saved = true;
     if (order->serial != 0)
         saved = data->removeQuoteOrderItemsByQuoteOrderID(order->serial);
@@ -256,6 +284,7 @@ bool QuoteOrderStore::replaceStoredQuoteOrder(const std::shared_ptr<QuoteOrderEn
     if (!saved) {
         db->rollback();
         order->serial = orderSerial;
+        order->number = orderNumber;
         for (size_t i = 0; i < order->items.size(); ++i) {
             if (order->items[i]) {
                 order->items[i]->serial = lineIds[i].first;
@@ -269,7 +298,11 @@ bool QuoteOrderStore::replaceStoredQuoteOrder(const std::shared_ptr<QuoteOrderEn
 
 bool QuoteOrderStore::copyQuoteOrderEntity(const std::shared_ptr<QuoteOrderEntity>& order)
 {
-    return order && DataAccessManager::sharedDataModel()->saveQuoteOrder(order->duplicateOrder()) != 0;
+    if (!order)
+        return false;
+    auto copy = order->duplicateOrder();
+    takeFreeOrderNumber(*copy);
+    return DataAccessManager::sharedDataModel()->saveQuoteOrder(copy) != 0;
 }
 
 void QuoteOrderStore::updateOrderTable(const EntityList<corvelle_customer_Entity>& customers)

@@ -21,6 +21,7 @@
 #include "Classes/QuoteOrder/QuoteOrderItemsTableViewCell.h"
 #include "Classes/QuoteOrder/QuoteOrderPDFViewController.h"
 #include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/QuoteOrder/QuoteOrderThumbnailCache.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
 #include "Platform/Foundation/Format.h"
@@ -369,6 +370,8 @@ void QuoteOrderViewController::viewWillAppear(bool animated)
     auto config = ConfigManager::sharedInstance();
     m_isCustomerOnShow = config->isOnShow(2);
     m_couldModifyPrice = config->couldModifyPrice();
+    // A synchronisation since the screen last showed may have given products other pictures.
+    QuoteOrderThumbnailCache::sharedInstance().forgetImagePaths();
     auto store = QuoteOrderStore::sharedQuoteOrderStore();
     store->setDelegate(std::static_pointer_cast<QuoteOrderStoreDelegate>(protect<QuoteOrderViewController>()));
     if (auto navigation = navigationController())
@@ -861,7 +864,7 @@ std::shared_ptr<UITableViewCell> QuoteOrderViewController::tableViewCellForRowAt
     // The discounted price as wide as its text, keeping its right edge, the currency sign before it.
     auto price = cell->txtDiscountPrice();
     const CGRect frame = price->frame();
-    CGFloat width = sizeWithFontConstrainedToSize(price->text(), price->font(), CGSizeMake(100, frame.size.height)).width;
+    CGFloat width = QuoteOrderItemsTableViewCell::measuredTextWidth(price->text(), price->font(), CGSizeMake(100, frame.size.height));
     if (price->isEnabled())
         width += 15;
     const CGFloat right = frame.origin.x + frame.size.width;

@@ -2,6 +2,7 @@
 
 #include "Classes/Frame/PublicFunction.h"
 #include "Network/Protocol/ProtocolServices.h"
+#include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/NSDateFormatter.h"
 #include "support/FakeFrontDoor.h"
 
@@ -66,6 +67,33 @@ TEST_F(QuoteOrderUploadTest, AnAcceptedOrderIsMarkedAndTakesTheServersIdWhileBad
     ASSERT_EQ(delegate->uploads.size(), 1u);
     EXPECT_EQ(delegate->uploads[0].first, "200");
     EXPECT_EQ(store->currentQuoteOrderId_, -1);
+}
+
+TEST_F(QuoteOrderUploadTest, OrdersMadeWithinOneSecondKeepNumbersOfTheirOwn)
+{
+    // Two orders and a copy of the first, all stored within one second.
+    store->addToOrder(product(7, 1));
+    auto first = store->curQuoteOrder;
+    ASSERT_TRUE(store->saveCurrentQuoteOrder());
+    store->addToOrder(product(7, 2));
+    auto second = store->curQuoteOrder;
+    ASSERT_TRUE(store->saveCurrentQuoteOrder());
+    ASSERT_TRUE(store->copyQuoteOrderEntity(first));
+
+    // Each takes the next free second, in the numbers' own format.
+    const NSDateFormatter stamp("yyMMddHHmmss");
+    const Date now = Clock::wallNow();
+    EXPECT_EQ(*first->number, "sales01_" + stamp.stringFromDate(now));
+    EXPECT_EQ(*second->number, "sales01_" + stamp.stringFromDate(Date { now.secondsSince1970 + 1 }));
+    EXPECT_EQ(count("select count(*) from corvelle_quote_order where order_number = 'sales01_" + stamp.stringFromDate(Date { now.secondsSince1970 + 2 }) + "'"), 1);
+    EXPECT_EQ(count("select count(distinct order_number) from corvelle_quote_order"), 3);
+
+    // The server's id for the second order reaches the second order alone.
+    frontDoor->replyTo(518, FakeFrontDoor::envelope("200", R"({"orders": [{"id": ")" + *second->number + R"(", "generateId": 812}]})"));
+    store->startUploadQuoteOrder(0);
+    driver->settle();
+    EXPECT_EQ(count("select order_id from corvelle_quote_order where order_number = '" + *second->number + "'"), 812);
+    EXPECT_EQ(count("select order_id from corvelle_quote_order where order_number = '" + *first->number + "'"), first->serial);
 }
 
 TEST_F(QuoteOrderUploadTest, EachReplyMarksOnlyTheOrdersItsOwnRequestCarried)

@@ -16,11 +16,14 @@
 #include "Classes/QuoteOrder/QuoteOrderViewController.h"
 #include "Database/ConfigEntity.h"
 #include "Database/ConfigManager.h"
+#include "Platform/Foundation/NSNotificationCenter.h"
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIImageView.h"
+#include "Platform/UIKit/UIKeyboard.h"
 #include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UINavigationController.h"
+#include "support/RunLoopPump.h"
 
 namespace {
 
@@ -536,10 +539,70 @@ TEST_F(QuoteOrderViewControllerTest, ANewOrderFromTheCatalogueOpensOverAStoredOn
     EXPECT_EQ(store->curQuoteOrder, second->quoteOrder());
 }
 
+// The Chinese keyboard's candidate bar makes it taller: the footer bar then
+// sits higher. The platform says so by a second change of the keyboard's
+// frame, while the input mode names the language.
+TEST_F(QuoteOrderViewControllerTest, TheFooterBarFollowsTheKeyboardsLanguage)
+{
+    const CGFloat standard = UIKeyboard::kHeight;
+    const CGFloat withCandidates = standard + 54;
+    const auto keyboardChanges = [&](const char* language, CGFloat fromHeight, CGFloat toHeight) {
+        UITextInputMode::currentInputMode().setPrimaryLanguage(language);
+        Value info = Value::dictionary();
+        info.set(UIKeyboardFrameBeginUserInfoKey, Value(NSStringFromCGRect(CGRectMake(0, 768 - fromHeight, 1024, fromHeight))));
+        info.set(UIKeyboardFrameEndUserInfoKey, Value(NSStringFromCGRect(CGRectMake(0, 768 - toHeight, 1024, toHeight))));
+        info.set(UIKeyboardAnimationDurationUserInfoKey, Value(UIKeyboard::kAnimationDuration));
+        NSNotificationCenter::defaultCenter().postNotificationName(UIKeyboardWillChangeFrameNotification, Value(), info);
+        NSNotificationCenter::defaultCenter().postNotificationName(UIKeyboardDidChangeFrameNotification, Value(), info);
+        driver->advance(1);
+    };
+    const auto placed = [&](CGFloat barY, CGFloat tableHeight) {
+        EXPECT_EQ(editor->footerBar()->frame(), CGRectMake(0, barY, 1024, 50));
+        EXPECT_EQ(editor->tableItems()->frame(), CGRectMake(0, 190, 1024, tableHeight));
+    };
+    openNewOrder();
+
+    // Editing begins on an English keyboard; the person switches to Chinese and back.
+    driver->tap(editor->txtDiscountedTotal());
+    driver->advance(1);
+    placed(346, 199);
+    keyboardChanges("zh-Hans", standard, withCandidates);
+    placed(292, 145);
+    EXPECT_EQ(editor->view()->subviews().back(), editor->footerBar()) << "the bar stays in front of the lines";
+    keyboardChanges("en-US", withCandidates, standard);
+    placed(346, 199);
+    driver->pressReturn();
+    driver->advance(1);
+    placed(632, 442);
+
+    // Editing begins on the Chinese keyboard: its second notice, with the
+    // candidate bar, leaves the bar where the language put it.
+    UITextInputMode::currentInputMode().setPrimaryLanguage("zh-Hans");
+    driver->tap(editor->txtDiscountedTotal());
+    driver->advance(1);
+    placed(292, 145);
+    keyboardChanges("zh-Hans", standard, withCandidates);
+    placed(292, 145);
+    driver->pressReturn();
+    driver->advance(1);
+    placed(632, 442);
+    EXPECT_FALSE(UIKeyboard::isVisible());
+
+    // Other fields leave the bar alone whatever the keyboard does.
+    driver->tap(editor->txtNote());
+    driver->advance(1);
+    keyboardChanges("en-US", withCandidates, standard);
+    placed(632, 442);
+    driver->pressReturn();
+    driver->advance(1);
+}
+
 TEST_F(QuoteOrderViewControllerTest, PicturesInBothLanguages)
 {
     openNewOrder();
     typeCustomer("Harbour Lights Trading");
+    // The line pictures are read in the background.
+    EXPECT_TRUE(pumpMainRunLoopUntil([&] { return !cell(0)->imageImageView()->subviews().empty() && !cell(1)->imageImageView()->subviews().empty(); }));
     EXPECT_TRUE(driver->renderToPNG(UIDriver::snapshotPath("QuoteOrderViewController-en.png")));
     LanguageManager::sharedInstance()->setCurrentLanguage(2);
     driver->advance(1);
