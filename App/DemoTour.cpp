@@ -6,6 +6,7 @@
 #include "Classes/Catalog/MultiColumnTableViewCell.h"
 #include "Classes/Catalog/MultiColumnTableViewContentBackgroundView.h"
 #include "Classes/Catalog/ProductDetailController.h"
+#include "Classes/Catalog/ProductRelatedFileController.h"
 #include "Classes/Customer/CustomerViewController.h"
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Frame/LanguageManager.h"
@@ -250,6 +251,23 @@ void DemoTour::addProductSteps()
         if (row && row->columnCells().size() > 1 && !row->columnCells()[1]->subviews().empty())
             tapAtCentre(row->columnCells()[1]->subviews().front(), 911);
     }, 1.0);
+    // The product's documents, when it has any, come up over the whole window.
+    auto rootNavigation = []() -> std::shared_ptr<UINavigationController> {
+        auto app = CorvelleAppDelegate::sharedAppDelegate();
+        return app ? std::dynamic_pointer_cast<UINavigationController>(app->window()->rootViewController()) : nullptr;
+    };
+    addStep("related_documents", [selected]() {
+        auto navigation = selected();
+        auto detail = navigation ? std::dynamic_pointer_cast<ProductDetailController>(navigation->topViewController()) : nullptr;
+        if (detail && !detail->relatedFileBtn()->isHidden())
+            tapAtCentre(detail->relatedFileBtn(), 912);
+    }, 1.0);
+    addStep("", [rootNavigation]() {
+        auto navigation = rootNavigation();
+        auto documents = navigation ? std::dynamic_pointer_cast<ProductRelatedFileController>(navigation->topViewController()) : nullptr;
+        if (documents)
+            tapAtCentre(documents->btnClose(), 913);
+    }, 0.5);
     addStep("", [selected]() {
         auto navigation = selected();
         if (navigation && std::dynamic_pointer_cast<ProductDetailController>(navigation->topViewController()))

@@ -1,6 +1,5 @@
 #include "Classes/Catalog/DetailViewController.h"
 
-#include "Classes/Catalog/AddToOrderController.h"
 #include "Classes/Catalog/CatalogLayOut.h"
 #include "Classes/Catalog/CatalogText.h"
 #include "Classes/Catalog/DetailCell.h"
@@ -16,7 +15,6 @@
 #include "Platform/UIKit/UIImageView.h"
 #include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UINavigationController.h"
-#include "Platform/UIKit/UIPopoverController.h"
 
 #include <algorithm>
 #include <cstring>
@@ -69,6 +67,8 @@ DetailViewController::~DetailViewController()
 void DetailViewController::viewDidLoad()
 {
     BaseViewController::viewDidLoad();
+    if (!m_orderPath)
+        m_orderPath = TileAddToOrder::forScreen(protect<DetailViewController>(), 0);
     view()->setFrame(CGRectMake(0, 0, 1024, 638));
     auto weak = weakSelf<DetailViewController>();
     m_productShowView = std::make_shared<GridView>(gridFrameForLeftPanel());
@@ -357,66 +357,22 @@ void DetailViewController::didSelectedImage(const std::shared_ptr<DetailCell>& c
 
 void DetailViewController::addToOrder(const std::shared_ptr<DetailCell>& cell)
 {
-    const long index = cell->tag() - kTileTagBase;
+    if (cell && m_orderPath)
+        m_orderPath->addFromTile(cell->tag() - kTileTagBase);
+}
+
+std::shared_ptr<corvelle_product_Entity> DetailViewController::orderProductAt(long index) const
+{
     if (index < 0 || static_cast<size_t>(index) >= m_productArray.size())
-        return;
-    m_selectTag = static_cast<int>(index);
-    if (QuoteOrderStore::sharedQuoteOrderStore()->diffItemCYExist(*m_productArray[static_cast<size_t>(index)])) {
-        AddToOrderController::showCurrencyAlert(weakSelf<DetailViewController>());
-        return;
-    }
-    addProductToOrderSelectCell(m_productArray[static_cast<size_t>(index)], cell);
+        return nullptr;
+    return m_productArray[static_cast<size_t>(index)];
 }
 
-void DetailViewController::alertViewClickedButtonAtIndex(UIAlertView& alert, long buttonIndex)
+void DetailViewController::recountOrderBadges()
 {
-    if (alert.tag() != AddToOrderController::kCurrencyAlertTag)
-        return;
-    if (!AddToOrderController::settleOtherCurrencyOrder(buttonIndex))
-        return;
     refreshItemNumberBadges();
-    m_productShowView->reloadData();
-    AddToOrderController::clearOrderTabBadge();
-    if (static_cast<size_t>(m_selectTag) < m_productArray.size())
-        addProductToOrderSelectCell(m_productArray[static_cast<size_t>(m_selectTag)], tileAt(m_selectTag));
-}
-
-void DetailViewController::addProductToOrderSelectCell(const std::shared_ptr<corvelle_product_Entity>& product,
-                                                       const std::shared_ptr<DetailCell>& cell)
-{
-    if (!product)
-        return;
-    if (AddToOrderController::prepareAttributes(*product)) {
-        if (!cell)
-            return;
-        auto picker = std::make_shared<AddToOrderController>();
-        picker->setDelegate(weakSelf<DetailViewController>());
-        picker->setProduct_Entity(product);
-        picker->setCellIndex(static_cast<unsigned>(cell->tag() - kTileTagBase));
-        m_addToOrderPopController = std::make_shared<UIPopoverController>(picker);
-        m_addToOrderPopController->setPopoverContentSize(CGSizeMake(400, 250));
-        const CGRect tile = cell->frame();
-        const CGRect grid = m_productShowView->frame();
-        m_addToOrderPopController->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
-            CGRectMake(tile.origin.x + grid.origin.x, tile.origin.y - m_productShowView->contentOffset().y, tile.size.width, tile.size.height),
-            view(), UIPopoverArrowDirectionDown | UIPopoverArrowDirectionLeft | UIPopoverArrowDirectionRight, true);
-        return;
-    }
-    auto store = QuoteOrderStore::sharedQuoteOrderStore();
-    store->getItemNumberInOrder(*product);
-    store->addToOrder(product);
-    product->itemNumberInOrder += static_cast<unsigned>(product->count);
-    if (cell)
-        cell->setBadgeValueAnimated(std::to_string(product->itemNumberInOrder), true);
-}
-
-void DetailViewController::addProductToOrderWithProductCellIndex(const std::shared_ptr<corvelle_product_Entity>& product,
-                                                                 unsigned cellIndex)
-{
-    QuoteOrderStore::sharedQuoteOrderStore()->addToOrder(product);
-    product->itemNumberInOrder += static_cast<unsigned>(product->count);
-    if (auto tile = tileAt(static_cast<long>(cellIndex)))
-        tile->setBadgeValueAnimated(std::to_string(product->itemNumberInOrder), true);
+    if (m_productShowView)
+        m_productShowView->reloadData();
 }
 
 void DetailViewController::panMove(UIPanGestureRecognizer& pan)

@@ -11,15 +11,15 @@
 // categories shows once) and the walk remembers the categories it visited,
 // so a cycle of parent links cannot run away. Sorts are stable.
 
-#include "Classes/Catalog/AddToOrderControllerDelegate.h"
+#include "Classes/Catalog/DetailCell.h"
 #include "Classes/Catalog/DetailCellDelegate.h"
 #include "Classes/Catalog/DetailViewDelegate.h"
+#include "Classes/Catalog/TileAddToOrder.h"
 #include "Classes/Frame/BaseViewController.h"
 #include "Classes/Frame/GridView.h"
 #include "Database/BaseDataModel.h"
 #include "Database/corvelle_product_Entity.h"
 #include "Database/corvelle_product_price_Entity.h"
-#include "Platform/UIKit/UIAlertView.h"
 
 #include <map>
 #include <memory>
@@ -37,8 +37,7 @@ class DetailViewController : public BaseViewController,
                              public GridViewDataSource,
                              public GridViewDelegate,
                              public DetailCellDelegate,
-                             public AddToOrderControllerDelegate,
-                             public UIAlertViewDelegate {
+                             public TileAddToOrder::Screen {
 public:
     static constexpr long kTileTagBase = 2000;
     static constexpr CGFloat kRowHeight = 212;
@@ -66,7 +65,7 @@ public:
     const EntityList<corvelle_product_Entity>& productArray() const { return m_productArray; }
     const std::string& tagTitle() const { return m_tagTitle; }
     int sortType() const { return m_sortType; }
-    const std::shared_ptr<UIPopoverController>& addToOrderPopController() const { return m_addToOrderPopController; }
+    std::shared_ptr<UIPopoverController> addToOrderPopController() const { return m_orderPath ? m_orderPath->addToOrderPopController() : nullptr; }
 
     void getImgShowData(int categoryId);
     void refushRightData(const Value& object);
@@ -77,7 +76,6 @@ public:
     void sorteProductArry();
     void showAllImageCell();
     void refreshItemNumberBadges();
-    void addProductToOrderSelectCell(const std::shared_ptr<corvelle_product_Entity>& product, const std::shared_ptr<DetailCell>& cell);
     void panMove(UIPanGestureRecognizer& pan);
 
     NSUInteger numberOfItemsInGridView(GridView&) override;
@@ -85,13 +83,16 @@ public:
     std::optional<CGSize> portraitGridCellSizeForGridView(GridView&) override { return CGSizeMake(193, kRowHeight); }
     void didSelectedImage(const std::shared_ptr<DetailCell>& cell) override;
     void addToOrder(const std::shared_ptr<DetailCell>& cell) override;
-    void addProductToOrderWithProductCellIndex(const std::shared_ptr<corvelle_product_Entity>& product, unsigned cellIndex) override;
-    void alertViewClickedButtonAtIndex(UIAlertView& alert, long buttonIndex) override;
 
 private:
     void collect(int categoryId, std::set<int>& visited, std::unordered_set<int>& listed);
     void popToGrid();
     std::shared_ptr<DetailCell> tileAt(long index) const;
+    std::shared_ptr<corvelle_product_Entity> orderProductAt(long index) const override;
+    std::shared_ptr<UIView> orderTileAt(long index) const override { return tileAt(index); }
+    // The tiles lie in the grid, which sits right of the pane when it shows.
+    CGFloat orderAnchorShift(const UIView&) const override { return m_productShowView ? m_productShowView->frame().origin.x : 0; }
+    void recountOrderBadges() override;
 
     std::weak_ptr<DetailViewDelegate> m_detailViewDelegate;
     std::shared_ptr<GridView> m_productShowView;
@@ -101,9 +102,8 @@ private:
     std::shared_ptr<UIButton> m_btnBack;
     std::shared_ptr<UILabel> m_lblTitle;
     std::shared_ptr<UISearchBar> m_searchBar;
-    std::shared_ptr<UIPopoverController> m_addToOrderPopController;
+    std::shared_ptr<TileAddToOrder> m_orderPath;
     int m_sortType = 0;
-    int m_selectTag = 0;
     float m_panDistance = 0;
     bool m_isTagsALL = false;
 };

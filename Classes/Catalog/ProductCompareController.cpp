@@ -1,6 +1,5 @@
 #include "Classes/Catalog/ProductCompareController.h"
 
-#include "Classes/Catalog/AddToOrderController.h"
 #include "Classes/Catalog/CatalogLayOut.h"
 #include "Classes/Catalog/CatalogText.h"
 #include "Classes/Catalog/CompareCell.h"
@@ -39,6 +38,8 @@ ProductCompareController::~ProductCompareController()
 void ProductCompareController::viewDidLoad()
 {
     PopBaseController::viewDidLoad();
+    if (!m_orderPath)
+        m_orderPath = TileAddToOrder::forScreen(protect<ProductCompareController>(), kColumnTagBase);
     auto weak = weakSelf<ProductCompareController>();
     auto tapBackground = [weak](UIGestureRecognizer& g) {
         if (g.state() != UIGestureRecognizerStateRecognized)
@@ -329,62 +330,6 @@ void ProductCompareController::willEnterForeground()
 
 void ProductCompareController::addToOrder(const std::shared_ptr<CompareCell>& cell)
 {
-    const long index = cell->tag() - kColumnTagBase;
-    auto product = productOfColumn(index);
-    if (!product)
-        return;
-    selectTag = static_cast<int>(index);
-    if (QuoteOrderStore::sharedQuoteOrderStore()->diffItemCYExist(*product)) {
-        AddToOrderController::showCurrencyAlert(weakSelf<ProductCompareController>());
-        return;
-    }
-    addProductToOrderSelectCell(product, cell);
-}
-
-void ProductCompareController::addProductToOrderSelectCell(const std::shared_ptr<corvelle_product_Entity>& product,
-                                                           const std::shared_ptr<CompareCell>& cell)
-{
-    if (!product || !cell)
-        return;
-    auto store = QuoteOrderStore::sharedQuoteOrderStore();
-    if (AddToOrderController::prepareAttributes(*product)) {
-        auto picker = std::make_shared<AddToOrderController>();
-        picker->setDelegate(weakSelf<ProductCompareController>());
-        picker->setProduct_Entity(product);
-        picker->setCellIndex(static_cast<unsigned>(cell->tag()));
-        m_addToOrderPopController = std::make_shared<UIPopoverController>(picker);
-        m_addToOrderPopController->setPopoverContentSize(CGSizeMake(400, 250));
-        const CGRect column = cell->frame();
-        const CGRect anchor = CGRectMake(column.origin.x + column.size.width, column.origin.y - m_compareScrollView->contentOffset().y,
-                                         column.size.width, column.size.height);
-        m_addToOrderPopController->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
-            anchor, view(), UIPopoverArrowDirectionDown | UIPopoverArrowDirectionLeft | UIPopoverArrowDirectionRight, true);
-        return;
-    }
-    store->getItemNumberInOrder(*product);
-    store->addToOrder(product);
-    product->itemNumberInOrder += static_cast<unsigned>(product->count);
-    cell->setBadgeValueAnimated(std::to_string(product->itemNumberInOrder), true);
-}
-
-void ProductCompareController::addProductToOrderWithProductCellIndex(const std::shared_ptr<corvelle_product_Entity>& product,
-                                                                     unsigned cellIndex)
-{
-    auto store = QuoteOrderStore::sharedQuoteOrderStore();
-    store->getItemNumberInOrder(*product);
-    store->addToOrder(product);
-    product->itemNumberInOrder += static_cast<unsigned>(product->count);
-    if (auto cell = columnWithTag(static_cast<long>(cellIndex)))
-        cell->setBadgeValueAnimated(std::to_string(product->itemNumberInOrder), true);
-}
-
-void ProductCompareController::alertViewClickedButtonAtIndex(UIAlertView& alert, long buttonIndex)
-{
-    if (alert.tag() != AddToOrderController::kCurrencyAlertTag)
-        return;
-    if (!AddToOrderController::settleOtherCurrencyOrder(buttonIndex))
-        return;
-    getCompareShowData();
-    AddToOrderController::clearOrderTabBadge();
-    addProductToOrderSelectCell(productOfColumn(selectTag), columnWithTag(kColumnTagBase + selectTag));
+    if (cell && m_orderPath)
+        m_orderPath->addFromTile(cell->tag() - kColumnTagBase);
 }

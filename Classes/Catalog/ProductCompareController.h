@@ -10,17 +10,16 @@
 // keeps its column, so it can still be removed, but offers no add and is left
 // out of the list a tap opens.
 
-#include "Classes/Catalog/AddToOrderControllerDelegate.h"
+#include "Classes/Catalog/CompareCell.h"
 #include "Classes/Catalog/CompareCellDelegate.h"
 #include "Classes/Catalog/ProductCompareDelegate.h"
+#include "Classes/Catalog/TileAddToOrder.h"
 #include "Classes/Frame/PopBaseController.h"
 #include "Database/BaseDataModel.h"
 #include "Database/corvelle_product_Entity.h"
-#include "Platform/UIKit/UIAlertView.h"
 
 #include <memory>
 
-class CompareCell;
 class UIButton;
 class UILabel;
 class UIPopoverController;
@@ -28,8 +27,7 @@ class UIScrollView;
 
 class ProductCompareController : public PopBaseController,
                                  public CompareCellDelegate,
-                                 public AddToOrderControllerDelegate,
-                                 public UIAlertViewDelegate {
+                                 public TileAddToOrder::Screen {
 public:
     static constexpr long kColumnTagBase = 4000;
 
@@ -63,22 +61,23 @@ public:
     void didTapImage(const std::shared_ptr<CompareCell>& cell) override;
     void didLongPressImage(const std::shared_ptr<CompareCell>& cell) override;
     void didClickCellBackground(const std::shared_ptr<CompareCell>& cell) override;
-    void addProductToOrderSelectCell(const std::shared_ptr<corvelle_product_Entity>& product, const std::shared_ptr<CompareCell>& cell);
-    void addProductToOrderWithProductCellIndex(const std::shared_ptr<corvelle_product_Entity>& product, unsigned cellIndex) override;
-    void alertViewClickedButtonAtIndex(UIAlertView& alert, long buttonIndex) override;
 
     const std::shared_ptr<UIScrollView>& compareScrollView() const { return m_compareScrollView; }
     const std::shared_ptr<UIButton>& removeAllBtn() const { return m_removeAllBtn; }
     const std::shared_ptr<UIButton>& btnEdit() const { return m_btnEdit; }
-    const std::shared_ptr<UIPopoverController>& addToOrderPopController() const { return m_addToOrderPopController; }
+    std::shared_ptr<UIPopoverController> addToOrderPopController() const { return m_orderPath ? m_orderPath->addToOrderPopController() : nullptr; }
     std::vector<std::shared_ptr<CompareCell>> columns() const;
     CGFloat cellWidth = 180;
     CGFloat cellHeight = 600;
-    int selectTag = 0;
 
 private:
     std::shared_ptr<corvelle_product_Entity> productOfColumn(long index) const;
     std::shared_ptr<CompareCell> columnWithTag(long tag) const;
+    std::shared_ptr<corvelle_product_Entity> orderProductAt(long index) const override { return productOfColumn(index); }
+    std::shared_ptr<UIView> orderTileAt(long index) const override { return columnWithTag(kColumnTagBase + index); }
+    // The picker points past the column's right edge.
+    CGFloat orderAnchorShift(const UIView& column) const override { return column.frame().size.width; }
+    void recountOrderBadges() override { getCompareShowData(); }
     void setCaptions();
 
     EntityList<corvelle_compare_Entity> m_compareProductsArray;
@@ -88,7 +87,7 @@ private:
     std::shared_ptr<UIButton> m_btnEdit;
     std::shared_ptr<UIView> m_bgView;
     std::shared_ptr<UIView> m_scrollViewBgView;
-    std::shared_ptr<UIPopoverController> m_addToOrderPopController;
+    std::shared_ptr<TileAddToOrder> m_orderPath;
     std::shared_ptr<UILabel> m_nameLabel;
     std::shared_ptr<UILabel> m_priceLabel;
     std::shared_ptr<UILabel> m_SKULabel;

@@ -3,6 +3,7 @@
 #include "Classes/Catalog/MasterViewController.h"
 #include "Classes/Catalog/ProductAttributeView.h"
 #include "Classes/Catalog/ProductDetailImageController.h"
+#include "Classes/Catalog/ProductRelatedFileController.h"
 #include "Classes/Catalog/RelatedProductViewcontroller.h"
 #include "Classes/Catalog/ProductDescView.h"
 #include "Classes/Frame/CorvelleAppDelegate.h"
@@ -1060,4 +1061,11 @@ void ProductDetailController::RelatedBtnClicked()
 
 void ProductDetailController::RelatedFileBtnClicked()
 {
+    auto navigation = rootNavigationController();
+    if (!navigation)
+        return;
+    auto files = std::make_shared<ProductRelatedFileController>();
+    files->setLibfilesArray(m_productRelateFiles);
+    files->setDelegate(std::static_pointer_cast<PopControllerDelegate>(protect<ProductDetailController>()));
+    navigation->pushViewControllerAnimated(files, true);
 }

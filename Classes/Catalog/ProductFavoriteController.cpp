@@ -1,6 +1,5 @@
 #include "Classes/Catalog/ProductFavoriteController.h"
 
-#include "Classes/Catalog/AddToOrderController.h"
 #include "Classes/Catalog/CatalogLayOut.h"
 #include "Classes/Catalog/DetailCell.h"
 #include "Classes/Frame/BadgeButton.h"
@@ -40,6 +39,8 @@ void ProductFavoriteController::viewDidLoad()
 {
     PopBaseController::viewDidLoad();
     auto weak = weakSelf<ProductFavoriteController>();
+    if (!m_orderPath)
+        m_orderPath = TileAddToOrder::forScreen(protect<ProductFavoriteController>(), kTileTagBase);
     if (lblTittle)
         lblTittle->setText(text("FAVORITES"));
     m_favoriteScrollView = std::make_shared<UIScrollView>(CGRectMake(15, 55, 1009, 713));
@@ -322,69 +323,6 @@ void ProductFavoriteController::didSelectedImage(const std::shared_ptr<DetailCel
 
 void ProductFavoriteController::addToOrder(const std::shared_ptr<DetailCell>& cell)
 {
-    if (!cell)
-        return;
-    const long index = cell->tag() - kTileTagBase;
-    auto product = productOfFavorite(index);
-    if (!product)
-        return;
-    m_selectTag = static_cast<int>(index);
-    if (QuoteOrderStore::sharedQuoteOrderStore()->diffItemCYExist(*product)) {
-        AddToOrderController::showCurrencyAlert(weakSelf<ProductFavoriteController>());
-        return;
-    }
-    addProductToOrderSelectCell(product, cell);
-}
-
-void ProductFavoriteController::addProductToOrderSelectCell(const std::shared_ptr<corvelle_product_Entity>& product,
-                                                            const std::shared_ptr<DetailCell>& cell)
-{
-    if (!product || !cell)
-        return;
-    if (AddToOrderController::prepareAttributes(*product)) {
-        auto picker = std::make_shared<AddToOrderController>();
-        picker->setDelegate(weakSelf<ProductFavoriteController>());
-        picker->setProduct_Entity(product);
-        picker->setCellIndex(static_cast<unsigned>(cell->tag()));
-        m_addToOrderPopController = std::make_shared<UIPopoverController>(picker);
-        m_addToOrderPopController->setPopoverContentSize(CGSizeMake(400, 250));
-        const CGRect tile = cell->frame();
-        const CGRect anchor = CGRectMake(tile.origin.x, tile.origin.y - m_favoriteScrollView->contentOffset().y, tile.size.width, tile.size.height);
-        m_addToOrderPopController->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
-            anchor, view(), UIPopoverArrowDirectionDown | UIPopoverArrowDirectionLeft | UIPopoverArrowDirectionRight, true);
-        return;
-    }
-    auto store = QuoteOrderStore::sharedQuoteOrderStore();
-    store->getItemNumberInOrder(*product);
-    if (!store->addToOrder(product)) {
-        std::make_shared<UIToast>()->show(text("FAILED"));
-        return;
-    }
-    product->itemNumberInOrder += static_cast<unsigned>(product->count);
-    cell->setBadgeValueAnimated(std::to_string(product->itemNumberInOrder), true);
-}
-
-void ProductFavoriteController::addProductToOrderWithProductCellIndex(const std::shared_ptr<corvelle_product_Entity>& product,
-                                                                      unsigned cellIndex)
-{
-    auto store = QuoteOrderStore::sharedQuoteOrderStore();
-    store->getItemNumberInOrder(*product);
-    if (!store->addToOrder(product)) {
-        std::make_shared<UIToast>()->show(text("FAILED"));
-        return;
-    }
-    product->itemNumberInOrder += static_cast<unsigned>(product->count);
-    if (auto cell = tileWithTag(static_cast<long>(cellIndex)))
-        cell->setBadgeValueAnimated(std::to_string(product->itemNumberInOrder), true);
-}
-
-void ProductFavoriteController::alertViewClickedButtonAtIndex(UIAlertView& alert, long buttonIndex)
-{
-    if (alert.tag() != AddToOrderController::kCurrencyAlertTag)
-        return;
-    if (!AddToOrderController::settleOtherCurrencyOrder(buttonIndex))
-        return;
-    getFavoritesShowData();
-    AddToOrderController::clearOrderTabBadge();
-    addProductToOrderSelectCell(productOfFavorite(m_selectTag), tileWithTag(kTileTagBase + m_selectTag));
+    if (cell && m_orderPath)
+        m_orderPath->addFromTile(cell->tag() - kTileTagBase);
 }

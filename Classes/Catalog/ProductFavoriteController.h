@@ -9,26 +9,24 @@
 // product is no longer published stay listed but open nothing and add
 // nothing, and are left out of the list handed to the catalogue.
 
-#include "Classes/Catalog/AddToOrderControllerDelegate.h"
+#include "Classes/Catalog/DetailCell.h"
 #include "Classes/Catalog/DetailCellDelegate.h"
 #include "Classes/Catalog/ProductFavoriteDelegate.h"
+#include "Classes/Catalog/TileAddToOrder.h"
 #include "Classes/Frame/PopBaseController.h"
 #include "Database/corvelle_product_Entity.h"
-#include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIGestureRecognizer.h"
 
 #include <memory>
 #include <vector>
 
-class DetailCell;
 class UIButton;
 class UIPopoverController;
 class UIScrollView;
 
 class ProductFavoriteController : public PopBaseController,
                                   public DetailCellDelegate,
-                                  public AddToOrderControllerDelegate,
-                                  public UIAlertViewDelegate,
+                                  public TileAddToOrder::Screen,
                                   public UIGestureRecognizerDelegate {
 public:
     static constexpr long kTileTagBase = 3000;
@@ -51,7 +49,7 @@ public:
     const std::shared_ptr<UIScrollView>& favoriteScrollView() const { return m_favoriteScrollView; }
     const std::shared_ptr<UIButton>& removeAllBtn() const { return m_removeAllBtn; }
     const std::shared_ptr<UIButton>& btnEdit() const { return m_btnEdit; }
-    const std::shared_ptr<UIPopoverController>& addToOrderPopController() const { return m_addToOrderPopController; }
+    std::shared_ptr<UIPopoverController> addToOrderPopController() const { return m_orderPath ? m_orderPath->addToOrderPopController() : nullptr; }
     bool inEdit() const { return m_inEdit; }
     std::shared_ptr<DetailCell> tileWithTag(long tag) const;
 
@@ -60,8 +58,6 @@ public:
 
     void didSelectedImage(const std::shared_ptr<DetailCell>& cell) override;
     void addToOrder(const std::shared_ptr<DetailCell>& cell) override;
-    void addProductToOrderWithProductCellIndex(const std::shared_ptr<corvelle_product_Entity>& product, unsigned cellIndex) override;
-    void alertViewClickedButtonAtIndex(UIAlertView& alert, long buttonIndex) override;
     bool gestureRecognizerShouldReceiveTouch(UIGestureRecognizer& recognizer, UITouch& touch) override;
 
 private:
@@ -73,8 +69,10 @@ private:
     bool pointInCell(CGPoint pointInView);
     void deleteSingleFavorite(UIButton& button);
     void removeAllFavorites();
-    void addProductToOrderSelectCell(const std::shared_ptr<corvelle_product_Entity>& product, const std::shared_ptr<DetailCell>& cell);
     std::shared_ptr<corvelle_product_Entity> productOfFavorite(long index) const;
+    std::shared_ptr<corvelle_product_Entity> orderProductAt(long index) const override { return productOfFavorite(index); }
+    std::shared_ptr<UIView> orderTileAt(long index) const override { return tileWithTag(kTileTagBase + index); }
+    void recountOrderBadges() override { getFavoritesShowData(); }
     std::vector<std::shared_ptr<DetailCell>> tiles() const;
 
     std::vector<std::shared_ptr<corvelle_favorite_Entity>> m_favArray;
@@ -82,10 +80,9 @@ private:
     std::shared_ptr<UIScrollView> m_favoriteScrollView;
     std::shared_ptr<UIButton> m_removeAllBtn;
     std::shared_ptr<UIButton> m_btnEdit;
-    std::shared_ptr<UIPopoverController> m_addToOrderPopController;
+    std::shared_ptr<TileAddToOrder> m_orderPath;
     std::shared_ptr<UIGestureRecognizer> m_tapGesturRecognizer;
     CGFloat m_cellWidth = kCellWidth;
     CGFloat m_cellHeight = kCellHeight;
-    int m_selectTag = 0;
     bool m_inEdit = false;
 };

@@ -1,6 +1,5 @@
 #include "Classes/Catalog/RelatedProductViewcontroller.h"
 
-#include "Classes/Catalog/AddToOrderController.h"
 #include "Classes/Catalog/CatalogLayOut.h"
 #include "Classes/Catalog/DetailCell.h"
 #include "Classes/Frame/Language.h"
@@ -28,6 +27,8 @@ std::string text(const std::string& key)
 void RelatedProductViewcontroller::viewDidLoad()
 {
     PopBaseController::viewDidLoad();
+    if (!m_orderPath)
+        m_orderPath = TileAddToOrder::forScreen(protect<RelatedProductViewcontroller>(), kTileTagBase);
     if (lblTittle)
         lblTittle->setText(text("RELATEDPRODUCTS"));
     m_relatedScrollView = std::make_shared<UIScrollView>(CGRectMake(0, 55, 980, 713));
@@ -145,65 +146,6 @@ void RelatedProductViewcontroller::didSelectedImage(const std::shared_ptr<Detail
 
 void RelatedProductViewcontroller::addToOrder(const std::shared_ptr<DetailCell>& cell)
 {
-    if (!cell)
-        return;
-    const long index = cell->tag() - kTileTagBase;
-    auto product = productAt(index);
-    if (!product)
-        return;
-    m_selectTag = static_cast<int>(index);
-    if (QuoteOrderStore::sharedQuoteOrderStore()->diffItemCYExist(*product)) {
-        AddToOrderController::showCurrencyAlert(weakSelf<RelatedProductViewcontroller>());
-        return;
-    }
-    addProductToOrderSelectCell(product, cell);
-}
-
-void RelatedProductViewcontroller::addProductToOrderSelectCell(const std::shared_ptr<corvelle_product_Entity>& product,
-                                                               const std::shared_ptr<DetailCell>& cell)
-{
-    if (!product || !cell)
-        return;
-    if (AddToOrderController::prepareAttributes(*product)) {
-        auto picker = std::make_shared<AddToOrderController>();
-        picker->setDelegate(weakSelf<RelatedProductViewcontroller>());
-        picker->setProduct_Entity(product);
-        picker->setCellIndex(static_cast<unsigned>(cell->tag()));
-        m_addToOrderPopController = std::make_shared<UIPopoverController>(picker);
-        m_addToOrderPopController->setPopoverContentSize(CGSizeMake(400, 250));
-        const CGRect tile = cell->frame();
-        const CGRect anchor = CGRectMake(tile.origin.x, tile.origin.y - m_relatedScrollView->contentOffset().y, tile.size.width, tile.size.height);
-        m_addToOrderPopController->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
-            anchor, view(), UIPopoverArrowDirectionDown | UIPopoverArrowDirectionLeft | UIPopoverArrowDirectionRight, true);
-        return;
-    }
-    if (!QuoteOrderStore::sharedQuoteOrderStore()->addToOrder(product)) {
-        std::make_shared<UIToast>()->show(text("FAILED"));
-        return;
-    }
-    product->itemNumberInOrder += static_cast<unsigned>(product->count);
-    cell->setBadgeValueAnimated(std::to_string(product->itemNumberInOrder), true);
-}
-
-void RelatedProductViewcontroller::addProductToOrderWithProductCellIndex(const std::shared_ptr<corvelle_product_Entity>& product,
-                                                                         unsigned cellIndex)
-{
-    if (!QuoteOrderStore::sharedQuoteOrderStore()->addToOrder(product)) {
-        std::make_shared<UIToast>()->show(text("FAILED"));
-        return;
-    }
-    product->itemNumberInOrder += static_cast<unsigned>(product->count);
-    if (auto cell = tileWithTag(static_cast<long>(cellIndex)))
-        cell->setBadgeValueAnimated(std::to_string(product->itemNumberInOrder), true);
-}
-
-void RelatedProductViewcontroller::alertViewClickedButtonAtIndex(UIAlertView& alert, long buttonIndex)
-{
-    if (alert.tag() != AddToOrderController::kCurrencyAlertTag)
-        return;
-    if (!AddToOrderController::settleOtherCurrencyOrder(buttonIndex))
-        return;
-    getRelatedShowData();
-    AddToOrderController::clearOrderTabBadge();
-    addProductToOrderSelectCell(productAt(m_selectTag), tileWithTag(kTileTagBase + m_selectTag));
+    if (cell && m_orderPath)
+        m_orderPath->addFromTile(cell->tag() - kTileTagBase);
 }

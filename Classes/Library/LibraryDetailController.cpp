@@ -5,6 +5,7 @@
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/SkinManager.h"
 #include "Classes/Library/LibraryCatalogController.h"
+#include "Classes/Library/LibraryCoverFilling.h"
 #include "Classes/Library/LibraryDetailCell.h"
 #include "Classes/Library/LibraryText.h"
 #include "Classes/Library/PPTLoadingViewController.h"
@@ -358,44 +359,8 @@ std::shared_ptr<GridViewCell> LibraryDetailController::gridViewCellForItemAtInde
         return cell;
     const FileRef& f = m_libfilesArray[index];
     auto m = manager();
-    CGFloat titleWidth = 140;
-    if (fileCanBeUpdated(*f)) {
-        cell->backGroundImageView()->setImage(UIImage::imageNamed("book_i"));
-        cell->setRibbon(2);
-        titleWidth = 105;
-        cell->infoButton()->setHidden(false);
-    } else if (m->isExists(f->file_id)) {
-        cell->backGroundImageView()->setImage(UIImage::imageNamed("book_i"));
-        cell->setRibbon(f->isNew ? 1 : 0);
-        titleWidth = 105;
-        cell->infoButton()->setHidden(false);
-    } else {
-        cell->backGroundImageView()->setImage(UIImage::imageNamed("book"));
-        cell->setRibbon(f->isNew ? 1 : 0);
-        cell->infoButton()->setHidden(true);
-    }
-    cell->titleLabel()->setFrame(CGRectMake(20, 170, titleWidth, 40));
-    cell->loadFileImageAsyncWithNameTypeAnimation(f->cover_image, LibraryText::typeCodeOf(f->type), false);
-    cell->formatLabel()->setText(LibraryText::formatOf(*f));
-    cell->titleLabel()->setText(f->title.value_or(std::string()));
-    cell->setFile(f);
-
-    if (m->isInDownloadList(f->file_name)) {
-        cell->progressView()->setHidden(false);
-        cell->progressView()->setProgress(m->getDownloadPercentage(f->file_name));
-        cell->pauseView()->setImage(UIImage::imageNamed("book_download"));
-        cell->downloadingLabel()->setText(text("DOWNLOADING"));
-        cell->pauseView()->setHidden(false);
-    } else if (m->isInPauseList(f->file_name)) {
-        cell->progressView()->setHidden(false);
-        cell->progressView()->setProgress(m->getDownloadPercentage(f->file_name));
-        cell->pauseView()->setImage(UIImage::imageNamed("book_paused"));
-        cell->downloadingLabel()->setText(text("PAUSED"));
-        cell->pauseView()->setHidden(false);
-    } else {
-        cell->progressView()->setHidden(true);
-        cell->pauseView()->setHidden(true);
-    }
+    LibraryCoverFilling::showFile(*cell, f, fileCanBeUpdated(*f), m->isExists(f->file_id));
+    LibraryCoverFilling::showTransfer(*cell, *m, *f, m->isInDownloadList(f->file_name));
     cell->deleteButton()->setHidden(!m_isEditing);
     cell->setShaking(m_showCellShaking);
     cell->markImageView()->setImage(isFavorite(*f) ? UIImage::imageNamed("btn-favAdded") : nullptr);
@@ -1161,14 +1126,8 @@ void LibraryDetailController::ReciveDownloadPercent(const std::shared_ptr<DownLo
 
 void LibraryDetailController::dataDownloadAtPercent(const DownLoadRequestInfo& info)
 {
-    if (!m_productShowView || !info.fileName)
-        return;
-    for (size_t i = 0; i < m_libfilesArray.size(); ++i) {
-        if (m_libfilesArray[i]->file_name != info.fileName)
-            continue;
-        if (auto cell = std::dynamic_pointer_cast<LibraryDetailCell>(m_productShowView->cellForItemAtIndex(i)))
-            cell->progressView()->setProgress(info.downloadPercent);
-    }
+    if (m_productShowView)
+        LibraryCoverFilling::showPercent(*m_productShowView, m_libfilesArray, info);
 }
 
 // -------------------------------------------------- the file-table refresh

@@ -3,6 +3,9 @@
 // A signed-in client "Acme" whose catalogue the test fills row by row with
 // the helpers below, on the screen kit.
 
+#include "Classes/Catalog/AddToOrderController.h"
+#include "Classes/Catalog/ProductAttributeView.h"
+#include "Classes/Frame/IconButton.h"
 #include "Classes/QuoteOrder/QuoteOrderStore.h"
 #include "Classes/Frame/UIToast.h"
 #include "Database/ConfigManager.h"
@@ -84,6 +87,18 @@ protected:
         p.product_id = productId;
         QuoteOrderStore::sharedQuoteOrderStore()->getItemNumberInOrder(p);
         return p.itemNumberInOrder;
+    }
+
+    // Chooses value `row` of the picker's first attribute and presses its add
+    // button; the last line the current order holds, afterwards.
+    static std::shared_ptr<QuoteOrderItemEntity> chooseAndAdd(UIDriver& by, AddToOrderController& picker, long row)
+    {
+        by.tap(picker.attributeView()->viewWithTag(ProductAttributeView::kButtonTagBase));
+        by.advance(0.5);
+        EXPECT_TRUE(by.tapRow(picker.attributeView()->attributeListView(), row));
+        by.tap(picker.addToOrderBtn());
+        auto order = QuoteOrderStore::sharedQuoteOrderStore()->curQuoteOrder;
+        return order && !order->items.empty() ? order->items.back() : nullptr;
     }
 
     // Whether a toast with `text` is on the window.

@@ -327,6 +327,15 @@ TEST_F(CatalogTabTest, AddingFromTheGridFillsTheOrderAndTheBadges)
     auto popover = catalogue->grid()->addToOrderPopController();
     ASSERT_TRUE(popover && popover->isPopoverVisible());
     EXPECT_EQ(piecesInOrder(3), 0u);
+    // Walnut chosen: the desk's own tile counts it, and the pop-up stays for another add.
+    auto picker = std::dynamic_pointer_cast<AddToOrderController>(popover->contentViewController());
+    ASSERT_TRUE(picker);
+    auto line = chooseAndAdd(*appDriver, *picker, 1);
+    ASSERT_TRUE(line);
+    EXPECT_EQ(line->attributes, "Finish:Walnut");
+    EXPECT_EQ(piecesInOrder(3), 1u);
+    EXPECT_EQ(tile(2)->addOrderBtn()->badgeLabel()->text(), "1");
+    EXPECT_TRUE(popover->isPopoverVisible());
 }
 
 TEST_F(CatalogTabTest, AnOrderInAnotherCurrencyIsSavedOrDroppedFirst)

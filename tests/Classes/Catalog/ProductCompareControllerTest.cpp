@@ -156,6 +156,13 @@ TEST_F(ProductCompareControllerTest, AddingFromAColumnFollowsTheRules)
     ASSERT_TRUE(picker);
     EXPECT_EQ(picker->cellIndex(), 4001u);
     EXPECT_EQ(piecesInOrder(2), 0u);
+    // Blue chosen: the second column counts it.
+    auto line = chooseAndAdd(*driver, *picker, 1);
+    ASSERT_TRUE(line);
+    EXPECT_EQ(line->attributes, "Colour:Blue");
+    EXPECT_EQ(piecesInOrder(2), 1u);
+    EXPECT_FALSE(columns[1]->addOrderBtn()->badgeView()->isHidden());
+    EXPECT_EQ(columns[1]->addOrderBtn()->badgeLabel()->text(), "1");
 }
 
 TEST_F(ProductCompareControllerTest, AnOrderInAnotherCurrencyIsSettledFirst)

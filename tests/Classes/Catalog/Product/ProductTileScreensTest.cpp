@@ -9,8 +9,10 @@
 #include "Classes/Catalog/AddToOrderController.h"
 #include "Classes/Catalog/CatalogLayOut.h"
 #include "Classes/Catalog/DetailCell.h"
+#include "Classes/Catalog/ProductAttributeView.h"
 #include "Classes/Catalog/ProductFavoriteController.h"
 #include "Classes/Catalog/RelatedProductViewcontroller.h"
+#include "Classes/Frame/IconButton.h"
 #include "Classes/Frame/BadgeButton.h"
 #include "Classes/Frame/Language.h"
 #include "Database/QuoteOrderEntity.h"
@@ -247,6 +249,36 @@ TEST_F(ProductTileScreensTest, AnotherCurrencyIsAskedAboutAndDontSaveStartsANewO
     EXPECT_EQ(order->items[0]->currency, std::optional<std::string>("USD"));
     EXPECT_EQ(badge(favourites->tileWithTag(ProductFavoriteController::kTileTagBase)), std::nullopt);
     EXPECT_EQ(badge(favourites->tileWithTag(ProductFavoriteController::kTileTagBase + 1)), std::optional<std::string>("1"));
+}
+
+TEST_F(ProductTileScreensTest, AValueChosenInThePickerIsCountedOnItsOwnTile)
+{
+    products(3);
+    ASSERT_TRUE(db()->executeUpdate("INSERT INTO corvelle_fields_product_attribute(field_id,field_name,selection_list,display,published) "
+                                    "VALUES(1,'Wood','Oak,Ash',1,1)"));
+    ASSERT_TRUE(db()->executeUpdate("INSERT INTO corvelle_product_attribute(attribute_id,product_id,attribute_fields_id,selection_list) "
+                                    "VALUES(1,2,1,'Oak,Ash')"));
+    showRelated({ 1, 2, 3 });
+    auto tile = related->tileWithTag(RelatedProductViewcontroller::kTileTagBase + 1);
+    driver->tap(tile->addOrderBtn());
+    auto popover = related->addToOrderPopController();
+    ASSERT_TRUE(popover && popover->isPopoverVisible());
+    auto picker = std::dynamic_pointer_cast<AddToOrderController>(popover->contentViewController());
+    ASSERT_TRUE(picker);
+    EXPECT_EQ(picker->cellIndex(), 3501u);
+    driver->tap(picker->attributeView()->viewWithTag(ProductAttributeView::kButtonTagBase));
+    driver->advance(0.5);
+    ASSERT_TRUE(driver->tapRow(picker->attributeView()->attributeListView(), 1));
+    driver->tap(picker->addToOrderBtn());
+    auto order = QuoteOrderStore::sharedQuoteOrderStore()->curQuoteOrder;
+    ASSERT_TRUE(order);
+    ASSERT_EQ(order->items.size(), 1u);
+    EXPECT_EQ(order->items[0]->attributes, std::optional<std::string>("Wood:Ash"));
+    EXPECT_EQ(badge(tile), std::optional<std::string>("1"));
+    EXPECT_EQ(badge(related->tileWithTag(RelatedProductViewcontroller::kTileTagBase)), std::nullopt);
+    // The pop-up stays for another add of the same choice.
+    driver->tap(picker->addToOrderBtn());
+    EXPECT_EQ(badge(tile), std::optional<std::string>("2"));
 }
 
 TEST_F(ProductTileScreensTest, RelatedTilesCountTheOrderAndOpenTheTappedProduct)
