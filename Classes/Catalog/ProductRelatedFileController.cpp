@@ -1,31 +1,23 @@
 #include "Classes/Catalog/ProductRelatedFileController.h"
 
-#include "Classes/Frame/CorvelleAppDelegate.h"
-#include "Classes/Frame/PublicFunction.h"
 #include "Classes/Library/LibraryCoverFilling.h"
 #include "Classes/Library/LibraryDetailCell.h"
+#include "Classes/Library/LibraryFileActions.h"
 #include "Classes/Library/LibraryText.h"
-#include "Classes/Library/PPTLoadingViewController.h"
-#include "Classes/Library/PdfDocument.h"
 #include "Classes/Library/SaleslibraryModel.h"
 #include "Classes/Library/VideoViewController.h"
 #include "Database/DataAccessManager.h"
 #include "Network/Protocol/LoginMode.h"
-#include "Network/Protocol/RequestDownload.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSNotificationCenter.h"
-#include "Platform/Foundation/NSString.h"
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIImage.h"
 #include "Platform/UIKit/UIImageView.h"
 #include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UINavigationController.h"
 #include "Platform/UIKit/UIProgressView.h"
-#include "Platform/UIKit/UIWindow.h"
 
 #include <algorithm>
-#include <array>
-#include <cctype>
 
 using LibraryText::text;
 
@@ -36,19 +28,6 @@ constexpr int kDownloadCommand = 0x301;
 std::shared_ptr<SaleslibraryModel> manager()
 {
     return SaleslibraryModel::sharedInstance();
-}
-
-std::string lowerExtension(const std::string& path)
-{
-    std::string ext = NSString::pathExtension(path);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
-}
-
-bool isOfficeExtension(const std::string& ext)
-{
-    static constexpr std::array<const char*, 6> kOffice { "pptx", "ppt", "xls", "xlsx", "doc", "docx" };
-    return std::any_of(kOffice.begin(), kOffice.end(), [&](const char* e) { return ext == e; });
 }
 
 }  // namespace
@@ -138,9 +117,7 @@ std::optional<CGSize> ProductRelatedFileController::portraitGridCellSizeForGridV
 
 std::shared_ptr<GridViewCell> ProductRelatedFileController::gridViewCellForItemAtIndex(GridView& gridView, NSUInteger index)
 {
-    auto cell = std::dynamic_pointer_cast<LibraryDetailCell>(gridView.dequeueReusableCellWithIdentifier(LibraryDetailCell::kCellIdentifier));
-    if (!cell)
-        cell = LibraryDetailCell::initWithFrameReuseIdentifier(CGRectMake(0, 0, 180, 240), LibraryDetailCell::kCellIdentifier);
+    auto cell = LibraryCoverFilling::coverCell(gridView);
     if (index >= m_libfilesArray.size())
         return cell;
     const FileRef& f = m_libfilesArray[index];
@@ -192,18 +169,7 @@ void ProductRelatedFileController::selectShowInfo(const FileRef& file)
     if (!file)
         return;
     auto self = protect<ProductRelatedFileController>();
-    auto sheet = FileDescriptionViewController::initWithNibNameBundle("FileDescriptionViewController");
-    sheet->setFileEntity(file);
-    sheet->setDelagate(std::static_pointer_cast<FileDescripionDelegate>(self));
-    sheet->setModalPresentationStyle(UIModalPresentationFormSheet);
-    sheet->setModalTransitionStyle(UIModalTransitionStyleCrossDissolve);
-    presentViewControllerAnimatedCompletion(sheet, true, nullptr);
-    sheet->delButton()->setHidden(true);
-    const CGRect place = CGRectMake(220, 150, FileDescriptionViewController::kWidth, FileDescriptionViewController::kHeight);
-    if (auto container = sheet->view()->superview())
-        container->setFrame(place);
-    else
-        sheet->view()->setFrame(place);
+    LibraryFileActions::presentDetails(*this, file, std::static_pointer_cast<FileDescripionDelegate>(self), false);
 }
 
 void ProductRelatedFileController::actionButtonPressed(const FileRef& file)
@@ -217,12 +183,8 @@ void ProductRelatedFileController::actionButtonPressed(const FileRef& file)
         return;
     }
     if (isInFilesIDS(*file)) {
-        for (size_t i = 0; i < m_libfilesArray.size(); ++i) {
-            if (m_libfilesArray[i]->file_id == file->file_id) {
-                selectFileToUpdateWithIndex(static_cast<long>(i));
-                break;
-            }
-        }
+        if (auto index = LibraryFileActions::indexOfFile(m_libfilesArray, file->file_id))
+            selectFileToUpdateWithIndex(*index);
         return;
     }
     selectDownloadedFileType(file->file_name, DataAccessManager::sharedDataModel()->getFileTypeByFileName(file->file_name));
@@ -252,14 +214,8 @@ void ProductRelatedFileController::selectedFileToDownload(const FileRef& file)
         showNotice("999", true);
         return;
     }
-    auto message = std::make_shared<RequestDownload>();
-    message->fileNameList = { file->file_name.value_or(std::string()) };
-    message->setReceiveDelegete(std::static_pointer_cast<NetworkRecDelegate>(protect<ProductRelatedFileController>()));
-    message->fileId = file->file_id;
-    message->imgType = LibraryText::typeCodeOf(DataAccessManager::sharedDataModel()->getFileTypeByFileName(file->file_name));
-    message->progressType = 1;
-    const int downloadId = manager()->sendRequest(message);
-    NSLog("the downloadId is %d", downloadId);
+    LibraryFileActions::requestDownload(*file, DataAccessManager::sharedDataModel()->getFileTypeByFileName(file->file_name),
+                                        std::static_pointer_cast<NetworkRecDelegate>(protect<ProductRelatedFileController>()));
     reloadGrid();
 }
 
@@ -271,30 +227,21 @@ void ProductRelatedFileController::pauseDownload(const FileRef& file)
 
 void ProductRelatedFileController::selectFileToUpdateWithIndex(long index)
 {
-    m_updateIndex = index;
-    auto alert = std::make_shared<UIAlertView>(text("NOTIFICATION"), text("HASUPDATE"),
-                                               std::static_pointer_cast<UIAlertViewDelegate>(protect<ProductRelatedFileController>()),
-                                               text("UPDATE"), std::vector<std::string> { text("CANCEL") });
-    alert->setTag(kUpdateQuestionTag);
-    alert->show();
+    LibraryFileActions::askToUpdate(std::static_pointer_cast<UIAlertViewDelegate>(protect<ProductRelatedFileController>()), index);
 }
 
 void ProductRelatedFileController::alertViewClickedButtonAtIndex(UIAlertView& alertView, long buttonIndex)
 {
-    if (alertView.tag() != kUpdateQuestionTag)
-        return;
-    const long index = m_updateIndex;
-    if (index < 0 || index >= static_cast<long>(m_libfilesArray.size()))
+    const auto answer = LibraryFileActions::updateAnswer(alertView, buttonIndex, m_libfilesArray);
+    if (!answer)
         return;
     auto self = protect<ProductRelatedFileController>();
-    const FileRef file = m_libfilesArray[static_cast<size_t>(index)];
-    auto update = DataAccessManager::sharedDataModel()->getLibFileUpdateByFileID(file->file_id);
-    if (buttonIndex == 0) {
+    if (answer->fetch) {
         // The pending update is left for the download manager to drop once the
         // new version has arrived; a refused or failed download keeps the old copy in reach.
-        selectedFileToDownload(file);
-    } else if (buttonIndex == 1 && update) {
-        selectDownloadedFileType(update->oldFileName, update->oldFileType);
+        selectedFileToDownload(answer->file);
+    } else if (answer->onDevice) {
+        selectDownloadedFileType(answer->onDevice->oldFileName, answer->onDevice->oldFileType);
     }
 }
 
@@ -335,78 +282,20 @@ void ProductRelatedFileController::downloadFileFinish(const std::string&)
 
 // ----------------------------------------------------------------- viewers
 
-std::shared_ptr<UIViewController> ProductRelatedFileController::rootViewController()
-{
-    std::shared_ptr<UIWindow> window;
-    if (auto app = CorvelleAppDelegate::sharedAppDelegate())
-        window = app->window();
-    if (!window && isViewLoaded())
-        window = view()->window();
-    return window ? window->rootViewController() : nullptr;
-}
-
 std::shared_ptr<UINavigationController> ProductRelatedFileController::rootNavigation()
 {
-    if (auto root = std::dynamic_pointer_cast<UINavigationController>(rootViewController()))
+    if (auto root = std::dynamic_pointer_cast<UINavigationController>(LibraryFileViewers::rootViewControllerOf(*this)))
         return root;
     return navigationController();
 }
 
 void ProductRelatedFileController::selectDownloadedFileType(const std::optional<std::string>& fileName, const std::optional<std::string>& type)
 {
-    // A name from the server that could leave its folder is never made into a path.
-    if (!LibraryText::isSafeName(fileName))
-        return;
     auto self = protect<ProductRelatedFileController>();
-    const std::string name = *fileName;
-    const std::string path = PublicFunction::filePathWithNameFiletype(name, LibraryText::typeCodeOf(type));
-    const std::string title = DataAccessManager::sharedDataModel()->getTitleByFileName(name).value_or(std::string());
-    const std::string kind = type.value_or(std::string());
-    if (kind == "VEDIO") {
-        m_videoviewcontroller = std::make_shared<VideoViewController>();
-        m_videoviewcontroller->createWithFilenameAndFilePath(title, path);
-        if (auto root = rootViewController())
-            root->view()->addSubview(m_videoviewcontroller->view());
-        return;
-    }
-    if (kind == "PDF") {
-        auto document = PdfDocument::withDocumentFilePathPassword(path, std::nullopt);
-        if (!document) {
-            showNotice("THEFILEISCORRUPTED", true);
-            return;
-        }
-        auto reader = PdfViewController::initWithReaderDocumentDocumentName(document, title);
-        reader->setDelegate(std::static_pointer_cast<PdfViewControllerDelegate>(self));
-        if (auto navigation = rootNavigation())
-            navigation->pushViewControllerAnimated(reader, true);
-        return;
-    }
-    if (!PublicFunction::safeSizeOfPath(path)) {
-        tryOpenIn(path, name, "FILETOOLARGEALERT");
-        return;
-    }
-    if (isOfficeExtension(lowerExtension(path))) {
-        auto preview = std::make_shared<PPTLoadingViewController>();
-        preview->setFileName(title);
-        preview->setFilePath(path);
-        m_pptViewController = preview;
-        if (auto navigation = rootNavigation())
-            navigation->pushViewControllerAnimated(preview, true);
-        return;
-    }
-    tryOpenIn(path, name, "PLEASEDOWNLOADKEYNOTE");
-}
-
-void ProductRelatedFileController::tryOpenIn(const std::string& path, const std::string& name, const char* failureKey)
-{
-    m_documentController.reset();
-    m_documentController = UIDocumentInteractionController::interactionControllerWithURL("file://" + path);
-    m_documentController->name = name;
-    m_documentController->setDelegate(std::static_pointer_cast<UIDocumentInteractionControllerDelegate>(protect<ProductRelatedFileController>()));
-    if (!m_documentController->presentOpenInMenuFromRectInViewAnimated(CGRectMake(500, -200, 200, 200), view(), true)) {
-        m_documentController.reset();
-        showNotice(failureKey, true);
-    }
+    const LibraryFileViewers::From from { *this, rootNavigation(), std::static_pointer_cast<PdfViewControllerDelegate>(self),
+                                          std::static_pointer_cast<UIDocumentInteractionControllerDelegate>(self) };
+    if (auto refusal = m_viewers.open(from, fileName, type))
+        showNotice(*refusal, true);
 }
 
 void ProductRelatedFileController::dismissReaderViewController(PdfViewController&)
@@ -417,9 +306,5 @@ void ProductRelatedFileController::dismissReaderViewController(PdfViewController
 
 void ProductRelatedFileController::stopViewVideo(const NSNotification&)
 {
-    if (!m_videoviewcontroller)
-        return;
-    if (m_videoviewcontroller->isViewLoaded())
-        m_videoviewcontroller->view()->removeFromSuperview();
-    m_videoviewcontroller.reset();
+    m_viewers.closeVideo();
 }

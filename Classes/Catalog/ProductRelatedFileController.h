@@ -16,6 +16,7 @@
 #include "Classes/Frame/PopBaseController.h"
 #include "Classes/Library/FileDescriptionViewController.h"
 #include "Classes/Library/LibraryDetailCellDelegate.h"
+#include "Classes/Library/LibraryFileViewers.h"
 #include "Classes/Library/PdfViewController.h"
 #include "Network/Protocol/RequestInterfaceBase.h"
 #include "Platform/UIKit/UIAlertView.h"
@@ -44,7 +45,6 @@ public:
     using FileRef = std::shared_ptr<corvelle_library_files_Entity>;
     using FileList = std::vector<FileRef>;
 
-    static constexpr long kUpdateQuestionTag = 2500;
     static constexpr long kNoticeTag = 1001;
 
     ProductRelatedFileController();
@@ -60,9 +60,9 @@ public:
     void setLibfilesArray(FileList files) { m_libfilesArray = std::move(files); }
     const std::vector<int>& libFilesArrayIDS() const { return m_libFilesArrayIDS; }
     const std::shared_ptr<GridView>& libraryFileScrollView() const { return m_libraryFileScrollView; }
-    const std::shared_ptr<VideoViewController>& videoviewcontroller() const { return m_videoviewcontroller; }
-    const std::shared_ptr<UIViewController>& pptViewController() const { return m_pptViewController; }
-    const std::shared_ptr<UIDocumentInteractionController>& documentController() const { return m_documentController; }
+    const std::shared_ptr<VideoViewController>& videoviewcontroller() const { return m_viewers.video(); }
+    const std::shared_ptr<UIViewController>& pptViewController() const { return m_viewers.officeViewer(); }
+    const std::shared_ptr<UIDocumentInteractionController>& documentController() const { return m_viewers.documentController(); }
 
     bool isInFilesIDS(const corvelle_library_files_Entity& file) const;
 
@@ -100,16 +100,10 @@ public:
 private:
     void reloadGrid();
     void showNotice(const std::string& messageKeyOrText, bool isKey);
-    void tryOpenIn(const std::string& path, const std::string& name, const char* failureKey);
     std::shared_ptr<UINavigationController> rootNavigation();
-    std::shared_ptr<UIViewController> rootViewController();
 
     FileList m_libfilesArray;
     std::vector<int> m_libFilesArrayIDS;
     std::shared_ptr<GridView> m_libraryFileScrollView;
-    std::shared_ptr<VideoViewController> m_videoviewcontroller;
-    std::shared_ptr<UIViewController> m_pptViewController;
-    std::shared_ptr<UIDocumentInteractionController> m_documentController;
-    // The item the open update question is about.
-    long m_updateIndex = -1;
+    LibraryFileViewers m_viewers;
 };

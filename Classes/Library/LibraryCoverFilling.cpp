@@ -15,6 +15,13 @@
 
 namespace LibraryCoverFilling {
 
+std::shared_ptr<LibraryDetailCell> coverCell(GridView& grid)
+{
+    if (auto cell = std::dynamic_pointer_cast<LibraryDetailCell>(grid.dequeueReusableCellWithIdentifier(LibraryDetailCell::kCellIdentifier)))
+        return cell;
+    return LibraryDetailCell::initWithFrameReuseIdentifier(CGRectMake(0, 0, 180, 240), LibraryDetailCell::kCellIdentifier);
+}
+
 void showFile(LibraryDetailCell& cell, const FileRef& file, bool updatable, bool onDisk)
 {
     CGFloat titleWidth = 105;

@@ -18,6 +18,8 @@ namespace LibraryCoverFilling {
 
 using FileRef = std::shared_ptr<corvelle_library_files_Entity>;
 
+// A cover cell from the grid's reuse queue, or a new one.
+std::shared_ptr<LibraryDetailCell> coverCell(GridView& grid);
 // The cover, ribbon, info button, title and format of `file`; `updatable`
 // marks a pending update on the device, `onDisk` a downloaded file.
 void showFile(LibraryDetailCell& cell, const FileRef& file, bool updatable, bool onDisk);

@@ -7,9 +7,8 @@
 #include "Classes/Library/LibraryCatalogController.h"
 #include "Classes/Library/LibraryCoverFilling.h"
 #include "Classes/Library/LibraryDetailCell.h"
+#include "Classes/Library/LibraryFileActions.h"
 #include "Classes/Library/LibraryText.h"
-#include "Classes/Library/PPTLoadingViewController.h"
-#include "Classes/Library/PdfDocument.h"
 #include "Classes/Library/SaleslibraryModel.h"
 #include "Classes/Library/VideoViewController.h"
 #include "Database/DataAccessManager.h"
@@ -36,7 +35,6 @@
 #include "Platform/UIKit/UIWindow.h"
 
 #include <algorithm>
-#include <cctype>
 #include <set>
 #include <unordered_map>
 
@@ -55,18 +53,10 @@ constexpr long kTagUpdateAll = 1003;
 constexpr long kTagWifiSingle = 1004;
 constexpr long kTagWifiAll = 1005;
 constexpr long kTagCancelDownloads = 1006;
-constexpr long kTagUpdateQuestion = 2500;
 
 bool contains(const std::vector<int>& ids, int id)
 {
     return std::find(ids.begin(), ids.end(), id) != ids.end();
-}
-
-std::string lowerExtension(const std::string& path)
-{
-    std::string ext = NSString::pathExtension(path);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
 }
 
 std::shared_ptr<SaleslibraryModel> manager()
@@ -352,9 +342,7 @@ std::optional<CGSize> LibraryDetailController::portraitGridCellSizeForGridView(G
 
 std::shared_ptr<GridViewCell> LibraryDetailController::gridViewCellForItemAtIndex(GridView& gridView, NSUInteger index)
 {
-    auto cell = std::dynamic_pointer_cast<LibraryDetailCell>(gridView.dequeueReusableCellWithIdentifier(LibraryDetailCell::kCellIdentifier));
-    if (!cell)
-        cell = LibraryDetailCell::initWithFrameReuseIdentifier(CGRectMake(0, 0, 180, 240), LibraryDetailCell::kCellIdentifier);
+    auto cell = LibraryCoverFilling::coverCell(gridView);
     if (index >= m_libfilesArray.size())
         return cell;
     const FileRef& f = m_libfilesArray[index];
@@ -420,18 +408,8 @@ void LibraryDetailController::selectShowInfo(const FileRef& file)
     if (!file)
         return;
     auto self = protect();
-    auto sheet = FileDescriptionViewController::initWithNibNameBundle("FileDescriptionViewController");
-    sheet->setFileEntity(file);
-    sheet->setDelagate(std::static_pointer_cast<FileDescripionDelegate>(self));
-    sheet->setModalPresentationStyle(UIModalPresentationFormSheet);
-    sheet->setModalTransitionStyle(UIModalTransitionStyleCrossDissolve);
-    presentViewControllerAnimatedCompletion(sheet, true, nullptr);
-    sheet->delButton()->setHidden(!(m_libraryTab == 1 || manager()->isExists(file->file_id)));
-    const CGRect place = CGRectMake(220, 150, FileDescriptionViewController::kWidth, FileDescriptionViewController::kHeight);
-    if (auto container = sheet->view()->superview())
-        container->setFrame(place);
-    else
-        sheet->view()->setFrame(place);
+    LibraryFileActions::presentDetails(*this, file, std::static_pointer_cast<FileDescripionDelegate>(self),
+                                       m_libraryTab == 1 || manager()->isExists(file->file_id));
 }
 
 void LibraryDetailController::actionButtonPressed(const FileRef& file)
@@ -444,12 +422,8 @@ void LibraryDetailController::actionButtonPressed(const FileRef& file)
         reloadDataWithPostNotiChangeTab(true, false);
         updateBtnDownlaodOrUpdate();
     } else if (fileCanBeUpdated(*file)) {
-        for (size_t i = 0; i < m_libfilesArray.size(); ++i) {
-            if (m_libfilesArray[i]->file_id == file->file_id) {
-                selectFileToUpdateWithIndex(static_cast<long>(i));
-                break;
-            }
-        }
+        if (auto index = LibraryFileActions::indexOfFile(m_libfilesArray, file->file_id))
+            selectFileToUpdateWithIndex(*index);
     } else {
         openOnDevice(file);
     }
@@ -470,77 +444,19 @@ void LibraryDetailController::markButtonPressed()
     updateBtnDownlaodOrUpdate();
 }
 
-std::shared_ptr<UINavigationController> LibraryDetailController::rootNavigation() const
+std::shared_ptr<UINavigationController> LibraryDetailController::rootNavigation()
 {
-    std::shared_ptr<UIWindow> window;
-    if (auto app = CorvelleAppDelegate::sharedAppDelegate())
-        window = app->window();
-    if (!window && isViewLoaded())
-        window = const_cast<LibraryDetailController*>(this)->view()->window();
-    return window ? std::dynamic_pointer_cast<UINavigationController>(window->rootViewController()) : nullptr;
+    return std::dynamic_pointer_cast<UINavigationController>(LibraryFileViewers::rootViewControllerOf(*this));
 }
 
 void LibraryDetailController::selectDownloadedFileType(const std::optional<std::string>& fileName, const std::optional<std::string>& type)
 {
-    if (!LibraryText::isSafeName(fileName))
-        return;
     auto self = protect();
-    const std::string name = *fileName;
-    const std::string path = PublicFunction::filePathWithNameFiletype(name, LibraryText::typeCodeOf(type));
-    const std::string title = DataAccessManager::sharedDataModel()->getTitleByFileName(name).value_or(std::string());
-    const std::string kind = type.value_or(std::string());
-    if (kind == "VEDIO") {
-        m_videoviewcontroller = std::make_shared<VideoViewController>();
-        m_videoviewcontroller->createWithFilenameAndFilePath(title, path);
-        std::shared_ptr<UIWindow> window;
-        if (auto app = CorvelleAppDelegate::sharedAppDelegate())
-            window = app->window();
-        if (!window)
-            window = view()->window();
-        if (window && window->rootViewController())
-            window->rootViewController()->view()->addSubview(m_videoviewcontroller->view());
-        return;
-    }
-    if (kind == "PDF") {
-        auto document = PdfDocument::withDocumentFilePathPassword(path, std::nullopt);
-        if (!document) {
-            showAlert(text("NOTIFICATION"), text("THEFILEISCORRUPTED"), { text("OK") }, kTagOK);
-            return;
-        }
-        auto reader = PdfViewController::initWithReaderDocumentDocumentName(document, title);
-        reader->setDelegate(std::static_pointer_cast<PdfViewControllerDelegate>(self));
-        if (auto navigation = rootNavigation())
-            navigation->pushViewControllerAnimated(reader, true);
-        return;
-    }
-    if (PublicFunction::safeSizeOfPath(path)) {
-        static const std::set<std::string> office { "pptx", "ppt", "xls", "xlsx", "doc", "docx" };
-        if (office.count(lowerExtension(path))) {
-            auto preview = std::make_shared<PPTLoadingViewController>();
-            preview->setFileName(title);
-            preview->setFilePath(path);
-            m_pptViewController = preview;
-            if (auto navigation = rootNavigation())
-                navigation->pushViewControllerAnimated(preview, true);
-            return;
-        }
-        tryOpenIn(path, name, "PLEASEDOWNLOADKEYNOTE");
-        return;
-    }
-    tryOpenIn(path, name, "FILETOOLARGEALERT");
-}
-
-void LibraryDetailController::tryOpenIn(const std::string& path, const std::string& name, const char* failureKey)
-{
-    m_documentController.reset();
-    m_documentController = UIDocumentInteractionController::interactionControllerWithURL("file://" + path);
-    m_documentController->name = name;
-    m_documentController->setDelegate(std::static_pointer_cast<UIDocumentInteractionControllerDelegate>(protect()));
-    m_documentController->presentPreviewAnimated(true);
-    if (!m_documentController->presentOpenInMenuFromRectInViewAnimated(CGRectMake(500, -200, 200, 200), view(), true)) {
-        m_documentController.reset();
-        showAlert(text("NOTIFICATION"), text(failureKey), { text("OK") }, kTagOK);
-    }
+    LibraryFileViewers::From from { *this, rootNavigation(), std::static_pointer_cast<PdfViewControllerDelegate>(self),
+                                    std::static_pointer_cast<UIDocumentInteractionControllerDelegate>(self) };
+    from.previewFirst = true;
+    if (auto refusal = m_viewers.open(from, fileName, type))
+        showAlert(text("NOTIFICATION"), text(*refusal), { text("OK") }, kTagOK);
 }
 
 void LibraryDetailController::dismissReaderViewController(PdfViewController&)
@@ -551,16 +467,12 @@ void LibraryDetailController::dismissReaderViewController(PdfViewController&)
 
 void LibraryDetailController::documentInteractionControllerDidEndPreview(UIDocumentInteractionController&)
 {
-    m_documentController.reset();
+    m_viewers.dropDocumentController();
 }
 
 void LibraryDetailController::stopViewVideo(const NSNotification&)
 {
-    if (!m_videoviewcontroller)
-        return;
-    if (m_videoviewcontroller->isViewLoaded())
-        m_videoviewcontroller->view()->removeFromSuperview();
-    m_videoviewcontroller.reset();
+    m_viewers.closeVideo();
 }
 
 void LibraryDetailController::didSelectedDeleteButton(const FileRef& file)
@@ -831,14 +743,7 @@ void LibraryDetailController::showAlert(const std::string& title, const std::str
 
 void LibraryDetailController::sendDownload(const FileRef& file, const std::optional<std::string>& type)
 {
-    auto message = std::make_shared<RequestDownload>();
-    message->setReceiveDelegete(std::static_pointer_cast<NetworkRecDelegate>(protect()));
-    message->fileId = file->file_id;
-    message->imgType = LibraryText::typeCodeOf(type);
-    message->progressType = 1;
-    message->fileNameList = { file->file_name.value_or(std::string()) };
-    const int downloadId = manager()->sendRequest(message);
-    NSLog("the downloadId is %d", downloadId);
+    LibraryFileActions::requestDownload(*file, type, std::static_pointer_cast<NetworkRecDelegate>(protect()));
 }
 
 void LibraryDetailController::selectedFileToDownload(const FileRef& file)
@@ -866,7 +771,7 @@ void LibraryDetailController::pauseDownload(const FileRef& file)
 
 void LibraryDetailController::selectFileToUpdateWithIndex(long index)
 {
-    showAlert(text("NOTIFICATION"), text("HASUPDATE"), { text("UPDATE"), text("CANCEL") }, kTagUpdateQuestion + index);
+    LibraryFileActions::askToUpdate(std::static_pointer_cast<UIAlertViewDelegate>(protect()), index);
 }
 
 std::string LibraryDetailController::allFilesMessage(int count, double size) const
@@ -1003,26 +908,20 @@ void LibraryDetailController::updateBtnUpdateAll()
 void LibraryDetailController::alertViewClickedButtonAtIndex(UIAlertView& alertView, long buttonIndex)
 {
     auto self = protect();
-    const long tag = alertView.tag();
-    if (tag >= kTagUpdateQuestion) {
-        const long index = tag - kTagUpdateQuestion;
-        if (index < 0 || index >= static_cast<long>(m_libfilesArray.size()))
-            return;
-        const FileRef file = m_libfilesArray[static_cast<size_t>(index)];
-        auto update = DataAccessManager::sharedDataModel()->getLibFileUpdateByFileID(file->file_id);
-        if (buttonIndex == 1) {
-            if (update)
-                selectDownloadedFileType(update->oldFileName, update->oldFileType);
-        } else if (buttonIndex == 0) {
+    if (LibraryFileActions::isUpdateQuestion(alertView)) {
+        const auto answer = LibraryFileActions::updateAnswer(alertView, buttonIndex, m_libfilesArray);
+        if (answer && answer->fetch) {
             // The pending-update record stays until the new version has arrived,
             // so a failed update leaves the old copy reachable.
-            selectedFileToDownload(file);
+            selectedFileToDownload(answer->file);
             reloadDataWithPostNotiChangeTab(true, false);
             updateBtnDownlaodOrUpdate();
+        } else if (answer && answer->onDevice) {
+            selectDownloadedFileType(answer->onDevice->oldFileName, answer->onDevice->oldFileType);
         }
         return;
     }
-    switch (tag) {
+    switch (alertView.tag()) {
     case kTagOK:
         NSLog("failed");
         break;

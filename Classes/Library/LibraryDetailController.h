@@ -18,6 +18,7 @@
 #include "Classes/Frame/OrderingControllerDelegate.h"
 #include "Classes/Library/FileDescriptionViewController.h"
 #include "Classes/Library/LibraryDetailCellDelegate.h"
+#include "Classes/Library/LibraryFileViewers.h"
 #include "Classes/Library/PdfViewController.h"
 #include "Network/Protocol/RequestInterfaceBase.h"
 #include "Platform/UIKit/UIAlertView.h"
@@ -87,9 +88,9 @@ public:
     const std::shared_ptr<UIButton>& btnDownloadAll() const { return m_btnDownloadAll; }
     const std::shared_ptr<OrderingController>& filterController() const { return m_filterController; }
     const std::shared_ptr<OrderingController>& orderController() const { return m_orderController; }
-    const std::shared_ptr<VideoViewController>& videoviewcontroller() const { return m_videoviewcontroller; }
-    const std::shared_ptr<UIViewController>& pptViewController() const { return m_pptViewController; }
-    const std::shared_ptr<UIDocumentInteractionController>& documentController() const { return m_documentController; }
+    const std::shared_ptr<VideoViewController>& videoviewcontroller() const { return m_viewers.video(); }
+    const std::shared_ptr<UIViewController>& pptViewController() const { return m_viewers.officeViewer(); }
+    const std::shared_ptr<UIDocumentInteractionController>& documentController() const { return m_viewers.documentController(); }
 
     // The displayed list.
     void reloadDataWithPostNotiChangeTab(bool post, bool changeTab);
@@ -177,18 +178,15 @@ private:
     std::shared_ptr<LibraryDetailController> protect();
     void sendDownload(const FileRef& file, const std::optional<std::string>& type);
     void openOnDevice(const FileRef& file);
-    void tryOpenIn(const std::string& path, const std::string& name, const char* failureKey);
     void showAlert(const std::string& title, const std::string& message, const std::vector<std::string>& buttons, long tag);
-    std::shared_ptr<UINavigationController> rootNavigation() const;
+    std::shared_ptr<UINavigationController> rootNavigation();
     bool isFavorite(const corvelle_library_files_Entity& file) const;
     std::string allFilesMessage(int count, double size) const;
 
     std::shared_ptr<GridView> m_productShowView;
     FileList m_libfilesArray;
     std::vector<int> m_libFilesArrayIDS;
-    std::shared_ptr<VideoViewController> m_videoviewcontroller;
-    std::shared_ptr<UIViewController> m_pptViewController;
-    std::shared_ptr<UIDocumentInteractionController> m_documentController;
+    LibraryFileViewers m_viewers;
     bool m_masterHide = false;
     float m_panDistance = 0;
     std::shared_ptr<UISearchBar> m_searchBar;

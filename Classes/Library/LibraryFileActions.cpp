@@ -1,0 +1,90 @@
+#include "Classes/Library/LibraryFileActions.h"
+
+#include "Classes/Library/FileDescriptionViewController.h"
+#include "Classes/Library/LibraryText.h"
+#include "Classes/Library/SaleslibraryModel.h"
+#include "Database/DataAccessManager.h"
+#include "Network/Protocol/RequestDownload.h"
+#include "Platform/Foundation/NSLog.h"
+#include "Platform/UIKit/UIAlertView.h"
+#include "Platform/UIKit/UIButton.h"
+
+namespace LibraryFileActions {
+
+namespace {
+
+// The question's tag carries the index of the file it is about.
+constexpr long kUpdateQuestionTag = 2500;
+
+}  // namespace
+
+std::optional<long> indexOfFile(const FileList& shown, int fileId)
+{
+    for (size_t i = 0; i < shown.size(); ++i) {
+        if (shown[i]->file_id == fileId)
+            return static_cast<long>(i);
+    }
+    return std::nullopt;
+}
+
+std::shared_ptr<FileDescriptionViewController> presentDetails(UIViewController& screen, const FileRef& file, std::weak_ptr<FileDescripionDelegate> delegate,
+                                                             bool deletable)
+{
+    auto sheet = FileDescriptionViewController::initWithNibNameBundle("FileDescriptionViewController");
+    sheet->setFileEntity(file);
+    sheet->setDelagate(std::move(delegate));
+    sheet->setModalPresentationStyle(UIModalPresentationFormSheet);
+    sheet->setModalTransitionStyle(UIModalTransitionStyleCrossDissolve);
+    screen.presentViewControllerAnimatedCompletion(sheet, true, nullptr);
+    sheet->delButton()->setHidden(!deletable);
+    const CGRect place = CGRectMake(220, 150, FileDescriptionViewController::kWidth, FileDescriptionViewController::kHeight);
+    if (auto container = sheet->view()->superview())
+        container->setFrame(place);
+    else
+        sheet->view()->setFrame(place);
+    return sheet;
+}
+
+int requestDownload(const corvelle_library_files_Entity& file, const std::optional<std::string>& type, const std::shared_ptr<NetworkRecDelegate>& receiver)
+{
+    auto message = std::make_shared<RequestDownload>();
+    message->fileNameList = { file.file_name.value_or(std::string()) };
+    message->setReceiveDelegete(receiver);
+    message->fileId = file.file_id;
+    message->imgType = LibraryText::typeCodeOf(type);
+    message->progressType = 1;
+    const int downloadId = SaleslibraryModel::sharedInstance()->sendRequest(message);
+    NSLog("the downloadId is %d", downloadId);
+    return downloadId;
+}
+
+void askToUpdate(std::weak_ptr<UIAlertViewDelegate> delegate, long index)
+{
+    using LibraryText::text;
+    auto alert = std::make_shared<UIAlertView>(text("NOTIFICATION"), text("HASUPDATE"), std::move(delegate), text("UPDATE"),
+                                               std::vector<std::string> { text("CANCEL") });
+    alert->setTag(kUpdateQuestionTag + index);
+    alert->show();
+}
+
+bool isUpdateQuestion(const UIAlertView& alert)
+{
+    return alert.tag() >= kUpdateQuestionTag;
+}
+
+std::optional<UpdateAnswer> updateAnswer(const UIAlertView& alert, long buttonIndex, const FileList& shown)
+{
+    if (!isUpdateQuestion(alert) || (buttonIndex != 0 && buttonIndex != 1))
+        return std::nullopt;
+    const long index = alert.tag() - kUpdateQuestionTag;
+    if (index >= static_cast<long>(shown.size()))
+        return std::nullopt;
+    UpdateAnswer answer;
+    answer.file = shown[static_cast<size_t>(index)];
+    answer.fetch = buttonIndex == 0;
+    if (!answer.fetch)
+        answer.onDevice = DataAccessManager::sharedDataModel()->getLibFileUpdateByFileID(answer.file->file_id);
+    return answer;
+}
+
+}  // namespace LibraryFileActions
