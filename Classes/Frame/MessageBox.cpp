@@ -144,17 +144,7 @@ void MessageBox::ChangeWaitMessage(const std::string& text)
 
 void MessageBox::EndBlockWait()
 {
-    const int tag = m_waitMsgBoxtag;
-    std::shared_ptr<childMsgBox> box;
-    {
-        std::lock_guard guard(m_lock);
-        if (auto it = m_msgBoxDic.find(tag); it != m_msgBoxDic.end()) {
-            box = it->second;
-            m_msgBoxDic.erase(it);
-        }
-    }
-    if (box)
-        box->dimissAlert();
+    dimissMsgBoxWithStrtag(m_waitMsgBoxtag);
     m_waitMsgBoxtag = 0;
 }
 
