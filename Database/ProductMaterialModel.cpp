@@ -41,8 +41,9 @@ EntityList<corvelle_library_files_Entity> ProductMaterialModel::getProductRelate
                  : nullptr;
     if (!rs)
         return files;
+    // The documents screen shows the new mark, so it is read with the rest.
     while (rs->next())
-        files.push_back(readLibraryFile(*rs, false));
+        files.push_back(readLibraryFile(*rs));
     return files;
 }
 

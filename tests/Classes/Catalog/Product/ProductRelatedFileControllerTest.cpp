@@ -6,7 +6,7 @@
 //
 // The oak chair (CH-01) has four linked library files; three are published:
 //   11 "Assembly guide" assembly.pdf  not on the device
-//   12 "Care video"     care.mp4      on the device, a favourite
+//   12 "Care video"     care.mp4      on the device, a favourite, new
 //   13 "Spec sheet"     spec.xlsx     its old version spec_v1.xlsx on the device, an update waits
 //   15 "Old flyer"      flyer.pdf     not published
 // The pine desk (DK-02) has "Desk manual"; the brass lamp (LM-03) has none.
@@ -57,7 +57,7 @@ protected:
         ProductSeed::product(2, "DK-02", "Pine desk");
         ProductSeed::product(3, "LM-03", "Brass lamp");
         this->addFiles({ { 11, "Assembly guide", "assembly.pdf", "PDF", 0, 0, "PDF/1 M" },
-            { 12, "Care video", "care.mp4", "VEDIO", 0, 0, "MP4/12 M,1:30" },
+            { 12, "Care video", "care.mp4", "VEDIO", 0, 1, "MP4/12 M,1:30" },
             { 13, "Spec sheet", "spec.xlsx", "EXCEL", 0, 0, "XLSX/0.1 M" },
             { 14, "Desk manual", "desk.pdf" },
             { 15, "Old flyer", "flyer.pdf" } });
@@ -187,8 +187,8 @@ TEST_F(RelatedDocuments, TheDetailOpensThePublishedDocumentsOfItsProductAsCovers
         const char* format;
     } cases[] = {
         { "Assembly guide", "book", nullptr, false, 140, false, "PDF" },
-        // The product's list does not carry the library's new mark.
-        { "Care video", "book_i", nullptr, true, 105, true, "MP4" },
+        // Brought by the latest synchronisation: the library's new mark.
+        { "Care video", "book_i", "ribbon_new_en.png", true, 105, true, "MP4" },
         { "Spec sheet", "book_i", "ribbon_update_en.png", true, 105, false, "XLSX" },
     };
     for (const auto& k : cases) {
