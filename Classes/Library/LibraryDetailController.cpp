@@ -699,24 +699,25 @@ int LibraryDetailController::getNumberOfAllFilesToUpdate() const
     return static_cast<int>(std::count_if(m_libfilesArray.begin(), m_libfilesArray.end(), [&](const FileRef& f) { return fileCanBeUpdated(*f); }));
 }
 
-double LibraryDetailController::getSizeOfAllFilesToDownload() const
+double LibraryDetailController::sizeOfFiles(bool (LibraryDetailController::*counts)(const corvelle_library_files_Entity&) const) const
 {
     double total = 0;
     for (const auto& f : m_libfilesArray) {
-        if (fileCanBeDownloaded(*f))
+        if ((this->*counts)(*f))
             total += getFileSize(*f);
     }
+    // The question never names less than one megabyte.
     return std::max(total, 1.0);
+}
+
+double LibraryDetailController::getSizeOfAllFilesToDownload() const
+{
+    return sizeOfFiles(&LibraryDetailController::fileCanBeDownloaded);
 }
 
 double LibraryDetailController::getSizeOfAllFilesToUpdate() const
 {
-    double total = 0;
-    for (const auto& f : m_libfilesArray) {
-        if (fileCanBeUpdated(*f))
-            total += getFileSize(*f);
-    }
-    return std::max(total, 1.0);
+    return sizeOfFiles(&LibraryDetailController::fileCanBeUpdated);
 }
 
 bool LibraryDetailController::noDownloadingFile() const

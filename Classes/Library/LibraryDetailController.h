@@ -182,6 +182,8 @@ private:
     std::shared_ptr<UINavigationController> rootNavigation();
     bool isFavorite(const corvelle_library_files_Entity& file) const;
     std::string allFilesMessage(int count, double size) const;
+    // The megabytes of the shown files that `counts` accepts.
+    double sizeOfFiles(bool (LibraryDetailController::*counts)(const corvelle_library_files_Entity&) const) const;
 
     std::shared_ptr<GridView> m_productShowView;
     FileList m_libfilesArray;
