@@ -1,15 +1,9 @@
 #include "HttpTestServer.h"
 
-#include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 #include <zlib.h>
 
 namespace {
@@ -128,24 +122,7 @@ void HttpTestConnection::respondChunked(int status, const std::vector<std::strin
     write("0\r\n\r\n");
 }
 
-HttpTestServer::HttpTestServer()
-{
-    m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int one = 1;
-    setsockopt(m_listen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(m_listen, 128);
-    socklen_t length = sizeof address;
-    getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length);
-    m_port = ntohs(address.sin_port);
-    if (::pipe2(m_wake, O_CLOEXEC) != 0)
-        m_wake[0] = m_wake[1] = -1;
-    m_acceptThread = std::thread([this] { acceptLoop(); });
-}
+HttpTestServer::HttpTestServer() : m_listener([this](int fd, int) { serve(fd); }) {}
 
 HttpTestServer::~HttpTestServer()
 {
@@ -154,7 +131,7 @@ HttpTestServer::~HttpTestServer()
 
 std::string HttpTestServer::url(std::string_view path) const
 {
-    return "http://127.0.0.1:" + std::to_string(m_port) + std::string(path);
+    return "http://127.0.0.1:" + std::to_string(port()) + std::string(path);
 }
 
 void HttpTestServer::route(std::string path, HttpTestHandler handler)
@@ -165,31 +142,13 @@ void HttpTestServer::route(std::string path, HttpTestHandler handler)
 
 void HttpTestServer::stop()
 {
-    if (m_stopping.exchange(true))
-        return;
-    if (m_wake[1] >= 0) {
-        char c = 1;
-        (void)!::write(m_wake[1], &c, 1);
-    }
     {
+        // Set under the lock, so a pause cannot miss the wake-up.
         std::lock_guard lock(m_lock);
-        for (int fd : m_openFds)
-            ::shutdown(fd, SHUT_RDWR);
+        m_stopping = true;
     }
     m_changed.notify_all();
-    if (m_acceptThread.joinable())
-        m_acceptThread.join();
-    std::vector<std::thread> workers;
-    {
-        std::lock_guard lock(m_lock);
-        workers.swap(m_workers);
-    }
-    for (auto& t : workers)
-        t.join();
-    ::close(m_listen);
-    for (int fd : m_wake)
-        if (fd >= 0)
-            ::close(fd);
+    m_listener.stop();
 }
 
 std::vector<HttpTestRequest> HttpTestServer::requests() const
@@ -212,27 +171,6 @@ bool HttpTestServer::waitForRequests(size_t count, double seconds)
     std::unique_lock lock(m_lock);
     return m_changed.wait_for(lock, std::chrono::duration<double>(seconds),
                               [&] { return m_requests.size() >= count; });
-}
-
-void HttpTestServer::acceptLoop()
-{
-    for (;;) {
-        pollfd fds[2] = { { m_listen, POLLIN, 0 }, { m_wake[0], POLLIN, 0 } };
-        if (::poll(fds, 2, -1) < 0 && errno != EINTR)
-            return;
-        if (m_stopping)
-            return;
-        if (!(fds[0].revents & POLLIN))
-            continue;
-        int fd = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0)
-            continue;
-        int one = 1;
-        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        std::lock_guard lock(m_lock);
-        m_openFds.push_back(fd);
-        m_workers.emplace_back([this, fd] { serve(fd); });
-    }
 }
 
 void HttpTestServer::serve(int fd)
@@ -301,13 +239,6 @@ void HttpTestServer::serve(int fd)
         else
             connection.respond(404, "Not Found");
     }
-    ::shutdown(fd, SHUT_WR);
-    // Let the client read what was sent before the socket goes.
-    while (::recv(fd, chunk, sizeof chunk, 0) > 0) {
-    }
-    std::lock_guard lock(m_lock);
-    std::erase(m_openFds, fd);
-    ::close(fd);
 }
 
 std::string HttpTestServer::reasonPhrase(int status)

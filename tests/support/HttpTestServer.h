@@ -6,6 +6,8 @@
 // bytes it likes: well-formed answers through the helpers, or a half-written
 // body, a stall or a dropped connection to make faults. It stops with the test.
 
+#include "LoopbackListener.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -14,7 +16,6 @@
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -64,7 +65,7 @@ public:
     HttpTestServer(const HttpTestServer&) = delete;
     HttpTestServer& operator=(const HttpTestServer&) = delete;
 
-    int port() const { return m_port; }
+    int port() const { return m_listener.port(); }
     // "http://127.0.0.1:<port>" followed by `path`.
     std::string url(std::string_view path = "/") const;
 
@@ -83,18 +84,13 @@ public:
 
 private:
     friend class HttpTestConnection;
-    void acceptLoop();
     void serve(int fd);
 
-    int m_listen = -1;
-    int m_port = 0;
-    int m_wake[2] { -1, -1 };
     std::atomic<bool> m_stopping { false };
-    std::thread m_acceptThread;
     mutable std::mutex m_lock;
     std::condition_variable m_changed;
     std::map<std::string, HttpTestHandler> m_routes;
     std::vector<HttpTestRequest> m_requests;
-    std::vector<std::thread> m_workers;
-    std::vector<int> m_openFds;
+    // Last: its threads use everything above.
+    LoopbackListener m_listener;
 };

@@ -1,15 +1,8 @@
 #include "ScriptedHttpServer.h"
 
-#include <arpa/inet.h>
-#include <cerrno>
 #include <chrono>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
 #include <strings.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 std::string ScriptedRequest::header(std::string_view name) const
 {
@@ -30,22 +23,10 @@ std::string ScriptedRequest::header(std::string_view name) const
     return "";
 }
 
-ScriptedHttpServer::ScriptedHttpServer(Answer answer) : m_answer(std::move(answer))
+ScriptedHttpServer::ScriptedHttpServer(Answer answer)
+    : m_answer(std::move(answer))
+    , m_listener([this](int fd, int connection) { serve(fd, connection); })
 {
-    m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int one = 1;
-    setsockopt(m_listen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(m_listen, 128);
-    socklen_t length = sizeof address;
-    getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length);
-    m_port = ntohs(address.sin_port);
-    if (::pipe2(m_wake, O_CLOEXEC) != 0)
-        m_wake[0] = m_wake[1] = -1;
-    m_acceptThread = std::thread([this] { acceptLoop(); });
 }
 
 ScriptedHttpServer::~ScriptedHttpServer()
@@ -55,7 +36,7 @@ ScriptedHttpServer::~ScriptedHttpServer()
 
 std::string ScriptedHttpServer::url(std::string_view path) const
 {
-    return "http://127.0.0.1:" + std::to_string(m_port) + std::string(path);
+    return "http://127.0.0.1:" + std::to_string(port()) + std::string(path);
 }
 
 std::vector<ScriptedRequest> ScriptedHttpServer::requests() const
@@ -78,53 +59,13 @@ std::string ScriptedHttpServer::response(int status, std::string_view body, std:
 
 void ScriptedHttpServer::stop()
 {
-    if (m_stopping.exchange(true))
-        return;
-    if (m_wake[1] >= 0) {
-        char c = 1;
-        (void)!::write(m_wake[1], &c, 1);
-    }
     {
+        // Set under the lock, so a pause or hold cannot miss the wake-up.
         std::lock_guard lock(m_lock);
-        for (int fd : m_openFds)
-            ::shutdown(fd, SHUT_RDWR);
+        m_stopping = true;
     }
     m_stopped.notify_all();
-    if (m_acceptThread.joinable())
-        m_acceptThread.join();
-    std::vector<std::thread> workers;
-    {
-        std::lock_guard lock(m_lock);
-        workers.swap(m_workers);
-    }
-    for (auto& t : workers)
-        t.join();
-    ::close(m_listen);
-    for (int fd : m_wake)
-        if (fd >= 0)
-            ::close(fd);
-}
-
-void ScriptedHttpServer::acceptLoop()
-{
-    for (;;) {
-        pollfd fds[2] = { { m_listen, POLLIN, 0 }, { m_wake[0], POLLIN, 0 } };
-        if (::poll(fds, 2, -1) < 0 && errno != EINTR)
-            return;
-        if (m_stopping)
-            return;
-        if (!(fds[0].revents & POLLIN))
-            continue;
-        int fd = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0)
-            continue;
-        int one = 1;
-        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        int connection = ++m_connections;
-        std::lock_guard lock(m_lock);
-        m_openFds.push_back(fd);
-        m_workers.emplace_back([this, fd, connection] { serve(fd, connection); });
-    }
+    m_listener.stop();
 }
 
 void ScriptedHttpServer::serve(int fd, int connection)
@@ -164,12 +105,6 @@ void ScriptedHttpServer::serve(int fd, int connection)
         }
         open = run(fd, m_answer(request));
     }
-    ::shutdown(fd, SHUT_WR);
-    while (::recv(fd, chunk, sizeof chunk, 0) > 0) {
-    }
-    std::lock_guard lock(m_lock);
-    std::erase(m_openFds, fd);
-    ::close(fd);
 }
 
 bool ScriptedHttpServer::run(int fd, const Script& script)

@@ -7,13 +7,14 @@
 // connections open between requests unless a script closes them, so tests can
 // count how many connections a run of requests used.
 
+#include "LoopbackListener.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 struct ScriptStep {
@@ -50,8 +51,8 @@ public:
     ScriptedHttpServer& operator=(const ScriptedHttpServer&) = delete;
 
     std::string url(std::string_view path = "/") const;
-    int port() const { return m_port; }
-    int connectionCount() const { return m_connections.load(); }
+    int port() const { return m_listener.port(); }
+    int connectionCount() const { return m_listener.connectionCount(); }
     std::vector<ScriptedRequest> requests() const;
     void stop();
 
@@ -60,20 +61,14 @@ public:
                                 bool close = false);
 
 private:
-    void acceptLoop();
     void serve(int fd, int connection);
     bool run(int fd, const Script& script);
 
     Answer m_answer;
-    int m_listen = -1;
-    int m_port = 0;
-    int m_wake[2] { -1, -1 };
     std::atomic<bool> m_stopping { false };
-    std::atomic<int> m_connections { 0 };
-    std::thread m_acceptThread;
     mutable std::mutex m_lock;
     std::condition_variable m_stopped;
     std::vector<ScriptedRequest> m_requests;
-    std::vector<std::thread> m_workers;
-    std::vector<int> m_openFds;
+    // Last: its threads use everything above.
+    LoopbackListener m_listener;
 };
