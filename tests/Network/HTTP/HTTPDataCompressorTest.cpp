@@ -1,4 +1,5 @@
 #include "HttpTestServer.h"
+#include "TemporaryHome.h"
 #include "Network/HTTP/HTTPDataCompressor.h"
 
 #include <gtest/gtest.h>
@@ -8,9 +9,9 @@
 
 namespace {
 
-std::string scratch(const std::string& name)
+std::string scratch(const TemporaryHome& home, const std::string& name)
 {
-    return "/tmp/corvelle-gzip-" + std::to_string(getpid()) + "-" + name;
+    return home.scratch() + "/" + name;
 }
 
 void writeFile(const std::string& path, const std::string& bytes)
@@ -54,7 +55,8 @@ TEST(HTTPDataCompressor, RoundTripsInMemoryAndInOneByteChunks)
 
 TEST(HTTPDataCompressor, FileToFileRoundTripAndFailures)
 {
-    std::string source = scratch("source"), packed = scratch("packed"), back = scratch("back");
+    TemporaryHome home;
+    std::string source = scratch(home, "source"), packed = scratch(home, "packed"), back = scratch(home, "back");
     std::string content(262144, '\0');
     for (size_t i = 0; i < content.size(); ++i)
         content[i] = static_cast<char>((i * 31 + i / 977) & 0xFF);
@@ -86,6 +88,4 @@ TEST(HTTPDataCompressor, FileToFileRoundTripAndFailures)
     EXPECT_EQ(error->localizedDescription,
               "Compression of " + source + " failed the file does not exist");
     EXPECT_FALSE(HTTPDataCompressor::compressDataError(Data {}, &error));
-    for (const auto& path : { packed, back })
-        unlink(path.c_str());
 }

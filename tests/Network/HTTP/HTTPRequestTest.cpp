@@ -1,5 +1,6 @@
 #include "HttpTestServer.h"
 #include "RunLoopPump.h"
+#include "TemporaryHome.h"
 #include "Network/HTTP/FormDataRequest.h"
 #include "Network/HTTP/HTTPDataCompressor.h"
 #include "Network/HTTP/NetworkQueue.h"
@@ -65,11 +66,6 @@ public:
     std::vector<std::string> events;
 };
 
-std::string temporaryFile(const std::string& name)
-{
-    return "/tmp/corvelle-http-" + std::to_string(getpid()) + "-" + name;
-}
-
 std::string readFile(const std::string& path)
 {
     std::ifstream f(path, std::ios::binary);
@@ -103,6 +99,9 @@ std::string body(const HTTPRequest& r)
 class HTTPRequestTest : public ::testing::Test {
 protected:
     void SetUp() override { NSHTTPCookieStorage::sharedHTTPCookieStorage().removeAllCookies(); }
+    std::string temporaryFile(const std::string& name) const { return home.scratch() + "/" + name; }
+
+    TemporaryHome home;
     HttpTestServer server;
 };
 

@@ -1,6 +1,7 @@
 #include "HttpTestServer.h"
 #include "RunLoopPump.h"
 #include "ScriptedHttpServer.h"
+#include "TemporaryHome.h"
 #include "Network/HTTP/HTTPDataCompressor.h"
 #include "Network/HTTP/HTTPRequest.h"
 #include "Platform/CFNetwork/CFHTTPAuthentication.h"
@@ -73,9 +74,9 @@ std::string readFile(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(f), {});
 }
 
-std::string temporaryFile(const std::string& name)
+std::string temporaryFile(const TemporaryHome& home, const std::string& name)
 {
-    return "/tmp/corvelle-hostile-" + std::to_string(getpid()) + "-" + name;
+    return home.scratch() + "/" + name;
 }
 
 }  // namespace
@@ -294,6 +295,7 @@ TEST(HostileServer, CredentialsDoNotFollowARedirectToAnotherServer)
 // A resumed download appends only to a 206 that starts at the partial size.
 TEST(HostileServer, ResumeAppendsOnlyWhereThePartialFileEnds)
 {
+    TemporaryHome home;
     const std::string file = [] {
         std::string f(5000, ' ');
         for (size_t i = 0; i < f.size(); ++i)
@@ -331,7 +333,7 @@ TEST(HostileServer, ResumeAppendsOnlyWhereThePartialFileEnds)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ScriptedHttpServer server([&](const ScriptedRequest& r) { return Script { ScriptStep::send(c.answer(r.header("Range"))) }; });
-        std::string temp = temporaryFile("partial"), destination = temporaryFile("whole");
+        std::string temp = temporaryFile(home, "partial"), destination = temporaryFile(home, "whole");
         std::ofstream(temp, std::ios::binary) << file.substr(0, c.partial);
         auto request = get(server.url("/file"));
         request->downloadDestinationPath = destination;

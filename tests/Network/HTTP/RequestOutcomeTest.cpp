@@ -1,5 +1,6 @@
 #include "HttpTestServer.h"
 #include "RunLoopPump.h"
+#include "TemporaryHome.h"
 #include "Network/HTTP/FormDataRequest.h"
 #include "Network/HTTP/HTTPRequest.h"
 #include "Platform/Foundation/NSFileManager.h"
@@ -65,9 +66,9 @@ bool exists(const std::string& path)
     return NSFileManager::defaultManager().fileExistsAtPath(path);
 }
 
-std::string temporaryFile(const std::string& name)
+std::string temporaryFile(const TemporaryHome& home, const std::string& name)
 {
-    return "/tmp/corvelle-outcome-" + std::to_string(getpid()) + "-" + name;
+    return home.scratch() + "/" + name;
 }
 
 std::string lettersOfSize(size_t size)
@@ -99,6 +100,7 @@ int refusingPort()
 // once, resumed from its bytes on disk when resuming is allowed.
 TEST(RequestRetries, EveryKindIsRetriedOnceAfterADroppedConnection)
 {
+    TemporaryHome home;
     const std::string file = lettersOfSize(1000);
     const std::string packed = HttpTestServer::gzip(file);
     std::atomic<int> calls { 0 };
@@ -132,7 +134,7 @@ TEST(RequestRetries, EveryKindIsRetriedOnceAfterADroppedConnection)
         std::string body;   // in memory, or in the destination file
         std::string range;  // asked by the retry
     };
-    const std::string destination = temporaryFile("dest"), partial = temporaryFile("partial");
+    const std::string destination = temporaryFile(home, "dest"), partial = temporaryFile(home, "partial");
     const Case cases[] = {
         { "GET in memory", [&] { return get(server.url("/drop")); }, file, "" },
         { "POST of a form", [&] {
@@ -190,6 +192,7 @@ TEST(RequestRetries, EveryKindIsRetriedOnceAfterADroppedConnection)
 // many attempts it takes, the request reports its start once.
 TEST(RequestTimeOut, RetriesStartAfreshAndTheLastFailureKeepsOnlyWhatResumes)
 {
+    TemporaryHome home;
     const std::string file = lettersOfSize(1000);
     std::atomic<int> calls { 0 };
     HttpTestServer server;
@@ -216,7 +219,7 @@ TEST(RequestTimeOut, RetriesStartAfreshAndTheLastFailureKeepsOnlyWhatResumes)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         calls = 0;
-        std::string destination = temporaryFile("dest"), partial = temporaryFile("partial");
+        std::string destination = temporaryFile(home, "dest"), partial = temporaryFile(home, "partial");
         size_t before = server.requests().size();
         auto r = get(server.url("/stall"));
         r->timeOutSeconds = 0.3;
@@ -305,6 +308,7 @@ TEST(RequestErrors, EachFailureHasItsOwnCode)
 // for a range; otherwise the partial file on disk is left out of it.
 TEST(RequestResume, PartialContentCountsOnlyWhenARangeWasAsked)
 {
+    TemporaryHome home;
     const std::string file = lettersOfSize(1000);
     HttpTestServer server;
     server.route("/part", [&](const HttpTestRequest& req, auto& c) {
@@ -312,7 +316,7 @@ TEST(RequestResume, PartialContentCountsOnlyWhenARangeWasAsked)
     });
     for (bool allowResume : { true, false }) {
         SCOPED_TRACE(allowResume);
-        std::string destination = temporaryFile("dest"), partial = temporaryFile("partial");
+        std::string destination = temporaryFile(home, "dest"), partial = temporaryFile(home, "partial");
         std::ofstream(partial, std::ios::binary) << file.substr(0, 400);
         auto r = get(server.url("/part"));
         r->downloadDestinationPath = destination;
@@ -330,6 +334,7 @@ TEST(RequestResume, PartialContentCountsOnlyWhenARangeWasAsked)
 // handed over as it came, in memory and to a file.
 TEST(RequestEncodings, OnlyGzipIsInflated)
 {
+    TemporaryHome home;
     const std::string text = "a body in plain words";
     HttpTestServer server;
     std::string coding;
@@ -345,7 +350,7 @@ TEST(RequestEncodings, OnlyGzipIsInflated)
         for (bool toFile : { false, true }) {
             SCOPED_TRACE(std::string(c.coding) + (toFile ? " to a file" : " in memory"));
             coding = c.coding;
-            std::string destination = temporaryFile("coded");
+            std::string destination = temporaryFile(home, "coded");
             auto r = get(server.url("/coded"));
             if (toFile)
                 r->downloadDestinationPath = destination;
