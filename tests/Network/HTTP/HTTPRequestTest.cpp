@@ -455,8 +455,12 @@ TEST_F(HTTPRequestTest, QueueRunsThreeAtATimeAndSumsProgress)
     for (int i = 0; i < 7; ++i)
         queue->addOperation(HTTPRequest::requestWithURL(*CFURL::URLWithString(server.url("/slow"))));
     EXPECT_EQ(queue->requestsCount(), 7);
-    pumpMainRunLoopUntil([] { return false; }, 0.2);
-    EXPECT_EQ(server.requests().size(), 0u);  // suspended until go
+    // A new queue is suspended until go: it starts nothing, however long the test waits.
+    ASSERT_TRUE(queue->isSuspended());
+    drainMainRunLoop();
+    for (const auto& operation : queue->operations())
+        EXPECT_FALSE(operation->isExecuting());
+    EXPECT_EQ(server.requests().size(), 0u);
     queue->go();
     ASSERT_TRUE(pumpMainRunLoopUntil([&] { return queueDone == 1; }, 20));
     EXPECT_EQ(finished, 7);

@@ -145,6 +145,7 @@ TEST_F(ProtocolRoad, MessageBytesReachTheFrontDoorWithATrailingZero)
 
 TEST_F(ProtocolRoad, UploadPostsItsFormToTheUploadServiceAndFailsWithoutARetry)
 {
+    ScopedManualClock clock;
     EXPECT_EQ(transport->GetUploadFileURL(), "http://127.0.0.1:8080/CorvelleSaas");
     // The fake server stands in for the upload service's fixed port.
     transport->uploadPort = server.port();
@@ -163,7 +164,9 @@ TEST_F(ProtocolRoad, UploadPostsItsFormToTheUploadServiceAndFailsWithoutARetry)
     const int tag = upload(hearer);
     server.setFault(FakeCompanyServer::kFormUpload, FakeCompanyServer::Fault::Drop);
     auto failed = std::make_shared<RecordingTransportReceiver>();
+    const double failedSent = Clock::now();
     const int failedTag = upload(failed);
+    const double failedAnswered = Clock::now();
     const size_t tries = server.receivedFor(FakeCompanyServer::kFormUpload).size();
     transport->uploadPort = 8080;
     ASSERT_NE(tag, -1);
@@ -184,12 +187,17 @@ TEST_F(ProtocolRoad, UploadPostsItsFormToTheUploadServiceAndFailsWithoutARetry)
     EXPECT_EQ(reply.cmdCode, 0x206);
     EXPECT_EQ(reply.httpRsp, 0);
 
-    // A failed upload is answered at once with the network-error reply.
+    // A failed upload is answered at once with the network-error reply, not
+    // after the three seconds a failed message waits to go again.
+    EXPECT_LT(failedAnswered - failedSent, 3.0);
     const auto& failure = *failed->replies[0];
     EXPECT_EQ(std::string(failure.recData.begin(), failure.recData.end()), HttpNetworkCtrl::kNetworkErrorReply);
     EXPECT_EQ(failure.requestCode, failedTag);
     EXPECT_NE(failure.httpRsp, 0);
-    pumpMainRunLoopUntil([] { return false; }, 0.5);
+    // A failed message goes again three seconds later; well past that, no
+    // upload is waiting to go again, has gone again or has answered again.
+    advanceClock(10);
+    EXPECT_EQ(transport->messageQueue().requestsCount(), 0);
     EXPECT_EQ(server.receivedFor(FakeCompanyServer::kFormUpload).size(), tries);
     EXPECT_EQ(failed->replies.size(), 1u);
 }
@@ -464,7 +472,11 @@ TEST_F(ProtocolRoad, CancelledRequestsAreNeverRetried)
     message->setReceiveDelegete(receiver);
     model->sendRequest(message);
     model->sendRequest(downloadOf({ "slow.png" }, 1, 1, receiver));
-    pumpMainRunLoopUntil([] { return false; }, 0.3);
+    // Cancelled while under way: the message has started, the download has reached the server.
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] {
+        auto messages = transport->messageQueue().operations();
+        return !messages.empty() && messages.front()->isExecuting() && !server.receivedFor("file").empty();
+    }));
     transport->messageQueue().cancelAllOperations();
     transport->currentDownloadQueue().cancelAllOperations();
     ASSERT_TRUE(waitForReplies(2));

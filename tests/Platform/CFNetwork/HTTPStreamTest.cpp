@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <set>
 
@@ -346,7 +347,15 @@ TEST(CFHTTPReadStream, ReportsFailuresByMeaning)
 TEST(CFHTTPReadStream, UnscheduledStreamStaysQuietUntilScheduledAgain)
 {
     HttpTestServer server;
-    server.route("/x", [](auto&, auto& c) { c.respond(200, "payload"); });
+    // The answer waits until the stream is off its loop, then is wholly sent
+    // (on the loopback, sent bytes already wait at the client) before the loop runs.
+    std::atomic<bool> release { false }, answered { false };
+    server.route("/x", [&](auto&, auto& c) {
+        while (!release && c.pause(0.001)) {
+        }
+        c.respond(200, "payload");
+        answered = true;
+    });
     auto message = CFHTTPMessage::createRequest("GET", *CFURL::URLWithString(server.url("/x")));
     auto stream = CFHTTPReadStream::createForHTTPRequest(message);
     int events = 0;
@@ -363,7 +372,11 @@ TEST(CFHTTPReadStream, UnscheduledStreamStaysQuietUntilScheduledAgain)
     ASSERT_TRUE(pumpUntil([&] { return server.requests().size() == 1; }));
     stream->unscheduleFromRunLoop();
     int before = events;
-    pumpUntil([] { return false; }, 0.2);
+    release = true;
+    ASSERT_TRUE(pumpUntil([&] { return answered.load(); }));
+    auto loop = NSRunLoop::currentRunLoop();
+    for (int turn = 0; turn < 1000 && loop->runOnce(NSDefaultRunLoopMode); ++turn) {
+    }
     EXPECT_EQ(events, before);
     stream->scheduleWithRunLoop(NSRunLoop::currentRunLoop(), NSDefaultRunLoopMode);
     EXPECT_TRUE(pumpUntil([&] { return ended; }));
