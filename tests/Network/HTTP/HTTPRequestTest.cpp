@@ -248,7 +248,9 @@ TEST_F(HTTPRequestTest, TimesOutAfterRetriesAndCancelReportsCodeFour)
 TEST_F(HTTPRequestTest, InflatesGzipInMemoryAndFileToFile)
 {
     std::string text(100000, 'z');
-    server.route("/gz", [&](auto&, auto& c) {
+    // Handlers keep copies of what they send: their threads may still be
+    // reading when the test's own variables go.
+    server.route("/gz", [text](auto&, auto& c) {
         c.respond(200, HttpTestServer::gzip(text), { { "Content-Encoding", "gzip" } });
     });
     auto memory = start(HTTPRequest::requestWithURL(*CFURL::URLWithString(server.url("/gz"))));
@@ -267,7 +269,7 @@ TEST_F(HTTPRequestTest, InflatesGzipInMemoryAndFileToFile)
 
     // A compressed body cut short (the server closes early, no length given)
     // fails rather than passing for the whole, inflated on the fly or not.
-    server.route("/gzcut", [&](auto&, auto& c) {
+    server.route("/gzcut", [text](auto&, auto& c) {
         std::string packed = HttpTestServer::gzip(text);
         c.respondHead(200, { { "Content-Encoding", "gzip" } });
         c.write(packed.substr(0, packed.size() / 2));
@@ -296,8 +298,8 @@ TEST_F(HTTPRequestTest, ResumesPartialDownloadAndRestartsWhenRangeIgnored)
     std::string file(5000, 'q');
     for (size_t i = 0; i < file.size(); ++i)
         file[i] = static_cast<char>('a' + i % 26);
-    bool honourRange = true;
-    server.route("/file", [&](const HttpTestRequest& req, auto& c) {
+    std::atomic<bool> honourRange { true };
+    server.route("/file", [&honourRange, file](const HttpTestRequest& req, auto& c) {
         std::string range = req.header("Range");
         if (range.empty() || !honourRange) {
             c.respond(200, file);
@@ -492,7 +494,7 @@ TEST_F(HTTPRequestTest, ProxyScriptFromTheServerRoutesTheRequest)
 {
     std::string script = "function FindProxyForURL(u, h) { return h == 'corvelle.invalid' ? 'PROXY 127.0.0.1:"
         + std::to_string(server.port()) + "' : 'DIRECT'; }";
-    server.route("/proxy.pac", [&](auto&, auto& c) { c.respond(200, script); });
+    server.route("/proxy.pac", [script](auto&, auto& c) { c.respond(200, script); });
     server.route("/via", [](const HttpTestRequest& req, auto& c) { c.respond(200, req.target); });
     CFProxySettings settings;
     settings.autoConfigurationURL = CFURL::URLWithString(server.url("/proxy.pac"));
