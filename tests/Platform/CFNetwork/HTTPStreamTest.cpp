@@ -346,10 +346,10 @@ TEST(CFHTTPReadStream, ReportsFailuresByMeaning)
 
 TEST(CFHTTPReadStream, UnscheduledStreamStaysQuietUntilScheduledAgain)
 {
-    HttpTestServer server;
     // The answer waits until the stream is off its loop, then is wholly sent
     // (on the loopback, sent bytes already wait at the client) before the loop runs.
     std::atomic<bool> release { false }, answered { false };
+    HttpTestServer server;  // after the flags: its thread reads them until it stops
     server.route("/x", [&](auto&, auto& c) {
         while (!release && c.pause(0.001)) {
         }
