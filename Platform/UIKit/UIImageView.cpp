@@ -6,6 +6,69 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+
+namespace {
+
+bool clearSpan(const CGImage& picture, size_t y, size_t x0, size_t x1)
+{
+    const uint8_t* row = picture.pixels().data() + y * picture.stride();
+    for (size_t x = x0; x < x1; ++x) {
+        uint32_t pixel;
+        std::memcpy(&pixel, row + x * 4, 4);
+        if (pixel)
+            return false;
+    }
+    return true;
+}
+
+// A wholly clear rectangle around the picture's centre (rows counted from the
+// top), grown along the middle row and then by whole rows; empty when the
+// centre shows.
+CGRect clearMiddle(const CGImage& picture)
+{
+    size_t w = picture.width(), h = picture.height();
+    if (!picture.hasAlpha() || w < 3 || h < 3)
+        return CGRectNull;
+    size_t cy = h / 2, cx = w / 2;
+    if (!clearSpan(picture, cy, cx, cx + 1))
+        return CGRectNull;
+    size_t x0 = cx, x1 = cx + 1;
+    while (x0 > 0 && clearSpan(picture, cy, x0 - 1, x0))
+        --x0;
+    while (x1 < w && clearSpan(picture, cy, x1, x1 + 1))
+        ++x1;
+    size_t y0 = cy, y1 = cy + 1;
+    while (y0 > 0 && clearSpan(picture, y0 - 1, x0, x1))
+        --y0;
+    while (y1 < h && clearSpan(picture, y1, x0, x1))
+        ++y1;
+    return CGRectMake(CGFloat(x0), CGFloat(y0), CGFloat(x1 - x0), CGFloat(y1 - y0));
+}
+
+}  // namespace
+
+// The picture whole, or, when at least half of it is a clear middle, the
+// four bands around that middle: laying clear pixels over others changes
+// nothing, and skipping them spares most of the work.
+std::vector<UIImageView::Piece> UIImageView::piecesOf(const CGImageRef& picture)
+{
+    CGRect all = CGRectMake(0, 0, CGFloat(picture->width()), CGFloat(picture->height()));
+    CGRect middle = clearMiddle(*picture);
+    if (CGRectIsNull(middle) || middle.size.width * middle.size.height * 2 < all.size.width * all.size.height)
+        return { { all, picture } };
+    CGRect bands[] = {
+        CGRectMake(0, 0, all.size.width, middle.origin.y),
+        CGRectMake(0, CGRectGetMaxY(middle), all.size.width, all.size.height - CGRectGetMaxY(middle)),
+        CGRectMake(0, middle.origin.y, middle.origin.x, middle.size.height),
+        CGRectMake(CGRectGetMaxX(middle), middle.origin.y, all.size.width - CGRectGetMaxX(middle), middle.size.height),
+    };
+    std::vector<Piece> pieces;
+    for (CGRect band : bands)
+        if (!CGRectIsEmpty(band))
+            pieces.push_back({ band, CGImageCreateWithImageInRect(picture, band) });
+    return pieces;
+}
 
 UIImageView::UIImageView(CGRect frame)
     : UIView(frame)
@@ -116,7 +179,7 @@ void UIImageView::drawRect(CGRect)
     CGPoint offset = CGPointMake(device.origin.x - whole.origin.x, device.origin.y - whole.origin.y);
     CGInterpolationQuality quality = CGContextGetInterpolationQuality(c);
     auto& kept = m_rendition;
-    if (!kept.picture || kept.image != image || !CGAffineTransformEqualToTransform(kept.scale, scale)
+    if (!kept.image || kept.image != image || !CGAffineTransformEqualToTransform(kept.scale, scale)
         || !CGSizeEqualToSize(kept.size, device.size) || !CGPointEqualToPoint(kept.offset, offset) || kept.quality != quality) {
         auto bitmap = CGBitmapContextCreate(nullptr, size_t(whole.size.width), size_t(whole.size.height), 8, 0,
                                             CGColorSpaceCreateDeviceRGB(),
@@ -129,13 +192,30 @@ void UIImageView::drawRect(CGRect)
                                                                                              -whole.origin.y)));
         CGContextSetInterpolationQuality(bitmap, quality);
         image->drawInContext(bitmap, rect);
-        kept = Rendition { image, scale, device.size, offset, quality, CGBitmapContextFinishIntoImage(bitmap) };
+        auto picture = CGBitmapContextFinishIntoImage(bitmap);
+        if (!picture) {
+            image->drawInContext(c, rect);
+            return;
+        }
+        kept = Rendition { image, scale, device.size, offset, quality, piecesOf(picture) };
+    }
+    // Leaving out the clear middle changes nothing only where pictures are
+    // laid over what is there; any other blend draws the image as it comes.
+    bool split = kept.pieces.size() != 1 || !CGSizeEqualToSize(kept.pieces.front().pixels.size, whole.size);
+    if (split && c->state().blendMode != kCGBlendModeNormal) {
+        image->drawInContext(c, rect);
+        return;
     }
     // Laid down on whole device pixels, unscaled: a plain copy under the context's alpha and blend mode.
     CGContextSaveGState(c);
     c->state().ctm = CGAffineTransformIdentity;
     c->state().shadowColor = CGColor { 0, 0, 0, 0 };
     c->applyTransform();
-    CGContextDrawImage(c, whole, kept.picture);
+    for (const auto& piece : kept.pieces) {
+        // Device space has y upward: the picture's first row lies at the top of `whole`.
+        CGRect place = CGRectMake(whole.origin.x + piece.pixels.origin.x, CGRectGetMaxY(whole) - CGRectGetMaxY(piece.pixels),
+                                  piece.pixels.size.width, piece.pixels.size.height);
+        CGContextDrawImage(c, place, piece.picture);
+    }
     CGContextRestoreGState(c);
 }

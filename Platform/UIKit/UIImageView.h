@@ -6,6 +6,8 @@
 
 #include "Platform/UIKit/UIView.h"
 
+#include <vector>
+
 class UIImage;
 
 class UIImageView : public UIView {
@@ -34,15 +36,21 @@ private:
     // The shown image as last laid down where drawing it resamples it (scaled,
     // or off whole device pixels), with what it was drawn for: a screen drawn
     // again and again lays the picture down as it is instead of resampling it
-    // each time.
+    // each time. A picture clear in its middle (a frame, a shadow around a
+    // card) is kept as the parts around that middle, which alone are laid down.
+    struct Piece {
+        CGRect pixels;  // within the picture, rows counted from the top
+        CGImageRef picture;
+    };
     struct Rendition {
         std::shared_ptr<UIImage> image;
         CGAffineTransform scale {};
         CGSize size {};
         CGPoint offset {};
         CGInterpolationQuality quality = kCGInterpolationDefault;
-        CGImageRef picture;
+        std::vector<Piece> pieces;
     };
+    static std::vector<Piece> piecesOf(const CGImageRef& picture);
     Rendition m_rendition;
 
     std::shared_ptr<UIImage> m_image;

@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -133,6 +135,82 @@ TEST(UIImageDrawing, ImageViewsDrawnAgainShowTheirImageWhereverItLies)
                                    std::abs(a.alpha - b.alpha) });
             }
         EXPECT_LE(worst, 2) << step.frame.origin.x << " " << step.frame.size.width;
+    }
+}
+
+int worstDifference(const std::shared_ptr<UIImage>& a, const std::shared_ptr<UIImage>& b, size_t w, size_t h)
+{
+    int worst = 0;
+    for (size_t y = 0; y < h; ++y)
+        for (size_t x = 0; x < w; ++x) {
+            CGPixel p = at(a, x, y), q = at(b, x, y);
+            worst = std::max({ worst, std::abs(p.red - q.red), std::abs(p.green - q.green), std::abs(p.blue - q.blue),
+                               std::abs(p.alpha - q.alpha) });
+        }
+    return worst;
+}
+
+// Pictures clear in their middle (frames, shadows around a card) are laid
+// down around that middle only: over a background, what shows is still what
+// drawing the image there shows, whatever the shape of the clear part; and a
+// context that copies rather than lays over still gets the clear middle.
+TEST(UIImageDrawing, ImageViewsClearInTheMiddleShowTheWholeImage)
+{
+    struct Case {
+        const char* name;
+        CGPixel (*colour)(size_t x, size_t y);
+    } cases[] = {
+        { "uneven frame", [](size_t x, size_t y) { return x < 3 || x >= 39 || y < 2 || y >= 28 ? red : CGPixel {}; } },
+        { "thick frame", [](size_t x, size_t y) { return x < 12 || x >= 28 || y < 10 || y >= 22 ? green : CGPixel {}; } },
+        { "open at the right", [](size_t x, size_t) { return x < 3 ? blue : CGPixel {}; } },
+        { "translucent frame",
+          [](size_t x, size_t y) { return x < 2 || x >= 38 || y < 5 || y >= 30 ? CGPixel { 0, 0, 255, 128 } : CGPixel {}; } },
+        { "all clear", [](size_t, size_t) { return CGPixel {}; } },
+        { "opaque", [](size_t x, size_t) { return x % 2 ? red : green; } },
+    };
+    const CGRect frame = CGRectMake(3.5f, 2.25f, 40, 32);
+    for (const auto& c : cases) {
+        auto image = paint(40, 32, c.colour);
+        auto parent = std::make_shared<UIView>(CGRectMake(0, 0, 50, 40));
+        parent->setBackgroundColor(UIColor::colorWithRedGreenBlueAlpha(1, 1, 0, 1));
+        auto view = std::make_shared<UIImageView>(frame);
+        view->setImage(image);
+        parent->addSubview(view);
+        UIGraphicsBeginImageContextWithOptions(CGSizeMake(50, 40), false, 1);
+        CGContextSetRGBFillColor(UIGraphicsGetCurrentContext(), 1, 1, 0, 1);
+        CGContextFillRect(UIGraphicsGetCurrentContext(), CGRectMake(0, 0, 50, 40));
+        image->drawInRect(frame);
+        auto expected = UIGraphicsGetImageFromCurrentImageContext();
+        UIGraphicsEndImageContext();
+        for (int round = 0; round < 2; ++round) {
+            auto shown = UIViewRenderToImage(*parent);
+            ASSERT_TRUE(shown && expected);
+            EXPECT_LE(worstDifference(shown, expected, 50, 40), 2) << c.name << " round " << round;
+        }
+
+        // Copied rather than laid over, the picture's clear middle clears what was beneath.
+        auto copiedOverYellow = [&](const std::function<void()>& draw) {
+            UIGraphicsBeginImageContextWithOptions(CGSizeMake(50, 40), false, 1);
+            auto context = UIGraphicsGetCurrentContext();
+            CGContextSetRGBFillColor(context, 1, 1, 0, 1);
+            CGContextFillRect(context, CGRectMake(0, 0, 50, 40));
+            CGContextSetBlendMode(context, kCGBlendModeCopy);
+            draw();
+            auto copied = UIGraphicsGetImageFromCurrentImageContext();
+            UIGraphicsEndImageContext();
+            return copied;
+        };
+        auto viaView = copiedOverYellow([&] {
+            CGContextTranslateCTM(UIGraphicsGetCurrentContext(), frame.origin.x, frame.origin.y);
+            view->drawRect(view->bounds());
+        });
+        auto direct = copiedOverYellow([&] { image->drawInRect(frame); });
+        ASSERT_TRUE(viaView && direct);
+        CGPixel a = at(viaView, 23, 18), b = at(direct, 23, 18);
+        EXPECT_LE(std::max({ std::abs(a.red - b.red), std::abs(a.green - b.green), std::abs(a.blue - b.blue),
+                             std::abs(a.alpha - b.alpha) }),
+                  2)
+            << c.name;
     }
 }
 
