@@ -12,6 +12,15 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+namespace {
+
+// The loop whose turn this thread is running, if any. Work posted to it from
+// its own turn needs no wake-up: every turn that ran a callback is followed by
+// one that looks at posted blocks and signalled sources before it waits.
+thread_local const NSRunLoop* t_turnLoop = nullptr;
+
+}  // namespace
+
 struct NSRunLoop::Posted {
     unsigned long sequence = 0;
     std::function<void()> block;
@@ -44,7 +53,8 @@ void RunLoopSource::signal()
     m_signalled = true;
     if (auto loop = m_loop.lock()) {
         loop->m_sourceSignalled = true;
-        loop->wakeUp();
+        if (loop.get() != t_turnLoop)
+            loop->wakeUp();
     }
 }
 
@@ -163,7 +173,8 @@ void NSRunLoop::performBlock(std::function<void()> block, std::vector<NSRunLoopM
         posted->modes = std::move(modes);
         m_posted.push_back(std::move(posted));
     }
-    wakeUp();
+    if (this != t_turnLoop)
+        wakeUp();
 }
 
 void NSRunLoop::wakeUp()
@@ -365,6 +376,11 @@ bool NSRunLoop::pollSources(const NSRunLoopMode& mode, int timeoutMs)
 bool NSRunLoop::runTurn(const NSRunLoopMode& mode, double limitDate, bool mayWait)
 {
     NSThread::BusyScope busy;
+    struct TurnScope {
+        const NSRunLoop* previous = t_turnLoop;
+        explicit TurnScope(const NSRunLoop* loop) { t_turnLoop = loop; }
+        ~TurnScope() { t_turnLoop = previous; }
+    } turnScope(this);
     ++m_turn;
     std::erase_if(m_sources, [](auto& source) { return !source->isValid(); });
     // Blocks performed on this loop (the main queue's among them) go before the
