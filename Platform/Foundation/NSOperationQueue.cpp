@@ -187,8 +187,71 @@ void NSOperationQueue::retire(const std::shared_ptr<NSOperation>& operation)
     operation->removeObserver(this);
 }
 
+namespace {
+
+// The queues that are starting operations on this thread: a start that makes
+// room again (an operation that finishes at once, a long queue cancelled)
+// leaves the next one to the loop in schedule() instead of starting it one
+// level deeper.
+thread_local std::vector<const NSOperationQueue*> t_startingQueues;
+
+}  // namespace
+
+std::shared_ptr<NSOperation> NSOperationQueue::takeConcurrentToStartLocked()
+{
+    if (m_isMain || m_suspended || (m_maxConcurrent >= 0 && m_running + m_pendingStarters >= m_maxConcurrent))
+        return nullptr;
+    for (auto key = m_waiting.begin(); key != m_waiting.end(); ++key) {
+        auto entry = m_waitingByArrival.at(key->second);
+        if (!entry->operation->isReady())
+            continue;
+        // The best ready one is started here only when it merely hands its
+        // work elsewhere; anything else goes to a worker as before.
+        if (!entry->operation->isConcurrent())
+            return nullptr;
+        entry->started = true;
+        ++m_running;
+        auto operation = entry->operation;
+        m_waitingByArrival.erase(key->second);
+        m_waiting.erase(key);
+        return operation;
+    }
+    return nullptr;
+}
+
 void NSOperationQueue::schedule()
 {
+    // A concurrent operation's start only hands its work elsewhere: it is
+    // called on the thread that made room for it, which saves a worker's
+    // wake-up and its hand-off for every operation.
+    if (!m_isMain) {
+        // Called again from inside one of those starts: the loop below looks
+        // again once that start returns.
+        if (std::find(t_startingQueues.begin(), t_startingQueues.end(), this) != t_startingQueues.end())
+            return;
+        struct Starting {
+            std::shared_ptr<NSOperationQueue> queue;
+            ~Starting()
+            {
+                if (queue)
+                    std::erase(t_startingQueues, queue.get());
+            }
+        } starting;
+        for (;;) {
+            std::shared_ptr<NSOperation> operation;
+            {
+                std::lock_guard guard(m_lock);
+                operation = takeConcurrentToStartLocked();
+            }
+            if (!operation)
+                break;
+            if (!starting.queue) {
+                starting.queue = shared_from_this();
+                t_startingQueues.push_back(this);
+            }
+            operation->start();
+        }
+    }
     long starters = 0;
     {
         std::lock_guard guard(m_lock);

@@ -4,7 +4,9 @@
 // priority, then of arrival, while fewer than its maximum are running and it
 // is not suspended. The main queue starts them on the main run loop (in the
 // common modes), so they run on the main thread; any other queue starts each
-// on a worker thread of the global dispatch pool. A concurrent operation is
+// on a worker thread of the global dispatch pool, except a concurrent
+// operation, whose start only hands its work elsewhere: that one is started
+// on the thread that added it or made room for it. A concurrent operation is
 // counted as running until it says it finished.
 //
 // An operation's queue priority is read when it is added.
@@ -74,6 +76,8 @@ private:
     void schedule();
     void operationChanged(const std::shared_ptr<NSOperation>& operation);
     void startNext();
+    // Takes the best ready operation when it is concurrent and there is room.
+    std::shared_ptr<NSOperation> takeConcurrentToStartLocked();
     void retire(const std::shared_ptr<NSOperation>& operation);
     // Takes or drops the queue's reference to itself; what it drops is handed
     // back to be released by the caller, after its own work on the queue.
