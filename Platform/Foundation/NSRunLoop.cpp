@@ -179,6 +179,10 @@ void NSRunLoop::performBlock(std::function<void()> block, std::vector<NSRunLoopM
 
 void NSRunLoop::wakeUp()
 {
+    // One ring until the loop hears it is enough: whatever else is posted
+    // meanwhile is seen by the turn that follows.
+    if (m_wakePending.exchange(true))
+        return;
     uint64_t one = 1;
     // A full counter already means "wake up": nothing is lost when this fails.
     [[maybe_unused]] auto written = ::write(m_wakeFd, &one, sizeof one);
@@ -186,9 +190,11 @@ void NSRunLoop::wakeUp()
 
 void NSRunLoop::drainWakeFd()
 {
+    // Cleared before the read: a ring that comes after it writes again.
+    m_wakePending = false;
+    // One read takes the whole count and leaves the counter at zero.
     uint64_t value;
-    while (::read(m_wakeFd, &value, sizeof value) > 0) {
-    }
+    [[maybe_unused]] auto read = ::read(m_wakeFd, &value, sizeof value);
 }
 
 void NSRunLoop::stop()
@@ -394,7 +400,7 @@ bool NSRunLoop::runTurn(const NSRunLoopMode& mode, double limitDate, bool mayWai
     int timeoutMs = 0;
     if (!handled && mayWait && !m_stopRequested) {
         double wakeAt = limitDate;
-        double next;
+        double next = 0;
         if (nextTimerDate(mode, next))
             wakeAt = std::min(wakeAt, next);
         double now = Clock::now();

@@ -188,6 +188,8 @@ private:
     unsigned long m_turn = 0;
     std::atomic<bool> m_stopRequested { false };
     std::atomic<bool> m_sourceSignalled { false };
+    // Rung and not yet heard by the loop (see wakeUp).
+    std::atomic<bool> m_wakePending { false };
 
     std::vector<RunLoopSourceRef> m_sources;
     std::vector<std::shared_ptr<TimerEntry>> m_timers;
