@@ -384,6 +384,10 @@ void CFHTTPReadStream::advance()
                 return updateSourceEvents();
             m_phase = Phase::ReadingHead;
             updateSourceEvents();
+            // The answer to what was just written is hardly ever there yet:
+            // wait to hear from the socket rather than ask it in vain.
+            if (m_rawOffset == m_raw.size())
+                return;
             continue;
         case Phase::ReadingHead:
             if (!readHead())
