@@ -81,6 +81,10 @@ namespace {
 // Set on the engine's network thread only.
 thread_local bool t_isNetworkThread = false;
 thread_local std::vector<std::function<void()>> t_mainThreadOutbox;
+// Sends the outbox. A source rather than a posted block: signalled sources
+// are performed after the turn's posted blocks, so a request that ends and
+// the one that starts in its place reach the main thread together.
+thread_local RunLoopSourceRef t_mainThreadOutboxSource;
 
 void sendMainThreadOutbox()
 {
@@ -104,7 +108,7 @@ void postToMainThread(std::function<void()> block)
     // network thread: one wake-up of the main thread per turn, not per event.
     t_mainThreadOutbox.push_back(std::move(block));
     if (t_mainThreadOutbox.size() == 1)
-        NSRunLoop::currentRunLoop()->performBlock(sendMainThreadOutbox);
+        t_mainThreadOutboxSource->signal();
 }
 
 void onMainThread(std::function<void()> block)
@@ -264,10 +268,11 @@ std::shared_ptr<NSThread> HTTPRequest::threadForRequest(HTTPRequest*)
     std::lock_guard lock(s.classLock);
     if (!s.networkThread) {
         s.networkThread = NSThread::make([] {
-            t_isNetworkThread = true;
             auto loop = NSRunLoop::currentRunLoop();
             // An empty source keeps the loop from returning for lack of work.
             auto keepAlive = loop->addSource({}, { NSDefaultRunLoopMode });
+            t_mainThreadOutboxSource = loop->addSource(sendMainThreadOutbox, { NSRunLoopCommonModes });
+            t_isNetworkThread = true;
             for (;;)
                 loop->runMode(NSDefaultRunLoopMode, NSRunLoopDistantFuture);
         });
