@@ -190,11 +190,14 @@ void NSRunLoop::wakeUp()
 
 void NSRunLoop::drainWakeFd()
 {
-    // Cleared before the read: a ring that comes after it writes again.
-    m_wakePending = false;
     // One read takes the whole count and leaves the counter at zero.
     uint64_t value;
     [[maybe_unused]] auto read = ::read(m_wakeFd, &value, sizeof value);
+    // Cleared only after the read, which could otherwise take the count of a
+    // ring that came between them and leave the flag set with nothing to
+    // wake the loop. A ring skipped before this line posted its work before
+    // it, and the turn that follows sees that work.
+    m_wakePending = false;
 }
 
 void NSRunLoop::stop()
