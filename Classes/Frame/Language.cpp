@@ -56,8 +56,8 @@ std::optional<std::string> Language::stringWithName(const std::string& key)
     const Value* table = loadedTable();
     if (!table)
         return std::nullopt;
-    if (const std::string* text = (*table)[key].stringPtr())
-        return *text;
+    if (auto text = (*table)[key].stringView())
+        return std::string(*text);
     NSLog("language key %@ is missing", key);
     return std::nullopt;
 }

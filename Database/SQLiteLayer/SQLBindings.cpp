@@ -134,8 +134,8 @@ void SQLBindings::bindValue(sqlite3_stmt* statement, int index, const Value& val
         }
         }
     case Value::Type::String: {
-        const std::string& text = *value.stringPtr();
-        sqlite3_bind_text(statement, index, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        const std::string_view text = *value.stringView();
+        sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
         return;
     }
     default: {

@@ -39,8 +39,8 @@ std::optional<std::string> bundleLanguageText(const std::string& key)
         // A missing table is looked for again on the next call.
         loadedLanguage = table.isDictionary() ? language : -1;
     }
-    if (const std::string* text = table[key].stringPtr())
-        return *text;
+    if (auto text = table[key].stringView())
+        return std::string(*text);
     return std::nullopt;
 }
 
@@ -101,8 +101,8 @@ std::optional<std::string> stringUserDefault(const std::string& key)
     // The value is held here: a pointer into the temporary the lookup returns
     // would dangle by the next line.
     const Value value = NSUserDefaults::standardUserDefaults()->objectForKey(key);
-    if (const std::string* text = value.stringPtr())
-        return *text;
+    if (auto text = value.stringView())
+        return std::string(*text);
     return std::nullopt;
 }
 

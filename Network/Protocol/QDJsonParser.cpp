@@ -9,7 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
+#include <span>
 #include <limits>
 
 namespace {
@@ -58,6 +58,11 @@ inline bool isSpace(char ch)
 
 inline bool isDigit(char ch) { return ch >= '0' && ch <= '9'; }
 
+// Keys this short are held inside the key and need no sharing.
+constexpr size_t kInlineKey = 7;
+constexpr size_t kKeySlots = 512;
+constexpr size_t kKeyProbes = 8;
+
 }  // namespace
 
 std::optional<Value> QDJsonParser::objectWithString(std::optional<std::string_view> text)
@@ -82,6 +87,7 @@ std::optional<Value> QDJsonParser::fragmentWithString(std::optional<std::string_
     m_depth = 0;
     m_elements.clear();
     m_entries.clear();
+    m_keys.assign(kKeySlots, ValueKey());
     // The text is read as a C string: it ends at its first zero byte.
     std::string_view bytes = *text;
     if (const void* nul = std::memchr(bytes.data(), 0, bytes.size()))
@@ -99,6 +105,7 @@ std::optional<Value> QDJsonParser::fragmentWithString(std::optional<std::string_
         }
     }
     c = m_end = nullptr;
+    m_keys.clear();  // the shared keys belong to the tree from here on
     if (!ok)
         return std::nullopt;
     return value;
@@ -120,10 +127,10 @@ bool QDJsonParser::scanValue(Value& out)
     char ch = *c++;
     switch (ch) {
     case '"': {
-        std::string s;
+        std::string_view s;
         if (!scanRestOfString(s))
             return false;
-        out = Value(std::move(s));
+        out = Value(s);
         return true;
     }
     case '{':
@@ -178,10 +185,8 @@ bool QDJsonParser::scanRestOfArray(Value& out)
         if (!atEnd() && *c == ']') {
             ++c;
             leaveLevel();
-            const auto first = m_elements.begin() + static_cast<std::ptrdiff_t>(base);
-            std::vector<Value> items(std::make_move_iterator(first), std::make_move_iterator(m_elements.end()));
-            m_elements.erase(first, m_elements.end());
-            out = Value(ValueArray(std::move(items)));
+            out = Value(ValueArray::movingFrom(std::span(m_elements).subspan(base)));
+            m_elements.resize(base);
             return true;
         }
         Value element;
@@ -214,22 +219,22 @@ bool QDJsonParser::scanRestOfDictionary(Value& out)
         if (!atEnd() && *c == '}') {
             ++c;
             leaveLevel();
-            const auto first = m_entries.begin() + static_cast<std::ptrdiff_t>(base);
-            std::vector<ValueDictionary::Entry> entries(std::make_move_iterator(first), std::make_move_iterator(m_entries.end()));
-            m_entries.erase(first, m_entries.end());
-            out = Value(ValueDictionary::withEntries(std::move(entries)));
+            out = Value(ValueDictionary::withEntries(std::span(m_entries).subspan(base)));
+            m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(base), m_entries.end());
             return true;
         }
-        std::string key;
         if (atEnd() || *c != '"') {
             addErrorWithCodeDescription(QDJsonErrorParse, "Object key string expected");
             return false;
         }
         ++c;
-        if (!scanRestOfString(key)) {
+        std::string_view keyText;
+        if (!scanRestOfString(keyText)) {
             addErrorWithCodeDescription(QDJsonErrorParse, "Object key string expected");
             return false;
         }
+        // Made now: the value's own strings reuse the buffer the key text may view.
+        ValueKey key = keyFor(keyText);
         skipWhitespace();
         if (atEnd() || *c != ':') {
             addErrorWithCodeDescription(QDJsonErrorParse, "Expected ':' separating key and value");
@@ -256,13 +261,35 @@ bool QDJsonParser::scanRestOfDictionary(Value& out)
     return false;
 }
 
-bool QDJsonParser::scanRestOfString(std::string& out)
+ValueKey QDJsonParser::keyFor(std::string_view text)
 {
-    // Most strings have no escape: they are made at their exact size in one step.
+    if (text.size() <= kInlineKey)
+        return ValueKey(text);
+    uint64_t h = 14695981039346656037ull;
+    for (unsigned char ch : text)
+        h = (h ^ ch) * 1099511628211ull;
+    // A few probes find a key that collided; past them, or once the table is
+    // full, the key is made on its own and nothing is kept.
+    size_t slot = static_cast<size_t>(h ^ (h >> 32));
+    for (size_t probe = 0; probe < kKeyProbes; ++probe, ++slot) {
+        ValueKey& key = m_keys[slot & (kKeySlots - 1)];
+        if (key.empty()) {
+            key = ValueKey(text);
+            return key;
+        }
+        if (key == text)
+            return key;
+    }
+    return ValueKey(text);
+}
+
+bool QDJsonParser::scanRestOfString(std::string_view& out)
+{
+    // Most strings have no escape: they are read where they stand.
     const char* run = c;
     c = findStringStop(c, m_end);
     if (c < m_end && *c == '"') {
-        out = std::string(run, static_cast<size_t>(c - run));
+        out = std::string_view(run, static_cast<size_t>(c - run));
         ++c;
         return true;
     }
@@ -273,7 +300,7 @@ bool QDJsonParser::scanRestOfString(std::string& out)
         char ch = *c;
         if (ch == '"') {
             ++c;
-            out = std::string(text);
+            out = text;
             return true;
         }
         if (ch != '\\')

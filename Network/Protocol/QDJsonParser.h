@@ -29,13 +29,19 @@ private:
     std::vector<Value> m_elements;
     std::vector<ValueDictionary::Entry> m_entries;
     std::string m_text;  // a string with escapes, while it is read
+    // Objects of one reply repeat the same keys: a key too long to sit inside
+    // the key itself is made once per call and shared by every object using it.
+    std::vector<ValueKey> m_keys;
+
+    ValueKey keyFor(std::string_view text);
 
     bool atEnd() const { return c >= m_end; }
     void skipWhitespace();
     bool scanValue(Value& out);
     bool scanRestOfArray(Value& out);
     bool scanRestOfDictionary(Value& out);
-    bool scanRestOfString(std::string& out);
+    // `out` views the text or m_text, until the next string is read.
+    bool scanRestOfString(std::string_view& out);
     bool scanUnicodeChar(std::string& out);
     bool scanHexQuad(unsigned& out);
     bool scanNumber(Value& out);

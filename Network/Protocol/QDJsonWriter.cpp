@@ -74,7 +74,7 @@ bool QDJsonWriter::appendValue(const Value& value, std::string& out)
     case Value::Type::Array:
         return appendArray(value, out);
     case Value::Type::String:
-        appendString(*value.stringPtr(), out);
+        appendString(*value.stringView(), out);
         return true;
     case Value::Type::Bool:
     case Value::Type::Integer:
@@ -209,7 +209,7 @@ bool QDJsonWriter::appendNumber(const Value& value, std::string& out)
             stringWithFormat("JSON serialisation not supported for %@", QDJsonClassName(value)));
         return false;
     }
-    if (const std::string* decimal = value.decimalText())
+    if (auto decimal = value.decimalText())
         out += *decimal;  // as it was read, every digit kept
     else if (value.numberKind() == Value::NumberKind::Float)
         out += NumberParsing::text(value.floatValue(), buffer);

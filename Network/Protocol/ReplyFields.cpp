@@ -31,8 +31,8 @@ Date dateOf(const Value& object, std::string_view key)
 
 std::optional<std::string> unchanged(const Value& value)
 {
-    if (const std::string* s = value.stringPtr())
-        return *s;
+    if (auto s = value.stringView())
+        return std::string(*s);
     if (value.isNumber())
         return value.stringValue();
     return std::nullopt;

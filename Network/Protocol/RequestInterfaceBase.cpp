@@ -30,10 +30,10 @@ void RequestInterfaceBase::DecodeResults(NetBaseRst& result, const std::optional
                     continue;
                 // A status or detail that is not text is treated as missing:
                 // receivers compare them as texts.
-                const std::string* status = entry["status"].stringPtr();
-                const std::string* detail = entry["detail"].stringPtr();
+                auto status = entry["status"].stringView();
+                auto detail = entry["detail"].stringView();
                 result.detail = detail ? std::optional<std::string>(*detail) : std::nullopt;
-                setStatus(result, status ? *status : std::string("115"));
+                setStatus(result, status ? std::string(*status) : std::string("115"));
             }
         }
     }

@@ -45,7 +45,7 @@ public:
         case Value::Type::Null:
             return 0;
         case Value::Type::String: {
-            const std::string& text = *value.stringPtr();
+            const std::string text = value.stringValue();
             auto found = m_strings.find(text);
             if (found != m_strings.end())
                 return found->second;
@@ -211,7 +211,7 @@ private:
         const Value& className = m_objects[*classReference]["$classname"];
         if (!className.isString())
             return false;
-        const std::string& name = *className.stringPtr();
+        const std::string name = className.stringValue();
 
         if (name == "NSDictionary" || name == "NSMutableDictionary") {
             ValueArray keys;

@@ -344,7 +344,7 @@ Node nodeOf(const Value& value, int depth, std::string* error, std::vector<doubl
         }
         return Node(plist_new_real(value.doubleValue()));
     case Value::Type::String: {
-        const std::string& text = *value.stringPtr();
+        const std::string text = value.stringValue();
         if (!isValidUTF8(text)) {
             failWith(error, "a text holds a NUL byte or is not valid UTF-8");
             return nullptr;
@@ -398,7 +398,7 @@ Node nodeOf(const Value& value, int depth, std::string* error, std::vector<doubl
             Node child = nodeOf(item, depth + 1, error, doubles);
             if (!child)
                 return nullptr;
-            plist_dict_set_item(dictionary.get(), key.c_str(), child.release());
+            plist_dict_set_item(dictionary.get(), key.str().c_str(), child.release());
         }
         return dictionary;
     }

@@ -3,11 +3,13 @@
 #include "Platform/Foundation/NumberParsing.h"
 
 #include <algorithm>
-#include <atomic>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
-#include <functional>
+#include <new>
+#include <stdexcept>
 
 namespace {
 
@@ -47,6 +49,14 @@ T saturate(double v)
     return static_cast<T>(v);
 }
 
+// Sizes and counts are kept in 32 bits, which no text or container here nears.
+uint32_t checkedSize(size_t n)
+{
+    if (n > std::numeric_limits<uint32_t>::max())
+        throw std::length_error("Value: text or container too large");
+    return static_cast<uint32_t>(n);
+}
+
 }  // namespace
 
 const Value& nullValue()
@@ -55,65 +65,114 @@ const Value& nullValue()
     return v;
 }
 
-Value::Value(bool b) : m_type(Type::Bool), m_kind(NumberKind::Bool) { m.b = b; }
-Value::Value(int v) : m_type(Type::Integer), m_kind(NumberKind::Int) { m.i = v; }
-Value::Value(long v) : m_type(Type::Integer), m_kind(NumberKind::Long) { m.i = v; }
-Value::Value(long long v) : m_type(Type::Integer), m_kind(NumberKind::LongLong) { m.i = v; }
-Value::Value(unsigned v) : m_type(Type::Integer), m_kind(NumberKind::UnsignedInt) { m.u = v; }
-Value::Value(unsigned long v) : m_type(Type::Integer), m_kind(NumberKind::UnsignedLong) { m.u = v; }
-Value::Value(unsigned long long v) : m_type(Type::Integer), m_kind(NumberKind::UnsignedLongLong) { m.u = v; }
-Value::Value(float v) : m_type(Type::Real), m_kind(NumberKind::Float) { m.d = static_cast<double>(v); }
-Value::Value(double v) : m_type(Type::Real), m_kind(NumberKind::Double) { m.d = v; }
-Value::Value(const char* s) : Value(std::string(s ? s : "")) {}
-Value::Value(std::string s) : m_type(Type::String) { new (&m.s) std::string(std::move(s)); }
-Value::Value(std::string_view s) : Value(std::string(s)) {}
-Value::Value(Date d) : m_type(Type::Date) { m.d = d.secondsSince1970; }
+// MARK: - Shared text and keys
 
-// The value that drops the last count frees the box: values are the owners,
-// so a box needs no count of weak owners nor a deleter of its own.
-struct Value::BoxBase {
-    std::atomic<uint32_t> references { 1 };
-};
-
-template<typename T>
-struct Value::Box : BoxBase {
-    explicit Box(T&& o) : object(std::move(o)) {}
-    T object;
-};
-
-template<typename T>
-void Value::makeBox(T&& object)
+SharedText* SharedText::make(std::string_view text)
 {
-    m.box = new Box<T>(std::move(object));
+    const uint32_t size = checkedSize(text.size());
+    auto* shared = new (::operator new(sizeof(SharedText) + size)) SharedText;
+    shared->size = size;
+    if (size)
+        std::memcpy(reinterpret_cast<char*>(shared + 1), text.data(), size);
+    return shared;
 }
 
-template<typename T>
-const T& Value::ref() const
+void SharedText::release()
 {
-    return static_cast<const Box<T>*>(m.box)->object;
-}
-
-void Value::releaseBox()
-{
-    // The last owner sees every earlier owner's writes before it frees.
-    if (m.box->references.fetch_sub(1, std::memory_order_acq_rel) != 1)
+    // The last owner sees every earlier owner's use before it frees.
+    if (references.fetch_sub(1, std::memory_order_acq_rel) != 1)
         return;
-    switch (m_type) {
-    case Type::Data:
-        delete static_cast<Box<::Data>*>(m.box);
-        break;
-    case Type::Array:
-        delete static_cast<Box<ValueArray>*>(m.box);
-        break;
-    default:
-        delete static_cast<Box<ValueDictionary>*>(m.box);
-        break;
+    this->~SharedText();
+    ::operator delete(this);
+}
+
+ValueKey::ValueKey(std::string_view text)
+{
+    static_assert(std::endian::native == std::endian::little, "the size tag is the key's first byte");
+    if (text.size() > 7) {
+        m_bits = reinterpret_cast<uintptr_t>(SharedText::make(text));
+        return;
+    }
+    uint64_t bits = (text.size() << 1) | 1;
+    if (!text.empty())
+        std::memcpy(reinterpret_cast<char*>(&bits) + 1, text.data(), text.size());
+    m_bits = bits;
+}
+
+// MARK: - Value storage
+
+// Data is rare in trees; it keeps its vector, behind a count of its owners.
+struct Value::DataBox {
+    std::atomic<uint32_t> references { 1 };
+    ::Data data;
+};
+
+template<typename T>
+T Value::load() const
+{
+    T v;
+    std::memcpy(&v, m_raw, sizeof v);
+    return v;
+}
+
+template<typename T>
+void Value::store(T v)
+{
+    std::memcpy(m_raw, &v, sizeof v);
+}
+
+template<typename T>
+T& Value::object()
+{
+    return *std::launder(reinterpret_cast<T*>(m_raw));
+}
+
+template<typename T>
+const T& Value::object() const
+{
+    return *std::launder(reinterpret_cast<const T*>(m_raw));
+}
+
+std::string_view Value::text() const
+{
+    if (m_raw[kInlineText] != kSharedText)
+        return { reinterpret_cast<const char*>(m_raw), m_raw[kInlineText] };
+    return load<SharedText*>()->view();
+}
+
+void Value::setText(std::string_view text)
+{
+    if (text.size() <= kInlineText) {
+        if (!text.empty())
+            std::memcpy(m_raw, text.data(), text.size());
+        m_raw[kInlineText] = static_cast<unsigned char>(text.size());
+    } else {
+        store(SharedText::make(text));
+        m_raw[kInlineText] = kSharedText;
     }
 }
 
-Value::Value(::Data d) : m_type(Type::Data) { makeBox(std::move(d)); }
-Value::Value(ValueArray a) : m_type(Type::Array) { makeBox(std::move(a)); }
-Value::Value(ValueDictionary d) : m_type(Type::Dictionary) { makeBox(std::move(d)); }
+Value::Value(bool b) : m_kind(NumberKind::Bool), m_type(Type::Bool) { store(b); }
+Value::Value(int v) : m_kind(NumberKind::Int), m_type(Type::Integer) { store<int64_t>(v); }
+Value::Value(long v) : m_kind(NumberKind::Long), m_type(Type::Integer) { store<int64_t>(v); }
+Value::Value(long long v) : m_kind(NumberKind::LongLong), m_type(Type::Integer) { store<int64_t>(v); }
+Value::Value(unsigned v) : m_kind(NumberKind::UnsignedInt), m_type(Type::Integer) { store<uint64_t>(v); }
+Value::Value(unsigned long v) : m_kind(NumberKind::UnsignedLong), m_type(Type::Integer) { store<uint64_t>(v); }
+Value::Value(unsigned long long v) : m_kind(NumberKind::UnsignedLongLong), m_type(Type::Integer) { store<uint64_t>(v); }
+Value::Value(float v) : m_kind(NumberKind::Float), m_type(Type::Real) { store(static_cast<double>(v)); }
+Value::Value(double v) : m_kind(NumberKind::Double), m_type(Type::Real) { store(v); }
+Value::Value(const char* s) : Value(std::string_view(s ? s : "")) {}
+Value::Value(const std::string& s) : Value(std::string_view(s)) {}
+Value::Value(std::string_view s) : m_type(Type::String) { setText(s); }
+Value::Value(Date d) : m_type(Type::Date) { store(d.secondsSince1970); }
+Value::Value(::Data d) : m_type(Type::Data)
+{
+    auto* box = new DataBox;
+    box->data = std::move(d);
+    store(box);
+}
+Value::Value(ValueArray a) : m_type(Type::Array) { new (m_raw) ValueArray(std::move(a)); }
+Value::Value(ValueDictionary d) : m_type(Type::Dictionary) { new (m_raw) ValueDictionary(std::move(d)); }
 
 Value::Value(const Value& other) { copyFrom(other); }
 Value::Value(Value&& other) noexcept { moveFrom(std::move(other)); }
@@ -134,7 +193,7 @@ Value& Value::operator=(Value&& other) noexcept
 {
     if (this == &other)
         return *this;
-    if (usesRef()) {
+    if (m_type == Type::Array || m_type == Type::Dictionary) {
         // `other` may be an element of the container this value holds.
         Value moved(std::move(other));
         destroy();
@@ -146,56 +205,86 @@ Value& Value::operator=(Value&& other) noexcept
     return *this;
 }
 
-void Value::destroy()
+void Value::destroy() noexcept
 {
-    if (usesString())
-        m.s.~basic_string();
-    else if (usesRef())
-        releaseBox();
+    switch (m_type) {
+    case Type::Data: {
+        auto* box = load<DataBox*>();
+        if (box->references.fetch_sub(1, std::memory_order_acq_rel) == 1)
+            delete box;
+        break;
+    }
+    case Type::Array:
+        object<ValueArray>().~ValueArray();
+        break;
+    case Type::Dictionary:
+        object<ValueDictionary>().~ValueDictionary();
+        break;
+    default:
+        if (holdsText() && m_raw[kInlineText] == kSharedText)
+            load<SharedText*>()->release();
+        break;
+    }
+    std::memset(m_raw, 0, sizeof m_raw);
+    m_kind = NumberKind::LongLong;
     m_type = Type::Null;
-    m.i = 0;
 }
 
-void Value::copyFrom(const Value& other)
+void Value::copyFrom(const Value& other) noexcept
 {
-    m_type = other.m_type;
-    m_kind = other.m_kind;
-    if (other.usesString())
-        new (&m.s) std::string(other.m.s);
-    else if (other.usesRef()) {
-        m.box = other.m.box;
-        m.box->references.fetch_add(1, std::memory_order_relaxed);
+    switch (other.m_type) {
+    case Type::Array:
+        new (m_raw) ValueArray(other.object<ValueArray>());
+        break;
+    case Type::Dictionary:
+        new (m_raw) ValueDictionary(other.object<ValueDictionary>());
+        break;
+    case Type::Data:
+        other.load<DataBox*>()->references.fetch_add(1, std::memory_order_relaxed);
+        std::memcpy(m_raw, other.m_raw, sizeof m_raw);
+        break;
+    default:
+        if (other.holdsText() && other.m_raw[kInlineText] == kSharedText)
+            other.load<SharedText*>()->retain();
+        std::memcpy(m_raw, other.m_raw, sizeof m_raw);
+        break;
     }
-    else
-        m.u = other.m.u;
+    m_kind = other.m_kind;
+    m_type = other.m_type;
 }
 
 void Value::moveFrom(Value&& other) noexcept
 {
-    m_type = other.m_type;
-    m_kind = other.m_kind;
-    if (other.usesString()) {
-        new (&m.s) std::string(std::move(other.m.s));
-        other.m.s.~basic_string();
-    } else if (other.usesRef()) {
-        m.box = other.m.box;
-    } else {
-        m.u = other.m.u;
+    switch (other.m_type) {
+    case Type::Array:
+        new (m_raw) ValueArray(std::move(other.object<ValueArray>()));
+        other.object<ValueArray>().~ValueArray();
+        break;
+    case Type::Dictionary:
+        new (m_raw) ValueDictionary(std::move(other.object<ValueDictionary>()));
+        other.object<ValueDictionary>().~ValueDictionary();
+        break;
+    default:
+        std::memcpy(m_raw, other.m_raw, sizeof m_raw);
+        break;
     }
+    m_kind = other.m_kind;
+    m_type = other.m_type;
+    std::memset(other.m_raw, 0, sizeof other.m_raw);
+    other.m_kind = NumberKind::LongLong;
     other.m_type = Type::Null;
-    other.m.i = 0;
 }
 
 Value Value::integer(int64_t v, NumberKind kind)
 {
-    Value value;
     if (kind == NumberKind::Bool)
         return Value(v != 0);
     if (kind == NumberKind::Float || kind == NumberKind::Double)
         return real(static_cast<double>(v), kind);
+    Value value;
     value.m_type = Type::Integer;
     value.m_kind = kind;
-    value.m.i = v;
+    value.store(v);
     return value;
 }
 
@@ -209,7 +298,7 @@ Value Value::real(double v, NumberKind kind)
     Value value;
     value.m_type = Type::Real;
     value.m_kind = kind == NumberKind::Float ? NumberKind::Float : NumberKind::Double;
-    value.m.d = kind == NumberKind::Float ? static_cast<double>(static_cast<float>(v)) : v;
+    value.store(kind == NumberKind::Float ? static_cast<double>(static_cast<float>(v)) : v);
     return value;
 }
 
@@ -218,26 +307,29 @@ Value Value::decimal(std::string_view text)
     Value value;
     value.m_type = Type::Real;
     value.m_kind = NumberKind::Decimal;
-    new (&value.m.s) std::string(text);
+    value.setText(text);
     return value;
 }
 
-const std::string* Value::decimalText() const
+std::optional<std::string_view> Value::decimalText() const
 {
-    return m_type == Type::Real && m_kind == NumberKind::Decimal ? &m.s : nullptr;
+    if (m_type == Type::Real && m_kind == NumberKind::Decimal)
+        return text();
+    return std::nullopt;
 }
 
 double Value::realValue() const
 {
     if (m_kind != NumberKind::Decimal)
-        return m.d;
+        return load<double>();
     // Out of range: too small is zero (or the nearest subnormal), too large infinity.
+    const std::string_view s = text();
     double d = 0;
-    auto [end, ec] = std::from_chars(m.s.data(), m.s.data() + m.s.size(), d);
+    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), d);
     if (ec == std::errc::result_out_of_range) {
-        size_t e = m.s.find_first_of("eE");
-        bool tiny = e != std::string::npos && m.s[e + 1] == '-';
-        bool negative = !m.s.empty() && m.s.front() == '-';
+        size_t e = s.find_first_of("eE");
+        bool tiny = e != std::string_view::npos && e + 1 < s.size() && s[e + 1] == '-';
+        bool negative = !s.empty() && s.front() == '-';
         d = tiny ? (negative ? -0.0 : 0.0) : (negative ? -HUGE_VAL : HUGE_VAL);
     }
     return d;
@@ -250,21 +342,11 @@ Value Value::array(std::initializer_list<Value> items)
 
 Value Value::dictionary(std::initializer_list<std::pair<std::string, Value>> items)
 {
-    return Value(ValueDictionary(items));
-}
-
-template<typename T>
-T& Value::mutableRef()
-{
-    // Copy on write: detach shared storage before the first change.
-    auto* box = static_cast<Box<T>*>(m.box);
-    if (box->references.load(std::memory_order_acquire) > 1) {
-        T copy(box->object);
-        releaseBox();
-        makeBox(std::move(copy));
-        box = static_cast<Box<T>*>(m.box);
-    }
-    return box->object;
+    ValueDictionary d;
+    d.reserve(items.size());
+    for (const auto& [key, value] : items)
+        d.set(key, value);
+    return Value(std::move(d));
 }
 
 bool Value::isUnsigned() const
@@ -276,13 +358,13 @@ bool Value::boolValue() const
 {
     switch (m_type) {
     case Type::Bool:
-        return m.b;
+        return load<bool>();
     case Type::Integer:
-        return m.i != 0;
+        return load<int64_t>() != 0;
     case Type::Real:
         return realValue() != 0;
     case Type::String:
-        return NumberParsing::boolValue(m.s);
+        return NumberParsing::boolValue(text());
     default:
         return false;
     }
@@ -292,15 +374,14 @@ long long Value::longLongValue() const
 {
     switch (m_type) {
     case Type::Bool:
-        return m.b ? 1 : 0;
+        return load<bool>() ? 1 : 0;
     case Type::Integer:
-        if (isUnsignedKind(m_kind) && m.u > static_cast<uint64_t>(std::numeric_limits<long long>::max()))
-            return static_cast<long long>(m.u);  // wraps, as the platform's conversion does
-        return m.i;
+        // An unsigned value past the signed range wraps, as the platform's conversion does.
+        return static_cast<long long>(load<int64_t>());
     case Type::Real:
         return saturate<long long>(realValue());
     case Type::String:
-        return NumberParsing::longLongValue(m.s);
+        return NumberParsing::longLongValue(text());
     default:
         return 0;
     }
@@ -309,7 +390,7 @@ long long Value::longLongValue() const
 unsigned long long Value::unsignedLongLongValue() const
 {
     if (m_type == Type::Integer)
-        return m.u;
+        return load<uint64_t>();
     if (m_type == Type::Real)
         return realValue() <= 0 ? 0 : saturate<unsigned long long>(realValue());
     return static_cast<unsigned long long>(longLongValue());
@@ -319,11 +400,11 @@ int Value::intValue() const
 {
     switch (m_type) {
     case Type::Integer:
-        return static_cast<int>(m.i);  // truncates, as a narrowing number conversion does
+        return static_cast<int>(load<int64_t>());  // truncates, as a narrowing number conversion does
     case Type::Real:
         return saturate<int>(realValue());
     case Type::String:
-        return NumberParsing::intValue(m.s);
+        return NumberParsing::intValue(text());
     default:
         return static_cast<int>(longLongValue());
     }
@@ -338,15 +419,15 @@ double Value::doubleValue() const
 {
     switch (m_type) {
     case Type::Bool:
-        return m.b ? 1 : 0;
+        return load<bool>() ? 1 : 0;
     case Type::Integer:
-        return isUnsignedKind(m_kind) ? static_cast<double>(m.u) : static_cast<double>(m.i);
+        return isUnsignedKind(m_kind) ? static_cast<double>(load<uint64_t>()) : static_cast<double>(load<int64_t>());
     case Type::Real:
         return realValue();
     case Type::Date:
-        return m.d;
+        return load<double>();
     case Type::String:
-        return NumberParsing::doubleValue(m.s);
+        return NumberParsing::doubleValue(text());
     default:
         return 0;
     }
@@ -362,45 +443,47 @@ std::string Value::stringValue() const
     char buffer[32];
     switch (m_type) {
     case Type::String:
-        return m.s;
+        return std::string(text());
     case Type::Bool:
-        return m.b ? "1" : "0";
+        return load<bool>() ? "1" : "0";
     case Type::Integer:
-        return isUnsignedKind(m_kind) ? std::to_string(m.u) : std::to_string(m.i);
+        return isUnsignedKind(m_kind) ? std::to_string(load<uint64_t>()) : std::to_string(load<int64_t>());
     case Type::Real:
         if (m_kind == NumberKind::Decimal)
-            return m.s;
+            return std::string(text());
         if (m_kind == NumberKind::Float)
-            return std::string(NumberParsing::text(static_cast<float>(m.d), buffer));
-        return std::string(NumberParsing::text(m.d, buffer));
+            return std::string(NumberParsing::text(static_cast<float>(load<double>()), buffer));
+        return std::string(NumberParsing::text(load<double>(), buffer));
     default:
         return {};
     }
 }
 
-const std::string* Value::stringPtr() const
+std::optional<std::string_view> Value::stringView() const
 {
-    return m_type == Type::String ? &m.s : nullptr;
+    if (m_type == Type::String)
+        return text();
+    return std::nullopt;
 }
 
 Date Value::dateValue() const
 {
     if (m_type == Type::Date)
-        return Date { m.d };
+        return Date { load<double>() };
     return Date {};
 }
 
 const Data& Value::dataValue() const
 {
-    return m_type == Type::Data ? ref<::Data>() : emptyData();
+    return m_type == Type::Data ? load<DataBox*>()->data : emptyData();
 }
 
 size_t Value::count() const
 {
     if (m_type == Type::Array)
-        return ref<ValueArray>().size();
+        return object<ValueArray>().size();
     if (m_type == Type::Dictionary)
-        return ref<ValueDictionary>().size();
+        return object<ValueDictionary>().size();
     return 0;
 }
 
@@ -408,20 +491,21 @@ const Value& Value::operator[](size_t index) const
 {
     if (m_type != Type::Array)
         return nullValue();
-    const auto& a = ref<ValueArray>();
+    const auto& a = object<ValueArray>();
     return index < a.size() ? a[index] : nullValue();
 }
 
 const ValueArray& Value::arrayValue() const
 {
-    return m_type == Type::Array ? ref<ValueArray>() : emptyArray();
+    return m_type == Type::Array ? object<ValueArray>() : emptyArray();
 }
 
 ValueArray& Value::mutableArray()
 {
+    // The array copies shared storage itself before its first change.
     if (m_type != Type::Array)
         *this = Value(ValueArray {});
-    return mutableRef<ValueArray>();
+    return object<ValueArray>();
 }
 
 void Value::append(Value v)
@@ -439,30 +523,30 @@ const Value* Value::find(std::string_view key) const
 {
     if (m_type != Type::Dictionary)
         return nullptr;
-    return ref<ValueDictionary>().find(key);
+    return object<ValueDictionary>().find(key);
 }
 
 const ValueDictionary& Value::dictionaryValue() const
 {
-    return m_type == Type::Dictionary ? ref<ValueDictionary>() : emptyDictionary();
+    return m_type == Type::Dictionary ? object<ValueDictionary>() : emptyDictionary();
 }
 
 ValueDictionary& Value::mutableDictionary()
 {
     if (m_type != Type::Dictionary)
         *this = Value(ValueDictionary {});
-    return mutableRef<ValueDictionary>();
+    return object<ValueDictionary>();
 }
 
-void Value::set(std::string key, Value v)
+void Value::set(std::string_view key, Value v)
 {
-    mutableDictionary().set(std::move(key), std::move(v));
+    mutableDictionary().set(key, std::move(v));
 }
 
 void Value::remove(std::string_view key)
 {
     if (m_type == Type::Dictionary)
-        mutableRef<ValueDictionary>().remove(key);
+        object<ValueDictionary>().remove(key);
 }
 
 bool Value::operator==(const Value& other) const
@@ -481,15 +565,15 @@ bool Value::operator==(const Value& other) const
     case Type::Null:
         return true;
     case Type::String:
-        return m.s == other.m.s;
+        return text() == other.text();
     case Type::Date:
-        return m.d == other.m.d;
+        return load<double>() == other.load<double>();
     case Type::Data:
-        return ref<::Data>() == other.ref<::Data>();
+        return dataValue() == other.dataValue();
     case Type::Array:
-        return m.box == other.m.box || ref<ValueArray>() == other.ref<ValueArray>();
+        return object<ValueArray>() == other.object<ValueArray>();
     case Type::Dictionary:
-        return m.box == other.m.box || ref<ValueDictionary>() == other.ref<ValueDictionary>();
+        return object<ValueDictionary>() == other.object<ValueDictionary>();
     default:
         return false;
     }
@@ -503,18 +587,18 @@ std::string Value::description() const
     case Type::Date: {
         char buffer[32];
         std::string out = "<date ";
-        out += NumberParsing::shortest(m.d, buffer);
+        out += NumberParsing::shortest(load<double>(), buffer);
         return out += ">";
     }
     case Type::Data: {
         std::string out = "<";
-        out += std::to_string(ref<::Data>().size());
+        out += std::to_string(dataValue().size());
         return out += " bytes>";
     }
     case Type::Array: {
         std::string out = "(";
         bool first = true;
-        for (const auto& v : ref<ValueArray>()) {
+        for (const auto& v : object<ValueArray>()) {
             out += first ? "" : ", ";
             out += v.description();
             first = false;
@@ -524,9 +608,11 @@ std::string Value::description() const
     case Type::Dictionary: {
         std::string out = "{";
         bool first = true;
-        for (const auto& [k, v] : ref<ValueDictionary>()) {
+        for (const auto& [k, v] : object<ValueDictionary>()) {
             out += first ? "" : "; ";
-            out += k + " = " + v.description();
+            out += k.view();
+            out += " = ";
+            out += v.description();
             first = false;
         }
         return out + "}";
@@ -536,10 +622,166 @@ std::string Value::description() const
     }
 }
 
+// MARK: - Arrays
+
+ValueArray::Block* ValueArray::allocate(size_t capacity)
+{
+    const uint32_t room = checkedSize(capacity);
+    auto* block = new (::operator new(sizeof(Block) + sizeof(Value) * room)) Block;
+    block->capacity = room;
+    return block;
+}
+
+void ValueArray::release(Block* block)
+{
+    if (!block || block->references.fetch_sub(1, std::memory_order_acq_rel) != 1)
+        return;
+    Value* items = block->items();
+    for (uint32_t i = 0; i < block->size; ++i)
+        items[i].~Value();
+    block->~Block();
+    ::operator delete(block);
+}
+
+ValueArray::ValueArray(std::initializer_list<Value> items)
+{
+    if (items.size() == 0)
+        return;
+    m_block = allocate(items.size());
+    for (const Value& v : items)
+        new (m_block->items() + m_block->size++) Value(v);
+}
+
+ValueArray::ValueArray(std::vector<Value> items) : ValueArray(movingFrom(items)) {}
+
+ValueArray ValueArray::movingFrom(std::span<Value> items)
+{
+    ValueArray array;
+    if (items.empty())
+        return array;
+    array.m_block = allocate(items.size());
+    for (Value& v : items)
+        new (array.m_block->items() + array.m_block->size++) Value(std::move(v));
+    return array;
+}
+
+ValueArray::ValueArray(const ValueArray& other) noexcept : m_block(other.m_block)
+{
+    if (m_block)
+        m_block->references.fetch_add(1, std::memory_order_relaxed);
+}
+
+ValueArray& ValueArray::operator=(const ValueArray& other) noexcept
+{
+    ValueArray copy(other);
+    std::swap(m_block, copy.m_block);
+    return *this;
+}
+
+ValueArray& ValueArray::operator=(ValueArray&& other) noexcept
+{
+    // `other` may live in this array's own storage: take it out before letting go.
+    ValueArray moved(std::move(other));
+    std::swap(m_block, moved.m_block);
+    return *this;
+}
+
+ValueArray::~ValueArray() { release(m_block); }
+
+Value* ValueArray::ownedItems(size_t capacity)
+{
+    if (!m_block) {
+        if (!capacity)
+            return nullptr;
+        m_block = allocate(capacity);
+        return m_block->items();
+    }
+    // Copy on write: storage another value shares is copied before the first change.
+    const bool shared = m_block->references.load(std::memory_order_acquire) > 1;
+    if (!shared && m_block->capacity >= capacity)
+        return m_block->items();
+    Block* fresh = allocate(std::max<size_t>(capacity, m_block->size));
+    Value* from = m_block->items();
+    for (uint32_t i = 0; i < m_block->size; ++i) {
+        if (shared)
+            new (fresh->items() + i) Value(from[i]);
+        else
+            new (fresh->items() + i) Value(std::move(from[i]));
+    }
+    fresh->size = m_block->size;
+    release(m_block);
+    m_block = fresh;
+    return fresh->items();
+}
+
+Value& ValueArray::operator[](size_t i)
+{
+    return ownedItems(m_block->capacity)[i];
+}
+
+void ValueArray::push_back(Value v)
+{
+    const size_t n = size();
+    const size_t capacity = m_block ? m_block->capacity : 0;
+    Value* items = ownedItems(n < capacity ? capacity : std::max<size_t>(4, capacity * 2));
+    new (items + n) Value(std::move(v));
+    ++m_block->size;
+}
+
+void ValueArray::reserve(size_t n)
+{
+    if (n > (m_block ? m_block->capacity : 0))
+        ownedItems(n);
+}
+
+void ValueArray::erase(size_t i)
+{
+    const size_t n = size();
+    Value* items = ownedItems(m_block->capacity);
+    for (size_t j = i; j + 1 < n; ++j)
+        items[j] = std::move(items[j + 1]);
+    items[n - 1].~Value();
+    --m_block->size;
+}
+
+void ValueArray::insert(size_t i, Value v)
+{
+    const size_t n = size();
+    const size_t capacity = m_block ? m_block->capacity : 0;
+    Value* items = ownedItems(n < capacity ? capacity : std::max<size_t>(4, capacity * 2));
+    new (items + n) Value();
+    ++m_block->size;
+    for (size_t j = n; j > i; --j)
+        items[j] = std::move(items[j - 1]);
+    items[i] = std::move(v);
+}
+
+void ValueArray::clear()
+{
+    release(std::exchange(m_block, nullptr));
+}
+
+Value* ValueArray::begin()
+{
+    return m_block ? ownedItems(m_block->capacity) : nullptr;
+}
+
+Value* ValueArray::end()
+{
+    return m_block ? ownedItems(m_block->capacity) + m_block->size : nullptr;
+}
+
+std::vector<Value> ValueArray::items() const
+{
+    return std::vector<Value>(begin(), end());
+}
+
 bool ValueArray::operator==(const ValueArray& other) const
 {
-    return m_items == other.m_items;
+    return m_block == other.m_block || std::equal(begin(), end(), other.begin(), other.end());
 }
+
+// MARK: - Dictionaries
 
 namespace {
 
@@ -552,83 +794,126 @@ size_t hashKey(std::string_view key)
     return static_cast<size_t>(h ^ (h >> 29));
 }
 
-}  // namespace
-
-void ValueDictionary::Index::rebuild(const std::vector<Entry>& entries)
-{
-    // Sized for the reserved capacity, so a dictionary built at its final size indexes once.
-    size_t wanted = std::max(entries.size(), entries.capacity()) * 2 + 2;
-    size_t capacity = 16;
-    while (capacity < wanted)
-        capacity <<= 1;
-    slots.assign(capacity, 0);
-    mask = capacity - 1;
-    for (size_t i = 0; i < entries.size(); ++i)
-        insert(entries[i].first, i);
-}
-
-void ValueDictionary::Index::insert(std::string_view key, size_t position)
-{
-    size_t slot = hashKey(key) & mask;
-    while (slots[slot] != 0)
-        slot = (slot + 1) & mask;
-    slots[slot] = static_cast<uint32_t>(position + 1);
-}
-
-long ValueDictionary::Index::lookup(const std::vector<Entry>& entries, std::string_view key) const
-{
-    size_t slot = hashKey(key) & mask;
-    while (uint32_t position = slots[slot]) {
-        if (entries[position - 1].first == key)
-            return static_cast<long>(position - 1);
-        slot = (slot + 1) & mask;
-    }
-    return -1;
-}
-
-namespace {
 // Below this size a linear search beats hashing the key.
 constexpr size_t kIndexThreshold = 12;
 // A dictionary read in one go is checked for repeated keys once, so a linear
 // check pays for longer than the per-lookup search does.
 constexpr size_t kLinearDuplicateCheck = 32;
+
 }  // namespace
 
-ValueDictionary::ValueDictionary() = default;
+// Open addressing over positions in the entries, in one allocation; the slots
+// hold position + 1, and 0 marks an empty one.
+struct ValueDictionary::Index {
+    size_t mask = 0;
+    uint32_t* slots() { return reinterpret_cast<uint32_t*>(this + 1); }
+    const uint32_t* slots() const { return reinterpret_cast<const uint32_t*>(this + 1); }
+
+    // Sized for the dictionary's room, so one built at its final size indexes once.
+    static Index* make(size_t room)
+    {
+        size_t count = 16;
+        while (count < room * 2 + 2)
+            count <<= 1;
+        auto* index = new (::operator new(sizeof(Index) + count * sizeof(uint32_t))) Index;
+        index->mask = count - 1;
+        std::memset(index->slots(), 0, count * sizeof(uint32_t));
+        return index;
+    }
+    static void destroy(Index* index)
+    {
+        if (!index)
+            return;
+        index->~Index();
+        ::operator delete(index);
+    }
+    bool needsGrowth(size_t count) const { return (count + 1) * 2 > mask + 1; }
+    void insert(std::string_view key, size_t position)
+    {
+        size_t slot = hashKey(key) & mask;
+        while (slots()[slot] != 0)
+            slot = (slot + 1) & mask;
+        slots()[slot] = static_cast<uint32_t>(position + 1);
+    }
+    long lookup(const Entry* entries, std::string_view key) const
+    {
+        size_t slot = hashKey(key) & mask;
+        while (uint32_t position = slots()[slot]) {
+            if (entries[position - 1].first == key)
+                return static_cast<long>(position - 1);
+            slot = (slot + 1) & mask;
+        }
+        return -1;
+    }
+};
+
+ValueDictionary::Block* ValueDictionary::allocate(size_t capacity)
+{
+    const uint32_t room = checkedSize(capacity);
+    auto* block = new (::operator new(sizeof(Block) + sizeof(Entry) * room)) Block;
+    block->capacity = room;
+    return block;
+}
+
+void ValueDictionary::release(Block* block)
+{
+    if (!block || block->references.fetch_sub(1, std::memory_order_acq_rel) != 1)
+        return;
+    Entry* entries = block->entries();
+    for (uint32_t i = 0; i < block->size; ++i)
+        entries[i].~Entry();
+    Index::destroy(block->index.load(std::memory_order_acquire));
+    block->~Block();
+    ::operator delete(block);
+}
 
 ValueDictionary::ValueDictionary(std::initializer_list<Entry> items)
 {
-    m_entries.reserve(items.size());
-    for (const auto& e : items)
-        set(e.first, e.second);
+    reserve(items.size());
+    for (const auto& [key, value] : items)
+        set(key, value);
 }
 
-ValueDictionary::ValueDictionary(const ValueDictionary& other) : m_entries(other.m_entries) {}
-
-ValueDictionary& ValueDictionary::operator=(const ValueDictionary& other)
+ValueDictionary::ValueDictionary(const ValueDictionary& other) noexcept : m_block(other.m_block)
 {
-    if (this != &other) {
-        m_entries = other.m_entries;
-        m_index.reset();
-    }
+    if (m_block)
+        m_block->references.fetch_add(1, std::memory_order_relaxed);
+}
+
+ValueDictionary& ValueDictionary::operator=(const ValueDictionary& other) noexcept
+{
+    ValueDictionary copy(other);
+    std::swap(m_block, copy.m_block);
     return *this;
 }
 
-ValueDictionary::ValueDictionary(ValueDictionary&&) noexcept = default;
-ValueDictionary& ValueDictionary::operator=(ValueDictionary&&) noexcept = default;
-ValueDictionary::~ValueDictionary() = default;
+ValueDictionary& ValueDictionary::operator=(ValueDictionary&& other) noexcept
+{
+    // `other` may live in this dictionary's own storage: take it out before letting go.
+    ValueDictionary moved(std::move(other));
+    std::swap(m_block, moved.m_block);
+    return *this;
+}
 
-ValueDictionary ValueDictionary::withEntries(std::vector<Entry> entries)
+ValueDictionary::~ValueDictionary() { release(m_block); }
+
+ValueDictionary ValueDictionary::withEntries(std::span<Entry> entries)
 {
     ValueDictionary dictionary;
-    dictionary.m_entries = std::move(entries);
+    if (entries.empty())
+        return dictionary;
+    Block* block = allocate(entries.size());
+    for (Entry& entry : entries)
+        new (block->entries() + block->size++) Entry(std::move(entry));
+    dictionary.m_block = block;
     dictionary.removeDuplicateKeys();
     return dictionary;
 }
 
 void ValueDictionary::removeDuplicateKeys()
 {
-    const size_t count = m_entries.size();
+    Entry* entries = m_block->entries();
+    const size_t count = m_block->size;
     if (count < 2)
         return;
     // The first `kept` entries hold distinct keys; each later one either
@@ -637,64 +922,99 @@ void ValueDictionary::removeDuplicateKeys()
     if (count <= kLinearDuplicateCheck) {
         for (size_t i = 1; i < count; ++i) {
             size_t j = 0;
-            while (j < kept && m_entries[j].first != m_entries[i].first)
+            while (j < kept && entries[j].first != entries[i].first)
                 ++j;
             if (j < kept)
-                m_entries[j].second = std::move(m_entries[i].second);
+                entries[j].second = std::move(entries[i].second);
             else if (kept++ != i)
-                m_entries[kept - 1] = std::move(m_entries[i]);
+                entries[kept - 1] = std::move(entries[i]);
         }
     } else {
         // Hashing pays here, and the index serves later lookups too.
-        auto index = std::make_unique<Index>();
-        size_t capacity = 16;
-        while (capacity < count * 2 + 2)
-            capacity <<= 1;
-        index->slots.assign(capacity, 0);
-        index->mask = capacity - 1;
-        index->insert(m_entries[0].first, 0);
+        Index* index = Index::make(m_block->capacity);
+        index->insert(entries[0].first, 0);
         for (size_t i = 1; i < count; ++i) {
-            long j = index->lookup(m_entries, m_entries[i].first);
+            long j = index->lookup(entries, entries[i].first);
             if (j >= 0 && static_cast<size_t>(j) < kept) {
-                m_entries[static_cast<size_t>(j)].second = std::move(m_entries[i].second);
+                entries[static_cast<size_t>(j)].second = std::move(entries[i].second);
                 continue;
             }
             if (kept != i)
-                m_entries[kept] = std::move(m_entries[i]);
-            index->insert(m_entries[kept].first, kept);
+                entries[kept] = std::move(entries[i]);
+            index->insert(entries[kept].first, kept);
             ++kept;
         }
-        m_index = std::move(index);
+        m_block->index.store(index, std::memory_order_relaxed);
     }
-    m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(kept), m_entries.end());
+    for (size_t i = kept; i < count; ++i)
+        entries[i].~Entry();
+    m_block->size = static_cast<uint32_t>(kept);
+}
+
+ValueDictionary::Entry* ValueDictionary::ownedEntries(size_t capacity)
+{
+    if (!m_block) {
+        if (!capacity)
+            return nullptr;
+        m_block = allocate(capacity);
+        return m_block->entries();
+    }
+    // Copy on write: storage another value shares is copied before the first change.
+    const bool shared = m_block->references.load(std::memory_order_acquire) > 1;
+    if (!shared && m_block->capacity >= capacity)
+        return m_block->entries();
+    Block* fresh = allocate(std::max<size_t>(capacity, m_block->size));
+    Entry* from = m_block->entries();
+    for (uint32_t i = 0; i < m_block->size; ++i) {
+        if (shared)
+            new (fresh->entries() + i) Entry(from[i]);
+        else
+            new (fresh->entries() + i) Entry(std::move(from[i]));
+    }
+    fresh->size = m_block->size;
+    release(m_block);
+    m_block = fresh;
+    return fresh->entries();
 }
 
 long ValueDictionary::indexOf(std::string_view key) const
 {
-    if (m_entries.size() < kIndexThreshold) {
-        for (size_t i = 0; i < m_entries.size(); ++i) {
-            if (m_entries[i].first == key)
+    if (!m_block)
+        return -1;
+    const Entry* entries = m_block->entries();
+    const size_t count = m_block->size;
+    if (count < kIndexThreshold) {
+        for (size_t i = 0; i < count; ++i) {
+            if (entries[i].first == key)
                 return static_cast<long>(i);
         }
         return -1;
     }
-    if (!m_index) {
-        m_index = std::make_unique<Index>();
-        m_index->rebuild(m_entries);
+    // Readers on several threads may share this dictionary: each may build an
+    // index, and the first one published is the one every reader uses.
+    Index* index = m_block->index.load(std::memory_order_acquire);
+    if (!index) {
+        Index* built = Index::make(m_block->capacity);
+        for (size_t i = 0; i < count; ++i)
+            built->insert(entries[i].first, i);
+        if (m_block->index.compare_exchange_strong(index, built, std::memory_order_acq_rel, std::memory_order_acquire))
+            index = built;
+        else
+            Index::destroy(built);
     }
-    return m_index->lookup(m_entries, key);
+    return index->lookup(entries, key);
 }
 
 const Value* ValueDictionary::find(std::string_view key) const
 {
     long i = indexOf(key);
-    return i < 0 ? nullptr : &m_entries[static_cast<size_t>(i)].second;
+    return i < 0 ? nullptr : &m_block->entries()[i].second;
 }
 
 Value* ValueDictionary::find(std::string_view key)
 {
     long i = indexOf(key);
-    return i < 0 ? nullptr : &m_entries[static_cast<size_t>(i)].second;
+    return i < 0 ? nullptr : &ownedEntries(m_block->capacity)[i].second;
 }
 
 const Value& ValueDictionary::operator[](std::string_view key) const
@@ -703,19 +1023,27 @@ const Value& ValueDictionary::operator[](std::string_view key) const
     return v ? *v : nullValue();
 }
 
-void ValueDictionary::set(std::string key, Value v)
+void ValueDictionary::set(std::string_view key, Value v)
 {
     long i = indexOf(key);
     if (i >= 0) {
-        m_entries[static_cast<size_t>(i)].second = std::move(v);
+        ownedEntries(m_block->capacity)[i].second = std::move(v);
         return;
     }
-    m_entries.emplace_back(std::move(key), std::move(v));
-    if (m_index) {
-        if (m_index->needsGrowth(m_entries.size()))
-            m_index->rebuild(m_entries);
-        else
-            m_index->insert(m_entries.back().first, m_entries.size() - 1);
+    // Made before the storage moves: `key` may be this dictionary's own text.
+    ValueKey stored(key);
+    const size_t n = size();
+    const size_t capacity = m_block ? m_block->capacity : 0;
+    Entry* entries = ownedEntries(n < capacity ? capacity : std::max<size_t>(4, capacity * 2));
+    new (entries + n) Entry(std::move(stored), std::move(v));
+    ++m_block->size;
+    if (Index* index = m_block->index.load(std::memory_order_relaxed)) {
+        if (index->needsGrowth(m_block->size)) {
+            Index::destroy(index);
+            m_block->index.store(nullptr, std::memory_order_relaxed);
+        } else {
+            index->insert(entries[n].first, n);
+        }
     }
 }
 
@@ -724,30 +1052,42 @@ void ValueDictionary::remove(std::string_view key)
     long i = indexOf(key);
     if (i < 0)
         return;
-    m_entries.erase(m_entries.begin() + i);
-    m_index.reset();
+    const size_t n = size();
+    Entry* entries = ownedEntries(m_block->capacity);
+    for (size_t j = static_cast<size_t>(i); j + 1 < n; ++j)
+        entries[j] = std::move(entries[j + 1]);
+    entries[n - 1].~Entry();
+    --m_block->size;
+    Index::destroy(m_block->index.exchange(nullptr, std::memory_order_relaxed));
 }
 
 void ValueDictionary::clear()
 {
-    m_entries.clear();
-    m_index.reset();
+    release(std::exchange(m_block, nullptr));
+}
+
+void ValueDictionary::reserve(size_t n)
+{
+    if (n > (m_block ? m_block->capacity : 0))
+        ownedEntries(n);
 }
 
 std::vector<std::string> ValueDictionary::keys() const
 {
     std::vector<std::string> out;
-    out.reserve(m_entries.size());
-    for (const auto& e : m_entries)
-        out.push_back(e.first);
+    out.reserve(size());
+    for (const auto& e : *this)
+        out.emplace_back(e.first.view());
     return out;
 }
 
 bool ValueDictionary::operator==(const ValueDictionary& other) const
 {
+    if (m_block == other.m_block)
+        return true;
     if (size() != other.size())
         return false;
-    for (const auto& [k, v] : m_entries) {
+    for (const auto& [k, v] : *this) {
         const Value* o = other.find(k);
         if (!o || !(*o == v))
             return false;

@@ -11,11 +11,17 @@
 // Arrays and dictionaries have value semantics with copy-on-write storage: a
 // copy is cheap and a write to one copy never shows in another. Dictionaries
 // keep their keys in insertion order so that encodings are stable.
+//
+// A value is sixteen bytes: a whole synchronisation reply is held as a tree of
+// them, so short texts live in the value itself, longer texts are shared by
+// every copy, and each array or dictionary is one allocation.
 
+#include <atomic>
+#include <compare>
 #include <cstdint>
 #include <initializer_list>
-#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -32,8 +38,180 @@ struct Date {
     auto operator<=>(const Date&) const = default;
 };
 
-class ValueArray;
-class ValueDictionary;
+// Text that never changes once made, shared by the values and keys holding it;
+// the characters follow the header in the same allocation.
+struct SharedText {
+    std::atomic<uint32_t> references { 1 };
+    uint32_t size = 0;
+
+    static SharedText* make(std::string_view text);
+    const char* data() const { return reinterpret_cast<const char*>(this + 1); }
+    std::string_view view() const { return { data(), size }; }
+    void retain() { references.fetch_add(1, std::memory_order_relaxed); }
+    void release();
+};
+
+// A dictionary key in eight bytes: up to seven bytes of text held inline,
+// longer text shared with every copy of the key.
+class ValueKey {
+public:
+    ValueKey() noexcept = default;
+    ValueKey(std::string_view text);
+    ValueKey(const std::string& text) : ValueKey(std::string_view(text)) {}
+    ValueKey(const char* text) : ValueKey(std::string_view(text ? text : "")) {}
+    ValueKey(const ValueKey& other) noexcept : m_bits(other.m_bits)
+    {
+        if (!isInline())
+            shared()->retain();
+    }
+    ValueKey(ValueKey&& other) noexcept : m_bits(other.m_bits) { other.m_bits = kEmpty; }
+    ValueKey& operator=(const ValueKey& other) noexcept
+    {
+        ValueKey copy(other);
+        std::swap(m_bits, copy.m_bits);
+        return *this;
+    }
+    ValueKey& operator=(ValueKey&& other) noexcept
+    {
+        std::swap(m_bits, other.m_bits);
+        return *this;
+    }
+    ~ValueKey()
+    {
+        if (!isInline())
+            shared()->release();
+    }
+
+    std::string_view view() const noexcept
+    {
+        if (isInline())
+            return { reinterpret_cast<const char*>(&m_bits) + 1, static_cast<size_t>((m_bits & 0xFF) >> 1) };
+        return shared()->view();
+    }
+    operator std::string_view() const noexcept { return view(); }
+    std::string str() const { return std::string(view()); }
+    size_t size() const noexcept { return view().size(); }
+    bool empty() const noexcept { return view().empty(); }
+
+    friend bool operator==(const ValueKey& a, const ValueKey& b) noexcept { return a.m_bits == b.m_bits || a.view() == b.view(); }
+    friend bool operator==(const ValueKey& a, std::string_view b) noexcept { return a.view() == b; }
+    friend bool operator==(const ValueKey& a, const std::string& b) noexcept { return a.view() == b; }
+    friend bool operator==(const ValueKey& a, const char* b) noexcept { return a.view() == std::string_view(b ? b : ""); }
+    friend std::strong_ordering operator<=>(const ValueKey& a, const ValueKey& b) noexcept { return a.view() <=> b.view(); }
+
+private:
+    // Inline text: the low byte is (size << 1) | 1 and the text follows it;
+    // otherwise the bits are a SharedText pointer, whose low bit is clear.
+    static constexpr uint64_t kEmpty = 1;
+    uint64_t m_bits = kEmpty;
+    bool isInline() const noexcept { return m_bits & 1; }
+    SharedText* shared() const noexcept { return reinterpret_cast<SharedText*>(static_cast<uintptr_t>(m_bits)); }
+};
+
+// An array of values: one allocation holding its count and its elements, shared
+// by copies until one of them changes.
+class ValueArray {
+public:
+    ValueArray() noexcept = default;
+    ValueArray(std::initializer_list<Value> items);
+    explicit ValueArray(std::vector<Value> items);
+    ValueArray(const ValueArray& other) noexcept;
+    ValueArray(ValueArray&& other) noexcept : m_block(std::exchange(other.m_block, nullptr)) {}
+    ValueArray& operator=(const ValueArray& other) noexcept;
+    ValueArray& operator=(ValueArray&& other) noexcept;
+    ~ValueArray();
+
+    // The values in `items`, moved into an array made at their exact size.
+    static ValueArray movingFrom(std::span<Value> items);
+
+    size_t size() const { return m_block ? m_block->size : 0; }
+    bool empty() const { return size() == 0; }
+    const Value& operator[](size_t i) const;
+    Value& operator[](size_t i);
+    void push_back(Value v);
+    void reserve(size_t n);
+    void erase(size_t i);
+    void insert(size_t i, Value v);
+    void clear();
+    const Value* begin() const;
+    const Value* end() const;
+    Value* begin();
+    Value* end();
+    // A copy of the elements.
+    std::vector<Value> items() const;
+    bool operator==(const ValueArray& other) const;
+
+private:
+    struct alignas(8) Block {
+        std::atomic<uint32_t> references { 1 };
+        uint32_t size = 0;
+        uint32_t capacity = 0;
+        Value* items() { return reinterpret_cast<Value*>(this + 1); }
+    };
+    Block* m_block = nullptr;
+
+    static Block* allocate(size_t capacity);
+    static void release(Block* block);
+    // Makes this array the only owner of room for `capacity` elements.
+    Value* ownedItems(size_t capacity);
+};
+
+// Insertion-ordered map from text keys to values, in one allocation. Small
+// dictionaries are searched linearly; larger ones keep a hash index, made on
+// the first lookup and safe to make from several readers at once.
+class ValueDictionary {
+public:
+    using Entry = std::pair<ValueKey, Value>;
+
+    ValueDictionary() noexcept = default;
+    ValueDictionary(std::initializer_list<Entry> items);
+    ValueDictionary(const ValueDictionary& other) noexcept;
+    ValueDictionary& operator=(const ValueDictionary& other) noexcept;
+    ValueDictionary(ValueDictionary&& other) noexcept : m_block(std::exchange(other.m_block, nullptr)) {}
+    ValueDictionary& operator=(ValueDictionary&& other) noexcept;
+    ~ValueDictionary();
+
+    // Takes the entries (moving them out) in their order, as a run of `set`
+    // calls would: a later entry with an earlier one's key replaces its value
+    // in the earlier place. Builds a large dictionary in one pass instead of a
+    // search per key.
+    static ValueDictionary withEntries(std::span<Entry> entries);
+
+    size_t size() const { return m_block ? m_block->size : 0; }
+    bool empty() const { return size() == 0; }
+    const Value* find(std::string_view key) const;
+    Value* find(std::string_view key);
+    bool contains(std::string_view key) const { return find(key) != nullptr; }
+    const Value& operator[](std::string_view key) const;  // null value when absent
+    // Sets or replaces; a replaced key keeps its place.
+    void set(std::string_view key, Value v);
+    void remove(std::string_view key);
+    void clear();
+    std::vector<std::string> keys() const;
+    void reserve(size_t n);
+    const Entry* begin() const;
+    const Entry* end() const;
+    std::span<const Entry> entries() const;
+    bool operator==(const ValueDictionary& other) const;
+
+private:
+    struct Index;
+    struct alignas(8) Block {
+        std::atomic<uint32_t> references { 1 };
+        uint32_t size = 0;
+        uint32_t capacity = 0;
+        // Built once the dictionary is large enough to need it.
+        std::atomic<Index*> index { nullptr };
+        Entry* entries() { return reinterpret_cast<Entry*>(this + 1); }
+    };
+    Block* m_block = nullptr;
+
+    static Block* allocate(size_t capacity);
+    static void release(Block* block);
+    Entry* ownedEntries(size_t capacity);
+    long indexOf(std::string_view key) const;
+    void removeDuplicateKeys();
+};
 
 class Value {
 public:
@@ -41,7 +219,7 @@ public:
     // says it does; the kinds keep the names every caller reads.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wshadow"
-    enum class Type { Null, Bool, Integer, Real, String, Date, Data, Array, Dictionary };
+    enum class Type : uint8_t { Null, Bool, Integer, Real, String, Date, Data, Array, Dictionary };
 #pragma GCC diagnostic pop
 
     // The number kinds of the platform, by their type codes.
@@ -78,7 +256,7 @@ public:
     Value(float v);
     Value(double v);
     Value(const char* s);
-    Value(std::string s);
+    Value(const std::string& s);
     Value(std::string_view s);
     Value(Date d);
     Value(::Data d);
@@ -92,13 +270,13 @@ public:
     // A real held as its decimal text, which must be a valid JSON number
     // ("-12.50", "1e-400"); it reads as the nearest double.
     static Value decimal(std::string_view text);
-    // The decimal text of a number made by `decimal`, else nullptr.
-    const std::string* decimalText() const;
+    // The decimal text of a number made by `decimal`, else nothing.
+    std::optional<std::string_view> decimalText() const;
     static Value array(std::initializer_list<Value> items = {});
     static Value dictionary(std::initializer_list<std::pair<std::string, Value>> items = {});
 
     Type type() const { return m_type; }
-    NumberKind numberKind() const { return m_kind; }
+    NumberKind numberKind() const { return m_type == Type::String ? NumberKind::LongLong : m_kind; }
     bool isNull() const { return m_type == Type::Null; }
     bool isBool() const { return m_type == Type::Bool; }
     bool isInteger() const { return m_type == Type::Integer; }
@@ -124,8 +302,9 @@ public:
     // Text of a string; the description of a number ("12", "1.5", "1" for YES);
     // empty for everything else.
     std::string stringValue() const;
-    // A string's own text, or nullptr for any other type.
-    const std::string* stringPtr() const;
+    // A string's own text, or nothing for any other type. The view lasts as
+    // long as this value is neither changed nor destroyed.
+    std::optional<std::string_view> stringView() const;
     Date dateValue() const;
     const ::Data& dataValue() const;
 
@@ -143,7 +322,7 @@ public:
     bool contains(std::string_view key) const { return find(key) != nullptr; }
     const ValueDictionary& dictionaryValue() const;       // empty when not a dictionary
     ValueDictionary& mutableDictionary();                 // makes this a dictionary if it is not one
-    void set(std::string key, Value v);
+    void set(std::string_view key, Value v);
     void remove(std::string_view key);
 
     // Deep equality; numbers compare by value across kinds (1 == 1.0 == YES),
@@ -155,118 +334,37 @@ public:
     std::string description() const;
 
 private:
-    // Strings live in the value itself (short ones without any allocation);
-    // data, arrays and dictionaries share copy-on-write storage: one box with
-    // its own count, made in one allocation.
-    struct BoxBase;
-    template<typename T> struct Box;
-    union Storage {
-        int64_t i;
-        uint64_t u;
-        double d;
-        bool b;
-        std::string s;
-        BoxBase* box;
-        Storage() : i(0) {}
-        ~Storage() {}
-    };
+    // Fourteen bytes of payload, then the kind and the type. The payload is a
+    // number; a text of up to kInlineText bytes with its size in the last
+    // payload byte; a SharedText (that byte kSharedText); a data box; or an
+    // array or dictionary handle.
+    static constexpr size_t kInlineText = 13;
+    static constexpr unsigned char kSharedText = 0xFF;
+    struct DataBox;
 
-    Type m_type = Type::Null;
+    alignas(8) unsigned char m_raw[14] {};
     NumberKind m_kind = NumberKind::LongLong;
-    Storage m;
+    Type m_type = Type::Null;
 
-    bool usesString() const { return m_type == Type::String || (m_type == Type::Real && m_kind == NumberKind::Decimal); }
+    template<typename T> T load() const;
+    template<typename T> void store(T v);
+    template<typename T> T& object();
+    template<typename T> const T& object() const;
+    bool holdsText() const { return m_type == Type::String || (m_type == Type::Real && m_kind == NumberKind::Decimal); }
+    std::string_view text() const;
+    void setText(std::string_view text);
     double realValue() const;
-    bool usesRef() const { return m_type == Type::Data || m_type == Type::Array || m_type == Type::Dictionary; }
-    void destroy();
-    void copyFrom(const Value& other);
+    void destroy() noexcept;
+    void copyFrom(const Value& other) noexcept;
     void moveFrom(Value&& other) noexcept;
-    template<typename T> const T& ref() const;
-    template<typename T> T& mutableRef();
-    template<typename T> void makeBox(T&& object);
-    void releaseBox();
-};
-
-class ValueArray {
-public:
-    ValueArray() = default;
-    ValueArray(std::initializer_list<Value> items) : m_items(items) {}
-    explicit ValueArray(std::vector<Value> items) : m_items(std::move(items)) {}
-
-    size_t size() const { return m_items.size(); }
-    bool empty() const { return m_items.empty(); }
-    const Value& operator[](size_t i) const { return m_items[i]; }
-    Value& operator[](size_t i) { return m_items[i]; }
-    void push_back(Value v) { m_items.push_back(std::move(v)); }
-    void reserve(size_t n) { m_items.reserve(n); }
-    void erase(size_t i) { m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(i)); }
-    void insert(size_t i, Value v) { m_items.insert(m_items.begin() + static_cast<std::ptrdiff_t>(i), std::move(v)); }
-    void clear() { m_items.clear(); }
-    auto begin() const { return m_items.begin(); }
-    auto end() const { return m_items.end(); }
-    auto begin() { return m_items.begin(); }
-    auto end() { return m_items.end(); }
-    std::vector<Value>& items() { return m_items; }
-    const std::vector<Value>& items() const { return m_items; }
-    bool operator==(const ValueArray& other) const;
-
-private:
-    std::vector<Value> m_items;
-};
-
-// Insertion-ordered map from text keys to values. Small dictionaries are
-// searched linearly; larger ones build a hash index on first lookup.
-class ValueDictionary {
-public:
-    using Entry = std::pair<std::string, Value>;
-
-    ValueDictionary();
-    ValueDictionary(std::initializer_list<Entry> items);
-    ValueDictionary(const ValueDictionary& other);
-    ValueDictionary& operator=(const ValueDictionary& other);
-    ValueDictionary(ValueDictionary&&) noexcept;
-    ValueDictionary& operator=(ValueDictionary&&) noexcept;
-    ~ValueDictionary();
-
-    // Takes the entries in their order, as a run of `set` calls would: a later
-    // entry with an earlier one's key replaces its value in the earlier place.
-    // Builds a large dictionary in one pass instead of a search per key.
-    static ValueDictionary withEntries(std::vector<Entry> entries);
-
-    size_t size() const { return m_entries.size(); }
-    bool empty() const { return m_entries.empty(); }
-    const Value* find(std::string_view key) const;
-    Value* find(std::string_view key);
-    bool contains(std::string_view key) const { return find(key) != nullptr; }
-    const Value& operator[](std::string_view key) const;  // null value when absent
-    // Sets or replaces; a replaced key keeps its place.
-    void set(std::string key, Value v);
-    void remove(std::string_view key);
-    void clear();
-    std::vector<std::string> keys() const;
-    void reserve(size_t n) { m_entries.reserve(n); }
-    auto begin() const { return m_entries.begin(); }
-    auto end() const { return m_entries.end(); }
-    const std::vector<Entry>& entries() const { return m_entries; }
-    bool operator==(const ValueDictionary& other) const;
-
-private:
-    // Open addressing over positions in the entry vector; empty until a
-    // dictionary is large enough to need it.
-    struct Index {
-        std::vector<uint32_t> slots;  // position + 1; 0 marks an empty slot
-        size_t mask = 0;
-        void rebuild(const std::vector<Entry>& entries);
-        void insert(std::string_view key, size_t position);
-        long lookup(const std::vector<Entry>& entries, std::string_view key) const;
-        bool needsGrowth(size_t count) const { return (count + 1) * 2 > slots.size(); }
-    };
-    std::vector<Entry> m_entries;
-    // Most dictionaries are small and never need one, so it costs a pointer until built.
-    mutable std::unique_ptr<Index> m_index;
-    long indexOf(std::string_view key) const;
-    void removeDuplicateKeys();
 };
 
 // The shared null value, for references that must point somewhere.
 const Value& nullValue();
+
+inline const Value& ValueArray::operator[](size_t i) const { return m_block->items()[i]; }
+inline const Value* ValueArray::begin() const { return m_block ? m_block->items() : nullptr; }
+inline const Value* ValueArray::end() const { return m_block ? m_block->items() + m_block->size : nullptr; }
+inline const ValueDictionary::Entry* ValueDictionary::begin() const { return m_block ? m_block->entries() : nullptr; }
+inline const ValueDictionary::Entry* ValueDictionary::end() const { return m_block ? m_block->entries() + m_block->size : nullptr; }
+inline std::span<const ValueDictionary::Entry> ValueDictionary::entries() const { return { begin(), end() }; }

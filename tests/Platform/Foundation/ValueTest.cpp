@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <climits>
+#include <functional>
+#include <thread>
 
 TEST(Value, NumbersKeepTheirKind)
 {
@@ -93,4 +96,130 @@ TEST(Value, DictionaryKeepsInsertionOrderAndFindsManyKeys)
         EXPECT_TRUE(d.contains("key" + std::to_string(i))) << i;
     EXPECT_EQ(d["key150"].intValue(), -1);
     EXPECT_EQ(d["key199"].intValue(), 0);
+}
+
+TEST(Value, TextsOfEverySizeKeepTheirBytesThroughCopiesMovesAndKeys)
+{
+    // Either side of the sizes held inside a key (7) and a value (13), and a zero byte inside.
+    const std::string texts[] = { "", "k", std::string("a\0b", 3), "1234567", "12345678", "1234567890123",
+                                  "12345678901234", std::string(300, 'x') };
+    for (const auto& text : texts) {
+        SCOPED_TRACE(text.size());
+        Value v(text);
+        Value copy = v;
+        Value moved = std::move(copy);
+        ASSERT_TRUE(moved.stringView());
+        EXPECT_EQ(*moved.stringView(), text);
+        EXPECT_TRUE(moved == v);
+        v = Value(7);  // the other copy keeps the text when this one lets go
+        EXPECT_EQ(moved.stringValue(), text);
+
+        ValueKey key(text);
+        ValueKey keyCopy = key;
+        key = ValueKey("other");
+        EXPECT_EQ(keyCopy, text);
+        Value d;
+        d.set(text, moved);
+        d.set("after", 1);
+        EXPECT_EQ(d.dictionaryValue().keys(), (std::vector<std::string> { text, "after" }));
+        EXPECT_EQ(d[text].stringValue(), text);
+    }
+    for (const char* digits : { "0.5", "1234567890.12", "1234567890.123", "-3.14159265358979323846264338" }) {
+        Value copy = Value::decimal(digits);
+        EXPECT_EQ(copy.decimalText(), std::optional<std::string_view>(digits));
+        EXPECT_EQ(copy.stringValue(), digits);
+        EXPECT_FALSE(copy.stringView());
+    }
+    EXPECT_FALSE(Value(1).stringView());
+    EXPECT_FALSE(Value("1").decimalText());
+}
+
+TEST(Value, EveryChangeToACopiedArrayLeavesTheOriginalAlone)
+{
+    const std::pair<const char*, std::function<void(ValueArray&)>> changes[] = {
+        { "push_back", [](ValueArray& a) { a.push_back(Value(9)); } },
+        { "insert", [](ValueArray& a) { a.insert(0, Value(9)); } },
+        { "erase", [](ValueArray& a) { a.erase(1); } },
+        { "element", [](ValueArray& a) { a[0] = Value(9); } },
+        { "iteration", [](ValueArray& a) { for (Value& v : a) v = Value(9); } },
+        { "reserve", [](ValueArray& a) { a.reserve(100); a.push_back(Value(9)); } },
+        { "clear", [](ValueArray& a) { a.clear(); } },
+    };
+    const auto make = [] { return Value::array({ 1, "two", Value::array({ 3 }) }); };
+    for (const auto& [name, change] : changes) {
+        SCOPED_TRACE(name);
+        const Value original = make();
+        Value copy = original;
+        change(copy.mutableArray());
+        ValueArray other = original.arrayValue();
+        change(other);
+        EXPECT_TRUE(original == make());
+        EXPECT_FALSE(copy == original);
+        EXPECT_TRUE(Value(other) == copy);
+    }
+}
+
+TEST(Value, EveryChangeToACopiedDictionaryLeavesTheOriginalAlone)
+{
+    const std::pair<const char*, std::function<void(ValueDictionary&)>> changes[] = {
+        { "add", [](ValueDictionary& d) { d.set("a key too long to sit inline", 9); } },
+        { "replace", [](ValueDictionary& d) { d.set("k1", 9); } },
+        { "remove", [](ValueDictionary& d) { d.remove("k1"); } },
+        { "find", [](ValueDictionary& d) { *d.find("k1") = Value(9); } },
+        { "clear", [](ValueDictionary& d) { d.clear(); } },
+    };
+    for (int size : { 3, 40 }) {  // searched in turn, and through the index
+        const auto make = [size] {
+            Value d;
+            for (int i = 0; i < size; ++i)
+                d.set("k" + std::to_string(i), i);
+            return d;
+        };
+        for (const auto& [name, change] : changes) {
+            SCOPED_TRACE(std::string(name) + " of " + std::to_string(size));
+            const Value original = make();
+            Value copy = original;
+            change(copy.mutableDictionary());
+            EXPECT_TRUE(original == make());
+            EXPECT_FALSE(copy == original);
+            for (int i = 0; i < size; ++i)
+                EXPECT_EQ(original["k" + std::to_string(i)].intValue(), i);
+        }
+    }
+}
+
+TEST(Value, ChangesWhoseArgumentLivesInTheSameContainerStayValid)
+{
+    // The new key is text inside the dictionary, whose storage moves as it grows.
+    ValueDictionary d { { "a", Value("zz") } };
+    d.set(*d["a"].stringView(), Value(1));
+    EXPECT_EQ(d["zz"].intValue(), 1);
+    EXPECT_EQ(d["a"].stringValue(), "zz");
+
+    Value nested = Value::array({ Value::array({ 1, 2 }) });
+    nested = nested[size_t(0)];
+    EXPECT_EQ(nested.count(), 2u);
+    Value holder = Value::array({ Value::dictionary({ { "k", 1 } }) });
+    holder = std::move(holder.mutableArray()[0]);
+    EXPECT_EQ(holder["k"].intValue(), 1);
+}
+
+TEST(Value, ReadersOnSeveralThreadsShareOneLargeDictionary)
+{
+    // Made in one go, as a parsed object is: the first lookups make its index.
+    std::vector<ValueDictionary::Entry> entries;
+    for (int i = 0; i < 20; ++i)
+        entries.emplace_back("key number " + std::to_string(i), i);
+    const Value shared(ValueDictionary::withEntries(entries));
+    std::atomic<int> found { 0 };
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 4; ++t) {
+        readers.emplace_back([&] {
+            for (int i = 0; i < 20; ++i)
+                found += shared["key number " + std::to_string(i)].intValue() == i;
+        });
+    }
+    for (auto& reader : readers)
+        reader.join();
+    EXPECT_EQ(found.load(), 80);
 }

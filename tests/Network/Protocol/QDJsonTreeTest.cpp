@@ -1,0 +1,55 @@
+#include "Network/Protocol/QDJsonParser.h"
+#include "Network/Protocol/QDJsonWriter.h"
+
+#include <gtest/gtest.h>
+
+TEST(QDJsonParser, KeysOfEveryLengthAndEscapeReadBackInEveryObject)
+{
+    // Long keys are made once and shared by the objects using them; more
+    // distinct keys than are kept must still each read as their own text.
+    std::vector<std::string> keys = { "", "k", "seven77", "eight888", "a\nb", "caf\xC3\xA9 au lait", std::string("nul\0in key", 11) };
+    for (int i = 0; i < 700; ++i)
+        keys.push_back("a long key number " + std::to_string(i));
+    Value object;
+    for (size_t i = 0; i < keys.size(); ++i)
+        object.set(keys[i], Value(static_cast<int>(i)));
+    QDJsonWriter writer;
+    auto text = writer.stringWithObject(Value::array({ object, Value::dictionary({ { "eight888", 1 } }), object }));
+    ASSERT_TRUE(text);
+    auto parsed = QDJsonParser().objectWithString(*text);
+    ASSERT_TRUE(parsed);
+    for (size_t o : { 0u, 2u }) {
+        const auto entries = (*parsed)[o].dictionaryValue().entries();
+        ASSERT_EQ(entries.size(), keys.size());
+        for (size_t i = 0; i < keys.size(); ++i) {
+            EXPECT_EQ(entries[i].first, keys[i]) << i;
+            EXPECT_EQ(entries[i].second.intValue(), static_cast<int>(i)) << i;
+        }
+    }
+    EXPECT_EQ(writer.stringWithObject(*parsed), text);
+}
+
+TEST(QDJsonParser, AFailingValueNamesItsEscapedKey)
+{
+    // The key's escapes and the failing value's are read into the same buffer.
+    QDJsonParser parser;
+    EXPECT_FALSE(parser.objectWithString(R"({"a\nlong escaped key": "x\ty\q"})"));
+    ASSERT_FALSE(parser.errorTrace().empty());
+    EXPECT_EQ(parser.errorTrace().back().localizedDescription, "Object value expected for key: a\nlong escaped key");
+}
+
+TEST(QDJsonWriter, TextsAndNumbersEitherSideOfTheInlineSizesWriteBackAsRead)
+{
+    QDJsonParser parser;
+    QDJsonWriter writer;
+    const char* texts[] = {
+        R"(["abcdefghijklm","abcdefghijklmn","tab\there\u0001","",""])",
+        R"([1234567890.12,1234567890.123,-0.000000000001,99999999999999999999.5])",
+        R"({"sevenkk":{"eightkkk":"x"},"sevenkk2":[{"eightkkk":"y"}]})",
+    };
+    for (const char* text : texts) {
+        auto v = parser.objectWithString(text);
+        ASSERT_TRUE(v) << text;
+        EXPECT_EQ(writer.stringWithObject(*v), text);
+    }
+}
