@@ -38,6 +38,10 @@ enum QDJsonErrorCode : long {
 class QDJsonBase {
 public:
     static constexpr unsigned kDefaultMaxDepth = 512;
+    // Each level is a step of recursion in the parser, the writer and the
+    // tree's own destruction, so no limit (not even 0, no limit) goes past this
+    // one: deeper text fails with error 7 instead of running out of stack.
+    static constexpr unsigned kDeepestNesting = 4096;
 
     QDJsonBase() = default;
     QDJsonBase(const QDJsonBase&) = delete;
@@ -49,7 +53,7 @@ public:
     void setErrorTrace(std::vector<QDJsonError> trace) { m_errorTrace = std::move(trace); }
 
     unsigned maxDepth() const { return m_maxDepth.load(); }
-    // 0 lifts the limit.
+    // 0 lifts the limit (up to kDeepestNesting).
     void setMaxDepth(unsigned depth) { m_maxDepth.store(depth); }
 
     void addErrorWithCodeDescription(long code, std::string description);
@@ -60,12 +64,10 @@ protected:
     bool enterLevel()
     {
         const unsigned limit = maxDepth();
-        if (limit && ++m_depth > limit) {
+        if (++m_depth > (limit && limit < kDeepestNesting ? limit : kDeepestNesting)) {
             addErrorWithCodeDescription(QDJsonErrorDepth, "Nested too deep");
             return false;
         }
-        if (!limit)
-            ++m_depth;
         return true;
     }
     void leaveLevel() { --m_depth; }

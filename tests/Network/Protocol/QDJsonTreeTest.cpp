@@ -3,6 +3,33 @@
 
 #include <gtest/gtest.h>
 
+namespace {
+
+std::string nestedArrays(unsigned levels)
+{
+    return std::string(levels, '[') + std::string(levels, ']');
+}
+
+}  // namespace
+
+TEST(QDJsonParser, NestingStopsCleanlyAtTheDeepestLevelWhateverTheLimit)
+{
+    QDJsonParser parser;
+    QDJsonWriter writer;
+    for (unsigned limit : { 0u, 1000000u }) {
+        SCOPED_TRACE(limit);
+        parser.setMaxDepth(limit);
+        writer.setMaxDepth(limit);
+        auto deepest = parser.objectWithString(nestedArrays(QDJsonBase::kDeepestNesting));
+        ASSERT_TRUE(deepest);
+        EXPECT_EQ(writer.stringWithObject(*deepest), nestedArrays(QDJsonBase::kDeepestNesting));
+        EXPECT_FALSE(parser.objectWithString(nestedArrays(QDJsonBase::kDeepestNesting + 1)));
+        EXPECT_EQ(parser.errorTrace().front().code, QDJsonErrorDepth);
+        EXPECT_FALSE(writer.stringWithObject(Value::array({ *deepest })));
+        EXPECT_EQ(writer.errorTrace().front().code, QDJsonErrorDepth);
+    }
+}
+
 TEST(QDJsonParser, KeysOfEveryLengthAndEscapeReadBackInEveryObject)
 {
     // Long keys are made once and shared by the objects using them; more
