@@ -286,7 +286,7 @@ void LoginMode::syncFinishedtype(const std::string& tableType)
 void LoginMode::refreshLastLogininfo()
 {
     auto defaults = NSUserDefaults::standardUserDefaults();
-    const ValueArray& saved = defaults->arrayForKey(kLoginInfoArray).arrayValue();
+    const ValueArray saved = defaults->arrayForKey(kLoginInfoArray).arrayValue();
     std::vector<Value> kept;
     std::optional<Value> current;
     for (const Value& entry : saved) {

@@ -81,7 +81,7 @@ void UploadRequest::setReqInfo(const std::shared_ptr<RequestInfoBase>& info)
     modelDelegage = info->delegate;
     if (auto upload = std::dynamic_pointer_cast<UploadRequestInfo>(info)) {
         for (const auto& [key, value] : upload->valueList.dictionaryValue())
-            setPostValueForKey(value.isString() ? value.stringValue() : value.description(), key);
+            setPostValueForKey(value.isString() ? value.stringValue() : value.description(), key.str());
         if (auto progress = upload->uploadProgressDelegate.lock())
             setUploadProgressDelegate(progress);
     }

@@ -196,7 +196,8 @@ bool FakeCompanyServer::loadCompany(const std::string& folder)
         setContent(command, *content);
     }
     if (auto accounts = parser.objectWithString(read(fs::path(folder) / "accounts.json")); accounts && accounts->isDictionary()) {
-        for (const auto& [key, password] : accounts->dictionaryValue()) {
+        for (const auto& [name, password] : accounts->dictionaryValue()) {
+            const std::string key = name.str();
             auto slash = key.find('/');
             if (slash != std::string::npos)
                 setAccount(key.substr(0, slash), key.substr(slash + 1), { password.stringValue() });

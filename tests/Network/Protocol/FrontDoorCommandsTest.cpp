@@ -145,7 +145,7 @@ TEST_F(ProtocolRoad, EveryCommandTravelsTheWholeRoad)
         EXPECT_EQ(seen[0].parameters["methodName"].stringValue(), message->methodName);
         EXPECT_FALSE(seen[0].parameters.contains("jsessionId"));
         for (const auto& [key, value] : seen[0].parameters.dictionaryValue())
-            EXPECT_TRUE(value.isString()) << key;
+            EXPECT_TRUE(value.isString()) << key.view();
         for (const auto& [key, value] : c.parameters)
             EXPECT_EQ(seen[0].parameters[key].stringValue(), value) << key;
 
