@@ -97,12 +97,12 @@ TEST(LanguageTables, BothTablesHoldTheSameKeysWithTexts)
     ASSERT_FALSE(chinese().empty());
     std::set<std::string> en, cn;
     for (auto& [key, value] : english()) {
-        en.insert(key);
-        EXPECT_TRUE(value.isString() && !value.stringValue().empty()) << "language_en: " << key;
+        en.insert(key.str());
+        EXPECT_TRUE(value.isString() && !value.stringValue().empty()) << "language_en: " << key.view();
     }
     for (auto& [key, value] : chinese()) {
-        cn.insert(key);
-        EXPECT_TRUE(value.isString() && !value.stringValue().empty()) << "language_cn: " << key;
+        cn.insert(key.str());
+        EXPECT_TRUE(value.isString() && !value.stringValue().empty()) << "language_cn: " << key.view();
     }
     for (auto& key : en)
         EXPECT_TRUE(cn.count(key)) << key << " is missing from language_cn";
@@ -116,7 +116,7 @@ TEST(LanguageTables, ChineseTextsAreWrittenInChinese)
     for (auto& [key, value] : chinese()) {
         std::string text = value.stringValue();
         bool hasWide = std::any_of(text.begin(), text.end(), [](char c) { return (unsigned char)c >= 0x80; });
-        EXPECT_TRUE(hasWide) << key << ": " << text;
+        EXPECT_TRUE(hasWide) << key.view() << ": " << text;
     }
 }
 
@@ -149,7 +149,7 @@ TEST(LanguageTables, FormatsTakeTheSameArgumentsInBothLanguages)
         const Value* other = chinese().find(key);
         if (!other)
             continue;
-        EXPECT_EQ(specifiers(value.stringValue()), specifiers(other->stringValue())) << key;
+        EXPECT_EQ(specifiers(value.stringValue()), specifiers(other->stringValue())) << key.view();
     }
 }
 
@@ -192,8 +192,8 @@ TEST(LanguageTables, OnlyFormatKeysHoldConversions)
                                            "TIMEREMAININGXXMINUTES"};
     for (auto* t : {&english(), &chinese()}) {
         for (auto& [key, value] : *t) {
-            if (!formats.count(key)) {
-                EXPECT_EQ(value.stringValue().find('%'), std::string::npos) << key << ": " << value.stringValue();
+            if (!formats.count(key.str())) {
+                EXPECT_EQ(value.stringValue().find('%'), std::string::npos) << key.view() << ": " << value.stringValue();
             }
         }
     }
