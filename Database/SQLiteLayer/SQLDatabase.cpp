@@ -317,7 +317,7 @@ bool SQLDatabase::bind(Prepared& prepared, const ValueArray* arrayArgs, const Va
         }
         return true;
     }
-    std::span<const Value> values = arrayArgs ? std::span<const Value>(arrayArgs->items()) : vaList;
+    std::span<const Value> values = arrayArgs ? std::span<const Value>(arrayArgs->begin(), arrayArgs->end()) : vaList;
     for (int index = 1; index <= queryCount; ++index) {
         const size_t position = static_cast<size_t>(index - 1);
         // A caller that gives fewer values than parameters gets NULL for the rest,
