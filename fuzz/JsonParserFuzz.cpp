@@ -1,4 +1,5 @@
-// Whatever the decoder accepts must write back and parse to the same value.
+// Whatever the decoder accepts must write back and parse to the same value,
+// which writes as the same text again.
 #include "Network/Protocol/QDJsonParser.h"
 #include "Network/Protocol/QDJsonWriter.h"
 
@@ -24,6 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     auto again = parser.fragmentWithString(*text);
     if (!again || !(*again == *value)) {
         std::fprintf(stderr, "round trip changed the value: %s\n", text->c_str());
+        __builtin_trap();
+    }
+    // Numbers and texts are written back as they were read, so a second
+    // round writes the very same text.
+    auto second = writer.stringWithFragment(*again);
+    if (!second || *second != *text) {
+        std::fprintf(stderr, "second round wrote other text: %s\n", text->c_str());
         __builtin_trap();
     }
     return 0;
