@@ -59,6 +59,9 @@ uint32_t checkedSize(size_t n)
 
 }  // namespace
 
+// A reply is held as a tree of these: their size is the tree's memory.
+static_assert(sizeof(Value) == 16 && sizeof(ValueKey) == 8 && sizeof(ValueDictionary::Entry) == 24);
+
 const Value& nullValue()
 {
     static const Value v;
