@@ -291,6 +291,10 @@ bool SQLDatabase::bind(Prepared& prepared, const ValueArray* arrayArgs, const Va
     sqlite3_stmt* stmt = prepared.handle;
     const int queryCount = sqlite3_bind_parameter_count(stmt);
     if (dictionaryArgs) {
+        // Names reach only the parameters they match: the others must be
+        // NULL, never what an earlier run of a cached statement left bound
+        // (a value of another call, or a text bound in place and gone since).
+        sqlite3_clear_bindings(stmt);
         int bound = 0;
         for (const auto& [key, value] : *dictionaryArgs) {
             const std::string parameterName = stringWithFormat(":%@", key);
@@ -386,7 +390,7 @@ bool SQLDatabase::executeUpdateErrorWithArgumentsInArrayOrDictionaryOrVAList(std
     }
     if (!bind(prepared, arrayArgs, dictionaryArgs, vaList, true, sql))
         return false;
-    return stepUpdate(prepared, sql, error, false);
+    return stepUpdate(prepared, sql, error);
 }
 
 bool SQLDatabase::executeUpdateBoundBy(std::string_view sql, SQLError* error, BindArguments bindAll, const void* arguments)
@@ -400,10 +404,10 @@ bool SQLDatabase::executeUpdateBoundBy(std::string_view sql, SQLError* error, Bi
     }
     SQLBindings bindings(prepared.handle, m_traceExecution);
     bindAll(arguments, bindings);
-    return stepUpdate(prepared, sql, error, true);
+    return stepUpdate(prepared, sql, error);
 }
 
-bool SQLDatabase::stepUpdate(Prepared& prepared, std::string_view sql, SQLError* error, bool boundInPlace)
+bool SQLDatabase::stepUpdate(Prepared& prepared, std::string_view sql, SQLError* error)
 {
     sqlite3_stmt* stmt = prepared.handle;
     int rc = 0;
@@ -441,8 +445,10 @@ bool SQLDatabase::stepUpdate(Prepared& prepared, std::string_view sql, SQLError*
             *error = SQLError { "SQLDatabase", rc, sqlite3_errmsg(m_db) };
     }
 
+    // A kept statement may still point into the caller's texts, which go
+    // after this call; that is safe because every later run binds every
+    // parameter before it steps (the named route clears what it does not bind).
     int closeResult = 0;
-    bool kept = true;
     if (prepared.cached) {
         prepared.cached->useCount += 1;
         closeResult = sqlite3_reset(stmt);
@@ -452,11 +458,7 @@ bool SQLDatabase::stepUpdate(Prepared& prepared, std::string_view sql, SQLError*
         closeResult = sqlite3_reset(stmt);
     } else {
         closeResult = sqlite3_finalize(stmt);
-        kept = false;
     }
-    // A kept statement must not point into the caller's texts once they are gone.
-    if (kept && boundInPlace)
-        sqlite3_clear_bindings(stmt);
     // A failed step's code comes back again from reset; only a new failure is news.
     if (closeResult != SQLITE_OK && closeResult != rc) {
         NSLog("Unknown error finalizing or resetting statement (%d: %s)", closeResult, sqlite3_errmsg(m_db));

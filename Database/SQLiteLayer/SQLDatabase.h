@@ -234,7 +234,7 @@ private:
         return executeUpdateBoundBy(sql, error, bindAll, &arguments);
     }
     bool executeUpdateBoundBy(std::string_view sql, SQLError* error, BindArguments bindAll, const void* arguments);
-    bool stepUpdate(Prepared& prepared, std::string_view sql, SQLError* error, bool boundInPlace);
+    bool stepUpdate(Prepared& prepared, std::string_view sql, SQLError* error);
     void forgetRecentStatements();
     void dropFailedHandle();
     bool prepare(std::string_view sql, bool forUpdate, Prepared& out);

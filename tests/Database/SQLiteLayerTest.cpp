@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -221,6 +222,31 @@ TEST_F(SQLiteLayer, NamedValuesBindByNameAndMustMatchTheParameters)
     EXPECT_FALSE(db->executeUpdateWithParameterDictionary("insert into t values (:a, :b)", tooMany));
     EXPECT_TRUE(logged("Could not find index for c"));
     EXPECT_EQ(db->intForQuery("select count(*) from t"), 1);
+}
+
+// A name that matches no parameter leaves that parameter to NULL, whatever an
+// earlier run of the cached statement bound there: a text bound in place (and
+// gone since) or another call's named value.
+TEST_F(SQLiteLayer, NamedValuesNeverReuseWhatAnEarlierRunBound)
+{
+    const std::string sql = "insert into t values (:a, :b)";
+    const std::function<void()> earlierRuns[] = {
+        [&] {
+            const std::string gone(200, 'x');
+            ASSERT_TRUE(db->executeUpdate(sql, 1, gone));
+        },
+        [&] {
+            ValueDictionary named(std::initializer_list<ValueDictionary::Entry> { { "a", Value(1) }, { "b", Value("earlier") } });
+            ASSERT_TRUE(db->executeUpdateWithParameterDictionary(sql, named));
+        },
+    };
+    for (const auto& earlier : earlierRuns) {
+        ASSERT_TRUE(db->executeUpdate("delete from t"));
+        earlier();
+        ValueDictionary misnamed(std::initializer_list<ValueDictionary::Entry> { { "a", Value(2) }, { "c", Value("unused") } });
+        EXPECT_TRUE(db->executeUpdateWithParameterDictionary(sql, misnamed));
+        EXPECT_EQ(db->stringForQuery("select typeof(b) from t where a = 2"), "null");
+    }
 }
 
 TEST_F(SQLiteLayer, ResultSetGetters)
