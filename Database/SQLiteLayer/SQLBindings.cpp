@@ -11,47 +11,87 @@ SQLBindings::SQLBindings(sqlite3_stmt* statement, bool trace)
 {
 }
 
-void SQLBindings::trace(const Value& v) const
+// Tracing is rare and builds a Value to log; kept out of line so that a
+// bind without it is a test and a call, as a bare one is.
+namespace {
+
+[[gnu::cold, gnu::noinline]] void traceBound(const Value& v)
 {
     NSLog("obj: %@", v);
 }
 
+[[gnu::cold, gnu::noinline]] void traceInteger(long long v)
+{
+    traceBound(Value(v));
+}
+
+[[gnu::cold, gnu::noinline]] void traceReal(double v)
+{
+    traceBound(Value(v));
+}
+
+[[gnu::cold, gnu::noinline]] void traceFlag(bool v)
+{
+    traceBound(Value(v));
+}
+
+[[gnu::cold, gnu::noinline]] void traceText(const std::string& s)
+{
+    traceBound(Value(s));
+}
+
+[[gnu::cold, gnu::noinline]] void traceNull()
+{
+    traceBound(Value());
+}
+
+void bindNull(sqlite3_stmt* statement, bool trace, int index)
+{
+    if (trace) [[unlikely]]
+        traceNull();
+    sqlite3_bind_null(statement, index);
+}
+
+}  // namespace
+
+void SQLBindings::trace(const Value& v) const
+{
+    traceBound(v);
+}
+
 void SQLBindings::bind(int index, bool v)
 {
-    if (m_trace)
-        trace(Value(v));
+    if (m_trace) [[unlikely]]
+        traceFlag(v);
     sqlite3_bind_int(m_statement, index, v ? 1 : 0);
 }
 
 void SQLBindings::bindInteger(int index, long long v)
 {
-    if (m_trace)
-        trace(Value(v));
+    if (m_trace) [[unlikely]]
+        traceInteger(v);
     sqlite3_bind_int64(m_statement, index, static_cast<sqlite3_int64>(v));
 }
 
 void SQLBindings::bindReal(int index, double v)
 {
-    if (m_trace)
-        trace(Value(v));
+    if (m_trace) [[unlikely]]
+        traceReal(v);
     sqlite3_bind_double(m_statement, index, v);
 }
 
 void SQLBindings::bind(int index, const std::optional<Date>& d)
 {
-    if (d) {
-        bind(index, *d);
-        return;
-    }
-    if (m_trace)
-        trace(Value());
-    sqlite3_bind_null(m_statement, index);
+    if (d)
+        bindReal(index, d->secondsSince1970);
+    else
+        bindNull(m_statement, m_trace, index);
 }
 
 void SQLBindings::bindText(int index, const std::string& s)
 {
-    if (m_trace)
-        trace(Value(s));
+    if (m_trace) [[unlikely]]
+        traceText(s);
     sqlite3_bind_text(m_statement, index, s.data(), static_cast<int>(s.size()), SQLITE_STATIC);
 }
 
@@ -62,29 +102,23 @@ void SQLBindings::bind(int index, const std::string& s)
 
 void SQLBindings::bind(int index, const std::optional<std::string>& s)
 {
-    if (s) {
+    if (s)
         bindText(index, *s);
-        return;
-    }
-    if (m_trace)
-        trace(Value());
-    sqlite3_bind_null(m_statement, index);
+    else
+        bindNull(m_statement, m_trace, index);
 }
 
 void SQLBindings::bind(int index, const Value& v)
 {
-    if (m_trace)
+    if (m_trace) [[unlikely]]
         trace(v);
     bindValue(m_statement, index, v);
 }
 
 void SQLBindings::finish(int given)
 {
-    for (int index = given + 1; index <= m_count; ++index) {
-        if (m_trace)
-            trace(Value());
-        sqlite3_bind_null(m_statement, index);
-    }
+    for (int index = given + 1; index <= m_count; ++index)
+        bindNull(m_statement, m_trace, index);
 }
 
 void SQLBindings::bindValue(sqlite3_stmt* statement, int index, const Value& value)
