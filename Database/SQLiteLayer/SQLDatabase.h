@@ -24,6 +24,7 @@
 #include "Platform/Foundation/Value.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -32,6 +33,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <tuple>
 #include <unordered_map>
 #include <vector>
@@ -42,6 +44,38 @@ struct sqlite3_value;
 
 class SQLResultSet;
 class SQLStatement;
+
+// The connection's lock: one thread holds it at a time, and the thread that
+// holds it takes it again freely (each statement of a batch, a result set
+// closing inside one). The holder is checked first, so taking it again, which
+// every statement of a batch does, costs a comparison rather than a call.
+class SQLConnectionLock {
+public:
+    void lock()
+    {
+        const std::thread::id self = std::this_thread::get_id();
+        // Only this thread ever stores its own id here, so a relaxed read is exact.
+        if (m_holder.load(std::memory_order_relaxed) == self) {
+            ++m_depth;
+            return;
+        }
+        m_mutex.lock();
+        m_holder.store(self, std::memory_order_relaxed);
+        m_depth = 1;
+    }
+    void unlock()
+    {
+        if (--m_depth > 0)
+            return;
+        m_holder.store(std::thread::id(), std::memory_order_relaxed);
+        m_mutex.unlock();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::atomic<std::thread::id> m_holder {};
+    unsigned m_depth = 0;
+};
 
 class SQLDatabase {
 public:
@@ -254,7 +288,7 @@ private:
     bool m_shouldCacheStatements = false;
     bool m_isExecutingStatement = false;
     bool m_inTransaction = false;
-    std::recursive_mutex m_lock;
+    SQLConnectionLock m_lock;
     std::unordered_map<std::string, std::shared_ptr<SQLStatement>, TextHash, std::equal_to<>> m_cachedStatements;
     // The last statements found, by where their text lies: a call site that
     // runs one text row after row finds it without hashing the text again.

@@ -41,9 +41,9 @@ sqlite3_stmt* SQLResultSet::handle() const
 void SQLResultSet::close()
 {
     // The statement's in-use mark and the open list belong to the connection.
-    std::unique_lock<std::recursive_mutex> guard;
+    std::unique_lock<SQLConnectionLock> guard;
     if (m_parentDB)
-        guard = std::unique_lock<std::recursive_mutex>(m_parentDB->m_lock);
+        guard = std::unique_lock<SQLConnectionLock>(m_parentDB->m_lock);
     if (m_statement) {
         m_statement->reset();
         m_statement->inUse = false;
