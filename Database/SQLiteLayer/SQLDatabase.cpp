@@ -49,8 +49,10 @@ std::string quotedName(std::string_view name)
 
 }  // namespace
 
+// The cache owns a cached statement for as long as the lock is held, so a
+// run needs no share of it of its own.
 struct SQLDatabase::Prepared {
-    std::shared_ptr<SQLStatement> cached;
+    SQLStatement* cached = nullptr;
     sqlite3_stmt* handle = nullptr;
 };
 
@@ -234,12 +236,12 @@ bool SQLDatabase::prepare(std::string_view sql, bool forUpdate, Prepared& out)
         NSLog(forUpdate ? "%@ executeUpdate: %@" : "%@ executeQuery: %@", description(), sql);
 
     if (m_shouldCacheStatements) {
-        auto cached = cachedStatementForQuery(sql);
+        SQLStatement* cached = findCachedStatement(sql);
         // A statement whose rows a result set still reads cannot be rebound;
         // that use gets a statement of its own.
         if (cached && cached->statement && !cached->inUse) {
-            out.cached = std::move(cached);
-            out.handle = out.cached->statement;
+            out.cached = cached;
+            out.handle = cached->statement;
             return true;
         }
     }
@@ -354,7 +356,7 @@ std::shared_ptr<SQLResultSet> SQLDatabase::executeQueryWithArgumentsInArrayOrDic
     if (!bind(prepared, arrayArgs, dictionaryArgs, vaList, false, sql))
         return nullptr;
 
-    std::shared_ptr<SQLStatement> statement = prepared.cached;
+    std::shared_ptr<SQLStatement> statement = prepared.cached ? prepared.cached->shared_from_this() : nullptr;
     if (!statement) {
         statement = std::make_shared<SQLStatement>(prepared.handle, std::string(sql));
         if (m_shouldCacheStatements && !cachedStatementForQuery(sql))
@@ -750,6 +752,12 @@ void SQLDatabase::setShouldCacheStatements(bool value)
 
 std::shared_ptr<SQLStatement> SQLDatabase::cachedStatementForQuery(std::string_view query)
 {
+    SQLStatement* found = findCachedStatement(query);
+    return found ? found->shared_from_this() : nullptr;
+}
+
+SQLStatement* SQLDatabase::findCachedStatement(std::string_view query)
+{
     // Where the text lies only finds the entry; the text itself must match,
     // since a caller's buffer may hold another text at the same place later.
     for (const auto& recent : m_recentStatements) {
@@ -759,9 +767,9 @@ std::shared_ptr<SQLStatement> SQLDatabase::cachedStatementForQuery(std::string_v
     auto it = m_cachedStatements.find(query);
     if (it == m_cachedStatements.end())
         return nullptr;
-    m_recentStatements[m_nextRecent] = RecentStatement { query.data(), query.size(), it->second };
+    m_recentStatements[m_nextRecent] = RecentStatement { query.data(), query.size(), it->second.get() };
     m_nextRecent = (m_nextRecent + 1) % m_recentStatements.size();
-    return it->second;
+    return it->second.get();
 }
 
 void SQLDatabase::setCachedStatementForQuery(const std::shared_ptr<SQLStatement>& statement, std::string_view query)

@@ -240,10 +240,11 @@ public:
 
 private:
     struct Prepared;
+    // Points into the cache, and is forgotten whenever the cache changes.
     struct RecentStatement {
         const char* text = nullptr;
         size_t size = 0;
-        std::shared_ptr<SQLStatement> statement;
+        SQLStatement* statement = nullptr;
     };
     // Finds cached statements by their SQL text without copying it.
     struct TextHash {
@@ -270,6 +271,7 @@ private:
     bool executeUpdateBoundBy(std::string_view sql, SQLError* error, BindArguments bindAll, const void* arguments);
     bool stepUpdate(Prepared& prepared, std::string_view sql, SQLError* error);
     void forgetRecentStatements();
+    SQLStatement* findCachedStatement(std::string_view query);
     void dropFailedHandle();
     bool prepare(std::string_view sql, bool forUpdate, Prepared& out);
     bool bind(Prepared& prepared, const ValueArray* arrayArgs, const ValueDictionary* dictionaryArgs, std::span<const Value> vaList,

@@ -3,11 +3,13 @@
 // One prepared statement, kept in a connection's cache under its SQL text so
 // that each distinct text is prepared once per connection.
 
+#include <memory>
 #include <string>
 
 struct sqlite3_stmt;
 
-class SQLStatement {
+// Always owned through a shared pointer (the cache's, a result set's).
+class SQLStatement : public std::enable_shared_from_this<SQLStatement> {
 public:
     SQLStatement() = default;
     SQLStatement(sqlite3_stmt* handle, std::string text) : statement(handle), query(std::move(text)) {}
