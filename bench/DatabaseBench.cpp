@@ -45,7 +45,7 @@ struct Reply {
 const Reply& reply()
 {
     static const Reply r = [] {
-        Reply r;
+        Reply built;
         for (int i = 1; i <= kProducts; ++i) {
             auto p = std::make_shared<corvelle_product_Entity>();
             p->product_id = i;
@@ -57,7 +57,7 @@ const Reply& reply()
             p->product_ordering = i;
             p->product_stock = i % 50;
             p->product_tags = "tag" + std::to_string(i % kTags) + ",tag" + std::to_string((i + 7) % kTags);
-            r.products.push_back(p);
+            built.products.push_back(p);
             for (int a = 0; a < 2; ++a) {
                 auto attr = std::make_shared<corvelle_product_attribute_Entity>();
                 attr->attribute_id = i * 2 + a;
@@ -65,12 +65,12 @@ const Reply& reply()
                 attr->attribute_fields_id = a + 1;
                 attr->attribute_value = "Red,Green,Blue";
                 attr->default_value = "Red";
-                r.attributes.push_back(attr);
+                built.attributes.push_back(attr);
             }
             auto link = std::make_shared<corvelle_product_category_xref_Entity>();
             link->category_id = 1 + i % kCategories;
             link->product_id = i;
-            r.links.push_back(link);
+            built.links.push_back(link);
             auto price = std::make_shared<corvelle_product_price_Entity>();
             price->price_id = i;
             price->product_id = i;
@@ -80,7 +80,7 @@ const Reply& reply()
             price->discount_start_date = Date { 1.7e9 };
             price->discount_end_date = Date { 1.9e9 };
             price->discontRat = 90;
-            r.prices.push_back(price);
+            built.prices.push_back(price);
             for (int k = 0; k < 2; ++k) {
                 auto image = std::make_shared<corvelle_image_Entity>();
                 image->image_id = i * 2 + k;
@@ -90,20 +90,20 @@ const Reply& reply()
                 image->image_full_address = "full_" + std::to_string(i) + "_" + std::to_string(k) + ".jpg";
                 image->image_isdault = k == 0;
                 image->image_publis = 1;
-                r.images.push_back(image);
+                built.images.push_back(image);
             }
             auto tagLink = std::make_shared<corvelle_product_related_tag_Entity>();
             tagLink->product_id = i;
             tagLink->tag_id = 1 + i % kTags;
-            r.tagLinks.push_back(tagLink);
+            built.tagLinks.push_back(tagLink);
         }
         for (int t = 1; t <= kTags; ++t) {
             auto tag = std::make_shared<corvelle_tag_entity>();
             tag->tag_id = t;
             tag->tag_name = "tag" + std::to_string(t);
-            r.tags.push_back(tag);
+            built.tags.push_back(tag);
         }
-        return r;
+        return built;
     }();
     return r;
 }
@@ -123,7 +123,23 @@ void freshClient()
     std::filesystem::remove(DataAccessManager::dataFilePath());
 }
 
-void saveThroughModels(DataAccessManager& m, const Reply& r)
+// The lists as the sync hands them to the models: each made once, from the
+// parsed reply, before the clock starts.
+struct HandedLists {
+    explicit HandedLists(const Reply& r)
+        : products(r.products), attributes(r.attributes), links(r.links), prices(r.prices), images(r.images), tags(r.tags), tagLinks(r.tagLinks)
+    {
+    }
+    OptionalEntityList<corvelle_product_Entity> products;
+    OptionalEntityList<corvelle_product_attribute_Entity> attributes;
+    OptionalEntityList<corvelle_product_category_xref_Entity> links;
+    OptionalEntityList<corvelle_product_price_Entity> prices;
+    OptionalEntityList<corvelle_image_Entity> images;
+    OptionalEntityList<corvelle_tag_entity> tags;
+    OptionalEntityList<corvelle_product_related_tag_Entity> tagLinks;
+};
+
+void saveThroughModels(DataAccessManager& m, const HandedLists& r)
 {
     m.saveToDatabaseProduct(r.products);
     m.saveToDatabaseProductAttribute(r.attributes);
@@ -155,8 +171,9 @@ double modelsRound(const Reply& r)
 {
     freshClient();
     auto m = DataAccessManager::sharedDataModel();
+    const HandedLists lists(r);
     const auto began = std::chrono::steady_clock::now();
-    saveThroughModels(*m, r);
+    saveThroughModels(*m, lists);
     return secondsSince(began);
 }
 
@@ -332,7 +349,7 @@ std::set<std::string> modelTexts()
             texts.insert(line);  // a read the bare loop does not make
     });
     SQLDatabase::sharedDataBase()->setTraceExecution(true);
-    saveThroughModels(*m, small);
+    saveThroughModels(*m, HandedLists(small));
     SQLDatabase::sharedDataBase()->setTraceExecution(false);
     NSLogSetCapture([](const std::string&) {});
     return texts;
@@ -378,7 +395,7 @@ DataAccessManager& savedCatalogue()
     static bool saved = false;
     if (!saved) {
         freshClient();
-        saveThroughModels(*DataAccessManager::sharedDataModel(), reply());
+        saveThroughModels(*DataAccessManager::sharedDataModel(), HandedLists(reply()));
         saved = true;
     }
     return *DataAccessManager::sharedDataModel();
