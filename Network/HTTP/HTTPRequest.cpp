@@ -1083,14 +1083,7 @@ void HTTPRequest::cancelLoad()
         if (!m_complete)
             m_rawResponseData = nullptr;
     } else {
-        if (m_fileDownloadOutputStream) {
-            m_fileDownloadOutputStream->close();
-            m_fileDownloadOutputStream = nullptr;
-        }
-        if (m_inflatedFileDownloadOutputStream) {
-            m_inflatedFileDownloadOutputStream->close();
-            m_inflatedFileDownloadOutputStream = nullptr;
-        }
+        closeDownloadFileStreams();
         if (!m_complete && !allowResumeForFileDownloads)
             removeTemporaryDownloadFile();
         removeTemporaryUncompressedDownloadFile();

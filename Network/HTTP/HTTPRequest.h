@@ -360,6 +360,8 @@ private:
     void reportFailure();
     void passOnReceivedData(const Data& data);
     void discardFailedDownload();
+    // Closes and lets go of the download file and its inflated twin, where open.
+    void closeDownloadFileStreams();
     bool removeTemporaryDownloadFile();
     bool removeTemporaryUncompressedDownloadFile();
     bool removeTemporaryUploadFile();

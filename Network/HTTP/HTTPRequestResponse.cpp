@@ -425,14 +425,7 @@ void HTTPRequest::handleStreamComplete()
             removeTemporaryCompressedUploadFile();
         }
         if (temporaryFileDownloadPath) {
-            if (m_fileDownloadOutputStream) {
-                m_fileDownloadOutputStream->close();
-                m_fileDownloadOutputStream = nullptr;
-            }
-            if (m_inflatedFileDownloadOutputStream) {
-                m_inflatedFileDownloadOutputStream->close();
-                m_inflatedFileDownloadOutputStream = nullptr;
-            }
+            closeDownloadFileStreams();
             if (m_authenticationNeeded) {
                 // A challenge answer's body is not the download: keep what a
                 // resume has and drop the rest.
@@ -678,20 +671,23 @@ void HTTPRequest::failWithError(HTTPErrorRef theError)
     });
 }
 
+void HTTPRequest::closeDownloadFileStreams()
+{
+    for (auto* stream : { &m_fileDownloadOutputStream, &m_inflatedFileDownloadOutputStream }) {
+        if (*stream) {
+            (*stream)->close();
+            *stream = nullptr;
+        }
+    }
+}
+
 void HTTPRequest::discardFailedDownload()
 {
     // Bytes of a download that failed and cannot be resumed are of no use to
     // anyone; only a resumable one keeps them for its next attempt.
     if (!downloadDestinationPath || allowResumeForFileDownloads)
         return;
-    if (m_fileDownloadOutputStream) {
-        m_fileDownloadOutputStream->close();
-        m_fileDownloadOutputStream = nullptr;
-    }
-    if (m_inflatedFileDownloadOutputStream) {
-        m_inflatedFileDownloadOutputStream->close();
-        m_inflatedFileDownloadOutputStream = nullptr;
-    }
+    closeDownloadFileStreams();
     for (const auto* path : { &temporaryFileDownloadPath, &temporaryUncompressedDataDownloadPath })
         if (*path)
             NSFileManager::defaultManager().removeItemAtPath(**path);
