@@ -59,8 +59,14 @@ bool withinLimits(std::string_view p)
         return false;
     std::vector<size_t> sizes { 0 };  // the size so far of each open group
     size_t last = 0;                  // the size of the last atom or group, which a count repeats
+    // A count of a count ("a**", "(ab)+*") sends the depth-first matcher round
+    // empty loops without a step through the text, for ever; only the lazy
+    // mark "?" may follow a count.
+    enum { NoCount, AfterCount, AfterLazyMark } repeat = NoCount;
     for (size_t i = 0; i < p.size(); ++i) {
         char c = p[i];
+        const auto previous = repeat;
+        repeat = NoCount;
         if (c == '(') {
             if (sizes.size() > maximumNesting)
                 return false;
@@ -97,6 +103,9 @@ bool withinLimits(std::string_view p)
                 }
             }
             if (digits && j < p.size() && p[j] == '}') {
+                if (previous != NoCount)
+                    return false;
+                repeat = AfterCount;
                 size_t copies = highDigits ? std::max(low, high) : comma ? low + 1 : low;
                 if (last && copies > 1) {
                     if (copies > maximumExpandedSize || last > maximumExpandedSize / copies)
@@ -113,6 +122,12 @@ bool withinLimits(std::string_view p)
             last = 0;
         } else if (c == '*' || c == '+' || c == '?') {
             // Repeats without copies.
+            if (previous == AfterCount && c == '?')
+                repeat = AfterLazyMark;
+            else if (previous != NoCount)
+                return false;
+            else
+                repeat = AfterCount;
         } else {
             if (c == '\\') {
                 ++i;
@@ -186,13 +201,19 @@ public:
         --*this;
         return before;
     }
-    bool operator==(const CountingIterator& other) const { return m_at == other.m_at; }
+    // The matcher compares positions at every state it passes, also round
+    // loops that match nothing and never move: those count as steps too.
+    bool operator==(const CountingIterator& other) const
+    {
+        spend();
+        return m_at == other.m_at;
+    }
     const char* get() const { return m_at; }
 
 private:
-    void spend()
+    void spend() const
     {
-        if (--*m_stepsLeft < 0)
+        if (m_stepsLeft && --*m_stepsLeft < 0)
             throw OutOfSteps {};
     }
     const char* m_at = nullptr;

@@ -111,6 +111,10 @@ TEST(NSRegularExpression, HostilePatternsAreRefusedNotRun)
         "a{4444444444444444444444}",
         "a{1,4444444444444444444444}",
         "[\\444444444444444444444]",
+        "(ab)****************\\1@",                                  // a count of a count: empty loops for ever
+        "(ab)+*\\1",
+        "a{2}*\\1",
+        "a*??",
     };
     for (const auto& pattern : cases) {
         std::shared_ptr<NSError> error;
@@ -118,6 +122,14 @@ TEST(NSRegularExpression, HostilePatternsAreRefusedNotRun)
         ASSERT_TRUE(error);
         EXPECT_EQ(2048, error->code());
     }
+    // Nesting within reason, with a back-reference, still matches.
+    auto nested = NSRegularExpression::regularExpressionWithPatternOptionsError("(((ab)*)+)?\\3", 0, nullptr);
+    ASSERT_TRUE(nested);
+    EXPECT_EQ(NSMakeRange(2, 4), nested->rangeOfFirstMatchInStringOptionsRange("xxababx", 0, NSMakeRange(0, 7)));
+    // A lazy count is one count, not two.
+    auto lazy = NSRegularExpression::regularExpressionWithPatternOptionsError("<(.+?)>", 0, nullptr);
+    ASSERT_TRUE(lazy);
+    EXPECT_EQ(NSMakeRange(0, 3), lazy->rangeOfFirstMatchInStringOptionsRange("<a><b>", 0, NSMakeRange(0, 6)));
     // Counted repetition within reason still compiles.
     auto re = NSRegularExpression::regularExpressionWithPatternOptionsError("^(\\d{3}-){2}\\d{4}$", 0, nullptr);
     ASSERT_TRUE(re);
@@ -140,4 +152,12 @@ TEST(NSRegularExpression, BackReferencesNeverRecurseOverLongText)
     ASSERT_TRUE(explosive);
     std::string thirty(30, 'a');
     EXPECT_EQ(0u, explosive->numberOfMatchesInStringOptionsRange(thirty, 0, NSMakeRange(0, thirty.size())));
+    // Counted groups nested deep go round loops that match nothing and never
+    // move through the text; that work is bounded too.
+    std::string deep = "(ab)";
+    for (int level = 0; level < 16; ++level)
+        deep = "(" + deep + "*)";
+    auto looping = NSRegularExpression::regularExpressionWithPatternOptionsError(deep + "\\1@", 0, nullptr);
+    ASSERT_TRUE(looping);
+    EXPECT_EQ(0u, looping->numberOfMatchesInStringOptionsRange("xxababx", 0, NSMakeRange(0, 7)));
 }
