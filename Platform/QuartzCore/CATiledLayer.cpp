@@ -1,18 +1,106 @@
 #include "Platform/QuartzCore/CATiledLayer.h"
 
 #include "Platform/CoreGraphics/CGBitmapContext.h"
-#include "Platform/Foundation/Dispatch.h"
+#include "Platform/Foundation/NSThread.h"
+
+#include <pthread.h>
+#include <sched.h>
 
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <functional>
+#include <thread>
 
 namespace {
 
-// The one worker every tiled layer draws its tiles on.
-const dispatch_queue_t& tileQueue()
+// The one thread every tiled layer draws its tiles on, while the caller
+// waits. Before each hand-off it is moved to the CPU the caller is running
+// on, which the caller is about to leave idle: the wake-ups either way stay
+// on that CPU instead of waking another one, and the picture the caller has
+// just cleared is still in that CPU's caches when the tile draws into it.
+// Never destroyed: its thread may still wait on it while the process exits.
+class TileWorker {
+public:
+    static TileWorker& shared()
+    {
+        static auto* worker = [] {
+            NSThread::installExitHook();
+            return new TileWorker;
+        }();
+        return *worker;
+    }
+
+    // Runs `draw` on the tile thread and returns when it is done; on the tile
+    // thread itself (a tile drawing another tiled layer) it runs at once.
+    void run(const std::function<void()>& draw)
+    {
+        if (t_onTileThread) {
+            draw();
+            return;
+        }
+        // Callers on several threads take turns.
+        std::lock_guard turn(m_turn);
+        std::unique_lock lock(m_lock);
+        if (!m_started) {
+            std::thread thread([this] { work(); });
+            m_thread = thread.native_handle();
+            thread.detach();
+            m_started = true;
+        }
+        int cpu = sched_getcpu();
+        if (cpu >= 0 && cpu != m_cpu) {
+            cpu_set_t set;
+            CPU_ZERO(&set);
+            CPU_SET(cpu, &set);
+            // Where it cannot move, it still draws, only further away.
+            if (pthread_setaffinity_np(m_thread, sizeof set, &set) == 0)
+                m_cpu = cpu;
+        }
+        m_draw = &draw;
+        m_done = false;
+        m_wake.notify_one();
+        NSThread::IdleScope idle;
+        m_finished.wait(lock, [this] { return m_done; });
+    }
+
+private:
+    void work()
+    {
+        t_onTileThread = true;
+        std::unique_lock lock(m_lock);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_draw != nullptr; });
+            const auto* draw = m_draw;
+            lock.unlock();
+            {
+                NSThread::BusyScope busy;
+                (*draw)();
+            }
+            lock.lock();
+            m_draw = nullptr;
+            m_done = true;
+            m_finished.notify_one();
+        }
+    }
+
+    static thread_local bool t_onTileThread;
+    std::mutex m_turn;
+    std::mutex m_lock;
+    std::condition_variable m_wake;
+    std::condition_variable m_finished;
+    const std::function<void()>* m_draw = nullptr;
+    bool m_done = false;
+    bool m_started = false;
+    pthread_t m_thread {};
+    int m_cpu = -1;
+};
+
+thread_local bool TileWorker::t_onTileThread = false;
+
+void onTileThread(const std::function<void()>& draw)
 {
-    static auto* queue = new dispatch_queue_t(dispatch_queue_create("tiles", DISPATCH_QUEUE_SERIAL));
-    return *queue;
+    TileWorker::shared().run(draw);
 }
 
 }  // namespace
@@ -80,7 +168,7 @@ void CATiledLayer::drawTileInPlace(const CGContextRef& context, CGRect tile)
 {
     CGContextSaveGState(context);
     CGContextClipToRect(context, tile);
-    dispatch_sync(tileQueue(), [&] { drawInContext(context); });
+    onTileThread([&] { drawInContext(context); });
     CGContextRestoreGState(context);
 }
 
@@ -98,7 +186,7 @@ void CATiledLayer::drawTileThroughMemory(const CGContextRef& context, CGRect til
         CGContextConcatCTM(bitmap, CGAffineTransformConcat(ctm, CGAffineTransformMakeTranslation(-device.origin.x,
                                                                                                -device.origin.y)));
         CGContextClipToRect(bitmap, tile);
-        dispatch_sync(tileQueue(), [&] { drawInContext(bitmap); });
+        onTileThread([&] { drawInContext(bitmap); });
         CGContextSaveGState(context);
         context->state().ctm = CGAffineTransformIdentity;
         context->applyTransform();
@@ -116,7 +204,7 @@ void CATiledLayer::drawTileThroughMemory(const CGContextRef& context, CGRect til
     CGContextScaleCTM(bitmap, levelScale, -levelScale);
     CGContextTranslateCTM(bitmap, -tile.origin.x, -tile.origin.y);
     CGContextClipToRect(bitmap, tile);
-    dispatch_sync(tileQueue(), [&] { drawInContext(bitmap); });
+    onTileThread([&] { drawInContext(bitmap); });
     // Upright in a y-downward space: the tile's first row goes to the rectangle's maximum y.
     CGContextSaveGState(context);
     CGContextTranslateCTM(context, tile.origin.x, CGRectGetMaxY(tile));

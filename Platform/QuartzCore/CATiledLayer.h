@@ -2,8 +2,9 @@
 
 // A layer whose content is drawn in tiles, only where it shows, at a level of
 // detail chosen from the zoom: the delegate's drawLayerInContext runs on a
-// worker thread (never the main thread) once per tile, with the context
-// clipped to the tile, so the clip box is the tile in layer points.
+// worker thread (never the main thread) once per tile, while the caller
+// waits, with the context clipped to the tile, so the clip box is the tile in
+// layer points. A tile that draws another tiled layer draws its tiles at once.
 //
 // The tiles are drawn one after the other at the picture's own resolution. A
 // tile that shows whole is drawn straight into the picture; any other is drawn

@@ -223,6 +223,68 @@ TEST(TiledLayerTest, OpaqueTilesHideOnlyWhatLiesWhollyBeneathThem)
     }
 }
 
+// Callers on several threads each get their own tiles drawn, off their own
+// threads; a tile that draws another tiled layer gets that layer's tiles at
+// once rather than waiting on itself.
+TEST(TiledLayerTest, TilesDrawForCallersOnSeveralThreadsAndWithinATile)
+{
+    struct Colour : CALayerDelegate {
+        CGFloat red, blue;
+        Colour(CGFloat r, CGFloat b) : red(r), blue(b) { }
+        void drawLayerInContext(CALayer&, const CGContextRef& c) override
+        {
+            CGContextSetRGBFillColor(c, red, 0, blue, 1);
+            CGContextFillRect(c, CGContextGetClipBoundingBox(c));
+        }
+    };
+    struct Nesting : CALayerDelegate {
+        std::shared_ptr<CATiledLayer> inner = CATiledLayer::layer();
+        std::thread::id outerThread;
+        CGPixel innerPixel;
+        void drawLayerInContext(CALayer&, const CGContextRef&) override
+        {
+            outerThread = std::this_thread::get_id();
+            auto colour = std::make_shared<Colour>(0, 1);
+            inner->setBounds(CGRectMake(0, 0, 20, 20));
+            inner->setDelegate(colour);
+            auto picture = rendered(*inner, CGSizeMake(20, 20));
+            innerPixel = picture ? picture->CGImage()->pixelAt(5, 5) : CGPixel {};
+        }
+    };
+    auto nesting = std::make_shared<Nesting>();
+    auto outer = CATiledLayer::layer();
+    outer->setBounds(CGRectMake(0, 0, 40, 40));
+    outer->setDelegate(nesting);
+    ASSERT_TRUE(rendered(*outer, CGSizeMake(40, 40)));
+    EXPECT_NE(nesting->outerThread, std::this_thread::get_id());
+    EXPECT_EQ(nesting->innerPixel, (CGPixel { 0, 0, 255, 255 }));
+
+    auto callerDraws = [](CGFloat red, CGFloat blue, CGPixel& seen, int& wrong) {
+        auto colour = std::make_shared<Colour>(red, blue);
+        auto layer = CATiledLayer::layer();
+        layer->setBounds(CGRectMake(0, 0, 64, 64));
+        layer->setDelegate(colour);
+        for (int i = 0; i < 50; ++i) {
+            auto picture = rendered(*layer, CGSizeMake(64, 64));
+            CGPixel pixel = picture ? picture->CGImage()->pixelAt(32, 32) : CGPixel {};
+            if (i == 0)
+                seen = pixel;
+            else if (pixel != seen)
+                ++wrong;
+        }
+    };
+    CGPixel redSeen {}, blueSeen {};
+    int redWrong = 0, blueWrong = 0;
+    std::thread first([&] { callerDraws(1, 0, redSeen, redWrong); });
+    std::thread second([&] { callerDraws(0, 1, blueSeen, blueWrong); });
+    first.join();
+    second.join();
+    EXPECT_EQ(redSeen, (CGPixel { 255, 0, 0, 255 }));
+    EXPECT_EQ(blueSeen, (CGPixel { 0, 0, 255, 255 }));
+    EXPECT_EQ(redWrong, 0);
+    EXPECT_EQ(blueWrong, 0);
+}
+
 TEST(LayerRendering, LookSublayersAndUprightContentsByGravity)
 {
     auto layer = CALayer::layer();
