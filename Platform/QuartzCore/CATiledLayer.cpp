@@ -59,8 +59,11 @@ public:
         }
         m_draw = &draw;
         m_done = false;
+        // Woken with the lock free, the thread need not wait for it again.
+        lock.unlock();
         m_wake.notify_one();
         NSThread::IdleScope idle;
+        lock.lock();
         m_finished.wait(lock, [this] { return m_done; });
     }
 
@@ -80,7 +83,9 @@ private:
             lock.lock();
             m_draw = nullptr;
             m_done = true;
+            lock.unlock();
             m_finished.notify_one();
+            lock.lock();
         }
     }
 
