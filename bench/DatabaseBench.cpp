@@ -306,23 +306,21 @@ private:
     bool m_failed = false;
 };
 
-// The same seven saves by the bare loop on a fresh client database, opened
-// as the data-access object opens it (which also copies the template in).
+// The same seven saves by the bare loop on a fresh client database, run on
+// the very connection the data-access object opens (which also copies the
+// template in and reads the schema before the clock starts, as it does for
+// the models).
 double bareRound(const Reply& r, std::set<std::string>* ran = nullptr)
 {
     freshClient();
     DataAccessManager::sharedDataModel();
-    DataAccessManager::releaseDataModel();
-    sqlite3* db = nullptr;
-    if (sqlite3_open(DataAccessManager::dataFilePath().c_str(), &db) != SQLITE_OK) {
-        sqlite3_close(db);
+    const auto connection = SQLDatabase::sharedDataBase();
+    if (!connection || !connection->sqliteHandle())
         return -1;
-    }
-    BareLoop loop(db, ran);
+    BareLoop loop(connection->sqliteHandle(), ran);
     const auto began = std::chrono::steady_clock::now();
     loop.save(r);
     const double took = secondsSince(began);
-    sqlite3_close(db);
     return loop.failed() ? -1 : took;
 }
 
