@@ -4,108 +4,34 @@
 
 #include <sqlite3.h>
 
-SQLBindings::SQLBindings(sqlite3_stmt* statement, bool trace)
-    : m_statement(statement)
-    , m_count(sqlite3_bind_parameter_count(statement))
-    , m_trace(trace)
-{
-}
-
-// Tracing is rare and builds a Value to log; kept out of line so that a
-// bind without it is a test and a call, as a bare one is.
-namespace {
-
-[[gnu::cold, gnu::noinline]] void traceBound(const Value& v)
+void SQLBindings::trace(const Value& v)
 {
     NSLog("obj: %@", v);
 }
 
-[[gnu::cold, gnu::noinline]] void traceInteger(long long v)
+void SQLBindings::traceInteger(long long v)
 {
-    traceBound(Value(v));
+    trace(Value(v));
 }
 
-[[gnu::cold, gnu::noinline]] void traceReal(double v)
+void SQLBindings::traceReal(double v)
 {
-    traceBound(Value(v));
+    trace(Value(v));
 }
 
-[[gnu::cold, gnu::noinline]] void traceFlag(bool v)
+void SQLBindings::traceFlag(bool v)
 {
-    traceBound(Value(v));
+    trace(Value(v));
 }
 
-[[gnu::cold, gnu::noinline]] void traceText(const std::string& s)
+void SQLBindings::traceText(const std::string& s)
 {
-    traceBound(Value(s));
+    trace(Value(s));
 }
 
-[[gnu::cold, gnu::noinline]] void traceNull()
+void SQLBindings::traceNull()
 {
-    traceBound(Value());
-}
-
-void bindNull(sqlite3_stmt* statement, bool trace, int index)
-{
-    if (trace) [[unlikely]]
-        traceNull();
-    sqlite3_bind_null(statement, index);
-}
-
-}  // namespace
-
-void SQLBindings::trace(const Value& v) const
-{
-    traceBound(v);
-}
-
-void SQLBindings::bind(int index, bool v)
-{
-    if (m_trace) [[unlikely]]
-        traceFlag(v);
-    sqlite3_bind_int(m_statement, index, v ? 1 : 0);
-}
-
-void SQLBindings::bindInteger(int index, long long v)
-{
-    if (m_trace) [[unlikely]]
-        traceInteger(v);
-    sqlite3_bind_int64(m_statement, index, static_cast<sqlite3_int64>(v));
-}
-
-void SQLBindings::bindReal(int index, double v)
-{
-    if (m_trace) [[unlikely]]
-        traceReal(v);
-    sqlite3_bind_double(m_statement, index, v);
-}
-
-void SQLBindings::bind(int index, const std::optional<Date>& d)
-{
-    if (d)
-        bindReal(index, d->secondsSince1970);
-    else
-        bindNull(m_statement, m_trace, index);
-}
-
-void SQLBindings::bindText(int index, const std::string& s)
-{
-    if (m_trace) [[unlikely]]
-        traceText(s);
-    sqlite3_bind_text(m_statement, index, s.data(), static_cast<int>(s.size()), SQLITE_STATIC);
-}
-
-void SQLBindings::bind(int index, const std::string& s)
-{
-    bindText(index, s);
-}
-
-void SQLBindings::bind(int index, const std::optional<std::string>& s)
-{
-    if (s)
-        bindText(index, *s);
-    else
-        bindNull(m_statement, m_trace, index);
+    trace(Value());
 }
 
 void SQLBindings::bind(int index, const Value& v)
@@ -118,7 +44,7 @@ void SQLBindings::bind(int index, const Value& v)
 void SQLBindings::finish(int given)
 {
     for (int index = given + 1; index <= m_count; ++index)
-        bindNull(m_statement, m_trace, index);
+        bindNull(index);
 }
 
 void SQLBindings::bindValue(sqlite3_stmt* statement, int index, const Value& value)

@@ -9,12 +9,12 @@
 
 #include "Platform/Foundation/Value.h"
 
+#include <sqlite3.h>
+
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <type_traits>
-
-struct sqlite3_stmt;
 
 // The value a C++ argument binds as. Absent optional texts and dates bind NULL.
 inline Value sqlValue(const Value& v) { return v; }
@@ -30,18 +30,42 @@ Value sqlValue(const T& v)
 
 class SQLBindings {
 public:
-    SQLBindings(sqlite3_stmt* statement, bool trace);
+    SQLBindings(sqlite3_stmt* statement, int parameterCount, bool trace)
+        : m_statement(statement)
+        , m_count(parameterCount)
+        , m_trace(trace)
+    {
+    }
 
-    void bind(int index, bool v);
+    // The common kinds are bound here, inline: a bind without tracing is a
+    // test and the library's call, as a bare one is.
+    void bind(int index, bool v)
+    {
+        if (m_trace) [[unlikely]]
+            traceFlag(v);
+        sqlite3_bind_int(m_statement, index, v ? 1 : 0);
+    }
     void bind(int index, int v) { bindInteger(index, v); }
     void bind(int index, long v) { bindInteger(index, v); }
     void bind(int index, long long v) { bindInteger(index, v); }
     void bind(int index, float v) { bindReal(index, static_cast<double>(v)); }
     void bind(int index, double v) { bindReal(index, v); }
     void bind(int index, const Date& d) { bindReal(index, d.secondsSince1970); }
-    void bind(int index, const std::optional<Date>& d);
-    void bind(int index, const std::string& s);
-    void bind(int index, const std::optional<std::string>& s);
+    void bind(int index, const std::optional<Date>& d)
+    {
+        if (d)
+            bindReal(index, d->secondsSince1970);
+        else
+            bindNull(index);
+    }
+    void bind(int index, const std::string& s) { bindText(index, s); }
+    void bind(int index, const std::optional<std::string>& s)
+    {
+        if (s)
+            bindText(index, *s);
+        else
+            bindNull(index);
+    }
     void bind(int index, const Value& v);
     template<typename T>
     void bind(int index, const T& v)
@@ -56,10 +80,38 @@ public:
     static void bindValue(sqlite3_stmt* statement, int index, const Value& v);
 
 private:
-    void trace(const Value& v) const;
-    void bindInteger(int index, long long v);
-    void bindReal(int index, double v);
-    void bindText(int index, const std::string& s);
+    // Tracing is rare and builds a Value to log: kept out of line.
+    [[gnu::cold, gnu::noinline]] static void trace(const Value& v);
+    [[gnu::cold, gnu::noinline]] static void traceInteger(long long v);
+    [[gnu::cold, gnu::noinline]] static void traceReal(double v);
+    [[gnu::cold, gnu::noinline]] static void traceFlag(bool v);
+    [[gnu::cold, gnu::noinline]] static void traceText(const std::string& s);
+    [[gnu::cold, gnu::noinline]] static void traceNull();
+
+    void bindInteger(int index, long long v)
+    {
+        if (m_trace) [[unlikely]]
+            traceInteger(v);
+        sqlite3_bind_int64(m_statement, index, static_cast<sqlite3_int64>(v));
+    }
+    void bindReal(int index, double v)
+    {
+        if (m_trace) [[unlikely]]
+            traceReal(v);
+        sqlite3_bind_double(m_statement, index, v);
+    }
+    void bindText(int index, const std::string& s)
+    {
+        if (m_trace) [[unlikely]]
+            traceText(s);
+        sqlite3_bind_text(m_statement, index, s.data(), static_cast<int>(s.size()), SQLITE_STATIC);
+    }
+    void bindNull(int index)
+    {
+        if (m_trace) [[unlikely]]
+            traceNull();
+        sqlite3_bind_null(m_statement, index);
+    }
 
     sqlite3_stmt* m_statement;
     int m_count;

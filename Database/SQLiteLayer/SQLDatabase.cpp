@@ -404,7 +404,7 @@ bool SQLDatabase::executeUpdateBoundBy(std::string_view sql, SQLError* error, Bi
             *error = SQLError { lastErrorMessage(), lastErrorCode(), lastErrorMessage() };
         return false;
     }
-    SQLBindings bindings(prepared.handle, m_traceExecution);
+    SQLBindings bindings(prepared.handle, prepared.cached ? prepared.cached->parameterCount : sqlite3_bind_parameter_count(prepared.handle), m_traceExecution);
     bindAll(arguments, bindings);
     return stepUpdate(prepared, sql, error);
 }

@@ -4,6 +4,13 @@
 
 #include <sqlite3.h>
 
+SQLStatement::SQLStatement(sqlite3_stmt* handle, std::string text)
+    : statement(handle)
+    , query(std::move(text))
+    , parameterCount(handle ? sqlite3_bind_parameter_count(handle) : 0)
+{
+}
+
 SQLStatement::~SQLStatement()
 {
     close();

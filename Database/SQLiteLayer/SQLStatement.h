@@ -12,7 +12,7 @@ struct sqlite3_stmt;
 class SQLStatement : public std::enable_shared_from_this<SQLStatement> {
 public:
     SQLStatement() = default;
-    SQLStatement(sqlite3_stmt* handle, std::string text) : statement(handle), query(std::move(text)) {}
+    SQLStatement(sqlite3_stmt* handle, std::string text);
     SQLStatement(const SQLStatement&) = delete;
     SQLStatement& operator=(const SQLStatement&) = delete;
     ~SQLStatement();
@@ -26,6 +26,8 @@ public:
 
     sqlite3_stmt* statement = nullptr;
     std::string query;
+    // The handle's parameters, counted once: a run of a kept statement binds them all.
+    int parameterCount = 0;
     long useCount = 0;
     // Set while a result set is reading rows from it: a second use of the same
     // text must not rebind a statement whose rows are still being read.

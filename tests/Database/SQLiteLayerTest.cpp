@@ -137,6 +137,26 @@ TEST_F(SQLiteLayer, ACachedTextIsFoundByItsContentNotWhereItLies)
     EXPECT_EQ(db->stringForQuery("select group_concat(a) from (select a from t order by rowid)"), "1,1,2,2");
 }
 
+// A traced update logs its text and every value it binds, the NULL given to
+// a parameter its arguments do not reach included, and still stores them.
+TEST_F(SQLiteLayer, ATracedUpdateLogsEachBoundValue)
+{
+    ASSERT_TRUE(db->executeUpdate("create table u (a, b, c, d)"));
+    db->setTraceExecution(true);
+    ASSERT_TRUE(db->executeUpdate("insert into u values (?, ?, ?, ?)", 7, std::optional<std::string>("red"), 2.5));
+    db->setTraceExecution(false);
+    EXPECT_TRUE(logged("executeUpdate: insert into u values (?, ?, ?, ?)"));
+    std::vector<std::string> bound;
+    for (const auto& line : log)
+        if (auto at = line.find("obj: "); at != std::string::npos)
+            bound.push_back(line.substr(at + 5));
+    ASSERT_EQ(bound.size(), 4u);
+    EXPECT_EQ(bound[0], "7");
+    EXPECT_EQ(bound[1], "red");
+    EXPECT_EQ(bound[2], "2.5");
+    EXPECT_EQ(db->stringForQuery("select a || ',' || b || ',' || c || ',' || ifnull(d, 'null') from u"), "7,red,2.5,null");
+}
+
 TEST_F(SQLiteLayer, OrderedValuesBeyondTheParametersAreIgnoredAndMissingOnesAreNull)
 {
     ASSERT_TRUE(db->executeUpdate("insert into t values (?, ?)", 1, 2, 3));
