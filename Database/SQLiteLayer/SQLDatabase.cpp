@@ -47,6 +47,12 @@ std::string quotedName(std::string_view name)
     return out;
 }
 
+[[gnu::cold, gnu::noinline]] void logCloseFailure(sqlite3* db, int closeResult, std::string_view sql)
+{
+    NSLog("Unknown error finalizing or resetting statement (%d: %s)", closeResult, sqlite3_errmsg(db));
+    NSLog("DB Query: %@", sql);
+}
+
 }  // namespace
 
 // The cache owns a cached statement for as long as the lock is held, so a
@@ -222,8 +228,24 @@ void SQLDatabase::warnInUse()
     NSLog("The SQLDatabase %@ is currently in use.", description());
 }
 
-// Steps 1 to 5 of preparing, shared by queries and updates.
+// A text run before, on an open connection that is not tracing, takes its
+// kept statement here; everything else takes the full steps.
 bool SQLDatabase::prepare(std::string_view sql, bool forUpdate, Prepared& out)
+{
+    if (m_db && !m_isExecutingStatement && !m_traceExecution && m_shouldCacheStatements) [[likely]] {
+        SQLStatement* cached = findCachedStatement(sql);
+        if (cached && cached->statement && !cached->inUse) [[likely]] {
+            m_isExecutingStatement = true;
+            out.cached = cached;
+            out.handle = cached->statement;
+            return true;
+        }
+    }
+    return prepareInFull(sql, forUpdate, out);
+}
+
+// Steps 1 to 5 of preparing, shared by queries and updates.
+bool SQLDatabase::prepareInFull(std::string_view sql, bool forUpdate, Prepared& out)
 {
     if (!databaseExists())
         return false;
@@ -409,13 +431,30 @@ bool SQLDatabase::executeUpdateBoundBy(std::string_view sql, SQLError* error, Bi
     return stepUpdate(prepared, sql, error);
 }
 
+// A kept statement that runs through is reset and done here; waits, errors
+// and statements to keep or finalize take the full steps.
 bool SQLDatabase::stepUpdate(Prepared& prepared, std::string_view sql, SQLError* error)
 {
+    const int rc = sqlite3_step(prepared.handle);
+    if (rc == SQLITE_DONE && prepared.cached) [[likely]] {
+        prepared.cached->useCount += 1;
+        const int closeResult = sqlite3_reset(prepared.handle);
+        if (closeResult != SQLITE_OK && closeResult != rc) [[unlikely]]
+            logCloseFailure(m_db, closeResult, sql);
+        m_isExecutingStatement = false;
+        return true;
+    }
+    return finishUpdate(prepared, sql, error, rc);
+}
+
+bool SQLDatabase::finishUpdate(Prepared& prepared, std::string_view sql, SQLError* error, int firstStep)
+{
     sqlite3_stmt* stmt = prepared.handle;
-    int rc = 0;
+    int rc = firstStep;
     int busyAnswers = 0;
-    while (true) {
-        rc = sqlite3_step(stmt);
+    for (bool first = true; true; first = false) {
+        if (!first)
+            rc = sqlite3_step(stmt);
         if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED)
             break;
         if (rc == SQLITE_LOCKED) {
@@ -462,10 +501,8 @@ bool SQLDatabase::stepUpdate(Prepared& prepared, std::string_view sql, SQLError*
         closeResult = sqlite3_finalize(stmt);
     }
     // A failed step's code comes back again from reset; only a new failure is news.
-    if (closeResult != SQLITE_OK && closeResult != rc) {
-        NSLog("Unknown error finalizing or resetting statement (%d: %s)", closeResult, sqlite3_errmsg(m_db));
-        NSLog("DB Query: %@", sql);
-    }
+    if (closeResult != SQLITE_OK && closeResult != rc)
+        logCloseFailure(m_db, closeResult, sql);
     m_isExecutingStatement = false;
     return rc == SQLITE_DONE || rc == SQLITE_OK;
 }

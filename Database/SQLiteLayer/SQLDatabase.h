@@ -270,10 +270,12 @@ private:
     }
     bool executeUpdateBoundBy(std::string_view sql, SQLError* error, BindArguments bindAll, const void* arguments);
     bool stepUpdate(Prepared& prepared, std::string_view sql, SQLError* error);
+    [[gnu::noinline]] bool finishUpdate(Prepared& prepared, std::string_view sql, SQLError* error, int firstStep);
     void forgetRecentStatements();
     SQLStatement* findCachedStatement(std::string_view query);
     void dropFailedHandle();
     bool prepare(std::string_view sql, bool forUpdate, Prepared& out);
+    [[gnu::noinline]] bool prepareInFull(std::string_view sql, bool forUpdate, Prepared& out);
     bool bind(Prepared& prepared, const ValueArray* arrayArgs, const ValueDictionary* dictionaryArgs, std::span<const Value> vaList,
         bool forUpdate, std::string_view sql);
     void bindObjectToColumnInStatement(const Value& value, int index, struct sqlite3_stmt* statement);
