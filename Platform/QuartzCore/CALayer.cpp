@@ -66,15 +66,8 @@ CGRect CALayer::frame() const
                               m_bounds.size.width, m_bounds.size.height);
     if (!affinePartIsIdentity(m_transform))
         return CGRectOffset(CGRectApplyAffineTransform(local, affineTransform()), m_position.x, m_position.y);
-    // Without a transform the offset is worked out here, as CGRectOffset would.
-    if (local.size.width < 0) {
-        local.origin.x += local.size.width;
-        local.size.width = -local.size.width;
-    }
-    if (local.size.height < 0) {
-        local.origin.y += local.size.height;
-        local.size.height = -local.size.height;
-    }
+    // Without a transform the offset is added here, as CGRectOffset would.
+    local = CGRectStandardize(local);
     local.origin.x += m_position.x;
     local.origin.y += m_position.y;
     return local;
