@@ -9,31 +9,6 @@ void SQLBindings::trace(const Value& v)
     NSLog("obj: %@", v);
 }
 
-void SQLBindings::traceInteger(long long v)
-{
-    trace(Value(v));
-}
-
-void SQLBindings::traceReal(double v)
-{
-    trace(Value(v));
-}
-
-void SQLBindings::traceFlag(bool v)
-{
-    trace(Value(v));
-}
-
-void SQLBindings::traceText(const std::string& s)
-{
-    trace(Value(s));
-}
-
-void SQLBindings::traceNull()
-{
-    trace(Value());
-}
-
 void SQLBindings::bind(int index, const Value& v)
 {
     if (m_trace) [[unlikely]]

@@ -42,7 +42,7 @@ public:
     void bind(int index, bool v)
     {
         if (m_trace) [[unlikely]]
-            traceFlag(v);
+            traceOf(v);
         sqlite3_bind_int(m_statement, index, v ? 1 : 0);
     }
     void bind(int index, int v) { bindInteger(index, v); }
@@ -82,34 +82,34 @@ public:
 private:
     // Tracing is rare and builds a Value to log: kept out of line.
     [[gnu::cold, gnu::noinline]] static void trace(const Value& v);
-    [[gnu::cold, gnu::noinline]] static void traceInteger(long long v);
-    [[gnu::cold, gnu::noinline]] static void traceReal(double v);
-    [[gnu::cold, gnu::noinline]] static void traceFlag(bool v);
-    [[gnu::cold, gnu::noinline]] static void traceText(const std::string& s);
-    [[gnu::cold, gnu::noinline]] static void traceNull();
+    template<typename T>
+    [[gnu::cold, gnu::noinline]] static void traceOf(const T& v)
+    {
+        trace(Value(v));
+    }
 
     void bindInteger(int index, long long v)
     {
         if (m_trace) [[unlikely]]
-            traceInteger(v);
+            traceOf(v);
         sqlite3_bind_int64(m_statement, index, static_cast<sqlite3_int64>(v));
     }
     void bindReal(int index, double v)
     {
         if (m_trace) [[unlikely]]
-            traceReal(v);
+            traceOf(v);
         sqlite3_bind_double(m_statement, index, v);
     }
     void bindText(int index, const std::string& s)
     {
         if (m_trace) [[unlikely]]
-            traceText(s);
+            traceOf(s);
         sqlite3_bind_text(m_statement, index, s.data(), static_cast<int>(s.size()), SQLITE_STATIC);
     }
     void bindNull(int index)
     {
         if (m_trace) [[unlikely]]
-            traceNull();
+            trace(Value());
         sqlite3_bind_null(m_statement, index);
     }
 
