@@ -1,23 +1,28 @@
 #include "Platform/Foundation/Clock.h"
 
+#include <atomic>
 #include <chrono>
 #include <map>
 #include <mutex>
 
 namespace {
 
+double systemMonotonic()
+{
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+double systemWall()
+{
+    using namespace std::chrono;
+    return duration<double>(system_clock::now().time_since_epoch()).count();
+}
+
 class SystemClock final : public Clock::Source {
 public:
-    double monotonic() override
-    {
-        using namespace std::chrono;
-        return duration<double>(steady_clock::now().time_since_epoch()).count();
-    }
-    double wall() override
-    {
-        using namespace std::chrono;
-        return duration<double>(system_clock::now().time_since_epoch()).count();
-    }
+    double monotonic() override { return systemMonotonic(); }
+    double wall() override { return systemWall(); }
 };
 
 struct ClockState {
@@ -34,6 +39,12 @@ ClockState& state()
     static auto* s = new ClockState;
     return *s;
 }
+
+// Set while the system clock is the source: the clock is read on every turn
+// of every loop, from several threads, and then needs neither the lock nor a
+// count on a shared source. Trivially destroyed, so readable at exit too.
+std::atomic<bool> g_systemSource { true };
+std::atomic<bool> g_manual { false };
 
 std::shared_ptr<Clock::Source> currentSource()
 {
@@ -54,19 +65,21 @@ namespace Clock {
 
 double now()
 {
+    if (g_systemSource.load(std::memory_order_acquire))
+        return systemMonotonic();
     return currentSource()->monotonic();
 }
 
 Date wallNow()
 {
+    if (g_systemSource.load(std::memory_order_acquire))
+        return Date { systemWall() };
     return Date { currentSource()->wall() };
 }
 
 bool isManual()
 {
-    auto& s = state();
-    std::lock_guard guard(s.lock);
-    return s.manual;
+    return g_manual.load(std::memory_order_acquire);
 }
 
 std::shared_ptr<ManualClock> manualClock()
@@ -82,7 +95,10 @@ void setSource(std::shared_ptr<Source> source)
         auto& s = state();
         std::lock_guard guard(s.lock);
         s.manual = source != nullptr && std::dynamic_pointer_cast<ManualClock>(source) != nullptr;
+        bool system = source == nullptr;
         s.source = source ? std::move(source) : std::make_shared<SystemClock>();
+        g_manual.store(s.manual, std::memory_order_release);
+        g_systemSource.store(system, std::memory_order_release);
     }
     notifyAdvanced();
 }
