@@ -292,5 +292,5 @@ void dispatch_after(dispatch_time_t when, const dispatch_queue_t& queue, dispatc
     if (toMain && NSThread::isMainThread())
         schedule();
     else
-        loop->performBlock(std::move(schedule), { NSRunLoopCommonModes });
+        loop->performBlock(std::move(schedule));
 }

@@ -155,7 +155,7 @@ void NSOperation::setCompletionBlock(std::function<void()> block)
 void NSOperation::addObserver(const void* key, Observer observer)
 {
     std::lock_guard guard(m_lock);
-    m_observers.emplace_back(key, std::move(observer));
+    m_observers.emplace_back(key, std::make_shared<const Observer>(std::move(observer)));
 }
 
 void NSOperation::removeObserver(const void* key)
@@ -191,14 +191,23 @@ void NSOperation::stateDidChange()
     // The completion block runs before the queue hears of the finish, so that
     // waiting for the queue to empty also waits for completion blocks.
     finishIfNeeded();
-    std::vector<Observer> observers;
+    // Called outside the lock, as an observer may add or remove observers.
+    // There is mostly one (the queue): it needs no list of its own.
+    std::shared_ptr<const Observer> first;
+    std::vector<std::shared_ptr<const Observer>> more;
     {
         std::lock_guard guard(m_lock);
-        for (auto& o : m_observers)
-            observers.push_back(o.second);
+        for (auto& o : m_observers) {
+            if (!first)
+                first = o.second;
+            else
+                more.push_back(o.second);
+        }
     }
-    for (auto& o : observers)
-        o();
+    if (first)
+        (*first)();
+    for (auto& o : more)
+        (*o)();
 }
 
 void NSOperation::waitUntilFinished()

@@ -88,7 +88,8 @@ private:
     long m_priority = NSOperationQueuePriorityNormal;
     std::vector<std::shared_ptr<NSOperation>> m_dependencies;
     std::function<void()> m_completionBlock;
-    std::vector<std::pair<const void*, Observer>> m_observers;
+    // Shared, so that telling them of a change copies no captures.
+    std::vector<std::pair<const void*, std::shared_ptr<const Observer>>> m_observers;
 };
 
 // An operation that runs a block.

@@ -279,7 +279,7 @@ void NSOperationQueue::schedule()
     auto self = shared_from_this();
     for (long i = 0; i < starters; ++i) {
         if (m_isMain)
-            NSRunLoop::mainRunLoop()->performBlock([self] { self->startNext(); }, { NSRunLoopCommonModes });
+            NSRunLoop::mainRunLoop()->performBlock([self] { self->startNext(); });
         else
             dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0), [self] { self->startNext(); });
     }

@@ -21,15 +21,26 @@ thread_local const NSRunLoop* t_turnLoop = nullptr;
 
 }  // namespace
 
-struct NSRunLoop::Posted {
-    unsigned long sequence = 0;
-    std::function<void()> block;
-    std::vector<NSRunLoopMode> modes;
-};
+// Takes a scratch vector kept by the loop for the length of a scope and gives
+// it back, emptied, with whatever capacity it grew to.
+template <typename T>
+class ScratchVector {
+public:
+    explicit ScratchVector(std::vector<T>& home) : m_home(home), m_items(std::move(home)) { m_items.clear(); }
+    ~ScratchVector()
+    {
+        m_items.clear();
+        if (m_items.capacity() > m_home.capacity())
+            m_home = std::move(m_items);
+    }
+    ScratchVector(const ScratchVector&) = delete;
+    ScratchVector& operator=(const ScratchVector&) = delete;
+    std::vector<T>& operator*() { return m_items; }
+    std::vector<T>* operator->() { return &m_items; }
 
-struct NSRunLoop::TimerEntry {
-    std::shared_ptr<NSTimer> timer;
-    std::vector<NSRunLoopMode> modes;
+private:
+    std::vector<T>& m_home;
+    std::vector<T> m_items;
 };
 
 void RunLoopSource::invalidate()
@@ -37,7 +48,7 @@ void RunLoopSource::invalidate()
     if (!m_valid.exchange(false))
         return;
     // Dropping the callbacks releases what they captured (often the owner of
-    // this source); the loop copies a callback before calling it, so this is
+    // this source); the loop holds a callback while calling it, so this is
     // safe from inside the callback too.
     m_fileCallback = nullptr;
     m_perform = nullptr;
@@ -80,7 +91,7 @@ NSRunLoop::~NSRunLoop()
 {
     Clock::removeAdvanceObserver(m_clockObserver);
     for (auto& entry : m_timers)
-        entry->timer->invalidate();
+        entry.timer->invalidate();
     for (auto& source : m_sources)
         source->invalidate();
     if (m_wakeFd >= 0)
@@ -121,7 +132,8 @@ RunLoopSourceRef NSRunLoop::addFileDescriptor(int fd, unsigned events, RunLoopSo
     source->m_modes = std::move(modes);
     source->m_fd = fd;
     source->setEvents(events);
-    source->m_fileCallback = std::move(callback);
+    if (callback)
+        source->m_fileCallback = std::make_shared<const RunLoopSource::FileCallback>(std::move(callback));
     m_sources.push_back(source);
     return source;
 }
@@ -131,7 +143,8 @@ RunLoopSourceRef NSRunLoop::addSource(RunLoopSource::Perform perform, std::vecto
     RunLoopSourceRef source(new RunLoopSource);
     source->m_loop = weak_from_this();
     source->m_modes = std::move(modes);
-    source->m_perform = std::move(perform);
+    if (perform)
+        source->m_perform = std::make_shared<const RunLoopSource::Perform>(std::move(perform));
     m_sources.push_back(source);
     return source;
 }
@@ -149,28 +162,35 @@ void NSRunLoop::addTimer(const std::shared_ptr<NSTimer>& timer, const NSRunLoopM
     if (!timer || !timer->isValid())
         return;
     for (auto& entry : m_timers) {
-        if (entry->timer == timer) {
-            if (std::find(entry->modes.begin(), entry->modes.end(), mode) == entry->modes.end())
-                entry->modes.push_back(mode);
+        if (entry.timer == timer) {
+            if (std::find(entry.modes.begin(), entry.modes.end(), mode) == entry.modes.end())
+                entry.modes.push_back(mode);
             return;
         }
     }
-    auto entry = std::make_shared<TimerEntry>();
-    entry->timer = timer;
-    entry->modes.push_back(mode);
-    m_timers.push_back(std::move(entry));
+    m_timers.push_back(TimerEntry { timer, { mode } });
 }
 
-void NSRunLoop::performBlock(std::function<void()> block, std::vector<NSRunLoopMode> modes)
+const std::vector<NSRunLoopMode>& NSRunLoop::commonModesList()
+{
+    static const auto& list = *new std::vector<NSRunLoopMode> { NSRunLoopCommonModes };
+    return list;
+}
+
+void NSRunLoop::performBlock(std::function<void()> block, const std::vector<NSRunLoopMode>& modes)
 {
     if (!block)
         return;
+    // Built before the lock is taken: other threads post to the same loop.
+    Posted posted;
+    posted.block = std::move(block);
+    if (&modes == &commonModesList())
+        posted.sharedModes = &modes;
+    else
+        posted.modes = modes;
     {
         std::lock_guard guard(m_postLock);
-        auto posted = std::make_shared<Posted>();
-        posted->sequence = ++m_postSequence;
-        posted->block = std::move(block);
-        posted->modes = std::move(modes);
+        posted.sequence = ++m_postSequence;
         m_posted.push_back(std::move(posted));
     }
     if (this != t_turnLoop)
@@ -208,16 +228,16 @@ void NSRunLoop::stop()
 
 NSRunLoopMode NSRunLoop::currentMode() const
 {
-    return m_modeStack.empty() ? NSRunLoopMode {} : m_modeStack.back();
+    return m_modeStack.empty() ? NSRunLoopMode {} : *m_modeStack.back();
 }
 
 bool NSRunLoop::nextTimerDate(const NSRunLoopMode& mode, double& date) const
 {
     bool found = false;
     for (auto& entry : m_timers) {
-        if (!entry->timer->isValid() || !modeMatches(entry->modes, mode))
+        if (!entry.timer->isValid() || !modeMatches(entry.modes, mode))
             continue;
-        double d = entry->timer->fireDate();
+        double d = entry.timer->fireDate();
         if (!found || d < date)
             date = d;
         found = true;
@@ -227,7 +247,7 @@ bool NSRunLoop::nextTimerDate(const NSRunLoopMode& mode, double& date) const
 
 void NSRunLoop::pruneTimers()
 {
-    std::erase_if(m_timers, [](auto& entry) { return !entry->timer->isValid(); });
+    std::erase_if(m_timers, [](auto& entry) { return !entry.timer->isValid(); });
 }
 
 bool NSRunLoop::hasInputs(const NSRunLoopMode& mode)
@@ -237,12 +257,12 @@ bool NSRunLoop::hasInputs(const NSRunLoopMode& mode)
             return true;
     }
     for (auto& entry : m_timers) {
-        if (entry->timer->isValid() && modeMatches(entry->modes, mode))
+        if (entry.timer->isValid() && modeMatches(entry.modes, mode))
             return true;
     }
     std::lock_guard guard(m_postLock);
     for (auto& posted : m_posted) {
-        if (modeMatches(posted->modes, mode))
+        if (modeMatches(posted.modeList(), mode))
             return true;
     }
     return false;
@@ -251,18 +271,18 @@ bool NSRunLoop::hasInputs(const NSRunLoopMode& mode)
 bool NSRunLoop::fireDueTimers(const NSRunLoopMode& mode)
 {
     double now = Clock::now();
-    std::vector<std::shared_ptr<NSTimer>> due;
+    ScratchVector due(m_scratchTimers);
     for (auto& entry : m_timers) {
-        auto& timer = entry->timer;
-        if (timer->isValid() && modeMatches(entry->modes, mode) && timer->fireDate() <= now
+        auto& timer = entry.timer;
+        if (timer->isValid() && modeMatches(entry.modes, mode) && timer->fireDate() <= now
             && timer->m_firedOnTurn != m_turn)
-            due.push_back(timer);
+            due->push_back(timer);
     }
-    std::stable_sort(due.begin(), due.end(), [](auto& a, auto& b) { return a->fireDate() < b->fireDate(); });
+    std::stable_sort(due->begin(), due->end(), [](auto& a, auto& b) { return a->fireDate() < b->fireDate(); });
     bool handled = false;
     // Callbacks may run the loop again, which moves m_turn on.
     unsigned long turn = m_turn;
-    for (auto& timer : due) {
+    for (auto& timer : *due) {
         // An earlier callback of this turn (or a nested run) may have fired,
         // invalidated or moved it.
         if (!timer->isValid() || timer->m_firedOnTurn >= turn || timer->fireDate() > now)
@@ -286,14 +306,14 @@ bool NSRunLoop::runPostedBlocks(const NSRunLoopMode& mode)
     // One block at a time, so that a block that runs the loop again (nested)
     // cannot make later blocks overtake the earlier ones still waiting here.
     for (;;) {
-        std::shared_ptr<Posted> next;
+        std::function<void()> next;
         {
             std::lock_guard guard(m_postLock);
             for (auto it = m_posted.begin(); it != m_posted.end(); ++it) {
-                if ((*it)->sequence > last)
+                if (it->sequence > last)
                     break;
-                if (modeMatches((*it)->modes, mode)) {
-                    next = *it;
+                if (modeMatches(it->modeList(), mode)) {
+                    next = std::move(it->block);
                     m_posted.erase(it);
                     break;
                 }
@@ -301,7 +321,9 @@ bool NSRunLoop::runPostedBlocks(const NSRunLoopMode& mode)
         }
         if (!next)
             break;
-        next->block();
+        next();
+        // What the block captured goes now, not with the next one.
+        next = nullptr;
         handled = true;
         if (m_stopRequested)
             break;
@@ -315,8 +337,10 @@ bool NSRunLoop::performSignalledSources(const NSRunLoopMode& mode)
         return false;
     bool handled = false;
     bool leftOver = false;
-    auto sources = m_sources;
-    for (auto& source : sources) {
+    // A copy: callbacks may add and remove sources.
+    ScratchVector sources(m_scratchSources);
+    sources->assign(m_sources.begin(), m_sources.end());
+    for (auto& source : *sources) {
         if (!source->isValid() || source->m_fd >= 0 || !source->m_signalled)
             continue;
         if (!modeMatches(source->m_modes, mode)) {
@@ -324,9 +348,8 @@ bool NSRunLoop::performSignalledSources(const NSRunLoopMode& mode)
             continue;
         }
         source->m_signalled = false;
-        auto perform = source->m_perform;
-        if (perform)
-            perform();
+        if (auto perform = source->m_perform)
+            (*perform)();
         handled = true;
     }
     if (leftOver)
@@ -336,9 +359,9 @@ bool NSRunLoop::performSignalledSources(const NSRunLoopMode& mode)
 
 bool NSRunLoop::pollSources(const NSRunLoopMode& mode, int timeoutMs)
 {
-    std::vector<pollfd> fds;
-    std::vector<RunLoopSourceRef> watched;
-    fds.push_back({ m_wakeFd, POLLIN, 0 });
+    ScratchVector fds(m_scratchFds);
+    ScratchVector watched(m_scratchSources);
+    fds->push_back({ m_wakeFd, POLLIN, 0 });
     for (auto& source : m_sources) {
         if (!source->isValid() || source->m_fd < 0 || source->m_events == 0 || !modeMatches(source->m_modes, mode))
             continue;
@@ -347,22 +370,22 @@ bool NSRunLoop::pollSources(const NSRunLoopMode& mode, int timeoutMs)
             events |= POLLIN;
         if (source->m_events & RunLoopFileWritable)
             events |= POLLOUT;
-        fds.push_back({ source->m_fd, events, 0 });
-        watched.push_back(source);
+        fds->push_back({ source->m_fd, events, 0 });
+        watched->push_back(source);
     }
     int ready;
     {
         NSThread::IdleScope idle;
-        ready = ::poll(fds.data(), fds.size(), timeoutMs);
+        ready = ::poll(fds->data(), fds->size(), timeoutMs);
     }
     if (ready <= 0)
         return false;
-    if (fds[0].revents)
+    if ((*fds)[0].revents)
         drainWakeFd();
     bool handled = false;
-    for (size_t i = 0; i < watched.size(); ++i) {
-        short revents = fds[i + 1].revents;
-        auto& source = watched[i];
+    for (size_t i = 0; i < watched->size(); ++i) {
+        short revents = (*fds)[i + 1].revents;
+        auto& source = (*watched)[i];
         if (!revents || !source->isValid())
             continue;
         unsigned events = 0;
@@ -374,9 +397,8 @@ bool NSRunLoop::pollSources(const NSRunLoopMode& mode, int timeoutMs)
             events |= RunLoopFileHangUp;
         if (revents & (POLLERR | POLLNVAL))
             events |= RunLoopFileError;
-        auto callback = source->m_fileCallback;
-        if (callback)
-            callback(source->m_fd, events);
+        if (auto callback = source->m_fileCallback)
+            (*callback)(source->m_fd, events);
         handled = true;
     }
     return handled;
@@ -424,7 +446,7 @@ NSRunLoop::RunResult NSRunLoop::runModeUntil(const NSRunLoopMode& mode, double l
     if (!hasInputs(mode))
         return RunResult::NoInputs;
     NSThread::BusyScope busy;
-    m_modeStack.push_back(mode);
+    m_modeStack.push_back(&mode);
     RunResult result = RunResult::TimedOut;
     for (;;) {
         if (m_stopRequested.exchange(false)) {
@@ -457,7 +479,7 @@ bool NSRunLoop::runOnce(const NSRunLoopMode& mode)
     if (!hasInputs(mode))
         return false;
     NSThread::BusyScope busy;
-    m_modeStack.push_back(mode);
+    m_modeStack.push_back(&mode);
     bool handled = runTurn(mode, 0, false);
     m_modeStack.pop_back();
     return handled;

@@ -35,6 +35,7 @@
 
 class NSTimer;
 class NSThread;
+struct pollfd;
 
 using NSRunLoopMode = std::string;
 
@@ -94,8 +95,10 @@ private:
     std::vector<NSRunLoopMode> m_modes;
     int m_fd = -1;
     unsigned m_events = 0;
-    FileCallback m_fileCallback;
-    Perform m_perform;
+    // Shared, so that the loop can hold a callback across its call (which may
+    // invalidate the source) without copying what it captured.
+    std::shared_ptr<const FileCallback> m_fileCallback;
+    std::shared_ptr<const Perform> m_perform;
     std::atomic<bool> m_valid { true };
     std::atomic<bool> m_signalled { false };
 };
@@ -131,7 +134,9 @@ public:
 
     // Runs `block` on this loop's thread, in order of posting, on a turn in one
     // of `modes`. Any thread; wakes the loop.
-    void performBlock(std::function<void()> block, std::vector<NSRunLoopMode> modes = { NSRunLoopCommonModes });
+    void performBlock(std::function<void()> block, const std::vector<NSRunLoopMode>& modes = commonModesList());
+    // The list { NSRunLoopCommonModes }, shared: posting with it copies no names.
+    static const std::vector<NSRunLoopMode>& commonModesList();
 
     // Runs turns in `mode` until one handled something, `limitDate` (a
     // Clock::now() time) passes, `stop` is called or the mode has no inputs.
@@ -161,8 +166,18 @@ private:
     friend class NSThread;
     friend class RunLoopSource;
     friend class NSTimer;
-    struct Posted;
-    struct TimerEntry;
+    struct Posted {
+        unsigned long sequence = 0;
+        std::function<void()> block;
+        std::vector<NSRunLoopMode> modes;
+        // The common-modes list, when posted with it (then `modes` is empty).
+        const std::vector<NSRunLoopMode>* sharedModes = nullptr;
+        const std::vector<NSRunLoopMode>& modeList() const { return sharedModes ? *sharedModes : modes; }
+    };
+    struct TimerEntry {
+        std::shared_ptr<NSTimer> timer;
+        std::vector<NSRunLoopMode> modes;
+    };
 
     NSRunLoop();
     static std::shared_ptr<NSRunLoop> make();
@@ -183,7 +198,7 @@ private:
     int m_clockObserver = 0;
 
     mutable std::mutex m_postLock;
-    std::deque<std::shared_ptr<Posted>> m_posted;
+    std::deque<Posted> m_posted;
     unsigned long m_postSequence = 0;
     unsigned long m_turn = 0;
     std::atomic<bool> m_stopRequested { false };
@@ -192,7 +207,14 @@ private:
     std::atomic<bool> m_wakePending { false };
 
     std::vector<RunLoopSourceRef> m_sources;
-    std::vector<std::shared_ptr<TimerEntry>> m_timers;
-    std::vector<NSRunLoopMode> m_modeStack;
+    std::vector<TimerEntry> m_timers;
+    // The modes of the runs in progress; each names the caller's argument,
+    // which outlives its run.
+    std::vector<const NSRunLoopMode*> m_modeStack;
+    // Kept between turns so that a turn allocates nothing; a nested turn
+    // finds them taken and uses its own.
+    std::vector<pollfd> m_scratchFds;
+    std::vector<RunLoopSourceRef> m_scratchSources;
+    std::vector<std::shared_ptr<NSTimer>> m_scratchTimers;
     bool m_isMain = false;
 };

@@ -173,12 +173,12 @@ std::shared_ptr<NSRunLoop> NSThread::runLoop()
     return m_runLoop;
 }
 
-void NSThread::performBlock(std::function<void()> call, bool waitUntilDone, std::vector<NSRunLoopMode> modes)
+void NSThread::performBlock(std::function<void()> call, bool waitUntilDone, const std::vector<NSRunLoopMode>& modes)
 {
     if (!call)
         return;
     if (!waitUntilDone) {
-        runLoop()->performBlock(std::move(call), std::move(modes));
+        runLoop()->performBlock(std::move(call), modes);
         return;
     }
     if (currentThread().get() == this) {
@@ -198,13 +198,13 @@ void NSThread::performBlock(std::function<void()> call, bool waitUntilDone, std:
             done->done = true;
             done->condition.notify_all();
         },
-        std::move(modes));
+        modes);
     IdleScope idle;
     std::unique_lock lock(done->lock);
     done->condition.wait(lock, [&] { return done->done; });
 }
 
-void NSThread::performOnMainThread(std::function<void()> call, bool waitUntilDone, std::vector<NSRunLoopMode> modes)
+void NSThread::performOnMainThread(std::function<void()> call, bool waitUntilDone, const std::vector<NSRunLoopMode>& modes)
 {
-    mainThread()->performBlock(std::move(call), waitUntilDone, std::move(modes));
+    mainThread()->performBlock(std::move(call), waitUntilDone, modes);
 }
