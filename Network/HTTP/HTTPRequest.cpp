@@ -22,6 +22,7 @@
 #include <cmath>
 #include <cstring>
 #include <sys/utsname.h>
+#include <utility>
 
 HTTPRequest::ClassState& HTTPRequest::classState()
 {
@@ -88,10 +89,8 @@ thread_local RunLoopSourceRef t_mainThreadOutboxSource;
 
 void sendMainThreadOutbox()
 {
-    auto batch = std::make_shared<std::vector<std::function<void()>>>(std::move(t_mainThreadOutbox));
-    t_mainThreadOutbox.clear();
-    NSThread::performOnMainThread([batch] {
-        for (auto& block : *batch)
+    NSThread::performOnMainThread([batch = std::exchange(t_mainThreadOutbox, {})] {
+        for (auto& block : batch)
             block();
     }, false);
 }
@@ -568,7 +567,7 @@ void HTTPRequest::buildPostBody()
     if (length > 0) {
         if (m_requestMethod == "GET" || m_requestMethod == "DELETE" || m_requestMethod == "HEAD")
             setRequestMethod("POST");
-        addRequestHeader("Content-Length", stringWithFormat("%llu", static_cast<unsigned long long>(length)));
+        addRequestHeader("Content-Length", std::to_string(length));
     } else if (m_requestMethod == "POST" || m_requestMethod == "PUT") {
         // Servers refuse a body-carrying method whose length they cannot tell.
         addRequestHeader("Content-Length", "0");

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <netdb.h>
 #include <sstream>
+#include <string_view>
 
 namespace {
 
@@ -117,16 +118,19 @@ CFProxySettings CFNetworkCopySystemProxySettings()
             settings.httpProxyPort = url->port().value_or(80);
         }
     }
+    // Read for every request: split by hand, without a stream to set up.
     std::string exceptions = env("no_proxy", "NO_PROXY");
-    std::stringstream list(exceptions);
-    std::string item;
-    while (std::getline(list, item, ',')) {
+    std::string_view rest = exceptions;
+    while (!rest.empty()) {
+        size_t comma = rest.find(',');
+        std::string_view item = rest.substr(0, comma);
+        rest = comma == std::string_view::npos ? std::string_view {} : rest.substr(comma + 1);
         while (!item.empty() && item.front() == ' ')
-            item.erase(item.begin());
+            item.remove_prefix(1);
         while (!item.empty() && item.back() == ' ')
-            item.pop_back();
+            item.remove_suffix(1);
         if (!item.empty())
-            settings.exceptions.push_back(item);
+            settings.exceptions.emplace_back(item);
     }
     return settings;
 }
