@@ -148,16 +148,24 @@ public:
         return true;
     }
 
+    // The most digits a value keeps: more would overflow it.
+    static constexpr int kKeptDigits = 18;
+
     // Between min and max digits; returns the count read (0 on failure).
-    int digits(int min, int max, int64_t& value)
+    // A pattern may ask for any width: digits past the first kKeptDigits are
+    // read but not added to the value, and `kept` says how many were.
+    int digits(int min, int max, int64_t& value, int* kept = nullptr)
     {
         int n = 0;
         value = 0;
         while (n < max && m_pos < m_text.size() && m_text[m_pos] >= '0' && m_text[m_pos] <= '9') {
-            value = value * 10 + (m_text[m_pos] - '0');
+            if (n < kKeptDigits)
+                value = value * 10 + (m_text[m_pos] - '0');
             ++m_pos;
             ++n;
         }
+        if (kept)
+            *kept = std::min(n, kKeptDigits);
         return n >= min ? n : 0;
     }
 
@@ -340,8 +348,13 @@ std::optional<Date> NSDateFormatter::dateFromString(std::string_view text) const
             int min = abutting ? t.count : 1;
             int max = abutting ? t.count : (t.letter == 'y' || t.letter == 'S' ? 9 : std::max(t.count, 2));
             int64_t value;
-            int n = reader.digits(min, max, value);
+            int kept = 0;
+            int n = reader.digits(min, max, value, &kept);
             if (!n)
+                return std::nullopt;
+            // Past its kept digits a fraction only loses precision; any other
+            // field that long is out of range.
+            if (kept < n && t.letter != 'S')
                 return std::nullopt;
             switch (t.letter) {
             case 'y':
@@ -359,7 +372,7 @@ std::optional<Date> NSDateFormatter::dateFromString(std::string_view text) const
                 break;
             case 'm': minute = value; break;
             case 's': second = value; break;
-            case 'S': fraction = static_cast<double>(value) / std::pow(10.0, n); break;
+            case 'S': fraction = static_cast<double>(value) / std::pow(10.0, kept); break;
             }
             continue;
         }

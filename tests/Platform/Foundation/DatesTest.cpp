@@ -128,6 +128,11 @@ TEST(NSDateFormatter, ReadsStrictly)
         { kShanghai, "yyMMddHHmmss", "1305071000", std::nullopt },
         { kShanghai, "EEE, dd MMM yyyy HH:mm:ss z", "Tue, 07 Mai 2013 02:00:00 GMT", std::nullopt },
         { kShanghai, "hh:mm a", "13:00 PM", std::nullopt },
+        // Abutting fields read the pattern's widths, however long: a long
+        // fraction keeps the precision a value holds, a long number is refused.
+        { "UTC", "SSSSSSSSSSSSSSSSSSSSSSSSSSSSSSss", "50000000000000000000000000009907", 7.5 },
+        { "UTC", "yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyMM", "99999999999999999999999999999901", std::nullopt },
+        { "UTC", "SSSSSSSSSSSSSSSSSSSSSSSSSSSSSSyy", "99999999999999999999999999999999", 915148801 },
     };
     for (const auto& c : cases) {
         auto date = formatter(c.pattern, c.zone).dateFromString(c.text);
