@@ -6,6 +6,20 @@
 #include <algorithm>
 #include <chrono>
 
+// Passes a dependency's changes on to the operation that waits for it.
+class NSOperation::DependentObserver final : public Observer {
+public:
+    explicit DependentObserver(std::weak_ptr<NSOperation> dependent) : m_dependent(std::move(dependent)) {}
+    void operationDidChange() override
+    {
+        if (auto dependent = m_dependent.lock())
+            dependent->stateDidChange();
+    }
+
+private:
+    std::weak_ptr<NSOperation> m_dependent;
+};
+
 void NSOperation::start()
 {
     if (isFinished() || isExecuting())
@@ -42,6 +56,8 @@ bool NSOperation::isReady() const
     std::vector<std::shared_ptr<NSOperation>> dependencies;
     {
         std::lock_guard guard(m_lock);
+        if (m_dependencies.empty())
+            return true;
         dependencies = m_dependencies;
     }
     return std::all_of(dependencies.begin(), dependencies.end(), [](auto& d) { return d->isFinished(); });
@@ -99,11 +115,7 @@ void NSOperation::addDependency(const std::shared_ptr<NSOperation>& operation)
             return;
         m_dependencies.push_back(operation);
     }
-    std::weak_ptr<NSOperation> weak = weak_from_this();
-    operation->addObserver(this, [weak] {
-        if (auto dependent = weak.lock())
-            dependent->stateDidChange();
-    });
+    operation->addObserver(this, std::make_shared<DependentObserver>(weak_from_this()));
     stateDidChange();
 }
 
@@ -152,16 +164,30 @@ void NSOperation::setCompletionBlock(std::function<void()> block)
     m_completionBlock = std::move(block);
 }
 
-void NSOperation::addObserver(const void* key, Observer observer)
+bool NSOperation::addObserver(const void* key, std::shared_ptr<Observer> observer)
 {
     std::lock_guard guard(m_lock);
-    m_observers.emplace_back(key, std::make_shared<const Observer>(std::move(observer)));
+    for (auto& o : m_observers) {
+        if (o.first == key)
+            return false;
+    }
+    m_observers.emplace_back(key, std::move(observer));
+    return true;
 }
 
 void NSOperation::removeObserver(const void* key)
 {
+    // Released after the lock: the observer may hold the last reference to
+    // this operation.
+    std::shared_ptr<Observer> removed;
     std::lock_guard guard(m_lock);
-    std::erase_if(m_observers, [key](auto& o) { return o.first == key; });
+    for (auto it = m_observers.begin(); it != m_observers.end(); ++it) {
+        if (it->first == key) {
+            removed = std::move(it->second);
+            m_observers.erase(it);
+            break;
+        }
+    }
 }
 
 void NSOperation::finishIfNeeded()
@@ -193,8 +219,8 @@ void NSOperation::stateDidChange()
     finishIfNeeded();
     // Called outside the lock, as an observer may add or remove observers.
     // There is mostly one (the queue): it needs no list of its own.
-    std::shared_ptr<const Observer> first;
-    std::vector<std::shared_ptr<const Observer>> more;
+    std::shared_ptr<Observer> first;
+    std::vector<std::shared_ptr<Observer>> more;
     {
         std::lock_guard guard(m_lock);
         for (auto& o : m_observers) {
@@ -205,9 +231,9 @@ void NSOperation::stateDidChange()
         }
     }
     if (first)
-        (*first)();
+        first->operationDidChange();
     for (auto& o : more)
-        (*o)();
+        o->operationDidChange();
 }
 
 void NSOperation::waitUntilFinished()

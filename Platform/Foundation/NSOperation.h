@@ -72,9 +72,16 @@ protected:
 
 private:
     friend class NSOperationQueue;
-    using Observer = std::function<void()>;
-    // Queues and dependents that want to hear of state changes.
-    void addObserver(const void* key, Observer observer);
+    // A queue or a dependent that wants to hear of state changes. It is held
+    // shared, so that one being told keeps living if it is removed meanwhile.
+    class Observer {
+    public:
+        virtual ~Observer() = default;
+        virtual void operationDidChange() = 0;
+    };
+    class DependentObserver;
+    // One observer per key: false, and nothing added, when the key has one.
+    bool addObserver(const void* key, std::shared_ptr<Observer> observer);
     void removeObserver(const void* key);
     void finishIfNeeded();
 
@@ -88,8 +95,7 @@ private:
     long m_priority = NSOperationQueuePriorityNormal;
     std::vector<std::shared_ptr<NSOperation>> m_dependencies;
     std::function<void()> m_completionBlock;
-    // Shared, so that telling them of a change copies no captures.
-    std::vector<std::pair<const void*, std::shared_ptr<const Observer>>> m_observers;
+    std::vector<std::pair<const void*, std::shared_ptr<Observer>>> m_observers;
 };
 
 // An operation that runs a block.

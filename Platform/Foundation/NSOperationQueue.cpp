@@ -8,11 +8,35 @@
 #include <chrono>
 #include <limits>
 
-struct NSOperationQueue::Entry {
-    std::shared_ptr<NSOperation> operation;
-    unsigned long arrival = 0;
-    long priority = 0;
+// An operation held by a queue. It is also the queue's observer on the
+// operation, so that a change finds its entry without a look-up. The links
+// and flags are guarded by the queue's lock.
+struct NSOperationQueue::Entry final : NSOperation::Observer {
+    Entry(std::weak_ptr<NSOperationQueue> owner, std::shared_ptr<NSOperation> operationHeld, long queuePriority)
+        : queue(std::move(owner)), operation(std::move(operationHeld)), priority(queuePriority)
+    {
+    }
+    void operationDidChange() override
+    {
+        if (auto q = queue.lock())
+            q->operationChanged(*this);
+    }
+
+    const std::weak_ptr<NSOperationQueue> queue;
+    const std::shared_ptr<NSOperation> operation;
+    const long priority;
+    Entry* previous = nullptr;
+    Entry* next = nullptr;
+    Entry* previousWaiting = nullptr;
+    Entry* nextWaiting = nullptr;
+    bool held = false;
     bool started = false;
+};
+
+struct NSOperationQueue::Level {
+    long priority;
+    Entry* first;
+    Entry* last;
 };
 
 NSOperationQueue::NSOperationQueue(bool isMain)
@@ -24,8 +48,14 @@ NSOperationQueue::NSOperationQueue(bool isMain)
 
 NSOperationQueue::~NSOperationQueue()
 {
-    for (auto& entry : m_entries)
-        entry.operation->removeObserver(this);
+    for (Entry* entry = m_first; entry;) {
+        Entry* next = entry->next;
+        // Removing the observer may release the entry, and with it the
+        // operation: both are kept until the entry is no longer needed.
+        auto operation = entry->operation;
+        operation->removeObserver(this);
+        entry = next;
+    }
 }
 
 std::shared_ptr<NSOperationQueue> NSOperationQueue::make()
@@ -42,7 +72,7 @@ std::shared_ptr<NSOperationQueue> NSOperationQueue::mainQueue()
 
 std::shared_ptr<NSOperationQueue> NSOperationQueue::updateKeepAliveLocked()
 {
-    bool wanted = !m_suspended && !m_entries.empty();
+    bool wanted = !m_suspended && m_count > 0;
     if (wanted && !m_keepAlive)
         m_keepAlive = shared_from_this();
     if (!wanted && m_keepAlive)
@@ -54,30 +84,28 @@ void NSOperationQueue::addOperation(const std::shared_ptr<NSOperation>& operatio
 {
     if (!operation || operation->isFinished())
         return;
+    auto entry = std::make_shared<Entry>(weak_from_this(), operation, operation->queuePriority());
+    Entry& added = *entry;
     // The queue listens before the operation can be started: a worker that
     // finishes another operation may start this one at once, and its finish
     // must not go unheard (the queue would count it as running for ever).
-    std::weak_ptr<NSOperationQueue> weakQueue = weak_from_this();
-    std::weak_ptr<NSOperation> weakOperation = operation;
-    operation->addObserver(this, [weakQueue, weakOperation] {
-        auto queue = weakQueue.lock();
-        auto op = weakOperation.lock();
-        if (queue && op)
-            queue->operationChanged(op);
-    });
+    // An operation already held keeps the entry it has.
+    if (!operation->addObserver(this, std::move(entry)))
+        return;
     {
         std::lock_guard guard(m_lock);
-        // Already held: the observer just added shares the key of the one it has.
-        if (m_index.contains(operation.get()))
-            return;
-        Entry entry;
-        entry.operation = operation;
-        entry.arrival = ++m_arrivals;
-        entry.priority = operation->queuePriority();
-        auto it = m_entries.insert(m_entries.end(), std::move(entry));
-        m_index.emplace(operation.get(), it);
-        m_waiting.emplace(-it->priority, it->arrival);
-        m_waitingByArrival.emplace(it->arrival, it);
+        added.held = true;
+        added.previous = m_last;
+        (m_last ? m_last->next : m_first) = &added;
+        m_last = &added;
+        ++m_count;
+        auto level = std::find_if(m_levels.begin(), m_levels.end(), [&](auto& l) { return l.priority <= added.priority; });
+        if (level == m_levels.end() || level->priority != added.priority)
+            level = m_levels.insert(level, Level { added.priority, nullptr, nullptr });
+        added.previousWaiting = level->last;
+        (level->last ? level->last->nextWaiting : level->first) = &added;
+        level->last = &added;
+        ++m_waiting;
         updateKeepAliveLocked();
     }
     schedule();
@@ -131,15 +159,16 @@ std::vector<std::shared_ptr<NSOperation>> NSOperationQueue::operations() const
 {
     std::lock_guard guard(m_lock);
     std::vector<std::shared_ptr<NSOperation>> result;
-    for (auto& entry : m_entries)
-        result.push_back(entry.operation);
+    result.reserve(m_count);
+    for (Entry* entry = m_first; entry; entry = entry->next)
+        result.push_back(entry->operation);
     return result;
 }
 
 size_t NSOperationQueue::operationCount() const
 {
     std::lock_guard guard(m_lock);
-    return m_entries.size();
+    return m_count;
 }
 
 std::string NSOperationQueue::name() const
@@ -154,129 +183,156 @@ void NSOperationQueue::setName(std::string name)
     m_name = std::move(name);
 }
 
-void NSOperationQueue::operationChanged(const std::shared_ptr<NSOperation>& operation)
+void NSOperationQueue::operationChanged(Entry& entry)
 {
-    if (operation->isFinished())
-        retire(operation);
-    schedule();
+    // Asked outside the queue's lock, as a subclass may take its own to answer.
+    schedule(entry.operation->isFinished() ? &entry : nullptr);
 }
 
-void NSOperationQueue::retire(const std::shared_ptr<NSOperation>& operation)
+NSOperationQueue::Entry* NSOperationQueue::firstReadyLocked() const
 {
-    // Keeps the queue alive to the end of this call even when it lets go of itself.
-    auto self = shared_from_this();
-    std::shared_ptr<NSOperationQueue> released;
-    {
-        std::lock_guard guard(m_lock);
-        auto found = m_index.find(operation.get());
-        if (found == m_index.end())
-            return;
-        auto it = found->second;
-        if (it->started) {
-            --m_running;
-        } else {
-            m_waiting.erase({ -it->priority, it->arrival });
-            m_waitingByArrival.erase(it->arrival);
+    for (auto& level : m_levels) {
+        for (Entry* entry = level.first; entry; entry = entry->nextWaiting) {
+            if (entry->operation->isReady())
+                return entry;
         }
-        m_index.erase(found);
-        m_entries.erase(it);
-        if (m_entries.empty())
-            m_emptyCondition.notify_all();
-        released = updateKeepAliveLocked();
-    }
-    operation->removeObserver(this);
-}
-
-namespace {
-
-// The queues that are starting operations on this thread: a start that makes
-// room again (an operation that finishes at once, a long queue cancelled)
-// leaves the next one to the loop in schedule() instead of starting it one
-// level deeper.
-thread_local std::vector<const NSOperationQueue*> t_startingQueues;
-
-}  // namespace
-
-std::shared_ptr<NSOperation> NSOperationQueue::takeConcurrentToStartLocked()
-{
-    if (m_isMain || m_suspended || (m_maxConcurrent >= 0 && m_running + m_pendingStarters >= m_maxConcurrent))
-        return nullptr;
-    for (auto key = m_waiting.begin(); key != m_waiting.end(); ++key) {
-        auto entry = m_waitingByArrival.at(key->second);
-        if (!entry->operation->isReady())
-            continue;
-        // The best ready one is started here only when it merely hands its
-        // work elsewhere; anything else goes to a worker as before.
-        if (!entry->operation->isConcurrent())
-            return nullptr;
-        entry->started = true;
-        ++m_running;
-        auto operation = entry->operation;
-        m_waitingByArrival.erase(key->second);
-        m_waiting.erase(key);
-        return operation;
     }
     return nullptr;
 }
 
-void NSOperationQueue::schedule()
+void NSOperationQueue::leaveWaitingLocked(Entry& entry)
 {
+    auto level = std::find_if(m_levels.begin(), m_levels.end(), [&](auto& l) { return l.priority == entry.priority; });
+    (entry.previousWaiting ? entry.previousWaiting->nextWaiting : level->first) = entry.nextWaiting;
+    (entry.nextWaiting ? entry.nextWaiting->previousWaiting : level->last) = entry.previousWaiting;
+    entry.previousWaiting = entry.nextWaiting = nullptr;
+    // An empty level goes, so that the levels are only the priorities waiting.
+    if (!level->first)
+        m_levels.erase(level);
+    --m_waiting;
+}
+
+void NSOperationQueue::markStartedLocked(Entry& entry)
+{
+    leaveWaitingLocked(entry);
+    entry.started = true;
+    ++m_running;
+}
+
+void NSOperationQueue::retireLocked(Entry& entry)
+{
+    if (entry.started)
+        --m_running;
+    else
+        leaveWaitingLocked(entry);
+    (entry.previous ? entry.previous->next : m_first) = entry.next;
+    (entry.next ? entry.next->previous : m_last) = entry.previous;
+    entry.previous = entry.next = nullptr;
+    entry.held = false;
+    --m_count;
+    if (m_count == 0)
+        m_emptyCondition.notify_all();
+    // The entry lives on while it is being told of this change; the
+    // operation's lock is taken under the queue's, as isReady does.
+    entry.operation->removeObserver(this);
+}
+
+namespace {
+
+// The queues that are starting operations on this thread, innermost first: a
+// start that makes room again (an operation that finishes at once, a long
+// queue cancelled) leaves the next one to the loop in schedule() instead of
+// starting it one level deeper.
+struct StartingScope {
+    const NSOperationQueue* queue = nullptr;
+    StartingScope* outer = nullptr;
+};
+thread_local StartingScope* t_starting = nullptr;
+
+bool isStartingOnThisThread(const NSOperationQueue* queue)
+{
+    for (auto* scope = t_starting; scope; scope = scope->outer) {
+        if (scope->queue == queue)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void NSOperationQueue::schedule(Entry* finished)
+{
+    // Called again from inside a start made below: the loop there looks
+    // again once that start returns.
+    bool startingHere = !m_isMain && isStartingOnThisThread(this);
+    if (!finished && startingHere)
+        return;
+    // Released after the lock, in this order.
+    std::shared_ptr<NSOperationQueue> released;
+    std::shared_ptr<NSOperationQueue> self;
+    struct Starting : StartingScope {
+        bool entered = false;
+        ~Starting()
+        {
+            if (entered)
+                t_starting = outer;
+        }
+    } starting;
+    std::unique_lock lock(m_lock);
+    if (finished && finished->held) {
+        retireLocked(*finished);
+        released = updateKeepAliveLocked();
+    }
+    if (startingHere || m_suspended)
+        return;
+    auto room = [this] {
+        return m_maxConcurrent >= 0 ? m_maxConcurrent - m_running - m_pendingStarters : std::numeric_limits<long>::max();
+    };
     // A concurrent operation's start only hands its work elsewhere: it is
     // called on the thread that made room for it, which saves a worker's
-    // wake-up and its hand-off for every operation.
-    if (!m_isMain) {
-        // Called again from inside one of those starts: the loop below looks
-        // again once that start returns.
-        if (std::find(t_startingQueues.begin(), t_startingQueues.end(), this) != t_startingQueues.end())
-            return;
-        struct Starting {
-            std::shared_ptr<NSOperationQueue> queue;
-            ~Starting()
-            {
-                if (queue)
-                    std::erase(t_startingQueues, queue.get());
-            }
-        } starting;
-        for (;;) {
-            std::shared_ptr<NSOperation> operation;
-            {
-                std::lock_guard guard(m_lock);
-                operation = takeConcurrentToStartLocked();
-            }
-            if (!operation)
-                break;
-            if (!starting.queue) {
-                starting.queue = shared_from_this();
-                t_startingQueues.push_back(this);
-            }
-            operation->start();
+    // wake-up and its hand-off for every operation. The best ready one is
+    // started here only when it is concurrent; anything else goes to a
+    // starter as before.
+    while (!m_isMain && !m_suspended && room() > 0) {
+        Entry* entry = firstReadyLocked();
+        if (!entry || !entry->operation->isConcurrent())
+            break;
+        markStartedLocked(*entry);
+        auto operation = entry->operation;
+        if (!starting.entered) {
+            self = shared_from_this();
+            starting.queue = this;
+            starting.outer = t_starting;
+            starting.entered = true;
+            t_starting = &starting;
         }
+        lock.unlock();
+        operation->start();
+        operation = nullptr;
+        lock.lock();
     }
-    long starters = 0;
-    {
-        std::lock_guard guard(m_lock);
-        if (m_suspended)
-            return;
-        long room = m_maxConcurrent >= 0 ? m_maxConcurrent - m_running - m_pendingStarters
-                                         : std::numeric_limits<long>::max();
-        if (room <= 0)
-            return;
-        // Enough ready operations for the starters already on their way and
-        // for the room left; no need to look further.
-        long wanted = m_pendingStarters + std::min(room, long(m_waiting.size()));
-        long ready = 0;
-        for (auto& key : m_waiting) {
-            if (ready >= wanted)
-                break;
-            if (m_waitingByArrival.at(key.second)->operation->isReady())
+    if (m_suspended)
+        return;
+    long space = room();
+    if (space <= 0)
+        return;
+    // Enough ready operations for the starters already on their way and for
+    // the room left; no need to look further.
+    long wanted = m_pendingStarters + std::min(space, m_waiting);
+    long ready = 0;
+    for (auto& level : m_levels) {
+        for (Entry* entry = level.first; entry && ready < wanted; entry = entry->nextWaiting) {
+            if (entry->operation->isReady())
                 ++ready;
         }
-        starters = std::min(room, ready - m_pendingStarters);
-        if (starters <= 0)
-            return;
-        m_pendingStarters += starters;
     }
-    auto self = shared_from_this();
+    long starters = std::min(space, ready - m_pendingStarters);
+    if (starters <= 0)
+        return;
+    m_pendingStarters += starters;
+    lock.unlock();
+    if (!self)
+        self = shared_from_this();
     for (long i = 0; i < starters; ++i) {
         if (m_isMain)
             NSRunLoop::mainRunLoop()->performBlock([self] { self->startNext(); });
@@ -293,20 +349,11 @@ void NSOperationQueue::startNext()
         --m_pendingStarters;
         if (m_suspended || (m_maxConcurrent >= 0 && m_running >= m_maxConcurrent))
             return;
-        // The first ready one in (priority, arrival) order.
-        for (auto key = m_waiting.begin(); key != m_waiting.end(); ++key) {
-            auto entry = m_waitingByArrival.at(key->second);
-            if (!entry->operation->isReady())
-                continue;
-            entry->started = true;
-            ++m_running;
-            operation = entry->operation;
-            m_waitingByArrival.erase(key->second);
-            m_waiting.erase(key);
-            break;
-        }
-        if (!operation)
+        Entry* entry = firstReadyLocked();
+        if (!entry)
             return;
+        markStartedLocked(*entry);
+        operation = entry->operation;
     }
     operation->start();
     // A plain operation has finished by now and has been retired; a concurrent
@@ -322,12 +369,12 @@ void NSOperationQueue::waitUntilAllOperationsAreFinished()
         while (operationCount() > 0) {
             if (!loop->runOnce(NSDefaultRunLoopMode)) {
                 std::unique_lock lock(m_lock);
-                m_emptyCondition.wait_for(lock, std::chrono::milliseconds(1), [this] { return m_entries.empty(); });
+                m_emptyCondition.wait_for(lock, std::chrono::milliseconds(1), [this] { return m_count == 0; });
             }
         }
         return;
     }
     NSThread::IdleScope idle;
     std::unique_lock lock(m_lock);
-    m_emptyCondition.wait(lock, [this] { return m_entries.empty(); });
+    m_emptyCondition.wait(lock, [this] { return m_count == 0; });
 }

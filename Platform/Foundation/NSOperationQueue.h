@@ -24,9 +24,6 @@
 #include "Platform/Foundation/NSOperation.h"
 
 #include <condition_variable>
-#include <list>
-#include <set>
-#include <unordered_map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -73,12 +70,17 @@ protected:
 
 private:
     struct Entry;
-    void schedule();
-    void operationChanged(const std::shared_ptr<NSOperation>& operation);
+    struct Level;
+    // Retires `finished` when it is held, starts here the concurrent
+    // operations that can start, and hands the rest to starters.
+    void schedule(Entry* finished = nullptr);
+    void operationChanged(Entry& entry);
     void startNext();
-    // Takes the best ready operation when it is concurrent and there is room.
-    std::shared_ptr<NSOperation> takeConcurrentToStartLocked();
-    void retire(const std::shared_ptr<NSOperation>& operation);
+    // The first ready operation in order of (priority, arrival), if any.
+    Entry* firstReadyLocked() const;
+    void leaveWaitingLocked(Entry& entry);
+    void markStartedLocked(Entry& entry);
+    void retireLocked(Entry& entry);
     // Takes or drops the queue's reference to itself; what it drops is handed
     // back to be released by the caller, after its own work on the queue.
     std::shared_ptr<NSOperationQueue> updateKeepAliveLocked();
@@ -86,14 +88,15 @@ private:
     const bool m_isMain;
     mutable std::mutex m_lock;
     std::condition_variable m_emptyCondition;
-    // Every operation held, in arrival order, and those not yet started in
-    // order of (priority, arrival), so that picking the next one does not
-    // walk the whole queue.
-    std::list<Entry> m_entries;
-    std::unordered_map<const NSOperation*, std::list<Entry>::iterator> m_index;
-    std::set<std::pair<long, unsigned long>> m_waiting;  // (-priority, arrival)
-    std::unordered_map<unsigned long, std::list<Entry>::iterator> m_waitingByArrival;
-    unsigned long m_arrivals = 0;
+    // Every operation held, in arrival order, and those not yet started by
+    // priority (highest first), each level in arrival order. The entries are
+    // linked through themselves and owned by their operations' observer
+    // lists, so that holding an operation costs one allocation.
+    Entry* m_first = nullptr;
+    Entry* m_last = nullptr;
+    size_t m_count = 0;
+    std::vector<Level> m_levels;
+    long m_waiting = 0;
     long m_running = 0;
     long m_maxConcurrent = NSOperationQueueDefaultMaxConcurrentOperationCount;
     bool m_suspended = false;
