@@ -113,15 +113,49 @@ bool NSRunLoop::isMainRunLoop() const
     return m_isMain;
 }
 
-bool NSRunLoop::modeMatches(const std::vector<NSRunLoopMode>& registered, const NSRunLoopMode& mode)
+namespace {
+
+// The bit of a named mode, or 0.
+unsigned namedModeBit(const NSRunLoopMode& mode)
 {
-    for (auto& m : registered) {
-        if (m == mode)
-            return true;
-        if (m == NSRunLoopCommonModes && (mode == NSDefaultRunLoopMode || mode == UITrackingRunLoopMode))
-            return true;
-    }
-    return false;
+    if (&mode == &NSDefaultRunLoopMode || mode == NSDefaultRunLoopMode)
+        return RunLoopModeSet::Default;
+    if (&mode == &UITrackingRunLoopMode || mode == UITrackingRunLoopMode)
+        return RunLoopModeSet::Tracking;
+    if (&mode == &NSRunLoopCommonModes || mode == NSRunLoopCommonModes)
+        return RunLoopModeSet::Common;
+    return 0;
+}
+
+}  // namespace
+
+RunLoopModeSet::RunLoopModeSet(const std::vector<NSRunLoopMode>& modes)
+{
+    for (auto& mode : modes)
+        add(mode);
+}
+
+void RunLoopModeSet::add(const NSRunLoopMode& mode)
+{
+    if (unsigned bit = namedModeBit(mode))
+        named |= bit;
+    else if (std::find(others.begin(), others.end(), mode) == others.end())
+        others.push_back(mode);
+}
+
+NSRunLoop::RunningMode::RunningMode(const NSRunLoopMode& mode) : name(mode)
+{
+    unsigned bit = namedModeBit(mode);
+    // Registering in the common modes means the default and the tracking mode.
+    matchesNamed = bit == RunLoopModeSet::Default || bit == RunLoopModeSet::Tracking ? bit | RunLoopModeSet::Common : bit;
+    byName = bit == 0;
+}
+
+bool NSRunLoop::RunningMode::matches(const RunLoopModeSet& registered) const
+{
+    if (registered.named & matchesNamed)
+        return true;
+    return byName && std::find(registered.others.begin(), registered.others.end(), name) != registered.others.end();
 }
 
 RunLoopSourceRef NSRunLoop::addFileDescriptor(int fd, unsigned events, RunLoopSource::FileCallback callback,
@@ -129,7 +163,7 @@ RunLoopSourceRef NSRunLoop::addFileDescriptor(int fd, unsigned events, RunLoopSo
 {
     RunLoopSourceRef source(new RunLoopSource);
     source->m_loop = weak_from_this();
-    source->m_modes = std::move(modes);
+    source->m_modes = RunLoopModeSet(modes);
     source->m_fd = fd;
     source->setEvents(events);
     if (callback)
@@ -142,7 +176,7 @@ RunLoopSourceRef NSRunLoop::addSource(RunLoopSource::Perform perform, std::vecto
 {
     RunLoopSourceRef source(new RunLoopSource);
     source->m_loop = weak_from_this();
-    source->m_modes = std::move(modes);
+    source->m_modes = RunLoopModeSet(modes);
     if (perform)
         source->m_perform = std::make_shared<const RunLoopSource::Perform>(std::move(perform));
     m_sources.push_back(source);
@@ -163,12 +197,13 @@ void NSRunLoop::addTimer(const std::shared_ptr<NSTimer>& timer, const NSRunLoopM
         return;
     for (auto& entry : m_timers) {
         if (entry.timer == timer) {
-            if (std::find(entry.modes.begin(), entry.modes.end(), mode) == entry.modes.end())
-                entry.modes.push_back(mode);
+            entry.modes.add(mode);
             return;
         }
     }
-    m_timers.push_back(TimerEntry { timer, { mode } });
+    RunLoopModeSet modes;
+    modes.add(mode);
+    m_timers.push_back(TimerEntry { timer, std::move(modes) });
 }
 
 const std::vector<NSRunLoopMode>& NSRunLoop::commonModesList()
@@ -185,9 +220,9 @@ void NSRunLoop::performBlock(std::function<void()> block, const std::vector<NSRu
     Posted posted;
     posted.block = std::move(block);
     if (&modes == &commonModesList())
-        posted.sharedModes = &modes;
+        posted.modes.named = RunLoopModeSet::Common;
     else
-        posted.modes = modes;
+        posted.modes = RunLoopModeSet(modes);
     {
         std::lock_guard guard(m_postLock);
         posted.sequence = ++m_postSequence;
@@ -233,9 +268,14 @@ NSRunLoopMode NSRunLoop::currentMode() const
 
 bool NSRunLoop::nextTimerDate(const NSRunLoopMode& mode, double& date) const
 {
+    return nextTimerDate(RunningMode(mode), date);
+}
+
+bool NSRunLoop::nextTimerDate(const RunningMode& mode, double& date) const
+{
     bool found = false;
     for (auto& entry : m_timers) {
-        if (!entry.timer->isValid() || !modeMatches(entry.modes, mode))
+        if (!entry.timer->isValid() || !mode.matches(entry.modes))
             continue;
         double d = entry.timer->fireDate();
         if (!found || d < date)
@@ -245,40 +285,46 @@ bool NSRunLoop::nextTimerDate(const NSRunLoopMode& mode, double& date) const
     return found;
 }
 
-void NSRunLoop::pruneTimers()
-{
-    std::erase_if(m_timers, [](auto& entry) { return !entry.timer->isValid(); });
-}
-
-bool NSRunLoop::hasInputs(const NSRunLoopMode& mode)
+bool NSRunLoop::hasInputs(const RunningMode& mode)
 {
     for (auto& source : m_sources) {
-        if (source->isValid() && modeMatches(source->m_modes, mode))
+        if (source->isValid() && mode.matches(source->m_modes))
             return true;
     }
     for (auto& entry : m_timers) {
-        if (entry.timer->isValid() && modeMatches(entry.modes, mode))
+        if (entry.timer->isValid() && mode.matches(entry.modes))
             return true;
     }
     std::lock_guard guard(m_postLock);
     for (auto& posted : m_posted) {
-        if (modeMatches(posted.modeList(), mode))
+        if (mode.matches(posted.modes))
             return true;
     }
     return false;
 }
 
-bool NSRunLoop::fireDueTimers(const NSRunLoopMode& mode)
+bool NSRunLoop::fireDueTimers(const RunningMode& mode)
 {
+    if (m_timers.empty())
+        return false;
     double now = Clock::now();
     ScratchVector due(m_scratchTimers);
+    bool sawInvalid = false;
     for (auto& entry : m_timers) {
         auto& timer = entry.timer;
-        if (timer->isValid() && modeMatches(entry.modes, mode) && timer->fireDate() <= now
-            && timer->m_firedOnTurn != m_turn)
+        if (!timer->isValid()) {
+            sawInvalid = true;
+            continue;
+        }
+        if (mode.matches(entry.modes) && timer->fireDate() <= now && timer->m_firedOnTurn != m_turn)
             due->push_back(timer);
     }
-    std::stable_sort(due->begin(), due->end(), [](auto& a, auto& b) { return a->fireDate() < b->fireDate(); });
+    // Invalid timers are skipped wherever timers are looked at: they are
+    // dropped when a walk meets them, not on every turn.
+    if (sawInvalid)
+        std::erase_if(m_timers, [](auto& entry) { return !entry.timer->isValid(); });
+    if (due->size() > 1)
+        std::stable_sort(due->begin(), due->end(), [](auto& a, auto& b) { return a->fireDate() < b->fireDate(); });
     bool handled = false;
     // Callbacks may run the loop again, which moves m_turn on.
     unsigned long turn = m_turn;
@@ -291,11 +337,10 @@ bool NSRunLoop::fireDueTimers(const NSRunLoopMode& mode)
         timer->fireFromLoop();
         handled = true;
     }
-    pruneTimers();
     return handled;
 }
 
-bool NSRunLoop::runPostedBlocks(const NSRunLoopMode& mode)
+bool NSRunLoop::runPostedBlocks(const RunningMode& mode)
 {
     unsigned long last;
     {
@@ -312,7 +357,7 @@ bool NSRunLoop::runPostedBlocks(const NSRunLoopMode& mode)
             for (auto it = m_posted.begin(); it != m_posted.end(); ++it) {
                 if (it->sequence > last)
                     break;
-                if (modeMatches(it->modeList(), mode)) {
+                if (mode.matches(it->modes)) {
                     next = std::move(it->block);
                     m_posted.erase(it);
                     break;
@@ -331,7 +376,7 @@ bool NSRunLoop::runPostedBlocks(const NSRunLoopMode& mode)
     return handled;
 }
 
-bool NSRunLoop::performSignalledSources(const NSRunLoopMode& mode)
+bool NSRunLoop::performSignalledSources(const RunningMode& mode)
 {
     if (!m_sourceSignalled.exchange(false))
         return false;
@@ -343,7 +388,7 @@ bool NSRunLoop::performSignalledSources(const NSRunLoopMode& mode)
     for (auto& source : *sources) {
         if (!source->isValid() || source->m_fd >= 0 || !source->m_signalled)
             continue;
-        if (!modeMatches(source->m_modes, mode)) {
+        if (!mode.matches(source->m_modes)) {
             leftOver = true;
             continue;
         }
@@ -357,13 +402,13 @@ bool NSRunLoop::performSignalledSources(const NSRunLoopMode& mode)
     return handled;
 }
 
-bool NSRunLoop::pollSources(const NSRunLoopMode& mode, int timeoutMs)
+bool NSRunLoop::pollSources(const RunningMode& mode, int timeoutMs)
 {
     ScratchVector fds(m_scratchFds);
     ScratchVector watched(m_scratchSources);
     fds->push_back({ m_wakeFd, POLLIN, 0 });
     for (auto& source : m_sources) {
-        if (!source->isValid() || source->m_fd < 0 || source->m_events == 0 || !modeMatches(source->m_modes, mode))
+        if (!source->isValid() || source->m_fd < 0 || source->m_events == 0 || !mode.matches(source->m_modes))
             continue;
         short events = 0;
         if (source->m_events & RunLoopFileReadable)
@@ -404,7 +449,7 @@ bool NSRunLoop::pollSources(const NSRunLoopMode& mode, int timeoutMs)
     return handled;
 }
 
-bool NSRunLoop::runTurn(const NSRunLoopMode& mode, double limitDate, bool mayWait)
+bool NSRunLoop::runTurn(const RunningMode& mode, double limitDate, bool mayWait)
 {
     NSThread::BusyScope busy;
     struct TurnScope {
@@ -441,12 +486,13 @@ bool NSRunLoop::runTurn(const NSRunLoopMode& mode, double limitDate, bool mayWai
     return handled;
 }
 
-NSRunLoop::RunResult NSRunLoop::runModeUntil(const NSRunLoopMode& mode, double limitDate)
+NSRunLoop::RunResult NSRunLoop::runModeUntil(const NSRunLoopMode& name, double limitDate)
 {
+    RunningMode mode(name);
     if (!hasInputs(mode))
         return RunResult::NoInputs;
     NSThread::BusyScope busy;
-    m_modeStack.push_back(&mode);
+    m_modeStack.push_back(&name);
     RunResult result = RunResult::TimedOut;
     for (;;) {
         if (m_stopRequested.exchange(false)) {
@@ -474,12 +520,13 @@ bool NSRunLoop::runMode(const NSRunLoopMode& mode, double limitDate)
     return runModeUntil(mode, limitDate) != RunResult::NoInputs;
 }
 
-bool NSRunLoop::runOnce(const NSRunLoopMode& mode)
+bool NSRunLoop::runOnce(const NSRunLoopMode& name)
 {
+    RunningMode mode(name);
     if (!hasInputs(mode))
         return false;
     NSThread::BusyScope busy;
-    m_modeStack.push_back(&mode);
+    m_modeStack.push_back(&name);
     bool handled = runTurn(mode, 0, false);
     m_modeStack.pop_back();
     return handled;

@@ -62,6 +62,19 @@ enum RunLoopFileEvents : unsigned {
 
 class NSRunLoop;
 
+// The modes something was registered for, as a loop keeps them: the named
+// modes above as bits and any others by name, so that registering copies no
+// text for them and a turn compares none.
+struct RunLoopModeSet {
+    enum : unsigned { Default = 1u << 0, Tracking = 1u << 1, Common = 1u << 2 };
+    unsigned named = 0;
+    std::vector<NSRunLoopMode> others;
+
+    RunLoopModeSet() = default;
+    explicit RunLoopModeSet(const std::vector<NSRunLoopMode>& modes);
+    void add(const NSRunLoopMode& mode);
+};
+
 // A source added to a run loop: a file descriptor watched for events, or a
 // custom source performed when signalled. Invalidating it (or the loop going
 // away) removes it; its callback is never called after `invalidate` returns on
@@ -92,7 +105,7 @@ private:
     RunLoopSource() = default;
 
     std::weak_ptr<NSRunLoop> m_loop;
-    std::vector<NSRunLoopMode> m_modes;
+    RunLoopModeSet m_modes;
     int m_fd = -1;
     unsigned m_events = 0;
     // Shared, so that the loop can hold a callback across its call (which may
@@ -169,30 +182,35 @@ private:
     struct Posted {
         unsigned long sequence = 0;
         std::function<void()> block;
-        std::vector<NSRunLoopMode> modes;
-        // The common-modes list, when posted with it (then `modes` is empty).
-        const std::vector<NSRunLoopMode>* sharedModes = nullptr;
-        const std::vector<NSRunLoopMode>& modeList() const { return sharedModes ? *sharedModes : modes; }
+        RunLoopModeSet modes;
     };
     struct TimerEntry {
         std::shared_ptr<NSTimer> timer;
-        std::vector<NSRunLoopMode> modes;
+        RunLoopModeSet modes;
+    };
+    // The mode a run is in, as the registered modes it matches.
+    struct RunningMode {
+        explicit RunningMode(const NSRunLoopMode& mode);
+        const NSRunLoopMode& name;
+        unsigned matchesNamed;
+        // Not one of the named modes: registered names are compared.
+        bool byName;
+        bool matches(const RunLoopModeSet& registered) const;
     };
 
     NSRunLoop();
     static std::shared_ptr<NSRunLoop> make();
 
-    static bool modeMatches(const std::vector<NSRunLoopMode>& registered, const NSRunLoopMode& mode);
     enum class RunResult { NoInputs, Handled, TimedOut, Stopped };
     RunResult runModeUntil(const NSRunLoopMode& mode, double limitDate);
-    bool hasInputs(const NSRunLoopMode& mode);
-    bool runTurn(const NSRunLoopMode& mode, double limitDate, bool mayWait);
-    bool fireDueTimers(const NSRunLoopMode& mode);
-    bool runPostedBlocks(const NSRunLoopMode& mode);
-    bool performSignalledSources(const NSRunLoopMode& mode);
-    bool pollSources(const NSRunLoopMode& mode, int timeoutMs);
+    bool hasInputs(const RunningMode& mode);
+    bool runTurn(const RunningMode& mode, double limitDate, bool mayWait);
+    bool fireDueTimers(const RunningMode& mode);
+    bool nextTimerDate(const RunningMode& mode, double& date) const;
+    bool runPostedBlocks(const RunningMode& mode);
+    bool performSignalledSources(const RunningMode& mode);
+    bool pollSources(const RunningMode& mode, int timeoutMs);
     void drainWakeFd();
-    void pruneTimers();
 
     int m_wakeFd = -1;
     int m_clockObserver = 0;

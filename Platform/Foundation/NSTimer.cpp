@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-NSTimer::NSTimer(double interval, bool repeats, Callback callback)
+NSTimer::NSTimer(Key, double interval, bool repeats, Callback callback)
     : m_interval(interval < 0 ? 0 : interval)
     , m_repeats(repeats)
     , m_callback(std::move(callback))
@@ -14,7 +14,7 @@ NSTimer::NSTimer(double interval, bool repeats, Callback callback)
 
 std::shared_ptr<NSTimer> NSTimer::timerWithTimeInterval(double interval, bool repeats, Callback callback)
 {
-    return std::shared_ptr<NSTimer>(new NSTimer(interval, repeats, std::move(callback)));
+    return std::make_shared<NSTimer>(Key(), interval, repeats, std::move(callback));
 }
 
 std::shared_ptr<NSTimer> NSTimer::scheduledTimerWithTimeInterval(double interval, bool repeats, Callback callback)
@@ -37,14 +37,12 @@ void NSTimer::invalidate()
 
 double NSTimer::fireDate() const
 {
-    std::lock_guard guard(m_lock);
-    return m_fireDate;
+    return m_fireDate.load();
 }
 
 void NSTimer::setFireDate(double date)
 {
-    std::lock_guard guard(m_lock);
-    m_fireDate = date;
+    m_fireDate.store(date);
 }
 
 void NSTimer::fire()
@@ -72,16 +70,17 @@ void NSTimer::fireFromLoop()
     {
         std::lock_guard guard(m_lock);
         callback = m_callback;
-        if (m_repeats) {
-            double now = Clock::now();
-            if (m_interval <= 0) {
-                m_fireDate = now;
-            } else {
-                // The next date on the original schedule that is still ahead.
-                double behind = now - m_fireDate;
-                double steps = behind >= 0 ? std::floor(behind / m_interval) + 1 : 1;
-                m_fireDate += steps * m_interval;
-            }
+    }
+    if (m_repeats) {
+        double now = Clock::now();
+        if (m_interval <= 0) {
+            m_fireDate = now;
+        } else {
+            // The next date on the original schedule that is still ahead.
+            double date = m_fireDate.load();
+            double behind = now - date;
+            double steps = behind >= 0 ? std::floor(behind / m_interval) + 1 : 1;
+            m_fireDate = date + steps * m_interval;
         }
     }
     if (!m_repeats)

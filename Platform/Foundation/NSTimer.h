@@ -38,8 +38,17 @@ public:
     void setFireDate(double date);
 
 private:
+    // Only this class can make one, so that timers are made by the functions
+    // above (the constructor is public for make_shared).
+    struct Key {
+        explicit Key() = default;
+    };
+
+public:
+    NSTimer(Key, double interval, bool repeats, Callback callback);
+
+private:
     friend class NSRunLoop;
-    NSTimer(double interval, bool repeats, Callback callback);
 
     // Called by the loop when due; updates the next fire date.
     void fireFromLoop();
@@ -48,8 +57,10 @@ private:
     bool m_repeats;
     Callback m_callback;
     std::atomic<bool> m_valid { true };
+    // Guards the callback.
     mutable std::mutex m_lock;
-    double m_fireDate;
+    // Read by its loop on every turn; set from any thread.
+    std::atomic<double> m_fireDate;
     // Guards against firing twice on one turn when scheduled in several modes.
     unsigned long m_firedOnTurn = 0;
 };

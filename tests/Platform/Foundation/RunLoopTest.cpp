@@ -117,6 +117,7 @@ TEST_F(RunLoopTest, SourcesAndBlocksRunOnlyInTheirModes)
         { NSRunLoopCommonModes, UITrackingRunLoopMode, true },
         { NSRunLoopCommonModes, "HTTPRequestRunLoopMode", false },
         { "HTTPRequestRunLoopMode", "HTTPRequestRunLoopMode", true },
+        { "HTTPRequestRunLoopMode", NSDefaultRunLoopMode, false },
     };
     auto loop = NSRunLoop::mainRunLoop();
     for (auto& c : cases) {
