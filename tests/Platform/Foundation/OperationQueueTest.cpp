@@ -150,6 +150,26 @@ TEST_F(OperationQueueTest, CancelAllStopsWaitingOperationsButNotTheRunningOne)
     EXPECT_EQ(ranSoFar(), (std::vector<std::string> { "running" }));
 }
 
+// One finished by other means while it waits leaves the queue at once, and
+// the order of those left (and of those added after) holds.
+TEST_F(OperationQueueTest, WaitingOperationFinishedElsewhereLeavesTheQueue)
+{
+    auto queue = NSOperationQueue::make();
+    queue->setMaxConcurrentOperationCount(1);
+    queue->setSuspended(true);
+    auto byHand = recording("by hand", NSOperationQueuePriorityHigh);
+    queue->addOperation(recording("first"));
+    queue->addOperation(byHand);
+    queue->addOperation(recording("last"));
+    byHand->start();
+    EXPECT_EQ(queue->operationCount(), 2u);
+    queue->addOperation(recording("high", NSOperationQueuePriorityHigh));
+    queue->addOperation(recording("low", NSOperationQueuePriorityLow));
+    queue->setSuspended(false);
+    queue->waitUntilAllOperationsAreFinished();
+    EXPECT_EQ(ranSoFar(), (std::vector<std::string> { "by hand", "high", "first", "last", "low" }));
+}
+
 TEST_F(OperationQueueTest, DependenciesHoldAnOperationUntilTheyFinish)
 {
     auto main = NSOperationQueue::mainQueue();
