@@ -494,17 +494,19 @@ NSRunLoop::RunResult NSRunLoop::runModeUntil(const NSRunLoopMode& name, double l
     NSThread::BusyScope busy;
     m_modeStack.push_back(&name);
     RunResult result = RunResult::TimedOut;
+    // A thread that runs until stopped does not read the clock for its limit.
+    auto limitPassed = [limitDate] { return limitDate < NSRunLoopDistantFuture && Clock::now() >= limitDate; };
     for (;;) {
         if (m_stopRequested.exchange(false)) {
             result = RunResult::Stopped;
             break;
         }
-        bool mayWait = limitDate > Clock::now();
+        bool mayWait = !limitPassed();
         if (runTurn(mode, limitDate, mayWait)) {
             result = m_stopRequested.exchange(false) ? RunResult::Stopped : RunResult::Handled;
             break;
         }
-        if (Clock::now() >= limitDate || !mayWait)
+        if (!mayWait || limitPassed())
             break;
         if (!hasInputs(mode)) {
             result = RunResult::NoInputs;
