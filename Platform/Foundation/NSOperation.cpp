@@ -190,45 +190,49 @@ void NSOperation::removeObserver(const void* key)
     }
 }
 
-void NSOperation::finishIfNeeded()
-{
-    if (!isFinished())
-        return;
-    std::function<void()> completion;
-    {
-        std::lock_guard guard(m_lock);
-        if (m_completionDone)
-            return;
-        m_completionDone = true;
-        // Released after its one run, so that a block holding the operation
-        // does not keep it alive.
-        completion.swap(m_completionBlock);
-    }
-    if (completion)
-        completion();
-    std::lock_guard guard(m_lock);
-    m_finishAnnounced = true;
-    m_finishedCondition.notify_all();
-}
-
 void NSOperation::stateDidChange()
 {
     auto self = weak_from_this().lock();
-    // The completion block runs before the queue hears of the finish, so that
-    // waiting for the queue to empty also waits for completion blocks.
-    finishIfNeeded();
-    // Called outside the lock, as an observer may add or remove observers.
-    // There is mostly one (the queue): it needs no list of its own.
+    bool finished = isFinished();
+    std::function<void()> completion;
+    // Observers are called outside the lock, as they may add or remove
+    // observers. There is mostly one (the queue): it needs no list of its own.
     std::shared_ptr<Observer> first;
     std::vector<std::shared_ptr<Observer>> more;
-    {
-        std::lock_guard guard(m_lock);
+    auto takeObservers = [&] {
         for (auto& o : m_observers) {
             if (!first)
                 first = o.second;
             else
                 more.push_back(o.second);
         }
+    };
+    auto announceFinish = [&] {
+        m_finishAnnounced = true;
+        m_finishedCondition.notify_all();
+    };
+    {
+        std::lock_guard guard(m_lock);
+        if (finished && !m_completionDone) {
+            m_completionDone = true;
+            // Released after its one run, so that a block holding the
+            // operation does not keep it alive.
+            completion.swap(m_completionBlock);
+            if (!completion)
+                announceFinish();
+        }
+        // Without a completion block to run first, one look at the lock does.
+        if (!completion)
+            takeObservers();
+    }
+    // The completion block runs before the queue hears of the finish, so that
+    // waiting for the queue to empty also waits for completion blocks.
+    if (completion) {
+        completion();
+        completion = nullptr;
+        std::lock_guard guard(m_lock);
+        announceFinish();
+        takeObservers();
     }
     if (first)
         first->operationDidChange();

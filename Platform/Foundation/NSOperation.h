@@ -83,7 +83,6 @@ private:
     // One observer per key: false, and nothing added, when the key has one.
     bool addObserver(const void* key, std::shared_ptr<Observer> observer);
     void removeObserver(const void* key);
-    void finishIfNeeded();
 
     mutable std::mutex m_lock;
     std::condition_variable m_finishedCondition;
