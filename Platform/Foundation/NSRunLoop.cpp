@@ -382,11 +382,15 @@ bool NSRunLoop::performSignalledSources(const RunningMode& mode)
         return false;
     bool handled = false;
     bool leftOver = false;
-    // A copy: callbacks may add and remove sources.
+    // A copy, as callbacks may add and remove sources; of the custom sources
+    // only, as no other is performed here.
     ScratchVector sources(m_scratchSources);
-    sources->assign(m_sources.begin(), m_sources.end());
+    for (auto& source : m_sources) {
+        if (source->m_fd < 0 && source->isValid())
+            sources->push_back(source);
+    }
     for (auto& source : *sources) {
-        if (!source->isValid() || source->m_fd >= 0 || !source->m_signalled)
+        if (!source->isValid() || !source->m_signalled)
             continue;
         if (!mode.matches(source->m_modes)) {
             leftOver = true;
