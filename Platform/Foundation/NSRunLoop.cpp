@@ -113,31 +113,26 @@ bool NSRunLoop::isMainRunLoop() const
     return m_isMain;
 }
 
-namespace {
-
-// The bit of a named mode, or 0.
-unsigned namedModeBit(const NSRunLoopMode& mode)
+unsigned RunLoopSource::ModeSet::namedBit(const NSRunLoopMode& mode)
 {
     if (&mode == &NSDefaultRunLoopMode || mode == NSDefaultRunLoopMode)
-        return RunLoopModeSet::Default;
+        return Default;
     if (&mode == &UITrackingRunLoopMode || mode == UITrackingRunLoopMode)
-        return RunLoopModeSet::Tracking;
+        return Tracking;
     if (&mode == &NSRunLoopCommonModes || mode == NSRunLoopCommonModes)
-        return RunLoopModeSet::Common;
+        return Common;
     return 0;
 }
 
-}  // namespace
-
-RunLoopModeSet::RunLoopModeSet(const std::vector<NSRunLoopMode>& modes)
+RunLoopSource::ModeSet::ModeSet(const std::vector<NSRunLoopMode>& modes)
 {
     for (auto& mode : modes)
         add(mode);
 }
 
-void RunLoopModeSet::add(const NSRunLoopMode& mode)
+void RunLoopSource::ModeSet::add(const NSRunLoopMode& mode)
 {
-    if (unsigned bit = namedModeBit(mode))
+    if (unsigned bit = namedBit(mode))
         named |= bit;
     else if (std::find(others.begin(), others.end(), mode) == others.end())
         others.push_back(mode);
@@ -145,13 +140,13 @@ void RunLoopModeSet::add(const NSRunLoopMode& mode)
 
 NSRunLoop::RunningMode::RunningMode(const NSRunLoopMode& mode) : name(mode)
 {
-    unsigned bit = namedModeBit(mode);
+    unsigned bit = ModeSet::namedBit(mode);
     // Registering in the common modes means the default and the tracking mode.
-    matchesNamed = bit == RunLoopModeSet::Default || bit == RunLoopModeSet::Tracking ? bit | RunLoopModeSet::Common : bit;
+    matchesNamed = bit == ModeSet::Default || bit == ModeSet::Tracking ? bit | ModeSet::Common : bit;
     byName = bit == 0;
 }
 
-bool NSRunLoop::RunningMode::matches(const RunLoopModeSet& registered) const
+bool NSRunLoop::RunningMode::matches(const ModeSet& registered) const
 {
     if (registered.named & matchesNamed)
         return true;
@@ -163,7 +158,7 @@ RunLoopSourceRef NSRunLoop::addFileDescriptor(int fd, unsigned events, RunLoopSo
 {
     RunLoopSourceRef source(new RunLoopSource);
     source->m_loop = weak_from_this();
-    source->m_modes = RunLoopModeSet(modes);
+    source->m_modes = ModeSet(modes);
     source->m_fd = fd;
     source->setEvents(events);
     if (callback)
@@ -176,7 +171,7 @@ RunLoopSourceRef NSRunLoop::addSource(RunLoopSource::Perform perform, std::vecto
 {
     RunLoopSourceRef source(new RunLoopSource);
     source->m_loop = weak_from_this();
-    source->m_modes = RunLoopModeSet(modes);
+    source->m_modes = ModeSet(modes);
     if (perform)
         source->m_perform = std::make_shared<const RunLoopSource::Perform>(std::move(perform));
     m_sources.push_back(source);
@@ -201,7 +196,7 @@ void NSRunLoop::addTimer(const std::shared_ptr<NSTimer>& timer, const NSRunLoopM
             return;
         }
     }
-    RunLoopModeSet modes;
+    ModeSet modes;
     modes.add(mode);
     m_timers.push_back(TimerEntry { timer, std::move(modes) });
 }
@@ -220,9 +215,9 @@ void NSRunLoop::performBlock(std::function<void()> block, const std::vector<NSRu
     Posted posted;
     posted.block = std::move(block);
     if (&modes == &commonModesList())
-        posted.modes.named = RunLoopModeSet::Common;
+        posted.modes.named = ModeSet::Common;
     else
-        posted.modes = RunLoopModeSet(modes);
+        posted.modes = ModeSet(modes);
     {
         std::lock_guard guard(m_postLock);
         posted.sequence = ++m_postSequence;

@@ -62,19 +62,6 @@ enum RunLoopFileEvents : unsigned {
 
 class NSRunLoop;
 
-// The modes something was registered for, as a loop keeps them: the named
-// modes above as bits and any others by name, so that registering copies no
-// text for them and a turn compares none.
-struct RunLoopModeSet {
-    enum : unsigned { Default = 1u << 0, Tracking = 1u << 1, Common = 1u << 2 };
-    unsigned named = 0;
-    std::vector<NSRunLoopMode> others;
-
-    RunLoopModeSet() = default;
-    explicit RunLoopModeSet(const std::vector<NSRunLoopMode>& modes);
-    void add(const NSRunLoopMode& mode);
-};
-
 // A source added to a run loop: a file descriptor watched for events, or a
 // custom source performed when signalled. Invalidating it (or the loop going
 // away) removes it; its callback is never called after `invalidate` returns on
@@ -104,8 +91,23 @@ private:
     friend class NSRunLoop;
     RunLoopSource() = default;
 
+    // The modes something was registered for, as a loop keeps them: the
+    // named modes above as bits and any others by name, so that registering
+    // copies no text for them and a turn compares none.
+    struct ModeSet {
+        enum : unsigned { Default = 1u << 0, Tracking = 1u << 1, Common = 1u << 2 };
+        unsigned named = 0;
+        std::vector<NSRunLoopMode> others;
+
+        ModeSet() = default;
+        explicit ModeSet(const std::vector<NSRunLoopMode>& modes);
+        void add(const NSRunLoopMode& mode);
+        // The bit of a named mode, or 0.
+        static unsigned namedBit(const NSRunLoopMode& mode);
+    };
+
     std::weak_ptr<NSRunLoop> m_loop;
-    RunLoopModeSet m_modes;
+    ModeSet m_modes;
     int m_fd = -1;
     unsigned m_events = 0;
     // Shared, so that the loop can hold a callback across its call (which may
@@ -179,14 +181,15 @@ private:
     friend class NSThread;
     friend class RunLoopSource;
     friend class NSTimer;
+    using ModeSet = RunLoopSource::ModeSet;
     struct Posted {
         unsigned long sequence = 0;
         std::function<void()> block;
-        RunLoopModeSet modes;
+        ModeSet modes;
     };
     struct TimerEntry {
         std::shared_ptr<NSTimer> timer;
-        RunLoopModeSet modes;
+        ModeSet modes;
     };
     // The mode a run is in, as the registered modes it matches.
     struct RunningMode {
@@ -195,7 +198,7 @@ private:
         unsigned matchesNamed;
         // Not one of the named modes: registered names are compared.
         bool byName;
-        bool matches(const RunLoopModeSet& registered) const;
+        bool matches(const ModeSet& registered) const;
     };
 
     NSRunLoop();
