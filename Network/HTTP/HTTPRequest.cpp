@@ -802,7 +802,11 @@ void HTTPRequest::startRequest()
     {
         auto& s = classState();
         std::lock_guard throttle(s.throttleLock);
-        throttledNow = s.throttleWakeUpTime && *s.throttleWakeUpTime > Clock::now();
+        // A pause left from before throttling was turned off holds nothing
+        // back: the status checks would attach the stream at once anyway.
+        bool throttling = s.isBandwidthThrottledForWWAN
+            || (!s.shouldThrottleBandwidthForWWANOnly && s.maxBandwidthPerSecond > 0);
+        throttledNow = throttling && s.throttleWakeUpTime && *s.throttleWakeUpTime > Clock::now();
     }
     if (!m_readStreamIsScheduled && !throttledNow)
         scheduleReadStream();

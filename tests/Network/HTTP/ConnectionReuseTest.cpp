@@ -218,3 +218,50 @@ TEST(HostLookup, OneLookupServesAHostForAShortTime)
     EXPECT_TRUE(CFHostResolver::numericAddress("[::1]", 80));
     EXPECT_FALSE(CFHostResolver::numericAddress("example.invalid", 80));
 }
+
+// Throttling paused the streams until a wake-up time; once it is turned off,
+// a request that starts before that time goes out at once instead of waiting
+// for a status check to notice.
+TEST(Throttling, ARequestStartedAfterThrottlingEndsIsNotHeldBack)
+{
+    ScriptedHttpServer server([](const ScriptedRequest& r) {
+        bool big = r.requestLine().find(" /big ") != std::string::npos;
+        return Script { ScriptStep::send(ScriptedHttpServer::response(200, big ? std::string(5000, 'b') : "ok")) };
+    });
+    // Bandwidth is counted per one-second period across all requests, and a
+    // manual clock starts at the same time in every test: each run of this one
+    // starts well after any period or pause an earlier run left.
+    static int runs = 0;
+    ScopedManualClock clock;
+    clock->advance(1000.0 * ++runs);
+    struct Unthrottle {
+        ~Unthrottle() { HTTPRequest::setMaxBandwidthPerSecond(0); }
+    } unthrottle;
+    HTTPRequest::setMaxBandwidthPerSecond(1000);
+    auto big = get(server, "/big");
+    auto bigEnded = std::make_shared<bool>(false);
+    big->setCompletionBlock([bigEnded] { *bigEnded = true; });
+    big->setFailedBlock([bigEnded] { *bigEnded = true; });
+    big->startAsynchronous();
+    // The period's allowance runs out while the clock stands still: its
+    // stream is paused until a moment that lies ahead.
+    ASSERT_TRUE(waitWithoutMovingTime([&] { return big->totalBytesRead() > 1000; }));
+    EXPECT_FALSE(*bigEnded);
+
+    HTTPRequest::setMaxBandwidthPerSecond(0);
+    auto small = get(server, "/small");
+    auto smallEnded = std::make_shared<bool>(false);
+    small->setCompletionBlock([smallEnded] { *smallEnded = true; });
+    small->setFailedBlock([smallEnded] { *smallEnded = true; });
+    small->startAsynchronous();
+    ASSERT_TRUE(waitWithoutMovingTime([&] { return *smallEnded; }));
+    EXPECT_EQ(bodyOf(*small), "ok");
+
+    // The paused one goes on at its next status check.
+    for (int i = 0; i < 8 && !*bigEnded; ++i) {
+        advanceClock(0.25);
+        waitWithoutMovingTime([&] { return *bigEnded; }, 1);
+    }
+    ASSERT_TRUE(*bigEnded);
+    EXPECT_EQ(bodyOf(*big).size(), 5000u);
+}
