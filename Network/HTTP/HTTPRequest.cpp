@@ -804,9 +804,7 @@ void HTTPRequest::startRequest()
         std::lock_guard throttle(s.throttleLock);
         // A pause left from before throttling was turned off holds nothing
         // back: the status checks would attach the stream at once anyway.
-        bool throttling = s.isBandwidthThrottledForWWAN
-            || (!s.shouldThrottleBandwidthForWWANOnly && s.maxBandwidthPerSecond > 0);
-        throttledNow = throttling && s.throttleWakeUpTime && *s.throttleWakeUpTime > Clock::now();
+        throttledNow = s.throttlingApplies() && s.throttleWakeUpTime && *s.throttleWakeUpTime > Clock::now();
     }
     if (!m_readStreamIsScheduled && !throttledNow)
         scheduleReadStream();

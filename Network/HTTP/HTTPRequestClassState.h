@@ -51,6 +51,11 @@ struct HTTPRequest::ClassState {
     std::optional<double> throttleWakeUpTime;
     bool shouldThrottleBandwidthForWWANOnly = false;
     bool isBandwidthThrottledForWWAN = false;
+    // Whether the bytes per second are held to a maximum now; under throttleLock.
+    bool throttlingApplies() const
+    {
+        return isBandwidthThrottledForWWAN || (!shouldThrottleBandwidthForWWANOnly && maxBandwidthPerSecond > 0);
+    }
     std::shared_ptr<Reachability> internetReachability;
     bool observingReachability = false;
 

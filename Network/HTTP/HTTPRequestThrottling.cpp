@@ -48,7 +48,7 @@ bool HTTPRequest::isBandwidthThrottled()
 {
     auto& s = classState();
     std::lock_guard lock(s.throttleLock);
-    return s.isBandwidthThrottledForWWAN || (!s.shouldThrottleBandwidthForWWANOnly && s.maxBandwidthPerSecond > 0);
+    return s.throttlingApplies();
 }
 
 void HTTPRequest::incrementBandwidthUsedInLastSecond(unsigned long bytes)
@@ -96,8 +96,7 @@ void HTTPRequest::measureBandwidthUsage()
             s.throttleWakeUpTime = now;
         recordBandwidthUsage(s);
     }
-    bool throttled = s.isBandwidthThrottledForWWAN || (s.maxBandwidthPerSecond > 0 && !s.shouldThrottleBandwidthForWWANOnly);
-    if (throttled && s.bandwidthUsedInLastSecond > s.maxBandwidthPerSecond && s.maxBandwidthPerSecond > 0) {
+    if (s.throttlingApplies() && s.bandwidthUsedInLastSecond > s.maxBandwidthPerSecond && s.maxBandwidthPerSecond > 0) {
         double over = static_cast<double>(s.bandwidthUsedInLastSecond - s.maxBandwidthPerSecond)
             / static_cast<double>(s.maxBandwidthPerSecond);
         s.throttleWakeUpTime = *s.bandwidthMeasurementDate + over;
