@@ -214,10 +214,7 @@ void NSRunLoop::performBlock(std::function<void()> block, const std::vector<NSRu
     // Built before the lock is taken: other threads post to the same loop.
     Posted posted;
     posted.block = std::move(block);
-    if (&modes == &commonModesList())
-        posted.modes.named = ModeSet::Common;
-    else
-        posted.modes = ModeSet(modes);
+    posted.modes = ModeSet(modes);
     {
         std::lock_guard guard(m_postLock);
         posted.sequence = ++m_postSequence;

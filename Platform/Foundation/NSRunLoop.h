@@ -150,7 +150,8 @@ public:
     // Runs `block` on this loop's thread, in order of posting, on a turn in one
     // of `modes`. Any thread; wakes the loop.
     void performBlock(std::function<void()> block, const std::vector<NSRunLoopMode>& modes = commonModesList());
-    // The list { NSRunLoopCommonModes }, shared: posting with it copies no names.
+    // The list { NSRunLoopCommonModes }, made once: a post that takes the
+    // default builds no list of its own.
     static const std::vector<NSRunLoopMode>& commonModesList();
 
     // Runs turns in `mode` until one handled something, `limitDate` (a
