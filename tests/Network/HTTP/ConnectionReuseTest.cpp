@@ -13,12 +13,19 @@
 
 namespace {
 
-std::shared_ptr<HTTPRequest> runRequest(std::shared_ptr<HTTPRequest> request)
+// Starts the request; the flag is set when it has finished or failed.
+std::shared_ptr<bool> startWatched(const std::shared_ptr<HTTPRequest>& request)
 {
     auto ended = std::make_shared<bool>(false);
     request->setCompletionBlock([ended] { *ended = true; });
     request->setFailedBlock([ended] { *ended = true; });
     request->startAsynchronous();
+    return ended;
+}
+
+std::shared_ptr<HTTPRequest> runRequest(std::shared_ptr<HTTPRequest> request)
+{
+    auto ended = startWatched(request);
     EXPECT_TRUE(pumpMainRunLoopUntil([ended] { return *ended; }, 20));
     return request;
 }
@@ -239,10 +246,7 @@ TEST(Throttling, ARequestStartedAfterThrottlingEndsIsNotHeldBack)
     } unthrottle;
     HTTPRequest::setMaxBandwidthPerSecond(1000);
     auto big = get(server, "/big");
-    auto bigEnded = std::make_shared<bool>(false);
-    big->setCompletionBlock([bigEnded] { *bigEnded = true; });
-    big->setFailedBlock([bigEnded] { *bigEnded = true; });
-    big->startAsynchronous();
+    auto bigEnded = startWatched(big);
     // The period's allowance runs out while the clock stands still: its
     // stream is paused until a moment that lies ahead.
     ASSERT_TRUE(waitWithoutMovingTime([&] { return big->totalBytesRead() > 1000; }));
@@ -250,10 +254,7 @@ TEST(Throttling, ARequestStartedAfterThrottlingEndsIsNotHeldBack)
 
     HTTPRequest::setMaxBandwidthPerSecond(0);
     auto small = get(server, "/small");
-    auto smallEnded = std::make_shared<bool>(false);
-    small->setCompletionBlock([smallEnded] { *smallEnded = true; });
-    small->setFailedBlock([smallEnded] { *smallEnded = true; });
-    small->startAsynchronous();
+    auto smallEnded = startWatched(small);
     ASSERT_TRUE(waitWithoutMovingTime([&] { return *smallEnded; }));
     EXPECT_EQ(bodyOf(*small), "ok");
 
