@@ -94,6 +94,8 @@ NSRunLoop::~NSRunLoop()
         entry.timer->invalidate();
     for (auto& source : m_sources)
         source->invalidate();
+    for (auto& observer : m_observers)
+        observer->invalidate();
     if (m_wakeFd >= 0)
         ::close(m_wakeFd);
 }
@@ -176,6 +178,43 @@ RunLoopSourceRef NSRunLoop::addSource(RunLoopSource::Perform perform, std::vecto
         source->m_perform = std::make_shared<const RunLoopSource::Perform>(std::move(perform));
     m_sources.push_back(source);
     return source;
+}
+
+RunLoopObserverRef NSRunLoop::addObserver(unsigned activities, RunLoopObserver::Callback callback,
+                                          std::vector<NSRunLoopMode> modes)
+{
+    RunLoopObserverRef observer(new RunLoopObserver);
+    observer->m_activities = activities;
+    observer->m_modes = ModeSet(modes);
+    if (callback)
+        observer->m_callback = std::make_shared<const RunLoopObserver::Callback>(std::move(callback));
+    m_observers.push_back(observer);
+    return observer;
+}
+
+void NSRunLoop::notifyObservers(RunLoopActivity activity, const RunningMode& mode)
+{
+    if (m_observers.empty())
+        return;
+    std::erase_if(m_observers, [](auto& observer) { return !observer->isValid(); });
+    // Held while called: a callback may invalidate its observer or add others.
+    ScratchVector callbacks(m_scratchObservers);
+    for (auto& observer : m_observers) {
+        if ((observer->m_activities & activity) && mode.matches(observer->m_modes))
+            callbacks->push_back(observer->m_callback);
+    }
+    for (auto& callback : *callbacks)
+        (*callback)(activity);
+}
+
+bool NSRunLoop::hasWorkWithoutWaiting(const RunningMode& mode)
+{
+    for (auto& source : m_sources) {
+        if (source->m_fd < 0 && source->m_signalled && source->isValid() && mode.matches(source->m_modes))
+            return true;
+    }
+    std::lock_guard guard(m_postLock);
+    return std::any_of(m_posted.begin(), m_posted.end(), [&](auto& posted) { return mode.matches(posted.modes); });
 }
 
 void NSRunLoop::removeSource(const RunLoopSourceRef& source)
@@ -461,6 +500,8 @@ bool NSRunLoop::runTurn(const RunningMode& mode, double limitDate, bool mayWait)
     if (!m_stopRequested)
         handled |= fireDueTimers(mode);
     if (!m_stopRequested)
+        notifyObservers(RunLoopBeforeSources, mode);
+    if (!m_stopRequested)
         handled |= performSignalledSources(mode);
 
     int timeoutMs = 0;
@@ -476,6 +517,12 @@ bool NSRunLoop::runTurn(const RunningMode& mode, double limitDate, bool mayWait)
             timeoutMs = -1;  // only a post, a descriptor or the clock moving can wake us
         else
             timeoutMs = static_cast<int>(std::min(std::ceil((wakeAt - now) * 1000.0), double(INT_MAX)));
+    }
+    if (timeoutMs != 0 && !m_observers.empty()) {
+        notifyObservers(RunLoopBeforeWaiting, mode);
+        // Work an observer left for this loop raised no wake-up: look at it first.
+        if (m_stopRequested || hasWorkWithoutWaiting(mode))
+            timeoutMs = 0;
     }
     if (!m_stopRequested)
         handled |= pollSources(mode, timeoutMs);

@@ -61,6 +61,7 @@ enum RunLoopFileEvents : unsigned {
 };
 
 class NSRunLoop;
+class RunLoopObserver;
 
 // A source added to a run loop: a file descriptor watched for events, or a
 // custom source performed when signalled. Invalidating it (or the loop going
@@ -89,6 +90,7 @@ public:
 
 private:
     friend class NSRunLoop;
+    friend class RunLoopObserver;
     RunLoopSource() = default;
 
     // The modes something was registered for, as a loop keeps them: the
@@ -120,6 +122,40 @@ private:
 
 using RunLoopSourceRef = std::shared_ptr<RunLoopSource>;
 
+// Points of a turn that an observer can be told of.
+enum RunLoopActivity : unsigned {
+    // Every turn, once its posted blocks and due timers have run, before its
+    // signalled sources and descriptors.
+    RunLoopBeforeSources = 1u << 0,
+    // The turn found nothing to do and is about to wait for its inputs.
+    RunLoopBeforeWaiting = 1u << 1,
+};
+
+// A callback told of some points of every turn of a loop in its modes; for
+// work that gathers during a turn and is best handed on once the thread has
+// nothing else to do. Invalidating it (or the loop going away) removes it.
+class RunLoopObserver {
+public:
+    using Callback = std::function<void(RunLoopActivity activity)>;
+
+    RunLoopObserver(const RunLoopObserver&) = delete;
+    RunLoopObserver& operator=(const RunLoopObserver&) = delete;
+
+    // Loop thread only.
+    void invalidate() { m_callback = nullptr; }
+    bool isValid() const { return m_callback != nullptr; }
+
+private:
+    friend class NSRunLoop;
+    RunLoopObserver() = default;
+
+    unsigned m_activities = 0;
+    RunLoopSource::ModeSet m_modes;
+    std::shared_ptr<const Callback> m_callback;
+};
+
+using RunLoopObserverRef = std::shared_ptr<RunLoopObserver>;
+
 class NSRunLoop : public std::enable_shared_from_this<NSRunLoop> {
 public:
     ~NSRunLoop();
@@ -141,6 +177,11 @@ public:
     RunLoopSourceRef addSource(RunLoopSource::Perform perform,
                                std::vector<NSRunLoopMode> modes = { NSDefaultRunLoopMode });
     void removeSource(const RunLoopSourceRef& source);
+    // Calls `callback` at the `activities` (RunLoopActivity bits) of every turn
+    // in the given modes. The callback may post to other loops; work it leaves
+    // for this loop is done before the loop waits.
+    RunLoopObserverRef addObserver(unsigned activities, RunLoopObserver::Callback callback,
+                                   std::vector<NSRunLoopMode> modes = { NSDefaultRunLoopMode });
 
     // Schedules a timer in a mode; the loop keeps it until it is invalidated
     // (a one-shot timer invalidates itself after firing). Adding the same timer
@@ -214,6 +255,9 @@ private:
     bool runPostedBlocks(const RunningMode& mode);
     bool performSignalledSources(const RunningMode& mode);
     bool pollSources(const RunningMode& mode, int timeoutMs);
+    void notifyObservers(RunLoopActivity activity, const RunningMode& mode);
+    // Signalled sources or posted blocks waiting for a turn in `mode`.
+    bool hasWorkWithoutWaiting(const RunningMode& mode);
     void drainWakeFd();
 
     int m_wakeFd = -1;
@@ -229,6 +273,7 @@ private:
     std::atomic<bool> m_wakePending { false };
 
     std::vector<RunLoopSourceRef> m_sources;
+    std::vector<RunLoopObserverRef> m_observers;
     std::vector<TimerEntry> m_timers;
     // The modes of the runs in progress; each names the caller's argument,
     // which outlives its run.
@@ -238,5 +283,6 @@ private:
     std::vector<pollfd> m_scratchFds;
     std::vector<RunLoopSourceRef> m_scratchSources;
     std::vector<std::shared_ptr<NSTimer>> m_scratchTimers;
+    std::vector<std::shared_ptr<const RunLoopObserver::Callback>> m_scratchObservers;
     bool m_isMain = false;
 };

@@ -185,4 +185,39 @@ TEST_F(RunLoopWakeUpTest, WorkFromTheLoopsOwnTurnIsDoneBeforeItWaits)
     }
 }
 
+// An observer hears every turn of its modes before the sources, and hears
+// "before waiting" only from a turn that is about to wait. What it leaves for
+// its own loop then raises no wake-up, yet is done before the loop sleeps.
+TEST_F(RunLoopWakeUpTest, ObserversHearEachTurnAndTheirWorkIsDoneBeforeWaiting)
+{
+    std::vector<std::string> heard;
+    LoopThread worker([&](NSRunLoop& loop) {
+        int posted = 0;
+        bool finish = false;
+        auto observer = loop.addObserver(RunLoopBeforeSources | RunLoopBeforeWaiting, [&](RunLoopActivity activity) {
+            heard.push_back(activity == RunLoopBeforeSources ? "turn" : "wait");
+            if (activity == RunLoopBeforeWaiting && posted < 2) {
+                int mine = ++posted;
+                loop.performBlock([&, mine] {
+                    heard.push_back("block");
+                    finish = mine == 2;
+                });
+            }
+        });
+        auto otherMode = loop.addObserver(RunLoopBeforeSources | RunLoopBeforeWaiting,
+                                          [&](RunLoopActivity) { heard.push_back("other mode"); },
+                                          { UITrackingRunLoopMode });
+        auto gone = loop.addObserver(RunLoopBeforeSources, [&](RunLoopActivity) { heard.push_back("invalidated"); });
+        gone->invalidate();
+        while (!finish)
+            loop.runMode(NSDefaultRunLoopMode, NSRunLoopDistantFuture);
+        observer->invalidate();
+        otherMode->invalidate();
+    });
+    EXPECT_TRUE(worker.finishes(10));
+    EXPECT_FALSE(worker.rescued());
+    // A turn that ran a block goes round again without waiting.
+    EXPECT_EQ(heard, (std::vector<std::string> { "turn", "wait", "block", "turn", "turn", "wait", "block", "turn" }));
+}
+
 }  // namespace
