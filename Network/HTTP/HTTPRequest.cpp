@@ -19,6 +19,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <sys/utsname.h>
@@ -82,10 +83,12 @@ namespace {
 // Set on the engine's network thread only.
 thread_local bool t_isNetworkThread = false;
 thread_local std::vector<std::function<void()>> t_mainThreadOutbox;
-// Sends the outbox. A source rather than a posted block: signalled sources
-// are performed after the turn's posted blocks, so a request that ends and
-// the one that starts in its place reach the main thread together.
-thread_local RunLoopSourceRef t_mainThreadOutboxSource;
+// When the oldest report in the outbox was made.
+thread_local std::chrono::steady_clock::time_point t_mainThreadOutboxSince;
+// The longest a report waits while the network thread stays busy: long
+// downloads keep it turning without a pause, and their progress must still
+// reach the screen.
+constexpr std::chrono::microseconds kMainThreadOutboxHold { 2000 };
 
 void sendMainThreadOutbox()
 {
@@ -93,6 +96,20 @@ void sendMainThreadOutbox()
         for (auto& block : batch)
             block();
     }, false);
+}
+
+// The outbox goes to the main thread when the network thread is about to
+// wait, or on a busy turn once its oldest report has waited long enough:
+// under load every main-thread wake-up then carries the reports of many
+// turns and requests, while a lone request's reports go as soon as the
+// network thread has nothing else to do.
+void sendMainThreadOutboxIfDue(RunLoopActivity activity)
+{
+    if (t_mainThreadOutbox.empty())
+        return;
+    if (activity == RunLoopBeforeWaiting
+        || std::chrono::steady_clock::now() - t_mainThreadOutboxSince >= kMainThreadOutboxHold)
+        sendMainThreadOutbox();
 }
 
 }  // namespace
@@ -103,11 +120,9 @@ void postToMainThread(std::function<void()> block)
         NSThread::performOnMainThread(std::move(block), false);
         return;
     }
-    // A request's start, progress and end come from a handful of turns of the
-    // network thread: one wake-up of the main thread per turn, not per event.
     t_mainThreadOutbox.push_back(std::move(block));
     if (t_mainThreadOutbox.size() == 1)
-        t_mainThreadOutboxSource->signal();
+        t_mainThreadOutboxSince = std::chrono::steady_clock::now();
 }
 
 void onMainThread(std::function<void()> block)
@@ -270,7 +285,8 @@ std::shared_ptr<NSThread> HTTPRequest::threadForRequest(HTTPRequest*)
             auto loop = NSRunLoop::currentRunLoop();
             // An empty source keeps the loop from returning for lack of work.
             auto keepAlive = loop->addSource({}, { NSDefaultRunLoopMode });
-            t_mainThreadOutboxSource = loop->addSource(sendMainThreadOutbox, { NSRunLoopCommonModes });
+            auto outbox = loop->addObserver(RunLoopBeforeSources | RunLoopBeforeWaiting,
+                                            sendMainThreadOutboxIfDue, { NSRunLoopCommonModes });
             t_isNetworkThread = true;
             for (;;)
                 loop->runMode(NSDefaultRunLoopMode, NSRunLoopDistantFuture);

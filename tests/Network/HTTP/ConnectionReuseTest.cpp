@@ -4,9 +4,11 @@
 #include "Network/HTTP/FormDataRequest.h"
 #include "Network/HTTP/HTTPRequest.h"
 #include "Platform/CFNetwork/CFHostResolver.h"
+#include "Platform/Foundation/NSThread.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 #include <unistd.h>
@@ -265,4 +267,39 @@ TEST(Throttling, ARequestStartedAfterThrottlingEndsIsNotHeldBack)
     }
     ASSERT_TRUE(*bigEnded);
     EXPECT_EQ(bodyOf(*big).size(), 5000u);
+}
+
+// A request's reports wait on the network thread until it has nothing else to
+// do, so that one wake-up of the main thread carries many. A network thread
+// that never runs out of work still sends them on within moments.
+TEST(MainThreadReports, ReachTheMainThreadWhileTheNetworkThreadStaysBusy)
+{
+    ScriptedHttpServer server([](const ScriptedRequest&) {
+        return Script { ScriptStep::send(ScriptedHttpServer::response(200, "ok")) };
+    });
+    // Keeps the network thread turning, a millisecond of work a turn, until told to stop.
+    struct Busy {
+        std::shared_ptr<NSThread> thread = HTTPRequest::threadForRequest(nullptr);
+        std::atomic<bool> stop = false;
+        std::atomic<int> turns = 0;
+        static void spin(const std::shared_ptr<Busy>& self)
+        {
+            auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1);
+            while (std::chrono::steady_clock::now() < until) {
+            }
+            ++self->turns;
+            if (!self->stop)
+                self->thread->performBlock([self] { spin(self); }, false);
+        }
+    };
+    auto busy = std::make_shared<Busy>();
+    busy->thread->performBlock([busy] { Busy::spin(busy); }, false);
+    struct Stop {
+        std::shared_ptr<Busy> busy;
+        ~Stop() { busy->stop = true; }
+    } stop { busy };
+    ASSERT_TRUE(waitWithoutMovingTime([&] { return busy->turns > 0; }));
+
+    auto request = runRequest(get(server, "/ok"));
+    EXPECT_EQ(bodyOf(*request), "ok");
 }
