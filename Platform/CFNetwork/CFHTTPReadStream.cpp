@@ -253,9 +253,11 @@ bool CFHTTPReadStream::open()
         m_reusedConnection = true;
         m_phase = Phase::WritingHead;
         updateSourceEvents();
+        writeAtOnce();
         return true;
     }
     connectToPeer();
+    writeAtOnce();
     return true;
 }
 
@@ -297,8 +299,19 @@ void CFHTTPReadStream::startConnecting(const std::vector<uint8_t>& address)
         failWith(CFStreamError::posix(errno));
         return;
     }
-    m_phase = rc == 0 ? Phase::WritingHead : Phase::Connecting;
+    // A connection to this machine is mostly made before connect returns, and
+    // a write to one still under way fails with EAGAIN: a scheduled stream
+    // takes it as made (see writeAtOnce) and waits only when it must.
+    m_phase = rc == 0 || m_scheduled ? Phase::WritingHead : Phase::Connecting;
     updateSourceEvents();
+}
+
+void CFHTTPReadStream::writeAtOnce()
+{
+    // Not from inside a write or read: a stale connection retried from there
+    // must not write again underneath it.
+    if (m_scheduled && m_phase == Phase::WritingHead)
+        advance();
 }
 
 void CFHTTPReadStream::updateSourceEvents()
@@ -762,8 +775,10 @@ void CFHTTPReadStream::deliverEvents()
         if (error)
             failWith(CFStreamError::of(CFStreamErrorDomain::Netdb, error, CFStreamErrorMeaning::HostNotFound,
                                        gai_strerror(error)));
-        else
+        else {
             startConnecting(address);
+            writeAtOnce();
+        }
     }
     if (!m_scheduled || !m_client)
         return;

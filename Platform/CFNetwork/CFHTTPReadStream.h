@@ -152,6 +152,9 @@ private:
     CFHTTPReadStream() = default;
 
     void startConnecting(const std::vector<uint8_t>& address);
+    // Writes what the socket takes now, when the stream is scheduled and
+    // its head is due; the rest waits to hear from the socket.
+    void writeAtOnce();
     void onSocketEvent(unsigned events);
     void advance();
     bool writeSome();

@@ -8,8 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
+#include <fstream>
+#include <sstream>
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
@@ -302,4 +306,71 @@ TEST(MainThreadReports, ReachTheMainThreadWhileTheNetworkThreadStaysBusy)
 
     auto request = runRequest(get(server, "/ok"));
     EXPECT_EQ(bodyOf(*request), "ok");
+}
+
+namespace {
+
+// The kernel's count of connection attempts a full listening queue turned away.
+long listenOverflows()
+{
+    std::ifstream netstat("/proc/net/netstat");
+    std::string names, values;
+    while (std::getline(netstat, names) && std::getline(netstat, values)) {
+        if (names.rfind("TcpExt:", 0) != 0)
+            continue;
+        std::istringstream n(names), v(values);
+        std::string name, value;
+        while (n >> name && v >> value) {
+            if (name == "ListenOverflows")
+                return std::stol(value);
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+// The head is written as soon as connect returns, which on this machine has
+// mostly made the connection. A connection still under way takes it once made.
+TEST(ConnectionSetup, TheHeadWaitsForAConnectionStillUnderWay)
+{
+    int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    // A queue of one, kept full: the request's opening goes unanswered (and is
+    // sent again a second later) until there is room.
+    ASSERT_EQ(::listen(listener, 0), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_EQ(::connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    long overflowsBefore = listenOverflows();
+
+    auto request = HTTPRequest::requestWithURL(
+        *CFURL::URLWithString("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/late"));
+    auto ended = startWatched(request);
+    // Once turned away (a kernel that queues it anyway makes the connection at
+    // once, which must work too), the queue makes room and the server answers.
+    waitWithoutMovingTime([&] { return listenOverflows() > overflowsBefore; }, 3);
+    std::string asked;
+    std::thread server([&] {
+        ::close(::accept(listener, nullptr, nullptr));
+        int connection = ::accept(listener, nullptr, nullptr);
+        char buffer[4096];
+        ssize_t n;
+        while (asked.find("\r\n\r\n") == std::string::npos && (n = ::recv(connection, buffer, sizeof buffer, 0)) > 0)
+            asked.append(buffer, static_cast<size_t>(n));
+        const std::string answer = "HTTP/1.1 200 OK\r\nContent-Length: 4\r\nConnection: close\r\n\r\nlate";
+        [[maybe_unused]] auto sent = ::send(connection, answer.data(), answer.size(), MSG_NOSIGNAL);
+        ::close(connection);
+    });
+    EXPECT_TRUE(pumpMainRunLoopUntil([ended] { return *ended; }, 20));
+    server.join();
+    ::close(filler);
+    ::close(listener);
+    EXPECT_FALSE(request->error());
+    EXPECT_EQ(bodyOf(*request), "late");
+    EXPECT_EQ(asked.rfind("GET /late HTTP/1.1\r\n", 0), 0u) << asked;
 }
