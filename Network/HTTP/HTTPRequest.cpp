@@ -176,9 +176,12 @@ HTTPRequest::~HTTPRequest()
 
 void HTTPRequest::releaseBlocksOnMainThread()
 {
-    auto blocks = std::make_shared<std::vector<std::function<void()>>>();
+    // Made only when there is a block to hand over: most requests have none.
+    std::shared_ptr<std::vector<std::function<void()>>> blocks;
     auto move = [&](auto& block) {
         if (block) {
+            if (!blocks)
+                blocks = std::make_shared<std::vector<std::function<void()>>>();
             auto held = std::make_shared<std::decay_t<decltype(block)>>(std::move(block));
             blocks->push_back([held] {});
             block = nullptr;
@@ -196,7 +199,7 @@ void HTTPRequest::releaseBlocksOnMainThread()
     move(m_proxyAuthenticationNeededBlock);
     move(m_authenticationNeededBlock);
     move(m_requestRedirectedBlock);
-    if (blocks->empty())
+    if (!blocks)
         return;
     // Blocks may hold screens and other main-thread objects: drop them there.
     onMainThread([blocks] { blocks->clear(); });
