@@ -8,13 +8,15 @@
 // A turn, in order: run the blocks posted for the mode (so a block performed
 // on the main thread goes before a timer or delayed perform due in the same
 // turn), fire the timers of the mode that are due (each at most once a turn,
-// so a repeating timer of interval 0 fires once on every turn), then poll the
-// file descriptors and call the sources that are ready. A turn that had nothing to do waits (up to the
-// run's limit) and tries again; `runMode` returns after the first turn that
-// handled something, when its limit passes, or when the mode has no inputs at
-// all (no timers, no sources, no blocks: like the platform, a loop with
-// nothing to wait for returns at once, which is why a thread that must keep
-// running adds an empty source).
+// so a repeating timer of interval 0 fires once on every turn), tell the
+// observers, perform the signalled sources, then poll the file descriptors
+// and call the sources that are ready. A turn that had nothing to do tells
+// the observers it is about to wait, waits (up to the run's limit) and tries
+// again; `runMode` returns after the first turn that handled something, when
+// its limit passes, or when the mode has no inputs at all (no timers, no
+// sources, no blocks: like the platform, a loop with nothing to wait for
+// returns at once, which is why a thread that must keep running adds an
+// empty source).
 //
 // Times are `Clock::now()` seconds. With a manual clock a loop never wakes by
 // itself for a timer: it sleeps until the clock is advanced, something is
