@@ -213,6 +213,11 @@ bool NSRunLoop::hasWorkWithoutWaiting(const RunningMode& mode)
         if (source->m_fd < 0 && source->m_signalled && source->isValid() && mode.matches(source->m_modes))
             return true;
     }
+    return hasPostedBlocks(mode);
+}
+
+bool NSRunLoop::hasPostedBlocks(const RunningMode& mode)
+{
     std::lock_guard guard(m_postLock);
     return std::any_of(m_posted.begin(), m_posted.end(), [&](auto& posted) { return mode.matches(posted.modes); });
 }
@@ -326,12 +331,7 @@ bool NSRunLoop::hasInputs(const RunningMode& mode)
         if (entry.timer->isValid() && mode.matches(entry.modes))
             return true;
     }
-    std::lock_guard guard(m_postLock);
-    for (auto& posted : m_posted) {
-        if (mode.matches(posted.modes))
-            return true;
-    }
-    return false;
+    return hasPostedBlocks(mode);
 }
 
 bool NSRunLoop::fireDueTimers(const RunningMode& mode)

@@ -260,6 +260,7 @@ private:
     void notifyObservers(RunLoopActivity activity, const RunningMode& mode);
     // Signalled sources or posted blocks waiting for a turn in `mode`.
     bool hasWorkWithoutWaiting(const RunningMode& mode);
+    bool hasPostedBlocks(const RunningMode& mode);
     void drainWakeFd();
 
     int m_wakeFd = -1;
