@@ -252,7 +252,6 @@ bool CFHTTPReadStream::open()
         m_inheritedSocket = -1;
         m_reusedConnection = true;
         m_phase = Phase::WritingHead;
-        updateSourceEvents();
         writeAtOnce();
         return true;
     }
