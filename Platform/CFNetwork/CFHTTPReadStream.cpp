@@ -104,6 +104,16 @@ void CFStreamBuffer::assign(const void* bytes, size_t length)
         std::memcpy(grow(length), bytes, length);
 }
 
+void CFStreamBuffer::takeStorage(CFStreamBuffer& other)
+{
+    if (other.m_capacity > m_capacity) {
+        std::swap(m_bytes, other.m_bytes);
+        std::swap(m_capacity, other.m_capacity);
+    }
+    m_size = 0;
+    other.m_size = 0;
+}
+
 CFStreamError CFStreamError::posix(int error)
 {
     return of(CFStreamErrorDomain::POSIX, error, meaningOfErrno(error), std::strerror(error));
@@ -614,6 +624,9 @@ void CFHTTPReadStream::reuseConnectionOf(CFHTTPReadStream& previous)
     int fd = previous.m_socket;
     previous.m_socket = -1;
     previous.m_keepConnection = false;
+    // The finished exchange holds no bytes: its buffers serve this one.
+    m_raw.takeStorage(previous.m_raw);
+    m_outgoing.takeStorage(previous.m_outgoing);
     // A server that closed the idle connection, or sent bytes nobody asked
     // for, leaves nothing worth reusing.
     uint8_t probe;

@@ -40,6 +40,9 @@ public:
     // Keeps the first `size` bytes.
     void shrink(size_t size) { m_size = std::min(size, m_size); }
     void assign(const void* bytes, size_t length);
+    // Takes over `other`'s storage when it is the larger, leaving both empty
+    // of bytes: a kept connection's next exchange reuses the last one's room.
+    void takeStorage(CFStreamBuffer& other);
 
 private:
     std::unique_ptr<uint8_t[]> m_bytes;

@@ -83,12 +83,19 @@ TEST(ConnectionReuse, KeptAliveAnswersShareOneConnectionUnlessTheServerSaysOther
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ScriptedHttpServer server([&](const ScriptedRequest&) { return Script { ScriptStep::send(c.answer) }; });
+        // Each answer differs, so that one exchange's bytes showing up in the
+        // next on a kept connection would be seen.
+        std::atomic<int> answered { 0 };
+        ScriptedHttpServer server([&](const ScriptedRequest&) {
+            std::string answer = c.answer;
+            answer.replace(answer.rfind("ok"), 2, "k" + std::to_string(answered++));
+            return Script { ScriptStep::send(answer) };
+        });
         std::optional<long> firstId;
         for (int i = 0; i < 3; ++i) {
             auto request = runRequest(get(server, "/same"));
             EXPECT_FALSE(request->error());
-            EXPECT_EQ(bodyOf(*request), "ok");
+            EXPECT_EQ(bodyOf(*request), "k" + std::to_string(i));
             if (i == 0) {
                 firstId = request->connectionID();
             } else if (c.connections == 1) {
