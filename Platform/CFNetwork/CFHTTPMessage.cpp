@@ -27,6 +27,25 @@ bool isTokenChar(char c)
     return std::string_view("()<>@,;:\\\"/[]?={}").find(c) == std::string_view::npos;
 }
 
+// Where the blank line that ends a head starts in `text`, looking from `from`;
+// `termLength` is then the bytes from there to the head's end.
+size_t findHeadEnd(std::string_view text, size_t from, size_t& termLength)
+{
+    for (size_t i = from; i < text.size(); ++i) {
+        if (text[i] != '\n')
+            continue;
+        if (i + 1 < text.size() && text[i + 1] == '\n') {
+            termLength = 2;
+            return i;
+        }
+        if (i + 2 < text.size() && text[i + 1] == '\r' && text[i + 2] == '\n') {
+            termLength = 3;
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
 }  // namespace
 
 const std::string* HTTPHeaderFields::find(std::string_view name) const
@@ -165,27 +184,25 @@ long CFHTTPMessage::appendBytes(const uint8_t* bytes, size_t length)
 {
     if (m_headerComplete)
         return 0;
+    size_t termLength = 0;
+    if (m_pending.empty()) {
+        // A whole head in one read, the usual case: parsed where it lies,
+        // without a copy.
+        std::string_view text(reinterpret_cast<const char*>(bytes), length);
+        size_t end = findHeadEnd(text, 0, termLength);
+        if (end != std::string_view::npos) {
+            size_t headLength = end + termLength;
+            if (headLength > maximumHeadLength || !parseHead(text.substr(0, end)))
+                return -1;
+            m_headerComplete = true;
+            return static_cast<long>(headLength);
+        }
+    }
     size_t before = m_pending.size();
     m_pending.append(reinterpret_cast<const char*>(bytes), length);
     // Look for the blank line that ends the head, starting a little before the
     // new bytes so that a terminator split across reads is found.
-    size_t from = before >= 3 ? before - 3 : 0;
-    size_t end = std::string::npos;
-    size_t termLength = 0;
-    for (size_t i = from; i < m_pending.size(); ++i) {
-        if (m_pending[i] != '\n')
-            continue;
-        if (i + 1 < m_pending.size() && m_pending[i + 1] == '\n') {
-            end = i;
-            termLength = 2;
-            break;
-        }
-        if (i + 2 < m_pending.size() && m_pending[i + 1] == '\r' && m_pending[i + 2] == '\n') {
-            end = i;
-            termLength = 3;
-            break;
-        }
-    }
+    size_t end = findHeadEnd(m_pending, before >= 3 ? before - 3 : 0, termLength);
     if (end == std::string::npos) {
         if (m_pending.size() > maximumHeadLength)
             return -1;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <set>
@@ -107,22 +108,35 @@ TEST(CFHTTPMessage, ParsesHeadInPiecesAndKeepsNames)
 {
     const std::string head = "HTTP/1.1 200 OK\r\ncontent-length: 5\r\nSet-Cookie: a=1\r\nSet-Cookie: b=2\r\n"
                              "X-Folded: one\r\n two\r\n\r\nhello";
-    auto message = CFHTTPMessage::createEmptyResponse();
-    size_t used = 0;
-    for (size_t i = 0; i < head.size() && !message->isHeaderComplete(); ++i)
-        used += static_cast<size_t>(message->appendBytes(reinterpret_cast<const uint8_t*>(&head[i]), 1));
-    ASSERT_TRUE(message->isHeaderComplete());
-    EXPECT_EQ(head.substr(used), "hello");
-    EXPECT_EQ(message->responseStatusCode(), 200);
-    EXPECT_EQ(message->responseStatusLine(), "HTTP/1.1 200 OK");
-    EXPECT_EQ(message->headerFieldValue("Content-Length"), "5");
-    EXPECT_EQ(message->allHeaderFields().entries()[0].first, "content-length");
-    EXPECT_EQ(message->headerFieldValue("set-cookie"), "a=1, b=2");
-    EXPECT_EQ(message->headerFieldValue("X-Folded"), "one two");
+    // A byte at a time, in pieces that split the terminator, and all at once.
+    for (size_t piece : { size_t(1), size_t(7), head.size() }) {
+        auto message = CFHTTPMessage::createEmptyResponse();
+        size_t used = 0;
+        for (size_t i = 0; i < head.size() && !message->isHeaderComplete(); i += piece)
+            used += static_cast<size_t>(message->appendBytes(reinterpret_cast<const uint8_t*>(&head[i]),
+                                                             std::min(piece, head.size() - i)));
+        ASSERT_TRUE(message->isHeaderComplete()) << piece;
+        EXPECT_EQ(head.substr(used), "hello") << piece;
+        EXPECT_EQ(message->responseStatusCode(), 200);
+        EXPECT_EQ(message->responseStatusLine(), "HTTP/1.1 200 OK");
+        EXPECT_EQ(message->headerFieldValue("Content-Length"), "5");
+        EXPECT_EQ(message->allHeaderFields().entries()[0].first, "content-length");
+        EXPECT_EQ(message->headerFieldValue("set-cookie"), "a=1, b=2");
+        EXPECT_EQ(message->headerFieldValue("X-Folded"), "one two");
+    }
 
     auto bad = CFHTTPMessage::createEmptyResponse();
     std::string junk = "GARBAGE\r\n\r\n";
     EXPECT_EQ(bad->appendBytes(reinterpret_cast<const uint8_t*>(junk.data()), junk.size()), -1);
+
+    // The head limit holds for a whole head in one piece, its end included.
+    for (size_t size : { size_t(256 * 1024), size_t(256 * 1024 + 1) }) {
+        std::string big = "HTTP/1.1 200 OK\r\nX: ";
+        big += std::string(size - big.size() - 4, 'x') + "\r\n\r\nbody";
+        auto message = CFHTTPMessage::createEmptyResponse();
+        long used = message->appendBytes(reinterpret_cast<const uint8_t*>(big.data()), big.size());
+        EXPECT_EQ(used, size == 256 * 1024 ? long(size) : -1) << size;
+    }
 }
 
 TEST(CFHTTPMessage, RequestHeadRefusesInjectedLines)
