@@ -114,6 +114,12 @@ void freshClient()
     if (home.empty()) {
         char pattern[] = "/tmp/corvelle-bench-XXXXXX";
         home = mkdtemp(pattern);
+        // The scratch home goes when the run ends. The database may still be
+        // open then, which an unlinked file allows.
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(home, ignored);
+        });
         AppEnvironment::setHomeDirectory(home);
         AppEnvironment::setBundleDirectory(CORVELLE_BUNDLE_DIR);
         NSLogSetCapture([](const std::string&) {});

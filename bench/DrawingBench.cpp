@@ -23,7 +23,12 @@ const std::string& documentPath()
 {
     static const std::string path = [] {
         std::string pattern = (std::filesystem::temp_directory_path() / "drawing-bench-XXXXXX").string();
-        std::string dir = mkdtemp(pattern.data());
+        static std::string dir = mkdtemp(pattern.data());
+        // The folder goes when the run ends.
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(dir, ignored);
+        });
         std::string file = dir + "/pages.pdf";
         CGRect box = CGRectMake(0, 0, 612, 792);
         auto c = CGPDFContextCreateWithURL(file, &box);
