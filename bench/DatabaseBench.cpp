@@ -9,6 +9,7 @@
 #include "Platform/Foundation/AppEnvironment.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSUserDefaults.h"
+#include "support/TemporaryHome.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -110,18 +111,12 @@ const Reply& reply()
 
 void freshClient()
 {
-    static std::string home;
-    if (home.empty()) {
-        char pattern[] = "/tmp/corvelle-bench-XXXXXX";
-        home = mkdtemp(pattern);
-        // The scratch home goes when the run ends. The database may still be
-        // open then, which an unlinked file allows.
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(home, ignored);
-        });
-        AppEnvironment::setHomeDirectory(home);
-        AppEnvironment::setBundleDirectory(CORVELLE_BUNDLE_DIR);
+    // A plain static: what the home sets up is made during its construction,
+    // so the home goes first when the run ends.
+    static TemporaryHome home;
+    static bool signedIn = false;
+    if (!signedIn) {
+        signedIn = true;
         NSLogSetCapture([](const std::string&) {});
         LoginMode::sharedInstance()->setClientID(std::string("Bench"));
     }

@@ -5,6 +5,7 @@
 #include "Platform/CoreGraphics/CGPDFContext.h"
 #include "Platform/CoreGraphics/CGPDFDocument.h"
 #include "Platform/UIKit/NSStringDrawing.h"
+#include "support/TemporaryHome.h"
 
 #include <benchmark/benchmark.h>
 
@@ -22,14 +23,8 @@ constexpr size_t renderWidth = 1024;
 const std::string& documentPath()
 {
     static const std::string path = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "drawing-bench-XXXXXX").string();
-        static std::string dir = mkdtemp(pattern.data());
-        // The folder goes when the run ends.
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(dir, ignored);
-        });
-        std::string file = dir + "/pages.pdf";
+        static TemporaryHome home;
+        std::string file = home.scratch() + "/pages.pdf";
         CGRect box = CGRectMake(0, 0, 612, 792);
         auto c = CGPDFContextCreateWithURL(file, &box);
         for (int i = 1; i <= pageCount; ++i) {
