@@ -5,6 +5,8 @@
 #include "Platform/Foundation/Hashing.h"
 #include "Platform/Foundation/NSString.h"
 
+#include <gio/gio.h>
+
 #include <algorithm>
 #include <atomic>
 #include <ctime>
@@ -103,6 +105,23 @@ std::vector<std::string> splitAddresses(const std::string& s)
     return out;
 }
 
+// Callers name types loosely ("pdf", "ppt"); a recipient's mail program
+// needs a real MIME type to open the file, so a name without a slash is
+// replaced by the type the file name says.
+std::string mimeTypeOf(const MailAttachment& a)
+{
+    std::string type = oneLine(a.mimeType);
+    if (type.find('/') != std::string::npos)
+        return type;
+    gboolean uncertain = FALSE;
+    gchar* content = g_content_type_guess(a.fileName.c_str(), nullptr, 0, &uncertain);
+    gchar* mime = content ? g_content_type_get_mime_type(content) : nullptr;
+    std::string guessed = mime && !uncertain ? mime : "application/octet-stream";
+    g_free(mime);
+    g_free(content);
+    return guessed;
+}
+
 }  // namespace
 
 std::string MailOutbox::outboxDirectory()
@@ -110,17 +129,15 @@ std::string MailOutbox::outboxDirectory()
     return AppEnvironment::homeDirectory() + "/Outbox";
 }
 
-std::string MailOutbox::render(const MailMessage& m)
+std::string MailOutbox::render(const MailMessage& m, const std::string& from)
 {
     std::string boundary = "corvelle-boundary-" + std::to_string(s_sequence.fetch_add(1) + 1);
     std::string out;
-    out += "From: Corvelle <outbox@localhost>\r\n";
+    out += "From: " + oneLine(from) + "\r\n";
     if (!m.toRecipients.empty())
         out += "To: " + joinAddresses(m.toRecipients) + "\r\n";
     if (!m.ccRecipients.empty())
         out += "Cc: " + joinAddresses(m.ccRecipients) + "\r\n";
-    if (!m.bccRecipients.empty())
-        out += "Bcc: " + joinAddresses(m.bccRecipients) + "\r\n";
     out += "Subject: " + headerText(oneLine(m.subject)) + "\r\n";
     out += "Date: " + rfc5322Date() + "\r\n";
     out += "Message-ID: <" + Hashing::uuidString() + "@localhost>\r\n";
@@ -132,7 +149,7 @@ std::string MailOutbox::render(const MailMessage& m)
     out += wrapBase64(Hashing::base64Encode(m.body));
     for (auto& a : m.attachments) {
         out += "--" + boundary + "\r\n";
-        std::string type = a.mimeType.empty() ? "application/octet-stream" : oneLine(a.mimeType);
+        std::string type = mimeTypeOf(a);
         out += "Content-Type: " + type + "; name=\"" + safeParameter(a.fileName) + "\"\r\n";
         out += "Content-Transfer-Encoding: base64\r\n";
         out += "Content-Disposition: attachment; filename=\"" + safeParameter(a.fileName) + "\"\r\n\r\n";

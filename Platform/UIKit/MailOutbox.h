@@ -30,8 +30,9 @@ struct MailMessage {
 class MailOutbox {
 public:
     static std::string outboxDirectory();
-    // The message as RFC 5322 text.
-    static std::string render(const MailMessage& message);
+    // The message as RFC 5322 text from `from`. Blind copies stay out of the
+    // text: they travel only in the envelope.
+    static std::string render(const MailMessage& message, const std::string& from = "outbox@localhost");
     // Writes the message into the outbox; the path of the new file, or
     // nothing when it could not be written.
     static std::optional<std::string> write(const MailMessage& message);

@@ -637,23 +637,46 @@ TEST(MailOutboxTest, MessagesAreRfc5322WithAttachmentsAndNoHeaderInjection)
 {
     TemporaryHome home;
     MailMessage m;
+    m.toRecipients = { "buyer@harbour.test" };
+    m.bccRecipients = { "archive@corvelle.test" };
     m.subject = "[Order]\r\nBcc: victim@example.com";
     m.body = "See attached.";
     m.attachments.push_back({ Data { '%', 'P', 'D', 'F' }, "application/pdf", "Order.pdf" });
-    auto path = MailOutbox::write(m);
-    ASSERT_TRUE(path);
-    std::ifstream in(*path);
-    std::stringstream text;
-    text << in.rdbuf();
-    std::string s = text.str();
+    std::string s = MailOutbox::render(m, "sales01@corvelle.test");
+    EXPECT_EQ(s.find("From: sales01@corvelle.test\r\n"), 0u);
+    EXPECT_NE(s.find("To: buyer@harbour.test\r\n"), std::string::npos);
     EXPECT_NE(s.find("Subject: [Order]  Bcc: victim@example.com\r\n"), std::string::npos);
+    // Neither the caller's subject nor the blind copies become a header line.
     EXPECT_EQ(s.find("\r\nBcc:"), std::string::npos);
+    EXPECT_EQ(s.find("archive@corvelle.test"), std::string::npos);
     EXPECT_NE(s.find("Content-Type: application/pdf; name=\"Order.pdf\""), std::string::npos);
     EXPECT_NE(s.find("JVBERg=="), std::string::npos);
 
     auto draft = MailOutbox::writeDraftFromMailtoURL("mailto:a@b.c?subject=Hello%20there&cc=d@e.f");
     ASSERT_TRUE(draft);
-    EXPECT_EQ(MailOutbox::messages().size(), 2u);
+    EXPECT_EQ(MailOutbox::messages().size(), 1u);
+}
+
+// Callers name an attachment's type loosely; the message carries the MIME
+// type of the file, and a name nobody knows goes as plain bytes.
+TEST(MailOutboxTest, LooseAttachmentTypesBecomeTheFilesMimeType)
+{
+    struct Case {
+        std::string given, fileName, sent;
+    };
+    const Case cases[] = {
+        { "pdf", "Order.pdf", "application/pdf" },
+        { "ppt", "Price list.xlsx", "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet" },
+        { "ppt", "Deck.ppt", "application/vnd.ms-powerpoint" },
+        { "application/pdf", "Brochure.pdf", "application/pdf" },
+        { "ppt", "notes.unknownext", "application/octet-stream" },
+    };
+    for (const auto& c : cases) {
+        MailMessage m;
+        m.attachments.push_back({ Data { 1, 2, 3 }, c.given, c.fileName });
+        std::string s = MailOutbox::render(m);
+        EXPECT_NE(s.find("Content-Type: " + c.sent + "; name="), std::string::npos) << c.fileName;
+    }
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include "Platform/Foundation/NSError.h"
 #include "Platform/Foundation/NSFileManager.h"
-#include "Platform/UIKit/MFMailComposeViewController.h"
 #include "Platform/UIKit/UIDocumentInteractionController.h"
 #include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIPasteboard.h"
@@ -38,40 +37,6 @@ protected:
     }
     TemporaryHome home;
 };
-
-class MailLog : public MFMailComposeViewControllerDelegate {
-public:
-    std::vector<MFMailComposeResult> results;
-    void mailComposeControllerDidFinishWithResultError(MFMailComposeViewController& c, MFMailComposeResult r,
-                                                       const std::shared_ptr<NSError>&) override
-    {
-        results.push_back(r);
-        c.dismissViewControllerAnimatedCompletion(true, nullptr);
-    }
-};
-
-TEST_F(StandInsTest, MailComposerWritesTheMessageToTheOutboxAndReportsSent)
-{
-    auto root = std::make_shared<UIViewController>();
-    window->setRootViewController(root);
-    auto log = std::make_shared<MailLog>();
-    ASSERT_TRUE(MFMailComposeViewController::canSendMail());
-    auto mail = std::make_shared<MFMailComposeViewController>();
-    mail->setMailComposeDelegate(log);
-    mail->setSubject("Order.pdf");
-    mail->addAttachmentDataMimeTypeFileName(Data { '%', 'P', 'D', 'F' }, "application/pdf", "Order.pdf");
-    mail->setModalPresentationStyle(UIModalPresentationFormSheet);
-    root->presentViewControllerAnimatedCompletion(mail, true, nullptr);
-    driver->advance(1);
-    driver->tap(mail->sendButton());
-    driver->advance(1);
-    ASSERT_EQ(log->results, (std::vector<MFMailComposeResult> { MFMailComposeResultSent }));
-    EXPECT_EQ(root->presentedViewController(), nullptr);
-    std::string eml = slurp(mail->writtenPath());
-    EXPECT_NE(eml.find("Subject: Order.pdf"), std::string::npos);
-    EXPECT_NE(eml.find("filename=\"Order.pdf\""), std::string::npos);
-    EXPECT_EQ(MailOutbox::messages().size(), 1u);
-}
 
 TEST_F(StandInsTest, PrintingSpoolsTheJobUnderASafeName)
 {

@@ -9,6 +9,8 @@
 #include "Classes/Library/ThumbsPageThumb.h"
 #include "Classes/Library/ThumbsViewController.h"
 #include "Platform/UIKit/MFMailComposeViewController.h"
+#include "Platform/UIKit/UITextField.h"
+#include "support/SmtpSink.h"
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIButton.h"
@@ -281,8 +283,11 @@ TEST_F(ReaderTest, ThumbnailsArriveFromTheMemoryCacheAndFromFilesUnderTheDocumen
 
 TEST_F(ReaderTest, SharesByMailPrintAndRefusesOpenInWithoutAnApplication)
 {
-    open(writePdf(PdfFixture::withPages(2)), 1);
-    MFMailComposeViewController::setCanSendMailOverride(true);
+    std::string path = writePdf(PdfFixture::withPages(2));
+    open(path, 1);
+    SmtpSink sink;
+    ASSERT_TRUE(sink.running()) << sink.error();
+    ScopedMailAccount account(sink.url());
     driver->tap(reader->mainToolbar()->shareButton());
     ASSERT_TRUE(driver->tapButton("Email"));
     driver->settle();
@@ -292,12 +297,19 @@ TEST_F(ReaderTest, SharesByMailPrintAndRefusesOpenInWithoutAnApplication)
     EXPECT_EQ(composer->message().attachments[0].mimeType, "application/pdf");
     EXPECT_EQ(composer->message().attachments[0].fileName, "Brochure.pdf");
     EXPECT_EQ(composer->message().subject, "Brochure.pdf");
+    driver->tap(composer->toField());
+    driver->typeText("buyer@harbour.test");
     driver->tap(composer->sendButton());
-    driver->advance(1);
-    ASSERT_TRUE(driver->visibleAlert());
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return driver->visibleAlert() != nullptr; }, 30));
     EXPECT_EQ(driver->visibleAlert()->title(), "The file has been sent.");
     driver->tapAlertButton("OK");
     driver->advance(1);
+    auto received = sink.received();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].subject, "Brochure.pdf");
+    ASSERT_EQ(received[0].attachments.size(), 1u);
+    EXPECT_EQ(received[0].attachments[0].fileName, "Brochure.pdf");
+    EXPECT_EQ(received[0].attachments[0].data, *NSFileManager::defaultManager().contentsAtPath(path));
 
     UIPrintInteractionController::setPrintingAvailable(true);
     driver->tap(reader->mainToolbar()->shareButton());
@@ -312,7 +324,6 @@ TEST_F(ReaderTest, SharesByMailPrintAndRefusesOpenInWithoutAnApplication)
     driver->advance(1);
     ASSERT_TRUE(driver->visibleAlert());
     EXPECT_EQ(driver->visibleAlert()->message(), "Please install an application that can open this file.");
-    MFMailComposeViewController::setCanSendMailOverride(std::nullopt);
 }
 
 // Files of 50 MB (52,428,800 bytes) and more are not mailed: the e-mail
@@ -327,26 +338,26 @@ TEST_F(ReaderTest, ASixtyMegabyteDocumentOffersMailButChoosingItDoesNothing)
     ASSERT_GE(document->fileSize().value_or(0), padding);
     ASSERT_EQ(reader->contentViews().size(), 2u);  // the document itself reads as usual
 
-    MFMailComposeViewController::setCanSendMailOverride(true);
+    ScopedMailAccount account("smtp://127.0.0.1:25");
     driver->tap(reader->mainToolbar()->shareButton());
     ASSERT_TRUE(driver->tapButton("Email"));
     driver->advance(1);
     EXPECT_FALSE(reader->presentedViewController());
     EXPECT_FALSE(driver->visibleAlert());
-    MFMailComposeViewController::setCanSendMailOverride(std::nullopt);
 }
 
 TEST_F(ReaderTest, NoMailAccountIsToldAndDamagedOrEmptyDocumentsShowNothingWithoutFailing)
 {
     open(writePdf(PdfFixture::withPages(1)), 1);
-    MFMailComposeViewController::setCanSendMailOverride(false);
-    driver->tap(reader->mainToolbar()->shareButton());
-    ASSERT_TRUE(driver->tapButton("Email"));
-    driver->advance(1);
-    ASSERT_TRUE(driver->visibleAlert());
-    EXPECT_EQ(driver->visibleAlert()->message(), "No mail account is set up on this device.");
-    driver->tapAlertButton("OK");
-    MFMailComposeViewController::setCanSendMailOverride(std::nullopt);
+    {
+        ScopedMailAccount none;
+        driver->tap(reader->mainToolbar()->shareButton());
+        ASSERT_TRUE(driver->tapButton("Email"));
+        driver->advance(1);
+        ASSERT_TRUE(driver->visibleAlert());
+        EXPECT_EQ(driver->visibleAlert()->message(), "No mail account is set up on this device.");
+        driver->tapAlertButton("OK");
+    }
 
     std::string damaged = home->documents() + "/acme/Pdf/Damaged.pdf";
     {

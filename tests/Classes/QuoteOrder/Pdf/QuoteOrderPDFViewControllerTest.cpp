@@ -9,8 +9,10 @@
 
 #include "PdfReadBack.h"
 #include "ScreenTest.h"
+#include "SmtpSink.h"
 
 #include "Platform/UIKit/MFMailComposeViewController.h"
+#include "Platform/UIKit/UITextField.h"
 #include "Platform/UIKit/UIImage.h"
 #include "Platform/UIKit/UINavigationController.h"
 #include "Platform/UIKit/UIPrintInteractionController.h"
@@ -247,29 +249,29 @@ TEST_F(QuoteOrderPDFViewControllerTest, PrintSpoolsTheOrderPdfWithTheSignature)
 
 TEST_F(QuoteOrderPDFViewControllerTest, MailCarriesOneOrderPdfAndReportsTheResult)
 {
+    SmtpSink accepting;
+    SmtpSink refusing(SmtpSink::Mode::Refuse);
+    ASSERT_TRUE(accepting.running()) << accepting.error();
+    ASSERT_TRUE(refusing.running()) << refusing.error();
     struct Case {
         std::optional<std::string> customer;
         std::string subject;
-        bool send;          // tap Send, else Cancel
-        bool brokenOutbox;  // the outbox cannot be written
+        bool send;               // tap Send, else Cancel
+        const SmtpSink* server;  // the account's mail server
         std::optional<std::string> alert;
     };
     const std::string orderText = text("ORDER");
     const std::vector<Case> cases {
-        {"Harbour Lights Trading", "[" + orderText + "-Harbour Lights Trading]", true, false, text("FILEHAVSBEENEMAILED")},
-        {std::nullopt, "[" + orderText + "]", true, true, text("MAILFAILED")},
-        {"  ", "[" + orderText + "]", false, false, std::nullopt},
+        {"Harbour Lights Trading", "[" + orderText + "-Harbour Lights Trading]", true, &accepting, text("FILEHAVSBEENEMAILED")},
+        {std::nullopt, "[" + orderText + "]", true, &refusing, text("MAILFAILED")},
+        {"  ", "[" + orderText + "]", false, &accepting, std::nullopt},
     };
-    MFMailComposeViewController::setCanSendMailOverride(true);
     push();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.subject);
+        ScopedMailAccount account(c.server->url());
+        const size_t before = c.server->received().size();
         order->customerName = c.customer;
-        const auto outbox = std::filesystem::path(MailOutbox::outboxDirectory());
-        if (c.brokenOutbox) {
-            std::filesystem::remove_all(outbox);
-            std::ofstream(outbox) << "not a folder";
-        }
         ASSERT_TRUE(driver->tapButton(text("EMAIL")));
         driver->advance(1);
         auto composer = std::dynamic_pointer_cast<MFMailComposeViewController>(screen->presentedViewController());
@@ -277,30 +279,43 @@ TEST_F(QuoteOrderPDFViewControllerTest, MailCarriesOneOrderPdfAndReportsTheResul
         EXPECT_EQ(composer->message().subject, c.subject);
         EXPECT_TRUE(composer->message().toRecipients.empty());
         ASSERT_EQ(composer->message().attachments.size(), 1u);
-        const auto& attachment = composer->message().attachments[0];
+        const auto attachment = composer->message().attachments[0];
         EXPECT_EQ(attachment.fileName, "Order.pdf");
         EXPECT_EQ(attachment.mimeType, "pdf");
         EXPECT_EQ(popplerPageCount(attachment.data), 1);
+        driver->tap(composer->toField());
+        driver->typeText("buyer@harbour.test");
         driver->tap(c.send ? composer->sendButton() : composer->cancelButton());
+        ASSERT_TRUE(pumpMainRunLoopUntil([&] { return !screen->presentedViewController(); }, 30));
         driver->advance(1);
-        EXPECT_FALSE(screen->presentedViewController());
         auto alert = driver->visibleAlert();
         EXPECT_EQ(alert ? std::optional<std::string>(alert->title()) : std::nullopt, c.alert);
         if (alert) {
             ASSERT_TRUE(driver->tapAlertButton(text("OK")));
         }
         driver->advance(1);
-        if (c.brokenOutbox)
-            std::filesystem::remove(outbox);
+        auto received = c.server->received();
+        if (c.alert == text("FILEHAVSBEENEMAILED")) {
+            // The customer gets the very order PDF the screen made.
+            ASSERT_EQ(received.size(), before + 1);
+            EXPECT_EQ(received.back().recipients, (std::vector<std::string> { "buyer@harbour.test" }));
+            EXPECT_EQ(received.back().subject, c.subject);
+            ASSERT_EQ(received.back().attachments.size(), 1u);
+            EXPECT_EQ(received.back().attachments[0].fileName, "Order.pdf");
+            EXPECT_EQ(received.back().attachments[0].contentType, "application/pdf");
+            EXPECT_EQ(received.back().attachments[0].data, attachment.data);
+        } else {
+            EXPECT_EQ(received.size(), before);
+        }
     }
-    MFMailComposeViewController::setCanSendMailOverride(false);
+    // No mail account: told so, and no composer.
+    ScopedMailAccount none;
     ASSERT_TRUE(driver->tapButton(text("EMAIL")));
     driver->advance(1);
     EXPECT_FALSE(screen->presentedViewController());
     ASSERT_TRUE(driver->visibleAlert());
     EXPECT_EQ(driver->visibleAlert()->title(), text("NOTIFICATION"));
     EXPECT_EQ(driver->visibleAlert()->message(), text("NOEMAILCONFIG"));
-    MFMailComposeViewController::setCanSendMailOverride(std::nullopt);
 }
 
 }  // namespace
