@@ -254,7 +254,7 @@ void MFMailComposeViewController::send()
     m_sending = true;
     updateButtons();
     auto self = std::static_pointer_cast<MFMailComposeViewController>(shared_from_this());
-    MailTransport::send(*account, MailOutbox::render(m_message, account->from), std::move(envelope),
+    MailTransport::send(*account, m_message.render(account->from), std::move(envelope),
                         [self](const std::optional<std::string>& error) {
                             self->m_sending = false;
                             self->updateButtons();

@@ -9,7 +9,7 @@
 // reports "cancelled". The delegate dismisses the composer, as on the
 // platform. Without a mail account mail cannot be sent at all.
 
-#include "Platform/UIKit/MailOutbox.h"
+#include "Platform/UIKit/MailMessage.h"
 #include "Platform/UIKit/UIViewController.h"
 
 class MFMailComposeViewController;

@@ -5,9 +5,10 @@
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSNotificationCenter.h"
 #include "Platform/Foundation/NSRunLoop.h"
-#include "Platform/UIKit/MailOutbox.h"
 #include "Platform/UIKit/UIViewController.h"
 #include "Platform/UIKit/UIWindow.h"
+
+#include <gio/gio.h>
 
 #include <cstdlib>
 #include <unistd.h>
@@ -131,7 +132,18 @@ std::shared_ptr<UIWindow> UIApplication::keyWindow() const
 
 bool UIApplication::canOpenURL(const std::string& url) const
 {
-    return hasScheme(url, "http") || hasScheme(url, "https") || hasScheme(url, "mailto");
+    // Only web and mail links leave the application; the desktop must have a handler for the scheme.
+    std::string scheme;
+    for (const char* s : { "http", "https", "mailto" })
+        if (hasScheme(url, s))
+            scheme = s;
+    if (scheme.empty())
+        return false;
+    GAppInfo* handler = g_app_info_get_default_for_uri_scheme(scheme.c_str());
+    if (!handler)
+        return false;
+    g_object_unref(handler);
+    return true;
 }
 
 bool UIApplication::openURL(const std::string& url)
@@ -140,10 +152,14 @@ bool UIApplication::openURL(const std::string& url)
         NSLog("cannot open url %@", url);
         return false;
     }
+    GError* error = nullptr;
+    if (!g_app_info_launch_default_for_uri(url.c_str(), nullptr, &error)) {
+        NSLog("cannot open url %@: %@", url, std::string(error ? error->message : "?"));
+        g_clear_error(&error);
+        return false;
+    }
     m_openedURLs.push_back(url);
     NSLog("open url %@", url);
-    if (hasScheme(url, "mailto"))
-        return MailOutbox::writeDraftFromMailtoURL(url).has_value();
     return true;
 }
 

@@ -91,7 +91,8 @@ public:
     std::vector<std::shared_ptr<UIWindow>> windows() const;
     std::shared_ptr<UIWindow> keyWindow() const;
 
-    // URLs.
+    // URLs: web and mail links go to the desktop's handler for their scheme.
+    // The URLs handed over so far, for the log.
     bool canOpenURL(const std::string& url) const;
     bool openURL(const std::string& url);
     const std::vector<std::string>& openedURLs() const { return m_openedURLs; }

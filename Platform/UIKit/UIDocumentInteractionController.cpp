@@ -1,26 +1,46 @@
 #include "Platform/UIKit/UIDocumentInteractionController.h"
 
+#include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSString.h"
 
-#include <map>
+#include <gio/gdesktopappinfo.h>
+#include <gio/gio.h>
+
+#include <fstream>
 
 namespace {
-
-struct Application {
-    std::vector<std::string> types;
-    UIDocumentInteractionController::Receiver receiver;
-};
-
-std::map<std::string, Application>& applicationsInstalled()
-{
-    static std::map<std::string, Application> apps;
-    return apps;
-}
 
 std::string pathOf(const std::string& url)
 {
     return url.rfind("file://", 0) == 0 ? url.substr(7) : url;
 }
+
+// The type identifiers callers give, as MIME types.
+std::string mimeTypeOfIdentifier(const std::string& uti)
+{
+    static const std::pair<const char*, const char*> known[] = {
+        { "com.adobe.pdf", "application/pdf" },
+        { "public.plain-text", "text/plain" },
+        { "public.html", "text/html" },
+        { "public.jpeg", "image/jpeg" },
+        { "public.png", "image/png" },
+        { "com.apple.keynote.key", "application/x-iwork-keynote-sffkey" },
+    };
+    for (auto& [identifier, mime] : known)
+        if (uti == identifier)
+            return mime;
+    return {};
+}
+
+template <class T>
+struct GObjectRef {
+    T* object;
+    ~GObjectRef()
+    {
+        if (object)
+            g_object_unref(object);
+    }
+};
 
 }  // namespace
 
@@ -50,27 +70,36 @@ std::shared_ptr<UIDocumentInteractionController> UIDocumentInteractionController
     return c;
 }
 
-void UIDocumentInteractionController::registerApplication(const std::string& name, std::vector<std::string> types,
-                                                          Receiver receiver)
+std::string UIDocumentInteractionController::contentType() const
 {
-    applicationsInstalled()[name] = { std::move(types), std::move(receiver) };
+    if (auto mime = mimeTypeOfIdentifier(UTI); !mime.empty())
+        return mime;
+    std::string path = pathOf(URL);
+    // The name decides where it can; the first bytes settle a name that says nothing.
+    char head[4096];
+    std::ifstream in(path, std::ios::binary);
+    in.read(head, sizeof head);
+    auto length = static_cast<gsize>(in.gcount());
+    gchar* type = g_content_type_guess(path.c_str(), reinterpret_cast<const guchar*>(head), length, nullptr);
+    gchar* mime = type ? g_content_type_get_mime_type(type) : nullptr;
+    std::string out = mime ? mime : "application/octet-stream";
+    g_free(mime);
+    g_free(type);
+    return out;
 }
 
-void UIDocumentInteractionController::removeAllApplications()
+std::vector<UIDocumentInteractionController::Application> UIDocumentInteractionController::applications() const
 {
-    applicationsInstalled().clear();
-}
-
-std::vector<std::string> UIDocumentInteractionController::applications() const
-{
-    std::string ext = NSString::lowercaseString(NSString::pathExtension(pathOf(URL)));
-    std::vector<std::string> out;
-    for (auto& [appName, app] : applicationsInstalled())
-        for (auto& t : app.types)
-            if ((!UTI.empty() && t == UTI) || (!ext.empty() && NSString::lowercaseString(t) == ext)) {
-                out.push_back(appName);
-                break;
-            }
+    std::vector<Application> out;
+    GList* all = g_app_info_get_all_for_type(contentType().c_str());
+    for (GList* i = all; i; i = i->next) {
+        auto* info = G_APP_INFO(i->data);
+        const char* id = g_app_info_get_id(info);
+        if (!id || !g_app_info_should_show(info))
+            continue;
+        out.push_back({ id, g_app_info_get_display_name(info) });
+    }
+    g_list_free_full(all, g_object_unref);
     return out;
 }
 
@@ -81,7 +110,10 @@ bool UIDocumentInteractionController::present(CGRect rect, const std::shared_ptr
         return false;
     if (!m_menuDelegate)
         m_menuDelegate = std::make_shared<MenuDelegate>(this);
-    m_menu = std::make_shared<UIActionSheet>(std::nullopt, m_menuDelegate, std::nullopt, std::nullopt, m_offered);
+    std::vector<std::string> titles;
+    for (auto& a : m_offered)
+        titles.push_back(a.name);
+    m_menu = std::make_shared<UIActionSheet>(std::nullopt, m_menuDelegate, std::nullopt, std::nullopt, titles);
     m_menu->showFromRectInViewAnimated(rect, view, true);
     return true;
 }
@@ -104,16 +136,24 @@ void UIDocumentInteractionController::dismissMenuAnimated(bool animated)
         m_menu->dismissWithClickedButtonIndexAnimated(-1, animated);
 }
 
-void UIDocumentInteractionController::send(const std::string& application)
+void UIDocumentInteractionController::send(const Application& application)
 {
     auto keep = shared_from_this();
-    auto it = applicationsInstalled().find(application);
-    if (it == applicationsInstalled().end())
+    GObjectRef<GDesktopAppInfo> info { g_desktop_app_info_new(application.identifier.c_str()) };
+    if (!info.object) {
+        NSLog("cannot open %@ in %@: the application is gone", pathOf(URL), application.name);
         return;
+    }
     if (auto d = delegate())
-        d->documentInteractionControllerWillBeginSendingToApplication(*this, application);
-    if (it->second.receiver)
-        it->second.receiver(pathOf(URL));
+        d->documentInteractionControllerWillBeginSendingToApplication(*this, application.identifier);
+    GObjectRef<GFile> file { g_file_new_for_path(pathOf(URL).c_str()) };
+    GList files { file.object, nullptr, nullptr };
+    GError* error = nullptr;
+    if (!g_app_info_launch(G_APP_INFO(info.object), &files, nullptr, &error)) {
+        NSLog("cannot open %@ in %@: %@", pathOf(URL), application.name, std::string(error ? error->message : "?"));
+        g_clear_error(&error);
+        return;
+    }
     if (auto d = delegate())
-        d->documentInteractionControllerDidEndSendingToApplication(*this, application);
+        d->documentInteractionControllerDidEndSendingToApplication(*this, application.identifier);
 }

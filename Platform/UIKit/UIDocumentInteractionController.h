@@ -1,16 +1,15 @@
 #pragma once
 
-// Handing a file to another application. No other application exists here
-// unless a test registers one (with the type identifiers or file extensions
-// it takes and what it does with a file): without one the open-in menu is
-// not shown and presenting it answers false, as on a device where nothing
-// can take the file. With one, the menu lists the applications and a tap
-// on one hands the file over, telling the delegate before and after.
-// Previews are not available: presenting one answers false.
+// Handing a file to another application of the desktop. The applications
+// offered are those the desktop registers for the file's type (its MIME
+// type, from the type identifier when one is set, else from the file's name
+// and first bytes): without one the open-in menu is not shown and
+// presenting it answers false. With one, the menu lists the applications by
+// name, and a tap on one launches it with the file, telling the delegate
+// before and after. Previews are not available: presenting one answers
+// false.
 
 #include "Platform/UIKit/UIActionSheet.h"
-
-#include <functional>
 
 class UIDocumentInteractionController;
 
@@ -27,12 +26,12 @@ public:
 
 class UIDocumentInteractionController : public std::enable_shared_from_this<UIDocumentInteractionController> {
 public:
-    using Receiver = std::function<void(const std::string& path)>;
+    struct Application {
+        std::string identifier;  // the desktop's id ("org.example.Reader.desktop")
+        std::string name;        // as the menu shows it
+    };
 
     static std::shared_ptr<UIDocumentInteractionController> interactionControllerWithURL(const std::string& fileURL);
-    // Applications a test installs; `types` holds type identifiers or extensions ("com.adobe.pdf", "pdf").
-    static void registerApplication(const std::string& name, std::vector<std::string> types, Receiver receiver);
-    static void removeAllApplications();
 
     explicit UIDocumentInteractionController(std::string url) : URL(std::move(url)) {}
 
@@ -42,8 +41,10 @@ public:
     std::shared_ptr<UIDocumentInteractionControllerDelegate> delegate() const { return m_delegate.lock(); }
     void setDelegate(std::weak_ptr<UIDocumentInteractionControllerDelegate> d) { m_delegate = std::move(d); }
 
+    // The file's MIME type, as the desktop's applications are registered for it.
+    std::string contentType() const;
     // The applications that take this file.
-    std::vector<std::string> applications() const;
+    std::vector<Application> applications() const;
     bool presentOpenInMenuFromRectInViewAnimated(CGRect rect, const std::shared_ptr<UIView>& view, bool animated);
     bool presentOpenInMenuFromBarButtonItemAnimated(const std::shared_ptr<UIBarButtonItem>& item, bool animated);
     bool presentPreviewAnimated(bool) { return false; }
@@ -54,10 +55,10 @@ public:
 private:
     class MenuDelegate;
     bool present(CGRect rect, const std::shared_ptr<UIView>& view);
-    void send(const std::string& application);
+    void send(const Application& application);
 
     std::weak_ptr<UIDocumentInteractionControllerDelegate> m_delegate;
     std::shared_ptr<UIActionSheet> m_menu;
     std::shared_ptr<MenuDelegate> m_menuDelegate;
-    std::vector<std::string> m_offered;
+    std::vector<Application> m_offered;
 };

@@ -1,4 +1,5 @@
 #include "ScreenTest.h"
+#include "TestDesktop.h"
 
 #include "Platform/Foundation/AppEnvironment.h"
 #include "Platform/Foundation/NSLog.h"
@@ -12,6 +13,8 @@
 void ScreenTest::SetUp()
 {
     ManualClockTest::SetUp();
+    // Links and "open in" reach only the applications a test installs.
+    ASSERT_EQ(TestDesktop::prepare(), "");
     resetProcessState();
     home = std::make_unique<TemporaryHome>();
     NSLogSetCapture([this](const std::string& line) { logLines.push_back(line); });

@@ -1,4 +1,5 @@
 #include "Classes/Frame/CorvelleAppDelegate.h"
+#include "support/TestDesktop.h"
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/LanguageManager.h"
 #include "Classes/Frame/PlaceholderViewController.h"
@@ -234,6 +235,9 @@ TEST_F(CorvelleAppDelegateTest, AnsweringForStatus114RemovesOnlyFoldersNamedBySa
 
 TEST_F(CorvelleAppDelegateTest, VersionReplyOffersTheUpdateAndRemembersLater)
 {
+    ScopedTestApplication browser;
+    ASSERT_TRUE(browser.installed()) << browser.error();
+    std::vector<std::string> handedOver;
     launch();
     auto session = LoginMode::sharedInstance();
     session->setCheckLocalVersion(false);
@@ -262,6 +266,8 @@ TEST_F(CorvelleAppDelegateTest, VersionReplyOffersTheUpdateAndRemembersLater)
         appDriver->settle();
         ASSERT_EQ(UIApplication::sharedApplication()->openedURLs().size(), opened + 1);
         EXPECT_EQ(UIApplication::sharedApplication()->openedURLs().back(), "http://example.com/app");
+        handedOver.push_back("http://example.com/app");
+        EXPECT_EQ(browser.waitForArguments(handedOver.size()), handedOver);
     }
 
     reply->updateType = 2;
@@ -311,6 +317,8 @@ TEST_F(CorvelleAppDelegateTest, UserStartedCheckSaysWhenThereIsNothingNew)
 
 TEST_F(CorvelleAppDelegateTest, UncaughtExceptionOpensAMailReport)
 {
+    ScopedTestApplication mailer;
+    ASSERT_TRUE(mailer.installed()) << mailer.error();
     launch();
     NSException exception("NSRangeException", "index 5 beyond bounds");
     exception.setCallStackSymbols({ "frame one", "frame two" });
@@ -320,6 +328,8 @@ TEST_F(CorvelleAppDelegateTest, UncaughtExceptionOpensAMailReport)
     EXPECT_EQ(link.rfind("mailto://", 0), 0u);
     EXPECT_NE(link.find("NSRangeException"), std::string::npos);
     EXPECT_NE(link.find("frame%20one%3Cbr%3Eframe%20two"), std::string::npos);
+    // The desktop's mail program gets the report's link as it stands.
+    EXPECT_EQ(mailer.waitForArguments(1), (std::vector<std::string> { link }));
     EXPECT_TRUE(logged("the name is NSRangeException,the reason is index 5 beyond bounds,the arr is frame one<br>frame two"));
 }
 

@@ -14,6 +14,7 @@
 #include "Platform/UIKit/UIImageView.h"
 #include "Platform/UIKit/UILabel.h"
 #include "support/ScreenTest.h"
+#include "support/TestDesktop.h"
 
 #include <gtest/gtest.h>
 
@@ -69,6 +70,8 @@ protected:
 
 TEST_F(HomeScreenTest, CompanyLinkOpensWithHttpOnlyWhenItHasNoScheme)
 {
+    ScopedTestApplication browser;
+    ASSERT_TRUE(browser.installed()) << browser.error();
     signIn(LoginMode::kLoginTypeOnline);
     auto link = home()->linklblWebsite();
     ASSERT_TRUE(link);
@@ -85,11 +88,15 @@ TEST_F(HomeScreenTest, CompanyLinkOpensWithHttpOnlyWhenItHasNoScheme)
         { "https://secure.acme.example", "https://secure.acme.example" },
         { "acme.example/http://x", "http://acme.example/http://x" },
     };
+    std::vector<std::string> opened;
     for (const auto& c : cases) {
         home()->loadWebsiteAddress(std::string(c.link));
         appDriver->tap(link);
         ASSERT_FALSE(UIApplication::sharedApplication()->openedURLs().empty());
         EXPECT_EQ(UIApplication::sharedApplication()->openedURLs().back(), c.opened);
+        // The desktop's browser gets the very address.
+        opened.push_back(c.opened);
+        EXPECT_EQ(browser.waitForArguments(opened.size()), opened);
     }
 
     // An empty link hides the label; a later one shows it again.

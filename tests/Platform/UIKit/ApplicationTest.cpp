@@ -1,11 +1,11 @@
 #include "support/ClockFixture.h"
 #include "support/RunLoopPump.h"
 #include "support/TemporaryHome.h"
+#include "support/TestDesktop.h"
 
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSNotificationCenter.h"
 #include "Platform/Foundation/NSRunLoop.h"
-#include "Platform/UIKit/MailOutbox.h"
 #include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIWindow.h"
 
@@ -112,35 +112,48 @@ TEST_F(ApplicationTest, ScreenDeviceAndStatusBarFacts)
     EXPECT_EQ(UIDevice::currentDevice().userInterfaceIdiom(), UIUserInterfaceIdiomPad);
 }
 
-TEST_F(ApplicationTest, OpeningURLsRecordsWebLinksAndTurnsMailLinksIntoDrafts)
+// Web and mail links go to the desktop's handler for their scheme, as one
+// argument each, escapes and all; other schemes never leave the application.
+TEST_F(ApplicationTest, WebAndMailLinksReachTheDesktopsHandler)
 {
     TemporaryHome home;
     auto app = UIApplication::sharedApplication();
-    std::vector<std::string> lines;
-    NSLogSetCapture([&lines](const std::string& line) { lines.push_back(line); });
     struct Case {
         std::string url;
         bool opens;
     } cases[] = {
         { "http://example.com/a", true },
-        { "HTTPS://example.com/b", true },
-        { "mailto:sales@example.com?subject=Quote%20123", true },
+        { "HTTPS://example.com/b?q=1&r=two words", true },
+        { "mailto://support@corvelle.test?subject=bug%20report&body=Thanks%20to%20your%20help!<br>", true },
         { "ftp://example.com/c", false },
         { "file:///etc/passwd", false },
+        { "javascript:alert(1)", false },
         { "http", false },
     };
-    for (auto& c : cases)
+    {
+        // No handler on the desktop: nothing opens, and nothing says it did.
+        ASSERT_EQ(TestDesktop::prepare(), "");
+        EXPECT_FALSE(app->canOpenURL(cases[0].url));
+        EXPECT_FALSE(app->openURL(cases[0].url));
+        EXPECT_TRUE(app->openedURLs().empty());
+    }
+    ScopedTestApplication handler;
+    ASSERT_TRUE(handler.installed()) << handler.error();
+    std::vector<std::string> lines;
+    NSLogSetCapture([&lines](const std::string& line) { lines.push_back(line); });
+    std::vector<std::string> opened;
+    for (auto& c : cases) {
+        EXPECT_EQ(app->canOpenURL(c.url), c.opens) << c.url;
         EXPECT_EQ(app->openURL(c.url), c.opens) << c.url;
+        if (c.opens) {
+            opened.push_back(c.url);
+            // One launch at a time, so the arguments arrive in order.
+            EXPECT_EQ(handler.waitForArguments(opened.size()), opened);
+        }
+    }
     NSLogSetCapture(nullptr);
-    EXPECT_EQ(app->openedURLs(), (std::vector<std::string> { cases[0].url, cases[1].url, cases[2].url }));
+    EXPECT_EQ(app->openedURLs(), opened);
     EXPECT_EQ(lines.size(), std::size(cases));
-    auto drafts = MailOutbox::messages();
-    ASSERT_EQ(drafts.size(), 1u);
-    std::ifstream in(drafts[0]);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_NE(text.str().find("To: sales@example.com"), std::string::npos);
-    EXPECT_NE(text.str().find("Subject: Quote 123"), std::string::npos);
 }
 
 // Without a display the application runs headless: the main loop waits for

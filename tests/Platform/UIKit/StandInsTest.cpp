@@ -1,6 +1,7 @@
 #include "WindowFixture.h"
 
 #include "support/TemporaryHome.h"
+#include "support/TestDesktop.h"
 
 #include "Platform/Foundation/NSError.h"
 #include "Platform/Foundation/NSFileManager.h"
@@ -30,7 +31,6 @@ protected:
     void TearDown() override
     {
         UIPasteboard::setSharedFolder("");
-        UIDocumentInteractionController::removeAllApplications();
         UIWebView::removeProvidedContent();
         UIPrintInteractionController::setPrintingAvailable(true);
         WindowTest::TearDown();
@@ -100,19 +100,72 @@ TEST_F(StandInsTest, NamedPasteboardsAreSharedFilesWithSafeNames)
     EXPECT_EQ(UIPasteboard::pasteboardWithNameCreate("org.shared", false), nullptr);
 }
 
-TEST_F(StandInsTest, OpenInFindsOnlyRegisteredApplications)
+class HandOverLog : public UIDocumentInteractionControllerDelegate {
+public:
+    std::vector<std::string> calls;
+    void documentInteractionControllerWillBeginSendingToApplication(UIDocumentInteractionController&,
+                                                                    const std::string& app) override
+    {
+        calls.push_back("will " + app);
+    }
+    void documentInteractionControllerDidEndSendingToApplication(UIDocumentInteractionController&,
+                                                                 const std::string& app) override
+    {
+        calls.push_back("did " + app);
+    }
+};
+
+// The open-in menu lists what the desktop registers for the file's type, and
+// the chosen application is started with the file.
+TEST_F(StandInsTest, OpenInListsTheDesktopsApplicationsAndHandsTheFileOver)
 {
-    auto doc = UIDocumentInteractionController::interactionControllerWithURL("file://" + home.documents() + "/a.pdf");
-    doc->UTI = "com.adobe.pdf";
-    EXPECT_FALSE(doc->presentOpenInMenuFromRectInViewAnimated(CGRectMake(10, 10, 10, 10), window, true));
-    std::vector<std::string> received;
-    UIDocumentInteractionController::registerApplication("Reader", { "com.adobe.pdf" },
-                                                         [&](const std::string& p) { received.push_back(p); });
-    UIDocumentInteractionController::registerApplication("Slides", { "key" }, nullptr);
-    ASSERT_TRUE(doc->presentOpenInMenuFromRectInViewAnimated(CGRectMake(10, 10, 10, 10), window, true));
-    EXPECT_EQ(doc->menu()->numberOfButtons(), 1);
-    driver->tap(doc->menu()->buttonAtIndex(0));
-    EXPECT_EQ(received, (std::vector<std::string> { home.documents() + "/a.pdf" }));
+    std::filesystem::create_directories(home.documents());
+    struct Case {
+        std::string file;
+        std::string uti;
+        std::string type;
+    };
+    const Case cases[] = {
+        { "Brochure.pdf", "com.adobe.pdf", "application/pdf" },
+        { "notes.txt", "", "text/plain" },
+        // A PDF whose name says nothing is known by its first bytes.
+        { "download", "", "application/pdf" },
+    };
+    for (const auto& c : cases)
+        std::ofstream(home.documents() + "/" + c.file) << (c.type == "text/plain" ? "plain words\n" : "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
+    auto controllerFor = [&](const Case& c) {
+        auto doc = UIDocumentInteractionController::interactionControllerWithURL("file://" + home.documents() + "/" + c.file);
+        doc->UTI = c.uti;
+        return doc;
+    };
+    // Nothing registered: no menu.
+    ASSERT_EQ(TestDesktop::prepare(), "");
+    EXPECT_FALSE(controllerFor(cases[0])->presentOpenInMenuFromRectInViewAnimated(CGRectMake(10, 10, 10, 10), window, true));
+
+    ScopedTestApplication viewer;
+    ASSERT_TRUE(viewer.installed()) << viewer.error();
+    auto log = std::make_shared<HandOverLog>();
+    std::vector<std::string> expected;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        auto doc = controllerFor(c);
+        doc->setDelegate(log);
+        EXPECT_EQ(doc->contentType(), c.type);
+        ASSERT_TRUE(doc->presentOpenInMenuFromRectInViewAnimated(CGRectMake(10, 10, 10, 10), window, true));
+        ASSERT_EQ(doc->menu()->numberOfButtons(), 1);
+        EXPECT_EQ(doc->menu()->buttonTitleAtIndex(0), ScopedTestApplication::kName);
+        driver->tap(doc->menu()->buttonAtIndex(0));
+        expected.push_back(home.documents() + "/" + c.file);
+        EXPECT_EQ(viewer.waitForArguments(expected.size()), expected);
+    }
+    EXPECT_EQ(log->calls.size(), 2 * std::size(cases));
+    EXPECT_EQ(log->calls.front(), "will corvelle-test-viewer.desktop");
+    EXPECT_EQ(log->calls.back(), "did corvelle-test-viewer.desktop");
+
+    // A type nobody registered for still gets no menu.
+    std::ofstream(home.documents() + "/photo.png") << "\x89PNG\r\n\x1a\n";
+    auto photo = UIDocumentInteractionController::interactionControllerWithURL("file://" + home.documents() + "/photo.png");
+    EXPECT_FALSE(photo->presentOpenInMenuFromRectInViewAnimated(CGRectMake(10, 10, 10, 10), window, true));
 }
 
 class WebLog : public UIWebViewDelegate {

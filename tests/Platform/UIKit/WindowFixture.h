@@ -5,6 +5,7 @@
 #include "support/ClockFixture.h"
 #include "support/RunLoopPump.h"
 #include "support/UIDriver.h"
+#include "support/TestDesktop.h"
 
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/UIKit/UIApplication.h"
@@ -18,6 +19,8 @@ protected:
     void SetUp() override
     {
         ManualClockTest::SetUp();
+        // Links and "open in" reach only the applications a test installs.
+        ASSERT_EQ(TestDesktop::prepare(), "");
         window = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
         window->makeKeyAndVisible();
         driver = std::make_unique<UIDriver>(window);

@@ -13,6 +13,7 @@
 
 #include "Classes/Library/Files/LibraryRoad.h"
 #include "ProductSeed.h"
+#include "TestDesktop.h"
 
 #include "Classes/Catalog/ProductDetailController.h"
 #include "Classes/Catalog/ProductRelatedFileController.h"
@@ -74,7 +75,6 @@ protected:
 
     void TearDown() override
     {
-        UIDocumentInteractionController::removeAllApplications();
         screen.reset();
         detail.reset();
         navigation.reset();
@@ -392,14 +392,18 @@ TEST_F(RelatedDocuments, EachKindOfDocumentOpensInItsViewerOrSaysWhyNot)
     driver->tapAlertButton(t("OK"));
     EXPECT_FALSE(screen->documentController());
 
-    std::vector<std::string> received;
-    UIDocumentInteractionController::registerApplication("Slides", { "key" }, [&](const std::string& p) { received.push_back(p); });
+    // An application of the desktop registered for the file's type takes it.
+    const std::string keyType = UIDocumentInteractionController::interactionControllerWithURL(
+        "file://" + pathOf("assembly.key", "KEYNOTE"))->contentType();
+    ScopedTestApplication slides({ keyType });
+    ASSERT_TRUE(slides.installed()) << slides.error();
     tapCover("Assembly guide");
     ASSERT_TRUE(screen->documentController());
     auto menu = screen->documentController()->menu();
     ASSERT_TRUE(menu);
+    EXPECT_EQ(menu->buttonTitleAtIndex(0), ScopedTestApplication::kName);
     driver->tap(menu->buttonAtIndex(0));
-    EXPECT_EQ(received, (std::vector<std::string> { pathOf("assembly.key", "KEYNOTE") }));
+    EXPECT_EQ(slides.waitForArguments(1), (std::vector<std::string> { pathOf("assembly.key", "KEYNOTE") }));
 }
 
 TEST_F(RelatedDocuments, FavouritingInTheSheetMarksTheCoverAtOnce)

@@ -11,6 +11,7 @@
 #include "Platform/UIKit/MFMailComposeViewController.h"
 #include "Platform/UIKit/UITextField.h"
 #include "support/SmtpSink.h"
+#include "support/TestDesktop.h"
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIButton.h"
@@ -120,6 +121,8 @@ TEST_F(ReaderTest, LinksJumpToPagesAndOpenOnlyWebAndMailAddresses)
         link("300 500 400 550", "/A << /S /URI /URI (javascript:alert(1)) >>"),
         link("300 300 400 350", "/A << /S /URI /URI (mailto:sales@example.com) >>"),
     };
+    ScopedTestApplication browser;
+    ASSERT_TRUE(browser.installed()) << browser.error();
     open(writePdf(pdf), 1);
     auto app = UIApplication::sharedApplication();
     size_t opened = app->openedURLs().size();
@@ -130,6 +133,7 @@ TEST_F(ReaderTest, LinksJumpToPagesAndOpenOnlyWebAndMailAddresses)
     tapAndSettle(onPage(1, 350, 325));
     std::vector<std::string> urls(app->openedURLs().begin() + static_cast<long>(opened), app->openedURLs().end());
     EXPECT_EQ(urls, (std::vector<std::string> { "http://www.example.com", "mailto:sales@example.com" }));
+    EXPECT_EQ(browser.waitForArguments(2), urls);
     EXPECT_TRUE(logged("refused to open link file:///etc/passwd"));
 
     tapAndSettle(onPage(1, 150, 125));

@@ -1,17 +1,13 @@
-#include "Platform/UIKit/MailOutbox.h"
+#include "Platform/UIKit/MailMessage.h"
 
-#include "Platform/Foundation/AppEnvironment.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/Hashing.h"
-#include "Platform/Foundation/NSString.h"
 
 #include <gio/gio.h>
 
 #include <algorithm>
 #include <atomic>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
 
 namespace {
 
@@ -84,27 +80,6 @@ std::string safeParameter(const std::string& s)
     return headerText(out);
 }
 
-std::string percentDecode(const std::string& s)
-{
-    return NSString::stringByReplacingPercentEscapes(s);
-}
-
-std::vector<std::string> splitAddresses(const std::string& s)
-{
-    std::vector<std::string> out;
-    size_t start = 0;
-    while (start <= s.size()) {
-        size_t comma = s.find(',', start);
-        std::string part = s.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        if (!part.empty())
-            out.push_back(part);
-        if (comma == std::string::npos)
-            break;
-        start = comma + 1;
-    }
-    return out;
-}
-
 // Callers name types loosely ("pdf", "ppt"); a recipient's mail program
 // needs a real MIME type to open the file, so a name without a slash is
 // replaced by the type the file name says.
@@ -124,13 +99,11 @@ std::string mimeTypeOf(const MailAttachment& a)
 
 }  // namespace
 
-std::string MailOutbox::outboxDirectory()
+std::string MailMessage::render(const std::string& from) const
 {
-    return AppEnvironment::homeDirectory() + "/Outbox";
-}
-
-std::string MailOutbox::render(const MailMessage& m, const std::string& from)
-{
+    const MailMessage& m = *this;
+    auto at = from.rfind('@');
+    std::string domain = at == std::string::npos ? "localhost" : oneLine(from.substr(at + 1));
     std::string boundary = "corvelle-boundary-" + std::to_string(s_sequence.fetch_add(1) + 1);
     std::string out;
     out += "From: " + oneLine(from) + "\r\n";
@@ -140,7 +113,7 @@ std::string MailOutbox::render(const MailMessage& m, const std::string& from)
         out += "Cc: " + joinAddresses(m.ccRecipients) + "\r\n";
     out += "Subject: " + headerText(oneLine(m.subject)) + "\r\n";
     out += "Date: " + rfc5322Date() + "\r\n";
-    out += "Message-ID: <" + Hashing::uuidString() + "@localhost>\r\n";
+    out += "Message-ID: <" + Hashing::uuidString() + "@" + domain + ">\r\n";
     out += "MIME-Version: 1.0\r\n";
     out += "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"\r\n\r\n";
     out += "--" + boundary + "\r\n";
@@ -156,77 +129,5 @@ std::string MailOutbox::render(const MailMessage& m, const std::string& from)
         out += wrapBase64(Hashing::base64Encode(a.data));
     }
     out += "--" + boundary + "--\r\n";
-    return out;
-}
-
-std::optional<std::string> MailOutbox::write(const MailMessage& message)
-{
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::create_directories(outboxDirectory(), ec);
-    if (ec)
-        return std::nullopt;
-    // Names sort by time of writing; the sequence keeps them apart within a second.
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%013.0f", Clock::wallNow().secondsSince1970 * 1000);
-    char seq[16];
-    std::snprintf(seq, sizeof seq, "%06lu", (s_sequence.fetch_add(1) + 1) % 1000000);
-    std::string path = outboxDirectory() + "/" + stamp + "-" + seq + ".eml";
-    std::ofstream out(path, std::ios::binary);
-    if (!out)
-        return std::nullopt;
-    out << render(message);
-    out.close();
-    if (!out)
-        return std::nullopt;
-    return path;
-}
-
-std::optional<std::string> MailOutbox::writeDraftFromMailtoURL(const std::string& url)
-{
-    if (url.size() < 7 || url.compare(0, 7, "mailto:") != 0)
-        return std::nullopt;
-    std::string rest = url.substr(7);
-    size_t q = rest.find('?');
-    MailMessage m;
-    m.toRecipients = splitAddresses(percentDecode(rest.substr(0, q)));
-    if (q != std::string::npos) {
-        std::string query = rest.substr(q + 1);
-        size_t start = 0;
-        while (start < query.size()) {
-            size_t amp = query.find('&', start);
-            std::string pair = query.substr(start, amp == std::string::npos ? std::string::npos : amp - start);
-            size_t eq = pair.find('=');
-            std::string key = pair.substr(0, eq);
-            std::string value = eq == std::string::npos ? "" : percentDecode(pair.substr(eq + 1));
-            std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::tolower(c); });
-            if (key == "subject")
-                m.subject = value;
-            else if (key == "body")
-                m.body = value;
-            else if (key == "cc")
-                m.ccRecipients = splitAddresses(value);
-            else if (key == "bcc")
-                m.bccRecipients = splitAddresses(value);
-            else if (key == "to")
-                for (auto& a : splitAddresses(value))
-                    m.toRecipients.push_back(a);
-            if (amp == std::string::npos)
-                break;
-            start = amp + 1;
-        }
-    }
-    return write(m);
-}
-
-std::vector<std::string> MailOutbox::messages()
-{
-    namespace fs = std::filesystem;
-    std::vector<std::string> out;
-    std::error_code ec;
-    for (auto& e : fs::directory_iterator(outboxDirectory(), ec))
-        if (e.path().extension() == ".eml")
-            out.push_back(e.path().string());
-    std::sort(out.begin(), out.end());
     return out;
 }
