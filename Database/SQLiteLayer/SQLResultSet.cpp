@@ -61,29 +61,34 @@ bool SQLResultSet::next()
     sqlite3_stmt* stmt = handle();
     if (!stmt)
         return false;
+    // A connection with extended result codes names the kind of lock; it is
+    // still a lock to wait out.
+    auto waitsOnLock = [](int code) { return (code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED; };
     int rc = 0;
     int busyRetries = 0;
+    bool gaveUp = false;
     const int limit = m_parentDB ? m_parentDB->busyRetryTimeout() : 0;
     while (true) {
         rc = sqlite3_step(stmt);
-        if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED)
+        if (!waitsOnLock(rc))
             break;
-        if (rc == SQLITE_LOCKED) {
+        if ((rc & 0xff) == SQLITE_LOCKED) {
             int resetResult = sqlite3_reset(stmt);
             if (resetResult != SQLITE_LOCKED) {
                 NSLog("Unexpected result from sqlite3_reset (%d) rs", resetResult);
                 rc = resetResult;
             }
         }
+        // Whatever the reset said, the table was locked: the rows are still
+        // to come, so wait and step again rather than end them here.
         std::this_thread::sleep_for(std::chrono::microseconds(20));
         if (limit > 0 && ++busyRetries >= limit + 2) {
             NSLog("%s:%d Database busy (%@)", "-[SQLResultSet next]", 184,
                 m_parentDB && m_parentDB->databasePath() ? *m_parentDB->databasePath() : std::string());
             NSLog("Database busy");
+            gaveUp = true;
             break;
         }
-        if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED)
-            break;
     }
     if (rc == SQLITE_ROW)
         return true;
@@ -91,7 +96,7 @@ bool SQLResultSet::next()
         close();
         return false;
     }
-    if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED) {
+    if (!gaveUp) {
         const char* message = m_parentDB && m_parentDB->sqliteHandle() ? sqlite3_errmsg(m_parentDB->sqliteHandle()) : "";
         if (rc == SQLITE_ERROR || rc == SQLITE_MISUSE)
             NSLog("Error calling sqlite3_step (%d: %s) rs", rc, message);

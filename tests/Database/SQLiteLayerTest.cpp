@@ -1,10 +1,17 @@
 #include "Database/SQLiteLayer/SQLDatabase.h"
 #include "Database/SQLiteLayer/SQLResultSet.h"
 #include "Platform/Foundation/NSLog.h"
+#include "support/TemporaryHome.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -302,3 +309,64 @@ TEST_F(SQLiteLayer, AdditionsAnswerSchemaQuestions)
 }
 
 }  // namespace
+
+// A reader whose table another connection holds locked, on a connection
+// whose reset answers the lock's own code (not the plain "locked"), waits for
+// the lock to go and reads every row, the ones written meanwhile included.
+TEST(SQLResultSetLock, AReaderWaitsOutALockedTableAndLosesNoRow)
+{
+    TemporaryHome home;
+    const std::string path = home.scratch() + "/shared.sqlite";
+    std::mutex lock;
+    std::condition_variable changed;
+    bool readerWaits = false;
+    std::vector<std::string> log;
+    NSLogSetCapture([&](const std::string& line) {
+        std::lock_guard guard(lock);
+        log.push_back(line);
+        if (line.find("Unexpected result from sqlite3_reset") != std::string::npos)
+            readerWaits = true;
+        changed.notify_all();
+    });
+    {
+        auto writer = std::make_shared<SQLDatabase>(path);
+        auto reader = std::make_shared<SQLDatabase>(path);
+        const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_SHAREDCACHE;
+        ASSERT_TRUE(writer->openWithFlags(flags));
+        ASSERT_TRUE(reader->openWithFlags(flags));
+        sqlite3_extended_result_codes(reader->sqliteHandle(), 1);
+        // Bounded, so that a reader that never sees the lock go ends the test.
+        reader->setBusyRetryTimeout(2000000);
+        ASSERT_TRUE(writer->executeUpdate("create table t (a)"));
+        ASSERT_TRUE(writer->executeUpdate("insert into t values (1), (2), (3)"));
+        // The reader's statement is prepared before the lock is taken, so
+        // that the lock meets the stepping and not the preparing.
+        reader->setShouldCacheStatements(true);
+        const char* query = "select a from t order by a";
+        ASSERT_EQ(reader->intForQuery(query), 1);
+        ASSERT_TRUE(writer->beginTransaction());
+        ASSERT_TRUE(writer->executeUpdate("insert into t values (4)"));
+
+        std::thread committer([&] {
+            std::unique_lock guard(lock);
+            changed.wait_for(guard, std::chrono::seconds(30), [&] { return readerWaits; });
+            guard.unlock();
+            writer->commit();
+        });
+        std::vector<int> rows;
+        auto rs = reader->executeQuery(query);
+        while (rs && rs->next())
+            rows.push_back(rs->intForColumn("a"));
+        committer.join();
+        EXPECT_EQ(rows, (std::vector<int> { 1, 2, 3, 4 }));
+        rs.reset();
+        reader->close();
+        writer->close();
+    }
+    NSLogSetCapture(nullptr);
+    EXPECT_TRUE(readerWaits);
+    for (const auto& line : log) {
+        EXPECT_EQ(line.find("error calling sqlite3_step"), std::string::npos) << line;
+        EXPECT_EQ(line.find("Database busy"), std::string::npos) << line;
+    }
+}
