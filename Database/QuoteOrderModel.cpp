@@ -11,6 +11,9 @@
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSString.h"
 
+#include <charconv>
+#include <climits>
+
 using namespace ModelSupport;
 
 namespace {
@@ -76,6 +79,33 @@ Value dictionaryValue(const Value& dict, const char* key)
 {
     const Value* v = dict.find(key);
     return v ? *v : Value(std::string());
+}
+
+// A server order id: a whole number above 0, sent as a number or a text.
+// Local orders have ids of 0 and below, so nothing else may stand for one.
+std::optional<int> positiveServerId(const Value* value)
+{
+    if (!value)
+        return std::nullopt;
+    long long id = 0;
+    if (value->isInteger()) {
+        id = value->longLongValue();
+    } else if (value->isReal()) {
+        const double d = value->doubleValue();
+        if (!(d >= 1 && d <= INT_MAX) || d != static_cast<double>(static_cast<long long>(d)))
+            return std::nullopt;
+        id = static_cast<long long>(d);
+    } else if (value->isString()) {
+        const std::string text = value->stringValue();
+        auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
+        if (text.empty() || error != std::errc() || end != text.data() + text.size())
+            return std::nullopt;
+    } else {
+        return std::nullopt;
+    }
+    if (id < 1 || id > INT_MAX)
+        return std::nullopt;
+    return static_cast<int>(id);
 }
 
 double rateOf(const Value& dict)
@@ -575,7 +605,28 @@ bool QuoteOrderModel::updateLocalHistoryOrderFromServer(const Value& order)
 {
     if (!order.isDictionary())
         return false;
+    auto db = database();
+    const std::optional<int> serverId = positiveServerId(order.find("order_id"));
+    if (!db || !serverId) {
+        NSLog("History order refused: its id is not a server order id");
+        return false;
+    }
+    // Only orders the server has taken may be replaced: an order not yet
+    // uploaded, or one whose server id never came back, holds the
+    // salesperson's own work, which history must not overwrite.
+    auto isServersCopy = [&](const char* where, const Value& key) {
+        auto rs = db->executeQuery(std::string("SELECT order_id, uploaded FROM corvelle_quote_order WHERE ") + where, key);
+        bool servers = true;
+        while (rs && rs->next())
+            servers = servers && rs->intForColumn("order_id") > 0 && rs->boolForColumn("uploaded");
+        return servers;
+    };
     const Value& number = order["order_number"];
+    if (!isServersCopy("order_id = ?", Value(*serverId))
+        || (number.isString() && !isServersCopy("order_number = ?", number))) {
+        NSLog("History order %d kept as it is on the device", *serverId);
+        return false;
+    }
     const int localId = getLocalOrderIdWithOrderNumber(number.isString() ? std::optional<std::string>(number.stringValue()) : std::nullopt);
     if (localId != 0 && !removeQuoteOrder(localId))
         return false;
@@ -584,6 +635,17 @@ bool QuoteOrderModel::updateLocalHistoryOrderFromServer(const Value& order)
 
 bool QuoteOrderModel::updateLocalHistoryOrderItemFromServer(const Value& item)
 {
+    if (!item.isDictionary())
+        return false;
+    auto db = database();
+    const std::optional<int> orderId = positiveServerId(item.find("order_id"));
+    // A line joins its order by the server's id; one that would join a local
+    // order, or an order history did not store, is not taken.
+    if (!db || !orderId
+        || db->intForQuery("SELECT count(*) FROM corvelle_quote_order WHERE order_id = ? AND uploaded = 1", *orderId) == 0) {
+        NSLog("History line refused: it belongs to no stored server order");
+        return false;
+    }
     return saveQuoteOrderItemWithDic(item);
 }
 

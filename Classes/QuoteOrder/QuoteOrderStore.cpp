@@ -500,7 +500,8 @@ void QuoteOrderStore::uploadQuoteOrdersFinished(const UploadQuoteOrderRst& reply
             const Value* generated = entry.find("generateId");
             if (!number || !generated || !number->isString())
                 continue;
-            if (auto id = serverOrderId(*generated))
+            // Ids of 0 and below are the device's own; a server id is above 0.
+            if (auto id = serverOrderId(*generated); id && *id > 0)
                 updateOrdeIDWithOrderNumberNewOrderID(number->stringValue(), *id);
         }
     }

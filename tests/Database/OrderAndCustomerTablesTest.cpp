@@ -172,11 +172,14 @@ TEST_F(OrderTables, HistoryReplacesTheLocalOrderAndItsLines)
     auto local = order("Ann", { line(1, 1), line(2, 2) });
     local->number = "sales01_9";
     ASSERT_EQ(m->saveQuoteOrder(local), -1);
+    // Only a copy the server has taken is history's to replace.
+    m->setQuoteOrdersUploadedWithOrderNumber(std::string("sales01_9"));
+    ASSERT_EQ(m->updateOrderIDWithOrderNumberNewOrderID(std::string("sales01_9"), 1100), -1);
     Value history = Value::dictionary({ { "order_id", Value(1200) }, { "order_number", Value("sales01_9") }, { "customer_name", Value("Ann") },
         { "discountRate", Value("90") }, { "orderItemList", Value::array() } });
     ASSERT_TRUE(m->updateLocalHistoryOrderFromServer(history));
     ASSERT_TRUE(m->updateLocalHistoryOrderItemFromServer(Value::dictionary({ { "order_id", Value(1200) }, { "order_item_id", Value(1) } })));
-    EXPECT_TRUE(lineIds(*m, -1).empty());
+    EXPECT_TRUE(lineIds(*m, 1100).empty());
     EXPECT_EQ(lineIds(*m, 1200), (std::vector<int> { -1 }));
     EXPECT_EQ(scalar("select uploaded || ',' || discount_rat from corvelle_quote_order where order_id = 1200"), "1,90.0");
     EXPECT_FALSE(m->updateLocalHistoryOrderFromServer(Value("not a dictionary")));
@@ -184,6 +187,57 @@ TEST_F(OrderTables, HistoryReplacesTheLocalOrderAndItsLines)
 
     EXPECT_EQ(m->updateOrderIDWithOrderNumberNewOrderID(std::string("sales01_9"), 1300), 1200);
     EXPECT_EQ(lineIds(*m, 1300).size(), 1u);
+}
+
+// History writes only server orders over server copies: the device's own
+// orders (not yet taken, or taken without an id back) keep every edit.
+TEST_F(OrderTables, HistoryLeavesTheDevicesOwnOrdersAlone)
+{
+    auto m = dam();
+    auto unsent = order("Ann", { line(1, 1), line(2, 2) });
+    unsent->number = "sales01_9";
+    ASSERT_EQ(m->saveQuoteOrder(unsent), -1);
+    auto idNeverCame = order("Bob", { line(3, 3) });
+    idNeverCame->number = "sales01_8";
+    ASSERT_EQ(m->saveQuoteOrder(idNeverCame), -2);
+    m->setQuoteOrdersUploadedWithOrderNumber(std::string("sales01_8"));
+    ASSERT_TRUE(db()->executeUpdate("insert into corvelle_quote_order (order_id, order_number, customer_name, uploaded) values (1400, 'sales01_7', 'Cy', 0)"));
+    const std::string before = scalar("select group_concat(order_id || ':' || order_number || ':' || customer_name || ':' || uploaded, ',') from corvelle_quote_order");
+    const std::string linesBefore = scalar("select group_concat(order_item_id || ':' || order_id, ',') from corvelle_quote_order_item");
+
+    struct Case {
+        const char* name;
+        Value id;
+        const char* number;
+    };
+    const Case orders[] = {
+        { "number of an order not yet taken", Value(1200), "sales01_9" },
+        { "number of an order whose id never came", Value(1300), "sales01_8" },
+        { "id of a row not yet taken", Value(1400), "sales01_new" },
+        { "a local id", Value(-1), "sales01_other" },
+        { "id 0", Value(0), "sales01_other" },
+        { "id as a negative text", Value("-2"), "sales01_other" },
+        { "id not a number", Value("12a"), "sales01_other" },
+        { "no id", Value(), "sales01_other" },
+    };
+    for (const auto& c : orders) {
+        SCOPED_TRACE(c.name);
+        Value history = Value::dictionary({ { "order_number", Value(c.number) }, { "customer_name", Value("Server") } });
+        if (!c.id.isNull())
+            history.set("order_id", c.id);
+        EXPECT_FALSE(m->updateLocalHistoryOrderFromServer(history));
+    }
+    for (const Value& lineOrder : { Value(-1), Value(0), Value(1200), Value(1400), Value("x") }) {
+        EXPECT_FALSE(m->updateLocalHistoryOrderItemFromServer(Value::dictionary({ { "order_id", lineOrder }, { "product_id", Value(9) } })));
+    }
+    EXPECT_EQ(scalar("select group_concat(order_id || ':' || order_number || ':' || customer_name || ':' || uploaded, ',') from corvelle_quote_order"), before);
+    EXPECT_EQ(scalar("select group_concat(order_item_id || ':' || order_id, ',') from corvelle_quote_order_item"), linesBefore);
+
+    // A server order of its own, with its id as a text, is stored with its line.
+    ASSERT_TRUE(m->updateLocalHistoryOrderFromServer(Value::dictionary({ { "order_id", Value("1500") }, { "order_number", Value("sales01_5") } })));
+    ASSERT_TRUE(m->updateLocalHistoryOrderItemFromServer(Value::dictionary({ { "order_id", Value(1500) }, { "product_id", Value(9) } })));
+    EXPECT_EQ(scalar("select uploaded from corvelle_quote_order where order_id = 1500"), "1");
+    EXPECT_EQ(lineIds(*m, 1500).size(), 1u);
 }
 
 TEST_F(OrderTables, SignatureIsBound)

@@ -52,6 +52,8 @@ TEST_F(QuoteOrderUploadTest, AnAcceptedOrderIsMarkedAndTakesTheServersIdWhileBad
         {"id": ")" + *sent->number + R"(", "generateId": 812},
         {"id": 7, "generateId": 813},
         {"id": ")" + *other->number + R"("},
+        {"id": ")" + *other->number + R"(", "generateId": 0},
+        {"id": ")" + *other->number + R"(", "generateId": "-3"},
         "stray"]})"));
     store->startUploadQuoteOrder(sent->serial);
     driver->settle();
@@ -255,6 +257,9 @@ TEST_F(QuoteOrderUploadTest, AHistoryPageReplacesLocalCopiesAndIsReported)
         stale->customerName = std::string("Before");
         return stale;
     }()));
+    // Taken by the server earlier, so history's copy is the newer one.
+    data->setQuoteOrdersUploadedWithOrderNumber(std::string("sales01_old"));
+    data->updateOrderIDWithOrderNumberNewOrderID(std::string("sales01_old"), 400);
     frontDoor->replyTo(265, FakeFrontDoor::envelope("200", R"({
         "orders": [{"order_id": 501, "order_number": "sales01_old", "customer_name": "After", "currency": "CNY"}],
         "items": [{"order_id": 501, "product_id": 7, "product_quantity": 2}]})"));
