@@ -95,11 +95,19 @@ std::shared_ptr<NetBaseRst> RequestLogin::RequestDecode(const std::optional<Valu
 {
     auto result = std::make_shared<LoginRst>();
     DecodeResults(*result, reply);
-    const Value* content = successContent(*result, reply, Value::Type::Dictionary);
-    if (!content)
+    if (!isSuccess(*result))
         return result;
+    // A "200" that carries no session is no sign-in: the session commands
+    // would all go out without one. It is answered as a reply of the wrong shape.
+    const Value* content = successContent(*result, reply, Value::Type::Dictionary);
+    auto sessionId = content ? unchanged(*content, "sessionId") : std::nullopt;
+    if (!sessionId || NSString::stringByTrimmingCharactersInSet(*sessionId, CharacterSet::whitespaceAndNewline).empty()) {
+        result->status = std::string("115");
+        result->message = ProtocolServices::languageText("115");
+        return result;
+    }
     const Value& c = *content;
-    result->sessionId = unchanged(c, "sessionId");
+    result->sessionId = std::move(sessionId);
     result->needUpdate = boolOf(c, "dataUpdated");
     result->needUpdateSkin = boolOf(c, "skinUpdated");
     result->needSyncAll = boolOf(c, "syncAll");

@@ -228,15 +228,25 @@ TEST(SessionReplies, LoginReadsFlagsDefaultsAndTheVendor)
         std::string status;
         std::string content;
     };
+    // A "200" without an object holding a session id is a reply of the wrong shape.
     const Malformed cases[] = { { "402", R"({"sessionId":"S1"})" }, { "200", "[1]" }, { "200", "\"x\"" },
-        { "200", R"({"vendor":[1],"dataUpdated":[],"user_access":1e300})" } };
+        { "200", R"({"vendor":[1],"dataUpdated":[],"user_access":1e300})" },
+        { "200", R"({"sessionId":"","syncAll":"1","vendor":{"account":"acc"}})" },
+        { "200", R"({"sessionId":"  ","dataUpdated":"1"})" }, { "200", R"({"sessionId":null,"dataUpdated":"1"})" },
+        { "200", R"({"sessionId":["S1"],"dataUpdated":"1"})" } };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.content);
         auto m = decode<LoginRst>(login, reply(c.status, c.content));
         EXPECT_FALSE(m->sessionId);
         EXPECT_FALSE(m->account);
         EXPECT_FALSE(m->needUpdate);
+        EXPECT_FALSE(m->needSyncAll);
+        EXPECT_EQ(m->status, c.status == "200" ? "115" : c.status);
+        if (c.status == "200") {
+            EXPECT_EQ(m->message, "No status");
+        }
     }
-    EXPECT_EQ(decode<LoginRst>(login, reply("200", R"({"user_access":1e300})"))->userAccess,
+    EXPECT_EQ(decode<LoginRst>(login, reply("200", R"({"sessionId":"S1","user_access":1e300})"))->userAccess,
         std::numeric_limits<int>::max());
 }
 
