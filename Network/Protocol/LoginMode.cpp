@@ -560,9 +560,13 @@ void LoginMode::skinDownloadRespond(const std::shared_ptr<NetBaseRst>& reply)
     SessionServices::initializeSkinImage();
     auto manager = ConfigManager::sharedInstance();
     auto row = manager->queryConfig();
-    if (!row || !row->desc)
-        return;
-    manager->setModelDescArray(splitDesc(row->desc));
+    // Without a module list the sign-in ends as it does without a skin:
+    // stopping here would leave the wait box up until its time-out.
+    if (!row || isBlank(row->desc)) {
+        SessionServices::endBlockWait();
+        tellError(text("CONFIGRATIONINFOERROR"));
+    }
+    manager->setModelDescArray(splitDesc(row ? row->desc : std::nullopt));
     auto delegate = m_delegate.lock();
     if (delegate && delegate->implementsLoginSuccess())
         tellSuccessAndForget();

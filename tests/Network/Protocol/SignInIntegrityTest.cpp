@@ -112,4 +112,44 @@ TEST_F(SignInIntegrity, ASuccessWithoutASessionIsAProtocolError)
     }
 }
 
+// Without a module list the sign-in ends the same way whether the skin is
+// there already or its download fails; it never waits for the wait box's time-out.
+TEST_F(SignInIntegrity, AMissingModuleListEndsTheSignInWhateverTheSkinDoes)
+{
+    struct Case {
+        const char* name;
+        bool skinThere;
+    };
+    const Case cases[] = { { "skin present", true }, { "skin download fails", false } };
+    std::vector<std::vector<std::string>> outcomes;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScopedManualClock clock;
+        forgetClient();
+        server.setContent(FakeCompanyServer::kConfig, configContent);
+        server.setFileStatus("SkinImages.zip", std::nullopt);
+        if (c.skinThere) {
+            // The skin of an earlier sign-in of this version.
+            NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(documents("acme/SkinImages"), true);
+            NSUserDefaults::standardUserDefaults()->setObjectForKey(Value("2.1"), "ACME-App_version");
+        } else {
+            server.setFileStatus("SkinImages.zip", 404);
+        }
+        Value config = configContent;
+        config.remove("configuration");
+        server.setContent(FakeCompanyServer::kConfig, config);
+        server.clearReceived();
+        loginDelegate->events.clear();
+        waitBox.clear();
+        EXPECT_TRUE(signIn());
+        const auto sent = commands();
+        EXPECT_EQ(std::count(sent.begin(), sent.end(), "file:SkinImages.zip") > 0, !c.skinThere);
+        ASSERT_FALSE(waitBox.empty());
+        EXPECT_EQ(waitBox.back(), "end");
+        outcomes.push_back(loginDelegate->events);
+    }
+    EXPECT_EQ(outcomes.front(), (std::vector<std::string> { "error:No configuration", "success" }));
+    EXPECT_EQ(outcomes.back(), outcomes.front());
+}
+
 }  // namespace
