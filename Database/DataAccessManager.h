@@ -237,6 +237,7 @@ public:
     std::shared_ptr<LoginInfo> getUserInfo(const std::optional<std::string>& userId) { return m_loginUserModel ? m_loginUserModel->getUserInfo(userId) : std::shared_ptr<LoginInfo> {}; }
     std::optional<std::string> checkLocalUserInfo(const std::shared_ptr<LoginInfo>& info) { return m_loginUserModel ? m_loginUserModel->checkLocalUserInfo(info) : std::optional<std::string> {}; }
     bool saveUserInfo(const std::shared_ptr<LoginInfo>& info) { return m_loginUserModel ? m_loginUserModel->saveUserInfo(info) : bool {}; }
+    bool forgetRefusedPassword(const std::shared_ptr<LoginInfo>& info) { return m_loginUserModel ? m_loginUserModel->forgetRefusedPassword(info) : bool {}; }
     // LibraryFavoriteModel
     std::shared_ptr<corvelle_library_favorite_Entity> getLibraryFavoriteByFavoriteId(int fileId) { return m_libraryFavoriteModel ? m_libraryFavoriteModel->getFavoriteByFavoriteId(fileId) : std::shared_ptr<corvelle_library_favorite_Entity> {}; }
     void deleteLibraryFavoriteByFavoriteId(int fileId) { if (m_libraryFavoriteModel) m_libraryFavoriteModel->deleteSingleFavoriteByFavoriteId(fileId); }

@@ -123,3 +123,13 @@ bool LoginUserModel::checkPassword(const std::shared_ptr<LoginInfo>& info)
     return hasRow(*db, "select * from corvelle_login_user \nwhere lower(clientId) = ? and deviceId = ? and useName = ?  and password = ?", lower(info->clientId),
         info->deviceId, info->accountId, info->passWord);
 }
+
+bool LoginUserModel::forgetRefusedPassword(const std::shared_ptr<LoginInfo>& info)
+{
+    auto db = database();
+    if (!info || RecordText::isBlank(info->clientId) || RecordText::isBlank(info->accountId) || RecordText::isBlank(info->passWord) || !db
+        || !db->goodConnection())
+        return false;
+    return db->executeUpdate("UPDATE corvelle_login_user SET password = '' WHERE lower(clientId) = ? AND lower(useName) = ? AND password = ?",
+        lower(info->clientId), lower(info->accountId), info->passWord);
+}

@@ -576,7 +576,15 @@ void LoginMode::loginFailed(const std::shared_ptr<LoginRst>& reply)
 {
     std::string status = reply->status.value_or(std::string());
     std::string message = reply->message.value_or(std::string());
-    if (status == "999" || status == "402" || status == "403") {
+    // The server refused this password: it no longer opens the stored account
+    // offline either, or a password withdrawn on the server would go on
+    // working on the device. The refusal then ends like any other.
+    if (status == "402") {
+        DataAccessManager::releaseDataModel();
+        if (auto folder = clientFolder(); folder && NSFileManager::defaultManager().fileExistsAtPath(*folder))
+            DataAccessManager::sharedDataModel()->forgetRefusedPassword(loginInfo());
+    }
+    if (status == "999" || status == "403") {
         tellChangeLoginButState();
         DataAccessManager::releaseDataModel();
         SessionServices::endBlockWait();

@@ -152,4 +152,44 @@ TEST_F(SignInIntegrity, AMissingModuleListEndsTheSignInWhateverTheSkinDoes)
     EXPECT_EQ(outcomes.back(), outcomes.front());
 }
 
+// A password the server refused no longer opens the account offline; a typing
+// slip it refused leaves the stored password alone, and the next password the
+// server takes opens it offline again.
+TEST_F(SignInIntegrity, APasswordTheServerRefusedNoLongerSignsInOffline)
+{
+    ScopedManualClock clock;
+    ASSERT_TRUE(signIn("secret"));
+    auto offline = [&](const std::string& password) {
+        freeSession();
+        serverUp(false);
+        loginDelegate->events.clear();
+        const bool in = signIn(password);
+        serverUp(true);
+        return in;
+    };
+    auto online = [&](const std::string& password) {
+        freeSession();
+        loginDelegate->events.clear();
+        return signIn(password);
+    };
+
+    // A slip: the server refuses it, the stored password still works offline.
+    EXPECT_FALSE(online("secrte"));
+    EXPECT_EQ(loginDelegate->events, (std::vector<std::string> { "button", "error:Refused" }));
+    EXPECT_TRUE(offline("secret"));
+
+    // The password is changed on the server: the old one is refused there...
+    server.setAccount("ACME", "sales1", { "changed" });
+    EXPECT_FALSE(online("secret"));
+    EXPECT_EQ(loginDelegate->events, (std::vector<std::string> { "button", "error:Refused" }));
+    EXPECT_EQ(LoginMode::sharedInstance()->loginType(), LoginMode::kLoginTypeNone);
+    // ...and on the device.
+    EXPECT_FALSE(offline("secret"));
+    EXPECT_EQ(loginDelegate->events.back(), "error:Wrong password");
+
+    EXPECT_TRUE(online("changed"));
+    EXPECT_TRUE(offline("changed"));
+    EXPECT_EQ(LoginMode::sharedInstance()->loginType(), LoginMode::kLoginTypeOffline);
+}
+
 }  // namespace
