@@ -3,6 +3,7 @@
 #include "Classes/Frame/PublicFunction.h"
 #include "Network/Protocol/LoginMode.h"
 #include "Network/Protocol/MsgRequest.h"
+#include "Network/Protocol/NetworkModel.h"
 #include "Network/Protocol/RequestInterfaceBase.h"
 #include "Network/Protocol/ServerInfo.h"
 #include "Platform/Foundation/NSFileManager.h"
@@ -127,7 +128,7 @@ std::string HttpNetworkCtrl::GetMsgURLWithHeader(const std::string& head)
     auto server = PublicFunction::GetServer();
     std::string url = stringWithFormat("%@%@:%d/%@/%@", "http://", server->strIP, server->httpPort,
                                        server->websiteServer, head);
-    NSLog("the url is %@", url);
+    NSLog("the url is %@", NetworkModel::loggableURL(url));
     return NSString::stringByAddingPercentEscapesUsingEncoding(url).value_or(std::string());
 }
 

@@ -8,6 +8,8 @@
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSString.h"
 
+#include <algorithm>
+#include <string_view>
 #include <vector>
 
 std::shared_ptr<NetworkModel> NetworkModel::sharedInstance()
@@ -23,13 +25,20 @@ std::shared_ptr<NetworkModel> NetworkModel::sharedInstance()
 
 namespace {
 
-// Replaces the value of every "password" member, at any depth, with stars.
+// Members whose values open the account: a password, or a session id that
+// stands for one until the session ends.
+bool isSecretKey(std::string_view key)
+{
+    return key == "password" || key == "sessionId" || key == "jsessionId";
+}
+
+// Replaces the value of every secret member, at any depth, with stars.
 void maskPasswords(Value& value)
 {
     if (value.isDictionary()) {
         ValueDictionary& members = value.mutableDictionary();
         for (const std::string& key : members.keys()) {
-            if (key == "password")
+            if (isSecretKey(key))
                 members.set(key, Value("******"));
             else if (Value* member = members.find(key))
                 maskPasswords(*member);
@@ -40,11 +49,11 @@ void maskPasswords(Value& value)
     }
 }
 
-// JSON text as it may be logged: passwords masked, and a text holding one
+// JSON text as it may be logged: secrets masked, and a text holding one
 // that cannot be read as JSON not shown at all.
 std::string loggableJSON(const std::string& text, const char* unreadable)
 {
-    if (text.find("password") == std::string::npos)
+    if (text.find("password") == std::string::npos && text.find("essionId") == std::string::npos)
         return text;
     auto value = QDJsonParser().objectWithString(text);
     if (!value)
@@ -63,6 +72,18 @@ std::string NetworkModel::loggableBody(const std::string& body)
 std::string NetworkModel::loggableReply(const std::string& reply)
 {
     return loggableJSON(reply, "(a reply holding a password)");
+}
+
+std::string NetworkModel::loggableURL(const std::string& url)
+{
+    // The session id travels in the head, after ";" and up to "?".
+    const size_t start = url.find(';');
+    if (start == std::string::npos)
+        return url;
+    const size_t end = std::min(url.find('?', start), url.size());
+    if (end == start + 1)
+        return url;
+    return url.substr(0, start + 1) + "******" + url.substr(end);
 }
 
 int NetworkModel::sendRequest(const std::shared_ptr<RequestInterfaceBase>& request)

@@ -35,8 +35,10 @@ public:
 
     // The request body as it may be logged: the password parameter masked.
     static std::string loggableBody(const std::string& body);
-    // The reply text as it may be logged: every password member masked.
+    // The reply text as it may be logged: every password and session id member masked.
     static std::string loggableReply(const std::string& reply);
+    // A message URL as it may be logged: the session id in its head masked.
+    static std::string loggableURL(const std::string& url);
 
     // What carries a descriptor to the server: it answers the tag, and later
     // hands the descriptor back through ReciveHttpRespond or ReciveDidFailed

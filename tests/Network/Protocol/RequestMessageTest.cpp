@@ -61,9 +61,22 @@ TEST(NetworkModel, LoggedTextsNeverShowAPassword)
           R"({"content":{"vendor":{"password":"******","phone":"1"}},"results":[{"password":"******"}]})" },
         { R"({"content":"","results":[]})", R"({"content":"","results":[]})" },
         { "not json", "not json" },
+        { R"({"content":{"sessionId":"S1X9","vendor":{"password":"p"}},"results":[]})",
+          R"({"content":{"sessionId":"******","vendor":{"password":"******"}},"results":[]})" },
     };
     for (const auto& c : cases)
         EXPECT_EQ(NetworkModel::loggableReply(c.text), c.logged) << c.text;
+    EXPECT_EQ(NetworkModel::loggableReply(R"({"sessionId":)"), "(a reply holding a password)");
+
+    const Case urls[] = {
+        { "http://h:1/CorvelleSaas/SyncServer;S1X9?", "http://h:1/CorvelleSaas/SyncServer;******?" },
+        { "http://h:1/CorvelleSaas/SyncClient;a/b;c?x", "http://h:1/CorvelleSaas/SyncClient;******?x" },
+        { "http://h:1/CorvelleSaas/SyncServer;S1X9", "http://h:1/CorvelleSaas/SyncServer;******" },
+        { "http://h:1/CorvelleSaas/SyncClient;", "http://h:1/CorvelleSaas/SyncClient;" },
+        { "http://h:1/CorvelleSaas/Vendor?", "http://h:1/CorvelleSaas/Vendor?" },
+    };
+    for (const auto& c : urls)
+        EXPECT_EQ(NetworkModel::loggableURL(c.text), c.logged) << c.text;
     EXPECT_EQ(NetworkModel::loggableReply(R"(password: "abc")"), "(a reply holding a password)");
     EXPECT_EQ(NetworkModel::loggableBody(R"({"password":)"), "(a request body holding a password)");
 }

@@ -192,4 +192,28 @@ TEST_F(SignInIntegrity, APasswordTheServerRefusedNoLongerSignsInOffline)
     EXPECT_EQ(LoginMode::sharedInstance()->loginType(), LoginMode::kLoginTypeOffline);
 }
 
+TEST_F(SignInIntegrity, TheSessionIdNeverReachesTheLog)
+{
+    ScopedManualClock clock;
+    std::vector<std::string> lines;
+    NSLogSetCapture([&](const std::string& line) { lines.push_back(line); });
+    const bool signedIn = signIn();
+    const bool synchronised = synchronise();
+    NSLogSetCapture(nullptr);
+    ASSERT_TRUE(signedIn);
+    ASSERT_TRUE(synchronised);
+    const std::string session = server.lastSessionId();
+    ASSERT_FALSE(session.empty());
+    ASSERT_EQ(LoginMode::sharedInstance()->sessionId(), session);
+    size_t masked = 0;
+    for (const auto& line : lines) {
+        EXPECT_EQ(line.find(session), std::string::npos) << line.substr(0, 300);
+        if (line.find(";******?") != std::string::npos)
+            ++masked;
+    }
+    // The session commands' addresses are logged, with the id masked.
+    EXPECT_GT(masked, 0u);
+}
+
+
 }  // namespace
