@@ -63,6 +63,12 @@ std::string DataAccessManager::dataFilePath()
     return folder.empty() ? std::string() : NSString::stringByAppendingPathComponent(folder, kDatabaseName);
 }
 
+std::optional<std::string> DataAccessManager::templatePath()
+{
+    auto bundle = NSBundle::mainBundle();
+    return bundle ? bundle->pathForResourceOfType("corvelle_lite", "sqlite") : std::nullopt;
+}
+
 bool DataAccessManager::createEditableDatabaseOfDataCacheStoreIfNeeded()
 {
     auto& fm = NSFileManager::defaultManager();
@@ -81,8 +87,7 @@ bool DataAccessManager::createEditableDatabaseOfDataCacheStoreIfNeeded()
     }
     // Copied under a temporary name and moved into place, so that a failed or
     // partial copy never leaves a database file that the next start would take.
-    auto bundle = NSBundle::mainBundle();
-    auto templatePath = bundle ? bundle->pathForResourceOfType("corvelle_lite", "sqlite") : std::nullopt;
+    auto templatePath = DataAccessManager::templatePath();
     if (!templatePath) {
         NSLog("The template database is missing from the bundle");
         return false;

@@ -37,6 +37,8 @@ public:
     static void destoryDataModel();
     // <home>/Documents/<client id in lower case>/corvelle_lite.sqlite
     static std::string dataFilePath();
+    // The bundle's empty database that every client's starts as.
+    static std::optional<std::string> templatePath();
 
     DataAccessManager();
     // Makes the client folder and copies the template there when the database is missing.

@@ -5,6 +5,7 @@
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
 #include "Database/RecordText.h"
+#include "Database/UnsentWork.h"
 #include "Network/Protocol/NetworkModel.h"
 #include "Network/Protocol/ProtocolServices.h"
 #include "Network/Protocol/RequestDownload.h"
@@ -20,6 +21,7 @@
 #include "Platform/Foundation/NSUserDefaults.h"
 #include "Platform/Foundation/PerformRequests.h"
 
+#include <cstdio>
 #include <mutex>
 #include <sys/stat.h>
 
@@ -327,6 +329,12 @@ void LoginMode::removeBlockAccount()
         if (NSFileManager::defaultManager().fileExistsAtPath(*folder))
             NSFileManager::defaultManager().removeItemAtPath(*folder);
     }
+    forgetBlockedAccount();
+}
+
+// The account's saved sign-in and the client's synchronisation flags.
+void LoginMode::forgetBlockedAccount()
+{
     auto defaults = NSUserDefaults::standardUserDefaults();
     std::vector<Value> list = defaults->arrayForKey(kLoginInfoArray).arrayValue().items();
     for (auto it = list.begin(); it != list.end(); ++it) {
@@ -342,6 +350,53 @@ void LoginMode::removeBlockAccount()
     defaults->setObjectForKey(Value(ValueArray(std::move(list))), kLoginInfoArray);
     defaults->synchronize();
     removeAllSyncFlag();
+}
+
+// Starts the client's data afresh as the server asked, except the work done
+// on the device and not sent yet (orders, customers), which nothing could
+// fetch again: it is carried into the fresh database, which takes the old
+// one's place in one rename. When it cannot be carried, nothing is removed
+// and the answer is false.
+bool LoginMode::startClientAfresh()
+{
+    auto folder = clientFolder();
+    const std::string database = DataAccessManager::dataFilePath();
+    if (!folder || database.empty()) {
+        removeBlockAccount();
+        return true;
+    }
+    switch (UnsentWork::inDatabase(database)) {
+    case UnsentWork::Found::None:
+        removeBlockAccount();
+        return true;
+    case UnsentWork::Found::Unreadable:
+        NSLog("The database %@ cannot be read: it is kept rather than started afresh", database);
+        return false;
+    case UnsentWork::Found::Some:
+        break;
+    }
+    auto& fm = NSFileManager::defaultManager();
+    const std::string fresh = database + ".fresh";
+    auto templatePath = DataAccessManager::templatePath();
+    if (!templatePath || !UnsentWork::copyIntoFresh(database, *templatePath, fresh))
+        return false;
+    // Left by the old database's last connection, they would be taken for the fresh one's.
+    for (const char* side : { "-journal", "-wal", "-shm" }) {
+        if (fm.fileExistsAtPath(database + side))
+            fm.removeItemAtPath(database + side);
+    }
+    if (::rename(fresh.c_str(), database.c_str()) != 0) {
+        NSLog("The fresh database could not replace %@", database);
+        fm.removeItemAtPath(fresh);
+        return false;
+    }
+    const std::string databaseName = NSString::lastPathComponent(database);
+    for (const std::string& name : fm.contentsOfDirectoryAtPath(*folder).value_or(std::vector<std::string>())) {
+        if (name != databaseName)
+            fm.removeItemAtPath(NSString::stringByAppendingPathComponent(*folder, name));
+    }
+    forgetBlockedAccount();
+    return true;
 }
 
 void LoginMode::removeAllSyncFlag()
@@ -472,8 +527,8 @@ void LoginMode::loginRespond(const std::shared_ptr<LoginRst>& reply)
     m_userAccess = reply->userAccess;
 
     ConfigManager::sharedInstance()->resetUserData();
-    if (reply->needSyncAll)
-        removeBlockAccount();
+    if (reply->needSyncAll && !startClientAfresh())
+        tellError(text("SYNCALLKEPTLOCALDATA"));
     if (m_fromInput)
         refreshLastLogininfo();
     DataAccessManager::sharedDataModel()->saveUserInfo(loginInfo());

@@ -134,6 +134,8 @@ public:
 
 private:
     void loginRespond(const std::shared_ptr<LoginRst>& reply);
+    bool startClientAfresh();
+    void forgetBlockedAccount();
     void loginFailed(const std::shared_ptr<LoginRst>& reply);
     void offlineLogin(const std::optional<std::string>& message);
     void showRequestConfigTittle();

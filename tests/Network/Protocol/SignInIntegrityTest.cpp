@@ -7,17 +7,52 @@
 
 #include "SessionRoad.h"
 
+#include "Classes/Customer/CustomerDataModel.h"
+#include "Database/DataAccessManager.h"
+#include "Database/QuoteOrderEntity.h"
 #include "Platform/Foundation/NSFileManager.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSUserDefaults.h"
 #include "support/ClockFixture.h"
 
+#include <algorithm>
+#include <fstream>
+#include <sstream>
 
 namespace {
+
+std::string fileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
 
 std::string stringDefault(const std::string& key)
 {
     return NSUserDefaults::standardUserDefaults()->stringForKey(key).value_or("");
+}
+
+// An order of two lines, as the editor stores it: not uploaded unless said.
+std::shared_ptr<QuoteOrderEntity> storeOrder(int customerId, bool uploaded, int serverId = 0)
+{
+    auto order = std::make_shared<QuoteOrderEntity>();
+    order->serial = serverId;
+    order->customerId = customerId;
+    order->customerName = std::string("Buyer");
+    order->uploaded = uploaded;
+    for (const char* sku : { "CH-1", "TB-2" }) {
+        auto item = std::make_shared<QuoteOrderItemEntity>();
+        item->sku = std::string(sku);
+        item->name = std::string(sku);
+        item->quantity = 3;
+        item->price = 10;
+        item->finalPrice = 9;
+        order->items.push_back(item);
+    }
+    EXPECT_NE(DataAccessManager::sharedDataModel()->saveQuoteOrder(order), 0);
+    return order;
 }
 
 class SignInIntegrity : public SessionRoad {
@@ -65,6 +100,108 @@ protected:
     Value loginContent;
     Value configContent;
 };
+
+TEST_F(SignInIntegrity, AFullResyncKeepsTheOrdersAndCustomersNotSentYet)
+{
+    ScopedManualClock clock;
+    ASSERT_TRUE(signIn());
+    ASSERT_TRUE(synchronise());
+    auto data = DataAccessManager::sharedDataModel();
+    ASSERT_EQ(data->getAllCustomers(true).size(), 1u);
+    const int serverCustomer = data->getAllCustomers(true).begin()->first;
+    const int localCustomer = CustomerDataModel::sharedInstance()->saveCustomerWithNameStreetCityStateZipCode(
+        std::string("Made Here Ltd"), std::string("1 Quay"), std::string("Harbour"), std::string("CA"), std::string("90001"));
+    ASSERT_LT(localCustomer, 0);
+    const size_t localDetails = data->getCustomerAttributes(localCustomer).size();
+    ASSERT_GT(localDetails, 0u);
+    auto unsent = storeOrder(localCustomer, false);
+    auto unsentForServerCustomer = storeOrder(serverCustomer, false);
+    storeOrder(serverCustomer, true, 500);
+    ASSERT_EQ(data->fetchQuoteOrdersCondition(0, std::nullopt).size(), 3u);
+
+    freeSession();
+    askForFullResync();
+    loginDelegate->events.clear();
+    ASSERT_TRUE(signIn());
+    EXPECT_FALSE(loginDelegate->has(keptText()));
+
+    // Everything the server holds is gone, to be fetched again...
+    data = DataAccessManager::sharedDataModel();
+    EXPECT_TRUE(data->getAllProducts().empty());
+    EXPECT_FALSE(exists("acme/ProductImages/chair.png"));
+    EXPECT_EQ(stringDefault("ACME-CustomerSynced"), "");
+    EXPECT_EQ(stringDefault("ACME-ProductSynced"), "");
+    EXPECT_TRUE(data->fetchQuoteOrdersCondition(1, std::nullopt).empty());
+    // ...but the work done here is all there, lines and details included.
+    auto orders = data->fetchQuoteOrdersCondition(2, std::nullopt);
+    ASSERT_EQ(orders.size(), 2u);
+    for (const auto& kept : { unsent, unsentForServerCustomer }) {
+        auto it = std::find_if(orders.begin(), orders.end(), [&](const auto& o) { return o->serial == kept->serial; });
+        ASSERT_NE(it, orders.end()) << kept->serial;
+        EXPECT_EQ((*it)->number, kept->number);
+        EXPECT_EQ((*it)->customerId, kept->customerId);
+        auto lines = data->fetchQuoteOrderItemsWithQuoteOrder(kept->serial);
+        ASSERT_TRUE(lines);
+        EXPECT_EQ(lines->size(), 2u);
+    }
+    auto customers = data->getAllCustomers(true);
+    ASSERT_EQ(customers.size(), 1u);
+    EXPECT_EQ(customers.begin()->first, localCustomer);
+    // The saved sign-in is made again, and the session goes on as usual.
+    auto saved = NSUserDefaults::standardUserDefaults()->arrayForKey(LoginMode::kLoginInfoArray);
+    ASSERT_EQ(saved.count(), 1u);
+    EXPECT_EQ(saved[size_t(0)][LoginMode::kInputClientID].stringValue(), "ACME");
+    EXPECT_EQ(LoginMode::sharedInstance()->loginType(), LoginMode::kLoginTypeOnline);
+
+    // The next run fetches the company's data whole, beside the kept work.
+    server.clearReceived();
+    ASSERT_TRUE(synchronise());
+    data = DataAccessManager::sharedDataModel();
+    EXPECT_EQ(data->getAllProducts().size(), 2u);
+    EXPECT_EQ(data->getAllCustomers(true).size(), 2u);
+    EXPECT_EQ(data->getCustomerAttributes(localCustomer).size(), localDetails);
+    EXPECT_EQ(data->fetchQuoteOrdersCondition(2, std::nullopt).size(), 2u);
+}
+
+// What a full resync leaves of the old client folder: everything goes when
+// nothing unsent is in it; a database that cannot be read, which may hold
+// unsent work, is kept as it is and the person is told.
+TEST_F(SignInIntegrity, AFullResyncRemovesTheFolderOnlyWhenNothingUnsentCanBeInIt)
+{
+    struct Case {
+        const char* name;
+        bool damage;
+        bool folderKept;
+    };
+    const Case cases[] = {
+        { "nothing unsent", false, false },
+        { "unreadable database", true, true },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScopedManualClock clock;
+        forgetClient();
+        server.setContent(FakeCompanyServer::kLogin, loginContent);
+        ASSERT_TRUE(signIn());
+        ASSERT_TRUE(synchronise());
+        freeSession();
+        const std::string database = documents("acme/corvelle_lite.sqlite");
+        if (c.damage) {
+            std::ofstream(database, std::ios::binary | std::ios::trunc) << "not a database, but maybe the only copy of a day's orders";
+        }
+        const std::string before = fileBytes(database);
+
+        askForFullResync();
+        loginDelegate->events.clear();
+        signIn();
+        EXPECT_EQ(loginDelegate->has(keptText()), c.folderKept);
+        EXPECT_EQ(exists("acme/ProductImages/chair.png"), c.folderKept);
+        EXPECT_EQ(stringDefault("ACME-ProductSynced") == "synced", c.folderKept);
+        if (c.folderKept) {
+            EXPECT_EQ(fileBytes(database), before);
+        }
+    }
+}
 
 // A "200" that is not an object holding a session id signs nobody in: it is
 // answered as a reply of the wrong shape, and asks for nothing, not even a
@@ -214,6 +351,5 @@ TEST_F(SignInIntegrity, TheSessionIdNeverReachesTheLog)
     // The session commands' addresses are logged, with the id masked.
     EXPECT_GT(masked, 0u);
 }
-
 
 }  // namespace
