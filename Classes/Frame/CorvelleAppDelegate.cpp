@@ -1,5 +1,6 @@
 #include "Classes/Frame/CorvelleAppDelegate.h"
 
+#include "Classes/Customer/CustomerDataModel.h"
 #include "Classes/Frame/CorvelleNavigationController.h"
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/LanguageManager.h"
@@ -8,8 +9,10 @@
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/SkinManager.h"
 #include "Classes/Frame/UITabBarControllerExt.h"
+#include "Classes/Library/PdfThumbCache.h"
 #include "Classes/Library/SaleslibraryModel.h"
 #include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/QuoteOrder/QuoteOrderThumbnailCache.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
 #include "Network/HTTP/Reachability.h"
@@ -255,6 +258,12 @@ void CorvelleAppDelegate::showLoginPage()
     QuoteOrderStore::freeInstance();
     DataAccessManager::releaseDataModel();
     ConfigManager::freeInstance();
+    // Everything else that holds the client's data goes too: the next person
+    // to sign in may work for another client.
+    CustomerDataModel::freeInstance();
+    QuoteOrderThumbnailCache::sharedInstance().forgetImagePaths();
+    QuoteOrderThumbnailCache::sharedInstance().removeAllObjects();
+    PdfThumbCache::sharedInstance().removeAllObjects();
     LanguageManager::sharedInstance()->removeAllLanugageNotification();
     m_window->setRootViewController(makeWelcomeScreen());
 }

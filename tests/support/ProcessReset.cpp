@@ -5,8 +5,10 @@
 #include "Classes/Frame/LanguageManager.h"
 #include "Classes/Frame/MessageBox.h"
 #include "Classes/Frame/SkinManager.h"
+#include "Classes/Library/PdfThumbCache.h"
 #include "Classes/Library/SaleslibraryModel.h"
 #include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/QuoteOrder/QuoteOrderThumbnailCache.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
 #include "Network/HTTP/HTTPAuthenticationDialog.h"
@@ -39,6 +41,11 @@ const std::vector<Reset>& builtInResets()
         { "session", [] { LoginMode::freeInstance(); } },
         { "configuration", [] { ConfigManager::freeInstance(); } },
         { "customer cache", [] { CustomerDataModel::freeInstance(); } },
+        { "order thumbnails", [] {
+              QuoteOrderThumbnailCache::sharedInstance().forgetImagePaths();
+              QuoteOrderThumbnailCache::sharedInstance().removeAllObjects();
+          } },
+        { "document thumbnails", [] { PdfThumbCache::sharedInstance().removeAllObjects(); } },
         { "quote-order store", [] { QuoteOrderStore::freeInstance(); } },
         { "data access", [] { DataAccessManager::releaseDataModel(); } },
         { "synchronisation", [] { SyncModel::freeInstance(); } },

@@ -6,9 +6,11 @@
 
 #include "LoginScreenFixture.h"
 
+#include "Classes/Customer/CustomerDataModel.h"
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Frame/MessageBox.h"
 #include "Classes/Frame/UITabBarControllerExt.h"
+#include "Classes/QuoteOrder/QuoteOrderThumbnailCache.h"
 #include "Classes/Sync/SyncViewController.h"
 #include "Database/DataAccessManager.h"
 #include "Network/HTTP/Reachability.h"
@@ -230,6 +232,57 @@ TEST_F(WelcomeRoadTest, WithTheServerDownTheStoredAccountSignsInOffline)
     ASSERT_TRUE(pumpMainRunLoopUntil([&] { return !welcome(); }, 10));
     EXPECT_EQ(LoginMode::sharedInstance()->loginType(), LoginMode::kLoginTypeOffline);
     EXPECT_EQ(MessageBox::sharedInstance()->waitMsgBoxtag(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Two clients on one device, one after the other: what the first one's
+// session left in memory (its customers, its order thumbnails) is gone when
+// the second signs in.
+TEST_F(WelcomeRoadTest, AfterALogOutTheNextClientSeesNothingOfThePreviousOne)
+{
+    server.setAccount("BETA", "sales2", { "other" });
+    server.addFile("BETA", "", "SkinImages.zip", fileBytes(CORVELLE_SKIN_ARCHIVE));
+    auto signInAs = [&](const std::string& user, const std::string& password, const std::string& client) {
+        auto fields = welcome()->loginCheckBox();
+        const std::shared_ptr<UITextField> all[] = { fields->userNameInputText(), fields->passWordInputText(), fields->clientIDInputText() };
+        for (const auto& field : all) {
+            appDriver->tap(field);
+            appDriver->advance(0.35);
+            for (size_t n = field->text().size(); n > 0; --n)
+                appDriver->pressBackspace();
+        }
+        appDriver->tap(fields->userNameInputText());
+        appDriver->advance(0.35);
+        appDriver->typeText(user + "\n");
+        appDriver->typeText(password + "\n");
+        appDriver->typeText(client + "\n");
+        return pumpMainRunLoopUntil([&] { return app->tabBarController() && !welcome(); }, 30);
+    };
+
+    ASSERT_TRUE(signInAs("sales1", "secret", "ACME"));
+    auto customers = CustomerDataModel::sharedInstance();
+    const int acmeCustomer = customers->saveCustomerWithNameStreetCityStateZipCode(std::string("Quayside Traders"),
+        std::string("1 Quay"), std::string("Harbour"), std::string("CA"), std::string("90001"));
+    ASSERT_LT(acmeCustomer, 0);
+    ASSERT_FALSE(customers->customerSearch(std::string("Quayside")).empty());
+    const std::string acmeThumbnail = QuoteOrderThumbnailCache::sharedInstance().imagePathForProduct(1);
+    ASSERT_NE(acmeThumbnail.find("/acme/"), std::string::npos);
+    customers.reset();
+
+    app->showLoginPage();
+    appDriver->settle();
+    ASSERT_TRUE(welcome());
+    ASSERT_TRUE(signInAs("sales2", "other", "BETA"));
+    EXPECT_EQ(LoginMode::sharedInstance()->clientID(), std::optional<std::string>("BETA"));
+    auto seen = CustomerDataModel::sharedInstance();
+    EXPECT_EQ(seen->customerInfoDic().count(acmeCustomer), 0u);
+    EXPECT_TRUE(seen->customerSearch(std::string("Quayside")).empty());
+    EXPECT_TRUE(seen->allSearchPersonList().empty());
+    const std::string betaThumbnail = QuoteOrderThumbnailCache::sharedInstance().imagePathForProduct(1);
+    EXPECT_NE(betaThumbnail.find("/beta/"), std::string::npos) << betaThumbnail;
 }
 
 }  // namespace
