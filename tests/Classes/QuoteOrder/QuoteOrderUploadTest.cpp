@@ -153,7 +153,7 @@ TEST_F(QuoteOrderUploadTest, OfflineTheStoreSignsInAgainThenUploadsJustThatOrder
     auto other = storedOrder("Ann");
     auto order = storedOrder("Bob");
     LoginMode::sharedInstance()->setLoginType(LoginMode::kLoginTypeOffline);
-    frontDoor->replyTo(258, FakeFrontDoor::envelope("200", R"({"vendor": {"clientId": "Acme"}})"));
+    frontDoor->replyTo(258, FakeFrontDoor::envelope("200", R"({"sessionId": "S-NEW", "vendor": {"clientId": "Acme"}})"));
     frontDoor->replyTo(518, FakeFrontDoor::envelope("200"));
     store->startUploadQuoteOrder(order->serial);
     driver->settle();
