@@ -532,6 +532,10 @@ bool HTTPRequest::retryUsingNewConnection()
 {
     if (m_retryCount != 0)
         return false;
+    // Once any of a body has gone out the server may have acted on it (an
+    // order taken, a customer made); sending it again could do that twice.
+    if (m_postBodyReadStream && m_readStream && m_readStream->requestBytesWrittenCount() > 0)
+        return false;
     m_willRetryRequest = true;
     cancelLoad();
     m_willRetryRequest = false;

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <unistd.h>
 
@@ -350,5 +351,49 @@ TEST(HostileServer, ResumeAppendsOnlyWhereThePartialFileEnds)
         EXPECT_EQ(request->partialDownloadWasComplete(), c.completeAsItWas);
         unlink(temp.c_str());
         unlink(destination.c_str());
+    }
+}
+
+// A connection that drops after the request went out is tried again only when
+// no body was sent: a body the server read may already have been acted on.
+TEST(HostileServer, ADroppedConnectionResendsOnlyRequestsWithoutABody)
+{
+    struct Case {
+        const char* name;
+        bool withBody;
+        Script firstAnswer;
+        size_t requests;
+        bool succeeds;
+    };
+    const Case cases[] = {
+        { "body read whole, then closed", true, { ScriptStep::close() }, 1, false },
+        { "body read whole, answer cut short", true,
+          { ScriptStep::send(head("200 OK", "Content-Length: 100\r\n") + "partial"), ScriptStep::close() }, 1, false },
+        { "no body, closed", false, { ScriptStep::close() }, 2, true },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::atomic<int> seen { 0 };
+        ScriptedHttpServer server([&](const ScriptedRequest&) {
+            return ++seen == 1 ? c.firstAnswer : Script { ScriptStep::send(ScriptedHttpServer::response(200, "taken")) };
+        });
+        auto request = get(server.url("/order"));
+        if (c.withBody) {
+            request->setRequestMethod("POST");
+            const std::string order = R"({"order_number":"sales01_1"})";
+            request->appendPostData(Data(order.begin(), order.end()));
+        }
+        auto outcome = run(request);
+        ASSERT_TRUE(outcome.ended);
+        ASSERT_EQ(server.requests().size(), c.requests);
+        if (c.withBody) {
+            EXPECT_EQ(server.requests().front().body, R"({"order_number":"sales01_1"})");
+        }
+        if (c.succeeds) {
+            EXPECT_FALSE(request->error());
+            EXPECT_EQ(bodyOf(*request), "taken");
+        } else {
+            EXPECT_EQ(errorCode(*request), HTTPConnectionFailureErrorType);
+        }
     }
 }
