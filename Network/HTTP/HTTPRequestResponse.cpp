@@ -347,6 +347,28 @@ std::optional<uint64_t> contentRangeNumber(const std::string& text, bool wholeSi
     return n;
 }
 
+// Whether "bytes first-last/total" runs to the file's last byte; an unknown
+// total ("*") cannot say otherwise.
+bool contentRangeReachesTheEnd(const std::string& text)
+{
+    auto dash = text.find('-');
+    auto slash = text.find('/', dash == std::string::npos ? 0 : dash);
+    if (dash == std::string::npos || slash == std::string::npos)
+        return false;
+    std::string_view total = std::string_view(text).substr(slash + 1);
+    while (!total.empty() && total.back() == ' ')
+        total.remove_suffix(1);
+    if (total == "*")
+        return true;
+    uint64_t last = 0, whole = 0;
+    auto [lastEnd, lastError] = std::from_chars(text.data() + dash + 1, text.data() + slash, last);
+    auto [wholeEnd, wholeError] = std::from_chars(total.data(), total.data() + total.size(), whole);
+    if (lastError != std::errc() || lastEnd != text.data() + slash || wholeError != std::errc()
+        || wholeEnd != total.data() + total.size())
+        return false;
+    return last < UINT64_MAX && last + 1 == whole;
+}
+
 }  // namespace
 
 HTTPRequest::ResumeDisposition HTTPRequest::resumeDisposition() const
@@ -359,6 +381,10 @@ HTTPRequest::ResumeDisposition HTTPRequest::resumeDisposition() const
     int status = m_responseStatusCode;
     if (status == 206) {
         auto first = range ? contentRangeNumber(*range, false) : std::nullopt;
+        // A part that stops before the file's end would leave a short file
+        // that looks complete.
+        if (!range || !contentRangeReachesTheEnd(*range))
+            return ResumeDisposition::Restart;
         if (first == partial)
             return ResumeDisposition::Append;
         // Another range of the file: only one from the first byte is the file.
@@ -400,6 +426,9 @@ void HTTPRequest::handleStreamComplete()
         return;
     if (resumeDisposition() == ResumeDisposition::AlreadyComplete)
         m_partialDownloadWasComplete = true;
+    // Asked afresh once already and still answered with a part that does not
+    // continue the file: what is on disk is not the file.
+    const bool partDoesNotFit = resumeDisposition() == ResumeDisposition::Restart;
     setStatusTimer(nullptr);
     m_downloadComplete = true;
     HTTPErrorRef fileError;
@@ -429,6 +458,10 @@ void HTTPRequest::handleStreamComplete()
             if (m_authenticationNeeded) {
                 // A challenge answer's body is not the download: keep what a
                 // resume has and drop the rest.
+            } else if (partDoesNotFit) {
+                fileError = HTTPError::make(HTTPConnectionFailureErrorType,
+                                            "The server answered with a part of the file that does not continue "
+                                            "the partial download");
             } else if (!(shouldRedirect && m_needsRedirect && allowResumeForFileDownloads)) {
                 auto& files = NSFileManager::defaultManager();
                 if (isResponseCompressed()) {

@@ -318,6 +318,9 @@ TEST(HostileServer, ResumeAppendsOnlyWhereThePartialFileEnds)
         { "206 from elsewhere", 500, [&](const std::string& range) {
               return range.empty() ? whole(range) : ScriptedHttpServer::response(206, file.substr(100), "Content-Range: bytes 100-4999/5000\r\n");
           }, 2, false },
+        { "206 from the partial size that stops short of the end", 500, [&](const std::string& range) {
+              return range.empty() ? whole(range) : ScriptedHttpServer::response(206, file.substr(500, 500), "Content-Range: bytes 500-999/5000\r\n");
+          }, 2, false },
         { "206 of the whole file", 500, [&](const std::string& range) {
               return range.empty() ? whole(range) : ScriptedHttpServer::response(206, file, "Content-Range: bytes 0-4999/5000\r\n");
           }, 1, false },
@@ -396,4 +399,34 @@ TEST(HostileServer, ADroppedConnectionResendsOnlyRequestsWithoutABody)
             EXPECT_EQ(errorCode(*request), HTTPConnectionFailureErrorType);
         }
     }
+}
+
+// A server that keeps answering with a part that does not continue the file
+// fails the download rather than have the partial file pass for the whole one.
+TEST(HostileServer, AResumeAnsweredWithTheWrongPartTwiceFailsAndDeliversNothing)
+{
+    TemporaryHome home;
+    const std::string file(5000, 'f');
+    std::atomic<int> wholeAnswers { 0 };
+    ScriptedHttpServer server([&](const ScriptedRequest& r) {
+        if (!r.header("Range").empty())
+            return Script { ScriptStep::send(ScriptedHttpServer::response(206, file.substr(1000), "Content-Range: bytes 1000-4999/5000\r\n")) };
+        // The fresh start is cut after 300 bytes; the engine resumes it from there.
+        if (++wholeAnswers == 1)
+            return Script { ScriptStep::send(head("200 OK", "Content-Length: 5000\r\n") + file.substr(0, 300)), ScriptStep::close() };
+        return Script { ScriptStep::send(ScriptedHttpServer::response(200, file)) };
+    });
+    std::string temp = temporaryFile(home, "partial"), destination = temporaryFile(home, "whole");
+    std::ofstream(temp, std::ios::binary) << file.substr(0, 500);
+    auto request = get(server.url("/file"));
+    request->downloadDestinationPath = destination;
+    request->temporaryFileDownloadPath = temp;
+    request->allowResumeForFileDownloads = true;
+    ASSERT_TRUE(run(request).ended);
+    ASSERT_EQ(server.requests().size(), 3u);
+    EXPECT_EQ(server.requests()[0].header("Range"), "bytes=500-");
+    EXPECT_EQ(server.requests()[1].header("Range"), "");
+    EXPECT_EQ(server.requests()[2].header("Range"), "bytes=300-");
+    EXPECT_EQ(errorCode(*request), HTTPConnectionFailureErrorType);
+    EXPECT_FALSE(NSFileManager::defaultManager().fileExistsAtPath(destination));
 }
