@@ -251,6 +251,38 @@ void FakeCompanyServer::setFault(const std::string& command, Fault fault, double
     m_faults[command] = { fault, stallSeconds };
 }
 
+void FakeCompanyServer::setFaultFor(const std::string& command, Fault fault, int times, double stallSeconds)
+{
+    std::lock_guard guard(m_mutex);
+    m_faults[command] = { fault, stallSeconds, times };
+}
+
+std::map<std::string, int> FakeCompanyServer::takenOrders() const
+{
+    std::lock_guard guard(m_mutex);
+    return m_takenOrders;
+}
+
+Value FakeCompanyServer::takeOrders(const Value& parameters)
+{
+    Value entries = Value::array();
+    QDJsonParser parser;
+    auto data = parser.objectWithString(parameters["syncData"].stringValue());
+    if (!data || !(*data)["order"].isArray())
+        return entries;
+    std::lock_guard guard(m_mutex);
+    for (const Value& order : (*data)["order"].arrayValue()) {
+        const Value& number = order["order_number"];
+        if (!number.isString() || number.stringValue().empty())
+            continue;
+        auto [it, fresh] = m_takenOrders.try_emplace(number.stringValue(), 0);
+        if (fresh)
+            it->second = ++m_lastOrderId;
+        entries.append(object({ { "id", number }, { "generateId", Value(it->second) } }));
+    }
+    return entries;
+}
+
 void FakeCompanyServer::setRawReply(const std::string& command, std::optional<std::string> body)
 {
     std::lock_guard guard(m_mutex);
@@ -441,16 +473,30 @@ void FakeCompanyServer::handleMessage(const httplib::Request& request, httplib::
         if (!known)
             status = "101";
     }
+    if (r.command == kUpload && status == "200") {
+        // Taken before any fault: a dropped or stalled answer loses the
+        // reply, not the order.
+        Value taken = takeOrders(r.parameters);
+        if (!taken.arrayValue().empty() && content.isDictionary()) {
+            Value orders = content["orders"].isArray() ? content["orders"] : Value::array();
+            for (const Value& entry : taken.arrayValue())
+                orders.append(entry);
+            content.set("orders", orders);
+        }
+    }
     answer(settings, status, response);
     record(std::move(r));
 }
 
-FakeCompanyServer::CommandSettings FakeCompanyServer::settingsFor(const std::string& command) const
+FakeCompanyServer::CommandSettings FakeCompanyServer::settingsFor(const std::string& command)
 {
     CommandSettings settings;
     std::lock_guard guard(m_mutex);
-    if (auto it = m_faults.find(command); it != m_faults.end())
+    if (auto it = m_faults.find(command); it != m_faults.end()) {
         settings.fault = it->second;
+        if (it->second.times > 0 && --it->second.times == 0)
+            m_faults.erase(it);
+    }
     if (auto it = m_statuses.find(command); it != m_statuses.end())
         settings.forcedStatus = it->second;
     if (auto it = m_contents.find(command); it != m_contents.end())

@@ -99,6 +99,8 @@ public:
     // Answer this command with a status (and its content) instead of the fixture's.
     void setStatus(const std::string& command, std::optional<std::string> status);
     void setFault(const std::string& command, Fault fault, double stallSeconds = 30);
+    // The fault for the next `times` requests of this command only, then none.
+    void setFaultFor(const std::string& command, Fault fault, int times, double stallSeconds = 30);
     // Answer this command with exactly these bytes (HTTP 200), whatever they are.
     void setRawReply(const std::string& command, std::optional<std::string> body);
     // Session commands with a session id the server did not issue answer this status ("101").
@@ -126,6 +128,11 @@ public:
     // (accounts.json) and its files (files/<client>/<folder>/<name>).
     bool loadCompany(const std::string& folder);
 
+    // Orders taken by uploads, by order number, with the id the server gave
+    // each. An order number is the upload's key: an order sent again is
+    // stored once and answered with the id it was first given.
+    std::map<std::string, int> takenOrders() const;
+
     std::vector<Received> received() const;
     std::vector<Received> receivedFor(const std::string& command) const;
     void clearReceived();
@@ -139,6 +146,7 @@ private:
     struct FaultSetting {
         Fault fault = Fault::None;
         double stallSeconds = 0;
+        int times = -1;  // requests it still applies to; -1 for all
     };
 
     // What a test set for one command.
@@ -152,7 +160,9 @@ private:
 
     void handleMessage(const httplib::Request& request, httplib::Response& response);
     void handleFormUpload(const httplib::Request& request, httplib::Response& response);
-    CommandSettings settingsFor(const std::string& command) const;
+    // Stores the orders an upload carries; their entries for the reply's "orders".
+    Value takeOrders(const Value& parameters);
+    CommandSettings settingsFor(const std::string& command);
     void answer(const CommandSettings& settings, std::string status, httplib::Response& response);
     void handleFile(const httplib::Request& request, httplib::Response& response);
     void record(Received received);
@@ -183,4 +193,6 @@ private:
     bool m_gzipReplies = false;
     int m_sessionCounter = 0;
     std::vector<Received> m_received;
+    std::map<std::string, int> m_takenOrders;
+    int m_lastOrderId = 8000;
 };
