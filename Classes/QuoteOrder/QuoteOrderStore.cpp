@@ -15,6 +15,7 @@
 #include "Platform/Foundation/NSDate.h"
 #include "Platform/Foundation/NSDateFormatter.h"
 #include "Platform/Foundation/NSLog.h"
+#include "Platform/Foundation/NSString.h"
 #include "Platform/Foundation/Format.h"
 
 #include <cctype>
@@ -463,8 +464,15 @@ void QuoteOrderStore::reloginFinished(const NetBaseRst& reply)
     auto session = LoginMode::sharedInstance();
     if (hasStatus(reply, "200")) {
         session->setLoginType(LoginMode::kLoginTypeOnline);
-        if (auto login = dynamic_cast<const LoginRst*>(&reply))
-            session->setClientID(login->clientId);
+        if (auto login = dynamic_cast<const LoginRst*>(&reply)) {
+            // The new session's ids go with the upload or history request
+            // that follows, and with every later command; a blank client id
+            // in the reply leaves the one the salesperson typed.
+            session->setSessionId(login->sessionId);
+            session->setVendorId(NSString::intValue(login->vendor_id.value_or(std::string())));
+            if (LoginMode::isUsableClientId(login->clientId))
+                session->setClientID(login->clientId);
+        }
         if (needWork_ == 1)
             getLastTenOrderHistory();
         else if (needWork_ == 2)

@@ -1,0 +1,150 @@
+// Quote orders travelling to and from the fake company server through the
+// real store, front door, transport and engine.
+
+#include "SessionRoad.h"
+
+#include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/QuoteOrder/QuoteOrderStoreDelegate.h"
+#include "Database/DataAccessManager.h"
+#include "Database/SQLiteLayer/SQLDatabase.h"
+#include "Platform/Foundation/Clock.h"
+#include "support/ClockFixture.h"
+
+namespace {
+
+class UploadRecorder : public QuoteOrderStoreDelegate {
+public:
+    void finishedUploadQuoteOrdersMessage(const std::optional<std::string>& status, const std::optional<std::string>&) override
+    {
+        uploads.push_back(status.value_or("<none>"));
+    }
+    void finishedSyncHistoryQuoteOrdersMessage(const std::optional<std::string>& status, const std::optional<std::string>&) override
+    {
+        histories.push_back(status.value_or("<none>"));
+    }
+    void popSelfView() override { }
+    void updateCustomerIdNewId(int, int) override { }
+    std::vector<std::string> uploads;
+    std::vector<std::string> histories;
+};
+
+class OrderUploadRoad : public SessionRoad {
+protected:
+    void SetUp() override
+    {
+        SessionRoad::SetUp();
+        ASSERT_TRUE(signIn());
+        store = QuoteOrderStore::sharedQuoteOrderStore();
+        store->setDelegate(recorder);
+    }
+
+    void TearDown() override
+    {
+        store.reset();
+        QuoteOrderStore::freeInstance();
+        SessionRoad::TearDown();
+    }
+
+    // An order made on the device, not yet sent, with one line.
+    int storedOrder(const std::string& number, const std::string& customer)
+    {
+        auto order = std::make_shared<QuoteOrderEntity>();
+        order->number = number;
+        order->customerName = customer;
+        auto line = std::make_shared<QuoteOrderItemEntity>();
+        line->price = 10;
+        line->finalPrice = 8;
+        line->quantity = 2;
+        order->items = { line };
+        return DataAccessManager::sharedDataModel()->saveQuoteOrder(order);
+    }
+
+    std::string row(const std::string& number)
+    {
+        return SQLDatabase::sharedDataBase()
+            ->stringForQuery("select order_id || ':' || customer_name || ':' || uploaded from corvelle_quote_order where order_number = ?", number)
+            .value_or("<none>");
+    }
+
+    int lines(int orderId)
+    {
+        return SQLDatabase::sharedDataBase()->intForQuery("select count(*) from corvelle_quote_order_item where order_id = ?", orderId);
+    }
+
+    bool waitForUploads(size_t count)
+    {
+        return pumpMainRunLoopUntil([&] { return recorder->uploads.size() >= count; }, 60);
+    }
+
+    std::shared_ptr<QuoteOrderStore> store;
+    std::shared_ptr<UploadRecorder> recorder = std::make_shared<UploadRecorder>();
+};
+
+// After an offline sign-in the store signs in again before it uploads; the
+// upload and every later command carry the session that sign-in got, and a
+// blank client id in its reply leaves the one typed at sign-in.
+TEST_F(OrderUploadRoad, TheReSignInBeforeAnUploadKeepsItsSessionAndTheTypedClient)
+{
+    ScopedManualClock clock;
+    auto session = LoginMode::sharedInstance();
+    const int first = storedOrder("sales1_1", "Ann");
+    const int second = storedOrder("sales1_2", "Bob");
+
+    struct Case {
+        const char* name;
+        bool blankClientInReply;
+        int order;
+        const char* number;
+        const char* customer;
+        int vendor;
+    };
+    for (const Case c : { Case { "a reply with a blank client id", true, first, "sales1_1", "Ann", 9 },
+                          Case { "the server's own reply", false, second, "sales1_2", "Bob", 7 } }) {
+        SCOPED_TRACE(c.name);
+        std::string expectedSession;
+        if (c.blankClientInReply) {
+            Value content = server.content(FakeCompanyServer::kLogin);
+            content.set("sessionId", Value("S-reply"));
+            Value vendor = content["vendor"];
+            vendor.set("clientId", Value(""));
+            vendor.set("vendor_id", Value("9"));
+            content.set("vendor", vendor);
+            server.setRequireSession(false);
+            server.setRawReply(FakeCompanyServer::kLogin, FakeCompanyServer::replyText(content, "200"));
+            expectedSession = "S-reply";
+        } else {
+            server.setRawReply(FakeCompanyServer::kLogin, std::nullopt);
+            server.setRequireSession(true);
+        }
+        server.clearReceived();
+        session->setLoginType(LoginMode::kLoginTypeOffline);
+        session->setSessionId(std::string("stale"));
+        const size_t told = recorder->uploads.size();
+        store->startUploadQuoteOrder(c.order);
+        ASSERT_TRUE(waitForUploads(told + 1));
+        if (expectedSession.empty())
+            expectedSession = server.lastSessionId();
+
+        EXPECT_EQ(recorder->uploads.back(), "200");
+        EXPECT_EQ(commands(), (std::vector<std::string> { "login", "upload" }));
+        auto uploads = server.receivedFor(FakeCompanyServer::kUpload);
+        ASSERT_EQ(uploads.size(), 1u);
+        EXPECT_EQ(uploads[0].sessionId, expectedSession);
+        EXPECT_EQ(session->sessionId(), expectedSession);
+        EXPECT_EQ(session->vendorId(), c.vendor);
+        EXPECT_EQ(session->clientID(), std::optional<std::string>("ACME"));
+        EXPECT_EQ(session->loginType(), LoginMode::kLoginTypeOnline);
+        ASSERT_EQ(server.takenOrders().count(c.number), 1u);
+        EXPECT_EQ(row(c.number), std::to_string(server.takenOrders().at(c.number)) + ":" + c.customer + ":1");
+    }
+
+    // The session stays good for what follows: the next upload goes at once.
+    const int third = storedOrder("sales1_3", "Cy");
+    server.clearReceived();
+    store->startUploadQuoteOrder(third);
+    ASSERT_TRUE(waitForUploads(3));
+    EXPECT_EQ(recorder->uploads.back(), "200");
+    EXPECT_EQ(commands(), std::vector<std::string> { "upload" });
+}
+
+}  // namespace
