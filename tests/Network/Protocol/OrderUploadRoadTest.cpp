@@ -1,5 +1,6 @@
 // Quote orders travelling to and from the fake company server through the
-// real store, front door, transport and engine.
+// real store, front door, transport and engine: the upload after an offline
+// sign-in and an upload whose answer is lost.
 
 #include "SessionRoad.h"
 
@@ -145,6 +146,50 @@ TEST_F(OrderUploadRoad, TheReSignInBeforeAnUploadKeepsItsSessionAndTheTypedClien
     ASSERT_TRUE(waitForUploads(3));
     EXPECT_EQ(recorder->uploads.back(), "200");
     EXPECT_EQ(commands(), std::vector<std::string> { "upload" });
+}
+
+// An upload whose answer is lost reaches the server once from the engine and
+// once more from the transport's resend, never more; the server keeps one
+// order per number and answers a repeat with the id it gave first, so the
+// order ends up sent, with that id, whichever attempt is answered.
+TEST_F(OrderUploadRoad, AnUploadWhoseAnswerIsLostIsTakenOnceAndEndsUpSent)
+{
+    ScopedManualClock clock;
+    const int id = storedOrder("sales1_1", "Ann");
+    server.clearReceived();
+
+    // Every answer lost: two arrivals for one tap, the order stays unsent.
+    server.setFault(FakeCompanyServer::kUpload, FakeCompanyServer::Fault::Drop);
+    store->startUploadQuoteOrder(id);
+    ASSERT_TRUE(waitForUploads(1));
+    EXPECT_EQ(recorder->uploads, std::vector<std::string> { "999" });
+    EXPECT_EQ(server.receivedFor(FakeCompanyServer::kUpload).size(), 2u);
+    ASSERT_EQ(server.takenOrders().size(), 1u);
+    const int serverId = server.takenOrders().at("sales1_1");
+    EXPECT_EQ(row("sales1_1"), std::to_string(id) + ":Ann:0");
+
+    // The next tap sends it again and the server's answer names the first id.
+    server.setFault(FakeCompanyServer::kUpload, FakeCompanyServer::Fault::None);
+    store->startUploadQuoteOrder(id);
+    ASSERT_TRUE(waitForUploads(2));
+    EXPECT_EQ(recorder->uploads.back(), "200");
+    EXPECT_EQ(server.receivedFor(FakeCompanyServer::kUpload).size(), 3u);
+    EXPECT_EQ(server.takenOrders().size(), 1u);
+    EXPECT_EQ(row("sales1_1"), std::to_string(serverId) + ":Ann:1");
+    EXPECT_EQ(lines(serverId), 1);
+
+    // One answer lost: the transport's resend, three seconds on, is answered.
+    const int other = storedOrder("sales1_2", "Bob");
+    server.clearReceived();
+    server.setFaultFor(FakeCompanyServer::kUpload, FakeCompanyServer::Fault::Drop, 1);
+    const double start = Clock::now();
+    store->startUploadQuoteOrder(other);
+    ASSERT_TRUE(waitForUploads(3));
+    EXPECT_EQ(recorder->uploads.back(), "200");
+    EXPECT_GE(Clock::now() - start, 3.0) << "the resend is the transport's, not the engine's";
+    EXPECT_EQ(server.receivedFor(FakeCompanyServer::kUpload).size(), 2u);
+    EXPECT_EQ(server.takenOrders().size(), 2u);
+    EXPECT_EQ(row("sales1_2"), std::to_string(server.takenOrders().at("sales1_2")) + ":Bob:1");
 }
 
 }  // namespace
