@@ -1,6 +1,7 @@
 // Quote orders travelling to and from the fake company server through the
 // real store, front door, transport and engine: the upload after an offline
-// sign-in and an upload whose answer is lost.
+// sign-in, an upload whose answer is lost, and order history meeting orders
+// the device has not yet sent.
 
 #include "SessionRoad.h"
 
@@ -190,6 +191,49 @@ TEST_F(OrderUploadRoad, AnUploadWhoseAnswerIsLostIsTakenOnceAndEndsUpSent)
     EXPECT_EQ(server.receivedFor(FakeCompanyServer::kUpload).size(), 2u);
     EXPECT_EQ(server.takenOrders().size(), 2u);
     EXPECT_EQ(row("sales1_2"), std::to_string(server.takenOrders().at("sales1_2")) + ":Bob:1");
+}
+
+// History stores the server's orders but never replaces an order the device
+// has not sent, whether the server's copy names its number or its id, and
+// takes no order (or line) with an id that is not a server id.
+TEST_F(OrderUploadRoad, HistoryLeavesOrdersNotYetSentAsTheyAre)
+{
+    ScopedManualClock clock;
+    const int unsent = storedOrder("sales1_1", "Ann");
+    ASSERT_LT(unsent, 0);
+    auto order = [](int id, const char* number, const char* customer) {
+        return Value::dictionary({ { "order_id", Value(id) }, { "order_number", Value(number) },
+            { "customer_name", Value(customer) }, { "cdate", Value("01/02/2026 10:00:00") } });
+    };
+    auto line = [](int orderId) { return Value::dictionary({ { "order_id", Value(orderId) }, { "product_quantity", Value(5) } }); };
+    server.setContent(FakeCompanyServer::kOrderHistory, Value::dictionary({
+        { "orders", Value::array({ order(9001, "sales1_1", "Server copy"), order(unsent, "sales1_x", "Local id"),
+                        order(0, "sales1_y", "Zero id"), order(9002, "sales1_9", "Server order") }) },
+        { "items", Value::array({ line(9001), line(unsent), line(0), line(9002) }) } }));
+    store->getLastTenOrderHistory();
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return !recorder->histories.empty(); }, 30));
+    EXPECT_EQ(recorder->histories, std::vector<std::string> { "200" });
+
+    EXPECT_EQ(row("sales1_1"), std::to_string(unsent) + ":Ann:0");
+    EXPECT_EQ(lines(unsent), 1);
+    EXPECT_EQ(row("sales1_x"), "<none>");
+    EXPECT_EQ(row("sales1_y"), "<none>");
+    EXPECT_EQ(lines(9001), 0);
+    EXPECT_EQ(lines(0), 0);
+    EXPECT_EQ(row("sales1_9"), "9002:Server order:1");
+    EXPECT_EQ(lines(9002), 1);
+
+    // Once sent, the order is the server's and history may refresh it.
+    store->startUploadQuoteOrder(unsent);
+    ASSERT_TRUE(waitForUploads(1));
+    const int serverId = server.takenOrders().at("sales1_1");
+    server.setContent(FakeCompanyServer::kOrderHistory, Value::dictionary({
+        { "orders", Value::array({ order(serverId, "sales1_1", "Server copy") }) },
+        { "items", Value::array({ line(serverId) }) } }));
+    store->getLastTenOrderHistory();
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return recorder->histories.size() == 2; }, 30));
+    EXPECT_EQ(row("sales1_1"), std::to_string(serverId) + ":Server copy:1");
+    EXPECT_EQ(lines(serverId), 1);
 }
 
 }  // namespace
