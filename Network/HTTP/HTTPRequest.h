@@ -267,6 +267,13 @@ public:
     bool useHTTPVersionOne = false;
     bool shouldRedirect = true;
     bool validatesSecureCertificate = true;
+    // Presented to an https server that asks for one, with the further
+    // certificates (DER) after it.
+    std::shared_ptr<const SecIdentity> clientCertificateIdentity;
+    void setClientCertificateIdentity(std::shared_ptr<const SecIdentity> identity)
+    {
+        clientCertificateIdentity = std::move(identity);
+    }
     std::vector<Data> clientCertificates;
     std::string proxyHost;
     int proxyPort = 0;

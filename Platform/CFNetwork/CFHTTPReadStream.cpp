@@ -154,6 +154,8 @@ CFHTTPReadStream::~CFHTTPReadStream()
         m_fdSource->invalidate();
     if (m_deliverySource)
         m_deliverySource->invalidate();
+    m_tls = nullptr;
+    m_inheritedTLS = nullptr;
     if (m_socket >= 0)
         ::close(m_socket);
     if (m_inheritedSocket >= 0)
@@ -175,11 +177,13 @@ void CFHTTPReadStream::setHTTPProxy(std::string host, int port)
     m_socksProxy = false;
 }
 
-void CFHTTPReadStream::setSOCKSProxy(std::string host, int port)
+void CFHTTPReadStream::setSOCKSProxy(std::string host, int port, std::string user, std::string password)
 {
     m_proxyHost = std::move(host);
     m_proxyPort = port;
     m_socksProxy = true;
+    m_socksUser = std::move(user);
+    m_socksPassword = std::move(password);
 }
 
 std::shared_ptr<CFHTTPMessage> CFHTTPReadStream::responseHeader() const
@@ -234,23 +238,32 @@ bool CFHTTPReadStream::open()
     if (m_body)
         m_body->open();
 
-    if (url.scheme() == "https") {
-        failWith(CFStreamError::of(CFStreamErrorDomain::Unsupported, 1, CFStreamErrorMeaning::TLSUnsupported,
-                                   "HTTPS is not supported: only http URLs can be loaded"));
-        return true;
-    }
-    if (url.scheme() != "http") {
+    if (url.scheme() != "http" && url.scheme() != "https") {
         failWith(CFStreamError::of(CFStreamErrorDomain::Unsupported, 2, CFStreamErrorMeaning::Other,
                                    "Unsupported URL scheme '" + url.scheme() + "'"));
         return true;
     }
-    if (m_socksProxy) {
-        failWith(CFStreamError::of(CFStreamErrorDomain::Unsupported, 3, CFStreamErrorMeaning::Other,
-                                   "SOCKS proxies are not supported"));
+    if (m_socksProxy && (m_socksUser.size() > 255 || m_socksPassword.size() > 255 || url.host().size() > 255)) {
+        failWith(CFStreamError::of(CFStreamErrorDomain::SOCKS, 0, CFStreamErrorMeaning::Other,
+                                   "The SOCKS proxy cannot take a user name, password or host name that long"));
         return true;
     }
-    bool viaProxy = !m_proxyHost.empty() && m_proxyPort > 0;
-    std::string head = m_request->serializedRequestHead(viaProxy);
+    std::string head = m_request->serializedRequestHead(viaHTTPProxy() && !usesTLS());
+    if (viaHTTPProxy() && usesTLS()) {
+        // The proxy sees only the tunnel's request, with its credentials;
+        // the server behind it gets the request without them.
+        std::string target = url.hostHeader();
+        if (!url.port())
+            target += ":" + std::to_string(url.effectivePort());
+        m_tunnelHead = "CONNECT " + target + " HTTP/1.1\r\nHost: " + target + "\r\n";
+        if (auto credentials = m_request->headerFieldValue("Proxy-Authorization")) {
+            m_tunnelHead += "Proxy-Authorization: " + *credentials + "\r\n";
+            size_t line = head.find("\r\nProxy-Authorization: ");
+            if (line != std::string::npos)
+                head.erase(line, head.find("\r\n", line + 2) - line);
+        }
+        m_tunnelHead += "\r\n";
+    }
     m_outgoing.assign(head.data(), head.size());
     m_outgoingOffset = 0;
     m_headLength = head.size();
@@ -260,6 +273,7 @@ bool CFHTTPReadStream::open()
         // The connection a finished exchange left open: write at once.
         m_socket = m_inheritedSocket;
         m_inheritedSocket = -1;
+        m_tls = std::move(m_inheritedTLS);
         m_reusedConnection = true;
         m_phase = Phase::WritingHead;
         writeAtOnce();
@@ -274,8 +288,18 @@ std::string CFHTTPReadStream::peer() const
 {
     bool viaProxy = !m_proxyHost.empty() && m_proxyPort > 0;
     const CFURL& url = m_request->requestURL();
-    return NSString::lowercaseASCII(viaProxy ? m_proxyHost : url.host()) + ":"
-        + std::to_string(viaProxy ? m_proxyPort : url.effectivePort());
+    std::string target = NSString::lowercaseASCII(url.host()) + ":" + std::to_string(url.effectivePort());
+    std::string key = url.scheme() + " "
+        + (viaProxy ? NSString::lowercaseASCII(m_proxyHost) + ":" + std::to_string(m_proxyPort) : target);
+    // A tunnel leads to one server, and a session checked one way must not
+    // serve a request that wants it checked another.
+    if (m_socksProxy && viaProxy)
+        key += " socks " + target + " " + m_socksUser;
+    else if (usesTLS() && viaProxy)
+        key += " " + target;
+    if (usesTLS())
+        key += " " + m_sslSettings.connectionKey();
+    return key;
 }
 
 void CFHTTPReadStream::connectToPeer()
@@ -311,16 +335,281 @@ void CFHTTPReadStream::startConnecting(const std::vector<uint8_t>& address)
     // A connection to this machine is mostly made before connect returns, and
     // a write to one still under way fails with EAGAIN: a scheduled stream
     // takes it as made (see writeAtOnce) and waits only when it must.
-    m_phase = rc == 0 || m_scheduled ? Phase::WritingHead : Phase::Connecting;
+    m_tunnelOffset = 0;
+    // A handshake opens by writing.
+    m_tlsWantsWrite = usesTLS();
+    if (m_socksProxy) {
+        // The greeting offers signing in only when there is a name to sign in with.
+        m_socksStep = SOCKSStep::Method;
+        m_socksOut = m_socksUser.empty() ? std::string("\x05\x01\x00", 3) : std::string("\x05\x02\x00\x02", 4);
+        m_socksOffset = 0;
+        m_socksIn.clear();
+    }
+    m_phase = rc == 0 || m_scheduled ? phaseAfterConnect() : Phase::Connecting;
     updateSourceEvents();
+}
+
+CFHTTPReadStream::Phase CFHTTPReadStream::phaseAfterConnect() const
+{
+    if (m_socksProxy && !m_proxyHost.empty() && m_proxyPort > 0)
+        return Phase::Negotiating;
+    if (usesTLS())
+        return viaHTTPProxy() ? Phase::Tunneling : Phase::Handshaking;
+    return Phase::WritingHead;
 }
 
 void CFHTTPReadStream::writeAtOnce()
 {
     // Not from inside a write or read: a stale connection retried from there
     // must not write again underneath it.
-    if (m_scheduled && m_phase == Phase::WritingHead)
+    if (m_scheduled
+        && (m_phase == Phase::WritingHead || m_phase == Phase::Negotiating || m_phase == Phase::Tunneling
+            || m_phase == Phase::Handshaking))
         advance();
+}
+
+void CFHTTPReadStream::failSOCKS(long code, CFStreamErrorMeaning meaning, std::string description)
+{
+    failWith(CFStreamError::of(CFStreamErrorDomain::SOCKS, code, meaning, std::move(description)));
+}
+
+size_t CFHTTPReadStream::socksReplyLength() const
+{
+    switch (m_socksStep) {
+    case SOCKSStep::Method:
+    case SOCKSStep::SignIn:
+        return 2;
+    case SOCKSStep::Connect:
+        // Version, answer, reserved, address type, the address, the port.
+        if (m_socksIn.size() < 5)
+            return 5;
+        switch (static_cast<uint8_t>(m_socksIn[3])) {
+        case 1: return 4 + 4 + 2;
+        case 4: return 4 + 16 + 2;
+        case 3: return 4 + 1 + static_cast<uint8_t>(m_socksIn[4]) + 2;
+        default: return 5;
+        }
+    }
+    return 2;
+}
+
+bool CFHTTPReadStream::socksStep()
+{
+    for (;;) {
+        while (m_socksOffset < m_socksOut.size()) {
+            long n = sendBytes(reinterpret_cast<const uint8_t*>(m_socksOut.data()) + m_socksOffset,
+                               m_socksOut.size() - m_socksOffset);
+            if (n < 0)
+                return false;
+            m_socksOffset += static_cast<size_t>(n);
+        }
+        // Exactly the reply's bytes: what follows belongs to the server.
+        for (size_t wanted = socksReplyLength(); m_socksIn.size() < wanted; wanted = socksReplyLength()) {
+            uint8_t bytes[262];
+            long n = receiveBytes(bytes, wanted - m_socksIn.size());
+            if (n == 0) {
+                failSOCKS(0, CFStreamErrorMeaning::ConnectionLost, "The SOCKS proxy closed the connection");
+                return false;
+            }
+            if (n < 0)
+                return false;
+            m_socksIn.append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(n));
+        }
+        auto byte = [this](size_t i) { return static_cast<uint8_t>(m_socksIn[i]); };
+        std::string next;
+        switch (m_socksStep) {
+        case SOCKSStep::Method:
+            if (byte(0) != 5 || (byte(1) != 0 && !(byte(1) == 2 && !m_socksUser.empty()))) {
+                failSOCKS(byte(1) == 0xff ? 0xff : 0, CFStreamErrorMeaning::Other,
+                          byte(0) != 5 ? "The proxy does not speak SOCKS version 5"
+                                       : "The SOCKS proxy accepts none of the ways offered to sign in");
+                return false;
+            }
+            if (byte(1) == 2) {
+                m_socksStep = SOCKSStep::SignIn;
+                next = std::string("\x01", 1) + static_cast<char>(m_socksUser.size()) + m_socksUser
+                    + static_cast<char>(m_socksPassword.size()) + m_socksPassword;
+                break;
+            }
+            [[fallthrough]];
+        case SOCKSStep::SignIn:
+            if (m_socksStep == SOCKSStep::SignIn && byte(1) != 0) {
+                failSOCKS(byte(1), CFStreamErrorMeaning::Other, "The SOCKS proxy refused the user name and password");
+                return false;
+            }
+            {
+                // The proxy resolves the name: this side may not even know it.
+                const CFURL& url = m_request->requestURL();
+                std::string host = url.host();
+                int port = url.effectivePort();
+                next = std::string("\x05\x01\x00", 3);
+                in_addr v4;
+                in6_addr v6;
+                if (inet_pton(AF_INET, host.c_str(), &v4) == 1) {
+                    next += '\x01';
+                    next.append(reinterpret_cast<const char*>(&v4), 4);
+                } else if (inet_pton(AF_INET6, host.c_str(), &v6) == 1) {
+                    next += '\x04';
+                    next.append(reinterpret_cast<const char*>(&v6), 16);
+                } else {
+                    next += '\x03';
+                    next += static_cast<char>(host.size());
+                    next += host;
+                }
+                next += static_cast<char>((port >> 8) & 0xff);
+                next += static_cast<char>(port & 0xff);
+                m_socksStep = SOCKSStep::Connect;
+            }
+            break;
+        case SOCKSStep::Connect: {
+            if (byte(0) != 5 || byte(1) != 0) {
+                static const char* const reasons[] = {
+                    "The SOCKS proxy could not connect", "The SOCKS proxy failed",
+                    "The SOCKS proxy's rules do not allow the connection", "The network is unreachable from the SOCKS proxy",
+                    "The server cannot be reached from the SOCKS proxy", "The server refused the SOCKS proxy's connection",
+                    "The SOCKS proxy's connection timed out", "The SOCKS proxy does not connect on request",
+                    "The SOCKS proxy does not take that kind of address",
+                };
+                uint8_t code = byte(0) != 5 ? 1 : byte(1);
+                auto meaning = code == 5 ? CFStreamErrorMeaning::ConnectionRefused
+                    : code == 4         ? CFStreamErrorMeaning::HostNotFound
+                    : code == 6         ? CFStreamErrorMeaning::TimedOut
+                                        : CFStreamErrorMeaning::Other;
+                failSOCKS(code, meaning, reasons[code < std::size(reasons) ? code : 0]);
+                return false;
+            }
+            if (byte(3) != 1 && byte(3) != 3 && byte(3) != 4) {
+                failSOCKS(0, CFStreamErrorMeaning::BadResponse, "The SOCKS proxy's answer could not be read");
+                return false;
+            }
+            m_socksIn.clear();
+            m_phase = usesTLS() ? Phase::Handshaking : Phase::WritingHead;
+            return true;
+        }
+        }
+        m_socksOut = std::move(next);
+        m_socksOffset = 0;
+        m_socksIn.clear();
+    }
+}
+
+bool CFHTTPReadStream::tunnelStep()
+{
+    while (m_tunnelOffset < m_tunnelHead.size()) {
+        long n = sendBytes(reinterpret_cast<const uint8_t*>(m_tunnelHead.data()) + m_tunnelOffset,
+                           m_tunnelHead.size() - m_tunnelOffset);
+        if (n < 0)
+            return false;
+        m_tunnelOffset += static_cast<size_t>(n);
+    }
+    if (!readHead())
+        return false;
+    int status = m_response->responseStatusCode();
+    if (status < 200 || status >= 300) {
+        // The proxy's refusal (its challenge, say) is this exchange's answer.
+        m_tunnelRefused = true;
+        startBody();
+        return false;
+    }
+    if (m_rawOffset != m_raw.size()) {
+        failWith(CFStreamError::of(CFStreamErrorDomain::HTTP, -5, CFStreamErrorMeaning::BadResponse,
+                                   "The proxy sent bytes nobody asked for when it opened the tunnel"));
+        return false;
+    }
+    m_raw.clear();
+    m_rawOffset = 0;
+    m_response = CFHTTPMessage::createEmptyResponse();
+    m_interimResponses = 0;
+    m_sawResponseBytes = false;
+    m_phase = Phase::Handshaking;
+    return true;
+}
+
+bool CFHTTPReadStream::handshakeStep()
+{
+    if (!m_tls) {
+        CFStreamError error;
+        m_tls = CFTLSSession::create(m_socket, m_request->requestURL().host(), m_sslSettings, error);
+        if (!m_tls) {
+            failWith(error);
+            return false;
+        }
+    }
+    switch (m_tls->handshake()) {
+    case CFTLSSession::Result::Done:
+        m_tlsWantsWrite = false;
+        return true;
+    case CFTLSSession::Result::WantRead:
+    case CFTLSSession::Result::WantWrite:
+        m_tlsWantsWrite = m_tls->wantsWrite();
+        return false;
+    default:
+        failWith(m_tls->error());
+        return false;
+    }
+}
+
+long CFHTTPReadStream::sendBytes(const uint8_t* bytes, size_t length)
+{
+    if (m_tls) {
+        size_t moved = 0;
+        switch (m_tls->write(bytes, length, moved)) {
+        case CFTLSSession::Result::Done:
+            return static_cast<long>(moved);
+        case CFTLSSession::Result::WantRead:
+        case CFTLSSession::Result::WantWrite:
+            return -1;
+        case CFTLSSession::Result::Closed:
+            failWith(connectionLost());
+            return -2;
+        case CFTLSSession::Result::Failed:
+            failWith(m_tls->error());
+            return -2;
+        }
+    }
+    for (;;) {
+        ssize_t n = ::send(m_socket, bytes, length, MSG_NOSIGNAL);
+        if (n >= 0)
+            return static_cast<long>(n);
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return -1;
+        failWith(CFStreamError::posix(errno));
+        return -2;
+    }
+}
+
+long CFHTTPReadStream::receiveBytes(uint8_t* buffer, size_t length)
+{
+    if (m_tls) {
+        size_t moved = 0;
+        auto result = m_tls->read(buffer, length, moved);
+        m_tlsWantsWrite = m_tls->wantsWrite();
+        switch (result) {
+        case CFTLSSession::Result::Done:
+            return static_cast<long>(moved);
+        case CFTLSSession::Result::WantRead:
+        case CFTLSSession::Result::WantWrite:
+            return -1;
+        case CFTLSSession::Result::Closed:
+            return 0;
+        case CFTLSSession::Result::Failed:
+            failWith(m_tls->error());
+            return -2;
+        }
+    }
+    for (;;) {
+        ssize_t n = ::recv(m_socket, buffer, length, 0);
+        if (n >= 0)
+            return static_cast<long>(n);
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return -1;
+        failWith(CFStreamError::posix(errno));
+        return -2;
+    }
 }
 
 void CFHTTPReadStream::updateSourceEvents()
@@ -332,13 +621,22 @@ void CFHTTPReadStream::updateSourceEvents()
     case Phase::Connecting:
         wanted = RunLoopFileWritable;
         break;
+    case Phase::Negotiating:
+        wanted = m_socksOffset < m_socksOut.size() ? RunLoopFileWritable : RunLoopFileReadable;
+        break;
+    case Phase::Tunneling:
+        wanted = m_tunnelOffset < m_tunnelHead.size() ? RunLoopFileWritable : RunLoopFileReadable;
+        break;
+    case Phase::Handshaking:
+        wanted = m_tlsWantsWrite ? RunLoopFileWritable : RunLoopFileReadable;
+        break;
     case Phase::WritingHead:
     case Phase::WritingBody:
         wanted = RunLoopFileWritable | RunLoopFileReadable;
         break;
     case Phase::ReadingHead:
     case Phase::ReadingBody:
-        wanted = RunLoopFileReadable;
+        wanted = RunLoopFileReadable | (m_tlsWantsWrite ? RunLoopFileWritable : 0u);
         break;
     default:
         break;
@@ -385,12 +683,19 @@ void CFHTTPReadStream::onSocketEvent(unsigned events)
             deliverEvents();
             return;
         }
-        m_phase = Phase::WritingHead;
+        m_phase = phaseAfterConnect();
     }
     if ((m_phase == Phase::WritingHead || m_phase == Phase::WritingBody) && (events & RunLoopFileReadable)) {
         // The server answered before taking the whole body (an early error or
-        // challenge): stop sending and read what it says.
-        m_phase = Phase::ReadingHead;
+        // challenge): stop sending and read what it says. Over TLS the bytes
+        // may be the session's own (tickets): then the sending goes on.
+        if (m_tls) {
+            fillRaw();
+            if (m_rawOffset < m_raw.size() || m_peerClosed)
+                m_phase = Phase::ReadingHead;
+        } else {
+            m_phase = Phase::ReadingHead;
+        }
     }
     advance();
     deliverEvents();
@@ -400,6 +705,19 @@ void CFHTTPReadStream::advance()
 {
     for (;;) {
         switch (m_phase) {
+        case Phase::Negotiating:
+            if (!socksStep())
+                return updateSourceEvents();
+            continue;
+        case Phase::Tunneling:
+            if (!tunnelStep())
+                return updateSourceEvents();
+            continue;
+        case Phase::Handshaking:
+            if (!handshakeStep())
+                return updateSourceEvents();
+            m_phase = Phase::WritingHead;
+            continue;
         case Phase::WritingHead:
         case Phase::WritingBody:
             if (!writeSome())
@@ -408,7 +726,7 @@ void CFHTTPReadStream::advance()
             updateSourceEvents();
             // The answer to what was just written is hardly ever there yet:
             // wait to hear from the socket rather than ask it in vain.
-            if (m_rawOffset == m_raw.size())
+            if (m_rawOffset == m_raw.size() && !(m_tls && m_tls->hasPending()))
                 return;
             continue;
         case Phase::ReadingHead:
@@ -463,16 +781,9 @@ bool CFHTTPReadStream::writeSome()
             if (m_bodyDone)
                 return true;
         }
-        ssize_t n = ::send(m_socket, m_outgoing.data() + m_outgoingOffset, m_outgoing.size() - m_outgoingOffset,
-                           MSG_NOSIGNAL);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            if (errno == EAGAIN || errno == EWOULDBLOCK)
-                return false;
-            failWith(CFStreamError::posix(errno));
+        long n = sendBytes(m_outgoing.data() + m_outgoingOffset, m_outgoing.size() - m_outgoingOffset);
+        if (n < 0)
             return false;
-        }
         size_t sent = static_cast<size_t>(n);
         size_t ofHead = m_outgoingOffset < m_headLength ? std::min(sent, m_headLength - m_outgoingOffset) : 0;
         m_outgoingOffset += sent;
@@ -495,25 +806,27 @@ bool CFHTTPReadStream::fillRaw()
         m_readChunk = firstChunk;
     const size_t chunk = m_readChunk;
     uint8_t* room = m_raw.grow(chunk);
-    for (;;) {
-        ssize_t n = ::recv(m_socket, room, chunk, 0);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            m_raw.shrink(before);
-            if (errno == EAGAIN || errno == EWOULDBLOCK)
-                return false;
-            failWith(CFStreamError::posix(errno));
-            return false;
-        }
-        m_raw.shrink(before + static_cast<size_t>(n));
-        m_readChunk = nextChunk(chunk, static_cast<size_t>(n));
-        if (n == 0)
-            m_peerClosed = true;
-        else
-            m_sawResponseBytes = true;
-        return n > 0;
-    }
+    size_t filled = 0;
+    long n;
+    // TLS hands out a record at a time: records are gathered until the room
+    // is full or the socket has no more.
+    do {
+        n = receiveBytes(room + filled, chunk - filled);
+        if (n > 0)
+            filled += static_cast<size_t>(n);
+    } while (n > 0 && m_tls && filled < chunk);
+    // A failure may have started over on a new connection, which emptied the
+    // buffer: shrinking never grows it back.
+    m_raw.shrink(before + filled);
+    if (n == -2)
+        return false;
+    if (n == 0)
+        m_peerClosed = true;
+    if (filled == 0)
+        return false;
+    m_readChunk = nextChunk(chunk, filled);
+    m_sawResponseBytes = true;
+    return true;
 }
 
 bool CFHTTPReadStream::readHead()
@@ -599,7 +912,7 @@ void CFHTTPReadStream::finishBody()
     m_rawOffset = 0;
     m_phase = Phase::Finished;
     m_status = CFStreamStatus::AtEnd;
-    m_keepConnection = m_attemptPersistent && !excess && m_socket >= 0 && responseAllowsReuse();
+    m_keepConnection = m_attemptPersistent && !excess && m_socket >= 0 && !m_tunnelRefused && responseAllowsReuse();
     if (m_keepConnection) {
         if (m_fdSource) {
             m_fdSource->invalidate();
@@ -622,6 +935,7 @@ void CFHTTPReadStream::reuseConnectionOf(CFHTTPReadStream& previous)
         || !previous.hasReusableConnection() || previous.peer() != peer())
         return;
     int fd = previous.m_socket;
+    auto tls = std::move(previous.m_tls);
     previous.m_socket = -1;
     previous.m_keepConnection = false;
     // The finished exchange holds no bytes: its buffers serve this one.
@@ -629,12 +943,21 @@ void CFHTTPReadStream::reuseConnectionOf(CFHTTPReadStream& previous)
     m_outgoing.takeStorage(previous.m_outgoing);
     // A server that closed the idle connection, or sent bytes nobody asked
     // for, leaves nothing worth reusing.
-    uint8_t probe;
-    ssize_t n = ::recv(fd, &probe, 1, MSG_PEEK | MSG_DONTWAIT);
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+    bool idle;
+    if (tls) {
+        idle = tls->isIdle();
+    } else {
+        uint8_t probe;
+        ssize_t n = ::recv(fd, &probe, 1, MSG_PEEK | MSG_DONTWAIT);
+        idle = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+    }
+    if (idle) {
         m_inheritedSocket = fd;
-    else
+        m_inheritedTLS = std::move(tls);
+    } else {
+        tls = nullptr;
         ::close(fd);
+    }
 }
 
 void CFHTTPReadStream::retryOnFreshConnection()
@@ -642,6 +965,7 @@ void CFHTTPReadStream::retryOnFreshConnection()
     closeSocket();
     m_reusedConnection = false;
     m_outgoingOffset = 0;
+    m_tunnelOffset = 0;
     m_raw.clear();
     m_rawOffset = 0;
     m_peerClosed = false;
@@ -764,6 +1088,10 @@ void CFHTTPReadStream::closeSocket()
         m_fdSource->invalidate();
         m_fdSource = nullptr;
     }
+    if (m_tls) {
+        m_tls->shutdown();
+        m_tls = nullptr;
+    }
     if (m_socket >= 0) {
         ::close(m_socket);
         m_socket = -1;
@@ -807,7 +1135,7 @@ void CFHTTPReadStream::deliverEvents()
                 m_client(*this, kCFStreamEventHasBytesAvailable);
             // Decoded bytes left after the client's read raise no socket event.
             if (m_scheduled && (m_decodedOffset < m_decoded.size() || m_rawOffset < m_raw.size()
-                                || m_phase == Phase::Finished))
+                                || m_phase == Phase::Finished || (m_tls && m_tls->hasPending())))
                 signalDelivery();
             return;
         }

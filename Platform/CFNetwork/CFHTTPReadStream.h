@@ -1,7 +1,8 @@
 #pragma once
 
 // The HTTP read stream: one exchange over one non-blocking TCP socket,
-// scheduled on a run loop. It resolves and connects, writes the request head,
+// scheduled on a run loop. It resolves and connects (through a proxy, and
+// with TLS for "https": a tunnel through an HTTP proxy first), writes the request head,
 // pulls the body from a body source, reads the response head and hands out the
 // body, undoing chunked transfer coding. It does not inflate compressed bodies
 // and does not follow redirects: the engine above does both.
@@ -15,6 +16,7 @@
 
 #include "Platform/CFNetwork/CFHTTPMessage.h"
 #include "Platform/CFNetwork/CFHostResolver.h"
+#include "Platform/CFNetwork/CFTLSSession.h"
 #include "Platform/Foundation/NSRunLoop.h"
 
 #include <algorithm>
@@ -59,7 +61,7 @@ enum CFStreamEventType : unsigned {
     kCFStreamEventEndEncountered = 16,
 };
 
-enum class CFStreamErrorDomain { None, POSIX, Netdb, HTTP, SSL, Unsupported };
+enum class CFStreamErrorDomain { None, POSIX, Netdb, HTTP, SSL, SOCKS, Unsupported };
 
 enum class CFStreamErrorMeaning {
     None,
@@ -70,13 +72,13 @@ enum class CFStreamErrorMeaning {
     HostNotFound,
     TimedOut,
     BadResponse,        // the response head or body coding could not be read
-    TLSUnsupported,     // https URLs are not served by this stream
+    SecurityFailure,    // the TLS session failed or the server's certificate was refused
     Other,
 };
 
 struct CFStreamError {
     CFStreamErrorDomain domain = CFStreamErrorDomain::None;
-    long code = 0;       // errno for POSIX, EAI_* for Netdb, our own numbers otherwise
+    long code = 0;       // errno for POSIX, EAI_* for Netdb, the platform's security codes for SSL, our own otherwise
     CFStreamErrorMeaning meaning = CFStreamErrorMeaning::None;
     std::string description;
 
@@ -132,10 +134,20 @@ public:
     // Request body bytes written to the connection so far.
     uint64_t requestBytesWrittenCount() const { return m_bodyBytesWritten; }
 
-    // Sends the request through an HTTP proxy (the request line names the
-    // whole URL). SOCKS proxies are not offered: opening then fails.
+    // Sends the request through an HTTP proxy: the request line names the
+    // whole URL, and an https exchange goes through a tunnel the proxy opens
+    // (CONNECT). A proxy that refuses the tunnel gives its own answer as the
+    // response, so its challenge reaches the caller. SOCKS proxies are not
+    // offered: opening then fails.
     void setHTTPProxy(std::string host, int port);
-    void setSOCKSProxy(std::string host, int port);
+    // Connects through a SOCKS5 proxy, which resolves the server's name;
+    // with a user name it signs in with it and the password when the proxy
+    // asks.
+    void setSOCKSProxy(std::string host, int port, std::string user = {}, std::string password = {});
+    // How an https exchange checks the server and what it presents; set
+    // before open.
+    void setSSLSettings(CFStreamSSLSettings settings) { m_sslSettings = std::move(settings); }
+    const CFStreamSSLSettings& sslSettings() const { return m_sslSettings; }
     // With a persistent connection, a response that ends cleanly (its framing
     // known, nothing after it, neither side asking to close) leaves the socket
     // open; the next stream to the same peer takes it over before it opens.
@@ -149,12 +161,27 @@ public:
     long streamID() const { return m_streamID; }
 
 private:
-    enum class Phase { Idle, Resolving, Connecting, WritingHead, WritingBody, ReadingHead, ReadingBody, Finished, Failed };
+    enum class Phase { Idle, Resolving, Connecting, Negotiating, Tunneling, Handshaking, WritingHead, WritingBody, ReadingHead, ReadingBody, Finished, Failed };
     enum class BodyFraming { None, Length, Chunked, UntilClose };
 
     CFHTTPReadStream() = default;
 
     void startConnecting(const std::vector<uint8_t>& address);
+    bool usesTLS() const { return m_request->requestURL().scheme() == "https"; }
+    bool viaHTTPProxy() const { return !m_proxyHost.empty() && m_proxyPort > 0 && !m_socksProxy; }
+    // What follows the TCP connection: the proxy's tunnel, the TLS
+    // handshake, or the request itself.
+    Phase phaseAfterConnect() const;
+    bool tunnelStep();
+    bool socksStep();
+    size_t socksReplyLength() const;
+    void failSOCKS(long code, CFStreamErrorMeaning meaning, std::string description);
+    bool handshakeStep();
+    // The socket's bytes, through TLS when there is a session: the count
+    // moved; 0 when the peer closed (reads); -1 when the socket must be
+    // waited for; -2 when the stream failed.
+    long sendBytes(const uint8_t* bytes, size_t length);
+    long receiveBytes(uint8_t* buffer, size_t length);
     // Writes what the socket takes now, when the stream is scheduled and
     // its head is due; the rest waits to hear from the socket.
     void writeAtOnce();
@@ -196,6 +223,13 @@ private:
     int m_socket = -1;
     std::shared_ptr<CFHostResolver::Lookup> m_lookup;
     int m_inheritedSocket = -1;
+    std::unique_ptr<CFTLSSession> m_tls;
+    std::unique_ptr<CFTLSSession> m_inheritedTLS;
+    CFStreamSSLSettings m_sslSettings;
+    bool m_tlsWantsWrite = false;
+    std::string m_tunnelHead;   // the request head, sent once the tunnel and TLS are up
+    size_t m_tunnelOffset = 0;
+    bool m_tunnelRefused = false;  // the proxy's own answer is the response
     bool m_reusedConnection = false;
     bool m_keepConnection = false;
     bool m_sawResponseBytes = false;
@@ -204,6 +238,11 @@ private:
     std::string m_proxyHost;
     int m_proxyPort = 0;
     bool m_socksProxy = false;
+    std::string m_socksUser, m_socksPassword;
+    enum class SOCKSStep { Method, SignIn, Connect } m_socksStep = SOCKSStep::Method;
+    std::string m_socksOut;  // the message being sent to the SOCKS proxy
+    size_t m_socksOffset = 0;
+    std::string m_socksIn;   // the proxy's reply so far
     bool m_attemptPersistent = false;
     long m_streamID = 0;
 

@@ -348,7 +348,7 @@ TEST(CFHTTPReadStream, ReportsFailuresByMeaning)
         { server.url("/drop"), CFStreamErrorMeaning::ConnectionLost },
         { server.url("/badchunk"), CFStreamErrorMeaning::BadResponse },
         { "http://127.0.0.1:" + std::to_string(closedPort) + "/", CFStreamErrorMeaning::ConnectionRefused },
-        { "https://127.0.0.1:1/", CFStreamErrorMeaning::TLSUnsupported },
+        { "https://127.0.0.1:" + std::to_string(closedPort) + "/", CFStreamErrorMeaning::ConnectionRefused },
         { "http://no-such-host.invalid/", CFStreamErrorMeaning::HostNotFound },
     };
     for (const auto& c : cases) {
