@@ -36,7 +36,9 @@ void HTTPRequest::applyAuthorizationHeader()
         if (!username.empty() && !password.empty() && authenticationScheme == kCFHTTPAuthenticationSchemeBasic) {
             addBasicAuthenticationHeaderWithUsernameAndPassword(username, password);
         } else if (useSessionPersistence) {
-            if (auto entry = findSessionAuthenticationCredentials()) {
+            // NTLM proves itself on one connection only: nothing to send ahead.
+            if (auto entry = findSessionAuthenticationCredentials();
+                entry && entry->authenticationScheme != kCFHTTPAuthenticationSchemeNTLM) {
                 if (entry->authentication) {
                     if (entry->authentication->applyCredentials(*m_request, entry->credentials->username,
                                                                 entry->credentials->password))
@@ -51,7 +53,8 @@ void HTTPRequest::applyAuthorizationHeader()
         }
     }
     if (useSessionPersistence) {
-        if (auto entry = findSessionProxyAuthenticationCredentials()) {
+        if (auto entry = findSessionProxyAuthenticationCredentials();
+            entry && entry->authenticationScheme != kCFHTTPAuthenticationSchemeNTLM) {
             if (!entry->authentication
                 || !entry->authentication->applyCredentials(*m_request, entry->credentials->username,
                                                             entry->credentials->password))
@@ -120,7 +123,20 @@ HTTPCredentialsRef HTTPRequest::findProxyCredentials()
     }
     if (!found)
         return nullptr;
-    return std::make_shared<HTTPCredentials>(HTTPCredentials { found->first, found->second, std::nullopt });
+    auto credentials = std::make_shared<HTTPCredentials>(HTTPCredentials { found->first, found->second, std::nullopt });
+    if (m_proxyAuthentication && m_proxyAuthentication->requiresAccountDomain()) {
+        std::string accountDomain = proxyDomain;
+        size_t slash = credentials->username.find('\\');
+        if (accountDomain.empty() && slash != std::string::npos
+            && credentials->username.find('\\', slash + 1) == std::string::npos) {
+            accountDomain = credentials->username.substr(0, slash);
+            credentials->username = credentials->username.substr(slash + 1);
+        }
+        if (accountDomain.empty())
+            accountDomain = domain;
+        credentials->accountDomain = accountDomain;
+    }
+    return credentials;
 }
 
 bool HTTPRequest::applyCredentials(const HTTPCredentialsRef& credentials)
@@ -128,7 +144,8 @@ bool HTTPRequest::applyCredentials(const HTTPCredentialsRef& credentials)
     m_authenticationRetryCount++;
     if (!credentials || !m_requestAuthentication || !m_request)
         return false;
-    if (!m_requestAuthentication->applyCredentials(*m_request, credentials->username, credentials->password)) {
+    if (!m_requestAuthentication->applyCredentials(*m_request, credentials->username, credentials->password,
+                                                   credentials->accountDomain.value_or(""))) {
         removeAuthenticationCredentialsFromSessionStore(credentials);
         return false;
     }
@@ -153,7 +170,8 @@ bool HTTPRequest::applyProxyCredentials(const HTTPCredentialsRef& credentials)
     m_proxyAuthenticationRetryCount++;
     if (!credentials || !m_proxyAuthentication || !m_request)
         return false;
-    if (!m_proxyAuthentication->applyCredentials(*m_request, credentials->username, credentials->password)) {
+    if (!m_proxyAuthentication->applyCredentials(*m_request, credentials->username, credentials->password,
+                                                 credentials->accountDomain.value_or(""))) {
         removeProxyAuthenticationCredentialsFromSessionStore(credentials);
         return false;
     }
@@ -344,6 +362,13 @@ void HTTPRequest::resumeWithChallengeCredentials(ChallengeSide side)
     }
     cancelLoad();
     if (side.credentials) {
+        // NTLM's answer goes once: a second challenge after it is a refusal.
+        int tries = side.proxy ? m_proxyAuthenticationRetryCount : m_authenticationRetryCount;
+        if (side.scheme == kCFHTTPAuthenticationSchemeNTLM && tries > 1) {
+            failWithError(tries == 2 ? sharedError(HTTPAuthenticationErrorType)
+                                     : HTTPError::make(HTTPInternalErrorWhileApplyingCredentialsType, applyFailure));
+            return;
+        }
         if (!apply(side.credentials)) {
             failWithError(HTTPError::make(HTTPInternalErrorWhileApplyingCredentialsType, applyFailure));
             return;

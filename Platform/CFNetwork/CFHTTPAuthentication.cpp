@@ -4,7 +4,51 @@
 #include "Platform/Foundation/Hashing.h"
 #include "Platform/Foundation/NSString.h"
 
+#include "Platform/Foundation/Clock.h"
+
 #include <cctype>
+#include <openssl/rand.h>
+#include <unistd.h>
+
+namespace {
+
+// The token after "NTLM" in a challenge header ("" for the bare scheme), or
+// nothing when NTLM is not offered. Read here because the general parse
+// folds words to lower case, which would spoil the Base64.
+std::optional<std::string> ntlmToken(std::string_view header)
+{
+    size_t start = 0;
+    while (start <= header.size()) {
+        size_t comma = header.find(',', start);
+        std::string_view item = header.substr(start, comma == std::string_view::npos ? std::string_view::npos
+                                                                                    : comma - start);
+        while (!item.empty() && (item.front() == ' ' || item.front() == '\t'))
+            item.remove_prefix(1);
+        while (!item.empty() && (item.back() == ' ' || item.back() == '\t'))
+            item.remove_suffix(1);
+        if (item.size() >= 4 && NSString::equalsIgnoringASCIICase(item.substr(0, 4), "ntlm")
+            && (item.size() == 4 || item[4] == ' ')) {
+            item.remove_prefix(4);
+            while (!item.empty() && item.front() == ' ')
+                item.remove_prefix(1);
+            return std::string(item);
+        }
+        if (comma == std::string_view::npos)
+            break;
+        start = comma + 1;
+    }
+    return std::nullopt;
+}
+
+std::string hostName()
+{
+    char name[256] = "";
+    gethostname(name, sizeof name - 1);
+    std::string text = name;
+    return text.substr(0, text.find('.'));
+}
+
+}  // namespace
 
 std::vector<std::pair<std::string, std::map<std::string, std::string>>>
 CFHTTPAuthentication::parseChallenges(std::string_view text)
@@ -67,8 +111,8 @@ bool CFHTTPAuthentication::choose(const CFHTTPMessage& response)
     if (!header)
         return false;
     auto challenges = parseChallenges(*header);
-    // Digest keeps the password off the wire, so it wins over Basic.
-    for (const char* preferred : { "digest", "basic" }) {
+    // Digest and NTLM keep the password off the wire, so they win over Basic.
+    for (const char* preferred : { "digest", "ntlm", "basic" }) {
         for (auto& [scheme, parameters] : challenges) {
             if (scheme != preferred)
                 continue;
@@ -77,6 +121,15 @@ bool CFHTTPAuthentication::choose(const CFHTTPMessage& response)
                 if (!parameters.contains("nonce")
                     || (algorithm != parameters.end() && NSString::lowercaseASCII(algorithm->second) != "md5"))
                     continue;
+            }
+            if (scheme == "ntlm") {
+                auto token = ntlmToken(*header);
+                if (!token)
+                    continue;
+                m_ntlmToken = *token;
+                m_scheme = kCFHTTPAuthenticationSchemeNTLM;
+                m_parameters.clear();
+                return true;
             }
             m_scheme = scheme == "digest" ? kCFHTTPAuthenticationSchemeDigest : kCFHTTPAuthenticationSchemeBasic;
             m_parameters = parameters;
@@ -97,6 +150,8 @@ std::shared_ptr<CFHTTPAuthentication> CFHTTPAuthentication::createFromResponse(c
 
 std::optional<std::string> CFHTTPAuthentication::realm() const
 {
+    if (m_scheme == kCFHTTPAuthenticationSchemeNTLM)
+        return std::nullopt;
     auto it = m_parameters.find("realm");
     if (it == m_parameters.end())
         return std::nullopt;
@@ -127,14 +182,44 @@ void CFHTTPAuthentication::updateFromResponse(const CFHTTPMessage& response)
             return;
         }
     }
+    if (hasChallenge && m_scheme == kCFHTTPAuthenticationSchemeNTLM && fresh.m_scheme == m_scheme && !m_ntlmChallenge
+        && !fresh.m_ntlmToken.empty()) {
+        // The server's challenge to the opening message: the answer comes next.
+        auto bytes = Hashing::base64Decode(fresh.m_ntlmToken);
+        if (bytes)
+            m_ntlmChallenge = NTLM::parseChallengeMessage(*bytes);
+        if (m_ntlmChallenge) {
+            m_applied = false;
+            return;
+        }
+    }
     m_invalidReason = kCFStreamErrorHTTPAuthenticationBadPassword;
 }
 
 bool CFHTTPAuthentication::applyCredentials(CFHTTPMessage& message, const std::string& username,
-                                            const std::string& password)
+                                            const std::string& password, const std::string& accountDomain)
 {
     if (m_invalidReason)
         return false;
+    if (m_scheme == kCFHTTPAuthenticationSchemeNTLM) {
+        Data token;
+        if (!m_ntlmChallenge) {
+            token = NTLM::negotiateMessage();
+        } else {
+            std::array<uint8_t, 8> clientChallenge {};
+            if (RAND_bytes(clientChallenge.data(), static_cast<int>(clientChallenge.size())) != 1)
+                return false;
+            // Tenths of microseconds since 1601; the server's own time when it sent one.
+            uint64_t now = static_cast<uint64_t>((Clock::wallNow().secondsSince1970 + 11644473600.0) * 1e7);
+            auto responses = NTLM::responses(NTLM::ntowfv2(password, username, accountDomain), *m_ntlmChallenge,
+                                             clientChallenge, m_ntlmChallenge->timestamp.value_or(now));
+            token = NTLM::authenticateMessage(*m_ntlmChallenge, responses, username, accountDomain, hostName());
+        }
+        message.setHeaderFieldValue(m_proxy ? "Proxy-Authorization" : "Authorization",
+                                    "NTLM " + Hashing::base64Encode(token));
+        m_applied = true;
+        return true;
+    }
     // A colon in a Basic user name cannot be told from the separator.
     if (m_scheme == kCFHTTPAuthenticationSchemeBasic && username.find(':') != std::string::npos)
         return false;

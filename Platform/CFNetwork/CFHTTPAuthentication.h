@@ -1,13 +1,19 @@
 #pragma once
 
 // An HTTP authentication challenge made from a 401 or 407 response, and the
-// signing of later requests with credentials. Basic and Digest (MD5, with or
-// without qop=auth) are offered; NTLM and Negotiate are not, so a response
-// that offers only those gives no challenge object. A challenge that has had
-// credentials applied and is answered by a new challenge becomes invalid with
-// the reason "bad password" (a Digest challenge marked stale stays valid).
+// signing of later requests with credentials. Basic, Digest (MD5, with or
+// without qop=auth) and NTLM (version 2 responses) are offered; Negotiate is
+// not, so a response that offers only that gives no challenge object. A
+// challenge that has had credentials applied and is answered by a new
+// challenge becomes invalid with the reason "bad password" (a Digest
+// challenge marked stale stays valid, and so does an NTLM one whose answer
+// to the opening message is the server's challenge).
+//
+// NTLM proves the password over one connection: the opening message, the
+// server's challenge and the answer must travel on the same kept connection.
 
 #include "Platform/CFNetwork/CFHTTPMessage.h"
+#include "Platform/CFNetwork/NTLMMessages.h"
 
 #include <map>
 #include <memory>
@@ -34,12 +40,13 @@ public:
     // False with the reason (one of CFHTTPAuthenticationError) once refused.
     bool isValid(long* reason = nullptr) const;
     bool requiresUserNameAndPassword() const { return true; }
-    bool requiresAccountDomain() const { return false; }
+    bool requiresAccountDomain() const { return m_scheme == kCFHTTPAuthenticationSchemeNTLM; }
     bool isProxy() const { return m_proxy; }
 
     // Signs `message` ("Authorization" or "Proxy-Authorization"); false when
     // the challenge is no longer valid.
-    bool applyCredentials(CFHTTPMessage& message, const std::string& username, const std::string& password);
+    bool applyCredentials(CFHTTPMessage& message, const std::string& username, const std::string& password,
+                          const std::string& accountDomain = {});
     // Sees the next response of the exchange: a new challenge after credentials
     // were applied means they were refused.
     void updateFromResponse(const CFHTTPMessage& response);
@@ -54,5 +61,7 @@ private:
     bool m_applied = false;
     long m_invalidReason = 0;
     unsigned m_nonceCount = 0;
+    std::optional<NTLM::Challenge> m_ntlmChallenge;  // the server's, once it answered the opening message
+    std::string m_ntlmToken;                         // the token of the challenge chosen, if any
     bool choose(const CFHTTPMessage& response);
 };
