@@ -1,5 +1,7 @@
 #include "Platform/CFNetwork/CFProxySupport.h"
 
+#include "Platform/Foundation/Clock.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
@@ -73,6 +75,51 @@ duk_ret_t nativeMyIpAddress(duk_context* ctx)
     return 1;
 }
 
+// The moment a script runs, broken down for its date and time helpers: in
+// local time and in GMT, taken from the process clock before the script's
+// process starts.
+struct ScriptMoment {
+    int year = 0, month = 0, day = 0, weekday = 0, second = 0;  // month 0-11, weekday 0 = Sunday, second of the day
+};
+
+ScriptMoment momentOf(double secondsSince1970, bool gmt)
+{
+    time_t t = static_cast<time_t>(secondsSince1970 < 0 ? secondsSince1970 - 1 : secondsSince1970);
+    tm fields {};
+    if (gmt)
+        gmtime_r(&t, &fields);
+    else
+        localtime_r(&t, &fields);
+    return { fields.tm_year + 1900, fields.tm_mon, fields.tm_mday, fields.tm_wday,
+             fields.tm_hour * 3600 + fields.tm_min * 60 + fields.tm_sec };
+}
+
+struct ScriptMoments {
+    ScriptMoment local, gmt;
+};
+
+duk_ret_t nativeMoment(duk_context* ctx)
+{
+    bool gmt = duk_to_boolean(ctx, 0);
+    duk_push_global_stash(ctx);
+    duk_get_prop_string(ctx, -1, "moments");
+    const auto* moments = static_cast<const ScriptMoments*>(duk_get_pointer(ctx, -1));
+    duk_pop_2(ctx);
+    const ScriptMoment& m = gmt ? moments->gmt : moments->local;
+    duk_idx_t object = duk_push_object(ctx);
+    duk_push_int(ctx, m.year);
+    duk_put_prop_string(ctx, object, "year");
+    duk_push_int(ctx, m.month);
+    duk_put_prop_string(ctx, object, "month");
+    duk_push_int(ctx, m.day);
+    duk_put_prop_string(ctx, object, "day");
+    duk_push_int(ctx, m.weekday);
+    duk_put_prop_string(ctx, object, "weekday");
+    duk_push_int(ctx, m.second);
+    duk_put_prop_string(ctx, object, "second");
+    return 1;
+}
+
 const char* helpers = R"JS(
 function isPlainHostName(host) { return host.indexOf('.') < 0; }
 function dnsDomainIs(host, domain) {
@@ -96,6 +143,74 @@ function isInNet(host, pattern, mask) {
 function shExpMatch(str, shexp) {
   var re = shexp.replace(/\./g, '\\.').replace(/\*/g, '.*').replace(/\?/g, '.');
   return new RegExp('^' + re + '$').test(str);
+}
+// The date and time helpers take an optional last argument "GMT"; without it
+// they read local time. A range whose start lies after its end wraps round
+// (FRI to MON, NOV to FEB, 22 to 6 o'clock). Arguments they cannot read make
+// them answer false.
+var __days = ['SUN', 'MON', 'TUE', 'WED', 'THU', 'FRI', 'SAT'];
+var __months = ['JAN', 'FEB', 'MAR', 'APR', 'MAY', 'JUN', 'JUL', 'AUG', 'SEP', 'OCT', 'NOV', 'DEC'];
+function __split(args) {
+  var list = Array.prototype.slice.call(args);
+  var gmt = list.length > 0 && list[list.length - 1] === 'GMT';
+  if (gmt) list.pop();
+  return { args: list, now: __moment(gmt) };
+}
+function __within(value, start, end) {
+  return start <= end ? start <= value && value <= end : value >= start || value <= end;
+}
+function weekdayRange() {
+  var c = __split(arguments), a = c.args;
+  if (a.length < 1 || a.length > 2) return false;
+  var first = __days.indexOf(String(a[0]).toUpperCase());
+  var last = a.length == 2 ? __days.indexOf(String(a[1]).toUpperCase()) : first;
+  if (first < 0 || last < 0) return false;
+  return __within(c.now.weekday, first, last);
+}
+// Each value is a day of the month (1 to 31), a month name or a year (four
+// digits); one value, or two halves of the same fields, both ends included.
+function dateRange() {
+  var c = __split(arguments), a = c.args;
+  if (a.length < 1 || a.length > 6 || (a.length > 1 && a.length % 2)) return false;
+  var fields = [];
+  for (var i = 0; i < a.length; i++) {
+    var month = typeof a[i] == 'string' ? __months.indexOf(a[i].toUpperCase()) : -1;
+    if (month >= 0) { fields.push(['month', month]); continue; }
+    var n = Number(a[i]);
+    if (isNaN(n) || n != Math.floor(n) || n < 1) return false;
+    fields.push(n > 31 ? ['year', n] : ['day', n]);
+  }
+  var half = a.length == 1 ? 1 : a.length / 2;
+  var start = { }, end = { };
+  for (var j = 0; j < half; j++) {
+    var kind = fields[j][0];
+    if (kind in start || fields[j + (a.length == 1 ? 0 : half)][0] != kind) return false;
+    start[kind] = fields[j][1];
+    end[kind] = fields[j + (a.length == 1 ? 0 : half)][1];
+  }
+  function key(point) {
+    return ('year' in start ? point.year : 0) * 10000 + ('month' in start ? point.month : 0) * 100
+      + ('day' in start ? point.day : 0);
+  }
+  var from = key(start), to = key(end), now = key(c.now);
+  if ('year' in start && from > to) return false;
+  return __within(now, from, to);
+}
+// Hours (the hour named, or from the first hour up to the second), hours and
+// minutes, or hours, minutes and seconds; the start is included, the end not.
+function timeRange() {
+  var c = __split(arguments), a = c.args, start, end;
+  for (var i = 0; i < a.length; i++) {
+    a[i] = Number(a[i]);
+    if (isNaN(a[i])) return false;
+  }
+  if (a.length == 1) { start = a[0] * 3600; end = start + 3600; }
+  else if (a.length == 2) { start = a[0] * 3600; end = a[1] * 3600; }
+  else if (a.length == 4) { start = a[0] * 3600 + a[1] * 60; end = a[2] * 3600 + a[3] * 60; }
+  else if (a.length == 6) { start = a[0] * 3600 + a[1] * 60 + a[2]; end = a[3] * 3600 + a[4] * 60 + a[5]; }
+  else return false;
+  var t = c.now.second;
+  return start <= end ? start <= t && t < end : t >= start || t < end;
 }
 )JS";
 
@@ -199,11 +314,17 @@ std::vector<CFProxy> CFProxiesFromAutoConfigurationResult(const std::string& res
 namespace {
 
 // Evaluates the script in this process; the answer text, or nothing.
-std::optional<std::string> evaluateScript(const std::string& script, const CFURL& url)
+std::optional<std::string> evaluateScript(const std::string& script, const CFURL& url, const ScriptMoments& moments)
 {
     duk_context* ctx = duk_create_heap_default();
     if (!ctx)
         return std::nullopt;
+    duk_push_global_stash(ctx);
+    duk_push_pointer(ctx, const_cast<ScriptMoments*>(&moments));
+    duk_put_prop_string(ctx, -2, "moments");
+    duk_pop(ctx);
+    duk_push_c_function(ctx, nativeMoment, 1);
+    duk_put_global_string(ctx, "__moment");
     duk_push_c_function(ctx, nativeDnsResolve, 1);
     duk_put_global_string(ctx, "dnsResolve");
     duk_push_c_function(ctx, nativeMyIpAddress, 0);
@@ -247,6 +368,8 @@ std::optional<std::vector<CFProxy>> CFNetworkCopyProxiesForAutoConfigurationScri
     // would hold the network thread for ever. It runs in a child process
     // instead, which is killed when the time is up; its answer comes back
     // through a pipe.
+    double wall = Clock::wallNow().secondsSince1970;
+    const ScriptMoments moments { momentOf(wall, false), momentOf(wall, true) };
     int channel[2];
     if (pipe2(channel, O_CLOEXEC) != 0)
         return std::nullopt;
@@ -258,7 +381,7 @@ std::optional<std::vector<CFProxy>> CFNetworkCopyProxiesForAutoConfigurationScri
     }
     if (child == 0) {
         close(channel[0]);
-        auto answer = evaluateScript(script, url);
+        auto answer = evaluateScript(script, url, moments);
         int status = 1;
         if (answer) {
             std::string_view rest = *answer;
