@@ -248,14 +248,29 @@ std::optional<Data> HTTPDataDecompressor::uncompressBytesLengthError(const uint8
 {
     if (length == 0)
         return std::nullopt;
-    size_t half = std::max<size_t>(length / 2, 64);
-    Data output(length + half);
+    // The output gathers in blocks that double up to a ceiling and never
+    // reach more than a byte past the limit, and is joined once at the end:
+    // a small body that inflates without bound then costs about the limit,
+    // not the limit and the doubled buffer a growing copy leaves behind.
+    constexpr size_t largestBlock = 16 * 1024 * 1024;
+    std::vector<Data> blocks;
+    size_t used = 0;  // bytes in the last block
+    size_t produced = 0;
+    auto lastBlockFull = [&] { return !blocks.empty() && used == blocks.back().size(); };
+    auto addBlock = [&] {
+        size_t size = blocks.empty() ? std::max<size_t>(length + length / 2, 64) : blocks.back().size() * 2;
+        size = std::min(size, largestBlock);
+        unsigned long long left = m_outputLimit - m_produced - produced;
+        if (left < size)
+            size = static_cast<size_t>(left) + 1;  // one byte past the limit tells that it was passed
+        blocks.emplace_back(size);
+        used = 0;
+    };
     m_zStream->next_in = const_cast<Bytef*>(bytes);
     m_zStream->avail_in = static_cast<uInt>(length);
-    size_t produced = 0;
     // Output that filled the buffer exactly may have more behind it, even
     // when all input has been taken.
-    while ((m_zStream->avail_in != 0 || (produced == output.size() && !m_reachedEnd)) && !m_skipTrailing) {
+    while ((m_zStream->avail_in != 0 || (lastBlockFull() && !m_reachedEnd)) && !m_skipTrailing) {
         if (m_reachedEnd) {
             // Another member follows the one that ended (gzip allows several
             // in a row); anything else after the end is not compressed data.
@@ -265,13 +280,15 @@ std::optional<Data> HTTPDataDecompressor::uncompressBytesLengthError(const uint8
             }
             m_reachedEnd = false;
         }
-        if (produced >= output.size())
-            output.resize(output.size() + half);
-        m_zStream->next_out = output.data() + produced;
-        m_zStream->avail_out = static_cast<uInt>(output.size() - produced);
+        if (blocks.empty() || lastBlockFull())
+            addBlock();
+        m_zStream->next_out = blocks.back().data() + used;
+        m_zStream->avail_out = static_cast<uInt>(blocks.back().size() - used);
         uLong before = m_zStream->total_out;
         int status = inflate(m_zStream.get(), Z_NO_FLUSH);
-        produced += m_zStream->total_out - before;
+        size_t made = m_zStream->total_out - before;
+        used += made;
+        produced += made;
         if (m_produced + produced > m_outputLimit) {
             if (error)
                 *error = HTTPResponseTooLargeError(m_outputLimit);
@@ -290,7 +307,17 @@ std::optional<Data> HTTPDataDecompressor::uncompressBytesLengthError(const uint8
         }
     }
     m_produced += produced;
-    output.resize(produced);
+    if (blocks.size() == 1) {
+        blocks.front().resize(produced);
+        return std::move(blocks.front());
+    }
+    Data output;
+    output.reserve(produced);
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        size_t filled = i + 1 == blocks.size() ? used : blocks[i].size();
+        output.insert(output.end(), blocks[i].begin(), blocks[i].begin() + static_cast<long>(filled));
+        Data {}.swap(blocks[i]);  // each block goes as soon as it is copied
+    }
     return output;
 }
 

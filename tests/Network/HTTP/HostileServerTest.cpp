@@ -12,8 +12,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <sys/resource.h>
 #include <unistd.h>
+#include <zlib.h>
 
 namespace {
 
@@ -429,4 +433,82 @@ TEST(HostileServer, AResumeAnsweredWithTheWrongPartTwiceFailsAndDeliversNothing)
     EXPECT_EQ(server.requests()[2].header("Range"), "bytes=300-");
     EXPECT_EQ(errorCode(*request), HTTPConnectionFailureErrorType);
     EXPECT_FALSE(NSFileManager::defaultManager().fileExistsAtPath(destination));
+}
+
+namespace {
+
+// The resident memory the process has ever held, in bytes.
+long peakResidentBytes()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss * 1024L;
+}
+
+// Current resident memory, in bytes.
+long residentBytes()
+{
+    std::ifstream status("/proc/self/statm");
+    long pages = 0, resident = 0;
+    status >> pages >> resident;
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+// A gzip body of `size` zero bytes, made a piece at a time.
+std::string gzipOfZeros(size_t size)
+{
+    z_stream z {};
+    deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY);
+    std::vector<uint8_t> zeros(1024 * 1024, 0);
+    std::string out;
+    std::vector<uint8_t> buffer(256 * 1024);
+    for (size_t left = size; ;) {
+        size_t piece = std::min(left, zeros.size());
+        left -= piece;
+        z.next_in = zeros.data();
+        z.avail_in = static_cast<uInt>(piece);
+        int flush = left == 0 ? Z_FINISH : Z_NO_FLUSH;
+        int status;
+        do {
+            z.next_out = buffer.data();
+            z.avail_out = static_cast<uInt>(buffer.size());
+            status = deflate(&z, flush);
+            out.append(reinterpret_cast<char*>(buffer.data()), buffer.size() - z.avail_out);
+        } while (z.avail_out == 0);
+        if (left == 0 && status == Z_STREAM_END)
+            break;
+    }
+    deflateEnd(&z);
+    return out;
+}
+
+}  // namespace
+
+// A small body that inflates to a gibibyte fails at the decoded-size limit
+// having held not much more than the limit: in a process of its own, so
+// that no earlier test's peak hides this one's.
+TEST(HostileServerDeathTest, ReplyBombPeaksNearTheDecodedLimit)
+{
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the thread checker's shadow memory grows with every byte touched: no figure to judge";
+#endif
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const std::string bomb = gzipOfZeros(1024UL * 1024 * 1024);
+            ScriptedHttpServer server([&](const ScriptedRequest&) {
+                return Script { ScriptStep::send(head("200 OK", "Content-Encoding: gzip\r\nContent-Length: "
+                                                                    + std::to_string(bomb.size()) + "\r\n")
+                                                 + bomb) };
+            });
+            auto request = get(server.url("/bomb"));
+            const long limit = static_cast<long>(request->maximumDecodedResponseSize);
+            const long before = std::max(residentBytes(), peakResidentBytes());
+            run(request, 120);
+            const long grown = peakResidentBytes() - before;
+            std::fprintf(stderr, "bomb of %zu bytes: error %ld, peak grew by %ld MB for a limit of %ld MB\n",
+                         bomb.size(), errorCode(*request), grown >> 20, limit >> 20);
+            std::exit(errorCode(*request) == HTTPResponseTooLargeErrorType && grown < limit + limit / 4 ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "peak grew by");
 }
