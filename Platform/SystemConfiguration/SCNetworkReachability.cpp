@@ -4,6 +4,8 @@
 
 #include <arpa/inet.h>
 #include <charconv>
+#include <cstdlib>
+#include <dbus/dbus.h>
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -34,6 +36,68 @@ bool routeCovers(uint32_t ip)
     return SCNetworkReachability::routeTableReaches(routes, ip);
 }
 
+// NetworkManager's metered state and main connection type, read from the
+// system bus; nothing when no NetworkManager answers within half a second.
+// A private connection per question, closed at once: no thread of the bus
+// library's own stays behind.
+std::optional<std::pair<uint32_t, std::string>> networkManagerState()
+{
+    const char* address = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+    DBusError error;
+    dbus_error_init(&error);
+    DBusConnection* connection =
+        dbus_connection_open_private(address && *address ? address : "unix:path=/run/dbus/system_bus_socket", &error);
+    if (!connection) {
+        dbus_error_free(&error);
+        return std::nullopt;
+    }
+    dbus_connection_set_exit_on_disconnect(connection, false);
+    std::optional<std::pair<uint32_t, std::string>> state;
+    DBusMessage* reply = nullptr;
+    if (dbus_bus_register(connection, &error)) {
+        DBusMessage* call = dbus_message_new_method_call("org.freedesktop.NetworkManager",
+                                                         "/org/freedesktop/NetworkManager",
+                                                         "org.freedesktop.DBus.Properties", "GetAll");
+        const char* interface = "org.freedesktop.NetworkManager";
+        dbus_message_append_args(call, DBUS_TYPE_STRING, &interface, DBUS_TYPE_INVALID);
+        dbus_message_set_auto_start(call, false);
+        reply = dbus_connection_send_with_reply_and_block(connection, call, 500, &error);
+        dbus_message_unref(call);
+    }
+    DBusMessageIter top, entries;
+    if (reply && dbus_message_iter_init(reply, &top) && dbus_message_iter_get_arg_type(&top) == DBUS_TYPE_ARRAY) {
+        state.emplace(0u, std::string());
+        dbus_message_iter_recurse(&top, &entries);
+        while (dbus_message_iter_get_arg_type(&entries) == DBUS_TYPE_DICT_ENTRY) {
+            DBusMessageIter entry, value;
+            dbus_message_iter_recurse(&entries, &entry);
+            const char* name = nullptr;
+            if (dbus_message_iter_get_arg_type(&entry) == DBUS_TYPE_STRING) {
+                dbus_message_iter_get_basic(&entry, &name);
+                dbus_message_iter_next(&entry);
+                dbus_message_iter_recurse(&entry, &value);
+                int type = dbus_message_iter_get_arg_type(&value);
+                if (std::string_view(name) == "Metered" && type == DBUS_TYPE_UINT32) {
+                    dbus_uint32_t metered = 0;
+                    dbus_message_iter_get_basic(&value, &metered);
+                    state->first = metered;
+                } else if (std::string_view(name) == "PrimaryConnectionType" && type == DBUS_TYPE_STRING) {
+                    const char* text = nullptr;
+                    dbus_message_iter_get_basic(&value, &text);
+                    state->second = text;
+                }
+            }
+            dbus_message_iter_next(&entries);
+        }
+    }
+    if (reply)
+        dbus_message_unref(reply);
+    dbus_error_free(&error);
+    dbus_connection_close(connection);
+    dbus_connection_unref(connection);
+    return state;
+}
+
 uint32_t systemFlags(const std::optional<std::string>& host, const std::optional<uint32_t>& address)
 {
     uint32_t ip = 0;
@@ -59,10 +123,22 @@ uint32_t systemFlags(const std::optional<std::string>& host, const std::optional
     uint32_t flags = kSCNetworkReachabilityFlagsReachable;
     if (linkLocal)
         flags |= kSCNetworkReachabilityFlagsIsDirect;
+    else if (auto state = networkManagerState(); state && SCNetworkReachability::isMobileConnection(state->first, state->second))
+        flags |= kSCNetworkReachabilityFlagsIsWWAN;
     return flags;
 }
 
 }  // namespace
+
+bool SCNetworkReachability::isMobileConnection(uint32_t metered, const std::string& connectionType)
+{
+    // NMMetered: 1 yes, 3 guessed yes; 2 and 4 say no, 0 does not know.
+    if (metered == 1 || metered == 3)
+        return true;
+    if (metered == 2)
+        return false;  // the user said this link costs nothing, whatever carries it
+    return connectionType == "gsm" || connectionType == "cdma";
+}
 
 bool SCNetworkReachability::routeTableReaches(std::istream& table, std::optional<uint32_t> address)
 {

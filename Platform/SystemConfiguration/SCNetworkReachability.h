@@ -2,8 +2,10 @@
 
 // Reachability of a host or an address from the machine's routes: a default
 // route (or a route covering the address) means reachable, directly for
-// loopback and link-local addresses. Linux cannot tell mobile data from Wi-Fi,
-// so the mobile-data flag is never set by the system. Changes are noticed by a
+// loopback and link-local addresses. A reachable server away from this machine
+// is reached over mobile data (the WWAN flag) when NetworkManager, asked on
+// the system bus, says the main connection is metered or a mobile modem's;
+// without NetworkManager nothing counts as mobile. Changes are noticed by a
 // short poll on the run loop the object is scheduled on; a test can inject the
 // flags, which reaches every scheduled object at once.
 
@@ -52,6 +54,9 @@ public:
     // Whether a route table in the form of /proc/net/route has an active route
     // to `address` (IPv4, host byte order), or a default route without one.
     static bool routeTableReaches(std::istream& table, std::optional<uint32_t> address);
+    // Whether NetworkManager's answers for its main connection mean mobile
+    // data: its metered state (NMMetered) and the connection's type.
+    static bool isMobileConnection(uint32_t metered, const std::string& connectionType);
     // Seconds between looks at the routes while scheduled.
     static constexpr double pollInterval = 2.0;
 
