@@ -267,6 +267,7 @@ std::unique_ptr<CFTLSSession> CFTLSSession::create(int fd, const std::string& ho
     SSL* ssl = session->m_ssl;
     SSL_set_bio(ssl, bio, bio);
     SSL_set_ex_data(ssl, settingsIndex(), new CFStreamSSLSettings(settings));
+    session->m_checksCertificate = settings.validatesCertificateChain;
 
     in6_addr address6;
     in_addr address4;
@@ -333,7 +334,7 @@ CFTLSSession::Result CFTLSSession::classify(int rc, const char* during)
     }
     m_broken = true;
     long verify = SSL_get_verify_result(m_ssl);
-    if (!m_handshakeDone && verify != X509_V_OK) {
+    if (!m_handshakeDone && m_checksCertificate && verify != X509_V_OK) {
         ERR_clear_error();
         m_error = std::make_unique<CFStreamError>(
             CFStreamError::of(CFStreamErrorDomain::SSL, securityCodeOfVerifyError(verify),

@@ -97,4 +97,5 @@ private:
     bool m_handshakeDone = false;
     bool m_wantsWrite = false;
     bool m_broken = false;  // after a fatal error the session may not even say goodbye
+    bool m_checksCertificate = true;  // a failed handshake may blame the certificate only then
 };
