@@ -8,10 +8,9 @@
 void ProductSearchListController::viewDidLoad()
 {
     UITableViewController::viewDidLoad();
-    if (!m_bViewHasLoad) {
-        m_searchProductArray.clear();
-        m_bViewHasLoad = true;
-    }
+    // The catalogue hands the results over before the popover loads this view,
+    // so the first load keeps them rather than starting from an empty list.
+    m_bViewHasLoad = true;
 }
 
 long ProductSearchListController::tableViewNumberOfRowsInSection(UITableView&, long)

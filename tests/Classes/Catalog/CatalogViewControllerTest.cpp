@@ -8,6 +8,9 @@
 #include "Classes/Catalog/MasterViewController.h"
 #include "Classes/Catalog/ProductBigCatalog.h"
 #include "Classes/Catalog/ProductCompareController.h"
+#include "Classes/Catalog/ProductSearchListController.h"
+#include "Classes/Catalog/SearchProductCell.h"
+#include "Classes/Frame/Language.h"
 #include "Classes/Frame/BadgeButton.h"
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Frame/OrderingController.h"
@@ -307,6 +310,30 @@ TEST_F(CatalogTabTest, SearchShowsItsPopoverOnlyWithResults)
     }
     EXPECT_TRUE(catalogue->searchProductArray().empty());
     EXPECT_FALSE(catalogue->serchController()->isPopoverVisible());
+}
+
+TEST_F(CatalogTabTest, AFoundProductIsListedInThePopoverAndOpensItsDetail)
+{
+    openCatalogue();
+    appDriver->tap(catalogue->searchBar());
+    appDriver->typeText("desk");
+    appDriver->advance(0.5);
+    ASSERT_TRUE(catalogue->serchController() && catalogue->serchController()->isPopoverVisible());
+    auto list = std::dynamic_pointer_cast<ProductSearchListController>(catalogue->serchController()->contentViewController());
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->tableView()->numberOfRowsInSection(0), 1);
+    auto row = std::dynamic_pointer_cast<SearchProductCell>(list->tableView()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 0)));
+    ASSERT_TRUE(row) << "the popover shows no product row";
+    EXPECT_EQ(row->productName()->text(), "Desk");
+    EXPECT_EQ(row->productSKU()->text(), "T-3");
+    EXPECT_FALSE(appDriver->findLabel(Language::stringOrKey("NORESULT")));
+
+    ASSERT_TRUE(appDriver->tapRow(list->tableView(), 0));
+    appDriver->advance(0.5);
+    EXPECT_FALSE(catalogue->serchController()->isPopoverVisible());
+    EXPECT_EQ(catalogue->detailController()->viewControllers().size(), 2u);
+    EXPECT_EQ(catalogue->lblTitle()->text(), "Desk");
+    EXPECT_FALSE(catalogue->btnBack()->isHidden());
 }
 
 TEST_F(CatalogTabTest, AddingFromTheGridFillsTheOrderAndTheBadges)
