@@ -237,6 +237,31 @@ void CatalogViewController::viewWillAppear(bool animated)
     m_detailController->viewWillAppear(animated);
 }
 
+// The two panes lie on the tab bar's view rather than in this screen's, so no
+// container tells them when the tab comes and goes: they hear it from here,
+// every appearance paired with its disappearance so that the next visit is
+// told again (the pane reloads after a synchronisation on it).
+void CatalogViewController::viewDidAppear(bool animated)
+{
+    BaseViewController::viewDidAppear(animated);
+    m_masterController->viewDidAppear(animated);
+    m_detailController->viewDidAppear(animated);
+}
+
+void CatalogViewController::viewWillDisappear(bool animated)
+{
+    BaseViewController::viewWillDisappear(animated);
+    m_masterController->viewWillDisappear(animated);
+    m_detailController->viewWillDisappear(animated);
+}
+
+void CatalogViewController::viewDidDisappear(bool animated)
+{
+    BaseViewController::viewDidDisappear(animated);
+    m_masterController->viewDidDisappear(animated);
+    m_detailController->viewDidDisappear(animated);
+}
+
 void CatalogViewController::setMasterViewHiddedBeginPoint(bool hide, CGPoint beginPoint)
 {
     if (hide == m_flagOfMasterViewHidden || m_detailController->viewControllers().front() != m_grid)

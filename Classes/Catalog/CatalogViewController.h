@@ -55,6 +55,9 @@ public:
     void viewDidLoad() override;
     void viewAfterFirstDidLoad() override;
     void viewWillAppear(bool animated) override;
+    void viewDidAppear(bool animated) override;
+    void viewWillDisappear(bool animated) override;
+    void viewDidDisappear(bool animated) override;
     void updateLanguage(const std::shared_ptr<UIResponder>& sender) override;
 
     void addCatologView() override;

@@ -16,6 +16,7 @@
 #include "Classes/Frame/OrderingController.h"
 #include "Classes/Frame/TabBarItemButton.h"
 #include "Classes/Frame/UITabBarControllerExt.h"
+#include "Classes/Sync/SyncViewController.h"
 #include "Database/ConfigEntity.h"
 #include "Platform/Foundation/NSNotificationCenter.h"
 #include "Platform/UIKit/UIApplication.h"
@@ -334,6 +335,52 @@ TEST_F(CatalogTabTest, AFoundProductIsListedInThePopoverAndOpensItsDetail)
     EXPECT_EQ(catalogue->detailController()->viewControllers().size(), 2u);
     EXPECT_EQ(catalogue->lblTitle()->text(), "Desk");
     EXPECT_FALSE(catalogue->btnBack()->isHidden());
+}
+
+TEST_F(CatalogTabTest, ASyncBetweenTwoVisitsReloadsThePaneAndTheGridAndClosesAnOpenProduct)
+{
+    // A stool comes with the synchronisation, filed under Lamps.
+    frontDoor->replyTo(0x201, FakeFrontDoor::envelope("200",
+        R"([[{"productID":6,"productName":"Stool","productSKU":"S-6","publish":1,"productParentList":[4],"priceID":9,"price":30,"currency":"USD"}],[],[],[],[],[]])"), 0.5);
+    openCatalogue();
+    EXPECT_EQ(rowText(0, true), "(6)");
+    EXPECT_EQ(rowText(2, true), "(1)");
+    appDriver->tap(tile(0)->bgImageView());
+    appDriver->advance(0.5);
+    ASSERT_EQ(catalogue->detailController()->viewControllers().size(), 2u);
+
+    appDriver->tap(bar->syncBtn());
+    appDriver->advance(0.5);
+    auto navigation = std::dynamic_pointer_cast<UINavigationController>(bar->selectedViewController());
+    auto sync = navigation ? std::dynamic_pointer_cast<SyncViewController>(navigation->topViewController()) : nullptr;
+    ASSERT_TRUE(sync);
+    appDriver->tap(sync->resourceUpdateView()->btnsync());
+    appDriver->advance(1);
+    ASSERT_EQ(frontDoor->messagesFor(0x201).size(), 1u);
+    ASSERT_EQ(ConfigManager::sharedInstance()->flagDic()["Needreloadcatelog"], "YES");
+
+    appDriver->tap(bar->catalogBtn());
+    appDriver->advance(1);
+    EXPECT_EQ(ConfigManager::sharedInstance()->flagDic()["Needreloadcatelog"], "NO");
+    EXPECT_EQ(catalogue->detailController()->viewControllers().size(), 1u) << "the open product closes";
+    EXPECT_TRUE(catalogue->btnBack()->isHidden());
+    EXPECT_EQ(rowText(0, true), "(7)");
+    EXPECT_EQ(rowText(2), "Lamps");
+    EXPECT_EQ(rowText(2, true), "(2)");
+    const auto names = gridNames();
+    EXPECT_NE(std::find(names.begin(), names.end(), "Stool"), names.end());
+    EXPECT_TRUE(appDriver->findLabel("Stool")) << "the stool's tile shows";
+
+    // Without a synchronisation a visit elsewhere and back leaves an open product open.
+    appDriver->tap(tile(0)->bgImageView());
+    appDriver->advance(0.5);
+    for (int visit = 0; visit < 2; ++visit) {
+        appDriver->tap(bar->customerBtn());
+        appDriver->advance(0.5);
+        appDriver->tap(bar->catalogBtn());
+        appDriver->advance(0.5);
+        EXPECT_EQ(catalogue->detailController()->viewControllers().size(), 2u) << visit;
+    }
 }
 
 TEST_F(CatalogTabTest, AddingFromTheGridFillsTheOrderAndTheBadges)

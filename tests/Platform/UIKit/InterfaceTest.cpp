@@ -363,6 +363,18 @@ TEST_F(InterfaceTest, ANavigationStackHeldByAScreenHearsItsAppearanceAndPassesIt
     window->setRootViewController(std::make_shared<UIViewController>());
     EXPECT_EQ(log, (std::vector<std::string> { "list will disappear", "item will disappear", "list did disappear",
                                                "item did disappear" }));
+
+    // A later visit is told again, as every one after it.
+    for (int visit = 0; visit < 2; ++visit) {
+        log.clear();
+        window->setRootViewController(holder);
+        EXPECT_EQ(log, (std::vector<std::string> { "list will appear", "item will appear", "list did appear",
+                                                   "item did appear" }));
+        log.clear();
+        window->setRootViewController(std::make_shared<UIViewController>());
+        EXPECT_EQ(log, (std::vector<std::string> { "list will disappear", "item will disappear", "list did disappear",
+                                                   "item did disappear" }));
+    }
 }
 
 TEST_F(InterfaceTest, AFullScreenPresentationFromInsideContainersIsMadeByTheTabBarController)
