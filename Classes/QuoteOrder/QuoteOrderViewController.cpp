@@ -928,11 +928,14 @@ void QuoteOrderViewController::restoreLineQuantity(long row)
     auto field = cell->quantityTextField();
     if (NSString::intValue(withoutGrouping(field->text())) != 0)
         return;
-    // Editing the old quantity once more makes the cell apply it again.
+    // Editing the old quantity once more makes the cell apply it again. Once
+    // editing has begun the field holds plain digits, so the old text goes
+    // back without its grouping commas: "1,234" would fail the number check
+    // and leave the line at 0.
     const std::string old = cell->editingFieldOldValue();
     field->setText(old);
     field->becomeFirstResponder();
-    field->setText(old);
+    field->setText(withoutGrouping(old));
     field->resignFirstResponder();
 }
 

@@ -304,6 +304,35 @@ TEST_F(QuoteOrderViewControllerTest, AQuantityOfZeroAsksToDeleteTheLine)
     EXPECT_FALSE(editor->btnSubmit()->isEnabled());
 }
 
+TEST_F(QuoteOrderViewControllerTest, CancellingTheDeleteQuestionBringsBackTheOldQuantityWhateverItsLength)
+{
+    // Quantities of four digits and more are shown with grouping commas.
+    const struct {
+        const char* typed;
+        int quantity;
+        const char* shown;
+    } cases[] = { { "12", 12, "12" }, { "1234", 1234, "1,234" }, { "250000", 250000, "250,000" } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        openNewOrder();
+        enter(cell(0)->quantityTextField(), c.typed);
+        ASSERT_EQ(editor->quoteOrder()->items[0]->quantity, c.quantity);
+        ASSERT_EQ(cell(0)->quantityTextField()->text(), c.shown);
+
+        enter(cell(0)->quantityTextField(), "0");
+        ASSERT_TRUE(driver->visibleAlert());
+        ASSERT_TRUE(driver->tapAlertButton(text("CANCEL")));
+        driver->advance(1);
+        EXPECT_FALSE(driver->visibleAlert()) << driver->visibleAlert()->message();
+        EXPECT_EQ(cell(0)->quantityTextField()->text(), c.shown);
+        EXPECT_EQ(editor->quoteOrder()->items[0]->quantity, c.quantity);
+        EXPECT_EQ(cell(0)->quoteOrderItem()->quantity, c.quantity);
+        // The original total counts list prices: 10 for the first line's product, 50 for the other.
+        EXPECT_EQ(editor->lblOriginalTotalValue()->text(), "¥" + PublicFunction::doubleFormate(10.0 * c.quantity + 50));
+        TearDown(), SetUp();
+    }
+}
+
 TEST_F(QuoteOrderViewControllerTest, TheOrderDiscountByRateAndByTotal)
 {
     openNewOrder();
