@@ -6,6 +6,7 @@
 
 #include "Classes/QuoteOrder/CVPDFCreaterBaseCell.h"
 
+#include "Platform/CoreGraphics/TextLayout.h"
 #include "Platform/UIKit/NSStringDrawing.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIFont.h"
@@ -23,6 +24,9 @@ public:
                            std::shared_ptr<UIColor> color, int alignment);
 
     void drawInRect(CGRect rect) override;
+    // The height of the whole text wrapped to `width` (0 without a text),
+    // from the layout the cell then draws with.
+    CGFloat textHeightForWidth(CGFloat width);
 
     std::optional<std::string> text;
     std::shared_ptr<UIFont> textFont;
@@ -30,4 +34,26 @@ public:
     // 0 left, 1 centred, 2 right.
     int textAlignment = 0;
     bool centerInVertical = true;
+
+    // How many layouts text cells have made in this process (for measuring).
+    static size_t layoutsMade();
+
+private:
+    // The text is laid out once for its width, font and alignment, and that
+    // layout measures and draws it in every box that holds it until one of
+    // them changes: a long text costs its layout once, not once per measure
+    // and per drawing. A box too low for the text gets a layout of the lines
+    // that fit, kept as well.
+    const TextLayout* layoutFor(CGFloat width, CGFloat maxHeight);
+
+    struct LaidOut {
+        std::string text;
+        TextFont font;
+        CGFloat width = 0;
+        CGFloat maxHeight = 0;
+        int alignment = 0;
+        std::shared_ptr<TextLayout> layout;
+    };
+    std::optional<LaidOut> m_whole;
+    std::optional<LaidOut> m_cut;
 };

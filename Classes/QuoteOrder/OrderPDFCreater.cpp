@@ -21,7 +21,6 @@
 namespace {
 
 constexpr float kContentWidth = 904;
-constexpr float kUnbounded = 1.0e7f;
 
 // The table's columns, their widths fractions of the content width in single
 // precision and each x the sum of the widths before it.
@@ -56,12 +55,17 @@ bool isBlank(const std::optional<std::string>& value)
     return !value || value->find_first_not_of(" \t") == std::string::npos;
 }
 
-float heightOf(const std::optional<std::string>& value, const std::shared_ptr<UIFont>& font, float width)
+// A text cell of `width` whose height is not known yet: the cell measures its
+// text with the layout it will draw with, and the row takes the height after.
+std::shared_ptr<CVPDFCreaterStringCell> growingCell(float x, float width, const std::optional<std::string>& value,
+                                                   const std::shared_ptr<UIFont>& font, int alignment)
 {
-    if (!value)
-        return 0;
-    return static_cast<float>(sizeWithFontConstrainedToSizeLineBreakMode(*value, font, CGSizeMake(width, kUnbounded),
-                                                                          UILineBreakModeWordWrap).height);
+    return std::make_shared<CVPDFCreaterStringCell>(CGRectMake(x, 10, width, 0), value, font, UIColor::blackColor(), alignment);
+}
+
+float heightOf(const std::shared_ptr<CVPDFCreaterStringCell>& cell)
+{
+    return static_cast<float>(cell->textHeightForWidth(cell->frameInLine.size.width));
 }
 
 std::shared_ptr<UIFont> titleFont() { return UIFont::boldSystemFontOfSize(19); }
@@ -218,12 +222,15 @@ void OrderPDFCreater::addCustomerInfoLabels()
     for (size_t r = 0; r < rows.size(); ++r) {
         const Row& row = rows[r];
         float h = 40;
-        for (const Field& field : row.fields)
-            h = std::max(h, heightOf(*field.value, valueFont(), field.valueWidth));
+        std::vector<std::shared_ptr<CVPDFCreaterStringCell>> values;
         for (const Field& field : row.fields) {
-            addTextCell(CGRectMake(field.labelX, 10, 246, h), text(field.label), labelFont(), 2);
-            addCell(std::make_shared<CVPDFCreaterStringCell>(CGRectMake(field.valueX, 10, field.valueWidth, h),
-                                                             *field.value, valueFont(), UIColor::blackColor(), 0));
+            values.push_back(growingCell(field.valueX, field.valueWidth, *field.value, valueFont(), 0));
+            h = std::max(h, heightOf(values.back()));
+        }
+        for (size_t f = 0; f < row.fields.size(); ++f) {
+            addTextCell(CGRectMake(row.fields[f].labelX, 10, 246, h), text(row.fields[f].label), labelFont(), 2);
+            values[f]->frameInLine.size.height = h;
+            addCell(values[f]);
         }
         addVerticals(row.verticals, h + 10);
         beginNewLine();
@@ -252,11 +259,12 @@ void OrderPDFCreater::addOrderLabels()
     addFullWidthRule(1);
     beginNewLine();
 
-    std::string note = stringWithFormat("%@: %@", text("NOTE"), order->customerNote());
-    float h = std::max(40.0f, heightOf(note, boldFont(), 326.4444f));
+    auto note = growingCell(567.5111f, 326.4444f, stringWithFormat("%@: %@", text("NOTE"), order->customerNote()), boldFont(), 0);
+    float h = std::max(40.0f, heightOf(note));
     addTextCell(CGRectMake(100.4444f, 10, 426.8889f, h),
                 stringWithFormat("%@: %@", text("ORDERTIME"), order->mdate.value_or("")), boldFont(), 0);
-    addTextCell(CGRectMake(567.5111f, 10, 326.4444f, h), note, boldFont(), 0);
+    note->frameInLine.size.height = h;
+    addCell(note);
     addVerticals({0, 467.0667f, kContentWidth}, h + 10);
     beginNewLine();
 
@@ -286,7 +294,8 @@ void OrderPDFCreater::addOneOrderItemIndex(const std::shared_ptr<QuoteOrderItemE
     beginNewLine();
     addFullWidthRule(1);
     const auto table = columns();
-    float h = std::max(80.0f, heightOf(item->attributes, valueFont(), table[4].width));
+    auto details = growingCell(table[4].x, table[4].width, item->attributes, valueFont(), 1);
+    float h = std::max(80.0f, heightOf(details));
 
     std::shared_ptr<UIImage> thumbnail;
     if (item->product) {
@@ -303,6 +312,11 @@ void OrderPDFCreater::addOneOrderItemIndex(const std::shared_ptr<QuoteOrderItemE
     for (size_t i = 0; i < table.size(); ++i) {
         if (i == 1) {
             addCell(std::make_shared<CVPDFCreaterImageCell>(CGRectMake(table[i].x, 7, table[i].width, h), thumbnail));
+            continue;
+        }
+        if (i == 4) {
+            details->frameInLine.size.height = h;
+            addCell(details);
             continue;
         }
         // The itemized total sits in a cell narrower than its header.

@@ -11,6 +11,7 @@
 #include "Platform/Foundation/NSFileManager.h"
 #include "Platform/Foundation/NSString.h"
 #include "Platform/UIKit/UIGraphics.h"
+#include "Platform/UIKit/UIViewRendering.h"
 
 #include <fstream>
 
@@ -309,4 +310,33 @@ TEST_F(OrderPDFCreaterTest, HardInputStillMakesAValidPdf)
     EXPECT_GT(built.creater->currentPage(), 60);
     EXPECT_NE(PdfReadBack::pageText(*pdf, 1).find("深圳市"), std::string::npos);
     EXPECT_TRUE(stringCell(*built.creater, "Order No.: "));
+}
+
+TEST_F(OrderPDFCreaterTest, EachTextIsLaidOutOnceHoweverLongAndHoweverOftenItIsDrawn)
+{
+    // An unbroken text in the note: measuring it for its row, drawing the
+    // preview and writing the PDF use one layout of it, as every other text
+    // of the document has one; drawing both again lays out nothing.
+    auto order = sampleOrder(1);
+    order->setCustomerNote(std::string(20000, 'W'));
+    const size_t before = CVPDFCreaterStringCell::layoutsMade();
+    auto built = build(order);
+    ASSERT_TRUE(UIViewRenderToImage(*built.scroll));
+    auto pdf = built.creater->generatePDFToData();
+    ASSERT_FALSE(pdf->empty());
+    const size_t made = CVPDFCreaterStringCell::layoutsMade() - before;
+    size_t texts = 0;
+    bool noteFound = false;
+    for (const auto& page : *built.creater->cellsPageArray)
+        for (const auto& cell : *page)
+            if (auto s = std::dynamic_pointer_cast<CVPDFCreaterStringCell>(cell); s && s->text && s->textFont) {
+                ++texts;
+                noteFound = noteFound || s->text->size() > 20000;
+            }
+    EXPECT_TRUE(noteFound);
+    EXPECT_EQ(made, texts);
+
+    ASSERT_TRUE(UIViewRenderToImage(*built.scroll));
+    built.creater->generatePDFToData();
+    EXPECT_EQ(CVPDFCreaterStringCell::layoutsMade() - before, made);
 }
