@@ -66,7 +66,36 @@ void VideoViewController::createWithFilenameAndFilePath(const std::string& title
     m_lbtitle->setText(title);
     m_topbarview->addSubview(m_lbtitle);
 
+    // A file the player cannot show is said so in its area, rather than left
+    // looking as if it played.
+    NSNotificationCenter::defaultCenter().addObserver(
+        std::weak_ptr<void>(weak.lock()), MPMoviePlayerPlaybackDidFinishNotification,
+        [weak](const NSNotification& note) {
+            auto self = weak.lock();
+            if (self && note.userInfo[MPMoviePlayerPlaybackDidFinishReasonUserInfoKey].intValue() == MPMovieFinishReasonPlaybackError)
+                self->showFailure();
+        },
+        m_moviePlayer.get());
     m_moviePlayer->play();
+    if (m_moviePlayer->isPreparedToPlay() && !m_moviePlayer->currentPicture())
+        showFailure();
+}
+
+void VideoViewController::showFailure()
+{
+    if (!m_moviePlayer || m_lblFailure)
+        return;
+    m_moviePlayer->stop();
+    auto picture = m_moviePlayer->view();
+    m_lblFailure = std::make_shared<UILabel>(picture->bounds());
+    m_lblFailure->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
+    m_lblFailure->setBackgroundColor(UIColor::colorWithWhiteAlpha(0.08f, 1));
+    m_lblFailure->setTextColor(UIColor::whiteColor());
+    m_lblFailure->setFont(UIFont::fontWithNameSize("Helvetica-Bold", 20));
+    m_lblFailure->setTextAlignment(UITextAlignmentCenter);
+    m_lblFailure->setNumberOfLines(0);
+    m_lblFailure->setText(Language::stringOrKey("THEFILEISCORRUPTED"));
+    picture->addSubview(m_lblFailure);
 }
 
 void VideoViewController::btnLoopPlayTapped()
@@ -84,6 +113,7 @@ void VideoViewController::btnbackClicked()
     // A second tap before the opener removed the screen must not ask it to go twice.
     if (!m_moviePlayer)
         return;
+    NSNotificationCenter::defaultCenter().removeObserver(this, MPMoviePlayerPlaybackDidFinishNotification);
     m_moviePlayer->stop();
     m_moviePlayer->view()->removeFromSuperview();
     m_moviePlayer.reset();

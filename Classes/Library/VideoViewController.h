@@ -3,8 +3,8 @@
 // Plays one video file on the device inside the application's frame: a top
 // bar with back, the title and a loop toggle over the movie player. Opening
 // starts playback at once with looping off; back stops the player and posts
-// "stopViewVideo", on which the opener removes the screen. Sound is not
-// played on this platform.
+// "stopViewVideo", on which the opener removes the screen. A file that cannot
+// be opened or shows no picture stops, with a message in the player's area.
 
 #include "Classes/Frame/BaseViewController.h"
 
@@ -34,6 +34,8 @@ public:
     const std::shared_ptr<UIButton>& btnback() const { return m_btnback; }
     const std::shared_ptr<UIButton>& btnLoopPlay() const { return m_btnLoopPlay; }
     const std::shared_ptr<UILabel>& lbtitle() const { return m_lbtitle; }
+    // The message over the player's area once the file proved unplayable.
+    const std::shared_ptr<UILabel>& lblFailure() const { return m_lblFailure; }
 
 private:
     std::shared_ptr<UIImageView> m_topbarview;
@@ -41,4 +43,7 @@ private:
     std::shared_ptr<UILabel> m_lbtitle;
     std::shared_ptr<MPMoviePlayerController> m_moviePlayer;
     std::shared_ptr<UIButton> m_btnLoopPlay;
+    std::shared_ptr<UILabel> m_lblFailure;
+
+    void showFailure();
 };

@@ -76,6 +76,7 @@ TEST_F(VideoViewerTest, PlaysAtOnceShowsPicturesAndTogglesLoopingWithToasts)
     EXPECT_EQ(player->repeatMode, MPMovieRepeatModeNone);
     EXPECT_TRUE(player->currentPicture());
     EXPECT_TRUE(driver->findLabel("Product film"));
+    EXPECT_FALSE(driver->findLabel(Language::stringOrKey("THEFILEISCORRUPTED")));
 
     driver->tap(video->btnLoopPlay());
     EXPECT_TRUE(video->btnLoopPlay()->isSelected());
@@ -100,7 +101,7 @@ TEST_F(VideoViewerTest, BackStopsThePlayerAndAsksTheOpenerOnceEvenForAMissingFil
     auto player = video->moviePlayer();
     driver->advance(1);
     EXPECT_NE(player->playbackState(), MPMoviePlaybackStatePlaying);
-    // The player's area stays empty and nothing is said.
+    // No picture, and no alert in the way of the back button.
     EXPECT_FALSE(player->currentPicture());
     EXPECT_FALSE(driver->visibleAlert());
     ASSERT_TRUE(driver->tapButton("Back"));
@@ -109,6 +110,31 @@ TEST_F(VideoViewerTest, BackStopsThePlayerAndAsksTheOpenerOnceEvenForAMissingFil
     EXPECT_FALSE(video->view()->superview());
     video->btnbackClicked();
     EXPECT_EQ(stops, 1);
+}
+
+TEST_F(VideoViewerTest, AFileThatCannotBePlayedSaysSoInThePlayersArea)
+{
+    const std::string folder = home->documents();
+    std::ofstream(folder + "/notes.mp4") << "these are notes, not a film";
+    // A movie header and nothing to decode behind it.
+    std::ofstream(folder + "/header.mp4", std::ios::binary) << std::string("\0\0\0\x10" "ftypisom\0\0\x02\0", 16);
+    for (const std::string name : { "gone.mp4", "notes.mp4", "header.mp4" }) {
+        SCOPED_TRACE(name);
+        open(folder + "/" + name);
+        driver->advance(0.5);
+        auto player = video->moviePlayer();
+        EXPECT_NE(player->playbackState(), MPMoviePlaybackStatePlaying);
+        auto message = driver->findLabel(Language::stringOrKey("THEFILEISCORRUPTED"));
+        ASSERT_TRUE(message) << "the failure is shown";
+        EXPECT_EQ(message->superview(), player->view());
+        EXPECT_EQ(message->frame(), player->view()->bounds());
+        if (name == "notes.mp4") {
+            EXPECT_TRUE(driver->renderToPNG(UIDriver::snapshotPath("video-viewer-unplayable.png")));
+        }
+        ASSERT_TRUE(driver->tapButton("Back"));
+        EXPECT_FALSE(video->moviePlayer());
+    }
+    EXPECT_EQ(stops, 3);
 }
 
 class OfficeViewerTest : public ScreenTest {
