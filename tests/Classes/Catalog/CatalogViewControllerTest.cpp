@@ -10,6 +10,8 @@
 #include "Classes/Catalog/ProductCompareController.h"
 #include "Classes/Catalog/ProductSearchListController.h"
 #include "Classes/Catalog/SearchProductCell.h"
+#include "Classes/Catalog/TagsLeftView.h"
+#include "Classes/Frame/SwitchButton.h"
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/BadgeButton.h"
 #include "Classes/Frame/CorvelleAppDelegate.h"
@@ -381,6 +383,21 @@ TEST_F(CatalogTabTest, ASyncBetweenTwoVisitsReloadsThePaneAndTheGridAndClosesAnO
         appDriver->advance(0.5);
         EXPECT_EQ(catalogue->detailController()->viewControllers().size(), 2u) << visit;
     }
+}
+
+TEST_F(CatalogTabTest, AChosenTagTitlesTheGridAndListsItsProducts)
+{
+    ASSERT_TRUE(db->executeUpdate("INSERT INTO corvelle_product_tag(tag_id,tag_name) VALUES(1,'Outdoor'),(2,'Sale')"));
+    ASSERT_TRUE(db->executeUpdate("INSERT INTO corvelle_product_related_tag(product_id,tag_id) VALUES(1,2),(3,2),(4,1)"));
+    openCatalogue();
+    appDriver->tap(catalogue->master()->btnCatalogSwitch()->btnRight());
+    appDriver->advance(0.5);
+    auto tags = std::dynamic_pointer_cast<TagsLeftView>(catalogue->master()->tagsLeftView());
+    ASSERT_TRUE(tags);
+    ASSERT_TRUE(appDriver->tapRow(tags->tableView(), 1));
+    appDriver->advance(0.5);
+    EXPECT_EQ(catalogue->lblTitle()->text(), "Sale");
+    EXPECT_EQ(gridNames(), (std::vector<std::string> { "Desk", "Oak chair" }));
 }
 
 TEST_F(CatalogTabTest, AddingFromTheGridFillsTheOrderAndTheBadges)

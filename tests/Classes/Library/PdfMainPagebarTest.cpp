@@ -12,6 +12,7 @@
 #include "RunLoopPump.h"
 #include "TemporaryHome.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -36,6 +37,16 @@ protected:
         pagebar->layoutSubviews();
         return pagebar;
     }
+    // The left edges of the marks a person sees on the bar, read from its views.
+    static std::vector<CGFloat> shownMarkEdges(const PdfMainPagebar& pagebar)
+    {
+        std::vector<CGFloat> edges;
+        for (const auto& view : pagebar.trackControl()->subviews())
+            if (std::dynamic_pointer_cast<PdfPagebarThumb>(view) && view != pagebar.pageThumbView() && !view->isHidden())
+                edges.push_back(view->frame().origin.x);
+        std::sort(edges.begin(), edges.end());
+        return edges;
+    }
     static std::vector<long> markPages(const PdfMainPagebar& pagebar)
     {
         std::vector<long> pages;
@@ -53,11 +64,16 @@ TEST_F(PdfMainPagebarTest, ALongDocumentSpreadsTheMarksThatFitOverAllItsPages)
     EXPECT_EQ(std::vector<long>(pages.begin(), pages.begin() + 5), (std::vector<long> { 1, 3, 6, 8, 11 }));
     EXPECT_EQ(std::vector<long>(pages.end() - 3, pages.end()), (std::vector<long> { 95, 98, 100 }));
     EXPECT_EQ(pagebar->trackControl()->frame().size.width, 40 * 24 - 2);
+    auto edges = shownMarkEdges(*pagebar);
+    ASSERT_EQ(edges.size(), 40u);
+    for (size_t i = 0; i < edges.size(); ++i)
+        EXPECT_EQ(edges[i], 24 * static_cast<CGFloat>(i)) << i;
 
     // A narrower bar hides the marks that no longer fit and keeps them.
     pagebar->setFrame(CGRectMake(0, 700, 488, 48));
     pagebar->layoutSubviews();
     EXPECT_EQ(markPages(*pagebar).size(), 20u);
+    EXPECT_EQ(shownMarkEdges(*pagebar).size(), 20u);
     pagebar->setFrame(CGRectMake(0, 700, 968, 48));
     pagebar->layoutSubviews();
     EXPECT_EQ(markPages(*pagebar), pages);

@@ -267,6 +267,46 @@ TEST_F(QuoteOrderViewControllerTest, ANewCustomersAddressIsTypedInThePopUpAndSto
     EXPECT_EQ(count("select customer_id from corvelle_quote_order"), editor->quoteOrder()->customerId);
 }
 
+TEST_F(QuoteOrderViewControllerTest, EachQuestionAboutANewCustomerStoresItOnlyWhenAnsweredAdd)
+{
+    const struct {
+        const char* flow;
+        long tag;
+        const char* answer;
+        int stored;
+    } cases[] = {
+        { "save", QuoteOrderViewController::kSaveFlow, "ADD", 1 },
+        { "save", QuoteOrderViewController::kSaveFlow, "NOTADD", 0 },
+        { "submit", QuoteOrderViewController::kSubmitFlow, "ADD", 1 },
+        { "submit", QuoteOrderViewController::kSubmitFlow, "NOTADD", 0 },
+        { "leave", QuoteOrderViewController::kSaveAndLeaveFlow, "ADD", 1 },
+        { "leave", QuoteOrderViewController::kSaveAndLeaveFlow, "NOTADD", 0 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.flow) + " " + c.answer);
+        LoginMode::sharedInstance()->setLoginType(LoginMode::kLoginTypeOnline);
+        openNewOrder();
+        typeCustomer("Quayside Stores");
+        if (std::string(c.flow) == "save") {
+            driver->tap(editor->btnSave());
+        } else if (std::string(c.flow) == "submit") {
+            driver->tap(editor->btnSubmit());
+        } else {
+            driver->tap(editor->btnOrderList());
+            ASSERT_TRUE(driver->tapAlertButton(text("SAVE")));
+        }
+        auto alert = driver->visibleAlert();
+        ASSERT_TRUE(alert);
+        EXPECT_EQ(alert->tag(), c.tag);
+        ASSERT_TRUE(driver->tapAlertButton(text(c.answer)));
+        driver->advance(1);
+        EXPECT_EQ(count("select count(*) from corvelle_customer where customer_name = 'Quayside Stores'"), c.stored);
+        EXPECT_EQ(count("select count(*) from corvelle_quote_order where customer_name = 'Quayside Stores'"), 1)
+            << "the order is stored either way";
+        TearDown(), SetUp();
+    }
+}
+
 TEST_F(QuoteOrderViewControllerTest, AQuantityOfZeroAsksToDeleteTheLine)
 {
     openNewOrder();
@@ -331,6 +371,23 @@ TEST_F(QuoteOrderViewControllerTest, CancellingTheDeleteQuestionBringsBackTheOld
         EXPECT_EQ(editor->lblOriginalTotalValue()->text(), "¥" + PublicFunction::doubleFormate(10.0 * c.quantity + 50));
         TearDown(), SetUp();
     }
+}
+
+TEST_F(QuoteOrderViewControllerTest, EditingAQuantityLiftsItsLineToTheTopOfAShorterTable)
+{
+    for (const char* colour : { "Red", "Green", "Blue", "Black", "White" })
+        store->addToOrder(product(7, 1, std::string("Colour:") + colour));
+    auto order = store->createNewQuoteOrder();
+    store->addQuoteOrder.reset();
+    open(QuoteOrderViewController::StateNew, order, true);
+    ASSERT_EQ(editor->tableItems()->numberOfRowsInSection(0), 5);
+
+    driver->tap(cell(2)->quantityTextField());
+    driver->advance(1);
+    ASSERT_TRUE(cell(2)->quantityTextField()->isFirstResponder());
+    EXPECT_EQ(editor->tableItems()->frame(), CGRectMake(0, 190, 1024, 240));
+    EXPECT_EQ(editor->tableItems()->contentOffset().y, editor->tableItems()->rectForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(2, 0)).origin.y);
+    EXPECT_GT(editor->tableItems()->contentOffset().y, 0);
 }
 
 TEST_F(QuoteOrderViewControllerTest, TheOrderDiscountByRateAndByTotal)

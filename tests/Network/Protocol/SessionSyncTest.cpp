@@ -212,7 +212,13 @@ TEST_F(SessionRoad, FullThenIncrementalSynchronisation)
     ASSERT_FALSE(syncDelegate->progress_.empty());
     EXPECT_FLOAT_EQ(syncDelegate->progress_.back().value, 1.0f);
 
-    // Second run: changes only, and every image is already there.
+    // Second run: changes only, and every image is already there. One new
+    // library file comes with the changes.
+    server.setContent(std::string(FakeCompanyServer::kSyncFile) + FakeCompanyServer::kChanges,
+        Value::array({ Value::array({ Value::dictionary({ { "id", Value("6") }, { "title", Value("Price list") },
+                           { "fileName", Value("prices.pdf") }, { "category", Value("1") }, { "type", Value("PDF") },
+                           { "publish", Value("1") } }) }),
+            Value::array(), Value::dictionary({ { "keyIDS", Value("") } }) }));
     server.clearReceived();
     ASSERT_TRUE(synchronise());
     EXPECT_EQ(tableCommands(commands()), (std::vector<std::string> { "syncData:product", "syncData:file", "syncData:customer",
@@ -223,6 +229,10 @@ TEST_F(SessionRoad, FullThenIncrementalSynchronisation)
         }
     }
     EXPECT_EQ(syncDelegate->events, (std::vector<std::string> { "nothing:1", "nothing:3", "nothing:4", "customers", "finished" }));
+    // The file that arrived by the changes is marked new; the one already there is not.
+    ASSERT_TRUE(data->getFilesByFileId(6));
+    EXPECT_EQ(data->getFilesByFileId(6)->isNew, 1);
+    EXPECT_EQ(data->getFilesByFileId(5)->isNew, 0);
 }
 
 TEST_F(SessionRoad, InterruptedSynchronisationKeepsWhatWasStoredAndRunsAgain)

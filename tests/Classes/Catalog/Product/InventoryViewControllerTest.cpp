@@ -5,6 +5,7 @@
 // on each appearance, and a thumbnail that comes back after its row was
 // reused for another product left out. A picture is left for a person.
 
+#include "Classes/Catalog/ProductFavoriteController.h"
 #include "ProductFixture.h"
 
 #include "Classes/Catalog/InventoryViewController.h"
@@ -116,6 +117,16 @@ TEST_F(InventoryViewControllerTest, ShowsEveryPublishedProductInFiveTitledColumn
     // Tapping the SKU does nothing.
     driver->tap(std::static_pointer_cast<UIButton>(row(0)->columnCells()[0]->subviews().front()));
     EXPECT_EQ(navigation->viewControllers().size(), 1u);
+
+    // Once shown, the favourites button opens the sheet of the stored favourites.
+    ASSERT_TRUE(DataAccessManager::sharedDataModel()->saveToDatabaseFavoriteSkuName(2, std::string("SKU-2"), std::string("Pine desk")));
+    screen->favoriteBtn()->setHidden(false);
+    driver->tap(screen->favoriteBtn());
+    driver->advance(1);
+    auto sheet = std::dynamic_pointer_cast<ProductFavoriteController>(screen->presentedViewController());
+    ASSERT_TRUE(sheet);
+    ASSERT_EQ(sheet->favArray().size(), 1u);
+    EXPECT_EQ(sheet->favArray()[0]->product_id, 2);
 }
 
 TEST_F(InventoryViewControllerTest, AnEmptyCatalogueStillShowsTheTitles)

@@ -114,6 +114,8 @@ protected:
         w.handleTouch(77, UITouchPhaseBegan, at(xs.front()));
         driver->advance(1.1);
         highlightedWhilePressed = table->highlightColumnLayer() != nullptr;
+        if (highlightedWhilePressed)
+            highlightFrameWhilePressed = table->highlightColumnLayer()->frame();
         for (size_t i = 1; i < xs.size(); ++i) {
             w.handleTouch(77, UITouchPhaseMoved, at(xs[i]));
             driver->advance(0.05);
@@ -125,6 +127,7 @@ protected:
     std::shared_ptr<GridSource> source = std::make_shared<GridSource>();
     std::shared_ptr<MultiColumnTableView> table;
     bool highlightedWhilePressed = false;
+    CGRect highlightFrameWhilePressed {};
 };
 
 TEST_F(MultiColumnTableViewTest, DefaultsGiveWideColumnsThinGapsAndATallHeader)
@@ -185,6 +188,21 @@ TEST_F(MultiColumnTableViewTest, DraggingAColumnSwapsItAcrossEachColumnItEnters)
     EXPECT_FALSE(table->highlightColumnLayer());
     EXPECT_EQ(table->selectedColumn(), -1);
     EXPECT_EQ(std::static_pointer_cast<UILabel>(bodyCell(0)->columnCells()[3])->text(), "A0.0");
+
+    // The highlight stands over the pressed column: past every column before
+    // it (and the bold line at the left), as wide as the column.
+    const auto columnRect = [&](long column) {
+        const auto& view = bodyCell(0)->columnCells()[static_cast<size_t>(column)];
+        return view->convertRectToView(view->bounds(), table.get());
+    };
+    for (long column : { 0L, 2L, 3L }) {
+        SCOPED_TRACE(column);
+        highlightedWhilePressed = false;
+        pressAndDrag(60, { 100 * static_cast<CGFloat>(column) + 50 });
+        ASSERT_TRUE(highlightedWhilePressed);
+        EXPECT_EQ(highlightFrameWhilePressed.origin.x, table->boldSeperatorLineWidth() + columnRect(column).origin.x - columnRect(0).origin.x);
+        EXPECT_EQ(highlightFrameWhilePressed.size.width, columnRect(column).size.width);
+    }
 }
 
 TEST_F(MultiColumnTableViewTest, APressRightOfEveryColumnDragsNothing)

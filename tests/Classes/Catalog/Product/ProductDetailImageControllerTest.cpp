@@ -139,6 +139,7 @@ TEST_F(ProductDetailImageControllerTest, TheInformationOverlayOpensAndClosesWith
     EXPECT_TRUE(viewer->btnProductInfo()->isSelected());
     auto info = viewer->productInfoView();
     EXPECT_EQ(info->productNameLabel()->text(), "P1");
+    EXPECT_EQ(info->skuLabel()->text(), "S1");
     EXPECT_EQ(info->priceLabel()->text(), "$10.00");
     // No discount: the price stands alone at the right.
     EXPECT_EQ(info->priceLabel()->frame().origin.x + info->priceLabel()->frame().size.width, 1024 - 15);
