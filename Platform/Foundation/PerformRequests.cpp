@@ -13,11 +13,20 @@ struct Request {
     std::weak_ptr<NSTimer> timer;
 };
 
+// Set once this thread's list is gone: an owner destroyed later in the
+// thread's or the process's exit (a singleton) may still cancel its requests.
+thread_local bool t_requestsGone = false;
+
 // The requests waiting on this thread's loop.
-thread_local std::vector<Request> t_requests;
+struct Requests : std::vector<Request> {
+    ~Requests() { t_requestsGone = true; }
+};
+thread_local Requests t_requests;
 
 void prune()
 {
+    if (t_requestsGone)
+        return;
     std::erase_if(t_requests, [](auto& r) {
         auto timer = r.timer.lock();
         return !timer || !timer->isValid();
@@ -27,6 +36,8 @@ void prune()
 template<typename Match>
 void cancelMatching(Match match)
 {
+    if (t_requestsGone)
+        return;
     std::vector<std::shared_ptr<NSTimer>> cancelled;
     std::erase_if(t_requests, [&](auto& r) {
         if (!match(r))
@@ -48,7 +59,7 @@ namespace PerformRequests {
 void performAfterDelay(const void* owner, std::string name, std::function<void()> call, double delay,
                        Value argument, std::vector<NSRunLoopMode> modes)
 {
-    if (!call)
+    if (!call || t_requestsGone)
         return;
     prune();
     auto timer = NSTimer::timerWithTimeInterval(delay, false, [call = std::move(call)](NSTimer&) { call(); });
