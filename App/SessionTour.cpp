@@ -9,6 +9,7 @@
 #include "Database/ConfigManager.h"
 #include "Network/Protocol/LoginMode.h"
 #include "Network/Protocol/SyncModel.h"
+#include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSString.h"
 #include "Platform/Foundation/NSUserDefaults.h"
 #include "Platform/UIKit/UIButton.h"
@@ -16,6 +17,9 @@
 #include "Platform/UIKit/UIWindow.h"
 
 #include <cstdio>
+#include <map>
+#include <mutex>
+#include <optional>
 
 namespace {
 
@@ -119,7 +123,68 @@ std::shared_ptr<SyncViewController> syncScreen()
     return navigation ? std::dynamic_pointer_cast<SyncViewController>(navigation->topViewController()) : nullptr;
 }
 
+// Requests by "host:port", from the transport's log lines; the log may be
+// written from any thread.
+struct RequestTally {
+    std::mutex lock;
+    std::map<std::string, int> byAddress;
+};
+
+RequestTally& requestTally()
+{
+    static RequestTally tally;
+    return tally;
+}
+
+// The address of a logged request URL ("the url is http://host:port/..."),
+// or nothing for other lines.
+std::optional<std::string> loggedAddress(const std::string& line)
+{
+    for (const char* lead : { "the url is http://", "the download url is http://", "the upload url is http://" }) {
+        if (line.rfind(lead, 0) != 0)
+            continue;
+        std::string rest = line.substr(std::string(lead).size());
+        return rest.substr(0, rest.find('/'));
+    }
+    return std::nullopt;
+}
+
 }  // namespace
+
+void SessionTour::watchRequests()
+{
+    NSLogSetCapture([](const std::string& message) {
+        if (auto address = loggedAddress(message)) {
+            auto& tally = requestTally();
+            std::lock_guard guard(tally.lock);
+            ++tally.byAddress[*address];
+        }
+        std::fprintf(stderr, "corvelle: %s\n", message.c_str());
+        std::fflush(stderr);
+    });
+}
+
+void SessionTour::addRequestReport(DemoTour& tour, const std::string& server)
+{
+    tour.addStep("", [server]() {
+        std::map<std::string, int> counted;
+        {
+            auto& tally = requestTally();
+            std::lock_guard guard(tally.lock);
+            counted = tally.byAddress;
+        }
+        int there = 0;
+        std::string elsewhere;
+        for (const auto& [address, count] : counted) {
+            if (address == server)
+                there += count;
+            else
+                elsewhere += (elsewhere.empty() ? "" : ", ") + address + " (" + std::to_string(count) + ")";
+        }
+        say("Requests: " + std::to_string(there) + " to " + server + "; "
+            + (elsewhere.empty() ? std::string("none elsewhere") : "elsewhere: " + elsewhere));
+    }, 0.1);
+}
 
 void SessionTour::applyServer(const std::string& server)
 {
@@ -140,7 +205,8 @@ void SessionTour::addSteps(DemoTour& tour, const std::string& server, const std:
     auto parts = NSString::componentsSeparatedByString(account, ":");
 
     // The welcome screen once the demo data are unpacked (its wait box gone).
-    tour.addStepUntil("welcome", [server]() { applyServer(server); }, []() {
+    // (The server is in the settings already: main() puts it there before the screen is made.)
+    tour.addStepUntil("welcome", []() {}, []() {
         return welcomeScreen() && MessageBox::sharedInstance()->waitMsgBoxtag() == 0;
     }, 30);
 

@@ -21,4 +21,11 @@ public:
     // Writes the server settings for "host:port" (call after launch: a first
     // run resets them to their defaults).
     static void applyServer(const std::string& server);
+
+    // From now on every request's address, as the transport logs it, is
+    // counted by host and port (the log lines still go to the terminal).
+    static void watchRequests();
+    // The tour's last step: how many requests went to `server` and which went
+    // anywhere else ("none elsewhere" when every one went there).
+    static void addRequestReport(DemoTour& tour, const std::string& server);
 };

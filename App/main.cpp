@@ -9,7 +9,6 @@
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Login/WeclomeViewController.h"
 #include "Platform/Foundation/AppEnvironment.h"
-#include "Platform/Foundation/Dispatch.h"
 #include "Platform/Foundation/NSBundle.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSRunLoop.h"
@@ -108,7 +107,14 @@ int main(int argc, char** argv)
           AppEnvironment::homeDirectory(), bundle->bundlePath());
 
     // The window opens on the sign-in screen, and returns to a new one after each log-out.
-    CorvelleAppDelegate::setWelcomeScreenFactory([]() { return std::make_shared<WeclomeViewController>(); });
+    // A server named here is in the settings before each welcome screen is
+    // made: the screen's first request (the version check) goes there too,
+    // never to the built-in host (a first run has just reset the settings to it).
+    CorvelleAppDelegate::setWelcomeScreenFactory([server = options.server]() {
+        if (!server.empty())
+            SessionTour::applyServer(server);
+        return std::make_shared<WeclomeViewController>();
+    });
 
     auto loop = NSRunLoop::mainRunLoop();
     auto signals = watchStopSignals(loop);
@@ -121,8 +127,10 @@ int main(int argc, char** argv)
     std::shared_ptr<DemoTour> tour;
     if (!options.tourFolder.empty()) {
         tour = std::make_shared<DemoTour>(options.tourFolder);
-        if (!options.server.empty())
+        if (!options.server.empty()) {
+            SessionTour::watchRequests();
             SessionTour::addSteps(*tour, options.server, options.account);
+        }
         tour->addFrameSteps();
         tour->addCustomerSteps();
         tour->addCatalogSteps();
@@ -130,9 +138,9 @@ int main(int argc, char** argv)
         tour->addProductSteps();
         tour->addReaderSteps();
         tour->addLibrarySteps();
+        if (!options.server.empty())
+            SessionTour::addRequestReport(*tour, options.server);
         tour->start();
-    } else if (!options.server.empty()) {
-        dispatch_async(dispatch_get_main_queue(), [server = options.server]() { SessionTour::applyServer(server); });
     }
 
     const int status = UIApplicationMain(argc, argv, std::make_shared<CorvelleAppDelegate>());

@@ -4,9 +4,10 @@
 # application pointed at it. With a display the window opens on the welcome
 # screen and stays until it is closed. Without one the application tours by
 # itself: it signs in online with the sample company's account, synchronises
-# (progress printed as lines), leaves a PNG of each main tab and of the frame's
-# screens in build/app/tour (the paths are printed) and ends; then the server
-# stops too. The application's home folder is build/app/home unless
+# (progress printed as lines), leaves a PNG of each main tab and of the frame's screens in
+# build/app/tour (the paths are printed), says how many requests went to the
+# server and whether any went elsewhere, and ends; then the server stops and
+# what it received is printed. The application's home folder is build/app/home unless
 # CORVELLE_HOME is set. Options given here go to the application instead.
 # CORVELLE_BUILD_DIR names an existing build to use as it is (the test does).
 set -euo pipefail
@@ -40,4 +41,12 @@ echo "Fake company server with the sample company on 127.0.0.1:$port (account AC
 if [ $# -eq 0 ] && [ -z "${DISPLAY:-}" ]; then
   set -- --tour "$build/tour"
 fi
-"$build/App/corvelle" --bundle "$build/bundle" --server "127.0.0.1:$port" "$@"
+status=0
+"$build/App/corvelle" --bundle "$build/bundle" --server "127.0.0.1:$port" "$@" || status=$?
+
+# What reached the server, as it logged it once the application had ended.
+kill "$server" 2>/dev/null || true
+wait "$server" 2>/dev/null || true
+echo "The fake company server's log:"
+grep -E '^fake company server (received|sent)' "$log" || echo "(nothing received)"
+exit "$status"

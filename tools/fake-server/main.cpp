@@ -4,6 +4,8 @@
 
 #include "FakeCompanyServer.h"
 
+#include "Network/Protocol/QDJsonParser.h"
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -41,6 +43,44 @@ void addFiles(FakeCompanyServer& server, const std::filesystem::path& root)
     }
 }
 
+// One line for what an order upload carried: each order's number, customer,
+// lines, total and whether it came signed.
+std::string describeUpload(const FakeCompanyServer::Received& r)
+{
+    QDJsonParser parser;
+    auto sent = parser.objectWithString(r.parameters["syncData"].stringValue());
+    if (!sent || !(*sent)["order"].isArray())
+        return "an upload without orders";
+    std::string text;
+    for (const Value& order : (*sent)["order"].arrayValue()) {
+        const Value& items = order["order_item"]["order_items"];
+        char line[512];
+        std::snprintf(line, sizeof line, "%sorder %s for %s, %zu lines, total %s, %s", text.empty() ? "" : "; ",
+            order["order_number"].stringValue().c_str(), order["customer_name"].stringValue().c_str(),
+            items.isArray() ? items.arrayValue().size() : size_t(0), order["order_total"].description().c_str(),
+            order["signature"].stringValue().empty() ? "unsigned" : "signed");
+        text += line;
+    }
+    return text.empty() ? "an upload without orders" : "an order upload: " + text;
+}
+
+// Says on the terminal what the server received since the last call: each
+// message by its command, an order upload with its orders, files by count.
+void reportReceived(const FakeCompanyServer& server, size_t& reported, size_t& files)
+{
+    auto all = server.received();
+    for (; reported < all.size(); ++reported) {
+        const auto& r = all[reported];
+        if (r.command == "file") {
+            ++files;
+            continue;
+        }
+        std::printf("fake company server received %s\n",
+            r.command == FakeCompanyServer::kUpload ? describeUpload(r).c_str() : r.command.c_str());
+    }
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -61,9 +101,15 @@ int main(int argc, char** argv)
         std::fflush(stdout);
         std::signal(SIGINT, onSignal);
         std::signal(SIGTERM, onSignal);
-        while (!stopRequested)
+        size_t reported = 0, files = 0;
+        while (!stopRequested) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            reportReceived(server, reported, files);
+        }
         server.stop();
+        reportReceived(server, reported, files);
+        std::printf("fake company server sent %zu files\n", files);
+        std::fflush(stdout);
         return 0;
     }
     int port = argc > 1 ? std::atoi(argv[1]) : 48080;
