@@ -5,6 +5,7 @@
 // leaves a PNG of each in FOLDER, printing their paths, then ends.
 
 #include "App/DemoTour.h"
+#include "App/OrderRoadTour.h"
 #include "App/SessionTour.h"
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Login/WeclomeViewController.h"
@@ -130,6 +131,7 @@ int main(int argc, char** argv)
         if (!options.server.empty()) {
             SessionTour::watchRequests();
             SessionTour::addSteps(*tour, options.server, options.account);
+            OrderRoadTour::addSteps(*tour);
         }
         tour->addFrameSteps();
         tour->addCustomerSteps();

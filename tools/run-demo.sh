@@ -4,7 +4,9 @@
 # application pointed at it. With a display the window opens on the welcome
 # screen and stays until it is closed. Without one the application tours by
 # itself: it signs in online with the sample company's account, synchronises
-# (progress printed as lines), leaves a PNG of each main tab and of the frame's screens in
+# (progress printed as lines), writes an order (added from a tile and from a
+# product's screen, a customer, discounts, the PDF signed, saved and submitted),
+# leaves a PNG of each step, of each main tab and of the frame's screens in
 # build/app/tour (the paths are printed), says how many requests went to the
 # server and whether any went elsewhere, and ends; then the server stops and
 # what it received is printed. The application's home folder is build/app/home unless
