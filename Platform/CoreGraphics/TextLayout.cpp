@@ -1,16 +1,28 @@
 #include "Platform/CoreGraphics/TextLayout.h"
 
+#include "Platform/CoreGraphics/TextFace.h"
+
+#include "Platform/Foundation/NSLog.h"
+
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
+#include <pango/pangofc-font.h>
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <mutex>
+#include <set>
 
 namespace {
 
-constexpr const char* cjkFamily = "WenQuanYi Micro Hei";
+// The faces that stand in for the tablet's: each has the same advance widths
+// as the face it replaces (Helvetica's, Arial's), so a text that fits a frame
+// on the tablet fits it here. Chinese uses a Heiti-like sans face.
+constexpr const char* cjkFamily = "Noto Sans CJK SC";
+constexpr const char* helveticaFamily = "Nimbus Sans";
+constexpr const char* arialFamily = "Liberation Sans";
 constexpr const char* sansFamily = "DejaVu Sans";
 constexpr const char* serifFamily = "DejaVu Serif";
 constexpr const char* monoFamily = "DejaVu Sans Mono";
@@ -26,19 +38,19 @@ struct FontEntry {
 // Every font name the screens and documents use, with the installed face that
 // stands in for it.
 const FontEntry fontTable[] = {
-    {"Helvetica", "Helvetica", sansFamily, false, false},
-    {"Helvetica-Bold", "Helvetica", sansFamily, true, false},
-    {"Helvetica-Oblique", "Helvetica", sansFamily, false, true},
-    {"Helvetica-BoldOblique", "Helvetica", sansFamily, true, true},
-    {"HelveticaNeue", "Helvetica Neue", sansFamily, false, false},
-    {"HelveticaNeue-Bold", "Helvetica Neue", sansFamily, true, false},
-    {"HelveticaNeue-Italic", "Helvetica Neue", sansFamily, false, true},
-    {"HelveticaNeue-BoldItalic", "Helvetica Neue", sansFamily, true, true},
-    {"Arial", "Arial", sansFamily, false, false},
-    {"ArialMT", "Arial", sansFamily, false, false},
-    {"Arial-BoldMT", "Arial", sansFamily, true, false},
-    {"Arial-ItalicMT", "Arial", sansFamily, false, true},
-    {"Arial-BoldItalicMT", "Arial", sansFamily, true, true},
+    {"Helvetica", "Helvetica", helveticaFamily, false, false},
+    {"Helvetica-Bold", "Helvetica", helveticaFamily, true, false},
+    {"Helvetica-Oblique", "Helvetica", helveticaFamily, false, true},
+    {"Helvetica-BoldOblique", "Helvetica", helveticaFamily, true, true},
+    {"HelveticaNeue", "Helvetica Neue", helveticaFamily, false, false},
+    {"HelveticaNeue-Bold", "Helvetica Neue", helveticaFamily, true, false},
+    {"HelveticaNeue-Italic", "Helvetica Neue", helveticaFamily, false, true},
+    {"HelveticaNeue-BoldItalic", "Helvetica Neue", helveticaFamily, true, true},
+    {"Arial", "Arial", arialFamily, false, false},
+    {"ArialMT", "Arial", arialFamily, false, false},
+    {"Arial-BoldMT", "Arial", arialFamily, true, false},
+    {"Arial-ItalicMT", "Arial", arialFamily, false, true},
+    {"Arial-BoldItalicMT", "Arial", arialFamily, true, true},
     {"Verdana", "Verdana", sansFamily, false, false},
     {"Verdana-Bold", "Verdana", sansFamily, true, false},
     {"Verdana-Italic", "Verdana", sansFamily, false, true},
@@ -122,12 +134,60 @@ TextFont TextFont::systemFont(CGFloat size) { return *named("Helvetica", size); 
 TextFont TextFont::boldSystemFont(CGFloat size) { return *named("Helvetica-Bold", size); }
 TextFont TextFont::italicSystemFont(CGFloat size) { return *named("Helvetica-Oblique", size); }
 
+// A face the table pins but the machine lacks would be replaced by some other
+// installed face with other widths, and every frame sized for the tablet
+// would cut or overflow its text: say so once per face.
+static void reportMissingFace(const FontEntry& e)
+{
+    static std::mutex lock;
+    static std::set<std::string> checked;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        if (!checked.insert(e.name).second)
+            return;
+    }
+    TextFont probe {e.name, e.family, e.bold, e.italic, 12};
+    auto face = TextFontFace(probe);
+    if (face.family != e.family)
+        NSLog("The face %@ for %@ is not installed (drawn with %@ instead): install the fonts listed for the application",
+              std::string(e.family), std::string(e.name), face.family.empty() ? std::string("nothing") : face.family);
+}
+
 std::optional<TextFont> TextFont::named(std::string_view name, CGFloat size)
 {
     for (auto& e : fontTable)
-        if (name == e.name)
+        if (name == e.name) {
+            reportMissingFace(e);
             return TextFont {e.name, withFallback(e.family), e.bold, e.italic, size};
+        }
     return std::nullopt;
+}
+
+TextFace TextFontFace(const TextFont& font)
+{
+    TextFont first = font;
+    first.family = font.family.substr(0, font.family.find(','));
+    PangoFontDescription* d = describe(first);
+    PangoFont* loaded = pango_context_load_font(threadContext(), d);
+    pango_font_description_free(d);
+    TextFace result;
+    if (loaded && PANGO_IS_FC_FONT(loaded)) {
+        FcPattern* pattern = pango_fc_font_get_pattern(PANGO_FC_FONT(loaded));
+        FcChar8* value = nullptr;
+        // A face may carry several family names (localised ones too); the
+        // one asked for is the one to report when it is among them.
+        for (int i = 0; FcPatternGetString(pattern, FC_FAMILY, i, &value) == FcResultMatch; ++i)
+            if (i == 0 || first.family == reinterpret_cast<const char*>(value))
+                result.family = reinterpret_cast<const char*>(value);
+        if (FcPatternGetString(pattern, FC_FILE, 0, &value) == FcResultMatch)
+            result.file = reinterpret_cast<const char*>(value);
+        int index = 0;
+        if (FcPatternGetInteger(pattern, FC_INDEX, 0, &index) == FcResultMatch)
+            result.index = index;
+    }
+    if (loaded)
+        g_object_unref(loaded);
+    return result;
 }
 
 std::string TextFont::familyName() const
