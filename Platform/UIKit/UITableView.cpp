@@ -841,9 +841,14 @@ void UITableView::scrollToRowAtIndexPathAtScrollPositionAnimated(const NSIndexPa
         return;
     CGRect b = bounds();
     CGPoint o = contentOffset();
+    // A plain table's section header stays pinned at the top, so a row
+    // brought to the top goes just below it, not under it.
+    CGFloat pinned = 0;
+    if (m_style == UITableViewStylePlain && path.section() >= 0 && path.section() < numberOfSections())
+        pinned = m_sections[static_cast<size_t>(path.section())].headerHeight;
     switch (position) {
     case UITableViewScrollPositionTop:
-        o.y = r.origin.y;
+        o.y = r.origin.y - pinned;
         break;
     case UITableViewScrollPositionMiddle:
         o.y = r.origin.y + r.size.height / 2 - b.size.height / 2;
@@ -852,8 +857,8 @@ void UITableView::scrollToRowAtIndexPathAtScrollPositionAnimated(const NSIndexPa
         o.y = r.origin.y + r.size.height - b.size.height;
         break;
     case UITableViewScrollPositionNone:
-        if (r.origin.y < o.y)
-            o.y = r.origin.y;
+        if (r.origin.y - pinned < o.y)
+            o.y = r.origin.y - pinned;
         else if (r.origin.y + r.size.height > o.y + b.size.height)
             o.y = r.origin.y + r.size.height - b.size.height;
         break;

@@ -7,6 +7,7 @@
 #include "Classes/Customer/CustomerListCell.h"
 #include "Classes/Customer/CustomerListView.h"
 #include "Classes/Frame/Language.h"
+#include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UITableView.h"
 
 using namespace CustomerSeed;
@@ -189,7 +190,9 @@ TEST_F(CustomerListViewTest, CollapsingAScrolledAwaySectionScrollsToItFirst)
     driver->tap(header);
     driver->advance(1);
     EXPECT_EQ(table()->numberOfRowsInSection(0), 20);
-    EXPECT_EQ(table()->contentOffset().y, table()->rectForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 0)).origin.y);
+    // The first row at the top, just below its pinned header.
+    EXPECT_EQ(table()->contentOffset().y,
+              table()->rectForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 0)).origin.y - CustomerTable::kHeaderHeight);
     driver->tap(table()->headerViewForSection(0));
     EXPECT_EQ(table()->numberOfRowsInSection(0), 0);
 }
@@ -217,6 +220,38 @@ TEST_F(CustomerListViewTest, ChoosingARowTellsTheDelegateAndFocusOpensACollapsed
     tapSegment(1);
     ASSERT_TRUE(driver->tapRow(table(), 0, 0));
     EXPECT_EQ(recorder->chosenNames.back(), "Ann/Lee");
+}
+
+// Focusing a customer brings its group's first row to the top of the list:
+// the row stands whole below the group's pinned header, its name in white on
+// the selection, not hidden under the header.
+TEST_F(CustomerListViewTest, AFocusedCustomerShowsWholeBelowItsHeader)
+{
+    for (int id = 1; id <= 24; ++id)
+        customer(id, std::string(1, char('A' + (id - 1) / 3)) + "name " + std::to_string(id));
+    model()->reloadCustomerData();
+    show();
+    pane->selectedCustomer(7);
+    driver->settle();
+
+    auto path = table()->indexPathForSelectedRow();
+    ASSERT_TRUE(path);
+    auto cell = std::dynamic_pointer_cast<CustomerListCell>(table()->cellForRowAtIndexPath(*path));
+    ASSERT_TRUE(cell);
+    auto header = table()->headerViewForSection(path->section());
+    ASSERT_TRUE(header);
+    const CGRect tableOnScreen = table()->convertRectToView(table()->bounds(), nullptr);
+    const CGRect headerOnScreen = header->convertRectToView(header->bounds(), nullptr);
+    const CGRect rowOnScreen = cell->convertRectToView(cell->bounds(), nullptr);
+    EXPECT_EQ(headerOnScreen.origin.y, tableOnScreen.origin.y);
+    EXPECT_EQ(rowOnScreen.origin.y, CGRectGetMaxY(headerOnScreen));
+    EXPECT_EQ(rowOnScreen.size.height, CustomerTable::kRowHeight);
+
+    auto name = cell->lbcustomer_name();
+    EXPECT_EQ(name->text(), "Cname 7");
+    EXPECT_TRUE(name->textColor()->isEqual(UIColor::whiteColor()));
+    const CGRect nameOnScreen = name->convertRectToView(name->bounds(), nullptr);
+    EXPECT_GE(nameOnScreen.origin.y, CGRectGetMaxY(headerOnScreen));
 }
 
 TEST_F(CustomerListViewTest, OnlyLocalCustomersCanBeSwipedAway)

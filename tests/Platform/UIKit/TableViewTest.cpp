@@ -19,6 +19,7 @@ public:
     bool commits = false;
     std::optional<std::string> deleteTitle;
     bool refuseSelection = false;
+    bool headerTitles = false;
     std::vector<std::string> calls;
     int cellsMade = 0;
 
@@ -39,6 +40,10 @@ public:
         return height ? height(p) : std::nullopt;
     }
     std::optional<CGFloat> tableViewHeightForHeaderInSection(UITableView&, long) override { return headerHeight; }
+    std::optional<std::string> tableViewTitleForHeaderInSection(UITableView&, long s) override
+    {
+        return headerTitles ? std::optional<std::string>("Section " + std::to_string(s)) : std::nullopt;
+    }
     bool implementsCommitEditingStyle() const override { return commits; }
     void tableViewCommitEditingStyleForRowAtIndexPath(UITableView& t, UITableViewCellEditingStyle,
                                                       const NSIndexPath& p) override
@@ -229,6 +234,38 @@ TEST_F(TableViewTest, ScrollingToARowClampsToTheContent)
         table->setContentOffset(CGPointMake(0, k.start));
         table->scrollToRowAtIndexPathAtScrollPositionAnimated(row(k.row), k.position, false);
         EXPECT_EQ(table->contentOffset().y, k.offset) << k.row << " " << k.position << " " << k.start;
+    }
+}
+
+// A plain table's header stays pinned at the top while its rows scroll under
+// it: a row brought into view from below stands just under the header, whole.
+TEST_F(TableViewTest, ScrollingARowToTheTopLeavesItBelowThePinnedHeader)
+{
+    rows->counts = { 20, 20 };
+    rows->headerHeight = 50;
+    rows->headerTitles = true;
+    rows->height = [](const NSIndexPath&) -> std::optional<CGFloat> { return 60; };
+    makeTable();
+    struct Case {
+        NSIndexPath path;
+        UITableViewScrollPosition position;
+        CGFloat start;
+    } cases[] = {
+        { row(0), UITableViewScrollPositionTop, 500 },
+        { row(4, 1), UITableViewScrollPositionTop, 0 },
+        { row(4, 1), UITableViewScrollPositionNone, 2000 },
+    };
+    for (auto& k : cases) {
+        SCOPED_TRACE(Rows::text(k.path));
+        table->setContentOffset(CGPointMake(0, k.start));
+        table->scrollToRowAtIndexPathAtScrollPositionAnimated(k.path, k.position, false);
+        table->layoutIfNeeded();
+        CGRect r = table->rectForRowAtIndexPath(k.path);
+        EXPECT_EQ(r.origin.y - table->contentOffset().y, 50);
+        // What is on screen: the pinned header ends where the row begins.
+        auto header = table->headerViewForSection(k.path.section());
+        ASSERT_TRUE(header);
+        EXPECT_EQ(CGRectGetMaxY(header->convertRectToView(header->bounds(), table.get())), r.origin.y);
     }
 }
 
