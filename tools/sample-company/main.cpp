@@ -62,7 +62,7 @@ std::string padded(int n, int width)
     return std::string(s.size() < size_t(width) ? size_t(width) - s.size() : 0, '0') + s;
 }
 
-// ---- PNG: a solid picture with a darker band, written by hand ----
+// ---- PNG: a solid picture, with a darker band or plain, written by hand ----
 
 void putBig32(std::string& out, uint32_t v)
 {
@@ -78,12 +78,12 @@ void chunk(std::string& out, const char* type, const std::string& data)
     putBig32(out, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()))));
 }
 
-std::string png(int width, int height, uint8_t r, uint8_t g, uint8_t b)
+std::string png(int width, int height, uint8_t r, uint8_t g, uint8_t b, bool banded = true)
 {
     std::string raw;
     for (int y = 0; y < height; ++y) {
         raw.push_back(0);
-        bool band = y > height / 3 && y < height * 2 / 3;
+        bool band = banded && y > height / 3 && y < height * 2 / 3;
         for (int x = 0; x < width; ++x) {
             raw.push_back(static_cast<char>(band ? r / 2 : r));
             raw.push_back(static_cast<char>(band ? g / 2 : g));
@@ -306,8 +306,11 @@ Company makeCompany(const std::string& client, int products, const fs::path& scr
                            { "word/document.xml", "<?xml version=\"1.0\"?><w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
                                                   "<w:body><w:p><w:r><w:t>Order form</w:t></w:r></w:p></w:body></w:document>" } }) });
     company.files.push_back({ "", "SkinImages.zip",
-        zipOf(scratch, { { "SkinImages/topbar-bg.png", png(64, 44, 30, 70, 120) }, { "SkinImages/titlebar.png", png(64, 55, 230, 230, 236) },
-                           { "SkinImages/bg-welcome.png", png(256, 188, 24, 52, 92) }, { "SkinImages/homelogo.png", png(180, 60, 200, 120, 30) } }) });
+        // Bars and backgrounds are plain: they are stretched over whole
+        // screens and under titles, where a band would cross the letters.
+        zipOf(scratch, { { "SkinImages/topbar-bg.png", png(64, 44, 30, 70, 120, false) },
+                           { "SkinImages/titlebar.png", png(64, 55, 230, 230, 236, false) },
+                           { "SkinImages/bg-welcome.png", png(256, 188, 24, 52, 92, false) }, { "SkinImages/homelogo.png", png(180, 60, 200, 120, 30) } }) });
     (void)client;
     return company;
 }

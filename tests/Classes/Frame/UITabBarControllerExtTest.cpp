@@ -19,7 +19,12 @@
 #include "Platform/QuartzCore/CALayer.h"
 #include "Platform/UIKit/UIImageView.h"
 #include "Platform/UIKit/UILabel.h"
+#include "Platform/UIKit/UIColor.h"
+#include "Platform/UIKit/UIImage.h"
+#include "Platform/UIKit/UIViewRendering.h"
 #include "support/ScreenTest.h"
+
+#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -74,6 +79,48 @@ protected:
     std::unique_ptr<UIDriver> appDriver;
     std::shared_ptr<UITabBarControllerExt> bar;
 };
+
+namespace {
+
+// The contrast of two colours as screen readability is judged (1 to 21).
+double contrast(double r1, double g1, double b1, double r2, double g2, double b2)
+{
+    auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    auto luminance = [&](double r, double g, double b) {
+        return 0.2126 * channel(r) + 0.7152 * channel(g) + 0.0722 * channel(b);
+    };
+    double a = luminance(r1, g1, b1), b = luminance(r2, g2, b2);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+}  // namespace
+
+// Every caption, chosen or not, reads clearly against the bar drawn behind it.
+TEST_F(MainTabBarTest, CaptionsReadAgainstTheBar)
+{
+    showMain();
+    tapItem(2);
+    appDriver->settle();
+    auto picture = UIViewRenderToImage(*app->window());
+    ASSERT_TRUE(picture);
+    size_t checked = 0;
+    for (const auto& item : bar->itmeButtonArray()) {
+        if (item->isHidden())
+            continue;
+        auto caption = item->titleLabel();
+        SCOPED_TRACE(caption->text());
+        // The bar's own pixel beside the caption's text, inside the caption's frame.
+        const CGRect frame = caption->convertRectToView(caption->bounds(), nullptr);
+        const CGPixel behind = picture->CGImage()->pixelAt(size_t(frame.origin.x + 2), size_t(CGRectGetMidY(frame)));
+        CGFloat r = 0, g = 0, b = 0, a = 0;
+        ASSERT_TRUE(caption->textColor()->getRedGreenBlueAlpha(&r, &g, &b, &a));
+        EXPECT_GE(contrast(r, g, b, behind.red / 255.0, behind.green / 255.0, behind.blue / 255.0), 3.0)
+            << "caption " << r * 255 << "," << g * 255 << "," << b * 255 << " on " << int(behind.red) << ","
+            << int(behind.green) << "," << int(behind.blue);
+        ++checked;
+    }
+    EXPECT_GT(checked, 1u);
+}
 
 TEST_F(MainTabBarTest, ButtonsArePlacedFromTheModuleConfiguration)
 {
