@@ -1,5 +1,7 @@
 #include "App/DemoTour.h"
 
+#include "App/TourLayoutCheck.h"
+
 #include "Classes/Catalog/CatalogViewController.h"
 #include "Classes/Catalog/InventoryViewController.h"
 #include "Classes/Catalog/MultiColumnTableView.h"
@@ -103,6 +105,8 @@ void DemoTour::start()
 void DemoTour::run(size_t index)
 {
     if (index >= m_steps.size()) {
+        if (m_layoutDefects > 0)
+            std::printf("Layout check failed: %zu defects not intended\n", m_layoutDefects);
         std::printf("Tour finished: %zu pictures in %s\n", m_pictures.size(), m_folder.c_str());
         std::fflush(stdout);
         UIApplication::sharedApplication()->terminate();
@@ -136,6 +140,7 @@ void DemoTour::takePicture(const std::string& name)
         m_pictures.push_back(path);
         std::printf("%s\n", path.c_str());
         std::fflush(stdout);
+        m_layoutDefects += TourCheckLayout(name, *window);
     } else {
         NSLog("The tour could not write %@", path);
     }

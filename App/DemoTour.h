@@ -59,4 +59,5 @@ private:
     std::string m_folder;
     std::vector<Step> m_steps;
     std::vector<std::string> m_pictures;
+    size_t m_layoutDefects = 0;
 };
