@@ -3,7 +3,7 @@
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/PublicFunction.h"
 #include "Database/corvelle_library_files_Entity.h"
-#include "Network/Protocol/HttpNetworkCtrl.h"
+#include "Platform/Foundation/NSPathUtilities.h"
 
 namespace LibraryText {
 
@@ -25,7 +25,7 @@ int typeCodeOf(const std::optional<std::string>& type)
 
 bool isSafeName(const std::optional<std::string>& name)
 {
-    return name && HttpNetworkCtrl::isSafePathComponent(*name);
+    return name && NSPathIsSafeComponent(*name);
 }
 
 }  // namespace LibraryText

@@ -2,12 +2,12 @@
 
 #include "Classes/Frame/PublicFunction.h"
 #include "Database/DataAccessManager.h"
-#include "Network/Protocol/HttpNetworkCtrl.h"
 #include "Network/Protocol/LoginMode.h"
 #include "Network/Protocol/NetworkModel.h"
 #include "Network/Protocol/SyncCommands.h"
 #include "Platform/Foundation/NSFileManager.h"
 #include "Platform/Foundation/NSLog.h"
+#include "Platform/Foundation/NSPathUtilities.h"
 
 #include <algorithm>
 #include <mutex>
@@ -40,7 +40,7 @@ void removeAll(std::vector<std::string>& list, const std::string& name)
 // a name that could leave the type's folder is never made into a path.
 bool libraryFileExists(const std::optional<std::string>& name, int fileType)
 {
-    if (!name || !HttpNetworkCtrl::isSafePathComponent(*name))
+    if (!name || !NSPathIsSafeComponent(*name))
         return false;
     return NSFileManager::defaultManager().fileExistsAtPath(PublicFunction::filePathWithNameFiletype(*name, fileType));
 }

@@ -9,6 +9,7 @@
 #include "Platform/Foundation/NSFileManager.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSNotificationCenter.h"
+#include "Platform/Foundation/NSPathUtilities.h"
 #include "Platform/Foundation/NSString.h"
 #include "Platform/Foundation/PerformRequests.h"
 
@@ -116,13 +117,6 @@ int HttpNetworkCtrl::getTagCode(int cmdCode)
     return static_cast<int>((static_cast<unsigned>(cmdCode) << 16) | static_cast<unsigned>(sequence));
 }
 
-bool HttpNetworkCtrl::isSafePathComponent(const std::string& name)
-{
-    if (name.empty() || name == "." || name == "..")
-        return false;
-    return name.find_first_of(std::string_view("/\\\0", 3)) == std::string::npos;
-}
-
 std::string HttpNetworkCtrl::GetMsgURLWithHeader(const std::string& head)
 {
     auto server = PublicFunction::GetServer();
@@ -168,7 +162,7 @@ int HttpNetworkCtrl::SendHttpRequest(const std::shared_ptr<RequestInfoBase>& inf
         const std::string client = LoginMode::sharedInstance()->clientID().value_or(std::string());
         // The name and the client id become local path components: anything
         // that could step outside the client's folder is answered as missing.
-        if (!isSafePathComponent(name) || !isSafePathComponent(client)) {
+        if (!NSPathIsSafeComponent(name) || !NSPathIsSafeComponent(client)) {
             NSLog("refused the file name %@ of client %@", name, client);
             refuseDownload(download, tag);
             break;

@@ -62,10 +62,6 @@ public:
     void CancelAllRequests();
     void netUnconnect();
 
-    // A name the server gives that may become one component of a local path:
-    // not empty, not "." or "..", without '/', '\' or NUL.
-    static bool isSafePathComponent(const std::string& name);
-
     // Whether this chunk's percentage is reported: about one chunk in 40, at
     // random. Tests may replace it.
     std::function<bool()> shouldReportChunk;

@@ -15,6 +15,7 @@
 #include "Platform/Foundation/NSFileManager.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSNotificationCenter.h"
+#include "Platform/Foundation/NSPathUtilities.h"
 #include "Platform/Foundation/NSString.h"
 #include "Platform/Foundation/NSThread.h"
 #include "Platform/Foundation/NSUserDefaults.h"
@@ -66,7 +67,7 @@ std::string clientKey(const std::string& suffix)
 // Deletes a file of the client's folder of a kind, when its name stays inside it.
 void deleteLocalFile(const std::optional<std::string>& name, int fileType)
 {
-    if (!notBlank(name) || !SyncModel::isSafeFileName(*name) || !LoginMode::sharedInstance()->clientFolder())
+    if (!notBlank(name) || !NSPathIsSafeComponent(*name) || !LoginMode::sharedInstance()->clientFolder())
         return;
     std::string path = PublicFunction::filePathWithNameFiletype(*name, fileType);
     if (fileExists(path))
@@ -76,7 +77,7 @@ void deleteLocalFile(const std::optional<std::string>& name, int fileType)
 // A wanted file that is missing from the kind's folder; unsafe names are never fetched.
 bool isMissing(const std::string& name, int fileType)
 {
-    return !name.empty() && SyncModel::isSafeFileName(name)
+    return !name.empty() && NSPathIsSafeComponent(name)
         && !fileExists(PublicFunction::filePathWithNameFiletype(name, fileType));
 }
 
@@ -115,13 +116,6 @@ SyncModel::~SyncModel()
 {
     NSNotificationCenter::defaultCenter().removeObserver(this);
     PerformRequests::cancelPreviousPerformRequests(this);
-}
-
-bool SyncModel::isSafeFileName(const std::string& name)
-{
-    if (name.empty() || name == "." || name == "..")
-        return false;
-    return name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
 }
 
 void SyncModel::createAllDirectorys()
@@ -372,7 +366,7 @@ void SyncModel::getFilesSyncTablesRespond(const std::shared_ptr<SyncFileTableRst
     auto old = data->getAllLibFiles();
     std::map<int, std::shared_ptr<corvelle_library_files_Entity>> present;
     for (const auto& record : old) {
-        if (!record || !record->file_name || !isSafeFileName(*record->file_name))
+        if (!record || !record->file_name || !NSPathIsSafeComponent(*record->file_name))
             continue;
         int type = PublicFunction::getFileType(record->type.value_or(std::string()));
         if (fileExists(PublicFunction::filePathWithNameFiletype(*record->file_name, type)))
@@ -651,7 +645,7 @@ std::vector<std::pair<std::string, std::string>> SyncModel::thumbnailPaths(const
             continue;
         const Value& full = entry["imageFull"];
         const Value& thumb = entry["imageThumb"];
-        if (full.isString() && thumb.isString() && isSafeFileName(full.stringValue()) && isSafeFileName(thumb.stringValue()))
+        if (full.isString() && thumb.isString() && NSPathIsSafeComponent(full.stringValue()) && NSPathIsSafeComponent(thumb.stringValue()))
             paths.emplace_back(PublicFunction::filePathWithNameFiletype(full.stringValue(), kProductImages),
                                PublicFunction::filePathWithNameFiletype(thumb.stringValue(), kProductImages));
     }

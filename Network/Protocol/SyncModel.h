@@ -101,8 +101,6 @@ public:
     // per-kind progress and list lengths; 0 while nothing measurable is done.
     static int remainingSeconds(double elapsed, float productProgress, size_t productLeft, float iconProgress,
                                 size_t iconLeft, float libProgress, size_t libLeft);
-    // A file name that stays inside its folder: not blank, no "/", "\\" or NUL, not "." or "..".
-    static bool isSafeFileName(const std::string& name);
 
     std::vector<std::string>& downloadRemotingPImgList() { return m_downloadRemotingPImgList; }
     std::vector<std::string>& downloadRemotingPImgListIcon() { return m_downloadRemotingPImgListIcon; }

@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/AppEnvironment.h"
 #include "Platform/Foundation/NSFileManager.h"
+#include "Platform/Foundation/NSPathUtilities.h"
 #include "Platform/Foundation/PropertyList.h"
 
 #include <algorithm>
@@ -14,12 +15,6 @@ namespace {
 ValueDictionary emptyDictionary()
 {
     return Value().dictionaryValue();
-}
-
-bool isSafeName(std::string_view name)
-{
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos
-        && name.find('\0') == std::string_view::npos;
 }
 
 void appendUTF8(std::string& out, uint32_t codePoint)
@@ -262,7 +257,7 @@ std::shared_ptr<NSBundle> NSBundle::bundleWithPath(const std::string& path)
 
 std::optional<std::string> NSBundle::pathForResourceOfType(std::string_view name, std::string_view type) const
 {
-    if (!isSafeName(name) || (!type.empty() && !isSafeName(type)))
+    if (!NSPathIsSafeComponent(name) || (!type.empty() && !NSPathIsSafeComponent(type)))
         return std::nullopt;
     std::string file(name);
     if (!type.empty())
@@ -270,7 +265,7 @@ std::optional<std::string> NSBundle::pathForResourceOfType(std::string_view name
 
     std::vector<std::string> folders { m_path };
     for (const auto& language : AppEnvironment::preferredLanguages()) {
-        if (isSafeName(language))
+        if (NSPathIsSafeComponent(language))
             folders.push_back(m_path + "/" + language + ".lproj");
     }
     folders.push_back(m_path + "/Base.lproj");

@@ -35,7 +35,7 @@ std::string domainOfMainBundle()
 {
     auto identifier = NSBundle::mainBundle()->bundleIdentifier();
     // The name becomes a file name; one that could leave the folder is not used.
-    if (!identifier || *identifier == "." || *identifier == ".." || identifier->find('/') != std::string::npos)
+    if (!identifier || !NSPathIsSafeComponent(*identifier))
         return "corvelle";
     return *identifier;
 }

@@ -60,20 +60,6 @@ TEST(HttpNetworkCtrlTags, CommandInTheHighBitsAndASequenceThatSkipsZeroAndAllOne
     EXPECT_EQ(last & 0xFFFF, second & 0xFFFF);
 }
 
-TEST(HttpNetworkCtrlNames, OnlyPlainNamesMayBecomePathComponents)
-{
-    const struct {
-        std::string name;
-        bool safe;
-    } cases[] = {
-        { "chair.png", true }, { "a b..c", true }, { "..hidden", true },
-        { "", false }, { ".", false }, { "..", false }, { "a/b", false }, { "/etc", false },
-        { "a\\b", false }, { std::string("a\0b", 3), false },
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(HttpNetworkCtrl::isSafePathComponent(c.name), c.safe) << c.name;
-}
-
 TEST_F(ProtocolRoad, MessageGoesOutAsTheEnvelopeAndItsReplyReachesTheReceiver)
 {
     Value login = server.content(FakeCompanyServer::kLogin);
