@@ -13,7 +13,9 @@
 #include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIImage.h"
 
+#include <iterator>
 #include <mutex>
+#include <vector>
 
 namespace {
 
@@ -23,6 +25,13 @@ std::optional<double> g_scaleFactor;
 
 constexpr const char* kSkinFolderName = "SkinImages";
 constexpr const char* kSkinArchiveName = "SkinImages.zip";
+constexpr const char* kSkinStagingName = ".SkinImages.unpacking";
+constexpr const char* kDemoStagingName = ".demo.unpacking";
+
+// A skin is a few megabytes of interface images.
+constexpr ZipWrapper::Limits kSkinLimits { 2000, 16u << 20, 64u << 20 };
+// The demo archive holds two whole client folders: databases, pictures and library documents.
+constexpr ZipWrapper::Limits kDemoLimits { 5000, 64u << 20, 512u << 20 };
 
 std::string documentsPath()
 {
@@ -66,6 +75,35 @@ void removeIfPresent(const std::string& path)
     auto& files = NSFileManager::defaultManager();
     if (files.fileExistsAtPath(path))
         files.removeItemAtPath(path);
+}
+
+// Unpacks into a staging folder beside the destination's folders and moves
+// each wanted folder into place only once the whole archive came out: a
+// refused or damaged archive leaves the destination as it was. Staging and
+// destination share a parent, so each move is a rename.
+bool unpackStaged(ZipWrapper& zip, const std::string& parent, const std::vector<std::string>& folders, const char* stagingName)
+{
+    auto& files = NSFileManager::defaultManager();
+    const std::string staging = NSString::stringByAppendingPathComponent(parent, stagingName);
+    removeIfPresent(staging);
+    if (!files.createDirectoryAtPathWithIntermediateDirectories(staging, true)) {
+        NSLog("No staging folder %@ for unpacking", staging);
+        return false;
+    }
+    bool ok = zip.UnzipFileToOverWrite(staging, true);
+    for (const auto& folder : folders) {
+        if (!ok)
+            break;
+        const std::string staged = NSString::stringByAppendingPathComponent(staging, folder);
+        const std::string target = NSString::stringByAppendingPathComponent(parent, folder);
+        removeIfPresent(target);
+        if (files.fileExistsAtPath(staged) && !files.moveItemAtPathToPath(staged, target)) {
+            NSLog("The unpacked folder %@ could not be moved into place", folder);
+            ok = false;
+        }
+    }
+    removeIfPresent(staging);
+    return ok;
 }
 
 }  // namespace
@@ -153,16 +191,18 @@ bool SkinManager::initializeSkinImage()
     const std::string clientFolder = NSString::stringByDeletingLastPathComponent(*skinFolder);
     const std::string archive = NSString::stringByAppendingPathComponent(clientFolder, kSkinArchiveName);
     ZipWrapper zip;
+    zip.limits = kSkinLimits;
+    // The archive shares the client folder with the open database and the
+    // catalogue pictures: only the skin folder may come out of it.
+    zip.allowedFolders = { kSkinFolderName };
     if (!zip.UnzipOpenFile(archive)) {
         NSLog("The skin archive %@ does not open", archive);
         return false;
     }
-    const bool unpacked = zip.UnzipFileToOverWrite(clientFolder, true);
+    const bool unpacked = unpackStaged(zip, clientFolder, { kSkinFolderName }, kSkinStagingName);
     zip.UnzipCloseFile();
-    if (!unpacked) {
-        NSLog("The skin archive %@ is damaged; the bundle images stand in until it unpacks whole", archive);
-        removeIfPresent(*skinFolder);
-    }
+    if (!unpacked)
+        NSLog("The skin archive %@ is damaged or refused; the bundle images stand in until it unpacks whole", archive);
     return unpacked;
 }
 
@@ -180,24 +220,29 @@ bool SkinManager::needInitializeDemo()
 bool SkinManager::initializeDemoZip()
 {
     const std::string documents = documentsPath();
-    for (const char* folder : kDemoFolders)
-        removeIfPresent(NSString::stringByAppendingPathComponent(documents, folder));
     auto bundle = NSBundle::mainBundle();
     auto archive = bundle ? bundle->pathForResourceOfType("DEMO_Zh", "zip") : std::nullopt;
+    std::vector<std::string> demoFolders(std::begin(kDemoFolders), std::end(kDemoFolders));
     if (!archive) {
         NSLog("The bundle holds no demo archive DEMO_Zh.zip");
+        for (const auto& folder : demoFolders)
+            removeIfPresent(NSString::stringByAppendingPathComponent(documents, folder));
         return false;
     }
     ZipWrapper zip;
+    zip.limits = kDemoLimits;
+    zip.allowedFolders = demoFolders;
     if (!zip.UnzipOpenFile(*archive)) {
         NSLog("The demo archive %@ does not open", *archive);
+        for (const auto& folder : demoFolders)
+            removeIfPresent(NSString::stringByAppendingPathComponent(documents, folder));
         return false;
     }
-    const bool unpacked = zip.UnzipFileToOverWrite(documents, true);
+    const bool unpacked = unpackStaged(zip, documents, demoFolders, kDemoStagingName);
     zip.UnzipCloseFile();
     if (!unpacked) {
-        NSLog("The demo archive %@ is damaged", *archive);
-        for (const char* folder : kDemoFolders)
+        NSLog("The demo archive %@ is damaged or refused", *archive);
+        for (const auto& folder : demoFolders)
             removeIfPresent(NSString::stringByAppendingPathComponent(documents, folder));
     }
     return unpacked;

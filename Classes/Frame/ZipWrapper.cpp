@@ -3,13 +3,17 @@
 #include "Platform/Foundation/NSDateTimeZone.h"
 #include "Platform/Foundation/NSFileManager.h"
 #include "Platform/Foundation/NSLog.h"
+#include "Platform/Foundation/NSPathUtilities.h"
 #include "Platform/Foundation/NSString.h"
 
 #include <minizip/unzip.h>
 #include <minizip/zip.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <vector>
 
@@ -55,41 +59,15 @@ void ZipWrapper::reportError(const std::string& message)
         d->ErrorMessage(message);
 }
 
-std::optional<std::string> ZipWrapper::safeRelativePath(const std::string& entryName)
+bool ZipWrapper::isAllowed(const std::string& relative) const
 {
-    std::string name = entryName;
-    for (char& c : name) {
-        if (c == '\\')
-            c = '/';
+    if (allowedFolders.empty())
+        return true;
+    for (const auto& folder : allowedFolders) {
+        if (relative.size() > folder.size() && relative.compare(0, folder.size(), folder) == 0 && relative[folder.size()] == '/')
+            return true;
     }
-    if (name.empty() || name.front() == '/')
-        return std::nullopt;
-    // A drive letter makes the name absolute on the systems that wrote it.
-    if (name.size() >= 2 && name[1] == ':')
-        return std::nullopt;
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= name.size()) {
-        size_t end = name.find('/', start);
-        if (end == std::string::npos)
-            end = name.size();
-        std::string part = name.substr(start, end - start);
-        if (part == "..") {
-            if (parts.empty())
-                return std::nullopt;
-            parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(std::move(part));
-        }
-        start = end + 1;
-    }
-    std::string out;
-    for (const auto& p : parts) {
-        if (!out.empty())
-            out += '/';
-        out += p;
-    }
-    return out;
+    return false;
 }
 
 bool ZipWrapper::UnzipOpenFile(const std::string& path)
@@ -117,10 +95,22 @@ bool ZipWrapper::UnzipFileToOverWrite(const std::string& folder, bool overwrite)
     if (!m_unzFile)
         return false;
     auto& files = NSFileManager::defaultManager();
+    // The count the archive declares is refused before anything is written.
+    unz_global_info64 global {};
+    if (unzGetGlobalInfo64(asUnz(m_unzFile), &global) == UNZ_OK && global.number_entry > limits.entries) {
+        reportError(stringWithFormat("Refused zip file of %d entries", static_cast<int>(std::min<uint64_t>(global.number_entry, INT32_MAX))));
+        return false;
+    }
+    uint64_t entries = 0;
+    uint64_t total = 0;
     int status = unzGoToFirstFile(asUnz(m_unzFile));
     if (status != UNZ_OK)
         reportError("Failed");
     while (status == UNZ_OK) {
+        if (++entries > limits.entries) {
+            reportError("Refused zip file: too many entries");
+            return false;
+        }
         const int opened = m_password ? unzOpenCurrentFilePassword(asUnz(m_unzFile), m_password->c_str())
                                       : unzOpenCurrentFile(asUnz(m_unzFile));
         if (opened != UNZ_OK) {
@@ -134,15 +124,26 @@ bool ZipWrapper::UnzipFileToOverWrite(const std::string& folder, bool overwrite)
             unzCloseCurrentFile(asUnz(m_unzFile));
             return false;
         }
-        const std::string entryName(rawName);
+        // A name that fills the buffer was cut short and names another file.
+        const std::string entryName(rawName, ::strnlen(rawName, sizeof rawName));
         const bool isFolder = !entryName.empty() && (entryName.back() == '/' || entryName.back() == '\\');
-        auto relative = safeRelativePath(entryName);
-        if (!relative || (!isFolder && relative->empty())) {
+        auto relative = NSPathSafeRelativePath(entryName);
+        if (info.size_filename >= sizeof rawName - 1) {
+            reportError(stringWithFormat("Refused zip entry with an overlong name: %@", entryName));
+            unzCloseCurrentFile(asUnz(m_unzFile));
+            return false;
+        }
+        if (!relative || !isAllowed(isFolder ? *relative + "/" : *relative)) {
             reportError(stringWithFormat("Refused zip entry outside the destination: %@", entryName));
             unzCloseCurrentFile(asUnz(m_unzFile));
             return false;
         }
-        const std::string target = relative->empty() ? folder : NSString::stringByAppendingPathComponent(folder, *relative);
+        if (!isFolder && (info.uncompressed_size > limits.entryBytes || info.uncompressed_size > limits.totalBytes - total)) {
+            reportError(stringWithFormat("Refused zip entry %@: larger than an archive may unpack", entryName));
+            unzCloseCurrentFile(asUnz(m_unzFile));
+            return false;
+        }
+        const std::string target = NSString::stringByAppendingPathComponent(folder, *relative);
         const std::string targetFolder = isFolder ? target : NSString::stringByDeletingLastPathComponent(target);
         files.createDirectoryAtPathWithIntermediateDirectories(targetFolder, true);
 
@@ -156,6 +157,7 @@ bool ZipWrapper::UnzipFileToOverWrite(const std::string& folder, bool overwrite)
             bool failed = !out;
             if (failed)
                 reportError(stringWithFormat("Failed to create the file %@", target));
+            uint64_t written = 0;
             char buffer[4096];
             while (!failed) {
                 const int read = unzReadCurrentFile(asUnz(m_unzFile), buffer, sizeof buffer);
@@ -164,6 +166,10 @@ bool ZipWrapper::UnzipFileToOverWrite(const std::string& folder, bool overwrite)
                     failed = true;
                 } else if (read == 0) {
                     break;
+                } else if ((written += static_cast<uint64_t>(read)) > limits.entryBytes || written > limits.totalBytes - total) {
+                    // The declared size can lie; what is read is what counts.
+                    reportError(stringWithFormat("Refused zip entry %@: larger than an archive may unpack", entryName));
+                    failed = true;
                 } else if (std::fwrite(buffer, 1, static_cast<size_t>(read), out.get()) != static_cast<size_t>(read)) {
                     reportError(stringWithFormat("Failed to write the file %@", target));
                     failed = true;
@@ -181,6 +187,7 @@ bool ZipWrapper::UnzipFileToOverWrite(const std::string& folder, bool overwrite)
                 files.removeItemAtPath(target);
                 return false;
             }
+            total += written;
             const auto& d = info.tmu_date;
             const Date date = localDate(static_cast<int>(d.tm_year), static_cast<int>(d.tm_mon) + 1, static_cast<int>(d.tm_mday),
                                         static_cast<int>(d.tm_hour), static_cast<int>(d.tm_min), static_cast<int>(d.tm_sec));

@@ -14,6 +14,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <vector>
 
 namespace {
 
@@ -51,6 +53,26 @@ protected:
         for (const auto& [file, name] : entries)
             ASSERT_TRUE(zip.addFileToZipNewname(file, name));
         ASSERT_TRUE(zip.CloseZipFile2());
+    }
+    // An archive written straight through minizip, with names and sizes the
+    // wrapper itself would never write.
+    static void writeZip(const std::string& path, const std::vector<std::pair<std::string, std::string>>& entries)
+    {
+        std::filesystem::remove(path);
+        zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+        ASSERT_NE(zip, nullptr);
+        for (const auto& [name, body] : entries) {
+            zip_fileinfo info {};
+            ASSERT_EQ(zipOpenNewFileInZip(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, Z_BEST_COMPRESSION), ZIP_OK);
+            ASSERT_EQ(zipWriteInFileInZip(zip, body.data(), static_cast<unsigned>(body.size())), ZIP_OK);
+            ASSERT_EQ(zipCloseFileInZip(zip), ZIP_OK);
+        }
+        ASSERT_EQ(zipClose(zip, nullptr), ZIP_OK);
+    }
+    static std::string readFile(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), {});
     }
     bool logged(const std::string& part) const
     {
@@ -148,6 +170,69 @@ TEST_F(SkinManagerTest, SkinArchiveUnpacksOnceAndADamagedOneLeavesNoHalfSkin)
     std::ofstream(archive, std::ios::binary) << "not an archive";
     EXPECT_TRUE(SkinManager::sharedInstance()->initializeSkinImage());
     EXPECT_TRUE(std::filesystem::exists(skinFolder() + "/skin-test-topbar.png"));
+}
+
+// The skin archive unpacks beside the client's database and pictures: an entry
+// that would land anywhere but in the skin folder refuses the whole archive,
+// and nothing of it, not even the skin entries before it, is left behind.
+TEST_F(SkinManagerTest, SkinArchiveMayFillOnlyTheSkinFolder)
+{
+    const std::string archive = clientFolder() + "/SkinImages.zip";
+    const char* const intruders[] = { "corvelle_lite.sqlite", "SkinImages/../corvelle_lite.sqlite", "ProductImages/chair.png",
+                                      "SkinImages/../ProductImages/chair.png", "Pdf/guide.pdf", "SkinImages" };
+    for (const char* intruder : intruders) {
+        SCOPED_TRACE(intruder);
+        std::filesystem::remove_all(clientFolder());
+        std::filesystem::create_directories(clientFolder() + "/ProductImages");
+        std::ofstream(clientFolder() + "/corvelle_lite.sqlite") << "the open database";
+        std::ofstream(clientFolder() + "/ProductImages/chair.png") << "the catalogue picture";
+        writeZip(archive, { { "SkinImages/topbar.png", "skin" }, { intruder, "intruder" }, { "SkinImages/z.png", "skin" } });
+
+        EXPECT_FALSE(SkinManager::sharedInstance()->initializeSkinImage());
+        EXPECT_EQ(readFile(clientFolder() + "/corvelle_lite.sqlite"), "the open database");
+        EXPECT_EQ(readFile(clientFolder() + "/ProductImages/chair.png"), "the catalogue picture");
+        EXPECT_FALSE(std::filesystem::exists(skinFolder()));
+        EXPECT_FALSE(std::filesystem::exists(clientFolder() + "/Pdf"));
+        // Only the database, the pictures and the archive stay: no staging folder.
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(clientFolder()), {}), 3);
+    }
+    // A sound skin after a refused one unpacks whole.
+    writeZip(archive, { { "SkinImages/", "" }, { "SkinImages/topbar.png", "skin" } });
+    EXPECT_TRUE(SkinManager::sharedInstance()->initializeSkinImage());
+    EXPECT_EQ(readFile(skinFolder() + "/topbar.png"), "skin");
+    EXPECT_EQ(readFile(clientFolder() + "/corvelle_lite.sqlite"), "the open database");
+}
+
+// A small archive may expand a thousandfold: a skin is a few megabytes, and
+// one that would write more stops at its cap and leaves no skin behind.
+TEST_F(SkinManagerTest, SkinArchiveThatExpandsPastItsCapsIsRefused)
+{
+    const std::string archive = clientFolder() + "/SkinImages.zip";
+    const std::string zeros(17u << 20, '\0');
+    const std::string part(15u << 20, '\0');
+    std::vector<std::pair<std::string, std::string>> many;
+    for (int i = 0; i <= 2000; ++i)
+        many.emplace_back("SkinImages/icon" + std::to_string(i) + ".png", "i");
+    const struct {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> entries;
+    } cases[] = {
+        { "one entry of 17 MiB", { { "SkinImages/a.png", "a" }, { "SkinImages/bomb.png", zeros } } },
+        { "75 MiB in all", { { "SkinImages/1.png", part }, { "SkinImages/2.png", part }, { "SkinImages/3.png", part },
+                             { "SkinImages/4.png", part }, { "SkinImages/5.png", part } } },
+        { "2001 entries", many },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(clientFolder());
+        std::filesystem::create_directories(clientFolder());
+        writeZip(archive, c.entries);
+        // The archive on the wire is small; what it would write is not.
+        EXPECT_LT(std::filesystem::file_size(archive), 1u << 20);
+        EXPECT_FALSE(SkinManager::sharedInstance()->initializeSkinImage());
+        EXPECT_FALSE(std::filesystem::exists(skinFolder()));
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(clientFolder()), {}), 1);
+    }
 }
 
 TEST_F(SkinManagerTest, SampleSkinArchiveOfTheBuildUnpacksIntoTheSkinFolder)

@@ -132,6 +132,9 @@ TEST_F(ZipWrapperTest, EntriesLeavingTheDestinationAreRefused)
         { "..\\evil3.txt", "evil3.txt" },
         { "/tmp-absolute-evil.txt", nullptr },
         { "C:/evil4.txt", nullptr },
+        // Climbing is refused even when it would come back inside.
+        { "a/./b/../c.txt", "dest/a/c.txt" },
+        { "SkinImages/../ok2.png", "dest/ok2.png" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -149,12 +152,82 @@ TEST_F(ZipWrapperTest, EntriesLeavingTheDestinationAreRefused)
         EXPECT_FALSE(std::filesystem::exists("/tmp-absolute-evil.txt"));
         EXPECT_FALSE(delegate->errors.empty());
     }
-    // A name that wanders but stays inside is written where it ends up.
-    writeArchive(scratch("wander.zip"), { { "a/./b/../c.txt", "c" } });
+    // A name with empty and "." parts is written where it plainly points.
+    writeArchive(scratch("wander.zip"), { { "a/./b//c.txt", "c" } });
     ZipWrapper zip;
     ASSERT_TRUE(zip.UnzipOpenFile(scratch("wander.zip")));
     EXPECT_TRUE(zip.UnzipFileToOverWrite(scratch("wander"), true));
-    EXPECT_EQ(readText(scratch("wander/a/c.txt")), "c");
+    EXPECT_EQ(readText(scratch("wander/a/b/c.txt")), "c");
+}
+
+TEST_F(ZipWrapperTest, WithAllowedFoldersAnyOtherEntryRefusesTheArchive)
+{
+    const char* const refused[] = { "corvelle_lite.sqlite", "ProductImages/chair.png", "SkinImagesX/a.png", "SkinImages",
+                                    "Other/", "./corvelle_lite.sqlite" };
+    for (const char* name : refused) {
+        SCOPED_TRACE(name);
+        const std::string archive = scratch("mixed.zip");
+        std::filesystem::remove(archive);
+        std::filesystem::remove_all(scratch("dest"));
+        writeArchive(archive, { { "SkinImages/", "" }, { "SkinImages/a.png", "a" }, { name, "intruder" } });
+        ZipWrapper zip;
+        zip.allowedFolders = { "SkinImages" };
+        ASSERT_TRUE(zip.UnzipOpenFile(archive));
+        EXPECT_FALSE(zip.UnzipFileToOverWrite(scratch("dest"), true));
+        EXPECT_FALSE(std::filesystem::exists(scratch("dest/corvelle_lite.sqlite")));
+        EXPECT_FALSE(std::filesystem::exists(scratch("dest/ProductImages")));
+        EXPECT_FALSE(std::filesystem::exists(scratch("dest/SkinImagesX")));
+    }
+    writeArchive(scratch("skin.zip"), { { "SkinImages/", "" }, { "SkinImages\\deep\\b.png", "b" } });
+    ZipWrapper zip;
+    zip.allowedFolders = { "SkinImages" };
+    ASSERT_TRUE(zip.UnzipOpenFile(scratch("skin.zip")));
+    EXPECT_TRUE(zip.UnzipFileToOverWrite(scratch("skin"), true));
+    EXPECT_EQ(readText(scratch("skin/SkinImages/deep/b.png")), "b");
+}
+
+// An archive expands: past each cap the unpacking stops with NO, and no file
+// beyond the cap, nor a cut one, is left behind.
+TEST_F(ZipWrapperTest, UnpackingStopsAtTheCaps)
+{
+    const std::string big(6000, 'z');
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> entries;
+        const char* kept;    // written before the cap was met
+        const char* absent;  // the entry that met the cap
+    };
+    const Case cases[] = {
+        { "entries", { { "a.txt", "a" }, { "b.txt", "b" }, { "c.txt", "c" }, { "d.txt", "d" } }, nullptr, "a.txt" },
+        { "one entry", { { "a.txt", "a" }, { "big.txt", big } }, "a.txt", "big.txt" },
+        { "the total", { { "a.txt", std::string(4000, 'a') }, { "b.txt", std::string(4000, 'b') }, { "c.txt", std::string(4000, 'c') } },
+          "b.txt", "c.txt" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string archive = scratch("capped.zip");
+        std::filesystem::remove(archive);
+        std::filesystem::remove_all(scratch("dest"));
+        writeArchive(archive, c.entries);
+        auto delegate = std::make_shared<RecordingDelegate>();
+        ZipWrapper zip;
+        zip.delegate = delegate;
+        zip.limits = { 3, 5000, 10000 };
+        ASSERT_TRUE(zip.UnzipOpenFile(archive));
+        EXPECT_FALSE(zip.UnzipFileToOverWrite(scratch("dest"), true));
+        EXPECT_FALSE(delegate->errors.empty());
+        if (c.kept) {
+            EXPECT_TRUE(std::filesystem::exists(scratch("dest/") + c.kept));
+        }
+        EXPECT_FALSE(std::filesystem::exists(scratch("dest/") + c.absent));
+    }
+    // At the caps exactly, everything unpacks.
+    writeArchive(scratch("full.zip"), { { "a.txt", std::string(5000, 'a') }, { "b.txt", std::string(5000, 'b') }, { "c/", "" } });
+    ZipWrapper zip;
+    zip.limits = { 3, 5000, 10000 };
+    ASSERT_TRUE(zip.UnzipOpenFile(scratch("full.zip")));
+    EXPECT_TRUE(zip.UnzipFileToOverWrite(scratch("full"), true));
+    EXPECT_EQ(readText(scratch("full/b.txt")), std::string(5000, 'b'));
 }
 
 TEST_F(ZipWrapperTest, DamagedEntryAnswersNoAndLeavesNoPartialFile)
