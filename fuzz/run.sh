@@ -8,7 +8,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build/fuzz"
 targets=(JsonParser:json HttpHead:http-head Challenge:challenge Cookie:cookie URL:url)
 targets+=(PropertyList:plist KeyedArchive:keyed-archive PNG:png JPEG:jpeg DateFormatter:date Regex:regex)
-targets+=(Path:path)
+targets+=(Path:path ZipExtract:zip SyncReplies:sync-replies)
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCORVELLE_FUZZ=ON -DCORVELLE_TESTS=OFF -DCORVELLE_BENCH=OFF >/dev/null
 cmake --build "$build" --target $(for t in "${targets[@]}"; do printf 'fuzz_%s ' "${t%%:*}"; done)

@@ -41,7 +41,7 @@ void RequestInterfaceBase::DecodeResults(NetBaseRst& result, const std::optional
         setStatus(result, "115");
 }
 
-bool isSuccess(const NetBaseRst& reply)
+void RequestInterfaceBase::DecodeMalformed(NetBaseRst& result)
 {
-    return reply.status && *reply.status == "200";
+    setStatus(result, "115");
 }

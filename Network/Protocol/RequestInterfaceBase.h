@@ -45,7 +45,14 @@ public:
     virtual std::shared_ptr<NetBaseRst> RequestDecode(const std::optional<Value>& reply);
 
     static void DecodeResults(NetBaseRst& result, const std::optional<Value>& reply);
+    // A reply that says "200" but whose content is not of its command's shape
+    // is a protocol error: status "115" with its text, so that no receiver
+    // takes it for success.
+    static void DecodeMalformed(NetBaseRst& result);
 };
 
 // The status "200" of a reply.
-bool isSuccess(const NetBaseRst& reply);
+inline bool isSuccess(const NetBaseRst& reply)
+{
+    return reply.status && *reply.status == "200";
+}

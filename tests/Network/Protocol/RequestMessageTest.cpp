@@ -331,7 +331,7 @@ TEST(SyncReplies, ProductTables)
         R"([[{"productID":"7","productName":"Chair","productStock":5,"productParentList":[3,"7"],"price":"12.5",)"
         R"("discountStartDate":1400000000.5,"discount_percentage":0.1,"relatedSKUList":"A,B",)"
         R"("attributes":[{"attributeId":1,"attributeValue":"red"},"skip"],"images":[{"imageID":4,"fullAddress":"c.jpg"}]},)"
-        R"("not an object",{"productID":8}]])"));
+        R"("not an object",{"productID":8}],[],[],[],[],[]])"));
     ASSERT_EQ(r->productTable.size(), 2u);
     EXPECT_EQ(r->productTable[0].product_id, 7);
     EXPECT_EQ(r->productTable[0].product_name, "Chair");
@@ -355,7 +355,7 @@ TEST(SyncReplies, ProductTables)
         && r->productTagTable.empty() && r->productRelateTagTable.empty());
 
     auto all = decode<SyncAllTableRst>(sync, reply("200",
-        R"([[],[{"categoryID":2,"categoryName":"Seats"}],{"x":1},[{"productId":7,"productSku":"S","fileId":9}],)"
+        R"([[],[{"categoryID":2,"categoryName":"Seats"}],[],[{"productId":7,"productSku":"S","fileId":9}],)"
         R"([{"id":1,"tagName":"new"}],[{"tagId":1,"productId":7}]])"));
     EXPECT_EQ(all->categoryTable.at(0).category_name, "Seats");
     EXPECT_TRUE(all->fieldsAttributeTable.empty());
@@ -363,7 +363,59 @@ TEST(SyncReplies, ProductTables)
     EXPECT_EQ(all->productTagTable.at(0).tag_name, "new");
     EXPECT_EQ(all->productRelateTagTable.at(0).product_id, 7);
     EXPECT_TRUE(decode<SyncAllTableRst>(sync, reply("999", "[[{\"productID\":1}]]"))->productTable.empty());
-    EXPECT_TRUE(decode<SyncAllTableRst>(sync, reply("200", "{\"a\":[]}"))->productTable.empty());
+}
+
+// A "200" whose content is not the tables' shape would store nothing, or
+// clear what a table reply replaces whole; it is the protocol error "115",
+// with no tables at all.
+TEST(SyncReplies, ContentOfTheWrongShapeIsTheProtocolError)
+{
+    ProtocolTestServices services;
+    const std::string product = R"([{"productID":1,"images":[{"imageID":1}]}])";
+    const std::string tag = R"([{"id":1,"tagName":"new"}])";
+    const struct {
+        const char* what;
+        std::function<std::shared_ptr<NetBaseRst>(const std::optional<Value>&)> decode;
+        std::string content;
+        bool wellShaped;
+    } cases[] = {
+        { "products whole", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); }, "[" + product + ",[],[],[]," + tag + ",[]]", true },
+        { "products and more", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); }, "[" + product + ",[],[],[]," + tag + ",[],{}]", true },
+        { "products as an object", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); }, R"({"a":[]})", false },
+        { "products only", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); }, "[" + product + "]", false },
+        { "products without tags", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); }, "[" + product + ",[],[],[]]", false },
+        { "fields an object", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); }, "[" + product + R"(,[],{"x":1},[],)" + tag + ",[]]", false },
+        { "tag links null", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); }, "[" + product + ",[],[],[]," + tag + ",null]", false },
+        { "no content", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); }, "null", false },
+        { "icons", [](const auto& r) { return RequestSyncIconTable().RequestDecode(r); }, R"([{"iconID":3}])", true },
+        { "icons as an object", [](const auto& r) { return RequestSyncIconTable().RequestDecode(r); }, R"({"iconID":3})", false },
+        { "files without replaced ones", [](const auto& r) { return RequestSyncFileTable().RequestDecode(r); }, R"([[{"id":5}],[]])", true },
+        { "files only", [](const auto& r) { return RequestSyncFileTable().RequestDecode(r); }, R"([[{"id":5}]])", false },
+        { "replaced files a text", [](const auto& r) { return RequestSyncFileTable().RequestDecode(r); }, R"([[{"id":5}],[],"5,9"])", false },
+        { "customers whole", [](const auto& r) { return RequestSyncCustomerTable().RequestDecode(r); }, R"([[{"customerId":4}],[],[],[]])", true },
+        { "customers without contacts", [](const auto& r) { return RequestSyncCustomerTable().RequestDecode(r); }, R"([[{"customerId":4}],[],[]])", false },
+        { "customers as a text", [](const auto& r) { return RequestSyncCustomerTable().RequestDecode(r); }, R"("[]")", false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto result = c.decode(reply("200", c.content));
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->status, c.wellShaped ? "200" : "115");
+        EXPECT_EQ(result->message, c.wellShaped ? "Done" : "No status");
+        size_t records = 0;
+        if (auto p = std::dynamic_pointer_cast<SyncAllTableRst>(result))
+            records = p->productTable.size() + p->imagesTable.size() + p->productTagTable.size() + p->productPriceTable.size();
+        else if (auto i = std::dynamic_pointer_cast<SyncIconTableRst>(result))
+            records = i->iconTable.size();
+        else if (auto f = std::dynamic_pointer_cast<SyncFileTableRst>(result))
+            records = f->libFileTable.size();
+        else if (auto u = std::dynamic_pointer_cast<SyncCustomerTableRst>(result))
+            records = u->customerTable.size();
+        EXPECT_EQ(records > 0, c.wellShaped);
+    }
+    // Any other status keeps its own text, with no tables, whatever the content.
+    auto refused = RequestSyncAllTable().RequestDecode(reply("402", "[" + product + ",[],[],[]," + tag + ",[]]"));
+    EXPECT_EQ(refused->status, "402");
 }
 
 TEST(SyncReplies, IconAndLibraryFileTables)

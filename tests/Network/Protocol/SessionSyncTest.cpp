@@ -291,6 +291,71 @@ TEST_F(SessionRoad, AFailedSaveLeavesItsGroupUnmarkedUntilARunSavesEverything)
     EXPECT_EQ(DataAccessManager::sharedDataModel()->getAllCustomers(true).size(), 1u);
 }
 
+// A "200" whose content is not the tables' shape is a protocol error: the run
+// breaks with the "115" text, the tables keep what they held (the tags, which
+// a table reply replaces whole, above all) and the group is not marked.
+TEST_F(SessionRoad, ATableReplyOfTheWrongShapeBreaksTheRunAndChangesNothing)
+{
+    ScopedManualClock clock;
+    ASSERT_TRUE(signIn());
+    ASSERT_TRUE(synchronise());
+    auto data = DataAccessManager::sharedDataModel();
+    auto counts = [&] {
+        return std::vector<size_t> { data->getAllProducts().size(), data->getAllProductTags().size(),
+            data->getAllLibFiles().size(), data->getAllCustomers(true).size() };
+    };
+    const auto before = counts();
+    ASSERT_EQ(before, (std::vector<size_t> { 2, 1, 1, 1 }));
+    const Value emptyTable = Value::array();
+    const struct {
+        const char* what;
+        const char* command;
+        const char* mark;
+        Value content;
+    } cases[] = {
+        { "products as an object", FakeCompanyServer::kSyncProduct, "ProductSynced", Value::dictionary() },
+        { "products as a text", FakeCompanyServer::kSyncProduct, "ProductSynced", Value("") },
+        { "products without tables", FakeCompanyServer::kSyncProduct, "ProductSynced", Value::array() },
+        { "products without the tag tables", FakeCompanyServer::kSyncProduct, "ProductSynced",
+          Value::array({ emptyTable, emptyTable, emptyTable, emptyTable }) },
+        { "product tags as an object", FakeCompanyServer::kSyncProduct, "ProductSynced",
+          Value::array({ emptyTable, emptyTable, emptyTable, emptyTable, Value::dictionary(), emptyTable }) },
+        { "products null", FakeCompanyServer::kSyncProduct, "ProductSynced", Value() },
+        { "library files as an object", FakeCompanyServer::kSyncFile, "FileSynced", Value::dictionary() },
+        { "library categories missing", FakeCompanyServer::kSyncFile, "FileSynced", Value::array({ emptyTable }) },
+        { "replaced files as a text", FakeCompanyServer::kSyncFile, "FileSynced", Value::array({ emptyTable, emptyTable, Value("5") }) },
+        { "customers as a number", FakeCompanyServer::kSyncCustomer, "CustomerSynced", Value(3) },
+        { "customer contacts missing", FakeCompanyServer::kSyncCustomer, "CustomerSynced",
+          Value::array({ emptyTable, emptyTable, emptyTable }) },
+    };
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Value full = server.content(c.command);
+        const Value changes = server.content(std::string(c.command) + FakeCompanyServer::kChanges);
+        server.setContent(c.command, c.content);
+        server.setContent(std::string(c.command) + FakeCompanyServer::kChanges, c.content);
+        // Unmarked, the group asks for its whole tables; the wrong shape must not mark it.
+        defaults->removeObjectForKey(std::string("ACME-") + c.mark);
+        defaults->removeObjectForKey("ACME-lastsync");
+        server.clearReceived();
+        EXPECT_FALSE(synchronise());
+        ASSERT_FALSE(syncDelegate->events.empty());
+        EXPECT_EQ(syncDelegate->events.back(), "break:No status");
+        EXPECT_FALSE(syncDelegate->has("finished"));
+        EXPECT_EQ(counts(), before);
+        EXPECT_EQ(stringDefault(std::string("ACME-") + c.mark), "");
+        EXPECT_EQ(stringDefault("ACME-lastsync"), "");
+        auto sent = tableCommands(commands());
+        ASSERT_FALSE(sent.empty());
+        EXPECT_EQ(sent.back(), c.command);
+        server.setContent(c.command, full);
+        server.setContent(std::string(c.command) + FakeCompanyServer::kChanges, changes);
+    }
+    ASSERT_TRUE(synchronise());
+    EXPECT_EQ(counts(), before);
+}
+
 TEST_F(SessionRoad, WithNoModuleOnTheRunFinishesAtOnce)
 {
     ScopedManualClock clock;

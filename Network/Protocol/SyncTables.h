@@ -1,0 +1,37 @@
+#pragma once
+
+// Turning a "200" table reply's content into the records of its tables. Each
+// table arrives as an array of objects at its own place in "content"; a
+// content of any other shape (not an array, a table missing or not an array)
+// is refused whole, since the tables it would give are replaced by what it
+// holds: an empty tag list would empty the tags, and the group would count as
+// synchronised. Elements of a table that are not objects are skipped.
+
+#include "Network/Protocol/SyncCommands.h"
+#include "Platform/Foundation/Value.h"
+
+namespace SyncTables {
+
+// Calls `body` for each object element of `array`; other elements are skipped.
+template<typename F>
+void eachObject(const Value* array, F body)
+{
+    if (!array || !array->isArray())
+        return;
+    for (const Value& element : array->arrayValue()) {
+        if (element.isDictionary())
+            body(element);
+    }
+}
+
+// Each fills the reply from a content of the right shape and answers YES, or
+// answers NO and leaves the reply as it was.
+bool readProducts(SyncAllTableRst& reply, const Value* content);
+bool readIcons(SyncIconTableRst& reply, const Value* content);
+bool readLibraryFiles(SyncFileTableRst& reply, const Value* content);
+bool readCustomers(SyncCustomerTableRst& reply, const Value* content);
+
+// A contact object; its texts "" when missing or, with `emptyWhenMissing` NO, nothing.
+ProtocolRecords::corvelle_customer_contact_entity readContact(const Value& contact, bool emptyWhenMissing);
+
+}  // namespace SyncTables
