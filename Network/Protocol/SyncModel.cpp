@@ -744,6 +744,12 @@ void SyncModel::syncFinishedtype(const std::string& tableType)
 
 void SyncModel::syncFinishedProductRespond(const std::shared_ptr<NetBaseRst>& reply)
 {
+    // A report the server did not take is no finished group: the run breaks
+    // with its message and nothing is marked, so the next run reports again.
+    if (!isSuccess(*reply)) {
+        breakSync(reply->message.value_or(std::string()));
+        return;
+    }
     auto finished = std::dynamic_pointer_cast<SyncDataFinishRst>(reply);
     std::string type = finished ? finished->tableType.value_or(std::string()) : std::string();
     auto defaults = NSUserDefaults::standardUserDefaults();

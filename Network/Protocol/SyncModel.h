@@ -14,6 +14,8 @@
 // through the reload flags of `ConfigManager`. A group's "synced" mark, which
 // makes the next run ask for changes only, is set only when every save of the
 // group succeeded; a failed save makes the next run ask for full tables again.
+// A table reply or finish report the server does not answer with "200" breaks
+// the run, and nothing is marked or stamped for it.
 
 #include "Network/Protocol/RequestInterfaceBase.h"
 #include "Platform/Foundation/Value.h"

@@ -388,6 +388,7 @@ bool FakeCompanyServer::applyFault(const FaultSetting& fault, httplib::Response&
     switch (fault.fault) {
     case Fault::None:
     case Fault::HttpError:
+    case Fault::CutBody:
         return false;
     case Fault::Stall:
         stall(fault.stallSeconds);
@@ -426,7 +427,9 @@ void FakeCompanyServer::handleMessage(const httplib::Request& request, httplib::
     else
         r.command = method;
 
-    CommandSettings settings = settingsFor(r.command);
+    CommandSettings settings = method == kSyncFinished
+        ? settingsFor(r.command, r.command + ":" + r.parameters["tableType"].stringValue())
+        : settingsFor(r.command);
     if (method == "syncData" && r.parameters["isFull"].stringValue() == "false") {
         std::lock_guard guard(m_mutex);
         if (auto it = m_contents.find(r.command + kChanges); it != m_contents.end())
@@ -488,20 +491,25 @@ void FakeCompanyServer::handleMessage(const httplib::Request& request, httplib::
     record(std::move(r));
 }
 
-FakeCompanyServer::CommandSettings FakeCompanyServer::settingsFor(const std::string& command)
+FakeCompanyServer::CommandSettings FakeCompanyServer::settingsFor(const std::string& command, const std::string& narrower)
 {
     CommandSettings settings;
     std::lock_guard guard(m_mutex);
-    if (auto it = m_faults.find(command); it != m_faults.end()) {
+    // The narrower key first, then the command's.
+    auto find = [&](auto& map) {
+        auto it = narrower.empty() ? map.end() : map.find(narrower);
+        return it != map.end() ? it : map.find(command);
+    };
+    if (auto it = find(m_faults); it != m_faults.end()) {
         settings.fault = it->second;
         if (it->second.times > 0 && --it->second.times == 0)
             m_faults.erase(it);
     }
-    if (auto it = m_statuses.find(command); it != m_statuses.end())
+    if (auto it = find(m_statuses); it != m_statuses.end())
         settings.forcedStatus = it->second;
-    if (auto it = m_contents.find(command); it != m_contents.end())
+    if (auto it = find(m_contents); it != m_contents.end())
         settings.content = it->second;
-    if (auto it = m_rawReplies.find(command); it != m_rawReplies.end())
+    if (auto it = find(m_rawReplies); it != m_rawReplies.end())
         settings.raw = it->second;
     settings.gzip = m_gzipReplies;
     return settings;
@@ -520,6 +528,18 @@ void FakeCompanyServer::answer(const CommandSettings& settings, std::string stat
     }
     std::string text = replyText(settings.content, status, status == "200" ? "Success" : "Refused");
     response.status = settings.fault.fault == Fault::HttpError ? 500 : 200;
+    if (settings.fault.fault == Fault::CutBody) {
+        // The length of the whole answer is announced; half of it comes.
+        auto body = std::make_shared<std::string>(std::move(text));
+        response.set_content_provider(body->size(), "application/json;charset=UTF-8",
+            [body](size_t offset, size_t, httplib::DataSink& sink) {
+                if (offset >= body->size() / 2)
+                    return false;
+                sink.write(body->data() + offset, body->size() / 2 - offset);
+                return true;
+            });
+        return;
+    }
     if (settings.gzip) {
         response.set_header("Content-Encoding", "gzip");
         text = gzip(text);
@@ -597,7 +617,16 @@ void FakeCompanyServer::handleFile(const httplib::Request& request, httplib::Res
         return;
     }
     response.status = 200;
-    if (chunked) {
+    if (fault.fault == Fault::CutBody) {
+        auto body = std::make_shared<std::string>(*bytes);
+        response.set_content_provider(body->size(), "application/octet-stream",
+            [body](size_t offset, size_t, httplib::DataSink& sink) {
+                if (offset >= body->size() / 2)
+                    return false;
+                sink.write(body->data() + offset, body->size() / 2 - offset);
+                return true;
+            });
+    } else if (chunked) {
         auto body = std::make_shared<std::string>(*bytes);
         response.set_chunked_content_provider("application/octet-stream", [body](size_t offset, httplib::DataSink& sink) {
             if (offset < body->size()) {

@@ -54,6 +54,7 @@ public:
         Drop,         // close the connection without an answer
         NotJson,      // answer 200 with a body that is not JSON
         HttpError,    // answer HTTP 500 with a JSON body
+        CutBody,      // announce the whole answer, send its first half, close
     };
 
     // One request as the server saw it.
@@ -96,6 +97,8 @@ public:
     void setAccount(const std::string& clientId, const std::string& accountId, Account account);
     void setContent(const std::string& command, Value content);
     Value content(const std::string& command) const;
+    // A finish report's settings may also be made for one table type alone,
+    // as "syncDataFinished:file"; they come before those of the command.
     // Answer this command with a status (and its content) instead of the fixture's.
     void setStatus(const std::string& command, std::optional<std::string> status);
     void setFault(const std::string& command, Fault fault, double stallSeconds = 30);
@@ -162,7 +165,7 @@ private:
     void handleFormUpload(const httplib::Request& request, httplib::Response& response);
     // Stores the orders an upload carries; their entries for the reply's "orders".
     Value takeOrders(const Value& parameters);
-    CommandSettings settingsFor(const std::string& command);
+    CommandSettings settingsFor(const std::string& command, const std::string& narrower = {});
     void answer(const CommandSettings& settings, std::string status, httplib::Response& response);
     void handleFile(const httplib::Request& request, httplib::Response& response);
     void record(Received received);

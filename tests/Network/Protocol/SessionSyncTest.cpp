@@ -291,6 +291,50 @@ TEST_F(SessionRoad, AFailedSaveLeavesItsGroupUnmarkedUntilARunSavesEverything)
     EXPECT_EQ(DataAccessManager::sharedDataModel()->getAllCustomers(true).size(), 1u);
 }
 
+// A finish report the server did not take is no finished group: the run
+// breaks with the reply's text, and neither that group nor any after it is
+// marked synced, nor is the last synchronisation stamped.
+TEST_F(SessionRoad, AFinishReportNotAnsweredWith200BreaksTheRunAndMarksNothing)
+{
+    ScopedManualClock clock;
+    ASSERT_TRUE(signIn());
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    const struct {
+        const char* tableType;
+        const char* status;
+        const char* expectedBreak;
+        const char* fileMark;  // what the file group's mark is after the run
+    } cases[] = {
+        { "product", "999", "break:Network error", "" },
+        { "file", "402", "break:Refused", "" },
+        { "customer", "115", "break:No status", "synced" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tableType);
+        for (const char* key : { "ACME-FileSynced", "ACME-CustomerSynced", "ACME-lastsync" })
+            defaults->removeObjectForKey(key);
+        const std::string report = std::string(FakeCompanyServer::kSyncFinished) + ":" + c.tableType;
+        server.setStatus(report, c.status);
+        server.clearReceived();
+        EXPECT_FALSE(synchronise());
+        EXPECT_EQ(syncDelegate->events.back(), c.expectedBreak);
+        EXPECT_FALSE(syncDelegate->has("finished"));
+        EXPECT_EQ(stringDefault("ACME-FileSynced"), c.fileMark);
+        EXPECT_EQ(stringDefault("ACME-CustomerSynced"), "");
+        EXPECT_EQ(stringDefault("ACME-lastsync"), "");
+        // The refused report is the last thing the run sent.
+        auto sent = commands();
+        ASSERT_FALSE(sent.empty());
+        EXPECT_EQ(sent.back(), std::string("syncDataFinished:") + c.tableType);
+        server.setStatus(report, std::nullopt);
+    }
+    // Once the server takes the reports, the run finishes and marks them all.
+    ASSERT_TRUE(synchronise());
+    EXPECT_EQ(stringDefault("ACME-FileSynced"), "synced");
+    EXPECT_EQ(stringDefault("ACME-CustomerSynced"), "synced");
+    EXPECT_FALSE(stringDefault("ACME-lastsync").empty());
+}
+
 // A "200" whose content is not the tables' shape is a protocol error: the run
 // breaks with the "115" text, the tables keep what they held (the tags, which
 // a table reply replaces whole, above all) and the group is not marked.
