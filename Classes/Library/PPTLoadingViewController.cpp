@@ -123,8 +123,11 @@ void PPTLoadingViewController::webViewDidFinishLoad(UIWebView&)
         PublicFunction::hideDialIndicatorView(window, m_loadingView);
 }
 
-void PPTLoadingViewController::webViewDidFailLoadWithError(UIWebView&, const std::shared_ptr<NSError>&)
+void PPTLoadingViewController::webViewDidFailLoadWithError(UIWebView&, const std::shared_ptr<NSError>& error)
 {
+    // The screen stays empty; the reason goes to the log so that a damaged file can be told from a missing viewer.
+    NSLog("The document %@ could not be shown: %@", m_fileName.value_or(m_filePath.value_or("")),
+          error ? error->localizedDescription() : std::string("no reason given"));
     // The indicator always stops, with or without a window, so a failed load never leaves it spinning.
     PublicFunction::hideDialIndicatorView(view()->window() ? std::static_pointer_cast<UIView>(view()->window()) : view(),
                                           m_loadingView);

@@ -3,9 +3,10 @@
 // The full-screen viewer for presentations, spreadsheets and word-processing
 // files on the device: the file in a web view under a bar with back and
 // share. The share menu mails the file, prints the rendered document as page
-// pictures, or hands the file to another application. Files the web view
-// cannot show leave the screen empty (the indicator stops, no message); the
-// share menu still works for them.
+// pictures, or hands the file to another application. The web view shows
+// the document's pages once the office suite has converted it. Files that do
+// not convert leave the screen empty (the indicator stops, no alert; the
+// reason goes to the log); the share menu still works for them.
 //
 // The library pushes it on the window's root navigation controller after
 // setting the title and the path.

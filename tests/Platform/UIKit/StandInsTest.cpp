@@ -183,7 +183,7 @@ TEST_F(StandInsTest, WebViewLoadsFilesAndFailsWhatItCannotShow)
 {
     std::string page = home.documents() + "/page.html";
     std::ofstream(page) << "<p>Hello</p>";
-    std::ofstream(home.documents() + "/deck.ppt") << "x";
+    std::ofstream(home.documents() + "/deck.key") << "x";
     auto log = std::make_shared<WebLog>();
     auto web = std::make_shared<UIWebView>(CGRectMake(0, 0, 400, 300));
     web->setDelegate(log);
@@ -193,7 +193,7 @@ TEST_F(StandInsTest, WebViewLoadsFilesAndFailsWhatItCannotShow)
         std::string outcome;
     } cases[] = {
         { "file://" + page, "finish" },
-        { "file://" + home.documents() + "/deck.ppt", "fail -1008" },
+        { "file://" + home.documents() + "/deck.key", "fail -1008" },  // a kind it cannot show
         { "file://" + home.documents() + "/missing.html", "fail -1100" },
         { "http://example.com/", "fail -1009" },
         { "http://provided/", "finish" },

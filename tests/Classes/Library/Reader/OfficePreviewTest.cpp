@@ -75,7 +75,8 @@ TEST_F(OfficePreviewTest, ThePreviewShowsItsOneFileUnderTheBarAndBackLeavesIt)
         auto web = preview->previewView();
         ASSERT_TRUE(web);
         EXPECT_EQ(web->currentURL(), "file://" + path);
-        EXPECT_FALSE(web->isLoading());
+        // An office file goes to the office suite first, which takes its time.
+        EXPECT_TRUE(pumpMainRunLoopUntil([&] { return !web->isLoading(); }, 400));
         EXPECT_EQ(web->scrollView()->contentSize().height > 0, c.shown);
 
         EXPECT_FALSE(navigation->isNavigationBarHidden());

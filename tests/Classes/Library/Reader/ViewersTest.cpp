@@ -21,8 +21,15 @@
 #include "Classes/Frame/UIToast.h"
 #include "Platform/UIKit/UITextView.h"
 #include "Classes/Frame/LanguageManager.h"
+#include "Platform/UIKit/OfficeDocumentConverter.h"
+#include "Platform/UIKit/UIViewRendering.h"
+#include "support/OfficeFixture.h"
 #include "support/ScreenTest.h"
 
+#include <poppler.h>
+
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -139,19 +146,38 @@ TEST_F(VideoViewerTest, AFileThatCannotBePlayedSaysSoInThePlayersArea)
 
 class OfficeViewerTest : public ScreenTest {
 protected:
+    // Opens a damaged document of that name: the start of a zip archive and nothing more.
     void open(const std::string& path, const std::string& title)
     {
         NSFileManager::defaultManager().createFileAtPathContents(path, Data { 'P', 'K', 3, 4, 0, 0, 0, 0 });
-        library = std::make_shared<UIViewController>();
-        navigation = UINavigationController::withRootViewController(library);
-        navigation->setNavigationBarHidden(true);
-        showRoot(navigation);
+        show(path, title);
+    }
+    // Opens the file as the library does and waits for the preview to be done with it.
+    void show(const std::string& path, const std::string& title)
+    {
+        if (!navigation) {
+            library = std::make_shared<UIViewController>();
+            navigation = UINavigationController::withRootViewController(library);
+            navigation->setNavigationBarHidden(true);
+            showRoot(navigation);
+        }
         office = std::make_shared<PPTLoadingViewController>();
         office->setFileName(title);
         office->setFilePath(path);
         navigation->pushViewControllerAnimated(office, true);
         driver->advance(1);
+        // The office suite converts in real time, slowly on a busy machine.
+        ASSERT_TRUE(pumpMainRunLoopUntil([this] { return !office->webView()->isLoading(); }, kConversionWait));
+        driver->settle();
     }
+    // A copy of the made document in the home, as a download lands there.
+    std::string download(const OfficeTestDocument& made, const std::string& name)
+    {
+        std::string path = home->documents() + "/" + name;
+        std::filesystem::copy_file(made.path, path, std::filesystem::copy_options::overwrite_existing);
+        return path;
+    }
+    static constexpr double kConversionWait = 400;
     std::shared_ptr<UIViewController> library;
     std::shared_ptr<UINavigationController> navigation;
     std::shared_ptr<PPTLoadingViewController> office;
@@ -165,6 +191,11 @@ TEST_F(OfficeViewerTest, AnUnrenderableFileLeavesAnEmptyScreenAndSharingStillWor
     EXPECT_FALSE(office->loadingView()->isAnimating());
     EXPECT_FALSE(office->webView()->isLoading());
     EXPECT_FALSE(driver->visibleAlert());
+    // Nothing is shown, and the log says why.
+    EXPECT_EQ(office->webView()->documentPageCount(), 0u);
+    EXPECT_FALSE(office->webView()->contentView());
+    EXPECT_TRUE(logged("The document Price list could not be shown: The document could not be converted for showing"));
+    EXPECT_FALSE(OfficeDocumentConverter::cachedPDFPath(path));
 
     SmtpSink sink;
     ASSERT_TRUE(sink.running()) << sink.error();
@@ -254,6 +285,151 @@ TEST_F(OfficeViewerTest, ALanguageChangeRetitlesTheBackButtonAndTheShareMenuStay
     office->btnBackClick();
     driver->advance(1);
     EXPECT_FALSE(sheet->isVisible());
+}
+
+// The text poppler reads on each page of a PDF.
+std::vector<std::string> pdfPageTexts(const std::string& path)
+{
+    std::vector<std::string> texts;
+    GError* error = nullptr;
+    std::string uri = "file://" + path;
+    PopplerDocument* document = poppler_document_new_from_file(uri.c_str(), nullptr, &error);
+    if (!document) {
+        if (error)
+            g_error_free(error);
+        return texts;
+    }
+    for (int i = 0; i < poppler_document_get_n_pages(document); ++i) {
+        PopplerPage* page = poppler_document_get_page(document, i);
+        char* text = page ? poppler_page_get_text(page) : nullptr;
+        texts.emplace_back(text ? text : "");
+        g_free(text);
+        if (page)
+            g_object_unref(page);
+    }
+    g_object_unref(document);
+    return texts;
+}
+
+TEST_F(OfficeViewerTest, EachKindOfOfficeDocumentIsConvertedAndShownPageByPage)
+{
+    for (const char* kind : { "docx", "xlsx", "pptx" }) {
+        SCOPED_TRACE(kind);
+        auto made = officeTestDocument(kind);
+        ASSERT_FALSE(made.path.empty());
+        std::string path = download(made, std::string("Sample.") + kind);
+        show(path, "Sample");
+        EXPECT_FALSE(office->loadingView()->isAnimating());
+        EXPECT_EQ(office->webView()->documentPageCount(), made.pages);
+
+        auto pdf = OfficeDocumentConverter::cachedPDFPath(path);
+        ASSERT_TRUE(pdf);
+        auto texts = pdfPageTexts(*pdf);
+        ASSERT_EQ(texts.size(), made.pages);
+        EXPECT_NE(texts[0].find(made.expectedText), std::string::npos) << texts[0];
+
+        // Pages one under the other, each the width of the view, filling the scroll view's content.
+        auto pages = office->webView()->contentView();
+        ASSERT_TRUE(pages);
+        ASSERT_EQ(pages->subviews().size(), made.pages);
+        CGFloat bottom = 0;
+        for (const auto& page : pages->subviews()) {
+            EXPECT_FLOAT_EQ(page->frame().size.width, office->webView()->frame().size.width);
+            EXPECT_GT(page->frame().origin.y, bottom - 1);
+            bottom = CGRectGetMaxY(page->frame());
+        }
+        EXPECT_FLOAT_EQ(office->webView()->scrollView()->contentSize().height, bottom);
+        ASSERT_TRUE(driver->tapButton("Back"));
+        driver->advance(1);
+    }
+}
+
+TEST_F(OfficeViewerTest, ASlideShowsItsTextZoomsByPinchingAndPrintsAsPages)
+{
+    auto made = officeTestDocument("pptx");
+    ASSERT_FALSE(made.path.empty());
+    show(download(made, "Range.pptx"), "Range");
+    auto web = office->webView();
+    ASSERT_EQ(web->documentPageCount(), 2u);
+    EXPECT_TRUE(driver->renderToPNG(UIDriver::snapshotPath("office-slide.png")));
+
+    // The first slide holds one text box, 2 to 26 cm across and 3 to 9 cm down: ink there, white elsewhere.
+    auto slide = web->contentView()->subviews().front();
+    auto picture = UIViewRenderToImage(*slide);
+    ASSERT_TRUE(picture);
+    auto image = picture->CGImage();
+    CGFloat perCm = slide->frame().size.width / 28.0f;
+    size_t inkInBox = 0, inkOutside = 0;
+    for (size_t y = 0; y < CGImageGetHeight(image); y += 2)
+        for (size_t x = 0; x < CGImageGetWidth(image); x += 2) {
+            CGPixel p = image->pixelAt(x, y);
+            if (p.red > 100 || p.green > 100 || p.blue > 100)
+                continue;
+            bool inBox = x > 1.5f * perCm && x < 26.5f * perCm && y > 2.5f * perCm && y < 9.5f * perCm;
+            ++(inBox ? inkInBox : inkOutside);
+        }
+    EXPECT_GT(inkInBox, 200u);
+    EXPECT_EQ(inkOutside, 0u);
+
+    auto scroll = web->scrollView();
+    driver->pinchAt(driver->centerOf(web), 100, 250);
+    driver->advance(1);
+    EXPECT_GT(scroll->zoomScale(), 1.5f);
+    scroll->setZoomScale(1);
+
+    // Print takes page-high pictures of the whole document, the last holding what is left.
+    UIPrintInteractionController::setPrintingAvailable(true);
+    driver->tap(office->shareItem()->customView);
+    ASSERT_TRUE(driver->tapButton("Print"));
+    driver->advance(1);
+    auto spooled = UIPrintInteractionController::sharedPrintInteractionController()->spooledFiles();
+    ASSERT_FALSE(spooled.empty());
+    auto job = CGPDFDocumentCreateWithURL(spooled.back());
+    ASSERT_TRUE(job);
+    CGFloat H = scroll->contentSize().height, P = web->frame().size.height;
+    EXPECT_EQ(CGPDFDocumentGetNumberOfPages(job), static_cast<size_t>(std::ceil(H / P)));
+}
+
+TEST_F(OfficeViewerTest, ASecondOpeningUsesTheCacheAndAChangedFileIsConvertedAgain)
+{
+    auto made = officeTestDocument("docx");
+    ASSERT_FALSE(made.path.empty());
+    std::string path = download(made, "Terms.docx");
+    show(path, "Terms");
+    auto first = OfficeDocumentConverter::cachedPDFPath(path);
+    ASSERT_TRUE(first);
+    auto firstWritten = std::filesystem::last_write_time(*first);
+    ASSERT_TRUE(driver->tapButton("Back"));
+    driver->advance(1);
+
+    // Without the office suite on the path, only the cache can show the document.
+    struct NoSuiteOnPath {
+        std::string saved = std::getenv("PATH") ? std::getenv("PATH") : "";
+        NoSuiteOnPath() { ::setenv("PATH", "/nonexistent", 1); }
+        ~NoSuiteOnPath() { restore(); }
+        void restore() { ::setenv("PATH", saved.c_str(), 1); }
+    } noSuite;
+    show(path, "Terms");
+    EXPECT_EQ(office->webView()->documentPageCount(), made.pages);
+    EXPECT_EQ(std::filesystem::last_write_time(*first), firstWritten);
+    ASSERT_TRUE(driver->tapButton("Back"));
+    driver->advance(1);
+
+    // A changed file is not taken from the cache: with no suite it cannot be shown, and the log says why.
+    std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) + std::chrono::seconds(5));
+    show(path, "Terms");
+    noSuite.restore();
+    EXPECT_EQ(office->webView()->documentPageCount(), 0u);
+    EXPECT_TRUE(logged("The office suite that shows this document is not installed."));
+    ASSERT_TRUE(driver->tapButton("Back"));
+    driver->advance(1);
+
+    show(path, "Terms");
+    EXPECT_EQ(office->webView()->documentPageCount(), made.pages);
+    auto second = OfficeDocumentConverter::cachedPDFPath(path);
+    ASSERT_TRUE(second);
+    EXPECT_NE(*second, *first);
+    EXPECT_FALSE(std::filesystem::exists(*first));
 }
 
 }  // namespace
