@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSString.h"
+#include "Platform/UIKit/DocumentPreviewController.h"
 
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
@@ -128,6 +129,11 @@ bool UIDocumentInteractionController::presentOpenInMenuFromBarButtonItemAnimated
     const std::shared_ptr<UIBarButtonItem>& item, bool)
 {
     return item && present(item->shownFrame(), item->shownInView());
+}
+
+bool UIDocumentInteractionController::presentPreviewAnimated(bool animated)
+{
+    return DocumentPreviewController::present(shared_from_this(), animated);
 }
 
 void UIDocumentInteractionController::dismissMenuAnimated(bool animated)

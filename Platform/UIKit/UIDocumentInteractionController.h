@@ -6,8 +6,8 @@
 // and first bytes): without one the open-in menu is not shown and
 // presenting it answers false. With one, the menu lists the applications by
 // name, and a tap on one launches it with the file, telling the delegate
-// before and after. Previews are not available: presenting one answers
-// false.
+// before and after. A preview (DocumentPreviewController) shows pictures
+// and plain text; presenting one answers false for any other file.
 
 #include "Platform/UIKit/UIActionSheet.h"
 
@@ -47,7 +47,7 @@ public:
     std::vector<Application> applications() const;
     bool presentOpenInMenuFromRectInViewAnimated(CGRect rect, const std::shared_ptr<UIView>& view, bool animated);
     bool presentOpenInMenuFromBarButtonItemAnimated(const std::shared_ptr<UIBarButtonItem>& item, bool animated);
-    bool presentPreviewAnimated(bool) { return false; }
+    bool presentPreviewAnimated(bool animated);
     void dismissMenuAnimated(bool animated);
     bool isMenuVisible() const { return m_menu && m_menu->isVisible(); }
     std::shared_ptr<UIActionSheet> menu() const { return m_menu; }

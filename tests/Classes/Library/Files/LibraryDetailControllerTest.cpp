@@ -9,7 +9,12 @@
 #include "Classes/Library/VideoViewController.h"
 #include "Platform/Foundation/Format.h"
 #include "Platform/Foundation/NSNotificationCenter.h"
+#include "Platform/CoreGraphics/CGBitmapContext.h"
+#include "Platform/UIKit/DocumentPreviewController.h"
 #include "Platform/UIKit/UIAlertView.h"
+#include "Platform/UIKit/UIImageView.h"
+#include "Platform/UIKit/UILabel.h"
+#include "Platform/UIKit/UIWebView.h"
 #include "Platform/UIKit/UISearchBar.h"
 #include "Platform/UIKit/UITextView.h"
 
@@ -177,6 +182,74 @@ TEST_F(LibraryDetail, FilesOnTheDeviceOpenInTheirViewerOrSayWhyNot)
     ASSERT_TRUE(preview);
     EXPECT_EQ(preview->filePath(), pathOf("orderform_v1.docx", "WORD"));
     EXPECT_TRUE(frontDoor->messagesFor(0x301).empty());
+}
+
+namespace {
+
+// A 300 x 200 picture, red, as PNG bytes.
+std::string redPicture()
+{
+    auto context = CGBitmapContextCreate(nullptr, 300, 200, 8, 0, CGColorSpaceCreateDeviceRGB(),
+                                         kCGImageAlphaPremultipliedLast);
+    CGContextSetRGBFillColor(context, 1, 0, 0, 1);
+    CGContextFillRect(context, CGRectMake(0, 0, 300, 200));
+    auto png = CGImageCreatePNGData(CGBitmapContextCreateImage(context));
+    return png ? std::string(png->begin(), png->end()) : std::string();
+}
+
+}  // namespace
+
+TEST_F(LibraryDetail, PicturesAndTextArePreviewedBeforeTheOpenInMenuOtherFilesGoStraightToIt)
+{
+    addFiles({ { 6, "Floor plan", "floorplan.png", "IMAGE", 0, 0, "PNG/0.1 M" },
+               { 7, "Visiting hours", "hours.txt", "TEXT", 0, 0, "TXT/0.1 M" },
+               { 8, "Broken picture", "broken.png", "IMAGE", 0, 0, "PNG/0.1 M" } });
+    putOnDisk("floorplan.png", "IMAGE", redPicture());
+    putOnDisk("hours.txt", "TEXT", "The showroom opens on Mondays.");
+    putOnDisk("broken.png", "IMAGE", "not a picture");
+    putOnDisk("notes.key", "KEYNOTE");
+    manager()->loadExistsFiles();
+    showLibrary();
+    auto root = app->window()->rootViewController();
+    ASSERT_TRUE(root);
+
+    struct Case {
+        const char* title;
+        bool previewed;
+    } cases[] = {
+        { "Floor plan", true },
+        { "Visiting hours", true },
+        { "Broken picture", false },  // does not decode: no preview
+        { "Loose notes", false },     // a presentation of another application
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        tapFile(c.title);
+        appDriver->advance(1);
+        auto preview = std::dynamic_pointer_cast<DocumentPreviewController>(root->presentedViewController());
+        EXPECT_EQ(static_cast<bool>(preview), c.previewed);
+        // No application takes these files here: after the preview, the open-in attempt says so.
+        ASSERT_TRUE(appDriver->visibleAlert());
+        EXPECT_EQ(appDriver->visibleAlert()->message(), t("PLEASEDOWNLOADKEYNOTE"));
+        appDriver->tapAlertButton(t("OK"));
+        appDriver->advance(1);
+        if (!preview)
+            continue;
+        auto shown = preview->previewView()->contentView();
+        ASSERT_TRUE(shown);
+        if (auto picture = std::dynamic_pointer_cast<UIImageView>(shown)) {
+            ASSERT_TRUE(picture->image());
+            EXPECT_EQ(picture->image()->size(), CGSizeMake(300, 200));
+            EXPECT_TRUE(appDriver->renderToPNG(UIDriver::snapshotPath("library-picture-preview.png")));
+        } else {
+            auto text = std::dynamic_pointer_cast<UILabel>(shown);
+            ASSERT_TRUE(text);
+            EXPECT_EQ(text->text(), "The showroom opens on Mondays.");
+        }
+        ASSERT_TRUE(appDriver->tapButton("Done"));
+        appDriver->advance(1);
+        EXPECT_FALSE(root->presentedViewController());
+    }
 }
 
 TEST_F(LibraryDetail, AnUpdateKeepsTheOldCopyUntilTheNewVersionHasArrived)

@@ -111,10 +111,17 @@ protected:
         return nullptr;
     }
 
-    // Taps the cover of a file's book, as a person opens it.
+    // Taps the cover of a file's book, as a person opens it, scrolling the grid to it first when it is out of view.
     void tapFile(const std::string& title, size_t tab = 0)
     {
         auto cell = cellOf(title, tab);
+        const auto& files = grid(tab)->libfilesArray();
+        for (size_t i = 0; !cell && i < files.size(); ++i)
+            if (files[i]->title == title) {
+                grid(tab)->productShowView()->scrollToItemAtIndexAtScrollPositionAnimated(i, GridViewScrollPositionTop, false);
+                appDriver->settle();
+                cell = cellOf(title, tab);
+            }
         ASSERT_TRUE(cell) << title;
         appDriver->tap(cell->fileImageView());
         appDriver->settle();
