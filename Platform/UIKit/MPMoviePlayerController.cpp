@@ -8,6 +8,7 @@
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/MovieDecoder.h"
+#include "Platform/UIKit/MovieSound.h"
 
 #include <algorithm>
 #include <cmath>
@@ -182,17 +183,33 @@ void MPMoviePlayerController::updatePicture()
     }
 }
 
+void MPMoviePlayerController::tick()
+{
+    if (m_sound && m_soundClock) {
+        m_sound->feed();
+        if (auto heard = m_sound->heardTime()) {
+            m_position = *heard;
+        } else {
+            // The sound has run out before the pictures: the clock goes on from where it ended.
+            m_soundClock = false;
+            m_playingSince = Clock::now();
+        }
+    }
+    updatePicture();
+}
+
 void MPMoviePlayerController::startPictures()
 {
     stopPictures();
-    if (!m_decoder)
+    if (!m_decoder && !m_sound)
         return;
     std::weak_ptr<MPMoviePlayerController> weak = weak_from_this();
-    // One look at the clock a picture (at most 30 a second), on the run loop like the end of the movie.
-    double interval = 1.0 / std::min(30.0, m_decoder->frameRate());
+    // One look at the clock a picture (at most 30 a second), on the run loop like the end of the movie;
+    // the sound is topped up on the same turns, well within what it holds ahead.
+    double interval = 1.0 / std::min(30.0, m_decoder ? m_decoder->frameRate() : 30.0);
     m_pictureTimer = NSTimer::timerWithTimeInterval(interval, true, [weak](NSTimer&) {
         if (auto self = weak.lock())
-            self->updatePicture();
+            self->tick();
     });
     NSRunLoop::currentRunLoop()->addTimer(m_pictureTimer, NSRunLoopCommonModes);
 }
@@ -238,6 +255,8 @@ void MPMoviePlayerController::setContentURL(std::string url)
     m_loadState = MPMovieLoadStateUnknown;
     m_duration = 0;
     m_decoder.reset();
+    m_sound.reset();
+    m_soundClock = false;
     m_picture.reset();
     if (m_view)
         m_view->setNeedsDisplay();
@@ -283,6 +302,7 @@ void MPMoviePlayerController::prepareToPlay()
     m_decoder = MovieDecoder::open(file);
     if (m_decoder && m_duration <= 0)
         m_duration = m_decoder->duration();
+    m_sound = MovieSound::open(file);
     updatePicture();
     post(MPMoviePlayerLoadStateDidChangeNotification);
     if (m_duration > 0)
@@ -294,8 +314,12 @@ void MPMoviePlayerController::prepareToPlay()
 double MPMoviePlayerController::currentPlaybackTime() const
 {
     double t = m_position;
-    if (m_state == MPMoviePlaybackStatePlaying)
+    if (m_state == MPMoviePlaybackStatePlaying && m_soundClock) {
+        if (auto heard = m_sound->heardTime())
+            t = *heard;
+    } else if (m_state == MPMoviePlaybackStatePlaying) {
         t += Clock::now() - m_playingSince;
+    }
     return m_duration > 0 ? std::min(t, m_duration) : t;
 }
 
@@ -307,6 +331,12 @@ void MPMoviePlayerController::setCurrentPlaybackTime(double seconds)
     if (m_duration > 0)
         seconds = std::min(seconds, m_duration);
     m_position = seconds;
+    if (m_sound) {
+        m_sound->seek(seconds);
+        m_soundClock = m_state == MPMoviePlaybackStatePlaying;
+        if (m_soundClock)
+            m_sound->feed();
+    }
     if (m_state == MPMoviePlaybackStatePlaying) {
         m_playingSince = Clock::now();
         cancelEnd();
@@ -321,9 +351,16 @@ void MPMoviePlayerController::play()
     prepareToPlay();
     if (m_failed || m_state == MPMoviePlaybackStatePlaying)
         return;
-    if (m_duration > 0 && m_position >= m_duration)
+    if (m_duration > 0 && m_position >= m_duration) {
         m_position = 0;
+        if (m_sound)
+            m_sound->seek(0);
+    }
     m_playingSince = Clock::now();
+    if (m_sound) {
+        m_sound->play();
+        m_soundClock = true;
+    }
     scheduleEnd();
     startPictures();
     setState(MPMoviePlaybackStatePlaying);
@@ -334,7 +371,11 @@ void MPMoviePlayerController::pause()
     if (m_state != MPMoviePlaybackStatePlaying)
         return;
     auto keep = shared_from_this();
+    // Silence first, then read the time of the last sample heard.
+    if (m_sound)
+        m_sound->pause();
     m_position = currentPlaybackTime();
+    m_soundClock = false;
     cancelEnd();
     stopPictures();
     updatePicture();
@@ -343,6 +384,11 @@ void MPMoviePlayerController::pause()
 
 void MPMoviePlayerController::stop()
 {
+    if (m_sound) {
+        m_sound->pause();
+        m_sound->seek(0);
+    }
+    m_soundClock = false;
     cancelEnd();
     stopPictures();
     m_position = 0;
@@ -384,13 +430,34 @@ void MPMoviePlayerController::reachedEnd()
 {
     auto keep = shared_from_this();
     m_endTimer.reset();
+    // The sound starts a little after the clock, so the end may not be heard yet.
+    if (m_soundClock) {
+        double left = m_duration - currentPlaybackTime();
+        if (left > 0.005) {
+            std::weak_ptr<MPMoviePlayerController> weak = weak_from_this();
+            m_endTimer = NSTimer::timerWithTimeInterval(left, false, [weak](NSTimer&) {
+                if (auto self = weak.lock())
+                    self->reachedEnd();
+            });
+            NSRunLoop::currentRunLoop()->addTimer(m_endTimer, NSRunLoopCommonModes);
+            return;
+        }
+    }
     if (repeatMode == MPMovieRepeatModeOne) {
         m_position = 0;
         m_playingSince = Clock::now();
+        if (m_sound) {
+            m_sound->seek(0);
+            m_sound->feed();
+            m_soundClock = true;
+        }
         scheduleEnd();
         updatePicture();
         return;
     }
+    if (m_sound)
+        m_sound->pause();
+    m_soundClock = false;
     stopPictures();
     m_position = m_duration;
     updatePicture();

@@ -1,10 +1,13 @@
 #pragma once
 
 // The movie player: made from a content URL (a file on the device), with a
-// view to place in a screen. It keeps the state the screens read and write
-// and keeps time on the process clock; the pictures of a file the media
-// libraries can decode follow that time in its view, fitted to it. Sound is
-// not played. Preparing opens the file and reads its duration where that
+// view to place in a screen. It keeps the state the screens read and write.
+// A file with sound plays it on the sound device, and the movie's time is
+// that of the sample being heard, so pictures follow the sound; pause and
+// stop silence it at once, and seeking or starting again moves sound and
+// pictures together. Without sound (no audio stream, or no device), time is
+// kept on the process clock. The pictures of a file the media libraries can
+// decode follow that time in its view, fitted to it. Preparing opens the file and reads its duration where that
 // is cheap (the movie header of an MP4 or QuickTime file; otherwise the
 // duration stays 0, unknown). While playing, the current time advances with
 // the clock; at the end of a known duration the player either starts again
@@ -23,6 +26,7 @@
 #include <string>
 
 class MovieDecoder;
+class MovieSound;
 class NSTimer;
 
 enum MPMoviePlaybackState {
@@ -92,6 +96,8 @@ public:
     MPMovieScalingMode scalingMode = MPMovieScalingModeAspectFit;
     bool shouldAutoplay = true;
 
+    // Whether the file's sound is being played on the sound device.
+    bool playsSound() const { return m_sound != nullptr; }
     // The picture shown now; null while there is none.
     const CGImageRef& currentPicture() const { return m_picture; }
     // The size of the pictures (zero without any).
@@ -113,6 +119,8 @@ private:
     void updatePicture();
     void startPictures();
     void stopPictures();
+    // One turn of the picture timer: sound topped up, then the picture of the time.
+    void tick();
 
     std::string m_url;
     std::shared_ptr<UIView> m_view;
@@ -125,6 +133,9 @@ private:
     double m_playingSince = 0;  // the clock time playback (re)started, while playing
     std::shared_ptr<NSTimer> m_endTimer;
     std::unique_ptr<MovieDecoder> m_decoder;
+    std::unique_ptr<MovieSound> m_sound;
+    // While playing: the time is the heard sound's (until the sound runs out).
+    bool m_soundClock = false;
     CGImageRef m_picture;
     std::shared_ptr<NSTimer> m_pictureTimer;
 };
