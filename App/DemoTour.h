@@ -44,6 +44,8 @@ public:
     // The sales library: its tab with the category panel and the file grid,
     // then the collection tab.
     void addLibrarySteps();
+    // The viewers: an office document in its preview, then the showroom video playing.
+    void addViewerSteps();
 
 private:
     struct Step {

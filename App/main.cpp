@@ -140,6 +140,7 @@ int main(int argc, char** argv)
         tour->addProductSteps();
         tour->addReaderSteps();
         tour->addLibrarySteps();
+        tour->addViewerSteps();
         if (!options.server.empty())
             SessionTour::addRequestReport(*tour, options.server);
         tour->start();
