@@ -228,7 +228,8 @@ bool readLibraryFiles(SyncFileTableRst& r, const Value* in)
             for (auto& id : NSString::componentsSeparatedByString(*ids, ","))
                 r.libFileUpdateTable.push_back(std::move(id));
         }
-    }    return true;
+    }
+    return true;
 }
 
 bool readCustomers(SyncCustomerTableRst& r, const Value* in)

@@ -64,7 +64,8 @@ protected:
     // A run that only fetches customers, answered by the fake front door.
     void answerACustomerOnlyRun()
     {
-        frontDoor->replyTo(kSyncCustomer, FakeFrontDoor::envelope("200", "{}"), 0.5);
+        // An empty customer reply still carries its four tables.
+        frontDoor->replyTo(kSyncCustomer, FakeFrontDoor::envelope("200", "[[],[],[],[]]"), 0.5);
         frontDoor->replyTo(kSyncFinished, FakeFrontDoor::envelope("200"), 0.5);
     }
     std::shared_ptr<CorvelleAppDelegate> installApp()
