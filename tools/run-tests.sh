@@ -9,6 +9,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
       -DCORVELLE_SANITIZE=ON -DCORVELLE_WERROR=ON -DCORVELLE_TESTS=ON
 cmake --build "$build"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export LSAN_OPTIONS="suppressions=$root/tools/lsan-suppressions.txt"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 600
 

@@ -45,19 +45,19 @@ TEST(TextMeasurement, PinnedSizes)
         CGSize expected;
     };
     const Case cases[] = {
-        {"single line", sizeWithFont("Hello", sys15), {39, 18}},
-        {"bold single line", sizeWithFont("Hello", bold15), {44, 18}},
-        {"chinese single line", sizeWithFont("邮编客户", sys15), {60, 18}},
-        {"wrapped at words", sizeWithFontConstrainedToSize(fox, sys15, {100, unbounded}), {93, 70}},
-        {"long word broken inside", sizeWithFontConstrainedToSize("Supercalifragilistic", sys15, {50, unbounded}), {50, 70}},
-        {"chinese wrapped", sizeWithFontConstrainedToSize("邮编客户邮编客户", sys15, {40, unbounded}), {30, 71}},
-        {"height keeps whole lines", sizeWithFontConstrainedToSize(fox, sys15, {100, 40}), {74, 35}},
-        {"height below one line keeps one", sizeWithFontConstrainedToSize(fox, sys15, {100, 5}), {73, 18}},
-        {"clip, one line", sizeWithFontConstrainedToSizeLineBreakMode(fox, sys15, {100, 20}, UILineBreakModeClip), {73, 18}},
-        {"tail truncation fills the line", sizeWithFontConstrainedToSizeLineBreakMode(fox, sys15, {100, 20}, UILineBreakModeTailTruncation), {100, 18}},
-        {"tail truncation, two lines", sizeWithFontConstrainedToSizeLineBreakMode(fox, sys15, {100, 40}, UILineBreakModeTailTruncation), {100, 35}},
-        {"chinese truncated", sizeWithFontConstrainedToSizeLineBreakMode("邮编客户邮编客户", sys15, {50, 20}, UILineBreakModeMiddleTruncation), {50, 18}},
-        {"single line for a width", sizeWithFontForWidthLineBreakMode(fox, sys15, 100, UILineBreakModeTailTruncation), {100, 18}},
+        {"single line", sizeWithFont("Hello", sys15), {35, 15}},
+        {"bold single line", sizeWithFont("Hello", bold15), {37, 15}},
+        {"chinese single line", sizeWithFont("邮编客户", sys15), {60, 22}},
+        {"wrapped at words", sizeWithFontConstrainedToSize(fox, sys15, {100, unbounded}), {98, 60}},
+        {"long word broken inside", sizeWithFontConstrainedToSize("Supercalifragilistic", sys15, {50, unbounded}), {46, 45}},
+        {"chinese wrapped", sizeWithFontConstrainedToSize("邮编客户邮编客户", sys15, {40, unbounded}), {30, 87}},
+        {"height keeps whole lines", sizeWithFontConstrainedToSize(fox, sys15, {100, 40}), {66, 30}},
+        {"height below one line keeps one", sizeWithFontConstrainedToSize(fox, sys15, {100, 5}), {66, 15}},
+        {"clip, one line", sizeWithFontConstrainedToSizeLineBreakMode(fox, sys15, {100, 20}, UILineBreakModeClip), {66, 15}},
+        {"tail truncation fills the line", sizeWithFontConstrainedToSizeLineBreakMode(fox, sys15, {100, 20}, UILineBreakModeTailTruncation), {100, 15}},
+        {"tail truncation, two lines", sizeWithFontConstrainedToSizeLineBreakMode(fox, sys15, {100, 40}, UILineBreakModeTailTruncation), {100, 30}},
+        {"chinese truncated", sizeWithFontConstrainedToSizeLineBreakMode("邮编客户邮编客户", sys15, {50, 20}, UILineBreakModeMiddleTruncation), {50, 22}},
+        {"single line for a width", sizeWithFontForWidthLineBreakMode(fox, sys15, 100, UILineBreakModeTailTruncation), {100, 15}},
         {"page number font", sizeWithFont("- Page 3 -", UIFont::fontWithNameSize("Didot-Italic", 15)), {71, 18}},
     };
     for (auto& c : cases)
