@@ -57,9 +57,6 @@ std::optional<std::string> NSPathSafeRelativePath(std::string_view path)
     std::replace(name.begin(), name.end(), '\\', '/');
     if (name.empty() || name.front() == '/')
         return std::nullopt;
-    // A drive letter makes the name absolute on the systems that wrote it.
-    if (name.size() >= 2 && name[1] == ':')
-        return std::nullopt;
     std::string out;
     size_t start = 0;
     while (start <= name.size()) {
@@ -78,7 +75,9 @@ std::optional<std::string> NSPathSafeRelativePath(std::string_view path)
             out += '/';
         out += part;
     }
-    if (out.empty())
+    // A drive letter makes the name absolute on the systems that wrote it; it is
+    // looked for after "./" parts are dropped, so that none can hide it.
+    if (out.empty() || (out.size() >= 2 && out[1] == ':'))
         return std::nullopt;
     return out;
 }

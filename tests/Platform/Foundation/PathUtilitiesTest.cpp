@@ -42,6 +42,7 @@ TEST(PathUtilities, RelativePathsStayUnderTheirRoot)
         { "/etc/passwd", std::nullopt },
         { "\\server\\share", std::nullopt },
         { "C:/evil.txt", std::nullopt },
+        { "./C:/evil.txt", std::nullopt },
         { "c:evil.txt", std::nullopt },
         { "", std::nullopt },
         { ".", std::nullopt },
