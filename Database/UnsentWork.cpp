@@ -17,12 +17,12 @@ namespace {
 // The unsent rows, table by table, as conditions on the carried database
 // (attached as "old" while they are copied). Lines go with their orders and
 // the customers' details with their customers.
-struct Part {
+struct UnsentTable {
     const char* table;
     const char* where;
 };
 constexpr const char* kUnsentOrder = "IFNULL(uploaded, 0) = 0";
-const Part kParts[] = {
+const UnsentTable kUnsentTables[] = {
     { "corvelle_quote_order", kUnsentOrder },
     { "corvelle_quote_order_item", "order_id IN (SELECT order_id FROM old.corvelle_quote_order WHERE IFNULL(uploaded, 0) = 0)" },
     { "corvelle_customer", "customer_id < 0" },
@@ -66,7 +66,7 @@ std::vector<std::string> columns(SQLDatabase& db, const std::string& schema, con
 
 // Copies one table's unsent rows, by the columns both databases have, and
 // checks that every one of them arrived.
-bool copyPart(SQLDatabase& db, const Part& part)
+bool copyUnsentRows(SQLDatabase& db, const UnsentTable& part)
 {
     const std::string table = part.table;
     if (!hasTable(db, "old", table))
@@ -112,7 +112,7 @@ Found inDatabase(const std::string& databasePath)
         return Found::Unreadable;
     }
     long long rows = 0;
-    for (const Part& part : kParts) {
+    for (const UnsentTable& part : kUnsentTables) {
         // The details of customers are counted with their customers, and the lines with their orders.
         if (std::string(part.table) != "corvelle_quote_order" && std::string(part.table) != "corvelle_customer")
             continue;
@@ -146,8 +146,8 @@ bool copyIntoFresh(const std::string& databasePath, const std::string& templateP
         SQLDatabase db(freshPath);
         if (db.open() && db.executeUpdate("ATTACH DATABASE ? AS old", databasePath)) {
             copied = db.inBatch([](SQLDatabase& connection) {
-                for (const Part& part : kParts) {
-                    if (!copyPart(connection, part)) {
+                for (const UnsentTable& part : kUnsentTables) {
+                    if (!copyUnsentRows(connection, part)) {
                         NSLog("The unsent rows of %@ could not be carried over: %@", std::string(part.table), connection.lastErrorMessage());
                         return false;
                     }
