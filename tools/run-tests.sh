@@ -4,6 +4,10 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/tools/setup.sh"
+# Commit messages keep their form (area, 72 columns, a body) in a checkout with history.
+if git -C "$root" rev-parse --git-dir >/dev/null 2>&1; then
+  "$root/tools/check-commits.sh"
+fi
 build="$root/build/test"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
       -DCORVELLE_SANITIZE=ON -DCORVELLE_WERROR=ON -DCORVELLE_TESTS=ON
