@@ -14,6 +14,7 @@
 #include <cmath>
 #include <mutex>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -127,6 +128,55 @@ int toPango(CGFloat v)
 }
 
 CGFloat fromPango(int v) { return CGFloat(double(v) / PANGO_SCALE); }
+
+// Wrapping a word longer than a line, pango measures the rest of its run
+// again for every line it cuts, so one unbroken text of n characters costs
+// n * n. Runs end where attributes change: an attribute that changes nothing
+// (fallback is on anyway) laid on every other stretch of such a word keeps
+// each run short and the work linear. Stretches end on character boundaries
+// and only words far longer than a line are touched: the lines stay as they
+// were, and a glyph pair at a stretch's end only loses its kerning.
+PangoAttrList* splitLongWords(const std::string& text)
+{
+    constexpr int stretch = 64;
+    const int chars = int(g_utf8_strlen(text.data(), gssize(text.size())));
+    if (chars < 2 * stretch)
+        return nullptr;
+    std::vector<PangoLogAttr> breaks(size_t(chars) + 1);
+    pango_get_log_attrs(text.data(), int(text.size()), -1, pango_language_from_string("en"), breaks.data(),
+                        int(breaks.size()));
+    PangoAttrList* attrs = nullptr;
+    const char* p = text.data();
+    int unbroken = 0;   // characters since the last place a line may break
+    int marked = 0;     // characters in the current stretch
+    bool odd = false;
+    const char* stretchStart = p;
+    for (int i = 0; i < chars; ++i, p = g_utf8_next_char(p)) {
+        if (breaks[size_t(i)].is_line_break) {
+            unbroken = 0;
+            marked = 0;
+            odd = false;
+            stretchStart = p;
+        }
+        ++unbroken;
+        ++marked;
+        if (unbroken >= stretch && marked >= stretch && breaks[size_t(i) + 1].is_cursor_position) {
+            const char* next = g_utf8_next_char(p);
+            if (odd) {
+                if (!attrs)
+                    attrs = pango_attr_list_new();
+                PangoAttribute* a = pango_attr_fallback_new(TRUE);
+                a->start_index = guint(stretchStart - text.data());
+                a->end_index = guint(next - text.data());
+                pango_attr_list_insert(attrs, a);
+            }
+            odd = !odd;
+            marked = 0;
+            stretchStart = next;
+        }
+    }
+    return attrs;
+}
 
 }
 
@@ -267,8 +317,14 @@ void TextLayout::build(const AttributedText& text, const TextFont& defaultFont, 
     pango_layout_set_font_description(m_layout, d);
     pango_font_description_free(d);
 
+    const bool bounded = options.maxWidth > 0;
+    const bool wrapsWords = bounded && options.lineBreak != TextLineBreak::CharacterWrap;
+    PangoAttrList* attrs = nullptr;
+    if (wrapsWords)
+        attrs = splitLongWords(valid);
     if (!text.runs.empty() && valid.size() == text.text.size()) {
-        PangoAttrList* attrs = pango_attr_list_new();
+        if (!attrs)
+            attrs = pango_attr_list_new();
         for (auto& run : text.runs) {
             guint start = guint(std::min(run.start, valid.size()));
             guint stop = guint(std::min(run.start + run.length, valid.size()));
@@ -294,12 +350,13 @@ void TextLayout::build(const AttributedText& text, const TextFont& defaultFont, 
                 m_hasColors = true;
             }
         }
+    }
+    if (attrs) {
         pango_layout_set_attributes(m_layout, attrs);
         pango_attr_list_unref(attrs);
     }
 
     pango_layout_set_single_paragraph_mode(m_layout, options.singleLine);
-    bool bounded = options.maxWidth > 0;
     bool truncates = options.lineBreak == TextLineBreak::HeadTruncation
         || options.lineBreak == TextLineBreak::TailTruncation || options.lineBreak == TextLineBreak::MiddleTruncation;
     if (bounded) {

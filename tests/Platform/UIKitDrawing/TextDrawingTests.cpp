@@ -81,6 +81,41 @@ TEST(TextMeasurement, FontsByName)
         EXPECT_TRUE(UIFont::fontWithNameSize(name, 10)) << name;
 }
 
+TEST(TextMeasurement, UnbrokenTextWrapsAtTheLineEndHoweverLong)
+{
+    // A word far longer than a line is cut where the line is full, as a
+    // character wrap cuts it, whatever its length; words before it keep
+    // their own line.
+    auto font = UIFont::systemFontOfSize(15);
+    struct Case {
+        const char* label;
+        std::string text;
+        bool breaksBetweenLetters;
+    };
+    std::string letters;
+    for (int i = 0; i < 300; ++i)
+        letters += char('a' + i % 26);
+    const Case cases[] = {
+        {"one letter", std::string(5000, 'W'), false},
+        {"the alphabet", letters + letters + letters, false},
+        {"chinese", [] { std::string s; for (int i = 0; i < 400; ++i) s += "客"; return s; }(), true},
+    };
+    for (const auto& c : cases) {
+        const CGSize words = sizeWithFontConstrainedToSizeLineBreakMode(c.text, font, {300, unbounded}, UILineBreakModeWordWrap);
+        const CGSize characters =
+            sizeWithFontConstrainedToSizeLineBreakMode(c.text, font, {300, unbounded}, UILineBreakModeCharacterWrap);
+        EXPECT_EQ(words, characters) << c.label;
+        EXPECT_GT(words.height, 10 * font->lineHeight()) << c.label;
+        EXPECT_LE(words.width, 300) << c.label;
+        if (c.breaksBetweenLetters)
+            continue;
+        // A short word before it stands on its own line.
+        const CGSize led = sizeWithFontConstrainedToSizeLineBreakMode("Note: " + c.text, font, {300, unbounded},
+                                                                     UILineBreakModeWordWrap);
+        EXPECT_EQ(led.height, words.height + font->lineHeight()) << c.label;
+    }
+}
+
 TEST(TextDrawing, MeasuredBoxHoldsTheDrawnText)
 {
     auto font = UIFont::systemFontOfSize(15);

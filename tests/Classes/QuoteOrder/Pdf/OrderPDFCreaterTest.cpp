@@ -7,6 +7,7 @@
 
 #include "PdfReadBack.h"
 #include "ScreenTest.h"
+#include "ShapingWork.h"
 
 #include "Platform/Foundation/NSFileManager.h"
 #include "Platform/Foundation/NSString.h"
@@ -311,6 +312,38 @@ TEST_F(OrderPDFCreaterTest, HardInputStillMakesAValidPdf)
     EXPECT_GT(built.creater->currentPage(), 60);
     EXPECT_NE(PdfReadBack::pageText(*pdf, 1).find("深圳市"), std::string::npos);
     EXPECT_TRUE(stringCell(*built.creater, "Order No.: "));
+}
+
+TEST_F(OrderPDFCreaterTest, AnUnbrokenNoteCostsWorkInProportionToItsLength)
+{
+    // The shaper's work for the whole document, preview and PDF: four times
+    // the note is about four times the work of the note. Measuring the rest
+    // of the word again for every line would make it sixteen.
+    auto workFor = [](size_t length) {
+        auto order = sampleOrder(1);
+        order->setCustomerNote(std::string(length, 'W'));
+        const size_t before = ShapingWorkCharacters();
+        auto built = build(order);
+        auto pdf = built.creater->generatePDFToData();
+        EXPECT_FALSE(pdf->empty());
+        // The whole note is there, wrapped to about a line per fifty letters.
+        std::shared_ptr<CVPDFCreaterStringCell> note;
+        for (const auto& page : *built.creater->cellsPageArray)
+            for (const auto& cell : *page)
+                if (auto s = std::dynamic_pointer_cast<CVPDFCreaterStringCell>(cell);
+                    s && s->text && s->text->find(std::string(length, 'W')) != std::string::npos)
+                    note = s;
+        EXPECT_TRUE(note) << length;
+        if (note) {
+            EXPECT_GT(note->textHeightForWidth(note->frameInLine.size.width), CGFloat(length) / 100 * 10) << length;
+        }
+        return ShapingWorkCharacters() - before;
+    };
+    const size_t shortNote = workFor(5000);
+    const size_t longNote = workFor(20000);
+    EXPECT_GT(shortNote, 5000u);
+    EXPECT_GT(longNote, 20000u);
+    EXPECT_LT(longNote, 5 * shortNote) << "5,000 characters: " << shortNote << ", 20,000: " << longNote;
 }
 
 TEST_F(OrderPDFCreaterTest, EachTextIsLaidOutOnceHoweverLongAndHoweverOftenItIsDrawn)
