@@ -1,17 +1,20 @@
 #include "Platform/UIKit/UIPrintInteractionController.h"
 
-#include "Platform/Foundation/AppEnvironment.h"
 #include "Platform/Foundation/NSError.h"
 #include "Platform/Foundation/NSFileManager.h"
+#include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSRunLoop.h"
 #include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIImage.h"
+#include "Platform/UIKit/UIPrintPanel.h"
+#include "Platform/UIKit/UIWindow.h"
+#include "Platform/UIKit/PrintService.h"
 
-#include <filesystem>
+#include <poppler.h>
+
 
 namespace {
 
-bool s_available = true;
 std::shared_ptr<UIPrintInteractionController> s_shared;
 
 std::string pathOf(const std::string& urlOrPath)
@@ -29,23 +32,53 @@ bool looksPrintable(const Data& d)
     return starts({ '%', 'P', 'D', 'F' }) || starts({ 0x89, 'P', 'N', 'G' }) || starts({ 0xFF, 0xD8, 0xFF });
 }
 
-}  // namespace
-
-std::string UIPrintSafeFileName(const std::string& name)
+bool isPDF(const Data& d)
 {
-    std::string out;
-    for (unsigned char c : name)
-        out += (c == '/' || c == '\\' || c < 0x20 || c == 0x7F) ? '_' : static_cast<char>(c);
-    while (!out.empty() && (out.front() == '.' || out.front() == ' '))
-        out.erase(out.begin());
-    if (out.size() > 200)
-        out.resize(200);
-    return out.empty() ? "job" : out;
+    return d.size() >= 4 && d[0] == '%' && d[1] == 'P' && d[2] == 'D' && d[3] == 'F';
 }
+
+std::shared_ptr<NSError> printError(long code, const std::string& description)
+{
+    return NSError::errorWithDomainCodeUserInfo("UIPrintErrorDomain", code,
+                                                Value::dictionary({ { "NSLocalizedDescription", Value(description) } }));
+}
+
+// Images become the pages of one PDF, each page the size of its image.
+std::optional<Data> pdfOfImages(const std::vector<std::shared_ptr<UIImage>>& images)
+{
+    auto pdf = std::make_shared<Data>();
+    UIGraphicsBeginPDFContextToData(pdf, CGRectZero);
+    for (auto& image : images) {
+        if (!image)
+            continue;
+        CGSize s = image->size();
+        UIGraphicsBeginPDFPageWithInfo(CGRectMake(0, 0, s.width, s.height));
+        image->drawInRect(CGRectMake(0, 0, s.width, s.height));
+    }
+    UIGraphicsEndPDFContext();
+    if (pdf->empty())
+        return std::nullopt;
+    return *pdf;
+}
+
+// 0 when the bytes do not open as a PDF.
+size_t pageCountOf(const Data& pdf)
+{
+    GBytes* bytes = g_bytes_new(pdf.data(), pdf.size());
+    PopplerDocument* document = poppler_document_new_from_bytes(bytes, nullptr, nullptr);
+    g_bytes_unref(bytes);
+    if (!document)
+        return 0;
+    int pages = poppler_document_get_n_pages(document);
+    g_object_unref(document);
+    return pages > 0 ? static_cast<size_t>(pages) : 0;
+}
+
+}  // namespace
 
 std::shared_ptr<UIPrintInteractionController> UIPrintInteractionController::sharedPrintInteractionController()
 {
-    if (!s_available)
+    if (!isPrintingAvailable())
         return nullptr;
     if (!s_shared)
         s_shared = std::make_shared<UIPrintInteractionController>();
@@ -54,19 +87,8 @@ std::shared_ptr<UIPrintInteractionController> UIPrintInteractionController::shar
 
 bool UIPrintInteractionController::isPrintingAvailable()
 {
-    return s_available;
-}
-
-void UIPrintInteractionController::setPrintingAvailable(bool available)
-{
-    s_available = available;
-    if (!available)
-        s_shared.reset();
-}
-
-std::string UIPrintInteractionController::spoolDirectory()
-{
-    return AppEnvironment::homeDirectory() + "/PrintSpool";
+    auto printers = PrintService::destinations();
+    return printers && !printers->empty();
 }
 
 bool UIPrintInteractionController::canPrintURL(const std::string& fileURLOrPath)
@@ -80,97 +102,158 @@ bool UIPrintInteractionController::canPrintData(const Data& data)
     return looksPrintable(data);
 }
 
-std::shared_ptr<NSError> UIPrintInteractionController::writeJob()
+std::optional<Data> UIPrintInteractionController::document(std::shared_ptr<NSError>& error) const
 {
-    std::optional<Data> job;
-    std::string extension = "pdf";
-    if (printingItemData) {
-        job = printingItemData;
-    } else if (printingItemURL) {
-        std::string path = pathOf(*printingItemURL);
-        job = NSFileManager::defaultManager().contentsAtPath(path);
-        auto dot = path.find_last_of('.');
-        if (dot != std::string::npos && path.find('/', dot) == std::string::npos)
-            extension = UIPrintSafeFileName(path.substr(dot + 1));
-    } else if (!printingItems.empty()) {
-        // The images become the pages of one PDF, each page the size of its image.
-        auto pdf = std::make_shared<Data>();
-        UIGraphicsBeginPDFContextToData(pdf, CGRectZero);
-        for (auto& image : printingItems) {
-            if (!image)
-                continue;
-            CGSize s = image->size();
-            UIGraphicsBeginPDFPageWithInfo(CGRectMake(0, 0, s.width, s.height));
-            image->drawInRect(CGRectMake(0, 0, s.width, s.height));
-        }
-        UIGraphicsEndPDFContext();
-        if (!pdf->empty())
-            job = *pdf;
+    std::optional<Data> bytes;
+    if (printingItemData)
+        bytes = printingItemData;
+    else if (printingItemURL)
+        bytes = NSFileManager::defaultManager().contentsAtPath(pathOf(*printingItemURL));
+    else if (!printingItems.empty())
+        bytes = pdfOfImages(printingItems);
+    if (!bytes || bytes->empty()) {
+        error = printError(UIPrintNoContentError, "There is nothing to print");
+        return std::nullopt;
     }
-    std::shared_ptr<NSError> error;
-    if (!job || job->empty()) {
-        error = NSError::errorWithDomainCodeUserInfo("UIPrintErrorDomain", 2, Value::dictionary({ { "NSLocalizedDescription", Value("Nothing to print") } }));
-    } else {
-        std::error_code ec;
-        std::filesystem::create_directories(spoolDirectory(), ec);
-        std::string base = spoolDirectory() + "/" + UIPrintSafeFileName(printInfo ? printInfo->jobName : std::string());
-        std::string path = base + "." + extension;
-        for (int n = 2; std::filesystem::exists(path); ++n)
-            path = base + "-" + std::to_string(n) + "." + extension;
-        if (NSFileManager::defaultManager().createFileAtPathContents(path, *job))
-            m_spooled.push_back(path);
-        else
-            error = NSError::errorWithDomainCodeUserInfo("UIPrintErrorDomain", 4, Value::dictionary({ { "NSLocalizedDescription", Value("The job could not be spooled") } }));
-    }
-    return error;
+    if (isPDF(*bytes))
+        return bytes;
+    // A picture prints as a page of its own size.
+    auto image = looksPrintable(*bytes) ? UIImage::imageWithData(*bytes) : nullptr;
+    auto pdf = image ? pdfOfImages({ image }) : std::nullopt;
+    if (!pdf)
+        error = printError(UIPrintUnknownImageFormatError, "The item is neither a PDF nor a picture");
+    return pdf;
 }
 
-bool UIPrintInteractionController::spool(CompletionHandler completion)
+void UIPrintInteractionController::report(CompletionHandler completion, bool completed, std::shared_ptr<NSError> error)
 {
-    // The job goes to the spool on the next turn, so a dismissal before then cancels it.
+    auto self = shared_from_this();
+    if (completion)
+        completion(*self, completed, error);
+    if (completed)
+        if (auto d = delegate())
+            d->printInteractionControllerDidFinishJob(*self);
+}
+
+bool UIPrintInteractionController::present(std::function<void(UIPopoverController&)> show, CompletionHandler completion)
+{
+    if (m_presented)
+        return false;
+    auto self = shared_from_this();
+    std::shared_ptr<NSError> error;
+    auto pdf = document(error);
+    std::string problem;
+    auto printers = pdf ? PrintService::destinations(&problem) : std::nullopt;
+    if (pdf && (!printers || printers->empty()))
+        error = printError(UIPrintingNotAvailableError,
+                           "Printing is not available: " + (problem.empty() ? "no printer is set up" : problem));
+    if (error) {
+        // Heard on the next turn, as a panel's answer would be.
+        NSRunLoop::mainRunLoop()->performBlock([self, completion, error] { self->report(completion, false, error); });
+        return false;
+    }
+    bool twoSided = printInfo && printInfo->duplex != UIPrintInfoDuplexNone;
+    m_panel = std::make_shared<UIPrintPanelViewController>(std::move(*printers), twoSided, showsPageRange,
+                                                          showsPageRange ? pageCountOf(*pdf) : 0);
+    std::weak_ptr<UIPrintInteractionController> weak = self;
+    std::string title = printInfo && !printInfo->jobName.empty() ? printInfo->jobName
+        : printingItemURL ? pathOf(*printingItemURL).substr(pathOf(*printingItemURL).find_last_of('/') + 1)
+                          : std::string("Document");
+    bool shortEdge = printInfo && printInfo->duplex == UIPrintInfoDuplexShortEdge;
+    m_panel->setFinish([weak, pdf = std::move(*pdf), title, shortEdge](const std::optional<UIPrintPanelViewController::Choice>& choice) {
+        auto owner = weak.lock();
+        if (!owner || !owner->m_presented)
+            return;
+        auto done = std::move(owner->m_pending);
+        owner->m_pending = nullptr;
+        owner->endPanel();
+        if (!choice) {
+            owner->report(done, false, nullptr);
+            return;
+        }
+        PrintJobRequest job;
+        job.printer = choice->printer;
+        job.title = title;
+        job.pdf = pdf;
+        job.copies = choice->copies;
+        job.pageRanges = choice->pageRanges;
+        job.sides = !choice->twoSided ? PrintSides::OneSided
+            : shortEdge              ? PrintSides::TwoSidedShortEdge
+                                     : PrintSides::TwoSidedLongEdge;
+        // Sent and waited for on a worker; the answer comes back on the main queue.
+        PrintService::print(std::move(job), [owner, done](const std::optional<std::string>& failure) {
+            if (failure) {
+                NSLog("print job failed: %@", *failure);
+                owner->report(done, false, printError(UIPrintJobFailedError, *failure));
+            } else {
+                owner->report(done, true, nullptr);
+            }
+        });
+    });
+    m_popover = std::make_shared<UIPopoverController>(m_panel);
+    m_popover->setDelegate(std::static_pointer_cast<UIPopoverControllerDelegate>(self));
     m_presented = true;
     m_pending = std::move(completion);
-    auto self = shared_from_this();
-    NSRunLoop::mainRunLoop()->performBlock([self] {
-        if (!self->m_presented)
-            return;
-        self->m_presented = false;
-        auto error = self->writeJob();
-        auto done = std::move(self->m_pending);
-        self->m_pending = nullptr;
-        if (done)
-            done(*self, !error, error);
-        if (!error)
-            if (auto d = self->delegate())
-                d->printInteractionControllerDidFinishJob(*self);
-    });
+    show(*m_popover);
     return true;
 }
 
-bool UIPrintInteractionController::presentAnimatedCompletionHandler(bool, CompletionHandler completion)
+void UIPrintInteractionController::endPanel()
 {
-    return spool(std::move(completion));
+    m_presented = false;
+    if (m_popover) {
+        m_popover->setDelegate({});
+        m_popover->dismissPopoverAnimated(false);
+    }
+    m_popover.reset();
 }
 
-bool UIPrintInteractionController::presentFromRectInViewAnimatedCompletionHandler(CGRect, const std::shared_ptr<UIView>&,
-                                                                                  bool, CompletionHandler completion)
+void UIPrintInteractionController::popoverControllerDidDismissPopover(UIPopoverController&)
 {
-    return spool(std::move(completion));
+    // A touch outside the panel: the person changed their mind.
+    if (m_panel)
+        m_panel->cancel();
+}
+
+bool UIPrintInteractionController::presentAnimatedCompletionHandler(bool animated, CompletionHandler completion)
+{
+    return present(
+        [animated](UIPopoverController& popover) {
+            auto window = UIWindow::keyWindow();
+            if (!window)
+                return;
+            CGRect b = window->bounds();
+            popover.presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
+                CGRectMake(CGRectGetMidX(b), b.size.height / 4, 1, 1), window, UIPopoverArrowDirectionAny, animated);
+        },
+        std::move(completion));
+}
+
+bool UIPrintInteractionController::presentFromRectInViewAnimatedCompletionHandler(CGRect rect, const std::shared_ptr<UIView>& view,
+                                                                                  bool animated, CompletionHandler completion)
+{
+    return present(
+        [rect, view, animated](UIPopoverController& popover) {
+            popover.presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(rect, view, UIPopoverArrowDirectionAny,
+                                                                                 animated);
+        },
+        std::move(completion));
 }
 
 bool UIPrintInteractionController::presentFromBarButtonItemAnimatedCompletionHandler(
-    const std::shared_ptr<UIBarButtonItem>&, bool, CompletionHandler completion)
+    const std::shared_ptr<UIBarButtonItem>& item, bool animated, CompletionHandler completion)
 {
-    return spool(std::move(completion));
+    return present(
+        [item, animated](UIPopoverController& popover) {
+            popover.presentPopoverFromBarButtonItemPermittedArrowDirectionsAnimated(item, UIPopoverArrowDirectionAny,
+                                                                                    animated);
+        },
+        std::move(completion));
 }
 
 void UIPrintInteractionController::dismissAnimated(bool)
 {
-    if (!m_presented)
+    if (!m_presented || !m_panel)
         return;
-    m_presented = false;
-    auto completion = std::move(m_pending);
-    m_pending = nullptr;
-    if (completion)
-        completion(*this, false, nullptr);
+    m_panel->cancel();
 }

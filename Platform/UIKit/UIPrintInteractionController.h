@@ -1,15 +1,19 @@
 #pragma once
 
-// Printing without printers: presenting the print controller spools the job
-// as a file in the "PrintSpool" folder of the home (the PDF or file given,
-// or a PDF made of the given images, one page each) and reports the job
-// completed from the run loop, then tells the delegate it finished; a
-// dismissal before then cancels the job (reported as not completed). The
-// spool file is named after the job name made safe as a file name. Whether
-// printing is available can be set by tests.
+// Printing through the desktop's print system (PrintService). Presenting the
+// controller shows the print panel in a pop-over, listing the printers the
+// system offers; Print sends the item (a PDF, a PDF or image file, or images
+// made into one PDF, a page each) to the chosen printer with the chosen
+// copies, sides and pages, and the completion handler hears once the job has
+// ended: completed, or not with the print system's reason. The delegate is
+// told of a finished job only when it completed. Cancel, a touch outside the
+// panel or a dismissal report the job as not completed, without an error.
+// With no print server or no printer, printing is not available and there is
+// no shared controller.
 
 #include "Platform/Foundation/Value.h"
 #include "Platform/QuartzCore/CAGeometry.h"
+#include "Platform/UIKit/UIPopoverController.h"
 
 #include <functional>
 #include <memory>
@@ -22,6 +26,7 @@ class UIImage;
 class UIView;
 class UIBarButtonItem;
 class UIPrintInteractionController;
+class UIPrintPanelViewController;
 
 enum UIPrintInfoOutputType { UIPrintInfoOutputGeneral, UIPrintInfoOutputPhoto, UIPrintInfoOutputGrayscale };
 enum UIPrintInfoDuplex { UIPrintInfoDuplexNone, UIPrintInfoDuplexLongEdge, UIPrintInfoDuplexShortEdge };
@@ -40,19 +45,22 @@ public:
     virtual void printInteractionControllerDidFinishJob(UIPrintInteractionController&) {}
 };
 
-class UIPrintInteractionController : public std::enable_shared_from_this<UIPrintInteractionController> {
+// Errors of the print system's domain, "UIPrintErrorDomain".
+enum UIPrintErrorCode { UIPrintingNotAvailableError = 1, UIPrintNoContentError, UIPrintUnknownImageFormatError, UIPrintJobFailedError };
+
+class UIPrintInteractionController : public std::enable_shared_from_this<UIPrintInteractionController>,
+                                     public UIPopoverControllerDelegate {
 public:
     using CompletionHandler = std::function<void(UIPrintInteractionController&, bool completed,
                                                  const std::shared_ptr<NSError>& error)>;
 
     // Null when printing is not available.
     static std::shared_ptr<UIPrintInteractionController> sharedPrintInteractionController();
+    // Whether a print server answers and offers at least one printer.
     static bool isPrintingAvailable();
-    static void setPrintingAvailable(bool available);
     // A PDF or image file, or bytes of one.
     static bool canPrintURL(const std::string& fileURLOrPath);
     static bool canPrintData(const Data& data);
-    static std::string spoolDirectory();
 
     std::shared_ptr<UIPrintInfo> printInfo;
     bool showsPageRange = false;
@@ -70,18 +78,20 @@ public:
                                                            CompletionHandler completion);
     void dismissAnimated(bool animated);
     bool isPresented() const { return m_presented; }
-    // The spool files written, oldest first.
-    const std::vector<std::string>& spooledFiles() const { return m_spooled; }
+    // The panel while it is shown.
+    std::shared_ptr<UIPrintPanelViewController> printPanel() const { return m_presented ? m_panel : nullptr; }
+
+    void popoverControllerDidDismissPopover(UIPopoverController&) override;
 
 private:
-    bool spool(CompletionHandler completion);
-    std::shared_ptr<NSError> writeJob();
+    bool present(std::function<void(UIPopoverController&)> show, CompletionHandler completion);
+    std::optional<Data> document(std::shared_ptr<NSError>& error) const;
+    void endPanel();
+    void report(CompletionHandler completion, bool completed, std::shared_ptr<NSError> error);
+
     CompletionHandler m_pending;
     std::weak_ptr<UIPrintInteractionControllerDelegate> m_delegate;
     bool m_presented = false;
-    std::vector<std::string> m_spooled;
+    std::shared_ptr<UIPrintPanelViewController> m_panel;
+    std::shared_ptr<UIPopoverController> m_popover;
 };
-
-// A text made safe as one file name: no folder separators, no leading dot,
-// no control characters; "job" when nothing is left.
-std::string UIPrintSafeFileName(const std::string& name);

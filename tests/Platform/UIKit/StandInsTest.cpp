@@ -8,7 +8,6 @@
 #include "Platform/UIKit/UIDocumentInteractionController.h"
 #include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIPasteboard.h"
-#include "Platform/UIKit/UIPrintInteractionController.h"
 #include "Platform/UIKit/UIWebView.h"
 
 #include <filesystem>
@@ -18,65 +17,16 @@
 
 namespace {
 
-std::string slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class StandInsTest : public WindowTest {
 protected:
     void TearDown() override
     {
         UIPasteboard::setSharedFolder("");
         UIWebView::removeProvidedContent();
-        UIPrintInteractionController::setPrintingAvailable(true);
         WindowTest::TearDown();
     }
     TemporaryHome home;
 };
-
-TEST_F(StandInsTest, PrintingSpoolsTheJobUnderASafeName)
-{
-    auto printer = UIPrintInteractionController::sharedPrintInteractionController();
-    ASSERT_NE(printer, nullptr);
-    printer->printInfo = UIPrintInfo::printInfo();
-    printer->printInfo->jobName = "../../outside/report";
-    printer->printingItemData = Data { '%', 'P', 'D', 'F', '-' };
-    EXPECT_TRUE(UIPrintInteractionController::canPrintData(*printer->printingItemData));
-    EXPECT_FALSE(UIPrintInteractionController::canPrintData(Data { 'x' }));
-    std::vector<std::string> outcome;
-    auto handler = [&](UIPrintInteractionController&, bool completed, const std::shared_ptr<NSError>& e) {
-        outcome.push_back(completed ? "completed" : e ? "failed" : "cancelled");
-    };
-    printer->presentAnimatedCompletionHandler(true, handler);
-    driver->settle();
-    ASSERT_EQ(printer->spooledFiles().size(), 1u);
-    auto path = std::filesystem::path(printer->spooledFiles()[0]);
-    EXPECT_EQ(path.parent_path(), UIPrintInteractionController::spoolDirectory());
-    EXPECT_EQ(path.filename(), "_.._outside_report.pdf");
-    EXPECT_EQ(slurp(path), "%PDF-");
-
-    // Images become the pages of one PDF; a dismissal before the job goes out cancels it.
-    UIGraphicsBeginImageContextWithOptions(CGSizeMake(50, 80), true, 1);
-    auto page = UIGraphicsGetImageFromCurrentImageContext();
-    UIGraphicsEndImageContext();
-    printer->printingItemData.reset();
-    printer->printingItems = { page, page };
-    printer->presentAnimatedCompletionHandler(true, handler);
-    printer->dismissAnimated(true);
-    driver->settle();
-    printer->presentAnimatedCompletionHandler(true, handler);
-    driver->settle();
-    EXPECT_EQ(outcome, (std::vector<std::string> { "completed", "cancelled", "completed" }));
-    ASSERT_EQ(printer->spooledFiles().size(), 2u);
-    EXPECT_EQ(slurp(printer->spooledFiles()[1]).substr(0, 4), "%PDF");
-
-    UIPrintInteractionController::setPrintingAvailable(false);
-    EXPECT_EQ(UIPrintInteractionController::sharedPrintInteractionController(), nullptr);
-}
 
 TEST_F(StandInsTest, NamedPasteboardsAreSharedFilesWithSafeNames)
 {

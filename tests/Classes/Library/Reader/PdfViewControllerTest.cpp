@@ -10,6 +10,7 @@
 #include "Classes/Library/ThumbsViewController.h"
 #include "Platform/UIKit/MFMailComposeViewController.h"
 #include "Platform/UIKit/UITextField.h"
+#include "support/PrintServer.h"
 #include "support/SmtpSink.h"
 #include "support/TestDesktop.h"
 #include "Platform/UIKit/UIAlertView.h"
@@ -18,6 +19,8 @@
 #include "Platform/UIKit/UIImage.h"
 #include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UIPrintInteractionController.h"
+#include "Platform/UIKit/UIPrintPanel.h"
+#include "Platform/UIKit/UISwitch.h"
 #include "Platform/UIKit/UISegmentedControl.h"
 
 namespace {
@@ -315,13 +318,27 @@ TEST_F(ReaderTest, SharesByMailPrintAndRefusesOpenInWithoutAnApplication)
     EXPECT_EQ(received[0].attachments[0].fileName, "Brochure.pdf");
     EXPECT_EQ(received[0].attachments[0].data, *NSFileManager::defaultManager().contentsAtPath(path));
 
-    UIPrintInteractionController::setPrintingAvailable(true);
+    // Print: the file goes to the printer two-sided on the long edge, every page or those asked for.
+    PrintServer printers;
+    ASSERT_TRUE(printers.running()) << printers.error();
+    ASSERT_TRUE(printers.addPrinter("Office", "Office Printer", PrintServer::Device::File, true)) << printers.error();
+    ScopedPrintServer scoped(printers.address());
     driver->tap(reader->mainToolbar()->shareButton());
     ASSERT_TRUE(driver->tapButton("Print"));
     driver->advance(1);
-    auto spooled = UIPrintInteractionController::sharedPrintInteractionController()->spooledFiles();
-    ASSERT_FALSE(spooled.empty());
-    EXPECT_TRUE(NSFileManager::defaultManager().fileExistsAtPath(spooled.back()));
+    auto printer = UIPrintInteractionController::sharedPrintInteractionController();
+    ASSERT_TRUE(printer);
+    auto panel = printer->printPanel();
+    ASSERT_TRUE(panel);
+    ASSERT_TRUE(panel->pageRangeField());
+    ASSERT_TRUE(panel->twoSidedSwitch());
+    EXPECT_TRUE(panel->twoSidedSwitch()->isOn());
+    driver->tap(panel->printButton());
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return !printers.jobs().empty() && printers.jobs().back().state == "completed"; }, 60));
+    auto jobs = printers.jobs();
+    EXPECT_EQ(jobs.back().name, "Brochure.pdf");
+    EXPECT_EQ(jobs.back().sides, "two-sided-long-edge");
+    EXPECT_EQ(PrintServer::pageCount(printers.output("Office")), 2);
 
     driver->tap(reader->mainToolbar()->shareButton());
     ASSERT_TRUE(driver->tapButton("Open in…"));

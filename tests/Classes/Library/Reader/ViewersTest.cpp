@@ -14,7 +14,9 @@
 #include "Platform/UIKit/UINavigationController.h"
 #include "Platform/CoreGraphics/CGPDFDocument.h"
 #include "Platform/UIKit/UIPrintInteractionController.h"
+#include "Platform/UIKit/UIPrintPanel.h"
 #include "Platform/UIKit/UIWebView.h"
+#include "support/PrintServer.h"
 #include "support/SmtpSink.h"
 #include "Platform/UIKit/MovieFixture.h"
 #include "Classes/Frame/Language.h"
@@ -170,6 +172,17 @@ protected:
         ASSERT_TRUE(pumpMainRunLoopUntil([this] { return !office->webView()->isLoading(); }, kConversionWait));
         driver->settle();
     }
+    // Taps Print on the print panel on screen and waits for the job's end: true when it completed.
+    bool printThroughThePanel()
+    {
+        auto printer = UIPrintInteractionController::sharedPrintInteractionController();
+        auto panel = printer ? printer->printPanel() : nullptr;
+        if (!panel)
+            return false;
+        driver->tap(panel->printButton());
+        pumpMainRunLoopUntil([this] { return logged("printInteractionControllerDidFinishJob success") || logged("FAILED!"); }, 60);
+        return logged("printInteractionControllerDidFinishJob success");
+    }
     // A copy of the made document in the home, as a download lands there.
     std::string download(const OfficeTestDocument& made, const std::string& name)
     {
@@ -252,17 +265,17 @@ TEST_F(OfficeViewerTest, PrintingTakesPagePicturesFromTheTopAndTheLastPageHoldsW
         EXPECT_EQ(scroll->contentOffset().y, 0);
     }
 
-    UIPrintInteractionController::setPrintingAvailable(true);
+    PrintServer printers;
+    ASSERT_TRUE(printers.running()) << printers.error();
+    ASSERT_TRUE(printers.addPrinter("Office", "Office Printer")) << printers.error();
+    ScopedPrintServer scoped(printers.address());
     scroll->setContentSize(CGSizeMake(1024, 2.5f * P));
     driver->tap(office->shareItem()->customView);
     ASSERT_TRUE(driver->tapButton("Print"));
     driver->advance(1);
-    auto spooled = UIPrintInteractionController::sharedPrintInteractionController()->spooledFiles();
-    ASSERT_FALSE(spooled.empty());
-    auto job = CGPDFDocumentCreateWithURL(spooled.back());
-    ASSERT_TRUE(job);
-    EXPECT_EQ(CGPDFDocumentGetNumberOfPages(job), 3u);
-    EXPECT_TRUE(logged("printInteractionControllerDidFinishJob success"));
+    ASSERT_TRUE(printThroughThePanel());
+    EXPECT_EQ(PrintServer::pageCount(printers.output("Office")), 3);
+    EXPECT_EQ(printers.jobs().back().name, Language::stringOrKey("PRINT"));
 }
 
 // The share button is pressed by code here: this platform's pop-over takes a
@@ -378,16 +391,16 @@ TEST_F(OfficeViewerTest, ASlideShowsItsTextZoomsByPinchingAndPrintsAsPages)
     scroll->setZoomScale(1);
 
     // Print takes page-high pictures of the whole document, the last holding what is left.
-    UIPrintInteractionController::setPrintingAvailable(true);
+    PrintServer printers;
+    ASSERT_TRUE(printers.running()) << printers.error();
+    ASSERT_TRUE(printers.addPrinter("Office", "Office Printer")) << printers.error();
+    ScopedPrintServer scoped(printers.address());
     driver->tap(office->shareItem()->customView);
     ASSERT_TRUE(driver->tapButton("Print"));
     driver->advance(1);
-    auto spooled = UIPrintInteractionController::sharedPrintInteractionController()->spooledFiles();
-    ASSERT_FALSE(spooled.empty());
-    auto job = CGPDFDocumentCreateWithURL(spooled.back());
-    ASSERT_TRUE(job);
+    ASSERT_TRUE(printThroughThePanel());
     CGFloat H = scroll->contentSize().height, P = web->frame().size.height;
-    EXPECT_EQ(CGPDFDocumentGetNumberOfPages(job), static_cast<size_t>(std::ceil(H / P)));
+    EXPECT_EQ(PrintServer::pageCount(printers.output("Office")), static_cast<int>(std::ceil(H / P)));
 }
 
 TEST_F(OfficeViewerTest, ASecondOpeningUsesTheCacheAndAChangedFileIsConvertedAgain)

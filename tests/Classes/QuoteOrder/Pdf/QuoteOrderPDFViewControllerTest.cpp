@@ -9,6 +9,7 @@
 
 #include "PdfReadBack.h"
 #include "ScreenTest.h"
+#include "PrintServer.h"
 #include "SmtpSink.h"
 
 #include "Platform/UIKit/MFMailComposeViewController.h"
@@ -16,7 +17,9 @@
 #include "Platform/UIKit/UIImage.h"
 #include "Platform/UIKit/UINavigationController.h"
 #include "Platform/UIKit/UIPrintInteractionController.h"
+#include "Platform/UIKit/UIPrintPanel.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -223,28 +226,66 @@ TEST_F(QuoteOrderPDFViewControllerTest, SigningWithoutACustomerAsksForOne)
     EXPECT_EQ(driver->visibleAlert()->message(), text("SELECTCUSTOMERALERT"));
 }
 
-TEST_F(QuoteOrderPDFViewControllerTest, PrintSpoolsTheOrderPdfWithTheSignature)
+TEST_F(QuoteOrderPDFViewControllerTest, PrintSendsTheSignedOrderPdfToTheChosenPrinter)
 {
+    PrintServer server;
+    ASSERT_TRUE(server.running()) << server.error();
+    ASSERT_TRUE(server.addPrinter("Office", "Office Printer", PrintServer::Device::File, true)) << server.error();
+    ASSERT_TRUE(server.addPrinter("Jammed", "Jammed Printer", PrintServer::Device::Unwritable)) << server.error();
+    ScopedPrintServer scoped(server.address());
     push();
     sign();
-    auto printer = UIPrintInteractionController::sharedPrintInteractionController();
-    ASSERT_TRUE(printer);
-    const size_t before = printer->spooledFiles().size();
-    ASSERT_TRUE(driver->tapButton(text("PRINT")));
-    driver->advance(1);
-    ASSERT_EQ(printer->spooledFiles().size(), before + 1);
-    std::ifstream in(printer->spooledFiles().back(), std::ios::binary);
-    Data pdf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(popplerPageCount(pdf), 1);
-    EXPECT_NE(pageText(pdf, 1).find("Harbour Lights Trading"), std::string::npos);
-    EXPECT_TRUE(logged("printInteractionControllerDidFinishJob success"));
+    auto count = [&](const std::string& text) {
+        return std::count_if(logLines.begin(), logLines.end(),
+                             [&](const std::string& line) { return line.find(text) != std::string::npos; });
+    };
+    struct Case {
+        std::string printer;
+        bool completes;
+    };
+    for (const auto& c : { Case { "Office", true }, Case { "Jammed", false } }) {
+        SCOPED_TRACE(c.printer);
+        const auto successes = count("printInteractionControllerDidFinishJob success");
+        const auto failures = count("FAILED! due to error in domain UIPrintErrorDomain with error code 4");
+        ASSERT_TRUE(driver->tapButton(text("PRINT")));
+        driver->advance(1);
+        auto printer = UIPrintInteractionController::sharedPrintInteractionController();
+        ASSERT_TRUE(printer);
+        auto panel = printer->printPanel();
+        ASSERT_TRUE(panel);
+        for (size_t i = 0; i < panel->printers().size(); ++i)
+            if (panel->printers()[i].name == c.printer)
+                driver->tap(panel->printerButton(i));
+        ASSERT_EQ(panel->chosenPrinter().name, c.printer);
+        // The order's PDF is one page: no page range is asked for.
+        EXPECT_FALSE(panel->pageRangeField());
+        driver->tap(panel->printButton());
+        ASSERT_TRUE(pumpMainRunLoopUntil(
+            [&] { return count("printInteractionControllerDidFinishJob success") + count("FAILED! due to error") > successes + failures; },
+            60));
+        EXPECT_EQ(count("printInteractionControllerDidFinishJob success"), successes + (c.completes ? 1 : 0));
+        EXPECT_EQ(count("FAILED! due to error in domain UIPrintErrorDomain with error code 4"), failures + (c.completes ? 0 : 1));
+        EXPECT_FALSE(driver->visibleAlert());
+        Data pdf = server.output(c.printer);
+        if (c.completes) {
+            // What came out of the printer is the signed order.
+            EXPECT_EQ(PrintServer::pageCount(pdf), 1);
+            EXPECT_NE(PrintServer::text(pdf).find("Harbour Lights Trading"), std::string::npos);
+        } else {
+            EXPECT_TRUE(pdf.empty());
+        }
+    }
 
-    // Without a print service the button does nothing.
-    UIPrintInteractionController::setPrintingAvailable(false);
-    ASSERT_TRUE(driver->tapButton(text("PRINT")));
-    driver->advance(1);
-    EXPECT_FALSE(driver->visibleAlert());
-    UIPrintInteractionController::setPrintingAvailable(true);
+    // Without a print server, or with one that has no printer, the button does nothing.
+    PrintServer empty;
+    ASSERT_TRUE(empty.running()) << empty.error();
+    for (const std::string& address : { ScopedPrintServer::nowhere(), empty.address() }) {
+        ScopedPrintServer elsewhere(address);
+        ASSERT_TRUE(driver->tapButton(text("PRINT")));
+        driver->advance(1);
+        EXPECT_FALSE(driver->visibleAlert());
+        EXPECT_FALSE(driver->findButton("Cancel"));
+    }
 }
 
 TEST_F(QuoteOrderPDFViewControllerTest, MailCarriesOneOrderPdfAndReportsTheResult)
