@@ -7,6 +7,7 @@
 #include "Network/Protocol/RequestDownload.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSString.h"
+#include "Platform/Foundation/TextEncoding.h"
 
 #include <algorithm>
 #include <string_view>
@@ -69,9 +70,77 @@ std::string NetworkModel::loggableBody(const std::string& body)
     return loggableJSON(body, "(a request body holding a password)");
 }
 
-std::string NetworkModel::loggableReply(const std::string& reply)
+namespace {
+
+// A reply's log line shows at most this many bytes: a table reply runs to
+// megabytes, and logging it whole costs more than storing it.
+constexpr size_t kLoggedReplyBytes = 400;
+
+// The start of a long text, cut on a character boundary.
+std::string_view headOf(std::string_view text, size_t limit)
 {
-    return loggableJSON(reply, "(a reply holding a password)");
+    size_t end = std::min(limit, text.size());
+    while (end > 0 && end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
+}
+
+// Masks, in a piece of text that need not be whole JSON, the value after
+// every secret name: a quoted value up to its closing quote, any other up to
+// the next delimiter, and whatever the cut leaves of either.
+std::string maskedPiece(std::string_view piece)
+{
+    const size_t n = piece.size();
+    std::string out;
+    out.reserve(n);
+    size_t i = 0;
+    for (;;) {
+        size_t found = std::string_view::npos;
+        size_t length = 0;
+        for (std::string_view name : { std::string_view("password"), std::string_view("essionId") }) {
+            const size_t at = piece.find(name, i);
+            if (at < found) {
+                found = at;
+                length = name.size();
+            }
+        }
+        if (found == std::string_view::npos) {
+            out.append(piece.substr(i));
+            return out;
+        }
+        size_t j = found + length;
+        if (j < n && piece[j] == '"')
+            ++j;
+        while (j < n && piece[j] == ' ')
+            ++j;
+        if (j < n && (piece[j] == ':' || piece[j] == '='))
+            ++j;
+        while (j < n && piece[j] == ' ')
+            ++j;
+        const bool quoted = j < n && piece[j] == '"';
+        if (quoted)
+            ++j;
+        out.append(piece.substr(i, j - i));
+        size_t end = j;
+        if (quoted) {
+            while (end < n && piece[end] != '"')
+                end += piece[end] == '\\' ? 2 : 1;
+        } else {
+            while (end < n && piece[end] != ',' && piece[end] != '}' && piece[end] != ']' && piece[end] != '\n')
+                ++end;
+        }
+        out.append("******");
+        i = std::min(end, n);
+    }
+}
+
+}  // namespace
+
+std::string NetworkModel::loggableReply(std::string_view reply)
+{
+    if (reply.size() <= kLoggedReplyBytes)
+        return loggableJSON(std::string(reply), "(a reply holding a password)");
+    return std::to_string(reply.size()) + " bytes, beginning " + maskedPiece(headOf(reply, kLoggedReplyBytes)) + "...";
 }
 
 std::string NetworkModel::loggableURL(const std::string& url)
@@ -169,14 +238,19 @@ void NetworkModel::deliver(const std::shared_ptr<RequestInfoBase>& info, bool di
     if (!info)
         return;
     // The transport ends a message's bytes with a zero; the text stops there.
-    ::Data bytes = info->recData;
-    while (!bytes.empty() && bytes.back() == 0)
-        bytes.pop_back();
-    auto text = NSString::initWithDataEncoding(bytes, NSUTF8StringEncoding);
-    NSLog("%@", "\n id = " + std::to_string(info->cmdCode) + "\nReciveHttpMsg = \n" + (text ? loggableReply(*text) : std::string("(null)")) + ",");
-    std::optional<Value> reply = text ? JSONValue(*text) : std::nullopt;
+    // Read in place: a table reply runs to megabytes.
+    std::string_view text(info->recData.empty() ? "" : reinterpret_cast<const char*>(info->recData.data()), info->recData.size());
+    while (!text.empty() && text.back() == '\0')
+        text.remove_suffix(1);
+    const bool readable = TextEncoding::isValidUTF8(text);
+    NSLog("\n id = %d\nReciveHttpMsg = \n%@,", info->cmdCode, readable ? loggableReply(text) : std::string("(null)"));
+    std::optional<Value> reply = readable ? JSONValue(text) : std::nullopt;
     if (reply && !reply->isDictionary())
         reply.reset();
+    // The descriptor is ours now: the bytes go as soon as they are read, so
+    // a table reply is never held as text, tree and records all at once.
+    text = "";
+    ::Data().swap(info->recData);
 
     std::shared_ptr<RequestInterfaceBase> message;
     {
@@ -211,6 +285,8 @@ void NetworkModel::deliver(const std::shared_ptr<RequestInfoBase>& info, bool di
             result->requestCode = info->requestCode;
         }
     }
+    // The receiver gets the records; the tree they came from is done with.
+    reply.reset();
 
     if (result) {
         result->httpRsp = info->httpRsp;

@@ -19,6 +19,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 
 class NetworkModel : public HTTP_REC_RESPOND, public std::enable_shared_from_this<NetworkModel> {
 public:
@@ -35,8 +36,9 @@ public:
 
     // The request body as it may be logged: the password parameter masked.
     static std::string loggableBody(const std::string& body);
-    // The reply text as it may be logged: every password and session id member masked.
-    static std::string loggableReply(const std::string& reply);
+    // The reply text as it may be logged: every password and session id member
+    // masked; a long reply is shown by its size and its first few hundred bytes.
+    static std::string loggableReply(std::string_view reply);
     // A message URL as it may be logged: the session id in its head masked.
     static std::string loggableURL(const std::string& url);
 

@@ -49,6 +49,19 @@ OptionalEntityList<T> listOf(const std::vector<T>& records)
     return list;
 }
 
+// Moves a reply's records into the list the data layer takes: a big table is
+// not held twice while it is stored.
+template<typename T>
+OptionalEntityList<T> takeListOf(std::vector<T>& records)
+{
+    EntityList<T> list;
+    list.reserve(records.size());
+    for (auto& record : records)
+        list.push_back(std::make_shared<T>(std::move(record)));
+    std::vector<T>().swap(records);
+    return list;
+}
+
 bool notBlank(const std::optional<std::string>& text)
 {
     return text && !NSString::stringByTrimmingCharactersInSet(*text, CharacterSet::whitespace).empty();
@@ -314,20 +327,26 @@ void SyncModel::getAllSyncTablesRespond(const std::shared_ptr<SyncAllTableRst>& 
             allSaved = allSaved && empty;
         }
     };
-    check(reply->productTable.empty(), data->saveToDatabaseProduct(listOf(reply->productTable)), "Error on product sync!");
-    check(reply->productAttributeTable.empty(), data->saveToDatabaseProductAttribute(listOf(reply->productAttributeTable)), "Error on ProductAttribute sync!");
-    check(reply->fieldsAttributeTable.empty(), data->saveToDatabaseFieldsProductAttribute(listOf(reply->fieldsAttributeTable)), "Error on fieldsProductAttribute sync!");
-    check(reply->productCategoryXrefTable.empty(), data->saveToDatabasePxrefC(listOf(reply->productCategoryXrefTable)), "Error on productAndcategoryTable sync!");
-    check(reply->productPriceTable.empty(), data->saveToDatabasePrice(listOf(reply->productPriceTable)), "Error on Price sync!");
-    check(reply->productRelatedTable.empty(), data->saveToDatabaseProductrelated(listOf(reply->productRelatedTable)), "Error on productrelated sync!");
+    // Each table's records move into what is stored; the reply keeps none.
+    auto store = [&check](auto& records, auto save, const char* failure) {
+        const bool empty = records.empty();
+        check(empty, save(takeListOf(records)), failure);
+    };
+    store(reply->productTable, [&](const auto& list) { return data->saveToDatabaseProduct(list); }, "Error on product sync!");
+    store(reply->productAttributeTable, [&](const auto& list) { return data->saveToDatabaseProductAttribute(list); }, "Error on ProductAttribute sync!");
+    store(reply->fieldsAttributeTable, [&](const auto& list) { return data->saveToDatabaseFieldsProductAttribute(list); }, "Error on fieldsProductAttribute sync!");
+    store(reply->productCategoryXrefTable, [&](const auto& list) { return data->saveToDatabasePxrefC(list); }, "Error on productAndcategoryTable sync!");
+    store(reply->productPriceTable, [&](const auto& list) { return data->saveToDatabasePrice(list); }, "Error on Price sync!");
+    store(reply->productRelatedTable, [&](const auto& list) { return data->saveToDatabaseProductrelated(list); }, "Error on productrelated sync!");
+    // The image records stay: the files of the changed ones are removed after.
     bool imagesSaved = data->saveToDatabaseImage(listOf(reply->imagesTable));
     check(reply->imagesTable.empty(), imagesSaved, "Error on imageTable sync!");
     if (imagesSaved)
         deleteImgThumb(reply->imagesTable);
-    check(reply->categoryTable.empty(), data->saveToDatabaseCategory(listOf(reply->categoryTable)), "Error on category sync!");
-    check(reply->productRelatedFilesTable.empty(), data->saveToDatabaseProductRelatedFile(listOf(reply->productRelatedFilesTable)), "Error on productRelatedFilesTable sync!");
-    check(reply->productTagTable.empty(), data->saveToDatabaseProductTag(listOf(reply->productTagTable)), "Error on productTagTable sync!");
-    check(reply->productRelateTagTable.empty(), data->saveToDatabaseProductRelatedTag(listOf(reply->productRelateTagTable)), "Error on productRelateTagTable sync!");
+    store(reply->categoryTable, [&](const auto& list) { return data->saveToDatabaseCategory(list); }, "Error on category sync!");
+    store(reply->productRelatedFilesTable, [&](const auto& list) { return data->saveToDatabaseProductRelatedFile(list); }, "Error on productRelatedFilesTable sync!");
+    store(reply->productTagTable, [&](const auto& list) { return data->saveToDatabaseProductTag(list); }, "Error on productTagTable sync!");
+    store(reply->productRelateTagTable, [&](const auto& list) { return data->saveToDatabaseProductRelatedTag(list); }, "Error on productRelateTagTable sync!");
     if (allSaved)
         markSynced("ProductSynced");
     setFlag("Needreloadcatelog");

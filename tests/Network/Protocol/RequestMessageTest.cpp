@@ -6,6 +6,7 @@
 #include "Network/Protocol/SyncCommands.h"
 #include "ProtocolTestServices.h"
 #include "Platform/Foundation/NSUserDefaults.h"
+#include "Platform/Foundation/TextEncoding.h"
 #include "support/TemporaryHome.h"
 
 #include <gtest/gtest.h>
@@ -79,6 +80,45 @@ TEST(NetworkModel, LoggedTextsNeverShowAPassword)
         EXPECT_EQ(NetworkModel::loggableURL(c.text), c.logged) << c.text;
     EXPECT_EQ(NetworkModel::loggableReply(R"(password: "abc")"), "(a reply holding a password)");
     EXPECT_EQ(NetworkModel::loggableBody(R"({"password":)"), "(a request body holding a password)");
+}
+
+TEST(NetworkModel, ALongReplyIsLoggedByItsSizeAndItsHeadWithSecretsStillMasked)
+{
+    const std::string filler(200000, 'x');
+    auto longReply = [&](const std::string& head) { return head + filler + "\"}"; };
+    struct Case {
+        std::string head;
+        std::string shownStart;
+        std::string neverShown;
+    };
+    const Case cases[] = {
+        { R"({"content":[{"productName":")", R"({"content":[{"productName":"xxx)", "" },
+        { R"({"content":{"sessionId":"S1X9","a":")", R"({"content":{"sessionId":"******","a":"xxx)", "S1X9" },
+        { R"({"content":{"password" : "p,\"q","a":")", R"({"content":{"password" : "******","a":"xxx)", "p," },
+        { R"({"content":{"jsessionId":12345,"a":")", R"({"content":{"jsessionId":******,"a":"xxx)", "12345" },
+        // The value runs past the end of what is shown: what is shown of it is masked too.
+        { std::string(R"({"a":")") + std::string(375, 'y') + R"(","password":"secretvalue)", "", "secr" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.head.substr(0, 40));
+        const std::string text = longReply(c.head);
+        const std::string logged = NetworkModel::loggableReply(text);
+        const std::string size = std::to_string(text.size()) + " bytes, beginning ";
+        ASSERT_EQ(logged.rfind(size, 0), 0u) << logged;
+        EXPECT_LT(logged.size(), size.size() + 420);
+        EXPECT_EQ(logged.substr(size.size(), c.shownStart.size()), c.shownStart);
+        if (!c.neverShown.empty()) {
+            EXPECT_EQ(logged.find(c.neverShown), std::string::npos) << logged;
+        }
+    }
+    // A cut never splits a character.
+    std::string wide;
+    while (wide.size() < 1000)
+        wide += "\xE5\x95\x86";
+    const std::string logged = NetworkModel::loggableReply("{\"a\":\"" + wide + "\"}");
+    EXPECT_TRUE(TextEncoding::isValidUTF8(logged));
+    // A short reply is still logged whole, masked.
+    EXPECT_EQ(NetworkModel::loggableReply(R"({"sessionId":"S","x":1})"), R"({"sessionId":"******","x":1})");
 }
 
 TEST(DecodeResults, StatusAndMessageComeFromTheLastResultAndTheLanguageTable)
