@@ -40,7 +40,39 @@ void NetworkQueue::cancelAllOperations()
     m_totalBytesToUpload = 0;
     m_bytesDownloadedSoFar = 0;
     m_totalBytesToDownload = 0;
+    m_requestsCount -= m_expected.exchange(0);
     NSOperationQueue::cancelAllOperations();
+}
+
+void NetworkQueue::expectRequests(int count)
+{
+    if (count <= 0)
+        return;
+    m_expected += count;
+    m_requestsCount += count;
+    if (!showAccurateProgress) {
+        m_totalBytesToDownload += static_cast<uint64_t>(count);
+        m_totalBytesToUpload += static_cast<uint64_t>(count);
+    }
+}
+
+bool NetworkQueue::takeExpected()
+{
+    int expected = m_expected.load();
+    while (expected > 0 && !m_expected.compare_exchange_weak(expected, expected - 1)) {
+    }
+    return expected > 0;
+}
+
+void NetworkQueue::forgoExpectedRequest()
+{
+    if (!takeExpected())
+        return;
+    m_requestsCount--;
+    if (!showAccurateProgress) {
+        m_totalBytesToDownload--;
+        m_totalBytesToUpload--;
+    }
 }
 
 void NetworkQueue::setUploadProgressDelegate(const std::shared_ptr<HTTPProgressDelegate>& delegate)
@@ -79,7 +111,10 @@ void NetworkQueue::addOperation(const std::shared_ptr<NSOperation>& operation)
     auto request = std::dynamic_pointer_cast<HTTPRequest>(operation);
     if (!request)
         return;  // only requests belong here; anything else is refused, uncounted
-    m_requestsCount++;
+    // An expected request was counted when it was announced.
+    const bool announced = takeExpected();
+    if (!announced)
+        m_requestsCount++;
     if (showAccurateProgress) {
         request->buildPostBody();
         if (request->requestMethod() == "GET" && isSuspended()) {
@@ -93,7 +128,7 @@ void NetworkQueue::addOperation(const std::shared_ptr<NSOperation>& operation)
         }
         request->buildPostBody();
         m_totalBytesToUpload += request->postLength();
-    } else {
+    } else if (!announced) {
         m_totalBytesToDownload += 1;
         m_totalBytesToUpload += 1;
     }

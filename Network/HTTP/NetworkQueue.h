@@ -27,6 +27,12 @@ public:
     void addOperation(const std::shared_ptr<NSOperation>& operation) override;
     void addHEADOperation(const std::shared_ptr<NSOperation>& operation);
     void cancelAllOperations() override;
+    // Requests the owner will add later, counted from now on in `requestsCount`
+    // and in the progress total: a queue fed a few at a time then reports the
+    // progress of the whole set, and does not look finished between feeds.
+    void expectRequests(int count);
+    // One expected request that will not be added after all.
+    void forgoExpectedRequest();
     std::shared_ptr<NetworkQueue> copy() const;
 
     std::shared_ptr<HTTPRequestDelegate> delegate() const { return m_delegate.lock(); }
@@ -76,6 +82,8 @@ protected:
 
 private:
     std::shared_ptr<NetworkQueue> selfQueue();
+    // Takes one expected request's place; false when none is expected.
+    bool takeExpected();
     void resetProgressDelegate(const std::weak_ptr<HTTPProgressDelegate>& delegate);
     void tellProgress(const std::weak_ptr<HTTPProgressDelegate>& delegate, uint64_t progress, uint64_t total);
 
@@ -83,6 +91,7 @@ private:
     std::weak_ptr<HTTPProgressDelegate> m_uploadProgressDelegate;
     std::weak_ptr<HTTPProgressDelegate> m_downloadProgressDelegate;
     std::atomic<int> m_requestsCount { 0 };
+    std::atomic<int> m_expected { 0 };
     std::atomic<uint64_t> m_bytesUploadedSoFar { 0 };
     std::atomic<uint64_t> m_totalBytesToUpload { 0 };
     std::atomic<uint64_t> m_bytesDownloadedSoFar { 0 };

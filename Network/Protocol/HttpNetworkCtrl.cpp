@@ -230,6 +230,11 @@ int HttpNetworkCtrl::SendHttpRequest(const std::shared_ptr<RequestInfoBase>& inf
     return tag;
 }
 
+void HttpNetworkCtrl::expectDownloads(size_t count)
+{
+    workQueueDownload_->expectRequests(static_cast<int>(std::min<size_t>(count, 0x7fffffff)));
+}
+
 void HttpNetworkCtrl::refuseDownload(const std::shared_ptr<DownLoadRequestInfo>& info, int tag)
 {
     auto reply = std::make_shared<DownLoadRequestInfo>();
@@ -240,6 +245,8 @@ void HttpNetworkCtrl::refuseDownload(const std::shared_ptr<DownLoadRequestInfo>&
     reply->requestCode = tag;
     reply->cmdCode = getCmdcode(tag);
     const bool overall = info->progressType == 2;
+    if (overall)
+        workQueueDownload_->forgoExpectedRequest();
     std::weak_ptr<HttpNetworkCtrl> weak = weak_from_this();
     auto delegate = info->delegate;
     // Later, on the main loop: the front door registers the message under the

@@ -41,6 +41,9 @@ public:
 
     // The tag, or -1 for no descriptor.
     int SendHttpRequest(const std::shared_ptr<RequestInfoBase>& info);
+    // Files of an overall-progress batch the front door will hand over one at
+    // a time: the batch's progress and its end count them all from now on.
+    void expectDownloads(size_t count);
     int getTagCode(int cmdCode);
     static int getCmdcode(int tag) { return static_cast<int>(static_cast<unsigned>(tag) / 65536u); }
 

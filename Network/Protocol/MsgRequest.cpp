@@ -17,8 +17,14 @@ std::string downloadsFolder(const char* kind, const std::string& clientId, int t
 
 void createParentFolder(const std::string& path)
 {
-    NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(
-        NSString::stringByDeletingLastPathComponent(path), true);
+    // Every file of a batch shares its folders: one look when they are there,
+    // and the walk up the path only to make one that is missing.
+    auto& files = NSFileManager::defaultManager();
+    const std::string folder = NSString::stringByDeletingLastPathComponent(path);
+    bool isDirectory = false;
+    if (files.fileExistsAtPathIsDirectory(folder, &isDirectory) && isDirectory)
+        return;
+    files.createDirectoryAtPathWithIntermediateDirectories(folder, true);
 }
 
 }  // namespace

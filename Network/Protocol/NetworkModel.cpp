@@ -185,25 +185,85 @@ int NetworkModel::sendRequest(const std::shared_ptr<RequestInterfaceBase>& reque
         auto download = std::dynamic_pointer_cast<RequestDownload>(request);
         if (!download)
             return -1;
-        for (const std::string& name : download->fileNameList) {
-            auto info = std::make_shared<DownLoadRequestInfo>();
-            info->requestType = download->requestType;
-            info->cmdCode = download->cmdCode;
-            info->fileId = download->fileId;
-            info->fileName = name;
-            info->imgType = download->imgType;
-            info->progressType = download->progressType;
-            info->delegate = shared_from_this();
-            info->downloadProgressDelegate = download->receiveDelegete;
-            info->downloadId = download->downloadId;
-            const int tag = send(info);
-            info->requestCode = tag;
-            std::lock_guard guard(lock_);
-            dicRequestList_[tag] = request;
+        if (download->progressType != 2) {
+            for (const std::string& name : download->fileNameList)
+                sendFile(download, name);
+            return download->downloadId;
         }
+        // A batch waits as names and goes out a few files at a time: its
+        // transfers and their descriptors stay few whatever its size.
+        if (download->fileNameList.empty())
+            return download->downloadId;
+        if (!transportForTesting_)
+            HttpNetworkCtrl::sharedInstance()->expectDownloads(download->fileNameList.size());
+        {
+            std::lock_guard guard(lock_);
+            waitingBatches_.push_back({ download, 0 });
+        }
+        feedBatchFiles();
         return download->downloadId;
     }
     return -1;
+}
+
+int NetworkModel::sendFile(const std::shared_ptr<RequestDownload>& download, const std::string& name)
+{
+    auto info = std::make_shared<DownLoadRequestInfo>();
+    info->requestType = download->requestType;
+    info->cmdCode = download->cmdCode;
+    info->fileId = download->fileId;
+    info->fileName = name;
+    info->imgType = download->imgType;
+    info->progressType = download->progressType;
+    info->delegate = shared_from_this();
+    info->downloadProgressDelegate = download->receiveDelegete;
+    info->downloadId = download->downloadId;
+    const int tag = send(info);
+    info->requestCode = tag;
+    std::lock_guard guard(lock_);
+    dicRequestList_[tag] = download;
+    return tag;
+}
+
+void NetworkModel::feedBatchFiles()
+{
+    // A transport that answers at once must not feed from inside the feeding.
+    if (feeding_)
+        return;
+    feeding_ = true;
+    for (;;) {
+        std::shared_ptr<RequestDownload> download;
+        std::string name;
+        {
+            std::lock_guard guard(lock_);
+            if (waitingBatches_.empty() || batchFilesOut_.size() >= kBatchFilesInFlight)
+                break;
+            WaitingBatch& batch = waitingBatches_.front();
+            download = batch.request;
+            name = download->fileNameList[batch.next++];
+            if (batch.next >= download->fileNameList.size())
+                waitingBatches_.pop_front();
+        }
+        const int tag = sendFile(download, name);
+        std::lock_guard guard(lock_);
+        batchFilesOut_.insert(tag);
+    }
+    feeding_ = false;
+}
+
+size_t NetworkModel::registeredCount()
+{
+    std::lock_guard guard(lock_);
+    return dicRequestList_.size();
+}
+
+size_t NetworkModel::waitingBatchFiles()
+{
+    std::lock_guard guard(lock_);
+    size_t files = 0;
+    for (const auto& batch : waitingBatches_)
+        files += batch.request->fileNameList.size() - batch.next;
+    return files;
 }
 
 int NetworkModel::send(const std::shared_ptr<RequestInfoBase>& info)
@@ -219,6 +279,8 @@ void NetworkModel::setTransportForTesting(Transport transport)
     std::lock_guard guard(model->lock_);
     model->transportForTesting_ = std::move(transport);
     model->dicRequestList_.clear();
+    model->waitingBatches_.clear();
+    model->batchFilesOut_.clear();
 }
 
 void NetworkModel::ReciveHttpRespond(const std::shared_ptr<RequestInfoBase>& info)
@@ -237,6 +299,22 @@ void NetworkModel::deliver(const std::shared_ptr<RequestInfoBase>& info, bool di
     UIKIT_CHECK_MAIN_THREAD();
     if (!info)
         return;
+    // A batch file's end, whatever its outcome, makes room for the next one;
+    // the next goes out once this reply has been handled.
+    bool batchFileEnded = false;
+    if (info->requestType == 2) {
+        std::lock_guard guard(lock_);
+        batchFileEnded = batchFilesOut_.erase(info->requestCode) > 0;
+    }
+    struct FeedAfter {
+        NetworkModel* model;
+        bool on;
+        ~FeedAfter()
+        {
+            if (on)
+                model->feedBatchFiles();
+        }
+    } feedAfter { this, batchFileEnded };
     // The transport ends a message's bytes with a zero; the text stops there.
     // Read in place: a table reply runs to megabytes.
     std::string_view text(info->recData.empty() ? "" : reinterpret_cast<const char*>(info->recData.data()), info->recData.size());
@@ -306,8 +384,14 @@ void NetworkModel::cancelDownloadReuest(const std::string& fileName)
     const int tag = HttpNetworkCtrl::sharedInstance()->CancelDownLoadWithName(fileName);
     if (tag == 0)
         return;
-    std::lock_guard guard(lock_);
-    dicRequestList_.erase(tag);
+    bool batchFileEnded = false;
+    {
+        std::lock_guard guard(lock_);
+        dicRequestList_.erase(tag);
+        batchFileEnded = batchFilesOut_.erase(tag) > 0;
+    }
+    if (batchFileEnded)
+        feedBatchFiles();
 }
 
 void NetworkModel::cancelAllRequests()
@@ -317,6 +401,8 @@ void NetworkModel::cancelAllRequests()
         HttpNetworkCtrl::sharedInstance()->CancelAllRequests();
     std::lock_guard guard(lock_);
     dicRequestList_.clear();
+    waitingBatches_.clear();
+    batchFilesOut_.clear();
 }
 
 void NetworkModel::removeAllReuest(const NetworkRecDelegate* receiver)

@@ -13,17 +13,25 @@
 #include "Network/Protocol/RequestInfoBase.h"
 #include "Network/Protocol/RequestInterfaceBase.h"
 
+class RequestDownload;
+
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
 class NetworkModel : public HTTP_REC_RESPOND, public std::enable_shared_from_this<NetworkModel> {
 public:
     static std::shared_ptr<NetworkModel> sharedInstance();
+
+    // Files of an overall-progress batch handed to the transport at a time; the
+    // rest wait as names, so a batch of any size holds few transfers alive.
+    static constexpr size_t kBatchFilesInFlight = 256;
 
     // A message's tag, a download's downloadId, or -1 when nothing was sent.
     int sendRequest(const std::shared_ptr<RequestInterfaceBase>& request);
@@ -50,12 +58,30 @@ public:
     using Transport = std::function<int(const std::shared_ptr<RequestInfoBase>& info)>;
     static void setTransportForTesting(Transport transport);
 
+    // Messages and files registered for a reply, and batch files not yet
+    // handed to the transport: what a sync keeps alive at the moment.
+    size_t registeredCount();
+    size_t waitingBatchFiles();
+
 private:
+    // A batch's names from `next` on, not yet handed to the transport.
+    struct WaitingBatch {
+        std::shared_ptr<RequestDownload> request;
+        size_t next = 0;
+    };
+
     NetworkModel() = default;
     int send(const std::shared_ptr<RequestInfoBase>& info);
+    int sendFile(const std::shared_ptr<RequestDownload>& download, const std::string& name);
+    // Hands waiting batch files to the transport while fewer than
+    // kBatchFilesInFlight are out.
+    void feedBatchFiles();
     void deliver(const std::shared_ptr<RequestInfoBase>& info, bool divertLockedUser, bool fillDownloadFields);
 
     std::mutex lock_;
     std::map<int, std::shared_ptr<RequestInterfaceBase>> dicRequestList_;
+    std::deque<WaitingBatch> waitingBatches_;
+    std::set<int> batchFilesOut_;
+    bool feeding_ = false;
     Transport transportForTesting_;
 };
