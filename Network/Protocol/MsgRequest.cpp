@@ -102,6 +102,10 @@ std::shared_ptr<DownloadRequest> DownloadRequest::initWithURL(const CFURL& url)
 DownloadRequest::DownloadRequest(const CFURL& url)
     : MsgRequest(url, 20.0)
 {
+    // A download sends no body, the URL alone names the file: a kept
+    // connection may carry it, and one the server closed while idle may be
+    // tried again on a new one without anything having gone out twice.
+    shouldAttemptPersistentConnection = true;
     shouldResetDownloadProgress = false;
     allowResumeForFileDownloads = true;
     shouldContinueWhenAppEntersBackground = true;
