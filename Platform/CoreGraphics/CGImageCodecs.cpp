@@ -162,13 +162,14 @@ std::optional<Data> CGImageCreatePNGData(const CGImageRef& image)
     png.width = png_uint_32(image->width());
     png.height = png_uint_32(image->height());
     png.format = withAlpha ? PNG_FORMAT_BGRA : PNG_FORMAT_BGR;
-    png_alloc_size_t size = 0;
-    if (!png_image_write_to_memory(&png, nullptr, &size, 0, bytes.data(), 0, nullptr))
-        return std::nullopt;
+    // Room for the largest stream the image can make, so that it is
+    // compressed once, straight into it, rather than once more to learn its size.
+    png_alloc_size_t size = PNG_IMAGE_PNG_SIZE_MAX(png);
     Data out(size);
     if (!png_image_write_to_memory(&png, out.data(), &size, 0, bytes.data(), 0, nullptr))
         return std::nullopt;
     out.resize(size);
+    out.shrink_to_fit();
     return out;
 }
 
