@@ -4,6 +4,8 @@
 // at double resolution and, in a client's own colours, in the skin archive.
 
 #include "Platform/Foundation/AppEnvironment.h"
+#include "Platform/CoreGraphics/CGImage.h"
+#include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIImage.h"
 
 #include <cairo.h>
@@ -179,6 +181,43 @@ TEST(Artwork, PicturesLoadByNameAsTheScreensAskForThem)
         auto image = UIImage::imageNamed(name);
         ASSERT_TRUE(image) << name;
         EXPECT_GT(image->size().width, 0) << name;
+    }
+    AppEnvironment::reset();
+}
+
+TEST(Artwork, SkinnedButtonsStretchToAnyWidthWithoutSeams)
+{
+    // Each button picture stretched with the caps the screens give it: every
+    // column of the widened middle is the same, so no corner or seam shows
+    // inside the button.
+    AppEnvironment::setBundleDirectory(CORVELLE_BUNDLE_DIR);
+    struct Case {
+        const char* name;
+        UIEdgeInsets caps;
+    };
+    const Case cases[] = {
+        {"Button-default_H30.png", UIEdgeInsetsMake(0, 5, 0, 5)},
+        {"Button-default_H34.png", UIEdgeInsetsMake(0, 5, 0, 5)},
+        {"Button-backward_H34.png", UIEdgeInsetsMake(0, 16, 0, 5)},
+        {"Button-forward_H34.png", UIEdgeInsetsMake(0, 5, 0, 16)},
+    };
+    for (const auto& c : cases) {
+        auto image = UIImage::imageNamed(c.name);
+        ASSERT_TRUE(image) << c.name;
+        const CGSize size = CGSizeMake(143, image->size().height);
+        UIGraphicsBeginImageContextWithOptions(size, false, 1);
+        image->resizableImageWithCapInsets(c.caps)->drawInRect(CGRectMake(0, 0, size.width, size.height));
+        auto drawn = UIGraphicsGetImageFromCurrentImageContext();
+        UIGraphicsEndImageContext();
+        ASSERT_TRUE(drawn) << c.name;
+        auto pixels = drawn->CGImage();
+        const size_t middle = size_t(size.width / 2);
+        size_t differing = 0;
+        for (size_t x = size_t(c.caps.left) + 1; x + size_t(c.caps.right) + 1 < size_t(size.width); ++x)
+            for (size_t y = 0; y < size_t(size.height); ++y)
+                if (!(pixels->pixelAt(x, y) == pixels->pixelAt(middle, y)))
+                    ++differing;
+        EXPECT_EQ(differing, 0u) << c.name;
     }
     AppEnvironment::reset();
 }

@@ -294,7 +294,9 @@ void draw(cairo_t* cr, const Picture& p, Colour c)
         setColour(cr, shade(c, -0.25));
         cairo_set_line_width(cr, 2), cairo_rectangle(cr, 1, 1, w - 2, h - 2), cairo_stroke(cr);
     } else if (k == "button" || k == "backward" || k == "forward") {
-        double r = std::min(h / 4, 8.0), tip = h / 2.6;
+        // Corners stay within the 5-point caps the screens stretch these
+        // with; a rounder corner would repeat in the tiled middle as notches.
+        double r = std::min(h / 4, 4.5), tip = h / 2.6;
         if (k == "button") {
             roundedRect(cr, 0.5, 0.5, w - 1, h - 1, r);
         } else {
@@ -368,9 +370,12 @@ void draw(cairo_t* cr, const Picture& p, Colour c)
         glyph(cr, p.label, (w - s) / 2, h * 0.14, s);
     } else if (k == "shadow") {
         verticalGradient(cr, 0, h, c, c);
-        cairo_pattern_t* g = cairo_pattern_create_linear(0, 0, 0, h);
-        cairo_pattern_add_color_stop_rgba(g, 0, c.r, c.g, c.b, 0.45);
-        cairo_pattern_add_color_stop_rgba(g, 1, c.r, c.g, c.b, 0);
+        // A tall one is a pane's side shadow, deepening towards its right
+        // edge; a wide one falls from a bar above.
+        const bool side = w < h;
+        cairo_pattern_t* g = side ? cairo_pattern_create_linear(0, 0, w, 0) : cairo_pattern_create_linear(0, 0, 0, h);
+        cairo_pattern_add_color_stop_rgba(g, 0, c.r, c.g, c.b, side ? 0 : 0.45);
+        cairo_pattern_add_color_stop_rgba(g, 1, c.r, c.g, c.b, side ? 0.25 : 0);
         cairo_set_source(cr, g);
         cairo_paint(cr);
         cairo_pattern_destroy(g);
