@@ -138,8 +138,11 @@ void LoginCheckBox::build()
     m_btnAutologin->setTitleColorForState(UIColor::whiteColor(), UIControlStateNormal);
     m_btnAutologin->titleLabel()->setFont(UIFont::fontWithNameSize("Helvetica-Bold", 16));
     m_btnAutologin->titleEdgeInsets = UIEdgeInsetsMake(0, -20, 0, 0);
-    // The box stands right of its title: the image moves 154 points to the right.
-    m_btnAutologin->imageEdgeInsets = UIEdgeInsetsMake(0, 154, 0, -154);
+    // The title starts at the left and the box stands 154 points in, at the
+    // button's right end: moved further it would lie past its own frame, over
+    // the forgotten-password link beside it.
+    m_btnAutologin->setContentHorizontalAlignment(UIControlContentHorizontalAlignmentLeft);
+    m_btnAutologin->imageEdgeInsets = UIEdgeInsetsMake(0, 154, 0, 0);
     m_btnAutologin->setImageForState(SkinManager::skinFromImageName("checkbox-off.png"), UIControlStateNormal);
     m_btnAutologin->setImageForState(SkinManager::skinFromImageName("checkbox-on.png"), UIControlStateSelected);
     m_btnAutologin->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {

@@ -13,6 +13,7 @@
 #include "Platform/Foundation/Format.h"
 #include "Platform/UIKit/UIImageView.h"
 #include "Platform/UIKit/UIKeyboard.h"
+#include "Platform/UIKit/UIViewLayoutCheck.h"
 
 namespace {
 
@@ -52,6 +53,37 @@ TEST_F(WelcomeScreenTest, TheFormStandsWhereTheLayoutPutsItAndIsLeftAsAPicture)
     EXPECT_EQ(form()->userNameInputText()->placeholder(), t("USERNAMEINPUT"));
     EXPECT_TRUE(driver->findButton(t("LOGINBUT")));
     EXPECT_TRUE(driver->renderToPNG(UIDriver::snapshotPath("WelcomeScreen-zh.png")));
+}
+
+TEST_F(WelcomeScreenTest, TheShortcutBoxAndTheDemoTilesKeepClearOfTheirNeighboursInEitherLanguage)
+{
+    demoSwitches(true, true);
+    show();
+    for (int language : { 1, 2 }) {
+        LanguageManager::sharedInstance()->setCurrentLanguage(language);
+        driver->settle();
+        // The box stands inside its own button, right of the title, and
+        // clear of the forgotten-password link.
+        auto box = form()->btnAutologin();
+        const CGRect content = box->contentRectForBounds(box->bounds());
+        const CGRect image = box->convertRectToView(box->imageRectForContentRect(content), nullptr);
+        const CGRect title = box->convertRectToView(box->titleRectForContentRect(content), nullptr);
+        EXPECT_TRUE(CGRectContainsRect(box->convertRectToView(box->bounds(), nullptr), image)) << language;
+        EXPECT_LE(CGRectGetMaxX(title), image.origin.x) << language;
+        EXPECT_GT(image.size.width, 20) << language;
+        auto link = form()->forgotPasswordLink();
+        EXPECT_FALSE(CGRectIntersectsRect(image, link->convertRectToView(link->bounds(), nullptr))) << language;
+        // Each demo tile's picture and its caption stand side by side.
+        for (const auto& tile : form()->loginItemList()->itemList()) {
+            const CGRect picture = tile->imageRectForContentRect(tile->contentRectForBounds(tile->bounds()));
+            EXPECT_FALSE(tile->lblCompany()->isHidden());
+            EXPECT_LE(CGRectGetMaxX(picture), tile->lblCompany()->frame().origin.x) << language;
+        }
+        std::string found;
+        for (const auto& defect : UIViewFindLayoutDefects(*form()))
+            found += UIViewLayoutDefectDescription(defect) + "\n";
+        EXPECT_EQ(found, "") << language;
+    }
 }
 
 TEST_F(WelcomeScreenTest, BlankFieldsAreRefusedAndNothingIsSent)
