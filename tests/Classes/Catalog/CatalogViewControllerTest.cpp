@@ -21,6 +21,7 @@
 #include "Classes/Sync/SyncViewController.h"
 #include "Database/ConfigEntity.h"
 #include "Platform/Foundation/NSNotificationCenter.h"
+#include "Platform/UIKit/UIViewLayoutCheck.h"
 #include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIImageView.h"
@@ -248,6 +249,28 @@ TEST_F(CatalogTabTest, SortsAreStableByNameSkuAndPrice)
     EXPECT_EQ(order(), (std::vector<int> { 5, 4, 2, 6, 1, 3 }));
     NSNotificationCenter::defaultCenter().postNotificationName("SORT_PRODUCT", Value::integer(1));
     EXPECT_EQ(order(), (std::vector<int> { 6, 1, 2, 5, 4, 3 }));
+}
+
+TEST_F(CatalogTabTest, InSplitModeTheGridStandsBesideThePaneWithNothingCovered)
+{
+    openCatalogue("normal");
+    auto pane = bar->view()->viewWithTag(CatalogViewController::kMasterViewTag);
+    auto grid = catalogue->grid()->productShowView();
+    ASSERT_TRUE(pane);
+    const CGRect paneOnScreen = pane->convertRectToView(pane->bounds(), nullptr);
+    const CGRect gridOnScreen = grid->convertRectToView(grid->bounds(), nullptr);
+    EXPECT_LE(CGRectGetMaxX(paneOnScreen), gridOnScreen.origin.x);
+    // The first column's tiles are whole and clear of the pane.
+    for (long index : { 0L, 4L }) {
+        auto cell = tile(index);
+        ASSERT_TRUE(cell) << index;
+        const CGRect onScreen = cell->convertRectToView(cell->bounds(), nullptr);
+        EXPECT_GE(onScreen.origin.x, CGRectGetMaxX(paneOnScreen)) << index;
+        EXPECT_TRUE(CGRectContainsRect(gridOnScreen, onScreen)) << index;
+    }
+    for (const auto& defect : UIViewFindLayoutDefects(*app->window()))
+        EXPECT_EQ(UIViewLayoutDefectDescription(defect).find("UIView/UIView/UIView and UIView "), std::string::npos)
+            << UIViewLayoutDefectDescription(defect);
 }
 
 TEST_F(CatalogTabTest, HidingThePaneWidensTheGridAndTheMenuBringsItBack)
