@@ -1,6 +1,7 @@
 #include "App/OrderRoadTour.h"
 
 #include "App/DemoTour.h"
+#include "App/TourSignatureCheck.h"
 #include "Classes/Catalog/CatalogViewController.h"
 #include "Classes/Catalog/DetailCell.h"
 #include "Classes/Catalog/DetailViewController.h"
@@ -399,6 +400,14 @@ void OrderRoadTour::addSteps(DemoTour& tour)
         const CGRect done = pad->naviBar->rightItemFrame();
         tapAt(pad->naviBar->convertPointToView(CGPointMake(CGRectGetMidX(done), CGRectGetMidY(done)), nullptr));
     }, 2.0);
+    // The PDF that is printed and mailed carries the strokes just drawn.
+    tour.addStep("", []() {
+        auto pdf = pdfScreen();
+        auto data = pdf && pdf->pdfCreater ? pdf->pdfCreater->generatePDFToData() : nullptr;
+        std::string report = "there is no PDF";
+        const bool shown = data && TourPdfShowsSignature(*data, report);
+        say(std::string("Order road: the signed PDF ") + (shown ? "shows the signature: " : "lacks the signature: ") + report);
+    }, 0.1);
 
     // Back to the editor, keeping the signature.
     tour.addStepUntil("", []() {
