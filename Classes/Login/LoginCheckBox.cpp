@@ -95,6 +95,7 @@ std::shared_ptr<AutoInputTextField> LoginCheckBox::makeField(CGRect frame, UIRet
     field->setTextColor(UIColor::blackColor());
     field->setClearButtonMode(UITextFieldViewModeWhileEditing);
     field->setTextAlignment(UITextAlignmentLeft);
+    field->setContentVerticalAlignment(UIControlContentVerticalAlignmentCenter);
     field->autocorrectionType = UITextAutocorrectionTypeNo;
     field->autocapitalizationType = UITextAutocapitalizationTypeNone;
     field->setDelegate(weakSelf<LoginCheckBox>());

@@ -14,6 +14,9 @@
 #include "Platform/UIKit/UIImageView.h"
 #include "Platform/UIKit/UIKeyboard.h"
 #include "Platform/UIKit/UIViewLayoutCheck.h"
+#include "Platform/UIKit/UIImage.h"
+#include "Platform/UIKit/UIViewRendering.h"
+#include "Platform/CoreGraphics/CGImage.h"
 
 namespace {
 
@@ -83,6 +86,38 @@ TEST_F(WelcomeScreenTest, TheShortcutBoxAndTheDemoTilesKeepClearOfTheirNeighbour
         for (const auto& defect : UIViewFindLayoutDefects(*form()))
             found += UIViewLayoutDefectDescription(defect) + "\n";
         EXPECT_EQ(found, "") << language;
+    }
+}
+
+TEST_F(WelcomeScreenTest, TheFieldsShowTheirTextsInTheMiddleOfTheirHeight)
+{
+    show();
+    form()->userNameInputText()->setText("sales1");
+    struct Case {
+        const char* name;
+        std::shared_ptr<UIView> field;
+    } cases[] = {
+        { "user id, typed", form()->userNameInputText() },
+        { "password, placeholder", form()->passWordInputText() },
+        { "client id, placeholder", form()->clientIDInputText() },
+    };
+    for (const auto& c : cases) {
+        auto image = UIViewRenderToImage(*c.field);
+        ASSERT_TRUE(image) << c.name;
+        auto pixels = image->CGImage();
+        const double scale = double(pixels->height()) / double(c.field->bounds().size.height);
+        long top = -1, bottom = -1;
+        for (size_t y = 0; y < pixels->height(); ++y)
+            for (size_t x = 0; x < pixels->width(); ++x)
+                if (pixels->pixelAt(x, y).alpha > 64) {
+                    if (top < 0)
+                        top = long(y);
+                    bottom = long(y);
+                    break;
+                }
+        ASSERT_GE(top, 0) << c.name << " shows nothing";
+        const double middle = (double(top) + double(bottom) + 1) / 2 / scale;
+        EXPECT_NEAR(middle, c.field->bounds().size.height / 2, 3) << c.name;
     }
 }
 
