@@ -10,6 +10,7 @@ struct Listed {
     const char* pictures;  // the pictures it is seen in (a name prefix; empty: all)
     const char* where;     // a part of the defect's description
     const char* reason;
+    const char* with = ""; // a further part of it, where the first names only one of the views
 };
 
 // What the screens are meant to show: each is where the screens' layout
@@ -20,19 +21,20 @@ const Listed intended[] = {
     {"", "TabBarItemButton/UIButton and UIImageView",
      "a tab's badge stands at x 50 - its width / 2, y -5, over the corner of the tab's icon button"},
     {"", "DetailCell/UIView/UILabel", "a tile's order badge is centred on the add button's right edge (149, 158, 34, 34) "
-     "13 points above it, over the end of the name label's band (10, 125, 173, 30)"},
+     "13 points above it, over the end of the name label's band (10, 125, 173, 30)", "\" and BadgeButton (covering"},
     {"", "DetailCell/UIView/UIImageView and BadgeButton",
      "a tile's order badge reaches over the divider at x 194 (it is centred on the add button's right edge, x 183)"},
     {"", "IconButton/UIImageView and UIImageView",
      "the add-to-order button's badge is centred on its right edge 13 points above it, over the cart icon's corner"},
     {"", "UIImageView and IconButton", "the add-to-order button's badge stands 13 points above the button, over the line above it"},
     {"", "QuoteOrderHistoryTableViewCell/UIView/UILabel",
-     "an order row's signed stamp (340, 10, 62, 30) stands over the right end of the customer column (245, 0, 150, 50)"},
+     "an order row's signed stamp (340, 10, 62, 30) stands over the right end of the customer column (245, 0, 150, 50)",
+     "\" and UIImageView (covering"},
     {"customers", "CustomerInfoGroupView/UIButton \"choose me\"",
      "a group header's check box is 40 points wide and its 30-point picture comes before the title"},
     {"", "BrowserTabView/BrowserTab and BrowserTab", "the library's tabs overlap their neighbours by 28 points, as a browser's do"},
     {"", "BrowserTab/UILabel", "the chosen library tab's close mark stands at x 115 of the 167-point tab; a centred title "
-     "wider than 63 points reaches it"},
+     "wider than 63 points reaches it", "\" and UIImageView (covering"},
     {"", "UIImageView and BrowserTabView", "the library's tab strip stands on its top bar (244, 0, 1024, 44)"},
     {"", "LibraryDetailCell/UIView/UIView/UIImageView and UIImageView",
      "a file's new or update ribbon (4, 1, 83, 72) lies over the top left of its cover (35, 20, 110, 154)"},
@@ -52,7 +54,8 @@ template<size_t N>
 const Listed* find(const Listed (&list)[N], const std::string& picture, const std::string& description)
 {
     for (const auto& entry : list)
-        if (picture.rfind(entry.pictures, 0) == 0 && description.find(entry.where) != std::string::npos)
+        if (picture.rfind(entry.pictures, 0) == 0 && description.find(entry.where) != std::string::npos
+            && description.find(entry.with) != std::string::npos)
             return &entry;
     return nullptr;
 }
