@@ -222,6 +222,26 @@ TEST(Artwork, SkinnedButtonsStretchToAnyWidthWithoutSeams)
     AppEnvironment::reset();
 }
 
+TEST(Artwork, FilePicturesLeaveTheirTitleBandLightForGreyText)
+{
+    // A library file's title (grey) and format (light grey) are written on
+    // the lower band of its picture: the band is far lighter than the grey.
+    AppEnvironment::setBundleDirectory(CORVELLE_BUNDLE_DIR);
+    for (const auto& p : manifest()) {
+        if (p.kind != "document")
+            continue;
+        auto image = UIImage::imageNamed(p.name);
+        ASSERT_TRUE(image) << p.name;
+        auto pixels = image->CGImage();
+        for (double at : { 0.78, 0.9 }) {
+            const CGPixel band = pixels->pixelAt(pixels->width() / 2, size_t(double(pixels->height()) * at));
+            const double lightness = (0.3 * band.red + 0.59 * band.green + 0.11 * band.blue) / 255;
+            EXPECT_GT(lightness, 0.75) << p.name << " at " << at;
+        }
+    }
+    AppEnvironment::reset();
+}
+
 TEST(Artwork, EveryPictureTheCodeNamesIsInTheBundle)
 {
     static const std::regex call(R"((skinFromImageName|imageNamed|hasCustomerImage)\s*\(\s*"([^"\\]+)\")");

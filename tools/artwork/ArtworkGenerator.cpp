@@ -364,7 +364,9 @@ void draw(cairo_t* cr, const Picture& p, Colour c)
         cairo_line_to(cr, w - 1, h - 1), cairo_line_to(cr, 1, h - 1), cairo_close_path(cr);
         setColour(cr, white), cairo_fill_preserve(cr);
         setColour(cr, c), cairo_set_line_width(cr, 2), cairo_stroke(cr);
-        cairo_rectangle(cr, 1, h * 0.7, w - 2, h * 0.3 - 1), cairo_fill(cr);
+        // The lower band is where a file's grey title and format are written
+        // over the picture: a light tint keeps them readable.
+        setColour(cr, shade(c, 0.8)), cairo_rectangle(cr, 2, h * 0.7, w - 4, h * 0.3 - 2), cairo_fill(cr);
         double s = std::min(w, h) * 0.5;
         setColour(cr, c);
         glyph(cr, p.label, (w - s) / 2, h * 0.14, s);
