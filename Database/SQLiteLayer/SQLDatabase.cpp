@@ -450,31 +450,39 @@ bool SQLDatabase::stepUpdate(Prepared& prepared, std::string_view sql, SQLError*
 bool SQLDatabase::finishUpdate(Prepared& prepared, std::string_view sql, SQLError* error, int firstStep)
 {
     sqlite3_stmt* stmt = prepared.handle;
+    // A connection with extended result codes names the kind of lock; it is
+    // still a lock to wait out.
+    auto waitsOnLock = [](int code) { return (code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED; };
     int rc = firstStep;
     int busyAnswers = 0;
+    bool gaveUp = false;
     for (bool first = true; true; first = false) {
         if (!first)
             rc = sqlite3_step(stmt);
-        if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED)
+        if (!waitsOnLock(rc))
             break;
-        if (rc == SQLITE_LOCKED) {
+        if ((rc & 0xff) == SQLITE_LOCKED) {
             int resetResult = sqlite3_reset(stmt);
             if (resetResult != SQLITE_LOCKED) {
                 NSLog("Unexpected result from sqlite3_reset (%d) eu", resetResult);
                 rc = resetResult;
             }
         }
+        // Whatever the reset said, the table was locked and the change is
+        // not made: wait and step again rather than give it up here.
         pause20Microseconds();
         if (m_busyRetryTimeout > 0 && ++busyAnswers >= m_busyRetryTimeout + 2) {
             NSLog("%s:%d Database busy (%@)", kUpdateOperation, 842, m_databasePath.value_or(std::string()));
             NSLog("Database busy");
+            gaveUp = true;
             break;
         }
-        if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED)
-            break;
     }
 
-    if (rc != SQLITE_DONE && rc != SQLITE_OK && rc != SQLITE_BUSY && rc != SQLITE_LOCKED) {
+    // A change given up on a lock is no change, whatever the reset answered.
+    if (gaveUp && (rc == SQLITE_OK || rc == SQLITE_DONE))
+        rc = SQLITE_BUSY;
+    if (!gaveUp && rc != SQLITE_DONE && rc != SQLITE_OK) {
         if (rc == SQLITE_ERROR)
             NSLog("Error calling sqlite3_step (%d: %s) SQLITE_ERROR", rc, sqlite3_errmsg(m_db));
         else if (rc == SQLITE_MISUSE)

@@ -370,3 +370,65 @@ TEST(SQLResultSetLock, AReaderWaitsOutALockedTableAndLosesNoRow)
         EXPECT_EQ(line.find("Database busy"), std::string::npos) << line;
     }
 }
+
+// A change whose table another connection holds locked, on a connection whose
+// reset answers the lock's own code (not the plain "locked"), waits for the
+// lock to go and is made; it is neither given up nor reported made when not.
+TEST(SQLDatabaseLock, AChangeWaitsOutALockedTableAndIsMade)
+{
+    TemporaryHome home;
+    const std::string path = home.scratch() + "/shared.sqlite";
+    std::mutex lock;
+    std::condition_variable changed;
+    bool changeWaits = false;
+    std::vector<std::string> log;
+    NSLogSetCapture([&](const std::string& line) {
+        std::lock_guard guard(lock);
+        log.push_back(line);
+        if (line.find("Unexpected result from sqlite3_reset") != std::string::npos)
+            changeWaits = true;
+        changed.notify_all();
+    });
+    {
+        auto holder = std::make_shared<SQLDatabase>(path);
+        auto changer = std::make_shared<SQLDatabase>(path);
+        const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_SHAREDCACHE;
+        ASSERT_TRUE(holder->openWithFlags(flags));
+        ASSERT_TRUE(changer->openWithFlags(flags));
+        sqlite3_extended_result_codes(changer->sqliteHandle(), 1);
+        // Bounded, so that a change that never sees the lock go ends the test.
+        changer->setBusyRetryTimeout(2000000);
+        ASSERT_TRUE(holder->executeUpdate("create table t (a)"));
+        // The change is prepared before the lock is taken, so that the lock
+        // meets the stepping and not the preparing.
+        changer->setShouldCacheStatements(true);
+        const char* change = "insert into t values (?)";
+        ASSERT_TRUE(changer->executeUpdate(change, 1));
+        ASSERT_TRUE(holder->beginTransaction());
+        ASSERT_TRUE(holder->executeUpdate("insert into t values (2)"));
+
+        std::thread committer([&] {
+            std::unique_lock guard(lock);
+            changed.wait_for(guard, std::chrono::seconds(30), [&] { return changeWaits; });
+            guard.unlock();
+            holder->commit();
+        });
+        const bool made = changer->executeUpdate(change, 3);
+        committer.join();
+        EXPECT_TRUE(made);
+        std::vector<int> rows;
+        auto rs = holder->executeQuery("select a from t order by a");
+        while (rs && rs->next())
+            rows.push_back(rs->intForColumn("a"));
+        rs.reset();
+        EXPECT_EQ(rows, (std::vector<int> { 1, 2, 3 }));
+        changer->close();
+        holder->close();
+    }
+    NSLogSetCapture(nullptr);
+    EXPECT_TRUE(changeWaits);
+    for (const auto& line : log) {
+        EXPECT_EQ(line.find("rror calling sqlite3_step"), std::string::npos) << line;
+        EXPECT_EQ(line.find("Database busy"), std::string::npos) << line;
+    }
+}
