@@ -11,10 +11,15 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 namespace {
 
@@ -25,6 +30,33 @@ std::string lowercase(std::string text)
             ch = static_cast<char>(ch - 'A' + 'a');
     }
     return text;
+}
+
+// The accepted connection from this client port: the HTTP library does not
+// hand it to the handlers, so it is looked up among the process's descriptors.
+// -1 when it is not found.
+int connectionFrom(int serverPort, int clientPort)
+{
+    for (int fd = 3; fd < 4096; ++fd) {
+        sockaddr_in local {};
+        sockaddr_in peer {};
+        socklen_t localSize = sizeof local;
+        socklen_t peerSize = sizeof peer;
+        if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localSize) != 0 || local.sin_family != AF_INET
+            || ntohs(local.sin_port) != serverPort)
+            continue;
+        if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize) == 0 && ntohs(peer.sin_port) == clientPort)
+            return fd;
+    }
+    return -1;
+}
+
+// Whether the client has closed its end: a read that would not wait finds the end of the stream.
+bool clientHungUp(int fd)
+{
+    char byte;
+    ssize_t n = ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
 }
 
 std::string gzip(const std::string& bytes)
@@ -375,15 +407,29 @@ void FakeCompanyServer::record(Received received)
     m_changed.notify_all();
 }
 
-bool FakeCompanyServer::stall(double seconds)
+bool FakeCompanyServer::stall(double seconds, int clientPort)
 {
+    // The stall lasts its time whatever the client does; it counts as held
+    // only while the client still waits for it.
+    const int fd = connectionFrom(m_port, clientPort);
+    bool held = true;
+    ++m_heldRequests;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     std::unique_lock lock(m_mutex);
-    m_changed.wait_for(lock, std::chrono::duration<double>(seconds), [&] { return m_stopping.load(); });
+    while (!m_stopping && std::chrono::steady_clock::now() < until) {
+        if (held && fd >= 0 && clientHungUp(fd)) {
+            held = false;
+            --m_heldRequests;
+        }
+        m_changed.wait_for(lock, std::chrono::milliseconds(held ? 2 : 50));
+    }
+    if (held)
+        --m_heldRequests;
     return !m_stopping;
 }
 
 // True when the fault has answered (or dropped) the request itself.
-bool FakeCompanyServer::applyFault(const FaultSetting& fault, httplib::Response& response)
+bool FakeCompanyServer::applyFault(const FaultSetting& fault, const httplib::Request& request, httplib::Response& response)
 {
     switch (fault.fault) {
     case Fault::None:
@@ -391,7 +437,7 @@ bool FakeCompanyServer::applyFault(const FaultSetting& fault, httplib::Response&
     case Fault::CutBody:
         return false;
     case Fault::Stall:
-        stall(fault.stallSeconds);
+        stall(fault.stallSeconds, request.remote_port);
         return false;
     case Fault::Drop:
         response.set_content_provider(64, "text/plain", [](size_t, size_t, httplib::DataSink&) { return false; });
@@ -487,7 +533,7 @@ void FakeCompanyServer::handleMessage(const httplib::Request& request, httplib::
             content.set("orders", orders);
         }
     }
-    answer(settings, status, response);
+    answer(settings, status, request, response);
     record(std::move(r));
 }
 
@@ -515,11 +561,12 @@ FakeCompanyServer::CommandSettings FakeCompanyServer::settingsFor(const std::str
     return settings;
 }
 
-void FakeCompanyServer::answer(const CommandSettings& settings, std::string status, httplib::Response& response)
+void FakeCompanyServer::answer(const CommandSettings& settings, std::string status, const httplib::Request& request,
+                               httplib::Response& response)
 {
     if (settings.forcedStatus)
         status = *settings.forcedStatus;
-    if (applyFault(settings.fault, response))
+    if (applyFault(settings.fault, request, response))
         return;
     if (settings.raw) {
         response.status = 200;
@@ -560,7 +607,7 @@ void FakeCompanyServer::handleFormUpload(const httplib::Request& request, httpli
         r.parameters.set(name, Value(field.content));
     for (const auto& [name, value] : request.params)
         r.parameters.set(name, Value(value));
-    answer(settingsFor(kFormUpload), "200", response);
+    answer(settingsFor(kFormUpload), "200", request, response);
     record(std::move(r));
 }
 
@@ -591,7 +638,7 @@ void FakeCompanyServer::handleFile(const httplib::Request& request, httplib::Res
         chunked = m_chunkedFiles;
     }
     record(r);
-    if (applyFault(fault, response))
+    if (applyFault(fault, request, response))
         return;
     if (forcedStatus) {
         response.status = *forcedStatus;

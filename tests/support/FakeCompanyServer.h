@@ -141,6 +141,10 @@ public:
     void clearReceived();
     // Waits (real time, bounded) until `count` requests have been answered or dropped.
     bool waitForRequests(size_t count, double seconds) const;
+    // Requests held by a stall whose client still waits for the answer: a
+    // test on the manual clock may move time past the client's time-out once
+    // every request the client has out is one of these.
+    int heldRequests() const { return m_heldRequests.load(); }
 
     // The reply envelope around a content and a status.
     static std::string replyText(const Value& content, const std::string& status, const std::string& message = "");
@@ -166,11 +170,12 @@ private:
     // Stores the orders an upload carries; their entries for the reply's "orders".
     Value takeOrders(const Value& parameters);
     CommandSettings settingsFor(const std::string& command, const std::string& narrower = {});
-    void answer(const CommandSettings& settings, std::string status, httplib::Response& response);
+    void answer(const CommandSettings& settings, std::string status, const httplib::Request& request,
+                httplib::Response& response);
     void handleFile(const httplib::Request& request, httplib::Response& response);
     void record(Received received);
-    bool stall(double seconds);
-    bool applyFault(const FaultSetting& fault, httplib::Response& response);
+    bool stall(double seconds, int clientPort);
+    bool applyFault(const FaultSetting& fault, const httplib::Request& request, httplib::Response& response);
     void installDefaults();
 
     std::unique_ptr<httplib::Server> m_server;
@@ -180,6 +185,7 @@ private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     std::atomic<bool> m_stopping { false };
+    std::atomic<int> m_heldRequests { 0 };
     std::map<std::string, Account> m_accounts;     // "client/account" in lower case
     std::map<std::string, Value> m_contents;
     std::map<std::string, std::string> m_statuses;
