@@ -4,6 +4,7 @@
 #include "Network/Protocol/LoginMode.h"
 #include "Network/Protocol/MsgRequest.h"
 #include "Network/Protocol/NetworkModel.h"
+#include "Network/Protocol/QDJSON.h"
 #include "Network/Protocol/RequestInterfaceBase.h"
 #include "Network/Protocol/ServerInfo.h"
 #include "Platform/Foundation/NSFileManager.h"
@@ -31,6 +32,17 @@ int tagSequence = 1;
 bool isEngineError(const HTTPErrorRef& error)
 {
     return error && error->domain == HTTPRequestErrorDomain;
+}
+
+// Whether a message's answer reads as the server's "200".
+bool saysSuccess(const std::optional<::Data>& body)
+{
+    if (!body)
+        return false;
+    auto text = NSString::initWithDataEncoding(*body, NSUTF8StringEncoding);
+    NetBaseRst reply;
+    RequestInterfaceBase::DecodeResults(reply, text ? JSONValue(*text) : std::nullopt);
+    return isSuccess(reply);
 }
 
 }  // namespace
@@ -330,6 +342,17 @@ void HttpNetworkCtrl::OperationFinished(const std::shared_ptr<HTTPRequest>& requ
             dicDownloadCount_.erase(download->fileName.value_or(std::string()));
         reply = info;
     } else if (message->requestType == 0 || message->requestType == 1) {
+        // An HTTP error is the server saying it failed the request: a body
+        // that still reads as success must not count as one, or an answer
+        // the server disowns would mark work done. It goes as a failure
+        // (sent once more, then the network error); a refusal in the body
+        // stands and reaches the receiver as it is.
+        const int status = request->responseStatusCode();
+        if ((status < 200 || status > 299) && saysSuccess(request->responseData())) {
+            NSLog("the answer of HTTP status %d is taken as a failure", status);
+            OperationFailed(request);
+            return;
+        }
         if (message->requestType == 0)
             dicRequestCount_.erase(message->requestCode);
         reply = std::make_shared<RequestInfoBase>();

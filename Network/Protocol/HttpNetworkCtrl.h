@@ -5,7 +5,8 @@
 // << 16 | a 16-bit sequence), builds the URL, puts an HTTP request on one of
 // four queues (messages, uploads, overall-progress downloads, other downloads;
 // three at a time each) and, when the request ends, hands the reply bytes back
-// in a fresh descriptor. A failed message is sent once more after 3 s, a
+// in a fresh descriptor. A message answered with an HTTP error whose body
+// still reads "200" counts as failed. A failed message is sent once more after 3 s, a
 // failed per-file download up to three more times; otherwise a canned reply
 // stands in for the server's, so a receiver always hears "200", "404" or
 // "999". Cancelled requests are never retried.

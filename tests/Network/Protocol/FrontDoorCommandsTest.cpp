@@ -2,6 +2,7 @@
 
 #include "Network/Protocol/SessionCommands.h"
 #include "Network/Protocol/SyncCommands.h"
+#include "support/ClockFixture.h"
 
 #include <functional>
 
@@ -163,6 +164,8 @@ TEST_F(ProtocolRoad, EveryCommandTravelsTheWholeRoad)
 // missing or of the wrong type.
 TEST_F(ProtocolRoad, MalformedRepliesGiveNoStatusOrDefaults)
 {
+    // The transport's second try of a failed message waits on the clock.
+    ScopedManualClock clock;
     const std::string huge(400, '9');
     const struct Case {
         const char* name;
@@ -178,9 +181,10 @@ TEST_F(ProtocolRoad, MalformedRepliesGiveNoStatusOrDefaults)
         { "results not an array", R"({"results":{"status":"200"}})", FakeCompanyServer::Fault::None, "115", nullptr },
         { "status a number", R"({"content":{},"results":[{"status":200}]})", FakeCompanyServer::Fault::None, "115", nullptr },
         { "cut short", R"({"content":{"email":"a@b")", FakeCompanyServer::Fault::None, "115", nullptr },
-        // The HTTP status of a message is not looked at: the body counts.
-        { "HTTP 500 with a good body", std::nullopt, FakeCompanyServer::Fault::HttpError, "200",
-            [](auto r) { EXPECT_EQ(as<GetUserinfoRst>(r)->email, "sales@example.test"); } },
+        // An HTTP error whose body says "200" is no success: the receiver
+        // hears the network error, once the transport's second try failed too.
+        { "HTTP 500 with a good body", std::nullopt, FakeCompanyServer::Fault::HttpError, "999",
+            [](auto r) { EXPECT_FALSE(as<GetUserinfoRst>(r)->email); } },
         { "content of the wrong type", R"({"content":["x"],"results":[{"status":"200"}]})", FakeCompanyServer::Fault::None,
             "200", [](auto r) { EXPECT_FALSE(as<GetUserinfoRst>(r)->email); } },
         { "fields of the wrong type", R"({"content":{"email":5,"user_access":{"a":1},"link":[]},"results":[{"status":"200"}]})",
@@ -204,15 +208,45 @@ TEST_F(ProtocolRoad, MalformedRepliesGiveNoStatusOrDefaults)
         ASSERT_TRUE(waitForReplies(1));
         const auto& reply = receiver->replies[0];
         ASSERT_TRUE(as<GetUserinfoRst>(reply));
-        EXPECT_EQ(reply->httpRsp, 0);
-        if (*c.status) {
+        const std::string status = c.status;
+        EXPECT_EQ(reply->httpRsp == 0, status != "999");
+        if (!status.empty()) {
             EXPECT_EQ(reply->status, c.status);
-            EXPECT_EQ(reply->message, std::string(c.status) == "200" ? "Done" : "No status");
+            EXPECT_EQ(reply->message, status == "200" ? "Done" : status == "999" ? "Network error" : "No status");
         } else {
             EXPECT_TRUE(reply->status == "200" || reply->status == "115") << reply->status.value_or("(none)");
         }
         if (c.check)
             c.check(reply);
+    }
+}
+
+// An answer under an HTTP error is never taken for success; a refusal it
+// carries still reaches the receiver as the server wrote it, at once.
+TEST_F(ProtocolRoad, AnHttpErrorIsNoSuccessButARefusalInItStands)
+{
+    ScopedManualClock clock;
+    const struct {
+        const char* name;
+        std::optional<std::string> status;  // what the body says
+        const char* heard;
+        size_t sent;
+    } cases[] = {
+        { "a body that says 200", std::nullopt, "999", 2 },
+        { "a body that refuses", "402", "402", 1 },
+    };
+    server.setFault(FakeCompanyServer::kUserInfo, FakeCompanyServer::Fault::HttpError);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        receiver->replies.clear();
+        server.clearReceived();
+        server.setStatus(FakeCompanyServer::kUserInfo, c.status);
+        auto message = std::make_shared<RequestGetUserinfo>();
+        message->setReceiveDelegete(receiver);
+        model->sendRequest(message);
+        ASSERT_TRUE(waitForReplies(1));
+        EXPECT_EQ(receiver->replies[0]->status, c.heard);
+        EXPECT_EQ(server.receivedFor(FakeCompanyServer::kUserInfo).size(), c.sent);
     }
 }
 
