@@ -147,9 +147,15 @@ std::shared_ptr<NetBaseRst> RequestConfig::RequestDecode(const std::optional<Val
 {
     auto result = std::make_shared<ConfigRst>();
     DecodeResults(*result, reply);
-    const Value* content = successContent(*result, reply, Value::Type::Dictionary);
-    if (!content)
+    if (!isSuccess(*result))
         return result;
+    // A "200" without the configuration object would sign in on whatever
+    // configuration the device last had, and tell nobody.
+    const Value* content = successContent(*result, reply, Value::Type::Dictionary);
+    if (!content) {
+        DecodeMalformed(*result);
+        return result;
+    }
     const Value& c = *content;
     ConfigRows row(*result);
 

@@ -187,14 +187,19 @@ std::shared_ptr<NetBaseRst> RequestUploadQuoteOrder::RequestDecode(const std::op
 {
     auto result = std::make_shared<UploadQuoteOrderRst>();
     DecodeResults(*result, reply);
-    if (const Value* content = successContent(*result, reply, Value::Type::Dictionary)) {
-        const Value& orders = (*content)["orders"];
-        if (orders.isArray()) {
-            for (const Value& order : orders.arrayValue()) {
-                if (order.isDictionary())
-                    result->orderIdUpdateArray.push_back(order);
-            }
-        }
+    if (!isSuccess(*result))
+        return result;
+    // The orders list is where the server names the ids it gave; a "200"
+    // without it would mark the orders sent under ids the server never knew.
+    const Value* content = successContent(*result, reply, Value::Type::Dictionary);
+    const Value* orders = content ? content->find("orders") : nullptr;
+    if (!orders || !orders->isArray()) {
+        DecodeMalformed(*result);
+        return result;
+    }
+    for (const Value& order : orders->arrayValue()) {
+        if (order.isDictionary())
+            result->orderIdUpdateArray.push_back(order);
     }
     return result;
 }
@@ -249,8 +254,13 @@ std::shared_ptr<NetBaseRst> RequestUploadCustomer::RequestDecode(const std::opti
     auto result = std::make_shared<SubmitCustomerRst>();
     DecodeResults(*result, reply);
     const Value* content = ReplyFields::content(reply, Value::Type::Dictionary);
-    if (!content)
+    if (!content) {
+        // A "200" that names no customers would leave them under the
+        // device's ids, reported sent.
+        if (isSuccess(*result))
+            DecodeMalformed(*result);
         return result;
+    }
     SyncTables::eachObject(&(*content)["corvelle_customer"], [&](const Value& c) {
         corvelle_customer_Entity customer;
         customer.customer_id = intOf(c, "customerId");

@@ -110,14 +110,14 @@ TEST_F(QuoteOrderUploadTest, EachReplyMarksOnlyTheOrdersItsOwnRequestCarried)
     ASSERT_EQ(tags.size(), 2u);
 
     // The second request is answered first; it must not take the first's place.
-    frontDoor->answer(tags[1], FakeFrontDoor::envelope("200"));
+    frontDoor->answer(tags[1], FakeFrontDoor::envelope("200", R"({"orders": []})"));
     driver->settle();
     EXPECT_TRUE(uploaded(third));
     EXPECT_FALSE(uploaded(early));
     EXPECT_FALSE(uploaded(late));
     EXPECT_NE(store->currentQuoteOrderId_, -1) << "an upload is still under way";
 
-    frontDoor->answer(tags[0], FakeFrontDoor::envelope("200"));
+    frontDoor->answer(tags[0], FakeFrontDoor::envelope("200", R"({"orders": []})"));
     driver->settle();
     EXPECT_TRUE(uploaded(early));
     EXPECT_FALSE(uploaded(late)) << "saved after the request left";
@@ -154,7 +154,7 @@ TEST_F(QuoteOrderUploadTest, OfflineTheStoreSignsInAgainThenUploadsJustThatOrder
     auto order = storedOrder("Bob");
     LoginMode::sharedInstance()->setLoginType(LoginMode::kLoginTypeOffline);
     frontDoor->replyTo(258, FakeFrontDoor::envelope("200", R"({"sessionId": "S-NEW", "vendor": {"clientId": "Acme"}})"));
-    frontDoor->replyTo(518, FakeFrontDoor::envelope("200"));
+    frontDoor->replyTo(518, FakeFrontDoor::envelope("200", R"({"orders": []})"));
     store->startUploadQuoteOrder(order->serial);
     driver->settle();
     EXPECT_EQ(frontDoor->messagesFor(258).size(), 1u);
