@@ -126,6 +126,13 @@ DataAccessManager::DataAccessManager()
         return;
     }
     db->setShouldCacheStatements(true);
+    // With a write-ahead log a read takes no lock on the file itself and never
+    // checks for a journal left by a crash, and a second connection (the
+    // unsent-work check, a writer elsewhere) neither blocks nor is blocked by
+    // this one's readers. The last connection to close folds the log back in.
+    const auto mode = db->stringForQuery("PRAGMA journal_mode = WAL");
+    if (!mode || NSString::lowercaseString(*mode) != "wal")
+        NSLog("The database %@ keeps its rollback journal", path);
     auto add = [this](std::shared_ptr<BaseDataModel> model) { m_dataModelList.push_back(std::move(model)); };
     add(m_productmodel = std::make_shared<ProductModel>());
     add(m_imagemodel = std::make_shared<ImageModel>());

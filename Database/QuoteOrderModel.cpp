@@ -13,6 +13,7 @@
 
 #include <charconv>
 #include <climits>
+#include <unordered_map>
 
 using namespace ModelSupport;
 
@@ -106,6 +107,29 @@ std::optional<int> positiveServerId(const Value* value)
     if (id < 1 || id > INT_MAX)
         return std::nullopt;
     return static_cast<int>(id);
+}
+
+// A line row; its product id goes to `productId`, for the caller to fetch.
+std::shared_ptr<QuoteOrderItemEntity> readLine(SQLResultSet& rs, int& productId)
+{
+    auto item = std::make_shared<QuoteOrderItemEntity>();
+    item->serial = rs.intForColumn("order_item_id");
+    item->orderID = rs.intForColumn("order_id");
+    item->customerInfo = rs.stringForColumn("customer_info_id");
+    item->sku = rs.stringForColumn("order_item_sku");
+    item->name = rs.stringForColumn("order_item_name");
+    item->quantity = rs.intForColumn("product_quantity");
+    item->price = rs.doubleForColumn("product_item_price");
+    item->finalPrice = rs.doubleForColumn("product_final_price");
+    item->currency = rs.stringForColumn("order_item_currency");
+    item->setSubtotal(rs.doubleForColumn("order_item_subtotal"));
+    item->status = static_cast<char>(rs.intForColumn("order_status"));
+    item->cdate = rs.stringForColumn("cdate");
+    item->mdate = rs.stringForColumn("mdate");
+    item->attributes = rs.stringForColumn("product_attribute");
+    item->setDiscontRat(PublicFunction::shownDiscountRatFromAbsolute(rs.doubleForColumn("discount_rat")));
+    productId = rs.intForColumn("product_id");
+    return item;
 }
 
 double rateOf(const Value& dict)
@@ -246,55 +270,93 @@ EntityList<QuoteOrderEntity> QuoteOrderModel::fetchQuoteOrdersCondition(int type
     auto db = database();
     if (!db)
         return orders;
-    std::string sql = "SELECT * FROM corvelle_quote_order WHERE 1 = 1 ";
+    std::string where = "WHERE 1 = 1 ";
     if (type == 2)
-        sql += "and uploaded = 0 ";
+        where += "and uploaded = 0 ";
     else if (type == 1)
-        sql += "and uploaded = 1 ";
+        where += "and uploaded = 1 ";
     const bool search = !RecordText::isBlank(condition);
     if (search)
-        sql += "and (lower(customer_name) like '%' || ?1 || '%' escape '\\' or lower(order_number) like '%' || ?1 || '%' escape '\\')";
-    sql += std::string("order by ") + kCdateAsDate + " desc";
-    auto rs = search ? db->executeQuery(sql, likeText(NSString::lowercaseString(*condition))) : db->executeQuery(sql);
-    if (!rs)
-        return orders;
-    while (rs->next()) {
-        auto order = std::make_shared<QuoteOrderEntity>();
-        order->serial = rs->intForColumn("order_id");
-        order->customerId = rs->intForColumn("customer_id");
-        order->customerName = textOrEmpty(rs->stringForColumn("customer_name"));
-        order->customerAddress = textOrEmpty(rs->stringForColumn("address"));
-        order->city = textOrEmpty(rs->stringForColumn("city"));
-        order->state = textOrEmpty(rs->stringForColumn("state"));
-        order->zip_code = textOrEmpty(rs->stringForColumn("zip_code"));
-        order->phoneNumber = textOrEmpty(rs->stringForColumn("phone"));
-        order->bankAccount = textOrEmpty(rs->stringForColumn("bankAccount"));
-        order->customerInfo = rs->stringForColumn("customer_info_id");
-        order->number = textOrEmpty(rs->stringForColumn("order_number"));
-        order->subtotal = rs->doubleForColumn("order_subtotal");
-        order->tax = rs->doubleForColumn("order_tax");
-        order->taxDetails = rs->stringForColumn("order_tax_details");
-        order->shipping = rs->doubleForColumn("order_shipping");
-        order->shippingTax = rs->doubleForColumn("order_shipping_tax");
-        order->couponDiscount = rs->doubleForColumn("coupon_discount");
-        order->couponCode = rs->stringForColumn("coupon_code");
-        order->setDiscount(rs->doubleForColumn("order_discount"));
-        order->currency = rs->stringForColumn("order_currency");
-        order->status = static_cast<char>(rs->intForColumn("order_status"));
-        order->cdate = rs->stringForColumn("cdate");
-        order->mdate = rs->stringForColumn("mdate");
-        order->shippingMethod = rs->stringForColumn("ship_method");
-        order->setCustomerNote(rs->stringForColumn("customer_note"));
-        order->ipAddress = rs->stringForColumn("ip_address");
-        order->uploaded = rs->boolForColumn("uploaded");
-        order->discountRat = PublicFunction::shownDiscountRatFromAbsolute(rs->doubleForColumn("discount_rat"));
-        order->signature = textOrEmpty(rs->stringForColumn("signature"));
-        order->vendor = nullptr;
-        order->unsaved = false;
-        orders.push_back(std::move(order));
-    }
-    for (auto& order : orders)
-        order->items = fetchQuoteOrderItemsWithQuoteOrder(order->serial).value_or(EntityList<QuoteOrderItemEntity> {});
+        where += "and (lower(customer_name) like '%' || ?1 || '%' escape '\\' or lower(order_number) like '%' || ?1 || '%' escape '\\')";
+    const std::optional<std::string> pattern = search ? likeText(NSString::lowercaseString(*condition)) : std::nullopt;
+    auto query = [&](SQLDatabase& connection, const std::string& sql) { return search ? connection.executeQuery(sql, pattern) : connection.executeQuery(sql); };
+    // The orders, all their lines and the lines' products in three statements
+    // of one transaction: a list of thousands of orders costs three reads, not
+    // one per order and one per line, and never mixes two states of the file.
+    db->readInOneTransaction([&](SQLDatabase& connection) {
+        auto rs = query(connection, "SELECT * FROM corvelle_quote_order " + where + "order by " + kCdateAsDate + " desc");
+        if (!rs)
+            return;
+        std::unordered_map<int, std::shared_ptr<QuoteOrderEntity>> byId;
+        while (rs->next()) {
+            auto order = std::make_shared<QuoteOrderEntity>();
+            order->serial = rs->intForColumn("order_id");
+            order->customerId = rs->intForColumn("customer_id");
+            order->customerName = textOrEmpty(rs->stringForColumn("customer_name"));
+            order->customerAddress = textOrEmpty(rs->stringForColumn("address"));
+            order->city = textOrEmpty(rs->stringForColumn("city"));
+            order->state = textOrEmpty(rs->stringForColumn("state"));
+            order->zip_code = textOrEmpty(rs->stringForColumn("zip_code"));
+            order->phoneNumber = textOrEmpty(rs->stringForColumn("phone"));
+            order->bankAccount = textOrEmpty(rs->stringForColumn("bankAccount"));
+            order->customerInfo = rs->stringForColumn("customer_info_id");
+            order->number = textOrEmpty(rs->stringForColumn("order_number"));
+            order->subtotal = rs->doubleForColumn("order_subtotal");
+            order->tax = rs->doubleForColumn("order_tax");
+            order->taxDetails = rs->stringForColumn("order_tax_details");
+            order->shipping = rs->doubleForColumn("order_shipping");
+            order->shippingTax = rs->doubleForColumn("order_shipping_tax");
+            order->couponDiscount = rs->doubleForColumn("coupon_discount");
+            order->couponCode = rs->stringForColumn("coupon_code");
+            order->setDiscount(rs->doubleForColumn("order_discount"));
+            order->currency = rs->stringForColumn("order_currency");
+            order->status = static_cast<char>(rs->intForColumn("order_status"));
+            order->cdate = rs->stringForColumn("cdate");
+            order->mdate = rs->stringForColumn("mdate");
+            order->shippingMethod = rs->stringForColumn("ship_method");
+            order->setCustomerNote(rs->stringForColumn("customer_note"));
+            order->ipAddress = rs->stringForColumn("ip_address");
+            order->uploaded = rs->boolForColumn("uploaded");
+            order->discountRat = PublicFunction::shownDiscountRatFromAbsolute(rs->doubleForColumn("discount_rat"));
+            order->signature = textOrEmpty(rs->stringForColumn("signature"));
+            order->vendor = nullptr;
+            order->unsaved = false;
+            // Order 0 has never been saved and owns no lines.
+            if (order->serial != 0)
+                byId.emplace(order->serial, order);
+            orders.push_back(std::move(order));
+        }
+        rs->close();
+        if (byId.empty())
+            return;
+        const std::string listed = "SELECT order_id FROM corvelle_quote_order " + where;
+        std::unordered_map<int, std::shared_ptr<corvelle_product_Entity>> products;
+        if (auto productRows = query(connection, "SELECT * FROM corvelle_product WHERE product_id IN (SELECT product_id FROM corvelle_quote_order_item WHERE order_id IN (" + listed + "))")) {
+            while (productRows->next()) {
+                auto product = readProduct(*productRows);
+                products.emplace(product->product_id, std::move(product));
+            }
+            productRows->close();
+        }
+        // Each order's lines in the order its own read of them gives.
+        auto lines = query(connection, "SELECT * FROM corvelle_quote_order_item WHERE order_id IN (" + listed + ") ORDER BY order_id, order_item_id");
+        if (!lines)
+            return;
+        while (lines->next()) {
+            int productId = 0;
+            auto item = readLine(*lines, productId);
+            auto owner = byId.find(item->orderID);
+            if (owner == byId.end())
+                continue;
+            // Every line holds a product record of its own, carrying the line's choices.
+            if (auto found = products.find(productId); found != products.end()) {
+                item->product = std::make_shared<corvelle_product_Entity>(*found->second);
+                item->product->attributes = item->attributes;
+            }
+            owner->second->items.push_back(std::move(item));
+        }
+        lines->close();
+    });
     return orders;
 }
 
@@ -309,24 +371,9 @@ std::optional<EntityList<QuoteOrderItemEntity>> QuoteOrderModel::fetchQuoteOrder
         return items;
     std::vector<int> productIds;
     while (rs->next()) {
-        auto item = std::make_shared<QuoteOrderItemEntity>();
-        item->serial = rs->intForColumn("order_item_id");
-        item->orderID = rs->intForColumn("order_id");
-        item->customerInfo = rs->stringForColumn("customer_info_id");
-        item->sku = rs->stringForColumn("order_item_sku");
-        item->name = rs->stringForColumn("order_item_name");
-        item->quantity = rs->intForColumn("product_quantity");
-        item->price = rs->doubleForColumn("product_item_price");
-        item->finalPrice = rs->doubleForColumn("product_final_price");
-        item->currency = rs->stringForColumn("order_item_currency");
-        item->setSubtotal(rs->doubleForColumn("order_item_subtotal"));
-        item->status = static_cast<char>(rs->intForColumn("order_status"));
-        item->cdate = rs->stringForColumn("cdate");
-        item->mdate = rs->stringForColumn("mdate");
-        item->attributes = rs->stringForColumn("product_attribute");
-        item->setDiscontRat(PublicFunction::shownDiscountRatFromAbsolute(rs->doubleForColumn("discount_rat")));
-        productIds.push_back(rs->intForColumn("product_id"));
-        items.push_back(std::move(item));
+        int productId = 0;
+        items.push_back(readLine(*rs, productId));
+        productIds.push_back(productId);
     }
     ProductModel products;
     for (size_t i = 0; i < items.size(); ++i) {

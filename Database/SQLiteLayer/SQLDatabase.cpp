@@ -714,6 +714,21 @@ bool SQLDatabase::inBatch(const std::function<bool(SQLDatabase&)>& body)
     return false;
 }
 
+void SQLDatabase::readInOneTransaction(const std::function<void(SQLDatabase&)>& body)
+{
+    std::lock_guard guard(m_lock);
+    if (!databaseExists() || hasOpenTransaction()) {
+        body(*this);
+        return;
+    }
+    // Should the transaction not begin, each read still runs on its own.
+    const bool began = beginDeferredTransaction();
+    body(*this);
+    if (began && hasOpenTransaction() && !commit())
+        rollback();
+    m_inTransaction = hasOpenTransaction();
+}
+
 bool SQLDatabase::commit()
 {
     bool ok = executeUpdate("commit transaction");

@@ -177,6 +177,10 @@ public:
     // batch then never commits). `body` answers false at its first failed
     // statement; the batch then undoes everything it did and answers false.
     bool inBatch(const std::function<bool(SQLDatabase&)>& body);
+    // Runs `body`'s reads in one transaction of their own (or in the caller's,
+    // when one is open): a screen's rows then come from one state of the file,
+    // which is locked once for all of them rather than once per statement.
+    void readInOneTransaction(const std::function<void(SQLDatabase&)>& body);
     bool startSavePointWithNameError(std::string_view name, SQLError* error);
     bool releaseSavePointWithNameError(std::string_view name, SQLError* error);
     bool rollbackToSavePointWithNameError(std::string_view name, SQLError* error);

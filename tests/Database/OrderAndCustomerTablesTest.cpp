@@ -277,6 +277,130 @@ TEST_F(OrderTables, CentsSurviveASaveAndARead)
     EXPECT_NEAR(orders[0]->tax, 0.29, 0.001);
 }
 
+// The list reads every order's lines and their products together; each
+// order must come out as its own read of its lines gives it: the same lines
+// in the same order, each with a product record of its own carrying the
+// line's choices, and no product for a line whose product is gone.
+TEST_F(OrderTables, TheListGivesEachOrderTheLinesItsOwnReadGives)
+{
+    auto m = dam();
+    ASSERT_TRUE(db()->executeUpdate("insert into corvelle_product (product_id, product_sku, product_name, product_publish) values "
+                                    "(1, 'CH-1', 'Chair', 1), (2, 'Acme_2', 'Table', 0)"));
+    auto withProduct = [](std::shared_ptr<QuoteOrderItemEntity> item, int productId, const char* attributes) {
+        item->product = std::make_shared<corvelle_product_Entity>();
+        item->product->product_id = productId;
+        item->attributes = attributes ? std::optional<std::string>(attributes) : std::nullopt;
+        return item;
+    };
+    auto ann = order("Ann", { withProduct(line(10, 8), 1, "colour:red"), withProduct(line(5, 5), 2, nullptr), withProduct(line(3, 3), 1, "colour:blue") });
+    auto bob = order("Bob's", { withProduct(line(7, 7), 42, nullptr) });
+    auto cy = order("Cy");
+    for (const auto& o : { ann, bob, cy })
+        ASSERT_NE(m->saveQuoteOrder(o), 0);
+    // A line saved later joins an order listed earlier.
+    ann->items.push_back(withProduct(line(1, 1), 2, "size:L"));
+    ASSERT_NE(m->saveQuoteOrder(ann), 0);
+    m->setQuoteOrdersToUploaded(bob->serial);
+
+    struct Case {
+        int type;
+        std::optional<std::string> search;
+        std::vector<std::string> customers;
+    };
+    const Case cases[] = {
+        { 0, std::nullopt, { "Ann", "Bob's", "Cy" } },
+        { 1, std::nullopt, { "Bob's" } },
+        { 2, std::nullopt, { "Ann", "Cy" } },
+        { 0, std::string("bob'"), { "Bob's" } },
+        { 2, std::string("AN"), { "Ann" } },
+        { 0, std::string("nobody"), {} },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
+        SCOPED_TRACE(c.search.value_or("(no search)"));
+        auto listed = m->fetchQuoteOrdersCondition(c.type, c.search);
+        std::vector<std::string> customers;
+        for (const auto& o : listed)
+            customers.push_back(o->customerName.value_or(""));
+        std::sort(customers.begin(), customers.end());
+        EXPECT_EQ(customers, c.customers);
+        for (const auto& o : listed) {
+            SCOPED_TRACE(o->customerName.value_or(""));
+            auto own = m->fetchQuoteOrderItemsWithQuoteOrder(o->serial).value_or(EntityList<QuoteOrderItemEntity> {});
+            ASSERT_EQ(o->items.size(), own.size());
+            for (size_t i = 0; i < own.size(); ++i) {
+                const auto& got = *o->items[i];
+                EXPECT_EQ(got.serial, own[i]->serial);
+                EXPECT_EQ(got.orderID, o->serial);
+                EXPECT_EQ(got.price, own[i]->price);
+                EXPECT_EQ(got.attributes, own[i]->attributes);
+                ASSERT_EQ(static_cast<bool>(got.product), static_cast<bool>(own[i]->product));
+                if (!got.product)
+                    continue;
+                EXPECT_EQ(got.product->product_id, own[i]->product->product_id);
+                EXPECT_EQ(got.product->product_sku, own[i]->product->product_sku);
+                EXPECT_EQ(got.product->product_name, own[i]->product->product_name);
+                EXPECT_EQ(got.product->attributes, got.attributes);
+            }
+        }
+    }
+    auto all = m->fetchQuoteOrdersCondition(0, std::nullopt);
+    auto listedAnn = std::find_if(all.begin(), all.end(), [](const auto& o) { return o->customerName == "Ann"; });
+    ASSERT_NE(listedAnn, all.end());
+    ASSERT_EQ((*listedAnn)->items.size(), 4u);
+    auto linePriced = [&](double price) {
+        for (const auto& item : (*listedAnn)->items)
+            if (item->price == price)
+                return item;
+        return std::shared_ptr<QuoteOrderItemEntity>();
+    };
+    // Two lines of one product hold two records: a choice made on one stays off the other.
+    ASSERT_TRUE(linePriced(10) && linePriced(3) && linePriced(5));
+    ASSERT_TRUE(linePriced(10)->product && linePriced(3)->product && linePriced(5)->product);
+    EXPECT_NE(linePriced(10)->product, linePriced(3)->product);
+    EXPECT_EQ(linePriced(10)->product->attributes, std::optional<std::string>("colour:red"));
+    EXPECT_EQ(linePriced(3)->product->attributes, std::optional<std::string>("colour:blue"));
+    EXPECT_EQ(linePriced(5)->product->product_sku, std::optional<std::string>("")) << "a placeholder SKU reads as blank";
+    EXPECT_FALSE(db()->hasOpenTransaction());
+}
+
+// The file keeps a write-ahead log: a list read holds one state of the
+// orders from its first statement to its last, while another connection
+// writes (and is not kept waiting by the reader); the write shows afterwards.
+TEST_F(OrderTables, AListReadHoldsOneStateWhileAnotherConnectionWrites)
+{
+    auto m = dam();
+    EXPECT_EQ(scalar("PRAGMA journal_mode"), "wal");
+    ASSERT_NE(m->saveQuoteOrder(order("Ann", { line(1, 1) })), 0);
+    SQLDatabase writer(DataAccessManager::dataFilePath());
+    ASSERT_TRUE(writer.openWithFlags(SQLITE_OPEN_READWRITE));
+    // A busy file answers false after a few tries rather than waiting for ever.
+    writer.setBusyRetryTimeout(3);
+    long before = -1;
+    long during = -1;
+    bool wrote = false;
+    db()->readInOneTransaction([&](SQLDatabase& connection) {
+        before = connection.longForQuery("select count(*) from corvelle_quote_order");
+        wrote = writer.executeUpdate("insert into corvelle_quote_order (order_id, customer_name, uploaded) values (-50, 'Zed', 0)")
+            && writer.executeUpdate("insert into corvelle_quote_order_item (order_item_id, order_id, product_item_price) values (-50, -50, 9)");
+        during = connection.longForQuery("select count(*) from corvelle_quote_order");
+    });
+    EXPECT_TRUE(wrote) << "the reader kept the writer out";
+    EXPECT_EQ(before, 1);
+    EXPECT_EQ(during, before) << "the read saw two states of the file";
+    EXPECT_FALSE(db()->hasOpenTransaction());
+    auto listed = m->fetchQuoteOrdersCondition(0, std::nullopt);
+    ASSERT_EQ(listed.size(), 2u);
+    for (const auto& o : listed)
+        EXPECT_EQ(o->items.size(), 1u) << o->customerName.value_or("");
+    writer.close();
+    // Inside a caller's transaction the reads join it and leave it open.
+    ASSERT_TRUE(db()->beginTransaction());
+    db()->readInOneTransaction([](SQLDatabase& connection) { connection.longForQuery("select count(*) from corvelle_quote_order"); });
+    EXPECT_TRUE(db()->hasOpenTransaction());
+    ASSERT_TRUE(db()->commit());
+}
+
 // An afternoon time tells a 24-hour clock from a 12-hour one.
 TEST_F(OrderTables, ANewOrderIsStampedOnTheTwentyFourHourClock)
 {
