@@ -145,6 +145,7 @@ public:
     double getretailPriceByProductId(int productId) { return m_pricemodel ? m_pricemodel->getretailPriceByProductId(productId) : double {}; }
     double getPriceByProductId(int productId) { return m_pricemodel ? m_pricemodel->getPriceByProductId(productId) : double {}; }
     std::shared_ptr<corvelle_product_price_Entity> getPriceEntityByProductId(int productId) { return m_pricemodel ? m_pricemodel->getPriceEntityByProductId(productId) : std::shared_ptr<corvelle_product_price_Entity> {}; }
+    std::unordered_map<int, std::shared_ptr<corvelle_product_price_Entity>> getPriceEntitiesByProductIds(const std::vector<int>& productIds) { return m_pricemodel ? m_pricemodel->getPriceEntitiesByProductIds(productIds) : std::unordered_map<int, std::shared_ptr<corvelle_product_price_Entity>> {}; }
     bool saveToDatabasePrice(const OptionalEntityList<corvelle_product_price_Entity>& v) { return m_pricemodel ? m_pricemodel->saveToDatabasePrice(v) : bool {}; }
     std::string getpriceCurrencyByProductId(int productId) { return m_pricemodel ? m_pricemodel->getpriceCurrencyByProductId(productId) : std::string {}; }
     // ProductRelatedModel

@@ -18,6 +18,34 @@ constexpr const char* kCopiedColumns = "price_id,product_id,vendor_group_id_list
 
 }  // namespace
 
+namespace {
+
+// A price row over `price`; of several rows for one product the last read wins.
+void readPrice(SQLResultSet& rs, corvelle_product_price_Entity& price)
+{
+    price.discount_flag = true;
+    price.price_id = rs.intForColumn("price_id");
+    price.product_id = rs.intForColumn("product_id");
+    price.vendor_group_id_list = rs.stringForColumn("vendor_group_id_list");
+    price.vendor_state_id_list = rs.stringForColumn("vendor_state_id_list");
+    price.price = rs.doubleForColumn("price");
+    price.currency = rs.stringForColumn("currency");
+    price.discount_price = rs.doubleForColumn("discount_price");
+    price.discount_identifier = rs.stringForColumn("discount_identifier");
+    price.discount_start_date = Date { rs.doubleForColumn("discount_start_date") };
+    price.discount_end_date = Date { rs.doubleForColumn("discount_end_date") };
+    price.tier_start_date = Date { rs.doubleForColumn("tier_start_date") };
+    price.tier_end_date = Date { rs.doubleForColumn("tier_end_date") };
+    price.tier_quantity_price = rs.stringForColumn("tier_quantity_price");
+    price.tier_publish = rs.intForColumn("tier_publish");
+    price.discontRat = PublicFunction::shownDiscountRatFromAbsolute(rs.doubleForColumn("discount_rat"));
+    const double now = PublicFunction::currentTimeInterval();
+    if (now < price.discount_start_date->secondsSince1970 || now > price.discount_end_date->secondsSince1970 || price.price < 0)
+        price.discount_flag = false;
+}
+
+}  // namespace
+
 std::shared_ptr<corvelle_product_price_Entity> PriceModel::getPriceEntityByProductId(int productId)
 {
     auto price = std::make_shared<corvelle_product_price_Entity>();
@@ -25,28 +53,44 @@ std::shared_ptr<corvelle_product_price_Entity> PriceModel::getPriceEntityByProdu
     auto rs = db ? db->executeQuery("select * from corvelle_product_price where product_id = ?", productId) : nullptr;
     if (!rs)
         return price;
-    while (rs->next()) {
-        price->discount_flag = true;
-        price->price_id = rs->intForColumn("price_id");
-        price->product_id = rs->intForColumn("product_id");
-        price->vendor_group_id_list = rs->stringForColumn("vendor_group_id_list");
-        price->vendor_state_id_list = rs->stringForColumn("vendor_state_id_list");
-        price->price = rs->doubleForColumn("price");
-        price->currency = rs->stringForColumn("currency");
-        price->discount_price = rs->doubleForColumn("discount_price");
-        price->discount_identifier = rs->stringForColumn("discount_identifier");
-        price->discount_start_date = Date { rs->doubleForColumn("discount_start_date") };
-        price->discount_end_date = Date { rs->doubleForColumn("discount_end_date") };
-        price->tier_start_date = Date { rs->doubleForColumn("tier_start_date") };
-        price->tier_end_date = Date { rs->doubleForColumn("tier_end_date") };
-        price->tier_quantity_price = rs->stringForColumn("tier_quantity_price");
-        price->tier_publish = rs->intForColumn("tier_publish");
-        price->discontRat = PublicFunction::shownDiscountRatFromAbsolute(rs->doubleForColumn("discount_rat"));
-        const double now = PublicFunction::currentTimeInterval();
-        if (now < price->discount_start_date->secondsSince1970 || now > price->discount_end_date->secondsSince1970 || price->price < 0)
-            price->discount_flag = false;
-    }
+    while (rs->next())
+        readPrice(*rs, *price);
     return price;
+}
+
+std::unordered_map<int, std::shared_ptr<corvelle_product_price_Entity>> PriceModel::getPriceEntitiesByProductIds(const std::vector<int>& productIds)
+{
+    std::unordered_map<int, std::shared_ptr<corvelle_product_price_Entity>> prices;
+    prices.reserve(productIds.size());
+    for (int id : productIds)
+        prices.emplace(id, std::make_shared<corvelle_product_price_Entity>());
+    auto db = database();
+    if (!db || productIds.empty())
+        return prices;
+    // The ids go in as one JSON array: one statement for any number of them.
+    std::string ids = "[";
+    for (int id : productIds) {
+        if (ids.size() > 1)
+            ids += ',';
+        ids += std::to_string(id);
+    }
+    ids += ']';
+    auto rs = db->executeQuery("select * from corvelle_product_price where product_id in (select value from json_each(?))", ids);
+    if (!rs)
+        return prices;
+    // A product's rows are read one by one in id order, and the last one
+    // stands; whatever order this statement gives, the highest id stands.
+    std::unordered_map<int, int> standing;
+    while (rs->next()) {
+        const int productId = rs->intForColumn("product_id");
+        const int priceId = rs->intForColumn("price_id");
+        auto [seen, first] = standing.emplace(productId, priceId);
+        if (!first && priceId < seen->second)
+            continue;
+        seen->second = priceId;
+        readPrice(*rs, *prices[productId]);
+    }
+    return prices;
 }
 
 bool PriceModel::saveToDatabasePrice(const OptionalEntityList<corvelle_product_price_Entity>& prices)

@@ -257,15 +257,20 @@ void DetailViewController::sorteProductArryBy(int type)
         break;
     case 2: {
         auto data = DataAccessManager::sharedDataModel();
-        // Each product's effective price is read once and sorted beside it.
+        // Every product's price in one read, each then sorted beside its product.
+        std::vector<int> ids;
+        ids.reserve(sorted.size());
+        for (const auto& product : sorted)
+            ids.push_back(product->product_id);
+        auto prices = data->getPriceEntitiesByProductIds(ids);
         std::vector<std::pair<double, std::shared_ptr<corvelle_product_Entity>>> keyed;
         keyed.reserve(sorted.size());
         for (const auto& product : sorted) {
-            auto price = data->getPriceEntityByProductId(product->product_id);
+            auto& price = prices[product->product_id];
             if (!price)
                 price = std::make_shared<corvelle_product_price_Entity>();
             keyed.emplace_back(effectivePrice(*price), product);
-            m_priceDic[product->product_id] = std::move(price);
+            m_priceDic[product->product_id] = price;
         }
         std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
         for (size_t i = 0; i < keyed.size(); ++i)

@@ -1,5 +1,7 @@
 #include "DatabaseFixture.h"
 
+#include "Classes/Frame/PublicFunction.h"
+
 #include <functional>
 
 namespace {
@@ -189,6 +191,56 @@ TEST_F(CatalogueTables, DiscountIsInForceOnlyBetweenItsDates)
     auto none = m->getPriceEntityByProductId(99);
     EXPECT_FALSE(none->discount_flag);
     EXPECT_FALSE(none->currency);
+}
+
+// The prices of a whole list in one read give each product the record its
+// own read gives: of several rows the one with the highest id, a discount in
+// force only inside its dates, and an empty record without any row.
+TEST_F(CatalogueTables, PricesOfAListReadAsEachProductsOwnRead)
+{
+    const double now = PublicFunction::currentTimeInterval();
+    auto price = [&](int priceId, int productId, double amount, double start, double end, const char* currency) {
+        auto p = std::make_shared<corvelle_product_price_Entity>();
+        p->price_id = priceId;
+        p->product_id = productId;
+        p->price = amount;
+        p->discount_price = amount / 2;
+        p->currency = currency;
+        p->discount_start_date = Date { start };
+        p->discount_end_date = Date { end };
+        p->tier_quantity_price = std::string("10:") + std::to_string(priceId);
+        return p;
+    };
+    auto m = dam();
+    // Product 2's rows are saved highest id first, so neither the order of
+    // saving nor of reading can pass for "the last row".
+    ASSERT_TRUE(m->saveToDatabasePrice(EntityList<corvelle_product_price_Entity> {
+        price(1, 1, 10, now - 60, now + 60, "USD"),
+        price(9, 2, 30, now - 60, now - 1, "EUR"),
+        price(4, 2, 20, now - 60, now + 60, "CNY"),
+        price(7, 3, -1, now - 60, now + 60, "USD"),
+    }));
+    const std::vector<int> ids { 3, 1, 2, 99, 1 };
+    auto all = m->getPriceEntitiesByProductIds(ids);
+    for (int id : ids) {
+        SCOPED_TRACE(id);
+        auto own = m->getPriceEntityByProductId(id);
+        ASSERT_TRUE(all[id]);
+        const auto& listed = *all[id];
+        EXPECT_EQ(listed.price_id, own->price_id);
+        EXPECT_EQ(listed.product_id, own->product_id);
+        EXPECT_EQ(listed.price, own->price);
+        EXPECT_EQ(listed.discount_price, own->discount_price);
+        EXPECT_EQ(listed.currency, own->currency);
+        EXPECT_EQ(listed.tier_quantity_price, own->tier_quantity_price);
+        EXPECT_EQ(listed.discount_flag, own->discount_flag);
+        EXPECT_EQ(listed.strPrice(), own->strPrice());
+    }
+    EXPECT_EQ(all[2]->price_id, 9);
+    EXPECT_FALSE(all[2]->discount_flag) << "the standing row's discount has ended";
+    EXPECT_TRUE(all[1]->discount_flag);
+    EXPECT_FALSE(all[99]->currency);
+    EXPECT_TRUE(m->getPriceEntitiesByProductIds({}).empty());
 }
 
 TEST_F(CatalogueTables, CategoryTreeReadsAndCyclesEnd)
