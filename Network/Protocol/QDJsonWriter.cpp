@@ -4,8 +4,11 @@
 #include "Platform/Foundation/NumberParsing.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -21,7 +24,109 @@ struct EscapeTable {
 };
 constexpr EscapeTable kEscape;
 
+// The first byte from `p` on that needs escaping, or `end`; eight bytes at a
+// time while they last (the lowest flagged byte of each test is exact).
+inline const char* findEscape(const char* p, const char* end)
+{
+    static_assert(std::endian::native == std::endian::little, "the first byte in memory is the lowest");
+    constexpr uint64_t ones = 0x0101010101010101ull;
+    constexpr uint64_t highs = 0x8080808080808080ull;
+    while (end - p >= 8) {
+        uint64_t word;
+        std::memcpy(&word, p, 8);
+        const uint64_t quote = word ^ (ones * '"');
+        const uint64_t backslash = word ^ (ones * '\\');
+        // A byte of 0x80 or more never needs escaping, and `& ~word` leaves it out.
+        const uint64_t hits = ((word - ones * 0x20) | (quote - ones) | (backslash - ones)) & ~word & highs;
+        if (hits)
+            return p + (__builtin_ctzll(hits) >> 3);
+        p += 8;
+    }
+    while (p < end && !kEscape.escape[static_cast<unsigned char>(*p)])
+        ++p;
+    return p;
+}
+
+// The written length of a text: its bytes, its quotes, and what escapes add.
+size_t stringLength(std::string_view text)
+{
+    size_t length = text.size() + 2;
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while ((p = findEscape(p, end)) < end) {
+        switch (*p++) {
+        case '"': case '\\': case '\b': case '\t': case '\n': case '\f': case '\r': length += 1; break;
+        default: length += 5;
+        }
+    }
+    return length;
+}
+
+size_t integerLength(const Value& value)
+{
+    char buffer[32];
+    std::to_chars_result r = value.isUnsigned()
+        ? std::to_chars(buffer, buffer + sizeof buffer, value.unsignedLongLongValue())
+        : std::to_chars(buffer, buffer + sizeof buffer, value.longLongValue());
+    return static_cast<size_t>(r.ptr - buffer);
+}
+
 }  // namespace
+
+// The text being written. Its room is made once, from the value's length;
+// every write still checks it, so a short guess regrows rather than overruns.
+class QDJsonWriter::Output {
+public:
+    explicit Output(size_t room)
+    {
+        m_text.resize(room);
+        m_next = m_text.data();
+        m_end = m_next + room;
+    }
+    void operator+=(char ch)
+    {
+        makeRoom(1);
+        *m_next++ = ch;
+    }
+    void operator+=(std::string_view text) { append(text.data(), text.size()); }
+    void operator+=(const char* text) { append(text, std::strlen(text)); }
+    void append(const char* text, size_t size)
+    {
+        makeRoom(size);
+        std::memcpy(m_next, text, size);
+        m_next += size;
+    }
+    void append(const char* first, const char* last) { append(first, static_cast<size_t>(last - first)); }
+    void append(size_t count, char ch)
+    {
+        makeRoom(count);
+        std::memset(m_next, ch, count);
+        m_next += count;
+    }
+    std::string finish()
+    {
+        m_text.resize(static_cast<size_t>(m_next - m_text.data()));
+        return std::move(m_text);
+    }
+
+private:
+    std::string m_text;
+    char* m_next = nullptr;
+    char* m_end = nullptr;
+
+    void makeRoom(size_t size)
+    {
+        if (static_cast<size_t>(m_end - m_next) < size) [[unlikely]]
+            grow(size);
+    }
+    [[gnu::noinline]] void grow(size_t size)
+    {
+        const size_t used = static_cast<size_t>(m_next - m_text.data());
+        m_text.resize(std::max(2 * m_text.size(), used + size));
+        m_next = m_text.data() + used;
+        m_end = m_text.data() + m_text.size();
+    }
+};
 
 const char* QDJsonClassName(const Value& value)
 {
@@ -53,20 +158,61 @@ std::optional<std::string> QDJsonWriter::stringWithFragment(const Value& value)
 {
     clearErrorTrace();
     m_depth = 0;
-    std::string out;
-    out.reserve(128);
+    Output out(textLength(value, 0));
     if (!appendValue(value, out))
         return std::nullopt;
-    return out;
+    return out.finish();
 }
 
-void QDJsonWriter::appendIndent(std::string& out)
+size_t QDJsonWriter::textLength(const Value& value, unsigned depth) const
+{
+    switch (value.type()) {
+    case Value::Type::Dictionary:
+    case Value::Type::Array: {
+        // Past the nesting limit the write itself fails; the guess stops here.
+        const unsigned limit = maxDepth();
+        if (++depth > (limit && limit < kDeepestNesting ? limit : kDeepestNesting))
+            return 0;
+        const bool isDictionary = value.isDictionary();
+        const size_t count = value.count();
+        // The brackets, the commas between elements, and each element's indent.
+        size_t length = 2 + (count ? count - 1 : 0);
+        if (m_humanReadable && count)
+            length += count * (1 + 2 * static_cast<size_t>(depth)) + 1 + 2 * static_cast<size_t>(depth - 1);
+        if (isDictionary) {
+            for (const auto& entry : value.dictionaryValue().entries())
+                length += stringLength(entry.first) + (m_humanReadable ? 3 : 1) + textLength(entry.second, depth);
+        } else {
+            for (const Value& item : value.arrayValue())
+                length += textLength(item, depth);
+        }
+        return length;
+    }
+    case Value::Type::String:
+        return stringLength(*value.stringView());
+    case Value::Type::Bool:
+    case Value::Type::Integer:
+        if (value.isBool() || value.numberKind() == Value::NumberKind::Char)
+            return value.boolValue() ? 4 : 5;
+        return integerLength(value);
+    case Value::Type::Real:
+        if (auto decimal = value.decimalText())
+            return decimal->size();
+        return 32;
+    case Value::Type::Null:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+void QDJsonWriter::appendIndent(Output& out)
 {
     out += '\n';
     out.append(2 * static_cast<size_t>(m_depth), ' ');
 }
 
-bool QDJsonWriter::appendValue(const Value& value, std::string& out)
+bool QDJsonWriter::appendValue(const Value& value, Output& out)
 {
     switch (value.type()) {
     case Value::Type::Dictionary:
@@ -90,7 +236,7 @@ bool QDJsonWriter::appendValue(const Value& value, std::string& out)
     }
 }
 
-bool QDJsonWriter::appendDictionary(const Value& value, std::string& out)
+bool QDJsonWriter::appendDictionary(const Value& value, Output& out)
 {
     if (!enterLevel())
         return false;
@@ -135,7 +281,7 @@ bool QDJsonWriter::appendDictionary(const Value& value, std::string& out)
     return true;
 }
 
-bool QDJsonWriter::appendArray(const Value& value, std::string& out)
+bool QDJsonWriter::appendArray(const Value& value, Output& out)
 {
     if (!enterLevel())
         return false;
@@ -158,15 +304,14 @@ bool QDJsonWriter::appendArray(const Value& value, std::string& out)
     return true;
 }
 
-void QDJsonWriter::appendString(std::string_view text, std::string& out)
+void QDJsonWriter::appendString(std::string_view text, Output& out)
 {
     out += '"';
     const char* p = text.data();
     const char* end = p + text.size();
     while (p < end) {
         const char* run = p;
-        while (p < end && !kEscape.escape[static_cast<unsigned char>(*p)])
-            ++p;
+        p = findEscape(p, end);
         out.append(run, static_cast<size_t>(p - run));
         if (p == end)
             break;
@@ -189,7 +334,7 @@ void QDJsonWriter::appendString(std::string_view text, std::string& out)
     out += '"';
 }
 
-bool QDJsonWriter::appendNumber(const Value& value, std::string& out)
+bool QDJsonWriter::appendNumber(const Value& value, Output& out)
 {
     if (value.isBool() || (value.isInteger() && value.numberKind() == Value::NumberKind::Char)) {
         out += value.boolValue() ? "true" : "false";

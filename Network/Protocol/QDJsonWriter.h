@@ -27,12 +27,17 @@ private:
     bool m_sortKeys = false;
     bool m_humanReadable = false;
 
-    bool appendValue(const Value& value, std::string& out);
-    bool appendDictionary(const Value& value, std::string& out);
-    bool appendArray(const Value& value, std::string& out);
-    void appendString(std::string_view text, std::string& out);
-    bool appendNumber(const Value& value, std::string& out);
-    void appendIndent(std::string& out);
+    class Output;
+
+    // The length of the value's text, exact but for reals (their longest
+    // form), so the output is made once at its size rather than regrown.
+    size_t textLength(const Value& value, unsigned depth) const;
+    bool appendValue(const Value& value, Output& out);
+    bool appendDictionary(const Value& value, Output& out);
+    bool appendArray(const Value& value, Output& out);
+    void appendString(std::string_view text, Output& out);
+    bool appendNumber(const Value& value, Output& out);
+    void appendIndent(Output& out);
 };
 
 // The platform's class name of a value, for error texts.

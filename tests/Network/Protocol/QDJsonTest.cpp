@@ -152,6 +152,66 @@ TEST(QDJsonWriter, WritesCompactTextAndEscapesOnlyWhatItMust)
     EXPECT_EQ(writer.stringWithObject(Value::dictionary()), "{}");
 }
 
+// Texts read and written again keep every value, compact or laid out, and
+// each output is made once at its final size: its room is its length (no
+// regrowing, no slack), except for computed reals, given their longest form.
+TEST(QDJsonWriter, TrickyTextsRoundTripAndTheOutputIsMadeAtItsSize)
+{
+    // Below twice the inline room the string library rounds the room up.
+    auto madeAtItsSize = [](const std::string& text) { return text.size() < 30 ? text.capacity() <= 30 : text.capacity() == text.size(); };
+    std::string wide = "[";
+    for (int i = 0; i < 3000; ++i)
+        wide += (i ? "," : "") + std::string(R"({"k\"ey\\":"a\u0001b\n\t\u001f\/é漢😀","n":-)") + std::to_string(i) + R"(,"big":18446744073709551615,"d":1.250,"t":true,"z":null})";
+    wide += "]";
+    std::string deep;
+    for (int i = 0; i < 250; ++i)
+        deep += R"({"a":[)";
+    deep += "0";
+    for (int i = 0; i < 250; ++i)
+        deep += "]}";
+    const char* texts[] = {
+        R"({"quote\"back\\slash":"\"\\\b\f\n\r\t\u0000\u007f","unicode":"é漢😀\u00e9\ud83d\ude00","slash":"a\/b"})",
+        R"([9223372036854775807,-9223372036854775808,18446744073709551615,123456789012345678901234567890,-0,1e-7,1.5E+300,0.1])",
+        R"([[],{},[[[]]],{"":{"":""}},"",true,false,null])",
+        R"(["1234567","12345678","1234567890123","12345678901234"])",
+    };
+    QDJsonParser parser;
+    for (bool laidOut : { false, true }) {
+        SCOPED_TRACE(laidOut ? "laid out" : "compact");
+        QDJsonWriter writer;
+        writer.setHumanReadable(laidOut);
+        std::vector<std::string> all(std::begin(texts), std::end(texts));
+        all.push_back(wide);
+        all.push_back(deep);
+        for (const auto& text : all) {
+            SCOPED_TRACE(text.substr(0, 60));
+            auto value = parser.objectWithString(text);
+            ASSERT_TRUE(value);
+            auto written = writer.stringWithObject(*value);
+            ASSERT_TRUE(written);
+            EXPECT_TRUE(madeAtItsSize(*written)) << written->capacity() << " for " << written->size();
+            auto again = parser.objectWithString(*written);
+            ASSERT_TRUE(again);
+            EXPECT_EQ(*again, *value);
+            EXPECT_EQ(writer.stringWithObject(*again), written) << "a second round changed the text";
+            // The optional escape of '/' is never written.
+            EXPECT_EQ(written->find("\\/"), std::string::npos);
+        }
+        // Sorted keys change the order, not the length.
+        writer.setSortKeys(true);
+        auto sorted = writer.stringWithObject(*parser.objectWithString(R"({"b":1,"a":{"d":"x","c":[1,2]}})"));
+        ASSERT_TRUE(sorted);
+        EXPECT_TRUE(madeAtItsSize(*sorted)) << sorted->capacity() << " for " << sorted->size();
+        EXPECT_EQ(*sorted, laidOut ? "{\n  \"a\" : {\n    \"c\" : [\n      1,\n      2\n    ],\n    \"d\" : \"x\"\n  },\n  \"b\" : 1\n}" : R"({"a":{"c":[1,2],"d":"x"},"b":1})");
+    }
+    // A computed real is given room for its longest form and still writes exactly.
+    QDJsonWriter writer;
+    auto reals = writer.stringWithObject(Value::array({ Value(0.1), Value(1.0 / 3), Value(7.0f) }));
+    ASSERT_TRUE(reals);
+    EXPECT_EQ(*reals, "[0.1,0.3333333333333333,7]");
+    EXPECT_GE(reals->capacity(), reals->size());
+}
+
 TEST(QDJsonWriter, RefusesWhatJsonCannotHold)
 {
     struct Case {
