@@ -82,8 +82,9 @@ SharedText* SharedText::make(std::string_view text)
 
 void SharedText::release()
 {
-    // The last owner sees every earlier owner's use before it frees.
-    if (references.fetch_sub(1, std::memory_order_acq_rel) != 1)
+    // The last owner sees every earlier owner's use before it frees. A sole
+    // owner skips the locked decrement: no one else can take a reference.
+    if (references.load(std::memory_order_acquire) != 1 && references.fetch_sub(1, std::memory_order_acq_rel) != 1)
         return;
     this->~SharedText();
     ::operator delete(this);
@@ -637,7 +638,8 @@ ValueArray::Block* ValueArray::allocate(size_t capacity)
 
 void ValueArray::release(Block* block)
 {
-    if (!block || block->references.fetch_sub(1, std::memory_order_acq_rel) != 1)
+    // As for shared text: a sole owner frees without the locked decrement.
+    if (!block || (block->references.load(std::memory_order_acquire) != 1 && block->references.fetch_sub(1, std::memory_order_acq_rel) != 1))
         return;
     Value* items = block->items();
     for (uint32_t i = 0; i < block->size; ++i)
@@ -860,7 +862,7 @@ ValueDictionary::Block* ValueDictionary::allocate(size_t capacity)
 
 void ValueDictionary::release(Block* block)
 {
-    if (!block || block->references.fetch_sub(1, std::memory_order_acq_rel) != 1)
+    if (!block || (block->references.load(std::memory_order_acquire) != 1 && block->references.fetch_sub(1, std::memory_order_acq_rel) != 1))
         return;
     Entry* entries = block->entries();
     for (uint32_t i = 0; i < block->size; ++i)
