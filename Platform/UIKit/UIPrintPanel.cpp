@@ -13,6 +13,13 @@ namespace {
 constexpr CGFloat kWidth = 360;
 constexpr CGFloat kRow = 40;
 
+// Dark titles on the white panel, grey while a control cannot be used.
+void styleOnWhite(UIButton& button)
+{
+    button.setTitleColorForState(UIColor::colorWithRedGreenBlueAlpha(0, 0.36f, 0.75f, 1), UIControlStateNormal);
+    button.setTitleColorForState(UIColor::lightGrayColor(), UIControlStateDisabled);
+}
+
 std::string copiesText(int n)
 {
     return n == 1 ? "1 Copy" : std::to_string(n) + " Copies";
@@ -30,7 +37,8 @@ UIPrintPanelViewController::UIPrintPanelViewController(std::vector<PrintDestinat
     for (size_t i = 0; i < m_printers.size(); ++i)
         if (m_printers[i].isDefault)
             m_chosen = i;
-    CGFloat height = 44 + 32 + kRow * static_cast<CGFloat>(m_printers.size()) + 8 + 3 * kRow + 32;
+    CGFloat rows = m_showsPageRange ? 3 : 2;
+    CGFloat height = 44 + 32 + kRow * static_cast<CGFloat>(m_printers.size()) + 8 + rows * kRow + 32;
     setContentSizeForViewInPopover(CGSizeMake(kWidth, height));
 }
 
@@ -76,6 +84,9 @@ void UIPrintPanelViewController::loadView()
     m_printerButtons.clear();
     for (size_t i = 0; i < m_printers.size(); ++i) {
         auto row = std::make_shared<UIButton>(CGRectMake(12, y, size.width - 24, kRow - 4));
+        styleOnWhite(*row);
+        row->setTitleColorForState(UIColor::blackColor(), UIControlStateNormal);
+        row->setContentHorizontalAlignment(UIControlContentHorizontalAlignmentLeft);
         on(row, UIControlEventTouchUpInside, [i](UIPrintPanelViewController& p) { p.choosePrinter(i); });
         view->addSubview(row);
         m_printerButtons.push_back(row);
@@ -84,12 +95,14 @@ void UIPrintPanelViewController::loadView()
     y += 8;
     m_fewer = std::make_shared<UIButton>(CGRectMake(size.width - 104, y, 44, kRow - 4));
     m_fewer->setTitleForState("−", UIControlStateNormal);
+    styleOnWhite(*m_fewer);
     on(m_fewer, UIControlEventTouchUpInside, [](UIPrintPanelViewController& p) {
         p.m_copies = std::max(1, p.m_copies - 1);
         p.update();
     });
     m_more = std::make_shared<UIButton>(CGRectMake(size.width - 56, y, 44, kRow - 4));
     m_more->setTitleForState("+", UIControlStateNormal);
+    styleOnWhite(*m_more);
     on(m_more, UIControlEventTouchUpInside, [](UIPrintPanelViewController& p) {
         p.m_copies = std::min(kMaxCopies, p.m_copies + 1);
         p.update();
@@ -118,8 +131,8 @@ void UIPrintPanelViewController::loadView()
         m_pages->setPlaceholder("All " + std::to_string(m_pageCount) + (m_pageCount == 1 ? " page" : " pages"));
         on(m_pages, UIControlEventEditingChanged, [](UIPrintPanelViewController& p) { p.update(); });
         view->addSubview(m_pages);
+        y += kRow;
     }
-    y += kRow;
     m_problem = std::make_shared<UILabel>(CGRectMake(12, y, size.width - 24, 24));
     m_problem->setTextColor(UIColor::redColor());
     view->addSubview(m_problem);
