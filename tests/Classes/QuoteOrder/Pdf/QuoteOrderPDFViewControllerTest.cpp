@@ -288,6 +288,30 @@ TEST_F(QuoteOrderPDFViewControllerTest, PrintSendsTheSignedOrderPdfToTheChosenPr
     }
 }
 
+// This composer sends or cancels; a composer that keeps a draft answers "saved",
+// which, like "cancelled", closes it without an alert. Each answer comes from
+// the composer on screen.
+TEST_F(QuoteOrderPDFViewControllerTest, AMailKeptForLaterOrCancelledClosesTheComposerWithoutAnAlert)
+{
+    SmtpSink sink;
+    ASSERT_TRUE(sink.running()) << sink.error();
+    ScopedMailAccount account(sink.url());
+    push();
+    for (auto result : { MFMailComposeResultSaved, MFMailComposeResultCancelled }) {
+        SCOPED_TRACE(result);
+        ASSERT_TRUE(driver->tapButton(text("EMAIL")));
+        driver->advance(1);
+        auto composer = std::dynamic_pointer_cast<MFMailComposeViewController>(screen->presentedViewController());
+        ASSERT_TRUE(composer);
+        ASSERT_EQ(composer->mailComposeDelegate(), screen);
+        composer->mailComposeDelegate()->mailComposeControllerDidFinishWithResultError(*composer, result, nullptr);
+        driver->advance(1);
+        EXPECT_FALSE(screen->presentedViewController());
+        EXPECT_FALSE(driver->visibleAlert());
+    }
+    EXPECT_TRUE(sink.received().empty());
+}
+
 TEST_F(QuoteOrderPDFViewControllerTest, MailCarriesOneOrderPdfAndReportsTheResult)
 {
     SmtpSink accepting;
