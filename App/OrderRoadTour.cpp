@@ -1,6 +1,7 @@
 #include "App/OrderRoadTour.h"
 
 #include "App/DemoTour.h"
+#include "App/SessionTour.h"
 #include "App/TourSignatureCheck.h"
 #include "Classes/Catalog/CatalogViewController.h"
 #include "Classes/Catalog/DetailCell.h"
@@ -25,12 +26,16 @@
 #include "Classes/QuoteOrder/QuoteOrderViewController.h"
 #include "Database/DataAccessManager.h"
 #include "Platform/Foundation/Format.h"
+#include "Platform/Foundation/Dispatch.h"
+#include "Platform/UIKit/MFMailComposeViewController.h"
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIImageView.h"
 #include "Platform/UIKit/UINavigationController.h"
 #include "Platform/UIKit/UIPopoverController.h"
+#include "Platform/UIKit/UIPrintInteractionController.h"
+#include "Platform/UIKit/UIPrintPanel.h"
 #include "Platform/UIKit/UIScrollView.h"
 #include "Platform/UIKit/UITableView.h"
 #include "Platform/UIKit/UIWindow.h"
@@ -200,6 +205,8 @@ struct RoadState {
     int firstProduct = 0;
     bool submitted = false;
     std::string outcome;
+    bool mailed = false;
+    std::string printed;  // the print job's end as the PDF screen logged it
 };
 
 std::shared_ptr<ProductDetailController> productDetail()
@@ -217,6 +224,19 @@ std::shared_ptr<QuoteOrderViewController> editor()
 std::shared_ptr<QuoteOrderPDFViewController> pdfScreen()
 {
     return topOfSelectedStack<QuoteOrderPDFViewController>();
+}
+
+std::shared_ptr<MFMailComposeViewController> composer()
+{
+    auto pdf = pdfScreen();
+    return pdf ? std::dynamic_pointer_cast<MFMailComposeViewController>(pdf->presentedViewController()) : nullptr;
+}
+
+std::shared_ptr<UIPrintPanelViewController> printPanel()
+{
+    auto printer = UIPrintInteractionController::isPrintingAvailable()
+        ? UIPrintInteractionController::sharedPrintInteractionController() : nullptr;
+    return printer ? printer->printPanel() : nullptr;
 }
 
 std::shared_ptr<PainterViewController> painter()
@@ -457,6 +477,73 @@ void OrderRoadTour::addSteps(DemoTour& tour)
         if (auto alert = visibleAlert(); alert && alert->numberOfButtons() > 0)
             tap(alert->buttonAtIndex(0));
     }, 0.5);
+    // The signed order mailed to the buyer through the mail composer, and printed through the print panel.
+    // The PDF screen tells how a print job ended only in its log; the tour reads it there.
+    SessionTour::watchLogLines([state](const std::string& line) {
+        if (line.find("printInteractionControllerDidFinishJob") != std::string::npos || line.find("FAILED!") != std::string::npos)
+            dispatch_async(dispatch_get_main_queue(), [state, line] { state->printed = line; });
+    });
+    tour.addStepUntil("", []() {
+        auto screen = editor();
+        tap(screen ? screen->btnViewPdf() : nullptr);
+    }, []() { return pdfScreen() != nullptr; }, 5);
+    tour.addStepUntil("", []() {
+        auto pdf = pdfScreen();
+        tap(pdf ? pdf->btnEmail_ : nullptr);
+    }, []() { return composer() != nullptr || visibleAlert() != nullptr; }, 5);
+    tour.addStep("order_13_mail_composer", []() {
+        auto mail = composer();
+        if (!mail) {
+            auto alert = visibleAlert();
+            say("Order road: no mail composer: " + (alert ? alert->message() : std::string("nothing shown")));
+            if (alert)
+                answerAlert(Language::stringOrKey("OK"));
+            return;
+        }
+        if (!typeInto(mail->toField(), "buyer@harbour.example"))
+            say("Order road: the buyer's address could not be typed");
+    }, 0.8);
+    tour.addStepUntil("order_13_mail_sent", [state]() {
+        auto mail = composer();
+        if (!mail || !tap(mail->sendButton())) {
+            state->mailed = true;
+            return;
+        }
+        say("Order road: mailing the signed order to buyer@harbour.example");
+    }, [state]() {
+        if (state->mailed)
+            return true;
+        if (composer() || !visibleAlert())
+            return false;
+        state->mailed = true;
+        say("Order road: the mail composer answered: " + visibleAlert()->title());
+        return true;
+    }, 60);
+    tour.addStepUntil("order_13_print_panel", []() {
+        answerAlert(Language::stringOrKey("OK"));
+        auto pdf = pdfScreen();
+        tap(pdf ? pdf->btnPrintPdf_ : nullptr);
+    }, []() { return printPanel() != nullptr; }, 10);
+    tour.addStepUntil("order_13_printed", [state]() {
+        auto panel = printPanel();
+        if (!panel) {
+            say("Order road: no print panel: printing is not available");
+            state->printed = "not available";
+            return;
+        }
+        say("Order road: printing the signed order on \"" + panel->chosenPrinter().title() + "\"");
+        tap(panel->printButton());
+    }, [state]() { return !state->printed.empty(); }, 120);
+    tour.addStep("", [state]() {
+        if (state->printed.find("success") != std::string::npos)
+            say("Order road: the print job completed");
+        else
+            say("Order road: the print job did not complete: " + (state->printed.empty() ? std::string("no answer") : state->printed));
+    }, 0.1);
+    tour.addStepUntil("", []() {
+        auto pdf = pdfScreen();
+        tap(pdf ? pdf->btnBack_ : nullptr);
+    }, []() { return editor() != nullptr; }, 5);
     tour.addStep("order_14_orders", []() {
         auto screen = editor();
         tap(screen ? screen->btnOrderList() : nullptr);

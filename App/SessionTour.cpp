@@ -151,9 +151,37 @@ std::optional<std::string> loggedAddress(const std::string& line)
 
 }  // namespace
 
+namespace {
+
+struct LineWatchers {
+    std::mutex lock;
+    std::vector<std::function<void(const std::string&)>> watchers;
+};
+
+LineWatchers& lineWatchers()
+{
+    static LineWatchers watchers;
+    return watchers;
+}
+
+}  // namespace
+
+void SessionTour::watchLogLines(std::function<void(const std::string&)> watcher)
+{
+    auto& w = lineWatchers();
+    std::lock_guard guard(w.lock);
+    w.watchers.push_back(std::move(watcher));
+}
+
 void SessionTour::watchRequests()
 {
     NSLogSetCapture([](const std::string& message) {
+        {
+            auto& w = lineWatchers();
+            std::lock_guard guard(w.lock);
+            for (auto& watcher : w.watchers)
+                watcher(message);
+        }
         if (auto address = loggedAddress(message)) {
             auto& tally = requestTally();
             std::lock_guard guard(tally.lock);

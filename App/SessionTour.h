@@ -8,6 +8,7 @@
 
 #include "Database/LoginInfo.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,6 +26,9 @@ public:
     // From now on every request's address, as the transport logs it, is
     // counted by host and port (the log lines still go to the terminal).
     static void watchRequests();
+    // Once requests are watched, `watcher` also sees every log line, on the
+    // thread that logs it (for outcomes a screen only logs).
+    static void watchLogLines(std::function<void(const std::string&)> watcher);
     // The tour's last step: how many requests went to `server` and which went
     // anywhere else ("none elsewhere" when every one went there).
     static void addRequestReport(DemoTour& tour, const std::string& server);

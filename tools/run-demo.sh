@@ -40,6 +40,70 @@ if [ -z "$port" ]; then
 fi
 echo "Fake company server with the sample company on 127.0.0.1:$port (account ACME / sales1 / secret)"
 
+# For the tour's mail and print: a mail sink on the loopback as the
+# application's mail account, and a print server of the demo's own with one
+# PDF printer whose device is a file.
+demo="$(mktemp -d)"
+chmod 755 "$demo"
+sink="" cupsd="" mail_port="" printer_ready=""
+stop_services() {
+  for p in $sink $cupsd; do kill "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done
+  rm -rf "$demo"
+}
+trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; stop_services; rm -f "$log"' EXIT
+mkdir -p "$demo/mail"
+# Debian's own Python, which has the mail server module of the package list.
+py=/usr/bin/python3
+[ -x "$py" ] || py=python3
+"$py" "$root/tests/support/smtp_sink.py" "$demo/mail" accept >"$demo/mail.log" 2>&1 &
+sink=$!
+for _ in $(seq 1 100); do
+  mail_port="$(head -n 1 "$demo/mail.log" | grep -E '^[0-9]+$' || true)"
+  [ -n "$mail_port" ] && break
+  kill -0 "$sink" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -n "$mail_port" ]; then
+  export CORVELLE_SMTP_URL="smtp://127.0.0.1:$mail_port" CORVELLE_SMTP_FROM="sales1@acme.example"
+  echo "Mail sink on 127.0.0.1:$mail_port (the application's mail account)"
+else
+  echo "run-demo: no mail sink (python3-aiosmtpd missing?): the tour will find no mail account" >&2
+fi
+
+cups="$demo/cups"
+mkdir -p "$cups/conf" "$cups/spool/tmp" "$cups/cache" "$cups/state" "$cups/logs" "$demo/out"
+chmod -R 755 "$cups"
+chmod 777 "$demo/out"
+print_port="$("$py" -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
+printf '%s\n' "Listen 127.0.0.1:$print_port" "Browsing No" "WebInterface No" "DefaultAuthType None" \
+  "<Location />" "  Order allow,deny" "  Allow all" "</Location>" \
+  "<Policy default>" "  <Limit All>" "    Order deny,allow" "  </Limit>" "</Policy>" >"$cups/conf/cupsd.conf"
+printf '%s\n' "ServerRoot $cups/conf" "RequestRoot $cups/spool" "TempDir $cups/spool/tmp" "CacheDir $cups/cache" \
+  "StateDir $cups/state" "ErrorLog $cups/logs/error_log" \
+  "AccessLog $cups/logs/access_log" "PageLog $cups/logs/page_log" "FileDevice Yes" >"$cups/conf/cups-files.conf"
+if [ "$(id -u)" = 0 ]; then
+  printf '%s\n' "User lp" "Group lp" "SystemGroup root" >>"$cups/conf/cups-files.conf"
+fi
+if command -v cupsd >/dev/null && command -v lpadmin >/dev/null; then
+  cupsd -f -c "$cups/conf/cupsd.conf" -s "$cups/conf/cups-files.conf" >/dev/null 2>&1 &
+  cupsd=$!
+  for _ in $(seq 1 100); do
+    if lpadmin -h "127.0.0.1:$print_port" -p Demo -E -v "file://$demo/out/Demo.pdf" \
+         -P /usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd -D "Demo PDF Printer" 2>/dev/null; then
+      printer_ready=yes
+      break
+    fi
+    kill -0 "$cupsd" 2>/dev/null || break
+    sleep 0.1
+  done
+fi
+if [ -n "$printer_ready" ]; then
+  export CUPS_SERVER="127.0.0.1:$print_port"
+  echo "Print server on 127.0.0.1:$print_port with the printer \"Demo PDF Printer\", printing into a file"
+else
+  echo "run-demo: no print server (cups-daemon, cups-client, cups-filters missing?): the tour cannot print" >&2
+fi
+
 if [ $# -eq 0 ] && [ -z "${DISPLAY:-}" ]; then
   set -- --tour "$build/tour"
 fi
@@ -51,4 +115,27 @@ kill "$server" 2>/dev/null || true
 wait "$server" 2>/dev/null || true
 echo "The fake company server's log:"
 grep -E '^fake company server (received|sent)' "$log" || echo "(nothing received)"
+if [ -n "$mail_port" ]; then
+  echo "The mail sink's messages:"
+  "$py" -c '
+import glob, json, os, sys
+folder = sys.argv[1]
+records = sorted(glob.glob(os.path.join(folder, "*.json")), key=lambda p: int(os.path.basename(p)[:-5]))
+for record in records:
+    m = json.load(open(record))
+    parts = ", ".join("%s (%s, %d bytes)" % (a["filename"], a["type"], os.path.getsize(os.path.join(folder, a["file"])))
+                      for a in m["attachments"])
+    print("mail sink received a message to %s, subject %s, attachments: %s"
+          % (", ".join(m["rcpt_tos"]), m["subject"], parts or "none"))
+if not records:
+    print("(nothing received)")
+' "$demo/mail"
+fi
+if [ -n "$printer_ready" ]; then
+  if [ -s "$demo/out/Demo.pdf" ]; then
+    echo "The demo printer printed $(pdfinfo "$demo/out/Demo.pdf" | sed -n 's/^Pages: *//p') page(s) holding: $(pdftotext "$demo/out/Demo.pdf" - | grep -m 3 -v '^[[:space:]]*$' | tr '\n' ' ')"
+  else
+    echo "The demo printer printed nothing"
+  fi
+fi
 exit "$status"
