@@ -1,8 +1,10 @@
 // The order list's data paths for 500 to 5,000 stored orders of 20 lines each:
-// loading a segment (all, submitted, unsubmitted) with every order's lines,
-// and searching by customer name or order number. Beside them runs the floor
-// of the same size: reading every order row and every line row with SQLite
-// alone, the least any load of the same orders with their lines must do.
+// loading a segment (all, submitted, unsubmitted) with every order's lines
+// and their products, and searching by customer name or order number. Beside
+// them runs the floor of the same size: reading every order row and every
+// line row through the database layer; and the whole list runs in rounds
+// interleaved with the same rows read with SQLite alone in one transaction,
+// the least any load of the same orders, lines and products must do.
 // The complexity fits report how each grows with the number of orders.
 //
 // The editor with one order of 500 lines, each product with a thumbnail file
@@ -31,7 +33,10 @@
 #include "support/TemporaryHome.h"
 
 #include <benchmark/benchmark.h>
+#include <sqlite3.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -80,6 +85,10 @@ void seed(int orders)
     db->executeUpdate("delete from corvelle_quote_order");
     db->executeUpdate("delete from corvelle_quote_order_item");
     db->beginTransaction();
+    // The lines' products, so that each line of the list carries its record.
+    for (int p = 1; p <= kLinesPerOrder; ++p)
+        db->executeUpdate("insert or replace into corvelle_product (product_id, product_sku, product_name, product_s_desc, product_publish) values (?, ?, ?, ?, 1)",
+                          p, "SKU-" + std::to_string(p - 1), "Product " + std::to_string(p - 1), "A product sold by the dozen");
     int lineId = 1;
     for (int i = 0; i < orders; ++i) {
         auto order = std::make_shared<QuoteOrderEntity>();
@@ -136,6 +145,71 @@ void fetch(benchmark::State& state, int type, const char* text)
     for (auto _ : state)
         benchmark::DoNotOptimize(store->fetchQuoteOrdersCondition(type, text ? std::optional<std::string>(text) : std::nullopt));
     state.SetComplexityN(state.range(0));
+}
+
+// The least any load of the whole list must do: the same orders, lines and
+// products read with SQLite alone in one transaction, every column copied
+// out, as the list's records copy them.
+size_t floorReadOrderList(sqlite3* handle)
+{
+    size_t bytes = 0;
+    sqlite3_exec(handle, "BEGIN", nullptr, nullptr, nullptr);
+    for (const char* sql : { "SELECT * FROM corvelle_quote_order ORDER BY cdate DESC",
+             "SELECT * FROM corvelle_quote_order_item WHERE order_id IN (SELECT order_id FROM corvelle_quote_order) ORDER BY order_id, order_item_id",
+             "SELECT * FROM corvelle_product WHERE product_id IN (SELECT product_id FROM corvelle_quote_order_item)" }) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(handle, sql, -1, &statement, nullptr) != SQLITE_OK)
+            continue;
+        const int columns = sqlite3_column_count(statement);
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            for (int c = 0; c < columns; ++c) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, c));
+                std::string copy(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(statement, c)));
+                bytes += copy.size();
+            }
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr);
+    return bytes;
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+// The whole list beside its floor in interleaved rounds (ours, floor, ours,
+// floor...), so both see the same machine; reports the median and minimum
+// of each and the ratio of the medians.
+void BM_ListBesideFloor(benchmark::State& state)
+{
+    seed(static_cast<int>(state.range(0)));
+    auto store = QuoteOrderStore::sharedQuoteOrderStore();
+    sqlite3* handle = SQLDatabase::sharedDataBase()->sqliteHandle();
+    std::vector<double> ours, floor;
+    for (auto _ : state) {
+        for (int round = 0; round < 11; ++round) {
+            auto start = std::chrono::steady_clock::now();
+            benchmark::DoNotOptimize(store->fetchQuoteOrdersCondition(0, std::nullopt));
+            ours.push_back(secondsSince(start));
+            start = std::chrono::steady_clock::now();
+            benchmark::DoNotOptimize(floorReadOrderList(handle));
+            floor.push_back(secondsSince(start));
+        }
+        state.SetIterationTime(median(ours));
+    }
+    state.counters["ours_median_ms"] = median(ours) * 1e3;
+    state.counters["ours_min_ms"] = *std::min_element(ours.begin(), ours.end()) * 1e3;
+    state.counters["floor_median_ms"] = median(floor) * 1e3;
+    state.counters["floor_min_ms"] = *std::min_element(floor.begin(), floor.end()) * 1e3;
+    state.counters["ours_to_floor"] = median(ours) / median(floor);
 }
 
 void BM_LoadAll(benchmark::State& state) { fetch(state, 0, nullptr); }
@@ -307,6 +381,7 @@ BENCHMARK(BM_EditorQuantityChange)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FloorSumSubtotals)->Unit(benchmark::kMicrosecond);
 
 #define ORDER_SIZES ->Arg(500)->Arg(1000)->Arg(2000)->Arg(5000)->Unit(benchmark::kMillisecond)->Complexity()
+BENCHMARK(BM_ListBesideFloor)->Arg(500)->Arg(5000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FloorReadRows) ORDER_SIZES;
 BENCHMARK(BM_LoadAll) ORDER_SIZES;
 BENCHMARK(BM_SegmentSubmitted) ORDER_SIZES;
