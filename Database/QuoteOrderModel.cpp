@@ -109,26 +109,41 @@ std::optional<int> positiveServerId(const Value* value)
     return static_cast<int>(id);
 }
 
+// Where a line row's columns stand, found once per statement rather than by
+// name at every row: a list reads a hundred thousand lines.
+struct LineColumns {
+    explicit LineColumns(SQLResultSet& rs)
+        : id(rs.columnIndexForName("order_item_id")), order(rs.columnIndexForName("order_id")), customerInfo(rs.columnIndexForName("customer_info_id"))
+        , sku(rs.columnIndexForName("order_item_sku")), name(rs.columnIndexForName("order_item_name")), quantity(rs.columnIndexForName("product_quantity"))
+        , price(rs.columnIndexForName("product_item_price")), finalPrice(rs.columnIndexForName("product_final_price"))
+        , currency(rs.columnIndexForName("order_item_currency")), subtotal(rs.columnIndexForName("order_item_subtotal"))
+        , status(rs.columnIndexForName("order_status")), cdate(rs.columnIndexForName("cdate")), mdate(rs.columnIndexForName("mdate"))
+        , attributes(rs.columnIndexForName("product_attribute")), rate(rs.columnIndexForName("discount_rat")), product(rs.columnIndexForName("product_id"))
+    {
+    }
+    int id, order, customerInfo, sku, name, quantity, price, finalPrice, currency, subtotal, status, cdate, mdate, attributes, rate, product;
+};
+
 // A line row; its product id goes to `productId`, for the caller to fetch.
-std::shared_ptr<QuoteOrderItemEntity> readLine(SQLResultSet& rs, int& productId)
+std::shared_ptr<QuoteOrderItemEntity> readLine(SQLResultSet& rs, const LineColumns& c, int& productId)
 {
     auto item = std::make_shared<QuoteOrderItemEntity>();
-    item->serial = rs.intForColumn("order_item_id");
-    item->orderID = rs.intForColumn("order_id");
-    item->customerInfo = rs.stringForColumn("customer_info_id");
-    item->sku = rs.stringForColumn("order_item_sku");
-    item->name = rs.stringForColumn("order_item_name");
-    item->quantity = rs.intForColumn("product_quantity");
-    item->price = rs.doubleForColumn("product_item_price");
-    item->finalPrice = rs.doubleForColumn("product_final_price");
-    item->currency = rs.stringForColumn("order_item_currency");
-    item->setSubtotal(rs.doubleForColumn("order_item_subtotal"));
-    item->status = static_cast<char>(rs.intForColumn("order_status"));
-    item->cdate = rs.stringForColumn("cdate");
-    item->mdate = rs.stringForColumn("mdate");
-    item->attributes = rs.stringForColumn("product_attribute");
-    item->setDiscontRat(PublicFunction::shownDiscountRatFromAbsolute(rs.doubleForColumn("discount_rat")));
-    productId = rs.intForColumn("product_id");
+    item->serial = rs.intForColumnIndex(c.id);
+    item->orderID = rs.intForColumnIndex(c.order);
+    item->customerInfo = rs.stringForColumnIndex(c.customerInfo);
+    item->sku = rs.stringForColumnIndex(c.sku);
+    item->name = rs.stringForColumnIndex(c.name);
+    item->quantity = rs.intForColumnIndex(c.quantity);
+    item->price = rs.doubleForColumnIndex(c.price);
+    item->finalPrice = rs.doubleForColumnIndex(c.finalPrice);
+    item->currency = rs.stringForColumnIndex(c.currency);
+    item->setSubtotal(rs.doubleForColumnIndex(c.subtotal));
+    item->status = static_cast<char>(rs.intForColumnIndex(c.status));
+    item->cdate = rs.stringForColumnIndex(c.cdate);
+    item->mdate = rs.stringForColumnIndex(c.mdate);
+    item->attributes = rs.stringForColumnIndex(c.attributes);
+    item->setDiscontRat(PublicFunction::shownDiscountRatFromAbsolute(rs.doubleForColumnIndex(c.rate)));
+    productId = rs.intForColumnIndex(c.product);
     return item;
 }
 
@@ -342,9 +357,10 @@ EntityList<QuoteOrderEntity> QuoteOrderModel::fetchQuoteOrdersCondition(int type
         auto lines = query(connection, "SELECT * FROM corvelle_quote_order_item WHERE order_id IN (" + listed + ") ORDER BY order_id, order_item_id");
         if (!lines)
             return;
+        const LineColumns columns(*lines);
         while (lines->next()) {
             int productId = 0;
-            auto item = readLine(*lines, productId);
+            auto item = readLine(*lines, columns, productId);
             auto owner = byId.find(item->orderID);
             if (owner == byId.end())
                 continue;
@@ -370,9 +386,10 @@ std::optional<EntityList<QuoteOrderItemEntity>> QuoteOrderModel::fetchQuoteOrder
     if (!rs)
         return items;
     std::vector<int> productIds;
+    const LineColumns columns(*rs);
     while (rs->next()) {
         int productId = 0;
-        items.push_back(readLine(*rs, productId));
+        items.push_back(readLine(*rs, columns, productId));
         productIds.push_back(productId);
     }
     ProductModel products;
