@@ -218,7 +218,7 @@ std::optional<std::string> PrintService::printNow(const PrintJobRequest& job,
 {
     if (job.pdf.empty())
         return std::string("There is nothing to print");
-    std::string where = server();
+    std::string where = job.server.empty() ? server() : job.server;
     std::string problem;
     Http http = connect(where, &problem);
     if (!http)
@@ -295,6 +295,9 @@ std::optional<std::string> PrintService::printNow(const PrintJobRequest& job,
 
 void PrintService::print(PrintJobRequest job, std::function<void(const std::optional<std::string>& error)> completion)
 {
+    // The environment is read here, on the caller's thread, not on the worker.
+    if (job.server.empty())
+        job.server = server();
     dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0),
                    [job = std::move(job), completion = std::move(completion)] {
                        auto error = printNow(job);

@@ -31,6 +31,8 @@ struct PrintDestination {
 enum class PrintSides { Unset, OneSided, TwoSidedLongEdge, TwoSidedShortEdge };
 
 struct PrintJobRequest {
+    // Empty for the one server() names when the job is sent.
+    std::string server;
     std::string printer;
     std::string title;
     Data pdf;
@@ -53,7 +55,8 @@ public:
     // job's number once the server has taken the document.
     static std::optional<std::string> printNow(const PrintJobRequest& job,
                                                const std::function<void(int jobId)>& submitted = {});
-    // The same on a worker; the outcome comes back on the main queue.
+    // The same on a worker, for the server named when it is called; the
+    // outcome comes back on the main queue.
     static void print(PrintJobRequest job, std::function<void(const std::optional<std::string>& error)> completion);
 
     // Ranges as a person types them ("2-4, 7"): the normalised IPP text, or
