@@ -303,8 +303,12 @@ EntityList<QuoteOrderEntity> QuoteOrderModel::fetchQuoteOrdersCondition(int type
         if (!rs)
             return;
         std::unordered_map<int, std::shared_ptr<QuoteOrderEntity>> byId;
+        // A new record makes a fresh number and reads the device's identifier
+        // and the time, all of which the row replaces: each order copies one
+        // blank record instead of making its own.
+        const QuoteOrderEntity blank;
         while (rs->next()) {
-            auto order = std::make_shared<QuoteOrderEntity>();
+            auto order = std::make_shared<QuoteOrderEntity>(blank);
             order->serial = rs->intForColumn("order_id");
             order->customerId = rs->intForColumn("customer_id");
             order->customerName = textOrEmpty(rs->stringForColumn("customer_name"));
