@@ -1,5 +1,7 @@
 #include "Platform/UIKit/MovieDecoder.h"
 
+#include "Platform/UIKit/MovieCodecClosers.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -11,18 +13,11 @@ extern "C" {
 
 namespace {
 
-struct FormatCloser {
-    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
-struct CodecCloser {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameCloser {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketCloser {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
+using MovieCodec::CodecCloser;
+using MovieCodec::FormatCloser;
+using MovieCodec::FrameCloser;
+using MovieCodec::PacketCloser;
+
 struct ScaleCloser {
     void operator()(SwsContext* s) const { sws_freeContext(s); }
 };

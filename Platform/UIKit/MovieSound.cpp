@@ -1,5 +1,7 @@
 #include "Platform/UIKit/MovieSound.h"
 
+#include "Platform/UIKit/MovieCodecClosers.h"
+
 #include "Platform/Foundation/NSLog.h"
 
 extern "C" {
@@ -18,18 +20,11 @@ extern "C" {
 
 namespace {
 
-struct FormatCloser {
-    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
-struct CodecCloser {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameCloser {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketCloser {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
+using MovieCodec::CodecCloser;
+using MovieCodec::FormatCloser;
+using MovieCodec::FrameCloser;
+using MovieCodec::PacketCloser;
+
 struct ResampleCloser {
     void operator()(SwrContext* s) const { swr_free(&s); }
 };
