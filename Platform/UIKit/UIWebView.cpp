@@ -10,27 +10,33 @@
 #include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/OfficeDocumentConverter.h"
+#include "Platform/UIKit/UITouch.h"
 #include "Platform/CoreGraphics/CGPDFDocument.h"
+
+#include <cmath>
 
 namespace {
 
-struct Provided {
-    Data data;
-    std::string mimeType;
-};
-
-std::map<std::string, Provided>& provided()
+std::shared_ptr<NSError> loadError(const std::string& domain, long code, const std::string& description,
+                                  const std::string& url)
 {
-    static std::map<std::string, Provided> content;
-    return content;
+    return NSError::errorWithDomainCodeUserInfo(
+        domain, code,
+        Value::dictionary({ { "NSLocalizedDescription", Value(description) }, { "NSErrorFailingURLStringKey", Value(url) } }));
 }
 
 std::shared_ptr<NSError> loadError(long code, const std::string& description, const std::string& url)
 {
-    return NSError::errorWithDomainCodeUserInfo(
-        "NSURLErrorDomain", code,
-        Value::dictionary({ { "NSLocalizedDescription", Value(description) }, { "NSErrorFailingURLStringKey", Value(url) } }));
+    return loadError("NSURLErrorDomain", code, description, url);
 }
+
+bool isFileURL(const std::string& url)
+{
+    return url.rfind("file://", 0) == 0 || url.rfind("/", 0) == 0;
+}
+
+// A finger that moves further than this from where it came down scrolls the page instead of clicking.
+constexpr CGFloat kDragDistance = 10;
 
 // Room between two pages of a document, in points.
 constexpr CGFloat kPageGap = 8;
@@ -89,6 +95,191 @@ private:
     UIWebView* m_owner;  // owns this delegate
 };
 
+// The web page as last pictured; taps, drags and typing on it go to the engine.
+class UIWebView::PageView : public UIView {
+public:
+    PageView(CGRect frame, UIWebView* owner) : UIView(frame), m_owner(owner) { setBackgroundColor(UIColor::clearColor()); }
+
+    void setPicture(const CGImageRef& picture)
+    {
+        m_picture = picture;
+        setNeedsDisplay();
+    }
+    const CGImageRef& picture() const { return m_picture; }
+
+    bool drawsContent() const override { return true; }
+    void drawRect(CGRect) override
+    {
+        if (!m_picture)
+            return;
+        // One pixel of the picture to a point of the page, from the top left.
+        UIImage::imageWithCGImage(m_picture)
+            ->drawInRect(CGRectMake(0, 0, CGFloat(m_picture->width()), CGFloat(m_picture->height())));
+    }
+
+    void touchesBeganWithEvent(const UITouchSet& touches, UIEvent*) override
+    {
+        if (touches.size() != 1) {
+            m_tracking = false;
+            return;
+        }
+        m_tracking = true;
+        m_dragging = false;
+        m_start = m_last = touches.front()->locationInView(this);
+    }
+    void touchesMovedWithEvent(const UITouchSet& touches, UIEvent*) override
+    {
+        if (!m_tracking || touches.empty())
+            return;
+        CGPoint now = touches.front()->locationInView(this);
+        if (!m_dragging && std::hypot(now.x - m_start.x, now.y - m_start.y) > kDragDistance)
+            m_dragging = true;
+        if (m_dragging && m_owner->m_page) {
+            // The content follows the finger: moving up shows what is below.
+            m_owner->m_page->scroll(now, CGSizeMake(m_last.x - now.x, m_last.y - now.y));
+            m_last = now;
+        }
+    }
+    void touchesEndedWithEvent(const UITouchSet& touches, UIEvent*) override
+    {
+        bool tap = m_tracking && !m_dragging && !touches.empty();
+        m_tracking = false;
+        if (!tap || !m_owner->m_page)
+            return;
+        auto keep = m_owner->protect<UIWebView>();
+        // Typing goes to the field the tap may have focused.
+        becomeFirstResponder();
+        CGPoint at = touches.front()->locationInView(this);
+        m_owner->m_page->press(at);
+        if (m_owner->m_page)
+            m_owner->m_page->release(at);
+    }
+    void touchesCancelledWithEvent(const UITouchSet&, UIEvent*) override { m_tracking = false; }
+
+    bool canBecomeFirstResponder() const override { return m_owner->m_page != nullptr; }
+    bool acceptsTextInput() const override { return m_owner->m_page != nullptr; }
+    void insertText(const std::string& text) override
+    {
+        // A line break is the return key, which sends a form.
+        size_t begin = 0;
+        for (;;) {
+            size_t end = text.find('\n', begin);
+            std::string piece = text.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+            if (!piece.empty() && m_owner->m_page)
+                m_owner->m_page->insertText(piece);
+            if (end == std::string::npos)
+                break;
+            if (m_owner->m_page)
+                m_owner->m_page->pressReturn();
+            begin = end + 1;
+        }
+    }
+    void deleteBackward() override
+    {
+        if (m_owner->m_page)
+            m_owner->m_page->pressBackspace();
+    }
+
+private:
+    UIWebView* m_owner;  // owns this view
+    CGImageRef m_picture;
+    bool m_tracking = false;
+    bool m_dragging = false;
+    CGPoint m_start {};
+    CGPoint m_last {};
+};
+
+// What the engine tells of the page, passed on to the delegate.
+class UIWebView::EngineClient : public WebEnginePage::Client {
+public:
+    explicit EngineClient(UIWebView* owner) : m_owner(owner) {}
+
+    bool webPageShouldNavigate(const std::string& url, WebEnginePage::Navigation navigation) override
+    {
+        auto& own = m_owner->m_ownNavigation;
+        if (own && (*own == url || navigation != WebEnginePage::Navigation::Other)) {
+            own.reset();
+            return true;
+        }
+        auto keep = m_owner->protect<UIWebView>();
+        auto d = m_owner->delegate();
+        bool allowed = !d || d->webViewShouldStartLoadWithRequestNavigationType(
+                                 *m_owner, url, static_cast<UIWebViewNavigationType>(navigation));
+        // A step back or forward the delegate refused never starts: it is not loading.
+        if (!allowed && m_owner->m_historyMove && navigation == WebEnginePage::Navigation::BackForward) {
+            m_owner->m_historyMove = false;
+            m_owner->m_loading = false;
+        }
+        return allowed;
+    }
+    void webPageStarted() override
+    {
+        auto keep = m_owner->protect<UIWebView>();
+        m_owner->m_ownNavigation.reset();
+        m_owner->m_historyMove = false;
+        m_owner->m_loading = true;
+        m_owner->m_pictureAfterFinish = false;
+        ++m_owner->m_generation;
+        if (auto d = m_owner->delegate())
+            d->webViewDidStartLoad(*m_owner);
+    }
+    void webPageFinished() override
+    {
+        if (!m_owner->m_loading)
+            return;
+        auto keep = m_owner->protect<UIWebView>();
+        m_finishedBeforePicture = true;
+        m_owner->m_loading = false;
+        if (auto d = m_owner->delegate())
+            d->webViewDidFinishLoad(*m_owner);
+    }
+    void webPageFailed(const std::string& url, WebEnginePage::Failure failure, const std::string& message) override
+    {
+        // A load given up for a newer one or stopped ends with that one, or with the stop.
+        if (!m_owner->m_loading || failure == WebEnginePage::Failure::Cancelled)
+            return;
+        auto keep = m_owner->protect<UIWebView>();
+        m_owner->m_loading = false;
+        m_owner->m_ownNavigation.reset();
+        std::shared_ptr<NSError> error;
+        switch (failure) {
+        case WebEnginePage::Failure::HostNotFound:
+            error = loadError(-1003, message, url);
+            break;
+        case WebEnginePage::Failure::CannotConnect:
+            error = loadError(-1004, message, url);
+            break;
+        case WebEnginePage::Failure::UntrustedServer:
+            error = loadError(-1202, message, url);
+            break;
+        case WebEnginePage::Failure::BadServerResponse:
+            error = loadError(-1011, message, url);
+            break;
+        case WebEnginePage::Failure::Interrupted:
+            error = loadError("WebKitErrorDomain", 102, message, url);
+            break;
+        case WebEnginePage::Failure::Cancelled:
+        case WebEnginePage::Failure::Other:
+            error = loadError(-1, message, url);
+            break;
+        }
+        if (auto d = m_owner->delegate())
+            d->webViewDidFailLoadWithError(*m_owner, error);
+    }
+    void webPagePainted(const CGImageRef& picture) override
+    {
+        m_owner->m_pageView->setPicture(picture);
+        if (m_finishedBeforePicture && !m_owner->m_loading)
+            m_owner->m_pictureAfterFinish = true;
+        m_finishedBeforePicture = false;
+    }
+
+private:
+    UIWebView* m_owner;  // owns this client
+    // The engine asks for a picture before it tells of the finish: the next picture is of the finished page.
+    bool m_finishedBeforePicture = false;
+};
+
 UIWebView::UIWebView(CGRect frame)
     : UIView(frame)
     , m_scroll(std::make_shared<UIScrollView>(CGRectMake(0, 0, frame.size.width, frame.size.height)))
@@ -98,29 +289,50 @@ UIWebView::UIWebView(CGRect frame)
     m_scroll->setDelegate(m_zooming);
     m_scroll->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
     addSubview(m_scroll);
+    m_engineClient = std::make_unique<EngineClient>(this);
+    m_pageView = std::make_shared<PageView>(CGRectMake(0, 0, frame.size.width, frame.size.height), this);
+    m_pageView->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
+    m_pageView->setHidden(true);
+    addSubview(m_pageView);
 }
 
 UIWebView::~UIWebView()
 {
     if (m_conversion)
         m_conversion->cancel();
-}
-
-void UIWebView::provideContentForURL(const std::string& url, const Data& data, const std::string& mimeType)
-{
-    provided()[url] = { data, mimeType };
-}
-
-void UIWebView::removeProvidedContent()
-{
-    provided().clear();
+    // No word of the page may reach a view being destroyed.
+    m_page.reset();
 }
 
 std::optional<std::string> UIWebView::currentURL() const
 {
+    if (m_showsWebPage && m_page) {
+        std::string url = m_page->currentURL();
+        if (!url.empty())
+            return url;
+    }
     if (m_index < 0)
         return std::nullopt;
     return m_history[static_cast<size_t>(m_index)];
+}
+
+bool UIWebView::canGoBack() const
+{
+    if (m_showsWebPage)
+        return m_page && m_page->canGoBack();
+    return m_index > 0;
+}
+
+bool UIWebView::canGoForward() const
+{
+    if (m_showsWebPage)
+        return m_page && m_page->canGoForward();
+    return m_index + 1 < static_cast<long>(m_history.size());
+}
+
+CGImageRef UIWebView::webPagePicture() const
+{
+    return m_pageView->picture();
 }
 
 void UIWebView::setFrame(CGRect frame)
@@ -128,6 +340,17 @@ void UIWebView::setFrame(CGRect frame)
     UIView::setFrame(frame);
     if (m_content)
         m_content->setFrame(CGRectMake(0, 0, frame.size.width, m_content->frame().size.height));
+    if (m_page)
+        m_page->resize(frame.size);
+}
+
+void UIWebView::showWebPage(bool shown)
+{
+    m_showsWebPage = shown;
+    m_pageView->setHidden(!shown);
+    m_scroll->setHidden(shown);
+    if (!shown && m_pageView->isFirstResponder())
+        m_pageView->resignFirstResponder();
 }
 
 void UIWebView::loadRequest(const std::string& url)
@@ -147,13 +370,21 @@ void UIWebView::stopLoading()
         m_conversion->cancel();
     m_conversion.reset();
     m_loading = false;
+    m_ownNavigation.reset();
+    m_historyMove = false;
     ++m_generation;
+    if (m_page)
+        m_page->stop();
 }
 
 void UIWebView::goBack()
 {
     if (!canGoBack())
         return;
+    if (m_showsWebPage) {
+        moveInEngineHistory(-1);
+        return;
+    }
     --m_index;
     load(m_history[static_cast<size_t>(m_index)], UIWebViewNavigationTypeBackForward);
 }
@@ -162,6 +393,10 @@ void UIWebView::goForward()
 {
     if (!canGoForward())
         return;
+    if (m_showsWebPage) {
+        moveInEngineHistory(1);
+        return;
+    }
     ++m_index;
     load(m_history[static_cast<size_t>(m_index)], UIWebViewNavigationTypeBackForward);
 }
@@ -257,6 +492,14 @@ void UIWebView::load(const std::string& url, UIWebViewNavigationType type)
     auto keep = shared_from_this();
     if (auto d = delegate(); d && !d->webViewShouldStartLoadWithRequestNavigationType(*this, url, type))
         return;
+    if (!isFileURL(url)) {
+        loadInEngine(url, type);
+        return;
+    }
+    if (m_page && m_showsWebPage)
+        m_page->stop();
+    m_ownNavigation.reset();
+    showWebPage(false);
     if (type == UIWebViewNavigationTypeOther) {
         m_history.resize(static_cast<size_t>(m_index + 1));
         m_history.push_back(url);
@@ -273,10 +516,7 @@ void UIWebView::load(const std::string& url, UIWebViewNavigationType type)
     std::optional<Data> data;
     bool image = false;
     std::shared_ptr<NSError> error;
-    if (auto it = provided().find(url); it != provided().end()) {
-        data = it->second.data;
-        image = it->second.mimeType.rfind("image/", 0) == 0;
-    } else if (url.rfind("file://", 0) == 0 || url.rfind("/", 0) == 0) {
+    {
         std::string path = url.rfind("file://", 0) == 0 ? url.substr(7) : url;
         std::string ext = NSString::lowercaseString(NSString::pathExtension(path));
         if (OfficeDocumentConverter::convertsExtension(ext)) {
@@ -303,8 +543,6 @@ void UIWebView::load(const std::string& url, UIWebViewNavigationType type)
             if (!data)
                 error = loadError(-1100, "The requested file was not found", url);
         }
-    } else {
-        error = loadError(-1009, "No content for this address", url);
     }
     if (data && !error)
         show(*data, image);
@@ -314,4 +552,57 @@ void UIWebView::load(const std::string& url, UIWebViewNavigationType type)
         if (auto self = weak.lock())
             self->finish(generation, error);
     });
+}
+
+void UIWebView::loadInEngine(const std::string& url, UIWebViewNavigationType type)
+{
+    if (m_conversion)
+        m_conversion->cancel();
+    m_conversion.reset();
+    unsigned generation = ++m_generation;
+    m_ownNavigation.reset();
+    if (!m_page) {
+        std::string reason;
+        m_page = WebEnginePage::create(bounds().size, *m_engineClient, reason);
+        if (!m_page) {
+            // Told like any failed load: a start, then the reason on the next turn.
+            m_loading = true;
+            if (auto d = delegate())
+                d->webViewDidStartLoad(*this);
+            auto error = loadError(-1008, reason, url);
+            std::weak_ptr<UIWebView> weak = std::static_pointer_cast<UIWebView>(shared_from_this());
+            NSRunLoop::mainRunLoop()->performBlock([weak, generation, error] {
+                if (auto self = weak.lock())
+                    self->finish(generation, error);
+            });
+            return;
+        }
+    }
+    showWebPage(true);
+    // Loading from the request on, as for a file; the engine's start tells the delegate.
+    m_loading = true;
+    m_pictureAfterFinish = false;
+    m_ownNavigation = url;
+    if (type == UIWebViewNavigationTypeReload)
+        m_page->reload();
+    else
+        m_page->load(url);
+}
+
+void UIWebView::moveInEngineHistory(int step)
+{
+    if (m_conversion)
+        m_conversion->cancel();
+    m_conversion.reset();
+    ++m_generation;
+    m_ownNavigation.reset();
+    // Loading from the step on, as for a request; the engine asks the delegate,
+    // as for any navigation of the page's own.
+    m_loading = true;
+    m_pictureAfterFinish = false;
+    m_historyMove = true;
+    if (step < 0)
+        m_page->goBack();
+    else
+        m_page->goForward();
 }

@@ -1,6 +1,17 @@
 #pragma once
 
-// A web view without a web engine. A file URL of a text, HTML or image file
+// The platform's web view. Web addresses (http, https and any other that is
+// not a file) are shown by the web engine: the page is laid out at the view's
+// size, pictures of it are drawn in the view as it changes, a tap on it is a
+// click, a drag scrolls it and text typed while it is first responder goes to
+// its focused field. The delegate hears of the start and end (finish or
+// failure) of each load, the page's own navigations included, and is asked
+// before any navigation the page starts (a link followed, a form sent). The
+// history of such pages is the engine's. Where the engine cannot run (no
+// display), a load fails after its start, with the reason in the error's
+// description. A failed load leaves the page as it was.
+//
+// A file URL of a text, HTML or image file
 // loads: the delegate hears of the start, and on the next turn of the run
 // loop of the finish; the text (as written, markup included) or the image
 // is shown in the view's scroll view, whose content height is that of what
@@ -9,14 +20,13 @@
 // the other, fitted to the width, zoomable by pinching; the finish comes when
 // the pages are in place, and a document that does not convert fails with
 // the reason in the error's description; stopping the load, a new load or
-// the view's end stops the conversion. Any other file (PDF) and any other
-// URL fail after the start, with an error, unless a test provided content
-// for the URL. Loads are kept in a back and forward history.
+// the view's end stops the conversion. Any other file (PDF) fails after the
+// start, with an error. File loads are kept in a back and forward history.
 
 #include "Platform/UIKit/OfficeDocumentConverter.h"
 #include "Platform/UIKit/UIScrollView.h"
+#include "Platform/UIKit/WebEnginePage.h"
 
-#include <map>
 #include <optional>
 
 class NSError;
@@ -49,10 +59,6 @@ public:
     explicit UIWebView(CGRect frame = CGRectZero);
     ~UIWebView() override;
 
-    // Content tests give for a URL that is not a file (the MIME type decides text or image).
-    static void provideContentForURL(const std::string& url, const Data& data, const std::string& mimeType);
-    static void removeProvidedContent();
-
     std::shared_ptr<UIWebViewDelegate> delegate() const { return m_delegate.lock(); }
     void setDelegate(std::weak_ptr<UIWebViewDelegate> d) { m_delegate = std::move(d); }
     bool scalesPageToFit = false;
@@ -62,8 +68,8 @@ public:
     void stopLoading();
     void goBack();
     void goForward();
-    bool canGoBack() const { return m_index > 0; }
-    bool canGoForward() const { return m_index + 1 < static_cast<long>(m_history.size()); }
+    bool canGoBack() const;
+    bool canGoForward() const;
     bool isLoading() const { return m_loading; }
     std::optional<std::string> currentURL() const;
     const std::shared_ptr<UIScrollView>& scrollView() const { return m_scroll; }
@@ -74,9 +80,20 @@ public:
     const std::shared_ptr<UIView>& contentView() const { return m_content; }
     // The number of document pages shown (0 unless an office document is).
     size_t documentPageCount() const { return m_documentPages; }
+    // Whether a web page is shown (rather than a file), and the latest
+    // picture of it; true once that picture was taken after the last load finished.
+    bool showsWebPage() const { return m_showsWebPage; }
+    CGImageRef webPagePicture() const;
+    bool webPagePictureIsCurrent() const { return m_pictureAfterFinish; }
 
 private:
     class Zooming;
+    class EngineClient;
+    class PageView;
+    void loadInEngine(const std::string& url, UIWebViewNavigationType type);
+    void moveInEngineHistory(int step);
+    // Shows the file content (scroll view) or the web page.
+    void showWebPage(bool shown);
     void load(const std::string& url, UIWebViewNavigationType type);
     void show(const Data& data, bool image);
     void placeContent(const std::shared_ptr<UIView>& content, CGFloat bottomMargin);
@@ -95,4 +112,15 @@ private:
     long m_index = -1;
     bool m_loading = false;
     unsigned m_generation = 0;
+
+    std::unique_ptr<EngineClient> m_engineClient;
+    std::unique_ptr<WebEnginePage> m_page;
+    std::shared_ptr<PageView> m_pageView;
+    bool m_showsWebPage = false;
+    bool m_pictureAfterFinish = false;
+    // A navigation this view started and its delegate already allowed: the
+    // engine asks again, and is answered without asking twice.
+    std::optional<std::string> m_ownNavigation;
+    // A step back or forward asked for and not yet started.
+    bool m_historyMove = false;
 };

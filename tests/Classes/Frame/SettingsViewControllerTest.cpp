@@ -19,7 +19,11 @@
 #include "Platform/UIKit/UINavigationController.h"
 #include "Platform/UIKit/UISwitch.h"
 #include "Platform/UIKit/UITableView.h"
+#include "Platform/Foundation/NSUserDefaults.h"
+#include "Platform/UIKit/UIWebView.h"
+#include "support/HttpTestServer.h"
 #include "support/ScreenTest.h"
+#include "support/VirtualDisplay.h"
 
 #include <gtest/gtest.h>
 
@@ -182,6 +186,36 @@ TEST_F(SettingsScreenTest, AccountPageOpensTheSiteByAccessLevel)
         appDriver->advance(0.5);
         EXPECT_FALSE(sheet->presentedViewController());
     }
+}
+
+TEST_F(SettingsScreenTest, TheSitePageLoadsFromTheImageServer)
+{
+    REQUIRE_WEB_ENGINE_DISPLAY();
+    HttpTestServer server;
+    server.route("/administrator/index.php", [](const HttpTestRequest&, HttpTestConnection& c) {
+        c.respond(200, R"(<body style="margin:0;background:#f0c000">Site</body>)", { { "Content-Type", "text/html" } });
+    });
+    openSettings();
+    // The image server, set after the start of the application, which sets its own.
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    defaults->setObjectForKey(Value("127.0.0.1"), "ImageIP");
+    defaults->setIntegerForKey(server.port(), "ImagePort");
+    defaults->setObjectForKey(Value(""), "ImagePath");
+    ASSERT_TRUE(appDriver->tapRow(text("ACCOUNTMANAGEMENT")));
+    appDriver->advance(0.5);
+    ASSERT_TRUE(appDriver->tapRow(text("OPENCMS")));
+    appDriver->advance(0.5);
+    auto page = std::dynamic_pointer_cast<WebViewController>(sheet->presentedViewController());
+    ASSERT_TRUE(page);
+    auto web = page->contentWebView();
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return !web->isLoading() && web->webPagePictureIsCurrent(); }, 90))
+        << web->currentURL().value_or("no address");
+    auto requests = server.requestsFor("/administrator/index.php");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].target, "/administrator/index.php?option=com_login&username=ann&client_id=Acme&lang=en-GB");
+    auto picture = web->webPagePicture();
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->pixelAt(600, 400), (CGPixel { 0xf0, 0xc0, 0x00, 0xff }));
 }
 
 TEST_F(SettingsScreenTest, FullSyncOnMobileNetworkCancelledStartsNothing)

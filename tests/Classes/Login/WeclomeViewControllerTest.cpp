@@ -17,6 +17,10 @@
 #include "Platform/UIKit/UIImage.h"
 #include "Platform/UIKit/UIViewRendering.h"
 #include "Platform/CoreGraphics/CGImage.h"
+#include "Platform/Foundation/NSUserDefaults.h"
+#include "Platform/UIKit/UIWebView.h"
+#include "support/HttpTestServer.h"
+#include "support/VirtualDisplay.h"
 
 namespace {
 
@@ -327,6 +331,34 @@ TEST_F(WelcomeScreenTest, TheKeyboardLiftsTheFormAndTheForgottenPasswordLinkOpen
     auto page = std::dynamic_pointer_cast<WebViewController>(screen->presentedViewController());
     ASSERT_TRUE(page);
     EXPECT_NE(page->url().find("http"), std::string::npos);
+}
+
+TEST_F(WelcomeScreenTest, TheForgottenPasswordPageLoadsFromTheImageServer)
+{
+    REQUIRE_WEB_ENGINE_DISPLAY();
+    HttpTestServer server;
+    server.route("/index.php", [](const HttpTestRequest&, HttpTestConnection& c) {
+        c.respond(200, R"(<body style="margin:0;background:#f0c000">Forgotten</body>)", { { "Content-Type", "text/html" } });
+    });
+    show();
+    // The image server, set after the screen's start, which sets its own.
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    defaults->setObjectForKey(Value("127.0.0.1"), "ImageIP");
+    defaults->setIntegerForKey(server.port(), "ImagePort");
+    defaults->setObjectForKey(Value(""), "ImagePath");
+    driver->tap(form()->forgotPasswordLink());
+    driver->advance(0.5);
+    auto page = std::dynamic_pointer_cast<WebViewController>(screen->presentedViewController());
+    ASSERT_TRUE(page);
+    auto web = page->contentWebView();
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return !web->isLoading() && web->webPagePictureIsCurrent(); }, 90));
+    auto requests = server.requestsFor("/index.php");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].target, "/index.php?option=com_forgetpw&view=newsletter");
+    auto picture = web->webPagePicture();
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->pixelAt(600, 400), (CGPixel { 0xf0, 0xc0, 0x00, 0xff }));
+    EXPECT_TRUE(driver->renderToPNG(UIDriver::snapshotPath("forgotten-password-page.png")));
 }
 
 TEST_F(WelcomeScreenTest, DemoDataAreUnpackedBehindAWaitBoxOnTheFirstStart)
