@@ -139,8 +139,9 @@ std::string WebEnginePage::currentURL() const
 
 void WebEnginePage::press(CGPoint point)
 {
-    // The pointer comes over the place first, as a finger would.
-    m_engine->pointer(m_page, CorvelleWebPointerMove, point.x, point.y);
+    // No move to the place first: the engine holds each pointer event until the
+    // page took the one before, while keys go at once, so the keys typed after
+    // a tap would reach the page before the press that focuses their field.
     m_engine->pointer(m_page, CorvelleWebPointerPress, point.x, point.y);
 }
 
