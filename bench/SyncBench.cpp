@@ -1,15 +1,20 @@
-// A full synchronisation of the generated 20,000-product company from the fake
-// company server on the loopback (tables and the 40,000 product pictures plus
-// the covers), through the session, the engine, the front door, the transport
-// and the database; beside, in the same run, its floor: the same table replies
-// and files fetched with the command-line curl (three transfers at a time, as
-// the transport runs them), then the same rows parsed and inserted with bare
-// prepared statements in one transaction. Reports the ratio and the peak
-// resident memory of each (of this process, which also holds the server and
-// its files; curl's own memory is not counted).
+// A full synchronisation of a generated company (2,000, 20,000 and 100,000
+// products: the tables, two pictures a product and the covers) from the fake
+// company server, run as a program of its own on the loopback, through the
+// session, the engine, the front door, the transport and the database; beside
+// it, in the same rounds, its floor: the same table replies and files fetched
+// with the command-line curl (three transfers at a time, as the transport runs
+// them), then the same rows parsed and inserted with bare prepared statements
+// in one transaction. Rounds alternate which goes first; each figure is given
+// as the median and the minimum over the rounds, with the machine's load.
+// Peak memory is this process's resident peak during the run (the server and
+// curl are processes of their own and are not counted).
+//
+// CORVELLE_SYNCBENCH_ROUNDS sets the rounds of the two smaller sizes (3 by
+// default); the 100,000 size runs CORVELLE_SYNCBENCH_BIG_ROUNDS (1 by default).
 
+#include "ChildProcess.h"
 #include "ClockFixture.h"
-#include "FakeCompanyServer.h"
 #include "RunLoopPump.h"
 #include "TemporaryHome.h"
 #include "Database/ConfigManager.h"
@@ -26,30 +31,51 @@
 #include <rapidjson/document.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <malloc.h>
+#include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
-#ifndef CORVELLE_BENCH_COMPANY_DIR
-#define CORVELLE_BENCH_COMPANY_DIR ""
+#ifndef CORVELLE_BENCH_COMPANY_ROOT
+#define CORVELLE_BENCH_COMPANY_ROOT ""
+#endif
+#ifndef CORVELLE_FAKE_SERVER
+#define CORVELLE_FAKE_SERVER "corvelle-fake-server"
 #endif
 
 namespace fs = std::filesystem;
 
 namespace {
 
-FakeCompanyServer& server()
+// The fake company server of one generated company, as a program of its own.
+struct Server {
+    explicit Server(const std::string& company)
+        : folder(company), process({ CORVELLE_FAKE_SERVER, "--company", company, "0" })
+    {
+        std::string line;
+        // "fake company server on 127.0.0.1:<port> with ..."
+        if (process.readLine(line, 600)) {
+            size_t colon = line.find("127.0.0.1:");
+            if (colon != std::string::npos)
+                port = std::atoi(line.c_str() + colon + 10);
+        }
+    }
+    std::string folder;
+    ChildProcess process;
+    int port = 0;
+    std::string messagePath = "CorvelleSaas";
+    std::string imagePath = "corvelle_saas";
+};
+
+std::string companyFolder(long products)
 {
-    static FakeCompanyServer* s = [] {
-        auto* s = new FakeCompanyServer;
-        s->loadCompany(CORVELLE_BENCH_COMPANY_DIR);
-        s->start();
-        return s;
-    }();
-    return *s;
+    return std::string(CORVELLE_BENCH_COMPANY_ROOT) + "/sample-company-" + std::to_string(products);
 }
 
 // The peak resident set since the last reset, in kilobytes.
@@ -64,9 +90,20 @@ long peakKilobytes()
     return -1;
 }
 
+// Starts a peak measure from what the process holds now, with the heap an
+// earlier round freed given back first.
 void resetPeak()
 {
+    malloc_trim(0);
     std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+std::string loadAverage()
+{
+    std::ifstream in("/proc/loadavg");
+    std::string one, five, fifteen;
+    in >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
 }
 
 class Finished : public SyncModelDelegate {
@@ -91,22 +128,22 @@ public:
     bool failed = false;
 };
 
-void pointAtServer()
+void pointAtServer(const Server& server)
 {
     auto defaults = NSUserDefaults::standardUserDefaults();
     defaults->setObjectForKey(Value("127.0.0.1"), "IP");
-    defaults->setIntegerForKey(server().port(), "Port");
-    defaults->setObjectForKey(Value(server().messagePath), "Path");
+    defaults->setIntegerForKey(server.port, "Port");
+    defaults->setObjectForKey(Value(server.messagePath), "Path");
     defaults->setObjectForKey(Value("127.0.0.1"), "ImageIP");
-    defaults->setIntegerForKey(server().port(), "ImagePort");
-    defaults->setObjectForKey(Value(server().imagePath), "ImagePath");
+    defaults->setIntegerForKey(server.port, "ImagePort");
+    defaults->setObjectForKey(Value(server.imagePath), "ImagePath");
 }
 
 // Signs in (not timed), then times the synchronisation; -1 on a failure.
-double applicationSync(long& peak)
+double applicationSync(const Server& server, long& peak)
 {
     TemporaryHome home;
-    pointAtServer();
+    pointAtServer(server);
     static auto keepAlive = NSRunLoop::mainRunLoop()->addSource({}, { NSDefaultRunLoopMode });
     auto session = LoginMode::sharedInstance();
     auto signedIn = std::make_shared<Signed>();
@@ -126,7 +163,7 @@ double applicationSync(long& peak)
         resetPeak();
         double began = Clock::now();
         sync->startSync();
-        pumpMainRunLoopUntil([&] { return finished->done; }, 600);
+        pumpMainRunLoopUntil([&] { return finished->done; }, 3600);
         took = finished->broken || !finished->done ? -1 : Clock::now() - began;
         peak = peakKilobytes();
     }
@@ -268,13 +305,14 @@ long insertRows(const std::string& database, const std::string& products, const 
 }
 
 // The same bytes with curl, then the same rows bare; -1 on a failure.
-double floorSync(long& peak, long& rows)
+double floorSync(const Server& server, long& peak, long& rows)
 {
     fs::path scratch = fs::temp_directory_path() / ("corvelle-syncbench-" + std::to_string(::getpid()));
     fs::remove_all(scratch);
     fs::create_directories(scratch / "files");
-    std::string base = "http://127.0.0.1:" + std::to_string(server().port());
-    std::string messages = base + "/" + server().messagePath + "/SyncServer;" + server().lastSessionId() + "?";
+    std::string base = "http://127.0.0.1:" + std::to_string(server.port);
+    // The server takes table commands of any session unless told otherwise.
+    std::string messages = base + "/" + server.messagePath + "/SyncServer;floor?";
     // Three curl processes, each fetching a third of the files over one
     // connection: three transfers at a time, as the transport runs them.
     std::ofstream configs[3] = { std::ofstream(scratch / "files0.cfg"), std::ofstream(scratch / "files1.cfg"),
@@ -284,13 +322,15 @@ double floorSync(long& peak, long& rows)
         std::string body = std::string("{\"root\":{\"parameters\":{\"methodName\":\"syncData\",\"syncType\":\"") + type + "\",\"isFull\":\"true\"}}}";
         std::ofstream(scratch / (std::string(type) + ".body")) << body;
     }
-    for (const auto& entry : fs::directory_iterator(fs::path(CORVELLE_BENCH_COMPANY_DIR) / "files" / "ACME" / "product")) {
-        configs[n % 3] << "url = \"" << base << "/" << server().imagePath << "/images/ACME/product/" << entry.path().filename().string() << "\"\n"
-               << "output = \"" << (scratch / "files" / std::to_string(n++)).string() << "\"\n";
+    for (const auto& entry : fs::directory_iterator(fs::path(server.folder) / "files" / "ACME" / "product")) {
+        configs[n % 3] << "url = \"" << base << "/" << server.imagePath << "/images/ACME/product/" << entry.path().filename().string() << "\"\n"
+               << "output = \"" << (scratch / "files" / std::to_string(n)).string() << "\"\n";
+        ++n;
     }
-    for (const auto& entry : fs::directory_iterator(fs::path(CORVELLE_BENCH_COMPANY_DIR) / "files" / "ACME" / "library" / "cover_image")) {
-        configs[n % 3] << "url = \"" << base << "/" << server().imagePath << "/images/ACME/library/cover_image/" << entry.path().filename().string() << "\"\n"
-               << "output = \"" << (scratch / "files" / std::to_string(n++)).string() << "\"\n";
+    for (const auto& entry : fs::directory_iterator(fs::path(server.folder) / "files" / "ACME" / "library" / "cover_image")) {
+        configs[n % 3] << "url = \"" << base << "/" << server.imagePath << "/images/ACME/library/cover_image/" << entry.path().filename().string() << "\"\n"
+               << "output = \"" << (scratch / "files" / std::to_string(n)).string() << "\"\n";
+        ++n;
     }
     for (auto& config : configs)
         config.close();
@@ -321,33 +361,79 @@ double floorSync(long& peak, long& rows)
     return ok && rows > 0 && fetched == n ? took : -1;
 }
 
-void FullSyncOf20000ProductsBesideTheFloor(benchmark::State& state)
+int roundsFor(long products)
 {
-    double app = 0, floor = 0;
-    long appPeak = 0, floorPeak = 0, rows = 0;
+    const char* setting = std::getenv(products >= 100000 ? "CORVELLE_SYNCBENCH_BIG_ROUNDS" : "CORVELLE_SYNCBENCH_ROUNDS");
+    int rounds = setting ? std::atoi(setting) : 0;
+    return rounds > 0 ? rounds : products >= 100000 ? 1 : 3;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    size_t n = values.size();
+    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+double least(const std::vector<double>& values)
+{
+    return values.empty() ? 0 : *std::min_element(values.begin(), values.end());
+}
+
+void FullSyncBesideTheFloor(benchmark::State& state)
+{
+    const long products = state.range(0);
+    Server server(companyFolder(products));
+    if (server.port <= 0) {
+        state.SkipWithError("the fake company server did not start");
+        return;
+    }
+    std::vector<double> app, floor, appPeak, floorPeak;
+    long rows = 0;
+    const std::string loadBefore = loadAverage();
     for (auto _ : state) {
-        // The floor first: the application's idle keep-alive connections
-        // would otherwise hold the server's workers while curl waits.
-        double f = floorSync(floorPeak, rows);
-        double a = applicationSync(appPeak);
-        if (a < 0 || f < 0) {
-            state.SkipWithError(a < 0 ? "the synchronisation failed" : "the floor failed");
-            break;
+        for (int round = 0; round < roundsFor(products); ++round) {
+            long aPeak = 0, fPeak = 0;
+            double a = -1, f = -1;
+            // Alternate which goes first, so neither always meets a warm or a cold server.
+            if (round % 2 == 0) {
+                f = floorSync(server, fPeak, rows);
+                a = applicationSync(server, aPeak);
+            } else {
+                a = applicationSync(server, aPeak);
+                f = floorSync(server, fPeak, rows);
+            }
+            if (a < 0 || f < 0) {
+                state.SkipWithError(a < 0 ? "the synchronisation failed" : "the floor failed");
+                return;
+            }
+            std::fprintf(stderr, "%ld products, round %d: app %.2f s %.0f MB, floor %.2f s %.0f MB, load %s\n", products, round + 1, a,
+                static_cast<double>(aPeak) / 1024.0, f, static_cast<double>(fPeak) / 1024.0, loadAverage().c_str());
+            // The server reports what it received; read it, so its output never fills up.
+            std::string line;
+            while (server.process.readLine(line, 0.01)) {
+            }
+            app.push_back(a);
+            floor.push_back(f);
+            appPeak.push_back(static_cast<double>(aPeak) / 1024.0);
+            floorPeak.push_back(static_cast<double>(fPeak) / 1024.0);
         }
-        app += a;
-        floor += f;
-        state.SetIterationTime(a);
+        state.SetIterationTime(median(app));
     }
-    if (app > 0 && floor > 0) {
-        state.counters["app_s"] = app / static_cast<double>(state.iterations());
-        state.counters["floor_s"] = floor / static_cast<double>(state.iterations());
-        state.counters["app_to_floor"] = app / floor;
-        state.counters["app_peak_MB"] = static_cast<double>(appPeak) / 1024.0;
-        state.counters["floor_peak_MB"] = static_cast<double>(floorPeak) / 1024.0;
-        state.counters["floor_rows"] = static_cast<double>(rows);
-    }
+    state.counters["rounds"] = static_cast<double>(app.size());
+    state.counters["app_s_median"] = median(app);
+    state.counters["app_s_min"] = least(app);
+    state.counters["floor_s_median"] = median(floor);
+    state.counters["floor_s_min"] = least(floor);
+    state.counters["app_to_floor_median"] = median(app) / median(floor);
+    state.counters["app_to_floor_min"] = least(app) / least(floor);
+    state.counters["app_peak_MB_median"] = median(appPeak);
+    state.counters["app_peak_MB_min"] = least(appPeak);
+    state.counters["floor_peak_MB_median"] = median(floorPeak);
+    state.counters["floor_rows"] = static_cast<double>(rows);
+    state.SetLabel("load before " + loadBefore + ", after " + loadAverage());
 }
 
 }  // namespace
 
-BENCHMARK(FullSyncOf20000ProductsBesideTheFloor)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(FullSyncBesideTheFloor)->Arg(2000)->Arg(20000)->Arg(100000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);

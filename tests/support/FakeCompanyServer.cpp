@@ -169,6 +169,7 @@ bool FakeCompanyServer::start(int port)
         return true;
     m_stopping = false;
     m_server = std::make_unique<httplib::Server>();
+    m_server->set_keep_alive_max_count(keptConnectionRequests);
     // Answers go out at once: a head and a body written apart would otherwise
     // wait on the client's delayed acknowledgement on every reused connection.
     m_server->set_tcp_nodelay(true);
@@ -384,6 +385,14 @@ std::vector<FakeCompanyServer::Received> FakeCompanyServer::receivedFor(const st
             out.push_back(r);
     }
     return out;
+}
+
+std::vector<FakeCompanyServer::Received> FakeCompanyServer::receivedFrom(size_t first) const
+{
+    std::lock_guard guard(m_mutex);
+    if (first >= m_received.size())
+        return {};
+    return std::vector<Received>(m_received.begin() + static_cast<std::ptrdiff_t>(first), m_received.end());
 }
 
 void FakeCompanyServer::clearReceived()

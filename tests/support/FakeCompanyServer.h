@@ -84,6 +84,11 @@ public:
     void stop();
     int port() const { return m_port; }
 
+    // Requests a kept connection carries before the server closes it, as its
+    // "Keep-Alive" header says; set before `start`. The client reuses a
+    // connection only when this is above 5; a web server's usual is 100.
+    size_t keptConnectionRequests = 5;
+
     // The message path and the file path, as the server settings "Path" and "ImagePath" name them.
     std::string messagePath = "CorvelleSaas";
     std::string imagePath = "corvelle_saas";
@@ -138,6 +143,8 @@ public:
 
     std::vector<Received> received() const;
     std::vector<Received> receivedFor(const std::string& command) const;
+    // The requests from the `first`-th on: a watcher of a long run reads only what is new.
+    std::vector<Received> receivedFrom(size_t first) const;
     void clearReceived();
     // Waits (real time, bounded) until `count` requests have been answered or dropped.
     bool waitForRequests(size_t count, double seconds) const;

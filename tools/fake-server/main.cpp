@@ -68,9 +68,8 @@ std::string describeUpload(const FakeCompanyServer::Received& r)
 // message by its command, an order upload with its orders, files by count.
 void reportReceived(const FakeCompanyServer& server, size_t& reported, size_t& files)
 {
-    auto all = server.received();
-    for (; reported < all.size(); ++reported) {
-        const auto& r = all[reported];
+    for (const auto& r : server.receivedFrom(reported)) {
+        ++reported;
         if (r.command == "file") {
             ++files;
             continue;
@@ -93,6 +92,8 @@ int main(int argc, char** argv)
             return 1;
         }
         int port = argc > 3 ? std::atoi(argv[3]) : 48080;
+        // As a web server keeps connections, so that file downloads share them.
+        server.keptConnectionRequests = 100;
         if (!server.start(port)) {
             std::fprintf(stderr, "cannot listen on 127.0.0.1:%d\n", port);
             return 1;
