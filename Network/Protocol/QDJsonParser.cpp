@@ -1,5 +1,7 @@
 #include "Network/Protocol/QDJsonParser.h"
 
+#include "Network/Protocol/QDJsonText.h"
+
 #include "Platform/Foundation/Format.h"
 #include "Platform/Foundation/TextEncoding.h"
 
@@ -14,41 +16,7 @@
 
 namespace {
 
-// Bytes that end a plain run inside a string: quote, backslash and controls.
-struct StringStops {
-    bool stop[256] {};
-    constexpr StringStops()
-    {
-        for (int i = 0; i < 32; ++i)
-            stop[i] = true;
-        stop[static_cast<unsigned char>('"')] = true;
-        stop[static_cast<unsigned char>('\\')] = true;
-    }
-};
-constexpr StringStops kStringStops;
-
-// The first byte from `p` on that ends a plain run, or `end`. Eight bytes at a
-// time while they last: the lowest flagged byte of each test is exact.
-inline const char* findStringStop(const char* p, const char* end)
-{
-    static_assert(std::endian::native == std::endian::little, "the first byte in memory is the lowest");
-    constexpr uint64_t ones = 0x0101010101010101ull;
-    constexpr uint64_t highs = 0x8080808080808080ull;
-    while (end - p >= 8) {
-        uint64_t word;
-        std::memcpy(&word, p, 8);
-        const uint64_t quote = word ^ (ones * '"');
-        const uint64_t backslash = word ^ (ones * '\\');
-        const uint64_t hits = ((word - ones * 0x20) | (quote - ones) | (backslash - ones)) & ~word & highs;
-        // A byte of 0x80 or more is never a stop, and `& ~word` leaves it out.
-        if (hits)
-            return p + (__builtin_ctzll(hits) >> 3);
-        p += 8;
-    }
-    while (p < end && !kStringStops.stop[static_cast<unsigned char>(*p)])
-        ++p;
-    return p;
-}
+using QDJsonText::findStringStop;
 
 // The C locale's white space.
 inline bool isSpace(char ch)

@@ -1,5 +1,7 @@
 #include "Network/Protocol/QDJsonWriter.h"
 
+#include "Network/Protocol/QDJsonText.h"
+
 #include "Platform/Foundation/Format.h"
 #include "Platform/Foundation/NumberParsing.h"
 
@@ -12,40 +14,8 @@
 
 namespace {
 
-struct EscapeTable {
-    bool escape[256] {};
-    constexpr EscapeTable()
-    {
-        for (int i = 0; i < 32; ++i)
-            escape[i] = true;
-        escape[static_cast<unsigned char>('"')] = true;
-        escape[static_cast<unsigned char>('\\')] = true;
-    }
-};
-constexpr EscapeTable kEscape;
-
-// The first byte from `p` on that needs escaping, or `end`; eight bytes at a
-// time while they last (the lowest flagged byte of each test is exact).
-inline const char* findEscape(const char* p, const char* end)
-{
-    static_assert(std::endian::native == std::endian::little, "the first byte in memory is the lowest");
-    constexpr uint64_t ones = 0x0101010101010101ull;
-    constexpr uint64_t highs = 0x8080808080808080ull;
-    while (end - p >= 8) {
-        uint64_t word;
-        std::memcpy(&word, p, 8);
-        const uint64_t quote = word ^ (ones * '"');
-        const uint64_t backslash = word ^ (ones * '\\');
-        // A byte of 0x80 or more never needs escaping, and `& ~word` leaves it out.
-        const uint64_t hits = ((word - ones * 0x20) | (quote - ones) | (backslash - ones)) & ~word & highs;
-        if (hits)
-            return p + (__builtin_ctzll(hits) >> 3);
-        p += 8;
-    }
-    while (p < end && !kEscape.escape[static_cast<unsigned char>(*p)])
-        ++p;
-    return p;
-}
+// The first byte from `p` on that needs escaping, or `end`.
+inline const char* findEscape(const char* p, const char* end) { return QDJsonText::findStringStop(p, end); }
 
 // The written length of a text: its bytes, its quotes, and what escapes add.
 size_t stringLength(std::string_view text)
