@@ -18,6 +18,7 @@
 #include "Network/Protocol/LoginMode.h"
 #include "Platform/UIKit/UIWindow.h"
 #include "support/TemporaryHome.h"
+#include "bench/support/Rounds.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -29,6 +30,9 @@
 #include <string>
 
 namespace {
+
+using BenchRounds::secondsSince;
+using BenchRounds::median;
 
 struct Catalogue {
     std::shared_ptr<MasterViewController> pane;
@@ -185,16 +189,7 @@ size_t floorSortByPrice(sqlite3* handle)
     return bytes + keyed.size();
 }
 
-double secondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
 
 // The grid's sort by price beside its floor in interleaved rounds (ours,
 // floor, ours, floor...); reports the median and minimum of each and the

@@ -10,6 +10,7 @@
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSUserDefaults.h"
 #include "support/TemporaryHome.h"
+#include "bench/support/Rounds.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -24,6 +25,9 @@
 #include <vector>
 
 namespace {
+
+using BenchRounds::secondsSince;
+using BenchRounds::median;
 
 constexpr int kProducts = 20000;
 constexpr int kCategories = 200;
@@ -151,21 +155,12 @@ void saveThroughModels(DataAccessManager& m, const HandedLists& r)
     m.saveToDatabaseProductRelatedTag(r.tagLinks);
 }
 
-double secondsSince(std::chrono::steady_clock::time_point since)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
 
 double minimum(std::vector<double> v)
 {
     return *std::min_element(v.begin(), v.end());
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // The seven saves through the table models on a fresh client database.
 double modelsRound(const Reply& r)

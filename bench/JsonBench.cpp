@@ -6,6 +6,7 @@
 
 #include "Network/Protocol/QDJsonParser.h"
 #include "Network/Protocol/QDJsonWriter.h"
+#include "bench/support/Rounds.h"
 
 #include <benchmark/benchmark.h>
 #include <nlohmann/json.hpp>
@@ -21,6 +22,9 @@
 #include <vector>
 
 namespace {
+
+using BenchRounds::secondsSince;
+using BenchRounds::median;
 
 // A reply shaped like the product tables: products with prices, attributes and
 // images, as a server sends them (numbers mostly as texts, some as numbers).
@@ -117,10 +121,6 @@ void BM_NlohmannEncode(benchmark::State& state)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }
 
-double secondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 size_t heapInUse()
 {
@@ -128,11 +128,6 @@ size_t heapInUse()
     return info.uordblks + info.hblkhd;  // small blocks and mapped ones
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
 
 // Each round decodes the text with each parser in turn and frees the tree,
 // so every parser sees the same cache and heap state.

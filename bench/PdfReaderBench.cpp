@@ -32,6 +32,7 @@
 #include "Platform/UIKit/UIWindow.h"
 #include "support/RunLoopPump.h"
 #include "support/TemporaryHome.h"
+#include "bench/support/Rounds.h"
 
 #include <benchmark/benchmark.h>
 #include <cairo.h>
@@ -47,6 +48,9 @@
 #include <vector>
 
 namespace {
+
+using BenchRounds::secondsSince;
+using BenchRounds::median;
 
 struct Fixture {
     TemporaryHome home;
@@ -164,21 +168,12 @@ void BM_PageWithPopplerAndCairoDirectly(benchmark::State& state)
 }
 BENCHMARK(BM_PageWithPopplerAndCairoDirectly)->Unit(benchmark::kMillisecond);
 
-double secondsSince(std::chrono::steady_clock::time_point began)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-}
 
 double minimum(std::vector<double> v)
 {
     return *std::min_element(v.begin(), v.end());
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // The page on its card, its tiles alone and the peer, one draw of each in
 // turn for every round, in a different order each round, so the shared

@@ -31,6 +31,7 @@
 #include "Platform/UIKit/UIImage.h"
 #include "support/RunLoopPump.h"
 #include "support/TemporaryHome.h"
+#include "bench/support/Rounds.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -43,6 +44,9 @@
 #include <vector>
 
 namespace {
+
+using BenchRounds::secondsSince;
+using BenchRounds::median;
 
 constexpr int kLinesPerOrder = 20;
 
@@ -174,16 +178,7 @@ size_t floorReadOrderList(sqlite3* handle)
     return bytes;
 }
 
-double secondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
 
 // The whole list beside its floor in interleaved rounds (ours, floor, ours,
 // floor...), so both see the same machine; reports the median and minimum

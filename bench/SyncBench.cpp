@@ -26,6 +26,7 @@
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/NSRunLoop.h"
 #include "Platform/Foundation/NSUserDefaults.h"
+#include "bench/support/Rounds.h"
 
 #include <benchmark/benchmark.h>
 #include <rapidjson/document.h>
@@ -52,6 +53,8 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+using BenchRounds::median;
 
 // The fake company server of one generated company, as a program of its own.
 struct Server {
@@ -368,12 +371,6 @@ int roundsFor(long products)
     return rounds > 0 ? rounds : products >= 100000 ? 1 : 3;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 double least(const std::vector<double>& values)
 {
