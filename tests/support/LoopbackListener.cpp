@@ -59,13 +59,33 @@ void LoopbackListener::stop()
     if (m_acceptThread.joinable())
         m_acceptThread.join();
     // The accept thread is gone, so the list no longer grows.
-    std::vector<std::thread> workers;
+    std::map<int, std::thread> workers;
     {
         std::lock_guard lock(m_lock);
         workers.swap(m_workers);
+        m_finished.clear();
     }
-    for (auto& worker : workers)
+    for (auto& [connection, worker] : workers)
         worker.join();
+}
+
+void LoopbackListener::joinFinished()
+{
+    std::vector<std::thread> ending;
+    {
+        std::lock_guard lock(m_lock);
+        for (int connection : m_finished) {
+            auto it = m_workers.find(connection);
+            if (it == m_workers.end())
+                continue;
+            ending.push_back(std::move(it->second));
+            m_workers.erase(it);
+        }
+        m_finished.clear();
+    }
+    // Each has only its return left to make.
+    for (auto& thread : ending)
+        thread.join();
 }
 
 void LoopbackListener::acceptLoop()
@@ -73,6 +93,7 @@ void LoopbackListener::acceptLoop()
     for (;;) {
         int fd = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
         const int error = errno;
+        joinFinished();
         std::lock_guard lock(m_lock);
         if (m_stopping) {
             if (fd >= 0)
@@ -89,7 +110,7 @@ void LoopbackListener::acceptLoop()
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         int connection = ++m_connections;
         m_open.insert(fd);
-        m_workers.emplace_back([this, fd, connection] { serve(fd, connection); });
+        m_workers.emplace(connection, std::thread([this, fd, connection] { serve(fd, connection); }));
     }
 }
 
@@ -105,4 +126,5 @@ void LoopbackListener::serve(int fd, int connection)
     std::lock_guard lock(m_lock);
     m_open.erase(fd);
     ::close(fd);
+    m_finished.push_back(connection);
 }

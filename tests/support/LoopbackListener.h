@@ -7,12 +7,15 @@
 // until it closes, so the client can read everything written before the socket
 // goes.
 //
-// stop() (or the destructor) refuses new connections, shuts down every open
-// one so that blocked reads and writes return, and joins the accept thread and
-// every connection thread before it returns: nothing the listener started
-// outlives it.
+// A connection's thread is joined soon after its connection closes (when the
+// next one is accepted), so a long run of connections holds only the threads
+// of those still open. stop() (or the destructor) refuses new connections,
+// shuts down every open one so that blocked reads and writes return, and joins
+// the accept thread and every connection thread before it returns: nothing
+// the listener started outlives it.
 
 #include <functional>
+#include <map>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -36,6 +39,7 @@ public:
 private:
     void acceptLoop();
     void serve(int fd, int connection);
+    void joinFinished();
 
     Handler m_handler;
     int m_listen = -1;
@@ -45,5 +49,6 @@ private:
     bool m_stopping = false;  // under m_lock, so no connection is taken on after stop looked
     int m_connections = 0;
     std::set<int> m_open;
-    std::vector<std::thread> m_workers;
+    std::map<int, std::thread> m_workers;  // by connection
+    std::vector<int> m_finished;            // connections whose thread is ending
 };

@@ -4,7 +4,9 @@
 
 #include <arpa/inet.h>
 #include <atomic>
+#include <algorithm>
 #include <chrono>
+#include <dirent.h>
 #include <functional>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -76,4 +78,51 @@ TEST(LoopbackListener, StopEndsOpenConnectionsJoinsTheirThreadsAndRefusesMore)
     if (late >= 0)
         ::close(late);
     listener.stop();  // a second stop is harmless
+}
+
+namespace {
+
+// Threads of this process, from the kernel's own list.
+int threadCount()
+{
+    int count = 0;
+    if (DIR* tasks = ::opendir("/proc/self/task")) {
+        while (dirent* entry = ::readdir(tasks))
+            count += entry->d_name[0] != '.';
+        ::closedir(tasks);
+    }
+    return count;
+}
+
+}  // namespace
+
+// A long test run opens tens of thousands of connections to one listener: a
+// connection's thread must end with it, or the process runs out of threads.
+TEST(LoopbackListener, ThreadsOfClosedConnectionsAreJoinedAsConnectionsComeAndGo)
+{
+    LoopbackListener listener([](int fd, int) {
+        char byte = 'x';
+        ::send(fd, &byte, 1, MSG_NOSIGNAL);
+    });
+    ASSERT_NE(listener.port(), 0);
+    const int before = threadCount();
+    int most = before;
+    constexpr int connections = 3000;
+    for (int i = 0; i < connections; ++i) {
+        int fd = connectTo(listener.port());
+        ASSERT_GE(fd, 0) << "connection " << i;
+        char byte = 0;
+        ASSERT_EQ(::recv(fd, &byte, 1, 0), 1);
+        // The server closes its side once its handler has returned.
+        ASSERT_EQ(::recv(fd, &byte, 1, 0), 0);
+        ::close(fd);
+        most = std::max(most, threadCount());
+    }
+    EXPECT_EQ(listener.connectionCount(), connections);
+    // The last connection's thread and a few still ending, and whatever
+    // else the process starts meanwhile (the thread checker's own): nowhere
+    // near one a connection.
+    EXPECT_LE(most - before, 32);
+    listener.stop();
+    EXPECT_LE(threadCount(), before);
 }
