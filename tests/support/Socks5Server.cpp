@@ -1,9 +1,10 @@
 #include "Socks5Server.h"
 
+#include "SocketRelay.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -14,19 +15,6 @@ bool readExactly(int fd, void* buffer, size_t length)
     auto* bytes = static_cast<char*>(buffer);
     while (length) {
         ssize_t n = ::recv(fd, bytes, length, 0);
-        if (n <= 0)
-            return false;
-        bytes += n;
-        length -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-bool sendAll(int fd, const void* buffer, size_t length)
-{
-    auto* bytes = static_cast<const char*>(buffer);
-    while (length) {
-        ssize_t n = ::send(fd, bytes, length, MSG_NOSIGNAL);
         if (n <= 0)
             return false;
         bytes += n;
@@ -159,26 +147,6 @@ void Socks5Server::serve(int fd)
     int one = 1;
     ::setsockopt(upstream, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     answer(fd, 0);
-    char buffer[16384];
-    bool clientOpen = true;
-    for (;;) {
-        pollfd fds[2] = { { clientOpen ? fd : -1, POLLIN, 0 }, { upstream, POLLIN, 0 } };
-        if (::poll(fds, 2, -1) < 0)
-            break;
-        if (fds[0].revents) {
-            ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-            if (n <= 0) {
-                clientOpen = false;
-                ::shutdown(upstream, SHUT_WR);
-            } else if (!sendAll(upstream, buffer, static_cast<size_t>(n))) {
-                break;
-            }
-        }
-        if (fds[1].revents) {
-            ssize_t n = ::recv(upstream, buffer, sizeof buffer, 0);
-            if (n <= 0 || !sendAll(fd, buffer, static_cast<size_t>(n)))
-                break;
-        }
-    }
+    relayBytes(plainRelayClient(fd), upstream);
     ::close(upstream);
 }

@@ -1,5 +1,7 @@
 #include "TlsTestServer.h"
 
+#include "SocketRelay.h"
+
 #include "Platform/CFNetwork/CFTLSSession.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +17,6 @@
 #include <openssl/pkcs12.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -77,18 +78,6 @@ Data der(X509* certificate)
     Data data(bytes, bytes + std::max(length, 0));
     OPENSSL_free(bytes);
     return data;
-}
-
-bool sendAll(int fd, const char* bytes, size_t length)
-{
-    while (length) {
-        ssize_t n = ::send(fd, bytes, length, MSG_NOSIGNAL);
-        if (n <= 0)
-            return false;
-        bytes += n;
-        length -= static_cast<size_t>(n);
-    }
-    return true;
 }
 
 }  // namespace
@@ -220,38 +209,20 @@ void TlsTestServer::serve(int fd)
     int one = 1;
     ::setsockopt(backend, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     bool connected = ::connect(backend, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    bool clientOpen = true;
-    std::vector<char> buffer(64 * 1024);
-    while (connected) {
-        if (clientOpen && SSL_pending(ssl) == 0) {
-            pollfd fds[2] = { { fd, POLLIN, 0 }, { backend, POLLIN, 0 } };
-            if (::poll(fds, 2, -1) < 0)
-                break;
-            if (fds[1].revents) {
-                ssize_t n = ::recv(backend, buffer.data(), buffer.size(), 0);
-                if (n <= 0)
-                    break;
-                if (SSL_write(ssl, buffer.data(), static_cast<int>(n)) <= 0)
-                    break;
-            }
-            if (!fds[0].revents)
-                continue;
-        } else if (!clientOpen) {
-            // The client said all it will: what the server still sends goes out.
-            ssize_t n = ::recv(backend, buffer.data(), buffer.size(), 0);
-            if (n <= 0 || SSL_write(ssl, buffer.data(), static_cast<int>(n)) <= 0)
-                break;
-            continue;
-        }
-        int n = SSL_read(ssl, buffer.data(), static_cast<int>(buffer.size()));
-        if (n <= 0) {
-            ERR_clear_error();
-            clientOpen = false;
-            ::shutdown(backend, SHUT_WR);
-            continue;
-        }
-        if (!sendAll(backend, buffer.data(), static_cast<size_t>(n)))
-            break;
+    if (connected) {
+        RelayClient client;
+        client.fd = fd;
+        client.read = [ssl](char* buffer, size_t length) -> long {
+            int n = SSL_read(ssl, buffer, static_cast<int>(length));
+            if (n <= 0)
+                ERR_clear_error();
+            return n;
+        };
+        client.write = [ssl](const char* bytes, size_t length) {
+            return SSL_write(ssl, bytes, static_cast<int>(length)) > 0;
+        };
+        client.holdsBytes = [ssl] { return SSL_pending(ssl) > 0; };
+        relayBytes(client, backend);
     }
     ERR_clear_error();
     SSL_shutdown(ssl);

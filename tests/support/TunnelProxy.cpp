@@ -1,25 +1,14 @@
 #include "TunnelProxy.h"
 
+#include "SocketRelay.h"
+
 #include "Platform/CFNetwork/CFHostResolver.h"
 
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
-
-bool sendAll(int fd, const char* bytes, size_t length)
-{
-    while (length) {
-        ssize_t n = ::send(fd, bytes, length, MSG_NOSIGNAL);
-        if (n <= 0)
-            return false;
-        bytes += n;
-        length -= static_cast<size_t>(n);
-    }
-    return true;
-}
 
 std::string headerValue(const std::string& head, const std::string& name)
 {
@@ -93,28 +82,6 @@ void TunnelProxy::serve(int fd)
     }
     std::string answer = "HTTP/1.1 200 Connection established\r\n\r\n";
     sendAll(fd, answer.data(), answer.size());
-    char buffer[16384];
-    bool clientOpen = true, upstreamOpen = true;
-    while (clientOpen || upstreamOpen) {
-        pollfd fds[2] = { { clientOpen ? fd : -1, POLLIN, 0 }, { upstreamOpen ? upstream : -1, POLLIN, 0 } };
-        if (::poll(fds, 2, -1) < 0)
-            break;
-        if (fds[0].revents) {
-            ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-            if (n <= 0) {
-                clientOpen = false;
-                ::shutdown(upstream, SHUT_WR);
-            } else if (!sendAll(upstream, buffer, static_cast<size_t>(n))) {
-                break;
-            }
-        }
-        if (fds[1].revents) {
-            ssize_t n = ::recv(upstream, buffer, sizeof buffer, 0);
-            if (n <= 0)
-                break;  // the server is done: the tunnel closes with it
-            if (!sendAll(fd, buffer, static_cast<size_t>(n)))
-                break;
-        }
-    }
+    relayBytes(plainRelayClient(fd), upstream);
     ::close(upstream);
 }
