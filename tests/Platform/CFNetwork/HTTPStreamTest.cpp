@@ -1,4 +1,5 @@
 #include "HttpTestServer.h"
+#include "StreamExchange.h"
 #include "Platform/CFNetwork/CFHTTPReadStream.h"
 #include "Platform/CFNetwork/NSHTTPCookie.h"
 #include "Platform/Foundation/Clock.h"
@@ -12,65 +13,12 @@
 
 namespace {
 
-struct Exchange {
-    std::shared_ptr<CFHTTPReadStream> stream;
-    std::string body;
-    std::vector<unsigned> events;
-    bool done = false;
-};
-
-class DataBody : public CFHTTPBodySource {
-public:
-    explicit DataBody(std::string data) : m_data(std::move(data)) {}
-    void open() override {}
-    long read(uint8_t* buffer, size_t maxLength) override
-    {
-        size_t n = std::min<size_t>({ maxLength, m_data.size() - m_offset, 7 });  // short reads on purpose
-        std::memcpy(buffer, m_data.data() + m_offset, n);
-        m_offset += n;
-        return static_cast<long>(n);
-    }
-    void close() override {}
-
-private:
-    std::string m_data;
-    size_t m_offset = 0;
-};
-
-bool pumpUntil(const std::function<bool()>& condition, double seconds = 5)
+std::shared_ptr<Exchange> run(const std::string& method, const std::string& url)
 {
-    auto loop = NSRunLoop::currentRunLoop();
-    double limit = Clock::now() + seconds;
-    while (!condition()) {
-        if (Clock::now() > limit)
-            return false;
-        loop->runMode(NSDefaultRunLoopMode, Clock::now() + 0.05);
-    }
-    return true;
-}
-
-std::shared_ptr<Exchange> run(const std::string& method, const std::string& url, std::shared_ptr<CFHTTPBodySource> body = nullptr)
-{
-    auto exchange = std::make_shared<Exchange>();
-    auto message = CFHTTPMessage::createRequest(method, *CFURL::URLWithString(url));
-    exchange->stream = body ? CFHTTPReadStream::createForStreamedHTTPRequest(message, body)
-                            : CFHTTPReadStream::createForHTTPRequest(message);
-    Exchange* e = exchange.get();
-    exchange->stream->setClient(26, [e](CFHTTPReadStream& stream, CFStreamEventType event) {
-        e->events.push_back(event);
-        if (event == kCFStreamEventHasBytesAvailable) {
-            uint8_t buffer[5];  // small reads leave decoded bytes behind between events
-            long n = stream.read(buffer, sizeof buffer);
-            if (n > 0)
-                e->body.append(reinterpret_cast<char*>(buffer), static_cast<size_t>(n));
-        } else {
-            e->done = true;
-        }
-    });
-    exchange->stream->scheduleWithRunLoop(NSRunLoop::currentRunLoop(), NSDefaultRunLoopMode);
-    EXPECT_TRUE(exchange->stream->open());
-    EXPECT_TRUE(pumpUntil([e] { return e->done; }));
-    return exchange;
+    Conditions setup;
+    setup.method = method;
+    setup.readSize = 5;
+    return runExchange(url, setup);
 }
 
 }  // namespace
@@ -306,7 +254,7 @@ TEST(CFHTTPReadStream, StreamsBodyAndCountsBytesWritten)
     message->setHeaderFieldValue("Content-Length", std::to_string(payload.size()));
     auto e = std::make_shared<Exchange>();
     auto* ep = e.get();
-    e->stream = CFHTTPReadStream::createForStreamedHTTPRequest(message, std::make_shared<DataBody>(payload));
+    e->stream = CFHTTPReadStream::createForStreamedHTTPRequest(message, std::make_shared<StringBody>(payload, 7));
     e->stream->setClient(26, [ep](CFHTTPReadStream& s, CFStreamEventType event) {
         if (event == kCFStreamEventHasBytesAvailable) {
             uint8_t buffer[65536];

@@ -2,92 +2,17 @@
 #include "ScriptedHttpServer.h"
 #include "TlsTestServer.h"
 #include "TunnelProxy.h"
-#include "Platform/CFNetwork/CFHTTPReadStream.h"
-#include "Platform/Foundation/Clock.h"
+#include "StreamExchange.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 namespace {
 
-struct Exchange {
-    std::shared_ptr<CFHTTPReadStream> stream;
-    std::string body;
-    bool done = false;
-    bool failed = false;
-};
-
-class StringBody : public CFHTTPBodySource {
-public:
-    explicit StringBody(std::string data) : m_data(std::move(data)) {}
-    void open() override {}
-    long read(uint8_t* buffer, size_t maxLength) override
-    {
-        size_t n = std::min(maxLength, m_data.size() - m_offset);
-        std::memcpy(buffer, m_data.data() + m_offset, n);
-        m_offset += n;
-        return static_cast<long>(n);
-    }
-    void close() override {}
-
-private:
-    std::string m_data;
-    size_t m_offset = 0;
-};
-
-bool pumpUntil(const std::function<bool()>& condition, double seconds = 10)
+// Every exchange here offers to keep its connection.
+std::shared_ptr<Exchange> run(const std::string& url, Conditions setup = {})
 {
-    auto loop = NSRunLoop::currentRunLoop();
-    double limit = Clock::now() + seconds;
-    while (!condition()) {
-        if (Clock::now() > limit)
-            return false;
-        loop->runMode(NSDefaultRunLoopMode, Clock::now() + 0.05);
-    }
-    return true;
-}
-
-struct Conditions {
-    CFStreamSSLSettings ssl;
-    std::string proxyHost;
-    int proxyPort = 0;
-    std::shared_ptr<CFHTTPReadStream> previous;  // a finished stream whose connection may be reused
-    std::shared_ptr<CFHTTPBodySource> body;
-    std::string method = "GET";
-    std::vector<std::pair<std::string, std::string>> headers;
-};
-
-std::shared_ptr<Exchange> run(const std::string& url, const Conditions& setup = {})
-{
-    auto exchange = std::make_shared<Exchange>();
-    auto message = CFHTTPMessage::createRequest(setup.method, *CFURL::URLWithString(url));
-    for (const auto& [name, value] : setup.headers)
-        message->setHeaderFieldValue(name, value);
-    exchange->stream = setup.body ? CFHTTPReadStream::createForStreamedHTTPRequest(message, setup.body)
-                                  : CFHTTPReadStream::createForHTTPRequest(message);
-    exchange->stream->setSSLSettings(setup.ssl);
-    if (setup.proxyPort)
-        exchange->stream->setHTTPProxy(setup.proxyHost, setup.proxyPort);
-    exchange->stream->setAttemptPersistentConnection(true);
-    if (setup.previous)
-        exchange->stream->reuseConnectionOf(*setup.previous);
-    Exchange* e = exchange.get();
-    exchange->stream->setClient(26, [e](CFHTTPReadStream& stream, CFStreamEventType event) {
-        if (event == kCFStreamEventHasBytesAvailable) {
-            uint8_t buffer[4096];
-            long n = stream.read(buffer, sizeof buffer);
-            if (n > 0)
-                e->body.append(reinterpret_cast<char*>(buffer), static_cast<size_t>(n));
-        } else {
-            e->failed = event == kCFStreamEventErrorOccurred;
-            e->done = true;
-        }
-    });
-    exchange->stream->scheduleWithRunLoop(NSRunLoop::currentRunLoop(), NSDefaultRunLoopMode);
-    EXPECT_TRUE(exchange->stream->open());
-    EXPECT_TRUE(pumpUntil([e] { return e->done; })) << url;
-    return exchange;
+    setup.persistent = true;
+    return runExchange(url, setup);
 }
 
 CFStreamSSLSettings noChecks()
