@@ -551,15 +551,32 @@ bool CFHTTPReadStream::handshakeStep()
 
 long CFHTTPReadStream::sendBytes(const uint8_t* bytes, size_t length)
 {
+    return moveBytes(Direction::Send, const_cast<uint8_t*>(bytes), length);
+}
+
+long CFHTTPReadStream::receiveBytes(uint8_t* buffer, size_t length)
+{
+    return moveBytes(Direction::Receive, buffer, length);
+}
+
+long CFHTTPReadStream::moveBytes(Direction direction, uint8_t* bytes, size_t length)
+{
+    const bool sending = direction == Direction::Send;
     if (m_tls) {
         size_t moved = 0;
-        switch (m_tls->write(bytes, length, moved)) {
+        auto result = sending ? m_tls->write(bytes, length, moved) : m_tls->read(bytes, length, moved);
+        if (!sending)
+            m_tlsWantsWrite = m_tls->wantsWrite();
+        switch (result) {
         case CFTLSSession::Result::Done:
             return static_cast<long>(moved);
         case CFTLSSession::Result::WantRead:
         case CFTLSSession::Result::WantWrite:
             return -1;
         case CFTLSSession::Result::Closed:
+            // The peer's close is the end of what it sends, but a write into it is lost.
+            if (!sending)
+                return 0;
             failWith(connectionLost());
             return -2;
         case CFTLSSession::Result::Failed:
@@ -568,39 +585,7 @@ long CFHTTPReadStream::sendBytes(const uint8_t* bytes, size_t length)
         }
     }
     for (;;) {
-        ssize_t n = ::send(m_socket, bytes, length, MSG_NOSIGNAL);
-        if (n >= 0)
-            return static_cast<long>(n);
-        if (errno == EINTR)
-            continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK)
-            return -1;
-        failWith(CFStreamError::posix(errno));
-        return -2;
-    }
-}
-
-long CFHTTPReadStream::receiveBytes(uint8_t* buffer, size_t length)
-{
-    if (m_tls) {
-        size_t moved = 0;
-        auto result = m_tls->read(buffer, length, moved);
-        m_tlsWantsWrite = m_tls->wantsWrite();
-        switch (result) {
-        case CFTLSSession::Result::Done:
-            return static_cast<long>(moved);
-        case CFTLSSession::Result::WantRead:
-        case CFTLSSession::Result::WantWrite:
-            return -1;
-        case CFTLSSession::Result::Closed:
-            return 0;
-        case CFTLSSession::Result::Failed:
-            failWith(m_tls->error());
-            return -2;
-        }
-    }
-    for (;;) {
-        ssize_t n = ::recv(m_socket, buffer, length, 0);
+        ssize_t n = sending ? ::send(m_socket, bytes, length, MSG_NOSIGNAL) : ::recv(m_socket, bytes, length, 0);
         if (n >= 0)
             return static_cast<long>(n);
         if (errno == EINTR)

@@ -182,6 +182,9 @@ private:
     // waited for; -2 when the stream failed.
     long sendBytes(const uint8_t* bytes, size_t length);
     long receiveBytes(uint8_t* buffer, size_t length);
+    enum class Direction { Send, Receive };
+    // Both of the above: one way to read the session's or socket's answer.
+    long moveBytes(Direction direction, uint8_t* bytes, size_t length);
     // Writes what the socket takes now, when the stream is scheduled and
     // its head is due; the rest waits to hear from the socket.
     void writeAtOnce();
