@@ -5,6 +5,7 @@
 #include "Platform/CFNetwork/NSStream.h"
 #include "Platform/Foundation/Format.h"
 
+#include <climits>
 #include <sys/stat.h>
 #include <zlib.h>
 
@@ -243,6 +244,61 @@ HTTPErrorRef HTTPDataDecompressor::closeStream()
     return nullptr;
 }
 
+bool HTTPDataDecompressor::inflateBytes(const uint8_t* bytes, size_t length, const Room& room, HTTPErrorRef* error)
+{
+    size_t produced = 0;
+    std::span<uint8_t> space;
+    size_t used = 0;  // bytes in `space`
+    m_zStream->next_in = const_cast<Bytef*>(bytes);
+    m_zStream->avail_in = static_cast<uInt>(length);
+    // Output that filled the space exactly may have more behind it, even
+    // when all input has been taken.
+    while ((m_zStream->avail_in != 0 || (used == space.size() && !m_reachedEnd)) && !m_skipTrailing) {
+        if (m_reachedEnd) {
+            // Another member follows the one that ended (gzip allows several
+            // in a row); anything else after the end is not compressed data.
+            if (m_zStream->next_in[0] != 0x1f || inflateReset(m_zStream.get()) != Z_OK) {
+                m_skipTrailing = true;
+                break;
+            }
+            m_reachedEnd = false;
+        }
+        if (used == space.size()) {
+            // One byte past the limit tells that it was passed (without a
+            // limit, the count stays at its largest rather than wrap to 0).
+            unsigned long long left = m_outputLimit - m_produced - produced;
+            space = room(space, used, left == ULLONG_MAX ? left : left + 1);
+            used = 0;
+        }
+        m_zStream->next_out = space.data() + used;
+        m_zStream->avail_out = static_cast<uInt>(std::min<size_t>(space.size() - used, UINT32_MAX));
+        uLong before = m_zStream->total_out;
+        int status = inflate(m_zStream.get(), Z_NO_FLUSH);
+        size_t made = m_zStream->total_out - before;
+        used += made;
+        produced += made;
+        if (m_produced + produced > m_outputLimit) {
+            if (error)
+                *error = HTTPResponseTooLargeError(m_outputLimit);
+            return false;
+        }
+        if (status == Z_STREAM_END) {
+            m_reachedEnd = true;
+            continue;
+        }
+        if (status == Z_BUF_ERROR && m_zStream->avail_out != 0)
+            break;
+        if (status != Z_OK && status != Z_BUF_ERROR) {
+            if (error)
+                *error = inflateErrorWithCode(status);
+            return false;
+        }
+    }
+    room(space, used, 0);  // the last space's use
+    m_produced += produced;
+    return true;
+}
+
 std::optional<Data> HTTPDataDecompressor::uncompressBytesLengthError(const uint8_t* bytes, size_t length,
                                                                      HTTPErrorRef* error)
 {
@@ -256,59 +312,20 @@ std::optional<Data> HTTPDataDecompressor::uncompressBytesLengthError(const uint8
     std::vector<Data> blocks;
     size_t used = 0;  // bytes in the last block
     size_t produced = 0;
-    auto lastBlockFull = [&] { return !blocks.empty() && used == blocks.back().size(); };
-    auto addBlock = [&] {
+    auto room = [&](std::span<uint8_t>, size_t filled, unsigned long long left) {
+        used = filled;
+        produced += filled;
+        if (left == 0)
+            return std::span<uint8_t> {};
         size_t size = blocks.empty() ? std::max<size_t>(length + length / 2, 64) : blocks.back().size() * 2;
-        size = std::min(size, largestBlock);
-        unsigned long long left = m_outputLimit - m_produced - produced;
-        if (left < size)
-            size = static_cast<size_t>(left) + 1;  // one byte past the limit tells that it was passed
+        size = static_cast<size_t>(std::min<unsigned long long>({ size, largestBlock, left }));
         blocks.emplace_back(size);
-        used = 0;
+        return std::span<uint8_t>(blocks.back());
     };
-    m_zStream->next_in = const_cast<Bytef*>(bytes);
-    m_zStream->avail_in = static_cast<uInt>(length);
-    // Output that filled the buffer exactly may have more behind it, even
-    // when all input has been taken.
-    while ((m_zStream->avail_in != 0 || (lastBlockFull() && !m_reachedEnd)) && !m_skipTrailing) {
-        if (m_reachedEnd) {
-            // Another member follows the one that ended (gzip allows several
-            // in a row); anything else after the end is not compressed data.
-            if (m_zStream->next_in[0] != 0x1f || inflateReset(m_zStream.get()) != Z_OK) {
-                m_skipTrailing = true;
-                break;
-            }
-            m_reachedEnd = false;
-        }
-        if (blocks.empty() || lastBlockFull())
-            addBlock();
-        m_zStream->next_out = blocks.back().data() + used;
-        m_zStream->avail_out = static_cast<uInt>(blocks.back().size() - used);
-        uLong before = m_zStream->total_out;
-        int status = inflate(m_zStream.get(), Z_NO_FLUSH);
-        size_t made = m_zStream->total_out - before;
-        used += made;
-        produced += made;
-        if (m_produced + produced > m_outputLimit) {
-            if (error)
-                *error = HTTPResponseTooLargeError(m_outputLimit);
-            return std::nullopt;
-        }
-        if (status == Z_STREAM_END) {
-            m_reachedEnd = true;
-            continue;
-        }
-        if (status == Z_BUF_ERROR && m_zStream->avail_out != 0)
-            break;
-        if (status != Z_OK && status != Z_BUF_ERROR) {
-            if (error)
-                *error = inflateErrorWithCode(status);
-            return std::nullopt;
-        }
-    }
-    m_produced += produced;
+    if (!inflateBytes(bytes, length, room, error))
+        return std::nullopt;
     if (blocks.size() == 1) {
-        blocks.front().resize(produced);
+        blocks.front().resize(used);
         return std::move(blocks.front());
     }
     Data output;
@@ -319,6 +336,24 @@ std::optional<Data> HTTPDataDecompressor::uncompressBytesLengthError(const uint8
         Data {}.swap(blocks[i]);  // each block goes as soon as it is copied
     }
     return output;
+}
+
+bool HTTPDataDecompressor::uncompressBytesInto(const uint8_t* bytes, size_t length, Data& output,
+                                               HTTPErrorRef* error)
+{
+    output.clear();
+    // Grown a step at a time: a step is zeroed before it is written, and
+    // room never handed out costs nothing.
+    constexpr size_t step = 1024 * 1024;
+    auto room = [&](std::span<uint8_t> last, size_t filled, unsigned long long left) {
+        output.resize(output.size() - last.size() + filled);
+        if (left == 0)
+            return std::span<uint8_t> {};
+        size_t start = output.size();
+        output.resize(start + static_cast<size_t>(std::min<unsigned long long>(step, left)));
+        return std::span<uint8_t>(output.data() + start, output.size() - start);
+    };
+    return inflateBytes(bytes, length, room, error);
 }
 
 std::optional<Data> HTTPDataDecompressor::uncompressDataError(const Data& data, HTTPErrorRef* error,

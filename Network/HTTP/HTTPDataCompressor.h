@@ -8,7 +8,9 @@
 #include "Platform/Foundation/Value.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <span>
 #include <optional>
 #include <string>
 
@@ -33,6 +35,12 @@ public:
     static HTTPErrorRef deflateErrorWithCode(int code);
 
 private:
+    // Gives the space to inflate into next, told how much of the last one
+    // was filled and how much more may come before the limit is passed;
+    // told 0 more at the end, when only the last use counts.
+    using Room = std::function<std::span<uint8_t>(std::span<uint8_t> last, size_t filled, unsigned long long left)>;
+    bool inflateBytes(const uint8_t* bytes, size_t length, const Room& room, HTTPErrorRef* error);
+
     std::unique_ptr<z_stream_s> m_zStream;
     bool m_streamReady = false;
 };
@@ -49,6 +57,9 @@ public:
     // Inflates every gzip member of a body in turn; bytes after the last
     // member that start no new one are ignored.
     std::optional<Data> uncompressBytesLengthError(const uint8_t* bytes, size_t length, HTTPErrorRef* error);
+    // The same, into `output` (emptied first, its room kept): a caller that
+    // inflates piece after piece into one buffer allocates once.
+    bool uncompressBytesInto(const uint8_t* bytes, size_t length, Data& output, HTTPErrorRef* error);
     // True once the end of the compressed member has been read: a body that
     // ends before it is incomplete.
     bool reachedEnd() const { return m_reachedEnd; }
@@ -63,6 +74,12 @@ public:
     static HTTPErrorRef inflateErrorWithCode(int code);
 
 private:
+    // Gives the space to inflate into next, told how much of the last one
+    // was filled and how much more may come before the limit is passed;
+    // told 0 more at the end, when only the last use counts.
+    using Room = std::function<std::span<uint8_t>(std::span<uint8_t> last, size_t filled, unsigned long long left)>;
+    bool inflateBytes(const uint8_t* bytes, size_t length, const Room& room, HTTPErrorRef* error);
+
     std::unique_ptr<z_stream_s> m_zStream;
     bool m_streamReady = false;
     bool m_reachedEnd = false;

@@ -366,6 +366,10 @@ private:
     void reportFinished();
     void reportFailure();
     void passOnReceivedData(const Data& data);
+    // Hands a piece of the body (and what it inflated to, when inflated as it
+    // comes) to the delegate, the download file or the kept body; false when
+    // that failed the request.
+    bool takeReceivedBytes(const uint8_t* bytes, size_t length, const Data* inflated);
     void discardFailedDownload();
     // Closes and lets go of the download file and its inflated twin, where open.
     void closeDownloadFileStreams();
@@ -443,6 +447,7 @@ private:
     std::atomic<int> m_responseStatusCode { 0 };
     uint32_t m_responseEncoding = NSISOLatin1StringEncoding;
     std::shared_ptr<Data> m_rawResponseData;
+    Data m_inflatedPiece;  // what the last slice of a body inflated as it came turned into
     std::shared_ptr<Data> m_inflatedResponseData;  // a gzip body kept in memory, inflated once it ended
     std::shared_ptr<NSOutputStream> m_fileDownloadOutputStream;
     std::shared_ptr<NSOutputStream> m_inflatedFileDownloadOutputStream;

@@ -224,48 +224,69 @@ void HTTPRequest::handleBytesAvailable()
         return;
     }
     const long count = static_cast<long>(bytes.size());
-    const bool compressed = isResponseCompressed();
-    std::optional<Data> inflated;
-    if (compressed && !shouldWaitToInflateCompressedResponses) {
-        if (!m_dataDecompressor) {
-            m_dataDecompressor = HTTPDataDecompressor::decompressor();
-            m_dataDecompressor->setOutputLimit(maximumDecodedResponseSize);
-        }
-        HTTPErrorRef error;
-        inflated = m_dataDecompressor->uncompressBytesLengthError(bytes.data(), bytes.size(), &error);
-        if (error) {
-            failWithError(error);
-            return;
-        }
-        if (!inflated)
-            inflated = Data {};
-    }
     m_totalBytesRead += static_cast<uint64_t>(count);
     m_lastActivityTime = Clock::now();
     incrementBandwidthUsedInLastSecond(static_cast<unsigned long>(count));
     if (m_needsRedirect && shouldRedirect && allowResumeForFileDownloads)
         return;  // the body of a redirect answer is not the download
-    auto del = m_delegate.lock();
-    bool delegateTakesData = del && del->respondsToSelector(didReceiveDataSelector);
-    if (m_dataReceivedBlock || delegateTakesData) {
-        Data chunk = inflated ? *inflated : Data(bytes.begin(), bytes.end());
-        passOnReceivedData(chunk);
+    if (!isResponseCompressed() || shouldWaitToInflateCompressedResponses) {
+        takeReceivedBytes(bytes.data(), bytes.size(), nullptr);
+        return;
     }
-    if (downloadDestinationPath) {
-        writeToDownloadFile(bytes.data(), bytes.size(), inflated ? &*inflated : nullptr);
-    } else if (m_rawResponseData) {
-        size_t adding = inflated ? inflated->size() : static_cast<size_t>(count);
-        if (m_rawResponseData->size() + adding > maximumDecodedResponseSize) {
-            failWithError(HTTPResponseTooLargeError(maximumDecodedResponseSize));
+    if (!m_dataDecompressor) {
+        m_dataDecompressor = HTTPDataDecompressor::decompressor();
+        m_dataDecompressor->setOutputLimit(maximumDecodedResponseSize);
+    }
+    // A few kilobytes of gzip can inflate to a thousand times their size:
+    // inflated a slice at a time into one buffer kept for the purpose, no
+    // piece holds much beside the body and none is allocated afresh.
+    constexpr size_t inflateSlice = 4096;
+    for (size_t offset = 0; offset < bytes.size(); offset += inflateSlice) {
+        const size_t slice = std::min(inflateSlice, bytes.size() - offset);
+        HTTPErrorRef error;
+        if (!m_dataDecompressor->uncompressBytesInto(bytes.data() + offset, slice, m_inflatedPiece, &error)) {
+            failWithError(error);
             return;
         }
-        if (m_rawResponseData->empty() && m_contentLength > 0 && !inflated)
-            m_rawResponseData->reserve(static_cast<size_t>(std::min<uint64_t>(m_contentLength, maximumDecodedResponseSize)));
-        if (inflated)
-            m_rawResponseData->insert(m_rawResponseData->end(), inflated->begin(), inflated->end());
-        else
-            m_rawResponseData->insert(m_rawResponseData->end(), bytes.begin(), bytes.end());
+        // The delegate may have cancelled the request with what it was given.
+        if (!takeReceivedBytes(bytes.data() + offset, slice, &m_inflatedPiece) || m_cancelled || m_complete)
+            return;
     }
+}
+
+bool HTTPRequest::takeReceivedBytes(const uint8_t* bytes, size_t length, const Data* inflated)
+{
+    auto del = m_delegate.lock();
+    bool delegateTakesData = del && del->respondsToSelector(didReceiveDataSelector);
+    if (m_dataReceivedBlock || delegateTakesData)
+        passOnReceivedData(inflated ? *inflated : Data(bytes, bytes + length));
+    if (downloadDestinationPath)
+        return writeToDownloadFile(bytes, length, inflated);
+    if (!m_rawResponseData)
+        return true;
+    Data& body = *m_rawResponseData;
+    size_t adding = inflated ? inflated->size() : length;
+    if (body.size() + adding > maximumDecodedResponseSize) {
+        failWithError(HTTPResponseTooLargeError(maximumDecodedResponseSize));
+        return false;
+    }
+    if (body.empty() && m_contentLength > 0 && !inflated)
+        body.reserve(static_cast<size_t>(std::min<uint64_t>(m_contentLength, maximumDecodedResponseSize)));
+    if (body.size() + adding > body.capacity()) {
+        // Doubling near the limit would hold the old body and one twice its
+        // size at once. Past a few megabytes the body is given room up to
+        // the limit in one step instead: untouched room costs no memory.
+        constexpr size_t doublingCeiling = 16 * 1024 * 1024;
+        size_t room = std::max(body.size() + adding, body.capacity() * 2);
+        if (room > doublingCeiling)
+            room = std::max(body.size() + adding, static_cast<size_t>(maximumDecodedResponseSize));
+        body.reserve(room);
+    }
+    if (inflated)
+        body.insert(body.end(), inflated->begin(), inflated->end());
+    else
+        body.insert(body.end(), bytes, bytes + length);
+    return true;
 }
 
 bool HTTPRequest::writeToDownloadFile(const uint8_t* bytes, size_t length, const Data* inflated)
@@ -449,6 +470,7 @@ void HTTPRequest::handleStreamComplete()
             && !m_authenticationNeeded)
             fileError = HTTPDataDecompressor::inflateErrorWithCode(-5);  // the compressed body was cut short
         m_dataDecompressor = nullptr;
+        Data {}.swap(m_inflatedPiece);
         if (didCreateTemporaryPostDataFile && !m_authenticationNeeded) {
             removeTemporaryUploadFile();
             removeTemporaryCompressedUploadFile();
