@@ -1,8 +1,12 @@
 #pragma once
 
 // Saved credentials: one default credential per protection space (host or
-// proxy, port, protocol, realm). Kept in memory, or, once a file is named, in
-// that file readable by its owner only (mode 0600), rewritten on each change.
+// proxy, port, protocol, realm). Kept in memory and in the desktop's keyring,
+// so that they outlive the process; where no keyring answers, in the file
+// named by setPersistentStorePath, readable by its owner only (mode 0600) and
+// rewritten on each change. Credentials a file kept from before are moved to
+// the keyring (and out of the file) when it is loaded and a keyring answers.
+// The keyring is asked with no lock held.
 
 #include <mutex>
 #include <optional>
@@ -35,8 +39,14 @@ public:
     bool setPersistentStorePath(const std::string& path);
 
 private:
+    struct Entry {
+        NSURLProtectionSpace space;
+        NSURLCredential credential;
+        bool inKeyring = false;  // kept there, so left out of the file
+    };
     bool saveLocked() const;
+    void putLocked(const NSURLProtectionSpace& space, const NSURLCredential& credential, bool inKeyring) const;
     mutable std::mutex m_lock;
-    std::vector<std::pair<NSURLProtectionSpace, NSURLCredential>> m_entries;
+    mutable std::vector<Entry> m_entries;  // a lookup remembers what the keyring gave it
     std::string m_path;
 };
