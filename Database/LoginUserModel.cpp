@@ -3,7 +3,11 @@
 #include "Classes/Frame/PublicFunction.h"
 #include "Database/ModelSupport.h"
 #include "Database/RecordText.h"
+#include "Database/SavedPasswords.h"
 #include "Platform/Foundation/NSString.h"
+
+#include <array>
+#include <vector>
 
 using namespace ModelSupport;
 
@@ -58,6 +62,10 @@ std::shared_ptr<LoginInfo> LoginUserModel::getUserInfo(const std::optional<std::
     info->accountId = rs->stringForColumn("useName");
     info->passWord = rs->stringForColumn("password");
     info->clientId = rs->stringForColumn("clientId");
+    if (info->passWord == SavedPasswords::kInKeyring)
+        info->passWord = SavedPasswords::find(SavedPasswords::Use::OfflineSignIn, info->clientId.value_or(""),
+                                              info->accountId.value_or(""))
+                             .value_or(std::string());
     info->deviceId = rs->stringForColumn("deviceId");
     info->email = rs->stringForColumn("email");
     info->companyName = rs->stringForColumn("companyName");
@@ -71,9 +79,15 @@ bool LoginUserModel::saveUserInfo(const std::shared_ptr<LoginInfo>& info)
     auto db = database();
     if (!info || !db)
         return false;
+    // The keyring is asked before the database is touched: no statement waits on it.
+    std::optional<std::string> stored = info->passWord;
+    if (!RecordText::isBlank(info->passWord)
+        && SavedPasswords::keep(SavedPasswords::Use::OfflineSignIn, info->clientId.value_or(""), info->accountId.value_or(""),
+            *info->passWord))
+        stored = SavedPasswords::kInKeyring;
     return db->executeUpdate("INSERT OR REPLACE INTO corvelle_login_user(useName,password,clientId,deviceId,email,companyName,companyLink,lastLoginTime) "
                              "VALUES(?,?,?,?,?,?,?,?);",
-        info->accountId, info->passWord, info->clientId, info->deviceId, info->email, info->companyName, info->companyLink, PublicFunction::currentTime());
+        info->accountId, stored, info->clientId, info->deviceId, info->email, info->companyName, info->companyLink, PublicFunction::currentTime());
 }
 
 std::optional<std::string> LoginUserModel::checkLocalUserInfo(const std::shared_ptr<LoginInfo>& info)
@@ -120,8 +134,27 @@ bool LoginUserModel::checkPassword(const std::shared_ptr<LoginInfo>& info)
     if (!info || RecordText::isBlank(info->clientId) || RecordText::isBlank(info->deviceId) || RecordText::isBlank(info->accountId)
         || RecordText::isBlank(info->passWord) || !db || !db->goodConnection())
         return false;
-    return hasRow(*db, "select * from corvelle_login_user \nwhere lower(clientId) = ? and deviceId = ? and useName = ?  and password = ?", lower(info->clientId),
-        info->deviceId, info->accountId, info->passWord);
+    auto rs = db->executeQuery("select useName, clientId, password from corvelle_login_user \nwhere lower(clientId) = ? and deviceId = ? and useName = ?",
+        lower(info->clientId), info->deviceId, info->accountId);
+    std::vector<std::array<std::string, 3>> rows;
+    while (rs && rs->next())
+        rows.push_back({ rs->stringForColumn("useName").value_or(""), rs->stringForColumn("clientId").value_or(""),
+            rs->stringForColumn("password").value_or("") });
+    if (rs)
+        rs->close();
+    for (const auto& [account, client, stored] : rows) {
+        if (stored == SavedPasswords::kInKeyring) {
+            if (SavedPasswords::find(SavedPasswords::Use::OfflineSignIn, client, account) == info->passWord)
+                return true;
+        } else if (stored == *info->passWord) {
+            // Kept in clear by an earlier version, or while no keyring answered: moved there now.
+            if (SavedPasswords::keep(SavedPasswords::Use::OfflineSignIn, client, account, stored))
+                db->executeUpdate("UPDATE corvelle_login_user SET password = ? WHERE useName = ? AND password = ?",
+                    std::string(SavedPasswords::kInKeyring), account, stored);
+            return true;
+        }
+    }
+    return false;
 }
 
 bool LoginUserModel::forgetRefusedPassword(const std::shared_ptr<LoginInfo>& info)
@@ -130,6 +163,24 @@ bool LoginUserModel::forgetRefusedPassword(const std::shared_ptr<LoginInfo>& inf
     if (!info || RecordText::isBlank(info->clientId) || RecordText::isBlank(info->accountId) || RecordText::isBlank(info->passWord) || !db
         || !db->goodConnection())
         return false;
-    return db->executeUpdate("UPDATE corvelle_login_user SET password = '' WHERE lower(clientId) = ? AND lower(useName) = ? AND password = ?",
-        lower(info->clientId), lower(info->accountId), info->passWord);
+    auto rs = db->executeQuery("select useName, clientId, password from corvelle_login_user WHERE lower(clientId) = ? AND lower(useName) = ?",
+        lower(info->clientId), lower(info->accountId));
+    std::vector<std::array<std::string, 3>> rows;
+    while (rs && rs->next())
+        rows.push_back({ rs->stringForColumn("useName").value_or(""), rs->stringForColumn("clientId").value_or(""),
+            rs->stringForColumn("password").value_or("") });
+    if (rs)
+        rs->close();
+    bool ok = true;
+    for (const auto& [account, client, stored] : rows) {
+        const bool inKeyring = stored == SavedPasswords::kInKeyring;
+        const auto password = inKeyring ? SavedPasswords::find(SavedPasswords::Use::OfflineSignIn, client, account)
+                                        : std::optional<std::string>(stored);
+        if (password != info->passWord)
+            continue;
+        ok = db->executeUpdate("UPDATE corvelle_login_user SET password = '' WHERE useName = ? AND password = ?", account, stored) && ok;
+        if (inKeyring)
+            SavedPasswords::forget(SavedPasswords::Use::OfflineSignIn, client, account);
+    }
+    return ok;
 }

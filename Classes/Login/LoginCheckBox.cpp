@@ -428,7 +428,7 @@ void LoginCheckBox::autoLoadCompanyId()
     for (const Value& entry : saved.arrayValue()) {
         if (!entry[LoginMode::kInputUserID].isString() || entry[LoginMode::kInputUserID].stringValue() != user)
             continue;
-        if (!entry[LoginMode::kInputPassWord].isString() || entry[LoginMode::kInputPassWord].stringValue() != password)
+        if (LoginMode::savedPassword(entry) != password)
             continue;
         const std::string client = stringOf(entry[LoginMode::kInputClientID]);
         if (std::find(m_loginData.begin(), m_loginData.end(), client) == m_loginData.end())

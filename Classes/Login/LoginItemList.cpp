@@ -116,7 +116,7 @@ void LoginItemList::reConstructAttributes()
         auto item = makeItem();
         item->setIsDemo(false);
         item->setAccountId(stringOf(entry[LoginMode::kInputUserID]));
-        item->setPassWord(stringOf(entry[LoginMode::kInputPassWord]));
+        item->setPassWord(LoginMode::savedPassword(entry));
         item->setClientId(stringOf(entry[LoginMode::kInputClientID]));
         if (auto logo = SkinManager::getLogoWithClientId(item->clientId())) {
             item->setImageForState(logo, UIControlStateNormal);
@@ -237,7 +237,7 @@ void LoginItemList::btnDeleteClick(const std::shared_ptr<LoginItem>& item)
         if (found != list.end()) {
             list.erase(found);
             list.push_back(Value::dictionary({ { LoginMode::kInputUserID, Value(item->accountId()) },
-                { LoginMode::kInputPassWord, Value(item->passWord()) },
+                { LoginMode::kInputPassWord, Value(LoginMode::passwordToSave(item->clientId(), item->accountId(), item->passWord())) },
                 { LoginMode::kInputClientID, Value(item->clientId()) },
                 { LoginMode::kInputUseShortcut, Value("NO") } }));
             m_loginArry = Value(ValueArray(list));

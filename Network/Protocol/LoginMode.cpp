@@ -5,6 +5,7 @@
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
 #include "Database/RecordText.h"
+#include "Database/SavedPasswords.h"
 #include "Database/UnsentWork.h"
 #include "Network/Protocol/NetworkModel.h"
 #include "Network/Protocol/ProtocolServices.h"
@@ -144,6 +145,27 @@ void LoginMode::restrictToOwner(const std::string& path)
     // name) would come back with the default mode.
     ::chmod(path.c_str(), S_IRUSR | S_IWUSR);
     ::chmod(NSString::stringByDeletingLastPathComponent(path).c_str(), S_IRWXU);
+}
+
+std::string LoginMode::savedPassword(const Value& entry)
+{
+    const Value& password = entry[kInputPassWord];
+    if (password.isString() && !password.stringValue().empty())
+        return password.stringValue();
+    const Value& client = entry[kInputClientID];
+    const Value& account = entry[kInputUserID];
+    if (!client.isString() || !account.isString())
+        return {};
+    return SavedPasswords::find(SavedPasswords::Use::Shortcut, client.stringValue(), account.stringValue())
+        .value_or(std::string());
+}
+
+std::string LoginMode::passwordToSave(const std::string& clientId, const std::string& accountId,
+                                      const std::string& password)
+{
+    if (password.empty() || !SavedPasswords::keep(SavedPasswords::Use::Shortcut, clientId, accountId, password))
+        return password;
+    return {};
 }
 
 std::string LoginMode::text(const std::string& key) const
@@ -295,6 +317,10 @@ void LoginMode::refreshLastLogininfo()
         Value copy = entry;
         const Value& client = entry[kInputClientID];
         const Value& account = entry[kInputUserID];
+        // A password an earlier version kept here moves to the keyring.
+        if (client.isString() && account.isString() && entry[kInputPassWord].isString())
+            copy.set(kInputPassWord,
+                Value(passwordToSave(client.stringValue(), account.stringValue(), entry[kInputPassWord].stringValue())));
         bool sameClient = client.isString() && m_clientID && client.stringValue() == *m_clientID;
         bool sameAccount = account.isString() && m_acountID && account.stringValue() == *m_acountID;
         if (sameClient && sameAccount && !current) {
@@ -309,7 +335,8 @@ void LoginMode::refreshLastLogininfo()
     }
     if (!current && !isBlank(m_clientID)) {
         Value entry = Value::dictionary({ { kInputUserID, Value(m_acountID.value_or(std::string())) },
-            { kInputPassWord, Value(m_password.value_or(std::string())) },
+            { kInputPassWord, Value(passwordToSave(m_clientID.value_or(std::string()), m_acountID.value_or(std::string()),
+                                  m_password.value_or(std::string()))) },
             { kInputClientID, Value(m_clientID.value_or(std::string())) },
             { kInputDeviceID, Value(m_deviceID.value_or(std::string())) } });
         if (m_autoLogin)

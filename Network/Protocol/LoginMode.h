@@ -109,6 +109,13 @@ public:
     std::optional<std::string> clientFolder() const { return clientFolderFor(m_clientID); }
     // Keeps a file that holds passwords, and its folder, to its owner only.
     static void restrictToOwner(const std::string& path);
+    // A saved sign-in's password: the one it holds where it kept one (no
+    // keyring answered, or an earlier version saved it), else the keyring's.
+    static std::string savedPassword(const Value& entry);
+    // What a saved sign-in holds for `password`: nothing where the keyring
+    // took it.
+    static std::string passwordToSave(const std::string& clientId, const std::string& accountId,
+                                      const std::string& password);
 
     void loginIsFromInputIsAutoLogin(const std::shared_ptr<LoginInfo>& info, bool fromInput, bool autoLogin);
     void loginWithDemo(const std::string& clientId);
