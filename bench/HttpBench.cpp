@@ -1,21 +1,27 @@
-// The HTTP engine beside its floors, in rounds of the same run:
-// - a 256 MB download into a fresh file, taking turns with a plain loop that
-//   reads the socket and writes the file (the floor), and beside libcurl in
-//   this process;
-// - 2,000 small JSON POSTs, beside libcurl on the same keep-alive server,
-//   counted as CPU time of this process per request; the engine's as the
-//   application sends them (a connection each) and on kept connections,
-//   libcurl's on its kept connection and with a connection per request. The
-//   engine's network thread is also reported apart from its main thread.
+// The HTTP engine beside its floors, in interleaved rounds of the same run
+// (each round takes the contenders in turn, starting with another one each
+// time, so that none always runs in the wake of the same other):
+// - a 256 MB download into a fresh file, beside a plain loop that reads the
+//   socket and writes the file (the floor) and beside libcurl reading with
+//   the engine's buffer size; and the same download over TLS beside libcurl
+//   over TLS, from the same loopback server;
+// - 2,000 small JSON POSTs, beside libcurl on the same keep-alive server, at
+//   equal concurrency (1 and 3 requests in flight for both), counted as CPU
+//   time of this process per request: the engine's as the application sends
+//   them (a connection each) against libcurl with a connection each, and
+//   both on kept connections, over plain HTTP and over TLS.
 // The servers run in a child process on processors of their own, so this
 // process's CPU time is the client's alone. Each benchmark reports the
-// minimum and the median of its rounds and the ratios to the floors.
+// minimum and the median of its rounds, the ratios, and the machine's load
+// (one-minute average) before and after its rounds.
 
 #include "HttpTestServer.h"
 #include "RunLoopPump.h"
 #include "ScriptedHttpServer.h"
+#include "TlsTestServer.h"
 #include "Network/HTTP/HTTPRequest.h"
 #include "Network/HTTP/NetworkQueue.h"
+#include "Platform/CFNetwork/CFTLSSession.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/NSRunLoop.h"
 
@@ -25,7 +31,9 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <ctime>
 #include <fcntl.h>
 #include <memory>
@@ -49,9 +57,15 @@ constexpr int kRounds = 8;
 // for their median.
 constexpr int kDownloadRounds = 10;
 
+// The engine reads a large body this much at a time; libcurl is given the same.
+constexpr long kReadBufferBytes = 256 * 1024;
+constexpr int kInFlight[] = { 1, 3 };
+
 struct Servers {
-    int downloadPort = 0;  // one request per connection
-    int postPort = 0;      // keeps connections open
+    int downloadPort = 0;     // one request per connection
+    int postPort = 0;         // keeps connections open
+    int tlsDownloadPort = 0;  // TLS fronts for the two
+    int tlsPostPort = 0;
 };
 
 // Keeps the calling thread, and the threads it starts, to one half of the
@@ -84,6 +98,9 @@ void keepToHalfOfTheProcessors(bool upper)
 const Servers& servers()
 {
     static Servers ports = [] {
+        // Made before the servers' process parts from this one, so that both
+        // hold the same authority.
+        const auto& certificates = TestCertificates::shared();
         int report[2], lifeline[2];
         if (pipe(report) != 0 || pipe(lifeline) != 0)
             std::abort();
@@ -106,7 +123,9 @@ const Servers& servers()
                 return Script { ScriptStep::send(ScriptedHttpServer::response(
                     200, r.body, "Content-Type: application/json; charset=utf-8\r\n")) };
             });
-            Servers mine { download.port(), posts.port() };
+            TlsTestServer tlsDownload(download.port());
+            TlsTestServer tlsPosts(posts.port());
+            Servers mine { download.port(), posts.port(), tlsDownload.port(), tlsPosts.port() };
             if (write(report[1], &mine, sizeof mine) != sizeof mine)
                 _exit(1);
             char byte;
@@ -122,14 +141,24 @@ const Servers& servers()
             std::abort();
         close(report[0]);
         curl_global_init(CURL_GLOBAL_DEFAULT);
+        CFTLSSession::setTrustedRootsFile(certificates.authorityFile());
         return theirs;
     }();
     return ports;
 }
 
-std::string url(int port, const char* path)
+std::string url(int port, const char* path, bool tls = false)
 {
-    return "http://127.0.0.1:" + std::to_string(port) + path;
+    return std::string(tls ? "https" : "http") + "://127.0.0.1:" + std::to_string(port) + path;
+}
+
+// The one-minute load average: the machine is shared, and every figure
+// comes with it.
+double loadAverage()
+{
+    double load[1] = { -1 };
+    getloadavg(load, 1);
+    return load[0];
 }
 
 std::string scratchFile(const char* name)
@@ -176,10 +205,11 @@ struct MainLoopAsInTheApp {
 };
 
 // Each timing is seconds, negative when the download went wrong.
-double engineDownload(const std::string& destination)
+double engineDownload(const std::string& destination, bool tls)
 {
     unlink(destination.c_str());
-    auto request = HTTPRequest::requestWithURL(*CFURL::URLWithString(url(servers().downloadPort, "/big")));
+    const int port = tls ? servers().tlsDownloadPort : servers().downloadPort;
+    auto request = HTTPRequest::requestWithURL(*CFURL::URLWithString(url(port, "/big", tls)));
     request->downloadDestinationPath = destination;
     request->timeOutSeconds = 60;
     bool done = false;
@@ -197,13 +227,16 @@ size_t writeToFile(char* bytes, size_t size, size_t count, void* file)
     return fwrite(bytes, size, count, static_cast<FILE*>(file));
 }
 
-double curlDownload(const std::string& destination)
+double curlDownload(const std::string& destination, bool tls)
 {
     unlink(destination.c_str());
     FILE* file = fopen(destination.c_str(), "wb");
     CURL* curl = curl_easy_init();
-    std::string address = url(servers().downloadPort, "/big");
+    std::string address = url(tls ? servers().tlsDownloadPort : servers().downloadPort, "/big", tls);
     curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
+    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kReadBufferBytes);
+    if (tls)
+        curl_easy_setopt(curl, CURLOPT_CAINFO, TestCertificates::shared().authorityFile().c_str());
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeToFile);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, file);
     double began = Clock::now();
@@ -261,43 +294,53 @@ double plainDownload(const std::string& destination)
     return fileSize(destination) != kDownloadBytes ? -1 : took;
 }
 
+// Rounds of the contenders taken in turn, the first one moving on each
+// round; each contender's times in seconds. False when one failed.
+bool interleaved(int rounds, const std::vector<std::function<double()>>& contenders,
+                 std::vector<std::vector<double>>& times)
+{
+    times.assign(contenders.size(), {});
+    for (int round = 0; round < rounds; ++round) {
+        for (size_t step = 0; step < contenders.size(); ++step) {
+            const size_t which = (static_cast<size_t>(round) + step) % contenders.size();
+            const double took = contenders[which]();
+            if (took < 0)
+                return false;
+            times[which].push_back(took);
+        }
+    }
+    return true;
+}
+
+void reportLoad(benchmark::State& state, double before)
+{
+    state.counters["load_before"] = before;
+    state.counters["load_after"] = loadAverage();
+}
+
 void DownloadBesideCurlAndPlainLoop(benchmark::State& state)
 {
     servers();
     const std::string file = scratchFile("download");
-    std::vector<double> engine, curl, plain;
+    std::vector<std::vector<double>> times;
     MainLoopAsInTheApp mainLoop;
-    auto failed = [&] {
-        state.SkipWithError("a download failed");
-        unlink(file.c_str());
-    };
+    const double load = loadAverage();
     for (auto _ : state) {
-        // What runs just before a download changes its time by several per
-        // cent: the engine and the floor take turns going first, in pairs of
-        // their own, and libcurl's rounds come after them.
-        for (int round = 0; round < kDownloadRounds; ++round) {
-            double e, p;
-            if (round % 2) {
-                p = plainDownload(file);
-                e = engineDownload(file);
-            } else {
-                e = engineDownload(file);
-                p = plainDownload(file);
-            }
-            if (e < 0 || p < 0)
-                return failed();
-            engine.push_back(e);
-            plain.push_back(p);
+        // What runs just before a download changes its time by several per cent.
+        if (!interleaved(kDownloadRounds,
+                         { [&] { return engineDownload(file, false); }, [&] { return plainDownload(file); },
+                           [&] { return curlDownload(file, false); } },
+                         times)) {
+            state.SkipWithError("a download failed");
+            unlink(file.c_str());
+            return;
         }
-        for (int round = 0; round < kDownloadRounds; ++round) {
-            double c = curlDownload(file);
-            if (c < 0)
-                return failed();
-            curl.push_back(c);
-        }
-        state.SetIterationTime(median(engine));
+        state.SetIterationTime(median(times[0]));
     }
     unlink(file.c_str());
+    const auto& engine = times[0];
+    const auto& plain = times[1];
+    const auto& curl = times[2];
     const double megabytes = static_cast<double>(kDownloadBytes) / (1024.0 * 1024.0);
     state.counters["engine_min_ms"] = minimum(engine) * 1e3;
     state.counters["engine_median_ms"] = median(engine) * 1e3;
@@ -308,8 +351,43 @@ void DownloadBesideCurlAndPlainLoop(benchmark::State& state)
     state.counters["engine_MB_per_s"] = megabytes / median(engine);
     // Speed relative to the floor and to libcurl (1 is as fast; above is faster).
     state.counters["engine_to_plain_median"] = median(plain) / median(engine);
-    state.counters["engine_to_curl_median"] = median(curl) / median(engine);
     state.counters["engine_to_plain_min"] = minimum(plain) / minimum(engine);
+    state.counters["engine_to_curl_median"] = median(curl) / median(engine);
+    state.counters["engine_to_curl_min"] = minimum(curl) / minimum(engine);
+    reportLoad(state, load);
+}
+
+void TlsDownloadBesideCurl(benchmark::State& state)
+{
+    servers();
+    const std::string file = scratchFile("tls-download");
+    std::vector<std::vector<double>> times;
+    MainLoopAsInTheApp mainLoop;
+    const double load = loadAverage();
+    for (auto _ : state) {
+        if (!interleaved(kDownloadRounds,
+                         { [&] { return engineDownload(file, true); }, [&] { return curlDownload(file, true); } },
+                         times)) {
+            state.SkipWithError("a download failed");
+            unlink(file.c_str());
+            return;
+        }
+        state.SetIterationTime(median(times[0]));
+    }
+    unlink(file.c_str());
+    const auto& engine = times[0];
+    const auto& curl = times[1];
+    const double megabytes = static_cast<double>(kDownloadBytes) / (1024.0 * 1024.0);
+    state.counters["engine_min_ms"] = minimum(engine) * 1e3;
+    state.counters["engine_median_ms"] = median(engine) * 1e3;
+    state.counters["curl_min_ms"] = minimum(curl) * 1e3;
+    state.counters["curl_median_ms"] = median(curl) * 1e3;
+    state.counters["engine_MB_per_s"] = megabytes / median(engine);
+    state.counters["curl_MB_per_s"] = megabytes / median(curl);
+    // Above 1: the engine is the faster.
+    state.counters["engine_to_curl_median"] = median(curl) / median(engine);
+    state.counters["engine_to_curl_min"] = minimum(curl) / minimum(engine);
+    reportLoad(state, load);
 }
 
 std::string postBody()
@@ -326,16 +404,16 @@ struct EngineCost {
 };
 
 // A POST opens its own connection unless asked to keep one.
-EngineCost enginePosts(const Data& body, bool persistent)
+EngineCost enginePosts(const Data& body, bool persistent, int inFlight, bool tls)
 {
     auto queue = NetworkQueue::queue();
-    queue->setMaxConcurrentOperationCount(3);
+    queue->setMaxConcurrentOperationCount(inFlight);
     int finished = 0, failed = 0;
     bool queueDone = false;
     queue->requestDidFinishSelector = [&](auto&) { ++finished; };
     queue->requestDidFailSelector = [&](auto&) { ++failed; };
     queue->queueDidFinishSelector = [&](auto&) { queueDone = true; };
-    const std::string address = url(servers().postPort, "/message");
+    const std::string address = url(tls ? servers().tlsPostPort : servers().postPort, "/message", tls);
     double began = cpuSeconds(), mainBegan = threadCpuSeconds();
     for (int i = 0; i < kPosts; ++i) {
         auto request = HTTPRequest::requestWithURL(*CFURL::URLWithString(address));
@@ -361,98 +439,149 @@ size_t collect(char* bytes, size_t size, size_t count, void* into)
     return size * count;
 }
 
-// With `fresh`, libcurl opens a connection for every request and closes it
-// after, as the engine must for a POST.
-double curlPosts(const std::string& body, bool fresh)
+// libcurl with `inFlight` requests at a time on one multi handle (its
+// connections shared and kept between requests); with `fresh`, a connection
+// for every request, closed after it, as the engine must for a POST.
+double curlPosts(const std::string& body, bool fresh, int inFlight, bool tls)
 {
-    CURL* curl = curl_easy_init();
-    std::string address = url(servers().postPort, "/message"), answer;
+    struct Slot {
+        CURL* easy = nullptr;
+        std::string answer;
+    };
+    const std::string address = url(tls ? servers().tlsPostPort : servers().postPort, "/message", tls);
     curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/json");
-    curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.c_str());
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer);
-    if (fresh) {
-        curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
-        curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
+    CURLM* multi = curl_multi_init();
+    std::vector<Slot> slots(static_cast<size_t>(inFlight));
+    for (auto& slot : slots) {
+        slot.easy = curl_easy_init();
+        curl_easy_setopt(slot.easy, CURLOPT_URL, address.c_str());
+        curl_easy_setopt(slot.easy, CURLOPT_HTTPHEADER, headers);
+        curl_easy_setopt(slot.easy, CURLOPT_POSTFIELDS, body.c_str());
+        curl_easy_setopt(slot.easy, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
+        curl_easy_setopt(slot.easy, CURLOPT_WRITEFUNCTION, collect);
+        curl_easy_setopt(slot.easy, CURLOPT_WRITEDATA, &slot.answer);
+        curl_easy_setopt(slot.easy, CURLOPT_PRIVATE, &slot);
+        if (tls)
+            curl_easy_setopt(slot.easy, CURLOPT_CAINFO, TestCertificates::shared().authorityFile().c_str());
+        if (fresh) {
+            curl_easy_setopt(slot.easy, CURLOPT_FRESH_CONNECT, 1L);
+            curl_easy_setopt(slot.easy, CURLOPT_FORBID_REUSE, 1L);
+        }
     }
+    int started = 0, done = 0;
     bool ok = true;
+    auto start = [&](Slot& slot) {
+        slot.answer.clear();
+        curl_multi_add_handle(multi, slot.easy);
+        ++started;
+    };
     double began = cpuSeconds();
-    for (int i = 0; i < kPosts && ok; ++i) {
-        answer.clear();
-        ok = curl_easy_perform(curl) == CURLE_OK && answer.size() == body.size();
+    for (auto& slot : slots)
+        if (started < kPosts)
+            start(slot);
+    while (ok && done < kPosts) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK)
+            ok = false;
+        int left = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+            if (message->msg != CURLMSG_DONE)
+                continue;
+            Slot* slot = nullptr;
+            curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &slot);
+            ok = ok && message->data.result == CURLE_OK && slot->answer.size() == body.size();
+            curl_multi_remove_handle(multi, message->easy_handle);
+            ++done;
+            if (started < kPosts)
+                start(*slot);
+        }
+        if (ok && done < kPosts)
+            curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
     }
     double took = cpuSeconds() - began;
+    for (auto& slot : slots) {
+        curl_multi_remove_handle(multi, slot.easy);
+        curl_easy_cleanup(slot.easy);
+    }
+    curl_multi_cleanup(multi);
     curl_slist_free_all(headers);
-    curl_easy_cleanup(curl);
     return ok ? took / kPosts : -1;
+}
+
+// CPU per request of the engine and of libcurl at the benchmark's number of
+// requests in flight (its argument), over plain HTTP or TLS.
+void postsBesideCurl(benchmark::State& state, bool tls)
+{
+    servers();
+    const int inFlight = static_cast<int>(state.range(0));
+    const std::string json = postBody();
+    const Data body(json.begin(), json.end());
+    MainLoopAsInTheApp mainLoop;
+    const double load = loadAverage();
+    // The engine's network thread alone, beside its whole CPU.
+    std::vector<double> engineNetwork, keptNetwork;
+    auto engine = [&](bool persistent, std::vector<double>& network) {
+        EngineCost cost = enginePosts(body, persistent, inFlight, tls);
+        if (cost.total >= 0)
+            network.push_back(cost.total - cost.mainThread);
+        return cost.total;
+    };
+    std::vector<std::function<double()>> contenders {
+        [&] { return engine(true, keptNetwork); },
+        [&] { return curlPosts(json, false, inFlight, tls); },
+        [&] { return engine(false, engineNetwork); },
+        [&] { return curlPosts(json, true, inFlight, tls); },
+    };
+    std::vector<std::vector<double>> times;
+    for (auto _ : state) {
+        if (!interleaved(kRounds, contenders, times)) {
+            state.SkipWithError("a request failed");
+            return;
+        }
+        state.SetIterationTime(median(times[0]) * kPosts);
+    }
+    const auto& kept = times[0];
+    const auto& curl = times[1];
+    const auto& fresh = times[2];
+    const auto& curlFresh = times[3];
+    state.counters["in_flight"] = inFlight;
+    state.counters["engine_kept_cpu_us_min"] = minimum(kept) * 1e6;
+    state.counters["engine_kept_cpu_us_median"] = median(kept) * 1e6;
+    state.counters["curl_kept_cpu_us_min"] = minimum(curl) * 1e6;
+    state.counters["curl_kept_cpu_us_median"] = median(curl) * 1e6;
+    state.counters["engine_fresh_cpu_us_min"] = minimum(fresh) * 1e6;
+    state.counters["engine_fresh_cpu_us_median"] = median(fresh) * 1e6;
+    state.counters["curl_fresh_cpu_us_min"] = minimum(curlFresh) * 1e6;
+    state.counters["curl_fresh_cpu_us_median"] = median(curlFresh) * 1e6;
+    // CPU per request relative to libcurl's at the same concurrency (1 is the
+    // same; below is cheaper): both on kept connections, and both with a
+    // connection per request.
+    state.counters["kept_to_curl_kept_cpu_median"] = median(kept) / median(curl);
+    state.counters["kept_to_curl_kept_cpu_min"] = minimum(kept) / minimum(curl);
+    state.counters["fresh_to_curl_fresh_cpu_median"] = median(fresh) / median(curlFresh);
+    state.counters["fresh_to_curl_fresh_cpu_min"] = minimum(fresh) / minimum(curlFresh);
+    // libcurl does its work on the calling thread; the engine hands each
+    // request's callbacks to the main thread. Its network thread alone:
+    state.counters["engine_kept_network_thread_cpu_us_median"] = median(keptNetwork) * 1e6;
+    state.counters["engine_fresh_network_thread_cpu_us_median"] = median(engineNetwork) * 1e6;
+    reportLoad(state, load);
 }
 
 void SmallPostsBesideCurl(benchmark::State& state)
 {
-    servers();
-    const std::string json = postBody();
-    const Data body(json.begin(), json.end());
-    std::vector<double> engine, kept, curl, curlFresh;
-    // The engine's CPU apart from its main thread's: the network thread's work.
-    std::vector<double> engineNetwork, keptNetwork;
-    MainLoopAsInTheApp mainLoop;
-    for (auto _ : state) {
-        for (int round = 0; round < kRounds; ++round) {
-            // Each round starts with another of the four, so that none always
-            // runs in the wake of the same other.
-            EngineCost e, k;
-            double c = -1, f = -1;
-            for (int step = 0; step < 4; ++step) {
-                switch ((round + step) % 4) {
-                case 0: e = enginePosts(body, false); break;
-                case 1: k = enginePosts(body, true); break;
-                case 2: c = curlPosts(json, false); break;
-                default: f = curlPosts(json, true); break;
-                }
-            }
-            if (e.total < 0 || k.total < 0 || c < 0 || f < 0) {
-                state.SkipWithError("a request failed");
-                return;
-            }
-            engine.push_back(e.total);
-            engineNetwork.push_back(e.total - e.mainThread);
-            kept.push_back(k.total);
-            keptNetwork.push_back(k.total - k.mainThread);
-            curl.push_back(c);
-            curlFresh.push_back(f);
-        }
-        state.SetIterationTime(median(engine) * kPosts);
-    }
-    state.counters["engine_cpu_us_min"] = minimum(engine) * 1e6;
-    state.counters["engine_cpu_us_median"] = median(engine) * 1e6;
-    state.counters["engine_kept_alive_cpu_us_min"] = minimum(kept) * 1e6;
-    state.counters["engine_kept_alive_cpu_us_median"] = median(kept) * 1e6;
-    state.counters["curl_cpu_us_min"] = minimum(curl) * 1e6;
-    state.counters["curl_cpu_us_median"] = median(curl) * 1e6;
-    state.counters["curl_fresh_cpu_us_min"] = minimum(curlFresh) * 1e6;
-    state.counters["curl_fresh_cpu_us_median"] = median(curlFresh) * 1e6;
-    // CPU per request relative to libcurl's (1 is the same; below is cheaper):
-    // the engine's own connection per POST against libcurl's kept one, against
-    // libcurl with a connection per request too, and the engine on a kept
-    // connection against libcurl's kept one.
-    state.counters["engine_to_curl_cpu_median"] = median(engine) / median(curl);
-    state.counters["engine_to_curl_cpu_min"] = minimum(engine) / minimum(curl);
-    state.counters["engine_to_curl_fresh_cpu_median"] = median(engine) / median(curlFresh);
-    state.counters["engine_to_curl_fresh_cpu_min"] = minimum(engine) / minimum(curlFresh);
-    state.counters["kept_alive_to_curl_cpu_median"] = median(kept) / median(curl);
-    state.counters["kept_alive_to_curl_cpu_min"] = minimum(kept) / minimum(curl);
-    // libcurl does its work on the calling thread; the engine hands each
-    // request's callbacks to the main thread. Its network thread alone:
-    state.counters["engine_network_thread_cpu_us_median"] = median(engineNetwork) * 1e6;
-    state.counters["engine_kept_alive_network_thread_cpu_us_median"] = median(keptNetwork) * 1e6;
-    state.counters["engine_network_thread_to_curl_fresh_cpu_median"] = median(engineNetwork) / median(curlFresh);
-    state.counters["kept_alive_network_thread_to_curl_cpu_median"] = median(keptNetwork) / median(curl);
+    postsBesideCurl(state, false);
+}
+
+void SmallTlsPostsBesideCurl(benchmark::State& state)
+{
+    postsBesideCurl(state, true);
 }
 
 }  // namespace
 
 BENCHMARK(DownloadBesideCurlAndPlainLoop)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(SmallPostsBesideCurl)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(TlsDownloadBesideCurl)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(SmallPostsBesideCurl)->Arg(kInFlight[0])->Arg(kInFlight[1])->Iterations(1)->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(SmallTlsPostsBesideCurl)->Arg(kInFlight[0])->Arg(kInFlight[1])->Iterations(1)->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
