@@ -68,7 +68,8 @@ void DemoTour::addStep(std::string picture, std::function<void()> action, double
     m_steps.push_back({ std::move(picture), std::move(action), settle, nullptr });
 }
 
-void DemoTour::addStepUntil(std::string picture, std::function<void()> action, std::function<bool()> done, double timeout)
+void DemoTour::addStepUntil(
+    std::string picture, std::function<void()> action, std::function<bool()> done, double timeout)
 {
     m_steps.push_back({ std::move(picture), std::move(action), timeout, std::move(done) });
 }
@@ -192,8 +193,10 @@ void DemoTour::addCustomerSteps()
     };
     auto showFirstCustomer = []() {
         auto bar = tabBar();
-        auto navigation = bar ? std::dynamic_pointer_cast<UINavigationController>(bar->selectedViewController()) : nullptr;
-        auto screen = navigation ? std::dynamic_pointer_cast<CustomerViewController>(navigation->topViewController()) : nullptr;
+        auto navigation
+            = bar ? std::dynamic_pointer_cast<UINavigationController>(bar->selectedViewController()) : nullptr;
+        auto screen
+            = navigation ? std::dynamic_pointer_cast<CustomerViewController>(navigation->topViewController()) : nullptr;
         if (!screen || !screen->customerList())
             return;
         const auto& rows = CustomerDataModel::sharedInstance()->customerInfoDic();
@@ -208,22 +211,32 @@ void DemoTour::addCatalogSteps()
 {
     auto catalogue = []() -> std::shared_ptr<CatalogViewController> {
         auto bar = tabBar();
-        auto navigation = bar ? std::dynamic_pointer_cast<UINavigationController>(bar->selectedViewController()) : nullptr;
+        auto navigation
+            = bar ? std::dynamic_pointer_cast<UINavigationController>(bar->selectedViewController()) : nullptr;
         return navigation ? std::dynamic_pointer_cast<CatalogViewController>(navigation->topViewController()) : nullptr;
     };
-    addStep("", []() {
-        auto bar = tabBar();
-        tapAtCentre(bar ? bar->catalogBtn() : nullptr, 902);
-    }, 0.3);
+    addStep(
+        "",
+        []() {
+            auto bar = tabBar();
+            tapAtCentre(bar ? bar->catalogBtn() : nullptr, 902);
+        },
+        0.3);
     addStep("catalog", []() {});
-    addStep("catalog_full", [catalogue]() {
-        if (auto screen = catalogue())
-            tapAtCentre(screen->btnMenu(), 903);
-    }, 0.5);
-    addStep("", [catalogue]() {
-        if (auto screen = catalogue())
-            tapAtCentre(screen->btnMenu(), 904);
-    }, 0.5);
+    addStep(
+        "catalog_full",
+        [catalogue]() {
+            if (auto screen = catalogue())
+                tapAtCentre(screen->btnMenu(), 903);
+        },
+        0.5);
+    addStep(
+        "",
+        [catalogue]() {
+            if (auto screen = catalogue())
+                tapAtCentre(screen->btnMenu(), 904);
+        },
+        0.5);
 }
 
 void DemoTour::addQuoteOrderSteps()
@@ -241,43 +254,65 @@ void DemoTour::addProductSteps()
         auto bar = tabBar();
         return bar ? std::dynamic_pointer_cast<UINavigationController>(bar->selectedViewController()) : nullptr;
     };
-    addStep("inventory", []() {
-        auto bar = tabBar();
-        tapAtCentre(bar ? bar->inventoryBtn() : nullptr, 910);
-    }, 1.0);
-    addStep("product_detail", [selected]() {
-        auto navigation = selected();
-        auto inventory = navigation ? std::dynamic_pointer_cast<InventoryViewController>(navigation->topViewController()) : nullptr;
-        if (!inventory || !inventory->tblView())
-            return;
-        auto body = inventory->tblView()->tblView();
-        body->layoutIfNeeded();
-        auto row = std::dynamic_pointer_cast<MultiColumnTableViewCell>(body->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 0)));
-        if (row && row->columnCells().size() > 1 && !row->columnCells()[1]->subviews().empty())
-            tapAtCentre(row->columnCells()[1]->subviews().front(), 911);
-    }, 1.0);
+    addStep(
+        "inventory",
+        []() {
+            auto bar = tabBar();
+            tapAtCentre(bar ? bar->inventoryBtn() : nullptr, 910);
+        },
+        1.0);
+    addStep(
+        "product_detail",
+        [selected]() {
+            auto navigation = selected();
+            auto inventory = navigation
+                ? std::dynamic_pointer_cast<InventoryViewController>(navigation->topViewController())
+                : nullptr;
+            if (!inventory || !inventory->tblView())
+                return;
+            auto body = inventory->tblView()->tblView();
+            body->layoutIfNeeded();
+            auto row = std::dynamic_pointer_cast<MultiColumnTableViewCell>(
+                body->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 0)));
+            if (row && row->columnCells().size() > 1 && !row->columnCells()[1]->subviews().empty())
+                tapAtCentre(row->columnCells()[1]->subviews().front(), 911);
+        },
+        1.0);
     // The product's documents, when it has any, come up over the whole window.
     auto rootNavigation = []() -> std::shared_ptr<UINavigationController> {
         auto app = CorvelleAppDelegate::sharedAppDelegate();
         return app ? std::dynamic_pointer_cast<UINavigationController>(app->window()->rootViewController()) : nullptr;
     };
-    addStep("related_documents", [selected]() {
-        auto navigation = selected();
-        auto detail = navigation ? std::dynamic_pointer_cast<ProductDetailController>(navigation->topViewController()) : nullptr;
-        if (detail && !detail->relatedFileBtn()->isHidden())
-            tapAtCentre(detail->relatedFileBtn(), 912);
-    }, 1.0);
-    addStep("", [rootNavigation]() {
-        auto navigation = rootNavigation();
-        auto documents = navigation ? std::dynamic_pointer_cast<ProductRelatedFileController>(navigation->topViewController()) : nullptr;
-        if (documents)
-            tapAtCentre(documents->btnClose(), 913);
-    }, 0.5);
-    addStep("", [selected]() {
-        auto navigation = selected();
-        if (navigation && std::dynamic_pointer_cast<ProductDetailController>(navigation->topViewController()))
-            navigation->popViewControllerAnimated(false);
-    }, 0.3);
+    addStep(
+        "related_documents",
+        [selected]() {
+            auto navigation = selected();
+            auto detail = navigation
+                ? std::dynamic_pointer_cast<ProductDetailController>(navigation->topViewController())
+                : nullptr;
+            if (detail && !detail->relatedFileBtn()->isHidden())
+                tapAtCentre(detail->relatedFileBtn(), 912);
+        },
+        1.0);
+    addStep(
+        "",
+        [rootNavigation]() {
+            auto navigation = rootNavigation();
+            auto documents = navigation
+                ? std::dynamic_pointer_cast<ProductRelatedFileController>(navigation->topViewController())
+                : nullptr;
+            if (documents)
+                tapAtCentre(documents->btnClose(), 913);
+        },
+        0.5);
+    addStep(
+        "",
+        [selected]() {
+            auto navigation = selected();
+            if (navigation && std::dynamic_pointer_cast<ProductDetailController>(navigation->topViewController()))
+                navigation->popViewControllerAnimated(false);
+        },
+        0.3);
 }
 
 namespace {
@@ -292,12 +327,13 @@ bool writeBrochure(const std::string& path)
     for (int page = 0; page < 3; ++page) {
         UIGraphicsBeginPDFPage();
         auto ctx = UIGraphicsGetCurrentContext();
-        CGContextSetFillColorWithColor(ctx, UIColor::colorWithRedGreenBlueAlpha(0.15f, 0.35f + 0.2f * static_cast<CGFloat>(page), 0.6f, 1)->CGColor());
+        CGContextSetFillColorWithColor(ctx,
+            UIColor::colorWithRedGreenBlueAlpha(0.15f, 0.35f + 0.2f * static_cast<CGFloat>(page), 0.6f, 1)->CGColor());
         CGContextFillRect(ctx, CGRectMake(0, 0, 612, 160));
         CGContextSetFillColorWithColor(ctx, UIColor::blackColor()->CGColor());
         drawInRectWithFont(titles[page], CGRectMake(60, 220, 492, 80), UIFont::boldSystemFontOfSize(48));
-        drawInRectWithFont("Page " + std::to_string(page + 1) + " of 3", CGRectMake(60, 700, 492, 30),
-                           UIFont::systemFontOfSize(18));
+        drawInRectWithFont(
+            "Page " + std::to_string(page + 1) + " of 3", CGRectMake(60, 700, 492, 30), UIFont::systemFontOfSize(18));
     }
     UIGraphicsEndPDFContext();
     return true;
@@ -320,8 +356,10 @@ void DemoTour::addReaderSteps()
     auto opener = std::make_shared<TourReaderOpener>();
     auto open = [opener]() {
         auto app = CorvelleAppDelegate::sharedAppDelegate();
-        auto navigation = app ? std::dynamic_pointer_cast<UINavigationController>(app->window()->rootViewController()) : nullptr;
-        const std::string path = NSSearchPathForDirectoriesInDomains(NSDocumentDirectory, NSUserDomainMask, true).front()
+        auto navigation
+            = app ? std::dynamic_pointer_cast<UINavigationController>(app->window()->rootViewController()) : nullptr;
+        const std::string path
+            = NSSearchPathForDirectoriesInDomains(NSDocumentDirectory, NSUserDomainMask, true).front()
             + "/Brochure.pdf";
         if (!navigation || !writeBrochure(path))
             return;
@@ -334,7 +372,8 @@ void DemoTour::addReaderSteps()
     };
     auto close = [opener]() {
         auto app = CorvelleAppDelegate::sharedAppDelegate();
-        auto navigation = app ? std::dynamic_pointer_cast<UINavigationController>(app->window()->rootViewController()) : nullptr;
+        auto navigation
+            = app ? std::dynamic_pointer_cast<UINavigationController>(app->window()->rootViewController()) : nullptr;
         if (navigation && std::dynamic_pointer_cast<PdfViewController>(navigation->topViewController()))
             navigation->popViewControllerAnimated(false);
     };
@@ -348,8 +387,10 @@ void DemoTour::addLibrarySteps()
         auto bar = tabBar();
         if (!bar)
             return nullptr;
-        auto navigation = std::dynamic_pointer_cast<UINavigationController>(bar->viewControllers().at(UITabBarControllerExt::TabSalesLibrary));
-        return navigation ? std::dynamic_pointer_cast<SaleslibraryController>(navigation->viewControllers().front()) : nullptr;
+        auto navigation = std::dynamic_pointer_cast<UINavigationController>(
+            bar->viewControllers().at(UITabBarControllerExt::TabSalesLibrary));
+        return navigation ? std::dynamic_pointer_cast<SaleslibraryController>(navigation->viewControllers().front())
+                          : nullptr;
     };
     addStep("library", []() {
         auto bar = tabBar();

@@ -194,24 +194,27 @@ void SessionTour::watchRequests()
 
 void SessionTour::addRequestReport(DemoTour& tour, const std::string& server)
 {
-    tour.addStep("", [server]() {
-        std::map<std::string, int> counted;
-        {
-            auto& tally = requestTally();
-            std::lock_guard guard(tally.lock);
-            counted = tally.byAddress;
-        }
-        int there = 0;
-        std::string elsewhere;
-        for (const auto& [address, count] : counted) {
-            if (address == server)
-                there += count;
-            else
-                elsewhere += (elsewhere.empty() ? "" : ", ") + address + " (" + std::to_string(count) + ")";
-        }
-        say("Requests: " + std::to_string(there) + " to " + server + "; "
-            + (elsewhere.empty() ? std::string("none elsewhere") : "elsewhere: " + elsewhere));
-    }, 0.1);
+    tour.addStep(
+        "",
+        [server]() {
+            std::map<std::string, int> counted;
+            {
+                auto& tally = requestTally();
+                std::lock_guard guard(tally.lock);
+                counted = tally.byAddress;
+            }
+            int there = 0;
+            std::string elsewhere;
+            for (const auto& [address, count] : counted) {
+                if (address == server)
+                    there += count;
+                else
+                    elsewhere += (elsewhere.empty() ? "" : ", ") + address + " (" + std::to_string(count) + ")";
+            }
+            say("Requests: " + std::to_string(there) + " to " + server + "; "
+                + (elsewhere.empty() ? std::string("none elsewhere") : "elsewhere: " + elsewhere));
+        },
+        0.1);
 }
 
 void SessionTour::applyServer(const std::string& server)
@@ -234,68 +237,77 @@ void SessionTour::addSteps(DemoTour& tour, const std::string& server, const std:
 
     // The welcome screen once the demo data are unpacked (its wait box gone).
     // (The server is in the settings already: main() puts it there before the screen is made.)
-    tour.addStepUntil("welcome", []() {}, []() {
-        return welcomeScreen() && MessageBox::sharedInstance()->waitMsgBoxtag() == 0;
-    }, 30);
+    tour.addStepUntil(
+        "welcome", []() {}, []() { return welcomeScreen() && MessageBox::sharedInstance()->waitMsgBoxtag() == 0; }, 30);
 
     // Typed into the form and sent with its button, as a person would.
-    tour.addStepUntil("signin", [state, parts, server]() {
-        auto welcome = welcomeScreen();
-        if (!welcome) {
-            state->refused = true;
-            return;
-        }
-        auto form = welcome->loginCheckBox();
-        form->clientIDInputText()->setText(parts.size() > 0 ? parts[0] : std::string());
-        form->userNameInputText()->setText(parts.size() > 1 ? parts[1] : std::string());
-        form->passWordInputText()->setText(parts.size() > 2 ? parts[2] : std::string());
-        say("Signing in to " + form->clientIDInputText()->text() + " at " + server);
-        form->loginBut()->sendActionsForControlEvents(UIControlEventTouchUpInside);
-    }, [state]() {
-        if (state->refused)
-            return true;
-        auto app = CorvelleAppDelegate::sharedAppDelegate();
-        auto session = LoginMode::sharedInstance();
-        if (app && app->tabBarController() && !welcomeScreen()) {
-            state->signedIn = true;
-            say(std::string(session->loginType() == LoginMode::kLoginTypeOnline ? "Signed in online" : "Signed in")
-                + " to " + session->clientID().value_or("") + " as " + session->acountID().value_or(""));
-            return true;
-        }
-        auto welcome = welcomeScreen();
-        if (welcome && welcome->alert() && welcome->alert()->isVisible()) {
-            state->refused = true;
-            say("Sign-in: " + welcome->alert()->message());
-            return true;
-        }
-        return false;
-    }, 60);
+    tour.addStepUntil(
+        "signin",
+        [state, parts, server]() {
+            auto welcome = welcomeScreen();
+            if (!welcome) {
+                state->refused = true;
+                return;
+            }
+            auto form = welcome->loginCheckBox();
+            form->clientIDInputText()->setText(parts.size() > 0 ? parts[0] : std::string());
+            form->userNameInputText()->setText(parts.size() > 1 ? parts[1] : std::string());
+            form->passWordInputText()->setText(parts.size() > 2 ? parts[2] : std::string());
+            say("Signing in to " + form->clientIDInputText()->text() + " at " + server);
+            form->loginBut()->sendActionsForControlEvents(UIControlEventTouchUpInside);
+        },
+        [state]() {
+            if (state->refused)
+                return true;
+            auto app = CorvelleAppDelegate::sharedAppDelegate();
+            auto session = LoginMode::sharedInstance();
+            if (app && app->tabBarController() && !welcomeScreen()) {
+                state->signedIn = true;
+                say(std::string(session->loginType() == LoginMode::kLoginTypeOnline ? "Signed in online" : "Signed in")
+                    + " to " + session->clientID().value_or("") + " as " + session->acountID().value_or(""));
+                return true;
+            }
+            auto welcome = welcomeScreen();
+            if (welcome && welcome->alert() && welcome->alert()->isVisible()) {
+                state->refused = true;
+                say("Sign-in: " + welcome->alert()->message());
+                return true;
+            }
+            return false;
+        },
+        60);
 
     // The synchronisation tab's button starts the run; its screen shows the progress.
-    tour.addStepUntil("sync", [state]() {
-        auto app = CorvelleAppDelegate::sharedAppDelegate();
-        auto bar = app ? app->tabBarController() : nullptr;
-        if (!state->signedIn || !bar) {
-            state->sync->syncEnded = true;
-            return;
-        }
-        bar->selectTab(UITabBarControllerExt::TabSync);
-        auto screen = syncScreen();
-        if (!screen) {
-            state->sync->syncEnded = true;
-            return;
-        }
-        state->sync->screen = screen;
-        SyncModel::sharedInstance()->setDelegate(state->sync);
-        say("Synchronising");
-        screen->resourceUpdateView()->btnsync()->sendActionsForControlEvents(UIControlEventTouchUpInside);
-    }, [state]() { return state->sync->syncEnded; }, 600);
+    tour.addStepUntil(
+        "sync",
+        [state]() {
+            auto app = CorvelleAppDelegate::sharedAppDelegate();
+            auto bar = app ? app->tabBarController() : nullptr;
+            if (!state->signedIn || !bar) {
+                state->sync->syncEnded = true;
+                return;
+            }
+            bar->selectTab(UITabBarControllerExt::TabSync);
+            auto screen = syncScreen();
+            if (!screen) {
+                state->sync->syncEnded = true;
+                return;
+            }
+            state->sync->screen = screen;
+            SyncModel::sharedInstance()->setDelegate(state->sync);
+            say("Synchronising");
+            screen->resourceUpdateView()->btnsync()->sendActionsForControlEvents(UIControlEventTouchUpInside);
+        },
+        [state]() { return state->sync->syncEnded; }, 600);
 
     // From here on the screen hears the engine by itself again.
-    tour.addStep("", [state]() {
-        if (auto screen = state->sync->screen.lock())
-            SyncModel::sharedInstance()->setDelegate(screen);
-    }, 0.1);
+    tour.addStep(
+        "",
+        [state]() {
+            if (auto screen = state->sync->screen.lock())
+                SyncModel::sharedInstance()->setDelegate(screen);
+        },
+        0.1);
 
     const UITabBarControllerExt::Tab tabs[] = { UITabBarControllerExt::TabHome, UITabBarControllerExt::TabCatalog,
         UITabBarControllerExt::TabCustomer, UITabBarControllerExt::TabInventory, UITabBarControllerExt::TabSalesLibrary,

@@ -8,49 +8,62 @@ namespace {
 
 struct Listed {
     const char* pictures;  // the pictures it is seen in (a name prefix; empty: all)
-    const char* where;     // a part of the defect's description
+    const char* where;  // a part of the defect's description
     const char* reason;
-    const char* with = ""; // a further part of it, where the first names only one of the views
+    const char* with = "";  // a further part of it, where the first names only one of the views
 };
 
 // What the screens are meant to show: each is where the screens' layout
 // tables put the views, with the frames that make it so.
 const Listed intended[] = {
-    {"", "TabBarItemButton/UIButton and UILabel",
-     "a tab item's caption (-4, 34, 72, 22) reaches into its 40-point icon button; the icon pictures leave that strip empty"},
-    {"", "TabBarItemButton/UIButton and UIImageView",
-     "a tab's badge stands at x 50 - its width / 2, y -5, over the corner of the tab's icon button"},
-    {"", "DetailCell/UIView/UILabel", "a tile's order badge is centred on the add button's right edge (149, 158, 34, 34) "
-     "13 points above it, over the end of the name label's band (10, 125, 173, 30)", "\" and BadgeButton (covering"},
-    {"", "DetailCell/UIView/UIImageView and BadgeButton",
-     "a tile's order badge reaches over the divider at x 194 (it is centred on the add button's right edge, x 183)"},
-    {"", "IconButton/UIImageView and UIImageView",
-     "the add-to-order button's badge is centred on its right edge 13 points above it, over the cart icon's corner"},
-    {"", "UIImageView and IconButton", "the add-to-order button's badge stands 13 points above the button, over the line above it"},
-    {"", "QuoteOrderHistoryTableViewCell/UIView/UILabel",
-     "an order row's signed stamp (340, 10, 62, 30) stands over the right end of the customer column (245, 0, 150, 50)",
-     "\" and UIImageView (covering"},
-    {"customers", "CustomerInfoGroupView/UIButton \"choose me\"",
-     "a group header's check box is 40 points wide and its 30-point picture comes before the title"},
-    {"", "BrowserTabView/BrowserTab and BrowserTab", "the library's tabs overlap their neighbours by 28 points, as a browser's do"},
-    {"", "BrowserTab/UILabel", "the chosen library tab's close mark stands at x 115 of the 167-point tab; a centred title "
-     "wider than 63 points reaches it", "\" and UIImageView (covering"},
-    {"", "UIImageView and BrowserTabView", "the library's tab strip stands on its top bar (244, 0, 1024, 44)"},
-    {"", "LibraryDetailCell/UIView/UIView/UIImageView and UIImageView",
-     "a file's new or update ribbon (4, 1, 83, 72) lies over the top left of its cover (35, 20, 110, 154)"},
-    {"reader", "PdfTrackControl/PdfPagebarThumb and PdfPagebarThumb",
-     "the current page's larger thumbnail stands over the page bar's small page marks"},
-    {"reader", "UIScrollView and PdfMainToolbar", "the reader's tool bar lies over the page"},
-    {"reader", "UIScrollView and PdfMainPagebar", "the reader's page bar lies over the page"},
-    {"", "and UIImageView (covering 84.0 x", "a category pane's side shadow (160, 0, 84, 748) lies over the pane's right end"},
-    {"", "UIView/UIView/UIView and UIView (covering 242.0 x 638.0 at",
-     "the sample company's left panel is not the split one, so the category pane (0, 20, 244, 768) lies over the full-width grid"},
-    {"", "UIView/UIView/UIView and UIView (covering 244.0 x 704.0 at", "the library's category panel (0, 0, 244, 768) lies over the file grid"},
-    {"", "UIImageView and UIView (covering 244.0 x 66.0 at 0.0 x 702.0)",
-     "the category pane, 768 points high from y 20, covers the left end of the tab bar"},
+    { "", "TabBarItemButton/UIButton and UILabel",
+        "a tab item's caption (-4, 34, 72, 22) reaches into its 40-point icon button; the icon pictures leave that "
+        "strip empty" },
+    { "", "TabBarItemButton/UIButton and UIImageView",
+        "a tab's badge stands at x 50 - its width / 2, y -5, over the corner of the tab's icon button" },
+    { "", "DetailCell/UIView/UILabel",
+        "a tile's order badge is centred on the add button's right edge (149, 158, 34, 34) "
+        "13 points above it, over the end of the name label's band (10, 125, 173, 30)",
+        "\" and BadgeButton (covering" },
+    { "", "DetailCell/UIView/UIImageView and BadgeButton",
+        "a tile's order badge reaches over the divider at x 194 (it is centred on the add button's right edge, x "
+        "183)" },
+    { "", "IconButton/UIImageView and UIImageView",
+        "the add-to-order button's badge is centred on its right edge 13 points above it, over the cart icon's "
+        "corner" },
+    { "", "UIImageView and IconButton",
+        "the add-to-order button's badge stands 13 points above the button, over the line above it" },
+    { "", "QuoteOrderHistoryTableViewCell/UIView/UILabel",
+        "an order row's signed stamp (340, 10, 62, 30) stands over the right end of the customer column (245, 0, 150, "
+        "50)",
+        "\" and UIImageView (covering" },
+    { "customers", "CustomerInfoGroupView/UIButton \"choose me\"",
+        "a group header's check box is 40 points wide and its 30-point picture comes before the title" },
+    { "", "BrowserTabView/BrowserTab and BrowserTab",
+        "the library's tabs overlap their neighbours by 28 points, as a browser's do" },
+    { "", "BrowserTab/UILabel",
+        "the chosen library tab's close mark stands at x 115 of the 167-point tab; a centred title "
+        "wider than 63 points reaches it",
+        "\" and UIImageView (covering" },
+    { "", "UIImageView and BrowserTabView", "the library's tab strip stands on its top bar (244, 0, 1024, 44)" },
+    { "", "LibraryDetailCell/UIView/UIView/UIImageView and UIImageView",
+        "a file's new or update ribbon (4, 1, 83, 72) lies over the top left of its cover (35, 20, 110, 154)" },
+    { "reader", "PdfTrackControl/PdfPagebarThumb and PdfPagebarThumb",
+        "the current page's larger thumbnail stands over the page bar's small page marks" },
+    { "reader", "UIScrollView and PdfMainToolbar", "the reader's tool bar lies over the page" },
+    { "reader", "UIScrollView and PdfMainPagebar", "the reader's page bar lies over the page" },
+    { "", "and UIImageView (covering 84.0 x",
+        "a category pane's side shadow (160, 0, 84, 748) lies over the pane's right end" },
+    { "", "UIView/UIView/UIView and UIView (covering 242.0 x 638.0 at",
+        "the sample company's left panel is not the split one, so the category pane (0, 20, 244, 768) lies over the "
+        "full-width grid" },
+    { "", "UIView/UIView/UIView and UIView (covering 244.0 x 704.0 at",
+        "the library's category panel (0, 0, 244, 768) lies over the file grid" },
+    { "", "UIImageView and UIView (covering 244.0 x 66.0 at 0.0 x 702.0)",
+        "the category pane, 768 points high from y 20, covers the left end of the tab bar" },
 };
 
-template<size_t N>
+template <size_t N>
 const Listed* find(const Listed (&list)[N], const std::string& picture, const std::string& description)
 {
     for (const auto& entry : list)

@@ -86,8 +86,8 @@ bool TourPdfShowsSignature(const Data& pdf, std::string& report)
     g_object_unref(document);
     char text[160];
     if (found)
-        std::snprintf(text, sizeof text, "page %d of %d shows the signature, %.1f%% of its picture inked", pageFound, pages,
-                      ink * 100);
+        std::snprintf(text, sizeof text, "page %d of %d shows the signature, %.1f%% of its picture inked", pageFound,
+            pages, ink * 100);
     else
         std::snprintf(text, sizeof text, "none of its %d pages shows an inked picture of the signature's size", pages);
     report = text;

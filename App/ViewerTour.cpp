@@ -42,24 +42,25 @@ bool writeOrderForm(const std::string& path)
     fs::create_directories(parts, ignored);
     const std::pair<const char*, std::string> files[] = {
         { "[Content_Types].xml",
-          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
-          "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-          "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-          "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-          "<Override PartName=\"/word/document.xml\" "
-          "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/></Types>" },
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+            "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+            "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+            "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+            "<Override PartName=\"/word/document.xml\" "
+            "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/></"
+            "Types>" },
         { "_rels/.rels",
-          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
-          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-          "<Relationship Id=\"rId1\" "
-          "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
-          "Target=\"word/document.xml\"/></Relationships>" },
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+            "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+            "<Relationship Id=\"rId1\" "
+            "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
+            "Target=\"word/document.xml\"/></Relationships>" },
         { "word/document.xml",
-          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
-          "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>"
-          "<w:p><w:r><w:rPr><w:b/><w:sz w:val=\"56\"/></w:rPr><w:t>Order form</w:t></w:r></w:p>"
-          "<w:p><w:r><w:t>Customer, date, products and quantities, signed by both parties.</w:t></w:r></w:p>"
-          "</w:body></w:document>" },
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+            "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>"
+            "<w:p><w:r><w:rPr><w:b/><w:sz w:val=\"56\"/></w:rPr><w:t>Order form</w:t></w:r></w:p>"
+            "<w:p><w:r><w:t>Customer, date, products and quantities, signed by both parties.</w:t></w:r></w:p>"
+            "</w:body></w:document>" },
     };
     ZipWrapper zip;
     if (!zip.CreateZipFile2(path))
@@ -88,7 +89,8 @@ bool openEncoder(AVFormatContext* format, Encoder& e, AVCodecID id, const std::f
     setUp(e.context);
     if (format->oformat->flags & AVFMT_GLOBALHEADER)
         e.context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (avcodec_open2(e.context, codec, nullptr) < 0 || avcodec_parameters_from_context(e.stream->codecpar, e.context) < 0)
+    if (avcodec_open2(e.context, codec, nullptr) < 0
+        || avcodec_parameters_from_context(e.stream->codecpar, e.context) < 0)
         return false;
     e.stream->time_base = e.context->time_base;
     return true;
@@ -118,25 +120,27 @@ bool writeShowroomClip(const std::string& path)
     AVFrame* frame = av_frame_alloc();
     AVPacket* packet = av_packet_alloc();
     bool ok = frame && packet
-        && openEncoder(format, video, AV_CODEC_ID_MPEG4, [&](AVCodecContext* c) {
-               c->width = kWidth;
-               c->height = kHeight;
-               c->time_base = AVRational { 1, kFps };
-               c->framerate = AVRational { kFps, 1 };
-               c->pix_fmt = AV_PIX_FMT_YUV420P;
-               c->gop_size = kFps;
-           })
-        && openEncoder(format, audio, AV_CODEC_ID_AAC, [&](AVCodecContext* c) {
-               c->sample_rate = kRate;
-               c->sample_fmt = AV_SAMPLE_FMT_FLTP;
-               c->bit_rate = 64000;
-               c->time_base = AVRational { 1, kRate };
-               av_channel_layout_default(&c->ch_layout, 1);
-           })
+        && openEncoder(format, video, AV_CODEC_ID_MPEG4,
+            [&](AVCodecContext* c) {
+                c->width = kWidth;
+                c->height = kHeight;
+                c->time_base = AVRational { 1, kFps };
+                c->framerate = AVRational { kFps, 1 };
+                c->pix_fmt = AV_PIX_FMT_YUV420P;
+                c->gop_size = kFps;
+            })
+        && openEncoder(format, audio, AV_CODEC_ID_AAC,
+            [&](AVCodecContext* c) {
+                c->sample_rate = kRate;
+                c->sample_fmt = AV_SAMPLE_FMT_FLTP;
+                c->bit_rate = 64000;
+                c->time_base = AVRational { 1, kRate };
+                av_channel_layout_default(&c->ch_layout, 1);
+            })
         && avio_open(&format->pb, path.c_str(), AVIO_FLAG_WRITE) >= 0 && avformat_write_header(format, nullptr) >= 0;
 
     static const uint8_t bars[][3] = { { 235, 128, 128 }, { 210, 16, 146 }, { 170, 166, 16 }, { 145, 54, 34 },
-                                       { 106, 202, 222 }, { 81, 90, 240 }, { 41, 240, 110 }, { 16, 128, 128 } };
+        { 106, 202, 222 }, { 81, 90, 240 }, { 41, 240, 110 }, { 16, 128, 128 } };
     for (int i = 0; ok && i < kSeconds * kFps; ++i) {
         av_frame_unref(frame);
         frame->format = AV_PIX_FMT_YUV420P;
@@ -217,10 +221,13 @@ void DemoTour::addViewerSteps()
             return !preview || (preview->webView() && !preview->webView()->isLoading());
         },
         180);
-    addStep("", [office]() {
-        if (auto preview = office->lock())
-            preview->btnBackClick();
-    }, 0.5);
+    addStep(
+        "",
+        [office]() {
+            if (auto preview = office->lock())
+                preview->btnBackClick();
+        },
+        0.5);
 
     auto video = std::make_shared<std::shared_ptr<VideoViewController>>();
     addStepUntil(
@@ -242,11 +249,14 @@ void DemoTour::addViewerSteps()
             return !player || (player->currentPicture() && player->currentPlaybackTime() >= 1.0);
         },
         15);
-    addStep("", [video]() {
-        if (*video) {
-            (*video)->btnbackClicked();
-            (*video)->view()->removeFromSuperview();
-            video->reset();
-        }
-    }, 0.3);
+    addStep(
+        "",
+        [video]() {
+            if (*video) {
+                (*video)->btnbackClicked();
+                (*video)->view()->removeFromSuperview();
+                video->reset();
+            }
+        },
+        0.3);
 }

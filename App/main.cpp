@@ -44,17 +44,15 @@ RunLoopSourceRef watchStopSignals(const std::shared_ptr<NSRunLoop>& loop)
 {
     if (pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return nullptr;
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
-    return loop->addFileDescriptor(
-        g_signalPipe[0], RunLoopFileReadable,
+    return loop->addFileDescriptor(g_signalPipe[0], RunLoopFileReadable,
         [](int fd, unsigned) {
             char buffer[16];
-            while (read(fd, buffer, sizeof buffer) > 0) {
-            }
+            while (read(fd, buffer, sizeof buffer) > 0) { }
             NSLog("stop requested");
             UIApplication::sharedApplication()->terminate();
         },
@@ -81,8 +79,9 @@ bool parseOptions(Options& options)
         } else if (arguments[i] == "--account" && i + 1 < arguments.size()) {
             options.account = arguments[++i];
         } else {
-            std::fprintf(stderr, "usage: corvelle [--home DIR] [--bundle DIR] [--exit-after SECONDS] [--tour FOLDER]\n"
-                                 "               [--server HOST:PORT [--account CLIENT:USER:PASSWORD]]\n");
+            std::fprintf(stderr,
+                "usage: corvelle [--home DIR] [--bundle DIR] [--exit-after SECONDS] [--tour FOLDER]\n"
+                "               [--server HOST:PORT [--account CLIENT:USER:PASSWORD]]\n");
             return false;
         }
     }
@@ -103,9 +102,8 @@ int main(int argc, char** argv)
         return 2;
 
     auto bundle = NSBundle::mainBundle();
-    NSLog("Corvelle %@ starting; home %@, bundle %@",
-          bundle->objectForInfoDictionaryKey("CFBundleShortVersionString"),
-          AppEnvironment::homeDirectory(), bundle->bundlePath());
+    NSLog("Corvelle %@ starting; home %@, bundle %@", bundle->objectForInfoDictionaryKey("CFBundleShortVersionString"),
+        AppEnvironment::homeDirectory(), bundle->bundlePath());
 
     // The window opens on the sign-in screen, and returns to a new one after each log-out.
     // A server named here is in the settings before each welcome screen is
@@ -121,9 +119,8 @@ int main(int argc, char** argv)
     auto signals = watchStopSignals(loop);
     std::shared_ptr<NSTimer> deadline;
     if (options.exitAfter >= 0) {
-        deadline = NSTimer::scheduledTimerWithTimeInterval(options.exitAfter, false, [](NSTimer&) {
-            UIApplication::sharedApplication()->terminate();
-        });
+        deadline = NSTimer::scheduledTimerWithTimeInterval(
+            options.exitAfter, false, [](NSTimer&) { UIApplication::sharedApplication()->terminate(); });
     }
     std::shared_ptr<DemoTour> tour;
     if (!options.tourFolder.empty()) {

@@ -2,7 +2,4 @@
 
 #include "Database/SQLiteLayer/SQLDatabase.h"
 
-std::shared_ptr<SQLDatabase> BaseDataModel::database()
-{
-    return SQLDatabase::sharedDataBase();
-}
+std::shared_ptr<SQLDatabase> BaseDataModel::database() { return SQLDatabase::sharedDataBase(); }

@@ -12,11 +12,9 @@
 
 class SQLDatabase;
 
-template<typename T>
-using EntityList = std::vector<std::shared_ptr<T>>;
+template <typename T> using EntityList = std::vector<std::shared_ptr<T>>;
 // A list argument that may be absent (a save of nothing answers false).
-template<typename T>
-using OptionalEntityList = std::optional<EntityList<T>>;
+template <typename T> using OptionalEntityList = std::optional<EntityList<T>>;
 
 class BaseDataModel {
 public:

@@ -74,8 +74,11 @@ std::shared_ptr<corvelle_compare_Entity> CompareModel::getCompareByCompareId(int
     return c;
 }
 
-bool CompareModel::saveToDatabaseCompareSkuName(int productId, const std::optional<std::string>& sku, const std::optional<std::string>& name)
+bool CompareModel::saveToDatabaseCompareSkuName(
+    int productId, const std::optional<std::string>& sku, const std::optional<std::string>& name)
 {
     auto db = database();
-    return db && db->executeUpdate("INSERT INTO corvelle_compare(product_id,product_sku,product_name) VALUES(?,?,?);", productId, sku, name);
+    return db
+        && db->executeUpdate(
+            "INSERT INTO corvelle_compare(product_id,product_sku,product_name) VALUES(?,?,?);", productId, sku, name);
 }

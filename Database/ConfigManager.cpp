@@ -20,7 +20,8 @@ std::shared_ptr<ConfigManager>& slot()
 std::string showAllCustomerKey()
 {
     auto session = LoginMode::sharedInstance();
-    return stringWithFormat("%@_%@_%@", session->acountID().value_or("(null)"), session->clientID().value_or("(null)"), "showAllCustomer");
+    return stringWithFormat(
+        "%@_%@_%@", session->acountID().value_or("(null)"), session->clientID().value_or("(null)"), "showAllCustomer");
 }
 
 std::shared_ptr<ConfigEntity> query(const char* type)
@@ -41,10 +42,7 @@ std::shared_ptr<ConfigManager> ConfigManager::sharedInstance()
     return slot();
 }
 
-void ConfigManager::freeInstance()
-{
-    slot().reset();
-}
+void ConfigManager::freeInstance() { slot().reset(); }
 
 bool ConfigManager::syncConfigData(const OptionalEntityList<ConfigEntity>& rows)
 {
@@ -59,20 +57,11 @@ bool ConfigManager::syncConfigData(const OptionalEntityList<ConfigEntity>& rows)
     return saved;
 }
 
-std::shared_ptr<ConfigEntity> ConfigManager::queryConfig()
-{
-    return query("configuration");
-}
+std::shared_ptr<ConfigEntity> ConfigManager::queryConfig() { return query("configuration"); }
 
-std::shared_ptr<ConfigEntity> ConfigManager::queryDateFormat()
-{
-    return query("date_format");
-}
+std::shared_ptr<ConfigEntity> ConfigManager::queryDateFormat() { return query("date_format"); }
 
-void ConfigManager::deleteConfig()
-{
-    DataAccessManager::sharedDataModel()->deleteConfig();
-}
+void ConfigManager::deleteConfig() { DataAccessManager::sharedDataModel()->deleteConfig(); }
 
 void ConfigManager::resetUserData()
 {

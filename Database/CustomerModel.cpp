@@ -6,11 +6,16 @@ using namespace ModelSupport;
 
 namespace {
 
-constexpr const char* kAddressTable = "create table if not exists corvelle_customer_address(id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL,customer_id INTEGER NOT NULL,"
-                                      "address VARCHAR(64),city VARCHAR(64),state VARCHAR(64),zip_code VARCHAR(64),isDefault INTEGER NOT NULL  DEFAULT 0)";
-constexpr const char* kContactTable = "create table if not exists corvelle_customer_contact(contact_id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL,customer_id INTEGER NOT NULL,"
-                                      "first_name VARCHAR(64),last_name VARCHAR(64),job_title VARCHAR(64),work_phone VARCHAR(64),mobile_phone VARCHAR(64),"
-                                      "email VARCHAR(64),im VARCHAR(64),note VARCHAR(64),isDefault INTEGER NOT NULL  DEFAULT 0)";
+constexpr const char* kAddressTable = "create table if not exists corvelle_customer_address(id INTEGER PRIMARY KEY "
+                                      "AUTOINCREMENT NOT NULL,customer_id INTEGER NOT NULL,"
+                                      "address VARCHAR(64),city VARCHAR(64),state VARCHAR(64),zip_code "
+                                      "VARCHAR(64),isDefault INTEGER NOT NULL  DEFAULT 0)";
+constexpr const char* kContactTable
+    = "create table if not exists corvelle_customer_contact(contact_id INTEGER PRIMARY KEY AUTOINCREMENT NOT "
+      "NULL,customer_id INTEGER NOT NULL,"
+      "first_name VARCHAR(64),last_name VARCHAR(64),job_title VARCHAR(64),work_phone VARCHAR(64),mobile_phone "
+      "VARCHAR(64),"
+      "email VARCHAR(64),im VARCHAR(64),note VARCHAR(64),isDefault INTEGER NOT NULL  DEFAULT 0)";
 
 std::shared_ptr<corvelle_customer_Entity> readCustomer(SQLResultSet& rs)
 {
@@ -57,7 +62,8 @@ bool CustomerModel::createCustomerAddressTable()
 bool CustomerModel::alterCustomerTable()
 {
     auto db = database();
-    return db && db->goodConnection() && db->executeUpdate("ALTER TABLE corvelle_customer ADD hidden INTEGER  DEFAULT 0");
+    return db && db->goodConnection()
+        && db->executeUpdate("ALTER TABLE corvelle_customer ADD hidden INTEGER  DEFAULT 0");
 }
 
 bool CustomerModel::createCustomerConatctTable()
@@ -72,11 +78,16 @@ std::map<int, CustomerDictionary> CustomerModel::getAllCustomers(bool includeHid
     auto db = database();
     if (!db)
         return customers;
-    std::string sql = "select  t1.customer_id,t1.customer_info_id,t1.customer_name,t1.customer_publish,t1.customer_ordering ,t1.discount ,t1.hidden,t5.attribute_value,"
-                      "t5.field_name from corvelle_customer t1 left join (select  t2.customer_id ,t2.attribute_value,t3.field_id,t3.field_name from "
-                      "corvelle_customer_attribute t2, corvelle_fields_customer_attribute t3,corvelle_customer t4 where t2.attribute_fields_id = t3.field_id and "
-                      "t3.published = 1 and t3.display = 1 and t2.customer_id = t4.customer_id and t4.customer_publish = 1) t5 on t1.customer_id = t5.customer_id "
-                      "where t1.customer_publish=1 ";
+    std::string sql
+        = "select  t1.customer_id,t1.customer_info_id,t1.customer_name,t1.customer_publish,t1.customer_ordering "
+          ",t1.discount ,t1.hidden,t5.attribute_value,"
+          "t5.field_name from corvelle_customer t1 left join (select  t2.customer_id "
+          ",t2.attribute_value,t3.field_id,t3.field_name from "
+          "corvelle_customer_attribute t2, corvelle_fields_customer_attribute t3,corvelle_customer t4 where "
+          "t2.attribute_fields_id = t3.field_id and "
+          "t3.published = 1 and t3.display = 1 and t2.customer_id = t4.customer_id and t4.customer_publish = 1) t5 on "
+          "t1.customer_id = t5.customer_id "
+          "where t1.customer_publish=1 ";
     if (!includeHidden)
         sql += "and t1.hidden != 1 ";
     sql += "order by t1.customer_ordering,t1.customer_id,t5.field_id ;";
@@ -132,7 +143,8 @@ EntityList<corvelle_customer_attribute_Entity> CustomerModel::getCustomerAttribu
 {
     EntityList<corvelle_customer_attribute_Entity> attributes;
     auto db = database();
-    auto rs = db ? db->executeQuery("select * from corvelle_customer_attribute where  customer_id = ?", customerId) : nullptr;
+    auto rs = db ? db->executeQuery("select * from corvelle_customer_attribute where  customer_id = ?", customerId)
+                 : nullptr;
     if (!rs)
         return attributes;
     while (rs->next()) {
@@ -153,8 +165,11 @@ EntityList<corvelle_customer_address_Entity> CustomerModel::getCustomerAddress(i
     if (!db)
         return addresses;
     auto rs = customerId >= 0
-        ? db->executeQuery("select id, customer_id , address,city, state , zip_code ,isDefault from corvelle_customer_address where  customer_id = ?", customerId)
-        : db->executeQuery("select id, customer_id , address,city, state , zip_code ,isDefault from corvelle_customer_address where  customer_id = ? order by id DESC",
+        ? db->executeQuery("select id, customer_id , address,city, state , zip_code ,isDefault from "
+                           "corvelle_customer_address where  customer_id = ?",
+            customerId)
+        : db->executeQuery("select id, customer_id , address,city, state , zip_code ,isDefault from "
+                           "corvelle_customer_address where  customer_id = ? order by id DESC",
             customerId);
     if (!rs)
         return addresses;
@@ -178,8 +193,11 @@ EntityList<corvelle_customer_contact_entity> CustomerModel::getCustomerContact(i
     auto db = database();
     if (!db)
         return contacts;
-    auto rs = customerId >= 0 ? db->executeQuery("select * from corvelle_customer_contact where  customer_id = ? order by contact_id ", customerId)
-                              : db->executeQuery("select * from corvelle_customer_contact where  customer_id = ? order by contact_id DESC", customerId);
+    auto rs = customerId >= 0
+        ? db->executeQuery(
+            "select * from corvelle_customer_contact where  customer_id = ? order by contact_id ", customerId)
+        : db->executeQuery(
+            "select * from corvelle_customer_contact where  customer_id = ? order by contact_id DESC", customerId);
     if (!rs)
         return contacts;
     while (rs->next()) {
@@ -200,10 +218,13 @@ EntityList<corvelle_customer_contact_entity> CustomerModel::getCustomerContact(i
     return contacts;
 }
 
-std::shared_ptr<corvelle_customer_Entity> CustomerModel::getCustomerByCustomerName(const std::optional<std::string>& name)
+std::shared_ptr<corvelle_customer_Entity> CustomerModel::getCustomerByCustomerName(
+    const std::optional<std::string>& name)
 {
     auto db = database();
-    auto rs = db ? db->executeQuery("select * from corvelle_customer where customer_publish = 1 and customer_name = ?", name) : nullptr;
+    auto rs = db
+        ? db->executeQuery("select * from corvelle_customer where customer_publish = 1 and customer_name = ?", name)
+        : nullptr;
     std::shared_ptr<corvelle_customer_Entity> customer;
     if (rs) {
         while (rs->next())
@@ -242,12 +263,15 @@ int CustomerModel::getLastLocalCustomerId()
 {
     // Every customer counts, published or not: a new local id must not meet
     // an unpublished customer's.
-    return smallestNegative("select min(customer_id) as customer_id from corvelle_customer where customer_id < 0", "customer_id");
+    return smallestNegative(
+        "select min(customer_id) as customer_id from corvelle_customer where customer_id < 0", "customer_id");
 }
 
 int CustomerModel::getLastLocalCustomerAttributesId()
 {
-    return smallestNegative("select min(attribute_id) as attribute_id from corvelle_customer_attribute where attribute_id < 0", "attribute_id");
+    return smallestNegative(
+        "select min(attribute_id) as attribute_id from corvelle_customer_attribute where attribute_id < 0",
+        "attribute_id");
 }
 
 int CustomerModel::getLastLocalCustomerAddressId()
@@ -257,25 +281,32 @@ int CustomerModel::getLastLocalCustomerAddressId()
 
 int CustomerModel::getLastLocalCustomerContactsId()
 {
-    return smallestNegative("select min(contact_id) as contact_id from corvelle_customer_contact where contact_id < 0", "contact_id");
+    return smallestNegative(
+        "select min(contact_id) as contact_id from corvelle_customer_contact where contact_id < 0", "contact_id");
 }
 
 bool CustomerModel::saveToDatabaseCustomer(const OptionalEntityList<corvelle_customer_Entity>& customers)
 {
     return saveInTransaction(customers, [](SQLDatabase& db, const corvelle_customer_Entity& c) {
-        return db.executeUpdate("INSERT or REPLACE INTO corvelle_customer(customer_id,customer_info_id,customer_name,customer_publish,customer_ordering,discount) "
+        return db.executeUpdate("INSERT or REPLACE INTO "
+                                "corvelle_customer(customer_id,customer_info_id,customer_name,customer_publish,"
+                                "customer_ordering,discount) "
                                 "VALUES(?,?,?,?,?,?);",
-                   c.customer_id, c.customer_info_id, c.customer_name, c.customer_publish, c.customer_ordering, static_cast<float>(c.discount))
+                   c.customer_id, c.customer_info_id, c.customer_name, c.customer_publish, c.customer_ordering,
+                   static_cast<float>(c.discount))
             && db.executeUpdate("DELETE FROM corvelle_customer_attribute WHERE customer_id = ?;", c.customer_id)
             && db.executeUpdate("DELETE FROM corvelle_customer_address WHERE customer_id = ?;", c.customer_id)
             && db.executeUpdate("DELETE FROM corvelle_customer_contact WHERE customer_id = ?;", c.customer_id);
     });
 }
 
-bool CustomerModel::saveToDatabaseCustomerAttribute(const OptionalEntityList<corvelle_customer_attribute_Entity>& attributes)
+bool CustomerModel::saveToDatabaseCustomerAttribute(
+    const OptionalEntityList<corvelle_customer_attribute_Entity>& attributes)
 {
     return saveInTransaction(attributes, [](SQLDatabase& db, const corvelle_customer_attribute_Entity& a) {
-        return db.executeUpdate("INSERT or REPLACE INTO corvelle_customer_attribute(attribute_id,customer_id,attribute_fields_id,attribute_value) VALUES(?,?,?,?);",
+        return db.executeUpdate("INSERT or REPLACE INTO "
+                                "corvelle_customer_attribute(attribute_id,customer_id,attribute_fields_id,attribute_"
+                                "value) VALUES(?,?,?,?);",
             a.attribute_id, a.customer_id, a.attribute_fields_id, a.attribute_value);
     });
 }
@@ -285,21 +316,28 @@ bool CustomerModel::saveToDatabaseCustomerAddress(const OptionalEntityList<corve
     if (!addresses || addresses->empty())
         return false;
     return saveInTransaction(addresses, [](SQLDatabase& db, const corvelle_customer_address_Entity& a) {
-        return db.executeUpdate("INSERT or REPLACE INTO corvelle_customer_address(id,customer_id,address,city,state,zip_code,isDefault) VALUES(?,?,?,?,?,?,?);",
-            a.indexId, a.customerId, a.customerAddress, a.customerCity, a.customerState, a.customerZipCode, a.isDefault);
+        return db.executeUpdate(
+            "INSERT or REPLACE INTO corvelle_customer_address(id,customer_id,address,city,state,zip_code,isDefault) "
+            "VALUES(?,?,?,?,?,?,?);",
+            a.indexId, a.customerId, a.customerAddress, a.customerCity, a.customerState, a.customerZipCode,
+            a.isDefault);
     });
 }
 
 bool CustomerModel::saveToDatabaseCustomerContact(const OptionalEntityList<corvelle_customer_contact_entity>& contacts)
 {
     return saveInTransaction(contacts, [](SQLDatabase& db, const corvelle_customer_contact_entity& c) {
-        return db.executeUpdate("INSERT or REPLACE INTO corvelle_customer_contact(contact_id,customer_id,first_name,last_name,job_title,work_phone,mobile_phone,email,im,note,"
-                         "isDefault) VALUES(?,?,?,?,?,?,?,?,?,?,?);",
-            c.contactID, c.customerID, c.first_name, c.last_name, c.job_title, c.work_phone, c.mobile_phone, c.email, c.im, c.note, c.isDeful);
+        return db.executeUpdate("INSERT or REPLACE INTO "
+                                "corvelle_customer_contact(contact_id,customer_id,first_name,last_name,job_title,work_"
+                                "phone,mobile_phone,email,im,note,"
+                                "isDefault) VALUES(?,?,?,?,?,?,?,?,?,?,?);",
+            c.contactID, c.customerID, c.first_name, c.last_name, c.job_title, c.work_phone, c.mobile_phone, c.email,
+            c.im, c.note, c.isDeful);
     });
 }
 
-bool CustomerModel::saveToDatabaseFieldsCustomerAttribute(const OptionalEntityList<corvelle_fields_customer_attribute_Entity>& fields)
+bool CustomerModel::saveToDatabaseFieldsCustomerAttribute(
+    const OptionalEntityList<corvelle_fields_customer_attribute_Entity>& fields)
 {
     if (!fields || fields->empty())
         return false;
@@ -312,10 +350,12 @@ bool CustomerModel::saveToDatabaseFieldsCustomerAttribute(const OptionalEntityLi
             return false;
         for (const auto& f : *fields) {
             if (f
-                && !connection.executeUpdate(
-                    "INSERT or REPLACE INTO corvelle_fields_customer_attribute(field_id,field_name,description,data_type,selection_list,display,published) "
-                    "VALUES(?,?,?,?,?,?,?);",
-                    f->field_id, f->field_name, f->description, f->data_type, f->selection_list, f->display, f->published))
+                && !connection.executeUpdate("INSERT or REPLACE INTO "
+                                             "corvelle_fields_customer_attribute(field_id,field_name,description,data_"
+                                             "type,selection_list,display,published) "
+                                             "VALUES(?,?,?,?,?,?,?);",
+                    f->field_id, f->field_name, f->description, f->data_type, f->selection_list, f->display,
+                    f->published))
                 return false;
         }
         return true;
@@ -336,7 +376,8 @@ bool CustomerModel::deleteCustomerTableWithID(int customerId)
 bool CustomerModel::updateCustomerTableHiddenWithCustomerIdWithHidden(int customerId, int hidden)
 {
     auto db = database();
-    return db && db->goodConnection() && db->executeUpdate("UPDATE corvelle_customer SET hidden = ? WHERE customer_id = ?", hidden, customerId);
+    return db && db->goodConnection()
+        && db->executeUpdate("UPDATE corvelle_customer SET hidden = ? WHERE customer_id = ?", hidden, customerId);
 }
 
 bool CustomerModel::updateAddressToDefaultIndexId(int customerId, int addressId)
@@ -344,9 +385,12 @@ bool CustomerModel::updateAddressToDefaultIndexId(int customerId, int addressId)
     auto db = database();
     if (!db)
         return false;
-    bool ok = db->executeUpdate("update corvelle_customer_address set isDefault = 0 where  customer_id = ?", customerId);
+    bool ok
+        = db->executeUpdate("update corvelle_customer_address set isDefault = 0 where  customer_id = ?", customerId);
     if (addressId != 0)
-        ok = db->executeUpdate("update corvelle_customer_address set isDefault = 1 where  customer_id = ? and id = ?", customerId, addressId) && ok;
+        ok = db->executeUpdate("update corvelle_customer_address set isDefault = 1 where  customer_id = ? and id = ?",
+                 customerId, addressId)
+            && ok;
     return ok;
 }
 
@@ -355,9 +399,13 @@ bool CustomerModel::updateContactToDefaultContact(int customerId, int contactId)
     auto db = database();
     if (!db)
         return false;
-    bool ok = db->executeUpdate("update corvelle_customer_contact set isDefault = 0 where  customer_id = ?", customerId);
+    bool ok
+        = db->executeUpdate("update corvelle_customer_contact set isDefault = 0 where  customer_id = ?", customerId);
     if (contactId != 0)
-        ok = db->executeUpdate("update corvelle_customer_contact set isDefault = 1 where  customer_id = ? and contact_id = ?", customerId, contactId) && ok;
+        ok = db->executeUpdate(
+                 "update corvelle_customer_contact set isDefault = 1 where  customer_id = ? and contact_id = ?",
+                 customerId, contactId)
+            && ok;
     return ok;
 }
 
@@ -368,7 +416,9 @@ bool CustomerModel::updateCustomerTable(const OptionalEntityList<corvelle_custom
         return false;
     return db->inBatch([&](SQLDatabase& connection) {
         for (const auto& c : customers.value_or(EntityList<corvelle_customer_Entity> {})) {
-            if (c && !connection.executeUpdate("UPDATE corvelle_customer SET customer_id = ? WHERE customer_id = ?", c->customer_id, c->pid))
+            if (c
+                && !connection.executeUpdate(
+                    "UPDATE corvelle_customer SET customer_id = ? WHERE customer_id = ?", c->customer_id, c->pid))
                 return false;
         }
         return true;
@@ -382,14 +432,18 @@ bool CustomerModel::updateCustomerAddressTable(const OptionalEntityList<corvelle
         return false;
     return db->inBatch([&](SQLDatabase& connection) {
         for (const auto& a : addresses.value_or(EntityList<corvelle_customer_address_Entity> {})) {
-            if (a && !connection.executeUpdate("UPDATE corvelle_customer_address SET id = ? ,customer_id = ? WHERE id = ?", a->indexId, a->customerId, a->pID))
+            if (a
+                && !connection.executeUpdate(
+                    "UPDATE corvelle_customer_address SET id = ? ,customer_id = ? WHERE id = ?", a->indexId,
+                    a->customerId, a->pID))
                 return false;
         }
         return true;
     });
 }
 
-bool CustomerModel::updateCustomerAttributeTable(const OptionalEntityList<corvelle_customer_attribute_Entity>& attributes)
+bool CustomerModel::updateCustomerAttributeTable(
+    const OptionalEntityList<corvelle_customer_attribute_Entity>& attributes)
 {
     auto db = database();
     if (!db || !db->goodConnection())
@@ -397,8 +451,9 @@ bool CustomerModel::updateCustomerAttributeTable(const OptionalEntityList<corvel
     return db->inBatch([&](SQLDatabase& connection) {
         for (const auto& a : attributes.value_or(EntityList<corvelle_customer_attribute_Entity> {})) {
             if (a
-                && !connection.executeUpdate("UPDATE corvelle_customer_attribute SET attribute_id = ? ,customer_id = ? WHERE attribute_id = ?", a->attribute_id,
-                    a->customer_id, a->pID))
+                && !connection.executeUpdate(
+                    "UPDATE corvelle_customer_attribute SET attribute_id = ? ,customer_id = ? WHERE attribute_id = ?",
+                    a->attribute_id, a->customer_id, a->pID))
                 return false;
         }
         return true;
@@ -408,6 +463,8 @@ bool CustomerModel::updateCustomerAttributeTable(const OptionalEntityList<corvel
 bool CustomerModel::updateContactIdAfterUpload(const OptionalEntityList<corvelle_customer_contact_entity>& contacts)
 {
     return saveInTransaction(contacts, [](SQLDatabase& db, const corvelle_customer_contact_entity& c) {
-        return db.executeUpdate("UPDATE corvelle_customer_contact SET contact_id = ? ,customer_id = ? WHERE contact_id = ?", c.contactID, c.customerID, c.pID);
+        return db.executeUpdate(
+            "UPDATE corvelle_customer_contact SET contact_id = ? ,customer_id = ? WHERE contact_id = ?", c.contactID,
+            c.customerID, c.pID);
     });
 }

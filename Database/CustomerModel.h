@@ -43,7 +43,8 @@ public:
     bool saveToDatabaseCustomerAddress(const OptionalEntityList<corvelle_customer_address_Entity>& addresses);
     bool saveToDatabaseCustomerContact(const OptionalEntityList<corvelle_customer_contact_entity>& contacts);
     // Replaces all fields, inside one transaction.
-    bool saveToDatabaseFieldsCustomerAttribute(const OptionalEntityList<corvelle_fields_customer_attribute_Entity>& fields);
+    bool saveToDatabaseFieldsCustomerAttribute(
+        const OptionalEntityList<corvelle_fields_customer_attribute_Entity>& fields);
     bool deleteCustomerTableWithID(int customerId);
     bool updateCustomerTableHiddenWithCustomerIdWithHidden(int customerId, int hidden);
     bool updateAddressToDefaultIndexId(int customerId, int addressId);

@@ -33,7 +33,8 @@ std::string clientFolder()
 bool ownerOnly(const std::string& path)
 {
     std::error_code ec;
-    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write, std::filesystem::perm_options::replace, ec);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+        std::filesystem::perm_options::replace, ec);
     return !ec;
 }
 
@@ -52,10 +53,7 @@ void DataAccessManager::releaseDataModel()
     SQLDatabase::releaseDataBase();
 }
 
-void DataAccessManager::destoryDataModel()
-{
-    slot().reset();
-}
+void DataAccessManager::destoryDataModel() { slot().reset(); }
 
 std::string DataAccessManager::dataFilePath()
 {
@@ -74,7 +72,8 @@ bool DataAccessManager::createEditableDatabaseOfDataCacheStoreIfNeeded()
     auto& fm = NSFileManager::defaultManager();
     const std::string folder = clientFolder();
     if (folder.empty()) {
-        NSLog("refused the client id %@ as a folder name", LoginMode::sharedInstance()->clientID().value_or(std::string()));
+        NSLog("refused the client id %@ as a folder name",
+            LoginMode::sharedInstance()->clientID().value_or(std::string()));
         return false;
     }
     bool isDirectory = false;
@@ -95,7 +94,8 @@ bool DataAccessManager::createEditableDatabaseOfDataCacheStoreIfNeeded()
     const std::string partial = path + ".partial";
     fm.removeItemAtPath(partial);
     std::string error;
-    if (!fm.copyItemAtPathToPath(*templatePath, partial, &error) || !ownerOnly(partial) || !fm.moveItemAtPathToPath(partial, path, &error)) {
+    if (!fm.copyItemAtPathToPath(*templatePath, partial, &error) || !ownerOnly(partial)
+        || !fm.moveItemAtPathToPath(partial, path, &error)) {
         NSLog("Copying the template database failed: %@", error);
         fm.removeItemAtPath(partial);
         return false;
@@ -159,7 +159,8 @@ void DataAccessManager::updateVersion()
         model->updateVersion();
 }
 
-int DataAccessManager::updateOrderIDWithOrderNumberNewOrderID(const std::optional<std::string>& orderNumber, int newOrderID)
+int DataAccessManager::updateOrderIDWithOrderNumberNewOrderID(
+    const std::optional<std::string>& orderNumber, int newOrderID)
 {
     if (!m_quoteOrderModel)
         return 0;

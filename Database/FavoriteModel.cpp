@@ -14,7 +14,8 @@ EntityList<corvelle_favorite_Entity> FavoriteModel::getFavorites()
 {
     EntityList<corvelle_favorite_Entity> favorites;
     auto db = database();
-    auto rs = db ? db->executeQuery("SELECT t1.*  FROM corvelle_favorite t1,corvelle_product t2 where t1.product_id = t2.product_id and t2.product_publish <> -1")
+    auto rs = db ? db->executeQuery("SELECT t1.*  FROM corvelle_favorite t1,corvelle_product t2 where t1.product_id = "
+                                    "t2.product_id and t2.product_publish <> -1")
                  : nullptr;
     if (!rs)
         return favorites;
@@ -49,8 +50,11 @@ void FavoriteModel::deleteSingleFavoriteByFavoriteId(int productId)
         db->executeUpdate("delete from corvelle_favorite where product_id = ?", productId);
 }
 
-bool FavoriteModel::saveToDatabaseFavoriteSkuName(int productId, const std::optional<std::string>& sku, const std::optional<std::string>& name)
+bool FavoriteModel::saveToDatabaseFavoriteSkuName(
+    int productId, const std::optional<std::string>& sku, const std::optional<std::string>& name)
 {
     auto db = database();
-    return db && db->executeUpdate("INSERT INTO corvelle_favorite(product_id,product_sku,product_name) VALUES(?,?,?);", productId, sku, name);
+    return db
+        && db->executeUpdate(
+            "INSERT INTO corvelle_favorite(product_id,product_sku,product_name) VALUES(?,?,?);", productId, sku, name);
 }

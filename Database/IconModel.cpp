@@ -35,8 +35,10 @@ std::vector<std::string> IconModel::getAllIconAddress()
 bool IconModel::saveToDatabaseIcon(const OptionalEntityList<corvelle_icon_Entity>& icons)
 {
     return saveInTransaction(icons, [](SQLDatabase& db, const corvelle_icon_Entity& i) {
-        return db.executeUpdate("INSERT or REPLACE INTO corvelle_icon(id,title,name,width,height,description,category,publish) VALUES(?,?,?,?,?,?,?,?);", i._id, i.title,
-            i.name, i.width, i.height, i.description, i.category, i.publish);
+        return db.executeUpdate(
+            "INSERT or REPLACE INTO corvelle_icon(id,title,name,width,height,description,category,publish) "
+            "VALUES(?,?,?,?,?,?,?,?);",
+            i._id, i.title, i.name, i.width, i.height, i.description, i.category, i.publish);
     });
 }
 
@@ -49,5 +51,6 @@ std::shared_ptr<corvelle_icon_Entity> IconModel::getIconByIconId(int iconId)
 std::shared_ptr<corvelle_icon_Entity> IconModel::getPublishedIconByIconName(const std::optional<std::string>& name)
 {
     auto db = database();
-    return lastIcon(db ? db->executeQuery("select * from corvelle_icon where name = ?  and publish = 1", name) : nullptr);
+    return lastIcon(
+        db ? db->executeQuery("select * from corvelle_icon where name = ?  and publish = 1", name) : nullptr);
 }

@@ -33,15 +33,18 @@ EntityList<corvelle_image_Entity> readImages(const std::shared_ptr<SQLResultSet>
 std::shared_ptr<corvelle_image_Entity> ImageModel::getImageByKeyId(int keyId)
 {
     auto db = database();
-    auto images = db ? readImages(db->executeQuery("select * from corvelle_image where image_isdault =1 and image_publis =1 and key_id= ? limit 0,1", keyId))
-                     : EntityList<corvelle_image_Entity> {};
+    auto images = db
+        ? readImages(db->executeQuery(
+            "select * from corvelle_image where image_isdault =1 and image_publis =1 and key_id= ? limit 0,1", keyId))
+        : EntityList<corvelle_image_Entity> {};
     return images.empty() ? nullptr : images.back();
 }
 
 EntityList<corvelle_image_Entity> ImageModel::getManyImageByKeyId(int keyId)
 {
     auto db = database();
-    return db ? readImages(db->executeQuery("select * from corvelle_image where key_id= ? and image_publis =1 order by image_isdault desc", keyId))
+    return db ? readImages(db->executeQuery(
+               "select * from corvelle_image where key_id= ? and image_publis =1 order by image_isdault desc", keyId))
               : EntityList<corvelle_image_Entity> {};
 }
 
@@ -92,9 +95,11 @@ std::optional<std::string> ImageModel::getFullImagePathByName(const std::optiona
 bool ImageModel::saveToDatabaseImage(const OptionalEntityList<corvelle_image_Entity>& images)
 {
     return saveInTransaction(images, [](SQLDatabase& db, const corvelle_image_Entity& i) {
-        return db.executeUpdate("INSERT or REPLACE INTO corvelle_image(image_id,key_id,key_type,image_thumb_address,image_full_address,image_isdault,image_s_desc,"
-                         "image_l_desc,image_publis,image_ordering) VALUES(?,?,?,?,?,?,?,?,?,?);",
-            i.image_id, i.key_id, i.key_type, i.image_thumb_address, i.image_full_address, i.image_isdault, i.image_s_desc, i.image_l_desc, i.image_publis,
-            i.image_ordering);
+        return db.executeUpdate(
+            "INSERT or REPLACE INTO "
+            "corvelle_image(image_id,key_id,key_type,image_thumb_address,image_full_address,image_isdault,image_s_desc,"
+            "image_l_desc,image_publis,image_ordering) VALUES(?,?,?,?,?,?,?,?,?,?);",
+            i.image_id, i.key_id, i.key_type, i.image_thumb_address, i.image_full_address, i.image_isdault,
+            i.image_s_desc, i.image_l_desc, i.image_publis, i.image_ordering);
     });
 }

@@ -6,9 +6,10 @@ using namespace ModelSupport;
 
 namespace {
 
-constexpr const char* kCycleMembers = "(with recursive up(start, cur) as (select id, parent_id from corvelle_library_category "
-                                      "union select up.start, c.parent_id from up join corvelle_library_category c on c.id = up.cur) "
-                                      "select start from up where cur = start)";
+constexpr const char* kCycleMembers
+    = "(with recursive up(start, cur) as (select id, parent_id from corvelle_library_category "
+      "union select up.start, c.parent_id from up join corvelle_library_category c on c.id = up.cur) "
+      "select start from up where cur = start)";
 
 std::string effectiveParent(const char* alias)
 {
@@ -58,29 +59,34 @@ bool LibraryCategoryModel::alterLibFileUpdateTable()
 bool LibraryCategoryModel::alterLibraryCategoryTable()
 {
     auto db = database();
-    return db && db->goodConnection() && db->executeUpdate("ALTER TABLE corvelle_library_category ADD parent_id integer DEFAULT 0;");
+    return db && db->goodConnection()
+        && db->executeUpdate("ALTER TABLE corvelle_library_category ADD parent_id integer DEFAULT 0;");
 }
 
 EntityList<corvelle_library_category_Entity> LibraryCategoryModel::getLibraryCategorys()
 {
     auto db = database();
-    return db ? readCategories(db->executeQuery("select * from corvelle_library_category where published = 1 order by lower(name)"))
+    return db ? readCategories(
+               db->executeQuery("select * from corvelle_library_category where published = 1 order by lower(name)"))
               : EntityList<corvelle_library_category_Entity> {};
 }
 
 EntityList<corvelle_library_category_Entity> LibraryCategoryModel::getLibSubCategoriesByParentCategoryID(int parentId)
 {
     auto db = database();
-    return db ? readCategories(db->executeQuery(
-                    "select * from corvelle_library_category c where published = 1 and " + effectiveParent("c") + " = ? order by lower(name)", parentId))
+    return db ? readCategories(db->executeQuery("select * from corvelle_library_category c where published = 1 and "
+                   + effectiveParent("c") + " = ? order by lower(name)",
+               parentId))
               : EntityList<corvelle_library_category_Entity> {};
 }
 
 std::shared_ptr<corvelle_library_category_Entity> LibraryCategoryModel::getLibraryCategoryByCategoryid(int categoryId)
 {
     auto db = database();
-    auto categories = db ? readCategories(db->executeQuery("select * from corvelle_library_category where published = 1 and id = ? order by lower(name)", categoryId))
-                         : EntityList<corvelle_library_category_Entity> {};
+    auto categories = db
+        ? readCategories(db->executeQuery(
+            "select * from corvelle_library_category where published = 1 and id = ? order by lower(name)", categoryId))
+        : EntityList<corvelle_library_category_Entity> {};
     return categories.empty() ? std::make_shared<corvelle_library_category_Entity>() : categories.back();
 }
 
@@ -89,12 +95,13 @@ int LibraryCategoryModel::getLibParentCategoryIDByCategoryID(int categoryId)
     auto db = database();
     // Walks up from this one category only: the whole-table cycle search made
     // every call cost as much as the tree, and the grid asks once per file.
-    auto rs = db ? db->executeQuery("with recursive up(cur) as (select parent_id from corvelle_library_category where id = ?1 "
-                                    "union select c.parent_id from up join corvelle_library_category c on c.id = up.cur) "
-                                    "select case when exists (select 1 from up where cur = ?1) then 0 "
-                                    "else (select parent_id from corvelle_library_category where id = ?1) end as parent_id",
-                                    categoryId)
-                 : nullptr;
+    auto rs = db
+        ? db->executeQuery("with recursive up(cur) as (select parent_id from corvelle_library_category where id = ?1 "
+                           "union select c.parent_id from up join corvelle_library_category c on c.id = up.cur) "
+                           "select case when exists (select 1 from up where cur = ?1) then 0 "
+                           "else (select parent_id from corvelle_library_category where id = ?1) end as parent_id",
+            categoryId)
+        : nullptr;
     int parent = 0;
     if (rs) {
         while (rs->next())
@@ -109,10 +116,14 @@ EntityList<corvelle_library_files_Entity> LibraryCategoryModel::getLibraryFilesB
     if (!db)
         return {};
     if (categoryId == 0)
-        return readLibraryFiles(db->executeQuery("select * from corvelle_library_files f where f.category = 0 and f.published = 1 order by title"), false);
-    return readLibraryFiles(db->executeQuery("select * from corvelle_library_category c,corvelle_library_files f where c.id = f.category and  c.published=1 and "
-                                      "f.published = 1  and c.id  = ? order by title",
-                         categoryId),
+        return readLibraryFiles(
+            db->executeQuery(
+                "select * from corvelle_library_files f where f.category = 0 and f.published = 1 order by title"),
+            false);
+    return readLibraryFiles(db->executeQuery("select * from corvelle_library_category c,corvelle_library_files f where "
+                                             "c.id = f.category and  c.published=1 and "
+                                             "f.published = 1  and c.id  = ? order by title",
+                                categoryId),
         false);
 }
 
@@ -120,9 +131,10 @@ std::vector<std::string> LibraryCategoryModel::getLibraryFilesNameByCategoryName
 {
     std::vector<std::string> names;
     auto db = database();
-    auto rs = db ? db->executeQuery("select f.file_name as file_name from corvelle_library_category c,corvelle_library_files f where c.id =f.category and  "
+    auto rs = db ? db->executeQuery("select f.file_name as file_name from corvelle_library_category "
+                                    "c,corvelle_library_files f where c.id =f.category and  "
                                     "c.published=1 and f.published = 1  and c.name  = ?",
-                       name)
+                  name)
                  : nullptr;
     if (rs) {
         while (rs->next()) {
@@ -133,21 +145,25 @@ std::vector<std::string> LibraryCategoryModel::getLibraryFilesNameByCategoryName
     return names;
 }
 
-bool LibraryCategoryModel::saveToDatabaseLibraryCategory(const OptionalEntityList<corvelle_library_category_Entity>& categories)
+bool LibraryCategoryModel::saveToDatabaseLibraryCategory(
+    const OptionalEntityList<corvelle_library_category_Entity>& categories)
 {
     return saveInTransaction(categories, [](SQLDatabase& db, const corvelle_library_category_Entity& c) {
-        return db.executeUpdate("INSERT or REPLACE INTO corvelle_library_category(id,name,ordering,published,parent_id) VALUES(?,?,?,?,?);", c.categoryID, c.name, c.ordering,
-            c.published, c.parent_id);
+        return db.executeUpdate(
+            "INSERT or REPLACE INTO corvelle_library_category(id,name,ordering,published,parent_id) VALUES(?,?,?,?,?);",
+            c.categoryID, c.name, c.ordering, c.published, c.parent_id);
     });
 }
 
-bool LibraryCategoryModel::saveToDatabaseLibraryUpdate(const std::shared_ptr<corvelle_library_files_update_Entity>& update)
+bool LibraryCategoryModel::saveToDatabaseLibraryUpdate(
+    const std::shared_ptr<corvelle_library_files_update_Entity>& update)
 {
     auto db = database();
     if (!update || !db)
         return false;
-    return db->executeUpdate("INSERT or REPLACE INTO corvelle_update(fileId,old_file_name,old_file_type) VALUES(?,?,?);", update->fileID, update->oldFileName,
-        update->oldFileType);
+    return db->executeUpdate(
+        "INSERT or REPLACE INTO corvelle_update(fileId,old_file_name,old_file_type) VALUES(?,?,?);", update->fileID,
+        update->oldFileName, update->oldFileType);
 }
 
 std::vector<int> LibraryCategoryModel::getAllLibFileUpdateIDs()

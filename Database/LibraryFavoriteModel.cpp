@@ -6,7 +6,8 @@ using namespace ModelSupport;
 
 namespace {
 
-constexpr const char* kFavoriteTable = "create table if not exists corvelle_library_favorite(id INTEGER PRIMARY KEY NOT NULL,file_name VARCHAR(64))";
+constexpr const char* kFavoriteTable
+    = "create table if not exists corvelle_library_favorite(id INTEGER PRIMARY KEY NOT NULL,file_name VARCHAR(64))";
 
 }  // namespace
 
@@ -35,5 +36,6 @@ bool LibraryFavoriteModel::saveToDatabaseFavoriteName(int fileId, const std::opt
     if (!db)
         return false;
     db->executeUpdate(kFavoriteTable);
-    return db->executeUpdate("INSERT OR REPLACE INTO corvelle_library_favorite(id,file_name) VALUES(?,?);", fileId, fileName);
+    return db->executeUpdate(
+        "INSERT OR REPLACE INTO corvelle_library_favorite(id,file_name) VALUES(?,?);", fileId, fileName);
 }

@@ -7,7 +7,7 @@ using namespace ModelSupport;
 
 namespace {
 
-template<typename... Args>
+template <typename... Args>
 std::optional<std::string> lastText(const char* column, std::string_view sql, const Args&... args)
 {
     auto db = SQLDatabase::sharedDataBase();
@@ -32,38 +32,44 @@ bool LibraryFilesModel::updateVersion()
 bool LibraryFilesModel::alterLibFilesTable()
 {
     auto db = database();
-    return db && db->goodConnection() && db->executeUpdate("ALTER TABLE corvelle_library_files ADD isNew INTEGER DEFAULT 0;");
+    return db && db->goodConnection()
+        && db->executeUpdate("ALTER TABLE corvelle_library_files ADD isNew INTEGER DEFAULT 0;");
 }
 
 EntityList<corvelle_library_files_Entity> LibraryFilesModel::getAllLibFiles()
 {
     auto db = database();
-    return db ? readLibraryFiles(db->executeQuery("select * from corvelle_library_files where published = 1 order by title")) : EntityList<corvelle_library_files_Entity> {};
+    return db
+        ? readLibraryFiles(db->executeQuery("select * from corvelle_library_files where published = 1 order by title"))
+        : EntityList<corvelle_library_files_Entity> {};
 }
 
 EntityList<corvelle_library_files_Entity> LibraryFilesModel::getAllLibFilesOrderByDate()
 {
     auto db = database();
-    return db ? readLibraryFiles(db->executeQuery("select * from corvelle_library_files where published = 1 order by date desc,title"))
+    return db ? readLibraryFiles(
+               db->executeQuery("select * from corvelle_library_files where published = 1 order by date desc,title"))
               : EntityList<corvelle_library_files_Entity> {};
 }
 
 EntityList<corvelle_library_files_Entity> LibraryFilesModel::getAllLibFilesOrderByType()
 {
     auto db = database();
-    return db ? readLibraryFiles(db->executeQuery("select * from corvelle_library_files where published = 1 order by type desc"))
+    return db ? readLibraryFiles(
+               db->executeQuery("select * from corvelle_library_files where published = 1 order by type desc"))
               : EntityList<corvelle_library_files_Entity> {};
 }
 
 EntityList<corvelle_library_files_Entity> LibraryFilesModel::getLibFilesBycatalogId(int categoryId)
 {
     auto db = database();
-    return db ? readLibraryFiles(db->executeQuery("select * from corvelle_library_files where published = 1 and category = ? order by title", categoryId))
+    return db ? readLibraryFiles(db->executeQuery(
+               "select * from corvelle_library_files where published = 1 and category = ? order by title", categoryId))
               : EntityList<corvelle_library_files_Entity> {};
 }
 
-EntityList<corvelle_library_files_Entity> LibraryFilesModel::getLibFilesBysearchNameOrderBy(const std::optional<std::string>& text,
-    const std::optional<std::string>& orderBy)
+EntityList<corvelle_library_files_Entity> LibraryFilesModel::getLibFilesBysearchNameOrderBy(
+    const std::optional<std::string>& text, const std::optional<std::string>& orderBy)
 {
     // The ordering is spliced into the statement, so only the library screen's own clauses pass.
     static constexpr const char* kOrderings[] = { "title", "date desc", "type desc" };
@@ -79,37 +85,45 @@ EntityList<corvelle_library_files_Entity> LibraryFilesModel::getLibFilesBysearch
     auto db = database();
     if (!db)
         return {};
-    return readLibraryFiles(db->executeQuery(std::string("select * from corvelle_library_files where published = 1 and (title like '%' || ? || '%' escape '\\') order by ") + ordering,
+    return readLibraryFiles(db->executeQuery(std::string("select * from corvelle_library_files where published = 1 and "
+                                                         "(title like '%' || ? || '%' escape '\\') order by ")
+            + ordering,
         likeText(text)));
 }
 
 std::shared_ptr<corvelle_library_files_Entity> LibraryFilesModel::getFilesByFileId(int fileId)
 {
     auto db = database();
-    auto files = db ? readLibraryFiles(db->executeQuery("select * from corvelle_library_files where published = 1 and id = ? limit 0,1", fileId))
+    auto files = db ? readLibraryFiles(db->executeQuery(
+                     "select * from corvelle_library_files where published = 1 and id = ? limit 0,1", fileId))
                     : EntityList<corvelle_library_files_Entity> {};
     return files.empty() ? nullptr : files.back();
 }
 
 std::optional<std::string> LibraryFilesModel::getCoverImageByFileName(const std::optional<std::string>& fileName)
 {
-    return lastText("cover_image", "select * from corvelle_library_files where file_name = ? and published = 1 limit 0,1", fileName);
+    return lastText("cover_image",
+        "select * from corvelle_library_files where file_name = ? and published = 1 limit 0,1", fileName);
 }
 
 std::optional<std::string> LibraryFilesModel::getFileTypeByFileName(const std::optional<std::string>& fileName)
 {
-    return lastText("type", "select * from corvelle_library_files where file_name = ? and published = 1 limit 0,1", fileName);
+    return lastText(
+        "type", "select * from corvelle_library_files where file_name = ? and published = 1 limit 0,1", fileName);
 }
 
 std::optional<std::string> LibraryFilesModel::getTitleByFileName(const std::optional<std::string>& fileName)
 {
-    return lastText("title", "select * from corvelle_library_files where file_name = ? and published = 1 limit 0,1", fileName);
+    return lastText(
+        "title", "select * from corvelle_library_files where file_name = ? and published = 1 limit 0,1", fileName);
 }
 
 int LibraryFilesModel::getFileIDbyFileName(const std::optional<std::string>& fileName)
 {
     auto db = database();
-    auto rs = db ? db->executeQuery("select * from corvelle_library_files where file_name = ? and published = 1 limit 0,1", fileName) : nullptr;
+    auto rs = db ? db->executeQuery(
+                  "select * from corvelle_library_files where file_name = ? and published = 1 limit 0,1", fileName)
+                 : nullptr;
     int id = 0;
     if (rs) {
         while (rs->next())
@@ -120,12 +134,14 @@ int LibraryFilesModel::getFileIDbyFileName(const std::optional<std::string>& fil
 
 std::optional<std::string> LibraryFilesModel::getFileNameByTitle(const std::optional<std::string>& title)
 {
-    return lastText("file_name", "select * from corvelle_library_files where title = ? and published = 1 limit 0,1", title);
+    return lastText(
+        "file_name", "select * from corvelle_library_files where title = ? and published = 1 limit 0,1", title);
 }
 
 std::optional<std::string> LibraryFilesModel::getFileNameById(int fileId)
 {
-    return lastText("file_name", "select * from corvelle_library_files where id = ? and published = 1 limit 0,1", fileId);
+    return lastText(
+        "file_name", "select * from corvelle_library_files where id = ? and published = 1 limit 0,1", fileId);
 }
 
 std::optional<std::string> LibraryFilesModel::getFileInfoByFileId(int fileId)
@@ -137,7 +153,8 @@ std::vector<std::string> LibraryFilesModel::getAllFilesImg()
 {
     std::vector<std::string> names;
     auto db = database();
-    auto rs = db ? db->executeQuery("select distinct cover_image from corvelle_library_files where published = 1") : nullptr;
+    auto rs = db ? db->executeQuery("select distinct cover_image from corvelle_library_files where published = 1")
+                 : nullptr;
     if (rs) {
         while (rs->next()) {
             if (auto name = rs->stringForColumn("cover_image"))
@@ -151,7 +168,9 @@ EntityList<corvelle_lib_category_cell_entity> LibraryFilesModel::getCategoryFile
 {
     EntityList<corvelle_lib_category_cell_entity> cells;
     auto db = database();
-    auto rs = db ? db->executeQuery("SELECT category,count(*) as count FROM corvelle_library_files where published = 1 group by category") : nullptr;
+    auto rs = db ? db->executeQuery(
+                  "SELECT category,count(*) as count FROM corvelle_library_files where published = 1 group by category")
+                 : nullptr;
     if (rs) {
         while (rs->next()) {
             auto cell = std::make_shared<corvelle_lib_category_cell_entity>();
@@ -172,11 +191,15 @@ bool LibraryFilesModel::updateOldNewFlags()
 bool LibraryFilesModel::saveToDatabaseLibraryFiles(const OptionalEntityList<corvelle_library_files_Entity>& files)
 {
     // An absent list is an empty transaction here.
-    const OptionalEntityList<corvelle_library_files_Entity> list = files ? files : EntityList<corvelle_library_files_Entity> {};
+    const OptionalEntityList<corvelle_library_files_Entity> list
+        = files ? files : EntityList<corvelle_library_files_Entity> {};
     return saveInTransaction(list, [](SQLDatabase& db, const corvelle_library_files_Entity& f) {
-        return db.executeUpdate("INSERT or REPLACE INTO corvelle_library_files(id,title,file_name,category,type,date,description,ordering,published,cover_image,info,isNew) "
-                         "VALUES(?,?,?,?,?,?,?,?,?,?,?,?);",
-            f.file_id, f.title, f.file_name, f.category, f.type, f.date, f.description, f.ordering, f.published, f.cover_image, f.info, f.isNew);
+        return db.executeUpdate("INSERT or REPLACE INTO "
+                                "corvelle_library_files(id,title,file_name,category,type,date,description,ordering,"
+                                "published,cover_image,info,isNew) "
+                                "VALUES(?,?,?,?,?,?,?,?,?,?,?,?);",
+            f.file_id, f.title, f.file_name, f.category, f.type, f.date, f.description, f.ordering, f.published,
+            f.cover_image, f.info, f.isNew);
     });
 }
 

@@ -21,7 +21,8 @@ public:
     EntityList<corvelle_library_files_Entity> getLibFilesBycatalogId(int categoryId);
     // Published files whose title contains the text. The ordering is one of
     // "title", "date desc" and "type desc"; any other gives an empty list.
-    EntityList<corvelle_library_files_Entity> getLibFilesBysearchNameOrderBy(const std::optional<std::string>& text, const std::optional<std::string>& orderBy);
+    EntityList<corvelle_library_files_Entity> getLibFilesBysearchNameOrderBy(
+        const std::optional<std::string>& text, const std::optional<std::string>& orderBy);
     std::shared_ptr<corvelle_library_files_Entity> getFilesByFileId(int fileId);
     std::optional<std::string> getCoverImageByFileName(const std::optional<std::string>& fileName);
     std::optional<std::string> getFileTypeByFileName(const std::optional<std::string>& fileName);

@@ -13,8 +13,10 @@ using namespace ModelSupport;
 
 namespace {
 
-constexpr const char* kCreateTable = "create table if not exists corvelle_login_user(indexId INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL,useName VARCHAR(20) NOT NULL UNIQUE,"
-                                     "password VARCHAR(64) NOT NULL,clientId VARCHAR(20) NOT NULL,deviceId VARCHAR(20) NOT NULL,lastLoginTime VARCHAR(15))";
+constexpr const char* kCreateTable = "create table if not exists corvelle_login_user(indexId INTEGER PRIMARY KEY "
+                                     "AUTOINCREMENT NOT NULL,useName VARCHAR(20) NOT NULL UNIQUE,"
+                                     "password VARCHAR(64) NOT NULL,clientId VARCHAR(20) NOT NULL,deviceId VARCHAR(20) "
+                                     "NOT NULL,lastLoginTime VARCHAR(15))";
 
 std::string lower(const std::optional<std::string>& text)
 {
@@ -55,7 +57,8 @@ std::shared_ptr<LoginInfo> LoginUserModel::getUserInfo(const std::optional<std::
     auto db = database();
     if (!db || !db->goodConnection())
         return nullptr;
-    auto rs = db->executeQuery("select * from corvelle_login_user \nwhere lower(useName) = ? limit 0,1;", lower(userId));
+    auto rs
+        = db->executeQuery("select * from corvelle_login_user \nwhere lower(useName) = ? limit 0,1;", lower(userId));
     if (!rs || !rs->next())
         return nullptr;
     auto info = std::make_shared<LoginInfo>();
@@ -63,8 +66,8 @@ std::shared_ptr<LoginInfo> LoginUserModel::getUserInfo(const std::optional<std::
     info->passWord = rs->stringForColumn("password");
     info->clientId = rs->stringForColumn("clientId");
     if (info->passWord == SavedPasswords::kInKeyring)
-        info->passWord = SavedPasswords::find(SavedPasswords::Use::OfflineSignIn, info->clientId.value_or(""),
-                                              info->accountId.value_or(""))
+        info->passWord = SavedPasswords::find(
+            SavedPasswords::Use::OfflineSignIn, info->clientId.value_or(""), info->accountId.value_or(""))
                              .value_or(std::string());
     info->deviceId = rs->stringForColumn("deviceId");
     info->email = rs->stringForColumn("email");
@@ -82,12 +85,15 @@ bool LoginUserModel::saveUserInfo(const std::shared_ptr<LoginInfo>& info)
     // The keyring is asked before the database is touched: no statement waits on it.
     std::optional<std::string> stored = info->passWord;
     if (!RecordText::isBlank(info->passWord)
-        && SavedPasswords::keep(SavedPasswords::Use::OfflineSignIn, info->clientId.value_or(""), info->accountId.value_or(""),
-            *info->passWord))
+        && SavedPasswords::keep(SavedPasswords::Use::OfflineSignIn, info->clientId.value_or(""),
+            info->accountId.value_or(""), *info->passWord))
         stored = SavedPasswords::kInKeyring;
-    return db->executeUpdate("INSERT OR REPLACE INTO corvelle_login_user(useName,password,clientId,deviceId,email,companyName,companyLink,lastLoginTime) "
-                             "VALUES(?,?,?,?,?,?,?,?);",
-        info->accountId, stored, info->clientId, info->deviceId, info->email, info->companyName, info->companyLink, PublicFunction::currentTime());
+    return db->executeUpdate(
+        "INSERT OR REPLACE INTO "
+        "corvelle_login_user(useName,password,clientId,deviceId,email,companyName,companyLink,lastLoginTime) "
+        "VALUES(?,?,?,?,?,?,?,?);",
+        info->accountId, stored, info->clientId, info->deviceId, info->email, info->companyName, info->companyLink,
+        PublicFunction::currentTime());
 }
 
 std::optional<std::string> LoginUserModel::checkLocalUserInfo(const std::shared_ptr<LoginInfo>& info)
@@ -114,27 +120,32 @@ bool LoginUserModel::checkClientId(const std::shared_ptr<LoginInfo>& info)
 bool LoginUserModel::checkDeviceId(const std::shared_ptr<LoginInfo>& info)
 {
     auto db = database();
-    if (!info || RecordText::isBlank(info->clientId) || RecordText::isBlank(info->deviceId) || !db || !db->goodConnection())
+    if (!info || RecordText::isBlank(info->clientId) || RecordText::isBlank(info->deviceId) || !db
+        || !db->goodConnection())
         return false;
-    return hasRow(*db, "select * from corvelle_login_user \nwhere lower(clientId) = ? and deviceId = ? ", lower(info->clientId), info->deviceId);
+    return hasRow(*db, "select * from corvelle_login_user \nwhere lower(clientId) = ? and deviceId = ? ",
+        lower(info->clientId), info->deviceId);
 }
 
 bool LoginUserModel::checkUserName(const std::shared_ptr<LoginInfo>& info)
 {
     auto db = database();
-    if (!info || RecordText::isBlank(info->clientId) || RecordText::isBlank(info->deviceId) || RecordText::isBlank(info->accountId) || !db || !db->goodConnection())
+    if (!info || RecordText::isBlank(info->clientId) || RecordText::isBlank(info->deviceId)
+        || RecordText::isBlank(info->accountId) || !db || !db->goodConnection())
         return false;
-    return hasRow(*db, "select * from corvelle_login_user \nwhere lower(clientId) = ? and deviceId = ? and lower(useName) = ? ", lower(info->clientId), info->deviceId,
-        lower(info->accountId));
+    return hasRow(*db,
+        "select * from corvelle_login_user \nwhere lower(clientId) = ? and deviceId = ? and lower(useName) = ? ",
+        lower(info->clientId), info->deviceId, lower(info->accountId));
 }
 
 bool LoginUserModel::checkPassword(const std::shared_ptr<LoginInfo>& info)
 {
     auto db = database();
-    if (!info || RecordText::isBlank(info->clientId) || RecordText::isBlank(info->deviceId) || RecordText::isBlank(info->accountId)
-        || RecordText::isBlank(info->passWord) || !db || !db->goodConnection())
+    if (!info || RecordText::isBlank(info->clientId) || RecordText::isBlank(info->deviceId)
+        || RecordText::isBlank(info->accountId) || RecordText::isBlank(info->passWord) || !db || !db->goodConnection())
         return false;
-    auto rs = db->executeQuery("select useName, clientId, password from corvelle_login_user \nwhere lower(clientId) = ? and deviceId = ? and useName = ?",
+    auto rs = db->executeQuery("select useName, clientId, password from corvelle_login_user \nwhere lower(clientId) = "
+                               "? and deviceId = ? and useName = ?",
         lower(info->clientId), info->deviceId, info->accountId);
     std::vector<std::array<std::string, 3>> rows;
     while (rs && rs->next())
@@ -160,10 +171,11 @@ bool LoginUserModel::checkPassword(const std::shared_ptr<LoginInfo>& info)
 bool LoginUserModel::forgetRefusedPassword(const std::shared_ptr<LoginInfo>& info)
 {
     auto db = database();
-    if (!info || RecordText::isBlank(info->clientId) || RecordText::isBlank(info->accountId) || RecordText::isBlank(info->passWord) || !db
-        || !db->goodConnection())
+    if (!info || RecordText::isBlank(info->clientId) || RecordText::isBlank(info->accountId)
+        || RecordText::isBlank(info->passWord) || !db || !db->goodConnection())
         return false;
-    auto rs = db->executeQuery("select useName, clientId, password from corvelle_login_user WHERE lower(clientId) = ? AND lower(useName) = ?",
+    auto rs = db->executeQuery(
+        "select useName, clientId, password from corvelle_login_user WHERE lower(clientId) = ? AND lower(useName) = ?",
         lower(info->clientId), lower(info->accountId));
     std::vector<std::array<std::string, 3>> rows;
     while (rs && rs->next())
@@ -178,7 +190,9 @@ bool LoginUserModel::forgetRefusedPassword(const std::shared_ptr<LoginInfo>& inf
                                         : std::optional<std::string>(stored);
         if (password != info->passWord)
             continue;
-        ok = db->executeUpdate("UPDATE corvelle_login_user SET password = '' WHERE useName = ? AND password = ?", account, stored) && ok;
+        ok = db->executeUpdate(
+                 "UPDATE corvelle_login_user SET password = '' WHERE useName = ? AND password = ?", account, stored)
+            && ok;
         if (inKeyring)
             SavedPasswords::forget(SavedPasswords::Use::OfflineSignIn, client, account);
     }

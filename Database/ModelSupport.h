@@ -23,7 +23,8 @@ void blankPlaceholderSku(corvelle_product_Entity& product);
 std::shared_ptr<corvelle_product_Entity> readProduct(SQLResultSet& rs, bool blankPlaceholder = true);
 EntityList<corvelle_product_Entity> readProducts(const std::shared_ptr<SQLResultSet>& rs, bool blankPlaceholder = true);
 std::shared_ptr<corvelle_library_files_Entity> readLibraryFile(SQLResultSet& rs, bool withNewMark = true);
-EntityList<corvelle_library_files_Entity> readLibraryFiles(const std::shared_ptr<SQLResultSet>& rs, bool withNewMark = true);
+EntityList<corvelle_library_files_Entity> readLibraryFiles(
+    const std::shared_ptr<SQLResultSet>& rs, bool withNewMark = true);
 // The column's texts of every row; null ones left out.
 std::vector<std::string> columnTexts(const std::shared_ptr<SQLResultSet>& rs, const char* column);
 
@@ -32,8 +33,7 @@ std::vector<std::string> columnTexts(const std::shared_ptr<SQLResultSet>& rs, co
 std::optional<std::string> likeText(const std::optional<std::string>& text);
 
 // Runs one statement and answers whether a row came back.
-template<typename... Args>
-bool hasRow(SQLDatabase& db, std::string_view sql, const Args&... args)
+template <typename... Args> bool hasRow(SQLDatabase& db, std::string_view sql, const Args&... args)
 {
     auto rs = db.executeQuery(sql, args...);
     if (!rs)
@@ -47,10 +47,10 @@ bool hasRow(SQLDatabase& db, std::string_view sql, const Args&... args)
 // batch over the records in order (SQLDatabase::inBatch). `write` answers
 // whether every statement of its record succeeded; the first failure ends the
 // batch, which then leaves the tables as they were and answers false.
-template<typename T, typename Write>
-bool saveInTransaction(const OptionalEntityList<T>& records, Write write)
+template <typename T, typename Write> bool saveInTransaction(const OptionalEntityList<T>& records, Write write)
 {
-    static_assert(std::is_same_v<std::invoke_result_t<Write, SQLDatabase&, const T&>, bool>, "a record's write answers its success");
+    static_assert(std::is_same_v<std::invoke_result_t<Write, SQLDatabase&, const T&>, bool>,
+        "a record's write answers its success");
     if (!records)
         return false;
     auto db = SQLDatabase::sharedDataBase();

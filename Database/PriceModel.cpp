@@ -8,12 +8,18 @@ using namespace ModelSupport;
 namespace {
 
 constexpr const char* kCreatePriceTable
-    = "CREATE TABLE if not exists corvelle_product_price (price_id integer PRIMARY KEY  NOT NULL  DEFAULT (0) ,product_id integer,vendor_group_id_list Varchar,"
-      "vendor_state_id_list Varchar,vendor_id_list Varchar,customer_id_list Varchar,price double,currency Varchar,discount_price double,discount_identifier Varchar,"
-      "discount_start_date Date DEFAULT (NULL) ,discount_end_date Date DEFAULT (NULL) ,discount_publish integer,tier_start_date Date DEFAULT (NULL) ,"
-      "tier_end_date Date DEFAULT (NULL) ,tier_quantity_price Varchar DEFAULT (NULL) ,tier_publish integer, discount_rat double) ;";
-constexpr const char* kCopiedColumns = "price_id,product_id,vendor_group_id_list,vendor_state_id_list,vendor_id_list,customer_id_list,price,currency,discount_price,"
-                                       "discount_identifier,discount_start_date,discount_end_date,discount_publish,tier_start_date,tier_end_date,tier_quantity_price,"
+    = "CREATE TABLE if not exists corvelle_product_price (price_id integer PRIMARY KEY  NOT NULL  DEFAULT (0) "
+      ",product_id integer,vendor_group_id_list Varchar,"
+      "vendor_state_id_list Varchar,vendor_id_list Varchar,customer_id_list Varchar,price double,currency "
+      "Varchar,discount_price double,discount_identifier Varchar,"
+      "discount_start_date Date DEFAULT (NULL) ,discount_end_date Date DEFAULT (NULL) ,discount_publish "
+      "integer,tier_start_date Date DEFAULT (NULL) ,"
+      "tier_end_date Date DEFAULT (NULL) ,tier_quantity_price Varchar DEFAULT (NULL) ,tier_publish integer, "
+      "discount_rat double) ;";
+constexpr const char* kCopiedColumns = "price_id,product_id,vendor_group_id_list,vendor_state_id_list,vendor_id_list,"
+                                       "customer_id_list,price,currency,discount_price,"
+                                       "discount_identifier,discount_start_date,discount_end_date,discount_publish,"
+                                       "tier_start_date,tier_end_date,tier_quantity_price,"
                                        "tier_publish";
 
 }  // namespace
@@ -40,7 +46,8 @@ void readPrice(SQLResultSet& rs, corvelle_product_price_Entity& price)
     price.tier_publish = rs.intForColumn("tier_publish");
     price.discontRat = PublicFunction::shownDiscountRatFromAbsolute(rs.doubleForColumn("discount_rat"));
     const double now = PublicFunction::currentTimeInterval();
-    if (now < price.discount_start_date->secondsSince1970 || now > price.discount_end_date->secondsSince1970 || price.price < 0)
+    if (now < price.discount_start_date->secondsSince1970 || now > price.discount_end_date->secondsSince1970
+        || price.price < 0)
         price.discount_flag = false;
 }
 
@@ -58,7 +65,8 @@ std::shared_ptr<corvelle_product_price_Entity> PriceModel::getPriceEntityByProdu
     return price;
 }
 
-std::unordered_map<int, std::shared_ptr<corvelle_product_price_Entity>> PriceModel::getPriceEntitiesByProductIds(const std::vector<int>& productIds)
+std::unordered_map<int, std::shared_ptr<corvelle_product_price_Entity>> PriceModel::getPriceEntitiesByProductIds(
+    const std::vector<int>& productIds)
 {
     std::unordered_map<int, std::shared_ptr<corvelle_product_price_Entity>> prices;
     prices.reserve(productIds.size());
@@ -75,7 +83,8 @@ std::unordered_map<int, std::shared_ptr<corvelle_product_price_Entity>> PriceMod
         ids += std::to_string(id);
     }
     ids += ']';
-    auto rs = db->executeQuery("select * from corvelle_product_price where product_id in (select value from json_each(?))", ids);
+    auto rs = db->executeQuery(
+        "select * from corvelle_product_price where product_id in (select value from json_each(?))", ids);
     if (!rs)
         return prices;
     // A product's rows are read one by one in id order, and the last one
@@ -96,11 +105,16 @@ std::unordered_map<int, std::shared_ptr<corvelle_product_price_Entity>> PriceMod
 bool PriceModel::saveToDatabasePrice(const OptionalEntityList<corvelle_product_price_Entity>& prices)
 {
     return saveInTransaction(prices, [](SQLDatabase& db, const corvelle_product_price_Entity& p) {
-        return db.executeUpdate("INSERT or REPLACE INTO corvelle_product_price(price_id,product_id,vendor_group_id_list,vendor_state_id_list,vendor_id_list,customer_id_list,"
-                         "price,currency,discount_price,discount_identifier,discount_start_date,discount_end_date,discount_publish,tier_start_date,tier_end_date,"
-                         "tier_quantity_price,tier_publish,discount_rat) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);",
-            p.price_id, p.product_id, p.vendor_group_id_list, p.vendor_state_id_list, p.vendor_id_list, p.customer_id_list, p.price, p.currency, p.discount_price,
-            p.discount_identifier, p.discount_start_date, p.discount_end_date, p.discount_publish, p.tier_start_date, p.tier_end_date, p.tier_quantity_price,
+        return db.executeUpdate(
+            "INSERT or REPLACE INTO "
+            "corvelle_product_price(price_id,product_id,vendor_group_id_list,vendor_state_id_list,vendor_id_list,"
+            "customer_id_list,"
+            "price,currency,discount_price,discount_identifier,discount_start_date,discount_end_date,discount_publish,"
+            "tier_start_date,tier_end_date,"
+            "tier_quantity_price,tier_publish,discount_rat) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);",
+            p.price_id, p.product_id, p.vendor_group_id_list, p.vendor_state_id_list, p.vendor_id_list,
+            p.customer_id_list, p.price, p.currency, p.discount_price, p.discount_identifier, p.discount_start_date,
+            p.discount_end_date, p.discount_publish, p.tier_start_date, p.tier_end_date, p.tier_quantity_price,
             p.tier_publish, p.discontRat);
     });
 }
@@ -121,26 +135,30 @@ bool PriceModel::alterProductPriceTable()
     // The rate column of the old table is copied too when it has one, so a
     // rebuild never drops the stored rates.
     const bool hadRate = db->columnExistsColumnName("corvelle_product_price", "discount_rat");
-    const std::string copy = std::string("INSERT INTO corvelle_product_price SELECT ") + kCopiedColumns + (hadRate ? ",discount_rat" : ",NULL")
-        + " FROM temp_corvelle_product_price";
+    const std::string copy = std::string("INSERT INTO corvelle_product_price SELECT ") + kCopiedColumns
+        + (hadRate ? ",discount_rat" : ",NULL") + " FROM temp_corvelle_product_price";
     return db->inBatch([&](SQLDatabase& connection) {
-        return connection.executeUpdate("ALTER TABLE corvelle_product_price RENAME TO temp_corvelle_product_price;") && connection.executeUpdate(kCreatePriceTable)
-            && connection.executeUpdate(copy) && connection.executeUpdate("DROP TABLE temp_corvelle_product_price")
+        return connection.executeUpdate("ALTER TABLE corvelle_product_price RENAME TO temp_corvelle_product_price;")
+            && connection.executeUpdate(kCreatePriceTable) && connection.executeUpdate(copy)
+            && connection.executeUpdate("DROP TABLE temp_corvelle_product_price")
             // The old table's index went with it; prices are read by product on every catalogue page.
-            && connection.executeUpdate("CREATE INDEX IF NOT EXISTS corvelle_product_price_product_index ON corvelle_product_price (product_id)");
+            && connection.executeUpdate("CREATE INDEX IF NOT EXISTS corvelle_product_price_product_index ON "
+                                        "corvelle_product_price (product_id)");
     });
 }
 
 bool PriceModel::alterProductPriceTableAddDiscountRat()
 {
     auto db = database();
-    return db && db->goodConnection() && db->executeUpdate("ALTER TABLE corvelle_product_price ADD discount_rat double ");
+    return db && db->goodConnection()
+        && db->executeUpdate("ALTER TABLE corvelle_product_price ADD discount_rat double ");
 }
 
 double PriceModel::getPriceByProductId(int productId)
 {
     auto db = database();
-    auto rs = db ? db->executeQuery("select price from corvelle_product_price where product_id = ?", productId) : nullptr;
+    auto rs
+        = db ? db->executeQuery("select price from corvelle_product_price where product_id = ?", productId) : nullptr;
     double price = 0;
     if (rs) {
         while (rs->next())
@@ -152,7 +170,8 @@ double PriceModel::getPriceByProductId(int productId)
 std::string PriceModel::getpriceCurrencyByProductId(int productId)
 {
     auto db = database();
-    auto rs = db ? db->executeQuery("select currency from corvelle_product_price where product_id = ?", productId) : nullptr;
+    auto rs = db ? db->executeQuery("select currency from corvelle_product_price where product_id = ?", productId)
+                 : nullptr;
     std::string currency;
     if (rs) {
         while (rs->next())
@@ -164,11 +183,13 @@ std::string PriceModel::getpriceCurrencyByProductId(int productId)
 double PriceModel::getwholesalePriceByProductId(int productId)
 {
     auto db = database();
-    return db ? db->doubleForQuery("select wholesale_price from corvelle_product_price where product_id = ?", productId) : 0;
+    return db ? db->doubleForQuery("select wholesale_price from corvelle_product_price where product_id = ?", productId)
+              : 0;
 }
 
 double PriceModel::getretailPriceByProductId(int productId)
 {
     auto db = database();
-    return db ? db->doubleForQuery("select retail_price from corvelle_product_price where product_id = ?", productId) : 0;
+    return db ? db->doubleForQuery("select retail_price from corvelle_product_price where product_id = ?", productId)
+              : 0;
 }

@@ -15,7 +15,8 @@ public:
     std::shared_ptr<corvelle_product_price_Entity> getPriceEntityByProductId(int productId);
     // The same record for each of the products, read in one statement; a
     // product without a price row gets an empty record, as above.
-    std::unordered_map<int, std::shared_ptr<corvelle_product_price_Entity>> getPriceEntitiesByProductIds(const std::vector<int>& productIds);
+    std::unordered_map<int, std::shared_ptr<corvelle_product_price_Entity>> getPriceEntitiesByProductIds(
+        const std::vector<int>& productIds);
     bool saveToDatabasePrice(const OptionalEntityList<corvelle_product_price_Entity>& prices);
     bool updateVersion() override;
     // Rebuilds the table in its current form, keeping every column's values;

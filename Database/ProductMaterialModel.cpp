@@ -6,8 +6,8 @@ using namespace ModelSupport;
 
 namespace {
 
-constexpr const char* kRelatedFileTable
-    = "create table if not exists corvelle_product_related_file(id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL,file_id INTEGER NOT NULL,product_sku varchar)";
+constexpr const char* kRelatedFileTable = "create table if not exists corvelle_product_related_file(id INTEGER PRIMARY "
+                                          "KEY AUTOINCREMENT NOT NULL,file_id INTEGER NOT NULL,product_sku varchar)";
 
 }  // namespace
 
@@ -28,17 +28,20 @@ bool ProductMaterialModel::createProductRelatedFileTable()
 bool ProductMaterialModel::alterProductRelatedFileTable()
 {
     auto db = database();
-    return db && db->goodConnection() && db->executeUpdate("ALTER TABLE corvelle_product_related_file ADD product_id integer ");
+    return db && db->goodConnection()
+        && db->executeUpdate("ALTER TABLE corvelle_product_related_file ADD product_id integer ");
 }
 
 EntityList<corvelle_library_files_Entity> ProductMaterialModel::getProductRelatedFilesByProductId(int productId)
 {
     EntityList<corvelle_library_files_Entity> files;
     auto db = database();
-    auto rs = db ? db->executeQuery("select t1.* from corvelle_library_files t1, corvelle_product_related_file t2,corvelle_product t3 where t1.id = t2.file_id and "
-                                    "t2.product_sku = t3.product_sku and t1.published = 1 and t3.product_id = ? order by title",
-                       productId)
-                 : nullptr;
+    auto rs = db
+        ? db->executeQuery("select t1.* from corvelle_library_files t1, corvelle_product_related_file "
+                           "t2,corvelle_product t3 where t1.id = t2.file_id and "
+                           "t2.product_sku = t3.product_sku and t1.published = 1 and t3.product_id = ? order by title",
+            productId)
+        : nullptr;
     if (!rs)
         return files;
     // The documents screen shows the new mark, so it is read with the rest.
@@ -47,7 +50,8 @@ EntityList<corvelle_library_files_Entity> ProductMaterialModel::getProductRelate
     return files;
 }
 
-bool ProductMaterialModel::saveToDatabaseProductRelatedFile(const OptionalEntityList<corvelle_product_related_files_Entity>& links)
+bool ProductMaterialModel::saveToDatabaseProductRelatedFile(
+    const OptionalEntityList<corvelle_product_related_files_Entity>& links)
 {
     if (!links || links->empty())
         return false;
@@ -59,8 +63,10 @@ bool ProductMaterialModel::saveToDatabaseProductRelatedFile(const OptionalEntity
             return false;
         for (const auto& link : *links) {
             if (link
-                && !connection.executeUpdate("INSERT or REPLACE INTO corvelle_product_related_file(file_id,product_sku,product_id) VALUES(?,?,?);", link->file_id,
-                    link->product_sku, link->product_id))
+                && !connection.executeUpdate(
+                    "INSERT or REPLACE INTO corvelle_product_related_file(file_id,product_sku,product_id) "
+                    "VALUES(?,?,?);",
+                    link->file_id, link->product_sku, link->product_id))
                 return false;
         }
         return true;

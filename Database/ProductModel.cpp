@@ -7,9 +7,11 @@ using namespace ModelSupport;
 
 namespace {
 
-constexpr const char* kTagTableSQL = "create table if not exists corvelle_product_tag(tag_id INTEGER PRIMARY KEY AUTOINCREMENT,tag_name VARCHAR(64) NOT NULL UNIQUE)";
+constexpr const char* kTagTableSQL = "create table if not exists corvelle_product_tag(tag_id INTEGER PRIMARY KEY "
+                                     "AUTOINCREMENT,tag_name VARCHAR(64) NOT NULL UNIQUE)";
 constexpr const char* kRelatedTagTableSQL
-    = "create table if not exists corvelle_product_related_tag(id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL,product_id INTEGER NOT NULL,tag_id INTEGER NOT NULL)";
+    = "create table if not exists corvelle_product_related_tag(id INTEGER PRIMARY KEY AUTOINCREMENT NOT "
+      "NULL,product_id INTEGER NOT NULL,tag_id INTEGER NOT NULL)";
 
 EntityList<corvelle_tag_entity> groupTags(const std::shared_ptr<SQLResultSet>& rs, bool skipZeroProduct)
 {
@@ -31,7 +33,8 @@ EntityList<corvelle_tag_entity> groupTags(const std::shared_ptr<SQLResultSet>& r
     return tags;
 }
 
-std::shared_ptr<corvelle_product_Entity> lastProduct(const std::shared_ptr<SQLResultSet>& rs, bool blankPlaceholder = true)
+std::shared_ptr<corvelle_product_Entity> lastProduct(
+    const std::shared_ptr<SQLResultSet>& rs, bool blankPlaceholder = true)
 {
     auto products = readProducts(rs, blankPlaceholder);
     return products.empty() ? nullptr : products.back();
@@ -44,7 +47,8 @@ std::shared_ptr<corvelle_product_Entity> lastProduct(const std::shared_ptr<SQLRe
 EntityList<corvelle_product_Entity> ProductModel::getAllProducts()
 {
     auto db = database();
-    return db ? readProducts(db->executeQuery("select * from corvelle_product where product_publish = 1")) : EntityList<corvelle_product_Entity> {};
+    return db ? readProducts(db->executeQuery("select * from corvelle_product where product_publish = 1"))
+              : EntityList<corvelle_product_Entity> {};
 }
 
 EntityList<corvelle_product_Entity> ProductModel::getProductsByCategory_id(int categoryId)
@@ -53,9 +57,11 @@ EntityList<corvelle_product_Entity> ProductModel::getProductsByCategory_id(int c
     if (!db)
         return {};
     if (categoryId == -1)
-        return readProducts(db->executeQuery("select * from corvelle_product p,corvelle_product_category_xref x where p.product_id = x.product_id and p.product_publish = 1 "
+        return readProducts(db->executeQuery("select * from corvelle_product p,corvelle_product_category_xref x where "
+                                             "p.product_id = x.product_id and p.product_publish = 1 "
                                              "and x.category_id = 0"));
-    return readProducts(db->executeQuery("select * from corvelle_product p,corvelle_product_category_xref x where p.product_id = x.product_id and p.product_publish = 1 "
+    return readProducts(db->executeQuery("select * from corvelle_product p,corvelle_product_category_xref x where "
+                                         "p.product_id = x.product_id and p.product_publish = 1 "
                                          "and x.category_id = ?  and x.category_id <>0",
         categoryId));
 }
@@ -63,19 +69,27 @@ EntityList<corvelle_product_Entity> ProductModel::getProductsByCategory_id(int c
 std::shared_ptr<corvelle_product_Entity> ProductModel::getProductByProductId(int productId)
 {
     auto db = database();
-    return db ? lastProduct(db->executeQuery("select * from corvelle_product where product_publish = 1 and product_id = ? limit 0,1", productId)) : nullptr;
+    return db ? lastProduct(db->executeQuery(
+               "select * from corvelle_product where product_publish = 1 and product_id = ? limit 0,1", productId))
+              : nullptr;
 }
 
 std::shared_ptr<corvelle_product_Entity> ProductModel::getAllProductByProductId(int productId)
 {
     auto db = database();
-    return db ? lastProduct(db->executeQuery("select * from corvelle_product where product_id = ? limit 0,1", productId)) : nullptr;
+    return db
+        ? lastProduct(db->executeQuery("select * from corvelle_product where product_id = ? limit 0,1", productId))
+        : nullptr;
 }
 
 std::shared_ptr<corvelle_product_Entity> ProductModel::getProductByProductSKU(const std::optional<std::string>& sku)
 {
     auto db = database();
-    return db ? lastProduct(db->executeQuery("select * from corvelle_product where product_publish = 1 and product_sku = ? limit 0,1", sku), false) : nullptr;
+    return db ? lastProduct(
+               db->executeQuery(
+                   "select * from corvelle_product where product_publish = 1 and product_sku = ? limit 0,1", sku),
+               false)
+              : nullptr;
 }
 
 EntityList<corvelle_product_Entity> ProductModel::getProductsBySearchString(const std::optional<std::string>& text)
@@ -83,8 +97,10 @@ EntityList<corvelle_product_Entity> ProductModel::getProductsBySearchString(cons
     auto db = database();
     if (!db)
         return {};
-    return readProducts(db->executeQuery("select t1.* from corvelle_product t1 where (t1.product_sku like '%' || ?1 || '%' escape '\\' or t1.product_name like '%' || ?1 || '%' escape '\\' "
-                                         "or t1.product_tags like '%' || ?1 || '%' escape '\\') and t1.product_publish = 1  order by t1.product_name",
+    return readProducts(db->executeQuery(
+        "select t1.* from corvelle_product t1 where (t1.product_sku like '%' || ?1 || '%' escape '\\' or "
+        "t1.product_name like '%' || ?1 || '%' escape '\\' "
+        "or t1.product_tags like '%' || ?1 || '%' escape '\\') and t1.product_publish = 1  order by t1.product_name",
         likeText(text)));
 }
 
@@ -94,8 +110,10 @@ EntityList<product_attribute_cell_Entity> ProductModel::getProductAttributeByPro
     auto db = database();
     if (!db)
         return cells;
-    auto rs = db->executeQuery("select  t1.product_id,t2.field_name,t1.selection_list from corvelle_product_attribute t1, corvelle_fields_product_attribute t2 "
-                               "where t1.attribute_fields_id = t2.field_id and t2.published = 1  and t2.display = 1 and t1.product_id = ?",
+    auto rs = db->executeQuery(
+        "select  t1.product_id,t2.field_name,t1.selection_list from corvelle_product_attribute t1, "
+        "corvelle_fields_product_attribute t2 "
+        "where t1.attribute_fields_id = t2.field_id and t2.published = 1  and t2.display = 1 and t1.product_id = ?",
         productId);
     if (!rs)
         return cells;
@@ -113,7 +131,8 @@ std::vector<std::string> ProductModel::getAllTagsByProduct_id(int productId)
     auto db = database();
     if (!db)
         return { std::string() };
-    auto rs = db->executeQuery("select product_tags from corvelle_product where product_id = ? and product_publish = 1", productId);
+    auto rs = db->executeQuery(
+        "select product_tags from corvelle_product where product_id = ? and product_publish = 1", productId);
     std::optional<std::string> tags = std::string();
     if (rs) {
         while (rs->next())
@@ -129,8 +148,10 @@ EntityList<corvelle_tag_entity> ProductModel::getAllProductTags()
     auto db = database();
     if (!db)
         return {};
-    return groupTags(db->executeQuery("select t1.tag_id,t1.tag_name,t2.product_id from corvelle_product_tag t1 left join corvelle_product_related_tag t2 "
-                                      "on t1.tag_id = t2.tag_id and t2.product_id in (select product_id from corvelle_product where product_publish = 1) "
+    return groupTags(db->executeQuery("select t1.tag_id,t1.tag_name,t2.product_id from corvelle_product_tag t1 left "
+                                      "join corvelle_product_related_tag t2 "
+                                      "on t1.tag_id = t2.tag_id and t2.product_id in (select product_id from "
+                                      "corvelle_product where product_publish = 1) "
                                       "order by t1.tag_id,t2.product_id"),
         true);
 }
@@ -140,9 +161,11 @@ EntityList<corvelle_tag_entity> ProductModel::getTagsByProductID(int productId)
     auto db = database();
     if (!db)
         return {};
-    return groupTags(db->executeQuery("select t1.tag_id,t1.tag_name,t2.product_id from corvelle_product_tag t1 left join corvelle_product_related_tag t2 "
-                                      "on t1.tag_id = t2.tag_id where t2.product_id = ? order by t1.tag_id,t2.product_id",
-                         productId),
+    return groupTags(
+        db->executeQuery("select t1.tag_id,t1.tag_name,t2.product_id from corvelle_product_tag t1 left join "
+                         "corvelle_product_related_tag t2 "
+                         "on t1.tag_id = t2.tag_id where t2.product_id = ? order by t1.tag_id,t2.product_id",
+            productId),
         false);
 }
 
@@ -151,33 +174,42 @@ EntityList<corvelle_product_Entity> ProductModel::getAllTags()
     auto db = database();
     if (!db)
         return {};
-    return readProducts(db->executeQuery("select * from corvelle_product p,corvelle_product_category_xref x where p.product_id = x.product_id and p.product_publish = 1 "
+    return readProducts(db->executeQuery("select * from corvelle_product p,corvelle_product_category_xref x where "
+                                         "p.product_id = x.product_id and p.product_publish = 1 "
                                          "and x.category_id <> 0"));
 }
 
 bool ProductModel::saveToDatabaseProduct(const OptionalEntityList<corvelle_product_Entity>& products)
 {
     return saveInTransaction(products, [](SQLDatabase& db, const corvelle_product_Entity& p) {
-        return db.executeUpdate("INSERT or REPLACE INTO corvelle_product(product_id,product_sku,product_name,product_s_desc,product_l_desc,product_publish,product_ordering,"
+        return db.executeUpdate("INSERT or REPLACE INTO "
+                                "corvelle_product(product_id,product_sku,product_name,product_s_desc,product_l_desc,"
+                                "product_publish,product_ordering,"
                                 "product_stock,product_sale,product_buy,product_tags) VALUES(?,?,?,?,?,?,?,?,?,?,?);",
-                   p.product_id, p.product_sku, p.product_name, p.product_s_desc, p.product_l_desc, p.product_publish, p.product_ordering, p.product_stock,
-                   p.product_sale, p.product_buy, p.product_tags)
+                   p.product_id, p.product_sku, p.product_name, p.product_s_desc, p.product_l_desc, p.product_publish,
+                   p.product_ordering, p.product_stock, p.product_sale, p.product_buy, p.product_tags)
             && db.executeUpdate("delete from corvelle_product_attribute where product_id = ?;", p.product_id);
     });
 }
 
-bool ProductModel::saveToDatabaseProductAttribute(const OptionalEntityList<corvelle_product_attribute_Entity>& attributes)
+bool ProductModel::saveToDatabaseProductAttribute(
+    const OptionalEntityList<corvelle_product_attribute_Entity>& attributes)
 {
     return saveInTransaction(attributes, [](SQLDatabase& db, const corvelle_product_attribute_Entity& a) {
-        return db.executeUpdate("INSERT or REPLACE INTO corvelle_product_attribute(attribute_id,product_id,attribute_fields_id,attribute_value, selection_list) VALUES(?,?,?,?,?);",
+        return db.executeUpdate("INSERT or REPLACE INTO "
+                                "corvelle_product_attribute(attribute_id,product_id,attribute_fields_id,attribute_"
+                                "value, selection_list) VALUES(?,?,?,?,?);",
             a.attribute_id, a.product_id, a.attribute_fields_id, a.default_value, a.attribute_value);
     });
 }
 
-bool ProductModel::saveToDatabaseFieldsProductAttribute(const OptionalEntityList<corvelle_fields_product_attribute_Entity>& fields)
+bool ProductModel::saveToDatabaseFieldsProductAttribute(
+    const OptionalEntityList<corvelle_fields_product_attribute_Entity>& fields)
 {
     return saveInTransaction(fields, [](SQLDatabase& db, const corvelle_fields_product_attribute_Entity& f) {
-        return db.executeUpdate("INSERT or REPLACE INTO corvelle_fields_product_attribute(field_id,field_name,description,selection_list,display,published) VALUES(?,?,?,?,?,?);",
+        return db.executeUpdate("INSERT or REPLACE INTO "
+                                "corvelle_fields_product_attribute(field_id,field_name,description,selection_list,"
+                                "display,published) VALUES(?,?,?,?,?,?);",
             f.field_id, f.field_name, f.description, f.selection_list, f.display, f.published);
     });
 }
@@ -194,7 +226,10 @@ bool ProductModel::saveToDatabaseProductTag(const OptionalEntityList<corvelle_ta
         if (!connection.executeUpdate("delete from corvelle_product_tag;"))
             return false;
         for (const auto& tag : *tags) {
-            if (tag && !connection.executeUpdate("INSERT or REPLACE INTO corvelle_product_tag(tag_id,tag_name) VALUES(?,?);", tag->tag_id, tag->tag_name))
+            if (tag
+                && !connection.executeUpdate(
+                    "INSERT or REPLACE INTO corvelle_product_tag(tag_id,tag_name) VALUES(?,?);", tag->tag_id,
+                    tag->tag_name))
                 return false;
         }
         return true;
@@ -212,7 +247,10 @@ bool ProductModel::saveToDatabaseProductRelatedTag(const OptionalEntityList<corv
         if (!connection.executeUpdate("delete from corvelle_product_related_tag;"))
             return false;
         for (const auto& link : *links) {
-            if (link && !connection.executeUpdate("INSERT or REPLACE INTO corvelle_product_related_tag(tag_id,product_id) VALUES(?,?);", link->tag_id, link->product_id))
+            if (link
+                && !connection.executeUpdate(
+                    "INSERT or REPLACE INTO corvelle_product_related_tag(tag_id,product_id) VALUES(?,?);", link->tag_id,
+                    link->product_id))
                 return false;
         }
         return true;
@@ -234,7 +272,8 @@ bool ProductModel::createProductRelatedTagTable()
 bool ProductModel::alterProductAttributeTable()
 {
     auto db = database();
-    return db && db->goodConnection() && db->executeUpdate("ALTER TABLE corvelle_product_attribute ADD selection_list TEXT");
+    return db && db->goodConnection()
+        && db->executeUpdate("ALTER TABLE corvelle_product_attribute ADD selection_list TEXT");
 }
 
 void ProductModel::moveDataForUpdate()
@@ -249,7 +288,8 @@ void ProductModel::moveDataForUpdate()
                 continue;
             for (const auto& piece : NSString::componentsSeparatedByString(*product->product_tags, ",")) {
                 if (!NSString::stringByTrimmingCharactersInSet(piece, CharacterSet::whitespace).empty()
-                    && !connection.executeUpdate("INSERT or REPLACE INTO corvelle_product_tag(tag_name) VALUES(?);", piece))
+                    && !connection.executeUpdate(
+                        "INSERT or REPLACE INTO corvelle_product_tag(tag_name) VALUES(?);", piece))
                     return false;
             }
         }

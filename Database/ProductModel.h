@@ -32,7 +32,8 @@ public:
     // Replaces each product row and clears that product's attribute rows.
     bool saveToDatabaseProduct(const OptionalEntityList<corvelle_product_Entity>& products);
     bool saveToDatabaseProductAttribute(const OptionalEntityList<corvelle_product_attribute_Entity>& attributes);
-    bool saveToDatabaseFieldsProductAttribute(const OptionalEntityList<corvelle_fields_product_attribute_Entity>& fields);
+    bool saveToDatabaseFieldsProductAttribute(
+        const OptionalEntityList<corvelle_fields_product_attribute_Entity>& fields);
     // Both empty their table first, in the same transaction.
     bool saveToDatabaseProductTag(const OptionalEntityList<corvelle_tag_entity>& tags);
     bool saveToDatabaseProductRelatedTag(const OptionalEntityList<corvelle_product_related_tag_Entity>& links);
@@ -43,8 +44,6 @@ public:
     // Fills the tag tables from the products' tags texts.
     void moveDataForUpdate();
 };
-
-
 
 // Its includers expect the models that once shared this header.
 #include "Database/productAndcategoryXrefModel.h"

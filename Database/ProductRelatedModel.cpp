@@ -33,12 +33,17 @@ EntityList<corvelle_product_Entity> ProductRelatedModel::getProductByProductSKU(
         values.push_back(Value(sku));
     }
     return readProducts(db->executeQueryWithArgumentsInArray(
-        "select * from corvelle_product where product_publish = 1 and product_sku in (" + placeholders + ") order by product_name", values));
+        "select * from corvelle_product where product_publish = 1 and product_sku in (" + placeholders
+            + ") order by product_name",
+        values));
 }
 
-bool ProductRelatedModel::saveToDatabaseProductrelated(const OptionalEntityList<corvelle_product_related_Entity>& related)
+bool ProductRelatedModel::saveToDatabaseProductrelated(
+    const OptionalEntityList<corvelle_product_related_Entity>& related)
 {
     return saveInTransaction(related, [](SQLDatabase& db, const corvelle_product_related_Entity& r) {
-        return db.executeUpdate("INSERT or REPLACE INTO corvelle_product_related(product_id,related_product_sku) VALUES(?,?);", r.product_id, r.related_product_sku);
+        return db.executeUpdate(
+            "INSERT or REPLACE INTO corvelle_product_related(product_id,related_product_sku) VALUES(?,?);",
+            r.product_id, r.related_product_sku);
     });
 }

@@ -33,7 +33,8 @@ QuoteOrderEntity::QuoteOrderEntity()
 std::string QuoteOrderEntity::generateNewOrderNumber()
 {
     const auto& account = LoginMode::sharedInstance()->acountID();
-    return stringWithFormat("%@_%@", account.value_or(std::string()), NSDateFormatter("yyMMddHHmmss").stringFromDate(Clock::wallNow()));
+    return stringWithFormat(
+        "%@_%@", account.value_or(std::string()), NSDateFormatter("yyMMddHHmmss").stringFromDate(Clock::wallNow()));
 }
 
 double QuoteOrderEntity::discount() const
@@ -80,25 +81,13 @@ int QuoteOrderEntity::newItemIndex() const
     return largest + 1;
 }
 
-std::string QuoteOrderEntity::strPrice() const
-{
-    return stringWithFormat("%.2f", total());
-}
+std::string QuoteOrderEntity::strPrice() const { return stringWithFormat("%.2f", total()); }
 
-std::string QuoteOrderEntity::strOriginalTotal() const
-{
-    return moneyText(originalTotal(), currency);
-}
+std::string QuoteOrderEntity::strOriginalTotal() const { return moneyText(originalTotal(), currency); }
 
-std::string QuoteOrderEntity::strTotal() const
-{
-    return moneyText(total(), currency);
-}
+std::string QuoteOrderEntity::strTotal() const { return moneyText(total(), currency); }
 
-std::string QuoteOrderEntity::strDiscount() const
-{
-    return moneyText(discount(), currency);
-}
+std::string QuoteOrderEntity::strDiscount() const { return moneyText(discount(), currency); }
 
 std::string QuoteOrderEntity::mdateShow() const
 {

@@ -18,10 +18,7 @@ double QuoteOrderItemEntity::discontRat() const
     return static_cast<double>(static_cast<float>(rate));
 }
 
-std::string QuoteOrderItemEntity::attributesShow() const
-{
-    return RecordText::linesOfPieces(attributes);
-}
+std::string QuoteOrderItemEntity::attributesShow() const { return RecordText::linesOfPieces(attributes); }
 
 std::vector<std::shared_ptr<product_attribute_cell_Entity>> QuoteOrderItemEntity::attributesArray() const
 {

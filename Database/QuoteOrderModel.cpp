@@ -20,33 +20,47 @@ using namespace ModelSupport;
 namespace {
 
 constexpr const char* kCreateItemTable
-    = "CREATE TABLE if not exists corvelle_quote_order_item (order_item_id integer  PRIMARY KEY AUTOINCREMENT DEFAULT NULL,order_id integer DEFAULT NULL,"
-      "customer_info_id Varchar(32) DEFAULT NULL,vendor_id integer DEFAULT NULL,product_id integer DEFAULT NULL,order_item_sku Varchar(64) DEFAULT NULL,"
-      "order_item_name Varchar(64) DEFAULT NULL,product_quantity integer DEFAULT NULL,product_item_price double DEFAULT NULL,product_final_price double DEFAULT NULL,"
-      "order_item_currency Varchar(16) DEFAULT NULL,order_item_subtotal double,order_status Varchar(1) DEFAULT NULL,cdate Varchar(100) DEFAULT NULL,"
+    = "CREATE TABLE if not exists corvelle_quote_order_item (order_item_id integer  PRIMARY KEY AUTOINCREMENT DEFAULT "
+      "NULL,order_id integer DEFAULT NULL,"
+      "customer_info_id Varchar(32) DEFAULT NULL,vendor_id integer DEFAULT NULL,product_id integer DEFAULT "
+      "NULL,order_item_sku Varchar(64) DEFAULT NULL,"
+      "order_item_name Varchar(64) DEFAULT NULL,product_quantity integer DEFAULT NULL,product_item_price double "
+      "DEFAULT NULL,product_final_price double DEFAULT NULL,"
+      "order_item_currency Varchar(16) DEFAULT NULL,order_item_subtotal double,order_status Varchar(1) DEFAULT "
+      "NULL,cdate Varchar(100) DEFAULT NULL,"
       "mdate Varchar(100) DEFAULT NULL,product_attribute TEXT DEFAULT NULL, discount_rat double)";
-constexpr const char* kItemColumns = "order_item_id,order_id,customer_info_id,vendor_id,product_id,order_item_sku,order_item_name,product_quantity,product_item_price,"
-                                     "product_final_price,order_item_currency,order_item_subtotal,order_status,cdate,mdate,product_attribute";
+constexpr const char* kItemColumns
+    = "order_item_id,order_id,customer_info_id,vendor_id,product_id,order_item_sku,order_item_name,product_quantity,"
+      "product_item_price,"
+      "product_final_price,order_item_currency,order_item_subtotal,order_status,cdate,mdate,product_attribute";
 
-constexpr const char* kOrderColumnNames[] = { "order_id", "customer_id", "customer_info_id", "customer_name", "vendor_id", "order_number", "order_total",
-    "order_subtotal", "order_tax", "order_tax_details", "order_shipping", "order_shipping_tax", "coupon_discount", "coupon_code", "order_discount", "order_currency",
-    "order_status", "cdate", "mdate", "ship_method", "customer_note", "ip_address", "uploaded", "discount_rat", "signature", "address", "city", "state", "zip_code",
-    "phone", "bankAccount" };
+constexpr const char* kOrderColumnNames[] = { "order_id", "customer_id", "customer_info_id", "customer_name",
+    "vendor_id", "order_number", "order_total", "order_subtotal", "order_tax", "order_tax_details", "order_shipping",
+    "order_shipping_tax", "coupon_discount", "coupon_code", "order_discount", "order_currency", "order_status", "cdate",
+    "mdate", "ship_method", "customer_note", "ip_address", "uploaded", "discount_rat", "signature", "address", "city",
+    "state", "zip_code", "phone", "bankAccount" };
 constexpr const char* kInsertOrder
-    = "INSERT OR REPLACE INTO corvelle_quote_order(order_id,customer_id,customer_info_id,customer_name,vendor_id,order_number,order_total,order_subtotal,order_tax,"
-      "order_tax_details,order_shipping,order_shipping_tax,coupon_discount,coupon_code,order_discount,order_currency,order_status,cdate,mdate,ship_method,"
+    = "INSERT OR REPLACE INTO "
+      "corvelle_quote_order(order_id,customer_id,customer_info_id,customer_name,vendor_id,order_number,order_total,"
+      "order_subtotal,order_tax,"
+      "order_tax_details,order_shipping,order_shipping_tax,coupon_discount,coupon_code,order_discount,order_currency,"
+      "order_status,cdate,mdate,ship_method,"
       "customer_note,ip_address,uploaded,discount_rat,signature,address,city,state,zip_code,phone,bankAccount) "
       "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
-constexpr const char* kItemColumnNames[] = { "order_id", "customer_info_id", "vendor_id", "product_id", "order_item_sku", "order_item_name", "product_quantity",
-    "product_item_price", "product_final_price", "order_item_currency", "order_item_subtotal", "order_status", "cdate", "mdate", "product_attribute" };
-constexpr const char* kInsertItem
-    = "INSERT OR REPLACE INTO corvelle_quote_order_item(order_item_id,order_id,customer_info_id,vendor_id,product_id,order_item_sku,order_item_name,"
-      "product_quantity,product_item_price,product_final_price,order_item_currency,order_item_subtotal,order_status,cdate,mdate,product_attribute,discount_rat) "
-      "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+constexpr const char* kItemColumnNames[] = { "order_id", "customer_info_id", "vendor_id", "product_id",
+    "order_item_sku", "order_item_name", "product_quantity", "product_item_price", "product_final_price",
+    "order_item_currency", "order_item_subtotal", "order_status", "cdate", "mdate", "product_attribute" };
+constexpr const char* kInsertItem = "INSERT OR REPLACE INTO "
+                                    "corvelle_quote_order_item(order_item_id,order_id,customer_info_id,vendor_id,"
+                                    "product_id,order_item_sku,order_item_name,"
+                                    "product_quantity,product_item_price,product_final_price,order_item_currency,order_"
+                                    "item_subtotal,order_status,cdate,mdate,product_attribute,discount_rat) "
+                                    "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
 
 // cdate as a sortable date text: "MM/dd/yyyy HH:mm:ss" becomes
 // "yyyy-MM-dd HH:mm:ss"; a date already in that form stays as it is.
-constexpr const char* kCdateAsDate = "(case when substr(cdate,3,1) = '/' then substr(cdate,7,4) || '-' || substr(cdate,1,2) || '-' || substr(cdate,4,2) || "
+constexpr const char* kCdateAsDate = "(case when substr(cdate,3,1) = '/' then substr(cdate,7,4) || '-' || "
+                                     "substr(cdate,1,2) || '-' || substr(cdate,4,2) || "
                                      "substr(cdate,11) else cdate end)";
 
 // The submitted orders of the signed-in account: the number starts with the
@@ -59,10 +73,7 @@ Value accountPrefix()
     return account ? Value(*account + "_") : Value();
 }
 
-std::string textOrEmpty(const std::optional<std::string>& text)
-{
-    return text.value_or(std::string());
-}
+std::string textOrEmpty(const std::optional<std::string>& text) { return text.value_or(std::string()); }
 
 std::optional<Date> parseOrderDate(const std::string& text)
 {
@@ -71,10 +82,7 @@ std::optional<Date> parseOrderDate(const std::string& text)
     return NSDateFormatter("yyyy-MM-dd HH:mm:ss").dateFromString(text);
 }
 
-bool isCustomerOnShow()
-{
-    return ConfigManager::sharedInstance()->isOnShow(2);
-}
+bool isCustomerOnShow() { return ConfigManager::sharedInstance()->isOnShow(2); }
 
 Value dictionaryValue(const Value& dict, const char* key)
 {
@@ -113,15 +121,26 @@ std::optional<int> positiveServerId(const Value* value)
 // name at every row: a list reads a hundred thousand lines.
 struct LineColumns {
     explicit LineColumns(SQLResultSet& rs)
-        : id(rs.columnIndexForName("order_item_id")), order(rs.columnIndexForName("order_id")), customerInfo(rs.columnIndexForName("customer_info_id"))
-        , sku(rs.columnIndexForName("order_item_sku")), name(rs.columnIndexForName("order_item_name")), quantity(rs.columnIndexForName("product_quantity"))
-        , price(rs.columnIndexForName("product_item_price")), finalPrice(rs.columnIndexForName("product_final_price"))
-        , currency(rs.columnIndexForName("order_item_currency")), subtotal(rs.columnIndexForName("order_item_subtotal"))
-        , status(rs.columnIndexForName("order_status")), cdate(rs.columnIndexForName("cdate")), mdate(rs.columnIndexForName("mdate"))
-        , attributes(rs.columnIndexForName("product_attribute")), rate(rs.columnIndexForName("discount_rat")), product(rs.columnIndexForName("product_id"))
+        : id(rs.columnIndexForName("order_item_id"))
+        , order(rs.columnIndexForName("order_id"))
+        , customerInfo(rs.columnIndexForName("customer_info_id"))
+        , sku(rs.columnIndexForName("order_item_sku"))
+        , name(rs.columnIndexForName("order_item_name"))
+        , quantity(rs.columnIndexForName("product_quantity"))
+        , price(rs.columnIndexForName("product_item_price"))
+        , finalPrice(rs.columnIndexForName("product_final_price"))
+        , currency(rs.columnIndexForName("order_item_currency"))
+        , subtotal(rs.columnIndexForName("order_item_subtotal"))
+        , status(rs.columnIndexForName("order_status"))
+        , cdate(rs.columnIndexForName("cdate"))
+        , mdate(rs.columnIndexForName("mdate"))
+        , attributes(rs.columnIndexForName("product_attribute"))
+        , rate(rs.columnIndexForName("discount_rat"))
+        , product(rs.columnIndexForName("product_id"))
     {
     }
-    int id, order, customerInfo, sku, name, quantity, price, finalPrice, currency, subtotal, status, cdate, mdate, attributes, rate, product;
+    int id, order, customerInfo, sku, name, quantity, price, finalPrice, currency, subtotal, status, cdate, mdate,
+        attributes, rate, product;
 };
 
 // A line row; its product id goes to `productId`, for the caller to fetch.
@@ -181,13 +200,16 @@ bool QuoteOrderModel::alterQuoteOrderItemTable()
     // The lines' rates are copied too, so a rebuild never drops them; a failed
     // step rolls the whole rebuild back.
     const bool hadRate = db->columnExistsColumnName("corvelle_quote_order_item", "discount_rat");
-    const std::string copy = std::string("INSERT INTO corvelle_quote_order_item SELECT ") + kItemColumns + (hadRate ? ",discount_rat" : ",NULL")
-        + " FROM temp_corvelle_quote_order_item";
+    const std::string copy = std::string("INSERT INTO corvelle_quote_order_item SELECT ") + kItemColumns
+        + (hadRate ? ",discount_rat" : ",NULL") + " FROM temp_corvelle_quote_order_item";
     return db->inBatch([&](SQLDatabase& connection) {
-        return connection.executeUpdate("ALTER TABLE corvelle_quote_order_item RENAME TO temp_corvelle_quote_order_item;") && connection.executeUpdate(kCreateItemTable)
-            && connection.executeUpdate(copy) && connection.executeUpdate("DROP TABLE temp_corvelle_quote_order_item")
+        return connection.executeUpdate(
+                   "ALTER TABLE corvelle_quote_order_item RENAME TO temp_corvelle_quote_order_item;")
+            && connection.executeUpdate(kCreateItemTable) && connection.executeUpdate(copy)
+            && connection.executeUpdate("DROP TABLE temp_corvelle_quote_order_item")
             // The old table's index went with it; lines are read by order.
-            && connection.executeUpdate("CREATE INDEX IF NOT EXISTS corvelle_quote_order_item_order_index ON corvelle_quote_order_item (order_id)");
+            && connection.executeUpdate("CREATE INDEX IF NOT EXISTS corvelle_quote_order_item_order_index ON "
+                                        "corvelle_quote_order_item (order_id)");
     });
 }
 
@@ -197,9 +219,12 @@ bool QuoteOrderModel::updateOrderCustomer()
     if (!db || !db->goodConnection())
         return false;
     // An order whose customer is gone keeps the name it was saved with.
-    return db->executeUpdate("update corvelle_quote_order set customer_name = (select corvelle_customer.customer_name from corvelle_customer  where "
-                             "corvelle_quote_order .customer_id = corvelle_customer.customer_id)where  customer_id <> 0 and exists (select 1 from "
-                             "corvelle_customer where corvelle_customer.customer_id = corvelle_quote_order.customer_id)");
+    return db->executeUpdate(
+        "update corvelle_quote_order set customer_name = (select corvelle_customer.customer_name from "
+        "corvelle_customer  where "
+        "corvelle_quote_order .customer_id = corvelle_customer.customer_id)where  customer_id <> 0 and exists (select "
+        "1 from "
+        "corvelle_customer where corvelle_customer.customer_id = corvelle_quote_order.customer_id)");
 }
 
 bool QuoteOrderModel::alterQuoteOrderTableAddDiscountRat()
@@ -224,9 +249,12 @@ bool QuoteOrderModel::alterQuoteOrderTableAddSnapshotColumns()
     if (!db || !db->goodConnection())
         return false;
     bool ok = true;
-    for (const char* sql : { "ALTER TABLE corvelle_quote_order ADD address Varchar(255) ", "ALTER TABLE corvelle_quote_order ADD city  Varchar(32) ",
-             "ALTER TABLE corvelle_quote_order ADD state  Varchar(32) ", "ALTER TABLE corvelle_quote_order ADD zip_code  Varchar(32) ",
-             "ALTER TABLE corvelle_quote_order ADD phone  Varchar(32) ", "ALTER TABLE corvelle_quote_order ADD bankAccount  Varchar(32) " })
+    for (const char* sql : { "ALTER TABLE corvelle_quote_order ADD address Varchar(255) ",
+             "ALTER TABLE corvelle_quote_order ADD city  Varchar(32) ",
+             "ALTER TABLE corvelle_quote_order ADD state  Varchar(32) ",
+             "ALTER TABLE corvelle_quote_order ADD zip_code  Varchar(32) ",
+             "ALTER TABLE corvelle_quote_order ADD phone  Varchar(32) ",
+             "ALTER TABLE corvelle_quote_order ADD bankAccount  Varchar(32) " })
         ok = db->executeUpdate(sql) && ok;
     return ok;
 }
@@ -237,12 +265,14 @@ bool QuoteOrderModel::createCustomerView()
     if (!db || !db->goodConnection())
         return false;
     auto column = [](const char* field, const char* name) {
-        return stringWithFormat("(select attribute_value from corvelle_fields_customer_attribute t2,corvelle_customer_attribute t3 where t3.attribute_fields_id = "
+        return stringWithFormat("(select attribute_value from corvelle_fields_customer_attribute "
+                                "t2,corvelle_customer_attribute t3 where t3.attribute_fields_id = "
                                 "t2.field_id and t1.customer_id = t3.customer_id and t2.field_name = '%@') as %@",
             field, name);
     };
-    const std::string sql = "CREATE VIEW 'customerView' AS select  t1.customer_id, " + column("Address", "address") + "," + column("City", "city") + ","
-        + column("State/Province/Region", "state") + "," + column("Zip Code", "zip_code") + "," + column("Phone", "phone") + "," + column("Bank Account", "bankAccount")
+    const std::string sql = "CREATE VIEW 'customerView' AS select  t1.customer_id, " + column("Address", "address")
+        + "," + column("City", "city") + "," + column("State/Province/Region", "state") + ","
+        + column("Zip Code", "zip_code") + "," + column("Phone", "phone") + "," + column("Bank Account", "bankAccount")
         + " from corvelle_customer t1";
     return db->executeUpdate(sql);
 }
@@ -258,7 +288,8 @@ bool QuoteOrderModel::moveHistoryCustomerInfo()
             sets += ",";
         // The step runs at every version change: it fills only what the order
         // lacks and never puts an empty customer value over a stored one.
-        sets += stringWithFormat("%@ = coalesce(nullif(%@, ''), nullif((select t2.%@ from customerView t2 where corvelle_quote_order.customer_id = t2.customer_id), ''), %@)",
+        sets += stringWithFormat("%@ = coalesce(nullif(%@, ''), nullif((select t2.%@ from customerView t2 where "
+                                 "corvelle_quote_order.customer_id = t2.customer_id), ''), %@)",
             column, column, column, column);
     }
     // An order whose customer is gone keeps the details it was saved with.
@@ -273,13 +304,15 @@ bool QuoteOrderModel::convertOrderToLocal()
         return false;
     if (!db->executeUpdate("update corvelle_quote_order set order_id = (0 - order_id) where order_id > 0"))
         return false;
-    return db->executeUpdate("update corvelle_quote_order_item set order_id = (0 - abs(order_id)) , order_item_id = (0 - abs(order_item_id))where order_item_id > 0 or "
+    return db->executeUpdate("update corvelle_quote_order_item set order_id = (0 - abs(order_id)) , order_item_id = (0 "
+                             "- abs(order_item_id))where order_item_id > 0 or "
                              "order_id > 0");
 }
 
 // ---- Reading ----
 
-EntityList<QuoteOrderEntity> QuoteOrderModel::fetchQuoteOrdersCondition(int type, const std::optional<std::string>& condition)
+EntityList<QuoteOrderEntity> QuoteOrderModel::fetchQuoteOrdersCondition(
+    int type, const std::optional<std::string>& condition)
 {
     EntityList<QuoteOrderEntity> orders;
     auto db = database();
@@ -292,14 +325,18 @@ EntityList<QuoteOrderEntity> QuoteOrderModel::fetchQuoteOrdersCondition(int type
         where += "and uploaded = 1 ";
     const bool search = !RecordText::isBlank(condition);
     if (search)
-        where += "and (lower(customer_name) like '%' || ?1 || '%' escape '\\' or lower(order_number) like '%' || ?1 || '%' escape '\\')";
+        where += "and (lower(customer_name) like '%' || ?1 || '%' escape '\\' or lower(order_number) like '%' || ?1 || "
+                 "'%' escape '\\')";
     const std::optional<std::string> pattern = search ? likeText(NSString::lowercaseString(*condition)) : std::nullopt;
-    auto query = [&](SQLDatabase& connection, const std::string& sql) { return search ? connection.executeQuery(sql, pattern) : connection.executeQuery(sql); };
+    auto query = [&](SQLDatabase& connection, const std::string& sql) {
+        return search ? connection.executeQuery(sql, pattern) : connection.executeQuery(sql);
+    };
     // The orders, all their lines and the lines' products in three statements
     // of one transaction: a list of thousands of orders costs three reads, not
     // one per order and one per line, and never mixes two states of the file.
     db->readInOneTransaction([&](SQLDatabase& connection) {
-        auto rs = query(connection, "SELECT * FROM corvelle_quote_order " + where + "order by " + kCdateAsDate + " desc");
+        auto rs
+            = query(connection, "SELECT * FROM corvelle_quote_order " + where + "order by " + kCdateAsDate + " desc");
         if (!rs)
             return;
         std::unordered_map<int, std::shared_ptr<QuoteOrderEntity>> byId;
@@ -350,7 +387,10 @@ EntityList<QuoteOrderEntity> QuoteOrderModel::fetchQuoteOrdersCondition(int type
             return;
         const std::string listed = "SELECT order_id FROM corvelle_quote_order " + where;
         std::unordered_map<int, std::shared_ptr<corvelle_product_Entity>> products;
-        if (auto productRows = query(connection, "SELECT * FROM corvelle_product WHERE product_id IN (SELECT product_id FROM corvelle_quote_order_item WHERE order_id IN (" + listed + "))")) {
+        if (auto productRows = query(connection,
+                "SELECT * FROM corvelle_product WHERE product_id IN (SELECT product_id FROM corvelle_quote_order_item "
+                "WHERE order_id IN ("
+                    + listed + "))")) {
             while (productRows->next()) {
                 auto product = readProduct(*productRows);
                 products.emplace(product->product_id, std::move(product));
@@ -358,7 +398,9 @@ EntityList<QuoteOrderEntity> QuoteOrderModel::fetchQuoteOrdersCondition(int type
             productRows->close();
         }
         // Each order's lines in the order its own read of them gives.
-        auto lines = query(connection, "SELECT * FROM corvelle_quote_order_item WHERE order_id IN (" + listed + ") ORDER BY order_id, order_item_id");
+        auto lines = query(connection,
+            "SELECT * FROM corvelle_quote_order_item WHERE order_id IN (" + listed
+                + ") ORDER BY order_id, order_item_id");
         if (!lines)
             return;
         const LineColumns columns(*lines);
@@ -434,12 +476,15 @@ int QuoteOrderModel::saveQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& ord
         if (order->serial == 0)
             order->serial = -(retriveMaxOrderID() + 1);
         const QuoteOrderEntity& o = *order;
-        const bool stored = connection.executeUpdate(kInsertOrder, o.serial, o.customerId, textOrEmpty(o.customerInfo), textOrEmpty(o.customerName), o.vendor ? o.vendor->serial : 0,
-            textOrEmpty(o.number), o.total(), o.originalTotal(), static_cast<float>(o.tax), textOrEmpty(o.taxDetails), static_cast<float>(o.shipping),
-            static_cast<float>(o.shippingTax), o.couponDiscount, textOrEmpty(o.couponCode), o.discount(), textOrEmpty(o.currency), static_cast<int>(o.status),
-            textOrEmpty(o.cdate), textOrEmpty(o.mdate), textOrEmpty(o.shippingMethod), o.customerNote(), textOrEmpty(o.ipAddress), o.uploaded,
-            PublicFunction::absoluteDiscountRatFromShown(o.discountRat), textOrEmpty(o.signature), textOrEmpty(o.customerAddress), textOrEmpty(o.city), textOrEmpty(o.state),
-            textOrEmpty(o.zip_code), textOrEmpty(o.phoneNumber), textOrEmpty(o.bankAccount));
+        const bool stored = connection.executeUpdate(kInsertOrder, o.serial, o.customerId, textOrEmpty(o.customerInfo),
+            textOrEmpty(o.customerName), o.vendor ? o.vendor->serial : 0, textOrEmpty(o.number), o.total(),
+            o.originalTotal(), static_cast<float>(o.tax), textOrEmpty(o.taxDetails), static_cast<float>(o.shipping),
+            static_cast<float>(o.shippingTax), o.couponDiscount, textOrEmpty(o.couponCode), o.discount(),
+            textOrEmpty(o.currency), static_cast<int>(o.status), textOrEmpty(o.cdate), textOrEmpty(o.mdate),
+            textOrEmpty(o.shippingMethod), o.customerNote(), textOrEmpty(o.ipAddress), o.uploaded,
+            PublicFunction::absoluteDiscountRatFromShown(o.discountRat), textOrEmpty(o.signature),
+            textOrEmpty(o.customerAddress), textOrEmpty(o.city), textOrEmpty(o.state), textOrEmpty(o.zip_code),
+            textOrEmpty(o.phoneNumber), textOrEmpty(o.bankAccount));
         if (!stored)
             return false;
         for (const auto& item : order->items) {
@@ -479,7 +524,8 @@ bool QuoteOrderModel::saveQuoteOrderItem(const std::shared_ptr<QuoteOrderItemEnt
     } else {
         // Line ids are keys of the whole table: an id that a line of another
         // order holds is replaced by a fresh one, so no order loses a line.
-        auto rs = db->executeQuery("SELECT order_id FROM corvelle_quote_order_item WHERE order_item_id = ?", item->serial);
+        auto rs
+            = db->executeQuery("SELECT order_id FROM corvelle_quote_order_item WHERE order_item_id = ?", item->serial);
         bool takenByOther = false;
         if (rs) {
             while (rs->next())
@@ -489,9 +535,11 @@ bool QuoteOrderModel::saveQuoteOrderItem(const std::shared_ptr<QuoteOrderItemEnt
             item->serial = -(retriveMaxOrderItemID() + 1);
     }
     const QuoteOrderItemEntity& i = *item;
-    return db->executeUpdate(kInsertItem, i.serial, i.orderID, textOrEmpty(i.customerInfo), i.vendor ? i.vendor->serial : 0, i.product ? i.product->product_id : 0,
-        textOrEmpty(i.sku), textOrEmpty(i.name), i.quantity, i.price, i.finalPrice, textOrEmpty(i.currency), i.subtotal(), static_cast<int>(i.status),
-        textOrEmpty(i.cdate), textOrEmpty(i.mdate), textOrEmpty(i.attributes), PublicFunction::absoluteDiscountRatFromShown(i.discontRat()));
+    return db->executeUpdate(kInsertItem, i.serial, i.orderID, textOrEmpty(i.customerInfo),
+        i.vendor ? i.vendor->serial : 0, i.product ? i.product->product_id : 0, textOrEmpty(i.sku), textOrEmpty(i.name),
+        i.quantity, i.price, i.finalPrice, textOrEmpty(i.currency), i.subtotal(), static_cast<int>(i.status),
+        textOrEmpty(i.cdate), textOrEmpty(i.mdate), textOrEmpty(i.attributes),
+        PublicFunction::absoluteDiscountRatFromShown(i.discontRat()));
 }
 
 bool QuoteOrderModel::removeQuoteOrder(int orderId)
@@ -505,7 +553,8 @@ bool QuoteOrderModel::removeQuoteOrder(int orderId)
 bool QuoteOrderModel::removeQuoteOrderItem(const std::shared_ptr<QuoteOrderItemEntity>& item)
 {
     auto db = database();
-    return item && db && db->executeUpdate("DELETE FROM corvelle_quote_order_item WHERE order_item_id = ?", item->serial);
+    return item && db
+        && db->executeUpdate("DELETE FROM corvelle_quote_order_item WHERE order_item_id = ?", item->serial);
 }
 
 bool QuoteOrderModel::removeQuoteOrderItemsByQuoteOrderID(int orderId)
@@ -517,14 +566,17 @@ bool QuoteOrderModel::removeQuoteOrderItemsByQuoteOrderID(int orderId)
 bool QuoteOrderModel::updateOrderSignatureWithOrderId(const std::optional<std::string>& signature, int orderId)
 {
     auto db = database();
-    return db && db->executeUpdate("update corvelle_quote_order set signature = ? WHERE order_id = ?", signature, orderId);
+    return db
+        && db->executeUpdate("update corvelle_quote_order set signature = ? WHERE order_id = ?", signature, orderId);
 }
 
 bool QuoteOrderModel::updateOrderTable(const OptionalEntityList<corvelle_customer_Entity>& customers)
 {
-    const OptionalEntityList<corvelle_customer_Entity> list = customers ? customers : EntityList<corvelle_customer_Entity> {};
+    const OptionalEntityList<corvelle_customer_Entity> list
+        = customers ? customers : EntityList<corvelle_customer_Entity> {};
     return saveInTransaction(list, [](SQLDatabase& db, const corvelle_customer_Entity& c) {
-        return db.executeUpdate("UPDATE corvelle_quote_order SET customer_id = ? where customer_id = ?", c.customer_id, c.pid);
+        return db.executeUpdate(
+            "UPDATE corvelle_quote_order SET customer_id = ? where customer_id = ?", c.customer_id, c.pid);
     });
 }
 
@@ -577,7 +629,9 @@ Value QuoteOrderModel::fetchUnsubmittedQuoteOrdersDic(int orderId)
         }
     }
     for (size_t i = 0; i < orders.size(); ++i)
-        orders[i].set("order_item", fetchQuoteOrderItemsDicWithQuoteOrder(ids[i]).value_or(Value::dictionary({ { "order_items", Value::array() } })));
+        orders[i].set("order_item",
+            fetchQuoteOrderItemsDicWithQuoteOrder(ids[i]).value_or(
+                Value::dictionary({ { "order_items", Value::array() } })));
     result.set("order", Value(std::move(orders)));
     return result;
 }
@@ -592,11 +646,14 @@ std::optional<Value> QuoteOrderModel::fetchQuoteOrderItemsDicWithQuoteOrder(int 
     if (rs) {
         while (rs->next()) {
             Value line = Value::dictionary();
-            for (const char* column : { "order_item_id", "order_id", "vendor_id", "product_id", "product_quantity", "order_status" })
+            for (const char* column :
+                { "order_item_id", "order_id", "vendor_id", "product_id", "product_quantity", "order_status" })
                 line.set(column, Value(rs->intForColumn(column)));
-            for (const char* column : { "customer_info_id", "order_item_sku", "order_item_name", "order_item_currency", "cdate", "mdate", "product_attribute" })
+            for (const char* column : { "customer_info_id", "order_item_sku", "order_item_name", "order_item_currency",
+                     "cdate", "mdate", "product_attribute" })
                 line.set(column, Value(textOrEmpty(rs->stringForColumn(column))));
-            for (const char* column : { "product_item_price", "product_final_price", "order_item_subtotal", "discount_rat" })
+            for (const char* column :
+                { "product_item_price", "product_final_price", "order_item_subtotal", "discount_rat" })
                 line.set(column, Value(rs->doubleForColumn(column)));
             lines.push_back(std::move(line));
         }
@@ -640,20 +697,25 @@ void QuoteOrderModel::setQuoteOrdersUploadedWithOrderNumber(const std::optional<
 void QuoteOrderModel::updateOrderIdWithCmsOrderID(int localOrderId, int serverOrderId)
 {
     auto db = database();
-    if (db && db->executeUpdate("UPDATE corvelle_quote_order SET order_id = ? where order_id = ?", serverOrderId, localOrderId))
+    if (db
+        && db->executeUpdate(
+            "UPDATE corvelle_quote_order SET order_id = ? where order_id = ?", serverOrderId, localOrderId))
         updateOrderItemIdWithCmsOrderID(localOrderId, serverOrderId);
 }
 
 bool QuoteOrderModel::updateOrderItemIdWithCmsOrderID(int localOrderId, int serverOrderId)
 {
     auto db = database();
-    return db && db->executeUpdate("UPDATE corvelle_quote_order_item SET order_id = ? where order_id = ?", serverOrderId, localOrderId);
+    return db
+        && db->executeUpdate(
+            "UPDATE corvelle_quote_order_item SET order_id = ? where order_id = ?", serverOrderId, localOrderId);
 }
 
 int QuoteOrderModel::getLocalOrderIdWithOrderNumber(const std::optional<std::string>& orderNumber)
 {
     auto db = database();
-    auto rs = db ? db->executeQuery("SELECT order_id FROM corvelle_quote_order WHERE order_number = ?", orderNumber) : nullptr;
+    auto rs = db ? db->executeQuery("SELECT order_id FROM corvelle_quote_order WHERE order_number = ?", orderNumber)
+                 : nullptr;
     int id = 0;
     if (rs) {
         while (rs->next())
@@ -683,7 +745,8 @@ bool QuoteOrderModel::updateLocalHistoryOrderFromServer(const Value& order)
     // uploaded, or one whose server id never came back, holds the
     // salesperson's own work, which history must not overwrite.
     auto isServersCopy = [&](const char* where, const Value& key) {
-        auto rs = db->executeQuery(std::string("SELECT order_id, uploaded FROM corvelle_quote_order WHERE ") + where, key);
+        auto rs
+            = db->executeQuery(std::string("SELECT order_id, uploaded FROM corvelle_quote_order WHERE ") + where, key);
         bool servers = true;
         while (rs && rs->next())
             servers = servers && rs->intForColumn("order_id") > 0 && rs->boolForColumn("uploaded");
@@ -695,7 +758,8 @@ bool QuoteOrderModel::updateLocalHistoryOrderFromServer(const Value& order)
         NSLog("History order %d kept as it is on the device", *serverId);
         return false;
     }
-    const int localId = getLocalOrderIdWithOrderNumber(number.isString() ? std::optional<std::string>(number.stringValue()) : std::nullopt);
+    const int localId = getLocalOrderIdWithOrderNumber(
+        number.isString() ? std::optional<std::string>(number.stringValue()) : std::nullopt);
     if (localId != 0 && !removeQuoteOrder(localId))
         return false;
     return saveQuoteOrderWithDic(order);
@@ -710,7 +774,8 @@ bool QuoteOrderModel::updateLocalHistoryOrderItemFromServer(const Value& item)
     // A line joins its order by the server's id; one that would join a local
     // order, or an order history did not store, is not taken.
     if (!db || !orderId
-        || db->intForQuery("SELECT count(*) FROM corvelle_quote_order WHERE order_id = ? AND uploaded = 1", *orderId) == 0) {
+        || db->intForQuery("SELECT count(*) FROM corvelle_quote_order WHERE order_id = ? AND uploaded = 1", *orderId)
+            == 0) {
         NSLog("History line refused: it belongs to no stored server order");
         return false;
     }
@@ -756,10 +821,11 @@ namespace {
 // when none matches, an empty text when the query cannot run.
 std::optional<std::string> submittedOrderTime(const std::shared_ptr<SQLDatabase>& db, const char* direction)
 {
-    auto rs = db ? db->executeQuery(std::string("SELECT cdate AS startDate FROM corvelle_quote_order WHERE ") + kAccountOrders + " AND cdate IS NOT NULL ORDER BY "
-                           + kCdateAsDate + " " + direction + " LIMIT 1",
-                       accountPrefix())
-                 : nullptr;
+    auto rs = db
+        ? db->executeQuery(std::string("SELECT cdate AS startDate FROM corvelle_quote_order WHERE ") + kAccountOrders
+                + " AND cdate IS NOT NULL ORDER BY " + kCdateAsDate + " " + direction + " LIMIT 1",
+            accountPrefix())
+        : nullptr;
     if (!rs)
         return std::string();
     std::optional<std::string> date;
@@ -796,5 +862,7 @@ double QuoteOrderModel::timeDurationOfAllSubmittedOrder()
 int QuoteOrderModel::numberOfAllSubmittedlOrder()
 {
     auto db = database();
-    return db ? db->intForQuery(std::string("SELECT COUNT(*) FROM corvelle_quote_order WHERE ") + kAccountOrders, accountPrefix()) : 0;
+    return db ? db->intForQuery(
+               std::string("SELECT COUNT(*) FROM corvelle_quote_order WHERE ") + kAccountOrders, accountPrefix())
+              : 0;
 }

@@ -7,14 +7,13 @@ namespace SavedPasswords {
 
 namespace {
 
-// Client ids and account names are matched without regard to case, as the
-// sign-in does.
-SecretStore::Attributes attributes(Use use, const std::string& client, const std::string& account)
-{
-    return { { "kind", use == Use::OfflineSignIn ? "sign-in" : "shortcut" },
-             { "client", NSString::lowercaseString(client) },
-             { "user", NSString::lowercaseString(account) } };
-}
+    // Client ids and account names are matched without regard to case, as the
+    // sign-in does.
+    SecretStore::Attributes attributes(Use use, const std::string& client, const std::string& account)
+    {
+        return { { "kind", use == Use::OfflineSignIn ? "sign-in" : "shortcut" },
+            { "client", NSString::lowercaseString(client) }, { "user", NSString::lowercaseString(account) } };
+    }
 
 }  // namespace
 

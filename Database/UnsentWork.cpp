@@ -24,7 +24,8 @@ struct UnsentTable {
 constexpr const char* kUnsentOrder = "IFNULL(uploaded, 0) = 0";
 const UnsentTable kUnsentTables[] = {
     { "corvelle_quote_order", kUnsentOrder },
-    { "corvelle_quote_order_item", "order_id IN (SELECT order_id FROM old.corvelle_quote_order WHERE IFNULL(uploaded, 0) = 0)" },
+    { "corvelle_quote_order_item",
+        "order_id IN (SELECT order_id FROM old.corvelle_quote_order WHERE IFNULL(uploaded, 0) = 0)" },
     { "corvelle_customer", "customer_id < 0" },
     { "corvelle_customer_address", "customer_id < 0" },
     { "corvelle_customer_attribute", "customer_id < 0" },
@@ -46,7 +47,8 @@ std::optional<long long> count(SQLDatabase& db, const std::string& sql)
 
 bool hasTable(SQLDatabase& db, const std::string& schema, const std::string& table)
 {
-    auto n = count(db, "SELECT count(*) FROM " + schema + ".sqlite_master WHERE type = 'table' AND name = '" + table + "'");
+    auto n = count(
+        db, "SELECT count(*) FROM " + schema + ".sqlite_master WHERE type = 'table' AND name = '" + table + "'");
     return n && *n > 0;
 }
 
@@ -87,7 +89,8 @@ bool copyUnsentRows(SQLDatabase& db, const UnsentTable& part)
     if (list.empty())
         return false;
     const std::string where = " WHERE " + std::string(part.where);
-    if (!db.executeUpdate("INSERT OR REPLACE INTO main." + table + " (" + list + ") SELECT " + list + " FROM old." + table + where))
+    if (!db.executeUpdate(
+            "INSERT OR REPLACE INTO main." + table + " (" + list + ") SELECT " + list + " FROM old." + table + where))
         return false;
     auto carried = count(db, "SELECT count(*) FROM old." + table + where);
     auto arrived = count(db, "SELECT count(*) FROM main." + table + where);
@@ -148,7 +151,8 @@ bool copyIntoFresh(const std::string& databasePath, const std::string& templateP
             copied = db.inBatch([](SQLDatabase& connection) {
                 for (const UnsentTable& part : kUnsentTables) {
                     if (!copyUnsentRows(connection, part)) {
-                        NSLog("The unsent rows of %@ could not be carried over: %@", std::string(part.table), connection.lastErrorMessage());
+                        NSLog("The unsent rows of %@ could not be carried over: %@", std::string(part.table),
+                            connection.lastErrorMessage());
                         return false;
                     }
                 }

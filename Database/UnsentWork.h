@@ -12,8 +12,8 @@
 namespace UnsentWork {
 
 enum class Found {
-    None,        // no database, or one without unsent rows
-    Some,        // unsent rows to carry over
+    None,  // no database, or one without unsent rows
+    Some,  // unsent rows to carry over
     Unreadable,  // a database that cannot be read: whether it holds any is unknown
 };
 

@@ -28,4 +28,3 @@ struct VendorEntity {
     std::optional<Date> lastsyncDate;
     int inDate = 0;
 };
-

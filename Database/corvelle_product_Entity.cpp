@@ -2,7 +2,4 @@
 
 #include "Database/RecordText.h"
 
-std::string corvelle_product_Entity::attributesShow() const
-{
-    return RecordText::linesOfPieces(attributes);
-}
+std::string corvelle_product_Entity::attributesShow() const { return RecordText::linesOfPieces(attributes); }

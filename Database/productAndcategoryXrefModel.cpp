@@ -10,7 +10,8 @@ std::vector<std::string> productAndcategoryXrefModel::getCategoryIDsByProductid(
 {
     std::vector<std::string> ids;
     auto db = database();
-    auto rs = db ? db->executeQuery("select * from corvelle_product_category_xref where product_id = ?", productId) : nullptr;
+    auto rs = db ? db->executeQuery("select * from corvelle_product_category_xref where product_id = ?", productId)
+                 : nullptr;
     if (rs) {
         while (rs->next())
             ids.push_back(std::to_string(rs->intForColumn("category_id")));
@@ -22,7 +23,8 @@ std::vector<int> productAndcategoryXrefModel::getProductIDsByCategoryid(int cate
 {
     std::vector<int> ids;
     auto db = database();
-    auto rs = db ? db->executeQuery("select * from corvelle_product_category_xref where category_id = ?", categoryId) : nullptr;
+    auto rs = db ? db->executeQuery("select * from corvelle_product_category_xref where category_id = ?", categoryId)
+                 : nullptr;
     if (rs) {
         while (rs->next())
             ids.push_back(rs->intForColumn("product_id"));
@@ -30,12 +32,16 @@ std::vector<int> productAndcategoryXrefModel::getProductIDsByCategoryid(int cate
     return ids;
 }
 
-bool productAndcategoryXrefModel::saveToDatabasePxrefC(const OptionalEntityList<corvelle_product_category_xref_Entity>& links)
+bool productAndcategoryXrefModel::saveToDatabasePxrefC(
+    const OptionalEntityList<corvelle_product_category_xref_Entity>& links)
 {
     std::set<int> cleared;
     return saveInTransaction(links, [&cleared](SQLDatabase& db, const corvelle_product_category_xref_Entity& link) {
-        if (cleared.insert(link.product_id).second && !db.executeUpdate("DELETE FROM corvelle_product_category_xref WHERE product_id = ?;", link.product_id))
+        if (cleared.insert(link.product_id).second
+            && !db.executeUpdate("DELETE FROM corvelle_product_category_xref WHERE product_id = ?;", link.product_id))
             return false;
-        return db.executeUpdate("INSERT or REPLACE INTO corvelle_product_category_xref(category_id,product_id) VALUES(?,?);", link.category_id, link.product_id);
+        return db.executeUpdate(
+            "INSERT or REPLACE INTO corvelle_product_category_xref(category_id,product_id) VALUES(?,?);",
+            link.category_id, link.product_id);
     });
 }

@@ -31,8 +31,8 @@
 
 namespace {
 
-using BenchRounds::secondsSince;
 using BenchRounds::median;
+using BenchRounds::secondsSince;
 
 struct Catalogue {
     std::shared_ptr<MasterViewController> pane;
@@ -46,18 +46,25 @@ void fill(SQLDatabase& db, int products)
     db.beginTransaction();
     for (int c = 1; c <= categories; ++c) {
         const int parent = c <= tops ? 0 : (c - tops - 1) / 9 + 1;
-        db.executeUpdate("insert into corvelle_category (category_id, category_name, category_type, category_publish, category_ordering, category_parent_id) values (?, ?, 'category', 1, 0, ?)",
-                         c, "Category " + std::to_string(c), parent);
+        db.executeUpdate("insert into corvelle_category (category_id, category_name, category_type, category_publish, "
+                         "category_ordering, category_parent_id) values (?, ?, 'category', 1, 0, ?)",
+            c, "Category " + std::to_string(c), parent);
     }
     const int leaves = categories - tops;
     for (int p = 1; p <= products; ++p) {
-        db.executeUpdate("insert into corvelle_product (product_id, product_sku, product_name, product_s_desc, product_publish, product_tags) values (?, ?, ?, ?, 1, ?)",
-                         p, "SKU-" + std::to_string(p * 7919 % 100003), "Product " + std::to_string(p * 104729 % 1000003), "A product", "tag" + std::to_string(p % 50));
-        db.executeUpdate("insert into corvelle_product_price (price_id, product_id, price, currency, discount_price, discount_start_date, discount_end_date) values (?, ?, ?, 'USD', ?, 0, ?)",
-                         p, p, 10.0 + p % 997, 5.0 + p % 13, p % 4 == 0 ? 4.0e9 : 1.0);
-        db.executeUpdate("insert into corvelle_product_category_xref (category_id, product_id) values (?, ?)", tops + 1 + (p % leaves), p);
+        db.executeUpdate("insert into corvelle_product (product_id, product_sku, product_name, product_s_desc, "
+                         "product_publish, product_tags) values (?, ?, ?, ?, 1, ?)",
+            p, "SKU-" + std::to_string(p * 7919 % 100003), "Product " + std::to_string(p * 104729 % 1000003),
+            "A product", "tag" + std::to_string(p % 50));
+        db.executeUpdate("insert into corvelle_product_price (price_id, product_id, price, currency, discount_price, "
+                         "discount_start_date, discount_end_date) values (?, ?, ?, 'USD', ?, 0, ?)",
+            p, p, 10.0 + p % 997, 5.0 + p % 13, p % 4 == 0 ? 4.0e9 : 1.0);
+        db.executeUpdate("insert into corvelle_product_category_xref (category_id, product_id) values (?, ?)",
+            tops + 1 + (p % leaves), p);
         if (p % 10 == 0 && p % leaves != 0)
-            db.executeUpdate("insert or ignore into corvelle_product_category_xref (category_id, product_id) values (?, ?)", tops + 1, p);
+            db.executeUpdate(
+                "insert or ignore into corvelle_product_category_xref (category_id, product_id) values (?, ?)",
+                tops + 1, p);
     }
     db.commit();
 }
@@ -136,7 +143,8 @@ void BM_Search(benchmark::State& state)
 {
     catalogueOf(static_cast<int>(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(DataAccessManager::sharedDataModel()->getProductsBySearchString(std::string("Product 12")));
+        benchmark::DoNotOptimize(
+            DataAccessManager::sharedDataModel()->getProductsBySearchString(std::string("Product 12")));
     state.SetComplexityN(state.range(0));
 }
 
@@ -170,8 +178,12 @@ void BM_FloorReadEveryPrice(benchmark::State& state)
 size_t floorSortByPrice(sqlite3* handle)
 {
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(handle, "SELECT p.product_id, r.* FROM corvelle_product p LEFT JOIN corvelle_product_price r ON r.product_id = p.product_id "
-                                   "WHERE p.product_publish = 1", -1, &statement, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(handle,
+            "SELECT p.product_id, r.* FROM corvelle_product p LEFT JOIN corvelle_product_price r ON r.product_id = "
+            "p.product_id "
+            "WHERE p.product_publish = 1",
+            -1, &statement, nullptr)
+        != SQLITE_OK)
         return 0;
     std::vector<std::pair<double, int>> keyed;
     size_t bytes = 0;
@@ -188,8 +200,6 @@ size_t floorSortByPrice(sqlite3* handle)
     std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     return bytes + keyed.size();
 }
-
-
 
 // The grid's sort by price beside its floor in interleaved rounds (ours,
 // floor, ours, floor...); reports the median and minimum of each and the
@@ -228,7 +238,12 @@ BENCHMARK(BM_GridLargeCategory) CATALOGUE_SIZES;
 BENCHMARK(BM_Search) CATALOGUE_SIZES;
 BENCHMARK(BM_FloorReadEveryPrice) CATALOGUE_SIZES;
 BENCHMARK(BM_SortByPrice) CATALOGUE_SIZES;
-BENCHMARK(BM_SortByPriceBesideFloor)->Arg(20000)->Arg(100000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortByPriceBesideFloor)
+    ->Arg(20000)
+    ->Arg(100000)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

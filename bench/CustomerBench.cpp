@@ -33,7 +33,8 @@ std::vector<std::shared_ptr<PersonInfo>> makeCustomers(int count)
     const char* surnames[] = { "王", "李", "张", "刘", "陈", "杨", "黄", "赵", "吴", "周", "徐", "孙" };
     const char* given[] = { "伟", "芳", "娜", "敏", "静", "丽", "强", "磊", "军", "洋", "勇", "艳" };
     const char* latin[] = { "Anna", "Tomas", "Lena", "Marco", "Olga", "Pieter", "Ruth", "Sven" };
-    const char* states[] = { "New York", "Texas", "Ohio", "Utah", "北京", "上海", "广东", "浙江", "Bavaria", "Lazio", "Kent", "" };
+    const char* states[]
+        = { "New York", "Texas", "Ohio", "Utah", "北京", "上海", "广东", "浙江", "Bavaria", "Lazio", "Kent", "" };
     std::vector<std::shared_ptr<PersonInfo>> persons;
     persons.reserve(static_cast<size_t>(count));
     unsigned seed = 20261210;

@@ -26,8 +26,8 @@
 
 namespace {
 
-using BenchRounds::secondsSince;
 using BenchRounds::median;
+using BenchRounds::secondsSince;
 
 constexpr int kProducts = 20000;
 constexpr int kCategories = 200;
@@ -43,7 +43,8 @@ struct Reply {
     EntityList<corvelle_product_related_tag_Entity> tagLinks;
     size_t rows() const
     {
-        return products.size() + attributes.size() + links.size() + prices.size() + images.size() + tags.size() + tagLinks.size();
+        return products.size() + attributes.size() + links.size() + prices.size() + images.size() + tags.size()
+            + tagLinks.size();
     }
 };
 
@@ -132,7 +133,13 @@ void freshClient()
 // parsed reply, before the clock starts.
 struct HandedLists {
     explicit HandedLists(const Reply& r)
-        : products(r.products), attributes(r.attributes), links(r.links), prices(r.prices), images(r.images), tags(r.tags), tagLinks(r.tagLinks)
+        : products(r.products)
+        , attributes(r.attributes)
+        , links(r.links)
+        , prices(r.prices)
+        , images(r.images)
+        , tags(r.tags)
+        , tagLinks(r.tagLinks)
     {
     }
     OptionalEntityList<corvelle_product_Entity> products;
@@ -155,12 +162,7 @@ void saveThroughModels(DataAccessManager& m, const HandedLists& r)
     m.saveToDatabaseProductRelatedTag(r.tagLinks);
 }
 
-
-double minimum(std::vector<double> v)
-{
-    return *std::min_element(v.begin(), v.end());
-}
-
+double minimum(std::vector<double> v) { return *std::min_element(v.begin(), v.end()); }
 
 // The seven saves through the table models on a fresh client database.
 double modelsRound(const Reply& r)
@@ -179,29 +181,41 @@ double modelsRound(const Reply& r)
 // runs goes into `ran`, so the run can show they are the models' texts.
 class BareLoop {
 public:
-    explicit BareLoop(sqlite3* db, std::set<std::string>* ran = nullptr) : m_db(db), m_ran(ran) { }
+    explicit BareLoop(sqlite3* db, std::set<std::string>* ran = nullptr)
+        : m_db(db)
+        , m_ran(ran)
+    {
+    }
     bool failed() const { return m_failed; }
 
     void save(const Reply& r)
     {
         batch([&] {
-            auto insert = prepare("INSERT or REPLACE INTO corvelle_product(product_id,product_sku,product_name,product_s_desc,product_l_desc,product_publish,product_ordering,"
-                                  "product_stock,product_sale,product_buy,product_tags) VALUES(?,?,?,?,?,?,?,?,?,?,?);");
+            auto insert
+                = prepare("INSERT or REPLACE INTO "
+                          "corvelle_product(product_id,product_sku,product_name,product_s_desc,product_l_desc,product_"
+                          "publish,product_ordering,"
+                          "product_stock,product_sale,product_buy,product_tags) VALUES(?,?,?,?,?,?,?,?,?,?,?);");
             auto clear = prepare("delete from corvelle_product_attribute where product_id = ?;");
             for (const auto& p : r.products) {
-                run(insert, p->product_id, p->product_sku, p->product_name, p->product_s_desc, p->product_l_desc, p->product_publish, p->product_ordering,
-                    p->product_stock, p->product_sale, p->product_buy, p->product_tags);
+                run(insert, p->product_id, p->product_sku, p->product_name, p->product_s_desc, p->product_l_desc,
+                    p->product_publish, p->product_ordering, p->product_stock, p->product_sale, p->product_buy,
+                    p->product_tags);
                 run(clear, p->product_id);
             }
         });
         batch([&] {
-            auto insert = prepare("INSERT or REPLACE INTO corvelle_product_attribute(attribute_id,product_id,attribute_fields_id,attribute_value, selection_list) VALUES(?,?,?,?,?);");
+            auto insert = prepare("INSERT or REPLACE INTO "
+                                  "corvelle_product_attribute(attribute_id,product_id,attribute_fields_id,attribute_"
+                                  "value, selection_list) VALUES(?,?,?,?,?);");
             for (const auto& a : r.attributes)
-                run(insert, a->attribute_id, a->product_id, a->attribute_fields_id, a->default_value, a->attribute_value);
+                run(insert, a->attribute_id, a->product_id, a->attribute_fields_id, a->default_value,
+                    a->attribute_value);
         });
         batch([&] {
             auto clear = prepare("DELETE FROM corvelle_product_category_xref WHERE product_id = ?;");
-            auto insert = prepare("INSERT or REPLACE INTO corvelle_product_category_xref(category_id,product_id) VALUES(?,?);");
+            auto insert
+                = prepare("INSERT or REPLACE INTO corvelle_product_category_xref(category_id,product_id) VALUES(?,?);");
             std::set<int> cleared;
             for (const auto& x : r.links) {
                 if (cleared.insert(x->product_id).second)
@@ -210,20 +224,27 @@ public:
             }
         });
         batch([&] {
-            auto insert = prepare("INSERT or REPLACE INTO corvelle_product_price(price_id,product_id,vendor_group_id_list,vendor_state_id_list,vendor_id_list,customer_id_list,"
-                                  "price,currency,discount_price,discount_identifier,discount_start_date,discount_end_date,discount_publish,tier_start_date,tier_end_date,"
-                                  "tier_quantity_price,tier_publish,discount_rat) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);");
+            auto insert = prepare(
+                "INSERT or REPLACE INTO "
+                "corvelle_product_price(price_id,product_id,vendor_group_id_list,vendor_state_id_list,vendor_id_list,"
+                "customer_id_list,"
+                "price,currency,discount_price,discount_identifier,discount_start_date,discount_end_date,discount_"
+                "publish,tier_start_date,tier_end_date,"
+                "tier_quantity_price,tier_publish,discount_rat) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);");
             for (const auto& p : r.prices)
-                run(insert, p->price_id, p->product_id, p->vendor_group_id_list, p->vendor_state_id_list, p->vendor_id_list, p->customer_id_list, p->price, p->currency,
-                    p->discount_price, p->discount_identifier, p->discount_start_date, p->discount_end_date, p->discount_publish, p->tier_start_date,
-                    p->tier_end_date, p->tier_quantity_price, p->tier_publish, p->discontRat);
+                run(insert, p->price_id, p->product_id, p->vendor_group_id_list, p->vendor_state_id_list,
+                    p->vendor_id_list, p->customer_id_list, p->price, p->currency, p->discount_price,
+                    p->discount_identifier, p->discount_start_date, p->discount_end_date, p->discount_publish,
+                    p->tier_start_date, p->tier_end_date, p->tier_quantity_price, p->tier_publish, p->discontRat);
         });
         batch([&] {
-            auto insert = prepare("INSERT or REPLACE INTO corvelle_image(image_id,key_id,key_type,image_thumb_address,image_full_address,image_isdault,image_s_desc,"
+            auto insert = prepare("INSERT or REPLACE INTO "
+                                  "corvelle_image(image_id,key_id,key_type,image_thumb_address,image_full_address,"
+                                  "image_isdault,image_s_desc,"
                                   "image_l_desc,image_publis,image_ordering) VALUES(?,?,?,?,?,?,?,?,?,?);");
             for (const auto& i : r.images)
-                run(insert, i->image_id, i->key_id, i->key_type, i->image_thumb_address, i->image_full_address, i->image_isdault, i->image_s_desc, i->image_l_desc,
-                    i->image_publis, i->image_ordering);
+                run(insert, i->image_id, i->key_id, i->key_type, i->image_thumb_address, i->image_full_address,
+                    i->image_isdault, i->image_s_desc, i->image_l_desc, i->image_publis, i->image_ordering);
         });
         batch([&] {
             auto clear = prepare("delete from corvelle_product_tag;");
@@ -235,7 +256,8 @@ public:
         batch([&] {
             auto clear = prepare("delete from corvelle_product_related_tag;");
             run(clear);
-            auto insert = prepare("INSERT or REPLACE INTO corvelle_product_related_tag(tag_id,product_id) VALUES(?,?);");
+            auto insert
+                = prepare("INSERT or REPLACE INTO corvelle_product_related_tag(tag_id,product_id) VALUES(?,?);");
             for (const auto& t : r.tagLinks)
                 run(insert, t->tag_id, t->product_id);
         });
@@ -254,8 +276,7 @@ private:
         return Statement(stmt, sqlite3_finalize);
     }
 
-    template<typename Body>
-    void batch(Body body)
+    template <typename Body> void batch(Body body)
     {
         run(prepare("begin exclusive transaction"));
         body();
@@ -282,8 +303,7 @@ private:
             sqlite3_bind_null(s, i);
     }
 
-    template<typename... Args>
-    void run(const Statement& stmt, const Args&... args)
+    template <typename... Args> void run(const Statement& stmt, const Args&... args)
     {
         sqlite3_stmt* s = stmt.get();
         if (!s) {

@@ -34,11 +34,11 @@ const std::string& documentPath()
             CGContextSetRGBFillColor(c, 0, 0, 0, 1);
             CGContextTranslateCTM(c, 0, 792);
             CGContextScaleCTM(c, 1, -1);
-            TextLayout("Page " + std::to_string(i), TextFont::boldSystemFont(24), {}).draw(c, {300, 100});
+            TextLayout("Page " + std::to_string(i), TextFont::boldSystemFont(24), {}).draw(c, { 300, 100 });
             for (int line = 0; line < 40; ++line)
                 TextLayout("Line " + std::to_string(line) + " of a generated page, with enough words to fill it out",
-                           TextFont::systemFont(11), {})
-                    .draw(c, {50, CGFloat(200 + line * 14)});
+                    TextFont::systemFont(11), {})
+                    .draw(c, { 50, CGFloat(200 + line * 14) });
             CGPDFContextEndPage(c);
         }
         CGPDFContextClose(c);
@@ -59,11 +59,12 @@ void renderAllPages(const CGPDFDocumentRef& doc)
         CGRect box = CGPDFPageGetBoxRect(page, kCGPDFCropBox);
         auto height = size_t(double(renderWidth) * box.size.height / box.size.width);
         auto c = CGBitmapContextCreate(nullptr, renderWidth, height, 8, 0, CGColorSpaceCreateDeviceRGB(),
-                                       kCGImageAlphaNoneSkipFirst | kCGBitmapByteOrder32Little);
+            kCGImageAlphaNoneSkipFirst | kCGBitmapByteOrder32Little);
         CGContextSetRGBFillColor(c, 1, 1, 1, 1);
         CGContextFillRect(c, CGRectMake(0, 0, CGFloat(renderWidth), CGFloat(height)));
-        CGContextConcatCTM(c, CGPDFPageGetDrawingTransform(page, kCGPDFCropBox,
-                                                           CGRectMake(0, 0, CGFloat(renderWidth), CGFloat(height)), 0, true));
+        CGContextConcatCTM(c,
+            CGPDFPageGetDrawingTransform(
+                page, kCGPDFCropBox, CGRectMake(0, 0, CGFloat(renderWidth), CGFloat(height)), 0, true));
         CGContextDrawPDFPage(c, page);
         benchmark::DoNotOptimize(CGBitmapContextGetData(c));
     }
@@ -80,8 +81,8 @@ void BM_RenderPagesAgainstPdftoppm(benchmark::State& state)
         renderAllPages(doc);
         ours += seconds(start);
         start = std::chrono::steady_clock::now();
-        std::string command = "pdftoppm -scale-to-x " + std::to_string(renderWidth) + " -scale-to-y -1 '" + path
-            + "' '" + out + "'";
+        std::string command
+            = "pdftoppm -scale-to-x " + std::to_string(renderWidth) + " -scale-to-y -1 '" + path + "' '" + out + "'";
         if (std::system(command.c_str()) != 0)
             state.SkipWithError("pdftoppm failed");
         theirs += seconds(start);
@@ -101,7 +102,7 @@ void BM_MeasureShortLabel(benchmark::State& state)
 {
     auto font = UIFont::boldSystemFontOfSize(14);
     for (auto _ : state)
-        benchmark::DoNotOptimize(sizeWithFontConstrainedToSize("Summer Sale", font, {1000, 30}));
+        benchmark::DoNotOptimize(sizeWithFontConstrainedToSize("Summer Sale", font, { 1000, 30 }));
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_MeasureShortLabel);
@@ -113,7 +114,7 @@ void BM_MeasureWrappedParagraph(benchmark::State& state)
                        "hook, a whisk and a flat beater; the motor is quiet, the housing easy to clean, and the bowl "
                        "locks in place with a quarter turn. Delivered with a splash guard and a recipe booklet.";
     for (auto _ : state)
-        benchmark::DoNotOptimize(sizeWithFontConstrainedToSize(text, font, {602.6666f, 1e9f}));
+        benchmark::DoNotOptimize(sizeWithFontConstrainedToSize(text, font, { 602.6666f, 1e9f }));
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_MeasureWrappedParagraph);

@@ -20,7 +20,10 @@ constexpr CGFloat kWidth = 1024, kHeight = 638;
 
 class Tiles : public GridViewDataSource {
 public:
-    explicit Tiles(NSUInteger n) : count(n) {}
+    explicit Tiles(NSUInteger n)
+        : count(n)
+    {
+    }
     NSUInteger numberOfItemsInGridView(GridView&) override { return count; }
     std::shared_ptr<GridViewCell> gridViewCellForItemAtIndex(GridView& grid, NSUInteger index) override
     {
@@ -55,16 +58,10 @@ void scrollGridView(benchmark::State& state, bool jump)
     state.counters["cells_alive"] = static_cast<double>(grid->visibleCells().size() + grid->numberOfReusableCells());
 }
 
-void BM_GridViewScroll(benchmark::State& state)
-{
-    scrollGridView(state, false);
-}
+void BM_GridViewScroll(benchmark::State& state) { scrollGridView(state, false); }
 BENCHMARK(BM_GridViewScroll)->Arg(1000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-void BM_GridViewJump(benchmark::State& state)
-{
-    scrollGridView(state, true);
-}
+void BM_GridViewJump(benchmark::State& state) { scrollGridView(state, true); }
 BENCHMARK(BM_GridViewJump)->Arg(1000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_GridViewReload(benchmark::State& state)
@@ -85,21 +82,15 @@ BENCHMARK(BM_GridViewReload)->Arg(1000)->Arg(20000)->Arg(100000)->Unit(benchmark
 // The floor: pooled views placed for the rows in view, nothing else.
 void scrollFloor(benchmark::State& state, bool jump)
 {
-    auto grid = std::make_shared<ScrollBench::PooledTiles<5>>(CGRectMake(0, 0, kWidth, kHeight), state.range(0),
-                                                              CGSizeMake(204, 212));
+    auto grid = std::make_shared<ScrollBench::PooledTiles<5>>(
+        CGRectMake(0, 0, kWidth, kHeight), state.range(0), CGSizeMake(204, 212));
     grid->scroll(state, jump);
 }
 
-void BM_FloorScroll(benchmark::State& state)
-{
-    scrollFloor(state, false);
-}
+void BM_FloorScroll(benchmark::State& state) { scrollFloor(state, false); }
 BENCHMARK(BM_FloorScroll)->Arg(1000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-void BM_FloorJump(benchmark::State& state)
-{
-    scrollFloor(state, true);
-}
+void BM_FloorJump(benchmark::State& state) { scrollFloor(state, true); }
 BENCHMARK(BM_FloorJump)->Arg(1000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -62,8 +62,8 @@ constexpr long kReadBufferBytes = 256 * 1024;
 constexpr int kInFlight[] = { 1, 3 };
 
 struct Servers {
-    int downloadPort = 0;     // one request per connection
-    int postPort = 0;         // keeps connections open
+    int downloadPort = 0;  // one request per connection
+    int postPort = 0;  // keeps connections open
     int tlsDownloadPort = 0;  // TLS fronts for the two
     int tlsPostPort = 0;
 };
@@ -113,15 +113,16 @@ const Servers& servers()
             HttpTestServer download;
             download.route("/big", [](auto&, auto& c) {
                 static const std::string block(1024 * 1024, 'x');
-                c.respondHead(200, { { "Content-Length", std::to_string(kDownloadBytes) },
-                                     { "Content-Type", "application/octet-stream" } });
+                c.respondHead(200,
+                    { { "Content-Length", std::to_string(kDownloadBytes) },
+                        { "Content-Type", "application/octet-stream" } });
                 for (size_t sent = 0; sent < kDownloadBytes; sent += block.size())
                     if (!c.write(block))
                         return;
             });
             ScriptedHttpServer posts([](const ScriptedRequest& r) {
-                return Script { ScriptStep::send(ScriptedHttpServer::response(
-                    200, r.body, "Content-Type: application/json; charset=utf-8\r\n")) };
+                return Script { ScriptStep::send(
+                    ScriptedHttpServer::response(200, r.body, "Content-Type: application/json; charset=utf-8\r\n")) };
             });
             TlsTestServer tlsDownload(download.port());
             TlsTestServer tlsPosts(posts.port());
@@ -129,8 +130,7 @@ const Servers& servers()
             if (write(report[1], &mine, sizeof mine) != sizeof mine)
                 _exit(1);
             char byte;
-            while (read(lifeline[0], &byte, 1) > 0) {
-            }
+            while (read(lifeline[0], &byte, 1) > 0) { }
             _exit(0);
         }
         keepToHalfOfTheProcessors(false);
@@ -161,14 +161,11 @@ double loadAverage()
     return load[0];
 }
 
-std::string scratchFile(const char* name)
-{
-    return "/tmp/corvelle-bench-" + std::to_string(getpid()) + "-" + name;
-}
+std::string scratchFile(const char* name) { return "/tmp/corvelle-bench-" + std::to_string(getpid()) + "-" + name; }
 
 uint64_t fileSize(const std::string& path)
 {
-    struct stat info {};
+    struct stat info { };
     return stat(path.c_str(), &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;
 }
 
@@ -176,7 +173,8 @@ double cpuSeconds()
 {
     rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+    auto seconds
+        = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
@@ -199,8 +197,8 @@ double median(std::vector<double> v)
 // The main loop waits as the application's does: on its inputs, woken by
 // what the network thread hands it, rather than the test pump's short sleeps.
 struct MainLoopAsInTheApp {
-    RunLoopSourceRef keepAlive = NSRunLoop::mainRunLoop()->addSource(
-        {}, { NSDefaultRunLoopMode, UITrackingRunLoopMode });
+    RunLoopSourceRef keepAlive
+        = NSRunLoop::mainRunLoop()->addSource({}, { NSDefaultRunLoopMode, UITrackingRunLoopMode });
     ~MainLoopAsInTheApp() { NSRunLoop::mainRunLoop()->removeSource(keepAlive); }
 };
 
@@ -296,8 +294,8 @@ double plainDownload(const std::string& destination)
 
 // Rounds of the contenders taken in turn, the first one moving on each
 // round; each contender's times in seconds. False when one failed.
-bool interleaved(int rounds, const std::vector<std::function<double()>>& contenders,
-                 std::vector<std::vector<double>>& times)
+bool interleaved(
+    int rounds, const std::vector<std::function<double()>>& contenders, std::vector<std::vector<double>>& times)
 {
     times.assign(contenders.size(), {});
     for (int round = 0; round < rounds; ++round) {
@@ -328,9 +326,9 @@ void DownloadBesideCurlAndPlainLoop(benchmark::State& state)
     for (auto _ : state) {
         // What runs just before a download changes its time by several per cent.
         if (!interleaved(kDownloadRounds,
-                         { [&] { return engineDownload(file, false); }, [&] { return plainDownload(file); },
-                           [&] { return curlDownload(file, false); } },
-                         times)) {
+                { [&] { return engineDownload(file, false); }, [&] { return plainDownload(file); },
+                    [&] { return curlDownload(file, false); } },
+                times)) {
             state.SkipWithError("a download failed");
             unlink(file.c_str());
             return;
@@ -366,8 +364,7 @@ void TlsDownloadBesideCurl(benchmark::State& state)
     const double load = loadAverage();
     for (auto _ : state) {
         if (!interleaved(kDownloadRounds,
-                         { [&] { return engineDownload(file, true); }, [&] { return curlDownload(file, true); } },
-                         times)) {
+                { [&] { return engineDownload(file, true); }, [&] { return curlDownload(file, true); } }, times)) {
             state.SkipWithError("a download failed");
             unlink(file.c_str());
             return;
@@ -567,21 +564,23 @@ void postsBesideCurl(benchmark::State& state, bool tls)
     reportLoad(state, load);
 }
 
-void SmallPostsBesideCurl(benchmark::State& state)
-{
-    postsBesideCurl(state, false);
-}
+void SmallPostsBesideCurl(benchmark::State& state) { postsBesideCurl(state, false); }
 
-void SmallTlsPostsBesideCurl(benchmark::State& state)
-{
-    postsBesideCurl(state, true);
-}
+void SmallTlsPostsBesideCurl(benchmark::State& state) { postsBesideCurl(state, true); }
 
 }  // namespace
 
 BENCHMARK(DownloadBesideCurlAndPlainLoop)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(TlsDownloadBesideCurl)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(SmallPostsBesideCurl)->Arg(kInFlight[0])->Arg(kInFlight[1])->Iterations(1)->UseManualTime()
+BENCHMARK(SmallPostsBesideCurl)
+    ->Arg(kInFlight[0])
+    ->Arg(kInFlight[1])
+    ->Iterations(1)
+    ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(SmallTlsPostsBesideCurl)->Arg(kInFlight[0])->Arg(kInFlight[1])->Iterations(1)->UseManualTime()
+BENCHMARK(SmallTlsPostsBesideCurl)
+    ->Arg(kInFlight[0])
+    ->Arg(kInFlight[1])
+    ->Iterations(1)
+    ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

@@ -23,8 +23,8 @@
 
 namespace {
 
-using BenchRounds::secondsSince;
 using BenchRounds::median;
+using BenchRounds::secondsSince;
 
 // A reply shaped like the product tables: products with prices, attributes and
 // images, as a server sends them (numbers mostly as texts, some as numbers).
@@ -38,13 +38,15 @@ const std::string& syncReply()
                 s += ',';
             ++id;
             std::string n = std::to_string(id);
-            s += R"({"productID":")" + n + R"(","productName":"Product \u00e9 )" + n
-                + R"(","productSKU":"SKU-)" + n + R"(","productDesc":"A sturdy chair of oak, with a \"curved\" back\/arm rests.",)"
-                + R"("productStock":)" + n + R"(,"publish":"1","price":)" + std::to_string(id % 1000) + R"(.25,"currency":"USD",)"
+            s += R"({"productID":")" + n + R"(","productName":"Product \u00e9 )" + n + R"(","productSKU":"SKU-)" + n
+                + R"(","productDesc":"A sturdy chair of oak, with a \"curved\" back\/arm rests.",)"
+                + R"("productStock":)" + n + R"(,"publish":"1","price":)" + std::to_string(id % 1000)
+                + R"(.25,"currency":"USD",)"
                 + R"("discountStartDate":1400000000.5,"discount_percentage":0.15,"productParentList":[3,"7",12],)"
                 + R"("attributes":[{"attributeId":1,"attributeFieldsId":2,"attributeValue":"red","defaultValue":null},)"
                 + R"({"attributeId":2,"attributeFieldsId":3,"attributeValue":"large","defaultValue":"small"}],)"
-                + R"("images":[{"imageID":)" + n + R"(,"fullAddress":"img/)" + n + R"(.jpg","isDefault":true,"imagePublish":1}]})";
+                + R"("images":[{"imageID":)" + n + R"(,"fullAddress":"img/)" + n
+                + R"(.jpg","isDefault":true,"imagePublish":1}]})";
         }
         s += R"(]],"results":[{"detail":"","message":"ok","status":"200"}]})";
         return s;
@@ -121,13 +123,11 @@ void BM_NlohmannEncode(benchmark::State& state)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }
 
-
 size_t heapInUse()
 {
     auto info = mallinfo2();
     return info.uordblks + info.hblkhd;  // small blocks and mapped ones
 }
-
 
 // Each round decodes the text with each parser in turn and frees the tree,
 // so every parser sees the same cache and heap state.

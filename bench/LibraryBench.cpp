@@ -141,9 +141,9 @@ void ShownList(benchmark::State& state)
         }
     }
     state.counters["files"] = files;
-    state.counters["us_per_file"] = benchmark::Counter(static_cast<double>(passes) * files / static_cast<double>(state.iterations()),
-                                                       benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert,
-                                                       benchmark::Counter::kIs1000);
+    state.counters["us_per_file"]
+        = benchmark::Counter(static_cast<double>(passes) * files / static_cast<double>(state.iterations()),
+            benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert, benchmark::Counter::kIs1000);
     drainMainRunLoop();
 }
 
@@ -172,9 +172,9 @@ void Scrolling(benchmark::State& state)
     }
     state.counters["files"] = files;
     state.counters["screens"] = static_cast<double>(screens) / static_cast<double>(state.iterations());
-    state.counters["us_per_screen"] = benchmark::Counter(static_cast<double>(screens) / static_cast<double>(state.iterations()),
-                                                         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert,
-                                                         benchmark::Counter::kIs1000);
+    state.counters["us_per_screen"]
+        = benchmark::Counter(static_cast<double>(screens) / static_cast<double>(state.iterations()),
+            benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert, benchmark::Counter::kIs1000);
 }
 
 constexpr int kDownloadFiles = 200;
@@ -224,8 +224,8 @@ double curlDownloads(FakeCompanyServer& server, const std::string& folder)
     std::string command = "curl -s --parallel --parallel-max 3";
     for (int id = 1; id <= kDownloadFiles; ++id) {
         const std::string name = "file" + std::to_string(id) + ".pdf";
-        command += " -o '" + folder + "/" + name + "' 'http://127.0.0.1:" + std::to_string(server.port()) + "/" + server.imagePath
-            + "/images/BENCH/library/pdf/" + name + "'";
+        command += " -o '" + folder + "/" + name + "' 'http://127.0.0.1:" + std::to_string(server.port()) + "/"
+            + server.imagePath + "/images/BENCH/library/pdf/" + name + "'";
     }
     const double began = Clock::now();
     const int rc = std::system(command.c_str());
@@ -273,7 +273,8 @@ void DownloadsThroughTheManagerBesideCurl(benchmark::State& state)
         state.SetIterationTime(m);
     }
     if (ours > 0 && theirs > 0) {
-        const double megabytes = static_cast<double>(kDownloadBytes) * kDownloadFiles / (1024.0 * 1024.0) * static_cast<double>(state.iterations());
+        const double megabytes = static_cast<double>(kDownloadBytes) * kDownloadFiles / (1024.0 * 1024.0)
+            * static_cast<double>(state.iterations());
         state.counters["manager_MB_per_s"] = megabytes / ours;
         state.counters["curl_MB_per_s"] = megabytes / theirs;
         state.counters["manager_to_curl"] = theirs / ours;

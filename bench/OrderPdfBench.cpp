@@ -57,8 +57,8 @@ void BM_OrderPdf(benchmark::State& state)
         benchmark::DoNotOptimize(pdf->data());
     }
     state.counters["bytes"] = static_cast<double>(bytes);
-    state.counters["lines/s"] = benchmark::Counter(static_cast<double>(state.range(0)) * state.iterations(),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["lines/s"]
+        = benchmark::Counter(static_cast<double>(state.range(0)) * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_OrderPdf)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 
@@ -77,7 +77,8 @@ void BM_PopplerFirstPage1024(benchmark::State& state)
         double width = 0, height = 0;
         poppler_page_get_size(page, &width, &height);
         double scale = 1024 / width;
-        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1024, static_cast<int>(height * scale));
+        cairo_surface_t* surface
+            = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1024, static_cast<int>(height * scale));
         cairo_t* cr = cairo_create(surface);
         cairo_scale(cr, scale, scale);
         poppler_page_render(page, cr);

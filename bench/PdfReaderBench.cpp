@@ -49,8 +49,8 @@
 
 namespace {
 
-using BenchRounds::secondsSince;
 using BenchRounds::median;
+using BenchRounds::secondsSince;
 
 struct Fixture {
     TemporaryHome home;
@@ -93,7 +93,8 @@ double residentMegabytes()
 // the peer's is.
 void BM_PageViaVisibleTiles(benchmark::State& state)
 {
-    auto view = PdfContentView::initWithFrameFileURLPagePassword(CGRectMake(0, 0, 1024, 768), fixture().small, 2, std::nullopt);
+    auto view = PdfContentView::initWithFrameFileURLPagePassword(
+        CGRectMake(0, 0, 1024, 768), fixture().small, 2, std::nullopt);
     view->showPageThumbPagePasswordGuid(fixture().small, 2, std::nullopt, PdfDocument::GUID());
     finishThumbnails();
     benchmark::DoNotOptimize(UIViewRenderToImage(*view));
@@ -107,7 +108,8 @@ BENCHMARK(BM_PageViaVisibleTiles)->Unit(benchmark::kMillisecond);
 // The same page's tiles alone, without the white card and its blurred shadow around them.
 void BM_PageTilesWithoutTheCard(benchmark::State& state)
 {
-    auto view = PdfContentView::initWithFrameFileURLPagePassword(CGRectMake(0, 0, 1024, 768), fixture().small, 2, std::nullopt);
+    auto view = PdfContentView::initWithFrameFileURLPagePassword(
+        CGRectMake(0, 0, 1024, 768), fixture().small, 2, std::nullopt);
     auto page = view->contentPage();
     benchmark::DoNotOptimize(UIViewRenderToImage(*page));
     for (auto _ : state) {
@@ -168,12 +170,7 @@ void BM_PageWithPopplerAndCairoDirectly(benchmark::State& state)
 }
 BENCHMARK(BM_PageWithPopplerAndCairoDirectly)->Unit(benchmark::kMillisecond);
 
-
-double minimum(std::vector<double> v)
-{
-    return *std::min_element(v.begin(), v.end());
-}
-
+double minimum(std::vector<double> v) { return *std::min_element(v.begin(), v.end()); }
 
 // The page on its card, its tiles alone and the peer, one draw of each in
 // turn for every round, in a different order each round, so the shared
@@ -182,7 +179,8 @@ double minimum(std::vector<double> v)
 void BM_PageBesideTheFloorInInterleavedRounds(benchmark::State& state)
 {
     constexpr int kRounds = 31;
-    auto view = PdfContentView::initWithFrameFileURLPagePassword(CGRectMake(0, 0, 1024, 768), fixture().small, 2, std::nullopt);
+    auto view = PdfContentView::initWithFrameFileURLPagePassword(
+        CGRectMake(0, 0, 1024, 768), fixture().small, 2, std::nullopt);
     view->showPageThumbPagePasswordGuid(fixture().small, 2, std::nullopt, PdfDocument::GUID());
     finishThumbnails();
     auto tiles = view->contentPage();
@@ -225,8 +223,8 @@ void requestAllThumbnails(const std::string& guid, std::vector<std::shared_ptr<P
     for (long page = 1; page <= 300; ++page)
         for (CGSize size : sizes) {
             auto& view = views[i++];
-            auto request = PdfThumbRequest::newForViewFileURLPasswordGuidPageSize(view, fixture().large, std::nullopt, guid,
-                                                                                  page, size);
+            auto request = PdfThumbRequest::newForViewFileURLPasswordGuidPageSize(
+                view, fixture().large, std::nullopt, guid, page, size);
             PdfThumbCache::sharedInstance().thumbRequestPriority(request, size.width > 30);
         }
     finishThumbnails();
@@ -279,7 +277,8 @@ BENCHMARK(BM_Thumbnails300PagesInMemory)->Unit(benchmark::kMillisecond)->UseReal
 void BM_Pdftoppm300PagesScaledTo240(benchmark::State& state)
 {
     std::string out = fixture().home.scratch() + "/ppm";
-    std::string command = "pdftoppm -png -scale-to 240 -f 1 -l 300 '" + fixture().large + "' '" + out + "' >/dev/null 2>&1";
+    std::string command
+        = "pdftoppm -png -scale-to 240 -f 1 -l 300 '" + fixture().large + "' '" + out + "' >/dev/null 2>&1";
     for (auto _ : state) {
         int status = std::system(command.c_str());
         benchmark::DoNotOptimize(status);

@@ -19,11 +19,11 @@ namespace {
 const std::vector<std::string>& names()
 {
     static const std::vector<std::string> list = [] {
-        const char* surnames[] = {"王", "李", "张", "刘", "陈", "杨", "黄", "赵", "吴", "周",
-                                  "徐", "孙", "马", "朱", "胡", "郭", "何", "高", "林", "罗"};
-        const char* given[] = {"伟", "芳", "娜", "敏", "静", "丽", "强", "磊", "军", "洋", "勇", "艳",
-                               "杰", "娟", "涛", "明", "超", "秀", "霞", "平", "刚", "桂", "英", "华"};
-        const char* latin[] = {"Anna Berg", "Tomas Vidal", "Lena Okafor", "Marco Rossi"};
+        const char* surnames[] = { "王", "李", "张", "刘", "陈", "杨", "黄", "赵", "吴", "周", "徐", "孙", "马", "朱",
+            "胡", "郭", "何", "高", "林", "罗" };
+        const char* given[] = { "伟", "芳", "娜", "敏", "静", "丽", "强", "磊", "军", "洋", "勇", "艳", "杰", "娟",
+            "涛", "明", "超", "秀", "霞", "平", "刚", "桂", "英", "华" };
+        const char* latin[] = { "Anna Berg", "Tomas Vidal", "Lena Okafor", "Marco Rossi" };
         std::vector<std::string> out;
         out.reserve(100000);
         unsigned seed = 12345;

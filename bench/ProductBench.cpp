@@ -61,13 +61,17 @@ void seed(int products)
     db->executeUpdate("delete from corvelle_image");
     db->beginTransaction();
     for (int i = 1; i <= products; ++i) {
-        db->executeUpdate("INSERT INTO corvelle_product(product_id,product_sku,product_name,product_s_desc,product_publish,product_stock) "
-                          "VALUES(?,?,?,?,1,?)",
-                          i, "SKU-" + std::to_string(i), "Product number " + std::to_string(i),
-                          "A short description of product " + std::to_string(i) + ", two lines long in the table.", i * 37 % 100000);
+        db->executeUpdate(
+            "INSERT INTO "
+            "corvelle_product(product_id,product_sku,product_name,product_s_desc,product_publish,product_stock) "
+            "VALUES(?,?,?,?,1,?)",
+            i, "SKU-" + std::to_string(i), "Product number " + std::to_string(i),
+            "A short description of product " + std::to_string(i) + ", two lines long in the table.", i * 37 % 100000);
         if (i % 4 == 0)
-            db->executeUpdate("INSERT INTO corvelle_image(image_id,key_id,image_thumb_address,image_isdault,image_publis) VALUES(?,?,?,1,1)",
-                              i, i, "thumb-" + std::to_string(i) + ".png");
+            db->executeUpdate(
+                "INSERT INTO corvelle_image(image_id,key_id,image_thumb_address,image_isdault,image_publis) "
+                "VALUES(?,?,?,1,1)",
+                i, i, "thumb-" + std::to_string(i) + ".png");
     }
     db->commit();
     seeded = products;
@@ -117,15 +121,15 @@ BENCHMARK(BM_InventoryLoad)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond
 // Offsets spread evenly over the table show more new rows per offset in a
 // longer table; jumps show all-new rows at every offset whatever its length,
 // which makes the per-offset figures of both sizes comparable.
-template <class Body>
-void scroll(benchmark::State& state, Body&& body, bool jump)
+template <class Body> void scroll(benchmark::State& state, Body&& body, bool jump)
 {
     auto table = body();
     table->layoutIfNeeded();
     const CGFloat span = std::max<CGFloat>(0, table->contentSize().height - table->bounds().size.height);
     for (auto _ : state) {
         for (int i = 0; i < kOffsets; ++i) {
-            const CGFloat y = jump ? std::fmod(static_cast<CGFloat>(i) * 7919.0f * 120, span) : span * static_cast<CGFloat>(i) / kOffsets;
+            const CGFloat y = jump ? std::fmod(static_cast<CGFloat>(i) * 7919.0f * 120, span)
+                                   : span * static_cast<CGFloat>(i) / kOffsets;
             table->setContentOffset(CGPointMake(0, y));
             table->layoutIfNeeded();
             // The thumbnails come back through the main loop.
@@ -134,8 +138,8 @@ void scroll(benchmark::State& state, Body&& body, bool jump)
         }
     }
     state.SetItemsProcessed(state.iterations() * kOffsets);
-    state.counters["ns_per_offset"] = benchmark::Counter(static_cast<double>(state.iterations() * kOffsets),
-                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_offset"] = benchmark::Counter(
+        static_cast<double>(state.iterations() * kOffsets), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void inventoryScroll(benchmark::State& state, bool jump)
@@ -143,25 +147,23 @@ void inventoryScroll(benchmark::State& state, bool jump)
     ScopedManualClock clock;
     seed(static_cast<int>(state.range(0)));
     Screen screen;
-    scroll(state, [&] { return screen.body(); }, jump);
+    scroll(
+        state, [&] { return screen.body(); }, jump);
 }
 
-void BM_InventoryScroll(benchmark::State& state)
-{
-    inventoryScroll(state, false);
-}
+void BM_InventoryScroll(benchmark::State& state) { inventoryScroll(state, false); }
 BENCHMARK(BM_InventoryScroll)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
-void BM_InventoryJump(benchmark::State& state)
-{
-    inventoryScroll(state, true);
-}
+void BM_InventoryJump(benchmark::State& state) { inventoryScroll(state, true); }
 BENCHMARK(BM_InventoryJump)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 // Plain rows of the inventory's height with five labels each.
 class PlainRows : public UITableViewDataSource {
 public:
-    explicit PlainRows(long n) : count(n) {}
+    explicit PlainRows(long n)
+        : count(n)
+    {
+    }
     long count;
     long tableViewNumberOfRowsInSection(UITableView&, long) override { return count; }
     std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(UITableView& t, const NSIndexPath& p) override
@@ -180,7 +182,8 @@ public:
             }
         }
         for (long tag = 1; tag <= 5; ++tag)
-            std::static_pointer_cast<UILabel>(cell->contentView()->viewWithTag(tag))->setText("Row " + std::to_string(p.row()));
+            std::static_pointer_cast<UILabel>(cell->contentView()->viewWithTag(tag))
+                ->setText("Row " + std::to_string(p.row()));
         return cell;
     }
 };
@@ -193,19 +196,14 @@ void plainScroll(benchmark::State& state, bool jump)
     table->setRowHeight(120);
     table->setDataSource(rows);
     table->reloadData();
-    scroll(state, [&] { return table; }, jump);
+    scroll(
+        state, [&] { return table; }, jump);
 }
 
-void BM_FloorPlainTableScroll(benchmark::State& state)
-{
-    plainScroll(state, false);
-}
+void BM_FloorPlainTableScroll(benchmark::State& state) { plainScroll(state, false); }
 BENCHMARK(BM_FloorPlainTableScroll)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
-void BM_FloorPlainTableJump(benchmark::State& state)
-{
-    plainScroll(state, true);
-}
+void BM_FloorPlainTableJump(benchmark::State& state) { plainScroll(state, true); }
 BENCHMARK(BM_FloorPlainTableJump)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 constexpr int kImages = 30;
@@ -218,7 +216,8 @@ void writePNG(const std::string& path, CGSize size, const std::shared_ptr<UIColo
     UIRectFill(CGRectMake(0, 0, size.width, size.height));
     auto png = UIImagePNGRepresentation(UIGraphicsGetImageFromCurrentImageContext());
     UIGraphicsEndImageContext();
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
 }
 
 // Product 1 of a small catalogue with 30 images: full pictures of 1600 x 1200
@@ -234,9 +233,11 @@ void seedImages()
     db->beginTransaction();
     for (int i = 0; i < kImages; ++i) {
         const std::string name = "p1-" + std::to_string(i);
-        db->executeUpdate("INSERT INTO corvelle_image(image_id,key_id,image_thumb_address,image_full_address,image_isdault,image_publis,image_ordering) "
+        db->executeUpdate("INSERT INTO "
+                          "corvelle_image(image_id,key_id,image_thumb_address,image_full_address,image_isdault,image_"
+                          "publis,image_ordering) "
                           "VALUES(?,1,?,?,?,1,?)",
-                          i + 1, name + "-t.png", name + ".png", i == 0 ? 1 : 0, i);
+            i + 1, name + "-t.png", name + ".png", i == 0 ? 1 : 0, i);
     }
     db->commit();
     for (int i = 0; i < kImages; ++i) {

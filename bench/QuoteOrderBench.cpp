@@ -45,8 +45,8 @@
 
 namespace {
 
-using BenchRounds::secondsSince;
 using BenchRounds::median;
+using BenchRounds::secondsSince;
 
 constexpr int kLinesPerOrder = 20;
 
@@ -64,12 +64,14 @@ void seedThumbnails()
     UIGraphicsEndImageContext();
     for (int product = 1; product <= kEditorLines; ++product) {
         const std::string name = "thumb" + std::to_string(product) + ".png";
-        db->executeUpdate("insert into corvelle_image(image_id, key_id, key_type, image_thumb_address, image_full_address, image_isdault, "
+        db->executeUpdate("insert into corvelle_image(image_id, key_id, key_type, image_thumb_address, "
+                          "image_full_address, image_isdault, "
                           "image_publis, image_ordering) values (?, ?, 'product', ?, ?, 1, 1, 0)",
-                          product, product, name, name);
+            product, product, name, name);
         const std::string path = PublicFunction::filePathWithNameFiletype(name, 1);
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
     }
 }
 
@@ -91,8 +93,9 @@ void seed(int orders)
     db->beginTransaction();
     // The lines' products, so that each line of the list carries its record.
     for (int p = 1; p <= kLinesPerOrder; ++p)
-        db->executeUpdate("insert or replace into corvelle_product (product_id, product_sku, product_name, product_s_desc, product_publish) values (?, ?, ?, ?, 1)",
-                          p, "SKU-" + std::to_string(p - 1), "Product " + std::to_string(p - 1), "A product sold by the dozen");
+        db->executeUpdate("insert or replace into corvelle_product (product_id, product_sku, product_name, "
+                          "product_s_desc, product_publish) values (?, ?, ?, ?, 1)",
+            p, "SKU-" + std::to_string(p - 1), "Product " + std::to_string(p - 1), "A product sold by the dozen");
     int lineId = 1;
     for (int i = 0; i < orders; ++i) {
         auto order = std::make_shared<QuoteOrderEntity>();
@@ -147,7 +150,8 @@ void fetch(benchmark::State& state, int type, const char* text)
     seed(static_cast<int>(state.range(0)));
     auto store = QuoteOrderStore::sharedQuoteOrderStore();
     for (auto _ : state)
-        benchmark::DoNotOptimize(store->fetchQuoteOrdersCondition(type, text ? std::optional<std::string>(text) : std::nullopt));
+        benchmark::DoNotOptimize(
+            store->fetchQuoteOrdersCondition(type, text ? std::optional<std::string>(text) : std::nullopt));
     state.SetComplexityN(state.range(0));
 }
 
@@ -158,9 +162,11 @@ size_t floorReadOrderList(sqlite3* handle)
 {
     size_t bytes = 0;
     sqlite3_exec(handle, "BEGIN", nullptr, nullptr, nullptr);
-    for (const char* sql : { "SELECT * FROM corvelle_quote_order ORDER BY cdate DESC",
-             "SELECT * FROM corvelle_quote_order_item WHERE order_id IN (SELECT order_id FROM corvelle_quote_order) ORDER BY order_id, order_item_id",
-             "SELECT * FROM corvelle_product WHERE product_id IN (SELECT product_id FROM corvelle_quote_order_item)" }) {
+    for (const char* sql :
+        { "SELECT * FROM corvelle_quote_order ORDER BY cdate DESC",
+            "SELECT * FROM corvelle_quote_order_item WHERE order_id IN (SELECT order_id FROM corvelle_quote_order) "
+            "ORDER BY order_id, order_item_id",
+            "SELECT * FROM corvelle_product WHERE product_id IN (SELECT product_id FROM corvelle_quote_order_item)" }) {
         sqlite3_stmt* statement = nullptr;
         if (sqlite3_prepare_v2(handle, sql, -1, &statement, nullptr) != SQLITE_OK)
             continue;
@@ -177,8 +183,6 @@ size_t floorReadOrderList(sqlite3* handle)
     sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr);
     return bytes;
 }
-
-
 
 // The whole list beside its floor in interleaved rounds (ours, floor, ours,
 // floor...), so both see the same machine; reports the median and minimum
@@ -316,7 +320,8 @@ void BM_EditorTablePassFirstLook(benchmark::State& state)
 class PlainRows : public UITableViewDataSource {
 public:
     long tableViewNumberOfRowsInSection(UITableView&, long) override { return kEditorLines; }
-    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(UITableView& table, const NSIndexPath& path) override
+    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(
+        UITableView& table, const NSIndexPath& path) override
     {
         auto cell = table.dequeueReusableCellWithIdentifier("Plain");
         if (!cell)

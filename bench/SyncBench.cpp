@@ -59,7 +59,8 @@ using BenchRounds::median;
 // The fake company server of one generated company, as a program of its own.
 struct Server {
     explicit Server(const std::string& company)
-        : folder(company), process({ CORVELLE_FAKE_SERVER, "--company", company, "0" })
+        : folder(company)
+        , process({ CORVELLE_FAKE_SERVER, "--company", company, "0" })
     {
         std::string line;
         // "fake company server on 127.0.0.1:<port> with ..."
@@ -194,7 +195,8 @@ struct Statement {
     {
         auto it = object.FindMember(key);
         if (it != object.MemberEnd() && it->value.IsString())
-            sqlite3_bind_text(statement, i, it->value.GetString(), static_cast<int>(it->value.GetStringLength()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(
+                statement, i, it->value.GetString(), static_cast<int>(it->value.GetStringLength()), SQLITE_TRANSIENT);
         else if (it != object.MemberEnd() && it->value.IsNumber())
             sqlite3_bind_double(statement, i, it->value.GetDouble());
         else
@@ -220,11 +222,14 @@ long number(const rapidjson::Value& object, const char* key)
     auto it = object.FindMember(key);
     if (it == object.MemberEnd())
         return 0;
-    return it->value.IsString() ? std::atol(it->value.GetString()) : it->value.IsNumber() ? static_cast<long>(it->value.GetDouble()) : 0;
+    return it->value.IsString() ? std::atol(it->value.GetString())
+        : it->value.IsNumber()  ? static_cast<long>(it->value.GetDouble())
+                                : 0;
 }
 
 // The rows a synchronisation stores, inserted bare; the number of rows, or -1.
-long insertRows(const std::string& database, const std::string& products, const std::string& files, const std::string& customers)
+long insertRows(
+    const std::string& database, const std::string& products, const std::string& files, const std::string& customers)
 {
     rapidjson::Document p, f, c;
     p.Parse(products.c_str());
@@ -238,67 +243,155 @@ long insertRows(const std::string& database, const std::string& products, const 
     long rows = 0;
     bool ok = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
     {
-        Statement product(db, "INSERT OR REPLACE INTO corvelle_product(product_id,product_sku,product_name,product_s_desc,product_l_desc,product_publish,product_ordering,product_stock,product_tags) VALUES(?,?,?,?,?,?,?,?,?)");
-        Statement attribute(db, "INSERT OR REPLACE INTO corvelle_product_attribute(attribute_id,product_id,attribute_fields_id,attribute_value) VALUES(?,?,?,?)");
+        Statement product(db,
+            "INSERT OR REPLACE INTO "
+            "corvelle_product(product_id,product_sku,product_name,product_s_desc,product_l_desc,product_publish,"
+            "product_ordering,product_stock,product_tags) VALUES(?,?,?,?,?,?,?,?,?)");
+        Statement attribute(db,
+            "INSERT OR REPLACE INTO "
+            "corvelle_product_attribute(attribute_id,product_id,attribute_fields_id,attribute_value) VALUES(?,?,?,?)");
         Statement link(db, "INSERT OR REPLACE INTO corvelle_product_category_xref(category_id,product_id) VALUES(?,?)");
-        Statement price(db, "INSERT OR REPLACE INTO corvelle_product_price(price_id,product_id,price,currency,discount_price,discount_identifier,discount_start_date,discount_end_date) VALUES(?,?,?,?,?,?,?,?)");
-        Statement related(db, "INSERT OR REPLACE INTO corvelle_product_related(product_id,related_product_sku) VALUES(?,?)");
-        Statement image(db, "INSERT OR REPLACE INTO corvelle_image(image_id,key_id,key_type,image_thumb_address,image_full_address,image_isdault,image_publis,image_ordering) VALUES(?,?,?,?,?,?,?,?)");
-        Statement category(db, "INSERT OR REPLACE INTO corvelle_category(category_id,category_name,category_code,category_publish,category_ordering,category_parent_id) VALUES(?,?,?,?,?,?)");
-        Statement libraryFile(db, "INSERT OR REPLACE INTO corvelle_library_files(id,title,file_name,category,type,date,description,ordering,published,cover_image,info) VALUES(?,?,?,?,?,?,?,?,?,?,?)");
-        Statement customer(db, "INSERT OR REPLACE INTO corvelle_customer(customer_id,customer_name,customer_publish,customer_ordering,discount) VALUES(?,?,?,?,?)");
-        Statement address(db, "INSERT OR REPLACE INTO corvelle_customer_address(id,customer_id,address,city,state,zip_code) VALUES(?,?,?,?,?,?)");
-        Statement contact(db, "INSERT OR REPLACE INTO corvelle_customer_contact(contact_id,customer_id,first_name,last_name,job_title,email) VALUES(?,?,?,?,?,?)");
+        Statement price(db,
+            "INSERT OR REPLACE INTO "
+            "corvelle_product_price(price_id,product_id,price,currency,discount_price,discount_identifier,discount_"
+            "start_date,discount_end_date) VALUES(?,?,?,?,?,?,?,?)");
+        Statement related(
+            db, "INSERT OR REPLACE INTO corvelle_product_related(product_id,related_product_sku) VALUES(?,?)");
+        Statement image(db,
+            "INSERT OR REPLACE INTO "
+            "corvelle_image(image_id,key_id,key_type,image_thumb_address,image_full_address,image_isdault,image_publis,"
+            "image_ordering) VALUES(?,?,?,?,?,?,?,?)");
+        Statement category(db,
+            "INSERT OR REPLACE INTO "
+            "corvelle_category(category_id,category_name,category_code,category_publish,category_ordering,category_"
+            "parent_id) VALUES(?,?,?,?,?,?)");
+        Statement libraryFile(db,
+            "INSERT OR REPLACE INTO "
+            "corvelle_library_files(id,title,file_name,category,type,date,description,ordering,published,cover_image,"
+            "info) VALUES(?,?,?,?,?,?,?,?,?,?,?)");
+        Statement customer(db,
+            "INSERT OR REPLACE INTO "
+            "corvelle_customer(customer_id,customer_name,customer_publish,customer_ordering,discount) "
+            "VALUES(?,?,?,?,?)");
+        Statement address(db,
+            "INSERT OR REPLACE INTO corvelle_customer_address(id,customer_id,address,city,state,zip_code) "
+            "VALUES(?,?,?,?,?,?)");
+        Statement contact(db,
+            "INSERT OR REPLACE INTO "
+            "corvelle_customer_contact(contact_id,customer_id,first_name,last_name,job_title,email) "
+            "VALUES(?,?,?,?,?,?)");
         const auto& pc = p["content"];
         for (const auto& item : pc[0].GetArray()) {
             long id = number(item, "productID");
-            ok = product.integer(1, id).text(2, item, "productSKU").text(3, item, "productName").text(4, item, "productShortDesc")
-                     .text(5, item, "productDesc").integer(6, number(item, "publish")).integer(7, number(item, "productOrdering"))
-                     .integer(8, number(item, "productStock")).text(9, item, "productTag").run() && ok;
+            ok = product.integer(1, id)
+                     .text(2, item, "productSKU")
+                     .text(3, item, "productName")
+                     .text(4, item, "productShortDesc")
+                     .text(5, item, "productDesc")
+                     .integer(6, number(item, "publish"))
+                     .integer(7, number(item, "productOrdering"))
+                     .integer(8, number(item, "productStock"))
+                     .text(9, item, "productTag")
+                     .run()
+                && ok;
             for (const auto& a : item["attributes"].GetArray())
-                ok = attribute.integer(1, number(a, "attributeId")).integer(2, id).integer(3, number(a, "attributeFieldsId")).text(4, a, "attributeValue").run() && ok;
+                ok = attribute.integer(1, number(a, "attributeId"))
+                         .integer(2, id)
+                         .integer(3, number(a, "attributeFieldsId"))
+                         .text(4, a, "attributeValue")
+                         .run()
+                    && ok;
             for (const auto& parent : item["productParentList"].GetArray())
-                ok = link.integer(1, parent.IsNumber() ? parent.GetInt() : std::atoi(parent.GetString())).integer(2, id).run() && ok;
-            ok = price.integer(1, number(item, "priceID")).integer(2, id).text(3, item, "price").text(4, item, "currency")
-                     .text(5, item, "discountPrice").text(6, item, "discountIdentifier").text(7, item, "discountStartDate")
-                     .text(8, item, "discountEndDate").run() && ok;
+                ok = link.integer(1, parent.IsNumber() ? parent.GetInt() : std::atoi(parent.GetString()))
+                         .integer(2, id)
+                         .run()
+                    && ok;
+            ok = price.integer(1, number(item, "priceID"))
+                     .integer(2, id)
+                     .text(3, item, "price")
+                     .text(4, item, "currency")
+                     .text(5, item, "discountPrice")
+                     .text(6, item, "discountIdentifier")
+                     .text(7, item, "discountStartDate")
+                     .text(8, item, "discountEndDate")
+                     .run()
+                && ok;
             ok = related.integer(1, id).text(2, item, "relatedSKUList").run() && ok;
             rows += 4 + item["attributes"].Size() + item["productParentList"].Size();
             if (item.HasMember("images")) {
                 for (const auto& i : item["images"].GetArray()) {
-                    ok = image.integer(1, number(i, "imageID")).integer(2, number(i, "keyID")).text(3, i, "keyType").text(4, i, "thumbAddress")
-                             .text(5, i, "fullAddress").integer(6, number(i, "isDefault")).integer(7, number(i, "imagePublish"))
-                             .integer(8, number(i, "imageOrdering")).run() && ok;
+                    ok = image.integer(1, number(i, "imageID"))
+                             .integer(2, number(i, "keyID"))
+                             .text(3, i, "keyType")
+                             .text(4, i, "thumbAddress")
+                             .text(5, i, "fullAddress")
+                             .integer(6, number(i, "isDefault"))
+                             .integer(7, number(i, "imagePublish"))
+                             .integer(8, number(i, "imageOrdering"))
+                             .run()
+                        && ok;
                     ++rows;
                 }
             }
         }
         for (const auto& item : pc[1].GetArray()) {
-            ok = category.integer(1, number(item, "categoryID")).text(2, item, "categoryName").text(3, item, "categoryCode")
-                     .integer(4, number(item, "categoryPublish")).integer(5, number(item, "categoryOrdering"))
-                     .integer(6, number(item, "categoryParentID")).run() && ok;
+            ok = category.integer(1, number(item, "categoryID"))
+                     .text(2, item, "categoryName")
+                     .text(3, item, "categoryCode")
+                     .integer(4, number(item, "categoryPublish"))
+                     .integer(5, number(item, "categoryOrdering"))
+                     .integer(6, number(item, "categoryParentID"))
+                     .run()
+                && ok;
             ++rows;
         }
         for (const auto& item : f["content"][0].GetArray()) {
-            ok = libraryFile.integer(1, number(item, "id")).text(2, item, "title").text(3, item, "fileName").integer(4, number(item, "category"))
-                     .text(5, item, "type").text(6, item, "date").text(7, item, "description").integer(8, number(item, "ordering"))
-                     .integer(9, number(item, "publish")).text(10, item, "coverImage").text(11, item, "info").run() && ok;
+            ok = libraryFile.integer(1, number(item, "id"))
+                     .text(2, item, "title")
+                     .text(3, item, "fileName")
+                     .integer(4, number(item, "category"))
+                     .text(5, item, "type")
+                     .text(6, item, "date")
+                     .text(7, item, "description")
+                     .integer(8, number(item, "ordering"))
+                     .integer(9, number(item, "publish"))
+                     .text(10, item, "coverImage")
+                     .text(11, item, "info")
+                     .run()
+                && ok;
             ++rows;
         }
         const auto& cc = c["content"];
         for (const auto& item : cc[0].GetArray()) {
-            ok = customer.integer(1, number(item, "customerId")).text(2, item, "customerName").integer(3, number(item, "customerPublish"))
-                     .integer(4, number(item, "customerOrdering")).text(5, item, "customerDiscount").run() && ok;
+            ok = customer.integer(1, number(item, "customerId"))
+                     .text(2, item, "customerName")
+                     .integer(3, number(item, "customerPublish"))
+                     .integer(4, number(item, "customerOrdering"))
+                     .text(5, item, "customerDiscount")
+                     .run()
+                && ok;
             ++rows;
         }
         for (const auto& item : cc[2].GetArray()) {
-            ok = address.integer(1, number(item, "id")).integer(2, number(item, "customer_id")).text(3, item, "address").text(4, item, "city")
-                     .text(5, item, "state").text(6, item, "zip_code").run() && ok;
+            ok = address.integer(1, number(item, "id"))
+                     .integer(2, number(item, "customer_id"))
+                     .text(3, item, "address")
+                     .text(4, item, "city")
+                     .text(5, item, "state")
+                     .text(6, item, "zip_code")
+                     .run()
+                && ok;
             ++rows;
         }
         for (const auto& item : cc[3].GetArray()) {
-            ok = contact.integer(1, number(item, "contactId")).integer(2, number(item, "customerId")).text(3, item, "firstName")
-                     .text(4, item, "lastName").text(5, item, "jobTitle").text(6, item, "email").run() && ok;
+            ok = contact.integer(1, number(item, "contactId"))
+                     .integer(2, number(item, "customerId"))
+                     .text(3, item, "firstName")
+                     .text(4, item, "lastName")
+                     .text(5, item, "jobTitle")
+                     .text(6, item, "email")
+                     .run()
+                && ok;
             ++rows;
         }
     }
@@ -322,17 +415,21 @@ double floorSync(const Server& server, long& peak, long& rows)
         std::ofstream(scratch / "files2.cfg") };
     size_t n = 0;
     for (const char* type : { "product", "file", "customer" }) {
-        std::string body = std::string("{\"root\":{\"parameters\":{\"methodName\":\"syncData\",\"syncType\":\"") + type + "\",\"isFull\":\"true\"}}}";
+        std::string body = std::string("{\"root\":{\"parameters\":{\"methodName\":\"syncData\",\"syncType\":\"") + type
+            + "\",\"isFull\":\"true\"}}}";
         std::ofstream(scratch / (std::string(type) + ".body")) << body;
     }
     for (const auto& entry : fs::directory_iterator(fs::path(server.folder) / "files" / "ACME" / "product")) {
-        configs[n % 3] << "url = \"" << base << "/" << server.imagePath << "/images/ACME/product/" << entry.path().filename().string() << "\"\n"
-               << "output = \"" << (scratch / "files" / std::to_string(n)).string() << "\"\n";
+        configs[n % 3] << "url = \"" << base << "/" << server.imagePath << "/images/ACME/product/"
+                       << entry.path().filename().string() << "\"\n"
+                       << "output = \"" << (scratch / "files" / std::to_string(n)).string() << "\"\n";
         ++n;
     }
-    for (const auto& entry : fs::directory_iterator(fs::path(server.folder) / "files" / "ACME" / "library" / "cover_image")) {
-        configs[n % 3] << "url = \"" << base << "/" << server.imagePath << "/images/ACME/library/cover_image/" << entry.path().filename().string() << "\"\n"
-               << "output = \"" << (scratch / "files" / std::to_string(n)).string() << "\"\n";
+    for (const auto& entry :
+        fs::directory_iterator(fs::path(server.folder) / "files" / "ACME" / "library" / "cover_image")) {
+        configs[n % 3] << "url = \"" << base << "/" << server.imagePath << "/images/ACME/library/cover_image/"
+                       << entry.path().filename().string() << "\"\n"
+                       << "output = \"" << (scratch / "files" / std::to_string(n)).string() << "\"\n";
         ++n;
     }
     for (auto& config : configs)
@@ -344,17 +441,18 @@ double floorSync(const Server& server, long& peak, long& rows)
     bool ok = true;
     for (const char* type : { "product", "file", "customer" }) {
         std::string command = "curl -s -f -X POST -H 'Content-Type: applicatioin/bin;charset=UTF-8' --data-binary @'"
-            + (scratch / (std::string(type) + ".body")).string() + "' -o '" + (scratch / (std::string(type) + ".json")).string() + "' '"
-            + messages + "'";
+            + (scratch / (std::string(type) + ".body")).string() + "' -o '"
+            + (scratch / (std::string(type) + ".json")).string() + "' '" + messages + "'";
         ok = std::system(command.c_str()) == 0 && ok;
     }
     std::string files = "(";
     for (int i = 0; i < 3; ++i)
-        files += "curl -s -f --data-binary '' -K '" + (scratch / ("files" + std::to_string(i) + ".cfg")).string() + "' & ";
+        files += "curl -s -f --data-binary '' -K '" + (scratch / ("files" + std::to_string(i) + ".cfg")).string()
+            + "' & ";
     files += "wait)";
     ok = std::system(files.c_str()) == 0 && ok;
-    rows = insertRows((scratch / "floor.sqlite").string(), readFile(scratch / "product.json"), readFile(scratch / "file.json"),
-        readFile(scratch / "customer.json"));
+    rows = insertRows((scratch / "floor.sqlite").string(), readFile(scratch / "product.json"),
+        readFile(scratch / "file.json"), readFile(scratch / "customer.json"));
     double took = Clock::now() - began;
     peak = peakKilobytes();
     size_t fetched = 0;
@@ -366,11 +464,11 @@ double floorSync(const Server& server, long& peak, long& rows)
 
 int roundsFor(long products)
 {
-    const char* setting = std::getenv(products >= 100000 ? "CORVELLE_SYNCBENCH_BIG_ROUNDS" : "CORVELLE_SYNCBENCH_ROUNDS");
+    const char* setting
+        = std::getenv(products >= 100000 ? "CORVELLE_SYNCBENCH_BIG_ROUNDS" : "CORVELLE_SYNCBENCH_ROUNDS");
     int rounds = setting ? std::atoi(setting) : 0;
     return rounds > 0 ? rounds : products >= 100000 ? 1 : 3;
 }
-
 
 double least(const std::vector<double>& values)
 {
@@ -404,12 +502,12 @@ void FullSyncBesideTheFloor(benchmark::State& state)
                 state.SkipWithError(a < 0 ? "the synchronisation failed" : "the floor failed");
                 return;
             }
-            std::fprintf(stderr, "%ld products, round %d: app %.2f s %.0f MB, floor %.2f s %.0f MB, load %s\n", products, round + 1, a,
-                static_cast<double>(aPeak) / 1024.0, f, static_cast<double>(fPeak) / 1024.0, loadAverage().c_str());
+            std::fprintf(stderr, "%ld products, round %d: app %.2f s %.0f MB, floor %.2f s %.0f MB, load %s\n",
+                products, round + 1, a, static_cast<double>(aPeak) / 1024.0, f, static_cast<double>(fPeak) / 1024.0,
+                loadAverage().c_str());
             // The server reports what it received; read it, so its output never fills up.
             std::string line;
-            while (server.process.readLine(line, 0.01)) {
-            }
+            while (server.process.readLine(line, 0.01)) { }
             app.push_back(a);
             floor.push_back(f);
             appPeak.push_back(static_cast<double>(aPeak) / 1024.0);
@@ -433,4 +531,10 @@ void FullSyncBesideTheFloor(benchmark::State& state)
 
 }  // namespace
 
-BENCHMARK(FullSyncBesideTheFloor)->Arg(2000)->Arg(20000)->Arg(100000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(FullSyncBesideTheFloor)
+    ->Arg(2000)
+    ->Arg(20000)
+    ->Arg(100000)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);

@@ -21,7 +21,10 @@ using ScrollBench::scrollThrough;
 
 class Rows : public UITableViewDataSource {
 public:
-    explicit Rows(long n) : count(n) {}
+    explicit Rows(long n)
+        : count(n)
+    {
+    }
     long count;
     long tableViewNumberOfRowsInSection(UITableView&, long) override { return count; }
     std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(UITableView& t, const NSIndexPath& p) override
@@ -87,34 +90,19 @@ void indexPathFloor(benchmark::State& state, bool jump)
     });
 }
 
-void BM_TableScroll(benchmark::State& state)
-{
-    scrollTable(state, false);
-}
+void BM_TableScroll(benchmark::State& state) { scrollTable(state, false); }
 BENCHMARK(BM_TableScroll)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
-void BM_TableScrollFloor(benchmark::State& state)
-{
-    indexPathFloor(state, false);
-}
+void BM_TableScrollFloor(benchmark::State& state) { indexPathFloor(state, false); }
 BENCHMARK(BM_TableScrollFloor)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
-void BM_TableScrollVariableHeights(benchmark::State& state)
-{
-    scrollTable(state, true);
-}
+void BM_TableScrollVariableHeights(benchmark::State& state) { scrollTable(state, true); }
 BENCHMARK(BM_TableScrollVariableHeights)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-void BM_TableJump(benchmark::State& state)
-{
-    scrollTable(state, false, true);
-}
+void BM_TableJump(benchmark::State& state) { scrollTable(state, false, true); }
 BENCHMARK(BM_TableJump)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
-void BM_TableJumpFloor(benchmark::State& state)
-{
-    indexPathFloor(state, true);
-}
+void BM_TableJumpFloor(benchmark::State& state) { indexPathFloor(state, true); }
 BENCHMARK(BM_TableJumpFloor)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_TableLoad(benchmark::State& state)
@@ -133,21 +121,15 @@ BENCHMARK(BM_TableLoad)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 // out: smooth offsets and jumps, as for the table.
 void scrollGrid(benchmark::State& state, bool jump)
 {
-    auto grid = std::make_shared<ScrollBench::PooledTiles<4>>(CGRectMake(0, 0, 774, 638), state.range(0),
-                                                              CGSizeMake(193, 212));
+    auto grid = std::make_shared<ScrollBench::PooledTiles<4>>(
+        CGRectMake(0, 0, 774, 638), state.range(0), CGSizeMake(193, 212));
     grid->scroll(state, jump);
 }
 
-void BM_GridScroll(benchmark::State& state)
-{
-    scrollGrid(state, false);
-}
+void BM_GridScroll(benchmark::State& state) { scrollGrid(state, false); }
 BENCHMARK(BM_GridScroll)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-void BM_GridJump(benchmark::State& state)
-{
-    scrollGrid(state, true);
-}
+void BM_GridJump(benchmark::State& state) { scrollGrid(state, true); }
 BENCHMARK(BM_GridJump)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -12,7 +12,8 @@ namespace {
 
 bool plainChild(std::string_view part)
 {
-    return !part.empty() && part != "." && part != ".." && part.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+    return !part.empty() && part != "." && part != ".."
+        && part.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
 }
 
 }  // namespace

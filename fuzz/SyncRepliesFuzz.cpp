@@ -9,8 +9,7 @@
 
 namespace {
 
-template<typename Reply, typename Read, typename Count>
-void check(const Value* content, Read read, Count count)
+template <typename Reply, typename Read, typename Count> void check(const Value* content, Read read, Count count)
 {
     Reply reply;
     if (!read(reply, content) && count(reply) != 0) {
@@ -35,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             + r.productRelatedTable.size() + r.imagesTable.size() + r.categoryTable.size() + r.productTagTable.size()
             + r.productRelateTagTable.size();
     });
-    check<SyncIconTableRst>(content, SyncTables::readIcons, [](const SyncIconTableRst& r) { return r.iconTable.size(); });
+    check<SyncIconTableRst>(
+        content, SyncTables::readIcons, [](const SyncIconTableRst& r) { return r.iconTable.size(); });
     check<SyncFileTableRst>(content, SyncTables::readLibraryFiles, [](const SyncFileTableRst& r) {
         return r.libFileTable.size() + r.libCategoryTable.size() + r.libFileUpdateTable.size();
     });

@@ -32,7 +32,8 @@ std::shared_ptr<UIColor> attributeRed()
 
 void showQuantityAlert(const std::string& message)
 {
-    auto alert = std::make_shared<UIAlertView>(text("NOTIFICATION"), message, std::weak_ptr<UIAlertViewDelegate>(), text("OK"));
+    auto alert = std::make_shared<UIAlertView>(
+        text("NOTIFICATION"), message, std::weak_ptr<UIAlertViewDelegate>(), text("OK"));
     alert->show();
 }
 
@@ -70,7 +71,8 @@ void AddToOrderController::viewDidLoad()
 
     m_deleteBtn = UIButton::buttonWithType(UIButtonTypeCustom);
     m_deleteBtn->setFrame(CGRectMake(24, 198, 28, 28));
-    m_deleteBtn->setBackgroundImageForState(SkinManager::skinFromImageName(std::string("icon-remove.png")), UIControlStateNormal);
+    m_deleteBtn->setBackgroundImageForState(
+        SkinManager::skinFromImageName(std::string("icon-remove.png")), UIControlStateNormal);
     m_deleteBtn->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
         if (auto self = weak.lock())
             self->deleteCount();
@@ -87,7 +89,8 @@ void AddToOrderController::viewDidLoad()
 
     m_addBtn = UIButton::buttonWithType(UIButtonTypeCustom);
     m_addBtn->setFrame(CGRectMake(146, 198, 28, 28));
-    m_addBtn->setBackgroundImageForState(SkinManager::skinFromImageName(std::string("icon-add.png")), UIControlStateNormal);
+    m_addBtn->setBackgroundImageForState(
+        SkinManager::skinFromImageName(std::string("icon-add.png")), UIControlStateNormal);
     m_addBtn->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
         if (auto self = weak.lock())
             self->addCount();
@@ -112,7 +115,8 @@ void AddToOrderController::loadAttributes()
 {
     if (!m_product_Entity)
         return;
-    auto attributes = DataAccessManager::sharedDataModel()->getProductAttributeByProductId(m_product_Entity->product_id);
+    auto attributes
+        = DataAccessManager::sharedDataModel()->getProductAttributeByProductId(m_product_Entity->product_id);
     if (!attributes.empty())
         m_attributeView->setAttributeAry(attributes);
 }
@@ -148,7 +152,8 @@ std::optional<int> AddToOrderController::checkedQuantity(UITextField& field)
     }
     std::shared_ptr<NSError> error;
     if (!NumericInputValidator().validateInputError(field, &error)) {
-        showQuantityAlert(error ? error->localizedFailureReason().value_or(error->localizedDescription()) : std::string());
+        showQuantityAlert(
+            error ? error->localizedFailureReason().value_or(error->localizedDescription()) : std::string());
         return std::nullopt;
     }
     if (count > kMaxCount) {
@@ -203,8 +208,8 @@ void AddToOrderController::flashAttributeBox(size_t index)
 
 void AddToOrderController::showCurrencyAlert(std::weak_ptr<UIAlertViewDelegate> delegate)
 {
-    auto alert = std::make_shared<UIAlertView>(std::string(), text("NOTTHESAMEMONEYCY"), std::move(delegate), text("DONTSAVE"),
-                                               std::vector<std::string> { text("SAVE") });
+    auto alert = std::make_shared<UIAlertView>(std::string(), text("NOTTHESAMEMONEYCY"), std::move(delegate),
+        text("DONTSAVE"), std::vector<std::string> { text("SAVE") });
     alert->setTag(kCurrencyAlertTag);
     alert->show();
 }
@@ -215,7 +220,8 @@ bool AddToOrderController::settleOtherCurrencyOrder(long buttonIndex)
     if (buttonIndex == 0) {
         store->removeCurrentQuoteOrder();
     } else if (buttonIndex == 1 && !store->saveCurrentQuoteOrder()) {
-        auto alert = std::make_shared<UIAlertView>(text("NOTIFICATION"), text("FAILED"), std::weak_ptr<UIAlertViewDelegate>(), text("OK"));
+        auto alert = std::make_shared<UIAlertView>(
+            text("NOTIFICATION"), text("FAILED"), std::weak_ptr<UIAlertViewDelegate>(), text("OK"));
         alert->show();
         return false;
     }

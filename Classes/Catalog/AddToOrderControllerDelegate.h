@@ -9,6 +9,7 @@ struct corvelle_product_Entity;
 class AddToOrderControllerDelegate {
 public:
     virtual ~AddToOrderControllerDelegate() = default;
-    virtual void addProductToOrderWithProductCellIndex(const std::shared_ptr<corvelle_product_Entity>& product,
-                                                       unsigned cellIndex) = 0;
+    virtual void addProductToOrderWithProductCellIndex(
+        const std::shared_ptr<corvelle_product_Entity>& product, unsigned cellIndex)
+        = 0;
 };

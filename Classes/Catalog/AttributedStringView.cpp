@@ -27,7 +27,8 @@ void AttributedStringView::drawRect(CGRect)
     auto path = CGPathCreateMutable();
     CGPathAddRect(path, nullptr, bounds());
     auto framesetter = CTFramesetterCreateWithAttributedString(m_attributedString->attributedText());
-    auto frame = CTFramesetterCreateFrame(framesetter, CFRangeMake(0, static_cast<long>(m_attributedString->length())), path);
+    auto frame
+        = CTFramesetterCreateFrame(framesetter, CFRangeMake(0, static_cast<long>(m_attributedString->length())), path);
     CTFrameDraw(frame, context);
     CGContextRestoreGState(context);
 }

@@ -21,8 +21,8 @@ void post(long index, const EntityList<corvelle_product_Entity>& products)
     NSNotificationCenter::defaultCenter().postNotificationName(kNotificationName, object(index, products));
 }
 
-std::optional<Request> readableChoice(long count, const std::function<std::shared_ptr<corvelle_product_Entity>(long)>& productAt,
-                                      long chosen)
+std::optional<Request> readableChoice(
+    long count, const std::function<std::shared_ptr<corvelle_product_Entity>(long)>& productAt, long chosen)
 {
     Request request;
     request.index = -1;
@@ -66,8 +66,8 @@ std::optional<Request> read(const Value& object)
     return request;
 }
 
-std::shared_ptr<UIViewController> productDetail(const EntityList<corvelle_product_Entity>& products, long index,
-                                                std::shared_ptr<UILabel> title)
+std::shared_ptr<UIViewController> productDetail(
+    const EntityList<corvelle_product_Entity>& products, long index, std::shared_ptr<UILabel> title)
 {
     auto detail = std::make_shared<ProductDetailController>();
     if (index >= 0 && static_cast<size_t>(index) < products.size()) {

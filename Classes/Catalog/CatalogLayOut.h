@@ -36,12 +36,12 @@ std::optional<Request> read(const Value& object);
 // The list a tile screen hands the catalogue when entry `chosen` of its
 // `count` entries is tapped: only the entries `productAt` can still read, and
 // the chosen one's index in that shorter list; nothing when it cannot be read.
-std::optional<Request> readableChoice(long count, const std::function<std::shared_ptr<corvelle_product_Entity>(long)>& productAt,
-                                      long chosen);
+std::optional<Request> readableChoice(
+    long count, const std::function<std::shared_ptr<corvelle_product_Entity>(long)>& productAt, long chosen);
 
 // The product detail screen for `products`[index], ready to push; its
 // previous and next step through `products` and retitle `title`.
-std::shared_ptr<UIViewController> productDetail(const EntityList<corvelle_product_Entity>& products, long index,
-                                                std::shared_ptr<UILabel> title = nullptr);
+std::shared_ptr<UIViewController> productDetail(
+    const EntityList<corvelle_product_Entity>& products, long index, std::shared_ptr<UILabel> title = nullptr);
 
 }  // namespace CatalogLayOut

@@ -16,7 +16,8 @@ void CatalogPopController::setCatalogList(std::vector<std::string> list)
         tableView()->reloadData();
 }
 
-std::shared_ptr<UITableViewCell> CatalogPopController::tableViewCellForRowAtIndexPath(UITableView& table, const NSIndexPath&)
+std::shared_ptr<UITableViewCell> CatalogPopController::tableViewCellForRowAtIndexPath(
+    UITableView& table, const NSIndexPath&)
 {
     auto cell = table.dequeueReusableCellWithIdentifier("CatalogPopCell");
     if (!cell)

@@ -14,7 +14,10 @@ class CatalogPopController : public UITableViewController {
 public:
     static constexpr CGFloat kRowHeight = 82;
 
-    CatalogPopController() : UITableViewController(UITableViewStylePlain) {}
+    CatalogPopController()
+        : UITableViewController(UITableViewStylePlain)
+    {
+    }
 
     void viewDidLoad() override;
 
@@ -25,8 +28,12 @@ public:
 
     long numberOfSectionsInTableView(UITableView&) override { return 1; }
     long tableViewNumberOfRowsInSection(UITableView&, long) override { return static_cast<long>(m_catalogList.size()); }
-    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
-    std::optional<CGFloat> tableViewHeightForRowAtIndexPath(UITableView&, const NSIndexPath&) override { return kRowHeight; }
+    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(
+        UITableView& table, const NSIndexPath& path) override;
+    std::optional<CGFloat> tableViewHeightForRowAtIndexPath(UITableView&, const NSIndexPath&) override
+    {
+        return kRowHeight;
+    }
     void tableViewDidSelectRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
 
     bool shouldAutorotateToInterfaceOrientation(UIInterfaceOrientation o) override

@@ -5,20 +5,15 @@
 
 namespace CatalogText {
 
-std::string text(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const std::string& key) { return Language::stringOrKey(key); }
 
 std::string trimmed(const std::optional<std::string>& value)
 {
-    return value ? NSString::stringByTrimmingCharactersInSet(*value, CharacterSet::whitespaceAndNewline) : std::string();
+    return value ? NSString::stringByTrimmingCharactersInSet(*value, CharacterSet::whitespaceAndNewline)
+                 : std::string();
 }
 
-bool isBlank(const std::optional<std::string>& value)
-{
-    return trimmed(value).empty();
-}
+bool isBlank(const std::optional<std::string>& value) { return trimmed(value).empty(); }
 
 std::vector<std::string> splitList(const std::optional<std::string>& list)
 {

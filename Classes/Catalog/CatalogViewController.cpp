@@ -49,10 +49,7 @@ void post(const std::string& name, Value object = {})
 
 }  // namespace
 
-CatalogViewController::~CatalogViewController()
-{
-    NSNotificationCenter::defaultCenter().removeObserver(this);
-}
+CatalogViewController::~CatalogViewController() { NSNotificationCenter::defaultCenter().removeObserver(this); }
 
 std::shared_ptr<UITabBarControllerExt> CatalogViewController::tabs() const
 {
@@ -87,17 +84,20 @@ void CatalogViewController::viewDidLoad()
 
     m_btnCompare = UIButton::buttonWithType(UIButtonTypeCustom);
     m_btnCompare->setFrame(CGRectMake(931, 5, 34, 34));
-    m_btnCompare->setBackgroundImageForState(SkinManager::skinFromImageName(std::string("btn-compare.png")), UIControlStateNormal);
+    m_btnCompare->setBackgroundImageForState(
+        SkinManager::skinFromImageName(std::string("btn-compare.png")), UIControlStateNormal);
     m_btnCompare->addTarget(UIControlEventTouchUpInside, on(&CatalogViewController::btnCompareClicked));
 
     m_btnFavorites = UIButton::buttonWithType(UIButtonTypeCustom);
     m_btnFavorites->setFrame(CGRectMake(975, 5, 34, 34));
-    m_btnFavorites->setBackgroundImageForState(SkinManager::skinFromImageName(std::string("btn-fav.png")), UIControlStateNormal);
+    m_btnFavorites->setBackgroundImageForState(
+        SkinManager::skinFromImageName(std::string("btn-fav.png")), UIControlStateNormal);
     m_btnFavorites->addTarget(UIControlEventTouchUpInside, on(&CatalogViewController::btnFavoritesClicked));
 
     m_btnMenu = UIButton::buttonWithType(UIButtonTypeCustom);
     m_btnMenu->setFrame(kMenuShown);
-    m_btnMenu->setBackgroundImageForState(SkinManager::skinFromImageName(std::string("icon-menu.png")), UIControlStateNormal);
+    m_btnMenu->setBackgroundImageForState(
+        SkinManager::skinFromImageName(std::string("icon-menu.png")), UIControlStateNormal);
     m_btnMenu->addTarget(UIControlEventTouchUpInside, on(&CatalogViewController::ControlMasterClicked));
 
     m_btnBack = UIButton::buttonWithType(UIButtonTypeCustom);
@@ -113,12 +113,13 @@ void CatalogViewController::viewDidLoad()
     m_searchBar->setBackgroundImage(UIImage::imageNamed("bg_searchbar"));
     m_searchBar->setDelegate(std::static_pointer_cast<UISearchBarDelegate>(weak.lock()));
 
-    for (const auto& v : std::initializer_list<std::shared_ptr<UIView>> { m_catalogNavBgImageView, m_lblTitle, m_btnCompare, m_btnFavorites,
-                                                                        m_btnMenu, m_btnBack, m_searchBar })
+    for (const auto& v : std::initializer_list<std::shared_ptr<UIView>> {
+             m_catalogNavBgImageView, m_lblTitle, m_btnCompare, m_btnFavorites, m_btnMenu, m_btnBack, m_searchBar })
         view()->addSubview(v);
 
     m_orderingController = OrderingController::initWithOrderButtonFrameOrderingsNamesDelegateInView(
-        CGRectMake(806, 5, 110, 34), { "BYNAME", "BYSKU", "BYPRICE" }, std::static_pointer_cast<OrderingControllerDelegate>(weak.lock()), view());
+        CGRectMake(806, 5, 110, 34), { "BYNAME", "BYSKU", "BYPRICE" },
+        std::static_pointer_cast<OrderingControllerDelegate>(weak.lock()), view());
     auto sort = m_orderingController->orderingButton();
     sort->setImageForState(UIImage::imageNamed("icon_sort_arrow.png"), UIControlStateNormal);
     sort->imageEdgeInsets = UIEdgeInsetsMake(0, 75, 0, 0);
@@ -177,10 +178,12 @@ void CatalogViewController::layOutGridLevel()
     m_catalogNavBgImageView->setFrame(CGRectMake(hidden ? 0 : kMasterWidth, 0, 1024, 44));
     m_lblTitle->setFrame(hidden ? kTitleHidden : kTitleShown);
     m_btnMenu->setFrame(hidden ? kMenuHidden : kMenuShown);
-    m_btnMenu->setBackgroundImageForState(SkinManager::skinFromImageName(std::string(hidden ? "icon-menu-split.png" : "icon-menu.png")),
-                                          UIControlStateNormal);
+    m_btnMenu->setBackgroundImageForState(
+        SkinManager::skinFromImageName(std::string(hidden ? "icon-menu-split.png" : "icon-menu.png")),
+        UIControlStateNormal);
     m_searchBar->setFrame(hidden ? kSearchHidden : kSearchShown);
-    setGridFrame(hidden || !DetailViewController::isSplitMode() ? CGRectMake(0, 0, 1024, 638) : CGRectMake(250, 0, 774, 638));
+    setGridFrame(
+        hidden || !DetailViewController::isSplitMode() ? CGRectMake(0, 0, 1024, 638) : CGRectMake(250, 0, 774, 638));
 }
 
 void CatalogViewController::setGridFrame(CGRect frame)
@@ -279,43 +282,48 @@ void CatalogViewController::setMasterViewHiddedBeginPoint(bool hide, CGPoint beg
 
     auto weak = weakSelf<CatalogViewController>();
     auto masterView = m_masterController->view();
-    UIView::animateWithDuration(0.3, 0, 0, [weak, hide, masterView] {
-        auto self = weak.lock();
-        if (!self)
-            return;
-        const CGRect m = masterView->frame();
-        masterView->setCenter(CGPointMake(hide ? -m.size.width / 2 : m.size.width / 2, m.size.height / 2 + 20));
-        CGRect bg = self->m_catalogNavBgImageView->frame();
-        bg.origin.x += hide ? -m.size.width : m.size.width;
-        self->m_catalogNavBgImageView->setFrame(bg);
-        self->m_btnMenu->setFrame(hide ? kMenuHidden : kMenuShown);
-        self->m_btnMenu->setBackgroundImageForState(
-            SkinManager::skinFromImageName(std::string(hide ? "icon-menu-split.png" : "icon-menu.png")), UIControlStateNormal);
-        self->m_searchBar->setFrame(hide ? kSearchHidden : kSearchShown);
-        const CGFloat w2 = titleWidth(*self->m_lblTitle, hide ? 460 : 220);
-        CGRect t = self->m_lblTitle->frame();
-        t.origin.x = hide ? (1024 - w2) / 2 : 250 + (774 - w2) / 2;
-        t.size.width = hide ? 460 : 220;
-        self->m_lblTitle->setFrame(t);
-        self->setGridFrame(hide || !DetailViewController::isSplitMode() ? CGRectMake(0, 0, 1024, 638) : CGRectMake(250, 0, 774, 638));
-        if (auto bar = self->tabs())
-            bar->itemsMove(hide);
-    }, [weak, hide, beginPoint, index, oldRow, keptOffset](bool) {
-        auto self = weak.lock();
-        if (!self)
-            return;
-        self->m_lblTitle->setFrame(hide ? kTitleHidden : CGRectMake(527, 7, 220, 30));
-        self->m_lblTitle->setTextAlignment(UITextAlignmentCenter);
-        if (beginPoint.x == 0 && beginPoint.y == 0)
-            return;
-        const long newRow = static_cast<long>(index) / (hide ? 5 : 4);
-        CGFloat y = keptOffset - static_cast<CGFloat>(oldRow - newRow) * kGridRowHeight;
-        if (y > 0) {
-            auto shown = self->m_grid->productShowView();
-            y = std::min(y, shown->contentSize().height - shown->bounds().size.height);
-            shown->setContentOffsetAnimated(CGPointMake(shown->contentOffset().x, y), false);
-        }
-    });
+    UIView::animateWithDuration(
+        0.3, 0, 0,
+        [weak, hide, masterView] {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            const CGRect m = masterView->frame();
+            masterView->setCenter(CGPointMake(hide ? -m.size.width / 2 : m.size.width / 2, m.size.height / 2 + 20));
+            CGRect bg = self->m_catalogNavBgImageView->frame();
+            bg.origin.x += hide ? -m.size.width : m.size.width;
+            self->m_catalogNavBgImageView->setFrame(bg);
+            self->m_btnMenu->setFrame(hide ? kMenuHidden : kMenuShown);
+            self->m_btnMenu->setBackgroundImageForState(
+                SkinManager::skinFromImageName(std::string(hide ? "icon-menu-split.png" : "icon-menu.png")),
+                UIControlStateNormal);
+            self->m_searchBar->setFrame(hide ? kSearchHidden : kSearchShown);
+            const CGFloat w2 = titleWidth(*self->m_lblTitle, hide ? 460 : 220);
+            CGRect t = self->m_lblTitle->frame();
+            t.origin.x = hide ? (1024 - w2) / 2 : 250 + (774 - w2) / 2;
+            t.size.width = hide ? 460 : 220;
+            self->m_lblTitle->setFrame(t);
+            self->setGridFrame(hide || !DetailViewController::isSplitMode() ? CGRectMake(0, 0, 1024, 638)
+                                                                            : CGRectMake(250, 0, 774, 638));
+            if (auto bar = self->tabs())
+                bar->itemsMove(hide);
+        },
+        [weak, hide, beginPoint, index, oldRow, keptOffset](bool) {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            self->m_lblTitle->setFrame(hide ? kTitleHidden : CGRectMake(527, 7, 220, 30));
+            self->m_lblTitle->setTextAlignment(UITextAlignmentCenter);
+            if (beginPoint.x == 0 && beginPoint.y == 0)
+                return;
+            const long newRow = static_cast<long>(index) / (hide ? 5 : 4);
+            CGFloat y = keptOffset - static_cast<CGFloat>(oldRow - newRow) * kGridRowHeight;
+            if (y > 0) {
+                auto shown = self->m_grid->productShowView();
+                y = std::min(y, shown->contentSize().height - shown->bounds().size.height);
+                shown->setContentOffsetAnimated(CGPointMake(shown->contentOffset().x, y), false);
+            }
+        });
     post("switchProductStyle");
     m_flagOfMasterViewHidden = hide;
 }
@@ -334,7 +342,8 @@ void CatalogViewController::hiddenMasterViewWithDetailViewChanging()
     bg.origin.x = 0;
     m_catalogNavBgImageView->setFrame(bg);
     m_btnMenu->setFrame(kMenuHidden);
-    m_btnMenu->setBackgroundImageForState(SkinManager::skinFromImageName(std::string("icon-menu-split.png")), UIControlStateNormal);
+    m_btnMenu->setBackgroundImageForState(
+        SkinManager::skinFromImageName(std::string("icon-menu-split.png")), UIControlStateNormal);
     m_searchBar->setFrame(kSearchHidden);
     m_lblTitle->setFrame(kTitleHidden);
     setGridFrame(CGRectMake(0, 0, 1024, 638));
@@ -351,7 +360,8 @@ void CatalogViewController::showMasterViewWithDetailViewChanging()
     bg.origin.x = m.size.width;
     m_catalogNavBgImageView->setFrame(bg);
     m_btnMenu->setFrame(kMenuShown);
-    m_btnMenu->setBackgroundImageForState(SkinManager::skinFromImageName(std::string("icon-menu.png")), UIControlStateNormal);
+    m_btnMenu->setBackgroundImageForState(
+        SkinManager::skinFromImageName(std::string("icon-menu.png")), UIControlStateNormal);
     m_searchBar->setFrame(kSearchShown);
     m_lblTitle->setFrame(kTitleShown);
     if (m_detailController->viewControllers().front() == m_grid) {
@@ -397,7 +407,8 @@ void CatalogViewController::setCatalogLayOut(const Value& object)
     pushDetail(CatalogLayOut::productDetail(request->products, request->index, m_lblTitle));
 }
 
-void CatalogViewController::didselectSearchResultIndex(const std::shared_ptr<corvelle_product_Entity>& product, long index)
+void CatalogViewController::didselectSearchResultIndex(
+    const std::shared_ptr<corvelle_product_Entity>& product, long index)
 {
     m_searchBar->resignFirstResponder();
     if (m_serchController && m_serchController->isPopoverVisible())
@@ -461,10 +472,7 @@ void CatalogViewController::searchBarTextDidChange(UISearchBar&, const std::stri
     runSearch(searchText);
 }
 
-void CatalogViewController::searchBarSearchButtonClicked(UISearchBar& bar)
-{
-    runSearch(bar.text());
-}
+void CatalogViewController::searchBarSearchButtonClicked(UISearchBar& bar) { runSearch(bar.text()); }
 
 void CatalogViewController::runSearch(const std::string& typed)
 {
@@ -474,13 +482,15 @@ void CatalogViewController::runSearch(const std::string& typed)
     auto list = std::make_shared<ProductSearchListController>();
     list->setDelegate(std::static_pointer_cast<UISearchControllerDelegate>(protect<CatalogViewController>()));
     m_serchController = std::make_shared<UIPopoverController>(list);
-    m_serchController->setDelegate(std::static_pointer_cast<UIPopoverControllerDelegate>(protect<CatalogViewController>()));
+    m_serchController->setDelegate(
+        std::static_pointer_cast<UIPopoverControllerDelegate>(protect<CatalogViewController>()));
     m_serchController->setPopoverContentSize(CGSizeMake(320, 480));
     m_searchProductArray.clear();
     m_searchProductArray = DataAccessManager::sharedDataModel()->getProductsBySearchString(CatalogText::trimmed(typed));
     list->setSearchProductArray(m_searchProductArray);
     if (!m_searchProductArray.empty())
-        m_serchController->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(anchor, view(), UIPopoverArrowDirectionAny, true);
+        m_serchController->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
+            anchor, view(), UIPopoverArrowDirectionAny, true);
 }
 
 void CatalogViewController::orderingDidSelectedSelectedIndex(OrderingController&, unsigned selectedIndex)
@@ -518,10 +528,7 @@ void CatalogViewController::btnFavoritesClicked()
     presentModalViewControllerAnimated(screen, true);
 }
 
-void CatalogViewController::dismissPopController(bool animated)
-{
-    dismissModalViewControllerAnimated(animated);
-}
+void CatalogViewController::dismissPopController(bool animated) { dismissModalViewControllerAnimated(animated); }
 
 void CatalogViewController::changeAddCompareButtonState()
 {

@@ -67,7 +67,7 @@ public:
     void orderingDidSelectedSelectedIndex(OrderingController& controller, unsigned selectedIndex) override;
     void searchBarTextDidChange(UISearchBar& bar, const std::string& searchText) override;
     void searchBarSearchButtonClicked(UISearchBar& bar) override;
-    void popoverControllerDidDismissPopover(UIPopoverController&) override {}
+    void popoverControllerDidDismissPopover(UIPopoverController&) override { }
     void dismissPopController(bool animated) override;
     void changeAddCompareButtonState() override;
     void changeAddFavoriteButtonState() override;

@@ -20,15 +20,9 @@
 
 namespace {
 
-std::shared_ptr<UIColor> darkGrey()
-{
-    return UIColor::colorWithWhiteAlpha(0.2, 1);
-}
+std::shared_ptr<UIColor> darkGrey() { return UIColor::colorWithWhiteAlpha(0.2, 1); }
 
-std::shared_ptr<UIColor> priceRed()
-{
-    return UIColor::colorWithRedGreenBlueAlpha(0.4, 0, 0.2, 1);
-}
+std::shared_ptr<UIColor> priceRed() { return UIColor::colorWithRedGreenBlueAlpha(0.4, 0, 0.2, 1); }
 
 std::shared_ptr<UILabel> columnLabel(CGRect frame, const std::shared_ptr<UIColor>& color)
 {
@@ -42,14 +36,14 @@ std::shared_ptr<UILabel> columnLabel(CGRect frame, const std::shared_ptr<UIColor
 std::string viewDescription(const UIView& view)
 {
     const CGRect f = view.frame();
-    return stringWithFormat("<UIView: %p; frame = (%g %g; %g %g)>", static_cast<const void*>(&view), f.origin.x, f.origin.y,
-                            f.size.width, f.size.height);
+    return stringWithFormat("<UIView: %p; frame = (%g %g; %g %g)>", static_cast<const void*>(&view), f.origin.x,
+        f.origin.y, f.size.width, f.size.height);
 }
 
 }  // namespace
 
-std::shared_ptr<CompareCell> CompareCell::initWithStyleReuseIdentifier(UITableViewCellStyle style,
-                                                                       std::optional<std::string> reuseIdentifier)
+std::shared_ptr<CompareCell> CompareCell::initWithStyleReuseIdentifier(
+    UITableViewCellStyle style, std::optional<std::string> reuseIdentifier)
 {
     auto cell = std::make_shared<CompareCell>(style, std::move(reuseIdentifier));
     cell->setUpViews();
@@ -61,10 +55,7 @@ CompareCell::CompareCell(UITableViewCellStyle style, std::optional<std::string> 
 {
 }
 
-std::shared_ptr<CompareCell> CompareCell::self()
-{
-    return std::static_pointer_cast<CompareCell>(sharedView());
-}
+std::shared_ptr<CompareCell> CompareCell::self() { return std::static_pointer_cast<CompareCell>(sharedView()); }
 
 void CompareCell::setUpViews()
 {
@@ -79,10 +70,11 @@ void CompareCell::setUpViews()
 
     m_contentBackgroundView = std::make_shared<UIView>(CGRectMake(0, 0, 180, 600));
     m_contentBackgroundView->setBackgroundColor(UIColor::clearColor());
-    m_contentBackgroundView->addGestureRecognizer(std::make_shared<UITapGestureRecognizer>([send](UIGestureRecognizer& g) {
-        if (g.state() == UIGestureRecognizerStateRecognized)
-            send(&CompareCellDelegate::didClickCellBackground);
-    }));
+    m_contentBackgroundView->addGestureRecognizer(
+        std::make_shared<UITapGestureRecognizer>([send](UIGestureRecognizer& g) {
+            if (g.state() == UIGestureRecognizerStateRecognized)
+                send(&CompareCellDelegate::didClickCellBackground);
+        }));
     content->addSubview(m_contentBackgroundView);
 
     m_productImageView = std::make_shared<UIImageView>(CGRectMake(0, 20, 150, 130));
@@ -146,7 +138,8 @@ void CompareCell::setProductId(int productId)
     auto price = DataAccessManager::sharedDataModel()->getPriceEntityByProductId(productId);
     m_priceLabel->setHidden(price && price->isHidden());
     m_priceLabel->setText(price ? price->strPrice() : std::string());
-    setDiscountprice(price && price->discount_flag ? std::optional<std::string>(price->strDiscountPrice()) : std::nullopt);
+    setDiscountprice(
+        price && price->discount_flag ? std::optional<std::string>(price->strDiscountPrice()) : std::nullopt);
 }
 
 void CompareCell::setDiscountprice(const std::optional<std::string>& text)
@@ -160,7 +153,8 @@ void CompareCell::setDiscountprice(const std::optional<std::string>& text)
     m_disCountpriceLabel->setTextColor(UIColor::purpleColor());
     const CGRect price = m_priceLabel->frame();
     const std::string& shown = m_priceLabel->text();
-    const CGFloat width = shown.empty() ? 0 : sizeWithFontConstrainedToSize(shown, m_priceLabel->font(), CGSizeMake(100000, 40)).width;
+    const CGFloat width
+        = shown.empty() ? 0 : sizeWithFontConstrainedToSize(shown, m_priceLabel->font(), CGSizeMake(100000, 40)).width;
     const CGFloat x = width <= price.size.width ? price.origin.x + width + 20 : price.origin.x + price.size.width + 20;
     m_disCountpriceLabel->setFrame(CGRectMake(x, price.origin.y, price.size.width, price.size.height));
     m_disCountpriceLabel->setText(*text);

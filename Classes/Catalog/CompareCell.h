@@ -21,8 +21,8 @@ class UITextView;
 
 class CompareCell : public UITableViewCell {
 public:
-    static std::shared_ptr<CompareCell> initWithStyleReuseIdentifier(UITableViewCellStyle style,
-                                                                     std::optional<std::string> reuseIdentifier);
+    static std::shared_ptr<CompareCell> initWithStyleReuseIdentifier(
+        UITableViewCellStyle style, std::optional<std::string> reuseIdentifier);
     CompareCell(UITableViewCellStyle style, std::optional<std::string> reuseIdentifier);
 
     std::shared_ptr<CompareCellDelegate> compareDelegate() const { return m_compareDelegate.lock(); }

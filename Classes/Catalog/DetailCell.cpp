@@ -31,10 +31,7 @@ CGFloat textWidth(const std::string& text, const UIFontRef& font)
 
 }  // namespace
 
-std::shared_ptr<DetailCell> DetailCell::init()
-{
-    return initWithFrameReuseIdentifier(CGRectZero, std::string());
-}
+std::shared_ptr<DetailCell> DetailCell::init() { return initWithFrameReuseIdentifier(CGRectZero, std::string()); }
 
 std::shared_ptr<DetailCell> DetailCell::initWithFrameReuseIdentifier(CGRect frame, const std::string& reuseIdentifier)
 {
@@ -99,7 +96,8 @@ void DetailCell::setUpViews()
     content->addSubview(m_devideImageView);
 
     m_addOrderBtn = std::make_shared<BadgeButton>(CGRectMake(149, 158, 34, 34));
-    m_addOrderBtn->setBackgroundImageForState(SkinManager::skinFromImageName(std::string("btn-cart.png")), UIControlStateNormal);
+    m_addOrderBtn->setBackgroundImageForState(
+        SkinManager::skinFromImageName(std::string("btn-cart.png")), UIControlStateNormal);
     m_addOrderBtn->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
         if (auto self = weak.lock())
             self->addOrderBtnTapped();
@@ -126,7 +124,8 @@ void DetailCell::showPrice(const corvelle_product_price_Entity* price)
     // A product without a price row shows no price at all.
     m_priceContentLabel->setHidden(price && price->isHidden());
     m_priceContentLabel->setText(price ? price->strPrice() : std::string());
-    setDiscountprice(price && price->discount_flag ? std::optional<std::string>(price->strDiscountPrice()) : std::nullopt);
+    setDiscountprice(
+        price && price->discount_flag ? std::optional<std::string>(price->strDiscountPrice()) : std::nullopt);
 }
 
 void DetailCell::setPriceEntity(std::shared_ptr<corvelle_product_price_Entity> price)

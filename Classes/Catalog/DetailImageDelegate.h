@@ -9,5 +9,5 @@
 class DetailImageDelegate : public PopControllerDelegate {
 public:
     virtual void changeProductSlideshow(int direction, bool slideShow) = 0;
-    virtual void preloadProductFirstImage(int) {}
+    virtual void preloadProductFirstImage(int) { }
 };

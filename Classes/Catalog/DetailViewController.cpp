@@ -44,10 +44,7 @@ bool textBefore(const std::optional<std::string>& a, const std::optional<std::st
 
 }  // namespace
 
-std::string DetailViewController::getCurrentTitle()
-{
-    return g_currentTitle;
-}
+std::string DetailViewController::getCurrentTitle() { return g_currentTitle; }
 
 bool DetailViewController::isSplitMode()
 {
@@ -59,10 +56,7 @@ CGRect DetailViewController::gridFrameForLeftPanel()
     return isSplitMode() ? CGRectMake(250, 0, 774, 638) : CGRectMake(0, 0, 1024, 638);
 }
 
-DetailViewController::~DetailViewController()
-{
-    NSNotificationCenter::defaultCenter().removeObserver(this);
-}
+DetailViewController::~DetailViewController() { NSNotificationCenter::defaultCenter().removeObserver(this); }
 
 void DetailViewController::viewDidLoad()
 {
@@ -95,10 +89,14 @@ void DetailViewController::viewAfterFirstDidLoad()
                 handler(*self, n);
         });
     };
-    observe("displayFourColumn", [](DetailViewController& s, const NSNotification& n) { s.getImgShowData(static_cast<int>(n.object.integerValue())); });
+    observe("displayFourColumn", [](DetailViewController& s, const NSNotification& n) {
+        s.getImgShowData(static_cast<int>(n.object.integerValue()));
+    });
     observe("refushRightData", [](DetailViewController& s, const NSNotification& n) { s.refushRightData(n.object); });
     observe("switchProductStyle", [](DetailViewController& s, const NSNotification&) { s.switchProductStyle(); });
-    observe("SORT_PRODUCT", [](DetailViewController& s, const NSNotification& n) { s.sortproduct(static_cast<int>(n.object.integerValue())); });
+    observe("SORT_PRODUCT", [](DetailViewController& s, const NSNotification& n) {
+        s.sortproduct(static_cast<int>(n.object.integerValue()));
+    });
     observe("changeTitleToTags", [](DetailViewController& s, const NSNotification&) { s.m_tagTitle = text("TAG"); });
     observe("changeisAllState", [](DetailViewController& s, const NSNotification&) { s.m_isTagsALL = true; });
     observe("refushAllproductsEntity", [](DetailViewController& s, const NSNotification&) {
@@ -250,10 +248,12 @@ void DetailViewController::sorteProductArryBy(int type)
     EntityList<corvelle_product_Entity> sorted = m_productArray;
     switch (type) {
     case 0:
-        std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return textBefore(a->product_name, b->product_name); });
+        std::stable_sort(sorted.begin(), sorted.end(),
+            [](const auto& a, const auto& b) { return textBefore(a->product_name, b->product_name); });
         break;
     case 1:
-        std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return textBefore(a->product_sku, b->product_sku); });
+        std::stable_sort(sorted.begin(), sorted.end(),
+            [](const auto& a, const auto& b) { return textBefore(a->product_sku, b->product_sku); });
         break;
     case 2: {
         auto data = DataAccessManager::sharedDataModel();
@@ -283,10 +283,7 @@ void DetailViewController::sorteProductArryBy(int type)
     m_productArray = std::move(sorted);
 }
 
-void DetailViewController::sorteProductArry()
-{
-    sorteProductArryBy(0);
-}
+void DetailViewController::sorteProductArry() { sorteProductArryBy(0); }
 
 void DetailViewController::showAllImageCell()
 {
@@ -304,10 +301,7 @@ void DetailViewController::refreshItemNumberBadges()
         store->getItemNumberInOrder(*product);
 }
 
-NSUInteger DetailViewController::numberOfItemsInGridView(GridView&)
-{
-    return m_productArray.size();
-}
+NSUInteger DetailViewController::numberOfItemsInGridView(GridView&) { return m_productArray.size(); }
 
 std::shared_ptr<GridViewCell> DetailViewController::gridViewCellForItemAtIndex(GridView& grid, NSUInteger index)
 {
@@ -329,7 +323,8 @@ std::shared_ptr<GridViewCell> DetailViewController::gridViewCellForItemAtIndex(G
     tile->catalogNameLabel()->setText(product.product_name.value_or(std::string()));
     tile->setProductId(product.product_id);
     auto known = m_priceDic.find(product.product_id);
-    tile->setPriceEntity(known != m_priceDic.end() ? known->second : data->getPriceEntityByProductId(product.product_id));
+    tile->setPriceEntity(
+        known != m_priceDic.end() ? known->second : data->getPriceEntityByProductId(product.product_id));
     tile->skuContentLabel()->setText(product.product_sku.value_or(std::string()));
     tile->setBadgeValueAnimated(badgeText(product.itemNumberInOrder), false);
     tile->setDetailDelegate(weakSelf<DetailViewController>());
@@ -354,8 +349,8 @@ void DetailViewController::didSelectedImage(const std::shared_ptr<DetailCell>& c
         d->productCellClicked();
     const auto& product = m_productArray[static_cast<size_t>(index)];
     if (m_lblTitle)
-        m_lblTitle->setText(stringWithFormat("%@  ( %d / %d )", product->product_name.value_or(std::string()), static_cast<int>(index + 1),
-                                             static_cast<int>(m_productArray.size())));
+        m_lblTitle->setText(stringWithFormat("%@  ( %d / %d )", product->product_name.value_or(std::string()),
+            static_cast<int>(index + 1), static_cast<int>(m_productArray.size())));
     if (auto navigation = navigationController())
         navigation->pushViewControllerAnimated(CatalogLayOut::productDetail(m_productArray, index), true);
 }
@@ -385,7 +380,8 @@ void DetailViewController::panMove(UIPanGestureRecognizer& pan)
     const auto state = pan.state();
     if (state == UIGestureRecognizerStateBegan)
         g_panStartPoint = pan.locationInView(m_productShowView);
-    if ((state == UIGestureRecognizerStateBegan || state == UIGestureRecognizerStateChanged) && m_panDistance > -100 && m_panDistance < 100) {
+    if ((state == UIGestureRecognizerStateBegan || state == UIGestureRecognizerStateChanged) && m_panDistance > -100
+        && m_panDistance < 100) {
         // The whole translation so far is added at every event.
         m_panDistance += static_cast<float>(pan.translationInView(view().get()).x);
         return;

@@ -65,7 +65,10 @@ public:
     const EntityList<corvelle_product_Entity>& productArray() const { return m_productArray; }
     const std::string& tagTitle() const { return m_tagTitle; }
     int sortType() const { return m_sortType; }
-    std::shared_ptr<UIPopoverController> addToOrderPopController() const { return m_orderPath ? m_orderPath->addToOrderPopController() : nullptr; }
+    std::shared_ptr<UIPopoverController> addToOrderPopController() const
+    {
+        return m_orderPath ? m_orderPath->addToOrderPopController() : nullptr;
+    }
 
     void getImgShowData(int categoryId);
     void refushRightData(const Value& object);
@@ -91,7 +94,10 @@ private:
     std::shared_ptr<corvelle_product_Entity> orderProductAt(long index) const override;
     std::shared_ptr<UIView> orderTileAt(long index) const override { return tileAt(index); }
     // The tiles lie in the grid, which sits right of the pane when it shows.
-    CGFloat orderAnchorShift(const UIView&) const override { return m_productShowView ? m_productShowView->frame().origin.x : 0; }
+    CGFloat orderAnchorShift(const UIView&) const override
+    {
+        return m_productShowView ? m_productShowView->frame().origin.x : 0;
+    }
     void recountOrderBadges() override;
 
     std::weak_ptr<DetailViewDelegate> m_detailViewDelegate;

@@ -7,6 +7,6 @@
 class DetailViewDelegate {
 public:
     virtual ~DetailViewDelegate() = default;
-    virtual void productCellClicked() {}
-    virtual void setMasterViewHiddedBeginPoint(bool hide, CGPoint beginPoint) {}
+    virtual void productCellClicked() { }
+    virtual void setMasterViewHiddedBeginPoint(bool hide, CGPoint beginPoint) { }
 };

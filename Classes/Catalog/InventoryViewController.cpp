@@ -23,10 +23,7 @@
 
 namespace {
 
-std::string text(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const std::string& key) { return Language::stringOrKey(key); }
 
 const char* const kTitleKeys[] = { "SKU", "IMAGE", "PRODUCTNAME", "DESCRIPTION", "QUANTITY" };
 
@@ -129,18 +126,23 @@ void InventoryViewController::loadMultiColumnTableRegularCellInfos()
         Message message;
     };
     const Row rows[] = {
-        { MultiColumnTableCellInfo::TextButton, 20, 5, true, 0, [](const corvelle_product_Entity& p) { return p.product_sku; } },
+        { MultiColumnTableCellInfo::TextButton, 20, 5, true, 0,
+            [](const corvelle_product_Entity& p) { return p.product_sku; } },
         { MultiColumnTableCellInfo::ImageButton, 0, 0, false, 0,
-          [](const corvelle_product_Entity& p) -> std::optional<std::string> {
-              auto image = DataAccessManager::sharedDataModel()->getImageByKeyId(p.product_id);
-              if (!image || !image->image_thumb_address)
-                  return std::nullopt;
-              return PublicFunction::filePathWithNameFiletype(*image->image_thumb_address, 1);
-          } },
-        { MultiColumnTableCellInfo::Label, 40, 5, true, 0, [](const corvelle_product_Entity& p) { return p.product_name; } },
-        { MultiColumnTableCellInfo::Label, 5, 5, true, 0, [](const corvelle_product_Entity& p) { return p.product_s_desc; } },
+            [](const corvelle_product_Entity& p) -> std::optional<std::string> {
+                auto image = DataAccessManager::sharedDataModel()->getImageByKeyId(p.product_id);
+                if (!image || !image->image_thumb_address)
+                    return std::nullopt;
+                return PublicFunction::filePathWithNameFiletype(*image->image_thumb_address, 1);
+            } },
+        { MultiColumnTableCellInfo::Label, 40, 5, true, 0,
+            [](const corvelle_product_Entity& p) { return p.product_name; } },
+        { MultiColumnTableCellInfo::Label, 5, 5, true, 0,
+            [](const corvelle_product_Entity& p) { return p.product_s_desc; } },
         { MultiColumnTableCellInfo::Label, 10, 5, true, 1,
-          [](const corvelle_product_Entity& p) -> std::optional<std::string> { return PublicFunction::intFormate(p.product_stock); } },
+            [](const corvelle_product_Entity& p) -> std::optional<std::string> {
+                return PublicFunction::intFormate(p.product_stock);
+            } },
     };
     m_multiColumnTableRegularCellInfos.clear();
     for (const Row& row : rows) {
@@ -183,7 +185,8 @@ void InventoryViewController::loadNavigationView()
 
     m_compareBtn = UIButton::buttonWithType(UIButtonTypeCustom);
     m_compareBtn->setFrame(CGRectMake(750, 5, 34, 35));
-    m_compareBtn->setBackgroundImageForState(SkinManager::skinFromImageName(std::string("btn-compare.png")), UIControlStateNormal);
+    m_compareBtn->setBackgroundImageForState(
+        SkinManager::skinFromImageName(std::string("btn-compare.png")), UIControlStateNormal);
     m_compareBtn->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
         if (auto self = weak.lock())
             self->btnCompareClicked();
@@ -193,7 +196,8 @@ void InventoryViewController::loadNavigationView()
 
     m_favoriteBtn = UIButton::buttonWithType(UIButtonTypeCustom);
     m_favoriteBtn->setFrame(CGRectMake(800, 5, 34, 35));
-    m_favoriteBtn->setBackgroundImageForState(SkinManager::skinFromImageName(std::string("btn-fav.png")), UIControlStateNormal);
+    m_favoriteBtn->setBackgroundImageForState(
+        SkinManager::skinFromImageName(std::string("btn-fav.png")), UIControlStateNormal);
     m_favoriteBtn->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
         if (auto self = weak.lock())
             self->btnFavoriteClicked();
@@ -216,8 +220,7 @@ void InventoryViewController::loadTableHeaderView()
     for (size_t c = 0; c < m_multiColumnTableHeaderInfos.size(); ++c) {
         const auto& info = *m_multiColumnTableHeaderInfos[c];
         auto label = std::make_shared<UILabel>(CGRectMake(x + info.leftMargin, info.topMargin,
-                                                          info.cellWidth - info.leftMargin - info.rightMargin,
-                                                          kHeight - info.topMargin - info.bottomMargin));
+            info.cellWidth - info.leftMargin - info.rightMargin, kHeight - info.topMargin - info.bottomMargin));
         label->setBackgroundColor(UIColor::clearColor());
         label->setFont(info.textFont);
         label->setTextAlignment(static_cast<UITextAlignment>(info.alignment));
@@ -238,7 +241,8 @@ void InventoryViewController::loadTableView()
     m_tblView->setBoldSeperatorLineColor(UIColor::purpleColor());
     m_tblView->setNormalSeperatorLineWidth(0);
     m_tblView->setSectionHeaderEnabled(false);
-    m_tblView->setTopHeaderBackgroundColor(UIColor::colorWithRedGreenBlueAlpha(179 / 255.0, 168 / 255.0, 178 / 255.0, 1));
+    m_tblView->setTopHeaderBackgroundColor(
+        UIColor::colorWithRedGreenBlueAlpha(179 / 255.0, 168 / 255.0, 178 / 255.0, 1));
     m_tblView->setDataSource(protect<InventoryViewController>());
     view()->addSubview(m_tblView);
 }
@@ -276,25 +280,28 @@ std::shared_ptr<UIView> InventoryViewController::tableViewHeaderCellForColumn(Mu
     return headerCellColumn(table, column);
 }
 
-std::shared_ptr<UIView> InventoryViewController::tableViewCellForIndexPathColumn(MultiColumnTableView& table,
-                                                                                 const NSIndexPath& path, long column)
+std::shared_ptr<UIView> InventoryViewController::tableViewCellForIndexPathColumn(
+    MultiColumnTableView& table, const NSIndexPath& path, long column)
 {
     return contentCellIndexPathColumn(table, path, column);
 }
 
-std::shared_ptr<UIColor> InventoryViewController::backgroundColorAtIndexPath(MultiColumnTableView&, const NSIndexPath& path)
+std::shared_ptr<UIColor> InventoryViewController::backgroundColorAtIndexPath(
+    MultiColumnTableView&, const NSIndexPath& path)
 {
     if (path.row() % 2 == 1)
         return UIColor::colorWithRedGreenBlueAlpha(249 / 255.0, 249 / 255.0, 249 / 255.0, 1);
     return UIColor::whiteColor();
 }
 
-std::shared_ptr<UIView> InventoryViewController::multiColumnTableCellCellInfo(MultiColumnTableView&, const MultiColumnTableCellInfo& info)
+std::shared_ptr<UIView> InventoryViewController::multiColumnTableCellCellInfo(
+    MultiColumnTableView&, const MultiColumnTableCellInfo& info)
 {
     auto cell = std::make_shared<UIView>(CGRectMake(0, 0, info.cellWidth, info.cellHeight));
     const CGRect frame = CGRectMake(info.leftMargin, info.topMargin, info.contentWidth(), info.contentHeight());
     auto weak = weakSelf<InventoryViewController>();
-    if (info.cellType == MultiColumnTableCellInfo::ImageButton || info.cellType == MultiColumnTableCellInfo::TextButton) {
+    if (info.cellType == MultiColumnTableCellInfo::ImageButton
+        || info.cellType == MultiColumnTableCellInfo::TextButton) {
         auto button = UIButton::buttonWithType(UIButtonTypeCustom);
         button->setFrame(frame);
         button->setBackgroundColor(UIColor::clearColor());
@@ -341,7 +348,8 @@ std::shared_ptr<UIView> InventoryViewController::headerCellColumn(MultiColumnTab
     return cell;
 }
 
-std::shared_ptr<UIView> InventoryViewController::contentCellIndexPathColumn(MultiColumnTableView& table, const NSIndexPath&, long column)
+std::shared_ptr<UIView> InventoryViewController::contentCellIndexPathColumn(
+    MultiColumnTableView& table, const NSIndexPath&, long column)
 {
     if (column < 0 || column >= static_cast<long>(m_multiColumnTableHeaderInfos.size())
         || column >= static_cast<long>(m_multiColumnTableRegularCellInfos.size())) {
@@ -354,8 +362,8 @@ std::shared_ptr<UIView> InventoryViewController::contentCellIndexPathColumn(Mult
     return multiColumnTableCellCellInfo(table, info);
 }
 
-void InventoryViewController::tableViewSetContentForCellIndexPathColumn(MultiColumnTableView&, const std::shared_ptr<UIView>& cell,
-                                                                        const NSIndexPath& path, long column)
+void InventoryViewController::tableViewSetContentForCellIndexPathColumn(
+    MultiColumnTableView&, const std::shared_ptr<UIView>& cell, const NSIndexPath& path, long column)
 {
     const long row = path.row();
     if (column < 0 || column >= static_cast<long>(m_multiColumnTableRegularCellInfos.size()) || row < 0
@@ -386,8 +394,8 @@ void InventoryViewController::tableViewSetContentForCellIndexPathColumn(MultiCol
     }
 }
 
-void InventoryViewController::loadImageForButton(const std::shared_ptr<UIButton>& button, long row,
-                                                 const std::optional<std::string>& path)
+void InventoryViewController::loadImageForButton(
+    const std::shared_ptr<UIButton>& button, long row, const std::optional<std::string>& path)
 {
     const int productId = m_multiColumnTableData[static_cast<size_t>(row)]->product_id;
     std::weak_ptr<UIButton> weakButton = button;
@@ -406,7 +414,8 @@ void InventoryViewController::loadImageForButton(const std::shared_ptr<UIButton>
                 return;
             // The row may have been reused for another product while the file was read.
             const auto& data = self->m_multiColumnTableData;
-            if (target->tag() != row || row >= static_cast<long>(data.size()) || data[static_cast<size_t>(row)]->product_id != productId) {
+            if (target->tag() != row || row >= static_cast<long>(data.size())
+                || data[static_cast<size_t>(row)]->product_id != productId) {
                 NSLog("the image of product %d came back to a row that shows another product", productId);
                 return;
             }
@@ -469,7 +478,4 @@ void InventoryViewController::btnFavoriteClicked()
     presentModalViewControllerAnimated(favorite, true);
 }
 
-void InventoryViewController::dismissPopController(bool animated)
-{
-    dismissModalViewControllerAnimated(animated);
-}
+void InventoryViewController::dismissPopController(bool animated) { dismissModalViewControllerAnimated(animated); }

@@ -39,10 +39,10 @@ public:
     void viewDidUnload() override;
     void updateLanguage(const std::shared_ptr<UIResponder>& sender) override;
 
-    void loadByConfig() override {}
+    void loadByConfig() override { }
     void dismissPopController(bool animated) override;
-    void saveOrderItemIndex(const std::shared_ptr<corvelle_product_Entity>&, int) override {}
-    void back() override {}
+    void saveOrderItemIndex(const std::shared_ptr<corvelle_product_Entity>&, int) override { }
+    void back() override { }
 
     // The table's data source.
     long numberOfSectionsInTableView(MultiColumnTableView&) override { return 1; }
@@ -52,21 +52,28 @@ public:
     bool implementsWidthForColumn() const override { return true; }
     CGFloat tableViewWidthForColumn(MultiColumnTableView&, long column) override;
     bool implementsHeightForCell() const override { return true; }
-    CGFloat tableViewHeightForCellAtIndexPathColumn(MultiColumnTableView&, const NSIndexPath&, long) override { return kRowHeight; }
+    CGFloat tableViewHeightForCellAtIndexPathColumn(MultiColumnTableView&, const NSIndexPath&, long) override
+    {
+        return kRowHeight;
+    }
     bool implementsHeightForTopHeaderCell() const override { return true; }
     CGFloat heightForHeaderCellOfTableView(MultiColumnTableView&) override { return 0; }
     bool implementsWidthForHeaderCell() const override { return true; }
     CGFloat widthForHeaderCellOfTableView(MultiColumnTableView&) override { return 0; }
     std::shared_ptr<UIView> topleftHeaderCellOfTableView(MultiColumnTableView&) override;
     std::shared_ptr<UIView> tableViewHeaderCellForColumn(MultiColumnTableView& table, long column) override;
-    std::shared_ptr<UIView> tableViewCellForIndexPathColumn(MultiColumnTableView& table, const NSIndexPath& path, long column) override;
+    std::shared_ptr<UIView> tableViewCellForIndexPathColumn(
+        MultiColumnTableView& table, const NSIndexPath& path, long column) override;
     void tableViewSetContentForCellIndexPathColumn(MultiColumnTableView& table, const std::shared_ptr<UIView>& cell,
-                                                   const NSIndexPath& path, long column) override;
+        const NSIndexPath& path, long column) override;
     bool implementsSetRowBackgroundColor() const override { return true; }
     std::shared_ptr<UIColor> backgroundColorAtIndexPath(MultiColumnTableView&, const NSIndexPath& path) override;
 
     const std::shared_ptr<MultiColumnTableView>& tblView() const { return m_tblView; }
-    const std::vector<std::shared_ptr<corvelle_product_Entity>>& multiColumnTableData() const { return m_multiColumnTableData; }
+    const std::vector<std::shared_ptr<corvelle_product_Entity>>& multiColumnTableData() const
+    {
+        return m_multiColumnTableData;
+    }
     const std::vector<std::shared_ptr<UILabel>>& labelArray() const { return m_labelArray; }
     const std::shared_ptr<UILabel>& titleLabel() const { return m_title; }
     const std::shared_ptr<UIButton>& compareBtn() const { return m_compareBtn; }
@@ -84,10 +91,12 @@ private:
     void loadTableHeaderView();
     void loadTableView();
     std::shared_ptr<UIView> headerCellColumn(MultiColumnTableView& table, long column);
-    std::shared_ptr<UIView> contentCellIndexPathColumn(MultiColumnTableView& table, const NSIndexPath& path, long column);
-    std::shared_ptr<UIView> multiColumnTableCellCellInfo(MultiColumnTableView& table, const MultiColumnTableCellInfo& info);
+    std::shared_ptr<UIView> contentCellIndexPathColumn(
+        MultiColumnTableView& table, const NSIndexPath& path, long column);
+    std::shared_ptr<UIView> multiColumnTableCellCellInfo(
+        MultiColumnTableView& table, const MultiColumnTableCellInfo& info);
     void tapImage(const std::shared_ptr<UIButton>& button);
-    void skuTap(const std::shared_ptr<UIButton>&) {}
+    void skuTap(const std::shared_ptr<UIButton>&) { }
     void backTapped();
     void btnCompareClicked();
     void btnFavoriteClicked();

@@ -35,10 +35,7 @@ void post(const std::string& name, Value object = {})
 
 }  // namespace
 
-int MasterViewController::getCurrentState()
-{
-    return g_currentMasterState;
-}
+int MasterViewController::getCurrentState() { return g_currentMasterState; }
 
 MasterViewController::~MasterViewController()
 {
@@ -231,7 +228,8 @@ long MasterViewController::tableViewNumberOfRowsInSection(UITableView&, long)
     return static_cast<long>(m_dataArray.size()) + 1;
 }
 
-std::shared_ptr<UITableViewCell> MasterViewController::tableViewCellForRowAtIndexPath(UITableView& table, const NSIndexPath& path)
+std::shared_ptr<UITableViewCell> MasterViewController::tableViewCellForRowAtIndexPath(
+    UITableView& table, const NSIndexPath& path)
 {
     auto cell = std::dynamic_pointer_cast<ProductBigCatalog>(table.dequeueReusableCellWithIdentifier("Cell"));
     if (!cell)
@@ -253,7 +251,8 @@ std::shared_ptr<UITableViewCell> MasterViewController::tableViewCellForRowAtInde
     } else {
         cell->lbTitle()->setText(CatalogText::trimmed(entry.category_name));
         cell->lbTitle()->setFont(UIFont::systemFontOfSize(16));
-        cell->imgicon()->setHidden(DataAccessManager::sharedDataModel()->getCategoryCountUnderCategoryid(entry.category_id) < 1);
+        cell->imgicon()->setHidden(
+            DataAccessManager::sharedDataModel()->getCategoryCountUnderCategoryid(entry.category_id) < 1);
     }
     cell->lbcount()->setFont(UIFont::systemFontOfSize(16));
     cell->lbcount()->setText(stringWithFormat("(%d)", entry.category_numberOfProducts));
@@ -271,7 +270,8 @@ void MasterViewController::selectTopCell(UITableView& table)
 
 void MasterViewController::setCellToHighLightRow(UITableView& table, int row)
 {
-    table.selectRowAtIndexPathAnimatedScrollPosition(NSIndexPath::indexPathForRowInSection(row, 0), false, UITableViewScrollPositionNone);
+    table.selectRowAtIndexPathAnimatedScrollPosition(
+        NSIndexPath::indexPathForRowInSection(row, 0), false, UITableViewScrollPositionNone);
 }
 
 void MasterViewController::tableViewDidSelectRowAtIndexPath(UITableView& table, const NSIndexPath& path)
@@ -317,25 +317,31 @@ void MasterViewController::tagTableSelectRow(int row)
             m_dataArray = std::move(subs);
             calculateProductNumber();
             auto weak = weakSelf<MasterViewController>();
-            UIView::animateWithDuration(0.15, 0, UIViewAnimationOptionCurveEaseIn, [weak] {
-                if (auto self = weak.lock())
-                    self->slideVisibleRows(-243);
-            }, [weak](bool) {
-                auto self = weak.lock();
-                if (!self)
-                    return;
-                self->m_myTable->reloadData();
-                self->selectTopCell(*self->m_myTable);
-                self->m_selectRow = 0;
-                self->m_lbcategory->setText(self->m_cname);
-                self->slideVisibleRows(243);
-                UIView::animateWithDuration(0.15, 0, UIViewAnimationOptionCurveEaseOut, [weak] {
-                    if (auto again = weak.lock()) {
-                        again->slideVisibleRows(0);
-                        again->m_btnback->setHidden(false);
-                    }
-                }, nullptr);
-            });
+            UIView::animateWithDuration(
+                0.15, 0, UIViewAnimationOptionCurveEaseIn,
+                [weak] {
+                    if (auto self = weak.lock())
+                        self->slideVisibleRows(-243);
+                },
+                [weak](bool) {
+                    auto self = weak.lock();
+                    if (!self)
+                        return;
+                    self->m_myTable->reloadData();
+                    self->selectTopCell(*self->m_myTable);
+                    self->m_selectRow = 0;
+                    self->m_lbcategory->setText(self->m_cname);
+                    self->slideVisibleRows(243);
+                    UIView::animateWithDuration(
+                        0.15, 0, UIViewAnimationOptionCurveEaseOut,
+                        [weak] {
+                            if (auto again = weak.lock()) {
+                                again->slideVisibleRows(0);
+                                again->m_btnback->setHidden(false);
+                            }
+                        },
+                        nullptr);
+                });
         } else if (entry->category_parent_id != 0) {
             m_lbcategory->setText(m_cname);
             m_btnback->setHidden(false);
@@ -364,24 +370,30 @@ void MasterViewController::btnbackClicked()
     if (parent == 0)
         addUncategorized();
     auto weak = weakSelf<MasterViewController>();
-    UIView::animateWithDuration(0.15, 0, UIViewAnimationOptionCurveEaseIn, [weak] {
-        if (auto self = weak.lock()) {
-            self->slideVisibleRows(243);
-            self->calculateProductNumber();
-        }
-    }, [weak, parent](bool) {
-        auto self = weak.lock();
-        if (!self)
-            return;
-        self->m_myTable->reloadData();
-        self->selectTopCell(*self->m_myTable);
-        self->slideVisibleRows(-243);
-        UIView::animateWithDuration(0.15, 0, UIViewAnimationOptionCurveEaseOut, [weak] {
-            if (auto again = weak.lock())
-                again->slideVisibleRows(0);
-        }, nullptr);
-        self->showBackFor(parent);
-    });
+    UIView::animateWithDuration(
+        0.15, 0, UIViewAnimationOptionCurveEaseIn,
+        [weak] {
+            if (auto self = weak.lock()) {
+                self->slideVisibleRows(243);
+                self->calculateProductNumber();
+            }
+        },
+        [weak, parent](bool) {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            self->m_myTable->reloadData();
+            self->selectTopCell(*self->m_myTable);
+            self->slideVisibleRows(-243);
+            UIView::animateWithDuration(
+                0.15, 0, UIViewAnimationOptionCurveEaseOut,
+                [weak] {
+                    if (auto again = weak.lock())
+                        again->slideVisibleRows(0);
+                },
+                nullptr);
+            self->showBackFor(parent);
+        });
     post("displayFourColumn", Value::integer(parent));
     m_selectRow = 0;
 }
@@ -410,10 +422,7 @@ void MasterViewController::selectSwitchButtonIndex(SwitchButton&, int index)
     }
 }
 
-void MasterViewController::switchTagButton()
-{
-    m_btnCatalogSwitch->setCurrentIndex(1);
-}
+void MasterViewController::switchTagButton() { m_btnCatalogSwitch->setCurrentIndex(1); }
 
 void MasterViewController::didSelectDelegateWithTagName(const std::vector<int>& productIds, const std::string& tagName)
 {
@@ -429,10 +438,7 @@ void MasterViewController::didSelectDelegateWithTagName(const std::vector<int>& 
     post("refushRightData", Value(std::move(chosen)));
 }
 
-void MasterViewController::clickToAppearOrHiddenCategory()
-{
-    post("AppearOrHiddenMasterView");
-}
+void MasterViewController::clickToAppearOrHiddenCategory() { post("AppearOrHiddenMasterView"); }
 
 void MasterViewController::refreshData()
 {

@@ -76,7 +76,10 @@ public:
 
     long tableViewNumberOfRowsInSection(UITableView&, long section) override;
     std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(UITableView&, const NSIndexPath&) override;
-    std::optional<CGFloat> tableViewHeightForRowAtIndexPath(UITableView&, const NSIndexPath&) override { return kRowHeight; }
+    std::optional<CGFloat> tableViewHeightForRowAtIndexPath(UITableView&, const NSIndexPath&) override
+    {
+        return kRowHeight;
+    }
     void tableViewDidSelectRowAtIndexPath(UITableView&, const NSIndexPath&) override;
 
 private:

@@ -24,10 +24,7 @@ const std::string kHeaderCellInSectionHeaderId = "HeaderCellInSectionHeader";
 const std::string kHeaderCellId = "HeaderCell";
 constexpr long kHeaderContentTag = -1;
 
-std::shared_ptr<UIColor> white(int level)
-{
-    return UIColor::colorWithWhiteAlpha(level / 255.0, 1);
-}
+std::shared_ptr<UIColor> white(int level) { return UIColor::colorWithWhiteAlpha(level / 255.0, 1); }
 
 }  // namespace
 
@@ -49,10 +46,7 @@ MultiColumnTableView::MultiColumnTableView(CGRect frame)
     m_sectionFoldingStatus.reserve(10);
 }
 
-MultiColumnTableView::~MultiColumnTableView()
-{
-    NSNotificationCenter::defaultCenter().removeObserver(this);
-}
+MultiColumnTableView::~MultiColumnTableView() { NSNotificationCenter::defaultCenter().removeObserver(this); }
 
 void MultiColumnTableView::setUp()
 {
@@ -87,11 +81,11 @@ void MultiColumnTableView::setUp()
     m_tblView->addGestureRecognizer(press);
     m_longPress = press;
 
-    NSNotificationCenter::defaultCenter().addObserver(this, UIDeviceOrientationDidChangeNotification,
-                                                       [weak](const NSNotification&) {
-                                                           if (auto view = weak.lock())
-                                                               view->orientationChanged();
-                                                       });
+    NSNotificationCenter::defaultCenter().addObserver(
+        this, UIDeviceOrientationDidChangeNotification, [weak](const NSNotification&) {
+            if (auto view = weak.lock())
+                view->orientationChanged();
+        });
 }
 
 void MultiColumnTableView::setDataSource(const std::shared_ptr<MultiColumnTableViewDataSource>& dataSource)
@@ -141,7 +135,8 @@ CGFloat MultiColumnTableView::widthForColumn(long column)
 CGFloat MultiColumnTableView::heightForCellAtIndexPathColumn(const NSIndexPath& path, long column)
 {
     auto source = dataSource();
-    return source && m_respondsToHeightForCell ? source->tableViewHeightForCellAtIndexPathColumn(*this, path, column) : m_cellHeight;
+    return source && m_respondsToHeightForCell ? source->tableViewHeightForCellAtIndexPathColumn(*this, path, column)
+                                               : m_cellHeight;
 }
 
 CGFloat MultiColumnTableView::heightForHeaderCellAtIndexPath(const NSIndexPath& path)
@@ -154,7 +149,8 @@ CGFloat MultiColumnTableView::heightForHeaderCellAtIndexPath(const NSIndexPath& 
 CGFloat MultiColumnTableView::heightForTopHeaderCell()
 {
     auto source = dataSource();
-    return source && m_respondsToHeightForTopHeaderCell ? source->heightForHeaderCellOfTableView(*this) : m_topHeaderHeight;
+    return source && m_respondsToHeightForTopHeaderCell ? source->heightForHeaderCellOfTableView(*this)
+                                                        : m_topHeaderHeight;
 }
 
 CGFloat MultiColumnTableView::heightForSectionHeaderCellAtSectionColumn(long section, long column)
@@ -275,7 +271,8 @@ void MultiColumnTableView::rebuildIndexPathTable()
         if (m_sectionHeaderEnabled) {
             m_indexPathTable.push_back(NSIndexPath::indexPathWithIndex(static_cast<NSUInteger>(s)));
             // A section the fold list does not know of shows open.
-            const bool folded = s < static_cast<long>(m_sectionFoldingStatus.size()) && m_sectionFoldingStatus[static_cast<size_t>(s)];
+            const bool folded = s < static_cast<long>(m_sectionFoldingStatus.size())
+                && m_sectionFoldingStatus[static_cast<size_t>(s)];
             if (folded)
                 continue;
         }
@@ -324,8 +321,8 @@ std::optional<CGFloat> MultiColumnTableView::tableViewHeightForRowAtIndexPath(UI
     return h + m_normalSeperatorLineWidth;
 }
 
-std::shared_ptr<UITableViewCell> MultiColumnTableView::tableViewCellForRowAtIndexPath(UITableView& tableView,
-                                                                                      const NSIndexPath& path)
+std::shared_ptr<UITableViewCell> MultiColumnTableView::tableViewCellForRowAtIndexPath(
+    UITableView& tableView, const NSIndexPath& path)
 {
     const NSIndexPath* entry = entryForRow(path.row());
     if (!entry)
@@ -336,8 +333,7 @@ std::shared_ptr<UITableViewCell> MultiColumnTableView::tableViewCellForRowAtInde
     return headerTblViewCellForRowAtIndexPath(*entry);
 }
 
-template <class Make>
-void MultiColumnTableView::fitColumnViews(MultiColumnTableViewCell& cell, long columns, Make make)
+template <class Make> void MultiColumnTableView::fitColumnViews(MultiColumnTableViewCell& cell, long columns, Make make)
 {
     auto& views = cell.columnCells();
     const long k = static_cast<long>(views.size());
@@ -370,7 +366,8 @@ std::shared_ptr<UITableViewCell> MultiColumnTableView::tblViewRegularCellForRowA
         if (auto id = source->tableViewReuseIdForIndexPath(*this, entry))
             reuseId = *id;
     }
-    auto cell = std::dynamic_pointer_cast<MultiColumnTableViewCell>(m_tblView->dequeueReusableCellWithIdentifier(reuseId));
+    auto cell
+        = std::dynamic_pointer_cast<MultiColumnTableViewCell>(m_tblView->dequeueReusableCellWithIdentifier(reuseId));
     if (!cell) {
         cell = std::make_shared<MultiColumnTableViewCell>(UITableViewCellStyleDefault, reuseId);
         cell->setSelectionStyle(UITableViewCellSelectionStyleNone);
@@ -395,11 +392,13 @@ std::shared_ptr<UITableViewCell> MultiColumnTableView::tblViewRegularCellForRowA
     return cell;
 }
 
-std::shared_ptr<UITableViewCell> MultiColumnTableView::tblViewSectionHeaderCellForRowAtIndexPath(const NSIndexPath& entry)
+std::shared_ptr<UITableViewCell> MultiColumnTableView::tblViewSectionHeaderCellForRowAtIndexPath(
+    const NSIndexPath& entry)
 {
     auto source = dataSource();
     const long section = entry.section();
-    auto cell = std::dynamic_pointer_cast<MultiColumnTableViewCell>(m_tblView->dequeueReusableCellWithIdentifier(kSectionHeaderCellId));
+    auto cell = std::dynamic_pointer_cast<MultiColumnTableViewCell>(
+        m_tblView->dequeueReusableCellWithIdentifier(kSectionHeaderCellId));
     if (!cell) {
         cell = std::make_shared<MultiColumnTableViewCell>(UITableViewCellStyleDefault, kSectionHeaderCellId);
         cell->setSelectionStyle(UITableViewCellSelectionStyleNone);
@@ -409,7 +408,8 @@ std::shared_ptr<UITableViewCell> MultiColumnTableView::tblViewSectionHeaderCellF
     if (!source)
         return cell;
     const long columns = numberOfColumns();
-    fitColumnViews(*cell, columns, [&](long c) { return source->tableViewSectionHeaderCellForSectionColumn(*this, section, c); });
+    fitColumnViews(
+        *cell, columns, [&](long c) { return source->tableViewSectionHeaderCellForSectionColumn(*this, section, c); });
     const auto& views = cell->columnCells();
     for (long c = 0; c < columns; ++c)
         source->tableViewSetContentForSectionHeaderCellSectionColumn(*this, views[static_cast<size_t>(c)], section, c);
@@ -533,7 +533,8 @@ std::vector<NSIndexPath> MultiColumnTableView::indexPathsOfSectionHeaderRow(long
     return paths;
 }
 
-void MultiColumnTableView::toggleFoldOfSectionWithRowNumberRowAnimation(long section, long row, UITableViewRowAnimation animation)
+void MultiColumnTableView::toggleFoldOfSectionWithRowNumberRowAnimation(
+    long section, long row, UITableViewRowAnimation animation)
 {
     std::lock_guard guard(m_lock);
     if (section < 0)
@@ -629,7 +630,8 @@ void MultiColumnTableView::highlightColumn(long column)
 {
     if (!m_highlightColumnLayer) {
         m_highlightColumnLayer = CALayer::layer();
-        m_highlightColumnLayer->setBorderColor(UIColor::colorWithRedGreenBlueAlpha(232 / 255.0, 142 / 255.0, 20 / 255.0, 1)->CGColor());
+        m_highlightColumnLayer->setBorderColor(
+            UIColor::colorWithRedGreenBlueAlpha(232 / 255.0, 142 / 255.0, 20 / 255.0, 1)->CGColor());
         m_highlightColumnLayer->setBorderWidth(4);
         m_highlightColumnLayer->setShadowRadius(5);
         m_highlightColumnLayer->setShadowOpacity(0.5f);
@@ -649,7 +651,4 @@ void MultiColumnTableView::clearHighlightColumn()
     m_highlightColumnLayer.reset();
 }
 
-void MultiColumnTableView::orientationChanged()
-{
-    adjustWidth();
-}
+void MultiColumnTableView::orientationChanged() { adjustWidth(); }

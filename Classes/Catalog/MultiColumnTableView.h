@@ -95,7 +95,8 @@ public:
 
     // The inner tables' data source and delegate.
     long tableViewNumberOfRowsInSection(UITableView& tableView, long section) override;
-    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(UITableView& tableView, const NSIndexPath& path) override;
+    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(
+        UITableView& tableView, const NSIndexPath& path) override;
     std::optional<CGFloat> tableViewHeightForRowAtIndexPath(UITableView& tableView, const NSIndexPath& path) override;
     std::shared_ptr<UIView> tableViewViewForHeaderInSection(UITableView& tableView, long section) override;
     std::optional<CGFloat> tableViewHeightForHeaderInSection(UITableView& tableView, long section) override;
@@ -127,8 +128,7 @@ private:
     std::shared_ptr<UITableViewCell> tblViewSectionHeaderCellForRowAtIndexPath(const NSIndexPath& entry);
     std::shared_ptr<UITableViewCell> headerTblViewCellForRowAtIndexPath(const NSIndexPath& entry);
     // Makes the missing column views of a row (or drops surplus ones) so it holds one per column.
-    template <class Make>
-    void fitColumnViews(MultiColumnTableViewCell& cell, long columns, Make make);
+    template <class Make> void fitColumnViews(MultiColumnTableViewCell& cell, long columns, Make make);
     CGFloat contentWidth();
 
     std::weak_ptr<MultiColumnTableViewDataSource> m_dataSource;

@@ -188,7 +188,8 @@ void ProductAttributeView::cellClick(const std::shared_ptr<UIButton>& button)
     m_btnBG->bringSubviewToFront(m_attributeListView);
     m_showList = true;
     const CGRect b = button->frame();
-    m_attributeListView->setFrame(CGRectMake(b.origin.x + frame().origin.x, b.origin.y + btnHeight + frame().origin.y - contentOffset().y, btnWidth, 0));
+    m_attributeListView->setFrame(CGRectMake(
+        b.origin.x + frame().origin.x, b.origin.y + btnHeight + frame().origin.y - contentOffset().y, btnWidth, 0));
     setListHeight(m_tabheight, true);
 }
 
@@ -201,17 +202,15 @@ void ProductAttributeView::closeList()
     m_btnBG->setFrame(kParkedCatcherFrame);
 }
 
-void ProductAttributeView::btnBGClicked()
-{
-    closeList();
-}
+void ProductAttributeView::btnBGClicked() { closeList(); }
 
 long ProductAttributeView::tableViewNumberOfRowsInSection(UITableView&, long)
 {
     return static_cast<long>(m_currentArry.size());
 }
 
-std::shared_ptr<UITableViewCell> ProductAttributeView::tableViewCellForRowAtIndexPath(UITableView& table, const NSIndexPath& path)
+std::shared_ptr<UITableViewCell> ProductAttributeView::tableViewCellForRowAtIndexPath(
+    UITableView& table, const NSIndexPath& path)
 {
     auto cell = table.dequeueReusableCellWithIdentifier("Cell");
     if (!cell) {
@@ -231,8 +230,8 @@ void ProductAttributeView::tableViewDidSelectRowAtIndexPath(UITableView&, const 
 {
     const auto row = static_cast<size_t>(path.row());
     const long index = m_currentTag - kButtonTagBase;
-    if (auto button = buttonWithTag(m_currentTag); button && row < m_currentArry.size() && index >= 0
-        && static_cast<size_t>(index) < m_attributeAry.size()) {
+    if (auto button = buttonWithTag(m_currentTag);
+        button && row < m_currentArry.size() && index >= 0 && static_cast<size_t>(index) < m_attributeAry.size()) {
         m_attributeAry[static_cast<size_t>(index)]->attributeValue = m_currentArry[row];
         button->setTitleForState(m_currentArry[row], UIControlStateNormal);
         button->setTitleColorForState(m_attributeColor, UIControlStateNormal);

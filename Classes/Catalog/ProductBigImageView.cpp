@@ -44,10 +44,7 @@ ProductBigImageView::ProductBigImageView(CGRect frame)
     setBackgroundColor(UIColor::whiteColor());
 }
 
-ProductBigImageView::~ProductBigImageView()
-{
-    PerformRequests::cancelPreviousPerformRequests(this);
-}
+ProductBigImageView::~ProductBigImageView() { PerformRequests::cancelPreviousPerformRequests(this); }
 
 void ProductBigImageView::loadSubviewsWithFrame(CGRect frame)
 {
@@ -56,10 +53,7 @@ void ProductBigImageView::loadSubviewsWithFrame(CGRect frame)
     addSubview(m_imageView);
 }
 
-std::shared_ptr<UIView> ProductBigImageView::viewForZoomingInScrollView(UIScrollView&)
-{
-    return m_imageView;
-}
+std::shared_ptr<UIView> ProductBigImageView::viewForZoomingInScrollView(UIScrollView&) { return m_imageView; }
 
 void ProductBigImageView::layoutSubviews()
 {
@@ -77,10 +71,7 @@ void ProductBigImageView::setImage(const std::shared_ptr<UIImage>& image)
     m_imageView->setContentMode(smaller ? UIViewContentModeCenter : UIViewContentModeScaleAspectFit);
 }
 
-bool ProductBigImageView::isZoomed() const
-{
-    return zoomScale() != minimumZoomScale();
-}
+bool ProductBigImageView::isZoomed() const { return zoomScale() != minimumZoomScale(); }
 
 CGRect ProductBigImageView::zoomRectForScaleWithCenter(CGFloat scale, CGPoint center) const
 {
@@ -140,8 +131,11 @@ void ProductBigImageView::touchesEndedWithEvent(const UITouchSet& touches, UIEve
     if (touch->view().get() != this || touch->tapCount() != 1)
         return;
     std::weak_ptr<ProductBigImageView> weak = weakSelf<ProductBigImageView>();
-    PerformRequests::performAfterDelay(this, kToggleRequest, [weak] {
-        if (auto self = weak.lock())
-            self->toggleChromeDisplay();
-    }, kSingleTapDelay);
+    PerformRequests::performAfterDelay(
+        this, kToggleRequest,
+        [weak] {
+            if (auto self = weak.lock())
+                self->toggleChromeDisplay();
+        },
+        kSingleTapDelay);
 }

@@ -30,10 +30,7 @@ std::optional<std::string> badgeText(unsigned pieces)
 
 }  // namespace
 
-ProductCompareController::~ProductCompareController()
-{
-    NSNotificationCenter::defaultCenter().removeObserver(this);
-}
+ProductCompareController::~ProductCompareController() { NSNotificationCenter::defaultCenter().removeObserver(this); }
 
 void ProductCompareController::viewDidLoad()
 {
@@ -171,7 +168,8 @@ std::shared_ptr<corvelle_product_Entity> ProductCompareController::productOfColu
 {
     if (index < 0 || static_cast<size_t>(index) >= m_compareProductsArray.size())
         return nullptr;
-    return DataAccessManager::sharedDataModel()->getProductByProductId(m_compareProductsArray[static_cast<size_t>(index)]->product_id);
+    return DataAccessManager::sharedDataModel()->getProductByProductId(
+        m_compareProductsArray[static_cast<size_t>(index)]->product_id);
 }
 
 void ProductCompareController::getCompareShowData()
@@ -195,7 +193,8 @@ void ProductCompareController::getCompareShowData()
 
         auto image = data->getImageByKeyId(record.product_id);
         PublicFunction::ImageViewFitImgImg(cell->productImageView(),
-                                           PublicFunction::getLocalImageFiletype(image ? image->image_thumb_address.value_or(std::string()) : std::string(), 1));
+            PublicFunction::getLocalImageFiletype(
+                image ? image->image_thumb_address.value_or(std::string()) : std::string(), 1));
         auto product = data->getProductByProductId(record.product_id);
         if (product) {
             store->getItemNumberInOrder(*product);
@@ -205,8 +204,10 @@ void ProductCompareController::getCompareShowData()
             cell->addOrderBtn()->setHidden(true);
         }
         cell->setProductId(record.product_id);
-        cell->SKULabel()->setText(product ? product->product_sku.value_or(std::string()) : record.product_sku.value_or(std::string()));
-        cell->productNameLabel()->setText(product ? product->product_name.value_or(std::string()) : record.product_name.value_or(std::string()));
+        cell->SKULabel()->setText(
+            product ? product->product_sku.value_or(std::string()) : record.product_sku.value_or(std::string()));
+        cell->productNameLabel()->setText(
+            product ? product->product_name.value_or(std::string()) : record.product_name.value_or(std::string()));
         cell->shortDesTextView()->setText(product ? product->product_s_desc.value_or(std::string()) : std::string());
         cell->smallCloseBtn()->setTag(kColumnTagBase + static_cast<long>(i));
         cell->smallCloseBtn()->addTarget(UIControlEventTouchUpInside, [weak](UIControl& sender, UIEvent*) {
@@ -257,7 +258,8 @@ void ProductCompareController::deleteSingleCompare(const std::shared_ptr<UIButto
     const long index = closeButton->tag() - kColumnTagBase;
     if (index < 0 || static_cast<size_t>(index) >= m_compareProductsArray.size())
         return;
-    DataAccessManager::sharedDataModel()->deleteSingleCompareByCompareId(m_compareProductsArray[static_cast<size_t>(index)]->product_id);
+    DataAccessManager::sharedDataModel()->deleteSingleCompareByCompareId(
+        m_compareProductsArray[static_cast<size_t>(index)]->product_id);
     m_compareProductsArray.erase(m_compareProductsArray.begin() + index);
     getCompareShowData();
     if (auto d = compareDelegate())
@@ -294,8 +296,8 @@ void ProductCompareController::didSelectedCompareCell(const std::shared_ptr<Comp
     ValueArray ids;
     for (const auto& record : m_compareProductsArray)
         ids.push_back(Value::integer(record->product_id));
-    NSNotificationCenter::defaultCenter().postNotificationName(
-        CatalogLayOut::kNotificationName, Value(ValueArray { Value::integer(cell->tag() - kColumnTagBase), Value(std::move(ids)) }));
+    NSNotificationCenter::defaultCenter().postNotificationName(CatalogLayOut::kNotificationName,
+        Value(ValueArray { Value::integer(cell->tag() - kColumnTagBase), Value(std::move(ids)) }));
 }
 
 void ProductCompareController::didLongPressImage(const std::shared_ptr<CompareCell>&)

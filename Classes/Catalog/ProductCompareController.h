@@ -25,16 +25,17 @@ class UILabel;
 class UIPopoverController;
 class UIScrollView;
 
-class ProductCompareController : public PopBaseController,
-                                 public CompareCellDelegate,
-                                 public TileAddToOrder::Screen {
+class ProductCompareController : public PopBaseController, public CompareCellDelegate, public TileAddToOrder::Screen {
 public:
     static constexpr long kColumnTagBase = 4000;
 
     ~ProductCompareController() override;
 
     const EntityList<corvelle_compare_Entity>& compareProductsArray() const { return m_compareProductsArray; }
-    void setCompareProductsArray(EntityList<corvelle_compare_Entity> records) { m_compareProductsArray = std::move(records); }
+    void setCompareProductsArray(EntityList<corvelle_compare_Entity> records)
+    {
+        m_compareProductsArray = std::move(records);
+    }
     std::shared_ptr<ProductCompareDelegate> compareDelegate() const { return m_compareDelegate.lock(); }
     void setCompareDelegate(std::weak_ptr<ProductCompareDelegate> delegate) { m_compareDelegate = std::move(delegate); }
 
@@ -65,7 +66,10 @@ public:
     const std::shared_ptr<UIScrollView>& compareScrollView() const { return m_compareScrollView; }
     const std::shared_ptr<UIButton>& removeAllBtn() const { return m_removeAllBtn; }
     const std::shared_ptr<UIButton>& btnEdit() const { return m_btnEdit; }
-    std::shared_ptr<UIPopoverController> addToOrderPopController() const { return m_orderPath ? m_orderPath->addToOrderPopController() : nullptr; }
+    std::shared_ptr<UIPopoverController> addToOrderPopController() const
+    {
+        return m_orderPath ? m_orderPath->addToOrderPopController() : nullptr;
+    }
     std::vector<std::shared_ptr<CompareCell>> columns() const;
     CGFloat cellWidth = 180;
     CGFloat cellHeight = 600;
@@ -73,7 +77,10 @@ public:
 private:
     std::shared_ptr<corvelle_product_Entity> productOfColumn(long index) const;
     std::shared_ptr<CompareCell> columnWithTag(long tag) const;
-    std::shared_ptr<corvelle_product_Entity> orderProductAt(long index) const override { return productOfColumn(index); }
+    std::shared_ptr<corvelle_product_Entity> orderProductAt(long index) const override
+    {
+        return productOfColumn(index);
+    }
     std::shared_ptr<UIView> orderTileAt(long index) const override { return columnWithTag(kColumnTagBase + index); }
     // The picker points past the column's right edge.
     CGFloat orderAnchorShift(const UIView& column) const override { return column.frame().size.width; }

@@ -21,8 +21,10 @@ ProductDescView::ProductDescView(CGRect frame)
 
 void ProductDescView::buildHeaders()
 {
-    m_descriptionHeader = NSAttributedString::initWithStringAttributes(Language::stringOrKey("DESCRIPTION") + ":\n", m_headerAttributes);
-    m_longDescriptionHeader = NSAttributedString::initWithStringAttributes("\n" + Language::stringOrKey("DETAILS") + ":\n", m_headerAttributes);
+    m_descriptionHeader = NSAttributedString::initWithStringAttributes(
+        Language::stringOrKey("DESCRIPTION") + ":\n", m_headerAttributes);
+    m_longDescriptionHeader = NSAttributedString::initWithStringAttributes(
+        "\n" + Language::stringOrKey("DETAILS") + ":\n", m_headerAttributes);
 }
 
 void ProductDescView::setShortDesc(std::optional<std::string> text)
@@ -70,13 +72,14 @@ void ProductDescView::drawRect(CGRect rect)
     const CGRect box = bounds();
     if (text->length() > 0) {
         auto framesetter = CTFramesetterCreateWithAttributedString(text->attributedText());
-        const CGSize suggested = CTFramesetterSuggestFrameSizeWithConstraints(framesetter, CFRangeMake(0, 0),
-                                                                              CGSizeMake(box.size.width - 4, 0), nullptr);
+        const CGSize suggested = CTFramesetterSuggestFrameSizeWithConstraints(
+            framesetter, CFRangeMake(0, 0), CGSizeMake(box.size.width - 4, 0), nullptr);
         if (suggested.height > box.size.height) {
             setScrollEnabled(true);
             setContentSize(suggested);
         }
-        auto view = std::make_shared<AttributedStringView>(CGRectMake(box.origin.x, box.origin.y - 3, suggested.width, suggested.height), text);
+        auto view = std::make_shared<AttributedStringView>(
+            CGRectMake(box.origin.x, box.origin.y - 3, suggested.width, suggested.height), text);
         view->setBackgroundColor(UIColor::clearColor());
         m_contentView = view;
     } else {

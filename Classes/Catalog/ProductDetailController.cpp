@@ -41,20 +41,14 @@
 
 namespace {
 
-std::string text(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const std::string& key) { return Language::stringOrKey(key); }
 
 std::shared_ptr<UIColor> valueColor()
 {
     return UIColor::colorWithRedGreenBlueAlpha(176 / 255.0, 48 / 255.0, 96 / 255.0, 1);
 }
 
-std::shared_ptr<UIImage> skin(const char* name)
-{
-    return SkinManager::skinFromImageName(std::string(name));
-}
+std::shared_ptr<UIImage> skin(const char* name) { return SkinManager::skinFromImageName(std::string(name)); }
 
 bool isBlank(const std::optional<std::string>& s)
 {
@@ -110,7 +104,8 @@ void ProductDetailController::loadView()
     m_priceLabel = makeLabel(CGRectMake(700, 325, 140, 30));
     for (const auto& caption : { m_productNameTittle, m_skuTittle, m_priceTittle })
         caption->setFont(UIFont::systemFontOfSize(16));
-    for (const auto& label : { m_productNameTittle, m_productNameLabel, m_skuTittle, m_skuLabel, m_priceTittle, m_priceLabel })
+    for (const auto& label :
+        { m_productNameTittle, m_productNameLabel, m_skuTittle, m_skuLabel, m_priceTittle, m_priceLabel })
         root->addSubview(label);
 
     const CGFloat lines[] = { 110, 318, 578 };
@@ -261,7 +256,8 @@ void ProductDetailController::viewWillAppear(bool animated)
 void ProductDetailController::viewDidAppear(bool animated)
 {
     BaseViewController::viewDidAppear(animated);
-    for (const auto& scroller : { m_tagsChooseView, std::static_pointer_cast<UIScrollView>(m_descriptionView), m_manyImagesView }) {
+    for (const auto& scroller :
+        { m_tagsChooseView, std::static_pointer_cast<UIScrollView>(m_descriptionView), m_manyImagesView }) {
         if (scroller)
             scroller->flashScrollIndicators();
     }
@@ -327,7 +323,8 @@ void ProductDetailController::setNameAndSku()
 
 void ProductDetailController::showMainImage(const std::shared_ptr<corvelle_image_Entity>& image)
 {
-    auto picture = PublicFunction::getLocalImageFiletype(image && image->image_full_address ? *image->image_full_address : "", 1);
+    auto picture = PublicFunction::getLocalImageFiletype(
+        image && image->image_full_address ? *image->image_full_address : "", 1);
     picture = PublicFunction::scaleImageToFitSize(picture, CGSizeMake(1024, 748));
     PublicFunction::ImageViewFitImgImg(m_productImageView, picture);
 }
@@ -394,7 +391,8 @@ void ProductDetailController::setProductPrice()
     m_priceLabel->setText(price->strPrice());
     PublicFunction::removeDeletionLineFromLabel(m_priceLabel);
     if (price->discount_flag) {
-        const CGFloat width = sizeWithFontConstrainedToSize(m_priceLabel->text(), m_priceLabel->font(), CGSizeMake(1e6f, 40)).width;
+        const CGFloat width
+            = sizeWithFontConstrainedToSize(m_priceLabel->text(), m_priceLabel->font(), CGSizeMake(1e6f, 40)).width;
         const CGRect p = m_priceLabel->frame();
         m_discountprice->setFrame(CGRectMake(p.origin.x + width + 20, p.origin.y, p.size.width, p.size.height));
         m_discountprice->setText(price->strDiscountPrice());
@@ -426,19 +424,20 @@ void ProductDetailController::getManyImagesShowData()
     for (size_t i = 0; i < m_manyImagesArray.size(); ++i) {
         auto cell = std::make_shared<ProductDetailManyImageCell>(CGRectMake(x, 0, m_cellWidth, 92));
         cell->setIsFocus(i == 0);
-        cell->setProductDetailManyImageCellDelegate(std::static_pointer_cast<ProductDetailManyImageCellDelegate>(weak.lock()));
+        cell->setProductDetailManyImageCellDelegate(
+            std::static_pointer_cast<ProductDetailManyImageCellDelegate>(weak.lock()));
         cell->setTag(100 + static_cast<long>(i));
         const auto& image = m_manyImagesArray[i];
         PublicFunction::ImageViewFitImgImg(cell->productImageView(),
-                                           PublicFunction::getLocalImageFiletype(image->image_thumb_address.value_or(""), 1));
+            PublicFunction::getLocalImageFiletype(image->image_thumb_address.value_or(""), 1));
         m_manyImagesView->addSubview(cell);
         x += m_cellWidth + 8;
     }
     m_manyImagesView->setContentSize(CGSizeMake(x - 8, m_manyImagesView->frame().size.height));
 }
 
-void ProductDetailController::scrollViewWillEndDraggingWithVelocityTargetContentOffset(UIScrollView& scrollView, CGPoint,
-                                                                                        CGPoint* target)
+void ProductDetailController::scrollViewWillEndDraggingWithVelocityTargetContentOffset(
+    UIScrollView& scrollView, CGPoint, CGPoint* target)
 {
     if (&scrollView != m_manyImagesView.get() || !target)
         return;
@@ -468,15 +467,19 @@ void ProductDetailController::didSelectedManyImage(ProductDetailManyImageCell& c
     const auto& image = m_manyImagesArray[static_cast<size_t>(index)];
     auto picture = PublicFunction::getLocalImageFiletype(image->image_full_address.value_or(""), 1);
     auto imageView = m_productImageView;
-    UIView::animateWithDuration(0.35, 0, UIViewAnimationOptionCurveEaseIn, [imageView] { imageView->setAlpha(0); }, nullptr);
-    PublicFunction::ImageViewFitImgImg(m_productImageView, PublicFunction::scaleImageToFitSize(picture, CGSizeMake(1024, 748)));
-    UIView::animateWithDuration(0.5, 0, UIViewAnimationOptionCurveEaseOut, [imageView] { imageView->setAlpha(1); }, nullptr);
+    UIView::animateWithDuration(
+        0.35, 0, UIViewAnimationOptionCurveEaseIn, [imageView] { imageView->setAlpha(0); }, nullptr);
+    PublicFunction::ImageViewFitImgImg(
+        m_productImageView, PublicFunction::scaleImageToFitSize(picture, CGSizeMake(1024, 748)));
+    UIView::animateWithDuration(
+        0.5, 0, UIViewAnimationOptionCurveEaseOut, [imageView] { imageView->setAlpha(1); }, nullptr);
 }
 
 void ProductDetailController::initTagsScrollView()
 {
     std::vector<std::string> names;
-    for (const auto& tag : DataAccessManager::sharedDataModel()->getTagsByProductID(m_productEntity ? m_productEntity->product_id : m_productID)) {
+    for (const auto& tag : DataAccessManager::sharedDataModel()->getTagsByProductID(
+             m_productEntity ? m_productEntity->product_id : m_productID)) {
         const std::string name = tag->tag_name.value_or("");
         if (std::find(names.begin(), names.end(), name) == names.end())
             names.push_back(name);
@@ -517,9 +520,11 @@ void ProductDetailController::initTagsScrollView()
             button->setFrame(frame);
         }
         if (auto normal = skin("btn_tag.png"))
-            button->setBackgroundImageForState(normal->stretchableImageWithLeftCapWidthTopCapHeight(15, 0), UIControlStateNormal);
+            button->setBackgroundImageForState(
+                normal->stretchableImageWithLeftCapWidthTopCapHeight(15, 0), UIControlStateNormal);
         if (auto selected = skin("btn_tag_selected.png"))
-            button->setBackgroundImageForState(selected->stretchableImageWithLeftCapWidthTopCapHeight(15, 0), UIControlStateSelected);
+            button->setBackgroundImageForState(
+                selected->stretchableImageWithLeftCapWidthTopCapHeight(15, 0), UIControlStateSelected);
         button->setBackgroundColor(UIColor::clearColor());
         m_tagsChooseView->addSubview(button);
         x += button->frame().size.width + 10;
@@ -561,7 +566,8 @@ void ProductDetailController::refreshData()
         makeDescriptionView(CGRectMake(620, 175, 352, 117));
     reloadAttributes();
     getManyImagesShowData();
-    for (const auto& scroller : { m_tagsChooseView, std::static_pointer_cast<UIScrollView>(m_descriptionView), m_manyImagesView })
+    for (const auto& scroller :
+        { m_tagsChooseView, std::static_pointer_cast<UIScrollView>(m_descriptionView), m_manyImagesView })
         scroller->flashScrollIndicators();
 }
 
@@ -642,29 +648,26 @@ void bounce(UIView& view, CGFloat by, const std::string& key)
 
 }  // namespace
 
-void ProductDetailController::animateViewBouncingToLeft()
-{
-    bounce(*view(), -100, "BouceToLeft");
-}
+void ProductDetailController::animateViewBouncingToLeft() { bounce(*view(), -100, "BouceToLeft"); }
 
-void ProductDetailController::animateViewBouncingToRight()
-{
-    bounce(*view(), 100, "BouceToRight");
-}
+void ProductDetailController::animateViewBouncingToRight() { bounce(*view(), 100, "BouceToRight"); }
 
 void ProductDetailController::refreshTitle()
 {
     auto label = m_lblTitle;
     if (!label)
         return;
-    const std::string title = stringWithFormat("%@  ( %d / %d )", m_productEntity ? m_productEntity->product_name.value_or("") : "",
-                                               m_tag + 1, m_productArray ? static_cast<int>(m_productArray->size()) : 0);
-    UIView::animateWithDuration(0.2, [label] { label->setAlpha(0); }, [label, title](bool) {
-        UIView::animateWithDuration(0.2, [label, title] {
-            label->setText(title);
-            label->setAlpha(1);
+    const std::string title
+        = stringWithFormat("%@  ( %d / %d )", m_productEntity ? m_productEntity->product_name.value_or("") : "",
+            m_tag + 1, m_productArray ? static_cast<int>(m_productArray->size()) : 0);
+    UIView::animateWithDuration(
+        0.2, [label] { label->setAlpha(0); },
+        [label, title](bool) {
+            UIView::animateWithDuration(0.2, [label, title] {
+                label->setText(title);
+                label->setAlpha(1);
+            });
         });
-    });
 }
 
 void ProductDetailController::changeProductSlideshow(int direction, bool slideShow)
@@ -692,10 +695,13 @@ void ProductDetailController::changeProductSlideshow(int direction, bool slideSh
     if (target >= 0) {
         takeProductAt(target);
         auto weak = weakSelf<ProductDetailController>();
-        PerformRequests::performAfterDelay(this, "refreshData", [weak] {
-            if (auto self = weak.lock())
-                self->refreshData();
-        }, 0.3);
+        PerformRequests::performAfterDelay(
+            this, "refreshData",
+            [weak] {
+                if (auto self = weak.lock())
+                    self->refreshData();
+            },
+            0.3);
         m_tag = target;
         refreshTitle();
     }
@@ -727,7 +733,7 @@ void ProductDetailController::productCompare()
     auto data = DataAccessManager::sharedDataModel();
     auto toast = std::make_shared<UIToast>();
     if (data->saveToDatabaseCompareSkuName(m_productID, m_productEntity ? m_productEntity->product_sku : std::nullopt,
-                                           m_productEntity ? m_productEntity->product_name : std::nullopt)) {
+            m_productEntity ? m_productEntity->product_name : std::nullopt)) {
         m_compareBtn->setSelected(true);
         toast->show(text("PRODUCTADDEDTOCOMSUCCESS"));
     } else {
@@ -742,7 +748,7 @@ void ProductDetailController::addProductToFavorite()
     auto data = DataAccessManager::sharedDataModel();
     auto toast = std::make_shared<UIToast>();
     if (data->saveToDatabaseFavoriteSkuName(m_productID, m_productEntity ? m_productEntity->product_sku : std::nullopt,
-                                            m_productEntity ? m_productEntity->product_name : std::nullopt)) {
+            m_productEntity ? m_productEntity->product_name : std::nullopt)) {
         m_favBtn->setSelected(true);
         toast->show(text("PRODUCTADDEDTOFAVSUCCESS"));
     } else {
@@ -754,10 +760,7 @@ void ProductDetailController::addProductToFavorite()
 
 // The order corner.
 
-int ProductDetailController::quantity() const
-{
-    return NSString::intValue(m_countTextField->text());
-}
+int ProductDetailController::quantity() const { return NSString::intValue(m_countTextField->text()); }
 
 std::shared_ptr<ProductDetailController> ProductDetailController::pushForOneProduct(UINavigationController& navigation,
     const std::shared_ptr<corvelle_product_Entity>& product, std::weak_ptr<ProductDetailDelegate> delegate,
@@ -806,13 +809,14 @@ void ProductDetailController::refreshItemNumberInOrder()
     m_productEntity->itemNumberInOrder = 0;
     QuoteOrderStore::sharedQuoteOrderStore()->getItemNumberInOrder(*m_productEntity);
     const unsigned n = m_productEntity->itemNumberInOrder;
-    m_addToOrderBtn->setBadgeValueAnimated(n == 0 ? std::nullopt : std::optional<std::string>(std::to_string(n)), false);
+    m_addToOrderBtn->setBadgeValueAnimated(
+        n == 0 ? std::nullopt : std::optional<std::string>(std::to_string(n)), false);
 }
 
 void ProductDetailController::showNotification(const std::string& messageKey)
 {
-    auto alert = std::make_shared<UIAlertView>(text("NOTIFICATION"), text(messageKey), std::weak_ptr<UIAlertViewDelegate>(),
-                                               text("OK"));
+    auto alert = std::make_shared<UIAlertView>(
+        text("NOTIFICATION"), text(messageKey), std::weak_ptr<UIAlertViewDelegate>(), text("OK"));
     alert->show();
 }
 
@@ -828,8 +832,8 @@ void ProductDetailController::addToOrder()
     std::shared_ptr<NSError> error;
     if (!validator.validateInputError(*m_countTextField, &error)) {
         auto alert = std::make_shared<UIAlertView>(text("NOTIFICATION"),
-                                                   error && error->localizedFailureReason() ? *error->localizedFailureReason() : "",
-                                                   std::weak_ptr<UIAlertViewDelegate>(), text("OK"));
+            error && error->localizedFailureReason() ? *error->localizedFailureReason() : "",
+            std::weak_ptr<UIAlertViewDelegate>(), text("OK"));
         alert->show();
         return;
     }
@@ -863,8 +867,8 @@ void ProductDetailController::addToOrder()
     store->getItemNumberInOrder(*m_productEntity);
     if (store->diffItemCYExist(*m_productEntity)) {
         auto alert = std::make_shared<UIAlertView>("", text("NOTTHESAMEMONEYCY"),
-                                                   std::static_pointer_cast<UIAlertViewDelegate>(protect<ProductDetailController>()),
-                                                   text("DONTSAVE"), std::vector<std::string> { text("SAVE") });
+            std::static_pointer_cast<UIAlertViewDelegate>(protect<ProductDetailController>()), text("DONTSAVE"),
+            std::vector<std::string> { text("SAVE") });
         alert->setTag(kCurrencyAlertTag);
         alert->show();
         return;
@@ -916,7 +920,8 @@ void ProductDetailController::addProductToOrder(const std::shared_ptr<corvelle_p
 void ProductDetailController::highlightMissingAttribute(long index)
 {
     auto box = CALayer::layer();
-    box->setFrame(CGRectMake(605 + 198 * static_cast<CGFloat>(index % 2), 397 + 78 * static_cast<CGFloat>(index / 2), 180, 80));
+    box->setFrame(
+        CGRectMake(605 + 198 * static_cast<CGFloat>(index % 2), 397 + 78 * static_cast<CGFloat>(index / 2), 180, 80));
     box->setBackgroundColor(UIColor::clearColor()->CGColor());
     box->setBorderWidth(2);
     box->setBorderColor(valueColor()->CGColor());
@@ -928,9 +933,8 @@ void ProductDetailController::highlightMissingAttribute(long index)
         double from, to, begin;
         const std::string* timing;
     };
-    const Step steps[] = { { "BoxFadeIn", 0, 1, 1.0, &kCAMediaTimingFunctionEaseIn },
-                           { "BoxStay", 1, 1, 1.5, nullptr },
-                           { "BoxFadeOut", 1, 0, 2.0, &kCAMediaTimingFunctionEaseOut } };
+    const Step steps[] = { { "BoxFadeIn", 0, 1, 1.0, &kCAMediaTimingFunctionEaseIn }, { "BoxStay", 1, 1, 1.5, nullptr },
+        { "BoxFadeOut", 1, 0, 2.0, &kCAMediaTimingFunctionEaseOut } };
     for (const Step& step : steps) {
         auto animation = CABasicAnimation::animationWithKeyPath("opacity");
         animation->fromValue = step.from;
@@ -953,10 +957,7 @@ void ProductDetailController::deleteCount()
         m_countTextField->setText(stringWithFormat("%d", value - 1));
 }
 
-void ProductDetailController::addCount()
-{
-    m_countTextField->setText(stringWithFormat("%d", quantity() + 1));
-}
+void ProductDetailController::addCount() { m_countTextField->setText(stringWithFormat("%d", quantity() + 1)); }
 
 void ProductDetailController::textFieldDidBeginEditing(UITextField&)
 {
@@ -1031,8 +1032,9 @@ void ProductDetailController::refillImageViewer()
     auto price = DataAccessManager::sharedDataModel()->getPriceEntityByProductId(m_productID);
     viewer->setProductPrice(price ? std::optional<std::string>(price->strPrice()) : std::nullopt);
     viewer->setProductDiscountPrice(price && price->discount_flag ? price->strDiscountPrice() : "");
-    viewer->setProductTitle(stringWithFormat("%@  ( %d / %d )", m_productEntity ? m_productEntity->product_name.value_or("") : "",
-                                             m_tag + 1, m_productArray ? static_cast<int>(m_productArray->size()) : 0));
+    viewer->setProductTitle(
+        stringWithFormat("%@  ( %d / %d )", m_productEntity ? m_productEntity->product_name.value_or("") : "",
+            m_tag + 1, m_productArray ? static_cast<int>(m_productArray->size()) : 0));
     viewer->setTag(0);
     viewer->btnLeft()->setHidden(m_tapToLeftProduct->isHidden());
     viewer->btnRight()->setHidden(m_tapToRightProduct->isHidden());

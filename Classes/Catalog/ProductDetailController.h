@@ -113,7 +113,10 @@ public:
     const std::shared_ptr<UIButton>& tapToLeftProduct() const { return m_tapToLeftProduct; }
     const std::shared_ptr<UIButton>& tapToRightProduct() const { return m_tapToRightProduct; }
     const std::shared_ptr<IconButton>& addToOrderBtn() const { return m_addToOrderBtn; }
-    const std::vector<std::shared_ptr<UIGestureRecognizer>>& swipeGestureRecognizers() const { return m_swipeGestureRecognizers; }
+    const std::vector<std::shared_ptr<UIGestureRecognizer>>& swipeGestureRecognizers() const
+    {
+        return m_swipeGestureRecognizers;
+    }
     const std::vector<std::shared_ptr<corvelle_image_Entity>>& manyImagesArray() const { return m_manyImagesArray; }
     int imgIndex() const { return m_imgIndex; }
     int currentIndex() const { return m_currentIndex; }
@@ -132,8 +135,8 @@ public:
     void dismissPopController(bool animated) override;
 
     void didSelectedManyImage(ProductDetailManyImageCell& cell) override;
-    void scrollViewWillEndDraggingWithVelocityTargetContentOffset(UIScrollView& scrollView, CGPoint velocity,
-                                                                  CGPoint* targetContentOffset) override;
+    void scrollViewWillEndDraggingWithVelocityTargetContentOffset(
+        UIScrollView& scrollView, CGPoint velocity, CGPoint* targetContentOffset) override;
     void textFieldDidBeginEditing(UITextField& field) override;
     void textFieldDidEndEditing(UITextField& field) override;
     void alertViewClickedButtonAtIndex(UIAlertView& alert, long buttonIndex) override;

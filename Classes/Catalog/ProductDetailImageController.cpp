@@ -95,10 +95,14 @@ void ProductDetailImageController::viewDidLoad()
     initialScrollView();
     setScrollViewContentSize(*m_myScrollView);
 
-    m_btnLeft->setImageForState(SkinManager::skinFromImageName(std::string("Icon_Arrow_Left_23x87.png")), UIControlStateNormal);
-    m_btnLeft->setImageForState(SkinManager::skinFromImageName(std::string("Icon_Arrow_Left_Highlighted_23x87.png")), UIControlStateHighlighted);
-    m_btnRight->setImageForState(SkinManager::skinFromImageName(std::string("Icon_Arrow_Right_23x87.png")), UIControlStateNormal);
-    m_btnRight->setImageForState(SkinManager::skinFromImageName(std::string("Icon_Arrow_Right_Highlighted_23x87.png")), UIControlStateHighlighted);
+    m_btnLeft->setImageForState(
+        SkinManager::skinFromImageName(std::string("Icon_Arrow_Left_23x87.png")), UIControlStateNormal);
+    m_btnLeft->setImageForState(SkinManager::skinFromImageName(std::string("Icon_Arrow_Left_Highlighted_23x87.png")),
+        UIControlStateHighlighted);
+    m_btnRight->setImageForState(
+        SkinManager::skinFromImageName(std::string("Icon_Arrow_Right_23x87.png")), UIControlStateNormal);
+    m_btnRight->setImageForState(SkinManager::skinFromImageName(std::string("Icon_Arrow_Right_Highlighted_23x87.png")),
+        UIControlStateHighlighted);
     for (const auto& arrow : { m_btnLeft, m_btnRight }) {
         arrow->addTarget(UIControlEventTouchUpInside, [weak](UIControl& sender, UIEvent*) {
             auto self = weak.lock();
@@ -115,8 +119,10 @@ void ProductDetailImageController::viewDidLoad()
 
     m_btnProductInfo = UIButton::buttonWithType(UIButtonTypeCustom);
     m_btnProductInfo->setFrame(CGRectMake(975, 698, 50, 50));
-    m_btnProductInfo->setBackgroundImageForState(SkinManager::skinFromImageName(std::string("product-info-off.png")), UIControlStateNormal);
-    m_btnProductInfo->setBackgroundImageForState(SkinManager::skinFromImageName(std::string("product-info-on.png")), UIControlStateSelected);
+    m_btnProductInfo->setBackgroundImageForState(
+        SkinManager::skinFromImageName(std::string("product-info-off.png")), UIControlStateNormal);
+    m_btnProductInfo->setBackgroundImageForState(
+        SkinManager::skinFromImageName(std::string("product-info-on.png")), UIControlStateSelected);
     m_btnProductInfo->addTarget(UIControlEventTouchUpInside, [weak](UIControl& sender, UIEvent*) {
         auto self = weak.lock();
         if (auto button = dynamic_cast<UIButton*>(&sender); self && button)
@@ -305,7 +311,8 @@ CGSize ProductDetailImageController::imageSizeOfFullImage(int index) const
 {
     if (index < 0 || index >= static_cast<int>(m_imagesArray.size()))
         return CGSizeZero;
-    auto source = CGImageSourceCreateWithURL(PublicFunction::filePathWithNameFiletype(m_imagesArray[static_cast<size_t>(index)], 1));
+    auto source = CGImageSourceCreateWithURL(
+        PublicFunction::filePathWithNameFiletype(m_imagesArray[static_cast<size_t>(index)], 1));
     if (!source)
         return CGSizeZero;
     const Value properties = CGImageSourceCopyPropertiesAtIndex(source, 0);
@@ -316,8 +323,8 @@ CGSize ProductDetailImageController::imageSizeOfFullImage(int index) const
     return CGSizeMake(static_cast<CGFloat>(width.doubleValue()), static_cast<CGFloat>(height.doubleValue()));
 }
 
-std::shared_ptr<UIImage> ProductDetailImageController::resizeThumbImageToFitFullImageSize(const std::shared_ptr<UIImage>& thumb,
-                                                                                         CGSize full) const
+std::shared_ptr<UIImage> ProductDetailImageController::resizeThumbImageToFitFullImageSize(
+    const std::shared_ptr<UIImage>& thumb, CGSize full) const
 {
     if (!thumb)
         return nullptr;
@@ -339,8 +346,8 @@ std::shared_ptr<UIImage> ProductDetailImageController::resizeThumbImageToFitFull
     return image;
 }
 
-void ProductDetailImageController::loadFullImageToImageViewAsyncImageIndexUnique(const std::shared_ptr<ProductBigImageView>& page,
-                                                                                 int index, bool unique)
+void ProductDetailImageController::loadFullImageToImageViewAsyncImageIndexUnique(
+    const std::shared_ptr<ProductBigImageView>& page, int index, bool unique)
 {
     if (!page)
         return;
@@ -357,8 +364,8 @@ void ProductDetailImageController::loadFullImageToImageViewAsyncImageIndexUnique
             auto view = target.lock();
             if (!view)
                 return;
-            ImageLoadQueueManager::sharedInstance()->loadImageWithOperationUnique(std::make_shared<ImageLoadOperation>(image, view, false),
-                                                                                  unique);
+            ImageLoadQueueManager::sharedInstance()->loadImageWithOperationUnique(
+                std::make_shared<ImageLoadOperation>(image, view, false), unique);
         });
     });
 }
@@ -405,10 +412,7 @@ void ProductDetailImageController::changePage()
 
 // Chrome.
 
-void ProductDetailImageController::toggleChromeDisplay()
-{
-    toggleChrome(!m_isChromeHidden);
-}
+void ProductDetailImageController::toggleChromeDisplay() { toggleChrome(!m_isChromeHidden); }
 
 void ProductDetailImageController::toggleChrome(bool hide)
 {
@@ -442,34 +446,36 @@ void ProductDetailImageController::showTitlebar()
 {
     m_isAnimating = true;
     auto weak = weakSelf<ProductDetailImageController>();
-    UIView::animateWithDuration(0.3, 0, UIViewAnimationOptionCurveEaseOut,
-                                [weak] {
-                                    if (auto self = weak.lock())
-                                        self->moveChrome(false);
-                                },
-                                [weak](bool) {
-                                    if (auto self = weak.lock()) {
-                                        self->m_isTitlebarHidden = false;
-                                        self->m_isAnimating = false;
-                                    }
-                                });
+    UIView::animateWithDuration(
+        0.3, 0, UIViewAnimationOptionCurveEaseOut,
+        [weak] {
+            if (auto self = weak.lock())
+                self->moveChrome(false);
+        },
+        [weak](bool) {
+            if (auto self = weak.lock()) {
+                self->m_isTitlebarHidden = false;
+                self->m_isAnimating = false;
+            }
+        });
 }
 
 void ProductDetailImageController::hideTitlebar()
 {
     m_isAnimating = true;
     auto weak = weakSelf<ProductDetailImageController>();
-    UIView::animateWithDuration(0.3, 0, UIViewAnimationOptionCurveEaseIn | UIViewAnimationOptionAllowUserInteraction,
-                                [weak] {
-                                    if (auto self = weak.lock())
-                                        self->moveChrome(true);
-                                },
-                                [weak](bool) {
-                                    if (auto self = weak.lock()) {
-                                        self->m_isTitlebarHidden = true;
-                                        self->m_isAnimating = false;
-                                    }
-                                });
+    UIView::animateWithDuration(
+        0.3, 0, UIViewAnimationOptionCurveEaseIn | UIViewAnimationOptionAllowUserInteraction,
+        [weak] {
+            if (auto self = weak.lock())
+                self->moveChrome(true);
+        },
+        [weak](bool) {
+            if (auto self = weak.lock()) {
+                self->m_isTitlebarHidden = true;
+                self->m_isAnimating = false;
+            }
+        });
 }
 
 // Previous and next product.
@@ -547,37 +553,42 @@ void ProductDetailImageController::refreshView(int direction)
     }
     setChangeProductBtnInteraction(true);
     auto weak = weakSelf<ProductDetailImageController>();
-    UIView::animateWithDuration(0.5, 0, UIViewAnimationOptionAllowUserInteraction,
-                                [previous, fresh, old, cover] {
-                                    if (previous) {
-                                        fresh->setTransform(CGAffineTransformIdentity);
-                                        old->setFrame(CGRectMake(1024, 0, kPageWidth, kPageHeight));
-                                        cover->setAlpha(0);
-                                    } else {
-                                        fresh->setFrame(CGRectMake(0, 0, kPageWidth, kPageHeight));
-                                        old->setTransform(CGAffineTransformMakeScale(0.95f, 0.95f));
-                                        cover->setAlpha(0.5f);
-                                    }
-                                },
-                                [weak, fresh, old, cover](bool finished) {
-                                    cover->removeFromSuperview();
-                                    fresh->setTransform(CGAffineTransformIdentity);
-                                    old->removeFromSuperview();
-                                    auto self = weak.lock();
-                                    if (!self)
-                                        return;
-                                    self->m_pageCurling = false;
-                                    if (!finished && !self->m_slideShow)
-                                        return;
-                                    PerformRequests::performAfterDelay(self.get(), "loadImageAfterProductChangeInScrollView", [weak, fresh] {
-                                        if (auto again = weak.lock())
-                                            again->loadImageAfterProductChangeInScrollView(fresh);
-                                    }, 0);
-                                    self->loadImageAsyncScrollView(self->m_currentIndex + 1, *fresh);
-                                });
+    UIView::animateWithDuration(
+        0.5, 0, UIViewAnimationOptionAllowUserInteraction,
+        [previous, fresh, old, cover] {
+            if (previous) {
+                fresh->setTransform(CGAffineTransformIdentity);
+                old->setFrame(CGRectMake(1024, 0, kPageWidth, kPageHeight));
+                cover->setAlpha(0);
+            } else {
+                fresh->setFrame(CGRectMake(0, 0, kPageWidth, kPageHeight));
+                old->setTransform(CGAffineTransformMakeScale(0.95f, 0.95f));
+                cover->setAlpha(0.5f);
+            }
+        },
+        [weak, fresh, old, cover](bool finished) {
+            cover->removeFromSuperview();
+            fresh->setTransform(CGAffineTransformIdentity);
+            old->removeFromSuperview();
+            auto self = weak.lock();
+            if (!self)
+                return;
+            self->m_pageCurling = false;
+            if (!finished && !self->m_slideShow)
+                return;
+            PerformRequests::performAfterDelay(
+                self.get(), "loadImageAfterProductChangeInScrollView",
+                [weak, fresh] {
+                    if (auto again = weak.lock())
+                        again->loadImageAfterProductChangeInScrollView(fresh);
+                },
+                0);
+            self->loadImageAsyncScrollView(self->m_currentIndex + 1, *fresh);
+        });
 }
 
-void ProductDetailImageController::loadImageAfterProductChangeInScrollView(const std::shared_ptr<UIScrollView>& scroller)
+void ProductDetailImageController::loadImageAfterProductChangeInScrollView(
+    const std::shared_ptr<UIScrollView>& scroller)
 {
     if (m_imageCount < 1)
         return;
@@ -606,7 +617,8 @@ void ProductDetailImageController::btnProductInfoClick(UIButton& button)
     view()->addSubview(m_productInfoView);
     auto info = m_productInfoView;
     info->setAlpha(0);
-    UIView::animateWithDuration(0.35, 0, UIViewAnimationOptionCurveEaseIn, [info] { info->setAlpha(1.0f); }, nullptr);
+    UIView::animateWithDuration(
+        0.35, 0, UIViewAnimationOptionCurveEaseIn, [info] { info->setAlpha(1.0f); }, nullptr);
     button.setSelected(true);
 }
 
@@ -615,7 +627,8 @@ void ProductDetailImageController::productInfoViewClose()
     if (!m_btnProductInfo->isSelected())
         return;
     auto info = m_productInfoView;
-    UIView::animateWithDuration(0.35, 0, UIViewAnimationOptionCurveEaseIn, [info] { info->setAlpha(0); }, nullptr);
+    UIView::animateWithDuration(
+        0.35, 0, UIViewAnimationOptionCurveEaseIn, [info] { info->setAlpha(0); }, nullptr);
     m_btnProductInfo->setSelected(false);
 }
 

@@ -29,9 +29,9 @@ class UIPageControl;
 struct corvelle_product_Entity;
 
 class ProductDetailImageController : public PopBaseController,
-                                    public UIScrollViewDelegate,
-                                    public ProductInfoViewDelegate,
-                                    public ProductBigImageScroller {
+                                     public UIScrollViewDelegate,
+                                     public ProductInfoViewDelegate,
+                                     public ProductBigImageScroller {
 public:
     static constexpr double kSlideShowInterval = 8.5;
 
@@ -105,8 +105,10 @@ private:
     std::shared_ptr<UIImage> getBigImage(int index) const;
     std::shared_ptr<UIImage> getThumbImage(int index) const;
     CGSize imageSizeOfFullImage(int index) const;
-    std::shared_ptr<UIImage> resizeThumbImageToFitFullImageSize(const std::shared_ptr<UIImage>& thumb, CGSize full) const;
-    void loadFullImageToImageViewAsyncImageIndexUnique(const std::shared_ptr<ProductBigImageView>& page, int index, bool unique);
+    std::shared_ptr<UIImage> resizeThumbImageToFitFullImageSize(
+        const std::shared_ptr<UIImage>& thumb, CGSize full) const;
+    void loadFullImageToImageViewAsyncImageIndexUnique(
+        const std::shared_ptr<ProductBigImageView>& page, int index, bool unique);
     void changePage();
     void toggleChrome(bool hide);
     void showTitlebar();

@@ -24,8 +24,14 @@ public:
     const std::shared_ptr<UIImageView>& productImageView() const { return m_productImageView; }
     bool isFocus() const { return m_isFocus; }
     void setIsFocus(bool focus);
-    std::shared_ptr<ProductDetailManyImageCellDelegate> productDetailManyImageCellDelegate() const { return m_delegate.lock(); }
-    void setProductDetailManyImageCellDelegate(std::weak_ptr<ProductDetailManyImageCellDelegate> d) { m_delegate = std::move(d); }
+    std::shared_ptr<ProductDetailManyImageCellDelegate> productDetailManyImageCellDelegate() const
+    {
+        return m_delegate.lock();
+    }
+    void setProductDetailManyImageCellDelegate(std::weak_ptr<ProductDetailManyImageCellDelegate> d)
+    {
+        m_delegate = std::move(d);
+    }
 
     void layoutSubviews() override;
     void touchesEndedWithEvent(const UITouchSet& touches, UIEvent* event) override;

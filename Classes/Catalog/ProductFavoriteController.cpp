@@ -21,19 +21,13 @@
 
 namespace {
 
-std::string text(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const std::string& key) { return Language::stringOrKey(key); }
 
 }  // namespace
 
 ProductFavoriteController::ProductFavoriteController() = default;
 
-ProductFavoriteController::~ProductFavoriteController()
-{
-    NSNotificationCenter::defaultCenter().removeObserver(this);
-}
+ProductFavoriteController::~ProductFavoriteController() { NSNotificationCenter::defaultCenter().removeObserver(this); }
 
 void ProductFavoriteController::viewDidLoad()
 {
@@ -164,18 +158,21 @@ void ProductFavoriteController::getFavoritesShowData()
             auto tile = DetailCell::init();
             tile->setDetailDelegate(std::static_pointer_cast<DetailCellDelegate>(weak.lock()));
             tile->setTag(kTileTagBase + i);
-            tile->setFrame(CGRectMake(5 + static_cast<CGFloat>(c) * columnWidth, static_cast<CGFloat>(r) * m_cellHeight, m_cellWidth, m_cellHeight));
+            tile->setFrame(CGRectMake(5 + static_cast<CGFloat>(c) * columnWidth, static_cast<CGFloat>(r) * m_cellHeight,
+                m_cellWidth, m_cellHeight));
             auto image = data->getImageByKeyId(favorite->product_id);
             PublicFunction::ImageViewFitImgImg(tile->productImageView(),
-                                               PublicFunction::getLocalImageFiletype(image && image->image_thumb_address ? *image->image_thumb_address : "", 1));
+                PublicFunction::getLocalImageFiletype(
+                    image && image->image_thumb_address ? *image->image_thumb_address : "", 1));
             tile->catalogNameLabel()->setText(favorite->product_name.value_or(""));
             tile->setProductId(favorite->product_id);
             tile->skuContentLabel()->setText(favorite->product_sku.value_or(""));
             favorite->itemNumberInOrder = 0;
             store->getItemNumberInOrder(*favorite);
-            tile->setBadgeValueAnimated(favorite->itemNumberInOrder ? std::optional<std::string>(std::to_string(favorite->itemNumberInOrder))
-                                                                    : std::nullopt,
-                                        false);
+            tile->setBadgeValueAnimated(favorite->itemNumberInOrder
+                    ? std::optional<std::string>(std::to_string(favorite->itemNumberInOrder))
+                    : std::nullopt,
+                false);
             tile->smallCloseBtn()->setFrame(CGRectMake(m_cellWidth - 70, -10, 50, 50));
             tile->smallCloseBtn()->setTag(kTileTagBase + i);
             tile->smallCloseBtn()->addTarget(UIControlEventTouchUpInside, [weak](UIControl& sender, UIEvent*) {
@@ -189,7 +186,8 @@ void ProductFavoriteController::getFavoritesShowData()
         }
     }
     const CGSize box = m_favoriteScrollView->frame().size;
-    m_favoriteScrollView->setContentSize(CGSizeMake(box.width, std::max(static_cast<CGFloat>(rows) * m_cellHeight, box.height)));
+    m_favoriteScrollView->setContentSize(
+        CGSizeMake(box.width, std::max(static_cast<CGFloat>(rows) * m_cellHeight, box.height)));
     shakeAllCellImages(m_inEdit);
 }
 
@@ -214,10 +212,7 @@ void ProductFavoriteController::shakeAllCellImages(bool shaking)
     }
 }
 
-void ProductFavoriteController::enterEditMode()
-{
-    setInEdit(true);
-}
+void ProductFavoriteController::enterEditMode() { setInEdit(true); }
 
 bool ProductFavoriteController::pointInCellImage(CGPoint point)
 {
@@ -277,7 +272,8 @@ void ProductFavoriteController::deleteSingleFavorite(UIButton& button)
     if (index < 0 || index >= static_cast<long>(m_favArray.size()))
         return;
     auto keep = protect<ProductFavoriteController>();
-    DataAccessManager::sharedDataModel()->deleteSingleFavoriteByFavoriteId(m_favArray[static_cast<size_t>(index)]->product_id);
+    DataAccessManager::sharedDataModel()->deleteSingleFavoriteByFavoriteId(
+        m_favArray[static_cast<size_t>(index)]->product_id);
     m_favArray.erase(m_favArray.begin() + index);
     getFavoritesShowData();
     if (auto d = favDelegate())
@@ -302,7 +298,8 @@ std::shared_ptr<corvelle_product_Entity> ProductFavoriteController::productOfFav
 {
     if (index < 0 || index >= static_cast<long>(m_favArray.size()))
         return nullptr;
-    return DataAccessManager::sharedDataModel()->getProductByProductId(m_favArray[static_cast<size_t>(index)]->product_id);
+    return DataAccessManager::sharedDataModel()->getProductByProductId(
+        m_favArray[static_cast<size_t>(index)]->product_id);
 }
 
 void ProductFavoriteController::didSelectedImage(const std::shared_ptr<DetailCell>& cell)
@@ -311,7 +308,8 @@ void ProductFavoriteController::didSelectedImage(const std::shared_ptr<DetailCel
         return;
     const long chosen = cell->tag() - kTileTagBase;
     // Only published products go to the catalogue, and the index follows the list they make.
-    auto choice = CatalogLayOut::readableChoice(static_cast<long>(m_favArray.size()), [this](long i) { return productOfFavorite(i); }, chosen);
+    auto choice = CatalogLayOut::readableChoice(
+        static_cast<long>(m_favArray.size()), [this](long i) { return productOfFavorite(i); }, chosen);
     if (!choice)
         return;
     auto keep = protect<ProductFavoriteController>();

@@ -43,13 +43,19 @@ public:
     using PopBaseController::updateLanguage;
 
     const std::vector<std::shared_ptr<corvelle_favorite_Entity>>& favArray() const { return m_favArray; }
-    void setFavArray(std::vector<std::shared_ptr<corvelle_favorite_Entity>> favourites) { m_favArray = std::move(favourites); }
+    void setFavArray(std::vector<std::shared_ptr<corvelle_favorite_Entity>> favourites)
+    {
+        m_favArray = std::move(favourites);
+    }
     std::shared_ptr<ProductFavoriteDelegate> favDelegate() const { return m_favDelegate.lock(); }
     void setFavDelegate(std::weak_ptr<ProductFavoriteDelegate> d) { m_favDelegate = std::move(d); }
     const std::shared_ptr<UIScrollView>& favoriteScrollView() const { return m_favoriteScrollView; }
     const std::shared_ptr<UIButton>& removeAllBtn() const { return m_removeAllBtn; }
     const std::shared_ptr<UIButton>& btnEdit() const { return m_btnEdit; }
-    std::shared_ptr<UIPopoverController> addToOrderPopController() const { return m_orderPath ? m_orderPath->addToOrderPopController() : nullptr; }
+    std::shared_ptr<UIPopoverController> addToOrderPopController() const
+    {
+        return m_orderPath ? m_orderPath->addToOrderPopController() : nullptr;
+    }
     bool inEdit() const { return m_inEdit; }
     std::shared_ptr<DetailCell> tileWithTag(long tag) const;
 
@@ -70,7 +76,10 @@ private:
     void deleteSingleFavorite(UIButton& button);
     void removeAllFavorites();
     std::shared_ptr<corvelle_product_Entity> productOfFavorite(long index) const;
-    std::shared_ptr<corvelle_product_Entity> orderProductAt(long index) const override { return productOfFavorite(index); }
+    std::shared_ptr<corvelle_product_Entity> orderProductAt(long index) const override
+    {
+        return productOfFavorite(index);
+    }
     std::shared_ptr<UIView> orderTileAt(long index) const override { return tileWithTag(kTileTagBase + index); }
     void recountOrderBadges() override { getFavoritesShowData(); }
     std::vector<std::shared_ptr<DetailCell>> tiles() const;

@@ -75,7 +75,8 @@ void ProductInfoView::setUp()
 void ProductInfoView::showDescription()
 {
     const std::optional<std::string> text = m_productEntity ? m_productEntity->product_s_desc : std::nullopt;
-    const bool blank = !text || NSString::stringByTrimmingCharactersInSet(*text, CharacterSet::whitespaceAndNewline).empty();
+    const bool blank
+        = !text || NSString::stringByTrimmingCharactersInSet(*text, CharacterSet::whitespaceAndNewline).empty();
     m_descriptionView->setText(blank ? Language::stringOrKey("NODESCRIPTION") : *text);
     m_descriptionView->setContentOffset(CGPointMake(0, 0));
 }
@@ -88,14 +89,16 @@ void ProductInfoView::setProductEntity(std::shared_ptr<corvelle_product_Entity> 
     showDescription();
 }
 
-void ProductInfoView::setLabelPriceDiscountPrice(const std::optional<std::string>& price, const std::string& discountPrice)
+void ProductInfoView::setLabelPriceDiscountPrice(
+    const std::optional<std::string>& price, const std::string& discountPrice)
 {
     m_priceLabel->setText(price.value_or(""));
     m_discountPriceLabel->setText(discountPrice);
     PublicFunction::removeDeletionLineFromLabel(m_priceLabel);
-    const CGFloat width = price ? sizeWithFontConstrainedToSize(*price, m_priceLabel->font(),
-                                                                CGSizeMake(std::numeric_limits<float>::max(), 20)).width
-                                : 0;
+    const CGFloat width = price
+        ? sizeWithFontConstrainedToSize(*price, m_priceLabel->font(), CGSizeMake(std::numeric_limits<float>::max(), 20))
+              .width
+        : 0;
     m_priceLabel->setFrame(CGRectMake(1024 - width - 15, 568, width, 20));
     if (discountPrice.empty())
         return;
@@ -106,22 +109,20 @@ void ProductInfoView::setLabelPriceDiscountPrice(const std::optional<std::string
 void ProductInfoView::productInfoViewClose()
 {
     auto self = protect<ProductInfoView>();
-    UIView::animateWithDuration(0.35, 0, UIViewAnimationOptionCurveEaseIn, [self] { self->setAlpha(0); }, nullptr);
+    UIView::animateWithDuration(
+        0.35, 0, UIViewAnimationOptionCurveEaseIn, [self] { self->setAlpha(0); }, nullptr);
     std::weak_ptr<ProductInfoView> weak = self;
-    PerformRequests::performAfterDelay(this, "removeSelf", [weak] {
-        if (auto view = weak.lock())
-            view->removeSelf();
-    }, 0.5);
+    PerformRequests::performAfterDelay(
+        this, "removeSelf",
+        [weak] {
+            if (auto view = weak.lock())
+                view->removeSelf();
+        },
+        0.5);
     if (auto d = delegate())
         d->productInfoViewClose();
 }
 
-void ProductInfoView::removeSelf()
-{
-    removeFromSuperview();
-}
+void ProductInfoView::removeSelf() { removeFromSuperview(); }
 
-void ProductInfoView::updateLanguage()
-{
-    showDescription();
-}
+void ProductInfoView::updateLanguage() { showDescription(); }

@@ -25,10 +25,7 @@ namespace {
 
 constexpr int kDownloadCommand = 0x301;
 
-std::shared_ptr<SaleslibraryModel> manager()
-{
-    return SaleslibraryModel::sharedInstance();
-}
+std::shared_ptr<SaleslibraryModel> manager() { return SaleslibraryModel::sharedInstance(); }
 
 }  // namespace
 
@@ -70,11 +67,13 @@ void ProductRelatedFileController::viewAfterFirstDidLoad()
 {
     PopBaseController::viewAfterFirstDidLoad();
     auto weak = weakSelf<ProductRelatedFileController>();
-    NSNotificationCenter::defaultCenter().addObserver(this, kStopViewVideoNotification, [weak](const NSNotification& n) {
-        if (auto s = weak.lock())
-            s->stopViewVideo(n);
-    });
-    manager()->registerCallBackList(std::static_pointer_cast<NetworkRecDelegate>(protect<ProductRelatedFileController>()));
+    NSNotificationCenter::defaultCenter().addObserver(
+        this, kStopViewVideoNotification, [weak](const NSNotification& n) {
+            if (auto s = weak.lock())
+                s->stopViewVideo(n);
+        });
+    manager()->registerCallBackList(
+        std::static_pointer_cast<NetworkRecDelegate>(protect<ProductRelatedFileController>()));
 }
 
 void ProductRelatedFileController::viewDidUnload()
@@ -103,10 +102,7 @@ bool ProductRelatedFileController::isInFilesIDS(const corvelle_library_files_Ent
 
 // -------------------------------------------------------------------- grid
 
-NSUInteger ProductRelatedFileController::numberOfItemsInGridView(GridView&)
-{
-    return m_libfilesArray.size();
-}
+NSUInteger ProductRelatedFileController::numberOfItemsInGridView(GridView&) { return m_libfilesArray.size(); }
 
 std::optional<CGSize> ProductRelatedFileController::portraitGridCellSizeForGridView(GridView& gridView)
 {
@@ -115,7 +111,8 @@ std::optional<CGSize> ProductRelatedFileController::portraitGridCellSizeForGridV
     return CGSizeMake(box.width / 4 - 10, box.height / 2);
 }
 
-std::shared_ptr<GridViewCell> ProductRelatedFileController::gridViewCellForItemAtIndex(GridView& gridView, NSUInteger index)
+std::shared_ptr<GridViewCell> ProductRelatedFileController::gridViewCellForItemAtIndex(
+    GridView& gridView, NSUInteger index)
 {
     auto cell = LibraryCoverFilling::coverCell(gridView);
     if (index >= m_libfilesArray.size())
@@ -129,7 +126,8 @@ std::shared_ptr<GridViewCell> ProductRelatedFileController::gridViewCellForItemA
     cell->deleteButton()->setHidden(true);
     const bool favourite = DataAccessManager::sharedDataModel()->getLibraryFavoriteByFavoriteId(f->file_id) != nullptr;
     cell->markImageView()->setImage(favourite ? UIImage::imageNamed("btn-favAdded") : nullptr);
-    cell->setDetailDelegate(std::static_pointer_cast<LibraryDetailCellDelegate>(protect<ProductRelatedFileController>()));
+    cell->setDetailDelegate(
+        std::static_pointer_cast<LibraryDetailCellDelegate>(protect<ProductRelatedFileController>()));
     return cell;
 }
 
@@ -150,7 +148,8 @@ void ProductRelatedFileController::didSelectedCellCellIndex(const FileRef& file,
     } else if (isInFilesIDS(*file)) {
         selectFileToUpdateWithIndex(cellIndex);
     } else {
-        selectDownloadedFileType(file->file_name, DataAccessManager::sharedDataModel()->getFileTypeByFileName(file->file_name));
+        selectDownloadedFileType(
+            file->file_name, DataAccessManager::sharedDataModel()->getFileTypeByFileName(file->file_name));
     }
     if (m_libraryFileScrollView) {
         if (cellIndex >= 0)
@@ -159,10 +158,7 @@ void ProductRelatedFileController::didSelectedCellCellIndex(const FileRef& file,
     }
 }
 
-void ProductRelatedFileController::didSelectedInfoButton(const FileRef& file)
-{
-    selectShowInfo(file);
-}
+void ProductRelatedFileController::didSelectedInfoButton(const FileRef& file) { selectShowInfo(file); }
 
 void ProductRelatedFileController::selectShowInfo(const FileRef& file)
 {
@@ -187,21 +183,18 @@ void ProductRelatedFileController::actionButtonPressed(const FileRef& file)
             selectFileToUpdateWithIndex(*index);
         return;
     }
-    selectDownloadedFileType(file->file_name, DataAccessManager::sharedDataModel()->getFileTypeByFileName(file->file_name));
+    selectDownloadedFileType(
+        file->file_name, DataAccessManager::sharedDataModel()->getFileTypeByFileName(file->file_name));
 }
 
-void ProductRelatedFileController::markButtonPressed()
-{
-    reloadGrid();
-}
+void ProductRelatedFileController::markButtonPressed() { reloadGrid(); }
 
 // --------------------------------------------------------------- downloads
 
 void ProductRelatedFileController::showNotice(const std::string& message, bool isKey)
 {
     auto alert = std::make_shared<UIAlertView>(text("NOTIFICATION"), isKey ? text(message) : message,
-                                               std::static_pointer_cast<UIAlertViewDelegate>(protect<ProductRelatedFileController>()),
-                                               text("OK"));
+        std::static_pointer_cast<UIAlertViewDelegate>(protect<ProductRelatedFileController>()), text("OK"));
     alert->setTag(kNoticeTag);
     alert->show();
 }
@@ -214,8 +207,9 @@ void ProductRelatedFileController::selectedFileToDownload(const FileRef& file)
         showNotice("999", true);
         return;
     }
-    LibraryFileActions::requestDownload(*file, DataAccessManager::sharedDataModel()->getFileTypeByFileName(file->file_name),
-                                        std::static_pointer_cast<NetworkRecDelegate>(protect<ProductRelatedFileController>()));
+    LibraryFileActions::requestDownload(*file,
+        DataAccessManager::sharedDataModel()->getFileTypeByFileName(file->file_name),
+        std::static_pointer_cast<NetworkRecDelegate>(protect<ProductRelatedFileController>()));
     reloadGrid();
 }
 
@@ -227,7 +221,8 @@ void ProductRelatedFileController::pauseDownload(const FileRef& file)
 
 void ProductRelatedFileController::selectFileToUpdateWithIndex(long index)
 {
-    LibraryFileActions::askToUpdate(std::static_pointer_cast<UIAlertViewDelegate>(protect<ProductRelatedFileController>()), index);
+    LibraryFileActions::askToUpdate(
+        std::static_pointer_cast<UIAlertViewDelegate>(protect<ProductRelatedFileController>()), index);
 }
 
 void ProductRelatedFileController::alertViewClickedButtonAtIndex(UIAlertView& alertView, long buttonIndex)
@@ -289,11 +284,13 @@ std::shared_ptr<UINavigationController> ProductRelatedFileController::rootNaviga
     return navigationController();
 }
 
-void ProductRelatedFileController::selectDownloadedFileType(const std::optional<std::string>& fileName, const std::optional<std::string>& type)
+void ProductRelatedFileController::selectDownloadedFileType(
+    const std::optional<std::string>& fileName, const std::optional<std::string>& type)
 {
     auto self = protect<ProductRelatedFileController>();
-    const LibraryFileViewers::From from { *this, rootNavigation(), std::static_pointer_cast<PdfViewControllerDelegate>(self),
-                                          std::static_pointer_cast<UIDocumentInteractionControllerDelegate>(self) };
+    const LibraryFileViewers::From from { *this, rootNavigation(),
+        std::static_pointer_cast<PdfViewControllerDelegate>(self),
+        std::static_pointer_cast<UIDocumentInteractionControllerDelegate>(self) };
     if (auto refusal = m_viewers.open(from, fileName, type))
         showNotice(*refusal, true);
 }
@@ -304,7 +301,4 @@ void ProductRelatedFileController::dismissReaderViewController(PdfViewController
         navigation->popViewControllerAnimated(true);
 }
 
-void ProductRelatedFileController::stopViewVideo(const NSNotification&)
-{
-    m_viewers.closeVideo();
-}
+void ProductRelatedFileController::stopViewVideo(const NSNotification&) { m_viewers.closeVideo(); }

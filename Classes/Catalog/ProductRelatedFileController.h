@@ -62,7 +62,10 @@ public:
     const std::shared_ptr<GridView>& libraryFileScrollView() const { return m_libraryFileScrollView; }
     const std::shared_ptr<VideoViewController>& videoviewcontroller() const { return m_viewers.video(); }
     const std::shared_ptr<UIViewController>& pptViewController() const { return m_viewers.officeViewer(); }
-    const std::shared_ptr<UIDocumentInteractionController>& documentController() const { return m_viewers.documentController(); }
+    const std::shared_ptr<UIDocumentInteractionController>& documentController() const
+    {
+        return m_viewers.documentController();
+    }
 
     bool isInFilesIDS(const corvelle_library_files_Entity& file) const;
 
@@ -78,7 +81,7 @@ public:
     // The details sheet; its delete button is hidden here.
     void actionButtonPressed(const FileRef& file) override;
     void markButtonPressed() override;
-    void descriptionViewDeleteButtonPressed(const FileRef&) override {}
+    void descriptionViewDeleteButtonPressed(const FileRef&) override { }
     bool respondsToDescriptionViewDeleteButtonPressed() const override { return false; }
 
     void selectShowInfo(const FileRef& file);

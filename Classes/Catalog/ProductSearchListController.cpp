@@ -18,7 +18,8 @@ long ProductSearchListController::tableViewNumberOfRowsInSection(UITableView&, l
     return m_searchProductArray.empty() ? 1 : static_cast<long>(m_searchProductArray.size());
 }
 
-std::shared_ptr<UITableViewCell> ProductSearchListController::tableViewCellForRowAtIndexPath(UITableView& table, const NSIndexPath& path)
+std::shared_ptr<UITableViewCell> ProductSearchListController::tableViewCellForRowAtIndexPath(
+    UITableView& table, const NSIndexPath& path)
 {
     const std::string reuseId = "Cell";
     if (m_searchProductArray.empty()) {
@@ -37,7 +38,8 @@ std::shared_ptr<UITableViewCell> ProductSearchListController::tableViewCellForRo
     const auto& product = *m_searchProductArray[static_cast<size_t>(path.row())];
     auto image = DataAccessManager::sharedDataModel()->getImageByKeyId(product.product_id);
     PublicFunction::ImageViewSetImgImg(cell->searchImageView(),
-                                       PublicFunction::getLocalImageFiletype(image && image->image_thumb_address ? *image->image_thumb_address : "", 1));
+        PublicFunction::getLocalImageFiletype(
+            image && image->image_thumb_address ? *image->image_thumb_address : "", 1));
     cell->productName()->setText(product.product_name.value_or(""));
     cell->productSKU()->setText(product.product_sku.value_or(""));
     cell->setProductId(product.product_id);

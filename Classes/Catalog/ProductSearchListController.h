@@ -19,15 +19,25 @@ public:
 
     void viewDidLoad() override;
 
-    const std::vector<std::shared_ptr<corvelle_product_Entity>>& searchProductArray() const { return m_searchProductArray; }
-    void setSearchProductArray(std::vector<std::shared_ptr<corvelle_product_Entity>> products) { m_searchProductArray = std::move(products); }
+    const std::vector<std::shared_ptr<corvelle_product_Entity>>& searchProductArray() const
+    {
+        return m_searchProductArray;
+    }
+    void setSearchProductArray(std::vector<std::shared_ptr<corvelle_product_Entity>> products)
+    {
+        m_searchProductArray = std::move(products);
+    }
     std::shared_ptr<UISearchControllerDelegate> delegate() const { return m_delegate.lock(); }
     void setDelegate(std::weak_ptr<UISearchControllerDelegate> d) { m_delegate = std::move(d); }
     bool bViewHasLoad() const { return m_bViewHasLoad; }
 
     long tableViewNumberOfRowsInSection(UITableView&, long section) override;
-    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
-    std::optional<CGFloat> tableViewHeightForRowAtIndexPath(UITableView&, const NSIndexPath&) override { return kRowHeight; }
+    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(
+        UITableView& table, const NSIndexPath& path) override;
+    std::optional<CGFloat> tableViewHeightForRowAtIndexPath(UITableView&, const NSIndexPath&) override
+    {
+        return kRowHeight;
+    }
     void tableViewDidSelectRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
 
 private:

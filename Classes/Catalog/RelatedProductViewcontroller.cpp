@@ -17,10 +17,7 @@
 
 namespace {
 
-std::string text(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const std::string& key) { return Language::stringOrKey(key); }
 
 }  // namespace
 
@@ -93,10 +90,12 @@ void RelatedProductViewcontroller::getRelatedShowData()
             auto tile = DetailCell::init();
             tile->setDetailDelegate(std::static_pointer_cast<DetailCellDelegate>(weak.lock()));
             tile->setTag(kTileTagBase + i);
-            tile->setFrame(CGRectMake(10 + static_cast<CGFloat>(c) * columnWidth, static_cast<CGFloat>(r) * m_cellHeight, m_cellWidth, m_cellHeight));
+            tile->setFrame(CGRectMake(10 + static_cast<CGFloat>(c) * columnWidth,
+                static_cast<CGFloat>(r) * m_cellHeight, m_cellWidth, m_cellHeight));
             auto image = data->getImageByKeyId(product->product_id);
             PublicFunction::ImageViewFitImgImg(tile->productImageView(),
-                                               PublicFunction::getLocalImageFiletype(image && image->image_thumb_address ? *image->image_thumb_address : "", 1));
+                PublicFunction::getLocalImageFiletype(
+                    image && image->image_thumb_address ? *image->image_thumb_address : "", 1));
             tile->catalogNameLabel()->setText(product->product_name.value_or(""));
             tile->setProductId(product->product_id);
             tile->skuContentLabel()->setText(product->product_sku.value_or(""));
@@ -107,15 +106,17 @@ void RelatedProductViewcontroller::getRelatedShowData()
                         product->itemNumberInOrder += static_cast<unsigned>(line->quantity);
                 }
             }
-            tile->setBadgeValueAnimated(product->itemNumberInOrder ? std::optional<std::string>(std::to_string(product->itemNumberInOrder))
-                                                                   : std::nullopt,
-                                        false);
+            tile->setBadgeValueAnimated(product->itemNumberInOrder
+                    ? std::optional<std::string>(std::to_string(product->itemNumberInOrder))
+                    : std::nullopt,
+                false);
             tile->devideImageView()->setHidden(c == 4);
             m_relatedScrollView->addSubview(tile);
         }
     }
     const CGSize box = m_relatedScrollView->frame().size;
-    m_relatedScrollView->setContentSize(CGSizeMake(box.width, std::max(static_cast<CGFloat>(rows) * m_cellHeight, box.height)));
+    m_relatedScrollView->setContentSize(
+        CGSizeMake(box.width, std::max(static_cast<CGFloat>(rows) * m_cellHeight, box.height)));
 }
 
 std::shared_ptr<corvelle_product_Entity> RelatedProductViewcontroller::productAt(long index) const
@@ -134,7 +135,8 @@ void RelatedProductViewcontroller::didSelectedImage(const std::shared_ptr<Detail
         return;
     const long chosen = cell->tag() - kTileTagBase;
     // Only published products go to the catalogue, and the index follows the list they make.
-    auto choice = CatalogLayOut::readableChoice(static_cast<long>(m_relatedArray.size()), [this](long i) { return productAt(i); }, chosen);
+    auto choice = CatalogLayOut::readableChoice(
+        static_cast<long>(m_relatedArray.size()), [this](long i) { return productAt(i); }, chosen);
     if (!choice)
         return;
     auto keep = protect<RelatedProductViewcontroller>();

@@ -31,9 +31,15 @@ public:
     using PopBaseController::updateLanguage;
 
     const std::vector<std::shared_ptr<corvelle_product_Entity>>& relatedArray() const { return m_relatedArray; }
-    void setRelatedArray(std::vector<std::shared_ptr<corvelle_product_Entity>> products) { m_relatedArray = std::move(products); }
+    void setRelatedArray(std::vector<std::shared_ptr<corvelle_product_Entity>> products)
+    {
+        m_relatedArray = std::move(products);
+    }
     const std::shared_ptr<UIScrollView>& relatedScrollView() const { return m_relatedScrollView; }
-    std::shared_ptr<UIPopoverController> addToOrderPopController() const { return m_orderPath ? m_orderPath->addToOrderPopController() : nullptr; }
+    std::shared_ptr<UIPopoverController> addToOrderPopController() const
+    {
+        return m_orderPath ? m_orderPath->addToOrderPopController() : nullptr;
+    }
     std::shared_ptr<DetailCell> tileWithTag(long tag) const;
 
     void getRelatedShowData();

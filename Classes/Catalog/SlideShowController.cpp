@@ -24,16 +24,14 @@ SlideShowController::SlideShowController()
         setWantsFullScreenLayout(true);
 }
 
-bool SlideShowController::fullScreen() const
-{
-    return PublicFunction::getDeviceVersion() >= 5;
-}
+bool SlideShowController::fullScreen() const { return PublicFunction::getDeviceVersion() >= 5; }
 
 void SlideShowController::viewDidLoad()
 {
     UIViewController::viewDidLoad();
     view()->setBackgroundColor(UIColor::whiteColor());
-    m_imageView = std::make_shared<UIImageView>(fullScreen() ? CGRectMake(0, 0, 1024, 768) : CGRectMake(0, 0, 1024, 748));
+    m_imageView
+        = std::make_shared<UIImageView>(fullScreen() ? CGRectMake(0, 0, 1024, 768) : CGRectMake(0, 0, 1024, 748));
     view()->addSubview(m_imageView);
     if (fullScreen())
         UIApplication::sharedApplication()->setStatusBarHidden(true);
@@ -51,8 +49,9 @@ void SlideShowController::slideFirstShowImage(const std::shared_ptr<UIImage>& im
     auto shown = m_imageView;
     PublicFunction::ImageViewFitImgImg(shown, image);
     shown->setTransform(CGAffineTransformMakeScale(1.1f, 1.1f));
-    UIView::animateWithDuration(6.0, 2.0, UIViewAnimationOptionAllowUserInteraction,
-                                [shown] { shown->setTransform(CGAffineTransformIdentity); }, nullptr);
+    UIView::animateWithDuration(
+        6.0, 2.0, UIViewAnimationOptionAllowUserInteraction,
+        [shown] { shown->setTransform(CGAffineTransformIdentity); }, nullptr);
 }
 
 CGRect SlideShowController::getRandomInitialFrame() const
@@ -75,24 +74,26 @@ void SlideShowController::slideShowImage(const std::shared_ptr<UIImage>& image)
     auto outgoing = m_imageView;
     const CGRect rest = outgoing->frame();
     auto weak = weakSelf<SlideShowController>();
-    UIView::animateWithDuration(2.0, 0, UIViewAnimationOptionAllowUserInteraction,
-                                [incoming, outgoing] {
-                                    incoming->setAlpha(1);
-                                    outgoing->setAlpha(0);
-                                },
-                                [weak, incoming, outgoing, rest](bool) {
-                                    UIView::animateWithDuration(6.0, 0, UIViewAnimationOptionAllowUserInteraction,
-                                                                [incoming, rest] {
-                                                                    incoming->setTransform(CGAffineTransformIdentity);
-                                                                    incoming->setFrame(rest);
-                                                                },
-                                                                [weak, incoming, outgoing](bool) {
-                                                                    outgoing->setImage(nullptr);
-                                                                    outgoing->removeFromSuperview();
-                                                                    if (auto self = weak.lock())
-                                                                        self->m_imageView = incoming;
-                                                                });
-                                });
+    UIView::animateWithDuration(
+        2.0, 0, UIViewAnimationOptionAllowUserInteraction,
+        [incoming, outgoing] {
+            incoming->setAlpha(1);
+            outgoing->setAlpha(0);
+        },
+        [weak, incoming, outgoing, rest](bool) {
+            UIView::animateWithDuration(
+                6.0, 0, UIViewAnimationOptionAllowUserInteraction,
+                [incoming, rest] {
+                    incoming->setTransform(CGAffineTransformIdentity);
+                    incoming->setFrame(rest);
+                },
+                [weak, incoming, outgoing](bool) {
+                    outgoing->setImage(nullptr);
+                    outgoing->removeFromSuperview();
+                    if (auto self = weak.lock())
+                        self->m_imageView = incoming;
+                });
+        });
 }
 
 void SlideShowController::touchesBeganWithEvent(const UITouchSet&, UIEvent*)

@@ -21,8 +21,14 @@ public:
     void viewWillDisappear(bool animated) override;
     unsigned supportedInterfaceOrientations() const override { return 24; }
 
-    std::shared_ptr<ProductDetailImageController> detailImageController() const { return m_detailImageController.lock(); }
-    void setDetailImageController(std::weak_ptr<ProductDetailImageController> c) { m_detailImageController = std::move(c); }
+    std::shared_ptr<ProductDetailImageController> detailImageController() const
+    {
+        return m_detailImageController.lock();
+    }
+    void setDetailImageController(std::weak_ptr<ProductDetailImageController> c)
+    {
+        m_detailImageController = std::move(c);
+    }
     const std::shared_ptr<UIImageView>& imageView() const { return m_imageView; }
 
     void slideFirstShowImage(const std::shared_ptr<UIImage>& image);

@@ -9,5 +9,5 @@ class TagsLeftDelegate {
 public:
     virtual ~TagsLeftDelegate() = default;
     virtual void didSelectDelegateWithTagName(const std::vector<int>& products, const std::string& tagName) = 0;
-    virtual void showAllCells() {}
+    virtual void showAllCells() { }
 };

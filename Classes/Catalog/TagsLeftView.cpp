@@ -20,10 +20,7 @@ TagsLeftView::TagsLeftView(CGRect frame)
 {
 }
 
-TagsLeftView::~TagsLeftView()
-{
-    NSNotificationCenter::defaultCenter().removeObserver(this);
-}
+TagsLeftView::~TagsLeftView() { NSNotificationCenter::defaultCenter().removeObserver(this); }
 
 void TagsLeftView::setUp()
 {
@@ -36,10 +33,11 @@ void TagsLeftView::setUp()
     setBackgroundColor(UIColor::clearColor());
     addSubview(m_tableView);
     std::weak_ptr<TagsLeftView> weak = self;
-    NSNotificationCenter::defaultCenter().addObserver(this, "didSelectToFromNotification", [weak](const NSNotification& n) {
-        if (auto view = weak.lock(); view && n.object.isString())
-            view->didSelectToFromNotification(n.object.stringValue());
-    });
+    NSNotificationCenter::defaultCenter().addObserver(
+        this, "didSelectToFromNotification", [weak](const NSNotification& n) {
+            if (auto view = weak.lock(); view && n.object.isString())
+                view->didSelectToFromNotification(n.object.stringValue());
+        });
 }
 
 void TagsLeftView::setDataArray(std::vector<std::shared_ptr<corvelle_tag_entity>> tags)
@@ -61,7 +59,8 @@ void TagsLeftView::sortDataWithTags()
     m_tableView->reloadData();
 }
 
-std::shared_ptr<UITableViewCell> TagsLeftView::tableViewCellForRowAtIndexPath(UITableView& table, const NSIndexPath& path)
+std::shared_ptr<UITableViewCell> TagsLeftView::tableViewCellForRowAtIndexPath(
+    UITableView& table, const NSIndexPath& path)
 {
     auto cell = std::dynamic_pointer_cast<ProductBigCatalog>(table.dequeueReusableCellWithIdentifier("TagsCell"));
     if (!cell)

@@ -35,8 +35,12 @@ public:
     void resetData();
 
     long tableViewNumberOfRowsInSection(UITableView&, long) override { return static_cast<long>(m_sortedNames.size()); }
-    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
-    std::optional<CGFloat> tableViewHeightForRowAtIndexPath(UITableView&, const NSIndexPath&) override { return kRowHeight; }
+    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(
+        UITableView& table, const NSIndexPath& path) override;
+    std::optional<CGFloat> tableViewHeightForRowAtIndexPath(UITableView&, const NSIndexPath&) override
+    {
+        return kRowHeight;
+    }
     void tableViewDidSelectRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
 
 private:

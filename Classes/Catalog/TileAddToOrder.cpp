@@ -11,7 +11,8 @@
 #include "Platform/UIKit/UIScrollView.h"
 #include "Platform/UIKit/UIViewController.h"
 
-TileAddToOrder::TileAddToOrder(std::weak_ptr<Screen> screen, std::weak_ptr<UIViewController> owner, long pickerIndexBase)
+TileAddToOrder::TileAddToOrder(
+    std::weak_ptr<Screen> screen, std::weak_ptr<UIViewController> owner, long pickerIndexBase)
     : m_screen(std::move(screen))
     , m_owner(std::move(owner))
     , m_pickerIndexBase(pickerIndexBase)
@@ -56,8 +57,8 @@ void TileAddToOrder::addProductAtIndex(long index)
     picker->setCellIndex(static_cast<unsigned>(index + m_pickerIndexBase));
     m_addToOrderPopController = std::make_shared<UIPopoverController>(picker);
     m_addToOrderPopController->setPopoverContentSize(CGSizeMake(400, 250));
-    m_addToOrderPopController->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
-        anchor, owner->view(), UIPopoverArrowDirectionDown | UIPopoverArrowDirectionLeft | UIPopoverArrowDirectionRight, true);
+    m_addToOrderPopController->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(anchor, owner->view(),
+        UIPopoverArrowDirectionDown | UIPopoverArrowDirectionLeft | UIPopoverArrowDirectionRight, true);
 }
 
 void TileAddToOrder::add(const std::shared_ptr<corvelle_product_Entity>& product, long index)
@@ -78,7 +79,8 @@ void TileAddToOrder::add(const std::shared_ptr<corvelle_product_Entity>& product
         column->setBadgeValueAnimated(badge, true);
 }
 
-void TileAddToOrder::addProductToOrderWithProductCellIndex(const std::shared_ptr<corvelle_product_Entity>& product, unsigned cellIndex)
+void TileAddToOrder::addProductToOrderWithProductCellIndex(
+    const std::shared_ptr<corvelle_product_Entity>& product, unsigned cellIndex)
 {
     if (product)
         add(product, static_cast<long>(cellIndex) - m_pickerIndexBase);

@@ -51,9 +51,11 @@ public:
     // `pickerIndexBase` is added to the tile's index for the picker to carry
     // (the tile's tag where the screen tags its tiles so).
     template <class ScreenController>
-    static std::shared_ptr<TileAddToOrder> forScreen(const std::shared_ptr<ScreenController>& screen, long pickerIndexBase)
+    static std::shared_ptr<TileAddToOrder> forScreen(
+        const std::shared_ptr<ScreenController>& screen, long pickerIndexBase)
     {
-        return std::make_shared<TileAddToOrder>(std::weak_ptr<Screen>(screen), std::weak_ptr<UIViewController>(screen), pickerIndexBase);
+        return std::make_shared<TileAddToOrder>(
+            std::weak_ptr<Screen>(screen), std::weak_ptr<UIViewController>(screen), pickerIndexBase);
     }
     TileAddToOrder(std::weak_ptr<Screen> screen, std::weak_ptr<UIViewController> owner, long pickerIndexBase);
 
@@ -64,7 +66,8 @@ public:
 
     const std::shared_ptr<UIPopoverController>& addToOrderPopController() const { return m_addToOrderPopController; }
 
-    void addProductToOrderWithProductCellIndex(const std::shared_ptr<corvelle_product_Entity>& product, unsigned cellIndex) override;
+    void addProductToOrderWithProductCellIndex(
+        const std::shared_ptr<corvelle_product_Entity>& product, unsigned cellIndex) override;
     void alertViewClickedButtonAtIndex(UIAlertView& alert, long buttonIndex) override;
 
 private:

@@ -14,8 +14,8 @@ void addBottomLineWithWidthColor(UIView& view, CGFloat width, const std::shared_
     view.addSubview(line);
 }
 
-std::shared_ptr<UIView> addVerticalLineWithWidthColorAtX(UIView& view, CGFloat width, const std::shared_ptr<UIColor>& color,
-                                                         CGFloat x)
+std::shared_ptr<UIView> addVerticalLineWithWidthColorAtX(
+    UIView& view, CGFloat width, const std::shared_ptr<UIColor>& color, CGFloat x)
 {
     auto line = std::make_shared<UIView>(CGRectMake(x, 0, width, view.bounds().size.height));
     line->setBackgroundColor(color);

@@ -13,5 +13,5 @@ class UIColor;
 // Makes `view` taller by `width`, then lays a line of that width along its new bottom edge.
 void addBottomLineWithWidthColor(UIView& view, CGFloat width, const std::shared_ptr<UIColor>& color);
 // Adds a full-height line of `width` at `x` and returns it.
-std::shared_ptr<UIView> addVerticalLineWithWidthColorAtX(UIView& view, CGFloat width, const std::shared_ptr<UIColor>& color,
-                                                         CGFloat x);
+std::shared_ptr<UIView> addVerticalLineWithWidthColorAtX(
+    UIView& view, CGFloat width, const std::shared_ptr<UIColor>& color, CGFloat x);

@@ -85,11 +85,12 @@ void CustomerAttributeCell::textFieldDidBeginEditing(UITextField& field)
 void CustomerAttributeCell::textFieldDidEndEditing(UITextField& field)
 {
     if (auto listener = delegate.lock())
-        listener->customerAttributeCellTextFieldcEndWithSectionWithLbName(field.text(), section, m_lblFiledName->text());
+        listener->customerAttributeCellTextFieldcEndWithSectionWithLbName(
+            field.text(), section, m_lblFiledName->text());
 }
 
-bool CustomerAttributeCell::textFieldShouldChangeCharactersInRangeReplacementString(UITextField& field, NSRange range,
-                                                                                   const std::string& replacement)
+bool CustomerAttributeCell::textFieldShouldChangeCharactersInRangeReplacementString(
+    UITextField& field, NSRange range, const std::string& replacement)
 {
     std::string text = field.text();
     if (range.location <= text.size())

@@ -14,10 +14,13 @@
 class CustomerAttributeCellDelegate {
 public:
     virtual ~CustomerAttributeCellDelegate() = default;
-    virtual void customerAttributeCellTextFieldBegin(UITextField&) {}
-    virtual void customerAttributeCellTextFieldcEndWithSectionWithLbName(const std::string& text, int section, const std::string& label) {}
-    virtual void customerAttributeCellSwitchViewAction(bool on) {}
-    virtual void customerAttributeCellShouldReturnWithSectionWithRow(int section, int row) {}
+    virtual void customerAttributeCellTextFieldBegin(UITextField&) { }
+    virtual void customerAttributeCellTextFieldcEndWithSectionWithLbName(
+        const std::string& text, int section, const std::string& label)
+    {
+    }
+    virtual void customerAttributeCellSwitchViewAction(bool on) { }
+    virtual void customerAttributeCellShouldReturnWithSectionWithRow(int section, int row) { }
 };
 
 class CustomerAttributeCell : public UITableViewCell, public UITextFieldDelegate {
@@ -36,7 +39,8 @@ public:
 
     void textFieldDidBeginEditing(UITextField&) override;
     void textFieldDidEndEditing(UITextField&) override;
-    bool textFieldShouldChangeCharactersInRangeReplacementString(UITextField&, NSRange range, const std::string& replacement) override;
+    bool textFieldShouldChangeCharactersInRangeReplacementString(
+        UITextField&, NSRange range, const std::string& replacement) override;
     bool textFieldShouldReturn(UITextField&) override;
 
 private:

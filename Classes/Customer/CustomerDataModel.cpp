@@ -35,10 +35,7 @@ std::shared_ptr<CustomerDataModel>& slot()
     return instance;
 }
 
-std::string text(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const std::string& key) { return Language::stringOrKey(key); }
 
 bool isBlank(const std::optional<std::string>& s)
 {
@@ -66,8 +63,9 @@ bool addressesMatch(const PersonInfo& person, const std::string& search)
 {
     if (person.address) {
         for (const auto& a : *person.address) {
-            if (a && (matches(a->customerAddress, search) || matches(a->customerCity, search)
-                      || matches(a->customerState, search) || matches(a->customerZipCode, search)))
+            if (a
+                && (matches(a->customerAddress, search) || matches(a->customerCity, search)
+                    || matches(a->customerState, search) || matches(a->customerZipCode, search)))
                 return true;
         }
     }
@@ -81,8 +79,7 @@ bool contactFieldsMatch(const corvelle_customer_contact_entity& c, const std::st
         || matches(c.im, search) || matches(c.note, search);
 }
 
-template<typename T>
-OptionalEntityList<T> shared(const std::vector<T>& records)
+template <typename T> OptionalEntityList<T> shared(const std::vector<T>& records)
 {
     EntityList<T> list;
     list.reserve(records.size());
@@ -122,10 +119,7 @@ void CustomerDataModel::freeInstance()
     ending = std::move(slot());
 }
 
-CustomerDataModel::CustomerDataModel(Passkey)
-{
-    reloadCustomerData();
-}
+CustomerDataModel::CustomerDataModel(Passkey) { reloadCustomerData(); }
 
 void CustomerDataModel::reloadCustomerData()
 {
@@ -178,7 +172,8 @@ std::vector<std::shared_ptr<PersonInfo>> CustomerDataModel::customerSearch(const
     return found;
 }
 
-std::vector<std::shared_ptr<ContactMode>> CustomerDataModel::customerSearchByContact(const std::optional<std::string>& text) const
+std::vector<std::shared_ptr<ContactMode>> CustomerDataModel::customerSearchByContact(
+    const std::optional<std::string>& text) const
 {
     std::vector<std::shared_ptr<ContactMode>> found;
     if (isBlank(text))
@@ -197,7 +192,8 @@ std::vector<std::shared_ptr<ContactMode>> CustomerDataModel::customerSearchByCon
             bool hit = contactFieldsMatch(*c, search);
             if (!hit) {
                 if (!customerHit)
-                    customerHit = matches(person->name, search) || attributesMatch(*person, search) || addressesMatch(*person, search);
+                    customerHit = matches(person->name, search) || attributesMatch(*person, search)
+                        || addressesMatch(*person, search);
                 hit = *customerHit;
             }
             if (!hit && !isBlank(c->first_name) && !isBlank(c->last_name) && !joined.empty()) {
@@ -261,7 +257,8 @@ std::map<std::string, std::string> CustomerDataModel::getDefaultAddressByCustome
             const std::string& field = *a->fieldName;
             if (field == "Phone" || field == "Bank Account" || field == "Active")
                 put(field, a->attributeValue);
-            else if (!hasDefault && (field == "Address" || field == "City" || field == "State/Province/Region" || field == "Zip Code"))
+            else if (!hasDefault
+                && (field == "Address" || field == "City" || field == "State/Province/Region" || field == "Zip Code"))
                 put(field, a->attributeValue);
         }
     }
@@ -269,10 +266,8 @@ std::map<std::string, std::string> CustomerDataModel::getDefaultAddressByCustome
 }
 
 int CustomerDataModel::saveCustomerWithNameStreetCityStateZipCode(const std::optional<std::string>& name,
-                                                                  const std::optional<std::string>& street,
-                                                                  const std::optional<std::string>& city,
-                                                                  const std::optional<std::string>& state,
-                                                                  const std::optional<std::string>& zipCode)
+    const std::optional<std::string>& street, const std::optional<std::string>& city,
+    const std::optional<std::string>& state, const std::optional<std::string>& zipCode)
 {
     auto data = DataAccessManager::sharedDataModel();
     auto customer = std::make_shared<corvelle_customer_Entity>();
@@ -323,10 +318,7 @@ int CustomerDataModel::saveCustomerWithNameStreetCityStateZipCode(const std::opt
     return customerId;
 }
 
-void CustomerDataModel::submitCustomer(int customerId)
-{
-    submitCustomerInfo(getCustomerInfoById({ customerId }));
-}
+void CustomerDataModel::submitCustomer(int customerId) { submitCustomerInfo(getCustomerInfoById({ customerId })); }
 
 void CustomerDataModel::submitAllLocalCustomer()
 {
@@ -376,8 +368,9 @@ std::optional<std::string> CustomerDataModel::getCustomerInfoById(const std::vec
             }));
         }
         for (const auto& a : data->getCustomerAttributes(id)) {
-            Value value = a->attribute_fields_id == activeFieldId ? Value(a->attribute_value == std::optional<std::string>("NO") ? 0 : 1)
-                                                                   : Value(a->attribute_value.value_or(empty));
+            Value value = a->attribute_fields_id == activeFieldId
+                ? Value(a->attribute_value == std::optional<std::string>("NO") ? 0 : 1)
+                : Value(a->attribute_value.value_or(empty));
             attributes.push_back(Value::dictionary({
                 { "attribute_id", Value(a->attribute_id) },
                 { "customer_id", Value(a->customer_id) },
@@ -478,7 +471,8 @@ void CustomerDataModel::applyUploadReply(const NetBaseRst& reply)
     std::set<int> serverIds;
     if (answer) {
         for (const auto& c : answer->customerArry) {
-            if (sent.customers.count(c.pid) && !newCustomerIds.count(c.pid) && c.customer_id > 0 && serverIds.insert(c.customer_id).second) {
+            if (sent.customers.count(c.pid) && !newCustomerIds.count(c.pid) && c.customer_id > 0
+                && serverIds.insert(c.customer_id).second) {
                 newCustomerIds[c.pid] = c.customer_id;
                 customers.push_back(c);
             }
@@ -496,7 +490,8 @@ void CustomerDataModel::applyUploadReply(const NetBaseRst& reply)
         }
         seen.clear();
         for (const auto& a : answer->customerAttributes) {
-            if (sent.attributes.count(a.pID) && a.attribute_id > 0 && belongs(a.customer_id) && seen.insert(a.pID).second)
+            if (sent.attributes.count(a.pID) && a.attribute_id > 0 && belongs(a.customer_id)
+                && seen.insert(a.pID).second)
                 attributes.push_back(a);
         }
         seen.clear();
@@ -514,7 +509,8 @@ void CustomerDataModel::applyUploadReply(const NetBaseRst& reply)
     data->updateContactIdAfterUpload(shared(contacts));
     reloadCustomerData();
     // The stored orders, and an order being built, follow their customers to the server ids.
-    QuoteOrderStore::sharedQuoteOrderStore()->updateOrderTable(customerList.value_or(EntityList<corvelle_customer_Entity> {}));
+    QuoteOrderStore::sharedQuoteOrderStore()->updateOrderTable(
+        customerList.value_or(EntityList<corvelle_customer_Entity> {}));
     NSNotificationCenter::defaultCenter().postNotificationName("UPLOADCUSTOMERRESPOND", Value(true));
 }
 
@@ -524,10 +520,11 @@ void CustomerDataModel::showUploadFailure(const NetBaseRst& reply)
     std::shared_ptr<UIAlertView> alert;
     if (reply.status == std::optional<std::string>("101")) {
         alert = std::make_shared<UIAlertView>(text("NOTIFICATION"), message, weak_from_this(), text("CANCEL"),
-                                              std::vector<std::string> { text("LOGOUTSETTINGS") });
+            std::vector<std::string> { text("LOGOUTSETTINGS") });
         alert->setTag(kFailureAlertTag);
     } else {
-        alert = std::make_shared<UIAlertView>(text("NOTIFICATION"), message, std::weak_ptr<UIAlertViewDelegate>(), text("OK"));
+        alert = std::make_shared<UIAlertView>(
+            text("NOTIFICATION"), message, std::weak_ptr<UIAlertViewDelegate>(), text("OK"));
     }
     alert->show();
 }

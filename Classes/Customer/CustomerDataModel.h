@@ -30,7 +30,7 @@ using CustomerInfoDic = std::map<int, CustomerDictionary>;
 class CustomerDataModel : public NetworkRecDelegate,
                           public UIAlertViewDelegate,
                           public std::enable_shared_from_this<CustomerDataModel> {
-    struct Passkey {};
+    struct Passkey { };
 
 public:
     static std::shared_ptr<CustomerDataModel> sharedInstance();
@@ -45,9 +45,15 @@ public:
     void setCustomerInfoDic(CustomerInfoDic rows);
     const CustomerInfoDic& customerInfoDic() const { return m_customerInfoDic; }
     const std::vector<std::shared_ptr<PersonInfo>>& allSearchPersonList() const { return m_allSearchPersonList; }
-    void setAllSearchPersonList(std::vector<std::shared_ptr<PersonInfo>> list) { m_allSearchPersonList = std::move(list); }
+    void setAllSearchPersonList(std::vector<std::shared_ptr<PersonInfo>> list)
+    {
+        m_allSearchPersonList = std::move(list);
+    }
     const EntityList<customer_attribute_cell_Entity>& allAttributes() const { return m_allAttributes; }
-    void setAllAttributes(EntityList<customer_attribute_cell_Entity> attributes) { m_allAttributes = std::move(attributes); }
+    void setAllAttributes(EntityList<customer_attribute_cell_Entity> attributes)
+    {
+        m_allAttributes = std::move(attributes);
+    }
 
     // The rows that are not hidden, as copies.
     CustomerInfoDic getNoHiddenCustomerData(bool reload);
@@ -66,10 +72,8 @@ public:
     // Stores a new local customer and answers its (negative) id, or 0 when it
     // could not be stored, in which case nothing of it remains.
     int saveCustomerWithNameStreetCityStateZipCode(const std::optional<std::string>& name,
-                                                   const std::optional<std::string>& street,
-                                                   const std::optional<std::string>& city,
-                                                   const std::optional<std::string>& state,
-                                                   const std::optional<std::string>& zipCode);
+        const std::optional<std::string>& street, const std::optional<std::string>& city,
+        const std::optional<std::string>& state, const std::optional<std::string>& zipCode);
 
     void submitCustomer(int customerId);
     void submitAllLocalCustomer();

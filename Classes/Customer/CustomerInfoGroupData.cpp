@@ -5,10 +5,7 @@
 
 namespace {
 
-std::string text(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const std::string& key) { return Language::stringOrKey(key); }
 
 bool isBlank(const std::optional<std::string>& s)
 {
@@ -26,13 +23,15 @@ CustomerGroup newGroup(const std::string& nameKey, int indexId, bool isDefault)
 
 }  // namespace
 
-void CustomerInfoGroupData::addRow(corvelle_customer_group_Entity& group, const std::optional<std::string>& value, const std::string& key)
+void CustomerInfoGroupData::addRow(
+    corvelle_customer_group_Entity& group, const std::optional<std::string>& value, const std::string& key)
 {
     group.addAttributeVaueForKey(value, text(key));
     m_labelKeys[group.customerAttributes.back().get()] = key;
 }
 
-void CustomerInfoGroupData::addAddressRows(corvelle_customer_group_Entity& group, const corvelle_customer_address_Entity* address)
+void CustomerInfoGroupData::addAddressRows(
+    corvelle_customer_group_Entity& group, const corvelle_customer_address_Entity* address)
 {
     addRow(group, address ? address->customerAddress : std::nullopt, "STREETADDRESS");
     addRow(group, address ? address->customerCity : std::nullopt, "CITY");
@@ -40,7 +39,8 @@ void CustomerInfoGroupData::addAddressRows(corvelle_customer_group_Entity& group
     addRow(group, address ? address->customerZipCode : std::nullopt, "ZIPCODE");
 }
 
-void CustomerInfoGroupData::addContactRows(corvelle_customer_group_Entity& group, const corvelle_customer_contact_entity* c)
+void CustomerInfoGroupData::addContactRows(
+    corvelle_customer_group_Entity& group, const corvelle_customer_contact_entity* c)
 {
     addRow(group, c ? c->first_name : std::nullopt, "FIRSTNAME");
     addRow(group, c ? c->last_name : std::nullopt, "LASTNAME");
@@ -179,7 +179,8 @@ std::optional<std::string> CustomerInfoGroupData::labelKeyOf(const customer_attr
     return it->second;
 }
 
-std::optional<std::string> CustomerInfoGroupData::valueForKey(const corvelle_customer_group_Entity& group, const std::string& key) const
+std::optional<std::string> CustomerInfoGroupData::valueForKey(
+    const corvelle_customer_group_Entity& group, const std::string& key) const
 {
     for (const auto& row : group.customerAttributes) {
         if (row && labelKeyOf(*row) == key)

@@ -27,8 +27,10 @@ void CustomerInfoGroupView::setUp()
 
     m_btnSelect = UIButton::buttonWithType(UIButtonTypeCustom);
     m_btnSelect->setFrame(CGRectMake(205, 7, 40, 40));
-    m_btnSelect->setImageForState(SkinManager::skinFromImageName(std::string("checkbox-off.png")), UIControlStateNormal);
-    m_btnSelect->setImageForState(SkinManager::skinFromImageName(std::string("checkbox-on.png")), UIControlStateDisabled);
+    m_btnSelect->setImageForState(
+        SkinManager::skinFromImageName(std::string("checkbox-off.png")), UIControlStateNormal);
+    m_btnSelect->setImageForState(
+        SkinManager::skinFromImageName(std::string("checkbox-on.png")), UIControlStateDisabled);
     m_btnSelect->setTitleForState("choose me", UIControlStateNormal);
     m_btnSelect->setTitleForState("select", UIControlStateSelected);
     m_btnSelect->addTarget(UIControlEventTouchUpInside, [weak](UIControl& button, UIEvent*) {
@@ -62,7 +64,4 @@ void CustomerInfoGroupView::setIsSelect(bool isDefault)
     m_btnSelect->setEnabled(!isDefault);
 }
 
-void CustomerInfoGroupView::selectButtonHidden()
-{
-    m_btnSelect->setHidden(true);
-}
+void CustomerInfoGroupView::selectButtonHidden() { m_btnSelect->setHidden(true); }

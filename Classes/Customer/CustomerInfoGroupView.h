@@ -13,8 +13,8 @@
 class CustomerInfoGroupViewDelegate {
 public:
     virtual ~CustomerInfoGroupViewDelegate() = default;
-    virtual void groupViewClickWithType(int indexId, int type) {}
-    virtual void deleteSectionWithType(int indexId, int type) {}
+    virtual void groupViewClickWithType(int indexId, int type) { }
+    virtual void deleteSectionWithType(int indexId, int type) { }
 };
 
 class CustomerInfoGroupView : public UIView {

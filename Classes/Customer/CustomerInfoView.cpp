@@ -22,10 +22,7 @@ namespace {
 const CGRect kTableFrame = CGRectMake(0, 44, 663, 638);
 const CGRect kTableFrameOverKeyboard = CGRectMake(0, 44, 663, 370);
 
-std::string text(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const std::string& key) { return Language::stringOrKey(key); }
 
 bool isBlank(const std::optional<std::string>& s)
 {
@@ -44,8 +41,8 @@ std::shared_ptr<UIColor> greyValue()
 
 CGFloat wrappedHeight(const std::string& s, CGFloat width)
 {
-    return sizeWithFontConstrainedToSizeLineBreakMode(s, UIFont::boldSystemFontOfSize(17), CGSizeMake(width, 250),
-                                                      UILineBreakModeWordWrap)
+    return sizeWithFontConstrainedToSizeLineBreakMode(
+        s, UIFont::boldSystemFontOfSize(17), CGSizeMake(width, 250), UILineBreakModeWordWrap)
         .height;
 }
 
@@ -144,10 +141,7 @@ void CustomerInfoView::updateTexts()
     m_editButton->setTitleForState(text("EDIT"), UIControlStateNormal);
 }
 
-void CustomerInfoView::reload()
-{
-    m_tableCustomerInfo->reloadData();
-}
+void CustomerInfoView::reload() { m_tableCustomerInfo->reloadData(); }
 
 // ---- Modes ----
 
@@ -169,8 +163,8 @@ void CustomerInfoView::setNewPersonInfo(const std::shared_ptr<PersonInfo>& perso
     reload();
 }
 
-void CustomerInfoView::setPersonInfoFromByContactFirstNameLastName(const std::shared_ptr<PersonInfo>& person,
-                                                                   const std::string& fristName, const std::string& lastName)
+void CustomerInfoView::setPersonInfoFromByContactFirstNameLastName(
+    const std::shared_ptr<PersonInfo>& person, const std::string& fristName, const std::string& lastName)
 {
     setPersonInfo(person);
     if (!m_personInfo || !m_personInfo->contact || m_personInfo->contact->empty())
@@ -186,7 +180,8 @@ void CustomerInfoView::setPersonInfoFromByContactFirstNameLastName(const std::sh
     const size_t addresses = m_personInfo->address ? m_personInfo->address->size() : 0;
     const auto path = NSIndexPath::indexPathForRowInSection(0, static_cast<long>(addresses + 3 + index));
     if (path.section() < m_tableCustomerInfo->numberOfSections())
-        m_tableCustomerInfo->scrollToRowAtIndexPathAtScrollPositionAnimated(path, UITableViewScrollPositionMiddle, true);
+        m_tableCustomerInfo->scrollToRowAtIndexPathAtScrollPositionAnimated(
+            path, UITableViewScrollPositionMiddle, true);
 }
 
 void CustomerInfoView::addNewCustomer()
@@ -271,7 +266,8 @@ void CustomerInfoView::customerInfoViewDone(const std::shared_ptr<UIResponder>& 
     for (const auto& group : m_customerInfoGroupData.customerContactData) {
         for (const auto& row : group->customerAttributes) {
             const auto key = m_customerInfoGroupData.labelKeyOf(*row);
-            if ((key == std::optional<std::string>("FIRSTNAME") || key == std::optional<std::string>("LASTNAME")) && isBlank(row->attributeValue))
+            if ((key == std::optional<std::string>("FIRSTNAME") || key == std::optional<std::string>("LASTNAME"))
+                && isBlank(row->attributeValue))
                 incompleteContact = true;
         }
     }
@@ -440,7 +436,8 @@ std::shared_ptr<UIView> CustomerInfoView::tableViewViewForHeaderInSection(UITabl
     return plain;
 }
 
-std::shared_ptr<UITableViewCell> CustomerInfoView::tableViewCellForRowAtIndexPath(UITableView& table, const NSIndexPath& path)
+std::shared_ptr<UITableViewCell> CustomerInfoView::tableViewCellForRowAtIndexPath(
+    UITableView& table, const NSIndexPath& path)
 {
     auto cell = std::dynamic_pointer_cast<CustomerAttributeCell>(table.dequeueReusableCellWithIdentifier("Cell"));
     if (!cell)
@@ -454,7 +451,8 @@ std::shared_ptr<UITableViewCell> CustomerInfoView::tableViewCellForRowAtIndexPat
     const std::string value = row->attributeValue.value_or(std::string());
     const auto key = m_customerInfoGroupData.labelKeyOf(*row);
 
-    if (std::find(m_textFieldArray.begin(), m_textFieldArray.end(), cell->txtAttributeValue()) == m_textFieldArray.end())
+    if (std::find(m_textFieldArray.begin(), m_textFieldArray.end(), cell->txtAttributeValue())
+        == m_textFieldArray.end())
         m_textFieldArray.push_back(cell->txtAttributeValue());
     cell->section = static_cast<int>(path.section() - 1);
     cell->row = static_cast<int>(path.row());
@@ -474,11 +472,12 @@ std::shared_ptr<UITableViewCell> CustomerInfoView::tableViewCellForRowAtIndexPat
         cell->switchValue()->setHidden(!isActive);
         if (isActive)
             cell->switchValue()->setOn(value == "YES");
-        cell->redStarFlag()->setHidden(!(key == std::optional<std::string>("NAME") || key == std::optional<std::string>("FIRSTNAME")
-                                         || key == std::optional<std::string>("LASTNAME")));
+        cell->redStarFlag()->setHidden(!(key == std::optional<std::string>("NAME")
+            || key == std::optional<std::string>("FIRSTNAME") || key == std::optional<std::string>("LASTNAME")));
     } else {
         cell->lblAttributeValueDefaul()->setText(value);
-        cell->lblAttributeValueDefaul()->setFrame(CGRectMake(270, 10, 340, std::max<CGFloat>(25, wrappedHeight(value, 340))));
+        cell->lblAttributeValueDefaul()->setFrame(
+            CGRectMake(270, 10, 340, std::max<CGFloat>(25, wrappedHeight(value, 340))));
         cell->lblAttributeValueDefaul()->setHidden(false);
         cell->txtAttributeValue()->setHidden(true);
         cell->switchValue()->setHidden(true);
@@ -519,16 +518,19 @@ void CustomerInfoView::customerAttributeCellTextFieldBegin(UITextField& field)
     if (!cell)
         return;
     if (auto path = m_tableCustomerInfo->indexPathForCell(*cell))
-        m_tableCustomerInfo->scrollToRowAtIndexPathAtScrollPositionAnimated(*path, UITableViewScrollPositionMiddle, true);
+        m_tableCustomerInfo->scrollToRowAtIndexPathAtScrollPositionAnimated(
+            *path, UITableViewScrollPositionMiddle, true);
     m_curCell = cell;
     const long c = static_cast<long>(m_customerInfoGroupData.customerCompanyData.size());
     const long k = static_cast<long>(m_customerInfoGroupData.customerContactData.size());
     const long rows = m_customerInfoGroupData.numberOfRowsInSection(cell->section + 1);
     const bool lastRow = cell->row == rows - 1;
-    field.returnKeyType = lastRow && (cell->section == c + k - 1 || cell->section == c + k) ? UIReturnKeyDone : UIReturnKeyNext;
+    field.returnKeyType
+        = lastRow && (cell->section == c + k - 1 || cell->section == c + k) ? UIReturnKeyDone : UIReturnKeyNext;
 }
 
-void CustomerInfoView::customerAttributeCellTextFieldcEndWithSectionWithLbName(const std::string& value, int section, const std::string& label)
+void CustomerInfoView::customerAttributeCellTextFieldcEndWithSectionWithLbName(
+    const std::string& value, int section, const std::string& label)
 {
     const long c = static_cast<long>(m_customerInfoGroupData.customerCompanyData.size());
     const long k = static_cast<long>(m_customerInfoGroupData.customerContactData.size());
@@ -548,10 +550,7 @@ void CustomerInfoView::customerAttributeCellTextFieldcEndWithSectionWithLbName(c
     m_tableInputViewFocus = false;
 }
 
-void CustomerInfoView::customerAttributeCellSwitchViewAction(bool on)
-{
-    m_customerInfoGroupData.switchActivi(on);
-}
+void CustomerInfoView::customerAttributeCellSwitchViewAction(bool on) { m_customerInfoGroupData.switchActivi(on); }
 
 void CustomerInfoView::customerAttributeCellShouldReturnWithSectionWithRow(int cellSection, int row)
 {
@@ -562,13 +561,15 @@ void CustomerInfoView::customerAttributeCellShouldReturnWithSectionWithRow(int c
     auto showsSwitch = [this](long section, long r) {
         auto group = groupForSection(section);
         return group && r < static_cast<long>(group->customerAttributes.size())
-            && m_customerInfoGroupData.labelKeyOf(*group->customerAttributes[static_cast<size_t>(r)]) == std::optional<std::string>("ACTIVE");
+            && m_customerInfoGroupData.labelKeyOf(*group->customerAttributes[static_cast<size_t>(r)])
+            == std::optional<std::string>("ACTIVE");
     };
     NSIndexPath target;
     if (row + 1 < rows) {
         target = NSIndexPath::indexPathForRowInSection(row + 1, s);
         if (showsSwitch(s, row + 1))
-            target = row + 2 < rows ? NSIndexPath::indexPathForRowInSection(row + 2, s) : NSIndexPath::indexPathForRowInSection(0, s + 1);
+            target = row + 2 < rows ? NSIndexPath::indexPathForRowInSection(row + 2, s)
+                                    : NSIndexPath::indexPathForRowInSection(0, s + 1);
     } else {
         const long next = s == c ? s + 2 : s + 1;
         if (m_customerInfoGroupData.numberOfRowsInSection(next) == 0) {
@@ -581,32 +582,35 @@ void CustomerInfoView::customerAttributeCellShouldReturnWithSectionWithRow(int c
         return;
     m_tableCustomerInfo->scrollToRowAtIndexPathAtScrollPositionAnimated(target, UITableViewScrollPositionMiddle, true);
     auto weak = weakSelf<CustomerInfoView>();
-    PerformRequests::performAfterDelay(this, "focusRow", [weak, target] {
-        auto self = weak.lock();
-        if (!self)
-            return;
-        if (auto cell = std::dynamic_pointer_cast<CustomerAttributeCell>(self->m_tableCustomerInfo->cellForRowAtIndexPath(target)))
-            cell->txtAttributeValue()->becomeFirstResponder();
-    }, 0.3);
+    PerformRequests::performAfterDelay(
+        this, "focusRow",
+        [weak, target] {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            if (auto cell = std::dynamic_pointer_cast<CustomerAttributeCell>(
+                    self->m_tableCustomerInfo->cellForRowAtIndexPath(target)))
+                cell->txtAttributeValue()->becomeFirstResponder();
+        },
+        0.3);
 }
 
 void CustomerInfoView::keyboardWasShown()
 {
     if (!m_tableInputViewFocus)
         return;
-    UIView::animateWithDuration(0.3, 0, UIViewAnimationOptionCurveEaseOut, [this] { m_tableCustomerInfo->setFrame(kTableFrameOverKeyboard); },
-                                nullptr);
+    UIView::animateWithDuration(
+        0.3, 0, UIViewAnimationOptionCurveEaseOut, [this] { m_tableCustomerInfo->setFrame(kTableFrameOverKeyboard); },
+        nullptr);
     if (auto cell = m_curCell.lock()) {
         if (auto path = m_tableCustomerInfo->indexPathForCell(*cell))
-            m_tableCustomerInfo->scrollToRowAtIndexPathAtScrollPositionAnimated(*path, UITableViewScrollPositionTop, false);
+            m_tableCustomerInfo->scrollToRowAtIndexPathAtScrollPositionAnimated(
+                *path, UITableViewScrollPositionTop, false);
     }
     m_curCell.reset();
 }
 
-void CustomerInfoView::keyboardWasHidden()
-{
-    m_tableCustomerInfo->setFrame(kTableFrame);
-}
+void CustomerInfoView::keyboardWasHidden() { m_tableCustomerInfo->setFrame(kTableFrame); }
 
 // ---- Hiding, submitting, outside events ----
 

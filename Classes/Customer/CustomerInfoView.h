@@ -39,8 +39,8 @@ public:
 
     void setPersonInfo(const std::shared_ptr<PersonInfo>& person);
     void setNewPersonInfo(const std::shared_ptr<PersonInfo>& person);
-    void setPersonInfoFromByContactFirstNameLastName(const std::shared_ptr<PersonInfo>& person, const std::string& fristName,
-                                                     const std::string& lastName);
+    void setPersonInfoFromByContactFirstNameLastName(
+        const std::shared_ptr<PersonInfo>& person, const std::string& fristName, const std::string& lastName);
     void addNewCustomer();
     void customerHiddenNewCustomerViews();
     void deleteLocalCustomer(int customerId);
@@ -76,7 +76,8 @@ public:
     void groupViewClickWithType(int indexId, int type) override;
     void deleteSectionWithType(int indexId, int type) override;
     void customerAttributeCellTextFieldBegin(UITextField&) override;
-    void customerAttributeCellTextFieldcEndWithSectionWithLbName(const std::string& text, int section, const std::string& label) override;
+    void customerAttributeCellTextFieldcEndWithSectionWithLbName(
+        const std::string& text, int section, const std::string& label) override;
     void customerAttributeCellSwitchViewAction(bool on) override;
     void customerAttributeCellShouldReturnWithSectionWithRow(int section, int row) override;
     void switchViewAction(bool on) override;

@@ -12,8 +12,8 @@
 class CustomerInfoViewHiddenCellDelegate {
 public:
     virtual ~CustomerInfoViewHiddenCellDelegate() = default;
-    virtual void switchViewAction(bool on) {}
-    virtual void submitAction(const std::shared_ptr<UIResponder>& sender) {}
+    virtual void switchViewAction(bool on) { }
+    virtual void submitAction(const std::shared_ptr<UIResponder>& sender) { }
 };
 
 class CustomerInfoViewHiddenCell : public UIView {

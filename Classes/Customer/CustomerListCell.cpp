@@ -38,7 +38,8 @@ CustomerListCell::CustomerListCell(UITableViewCellStyle style, const std::option
     m_lastNameLabel = nameLabel(UIFont::boldSystemFontOfSize(20));
 
     m_tagLocal = std::make_shared<UIButton>(CGRectMake(280, 17, 68, 30));
-    m_tagLocal->setBackgroundImageForState(SkinManager::skinFromImageName(std::string("Icon_Local_68x30.png")), UIControlStateNormal);
+    m_tagLocal->setBackgroundImageForState(
+        SkinManager::skinFromImageName(std::string("Icon_Local_68x30.png")), UIControlStateNormal);
     m_tagLocal->setTitleColorForState(UIColor::whiteColor(), UIControlStateNormal);
     m_tagLocal->setTitleColorForState(UIColor::whiteColor(), UIControlStateDisabled);
     m_tagLocal->titleLabel()->setFont(UIFont::fontWithNameSize("Copperplate", 15));

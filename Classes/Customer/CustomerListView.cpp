@@ -14,10 +14,7 @@ namespace {
 const CGRect kTableFrame = CGRectMake(0, 133, 360, 549);
 const CGRect kTableFrameWithNewBar = CGRectMake(0, 193, 360, 489);
 
-std::string text(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const std::string& key) { return Language::stringOrKey(key); }
 
 bool isBlank(const std::string& s)
 {
@@ -68,7 +65,8 @@ void CustomerListView::setUp()
     });
     addSubview(m_addNewCustomerButton);
 
-    m_sortSegmentedCtrl = std::make_shared<UISegmentedControl>(std::vector<std::string> { text("BYNAME"), text("BYCONTACT"), text("BYSTATE") });
+    m_sortSegmentedCtrl = std::make_shared<UISegmentedControl>(
+        std::vector<std::string> { text("BYNAME"), text("BYCONTACT"), text("BYSTATE") });
     m_sortSegmentedCtrl->setFrame(CGRectMake(10, 50, 340, 40));
     m_sortSegmentedCtrl->setSelectedSegmentIndex(0);
     m_sortSegmentedCtrl->setMultipleTouchEnabled(false);
@@ -183,12 +181,15 @@ void CustomerListView::addNewCustomer(const std::shared_ptr<UIResponder>& sender
         showCustomerNote(text("NOTEUPDATECUSTOMER"));
         return;
     }
-    UIView::animateWithDuration(0.3, 0, UIViewAnimationOptionCurveEaseOut, [this] {
-        m_addNewCustomerButton->setHidden(true);
-        m_newCustomerCell->setTitleForState(text("NEWCUSTOMER"), UIControlStateNormal);
-        m_newCustomerCell->setHidden(false);
-        m_tableCustomer->view()->setFrame(kTableFrameWithNewBar);
-    }, nullptr);
+    UIView::animateWithDuration(
+        0.3, 0, UIViewAnimationOptionCurveEaseOut,
+        [this] {
+            m_addNewCustomerButton->setHidden(true);
+            m_newCustomerCell->setTitleForState(text("NEWCUSTOMER"), UIControlStateNormal);
+            m_newCustomerCell->setHidden(false);
+            m_tableCustomer->view()->setFrame(kTableFrameWithNewBar);
+        },
+        nullptr);
     m_isEditType = true;
     m_tableCustomer->desSelected();
     listener->addNewCustomer(sender);
@@ -196,11 +197,14 @@ void CustomerListView::addNewCustomer(const std::shared_ptr<UIResponder>& sender
 
 void CustomerListView::leaveNewCustomerLayout()
 {
-    UIView::animateWithDuration(0.3, 0, UIViewAnimationOptionCurveEaseOut, [this] {
-        m_addNewCustomerButton->setHidden(false);
-        m_newCustomerCell->setHidden(true);
-        m_tableCustomer->view()->setFrame(kTableFrame);
-    }, nullptr);
+    UIView::animateWithDuration(
+        0.3, 0, UIViewAnimationOptionCurveEaseOut,
+        [this] {
+            m_addNewCustomerButton->setHidden(false);
+            m_newCustomerCell->setHidden(true);
+            m_tableCustomer->view()->setFrame(kTableFrame);
+        },
+        nullptr);
     m_isEditType = false;
 }
 
@@ -210,10 +214,7 @@ void CustomerListView::customerListViewCancle(const std::shared_ptr<UIResponder>
     m_tableCustomer->refreshFocus();
 }
 
-void CustomerListView::customerListViewDone(const std::shared_ptr<UIResponder>&)
-{
-    leaveNewCustomerLayout();
-}
+void CustomerListView::customerListViewDone(const std::shared_ptr<UIResponder>&) { leaveNewCustomerLayout(); }
 
 void CustomerListView::updateCustomerInfoDicWithHidden(int customerId, bool hidden)
 {
@@ -223,8 +224,7 @@ void CustomerListView::updateCustomerInfoDicWithHidden(int customerId, bool hidd
 }
 
 void CustomerListView::changedCustomerFirstNameLastName(const std::shared_ptr<PersonInfo>& person,
-                                                        const std::optional<std::string>& fristName,
-                                                        const std::optional<std::string>& lastName)
+    const std::optional<std::string>& fristName, const std::optional<std::string>& lastName)
 {
     if (auto listener = m_delegate.lock())
         listener->changedCustomerFirstNameLastName(person, fristName, lastName);
@@ -236,7 +236,4 @@ void CustomerListView::deleteLocalCustomer(int customerId)
         listener->deleteLocalCustomer(customerId);
 }
 
-void CustomerListView::resignSearchBar()
-{
-    m_searchBar->resignFirstResponder();
-}
+void CustomerListView::resignSearchBar() { m_searchBar->resignFirstResponder(); }

@@ -49,8 +49,8 @@ public:
     int selectedRow() const { return m_selectedRow; }
 
     // From the grouped table.
-    void changedCustomerFirstNameLastName(const std::shared_ptr<PersonInfo>& person, const std::optional<std::string>& fristName,
-                                          const std::optional<std::string>& lastName) override;
+    void changedCustomerFirstNameLastName(const std::shared_ptr<PersonInfo>& person,
+        const std::optional<std::string>& fristName, const std::optional<std::string>& lastName) override;
     void deleteLocalCustomer(int customerId) override;
     void resignSearchBar() override;
 

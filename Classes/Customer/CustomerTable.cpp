@@ -24,10 +24,7 @@ std::string pinyinOf(const std::string& text)
     return GBKStringToPinyin(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
 }
 
-bool isAsciiLetter(unsigned char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
+bool isAsciiLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // The first character of a UTF-8 text.
 std::string firstCharacter(const std::string& text)
@@ -99,7 +96,7 @@ std::shared_ptr<CustomerInfoList> groupFor(CustomerTable::GroupDictionary& group
 }
 
 // "#" last; the others in the order of `less`.
-template<typename Less>
+template <typename Less>
 void orderGroups(const CustomerTable::GroupDictionary& groups, CustomerTable::GroupOrder& order, Less less)
 {
     order.clear();
@@ -116,10 +113,7 @@ void orderGroups(const CustomerTable::GroupDictionary& groups, CustomerTable::Gr
         order.push_back(other->second);
 }
 
-std::shared_ptr<UIColor> hiddenColor()
-{
-    return UIColor::grayColor();
-}
+std::shared_ptr<UIColor> hiddenColor() { return UIColor::grayColor(); }
 
 }  // namespace
 
@@ -139,8 +133,8 @@ void CustomerTable::viewDidLoad()
     m_selectedPID = 0;
 }
 
-void CustomerTable::buildGroups(const std::vector<std::shared_ptr<PersonInfo>>& persons, int type, GroupDictionary& groups,
-                                GroupOrder& order)
+void CustomerTable::buildGroups(
+    const std::vector<std::shared_ptr<PersonInfo>>& persons, int type, GroupDictionary& groups, GroupOrder& order)
 {
     groups.clear();
     order.clear();
@@ -237,10 +231,7 @@ std::shared_ptr<PersonInfo> CustomerTable::personAt(const NSIndexPath& path) con
     return personOfGroupRow(group->arrayPersons[static_cast<size_t>(path.row())]);
 }
 
-long CustomerTable::numberOfSectionsInTableView(UITableView&)
-{
-    return static_cast<long>(m_customerlist.size());
-}
+long CustomerTable::numberOfSectionsInTableView(UITableView&) { return static_cast<long>(m_customerlist.size()); }
 
 long CustomerTable::tableViewNumberOfRowsInSection(UITableView&, long section)
 {
@@ -248,7 +239,8 @@ long CustomerTable::tableViewNumberOfRowsInSection(UITableView&, long section)
     return group && group->opened ? static_cast<long>(group->arrayPersons.size()) : 0;
 }
 
-std::shared_ptr<UITableViewCell> CustomerTable::tableViewCellForRowAtIndexPath(UITableView& table, const NSIndexPath& path)
+std::shared_ptr<UITableViewCell> CustomerTable::tableViewCellForRowAtIndexPath(
+    UITableView& table, const NSIndexPath& path)
 {
     auto cell = std::dynamic_pointer_cast<CustomerListCell>(table.dequeueReusableCellWithIdentifier("Cell"));
     if (!cell)
@@ -282,8 +274,8 @@ std::shared_ptr<UIView> CustomerTable::tableViewViewForHeaderInSection(UITableVi
     if (!group)
         return nullptr;
     return SectionHeaderView::make(CGRectMake(0, 0, table.bounds().size.width, kHeaderHeight), group->prefex,
-                                   static_cast<int>(section), group->opened,
-                                   std::static_pointer_cast<SectionHeaderViewDelegate>(weakSelf<CustomerTable>().lock()));
+        static_cast<int>(section), group->opened,
+        std::static_pointer_cast<SectionHeaderViewDelegate>(weakSelf<CustomerTable>().lock()));
 }
 
 void CustomerTable::tableViewDidSelectRowAtIndexPath(UITableView& table, const NSIndexPath& path)
@@ -325,7 +317,8 @@ void CustomerTable::colourRow(const NSIndexPath& path, bool selected)
     if (!cell)
         return;
     auto person = personAt(path);
-    auto color = selected ? UIColor::whiteColor() : (person && person->hidden ? hiddenColor() : CustomerListCell::nameColor());
+    auto color
+        = selected ? UIColor::whiteColor() : (person && person->hidden ? hiddenColor() : CustomerListCell::nameColor());
     cell->lbcustomer_name()->setTextColor(color);
     cell->setFristNameLastNameColor(color);
 }
@@ -376,8 +369,8 @@ void CustomerTable::focuseCustomerName(int customerId)
                 continue;
             expandGroup(static_cast<long>(s));
             const auto found = NSIndexPath::indexPathForRowInSection(static_cast<long>(r), static_cast<long>(s));
-            table->scrollToRowAtIndexPathAtScrollPositionAnimated(NSIndexPath::indexPathForRowInSection(0, static_cast<long>(s)),
-                                                                  UITableViewScrollPositionTop, false);
+            table->scrollToRowAtIndexPathAtScrollPositionAnimated(
+                NSIndexPath::indexPathForRowInSection(0, static_cast<long>(s)), UITableViewScrollPositionTop, false);
             table->selectRowAtIndexPathAnimatedScrollPosition(found, false, UITableViewScrollPositionNone);
             if (auto tableDelegate = table->delegate()) {
                 if (m_section >= 0 && m_row >= 0 && !(m_section == static_cast<int>(s) && m_row == static_cast<int>(r)))
@@ -436,7 +429,8 @@ bool CustomerTable::tableViewCanEditRowAtIndexPath(UITableView&, const NSIndexPa
 void CustomerTable::tableViewWillBeginEditingRowAtIndexPath(UITableView& table, const NSIndexPath& path)
 {
     if (m_section >= 0 && m_row >= 0) {
-        if (auto selected = std::dynamic_pointer_cast<CustomerListCell>(table.cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(m_row, m_section)))) {
+        if (auto selected = std::dynamic_pointer_cast<CustomerListCell>(
+                table.cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(m_row, m_section)))) {
             selected->lbcustomer_name()->setTextColor(CustomerListCell::nameColor());
             selected->setFristNameLastNameColor(CustomerListCell::nameColor());
         }
@@ -463,8 +457,8 @@ void CustomerTable::tableViewDidEndEditingRowAtIndexPath(UITableView& table, con
     }
 }
 
-void CustomerTable::tableViewCommitEditingStyleForRowAtIndexPath(UITableView& table, UITableViewCellEditingStyle style,
-                                                                 const NSIndexPath& path)
+void CustomerTable::tableViewCommitEditingStyleForRowAtIndexPath(
+    UITableView& table, UITableViewCellEditingStyle style, const NSIndexPath& path)
 {
     if (style != UITableViewCellEditingStyleDelete)
         return;
@@ -550,8 +544,8 @@ void CustomerTable::sectionHeaderViewSectionOpened(SectionHeaderView&, int secti
             if (selected)
                 table->selectRowAtIndexPathAnimatedScrollPosition(path, false, UITableViewScrollPositionNone);
         }
-        table->scrollToRowAtIndexPathAtScrollPositionAnimated(NSIndexPath::indexPathForRowInSection(0, section),
-                                                              UITableViewScrollPositionTop, true);
+        table->scrollToRowAtIndexPathAtScrollPositionAnimated(
+            NSIndexPath::indexPathForRowInSection(0, section), UITableViewScrollPositionTop, true);
     }
     group->indexPaths.clear();
 }

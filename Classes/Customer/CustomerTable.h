@@ -56,21 +56,25 @@ public:
 
     // The groups of `persons` in display order, for a grouping type (0 name,
     // 1 contact, 2 state, 3 phone); empty when that grouping yields none.
-    static void buildGroups(const std::vector<std::shared_ptr<PersonInfo>>& persons, int type, GroupDictionary& groups,
-                            GroupOrder& order);
+    static void buildGroups(
+        const std::vector<std::shared_ptr<PersonInfo>>& persons, int type, GroupDictionary& groups, GroupOrder& order);
 
     // Table data source and delegate.
     long numberOfSectionsInTableView(UITableView&) override;
     long tableViewNumberOfRowsInSection(UITableView&, long section) override;
     std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(UITableView&, const NSIndexPath&) override;
-    std::optional<CGFloat> tableViewHeightForRowAtIndexPath(UITableView&, const NSIndexPath&) override { return kRowHeight; }
+    std::optional<CGFloat> tableViewHeightForRowAtIndexPath(UITableView&, const NSIndexPath&) override
+    {
+        return kRowHeight;
+    }
     std::optional<CGFloat> tableViewHeightForHeaderInSection(UITableView&, long) override { return kHeaderHeight; }
     std::shared_ptr<UIView> tableViewViewForHeaderInSection(UITableView&, long section) override;
     void tableViewDidSelectRowAtIndexPath(UITableView&, const NSIndexPath&) override;
     void tableViewDidDeselectRowAtIndexPath(UITableView&, const NSIndexPath&) override;
     bool tableViewCanEditRowAtIndexPath(UITableView&, const NSIndexPath&) override;
     bool implementsCommitEditingStyle() const override { return true; }
-    void tableViewCommitEditingStyleForRowAtIndexPath(UITableView&, UITableViewCellEditingStyle, const NSIndexPath&) override;
+    void tableViewCommitEditingStyleForRowAtIndexPath(
+        UITableView&, UITableViewCellEditingStyle, const NSIndexPath&) override;
     void tableViewWillBeginEditingRowAtIndexPath(UITableView&, const NSIndexPath&) override;
     void tableViewDidEndEditingRowAtIndexPath(UITableView&, const NSIndexPath&) override;
 

@@ -17,20 +17,14 @@ namespace {
 
 constexpr long kSubmitAlertTag = 1000;
 
-std::string text(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const std::string& key) { return Language::stringOrKey(key); }
 
 std::string trimmed(const std::string& s)
 {
     return NSString::stringByTrimmingCharactersInSet(s, CharacterSet::whitespace);
 }
 
-bool isBlank(const std::optional<std::string>& s)
-{
-    return !s || trimmed(*s).empty();
-}
+bool isBlank(const std::optional<std::string>& s) { return !s || trimmed(*s).empty(); }
 
 // The field a card row is stored under: the customer name row is not an attribute.
 std::optional<std::string> fieldNameOf(const CustomerInfoGroupData& data, const customer_attribute_cell_Entity& row)
@@ -206,22 +200,16 @@ void CustomerViewController::search(const std::string& typed, bool byContact)
     m_tableResult->setArrResult(std::move(rows));
     if (!m_tableResult->arrResult().empty()) {
         m_tableResult->tableView()->reloadData();
-        m_popResult->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(CGRectMake(150, 80, 10, 45), view(),
-                                                                                 UIPopoverArrowDirectionAny, true);
+        m_popResult->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
+            CGRectMake(150, 80, 10, 45), view(), UIPopoverArrowDirectionAny, true);
     } else {
         m_popResult->dismissPopoverAnimated(true);
     }
 }
 
-void CustomerViewController::searchTextDidChange(const std::string& text)
-{
-    search(text, false);
-}
+void CustomerViewController::searchTextDidChange(const std::string& text) { search(text, false); }
 
-void CustomerViewController::searchTextDidChangeByContact(const std::string& text)
-{
-    search(text, true);
-}
+void CustomerViewController::searchTextDidChangeByContact(const std::string& text) { search(text, true); }
 
 void CustomerViewController::dismissPopoverController()
 {
@@ -258,8 +246,7 @@ void CustomerViewController::didSelectCellByConatct(const std::shared_ptr<Contac
 }
 
 void CustomerViewController::changedCustomerFirstNameLastName(const std::shared_ptr<PersonInfo>& person,
-                                                              const std::optional<std::string>& fristName,
-                                                              const std::optional<std::string>& lastName)
+    const std::optional<std::string>& fristName, const std::optional<std::string>& lastName)
 {
     m_curPersonInfo = person;
     if (!isBlank(fristName) && !isBlank(lastName))
@@ -321,8 +308,8 @@ bool CustomerViewController::storeCustomer(int customerId, const CustomerInfoGro
             address->customerCity = data.valueForKey(group, "CITY").value_or(std::string());
             address->customerState = data.valueForKey(group, "STATE").value_or(std::string());
             address->customerZipCode = data.valueForKey(group, "ZIPCODE").value_or(std::string());
-            if (!address->customerAddress->empty() || !address->customerCity->empty() || !address->customerState->empty()
-                || !address->customerZipCode->empty())
+            if (!address->customerAddress->empty() || !address->customerCity->empty()
+                || !address->customerState->empty() || !address->customerZipCode->empty())
                 addresses.push_back(std::move(address));
         }
         if (!addresses.empty())
@@ -389,7 +376,8 @@ bool CustomerViewController::storeCustomer(int customerId, const CustomerInfoGro
     return ok;
 }
 
-bool CustomerViewController::customerInfoViewDoneWithData(const std::shared_ptr<UIResponder>&, const CustomerInfoGroupData& data)
+bool CustomerViewController::customerInfoViewDoneWithData(
+    const std::shared_ptr<UIResponder>&, const CustomerInfoGroupData& data)
 {
     auto protector = protect<CustomerViewController>();
     auto shown = m_customerInfo->personInfo();
@@ -432,17 +420,14 @@ void CustomerViewController::customerInfoViewHiddenChange(bool hidden)
     }
 }
 
-void CustomerViewController::customerInfoViewChangePrimary()
-{
-    reloadCustomers();
-}
+void CustomerViewController::customerInfoViewChangePrimary() { reloadCustomers(); }
 
 void CustomerViewController::submitCustomer(const std::shared_ptr<PersonInfo>& person)
 {
     m_submitPerson = person;
     auto alert = std::make_shared<UIAlertView>(text("NOTIFICATION"), text("CUSTOMERSUBMIT"),
-                                               std::static_pointer_cast<UIAlertViewDelegate>(weakSelf<CustomerViewController>().lock()),
-                                               text("CANCEL"), std::vector<std::string> { text("SUBMIT") });
+        std::static_pointer_cast<UIAlertViewDelegate>(weakSelf<CustomerViewController>().lock()), text("CANCEL"),
+        std::vector<std::string> { text("SUBMIT") });
     alert->setTag(kSubmitAlertTag);
     alert->show();
 }

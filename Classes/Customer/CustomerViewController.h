@@ -54,15 +54,16 @@ public:
     void searchTextDidChange(const std::string& text) override;
     void searchTextDidChangeByContact(const std::string& text) override;
     void dismissPopoverController() override;
-    void changedCustomerFirstNameLastName(const std::shared_ptr<PersonInfo>& person, const std::optional<std::string>& fristName,
-                                          const std::optional<std::string>& lastName) override;
+    void changedCustomerFirstNameLastName(const std::shared_ptr<PersonInfo>& person,
+        const std::optional<std::string>& fristName, const std::optional<std::string>& lastName) override;
     bool implementsAddNewCustomer() const override { return true; }
     void addNewCustomer(const std::shared_ptr<UIResponder>& sender) override;
     void deleteLocalCustomer(int customerId) override;
 
     // CustomerInfoViewDelegate
     void customerInfoViewCancel(const std::shared_ptr<UIResponder>& sender) override;
-    bool customerInfoViewDoneWithData(const std::shared_ptr<UIResponder>& sender, const CustomerInfoGroupData& data) override;
+    bool customerInfoViewDoneWithData(
+        const std::shared_ptr<UIResponder>& sender, const CustomerInfoGroupData& data) override;
     void customerInfoViewHiddenChange(bool hidden) override;
     void submitCustomer(const std::shared_ptr<PersonInfo>& person) override;
     void customerInfoViewChangePrimary() override;

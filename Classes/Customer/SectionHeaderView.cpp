@@ -6,8 +6,8 @@
 #include "Platform/UIKit/UIFont.h"
 #include "Platform/UIKit/UIGestureRecognizer.h"
 
-SectionHeaderView::SectionHeaderView(CGRect frame, const std::string& title, int section, bool opened,
-                                     std::weak_ptr<SectionHeaderViewDelegate> delegate)
+SectionHeaderView::SectionHeaderView(
+    CGRect frame, const std::string& title, int section, bool opened, std::weak_ptr<SectionHeaderViewDelegate> delegate)
     : UIView(frame)
     , m_delegate(std::move(delegate))
     , m_section(section)
@@ -38,8 +38,8 @@ SectionHeaderView::SectionHeaderView(CGRect frame, const std::string& title, int
     addSubview(m_disclosureButton);
 }
 
-std::shared_ptr<SectionHeaderView> SectionHeaderView::make(CGRect frame, const std::string& title, int section, bool opened,
-                                                           std::weak_ptr<SectionHeaderViewDelegate> delegate)
+std::shared_ptr<SectionHeaderView> SectionHeaderView::make(
+    CGRect frame, const std::string& title, int section, bool opened, std::weak_ptr<SectionHeaderViewDelegate> delegate)
 {
     auto header = std::make_shared<SectionHeaderView>(frame, title, section, opened, std::move(delegate));
     std::weak_ptr<SectionHeaderView> weak = header;

@@ -17,17 +17,17 @@ class SectionHeaderView;
 class SectionHeaderViewDelegate {
 public:
     virtual ~SectionHeaderViewDelegate() = default;
-    virtual void sectionHeaderViewSectionOpened(SectionHeaderView&, int section) {}
-    virtual void sectionHeaderViewSectionClosed(SectionHeaderView&, int section) {}
+    virtual void sectionHeaderViewSectionOpened(SectionHeaderView&, int section) { }
+    virtual void sectionHeaderViewSectionClosed(SectionHeaderView&, int section) { }
 };
 
 class SectionHeaderView : public UIView {
 public:
     SectionHeaderView(CGRect frame, const std::string& title, int section, bool opened,
-                      std::weak_ptr<SectionHeaderViewDelegate> delegate);
+        std::weak_ptr<SectionHeaderViewDelegate> delegate);
     // Adds the tap recogniser; call once the view is owned by a shared pointer.
     static std::shared_ptr<SectionHeaderView> make(CGRect frame, const std::string& title, int section, bool opened,
-                                                   std::weak_ptr<SectionHeaderViewDelegate> delegate);
+        std::weak_ptr<SectionHeaderViewDelegate> delegate);
 
     const std::shared_ptr<UILabel>& titleLabel() const { return m_titleLabel; }
     const std::shared_ptr<UIButton>& disclosureButton() const { return m_disclosureButton; }

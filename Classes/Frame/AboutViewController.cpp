@@ -12,10 +12,7 @@
 
 namespace {
 
-std::string languageText(const char* key)
-{
-    return Language::stringWithName(key).value_or(key);
-}
+std::string languageText(const char* key) { return Language::stringWithName(key).value_or(key); }
 
 std::shared_ptr<UILabel> makeLabel(CGRect frame, const std::shared_ptr<UIFont>& font, UITextAlignment alignment)
 {
@@ -38,26 +35,32 @@ void AboutViewController::viewDidLoad()
     view()->addSubview(m_icon);
 
     const Value name = NSBundle::mainBundle()->objectForInfoDictionaryKey("CFBundleDisplayName");
-    m_name = makeLabel(CGRectMake((w - 235) / 2, 230, 235, 30), UIFont::fontWithNameSize("Helvetica-Bold", 30), UITextAlignmentCenter);
+    m_name = makeLabel(
+        CGRectMake((w - 235) / 2, 230, 235, 30), UIFont::fontWithNameSize("Helvetica-Bold", 30), UITextAlignmentCenter);
     m_name->setText(name.isString() ? name.stringValue() : std::string());
 
-    m_versionTitle = makeLabel(CGRectMake((w - 110) / 2, 280, 60, 30), UIFont::systemFontOfSize(16), UITextAlignmentLeft);
+    m_versionTitle
+        = makeLabel(CGRectMake((w - 110) / 2, 280, 60, 30), UIFont::systemFontOfSize(16), UITextAlignmentLeft);
     m_versionTitle->setTextColor(UIColor::darkGrayColor());
-    m_version = makeLabel(CGRectMake((w - 110) / 2 + 60, 280, 50, 30), UIFont::systemFontOfSize(16), UITextAlignmentRight);
+    m_version
+        = makeLabel(CGRectMake((w - 110) / 2 + 60, 280, 50, 30), UIFont::systemFontOfSize(16), UITextAlignmentRight);
     m_version->setTextColor(UIColor::darkGrayColor());
     if (auto app = CorvelleAppDelegate::sharedAppDelegate())
         m_version->setText(app->currentVersion());
 
-    m_companyInfo = makeLabel(CGRectMake((w - 280) / 2, 430, 280, 30), UIFont::systemFontOfSize(16), UITextAlignmentCenter);
-    m_companyRights = makeLabel(CGRectMake((w - 280) / 2, 460, 280, 30), UIFont::systemFontOfSize(16), UITextAlignmentCenter);
+    m_companyInfo
+        = makeLabel(CGRectMake((w - 280) / 2, 430, 280, 30), UIFont::systemFontOfSize(16), UITextAlignmentCenter);
+    m_companyRights
+        = makeLabel(CGRectMake((w - 280) / 2, 460, 280, 30), UIFont::systemFontOfSize(16), UITextAlignmentCenter);
     for (const auto& label : { m_name, m_versionTitle, m_version, m_companyInfo, m_companyRights })
         view()->addSubview(label);
 
     std::weak_ptr<AboutViewController> weakSelf = std::static_pointer_cast<AboutViewController>(shared_from_this());
-    m_doneButton = std::make_shared<UIBarButtonItem>(languageText("DONE"), UIBarButtonItemStyleDone, [weakSelf](UIBarButtonItem&) {
-        if (auto self = weakSelf.lock())
-            self->doneButtonTapped();
-    });
+    m_doneButton = std::make_shared<UIBarButtonItem>(
+        languageText("DONE"), UIBarButtonItemStyleDone, [weakSelf](UIBarButtonItem&) {
+            if (auto self = weakSelf.lock())
+                self->doneButtonTapped();
+        });
     navigationItem()->rightBarButtonItem = m_doneButton;
     updateLanguage(nullptr);
 }

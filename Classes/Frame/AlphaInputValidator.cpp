@@ -14,9 +14,9 @@ bool AlphaInputValidator::validateInputError(const UITextField& input, std::shar
         auto bundle = NSBundle::mainBundle();
         Value info = Value::dictionary();
         info.set(NSLocalizedDescriptionKey,
-                 Value(bundle->localizedStringForKeyValueTable(Language::stringOrKey("INPUTVALIDATIONFAILED"), "")));
+            Value(bundle->localizedStringForKeyValueTable(Language::stringOrKey("INPUTVALIDATIONFAILED"), "")));
         info.set(NSLocalizedFailureReasonErrorKey,
-                 Value(bundle->localizedStringForKeyValueTable("The input can contain only letters", "")));
+            Value(bundle->localizedStringForKeyValueTable("The input can contain only letters", "")));
         *error = NSError::errorWithDomainCodeUserInfo(InputValidationErrorDomain, kErrorCode, info);
     }
     return false;

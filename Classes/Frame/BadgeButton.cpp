@@ -25,14 +25,15 @@ std::shared_ptr<UILabel> makeBadgeLabel()
 std::shared_ptr<UIImageView> makeBadgeView(CGRect frame, const std::shared_ptr<UILabel>& label)
 {
     auto view = std::make_shared<UIImageView>(frame);
-    view->setImage(PublicFunction::resizeImageWithCapInsets(SkinManager::skinFromImageName(std::string("bg_badge.png")),
-                                                            UIEdgeInsetsMake(0, 12, 0, 12)));
+    view->setImage(PublicFunction::resizeImageWithCapInsets(
+        SkinManager::skinFromImageName(std::string("bg_badge.png")), UIEdgeInsetsMake(0, 12, 0, 12)));
     view->addSubview(label);
     view->setHidden(true);
     return view;
 }
 
-CGFloat showValue(UIImageView& badgeView, UILabel& label, const std::optional<std::string>& value, CGFloat centreX, CGFloat y)
+CGFloat showValue(
+    UIImageView& badgeView, UILabel& label, const std::optional<std::string>& value, CGFloat centreX, CGFloat y)
 {
     if (!value || value->empty()) {
         badgeView.setHidden(true);
@@ -55,10 +56,10 @@ void bounce(UIView& badgeView, CGFloat height)
     const double now = layer->convertTimeFromLayer(CACurrentMediaTime(), nullptr);
     layer->addAnimation(BadgeButton::keyframeBounceAnimationFromViaToForKeypathWithDurationBeginTime(
                             y, y - height, y - height * 10 / 11, "position.y", 0.15, now),
-                        "bounce");
+        "bounce");
     layer->addAnimation(BadgeButton::keyframeBounceAnimationFromViaToForKeypathWithDurationBeginTime(
                             y, y - height / 2, y - height * 5 / 11, "position.y", 0.1, now + 0.3),
-                        "bounce2");
+        "bounce2");
 }
 
 }  // namespace BadgeSupport
@@ -77,10 +78,7 @@ void BadgeButton::setBadgeValueAnimated(const std::optional<std::string>& value,
         animateBadgeBouncing();
 }
 
-void BadgeButton::animateBadgeBouncing()
-{
-    BadgeSupport::bounce(*m_badgeView, 44);
-}
+void BadgeButton::animateBadgeBouncing() { BadgeSupport::bounce(*m_badgeView, 44); }
 
 std::shared_ptr<CAKeyframeAnimation> BadgeButton::keyframeBounceAnimationFromViaToForKeypathWithDurationBeginTime(
     double from, double via, double to, const std::string& keyPath, double duration, double beginTime)

@@ -20,7 +20,8 @@ namespace BadgeSupport {
 std::shared_ptr<UILabel> makeBadgeLabel();
 std::shared_ptr<UIImageView> makeBadgeView(CGRect frame, const std::shared_ptr<UILabel>& label);
 // Shows `value` and returns the badge's width, or hides the badge and returns 0.
-CGFloat showValue(UIImageView& badgeView, UILabel& label, const std::optional<std::string>& value, CGFloat centreX, CGFloat y);
+CGFloat showValue(
+    UIImageView& badgeView, UILabel& label, const std::optional<std::string>& value, CGFloat centreX, CGFloat y);
 // Up by `height` and back to 10/11 of it, then again at half the height.
 void bounce(UIView& badgeView, CGFloat height);
 }  // namespace BadgeSupport

@@ -19,10 +19,7 @@ void BaseViewController::viewDidLoad()
     LanguageManager::sharedInstance()->registerLanugageNotification(protect<BaseViewController>());
 }
 
-void BaseViewController::viewAfterFirstDidLoad()
-{
-    m_bViewHasLoad = true;
-}
+void BaseViewController::viewAfterFirstDidLoad() { m_bViewHasLoad = true; }
 
 void BaseViewController::viewDidAppear(bool animated)
 {
@@ -45,7 +42,4 @@ void BaseViewController::didReceiveMemoryWarning()
     hightVersionViewDidUnload();
 }
 
-void BaseViewController::notifiChangelanguage()
-{
-    updateLanguage(protect<UIResponder>());
-}
+void BaseViewController::notifiChangelanguage() { updateLanguage(protect<UIResponder>()); }

@@ -26,10 +26,10 @@ public:
     void viewDidAppear(bool animated) override;
     void viewDidDisappear(bool animated) override;
     // Re-reads every caption from the language tables; empty here.
-    virtual void updateLanguage(const std::shared_ptr<UIResponder>& sender) {}
+    virtual void updateLanguage(const std::shared_ptr<UIResponder>& sender) { }
     void didReceiveMemoryWarning() override;
     // Drops views of a screen that is not on view; empty here.
-    virtual void hightVersionViewDidUnload() {}
+    virtual void hightVersionViewDidUnload() { }
     void viewDidUnload() override { UIViewController::viewDidUnload(); }
 
     void notifiChangelanguage() override;

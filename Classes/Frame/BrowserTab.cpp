@@ -62,8 +62,8 @@ void BrowserTab::layoutSubviews()
     CGSize size = sizeWithFont(m_title, titleFont);
     CGRect b = bounds();
     m_imageView->setFrame(b);
-    m_textLabel->setFrame(CGRectMake(CGRectGetMidX(b) - size.width / 2, CGRectGetMidY(b) - size.height / 2, size.width,
-                                     size.height));
+    m_textLabel->setFrame(
+        CGRectMake(CGRectGetMidX(b) - size.width / 2, CGRectGetMidY(b) - size.height / 2, size.width, size.height));
     m_imageViewClose->setFrame(CGRectMake(b.origin.x + 115, b.origin.y + 12, 19, 18));
 }
 

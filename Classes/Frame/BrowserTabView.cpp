@@ -18,8 +18,8 @@ std::shared_ptr<BrowserTab> BrowserTabView::makeTab()
     return std::make_shared<BrowserTab>(kReuseIdentifier, weakSelf<BrowserTabView>());
 }
 
-std::shared_ptr<BrowserTabView> BrowserTabView::initWithTabTitlesAndDelegate(const std::vector<std::string>& titles,
-                                                                             std::weak_ptr<BrowserTabViewDelegate> delegate)
+std::shared_ptr<BrowserTabView> BrowserTabView::initWithTabTitlesAndDelegate(
+    const std::vector<std::string>& titles, std::weak_ptr<BrowserTabViewDelegate> delegate)
 {
     auto strip = std::shared_ptr<BrowserTabView>(new BrowserTabView());
     for (size_t i = 0; i < titles.size(); ++i) {

@@ -21,8 +21,8 @@ public:
     static constexpr const char* kReuseIdentifier = "UserIndentifier";
 
     // Made through create: the tabs need the strip as their delegate.
-    static std::shared_ptr<BrowserTabView> initWithTabTitlesAndDelegate(const std::vector<std::string>& titles,
-                                                                       std::weak_ptr<BrowserTabViewDelegate> delegate);
+    static std::shared_ptr<BrowserTabView> initWithTabTitlesAndDelegate(
+        const std::vector<std::string>& titles, std::weak_ptr<BrowserTabViewDelegate> delegate);
 
     void setSelectedTabIndexAnimated(int index, bool animated);
     void addTabWithTitle(const std::optional<std::string>& title);

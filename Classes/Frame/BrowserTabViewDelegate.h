@@ -6,8 +6,8 @@ class BrowserTabView;
 class BrowserTabViewDelegate {
 public:
     virtual ~BrowserTabViewDelegate() = default;
-    virtual void BrowserTabViewDidSelecedAtIndex(BrowserTabView&, unsigned index) {}
-    virtual void BrowserTabViewWillRemoveTabAtIndex(BrowserTabView&, unsigned index) {}
-    virtual void BrowserTabViewDidRemoveTabAtIndex(BrowserTabView&, unsigned index) {}
-    virtual void BrowserTabViewExchangeTabAtIndexWithTabAtIndex(BrowserTabView&, unsigned from, unsigned to) {}
+    virtual void BrowserTabViewDidSelecedAtIndex(BrowserTabView&, unsigned index) { }
+    virtual void BrowserTabViewWillRemoveTabAtIndex(BrowserTabView&, unsigned index) { }
+    virtual void BrowserTabViewDidRemoveTabAtIndex(BrowserTabView&, unsigned index) { }
+    virtual void BrowserTabViewExchangeTabAtIndexWithTabAtIndex(BrowserTabView&, unsigned from, unsigned to) { }
 };

@@ -65,10 +65,7 @@ void CheckBoxView::setEnabled(bool enabled)
     m_checkBoxImageView->setAlpha(enabled ? 1.0 : 0.6);
 }
 
-void CheckBoxView::setText(const std::string& text)
-{
-    m_textLabel->setText(text);
-}
+void CheckBoxView::setText(const std::string& text) { m_textLabel->setText(text); }
 
 void CheckBoxView::setStateChangedTargetSelector(std::weak_ptr<void> target, StateChanged selector)
 {

@@ -41,7 +41,7 @@ public:
 
     bool canBecomeFirstResponder() const override { return true; }
     void touchesBeganWithEvent(const UITouchSet& touches, UIEvent* event) override;
-    void touchesMovedWithEvent(const UITouchSet&, UIEvent*) override {}
+    void touchesMovedWithEvent(const UITouchSet&, UIEvent*) override { }
     void touchesEndedWithEvent(const UITouchSet& touches, UIEvent* event) override;
     void touchesCancelledWithEvent(const UITouchSet& touches, UIEvent* event) override;
 

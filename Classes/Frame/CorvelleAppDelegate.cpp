@@ -43,10 +43,7 @@ CorvelleAppDelegate::WelcomeScreenFactory& welcomeFactory()
     return factory;
 }
 
-std::string languageText(const char* key)
-{
-    return Language::stringWithName(key).value_or(key);
-}
+std::string languageText(const char* key) { return Language::stringWithName(key).value_or(key); }
 
 bool isBlank(const std::optional<std::string>& s)
 {
@@ -134,7 +131,8 @@ bool CorvelleAppDelegate::applicationDidFinishLaunchingWithOptions(UIApplication
         auto self = weakSelf.lock();
         return self && self->rootIsWelcomeScreen();
     };
-    session.beginBlockWait = [](const std::string& text, double timeout) { MessageBox::sharedInstance()->BeginBlockWait(text, timeout); };
+    session.beginBlockWait
+        = [](const std::string& text, double timeout) { MessageBox::sharedInstance()->BeginBlockWait(text, timeout); };
     session.endBlockWait = []() { MessageBox::sharedInstance()->EndBlockWait(); };
     session.changeWaitMessage = [](const std::string& text) { MessageBox::sharedInstance()->ChangeWaitMessage(text); };
     session.waitMsgBoxtag = []() { return MessageBox::sharedInstance()->waitMsgBoxtag(); };
@@ -170,10 +168,11 @@ bool CorvelleAppDelegate::applicationDidFinishLaunchingWithOptions(UIApplication
     PublicFunction::GetServer();
     m_currentVersion = bundleVersion;
 
-    NSNotificationCenter::defaultCenter().addObserver(this, kReachabilityChangedNotification, [weakSelf](const NSNotification& n) {
-        if (auto self = weakSelf.lock())
-            self->reachabilityChanged(n);
-    });
+    NSNotificationCenter::defaultCenter().addObserver(
+        this, kReachabilityChangedNotification, [weakSelf](const NSNotification& n) {
+            if (auto self = weakSelf.lock())
+                self->reachabilityChanged(n);
+        });
     m_hostReach = Reachability::reachabilityWithHostName(kReachabilityHost);
     if (m_hostReach)
         m_hostReach->startNotifier();
@@ -211,9 +210,10 @@ void CorvelleAppDelegate::uncaughtExceptionHandler(const NSException& exception)
 {
     const std::string stack = joined(exception.callStackSymbols(), "<br>");
     NSLog("the name is %@,the reason is %@,the arr is %@", exception.name(), exception.reason(), stack);
-    const std::string body = stringWithFormat(
-        "?subject=bug report&body=Thanks to your help!<br><br><br>error detail:<br>%@<br>--------------------------<br>%@<br>---------------------<br>%@",
-        exception.name(), exception.reason(), stack);
+    const std::string body
+        = stringWithFormat("?subject=bug report&body=Thanks to your help!<br><br><br>error "
+                           "detail:<br>%@<br>--------------------------<br>%@<br>---------------------<br>%@",
+            exception.name(), exception.reason(), stack);
     const std::string link = std::string("mailto://") + kSupportMailAddress + body;
     if (auto escaped = NSString::stringByAddingPercentEscapesUsingEncoding(link))
         UIApplication::sharedApplication()->openURL(*escaped);
@@ -238,16 +238,16 @@ void CorvelleAppDelegate::showSyncController()
     if (m_tabBarController)
         m_tabBarController->selectTab(6);
     std::weak_ptr<CorvelleAppDelegate> weakSelf = std::static_pointer_cast<CorvelleAppDelegate>(shared_from_this());
-    PerformRequests::performAfterDelay(this, "startSync", [weakSelf]() {
-        if (auto self = weakSelf.lock())
-            self->startSync();
-    }, 0.1);
+    PerformRequests::performAfterDelay(
+        this, "startSync",
+        [weakSelf]() {
+            if (auto self = weakSelf.lock())
+                self->startSync();
+        },
+        0.1);
 }
 
-void CorvelleAppDelegate::startSync()
-{
-    SyncModel::sharedInstance()->startSyncData();
-}
+void CorvelleAppDelegate::startSync() { SyncModel::sharedInstance()->startSyncData(); }
 
 void CorvelleAppDelegate::showLoginPage()
 {
@@ -268,8 +268,8 @@ void CorvelleAppDelegate::showLoginPage()
     m_window->setRootViewController(makeWelcomeScreen());
 }
 
-void CorvelleAppDelegate::showAlert(const std::string& title, const std::string& message, const std::vector<std::string>& buttons,
-                                    long tag, bool withDelegate)
+void CorvelleAppDelegate::showAlert(const std::string& title, const std::string& message,
+    const std::vector<std::string>& buttons, long tag, bool withDelegate)
 {
     std::weak_ptr<UIAlertViewDelegate> delegate;
     if (withDelegate)
@@ -280,7 +280,8 @@ void CorvelleAppDelegate::showAlert(const std::string& title, const std::string&
     alert->show();
 }
 
-void CorvelleAppDelegate::logoutWithLockedUserMessage(const std::string& status, const std::optional<std::string>& message)
+void CorvelleAppDelegate::logoutWithLockedUserMessage(
+    const std::string& status, const std::optional<std::string>& message)
 {
     m_deviceStatus = status;
     if (!message)
@@ -288,7 +289,7 @@ void CorvelleAppDelegate::logoutWithLockedUserMessage(const std::string& status,
     if (status != "11411" && status != "207")
         return;
     auto alert = std::make_shared<UIAlertView>(languageText("NOTIFICATION"), *message,
-                                               std::static_pointer_cast<CorvelleAppDelegate>(shared_from_this()), languageText("OK"));
+        std::static_pointer_cast<CorvelleAppDelegate>(shared_from_this()), languageText("OK"));
     alert->setTag(kLockedUserAlertTag);
     m_lockedAlertStatus[alert.get()] = status;
     alert->show();
@@ -309,7 +310,8 @@ void CorvelleAppDelegate::removeSavedClientFolders()
             NSLog("No client folder is removed for the saved client id %@", id);
             continue;
         }
-        const std::string folder = NSString::stringByAppendingPathComponent(documents, NSString::lowercaseString(id.stringValue()));
+        const std::string folder
+            = NSString::stringByAppendingPathComponent(documents, NSString::lowercaseString(id.stringValue()));
         if (files.fileExistsAtPath(folder))
             files.removeItemAtPath(folder);
     }
@@ -362,7 +364,7 @@ void CorvelleAppDelegate::CheckAppVersionReturn(const CheckAppVersionRst& reply)
     }
     std::vector<std::string> others(buttons.begin() + 1, buttons.end());
     auto alert = std::make_shared<UIAlertView>(title, reply.updateMessage().value_or(""),
-                                               std::static_pointer_cast<CorvelleAppDelegate>(shared_from_this()), buttons.front(), others);
+        std::static_pointer_cast<CorvelleAppDelegate>(shared_from_this()), buttons.front(), others);
     alert->setTag(tag);
     alert->show();
     // The message label exists once the alert is laid out for showing.
@@ -383,7 +385,8 @@ void CorvelleAppDelegate::alertViewClickedButtonAtIndex(UIAlertView& alert, long
     }
     if ((tag == kOptionalUpdateAlertTag || tag == kSuggestedUpdateAlertTag) && buttonIndex == 0) {
         auto defaults = NSUserDefaults::standardUserDefaults();
-        defaults->setObjectForKey(Value(NSDate::date()), tag == kOptionalUpdateAlertTag ? "UpdateVersionSign" : "UpdateVersionSuggest");
+        defaults->setObjectForKey(
+            Value(NSDate::date()), tag == kOptionalUpdateAlertTag ? "UpdateVersionSign" : "UpdateVersionSuggest");
         defaults->synchronize();
         showAlert(languageText("NOTIFICATION"), languageText("CANCELUPDATEMSG"), { languageText("OK") }, 0, false);
         return;

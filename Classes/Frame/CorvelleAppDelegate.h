@@ -89,8 +89,8 @@ public:
 private:
     std::shared_ptr<UIViewController> makeWelcomeScreen();
     bool rootIsWelcomeScreen() const;
-    void showAlert(const std::string& title, const std::string& message, const std::vector<std::string>& buttons, long tag,
-                   bool withDelegate);
+    void showAlert(const std::string& title, const std::string& message, const std::vector<std::string>& buttons,
+        long tag, bool withDelegate);
     void removeSavedClientFolders();
 
     std::shared_ptr<UIWindow> m_window;

@@ -7,7 +7,8 @@
 
 class CorvelleNavigationController : public UINavigationController {
 public:
-    static std::shared_ptr<CorvelleNavigationController> withRootViewController(const std::shared_ptr<UIViewController>& root);
+    static std::shared_ptr<CorvelleNavigationController> withRootViewController(
+        const std::shared_ptr<UIViewController>& root);
 
     bool shouldAutorotate() const override;
     unsigned supportedInterfaceOrientations() const override;

@@ -19,9 +19,9 @@ public:
 
     bool pointInsideWithEvent(CGPoint point, UIEvent* event) override;
     void touchesBeganWithEvent(const UITouchSet& touches, UIEvent* event) override;
-    void touchesMovedWithEvent(const UITouchSet&, UIEvent*) override {}
-    void touchesEndedWithEvent(const UITouchSet&, UIEvent*) override {}
-    void touchesCancelledWithEvent(const UITouchSet&, UIEvent*) override {}
+    void touchesMovedWithEvent(const UITouchSet&, UIEvent*) override { }
+    void touchesEndedWithEvent(const UITouchSet&, UIEvent*) override { }
+    void touchesCancelledWithEvent(const UITouchSet&, UIEvent*) override { }
 
 private:
     std::weak_ptr<UIAlertView> m_delegate;

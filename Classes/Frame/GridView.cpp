@@ -33,10 +33,7 @@ GridView::GridView(CGRect frame)
     m_numColumns = m_gridData->numberOfItemsPerRow();
 }
 
-GridView::~GridView()
-{
-    PerformRequests::cancelPreviousPerformRequests(this);
-}
+GridView::~GridView() { PerformRequests::cancelPreviousPerformRequests(this); }
 
 std::shared_ptr<GridViewDelegate> GridView::delegate() const
 {
@@ -55,10 +52,7 @@ NSUInteger GridView::numberOfColumns()
     return m_numColumns;
 }
 
-NSUInteger GridView::numberOfRows()
-{
-    return numberOfItems() / numberOfColumns();
-}
+NSUInteger GridView::numberOfRows() { return numberOfItems() / numberOfColumns(); }
 
 void GridView::setResizesCellWidthToFit(bool on)
 {
@@ -171,7 +165,8 @@ void GridView::enqueueReusableCells(const std::vector<std::shared_ptr<GridViewCe
     for (auto& cell : cells) {
         auto it = m_reusableGridCells.find(cell->reuseIdentifier());
         if (it == m_reusableGridCells.end()) {
-            it = m_reusableGridCells.emplace(cell->reuseIdentifier(), std::vector<std::shared_ptr<GridViewCell>>()).first;
+            it = m_reusableGridCells.emplace(cell->reuseIdentifier(), std::vector<std::shared_ptr<GridViewCell>>())
+                     .first;
             it->second.reserve(32);
         }
         if (std::find(it->second.begin(), it->second.end(), cell) != it->second.end()) {
@@ -327,8 +322,8 @@ void GridView::handleGridViewBoundsChangedToNewBounds(CGRect oldBounds, CGRect n
     m_gridData->gridViewDidChangeBoundsSize(newBounds.size);
     m_numColumns = m_gridData->numberOfItemsPerRow();
     CGSize newSize = m_gridData->sizeForEntireGrid();
-    updateContentRectWithOldMaxLocationGridSize(CGPointMake(CGRectGetMaxX(oldBounds), CGRectGetMaxY(oldBounds)),
-                                                newSize);
+    updateContentRectWithOldMaxLocationGridSize(
+        CGPointMake(CGRectGetMaxX(oldBounds), CGRectGetMaxY(oldBounds)), newSize);
     if (wasAtBottom && !(oldBounds.origin == CGPointZero) && newSize.height > oldSize.height) {
         CGRect b = bounds();
         if (CGRectGetMaxY(b) < newSize.height)
@@ -359,8 +354,8 @@ void GridView::updateContentRectWithOldMaxLocationGridSize(CGPoint oldMaxLocatio
 void GridView::updateGridViewBoundsForNewGridData(const std::shared_ptr<GridViewData>& data)
 {
     CGRect b = bounds();
-    updateContentRectWithOldMaxLocationGridSize(CGPointMake(CGRectGetMaxX(b), CGRectGetMaxY(b)),
-                                                data->sizeForEntireGrid());
+    updateContentRectWithOldMaxLocationGridSize(
+        CGPointMake(CGRectGetMaxX(b), CGRectGetMaxY(b)), data->sizeForEntireGrid());
 }
 
 void GridView::setContentOffsetAnimated(CGPoint offset, bool animated)
@@ -370,8 +365,8 @@ void GridView::setContentOffsetAnimated(CGPoint offset, bool animated)
         updateVisibleGridCellsNow();
 }
 
-void GridView::scrollToItemAtIndexAtScrollPositionAnimated(NSUInteger index, GridViewScrollPosition position,
-                                                           bool animated)
+void GridView::scrollToItemAtIndexAtScrollPositionAnimated(
+    NSUInteger index, GridViewScrollPosition position, bool animated)
 {
     CGRect slot = m_gridData->cellRectAtIndex(index);
     CGRect target = bounds();
@@ -380,7 +375,8 @@ void GridView::scrollToItemAtIndexAtScrollPositionAnimated(NSUInteger index, Gri
         target.origin.y = slot.origin.y;
         break;
     case GridViewScrollPositionMiddle:
-        target.origin.y = std::max<CGFloat>(0, slot.origin.y - std::ceil((target.size.height - slot.size.height) * 0.5f));
+        target.origin.y
+            = std::max<CGFloat>(0, slot.origin.y - std::ceil((target.size.height - slot.size.height) * 0.5f));
         break;
     case GridViewScrollPositionBottom:
         target.origin.y = std::max<CGFloat>(0, std::floor(slot.origin.y - (target.size.height - slot.size.height)));
@@ -458,7 +454,7 @@ void GridView::updateVisibleGridCellsNow()
 
     auto isAnimatorView = [this](const std::shared_ptr<GridViewCell>& cell) {
         return std::any_of(m_animatingCells.begin(), m_animatingCells.end(),
-                           [&cell](auto& item) { return item->animatingView() == cell; });
+            [&cell](auto& item) { return item->animatingView() == cell; });
     };
 
     if (removed.count() != 0) {
@@ -507,8 +503,8 @@ void GridView::updateVisibleGridCellsNow()
         std::vector<std::shared_ptr<GridViewCell>> kept;
         for (auto& cell : m_visibleCells) {
             NSUInteger i = cell->displayIndex();
-            bool animated = std::any_of(m_animatingCells.begin(), m_animatingCells.end(),
-                                        [i](auto& item) { return item->index() == i; });
+            bool animated = std::any_of(
+                m_animatingCells.begin(), m_animatingCells.end(), [i](auto& item) { return item->index() == i; });
             if (!newIndices.containsIndex(i) && !animated) {
                 NSLog("Cell for index %lu is still in visible list, removing...", i);
                 cell->removeFromSuperview();
@@ -551,8 +547,8 @@ std::shared_ptr<GridViewCell> GridView::createPreparedCellForIndex(NSUInteger in
     return createPreparedCellForIndexUsingGridData(index, m_gridData);
 }
 
-std::shared_ptr<GridViewCell> GridView::createPreparedCellForIndexUsingGridData(NSUInteger index,
-                                                                                const std::shared_ptr<GridViewData>& data)
+std::shared_ptr<GridViewCell> GridView::createPreparedCellForIndexUsingGridData(
+    NSUInteger index, const std::shared_ptr<GridViewData>& data)
 {
     auto source = dataSource();
     if (!source)
@@ -594,7 +590,7 @@ void GridView::delegateWillDisplayCellAtIndex(const std::shared_ptr<GridViewCell
 void GridView::sortVisibleCellList()
 {
     std::stable_sort(m_visibleCells.begin(), m_visibleCells.end(),
-                     [](auto& a, auto& b) { return a->displayIndex() < b->displayIndex(); });
+        [](auto& a, auto& b) { return a->displayIndex() < b->displayIndex(); });
 }
 
 void GridView::layoutAllCells()
@@ -662,13 +658,13 @@ void GridView::ensureCellInVisibleList(const std::shared_ptr<GridViewCell>& cell
     if (std::find(m_visibleCells.begin(), m_visibleCells.end(), cell) == m_visibleCells.end())
         m_visibleCells.push_back(cell);
     std::stable_sort(m_visibleCells.begin(), m_visibleCells.end(),
-                     [](auto& a, auto& b) { return a->compareOriginAgainstCell(*b) < 0; });
+        [](auto& a, auto& b) { return a->compareOriginAgainstCell(*b) < 0; });
 }
 
 // Selection and highlight
 
-void GridView::highlightItemAtIndexAnimatedScrollPosition(NSUInteger index, bool animated,
-                                                          GridViewScrollPosition position)
+void GridView::highlightItemAtIndexAnimatedScrollPosition(
+    NSUInteger index, bool animated, GridViewScrollPosition position)
 {
     if (index != NSNotFound && m_highlightedIndices.containsIndex(index)) {
         if (position != GridViewScrollPositionNone)
@@ -710,8 +706,8 @@ void GridView::deselectItemAtIndexAnimated(NSUInteger index, bool animated)
     deselectItemAtIndex(index, animated, false);
 }
 
-void GridView::selectItemAtIndex(NSUInteger index, bool animated, GridViewScrollPosition position, bool notify,
-                                 NSUInteger fingers)
+void GridView::selectItemAtIndex(
+    NSUInteger index, bool animated, GridViewScrollPosition position, bool notify, NSUInteger fingers)
 {
     if (index == m_selectedIndex)
         return;
@@ -733,8 +729,8 @@ void GridView::selectItemAtIndex(NSUInteger index, bool animated, GridViewScroll
     if (position != GridViewScrollPositionNone)
         scrollToItemAtIndexAtScrollPositionAnimated(index, position, animated);
     if (notify) {
-        NSNotificationCenter::defaultCenter().postNotificationName(GridViewSelectionDidChangeNotification, Value(),
-                                                                   Value(), keep);
+        NSNotificationCenter::defaultCenter().postNotificationName(
+            GridViewSelectionDidChangeNotification, Value(), Value(), keep);
         if (d) {
             d->gridViewDidSelectItemAtIndex(*this, index);
             d->gridViewDidSelectItemAtIndexNumFingersTouch(*this, index, fingers);
@@ -757,8 +753,8 @@ void GridView::deselectItemAtIndex(NSUInteger index, bool animated, bool notify)
     if (notify) {
         if (d)
             d->gridViewDidDeselectItemAtIndex(*this, index);
-        NSNotificationCenter::defaultCenter().postNotificationName(GridViewSelectionDidChangeNotification, Value(),
-                                                                   Value(), keep);
+        NSNotificationCenter::defaultCenter().postNotificationName(
+            GridViewSelectionDidChangeNotification, Value(), Value(), keep);
     }
 }
 
@@ -789,10 +785,13 @@ void GridView::touchesBeganWithEvent(const UITouchSet& touches, UIEvent* event)
             if (index != NSNotFound && m_allowsSelection) {
                 m_pendingSelectionIndex = index;
                 std::weak_ptr<GridView> weak = keep;
-                PerformRequests::performAfterDelay(this, kDeferredTouchesBegan, [weak, index] {
-                    if (auto self = weak.lock())
-                        self->gridViewDeferredTouchesBegan(index);
-                }, 0);
+                PerformRequests::performAfterDelay(
+                    this, kDeferredTouchesBegan,
+                    [weak, index] {
+                        if (auto self = weak.lock())
+                            self->gridViewDeferredTouchesBegan(index);
+                    },
+                    0);
             }
         }
     }
@@ -861,10 +860,13 @@ void GridView::touchesEndedWithEvent(const UITouchSet& touches, UIEvent* event)
             if (index != NSNotFound && index == m_pendingSelectionIndex && m_allowsSelection && !m_ignoreTouchSelect) {
                 UserSelectItemIndexParams params { index, event ? event->allTouches().size() : touches.size() };
                 std::weak_ptr<GridView> weak = keep;
-                PerformRequests::performAfterDelay(this, kUserSelectItem, [weak, params] {
-                    if (auto self = weak.lock())
-                        self->userSelectItemAtIndex(params);
-                }, 0);
+                PerformRequests::performAfterDelay(
+                    this, kUserSelectItem,
+                    [weak, params] {
+                        if (auto self = weak.lock())
+                            self->userSelectItemAtIndex(params);
+                    },
+                    0);
             }
         }
     }
@@ -915,8 +917,7 @@ void GridView::endUpdates()
         endUpdateAnimations();
 }
 
-template<typename Record>
-void GridView::recordUpdate(Record&& record)
+template <typename Record> void GridView::recordUpdate(Record&& record)
 {
     auto keep = sharedGrid();
     bool ownBatch = m_animationCount >= static_cast<long>(m_updateInfoStack.size());
@@ -948,10 +949,11 @@ void GridView::reloadItemsAtIndicesWithAnimation(const NSIndexSet& indices, Grid
     });
 }
 
-void GridView::moveItemAtIndexToIndexWithAnimation(NSUInteger index, NSUInteger newIndex,
-                                                   GridViewItemAnimation animation)
+void GridView::moveItemAtIndexToIndexWithAnimation(
+    NSUInteger index, NSUInteger newIndex, GridViewItemAnimation animation)
 {
-    recordUpdate([&](GridViewUpdateInfo& info) { info.moveItemAtIndexToIndexWithAnimation(index, newIndex, animation); });
+    recordUpdate(
+        [&](GridViewUpdateInfo& info) { info.moveItemAtIndexToIndexWithAnimation(index, newIndex, animation); });
 }
 
 void GridView::endUpdateAnimations()
@@ -961,8 +963,8 @@ void GridView::endUpdateAnimations()
     auto keep = sharedGrid();
     auto batch = m_updateInfoStack.back();
     auto leave = [this, &batch] {
-        m_updateInfoStack.erase(std::remove(m_updateInfoStack.begin(), m_updateInfoStack.end(), batch),
-                                m_updateInfoStack.end());
+        m_updateInfoStack.erase(
+            std::remove(m_updateInfoStack.begin(), m_updateInfoStack.end(), batch), m_updateInfoStack.end());
     };
     if (batch->numberOfUpdates() == 0) {
         leave();
@@ -978,30 +980,33 @@ void GridView::endUpdateAnimations()
         // The changes do not describe the data any more: show the data as it is.
         NSLog("Invalid number of items in GridView: Started with %u, added %u, deleted %u. Expected %u items after "
               "changes, but got %u",
-              m_gridData->numberOfItems(), batch->numberOfInsertItems(), batch->numberOfDeleteItems(), expected, actual);
+            m_gridData->numberOfItems(), batch->numberOfInsertItems(), batch->numberOfDeleteItems(), expected, actual);
         reloadData();
         return;
     }
     batch->cleanupUpdateItems();
     ++m_animationCount;
     std::weak_ptr<GridView> weak = keep;
-    UIView::animateWithDuration(kUpdateAnimationDuration, 0, 0, [this, batch] {
-        setAnimatingCells(batch->animateCellUpdatesUsingVisibleContentRect(gridViewVisibleBounds()));
-        m_gridData = batch->newGridViewData();
-        if (m_selectedIndex != NSNotFound)
-            m_selectedIndex = batch->newIndexForOldIndex(m_selectedIndex);
-        --m_reloadingSuspendedCount;
-    }, [weak, batch](bool) {
-        auto self = weak.lock();
-        if (!self)
-            return;
-        self->fixCellsFromAnimation();
-        auto& stack = self->m_updateInfoStack;
-        stack.erase(std::remove(stack.begin(), stack.end(), batch), stack.end());
-        --self->m_animationCount;
-        if (auto d = self->delegate())
-            d->gridViewDidEndUpdateAnimation(*self);
-    });
+    UIView::animateWithDuration(
+        kUpdateAnimationDuration, 0, 0,
+        [this, batch] {
+            setAnimatingCells(batch->animateCellUpdatesUsingVisibleContentRect(gridViewVisibleBounds()));
+            m_gridData = batch->newGridViewData();
+            if (m_selectedIndex != NSNotFound)
+                m_selectedIndex = batch->newIndexForOldIndex(m_selectedIndex);
+            --m_reloadingSuspendedCount;
+        },
+        [weak, batch](bool) {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            self->fixCellsFromAnimation();
+            auto& stack = self->m_updateInfoStack;
+            stack.erase(std::remove(stack.begin(), stack.end(), batch), stack.end());
+            --self->m_animationCount;
+            if (auto d = self->delegate())
+                d->gridViewDidEndUpdateAnimation(*self);
+        });
 }
 
 void GridView::fixCellsFromAnimation()
@@ -1027,8 +1032,8 @@ void GridView::fixCellsFromAnimation()
     setAnimatingCells({});
     if (shown.count() != 0) {
         m_visibleIndices = NSMakeRange(shown.firstIndex(), shown.count());
-        std::stable_sort(staying.begin(), staying.end(),
-                         [](auto& a, auto& c) { return a->compareOriginAgainstCell(*c) < 0; });
+        std::stable_sort(
+            staying.begin(), staying.end(), [](auto& a, auto& c) { return a->compareOriginAgainstCell(*c) < 0; });
         for (auto& cell : m_visibleCells)
             if (std::find(staying.begin(), staying.end(), cell) == staying.end())
                 cell->removeFromSuperview();
@@ -1046,7 +1051,7 @@ void GridView::fixCellsFromAnimation()
         enqueueReusableCells(m_visibleCells);
         m_visibleCells.clear();
     }
-    updateContentRectWithOldMaxLocationGridSize(CGPointMake(CGRectGetMaxX(b), CGRectGetMaxY(b)),
-                                                m_gridData->sizeForEntireGrid());
+    updateContentRectWithOldMaxLocationGridSize(
+        CGPointMake(CGRectGetMaxX(b), CGRectGetMaxY(b)), m_gridData->sizeForEntireGrid());
     setNeedsLayout();
 }

@@ -70,11 +70,14 @@ public:
 // Every operation is optional; the ones whose answer matters say "none" by default.
 class GridViewDelegate : public UIScrollViewDelegate {
 public:
-    virtual void gridViewWillDisplayCellForItemAtIndex(GridView&, GridViewCell&, NSUInteger index) {}
+    virtual void gridViewWillDisplayCellForItemAtIndex(GridView&, GridViewCell&, NSUInteger index) { }
     // The index to select in place of `index`.
-    virtual std::optional<NSUInteger> gridViewWillSelectItemAtIndex(GridView&, NSUInteger index) { return std::nullopt; }
-    virtual std::optional<NSUInteger> gridViewWillSelectItemAtIndexNumFingersTouch(GridView&, NSUInteger index,
-                                                                                    NSUInteger fingers)
+    virtual std::optional<NSUInteger> gridViewWillSelectItemAtIndex(GridView&, NSUInteger index)
+    {
+        return std::nullopt;
+    }
+    virtual std::optional<NSUInteger> gridViewWillSelectItemAtIndexNumFingersTouch(
+        GridView&, NSUInteger index, NSUInteger fingers)
     {
         return std::nullopt;
     }
@@ -82,18 +85,18 @@ public:
     {
         return std::nullopt;
     }
-    virtual void gridViewDidSelectItemAtIndex(GridView&, NSUInteger index) {}
-    virtual void gridViewDidSelectItemAtIndexNumFingersTouch(GridView&, NSUInteger index, NSUInteger fingers) {}
-    virtual void gridViewDidDeselectItemAtIndex(GridView&, NSUInteger index) {}
-    virtual void gridViewDidEndUpdateAnimation(GridView&) {}
-    virtual void gridViewGestureRecognizerActivatedForItemAtIndex(GridView&, UIGestureRecognizer&, NSUInteger) {}
+    virtual void gridViewDidSelectItemAtIndex(GridView&, NSUInteger index) { }
+    virtual void gridViewDidSelectItemAtIndexNumFingersTouch(GridView&, NSUInteger index, NSUInteger fingers) { }
+    virtual void gridViewDidDeselectItemAtIndex(GridView&, NSUInteger index) { }
+    virtual void gridViewDidEndUpdateAnimation(GridView&) { }
+    virtual void gridViewGestureRecognizerActivatedForItemAtIndex(GridView&, UIGestureRecognizer&, NSUInteger) { }
     // The final frame of a cell, given the frame computed for it and its slot.
-    virtual std::optional<CGRect> gridViewAdjustCellFrameWithinGridCellFrame(GridView&, CGRect cellFrame,
-                                                                             CGRect gridCellFrame)
+    virtual std::optional<CGRect> gridViewAdjustCellFrameWithinGridCellFrame(
+        GridView&, CGRect cellFrame, CGRect gridCellFrame)
     {
         return std::nullopt;
     }
-    virtual void gridViewCommitEditingStyleForRowAtIndex(GridView&, long editingStyle, NSUInteger index) {}
+    virtual void gridViewCommitEditingStyleForRowAtIndex(GridView&, long editingStyle, NSUInteger index) { }
 };
 
 // The tapped item and the number of fingers of the tap, handed from the lift
@@ -202,7 +205,7 @@ public:
     void moveItemAtIndexToIndexWithAnimation(NSUInteger index, NSUInteger newIndex, GridViewItemAnimation animation);
     bool isAnimatingUpdates() const { return m_animationCount > 0; }
 
-    void viewWillRotateToInterfaceOrientation(UIInterfaceOrientation) {}
+    void viewWillRotateToInterfaceOrientation(UIInterfaceOrientation) { }
     void viewDidRotate();
 
     // UIView and UIScrollView.
@@ -220,12 +223,15 @@ public:
     void updateVisibleGridCellsNow();
     void layoutAllCells();
     std::shared_ptr<GridViewCell> createPreparedCellForIndex(NSUInteger index);
-    std::shared_ptr<GridViewCell> createPreparedCellForIndexUsingGridData(NSUInteger index,
-                                                                          const std::shared_ptr<GridViewData>& data);
+    std::shared_ptr<GridViewCell> createPreparedCellForIndexUsingGridData(
+        NSUInteger index, const std::shared_ptr<GridViewData>& data);
     void doAddVisibleCell(const std::shared_ptr<GridViewCell>& cell);
     void delegateWillDisplayCellAtIndex(const std::shared_ptr<GridViewCell>& cell, NSUInteger index);
     CGRect fixCellFrameForGridRect(CGRect cellFrame, CGRect gridRect) const;
-    CGRect gridViewVisibleBounds() const { return CGRectMake(contentOffset().x, contentOffset().y, bounds().size.width, bounds().size.height); }
+    CGRect gridViewVisibleBounds() const
+    {
+        return CGRectMake(contentOffset().x, contentOffset().y, bounds().size.width, bounds().size.height);
+    }
     void updateContentRectWithOldMaxLocationGridSize(CGPoint oldMaxLocation, CGSize gridSize);
     void updateGridViewBoundsForNewGridData(const std::shared_ptr<GridViewData>& data);
     // The visible list's position for an item, by the visible range (NSNotFound-sized when before it).
@@ -246,8 +252,8 @@ public:
 private:
     void handleGridViewBoundsChangedToNewBounds(CGRect oldBounds, CGRect newBounds);
     void layoutCellsInVisibleCellRange(NSRange range);
-    void selectItemAtIndex(NSUInteger index, bool animated, GridViewScrollPosition position, bool notify,
-                           NSUInteger fingers);
+    void selectItemAtIndex(
+        NSUInteger index, bool animated, GridViewScrollPosition position, bool notify, NSUInteger fingers);
     void deselectItemAtIndex(NSUInteger index, bool animated, bool notify);
     void gridViewDeferredTouchesBegan(NSUInteger index);
     void userSelectItemAtIndex(UserSelectItemIndexParams params);
@@ -257,8 +263,7 @@ private:
     void endUpdateAnimations();
     void fixCellsFromAnimation();
     // Records one change in the open batch, or in a batch of its own.
-    template<typename Record>
-    void recordUpdate(Record&& record);
+    template <typename Record> void recordUpdate(Record&& record);
 
     std::weak_ptr<GridViewDataSource> m_dataSource;
     std::shared_ptr<GridViewData> m_gridData;

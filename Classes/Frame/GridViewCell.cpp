@@ -76,10 +76,7 @@ GridViewCell::GridViewCell(CGRect frame, const std::string& reuseIdentifier)
     m_selectionGlowShadowRadius = kDefaultGlowRadius;
 }
 
-void GridViewCell::awakeFromNib()
-{
-    setUp();
-}
+void GridViewCell::awakeFromNib() { setUp(); }
 
 void GridViewCell::setUp()
 {
@@ -154,10 +151,7 @@ void GridViewCell::setSelectedBackgroundView(std::shared_ptr<UIView> view)
     insertSubviewAtIndex(m_selectedBackgroundView, 0);
 }
 
-void GridViewCell::setSelectionStyle(unsigned style)
-{
-    m_selectionStyle = style & 0x7;
-}
+void GridViewCell::setSelectionStyle(unsigned style) { m_selectionStyle = style & 0x7; }
 
 void GridViewCell::setSeparatorStyle(unsigned style)
 {
@@ -219,8 +213,8 @@ void GridViewCell::layoutSubviews()
         if (m_separatorEdge & GridViewCellSeparatorEdgeBottom) {
             if (!m_bottomSeparatorView) {
                 m_bottomSeparatorView = std::make_shared<UIView>(CGRectMake(0, r.size.height - 1, r.size.width, 1));
-                m_bottomSeparatorView->setAutoresizingMask(UIViewAutoresizingFlexibleWidth
-                                                           | UIViewAutoresizingFlexibleTopMargin);
+                m_bottomSeparatorView->setAutoresizingMask(
+                    UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleTopMargin);
                 insertSubviewAtIndex(m_bottomSeparatorView, 0);
             }
             m_bottomSeparatorView->setBackgroundColor(lineColor);
@@ -233,8 +227,8 @@ void GridViewCell::layoutSubviews()
             if (!m_rightSeparatorView) {
                 CGRect b = bounds();
                 m_rightSeparatorView = std::make_shared<UIView>(CGRectMake(b.size.width - 1, 0, 1, b.size.height));
-                m_rightSeparatorView->setAutoresizingMask(UIViewAutoresizingFlexibleLeftMargin
-                                                          | UIViewAutoresizingFlexibleHeight);
+                m_rightSeparatorView->setAutoresizingMask(
+                    UIViewAutoresizingFlexibleLeftMargin | UIViewAutoresizingFlexibleHeight);
                 insertSubviewAtIndex(m_rightSeparatorView, 0);
             }
             m_rightSeparatorView->setBackgroundColor(lineColor);

@@ -29,10 +29,7 @@ void GridViewController::loadView()
     setUpGridView();
 }
 
-void GridViewController::awakeFromNib()
-{
-    setUpGridView();
-}
+void GridViewController::awakeFromNib() { setUpGridView(); }
 
 void GridViewController::setUpGridView()
 {
@@ -75,15 +72,12 @@ void GridViewController::didRotateFromInterfaceOrientation(UIInterfaceOrientatio
         grid->viewDidRotate();
 }
 
-std::shared_ptr<GridView> GridViewController::gridView()
-{
-    return std::dynamic_pointer_cast<GridView>(view());
-}
+std::shared_ptr<GridView> GridViewController::gridView() { return std::dynamic_pointer_cast<GridView>(view()); }
 
 void GridViewController::setGridView(const std::shared_ptr<UIView>& view)
 {
     if (!std::dynamic_pointer_cast<GridView>(view))
         NSException::raiseFormat(NSInvalidArgumentException, "-setGridView: called with non-GridView argument '%@'",
-                                 classNameOf(view.get()));
+            classNameOf(view.get()));
     setView(view);
 }

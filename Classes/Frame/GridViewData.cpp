@@ -85,7 +85,8 @@ NSUInteger GridViewData::numberOfItemsPerRow() const
             return 0;
         return toUnsigned(std::floor(m_boundsSize.width / m_actualCellSize.width));
     }
-    NSUInteger rows = m_actualCellSize.height > 0 ? toUnsigned(std::floor(m_boundsSize.height / m_actualCellSize.height)) : 1;
+    NSUInteger rows
+        = m_actualCellSize.height > 0 ? toUnsigned(std::floor(m_boundsSize.height / m_actualCellSize.height)) : 1;
     rows = std::max<NSUInteger>(rows, 1);
     return (m_numberOfItems + rows - 1) / rows;
 }
@@ -97,8 +98,8 @@ CGRect GridViewData::cellRectAtIndex(NSUInteger index) const
         return CGRectZero;
     NSUInteger column = index % perRow, row = index / perRow;
     return CGRectMake(static_cast<CGFloat>(column) * m_actualCellSize.width + m_leftPadding,
-                      static_cast<CGFloat>(row) * m_actualCellSize.height + m_topPadding, m_actualCellSize.width,
-                      m_actualCellSize.height);
+        static_cast<CGFloat>(row) * m_actualCellSize.height + m_topPadding, m_actualCellSize.width,
+        m_actualCellSize.height);
 }
 
 CGFloat GridViewData::gridBoundsHeight() const
@@ -138,10 +139,7 @@ NSUInteger GridViewData::itemIndexForPoint(CGPoint point) const
     return index >= m_numberOfItems ? NSNotFound : index;
 }
 
-CGRect GridViewData::cellRectForPoint(CGPoint point) const
-{
-    return cellRectAtIndex(itemIndexForPoint(point));
-}
+CGRect GridViewData::cellRectForPoint(CGPoint point) const { return cellRectAtIndex(itemIndexForPoint(point)); }
 
 bool GridViewData::pointIsInLastRow(CGPoint point) const
 {
@@ -163,7 +161,7 @@ NSIndexSet GridViewData::indicesOfCellsInRect(CGRect rect) const
     // Candidate rows and columns by division, one either side for rounding;
     // each candidate is then tested exactly against the rectangle.
     auto span = [](CGFloat from, CGFloat to, CGFloat origin, CGFloat size, NSUInteger count, NSUInteger& first,
-                   NSUInteger& last) {
+                    NSUInteger& last) {
         CGFloat a = std::floor((from - origin) / size) - 1, b = std::floor((to - origin) / size) + 1;
         if (b < 0 || a >= static_cast<CGFloat>(count))
             return false;

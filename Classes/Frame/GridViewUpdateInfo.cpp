@@ -51,7 +51,8 @@ bool slides(GridViewItemAnimation animation)
 
 void sortDescending(GridViewUpdateInfo::UpdateItems& items)
 {
-    std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) { return a->inverseCompare(*b) < 0; });
+    std::stable_sort(
+        items.begin(), items.end(), [](const auto& a, const auto& b) { return a->inverseCompare(*b) < 0; });
 }
 
 GridViewUpdateInfo::UpdateItems ascending(GridViewUpdateInfo::UpdateItems items)
@@ -85,20 +86,20 @@ GridViewUpdateInfo::UpdateItems* GridViewUpdateInfo::updateItemArrayForAction(lo
     }
 }
 
-void GridViewUpdateInfo::updateItemsAtIndicesUpdateActionWithAnimation(const NSIndexSet& indices, long action,
-                                                                       GridViewItemAnimation animation)
+void GridViewUpdateInfo::updateItemsAtIndicesUpdateActionWithAnimation(
+    const NSIndexSet& indices, long action, GridViewItemAnimation animation)
 {
     auto* list = updateItemArrayForAction(action);
     if (!list)
         return;
     indices.enumerateIndexesUsingBlock([&](NSUInteger index, bool&) {
-        list->push_back(std::make_shared<GridViewUpdateItem>(index, static_cast<GridViewUpdateAction>(action),
-                                                             animation));
+        list->push_back(
+            std::make_shared<GridViewUpdateItem>(index, static_cast<GridViewUpdateAction>(action), animation));
     });
 }
 
-void GridViewUpdateInfo::moveItemAtIndexToIndexWithAnimation(NSUInteger index, NSUInteger newIndex,
-                                                             GridViewItemAnimation animation)
+void GridViewUpdateInfo::moveItemAtIndexToIndexWithAnimation(
+    NSUInteger index, NSUInteger newIndex, GridViewItemAnimation animation)
 {
     auto item = std::make_shared<GridViewUpdateItem>(index, GridViewUpdateActionMove, animation);
     item->setNewIndex(newIndex);
@@ -133,7 +134,8 @@ void GridViewUpdateInfo::cleanupUpdateItems()
         m_oldMovedIndices.addIndex(item->index());
         m_newMovedIndices.addIndex(item->newIndex());
     }
-    auto deletedBelow = [this](NSUInteger index) { return m_deletedIndices.countOfIndexesInRange(NSMakeRange(0, index)); };
+    auto deletedBelow
+        = [this](NSUInteger index) { return m_deletedIndices.countOfIndexesInRange(NSMakeRange(0, index)); };
     for (auto& item : m_insertItems) {
         m_insertedIndices.addIndex(item->index());
         if (NSUInteger n = deletedBelow(item->index()))
@@ -237,8 +239,8 @@ std::shared_ptr<UIImageView> GridViewUpdateInfo::imageViewForView(UIView& view)
     return imageView;
 }
 
-std::shared_ptr<UIView> GridViewUpdateInfo::animateDeletionForCellWithAnimation(const std::shared_ptr<UIView>& cell,
-                                                                                GridViewItemAnimation animation)
+std::shared_ptr<UIView> GridViewUpdateInfo::animateDeletionForCellWithAnimation(
+    const std::shared_ptr<UIView>& cell, GridViewItemAnimation animation)
 {
     if (animation == GridViewItemAnimationNone) {
         cell->removeFromSuperview();
@@ -259,8 +261,8 @@ std::shared_ptr<UIView> GridViewUpdateInfo::animateDeletionForCellWithAnimation(
     return snapshot;
 }
 
-void GridViewUpdateInfo::animateInsertionForCellWithAnimation(const std::shared_ptr<GridViewCell>& cell,
-                                                              GridViewItemAnimation animation)
+void GridViewUpdateInfo::animateInsertionForCellWithAnimation(
+    const std::shared_ptr<GridViewCell>& cell, GridViewItemAnimation animation)
 {
     UIView::performWithoutAnimation([&] {
         if (cell->superview().get() != m_gridView)

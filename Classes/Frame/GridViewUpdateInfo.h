@@ -33,8 +33,8 @@ public:
     // The grid view owns its batches, so the back-link never outlives it.
     GridViewUpdateInfo(const std::shared_ptr<GridViewData>& oldGridData, GridView* gridView);
 
-    void updateItemsAtIndicesUpdateActionWithAnimation(const NSIndexSet& indices, long action,
-                                                       GridViewItemAnimation animation);
+    void updateItemsAtIndicesUpdateActionWithAnimation(
+        const NSIndexSet& indices, long action, GridViewItemAnimation animation);
     void moveItemAtIndexToIndexWithAnimation(NSUInteger index, NSUInteger newIndex, GridViewItemAnimation animation);
     UpdateItems* updateItemArrayForAction(long action);
 
@@ -62,14 +62,13 @@ public:
     // Runs inside the batch's view animation: what it sets on views animates.
     AnimatorItems animateCellUpdatesUsingVisibleContentRect(CGRect visibleRect);
     // A picture standing in for the deleted cell (null for no animation).
-    std::shared_ptr<UIView> animateDeletionForCellWithAnimation(const std::shared_ptr<UIView>& cell,
-                                                                GridViewItemAnimation animation);
-    void animateInsertionForCellWithAnimation(const std::shared_ptr<GridViewCell>& cell,
-                                              GridViewItemAnimation animation);
+    std::shared_ptr<UIView> animateDeletionForCellWithAnimation(
+        const std::shared_ptr<UIView>& cell, GridViewItemAnimation animation);
+    void animateInsertionForCellWithAnimation(
+        const std::shared_ptr<GridViewCell>& cell, GridViewItemAnimation animation);
     // The picture of the old view that fades out (null for no animation).
     std::shared_ptr<UIView> animateReloadForCellOriginalCellWithAnimation(const std::shared_ptr<GridViewCell>& cell,
-                                                                          const std::shared_ptr<UIView>& original,
-                                                                          GridViewItemAnimation animation);
+        const std::shared_ptr<UIView>& original, GridViewItemAnimation animation);
     static std::shared_ptr<UIImageView> imageViewForView(UIView& view);
 
 private:

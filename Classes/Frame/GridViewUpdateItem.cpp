@@ -57,6 +57,5 @@ const char* GridViewUpdateItem::nameOfAnimation(long animation)
 std::string GridViewUpdateItem::description() const
 {
     return stringWithFormat("<GridViewUpdateItem: %p> index: %lu, action: %s, animation: %s, offset: %ld",
-                            static_cast<const void*>(this), index(), nameOfAction(m_action),
-                            nameOfAnimation(m_animation), m_offset);
+        static_cast<const void*>(this), index(), nameOfAction(m_action), nameOfAnimation(m_animation), m_offset);
 }

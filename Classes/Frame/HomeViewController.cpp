@@ -17,10 +17,7 @@
 
 namespace {
 
-std::string languageText(const char* key)
-{
-    return Language::stringWithName(key).value_or(key);
-}
+std::string languageText(const char* key) { return Language::stringWithName(key).value_or(key); }
 
 // Whether the link names its scheme ("http://", "https://", ...): only a
 // link without one gets "http://" put before it.
@@ -72,8 +69,8 @@ void HomeViewController::viewAfterFirstDidLoad()
     auto session = LoginMode::sharedInstance();
     if (session->needUpdate() && session->loginType() == LoginMode::kLoginTypeOnline) {
         SyncModel::sharedInstance()->setNeedUpdate(true);
-        showAlertViewWithMessageWithButtons(kUpdateAlertTag, languageText("HAVEUPDATE"), languageText("UPDATE_NOTNOW"),
-                                            languageText("UPDATE_YES"));
+        showAlertViewWithMessageWithButtons(
+            kUpdateAlertTag, languageText("HAVEUPDATE"), languageText("UPDATE_NOTNOW"), languageText("UPDATE_YES"));
     }
 }
 
@@ -128,12 +125,11 @@ void HomeViewController::linkLabelToucheTouchesWtihTag(LinkLabel& label, long ta
     UIApplication::sharedApplication()->openURL(link);
 }
 
-void HomeViewController::showAlertViewWithMessageWithButtons(long tag, const std::string& message, const std::string& cancel,
-                                                             const std::string& other)
+void HomeViewController::showAlertViewWithMessageWithButtons(
+    long tag, const std::string& message, const std::string& cancel, const std::string& other)
 {
     auto alert = std::make_shared<UIAlertView>(languageText("NOTIFICATION"), message,
-                                               std::static_pointer_cast<HomeViewController>(shared_from_this()), cancel,
-                                               std::vector<std::string> { other });
+        std::static_pointer_cast<HomeViewController>(shared_from_this()), cancel, std::vector<std::string> { other });
     alert->setTag(tag);
     alert->show();
 }
@@ -157,8 +153,8 @@ void HomeViewController::alertViewClickedButtonAtIndex(UIAlertView& alert, long 
     if (alert.tag() == kUpdateAlertTag) {
         if (buttonIndex == 1) {
             if (LoginMode::sharedInstance()->isNotWifi())
-                showAlertViewWithMessageWithButtons(kMobileNetworkAlertTag, languageText("WIFIALERT"), languageText("OK"),
-                                                    languageText("CANCEL"));
+                showAlertViewWithMessageWithButtons(
+                    kMobileNetworkAlertTag, languageText("WIFIALERT"), languageText("OK"), languageText("CANCEL"));
             else
                 startUpdate();
         } else if (buttonIndex == 0) {
@@ -194,8 +190,8 @@ void HomeViewController::showHelpLogout()
     m_helpPopController = std::make_shared<UIPopoverController>(pop);
     m_helpPopController->setDelegate(std::static_pointer_cast<HomeViewController>(shared_from_this()));
     m_helpPopController->setPopoverContentSize(CGSizeMake(300, 40));
-    m_helpPopController->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(CGRectMake(15, 685, 222, 51), view(),
-                                                                                     UIPopoverArrowDirectionAny, true);
+    m_helpPopController->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
+        CGRectMake(15, 685, 222, 51), view(), UIPopoverArrowDirectionAny, true);
     markAppHasShownHelpLogout();
 }
 

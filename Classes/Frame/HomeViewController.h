@@ -31,8 +31,8 @@ public:
 
     void loadWebsiteAddress(const std::optional<std::string>& text);
     void linkLabelToucheTouchesWtihTag(LinkLabel& label, long tag) override;
-    void showAlertViewWithMessageWithButtons(long tag, const std::string& message, const std::string& cancel,
-                                             const std::string& other);
+    void showAlertViewWithMessageWithButtons(
+        long tag, const std::string& message, const std::string& cancel, const std::string& other);
     void alertViewClickedButtonAtIndex(UIAlertView& alert, long buttonIndex) override;
     void showHelpLogout();
     bool hasShownHelpLogout() const;

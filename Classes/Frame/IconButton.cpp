@@ -21,8 +21,12 @@ void IconButton::setIconType(int type)
         const char* image;
     };
     static const Kind kinds[] = {
-        { "ADDTOORDER", "icon_addToOrder.png" }, { "SAVEORDER", "icon_addToOrder.png" }, { "PLAY", "icon_play.png" },
-        { "VIEWFILE", "icon_file.png" },         { "VIEWFILE", "icon_ppt.png" },         { "VIEWFILE", "icon_ppt.png" },
+        { "ADDTOORDER", "icon_addToOrder.png" },
+        { "SAVEORDER", "icon_addToOrder.png" },
+        { "PLAY", "icon_play.png" },
+        { "VIEWFILE", "icon_file.png" },
+        { "VIEWFILE", "icon_ppt.png" },
+        { "VIEWFILE", "icon_ppt.png" },
     };
     m_iconType = type;
     m_iconImageView->setHidden(false);

@@ -4,8 +4,8 @@
 #include "Platform/Foundation/NSThread.h"
 #include "Platform/UIKit/UIImageView.h"
 
-ImageLoadOperation::ImageLoadOperation(std::shared_ptr<UIImage> image, std::shared_ptr<UIImageView> targetImageView,
-                                       bool animation)
+ImageLoadOperation::ImageLoadOperation(
+    std::shared_ptr<UIImage> image, std::shared_ptr<UIImageView> targetImageView, bool animation)
     : m_image(std::move(image))
     , m_targetImageView(std::move(targetImageView))
     , m_loadWithAnimation(animation)
@@ -20,7 +20,8 @@ void ImageLoadOperation::main()
         return;
     PublicFunction::ImageViewFitImgImg(view, m_image);
     if (m_loadWithAnimation)
-        UIView::animateWithDurationDelayOptionsAnimationsCompletion(kFadeDuration, 0, 0, [view] { view->setAlpha(1.0); }, nullptr);
+        UIView::animateWithDurationDelayOptionsAnimationsCompletion(
+            kFadeDuration, 0, 0, [view] { view->setAlpha(1.0); }, nullptr);
     else
         view->setAlpha(1.0);
     NSThread::sleepForTimeInterval(0.00001);

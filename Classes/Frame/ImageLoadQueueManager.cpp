@@ -20,7 +20,8 @@ std::shared_ptr<ImageLoadQueueManager> ImageLoadQueueManager::sharedInstance()
     return instance;
 }
 
-void ImageLoadQueueManager::loadImageWithOperationUnique(const std::shared_ptr<ImageLoadOperation>& operation, bool unique)
+void ImageLoadQueueManager::loadImageWithOperationUnique(
+    const std::shared_ptr<ImageLoadOperation>& operation, bool unique)
 {
     if (!m_queue || !operation)
         return;

@@ -6,7 +6,8 @@ namespace InputValidatorSupport {
 
 bool matchesPattern(std::string_view text, std::string_view pattern)
 {
-    auto regex = NSRegularExpression::regularExpressionWithPatternOptionsError(pattern, NSRegularExpressionAnchorsMatchLines, nullptr);
+    auto regex = NSRegularExpression::regularExpressionWithPatternOptionsError(
+        pattern, NSRegularExpressionAnchorsMatchLines, nullptr);
     if (!regex)
         return false;
     return regex->numberOfMatchesInStringOptionsRange(text, NSMatchingAnchored, NSMakeRange(0, text.size())) > 0;

@@ -62,12 +62,6 @@ std::optional<std::string> Language::stringWithName(const std::string& key)
     return std::nullopt;
 }
 
-std::string Language::stringOrKey(const std::string& key)
-{
-    return stringWithName(key).value_or(key);
-}
+std::string Language::stringOrKey(const std::string& key) { return stringWithName(key).value_or(key); }
 
-void Language::resetLanguageCache()
-{
-    cache() = Cache();
-}
+void Language::resetLanguageCache() { cache() = Cache(); }

@@ -55,19 +55,16 @@ void LanguageManager::resetSharedInstance()
     }
 }
 
-LanguageManager::~LanguageManager()
-{
-    NSNotificationCenter::defaultCenter().removeObserver(this);
-}
+LanguageManager::~LanguageManager() { NSNotificationCenter::defaultCenter().removeObserver(this); }
 
 void LanguageManager::observeDefaults()
 {
     std::weak_ptr<LanguageManager> weak = weak_from_this();
-    NSNotificationCenter::defaultCenter().addObserver(this, NSUserDefaultsDidChangeNotification,
-                                                      [weak](const NSNotification&) {
-                                                          if (auto self = weak.lock())
-                                                              self->defaultsDidChanged();
-                                                      });
+    NSNotificationCenter::defaultCenter().addObserver(
+        this, NSUserDefaultsDidChangeNotification, [weak](const NSNotification&) {
+            if (auto self = weak.lock())
+                self->defaultsDidChanged();
+        });
 }
 
 void LanguageManager::setCurrentLanguage(long code)
@@ -112,7 +109,7 @@ void LanguageManager::addListener(const void* identity, std::weak_ptr<LanguageMa
 {
     UIKIT_CHECK_MAIN_THREAD();
     auto found = std::find_if(m_languageNotifications.begin(), m_languageNotifications.end(),
-                              [identity](const Listener& l) { return l.identity == identity; });
+        [identity](const Listener& l) { return l.identity == identity; });
     if (found != m_languageNotifications.end()) {
         // The same address may now hold a new object: keep the live one.
         if (found->listener.expired())

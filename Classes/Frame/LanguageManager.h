@@ -38,8 +38,7 @@ public:
 
     // Adds `object` once; a null object is ignored. An object that is not a
     // LanguageManagerDelegate is kept in the list but never told.
-    template <class T>
-    void registerLanugageNotification(const std::shared_ptr<T>& object)
+    template <class T> void registerLanugageNotification(const std::shared_ptr<T>& object)
     {
         if (!object)
             return;
@@ -51,8 +50,7 @@ public:
         addListener(identityOf(object.get()), std::move(listener));
     }
     // Removes `object`; null is ignored. Safe from the object's destructor.
-    template <class T>
-    void unRegisterLanugageNotification(const T* object)
+    template <class T> void unRegisterLanugageNotification(const T* object)
     {
         if (object)
             removeListener(identityOf(object));
@@ -68,8 +66,7 @@ private:
     LanguageManager() = default;
     void observeDefaults();
 
-    template <class T>
-    static const void* identityOf(const T* object)
+    template <class T> static const void* identityOf(const T* object)
     {
         // The most-derived object, so a listener registered through one base
         // and removed through another is the same entry.

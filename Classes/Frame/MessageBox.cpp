@@ -58,13 +58,10 @@ void MessageBox::resetSharedInstance()
         old->dismissAllMsgBox();
 }
 
-MessageBox::~MessageBox()
-{
-    PerformRequests::cancelPreviousPerformRequests(this);
-}
+MessageBox::~MessageBox() { PerformRequests::cancelPreviousPerformRequests(this); }
 
-int MessageBox::showMessageBoxWithTitleMessageDelegateCancelButtonTitleMsgBoxType(
-    const std::string& title, const std::string& message, std::weak_ptr<MessageBoxDelegate> delegate,
+int MessageBox::showMessageBoxWithTitleMessageDelegateCancelButtonTitleMsgBoxType(const std::string& title,
+    const std::string& message, std::weak_ptr<MessageBoxDelegate> delegate,
     std::optional<std::string> cancelButtonTitle, int msgBoxType)
 {
     int tag;
@@ -80,16 +77,18 @@ int MessageBox::showMessageBoxWithTitleMessageDelegateCancelButtonTitleMsgBoxTyp
     } else {
         // The alert is the main thread's to make; the caller has its tag already.
         std::weak_ptr<MessageBox> weak = weak_from_this();
-        NSThread::performOnMainThread([weak, tag, msgBoxType, title, message, delegate, cancelButtonTitle] {
-            if (auto self = weak.lock())
-                self->makeAndShow(tag, msgBoxType, title, message, delegate, cancelButtonTitle);
-        }, false);
+        NSThread::performOnMainThread(
+            [weak, tag, msgBoxType, title, message, delegate, cancelButtonTitle] {
+                if (auto self = weak.lock())
+                    self->makeAndShow(tag, msgBoxType, title, message, delegate, cancelButtonTitle);
+            },
+            false);
     }
     return tag;
 }
 
 void MessageBox::makeAndShow(int tag, int type, const std::string& title, const std::string& message,
-                             std::weak_ptr<MessageBoxDelegate> delegate, std::optional<std::string> cancelButtonTitle)
+    std::weak_ptr<MessageBoxDelegate> delegate, std::optional<std::string> cancelButtonTitle)
 {
     UIKIT_CHECK_MAIN_THREAD();
     std::weak_ptr<UIAlertViewDelegate> self = std::static_pointer_cast<UIAlertViewDelegate>(shared_from_this());
@@ -120,10 +119,12 @@ void MessageBox::makeAndShow(int tag, int type, const std::string& title, const 
     }
     // Shown on the next turn, as a perform on the main thread that does not wait.
     std::weak_ptr<childMsgBox> weakBox = box;
-    NSThread::performOnMainThread([weakBox] {
-        if (auto b = weakBox.lock())
-            b->show();
-    }, false);
+    NSThread::performOnMainThread(
+        [weakBox] {
+            if (auto b = weakBox.lock())
+                b->show();
+        },
+        false);
 }
 
 void MessageBox::BeginBlockWait(const std::string& text, double timeout)
@@ -158,10 +159,13 @@ void MessageBox::dimissMsgBoxAfterDelay(int tag, double delay)
 {
     const double seconds = delay > 0 ? std::trunc(delay) : 0;
     std::weak_ptr<MessageBox> weak = weak_from_this();
-    PerformRequests::performAfterDelay(this, "dimissMsgBoxWithStrtag:" + std::to_string(tag), [weak, tag] {
-        if (auto self = weak.lock())
-            self->dimissMsgBoxWithStrtag(tag);
-    }, seconds);
+    PerformRequests::performAfterDelay(
+        this, "dimissMsgBoxWithStrtag:" + std::to_string(tag),
+        [weak, tag] {
+            if (auto self = weak.lock())
+                self->dimissMsgBoxWithStrtag(tag);
+        },
+        seconds);
 }
 
 void MessageBox::dimissMsgBoxWithStrtag(int tag)

@@ -34,8 +34,8 @@ public:
     static void resetSharedInstance();
 
     // The new box's tag; a type other than 0, 1 and 2 uses a tag and makes no box.
-    int showMessageBoxWithTitleMessageDelegateCancelButtonTitleMsgBoxType(
-        const std::string& title, const std::string& message, std::weak_ptr<MessageBoxDelegate> delegate,
+    int showMessageBoxWithTitleMessageDelegateCancelButtonTitleMsgBoxType(const std::string& title,
+        const std::string& message, std::weak_ptr<MessageBoxDelegate> delegate,
         std::optional<std::string> cancelButtonTitle, int msgBoxType);
 
     void BeginBlockWait(const std::string& text, double timeout);
@@ -63,7 +63,7 @@ public:
 private:
     MessageBox() = default;
     void makeAndShow(int tag, int type, const std::string& title, const std::string& message,
-                     std::weak_ptr<MessageBoxDelegate> delegate, std::optional<std::string> cancelButtonTitle);
+        std::weak_ptr<MessageBoxDelegate> delegate, std::optional<std::string> cancelButtonTitle);
     std::shared_ptr<MessageBoxDelegate> delegateOf(const UIAlertView& alert);
 
     std::mutex m_lock;

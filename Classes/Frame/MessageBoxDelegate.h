@@ -6,10 +6,10 @@
 class MessageBoxDelegate {
 public:
     virtual ~MessageBoxDelegate() = default;
-    virtual void msgBoxClickedButtonAtIndex(int tag, int buttonIndex) {}
-    virtual void msgBoxCancel(int tag) {}
-    virtual void willPresentMsgBox(int tag) {}
-    virtual void didPresentMsgBox(int tag) {}
-    virtual void msgBoxWillDismissWithButtonIndex(int tag, int buttonIndex) {}
-    virtual void msgBoxDidDismissWithButtonIndex(int tag, int buttonIndex) {}
+    virtual void msgBoxClickedButtonAtIndex(int tag, int buttonIndex) { }
+    virtual void msgBoxCancel(int tag) { }
+    virtual void willPresentMsgBox(int tag) { }
+    virtual void didPresentMsgBox(int tag) { }
+    virtual void msgBoxWillDismissWithButtonIndex(int tag, int buttonIndex) { }
+    virtual void msgBoxDidDismissWithButtonIndex(int tag, int buttonIndex) { }
 };

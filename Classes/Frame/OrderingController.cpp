@@ -24,8 +24,8 @@ std::shared_ptr<OrderingController> OrderingController::initWithOrderButtonFrame
     self->m_containingView = std::move(containingView);
 
     self->m_orderingPopoverController = std::make_shared<UIPopoverController>(list);
-    self->m_orderingPopoverController->setPopoverContentSize(
-        CGSizeMake(frame.size.width + 15, list->tableView()->rowHeight() * static_cast<CGFloat>(orderingsNames.size())));
+    self->m_orderingPopoverController->setPopoverContentSize(CGSizeMake(
+        frame.size.width + 15, list->tableView()->rowHeight() * static_cast<CGFloat>(orderingsNames.size())));
 
     auto button = std::make_shared<UIButton>(frame);
     PublicFunction::initializeToButtonHeight34(button);

@@ -24,8 +24,8 @@ class OrderingController : public OrderingTableViewControllerDelegate,
                            public std::enable_shared_from_this<OrderingController> {
 public:
     // Made through create, which wires the list and the button to the made object.
-    static std::shared_ptr<OrderingController> initWithOrderButtonFrameOrderingsNamesDelegateInView(
-        CGRect frame, std::vector<std::string> orderingsNames, std::weak_ptr<OrderingControllerDelegate> delegate,
+    static std::shared_ptr<OrderingController> initWithOrderButtonFrameOrderingsNamesDelegateInView(CGRect frame,
+        std::vector<std::string> orderingsNames, std::weak_ptr<OrderingControllerDelegate> delegate,
         std::weak_ptr<UIView> containingView);
 
     void setTableCurrentOrderingIndex(unsigned index);
@@ -36,8 +36,14 @@ public:
     void orderingDidSelected(unsigned index) override;
 
     const std::shared_ptr<UIButton>& orderingButton() const { return m_orderingButton; }
-    const std::shared_ptr<OrderingTableViewController>& orderingTableViewController() const { return m_orderingTableViewController; }
-    const std::shared_ptr<UIPopoverController>& orderingPopoverController() const { return m_orderingPopoverController; }
+    const std::shared_ptr<OrderingTableViewController>& orderingTableViewController() const
+    {
+        return m_orderingTableViewController;
+    }
+    const std::shared_ptr<UIPopoverController>& orderingPopoverController() const
+    {
+        return m_orderingPopoverController;
+    }
     std::shared_ptr<OrderingControllerDelegate> delegate() const { return m_delegate.lock(); }
     void setDelegate(std::weak_ptr<OrderingControllerDelegate> d) { m_delegate = std::move(d); }
 

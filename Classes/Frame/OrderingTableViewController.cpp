@@ -10,19 +10,21 @@
 void OrderingTableViewController::markCell(UITableViewCell& cell, bool current)
 {
     cell.setAccessoryType(current ? UITableViewCellAccessoryCheckmark : UITableViewCellAccessoryNone);
-    cell.textLabel()->setTextColor(current ? UIColor::colorWithRedGreenBlueAlpha(33 / 255.0f, 61 / 255.0f, 113 / 255.0f, 1)
-                                           : UIColor::blackColor());
+    cell.textLabel()->setTextColor(current
+            ? UIColor::colorWithRedGreenBlueAlpha(33 / 255.0f, 61 / 255.0f, 113 / 255.0f, 1)
+            : UIColor::blackColor());
 }
 
-std::shared_ptr<UITableViewCell> OrderingTableViewController::tableViewCellForRowAtIndexPath(UITableView& table,
-                                                                                             const NSIndexPath& path)
+std::shared_ptr<UITableViewCell> OrderingTableViewController::tableViewCellForRowAtIndexPath(
+    UITableView& table, const NSIndexPath& path)
 {
     auto cell = table.dequeueReusableCellWithIdentifier("OrderingTableViewCell");
     if (!cell)
         cell = std::make_shared<UITableViewCell>(UITableViewCellStyleDefault, std::string("OrderingTableViewCell"));
     cell->textLabel()->setFont(UIFont::boldSystemFontOfSize(15));
     const auto row = static_cast<size_t>(path.row());
-    cell->textLabel()->setText(row < m_orderingsArray.size() ? Language::stringOrKey(m_orderingsArray[row]) : std::string());
+    cell->textLabel()->setText(
+        row < m_orderingsArray.size() ? Language::stringOrKey(m_orderingsArray[row]) : std::string());
     markCell(*cell, row == m_currentOrderingIndex);
     return cell;
 }
@@ -32,7 +34,7 @@ void OrderingTableViewController::tableViewDidSelectRowAtIndexPath(UITableView& 
     table.deselectRowAtIndexPathAnimated(path, false);
     if (path.row() < 0 || static_cast<size_t>(path.row()) >= m_orderingsArray.size()) {
         NSLog("Error: indexPath.row = %d, self.orderingsArray.count = %d", static_cast<int>(path.row()),
-              static_cast<int>(m_orderingsArray.size()));
+            static_cast<int>(m_orderingsArray.size()));
         return;
     }
     const auto row = static_cast<unsigned>(path.row());

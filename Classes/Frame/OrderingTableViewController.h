@@ -12,7 +12,10 @@
 
 class OrderingTableViewController : public UITableViewController {
 public:
-    explicit OrderingTableViewController(UITableViewStyle style = UITableViewStylePlain) : UITableViewController(style) {}
+    explicit OrderingTableViewController(UITableViewStyle style = UITableViewStylePlain)
+        : UITableViewController(style)
+    {
+    }
 
     const std::vector<std::string>& orderingsArray() const { return m_orderingsArray; }
     void setOrderingsArray(std::vector<std::string> keys) { m_orderingsArray = std::move(keys); }
@@ -21,8 +24,12 @@ public:
     std::shared_ptr<OrderingTableViewControllerDelegate> delegate() const { return m_delegate.lock(); }
     void setDelegate(std::weak_ptr<OrderingTableViewControllerDelegate> d) { m_delegate = std::move(d); }
 
-    long tableViewNumberOfRowsInSection(UITableView&, long) override { return static_cast<long>(m_orderingsArray.size()); }
-    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
+    long tableViewNumberOfRowsInSection(UITableView&, long) override
+    {
+        return static_cast<long>(m_orderingsArray.size());
+    }
+    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(
+        UITableView& table, const NSIndexPath& path) override;
     void tableViewDidSelectRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
 
 private:

@@ -11,27 +11,133 @@ namespace {
 // Lead byte 0xA2 from trail 0xA1: the number each numbered symbol shows.
 const char* const numberedSymbols[94] = {
     // small roman numerals
-    "1", "2", "3", "4", "5", "6", "7", "8", "9", "10",
-    "", "", "", "", "", "",
+    "1",
+    "2",
+    "3",
+    "4",
+    "5",
+    "6",
+    "7",
+    "8",
+    "9",
+    "10",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
     // numbers with a full stop
-    "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14", "15", "16", "17", "18", "19", "20",
+    "1",
+    "2",
+    "3",
+    "4",
+    "5",
+    "6",
+    "7",
+    "8",
+    "9",
+    "10",
+    "11",
+    "12",
+    "13",
+    "14",
+    "15",
+    "16",
+    "17",
+    "18",
+    "19",
+    "20",
     // numbers in parentheses
-    "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14", "15", "16", "17", "18", "19", "20",
+    "1",
+    "2",
+    "3",
+    "4",
+    "5",
+    "6",
+    "7",
+    "8",
+    "9",
+    "10",
+    "11",
+    "12",
+    "13",
+    "14",
+    "15",
+    "16",
+    "17",
+    "18",
+    "19",
+    "20",
     // circled numbers
-    "1", "2", "3", "4", "5", "6", "7", "8", "9", "10",
-    "", "",
+    "1",
+    "2",
+    "3",
+    "4",
+    "5",
+    "6",
+    "7",
+    "8",
+    "9",
+    "10",
+    "",
+    "",
     // parenthesised ideographic numbers
-    "1", "2", "3", "4", "5", "6", "7", "8", "9", "10",
-    "", "",
+    "1",
+    "2",
+    "3",
+    "4",
+    "5",
+    "6",
+    "7",
+    "8",
+    "9",
+    "10",
+    "",
+    "",
     // roman numerals
-    "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12",
-    "", "",
+    "1",
+    "2",
+    "3",
+    "4",
+    "5",
+    "6",
+    "7",
+    "8",
+    "9",
+    "10",
+    "11",
+    "12",
+    "",
+    "",
 };
 
 // Lead byte 0xA6: the Greek letters in alphabetical order, capital and small alike.
 const char* const greekLetters[24] = {
-    "a", "b", "g", "d", "e", "z", "e", "th", "i", "k", "l", "m",
-    "n", "x", "o", "p", "r", "s", "t", "u", "ph", "kh", "ps", "o",
+    "a",
+    "b",
+    "g",
+    "d",
+    "e",
+    "z",
+    "e",
+    "th",
+    "i",
+    "k",
+    "l",
+    "m",
+    "n",
+    "x",
+    "o",
+    "p",
+    "r",
+    "s",
+    "t",
+    "u",
+    "ph",
+    "kh",
+    "ps",
+    "o",
 };
 
 // Every 7-bit character as a text of its own.
@@ -64,8 +170,8 @@ const char* spellingOf(unsigned char lead, unsigned char trail)
     if (lead == 0xA3) {
         // Full-width ASCII: digits, letters and the six brackets.
         unsigned char c = trail - 0x80;
-        bool alnum = (trail >= 0xB0 && trail <= 0xB9) || (trail >= 0xC1 && trail <= 0xDA)
-            || (trail >= 0xE1 && trail <= 0xFA);
+        bool alnum
+            = (trail >= 0xB0 && trail <= 0xB9) || (trail >= 0xC1 && trail <= 0xDA) || (trail >= 0xE1 && trail <= 0xFA);
         bool bracket = trail >= 0x80 && c != 0 && std::strchr("()[]{}", c) != nullptr;
         return alnum || bracket ? asciiSpellings.text[c] : nullptr;
     }
@@ -108,7 +214,7 @@ std::string GBKStringToPinyin(std::string_view input, const char* separator)
             // NUL ends it) is a character without a spelling: it is never
             // read past.
             bool hasTrail = i + 1 < input.size() && input[i + 1] != '\0';
-            unsigned char pair[2] = {c, hasTrail ? static_cast<unsigned char>(input[i + 1]) : (unsigned char)0};
+            unsigned char pair[2] = { c, hasTrail ? static_cast<unsigned char>(input[i + 1]) : (unsigned char)0 };
             char buffer[16] = {};
             int length = GBKCharToPinyin(buffer, pair);
             out.append(buffer, size_t(length));

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 constexpr int GBKPinyinSyllableSize = 7;  // at most 6 letters and the NUL
-constexpr int GBKPinyinLeadCount = 126;   // lead bytes 0x81 .. 0xFE
+constexpr int GBKPinyinLeadCount = 126;  // lead bytes 0x81 .. 0xFE
 constexpr int GBKPinyinTrailCount = 191;  // trail bytes 0x40 .. 0xFE
 
 extern const int GBKPinyinSyllableCount;

@@ -59,10 +59,7 @@ bool PopBaseController::shouldAutorotateToInterfaceOrientation(UIInterfaceOrient
     return o == UIInterfaceOrientationLandscapeLeft || o == UIInterfaceOrientationLandscapeRight;
 }
 
-unsigned PopBaseController::supportedInterfaceOrientations() const
-{
-    return UIInterfaceOrientationMaskLandscape;
-}
+unsigned PopBaseController::supportedInterfaceOrientations() const { return UIInterfaceOrientationMaskLandscape; }
 
 void PopBaseController::close()
 {

@@ -70,10 +70,7 @@ const FileTypeRow* fileTypeRow(int code)
 // The service's own host; the settings screen can point the device elsewhere.
 constexpr const char* kDefaultServerHost = "service.corvelle.net";
 
-std::string documentsPath()
-{
-    return NSString::stringByAppendingPathComponent(NSHomeDirectory(), "Documents");
-}
+std::string documentsPath() { return NSString::stringByAppendingPathComponent(NSHomeDirectory(), "Documents"); }
 
 std::string groupedDigits(std::string digits)
 {
@@ -90,7 +87,7 @@ std::string groupedDigits(std::string digits)
 
 std::string systemVersionText()
 {
-    struct utsname info {};
+    struct utsname info { };
     if (uname(&info) != 0)
         return "0";
     return info.release;
@@ -193,10 +190,7 @@ void PublicFunction::createDirectoryifNeed(std::string_view name)
         fm.createDirectoryAtPathWithIntermediateDirectories(path, true);
 }
 
-const char* PublicFunction::defaultServerHost()
-{
-    return kDefaultServerHost;
-}
+const char* PublicFunction::defaultServerHost() { return kDefaultServerHost; }
 
 std::shared_ptr<ServerInfo> PublicFunction::GetServer()
 {
@@ -269,13 +263,15 @@ std::optional<std::string> PublicFunction::fileURLWithNameFiletype(const std::op
 std::string PublicFunction::editUserUrl()
 {
     auto session = LoginMode::sharedInstance();
-    return stringWithFormat("%@%@/index.php?option=com_news&view=check&username=%@@%@&from=app&lan=%@", "http://", GetServer()->imageUrlStr(),
-        session->acountID().value_or(std::string()), session->clientID().value_or(std::string()), currentLanguage() == 2 ? "zh" : "en");
+    return stringWithFormat("%@%@/index.php?option=com_news&view=check&username=%@@%@&from=app&lan=%@", "http://",
+        GetServer()->imageUrlStr(), session->acountID().value_or(std::string()),
+        session->clientID().value_or(std::string()), currentLanguage() == 2 ? "zh" : "en");
 }
 
 std::string PublicFunction::forgetPassWordUrl()
 {
-    const char* format = currentLanguage() == 2 ? "%@%@/index.php?option=com_cforgetpw&view=newsletter" : "%@%@/index.php?option=com_forgetpw&view=newsletter";
+    const char* format = currentLanguage() == 2 ? "%@%@/index.php?option=com_cforgetpw&view=newsletter"
+                                                : "%@%@/index.php?option=com_forgetpw&view=newsletter";
     return stringWithFormat(format, "http://", GetServer()->imageUrlStr());
 }
 
@@ -297,7 +293,8 @@ void PublicFunction::changeAllClientFolderToLower()
     for (const auto& item : *items) {
         const std::string lower = NSString::lowercaseString(item);
         if (lower != item && ClientFolder::isValidClientID(item))
-            fm.moveItemAtPathToPath(NSString::stringByAppendingPathComponent(documents, item), NSString::stringByAppendingPathComponent(documents, lower));
+            fm.moveItemAtPathToPath(NSString::stringByAppendingPathComponent(documents, item),
+                NSString::stringByAppendingPathComponent(documents, lower));
     }
 }
 
@@ -324,7 +321,8 @@ void PublicFunction::removeAllSkinImageFolders()
     if (!items)
         return;
     for (const auto& item : *items) {
-        const std::string skin = NSString::stringByAppendingPathComponent(NSString::stringByAppendingPathComponent(documents, item), "SkinImages");
+        const std::string skin = NSString::stringByAppendingPathComponent(
+            NSString::stringByAppendingPathComponent(documents, item), "SkinImages");
         if (fm.fileExistsAtPath(skin))
             fm.removeItemAtPath(skin);
     }
@@ -332,7 +330,7 @@ void PublicFunction::removeAllSkinImageFolders()
 
 std::string PublicFunction::hardwareModel()
 {
-    struct utsname info {};
+    struct utsname info { };
     if (uname(&info) != 0)
         return std::string();
     return info.machine;
@@ -367,7 +365,8 @@ std::string PublicFunction::applicationDocumentsPathURL()
 std::string PublicFunction::applicationLibraryPathURL()
 {
     auto paths = NSSearchPathForDirectoriesInDomains(NSLibraryDirectory, NSUserDomainMask, true);
-    std::string path = paths.empty() ? NSString::stringByAppendingPathComponent(NSHomeDirectory(), "Library") : paths.front();
+    std::string path
+        = paths.empty() ? NSString::stringByAppendingPathComponent(NSHomeDirectory(), "Library") : paths.front();
     NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(path, true);
     return path;
 }
@@ -439,10 +438,7 @@ std::string PublicFunction::currentTime()
     return NSDateFormatter("MM/dd/yyyy HH:mm:ss").stringFromDate(Clock::wallNow());
 }
 
-double PublicFunction::currentTimeInterval()
-{
-    return Clock::wallNow().secondsSince1970;
-}
+double PublicFunction::currentTimeInterval() { return Clock::wallNow().secondsSince1970; }
 
 long PublicFunction::currentLanguage()
 {
@@ -450,10 +446,7 @@ long PublicFunction::currentLanguage()
     return NSUserDefaults::standardUserDefaults()->integerForKey("language");
 }
 
-std::string PublicFunction::getFormateString()
-{
-    return currentLanguage() == 2 ? "yy/MM/dd" : "MM/dd/yy";
-}
+std::string PublicFunction::getFormateString() { return currentLanguage() == 2 ? "yy/MM/dd" : "MM/dd/yy"; }
 
 std::string PublicFunction::formatDate(const std::optional<std::string>& text)
 {
@@ -473,12 +466,10 @@ std::string PublicFunction::changeToServerFormatFromLocal(const std::optional<st
 
 // ---- Text ----
 
-std::string PublicFunction::encryptMD5(std::string_view text)
-{
-    return Hashing::md5HexUpper(text);
-}
+std::string PublicFunction::encryptMD5(std::string_view text) { return Hashing::md5HexUpper(text); }
 
-std::optional<std::string> PublicFunction::stringRemoveTagStrTag(const std::optional<std::string>& text, const std::optional<std::string>& tag)
+std::optional<std::string> PublicFunction::stringRemoveTagStrTag(
+    const std::optional<std::string>& text, const std::optional<std::string>& tag)
 {
     if (!text || !tag)
         return std::nullopt;
@@ -511,15 +502,9 @@ std::optional<std::string> PublicFunction::getPreferredLanguage()
 
 // ---- Device facts and diagnostics ----
 
-float PublicFunction::getDeviceVersion()
-{
-    return NSString::floatValue(systemVersionText());
-}
+float PublicFunction::getDeviceVersion() { return NSString::floatValue(systemVersionText()); }
 
-std::string PublicFunction::getSharedUDID()
-{
-    return SharedUDID::value();
-}
+std::string PublicFunction::getSharedUDID() { return SharedUDID::value(); }
 
 std::optional<std::string> PublicFunction::getMacAddress()
 {
@@ -542,7 +527,8 @@ void PublicFunction::showCurrentMemory()
     NSLog("Memory used: %fM", mebibytes);
 }
 
-void PublicFunction::LOGFunctionLineNumberFormat(std::string_view file, std::string_view function, int line, std::string_view message)
+void PublicFunction::LOGFunctionLineNumberFormat(
+    std::string_view file, std::string_view function, int line, std::string_view message)
 {
     static std::mutex lock;
     static FILE* logFile = nullptr;
@@ -551,13 +537,15 @@ void PublicFunction::LOGFunctionLineNumberFormat(std::string_view file, std::str
     if (!opened) {
         opened = true;
         const std::string name = NSDateFormatter("yyyyMMdd_HHmmss").stringFromDate(Clock::wallNow());
-        const std::string path = NSString::stringByAppendingPathComponent(documentsPath(), stringWithFormat("%@.txt", name));
+        const std::string path
+            = NSString::stringByAppendingPathComponent(documentsPath(), stringWithFormat("%@.txt", name));
         logFile = std::fopen(path.c_str(), "a");
     }
     if (!logFile)
         return;
     const std::string stamp = NSDateFormatter("yyyy-MM-dd HH:mm:ss.SSS").stringFromDate(Clock::wallNow());
-    const std::string entry = stringWithFormat("%s %s:%d %s \n%s\n\n", stamp, NSString::lastPathComponent(file), line, std::string(function), std::string(message));
+    const std::string entry = stringWithFormat("%s %s:%d %s \n%s\n\n", stamp, NSString::lastPathComponent(file), line,
+        std::string(function), std::string(message));
     std::fputs(entry.c_str(), logFile);
     std::fflush(logFile);
 }
@@ -566,7 +554,8 @@ void PublicFunction::LOGFunctionLineNumberFormat(std::string_view file, std::str
 
 namespace {
 
-void skinButton(const std::shared_ptr<UIButton>& button, const char* imageName, UIEdgeInsets caps, UIEdgeInsets titleInsets)
+void skinButton(
+    const std::shared_ptr<UIButton>& button, const char* imageName, UIEdgeInsets caps, UIEdgeInsets titleInsets)
 {
     if (!button)
         return;
@@ -576,7 +565,8 @@ void skinButton(const std::shared_ptr<UIButton>& button, const char* imageName, 
     button->setBackgroundColor(UIColor::clearColor());
     button->titleEdgeInsets = titleInsets;
     button->setBackgroundImageForState(
-        PublicFunction::resizeImageWithCapInsets(SkinManager::skinFromImageName(std::string(imageName)), caps), UIControlStateNormal);
+        PublicFunction::resizeImageWithCapInsets(SkinManager::skinFromImageName(std::string(imageName)), caps),
+        UIControlStateNormal);
 }
 
 // The image redrawn at its size times the factor.
@@ -584,7 +574,8 @@ std::shared_ptr<UIImage> redrawn(const std::shared_ptr<UIImage>& image, CGFloat 
 {
     const CGSize size = image->size();
     // Rounded up, less the float noise of the factor (60.000002 is 60).
-    const auto side = [factor](CGFloat length) { return static_cast<CGFloat>(std::ceil(double(length) * double(factor) - 1e-3)); };
+    const auto side
+        = [factor](CGFloat length) { return static_cast<CGFloat>(std::ceil(double(length) * double(factor) - 1e-3)); };
     const CGSize target = CGSizeMake(side(size.width), side(size.height));
     if (target.width < 1 || target.height < 1)
         return image;
@@ -617,19 +608,18 @@ void PublicFunction::initializeToForwardButtonHeight34(const std::shared_ptr<UIB
     skinButton(button, "Button-forward_H34.png", UIEdgeInsetsMake(0, 5, 0, 16), UIEdgeInsetsMake(0, 0, 0, 10));
 }
 
-std::shared_ptr<UIImage> PublicFunction::resizeImageWithCapInsets(const std::shared_ptr<UIImage>& image, UIEdgeInsets insets)
+std::shared_ptr<UIImage> PublicFunction::resizeImageWithCapInsets(
+    const std::shared_ptr<UIImage>& image, UIEdgeInsets insets)
 {
     if (!image)
         return nullptr;
     if (getDeviceVersion() >= 5.0f)
         return image->resizableImageWithCapInsets(insets);
-    return image->stretchableImageWithLeftCapWidthTopCapHeight(static_cast<long>(insets.left), static_cast<long>(insets.top));
+    return image->stretchableImageWithLeftCapWidthTopCapHeight(
+        static_cast<long>(insets.left), static_cast<long>(insets.top));
 }
 
-bool PublicFunction::isRetinaDisplay()
-{
-    return UIGraphicsGetScreenScale() == 2.0;
-}
+bool PublicFunction::isRetinaDisplay() { return UIGraphicsGetScreenScale() == 2.0; }
 
 std::shared_ptr<UIImage> PublicFunction::scaleImageToFitSize(const std::shared_ptr<UIImage>& image, CGSize size)
 {
@@ -662,7 +652,8 @@ void PublicFunction::ImageViewSetImgImg(const std::shared_ptr<UIView>& view, con
     imageView->setCenter(CGPointMake(std::floor(box.width / 2), std::floor(box.height / 2)));
 }
 
-void PublicFunction::ImageViewFitImgImg(const std::shared_ptr<UIImageView>& imageView, const std::shared_ptr<UIImage>& image)
+void PublicFunction::ImageViewFitImgImg(
+    const std::shared_ptr<UIImageView>& imageView, const std::shared_ptr<UIImage>& image)
 {
     if (!imageView)
         return;
@@ -674,14 +665,14 @@ void PublicFunction::ImageViewFitImgImg(const std::shared_ptr<UIImageView>& imag
         imageView->setContentMode(mode);
 }
 
-void PublicFunction::createImgThumbWithImgNameThumbNameFiletype(const std::optional<std::string>& imageName,
-                                                               const std::optional<std::string>& thumbName, int fileType)
+void PublicFunction::createImgThumbWithImgNameThumbNameFiletype(
+    const std::optional<std::string>& imageName, const std::optional<std::string>& thumbName, int fileType)
 {
     if (!imageName || !thumbName)
         return;
     // Thumbnails are only made for product images, whatever type is passed.
     createImgThumbAtPathThumbPath(filePathWithNameFiletype(*imageName, FileTypeProductImage),
-                                  filePathWithNameFiletype(*thumbName, FileTypeProductImage));
+        filePathWithNameFiletype(*thumbName, FileTypeProductImage));
 }
 
 void PublicFunction::createImgThumbAtPathThumbPath(const std::string& imagePath, const std::string& thumbPath)
@@ -706,7 +697,8 @@ std::shared_ptr<UIColor> PublicFunction::colorOfMainTheme()
     if (!image)
         return UIColor::darkGrayColor();
     uint8_t pixel[4] = {};
-    auto context = CGBitmapContextCreate(pixel, 1, 1, 8, 4, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaPremultipliedLast);
+    auto context
+        = CGBitmapContextCreate(pixel, 1, 1, 8, 4, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaPremultipliedLast);
     if (!context)
         return UIColor::darkGrayColor();
     CGContextDrawImage(context, CGRectMake(0, 0, 1, 1), image->CGImage());
@@ -718,7 +710,8 @@ void PublicFunction::addDeletionLineToLabel(const std::shared_ptr<UILabel>& labe
 {
     if (!label)
         return;
-    const CGSize text = sizeWithFontConstrainedToSize(label->text(), label->font(), CGSizeMake(label->frame().size.width, 40));
+    const CGSize text
+        = sizeWithFontConstrainedToSize(label->text(), label->font(), CGSizeMake(label->frame().size.width, 40));
     auto line = std::make_shared<UIImageView>(CGRectMake(-5, label->frame().size.height / 2, text.width + 10, 2));
     line->setImage(UIImage::imageNamed("rightline.png"));
     label->addSubview(line);
@@ -733,7 +726,8 @@ void PublicFunction::removeDeletionLineFromLabel(const std::shared_ptr<UILabel>&
         subview->removeFromSuperview();
 }
 
-void PublicFunction::showDialIndicatorView(const std::shared_ptr<UIView>& view, const std::shared_ptr<UIActivityIndicatorView>& indicator)
+void PublicFunction::showDialIndicatorView(
+    const std::shared_ptr<UIView>& view, const std::shared_ptr<UIActivityIndicatorView>& indicator)
 {
     if (!view || !indicator)
         return;
@@ -745,7 +739,8 @@ void PublicFunction::showDialIndicatorView(const std::shared_ptr<UIView>& view, 
     view->setUserInteractionEnabled(false);
 }
 
-void PublicFunction::hideDialIndicatorView(const std::shared_ptr<UIView>& view, const std::shared_ptr<UIActivityIndicatorView>& indicator)
+void PublicFunction::hideDialIndicatorView(
+    const std::shared_ptr<UIView>& view, const std::shared_ptr<UIActivityIndicatorView>& indicator)
 {
     if (!view || !indicator)
         return;

@@ -125,7 +125,8 @@ public:
 
     // MD5 of the UTF-8 bytes as 32 upper-case hexadecimal digits.
     static std::string encryptMD5(std::string_view text);
-    static std::optional<std::string> stringRemoveTagStrTag(const std::optional<std::string>& text, const std::optional<std::string>& tag);
+    static std::optional<std::string> stringRemoveTagStrTag(
+        const std::optional<std::string>& text, const std::optional<std::string>& tag);
     static bool isContainChinese(const std::optional<std::string>& text);
     static std::optional<std::string> getPreferredLanguage();
 
@@ -137,7 +138,8 @@ public:
     static std::optional<std::string> getMacAddress();
     static void showCurrentMemory();
     // Appends one entry to the session's log file in Documents.
-    static void LOGFunctionLineNumberFormat(std::string_view file, std::string_view function, int line, std::string_view message);
+    static void LOGFunctionLineNumberFormat(
+        std::string_view file, std::string_view function, int line, std::string_view message);
 
     // ---- Interface: buttons, images, labels, alerts, animation ----
 
@@ -148,7 +150,8 @@ public:
     static void initializeToBackButtonHeight34(const std::shared_ptr<UIButton>& button);
     static void initializeToForwardButtonHeight34(const std::shared_ptr<UIButton>& button);
 
-    static std::shared_ptr<UIImage> resizeImageWithCapInsets(const std::shared_ptr<UIImage>& image, UIEdgeInsets insets);
+    static std::shared_ptr<UIImage> resizeImageWithCapInsets(
+        const std::shared_ptr<UIImage>& image, UIEdgeInsets insets);
     static bool isRetinaDisplay();
     // The image itself when it fits the size (doubled on a retina screen),
     // else redrawn smaller by one factor so that it fits.
@@ -158,10 +161,11 @@ public:
     // to fit (never enlarged) and centred.
     static void ImageViewSetImgImg(const std::shared_ptr<UIView>& view, const std::shared_ptr<UIImage>& image);
     // Sets the image: centred when smaller than the view both ways, else aspect-fit.
-    static void ImageViewFitImgImg(const std::shared_ptr<UIImageView>& imageView, const std::shared_ptr<UIImage>& image);
+    static void ImageViewFitImgImg(
+        const std::shared_ptr<UIImageView>& imageView, const std::shared_ptr<UIImage>& image);
     // A thumbnail of at most 160 x 110 beside a product image, made once.
-    static void createImgThumbWithImgNameThumbNameFiletype(const std::optional<std::string>& imageName,
-                                                           const std::optional<std::string>& thumbName, int fileType);
+    static void createImgThumbWithImgNameThumbNameFiletype(
+        const std::optional<std::string>& imageName, const std::optional<std::string>& thumbName, int fileType);
     // The same from full paths: reads no session state, so a worker thread may call it.
     static void createImgThumbAtPathThumbPath(const std::string& imagePath, const std::string& thumbPath);
     // The colour of the skin's "topbar-bg.png" drawn into one pixel; dark grey without it.
@@ -171,10 +175,12 @@ public:
     static void addDeletionLineToLabel(const std::shared_ptr<UILabel>& label);
     static void removeDeletionLineFromLabel(const std::shared_ptr<UILabel>& label);
     // A spinner over a view whose touches are off while it turns.
-    static void showDialIndicatorView(const std::shared_ptr<UIView>& view, const std::shared_ptr<UIActivityIndicatorView>& indicator);
-    static void hideDialIndicatorView(const std::shared_ptr<UIView>& view, const std::shared_ptr<UIActivityIndicatorView>& indicator);
+    static void showDialIndicatorView(
+        const std::shared_ptr<UIView>& view, const std::shared_ptr<UIActivityIndicatorView>& indicator);
+    static void hideDialIndicatorView(
+        const std::shared_ptr<UIView>& view, const std::shared_ptr<UIActivityIndicatorView>& indicator);
     // The n-th direct subview (from 0) of class T, or nothing.
-    template<typename T>
+    template <typename T>
     static std::shared_ptr<T> findSubViewInOfClassIndex(const std::shared_ptr<UIView>& view, long index);
     // The alignment of an alert's message (its second label).
     static void setTextAlignmentForAlertView(UITextAlignment alignment, const std::shared_ptr<UIAlertView>& alert);
@@ -184,7 +190,7 @@ public:
 
 #include "Platform/UIKit/UIView.h"
 
-template<typename T>
+template <typename T>
 std::shared_ptr<T> PublicFunction::findSubViewInOfClassIndex(const std::shared_ptr<UIView>& view, long index)
 {
     if (!view)

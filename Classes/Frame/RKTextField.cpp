@@ -12,8 +12,7 @@ bool RKTextField::validate()
         return true;
     auto ok = NSBundle::mainBundle()->localizedStringForKeyValueTable(Language::stringOrKey("OK"), "");
     auto alert = std::make_shared<UIAlertView>(Language::stringOrKey("NOTIFICATION"),
-                                               error ? error->localizedFailureReason().value_or("") : std::string(),
-                                               m_traget, ok);
+        error ? error->localizedFailureReason().value_or("") : std::string(), m_traget, ok);
     alert->setTag(kAlertTag);
     alert->show();
     return false;

@@ -10,6 +10,6 @@ class PersonInfo;
 class SearchResultTableDelegate {
 public:
     virtual ~SearchResultTableDelegate() = default;
-    virtual void didSelectCell(const std::shared_ptr<PersonInfo>& customer) {}
-    virtual void didSelectCellByConatct(const std::shared_ptr<ContactMode>& contact) {}
+    virtual void didSelectCell(const std::shared_ptr<PersonInfo>& customer) { }
+    virtual void didSelectCellByConatct(const std::shared_ptr<ContactMode>& contact) { }
 };

@@ -54,8 +54,8 @@ void SearchResultTableView::setArrResult(std::vector<Row> rows)
         tableView()->reloadData();
 }
 
-std::shared_ptr<UITableViewCell> SearchResultTableView::tableViewCellForRowAtIndexPath(UITableView& table,
-                                                                                       const NSIndexPath& path)
+std::shared_ptr<UITableViewCell> SearchResultTableView::tableViewCellForRowAtIndexPath(
+    UITableView& table, const NSIndexPath& path)
 {
     auto cell = table.dequeueReusableCellWithIdentifier("Cell");
     if (!cell)

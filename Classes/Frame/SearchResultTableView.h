@@ -20,7 +20,10 @@ class SearchResultTableView : public UITableViewController {
 public:
     using Row = std::variant<std::shared_ptr<PersonInfo>, std::shared_ptr<ContactMode>>;
 
-    explicit SearchResultTableView(UITableViewStyle style = UITableViewStylePlain) : UITableViewController(style) {}
+    explicit SearchResultTableView(UITableViewStyle style = UITableViewStylePlain)
+        : UITableViewController(style)
+    {
+    }
 
     void viewDidLoad() override;
 
@@ -38,7 +41,8 @@ public:
 
     long numberOfSectionsInTableView(UITableView&) override { return 1; }
     long tableViewNumberOfRowsInSection(UITableView&, long) override { return static_cast<long>(m_arrResult.size()); }
-    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
+    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(
+        UITableView& table, const NSIndexPath& path) override;
     void tableViewDidSelectRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
 
     bool shouldAutorotateToInterfaceOrientation(UIInterfaceOrientation o) override

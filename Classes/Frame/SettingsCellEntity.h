@@ -22,10 +22,14 @@ public:
         CellTypeLogout = 7,
     };
     using Value = std::variant<std::monostate, bool, std::string, std::vector<std::string>,
-                               std::vector<std::shared_ptr<SettingsCellEntity>>>;
+        std::vector<std::shared_ptr<SettingsCellEntity>>>;
 
     SettingsCellEntity(long type, std::string title, Value value = {})
-        : cellType(type), cellTitle(std::move(title)), cellValue(std::move(value)) {}
+        : cellType(type)
+        , cellTitle(std::move(title))
+        , cellValue(std::move(value))
+    {
+    }
 
     long cellType = 0;
     std::string cellTitle;

@@ -21,18 +21,12 @@
 
 namespace {
 
-std::string languageText(const std::string& key)
-{
-    return Language::stringWithName(key).value_or(key);
-}
+std::string languageText(const std::string& key) { return Language::stringWithName(key).value_or(key); }
 
 constexpr const char* kEnglish = "English";
 constexpr const char* kChinese = "中文";
 
-bool chinese()
-{
-    return LanguageManager::sharedInstance()->currentLanguage() == 2;
-}
+bool chinese() { return LanguageManager::sharedInstance()->currentLanguage() == 2; }
 
 }  // namespace
 
@@ -55,8 +49,10 @@ const std::map<long, std::vector<std::shared_ptr<SettingsCellEntity>>>& Settings
     }
     auto session = LoginMode::sharedInstance();
     std::vector<std::shared_ptr<SettingsCellEntity>> account {
-        std::make_shared<SettingsCellEntity>(SettingsCellEntity::CellTypeSubPage, "COMPANYNAME", session->companyName().value_or("")),
-        std::make_shared<SettingsCellEntity>(SettingsCellEntity::CellTypeSwitch, "USERNAME", session->acountID().value_or("")),
+        std::make_shared<SettingsCellEntity>(
+            SettingsCellEntity::CellTypeSubPage, "COMPANYNAME", session->companyName().value_or("")),
+        std::make_shared<SettingsCellEntity>(
+            SettingsCellEntity::CellTypeSwitch, "USERNAME", session->acountID().value_or("")),
         std::make_shared<SettingsCellEntity>(SettingsCellEntity::CellTypeAction, "OPENCMS"),
     };
     m_helpRow = std::make_shared<SettingsCellEntity>(SettingsCellEntity::CellTypeHelp, "HELP");
@@ -65,13 +61,15 @@ const std::map<long, std::vector<std::shared_ptr<SettingsCellEntity>>>& Settings
         version = app->currentVersion();
 
     std::map<long, std::vector<std::shared_ptr<SettingsCellEntity>>> groups;
-    groups[0] = { std::make_shared<SettingsCellEntity>(SettingsCellEntity::CellTypeSubPage, "ACCOUNTMANAGEMENT", account) };
+    groups[0]
+        = { std::make_shared<SettingsCellEntity>(SettingsCellEntity::CellTypeSubPage, "ACCOUNTMANAGEMENT", account) };
     if (ConfigManager::sharedInstance()->isOnShow(2))
-        groups[1].push_back(std::make_shared<SettingsCellEntity>(SettingsCellEntity::CellTypeSwitch, "SHOWALLCUSTOMER", true));
+        groups[1].push_back(
+            std::make_shared<SettingsCellEntity>(SettingsCellEntity::CellTypeSwitch, "SHOWALLCUSTOMER", true));
     groups[1].push_back(std::make_shared<SettingsCellEntity>(SettingsCellEntity::CellTypeAction, "FULLSYNC"));
     groups[2] = {
-        std::make_shared<SettingsCellEntity>(SettingsCellEntity::CellTypeLanguage, "SWITCHLANGUAGES",
-                                             std::vector<std::string> { kEnglish, kChinese }),
+        std::make_shared<SettingsCellEntity>(
+            SettingsCellEntity::CellTypeLanguage, "SWITCHLANGUAGES", std::vector<std::string> { kEnglish, kChinese }),
         std::make_shared<SettingsCellEntity>(SettingsCellEntity::CellTypeVersion, "CHECKVERSION", version),
         std::make_shared<SettingsCellEntity>(SettingsCellEntity::CellTypeAbout, "ABOUT"),
     };
@@ -90,13 +88,16 @@ long SettingsViewController::indexOfSection(const NSIndexPath& path) const
 void SettingsViewController::viewDidLoad()
 {
     UITableViewController::viewDidLoad();
-    std::weak_ptr<SettingsViewController> weakSelf = std::static_pointer_cast<SettingsViewController>(shared_from_this());
-    m_doneButton = std::make_shared<UIBarButtonItem>(languageText("DONE"), UIBarButtonItemStyleDone, [weakSelf](UIBarButtonItem&) {
-        if (auto self = weakSelf.lock())
-            self->doneButtonTapped();
-    });
+    std::weak_ptr<SettingsViewController> weakSelf
+        = std::static_pointer_cast<SettingsViewController>(shared_from_this());
+    m_doneButton = std::make_shared<UIBarButtonItem>(
+        languageText("DONE"), UIBarButtonItemStyleDone, [weakSelf](UIBarButtonItem&) {
+            if (auto self = weakSelf.lock())
+                self->doneButtonTapped();
+        });
     navigationItem()->rightBarButtonItem = m_doneButton;
-    LanguageManager::sharedInstance()->registerLanugageNotification(std::static_pointer_cast<SettingsViewController>(shared_from_this()));
+    LanguageManager::sharedInstance()->registerLanugageNotification(
+        std::static_pointer_cast<SettingsViewController>(shared_from_this()));
     m_registered = true;
     if (settingPage == PageMain)
         setTitle(languageText("SETTINGSTITLE"));
@@ -139,7 +140,8 @@ std::shared_ptr<SettingsCellEntity> SettingsViewController::rowAt(const NSIndexP
     return it->second[row];
 }
 
-std::shared_ptr<UITableViewCell> SettingsViewController::tableViewCellForRowAtIndexPath(UITableView& table, const NSIndexPath& path)
+std::shared_ptr<UITableViewCell> SettingsViewController::tableViewCellForRowAtIndexPath(
+    UITableView& table, const NSIndexPath& path)
 {
     if (checkForUpdates) {
         auto cell = std::make_shared<UITableViewCell>(UITableViewCellStyleDefault, std::string("Cell"));
@@ -168,10 +170,12 @@ std::shared_ptr<UITableViewCell> SettingsViewController::mainPageCell(UITableVie
 {
     const std::string title = languageText(row.cellTitle);
     if (row.cellType == SettingsCellEntity::CellTypeSwitch) {
-        auto cell = std::dynamic_pointer_cast<SwitchTableViewCell>(table.dequeueReusableCellWithIdentifier("SwitchTableViewCell"));
+        auto cell = std::dynamic_pointer_cast<SwitchTableViewCell>(
+            table.dequeueReusableCellWithIdentifier("SwitchTableViewCell"));
         if (!cell) {
             cell = std::make_shared<SwitchTableViewCell>(std::string("SwitchTableViewCell"));
-            std::weak_ptr<SettingsViewController> weakSelf = std::static_pointer_cast<SettingsViewController>(shared_from_this());
+            std::weak_ptr<SettingsViewController> weakSelf
+                = std::static_pointer_cast<SettingsViewController>(shared_from_this());
             auto toggle = cell->switchShowAll();
             toggle->addTarget(UIControlEventValueChanged, [weakSelf](UIControl& control, UIEvent*) {
                 if (auto self = weakSelf.lock())
@@ -225,7 +229,8 @@ std::shared_ptr<UITableViewCell> SettingsViewController::mainPageCell(UITableVie
     return cell;
 }
 
-std::shared_ptr<UITableViewCell> SettingsViewController::accountPageCell(UITableView& table, const SettingsCellEntity& row)
+std::shared_ptr<UITableViewCell> SettingsViewController::accountPageCell(
+    UITableView& table, const SettingsCellEntity& row)
 {
     auto cell = std::make_shared<UITableViewCell>(UITableViewCellStyleValue1, std::string("Cell"));
     cell->setBackgroundColor(UIColor::whiteColor());
@@ -236,7 +241,8 @@ std::shared_ptr<UITableViewCell> SettingsViewController::accountPageCell(UITable
         auto edit = UIButton::buttonWithType(UIButtonTypeCustom);
         edit->setFrame(CGRectMake(84, 2, 34, 34));
         edit->setImageForState(UIImage::imageNamed("btn-edit.png"), UIControlStateNormal);
-        std::weak_ptr<SettingsViewController> weakSelf = std::static_pointer_cast<SettingsViewController>(shared_from_this());
+        std::weak_ptr<SettingsViewController> weakSelf
+            = std::static_pointer_cast<SettingsViewController>(shared_from_this());
         edit->addTarget(UIControlEventTouchUpInside, [weakSelf](UIControl&, UIEvent*) {
             if (auto self = weakSelf.lock())
                 self->btnUserEditClick();
@@ -317,11 +323,12 @@ void SettingsViewController::tableViewDidSelectRowAtIndexPath(UITableView& table
     }
 }
 
-void SettingsViewController::showAlert(long tag, const char* messageKey, const char* cancelKey, const char* otherKey, const char* titleKey)
+void SettingsViewController::showAlert(
+    long tag, const char* messageKey, const char* cancelKey, const char* otherKey, const char* titleKey)
 {
     auto alert = std::make_shared<UIAlertView>(languageText(titleKey), languageText(messageKey),
-                                               std::static_pointer_cast<SettingsViewController>(shared_from_this()),
-                                               languageText(cancelKey), std::vector<std::string> { languageText(otherKey) });
+        std::static_pointer_cast<SettingsViewController>(shared_from_this()), languageText(cancelKey),
+        std::vector<std::string> { languageText(otherKey) });
     alert->setTag(tag);
     alert->show();
 }
@@ -329,7 +336,8 @@ void SettingsViewController::showAlert(long tag, const char* messageKey, const c
 void SettingsViewController::closeSheet(bool animated, std::function<void()> then)
 {
     auto navigation = navigationController();
-    std::shared_ptr<UIViewController> presenting = navigation ? navigation->presentingViewController() : presentingViewController();
+    std::shared_ptr<UIViewController> presenting
+        = navigation ? navigation->presentingViewController() : presentingViewController();
     auto delegate = m_delegate.lock();
     if (presenting)
         presenting->dismissViewControllerAnimatedCompletion(animated, std::move(then));
@@ -339,10 +347,7 @@ void SettingsViewController::closeSheet(bool animated, std::function<void()> the
         delegate->deselectButton();
 }
 
-void SettingsViewController::doneButtonTapped()
-{
-    closeSheet(true, nullptr);
-}
+void SettingsViewController::doneButtonTapped() { closeSheet(true, nullptr); }
 
 void SettingsViewController::syncAllData()
 {
@@ -357,9 +362,10 @@ void SettingsViewController::syncAllData()
 void SettingsViewController::openCMSURL()
 {
     auto session = LoginMode::sharedInstance();
-    const std::string url = stringWithFormat("%@%@/administrator/index.php?option=com_login&username=%@&client_id=%@&lang=%@", "http://",
-                                             PublicFunction::GetServer()->imageUrlStr(), session->acountID().value_or(""),
-                                             session->clientID().value_or(""), chinese() ? "zh-CN" : "en-GB");
+    const std::string url
+        = stringWithFormat("%@%@/administrator/index.php?option=com_login&username=%@&client_id=%@&lang=%@", "http://",
+            PublicFunction::GetServer()->imageUrlStr(), session->acountID().value_or(""),
+            session->clientID().value_or(""), chinese() ? "zh-CN" : "en-GB");
     openURLInWebView(url);
 }
 
@@ -368,20 +374,19 @@ void SettingsViewController::openURLInWebView(const std::string& url)
     auto page = std::make_shared<WebViewController>();
     page->setUrl(url);
     page->setDelegate(std::static_pointer_cast<SettingsViewController>(shared_from_this()));
-    auto host = navigationController() ? std::static_pointer_cast<UIViewController>(navigationController()) : sharedController();
+    auto host = navigationController() ? std::static_pointer_cast<UIViewController>(navigationController())
+                                       : sharedController();
     host->presentViewControllerAnimatedCompletion(page, true, nullptr);
 }
 
 void SettingsViewController::dismissPopController(bool animated)
 {
-    auto host = navigationController() ? std::static_pointer_cast<UIViewController>(navigationController()) : sharedController();
+    auto host = navigationController() ? std::static_pointer_cast<UIViewController>(navigationController())
+                                       : sharedController();
     host->dismissViewControllerAnimatedCompletion(animated, nullptr);
 }
 
-void SettingsViewController::btnUserEditClick()
-{
-    openURLInWebView(PublicFunction::editUserUrl());
-}
+void SettingsViewController::btnUserEditClick() { openURLInWebView(PublicFunction::editUserUrl()); }
 
 void SettingsViewController::alertViewClickedButtonAtIndex(UIAlertView& alert, long buttonIndex)
 {

@@ -24,7 +24,7 @@ class SettingsViewControllerDelegate {
 public:
     virtual ~SettingsViewControllerDelegate() = default;
     // Optional: the tab bar unselects its settings button.
-    virtual void deselectButton() {}
+    virtual void deselectButton() { }
 };
 
 class SettingsViewController : public UITableViewController,
@@ -76,7 +76,8 @@ private:
     std::shared_ptr<UITableViewCell> accountPageCell(UITableView& table, const SettingsCellEntity& row);
     void closeSheet(bool animated, std::function<void()> then);
     void pushSubPage(long page, const SettingsCellEntity& row);
-    void showAlert(long tag, const char* messageKey, const char* cancelKey, const char* otherKey, const char* titleKey = "NOTIFICATION");
+    void showAlert(long tag, const char* messageKey, const char* cancelKey, const char* otherKey,
+        const char* titleKey = "NOTIFICATION");
     void switchChanged(bool on);
     void retitle();
 

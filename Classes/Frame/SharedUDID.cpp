@@ -72,7 +72,8 @@ std::optional<std::string> textOf(const ValueDictionary& dictionary, const char*
 
 std::string dateDescription(const Value& date)
 {
-    return date.isDate() ? std::to_string(static_cast<long long>(date.dateValue().secondsSince1970)) : date.description();
+    return date.isDate() ? std::to_string(static_cast<long long>(date.dateValue().secondsSince1970))
+                         : date.description();
 }
 
 // A desktop or tablet here has no interface named "en0": the device's
@@ -140,10 +141,7 @@ std::string SharedUDID::_generateFreshSharedUDID()
     return digest + stringWithFormat("%08x", random);
 }
 
-std::string SharedUDID::value()
-{
-    return valueWithError(nullptr);
-}
+std::string SharedUDID::value() { return valueWithError(nullptr); }
 
 std::string SharedUDID::valueWithError(SharedUDIDError* error)
 {
@@ -202,7 +200,8 @@ std::string SharedUDID::valueWithError(SharedUDIDError* error)
 
     std::optional<std::string> mostFrequent;
     if (!seenOrder.empty()) {
-        std::stable_sort(seenOrder.begin(), seenOrder.end(), [&](const std::string& a, const std::string& b) { return frequency[a] < frequency[b]; });
+        std::stable_sort(seenOrder.begin(), seenOrder.end(),
+            [&](const std::string& a, const std::string& b) { return frequency[a] < frequency[b]; });
         mostFrequent = seenOrder.back();
     }
 
@@ -235,11 +234,15 @@ std::string SharedUDID::valueWithError(SharedUDIDError* error)
     std::string result;
     if (!optOutDate.isNull()) {
         result = std::string(40, '0');
-        report(1, stringWithFormat("Application with unique id %@ is opted-out from SharedUDID as of %@", appId, dateDescription(optOutDate)));
+        report(1,
+            stringWithFormat("Application with unique id %@ is opted-out from SharedUDID as of %@", appId,
+                dateDescription(optOutDate)));
     } else {
         result = *identifier;
         if (compromised)
-            report(2, "Found a discrepancy between stored SharedUDID (reliable) and redundant copies; one of the apps on the device is most likely corrupting the SharedUDID protocol");
+            report(2,
+                "Found a discrepancy between stored SharedUDID (reliable) and redundant copies; one of the apps on the "
+                "device is most likely corrupting the SharedUDID protocol");
         else
             report(0, "SharedUDID succesfully retrieved");
     }

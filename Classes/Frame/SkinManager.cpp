@@ -33,10 +33,7 @@ constexpr ZipWrapper::Limits kSkinLimits { 2000, 16u << 20, 64u << 20 };
 // The demo archive holds two whole client folders: databases, pictures and library documents.
 constexpr ZipWrapper::Limits kDemoLimits { 5000, 64u << 20, 512u << 20 };
 
-std::string documentsPath()
-{
-    return NSString::stringByAppendingPathComponent(NSHomeDirectory(), "Documents");
-}
+std::string documentsPath() { return NSString::stringByAppendingPathComponent(NSHomeDirectory(), "Documents"); }
 
 bool isBlank(const std::optional<std::string>& text)
 {
@@ -52,7 +49,8 @@ std::optional<std::string> highResolutionPath(const std::string& path)
     return path.substr(0, path.size() - 4) + "@2x.png";
 }
 
-std::optional<std::string> skinFilePath(const std::optional<std::string>& clientId, const std::string& name, bool* exists)
+std::optional<std::string> skinFilePath(
+    const std::optional<std::string>& clientId, const std::string& name, bool* exists)
 {
     *exists = false;
     auto folder = SkinManager::skinFolderForClientId(clientId);
@@ -81,7 +79,8 @@ void removeIfPresent(const std::string& path)
 // each wanted folder into place only once the whole archive came out: a
 // refused or damaged archive leaves the destination as it was. Staging and
 // destination share a parent, so each move is a rename.
-bool unpackStaged(ZipWrapper& zip, const std::string& parent, const std::vector<std::string>& folders, const char* stagingName)
+bool unpackStaged(
+    ZipWrapper& zip, const std::string& parent, const std::vector<std::string>& folders, const char* stagingName)
 {
     auto& files = NSFileManager::defaultManager();
     const std::string staging = NSString::stringByAppendingPathComponent(parent, stagingName);
@@ -127,7 +126,8 @@ std::optional<std::string> SkinManager::skinFolderForClientId(const std::optiona
 {
     if (!LoginMode::isUsableClientId(clientId))
         return std::nullopt;
-    const std::string client = NSString::stringByAppendingPathComponent(documentsPath(), NSString::lowercaseString(*clientId));
+    const std::string client
+        = NSString::stringByAppendingPathComponent(documentsPath(), NSString::lowercaseString(*clientId));
     return NSString::stringByAppendingPathComponent(client, kSkinFolderName);
 }
 

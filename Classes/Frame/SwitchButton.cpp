@@ -27,10 +27,7 @@ SwitchButton::SwitchButton(CGRect frame)
     m_btnLeft->setSelected(true);
 }
 
-std::string SwitchButton::leftTittle() const
-{
-    return m_btnLeft->titleForState(UIControlStateNormal).value_or("");
-}
+std::string SwitchButton::leftTittle() const { return m_btnLeft->titleForState(UIControlStateNormal).value_or(""); }
 
 void SwitchButton::setLeftTittle(const std::string& title)
 {
@@ -38,10 +35,7 @@ void SwitchButton::setLeftTittle(const std::string& title)
     m_btnLeft->setTitleColorForState(UIColor::whiteColor(), UIControlStateNormal);
 }
 
-std::string SwitchButton::rightTittle() const
-{
-    return m_btnRight->titleForState(UIControlStateNormal).value_or("");
-}
+std::string SwitchButton::rightTittle() const { return m_btnRight->titleForState(UIControlStateNormal).value_or(""); }
 
 void SwitchButton::setRightTittle(const std::string& title)
 {

@@ -41,10 +41,7 @@ void TabBarItemButton::setBadgeValueAnimated(const std::optional<std::string>& v
         animateBadgeBouncing();
 }
 
-void TabBarItemButton::animateBadgeBouncing()
-{
-    BadgeSupport::bounce(*m_badgeView, 22);
-}
+void TabBarItemButton::animateBadgeBouncing() { BadgeSupport::bounce(*m_badgeView, 22); }
 
 void TabBarItemButton::showIcon()
 {
@@ -64,16 +61,14 @@ void TabBarItemButton::setImgFocus(std::shared_ptr<UIImage> image)
     showIcon();
 }
 
-bool TabBarItemButton::isSelected() const
-{
-    return m_btn->isSelected();
-}
+bool TabBarItemButton::isSelected() const { return m_btn->isSelected(); }
 
 void TabBarItemButton::setSelected(bool selected)
 {
     m_btn->setSelected(selected);
-    m_lableTitle->setTextColor(selected ? UIColor::colorWithRedGreenBlueAlpha(49 / 255.0f, 122 / 255.0f, 181 / 255.0f, 1)
-                                        : UIColor::colorWithRedGreenBlueAlpha(70 / 255.0f, 70 / 255.0f, 70 / 255.0f, 1));
+    m_lableTitle->setTextColor(selected
+            ? UIColor::colorWithRedGreenBlueAlpha(49 / 255.0f, 122 / 255.0f, 181 / 255.0f, 1)
+            : UIColor::colorWithRedGreenBlueAlpha(70 / 255.0f, 70 / 255.0f, 70 / 255.0f, 1));
     showIcon();
 }
 
@@ -88,15 +83,9 @@ void TabBarItemButton::addTargetForControlEvents(unsigned events, UIControl::Act
     m_btn->addTarget(events, std::move(action));
 }
 
-long TabBarItemButton::tag() const
-{
-    return m_btn->tag();
-}
+long TabBarItemButton::tag() const { return m_btn->tag(); }
 
-void TabBarItemButton::setTag(long tag)
-{
-    m_btn->setTag(tag);
-}
+void TabBarItemButton::setTag(long tag) { m_btn->setTag(tag); }
 
 void TabBarItemButton::startBlinkIcon()
 {
@@ -122,16 +111,18 @@ void TabBarItemButton::animateIconBouncing()
 {
     std::weak_ptr<UIButton> weak = m_btn;
     auto step = [weak](double duration, unsigned curve, CGFloat sx, CGFloat sy, std::function<void(bool)> next) {
-        UIView::animateWithDurationDelayOptionsAnimationsCompletion(duration, 0, curve, [weak, sx, sy] {
-            if (auto b = weak.lock())
-                b->setTransform(CGAffineTransformMakeScale(sx, sy));
-        }, std::move(next));
+        UIView::animateWithDurationDelayOptionsAnimationsCompletion(
+            duration, 0, curve,
+            [weak, sx, sy] {
+                if (auto b = weak.lock())
+                    b->setTransform(CGAffineTransformMakeScale(sx, sy));
+            },
+            std::move(next));
     };
     step(0.3, UIViewAnimationOptionCurveEaseOut, 1.5, 1.2, [step](bool) {
         step(0.1, UIViewAnimationOptionCurveEaseIn, 0.9, 0.9, [step](bool) {
-            step(0.05, UIViewAnimationOptionCurveEaseOut, 1.2, 1.1, [step](bool) {
-                step(0.02, UIViewAnimationOptionCurveEaseIn, 1, 1, nullptr);
-            });
+            step(0.05, UIViewAnimationOptionCurveEaseOut, 1.2, 1.1,
+                [step](bool) { step(0.02, UIViewAnimationOptionCurveEaseIn, 1, 1, nullptr); });
         });
     });
 }

@@ -3,8 +3,8 @@
 #include "Platform/Foundation/NSBundle.h"
 #include "Platform/UIKit/UIAlertView.h"
 
-void UIHelpers::showAlertWithTitleMsgButtonTitle(const std::string& title, const std::string& msg,
-                                                 const std::string& buttonTitle)
+void UIHelpers::showAlertWithTitleMsgButtonTitle(
+    const std::string& title, const std::string& msg, const std::string& buttonTitle)
 {
     auto alert = std::make_shared<UIAlertView>(title, msg, std::weak_ptr<UIAlertViewDelegate>(), buttonTitle);
     alert->show();

@@ -47,10 +47,7 @@ constexpr TabRow kTabs[UITabBarControllerExt::kItemCount] = {
 constexpr CGFloat kBarTop = 702;
 constexpr CGFloat kBarHeight = 66;
 
-std::string languageText(const char* key)
-{
-    return Language::stringWithName(key).value_or(key);
-}
+std::string languageText(const char* key) { return Language::stringWithName(key).value_or(key); }
 
 }  // namespace
 
@@ -90,8 +87,7 @@ void UITabBarControllerExt::addViewControllers()
             auto catalog = std::make_shared<CatalogViewController>();
             setCatalogDelegate(catalog);
             screen = catalog;
-        }
-        else if (i == TabCustomer)
+        } else if (i == TabCustomer)
             screen = std::make_shared<CustomerViewController>();
         else if (i == TabQuoteOrder)
             screen = std::make_shared<QuoteOrderHistoryController>();
@@ -156,7 +152,8 @@ void UITabBarControllerExt::addCustomElements()
     m_btnLogo->setFrame(CGRectMake(15, 709, 222, 51));
     m_btnLogo->setBackgroundColor(UIColor::clearColor());
     m_btnLogo->setImageForState(SkinManager::skinFromImageName(std::string("homelogo.png")), UIControlStateNormal);
-    m_btnLogo->setImageForState(SkinManager::skinFromImageName(std::string("homelogo_highlight.png")), UIControlStateHighlighted);
+    m_btnLogo->setImageForState(
+        SkinManager::skinFromImageName(std::string("homelogo_highlight.png")), UIControlStateHighlighted);
     auto longPress = std::make_shared<UILongPressGestureRecognizer>();
     longPress->addTarget([weakSelf](UIGestureRecognizer& recognizer) {
         if (auto self = weakSelf.lock())
@@ -256,7 +253,8 @@ void UITabBarControllerExt::viewDidAppear(bool animated)
     UITabBarController::viewDidAppear(animated);
     for (const auto& controller : viewControllers()) {
         auto screen = controller;
-        if (auto navigation = std::dynamic_pointer_cast<UINavigationController>(controller); navigation && !navigation->viewControllers().empty())
+        if (auto navigation = std::dynamic_pointer_cast<UINavigationController>(controller);
+            navigation && !navigation->viewControllers().empty())
             screen = navigation->viewControllers().front();
         if (auto configurable = std::dynamic_pointer_cast<LoadByConfigScreen>(screen))
             configurable->loadByConfig();
@@ -291,15 +289,9 @@ void UITabBarControllerExt::selectTab(long index)
         m_itmeButtonArray[i]->setSelected(static_cast<long>(i) == index);
 }
 
-void UITabBarControllerExt::buttonClicked(long tag)
-{
-    selectTab(tag);
-}
+void UITabBarControllerExt::buttonClicked(long tag) { selectTab(tag); }
 
-void UITabBarControllerExt::returnPerselectTab()
-{
-    buttonClicked(m_iPerSelectTab);
-}
+void UITabBarControllerExt::returnPerselectTab() { buttonClicked(m_iPerSelectTab); }
 
 void UITabBarControllerExt::settingsBtnClicked()
 {
@@ -318,7 +310,8 @@ void UITabBarControllerExt::deselectButton()
         item->setSelected(false);
 }
 
-void UITabBarControllerExt::setBadgeValueTabBarItemTagAnimated(const std::optional<std::string>& value, long tag, bool animated)
+void UITabBarControllerExt::setBadgeValueTabBarItemTagAnimated(
+    const std::optional<std::string>& value, long tag, bool animated)
 {
     std::shared_ptr<TabBarItemButton> item;
     for (const auto& candidate : m_itmeButtonArray) {

@@ -52,7 +52,16 @@ class UITabBarControllerExt : public UITabBarController,
                               public UIPopoverControllerDelegate {
 public:
     // Tab indexes, equal to the tags of their buttons; the settings button is 7.
-    enum Tab { TabHome = 0, TabCatalog, TabCustomer, TabInventory, TabSalesLibrary, TabQuoteOrder, TabSync, TabSettings };
+    enum Tab {
+        TabHome = 0,
+        TabCatalog,
+        TabCustomer,
+        TabInventory,
+        TabSalesLibrary,
+        TabQuoteOrder,
+        TabSync,
+        TabSettings
+    };
     static constexpr int kItemCount = 8;
 
     // Builds the seven tabs and hides the platform bar (make it with this).

@@ -16,10 +16,7 @@ std::shared_ptr<UIWindow> firstWindow()
     return windows.empty() ? UIWindow::keyWindow() : windows.front();
 }
 
-CGFloat fractionForGravity(int gravity)
-{
-    return gravity == 2 ? 0.75 : gravity == 1 ? 0.5 : 0.25;
-}
+CGFloat fractionForGravity(int gravity) { return gravity == 2 ? 0.75 : gravity == 1 ? 0.5 : 0.25; }
 
 }  // namespace
 
@@ -44,8 +41,8 @@ void UIToast::showGravityLength(const std::optional<std::string>& text, int grav
     auto font = UIFont::fontWithNameSize("Arial", 18);
     CGSize size = CGSizeMake(30, 20);
     if (text) {
-        CGSize measured = sizeWithFontConstrainedToSizeLineBreakMode(*text, font, CGSizeMake(260, 300),
-                                                                      UILineBreakModeWordWrap);
+        CGSize measured
+            = sizeWithFontConstrainedToSizeLineBreakMode(*text, font, CGSizeMake(260, 300), UILineBreakModeWordWrap);
         size = CGSizeMake(measured.width + 30, measured.height + 20);
     }
     setFrame(UIPortraitWindowModel::frameAtFraction(*window, size, fractionForGravity(gravity)));

@@ -24,7 +24,8 @@ void WebViewController::viewDidLoad()
         m_contentWebView->loadRequest(m_url);
 }
 
-std::shared_ptr<UIButton> WebViewController::makeButton(CGFloat x, const char* image, void (WebViewController::*action)())
+std::shared_ptr<UIButton> WebViewController::makeButton(
+    CGFloat x, const char* image, void (WebViewController::*action)())
 {
     auto button = UIButton::buttonWithType(UIButtonTypeCustom);
     button->setFrame(CGRectMake(x, 5, 50, 34));
@@ -67,10 +68,7 @@ void WebViewController::btnForwardClick()
     refreshBtnStatus();
 }
 
-void WebViewController::btnReloadClick()
-{
-    m_contentWebView->reload();
-}
+void WebViewController::btnReloadClick() { m_contentWebView->reload(); }
 
 void WebViewController::refreshBtnStatus()
 {

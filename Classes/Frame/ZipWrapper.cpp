@@ -47,10 +47,7 @@ ZipWrapper::~ZipWrapper()
     UnzipCloseFile();
 }
 
-Date ZipWrapper::Date1980()
-{
-    return localDate(1980, 1, 1, 0, 0, 0);
-}
+Date ZipWrapper::Date1980() { return localDate(1980, 1, 1, 0, 0, 0); }
 
 void ZipWrapper::reportError(const std::string& message)
 {
@@ -64,7 +61,8 @@ bool ZipWrapper::isAllowed(const std::string& relative) const
     if (allowedFolders.empty())
         return true;
     for (const auto& folder : allowedFolders) {
-        if (relative.size() > folder.size() && relative.compare(0, folder.size(), folder) == 0 && relative[folder.size()] == '/')
+        if (relative.size() > folder.size() && relative.compare(0, folder.size(), folder) == 0
+            && relative[folder.size()] == '/')
             return true;
     }
     return false;
@@ -98,7 +96,8 @@ bool ZipWrapper::UnzipFileToOverWrite(const std::string& folder, bool overwrite)
     // The count the archive declares is refused before anything is written.
     unz_global_info64 global {};
     if (unzGetGlobalInfo64(asUnz(m_unzFile), &global) == UNZ_OK && global.number_entry > limits.entries) {
-        reportError(stringWithFormat("Refused zip file of %d entries", static_cast<int>(std::min<uint64_t>(global.number_entry, INT32_MAX))));
+        reportError(stringWithFormat(
+            "Refused zip file of %d entries", static_cast<int>(std::min<uint64_t>(global.number_entry, INT32_MAX))));
         return false;
     }
     uint64_t entries = 0;
@@ -119,7 +118,8 @@ bool ZipWrapper::UnzipFileToOverWrite(const std::string& folder, bool overwrite)
         }
         unz_file_info64 info {};
         char rawName[1024] = {};
-        if (unzGetCurrentFileInfo64(asUnz(m_unzFile), &info, rawName, sizeof rawName - 1, nullptr, 0, nullptr, 0) != UNZ_OK) {
+        if (unzGetCurrentFileInfo64(asUnz(m_unzFile), &info, rawName, sizeof rawName - 1, nullptr, 0, nullptr, 0)
+            != UNZ_OK) {
             reportError("Error occurs while getting file info");
             unzCloseCurrentFile(asUnz(m_unzFile));
             return false;
@@ -138,7 +138,8 @@ bool ZipWrapper::UnzipFileToOverWrite(const std::string& folder, bool overwrite)
             unzCloseCurrentFile(asUnz(m_unzFile));
             return false;
         }
-        if (!isFolder && (info.uncompressed_size > limits.entryBytes || info.uncompressed_size > limits.totalBytes - total)) {
+        if (!isFolder
+            && (info.uncompressed_size > limits.entryBytes || info.uncompressed_size > limits.totalBytes - total)) {
             reportError(stringWithFormat("Refused zip entry %@: larger than an archive may unpack", entryName));
             unzCloseCurrentFile(asUnz(m_unzFile));
             return false;
@@ -166,7 +167,8 @@ bool ZipWrapper::UnzipFileToOverWrite(const std::string& folder, bool overwrite)
                     failed = true;
                 } else if (read == 0) {
                     break;
-                } else if ((written += static_cast<uint64_t>(read)) > limits.entryBytes || written > limits.totalBytes - total) {
+                } else if ((written += static_cast<uint64_t>(read)) > limits.entryBytes
+                    || written > limits.totalBytes - total) {
                     // The declared size can lie; what is read is what counts.
                     reportError(stringWithFormat("Refused zip entry %@: larger than an archive may unpack", entryName));
                     failed = true;
@@ -189,8 +191,9 @@ bool ZipWrapper::UnzipFileToOverWrite(const std::string& folder, bool overwrite)
             }
             total += written;
             const auto& d = info.tmu_date;
-            const Date date = localDate(static_cast<int>(d.tm_year), static_cast<int>(d.tm_mon) + 1, static_cast<int>(d.tm_mday),
-                                        static_cast<int>(d.tm_hour), static_cast<int>(d.tm_min), static_cast<int>(d.tm_sec));
+            const Date date
+                = localDate(static_cast<int>(d.tm_year), static_cast<int>(d.tm_mon) + 1, static_cast<int>(d.tm_mday),
+                    static_cast<int>(d.tm_hour), static_cast<int>(d.tm_min), static_cast<int>(d.tm_sec));
             if (!files.setModificationDateOfItemAtPath(target, date))
                 NSLog("Failed to set attributes");
         } else {
@@ -249,9 +252,9 @@ bool ZipWrapper::addFileToZipNewname(const std::string& file, const std::string&
     uLong crc = 0;
     if (m_password)
         crc = crc32(0L, reinterpret_cast<const Bytef*>(contents->data()), static_cast<uInt>(contents->size()));
-    int ret = zipOpenNewFileInZip3_64(asZip(m_zipFile), newname.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                                      Z_DEFAULT_COMPRESSION, 0, 15, 8, Z_DEFAULT_STRATEGY,
-                                      m_password ? m_password->c_str() : nullptr, crc, contents->size() >= 0xffffffffu);
+    int ret = zipOpenNewFileInZip3_64(asZip(m_zipFile), newname.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+        Z_DEFLATED, Z_DEFAULT_COMPRESSION, 0, 15, 8, Z_DEFAULT_STRATEGY, m_password ? m_password->c_str() : nullptr,
+        crc, contents->size() >= 0xffffffffu);
     if (ret != ZIP_OK)
         return false;
     ret = zipWriteInFileInZip(asZip(m_zipFile), contents->data(), static_cast<unsigned>(contents->size()));

@@ -20,7 +20,7 @@ public:
     virtual ~ZipWrapperDelegate() = default;
     // Optional members: each is asked only when its implements... says so.
     virtual bool implementsErrorMessage() const { return false; }
-    virtual void ErrorMessage(const std::string& message) {}
+    virtual void ErrorMessage(const std::string& message) { }
     virtual bool implementsOverWriteOperation() const { return false; }
     // YES lets an existing file be replaced when unpacking without overwrite.
     virtual bool OverWriteOperation(const std::string& path) { return true; }

@@ -3,8 +3,8 @@
 #include "Platform/UIKit/UIAlertView.h"
 
 childMsgBox::childMsgBox(const std::string& title, const std::string& message,
-                         std::weak_ptr<MessageBoxDelegate> msgBoxDelegate, std::weak_ptr<UIAlertViewDelegate> delegate,
-                         std::optional<std::string> cancelButtonTitle)
+    std::weak_ptr<MessageBoxDelegate> msgBoxDelegate, std::weak_ptr<UIAlertViewDelegate> delegate,
+    std::optional<std::string> cancelButtonTitle)
     : m_msgBoxDelegate(std::move(msgBoxDelegate))
     , m_av(std::make_shared<UIAlertView>(title, message, std::move(delegate), std::move(cancelButtonTitle)))
 {

@@ -16,7 +16,7 @@ class UIAlertViewDelegate;
 class childMsgBox {
 public:
     childMsgBox(const std::string& title, const std::string& message, std::weak_ptr<MessageBoxDelegate> msgBoxDelegate,
-                std::weak_ptr<UIAlertViewDelegate> delegate, std::optional<std::string> cancelButtonTitle);
+        std::weak_ptr<UIAlertViewDelegate> delegate, std::optional<std::string> cancelButtonTitle);
 
     void show();
     // Dismisses the alert as if its cancel button were chosen, and drops it.

@@ -54,7 +54,8 @@ void FileDescriptionViewController::buildInterface()
     m_formatLabel = label(CGRectMake(190, 100, 409, 22), UIFont::systemFontOfSize(15));
     m_videoDurationLabel = label(CGRectMake(190, 124, 409, 22), UIFont::systemFontOfSize(15));
 
-    std::weak_ptr<FileDescriptionViewController> weak = std::static_pointer_cast<FileDescriptionViewController>(shared_from_this());
+    std::weak_ptr<FileDescriptionViewController> weak
+        = std::static_pointer_cast<FileDescriptionViewController>(shared_from_this());
     m_actionButton = UIButton::buttonWithType(UIButtonTypeCustom);
     m_actionButton->setFrame(CGRectMake(190, 190, 120, 34));
     m_actionButton->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
@@ -93,7 +94,8 @@ void FileDescriptionViewController::viewDidLoad()
         return;
     const auto& f = *m_fileEntity;
     const int type = LibraryText::typeCodeOf(f.type);
-    PublicFunction::ImageViewFitImgImg(m_imageView, PublicFunction::getLocalImageFiletype(f.cover_image.value_or(std::string()), type));
+    PublicFunction::ImageViewFitImgImg(
+        m_imageView, PublicFunction::getLocalImageFiletype(f.cover_image.value_or(std::string()), type));
     m_nameLabel->setText(f.title.value_or(std::string()));
     m_formatLabel->setText(f.infoShow());
     m_videoDurationLabel->setText(f.duration());
@@ -120,8 +122,10 @@ void FileDescriptionViewController::viewDidLoad()
     const auto updates = data->getAllLibFileUpdateIDs();
     const bool pending = std::find(updates.begin(), updates.end(), f.file_id) != updates.end();
     m_actionButton->setTitleForState(LibraryText::text(pending ? "UPDATE" : "OPEN"), UIControlStateNormal);
-    m_favButton->setBackgroundImageForState(UIImage::imageNamed(m_isMarked ? "btn-favAdded" : "btn-addfav"), UIControlStateNormal);
-    m_favButton->setBackgroundImageForState(UIImage::imageNamed(m_isMarked ? "btn-addfav" : "btn-favAdded"), UIControlStateSelected);
+    m_favButton->setBackgroundImageForState(
+        UIImage::imageNamed(m_isMarked ? "btn-favAdded" : "btn-addfav"), UIControlStateNormal);
+    m_favButton->setBackgroundImageForState(
+        UIImage::imageNamed(m_isMarked ? "btn-addfav" : "btn-favAdded"), UIControlStateSelected);
 }
 
 void FileDescriptionViewController::viewDidAppear(bool animated)
@@ -130,7 +134,8 @@ void FileDescriptionViewController::viewDidAppear(bool animated)
     auto window = view()->window();
     if (!window || m_tapGesture)
         return;
-    std::weak_ptr<FileDescriptionViewController> weak = std::static_pointer_cast<FileDescriptionViewController>(shared_from_this());
+    std::weak_ptr<FileDescriptionViewController> weak
+        = std::static_pointer_cast<FileDescriptionViewController>(shared_from_this());
     m_tapGesture = std::make_shared<UITapGestureRecognizer>([weak](UIGestureRecognizer& r) {
         if (auto self = weak.lock())
             self->handleTapBehind(r);

@@ -15,7 +15,7 @@ inline void GradientFillBounds(CGRect bounds, const CGFloat (&top)[4], const CGF
     auto gradient = CGGradientCreateWithColorComponents(CGColorSpaceCreateDeviceRGB(), components, nullptr, 2);
     CGContextSaveGState(context);
     CGContextClipToRect(context, bounds);
-    CGContextDrawLinearGradient(context, gradient, CGPointMake(0, CGRectGetMinY(bounds)),
-                                CGPointMake(0, CGRectGetMaxY(bounds)), 0);
+    CGContextDrawLinearGradient(
+        context, gradient, CGPointMake(0, CGRectGetMinY(bounds)), CGPointMake(0, CGRectGetMaxY(bounds)), 0);
     CGContextRestoreGState(context);
 }

@@ -9,7 +9,8 @@
 #include "Platform/UIKit/UIImageView.h"
 #include "Platform/UIKit/UILabel.h"
 
-std::shared_ptr<LibraryCatalogCell> LibraryCatalogCell::initWithStyleReuseIdentifier(UITableViewCellStyle style, const std::string& reuseIdentifier)
+std::shared_ptr<LibraryCatalogCell> LibraryCatalogCell::initWithStyleReuseIdentifier(
+    UITableViewCellStyle style, const std::string& reuseIdentifier)
 {
     auto cell = std::make_shared<LibraryCatalogCell>(style, reuseIdentifier);
     cell->setUpViews();

@@ -11,7 +11,8 @@ class UILabel;
 
 class LibraryCatalogCell : public UITableViewCell {
 public:
-    static std::shared_ptr<LibraryCatalogCell> initWithStyleReuseIdentifier(UITableViewCellStyle style, const std::string& reuseIdentifier);
+    static std::shared_ptr<LibraryCatalogCell> initWithStyleReuseIdentifier(
+        UITableViewCellStyle style, const std::string& reuseIdentifier);
     LibraryCatalogCell(UITableViewCellStyle style, const std::string& reuseIdentifier);
 
     const std::shared_ptr<UILabel>& lbTitle() const { return m_lbTitle; }

@@ -37,10 +37,7 @@ std::string trimmed(const std::optional<std::string>& value)
 
 LibraryCatalogController::LibraryCatalogController() = default;
 
-LibraryCatalogController::~LibraryCatalogController()
-{
-    NSNotificationCenter::defaultCenter().removeObserver(this);
-}
+LibraryCatalogController::~LibraryCatalogController() { NSNotificationCenter::defaultCenter().removeObserver(this); }
 
 std::shared_ptr<LibraryCatalogController> LibraryCatalogController::protect()
 {
@@ -260,10 +257,7 @@ void LibraryCatalogController::removeSelectFlag()
     m_selectRowValue = -1;
 }
 
-void LibraryCatalogController::deselectlibrarycatalog()
-{
-    removeSelectFlag();
-}
+void LibraryCatalogController::deselectlibrarycatalog() { removeSelectFlag(); }
 
 void LibraryCatalogController::selectTopCell(const std::shared_ptr<UITableView>& tableView)
 {
@@ -280,7 +274,8 @@ long LibraryCatalogController::tableViewNumberOfRowsInSection(UITableView&, long
     return static_cast<long>(m_cataArr.size()) + 1;
 }
 
-std::shared_ptr<UITableViewCell> LibraryCatalogController::tableViewCellForRowAtIndexPath(UITableView& tableView, const NSIndexPath& path)
+std::shared_ptr<UITableViewCell> LibraryCatalogController::tableViewCellForRowAtIndexPath(
+    UITableView& tableView, const NSIndexPath& path)
 {
     if (&tableView != m_catatable.get())
         return nullptr;
@@ -334,16 +329,19 @@ void LibraryCatalogController::slideCells(CGFloat to, double duration, unsigned 
         if (path && path->row() != 0)
             cells.push_back(cell);
     }
-    UIView::animateWithDuration(duration, 0, curve, [cells, to] {
-        for (const auto& cell : cells) {
-            CGRect f = cell->frame();
-            f.origin.x = to;
-            cell->setFrame(f);
-        }
-    }, [done](bool) {
-        if (done)
-            done();
-    });
+    UIView::animateWithDuration(
+        duration, 0, curve,
+        [cells, to] {
+            for (const auto& cell : cells) {
+                CGRect f = cell->frame();
+                f.origin.x = to;
+                cell->setFrame(f);
+            }
+        },
+        [done](bool) {
+            if (done)
+                done();
+        });
 }
 
 void LibraryCatalogController::tableViewDidSelectRowAtIndexPath(UITableView& tableView, const NSIndexPath& path)
@@ -490,7 +488,8 @@ void LibraryCatalogController::reloadlibrarycatalog(const NSNotification& notifi
     }
     reloadTableView();
     if (target >= 0 && target <= static_cast<long>(m_cataArr.size()))
-        m_catatable->selectRowAtIndexPathAnimatedScrollPosition(NSIndexPath::indexPathForRowInSection(target, 0), false, UITableViewScrollPositionNone);
+        m_catatable->selectRowAtIndexPathAnimatedScrollPosition(
+            NSIndexPath::indexPathForRowInSection(target, 0), false, UITableViewScrollPositionNone);
 }
 
 void LibraryCatalogController::viewWillAppear(bool animated)

@@ -17,9 +17,11 @@ namespace LibraryCoverFilling {
 
 std::shared_ptr<LibraryDetailCell> coverCell(GridView& grid)
 {
-    if (auto cell = std::dynamic_pointer_cast<LibraryDetailCell>(grid.dequeueReusableCellWithIdentifier(LibraryDetailCell::kCellIdentifier)))
+    if (auto cell = std::dynamic_pointer_cast<LibraryDetailCell>(
+            grid.dequeueReusableCellWithIdentifier(LibraryDetailCell::kCellIdentifier)))
         return cell;
-    return LibraryDetailCell::initWithFrameReuseIdentifier(CGRectMake(0, 0, 180, 240), LibraryDetailCell::kCellIdentifier);
+    return LibraryDetailCell::initWithFrameReuseIdentifier(
+        CGRectMake(0, 0, 180, 240), LibraryDetailCell::kCellIdentifier);
 }
 
 void showFile(LibraryDetailCell& cell, const FileRef& file, bool updatable, bool onDisk)
@@ -46,7 +48,8 @@ void showFile(LibraryDetailCell& cell, const FileRef& file, bool updatable, bool
     cell.setFile(file);
 }
 
-void showTransfer(LibraryDetailCell& cell, SaleslibraryModel& manager, const corvelle_library_files_Entity& file, bool downloading)
+void showTransfer(
+    LibraryDetailCell& cell, SaleslibraryModel& manager, const corvelle_library_files_Entity& file, bool downloading)
 {
     const bool paused = !downloading && manager.isInPauseList(file.file_name);
     cell.progressView()->setHidden(!downloading && !paused);

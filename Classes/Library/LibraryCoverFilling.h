@@ -25,7 +25,8 @@ std::shared_ptr<LibraryDetailCell> coverCell(GridView& grid);
 void showFile(LibraryDetailCell& cell, const FileRef& file, bool updatable, bool onDisk);
 // The progress bar and the "DOWNLOADING" / "PAUSED" veil, with the stored
 // progress so a reused cell never shows another file's.
-void showTransfer(LibraryDetailCell& cell, SaleslibraryModel& manager, const corvelle_library_files_Entity& file, bool downloading);
+void showTransfer(
+    LibraryDetailCell& cell, SaleslibraryModel& manager, const corvelle_library_files_Entity& file, bool downloading);
 // Moves the progress bar of every shown cover of the reported file.
 void showPercent(GridView& grid, const std::vector<FileRef>& shown, const DownLoadRequestInfo& info);
 

@@ -15,7 +15,8 @@
 #include "Platform/UIKit/UIProgressView.h"
 #include "Platform/UIKit/UITouch.h"
 
-std::shared_ptr<LibraryDetailCell> LibraryDetailCell::initWithFrameReuseIdentifier(CGRect frame, const std::string& reuseIdentifier)
+std::shared_ptr<LibraryDetailCell> LibraryDetailCell::initWithFrameReuseIdentifier(
+    CGRect frame, const std::string& reuseIdentifier)
 {
     auto cell = std::make_shared<LibraryDetailCell>(frame, reuseIdentifier);
     cell->setUpViews();
@@ -147,14 +148,16 @@ void LibraryDetailCell::setViewShakingShaking(const std::shared_ptr<UIView>& vie
     PublicFunction::setViewShakingShaking(view, shaking);
 }
 
-void LibraryDetailCell::loadFileImageAsyncWithNameTypeAnimation(const std::optional<std::string>& name, int type, bool animation)
+void LibraryDetailCell::loadFileImageAsyncWithNameTypeAnimation(
+    const std::optional<std::string>& name, int type, bool animation)
 {
     m_fileImageView->setAlpha(0);
     auto self = std::static_pointer_cast<LibraryDetailCell>(sharedCell());
     const std::string cover = name.value_or(std::string());
     dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0), [self, cover, type, animation] {
         auto image = PublicFunction::getLocalImageFiletype(cover, type);
-        dispatch_async(dispatch_get_main_queue(), [self, image, animation] { self->loadFileImageWithImageAnimation(image, animation); });
+        dispatch_async(dispatch_get_main_queue(),
+            [self, image, animation] { self->loadFileImageWithImageAnimation(image, animation); });
     });
 }
 

@@ -31,7 +31,8 @@ class LibraryDetailCell : public GridViewCell, public UIGestureRecognizerDelegat
 public:
     static constexpr const char* kCellIdentifier = "CellIdentifier";
 
-    static std::shared_ptr<LibraryDetailCell> initWithFrameReuseIdentifier(CGRect frame, const std::string& reuseIdentifier);
+    static std::shared_ptr<LibraryDetailCell> initWithFrameReuseIdentifier(
+        CGRect frame, const std::string& reuseIdentifier);
     LibraryDetailCell(CGRect frame, const std::string& reuseIdentifier);
 
     std::shared_ptr<LibraryDetailCellDelegate> detailDelegate() const { return m_detailDelegate.lock(); }

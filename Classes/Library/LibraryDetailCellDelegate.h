@@ -11,9 +11,10 @@ class LibraryDetailCellDelegate {
 public:
     virtual ~LibraryDetailCellDelegate() = default;
     virtual void didSelectedInfoButton(const std::shared_ptr<corvelle_library_files_Entity>& file) = 0;
-    virtual void didSelectedCellCellIndex(const std::shared_ptr<corvelle_library_files_Entity>& file, long cellIndex) = 0;
+    virtual void didSelectedCellCellIndex(const std::shared_ptr<corvelle_library_files_Entity>& file, long cellIndex)
+        = 0;
     virtual bool respondsToDidSelectedDeleteButton() const { return false; }
-    virtual void didSelectedDeleteButton(const std::shared_ptr<corvelle_library_files_Entity>&) {}
+    virtual void didSelectedDeleteButton(const std::shared_ptr<corvelle_library_files_Entity>&) { }
     virtual bool respondsToDidCellLongPressed() const { return false; }
-    virtual void didCellLongPressed() {}
+    virtual void didCellLongPressed() { }
 };

@@ -54,15 +54,9 @@ constexpr long kTagWifiSingle = 1004;
 constexpr long kTagWifiAll = 1005;
 constexpr long kTagCancelDownloads = 1006;
 
-bool contains(const std::vector<int>& ids, int id)
-{
-    return std::find(ids.begin(), ids.end(), id) != ids.end();
-}
+bool contains(const std::vector<int>& ids, int id) { return std::find(ids.begin(), ids.end(), id) != ids.end(); }
 
-std::shared_ptr<SaleslibraryModel> manager()
-{
-    return SaleslibraryModel::sharedInstance();
-}
+std::shared_ptr<SaleslibraryModel> manager() { return SaleslibraryModel::sharedInstance(); }
 
 }  // namespace
 
@@ -122,16 +116,19 @@ void LibraryDetailController::viewDidLoad()
     root->addSubview(m_headView);
     std::vector<std::string> filters(std::begin(kFilterKeys), std::end(kFilterKeys) - (m_libraryTab == 1 ? 1 : 0));
     m_filterController = OrderingController::initWithOrderButtonFrameOrderingsNamesDelegateInView(
-        CGRectMake(hidden ? 615 : 371, 8, 160, 34), filters, std::static_pointer_cast<OrderingControllerDelegate>(self), root);
+        CGRectMake(hidden ? 615 : 371, 8, 160, 34), filters, std::static_pointer_cast<OrderingControllerDelegate>(self),
+        root);
     m_orderController = OrderingController::initWithOrderButtonFrameOrderingsNamesDelegateInView(
-        CGRectMake(hidden ? 790 : 546, 8, 160, 34), std::vector<std::string>(std::begin(kSortKeys), std::end(kSortKeys)),
+        CGRectMake(hidden ? 790 : 546, 8, 160, 34),
+        std::vector<std::string>(std::begin(kSortKeys), std::end(kSortKeys)),
         std::static_pointer_cast<OrderingControllerDelegate>(self), root);
     for (const auto& menu : { m_filterController, m_orderController }) {
         auto button = menu->orderingButton();
         button->titleLabel()->setFont(UIFont::boldSystemFontOfSize(14));
         button->setTitleColorForState(UIColor::darkGrayColor(), UIControlStateNormal);
         button->setBackgroundImageForState(
-            PublicFunction::resizeImageWithCapInsets(SkinManager::skinFromImageName(std::string("btn_sort.png")), UIEdgeInsetsMake(5, 5, 5, 24)),
+            PublicFunction::resizeImageWithCapInsets(
+                SkinManager::skinFromImageName(std::string("btn_sort.png")), UIEdgeInsetsMake(5, 5, 5, 24)),
             UIControlStateNormal);
         button->titleEdgeInsets = UIEdgeInsetsMake(0, 0, 0, 20);
     }
@@ -149,7 +146,8 @@ void LibraryDetailController::viewDidLoad()
     m_btnDownloadAll = UIButton::buttonWithType(UIButtonTypeCustom);
     m_btnDownloadAll->setFrame(CGRectMake(hidden ? 970 : 726, 8, 34, 34));
     PublicFunction::initializeToButtonHeight34(m_btnDownloadAll);
-    m_btnDownloadAll->setImageForState(UIImage::imageNamed(m_libraryTab == 1 ? "icon_update.png" : "icon_download.png"), UIControlStateNormal);
+    m_btnDownloadAll->setImageForState(
+        UIImage::imageNamed(m_libraryTab == 1 ? "icon_update.png" : "icon_download.png"), UIControlStateNormal);
     m_btnDownloadAll->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
         if (auto s = weak.lock())
             s->downloadAll();
@@ -262,9 +260,15 @@ void LibraryDetailController::filterAndSortArray()
     auto data = DataAccessManager::sharedDataModel();
     if (!m_isSearching) {
         switch (m_sortType) {
-        case 1: m_searchResultArray = data->getAllLibFilesOrderByDate(); break;
-        case 2: m_searchResultArray = data->getAllLibFilesOrderByType(); break;
-        default: m_searchResultArray = data->getAllLibFiles(); break;
+        case 1:
+            m_searchResultArray = data->getAllLibFilesOrderByDate();
+            break;
+        case 2:
+            m_searchResultArray = data->getAllLibFilesOrderByType();
+            break;
+        default:
+            m_searchResultArray = data->getAllLibFiles();
+            break;
         }
     }
     // Each file's favourite mark is read once per rebuild.
@@ -297,7 +301,8 @@ void LibraryDetailController::filterAndSortArray()
     }
     m_catalogDisplayFileArray = m_libfilesArray;
     if (m_selectedCategory != -1)
-        std::erase_if(m_libfilesArray, [&](const FileRef& f) { return !fileIsInCategoryCategoryID(*f, m_selectedCategory); });
+        std::erase_if(
+            m_libfilesArray, [&](const FileRef& f) { return !fileIsInCategoryCategoryID(*f, m_selectedCategory); });
     auto filter = [&](FileList& list) {
         if (m_showOnlyNewFiles)
             std::erase_if(list, [](const FileRef& f) { return f->isNew == 0; });
@@ -310,7 +315,8 @@ void LibraryDetailController::filterAndSortArray()
     filter(m_catalogDisplayFileArray);
 }
 
-bool LibraryDetailController::fileIsInCategoryCategoryID(const corvelle_library_files_Entity& file, int categoryId) const
+bool LibraryDetailController::fileIsInCategoryCategoryID(
+    const corvelle_library_files_Entity& file, int categoryId) const
 {
     if (file.category == categoryId)
         return true;
@@ -330,10 +336,7 @@ bool LibraryDetailController::fileIsInCategoryCategoryID(const corvelle_library_
 
 // ------------------------------------------------------------------ grid
 
-NSUInteger LibraryDetailController::numberOfItemsInGridView(GridView&)
-{
-    return m_libfilesArray.size();
-}
+NSUInteger LibraryDetailController::numberOfItemsInGridView(GridView&) { return m_libfilesArray.size(); }
 
 std::optional<CGSize> LibraryDetailController::portraitGridCellSizeForGridView(GridView&)
 {
@@ -398,10 +401,7 @@ void LibraryDetailController::openOnDevice(const FileRef& file)
     selectDownloadedFileType(file->file_name, data->getFileTypeByFileName(file->file_name));
 }
 
-void LibraryDetailController::didSelectedInfoButton(const FileRef& file)
-{
-    selectShowInfo(file);
-}
+void LibraryDetailController::didSelectedInfoButton(const FileRef& file) { selectShowInfo(file); }
 
 void LibraryDetailController::selectShowInfo(const FileRef& file)
 {
@@ -409,7 +409,7 @@ void LibraryDetailController::selectShowInfo(const FileRef& file)
         return;
     auto self = protect();
     LibraryFileActions::presentDetails(*this, file, std::static_pointer_cast<FileDescripionDelegate>(self),
-                                       m_libraryTab == 1 || manager()->isExists(file->file_id));
+        m_libraryTab == 1 || manager()->isExists(file->file_id));
 }
 
 void LibraryDetailController::actionButtonPressed(const FileRef& file)
@@ -432,10 +432,13 @@ void LibraryDetailController::actionButtonPressed(const FileRef& file)
 void LibraryDetailController::descriptionViewDeleteButtonPressed(const FileRef& file)
 {
     std::weak_ptr<LibraryDetailController> weak = protect();
-    PerformRequests::performAfterDelay(this, "didSelectedDeleteButton:", [weak, file] {
-        if (auto s = weak.lock())
-            s->didSelectedDeleteButton(file);
-    }, 0.5);
+    PerformRequests::performAfterDelay(
+        this, "didSelectedDeleteButton:",
+        [weak, file] {
+            if (auto s = weak.lock())
+                s->didSelectedDeleteButton(file);
+        },
+        0.5);
 }
 
 void LibraryDetailController::markButtonPressed()
@@ -449,11 +452,12 @@ std::shared_ptr<UINavigationController> LibraryDetailController::rootNavigation(
     return std::dynamic_pointer_cast<UINavigationController>(LibraryFileViewers::rootViewControllerOf(*this));
 }
 
-void LibraryDetailController::selectDownloadedFileType(const std::optional<std::string>& fileName, const std::optional<std::string>& type)
+void LibraryDetailController::selectDownloadedFileType(
+    const std::optional<std::string>& fileName, const std::optional<std::string>& type)
 {
     auto self = protect();
     LibraryFileViewers::From from { *this, rootNavigation(), std::static_pointer_cast<PdfViewControllerDelegate>(self),
-                                    std::static_pointer_cast<UIDocumentInteractionControllerDelegate>(self) };
+        std::static_pointer_cast<UIDocumentInteractionControllerDelegate>(self) };
     from.previewFirst = true;
     if (auto refusal = m_viewers.open(from, fileName, type))
         showAlert(text("NOTIFICATION"), text(*refusal), { text("OK") }, kTagOK);
@@ -470,10 +474,7 @@ void LibraryDetailController::documentInteractionControllerDidEndPreview(UIDocum
     m_viewers.dropDocumentController();
 }
 
-void LibraryDetailController::stopViewVideo(const NSNotification&)
-{
-    m_viewers.closeVideo();
-}
+void LibraryDetailController::stopViewVideo(const NSNotification&) { m_viewers.closeVideo(); }
 
 void LibraryDetailController::didSelectedDeleteButton(const FileRef& file)
 {
@@ -492,7 +493,9 @@ void LibraryDetailController::didSelectedDeleteButton(const FileRef& file)
     }
     auto& files = NSFileManager::defaultManager();
     // A name from the server that could leave its folder is never made into a path.
-    const std::string path = LibraryText::isSafeName(name) ? PublicFunction::filePathWithNameFiletype(*name, LibraryText::typeCodeOf(type)) : std::string();
+    const std::string path = LibraryText::isSafeName(name)
+        ? PublicFunction::filePathWithNameFiletype(*name, LibraryText::typeCodeOf(type))
+        : std::string();
     if (!path.empty() && files.fileExistsAtPath(path)) {
         files.removeItemAtPath(path);
         if (isFavorite(*file))
@@ -584,7 +587,8 @@ void LibraryDetailController::panMove(UIGestureRecognizer& recognizer)
     if (!pan)
         return;
     const auto state = recognizer.state();
-    if ((state == UIGestureRecognizerStateBegan || state == UIGestureRecognizerStateChanged) && m_panDistance > -100 && m_panDistance < 100) {
+    if ((state == UIGestureRecognizerStateBegan || state == UIGestureRecognizerStateChanged) && m_panDistance > -100
+        && m_panDistance < 100) {
         m_panDistance += static_cast<float>(pan->translationInView(view().get()).x);
         return;
     }
@@ -631,7 +635,8 @@ void LibraryDetailController::searchBarTextDidChange(UISearchBar&, const std::st
         m_isSearching = true;
     }
     const char* order = m_sortType == 2 ? "type desc" : m_sortType == 1 ? "date desc" : "title";
-    m_searchResultArray = DataAccessManager::sharedDataModel()->getLibFilesBysearchNameOrderBy(searchText, std::string(order));
+    m_searchResultArray
+        = DataAccessManager::sharedDataModel()->getLibFilesBysearchNameOrderBy(searchText, std::string(order));
     reloadDataWithPostNotiChangeTab(true, false);
     updateBtnDownlaodOrUpdate();
 }
@@ -691,15 +696,18 @@ double LibraryDetailController::getFileSize(const corvelle_library_files_Entity&
 
 int LibraryDetailController::getNumberOfAllFilesToDownload() const
 {
-    return static_cast<int>(std::count_if(m_libfilesArray.begin(), m_libfilesArray.end(), [&](const FileRef& f) { return fileCanBeDownloaded(*f); }));
+    return static_cast<int>(std::count_if(
+        m_libfilesArray.begin(), m_libfilesArray.end(), [&](const FileRef& f) { return fileCanBeDownloaded(*f); }));
 }
 
 int LibraryDetailController::getNumberOfAllFilesToUpdate() const
 {
-    return static_cast<int>(std::count_if(m_libfilesArray.begin(), m_libfilesArray.end(), [&](const FileRef& f) { return fileCanBeUpdated(*f); }));
+    return static_cast<int>(std::count_if(
+        m_libfilesArray.begin(), m_libfilesArray.end(), [&](const FileRef& f) { return fileCanBeUpdated(*f); }));
 }
 
-double LibraryDetailController::sizeOfFiles(bool (LibraryDetailController::*counts)(const corvelle_library_files_Entity&) const) const
+double LibraryDetailController::sizeOfFiles(
+    bool (LibraryDetailController::*counts)(const corvelle_library_files_Entity&) const) const
 {
     double total = 0;
     for (const auto& f : m_libfilesArray) {
@@ -720,20 +728,16 @@ double LibraryDetailController::getSizeOfAllFilesToUpdate() const
     return sizeOfFiles(&LibraryDetailController::fileCanBeUpdated);
 }
 
-bool LibraryDetailController::noDownloadingFile() const
-{
-    return manager()->downloadFileNameArray().empty();
-}
+bool LibraryDetailController::noDownloadingFile() const { return manager()->downloadFileNameArray().empty(); }
 
-bool LibraryDetailController::noPausedDownloadingFile() const
-{
-    return manager()->pauseFileArray().empty();
-}
+bool LibraryDetailController::noPausedDownloadingFile() const { return manager()->pauseFileArray().empty(); }
 
-void LibraryDetailController::showAlert(const std::string& title, const std::string& message, const std::vector<std::string>& buttons, long tag)
+void LibraryDetailController::showAlert(
+    const std::string& title, const std::string& message, const std::vector<std::string>& buttons, long tag)
 {
     std::vector<std::string> others(buttons.begin() + 1, buttons.end());
-    auto alert = std::make_shared<UIAlertView>(title, message, std::static_pointer_cast<UIAlertViewDelegate>(protect()), buttons.front(), others);
+    auto alert = std::make_shared<UIAlertView>(
+        title, message, std::static_pointer_cast<UIAlertViewDelegate>(protect()), buttons.front(), others);
     alert->setTag(tag);
     alert->show();
     if (tag == kTagCancelDownloads) {
@@ -787,7 +791,7 @@ void LibraryDetailController::downloadAll()
     auto self = protect();
     if (m_libraryTab == 1) {
         showAlert(text("UPDATEALLFILES"), allFilesMessage(getNumberOfAllFilesToUpdate(), getSizeOfAllFilesToUpdate()),
-                  { text("CANCEL"), text("UPDATE") }, kTagUpdateAll);
+            { text("CANCEL"), text("UPDATE") }, kTagUpdateAll);
         return;
     }
     if (m_isBtnCancel) {
@@ -795,7 +799,7 @@ void LibraryDetailController::downloadAll()
         return;
     }
     showAlert(text("DOWNLOADALLFILES"), allFilesMessage(getNumberOfAllFilesToDownload(), getSizeOfAllFilesToDownload()),
-              { text("CANCEL"), text("DOWNLOAD") }, kTagDownloadAll);
+        { text("CANCEL"), text("DOWNLOAD") }, kTagDownloadAll);
 }
 
 void LibraryDetailController::downloadAllFiles()
@@ -891,7 +895,8 @@ void LibraryDetailController::updateBtnDownloadAll()
         m_btnDownloadAll->setHidden(false);
         return;
     }
-    const bool any = std::any_of(m_libfilesArray.begin(), m_libfilesArray.end(), [&](const FileRef& f) { return fileCanBeDownloaded(*f); });
+    const bool any = std::any_of(
+        m_libfilesArray.begin(), m_libfilesArray.end(), [&](const FileRef& f) { return fileCanBeDownloaded(*f); });
     m_btnDownloadAll->setHidden(!any);
 }
 
@@ -902,7 +907,8 @@ void LibraryDetailController::updateBtnUpdateAll()
     m_btnDownloadAll->setHidden(true);
     if (m_selectedCategory != -1)
         return;
-    const bool any = std::any_of(m_libfilesArray.begin(), m_libfilesArray.end(), [&](const FileRef& f) { return fileCanBeUpdated(*f); });
+    const bool any = std::any_of(
+        m_libfilesArray.begin(), m_libfilesArray.end(), [&](const FileRef& f) { return fileCanBeUpdated(*f); });
     m_btnDownloadAll->setHidden(!any);
 }
 
@@ -936,7 +942,8 @@ void LibraryDetailController::alertViewClickedButtonAtIndex(UIAlertView& alertVi
         break;
     case kTagWifiSingle:
         if (buttonIndex == 0 && m_downloadFile)
-            sendDownload(m_downloadFile, DataAccessManager::sharedDataModel()->getFileTypeByFileName(m_downloadFile->file_name));
+            sendDownload(
+                m_downloadFile, DataAccessManager::sharedDataModel()->getFileTypeByFileName(m_downloadFile->file_name));
         break;
     case kTagWifiAll:
         if (buttonIndex == 0) {
@@ -995,7 +1002,8 @@ void LibraryDetailController::ReciveHttpRespondInfo(const std::shared_ptr<NetBas
                 session->setClientID(login->clientId);
             requestSyncFileTable();
         } else {
-            session->setLoginType(reply->status == std::optional<std::string>("999") ? LoginMode::kLoginTypeOffline : LoginMode::kLoginTypeNone);
+            session->setLoginType(reply->status == std::optional<std::string>("999") ? LoginMode::kLoginTypeOffline
+                                                                                     : LoginMode::kLoginTypeNone);
         }
         break;
     }

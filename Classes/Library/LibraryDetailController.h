@@ -90,7 +90,10 @@ public:
     const std::shared_ptr<OrderingController>& orderController() const { return m_orderController; }
     const std::shared_ptr<VideoViewController>& videoviewcontroller() const { return m_viewers.video(); }
     const std::shared_ptr<UIViewController>& pptViewController() const { return m_viewers.officeViewer(); }
-    const std::shared_ptr<UIDocumentInteractionController>& documentController() const { return m_viewers.documentController(); }
+    const std::shared_ptr<UIDocumentInteractionController>& documentController() const
+    {
+        return m_viewers.documentController();
+    }
 
     // The displayed list.
     void reloadDataWithPostNotiChangeTab(bool post, bool changeTab);
@@ -178,7 +181,8 @@ private:
     std::shared_ptr<LibraryDetailController> protect();
     void sendDownload(const FileRef& file, const std::optional<std::string>& type);
     void openOnDevice(const FileRef& file);
-    void showAlert(const std::string& title, const std::string& message, const std::vector<std::string>& buttons, long tag);
+    void showAlert(
+        const std::string& title, const std::string& message, const std::vector<std::string>& buttons, long tag);
     std::shared_ptr<UINavigationController> rootNavigation();
     bool isFavorite(const corvelle_library_files_Entity& file) const;
     std::string allFilesMessage(int count, double size) const;

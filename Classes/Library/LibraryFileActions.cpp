@@ -13,8 +13,8 @@ namespace LibraryFileActions {
 
 namespace {
 
-// The question's tag carries the index of the file it is about.
-constexpr long kUpdateQuestionTag = 2500;
+    // The question's tag carries the index of the file it is about.
+    constexpr long kUpdateQuestionTag = 2500;
 
 }  // namespace
 
@@ -27,8 +27,8 @@ std::optional<long> indexOfFile(const FileList& shown, int fileId)
     return std::nullopt;
 }
 
-std::shared_ptr<FileDescriptionViewController> presentDetails(UIViewController& screen, const FileRef& file, std::weak_ptr<FileDescripionDelegate> delegate,
-                                                             bool deletable)
+std::shared_ptr<FileDescriptionViewController> presentDetails(
+    UIViewController& screen, const FileRef& file, std::weak_ptr<FileDescripionDelegate> delegate, bool deletable)
 {
     auto sheet = FileDescriptionViewController::initWithNibNameBundle("FileDescriptionViewController");
     sheet->setFileEntity(file);
@@ -37,7 +37,8 @@ std::shared_ptr<FileDescriptionViewController> presentDetails(UIViewController& 
     sheet->setModalTransitionStyle(UIModalTransitionStyleCrossDissolve);
     screen.presentViewControllerAnimatedCompletion(sheet, true, nullptr);
     sheet->delButton()->setHidden(!deletable);
-    const CGRect place = CGRectMake(220, 150, FileDescriptionViewController::kWidth, FileDescriptionViewController::kHeight);
+    const CGRect place
+        = CGRectMake(220, 150, FileDescriptionViewController::kWidth, FileDescriptionViewController::kHeight);
     if (auto container = sheet->view()->superview())
         container->setFrame(place);
     else
@@ -45,7 +46,8 @@ std::shared_ptr<FileDescriptionViewController> presentDetails(UIViewController& 
     return sheet;
 }
 
-int requestDownload(const corvelle_library_files_Entity& file, const std::optional<std::string>& type, const std::shared_ptr<NetworkRecDelegate>& receiver)
+int requestDownload(const corvelle_library_files_Entity& file, const std::optional<std::string>& type,
+    const std::shared_ptr<NetworkRecDelegate>& receiver)
 {
     auto message = std::make_shared<RequestDownload>();
     message->fileNameList = { file.file_name.value_or(std::string()) };
@@ -61,16 +63,13 @@ int requestDownload(const corvelle_library_files_Entity& file, const std::option
 void askToUpdate(std::weak_ptr<UIAlertViewDelegate> delegate, long index)
 {
     using LibraryText::text;
-    auto alert = std::make_shared<UIAlertView>(text("NOTIFICATION"), text("HASUPDATE"), std::move(delegate), text("UPDATE"),
-                                               std::vector<std::string> { text("CANCEL") });
+    auto alert = std::make_shared<UIAlertView>(text("NOTIFICATION"), text("HASUPDATE"), std::move(delegate),
+        text("UPDATE"), std::vector<std::string> { text("CANCEL") });
     alert->setTag(kUpdateQuestionTag + index);
     alert->show();
 }
 
-bool isUpdateQuestion(const UIAlertView& alert)
-{
-    return alert.tag() >= kUpdateQuestionTag;
-}
+bool isUpdateQuestion(const UIAlertView& alert) { return alert.tag() >= kUpdateQuestionTag; }
 
 std::optional<UpdateAnswer> updateAnswer(const UIAlertView& alert, long buttonIndex, const FileList& shown)
 {

@@ -30,12 +30,13 @@ std::optional<long> indexOfFile(const FileList& shown, int fileId);
 
 // The details sheet of `file`, presented over `screen` in its place; its
 // delete button shows only when `deletable`.
-std::shared_ptr<FileDescriptionViewController> presentDetails(UIViewController& screen, const FileRef& file, std::weak_ptr<FileDescripionDelegate> delegate,
-                                                             bool deletable);
+std::shared_ptr<FileDescriptionViewController> presentDetails(
+    UIViewController& screen, const FileRef& file, std::weak_ptr<FileDescripionDelegate> delegate, bool deletable);
 
 // Hands the download manager a download of `file` stored under the folder of
 // `type`, its reply to `receiver`; gives the download id.
-int requestDownload(const corvelle_library_files_Entity& file, const std::optional<std::string>& type, const std::shared_ptr<NetworkRecDelegate>& receiver);
+int requestDownload(const corvelle_library_files_Entity& file, const std::optional<std::string>& type,
+    const std::shared_ptr<NetworkRecDelegate>& receiver);
 
 // Asks whether the shown file at `index` is to be updated ("UPDATE") or its
 // copy on the device opened ("CANCEL").

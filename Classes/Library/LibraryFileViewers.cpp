@@ -22,7 +22,8 @@ bool isOfficePath(const std::string& path)
 {
     static constexpr std::array<const char*, 6> kOffice { "pptx", "ppt", "xls", "xlsx", "doc", "docx" };
     std::string ext = NSString::pathExtension(path);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(
+        ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return std::any_of(kOffice.begin(), kOffice.end(), [&](const char* e) { return ext == e; });
 }
 
@@ -38,7 +39,8 @@ std::shared_ptr<UIViewController> LibraryFileViewers::rootViewControllerOf(UIVie
     return window ? window->rootViewController() : nullptr;
 }
 
-std::optional<std::string> LibraryFileViewers::open(const From& from, const std::optional<std::string>& fileName, const std::optional<std::string>& type)
+std::optional<std::string> LibraryFileViewers::open(
+    const From& from, const std::optional<std::string>& fileName, const std::optional<std::string>& type)
 {
     // A name from the server that could leave its folder is never made into a path.
     if (!LibraryText::isSafeName(fileName))
@@ -86,7 +88,8 @@ bool LibraryFileViewers::handOver(const From& from, const std::string& path, con
     m_documentController->setDelegate(from.handOverDelegate);
     if (from.previewFirst)
         m_documentController->presentPreviewAnimated(true);
-    if (m_documentController->presentOpenInMenuFromRectInViewAnimated(CGRectMake(500, -200, 200, 200), from.screen.view(), true))
+    if (m_documentController->presentOpenInMenuFromRectInViewAnimated(
+            CGRectMake(500, -200, 200, 200), from.screen.view(), true))
         return true;
     m_documentController.reset();
     return false;

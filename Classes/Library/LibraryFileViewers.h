@@ -33,7 +33,8 @@ public:
     // Opens `fileName` of the type text `type`. Gives the language key of the
     // notice to show when the file cannot be opened; nothing when it opened or
     // when the name is not one to make a path of.
-    std::optional<std::string> open(const From& from, const std::optional<std::string>& fileName, const std::optional<std::string>& type);
+    std::optional<std::string> open(
+        const From& from, const std::optional<std::string>& fileName, const std::optional<std::string>& type);
 
     // The player has closed: its view leaves the screen and it is dropped.
     void closeVideo();

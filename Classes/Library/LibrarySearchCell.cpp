@@ -5,7 +5,8 @@
 #include "Platform/UIKit/UIImageView.h"
 #include "Platform/UIKit/UILabel.h"
 
-std::shared_ptr<LibrarySearchCell> LibrarySearchCell::initWithStyleReuseIdentifier(UITableViewCellStyle style, const std::string& reuseIdentifier)
+std::shared_ptr<LibrarySearchCell> LibrarySearchCell::initWithStyleReuseIdentifier(
+    UITableViewCellStyle style, const std::string& reuseIdentifier)
 {
     auto cell = std::make_shared<LibrarySearchCell>(style, reuseIdentifier);
     cell->setUpViews();

@@ -10,7 +10,8 @@ class UILabel;
 
 class LibrarySearchCell : public UITableViewCell {
 public:
-    static std::shared_ptr<LibrarySearchCell> initWithStyleReuseIdentifier(UITableViewCellStyle style, const std::string& reuseIdentifier);
+    static std::shared_ptr<LibrarySearchCell> initWithStyleReuseIdentifier(
+        UITableViewCellStyle style, const std::string& reuseIdentifier);
     LibrarySearchCell(UITableViewCellStyle style, const std::string& reuseIdentifier);
 
     // The cover, in place of the base cell's picture.

@@ -7,10 +7,7 @@
 
 namespace LibraryText {
 
-std::string text(const std::string& key)
-{
-    return Language::stringWithName(key).value_or(key);
-}
+std::string text(const std::string& key) { return Language::stringWithName(key).value_or(key); }
 
 std::string formatOf(const corvelle_library_files_Entity& file)
 {
@@ -23,9 +20,6 @@ int typeCodeOf(const std::optional<std::string>& type)
     return PublicFunction::getFileType(type.value_or(std::string()));
 }
 
-bool isSafeName(const std::optional<std::string>& name)
-{
-    return name && NSPathIsSafeComponent(*name);
-}
+bool isSafeName(const std::optional<std::string>& name) { return name && NSPathIsSafeComponent(*name); }
 
 }  // namespace LibraryText

@@ -66,7 +66,8 @@ void PPTLoadingViewController::viewDidLoad()
     auto share = UIButton::buttonWithType(UIButtonTypeCustom);
     share->setFrame(CGRectMake(0, 0, 34, 34));
     share->setBackgroundColor(UIColor::clearColor());
-    share->setBackgroundImageForState(SkinManager::skinFromImageName(std::string("btn-share.png")), UIControlStateNormal);
+    share->setBackgroundImageForState(
+        SkinManager::skinFromImageName(std::string("btn-share.png")), UIControlStateNormal);
     share->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
         if (auto s = weak.lock())
             s->shareButton();
@@ -127,10 +128,10 @@ void PPTLoadingViewController::webViewDidFailLoadWithError(UIWebView&, const std
 {
     // The screen stays empty; the reason goes to the log so that a damaged file can be told from a missing viewer.
     NSLog("The document %@ could not be shown: %@", m_fileName.value_or(m_filePath.value_or("")),
-          error ? error->localizedDescription() : std::string("no reason given"));
+        error ? error->localizedDescription() : std::string("no reason given"));
     // The indicator always stops, with or without a window, so a failed load never leaves it spinning.
-    PublicFunction::hideDialIndicatorView(view()->window() ? std::static_pointer_cast<UIView>(view()->window()) : view(),
-                                          m_loadingView);
+    PublicFunction::hideDialIndicatorView(
+        view()->window() ? std::static_pointer_cast<UIView>(view()->window()) : view(), m_loadingView);
 }
 
 void PPTLoadingViewController::shareButton()
@@ -140,10 +141,10 @@ void PPTLoadingViewController::shareButton()
     if (m_documentController)
         m_documentController->dismissMenuAnimated(true);
     if (!m_shareSheet)
-        m_shareSheet = std::make_shared<UIActionSheet>(
-            std::nullopt, std::static_pointer_cast<UIActionSheetDelegate>(self()), std::nullopt, std::nullopt,
+        m_shareSheet = std::make_shared<UIActionSheet>(std::nullopt,
+            std::static_pointer_cast<UIActionSheetDelegate>(self()), std::nullopt, std::nullopt,
             std::vector<std::string> { Language::stringOrKey("EMAIL"), Language::stringOrKey("PRINT"),
-                                       Language::stringOrKey("OPENINOTHERAPP") });
+                Language::stringOrKey("OPENINOTHERAPP") });
     if (!m_shareSheet->isVisible())
         m_shareSheet->showFromBarButtonItemAnimated(m_shareItem, true);
 }
@@ -183,8 +184,8 @@ void PPTLoadingViewController::btnBackClick()
 void PPTLoadingViewController::alert(const std::string& titleKey, const std::optional<std::string>& messageKey)
 {
     auto box = std::make_shared<UIAlertView>(Language::stringOrKey(titleKey),
-                                             messageKey ? Language::stringOrKey(*messageKey) : std::string(),
-                                             std::weak_ptr<UIAlertViewDelegate>(), Language::stringOrKey("OK"));
+        messageKey ? Language::stringOrKey(*messageKey) : std::string(), std::weak_ptr<UIAlertViewDelegate>(),
+        Language::stringOrKey("OK"));
     box->show();
 }
 
@@ -211,9 +212,8 @@ void PPTLoadingViewController::displayComposerSheet()
     presenter()->presentModalViewControllerAnimated(composer, true);
 }
 
-void PPTLoadingViewController::mailComposeControllerDidFinishWithResultError(MFMailComposeViewController&,
-                                                                             MFMailComposeResult result,
-                                                                             const std::shared_ptr<NSError>&)
+void PPTLoadingViewController::mailComposeControllerDidFinishWithResultError(
+    MFMailComposeViewController&, MFMailComposeResult result, const std::shared_ptr<NSError>&)
 {
     if (result == MFMailComposeResultSent)
         alert("FILEHAVSBEENEMAILED", std::nullopt);
@@ -284,7 +284,7 @@ void PPTLoadingViewController::printAction()
         m_shareItem, true, [](UIPrintInteractionController&, bool completed, const std::shared_ptr<NSError>& error) {
             if (!completed && error)
                 NSLog("FAILED! due to error in domain %@ with error code %u", error->domain(),
-                      static_cast<unsigned>(error->code()));
+                    static_cast<unsigned>(error->code()));
         });
 }
 
@@ -295,7 +295,8 @@ void PPTLoadingViewController::printInteractionControllerDidFinishJob(UIPrintInt
 
 void PPTLoadingViewController::thirdAction()
 {
-    m_documentController = UIDocumentInteractionController::interactionControllerWithURL("file://" + m_filePath.value_or(""));
+    m_documentController
+        = UIDocumentInteractionController::interactionControllerWithURL("file://" + m_filePath.value_or(""));
     m_documentController->setDelegate(std::static_pointer_cast<UIDocumentInteractionControllerDelegate>(self()));
     if (!m_documentController->presentOpenInMenuFromBarButtonItemAnimated(m_shareItem, true)) {
         m_documentController.reset();

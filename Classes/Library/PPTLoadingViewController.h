@@ -58,8 +58,8 @@ public:
     void webViewDidFinishLoad(UIWebView&) override;
     void webViewDidFailLoadWithError(UIWebView&, const std::shared_ptr<NSError>&) override;
     void actionSheetClickedButtonAtIndex(UIActionSheet&, long buttonIndex) override;
-    void mailComposeControllerDidFinishWithResultError(MFMailComposeViewController&, MFMailComposeResult result,
-                                                       const std::shared_ptr<NSError>& error) override;
+    void mailComposeControllerDidFinishWithResultError(
+        MFMailComposeViewController&, MFMailComposeResult result, const std::shared_ptr<NSError>& error) override;
     void printInteractionControllerDidFinishJob(UIPrintInteractionController&) override;
     void documentInteractionControllerDidEndPreview(UIDocumentInteractionController&) override;
 

@@ -17,7 +17,8 @@ std::shared_ptr<UINavigationController> PPTViewController::rootNavigationControl
     return window ? std::dynamic_pointer_cast<UINavigationController>(window->rootViewController()) : nullptr;
 }
 
-void PPTViewController::showBarFor(UIViewController& screen, std::shared_ptr<UIImageView>& titleBar, const std::string& title)
+void PPTViewController::showBarFor(
+    UIViewController& screen, std::shared_ptr<UIImageView>& titleBar, const std::string& title)
 {
     auto navigation = rootNavigationController();
     if (!navigation)

@@ -25,9 +25,8 @@ std::string cString(const CGPDFStringRef& string)
 
 }  // namespace
 
-std::shared_ptr<PdfContentPage> PdfContentPage::initWithURLPagePassword(const std::optional<std::string>& fileURL,
-                                                                        long page,
-                                                                        const std::optional<std::string>& password)
+std::shared_ptr<PdfContentPage> PdfContentPage::initWithURLPagePassword(
+    const std::optional<std::string>& fileURL, long page, const std::optional<std::string>& password)
 {
     CGPDFDocumentRef document = fileURL ? PdfDocumentRefCreate(fileURL, password) : nullptr;
     CGPDFPageRef pdfPage;
@@ -42,7 +41,8 @@ std::shared_ptr<PdfContentPage> PdfContentPage::initWithURLPagePassword(const st
     int angle = 0;
     CGRect box = CGRectZero;
     if (pdfPage) {
-        box = CGRectIntersection(CGPDFPageGetBoxRect(pdfPage, kCGPDFCropBox), CGPDFPageGetBoxRect(pdfPage, kCGPDFMediaBox));
+        box = CGRectIntersection(
+            CGPDFPageGetBoxRect(pdfPage, kCGPDFCropBox), CGPDFPageGetBoxRect(pdfPage, kCGPDFMediaBox));
         angle = CGPDFPageGetRotationAngle(pdfPage);
         CGFloat width = angle == 90 || angle == 270 ? box.size.height : box.size.width;
         CGFloat height = angle == 90 || angle == 270 ? box.size.width : box.size.height;
@@ -182,7 +182,8 @@ PdfLinkTarget PdfContentPage::annotationLinkTarget(const CGPDFDictionaryRef& ann
     auto catalog = CGPDFDocumentGetCatalog(m_PDFDocRef);
     if (haveName) {
         CGPDFDictionaryRef names, tree;
-        if (CGPDFDictionaryGetDictionary(catalog, "Names", &names) && CGPDFDictionaryGetDictionary(names, "Dests", &tree))
+        if (CGPDFDictionaryGetDictionary(catalog, "Names", &names)
+            && CGPDFDictionaryGetDictionary(names, "Dests", &tree))
             destination = destinationWithNameInDestsTree(cString(destName), tree);
     } else if (haveObjectName) {
         CGPDFDictionaryRef dests, entry;
@@ -213,14 +214,15 @@ PdfLinkTarget PdfContentPage::annotationLinkTarget(const CGPDFDictionaryRef& ann
     return result;
 }
 
-CGPDFArrayRef PdfContentPage::destinationWithNameInDestsTree(const std::string& name, const CGPDFDictionaryRef& node) const
+CGPDFArrayRef PdfContentPage::destinationWithNameInDestsTree(
+    const std::string& name, const CGPDFDictionaryRef& node) const
 {
     std::vector<const CGPDFObject*> visited;
     return destinationWithNameInDestsTree(name, node, 0, visited);
 }
 
-CGPDFArrayRef PdfContentPage::destinationWithNameInDestsTree(const std::string& name, const CGPDFDictionaryRef& node,
-                                                             int depth, std::vector<const CGPDFObject*>& visited) const
+CGPDFArrayRef PdfContentPage::destinationWithNameInDestsTree(
+    const std::string& name, const CGPDFDictionaryRef& node, int depth, std::vector<const CGPDFObject*>& visited) const
 {
     if (!node || depth > kMaximumNameTreeDepth
         || std::find(visited.begin(), visited.end(), node.get()) != visited.end())
@@ -230,7 +232,8 @@ CGPDFArrayRef PdfContentPage::destinationWithNameInDestsTree(const std::string& 
     if (CGPDFDictionaryGetArray(node, "Limits", &limits)) {
         CGPDFStringRef low, high;
         if (CGPDFArrayGetString(limits, 0, &low) && CGPDFArrayGetString(limits, 1, &high)) {
-            if (std::strcmp(name.c_str(), cString(low).c_str()) < 0 || std::strcmp(name.c_str(), cString(high).c_str()) > 0)
+            if (std::strcmp(name.c_str(), cString(low).c_str()) < 0
+                || std::strcmp(name.c_str(), cString(high).c_str()) > 0)
                 return nullptr;
         }
     }

@@ -24,8 +24,8 @@ public:
     static constexpr int kMaximumNameTreeDepth = 32;
 
     // Null when there is no file, it cannot be opened or unlocked, or has no such page.
-    static std::shared_ptr<PdfContentPage> initWithURLPagePassword(const std::optional<std::string>& fileURL, long page,
-                                                                   const std::optional<std::string>& password);
+    static std::shared_ptr<PdfContentPage> initWithURLPagePassword(
+        const std::optional<std::string>& fileURL, long page, const std::optional<std::string>& password);
     explicit PdfContentPage(CGRect frame);
     ~PdfContentPage() override;
 
@@ -45,7 +45,7 @@ public:
 
 private:
     CGPDFArrayRef destinationWithNameInDestsTree(const std::string& name, const CGPDFDictionaryRef& node, int depth,
-                                                 std::vector<const CGPDFObject*>& visited) const;
+        std::vector<const CGPDFObject*>& visited) const;
 
     std::vector<std::shared_ptr<PdfDocumentLink>> m_links;
     CGPDFDocumentRef m_PDFDocRef;

@@ -27,9 +27,8 @@ PdfContentView::PdfContentView(CGRect frame)
     setBouncesZoom(true);
 }
 
-std::shared_ptr<PdfContentView> PdfContentView::initWithFrameFileURLPagePassword(CGRect frame, const std::string& fileURL,
-                                                                                 long page,
-                                                                                 const std::optional<std::string>& password)
+std::shared_ptr<PdfContentView> PdfContentView::initWithFrameFileURLPagePassword(
+    CGRect frame, const std::string& fileURL, long page, const std::optional<std::string>& password)
 {
     auto view = std::make_shared<PdfContentView>(frame);
     view->setDelegate(std::static_pointer_cast<UIScrollViewDelegate>(view));
@@ -124,14 +123,14 @@ void PdfContentView::updateCardShadow()
     UIGraphicsEndImageContext();
 }
 
-void PdfContentView::showPageThumbPagePasswordGuid(const std::string& fileURL, long page,
-                                                   const std::optional<std::string>& password, const std::string& guid)
+void PdfContentView::showPageThumbPagePasswordGuid(
+    const std::string& fileURL, long page, const std::optional<std::string>& password, const std::string& guid)
 {
     if (!m_theThumbView)
         return;
     CGFloat side = UIDevice::currentDevice().userInterfaceIdiom() == UIUserInterfaceIdiomPad ? 240 : 144;
-    auto request = PdfThumbRequest::newForViewFileURLPasswordGuidPageSize(m_theThumbView, fileURL, password, guid, page,
-                                                                          CGSizeMake(side, side));
+    auto request = PdfThumbRequest::newForViewFileURLPasswordGuidPageSize(
+        m_theThumbView, fileURL, password, guid, page, CGSizeMake(side, side));
     auto entry = PdfThumbCache::sharedInstance().thumbRequestPriority(request, true);
     if (auto image = std::get_if<std::shared_ptr<UIImage>>(&entry))
         m_theThumbView->showImage(*image);

@@ -27,14 +27,13 @@ public:
 
 class PdfContentView : public UIScrollView, public UIScrollViewDelegate {
 public:
-    static std::shared_ptr<PdfContentView> initWithFrameFileURLPagePassword(CGRect frame, const std::string& fileURL,
-                                                                            long page,
-                                                                            const std::optional<std::string>& password);
+    static std::shared_ptr<PdfContentView> initWithFrameFileURLPagePassword(
+        CGRect frame, const std::string& fileURL, long page, const std::optional<std::string>& password);
     explicit PdfContentView(CGRect frame);
 
     void setMessage(std::weak_ptr<PdfContentViewDelegate> message) { m_message = std::move(message); }
-    void showPageThumbPagePasswordGuid(const std::string& fileURL, long page, const std::optional<std::string>& password,
-                                       const std::string& guid);
+    void showPageThumbPagePasswordGuid(
+        const std::string& fileURL, long page, const std::optional<std::string>& password, const std::string& guid);
     PdfLinkTarget processSingleTap(const UIGestureRecognizer& recognizer);
     void zoomIncrement();
     void zoomDecrement();

@@ -17,8 +17,8 @@ namespace {
 
 [[noreturn]] void assertionFailure(const char* condition)
 {
-    NSException::raiseFormat(NSInternalInconsistencyException, "Assertion failure in %s: %s",
-                             "Classes/Library/PdfDocument", condition);
+    NSException::raiseFormat(
+        NSInternalInconsistencyException, "Assertion failure in %s: %s", "Classes/Library/PdfDocument", condition);
 }
 
 std::string pathOfURL(const std::string& url)
@@ -42,8 +42,8 @@ std::string deletingPathExtension(const std::string& name)
 
 }  // namespace
 
-CGPDFDocumentRef PdfDocumentRefCreate(const std::optional<std::string>& fileURL,
-                                      const std::optional<std::string>& password)
+CGPDFDocumentRef PdfDocumentRefCreate(
+    const std::optional<std::string>& fileURL, const std::optional<std::string>& password)
 {
     if (!fileURL)
         return nullptr;
@@ -65,10 +65,7 @@ CGPDFDocumentRef PdfDocumentRefCreate(const std::optional<std::string>& fileURL,
     return document;
 }
 
-std::string PdfDocument::GUID()
-{
-    return Hashing::uuidString();
-}
+std::string PdfDocument::GUID() { return Hashing::uuidString(); }
 
 std::string PdfDocument::documentsPath()
 {
@@ -84,7 +81,8 @@ std::string PdfDocument::applicationPath()
 
 std::string PdfDocument::applicationSupportPath()
 {
-    std::string path = NSSearchPathForDirectoriesInDomains(NSApplicationSupportDirectory, NSUserDomainMask, true).front();
+    std::string path
+        = NSSearchPathForDirectoriesInDomains(NSApplicationSupportDirectory, NSUserDomainMask, true).front();
     NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(path, true);
     return path;
 }
@@ -127,8 +125,8 @@ bool PdfDocument::isPDF(const std::optional<std::string>& path)
     return text.find("%PDF") != std::string_view::npos;
 }
 
-std::shared_ptr<PdfDocument> PdfDocument::initWithFilePathPassword(const std::string& filePath,
-                                                                   const std::optional<std::string>& password)
+std::shared_ptr<PdfDocument> PdfDocument::initWithFilePathPassword(
+    const std::string& filePath, const std::optional<std::string>& password)
 {
     if (!isPDF(filePath))
         return nullptr;
@@ -148,10 +146,7 @@ std::shared_ptr<PdfDocument> PdfDocument::initWithFilePathPassword(const std::st
     return document;
 }
 
-std::string PdfDocument::fileName() const
-{
-    return lastPathComponent(m_fileName);
-}
+std::string PdfDocument::fileName() const { return lastPathComponent(m_fileName); }
 
 const std::string& PdfDocument::fileURL()
 {
@@ -217,13 +212,10 @@ bool PdfDocument::archiveWithFileName(const std::string& filename) const
     return data && NSFileManager::defaultManager().createFileAtPathContents(archiveFilePath(filename), *data);
 }
 
-void PdfDocument::saveReaderDocument() const
-{
-    archiveWithFileName(fileName());
-}
+void PdfDocument::saveReaderDocument() const { archiveWithFileName(fileName()); }
 
-std::shared_ptr<PdfDocument> PdfDocument::unarchiveFromFileNamePassword(const std::string& filename,
-                                                                        const std::optional<std::string>& password)
+std::shared_ptr<PdfDocument> PdfDocument::unarchiveFromFileNamePassword(
+    const std::string& filename, const std::optional<std::string>& password)
 {
     auto data = NSFileManager::defaultManager().contentsAtPath(archiveFilePath(lastPathComponent(filename)));
     if (!data)
@@ -234,8 +226,8 @@ std::shared_ptr<PdfDocument> PdfDocument::unarchiveFromFileNamePassword(const st
     return document;
 }
 
-std::shared_ptr<PdfDocument> PdfDocument::withDocumentFilePathPassword(const std::string& filePath,
-                                                                       const std::optional<std::string>& password)
+std::shared_ptr<PdfDocument> PdfDocument::withDocumentFilePathPassword(
+    const std::string& filePath, const std::optional<std::string>& password)
 {
     auto document = unarchiveFromFileNamePassword(filePath, password);
     // A saved state of another file with the same name is not this file's.

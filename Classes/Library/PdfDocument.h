@@ -22,8 +22,8 @@
 // Opens the PDF at a file URL (a plain path or "file://" URL) and unlocks it
 // with the empty password, else with the given one when it has at most 125
 // UTF-8 bytes. Null when the file cannot be opened or stays locked.
-CGPDFDocumentRef PdfDocumentRefCreate(const std::optional<std::string>& fileURL,
-                                      const std::optional<std::string>& password);
+CGPDFDocumentRef PdfDocumentRefCreate(
+    const std::optional<std::string>& fileURL, const std::optional<std::string>& password);
 
 class PdfDocument : public std::enable_shared_from_this<PdfDocument> {
 public:
@@ -37,14 +37,14 @@ public:
     static std::string relativeFilePath(const std::optional<std::string>& fullFilePath);
     static std::string archiveFilePath(const std::optional<std::string>& filename);
     static bool isPDF(const std::optional<std::string>& path);
-    static std::shared_ptr<PdfDocument> unarchiveFromFileNamePassword(const std::string& filename,
-                                                                      const std::optional<std::string>& password);
+    static std::shared_ptr<PdfDocument> unarchiveFromFileNamePassword(
+        const std::string& filename, const std::optional<std::string>& password);
     // The entry point: the saved record of this very file, else a new one; nil when the file is no PDF.
-    static std::shared_ptr<PdfDocument> withDocumentFilePathPassword(const std::string& filePath,
-                                                                     const std::optional<std::string>& password);
+    static std::shared_ptr<PdfDocument> withDocumentFilePathPassword(
+        const std::string& filePath, const std::optional<std::string>& password);
     // A new record, saved at once; nil when the file is not a PDF.
-    static std::shared_ptr<PdfDocument> initWithFilePathPassword(const std::string& filePath,
-                                                                 const std::optional<std::string>& password);
+    static std::shared_ptr<PdfDocument> initWithFilePathPassword(
+        const std::string& filePath, const std::optional<std::string>& password);
     // A record read back from its archive's values; nil when they are not a record.
     static std::shared_ptr<PdfDocument> initWithCoder(const Value& coder);
 

@@ -32,21 +32,18 @@ PdfMainPagebar::~PdfMainPagebar()
         m_enableTimer->invalidate();
 }
 
-std::shared_ptr<PdfMainPagebar> PdfMainPagebar::initWithFrameDocument(CGRect frame,
-                                                                      const std::shared_ptr<PdfDocument>& document)
+std::shared_ptr<PdfMainPagebar> PdfMainPagebar::initWithFrameDocument(
+    CGRect frame, const std::shared_ptr<PdfDocument>& document)
 {
     if (!document)
         NSException::raiseFormat(NSInternalInconsistencyException, "Assertion failure in %s: %s",
-                                 "Classes/Library/PdfMainPagebar", "object != nil");
+            "Classes/Library/PdfMainPagebar", "object != nil");
     auto bar = std::make_shared<PdfMainPagebar>(frame);
     bar->build(document);
     return bar;
 }
 
-long PdfMainPagebar::pageCount() const
-{
-    return m_document->pageCount().value_or(0);
-}
+long PdfMainPagebar::pageCount() const { return m_document->pageCount().value_or(0); }
 
 void PdfMainPagebar::build(const std::shared_ptr<PdfDocument>& document)
 {
@@ -98,8 +95,8 @@ void PdfMainPagebar::build(const std::shared_ptr<PdfDocument>& document)
     };
     m_trackControl->addTarget(UIControlEventTouchDown, on(&PdfMainPagebar::trackViewTouchDown));
     m_trackControl->addTarget(UIControlEventValueChanged, on(&PdfMainPagebar::trackViewValueChanged));
-    m_trackControl->addTarget(UIControlEventTouchUpInside | UIControlEventTouchUpOutside,
-                              on(&PdfMainPagebar::trackViewTouchUp));
+    m_trackControl->addTarget(
+        UIControlEventTouchUpInside | UIControlEventTouchUpOutside, on(&PdfMainPagebar::trackViewTouchUp));
     addSubview(m_trackControl);
 
     m_document = document;
@@ -131,13 +128,14 @@ void PdfMainPagebar::layoutSubviews()
     }
     updatePageThumbView(m_document->pageNumber());
 
-    CGFloat stride = marks >= 2 ? static_cast<CGFloat>(pages) / static_cast<CGFloat>(marks - 1) : static_cast<CGFloat>(pages);
+    CGFloat stride
+        = marks >= 2 ? static_cast<CGFloat>(pages) / static_cast<CGFloat>(marks - 1) : static_cast<CGFloat>(pages);
     std::set<long> hide;
     for (const auto& [page, mark] : m_miniThumbViews)
         hide.insert(page);
     for (long i = 0; i < marks; ++i) {
         CGRect frame = CGRectMake(kMarkSpacing * static_cast<CGFloat>(i), std::floor((controlHeight - kMarkHeight) / 2),
-                                  kMarkWidth, kMarkHeight);
+            kMarkWidth, kMarkHeight);
         long page = std::min(static_cast<long>(stride * static_cast<CGFloat>(i) + 1), pages);
         auto found = m_miniThumbViews.find(page);
         if (found != m_miniThumbViews.end()) {
@@ -148,9 +146,8 @@ void PdfMainPagebar::layoutSubviews()
             continue;
         }
         auto mark = std::make_shared<PdfPagebarThumb>(frame, true);
-        auto request = PdfThumbRequest::newForViewFileURLPasswordGuidPageSize(
-            mark, m_document->fileURL(), m_document->password(), m_document->guid(), page,
-            CGSizeMake(kMarkWidth, kMarkHeight));
+        auto request = PdfThumbRequest::newForViewFileURLPasswordGuidPageSize(mark, m_document->fileURL(),
+            m_document->password(), m_document->guid(), page, CGSizeMake(kMarkWidth, kMarkHeight));
         auto entry = PdfThumbCache::sharedInstance().thumbRequestPriority(request, false);
         if (auto image = std::get_if<std::shared_ptr<UIImage>>(&entry))
             mark->showImage(*image);
@@ -177,7 +174,8 @@ void PdfMainPagebar::updatePageThumbView(long page)
     long pages = pageCount();
     if (pages > 1) {
         CGFloat controlWidth = m_trackControl->bounds().size.width;
-        CGFloat x = std::floor(static_cast<CGFloat>(page - 1) * ((controlWidth - kThumbWidth) / static_cast<CGFloat>(pages - 1)));
+        CGFloat x = std::floor(
+            static_cast<CGFloat>(page - 1) * ((controlWidth - kThumbWidth) / static_cast<CGFloat>(pages - 1)));
         CGRect frame = m_pageThumbView->frame();
         if (frame.origin.x != x) {
             frame.origin.x = x;
@@ -187,9 +185,8 @@ void PdfMainPagebar::updatePageThumbView(long page)
     if (page != m_pageThumbView->tag()) {
         m_pageThumbView->setTag(page);
         m_pageThumbView->reuse();
-        auto request = PdfThumbRequest::newForViewFileURLPasswordGuidPageSize(
-            m_pageThumbView, m_document->fileURL(), m_document->password(), m_document->guid(), page,
-            CGSizeMake(kThumbWidth, kThumbHeight));
+        auto request = PdfThumbRequest::newForViewFileURLPasswordGuidPageSize(m_pageThumbView, m_document->fileURL(),
+            m_document->password(), m_document->guid(), page, CGSizeMake(kThumbWidth, kThumbHeight));
         auto entry = PdfThumbCache::sharedInstance().thumbRequestPriority(request, true);
         auto image = std::get_if<std::shared_ptr<UIImage>>(&entry);
         m_pageThumbView->showImage(image ? *image : nullptr);
@@ -237,12 +234,13 @@ void PdfMainPagebar::showPagebar()
     if (!isHidden())
         return;
     updatePagebarViews();
-    UIView::animateWithDuration(kTimerInterval, 0, UIViewAnimationOptionCurveLinear | UIViewAnimationOptionAllowUserInteraction,
-                                [this] {
-                                    setHidden(false);
-                                    setAlpha(1);
-                                },
-                                nullptr);
+    UIView::animateWithDuration(
+        kTimerInterval, 0, UIViewAnimationOptionCurveLinear | UIViewAnimationOptionAllowUserInteraction,
+        [this] {
+            setHidden(false);
+            setAlpha(1);
+        },
+        nullptr);
 }
 
 void PdfMainPagebar::willMoveToSuperview(UIView* newSuperview)

@@ -34,7 +34,8 @@ public:
     static constexpr CGFloat kThumbHeight = 42;
     static constexpr double kTimerInterval = 0.25;
 
-    static std::shared_ptr<PdfMainPagebar> initWithFrameDocument(CGRect frame, const std::shared_ptr<PdfDocument>& document);
+    static std::shared_ptr<PdfMainPagebar> initWithFrameDocument(
+        CGRect frame, const std::shared_ptr<PdfDocument>& document);
     explicit PdfMainPagebar(CGRect frame);
     ~PdfMainPagebar() override;
 

@@ -21,7 +21,7 @@ std::shared_ptr<PdfMainToolbar> PdfMainToolbar::initWithFrameDocumentDocumentNam
 {
     if (!document)
         NSException::raiseFormat(NSInternalInconsistencyException, "Assertion failure in %s: %s",
-                                 "Classes/Library/PdfMainToolbar", "object != nil");
+            "Classes/Library/PdfMainToolbar", "object != nil");
     auto toolbar = std::make_shared<PdfMainToolbar>(frame);
     toolbar->build(documentName);
     return toolbar;
@@ -48,7 +48,8 @@ void PdfMainToolbar::build(const std::string& documentName)
     m_backButton->setTitleForState(Language::stringOrKey("BACK"), UIControlStateNormal);
     m_backButton->addTarget(UIControlEventTouchUpInside, [weak](UIControl& button, UIEvent*) {
         if (auto self = weak.lock())
-            self->tell(static_cast<UIButton&>(button), [&](auto& d, auto& b) { d.tappedInToolbarDoneButton(*self, b); });
+            self->tell(
+                static_cast<UIButton&>(button), [&](auto& d, auto& b) { d.tappedInToolbarDoneButton(*self, b); });
     });
     m_backButton->setAutoresizingMask(UIViewAutoresizingNone);
     addSubview(m_backButton);
@@ -59,7 +60,8 @@ void PdfMainToolbar::build(const std::string& documentName)
     m_thumbsButton->setBackgroundImageForState(buttonBackground, UIControlStateNormal);
     m_thumbsButton->addTarget(UIControlEventTouchUpInside, [weak](UIControl& button, UIEvent*) {
         if (auto self = weak.lock())
-            self->tell(static_cast<UIButton&>(button), [&](auto& d, auto& b) { d.tappedInToolbarThumbsButton(*self, b); });
+            self->tell(
+                static_cast<UIButton&>(button), [&](auto& d, auto& b) { d.tappedInToolbarThumbsButton(*self, b); });
     });
     m_thumbsButton->setAutoresizingMask(UIViewAutoresizingNone);
     addSubview(m_thumbsButton);
@@ -69,7 +71,8 @@ void PdfMainToolbar::build(const std::string& documentName)
     m_markButton->setBackgroundImageForState(buttonBackground, UIControlStateNormal);
     m_markButton->addTarget(UIControlEventTouchUpInside, [weak](UIControl& button, UIEvent*) {
         if (auto self = weak.lock())
-            self->tell(static_cast<UIButton&>(button), [&](auto& d, auto& b) { d.tappedInToolbarMarkButton(*self, b); });
+            self->tell(
+                static_cast<UIButton&>(button), [&](auto& d, auto& b) { d.tappedInToolbarMarkButton(*self, b); });
     });
     m_markButton->setAutoresizingMask(UIViewAutoresizingFlexibleLeftMargin);
     m_markButton->setEnabled(false);
@@ -83,7 +86,8 @@ void PdfMainToolbar::build(const std::string& documentName)
     m_shareButton->setImageForState(SkinManager::skinFromImageName(std::string("btn-share.png")), UIControlStateNormal);
     m_shareButton->addTarget(UIControlEventTouchUpInside, [weak](UIControl& button, UIEvent*) {
         if (auto self = weak.lock())
-            self->tell(static_cast<UIButton&>(button), [&](auto& d, auto& b) { d.tappedInToolbarShareButton(*self, b); });
+            self->tell(
+                static_cast<UIButton&>(button), [&](auto& d, auto& b) { d.tappedInToolbarShareButton(*self, b); });
     });
     m_shareButton->setAutoresizingMask(UIViewAutoresizingFlexibleLeftMargin);
     addSubview(m_shareButton);
@@ -135,10 +139,11 @@ void PdfMainToolbar::showToolbar()
     if (!isHidden())
         return;
     updateBookmarkImage();
-    UIView::animateWithDuration(kFadeDuration, 0, UIViewAnimationOptionCurveLinear | UIViewAnimationOptionAllowUserInteraction,
-                                [this] {
-                                    setHidden(false);
-                                    setAlpha(1);
-                                },
-                                nullptr);
+    UIView::animateWithDuration(
+        kFadeDuration, 0, UIViewAnimationOptionCurveLinear | UIViewAnimationOptionAllowUserInteraction,
+        [this] {
+            setHidden(false);
+            setAlpha(1);
+        },
+        nullptr);
 }

@@ -31,9 +31,8 @@ public:
     static constexpr long kUnknownState = LONG_MIN;
     static constexpr double kFadeDuration = 0.25;
 
-    static std::shared_ptr<PdfMainToolbar> initWithFrameDocumentDocumentName(CGRect frame,
-                                                                            const std::shared_ptr<PdfDocument>& document,
-                                                                            const std::string& documentName);
+    static std::shared_ptr<PdfMainToolbar> initWithFrameDocumentDocumentName(
+        CGRect frame, const std::shared_ptr<PdfDocument>& document, const std::string& documentName);
     explicit PdfMainToolbar(CGRect frame);
 
     void setBookmarkState(bool state);

@@ -115,21 +115,19 @@ std::string PdfThumbCache::appCachesPath()
     return NSSearchPathForDirectoriesInDomains(NSCachesDirectory, NSUserDomainMask, true).front();
 }
 
-std::string PdfThumbCache::thumbCachePathForGUID(const std::string& guid)
-{
-    return appCachesPath() + "/" + guid;
-}
+std::string PdfThumbCache::thumbCachePathForGUID(const std::string& guid) { return appCachesPath() + "/" + guid; }
 
 void PdfThumbCache::createThumbCacheWithGUID(const std::string& guid)
 {
-    NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(thumbCachePathForGUID(guid), false);
+    NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(
+        thumbCachePathForGUID(guid), false);
 }
 
 void PdfThumbCache::removeThumbCacheWithGUID(const std::string& guid)
 {
     std::string path = thumbCachePathForGUID(guid);
     dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_BACKGROUND, 0),
-                   [path] { NSFileManager::defaultManager().removeItemAtPath(path); });
+        [path] { NSFileManager::defaultManager().removeItemAtPath(path); });
 }
 
 void PdfThumbCache::touchThumbCacheWithGUID(const std::string& guid)

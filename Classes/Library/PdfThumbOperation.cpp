@@ -5,8 +5,8 @@
 #include "Classes/Library/PdfThumbView.h"
 #include "Platform/Foundation/Dispatch.h"
 
-void PdfThumbOperation::deliverImage(const std::shared_ptr<PdfThumbRequest>& request,
-                                     const std::shared_ptr<UIImage>& image)
+void PdfThumbOperation::deliverImage(
+    const std::shared_ptr<PdfThumbRequest>& request, const std::shared_ptr<UIImage>& image)
 {
     auto view = request->thumbView();
     if (!view)

@@ -29,8 +29,8 @@ public:
     // Runs `render` with the document open, under the lock; a document that
     // cannot be opened gives a null reference.
     template <typename Render>
-    auto withDocument(const std::optional<std::string>& fileURL, const std::optional<std::string>& password,
-                      Render&& render)
+    auto withDocument(
+        const std::optional<std::string>& fileURL, const std::optional<std::string>& password, Render&& render)
     {
         std::lock_guard guard(m_lock);
         Key key = keyOf(fileURL, password);
@@ -65,7 +65,7 @@ private:
             return key;
         key.path = fileURL->rfind("file://", 0) == 0 ? NSString::stringByReplacingPercentEscapes(fileURL->substr(7))
                                                      : *fileURL;
-        struct stat info {};
+        struct stat info { };
         if (::stat(key.path.c_str(), &info) != 0)
             return key;
         key.exists = true;
@@ -111,36 +111,38 @@ CGSize PdfThumbRender::fittedSize(CGSize page, CGSize box)
         s = box.height > box.width ? box.width / page.width : box.height / page.height;
     else
         s = box.width > box.height ? box.height / page.height : box.width / page.width;
-    return CGSizeMake(static_cast<CGFloat>(evenWhole(page.width * s)), static_cast<CGFloat>(evenWhole(page.height * s)));
+    return CGSizeMake(
+        static_cast<CGFloat>(evenWhole(page.width * s)), static_cast<CGFloat>(evenWhole(page.height * s)));
 }
 
 void PdfThumbRender::main()
 {
-    CGImageRef image = OpenThumbDocument::shared().withDocument(m_request->fileURL(), m_request->password(),
-                                                                [this](const CGPDFDocumentRef& document) {
-        CGImageRef rendered;
-        if (!document)
-            return rendered;
-        if (auto page = CGPDFDocumentGetPage(document, static_cast<size_t>(std::max(0L, m_request->thumbPage())))) {
-            CGRect box = CGRectIntersection(CGPDFPageGetBoxRect(page, kCGPDFCropBox), CGPDFPageGetBoxRect(page, kCGPDFMediaBox));
-            int angle = CGPDFPageGetRotationAngle(page);
-            CGSize upright = angle == 90 || angle == 270 ? CGSizeMake(box.size.height, box.size.width) : box.size;
-            CGSize fitted = fittedSize(upright, m_request->thumbSize());
-            auto pixelWidth = static_cast<size_t>(fitted.width * m_request->scale());
-            auto pixelHeight = static_cast<size_t>(fitted.height * m_request->scale());
-            auto context = CGBitmapContextCreate(nullptr, pixelWidth, pixelHeight, 8, 0, CGColorSpaceCreateDeviceRGB(),
-                                                 kCGImageAlphaNoneSkipFirst | kCGBitmapByteOrder32Little);
-            if (context) {
-                CGRect rect = CGRectMake(0, 0, static_cast<CGFloat>(pixelWidth), static_cast<CGFloat>(pixelHeight));
-                CGContextSetRGBFillColor(context, 1, 1, 1, 1);
-                CGContextFillRect(context, rect);
-                CGContextConcatCTM(context, CGPDFPageGetDrawingTransform(page, kCGPDFCropBox, rect, 0, true));
-                CGContextDrawPDFPage(context, page);
-                rendered = CGBitmapContextCreateImage(context);
+    CGImageRef image = OpenThumbDocument::shared().withDocument(
+        m_request->fileURL(), m_request->password(), [this](const CGPDFDocumentRef& document) {
+            CGImageRef rendered;
+            if (!document)
+                return rendered;
+            if (auto page = CGPDFDocumentGetPage(document, static_cast<size_t>(std::max(0L, m_request->thumbPage())))) {
+                CGRect box = CGRectIntersection(
+                    CGPDFPageGetBoxRect(page, kCGPDFCropBox), CGPDFPageGetBoxRect(page, kCGPDFMediaBox));
+                int angle = CGPDFPageGetRotationAngle(page);
+                CGSize upright = angle == 90 || angle == 270 ? CGSizeMake(box.size.height, box.size.width) : box.size;
+                CGSize fitted = fittedSize(upright, m_request->thumbSize());
+                auto pixelWidth = static_cast<size_t>(fitted.width * m_request->scale());
+                auto pixelHeight = static_cast<size_t>(fitted.height * m_request->scale());
+                auto context = CGBitmapContextCreate(nullptr, pixelWidth, pixelHeight, 8, 0,
+                    CGColorSpaceCreateDeviceRGB(), kCGImageAlphaNoneSkipFirst | kCGBitmapByteOrder32Little);
+                if (context) {
+                    CGRect rect = CGRectMake(0, 0, static_cast<CGFloat>(pixelWidth), static_cast<CGFloat>(pixelHeight));
+                    CGContextSetRGBFillColor(context, 1, 1, 1, 1);
+                    CGContextFillRect(context, rect);
+                    CGContextConcatCTM(context, CGPDFPageGetDrawingTransform(page, kCGPDFCropBox, rect, 0, true));
+                    CGContextDrawPDFPage(context, page);
+                    rendered = CGBitmapContextCreateImage(context);
+                }
             }
-        }
-        return rendered;
-    });
+            return rendered;
+        });
     if (image) {
         auto thumb = UIImage::imageWithCGImageScaleOrientation(image, m_request->scale(), UIImageOrientationUp);
         PdfThumbCache::sharedInstance().setObjectForKey(thumb, m_request->cacheKey());

@@ -14,7 +14,7 @@ std::shared_ptr<PdfThumbRequest> PdfThumbRequest::newForViewFileURLPasswordGuidP
 }
 
 PdfThumbRequest::PdfThumbRequest(const std::shared_ptr<PdfThumbView>& view, std::string fileURL,
-                                 std::optional<std::string> password, std::string guid, long page, CGSize size)
+    std::optional<std::string> password, std::string guid, long page, CGSize size)
     : m_thumbView(view)
     , m_fileURL(std::move(fileURL))
     , m_password(std::move(password))
@@ -23,8 +23,8 @@ PdfThumbRequest::PdfThumbRequest(const std::shared_ptr<PdfThumbView>& view, std:
     , m_thumbSize(size)
     , m_scale(UIGraphicsGetScreenScale())
 {
-    m_thumbName = stringWithFormat("%07d-%04dx%04d", static_cast<int>(page), static_cast<int>(size.width),
-                                   static_cast<int>(size.height));
+    m_thumbName = stringWithFormat(
+        "%07d-%04dx%04d", static_cast<int>(page), static_cast<int>(size.width), static_cast<int>(size.height));
     m_cacheKey = stringWithFormat("%@+%@", m_thumbName, m_guid);
     // Never 0: a target tag of 0 means "accepts nothing".
     m_targetTag = std::hash<std::string> {}(m_cacheKey) | 1;

@@ -16,11 +16,11 @@ class PdfThumbView;
 class PdfThumbRequest {
 public:
     static std::shared_ptr<PdfThumbRequest> newForViewFileURLPasswordGuidPageSize(
-        const std::shared_ptr<PdfThumbView>& view, const std::string& fileURL, const std::optional<std::string>& password,
-        const std::string& guid, long page, CGSize size);
+        const std::shared_ptr<PdfThumbView>& view, const std::string& fileURL,
+        const std::optional<std::string>& password, const std::string& guid, long page, CGSize size);
 
     PdfThumbRequest(const std::shared_ptr<PdfThumbView>& view, std::string fileURL, std::optional<std::string> password,
-                    std::string guid, long page, CGSize size);
+        std::string guid, long page, CGSize size);
 
     // Read and cleared from the workers as well as the main thread.
     std::shared_ptr<PdfThumbView> thumbView() const;

@@ -22,10 +22,7 @@ PdfThumbView::PdfThumbView(CGRect frame)
 
 PdfThumbView::~PdfThumbView() = default;
 
-void PdfThumbView::showImage(const std::shared_ptr<UIImage>& image)
-{
-    m_imageView->setImage(image);
-}
+void PdfThumbView::showImage(const std::shared_ptr<UIImage>& image) { m_imageView->setImage(image); }
 
 void PdfThumbView::reuse()
 {

@@ -21,7 +21,7 @@ public:
     ~PdfThumbView() override;
 
     virtual void showImage(const std::shared_ptr<UIImage>& image);
-    virtual void showTouched(bool touched) {}
+    virtual void showTouched(bool touched) { }
     virtual void reuse();
     // Leaving the superview drops the tag and cancels the work, as reuse does.
     void willMoveToSuperview(UIView* newSuperview) override;

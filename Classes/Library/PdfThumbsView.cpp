@@ -74,7 +74,7 @@ CGRect PdfThumbsView::thumbCellFrameForIndex(long index) const
 {
     long row = index / m_thumbsX, column = index % m_thumbsX;
     return CGRectMake(std::floor(static_cast<CGFloat>(m_thumbX) + m_thumbSize.width * static_cast<CGFloat>(column)),
-                      std::floor(static_cast<CGFloat>(row) * m_thumbSize.height), m_thumbSize.width, m_thumbSize.height);
+        std::floor(static_cast<CGFloat>(row) * m_thumbSize.height), m_thumbSize.width, m_thumbSize.height);
 }
 
 std::vector<long> PdfThumbsView::visibleIndexSetForContentOffset() const
@@ -112,8 +112,8 @@ std::shared_ptr<PdfThumbView> PdfThumbsView::dequeueThumbCellWithFrame(CGRect fr
 void PdfThumbsView::requeueThumbCell(const std::shared_ptr<PdfThumbView>& cell)
 {
     auto keep = cell;
-    m_thumbCellsVisible.erase(std::remove(m_thumbCellsVisible.begin(), m_thumbCellsVisible.end(), cell),
-                              m_thumbCellsVisible.end());
+    m_thumbCellsVisible.erase(
+        std::remove(m_thumbCellsVisible.begin(), m_thumbCellsVisible.end(), cell), m_thumbCellsVisible.end());
     m_thumbCellsQueue.push_back(keep);
     keep->setTag(kIdleTag);
     keep->setHidden(true);
@@ -192,10 +192,10 @@ void PdfThumbsView::checkPreconditions() const
 {
     if (!m_delegate.lock())
         NSException::raiseFormat(NSInternalInconsistencyException, "Assertion failure in %s: %s",
-                                 "Classes/Library/PdfThumbsView", "delegate != nil");
+            "Classes/Library/PdfThumbsView", "delegate != nil");
     if (m_thumbSize.width == 0 && m_thumbSize.height == 0)
         NSException::raiseFormat(NSInternalInconsistencyException, "Assertion failure in %s: %s",
-                                 "Classes/Library/PdfThumbsView", "CGSizeEqualToSize(_thumbSize, CGSizeZero) == false");
+            "Classes/Library/PdfThumbsView", "CGSizeEqualToSize(_thumbSize, CGSizeZero) == false");
 }
 
 void PdfThumbsView::reloadAt(CGFloat y)
@@ -226,7 +226,7 @@ void PdfThumbsView::reloadThumbsCenterOnIndex(long index)
         long row = index / m_thumbsX;
         long halfHeight = static_cast<long>(bounds().size.height) / 2;
         y = std::floor(m_thumbSize.height / 2 + std::floor(static_cast<CGFloat>(row) * m_thumbSize.height)
-                       - static_cast<CGFloat>(halfHeight));
+            - static_cast<CGFloat>(halfHeight));
         CGFloat maximum = std::floor(contentSize().height - std::floor(bounds().size.height)) - 1;
         y = std::clamp(y, 0.0f, std::max(0.0f, maximum));
     }

@@ -85,7 +85,7 @@ void PdfViewController::viewDidLoad()
     UIViewController::viewDidLoad();
     if (!m_document)
         NSException::raiseFormat(NSInternalInconsistencyException, "Assertion failure in %s: %s",
-                                 "Classes/Library/PdfViewController", "document != nil");
+            "Classes/Library/PdfViewController", "document != nil");
     auto root = view();
     root->setBackgroundColor(UIColor::scrollViewTexturedBackgroundColor());
     CGRect b = root->bounds();
@@ -157,10 +157,13 @@ void PdfViewController::viewDidAppear(bool animated)
     CGSize content = m_theScrollView->contentSize();
     if (content.width == 0 && content.height == 0) {
         std::weak_ptr<PdfViewController> weak = self();
-        PerformRequests::performAfterDelay(this, "showDocument:", [weak] {
-            if (auto s = weak.lock())
-                s->showDocument();
-        }, kShowDocumentDelay);
+        PerformRequests::performAfterDelay(
+            this, "showDocument:",
+            [weak] {
+                if (auto s = weak.lock())
+                    s->showDocument();
+            },
+            kShowDocumentDelay);
     }
 }
 
@@ -245,8 +248,8 @@ void PdfViewController::showDocumentPage(long page)
             found->second->zoomReset();
             leftovers.erase(number);
         } else {
-            auto contentView = PdfContentView::initWithFrameFileURLPagePassword(rect, m_document->fileURL(), number,
-                                                                                m_document->password());
+            auto contentView = PdfContentView::initWithFrameFileURLPagePassword(
+                rect, m_document->fileURL(), number, m_document->password());
             m_theScrollView->addSubview(contentView);
             m_contentViews[number] = contentView;
             contentView->setMessage(std::static_pointer_cast<PdfContentViewDelegate>(self()));
@@ -272,8 +275,8 @@ void PdfViewController::showDocumentPage(long page)
         m_document->setPageNumber(page);
 
     auto requestThumb = [this](long number) {
-        m_contentViews[number]->showPageThumbPagePasswordGuid(m_document->fileURL(), number, m_document->password(),
-                                                             m_document->guid());
+        m_contentViews[number]->showPageThumbPagePasswordGuid(
+            m_document->fileURL(), number, m_document->password(), m_document->guid());
     };
     if (newPages.erase(page))
         requestThumb(page);
@@ -344,7 +347,8 @@ void PdfViewController::handleSingleTap(UIGestureRecognizer& recognizer)
     CGRect central = CGRectInset(b, kTapAreaSize, 0);
     if (CGRectContainsPoint(central, point)) {
         auto current = m_contentViews.find(m_document->pageNumber());
-        PdfLinkTarget target = current != m_contentViews.end() ? current->second->processSingleTap(recognizer) : PdfLinkTarget {};
+        PdfLinkTarget target
+            = current != m_contentViews.end() ? current->second->processSingleTap(recognizer) : PdfLinkTarget {};
         if (auto address = std::get_if<std::string>(&target)) {
             if (auto url = openableLinkAddress(*address))
                 UIApplication::sharedApplication()->openURL(*url);
@@ -353,7 +357,7 @@ void PdfViewController::handleSingleTap(UIGestureRecognizer& recognizer)
         } else if (auto page = std::get_if<long>(&target)) {
             showDocumentPage(*page);
         } else if (m_lastHideTime - Clock::now() < -kShowBarsDelay
-                   && (m_mainToolbar->isHidden() || m_mainPagebar->isHidden())) {
+            && (m_mainToolbar->isHidden() || m_mainPagebar->isHidden())) {
             m_mainToolbar->showToolbar();
             m_mainPagebar->showPagebar();
         }
@@ -405,7 +409,8 @@ void PdfViewController::contentViewTouchesBegan(PdfContentView&, const UITouchSe
 
 void PdfViewController::updateToolbarBookmarkIcon()
 {
-    m_mainToolbar->setBookmarkState(m_document->bookmarks().containsIndex(static_cast<NSUInteger>(m_document->pageNumber())));
+    m_mainToolbar->setBookmarkState(
+        m_document->bookmarks().containsIndex(static_cast<NSUInteger>(m_document->pageNumber())));
 }
 
 void PdfViewController::tappedInToolbarMarkButton(PdfMainToolbar& toolbar, UIButton&)
@@ -432,15 +437,9 @@ void PdfViewController::tappedInToolbarThumbsButton(PdfMainToolbar&, UIButton&)
     presentModalViewControllerAnimated(overview, false);
 }
 
-void PdfViewController::thumbsViewControllerGotoPage(ThumbsViewController&, long page)
-{
-    showDocumentPage(page);
-}
+void PdfViewController::thumbsViewControllerGotoPage(ThumbsViewController&, long page) { showDocumentPage(page); }
 
-void PdfViewController::pagebarGotoPage(PdfMainPagebar&, long page)
-{
-    showDocumentPage(page);
-}
+void PdfViewController::pagebarGotoPage(PdfMainPagebar&, long page) { showDocumentPage(page); }
 
 void PdfViewController::dismissThumbsViewController(ThumbsViewController&)
 {
@@ -459,10 +458,7 @@ void PdfViewController::dismissReaderViewController()
         delegate->dismissReaderViewController(*this);
 }
 
-void PdfViewController::tappedInToolbarDoneButton(PdfMainToolbar&, UIButton&)
-{
-    dismissReaderViewController();
-}
+void PdfViewController::tappedInToolbarDoneButton(PdfMainToolbar&, UIButton&) { dismissReaderViewController(); }
 
 void PdfViewController::tappedInToolbarShareButton(PdfMainToolbar&, UIButton& button)
 {
@@ -471,10 +467,10 @@ void PdfViewController::tappedInToolbarShareButton(PdfMainToolbar&, UIButton& bu
     if (m_documentController)
         m_documentController->dismissMenuAnimated(true);
     if (!m_shareSheet)
-        m_shareSheet = std::make_shared<UIActionSheet>(
-            std::nullopt, std::static_pointer_cast<UIActionSheetDelegate>(self()), std::nullopt, std::nullopt,
+        m_shareSheet = std::make_shared<UIActionSheet>(std::nullopt,
+            std::static_pointer_cast<UIActionSheetDelegate>(self()), std::nullopt, std::nullopt,
             std::vector<std::string> { Language::stringOrKey("EMAIL"), Language::stringOrKey("PRINT"),
-                                       Language::stringOrKey("OPENINOTHERAPP") });
+                Language::stringOrKey("OPENINOTHERAPP") });
     if (!m_shareSheet->isVisible()) {
         CGRect frame = button.convertRectToView(button.bounds(), view().get());
         m_shareSheet->showFromRectInViewAnimated(frame, view(), true);
@@ -499,14 +495,14 @@ void PdfViewController::actionSheetClickedButtonAtIndex(UIActionSheet&, long but
     }
 }
 
-void PdfViewController::showAlert(const std::string& titleKey, const std::optional<std::string>& messageKey, bool withDelegate)
+void PdfViewController::showAlert(
+    const std::string& titleKey, const std::optional<std::string>& messageKey, bool withDelegate)
 {
     std::weak_ptr<UIAlertViewDelegate> delegate;
     if (withDelegate)
         delegate = std::static_pointer_cast<UIAlertViewDelegate>(self());
     auto alert = std::make_shared<UIAlertView>(Language::stringOrKey(titleKey),
-                                               messageKey ? Language::stringOrKey(*messageKey) : std::string(), delegate,
-                                               Language::stringOrKey("OK"));
+        messageKey ? Language::stringOrKey(*messageKey) : std::string(), delegate, Language::stringOrKey("OK"));
     alert->show();
 }
 
@@ -530,8 +526,8 @@ void PdfViewController::email()
     presentModalViewControllerAnimated(composer, true);
 }
 
-void PdfViewController::mailComposeControllerDidFinishWithResultError(MFMailComposeViewController&, MFMailComposeResult result,
-                                                                      const std::shared_ptr<NSError>& error)
+void PdfViewController::mailComposeControllerDidFinishWithResultError(
+    MFMailComposeViewController&, MFMailComposeResult result, const std::shared_ptr<NSError>& error)
 {
     if (result == MFMailComposeResultSent) {
         showAlert("FILEHAVSBEENEMAILED", std::nullopt, true);

@@ -37,7 +37,7 @@ class PdfViewControllerDelegate {
 public:
     virtual ~PdfViewControllerDelegate() = default;
     // Optional; the opener removes the screen when it hears it.
-    virtual void dismissReaderViewController(PdfViewController&) {}
+    virtual void dismissReaderViewController(PdfViewController&) { }
 };
 
 class PdfViewController : public UIViewController,
@@ -59,8 +59,8 @@ public:
     static constexpr double kShowDocumentDelay = 0.02;
     static constexpr uint64_t kMaximumMailSize = 52428800;
 
-    static std::shared_ptr<PdfViewController> initWithReaderDocumentDocumentName(const std::shared_ptr<PdfDocument>& document,
-                                                                                 const std::string& documentName);
+    static std::shared_ptr<PdfViewController> initWithReaderDocumentDocumentName(
+        const std::shared_ptr<PdfDocument>& document, const std::string& documentName);
     ~PdfViewController() override;
 
     void setDelegate(std::weak_ptr<PdfViewControllerDelegate> delegate) { m_delegate = std::move(delegate); }
@@ -105,8 +105,8 @@ public:
     void openWithApp();
     void dismissPopControllers();
     void actionSheetClickedButtonAtIndex(UIActionSheet& sheet, long buttonIndex) override;
-    void mailComposeControllerDidFinishWithResultError(MFMailComposeViewController& controller, MFMailComposeResult result,
-                                                       const std::shared_ptr<NSError>& error) override;
+    void mailComposeControllerDidFinishWithResultError(MFMailComposeViewController& controller,
+        MFMailComposeResult result, const std::shared_ptr<NSError>& error) override;
     void applicationWill();
 
     // What a person sees, for tests and the opener.
@@ -124,7 +124,10 @@ public:
     PdfViewController() = default;
 
 private:
-    std::shared_ptr<PdfViewController> self() { return std::static_pointer_cast<PdfViewController>(shared_from_this()); }
+    std::shared_ptr<PdfViewController> self()
+    {
+        return std::static_pointer_cast<PdfViewController>(shared_from_this());
+    }
     void showAlert(const std::string& titleKey, const std::optional<std::string>& messageKey, bool withDelegate);
 
     std::shared_ptr<PdfDocument> m_document;

@@ -26,10 +26,7 @@ constexpr CGFloat kPanelWidth = 244;
 
 SaleslibraryController::SaleslibraryController() = default;
 
-SaleslibraryController::~SaleslibraryController()
-{
-    NSNotificationCenter::defaultCenter().removeObserver(this);
-}
+SaleslibraryController::~SaleslibraryController() { NSNotificationCenter::defaultCenter().removeObserver(this); }
 
 std::shared_ptr<SaleslibraryController> SaleslibraryController::protect()
 {
@@ -54,15 +51,16 @@ void SaleslibraryController::viewDidLoad()
     view()->addSubview(m_catalogNavBgImageView);
 
     m_ControlMasterBtn = UIButton::buttonWithType(UIButtonTypeCustom);
-    m_ControlMasterBtn->setBackgroundImageForState(SkinManager::skinFromImageName(std::string("icon-menu.png")), UIControlStateNormal);
+    m_ControlMasterBtn->setBackgroundImageForState(
+        SkinManager::skinFromImageName(std::string("icon-menu.png")), UIControlStateNormal);
     m_ControlMasterBtn->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
         if (auto s = weak.lock())
             s->ControlMasterClicked();
     });
     view()->addSubview(m_ControlMasterBtn);
 
-    m_tabController = BrowserTabView::initWithTabTitlesAndDelegate({ text("MYLIBRARY"), text("MYCOLLECTION") },
-                                                                    std::static_pointer_cast<BrowserTabViewDelegate>(self));
+    m_tabController = BrowserTabView::initWithTabTitlesAndDelegate(
+        { text("MYLIBRARY"), text("MYCOLLECTION") }, std::static_pointer_cast<BrowserTabViewDelegate>(self));
     view()->addSubview(m_tabController);
 
     if (!bViewHasLoad())
@@ -189,8 +187,9 @@ void SaleslibraryController::applyGeometry(bool hidden)
         m_masterController->view()->setFrame(CGRectMake(hidden ? -kPanelWidth : 0, 0, kPanelWidth, 768));
     m_catalogNavBgImageView->setFrame(CGRectMake(hidden ? 0 : kPanelWidth, 0, 1024, 44));
     m_ControlMasterBtn->setFrame(hidden ? CGRectMake(15, 5, 34, 34) : CGRectMake(260, 5, 34, 34));
-    m_ControlMasterBtn->setBackgroundImageForState(SkinManager::skinFromImageName(std::string(hidden ? "icon-menu-split.png" : "icon-menu.png")),
-                                                   UIControlStateNormal);
+    m_ControlMasterBtn->setBackgroundImageForState(
+        SkinManager::skinFromImageName(std::string(hidden ? "icon-menu-split.png" : "icon-menu.png")),
+        UIControlStateNormal);
     for (const auto& grid : m_detailViewsArray)
         layOutGrid(*grid, hidden);
     if (auto bar = tabBar())
@@ -202,7 +201,8 @@ void SaleslibraryController::hiddenMasterViewWithDetailViewChanging()
     if (m_isMasterViewHidden)
         return;
     auto self = protect();
-    UIView::animateWithDuration(0.3, 0, UIViewAnimationOptionCurveEaseOut, [self] { self->applyGeometry(true); }, nullptr);
+    UIView::animateWithDuration(
+        0.3, 0, UIViewAnimationOptionCurveEaseOut, [self] { self->applyGeometry(true); }, nullptr);
     m_isMasterViewHidden = true;
 }
 
@@ -211,7 +211,8 @@ void SaleslibraryController::showMasterViewWithDetailViewChanging()
     if (!m_isMasterViewHidden)
         return;
     auto self = protect();
-    UIView::animateWithDuration(0.3, 0, UIViewAnimationOptionCurveEaseOut, [self] { self->applyGeometry(false); }, nullptr);
+    UIView::animateWithDuration(
+        0.3, 0, UIViewAnimationOptionCurveEaseOut, [self] { self->applyGeometry(false); }, nullptr);
     m_isMasterViewHidden = false;
 }
 

@@ -38,7 +38,10 @@ public:
     void hightVersionViewDidUnload() override;
     void viewDidUnload() override;
     void viewWillAppear(bool animated) override;
-    bool shouldAutorotateToInterfaceOrientation(UIInterfaceOrientation o) override { return o == UIInterfaceOrientationPortrait; }
+    bool shouldAutorotateToInterfaceOrientation(UIInterfaceOrientation o) override
+    {
+        return o == UIInterfaceOrientationPortrait;
+    }
 
     void addLibraryView() override;
     void removeLibraryView() override;
@@ -50,9 +53,9 @@ public:
     void hiddenMasterViewWithDetailViewChanging();
 
     void BrowserTabViewDidSelecedAtIndex(BrowserTabView& tabView, unsigned index) override;
-    void BrowserTabViewDidRemoveTabAtIndex(BrowserTabView&, unsigned) override {}
-    void BrowserTabViewExchangeTabAtIndexWithTabAtIndex(BrowserTabView&, unsigned, unsigned) override {}
-    void changeTitleLabel() {}
+    void BrowserTabViewDidRemoveTabAtIndex(BrowserTabView&, unsigned) override { }
+    void BrowserTabViewExchangeTabAtIndexWithTabAtIndex(BrowserTabView&, unsigned, unsigned) override { }
+    void changeTitleLabel() { }
 
     const std::shared_ptr<UIButton>& ControlMasterBtn() const { return m_ControlMasterBtn; }
     const std::shared_ptr<UINavigationController>& masterController() const { return m_masterController; }

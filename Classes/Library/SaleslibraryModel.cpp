@@ -47,9 +47,7 @@ bool libraryFileExists(const std::optional<std::string>& name, int fileType)
 
 }  // namespace
 
-SaleslibraryModel::SaleslibraryModel(Token)
-{
-}
+SaleslibraryModel::SaleslibraryModel(Token) { }
 
 SaleslibraryModel::~SaleslibraryModel() = default;
 
@@ -151,11 +149,13 @@ void SaleslibraryModel::loadExistsFiles()
     for (const auto& file : data->getAllLibFiles()) {
         if (!file)
             continue;
-        bool present = libraryFileExists(file->file_name, PublicFunction::getFileType(file->type.value_or(std::string())));
+        bool present
+            = libraryFileExists(file->file_name, PublicFunction::getFileType(file->type.value_or(std::string())));
         if (!present) {
             // A replaced file still counts while its previous version is on the device.
             if (auto update = data->getLibFileUpdateByFileID(file->file_id))
-                present = libraryFileExists(update->oldFileName, PublicFunction::getFileType(update->oldFileType.value_or(std::string())));
+                present = libraryFileExists(
+                    update->oldFileName, PublicFunction::getFileType(update->oldFileType.value_or(std::string())));
         }
         if (present)
             m_existsFiles.push_back(file->file_id);
@@ -176,8 +176,8 @@ void SaleslibraryModel::registerCallBackList(const std::shared_ptr<NetworkRecDel
 void SaleslibraryModel::removeFromCallBackList(const NetworkRecDelegate* screen)
 {
     m_callBackDelegateArry.erase(std::remove_if(m_callBackDelegateArry.begin(), m_callBackDelegateArry.end(),
-                                                [screen](const CallBack& c) { return c.address == screen; }),
-                                 m_callBackDelegateArry.end());
+                                     [screen](const CallBack& c) { return c.address == screen; }),
+        m_callBackDelegateArry.end());
 }
 
 std::vector<std::shared_ptr<NetworkRecDelegate>> SaleslibraryModel::liveCallBacks() const

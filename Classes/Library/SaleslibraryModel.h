@@ -20,7 +20,7 @@
 #include <vector>
 
 class SaleslibraryModel : public NetworkRecDelegate, public std::enable_shared_from_this<SaleslibraryModel> {
-    struct Token {};
+    struct Token { };
 
 public:
     explicit SaleslibraryModel(Token);

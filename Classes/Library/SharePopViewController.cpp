@@ -5,7 +5,8 @@
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIColor.h"
 
-std::shared_ptr<UIButton> SharePopViewController::makeButton(CGFloat y, void (SharePopViewControllerDelegate::*action)())
+std::shared_ptr<UIButton> SharePopViewController::makeButton(
+    CGFloat y, void (SharePopViewControllerDelegate::*action)())
 {
     auto button = UIButton::buttonWithType(UIButtonTypeCustom);
     button->setFrame(CGRectMake(0, y, 200, 34));

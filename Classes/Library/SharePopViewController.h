@@ -14,9 +14,9 @@ class UIButton;
 class SharePopViewControllerDelegate {
 public:
     virtual ~SharePopViewControllerDelegate() = default;
-    virtual void emailAction() {}
-    virtual void printAction() {}
-    virtual void thirdAction() {}
+    virtual void emailAction() { }
+    virtual void printAction() { }
+    virtual void thirdAction() { }
 };
 
 class SharePopViewController : public BaseViewController {

@@ -15,8 +15,8 @@ ThumbsMainToolbar::ThumbsMainToolbar(CGRect frame)
 {
 }
 
-std::shared_ptr<ThumbsMainToolbar> ThumbsMainToolbar::initWithFrameTitle(CGRect frame,
-                                                                       const std::optional<std::string>& title)
+std::shared_ptr<ThumbsMainToolbar> ThumbsMainToolbar::initWithFrameTitle(
+    CGRect frame, const std::optional<std::string>& title)
 {
     auto toolbar = std::make_shared<ThumbsMainToolbar>(frame);
     toolbar->build(title);
@@ -45,8 +45,8 @@ void ThumbsMainToolbar::build(const std::optional<std::string>& title)
     m_viewButton->setFrame(CGRectMake(76, 5, 34, 34));
     m_viewButton->setImageForState(UIImage::imageNamed("Pdf-View"), UIControlStateNormal);
     if (background)
-        m_viewButton->setBackgroundImageForState(background->stretchableImageWithLeftCapWidthTopCapHeight(5, 0),
-                                                 UIControlStateNormal);
+        m_viewButton->setBackgroundImageForState(
+            background->stretchableImageWithLeftCapWidthTopCapHeight(5, 0), UIControlStateNormal);
     m_viewButton->addTarget(UIControlEventTouchUpInside, [weak](UIControl& button, UIEvent*) {
         auto self = weak.lock();
         if (auto delegate = self ? self->m_delegate.lock() : nullptr)

@@ -84,7 +84,8 @@ void ThumbsPageThumb::showImage(const std::shared_ptr<UIImage>& image)
         return;
     CGSize size = image->size();
     CGPoint centre = CGPointMake(std::floor(bounds().size.width / 2), std::floor(bounds().size.height / 2));
-    for (const auto& view : { std::static_pointer_cast<UIView>(m_textLabel), std::static_pointer_cast<UIView>(m_imageView), m_backView }) {
+    for (const auto& view :
+        { std::static_pointer_cast<UIView>(m_textLabel), std::static_pointer_cast<UIView>(m_imageView), m_backView }) {
         view->setBounds(CGRectMake(0, 0, size.width, size.height));
         view->setCenter(centre);
     }
@@ -104,17 +105,8 @@ void ThumbsPageThumb::reuse()
     placeDecorations();
 }
 
-void ThumbsPageThumb::showBookmark(bool show)
-{
-    m_bookMark->setHidden(!show);
-}
+void ThumbsPageThumb::showBookmark(bool show) { m_bookMark->setHidden(!show); }
 
-void ThumbsPageThumb::showTouched(bool touched)
-{
-    m_tintView->setHidden(!touched);
-}
+void ThumbsPageThumb::showTouched(bool touched) { m_tintView->setHidden(!touched); }
 
-void ThumbsPageThumb::showText(const std::string& text)
-{
-    m_textLabel->setText(text);
-}
+void ThumbsPageThumb::showText(const std::string& text) { m_textLabel->setText(text); }

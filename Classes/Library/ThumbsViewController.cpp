@@ -28,14 +28,15 @@ void ThumbsViewController::viewDidLoad()
     UIViewController::viewDidLoad();
     if (!m_delegate.lock())
         NSException::raiseFormat(NSInternalInconsistencyException, "Assertion failure in %s: %s",
-                                 "Classes/Library/ThumbsViewController", "delegate != nil");
+            "Classes/Library/ThumbsViewController", "delegate != nil");
     if (!m_document)
         NSException::raiseFormat(NSInternalInconsistencyException, "Assertion failure in %s: %s",
-                                 "Classes/Library/ThumbsViewController", "document != nil");
+            "Classes/Library/ThumbsViewController", "document != nil");
     auto root = view();
     root->setBackgroundColor(UIColor::scrollViewTexturedBackgroundColor());
     CGRect b = root->bounds();
-    m_mainToolbar = ThumbsMainToolbar::initWithFrameTitle(CGRectMake(b.origin.x, b.origin.y, b.size.width, 44), m_docName);
+    m_mainToolbar
+        = ThumbsMainToolbar::initWithFrameTitle(CGRectMake(b.origin.x, b.origin.y, b.size.width, 44), m_docName);
     m_mainToolbar->setDelegate(std::static_pointer_cast<ThumbsMainToolbarDelegate>(
         std::static_pointer_cast<ThumbsViewController>(shared_from_this())));
     root->addSubview(m_mainToolbar);
@@ -73,7 +74,8 @@ void ThumbsViewController::viewDidUnload()
 long ThumbsViewController::pageForIndex(long index) const
 {
     if (m_showBookmarked)
-        return index >= 0 && static_cast<size_t>(index) < m_bookmarked.size() ? m_bookmarked[static_cast<size_t>(index)] : 0;
+        return index >= 0 && static_cast<size_t>(index) < m_bookmarked.size() ? m_bookmarked[static_cast<size_t>(index)]
+                                                                              : 0;
     return index + 1;
 }
 
@@ -96,8 +98,8 @@ void ThumbsViewController::thumbsViewUpdateThumbCellForIndex(PdfThumbsView&, Pdf
     thumb.showText(stringWithFormat("%d", static_cast<int>(page)));
     thumb.showBookmark(m_document->bookmarks().containsIndex(static_cast<NSUInteger>(page)));
     auto view = std::static_pointer_cast<PdfThumbView>(thumb.sharedView());
-    auto request = PdfThumbRequest::newForViewFileURLPasswordGuidPageSize(view, m_document->fileURL(), m_document->password(),
-                                                                          m_document->guid(), page, thumb.maximumContentSize());
+    auto request = PdfThumbRequest::newForViewFileURLPasswordGuidPageSize(
+        view, m_document->fileURL(), m_document->password(), m_document->guid(), page, thumb.maximumContentSize());
     auto entry = PdfThumbCache::sharedInstance().thumbRequestPriority(request, true);
     if (auto image = std::get_if<std::shared_ptr<UIImage>>(&entry))
         thumb.showImage(*image);
@@ -106,7 +108,8 @@ void ThumbsViewController::thumbsViewUpdateThumbCellForIndex(PdfThumbsView&, Pdf
 bool ThumbsViewController::thumbsViewRefreshThumbCellForIndex(PdfThumbsView&, PdfThumbView& cell, long index)
 {
     long page = pageForIndex(index);
-    static_cast<ThumbsPageThumb&>(cell).showBookmark(m_document->bookmarks().containsIndex(static_cast<NSUInteger>(page)));
+    static_cast<ThumbsPageThumb&>(cell).showBookmark(
+        m_document->bookmarks().containsIndex(static_cast<NSUInteger>(page)));
     return true;
 }
 

@@ -72,7 +72,9 @@ void VideoViewController::createWithFilenameAndFilePath(const std::string& title
         std::weak_ptr<void>(weak.lock()), MPMoviePlayerPlaybackDidFinishNotification,
         [weak](const NSNotification& note) {
             auto self = weak.lock();
-            if (self && note.userInfo[MPMoviePlayerPlaybackDidFinishReasonUserInfoKey].intValue() == MPMovieFinishReasonPlaybackError)
+            if (self
+                && note.userInfo[MPMoviePlayerPlaybackDidFinishReasonUserInfoKey].intValue()
+                    == MPMovieFinishReasonPlaybackError)
                 self->showFailure();
         },
         m_moviePlayer.get());

@@ -33,7 +33,8 @@ std::string librarySearchViewcontroller::shownDate(const std::optional<std::stri
     return NSDateFormatter(dayFormat).stringFromDate(*parsed);
 }
 
-std::shared_ptr<UITableViewCell> librarySearchViewcontroller::tableViewCellForRowAtIndexPath(UITableView& tableView, const NSIndexPath& path)
+std::shared_ptr<UITableViewCell> librarySearchViewcontroller::tableViewCellForRowAtIndexPath(
+    UITableView& tableView, const NSIndexPath& path)
 {
     if (m_searchFilestArray.empty()) {
         auto cell = std::make_shared<UITableViewCell>(UITableViewCellStyleSubtitle, std::string("NoResult"));
@@ -42,7 +43,8 @@ std::shared_ptr<UITableViewCell> librarySearchViewcontroller::tableViewCellForRo
         cell->setAccessoryType(UITableViewCellAccessoryNone);
         return cell;
     }
-    auto cell = std::dynamic_pointer_cast<LibrarySearchCell>(tableView.dequeueReusableCellWithIdentifier("LibrarySearchCell"));
+    auto cell = std::dynamic_pointer_cast<LibrarySearchCell>(
+        tableView.dequeueReusableCellWithIdentifier("LibrarySearchCell"));
     if (!cell)
         cell = LibrarySearchCell::initWithStyleReuseIdentifier(UITableViewCellStyleSubtitle, "LibrarySearchCell");
     const size_t row = static_cast<size_t>(path.row());
@@ -51,7 +53,8 @@ std::shared_ptr<UITableViewCell> librarySearchViewcontroller::tableViewCellForRo
     const auto& file = *m_searchFilestArray[row];
     auto cover = DataAccessManager::sharedDataModel()->getCoverImageByFileName(file.file_name);
     const int type = LibraryText::typeCodeOf(file.type);
-    PublicFunction::ImageViewSetImgImg(cell->imageView(), PublicFunction::getLocalImageFiletype(cover.value_or(std::string()), type));
+    PublicFunction::ImageViewSetImgImg(
+        cell->imageView(), PublicFunction::getLocalImageFiletype(cover.value_or(std::string()), type));
     cell->dateContentLabel()->setText(shownDate(file.date));
     cell->fileNameContentLabel()->setText(file.title.value_or(std::string()));
     cell->infoContentLabel()->setText(file.infoShow());

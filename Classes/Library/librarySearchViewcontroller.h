@@ -33,7 +33,8 @@ public:
     unsigned supportedInterfaceOrientations() const override { return UIInterfaceOrientationMaskLandscape; }
 
     long tableViewNumberOfRowsInSection(UITableView& tableView, long section) override;
-    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(UITableView& tableView, const NSIndexPath& path) override;
+    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(
+        UITableView& tableView, const NSIndexPath& path) override;
     std::optional<CGFloat> tableViewHeightForRowAtIndexPath(UITableView&, const NSIndexPath&) override { return 130; }
     void tableViewDidSelectRowAtIndexPath(UITableView& tableView, const NSIndexPath& path) override;
 

@@ -19,6 +19,7 @@ void AutoInputTextField::drawRect(CGRect rect)
     auto context = UIGraphicsGetCurrentContext();
     if (!context)
         return;
-    CGContextSetFillColorWithColor(context, UIColor::colorWithRedGreenBlueAlpha(128 / 255.0, 128 / 255.0, 128 / 255.0, 1)->CGColor());
+    CGContextSetFillColorWithColor(
+        context, UIColor::colorWithRedGreenBlueAlpha(128 / 255.0, 128 / 255.0, 128 / 255.0, 1)->CGColor());
     drawAtPointWithFont(*m_autoTextStr, CGPointMake(m_x, 9), font());
 }

@@ -23,8 +23,9 @@ void LinkLabel::drawRect(CGRect rect)
     if (!context || text().empty())
         return;
     const CGRect b = bounds();
-    const CGFloat width = std::min(
-        sizeWithFontForWidthLineBreakMode(text(), font(), b.size.width, UILineBreakModeTailTruncation).width, b.size.width);
+    const CGFloat width
+        = std::min(sizeWithFontForWidthLineBreakMode(text(), font(), b.size.width, UILineBreakModeTailTruncation).width,
+            b.size.width);
     auto color = isHighlighted() && highlightedTextColor() ? highlightedTextColor() : textColor();
     const CGFloat y = b.size.height - 10;
     CGFloat x0 = 0;
@@ -37,10 +38,7 @@ void LinkLabel::drawRect(CGRect rect)
     CGContextStrokePath(context);
 }
 
-void LinkLabel::touchesBeganWithEvent(const UITouchSet&, UIEvent*)
-{
-    setHighlighted(true);
-}
+void LinkLabel::touchesBeganWithEvent(const UITouchSet&, UIEvent*) { setHighlighted(true); }
 
 void LinkLabel::finishTouch()
 {
@@ -50,12 +48,6 @@ void LinkLabel::finishTouch()
         d->linkLabelToucheTouchesWtihTag(*this, tag());
 }
 
-void LinkLabel::touchesEndedWithEvent(const UITouchSet&, UIEvent*)
-{
-    finishTouch();
-}
+void LinkLabel::touchesEndedWithEvent(const UITouchSet&, UIEvent*) { finishTouch(); }
 
-void LinkLabel::touchesCancelledWithEvent(const UITouchSet&, UIEvent*)
-{
-    finishTouch();
-}
+void LinkLabel::touchesCancelledWithEvent(const UITouchSet&, UIEvent*) { finishTouch(); }

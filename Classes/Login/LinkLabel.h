@@ -26,7 +26,7 @@ public:
     void touchesBeganWithEvent(const UITouchSet& touches, UIEvent* event) override;
     void touchesEndedWithEvent(const UITouchSet& touches, UIEvent* event) override;
     void touchesCancelledWithEvent(const UITouchSet& touches, UIEvent* event) override;
-    void touchesMovedWithEvent(const UITouchSet&, UIEvent*) override {}
+    void touchesMovedWithEvent(const UITouchSet&, UIEvent*) override { }
 
 private:
     void finishTouch();

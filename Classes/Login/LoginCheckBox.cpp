@@ -23,26 +23,17 @@
 
 namespace {
 
-std::string text(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const std::string& key) { return Language::stringOrKey(key); }
 
 bool isBlank(const std::string& s)
 {
     return NSString::stringByTrimmingCharactersInSet(s, CharacterSet::whitespaceAndNewline).empty();
 }
 
-std::string stringOf(const Value& v)
-{
-    return v.isString() ? v.stringValue() : std::string();
-}
+std::string stringOf(const Value& v) { return v.isString() ? v.stringValue() : std::string(); }
 
 // The saved sign-in list (an array value, null when there is none).
-Value savedSignIns()
-{
-    return NSUserDefaults::standardUserDefaults()->arrayForKey(LoginMode::kLoginInfoArray);
-}
+Value savedSignIns() { return NSUserDefaults::standardUserDefaults()->arrayForKey(LoginMode::kLoginInfoArray); }
 
 constexpr CGRect kUserFrame = { { 350, 270 }, { 328, 40 } };
 constexpr CGRect kPasswordFrame = { { 350, 322 }, { 328, 40 } };
@@ -79,12 +70,14 @@ std::shared_ptr<CALayer> LoginCheckBox::glowingLayerWithFrame(CGRect frame)
 
 void LoginCheckBox::fadeIn(const std::shared_ptr<UIView>& view)
 {
-    UIView::animateWithDuration(0.25, 0, 0, [view]() { view->setAlpha(1); }, nullptr);
+    UIView::animateWithDuration(
+        0.25, 0, 0, [view]() { view->setAlpha(1); }, nullptr);
 }
 
 void LoginCheckBox::fadeOut(const std::shared_ptr<UIView>& view)
 {
-    UIView::animateWithDuration(0.25, 0, 0, [view]() { view->setAlpha(0); }, nullptr);
+    UIView::animateWithDuration(
+        0.25, 0, 0, [view]() { view->setAlpha(0); }, nullptr);
 }
 
 std::shared_ptr<AutoInputTextField> LoginCheckBox::makeField(CGRect frame, UIReturnKeyType returnKey)
@@ -178,7 +171,8 @@ void LoginCheckBox::build()
 
     m_pageControl = std::make_shared<StyledPageControl>();
     m_pageControl->hidesForSinglePage = true;
-    m_pageControl->currentPageIndicatorTintColor = UIColor::colorWithRedGreenBlueAlpha(53 / 255.0, 107 / 255.0, 168 / 255.0, 1);
+    m_pageControl->currentPageIndicatorTintColor
+        = UIColor::colorWithRedGreenBlueAlpha(53 / 255.0, 107 / 255.0, 168 / 255.0, 1);
     m_pageControl->pageIndicatorTintColor = UIColor::lightGrayColor();
     addSubview(m_pageControl);
 
@@ -233,17 +227,15 @@ void LoginCheckBox::sizePageControl()
     m_pageControl->setFrame(CGRectMake((1024 - size.width) / 2, 720, size.width, size.height));
 }
 
-void LoginCheckBox::changeButState()
-{
-    m_loginItemList->resetItemStatus();
-}
+void LoginCheckBox::changeButState() { m_loginItemList->resetItemStatus(); }
 
 void LoginCheckBox::loginFromOther()
 {
     m_loginItemList->stopSharking();
-    if (isBlank(m_userNameInputText->text()) || isBlank(m_passWordInputText->text()) || isBlank(m_clientIDInputText->text())) {
-        m_alert = std::make_shared<UIAlertView>(text("NOTIFICATION"), text("INPUTCANTNOTNULL"), std::weak_ptr<UIAlertViewDelegate>(),
-                                                text("OK"));
+    if (isBlank(m_userNameInputText->text()) || isBlank(m_passWordInputText->text())
+        || isBlank(m_clientIDInputText->text())) {
+        m_alert = std::make_shared<UIAlertView>(
+            text("NOTIFICATION"), text("INPUTCANTNOTNULL"), std::weak_ptr<UIAlertViewDelegate>(), text("OK"));
         m_alert->show();
         changeButState();
         return;
@@ -292,9 +284,8 @@ void LoginCheckBox::setAutoLogin()
         return;
     const std::string client = m_clientIDInputText->text();
     m_alert = std::make_shared<UIAlertView>(stringWithFormat(text("SHORTCUTEXISTS"), client),
-                                            stringWithFormat(text("SHORTCUTREPLACEALERT"), client),
-                                            weakSelf<LoginCheckBox>(), text("REPLACE"),
-                                            std::vector<std::string> { text("CANCEL") });
+        stringWithFormat(text("SHORTCUTREPLACEALERT"), client), weakSelf<LoginCheckBox>(), text("REPLACE"),
+        std::vector<std::string> { text("CANCEL") });
     m_alert->setTag(kReplaceShortcutAlertTag);
     m_alert->show();
 }
@@ -438,8 +429,8 @@ void LoginCheckBox::autoLoadCompanyId()
         m_clientIDInputText->setText(m_loginData.front());
 }
 
-bool LoginCheckBox::textFieldShouldChangeCharactersInRangeReplacementString(UITextField& field, NSRange range,
-                                                                          const std::string& replacement)
+bool LoginCheckBox::textFieldShouldChangeCharactersInRangeReplacementString(
+    UITextField& field, NSRange range, const std::string& replacement)
 {
     AutoInputTextField* completing = completingField(field);
     if (!completing)
@@ -447,7 +438,8 @@ bool LoginCheckBox::textFieldShouldChangeCharactersInRangeReplacementString(UITe
     const std::string current = field.text();
     std::string prospective;
     if (range.length > 0)
-        prospective = current.substr(0, NSString::byteRangeOfCharacterRange(current, NSMakeRange(range.location, 0)).location);
+        prospective
+            = current.substr(0, NSString::byteRangeOfCharacterRange(current, NSMakeRange(range.location, 0)).location);
     else
         prospective = current + replacement;
 
@@ -481,7 +473,8 @@ bool LoginCheckBox::textFieldShouldChangeCharactersInRangeReplacementString(UITe
 
     if (!m_loginData.empty()) {
         const std::string& candidate = m_loginData.front();
-        const NSRange typedBytes = NSString::byteRangeOfCharacterRange(candidate, NSMakeRange(0, NSString::length(prospective)));
+        const NSRange typedBytes
+            = NSString::byteRangeOfCharacterRange(candidate, NSMakeRange(0, NSString::length(prospective)));
         const CGFloat x = sizeWithFontConstrainedToSize(prospective, field.font(), CGSizeMake(FLT_MAX, 20)).width;
         completing->showAutoTextWithPointX(candidate.substr(std::min(candidate.size(), typedBytes.length)), x);
     } else {
@@ -497,7 +490,8 @@ bool LoginCheckBox::gestureRecognizerShouldReceiveTouch(UIGestureRecognizer&, UI
     auto view = touch.view();
     if (!view)
         return true;
-    if (dynamic_cast<UIButton*>(view.get()) || dynamic_cast<UITextField*>(view.get()) || dynamic_cast<UILabel*>(view.get()))
+    if (dynamic_cast<UIButton*>(view.get()) || dynamic_cast<UITextField*>(view.get())
+        || dynamic_cast<UILabel*>(view.get()))
         return false;
     for (auto up = view->superview(); up; up = up->superview()) {
         if (dynamic_cast<UITableViewCell*>(up.get()))
@@ -537,7 +531,4 @@ void LoginCheckBox::scrollViewDidScroll(UIScrollView& scrollView)
     m_pageControl->setCurrentPage(page);
 }
 
-void LoginCheckBox::scrollViewDidEndDecelerating(UIScrollView&)
-{
-    m_pageControlUsed = false;
-}
+void LoginCheckBox::scrollViewDidEndDecelerating(UIScrollView&) { m_pageControlUsed = false; }

@@ -28,7 +28,8 @@ class CALayer;
 class LoginDelegate {
 public:
     virtual ~LoginDelegate() = default;
-    virtual void loginIsFromInputIsAutoLogin(const std::shared_ptr<LoginInfo>& info, bool fromInput, bool autoLogin) = 0;
+    virtual void loginIsFromInputIsAutoLogin(const std::shared_ptr<LoginInfo>& info, bool fromInput, bool autoLogin)
+        = 0;
     virtual void login(const std::string& demoClientId) = 0;
     virtual void openURLInWebView(const std::string& url) = 0;
 };
@@ -74,8 +75,8 @@ public:
     bool textFieldShouldBeginEditing(UITextField& field) override;
     void textFieldDidBeginEditing(UITextField& field) override;
     void textFieldDidEndEditing(UITextField& field) override;
-    bool textFieldShouldChangeCharactersInRangeReplacementString(UITextField& field, NSRange range,
-                                                                 const std::string& replacement) override;
+    bool textFieldShouldChangeCharactersInRangeReplacementString(
+        UITextField& field, NSRange range, const std::string& replacement) override;
     bool textFieldShouldClear(UITextField& field) override;
     bool textFieldShouldReturn(UITextField& field) override;
     // Taps on the form.

@@ -10,10 +10,7 @@
 
 namespace {
 
-std::string text(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const std::string& key) { return Language::stringOrKey(key); }
 
 }  // namespace
 
@@ -102,8 +99,8 @@ void LoginItem::fileDelteBtnClicked()
         title = stringWithFormat(text("DELETESHORTCUT"), m_clientId);
         message = stringWithFormat(text("DELETENORMALSHORTCUT"), m_clientId);
     }
-    m_alert = std::make_shared<UIAlertView>(title, message, weakSelf<LoginItem>(), text("CANCEL"),
-                                            std::vector<std::string> { text("DELETE") });
+    m_alert = std::make_shared<UIAlertView>(
+        title, message, weakSelf<LoginItem>(), text("CANCEL"), std::vector<std::string> { text("DELETE") });
     m_alert->show();
 }
 

@@ -11,10 +11,7 @@
 
 namespace {
 
-std::string stringOf(const Value& v)
-{
-    return v.isString() ? v.stringValue() : std::string();
-}
+std::string stringOf(const Value& v) { return v.isString() ? v.stringValue() : std::string(); }
 
 bool isBlank(const std::string& s)
 {
@@ -35,10 +32,7 @@ std::shared_ptr<LoginItemList> LoginItemList::make(CGRect frame)
     return list;
 }
 
-LoginItemList::~LoginItemList()
-{
-    NSNotificationCenter::defaultCenter().removeObserver(this);
-}
+LoginItemList::~LoginItemList() { NSNotificationCenter::defaultCenter().removeObserver(this); }
 
 void LoginItemList::observe()
 {
@@ -231,13 +225,15 @@ void LoginItemList::btnDeleteClick(const std::shared_ptr<LoginItem>& item)
     } else {
         std::vector<Value> list = defaults->arrayForKey(LoginMode::kLoginInfoArray).arrayValue().items();
         auto found = std::find_if(list.begin(), list.end(), [&](const Value& entry) {
-            return stringOf(entry[LoginMode::kInputClientID]) == item->clientId() && entry[LoginMode::kInputClientID].isString()
-                && entry[LoginMode::kInputUserID].isString() && stringOf(entry[LoginMode::kInputUserID]) == item->accountId();
+            return stringOf(entry[LoginMode::kInputClientID]) == item->clientId()
+                && entry[LoginMode::kInputClientID].isString() && entry[LoginMode::kInputUserID].isString()
+                && stringOf(entry[LoginMode::kInputUserID]) == item->accountId();
         });
         if (found != list.end()) {
             list.erase(found);
             list.push_back(Value::dictionary({ { LoginMode::kInputUserID, Value(item->accountId()) },
-                { LoginMode::kInputPassWord, Value(LoginMode::passwordToSave(item->clientId(), item->accountId(), item->passWord())) },
+                { LoginMode::kInputPassWord,
+                    Value(LoginMode::passwordToSave(item->clientId(), item->accountId(), item->passWord())) },
                 { LoginMode::kInputClientID, Value(item->clientId()) },
                 { LoginMode::kInputUseShortcut, Value("NO") } }));
             m_loginArry = Value(ValueArray(list));
@@ -253,6 +249,7 @@ void LoginItemList::btnDeleteClick(const std::shared_ptr<LoginItem>& item)
 void LoginItemList::defaultsDidChanged()
 {
     auto defaults = NSUserDefaults::standardUserDefaults();
-    if (defaults->boolForKey(kFirstDemoSwitch) != m_showFirstDemo || defaults->boolForKey(kSecondDemoSwitch) != m_showSecondDemo)
+    if (defaults->boolForKey(kFirstDemoSwitch) != m_showFirstDemo
+        || defaults->boolForKey(kSecondDemoSwitch) != m_showSecondDemo)
         reConstructAttributes();
 }

@@ -34,7 +34,8 @@ void LoginPopController::goBackLoginView()
 void LoginPopController::updateLanguage(const std::shared_ptr<UIResponder>&)
 {
     if (m_gobackButton)
-        m_gobackButton->setTitleForState(Language::stringWithName("GOBACKTOLOGIN").value_or("GOBACKTOLOGIN"), UIControlStateNormal);
+        m_gobackButton->setTitleForState(
+            Language::stringWithName("GOBACKTOLOGIN").value_or("GOBACKTOLOGIN"), UIControlStateNormal);
 }
 
 bool LoginPopController::shouldAutorotateToInterfaceOrientation(UIInterfaceOrientation o)

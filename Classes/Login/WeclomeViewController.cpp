@@ -15,10 +15,7 @@
 
 namespace {
 
-std::string text(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const std::string& key) { return Language::stringOrKey(key); }
 
 }  // namespace
 
@@ -63,11 +60,14 @@ void WeclomeViewController::viewDidLoad()
 void WeclomeViewController::moveBackground(CGFloat y)
 {
     auto background = m_homeBg;
-    UIView::animateWithDuration(0.3, 0, UIViewAnimationOptionCurveEaseInOut, [background, y]() {
-        CGRect frame = background->frame();
-        frame.origin.y = y;
-        background->setFrame(frame);
-    }, nullptr);
+    UIView::animateWithDuration(
+        0.3, 0, UIViewAnimationOptionCurveEaseInOut,
+        [background, y]() {
+            CGRect frame = background->frame();
+            frame.origin.y = y;
+            background->setFrame(frame);
+        },
+        nullptr);
 }
 
 void WeclomeViewController::viewWillAppear(bool animated)
@@ -99,10 +99,7 @@ void WeclomeViewController::viewDidAppear(bool animated)
     });
 }
 
-void WeclomeViewController::initializeDemoFinish()
-{
-    MessageBox::sharedInstance()->EndBlockWait();
-}
+void WeclomeViewController::initializeDemoFinish() { MessageBox::sharedInstance()->EndBlockWait(); }
 
 void WeclomeViewController::updateLanguage(const std::shared_ptr<UIResponder>&)
 {
@@ -115,7 +112,8 @@ bool WeclomeViewController::shouldAutorotateToInterfaceOrientation(UIInterfaceOr
     return o == UIInterfaceOrientationLandscapeLeft || o == UIInterfaceOrientationLandscapeRight;
 }
 
-void WeclomeViewController::loginIsFromInputIsAutoLogin(const std::shared_ptr<LoginInfo>& info, bool fromInput, bool autoLogin)
+void WeclomeViewController::loginIsFromInputIsAutoLogin(
+    const std::shared_ptr<LoginInfo>& info, bool fromInput, bool autoLogin)
 {
     MessageBox::sharedInstance()->BeginBlockWait(text("LOGINWAITING"), kLoginWaitTimeout);
     auto session = LoginMode::sharedInstance();
@@ -130,10 +128,7 @@ void WeclomeViewController::login(const std::string& demoClientId)
     session->loginWithDemo(demoClientId);
 }
 
-void WeclomeViewController::loginSuccess()
-{
-    synFinish();
-}
+void WeclomeViewController::loginSuccess() { synFinish(); }
 
 void WeclomeViewController::synFinish()
 {
@@ -168,7 +163,4 @@ void WeclomeViewController::openURLInWebView(const std::string& url)
     presentModalViewControllerAnimated(page, true);
 }
 
-void WeclomeViewController::dismissPopController(bool animated)
-{
-    dismissModalViewControllerAnimated(animated);
-}
+void WeclomeViewController::dismissPopController(bool animated) { dismissModalViewControllerAnimated(animated); }

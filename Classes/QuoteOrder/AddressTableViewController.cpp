@@ -16,7 +16,8 @@ constexpr long kChinese = 2;
 
 }  // namespace
 
-AddressTableViewController::AddressTableViewController(std::string street, std::string city, std::string state, std::string zipCode)
+AddressTableViewController::AddressTableViewController(
+    std::string street, std::string city, std::string state, std::string zipCode)
     : m_values { std::move(street), std::move(city), std::move(state), std::move(zipCode) }
 {
 }
@@ -27,7 +28,8 @@ void AddressTableViewController::viewDidLoad()
     tableView()->setAllowsSelection(false);
 }
 
-std::shared_ptr<UITableViewCell> AddressTableViewController::tableViewCellForRowAtIndexPath(UITableView& table, const NSIndexPath& path)
+std::shared_ptr<UITableViewCell> AddressTableViewController::tableViewCellForRowAtIndexPath(
+    UITableView& table, const NSIndexPath& path)
 {
     const long row = path.row();
     if (row < 0 || row > 3)
@@ -42,7 +44,8 @@ std::shared_ptr<UITableViewCell> AddressTableViewController::tableViewCellForRow
         label->setTextColor(UIColor::colorWithRedGreenBlueAlpha(53 / 255.0, 107 / 255.0, 168 / 255.0, 1));
         label->setTextAlignment(UITextAlignmentRight);
         cell->contentView()->addSubview(label);
-        auto field = std::make_shared<UITextField>(chinese ? CGRectMake(85, 10, 460, 30) : CGRectMake(185, 10, 360, 30));
+        auto field
+            = std::make_shared<UITextField>(chinese ? CGRectMake(85, 10, 460, 30) : CGRectMake(185, 10, 360, 30));
         field->setTag(kFieldTag);
         field->autocorrectionType = UITextAutocorrectionTypeNo;
         field->setText(m_values[row]);

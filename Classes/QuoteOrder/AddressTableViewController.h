@@ -23,8 +23,12 @@ public:
     std::optional<std::string> getZipCode() { return fieldText(3); }
 
     long tableViewNumberOfRowsInSection(UITableView&, long) override { return 4; }
-    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
-    std::optional<NSIndexPath> tableViewWillSelectRowAtIndexPath(UITableView&, const NSIndexPath&) override { return std::nullopt; }
+    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(
+        UITableView& table, const NSIndexPath& path) override;
+    std::optional<NSIndexPath> tableViewWillSelectRowAtIndexPath(UITableView&, const NSIndexPath&) override
+    {
+        return std::nullopt;
+    }
 
     static constexpr long kLabelTag = 1;
     static constexpr long kFieldTag = 2;

@@ -58,7 +58,7 @@ void CVPDFCreater::beginNewLine()
     for (const auto& cell : currentLineArray) {
         const CGRect& inLine = cell->frameInLine;
         cell->frameInContainer = CGRectMake(leftMargin + inLine.origin.x, m_currentContentHeight + inLine.origin.y,
-                                            inLine.size.width, inLine.size.height);
+            inLine.size.width, inLine.size.height);
         saveCellToPageArray(cell);
         lineHeight = std::max(lineHeight, static_cast<float>(inLine.origin.y + inLine.size.height));
     }
@@ -98,10 +98,9 @@ void CVPDFCreater::addPageNumber()
 {
     float width = static_cast<float>(m_pageSize.width) - leftMargin - rightMargin;
     auto cell = std::make_shared<CVPDFCreaterStringCell>(CGRectMake(0, 0, width, bottomMargin),
-                                                         stringWithFormat(pageNumberFormat, m_currentPage),
-                                                         pageNumberFont, pageNumberColor, 1);
-    cell->frameInContainer = CGRectMake(leftMargin, m_currentPage * m_pageSize.height - bottomMargin, width,
-                                        bottomMargin);
+        stringWithFormat(pageNumberFormat, m_currentPage), pageNumberFont, pageNumberColor, 1);
+    cell->frameInContainer
+        = CGRectMake(leftMargin, m_currentPage * m_pageSize.height - bottomMargin, width, bottomMargin);
     saveCellToPageArray(cell);
 }
 
@@ -125,20 +124,11 @@ void CVPDFCreater::addAdditionalHeader(const std::shared_ptr<CVPDFCellArray>& ce
             saveCellToPageArray(cell);
 }
 
-void CVPDFCreater::addAdditionalFooter(const std::shared_ptr<CVPDFCellArray>& cells)
-{
-    addAdditionalHeader(cells);
-}
+void CVPDFCreater::addAdditionalFooter(const std::shared_ptr<CVPDFCellArray>& cells) { addAdditionalHeader(cells); }
 
-std::shared_ptr<CVPDFCellArray> CVPDFCreater::additionalHeaderInPage(int)
-{
-    return nullptr;
-}
+std::shared_ptr<CVPDFCellArray> CVPDFCreater::additionalHeaderInPage(int) { return nullptr; }
 
-std::shared_ptr<CVPDFCellArray> CVPDFCreater::additionalFooterInPage(int)
-{
-    return nullptr;
-}
+std::shared_ptr<CVPDFCellArray> CVPDFCreater::additionalFooterInPage(int) { return nullptr; }
 
 std::shared_ptr<Data> CVPDFCreater::generatePDFToData()
 {
@@ -163,8 +153,7 @@ std::shared_ptr<Data> CVPDFCreater::generatePDFToData()
 std::shared_ptr<CVPDFView> CVPDFCreater::generatePDFToView()
 {
     finishPendingLine();
-    auto view = std::make_shared<CVPDFView>(
-        CGRectMake(0, 0, m_pageSize.width, m_pageSize.height * m_currentPage));
+    auto view = std::make_shared<CVPDFView>(CGRectMake(0, 0, m_pageSize.width, m_pageSize.height * m_currentPage));
     view->cellsArray = cellsPageArray;
     return view;
 }
@@ -188,7 +177,8 @@ std::shared_ptr<CVPDFCreaterBaseCell> CVPDFCreater::cellWithTag(int tag) const
 void CVPDFCreater::removeCellByTag(int tag)
 {
     for (const auto& page : *cellsPageArray) {
-        auto found = std::find_if(page->begin(), page->end(), [tag](const auto& cell) { return cell->tagOfCell == tag; });
+        auto found
+            = std::find_if(page->begin(), page->end(), [tag](const auto& cell) { return cell->tagOfCell == tag; });
         if (found != page->end()) {
             page->erase(found);
             relayoutAllCell();

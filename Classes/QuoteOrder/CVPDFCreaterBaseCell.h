@@ -9,10 +9,16 @@
 
 class CVPDFCreaterBaseCell : public CVPDFCreaterCellDrawing {
 public:
-    CVPDFCreaterBaseCell() : CVPDFCreaterBaseCell(CGRectZero) {}
-    explicit CVPDFCreaterBaseCell(CGRect frame) : frameInLine(frame) {}
+    CVPDFCreaterBaseCell()
+        : CVPDFCreaterBaseCell(CGRectZero)
+    {
+    }
+    explicit CVPDFCreaterBaseCell(CGRect frame)
+        : frameInLine(frame)
+    {
+    }
 
-    void drawInRect(CGRect) override {}
+    void drawInRect(CGRect) override { }
 
     CGRect frameInLine = CGRectZero;
     CGRect frameInContainer = CGRectZero;

@@ -12,7 +12,10 @@ class CVPDFCreaterImageCell : public CVPDFCreaterBaseCell {
 public:
     CVPDFCreaterImageCell() = default;
     CVPDFCreaterImageCell(CGRect frame, std::shared_ptr<UIImage> picture)
-        : CVPDFCreaterBaseCell(frame), image(std::move(picture)) {}
+        : CVPDFCreaterBaseCell(frame)
+        , image(std::move(picture))
+    {
+    }
 
     void drawInRect(CGRect rect) override
     {

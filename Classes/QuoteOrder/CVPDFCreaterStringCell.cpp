@@ -5,8 +5,7 @@
 #include <cmath>
 
 CVPDFCreaterStringCell::CVPDFCreaterStringCell(CGRect frame, std::optional<std::string> content,
-                                               std::shared_ptr<UIFont> font, std::shared_ptr<UIColor> color,
-                                               int alignment)
+    std::shared_ptr<UIFont> font, std::shared_ptr<UIColor> color, int alignment)
     : CVPDFCreaterBaseCell(frame)
     , text(std::move(content))
     , textFont(std::move(font))
@@ -26,10 +25,7 @@ size_t g_layoutsMade = 0;
 
 }  // namespace
 
-size_t CVPDFCreaterStringCell::layoutsMade()
-{
-    return g_layoutsMade;
-}
+size_t CVPDFCreaterStringCell::layoutsMade() { return g_layoutsMade; }
 
 const TextLayout* CVPDFCreaterStringCell::layoutFor(CGFloat width, CGFloat maxHeight)
 {
@@ -38,8 +34,8 @@ const TextLayout* CVPDFCreaterStringCell::layoutFor(CGFloat width, CGFloat maxHe
     const int alignment = textAlignment >= 0 && textAlignment <= 2 ? textAlignment : 0;
     const TextFont& font = textFont->textFont();
     std::optional<LaidOut>& slot = maxHeight > 0 ? m_cut : m_whole;
-    if (!slot || slot->width != width || slot->maxHeight != maxHeight || slot->alignment != alignment || !(slot->font == font)
-        || slot->text != *text) {
+    if (!slot || slot->width != width || slot->maxHeight != maxHeight || slot->alignment != alignment
+        || !(slot->font == font) || slot->text != *text) {
         TextLayout::Options options;
         options.maxWidth = limit(width);
         options.maxHeight = maxHeight;

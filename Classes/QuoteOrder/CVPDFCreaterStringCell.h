@@ -17,11 +17,16 @@
 
 class CVPDFCreaterStringCell : public CVPDFCreaterBaseCell {
 public:
-    CVPDFCreaterStringCell() : CVPDFCreaterStringCell(CGRectZero) {}
+    CVPDFCreaterStringCell()
+        : CVPDFCreaterStringCell(CGRectZero)
+    {
+    }
     explicit CVPDFCreaterStringCell(CGRect frame)
-        : CVPDFCreaterStringCell(frame, std::nullopt, nullptr, nullptr, 0) {}
+        : CVPDFCreaterStringCell(frame, std::nullopt, nullptr, nullptr, 0)
+    {
+    }
     CVPDFCreaterStringCell(CGRect frameInLine, std::optional<std::string> text, std::shared_ptr<UIFont> font,
-                           std::shared_ptr<UIColor> color, int alignment);
+        std::shared_ptr<UIColor> color, int alignment);
 
     void drawInRect(CGRect rect) override;
     // The height of the whole text wrapped to `width` (0 without a text),

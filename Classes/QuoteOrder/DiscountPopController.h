@@ -14,9 +14,7 @@
 class RKTextField;
 class UILabel;
 
-class DiscountPopController : public UIViewController,
-                              public UITextFieldDelegate,
-                              public UIAlertViewDelegate {
+class DiscountPopController : public UIViewController, public UITextFieldDelegate, public UIAlertViewDelegate {
 public:
     void viewDidLoad() override;
 
@@ -25,7 +23,10 @@ public:
     void setDelegate(std::weak_ptr<DiscountPopControllerDelegate> delegate) { m_delegate = std::move(delegate); }
 
     void textFieldDidBeginEditing(UITextField& field) override;
-    bool textFieldShouldChangeCharactersInRangeReplacementString(UITextField&, NSRange, const std::string&) override { return true; }
+    bool textFieldShouldChangeCharactersInRangeReplacementString(UITextField&, NSRange, const std::string&) override
+    {
+        return true;
+    }
     bool textFieldShouldReturn(UITextField& field) override;
     bool textFieldShouldEndEditing(UITextField& field) override;
     void textFieldDidEndEditing(UITextField& field) override;

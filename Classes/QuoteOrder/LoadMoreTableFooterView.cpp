@@ -13,10 +13,7 @@
 
 namespace {
 
-std::string text(const char* key)
-{
-    return Language::stringWithName(key).value_or(key);
-}
+std::string text(const char* key) { return Language::stringWithName(key).value_or(key); }
 
 }  // namespace
 
@@ -25,7 +22,8 @@ LoadMoreTableFooterView::LoadMoreTableFooterView(CGRect frame)
 {
     setBackgroundColor(PullTableLook::backgroundColour());
 
-    m_statusLabel = PullTableLook::statusLabel(CGRectMake(0, 20, frame.size.width, 20), UIFont::boldSystemFontOfSize(13));
+    m_statusLabel
+        = PullTableLook::statusLabel(CGRectMake(0, 20, frame.size.width, 20), UIFont::boldSystemFontOfSize(13));
     addSubview(m_statusLabel);
 
     m_arrowImage = PullTableLook::arrowLayer(CGRectMake(25, 10, 30, 55));
@@ -45,7 +43,8 @@ void LoadMoreTableFooterView::setState(int state)
         return;
     // The footer's arrow points up (pull up) at rest and turns down once pulled far enough.
     const CATransform3D flipped = CATransform3DMakeRotation(M_PI, 0, 0, 1);
-    PullTableLook::showState(state, m_state, text(keys[state]), *m_statusLabel, *m_activityView, *m_arrowImage, flipped, CATransform3DIdentity);
+    PullTableLook::showState(state, m_state, text(keys[state]), *m_statusLabel, *m_activityView, *m_arrowImage, flipped,
+        CATransform3DIdentity);
     m_state = state;
 }
 
@@ -87,8 +86,8 @@ void LoadMoreTableFooterView::startAnimatingWithScrollView(UIScrollView& scrollV
     const CGFloat g = scrollViewOffsetFromBottom(scrollView);
     m_isLoading = true;
     setState(Loading);
-    PullTableLook::animateInset(scrollView, &UIEdgeInsets::bottom,
-        visibleTableHeightDiffWithBoundsHeight(scrollView) + kLoadingHeight, 0.2);
+    PullTableLook::animateInset(
+        scrollView, &UIEdgeInsets::bottom, visibleTableHeightDiffWithBoundsHeight(scrollView) + kLoadingHeight, 0.2);
     if (g == 0) {
         CGPoint offset = scrollView.contentOffset();
         offset.y += kTriggerDistance;

@@ -3,9 +3,9 @@
 #include "Classes/QuoteOrder/PullTableView.h"
 
 // Without a receiver each message gets the platform's default answer.
-#define FORWARD(call, fallback)   \
-    if (auto r = receiver())      \
-        return r->call;           \
+#define FORWARD(call, fallback)                                                                                        \
+    if (auto r = receiver())                                                                                           \
+        return r->call;                                                                                                \
     return UITableViewDelegate::fallback;
 
 void MessageInterceptor::scrollViewDidScroll(UIScrollView& s)
@@ -32,48 +32,58 @@ void MessageInterceptor::scrollViewDidEndDraggingWillDecelerate(UIScrollView& s,
         r->scrollViewDidEndDraggingWillDecelerate(s, decelerate);
 }
 
-void MessageInterceptor::scrollViewWillEndDraggingWithVelocityTargetContentOffset(UIScrollView& s, CGPoint v, CGPoint* t)
+void MessageInterceptor::scrollViewWillEndDraggingWithVelocityTargetContentOffset(
+    UIScrollView& s, CGPoint v, CGPoint* t)
 {
-    FORWARD(scrollViewWillEndDraggingWithVelocityTargetContentOffset(s, v, t), scrollViewWillEndDraggingWithVelocityTargetContentOffset(s, v, t))
+    FORWARD(scrollViewWillEndDraggingWithVelocityTargetContentOffset(s, v, t),
+        scrollViewWillEndDraggingWithVelocityTargetContentOffset(s, v, t))
 }
-void MessageInterceptor::scrollViewWillBeginDecelerating(UIScrollView& s) { FORWARD(scrollViewWillBeginDecelerating(s), scrollViewWillBeginDecelerating(s)) }
-void MessageInterceptor::scrollViewDidEndDecelerating(UIScrollView& s) { FORWARD(scrollViewDidEndDecelerating(s), scrollViewDidEndDecelerating(s)) }
-void MessageInterceptor::scrollViewDidEndScrollingAnimation(UIScrollView& s) { FORWARD(scrollViewDidEndScrollingAnimation(s), scrollViewDidEndScrollingAnimation(s)) }
-std::shared_ptr<UIView> MessageInterceptor::viewForZoomingInScrollView(UIScrollView& s) { FORWARD(viewForZoomingInScrollView(s), viewForZoomingInScrollView(s)) }
-void MessageInterceptor::scrollViewWillBeginZoomingWithView(UIScrollView& s, UIView* v) { FORWARD(scrollViewWillBeginZoomingWithView(s, v), scrollViewWillBeginZoomingWithView(s, v)) }
+void MessageInterceptor::scrollViewWillBeginDecelerating(UIScrollView& s)
+{
+    FORWARD(scrollViewWillBeginDecelerating(s), scrollViewWillBeginDecelerating(s))
+}
+void MessageInterceptor::scrollViewDidEndDecelerating(UIScrollView& s)
+{
+    FORWARD(scrollViewDidEndDecelerating(s), scrollViewDidEndDecelerating(s))
+}
+void MessageInterceptor::scrollViewDidEndScrollingAnimation(UIScrollView& s) {
+    FORWARD(scrollViewDidEndScrollingAnimation(s), scrollViewDidEndScrollingAnimation(s))
+} std::shared_ptr<UIView> MessageInterceptor::viewForZoomingInScrollView(UIScrollView& s)
+{
+    FORWARD(viewForZoomingInScrollView(s), viewForZoomingInScrollView(s))
+}
+void MessageInterceptor::scrollViewWillBeginZoomingWithView(UIScrollView& s, UIView* v)
+{
+    FORWARD(scrollViewWillBeginZoomingWithView(s, v), scrollViewWillBeginZoomingWithView(s, v))
+}
 void MessageInterceptor::scrollViewDidZoom(UIScrollView& s) { FORWARD(scrollViewDidZoom(s), scrollViewDidZoom(s)) }
 void MessageInterceptor::scrollViewDidEndZoomingWithViewAtScale(UIScrollView& s, UIView* v, CGFloat scale)
 {
     FORWARD(scrollViewDidEndZoomingWithViewAtScale(s, v, scale), scrollViewDidEndZoomingWithViewAtScale(s, v, scale))
 }
-bool MessageInterceptor::scrollViewShouldScrollToTop(UIScrollView& s) { FORWARD(scrollViewShouldScrollToTop(s), scrollViewShouldScrollToTop(s)) }
-void MessageInterceptor::scrollViewDidScrollToTop(UIScrollView& s) { FORWARD(scrollViewDidScrollToTop(s), scrollViewDidScrollToTop(s)) }
+bool MessageInterceptor::scrollViewShouldScrollToTop(UIScrollView& s)
+{
+    FORWARD(scrollViewShouldScrollToTop(s), scrollViewShouldScrollToTop(s))
+}
+void MessageInterceptor::scrollViewDidScrollToTop(
+    UIScrollView& s) { FORWARD(scrollViewDidScrollToTop(s), scrollViewDidScrollToTop(s)) }
 
-std::optional<CGFloat> MessageInterceptor::tableViewHeightForRowAtIndexPath(UITableView& t, const NSIndexPath& p)
-{
+std::optional<CGFloat> MessageInterceptor::tableViewHeightForRowAtIndexPath(UITableView& t, const NSIndexPath& p) {
     FORWARD(tableViewHeightForRowAtIndexPath(t, p), tableViewHeightForRowAtIndexPath(t, p))
-}
-std::optional<CGFloat> MessageInterceptor::tableViewHeightForHeaderInSection(UITableView& t, long s)
-{
+} std::optional<CGFloat> MessageInterceptor::tableViewHeightForHeaderInSection(UITableView& t, long s) {
     FORWARD(tableViewHeightForHeaderInSection(t, s), tableViewHeightForHeaderInSection(t, s))
-}
-std::optional<CGFloat> MessageInterceptor::tableViewHeightForFooterInSection(UITableView& t, long s)
-{
+} std::optional<CGFloat> MessageInterceptor::tableViewHeightForFooterInSection(UITableView& t, long s) {
     FORWARD(tableViewHeightForFooterInSection(t, s), tableViewHeightForFooterInSection(t, s))
-}
-std::shared_ptr<UIView> MessageInterceptor::tableViewViewForHeaderInSection(UITableView& t, long s)
-{
+} std::shared_ptr<UIView> MessageInterceptor::tableViewViewForHeaderInSection(UITableView& t, long s) {
     FORWARD(tableViewViewForHeaderInSection(t, s), tableViewViewForHeaderInSection(t, s))
-}
-std::shared_ptr<UIView> MessageInterceptor::tableViewViewForFooterInSection(UITableView& t, long s)
+} std::shared_ptr<UIView> MessageInterceptor::tableViewViewForFooterInSection(UITableView& t, long s)
 {
     FORWARD(tableViewViewForFooterInSection(t, s), tableViewViewForFooterInSection(t, s))
 }
-void MessageInterceptor::tableViewWillDisplayCellForRowAtIndexPath(UITableView& t, UITableViewCell& c, const NSIndexPath& p)
-{
+void MessageInterceptor::tableViewWillDisplayCellForRowAtIndexPath(
+    UITableView& t, UITableViewCell& c, const NSIndexPath& p) {
     FORWARD(tableViewWillDisplayCellForRowAtIndexPath(t, c, p), tableViewWillDisplayCellForRowAtIndexPath(t, c, p))
-}
-std::optional<NSIndexPath> MessageInterceptor::tableViewWillSelectRowAtIndexPath(UITableView& t, const NSIndexPath& p)
+} std::optional<NSIndexPath> MessageInterceptor::tableViewWillSelectRowAtIndexPath(UITableView& t, const NSIndexPath& p)
 {
     FORWARD(tableViewWillSelectRowAtIndexPath(t, p), tableViewWillSelectRowAtIndexPath(t, p))
 }
@@ -85,17 +95,18 @@ void MessageInterceptor::tableViewDidDeselectRowAtIndexPath(UITableView& t, cons
 {
     FORWARD(tableViewDidDeselectRowAtIndexPath(t, p), tableViewDidDeselectRowAtIndexPath(t, p))
 }
-void MessageInterceptor::tableViewAccessoryButtonTappedForRowWithIndexPath(UITableView& t, const NSIndexPath& p)
-{
-    FORWARD(tableViewAccessoryButtonTappedForRowWithIndexPath(t, p), tableViewAccessoryButtonTappedForRowWithIndexPath(t, p))
-}
-UITableViewCellEditingStyle MessageInterceptor::tableViewEditingStyleForRowAtIndexPath(UITableView& t, const NSIndexPath& p)
-{
+void MessageInterceptor::tableViewAccessoryButtonTappedForRowWithIndexPath(UITableView& t, const NSIndexPath& p) {
+    FORWARD(tableViewAccessoryButtonTappedForRowWithIndexPath(t, p),
+        tableViewAccessoryButtonTappedForRowWithIndexPath(t, p))
+} UITableViewCellEditingStyle MessageInterceptor::tableViewEditingStyleForRowAtIndexPath(UITableView& t,
+    const NSIndexPath& p) {
     FORWARD(tableViewEditingStyleForRowAtIndexPath(t, p), tableViewEditingStyleForRowAtIndexPath(t, p))
-}
-std::optional<std::string> MessageInterceptor::tableViewTitleForDeleteConfirmationButtonForRowAtIndexPath(UITableView& t, const NSIndexPath& p)
+} std::optional<std::string> MessageInterceptor::tableViewTitleForDeleteConfirmationButtonForRowAtIndexPath(UITableView&
+                                                                                                                t,
+    const NSIndexPath& p)
 {
-    FORWARD(tableViewTitleForDeleteConfirmationButtonForRowAtIndexPath(t, p), tableViewTitleForDeleteConfirmationButtonForRowAtIndexPath(t, p))
+    FORWARD(tableViewTitleForDeleteConfirmationButtonForRowAtIndexPath(t, p),
+        tableViewTitleForDeleteConfirmationButtonForRowAtIndexPath(t, p))
 }
 void MessageInterceptor::tableViewWillBeginEditingRowAtIndexPath(UITableView& t, const NSIndexPath& p)
 {

@@ -45,7 +45,8 @@ public:
     void tableViewDidDeselectRowAtIndexPath(UITableView& t, const NSIndexPath& p) override;
     void tableViewAccessoryButtonTappedForRowWithIndexPath(UITableView& t, const NSIndexPath& p) override;
     UITableViewCellEditingStyle tableViewEditingStyleForRowAtIndexPath(UITableView& t, const NSIndexPath& p) override;
-    std::optional<std::string> tableViewTitleForDeleteConfirmationButtonForRowAtIndexPath(UITableView& t, const NSIndexPath& p) override;
+    std::optional<std::string> tableViewTitleForDeleteConfirmationButtonForRowAtIndexPath(
+        UITableView& t, const NSIndexPath& p) override;
     void tableViewWillBeginEditingRowAtIndexPath(UITableView& t, const NSIndexPath& p) override;
     void tableViewDidEndEditingRowAtIndexPath(UITableView& t, const NSIndexPath& p) override;
 

@@ -32,23 +32,20 @@ struct Column {
 
 std::array<Column, 10> columns()
 {
-    const std::array<float, 10> divisors {22.5f, 7.2f, 9, 18, 6, 18, 12, 12, 9, 7.2f};
-    const std::array<const char*, 10> headers {"NUMBER", "IMAGE", "NAME", "SKU", "DETAILS", "QTY", "PRICE",
-                                               "DISCOUNT", "DISCOUNTEDPRICE", "ITEMIZEDTOTAL"};
+    const std::array<float, 10> divisors { 22.5f, 7.2f, 9, 18, 6, 18, 12, 12, 9, 7.2f };
+    const std::array<const char*, 10> headers { "NUMBER", "IMAGE", "NAME", "SKU", "DETAILS", "QTY", "PRICE", "DISCOUNT",
+        "DISCOUNTEDPRICE", "ITEMIZEDTOTAL" };
     std::array<Column, 10> result {};
     float x = 0;
     for (size_t i = 0; i < result.size(); ++i) {
         float width = kContentWidth / divisors[i];
-        result[i] = {headers[i], x, width};
+        result[i] = { headers[i], x, width };
         x += width;
     }
     return result;
 }
 
-std::string text(const char* key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const char* key) { return Language::stringOrKey(key); }
 
 bool isBlank(const std::optional<std::string>& value)
 {
@@ -57,10 +54,11 @@ bool isBlank(const std::optional<std::string>& value)
 
 // A text cell of `width` whose height is not known yet: the cell measures its
 // text with the layout it will draw with, and the row takes the height after.
-std::shared_ptr<CVPDFCreaterStringCell> growingCell(float x, float width, const std::optional<std::string>& value,
-                                                   const std::shared_ptr<UIFont>& font, int alignment)
+std::shared_ptr<CVPDFCreaterStringCell> growingCell(
+    float x, float width, const std::optional<std::string>& value, const std::shared_ptr<UIFont>& font, int alignment)
 {
-    return std::make_shared<CVPDFCreaterStringCell>(CGRectMake(x, 10, width, 0), value, font, UIColor::blackColor(), alignment);
+    return std::make_shared<CVPDFCreaterStringCell>(
+        CGRectMake(x, 10, width, 0), value, font, UIColor::blackColor(), alignment);
 }
 
 float heightOf(const std::shared_ptr<CVPDFCreaterStringCell>& cell)
@@ -75,8 +73,8 @@ std::shared_ptr<UIFont> boldFont() { return UIFont::boldSystemFontOfSize(15); }
 
 }
 
-OrderPDFCreater::OrderPDFCreater(std::shared_ptr<QuoteOrderEntity> quoteOrder, CGSize pageSize,
-                                 std::weak_ptr<UIViewController> root)
+OrderPDFCreater::OrderPDFCreater(
+    std::shared_ptr<QuoteOrderEntity> quoteOrder, CGSize pageSize, std::weak_ptr<UIViewController> root)
     : CVPDFCreater(pageSize)
     , order(std::move(quoteOrder))
     , rootViewController(std::move(root))
@@ -120,8 +118,8 @@ void OrderPDFCreater::addVerticals(const std::vector<float>& xs, float height)
     }
 }
 
-void OrderPDFCreater::addTextCell(CGRect frame, const std::string& value, const std::shared_ptr<UIFont>& font,
-                                  int alignment)
+void OrderPDFCreater::addTextCell(
+    CGRect frame, const std::string& value, const std::shared_ptr<UIFont>& font, int alignment)
 {
     addCell(std::make_shared<CVPDFCreaterStringCell>(frame, value, font, UIColor::blackColor(), alignment));
 }
@@ -180,8 +178,8 @@ void OrderPDFCreater::addLogoImageView()
 {
     beginNewLine();
     if (SkinManager::hasCustomerImage(std::string("homelogo.png")))
-        addCell(std::make_shared<CVPDFCreaterImageCell>(CGRectMake(0, 0, 222, 51),
-                                                        SkinManager::skinFromImageName(std::string("homelogo.png"))));
+        addCell(std::make_shared<CVPDFCreaterImageCell>(
+            CGRectMake(0, 0, 222, 51), SkinManager::skinFromImageName(std::string("homelogo.png"))));
     else
         addSpacing(120);
 }
@@ -212,12 +210,13 @@ void OrderPDFCreater::addCustomerInfoLabels()
     };
     const QuoteOrderEntity& o = *order;
     const std::vector<Row> rows {
-        {{{"NAME", 0, &o.customerName, 266, wide}}, {0, 256, kContentWidth}},
-        {{{"STREETADDRESS", 0, &o.customerAddress, 266, wide}}, {0, 256, kContentWidth}},
-        {{{"CITY", 0, &o.city, 266, half}, {"STATE", 502, &o.state, 778, narrow}}, {0, 256, 502, 768, kContentWidth}},
-        {{{"ZIPCODE", 0, &o.zip_code, 266, half}, {"PHONE", 502, &o.phoneNumber, 778, narrow}},
-         {0, 256, 502, 768, kContentWidth}},
-        {{{"BANKACCOUNT", 0, &o.bankAccount, 266, wide}}, {0, 256, kContentWidth}},
+        { { { "NAME", 0, &o.customerName, 266, wide } }, { 0, 256, kContentWidth } },
+        { { { "STREETADDRESS", 0, &o.customerAddress, 266, wide } }, { 0, 256, kContentWidth } },
+        { { { "CITY", 0, &o.city, 266, half }, { "STATE", 502, &o.state, 778, narrow } },
+            { 0, 256, 502, 768, kContentWidth } },
+        { { { "ZIPCODE", 0, &o.zip_code, 266, half }, { "PHONE", 502, &o.phoneNumber, 778, narrow } },
+            { 0, 256, 502, 768, kContentWidth } },
+        { { { "BANKACCOUNT", 0, &o.bankAccount, 266, wide } }, { 0, 256, kContentWidth } },
     };
     for (size_t r = 0; r < rows.size(); ++r) {
         const Row& row = rows[r];
@@ -253,19 +252,20 @@ void OrderPDFCreater::addOrderLabels()
 
     addFullWidthRule(2);
     addTextCell(CGRectMake(100.4444f, 10, 426.8889f, 40),
-                stringWithFormat("%@: %@", text("ORDERNUMBER"), order->number.value_or("")), boldFont(), 0);
-    addVerticals({0, kContentWidth}, 50);
+        stringWithFormat("%@: %@", text("ORDERNUMBER"), order->number.value_or("")), boldFont(), 0);
+    addVerticals({ 0, kContentWidth }, 50);
     beginNewLine();
     addFullWidthRule(1);
     beginNewLine();
 
-    auto note = growingCell(567.5111f, 326.4444f, stringWithFormat("%@: %@", text("NOTE"), order->customerNote()), boldFont(), 0);
+    auto note = growingCell(
+        567.5111f, 326.4444f, stringWithFormat("%@: %@", text("NOTE"), order->customerNote()), boldFont(), 0);
     float h = std::max(40.0f, heightOf(note));
     addTextCell(CGRectMake(100.4444f, 10, 426.8889f, h),
-                stringWithFormat("%@: %@", text("ORDERTIME"), order->mdate.value_or("")), boldFont(), 0);
+        stringWithFormat("%@: %@", text("ORDERTIME"), order->mdate.value_or("")), boldFont(), 0);
     note->frameInLine.size.height = h;
     addCell(note);
-    addVerticals({0, 467.0667f, kContentWidth}, h + 10);
+    addVerticals({ 0, 467.0667f, kContentWidth }, h + 10);
     beginNewLine();
 
     addFullWidthRule(1);
@@ -305,10 +305,9 @@ void OrderPDFCreater::addOneOrderItemIndex(const std::shared_ptr<QuoteOrderItemE
             thumbnail = PublicFunction::getLocalImageFiletype(*record->image_thumb_address, 1);
     }
     std::string discount = item->price < 0 ? "-   " : stringWithFormat("%.2f%%", item->discontRat());
-    const std::array<std::optional<std::string>, 10> values {
-        stringWithFormat("%d", index), std::nullopt, item->name, item->sku, item->attributes,
-        stringWithFormat("%d", item->quantity), item->strPrice(), discount, item->strFinalPrice(),
-        item->strSubtotal()};
+    const std::array<std::optional<std::string>, 10> values { stringWithFormat("%d", index), std::nullopt, item->name,
+        item->sku, item->attributes, stringWithFormat("%d", item->quantity), item->strPrice(), discount,
+        item->strFinalPrice(), item->strSubtotal() };
     for (size_t i = 0; i < table.size(); ++i) {
         if (i == 1) {
             addCell(std::make_shared<CVPDFCreaterImageCell>(CGRectMake(table[i].x, 7, table[i].width, h), thumbnail));
@@ -321,8 +320,8 @@ void OrderPDFCreater::addOneOrderItemIndex(const std::shared_ptr<QuoteOrderItemE
         }
         // The itemized total sits in a cell narrower than its header.
         float width = i == 9 ? table[8].width : table[i].width;
-        addCell(std::make_shared<CVPDFCreaterStringCell>(CGRectMake(table[i].x, 10, width, h), values[i],
-                                                         valueFont(), UIColor::blackColor(), 1));
+        addCell(std::make_shared<CVPDFCreaterStringCell>(
+            CGRectMake(table[i].x, 10, width, h), values[i], valueFont(), UIColor::blackColor(), 1));
     }
     for (const Column& column : table)
         addLineFromPointToPointWidth(CGPointMake(column.x, 0), CGPointMake(column.x, h + 10), column.x == 0 ? 2 : 1);
@@ -335,7 +334,7 @@ void OrderPDFCreater::addOneDiscountLineWithLeftStringRightString(const std::str
     addFullWidthRule(1);
     addTextCell(CGRectMake(0, 10, 452, 40), left, boldFont(), 2);
     addTextCell(CGRectMake(482.1333f, 10, 552.4444f, 40), right, boldFont(), 0);
-    addVerticals({0, 467.0667f, kContentWidth}, 50);
+    addVerticals({ 0, 467.0667f, kContentWidth }, 50);
 }
 
 void OrderPDFCreater::addSignatureLabels()
@@ -372,8 +371,8 @@ void OrderPDFCreater::signatureTapped(UIGestureRecognizer&)
     if (!root || !order)
         return;
     if (isBlank(order->customerName)) {
-        auto alert = std::make_shared<UIAlertView>(text("NOTIFICATION"), text("SELECTCUSTOMERALERT"),
-                                                   std::weak_ptr<UIAlertViewDelegate>(), text("OK"));
+        auto alert = std::make_shared<UIAlertView>(
+            text("NOTIFICATION"), text("SELECTCUSTOMERALERT"), std::weak_ptr<UIAlertViewDelegate>(), text("OK"));
         alert->show();
         return;
     }
@@ -414,5 +413,5 @@ std::shared_ptr<CVPDFCellArray> OrderPDFCreater::additionalFooterInPage(int)
 {
     auto rule = std::make_shared<CVPDFCreaterImageCell>(CGRectMake(0, 0, kContentWidth, 1), lineImage());
     rule->frameInContainer = CGRectMake(leftMargin, currentContentHeight(), kContentWidth, 1);
-    return std::make_shared<CVPDFCellArray>(CVPDFCellArray {rule});
+    return std::make_shared<CVPDFCellArray>(CVPDFCellArray { rule });
 }

@@ -24,10 +24,13 @@
 class OrderPDFCreater : public CVPDFCreater, public std::enable_shared_from_this<OrderPDFCreater> {
 public:
     // init: no order, a zero page size and no presenting screen.
-    OrderPDFCreater() : OrderPDFCreater(nullptr, CGSizeMake(0, 0), {}) {}
+    OrderPDFCreater()
+        : OrderPDFCreater(nullptr, CGSizeMake(0, 0), {})
+    {
+    }
     // initWithOrder:pageSize:rootViewController:
-    OrderPDFCreater(std::shared_ptr<QuoteOrderEntity> order, CGSize pageSize,
-                    std::weak_ptr<UIViewController> rootViewController);
+    OrderPDFCreater(
+        std::shared_ptr<QuoteOrderEntity> order, CGSize pageSize, std::weak_ptr<UIViewController> rootViewController);
 
     std::shared_ptr<QuoteOrderEntity> order;
     std::weak_ptr<UIScrollView> pdfScrollView;

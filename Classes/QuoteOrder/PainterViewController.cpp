@@ -12,10 +12,7 @@ namespace {
 
 constexpr CGFloat kLineWidth = 10;
 
-std::string text(const char* key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const char* key) { return Language::stringOrKey(key); }
 
 }  // namespace
 
@@ -35,7 +32,8 @@ void PainterViewController::loadView()
     naviBar->tintColor = UIColor::clearColor();
     root->addSubview(naviBar);
 
-    auto surfaceParent = std::make_shared<UIView>(CGRectMake(0, UINavigationBar::kHeight, 1024, 768 - UINavigationBar::kHeight));
+    auto surfaceParent
+        = std::make_shared<UIView>(CGRectMake(0, UINavigationBar::kHeight, 1024, 768 - UINavigationBar::kHeight));
     root->addSubview(surfaceParent);
     painterView = std::make_shared<UIImageView>(surfaceParent->bounds());
     painterView->setBackgroundColor(UIColor::whiteColor());
@@ -53,10 +51,11 @@ void PainterViewController::viewDidLoad()
 {
     BaseViewController::viewDidLoad();
     auto weak = weakSelf<PainterViewController>();
-    btnCancel = std::make_shared<UIBarButtonItem>(std::string(), UIBarButtonItemStyleBordered, [weak](UIBarButtonItem&) {
-        if (auto self = weak.lock())
-            self->cancelButtonTapped();
-    });
+    btnCancel
+        = std::make_shared<UIBarButtonItem>(std::string(), UIBarButtonItemStyleBordered, [weak](UIBarButtonItem&) {
+              if (auto self = weak.lock())
+                  self->cancelButtonTapped();
+          });
     btnDone = std::make_shared<UIBarButtonItem>(std::string(), UIBarButtonItemStyleDone, [weak](UIBarButtonItem&) {
         if (auto self = weak.lock())
             self->doneButtonTapped();
@@ -64,16 +63,13 @@ void PainterViewController::viewDidLoad()
     auto item = std::make_shared<UINavigationItem>();
     item->leftBarButtonItem = btnCancel;
     item->rightBarButtonItem = btnDone;
-    naviBar->setItems({item});
+    naviBar->setItems({ item });
     setTexts();
     if (!bViewHasLoad())
         viewAfterFirstDidLoad();
 }
 
-void PainterViewController::updateLanguage(const std::shared_ptr<UIResponder>&)
-{
-    setTexts();
-}
+void PainterViewController::updateLanguage(const std::shared_ptr<UIResponder>&) { setTexts(); }
 
 void PainterViewController::setTexts()
 {
@@ -87,10 +83,7 @@ void PainterViewController::setTexts()
     naviBar->setNeedsDisplay();
 }
 
-void PainterViewController::cancelButtonTapped()
-{
-    dismissViewControllerAnimatedCompletion(true, nullptr);
-}
+void PainterViewController::cancelButtonTapped() { dismissViewControllerAnimatedCompletion(true, nullptr); }
 
 void PainterViewController::doneButtonTapped()
 {
@@ -126,7 +119,7 @@ void PainterViewController::touchesEndedWithEvent(const UITouchSet&, UIEvent*)
         drawLineFromPointToPoint(lastPoint, lastPoint);
 }
 
-void PainterViewController::touchesCancelledWithEvent(const UITouchSet&, UIEvent*) {}
+void PainterViewController::touchesCancelledWithEvent(const UITouchSet&, UIEvent*) { }
 
 void PainterViewController::drawLineFromPointToPoint(CGPoint from, CGPoint to)
 {

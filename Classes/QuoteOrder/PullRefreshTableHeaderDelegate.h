@@ -11,5 +11,8 @@ public:
     virtual ~PullRefreshTableHeaderDelegate() = default;
     virtual void pullRefreshTableHeaderDidTriggerRefresh(PullRefreshTableHeaderView& header) = 0;
     // The date of the last update, or nothing.
-    virtual std::optional<Date> pullRefreshTableHeaderDataSourceLastUpdated(PullRefreshTableHeaderView&) { return std::nullopt; }
+    virtual std::optional<Date> pullRefreshTableHeaderDataSourceLastUpdated(PullRefreshTableHeaderView&)
+    {
+        return std::nullopt;
+    }
 };

@@ -16,7 +16,8 @@ namespace {
 
 std::string text(const char* key)
 {
-    return NSBundle::mainBundle()->localizedStringForKeyValueTable(key, std::nullopt, std::string_view("PullTableViewLan"));
+    return NSBundle::mainBundle()->localizedStringForKeyValueTable(
+        key, std::nullopt, std::string_view("PullTableViewLan"));
 }
 
 }  // namespace
@@ -27,9 +28,11 @@ PullRefreshTableHeaderView::PullRefreshTableHeaderView(CGRect frame)
     const CGFloat h = frame.size.height;
     setBackgroundColor(PullTableLook::backgroundColour());
 
-    m_lastUpdatedLabel = PullTableLook::statusLabel(CGRectMake(0, h - 30, frame.size.width, 20), UIFont::systemFontOfSize(12));
+    m_lastUpdatedLabel
+        = PullTableLook::statusLabel(CGRectMake(0, h - 30, frame.size.width, 20), UIFont::systemFontOfSize(12));
     addSubview(m_lastUpdatedLabel);
-    m_statusLabel = PullTableLook::statusLabel(CGRectMake(0, h - 38, frame.size.width, 20), UIFont::boldSystemFontOfSize(13));
+    m_statusLabel
+        = PullTableLook::statusLabel(CGRectMake(0, h - 38, frame.size.width, 20), UIFont::boldSystemFontOfSize(13));
     addSubview(m_statusLabel);
 
     m_arrowImage = PullTableLook::arrowLayer(CGRectMake(25, h - 65, 30, 55));
@@ -57,16 +60,14 @@ void PullRefreshTableHeaderView::setState(int state)
         return;
     // The header's arrow points down (pull down) at rest and turns up once pulled far enough.
     const CATransform3D flipped = CATransform3DMakeRotation(M_PI, 0, 0, 1);
-    PullTableLook::showState(state, m_state, text(keys[state]), *m_statusLabel, *m_activityView, *m_arrowImage, CATransform3DIdentity, flipped);
+    PullTableLook::showState(state, m_state, text(keys[state]), *m_statusLabel, *m_activityView, *m_arrowImage,
+        CATransform3DIdentity, flipped);
     if (state == Normal)
         refreshLastUpdatedDate();
     m_state = state;
 }
 
-void PullRefreshTableHeaderView::pullRefreshScrollViewWillBeginDragging(UIScrollView&)
-{
-    refreshLastUpdatedDate();
-}
+void PullRefreshTableHeaderView::pullRefreshScrollViewWillBeginDragging(UIScrollView&) { refreshLastUpdatedDate(); }
 
 void PullRefreshTableHeaderView::pullRefreshScrollViewDidScroll(UIScrollView& scrollView)
 {

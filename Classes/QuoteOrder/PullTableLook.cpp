@@ -118,8 +118,8 @@ void setInset(UIScrollView& scrollView, CGFloat UIEdgeInsets::*edge, CGFloat val
     scrollView.setContentInset(inset);
 }
 
-int scrolled(UIScrollView& scrollView, int state, CGFloat pull, bool loading, CGFloat UIEdgeInsets::*edge,
-    CGFloat loadingInset)
+int scrolled(
+    UIScrollView& scrollView, int state, CGFloat pull, bool loading, CGFloat UIEdgeInsets::*edge, CGFloat loadingInset)
 {
     if (state == Loading) {
         setInset(scrollView, edge, loadingInset);

@@ -44,7 +44,7 @@ void setInset(UIScrollView& scrollView, CGFloat UIEdgeInsets::*edge, CGFloat val
 // What both edges do while the content scrolls: a loading edge keeps `loadingInset`
 // in view; otherwise a drag moves between the pulling and normal states and any
 // leftover inset of the edge goes. Returns the new state.
-int scrolled(UIScrollView& scrollView, int state, CGFloat pull, bool loading, CGFloat UIEdgeInsets::*edge,
-    CGFloat loadingInset);
+int scrolled(
+    UIScrollView& scrollView, int state, CGFloat pull, bool loading, CGFloat UIEdgeInsets::*edge, CGFloat loadingInset);
 
 }  // namespace PullTableLook

@@ -19,9 +19,7 @@ class LoadMoreTableFooterView;
 class MessageInterceptor;
 class PullRefreshTableHeaderView;
 
-class PullTableView : public UITableView,
-                      public PullRefreshTableHeaderDelegate,
-                      public LoadMoreTableFooterDelegate {
+class PullTableView : public UITableView, public PullRefreshTableHeaderDelegate, public LoadMoreTableFooterDelegate {
 public:
     // Makes and configures a table (or a subclass of it).
     template <typename T = PullTableView>

@@ -24,10 +24,7 @@
 
 namespace {
 
-std::string text(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const std::string& key) { return Language::stringOrKey(key); }
 
 bool isBlank(const std::optional<std::string>& s)
 {
@@ -76,7 +73,8 @@ void QuoteOrderHistoryController::viewDidLoad()
     });
     view()->addSubview(m_btnNewOrder);
 
-    m_segment = std::make_shared<UISegmentedControl>(std::vector<std::string> { text("ALL"), text("SUBMITTED"), text("UNSUBMITTED") });
+    m_segment = std::make_shared<UISegmentedControl>(
+        std::vector<std::string> { text("ALL"), text("SUBMITTED"), text("UNSUBMITTED") });
     m_segment->setFrame(CGRectMake(15, 54, 340, 40));
     m_segment->setSelectedSegmentIndex(0);
     m_segment->setMultipleTouchEnabled(false);
@@ -180,7 +178,8 @@ void QuoteOrderHistoryController::hightVersionViewDidUnload()
 void QuoteOrderHistoryController::viewWillAppear(bool animated)
 {
     BaseViewController::viewWillAppear(animated);
-    QuoteOrderStore::sharedQuoteOrderStore()->setDelegate(std::static_pointer_cast<QuoteOrderStoreDelegate>(protect<QuoteOrderHistoryController>()));
+    QuoteOrderStore::sharedQuoteOrderStore()->setDelegate(
+        std::static_pointer_cast<QuoteOrderStoreDelegate>(protect<QuoteOrderHistoryController>()));
     refresh();
     openPendingOrder();
 }
@@ -206,7 +205,8 @@ void QuoteOrderHistoryController::refresh()
         return;
     m_tableOrders->setLoadMoreEnable(m_currentShowType != 2);
     m_tableOrders->setRefreshEnable(false);
-    m_selectOrders = QuoteOrderStore::sharedQuoteOrderStore()->fetchQuoteOrdersCondition(m_currentShowType, m_searchBar->text());
+    m_selectOrders
+        = QuoteOrderStore::sharedQuoteOrderStore()->fetchQuoteOrdersCondition(m_currentShowType, m_searchBar->text());
     bool anyToSubmit = false;
     for (const auto& order : m_selectOrders) {
         if (order && !order->isUploaded() && canSubmit(*order)) {
@@ -223,12 +223,14 @@ long QuoteOrderHistoryController::tableViewNumberOfRowsInSection(UITableView&, l
     return static_cast<long>(m_selectOrders.size());
 }
 
-std::shared_ptr<UITableViewCell> QuoteOrderHistoryController::tableViewCellForRowAtIndexPath(UITableView& table, const NSIndexPath& path)
+std::shared_ptr<UITableViewCell> QuoteOrderHistoryController::tableViewCellForRowAtIndexPath(
+    UITableView& table, const NSIndexPath& path)
 {
     auto cell = std::dynamic_pointer_cast<QuoteOrderHistoryTableViewCell>(
         table.dequeueReusableCellWithIdentifier(QuoteOrderHistoryTableViewCell::kReuseIdentifier));
     if (!cell)
-        cell = std::make_shared<QuoteOrderHistoryTableViewCell>(UITableViewCellStyleDefault, std::string(QuoteOrderHistoryTableViewCell::kReuseIdentifier));
+        cell = std::make_shared<QuoteOrderHistoryTableViewCell>(
+            UITableViewCellStyleDefault, std::string(QuoteOrderHistoryTableViewCell::kReuseIdentifier));
     cell->setIsSigned(false);
     const long row = path.row();
     auto order = orderAt(row);
@@ -308,7 +310,8 @@ void QuoteOrderHistoryController::tableViewDidSelectRowAtIndexPath(UITableView&,
     if (!order)
         return;
     order->isInEdit = false;
-    pushEditor(order->isUploaded() ? QuoteOrderViewController::StateUploaded : QuoteOrderViewController::StateStored, order, false);
+    pushEditor(order->isUploaded() ? QuoteOrderViewController::StateUploaded : QuoteOrderViewController::StateStored,
+        order, false);
 }
 
 void QuoteOrderHistoryController::Selectbutton()
@@ -317,10 +320,7 @@ void QuoteOrderHistoryController::Selectbutton()
     refresh();
 }
 
-void QuoteOrderHistoryController::searchBarTextDidChange(UISearchBar&, const std::string&)
-{
-    refresh();
-}
+void QuoteOrderHistoryController::searchBarTextDidChange(UISearchBar&, const std::string&) { refresh(); }
 
 void QuoteOrderHistoryController::searchBarSearchButtonClicked(UISearchBar& searchBar)
 {
@@ -348,20 +348,22 @@ void QuoteOrderHistoryController::btnSubmitAllClick()
 
 void QuoteOrderHistoryController::showAlert(const std::string& message)
 {
-    auto alert = std::make_shared<UIAlertView>(text("NOTIFICATION"), message, std::weak_ptr<UIAlertViewDelegate>(), text("OK"));
+    auto alert = std::make_shared<UIAlertView>(
+        text("NOTIFICATION"), message, std::weak_ptr<UIAlertViewDelegate>(), text("OK"));
     alert->show();
 }
 
 void QuoteOrderHistoryController::showReloginAlert(const std::string& message)
 {
     auto alert = std::make_shared<UIAlertView>(text("NOTIFICATION"), message,
-                                               std::static_pointer_cast<UIAlertViewDelegate>(protect<QuoteOrderHistoryController>()),
-                                               text("CANCEL"), std::vector<std::string> { text("LOGOUTSETTINGS") });
+        std::static_pointer_cast<UIAlertViewDelegate>(protect<QuoteOrderHistoryController>()), text("CANCEL"),
+        std::vector<std::string> { text("LOGOUTSETTINGS") });
     alert->setTag(kReloginAlertTag);
     alert->show();
 }
 
-void QuoteOrderHistoryController::finishedUploadQuoteOrdersMessage(const std::optional<std::string>& status, const std::optional<std::string>& message)
+void QuoteOrderHistoryController::finishedUploadQuoteOrdersMessage(
+    const std::optional<std::string>& status, const std::optional<std::string>& message)
 {
     MessageBox::sharedInstance()->EndBlockWait();
     if (status == std::optional<std::string>("200")) {
@@ -380,12 +382,12 @@ void QuoteOrderHistoryController::finishedUploadQuoteOrdersMessage(const std::op
 
 void QuoteOrderHistoryController::pullTableViewDidTriggerLoadMore(PullTableView&)
 {
-    NSTimer::scheduledTimerWithTimeInterval(kLoadMoreDelay, false, [](NSTimer&) {
-        QuoteOrderStore::sharedQuoteOrderStore()->getLastTenOrderHistory();
-    });
+    NSTimer::scheduledTimerWithTimeInterval(
+        kLoadMoreDelay, false, [](NSTimer&) { QuoteOrderStore::sharedQuoteOrderStore()->getLastTenOrderHistory(); });
 }
 
-void QuoteOrderHistoryController::finishedSyncHistoryQuoteOrdersMessage(const std::optional<std::string>& status, const std::optional<std::string>& message)
+void QuoteOrderHistoryController::finishedSyncHistoryQuoteOrdersMessage(
+    const std::optional<std::string>& status, const std::optional<std::string>& message)
 {
     if (m_tableOrders)
         m_tableOrders->setPullTableIsLoadingMore(false);
@@ -395,8 +397,8 @@ void QuoteOrderHistoryController::finishedSyncHistoryQuoteOrdersMessage(const st
         refresh();
         const long rows = m_tableOrders->numberOfRowsInSection(0);
         if (rows > 0)
-            m_tableOrders->scrollToRowAtIndexPathAtScrollPositionAnimated(NSIndexPath::indexPathForRowInSection(rows - 1, 0),
-                                                                         UITableViewScrollPositionBottom, true);
+            m_tableOrders->scrollToRowAtIndexPathAtScrollPositionAnimated(
+                NSIndexPath::indexPathForRowInSection(rows - 1, 0), UITableViewScrollPositionBottom, true);
         return;
     }
     if (status && message && *message == text("101"))
@@ -419,16 +421,19 @@ void QuoteOrderHistoryController::columnLongPressed(UIGestureRecognizer& gesture
 
     auto pop = std::make_shared<HistoryEditPopController>();
     pop->cellTag = static_cast<int>(row);
-    pop->setDelegate(std::static_pointer_cast<HistoryEditPopControllerDelegate>(protect<QuoteOrderHistoryController>()));
+    pop->setDelegate(
+        std::static_pointer_cast<HistoryEditPopControllerDelegate>(protect<QuoteOrderHistoryController>()));
     dismissEditPopover();
     m_editPopover = std::make_shared<UIPopoverController>(pop);
-    m_editPopover->setDelegate(std::static_pointer_cast<UIPopoverControllerDelegate>(protect<QuoteOrderHistoryController>()));
+    m_editPopover->setDelegate(
+        std::static_pointer_cast<UIPopoverControllerDelegate>(protect<QuoteOrderHistoryController>()));
     m_editPopover->setPopoverContentSize(CGSizeMake(121, 34));
 
     const CGPoint touch = gesture.locationInView(view());
     const CGRect cellFrame = held->frame();
     const bool nearTop = cellFrame.origin.y - m_tableOrders->contentOffset().y < 400;
-    const CGRect anchor = CGRectMake(touch.x, nearTop ? cellFrame.origin.y - 20 : cellFrame.origin.y + 20, 1, cellFrame.size.height);
+    const CGRect anchor
+        = CGRectMake(touch.x, nearTop ? cellFrame.origin.y - 20 : cellFrame.origin.y + 20, 1, cellFrame.size.height);
     m_editPopover->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
         anchor, m_tableOrders, nearTop ? UIPopoverArrowDirectionUp : UIPopoverArrowDirectionDown, true);
 
@@ -477,13 +482,15 @@ void QuoteOrderHistoryController::historyOrderDelete(int)
         askToDelete(order);
 }
 
-void QuoteOrderHistoryController::tableViewCommitEditingStyleForRowAtIndexPath(UITableView&, UITableViewCellEditingStyle, const NSIndexPath& path)
+void QuoteOrderHistoryController::tableViewCommitEditingStyleForRowAtIndexPath(
+    UITableView&, UITableViewCellEditingStyle, const NSIndexPath& path)
 {
     if (auto order = orderAt(path.row()))
         askToDelete(order);
 }
 
-std::optional<std::string> QuoteOrderHistoryController::tableViewTitleForDeleteConfirmationButtonForRowAtIndexPath(UITableView&, const NSIndexPath&)
+std::optional<std::string> QuoteOrderHistoryController::tableViewTitleForDeleteConfirmationButtonForRowAtIndexPath(
+    UITableView&, const NSIndexPath&)
 {
     return text("DELETE");
 }
@@ -495,8 +502,8 @@ void QuoteOrderHistoryController::askToDelete(const std::shared_ptr<QuoteOrderEn
         ++row;
     m_deleteSerial = order->serial;
     auto alert = std::make_shared<UIAlertView>(text("NOTIFICATION"), text("AREYOUSUREDELETEORDER"),
-                                               std::static_pointer_cast<UIAlertViewDelegate>(protect<QuoteOrderHistoryController>()),
-                                               text("CANCEL"), std::vector<std::string> { text("OK") });
+        std::static_pointer_cast<UIAlertViewDelegate>(protect<QuoteOrderHistoryController>()), text("CANCEL"),
+        std::vector<std::string> { text("OK") });
     alert->setTag(kRowTagBase + row);
     alert->show();
 }
@@ -525,9 +532,11 @@ void QuoteOrderHistoryController::alertViewClickedButtonAtIndex(UIAlertView& ale
         if (row >= 0) {
             if (QuoteOrderStore::sharedQuoteOrderStore()->removeQuoteOrder(*serial)) {
                 const size_t before = m_selectOrders.size();
-                m_selectOrders = QuoteOrderStore::sharedQuoteOrderStore()->fetchQuoteOrdersCondition(m_currentShowType, m_searchBar->text());
+                m_selectOrders = QuoteOrderStore::sharedQuoteOrderStore()->fetchQuoteOrdersCondition(
+                    m_currentShowType, m_searchBar->text());
                 if (m_selectOrders.size() + 1 == before)
-                    m_tableOrders->deleteRowsAtIndexPathsWithRowAnimation({ NSIndexPath::indexPathForRowInSection(row, 0) }, UITableViewRowAnimationFade);
+                    m_tableOrders->deleteRowsAtIndexPathsWithRowAnimation(
+                        { NSIndexPath::indexPathForRowInSection(row, 0) }, UITableViewRowAnimationFade);
                 refresh();
             } else {
                 showAlert(text("FAILED"));

@@ -76,18 +76,23 @@ public:
 
     // UITableViewDataSource and UITableViewDelegate
     long tableViewNumberOfRowsInSection(UITableView&, long) override;
-    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
+    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(
+        UITableView& table, const NSIndexPath& path) override;
     void tableViewDidSelectRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
     bool implementsCommitEditingStyle() const override { return true; }
-    void tableViewCommitEditingStyleForRowAtIndexPath(UITableView&, UITableViewCellEditingStyle, const NSIndexPath& path) override;
-    std::optional<std::string> tableViewTitleForDeleteConfirmationButtonForRowAtIndexPath(UITableView&, const NSIndexPath&) override;
+    void tableViewCommitEditingStyleForRowAtIndexPath(
+        UITableView&, UITableViewCellEditingStyle, const NSIndexPath& path) override;
+    std::optional<std::string> tableViewTitleForDeleteConfirmationButtonForRowAtIndexPath(
+        UITableView&, const NSIndexPath&) override;
 
     // QuoteOrderStoreDelegate
-    void finishedUploadQuoteOrdersMessage(const std::optional<std::string>& status, const std::optional<std::string>& message) override;
-    void finishedSyncHistoryQuoteOrdersMessage(const std::optional<std::string>& status, const std::optional<std::string>& message) override;
+    void finishedUploadQuoteOrdersMessage(
+        const std::optional<std::string>& status, const std::optional<std::string>& message) override;
+    void finishedSyncHistoryQuoteOrdersMessage(
+        const std::optional<std::string>& status, const std::optional<std::string>& message) override;
 
     // PullTableViewDelegate
-    void pullTableViewDidTriggerRefresh(PullTableView&) override {}
+    void pullTableViewDidTriggerRefresh(PullTableView&) override { }
     void pullTableViewDidTriggerLoadMore(PullTableView& table) override;
 
     // HistoryEditPopControllerDelegate

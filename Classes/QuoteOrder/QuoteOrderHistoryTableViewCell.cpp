@@ -22,7 +22,8 @@ std::shared_ptr<UILabel> rowLabel()
 
 }  // namespace
 
-QuoteOrderHistoryTableViewCell::QuoteOrderHistoryTableViewCell(UITableViewCellStyle style, const std::optional<std::string>& reuseIdentifier)
+QuoteOrderHistoryTableViewCell::QuoteOrderHistoryTableViewCell(
+    UITableViewCellStyle style, const std::optional<std::string>& reuseIdentifier)
     : UITableViewCell(style, reuseIdentifier)
 {
     m_lblOrderNum = rowLabel();
@@ -50,8 +51,8 @@ QuoteOrderHistoryTableViewCell::QuoteOrderHistoryTableViewCell(UITableViewCellSt
     auto tint = PublicFunction::colorOfMainTheme();
     m_tintView->setBackgroundColor(tint ? tint->colorWithAlphaComponent(0.5) : UIColor::colorWithWhiteAlpha(0.5, 0.5));
 
-    for (const auto& v : std::initializer_list<std::shared_ptr<UIView>> { m_lblOrderNum, m_lblCustomer, m_signedBadge, m_lblPrice,
-                                                                          m_lblOrderTime, m_lblNote, m_btnSubmit })
+    for (const auto& v : std::initializer_list<std::shared_ptr<UIView>> {
+             m_lblOrderNum, m_lblCustomer, m_signedBadge, m_lblPrice, m_lblOrderTime, m_lblNote, m_btnSubmit })
         contentView()->addSubview(v);
     addSubview(m_tintView);
     setSelectionStyle(UITableViewCellSelectionStyleNone);
@@ -74,7 +75,8 @@ void QuoteOrderHistoryTableViewCell::setStrOrderTime(const std::optional<std::st
     std::optional<Date> date;
     if (text)
         date = NSDateFormatter("MM/dd/yyyy HH:mm:ss").dateFromString(*text);
-    m_lblOrderTime->setText(date ? NSDateFormatter("HH:mm " + PublicFunction::getFormateString()).stringFromDate(*date) : std::string());
+    m_lblOrderTime->setText(
+        date ? NSDateFormatter("HH:mm " + PublicFunction::getFormateString()).stringFromDate(*date) : std::string());
 }
 
 void QuoteOrderHistoryTableViewCell::setIsSigned(bool isSigned)

@@ -57,7 +57,8 @@ void setFieldEditable(const std::shared_ptr<RKTextField>& field, bool editable, 
 
 }  // namespace
 
-QuoteOrderItemsTableViewCell::QuoteOrderItemsTableViewCell(UITableViewCellStyle style, const std::optional<std::string>& reuseIdentifier)
+QuoteOrderItemsTableViewCell::QuoteOrderItemsTableViewCell(
+    UITableViewCellStyle style, const std::optional<std::string>& reuseIdentifier)
     : UITableViewCell(style, reuseIdentifier)
 {
     m_imageImageView = std::make_shared<UIButton>(CGRectMake(5, 10, 156, 80));
@@ -93,13 +94,14 @@ QuoteOrderItemsTableViewCell::QuoteOrderItemsTableViewCell(UITableViewCellStyle 
     m_subTotalLabel = clearLabel(CGRectMake(900, 35, 110, 30));
     m_subTotalLabel->setTextAlignment(UITextAlignmentRight);
 
-    for (const std::shared_ptr<UIView>& view : std::initializer_list<std::shared_ptr<UIView>> {
-             m_imageImageView, m_nameLabel, m_skuLabel, m_attributesLabel, m_quantityTextField, m_priceLabel,
-             m_txtDiscountRat, m_lblPercentFlag, m_lblDiscountCurrency, m_txtDiscountPrice, m_subTotalLabel })
+    for (const std::shared_ptr<UIView>& view : std::initializer_list<std::shared_ptr<UIView>> { m_imageImageView,
+             m_nameLabel, m_skuLabel, m_attributesLabel, m_quantityTextField, m_priceLabel, m_txtDiscountRat,
+             m_lblPercentFlag, m_lblDiscountCurrency, m_txtDiscountPrice, m_subTotalLabel })
         contentView()->addSubview(view);
 }
 
-std::shared_ptr<QuoteOrderItemsTableViewCell> QuoteOrderItemsTableViewCell::make(const std::optional<std::string>& reuseIdentifier)
+std::shared_ptr<QuoteOrderItemsTableViewCell> QuoteOrderItemsTableViewCell::make(
+    const std::optional<std::string>& reuseIdentifier)
 {
     auto cell = std::make_shared<QuoteOrderItemsTableViewCell>(UITableViewCellStyleDefault, reuseIdentifier);
     // The fields and the thumbnail report to the cell, which may go before them.
@@ -147,13 +149,14 @@ void QuoteOrderItemsTableViewCell::showThumbnail()
                                            : PublicFunction::filePathWithNameFiletype("", 1);
     std::weak_ptr<QuoteOrderItemsTableViewCell> weak = self();
     std::weak_ptr<QuoteOrderItemEntity> shown = line;
-    auto thumbnail = cache.thumbnailForPathSizeCompletion(path, m_imageImageView->frame().size, [weak, shown](const std::shared_ptr<UIImage>& image) {
-        // A reused cell may show another line by the time the picture is read.
-        auto cell = weak.lock();
-        auto item = shown.lock();
-        if (cell && item && cell->m_quoteOrderItem == item)
-            cell->setThumbnail(image);
-    });
+    auto thumbnail = cache.thumbnailForPathSizeCompletion(
+        path, m_imageImageView->frame().size, [weak, shown](const std::shared_ptr<UIImage>& image) {
+            // A reused cell may show another line by the time the picture is read.
+            auto cell = weak.lock();
+            auto item = shown.lock();
+            if (cell && item && cell->m_quoteOrderItem == item)
+                cell->setThumbnail(image);
+        });
     // Until the picture is read the box stays empty rather than keep another line's.
     setThumbnail(thumbnail);
 }
@@ -212,7 +215,8 @@ CGFloat QuoteOrderItemsTableViewCell::measuredTextWidth(const std::string& text,
 {
     static std::unordered_map<std::string, CGFloat> widths;
     std::string key = font ? font->fontName() : std::string();
-    for (const double number : { static_cast<double>(font ? font->pointSize() : 0), static_cast<double>(box.width), static_cast<double>(box.height) }) {
+    for (const double number : { static_cast<double>(font ? font->pointSize() : 0), static_cast<double>(box.width),
+             static_cast<double>(box.height) }) {
         char digits[32];
         key += '|';
         key.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
@@ -231,7 +235,8 @@ CGFloat QuoteOrderItemsTableViewCell::measuredTextWidth(const std::string& text,
 void QuoteOrderItemsTableViewCell::fitDiscountPrice()
 {
     const CGRect field = m_txtDiscountPrice->frame();
-    const CGFloat textWidth = measuredTextWidth(m_txtDiscountPrice->text(), m_txtDiscountPrice->font(), CGSizeMake(kPriceFitWidth, field.size.height));
+    const CGFloat textWidth = measuredTextWidth(
+        m_txtDiscountPrice->text(), m_txtDiscountPrice->font(), CGSizeMake(kPriceFitWidth, field.size.height));
     const bool bordered = !m_readOnly && m_couldModifyPrice;
     const CGFloat width = bordered ? textWidth + kBorderAllowance : textWidth;
     const CGFloat x = m_subTotalLabel->frame().origin.x - 10 - width;
@@ -285,7 +290,8 @@ void QuoteOrderItemsTableViewCell::textFieldDidEndEditing(UITextField& field)
             float rate = 100;
             if (price != 0 && listPrice != 0)
                 rate = static_cast<float>(price * 100 / listPrice);
-            m_txtDiscountRat->setText(stringWithFormat("%.2lf", std::round(PublicFunction::shownDiscountRatFromAbsolute(rate))));
+            m_txtDiscountRat->setText(
+                stringWithFormat("%.2lf", std::round(PublicFunction::shownDiscountRatFromAbsolute(rate))));
             edited->setText(PublicFunction::doubleFormate(price));
         }
         fitDiscountPrice();
@@ -304,6 +310,6 @@ void QuoteOrderItemsTableViewCell::writeLineFromFields()
     line.setDiscontRat(NSString::doubleValue(withoutGrouping(m_txtDiscountRat->text())));
     line.finalPrice = NSString::doubleValue(withoutGrouping(m_txtDiscountPrice->text()));
     line.setSubtotal(line.quantity * line.finalPrice);
-    m_subTotalLabel->setText(stringWithFormat("%@%@", PublicFunction::flagWithCurrency(line.currency),
-                                              PublicFunction::doubleFormate(line.subtotal())));
+    m_subTotalLabel->setText(stringWithFormat(
+        "%@%@", PublicFunction::flagWithCurrency(line.currency), PublicFunction::doubleFormate(line.subtotal())));
 }

@@ -23,15 +23,14 @@ class UIFont;
 class UIImage;
 class UILabel;
 
-class QuoteOrderItemsTableViewCell : public UITableViewCell,
-                                     public UITextFieldDelegate,
-                                     public UIAlertViewDelegate {
+class QuoteOrderItemsTableViewCell : public UITableViewCell, public UITextFieldDelegate, public UIAlertViewDelegate {
 public:
     static constexpr const char* kReuseIdentifier = "QuoteOrderItemsTableViewCell";
 
     QuoteOrderItemsTableViewCell(UITableViewCellStyle style, const std::optional<std::string>& reuseIdentifier);
     // A cell whose fields and thumbnail already report to it.
-    static std::shared_ptr<QuoteOrderItemsTableViewCell> make(const std::optional<std::string>& reuseIdentifier = std::string(kReuseIdentifier));
+    static std::shared_ptr<QuoteOrderItemsTableViewCell> make(
+        const std::optional<std::string>& reuseIdentifier = std::string(kReuseIdentifier));
 
     const std::shared_ptr<UIButton>& imageImageView() const { return m_imageImageView; }
     const std::shared_ptr<UILabel>& nameLabel() const { return m_nameLabel; }
@@ -66,7 +65,10 @@ public:
     static CGFloat measuredTextWidth(const std::string& text, const std::shared_ptr<UIFont>& font, CGSize box);
 
     void textFieldDidBeginEditing(UITextField& field) override;
-    bool textFieldShouldChangeCharactersInRangeReplacementString(UITextField&, NSRange, const std::string&) override { return true; }
+    bool textFieldShouldChangeCharactersInRangeReplacementString(UITextField&, NSRange, const std::string&) override
+    {
+        return true;
+    }
     bool textFieldShouldReturn(UITextField& field) override;
     void textFieldDidEndEditing(UITextField& field) override;
 

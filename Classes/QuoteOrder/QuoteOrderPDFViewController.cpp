@@ -14,10 +14,7 @@
 
 namespace {
 
-std::string text(const char* key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const char* key) { return Language::stringOrKey(key); }
 
 bool isBlank(const std::optional<std::string>& value)
 {
@@ -79,8 +76,8 @@ void QuoteOrderPDFViewController::viewDidLoad()
     setTexts();
 
     if (order) {
-        pdfCreater = std::make_shared<OrderPDFCreater>(order, CGSizeMake(1024, 1448),
-                                                       std::static_pointer_cast<UIViewController>(weak.lock()));
+        pdfCreater = std::make_shared<OrderPDFCreater>(
+            order, CGSizeMake(1024, 1448), std::static_pointer_cast<UIViewController>(weak.lock()));
         pdfCreater->generatePdfInScrollView(containerView);
     }
 
@@ -138,8 +135,7 @@ void QuoteOrderPDFViewController::btnBackClick()
         return;
     }
     auto alert = std::make_shared<FreeDismissAlertView>(text("SAVESINGATURE"), text("SIGNATURESAVEALERT"),
-                                                        weakSelf<QuoteOrderPDFViewController>(), text("DONTSAVE"),
-                                                        std::vector<std::string> {text("SAVE")});
+        weakSelf<QuoteOrderPDFViewController>(), text("DONTSAVE"), std::vector<std::string> { text("SAVE") });
     alert->setTag(kSaveSignatureAlertTag);
     alert->show();
 }
@@ -175,8 +171,7 @@ void QuoteOrderPDFViewController::btnPrintPdfClick()
     controller->printInfo = info;
     controller->setDelegate(weakSelf<QuoteOrderPDFViewController>());
     controller->printingItemData = *pdf;
-    controller->presentFromRectInViewAnimatedCompletionHandler(
-        btnPrintPdf_->frame(), view(), true,
+    controller->presentFromRectInViewAnimatedCompletionHandler(btnPrintPdf_->frame(), view(), true,
         [](UIPrintInteractionController&, bool completed, const std::shared_ptr<NSError>& error) {
             if (!completed && error)
                 NSLog("FAILED! due to error in domain %@ with error code %u", error->domain(), error->code());
@@ -213,9 +208,8 @@ void QuoteOrderPDFViewController::displayComposerSheet()
     presentViewControllerAnimatedCompletion(composer, true, nullptr);
 }
 
-void QuoteOrderPDFViewController::mailComposeControllerDidFinishWithResultError(MFMailComposeViewController&,
-                                                                                MFMailComposeResult result,
-                                                                                const std::shared_ptr<NSError>&)
+void QuoteOrderPDFViewController::mailComposeControllerDidFinishWithResultError(
+    MFMailComposeViewController&, MFMailComposeResult result, const std::shared_ptr<NSError>&)
 {
     if (result == MFMailComposeResultSent)
         showAlert(text("FILEHAVSBEENEMAILED"), std::string());

@@ -41,8 +41,7 @@ public:
 
     void printInteractionControllerDidFinishJob(UIPrintInteractionController&) override;
     void mailComposeControllerDidFinishWithResultError(MFMailComposeViewController& controller,
-                                                       MFMailComposeResult result,
-                                                       const std::shared_ptr<NSError>& error) override;
+        MFMailComposeResult result, const std::shared_ptr<NSError>& error) override;
     void alertViewClickedButtonAtIndex(UIAlertView& alert, long buttonIndex) override;
 
     std::shared_ptr<UIImageView> imgViewTitleBar_;

@@ -97,7 +97,8 @@ std::string numberOneSecondOn(const std::string& number)
     const NSDateFormatter format("yyMMddHHmmss");
     const auto cut = number.rfind('_');
     const std::string prefix = cut == std::string::npos ? number + "_" : number.substr(0, cut + 1);
-    const auto made = cut == std::string::npos ? std::nullopt : format.dateFromString(std::string_view(number).substr(cut + 1));
+    const auto made
+        = cut == std::string::npos ? std::nullopt : format.dateFromString(std::string_view(number).substr(cut + 1));
     return prefix + format.stringFromDate(NSDate::dateByAddingTimeInterval(made.value_or(Clock::wallNow()), 1));
 }
 
@@ -130,10 +131,7 @@ void QuoteOrderStore::freeInstance()
     ending = std::move(slot());
 }
 
-QuoteOrderStore::QuoteOrderStore(Passkey)
-{
-    loadByConfig();
-}
+QuoteOrderStore::QuoteOrderStore(Passkey) { loadByConfig(); }
 
 void QuoteOrderStore::loadByConfig()
 {
@@ -209,7 +207,7 @@ bool QuoteOrderStore::addToOrder(const std::shared_ptr<corvelle_product_Entity>&
         if (auto app = CorvelleAppDelegate::sharedAppDelegate()) {
             if (auto tabs = app->tabBarController())
                 tabs->setBadgeValueTabBarItemTagAnimated(stringWithFormat("%d", static_cast<int>(order->items.size())),
-                                                         UITabBarControllerExt::TabQuoteOrder, true);
+                    UITabBarControllerExt::TabQuoteOrder, true);
         }
     }
     // Any order discount typed before no longer fits the new total.
@@ -321,7 +319,8 @@ void QuoteOrderStore::updateOrderTable(const EntityList<corvelle_customer_Entity
     }
 }
 
-EntityList<QuoteOrderEntity> QuoteOrderStore::fetchQuoteOrdersCondition(int type, const std::optional<std::string>& condition)
+EntityList<QuoteOrderEntity> QuoteOrderStore::fetchQuoteOrdersCondition(
+    int type, const std::optional<std::string>& condition)
 {
     return DataAccessManager::sharedDataModel()->fetchQuoteOrdersCondition(type, condition);
 }
@@ -341,7 +340,8 @@ std::optional<std::string> QuoteOrderStore::fetchQuoteOrdersDicString(int orderI
     return DataAccessManager::sharedDataModel()->fetchQuoteOrdersDicString(orderId);
 }
 
-void QuoteOrderStore::updateOrdeIDWithOrderNumberNewOrderID(const std::optional<std::string>& orderNumber, int newOrderID)
+void QuoteOrderStore::updateOrdeIDWithOrderNumberNewOrderID(
+    const std::optional<std::string>& orderNumber, int newOrderID)
 {
     DataAccessManager::sharedDataModel()->updateOrderIDWithOrderNumberNewOrderID(orderNumber, newOrderID);
 }

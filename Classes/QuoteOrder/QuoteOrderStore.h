@@ -25,7 +25,7 @@ class LoginRst;
 class UploadQuoteOrderRst;
 
 class QuoteOrderStore : public NetworkRecDelegate, public std::enable_shared_from_this<QuoteOrderStore> {
-    struct Passkey {};
+    struct Passkey { };
 
 public:
     static std::shared_ptr<QuoteOrderStore> sharedQuoteOrderStore();

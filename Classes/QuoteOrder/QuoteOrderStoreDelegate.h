@@ -10,9 +10,14 @@ class QuoteOrderStoreDelegate {
 public:
     virtual ~QuoteOrderStoreDelegate() = default;
 
-    virtual void finishedUploadQuoteOrdersMessage(const std::optional<std::string>& status, const std::optional<std::string>& message) = 0;
-    virtual void finishedSyncHistoryQuoteOrdersMessage(const std::optional<std::string>& /*status*/, const std::optional<std::string>& /*message*/) {}
+    virtual void finishedUploadQuoteOrdersMessage(
+        const std::optional<std::string>& status, const std::optional<std::string>& message)
+        = 0;
+    virtual void finishedSyncHistoryQuoteOrdersMessage(
+        const std::optional<std::string>& /*status*/, const std::optional<std::string>& /*message*/)
+    {
+    }
     // The order the screen shows is no longer current, or a first add found none.
-    virtual void popSelfView() {}
-    virtual void updateCustomerIdNewId(int /*oldId*/, int /*newId*/) {}
+    virtual void popSelfView() { }
+    virtual void updateCustomerIdNewId(int /*oldId*/, int /*newId*/) { }
 };

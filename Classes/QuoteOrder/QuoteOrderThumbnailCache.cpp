@@ -76,7 +76,8 @@ void QuoteOrderThumbnailCache::forgetImagePaths()
     ++m_checks;
 }
 
-std::shared_ptr<UIImage> QuoteOrderThumbnailCache::thumbnailForPathSizeCompletion(const std::string& path, CGSize box, Completion completion)
+std::shared_ptr<UIImage> QuoteOrderThumbnailCache::thumbnailForPathSizeCompletion(
+    const std::string& path, CGSize box, Completion completion)
 {
     const std::string key = keyOf(path, box);
     auto it = m_slots.find(key);

@@ -47,15 +47,9 @@ constexpr CGRect kFooterFrame { { 0, 632 }, { 1024, 50 } };
 constexpr CGFloat kChineseBarY = 292;
 constexpr CGFloat kOtherBarY = 346;
 
-std::string text(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const std::string& key) { return Language::stringOrKey(key); }
 
-std::string labelText(const std::string& key)
-{
-    return stringWithFormat("%@:", text(key));
-}
+std::string labelText(const std::string& key) { return stringWithFormat("%@:", text(key)); }
 
 bool isBlank(const std::optional<std::string>& s)
 {
@@ -67,15 +61,9 @@ std::string withoutGrouping(const std::string& s)
     return PublicFunction::stringRemoveTagStrTag(s, std::string(",")).value_or(std::string());
 }
 
-bool isChinese()
-{
-    return LanguageManager::sharedInstance()->currentLanguage() == 2;
-}
+bool isChinese() { return LanguageManager::sharedInstance()->currentLanguage() == 2; }
 
-bool systemFromFive()
-{
-    return PublicFunction::getDeviceVersion() >= 5.0f;
-}
+bool systemFromFive() { return PublicFunction::getDeviceVersion() >= 5.0f; }
 
 std::shared_ptr<UILabel> makeLabel(CGRect frame, const std::shared_ptr<UIFont>& font)
 {
@@ -178,7 +166,8 @@ void QuoteOrderViewController::viewDidLoad()
     m_newProductButton = std::make_shared<UIButton>(CGRectMake(30, 15, 200, 50));
     m_newProductButton->titleLabel()->setFont(UIFont::fontWithNameSize("Helvetica-Bold", 16));
     m_newProductButton->setTitleColorForState(UIColor::grayColor(), UIControlStateNormal);
-    m_newProductButton->setImageForState(SkinManager::skinFromImageName(std::string("icon-add.png")), UIControlStateNormal);
+    m_newProductButton->setImageForState(
+        SkinManager::skinFromImageName(std::string("icon-add.png")), UIControlStateNormal);
     m_newProductButton->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
         if (auto self = weak.lock())
             self->btnNewProductClick();
@@ -254,15 +243,16 @@ void QuoteOrderViewController::buildHeader()
     m_txtCustomerName->setClearButtonMode(UITextFieldViewModeWhileEditing);
     m_txtAddress = field(CGRectMake(455, 99, 550, 30), kAddressTag);
 
-    for (const auto& v : std::initializer_list<std::shared_ptr<UIView>> { m_lblOrderTime, m_lblOrderTimeValue, m_lblNote, m_txtNote,
-                                                                          m_lblCustomer, m_txtCustomerName, m_lblAddress, m_txtAddress })
+    for (const auto& v : std::initializer_list<std::shared_ptr<UIView>> { m_lblOrderTime, m_lblOrderTimeValue,
+             m_lblNote, m_txtNote, m_lblCustomer, m_txtCustomerName, m_lblAddress, m_txtAddress })
         view()->addSubview(v);
 }
 
 void QuoteOrderViewController::buildLineHeader()
 {
     m_imgLineHeader = skinImage(CGRectMake(0, 144, 1024, 46), "titlebar.png");
-    const std::pair<CGFloat, CGFloat> places[] = { { 125, 80 }, { 340, 100 }, { 470, 80 }, { 570, 80 }, { 665, 80 }, { 755, 140 }, { 900, 120 } };
+    const std::pair<CGFloat, CGFloat> places[]
+        = { { 125, 80 }, { 340, 100 }, { 470, 80 }, { 570, 80 }, { 665, 80 }, { 755, 140 }, { 900, 120 } };
     for (const auto& [x, width] : places) {
         auto title = makeLabel(CGRectMake(x, 0, width, 46), UIFont::boldSystemFontOfSize(16));
         m_imgLineHeader->addSubview(title);
@@ -281,7 +271,8 @@ void QuoteOrderViewController::buildFooter()
     m_lblOriginalTotal = makeLabel(CGRectMake(20, 5, 110, 40), UIFont::boldSystemFontOfSize(16));
     m_lblOriginalTotalValue = makeLabel(CGRectMake(135, 5, 140, 40), UIFont::systemFontOfSize(16));
     m_btnDiscount = std::make_shared<UIButton>(CGRectMake(280, 5, 40, 40));
-    m_btnDiscount->setImageForState(SkinManager::skinFromImageName(std::string("Icon_Discount_30x30.png")), UIControlStateNormal);
+    m_btnDiscount->setImageForState(
+        SkinManager::skinFromImageName(std::string("Icon_Discount_30x30.png")), UIControlStateNormal);
     m_btnDiscount->imageEdgeInsets = UIEdgeInsetsMake(5, 5, 5, 5);
     m_btnDiscount->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
         if (auto self = weak.lock())
@@ -310,9 +301,9 @@ void QuoteOrderViewController::buildFooter()
     m_btnSubmit = button(CGRectMake(770, 7, 80, 34), &QuoteOrderViewController::btnSubmitClick);
     m_btnViewPdf = button(CGRectMake(880, 7, 120, 34), &QuoteOrderViewController::btnViewPdfClick);
 
-    for (const auto& v : std::initializer_list<std::shared_ptr<UIView>> { m_lblOriginalTotal, m_lblOriginalTotalValue, m_btnDiscount,
-                                                                          m_lblDiscountedTotal, m_lblCurrency, m_txtDiscountedTotal,
-                                                                          m_btnSave, m_btnSubmit, m_btnViewPdf })
+    for (const auto& v :
+        std::initializer_list<std::shared_ptr<UIView>> { m_lblOriginalTotal, m_lblOriginalTotalValue, m_btnDiscount,
+            m_lblDiscountedTotal, m_lblCurrency, m_txtDiscountedTotal, m_btnSave, m_btnSubmit, m_btnViewPdf })
         m_footerBar->addSubview(v);
     view()->addSubview(m_footerBar);
 }
@@ -325,7 +316,8 @@ void QuoteOrderViewController::setTexts()
     m_lblNote->setText(labelText("NOTE"));
     m_lblCustomer->setText(labelText("CUSTOMER"));
     m_lblAddress->setText(labelText("ADDRESS"));
-    const char* columns[] = { "PRODUCT", "DETAILS", "QUANTITY", "ITEMPRICE", "DISCOUNT", "DISCOUNTEDPRICE", "ITEMIZEDTOTAL" };
+    const char* columns[]
+        = { "PRODUCT", "DETAILS", "QUANTITY", "ITEMPRICE", "DISCOUNT", "DISCOUNTEDPRICE", "ITEMIZEDTOTAL" };
     for (size_t i = 0; i < m_columnTitles.size(); ++i)
         m_columnTitles[i]->setText(text(columns[i]));
     m_lblOriginalTotal->setText(labelText("ORIGINALTOTAL"));
@@ -450,10 +442,7 @@ void QuoteOrderViewController::viewDidDisappear(bool animated)
 
 // ---- Controls ----
 
-bool QuoteOrderViewController::isSigned() const
-{
-    return m_quoteOrder && !isBlank(m_quoteOrder->signature);
-}
+bool QuoteOrderViewController::isSigned() const { return m_quoteOrder && !isBlank(m_quoteOrder->signature); }
 
 void QuoteOrderViewController::setEditableLook(const std::shared_ptr<UITextField>& field, bool editable)
 {
@@ -462,7 +451,8 @@ void QuoteOrderViewController::setEditableLook(const std::shared_ptr<UITextField
             field->setBorderStyle(UITextBorderStyleRoundedRect);
             field->setBackgroundColor(UIColor::whiteColor());
         } else {
-            field->setBackground(UIImage::imageNamed("bg_textfield.png")->stretchableImageWithLeftCapWidthTopCapHeight(7, 0));
+            field->setBackground(
+                UIImage::imageNamed("bg_textfield.png")->stretchableImageWithLeftCapWidthTopCapHeight(7, 0));
             field->setLeftView(std::make_shared<UIView>(CGRectMake(0, 0, 7, 30)));
             field->setLeftViewMode(UITextFieldViewModeAlways);
         }
@@ -513,7 +503,7 @@ void QuoteOrderViewController::updateTotal()
 {
     if (m_quoteOrder && m_quoteOrder->hasItems()) {
         m_lblOriginalTotalValue->setText(PublicFunction::flagWithCurrency(m_quoteOrder->currency)
-                                         + PublicFunction::doubleFormate(m_quoteOrder->originalTotal()));
+            + PublicFunction::doubleFormate(m_quoteOrder->originalTotal()));
         m_txtDiscountedTotal->setText(PublicFunction::doubleFormate(m_quoteOrder->discount()));
         return;
     }
@@ -559,7 +549,8 @@ void QuoteOrderViewController::updateCustomer()
             takeAddress(order, address);
         m_txtAddress->setText(getNewAddressValues());
     } else {
-        for (auto* part : { &order.customerAddress, &order.city, &order.state, &order.zip_code, &order.phoneNumber, &order.bankAccount })
+        for (auto* part : { &order.customerAddress, &order.city, &order.state, &order.zip_code, &order.phoneNumber,
+                 &order.bankAccount })
             *part = std::string();
     }
     m_btnSubmit->setEnabled(!isBlank(order.customerName) && order.hasItems());
@@ -574,7 +565,8 @@ void QuoteOrderViewController::setBadge(const std::optional<std::string>& value)
 
 void QuoteOrderViewController::showAlert(const std::string& message)
 {
-    auto alert = std::make_shared<UIAlertView>(text("NOTIFICATION"), message, std::weak_ptr<UIAlertViewDelegate>(), text("OK"));
+    auto alert = std::make_shared<UIAlertView>(
+        text("NOTIFICATION"), message, std::weak_ptr<UIAlertViewDelegate>(), text("OK"));
     alert->show();
 }
 
@@ -583,8 +575,8 @@ void QuoteOrderViewController::showAlert(const std::string& message)
 void QuoteOrderViewController::presentSearchResults()
 {
     m_tableResult->tableView()->reloadData();
-    m_popResult->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(m_txtCustomerName->frame(), view(),
-                                                                             UIPopoverArrowDirectionAny, true);
+    m_popResult->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
+        m_txtCustomerName->frame(), view(), UIPopoverArrowDirectionAny, true);
 }
 
 void QuoteOrderViewController::showAllCustomers()
@@ -619,17 +611,19 @@ void QuoteOrderViewController::openAddressEditor()
 {
     const QuoteOrderEntity& order = *m_quoteOrder;
     if (!isBlank(m_txtAddress->text()))
-        m_addressEditor = std::make_shared<AddressTableViewController>(order.customerAddress.value_or(std::string()), order.city.value_or(std::string()),
-                                                                       order.state.value_or(std::string()), order.zip_code.value_or(std::string()));
+        m_addressEditor = std::make_shared<AddressTableViewController>(order.customerAddress.value_or(std::string()),
+            order.city.value_or(std::string()), order.state.value_or(std::string()),
+            order.zip_code.value_or(std::string()));
     else
         m_addressEditor = std::make_shared<AddressTableViewController>();
     auto table = m_addressEditor->tableView();
     const long rows = m_addressEditor->tableViewNumberOfRowsInSection(*table, 0);
     m_popAddressEditor = std::make_shared<UIPopoverController>(m_addressEditor);
-    m_popAddressEditor->setDelegate(std::static_pointer_cast<UIPopoverControllerDelegate>(protect<QuoteOrderViewController>()));
+    m_popAddressEditor->setDelegate(
+        std::static_pointer_cast<UIPopoverControllerDelegate>(protect<QuoteOrderViewController>()));
     m_popAddressEditor->setPopoverContentSize(CGSizeMake(550, table->rowHeight() * static_cast<CGFloat>(rows)));
-    m_popAddressEditor->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(m_txtAddress->frame(), view(),
-                                                                                    UIPopoverArrowDirectionUp, true);
+    m_popAddressEditor->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
+        m_txtAddress->frame(), view(), UIPopoverArrowDirectionUp, true);
 }
 
 void QuoteOrderViewController::popoverControllerDidDismissPopover(UIPopoverController& popover)
@@ -678,7 +672,8 @@ void QuoteOrderViewController::textFieldDidBeginEditing(UITextField& field)
     }
 }
 
-bool QuoteOrderViewController::textFieldShouldChangeCharactersInRangeReplacementString(UITextField& field, NSRange range, const std::string& replacement)
+bool QuoteOrderViewController::textFieldShouldChangeCharactersInRangeReplacementString(
+    UITextField& field, NSRange range, const std::string& replacement)
 {
     if (field.tag() != kCustomerNameTag || !m_isCustomerOnShow || !m_quoteOrder)
         return true;
@@ -740,7 +735,8 @@ void QuoteOrderViewController::textFieldDidEndEditing(UITextField& field)
         order.setCustomerNote(field.text());
         break;
     case kDiscountedTotalTag: {
-        m_txtDiscountedTotal->setTraget(std::static_pointer_cast<UIAlertViewDelegate>(protect<QuoteOrderViewController>()));
+        m_txtDiscountedTotal->setTraget(
+            std::static_pointer_cast<UIAlertViewDelegate>(protect<QuoteOrderViewController>()));
         if (m_txtDiscountedTotal->validate()) {
             const double discount = NSString::doubleValue(field.text());
             order.setDiscount(discount);
@@ -808,8 +804,8 @@ void QuoteOrderViewController::btnDiscountClick()
     if (!m_quoteOrder)
         return;
     m_discountController->txtDiscountRat()->setText(stringWithFormat("%.2lf", m_quoteOrder->discountRat));
-    m_popDiscountRat->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(CGRectMake(280, 637, 40, 40), view(),
-                                                                                  UIPopoverArrowDirectionAny, true);
+    m_popDiscountRat->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
+        CGRectMake(280, 637, 40, 40), view(), UIPopoverArrowDirectionAny, true);
 }
 
 void QuoteOrderViewController::discountRatChanged(double rate)
@@ -844,7 +840,8 @@ long QuoteOrderViewController::tableViewNumberOfRowsInSection(UITableView&, long
     return m_quoteOrder ? static_cast<long>(m_quoteOrder->items.size()) : 0;
 }
 
-std::shared_ptr<UITableViewCell> QuoteOrderViewController::tableViewCellForRowAtIndexPath(UITableView& table, const NSIndexPath& path)
+std::shared_ptr<UITableViewCell> QuoteOrderViewController::tableViewCellForRowAtIndexPath(
+    UITableView& table, const NSIndexPath& path)
 {
     auto cell = std::dynamic_pointer_cast<QuoteOrderItemsTableViewCell>(
         table.dequeueReusableCellWithIdentifier(QuoteOrderItemsTableViewCell::kReuseIdentifier));
@@ -864,7 +861,8 @@ std::shared_ptr<UITableViewCell> QuoteOrderViewController::tableViewCellForRowAt
     // The discounted price as wide as its text, keeping its right edge, the currency sign before it.
     auto price = cell->txtDiscountPrice();
     const CGRect frame = price->frame();
-    CGFloat width = QuoteOrderItemsTableViewCell::measuredTextWidth(price->text(), price->font(), CGSizeMake(100, frame.size.height));
+    CGFloat width = QuoteOrderItemsTableViewCell::measuredTextWidth(
+        price->text(), price->font(), CGSizeMake(100, frame.size.height));
     if (price->isEnabled())
         width += 15;
     const CGFloat right = frame.origin.x + frame.size.width;
@@ -880,12 +878,14 @@ bool QuoteOrderViewController::tableViewCanEditRowAtIndexPath(UITableView&, cons
     return m_state != StateUploaded && !isSigned();
 }
 
-std::optional<std::string> QuoteOrderViewController::tableViewTitleForDeleteConfirmationButtonForRowAtIndexPath(UITableView&, const NSIndexPath&)
+std::optional<std::string> QuoteOrderViewController::tableViewTitleForDeleteConfirmationButtonForRowAtIndexPath(
+    UITableView&, const NSIndexPath&)
 {
     return text("DELETE");
 }
 
-void QuoteOrderViewController::tableViewCommitEditingStyleForRowAtIndexPath(UITableView&, UITableViewCellEditingStyle, const NSIndexPath& path)
+void QuoteOrderViewController::tableViewCommitEditingStyleForRowAtIndexPath(
+    UITableView&, UITableViewCellEditingStyle, const NSIndexPath& path)
 {
     askToDeleteLine(path.row());
 }
@@ -893,8 +893,8 @@ void QuoteOrderViewController::tableViewCommitEditingStyleForRowAtIndexPath(UITa
 void QuoteOrderViewController::askToDeleteLine(long row)
 {
     auto alert = std::make_shared<UIAlertView>(text("NOTIFICATION"), text("DELETE_PRODUCT_FROM_ORDER"),
-                                               std::static_pointer_cast<UIAlertViewDelegate>(protect<QuoteOrderViewController>()),
-                                               text("CANCEL"), std::vector<std::string> { text("OK") });
+        std::static_pointer_cast<UIAlertViewDelegate>(protect<QuoteOrderViewController>()), text("CANCEL"),
+        std::vector<std::string> { text("OK") });
     alert->setTag(kCellTagBase + row);
     alert->show();
 }
@@ -913,7 +913,8 @@ void QuoteOrderViewController::deleteLine(long row)
     store->curQuoteOrder = m_quoteOrder;
     setBadge(stringWithFormat("%d", static_cast<int>(store->getCurrentQuoteOrderItemsCount())));
     m_newProductView->setHidden(false);
-    m_tableItems->deleteRowsAtIndexPathsWithRowAnimation({ NSIndexPath::indexPathForRowInSection(row, 0) }, UITableViewRowAnimationFade);
+    m_tableItems->deleteRowsAtIndexPathsWithRowAnimation(
+        { NSIndexPath::indexPathForRowInSection(row, 0) }, UITableViewRowAnimationFade);
     m_tableItems->reloadData();
     resetOrderDiscount();
     updateTotal();
@@ -945,8 +946,8 @@ void QuoteOrderViewController::QuoteOrderItemCellBeginEdit(const std::shared_ptr
         return;
     auto table = m_tableItems;
     UIView::animateWithDuration(0.3, [table] { table->setFrame(CGRectMake(0, kTableFrame.origin.y, 1024, 240)); });
-    table->scrollToRowAtIndexPathAtScrollPositionAnimated(NSIndexPath::indexPathForRowInSection(cell->tag() - kCellTagBase, 0),
-                                                          UITableViewScrollPositionTop, false);
+    table->scrollToRowAtIndexPathAtScrollPositionAnimated(
+        NSIndexPath::indexPathForRowInSection(cell->tag() - kCellTagBase, 0), UITableViewScrollPositionTop, false);
 }
 
 void QuoteOrderViewController::QuoteOrderItemCellChanged(const std::shared_ptr<QuoteOrderItemsTableViewCell>& cell)
@@ -983,8 +984,8 @@ void QuoteOrderViewController::tapImage(long tag)
         return;
     auto weak = weakSelf<QuoteOrderViewController>();
     auto detail = ProductDetailController::pushForOneProduct(*navigation, line->product,
-        std::static_pointer_cast<ProductDetailDelegate>(protect<QuoteOrderViewController>()), CGRectMake(0, 0, 1024, 44),
-        [weak]() {
+        std::static_pointer_cast<ProductDetailDelegate>(protect<QuoteOrderViewController>()),
+        CGRectMake(0, 0, 1024, 44), [weak]() {
             if (auto self = weak.lock())
                 self->btnBackClick();
         });
@@ -1020,7 +1021,8 @@ void QuoteOrderViewController::saveOrderItemIndex(const std::shared_ptr<corvelle
     auto& items = m_quoteOrder->items;
     for (size_t j = 0; j < items.size(); ++j) {
         const auto& other = items[j];
-        if (static_cast<long>(j) == index || !other || other->attributes != product->attributes || other->sku != product->product_sku)
+        if (static_cast<long>(j) == index || !other || other->attributes != product->attributes
+            || other->sku != product->product_sku)
             continue;
         other->quantity += product->count;
         if (other->product)
@@ -1095,7 +1097,8 @@ bool QuoteOrderViewController::currentOrderCheck()
 {
     if (auto field = m_currentEditingField.lock(); field && field->isEditing()) {
         if (field == m_txtDiscountedTotal) {
-            m_txtDiscountedTotal->setTraget(std::static_pointer_cast<UIAlertViewDelegate>(protect<QuoteOrderViewController>()));
+            m_txtDiscountedTotal->setTraget(
+                std::static_pointer_cast<UIAlertViewDelegate>(protect<QuoteOrderViewController>()));
             if (!m_txtDiscountedTotal->validate())
                 return false;
         }
@@ -1109,9 +1112,10 @@ bool QuoteOrderViewController::currentOrderCheck()
 void QuoteOrderViewController::checkCustomerAndSaveOrder(long flow)
 {
     if (m_isCustomerOnShow && !isBlank(m_txtCustomerName->text()) && !storedCustomerNamed(m_txtCustomerName->text())) {
-        auto alert = std::make_shared<FreeDismissAlertView>(text("NEWCUSTOMER"), text(flow == kSubmitFlow ? "SAVENEWCUSTOMERWHENSUBMIT" : "SAVENEWCUSTOMER"),
-                                                            std::static_pointer_cast<UIAlertViewDelegate>(protect<QuoteOrderViewController>()),
-                                                            text("NOTADD"), std::vector<std::string> { text("ADD") });
+        auto alert = std::make_shared<FreeDismissAlertView>(text("NEWCUSTOMER"),
+            text(flow == kSubmitFlow ? "SAVENEWCUSTOMERWHENSUBMIT" : "SAVENEWCUSTOMER"),
+            std::static_pointer_cast<UIAlertViewDelegate>(protect<QuoteOrderViewController>()), text("NOTADD"),
+            std::vector<std::string> { text("ADD") });
         alert->setTag(flow);
         alert->show();
         return;
@@ -1136,8 +1140,8 @@ void QuoteOrderViewController::runFlow(long flow)
 void QuoteOrderViewController::saveNewCustomer()
 {
     const QuoteOrderEntity& order = *m_quoteOrder;
-    const int id = CustomerDataModel::sharedInstance()->saveCustomerWithNameStreetCityStateZipCode(order.customerName, order.customerAddress, order.city,
-                                                                                                   order.state, order.zip_code);
+    const int id = CustomerDataModel::sharedInstance()->saveCustomerWithNameStreetCityStateZipCode(
+        order.customerName, order.customerAddress, order.city, order.state, order.zip_code);
     m_quoteOrder->customerId = id;
     if (id != 0)
         ConfigManager::sharedInstance()->flagDic()["Needreloadcustomer"] = "YES";
@@ -1174,7 +1178,8 @@ void QuoteOrderViewController::submitOrder()
     QuoteOrderStore::sharedQuoteOrderStore()->startUploadQuoteOrder(id);
 }
 
-void QuoteOrderViewController::finishedUploadQuoteOrdersMessage(const std::optional<std::string>& status, const std::optional<std::string>& message)
+void QuoteOrderViewController::finishedUploadQuoteOrdersMessage(
+    const std::optional<std::string>& status, const std::optional<std::string>& message)
 {
     MessageBox::sharedInstance()->EndBlockWait();
     if (status == std::optional<std::string>("200")) {
@@ -1189,8 +1194,8 @@ void QuoteOrderViewController::finishedUploadQuoteOrdersMessage(const std::optio
     const std::string said = message.value_or(std::string());
     if (said == text("101")) {
         auto alert = std::make_shared<UIAlertView>(text("NOTIFICATION"), said,
-                                                   std::static_pointer_cast<UIAlertViewDelegate>(protect<QuoteOrderViewController>()),
-                                                   text("CANCEL"), std::vector<std::string> { text("LOGOUTSETTINGS") });
+            std::static_pointer_cast<UIAlertViewDelegate>(protect<QuoteOrderViewController>()), text("CANCEL"),
+            std::vector<std::string> { text("LOGOUTSETTINGS") });
         alert->setTag(kLogoutAlertTag);
         alert->show();
         return;
@@ -1208,8 +1213,8 @@ void QuoteOrderViewController::btnOrderListClick()
         return;
     }
     auto alert = std::make_shared<FreeDismissAlertView>(text("ORDERCHANGED"), text("SAVECHANGES"),
-                                                        std::static_pointer_cast<UIAlertViewDelegate>(protect<QuoteOrderViewController>()),
-                                                        text("NOTSAVE"), std::vector<std::string> { text("SAVE") });
+        std::static_pointer_cast<UIAlertViewDelegate>(protect<QuoteOrderViewController>()), text("NOTSAVE"),
+        std::vector<std::string> { text("SAVE") });
     alert->setTag(kLeaveAlertTag);
     alert->show();
 }

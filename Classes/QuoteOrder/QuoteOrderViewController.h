@@ -124,7 +124,8 @@ public:
     void btnBackClick();
 
     // QuoteOrderStoreDelegate
-    void finishedUploadQuoteOrdersMessage(const std::optional<std::string>& status, const std::optional<std::string>& message) override;
+    void finishedUploadQuoteOrdersMessage(
+        const std::optional<std::string>& status, const std::optional<std::string>& message) override;
     void popSelfView() override { popSelf(); }
     void updateCustomerIdNewId(int oldId, int newId) override;
 
@@ -143,7 +144,8 @@ public:
     // UITextFieldDelegate
     bool textFieldShouldBeginEditing(UITextField& field) override;
     void textFieldDidBeginEditing(UITextField& field) override;
-    bool textFieldShouldChangeCharactersInRangeReplacementString(UITextField& field, NSRange range, const std::string& text) override;
+    bool textFieldShouldChangeCharactersInRangeReplacementString(
+        UITextField& field, NSRange range, const std::string& text) override;
     bool textFieldShouldClear(UITextField& field) override;
     bool textFieldShouldReturn(UITextField& field) override;
     void textFieldDidEndEditing(UITextField& field) override;
@@ -153,11 +155,14 @@ public:
 
     // UITableViewDataSource and UITableViewDelegate
     long tableViewNumberOfRowsInSection(UITableView&, long) override;
-    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
+    std::shared_ptr<UITableViewCell> tableViewCellForRowAtIndexPath(
+        UITableView& table, const NSIndexPath& path) override;
     bool tableViewCanEditRowAtIndexPath(UITableView&, const NSIndexPath&) override;
     bool implementsCommitEditingStyle() const override { return true; }
-    void tableViewCommitEditingStyleForRowAtIndexPath(UITableView&, UITableViewCellEditingStyle, const NSIndexPath& path) override;
-    std::optional<std::string> tableViewTitleForDeleteConfirmationButtonForRowAtIndexPath(UITableView&, const NSIndexPath&) override;
+    void tableViewCommitEditingStyleForRowAtIndexPath(
+        UITableView&, UITableViewCellEditingStyle, const NSIndexPath& path) override;
+    std::optional<std::string> tableViewTitleForDeleteConfirmationButtonForRowAtIndexPath(
+        UITableView&, const NSIndexPath&) override;
 
     // The keyboard-language poll and the keyboard's moves.
     void checkKeyboardLanguage();

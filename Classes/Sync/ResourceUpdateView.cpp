@@ -13,10 +13,7 @@
 
 namespace {
 
-std::string text(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const std::string& key) { return Language::stringOrKey(key); }
 
 constexpr CGFloat kRowX = 20;
 constexpr CGFloat kRowWidth = 900;
@@ -50,9 +47,11 @@ void ResourceUpdateView::initializationView(CGRect frame)
     SyncItemView::initializationView(frame);
     m_syncInfoProduc = SyncInfoItem::make(CGRectMake(kRowX, kFirstRowY, kRowWidth, kRowHeight), "PRODUCT", "%@:");
     addSubview(m_syncInfoProduc);
-    m_syncInfoIcon = SyncInfoItem::make(CGRectMake(kRowX, kFirstRowY + kRowStep, kRowWidth, kRowHeight), "SAVEMATERIAL");
+    m_syncInfoIcon
+        = SyncInfoItem::make(CGRectMake(kRowX, kFirstRowY + kRowStep, kRowWidth, kRowHeight), "SAVEMATERIAL");
     addSubview(m_syncInfoIcon);
-    m_syncInfoCustomer = SyncInfoItem::make(CGRectMake(kRowX, kFirstRowY + 2 * kRowStep, kRowWidth, kRowHeight), "CUSTOMERPOINT");
+    m_syncInfoCustomer
+        = SyncInfoItem::make(CGRectMake(kRowX, kFirstRowY + 2 * kRowStep, kRowWidth, kRowHeight), "CUSTOMERPOINT");
     addSubview(m_syncInfoCustomer);
 
     m_lblRemainTime = std::make_shared<UILabel>(CGRectMake(20, 260, 300, 45));
@@ -168,7 +167,8 @@ void ResourceUpdateView::resetProgress()
 void ResourceUpdateView::showHelp()
 {
     auto hint = m_labelBgDownload;
-    UIView::animateWithDuration(0.25, 3.0, UIViewAnimationOptionAllowUserInteraction, [hint]() { hint->setAlpha(1); }, nullptr);
+    UIView::animateWithDuration(
+        0.25, 3.0, UIViewAnimationOptionAllowUserInteraction, [hint]() { hint->setAlpha(1); }, nullptr);
 }
 
 void ResourceUpdateView::hideHelp()

@@ -10,10 +10,7 @@
 
 namespace {
 
-std::string text(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const std::string& key) { return Language::stringOrKey(key); }
 
 std::shared_ptr<UILabel> makeLabel(CGRect frame, const std::shared_ptr<UIFont>& font)
 {
@@ -63,13 +60,11 @@ void SyncInfoItem::build()
     m_lbTittle->setText(stringWithFormat(m_titleFormat, text(m_titleKey)));
     m_lbDateTag->setText(text("LASTSYNC"));
     m_lbDatevalue->setText(text("NORECORD"));
-    LanguageManager::sharedInstance()->registerLanugageNotification(std::static_pointer_cast<SyncInfoItem>(shared_from_this()));
+    LanguageManager::sharedInstance()->registerLanugageNotification(
+        std::static_pointer_cast<SyncInfoItem>(shared_from_this()));
 }
 
-float SyncInfoItem::progress() const
-{
-    return m_progress->progress();
-}
+float SyncInfoItem::progress() const { return m_progress->progress(); }
 
 void SyncInfoItem::setProgress(float value)
 {
@@ -78,20 +73,11 @@ void SyncInfoItem::setProgress(float value)
         m_lbprogressTxt->setText(text("COMPLETED"));
 }
 
-std::string SyncInfoItem::lbprogressTxt() const
-{
-    return m_lbprogressTxt->text();
-}
+std::string SyncInfoItem::lbprogressTxt() const { return m_lbprogressTxt->text(); }
 
-void SyncInfoItem::setLbprogressTxt(const std::string& value)
-{
-    m_lbprogressTxt->setText(value);
-}
+void SyncInfoItem::setLbprogressTxt(const std::string& value) { m_lbprogressTxt->setText(value); }
 
-std::string SyncInfoItem::dateText() const
-{
-    return m_lbDatevalue->text();
-}
+std::string SyncInfoItem::dateText() const { return m_lbDatevalue->text(); }
 
 void SyncInfoItem::setDateText(const std::string& value)
 {

@@ -25,10 +25,7 @@ void SyncItemView::initializationView(CGRect frame)
     addSubview(m_lblTitle);
 }
 
-std::string SyncItemView::title() const
-{
-    return m_lblTitle ? m_lblTitle->text() : std::string();
-}
+std::string SyncItemView::title() const { return m_lblTitle ? m_lblTitle->text() : std::string(); }
 
 void SyncItemView::setTitle(const std::optional<std::string>& title)
 {

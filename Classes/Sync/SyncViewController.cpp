@@ -18,10 +18,7 @@
 
 namespace {
 
-std::string text(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const std::string& key) { return Language::stringOrKey(key); }
 
 std::shared_ptr<UITabBarControllerExt> tabBar()
 {
@@ -104,16 +101,14 @@ void SyncViewController::getsyncdate()
     auto date = NSDateFormatter("HH:mm MM/dd/yy").dateFromString(*stored);
     if (!date)
         return;
-    const std::string shown = NSDateFormatter(stringWithFormat("HH:mm %@", PublicFunction::getFormateString())).stringFromDate(*date);
+    const std::string shown
+        = NSDateFormatter(stringWithFormat("HH:mm %@", PublicFunction::getFormateString())).stringFromDate(*date);
     m_resourceUpdateView->setSyncDate(shown);
 }
 
 // ---- Starting ----
 
-void SyncViewController::startSyncData()
-{
-    syncData();
-}
+void SyncViewController::startSyncData() { syncData(); }
 
 void SyncViewController::syncData()
 {
@@ -231,10 +226,7 @@ void SyncViewController::downloadimageFinished(int imageType)
     }
 }
 
-void SyncViewController::getCustomerFinished()
-{
-    m_resourceUpdateView->syncInfoCustomer()->setProgress(1.0f);
-}
+void SyncViewController::getCustomerFinished() { m_resourceUpdateView->syncInfoCustomer()->setProgress(1.0f); }
 
 void SyncViewController::finishedSync()
 {
@@ -261,11 +253,11 @@ void SyncViewController::breakSync(const std::string& message)
     SyncModel::sharedInstance()->setIsSyncAllData(false);
 }
 
-void SyncViewController::showAlert(long tag, const std::string& message, std::optional<std::string> cancel,
-                                   std::vector<std::string> others)
+void SyncViewController::showAlert(
+    long tag, const std::string& message, std::optional<std::string> cancel, std::vector<std::string> others)
 {
-    m_alert = std::make_shared<UIAlertView>(text("NOTIFICATION"), message, weakSelf<SyncViewController>(), std::move(cancel),
-                                            std::move(others));
+    m_alert = std::make_shared<UIAlertView>(
+        text("NOTIFICATION"), message, weakSelf<SyncViewController>(), std::move(cancel), std::move(others));
     m_alert->setTag(tag);
     m_alert->show();
 }

@@ -63,7 +63,8 @@ public:
 
 private:
     void startIfIdle();
-    void showAlert(long tag, const std::string& message, std::optional<std::string> cancel, std::vector<std::string> others);
+    void showAlert(
+        long tag, const std::string& message, std::optional<std::string> cancel, std::vector<std::string> others);
 
     std::shared_ptr<ResourceUpdateView> m_resourceUpdateView;
     std::shared_ptr<UILabel> m_titleLabel;

@@ -4,10 +4,7 @@
 
 #include <sqlite3.h>
 
-void SQLBindings::trace(const Value& v)
-{
-    NSLog("obj: %@", v);
-}
+void SQLBindings::trace(const Value& v) { NSLog("obj: %@", v); }
 
 void SQLBindings::bind(int index, const Value& v)
 {
@@ -31,7 +28,8 @@ void SQLBindings::bindValue(sqlite3_stmt* statement, int index, const Value& val
     case Value::Type::Data: {
         const Data& bytes = value.dataValue();
         // Copied: the values given to a query are gone before its rows are read.
-        sqlite3_bind_blob(statement, index, bytes.empty() ? "" : static_cast<const void*>(bytes.data()), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_blob(statement, index, bytes.empty() ? "" : static_cast<const void*>(bytes.data()),
+            static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
         return;
     }
     case Value::Type::Date:

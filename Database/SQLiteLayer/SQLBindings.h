@@ -21,12 +21,7 @@ inline Value sqlValue(const Value& v) { return v; }
 inline Value sqlValue(const std::optional<std::string>& s) { return s ? Value(*s) : Value(); }
 inline Value sqlValue(const std::optional<Date>& d) { return d ? Value(*d) : Value(); }
 inline Value sqlValue(std::nullptr_t) { return Value(); }
-template<typename T>
-Value sqlValue(const T& v)
-    requires std::is_constructible_v<Value, T>
-{
-    return Value(v);
-}
+template <typename T> Value sqlValue(const T& v) requires std::is_constructible_v<Value, T> { return Value(v); }
 
 class SQLBindings {
 public:
@@ -67,11 +62,7 @@ public:
             bindNull(index);
     }
     void bind(int index, const Value& v);
-    template<typename T>
-    void bind(int index, const T& v)
-    {
-        bind(index, sqlValue(v));
-    }
+    template <typename T> void bind(int index, const T& v) { bind(index, sqlValue(v)); }
 
     // Binds NULL to the parameters after the first `given`.
     void finish(int given);
@@ -82,11 +73,7 @@ public:
 private:
     // Tracing is rare and builds a Value to log: kept out of line.
     [[gnu::cold, gnu::noinline]] static void trace(const Value& v);
-    template<typename T>
-    [[gnu::cold, gnu::noinline]] static void traceOf(const T& v)
-    {
-        trace(Value(v));
-    }
+    template <typename T> [[gnu::cold, gnu::noinline]] static void traceOf(const T& v) { trace(Value(v)); }
 
     void bindInteger(int index, long long v)
     {

@@ -20,13 +20,11 @@ std::shared_ptr<SQLDatabase>& sharedSlot()
     return slot;
 }
 
-void pause20Microseconds()
-{
-    std::this_thread::sleep_for(std::chrono::microseconds(20));
-}
+void pause20Microseconds() { std::this_thread::sleep_for(std::chrono::microseconds(20)); }
 
 constexpr const char* kQueryOperation = "-[SQLDatabase executeQuery:withArgumentsInArray:orDictionary:orVAList:]";
-constexpr const char* kUpdateOperation = "-[SQLDatabase executeUpdate:error:withArgumentsInArray:orDictionary:orVAList:]";
+constexpr const char* kUpdateOperation
+    = "-[SQLDatabase executeUpdate:error:withArgumentsInArray:orDictionary:orVAList:]";
 
 void sqlBlockFunctionBridge(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
@@ -70,10 +68,7 @@ std::shared_ptr<SQLDatabase> SQLDatabase::databaseWithPath(std::optional<std::st
     return slot;
 }
 
-std::shared_ptr<SQLDatabase> SQLDatabase::sharedDataBase()
-{
-    return sharedSlot();
-}
+std::shared_ptr<SQLDatabase> SQLDatabase::sharedDataBase() { return sharedSlot(); }
 
 void SQLDatabase::releaseDataBase()
 {
@@ -85,20 +80,11 @@ void SQLDatabase::releaseDataBase()
     ending->close();
 }
 
-void SQLDatabase::resetSQLiteLayer()
-{
-    releaseDataBase();
-}
+void SQLDatabase::resetSQLiteLayer() { releaseDataBase(); }
 
-std::string SQLDatabase::sqliteLibVersion()
-{
-    return sqlite3_libversion();
-}
+std::string SQLDatabase::sqliteLibVersion() { return sqlite3_libversion(); }
 
-bool SQLDatabase::isSQLiteThreadSafe()
-{
-    return sqlite3_threadsafe() != 0;
-}
+bool SQLDatabase::isSQLiteThreadSafe() { return sqlite3_threadsafe() != 0; }
 
 SQLDatabase::SQLDatabase(std::optional<std::string> path)
     : m_databasePath(std::move(path))
@@ -109,10 +95,7 @@ SQLDatabase::SQLDatabase(std::optional<std::string> path)
     }
 }
 
-SQLDatabase::~SQLDatabase()
-{
-    close();
-}
+SQLDatabase::~SQLDatabase() { close(); }
 
 std::string SQLDatabase::description() const
 {
@@ -213,20 +196,11 @@ bool SQLDatabase::databaseExists()
     return true;
 }
 
-bool SQLDatabase::rekey(const Data&)
-{
-    return false;
-}
+bool SQLDatabase::rekey(const Data&) { return false; }
 
-bool SQLDatabase::setKey(const Data&)
-{
-    return false;
-}
+bool SQLDatabase::setKey(const Data&) { return false; }
 
-void SQLDatabase::warnInUse()
-{
-    NSLog("The SQLDatabase %@ is currently in use.", description());
-}
+void SQLDatabase::warnInUse() { NSLog("The SQLDatabase %@ is currently in use.", description()); }
 
 // A text run before, on an open connection that is not tracing, takes its
 // kept statement here; everything else takes the full steps.
@@ -309,8 +283,8 @@ void SQLDatabase::bindObjectToColumnInStatement(const Value& value, int index, s
     SQLBindings::bindValue(statement, index, value);
 }
 
-bool SQLDatabase::bind(Prepared& prepared, const ValueArray* arrayArgs, const ValueDictionary* dictionaryArgs, std::span<const Value> vaList,
-    bool forUpdate, std::string_view sql)
+bool SQLDatabase::bind(Prepared& prepared, const ValueArray* arrayArgs, const ValueDictionary* dictionaryArgs,
+    std::span<const Value> vaList, bool forUpdate, std::string_view sql)
 {
     sqlite3_stmt* stmt = prepared.handle;
     const int queryCount = sqlite3_bind_parameter_count(stmt);
@@ -358,18 +332,20 @@ bool SQLDatabase::bind(Prepared& prepared, const ValueArray* arrayArgs, const Va
     return true;
 }
 
-std::shared_ptr<SQLResultSet> SQLDatabase::executeQueryWithArgumentsInArray(std::string_view sql, const ValueArray& arguments)
+std::shared_ptr<SQLResultSet> SQLDatabase::executeQueryWithArgumentsInArray(
+    std::string_view sql, const ValueArray& arguments)
 {
     return executeQueryWithArgumentsInArrayOrDictionaryOrVAList(sql, &arguments, nullptr, {});
 }
 
-std::shared_ptr<SQLResultSet> SQLDatabase::executeQueryWithParameterDictionary(std::string_view sql, const ValueDictionary& arguments)
+std::shared_ptr<SQLResultSet> SQLDatabase::executeQueryWithParameterDictionary(
+    std::string_view sql, const ValueDictionary& arguments)
 {
     return executeQueryWithArgumentsInArrayOrDictionaryOrVAList(sql, nullptr, &arguments, {});
 }
 
-std::shared_ptr<SQLResultSet> SQLDatabase::executeQueryWithArgumentsInArrayOrDictionaryOrVAList(std::string_view sql, const ValueArray* arrayArgs,
-    const ValueDictionary* dictionaryArgs, std::span<const Value> vaList)
+std::shared_ptr<SQLResultSet> SQLDatabase::executeQueryWithArgumentsInArrayOrDictionaryOrVAList(std::string_view sql,
+    const ValueArray* arrayArgs, const ValueDictionary* dictionaryArgs, std::span<const Value> vaList)
 {
     std::lock_guard guard(m_lock);
     Prepared prepared;
@@ -402,8 +378,8 @@ bool SQLDatabase::executeUpdateWithParameterDictionary(std::string_view sql, con
     return executeUpdateErrorWithArgumentsInArrayOrDictionaryOrVAList(sql, nullptr, nullptr, &arguments, {});
 }
 
-bool SQLDatabase::executeUpdateErrorWithArgumentsInArrayOrDictionaryOrVAList(std::string_view sql, SQLError* error, const ValueArray* arrayArgs,
-    const ValueDictionary* dictionaryArgs, std::span<const Value> vaList)
+bool SQLDatabase::executeUpdateErrorWithArgumentsInArrayOrDictionaryOrVAList(std::string_view sql, SQLError* error,
+    const ValueArray* arrayArgs, const ValueDictionary* dictionaryArgs, std::span<const Value> vaList)
 {
     std::lock_guard guard(m_lock);
     Prepared prepared;
@@ -417,7 +393,8 @@ bool SQLDatabase::executeUpdateErrorWithArgumentsInArrayOrDictionaryOrVAList(std
     return stepUpdate(prepared, sql, error);
 }
 
-bool SQLDatabase::executeUpdateBoundBy(std::string_view sql, SQLError* error, BindArguments bindAll, const void* arguments)
+bool SQLDatabase::executeUpdateBoundBy(
+    std::string_view sql, SQLError* error, BindArguments bindAll, const void* arguments)
 {
     std::lock_guard guard(m_lock);
     Prepared prepared;
@@ -426,7 +403,9 @@ bool SQLDatabase::executeUpdateBoundBy(std::string_view sql, SQLError* error, Bi
             *error = SQLError { lastErrorMessage(), lastErrorCode(), lastErrorMessage() };
         return false;
     }
-    SQLBindings bindings(prepared.handle, prepared.cached ? prepared.cached->parameterCount : sqlite3_bind_parameter_count(prepared.handle), m_traceExecution);
+    SQLBindings bindings(prepared.handle,
+        prepared.cached ? prepared.cached->parameterCount : sqlite3_bind_parameter_count(prepared.handle),
+        m_traceExecution);
     bindAll(arguments, bindings);
     return stepUpdate(prepared, sql, error);
 }
@@ -515,8 +494,8 @@ bool SQLDatabase::finishUpdate(Prepared& prepared, std::string_view sql, SQLErro
     return rc == SQLITE_DONE || rc == SQLITE_OK;
 }
 
-void SQLDatabase::extractSQLArgumentsListIntoStringArguments(std::string_view format, std::initializer_list<FormatArg> arguments,
-    std::string& sql, ValueArray& values)
+void SQLDatabase::extractSQLArgumentsListIntoStringArguments(
+    std::string_view format, std::initializer_list<FormatArg> arguments, std::string& sql, ValueArray& values)
 {
     auto next = arguments.begin();
     auto take = [&]() -> const FormatArg* { return next != arguments.end() ? &*next++ : nullptr; };
@@ -524,12 +503,18 @@ void SQLDatabase::extractSQLArgumentsListIntoStringArguments(std::string_view fo
         if (!a)
             return 0;
         switch (a->kind()) {
-        case FormatArg::Kind::Signed: return a->signedValue();
-        case FormatArg::Kind::Unsigned: return static_cast<int64_t>(a->unsignedValue());
-        case FormatArg::Kind::Real: return static_cast<int64_t>(a->realValue());
-        case FormatArg::Kind::Text: return std::strtoll(std::string(a->textValue()).c_str(), nullptr, 10);
-        case FormatArg::Kind::Object: return a->objectValue() ? a->objectValue()->longLongValue() : 0;
-        default: return 0;
+        case FormatArg::Kind::Signed:
+            return a->signedValue();
+        case FormatArg::Kind::Unsigned:
+            return static_cast<int64_t>(a->unsignedValue());
+        case FormatArg::Kind::Real:
+            return static_cast<int64_t>(a->realValue());
+        case FormatArg::Kind::Text:
+            return std::strtoll(std::string(a->textValue()).c_str(), nullptr, 10);
+        case FormatArg::Kind::Object:
+            return a->objectValue() ? a->objectValue()->longLongValue() : 0;
+        default:
+            return 0;
         }
     };
     auto asReal = [&](const FormatArg* a) -> double {
@@ -543,12 +528,18 @@ void SQLDatabase::extractSQLArgumentsListIntoStringArguments(std::string_view fo
         if (!a)
             return Value();
         switch (a->kind()) {
-        case FormatArg::Kind::Object: return a->objectValue() ? *a->objectValue() : Value();
-        case FormatArg::Kind::Text: return Value(std::string(a->textValue()));
-        case FormatArg::Kind::Signed: return Value(static_cast<long long>(a->signedValue()));
-        case FormatArg::Kind::Unsigned: return Value(static_cast<unsigned long long>(a->unsignedValue()));
-        case FormatArg::Kind::Real: return Value(a->realValue());
-        default: return Value();
+        case FormatArg::Kind::Object:
+            return a->objectValue() ? *a->objectValue() : Value();
+        case FormatArg::Kind::Text:
+            return Value(std::string(a->textValue()));
+        case FormatArg::Kind::Signed:
+            return Value(static_cast<long long>(a->signedValue()));
+        case FormatArg::Kind::Unsigned:
+            return Value(static_cast<unsigned long long>(a->unsignedValue()));
+        case FormatArg::Kind::Real:
+            return Value(a->realValue());
+        default:
+            return Value();
         }
     };
 
@@ -638,15 +629,9 @@ int SQLDatabase::changes()
     return m_db ? sqlite3_changes(m_db) : 0;
 }
 
-std::string SQLDatabase::lastErrorMessage()
-{
-    return m_db ? sqlite3_errmsg(m_db) : "out of memory";
-}
+std::string SQLDatabase::lastErrorMessage() { return m_db ? sqlite3_errmsg(m_db) : "out of memory"; }
 
-int SQLDatabase::lastErrorCode()
-{
-    return m_db ? sqlite3_errcode(m_db) : SQLITE_MISUSE;
-}
+int SQLDatabase::lastErrorCode() { return m_db ? sqlite3_errcode(m_db) : SQLITE_MISUSE; }
 
 bool SQLDatabase::hadError()
 {
@@ -654,10 +639,7 @@ bool SQLDatabase::hadError()
     return code > SQLITE_OK && code < SQLITE_ROW;
 }
 
-SQLError SQLDatabase::lastError()
-{
-    return SQLError { "SQLDatabase", lastErrorCode(), lastErrorMessage() };
-}
+SQLError SQLDatabase::lastError() { return SQLError { "SQLDatabase", lastErrorCode(), lastErrorMessage() }; }
 
 bool SQLDatabase::beginTransaction()
 {
@@ -675,10 +657,7 @@ bool SQLDatabase::beginDeferredTransaction()
     return ok;
 }
 
-bool SQLDatabase::hasOpenTransaction() const
-{
-    return m_db && sqlite3_get_autocommit(m_db) == 0;
-}
+bool SQLDatabase::hasOpenTransaction() const { return m_db && sqlite3_get_autocommit(m_db) == 0; }
 
 bool SQLDatabase::inBatch(const std::function<bool(SQLDatabase&)>& body)
 {
@@ -821,7 +800,8 @@ SQLStatement* SQLDatabase::findCachedStatement(std::string_view query)
     // Where the text lies only finds the entry; the text itself must match,
     // since a caller's buffer may hold another text at the same place later.
     for (const auto& recent : m_recentStatements) {
-        if (recent.text == query.data() && recent.size == query.size() && recent.statement && recent.statement->query == query)
+        if (recent.text == query.data() && recent.size == query.size() && recent.statement
+            && recent.statement->query == query)
             return recent.statement;
     }
     auto it = m_cachedStatements.find(query);
@@ -866,10 +846,7 @@ void SQLDatabase::closeOpenResultSets()
     }
 }
 
-void SQLDatabase::resultSetDidClose(SQLResultSet* resultSet)
-{
-    m_openResultSets.erase(resultSet);
-}
+void SQLDatabase::resultSetDidClose(SQLResultSet* resultSet) { m_openResultSets.erase(resultSet); }
 
 void SQLDatabase::makeFunctionNamedMaximumArgumentsWithBlock(std::string_view name, int arguments, FunctionBlock block)
 {
@@ -877,5 +854,6 @@ void SQLDatabase::makeFunctionNamedMaximumArgumentsWithBlock(std::string_view na
     if (!m_db)
         return;
     const std::string functionName(name);
-    sqlite3_create_function(m_db, functionName.c_str(), arguments, SQLITE_UTF8, m_openFunctions.back().get(), &sqlBlockFunctionBridge, nullptr, nullptr);
+    sqlite3_create_function(m_db, functionName.c_str(), arguments, SQLITE_UTF8, m_openFunctions.back().get(),
+        &sqlBlockFunctionBridge, nullptr, nullptr);
 }

@@ -108,15 +108,16 @@ public:
     std::string description() const;
 
     // Queries. The variadic form reads as many values as the statement has parameters.
-    template<typename... Args>
-    std::shared_ptr<SQLResultSet> executeQuery(std::string_view sql, const Args&... args)
+    template <typename... Args> std::shared_ptr<SQLResultSet> executeQuery(std::string_view sql, const Args&... args)
     {
         const Value values[] = { sqlValue(args)..., Value() };
-        return executeQueryWithArgumentsInArrayOrDictionaryOrVAList(sql, nullptr, nullptr, std::span<const Value>(values, sizeof...(Args)));
+        return executeQueryWithArgumentsInArrayOrDictionaryOrVAList(
+            sql, nullptr, nullptr, std::span<const Value>(values, sizeof...(Args)));
     }
     std::shared_ptr<SQLResultSet> executeQueryWithArgumentsInArray(std::string_view sql, const ValueArray& arguments);
-    std::shared_ptr<SQLResultSet> executeQueryWithParameterDictionary(std::string_view sql, const ValueDictionary& arguments);
-    template<typename... Args>
+    std::shared_ptr<SQLResultSet> executeQueryWithParameterDictionary(
+        std::string_view sql, const ValueDictionary& arguments);
+    template <typename... Args>
     std::shared_ptr<SQLResultSet> executeQueryWithFormat(std::string_view format, const Args&... args)
     {
         std::string sql;
@@ -124,37 +125,35 @@ public:
         extractSQLArgumentsListIntoStringArguments(format, { FormatArg(args)... }, sql, values);
         return executeQueryWithArgumentsInArray(sql, values);
     }
-    std::shared_ptr<SQLResultSet> executeQueryWithArgumentsInArrayOrDictionaryOrVAList(std::string_view sql, const ValueArray* arrayArgs,
-        const ValueDictionary* dictionaryArgs, std::span<const Value> vaList);
+    std::shared_ptr<SQLResultSet> executeQueryWithArgumentsInArrayOrDictionaryOrVAList(std::string_view sql,
+        const ValueArray* arrayArgs, const ValueDictionary* dictionaryArgs, std::span<const Value> vaList);
 
     // Updates: true on success. The variadic forms bind their arguments
     // where they lie (SQLBindings); the others bind copies of their values.
-    template<typename... Args>
-    bool executeUpdate(std::string_view sql, const Args&... args)
+    template <typename... Args> bool executeUpdate(std::string_view sql, const Args&... args)
     {
         return updateBinding(sql, nullptr, args...);
     }
     bool executeUpdateWithArgumentsInArray(std::string_view sql, const ValueArray& arguments);
     bool executeUpdateWithParameterDictionary(std::string_view sql, const ValueDictionary& arguments);
-    template<typename... Args>
-    bool executeUpdateWithFormat(std::string_view format, const Args&... args)
+    template <typename... Args> bool executeUpdateWithFormat(std::string_view format, const Args&... args)
     {
         std::string sql;
         ValueArray values;
         extractSQLArgumentsListIntoStringArguments(format, { FormatArg(args)... }, sql, values);
         return executeUpdateWithArgumentsInArray(sql, values);
     }
-    template<typename... Args>
+    template <typename... Args>
     bool updateWithErrorAndBindings(std::string_view sql, SQLError* error, const Args&... args)
     {
         return updateBinding(sql, error, args...);
     }
-    bool executeUpdateErrorWithArgumentsInArrayOrDictionaryOrVAList(std::string_view sql, SQLError* error, const ValueArray* arrayArgs,
-        const ValueDictionary* dictionaryArgs, std::span<const Value> vaList);
+    bool executeUpdateErrorWithArgumentsInArrayOrDictionaryOrVAList(std::string_view sql, SQLError* error,
+        const ValueArray* arrayArgs, const ValueDictionary* dictionaryArgs, std::span<const Value> vaList);
 
     // Turns a format with %@, %d, %s ... into SQL with "?" and the ordered values.
-    static void extractSQLArgumentsListIntoStringArguments(std::string_view format, std::initializer_list<FormatArg> arguments,
-        std::string& sql, ValueArray& values);
+    static void extractSQLArgumentsListIntoStringArguments(
+        std::string_view format, std::initializer_list<FormatArg> arguments, std::string& sql, ValueArray& values);
 
     int64_t lastInsertRowId();
     int changes();
@@ -216,20 +215,13 @@ public:
     bool isExecutingStatement() const { return m_isExecutingStatement; }
 
     // Additions (SQLDatabaseAdditions.cpp): single values, schema questions, validation.
-    template<typename... Args>
-    std::optional<std::string> stringForQuery(std::string_view sql, const Args&... args);
-    template<typename... Args>
-    int intForQuery(std::string_view sql, const Args&... args);
-    template<typename... Args>
-    long longForQuery(std::string_view sql, const Args&... args);
-    template<typename... Args>
-    bool boolForQuery(std::string_view sql, const Args&... args);
-    template<typename... Args>
-    double doubleForQuery(std::string_view sql, const Args&... args);
-    template<typename... Args>
-    std::optional<Data> dataForQuery(std::string_view sql, const Args&... args);
-    template<typename... Args>
-    std::optional<Date> dateForQuery(std::string_view sql, const Args&... args);
+    template <typename... Args> std::optional<std::string> stringForQuery(std::string_view sql, const Args&... args);
+    template <typename... Args> int intForQuery(std::string_view sql, const Args&... args);
+    template <typename... Args> long longForQuery(std::string_view sql, const Args&... args);
+    template <typename... Args> bool boolForQuery(std::string_view sql, const Args&... args);
+    template <typename... Args> double doubleForQuery(std::string_view sql, const Args&... args);
+    template <typename... Args> std::optional<Data> dataForQuery(std::string_view sql, const Args&... args);
+    template <typename... Args> std::optional<Date> dateForQuery(std::string_view sql, const Args&... args);
     bool tableExists(std::string_view name);
     std::shared_ptr<SQLResultSet> getSchema();
     std::shared_ptr<SQLResultSet> getTableSchema(std::string_view tableName);
@@ -257,8 +249,7 @@ private:
     };
     using BindArguments = void (*)(const void* arguments, SQLBindings& bindings);
 
-    template<typename... Args>
-    bool updateBinding(std::string_view sql, SQLError* error, const Args&... args)
+    template <typename... Args> bool updateBinding(std::string_view sql, SQLError* error, const Args&... args)
     {
         const auto arguments = std::forward_as_tuple(args...);
         const BindArguments bindAll = [](const void* packed, SQLBindings& bindings) {
@@ -280,11 +271,10 @@ private:
     void dropFailedHandle();
     bool prepare(std::string_view sql, bool forUpdate, Prepared& out);
     [[gnu::noinline]] bool prepareInFull(std::string_view sql, bool forUpdate, Prepared& out);
-    bool bind(Prepared& prepared, const ValueArray* arrayArgs, const ValueDictionary* dictionaryArgs, std::span<const Value> vaList,
-        bool forUpdate, std::string_view sql);
+    bool bind(Prepared& prepared, const ValueArray* arrayArgs, const ValueDictionary* dictionaryArgs,
+        std::span<const Value> vaList, bool forUpdate, std::string_view sql);
     void bindObjectToColumnInStatement(const Value& value, int index, struct sqlite3_stmt* statement);
-    template<typename T, typename Read>
-    T singleValue(std::shared_ptr<SQLResultSet> rs, T none, Read read);
+    template <typename T, typename Read> T singleValue(std::shared_ptr<SQLResultSet> rs, T none, Read read);
 
     sqlite3* m_db = nullptr;
     std::optional<std::string> m_databasePath;
@@ -310,8 +300,7 @@ private:
 
 #include "Database/SQLiteLayer/SQLResultSet.h"
 
-template<typename T, typename Read>
-T SQLDatabase::singleValue(std::shared_ptr<SQLResultSet> rs, T none, Read read)
+template <typename T, typename Read> T SQLDatabase::singleValue(std::shared_ptr<SQLResultSet> rs, T none, Read read)
 {
     if (!rs || !rs->next())
         return none;
@@ -320,44 +309,43 @@ T SQLDatabase::singleValue(std::shared_ptr<SQLResultSet> rs, T none, Read read)
     return value;
 }
 
-template<typename... Args>
+template <typename... Args>
 std::optional<std::string> SQLDatabase::stringForQuery(std::string_view sql, const Args&... args)
 {
-    return singleValue<std::optional<std::string>>(executeQuery(sql, args...), std::nullopt, [](SQLResultSet& rs) { return rs.stringForColumnIndex(0); });
+    return singleValue<std::optional<std::string>>(
+        executeQuery(sql, args...), std::nullopt, [](SQLResultSet& rs) { return rs.stringForColumnIndex(0); });
 }
 
-template<typename... Args>
-int SQLDatabase::intForQuery(std::string_view sql, const Args&... args)
+template <typename... Args> int SQLDatabase::intForQuery(std::string_view sql, const Args&... args)
 {
     return singleValue<int>(executeQuery(sql, args...), 0, [](SQLResultSet& rs) { return rs.intForColumnIndex(0); });
 }
 
-template<typename... Args>
-long SQLDatabase::longForQuery(std::string_view sql, const Args&... args)
+template <typename... Args> long SQLDatabase::longForQuery(std::string_view sql, const Args&... args)
 {
     return singleValue<long>(executeQuery(sql, args...), 0, [](SQLResultSet& rs) { return rs.longForColumnIndex(0); });
 }
 
-template<typename... Args>
-bool SQLDatabase::boolForQuery(std::string_view sql, const Args&... args)
+template <typename... Args> bool SQLDatabase::boolForQuery(std::string_view sql, const Args&... args)
 {
-    return singleValue<bool>(executeQuery(sql, args...), false, [](SQLResultSet& rs) { return rs.boolForColumnIndex(0); });
+    return singleValue<bool>(
+        executeQuery(sql, args...), false, [](SQLResultSet& rs) { return rs.boolForColumnIndex(0); });
 }
 
-template<typename... Args>
-double SQLDatabase::doubleForQuery(std::string_view sql, const Args&... args)
+template <typename... Args> double SQLDatabase::doubleForQuery(std::string_view sql, const Args&... args)
 {
-    return singleValue<double>(executeQuery(sql, args...), 0.0, [](SQLResultSet& rs) { return rs.doubleForColumnIndex(0); });
+    return singleValue<double>(
+        executeQuery(sql, args...), 0.0, [](SQLResultSet& rs) { return rs.doubleForColumnIndex(0); });
 }
 
-template<typename... Args>
-std::optional<Data> SQLDatabase::dataForQuery(std::string_view sql, const Args&... args)
+template <typename... Args> std::optional<Data> SQLDatabase::dataForQuery(std::string_view sql, const Args&... args)
 {
-    return singleValue<std::optional<Data>>(executeQuery(sql, args...), std::nullopt, [](SQLResultSet& rs) { return rs.dataForColumnIndex(0); });
+    return singleValue<std::optional<Data>>(
+        executeQuery(sql, args...), std::nullopt, [](SQLResultSet& rs) { return rs.dataForColumnIndex(0); });
 }
 
-template<typename... Args>
-std::optional<Date> SQLDatabase::dateForQuery(std::string_view sql, const Args&... args)
+template <typename... Args> std::optional<Date> SQLDatabase::dateForQuery(std::string_view sql, const Args&... args)
 {
-    return singleValue<std::optional<Date>>(executeQuery(sql, args...), std::nullopt, [](SQLResultSet& rs) { return rs.dateForColumnIndex(0); });
+    return singleValue<std::optional<Date>>(
+        executeQuery(sql, args...), std::nullopt, [](SQLResultSet& rs) { return rs.dateForColumnIndex(0); });
 }

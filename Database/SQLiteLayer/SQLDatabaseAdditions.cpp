@@ -31,7 +31,8 @@ std::string quotedLiteral(std::string_view text)
 
 bool SQLDatabase::tableExists(std::string_view name)
 {
-    auto rs = executeQuery("select [sql] from sqlite_master where [type] = 'table' and lower(name) = ?", NSString::lowercaseASCII(name));
+    auto rs = executeQuery(
+        "select [sql] from sqlite_master where [type] = 'table' and lower(name) = ?", NSString::lowercaseASCII(name));
     const bool found = rs && rs->next();
     if (rs)
         rs->close();
@@ -40,7 +41,8 @@ bool SQLDatabase::tableExists(std::string_view name)
 
 std::shared_ptr<SQLResultSet> SQLDatabase::getSchema()
 {
-    return executeQuery("SELECT type, name, tbl_name, rootpage, sql FROM (SELECT * FROM sqlite_master UNION ALL SELECT * FROM sqlite_temp_master) "
+    return executeQuery("SELECT type, name, tbl_name, rootpage, sql FROM (SELECT * FROM sqlite_master UNION ALL SELECT "
+                        "* FROM sqlite_temp_master) "
                         "WHERE type != 'meta' AND name NOT LIKE 'sqlite_%' ORDER BY tbl_name, type DESC, name");
 }
 
@@ -79,7 +81,8 @@ bool SQLDatabase::validateSQLError(std::string_view sql, SQLError* error)
             break;
         std::this_thread::sleep_for(std::chrono::microseconds(20));
         if (m_busyRetryTimeout > 0 && ++busyAnswers >= m_busyRetryTimeout + 2) {
-            NSLog("%s:%d Database busy (%@)", "-[SQLDatabase validateSQL:error:]", 135, m_databasePath.value_or(std::string()));
+            NSLog("%s:%d Database busy (%@)", "-[SQLDatabase validateSQL:error:]", 135,
+                m_databasePath.value_or(std::string()));
             NSLog("Database busy");
         }
     }

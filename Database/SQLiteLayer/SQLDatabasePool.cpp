@@ -25,10 +25,7 @@ SQLDatabasePool::SQLDatabasePool(std::string path)
     m_lockQueue = dispatch_queue_create(stringWithFormat("sqlitelayer.%@", description()).c_str());
 }
 
-SQLDatabasePool::~SQLDatabasePool()
-{
-    m_delegate.reset();
-}
+SQLDatabasePool::~SQLDatabasePool() { m_delegate.reset(); }
 
 std::string SQLDatabasePool::description() const
 {
@@ -40,7 +37,8 @@ void SQLDatabasePool::executeLocked(const std::function<void()>& block)
     dispatch_sync(m_lockQueue, [&] { block(); });
 }
 
-bool SQLDatabasePool::contains(const std::vector<std::shared_ptr<SQLDatabase>>& list, const std::shared_ptr<SQLDatabase>& database)
+bool SQLDatabasePool::contains(
+    const std::vector<std::shared_ptr<SQLDatabase>>& list, const std::shared_ptr<SQLDatabase>& database)
 {
     return std::find(list.begin(), list.end(), database) != list.end();
 }
@@ -108,7 +106,8 @@ void SQLDatabasePool::pushDatabaseBackInPool(const std::shared_ptr<SQLDatabase>&
             return;
         }
         m_databaseInPool.push_back(database);
-        m_databaseOutPool.erase(std::remove(m_databaseOutPool.begin(), m_databaseOutPool.end(), database), m_databaseOutPool.end());
+        m_databaseOutPool.erase(
+            std::remove(m_databaseOutPool.begin(), m_databaseOutPool.end(), database), m_databaseOutPool.end());
     });
     // A push too many is the caller's slip, not a reason to end the process.
     if (alreadyIdle) {

@@ -69,7 +69,8 @@ public:
     std::string description() const;
 
 private:
-    static bool contains(const std::vector<std::shared_ptr<SQLDatabase>>& list, const std::shared_ptr<SQLDatabase>& database);
+    static bool contains(
+        const std::vector<std::shared_ptr<SQLDatabase>>& list, const std::shared_ptr<SQLDatabase>& database);
 
     std::string m_path;
     dispatch_queue_t m_lockQueue;

@@ -12,7 +12,8 @@ class SQLDatabasePoolDelegate {
 public:
     virtual ~SQLDatabasePoolDelegate() = default;
     // std::nullopt: not answered, the connection is added.
-    virtual std::optional<bool> databasePoolShouldAddDatabaseToPool(SQLDatabasePool&, const std::shared_ptr<SQLDatabase>&)
+    virtual std::optional<bool> databasePoolShouldAddDatabaseToPool(
+        SQLDatabasePool&, const std::shared_ptr<SQLDatabase>&)
     {
         return std::nullopt;
     }

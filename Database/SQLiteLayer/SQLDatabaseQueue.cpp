@@ -56,7 +56,8 @@ void SQLDatabaseQueue::inDatabase(const DatabaseBlock& block)
         if (block)
             block(database);
         if (database->hasOpenResultSets())
-            NSLog("Warning: there is at least one open result set around after performing [SQLDatabaseQueue inDatabase:]");
+            NSLog("Warning: there is at least one open result set around after performing [SQLDatabaseQueue "
+                  "inDatabase:]");
     });
 }
 
@@ -90,7 +91,8 @@ std::optional<SQLError> SQLDatabaseQueue::inSavePoint(const TransactionBlock& bl
         const std::string name = stringWithFormat("savePoint%ld", savePointIndex.fetch_add(1));
         auto database = this->database();
         if (!database) {
-            result = SQLError { "SQLDatabase", 1, stringWithFormat("SQLDatabaseQueue could not reopen database for path %@", m_path) };
+            result = SQLError { "SQLDatabase", 1,
+                stringWithFormat("SQLDatabaseQueue could not reopen database for path %@", m_path) };
             return;
         }
         result = database->inSavePointNamed(name, [&](bool& shouldRollback) {

@@ -39,7 +39,7 @@ public:
     std::string description() const;
 
 private:
-    struct Passkey {};
+    struct Passkey { };
 
 public:
     SQLDatabaseQueue(Passkey, std::string path, std::shared_ptr<SQLDatabase> database);

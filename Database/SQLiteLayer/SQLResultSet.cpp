@@ -15,7 +15,8 @@ namespace {
 
 }  // namespace
 
-std::shared_ptr<SQLResultSet> SQLResultSet::resultSetWithStatementUsingParentDatabase(std::shared_ptr<SQLStatement> statement, SQLDatabase* parent)
+std::shared_ptr<SQLResultSet> SQLResultSet::resultSetWithStatementUsingParentDatabase(
+    std::shared_ptr<SQLStatement> statement, SQLDatabase* parent)
 {
     return std::make_shared<SQLResultSet>(std::move(statement), parent);
 }
@@ -28,15 +29,9 @@ SQLResultSet::SQLResultSet(std::shared_ptr<SQLStatement> statement, SQLDatabase*
         m_statement->inUse = true;
 }
 
-SQLResultSet::~SQLResultSet()
-{
-    close();
-}
+SQLResultSet::~SQLResultSet() { close(); }
 
-sqlite3_stmt* SQLResultSet::handle() const
-{
-    return m_statement ? m_statement->statement : nullptr;
-}
+sqlite3_stmt* SQLResultSet::handle() const { return m_statement ? m_statement->statement : nullptr; }
 
 void SQLResultSet::close()
 {
@@ -97,7 +92,8 @@ bool SQLResultSet::next()
         return false;
     }
     if (!gaveUp) {
-        const char* message = m_parentDB && m_parentDB->sqliteHandle() ? sqlite3_errmsg(m_parentDB->sqliteHandle()) : "";
+        const char* message
+            = m_parentDB && m_parentDB->sqliteHandle() ? sqlite3_errmsg(m_parentDB->sqliteHandle()) : "";
         if (rc == SQLITE_ERROR || rc == SQLITE_MISUSE)
             NSLog("Error calling sqlite3_step (%d: %s) rs", rc, message);
         else
@@ -107,10 +103,7 @@ bool SQLResultSet::next()
     return false;
 }
 
-bool SQLResultSet::hasAnotherRow() const
-{
-    return m_parentDB && m_parentDB->lastErrorCode() == SQLITE_ROW;
-}
+bool SQLResultSet::hasAnotherRow() const { return m_parentDB && m_parentDB->lastErrorCode() == SQLITE_ROW; }
 
 int SQLResultSet::columnCount() const
 {
@@ -168,10 +161,7 @@ unsigned long long SQLResultSet::unsignedLongLongIntForColumnIndex(int index) co
     return static_cast<unsigned long long>(longLongIntForColumnIndex(index));
 }
 
-bool SQLResultSet::boolForColumnIndex(int index) const
-{
-    return intForColumnIndex(index) != 0;
-}
+bool SQLResultSet::boolForColumnIndex(int index) const { return intForColumnIndex(index) != 0; }
 
 double SQLResultSet::doubleForColumnIndex(int index) const
 {

@@ -22,7 +22,8 @@ class SQLStatement;
 
 class SQLResultSet {
 public:
-    static std::shared_ptr<SQLResultSet> resultSetWithStatementUsingParentDatabase(std::shared_ptr<SQLStatement> statement, SQLDatabase* parent);
+    static std::shared_ptr<SQLResultSet> resultSetWithStatementUsingParentDatabase(
+        std::shared_ptr<SQLStatement> statement, SQLDatabase* parent);
 
     SQLResultSet(std::shared_ptr<SQLStatement> statement, SQLDatabase* parent);
     SQLResultSet(const SQLResultSet&) = delete;
@@ -42,24 +43,39 @@ public:
     long longForColumnIndex(int index) const;
     long longForColumn(std::string_view name) { return longForColumnIndex(columnIndexForName(name)); }
     long long longLongIntForColumnIndex(int index) const;
-    long long longLongIntForColumn(std::string_view name) { return longLongIntForColumnIndex(columnIndexForName(name)); }
+    long long longLongIntForColumn(std::string_view name)
+    {
+        return longLongIntForColumnIndex(columnIndexForName(name));
+    }
     unsigned long long unsignedLongLongIntForColumnIndex(int index) const;
-    unsigned long long unsignedLongLongIntForColumn(std::string_view name) { return unsignedLongLongIntForColumnIndex(columnIndexForName(name)); }
+    unsigned long long unsignedLongLongIntForColumn(std::string_view name)
+    {
+        return unsignedLongLongIntForColumnIndex(columnIndexForName(name));
+    }
     bool boolForColumnIndex(int index) const;
     bool boolForColumn(std::string_view name) { return boolForColumnIndex(columnIndexForName(name)); }
     double doubleForColumnIndex(int index) const;
     double doubleForColumn(std::string_view name) { return doubleForColumnIndex(columnIndexForName(name)); }
     std::optional<std::string> stringForColumnIndex(int index) const;
-    std::optional<std::string> stringForColumn(std::string_view name) { return stringForColumnIndex(columnIndexForName(name)); }
+    std::optional<std::string> stringForColumn(std::string_view name)
+    {
+        return stringForColumnIndex(columnIndexForName(name));
+    }
     std::optional<Date> dateForColumnIndex(int index) const;
     std::optional<Date> dateForColumn(std::string_view name) { return dateForColumnIndex(columnIndexForName(name)); }
     std::optional<Data> dataForColumnIndex(int index) const;
     std::optional<Data> dataForColumn(std::string_view name) { return dataForColumnIndex(columnIndexForName(name)); }
     // Valid until the cursor moves or closes.
     std::optional<std::span<const uint8_t>> dataNoCopyForColumnIndex(int index) const;
-    std::optional<std::span<const uint8_t>> dataNoCopyForColumn(std::string_view name) { return dataNoCopyForColumnIndex(columnIndexForName(name)); }
+    std::optional<std::span<const uint8_t>> dataNoCopyForColumn(std::string_view name)
+    {
+        return dataNoCopyForColumnIndex(columnIndexForName(name));
+    }
     const char* UTF8StringForColumnIndex(int index) const;
-    const char* UTF8StringForColumnName(std::string_view name) { return UTF8StringForColumnIndex(columnIndexForName(name)); }
+    const char* UTF8StringForColumnName(std::string_view name)
+    {
+        return UTF8StringForColumnIndex(columnIndexForName(name));
+    }
     bool columnIndexIsNull(int index) const;
     bool columnIsNull(std::string_view name) { return columnIndexIsNull(columnIndexForName(name)); }
     Value objectForColumnIndex(int index) const;

@@ -11,10 +11,7 @@ SQLStatement::SQLStatement(sqlite3_stmt* handle, std::string text)
 {
 }
 
-SQLStatement::~SQLStatement()
-{
-    close();
-}
+SQLStatement::~SQLStatement() { close(); }
 
 void SQLStatement::close()
 {
@@ -32,5 +29,6 @@ void SQLStatement::reset()
 
 std::string SQLStatement::description() const
 {
-    return stringWithFormat("%@ %ld hit(s) for query %@", stringWithFormat("<SQLStatement: %p>", static_cast<const void*>(this)), useCount, query);
+    return stringWithFormat("%@ %ld hit(s) for query %@",
+        stringWithFormat("<SQLStatement: %p>", static_cast<const void*>(this)), useCount, query);
 }

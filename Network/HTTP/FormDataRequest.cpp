@@ -7,10 +7,7 @@
 
 namespace {
 
-std::string charsetName(uint32_t encoding)
-{
-    return TextEncoding::ianaCharsetName(encoding).value_or("utf-8");
-}
+std::string charsetName(uint32_t encoding) { return TextEncoding::ianaCharsetName(encoding).value_or("utf-8"); }
 
 std::string lastPathComponent(const std::string& path)
 {
@@ -25,7 +22,8 @@ std::shared_ptr<FormDataRequest> FormDataRequest::requestWithURL(const CFURL& ur
     return std::make_shared<FormDataRequest>(url);
 }
 
-FormDataRequest::FormDataRequest(const CFURL& url) : HTTPRequest(url)
+FormDataRequest::FormDataRequest(const CFURL& url)
+    : HTTPRequest(url)
 {
     setRequestMethod("POST");
 }
@@ -61,14 +59,12 @@ void FormDataRequest::addFileForKey(const std::string& path, const std::string& 
 }
 
 void FormDataRequest::addFileWithFileNameAndContentTypeForKey(const std::string& path,
-                                                              std::optional<std::string> fileName,
-                                                              std::optional<std::string> contentType,
-                                                              const std::string& key)
+    std::optional<std::string> fileName, std::optional<std::string> contentType, const std::string& key)
 {
     bool isDirectory = false;
     if (!NSFileManager::defaultManager().fileExistsAtPathIsDirectory(path, &isDirectory) || isDirectory)
-        failWithError(HTTPError::make(HTTPInternalErrorWhileBuildingRequestType,
-                                      stringWithFormat("No file exists at %@", path)));
+        failWithError(
+            HTTPError::make(HTTPInternalErrorWhileBuildingRequestType, stringWithFormat("No file exists at %@", path)));
     if (!fileName)
         fileName = lastPathComponent(path);
     if (!contentType)
@@ -83,9 +79,7 @@ void FormDataRequest::setFileForKey(const std::string& path, const std::string& 
 }
 
 void FormDataRequest::setFileWithFileNameAndContentTypeForKey(const std::string& path,
-                                                              std::optional<std::string> fileName,
-                                                              std::optional<std::string> contentType,
-                                                              const std::string& key)
+    std::optional<std::string> fileName, std::optional<std::string> contentType, const std::string& key)
 {
     if (m_fileData)
         std::erase_if(*m_fileData, [&](auto& e) { return e.key == key; });
@@ -97,9 +91,8 @@ void FormDataRequest::addDataForKey(const Data& data, const std::string& key)
     addDataWithFileNameAndContentTypeForKey(data, "file", std::nullopt, key);
 }
 
-void FormDataRequest::addDataWithFileNameAndContentTypeForKey(const Data& data, const std::string& fileName,
-                                                              std::optional<std::string> contentType,
-                                                              const std::string& key)
+void FormDataRequest::addDataWithFileNameAndContentTypeForKey(
+    const Data& data, const std::string& fileName, std::optional<std::string> contentType, const std::string& key)
 {
     addFileEntry(FileEntry { key, fileName, contentType.value_or(""), std::nullopt, data });
 }
@@ -109,9 +102,8 @@ void FormDataRequest::setDataForKey(const Data& data, const std::string& key)
     setDataWithFileNameAndContentTypeForKey(data, "file", std::nullopt, key);
 }
 
-void FormDataRequest::setDataWithFileNameAndContentTypeForKey(const Data& data, const std::string& fileName,
-                                                              std::optional<std::string> contentType,
-                                                              const std::string& key)
+void FormDataRequest::setDataWithFileNameAndContentTypeForKey(
+    const Data& data, const std::string& fileName, std::optional<std::string> contentType, const std::string& key)
 {
     if (m_fileData)
         std::erase_if(*m_fileData, [&](auto& e) { return e.key == key; });
@@ -177,14 +169,14 @@ void FormDataRequest::buildURLEncodedPostBody()
         buildMultipartFormDataPostBody();
         return;
     }
-    addRequestHeader("Content-Type",
-                     stringWithFormat("application/x-www-form-urlencoded; charset=%@", charsetName(stringEncoding)));
+    addRequestHeader(
+        "Content-Type", stringWithFormat("application/x-www-form-urlencoded; charset=%@", charsetName(stringEncoding)));
     if (!m_postData)
         return;
     for (size_t i = 0; i < m_postData->size(); ++i) {
         const auto& [key, value] = (*m_postData)[i];
-        appendPostString(stringWithFormat("%@=%@%@", encodeURL(key), encodeURL(value),
-                                          i + 1 < m_postData->size() ? "&" : ""));
+        appendPostString(
+            stringWithFormat("%@=%@%@", encodeURL(key), encodeURL(value), i + 1 < m_postData->size() ? "&" : ""));
     }
 }
 
@@ -192,8 +184,8 @@ void FormDataRequest::buildMultipartFormDataPostBody()
 {
     std::string charset = charsetName(stringEncoding);
     std::string boundary = stringWithFormat("0xKhTmLbOuNdArY-%@", Hashing::uuidString());
-    addRequestHeader("Content-Type",
-                     stringWithFormat("multipart/form-data; charset=%@; boundary=%@", charset, boundary));
+    addRequestHeader(
+        "Content-Type", stringWithFormat("multipart/form-data; charset=%@; boundary=%@", charset, boundary));
     appendPostString(stringWithFormat("--%@\r\n", boundary));
     std::string separator = stringWithFormat("\r\n--%@\r\n", boundary);
     bool haveFiles = m_fileData && !m_fileData->empty();
@@ -209,8 +201,8 @@ void FormDataRequest::buildMultipartFormDataPostBody()
     if (m_fileData) {
         for (size_t i = 0; i < m_fileData->size(); ++i) {
             const auto& entry = (*m_fileData)[i];
-            appendPostString(stringWithFormat("Content-Disposition: form-data; name=\"%@\"; filename=\"%@\"\r\n",
-                                              entry.key, entry.fileName));
+            appendPostString(stringWithFormat(
+                "Content-Disposition: form-data; name=\"%@\"; filename=\"%@\"\r\n", entry.key, entry.fileName));
             appendPostString(stringWithFormat("Content-Type: %@\r\n\r\n", entry.contentType));
             if (entry.path)
                 appendPostDataFromFile(*entry.path);

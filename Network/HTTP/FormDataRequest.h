@@ -13,7 +13,7 @@ public:
         std::string fileName;
         std::string contentType;
         std::optional<std::string> path;  // a file whose bytes are sent, or
-        Data data;                        // the bytes themselves
+        Data data;  // the bytes themselves
     };
 
     static std::shared_ptr<FormDataRequest> requestWithURL(const CFURL& url);
@@ -23,16 +23,16 @@ public:
     void setPostValueForKey(const std::string& value, const std::optional<std::string>& key);
     void addFileForKey(const std::string& path, const std::string& key);
     void addFileWithFileNameAndContentTypeForKey(const std::string& path, std::optional<std::string> fileName,
-                                                 std::optional<std::string> contentType, const std::string& key);
+        std::optional<std::string> contentType, const std::string& key);
     void setFileForKey(const std::string& path, const std::string& key);
     void setFileWithFileNameAndContentTypeForKey(const std::string& path, std::optional<std::string> fileName,
-                                                 std::optional<std::string> contentType, const std::string& key);
+        std::optional<std::string> contentType, const std::string& key);
     void addDataForKey(const Data& data, const std::string& key);
-    void addDataWithFileNameAndContentTypeForKey(const Data& data, const std::string& fileName,
-                                                 std::optional<std::string> contentType, const std::string& key);
+    void addDataWithFileNameAndContentTypeForKey(
+        const Data& data, const std::string& fileName, std::optional<std::string> contentType, const std::string& key);
     void setDataForKey(const Data& data, const std::string& key);
-    void setDataWithFileNameAndContentTypeForKey(const Data& data, const std::string& fileName,
-                                                 std::optional<std::string> contentType, const std::string& key);
+    void setDataWithFileNameAndContentTypeForKey(
+        const Data& data, const std::string& fileName, std::optional<std::string> contentType, const std::string& key);
 
     void buildPostBody() override;
     std::shared_ptr<HTTPRequest> copy() const override;

@@ -21,10 +21,7 @@ DialogState& state()
     return s;
 }
 
-bool isTablet()
-{
-    return UIDevice::currentDevice().userInterfaceIdiom() == UIUserInterfaceIdiomPad;
-}
+bool isTablet() { return UIDevice::currentDevice().userInterfaceIdiom() == UIUserInterfaceIdiomPad; }
 
 bool isPortrait()
 {
@@ -43,10 +40,7 @@ bool HTTPAutorotatingViewController::shouldAutorotateToInterfaceOrientation(UIIn
 HTTPAuthenticationDialog::HTTPAuthenticationDialog() = default;
 HTTPAuthenticationDialog::~HTTPAuthenticationDialog() = default;
 
-void HTTPAuthenticationDialog::resetClassState()
-{
-    state() = DialogState();
-}
+void HTTPAuthenticationDialog::resetClassState() { state() = DialogState(); }
 
 void HTTPAuthenticationDialog::presentAuthenticationDialogForRequest(const std::shared_ptr<HTTPRequest>& request)
 {
@@ -57,21 +51,15 @@ void HTTPAuthenticationDialog::presentAuthenticationDialogForRequest(const std::
     }
     auto dialog = std::make_shared<HTTPAuthenticationDialog>();
     dialog->m_request = request;
-    dialog->m_type = request->authenticationNeeded() == HTTPProxyAuthenticationNeeded ? ProxyCredentials
-                                                                                       : ServerCredentials;
+    dialog->m_type
+        = request->authenticationNeeded() == HTTPProxyAuthenticationNeeded ? ProxyCredentials : ServerCredentials;
     s.current = dialog;
     dialog->show();
 }
 
-std::shared_ptr<HTTPAuthenticationDialog> HTTPAuthenticationDialog::currentDialog()
-{
-    return state().current;
-}
+std::shared_ptr<HTTPAuthenticationDialog> HTTPAuthenticationDialog::currentDialog() { return state().current; }
 
-size_t HTTPAuthenticationDialog::waitingRequestCount()
-{
-    return state().waiting.size();
-}
+size_t HTTPAuthenticationDialog::waitingRequestCount() { return state().waiting.size(); }
 
 std::shared_ptr<UIViewController> HTTPAuthenticationDialog::presentingController()
 {
@@ -97,18 +85,21 @@ void HTTPAuthenticationDialog::viewDidLoad()
     auto weakMe = weakSelf<HTTPAuthenticationDialog>();
     auto sheetView = view();
 
-    m_bar = std::make_shared<UINavigationBar>(CGRectMake(0, 0, sheetView->bounds().size.width, UINavigationBar::kHeight));
+    m_bar
+        = std::make_shared<UINavigationBar>(CGRectMake(0, 0, sheetView->bounds().size.width, UINavigationBar::kHeight));
     m_bar->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
-    auto item = std::make_shared<UINavigationItem>(m_type == ProxyCredentials ? m_request->proxyHost
-                                                                              : m_request->url().host());
-    item->leftBarButtonItem = std::make_shared<UIBarButtonItem>(UIBarButtonSystemItemCancel, [weakMe](UIBarButtonItem&) {
-        if (auto dialog = weakMe.lock())
-            dialog->cancelAuthenticationFromDialog();
-    });
-    item->rightBarButtonItem = std::make_shared<UIBarButtonItem>("Login", UIBarButtonItemStyleDone, [weakMe](UIBarButtonItem&) {
-        if (auto dialog = weakMe.lock())
-            dialog->loginWithCredentialsFromDialog();
-    });
+    auto item = std::make_shared<UINavigationItem>(
+        m_type == ProxyCredentials ? m_request->proxyHost : m_request->url().host());
+    item->leftBarButtonItem
+        = std::make_shared<UIBarButtonItem>(UIBarButtonSystemItemCancel, [weakMe](UIBarButtonItem&) {
+              if (auto dialog = weakMe.lock())
+                  dialog->cancelAuthenticationFromDialog();
+          });
+    item->rightBarButtonItem
+        = std::make_shared<UIBarButtonItem>("Login", UIBarButtonItemStyleDone, [weakMe](UIBarButtonItem&) {
+              if (auto dialog = weakMe.lock())
+                  dialog->loginWithCredentialsFromDialog();
+          });
     m_bar->setItems({ item });
     sheetView->addSubview(m_bar);
 
@@ -142,8 +133,8 @@ void HTTPAuthenticationDialog::showTitle()
     if (!m_bar || m_bar->items().empty())
         return;
     m_bar->items().front()->prompt = !isPortrait() ? std::string()
-        : m_type == ProxyCredentials                ? "Login to this secure proxy server."
-                                                    : "Login to this secure server.";
+        : m_type == ProxyCredentials               ? "Login to this secure proxy server."
+                                                   : "Login to this secure server.";
     CGRect bounds = view()->bounds();
     m_bar->setFrame(CGRectMake(0, 0, bounds.size.width, UINavigationBar::kHeight));
     CGFloat top = m_bar->frame().size.height;
@@ -171,8 +162,8 @@ std::shared_ptr<UITextField> HTTPAuthenticationDialog::domainField() { return fi
 
 bool HTTPAuthenticationDialog::isNTLM() const
 {
-    const std::string& scheme = m_type == ProxyCredentials ? m_request->proxyAuthenticationScheme
-                                                           : m_request->authenticationScheme;
+    const std::string& scheme
+        = m_type == ProxyCredentials ? m_request->proxyAuthenticationScheme : m_request->authenticationScheme;
     return scheme == kCFHTTPAuthenticationSchemeNTLM;
 }
 
@@ -263,18 +254,15 @@ void HTTPAuthenticationDialog::presentNextDialog()
     presentAuthenticationDialogForRequest(next);
 }
 
-long HTTPAuthenticationDialog::numberOfSectionsInTableView(UITableView&)
-{
-    return isNTLM() ? 2 : 1;
-}
+long HTTPAuthenticationDialog::numberOfSectionsInTableView(UITableView&) { return isNTLM() ? 2 : 1; }
 
 long HTTPAuthenticationDialog::tableViewNumberOfRowsInSection(UITableView&, long section)
 {
     return section == 0 ? 2 : 1;
 }
 
-std::shared_ptr<UITableViewCell> HTTPAuthenticationDialog::tableViewCellForRowAtIndexPath(UITableView&,
-                                                                                          const NSIndexPath& path)
+std::shared_ptr<UITableViewCell> HTTPAuthenticationDialog::tableViewCellForRowAtIndexPath(
+    UITableView&, const NSIndexPath& path)
 {
     auto cell = std::make_shared<UITableViewCell>(UITableViewCellStyleDefault, std::nullopt);
     cell->setSelectionStyle(UITableViewCellSelectionStyleNone);

@@ -16,9 +16,9 @@ struct HTTPConnectionRecord {
     std::string host;
     int port = 0;
     std::string scheme;
-    std::optional<unsigned long> request;     // the request using the connection now
-    std::optional<double> expires;            // seconds since 1970; none counts as expired
-    std::shared_ptr<CFHTTPReadStream> stream; // the last stream on it, which holds the open socket
+    std::optional<unsigned long> request;  // the request using the connection now
+    std::optional<double> expires;  // seconds since 1970; none counts as expired
+    std::shared_ptr<CFHTTPReadStream> stream;  // the last stream on it, which holds the open socket
 
     bool matches(const std::string& otherHost, const std::string& otherScheme, int otherPort) const
     {

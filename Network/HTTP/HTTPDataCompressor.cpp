@@ -23,15 +23,15 @@ HTTPErrorRef fileError(const std::string& text, const NSStreamError* streamError
 
 bool fileExists(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     return ::stat(path.c_str(), &st) == 0;
 }
 
 // The file-to-file loop shared by both directions: `step` turns one chunk
 // (and whether it is the last) into output.
-template<typename Step>
+template <typename Step>
 bool transformFile(const char* verb, const std::string& source, const std::string& destination, HTTPErrorRef* error,
-                   bool& ready, Step step)
+    bool& ready, Step step)
 {
     auto report = [&](HTTPErrorRef e) {
         if (error)
@@ -41,8 +41,8 @@ bool transformFile(const char* verb, const std::string& source, const std::strin
     auto created = NSOutputStream::outputStreamToFileAtPath(destination, false);
     created->open();
     if (created->streamStatus() == NSStreamStatus::Error)
-        return report(fileError(stringWithFormat("%s of %@ failed because we were to create a file at %@", verb,
-                                                 source, destination)));
+        return report(fileError(
+            stringWithFormat("%s of %@ failed because we were to create a file at %@", verb, source, destination)));
     created->close();
     if (!fileExists(source))
         return report(fileError(stringWithFormat("%s of %@ failed the file does not exist", verb, source)));
@@ -57,7 +57,9 @@ bool transformFile(const char* verb, const std::string& source, const std::strin
         if (n < 0) {
             auto e = input->streamError();
             return report(fileError(stringWithFormat("%s of %@ failed because we were unable to read from the source "
-                                                     "data file", verb, source), &e));
+                                                     "data file",
+                                        verb, source),
+                &e));
         }
         // A short read (including none) is the last: finishing then always
         // closes the member, also for inputs that are an exact multiple of a chunk.
@@ -69,7 +71,9 @@ bool transformFile(const char* verb, const std::string& source, const std::strin
         if (out && !out->empty() && output->write(out->data(), out->size()) < 0) {
             auto e = output->streamError();
             return report(fileError(stringWithFormat("%s of %@ failed because we were unable to write to the "
-                                                     "destination data file at %@", verb, source, destination), &e));
+                                                     "destination data file at %@",
+                                        verb, source, destination),
+                &e));
         }
         finished = last;
     }
@@ -87,12 +91,12 @@ std::unique_ptr<HTTPDataCompressor> HTTPDataCompressor::compressor()
     return c;
 }
 
-HTTPDataCompressor::HTTPDataCompressor() : m_zStream(std::make_unique<z_stream>()) {}
-
-HTTPDataCompressor::~HTTPDataCompressor()
+HTTPDataCompressor::HTTPDataCompressor()
+    : m_zStream(std::make_unique<z_stream>())
 {
-    closeStream();
 }
+
+HTTPDataCompressor::~HTTPDataCompressor() { closeStream(); }
 
 HTTPErrorRef HTTPDataCompressor::setupStream()
 {
@@ -117,8 +121,8 @@ HTTPErrorRef HTTPDataCompressor::closeStream()
     return nullptr;
 }
 
-std::optional<Data> HTTPDataCompressor::compressBytesLengthErrorShouldFinish(const uint8_t* bytes, size_t length,
-                                                                             HTTPErrorRef* error, bool shouldFinish)
+std::optional<Data> HTTPDataCompressor::compressBytesLengthErrorShouldFinish(
+    const uint8_t* bytes, size_t length, HTTPErrorRef* error, bool shouldFinish)
 {
     if (length == 0 && !shouldFinish)
         return std::nullopt;
@@ -176,8 +180,8 @@ std::optional<Data> HTTPDataCompressor::compressDataError(const Data& data, HTTP
     return out;
 }
 
-bool HTTPDataCompressor::compressDataFromFileToFileError(const std::string& source, const std::string& destination,
-                                                         HTTPErrorRef* error)
+bool HTTPDataCompressor::compressDataFromFileToFileError(
+    const std::string& source, const std::string& destination, HTTPErrorRef* error)
 {
     HTTPDataCompressor c;
     if (auto e = c.setupStream()) {
@@ -186,9 +190,9 @@ bool HTTPDataCompressor::compressDataFromFileToFileError(const std::string& sour
         return false;
     }
     bool ok = transformFile("Compression", source, destination, error, c.m_streamReady,
-                            [&](const uint8_t* b, size_t n, bool last, HTTPErrorRef* e) {
-                                return c.compressBytesLengthErrorShouldFinish(b, n, e, last);
-                            });
+        [&](const uint8_t* b, size_t n, bool last, HTTPErrorRef* e) {
+            return c.compressBytesLengthErrorShouldFinish(b, n, e, last);
+        });
     auto closeError = c.closeStream();
     if (ok && closeError) {
         if (error)
@@ -200,8 +204,8 @@ bool HTTPDataCompressor::compressDataFromFileToFileError(const std::string& sour
 
 HTTPErrorRef HTTPDataCompressor::deflateErrorWithCode(int code)
 {
-    return HTTPError::make(HTTPCompressionError,
-                           stringWithFormat("Compression of data failed with code %hi", static_cast<short>(code)));
+    return HTTPError::make(
+        HTTPCompressionError, stringWithFormat("Compression of data failed with code %hi", static_cast<short>(code)));
 }
 
 std::unique_ptr<HTTPDataDecompressor> HTTPDataDecompressor::decompressor()
@@ -211,12 +215,12 @@ std::unique_ptr<HTTPDataDecompressor> HTTPDataDecompressor::decompressor()
     return d;
 }
 
-HTTPDataDecompressor::HTTPDataDecompressor() : m_zStream(std::make_unique<z_stream>()) {}
-
-HTTPDataDecompressor::~HTTPDataDecompressor()
+HTTPDataDecompressor::HTTPDataDecompressor()
+    : m_zStream(std::make_unique<z_stream>())
 {
-    closeStream();
 }
+
+HTTPDataDecompressor::~HTTPDataDecompressor() { closeStream(); }
 
 HTTPErrorRef HTTPDataDecompressor::setupStream()
 {
@@ -299,8 +303,8 @@ bool HTTPDataDecompressor::inflateBytes(const uint8_t* bytes, size_t length, con
     return true;
 }
 
-std::optional<Data> HTTPDataDecompressor::uncompressBytesLengthError(const uint8_t* bytes, size_t length,
-                                                                     HTTPErrorRef* error)
+std::optional<Data> HTTPDataDecompressor::uncompressBytesLengthError(
+    const uint8_t* bytes, size_t length, HTTPErrorRef* error)
 {
     if (length == 0)
         return std::nullopt;
@@ -338,8 +342,7 @@ std::optional<Data> HTTPDataDecompressor::uncompressBytesLengthError(const uint8
     return output;
 }
 
-bool HTTPDataDecompressor::uncompressBytesInto(const uint8_t* bytes, size_t length, Data& output,
-                                               HTTPErrorRef* error)
+bool HTTPDataDecompressor::uncompressBytesInto(const uint8_t* bytes, size_t length, Data& output, HTTPErrorRef* error)
 {
     output.clear();
     // Grown a step at a time: a step is zeroed before it is written, and
@@ -356,8 +359,8 @@ bool HTTPDataDecompressor::uncompressBytesInto(const uint8_t* bytes, size_t leng
     return inflateBytes(bytes, length, room, error);
 }
 
-std::optional<Data> HTTPDataDecompressor::uncompressDataError(const Data& data, HTTPErrorRef* error,
-                                                              unsigned long long outputLimit)
+std::optional<Data> HTTPDataDecompressor::uncompressDataError(
+    const Data& data, HTTPErrorRef* error, unsigned long long outputLimit)
 {
     HTTPDataDecompressor d;
     d.setOutputLimit(outputLimit);
@@ -378,9 +381,8 @@ std::optional<Data> HTTPDataDecompressor::uncompressDataError(const Data& data, 
     return out ? out : Data {};
 }
 
-bool HTTPDataDecompressor::uncompressDataFromFileToFileError(const std::string& source,
-                                                             const std::string& destination, HTTPErrorRef* error,
-                                                             unsigned long long outputLimit)
+bool HTTPDataDecompressor::uncompressDataFromFileToFileError(
+    const std::string& source, const std::string& destination, HTTPErrorRef* error, unsigned long long outputLimit)
 {
     HTTPDataDecompressor d;
     d.setOutputLimit(outputLimit);
@@ -391,10 +393,10 @@ bool HTTPDataDecompressor::uncompressDataFromFileToFileError(const std::string& 
     }
     bool sawInput = false;
     bool ok = transformFile("Decompression", source, destination, error, d.m_streamReady,
-                            [&](const uint8_t* b, size_t n, bool, HTTPErrorRef* e) {
-                                sawInput = sawInput || n > 0;
-                                return d.uncompressBytesLengthError(b, n, e);
-                            });
+        [&](const uint8_t* b, size_t n, bool, HTTPErrorRef* e) {
+            sawInput = sawInput || n > 0;
+            return d.uncompressBytesLengthError(b, n, e);
+        });
     if (ok && sawInput && !d.reachedEnd()) {
         // A file cut short must not pass for the whole body.
         if (error)
@@ -408,6 +410,6 @@ bool HTTPDataDecompressor::uncompressDataFromFileToFileError(const std::string& 
 
 HTTPErrorRef HTTPDataDecompressor::inflateErrorWithCode(int code)
 {
-    return HTTPError::make(HTTPCompressionError,
-                           stringWithFormat("Decompression of data failed with code %hi", static_cast<short>(code)));
+    return HTTPError::make(
+        HTTPCompressionError, stringWithFormat("Decompression of data failed with code %hi", static_cast<short>(code)));
 }

@@ -26,12 +26,12 @@ public:
     HTTPErrorRef closeStream();
     bool streamReady() const { return m_streamReady; }
     // Nothing (and no error) for empty input.
-    std::optional<Data> compressBytesLengthErrorShouldFinish(const uint8_t* bytes, size_t length, HTTPErrorRef* error,
-                                                             bool shouldFinish);
+    std::optional<Data> compressBytesLengthErrorShouldFinish(
+        const uint8_t* bytes, size_t length, HTTPErrorRef* error, bool shouldFinish);
 
     static std::optional<Data> compressDataError(const Data& data, HTTPErrorRef* error);
-    static bool compressDataFromFileToFileError(const std::string& source, const std::string& destination,
-                                                HTTPErrorRef* error);
+    static bool compressDataFromFileToFileError(
+        const std::string& source, const std::string& destination, HTTPErrorRef* error);
     static HTTPErrorRef deflateErrorWithCode(int code);
 
 private:
@@ -67,10 +67,10 @@ public:
     // a small body cannot inflate without bound.
     void setOutputLimit(unsigned long long limit) { m_outputLimit = limit; }
 
-    static std::optional<Data> uncompressDataError(const Data& data, HTTPErrorRef* error,
-                                                   unsigned long long outputLimit = UINT64_MAX);
+    static std::optional<Data> uncompressDataError(
+        const Data& data, HTTPErrorRef* error, unsigned long long outputLimit = UINT64_MAX);
     static bool uncompressDataFromFileToFileError(const std::string& source, const std::string& destination,
-                                                  HTTPErrorRef* error, unsigned long long outputLimit = UINT64_MAX);
+        HTTPErrorRef* error, unsigned long long outputLimit = UINT64_MAX);
     static HTTPErrorRef inflateErrorWithCode(int code);
 
 private:

@@ -26,10 +26,7 @@ std::string joined(const std::string& folder, const std::string& name)
 
 // The stored headers as they are on disk: the response's fields as texts plus
 // the expiry and status as numbers.
-Value readHeadersFile(const std::string& path)
-{
-    return PropertyList::dictionaryWithContentsOfFile(path);
-}
+Value readHeadersFile(const std::string& path) { return PropertyList::dictionaryWithContentsOfFile(path); }
 
 }  // namespace
 
@@ -57,7 +54,7 @@ bool HTTPDownloadCache::makeFolder(const std::string& path) const
         if (isFolder)
             return true;
         NSLog("FileExistsAtCachePath: Cannot create a directory for the cache at '%@', because a file already exists",
-              path);
+            path);
         return false;
     }
     if (!files.createDirectoryAtPathWithIntermediateDirectories(path, false)) {
@@ -135,8 +132,8 @@ std::optional<std::string> HTTPDownloadCache::folderForStoragePolicy(int storage
     std::lock_guard lock(m_accessLock);
     if (!m_storagePath)
         return std::nullopt;
-    return joined(*m_storagePath, storagePolicy == HTTPCacheForSessionDurationCacheStoragePolicy ? sessionFolder
-                                                                                                 : permanentFolder);
+    return joined(*m_storagePath,
+        storagePolicy == HTTPCacheForSessionDurationCacheStoragePolicy ? sessionFolder : permanentFolder);
 }
 
 std::optional<std::string> HTTPDownloadCache::pathToFile(const std::string& fileName) const
@@ -343,15 +340,9 @@ void HTTPDownloadCache::removeCachedDataForURL(const CFURL& url)
         files.removeItemAtPath(*path);
 }
 
-void HTTPDownloadCache::removeCachedDataForRequest(HTTPRequest& request)
-{
-    removeCachedDataForURL(request.url());
-}
+void HTTPDownloadCache::removeCachedDataForRequest(HTTPRequest& request) { removeCachedDataForURL(request.url()); }
 
-void HTTPDownloadCache::clearCachedResponsesForStoragePolicy(int storagePolicy)
-{
-    clearCachedResponses(storagePolicy);
-}
+void HTTPDownloadCache::clearCachedResponsesForStoragePolicy(int storagePolicy) { clearCachedResponses(storagePolicy); }
 
 bool HTTPDownloadCache::clearCachedResponses(int storagePolicy)
 {

@@ -31,8 +31,8 @@ struct HTTPError {
     std::string failureReason;
     std::shared_ptr<const HTTPError> underlyingError;
 
-    static std::shared_ptr<const HTTPError> make(long code, std::string description,
-                                                 std::shared_ptr<const HTTPError> underlying = nullptr)
+    static std::shared_ptr<const HTTPError> make(
+        long code, std::string description, std::shared_ptr<const HTTPError> underlying = nullptr)
     {
         auto e = std::make_shared<HTTPError>();
         e->code = code;
@@ -55,6 +55,6 @@ using HTTPErrorRef = std::shared_ptr<const HTTPError>;
 // A response body (as received, or inflated) passed the request's limit.
 inline HTTPErrorRef HTTPResponseTooLargeError(unsigned long long limit)
 {
-    return HTTPError::make(HTTPResponseTooLargeErrorType,
-                           "The response is larger than the limit of " + std::to_string(limit) + " bytes");
+    return HTTPError::make(
+        HTTPResponseTooLargeErrorType, "The response is larger than the limit of " + std::to_string(limit) + " bytes");
 }

@@ -21,8 +21,8 @@ std::shared_ptr<HTTPInputStream> HTTPInputStream::inputStreamWithFileAtPathReque
     return s;
 }
 
-std::shared_ptr<HTTPInputStream> HTTPInputStream::inputStreamWithDataRequest(std::shared_ptr<const Data> data,
-                                                                             const std::shared_ptr<HTTPRequest>& request)
+std::shared_ptr<HTTPInputStream> HTTPInputStream::inputStreamWithDataRequest(
+    std::shared_ptr<const Data> data, const std::shared_ptr<HTTPRequest>& request)
 {
     auto s = std::make_shared<HTTPInputStream>();
     s->m_stream = NSInputStream::inputStreamWithSharedData(std::move(data));

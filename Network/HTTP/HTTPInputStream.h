@@ -14,10 +14,10 @@ class HTTPRequest;
 
 class HTTPInputStream : public CFHTTPBodySource {
 public:
-    static std::shared_ptr<HTTPInputStream> inputStreamWithFileAtPathRequest(const std::string& path,
-                                                                             const std::shared_ptr<HTTPRequest>& request);
-    static std::shared_ptr<HTTPInputStream> inputStreamWithDataRequest(std::shared_ptr<const Data> data,
-                                                                       const std::shared_ptr<HTTPRequest>& request);
+    static std::shared_ptr<HTTPInputStream> inputStreamWithFileAtPathRequest(
+        const std::string& path, const std::shared_ptr<HTTPRequest>& request);
+    static std::shared_ptr<HTTPInputStream> inputStreamWithDataRequest(
+        std::shared_ptr<const Data> data, const std::shared_ptr<HTTPRequest>& request);
 
     void open() override { m_stream->open(); }
     long read(uint8_t* buffer, size_t maxLength) override;

@@ -38,16 +38,21 @@ HTTPErrorRef sharedError(long code)
     static const HTTPErrorRef timedOut = HTTPError::make(HTTPRequestTimedOutErrorType, "The request timed out");
     static const HTTPErrorRef authentication = HTTPError::make(HTTPAuthenticationErrorType, "Authentication needed");
     static const HTTPErrorRef cancelled = HTTPError::make(HTTPRequestCancelledErrorType, "The request was cancelled");
-    static const HTTPErrorRef badURL = HTTPError::make(HTTPUnableToCreateRequestErrorType,
-                                                       "Unable to create request (bad url?)");
-    static const HTTPErrorRef redirects = HTTPError::make(HTTPTooMuchRedirectionErrorType,
-                                                          "The request failed because it redirected too many times");
+    static const HTTPErrorRef badURL
+        = HTTPError::make(HTTPUnableToCreateRequestErrorType, "Unable to create request (bad url?)");
+    static const HTTPErrorRef redirects
+        = HTTPError::make(HTTPTooMuchRedirectionErrorType, "The request failed because it redirected too many times");
     switch (code) {
-    case HTTPRequestTimedOutErrorType: return timedOut;
-    case HTTPAuthenticationErrorType: return authentication;
-    case HTTPRequestCancelledErrorType: return cancelled;
-    case HTTPUnableToCreateRequestErrorType: return badURL;
-    default: return redirects;
+    case HTTPRequestTimedOutErrorType:
+        return timedOut;
+    case HTTPAuthenticationErrorType:
+        return authentication;
+    case HTTPRequestCancelledErrorType:
+        return cancelled;
+    case HTTPUnableToCreateRequestErrorType:
+        return badURL;
+    default:
+        return redirects;
     }
 }
 
@@ -68,49 +73,45 @@ std::string temporaryPath()
     return dir + Hashing::uuidString();
 }
 
-HTTPErrorRef fileSystemError(const std::string& text)
-{
-    return HTTPError::other("NSCocoaErrorDomain", 0, text);
-}
+HTTPErrorRef fileSystemError(const std::string& text) { return HTTPError::other("NSCocoaErrorDomain", 0, text); }
 
-uint64_t parseCPrefixedUnsigned(const std::string& text)
-{
-    return std::strtoull(text.c_str(), nullptr, 0);
-}
+uint64_t parseCPrefixedUnsigned(const std::string& text) { return std::strtoull(text.c_str(), nullptr, 0); }
 
 namespace {
 
-// Set on the engine's network thread only.
-thread_local bool t_isNetworkThread = false;
-thread_local std::vector<std::function<void()>> t_mainThreadOutbox;
-// When the oldest report in the outbox was made.
-thread_local std::chrono::steady_clock::time_point t_mainThreadOutboxSince;
-// The longest a report waits while the network thread stays busy: long
-// downloads keep it turning without a pause, and their progress must still
-// reach the screen.
-constexpr std::chrono::microseconds kMainThreadOutboxHold { 2000 };
+    // Set on the engine's network thread only.
+    thread_local bool t_isNetworkThread = false;
+    thread_local std::vector<std::function<void()>> t_mainThreadOutbox;
+    // When the oldest report in the outbox was made.
+    thread_local std::chrono::steady_clock::time_point t_mainThreadOutboxSince;
+    // The longest a report waits while the network thread stays busy: long
+    // downloads keep it turning without a pause, and their progress must still
+    // reach the screen.
+    constexpr std::chrono::microseconds kMainThreadOutboxHold { 2000 };
 
-void sendMainThreadOutbox()
-{
-    NSThread::performOnMainThread([batch = std::exchange(t_mainThreadOutbox, {})] {
-        for (auto& block : batch)
-            block();
-    }, false);
-}
+    void sendMainThreadOutbox()
+    {
+        NSThread::performOnMainThread(
+            [batch = std::exchange(t_mainThreadOutbox, {})] {
+                for (auto& block : batch)
+                    block();
+            },
+            false);
+    }
 
-// The outbox goes to the main thread when the network thread is about to
-// wait, or on a busy turn once its oldest report has waited long enough:
-// under load every main-thread wake-up then carries the reports of many
-// turns and requests, while a lone request's reports go as soon as the
-// network thread has nothing else to do.
-void sendMainThreadOutboxIfDue(RunLoopActivity activity)
-{
-    if (t_mainThreadOutbox.empty())
-        return;
-    if (activity == RunLoopBeforeWaiting
-        || std::chrono::steady_clock::now() - t_mainThreadOutboxSince >= kMainThreadOutboxHold)
-        sendMainThreadOutbox();
-}
+    // The outbox goes to the main thread when the network thread is about to
+    // wait, or on a busy turn once its oldest report has waited long enough:
+    // under load every main-thread wake-up then carries the reports of many
+    // turns and requests, while a lone request's reports go as soon as the
+    // network thread has nothing else to do.
+    void sendMainThreadOutboxIfDue(RunLoopActivity activity)
+    {
+        if (t_mainThreadOutbox.empty())
+            return;
+        if (activity == RunLoopBeforeWaiting
+            || std::chrono::steady_clock::now() - t_mainThreadOutboxSince >= kMainThreadOutboxHold)
+            sendMainThreadOutbox();
+    }
 
 }  // namespace
 
@@ -145,7 +146,8 @@ std::shared_ptr<HTTPRequest> HTTPRequest::requestWithURL(const CFURL& url)
     return std::make_shared<HTTPRequest>(url);
 }
 
-HTTPRequest::HTTPRequest(const CFURL& url) : m_url(url)
+HTTPRequest::HTTPRequest(const CFURL& url)
+    : m_url(url)
 {
     timeOutSeconds = defaultTimeOutSeconds();
     downloadCache = defaultCache();
@@ -239,10 +241,10 @@ std::optional<std::string> HTTPRequest::defaultUserAgentString()
             utsname system {};
             uname(&system);
             const char* locale = std::getenv("LANG");
-            std::string localeId = locale && *locale ? std::string(locale).substr(0, std::string(locale).find('.'))
-                                                     : "en_US";
-            s.defaultUserAgent = stringWithFormat("%@ %@ (%@; %@ %@; %@)", appName, version, system.machine,
-                                                  system.sysname, system.release, localeId);
+            std::string localeId
+                = locale && *locale ? std::string(locale).substr(0, std::string(locale).find('.')) : "en_US";
+            s.defaultUserAgent = stringWithFormat(
+                "%@ %@ (%@; %@ %@; %@)", appName, version, system.machine, system.sysname, system.release, localeId);
         }
     }
     return s.defaultUserAgent;
@@ -288,8 +290,8 @@ std::shared_ptr<NSThread> HTTPRequest::threadForRequest(HTTPRequest*)
             auto loop = NSRunLoop::currentRunLoop();
             // An empty source keeps the loop from returning for lack of work.
             auto keepAlive = loop->addSource({}, { NSDefaultRunLoopMode });
-            auto outbox = loop->addObserver(RunLoopBeforeSources | RunLoopBeforeWaiting,
-                                            sendMainThreadOutboxIfDue, { NSRunLoopCommonModes });
+            auto outbox = loop->addObserver(
+                RunLoopBeforeSources | RunLoopBeforeWaiting, sendMainThreadOutboxIfDue, { NSRunLoopCommonModes });
             t_isNetworkThread = true;
             for (;;)
                 loop->runMode(NSDefaultRunLoopMode, NSRunLoopDistantFuture);
@@ -436,8 +438,12 @@ std::optional<long> HTTPRequest::connectionID() const
     return m_connectionInfo->id;
 }
 
-#define HTTP_BLOCK_SETTER(Setter, Field, Type) \
-    void HTTPRequest::Setter(Type block) { std::lock_guard lock(m_cancelledLock); Field = std::move(block); }
+#define HTTP_BLOCK_SETTER(Setter, Field, Type)                                                                         \
+    void HTTPRequest::Setter(Type block)                                                                               \
+    {                                                                                                                  \
+        std::lock_guard lock(m_cancelledLock);                                                                         \
+        Field = std::move(block);                                                                                      \
+    }
 HTTP_BLOCK_SETTER(setStartedBlock, m_startedBlock, BasicBlock)
 HTTP_BLOCK_SETTER(setHeadersReceivedBlock, m_headersReceivedBlock, HeadersBlock)
 HTTP_BLOCK_SETTER(setCompletionBlock, m_completionBlock, BasicBlock)
@@ -455,10 +461,7 @@ HTTP_BLOCK_SETTER(setRequestRedirectedBlock, m_requestRedirectedBlock, BasicBloc
 // ---------------------------------------------------------------------------
 // Starting, building and running
 
-void HTTPRequest::startAsynchronous()
-{
-    sharedQueue()->addOperation(self());
-}
+void HTTPRequest::startAsynchronous() { sharedQueue()->addOperation(self()); }
 
 void HTTPRequest::start()
 {
@@ -503,8 +506,8 @@ void HTTPRequest::main()
         return;
     if (m_requestMethod != "GET")
         downloadCache = nullptr;
-    m_request = CFHTTPMessage::createRequest(m_requestMethod, m_url,
-                                             useHTTPVersionOne ? kCFHTTPVersion1_0 : kCFHTTPVersion1_1);
+    m_request = CFHTTPMessage::createRequest(
+        m_requestMethod, m_url, useHTTPVersionOne ? kCFHTTPVersion1_0 : kCFHTTPVersion1_1);
     if (!m_request) {
         failWithError(sharedError(HTTPUnableToCreateRequestErrorType));
         return;
@@ -552,8 +555,8 @@ void HTTPRequest::buildPostBody()
             if (!compressedPostBodyFilePath) {
                 compressedPostBodyFilePath = temporaryPath();
                 HTTPErrorRef error;
-                if (!HTTPDataCompressor::compressDataFromFileToFileError(*postBodyFilePath,
-                                                                         *compressedPostBodyFilePath, &error)) {
+                if (!HTTPDataCompressor::compressDataFromFileToFileError(
+                        *postBodyFilePath, *compressedPostBodyFilePath, &error)) {
                     failWithError(error);
                     return;
                 }
@@ -563,8 +566,8 @@ void HTTPRequest::buildPostBody()
         auto size = NSFileManager::defaultManager().fileSizeAtPath(path);
         if (!size) {
             failWithError(HTTPError::make(HTTPFileManagementError,
-                                          stringWithFormat("Failed to get attributes for file at path '%@'", path),
-                                          fileSystemError("No such file")));
+                stringWithFormat("Failed to get attributes for file at path '%@'", path),
+                fileSystemError("No such file")));
             return;
         }
         length = *size;
@@ -662,7 +665,8 @@ void HTTPRequest::buildRequestHeaders()
         addRequestHeader("Content-Encoding", "gzip");
     updatePartialDownloadSize();
     if (m_partialDownloadSize > 0)
-        addRequestHeader("Range", stringWithFormat("bytes=%llu-", static_cast<unsigned long long>(m_partialDownloadSize)));
+        addRequestHeader(
+            "Range", stringWithFormat("bytes=%llu-", static_cast<unsigned long long>(m_partialDownloadSize)));
 }
 
 void HTTPRequest::applyCookieHeader()
@@ -695,9 +699,8 @@ void HTTPRequest::updatePartialDownloadSize()
     auto size = files.fileSizeAtPath(*temporaryFileDownloadPath);
     if (!size) {
         failWithError(HTTPError::make(HTTPFileManagementError,
-                                      stringWithFormat("Failed to get attributes for file at path '%@'",
-                                                       *temporaryFileDownloadPath),
-                                      fileSystemError("Unreadable file")));
+            stringWithFormat("Failed to get attributes for file at path '%@'", *temporaryFileDownloadPath),
+            fileSystemError("Unreadable file")));
         return;
     }
     m_partialDownloadSize = *size;
@@ -843,12 +846,12 @@ void HTTPRequest::startRequest()
     if (!m_readStreamIsScheduled && !throttledNow)
         scheduleReadStream();
     std::weak_ptr<HTTPRequest> weak = self();
-    m_readStream->setClient(kCFStreamEventHasBytesAvailable | kCFStreamEventErrorOccurred
-                                | kCFStreamEventEndEncountered,
-                            [weak](CFHTTPReadStream&, CFStreamEventType type) {
-                                if (auto me = weak.lock())
-                                    me->handleNetworkEvent(type);
-                            });
+    m_readStream->setClient(
+        kCFStreamEventHasBytesAvailable | kCFStreamEventErrorOccurred | kCFStreamEventEndEncountered,
+        [weak](CFHTTPReadStream&, CFStreamEventType type) {
+            if (auto me = weak.lock())
+                me->handleNetworkEvent(type);
+        });
     bool opened = m_readStream->open();
     if (oldStream)
         oldStream->close();
@@ -1189,19 +1192,17 @@ std::optional<std::string> HTTPRequest::mimeTypeForFileAtPath(const std::string&
     size_t slash = path.rfind('/');
     size_t dot = path.rfind('.');
     std::string extension = dot == std::string::npos || (slash != std::string::npos && dot < slash)
-        ? std::string() : path.substr(dot + 1);
+        ? std::string()
+        : path.substr(dot + 1);
     if (auto type = MIMETypes::preferredMIMETypeForExtension(extension))
         return type;
     return std::string("application/octet-stream");
 }
 
-std::string HTTPRequest::base64forData(const Data& data)
-{
-    return Hashing::base64Encode(data);
-}
+std::string HTTPRequest::base64forData(const Data& data) { return Hashing::base64Encode(data); }
 
-void HTTPRequest::parseMimeTypeAndResponseEncodingFromContentType(std::string* mimeType, uint32_t* encoding,
-                                                                  const std::optional<std::string>& contentType)
+void HTTPRequest::parseMimeTypeAndResponseEncodingFromContentType(
+    std::string* mimeType, uint32_t* encoding, const std::optional<std::string>& contentType)
 {
     if (!contentType)
         return;
@@ -1214,8 +1215,8 @@ void HTTPRequest::parseMimeTypeAndResponseEncodingFromContentType(std::string* m
         if (charset != std::string::npos && charset + 8 < text.size()) {
             size_t start = charset + 8;
             size_t end = text.find(';', start);
-            std::string name = NSString::lowercaseASCII(trimmed(text.substr(start, end == std::string::npos ? std::string::npos
-                                                                                         : end - start)));
+            std::string name = NSString::lowercaseASCII(
+                trimmed(text.substr(start, end == std::string::npos ? std::string::npos : end - start)));
             if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
                 name = name.substr(1, name.size() - 2);
             if (auto known = TextEncoding::encodingForIANACharsetName(name); known && encoding)

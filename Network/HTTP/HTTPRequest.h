@@ -38,8 +38,11 @@ class HTTPInputStream;
 
 inline const NSRunLoopMode HTTPRequestRunLoopMode = "HTTPRequestRunLoopMode";
 
-enum HTTPAuthenticationState { HTTPNoAuthenticationNeededYet = 0, HTTPHTTPAuthenticationNeeded = 1,
-                               HTTPProxyAuthenticationNeeded = 2 };
+enum HTTPAuthenticationState {
+    HTTPNoAuthenticationNeededYet = 0,
+    HTTPHTTPAuthenticationNeeded = 1,
+    HTTPProxyAuthenticationNeeded = 2
+};
 
 // Credentials of an authentication exchange.
 struct HTTPCredentials {
@@ -54,8 +57,8 @@ using HTTPCredentialsRef = std::shared_ptr<const HTTPCredentials>;
 struct HTTPSessionCredentials {
     std::shared_ptr<CFHTTPAuthentication> authentication;
     HTTPCredentialsRef credentials;
-    std::optional<CFURL> url;              // server entries
-    std::string host;                      // proxy entries
+    std::optional<CFURL> url;  // server entries
+    std::string host;  // proxy entries
     int port = 0;
     std::string authenticationScheme;
     std::optional<std::string> authenticationRealm;
@@ -185,8 +188,8 @@ public:
     // Utilities.
     static std::optional<std::string> mimeTypeForFileAtPath(const std::string& path);
     static std::string base64forData(const Data& data);
-    static void parseMimeTypeAndResponseEncodingFromContentType(std::string* mimeType, uint32_t* encoding,
-                                                                const std::optional<std::string>& contentType);
+    static void parseMimeTypeAndResponseEncodingFromContentType(
+        std::string* mimeType, uint32_t* encoding, const std::optional<std::string>& contentType);
     static std::optional<double> expiryDateForRequestMaxAge(HTTPRequest& request, double maxAge);
     static std::optional<double> dateFromRFC1123String(const std::string& text);
 
@@ -204,19 +207,17 @@ public:
     static void setSessionCookies(std::vector<NSHTTPCookie> cookies);
     static void addSessionCookie(const NSHTTPCookie& cookie);
     static void saveCredentialsForHostPortProtocolRealm(const HTTPCredentials& credentials, const std::string& host,
-                                                       int port, const std::string& protocol,
-                                                       const std::optional<std::string>& realm);
+        int port, const std::string& protocol, const std::optional<std::string>& realm);
     static std::optional<HTTPCredentials> savedCredentialsForHostPortProtocolRealm(
         const std::string& host, int port, const std::string& protocol, const std::optional<std::string>& realm);
-    static void removeCredentialsForHostPortProtocolRealm(const std::string& host, int port,
-                                                          const std::string& protocol,
-                                                          const std::optional<std::string>& realm);
-    static void saveCredentialsForProxyPortRealm(const HTTPCredentials& credentials, const std::string& host,
-                                                 int port, const std::optional<std::string>& realm);
+    static void removeCredentialsForHostPortProtocolRealm(
+        const std::string& host, int port, const std::string& protocol, const std::optional<std::string>& realm);
+    static void saveCredentialsForProxyPortRealm(
+        const HTTPCredentials& credentials, const std::string& host, int port, const std::optional<std::string>& realm);
     static std::optional<HTTPCredentials> savedCredentialsForProxyPortProtocolRealm(
         const std::string& host, int port, const std::string& protocol, const std::optional<std::string>& realm);
-    static void removeCredentialsForProxyPortRealm(const std::string& host, int port,
-                                                   const std::optional<std::string>& realm);
+    static void removeCredentialsForProxyPortRealm(
+        const std::string& host, int port, const std::optional<std::string>& realm);
 
     // Bandwidth throttling.
     static void setMaxBandwidthPerSecond(unsigned long bytes);

@@ -40,14 +40,14 @@ void HTTPRequest::applyAuthorizationHeader()
             if (auto entry = findSessionAuthenticationCredentials();
                 entry && entry->authenticationScheme != kCFHTTPAuthenticationSchemeNTLM) {
                 if (entry->authentication) {
-                    if (entry->authentication->applyCredentials(*m_request, entry->credentials->username,
-                                                                entry->credentials->password))
+                    if (entry->authentication->applyCredentials(
+                            *m_request, entry->credentials->username, entry->credentials->password))
                         authenticationScheme = entry->authenticationScheme;
                     else
                         removeAuthenticationCredentialsFromSessionStore(entry->credentials);
                 } else {
-                    addBasicAuthenticationHeaderWithUsernameAndPassword(entry->credentials->username,
-                                                                        entry->credentials->password);
+                    addBasicAuthenticationHeaderWithUsernameAndPassword(
+                        entry->credentials->username, entry->credentials->password);
                 }
             }
         }
@@ -56,15 +56,14 @@ void HTTPRequest::applyAuthorizationHeader()
         if (auto entry = findSessionProxyAuthenticationCredentials();
             entry && entry->authenticationScheme != kCFHTTPAuthenticationSchemeNTLM) {
             if (!entry->authentication
-                || !entry->authentication->applyCredentials(*m_request, entry->credentials->username,
-                                                            entry->credentials->password))
+                || !entry->authentication->applyCredentials(
+                    *m_request, entry->credentials->username, entry->credentials->password))
                 removeProxyAuthenticationCredentialsFromSessionStore(entry->credentials);
         }
     }
 }
 
-void HTTPRequest::addBasicAuthenticationHeaderWithUsernameAndPassword(const std::string& user,
-                                                                      const std::string& pass)
+void HTTPRequest::addBasicAuthenticationHeaderWithUsernameAndPassword(const std::string& user, const std::string& pass)
 {
     std::string pair = stringWithFormat("%@:%@", user, pass);
     addRequestHeader("Authorization", stringWithFormat("Basic %@", base64forData(Data(pair.begin(), pair.end()))));
@@ -83,8 +82,8 @@ HTTPCredentialsRef HTTPRequest::findCredentials()
     if (!found && !username.empty() && !password.empty())
         found = std::make_pair(username, password);
     if (!found && useKeychainPersistence) {
-        if (auto saved = savedCredentialsForHostPortProtocolRealm(m_url.host(), m_url.port().value_or(0),
-                                                                  m_url.scheme(), authenticationRealm))
+        if (auto saved = savedCredentialsForHostPortProtocolRealm(
+                m_url.host(), m_url.port().value_or(0), m_url.scheme(), authenticationRealm))
             found = std::make_pair(saved->username, saved->password);
     }
     if (!found)
@@ -117,8 +116,8 @@ HTTPCredentialsRef HTTPRequest::findProxyCredentials()
         && !password.empty())
         found = std::make_pair(username, password);
     if (!found) {
-        if (auto saved = savedCredentialsForProxyPortProtocolRealm(proxyHost, proxyPort, m_url.scheme(),
-                                                                   proxyAuthenticationRealm))
+        if (auto saved
+            = savedCredentialsForProxyPortProtocolRealm(proxyHost, proxyPort, m_url.scheme(), proxyAuthenticationRealm))
             found = std::make_pair(saved->username, saved->password);
     }
     if (!found)
@@ -144,14 +143,14 @@ bool HTTPRequest::applyCredentials(const HTTPCredentialsRef& credentials)
     m_authenticationRetryCount++;
     if (!credentials || !m_requestAuthentication || !m_request)
         return false;
-    if (!m_requestAuthentication->applyCredentials(*m_request, credentials->username, credentials->password,
-                                                   credentials->accountDomain.value_or(""))) {
+    if (!m_requestAuthentication->applyCredentials(
+            *m_request, credentials->username, credentials->password, credentials->accountDomain.value_or(""))) {
         removeAuthenticationCredentialsFromSessionStore(credentials);
         return false;
     }
     if (useKeychainPersistence)
-        saveCredentialsForHostPortProtocolRealm(*credentials, m_url.host(), m_url.port().value_or(0), m_url.scheme(),
-                                                authenticationRealm);
+        saveCredentialsForHostPortProtocolRealm(
+            *credentials, m_url.host(), m_url.port().value_or(0), m_url.scheme(), authenticationRealm);
     if (useSessionPersistence) {
         auto entry = std::make_shared<HTTPSessionCredentials>();
         entry->authentication = m_requestAuthentication;
@@ -170,8 +169,8 @@ bool HTTPRequest::applyProxyCredentials(const HTTPCredentialsRef& credentials)
     m_proxyAuthenticationRetryCount++;
     if (!credentials || !m_proxyAuthentication || !m_request)
         return false;
-    if (!m_proxyAuthentication->applyCredentials(*m_request, credentials->username, credentials->password,
-                                                 credentials->accountDomain.value_or(""))) {
+    if (!m_proxyAuthentication->applyCredentials(
+            *m_request, credentials->username, credentials->password, credentials->accountDomain.value_or(""))) {
         removeProxyAuthenticationCredentialsFromSessionStore(credentials);
         return false;
     }
@@ -233,12 +232,14 @@ bool HTTPRequest::willAskDelegateForProxyCredentials()
 void HTTPRequest::retryUsingSuppliedCredentials()
 {
     auto me = self();
-    threadForRequest(this)->performBlock([me] {
-        if (me->m_request)
-            me->attemptToApplyCredentialsAndResume();
-        else
-            me->main();
-    }, false);
+    threadForRequest(this)->performBlock(
+        [me] {
+            if (me->m_request)
+                me->attemptToApplyCredentialsAndResume();
+            else
+                me->main();
+        },
+        false);
 }
 
 void HTTPRequest::cancelAuthentication()
@@ -287,7 +288,8 @@ void HTTPRequest::attemptToApplyProxyCredentialsAndResume()
 void HTTPRequest::resumeWithChallengeCredentials(ChallengeSide side)
 {
     auto find = [&] { return side.proxy ? findProxyCredentials() : findCredentials(); };
-    auto apply = [&](const HTTPCredentialsRef& c) { return side.proxy ? applyProxyCredentials(c) : applyCredentials(c); };
+    auto apply
+        = [&](const HTTPCredentialsRef& c) { return side.proxy ? applyProxyCredentials(c) : applyCredentials(c); };
     auto session = [&] {
         return side.proxy ? findSessionProxyAuthenticationCredentials() : findSessionAuthenticationCredentials();
     };
@@ -301,8 +303,8 @@ void HTTPRequest::resumeWithChallengeCredentials(ChallengeSide side)
         return side.proxy ? willAskDelegateForProxyCredentials() || showProxyAuthenticationDialog()
                           : willAskDelegateForCredentials() || showAuthenticationDialog();
     };
-    const char* applyFailure = side.proxy ? "Failed to apply proxy credentials to request"
-                                          : "Failed to apply credentials to request";
+    const char* applyFailure
+        = side.proxy ? "Failed to apply proxy credentials to request" : "Failed to apply credentials to request";
 
     auto response = m_readStream ? m_readStream->responseHeader() : nullptr;
     if (!side.authentication) {
@@ -311,7 +313,7 @@ void HTTPRequest::resumeWithChallengeCredentials(ChallengeSide side)
         if (!side.authentication) {
             cancelLoad();
             failWithError(HTTPError::make(HTTPInternalErrorWhileApplyingCredentialsType,
-                                          "Failed to get authentication object from response headers"));
+                "Failed to get authentication object from response headers"));
             return;
         }
         side.scheme = side.authentication->method();
@@ -324,7 +326,8 @@ void HTTPRequest::resumeWithChallengeCredentials(ChallengeSide side)
     long reason = 0;
     if (!side.authentication->isValid(&reason)) {
         side.authentication = nullptr;
-        if (reason == kCFStreamErrorHTTPAuthenticationBadUserName || reason == kCFStreamErrorHTTPAuthenticationBadPassword) {
+        if (reason == kCFStreamErrorHTTPAuthenticationBadUserName
+            || reason == kCFStreamErrorHTTPAuthenticationBadPassword) {
             std::unique_lock prompt(classState().authPromptLock);
             if (side.credentials) {
                 forget(side.credentials);

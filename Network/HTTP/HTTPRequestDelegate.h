@@ -37,15 +37,15 @@ public:
     virtual ~HTTPRequestDelegate() = default;
     virtual bool respondsToSelector(HTTPSelector) const { return false; }
 
-    virtual void requestStarted(const std::shared_ptr<HTTPRequest>&) {}
-    virtual void requestDidReceiveResponseHeaders(const std::shared_ptr<HTTPRequest>&, const HTTPHeaderFields&) {}
-    virtual void requestWillRedirectToURL(const std::shared_ptr<HTTPRequest>&, const CFURL&) {}
-    virtual void requestFinished(const std::shared_ptr<HTTPRequest>&) {}
-    virtual void requestFailed(const std::shared_ptr<HTTPRequest>&) {}
-    virtual void requestRedirected(const std::shared_ptr<HTTPRequest>&) {}
-    virtual void requestDidReceiveData(const std::shared_ptr<HTTPRequest>&, const Data&) {}
-    virtual void authenticationNeededForRequest(const std::shared_ptr<HTTPRequest>&) {}
-    virtual void proxyAuthenticationNeededForRequest(const std::shared_ptr<HTTPRequest>&) {}
+    virtual void requestStarted(const std::shared_ptr<HTTPRequest>&) { }
+    virtual void requestDidReceiveResponseHeaders(const std::shared_ptr<HTTPRequest>&, const HTTPHeaderFields&) { }
+    virtual void requestWillRedirectToURL(const std::shared_ptr<HTTPRequest>&, const CFURL&) { }
+    virtual void requestFinished(const std::shared_ptr<HTTPRequest>&) { }
+    virtual void requestFailed(const std::shared_ptr<HTTPRequest>&) { }
+    virtual void requestRedirected(const std::shared_ptr<HTTPRequest>&) { }
+    virtual void requestDidReceiveData(const std::shared_ptr<HTTPRequest>&, const Data&) { }
+    virtual void authenticationNeededForRequest(const std::shared_ptr<HTTPRequest>&) { }
+    virtual void proxyAuthenticationNeededForRequest(const std::shared_ptr<HTTPRequest>&) { }
 };
 
 class HTTPProgressDelegate {
@@ -53,15 +53,15 @@ public:
     virtual ~HTTPProgressDelegate() = default;
     virtual bool respondsToProgressSelector(HTTPSelector) const { return false; }
 
-    virtual void setProgress(float) {}
-    virtual void requestDidReceiveBytes(const std::shared_ptr<HTTPRequest>&, long long) {}
-    virtual void requestDidSendBytes(const std::shared_ptr<HTTPRequest>&, long long) {}
-    virtual void requestIncrementDownloadSizeBy(const std::shared_ptr<HTTPRequest>&, long long) {}
-    virtual void requestIncrementUploadSizeBy(const std::shared_ptr<HTTPRequest>&, long long) {}
+    virtual void setProgress(float) { }
+    virtual void requestDidReceiveBytes(const std::shared_ptr<HTTPRequest>&, long long) { }
+    virtual void requestDidSendBytes(const std::shared_ptr<HTTPRequest>&, long long) { }
+    virtual void requestIncrementDownloadSizeBy(const std::shared_ptr<HTTPRequest>&, long long) { }
+    virtual void requestIncrementUploadSizeBy(const std::shared_ptr<HTTPRequest>&, long long) { }
 };
 
 // What a request's queue is: it hears every callback under the fixed names.
-class HTTPRequestQueueReceiver : public HTTPRequestDelegate, public HTTPProgressDelegate {};
+class HTTPRequestQueueReceiver : public HTTPRequestDelegate, public HTTPProgressDelegate { };
 
 // The response cache's protocol (the download cache implements it).
 class HTTPCacheDelegate {

@@ -150,11 +150,20 @@ void HTTPRequest::deliverToProgressReceivers(bool upload, HTTPSelector selector,
             if (!receiver || !receiver->respondsToProgressSelector(selector))
                 return;
             switch (selector) {
-            case HTTPSelector::requestDidReceiveBytes: receiver->requestDidReceiveBytes(me, amount); break;
-            case HTTPSelector::requestDidSendBytes: receiver->requestDidSendBytes(me, amount); break;
-            case HTTPSelector::requestIncrementDownloadSizeBy: receiver->requestIncrementDownloadSizeBy(me, amount); break;
-            case HTTPSelector::requestIncrementUploadSizeBy: receiver->requestIncrementUploadSizeBy(me, amount); break;
-            default: break;
+            case HTTPSelector::requestDidReceiveBytes:
+                receiver->requestDidReceiveBytes(me, amount);
+                break;
+            case HTTPSelector::requestDidSendBytes:
+                receiver->requestDidSendBytes(me, amount);
+                break;
+            case HTTPSelector::requestIncrementDownloadSizeBy:
+                receiver->requestIncrementDownloadSizeBy(me, amount);
+                break;
+            case HTTPSelector::requestIncrementUploadSizeBy:
+                receiver->requestIncrementUploadSizeBy(me, amount);
+                break;
+            default:
+                break;
             }
         };
         auto q = me->queue();
@@ -184,7 +193,4 @@ void HTTPRequest::setProgressOf(bool upload, unsigned long long progress, unsign
     });
 }
 
-void HTTPRequest::performBlockOnMainThread(std::function<void()> block)
-{
-    onMainThread(std::move(block));
-}
+void HTTPRequest::performBlockOnMainThread(std::function<void()> block) { onMainThread(std::move(block)); }

@@ -37,7 +37,7 @@ bool HTTPRequest::configureProxies()
         if (!proxies) {
             m_readStream = nullptr;
             failWithError(HTTPError::make(HTTPInternalErrorWhileBuildingRequestType,
-                                          "Unable to obtain information on proxy servers needed for request"));
+                "Unable to obtain information on proxy servers needed for request"));
             return false;
         }
         if (proxies->empty())
@@ -85,10 +85,12 @@ bool HTTPRequest::configureProxies()
     // The script request reports while holding its own lock; this request's
     // lock is taken only after that one is released, on a later turn.
     auto finished = [weak] {
-        threadForRequest(nullptr)->performBlock([weak] {
-            if (auto me = weak.lock())
-                me->finishedDownloadingPACFile();
-        }, false);
+        threadForRequest(nullptr)->performBlock(
+            [weak] {
+                if (auto me = weak.lock())
+                    me->finishedDownloadingPACFile();
+            },
+            false);
     };
     fetch->setCompletionBlock(finished);
     fetch->setFailedBlock(finished);

@@ -204,8 +204,8 @@ void HTTPRequest::handleBytesAvailable()
         auto& s = classState();
         std::lock_guard throttle(s.throttleLock);
         if (s.maxBandwidthPerSecond > 0) {
-            long long allowance = static_cast<long long>(s.maxBandwidthPerSecond)
-                - static_cast<long long>(s.bandwidthUsedInLastSecond);
+            long long allowance
+                = static_cast<long long>(s.maxBandwidthPerSecond) - static_cast<long long>(s.bandwidthUsedInLastSecond);
             if (allowance < 0)
                 bufferSize = 1;
             else
@@ -315,8 +315,8 @@ bool HTTPRequest::writeToDownloadFile(const uint8_t* bytes, size_t length, const
         if (inflated) {
             if (!temporaryUncompressedDataDownloadPath)
                 temporaryUncompressedDataDownloadPath = temporaryPath();
-            m_inflatedFileDownloadOutputStream =
-                NSOutputStream::outputStreamToFileAtPath(*temporaryUncompressedDataDownloadPath, append);
+            m_inflatedFileDownloadOutputStream
+                = NSOutputStream::outputStreamToFileAtPath(*temporaryUncompressedDataDownloadPath, append);
             m_inflatedFileDownloadOutputStream->open();
         }
     }
@@ -334,9 +334,8 @@ bool HTTPRequest::appendToDownloadFile(const uint8_t* bytes, size_t length, cons
         // with a short file.
         auto e = m_fileDownloadOutputStream->streamError();
         failWithError(HTTPError::make(HTTPFileManagementError,
-                                      stringWithFormat("Failed to write to file at path '%@'",
-                                                       *temporaryFileDownloadPath),
-                                      HTTPError::other("NSPOSIXErrorDomain", e.code, e.description)));
+            stringWithFormat("Failed to write to file at path '%@'", *temporaryFileDownloadPath),
+            HTTPError::other("NSPOSIXErrorDomain", e.code, e.description)));
         cancelLoad();
     }
     return ok;
@@ -482,44 +481,41 @@ void HTTPRequest::handleStreamComplete()
                 // resume has and drop the rest.
             } else if (partDoesNotFit) {
                 fileError = HTTPError::make(HTTPConnectionFailureErrorType,
-                                            "The server answered with a part of the file that does not continue "
-                                            "the partial download");
+                    "The server answered with a part of the file that does not continue "
+                    "the partial download");
             } else if (!(shouldRedirect && m_needsRedirect && allowResumeForFileDownloads)) {
                 auto& files = NSFileManager::defaultManager();
                 if (isResponseCompressed()) {
                     if (shouldWaitToInflateCompressedResponses) {
-                        HTTPDataDecompressor::uncompressDataFromFileToFileError(
-                            *temporaryFileDownloadPath, *downloadDestinationPath, &fileError,
-                            maximumDecodedResponseSize);
+                        HTTPDataDecompressor::uncompressDataFromFileToFileError(*temporaryFileDownloadPath,
+                            *downloadDestinationPath, &fileError, maximumDecodedResponseSize);
                     } else if (temporaryUncompressedDataDownloadPath) {
                         removeFileAtPathError(*downloadDestinationPath, nullptr);
                         std::string moveError;
-                        if (!files.moveItemAtPathToPath(*temporaryUncompressedDataDownloadPath,
-                                                        *downloadDestinationPath, &moveError))
+                        if (!files.moveItemAtPathToPath(
+                                *temporaryUncompressedDataDownloadPath, *downloadDestinationPath, &moveError))
                             fileError = HTTPError::make(HTTPFileManagementError,
-                                                        stringWithFormat("Failed to move file from '%@' to '%@'",
-                                                                         *temporaryUncompressedDataDownloadPath,
-                                                                         *downloadDestinationPath),
-                                                        fileSystemError(moveError));
+                                stringWithFormat("Failed to move file from '%@' to '%@'",
+                                    *temporaryUncompressedDataDownloadPath, *downloadDestinationPath),
+                                fileSystemError(moveError));
                         temporaryUncompressedDataDownloadPath.reset();
                     }
                     removeTemporaryDownloadFile();
                 } else {
                     if (removeFileAtPathError(*downloadDestinationPath, &fileError)) {
                         std::string moveError;
-                        if (!files.moveItemAtPathToPath(*temporaryFileDownloadPath, *downloadDestinationPath,
-                                                        &moveError))
+                        if (!files.moveItemAtPathToPath(
+                                *temporaryFileDownloadPath, *downloadDestinationPath, &moveError))
                             fileError = HTTPError::make(HTTPFileManagementError,
-                                                        stringWithFormat("Failed to move file from '%@' to '%@'",
-                                                                         *temporaryFileDownloadPath,
-                                                                         *downloadDestinationPath),
-                                                        fileSystemError(moveError));
+                                stringWithFormat("Failed to move file from '%@' to '%@'", *temporaryFileDownloadPath,
+                                    *downloadDestinationPath),
+                                fileSystemError(moveError));
                     }
                     temporaryFileDownloadPath.reset();
                 }
             }
         } else if (downloadDestinationPath && !m_authenticationNeeded && !m_needsRedirect
-                   && !(m_responseStatusCode == 404 && m_totalBytesRead < 1024)) {
+            && !(m_responseStatusCode == 404 && m_totalBytesRead < 1024)) {
             // An empty body still leaves an (empty) file at the destination.
             removeFileAtPathError(*downloadDestinationPath, &fileError);
             if (!fileError)
@@ -529,8 +525,8 @@ void HTTPRequest::handleStreamComplete()
             && shouldWaitToInflateCompressedResponses && isResponseCompressed() && !m_rawResponseData->empty()) {
             // Inflated once here, so that a body cut short or too large fails
             // the request instead of finishing with no data.
-            auto inflated = HTTPDataDecompressor::uncompressDataError(*m_rawResponseData, &fileError,
-                                                                      maximumDecodedResponseSize);
+            auto inflated
+                = HTTPDataDecompressor::uncompressDataError(*m_rawResponseData, &fileError, maximumDecodedResponseSize);
             if (inflated)
                 m_inflatedResponseData = std::make_shared<Data>(std::move(*inflated));
         }
@@ -572,13 +568,14 @@ void HTTPRequest::handleStreamError()
             return;
     }
     cancelLoad();
-    auto underlying = HTTPError::other(streamError.domain == CFStreamErrorDomain::POSIX ? "NSPOSIXErrorDomain"
-                                                                                      : "kCFErrorDomainCFNetwork",
-                                       streamError.code, streamError.description);
+    auto underlying = HTTPError::other(
+        streamError.domain == CFStreamErrorDomain::POSIX ? "NSPOSIXErrorDomain" : "kCFErrorDomainCFNetwork",
+        streamError.code, streamError.description);
     std::string text = "A connection failure occurred";
     if (streamError.domain == CFStreamErrorDomain::SSL && streamError.code >= -9818 && streamError.code <= -9800)
         text = stringWithFormat("%@: SSL problem (Possible causes may include a bad/expired/self-signed certificate, "
-                                "clock set to wrong date)", text);
+                                "clock set to wrong date)",
+            text);
     failWithError(HTTPError::make(HTTPConnectionFailureErrorType, text, underlying));
     checkRequestStatus();
 }
@@ -615,7 +612,8 @@ bool HTTPRequest::willAskDelegateToConfirmRedirect()
     std::unique_lock lock(m_cancelledLock);
     auto del = m_delegate.lock();
     bool delegateAnswers = del && del->respondsToSelector(willRedirectSelector);
-    bool queueAnswers = !delegateAnswers && m_queue && m_queue->respondsToSelector(HTTPSelector::requestWillRedirectToURL);
+    bool queueAnswers
+        = !delegateAnswers && m_queue && m_queue->respondsToSelector(HTTPSelector::requestWillRedirectToURL);
     if (!delegateAnswers && !queueAnswers)
         return false;
     CFURL target = *m_redirectURL;
@@ -674,7 +672,8 @@ void HTTPRequest::performRedirect()
 void HTTPRequest::failWithError(HTTPErrorRef theError)
 {
     m_complete = true;
-    if (theError && theError->code != HTTPAuthenticationErrorType && theError->code != HTTPTooMuchRedirectionErrorType) {
+    if (theError && theError->code != HTTPAuthenticationErrorType
+        && theError->code != HTTPTooMuchRedirectionErrorType) {
         {
             std::lock_guard pool(classState().connectionPoolLock);
             if (m_connectionInfo) {
@@ -722,11 +721,13 @@ void HTTPRequest::failWithError(HTTPErrorRef theError)
     auto me = self();
     postToMainThread([reporter, me] {
         reporter->reportFailure();
-        threadForRequest(nullptr)->performBlock([me] {
-            std::lock_guard lock(me->m_cancelledLock);
-            if (me->m_inProgress)
-                me->markAsFinished();
-        }, false);
+        threadForRequest(nullptr)->performBlock(
+            [me] {
+                std::lock_guard lock(me->m_cancelledLock);
+                if (me->m_inProgress)
+                    me->markAsFinished();
+            },
+            false);
     });
 }
 
@@ -900,22 +901,22 @@ bool HTTPRequest::removeFileAtPathError(const std::string& path, HTTPErrorRef* e
     if (files.removeItemAtPath(path, &reason))
         return true;
     if (error)
-        *error = HTTPError::make(HTTPFileManagementError,
-                                 stringWithFormat("Failed to delete file at path '%@'", path), fileSystemError(reason));
+        *error = HTTPError::make(HTTPFileManagementError, stringWithFormat("Failed to delete file at path '%@'", path),
+            fileSystemError(reason));
     return false;
 }
 
-#define HTTP_REMOVE_TEMPORARY(Name, Path)            \
-    bool HTTPRequest::Name()                         \
-    {                                                \
-        if (!Path)                                   \
-            return true;                             \
-        HTTPErrorRef e;                              \
-        bool ok = removeFileAtPathError(*Path, &e);  \
-        if (!ok)                                     \
-            failWithError(e);                        \
-        Path.reset();                                \
-        return ok;                                   \
+#define HTTP_REMOVE_TEMPORARY(Name, Path)                                                                              \
+    bool HTTPRequest::Name()                                                                                           \
+    {                                                                                                                  \
+        if (!Path)                                                                                                     \
+            return true;                                                                                               \
+        HTTPErrorRef e;                                                                                                \
+        bool ok = removeFileAtPathError(*Path, &e);                                                                    \
+        if (!ok)                                                                                                       \
+            failWithError(e);                                                                                          \
+        Path.reset();                                                                                                  \
+        return ok;                                                                                                     \
     }
 HTTP_REMOVE_TEMPORARY(removeTemporaryDownloadFile, temporaryFileDownloadPath)
 HTTP_REMOVE_TEMPORARY(removeTemporaryUncompressedDownloadFile, temporaryUncompressedDataDownloadPath)
@@ -934,8 +935,8 @@ void HTTPRequest::useDataFromCache()
     auto headers = downloadCache->cachedResponseHeadersForURL(m_url);
     auto dataPath = downloadCache->pathToCachedResponseDataForURL(m_url);
     if (headers && dataPath) {
-        m_responseStatusCode = static_cast<int>(std::atol(headers->value("X-HTTPRequest-Response-Status-Code")
-                                                              .value_or("0").c_str()));
+        m_responseStatusCode
+            = static_cast<int>(std::atol(headers->value("X-HTTPRequest-Response-Status-Code").value_or("0").c_str()));
         m_didUseCachedResponse = true;
         {
             std::lock_guard lock(target.m_responseLock);
@@ -952,9 +953,9 @@ void HTTPRequest::useDataFromCache()
                 std::string copyError;
                 if (!files.copyItemAtPathToPath(*dataPath, *target.downloadDestinationPath, &copyError)) {
                     failWithError(HTTPError::make(HTTPFileManagementError,
-                                                  stringWithFormat("Failed to copy file from '%@' to '%@'", *dataPath,
-                                                                   *target.downloadDestinationPath),
-                                                  fileSystemError(copyError)));
+                        stringWithFormat(
+                            "Failed to copy file from '%@' to '%@'", *dataPath, *target.downloadDestinationPath),
+                        fileSystemError(copyError)));
                     return;
                 }
             }

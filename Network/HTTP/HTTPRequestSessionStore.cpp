@@ -149,8 +149,7 @@ void HTTPRequest::addSessionCookie(const NSHTTPCookie& cookie)
 }
 
 void HTTPRequest::saveCredentialsForHostPortProtocolRealm(const HTTPCredentials& credentials, const std::string& host,
-                                                          int port, const std::string& protocol,
-                                                          const std::optional<std::string>& realm)
+    int port, const std::string& protocol, const std::optional<std::string>& realm)
 {
     NSURLCredentialStorage::sharedCredentialStorage().setDefaultCredential(
         { credentials.username, credentials.password }, { host, port, protocol, realm.value_or(""), false });
@@ -166,16 +165,15 @@ std::optional<HTTPCredentials> HTTPRequest::savedCredentialsForHostPortProtocolR
     return HTTPCredentials { found->user, found->password, std::nullopt };
 }
 
-void HTTPRequest::removeCredentialsForHostPortProtocolRealm(const std::string& host, int port,
-                                                            const std::string& protocol,
-                                                            const std::optional<std::string>& realm)
+void HTTPRequest::removeCredentialsForHostPortProtocolRealm(
+    const std::string& host, int port, const std::string& protocol, const std::optional<std::string>& realm)
 {
     NSURLCredentialStorage::sharedCredentialStorage().removeDefaultCredential(
         { host, port, protocol, realm.value_or(""), false });
 }
 
-void HTTPRequest::saveCredentialsForProxyPortRealm(const HTTPCredentials& credentials, const std::string& host,
-                                                   int port, const std::optional<std::string>& realm)
+void HTTPRequest::saveCredentialsForProxyPortRealm(
+    const HTTPCredentials& credentials, const std::string& host, int port, const std::optional<std::string>& realm)
 {
     NSURLCredentialStorage::sharedCredentialStorage().setDefaultCredential(
         { credentials.username, credentials.password }, { host, port, "http", realm.value_or(""), true });
@@ -191,8 +189,8 @@ std::optional<HTTPCredentials> HTTPRequest::savedCredentialsForProxyPortProtocol
     return HTTPCredentials { found->user, found->password, std::nullopt };
 }
 
-void HTTPRequest::removeCredentialsForProxyPortRealm(const std::string& host, int port,
-                                                     const std::optional<std::string>& realm)
+void HTTPRequest::removeCredentialsForProxyPortRealm(
+    const std::string& host, int port, const std::optional<std::string>& realm)
 {
     NSURLCredentialStorage::sharedCredentialStorage().removeDefaultCredential(
         { host, port, "http", realm.value_or(""), true });

@@ -110,7 +110,8 @@ unsigned long HTTPRequest::maxUploadReadLength()
     unsigned long allowance = s.maxBandwidthPerSecond / 4;
     if (s.maxBandwidthPerSecond > 0 && s.bandwidthUsedInLastSecond + allowance > s.maxBandwidthPerSecond)
         allowance = s.bandwidthUsedInLastSecond > s.maxBandwidthPerSecond
-            ? 0 : s.maxBandwidthPerSecond - s.bandwidthUsedInLastSecond;
+            ? 0
+            : s.maxBandwidthPerSecond - s.bandwidthUsedInLastSecond;
     double now = Clock::now();
     if (allowance == 0 || !s.bandwidthMeasurementDate || *s.bandwidthMeasurementDate < now)
         s.throttleWakeUpTime = s.bandwidthMeasurementDate;
@@ -177,8 +178,8 @@ void HTTPRequest::throttleBandwidthForWWANUsingLimit(unsigned long limit)
             std::lock_guard lock(s.throttleLock);
             s.internetReachability = watcher;
         }
-        NSNotificationCenter::defaultCenter().addObserver(&s, kReachabilityChangedNotification,
-                                                          [](const NSNotification&) { reachabilityChanged(); });
+        NSNotificationCenter::defaultCenter().addObserver(
+            &s, kReachabilityChangedNotification, [](const NSNotification&) { reachabilityChanged(); });
     }
     reachabilityChanged();
 }

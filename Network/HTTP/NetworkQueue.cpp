@@ -2,12 +2,10 @@
 
 #include "Platform/Foundation/NSThread.h"
 
-std::shared_ptr<NetworkQueue> NetworkQueue::queue()
-{
-    return std::shared_ptr<NetworkQueue>(new NetworkQueue());
-}
+std::shared_ptr<NetworkQueue> NetworkQueue::queue() { return std::shared_ptr<NetworkQueue>(new NetworkQueue()); }
 
-NetworkQueue::NetworkQueue() : NSOperationQueue(false)
+NetworkQueue::NetworkQueue()
+    : NSOperationQueue(false)
 {
     setMaxConcurrentOperationCount(4);
     NSOperationQueue::setSuspended(true);
@@ -59,8 +57,7 @@ void NetworkQueue::expectRequests(int count)
 bool NetworkQueue::takeExpected()
 {
     int expected = m_expected.load();
-    while (expected > 0 && !m_expected.compare_exchange_weak(expected, expected - 1)) {
-    }
+    while (expected > 0 && !m_expected.compare_exchange_weak(expected, expected - 1)) { }
     return expected > 0;
 }
 
@@ -186,10 +183,7 @@ bool NetworkQueue::respondsToSelector(HTTPSelector selector) const
     }
 }
 
-bool NetworkQueue::respondsToProgressSelector(HTTPSelector) const
-{
-    return true;
-}
+bool NetworkQueue::respondsToProgressSelector(HTTPSelector) const { return true; }
 
 void NetworkQueue::requestStarted(const std::shared_ptr<HTTPRequest>& request)
 {
@@ -197,8 +191,8 @@ void NetworkQueue::requestStarted(const std::shared_ptr<HTTPRequest>& request)
         requestDidStartSelector(request);
 }
 
-void NetworkQueue::requestDidReceiveResponseHeaders(const std::shared_ptr<HTTPRequest>& request,
-                                                    const HTTPHeaderFields& headers)
+void NetworkQueue::requestDidReceiveResponseHeaders(
+    const std::shared_ptr<HTTPRequest>& request, const HTTPHeaderFields& headers)
 {
     if (requestDidReceiveResponseHeadersSelector)
         requestDidReceiveResponseHeadersSelector(request, headers);

@@ -40,10 +40,7 @@ public:
     void setUploadProgressDelegate(const std::shared_ptr<HTTPProgressDelegate>& delegate);
     void setDownloadProgressDelegate(const std::shared_ptr<HTTPProgressDelegate>& delegate);
     std::shared_ptr<HTTPProgressDelegate> uploadProgressDelegate() const { return m_uploadProgressDelegate.lock(); }
-    std::shared_ptr<HTTPProgressDelegate> downloadProgressDelegate() const
-    {
-        return m_downloadProgressDelegate.lock();
-    }
+    std::shared_ptr<HTTPProgressDelegate> downloadProgressDelegate() const { return m_downloadProgressDelegate.lock(); }
 
     RequestSelector requestDidStartSelector;
     HeadersSelector requestDidReceiveResponseHeadersSelector;
@@ -65,8 +62,8 @@ public:
     bool respondsToSelector(HTTPSelector selector) const override;
     bool respondsToProgressSelector(HTTPSelector selector) const override;
     void requestStarted(const std::shared_ptr<HTTPRequest>& request) override;
-    void requestDidReceiveResponseHeaders(const std::shared_ptr<HTTPRequest>& request,
-                                          const HTTPHeaderFields& headers) override;
+    void requestDidReceiveResponseHeaders(
+        const std::shared_ptr<HTTPRequest>& request, const HTTPHeaderFields& headers) override;
     void requestWillRedirectToURL(const std::shared_ptr<HTTPRequest>& request, const CFURL& url) override;
     void requestFinished(const std::shared_ptr<HTTPRequest>& request) override;
     void requestFailed(const std::shared_ptr<HTTPRequest>& request) override;

@@ -69,8 +69,8 @@ bool Reachability::startNotifier()
     std::weak_ptr<Reachability> weak = weak_from_this();
     if (!m_reachabilityRef->setCallback([weak](SCNetworkReachability&, uint32_t) {
             if (auto self = weak.lock())
-                NSNotificationCenter::defaultCenter().postNotificationName(kReachabilityChangedNotification, {}, {},
-                                                                           self);
+                NSNotificationCenter::defaultCenter().postNotificationName(
+                    kReachabilityChangedNotification, {}, {}, self);
         }))
         return false;
     return m_reachabilityRef->scheduleWithRunLoop(NSRunLoop::currentRunLoop(), NSDefaultRunLoopMode);
@@ -90,8 +90,9 @@ NetworkStatus Reachability::networkStatusForFlags(uint32_t flags) const
         return (flags & kSCNetworkReachabilityFlagsIsDirect) ? ReachableViaWiFi : NotReachable;
     if (flags & kSCNetworkReachabilityFlagsIsWWAN)
         return ReachableViaWWAN;
-    uint32_t rest = flags & ~(kSCNetworkReachabilityFlagsReachable | kSCNetworkReachabilityFlagsIsDirect
-                              | kSCNetworkReachabilityFlagsIsLocalAddress);
+    uint32_t rest = flags
+        & ~(kSCNetworkReachabilityFlagsReachable | kSCNetworkReachabilityFlagsIsDirect
+            | kSCNetworkReachabilityFlagsIsLocalAddress);
     if (rest == (kSCNetworkReachabilityFlagsTransientConnection | kSCNetworkReachabilityFlagsConnectionRequired))
         return NotReachable;
     if (rest & kSCNetworkReachabilityFlagsTransientConnection)

@@ -24,15 +24,9 @@ namespace {
 // The class-level tag sequence: 1 ... 0xFFFE, then 1 again.
 int tagSequence = 1;
 
-::Data bytesOf(const char* text)
-{
-    return ::Data(text, text + std::strlen(text));
-}
+::Data bytesOf(const char* text) { return ::Data(text, text + std::strlen(text)); }
 
-bool isEngineError(const HTTPErrorRef& error)
-{
-    return error && error->domain == HTTPRequestErrorDomain;
-}
+bool isEngineError(const HTTPErrorRef& error) { return error && error->domain == HTTPRequestErrorDomain; }
 
 // Whether a message's answer reads as the server's "200".
 bool saysSuccess(const std::optional<::Data>& body)
@@ -49,7 +43,10 @@ bool saysSuccess(const std::optional<::Data>& body)
 
 class HttpNetworkCtrl::ProgressForwarder : public HTTPProgressDelegate {
 public:
-    explicit ProgressForwarder(std::weak_ptr<NetworkRecDelegate> receiver) : m_receiver(std::move(receiver)) {}
+    explicit ProgressForwarder(std::weak_ptr<NetworkRecDelegate> receiver)
+        : m_receiver(std::move(receiver))
+    {
+    }
     bool respondsToProgressSelector(HTTPSelector selector) const override
     {
         return selector == HTTPSelector::setProgress && !m_receiver.expired();
@@ -85,10 +82,7 @@ HttpNetworkCtrl::HttpNetworkCtrl()
     };
 }
 
-HttpNetworkCtrl::~HttpNetworkCtrl()
-{
-    NSNotificationCenter::defaultCenter().removeObserver(this);
-}
+HttpNetworkCtrl::~HttpNetworkCtrl() { NSNotificationCenter::defaultCenter().removeObserver(this); }
 
 std::shared_ptr<NetworkQueue> HttpNetworkCtrl::makeQueue()
 {
@@ -132,8 +126,8 @@ int HttpNetworkCtrl::getTagCode(int cmdCode)
 std::string HttpNetworkCtrl::GetMsgURLWithHeader(const std::string& head)
 {
     auto server = PublicFunction::GetServer();
-    std::string url = stringWithFormat("%@%@:%d/%@/%@", "http://", server->strIP, server->httpPort,
-                                       server->websiteServer, head);
+    std::string url
+        = stringWithFormat("%@%@:%d/%@/%@", "http://", server->strIP, server->httpPort, server->websiteServer, head);
     NSLog("the url is %@", NetworkModel::loggableURL(url));
     return NSString::stringByAddingPercentEscapesUsingEncoding(url).value_or(std::string());
 }
@@ -211,7 +205,8 @@ int HttpNetworkCtrl::SendHttpRequest(const std::shared_ptr<RequestInfoBase>& inf
     case 1:
     case 0: {
         const bool upload = info->requestType == 1;
-        auto url = CFURL::URLWithString(upload ? GetUploadFileURL() : GetMsgURLWithHeader(info->requestHeader.value_or("")));
+        auto url
+            = CFURL::URLWithString(upload ? GetUploadFileURL() : GetMsgURLWithHeader(info->requestHeader.value_or("")));
         if (!url) {
             // No request can be made of this URL: the receiver still hears.
             auto reply = std::make_shared<RequestInfoBase>();
@@ -273,7 +268,8 @@ void HttpNetworkCtrl::refuseDownload(const std::shared_ptr<DownLoadRequestInfo>&
     });
 }
 
-void HttpNetworkCtrl::deliver(const std::shared_ptr<RequestInfoBase>& reply, const std::weak_ptr<HTTP_REC_RESPOND>& delegate)
+void HttpNetworkCtrl::deliver(
+    const std::shared_ptr<RequestInfoBase>& reply, const std::weak_ptr<HTTP_REC_RESPOND>& delegate)
 {
     reply->delegate = delegate;
     if (auto receiver = delegate.lock())
@@ -389,10 +385,13 @@ void HttpNetworkCtrl::OperationFailed(const std::shared_ptr<HTTPRequest>& reques
         if (tries == 0) {
             tries = 1;
             std::weak_ptr<HttpNetworkCtrl> weak = weak_from_this();
-            PerformRequests::performAfterDelay(this, "reRequestMsg:", [weak, message] {
-                if (auto self = weak.lock())
-                    self->reRequestMsg(message);
-            }, 3.0, message.get());
+            PerformRequests::performAfterDelay(
+                this, "reRequestMsg:",
+                [weak, message] {
+                    if (auto self = weak.lock())
+                        self->reRequestMsg(message);
+                },
+                3.0, message.get());
             return;
         }
     }

@@ -30,12 +30,12 @@ class MsgRequest;
 
 class HttpNetworkCtrl : public HTTPRequestDelegate, public std::enable_shared_from_this<HttpNetworkCtrl> {
 public:
-    static constexpr const char* kNetworkErrorReply =
-        R"({"content":"","results":[{"detail":"","message":"Network error!","status":"999"}]})";
-    static constexpr const char* kFileMissingReply =
-        R"({"content":"","results":[{"detail":"","message":"File is not exist!","status":"404"}]})";
-    static constexpr const char* kDownloadSuccessReply =
-        R"({"content":"","results":[{"detail":"","message":"Download Successfully!","status":"200"}]})";
+    static constexpr const char* kNetworkErrorReply
+        = R"({"content":"","results":[{"detail":"","message":"Network error!","status":"999"}]})";
+    static constexpr const char* kFileMissingReply
+        = R"({"content":"","results":[{"detail":"","message":"File is not exist!","status":"404"}]})";
+    static constexpr const char* kDownloadSuccessReply
+        = R"({"content":"","results":[{"detail":"","message":"Download Successfully!","status":"200"}]})";
 
     static std::shared_ptr<HttpNetworkCtrl> sharedInstance();
     ~HttpNetworkCtrl() override;

@@ -44,10 +44,7 @@ constexpr int kAlertStayOffline = 256;
 constexpr double kWaitTimeout = 300;
 constexpr double kConfigDelay = 1.5;
 
-bool isBlank(const std::optional<std::string>& text)
-{
-    return RecordText::isBlank(text);
-}
+bool isBlank(const std::optional<std::string>& text) { return RecordText::isBlank(text); }
 
 std::optional<std::vector<std::string>> splitDesc(const std::optional<std::string>& desc)
 {
@@ -61,10 +58,7 @@ std::string lower(const std::optional<std::string>& text)
     return NSString::lowercaseString(text.value_or(std::string()));
 }
 
-std::string documentsFolder()
-{
-    return PublicFunction::applicationDocumentsPathURL();
-}
+std::string documentsFolder() { return PublicFunction::applicationDocumentsPathURL(); }
 
 }  // namespace
 
@@ -160,8 +154,8 @@ std::string LoginMode::savedPassword(const Value& entry)
         .value_or(std::string());
 }
 
-std::string LoginMode::passwordToSave(const std::string& clientId, const std::string& accountId,
-                                      const std::string& password)
+std::string LoginMode::passwordToSave(
+    const std::string& clientId, const std::string& accountId, const std::string& password)
 {
     if (password.empty() || !SavedPasswords::keep(SavedPasswords::Use::Shortcut, clientId, accountId, password))
         return password;
@@ -320,7 +314,8 @@ void LoginMode::refreshLastLogininfo()
         // A password an earlier version kept here moves to the keyring.
         if (client.isString() && account.isString() && entry[kInputPassWord].isString())
             copy.set(kInputPassWord,
-                Value(passwordToSave(client.stringValue(), account.stringValue(), entry[kInputPassWord].stringValue())));
+                Value(
+                    passwordToSave(client.stringValue(), account.stringValue(), entry[kInputPassWord].stringValue())));
         bool sameClient = client.isString() && m_clientID && client.stringValue() == *m_clientID;
         bool sameAccount = account.isString() && m_acountID && account.stringValue() == *m_acountID;
         if (sameClient && sameAccount && !current) {
@@ -335,8 +330,9 @@ void LoginMode::refreshLastLogininfo()
     }
     if (!current && !isBlank(m_clientID)) {
         Value entry = Value::dictionary({ { kInputUserID, Value(m_acountID.value_or(std::string())) },
-            { kInputPassWord, Value(passwordToSave(m_clientID.value_or(std::string()), m_acountID.value_or(std::string()),
-                                  m_password.value_or(std::string()))) },
+            { kInputPassWord,
+                Value(passwordToSave(m_clientID.value_or(std::string()), m_acountID.value_or(std::string()),
+                    m_password.value_or(std::string()))) },
             { kInputClientID, Value(m_clientID.value_or(std::string())) },
             { kInputDeviceID, Value(m_deviceID.value_or(std::string())) } });
         if (m_autoLogin)
@@ -367,7 +363,8 @@ void LoginMode::forgetBlockedAccount()
     for (auto it = list.begin(); it != list.end(); ++it) {
         const Value& account = (*it)[kInputUserID];
         const Value& client = (*it)[kInputClientID];
-        std::optional<std::string> accountText = account.isString() ? std::optional(account.stringValue()) : std::nullopt;
+        std::optional<std::string> accountText
+            = account.isString() ? std::optional(account.stringValue()) : std::nullopt;
         if (!isBlank(accountText) && m_acountID && *accountText == *m_acountID && client.isString() && m_clientID
             && client.stringValue() == *m_clientID) {
             list.erase(it);
@@ -564,10 +561,13 @@ void LoginMode::loginRespond(const std::shared_ptr<LoginRst>& reply)
     std::weak_ptr<LoginMode> weak = weak_from_this();
     if (reply->needSyncAll) {
         SessionServices::beginBlockWait(text("LOGINSUCCESSANDBOUND"), kWaitTimeout);
-        PerformRequests::performAfterDelay(this, "showRequestConfigTittle", [weak] {
-            if (auto self = weak.lock())
-                self->showRequestConfigTittle();
-        }, kConfigDelay);
+        PerformRequests::performAfterDelay(
+            this, "showRequestConfigTittle",
+            [weak] {
+                if (auto self = weak.lock())
+                    self->showRequestConfigTittle();
+            },
+            kConfigDelay);
     } else {
         showRequestConfigTittle();
     }
@@ -580,10 +580,13 @@ void LoginMode::showRequestConfigTittle()
     else
         SessionServices::beginBlockWait(text("SYNUSERCONFIG"), kWaitTimeout);
     std::weak_ptr<LoginMode> weak = weak_from_this();
-    PerformRequests::performAfterDelay(this, "requestConfig", [weak] {
-        if (auto self = weak.lock())
-            self->requestConfig();
-    }, kConfigDelay);
+    PerformRequests::performAfterDelay(
+        this, "requestConfig",
+        [weak] {
+            if (auto self = weak.lock())
+                self->requestConfig();
+        },
+        kConfigDelay);
 }
 
 void LoginMode::requestConfig()
@@ -605,8 +608,9 @@ void LoginMode::configRespond(const std::shared_ptr<NetBaseRst>& reply)
     OptionalEntityList<ConfigEntity> rows = config->configTable;
     manager->syncConfigData(rows);
     auto folder = clientFolder();
-    bool skinMissing = folder && !NSFileManager::defaultManager().fileExistsAtPath(
-        NSString::stringByAppendingPathComponent(*folder, "SkinImages"));
+    bool skinMissing = folder
+        && !NSFileManager::defaultManager().fileExistsAtPath(
+            NSString::stringByAppendingPathComponent(*folder, "SkinImages"));
     if (skinMissing || m_needUpdateSkin) {
         auto request = std::make_shared<RequestDownload>();
         request->fileNameList = { "SkinImages.zip" };
@@ -634,7 +638,8 @@ void LoginMode::skinDownloadRespond(const std::shared_ptr<NetBaseRst>& reply)
         m_needUpdateSkin = false;
         syncFinishedtype("skin");
         if (auto folder = clientFolder())
-            NSFileManager::defaultManager().removeItemAtPath(NSString::stringByAppendingPathComponent(*folder, "SkinImages"));
+            NSFileManager::defaultManager().removeItemAtPath(
+                NSString::stringByAppendingPathComponent(*folder, "SkinImages"));
         NSLog("request download finish success!");
     }
     if (!m_delegate.lock())

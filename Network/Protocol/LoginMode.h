@@ -25,17 +25,19 @@ public:
     virtual ~LoginModelDelegate() = default;
     // Optional members: the session sends each only when the delegate says it implements it.
     virtual bool implementsLoginSuccess() const { return false; }
-    virtual void loginSuccess() {}
+    virtual void loginSuccess() { }
     virtual bool implementsLoginErroWithMessage() const { return false; }
-    virtual void loginErroWithMessage(const std::string& message) {}
+    virtual void loginErroWithMessage(const std::string& message) { }
     virtual bool implementsChangeLoginButState() const { return false; }
-    virtual void changeLoginButState() {}
+    virtual void changeLoginButState() { }
 };
 
 class LoginRst;
 class NetBaseRst;
 
-class LoginMode : public NetworkRecDelegate, public UIAlertViewDelegate, public std::enable_shared_from_this<LoginMode> {
+class LoginMode : public NetworkRecDelegate,
+                  public UIAlertViewDelegate,
+                  public std::enable_shared_from_this<LoginMode> {
 public:
     // Login types.
     static constexpr int kLoginTypeNone = -1;
@@ -114,8 +116,8 @@ public:
     static std::string savedPassword(const Value& entry);
     // What a saved sign-in holds for `password`: nothing where the keyring
     // took it.
-    static std::string passwordToSave(const std::string& clientId, const std::string& accountId,
-                                      const std::string& password);
+    static std::string passwordToSave(
+        const std::string& clientId, const std::string& accountId, const std::string& password);
 
     void loginIsFromInputIsAutoLogin(const std::shared_ptr<LoginInfo>& info, bool fromInput, bool autoLogin);
     void loginWithDemo(const std::string& clientId);
@@ -158,7 +160,6 @@ private:
 
     bool m_autoLogin = false;
     std::shared_ptr<UIAlertView> m_alert;
-
 
     std::weak_ptr<LoginModelDelegate> m_delegate;
     std::optional<std::string> m_acountID;

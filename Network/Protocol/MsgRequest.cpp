@@ -29,10 +29,7 @@ void createParentFolder(const std::string& path)
 
 }  // namespace
 
-std::shared_ptr<MsgRequest> MsgRequest::initWithURL(const CFURL& url)
-{
-    return std::make_shared<MsgRequest>(url);
-}
+std::shared_ptr<MsgRequest> MsgRequest::initWithURL(const CFURL& url) { return std::make_shared<MsgRequest>(url); }
 
 MsgRequest::MsgRequest(const CFURL& url, double timeOut)
     : FormDataRequest(url)
@@ -66,10 +63,7 @@ void MsgRequest::setInfoWithRequest(const MsgRequest& earlier)
         setPostBody(std::make_shared<::Data>(*body));
 }
 
-std::shared_ptr<UploadRequest> UploadRequest::init(const CFURL& url)
-{
-    return std::make_shared<UploadRequest>(url);
-}
+std::shared_ptr<UploadRequest> UploadRequest::init(const CFURL& url) { return std::make_shared<UploadRequest>(url); }
 
 UploadRequest::UploadRequest(const CFURL& url)
     : MsgRequest(url)

@@ -10,7 +10,7 @@ class NetBaseRst {
 public:
     virtual ~NetBaseRst() = default;
 
-    int cmdCode = 0;      // command code of the request answered
+    int cmdCode = 0;  // command code of the request answered
     int requestCode = 0;  // the request tag
     // 0 when an HTTP exchange completed, else the transport's failure code.
     int httpRsp = 0;

@@ -28,10 +28,7 @@ namespace {
 
 // Members whose values open the account: a password, or a session id that
 // stands for one until the session ends.
-bool isSecretKey(std::string_view key)
-{
-    return key == "password" || key == "sessionId" || key == "jsessionId";
-}
+bool isSecretKey(std::string_view key) { return key == "password" || key == "sessionId" || key == "jsessionId"; }
 
 // Replaces the value of every secret member, at any depth, with stars.
 void maskPasswords(Value& value)
@@ -163,7 +160,7 @@ int NetworkModel::sendRequest(const std::shared_ptr<RequestInterfaceBase>& reque
     if (request->requestType == 0) {
         auto body = request->RequestEncode();
         NSLog("the request body is %@,request id is %d", body ? loggableBody(*body) : std::string("(null)"),
-              request->cmdCode);
+            request->cmdCode);
         // Every command makes its envelope from valid inputs; one that cannot
         // would only post an empty body, so nothing is sent.
         if (!body)
@@ -283,10 +280,7 @@ void NetworkModel::setTransportForTesting(Transport transport)
     model->batchFilesOut_.clear();
 }
 
-void NetworkModel::ReciveHttpRespond(const std::shared_ptr<RequestInfoBase>& info)
-{
-    deliver(info, true, true);
-}
+void NetworkModel::ReciveHttpRespond(const std::shared_ptr<RequestInfoBase>& info) { deliver(info, true, true); }
 
 void NetworkModel::ReciveDidFailed(const std::shared_ptr<RequestInfoBase>& info)
 {
@@ -317,7 +311,8 @@ void NetworkModel::deliver(const std::shared_ptr<RequestInfoBase>& info, bool di
     } feedAfter { this, batchFileEnded };
     // The transport ends a message's bytes with a zero; the text stops there.
     // Read in place: a table reply runs to megabytes.
-    std::string_view text(info->recData.empty() ? "" : reinterpret_cast<const char*>(info->recData.data()), info->recData.size());
+    std::string_view text(
+        info->recData.empty() ? "" : reinterpret_cast<const char*>(info->recData.data()), info->recData.size());
     while (!text.empty() && text.back() == '\0')
         text.remove_suffix(1);
     const bool readable = TextEncoding::isValidUTF8(text);

@@ -25,24 +25,25 @@ Session session()
 
 namespace {
 
-// The language table of the bundle for the current language, read once per
-// language: "language_cn" for Chinese, "language_en" otherwise.
-std::optional<std::string> bundleLanguageText(const std::string& key)
-{
-    static int loadedLanguage = -1;
-    static Value table;
-    int language = currentLanguage();
-    if (language != loadedLanguage) {
-        table = Value();
-        if (auto path = NSBundle::mainBundle()->pathForResourceOfType(language == 2 ? "language_cn" : "language_en", "plist"))
-            table = PropertyList::dictionaryWithContentsOfFile(*path);
-        // A missing table is looked for again on the next call.
-        loadedLanguage = table.isDictionary() ? language : -1;
+    // The language table of the bundle for the current language, read once per
+    // language: "language_cn" for Chinese, "language_en" otherwise.
+    std::optional<std::string> bundleLanguageText(const std::string& key)
+    {
+        static int loadedLanguage = -1;
+        static Value table;
+        int language = currentLanguage();
+        if (language != loadedLanguage) {
+            table = Value();
+            if (auto path
+                = NSBundle::mainBundle()->pathForResourceOfType(language == 2 ? "language_cn" : "language_en", "plist"))
+                table = PropertyList::dictionaryWithContentsOfFile(*path);
+            // A missing table is looked for again on the next call.
+            loadedLanguage = table.isDictionary() ? language : -1;
+        }
+        if (auto text = table[key].stringView())
+            return std::string(*text);
+        return std::nullopt;
     }
-    if (auto text = table[key].stringView())
-        return std::string(*text);
-    return std::nullopt;
-}
 
 }  // namespace
 

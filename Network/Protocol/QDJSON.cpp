@@ -1,9 +1,6 @@
 #include "Network/Protocol/QDJSON.h"
 
-QDJSON::QDJSON()
-{
-    setMaxDepth(kDefaultMaxDepth);
-}
+QDJSON::QDJSON() { setMaxDepth(kDefaultMaxDepth); }
 
 void QDJSON::setMaxDepth(unsigned depth)
 {
@@ -35,7 +32,8 @@ std::optional<std::string> QDJSON::stringWithFragmentError(const Value& value, Q
     return text;
 }
 
-std::optional<std::string> QDJSON::stringWithObjectAllowScalarError(const Value& value, bool allowScalar, QDJsonError* error)
+std::optional<std::string> QDJSON::stringWithObjectAllowScalarError(
+    const Value& value, bool allowScalar, QDJsonError* error)
 {
     return allowScalar ? stringWithFragmentError(value, error) : stringWithObject(value, error);
 }
@@ -56,7 +54,8 @@ std::optional<Value> QDJSON::fragmentWithStringError(std::optional<std::string_v
     return value;
 }
 
-std::optional<Value> QDJSON::objectWithStringAllowScalarError(std::optional<std::string_view> text, bool allowScalar, QDJsonError* error)
+std::optional<Value> QDJSON::objectWithStringAllowScalarError(
+    std::optional<std::string_view> text, bool allowScalar, QDJsonError* error)
 {
     return allowScalar ? fragmentWithStringError(text, error) : objectWithString(text, error);
 }
@@ -77,22 +76,13 @@ QDJsonWriter& sharedWriter()
 
 }  // namespace
 
-std::optional<Value> JSONValue(std::optional<std::string_view> text)
-{
-    return sharedParser().objectWithString(text);
-}
+std::optional<Value> JSONValue(std::optional<std::string_view> text) { return sharedParser().objectWithString(text); }
 
 std::optional<Value> JSONFragmentValue(std::optional<std::string_view> text)
 {
     return sharedParser().fragmentWithString(text);
 }
 
-std::optional<std::string> JSONRepresentation(const Value& value)
-{
-    return sharedWriter().stringWithObject(value);
-}
+std::optional<std::string> JSONRepresentation(const Value& value) { return sharedWriter().stringWithObject(value); }
 
-std::optional<std::string> JSONFragment(const Value& value)
-{
-    return sharedWriter().stringWithFragment(value);
-}
+std::optional<std::string> JSONFragment(const Value& value) { return sharedWriter().stringWithFragment(value); }

@@ -26,10 +26,12 @@ public:
     // given, the outermost error is stored through it.
     std::optional<std::string> stringWithObject(const Value& value, QDJsonError* error = nullptr);
     std::optional<std::string> stringWithFragmentError(const Value& value, QDJsonError* error);
-    std::optional<std::string> stringWithObjectAllowScalarError(const Value& value, bool allowScalar, QDJsonError* error);
+    std::optional<std::string> stringWithObjectAllowScalarError(
+        const Value& value, bool allowScalar, QDJsonError* error);
     std::optional<Value> objectWithString(std::optional<std::string_view> text, QDJsonError* error = nullptr);
     std::optional<Value> fragmentWithStringError(std::optional<std::string_view> text, QDJsonError* error);
-    std::optional<Value> objectWithStringAllowScalarError(std::optional<std::string_view> text, bool allowScalar, QDJsonError* error);
+    std::optional<Value> objectWithStringAllowScalarError(
+        std::optional<std::string_view> text, bool allowScalar, QDJsonError* error);
 
 private:
     QDJsonParser m_parser;

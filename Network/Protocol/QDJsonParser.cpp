@@ -19,10 +19,7 @@ namespace {
 using QDJsonText::findStringStop;
 
 // The C locale's white space.
-inline bool isSpace(char ch)
-{
-    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
-}
+inline bool isSpace(char ch) { return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r'; }
 
 inline bool isDigit(char ch) { return ch >= '0' && ch <= '9'; }
 
@@ -287,11 +284,21 @@ bool QDJsonParser::scanRestOfString(std::string_view& out)
         case '/':
             text += escape;
             break;
-        case 'b': text += '\b'; break;
-        case 'f': text += '\f'; break;
-        case 'n': text += '\n'; break;
-        case 'r': text += '\r'; break;
-        case 't': text += '\t'; break;
+        case 'b':
+            text += '\b';
+            break;
+        case 'f':
+            text += '\f';
+            break;
+        case 'n':
+            text += '\n';
+            break;
+        case 'r':
+            text += '\r';
+            break;
+        case 't':
+            text += '\t';
+            break;
         case 'u':
             if (!scanUnicodeChar(text)) {
                 addErrorWithCodeDescription(QDJsonErrorUnicode, "Broken unicode character");
@@ -300,7 +307,8 @@ bool QDJsonParser::scanRestOfString(std::string_view& out)
             break;
         default:
             addErrorWithCodeDescription(QDJsonErrorEscape,
-                stringWithFormat("Illegal escape sequence '0x%x'", static_cast<unsigned>(static_cast<unsigned char>(escape))));
+                stringWithFormat(
+                    "Illegal escape sequence '0x%x'", static_cast<unsigned>(static_cast<unsigned char>(escape))));
             return false;
         }
         if (atEnd()) {

@@ -45,4 +45,4 @@ inline const char* findStringStop(const char* p, const char* end)
     return p;
 }
 
-} // namespace QDJsonText
+}  // namespace QDJsonText

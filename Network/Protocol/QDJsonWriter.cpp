@@ -25,8 +25,17 @@ size_t stringLength(std::string_view text)
     const char* end = p + text.size();
     while ((p = findEscape(p, end)) < end) {
         switch (*p++) {
-        case '"': case '\\': case '\b': case '\t': case '\n': case '\f': case '\r': length += 1; break;
-        default: length += 5;
+        case '"':
+        case '\\':
+        case '\b':
+        case '\t':
+        case '\n':
+        case '\f':
+        case '\r':
+            length += 1;
+            break;
+        default:
+            length += 5;
         }
     }
     return length;
@@ -101,15 +110,22 @@ private:
 const char* QDJsonClassName(const Value& value)
 {
     switch (value.type()) {
-    case Value::Type::Null: return "NSNull";
+    case Value::Type::Null:
+        return "NSNull";
     case Value::Type::Bool:
     case Value::Type::Integer:
-    case Value::Type::Real: return "NSNumber";
-    case Value::Type::String: return "NSString";
-    case Value::Type::Date: return "NSDate";
-    case Value::Type::Data: return "NSData";
-    case Value::Type::Array: return "NSArray";
-    case Value::Type::Dictionary: return "NSDictionary";
+    case Value::Type::Real:
+        return "NSNumber";
+    case Value::Type::String:
+        return "NSString";
+    case Value::Type::Date:
+        return "NSDate";
+    case Value::Type::Data:
+        return "NSData";
+    case Value::Type::Array:
+        return "NSArray";
+    case Value::Type::Dictionary:
+        return "NSDictionary";
     }
     return "NSObject";
 }
@@ -222,8 +238,8 @@ bool QDJsonWriter::appendDictionary(const Value& value, Output& out)
         appendString(entry.first, out);
         out += m_humanReadable ? " : " : ":";
         if (!appendValue(entry.second, out)) {
-            addErrorWithCodeDescription(QDJsonErrorUnsupported,
-                stringWithFormat("Unsupported value for key %@ in object", entry.first));
+            addErrorWithCodeDescription(
+                QDJsonErrorUnsupported, stringWithFormat("Unsupported value for key %@ in object", entry.first));
             return false;
         }
         return true;
@@ -287,13 +303,27 @@ void QDJsonWriter::appendString(std::string_view text, Output& out)
             break;
         unsigned char ch = static_cast<unsigned char>(*p++);
         switch (ch) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\b': out += "\\b"; break;
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\f': out += "\\f"; break;
-        case '\r': out += "\\r"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
         default: {
             static const char hex[] = "0123456789abcdef";
             char buffer[6] = { '\\', 'u', '0', '0', hex[ch >> 4], hex[ch & 0xF] };

@@ -4,30 +4,15 @@
 
 namespace ReplyFields {
 
-int intOf(const Value& object, std::string_view key)
-{
-    return object[key].intValue();
-}
+int intOf(const Value& object, std::string_view key) { return object[key].intValue(); }
 
-bool boolOf(const Value& object, std::string_view key)
-{
-    return intOf(object, key) != 0;
-}
+bool boolOf(const Value& object, std::string_view key) { return intOf(object, key) != 0; }
 
-double doubleOf(const Value& object, std::string_view key)
-{
-    return object[key].doubleValue();
-}
+double doubleOf(const Value& object, std::string_view key) { return object[key].doubleValue(); }
 
-float floatOf(const Value& object, std::string_view key)
-{
-    return object[key].floatValue();
-}
+float floatOf(const Value& object, std::string_view key) { return object[key].floatValue(); }
 
-Date dateOf(const Value& object, std::string_view key)
-{
-    return Date { doubleOf(object, key) };
-}
+Date dateOf(const Value& object, std::string_view key) { return Date { doubleOf(object, key) }; }
 
 std::optional<std::string> unchanged(const Value& value)
 {
@@ -38,10 +23,7 @@ std::optional<std::string> unchanged(const Value& value)
     return std::nullopt;
 }
 
-std::optional<std::string> unchanged(const Value& object, std::string_view key)
-{
-    return unchanged(object[key]);
-}
+std::optional<std::string> unchanged(const Value& object, std::string_view key) { return unchanged(object[key]); }
 
 std::string stringOr(const Value& object, std::string_view key, std::string_view fallback)
 {
@@ -72,8 +54,8 @@ const Value* arrayAt(const Value& array, size_t index)
     return element.isArray() ? &element : nullptr;
 }
 
-std::optional<std::string> encode(RequestInterfaceBase& message,
-    std::initializer_list<std::pair<const char*, std::optional<std::string>>> parameters)
+std::optional<std::string> encode(
+    RequestInterfaceBase& message, std::initializer_list<std::pair<const char*, std::optional<std::string>>> parameters)
 {
     RequestBody body(message.requestHead);
     for (const auto& [key, value] : parameters)

@@ -13,7 +13,10 @@
 class RequestBody {
 public:
     RequestBody() = default;
-    explicit RequestBody(std::optional<std::string> head) : strHead(std::move(head)) {}
+    explicit RequestBody(std::optional<std::string> head)
+        : strHead(std::move(head))
+    {
+    }
 
     std::optional<std::string> strHead;
     Value requestDic = Value::dictionary();
@@ -29,7 +32,10 @@ class RequestElem {
 public:
     RequestElem() = default;
     RequestElem(std::optional<std::string> value, std::optional<std::string> key)
-        : strKey(std::move(key)), strValue(std::move(value)) {}
+        : strKey(std::move(key))
+        , strValue(std::move(value))
+    {
+    }
     std::optional<std::string> strKey;
     std::optional<std::string> strValue;
     std::optional<std::string> elemStr() const;

@@ -26,12 +26,12 @@ public:
 
     int requestType = -1;  // 0 message, 1 upload, 2 download
     int cmdCode = -1;
-    int requestCode = 0;   // the tag
+    int requestCode = 0;  // the tag
     int httpRsp = 0;
     std::weak_ptr<HTTP_REC_RESPOND> delegate;
     std::optional<std::string> requestUrlBody;
     ::Data postData;
-    ::Data recData;        // the reply text bytes
+    ::Data recData;  // the reply text bytes
     std::optional<std::string> requestHeader;
 };
 

@@ -41,7 +41,4 @@ void RequestInterfaceBase::DecodeResults(NetBaseRst& result, const std::optional
         setStatus(result, "115");
 }
 
-void RequestInterfaceBase::DecodeMalformed(NetBaseRst& result)
-{
-    setStatus(result, "115");
-}
+void RequestInterfaceBase::DecodeMalformed(NetBaseRst& result) { setStatus(result, "115"); }

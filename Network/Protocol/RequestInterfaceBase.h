@@ -18,8 +18,8 @@
 class NetworkRecDelegate {
 public:
     virtual ~NetworkRecDelegate() = default;
-    virtual void ReciveHttpRespondInfo(const std::shared_ptr<NetBaseRst>& reply) {}
-    virtual void ReciveDownloadPercent(const std::shared_ptr<DownLoadRequestInfo>& info) {}
+    virtual void ReciveHttpRespondInfo(const std::shared_ptr<NetBaseRst>& reply) { }
+    virtual void ReciveDownloadPercent(const std::shared_ptr<DownLoadRequestInfo>& info) { }
     // The overall progress of a batch of downloads (progressType 2); false
     // when the receiver does not follow it.
     virtual bool setProgress(float progress) { return false; }
@@ -52,7 +52,4 @@ public:
 };
 
 // The status "200" of a reply.
-inline bool isSuccess(const NetBaseRst& reply)
-{
-    return reply.status && *reply.status == "200";
-}
+inline bool isSuccess(const NetBaseRst& reply) { return reply.status && *reply.status == "200"; }

@@ -28,8 +28,11 @@ std::string lowercaseASCII(std::string text)
 class ConfigRows {
 public:
     explicit ConfigRows(ConfigRst& result)
-        : m_result(result), m_clientId(ProtocolServices::session().clientID.value_or("")),
-          m_now(ProtocolServices::currentTime()) {}
+        : m_result(result)
+        , m_clientId(ProtocolServices::session().clientID.value_or(""))
+        , m_now(ProtocolServices::currentTime())
+    {
+    }
 
     void operator()(const char* type, std::string desc)
     {
@@ -80,15 +83,16 @@ std::optional<std::string> RequestLogin::RequestEncode()
         passWord = lowercaseASCII(ProtocolServices::encryptMD5(*passWord));
     auto sessionClient = ProtocolServices::session().clientID;
     auto synced = ProtocolServices::stringUserDefault(sessionClient.value_or("(null)") + "-FileSynced");
-    return encode(*this, {
-        { "methodName", methodName },
-        { "version", ProtocolServices::currentVersion() },
-        { "accountId", userName },
-        { "deviceId", deviceID },
-        { "password", passWord },
-        { "clientId", clientID },
-        { "firstLogin", std::string(synced ? "NO" : "YES") },
-    });
+    return encode(*this,
+        {
+            { "methodName", methodName },
+            { "version", ProtocolServices::currentVersion() },
+            { "accountId", userName },
+            { "deviceId", deviceID },
+            { "password", passWord },
+            { "clientId", clientID },
+            { "firstLogin", std::string(synced ? "NO" : "YES") },
+        });
 }
 
 std::shared_ptr<NetBaseRst> RequestLogin::RequestDecode(const std::optional<Value>& reply)
@@ -101,7 +105,8 @@ std::shared_ptr<NetBaseRst> RequestLogin::RequestDecode(const std::optional<Valu
     // would all go out without one. It is answered as a reply of the wrong shape.
     const Value* content = successContent(*result, reply, Value::Type::Dictionary);
     auto sessionId = content ? unchanged(*content, "sessionId") : std::nullopt;
-    if (!sessionId || NSString::stringByTrimmingCharactersInSet(*sessionId, CharacterSet::whitespaceAndNewline).empty()) {
+    if (!sessionId
+        || NSString::stringByTrimmingCharactersInSet(*sessionId, CharacterSet::whitespaceAndNewline).empty()) {
         result->status = std::string("115");
         result->message = ProtocolServices::languageText("115");
         return result;
@@ -133,10 +138,7 @@ std::shared_ptr<NetBaseRst> RequestLogin::RequestDecode(const std::optional<Valu
     return result;
 }
 
-RequestConfig::RequestConfig()
-{
-    setCommand(*this, 0x104, "Component?", "loadConfigurationData");
-}
+RequestConfig::RequestConfig() { setCommand(*this, 0x104, "Component?", "loadConfigurationData"); }
 
 std::optional<std::string> RequestConfig::RequestEncode()
 {
@@ -185,10 +187,7 @@ std::shared_ptr<NetBaseRst> RequestConfig::RequestDecode(const std::optional<Val
     return result;
 }
 
-RequestRuntimeConfig::RequestRuntimeConfig()
-{
-    setCommand(*this, 0x105, "Component?", "getRunTimeConfig");
-}
+RequestRuntimeConfig::RequestRuntimeConfig() { setCommand(*this, 0x105, "Component?", "getRunTimeConfig"); }
 
 std::optional<std::string> RequestRuntimeConfig::RequestEncode()
 {
@@ -217,12 +216,13 @@ RequestCheckDeviceStatus::RequestCheckDeviceStatus()
 
 std::optional<std::string> RequestCheckDeviceStatus::RequestEncode()
 {
-    return encode(*this, {
-        { "methodName", methodName },
-        { "accountId", userName },
-        { "deviceId", deviceID },
-        { "clientId", clientID },
-    });
+    return encode(*this,
+        {
+            { "methodName", methodName },
+            { "accountId", userName },
+            { "deviceId", deviceID },
+            { "clientId", clientID },
+        });
 }
 
 std::shared_ptr<NetBaseRst> RequestCheckDeviceStatus::RequestDecode(const std::optional<Value>& reply)
@@ -232,10 +232,7 @@ std::shared_ptr<NetBaseRst> RequestCheckDeviceStatus::RequestDecode(const std::o
     return result;
 }
 
-RequestCheckVersion::RequestCheckVersion()
-{
-    setCommand(*this, 0x107, "SyncServer?", "checkAppVersion");
-}
+RequestCheckVersion::RequestCheckVersion() { setCommand(*this, 0x107, "SyncServer?", "checkAppVersion"); }
 
 std::optional<std::string> RequestCheckVersion::RequestEncode()
 {

@@ -28,14 +28,12 @@ void changeWaitMessage(const std::string& text)
         services().changeWaitMessage(text);
 }
 
-int waitMsgBoxtag()
-{
-    return services().waitMsgBoxtag ? services().waitMsgBoxtag() : 0;
-}
+int waitMsgBoxtag() { return services().waitMsgBoxtag ? services().waitMsgBoxtag() : 0; }
 
 bool initializeSkinImage()
 {
-    return services().initializeSkinImage ? services().initializeSkinImage() : SkinManager::sharedInstance()->initializeSkinImage();
+    return services().initializeSkinImage ? services().initializeSkinImage()
+                                          : SkinManager::sharedInstance()->initializeSkinImage();
 }
 
 void showLoginPage()
@@ -50,9 +48,6 @@ void checkAppVersionReturn(const std::shared_ptr<CheckAppVersionRst>& reply)
         services().checkAppVersionReturn(reply);
 }
 
-bool welcomeScreenIsRoot()
-{
-    return services().welcomeScreenIsRoot ? services().welcomeScreenIsRoot() : false;
-}
+bool welcomeScreenIsRoot() { return services().welcomeScreenIsRoot ? services().welcomeScreenIsRoot() : false; }
 
 }  // namespace SessionServices

@@ -20,23 +20,24 @@ std::optional<std::string> encodeTable(RequestInterfaceBase& message, const std:
     const std::optional<std::string>& syncType, const std::optional<std::string>& isFull)
 {
     auto session = ProtocolServices::session();
-    return encode(message, {
-        { "jsessionId", sessionId },
-        { "methodName", message.methodName },
-        { "accountId", session.acountID },
-        { "clientId", session.clientID },
-        { "deviceId", session.deviceID },
-        { "syncType", syncType },
-        { "isFull", isFull },
-    });
+    return encode(message,
+        {
+            { "jsessionId", sessionId },
+            { "methodName", message.methodName },
+            { "accountId", session.acountID },
+            { "clientId", session.clientID },
+            { "deviceId", session.deviceID },
+            { "syncType", syncType },
+            { "isFull", isFull },
+        });
 }
 
 // The status, and the tables of a "200" reply; a "200" whose content is not of
 // the tables' shape becomes the protocol error "115", with no tables, so that
 // the engine breaks the run instead of storing (or clearing) anything.
-template<typename Reply>
-std::shared_ptr<NetBaseRst> decodeTables(std::shared_ptr<Reply> result, const std::optional<Value>& reply,
-    bool (*read)(Reply&, const Value*))
+template <typename Reply>
+std::shared_ptr<NetBaseRst> decodeTables(
+    std::shared_ptr<Reply> result, const std::optional<Value>& reply, bool (*read)(Reply&, const Value*))
 {
     RequestInterfaceBase::DecodeResults(*result, reply);
     if (!isSuccess(*result))
@@ -79,10 +80,7 @@ std::shared_ptr<NetBaseRst> RequestSyncAllTable::RequestDecode(const std::option
 
 // Icons.
 
-RequestSyncIconTable::RequestSyncIconTable()
-{
-    setCommand(*this, 0x202, "SyncServer;", "syncData");
-}
+RequestSyncIconTable::RequestSyncIconTable() { setCommand(*this, 0x202, "SyncServer;", "syncData"); }
 
 std::optional<std::string> RequestSyncIconTable::RequestEncode()
 {
@@ -122,10 +120,7 @@ size_t SyncCustomerTableRst::resultCount() const
         + customerAddressTable.size();
 }
 
-RequestSyncCustomerTable::RequestSyncCustomerTable()
-{
-    setCommand(*this, 0x204, "SyncServer;", "syncData");
-}
+RequestSyncCustomerTable::RequestSyncCustomerTable() { setCommand(*this, 0x204, "SyncServer;", "syncData"); }
 
 std::optional<std::string> RequestSyncCustomerTable::RequestEncode()
 {
@@ -139,21 +134,19 @@ std::shared_ptr<NetBaseRst> RequestSyncCustomerTable::RequestDecode(const std::o
 
 // Finish reports.
 
-RequestSyncDataFinish::RequestSyncDataFinish()
-{
-    setCommand(*this, 0x205, "SyncServer;", "syncDataFinished");
-}
+RequestSyncDataFinish::RequestSyncDataFinish() { setCommand(*this, 0x205, "SyncServer;", "syncDataFinished"); }
 
 std::optional<std::string> RequestSyncDataFinish::RequestEncode()
 {
     auto session = ProtocolServices::session();
-    return encode(*this, {
-        { "jsessionId", session.sessionId },
-        { "methodName", methodName },
-        { "accountId", session.acountID },
-        { "clientId", session.clientID },
-        { "tableType", tableType },
-    });
+    return encode(*this,
+        {
+            { "jsessionId", session.sessionId },
+            { "methodName", methodName },
+            { "accountId", session.acountID },
+            { "clientId", session.clientID },
+            { "tableType", tableType },
+        });
 }
 
 std::shared_ptr<NetBaseRst> RequestSyncDataFinish::RequestDecode(const std::optional<Value>& reply)
@@ -166,21 +159,19 @@ std::shared_ptr<NetBaseRst> RequestSyncDataFinish::RequestDecode(const std::opti
 
 // Quote-order upload.
 
-RequestUploadQuoteOrder::RequestUploadQuoteOrder()
-{
-    setCommand(*this, 0x206, "SyncClient;", "syncData");
-}
+RequestUploadQuoteOrder::RequestUploadQuoteOrder() { setCommand(*this, 0x206, "SyncClient;", "syncData"); }
 
 std::optional<std::string> RequestUploadQuoteOrder::RequestEncode()
 {
     auto session = ProtocolServices::session();
-    return encode(*this, {
-        { "jsessionId", session.sessionId },
-        { "methodName", methodName },
-        { "accountId", session.acountID },
-        { "clientId", session.clientID },
-        { "syncData", syncData },
-    });
+    return encode(*this,
+        {
+            { "jsessionId", session.sessionId },
+            { "methodName", methodName },
+            { "accountId", session.acountID },
+            { "clientId", session.clientID },
+            { "syncData", syncData },
+        });
 }
 
 std::shared_ptr<NetBaseRst> RequestUploadQuoteOrder::RequestDecode(const std::optional<Value>& reply)
@@ -206,21 +197,19 @@ std::shared_ptr<NetBaseRst> RequestUploadQuoteOrder::RequestDecode(const std::op
 
 // Download-finished report.
 
-RequestDownloadFinish::RequestDownloadFinish()
-{
-    setCommand(*this, 0x207, "SyncServer;", "syncFileFinished");
-}
+RequestDownloadFinish::RequestDownloadFinish() { setCommand(*this, 0x207, "SyncServer;", "syncFileFinished"); }
 
 std::optional<std::string> RequestDownloadFinish::RequestEncode()
 {
     auto session = ProtocolServices::session();
-    return encode(*this, {
-        { "jsessionId", session.sessionId },
-        { "methodName", methodName },
-        { "accountId", session.acountID },
-        { "clientId", session.clientID },
-        { "fileIds", std::to_string(fileId) },
-    });
+    return encode(*this,
+        {
+            { "jsessionId", session.sessionId },
+            { "methodName", methodName },
+            { "accountId", session.acountID },
+            { "clientId", session.clientID },
+            { "fileIds", std::to_string(fileId) },
+        });
 }
 
 std::shared_ptr<NetBaseRst> RequestDownloadFinish::RequestDecode(const std::optional<Value>& reply)
@@ -232,21 +221,19 @@ std::shared_ptr<NetBaseRst> RequestDownloadFinish::RequestDecode(const std::opti
 
 // Customer upload: its content is read whatever the status.
 
-RequestUploadCustomer::RequestUploadCustomer()
-{
-    setCommand(*this, 0x208, "SyncClient;", "syncData");
-}
+RequestUploadCustomer::RequestUploadCustomer() { setCommand(*this, 0x208, "SyncClient;", "syncData"); }
 
 std::optional<std::string> RequestUploadCustomer::RequestEncode()
 {
     auto session = ProtocolServices::session();
-    return encode(*this, {
-        { "jsessionId", session.sessionId },
-        { "methodName", methodName },
-        { "accountId", session.acountID },
-        { "clientId", session.clientID },
-        { "syncData", syncData },
-    });
+    return encode(*this,
+        {
+            { "jsessionId", session.sessionId },
+            { "methodName", methodName },
+            { "accountId", session.acountID },
+            { "clientId", session.clientID },
+            { "syncData", syncData },
+        });
 }
 
 std::shared_ptr<NetBaseRst> RequestUploadCustomer::RequestDecode(const std::optional<Value>& reply)
@@ -307,14 +294,15 @@ RequestGetOrderHistory::RequestGetOrderHistory()
 
 std::optional<std::string> RequestGetOrderHistory::RequestEncode()
 {
-    return encode(*this, {
-        { "jsessionId", ProtocolServices::session().sessionId },
-        { "methodName", methodName },
-        { "accountId", userName },
-        { "clientId", clientID },
-        { "baseTime", ProtocolServices::changeToServerFormatFromLocal(baseTime) },
-        { "numberOfOrder", std::to_string(numberOfOrder) },
-    });
+    return encode(*this,
+        {
+            { "jsessionId", ProtocolServices::session().sessionId },
+            { "methodName", methodName },
+            { "accountId", userName },
+            { "clientId", clientID },
+            { "baseTime", ProtocolServices::changeToServerFormatFromLocal(baseTime) },
+            { "numberOfOrder", std::to_string(numberOfOrder) },
+        });
 }
 
 std::shared_ptr<NetBaseRst> RequestGetOrderHistory::RequestDecode(const std::optional<Value>& reply)

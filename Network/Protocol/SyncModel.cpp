@@ -39,8 +39,7 @@ std::shared_ptr<SyncModel>& slot()
     return instance;
 }
 
-template<typename T>
-OptionalEntityList<T> listOf(const std::vector<T>& records)
+template <typename T> OptionalEntityList<T> listOf(const std::vector<T>& records)
 {
     EntityList<T> list;
     list.reserve(records.size());
@@ -51,8 +50,7 @@ OptionalEntityList<T> listOf(const std::vector<T>& records)
 
 // Moves a reply's records into the list the data layer takes: a big table is
 // not held twice while it is stored.
-template<typename T>
-OptionalEntityList<T> takeListOf(std::vector<T>& records)
+template <typename T> OptionalEntityList<T> takeListOf(std::vector<T>& records)
 {
     EntityList<T> list;
     list.reserve(records.size());
@@ -67,10 +65,7 @@ bool notBlank(const std::optional<std::string>& text)
     return text && !NSString::stringByTrimmingCharactersInSet(*text, CharacterSet::whitespace).empty();
 }
 
-bool fileExists(const std::string& path)
-{
-    return NSFileManager::defaultManager().fileExistsAtPath(path);
-}
+bool fileExists(const std::string& path) { return NSFileManager::defaultManager().fileExistsAtPath(path); }
 
 std::string clientKey(const std::string& suffix)
 {
@@ -120,10 +115,7 @@ void SyncModel::freeInstance()
     }
 }
 
-SyncModel::SyncModel()
-{
-    createAllDirectorys();
-}
+SyncModel::SyncModel() { createAllDirectorys(); }
 
 SyncModel::~SyncModel()
 {
@@ -148,10 +140,7 @@ int SyncModel::send(const std::shared_ptr<RequestInterfaceBase>& request)
     return NetworkModel::sharedInstance()->sendRequest(request);
 }
 
-void SyncModel::setFlag(const std::string& key)
-{
-    ConfigManager::sharedInstance()->flagDic()[key] = "YES";
-}
+void SyncModel::setFlag(const std::string& key) { ConfigManager::sharedInstance()->flagDic()[key] = "YES"; }
 
 void SyncModel::markSynced(const std::string& suffix)
 {
@@ -280,7 +269,7 @@ void SyncModel::ReciveHttpRespondInfo(const std::shared_ptr<NetBaseRst>& reply)
                 requestSync();
         } else {
             session->setLoginType(reply->status == std::optional<std::string>("999") ? LoginMode::kLoginTypeOffline
-                                                                                      : LoginMode::kLoginTypeNone);
+                                                                                     : LoginMode::kLoginTypeNone);
             if (m_needWork == 1)
                 breakSync(reply->message.value_or(std::string()));
         }
@@ -332,21 +321,41 @@ void SyncModel::getAllSyncTablesRespond(const std::shared_ptr<SyncAllTableRst>& 
         const bool empty = records.empty();
         check(empty, save(takeListOf(records)), failure);
     };
-    store(reply->productTable, [&](const auto& list) { return data->saveToDatabaseProduct(list); }, "Error on product sync!");
-    store(reply->productAttributeTable, [&](const auto& list) { return data->saveToDatabaseProductAttribute(list); }, "Error on ProductAttribute sync!");
-    store(reply->fieldsAttributeTable, [&](const auto& list) { return data->saveToDatabaseFieldsProductAttribute(list); }, "Error on fieldsProductAttribute sync!");
-    store(reply->productCategoryXrefTable, [&](const auto& list) { return data->saveToDatabasePxrefC(list); }, "Error on productAndcategoryTable sync!");
-    store(reply->productPriceTable, [&](const auto& list) { return data->saveToDatabasePrice(list); }, "Error on Price sync!");
-    store(reply->productRelatedTable, [&](const auto& list) { return data->saveToDatabaseProductrelated(list); }, "Error on productrelated sync!");
+    store(
+        reply->productTable, [&](const auto& list) { return data->saveToDatabaseProduct(list); },
+        "Error on product sync!");
+    store(
+        reply->productAttributeTable, [&](const auto& list) { return data->saveToDatabaseProductAttribute(list); },
+        "Error on ProductAttribute sync!");
+    store(
+        reply->fieldsAttributeTable, [&](const auto& list) { return data->saveToDatabaseFieldsProductAttribute(list); },
+        "Error on fieldsProductAttribute sync!");
+    store(
+        reply->productCategoryXrefTable, [&](const auto& list) { return data->saveToDatabasePxrefC(list); },
+        "Error on productAndcategoryTable sync!");
+    store(
+        reply->productPriceTable, [&](const auto& list) { return data->saveToDatabasePrice(list); },
+        "Error on Price sync!");
+    store(
+        reply->productRelatedTable, [&](const auto& list) { return data->saveToDatabaseProductrelated(list); },
+        "Error on productrelated sync!");
     // The image records stay: the files of the changed ones are removed after.
     bool imagesSaved = data->saveToDatabaseImage(listOf(reply->imagesTable));
     check(reply->imagesTable.empty(), imagesSaved, "Error on imageTable sync!");
     if (imagesSaved)
         deleteImgThumb(reply->imagesTable);
-    store(reply->categoryTable, [&](const auto& list) { return data->saveToDatabaseCategory(list); }, "Error on category sync!");
-    store(reply->productRelatedFilesTable, [&](const auto& list) { return data->saveToDatabaseProductRelatedFile(list); }, "Error on productRelatedFilesTable sync!");
-    store(reply->productTagTable, [&](const auto& list) { return data->saveToDatabaseProductTag(list); }, "Error on productTagTable sync!");
-    store(reply->productRelateTagTable, [&](const auto& list) { return data->saveToDatabaseProductRelatedTag(list); }, "Error on productRelateTagTable sync!");
+    store(
+        reply->categoryTable, [&](const auto& list) { return data->saveToDatabaseCategory(list); },
+        "Error on category sync!");
+    store(
+        reply->productRelatedFilesTable, [&](const auto& list) { return data->saveToDatabaseProductRelatedFile(list); },
+        "Error on productRelatedFilesTable sync!");
+    store(
+        reply->productTagTable, [&](const auto& list) { return data->saveToDatabaseProductTag(list); },
+        "Error on productTagTable sync!");
+    store(
+        reply->productRelateTagTable, [&](const auto& list) { return data->saveToDatabaseProductRelatedTag(list); },
+        "Error on productRelateTagTable sync!");
     if (allSaved)
         markSynced("ProductSynced");
     setFlag("Needreloadcatelog");
@@ -573,7 +582,7 @@ void SyncModel::downloadimageFinished(int imageType)
 }
 
 int SyncModel::remainingSeconds(double elapsed, float productProgress, size_t productLeft, float iconProgress,
-                                size_t iconLeft, float libProgress, size_t libLeft)
+    size_t iconLeft, float libProgress, size_t libLeft)
 {
     double files = static_cast<double>(productLeft + iconLeft + libLeft);
     float doneFloat = productProgress * static_cast<float>(productLeft) + iconProgress * static_cast<float>(iconLeft)
@@ -604,10 +613,13 @@ bool SyncModel::setProgress(float progress)
     float value = std::min(progress, 1.0f);
     std::weak_ptr<SyncModel> weak = weak_from_this();
     auto later = [this, weak](int next) {
-        PerformRequests::performAfterDelay(this, "startDownloadProductImage", [weak, next] {
-            if (auto strong = weak.lock())
-                strong->startDownloadProductImage(next);
-        }, 0.1);
+        PerformRequests::performAfterDelay(
+            this, "startDownloadProductImage",
+            [weak, next] {
+                if (auto strong = weak.lock())
+                    strong->startDownloadProductImage(next);
+            },
+            0.1);
     };
     switch (m_imageType) {
     case kProductImages:
@@ -653,7 +665,8 @@ bool SyncModel::setProgress(float progress)
 void SyncModel::progressRespondImageTypeRemainTime(float progress, int imageType, int remainSeconds)
 {
     if (auto delegate = m_delegate.lock())
-        delegate->setProgressImageTypeRemainTime(m_existFilesRat + progress * (1 - m_existFilesRat), imageType, remainSeconds);
+        delegate->setProgressImageTypeRemainTime(
+            m_existFilesRat + progress * (1 - m_existFilesRat), imageType, remainSeconds);
 }
 
 std::vector<std::pair<std::string, std::string>> SyncModel::thumbnailPaths(const ValueArray& images)
@@ -664,9 +677,10 @@ std::vector<std::pair<std::string, std::string>> SyncModel::thumbnailPaths(const
             continue;
         const Value& full = entry["imageFull"];
         const Value& thumb = entry["imageThumb"];
-        if (full.isString() && thumb.isString() && NSPathIsSafeComponent(full.stringValue()) && NSPathIsSafeComponent(thumb.stringValue()))
+        if (full.isString() && thumb.isString() && NSPathIsSafeComponent(full.stringValue())
+            && NSPathIsSafeComponent(thumb.stringValue()))
             paths.emplace_back(PublicFunction::filePathWithNameFiletype(full.stringValue(), kProductImages),
-                               PublicFunction::filePathWithNameFiletype(thumb.stringValue(), kProductImages));
+                PublicFunction::filePathWithNameFiletype(thumb.stringValue(), kProductImages));
     }
     return paths;
 }
@@ -729,11 +743,18 @@ void SyncModel::getCustomerSyncRespond(const std::shared_ptr<SyncCustomerTableRs
             allSaved = allSaved && empty;
         }
     };
-    check(reply->customerTable.empty(), data->saveToDatabaseCustomer(listOf(reply->customerTable)), "Error on Customer sync!");
-    check(reply->customerAttributeTable.empty(), data->saveToDatabaseCustomerAttribute(listOf(reply->customerAttributeTable)), "Error on CustomerAttribute sync!");
-    check(reply->fieldsAttributeTable.empty(), data->saveToDatabaseFieldsCustomerAttribute(listOf(reply->fieldsAttributeTable)), "Error on fieldsCustomerAttribute sync!");
-    check(reply->customerAddressTable.empty(), data->saveToDatabaseCustomerAddress(listOf(reply->customerAddressTable)), "Error on customerAddressTable sync!");
-    check(reply->customerContactTable.empty(), data->saveToDatabaseCustomerContact(listOf(reply->customerContactTable)), "Error on saveToDatabaseCustomerContact sync!");
+    check(reply->customerTable.empty(), data->saveToDatabaseCustomer(listOf(reply->customerTable)),
+        "Error on Customer sync!");
+    check(reply->customerAttributeTable.empty(),
+        data->saveToDatabaseCustomerAttribute(listOf(reply->customerAttributeTable)),
+        "Error on CustomerAttribute sync!");
+    check(reply->fieldsAttributeTable.empty(),
+        data->saveToDatabaseFieldsCustomerAttribute(listOf(reply->fieldsAttributeTable)),
+        "Error on fieldsCustomerAttribute sync!");
+    check(reply->customerAddressTable.empty(), data->saveToDatabaseCustomerAddress(listOf(reply->customerAddressTable)),
+        "Error on customerAddressTable sync!");
+    check(reply->customerContactTable.empty(), data->saveToDatabaseCustomerContact(listOf(reply->customerContactTable)),
+        "Error on saveToDatabaseCustomerContact sync!");
     m_customerSavesOk = allSaved;
     if (reply->resultCount() != 0) {
         setFlag("Needreloadcustomer");
@@ -794,7 +815,8 @@ void SyncModel::syncFinishedProductRespond(const std::shared_ptr<NetBaseRst>& re
 void SyncModel::finishedSync()
 {
     auto defaults = NSUserDefaults::standardUserDefaults();
-    defaults->setObjectForKey(Value(NSDateFormatter("HH:mm MM/dd/yy").stringFromDate(NSDate::date())), clientKey("lastsync"));
+    defaults->setObjectForKey(
+        Value(NSDateFormatter("HH:mm MM/dd/yy").stringFromDate(NSDate::date())), clientKey("lastsync"));
     defaults->synchronize();
     if (auto delegate = m_delegate.lock())
         delegate->finishedSync();

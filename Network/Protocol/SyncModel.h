@@ -36,12 +36,12 @@ struct corvelle_library_files_Entity;
 class SyncModelDelegate {
 public:
     virtual ~SyncModelDelegate() = default;
-    virtual void startSyncData() {}
-    virtual void breakSync(const std::string& message) {}
-    virtual void downloadimageFinished(int imageType) {}
-    virtual void finishedSync() {}
-    virtual void setProgressImageTypeRemainTime(float progress, int imageType, int remainSeconds) {}
-    virtual void getCustomerFinished() {}
+    virtual void startSyncData() { }
+    virtual void breakSync(const std::string& message) { }
+    virtual void downloadimageFinished(int imageType) { }
+    virtual void finishedSync() { }
+    virtual void setProgressImageTypeRemainTime(float progress, int imageType, int remainSeconds) { }
+    virtual void getCustomerFinished() { }
 };
 
 class SyncModel : public NetworkRecDelegate, public std::enable_shared_from_this<SyncModel> {
@@ -102,7 +102,7 @@ public:
     // The remaining seconds of the image phase from the elapsed time and the
     // per-kind progress and list lengths; 0 while nothing measurable is done.
     static int remainingSeconds(double elapsed, float productProgress, size_t productLeft, float iconProgress,
-                                size_t iconLeft, float libProgress, size_t libLeft);
+        size_t iconLeft, float libProgress, size_t libLeft);
 
     std::vector<std::string>& downloadRemotingPImgList() { return m_downloadRemotingPImgList; }
     std::vector<std::string>& downloadRemotingPImgListIcon() { return m_downloadRemotingPImgListIcon; }

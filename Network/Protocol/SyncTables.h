@@ -13,8 +13,7 @@
 namespace SyncTables {
 
 // Calls `body` for each object element of `array`; other elements are skipped.
-template<typename F>
-void eachObject(const Value* array, F body)
+template <typename F> void eachObject(const Value* array, F body)
 {
     if (!array || !array->isArray())
         return;

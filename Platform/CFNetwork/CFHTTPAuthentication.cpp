@@ -20,8 +20,8 @@ std::optional<std::string> ntlmToken(std::string_view header)
     size_t start = 0;
     while (start <= header.size()) {
         size_t comma = header.find(',', start);
-        std::string_view item = header.substr(start, comma == std::string_view::npos ? std::string_view::npos
-                                                                                    : comma - start);
+        std::string_view item
+            = header.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
         while (!item.empty() && (item.front() == ' ' || item.front() == '\t'))
             item.remove_prefix(1);
         while (!item.empty() && (item.back() == ' ' || item.back() == '\t'))
@@ -50,8 +50,8 @@ std::string hostName()
 
 }  // namespace
 
-std::vector<std::pair<std::string, std::map<std::string, std::string>>>
-CFHTTPAuthentication::parseChallenges(std::string_view text)
+std::vector<std::pair<std::string, std::map<std::string, std::string>>> CFHTTPAuthentication::parseChallenges(
+    std::string_view text)
 {
     std::vector<std::pair<std::string, std::map<std::string, std::string>>> challenges;
     size_t i = 0;
@@ -196,8 +196,8 @@ void CFHTTPAuthentication::updateFromResponse(const CFHTTPMessage& response)
     m_invalidReason = kCFStreamErrorHTTPAuthenticationBadPassword;
 }
 
-bool CFHTTPAuthentication::applyCredentials(CFHTTPMessage& message, const std::string& username,
-                                            const std::string& password, const std::string& accountDomain)
+bool CFHTTPAuthentication::applyCredentials(
+    CFHTTPMessage& message, const std::string& username, const std::string& password, const std::string& accountDomain)
 {
     if (m_invalidReason)
         return false;
@@ -212,11 +212,11 @@ bool CFHTTPAuthentication::applyCredentials(CFHTTPMessage& message, const std::s
             // Tenths of microseconds since 1601; the server's own time when it sent one.
             uint64_t now = static_cast<uint64_t>((Clock::wallNow().secondsSince1970 + 11644473600.0) * 1e7);
             auto responses = NTLM::responses(NTLM::ntowfv2(password, username, accountDomain), *m_ntlmChallenge,
-                                             clientChallenge, m_ntlmChallenge->timestamp.value_or(now));
+                clientChallenge, m_ntlmChallenge->timestamp.value_or(now));
             token = NTLM::authenticateMessage(*m_ntlmChallenge, responses, username, accountDomain, hostName());
         }
-        message.setHeaderFieldValue(m_proxy ? "Proxy-Authorization" : "Authorization",
-                                    "NTLM " + Hashing::base64Encode(token));
+        message.setHeaderFieldValue(
+            m_proxy ? "Proxy-Authorization" : "Authorization", "NTLM " + Hashing::base64Encode(token));
         m_applied = true;
         return true;
     }
@@ -245,8 +245,8 @@ bool CFHTTPAuthentication::applyCredentials(CFHTTPMessage& message, const std::s
         } else {
             response = Hashing::md5HexLower(ha1 + ":" + nonce + ":" + ha2);
         }
-        value = "Digest username=\"" + username + "\", realm=\"" + realmText + "\", nonce=\"" + nonce
-            + "\", uri=\"" + uri + "\", response=\"" + response + "\"";
+        value = "Digest username=\"" + username + "\", realm=\"" + realmText + "\", nonce=\"" + nonce + "\", uri=\""
+            + uri + "\", response=\"" + response + "\"";
         if (auto opaque = m_parameters.find("opaque"); opaque != m_parameters.end())
             value += ", opaque=\"" + opaque->second + "\"";
         value += ", algorithm=MD5" + extra;

@@ -46,7 +46,7 @@ public:
     // Signs `message` ("Authorization" or "Proxy-Authorization"); false when
     // the challenge is no longer valid.
     bool applyCredentials(CFHTTPMessage& message, const std::string& username, const std::string& password,
-                          const std::string& accountDomain = {});
+        const std::string& accountDomain = {});
     // Sees the next response of the exchange: a new challenge after credentials
     // were applied means they were refused.
     void updateFromResponse(const CFHTTPMessage& response);
@@ -62,6 +62,6 @@ private:
     long m_invalidReason = 0;
     unsigned m_nonceCount = 0;
     std::optional<NTLM::Challenge> m_ntlmChallenge;  // the server's, once it answered the opening message
-    std::string m_ntlmToken;                         // the token of the challenge chosen, if any
+    std::string m_ntlmToken;  // the token of the challenge chosen, if any
     bool choose(const CFHTTPMessage& response);
 };

@@ -115,8 +115,8 @@ HTTPHeaderFields HTTPHeaderFields::fromDictionary(const Value& dictionary)
     return fields;
 }
 
-std::shared_ptr<CFHTTPMessage> CFHTTPMessage::createRequest(std::string_view method, const CFURL& url,
-                                                           std::string_view version)
+std::shared_ptr<CFHTTPMessage> CFHTTPMessage::createRequest(
+    std::string_view method, const CFURL& url, std::string_view version)
 {
     if (method.empty() || url.host().empty())
         return nullptr;
@@ -131,10 +131,7 @@ std::shared_ptr<CFHTTPMessage> CFHTTPMessage::createRequest(std::string_view met
     return message;
 }
 
-std::shared_ptr<CFHTTPMessage> CFHTTPMessage::createEmptyResponse()
-{
-    return std::make_shared<CFHTTPMessage>();
-}
+std::shared_ptr<CFHTTPMessage> CFHTTPMessage::createEmptyResponse() { return std::make_shared<CFHTTPMessage>(); }
 
 void CFHTTPMessage::setHeaderFieldValue(std::string_view name, std::optional<std::string_view> value)
 {
@@ -287,8 +284,8 @@ bool CFHTTPMessage::parseHead(std::string_view head)
     return true;
 }
 
-HTTPChunkedDecoder::Status HTTPChunkedDecoder::decode(const uint8_t* bytes, size_t length,
-                                                      std::vector<uint8_t>& out, size_t& used)
+HTTPChunkedDecoder::Status HTTPChunkedDecoder::decode(
+    const uint8_t* bytes, size_t length, std::vector<uint8_t>& out, size_t& used)
 {
     size_t i = 0;
     while (i < length) {
@@ -314,8 +311,9 @@ HTTPChunkedDecoder::Status HTTPChunkedDecoder::decode(const uint8_t* bytes, size
                 break;
             }
             int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
-                : (c >= 'a' && c <= 'f') ? c - 'a' + 10
-                : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
+                : (c >= 'a' && c <= 'f')                            ? c - 'a' + 10
+                : (c >= 'A' && c <= 'F')                            ? c - 'A' + 10
+                                                                    : -1;
             if (digit < 0 || m_remaining > (UINT64_MAX >> 4)) {
                 m_state = State::Error;
                 used = i;

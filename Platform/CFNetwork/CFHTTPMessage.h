@@ -52,8 +52,8 @@ private:
 
 class CFHTTPMessage {
 public:
-    static std::shared_ptr<CFHTTPMessage> createRequest(std::string_view method, const CFURL& url,
-                                                        std::string_view version = kCFHTTPVersion1_1);
+    static std::shared_ptr<CFHTTPMessage> createRequest(
+        std::string_view method, const CFURL& url, std::string_view version = kCFHTTPVersion1_1);
     static std::shared_ptr<CFHTTPMessage> createEmptyResponse();
 
     bool isRequest() const { return m_isRequest; }

@@ -62,22 +62,29 @@ bool containsIgnoringCase(std::string_view haystack, std::string_view needle)
 CFStreamErrorMeaning meaningOfErrno(int error)
 {
     switch (error) {
-    case ENOTCONN: return CFStreamErrorMeaning::NotConnected;
-    case EPIPE: return CFStreamErrorMeaning::BrokenPipe;
-    case ECONNREFUSED: return CFStreamErrorMeaning::ConnectionRefused;
+    case ENOTCONN:
+        return CFStreamErrorMeaning::NotConnected;
+    case EPIPE:
+        return CFStreamErrorMeaning::BrokenPipe;
+    case ECONNREFUSED:
+        return CFStreamErrorMeaning::ConnectionRefused;
     case ECONNRESET:
-    case ECONNABORTED: return CFStreamErrorMeaning::ConnectionLost;
-    case ETIMEDOUT: return CFStreamErrorMeaning::TimedOut;
+    case ECONNABORTED:
+        return CFStreamErrorMeaning::ConnectionLost;
+    case ETIMEDOUT:
+        return CFStreamErrorMeaning::TimedOut;
     case EHOSTUNREACH:
-    case ENETUNREACH: return CFStreamErrorMeaning::NotConnected;
-    default: return CFStreamErrorMeaning::Other;
+    case ENETUNREACH:
+        return CFStreamErrorMeaning::NotConnected;
+    default:
+        return CFStreamErrorMeaning::Other;
     }
 }
 
 CFStreamError connectionLost()
 {
-    return CFStreamError::of(CFStreamErrorDomain::HTTP, -1005, CFStreamErrorMeaning::ConnectionLost,
-                             "The network connection was lost");
+    return CFStreamError::of(
+        CFStreamErrorDomain::HTTP, -1005, CFStreamErrorMeaning::ConnectionLost, "The network connection was lost");
 }
 
 }  // namespace
@@ -119,8 +126,8 @@ CFStreamError CFStreamError::posix(int error)
     return of(CFStreamErrorDomain::POSIX, error, meaningOfErrno(error), std::strerror(error));
 }
 
-CFStreamError CFStreamError::of(CFStreamErrorDomain domain, long code, CFStreamErrorMeaning meaning,
-                                std::string description)
+CFStreamError CFStreamError::of(
+    CFStreamErrorDomain domain, long code, CFStreamErrorMeaning meaning, std::string description)
 {
     CFStreamError e;
     e.domain = domain;
@@ -201,10 +208,12 @@ void CFHTTPReadStream::scheduleWithRunLoop(const std::shared_ptr<NSRunLoop>& loo
     m_loop = loop;
     m_mode = mode;
     std::weak_ptr<CFHTTPReadStream> weak = weak_from_this();
-    m_deliverySource = loop->addSource([weak] {
-        if (auto self = weak.lock())
-            self->deliverEvents();
-    }, { mode });
+    m_deliverySource = loop->addSource(
+        [weak] {
+            if (auto self = weak.lock())
+                self->deliverEvents();
+        },
+        { mode });
     if (m_lookup)
         m_lookup->notify(m_deliverySource);
     updateSourceEvents();
@@ -240,12 +249,12 @@ bool CFHTTPReadStream::open()
 
     if (url.scheme() != "http" && url.scheme() != "https") {
         failWith(CFStreamError::of(CFStreamErrorDomain::Unsupported, 2, CFStreamErrorMeaning::Other,
-                                   "Unsupported URL scheme '" + url.scheme() + "'"));
+            "Unsupported URL scheme '" + url.scheme() + "'"));
         return true;
     }
     if (m_socksProxy && (m_socksUser.size() > 255 || m_socksPassword.size() > 255 || url.host().size() > 255)) {
         failWith(CFStreamError::of(CFStreamErrorDomain::SOCKS, 0, CFStreamErrorMeaning::Other,
-                                   "The SOCKS proxy cannot take a user name, password or host name that long"));
+            "The SOCKS proxy cannot take a user name, password or host name that long"));
         return true;
     }
     std::string head = m_request->serializedRequestHead(viaHTTPProxy() && !usesTLS());
@@ -384,10 +393,14 @@ size_t CFHTTPReadStream::socksReplyLength() const
         if (m_socksIn.size() < 5)
             return 5;
         switch (static_cast<uint8_t>(m_socksIn[3])) {
-        case 1: return 4 + 4 + 2;
-        case 4: return 4 + 16 + 2;
-        case 3: return 4 + 1 + static_cast<uint8_t>(m_socksIn[4]) + 2;
-        default: return 5;
+        case 1:
+            return 4 + 4 + 2;
+        case 4:
+            return 4 + 16 + 2;
+        case 3:
+            return 4 + 1 + static_cast<uint8_t>(m_socksIn[4]) + 2;
+        default:
+            return 5;
         }
     }
     return 2;
@@ -397,8 +410,8 @@ bool CFHTTPReadStream::socksStep()
 {
     for (;;) {
         while (m_socksOffset < m_socksOut.size()) {
-            long n = sendBytes(reinterpret_cast<const uint8_t*>(m_socksOut.data()) + m_socksOffset,
-                               m_socksOut.size() - m_socksOffset);
+            long n = sendBytes(
+                reinterpret_cast<const uint8_t*>(m_socksOut.data()) + m_socksOffset, m_socksOut.size() - m_socksOffset);
             if (n < 0)
                 return false;
             m_socksOffset += static_cast<size_t>(n);
@@ -421,8 +434,8 @@ bool CFHTTPReadStream::socksStep()
         case SOCKSStep::Method:
             if (byte(0) != 5 || (byte(1) != 0 && !(byte(1) == 2 && !m_socksUser.empty()))) {
                 failSOCKS(byte(1) == 0xff ? 0xff : 0, CFStreamErrorMeaning::Other,
-                          byte(0) != 5 ? "The proxy does not speak SOCKS version 5"
-                                       : "The SOCKS proxy accepts none of the ways offered to sign in");
+                    byte(0) != 5 ? "The proxy does not speak SOCKS version 5"
+                                 : "The SOCKS proxy accepts none of the ways offered to sign in");
                 return false;
             }
             if (byte(1) == 2) {
@@ -464,17 +477,21 @@ bool CFHTTPReadStream::socksStep()
         case SOCKSStep::Connect: {
             if (byte(0) != 5 || byte(1) != 0) {
                 static const char* const reasons[] = {
-                    "The SOCKS proxy could not connect", "The SOCKS proxy failed",
-                    "The SOCKS proxy's rules do not allow the connection", "The network is unreachable from the SOCKS proxy",
-                    "The server cannot be reached from the SOCKS proxy", "The server refused the SOCKS proxy's connection",
-                    "The SOCKS proxy's connection timed out", "The SOCKS proxy does not connect on request",
+                    "The SOCKS proxy could not connect",
+                    "The SOCKS proxy failed",
+                    "The SOCKS proxy's rules do not allow the connection",
+                    "The network is unreachable from the SOCKS proxy",
+                    "The server cannot be reached from the SOCKS proxy",
+                    "The server refused the SOCKS proxy's connection",
+                    "The SOCKS proxy's connection timed out",
+                    "The SOCKS proxy does not connect on request",
                     "The SOCKS proxy does not take that kind of address",
                 };
                 uint8_t code = byte(0) != 5 ? 1 : byte(1);
                 auto meaning = code == 5 ? CFStreamErrorMeaning::ConnectionRefused
-                    : code == 4         ? CFStreamErrorMeaning::HostNotFound
-                    : code == 6         ? CFStreamErrorMeaning::TimedOut
-                                        : CFStreamErrorMeaning::Other;
+                    : code == 4          ? CFStreamErrorMeaning::HostNotFound
+                    : code == 6          ? CFStreamErrorMeaning::TimedOut
+                                         : CFStreamErrorMeaning::Other;
                 failSOCKS(code, meaning, reasons[code < std::size(reasons) ? code : 0]);
                 return false;
             }
@@ -497,7 +514,7 @@ bool CFHTTPReadStream::tunnelStep()
 {
     while (m_tunnelOffset < m_tunnelHead.size()) {
         long n = sendBytes(reinterpret_cast<const uint8_t*>(m_tunnelHead.data()) + m_tunnelOffset,
-                           m_tunnelHead.size() - m_tunnelOffset);
+            m_tunnelHead.size() - m_tunnelOffset);
         if (n < 0)
             return false;
         m_tunnelOffset += static_cast<size_t>(n);
@@ -513,7 +530,7 @@ bool CFHTTPReadStream::tunnelStep()
     }
     if (m_rawOffset != m_raw.size()) {
         failWith(CFStreamError::of(CFStreamErrorDomain::HTTP, -5, CFStreamErrorMeaning::BadResponse,
-                                   "The proxy sent bytes nobody asked for when it opened the tunnel"));
+            "The proxy sent bytes nobody asked for when it opened the tunnel"));
         return false;
     }
     m_raw.clear();
@@ -644,10 +661,12 @@ void CFHTTPReadStream::updateSourceEvents()
     if (m_fdSource)
         m_fdSource->invalidate();
     std::weak_ptr<CFHTTPReadStream> weak = weak_from_this();
-    m_fdSource = loop->addFileDescriptor(m_socket, wanted, [weak](int, unsigned events) {
-        if (auto self = weak.lock())
-            self->onSocketEvent(events);
-    }, { m_mode });
+    m_fdSource = loop->addFileDescriptor(m_socket, wanted,
+        [weak](int, unsigned events) {
+            if (auto self = weak.lock())
+                self->onSocketEvent(events);
+        },
+        { m_mode });
 }
 
 void CFHTTPReadStream::signalDelivery()
@@ -734,8 +753,8 @@ bool CFHTTPReadStream::appendBodyChunk()
     long n = m_body->read(m_outgoing.grow(m_bodyChunk), m_bodyChunk);
     if (n < 0) {
         m_outgoing.shrink(before);
-        failWith(CFStreamError::of(CFStreamErrorDomain::POSIX, EIO, CFStreamErrorMeaning::Other,
-                                   "The request body could not be read"));
+        failWith(CFStreamError::of(
+            CFStreamErrorDomain::POSIX, EIO, CFStreamErrorMeaning::Other, "The request body could not be read"));
         return false;
     }
     m_outgoing.shrink(before + static_cast<size_t>(n));
@@ -821,7 +840,7 @@ bool CFHTTPReadStream::readHead()
             long used = m_response->appendBytes(m_raw.data() + m_rawOffset, m_raw.size() - m_rawOffset);
             if (used < 0) {
                 failWith(CFStreamError::of(CFStreamErrorDomain::HTTP, -1, CFStreamErrorMeaning::BadResponse,
-                                           "The response head could not be read"));
+                    "The response head could not be read"));
                 return false;
             }
             m_rawOffset += static_cast<size_t>(used);
@@ -832,7 +851,7 @@ bool CFHTTPReadStream::readHead()
                 // An interim answer ("100 Continue"): the real head follows.
                 if (++m_interimResponses > maximumInterimResponses) {
                     failWith(CFStreamError::of(CFStreamErrorDomain::HTTP, -4, CFStreamErrorMeaning::BadResponse,
-                                               "The server sent too many interim responses"));
+                        "The server sent too many interim responses"));
                     return false;
                 }
                 m_response = CFHTTPMessage::createEmptyResponse();
@@ -856,13 +875,14 @@ void CFHTTPReadStream::startBody()
     m_phase = Phase::ReadingBody;
     if (m_request->requestMethod() == "HEAD" || status == 204 || status == 304) {
         m_framing = BodyFraming::None;
-    } else if (auto te = m_response->headerFieldValue("Transfer-Encoding"); te && containsIgnoringCase(*te, "chunked")) {
+    } else if (auto te = m_response->headerFieldValue("Transfer-Encoding");
+               te && containsIgnoringCase(*te, "chunked")) {
         m_framing = BodyFraming::Chunked;
     } else if (auto cl = m_response->headerFieldValue("Content-Length")) {
         auto length = parseDecimal(*cl);
         if (!length) {
             failWith(CFStreamError::of(CFStreamErrorDomain::HTTP, -2, CFStreamErrorMeaning::BadResponse,
-                                       "The response's Content-Length could not be read"));
+                "The response's Content-Length could not be read"));
             return;
         }
         m_framing = BodyFraming::Length;
@@ -977,7 +997,7 @@ bool CFHTTPReadStream::hasBytesAvailable()
             m_rawOffset += used;
             if (status == HTTPChunkedDecoder::Status::Error) {
                 failWith(CFStreamError::of(CFStreamErrorDomain::HTTP, -3, CFStreamErrorMeaning::BadResponse,
-                                           "The chunked response body could not be read"));
+                    "The chunked response body could not be read"));
                 return false;
             }
             if (status == HTTPChunkedDecoder::Status::Done) {
@@ -1098,8 +1118,8 @@ void CFHTTPReadStream::deliverEvents()
         }
         m_lookup = nullptr;
         if (error)
-            failWith(CFStreamError::of(CFStreamErrorDomain::Netdb, error, CFStreamErrorMeaning::HostNotFound,
-                                       gai_strerror(error)));
+            failWith(CFStreamError::of(
+                CFStreamErrorDomain::Netdb, error, CFStreamErrorMeaning::HostNotFound, gai_strerror(error)));
         else {
             startConnecting(address);
             writeAtOnce();
@@ -1119,8 +1139,9 @@ void CFHTTPReadStream::deliverEvents()
             if (m_clientEvents & kCFStreamEventHasBytesAvailable)
                 m_client(*this, kCFStreamEventHasBytesAvailable);
             // Decoded bytes left after the client's read raise no socket event.
-            if (m_scheduled && (m_decodedOffset < m_decoded.size() || m_rawOffset < m_raw.size()
-                                || m_phase == Phase::Finished || (m_tls && m_tls->hasPending())))
+            if (m_scheduled
+                && (m_decodedOffset < m_decoded.size() || m_rawOffset < m_raw.size() || m_phase == Phase::Finished
+                    || (m_tls && m_tls->hasPending())))
                 signalDelivery();
             return;
         }

@@ -65,26 +65,27 @@ enum class CFStreamErrorDomain { None, POSIX, Netdb, HTTP, SSL, SOCKS, Unsupport
 
 enum class CFStreamErrorMeaning {
     None,
-    NotConnected,       // the socket is not connected
-    BrokenPipe,         // the peer went away while we wrote
+    NotConnected,  // the socket is not connected
+    BrokenPipe,  // the peer went away while we wrote
     ConnectionRefused,
-    ConnectionLost,     // the connection closed or reset before the response ended
+    ConnectionLost,  // the connection closed or reset before the response ended
     HostNotFound,
     TimedOut,
-    BadResponse,        // the response head or body coding could not be read
-    SecurityFailure,    // the TLS session failed or the server's certificate was refused
+    BadResponse,  // the response head or body coding could not be read
+    SecurityFailure,  // the TLS session failed or the server's certificate was refused
     Other,
 };
 
 struct CFStreamError {
     CFStreamErrorDomain domain = CFStreamErrorDomain::None;
-    long code = 0;       // errno for POSIX, EAI_* for Netdb, the platform's security codes for SSL, our own otherwise
+    long code = 0;  // errno for POSIX, EAI_* for Netdb, the platform's security codes for SSL, our own otherwise
     CFStreamErrorMeaning meaning = CFStreamErrorMeaning::None;
     std::string description;
 
     bool isError() const { return domain != CFStreamErrorDomain::None; }
     static CFStreamError posix(int error);
-    static CFStreamError of(CFStreamErrorDomain domain, long code, CFStreamErrorMeaning meaning, std::string description);
+    static CFStreamError of(
+        CFStreamErrorDomain domain, long code, CFStreamErrorMeaning meaning, std::string description);
 };
 
 // Where a request body comes from: short reads are allowed, 0 is the end,
@@ -104,8 +105,8 @@ public:
     using Client = std::function<void(CFHTTPReadStream& stream, CFStreamEventType event)>;
 
     static std::shared_ptr<CFHTTPReadStream> createForHTTPRequest(std::shared_ptr<CFHTTPMessage> request);
-    static std::shared_ptr<CFHTTPReadStream> createForStreamedHTTPRequest(std::shared_ptr<CFHTTPMessage> request,
-                                                                          std::shared_ptr<CFHTTPBodySource> body);
+    static std::shared_ptr<CFHTTPReadStream> createForStreamedHTTPRequest(
+        std::shared_ptr<CFHTTPMessage> request, std::shared_ptr<CFHTTPBodySource> body);
     ~CFHTTPReadStream();
 
     // The events (a mask of CFStreamEventType) that reach `client`; an empty
@@ -161,7 +162,20 @@ public:
     long streamID() const { return m_streamID; }
 
 private:
-    enum class Phase { Idle, Resolving, Connecting, Negotiating, Tunneling, Handshaking, WritingHead, WritingBody, ReadingHead, ReadingBody, Finished, Failed };
+    enum class Phase {
+        Idle,
+        Resolving,
+        Connecting,
+        Negotiating,
+        Tunneling,
+        Handshaking,
+        WritingHead,
+        WritingBody,
+        ReadingHead,
+        ReadingBody,
+        Finished,
+        Failed
+    };
     enum class BodyFraming { None, Length, Chunked, UntilClose };
 
     CFHTTPReadStream() = default;
@@ -230,7 +244,7 @@ private:
     std::unique_ptr<CFTLSSession> m_inheritedTLS;
     CFStreamSSLSettings m_sslSettings;
     bool m_tlsWantsWrite = false;
-    std::string m_tunnelHead;   // the request head, sent once the tunnel and TLS are up
+    std::string m_tunnelHead;  // the request head, sent once the tunnel and TLS are up
     size_t m_tunnelOffset = 0;
     bool m_tunnelRefused = false;  // the proxy's own answer is the response
     bool m_reusedConnection = false;
@@ -245,16 +259,16 @@ private:
     enum class SOCKSStep { Method, SignIn, Connect } m_socksStep = SOCKSStep::Method;
     std::string m_socksOut;  // the message being sent to the SOCKS proxy
     size_t m_socksOffset = 0;
-    std::string m_socksIn;   // the proxy's reply so far
+    std::string m_socksIn;  // the proxy's reply so far
     bool m_attemptPersistent = false;
     long m_streamID = 0;
 
     CFStreamBuffer m_outgoing;  // head, then body bytes waiting to be written
     size_t m_outgoingOffset = 0;
-    size_t m_bodyChunk = 0;    // grows while the body source fills whole chunks
+    size_t m_bodyChunk = 0;  // grows while the body source fills whole chunks
     bool m_bodyDone = true;
     uint64_t m_bodyBytesWritten = 0;
-    size_t m_headLength = 0;   // the head's bytes at the start of m_outgoing
+    size_t m_headLength = 0;  // the head's bytes at the start of m_outgoing
 
     CFStreamBuffer m_raw;  // bytes received and not yet decoded
     size_t m_rawOffset = 0;

@@ -77,8 +77,8 @@ std::shared_ptr<CFHostResolver::Lookup> CFHostResolver::lookup(const std::string
         auto it = c.lookups.find(key);
         if (it != c.lookups.end()) {
             std::lock_guard entryGuard(it->second->lock);
-            bool fresh = !it->second->done
-                || (it->second->error == 0 && Clock::now() - it->second->finishedAt < cacheSeconds);
+            bool fresh
+                = !it->second->done || (it->second->error == 0 && Clock::now() - it->second->finishedAt < cacheSeconds);
             if (fresh)
                 return it->second;
         }

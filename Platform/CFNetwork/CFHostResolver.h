@@ -22,7 +22,7 @@ public:
         std::mutex lock;
         bool done = false;
         std::vector<uint8_t> address;  // a sockaddr of the first address found
-        int error = 0;                 // an EAI_* code when the lookup failed
+        int error = 0;  // an EAI_* code when the lookup failed
         std::vector<RunLoopSourceRef> waiters;
         double finishedAt = 0;
 

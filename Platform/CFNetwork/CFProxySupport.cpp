@@ -91,7 +91,7 @@ ScriptMoment momentOf(double secondsSince1970, bool gmt)
     else
         localtime_r(&t, &fields);
     return { fields.tm_year + 1900, fields.tm_mon, fields.tm_mday, fields.tm_wday,
-             fields.tm_hour * 3600 + fields.tm_min * 60 + fields.tm_sec };
+        fields.tm_hour * 3600 + fields.tm_min * 60 + fields.tm_sec };
 }
 
 struct ScriptMoments {
@@ -304,7 +304,7 @@ std::vector<CFProxy> CFProxiesFromAutoConfigurationResult(const std::string& res
         p.type = kind == "PROXY" || kind == "HTTP" ? kCFProxyTypeHTTP : kCFProxyTypeSOCKS;
         p.host = target.substr(0, colon);
         p.port = colon == std::string::npos ? (p.type == kCFProxyTypeHTTP ? 80 : 1080)
-                                             : std::atoi(target.c_str() + colon + 1);
+                                            : std::atoi(target.c_str() + colon + 1);
         if (!p.host.empty())
             proxies.push_back(p);
     }
@@ -360,9 +360,8 @@ double secondsNow()
 
 }  // namespace
 
-std::optional<std::vector<CFProxy>> CFNetworkCopyProxiesForAutoConfigurationScript(const std::string& script,
-                                                                                  const CFURL& url,
-                                                                                  double timeoutSeconds)
+std::optional<std::vector<CFProxy>> CFNetworkCopyProxiesForAutoConfigurationScript(
+    const std::string& script, const CFURL& url, double timeoutSeconds)
 {
     // The script engine has no step limit, so a script that loops for ever
     // would hold the network thread for ever. It runs in a child process
@@ -427,8 +426,7 @@ std::optional<std::vector<CFProxy>> CFNetworkCopyProxiesForAutoConfigurationScri
     if (!complete)
         kill(child, SIGKILL);
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) { }
     if (!complete || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return std::nullopt;
     return CFProxiesFromAutoConfigurationResult(result);

@@ -33,7 +33,7 @@ struct CFProxySettings {
     int httpProxyPort = 0;
     std::optional<CFURL> autoConfigurationURL;
     std::vector<std::string> exceptions;  // host suffixes that go direct
-    bool unavailable = false;             // the settings could not be read
+    bool unavailable = false;  // the settings could not be read
 };
 
 CFProxySettings CFNetworkCopySystemProxySettings();
@@ -43,8 +43,7 @@ void CFNetworkSetSystemProxySettingsOverride(std::optional<CFProxySettings> sett
 std::optional<std::vector<CFProxy>> CFNetworkCopyProxiesForURL(const CFURL& url, const CFProxySettings& settings);
 // Runs a proxy auto-configuration script for `url`; nothing when it fails or
 // has not answered within `timeoutSeconds` (a script that never ends is stopped).
-std::optional<std::vector<CFProxy>> CFNetworkCopyProxiesForAutoConfigurationScript(const std::string& script,
-                                                                                  const CFURL& url,
-                                                                                  double timeoutSeconds = 5);
+std::optional<std::vector<CFProxy>> CFNetworkCopyProxiesForAutoConfigurationScript(
+    const std::string& script, const CFURL& url, double timeoutSeconds = 5);
 // Parses a script's answer ("PROXY host:port; DIRECT").
 std::vector<CFProxy> CFProxiesFromAutoConfigurationResult(const std::string& result);

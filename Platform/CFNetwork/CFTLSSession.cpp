@@ -28,7 +28,7 @@ struct Context {
 };
 
 std::mutex contextLock;
-std::string trustedRootsFile;     // under contextLock
+std::string trustedRootsFile;  // under contextLock
 std::shared_ptr<Context> current;  // under contextLock
 
 int settingsIndex()
@@ -84,10 +84,7 @@ bool isAnyRootError(int error)
     }
 }
 
-bool isDateError(int error)
-{
-    return error == X509_V_ERR_CERT_HAS_EXPIRED || error == X509_V_ERR_CERT_NOT_YET_VALID;
-}
+bool isDateError(int error) { return error == X509_V_ERR_CERT_HAS_EXPIRED || error == X509_V_ERR_CERT_NOT_YET_VALID; }
 
 int verifyCallback(int preverified, X509_STORE_CTX* store)
 {
@@ -98,7 +95,8 @@ int verifyCallback(int preverified, X509_STORE_CTX* store)
     if (!settings)
         return 0;
     int error = X509_STORE_CTX_get_error(store);
-    if ((settings->allowsAnyRoot && isAnyRootError(error)) || (settings->allowsExpiredCertificates && isDateError(error))) {
+    if ((settings->allowsAnyRoot && isAnyRootError(error))
+        || (settings->allowsExpiredCertificates && isDateError(error))) {
         X509_STORE_CTX_set_error(store, X509_V_OK);
         return 1;
     }
@@ -148,10 +146,7 @@ int socketRead(BIO* bio, char* buffer, int length)
     return static_cast<int>(n);
 }
 
-long socketControl(BIO*, int command, long, void*)
-{
-    return command == BIO_CTRL_FLUSH ? 1 : 0;
-}
+long socketControl(BIO*, int command, long, void*) { return command == BIO_CTRL_FLUSH ? 1 : 0; }
 
 BIO* socketBIO(int fd)
 {
@@ -180,8 +175,8 @@ SecIdentity::~SecIdentity()
         X509_free(certificate);
 }
 
-std::shared_ptr<const SecIdentity> SecIdentity::importPKCS12(const Data& data, const std::string& passphrase,
-                                                             std::string* error)
+std::shared_ptr<const SecIdentity> SecIdentity::importPKCS12(
+    const Data& data, const std::string& passphrase, std::string* error)
 {
     auto fail = [error](const char* why) -> std::shared_ptr<const SecIdentity> {
         ERR_clear_error();
@@ -247,12 +242,12 @@ void CFTLSSession::setTrustedRootsFile(std::string path)
     trustedRootsFile = std::move(path);
 }
 
-std::unique_ptr<CFTLSSession> CFTLSSession::create(int fd, const std::string& host, const CFStreamSSLSettings& settings,
-                                                   CFStreamError& error)
+std::unique_ptr<CFTLSSession> CFTLSSession::create(
+    int fd, const std::string& host, const CFStreamSSLSettings& settings, CFStreamError& error)
 {
     auto failure = [&error](std::string text) -> std::unique_ptr<CFTLSSession> {
-        error = CFStreamError::of(CFStreamErrorDomain::SSL, errSSLProtocol, CFStreamErrorMeaning::SecurityFailure,
-                                  std::move(text));
+        error = CFStreamError::of(
+            CFStreamErrorDomain::SSL, errSSLProtocol, CFStreamErrorMeaning::SecurityFailure, std::move(text));
         return nullptr;
     };
     std::string why;
@@ -271,7 +266,8 @@ std::unique_ptr<CFTLSSession> CFTLSSession::create(int fd, const std::string& ho
 
     in6_addr address6;
     in_addr address4;
-    bool numeric = inet_pton(AF_INET, host.c_str(), &address4) == 1 || inet_pton(AF_INET6, host.c_str(), &address6) == 1;
+    bool numeric
+        = inet_pton(AF_INET, host.c_str(), &address4) == 1 || inet_pton(AF_INET6, host.c_str(), &address6) == 1;
     if (!numeric)
         SSL_set_tlsext_host_name(ssl, host.c_str());
     if (settings.validatesCertificateChain) {
@@ -323,10 +319,10 @@ CFTLSSession::Result CFTLSSession::classify(int rc, const char* during)
         m_broken = true;
         // A socket failure is the socket's error, so a dropped kept
         // connection is told apart from a security failure.
-        m_error = std::make_unique<CFStreamError>(
-            err ? CFStreamError::posix(err)
+        m_error = std::make_unique<CFStreamError>(err
+                ? CFStreamError::posix(err)
                 : CFStreamError::of(CFStreamErrorDomain::HTTP, -1005, CFStreamErrorMeaning::ConnectionLost,
-                                    "The network connection was lost"));
+                    "The network connection was lost"));
         return Result::Failed;
     }
     default:
@@ -336,18 +332,17 @@ CFTLSSession::Result CFTLSSession::classify(int rc, const char* during)
     long verify = SSL_get_verify_result(m_ssl);
     if (!m_handshakeDone && m_checksCertificate && verify != X509_V_OK) {
         ERR_clear_error();
-        m_error = std::make_unique<CFStreamError>(
-            CFStreamError::of(CFStreamErrorDomain::SSL, securityCodeOfVerifyError(verify),
-                              CFStreamErrorMeaning::SecurityFailure,
-                              std::string("The server's certificate was refused: ") + X509_verify_cert_error_string(verify)));
+        m_error = std::make_unique<CFStreamError>(CFStreamError::of(CFStreamErrorDomain::SSL,
+            securityCodeOfVerifyError(verify), CFStreamErrorMeaning::SecurityFailure,
+            std::string("The server's certificate was refused: ") + X509_verify_cert_error_string(verify)));
         return Result::Failed;
     }
     unsigned long last = ERR_peek_last_error();
     // Reasons from 1000 up are alerts the server sent (a missing client
     // certificate, say).
     bool alert = ERR_GET_LIB(last) == ERR_LIB_SSL && ERR_GET_REASON(last) >= SSL_AD_REASON_OFFSET;
-    m_error = std::make_unique<CFStreamError>(CFStreamError::of(
-        CFStreamErrorDomain::SSL, alert ? errSSLFatalAlert : errSSLProtocol, CFStreamErrorMeaning::SecurityFailure,
+    m_error = std::make_unique<CFStreamError>(CFStreamError::of(CFStreamErrorDomain::SSL,
+        alert ? errSSLFatalAlert : errSSLProtocol, CFStreamErrorMeaning::SecurityFailure,
         std::string("The secure connection failed ") + during + ": " + libraryErrorText()));
     return Result::Failed;
 }
@@ -362,11 +357,11 @@ CFTLSSession::Result CFTLSSession::handshake()
         return Result::Done;
     }
     Result result = classify(rc, "while it was set up");
-    return result == Result::Closed ? (m_error = std::make_unique<CFStreamError>(CFStreamError::of(
-                                           CFStreamErrorDomain::SSL, errSSLProtocol, CFStreamErrorMeaning::SecurityFailure,
-                                           "The server closed the secure connection while it was set up")),
-                                       Result::Failed)
-                                    : result;
+    return result == Result::Closed
+        ? (m_error = std::make_unique<CFStreamError>(CFStreamError::of(CFStreamErrorDomain::SSL, errSSLProtocol,
+               CFStreamErrorMeaning::SecurityFailure, "The server closed the secure connection while it was set up")),
+            Result::Failed)
+        : result;
 }
 
 CFTLSSession::Result CFTLSSession::write(const uint8_t* bytes, size_t length, size_t& moved)
@@ -391,10 +386,7 @@ CFTLSSession::Result CFTLSSession::read(uint8_t* buffer, size_t length, size_t& 
     return classify(0, "while receiving");
 }
 
-bool CFTLSSession::hasPending() const
-{
-    return SSL_has_pending(m_ssl) == 1;
-}
+bool CFTLSSession::hasPending() const { return SSL_has_pending(m_ssl) == 1; }
 
 bool CFTLSSession::isIdle()
 {

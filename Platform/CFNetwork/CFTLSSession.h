@@ -28,8 +28,8 @@ public:
 
     // Null, with `error` set, when the data cannot be read with that passphrase
     // or holds no key and certificate.
-    static std::shared_ptr<const SecIdentity> importPKCS12(const Data& data, const std::string& passphrase,
-                                                           std::string* error = nullptr);
+    static std::shared_ptr<const SecIdentity> importPKCS12(
+        const Data& data, const std::string& passphrase, std::string* error = nullptr);
     // The certificate's subject, one line ("CN=..., O=...").
     std::string subjectSummary() const;
 
@@ -64,8 +64,8 @@ public:
 
     // A session on `fd` for `host`; null with `error` set when the settings
     // cannot be applied (a further certificate that is not DER, say).
-    static std::unique_ptr<CFTLSSession> create(int fd, const std::string& host, const CFStreamSSLSettings& settings,
-                                                CFStreamError& error);
+    static std::unique_ptr<CFTLSSession> create(
+        int fd, const std::string& host, const CFStreamSSLSettings& settings, CFStreamError& error);
 
     Result handshake();
     // On Done `moved` is the count written or read (read: at least 1).

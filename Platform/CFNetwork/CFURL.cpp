@@ -201,7 +201,8 @@ std::optional<CFURL> CFURL::URLWithStringRelativeToURL(std::string_view relative
             merged = "/" + std::string(rest);
         } else {
             size_t slash = base.m_path.rfind('/');
-            merged = (slash == std::string::npos ? std::string() : base.m_path.substr(0, slash + 1)) + std::string(rest);
+            merged
+                = (slash == std::string::npos ? std::string() : base.m_path.substr(0, slash + 1)) + std::string(rest);
         }
         url.m_path = removeDotSegments(merged);
         url.m_query = query;
@@ -242,10 +243,7 @@ int CFURL::effectivePort() const
     return 80;
 }
 
-std::string CFURL::decodedPath() const
-{
-    return NSString::stringByReplacingPercentEscapes(m_path);
-}
+std::string CFURL::decodedPath() const { return NSString::stringByReplacingPercentEscapes(m_path); }
 
 std::string CFURL::pathExtension() const
 {

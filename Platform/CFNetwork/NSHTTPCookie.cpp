@@ -51,8 +51,8 @@ std::string defaultPath(const CFURL& url)
 
 int monthIndex(std::string_view name)
 {
-    static const char* months[] = { "jan", "feb", "mar", "apr", "may", "jun",
-                                     "jul", "aug", "sep", "oct", "nov", "dec" };
+    static const char* months[]
+        = { "jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec" };
     std::string l = NSString::lowercaseASCII(name.substr(0, 3));
     for (int i = 0; i < 12; ++i)
         if (l == months[i])
@@ -206,8 +206,8 @@ std::optional<NSHTTPCookie> NSHTTPCookie::parseSetCookie(std::string_view text, 
     return cookie;
 }
 
-std::vector<NSHTTPCookie> NSHTTPCookie::cookiesWithResponseHeaderFieldsForURL(const HTTPHeaderFields& headers,
-                                                                              const CFURL& url)
+std::vector<NSHTTPCookie> NSHTTPCookie::cookiesWithResponseHeaderFieldsForURL(
+    const HTTPHeaderFields& headers, const CFURL& url)
 {
     std::vector<NSHTTPCookie> cookies;
     for (const auto& [name, value] : headers) {
@@ -252,7 +252,7 @@ std::vector<NSHTTPCookie> NSHTTPCookieStorage::cookiesForURL(const CFURL& url) c
         matches.push_back(cookie);
     }
     std::stable_sort(matches.begin(), matches.end(),
-                     [](const NSHTTPCookie& a, const NSHTTPCookie& b) { return a.path.size() > b.path.size(); });
+        [](const NSHTTPCookie& a, const NSHTTPCookie& b) { return a.path.size() > b.path.size(); });
     return matches;
 }
 

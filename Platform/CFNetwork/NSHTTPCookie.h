@@ -19,7 +19,7 @@
 struct NSHTTPCookie {
     std::string name;
     std::string value;
-    std::string domain;       // leading "." for a domain cookie, else the host
+    std::string domain;  // leading "." for a domain cookie, else the host
     std::string path = "/";
     std::optional<double> expiresDate;  // seconds since 1970; none = session cookie
     bool isSecure = false;
@@ -33,8 +33,8 @@ struct NSHTTPCookie {
     bool operator==(const NSHTTPCookie&) const = default;
 
     // The cookies of a response's Set-Cookie fields, for the URL that answered.
-    static std::vector<NSHTTPCookie> cookiesWithResponseHeaderFieldsForURL(const HTTPHeaderFields& headers,
-                                                                           const CFURL& url);
+    static std::vector<NSHTTPCookie> cookiesWithResponseHeaderFieldsForURL(
+        const HTTPHeaderFields& headers, const CFURL& url);
     // Parses one Set-Cookie value; nothing when it is not a valid cookie for the URL.
     static std::optional<NSHTTPCookie> parseSetCookie(std::string_view text, const CFURL& url);
     // An HTTP date ("Wed, 09 Jun 2021 10:18:14 GMT" and its two older forms).

@@ -35,10 +35,12 @@ void NSStream::scheduleInRunLoopForMode(const std::shared_ptr<NSRunLoop>& loop, 
     if (m_source || !loop)
         return;
     std::weak_ptr<NSStream> weak = weak_from_this();
-    m_source = loop->addSource([weak] {
-        if (auto self = weak.lock())
-            self->deliver();
-    }, { mode });
+    m_source = loop->addSource(
+        [weak] {
+            if (auto self = weak.lock())
+                self->deliver();
+        },
+        { mode });
     signalIfScheduled();
 }
 
@@ -142,10 +144,7 @@ long NSInputStream::read(uint8_t* buffer, size_t maxLength)
     }
 }
 
-bool NSInputStream::hasBytesAvailable() const
-{
-    return m_status == NSStreamStatus::Open && !atEnd();
-}
+bool NSInputStream::hasBytesAvailable() const { return m_status == NSStreamStatus::Open && !atEnd(); }
 
 bool NSInputStream::atEnd() const
 {

@@ -47,12 +47,8 @@ std::string unescape(const std::string& s)
 
 SecretStore::Attributes keyringAttributes(const NSURLProtectionSpace& space)
 {
-    return { { "kind", "http" },
-             { "host", space.host },
-             { "port", std::to_string(space.port) },
-             { "protocol", space.protocol },
-             { "realm", space.realm },
-             { "proxy", space.isProxy ? "1" : "0" } };
+    return { { "kind", "http" }, { "host", space.host }, { "port", std::to_string(space.port) },
+        { "protocol", space.protocol }, { "realm", space.realm }, { "proxy", space.isProxy ? "1" : "0" } };
 }
 
 std::string keyringLabel(const NSURLProtectionSpace& space)
@@ -91,8 +87,8 @@ NSURLCredentialStorage& NSURLCredentialStorage::sharedCredentialStorage()
     return storage;
 }
 
-void NSURLCredentialStorage::putLocked(const NSURLProtectionSpace& space, const NSURLCredential& credential,
-                                       bool inKeyring) const
+void NSURLCredentialStorage::putLocked(
+    const NSURLProtectionSpace& space, const NSURLCredential& credential, bool inKeyring) const
 {
     for (auto& entry : m_entries) {
         if (entry.space == space) {
@@ -162,7 +158,8 @@ bool NSURLCredentialStorage::setPersistentStorePath(const std::string& path)
                 fields.push_back(unescape(field));
             if (fields.size() != 7)
                 continue;
-            NSURLProtectionSpace space { fields[0], std::atoi(fields[1].c_str()), fields[2], fields[3], fields[4] == "1" };
+            NSURLProtectionSpace space { fields[0], std::atoi(fields[1].c_str()), fields[2], fields[3],
+                fields[4] == "1" };
             loaded.push_back({ space, NSURLCredential { fields[5], fields[6] }, false });
         }
         // Passwords the file kept move to the keyring where one answers; a
@@ -191,7 +188,7 @@ bool NSURLCredentialStorage::saveLocked() const
     for (auto& [s, c, inKeyring] : m_entries)
         if (!inKeyring)
             text += escape(s.host) + "\t" + std::to_string(s.port) + "\t" + escape(s.protocol) + "\t" + escape(s.realm)
-            + "\t" + (s.isProxy ? "1" : "0") + "\t" + escape(c.user) + "\t" + escape(c.password) + "\n";
+                + "\t" + (s.isProxy ? "1" : "0") + "\t" + escape(c.user) + "\t" + escape(c.password) + "\n";
     bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
     ok = ::fsync(fd) == 0 && ok;
     ::close(fd);

@@ -8,70 +8,64 @@ namespace NTLM {
 
 namespace {
 
-constexpr uint32_t negotiateUnicode = 0x00000001;
-constexpr uint32_t negotiateOEM = 0x00000002;
-constexpr uint32_t requestTarget = 0x00000004;
-constexpr uint32_t negotiateNTLM = 0x00000200;
-constexpr uint32_t alwaysSign = 0x00008000;
-constexpr uint32_t extendedSessionSecurity = 0x00080000;
-constexpr uint32_t negotiateTargetInfo = 0x00800000;
-constexpr uint32_t negotiate128 = 0x20000000;
-constexpr uint32_t negotiate56 = 0x80000000;
-constexpr uint32_t ourFlags = negotiateUnicode | negotiateOEM | requestTarget | negotiateNTLM | alwaysSign
-    | extendedSessionSecurity | negotiateTargetInfo | negotiate128 | negotiate56;
+    constexpr uint32_t negotiateUnicode = 0x00000001;
+    constexpr uint32_t negotiateOEM = 0x00000002;
+    constexpr uint32_t requestTarget = 0x00000004;
+    constexpr uint32_t negotiateNTLM = 0x00000200;
+    constexpr uint32_t alwaysSign = 0x00008000;
+    constexpr uint32_t extendedSessionSecurity = 0x00080000;
+    constexpr uint32_t negotiateTargetInfo = 0x00800000;
+    constexpr uint32_t negotiate128 = 0x20000000;
+    constexpr uint32_t negotiate56 = 0x80000000;
+    constexpr uint32_t ourFlags = negotiateUnicode | negotiateOEM | requestTarget | negotiateNTLM | alwaysSign
+        | extendedSessionSecurity | negotiateTargetInfo | negotiate128 | negotiate56;
 
-const uint8_t signature[8] = { 'N', 'T', 'L', 'M', 'S', 'S', 'P', 0 };
+    const uint8_t signature[8] = { 'N', 'T', 'L', 'M', 'S', 'S', 'P', 0 };
 
-uint32_t rotl(uint32_t x, int s)
-{
-    return (x << s) | (x >> (32 - s));
-}
+    uint32_t rotl(uint32_t x, int s) { return (x << s) | (x >> (32 - s)); }
 
-void put16(Data& d, size_t at, uint16_t v)
-{
-    d[at] = static_cast<uint8_t>(v);
-    d[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-
-void put32(Data& d, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        d[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-uint16_t get16(const Data& d, size_t at)
-{
-    return static_cast<uint16_t>(d[at] | d[at + 1] << 8);
-}
-
-uint32_t get32(const Data& d, size_t at)
-{
-    return static_cast<uint32_t>(d[at]) | static_cast<uint32_t>(d[at + 1]) << 8
-        | static_cast<uint32_t>(d[at + 2]) << 16 | static_cast<uint32_t>(d[at + 3]) << 24;
-}
-
-// Capitals of the letters a user name is likely to hold: ASCII and Latin-1.
-std::string upper(std::string_view utf8)
-{
-    std::string out;
-    for (size_t i = 0; i < utf8.size(); ++i) {
-        auto c = static_cast<unsigned char>(utf8[i]);
-        if (c >= 'a' && c <= 'z') {
-            out += static_cast<char>(c - 32);
-        } else if (c == 0xc3 && i + 1 < utf8.size()) {
-            auto next = static_cast<unsigned char>(utf8[i + 1]);
-            // U+00E0 to U+00FE, but for the division sign, have capitals 32 below.
-            if (next >= 0xa0 && next <= 0xbe && next != 0xb7)
-                next = static_cast<unsigned char>(next - 0x20);
-            out += static_cast<char>(c);
-            out += static_cast<char>(next);
-            ++i;
-        } else {
-            out += static_cast<char>(c);
-        }
+    void put16(Data& d, size_t at, uint16_t v)
+    {
+        d[at] = static_cast<uint8_t>(v);
+        d[at + 1] = static_cast<uint8_t>(v >> 8);
     }
-    return out;
-}
+
+    void put32(Data& d, size_t at, uint32_t v)
+    {
+        for (int i = 0; i < 4; ++i)
+            d[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
+    }
+
+    uint16_t get16(const Data& d, size_t at) { return static_cast<uint16_t>(d[at] | d[at + 1] << 8); }
+
+    uint32_t get32(const Data& d, size_t at)
+    {
+        return static_cast<uint32_t>(d[at]) | static_cast<uint32_t>(d[at + 1]) << 8
+            | static_cast<uint32_t>(d[at + 2]) << 16 | static_cast<uint32_t>(d[at + 3]) << 24;
+    }
+
+    // Capitals of the letters a user name is likely to hold: ASCII and Latin-1.
+    std::string upper(std::string_view utf8)
+    {
+        std::string out;
+        for (size_t i = 0; i < utf8.size(); ++i) {
+            auto c = static_cast<unsigned char>(utf8[i]);
+            if (c >= 'a' && c <= 'z') {
+                out += static_cast<char>(c - 32);
+            } else if (c == 0xc3 && i + 1 < utf8.size()) {
+                auto next = static_cast<unsigned char>(utf8[i + 1]);
+                // U+00E0 to U+00FE, but for the division sign, have capitals 32 below.
+                if (next >= 0xa0 && next <= 0xbe && next != 0xb7)
+                    next = static_cast<unsigned char>(next - 0x20);
+                out += static_cast<char>(c);
+                out += static_cast<char>(next);
+                ++i;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+        return out;
+    }
 
 }  // namespace
 
@@ -165,8 +159,8 @@ Digest ntowfv2(std::string_view password, std::string_view user, std::string_vie
     return hmacMD5(hash, utf16LE(upper(user) + std::string(domain)));
 }
 
-Responses responses(const Digest& ntowf, const Challenge& challenge, const std::array<uint8_t, 8>& clientChallenge,
-                    uint64_t time)
+Responses responses(
+    const Digest& ntowf, const Challenge& challenge, const std::array<uint8_t, 8>& clientChallenge, uint64_t time)
 {
     Data blob = { 1, 1, 0, 0, 0, 0, 0, 0 };
     for (int i = 0; i < 8; ++i)
@@ -212,8 +206,8 @@ std::optional<Challenge> parseChallengeMessage(const Data& message)
         size_t offset = get32(message, 44);
         if (offset > message.size() || length > message.size() - offset)
             return std::nullopt;
-        c.targetInfo.assign(message.begin() + static_cast<long>(offset),
-                            message.begin() + static_cast<long>(offset + length));
+        c.targetInfo.assign(
+            message.begin() + static_cast<long>(offset), message.begin() + static_cast<long>(offset + length));
         // The name pairs end at the first end marker; a timestamp among them
         // is the time the answer must carry.
         for (size_t at = 0; at + 4 <= c.targetInfo.size();) {
@@ -233,7 +227,7 @@ std::optional<Challenge> parseChallengeMessage(const Data& message)
 }
 
 Data authenticateMessage(const Challenge& challenge, const Responses& responses, std::string_view user,
-                         std::string_view domain, std::string_view workstation)
+    std::string_view domain, std::string_view workstation)
 {
     Data domainBytes = utf16LE(domain), userBytes = utf16LE(user), workstationBytes = utf16LE(workstation);
     Data m(64, 0);

@@ -37,13 +37,13 @@ struct Responses {
 };
 
 // The responses for a challenge; `time` in tenths of microseconds since 1601.
-Responses responses(const Digest& ntowf, const Challenge& challenge, const std::array<uint8_t, 8>& clientChallenge,
-                    uint64_t time);
+Responses responses(
+    const Digest& ntowf, const Challenge& challenge, const std::array<uint8_t, 8>& clientChallenge, uint64_t time);
 
 Data negotiateMessage();
 // Null when the bytes are not a well-formed challenge message.
 std::optional<Challenge> parseChallengeMessage(const Data& message);
 Data authenticateMessage(const Challenge& challenge, const Responses& responses, std::string_view user,
-                         std::string_view domain, std::string_view workstation);
+    std::string_view domain, std::string_view workstation);
 
 }  // namespace NTLM

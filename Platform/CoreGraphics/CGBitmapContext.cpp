@@ -29,17 +29,17 @@ Layout layoutOf(uint32_t info)
     uint32_t a = alphaInfo(info);
     bool alphaFirst = a == kCGImageAlphaPremultipliedFirst || a == kCGImageAlphaNoneSkipFirst;
     // Big-endian order of the 32-bit word: A R G B (first) or R G B A (last).
-    Layout big = alphaFirst ? Layout {1, 2, 3, 0} : Layout {0, 1, 2, 3};
+    Layout big = alphaFirst ? Layout { 1, 2, 3, 0 } : Layout { 0, 1, 2, 3 };
     Layout l = big;
     if (byteOrder(info) == kCGBitmapByteOrder32Little)
-        l = {3 - big.r, 3 - big.g, 3 - big.b, 3 - big.a};
+        l = { 3 - big.r, 3 - big.g, 3 - big.b, 3 - big.a };
     return l;
 }
 
 }
 
 CGBitmapContext::CGBitmapContext(cairo_t* cr, cairo_surface_t* surface, size_t width, size_t height,
-                                 uint8_t* clientData, size_t bytesPerRow, uint32_t bitmapInfo, Data ownStorage)
+    uint8_t* clientData, size_t bytesPerRow, uint32_t bitmapInfo, Data ownStorage)
     : CGContext(cr, CGAffineTransformMake(1, 0, 0, -1, 0, CGFloat(height)))
     , m_surface(cairo_surface_reference(surface))
     , m_width(width)
@@ -69,10 +69,7 @@ CGBitmapContext::CGBitmapContext(cairo_t* cr, cairo_surface_t* surface, size_t w
     cairo_surface_mark_dirty(m_surface);
 }
 
-CGBitmapContext::~CGBitmapContext()
-{
-    cairo_surface_destroy(m_surface);
-}
+CGBitmapContext::~CGBitmapContext() { cairo_surface_destroy(m_surface); }
 
 bool CGBitmapContext::hasAlpha() const { return hasAlphaChannel(m_bitmapInfo); }
 
@@ -138,8 +135,8 @@ CGImageRef CGBitmapContext::finishIntoImage()
     return image;
 }
 
-CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height, size_t bitsPerComponent,
-                                   size_t bytesPerRow, const CGColorSpaceRef& space, uint32_t bitmapInfo)
+CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height, size_t bitsPerComponent, size_t bytesPerRow,
+    const CGColorSpaceRef& space, uint32_t bitmapInfo)
 {
     uint32_t a = alphaInfo(bitmapInfo);
     bool supported = a == kCGImageAlphaPremultipliedLast || a == kCGImageAlphaPremultipliedFirst
@@ -171,8 +168,8 @@ CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height, size
         return nullptr;
     }
     cairo_t* cr = cairo_create(surface);
-    auto context = std::make_shared<CGBitmapContext>(cr, surface, width, height, data ? client : nullptr, bytesPerRow,
-                                                     bitmapInfo, std::move(own));
+    auto context = std::make_shared<CGBitmapContext>(
+        cr, surface, width, height, data ? client : nullptr, bytesPerRow, bitmapInfo, std::move(own));
     cairo_destroy(cr);
     cairo_surface_destroy(surface);
     return context;

@@ -29,7 +29,7 @@ class CGBitmapContext final : public CGContext {
 public:
     // Use CGBitmapContextCreate.
     CGBitmapContext(_cairo* cr, struct _cairo_surface* surface, size_t width, size_t height, uint8_t* clientData,
-                    size_t bytesPerRow, uint32_t bitmapInfo, Data ownStorage);
+        size_t bytesPerRow, uint32_t bitmapInfo, Data ownStorage);
     ~CGBitmapContext() override;
 
     void didDraw() override;
@@ -65,8 +65,8 @@ private:
 // component with 32-bit pixels, RGB, is supported), when the size is zero or
 // too large, or when bytesPerRow is too small. data may be null: the context
 // then owns its memory. The memory starts as it is given (or cleared).
-CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height, size_t bitsPerComponent,
-                                   size_t bytesPerRow, const CGColorSpaceRef& space, uint32_t bitmapInfo);
+CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height, size_t bitsPerComponent, size_t bytesPerRow,
+    const CGColorSpaceRef& space, uint32_t bitmapInfo);
 void* CGBitmapContextGetData(const CGContextRef& c);
 size_t CGBitmapContextGetWidth(const CGContextRef& c);
 size_t CGBitmapContextGetHeight(const CGContextRef& c);

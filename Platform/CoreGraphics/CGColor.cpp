@@ -14,7 +14,7 @@ CGColorSpaceRef CGColorSpaceCreateDeviceRGB()
 
 CGColorRef CGColorCreateGenericRGB(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha)
 {
-    return std::make_shared<const CGColor>(CGColor {clamp01(red), clamp01(green), clamp01(blue), clamp01(alpha)});
+    return std::make_shared<const CGColor>(CGColor { clamp01(red), clamp01(green), clamp01(blue), clamp01(alpha) });
 }
 
 CGColorRef CGColorCreateGenericGray(CGFloat gray, CGFloat alpha)

@@ -16,7 +16,7 @@ struct CGColor {
 using CGColorRef = std::shared_ptr<const CGColor>;
 
 // The one colour space the system uses: device RGB.
-struct CGColorSpace {};
+struct CGColorSpace { };
 using CGColorSpaceRef = std::shared_ptr<const CGColorSpace>;
 CGColorSpaceRef CGColorSpaceCreateDeviceRGB();
 

@@ -61,10 +61,7 @@ CGContext::CGContext(cairo_t* cr, CGAffineTransform deviceToCairo)
     applyTransform();
 }
 
-CGContext::~CGContext()
-{
-    cairo_destroy(m_cr);
-}
+CGContext::~CGContext() { cairo_destroy(m_cr); }
 
 void CGContext::saveGState()
 {
@@ -143,8 +140,8 @@ void CGContext::resetState(CGAffineTransform deviceToCairo)
 
 bool CGContext::hasShadow() const
 {
-    return state().shadowColor.alpha > 0 && (state().shadowBlur > 0 || state().shadowOffset.width != 0
-                                             || state().shadowOffset.height != 0);
+    return state().shadowColor.alpha > 0
+        && (state().shadowBlur > 0 || state().shadowOffset.width != 0 || state().shadowOffset.height != 0);
 }
 
 void CGContext::paintShadow(void (*draw)(void*), void* closure)
@@ -152,7 +149,7 @@ void CGContext::paintShadow(void (*draw)(void*), void* closure)
     // The shadow is the drawing's coverage over the visible area, in device pixels.
     double x0, y0, x1, y1;
     cairo_clip_extents(m_cr, &x0, &y0, &x1, &y1);
-    double xs[4] = {x0, x1, x0, x1}, ys[4] = {y0, y0, y1, y1};
+    double xs[4] = { x0, x1, x0, x1 }, ys[4] = { y0, y0, y1, y1 };
     double dx0 = 1e300, dy0 = 1e300, dx1 = -1e300, dy1 = -1e300;
     for (int i = 0; i < 4; ++i) {
         double x = xs[i], y = ys[i];
@@ -189,8 +186,8 @@ void CGContext::paintShadow(void (*draw)(void*), void* closure)
     cairo_surface_mark_dirty(mask);
     cairo_save(m_cr);
     cairo_identity_matrix(m_cr);
-    cairo_set_source_rgba(m_cr, s.shadowColor.red, s.shadowColor.green, s.shadowColor.blue,
-                          s.shadowColor.alpha * s.alpha);
+    cairo_set_source_rgba(
+        m_cr, s.shadowColor.red, s.shadowColor.green, s.shadowColor.blue, s.shadowColor.alpha * s.alpha);
     cairo_mask_surface(m_cr, mask, dx0 + ox, dy0 + oy);
     cairo_restore(m_cr);
     cairo_surface_destroy(mask);
@@ -355,7 +352,7 @@ void CGContextSetShadowWithColor(const CGContextRef& c, CGSize offset, CGFloat b
         return;
     c->state().shadowOffset = offset;
     c->state().shadowBlur = std::max(blur, CGFloat(0));
-    c->state().shadowColor = color ? *color : CGColor {0, 0, 0, 0};
+    c->state().shadowColor = color ? *color : CGColor { 0, 0, 0, 0 };
 }
 
 void CGContextBeginPath(const CGContextRef& c)
@@ -380,8 +377,8 @@ void CGContextAddLineToPoint(const CGContextRef& c, CGFloat x, CGFloat y)
     cairo_line_to(c->cairo(), x, y);
 }
 
-void CGContextAddCurveToPoint(const CGContextRef& c, CGFloat cp1x, CGFloat cp1y, CGFloat cp2x, CGFloat cp2y, CGFloat x,
-                              CGFloat y)
+void CGContextAddCurveToPoint(
+    const CGContextRef& c, CGFloat cp1x, CGFloat cp1y, CGFloat cp2x, CGFloat cp2y, CGFloat x, CGFloat y)
 {
     if (!c)
         return;
@@ -400,7 +397,7 @@ void CGContextAddQuadCurveToPoint(const CGContextRef& c, CGFloat cpx, CGFloat cp
     double x0, y0;
     cairo_get_current_point(cr, &x0, &y0);
     cairo_curve_to(cr, x0 + 2.0 / 3 * (cpx - x0), y0 + 2.0 / 3 * (cpy - y0), x + 2.0 / 3 * (cpx - x),
-                   y + 2.0 / 3 * (cpy - y), x, y);
+        y + 2.0 / 3 * (cpy - y), x, y);
 }
 
 void CGContextAddLines(const CGContextRef& c, const CGPoint* points, size_t count)
@@ -429,8 +426,8 @@ void CGContextAddEllipseInRect(const CGContextRef& c, CGRect r)
     CGContextAddPath(c, path);
 }
 
-void CGContextAddArc(const CGContextRef& c, CGFloat x, CGFloat y, CGFloat radius, CGFloat startAngle,
-                     CGFloat endAngle, int clockwise)
+void CGContextAddArc(
+    const CGContextRef& c, CGFloat x, CGFloat y, CGFloat radius, CGFloat startAngle, CGFloat endAngle, int clockwise)
 {
     if (!c)
         return;
@@ -455,8 +452,8 @@ void CGContextAddPath(const CGContextRef& c, const CGPathRef& path)
             cairo_line_to(cr, e.points[0].x, e.points[0].y);
             break;
         case CGPathElement::Type::AddCurveToPoint:
-            cairo_curve_to(cr, e.points[0].x, e.points[0].y, e.points[1].x, e.points[1].y, e.points[2].x,
-                           e.points[2].y);
+            cairo_curve_to(
+                cr, e.points[0].x, e.points[0].y, e.points[1].x, e.points[1].y, e.points[2].x, e.points[2].y);
             break;
         case CGPathElement::Type::CloseSubpath:
             cairo_close_path(cr);
@@ -488,12 +485,14 @@ void applyStrokeSettings(CGContext& c)
     cairo_t* cr = c.cairo();
     auto& s = c.state();
     cairo_set_line_width(cr, s.lineWidth);
-    cairo_set_line_cap(cr, s.lineCap == kCGLineCapRound ? CAIRO_LINE_CAP_ROUND
-                           : s.lineCap == kCGLineCapSquare ? CAIRO_LINE_CAP_SQUARE
-                                                           : CAIRO_LINE_CAP_BUTT);
-    cairo_set_line_join(cr, s.lineJoin == kCGLineJoinRound ? CAIRO_LINE_JOIN_ROUND
-                            : s.lineJoin == kCGLineJoinBevel ? CAIRO_LINE_JOIN_BEVEL
-                                                             : CAIRO_LINE_JOIN_MITER);
+    cairo_set_line_cap(cr,
+        s.lineCap == kCGLineCapRound        ? CAIRO_LINE_CAP_ROUND
+            : s.lineCap == kCGLineCapSquare ? CAIRO_LINE_CAP_SQUARE
+                                            : CAIRO_LINE_CAP_BUTT);
+    cairo_set_line_join(cr,
+        s.lineJoin == kCGLineJoinRound       ? CAIRO_LINE_JOIN_ROUND
+            : s.lineJoin == kCGLineJoinBevel ? CAIRO_LINE_JOIN_BEVEL
+                                             : CAIRO_LINE_JOIN_MITER);
     cairo_set_miter_limit(cr, s.miterLimit);
 }
 

@@ -49,8 +49,8 @@ public:
     struct GState {
         CGAffineTransform ctm;
         CGAffineTransform textMatrix;
-        CGColor fillColor {0, 0, 0, 1};
-        CGColor strokeColor {0, 0, 0, 1};
+        CGColor fillColor { 0, 0, 0, 1 };
+        CGColor strokeColor { 0, 0, 0, 1 };
         CGFloat lineWidth = 1;
         CGLineCap lineCap = kCGLineCapButt;
         CGLineJoin lineJoin = kCGLineJoinMiter;
@@ -62,7 +62,7 @@ public:
         CGBlendMode blendMode = kCGBlendModeNormal;
         CGSize shadowOffset;
         CGFloat shadowBlur = 0;
-        CGColor shadowColor {0, 0, 0, 0};
+        CGColor shadowColor { 0, 0, 0, 0 };
     };
     GState& state() { return m_states.back(); }
     const GState& state() const { return m_states.back(); }
@@ -90,7 +90,7 @@ public:
     // Paints the shadow of what `draw` draws (called with cairo set up for the
     // shape) before the shape itself is drawn: the shape's coverage, blurred and
     // moved by the shadow offset, in the shadow colour.
-    template<typename F> void withShadow(F draw);
+    template <typename F> void withShadow(F draw);
     void paintShadow(void (*draw)(void*), void* closure);
 
 private:
@@ -99,7 +99,7 @@ private:
     std::vector<GState> m_states;
 };
 
-template<typename F> void CGContext::withShadow(F draw)
+template <typename F> void CGContext::withShadow(F draw)
 {
     if (hasShadow())
         paintShadow([](void* f) { (*static_cast<F*>(f))(); }, &draw);
@@ -147,16 +147,16 @@ void CGContextSetShadowWithColor(const CGContextRef& c, CGSize offset, CGFloat b
 void CGContextBeginPath(const CGContextRef& c);
 void CGContextMoveToPoint(const CGContextRef& c, CGFloat x, CGFloat y);
 void CGContextAddLineToPoint(const CGContextRef& c, CGFloat x, CGFloat y);
-void CGContextAddCurveToPoint(const CGContextRef& c, CGFloat cp1x, CGFloat cp1y, CGFloat cp2x, CGFloat cp2y, CGFloat x,
-                              CGFloat y);
+void CGContextAddCurveToPoint(
+    const CGContextRef& c, CGFloat cp1x, CGFloat cp1y, CGFloat cp2x, CGFloat cp2y, CGFloat x, CGFloat y);
 void CGContextAddQuadCurveToPoint(const CGContextRef& c, CGFloat cpx, CGFloat cpy, CGFloat x, CGFloat y);
 void CGContextAddLines(const CGContextRef& c, const CGPoint* points, size_t count);
 void CGContextAddRect(const CGContextRef& c, CGRect rect);
 void CGContextAddEllipseInRect(const CGContextRef& c, CGRect rect);
 // An arc around (x, y); clockwise = 1 turns from startAngle to endAngle clockwise
 // in the context's space (with y upward, as the platform counts it).
-void CGContextAddArc(const CGContextRef& c, CGFloat x, CGFloat y, CGFloat radius, CGFloat startAngle,
-                     CGFloat endAngle, int clockwise);
+void CGContextAddArc(
+    const CGContextRef& c, CGFloat x, CGFloat y, CGFloat radius, CGFloat startAngle, CGFloat endAngle, int clockwise);
 void CGContextAddPath(const CGContextRef& c, const CGPathRef& path);
 void CGContextClosePath(const CGContextRef& c);
 bool CGContextIsPathEmpty(const CGContextRef& c);

@@ -4,17 +4,12 @@
 #include <cmath>
 #include <limits>
 
-const CGRect CGRectNull = {{std::numeric_limits<CGFloat>::infinity(), std::numeric_limits<CGFloat>::infinity()}, {0, 0}};
+const CGRect CGRectNull
+    = { { std::numeric_limits<CGFloat>::infinity(), std::numeric_limits<CGFloat>::infinity() }, { 0, 0 } };
 
-bool CGRectIsNull(CGRect r)
-{
-    return std::isinf(r.origin.x) || std::isinf(r.origin.y);
-}
+bool CGRectIsNull(CGRect r) { return std::isinf(r.origin.x) || std::isinf(r.origin.y); }
 
-bool CGRectIsEmpty(CGRect r)
-{
-    return CGRectIsNull(r) || r.size.width == 0 || r.size.height == 0;
-}
+bool CGRectIsEmpty(CGRect r) { return CGRectIsNull(r) || r.size.width == 0 || r.size.height == 0; }
 
 CGRect CGRectStandardize(CGRect r)
 {
@@ -31,12 +26,36 @@ CGRect CGRectStandardize(CGRect r)
     return r;
 }
 
-CGFloat CGRectGetMinX(CGRect r) { r = CGRectStandardize(r); return r.origin.x; }
-CGFloat CGRectGetMidX(CGRect r) { r = CGRectStandardize(r); return r.origin.x + r.size.width / 2; }
-CGFloat CGRectGetMaxX(CGRect r) { r = CGRectStandardize(r); return r.origin.x + r.size.width; }
-CGFloat CGRectGetMinY(CGRect r) { r = CGRectStandardize(r); return r.origin.y; }
-CGFloat CGRectGetMidY(CGRect r) { r = CGRectStandardize(r); return r.origin.y + r.size.height / 2; }
-CGFloat CGRectGetMaxY(CGRect r) { r = CGRectStandardize(r); return r.origin.y + r.size.height; }
+CGFloat CGRectGetMinX(CGRect r)
+{
+    r = CGRectStandardize(r);
+    return r.origin.x;
+}
+CGFloat CGRectGetMidX(CGRect r)
+{
+    r = CGRectStandardize(r);
+    return r.origin.x + r.size.width / 2;
+}
+CGFloat CGRectGetMaxX(CGRect r)
+{
+    r = CGRectStandardize(r);
+    return r.origin.x + r.size.width;
+}
+CGFloat CGRectGetMinY(CGRect r)
+{
+    r = CGRectStandardize(r);
+    return r.origin.y;
+}
+CGFloat CGRectGetMidY(CGRect r)
+{
+    r = CGRectStandardize(r);
+    return r.origin.y + r.size.height / 2;
+}
+CGFloat CGRectGetMaxY(CGRect r)
+{
+    r = CGRectStandardize(r);
+    return r.origin.y + r.size.height;
+}
 CGFloat CGRectGetWidth(CGRect r) { return std::fabs(r.size.width); }
 CGFloat CGRectGetHeight(CGRect r) { return std::fabs(r.size.height); }
 

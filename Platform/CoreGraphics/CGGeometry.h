@@ -25,9 +25,9 @@ struct CGRect {
     bool operator==(const CGRect&) const = default;
 };
 
-inline constexpr CGPoint CGPointMake(CGFloat x, CGFloat y) { return {x, y}; }
-inline constexpr CGSize CGSizeMake(CGFloat w, CGFloat h) { return {w, h}; }
-inline constexpr CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat w, CGFloat h) { return {{x, y}, {w, h}}; }
+inline constexpr CGPoint CGPointMake(CGFloat x, CGFloat y) { return { x, y }; }
+inline constexpr CGSize CGSizeMake(CGFloat w, CGFloat h) { return { w, h }; }
+inline constexpr CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat w, CGFloat h) { return { { x, y }, { w, h } }; }
 
 inline constexpr CGPoint CGPointZero {};
 inline constexpr CGSize CGSizeZero {};

@@ -2,8 +2,8 @@
 
 #include <cairo.h>
 
-CGGradientRef CGGradientCreateWithColorComponents(const CGColorSpaceRef& space, const CGFloat* components,
-                                                  const CGFloat* locations, size_t count)
+CGGradientRef CGGradientCreateWithColorComponents(
+    const CGColorSpaceRef& space, const CGFloat* components, const CGFloat* locations, size_t count)
 {
     if (!space || !components || count == 0)
         return nullptr;
@@ -39,8 +39,8 @@ void paintGradient(const CGContextRef& c, const CGGradientRef& gradient, cairo_p
 
 }
 
-void CGContextDrawLinearGradient(const CGContextRef& c, const CGGradientRef& gradient, CGPoint start, CGPoint end,
-                                 uint32_t options)
+void CGContextDrawLinearGradient(
+    const CGContextRef& c, const CGGradientRef& gradient, CGPoint start, CGPoint end, uint32_t options)
 {
     if (!c || !gradient)
         return;
@@ -48,12 +48,11 @@ void CGContextDrawLinearGradient(const CGContextRef& c, const CGGradientRef& gra
 }
 
 void CGContextDrawRadialGradient(const CGContextRef& c, const CGGradientRef& gradient, CGPoint startCenter,
-                                 CGFloat startRadius, CGPoint endCenter, CGFloat endRadius, uint32_t options)
+    CGFloat startRadius, CGPoint endCenter, CGFloat endRadius, uint32_t options)
 {
     if (!c || !gradient)
         return;
     paintGradient(c, gradient,
-                  cairo_pattern_create_radial(startCenter.x, startCenter.y, startRadius, endCenter.x, endCenter.y,
-                                              endRadius),
-                  options);
+        cairo_pattern_create_radial(startCenter.x, startCenter.y, startRadius, endCenter.x, endCenter.y, endRadius),
+        options);
 }

@@ -24,13 +24,13 @@ CGPixel CGImage::pixelAt(size_t x, size_t y) const
     uint8_t a = m_hasAlpha ? uint8_t(v >> 24) : 255;
     uint8_t r = uint8_t(v >> 16), g = uint8_t(v >> 8), b = uint8_t(v);
     if (a == 0)
-        return {0, 0, 0, 0};
+        return { 0, 0, 0, 0 };
     if (a != 255) {
         r = uint8_t(std::min(255, (r * 255 + a / 2) / a));
         g = uint8_t(std::min(255, (g * 255 + a / 2) / a));
         b = uint8_t(std::min(255, (b * 255 + a / 2) / a));
     }
-    return {r, g, b, a};
+    return { r, g, b, a };
 }
 
 Data CGImage::rgbaBytes() const
@@ -52,8 +52,7 @@ _cairo_surface* CGImage::createSurface() const
 {
     // Cairo only reads from an image used as a source, so the const cast is safe.
     return cairo_image_surface_create_for_data(const_cast<uint8_t*>(m_pixels.data()),
-                                               m_hasAlpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, int(m_width),
-                                               int(m_height), int(m_stride));
+        m_hasAlpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, int(m_width), int(m_height), int(m_stride));
 }
 
 size_t CGImageGetWidth(const CGImageRef& image) { return image ? image->width() : 0; }
@@ -63,7 +62,8 @@ CGImageRef CGImageCreateWithImageInRect(const CGImageRef& image, CGRect rect)
 {
     if (!image)
         return nullptr;
-    CGRect r = CGRectIntersection(CGRectIntegral(rect), CGRectMake(0, 0, CGFloat(image->width()), CGFloat(image->height())));
+    CGRect r
+        = CGRectIntersection(CGRectIntegral(rect), CGRectMake(0, 0, CGFloat(image->width()), CGFloat(image->height())));
     if (CGRectIsEmpty(r))
         return nullptr;
     size_t x0 = size_t(r.origin.x), y0 = size_t(r.origin.y);
@@ -77,7 +77,7 @@ CGImageRef CGImageCreateWithImageInRect(const CGImageRef& image, CGRect rect)
 
 CGImageRef CGImageCreateWithEncodedData(const Data& data)
 {
-    static const uint8_t png[] = {0x89, 'P', 'N', 'G'};
+    static const uint8_t png[] = { 0x89, 'P', 'N', 'G' };
     if (data.size() >= 4 && std::equal(png, png + 4, data.begin()))
         return CGImageCreateWithPNGData(data);
     if (data.size() >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF)

@@ -48,7 +48,7 @@ CGContextRef create(std::shared_ptr<Data> target, std::optional<std::string> pat
 }
 
 CGPDFContext::CGPDFContext(cairo_t* cr, cairo_surface_t* surface, std::shared_ptr<Data> buffer, CGRect mediaBox,
-                           std::shared_ptr<Data> target, std::optional<std::string> path)
+    std::shared_ptr<Data> target, std::optional<std::string> path)
     : CGContext(cr, baseFor(mediaBox))
     , m_surface(cairo_surface_reference(surface))
     , m_buffer(std::move(buffer))

@@ -18,7 +18,7 @@ class CGPDFContext final : public CGContext {
 public:
     // Use the creation functions below.
     CGPDFContext(_cairo* cr, _cairo_surface* surface, std::shared_ptr<Data> buffer, CGRect mediaBox,
-                 std::shared_ptr<Data> target, std::optional<std::string> path);
+        std::shared_ptr<Data> target, std::optional<std::string> path);
     ~CGPDFContext() override;
 
     void beginPage(const CGRect* mediaBox);

@@ -43,7 +43,10 @@ struct CGPDFObject::Impl {
     QPDFObjectHandle handle;
 };
 
-CGPDFObject::CGPDFObject(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) { }
+CGPDFObject::CGPDFObject(std::unique_ptr<Impl> impl)
+    : m_impl(std::move(impl))
+{
+}
 CGPDFObject::~CGPDFObject() = default;
 
 class CGPDFDocument {
@@ -84,7 +87,8 @@ CGPDFObjectRef wrap(const std::shared_ptr<PDFStore>& store, QPDFObjectHandle han
 {
     Lock guard(store->lock);
     auto make = [&] {
-        return std::make_shared<const CGPDFObject>(std::make_unique<CGPDFObject::Impl>(CGPDFObject::Impl {store, handle}));
+        return std::make_shared<const CGPDFObject>(
+            std::make_unique<CGPDFObject::Impl>(CGPDFObject::Impl { store, handle }));
     };
     if (handle.isIndirect()) {
         auto& slot = store->indirect[handle.getObjGen()];
@@ -106,7 +110,7 @@ CGPDFObjectRef wrap(const std::shared_ptr<PDFStore>& store, QPDFObjectHandle han
 
 // Runs a read of qpdf's objects under the document's lock; anything qpdf
 // throws (a damaged object, a broken stream) counts as "not there".
-template<typename F> auto guarded(const std::shared_ptr<PDFStore>& store, F read) -> decltype(read())
+template <typename F> auto guarded(const std::shared_ptr<PDFStore>& store, F read) -> decltype(read())
 {
     Lock guard(store->lock);
     try {
@@ -198,9 +202,9 @@ bool arrayValue(const CGPDFArrayRef& a, size_t index, QPDFObjectHandle* out)
     });
 }
 
-template<typename T> bool readAs(const std::shared_ptr<PDFStore>& store, QPDFObjectHandle h, T* value);
+template <typename T> bool readAs(const std::shared_ptr<PDFStore>& store, QPDFObjectHandle h, T* value);
 
-template<> bool readAs(const std::shared_ptr<PDFStore>& store, QPDFObjectHandle h, bool* value)
+template <> bool readAs(const std::shared_ptr<PDFStore>& store, QPDFObjectHandle h, bool* value)
 {
     return guarded(store, [&] {
         if (!h.isBool())
@@ -211,7 +215,7 @@ template<> bool readAs(const std::shared_ptr<PDFStore>& store, QPDFObjectHandle 
     });
 }
 
-template<> bool readAs(const std::shared_ptr<PDFStore>& store, QPDFObjectHandle h, CGPDFInteger* value)
+template <> bool readAs(const std::shared_ptr<PDFStore>& store, QPDFObjectHandle h, CGPDFInteger* value)
 {
     return guarded(store, [&] {
         if (!h.isInteger())
@@ -222,7 +226,7 @@ template<> bool readAs(const std::shared_ptr<PDFStore>& store, QPDFObjectHandle 
     });
 }
 
-template<> bool readAs(const std::shared_ptr<PDFStore>& store, QPDFObjectHandle h, CGPDFReal* value)
+template <> bool readAs(const std::shared_ptr<PDFStore>& store, QPDFObjectHandle h, CGPDFReal* value)
 {
     return guarded(store, [&] {
         if (!h.isNumber())
@@ -233,7 +237,7 @@ template<> bool readAs(const std::shared_ptr<PDFStore>& store, QPDFObjectHandle 
     });
 }
 
-template<> bool readAs(const std::shared_ptr<PDFStore>& store, QPDFObjectHandle h, std::string* value)
+template <> bool readAs(const std::shared_ptr<PDFStore>& store, QPDFObjectHandle h, std::string* value)
 {
     return guarded(store, [&] {
         if (!h.isName())
@@ -397,8 +401,8 @@ size_t CGPDFPageGetPageNumber(const CGPDFPageRef& page) { return page ? page->nu
 CGPDFDocumentRef CGPDFPageGetDocument(const CGPDFPageRef& page) { return page ? page->document.lock() : nullptr; }
 CGPDFDictionaryRef CGPDFPageGetDictionary(const CGPDFPageRef& page) { return page ? page->dictionary : nullptr; }
 
-CGAffineTransform CGPDFPageGetDrawingTransform(const CGPDFPageRef& page, CGPDFBox box, CGRect rect, int rotate,
-                                               bool preserveAspectRatio)
+CGAffineTransform CGPDFPageGetDrawingTransform(
+    const CGPDFPageRef& page, CGPDFBox box, CGRect rect, int rotate, bool preserveAspectRatio)
 {
     if (!page)
         return CGAffineTransformIdentity;
@@ -507,9 +511,15 @@ CGPDFObjectType CGPDFObjectGetType(const CGPDFObjectRef& object)
 }
 
 bool CGPDFObjectGetValue(const CGPDFObjectRef& o, bool* v) { return o && readAs(o->impl().store, handleOf(o), v); }
-bool CGPDFObjectGetValue(const CGPDFObjectRef& o, CGPDFInteger* v) { return o && readAs(o->impl().store, handleOf(o), v); }
+bool CGPDFObjectGetValue(const CGPDFObjectRef& o, CGPDFInteger* v)
+{
+    return o && readAs(o->impl().store, handleOf(o), v);
+}
 bool CGPDFObjectGetValue(const CGPDFObjectRef& o, CGPDFReal* v) { return o && readAs(o->impl().store, handleOf(o), v); }
-bool CGPDFObjectGetName(const CGPDFObjectRef& o, std::string* v) { return o && readAs(o->impl().store, handleOf(o), v); }
+bool CGPDFObjectGetName(const CGPDFObjectRef& o, std::string* v)
+{
+    return o && readAs(o->impl().store, handleOf(o), v);
+}
 bool CGPDFObjectIsDictionary(const CGPDFObjectRef& o) { return CGPDFObjectGetType(o) == kCGPDFObjectTypeDictionary; }
 
 size_t CGPDFDictionaryGetCount(const CGPDFDictionaryRef& d)
@@ -616,7 +626,8 @@ bool CGPDFArrayGetName(const CGPDFArrayRef& a, size_t i, std::string* value)
 bool CGPDFArrayGetString(const CGPDFArrayRef& a, size_t i, CGPDFStringRef* value)
 {
     QPDFObjectHandle h;
-    return arrayValue(a, i, &h) && wrapIf(a->impl().store, h, isKind(a->impl().store, h, kCGPDFObjectTypeString), value);
+    return arrayValue(a, i, &h)
+        && wrapIf(a->impl().store, h, isKind(a->impl().store, h, kCGPDFObjectTypeString), value);
 }
 
 bool CGPDFArrayGetArray(const CGPDFArrayRef& a, size_t i, CGPDFArrayRef* value)

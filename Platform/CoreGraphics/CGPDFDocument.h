@@ -86,8 +86,8 @@ CGPDFDictionaryRef CGPDFPageGetDictionary(const CGPDFPageRef& page);
 // The transform that shows the box upright (after the page's rotation and a
 // further rotate, a multiple of 90) centred in rect, scaled to fill it, or to
 // fit it keeping proportions when preserveAspectRatio is set.
-CGAffineTransform CGPDFPageGetDrawingTransform(const CGPDFPageRef& page, CGPDFBox box, CGRect rect, int rotate,
-                                               bool preserveAspectRatio);
+CGAffineTransform CGPDFPageGetDrawingTransform(
+    const CGPDFPageRef& page, CGPDFBox box, CGRect rect, int rotate, bool preserveAspectRatio);
 // Draws the page's content in the page's own (unrotated, y upward) space
 // under the context's current transform, clipped to the crop box.
 void CGContextDrawPDFPage(const CGContextRef& context, const CGPDFPageRef& page);

@@ -6,7 +6,7 @@ namespace {
 
 CGPoint apply(const CGAffineTransform* m, CGFloat x, CGFloat y)
 {
-    return m ? CGPointApplyAffineTransform({x, y}, *m) : CGPoint {x, y};
+    return m ? CGPointApplyAffineTransform({ x, y }, *m) : CGPoint { x, y };
 }
 
 // Four cubic arcs; the usual constant for a quarter circle.
@@ -28,7 +28,7 @@ void CGPathMoveToPoint(const CGMutablePathRef& path, const CGAffineTransform* m,
     if (!path)
         return;
     CGPoint p = apply(m, x, y);
-    path->elements.push_back({CGPathElement::Type::MoveToPoint, {p}});
+    path->elements.push_back({ CGPathElement::Type::MoveToPoint, { p } });
     path->currentPoint = p;
 }
 
@@ -37,17 +37,18 @@ void CGPathAddLineToPoint(const CGMutablePathRef& path, const CGAffineTransform*
     if (!path)
         return;
     CGPoint p = apply(m, x, y);
-    path->elements.push_back({CGPathElement::Type::AddLineToPoint, {p}});
+    path->elements.push_back({ CGPathElement::Type::AddLineToPoint, { p } });
     path->currentPoint = p;
 }
 
 void CGPathAddCurveToPoint(const CGMutablePathRef& path, const CGAffineTransform* m, CGFloat cp1x, CGFloat cp1y,
-                           CGFloat cp2x, CGFloat cp2y, CGFloat x, CGFloat y)
+    CGFloat cp2x, CGFloat cp2y, CGFloat x, CGFloat y)
 {
     if (!path)
         return;
     CGPoint p = apply(m, x, y);
-    path->elements.push_back({CGPathElement::Type::AddCurveToPoint, {apply(m, cp1x, cp1y), apply(m, cp2x, cp2y), p}});
+    path->elements.push_back(
+        { CGPathElement::Type::AddCurveToPoint, { apply(m, cp1x, cp1y), apply(m, cp2x, cp2y), p } });
     path->currentPoint = p;
 }
 
@@ -80,7 +81,7 @@ void CGPathCloseSubpath(const CGMutablePathRef& path)
 {
     if (!path)
         return;
-    path->elements.push_back({CGPathElement::Type::CloseSubpath, {}});
+    path->elements.push_back({ CGPathElement::Type::CloseSubpath, {} });
 }
 
 bool CGPathIsEmpty(const CGPathRef& path) { return !path || path->elements.empty(); }
@@ -92,7 +93,9 @@ CGRect CGPathGetBoundingBox(const CGPathRef& path)
     bool any = false;
     CGFloat x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     for (auto& e : path->elements) {
-        int n = e.type == CGPathElement::Type::AddCurveToPoint ? 3 : e.type == CGPathElement::Type::CloseSubpath ? 0 : 1;
+        int n = e.type == CGPathElement::Type::AddCurveToPoint ? 3
+            : e.type == CGPathElement::Type::CloseSubpath      ? 0
+                                                               : 1;
         for (int i = 0; i < n; ++i) {
             CGPoint p = e.points[i];
             if (!any) {

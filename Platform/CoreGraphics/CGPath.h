@@ -28,7 +28,7 @@ CGPathRef CGPathCreateWithRect(CGRect rect, const CGAffineTransform* transform);
 void CGPathMoveToPoint(const CGMutablePathRef& path, const CGAffineTransform* m, CGFloat x, CGFloat y);
 void CGPathAddLineToPoint(const CGMutablePathRef& path, const CGAffineTransform* m, CGFloat x, CGFloat y);
 void CGPathAddCurveToPoint(const CGMutablePathRef& path, const CGAffineTransform* m, CGFloat cp1x, CGFloat cp1y,
-                           CGFloat cp2x, CGFloat cp2y, CGFloat x, CGFloat y);
+    CGFloat cp2x, CGFloat cp2y, CGFloat x, CGFloat y);
 void CGPathAddRect(const CGMutablePathRef& path, const CGAffineTransform* m, CGRect rect);
 void CGPathAddEllipseInRect(const CGMutablePathRef& path, const CGAffineTransform* m, CGRect rect);
 void CGPathCloseSubpath(const CGMutablePathRef& path);

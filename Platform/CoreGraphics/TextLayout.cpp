@@ -39,40 +39,40 @@ struct FontEntry {
 // Every font name the screens and documents use, with the installed face that
 // stands in for it.
 const FontEntry fontTable[] = {
-    {"Helvetica", "Helvetica", helveticaFamily, false, false},
-    {"Helvetica-Bold", "Helvetica", helveticaFamily, true, false},
-    {"Helvetica-Oblique", "Helvetica", helveticaFamily, false, true},
-    {"Helvetica-BoldOblique", "Helvetica", helveticaFamily, true, true},
-    {"HelveticaNeue", "Helvetica Neue", helveticaFamily, false, false},
-    {"HelveticaNeue-Bold", "Helvetica Neue", helveticaFamily, true, false},
-    {"HelveticaNeue-Italic", "Helvetica Neue", helveticaFamily, false, true},
-    {"HelveticaNeue-BoldItalic", "Helvetica Neue", helveticaFamily, true, true},
-    {"Arial", "Arial", arialFamily, false, false},
-    {"ArialMT", "Arial", arialFamily, false, false},
-    {"Arial-BoldMT", "Arial", arialFamily, true, false},
-    {"Arial-ItalicMT", "Arial", arialFamily, false, true},
-    {"Arial-BoldItalicMT", "Arial", arialFamily, true, true},
-    {"Verdana", "Verdana", sansFamily, false, false},
-    {"Verdana-Bold", "Verdana", sansFamily, true, false},
-    {"Verdana-Italic", "Verdana", sansFamily, false, true},
-    {"Verdana-BoldItalic", "Verdana", sansFamily, true, true},
-    {"Georgia", "Georgia", serifFamily, false, false},
-    {"Georgia-Bold", "Georgia", serifFamily, true, false},
-    {"Georgia-Italic", "Georgia", serifFamily, false, true},
-    {"TimesNewRomanPSMT", "Times New Roman", serifFamily, false, false},
-    {"TimesNewRomanPS-BoldMT", "Times New Roman", serifFamily, true, false},
-    {"TimesNewRomanPS-ItalicMT", "Times New Roman", serifFamily, false, true},
-    {"Didot", "Didot", serifFamily, false, false},
-    {"Didot-Bold", "Didot", serifFamily, true, false},
-    {"Didot-Italic", "Didot", serifFamily, false, true},
-    {"Zapfino", "Zapfino", serifFamily, false, true},
-    {"Copperplate", "Copperplate", serifFamily, false, false},
-    {"Copperplate-Bold", "Copperplate", serifFamily, true, false},
-    {"Courier", "Courier", monoFamily, false, false},
-    {"Courier-Bold", "Courier", monoFamily, true, false},
-    {"CourierNewPSMT", "Courier New", monoFamily, false, false},
-    {"STHeitiSC-Light", "Heiti SC", cjkFamily, false, false},
-    {"STHeitiSC-Medium", "Heiti SC", cjkFamily, true, false},
+    { "Helvetica", "Helvetica", helveticaFamily, false, false },
+    { "Helvetica-Bold", "Helvetica", helveticaFamily, true, false },
+    { "Helvetica-Oblique", "Helvetica", helveticaFamily, false, true },
+    { "Helvetica-BoldOblique", "Helvetica", helveticaFamily, true, true },
+    { "HelveticaNeue", "Helvetica Neue", helveticaFamily, false, false },
+    { "HelveticaNeue-Bold", "Helvetica Neue", helveticaFamily, true, false },
+    { "HelveticaNeue-Italic", "Helvetica Neue", helveticaFamily, false, true },
+    { "HelveticaNeue-BoldItalic", "Helvetica Neue", helveticaFamily, true, true },
+    { "Arial", "Arial", arialFamily, false, false },
+    { "ArialMT", "Arial", arialFamily, false, false },
+    { "Arial-BoldMT", "Arial", arialFamily, true, false },
+    { "Arial-ItalicMT", "Arial", arialFamily, false, true },
+    { "Arial-BoldItalicMT", "Arial", arialFamily, true, true },
+    { "Verdana", "Verdana", sansFamily, false, false },
+    { "Verdana-Bold", "Verdana", sansFamily, true, false },
+    { "Verdana-Italic", "Verdana", sansFamily, false, true },
+    { "Verdana-BoldItalic", "Verdana", sansFamily, true, true },
+    { "Georgia", "Georgia", serifFamily, false, false },
+    { "Georgia-Bold", "Georgia", serifFamily, true, false },
+    { "Georgia-Italic", "Georgia", serifFamily, false, true },
+    { "TimesNewRomanPSMT", "Times New Roman", serifFamily, false, false },
+    { "TimesNewRomanPS-BoldMT", "Times New Roman", serifFamily, true, false },
+    { "TimesNewRomanPS-ItalicMT", "Times New Roman", serifFamily, false, true },
+    { "Didot", "Didot", serifFamily, false, false },
+    { "Didot-Bold", "Didot", serifFamily, true, false },
+    { "Didot-Italic", "Didot", serifFamily, false, true },
+    { "Zapfino", "Zapfino", serifFamily, false, true },
+    { "Copperplate", "Copperplate", serifFamily, false, false },
+    { "Copperplate-Bold", "Copperplate", serifFamily, true, false },
+    { "Courier", "Courier", monoFamily, false, false },
+    { "Courier-Bold", "Courier", monoFamily, true, false },
+    { "CourierNewPSMT", "Courier New", monoFamily, false, false },
+    { "STHeitiSC-Light", "Heiti SC", cjkFamily, false, false },
+    { "STHeitiSC-Medium", "Heiti SC", cjkFamily, true, false },
 };
 
 std::string withFallback(const char* family)
@@ -143,12 +143,12 @@ PangoAttrList* splitLongWords(const std::string& text)
     if (chars < 2 * stretch)
         return nullptr;
     std::vector<PangoLogAttr> breaks(size_t(chars) + 1);
-    pango_get_log_attrs(text.data(), int(text.size()), -1, pango_language_from_string("en"), breaks.data(),
-                        int(breaks.size()));
+    pango_get_log_attrs(
+        text.data(), int(text.size()), -1, pango_language_from_string("en"), breaks.data(), int(breaks.size()));
     PangoAttrList* attrs = nullptr;
     const char* p = text.data();
-    int unbroken = 0;   // characters since the last place a line may break
-    int marked = 0;     // characters in the current stretch
+    int unbroken = 0;  // characters since the last place a line may break
+    int marked = 0;  // characters in the current stretch
     bool odd = false;
     const char* stretchStart = p;
     for (int i = 0; i < chars; ++i, p = g_utf8_next_char(p)) {
@@ -196,11 +196,12 @@ static void reportMissingFace(const FontEntry& e)
         if (!checked.insert(e.name).second)
             return;
     }
-    TextFont probe {e.name, e.family, e.bold, e.italic, 12};
+    TextFont probe { e.name, e.family, e.bold, e.italic, 12 };
     auto face = TextFontFace(probe);
     if (face.family != e.family)
-        NSLog("The face %@ for %@ is not installed (drawn with %@ instead): install the fonts listed for the application",
-              std::string(e.family), std::string(e.name), face.family.empty() ? std::string("nothing") : face.family);
+        NSLog(
+            "The face %@ for %@ is not installed (drawn with %@ instead): install the fonts listed for the application",
+            std::string(e.family), std::string(e.name), face.family.empty() ? std::string("nothing") : face.family);
 }
 
 std::optional<TextFont> TextFont::named(std::string_view name, CGFloat size)
@@ -208,7 +209,7 @@ std::optional<TextFont> TextFont::named(std::string_view name, CGFloat size)
     for (auto& e : fontTable)
         if (name == e.name) {
             reportMissingFace(e);
-            return TextFont {e.name, withFallback(e.family), e.bold, e.italic, size};
+            return TextFont { e.name, withFallback(e.family), e.bold, e.italic, size };
         }
     return std::nullopt;
 }
@@ -266,7 +267,7 @@ TextFont::Metrics TextFont::metrics() const
 void AttributedText::append(std::string_view s, std::optional<TextFont> font, std::optional<CGColor> color)
 {
     if (font || color)
-        runs.push_back({text.size(), s.size(), std::move(font), color});
+        runs.push_back({ text.size(), s.size(), std::move(font), color });
     text.append(s);
 }
 
@@ -338,8 +339,8 @@ void TextLayout::build(const AttributedText& text, const TextFont& defaultFont, 
             }
             if (run.color) {
                 auto conv = [](CGFloat v) { return guint16(std::lround(std::clamp(double(v), 0.0, 1.0) * 65535)); };
-                PangoAttribute* a = pango_attr_foreground_new(conv(run.color->red), conv(run.color->green),
-                                                              conv(run.color->blue));
+                PangoAttribute* a
+                    = pango_attr_foreground_new(conv(run.color->red), conv(run.color->green), conv(run.color->blue));
                 a->start_index = start;
                 a->end_index = stop;
                 pango_attr_list_insert(attrs, a);
@@ -362,20 +363,21 @@ void TextLayout::build(const AttributedText& text, const TextFont& defaultFont, 
     if (bounded) {
         pango_layout_set_width(m_layout, std::max(1, toPango(options.maxWidth)));
         // Words too long for a line are broken inside, as the platform does.
-        pango_layout_set_wrap(m_layout,
-                              options.lineBreak == TextLineBreak::CharacterWrap ? PANGO_WRAP_CHAR : PANGO_WRAP_WORD_CHAR);
+        pango_layout_set_wrap(
+            m_layout, options.lineBreak == TextLineBreak::CharacterWrap ? PANGO_WRAP_CHAR : PANGO_WRAP_WORD_CHAR);
         if (truncates && (options.singleLine || options.maxHeight > 0)) {
-            pango_layout_set_ellipsize(m_layout, options.lineBreak == TextLineBreak::HeadTruncation ? PANGO_ELLIPSIZE_START
-                                               : options.lineBreak == TextLineBreak::MiddleTruncation
-                                                   ? PANGO_ELLIPSIZE_MIDDLE
-                                                   : PANGO_ELLIPSIZE_END);
+            pango_layout_set_ellipsize(m_layout,
+                options.lineBreak == TextLineBreak::HeadTruncation         ? PANGO_ELLIPSIZE_START
+                    : options.lineBreak == TextLineBreak::MiddleTruncation ? PANGO_ELLIPSIZE_MIDDLE
+                                                                           : PANGO_ELLIPSIZE_END);
             // Positive: the last line that fits is the one truncated.
             pango_layout_set_height(m_layout, options.singleLine ? 0 : std::max(1, toPango(options.maxHeight)));
         }
     }
-    pango_layout_set_alignment(m_layout, options.alignment == TextAlignment::Center ? PANGO_ALIGN_CENTER
-                                   : options.alignment == TextAlignment::Right   ? PANGO_ALIGN_RIGHT
-                                                                                 : PANGO_ALIGN_LEFT);
+    pango_layout_set_alignment(m_layout,
+        options.alignment == TextAlignment::Center      ? PANGO_ALIGN_CENTER
+            : options.alignment == TextAlignment::Right ? PANGO_ALIGN_RIGHT
+                                                        : PANGO_ALIGN_LEFT);
 
     // Keep the lines that fit within the height (always the first).
     PangoLayoutIter* it = pango_layout_get_iter(m_layout);
@@ -400,7 +402,7 @@ void TextLayout::build(const AttributedText& text, const TextFont& defaultFont, 
     CGFloat w = fromPango(widest);
     if (bounded)
         w = std::min(w, options.maxWidth);
-    m_size = {w, fromPango(bottom)};
+    m_size = { w, fromPango(bottom) };
 }
 
 void TextLayout::draw(const CGContextRef& context, CGPoint origin) const
@@ -437,8 +439,8 @@ void TextLayout::drawLines(const CGContextRef& context, CGPoint origin, bool yUp
             cairo_save(cr);
             cairo_translate(cr, x, origin.y - baseline);
             cairo_matrix_t tm;
-            cairo_matrix_init(&tm, textMatrix.a, textMatrix.b, textMatrix.c, textMatrix.d, textMatrix.tx,
-                              textMatrix.ty);
+            cairo_matrix_init(
+                &tm, textMatrix.a, textMatrix.b, textMatrix.c, textMatrix.d, textMatrix.tx, textMatrix.ty);
             cairo_transform(cr, &tm);
             cairo_scale(cr, 1, -1);
             cairo_move_to(cr, 0, 0);
@@ -459,13 +461,7 @@ void TextLayout::drawLines(const CGContextRef& context, CGPoint origin, bool yUp
 #if defined(__SANITIZE_ADDRESS__)
 // Fontconfig keeps its parsed configuration and font patterns for the life
 // of the process and never frees them; that is not a leak of ours.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\n";
-}
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
-extern "C" const char* __lsan_default_options()
-{
-    return "print_suppressions=0";
-}
+extern "C" const char* __lsan_default_options() { return "print_suppressions=0"; }
 #endif

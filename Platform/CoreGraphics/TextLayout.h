@@ -22,7 +22,7 @@
 struct _PangoLayout;
 
 struct TextFont {
-    std::string name;    // the platform's name for it ("Helvetica-Bold")
+    std::string name;  // the platform's name for it ("Helvetica-Bold")
     std::string family;  // the installed families, in order of preference
     bool bold = false;
     bool italic = false;
@@ -39,7 +39,7 @@ struct TextFont {
     std::string familyName() const;
 
     struct Metrics {
-        CGFloat ascender = 0;   // above the baseline, positive
+        CGFloat ascender = 0;  // above the baseline, positive
         CGFloat descender = 0;  // below the baseline, negative
         CGFloat lineHeight = 0;
     };
@@ -47,7 +47,7 @@ struct TextFont {
 };
 
 struct TextRun {
-    size_t start = 0;   // in bytes of the UTF-8 text
+    size_t start = 0;  // in bytes of the UTF-8 text
     size_t length = 0;
     std::optional<TextFont> font;
     std::optional<CGColor> color;
@@ -59,8 +59,8 @@ struct AttributedText {
     std::string text;
     std::vector<TextRun> runs;
 
-    void append(std::string_view s, std::optional<TextFont> font = std::nullopt,
-                std::optional<CGColor> color = std::nullopt);
+    void append(
+        std::string_view s, std::optional<TextFont> font = std::nullopt, std::optional<CGColor> color = std::nullopt);
     void append(const AttributedText& other);
 };
 
@@ -70,7 +70,7 @@ enum class TextAlignment { Left, Center, Right };
 class TextLayout {
 public:
     struct Options {
-        CGFloat maxWidth = 0;   // 0 or less: no limit, no wrapping
+        CGFloat maxWidth = 0;  // 0 or less: no limit, no wrapping
         CGFloat maxHeight = 0;  // 0 or less: no limit
         TextLineBreak lineBreak = TextLineBreak::WordWrap;
         TextAlignment alignment = TextAlignment::Left;

@@ -27,8 +27,8 @@ CTFramesetterRef CTFramesetterCreateWithAttributedString(const AttributedText& t
     return f;
 }
 
-CGSize CTFramesetterSuggestFrameSizeWithConstraints(const CTFramesetterRef& framesetter, CFRange, CGSize constraints,
-                                                    CFRange* fitRange)
+CGSize CTFramesetterSuggestFrameSizeWithConstraints(
+    const CTFramesetterRef& framesetter, CFRange, CGSize constraints, CFRange* fitRange)
 {
     if (!framesetter)
         return CGSizeZero;
@@ -63,7 +63,7 @@ void CTFrameDraw(const CTFrameRef& frame, const CGContextRef& context)
         return;
     CGContextSaveGState(context);
     CGContextSetRGBFillColor(context, 0, 0, 0, 1);
-    frame->layout->drawFlipped(context, {frame->bounds.origin.x, CGRectGetMaxY(frame->bounds)},
-                               CGContextGetTextMatrix(context));
+    frame->layout->drawFlipped(
+        context, { frame->bounds.origin.x, CGRectGetMaxY(frame->bounds) }, CGContextGetTextMatrix(context));
     CGContextRestoreGState(context);
 }

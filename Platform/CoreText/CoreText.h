@@ -15,12 +15,15 @@ struct CFRange {
     long location = 0;
     long length = 0;
 };
-inline CFRange CFRangeMake(long location, long length) { return {location, length}; }
+inline CFRange CFRangeMake(long location, long length) { return { location, length }; }
 
 // A font object; it is a text-engine font, so it goes into attributes as it is.
 struct CTFont : TextFont {
     using TextFont::TextFont;
-    explicit CTFont(TextFont f) : TextFont(std::move(f)) { }
+    explicit CTFont(TextFont f)
+        : TextFont(std::move(f))
+    {
+    }
 };
 using CTFontRef = std::shared_ptr<const CTFont>;
 
@@ -45,8 +48,8 @@ using CTFrameRef = std::shared_ptr<const CTFrame>;
 CTFramesetterRef CTFramesetterCreateWithAttributedString(const AttributedText& text);
 // The size the text needs within the constraints (a width or height of 0, or
 // a very large one, means no limit). The whole string is always laid out.
-CGSize CTFramesetterSuggestFrameSizeWithConstraints(const CTFramesetterRef& framesetter, CFRange range,
-                                                    CGSize constraints, CFRange* fitRange);
+CGSize CTFramesetterSuggestFrameSizeWithConstraints(
+    const CTFramesetterRef& framesetter, CFRange range, CGSize constraints, CFRange* fitRange);
 // The text laid out in the bounding box of the path; lines below it are cut off.
 CTFrameRef CTFramesetterCreateFrame(const CTFramesetterRef& framesetter, CFRange range, const CGPathRef& path);
 // Draws in the context's current space, taken as y upward, honouring the

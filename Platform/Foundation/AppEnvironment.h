@@ -29,8 +29,8 @@ public:
     // the arguments and the environment variables above; other arguments are
     // left to the caller (arguments()). Answers false, with a message, when an
     // option lacks its folder.
-    static bool configure(int argc, const char* const* argv, const std::string& fallbackBundle = {},
-                          std::string* error = nullptr);
+    static bool configure(
+        int argc, const char* const* argv, const std::string& fallbackBundle = {}, std::string* error = nullptr);
 
     // The arguments configure() did not consume, program name first.
     static std::vector<std::string> arguments();

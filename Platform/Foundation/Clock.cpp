@@ -77,10 +77,7 @@ Date wallNow()
     return Date { currentSource()->wall() };
 }
 
-bool isManual()
-{
-    return g_manual.load(std::memory_order_acquire);
-}
+bool isManual() { return g_manual.load(std::memory_order_acquire); }
 
 std::shared_ptr<ManualClock> manualClock()
 {
@@ -134,7 +131,10 @@ void notifyAdvanced()
 
 }  // namespace Clock
 
-ManualClock::ManualClock(double wallStart) : m_wall(wallStart) {}
+ManualClock::ManualClock(double wallStart)
+    : m_wall(wallStart)
+{
+}
 
 double ManualClock::monotonic()
 {

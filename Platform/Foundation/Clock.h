@@ -22,9 +22,9 @@ public:
     virtual double wall() = 0;
 };
 
-double now();       // the monotonic seconds of the current source
-Date wallNow();     // the current date
-bool isManual();    // a manual clock is installed
+double now();  // the monotonic seconds of the current source
+Date wallNow();  // the current date
+bool isManual();  // a manual clock is installed
 std::shared_ptr<ManualClock> manualClock();  // the installed manual clock, if any
 
 // Installs a source for the whole process; nullptr restores the system clock.

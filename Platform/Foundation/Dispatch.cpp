@@ -13,7 +13,11 @@
 class DispatchQueue : public std::enable_shared_from_this<DispatchQueue> {
 public:
     enum class Kind { Main, Global, Serial, Concurrent };
-    DispatchQueue(Kind queueKind, std::string queueLabel) : kind(queueKind), label(std::move(queueLabel)) {}
+    DispatchQueue(Kind queueKind, std::string queueLabel)
+        : kind(queueKind)
+        , label(std::move(queueLabel))
+    {
+    }
 
     void async(dispatch_block_t block);
     void sync(dispatch_block_t block);
@@ -36,7 +40,11 @@ thread_local const DispatchQueue* t_runningQueue = nullptr;
 
 class RunningQueueScope {
 public:
-    explicit RunningQueueScope(const DispatchQueue* queue) : m_previous(t_runningQueue) { t_runningQueue = queue; }
+    explicit RunningQueueScope(const DispatchQueue* queue)
+        : m_previous(t_runningQueue)
+    {
+        t_runningQueue = queue;
+    }
     ~RunningQueueScope() { t_runningQueue = m_previous; }
 
 private:
@@ -151,7 +159,8 @@ void DispatchQueue::async(dispatch_block_t block)
         return;
     case Kind::Global:
     case Kind::Concurrent:
-        WorkerPool::shared().submit([self = shared_from_this(), block = std::move(block)] { runOn(self.get(), block); });
+        WorkerPool::shared().submit(
+            [self = shared_from_this(), block = std::move(block)] { runOn(self.get(), block); });
         return;
     case Kind::Serial: {
         bool start = false;
@@ -221,8 +230,7 @@ void DispatchQueue::sync(dispatch_block_t block)
 
 dispatch_queue_t dispatch_get_main_queue()
 {
-    static auto* queue = new dispatch_queue_t(std::make_shared<DispatchQueue>(DispatchQueue::Kind::Main,
-                                                                              "main"));
+    static auto* queue = new dispatch_queue_t(std::make_shared<DispatchQueue>(DispatchQueue::Kind::Main, "main"));
     return *queue;
 }
 
@@ -243,15 +251,12 @@ dispatch_queue_t dispatch_get_global_queue(long priority, unsigned long)
 
 dispatch_queue_t dispatch_queue_create(const char* label, DispatchQueueAttr attr)
 {
-    return std::make_shared<DispatchQueue>(attr == DISPATCH_QUEUE_SERIAL ? DispatchQueue::Kind::Serial
-                                                                         : DispatchQueue::Kind::Concurrent,
-                                           label ? label : "");
+    return std::make_shared<DispatchQueue>(
+        attr == DISPATCH_QUEUE_SERIAL ? DispatchQueue::Kind::Serial : DispatchQueue::Kind::Concurrent,
+        label ? label : "");
 }
 
-const char* dispatch_queue_get_label(const dispatch_queue_t& queue)
-{
-    return queue ? queue->label.c_str() : "";
-}
+const char* dispatch_queue_get_label(const dispatch_queue_t& queue) { return queue ? queue->label.c_str() : ""; }
 
 void dispatch_async(const dispatch_queue_t& queue, dispatch_block_t block)
 {
@@ -282,9 +287,8 @@ void dispatch_after(dispatch_time_t when, const dispatch_queue_t& queue, dispatc
     bool toMain = queue->kind == DispatchQueue::Kind::Main;
     auto loop = toMain ? NSRunLoop::mainRunLoop() : afterRunLoop();
     auto schedule = [loop, when, queue, block = std::move(block)]() mutable {
-        auto timer = NSTimer::timerWithTimeInterval(0, false, [queue, block = std::move(block)](NSTimer&) {
-            dispatch_async(queue, block);
-        });
+        auto timer = NSTimer::timerWithTimeInterval(
+            0, false, [queue, block = std::move(block)](NSTimer&) { dispatch_async(queue, block); });
         timer->setFireDate(when);
         loop->addTimer(timer, NSRunLoopCommonModes);
     };

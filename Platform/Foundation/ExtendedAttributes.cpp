@@ -6,10 +6,7 @@
 
 namespace {
 
-std::string userName(const std::string& name)
-{
-    return "user." + name;
-}
+std::string userName(const std::string& name) { return "user." + name; }
 
 bool fail(std::string* error, const std::string& what, const std::string& name, const std::string& path, int code)
 {

@@ -29,10 +29,14 @@ int64_t signedOf(const FormatArg& arg)
         // Same-width reinterpretation, as printf reads an unsigned as signed.
         uint64_t u = arg.unsignedValue();
         switch (arg.byteWidth()) {
-        case 1: return static_cast<int8_t>(u);
-        case 2: return static_cast<int16_t>(u);
-        case 4: return static_cast<int32_t>(u);
-        default: return static_cast<int64_t>(u);
+        case 1:
+            return static_cast<int8_t>(u);
+        case 2:
+            return static_cast<int16_t>(u);
+        case 4:
+            return static_cast<int32_t>(u);
+        default:
+            return static_cast<int64_t>(u);
         }
     }
     case FormatArg::Kind::Real: {
@@ -65,10 +69,14 @@ uint64_t unsignedOf(const FormatArg& arg)
     case FormatArg::Kind::Signed: {
         int64_t v = arg.signedValue();
         switch (arg.byteWidth()) {
-        case 1: return static_cast<uint8_t>(v);
-        case 2: return static_cast<uint16_t>(v);
-        case 4: return static_cast<uint32_t>(v);
-        default: return static_cast<uint64_t>(v);
+        case 1:
+            return static_cast<uint8_t>(v);
+        case 2:
+            return static_cast<uint16_t>(v);
+        case 4:
+            return static_cast<uint32_t>(v);
+        default:
+            return static_cast<uint64_t>(v);
         }
     }
     case FormatArg::Kind::Object:
@@ -142,7 +150,9 @@ size_t utf8Length(std::string_view s)
 
 void appendPadded(std::string& out, std::string_view text, const Directive& directive, size_t length)
 {
-    size_t pad = directive.width > 0 && static_cast<size_t>(directive.width) > length ? static_cast<size_t>(directive.width) - length : 0;
+    size_t pad = directive.width > 0 && static_cast<size_t>(directive.width) > length
+        ? static_cast<size_t>(directive.width) - length
+        : 0;
     if (!directive.leftAlign)
         out.append(pad, ' ');
     out += text;
@@ -166,7 +176,6 @@ std::string_view utf8Prefix(std::string_view s, size_t count)
     }
     return s.substr(0, i);
 }
-
 
 // Numbers go through the C library, so rounding and padding are printf's own.
 std::string cNumber(const Directive& directive, const char* lengthModifier, char conversion, auto value)
@@ -232,7 +241,8 @@ std::string formatString(std::string_view format, std::span<const FormatArg> arg
                 n = n * 10 + (format[j++] - '0');
             if (j > i && j < format.size() && format[j] == '$') {
                 hasPositional = true;
-                positional = n >= 1 && static_cast<size_t>(n) <= args.size() ? &args[static_cast<size_t>(n) - 1] : nullptr;
+                positional
+                    = n >= 1 && static_cast<size_t>(n) <= args.size() ? &args[static_cast<size_t>(n) - 1] : nullptr;
                 i = j + 1;
             }
         }
@@ -329,7 +339,7 @@ std::string formatString(std::string_view format, std::span<const FormatArg> arg
             else if (directive.length == Length::Short)
                 v = static_cast<uint16_t>(v);
             else if (directive.length == Length::None && arg->kind() == FormatArg::Kind::Signed && arg->byteWidth() > 4
-                     && static_cast<int64_t>(v) < 0 && static_cast<int64_t>(v) >= INT32_MIN)
+                && static_cast<int64_t>(v) < 0 && static_cast<int64_t>(v) >= INT32_MIN)
                 v = static_cast<uint32_t>(v);  // a negative long under %x shows as the int printf would read
             char conv = directive.conversion == 'U' ? 'u' : directive.conversion == 'O' ? 'o' : directive.conversion;
             out += cNumber(directive, "ll", conv, static_cast<unsigned long long>(v));
@@ -375,8 +385,9 @@ std::string formatString(std::string_view format, std::span<const FormatArg> arg
             break;
         }
         case 'p': {
-            std::string text = arg->kind() == FormatArg::Kind::Pointer ? pointerText(arg->pointerValue())
-                                                                       : pointerText(reinterpret_cast<const void*>(static_cast<uintptr_t>(unsignedOf(*arg))));
+            std::string text = arg->kind() == FormatArg::Kind::Pointer
+                ? pointerText(arg->pointerValue())
+                : pointerText(reinterpret_cast<const void*>(static_cast<uintptr_t>(unsignedOf(*arg))));
             appendPadded(out, text, directive, text.size());
             break;
         }

@@ -12,10 +12,7 @@ namespace {
 
 // ValueDictionary's default constructor cannot be used outside Value.cpp
 // (its index type is incomplete here); copying the empty one can.
-ValueDictionary emptyDictionary()
-{
-    return Value().dictionaryValue();
-}
+ValueDictionary emptyDictionary() { return Value().dictionaryValue(); }
 
 void appendUTF8(std::string& out, uint32_t codePoint)
 {
@@ -68,7 +65,10 @@ std::string textOfTable(const Data& bytes)
 
 class StringsParser {
 public:
-    explicit StringsParser(std::string_view text) : m_text(text) {}
+    explicit StringsParser(std::string_view text)
+        : m_text(text)
+    {
+    }
 
     std::optional<ValueDictionary> parse()
     {
@@ -153,21 +153,35 @@ private:
                 return std::nullopt;
             char e = m_text[m_at++];
             switch (e) {
-            case 'n': out += '\n'; break;
-            case 't': out += '\t'; break;
-            case 'r': out += '\r'; break;
-            case 'a': out += '\a'; break;
-            case 'b': out += '\b'; break;
-            case 'f': out += '\f'; break;
-            case 'v': out += '\v'; break;
+            case 'n':
+                out += '\n';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 'a':
+                out += '\a';
+                break;
+            case 'b':
+                out += '\b';
+                break;
+            case 'f':
+                out += '\f';
+                break;
+            case 'v':
+                out += '\v';
+                break;
             case 'U':
             case 'u': {
                 auto unit = hex4();
                 if (!unit)
                     return std::nullopt;
                 uint32_t codePoint = *unit;
-                if (codePoint >= 0xD800 && codePoint <= 0xDBFF && m_text.substr(m_at, 2).size() == 2 && m_text[m_at] == '\\'
-                    && (m_text[m_at + 1] == 'U' || m_text[m_at + 1] == 'u')) {
+                if (codePoint >= 0xD800 && codePoint <= 0xDBFF && m_text.substr(m_at, 2).size() == 2
+                    && m_text[m_at] == '\\' && (m_text[m_at + 1] == 'U' || m_text[m_at + 1] == 'u')) {
                     size_t save = m_at;
                     m_at += 2;
                     auto low = hex4();
@@ -272,17 +286,14 @@ std::optional<std::string> NSBundle::pathForResourceOfType(std::string_view name
     folders.push_back(m_path + "/en.lproj");
     for (const auto& folder : folders) {
         std::string candidate = folder + "/" + file;
-        struct stat st {};
+        struct stat st { };
         if (::stat(candidate.c_str(), &st) == 0)
             return candidate;
     }
     return std::nullopt;
 }
 
-Value NSBundle::objectForInfoDictionaryKey(std::string_view key) const
-{
-    return m_info[key];
-}
+Value NSBundle::objectForInfoDictionaryKey(std::string_view key) const { return m_info[key]; }
 
 std::optional<std::string> NSBundle::bundleIdentifier() const
 {
@@ -292,10 +303,7 @@ std::optional<std::string> NSBundle::bundleIdentifier() const
     return identifier.stringValue();
 }
 
-std::optional<ValueDictionary> NSBundle::parseStringsText(std::string_view text)
-{
-    return StringsParser(text).parse();
-}
+std::optional<ValueDictionary> NSBundle::parseStringsText(std::string_view text) { return StringsParser(text).parse(); }
 
 const ValueDictionary& NSBundle::stringTable(const std::string& table) const
 {
@@ -317,8 +325,8 @@ const ValueDictionary& NSBundle::stringTable(const std::string& table) const
     return m_tables.emplace(table, std::move(entries)).first->second;
 }
 
-std::string NSBundle::localizedStringForKeyValueTable(std::string_view key, std::optional<std::string_view> value,
-                                                      std::optional<std::string_view> table) const
+std::string NSBundle::localizedStringForKeyValueTable(
+    std::string_view key, std::optional<std::string_view> value, std::optional<std::string_view> table) const
 {
     std::string tableName = table && !table->empty() ? std::string(*table) : std::string("Localizable");
     {

@@ -41,8 +41,9 @@ public:
     // The text of a key in a string table ("Localizable" when no table is
     // named). A missing table or key answers the given value when it is not
     // empty, else the key itself.
-    std::string localizedStringForKeyValueTable(std::string_view key, std::optional<std::string_view> value = std::nullopt,
-                                                std::optional<std::string_view> table = std::nullopt) const;
+    std::string localizedStringForKeyValueTable(std::string_view key,
+        std::optional<std::string_view> value = std::nullopt,
+        std::optional<std::string_view> table = std::nullopt) const;
 
     // Reads a string table's text form; nullopt when it is not well formed.
     static std::optional<ValueDictionary> parseStringsText(std::string_view text);

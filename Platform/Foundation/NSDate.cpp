@@ -2,17 +2,11 @@
 
 #include "Platform/Foundation/Clock.h"
 
-Date NSDate::date()
-{
-    return Clock::wallNow();
-}
+Date NSDate::date() { return Clock::wallNow(); }
 
 Date NSDate::dateWithTimeIntervalSinceNow(double seconds)
 {
     return Date { Clock::wallNow().secondsSince1970 + seconds };
 }
 
-double NSDate::timeIntervalSinceNow(Date d)
-{
-    return d.secondsSince1970 - Clock::wallNow().secondsSince1970;
-}
+double NSDate::timeIntervalSinceNow(Date d) { return d.secondsSince1970 - Clock::wallNow().secondsSince1970; }

@@ -9,8 +9,8 @@
 
 namespace {
 
-constexpr const char* kMonthNames[] = { "January", "February", "March", "April", "May", "June",
-                                        "July", "August", "September", "October", "November", "December" };
+constexpr const char* kMonthNames[] = { "January", "February", "March", "April", "May", "June", "July", "August",
+    "September", "October", "November", "December" };
 constexpr const char* kDayNames[] = { "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday" };
 
 // The years a date is read and written in; further out the arithmetic on
@@ -30,8 +30,19 @@ struct Token {
 bool isPatternLetter(char c)
 {
     switch (c) {
-    case 'y': case 'M': case 'L': case 'd': case 'H': case 'h': case 'a': case 'm':
-    case 's': case 'S': case 'E': case 'Z': case 'z':
+    case 'y':
+    case 'M':
+    case 'L':
+    case 'd':
+    case 'H':
+    case 'h':
+    case 'a':
+    case 'm':
+    case 's':
+    case 'S':
+    case 'E':
+    case 'Z':
+    case 'z':
         return true;
     default:
         return false;
@@ -91,7 +102,13 @@ std::vector<Token> tokenize(std::string_view pattern)
 bool isNumeric(const Token& t)
 {
     switch (t.letter) {
-    case 'y': case 'd': case 'H': case 'h': case 'm': case 's': case 'S':
+    case 'y':
+    case 'd':
+    case 'H':
+    case 'h':
+    case 'm':
+    case 's':
+    case 'S':
         return true;
     case 'M':
         return t.count <= 2;
@@ -136,7 +153,10 @@ int64_t floorDiv(int64_t a, int64_t b)
 
 class Reader {
 public:
-    explicit Reader(std::string_view text) : m_text(text) {}
+    explicit Reader(std::string_view text)
+        : m_text(text)
+    {
+    }
 
     bool atEnd() const { return m_pos >= m_text.size(); }
 
@@ -192,8 +212,14 @@ public:
             const char* name;
             long offset;
         } kAbbreviations[] = {
-            { "EST", -5 * 3600 }, { "EDT", -4 * 3600 }, { "CST", -6 * 3600 }, { "CDT", -5 * 3600 },
-            { "MST", -7 * 3600 }, { "MDT", -6 * 3600 }, { "PST", -8 * 3600 }, { "PDT", -7 * 3600 },
+            { "EST", -5 * 3600 },
+            { "EDT", -4 * 3600 },
+            { "CST", -6 * 3600 },
+            { "CDT", -5 * 3600 },
+            { "MST", -7 * 3600 },
+            { "MDT", -6 * 3600 },
+            { "PST", -8 * 3600 },
+            { "PDT", -7 * 3600 },
         };
         for (const auto& a : kAbbreviations) {
             if (literal(a.name)) {
@@ -361,18 +387,30 @@ std::optional<Date> NSDateFormatter::dateFromString(std::string_view text) const
                 year = value;
                 twoDigitYear = t.count == 2 && n == 2;
                 break;
-            case 'M': month = value; break;
-            case 'd': day = value; break;
-            case 'H': hour = value; break;
+            case 'M':
+                month = value;
+                break;
+            case 'd':
+                day = value;
+                break;
+            case 'H':
+                hour = value;
+                break;
             case 'h':
                 if (value < 1 || value > 12)
                     return std::nullopt;
                 hour = value % 12;
                 hasHour12 = true;
                 break;
-            case 'm': minute = value; break;
-            case 's': second = value; break;
-            case 'S': fraction = static_cast<double>(value) / std::pow(10.0, kept); break;
+            case 'm':
+                minute = value;
+                break;
+            case 's':
+                second = value;
+                break;
+            case 'S':
+                fraction = static_cast<double>(value) / std::pow(10.0, kept);
+                break;
             }
             continue;
         }
@@ -417,11 +455,12 @@ std::optional<Date> NSDateFormatter::dateFromString(std::string_view text) const
         return std::nullopt;
     if (pm && hasHour12 && *pm)
         hour += 12;
-    if (month < 1 || month > 12 || day < 1 || day > CivilTime::daysInMonth(year, static_cast<int>(month)) || hour > 23 || minute > 59
-        || second > 59)
+    if (month < 1 || month > 12 || day < 1 || day > CivilTime::daysInMonth(year, static_cast<int>(month)) || hour > 23
+        || minute > 59 || second > 59)
         return std::nullopt;
 
-    int64_t local = CivilTime::daysFromCivil(year, static_cast<int>(month), static_cast<int>(day)) * 86400 + hour * 3600 + minute * 60 + second;
+    int64_t local = CivilTime::daysFromCivil(year, static_cast<int>(month), static_cast<int>(day)) * 86400 + hour * 3600
+        + minute * 60 + second;
     long offset = zoneOffset ? *zoneOffset : zone->secondsFromGMTForLocalTime(local);
     return Date { static_cast<double>(local - offset) + fraction };
 }

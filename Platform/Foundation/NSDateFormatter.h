@@ -29,7 +29,10 @@
 class NSDateFormatter {
 public:
     NSDateFormatter() = default;
-    explicit NSDateFormatter(std::string pattern) : m_pattern(std::move(pattern)) {}
+    explicit NSDateFormatter(std::string pattern)
+        : m_pattern(std::move(pattern))
+    {
+    }
 
     void setDateFormat(std::string pattern) { m_pattern = std::move(pattern); }
     const std::string& dateFormat() const { return m_pattern; }

@@ -38,15 +38,9 @@ YearMonthDay civilFromDays(int64_t z)
     return { yoe + era * 400 + (m <= 2), m, d };
 }
 
-int weekdayFromDays(int64_t z)
-{
-    return static_cast<int>(z >= -4 ? (z + 4) % 7 : (z + 5) % 7 + 6);
-}
+int weekdayFromDays(int64_t z) { return static_cast<int>(z >= -4 ? (z + 4) % 7 : (z + 5) % 7 + 6); }
 
-bool isLeapYear(int64_t y)
-{
-    return y % 4 == 0 && (y % 100 != 0 || y % 400 == 0);
-}
+bool isLeapYear(int64_t y) { return y % 4 == 0 && (y % 100 != 0 || y % 400 == 0); }
 
 int daysInMonth(int64_t y, int m)
 {
@@ -71,14 +65,15 @@ struct NSTimeZone::Rule {
     NSTimeZone::LocalType daylight;
     bool hasDaylight = false;
     When start;  // of daylight time, in standard local time
-    When end;    // of daylight time, in daylight local time
+    When end;  // of daylight time, in daylight local time
 
     // Seconds since 1970 (UTC) at which the change happens in `year`.
     int64_t instant(const When& w, int64_t year, long offset) const
     {
         int64_t days;
         if (w.kind == 'J') {
-            days = CivilTime::daysFromCivil(year, 1, 1) + w.day - 1 + (CivilTime::isLeapYear(year) && w.day >= 60 ? 1 : 0);
+            days = CivilTime::daysFromCivil(year, 1, 1) + w.day - 1
+                + (CivilTime::isLeapYear(year) && w.day >= 60 ? 1 : 0);
         } else if (w.kind == 'D') {
             days = CivilTime::daysFromCivil(year, 1, 1) + w.day;
         } else {
@@ -95,7 +90,9 @@ struct NSTimeZone::Rule {
     {
         if (!hasDaylight)
             return standard;
-        int64_t year = CivilTime::civilFromDays(static_cast<int64_t>(std::floor((static_cast<double>(t) + static_cast<double>(standard.offset)) / 86400.0))).year;
+        int64_t year = CivilTime::civilFromDays(
+            static_cast<int64_t>(std::floor((static_cast<double>(t) + static_cast<double>(standard.offset)) / 86400.0)))
+                           .year;
         int64_t s = instant(start, year, standard.offset);
         int64_t e = instant(end, year, daylight.offset);
         bool dst = s < e ? (t >= s && t < e) : !(t >= e && t < s);
@@ -108,7 +105,10 @@ namespace {
 // Reads a POSIX TZ rule; nothing when the text is not one.
 class RuleParser {
 public:
-    explicit RuleParser(std::string_view text) : m_text(text) {}
+    explicit RuleParser(std::string_view text)
+        : m_text(text)
+    {
+    }
 
     std::shared_ptr<NSTimeZone::Rule> parse()
     {
@@ -212,7 +212,8 @@ private:
         long v;
         if (take('M')) {
             long month, week, weekday;
-            if (!number(month, 12) || !take('.') || !number(week, 5) || !take('.') || !number(weekday, 6) || month < 1 || week < 1)
+            if (!number(month, 12) || !take('.') || !number(week, 5) || !take('.') || !number(weekday, 6) || month < 1
+                || week < 1)
                 return false;
             w = { 'M', 0, static_cast<int>(month), static_cast<int>(week), static_cast<int>(weekday), 7200 };
         } else if (take('J')) {
@@ -256,9 +257,10 @@ std::shared_ptr<const NSTimeZone> parseZoneFile(const std::string& name, const s
         if (at + 44 > size || bytes.compare(at, 4, "TZif") != 0)
             return false;
         const unsigned char* c = p + at + 20;
-        h = { readBigEndian(c, 4), readBigEndian(c + 4, 4), readBigEndian(c + 8, 4), readBigEndian(c + 12, 4), readBigEndian(c + 16, 4),
-              readBigEndian(c + 20, 4) };
-        return h.isutcnt >= 0 && h.isstdcnt >= 0 && h.leapcnt >= 0 && h.timecnt >= 0 && h.typecnt > 0 && h.typecnt <= 256 && h.charcnt >= 0;
+        h = { readBigEndian(c, 4), readBigEndian(c + 4, 4), readBigEndian(c + 8, 4), readBigEndian(c + 12, 4),
+            readBigEndian(c + 16, 4), readBigEndian(c + 20, 4) };
+        return h.isutcnt >= 0 && h.isstdcnt >= 0 && h.leapcnt >= 0 && h.timecnt >= 0 && h.typecnt > 0
+            && h.typecnt <= 256 && h.charcnt >= 0;
     };
     Header h;
     if (!header(0, h))
@@ -268,13 +270,15 @@ std::shared_ptr<const NSTimeZone> parseZoneFile(const std::string& name, const s
     size_t at = 44;
     if (version >= '2') {
         // Skip the 32-bit block; the 64-bit one that follows is complete.
-        size_t v1 = static_cast<size_t>(h.timecnt * 5 + h.typecnt * 6 + h.charcnt + h.leapcnt * 8 + h.isstdcnt + h.isutcnt);
+        size_t v1
+            = static_cast<size_t>(h.timecnt * 5 + h.typecnt * 6 + h.charcnt + h.leapcnt * 8 + h.isstdcnt + h.isutcnt);
         if (!header(44 + v1, h))
             return nullptr;
         at = 44 + v1 + 44;
         timeSize = 8;
     }
-    size_t need = static_cast<size_t>(h.timecnt * timeSize + h.timecnt + h.typecnt * 6 + h.charcnt + h.leapcnt * (timeSize + 4) + h.isstdcnt + h.isutcnt);
+    size_t need = static_cast<size_t>(h.timecnt * timeSize + h.timecnt + h.typecnt * 6 + h.charcnt
+        + h.leapcnt * (timeSize + 4) + h.isstdcnt + h.isutcnt);
     if (at + need > size)
         return nullptr;
     const size_t footer = at + need;
@@ -312,7 +316,8 @@ std::shared_ptr<const NSTimeZone> parseZoneFile(const std::string& name, const s
                 rule = RuleParser(std::string_view(bytes).substr(footer + 1, close - footer - 1)).parse();
         }
     }
-    return std::make_shared<NSTimeZone>(name, std::move(transitions), std::move(transitionTypes), std::move(types), std::move(rule));
+    return std::make_shared<NSTimeZone>(
+        name, std::move(transitions), std::move(transitionTypes), std::move(types), std::move(rule));
 }
 
 std::optional<std::string> readFile(const std::string& path)
@@ -338,7 +343,8 @@ bool isSafeZoneName(std::string_view name)
     if (name.empty() || name.front() == '/' || name.size() > 255)
         return false;
     for (char c : name) {
-        bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' || c == '_' || c == '-' || c == '+' || c == '.';
+        bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' || c == '_'
+            || c == '-' || c == '+' || c == '.';
         if (!ok)
             return false;
     }
@@ -351,7 +357,7 @@ std::shared_ptr<const NSTimeZone> fixedZone(std::string name, long offset)
     rule->standard.offset = offset;
     rule->standard.abbreviation = name;
     return std::make_shared<NSTimeZone>(std::move(name), std::vector<int64_t>(), std::vector<uint8_t>(),
-                                        std::vector<NSTimeZone::LocalType> { rule->standard }, rule);
+        std::vector<NSTimeZone::LocalType> { rule->standard }, rule);
 }
 
 std::shared_ptr<const NSTimeZone> utcZone()
@@ -376,7 +382,8 @@ std::shared_ptr<const NSTimeZone> zoneFromTZ(const std::string& tz)
         return zone;
     if (auto rule = RuleParser(setting).parse()) {
         std::vector<NSTimeZone::LocalType> types { rule->standard };
-        return std::make_shared<NSTimeZone>(setting, std::vector<int64_t>(), std::vector<uint8_t>(), std::move(types), rule);
+        return std::make_shared<NSTimeZone>(
+            setting, std::vector<int64_t>(), std::vector<uint8_t>(), std::move(types), rule);
     }
     return utcZone();
 }
@@ -411,7 +418,7 @@ std::shared_ptr<const NSTimeZone> systemZone()
 }  // namespace
 
 NSTimeZone::NSTimeZone(std::string name, std::vector<int64_t> transitions, std::vector<uint8_t> transitionTypes,
-                       std::vector<LocalType> types, std::shared_ptr<const Rule> rule)
+    std::vector<LocalType> types, std::shared_ptr<const Rule> rule)
     : m_name(std::move(name))
     , m_transitions(std::move(transitions))
     , m_transitionTypes(std::move(transitionTypes))

@@ -19,7 +19,7 @@ namespace CivilTime {
 struct YearMonthDay {
     int64_t year;
     int month;  // 1 to 12
-    int day;    // 1 to 31
+    int day;  // 1 to 31
 };
 
 int64_t daysFromCivil(int64_t year, int month, int day);
@@ -57,7 +57,7 @@ public:
     struct Rule;  // a POSIX TZ rule, for times past the table
 
     NSTimeZone(std::string name, std::vector<int64_t> transitions, std::vector<uint8_t> transitionTypes,
-               std::vector<LocalType> types, std::shared_ptr<const Rule> rule);
+        std::vector<LocalType> types, std::shared_ptr<const Rule> rule);
     ~NSTimeZone();
 
 private:

@@ -29,5 +29,6 @@ std::string NSError::description() const
     Value info = m_userInfo;
     if (m_underlyingError)
         info.set(NSUnderlyingErrorKey, m_underlyingError->description());
-    return stringWithFormat("Error Domain=%@ Code=%ld \"%@\" UserInfo=%@", m_domain, m_code, localizedDescription(), info);
+    return stringWithFormat(
+        "Error Domain=%@ Code=%ld \"%@\" UserInfo=%@", m_domain, m_code, localizedDescription(), info);
 }

@@ -18,10 +18,11 @@ inline constexpr const char* NSPOSIXErrorDomain = "NSPOSIXErrorDomain";
 
 class NSError {
 public:
-    NSError(std::string domain, long code, Value userInfo = Value::dictionary(), std::shared_ptr<const NSError> underlyingError = nullptr);
+    NSError(std::string domain, long code, Value userInfo = Value::dictionary(),
+        std::shared_ptr<const NSError> underlyingError = nullptr);
 
-    static std::shared_ptr<NSError> errorWithDomainCodeUserInfo(std::string domain, long code, Value userInfo = Value::dictionary(),
-                                                                std::shared_ptr<const NSError> underlyingError = nullptr)
+    static std::shared_ptr<NSError> errorWithDomainCodeUserInfo(std::string domain, long code,
+        Value userInfo = Value::dictionary(), std::shared_ptr<const NSError> underlyingError = nullptr)
     {
         return std::make_shared<NSError>(std::move(domain), code, std::move(userInfo), std::move(underlyingError));
     }

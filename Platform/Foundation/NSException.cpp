@@ -142,7 +142,7 @@ void installRoutes()
         if (sigaltstack(nullptr, &old) == 0 && (old.ss_flags & SS_DISABLE))
             sigaltstack(&stack, nullptr);
         for (size_t i = 0; i < std::size(kSignals); ++i) {
-            struct sigaction action {};
+            struct sigaction action { };
             action.sa_sigaction = onSignal;
             action.sa_flags = SA_SIGINFO | SA_ONSTACK;
             sigemptyset(&action.sa_mask);

@@ -30,7 +30,7 @@ public:
         return NSException(std::move(name), std::move(reason), std::move(userInfo));
     }
 
-    template<typename... Args>
+    template <typename... Args>
     [[noreturn]] static void raiseFormat(std::string name, std::string_view format, const Args&... args)
     {
         NSException(std::move(name), stringWithFormat(format, args...)).raise();

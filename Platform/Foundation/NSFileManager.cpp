@@ -31,7 +31,10 @@ bool failWith(std::string* error, const std::string& message)
 
 struct FileDescriptor {
     int fd = -1;
-    explicit FileDescriptor(int f) : fd(f) {}
+    explicit FileDescriptor(int f)
+        : fd(f)
+    {
+    }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     ~FileDescriptor()
@@ -114,8 +117,8 @@ bool writeAll(int fd, const uint8_t* bytes, size_t size)
     return true;
 }
 
-bool copyFileContents(const std::string& source, const std::string& destination, const struct stat& st,
-                      std::string* error)
+bool copyFileContents(
+    const std::string& source, const std::string& destination, const struct stat& st, std::string* error)
 {
     FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.fd < 0)
@@ -145,7 +148,7 @@ bool copyFileContents(const std::string& source, const std::string& destination,
 
 bool copyTree(const std::string& source, const std::string& destination, std::string* error)
 {
-    struct stat st {};
+    struct stat st { };
     if (::lstat(source.c_str(), &st) != 0)
         return fail(error, "Cannot copy", source, errno);
     if (S_ISLNK(st.st_mode)) {
@@ -182,7 +185,7 @@ bool copyTree(const std::string& source, const std::string& destination, std::st
 
 bool exists(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     return ::lstat(path.c_str(), &st) == 0;
 }
 
@@ -197,7 +200,8 @@ bool isInside(const std::string& path, const std::string& folder)
     auto resolvedPath = std::filesystem::weakly_canonical(path, ec);
     if (ec)
         return false;
-    auto [folderEnd, pathAt] = std::mismatch(resolvedFolder.begin(), resolvedFolder.end(), resolvedPath.begin(), resolvedPath.end());
+    auto [folderEnd, pathAt]
+        = std::mismatch(resolvedFolder.begin(), resolvedFolder.end(), resolvedPath.begin(), resolvedPath.end());
     return folderEnd == resolvedFolder.end();
 }
 
@@ -225,21 +229,21 @@ NSFileManager& NSFileManager::defaultManager()
 
 bool NSFileManager::fileExistsAtPath(const std::string& path) const
 {
-    struct stat st {};
+    struct stat st { };
     return !path.empty() && ::stat(path.c_str(), &st) == 0;
 }
 
 bool NSFileManager::fileExistsAtPathIsDirectory(const std::string& path, bool* isDirectory) const
 {
-    struct stat st {};
+    struct stat st { };
     bool found = !path.empty() && ::stat(path.c_str(), &st) == 0;
     if (isDirectory)
         *isDirectory = found && S_ISDIR(st.st_mode);
     return found;
 }
 
-bool NSFileManager::createDirectoryAtPathWithIntermediateDirectories(const std::string& path, bool intermediates,
-                                                                     std::string* error) const
+bool NSFileManager::createDirectoryAtPathWithIntermediateDirectories(
+    const std::string& path, bool intermediates, std::string* error) const
 {
     if (path.empty())
         return failWith(error, "Cannot create a folder without a path");
@@ -256,8 +260,8 @@ bool NSFileManager::createDirectoryAtPathWithIntermediateDirectories(const std::
     return fail(error, "Cannot create", path, ec ? ec.value() : EEXIST);
 }
 
-bool NSFileManager::copyItemAtPathToPath(const std::string& source, const std::string& destination,
-                                         std::string* error) const
+bool NSFileManager::copyItemAtPathToPath(
+    const std::string& source, const std::string& destination, std::string* error) const
 {
     if (source.empty() || destination.empty())
         return failWith(error, "Cannot copy without both paths");
@@ -279,8 +283,8 @@ bool NSFileManager::copyItemAtPathToPath(const std::string& source, const std::s
     return true;
 }
 
-bool NSFileManager::moveItemAtPathToPath(const std::string& source, const std::string& destination,
-                                         std::string* error) const
+bool NSFileManager::moveItemAtPathToPath(
+    const std::string& source, const std::string& destination, std::string* error) const
 {
     if (source.empty() || destination.empty())
         return failWith(error, "Cannot move without both paths");
@@ -307,8 +311,8 @@ bool NSFileManager::removeItemAtPath(const std::string& path, std::string* error
     return true;
 }
 
-std::optional<std::vector<std::string>> NSFileManager::contentsOfDirectoryAtPath(const std::string& path,
-                                                                                 std::string* error) const
+std::optional<std::vector<std::string>> NSFileManager::contentsOfDirectoryAtPath(
+    const std::string& path, std::string* error) const
 {
     std::unique_ptr<DIR, int (*)(DIR*)> dir(path.empty() ? nullptr : ::opendir(path.c_str()), ::closedir);
     if (!dir) {
@@ -325,10 +329,9 @@ std::optional<std::vector<std::string>> NSFileManager::contentsOfDirectoryAtPath
     return names;
 }
 
-std::optional<NSFileAttributes> NSFileManager::attributesOfItemAtPath(const std::string& path,
-                                                                      std::string* error) const
+std::optional<NSFileAttributes> NSFileManager::attributesOfItemAtPath(const std::string& path, std::string* error) const
 {
-    struct stat st {};
+    struct stat st { };
     if (path.empty() || ::lstat(path.c_str(), &st) != 0) {
         fail(error, "Cannot read the attributes of", path, path.empty() ? ENOENT : errno);
         return std::nullopt;
@@ -360,7 +363,7 @@ bool NSFileManager::setModificationDateOfItemAtPath(const std::string& path, Dat
 
 std::optional<uint64_t> NSFileManager::fileSizeAtPath(const std::string& path) const
 {
-    struct stat st {};
+    struct stat st { };
     if (path.empty() || ::stat(path.c_str(), &st) != 0)
         return std::nullopt;
     return static_cast<uint64_t>(st.st_size);
@@ -374,7 +377,7 @@ std::optional<Data> NSFileManager::contentsAtPath(const std::string& path, std::
         return std::nullopt;
     }
     Data data;
-    struct stat st {};
+    struct stat st { };
     if (::fstat(in.fd, &st) == 0 && st.st_size > 0)
         data.reserve(static_cast<size_t>(st.st_size));
     uint8_t buffer[1 << 15];
@@ -398,12 +401,14 @@ bool NSFileManager::createFileAtPathContents(const std::string& path, const Data
     return createFileAtPathContentsPermissions(path, contents, 0666, error);
 }
 
-bool NSFileManager::createFileAtPathContentsPermissions(const std::string& path, const Data& contents, unsigned permissions, std::string* error) const
+bool NSFileManager::createFileAtPathContentsPermissions(
+    const std::string& path, const Data& contents, unsigned permissions, std::string* error) const
 {
     if (path.empty())
         return failWith(error, "Cannot write a file without a path");
     std::string partial = temporarySibling(path);
-    FileDescriptor out(::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(permissions)));
+    FileDescriptor out(
+        ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(permissions)));
     if (out.fd < 0)
         return fail(error, "Cannot write", path, errno);
     bool written = writeAll(out.fd, contents.data(), contents.size());

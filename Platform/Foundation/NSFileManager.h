@@ -33,30 +33,29 @@ public:
 
     // Succeeds when the folder already exists (with intermediates) and fails
     // when something else is there.
-    bool createDirectoryAtPathWithIntermediateDirectories(const std::string& path, bool intermediates,
-                                                          std::string* error = nullptr) const;
+    bool createDirectoryAtPathWithIntermediateDirectories(
+        const std::string& path, bool intermediates, std::string* error = nullptr) const;
 
     // Copies a file, a symbolic link or a whole folder; fails when the
     // destination exists. Modification dates and permissions are kept.
-    bool copyItemAtPathToPath(const std::string& source, const std::string& destination,
-                              std::string* error = nullptr) const;
+    bool copyItemAtPathToPath(
+        const std::string& source, const std::string& destination, std::string* error = nullptr) const;
 
     // Renames, or copies and removes across file systems; fails when the
     // destination exists.
-    bool moveItemAtPathToPath(const std::string& source, const std::string& destination,
-                              std::string* error = nullptr) const;
+    bool moveItemAtPathToPath(
+        const std::string& source, const std::string& destination, std::string* error = nullptr) const;
 
     // Removes a file, a link (not its target) or a whole folder; fails when
     // nothing is there.
     bool removeItemAtPath(const std::string& path, std::string* error = nullptr) const;
 
     // Names of the entries of a folder (not "." or ".."), in byte order.
-    std::optional<std::vector<std::string>> contentsOfDirectoryAtPath(const std::string& path,
-                                                                      std::string* error = nullptr) const;
+    std::optional<std::vector<std::string>> contentsOfDirectoryAtPath(
+        const std::string& path, std::string* error = nullptr) const;
 
     // Attributes of the item itself (a link is not followed).
-    std::optional<NSFileAttributes> attributesOfItemAtPath(const std::string& path,
-                                                           std::string* error = nullptr) const;
+    std::optional<NSFileAttributes> attributesOfItemAtPath(const std::string& path, std::string* error = nullptr) const;
     bool setModificationDateOfItemAtPath(const std::string& path, Date date, std::string* error = nullptr) const;
     std::optional<uint64_t> fileSizeAtPath(const std::string& path) const;
 
@@ -68,5 +67,6 @@ public:
     // lose the latest write.
     bool createFileAtPathContents(const std::string& path, const Data& contents, std::string* error = nullptr) const;
     // The same with the new file's permission bits (0600 for files that hold passwords).
-    bool createFileAtPathContentsPermissions(const std::string& path, const Data& contents, unsigned permissions, std::string* error = nullptr) const;
+    bool createFileAtPathContentsPermissions(
+        const std::string& path, const Data& contents, unsigned permissions, std::string* error = nullptr) const;
 };

@@ -31,7 +31,10 @@ public:
 
     NSUInteger length() const { return m_length; }
     // NSNotFound past the end of the path.
-    NSUInteger indexAtPosition(NSUInteger position) const { return position < m_length ? data()[position] : NSNotFound; }
+    NSUInteger indexAtPosition(NSUInteger position) const
+    {
+        return position < m_length ? data()[position] : NSNotFound;
+    }
     NSInteger section() const { return static_cast<NSInteger>(indexAtPosition(0)); }
     NSInteger row() const { return static_cast<NSInteger>(indexAtPosition(1)); }
     NSIndexPath indexPathByAddingIndex(NSUInteger index) const;
@@ -52,8 +55,7 @@ private:
     size_t m_length = 0;
 };
 
-template<>
-struct std::hash<NSIndexPath> {
+template <> struct std::hash<NSIndexPath> {
     size_t operator()(const NSIndexPath& path) const noexcept
     {
         size_t h = path.length();

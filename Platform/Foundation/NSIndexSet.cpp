@@ -37,19 +37,14 @@ NSUInteger NSIndexSet::count() const
     return total;
 }
 
-NSUInteger NSIndexSet::firstIndex() const
-{
-    return m_runs.empty() ? NSNotFound : m_runs.front().location;
-}
+NSUInteger NSIndexSet::firstIndex() const { return m_runs.empty() ? NSNotFound : m_runs.front().location; }
 
-NSUInteger NSIndexSet::lastIndex() const
-{
-    return m_runs.empty() ? NSNotFound : NSMaxRange(m_runs.back()) - 1;
-}
+NSUInteger NSIndexSet::lastIndex() const { return m_runs.empty() ? NSNotFound : NSMaxRange(m_runs.back()) - 1; }
 
 bool NSIndexSet::containsIndex(NSUInteger index) const
 {
-    auto it = std::upper_bound(m_runs.begin(), m_runs.end(), index, [](NSUInteger i, const NSRange& r) { return i < r.location; });
+    auto it = std::upper_bound(
+        m_runs.begin(), m_runs.end(), index, [](NSUInteger i, const NSRange& r) { return i < r.location; });
     return it != m_runs.begin() && NSLocationInRange(index, *(it - 1));
 }
 

@@ -16,7 +16,7 @@ public:
 
     NSUInteger count() const;
     NSUInteger firstIndex() const;  // NSNotFound when empty
-    NSUInteger lastIndex() const;   // NSNotFound when empty
+    NSUInteger lastIndex() const;  // NSNotFound when empty
     bool containsIndex(NSUInteger index) const;
     bool containsIndexes(const NSIndexSet& other) const;
     NSUInteger countOfIndexesInRange(NSRange range) const;

@@ -10,18 +10,12 @@ namespace {
 
 // ValueDictionary's default constructor cannot be used outside Value.cpp
 // (its index type is incomplete here); copying the empty one can.
-ValueDictionary emptyDictionary()
-{
-    return Value().dictionaryValue();
-}
+ValueDictionary emptyDictionary() { return Value().dictionaryValue(); }
 
 constexpr double referenceDate1970 = 978307200.0;
 constexpr int maximumDepth = 512;
 
-Value uid(uint64_t index)
-{
-    return Value::dictionary({ { "CF$UID", Value::integer(static_cast<int64_t>(index)) } });
-}
+Value uid(uint64_t index) { return Value::dictionary({ { "CF$UID", Value::integer(static_cast<int64_t>(index)) } }); }
 
 std::optional<uint64_t> uidIndex(const Value& value)
 {

@@ -30,8 +30,7 @@ private:
 
 // The lock of class T: `std::lock_guard guard(classLock<QuoteOrderStore>());`
 // Never destroyed, so a singleton may still take it while the process exits.
-template<typename T>
-std::recursive_mutex& classLock()
+template <typename T> std::recursive_mutex& classLock()
 {
     static auto* lock = new std::recursive_mutex;
     return *lock;

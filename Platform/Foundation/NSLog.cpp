@@ -30,7 +30,7 @@ std::string stamp()
     double whole = std::floor(now);
     time_t seconds = static_cast<time_t>(whole);
     int millis = static_cast<int>((now - whole) * 1000);
-    struct tm local {};
+    struct tm local { };
     localtime_r(&seconds, &local);
     char buffer[64];
     size_t n = std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S", &local);
@@ -58,7 +58,8 @@ void NSLogMessage(const std::string& message)
         (*capture)(message);
         return;
     }
-    std::string line = stamp() + " " + program_invocation_short_name + "[" + std::to_string(getpid()) + "] " + message + "\n";
+    std::string line
+        = stamp() + " " + program_invocation_short_name + "[" + std::to_string(getpid()) + "] " + message + "\n";
     std::lock_guard lock(logMutex());
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);

@@ -13,8 +13,7 @@
 
 void NSLogMessage(const std::string& message);
 
-template<typename... Args>
-void NSLog(std::string_view format, const Args&... args)
+template <typename... Args> void NSLog(std::string_view format, const Args&... args)
 {
     NSLogMessage(stringWithFormat(format, args...));
 }

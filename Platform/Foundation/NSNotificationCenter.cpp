@@ -21,8 +21,8 @@ NSNotificationCenter& NSNotificationCenter::defaultCenter()
     return *center;
 }
 
-NSNotificationCenter::ObserverToken NSNotificationCenter::addObserver(const void* owner, std::string name,
-                                                                      Callback callback, const void* sender)
+NSNotificationCenter::ObserverToken NSNotificationCenter::addObserver(
+    const void* owner, std::string name, Callback callback, const void* sender)
 {
     auto observer = std::make_shared<Observer>();
     observer->owner = owner;
@@ -35,9 +35,8 @@ NSNotificationCenter::ObserverToken NSNotificationCenter::addObserver(const void
     return observer->token;
 }
 
-NSNotificationCenter::ObserverToken NSNotificationCenter::addObserver(const std::weak_ptr<void>& owner,
-                                                                      std::string name, Callback callback,
-                                                                      const void* sender)
+NSNotificationCenter::ObserverToken NSNotificationCenter::addObserver(
+    const std::weak_ptr<void>& owner, std::string name, Callback callback, const void* sender)
 {
     auto observer = std::make_shared<Observer>();
     observer->owner = owner.lock().get();
@@ -119,8 +118,8 @@ void NSNotificationCenter::postNotification(const NSNotification& notification)
     }
 }
 
-void NSNotificationCenter::postNotificationName(const std::string& name, Value object, Value userInfo,
-                                                std::shared_ptr<void> sender)
+void NSNotificationCenter::postNotificationName(
+    const std::string& name, Value object, Value userInfo, std::shared_ptr<void> sender)
 {
     NSNotification notification;
     notification.name = name;

@@ -47,8 +47,8 @@ public:
 
     // Observe `name` posted by anyone (sender null) or only by `sender`.
     ObserverToken addObserver(const void* owner, std::string name, Callback callback, const void* sender = nullptr);
-    ObserverToken addObserver(const std::weak_ptr<void>& owner, std::string name, Callback callback,
-                              const void* sender = nullptr);
+    ObserverToken addObserver(
+        const std::weak_ptr<void>& owner, std::string name, Callback callback, const void* sender = nullptr);
 
     void removeObserverToken(ObserverToken token);
     // Every observer of `owner`.
@@ -57,8 +57,8 @@ public:
     void removeObserver(const void* owner, const std::string& name, const void* sender = nullptr);
 
     void postNotification(const NSNotification& notification);
-    void postNotificationName(const std::string& name, Value object = {}, Value userInfo = {},
-                              std::shared_ptr<void> sender = {});
+    void postNotificationName(
+        const std::string& name, Value object = {}, Value userInfo = {}, std::shared_ptr<void> sender = {});
 
 private:
     struct Observer;

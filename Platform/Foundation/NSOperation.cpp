@@ -9,7 +9,10 @@
 // Passes a dependency's changes on to the operation that waits for it.
 class NSOperation::DependentObserver final : public Observer {
 public:
-    explicit DependentObserver(std::weak_ptr<NSOperation> dependent) : m_dependent(std::move(dependent)) {}
+    explicit DependentObserver(std::weak_ptr<NSOperation> dependent)
+        : m_dependent(std::move(dependent))
+    {
+    }
     void operationDidChange() override
     {
         if (auto dependent = m_dependent.lock())

@@ -37,7 +37,7 @@ public:
     NSOperation& operator=(const NSOperation&) = delete;
 
     virtual void start();
-    virtual void main() {}
+    virtual void main() { }
     virtual void cancel();
 
     virtual bool isConcurrent() const { return false; }

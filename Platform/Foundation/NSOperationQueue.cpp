@@ -13,7 +13,9 @@
 // and flags are guarded by the queue's lock.
 struct NSOperationQueue::Entry final : NSOperation::Observer {
     Entry(std::weak_ptr<NSOperationQueue> owner, std::shared_ptr<NSOperation> operationHeld, long queuePriority)
-        : queue(std::move(owner)), operation(std::move(operationHeld)), priority(queuePriority)
+        : queue(std::move(owner))
+        , operation(std::move(operationHeld))
+        , priority(queuePriority)
     {
     }
     void operationDidChange() override
@@ -99,7 +101,8 @@ void NSOperationQueue::addOperation(const std::shared_ptr<NSOperation>& operatio
         (m_last ? m_last->next : m_first) = &added;
         m_last = &added;
         ++m_count;
-        auto level = std::find_if(m_levels.begin(), m_levels.end(), [&](auto& l) { return l.priority <= added.priority; });
+        auto level
+            = std::find_if(m_levels.begin(), m_levels.end(), [&](auto& l) { return l.priority <= added.priority; });
         if (level == m_levels.end() || level->priority != added.priority)
             level = m_levels.insert(level, Level { added.priority, nullptr, nullptr });
         added.previousWaiting = level->last;
@@ -286,7 +289,8 @@ void NSOperationQueue::schedule(Entry* finished)
     if (startingHere || m_suspended)
         return;
     auto room = [this] {
-        return m_maxConcurrent >= 0 ? m_maxConcurrent - m_running - m_pendingStarters : std::numeric_limits<long>::max();
+        return m_maxConcurrent >= 0 ? m_maxConcurrent - m_running - m_pendingStarters
+                                    : std::numeric_limits<long>::max();
     };
     // A concurrent operation's start only hands its work elsewhere: it is
     // called on the thread that made room for it, which saves a worker's
@@ -337,7 +341,8 @@ void NSOperationQueue::schedule(Entry* finished)
         if (m_isMain)
             NSRunLoop::mainRunLoop()->performBlock([self] { self->startNext(); });
         else
-            dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0), [self] { self->startNext(); });
+            dispatch_async(
+                dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0), [self] { self->startNext(); });
     }
 }
 

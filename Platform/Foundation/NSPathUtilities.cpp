@@ -4,18 +4,12 @@
 
 #include <algorithm>
 
-std::string NSHomeDirectory()
-{
-    return AppEnvironment::homeDirectory();
-}
+std::string NSHomeDirectory() { return AppEnvironment::homeDirectory(); }
 
-std::string NSTemporaryDirectory()
-{
-    return AppEnvironment::homeDirectory() + "/tmp/";
-}
+std::string NSTemporaryDirectory() { return AppEnvironment::homeDirectory() + "/tmp/"; }
 
-std::vector<std::string> NSSearchPathForDirectoriesInDomains(NSSearchPathDirectory directory, unsigned domainMask,
-                                                             bool expandTilde)
+std::vector<std::string> NSSearchPathForDirectoriesInDomains(
+    NSSearchPathDirectory directory, unsigned domainMask, bool expandTilde)
 {
     if (!(domainMask & NSUserDomainMask))
         return {};
@@ -43,9 +37,8 @@ std::vector<std::string> NSSearchPathForDirectoriesInDomains(NSSearchPathDirecto
 bool NSPathIsSafeComponent(std::string_view name)
 {
     // A blank name would make a folder no one can tell from a typing slip.
-    const bool blank = std::all_of(name.begin(), name.end(), [](char c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-    });
+    const bool blank = std::all_of(name.begin(), name.end(),
+        [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; });
     if (blank || name == "." || name == "..")
         return false;
     return name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;

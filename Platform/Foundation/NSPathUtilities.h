@@ -28,8 +28,8 @@ std::string NSTemporaryDirectory();
 // One path for the user domain, none for any other domain. Without tilde
 // expansion the path starts with "~" in place of the home. Application
 // Support is not created by the lookup; the others exist with the home.
-std::vector<std::string> NSSearchPathForDirectoriesInDomains(NSSearchPathDirectory directory,
-                                                             unsigned domainMask, bool expandTilde);
+std::vector<std::string> NSSearchPathForDirectoriesInDomains(
+    NSSearchPathDirectory directory, unsigned domainMask, bool expandTilde);
 
 // The one rule for a name that comes from outside (a server's file name, an
 // archive entry's part, a client id, a resource name) and becomes a path

@@ -36,13 +36,13 @@ enum NSComparisonResult : long {
 // items it calls the same. A merge sort never reads outside the array even
 // when the comparator is not consistent (one that calls a blank name equal to
 // everything), where an unstable sort may.
-template<typename T, typename Comparator>
-void sortUsingComparator(std::vector<T>& items, Comparator comparator)
+template <typename T, typename Comparator> void sortUsingComparator(std::vector<T>& items, Comparator comparator)
 {
-    std::stable_sort(items.begin(), items.end(), [&](const T& a, const T& b) { return comparator(a, b) == NSOrderedAscending; });
+    std::stable_sort(
+        items.begin(), items.end(), [&](const T& a, const T& b) { return comparator(a, b) == NSOrderedAscending; });
 }
 
-template<typename T, typename Comparator>
+template <typename T, typename Comparator>
 std::vector<T> sortedArrayUsingComparator(std::vector<T> items, Comparator comparator)
 {
     sortUsingComparator(items, comparator);

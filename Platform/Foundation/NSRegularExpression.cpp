@@ -58,7 +58,7 @@ bool withinLimits(std::string_view p)
     if (p.size() > maximumPatternLength)
         return false;
     std::vector<size_t> sizes { 0 };  // the size so far of each open group
-    size_t last = 0;                  // the size of the last atom or group, which a count repeats
+    size_t last = 0;  // the size of the last atom or group, which a count repeats
     // A count of a count ("a**", "(ab)+*") sends the depth-first matcher round
     // empty loops without a step through the text, for ever; only the lazy
     // mark "?" may follow a count.
@@ -222,9 +222,8 @@ private:
 
 }  // namespace
 
-std::shared_ptr<NSRegularExpression> NSRegularExpression::regularExpressionWithPatternOptionsError(std::string_view pattern,
-                                                                                                  unsigned long options,
-                                                                                                  std::shared_ptr<NSError>* error)
+std::shared_ptr<NSRegularExpression> NSRegularExpression::regularExpressionWithPatternOptionsError(
+    std::string_view pattern, unsigned long options, std::shared_ptr<NSError>* error)
 {
     // Compiled from our own copy: the library's scanner may look one past the
     // end, which a terminated string holds and a caller's view may not.
@@ -250,10 +249,9 @@ std::shared_ptr<NSRegularExpression> NSRegularExpression::regularExpressionWithP
         }
     } catch (const std::regex_error& e) {
         if (error) {
-            *error = NSError::errorWithDomainCodeUserInfo(
-                NSCocoaErrorDomain, 2048,
+            *error = NSError::errorWithDomainCodeUserInfo(NSCocoaErrorDomain, 2048,
                 Value::dictionary({ { "NSInvalidValue", text },
-                                    { NSLocalizedDescriptionKey, stringWithFormat("The value \u201c%@\u201d is invalid.", text) } }));
+                    { NSLocalizedDescriptionKey, stringWithFormat("The value \u201c%@\u201d is invalid.", text) } }));
         }
         return nullptr;
     }
@@ -269,7 +267,8 @@ NSRegularExpression::NSRegularExpression(std::string pattern, unsigned long opti
 
 NSRegularExpression::~NSRegularExpression() = default;
 
-std::vector<NSRange> NSRegularExpression::matches(std::string_view text, unsigned long options, NSRange range, size_t limit) const
+std::vector<NSRange> NSRegularExpression::matches(
+    std::string_view text, unsigned long options, NSRange range, size_t limit) const
 {
     std::vector<NSRange> found;
     size_t begin = std::min<size_t>(range.location, text.size());
@@ -292,8 +291,8 @@ std::vector<NSRange> NSRegularExpression::matches(std::string_view text, unsigne
         if (backtracking) {
             std::match_results<CountingIterator> match;
             try {
-                if (!std::regex_search(CountingIterator(base + at, &stepsLeft), CountingIterator(base + end, &stepsLeft), match,
-                                       m_compiled->regex, flags))
+                if (!std::regex_search(CountingIterator(base + at, &stepsLeft),
+                        CountingIterator(base + end, &stepsLeft), match, m_compiled->regex, flags))
                     break;
             } catch (const OutOfSteps&) {
                 NSLog("A pattern with back-references took too long to match; taken as no match");
@@ -315,17 +314,20 @@ std::vector<NSRange> NSRegularExpression::matches(std::string_view text, unsigne
     return found;
 }
 
-std::vector<NSRange> NSRegularExpression::matchesInStringOptionsRange(std::string_view text, unsigned long options, NSRange range) const
+std::vector<NSRange> NSRegularExpression::matchesInStringOptionsRange(
+    std::string_view text, unsigned long options, NSRange range) const
 {
     return matches(text, options, range, SIZE_MAX);
 }
 
-NSUInteger NSRegularExpression::numberOfMatchesInStringOptionsRange(std::string_view text, unsigned long options, NSRange range) const
+NSUInteger NSRegularExpression::numberOfMatchesInStringOptionsRange(
+    std::string_view text, unsigned long options, NSRange range) const
 {
     return matches(text, options, range, SIZE_MAX).size();
 }
 
-NSRange NSRegularExpression::rangeOfFirstMatchInStringOptionsRange(std::string_view text, unsigned long options, NSRange range) const
+NSRange NSRegularExpression::rangeOfFirstMatchInStringOptionsRange(
+    std::string_view text, unsigned long options, NSRange range) const
 {
     auto found = matches(text, options, range, 1);
     return found.empty() ? NSRange { NSNotFound, 0 } : found.front();

@@ -31,8 +31,8 @@ class NSRegularExpression {
 public:
     // Nothing, and an error of NSCocoaErrorDomain code 2048 when asked for,
     // for a pattern that does not compile.
-    static std::shared_ptr<NSRegularExpression> regularExpressionWithPatternOptionsError(std::string_view pattern, unsigned long options,
-                                                                                        std::shared_ptr<NSError>* error);
+    static std::shared_ptr<NSRegularExpression> regularExpressionWithPatternOptionsError(
+        std::string_view pattern, unsigned long options, std::shared_ptr<NSError>* error);
     ~NSRegularExpression();
 
     const std::string& pattern() const { return m_pattern; }

@@ -23,10 +23,14 @@ thread_local const NSRunLoop* t_turnLoop = nullptr;
 
 // Takes a scratch vector kept by the loop for the length of a scope and gives
 // it back, emptied, with whatever capacity it grew to.
-template <typename T>
-class ScratchVector {
+template <typename T> class ScratchVector {
 public:
-    explicit ScratchVector(std::vector<T>& home) : m_home(home), m_items(std::move(home)) { m_items.clear(); }
+    explicit ScratchVector(std::vector<T>& home)
+        : m_home(home)
+        , m_items(std::move(home))
+    {
+        m_items.clear();
+    }
     ~ScratchVector()
     {
         m_items.clear();
@@ -54,10 +58,7 @@ void RunLoopSource::invalidate()
     m_perform = nullptr;
 }
 
-void RunLoopSource::setEvents(unsigned events)
-{
-    m_events = events & (RunLoopFileReadable | RunLoopFileWritable);
-}
+void RunLoopSource::setEvents(unsigned events) { m_events = events & (RunLoopFileReadable | RunLoopFileWritable); }
 
 void RunLoopSource::signal()
 {
@@ -69,10 +70,7 @@ void RunLoopSource::signal()
     }
 }
 
-NSRunLoop::NSRunLoop()
-{
-    m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-}
+NSRunLoop::NSRunLoop() { m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC); }
 
 std::shared_ptr<NSRunLoop> NSRunLoop::make()
 {
@@ -100,20 +98,11 @@ NSRunLoop::~NSRunLoop()
         ::close(m_wakeFd);
 }
 
-std::shared_ptr<NSRunLoop> NSRunLoop::currentRunLoop()
-{
-    return NSThread::currentThread()->runLoop();
-}
+std::shared_ptr<NSRunLoop> NSRunLoop::currentRunLoop() { return NSThread::currentThread()->runLoop(); }
 
-std::shared_ptr<NSRunLoop> NSRunLoop::mainRunLoop()
-{
-    return NSThread::mainThread()->runLoop();
-}
+std::shared_ptr<NSRunLoop> NSRunLoop::mainRunLoop() { return NSThread::mainThread()->runLoop(); }
 
-bool NSRunLoop::isMainRunLoop() const
-{
-    return m_isMain;
-}
+bool NSRunLoop::isMainRunLoop() const { return m_isMain; }
 
 unsigned RunLoopSource::ModeSet::namedBit(const NSRunLoopMode& mode)
 {
@@ -140,7 +129,8 @@ void RunLoopSource::ModeSet::add(const NSRunLoopMode& mode)
         others.push_back(mode);
 }
 
-NSRunLoop::RunningMode::RunningMode(const NSRunLoopMode& mode) : name(mode)
+NSRunLoop::RunningMode::RunningMode(const NSRunLoopMode& mode)
+    : name(mode)
 {
     unsigned bit = ModeSet::namedBit(mode);
     // Registering in the common modes means the default and the tracking mode.
@@ -155,8 +145,8 @@ bool NSRunLoop::RunningMode::matches(const ModeSet& registered) const
     return byName && std::find(registered.others.begin(), registered.others.end(), name) != registered.others.end();
 }
 
-RunLoopSourceRef NSRunLoop::addFileDescriptor(int fd, unsigned events, RunLoopSource::FileCallback callback,
-                                              std::vector<NSRunLoopMode> modes)
+RunLoopSourceRef NSRunLoop::addFileDescriptor(
+    int fd, unsigned events, RunLoopSource::FileCallback callback, std::vector<NSRunLoopMode> modes)
 {
     RunLoopSourceRef source(new RunLoopSource);
     source->m_loop = weak_from_this();
@@ -180,8 +170,8 @@ RunLoopSourceRef NSRunLoop::addSource(RunLoopSource::Perform perform, std::vecto
     return source;
 }
 
-RunLoopObserverRef NSRunLoop::addObserver(unsigned activities, RunLoopObserver::Callback callback,
-                                          std::vector<NSRunLoopMode> modes)
+RunLoopObserverRef NSRunLoop::addObserver(
+    unsigned activities, RunLoopObserver::Callback callback, std::vector<NSRunLoopMode> modes)
 {
     RunLoopObserverRef observer(new RunLoopObserver);
     observer->m_activities = activities;
@@ -297,10 +287,7 @@ void NSRunLoop::stop()
     wakeUp();
 }
 
-NSRunLoopMode NSRunLoop::currentMode() const
-{
-    return m_modeStack.empty() ? NSRunLoopMode {} : *m_modeStack.back();
-}
+NSRunLoopMode NSRunLoop::currentMode() const { return m_modeStack.empty() ? NSRunLoopMode {} : *m_modeStack.back(); }
 
 bool NSRunLoop::nextTimerDate(const NSRunLoopMode& mode, double& date) const
 {
@@ -586,7 +573,4 @@ void NSRunLoop::runUntilDate(double limitDate)
     }
 }
 
-void NSRunLoop::run()
-{
-    runUntilDate(NSRunLoopDistantFuture);
-}
+void NSRunLoop::run() { runUntilDate(NSRunLoopDistantFuture); }

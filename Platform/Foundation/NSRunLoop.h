@@ -173,17 +173,17 @@ public:
     // Watches `fd` for `events` (RunLoopFileReadable | RunLoopFileWritable) in
     // the given modes. The loop does not own the descriptor.
     RunLoopSourceRef addFileDescriptor(int fd, unsigned events, RunLoopSource::FileCallback callback,
-                                       std::vector<NSRunLoopMode> modes = { NSDefaultRunLoopMode });
+        std::vector<NSRunLoopMode> modes = { NSDefaultRunLoopMode });
     // A source that is performed when signalled; with an empty `perform` it
     // only keeps the loop from returning for lack of inputs.
-    RunLoopSourceRef addSource(RunLoopSource::Perform perform,
-                               std::vector<NSRunLoopMode> modes = { NSDefaultRunLoopMode });
+    RunLoopSourceRef addSource(
+        RunLoopSource::Perform perform, std::vector<NSRunLoopMode> modes = { NSDefaultRunLoopMode });
     void removeSource(const RunLoopSourceRef& source);
     // Calls `callback` at the `activities` (RunLoopActivity bits) of every turn
     // in the given modes. The callback may post to other loops; work it leaves
     // for this loop is done before the loop waits.
     RunLoopObserverRef addObserver(unsigned activities, RunLoopObserver::Callback callback,
-                                   std::vector<NSRunLoopMode> modes = { NSDefaultRunLoopMode });
+        std::vector<NSRunLoopMode> modes = { NSDefaultRunLoopMode });
 
     // Schedules a timer in a mode; the loop keeps it until it is invalidated
     // (a one-shot timer invalidates itself after firing). Adding the same timer

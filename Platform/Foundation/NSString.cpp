@@ -47,10 +47,10 @@ size_t startOfLastCharacter(std::string_view s, size_t end)
     return probe == end ? i : end - 1;
 }
 
-
 bool isSpaceSeparator(uint32_t c)
 {
-    return c == 0x20 || c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x202F || c == 0x205F || c == 0x3000;
+    return c == 0x20 || c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x202F || c == 0x205F
+        || c == 0x3000;
 }
 
 bool inSet(uint32_t c, CharacterSet set)
@@ -83,8 +83,7 @@ uint32_t foldCase(uint32_t c)
     return static_cast<uint32_t>(towlower_l(static_cast<wint_t>(c), unicodeLocale()));
 }
 
-template<typename Map>
-std::string mapCase(std::string_view text, Map map)
+template <typename Map> std::string mapCase(std::string_view text, Map map)
 {
     std::string out;
     out.reserve(text.size());
@@ -170,8 +169,8 @@ std::string NSString::stringByTrimmingCharactersInSet(std::string_view text, Cha
     return std::string(text.substr(begin, end - begin));
 }
 
-std::string NSString::stringByReplacingOccurrencesOfStringWithString(std::string_view text, std::string_view target,
-                                                                     std::string_view replacement)
+std::string NSString::stringByReplacingOccurrencesOfStringWithString(
+    std::string_view text, std::string_view target, std::string_view replacement)
 {
     if (target.empty())
         return std::string(text);
@@ -363,13 +362,15 @@ std::string NSString::stringByReplacingPercentEscapes(std::string_view text)
     return out;
 }
 
-std::optional<std::string> NSString::stringByReplacingPercentEscapesUsingEncoding(std::string_view text, NSStringEncoding encoding)
+std::optional<std::string> NSString::stringByReplacingPercentEscapesUsingEncoding(
+    std::string_view text, NSStringEncoding encoding)
 {
     std::string bytes = stringByReplacingPercentEscapes(text);
     return TextEncoding::decode(bytes, encoding);
 }
 
-std::optional<std::string> NSString::stringByAddingPercentEscapesUsingEncoding(std::string_view text, NSStringEncoding encoding)
+std::optional<std::string> NSString::stringByAddingPercentEscapesUsingEncoding(
+    std::string_view text, NSStringEncoding encoding)
 {
     auto bytes = TextEncoding::encode(text, encoding);
     if (!bytes)

@@ -15,9 +15,9 @@
 #include <vector>
 
 enum class CharacterSet {
-    whitespace,            // spaces of every kind and the tab
+    whitespace,  // spaces of every kind and the tab
     whitespaceAndNewline,  // the above and the line ends (LF, VT, FF, CR, NEL, LS, PS)
-    spaceAndTab,           // the ASCII space and tab only
+    spaceAndTab,  // the ASCII space and tab only
 };
 
 enum NSStringCompareOptions : unsigned long {
@@ -45,8 +45,8 @@ public:
     // Every piece is kept: "a,,b," gives "a", "", "b", ""; "" gives one "".
     static std::vector<std::string> componentsSeparatedByString(std::string_view text, std::string_view separator);
     static std::string stringByTrimmingCharactersInSet(std::string_view text, CharacterSet set);
-    static std::string stringByReplacingOccurrencesOfStringWithString(std::string_view text, std::string_view target,
-                                                                      std::string_view replacement);
+    static std::string stringByReplacingOccurrencesOfStringWithString(
+        std::string_view text, std::string_view target, std::string_view replacement);
 
     // First occurrence, or {NSNotFound, 0}; an empty search text is never found.
     static NSRange rangeOfString(std::string_view text, std::string_view search);
@@ -76,16 +76,16 @@ public:
     // the characters " % < > [ \ ] ^ ` { | } become %XX (upper-case hex); the URL
     // punctuation (: / ; ? # @ & = + $ , and the marks - _ . ! ~ * ' ( )) stays.
     // Nothing when the text cannot be written in the encoding.
-    static std::optional<std::string> stringByAddingPercentEscapesUsingEncoding(std::string_view text,
-                                                                                NSStringEncoding encoding = NSUTF8StringEncoding);
+    static std::optional<std::string> stringByAddingPercentEscapesUsingEncoding(
+        std::string_view text, NSStringEncoding encoding = NSUTF8StringEncoding);
     // The same over bytes already in their encoding, escaping also every
     // character of `alsoEscape` (form bodies escape URL punctuation too).
     static std::string stringByAddingPercentEscapes(std::string_view bytes, std::string_view alsoEscape = {});
 
     // The reverse: every well-formed %XX becomes its byte, anything else stays
     // as it is. Nothing when the bytes that result are not valid in the encoding.
-    static std::optional<std::string> stringByReplacingPercentEscapesUsingEncoding(std::string_view text,
-                                                                                  NSStringEncoding encoding = NSUTF8StringEncoding);
+    static std::optional<std::string> stringByReplacingPercentEscapesUsingEncoding(
+        std::string_view text, NSStringEncoding encoding = NSUTF8StringEncoding);
     // The same, giving the bytes whatever they are.
     static std::string stringByReplacingPercentEscapes(std::string_view text);
 

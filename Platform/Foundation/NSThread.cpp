@@ -9,10 +9,7 @@
 
 namespace {
 
-bool onInitialThread()
-{
-    return ::gettid() == ::getpid();
-}
+bool onInitialThread() { return ::gettid() == ::getpid(); }
 
 thread_local std::shared_ptr<NSThread> t_current;
 
@@ -57,7 +54,8 @@ NSThread::BusyScope::~BusyScope()
         --g_busyThreads;
 }
 
-NSThread::IdleScope::IdleScope() : m_saved(t_busyDepth)
+NSThread::IdleScope::IdleScope()
+    : m_saved(t_busyDepth)
 {
     if (!currentIsMain() && m_saved > 0) {
         t_busyDepth = 0;
@@ -110,10 +108,7 @@ std::shared_ptr<NSThread> NSThread::currentThread()
     return t_current;
 }
 
-bool NSThread::isMainThread()
-{
-    return currentIsMain();
-}
+bool NSThread::isMainThread() { return currentIsMain(); }
 
 void NSThread::sleepForTimeInterval(double seconds)
 {
@@ -204,7 +199,8 @@ void NSThread::performBlock(std::function<void()> call, bool waitUntilDone, cons
     done->condition.wait(lock, [&] { return done->done; });
 }
 
-void NSThread::performOnMainThread(std::function<void()> call, bool waitUntilDone, const std::vector<NSRunLoopMode>& modes)
+void NSThread::performOnMainThread(
+    std::function<void()> call, bool waitUntilDone, const std::vector<NSRunLoopMode>& modes)
 {
     mainThread()->performBlock(std::move(call), waitUntilDone, modes);
 }

@@ -50,10 +50,10 @@ public:
     // a call made on this very thread runs at once; from another thread the
     // caller blocks until the call has run.
     void performBlock(std::function<void()> call, bool waitUntilDone,
-                      const std::vector<NSRunLoopMode>& modes = NSRunLoop::commonModesList());
+        const std::vector<NSRunLoopMode>& modes = NSRunLoop::commonModesList());
     // The same on the main thread.
     static void performOnMainThread(std::function<void()> call, bool waitUntilDone,
-                                    const std::vector<NSRunLoopMode>& modes = NSRunLoop::commonModesList());
+        const std::vector<NSRunLoopMode>& modes = NSRunLoop::commonModesList());
 
     // Threads that outlive main() must not touch static state while the
     // process destroys it. A thread other than the main one holds a BusyScope

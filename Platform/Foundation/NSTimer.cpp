@@ -35,15 +35,9 @@ void NSTimer::invalidate()
     dropped.swap(m_callback);
 }
 
-double NSTimer::fireDate() const
-{
-    return m_fireDate.load();
-}
+double NSTimer::fireDate() const { return m_fireDate.load(); }
 
-void NSTimer::setFireDate(double date)
-{
-    m_fireDate.store(date);
-}
+void NSTimer::setFireDate(double date) { m_fireDate.store(date); }
 
 void NSTimer::fire()
 {

@@ -12,10 +12,7 @@ namespace {
 
 // ValueDictionary's default constructor cannot be used outside Value.cpp
 // (its index type is incomplete here); copying the empty one can.
-ValueDictionary emptyDictionary()
-{
-    return Value().dictionaryValue();
-}
+ValueDictionary emptyDictionary() { return Value().dictionaryValue(); }
 
 constexpr std::string_view appleLanguagesKey = "AppleLanguages";
 
@@ -137,25 +134,13 @@ std::optional<Data> NSUserDefaults::dataForKey(std::string_view key) const
     return value.dataValue();
 }
 
-long NSUserDefaults::integerForKey(std::string_view key) const
-{
-    return objectForKey(key).integerValue();
-}
+long NSUserDefaults::integerForKey(std::string_view key) const { return objectForKey(key).integerValue(); }
 
-bool NSUserDefaults::boolForKey(std::string_view key) const
-{
-    return objectForKey(key).boolValue();
-}
+bool NSUserDefaults::boolForKey(std::string_view key) const { return objectForKey(key).boolValue(); }
 
-float NSUserDefaults::floatForKey(std::string_view key) const
-{
-    return objectForKey(key).floatValue();
-}
+float NSUserDefaults::floatForKey(std::string_view key) const { return objectForKey(key).floatValue(); }
 
-double NSUserDefaults::doubleForKey(std::string_view key) const
-{
-    return objectForKey(key).doubleValue();
-}
+double NSUserDefaults::doubleForKey(std::string_view key) const { return objectForKey(key).doubleValue(); }
 
 bool NSUserDefaults::setObjectForKey(const Value& value, std::string_view key)
 {
@@ -164,30 +149,15 @@ bool NSUserDefaults::setObjectForKey(const Value& value, std::string_view key)
     return store(key, value);
 }
 
-bool NSUserDefaults::setIntegerForKey(long value, std::string_view key)
-{
-    return store(key, Value(value));
-}
+bool NSUserDefaults::setIntegerForKey(long value, std::string_view key) { return store(key, Value(value)); }
 
-bool NSUserDefaults::setBoolForKey(bool value, std::string_view key)
-{
-    return store(key, Value(value));
-}
+bool NSUserDefaults::setBoolForKey(bool value, std::string_view key) { return store(key, Value(value)); }
 
-bool NSUserDefaults::setFloatForKey(float value, std::string_view key)
-{
-    return store(key, Value(value));
-}
+bool NSUserDefaults::setFloatForKey(float value, std::string_view key) { return store(key, Value(value)); }
 
-bool NSUserDefaults::setDoubleForKey(double value, std::string_view key)
-{
-    return store(key, Value(value));
-}
+bool NSUserDefaults::setDoubleForKey(double value, std::string_view key) { return store(key, Value(value)); }
 
-bool NSUserDefaults::removeObjectForKey(std::string_view key)
-{
-    return store(key, std::nullopt);
-}
+bool NSUserDefaults::removeObjectForKey(std::string_view key) { return store(key, std::nullopt); }
 
 bool NSUserDefaults::store(std::string_view key, std::optional<Value> value)
 {
@@ -265,6 +235,6 @@ ValueDictionary NSUserDefaults::dictionaryRepresentation() const
 
 void NSUserDefaults::postChange()
 {
-    NSNotificationCenter::defaultCenter().postNotificationName(NSUserDefaultsDidChangeNotification, {}, {},
-                                                               shared_from_this());
+    NSNotificationCenter::defaultCenter().postNotificationName(
+        NSUserDefaultsDidChangeNotification, {}, {}, shared_from_this());
 }

@@ -48,10 +48,10 @@ public:
     // Defaults kept in the given file (tests and tools).
     static std::shared_ptr<NSUserDefaults> defaultsWithFile(std::string path, std::string domainName);
 
-    Value objectForKey(std::string_view key) const;                 // null when missing
+    Value objectForKey(std::string_view key) const;  // null when missing
     std::optional<std::string> stringForKey(std::string_view key) const;  // texts and numbers
-    Value arrayForKey(std::string_view key) const;                  // null unless an array
-    Value dictionaryForKey(std::string_view key) const;             // null unless a dictionary
+    Value arrayForKey(std::string_view key) const;  // null unless an array
+    Value dictionaryForKey(std::string_view key) const;  // null unless a dictionary
     std::optional<Data> dataForKey(std::string_view key) const;
     long integerForKey(std::string_view key) const;
     bool boolForKey(std::string_view key) const;

@@ -33,8 +33,7 @@ void prune()
     });
 }
 
-template<typename Match>
-void cancelMatching(Match match)
+template <typename Match> void cancelMatching(Match match)
 {
     if (t_requestsGone)
         return;
@@ -56,8 +55,8 @@ void cancelMatching(Match match)
 
 namespace PerformRequests {
 
-void performAfterDelay(const void* owner, std::string name, std::function<void()> call, double delay,
-                       Value argument, std::vector<NSRunLoopMode> modes)
+void performAfterDelay(const void* owner, std::string name, std::function<void()> call, double delay, Value argument,
+    std::vector<NSRunLoopMode> modes)
 {
     if (!call || t_requestsGone)
         return;

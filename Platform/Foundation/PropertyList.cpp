@@ -18,10 +18,7 @@ namespace {
 
 // ValueDictionary's default constructor cannot be used outside Value.cpp
 // (its index type is incomplete here); copying the empty one can.
-ValueDictionary emptyDictionary()
-{
-    return Value().dictionaryValue();
-}
+ValueDictionary emptyDictionary() { return Value().dictionaryValue(); }
 
 // Dates in property lists count from 2001-01-01 00:00:00 UTC.
 constexpr double referenceDate1970 = 978307200.0;
@@ -121,10 +118,9 @@ Node farDateNode(double secondsSince1970)
         return nullptr;
     char xml[160];
     int length = std::snprintf(xml, sizeof xml,
-                               "<?xml version=\"1.0\"?><plist version=\"1.0\"><date>%04" PRId64
-                               "-%02d-%02dT%02d:%02d:%02dZ</date></plist>",
-                               ymd.year, ymd.month, ymd.day, static_cast<int>(inDay / 3600),
-                               static_cast<int>(inDay / 60 % 60), static_cast<int>(inDay % 60));
+        "<?xml version=\"1.0\"?><plist version=\"1.0\"><date>%04" PRId64 "-%02d-%02dT%02d:%02d:%02dZ</date></plist>",
+        ymd.year, ymd.month, ymd.day, static_cast<int>(inDay / 3600), static_cast<int>(inDay / 60 % 60),
+        static_cast<int>(inDay % 60));
     plist_t node = nullptr;
     plist_from_xml(xml, static_cast<uint32_t>(length), &node);
     if (node && plist_get_node_type(node) != PLIST_DATE) {
@@ -544,7 +540,8 @@ bool valueOf(plist_t node, int depth, Value& out, RealSizes* reals)
     case PLIST_DATA: {
         uint64_t length = 0;
         const char* bytes = plist_get_data_ptr(node, &length);
-        out = Value(Data(reinterpret_cast<const uint8_t*>(bytes), reinterpret_cast<const uint8_t*>(bytes) + (bytes ? length : 0)));
+        out = Value(Data(
+            reinterpret_cast<const uint8_t*>(bytes), reinterpret_cast<const uint8_t*>(bytes) + (bytes ? length : 0)));
         return true;
     }
     case PLIST_UID: {
@@ -623,8 +620,7 @@ Value propertyListWithData(std::span<const uint8_t> data, Format* format)
         if (!binaryTextsAreSound(data.data(), data.size()))
             return {};
         plist_from_bin(bytes, length, &root);
-    }
-    else
+    } else
         plist_from_xml(bytes, length, &root);
     Node owner(root);
     Value value;

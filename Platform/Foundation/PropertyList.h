@@ -36,7 +36,7 @@ Value contentsOfFile(const std::string& path);
 // Null unless the file holds a dictionary.
 Value dictionaryWithContentsOfFile(const std::string& path);
 // Writes atomically (temporary file, then rename).
-bool writeToFile(const Value& plist, const std::string& path, Format format = Format::XML,
-                 std::string* error = nullptr);
+bool writeToFile(
+    const Value& plist, const std::string& path, Format format = Format::XML, std::string* error = nullptr);
 
 }  // namespace PropertyList

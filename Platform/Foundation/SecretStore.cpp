@@ -32,7 +32,14 @@ const SecretSchema* schema()
             { "device", SECRET_SCHEMA_ATTRIBUTE_STRING },
             { nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING },
         },
-        0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+        0,
+        nullptr,
+        nullptr,
+        nullptr,
+        nullptr,
+        nullptr,
+        nullptr,
+        nullptr,
     };
     return &schema;
 }
@@ -41,8 +48,7 @@ const SecretSchema* schema()
 std::atomic<int> g_state { 0 };
 
 // Runs `call` with a cancellable that a watchdog cancels after the time-out.
-template <typename Call>
-auto bounded(Call call)
+template <typename Call> auto bounded(Call call)
 {
     GCancellable* cancellable = g_cancellable_new();
     std::mutex lock;
@@ -120,21 +126,18 @@ SecretStore::Result failure(GError* error)
 
 }  // namespace
 
-bool SecretStore::available()
-{
-    return connect();
-}
+bool SecretStore::available() { return connect(); }
 
-SecretStore::Result SecretStore::store(const Attributes& attributes, const std::string& label,
-                                       const std::string& secret)
+SecretStore::Result SecretStore::store(
+    const Attributes& attributes, const std::string& label, const std::string& secret)
 {
     if (!connect())
         return Result::Unavailable;
     return bounded([&](GCancellable* cancellable) {
         GHashTable* names = table(attributes);
         GError* error = nullptr;
-        gboolean stored = secret_password_storev_sync(schema(), names, SECRET_COLLECTION_DEFAULT, label.c_str(),
-                                                      secret.c_str(), cancellable, &error);
+        gboolean stored = secret_password_storev_sync(
+            schema(), names, SECRET_COLLECTION_DEFAULT, label.c_str(), secret.c_str(), cancellable, &error);
         g_hash_table_unref(names);
         return stored ? Result::Done : failure(error);
     });

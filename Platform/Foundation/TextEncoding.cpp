@@ -13,20 +13,31 @@ constexpr NSStringEncoding kGBK = 0x80000000u | kCFStringEncodingGBK_95;
 const char* iconvName(NSStringEncoding encoding)
 {
     switch (encoding) {
-    case NSASCIIStringEncoding: return "ASCII";
-    case NSUTF8StringEncoding: return "UTF-8";
-    case NSISOLatin1StringEncoding: return "ISO-8859-1";
-    case NSUTF16StringEncoding: return "UTF-16";
-    case NSWindowsCP1252StringEncoding: return "CP1252";
-    case kGB18030: return "GB18030";
-    case kGBK: return "GBK";
-    default: return nullptr;
+    case NSASCIIStringEncoding:
+        return "ASCII";
+    case NSUTF8StringEncoding:
+        return "UTF-8";
+    case NSISOLatin1StringEncoding:
+        return "ISO-8859-1";
+    case NSUTF16StringEncoding:
+        return "UTF-16";
+    case NSWindowsCP1252StringEncoding:
+        return "CP1252";
+    case kGB18030:
+        return "GB18030";
+    case kGBK:
+        return "GBK";
+    default:
+        return nullptr;
     }
 }
 
 struct IconvHandle {
     iconv_t handle;
-    IconvHandle(const char* to, const char* from) : handle(iconv_open(to, from)) {}
+    IconvHandle(const char* to, const char* from)
+        : handle(iconv_open(to, from))
+    {
+    }
     ~IconvHandle()
     {
         if (handle != reinterpret_cast<iconv_t>(-1))
@@ -50,7 +61,8 @@ std::optional<std::string> convert(std::string_view input, const char* to, const
     while (true) {
         char* outPtr = out.data() + used;
         size_t outLeft = out.size() - used;
-        size_t r = inLeft ? iconv(cd.handle, &in, &inLeft, &outPtr, &outLeft) : iconv(cd.handle, nullptr, nullptr, &outPtr, &outLeft);
+        size_t r = inLeft ? iconv(cd.handle, &in, &inLeft, &outPtr, &outLeft)
+                          : iconv(cd.handle, nullptr, nullptr, &outPtr, &outLeft);
         used = out.size() - outLeft;
         if (r == static_cast<size_t>(-1)) {
             if (errno == E2BIG) {
@@ -74,12 +86,18 @@ std::optional<std::string> convert(std::string_view input, const char* to, const
 NSStringEncoding CFStringConvertEncodingToNSStringEncoding(uint32_t cfEncoding)
 {
     switch (cfEncoding) {
-    case 0x0600: return NSASCIIStringEncoding;
-    case 0x08000100: return NSUTF8StringEncoding;
-    case 0x0201: return NSISOLatin1StringEncoding;
-    case 0x0100: return NSUTF16StringEncoding;
-    case 0x0500: return NSWindowsCP1252StringEncoding;
-    default: return 0x80000000u | cfEncoding;
+    case 0x0600:
+        return NSASCIIStringEncoding;
+    case 0x08000100:
+        return NSUTF8StringEncoding;
+    case 0x0201:
+        return NSISOLatin1StringEncoding;
+    case 0x0100:
+        return NSUTF16StringEncoding;
+    case 0x0500:
+        return NSWindowsCP1252StringEncoding;
+    default:
+        return 0x80000000u | cfEncoding;
     }
 }
 
@@ -181,9 +199,11 @@ std::optional<std::string> decode(std::string_view bytes, NSStringEncoding encod
         return std::nullopt;
     if (encoding == NSUTF16StringEncoding) {
         // The byte-order mark decides; without one, big-endian as the standard says.
-        if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE)
+        if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF
+            && static_cast<unsigned char>(bytes[1]) == 0xFE)
             return convert(bytes.substr(2), "UTF-8", "UTF-16LE");
-        if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE && static_cast<unsigned char>(bytes[1]) == 0xFF)
+        if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE
+            && static_cast<unsigned char>(bytes[1]) == 0xFF)
             return convert(bytes.substr(2), "UTF-8", "UTF-16BE");
         return convert(bytes, "UTF-8", "UTF-16BE");
     }
@@ -192,26 +212,26 @@ std::optional<std::string> decode(std::string_view bytes, NSStringEncoding encod
 
 namespace {
 
-struct Charset {
-    const char* name;
-    NSStringEncoding encoding;
-};
+    struct Charset {
+        const char* name;
+        NSStringEncoding encoding;
+    };
 
-constexpr Charset kCharsets[] = {
-    { "utf-8", NSUTF8StringEncoding },
-    { "iso-8859-1", NSISOLatin1StringEncoding },
-    { "us-ascii", NSASCIIStringEncoding },
-    { "windows-1252", NSWindowsCP1252StringEncoding },
-    { "utf-16", NSUTF16StringEncoding },
-    { "gb18030", kGB18030 },
-    { "gbk", kGBK },
-    // Aliases, matched when reading a name only.
-    { "utf8", NSUTF8StringEncoding },
-    { "latin1", NSISOLatin1StringEncoding },
-    { "iso_8859-1", NSISOLatin1StringEncoding },
-    { "ascii", NSASCIIStringEncoding },
-    { "cp1252", NSWindowsCP1252StringEncoding },
-};
+    constexpr Charset kCharsets[] = {
+        { "utf-8", NSUTF8StringEncoding },
+        { "iso-8859-1", NSISOLatin1StringEncoding },
+        { "us-ascii", NSASCIIStringEncoding },
+        { "windows-1252", NSWindowsCP1252StringEncoding },
+        { "utf-16", NSUTF16StringEncoding },
+        { "gb18030", kGB18030 },
+        { "gbk", kGBK },
+        // Aliases, matched when reading a name only.
+        { "utf8", NSUTF8StringEncoding },
+        { "latin1", NSISOLatin1StringEncoding },
+        { "iso_8859-1", NSISOLatin1StringEncoding },
+        { "ascii", NSASCIIStringEncoding },
+        { "cp1252", NSWindowsCP1252StringEncoding },
+    };
 
 }  // namespace
 

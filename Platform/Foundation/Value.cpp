@@ -37,8 +37,7 @@ bool isUnsignedKind(Value::NumberKind k)
         || k == Value::NumberKind::UnsignedLongLong;
 }
 
-template<typename T>
-T saturate(double v)
+template <typename T> T saturate(double v)
 {
     if (std::isnan(v))
         return 0;
@@ -111,31 +110,18 @@ struct Value::DataBox {
     ::Data data;
 };
 
-template<typename T>
-T Value::load() const
+template <typename T> T Value::load() const
 {
     T v;
     std::memcpy(&v, m_raw, sizeof v);
     return v;
 }
 
-template<typename T>
-void Value::store(T v)
-{
-    std::memcpy(m_raw, &v, sizeof v);
-}
+template <typename T> void Value::store(T v) { std::memcpy(m_raw, &v, sizeof v); }
 
-template<typename T>
-T& Value::object()
-{
-    return *std::launder(reinterpret_cast<T*>(m_raw));
-}
+template <typename T> T& Value::object() { return *std::launder(reinterpret_cast<T*>(m_raw)); }
 
-template<typename T>
-const T& Value::object() const
-{
-    return *std::launder(reinterpret_cast<const T*>(m_raw));
-}
+template <typename T> const T& Value::object() const { return *std::launder(reinterpret_cast<const T*>(m_raw)); }
 
 std::string_view Value::text() const
 {
@@ -156,27 +142,95 @@ void Value::setText(std::string_view text)
     }
 }
 
-Value::Value(bool b) : m_kind(NumberKind::Bool), m_type(Type::Bool) { store(b); }
-Value::Value(int v) : m_kind(NumberKind::Int), m_type(Type::Integer) { store<int64_t>(v); }
-Value::Value(long v) : m_kind(NumberKind::Long), m_type(Type::Integer) { store<int64_t>(v); }
-Value::Value(long long v) : m_kind(NumberKind::LongLong), m_type(Type::Integer) { store<int64_t>(v); }
-Value::Value(unsigned v) : m_kind(NumberKind::UnsignedInt), m_type(Type::Integer) { store<uint64_t>(v); }
-Value::Value(unsigned long v) : m_kind(NumberKind::UnsignedLong), m_type(Type::Integer) { store<uint64_t>(v); }
-Value::Value(unsigned long long v) : m_kind(NumberKind::UnsignedLongLong), m_type(Type::Integer) { store<uint64_t>(v); }
-Value::Value(float v) : m_kind(NumberKind::Float), m_type(Type::Real) { store(static_cast<double>(v)); }
-Value::Value(double v) : m_kind(NumberKind::Double), m_type(Type::Real) { store(v); }
-Value::Value(const char* s) : Value(std::string_view(s ? s : "")) {}
-Value::Value(const std::string& s) : Value(std::string_view(s)) {}
-Value::Value(std::string_view s) : m_type(Type::String) { setText(s); }
-Value::Value(Date d) : m_type(Type::Date) { store(d.secondsSince1970); }
-Value::Value(::Data d) : m_type(Type::Data)
+Value::Value(bool b)
+    : m_kind(NumberKind::Bool)
+    , m_type(Type::Bool)
+{
+    store(b);
+}
+Value::Value(int v)
+    : m_kind(NumberKind::Int)
+    , m_type(Type::Integer)
+{
+    store<int64_t>(v);
+}
+Value::Value(long v)
+    : m_kind(NumberKind::Long)
+    , m_type(Type::Integer)
+{
+    store<int64_t>(v);
+}
+Value::Value(long long v)
+    : m_kind(NumberKind::LongLong)
+    , m_type(Type::Integer)
+{
+    store<int64_t>(v);
+}
+Value::Value(unsigned v)
+    : m_kind(NumberKind::UnsignedInt)
+    , m_type(Type::Integer)
+{
+    store<uint64_t>(v);
+}
+Value::Value(unsigned long v)
+    : m_kind(NumberKind::UnsignedLong)
+    , m_type(Type::Integer)
+{
+    store<uint64_t>(v);
+}
+Value::Value(unsigned long long v)
+    : m_kind(NumberKind::UnsignedLongLong)
+    , m_type(Type::Integer)
+{
+    store<uint64_t>(v);
+}
+Value::Value(float v)
+    : m_kind(NumberKind::Float)
+    , m_type(Type::Real)
+{
+    store(static_cast<double>(v));
+}
+Value::Value(double v)
+    : m_kind(NumberKind::Double)
+    , m_type(Type::Real)
+{
+    store(v);
+}
+Value::Value(const char* s)
+    : Value(std::string_view(s ? s : ""))
+{
+}
+Value::Value(const std::string& s)
+    : Value(std::string_view(s))
+{
+}
+Value::Value(std::string_view s)
+    : m_type(Type::String)
+{
+    setText(s);
+}
+Value::Value(Date d)
+    : m_type(Type::Date)
+{
+    store(d.secondsSince1970);
+}
+Value::Value(::Data d)
+    : m_type(Type::Data)
 {
     auto* box = new DataBox;
     box->data = std::move(d);
     store(box);
 }
-Value::Value(ValueArray a) : m_type(Type::Array) { new (m_raw) ValueArray(std::move(a)); }
-Value::Value(ValueDictionary d) : m_type(Type::Dictionary) { new (m_raw) ValueDictionary(std::move(d)); }
+Value::Value(ValueArray a)
+    : m_type(Type::Array)
+{
+    new (m_raw) ValueArray(std::move(a));
+}
+Value::Value(ValueDictionary d)
+    : m_type(Type::Dictionary)
+{
+    new (m_raw) ValueDictionary(std::move(d));
+}
 
 Value::Value(const Value& other) { copyFrom(other); }
 Value::Value(Value&& other) noexcept { moveFrom(std::move(other)); }
@@ -292,10 +346,7 @@ Value Value::integer(int64_t v, NumberKind kind)
     return value;
 }
 
-Value Value::unsignedInteger(uint64_t v)
-{
-    return Value(static_cast<unsigned long long>(v));
-}
+Value Value::unsignedInteger(uint64_t v) { return Value(static_cast<unsigned long long>(v)); }
 
 Value Value::real(double v, NumberKind kind)
 {
@@ -339,10 +390,7 @@ double Value::realValue() const
     return d;
 }
 
-Value Value::array(std::initializer_list<Value> items)
-{
-    return Value(ValueArray(items));
-}
+Value Value::array(std::initializer_list<Value> items) { return Value(ValueArray(items)); }
 
 Value Value::dictionary(std::initializer_list<std::pair<std::string, Value>> items)
 {
@@ -353,10 +401,7 @@ Value Value::dictionary(std::initializer_list<std::pair<std::string, Value>> ite
     return Value(std::move(d));
 }
 
-bool Value::isUnsigned() const
-{
-    return m_type == Type::Integer && isUnsignedKind(m_kind);
-}
+bool Value::isUnsigned() const { return m_type == Type::Integer && isUnsignedKind(m_kind); }
 
 bool Value::boolValue() const
 {
@@ -414,10 +459,7 @@ int Value::intValue() const
     }
 }
 
-long Value::longValue() const
-{
-    return static_cast<long>(longLongValue());
-}
+long Value::longValue() const { return static_cast<long>(longLongValue()); }
 
 double Value::doubleValue() const
 {
@@ -437,10 +479,7 @@ double Value::doubleValue() const
     }
 }
 
-float Value::floatValue() const
-{
-    return static_cast<float>(doubleValue());
-}
+float Value::floatValue() const { return static_cast<float>(doubleValue()); }
 
 std::string Value::stringValue() const
 {
@@ -477,10 +516,7 @@ Date Value::dateValue() const
     return Date {};
 }
 
-const Data& Value::dataValue() const
-{
-    return m_type == Type::Data ? load<DataBox*>()->data : emptyData();
-}
+const Data& Value::dataValue() const { return m_type == Type::Data ? load<DataBox*>()->data : emptyData(); }
 
 size_t Value::count() const
 {
@@ -499,10 +535,7 @@ const Value& Value::operator[](size_t index) const
     return index < a.size() ? a[index] : nullValue();
 }
 
-const ValueArray& Value::arrayValue() const
-{
-    return m_type == Type::Array ? object<ValueArray>() : emptyArray();
-}
+const ValueArray& Value::arrayValue() const { return m_type == Type::Array ? object<ValueArray>() : emptyArray(); }
 
 ValueArray& Value::mutableArray()
 {
@@ -512,10 +545,7 @@ ValueArray& Value::mutableArray()
     return object<ValueArray>();
 }
 
-void Value::append(Value v)
-{
-    mutableArray().push_back(std::move(v));
-}
+void Value::append(Value v) { mutableArray().push_back(std::move(v)); }
 
 const Value& Value::operator[](std::string_view key) const
 {
@@ -542,10 +572,7 @@ ValueDictionary& Value::mutableDictionary()
     return object<ValueDictionary>();
 }
 
-void Value::set(std::string_view key, Value v)
-{
-    mutableDictionary().set(key, std::move(v));
-}
+void Value::set(std::string_view key, Value v) { mutableDictionary().set(key, std::move(v)); }
 
 void Value::remove(std::string_view key)
 {
@@ -639,7 +666,9 @@ ValueArray::Block* ValueArray::allocate(size_t capacity)
 void ValueArray::release(Block* block)
 {
     // As for shared text: a sole owner frees without the locked decrement.
-    if (!block || (block->references.load(std::memory_order_acquire) != 1 && block->references.fetch_sub(1, std::memory_order_acq_rel) != 1))
+    if (!block
+        || (block->references.load(std::memory_order_acquire) != 1
+            && block->references.fetch_sub(1, std::memory_order_acq_rel) != 1))
         return;
     Value* items = block->items();
     for (uint32_t i = 0; i < block->size; ++i)
@@ -657,7 +686,10 @@ ValueArray::ValueArray(std::initializer_list<Value> items)
         new (m_block->items() + m_block->size++) Value(v);
 }
 
-ValueArray::ValueArray(std::vector<Value> items) : ValueArray(movingFrom(items)) {}
+ValueArray::ValueArray(std::vector<Value> items)
+    : ValueArray(movingFrom(items))
+{
+}
 
 ValueArray ValueArray::movingFrom(std::span<Value> items)
 {
@@ -670,7 +702,8 @@ ValueArray ValueArray::movingFrom(std::span<Value> items)
     return array;
 }
 
-ValueArray::ValueArray(const ValueArray& other) noexcept : m_block(other.m_block)
+ValueArray::ValueArray(const ValueArray& other) noexcept
+    : m_block(other.m_block)
 {
     if (m_block)
         m_block->references.fetch_add(1, std::memory_order_relaxed);
@@ -719,10 +752,7 @@ Value* ValueArray::ownedItems(size_t capacity)
     return fresh->items();
 }
 
-Value& ValueArray::operator[](size_t i)
-{
-    return ownedItems(m_block->capacity)[i];
-}
+Value& ValueArray::operator[](size_t i) { return ownedItems(m_block->capacity)[i]; }
 
 void ValueArray::push_back(Value v)
 {
@@ -761,25 +791,13 @@ void ValueArray::insert(size_t i, Value v)
     items[i] = std::move(v);
 }
 
-void ValueArray::clear()
-{
-    release(std::exchange(m_block, nullptr));
-}
+void ValueArray::clear() { release(std::exchange(m_block, nullptr)); }
 
-Value* ValueArray::begin()
-{
-    return m_block ? ownedItems(m_block->capacity) : nullptr;
-}
+Value* ValueArray::begin() { return m_block ? ownedItems(m_block->capacity) : nullptr; }
 
-Value* ValueArray::end()
-{
-    return m_block ? ownedItems(m_block->capacity) + m_block->size : nullptr;
-}
+Value* ValueArray::end() { return m_block ? ownedItems(m_block->capacity) + m_block->size : nullptr; }
 
-std::vector<Value> ValueArray::items() const
-{
-    return std::vector<Value>(begin(), end());
-}
+std::vector<Value> ValueArray::items() const { return std::vector<Value>(begin(), end()); }
 
 bool ValueArray::operator==(const ValueArray& other) const
 {
@@ -862,7 +880,9 @@ ValueDictionary::Block* ValueDictionary::allocate(size_t capacity)
 
 void ValueDictionary::release(Block* block)
 {
-    if (!block || (block->references.load(std::memory_order_acquire) != 1 && block->references.fetch_sub(1, std::memory_order_acq_rel) != 1))
+    if (!block
+        || (block->references.load(std::memory_order_acquire) != 1
+            && block->references.fetch_sub(1, std::memory_order_acq_rel) != 1))
         return;
     Entry* entries = block->entries();
     for (uint32_t i = 0; i < block->size; ++i)
@@ -879,7 +899,8 @@ ValueDictionary::ValueDictionary(std::initializer_list<Entry> items)
         set(key, value);
 }
 
-ValueDictionary::ValueDictionary(const ValueDictionary& other) noexcept : m_block(other.m_block)
+ValueDictionary::ValueDictionary(const ValueDictionary& other) noexcept
+    : m_block(other.m_block)
 {
     if (m_block)
         m_block->references.fetch_add(1, std::memory_order_relaxed);
@@ -1066,10 +1087,7 @@ void ValueDictionary::remove(std::string_view key)
     Index::destroy(m_block->index.exchange(nullptr, std::memory_order_relaxed));
 }
 
-void ValueDictionary::clear()
-{
-    release(std::exchange(m_block, nullptr));
-}
+void ValueDictionary::clear() { release(std::exchange(m_block, nullptr)); }
 
 void ValueDictionary::reserve(size_t n)
 {

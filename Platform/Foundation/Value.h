@@ -57,14 +57,25 @@ class ValueKey {
 public:
     ValueKey() noexcept = default;
     ValueKey(std::string_view text);
-    ValueKey(const std::string& text) : ValueKey(std::string_view(text)) {}
-    ValueKey(const char* text) : ValueKey(std::string_view(text ? text : "")) {}
-    ValueKey(const ValueKey& other) noexcept : m_bits(other.m_bits)
+    ValueKey(const std::string& text)
+        : ValueKey(std::string_view(text))
+    {
+    }
+    ValueKey(const char* text)
+        : ValueKey(std::string_view(text ? text : ""))
+    {
+    }
+    ValueKey(const ValueKey& other) noexcept
+        : m_bits(other.m_bits)
     {
         if (!isInline())
             shared()->retain();
     }
-    ValueKey(ValueKey&& other) noexcept : m_bits(other.m_bits) { other.m_bits = kEmpty; }
+    ValueKey(ValueKey&& other) noexcept
+        : m_bits(other.m_bits)
+    {
+        other.m_bits = kEmpty;
+    }
     ValueKey& operator=(const ValueKey& other) noexcept
     {
         ValueKey copy(other);
@@ -93,11 +104,20 @@ public:
     size_t size() const noexcept { return view().size(); }
     bool empty() const noexcept { return view().empty(); }
 
-    friend bool operator==(const ValueKey& a, const ValueKey& b) noexcept { return a.m_bits == b.m_bits || a.view() == b.view(); }
+    friend bool operator==(const ValueKey& a, const ValueKey& b) noexcept
+    {
+        return a.m_bits == b.m_bits || a.view() == b.view();
+    }
     friend bool operator==(const ValueKey& a, std::string_view b) noexcept { return a.view() == b; }
     friend bool operator==(const ValueKey& a, const std::string& b) noexcept { return a.view() == b; }
-    friend bool operator==(const ValueKey& a, const char* b) noexcept { return a.view() == std::string_view(b ? b : ""); }
-    friend std::strong_ordering operator<=>(const ValueKey& a, const ValueKey& b) noexcept { return a.view() <=> b.view(); }
+    friend bool operator==(const ValueKey& a, const char* b) noexcept
+    {
+        return a.view() == std::string_view(b ? b : "");
+    }
+    friend std::strong_ordering operator<=>(const ValueKey& a, const ValueKey& b) noexcept
+    {
+        return a.view() <=> b.view();
+    }
 
 private:
     // Inline text: the low byte is (size << 1) | 1 and the text follows it;
@@ -116,7 +136,10 @@ public:
     ValueArray(std::initializer_list<Value> items);
     explicit ValueArray(std::vector<Value> items);
     ValueArray(const ValueArray& other) noexcept;
-    ValueArray(ValueArray&& other) noexcept : m_block(std::exchange(other.m_block, nullptr)) {}
+    ValueArray(ValueArray&& other) noexcept
+        : m_block(std::exchange(other.m_block, nullptr))
+    {
+    }
     ValueArray& operator=(const ValueArray& other) noexcept;
     ValueArray& operator=(ValueArray&& other) noexcept;
     ~ValueArray();
@@ -167,7 +190,10 @@ public:
     ValueDictionary(std::initializer_list<Entry> items);
     ValueDictionary(const ValueDictionary& other) noexcept;
     ValueDictionary& operator=(const ValueDictionary& other) noexcept;
-    ValueDictionary(ValueDictionary&& other) noexcept : m_block(std::exchange(other.m_block, nullptr)) {}
+    ValueDictionary(ValueDictionary&& other) noexcept
+        : m_block(std::exchange(other.m_block, nullptr))
+    {
+    }
     ValueDictionary& operator=(ValueDictionary&& other) noexcept;
     ~ValueDictionary();
 
@@ -240,7 +266,7 @@ public:
     };
 
     Value() = default;
-    Value(std::nullptr_t) {}
+    Value(std::nullptr_t) { }
     Value(const Value& other);
     Value(Value&& other) noexcept;
     Value& operator=(const Value& other);
@@ -311,17 +337,17 @@ public:
     // Arrays.
     size_t count() const;  // elements of an array or entries of a dictionary, else 0
     const Value& operator[](size_t index) const;  // null value when out of range or not an array
-    const ValueArray& arrayValue() const;         // empty array when not an array
-    ValueArray& mutableArray();                   // makes this an array if it is not one
+    const ValueArray& arrayValue() const;  // empty array when not an array
+    ValueArray& mutableArray();  // makes this an array if it is not one
     void append(Value v);
 
     // Dictionaries.
     const Value& operator[](std::string_view key) const;  // null value when absent
     const Value& operator[](const char* key) const { return (*this)[std::string_view(key)]; }
-    const Value* find(std::string_view key) const;        // nullptr when absent
+    const Value* find(std::string_view key) const;  // nullptr when absent
     bool contains(std::string_view key) const { return find(key) != nullptr; }
-    const ValueDictionary& dictionaryValue() const;       // empty when not a dictionary
-    ValueDictionary& mutableDictionary();                 // makes this a dictionary if it is not one
+    const ValueDictionary& dictionaryValue() const;  // empty when not a dictionary
+    ValueDictionary& mutableDictionary();  // makes this a dictionary if it is not one
     void set(std::string_view key, Value v);
     void remove(std::string_view key);
 
@@ -346,10 +372,10 @@ private:
     NumberKind m_kind = NumberKind::LongLong;
     Type m_type = Type::Null;
 
-    template<typename T> T load() const;
-    template<typename T> void store(T v);
-    template<typename T> T& object();
-    template<typename T> const T& object() const;
+    template <typename T> T load() const;
+    template <typename T> void store(T v);
+    template <typename T> T& object();
+    template <typename T> const T& object() const;
     bool holdsText() const { return m_type == Type::String || (m_type == Type::Real && m_kind == NumberKind::Decimal); }
     std::string_view text() const;
     void setText(std::string_view text);
@@ -366,5 +392,8 @@ inline const Value& ValueArray::operator[](size_t i) const { return m_block->ite
 inline const Value* ValueArray::begin() const { return m_block ? m_block->items() : nullptr; }
 inline const Value* ValueArray::end() const { return m_block ? m_block->items() + m_block->size : nullptr; }
 inline const ValueDictionary::Entry* ValueDictionary::begin() const { return m_block ? m_block->entries() : nullptr; }
-inline const ValueDictionary::Entry* ValueDictionary::end() const { return m_block ? m_block->entries() + m_block->size : nullptr; }
+inline const ValueDictionary::Entry* ValueDictionary::end() const
+{
+    return m_block ? m_block->entries() + m_block->size : nullptr;
+}
 inline std::span<const ValueDictionary::Entry> ValueDictionary::entries() const { return { begin(), end() }; }

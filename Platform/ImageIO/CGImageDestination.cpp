@@ -16,8 +16,8 @@ CGImageDestinationRef make(const std::string& type, size_t count)
 
 }
 
-CGImageDestinationRef CGImageDestinationCreateWithURL(const std::string& path, const std::string& type, size_t count,
-                                                      const Value&)
+CGImageDestinationRef CGImageDestinationCreateWithURL(
+    const std::string& path, const std::string& type, size_t count, const Value&)
 {
     auto d = make(type, count);
     if (d)
@@ -25,8 +25,8 @@ CGImageDestinationRef CGImageDestinationCreateWithURL(const std::string& path, c
     return d;
 }
 
-CGImageDestinationRef CGImageDestinationCreateWithData(const std::shared_ptr<Data>& data, const std::string& type,
-                                                       size_t count, const Value&)
+CGImageDestinationRef CGImageDestinationCreateWithData(
+    const std::shared_ptr<Data>& data, const std::string& type, size_t count, const Value&)
 {
     if (!data)
         return nullptr;
@@ -36,15 +36,15 @@ CGImageDestinationRef CGImageDestinationCreateWithData(const std::shared_ptr<Dat
     return d;
 }
 
-void CGImageDestinationAddImage(const CGImageDestinationRef& destination, const CGImageRef& image,
-                                const Value& properties)
+void CGImageDestinationAddImage(
+    const CGImageDestinationRef& destination, const CGImageRef& image, const Value& properties)
 {
     if (!destination || !image || destination->finalized || destination->images.size() >= destination->capacity)
         return;
     double quality = 1;
     if (const Value* q = properties.find(kCGImageDestinationLossyCompressionQuality))
         quality = q->doubleValue();
-    destination->images.push_back({image, quality});
+    destination->images.push_back({ image, quality });
 }
 
 bool CGImageDestinationFinalize(const CGImageDestinationRef& destination)

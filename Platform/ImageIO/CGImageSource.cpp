@@ -13,7 +13,7 @@ enum class Kind { None, PNG, JPEG };
 
 Kind kindOf(const uint8_t* b, size_t n)
 {
-    static const uint8_t png[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    static const uint8_t png[8] = { 0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A };
     if (n >= 8 && std::equal(png, png + 8, b))
         return Kind::PNG;
     if (n >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF)
@@ -24,7 +24,8 @@ Kind kindOf(const uint8_t* b, size_t n)
 // Reads bytes from the source's file or memory at an offset.
 class Reader {
 public:
-    explicit Reader(const CGImageSource& s) : m_source(s)
+    explicit Reader(const CGImageSource& s)
+        : m_source(s)
     {
         if (s.path)
             m_file.open(*s.path, std::ios::binary);
@@ -119,8 +120,7 @@ std::optional<std::pair<uint32_t, uint32_t>> headerSize(const CGImageSource& sou
 // The orientation tag of the EXIF data in a JPEG's APP1 segments, or 0. The
 // segments are walked up to the start of the scan; offsets inside the EXIF
 // block are checked against its length.
-template<typename Source>
-int exifOrientation(Source& r)
+template <typename Source> int exifOrientation(Source& r)
 {
     size_t at = 2;
     for (int guard = 0; guard < 1000; ++guard) {
@@ -153,7 +153,8 @@ int exifOrientation(Source& r)
                     return 0;
                 auto u16 = [&](size_t o) { return little ? uint16_t(tiff[o] | tiff[o + 1] << 8) : be16(tiff + o); };
                 auto u32 = [&](size_t o) {
-                    return little ? uint32_t(tiff[o]) | uint32_t(tiff[o + 1]) << 8 | uint32_t(tiff[o + 2]) << 16 | uint32_t(tiff[o + 3]) << 24
+                    return little ? uint32_t(tiff[o]) | uint32_t(tiff[o + 1]) << 8 | uint32_t(tiff[o + 2]) << 16
+                            | uint32_t(tiff[o + 3]) << 24
                                   : be32(tiff + o);
                 };
                 if (u16(2) != 42)
@@ -240,8 +241,8 @@ Value CGImageSourceCopyPropertiesAtIndex(const CGImageSourceRef& source, size_t 
     auto size = headerSize(*source);
     if (!size)
         return {};
-    Value properties = Value::dictionary({{kCGImagePropertyPixelWidth, Value(long(size->first))},
-                                          {kCGImagePropertyPixelHeight, Value(long(size->second))}});
+    Value properties = Value::dictionary({ { kCGImagePropertyPixelWidth, Value(long(size->first)) },
+        { kCGImagePropertyPixelHeight, Value(long(size->second)) } });
     if (kindOf(*source) == Kind::JPEG) {
         Reader r(*source);
         if (int orientation = exifOrientation(r))
@@ -254,7 +255,7 @@ int CGImageSourceOrientationOfData(const Data& data)
 {
     if (kindOf(data.data(), data.size()) != Kind::JPEG)
         return 1;
-    MemoryReader r {data};
+    MemoryReader r { data };
     int orientation = exifOrientation(r);
     return orientation ? orientation : 1;
 }

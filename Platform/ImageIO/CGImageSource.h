@@ -18,7 +18,8 @@ inline constexpr const char* kCGImagePropertyPixelHeight = "PixelHeight";
 inline constexpr const char* kCGImagePropertyOrientation = "Orientation";
 inline constexpr const char* kCGImageSourceShouldCache = "kCGImageSourceShouldCache";
 inline constexpr const char* kCGImageSourceThumbnailMaxPixelSize = "kCGImageSourceThumbnailMaxPixelSize";
-inline constexpr const char* kCGImageSourceCreateThumbnailFromImageAlways = "kCGImageSourceCreateThumbnailFromImageAlways";
+inline constexpr const char* kCGImageSourceCreateThumbnailFromImageAlways
+    = "kCGImageSourceCreateThumbnailFromImageAlways";
 inline constexpr const char* kUTTypePNG = "public.png";
 inline constexpr const char* kUTTypeJPEG = "public.jpeg";
 

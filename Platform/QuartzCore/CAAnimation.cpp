@@ -34,12 +34,6 @@ std::shared_ptr<CAKeyframeAnimation> CAKeyframeAnimation::animationWithKeyPath(c
     return a;
 }
 
-std::shared_ptr<CATransition> CATransition::animation()
-{
-    return std::make_shared<CATransition>();
-}
+std::shared_ptr<CATransition> CATransition::animation() { return std::make_shared<CATransition>(); }
 
-double CACurrentMediaTime()
-{
-    return Clock::now();
-}
+double CACurrentMediaTime() { return Clock::now(); }

@@ -47,8 +47,8 @@ class CAAnimation;
 class CAAnimationDelegate {
 public:
     virtual ~CAAnimationDelegate() = default;
-    virtual void animationDidStart(CAAnimation&) {}
-    virtual void animationDidStop(CAAnimation&, bool finished) {}
+    virtual void animationDidStart(CAAnimation&) { }
+    virtual void animationDidStop(CAAnimation&, bool finished) { }
 };
 
 class CAAnimation : public std::enable_shared_from_this<CAAnimation> {
@@ -56,7 +56,7 @@ public:
     virtual ~CAAnimation() = default;
 
     double duration = 0.25;  // 0 means the default of a quarter second
-    double beginTime = 0;    // 0 means "when added"; otherwise a media time
+    double beginTime = 0;  // 0 means "when added"; otherwise a media time
     double timeOffset = 0;
     float repeatCount = 0;
     bool autoreverses = false;

@@ -29,10 +29,7 @@ struct CALayer::Running {
     std::shared_ptr<void> transactionHold;
 };
 
-std::shared_ptr<CALayer> CALayer::layer()
-{
-    return std::make_shared<CALayer>();
-}
+std::shared_ptr<CALayer> CALayer::layer() { return std::make_shared<CALayer>(); }
 
 CALayer::~CALayer()
 {
@@ -63,7 +60,7 @@ CGRect CALayer::frame() const
 {
     // The bounds placed with the anchor at the position, then transformed about it.
     CGRect local = CGRectMake(-m_bounds.size.width * m_anchorPoint.x, -m_bounds.size.height * m_anchorPoint.y,
-                              m_bounds.size.width, m_bounds.size.height);
+        m_bounds.size.width, m_bounds.size.height);
     if (!affinePartIsIdentity(m_transform))
         return CGRectOffset(CGRectApplyAffineTransform(local, affineTransform()), m_position.x, m_position.y);
     // Without a transform the offset is added here, as CGRectOffset would.
@@ -95,10 +92,7 @@ void CALayer::setTransform(const CATransform3D& transform)
     changed();
 }
 
-void CALayer::addSublayer(const std::shared_ptr<CALayer>& layer)
-{
-    insertSublayerAtIndex(layer, m_sublayers.size());
-}
+void CALayer::addSublayer(const std::shared_ptr<CALayer>& layer) { insertSublayerAtIndex(layer, m_sublayers.size()); }
 
 void CALayer::insertSublayerAtIndex(const std::shared_ptr<CALayer>& layer, size_t index)
 {
@@ -156,27 +150,29 @@ void CALayer::addAnimation(const std::shared_ptr<CAAnimation>& animation, const 
     NSRunLoop::currentRunLoop()->addTimer(running->startTimer, NSRunLoopCommonModes);
     if (std::isinf(end))
         return;
-    running->timer = NSTimer::timerWithTimeInterval(std::max(0.0, end - now), false, [weakSelf, weakRunning, key](NSTimer&) {
-        auto self = weakSelf.lock();
-        auto r = weakRunning.lock();
-        if (!self || !r || r->done)
-            return;
-        // A zero-length animation ends in the same turn it starts: the start comes first.
-        if (!r->started) {
-            r->started = true;
-            if (r->animation->delegate)
-                r->animation->delegate->animationDidStart(*r->animation);
-        }
-        r->done = true;
-        auto anim = r->animation;
-        if (anim->removedOnCompletion) {
-            auto& list = self->m_animations;
-            list.erase(std::remove_if(list.begin(), list.end(), [&](auto& e) { return e.second == r; }), list.end());
-        }
-        if (anim->delegate)
-            anim->delegate->animationDidStop(*anim, true);
-        r->transactionHold.reset();
-    });
+    running->timer
+        = NSTimer::timerWithTimeInterval(std::max(0.0, end - now), false, [weakSelf, weakRunning, key](NSTimer&) {
+              auto self = weakSelf.lock();
+              auto r = weakRunning.lock();
+              if (!self || !r || r->done)
+                  return;
+              // A zero-length animation ends in the same turn it starts: the start comes first.
+              if (!r->started) {
+                  r->started = true;
+                  if (r->animation->delegate)
+                      r->animation->delegate->animationDidStart(*r->animation);
+              }
+              r->done = true;
+              auto anim = r->animation;
+              if (anim->removedOnCompletion) {
+                  auto& list = self->m_animations;
+                  list.erase(
+                      std::remove_if(list.begin(), list.end(), [&](auto& e) { return e.second == r; }), list.end());
+              }
+              if (anim->delegate)
+                  anim->delegate->animationDidStop(*anim, true);
+              r->transactionHold.reset();
+          });
     NSRunLoop::currentRunLoop()->addTimer(running->timer, NSRunLoopCommonModes);
 }
 
@@ -215,10 +211,7 @@ void CALayer::stopAnimation(const std::string& key, bool finished)
     running->transactionHold.reset();
 }
 
-void CALayer::removeAnimationForKey(const std::string& key)
-{
-    stopAnimation(key, false);
-}
+void CALayer::removeAnimationForKey(const std::string& key) { stopAnimation(key, false); }
 
 void CALayer::removeAllAnimations()
 {

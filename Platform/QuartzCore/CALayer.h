@@ -26,7 +26,7 @@ class CALayer;
 class CALayerDelegate {
 public:
     virtual ~CALayerDelegate() = default;
-    virtual void drawLayerInContext(CALayer& layer, const CGContextRef& context) {}
+    virtual void drawLayerInContext(CALayer& layer, const CGContextRef& context) { }
 };
 
 inline const std::string kCAGravityResize = "resize";
@@ -52,45 +52,113 @@ public:
     CGAffineTransform affineTransform() const { return CATransform3DGetAffineTransform(m_transform); }
     void setAffineTransform(CGAffineTransform t) { setTransform(CATransform3DMakeAffineTransform(t)); }
     CGFloat zPosition() const { return m_zPosition; }
-    void setZPosition(CGFloat z) { m_zPosition = z; changed(); }
+    void setZPosition(CGFloat z)
+    {
+        m_zPosition = z;
+        changed();
+    }
 
     float opacity() const { return m_opacity; }
-    void setOpacity(float opacity) { m_opacity = opacity; changed(); }
+    void setOpacity(float opacity)
+    {
+        m_opacity = opacity;
+        changed();
+    }
     bool isHidden() const { return m_hidden; }
-    void setHidden(bool hidden) { m_hidden = hidden; changed(); }
+    void setHidden(bool hidden)
+    {
+        m_hidden = hidden;
+        changed();
+    }
     bool masksToBounds() const { return m_masksToBounds; }
-    void setMasksToBounds(bool masks) { m_masksToBounds = masks; changed(); }
+    void setMasksToBounds(bool masks)
+    {
+        m_masksToBounds = masks;
+        changed();
+    }
     bool isOpaque() const { return m_opaque; }
-    void setOpaque(bool opaque) { m_opaque = opaque; changed(); }
+    void setOpaque(bool opaque)
+    {
+        m_opaque = opaque;
+        changed();
+    }
 
     CGFloat cornerRadius() const { return m_cornerRadius; }
-    void setCornerRadius(CGFloat r) { m_cornerRadius = r; changed(); }
+    void setCornerRadius(CGFloat r)
+    {
+        m_cornerRadius = r;
+        changed();
+    }
     CGFloat borderWidth() const { return m_borderWidth; }
-    void setBorderWidth(CGFloat w) { m_borderWidth = w; changed(); }
+    void setBorderWidth(CGFloat w)
+    {
+        m_borderWidth = w;
+        changed();
+    }
     CGColorRef borderColor() const { return m_borderColor; }
-    void setBorderColor(CGColorRef c) { m_borderColor = std::move(c); changed(); }
+    void setBorderColor(CGColorRef c)
+    {
+        m_borderColor = std::move(c);
+        changed();
+    }
     CGColorRef backgroundColor() const { return m_backgroundColor; }
-    void setBackgroundColor(CGColorRef c) { m_backgroundColor = std::move(c); changed(); }
+    void setBackgroundColor(CGColorRef c)
+    {
+        m_backgroundColor = std::move(c);
+        changed();
+    }
 
     CGColorRef shadowColor() const { return m_shadowColor; }
-    void setShadowColor(CGColorRef c) { m_shadowColor = std::move(c); changed(); }
+    void setShadowColor(CGColorRef c)
+    {
+        m_shadowColor = std::move(c);
+        changed();
+    }
     CGSize shadowOffset() const { return m_shadowOffset; }
-    void setShadowOffset(CGSize s) { m_shadowOffset = s; changed(); }
+    void setShadowOffset(CGSize s)
+    {
+        m_shadowOffset = s;
+        changed();
+    }
     CGFloat shadowRadius() const { return m_shadowRadius; }
-    void setShadowRadius(CGFloat r) { m_shadowRadius = r; changed(); }
+    void setShadowRadius(CGFloat r)
+    {
+        m_shadowRadius = r;
+        changed();
+    }
     float shadowOpacity() const { return m_shadowOpacity; }
-    void setShadowOpacity(float o) { m_shadowOpacity = o; changed(); }
+    void setShadowOpacity(float o)
+    {
+        m_shadowOpacity = o;
+        changed();
+    }
     // The outline the shadow follows, as a rectangle (the screens give a
     // rectangular path); empty means the layer's bounds.
     CGRect shadowPathRect() const { return m_shadowPathRect; }
-    void setShadowPathRect(CGRect r) { m_shadowPathRect = r; changed(); }
+    void setShadowPathRect(CGRect r)
+    {
+        m_shadowPathRect = r;
+        changed();
+    }
 
     CGImageRef contents() const { return m_contents; }
-    void setContents(CGImageRef image) { m_contents = std::move(image); changed(); }
+    void setContents(CGImageRef image)
+    {
+        m_contents = std::move(image);
+        changed();
+    }
     const std::string& contentsGravity() const { return m_contentsGravity; }
-    void setContentsGravity(const std::string& g) { m_contentsGravity = g; changed(); }
+    void setContentsGravity(const std::string& g)
+    {
+        m_contentsGravity = g;
+        changed();
+    }
     CGFloat contentsScale() const { return m_contentsScale; }
-    void setContentsScale(CGFloat s) { m_contentsScale = s; changed(); }
+    void setContentsScale(CGFloat s)
+    {
+        m_contentsScale = s;
+        changed();
+    }
 
     const std::string& name() const { return m_name; }
     void setName(const std::string& n) { m_name = n; }
@@ -105,7 +173,11 @@ public:
     std::shared_ptr<CALayerDelegate> delegate() const { return m_delegate.lock(); }
     void setDelegate(std::weak_ptr<CALayerDelegate> d) { m_delegate = std::move(d); }
 
-    void setNeedsDisplay() { m_needsDisplay = true; changed(); }
+    void setNeedsDisplay()
+    {
+        m_needsDisplay = true;
+        changed();
+    }
     bool needsDisplay() const { return m_needsDisplay; }
     void clearNeedsDisplay() { m_needsDisplay = false; }
     virtual void drawInContext(const CGContextRef& context);

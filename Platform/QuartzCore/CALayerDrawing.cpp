@@ -57,9 +57,10 @@ void drawBackgroundWithShadow(CALayer& layer, const CGContextRef& ctx, CGRect ou
 {
     CGAffineTransform t = CGContextGetCTM(ctx);
     CGSize offset = layer.shadowOffset();
-    CGSize deviceOffset = CGSizeMake(t.a * offset.width + t.c * offset.height, t.b * offset.width + t.d * offset.height);
+    CGSize deviceOffset
+        = CGSizeMake(t.a * offset.width + t.c * offset.height, t.b * offset.width + t.d * offset.height);
     CGContextSetShadowWithColor(ctx, deviceOffset, layer.shadowRadius() * deviceScaleOf(ctx),
-                                std::make_shared<const CGColor>(shadowColorOf(layer)));
+        std::make_shared<const CGColor>(shadowColorOf(layer)));
     CGContextSetFillColorWithColor(ctx, background);
     CGContextBeginPath(ctx);
     CALayerAddRoundedRect(ctx, outline, layer.cornerRadius());
@@ -77,29 +78,29 @@ void drawShadowAlone(CALayer& layer, const CGContextRef& ctx, CGRect outline)
     const CGSize canvas = CGSizeMake(outline.size.width + 2 * margin, outline.size.height + 2 * margin);
     // The context's shadow works within 4096 pixels, three canvases wide;
     // a larger shadow is made at a lower resolution (it is blurred anyway).
-    const CGFloat k = std::min({ std::max(CGFloat(1), deviceScaleOf(ctx)), CGFloat(1300) / canvas.width,
-                                 CGFloat(4000) / canvas.height });
+    const CGFloat k = std::min(
+        { std::max(CGFloat(1), deviceScaleOf(ctx)), CGFloat(1300) / canvas.width, CGFloat(4000) / canvas.height });
     const auto pw = static_cast<size_t>(std::ceil(canvas.width * k));
     const auto ph = static_cast<size_t>(std::ceil(canvas.height * k));
     auto bitmap = CGBitmapContextCreate(nullptr, pw, ph, 8, 0, CGColorSpaceCreateDeviceRGB(),
-                                        kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
+        kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
     if (!bitmap)
         return;
     const CGFloat throwBack = CGFloat(pw);
-    CGContextSetShadowWithColor(bitmap, CGSizeMake(-throwBack, 0), blur * k,
-                                std::make_shared<const CGColor>(shadowColorOf(layer)));
+    CGContextSetShadowWithColor(
+        bitmap, CGSizeMake(-throwBack, 0), blur * k, std::make_shared<const CGColor>(shadowColorOf(layer)));
     CGContextSetFillColorWithColor(bitmap, CGColorCreateGenericRGB(0, 0, 0, 1));
     CGContextScaleCTM(bitmap, k, k);
     CGContextBeginPath(bitmap);
     CALayerAddRoundedRect(bitmap, CGRectMake(margin + throwBack / k, margin, outline.size.width, outline.size.height),
-                          layer.cornerRadius());
+        layer.cornerRadius());
     CGContextFillPath(bitmap);
     auto image = CGBitmapContextCreateImage(bitmap);
     if (!image)
         return;
     CGSize offset = layer.shadowOffset();
     CGRect place = CGRectMake(outline.origin.x - margin + offset.width, outline.origin.y - margin + offset.height,
-                              canvas.width, canvas.height);
+        canvas.width, canvas.height);
     CGContextSaveGState(ctx);
     CGContextTranslateCTM(ctx, place.origin.x, CGRectGetMaxY(place));
     CGContextScaleCTM(ctx, 1, -1);

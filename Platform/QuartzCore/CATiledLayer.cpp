@@ -103,17 +103,11 @@ private:
 
 thread_local bool TileWorker::t_onTileThread = false;
 
-void onTileThread(const std::function<void()>& draw)
-{
-    TileWorker::shared().run(draw);
-}
+void onTileThread(const std::function<void()>& draw) { TileWorker::shared().run(draw); }
 
 }  // namespace
 
-std::shared_ptr<CATiledLayer> CATiledLayer::layer()
-{
-    return std::make_shared<CATiledLayer>();
-}
+std::shared_ptr<CATiledLayer> CATiledLayer::layer() { return std::make_shared<CATiledLayer>(); }
 
 CGFloat CATiledLayer::levelScaleForZoom(CGFloat zoom) const
 {
@@ -188,8 +182,8 @@ void CATiledLayer::drawTileThroughMemory(const CGContextRef& context, CGRect til
         auto bitmap = tileBitmap(static_cast<size_t>(device.size.width), static_cast<size_t>(device.size.height));
         if (!bitmap)
             return;
-        CGContextConcatCTM(bitmap, CGAffineTransformConcat(ctm, CGAffineTransformMakeTranslation(-device.origin.x,
-                                                                                               -device.origin.y)));
+        CGContextConcatCTM(
+            bitmap, CGAffineTransformConcat(ctm, CGAffineTransformMakeTranslation(-device.origin.x, -device.origin.y)));
         CGContextClipToRect(bitmap, tile);
         onTileThread([&] { drawInContext(bitmap); });
         CGContextSaveGState(context);
@@ -201,7 +195,7 @@ void CATiledLayer::drawTileThroughMemory(const CGContextRef& context, CGRect til
     }
     // Sharper than the sharpest level: drawn at that level and enlarged.
     auto bitmap = tileBitmap(static_cast<size_t>(std::ceil(tile.size.width * levelScale)),
-                             static_cast<size_t>(std::ceil(tile.size.height * levelScale)));
+        static_cast<size_t>(std::ceil(tile.size.height * levelScale)));
     if (!bitmap)
         return;
     // The layer's space has y downward, as a view's drawing has it.

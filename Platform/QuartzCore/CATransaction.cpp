@@ -55,10 +55,7 @@ Transaction& current()
 
 }  // namespace
 
-void CATransaction::begin()
-{
-    t_stack.emplace_back();
-}
+void CATransaction::begin() { t_stack.emplace_back(); }
 
 void CATransaction::commit()
 {
@@ -70,30 +67,15 @@ void CATransaction::commit()
     done.group->finishIfDone();
 }
 
-bool CATransaction::disableActions()
-{
-    return current().disableActions;
-}
+bool CATransaction::disableActions() { return current().disableActions; }
 
-void CATransaction::setDisableActions(bool disable)
-{
-    current().disableActions = disable;
-}
+void CATransaction::setDisableActions(bool disable) { current().disableActions = disable; }
 
-double CATransaction::animationDuration()
-{
-    return current().duration;
-}
+double CATransaction::animationDuration() { return current().duration; }
 
-void CATransaction::setAnimationDuration(double duration)
-{
-    current().duration = duration;
-}
+void CATransaction::setAnimationDuration(double duration) { current().duration = duration; }
 
-void CATransaction::setCompletionBlock(std::function<void()> block)
-{
-    current().group->completion = std::move(block);
-}
+void CATransaction::setCompletionBlock(std::function<void()> block) { current().group->completion = std::move(block); }
 
 std::shared_ptr<void> CATransaction::holdForAnimation()
 {

@@ -15,7 +15,7 @@ class CATransaction {
 public:
     static void begin();
     static void commit();
-    static void flush() {}
+    static void flush() { }
     static bool disableActions();
     static void setDisableActions(bool disable);
     static double animationDuration();

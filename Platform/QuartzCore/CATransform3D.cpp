@@ -2,10 +2,7 @@
 
 #include <cmath>
 
-bool CATransform3DIsIdentity(const CATransform3D& t)
-{
-    return t == CATransform3DIdentity;
-}
+bool CATransform3DIsIdentity(const CATransform3D& t) { return t == CATransform3DIdentity; }
 
 CATransform3D CATransform3DConcat(const CATransform3D& a, const CATransform3D& b)
 {

@@ -45,8 +45,8 @@ std::optional<std::pair<uint32_t, std::string>> networkManagerState()
     const char* address = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
     DBusError error;
     dbus_error_init(&error);
-    DBusConnection* connection =
-        dbus_connection_open_private(address && *address ? address : "unix:path=/run/dbus/system_bus_socket", &error);
+    DBusConnection* connection
+        = dbus_connection_open_private(address && *address ? address : "unix:path=/run/dbus/system_bus_socket", &error);
     if (!connection) {
         dbus_error_free(&error);
         return std::nullopt;
@@ -56,8 +56,7 @@ std::optional<std::pair<uint32_t, std::string>> networkManagerState()
     DBusMessage* reply = nullptr;
     if (dbus_bus_register(connection, &error)) {
         DBusMessage* call = dbus_message_new_method_call("org.freedesktop.NetworkManager",
-                                                         "/org/freedesktop/NetworkManager",
-                                                         "org.freedesktop.DBus.Properties", "GetAll");
+            "/org/freedesktop/NetworkManager", "org.freedesktop.DBus.Properties", "GetAll");
         const char* interface = "org.freedesktop.NetworkManager";
         dbus_message_append_args(call, DBUS_TYPE_STRING, &interface, DBUS_TYPE_INVALID);
         dbus_message_set_auto_start(call, false);
@@ -123,7 +122,8 @@ uint32_t systemFlags(const std::optional<std::string>& host, const std::optional
     uint32_t flags = kSCNetworkReachabilityFlagsReachable;
     if (linkLocal)
         flags |= kSCNetworkReachabilityFlagsIsDirect;
-    else if (auto state = networkManagerState(); state && SCNetworkReachability::isMobileConnection(state->first, state->second))
+    else if (auto state = networkManagerState();
+             state && SCNetworkReachability::isMobileConnection(state->first, state->second))
         flags |= kSCNetworkReachabilityFlagsIsWWAN;
     return flags;
 }

@@ -15,10 +15,7 @@
 
 namespace {
 
-std::string pathOf(const std::string& url)
-{
-    return url.rfind("file://", 0) == 0 ? url.substr(7) : url;
-}
+std::string pathOf(const std::string& url) { return url.rfind("file://", 0) == 0 ? url.substr(7) : url; }
 
 }  // namespace
 
@@ -32,7 +29,8 @@ bool DocumentPreviewController::canPreview(const std::string& path)
     return false;
 }
 
-bool DocumentPreviewController::present(const std::shared_ptr<UIDocumentInteractionController>& controller, bool animated)
+bool DocumentPreviewController::present(
+    const std::shared_ptr<UIDocumentInteractionController>& controller, bool animated)
 {
     std::string path = pathOf(controller->URL);
     if (!canPreview(path))
@@ -50,8 +48,8 @@ bool DocumentPreviewController::present(const std::shared_ptr<UIDocumentInteract
     return true;
 }
 
-DocumentPreviewController::DocumentPreviewController(std::weak_ptr<UIDocumentInteractionController> controller,
-                                                     std::string path, std::string name)
+DocumentPreviewController::DocumentPreviewController(
+    std::weak_ptr<UIDocumentInteractionController> controller, std::string path, std::string name)
     : m_controller(std::move(controller))
     , m_path(std::move(path))
     , m_name(std::move(name))
@@ -76,7 +74,8 @@ void DocumentPreviewController::loadView()
     m_done->setFrame(CGRectMake(b.size.width - 90, 5, 80, 34));
     m_done->setTitleForState("Done", UIControlStateNormal);
     m_done->setAutoresizingMask(UIViewAutoresizingFlexibleLeftMargin);
-    std::weak_ptr<DocumentPreviewController> weak = std::static_pointer_cast<DocumentPreviewController>(shared_from_this());
+    std::weak_ptr<DocumentPreviewController> weak
+        = std::static_pointer_cast<DocumentPreviewController>(shared_from_this());
     m_done->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
         if (auto self = weak.lock())
             self->done();

@@ -22,8 +22,8 @@ public:
     // Presents the preview of the controller's file over the key window's front screen; false when it cannot.
     static bool present(const std::shared_ptr<UIDocumentInteractionController>& controller, bool animated);
 
-    explicit DocumentPreviewController(std::weak_ptr<UIDocumentInteractionController> controller, std::string path,
-                                       std::string name);
+    explicit DocumentPreviewController(
+        std::weak_ptr<UIDocumentInteractionController> controller, std::string path, std::string name);
 
     void loadView() override;
     long numberOfPreviewItemsInPreviewController(QLPreviewController&) override { return 1; }

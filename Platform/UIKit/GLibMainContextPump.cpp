@@ -101,9 +101,9 @@ void serviceOnce(Pump& pump)
         if (pump.fds.size() < 8)
             pump.fds.resize(8);
         gint count;
-        while ((count = g_main_context_query(pump.context, priority, &timeoutMs, pump.fds.data(),
-                                             static_cast<gint>(pump.fds.size())))
-               > static_cast<gint>(pump.fds.size()))
+        while ((count = g_main_context_query(
+                    pump.context, priority, &timeoutMs, pump.fds.data(), static_cast<gint>(pump.fds.size())))
+            > static_cast<gint>(pump.fds.size()))
             pump.fds.resize(static_cast<size_t>(count));
         // Looked at, never waited on: the run loop does the waiting.
         ::poll(reinterpret_cast<pollfd*>(pump.fds.data()), static_cast<nfds_t>(count), 0);
@@ -143,15 +143,12 @@ void GLibMainContextPump::attach()
         pump->epollFd, RunLoopFileReadable, [](int, unsigned) { service(); }, { NSRunLoopCommonModes });
     // Work GLib was handed during the turn (a load begun, a page closed) is
     // dispatched before the loop waits, not when something else wakes it.
-    pump->observer = loop->addObserver(RunLoopBeforeSources | RunLoopBeforeWaiting,
-                                       [](RunLoopActivity) { service(); }, { NSRunLoopCommonModes });
+    pump->observer = loop->addObserver(
+        RunLoopBeforeSources | RunLoopBeforeWaiting, [](RunLoopActivity) { service(); }, { NSRunLoopCommonModes });
     service();
 }
 
-bool GLibMainContextPump::isAttached()
-{
-    return s_pump != nullptr;
-}
+bool GLibMainContextPump::isAttached() { return s_pump != nullptr; }
 
 void GLibMainContextPump::service()
 {

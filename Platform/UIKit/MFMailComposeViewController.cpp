@@ -45,16 +45,13 @@ std::vector<std::string> addresses(const std::string& text)
 
 std::shared_ptr<NSError> mailError(long code, const std::string& description)
 {
-    return NSError::errorWithDomainCodeUserInfo("MFMailComposeErrorDomain", code,
-                                                Value::dictionary({ { "NSLocalizedDescription", Value(description) } }));
+    return NSError::errorWithDomainCodeUserInfo(
+        "MFMailComposeErrorDomain", code, Value::dictionary({ { "NSLocalizedDescription", Value(description) } }));
 }
 
 }  // namespace
 
-bool MFMailComposeViewController::canSendMail()
-{
-    return MailAccount::configured().has_value();
-}
+bool MFMailComposeViewController::canSendMail() { return MailAccount::configured().has_value(); }
 
 void MFMailComposeViewController::setToRecipients(std::vector<std::string> r)
 {
@@ -86,8 +83,8 @@ void MFMailComposeViewController::setMessageBodyIsHTML(const std::string& body, 
         m_body->setText(body);
 }
 
-void MFMailComposeViewController::addAttachmentDataMimeTypeFileName(const Data& data, const std::string& mimeType,
-                                                                    const std::string& fileName)
+void MFMailComposeViewController::addAttachmentDataMimeTypeFileName(
+    const Data& data, const std::string& mimeType, const std::string& fileName)
 {
     m_message.attachments.push_back({ data, mimeType, fileName });
 }
@@ -119,7 +116,8 @@ void MFMailComposeViewController::loadView()
     bar->setBackgroundColor(UIBarBackgroundColor(nullptr, UIBarStyleDefault));
     bar->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
     view->addSubview(bar);
-    std::weak_ptr<MFMailComposeViewController> weak = std::static_pointer_cast<MFMailComposeViewController>(shared_from_this());
+    std::weak_ptr<MFMailComposeViewController> weak
+        = std::static_pointer_cast<MFMailComposeViewController>(shared_from_this());
     m_cancel = std::make_shared<UIButton>(CGRectMake(8, 7, 70, 30));
     m_cancel->setTitleForState("Cancel", UIControlStateNormal);
     m_cancel->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
@@ -182,8 +180,8 @@ void MFMailComposeViewController::updateButtons()
     if (!m_send)
         return;
     // Nothing goes out without somebody to receive it, nor twice while it is on its way.
-    bool hasRecipient = !addresses(m_to->text()).empty() || !m_message.ccRecipients.empty()
-        || !m_message.bccRecipients.empty();
+    bool hasRecipient
+        = !addresses(m_to->text()).empty() || !m_message.ccRecipients.empty() || !m_message.bccRecipients.empty();
     m_send->setEnabled(!m_sending && hasRecipient);
     m_cancel->setEnabled(!m_sending);
     for (auto& field : { m_to, m_cc, m_subject })
@@ -255,16 +253,16 @@ void MFMailComposeViewController::send()
     updateButtons();
     auto self = std::static_pointer_cast<MFMailComposeViewController>(shared_from_this());
     MailTransport::send(*account, m_message.render(account->from), std::move(envelope),
-                        [self](const std::optional<std::string>& error) {
-                            self->m_sending = false;
-                            self->updateButtons();
-                            if (error) {
-                                NSLog("mail not sent: %@", *error);
-                                self->finish(MFMailComposeResultFailed, mailError(2, *error));
-                            } else {
-                                self->finish(MFMailComposeResultSent, nullptr);
-                            }
-                        });
+        [self](const std::optional<std::string>& error) {
+            self->m_sending = false;
+            self->updateButtons();
+            if (error) {
+                NSLog("mail not sent: %@", *error);
+                self->finish(MFMailComposeResultFailed, mailError(2, *error));
+            } else {
+                self->finish(MFMailComposeResultSent, nullptr);
+            }
+        });
 }
 
 void MFMailComposeViewController::cancel()

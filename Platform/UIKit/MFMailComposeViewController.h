@@ -29,8 +29,10 @@ enum MFMailComposeResult {
 class MFMailComposeViewControllerDelegate {
 public:
     virtual ~MFMailComposeViewControllerDelegate() = default;
-    virtual void mailComposeControllerDidFinishWithResultError(MFMailComposeViewController&, MFMailComposeResult,
-                                                               const std::shared_ptr<NSError>& error) {}
+    virtual void mailComposeControllerDidFinishWithResultError(
+        MFMailComposeViewController&, MFMailComposeResult, const std::shared_ptr<NSError>& error)
+    {
+    }
 };
 
 class MFMailComposeViewController : public UIViewController {

@@ -19,10 +19,7 @@
 
 namespace {
 
-std::string percentDecoded(const std::string& text)
-{
-    return NSString::stringByReplacingPercentEscapes(text);
-}
+std::string percentDecoded(const std::string& text) { return NSString::stringByReplacingPercentEscapes(text); }
 
 std::string timeText(double seconds)
 {
@@ -118,8 +115,8 @@ public:
             CGContextFillRect(c, b);
             CGFloat w = static_cast<CGFloat>(picture->width()), h = static_cast<CGFloat>(picture->height());
             CGFloat scale = std::min(b.size.width / w, b.size.height / h);
-            CGRect fitted = CGRectMake(b.origin.x + (b.size.width - w * scale) / 2, b.origin.y + (b.size.height - h * scale) / 2,
-                                       w * scale, h * scale);
+            CGRect fitted = CGRectMake(b.origin.x + (b.size.width - w * scale) / 2,
+                b.origin.y + (b.size.height - h * scale) / 2, w * scale, h * scale);
             // Upright in the view's y-downward space.
             CGContextSaveGState(c);
             CGContextTranslateCTM(c, fitted.origin.x, CGRectGetMaxY(fitted));
@@ -135,16 +132,19 @@ public:
         auto font = UIFont::boldSystemFontOfSize(18);
         UIColor::whiteColor()->setFill();
         CGFloat h = font->lineHeight();
-        drawInRectWithFontLineBreakModeAlignment(percentDecoded(name), CGRectMake(10, CGRectGetMidY(b) - h, b.size.width - 20, h),
-                                                 font, UILineBreakModeMiddleTruncation, UITextAlignmentCenter);
+        drawInRectWithFontLineBreakModeAlignment(percentDecoded(name),
+            CGRectMake(10, CGRectGetMidY(b) - h, b.size.width - 20, h), font, UILineBreakModeMiddleTruncation,
+            UITextAlignmentCenter);
         static const char* states[] = { "stopped", "playing", "paused", "interrupted", "seeking", "seeking" };
-        std::string status = std::string(states[player->playbackState()]) + "  " + timeText(player->currentPlaybackTime());
+        std::string status
+            = std::string(states[player->playbackState()]) + "  " + timeText(player->currentPlaybackTime());
         if (player->duration() > 0)
             status += " / " + timeText(player->duration());
         auto small = UIFont::systemFontOfSize(13);
         UIColor::colorWithWhiteAlpha(0.7f, 1)->setFill();
-        drawInRectWithFontLineBreakModeAlignment(status, CGRectMake(10, CGRectGetMidY(b) + 4, b.size.width - 20, small->lineHeight()),
-                                                 small, UILineBreakModeTailTruncation, UITextAlignmentCenter);
+        drawInRectWithFontLineBreakModeAlignment(status,
+            CGRectMake(10, CGRectGetMidY(b) + 4, b.size.width - 20, small->lineHeight()), small,
+            UILineBreakModeTailTruncation, UITextAlignmentCenter);
     }
 
 private:
@@ -166,10 +166,7 @@ MPMoviePlayerController::~MPMoviePlayerController()
         m_pictureTimer->invalidate();
 }
 
-CGSize MPMoviePlayerController::naturalSize() const
-{
-    return m_decoder ? m_decoder->pictureSize() : CGSizeZero;
-}
+CGSize MPMoviePlayerController::naturalSize() const { return m_decoder ? m_decoder->pictureSize() : CGSizeZero; }
 
 void MPMoviePlayerController::updatePicture()
 {
@@ -281,8 +278,9 @@ void MPMoviePlayerController::prepareToPlay()
     m_prepared = true;
     auto keep = shared_from_this();
     std::string file = path();
-    struct stat st {};
-    bool readable = !file.empty() && ::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) && std::ifstream(file, std::ios::binary).good();
+    struct stat st { };
+    bool readable = !file.empty() && ::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode)
+        && std::ifstream(file, std::ios::binary).good();
     if (!readable) {
         // As on the platform, a file that cannot be played is reported after the call, from the run loop.
         m_failed = true;
@@ -291,9 +289,9 @@ void MPMoviePlayerController::prepareToPlay()
         NSRunLoop::currentRunLoop()->performBlock([weak, description] {
             if (auto self = weak.lock())
                 self->post(MPMoviePlayerPlaybackDidFinishNotification,
-                           Value::dictionary({ { MPMoviePlayerPlaybackDidFinishReasonUserInfoKey,
-                                                 Value::integer(MPMovieFinishReasonPlaybackError) },
-                                               { "error", Value(description) } }));
+                    Value::dictionary({ { MPMoviePlayerPlaybackDidFinishReasonUserInfoKey,
+                                            Value::integer(MPMovieFinishReasonPlaybackError) },
+                        { "error", Value(description) } }));
         });
         return;
     }
@@ -463,6 +461,6 @@ void MPMoviePlayerController::reachedEnd()
     updatePicture();
     setState(MPMoviePlaybackStateStopped);
     post(MPMoviePlayerPlaybackDidFinishNotification,
-         Value::dictionary({ { MPMoviePlayerPlaybackDidFinishReasonUserInfoKey,
-                               Value::integer(MPMovieFinishReasonPlaybackEnded) } }));
+        Value::dictionary(
+            { { MPMoviePlayerPlaybackDidFinishReasonUserInfoKey, Value::integer(MPMovieFinishReasonPlaybackEnded) } }));
 }

@@ -49,17 +49,28 @@ enum MPMovieRepeatMode { MPMovieRepeatModeNone, MPMovieRepeatModeOne };
 
 enum MPMovieControlStyle { MPMovieControlStyleNone, MPMovieControlStyleEmbedded, MPMovieControlStyleFullscreen };
 
-enum MPMovieScalingMode { MPMovieScalingModeNone, MPMovieScalingModeAspectFit, MPMovieScalingModeAspectFill, MPMovieScalingModeFill };
+enum MPMovieScalingMode {
+    MPMovieScalingModeNone,
+    MPMovieScalingModeAspectFit,
+    MPMovieScalingModeAspectFill,
+    MPMovieScalingModeFill
+};
 
-enum MPMovieFinishReason { MPMovieFinishReasonPlaybackEnded, MPMovieFinishReasonPlaybackError, MPMovieFinishReasonUserExited };
+enum MPMovieFinishReason {
+    MPMovieFinishReasonPlaybackEnded,
+    MPMovieFinishReasonPlaybackError,
+    MPMovieFinishReasonUserExited
+};
 
 inline const std::string MPMoviePlayerPlaybackDidFinishNotification = "MPMoviePlayerPlaybackDidFinishNotification";
-inline const std::string MPMoviePlayerPlaybackStateDidChangeNotification = "MPMoviePlayerPlaybackStateDidChangeNotification";
+inline const std::string MPMoviePlayerPlaybackStateDidChangeNotification
+    = "MPMoviePlayerPlaybackStateDidChangeNotification";
 inline const std::string MPMoviePlayerLoadStateDidChangeNotification = "MPMoviePlayerLoadStateDidChangeNotification";
 inline const std::string MPMovieDurationAvailableNotification = "MPMovieDurationAvailableNotification";
 // The did-finish notification's user information: the reason as a number, and
 // for an error the description under "error".
-inline const std::string MPMoviePlayerPlaybackDidFinishReasonUserInfoKey = "MPMoviePlayerPlaybackDidFinishReasonUserInfoKey";
+inline const std::string MPMoviePlayerPlaybackDidFinishReasonUserInfoKey
+    = "MPMoviePlayerPlaybackDidFinishReasonUserInfoKey";
 
 class MPMoviePlayerController : public std::enable_shared_from_this<MPMoviePlayerController> {
 public:
@@ -129,7 +140,7 @@ private:
     bool m_prepared = false;
     bool m_failed = false;
     double m_duration = 0;
-    double m_position = 0;      // the playback time when the clock was last read
+    double m_position = 0;  // the playback time when the clock was last read
     double m_playingSince = 0;  // the clock time playback (re)started, while playing
     std::shared_ptr<NSTimer> m_endTimer;
     std::unique_ptr<MovieDecoder> m_decoder;

@@ -30,10 +30,7 @@ std::string lowered(std::string s)
     return s;
 }
 
-bool hasLineBreak(const std::string& s)
-{
-    return s.find_first_of("\r\n") != std::string::npos;
-}
+bool hasLineBreak(const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; }
 
 struct Reading {
     std::optional<MailAccount> account;
@@ -55,9 +52,12 @@ Reading read()
         keys[lowered(trimmed(line.substr(0, eq)))] = trimmed(line.substr(eq + 1));
     }
     const std::pair<const char*, const char*> fromEnvironment[] = {
-        { "url", "CORVELLE_SMTP_URL" }, { "from", "CORVELLE_SMTP_FROM" },
-        { "user", "CORVELLE_SMTP_USER" }, { "password", "CORVELLE_SMTP_PASSWORD" },
-        { "starttls", "CORVELLE_SMTP_STARTTLS" }, { "cafile", "CORVELLE_SMTP_CAFILE" },
+        { "url", "CORVELLE_SMTP_URL" },
+        { "from", "CORVELLE_SMTP_FROM" },
+        { "user", "CORVELLE_SMTP_USER" },
+        { "password", "CORVELLE_SMTP_PASSWORD" },
+        { "starttls", "CORVELLE_SMTP_STARTTLS" },
+        { "cafile", "CORVELLE_SMTP_CAFILE" },
         { "timeout", "CORVELLE_SMTP_TIMEOUT" },
     };
     for (auto& [key, variable] : fromEnvironment)
@@ -103,12 +103,6 @@ std::string MailAccount::settingsPath()
     return environment("HOME").value_or("") + "/.config/corvelle/mail.conf";
 }
 
-std::optional<MailAccount> MailAccount::configured()
-{
-    return read().account;
-}
+std::optional<MailAccount> MailAccount::configured() { return read().account; }
 
-std::string MailAccount::problem()
-{
-    return read().problem;
-}
+std::string MailAccount::problem() { return read().problem; }

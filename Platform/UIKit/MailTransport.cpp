@@ -40,8 +40,8 @@ bool isEnvelopeAddress(const std::string& a)
 
 }  // namespace
 
-std::optional<std::string> MailTransport::sendNow(const MailAccount& account, const std::string& message,
-                                                  const std::vector<std::string>& recipients)
+std::optional<std::string> MailTransport::sendNow(
+    const MailAccount& account, const std::string& message, const std::vector<std::string>& recipients)
 {
     static std::once_flag initialised;
     std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -94,16 +94,16 @@ std::optional<std::string> MailTransport::sendNow(const MailAccount& account, co
     return "The mail server did not take the message: " + why;
 }
 
-void MailTransport::send(const MailAccount& account, std::string message, std::vector<std::string> recipients,
-                         Completion completion)
+void MailTransport::send(
+    const MailAccount& account, std::string message, std::vector<std::string> recipients, Completion completion)
 {
     dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0),
-                   [account, message = std::move(message), recipients = std::move(recipients),
-                    completion = std::move(completion)] {
-                       auto error = sendNow(account, message, recipients);
-                       dispatch_async(dispatch_get_main_queue(), [completion, error] {
-                           if (completion)
-                               completion(error);
-                       });
-                   });
+        [account, message = std::move(message), recipients = std::move(recipients),
+            completion = std::move(completion)] {
+            auto error = sendNow(account, message, recipients);
+            dispatch_async(dispatch_get_main_queue(), [completion, error] {
+                if (completion)
+                    completion(error);
+            });
+        });
 }

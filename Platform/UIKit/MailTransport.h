@@ -17,9 +17,9 @@ public:
     using Completion = std::function<void(const std::optional<std::string>& error)>;
 
     // `message` is the whole RFC 5322 text; `recipients` the envelope's.
-    static void send(const MailAccount& account, std::string message, std::vector<std::string> recipients,
-                     Completion completion);
+    static void send(
+        const MailAccount& account, std::string message, std::vector<std::string> recipients, Completion completion);
     // The same on the calling thread, blocking until the server answers.
-    static std::optional<std::string> sendNow(const MailAccount& account, const std::string& message,
-                                              const std::vector<std::string>& recipients);
+    static std::optional<std::string> sendNow(
+        const MailAccount& account, const std::string& message, const std::vector<std::string>& recipients);
 };

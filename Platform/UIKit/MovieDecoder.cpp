@@ -49,7 +49,7 @@ struct MovieDecoder::Impl {
         if (w <= 0 || h <= 0 || static_cast<size_t>(w) * static_cast<size_t>(h) > CGImageMaxPixels)
             return nullptr;
         scale.reset(sws_getCachedContext(scale.release(), w, h, static_cast<AVPixelFormat>(frame->format), w, h,
-                                         AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr));
+            AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr));
         if (!scale)
             return nullptr;
         size_t stride = static_cast<size_t>(w) * 4;
@@ -57,7 +57,8 @@ struct MovieDecoder::Impl {
         uint8_t* planes[4] = { pixels.data(), nullptr, nullptr, nullptr };
         int strides[4] = { static_cast<int>(stride), 0, 0, 0 };
         sws_scale(scale.get(), frame->data, frame->linesize, 0, h, planes, strides);
-        return std::make_shared<CGImage>(static_cast<size_t>(w), static_cast<size_t>(h), false, std::move(pixels), stride);
+        return std::make_shared<CGImage>(
+            static_cast<size_t>(w), static_cast<size_t>(h), false, std::move(pixels), stride);
     }
 
     // The next picture in decoding order, or nothing at the end of the stream.
@@ -68,7 +69,8 @@ struct MovieDecoder::Impl {
             if (got == 0) {
                 ++decoded;
                 int64_t pts = frame->best_effort_timestamp;
-                double time = pts == AV_NOPTS_VALUE ? (current ? current->time : 0) : static_cast<double>(pts) * timeBase;
+                double time
+                    = pts == AV_NOPTS_VALUE ? (current ? current->time : 0) : static_cast<double>(pts) * timeBase;
                 auto image = convert();
                 av_frame_unref(frame.get());
                 if (image)
@@ -161,10 +163,7 @@ double MovieDecoder::frameRate() const
     return fps > 0 && std::isfinite(fps) ? fps : 25;
 }
 
-size_t MovieDecoder::decodedPictures() const
-{
-    return m_impl->decoded;
-}
+size_t MovieDecoder::decodedPictures() const { return m_impl->decoded; }
 
 CGImageRef MovieDecoder::pictureAtTime(double seconds)
 {

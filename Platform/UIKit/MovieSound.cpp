@@ -81,8 +81,8 @@ struct MovieSound::Impl {
             return;
         buffer.resize(static_cast<size_t>(out) * static_cast<size_t>(channels));
         auto* target = reinterpret_cast<uint8_t*>(buffer.data());
-        int made = swr_convert(resample.get(), &target, out, const_cast<const uint8_t**>(frame->extended_data),
-                               frame->nb_samples);
+        int made = swr_convert(
+            resample.get(), &target, out, const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
         if (made <= 0)
             return;
         size_t skip = 0;
@@ -90,8 +90,8 @@ struct MovieSound::Impl {
         if (pts != AV_NOPTS_VALUE) {
             double start = static_cast<double>(pts) * timeBase;
             if (start < dropBefore)
-                skip = std::min(static_cast<size_t>(made),
-                                static_cast<size_t>(std::llround((dropBefore - start) * rate)));
+                skip = std::min(
+                    static_cast<size_t>(made), static_cast<size_t>(std::llround((dropBefore - start) * rate)));
         }
         size_t kept = static_cast<size_t>(made) - skip;
         if (kept == 0)
@@ -99,8 +99,8 @@ struct MovieSound::Impl {
         if (queued == 0 && skip == 0 && pts != AV_NOPTS_VALUE)
             // The first sound after a seek may start after the asked time; the clock starts with it.
             base = std::max(base, static_cast<double>(pts) * timeBase);
-        SDL_QueueAudio(device, buffer.data() + skip * static_cast<size_t>(channels),
-                       static_cast<Uint32>(kept * frameBytes()));
+        SDL_QueueAudio(
+            device, buffer.data() + skip * static_cast<size_t>(channels), static_cast<Uint32>(kept * frameBytes()));
         queued += kept;
         dropBefore = 0;
     }
@@ -171,8 +171,8 @@ std::unique_ptr<MovieSound> MovieSound::open(const std::string& path)
     want.channels = static_cast<Uint8>(std::min(impl->codec->ch_layout.nb_channels, 2));
     want.samples = 1024;
     // No callback: samples are queued from the main thread and the device takes them on its own.
-    impl->device = SDL_OpenAudioDevice(nullptr, 0, &want, &have,
-                                       SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
+    impl->device = SDL_OpenAudioDevice(
+        nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
     if (!impl->device) {
         NSLog("No sound: no sound device opens (%@)", std::string(SDL_GetError()));
         return nullptr;
@@ -184,7 +184,7 @@ std::unique_ptr<MovieSound> MovieSound::open(const std::string& path)
     av_channel_layout_default(&outLayout, impl->channels);
     SwrContext* resample = nullptr;
     int made = swr_alloc_set_opts2(&resample, &outLayout, AV_SAMPLE_FMT_S16, impl->rate, &impl->codec->ch_layout,
-                                   impl->codec->sample_fmt, impl->codec->sample_rate, 0, nullptr);
+        impl->codec->sample_fmt, impl->codec->sample_rate, 0, nullptr);
     av_channel_layout_uninit(&outLayout);
     impl->resample.reset(resample);
     if (made < 0 || !resample || swr_init(resample) < 0)
@@ -192,22 +192,15 @@ std::unique_ptr<MovieSound> MovieSound::open(const std::string& path)
     return std::unique_ptr<MovieSound>(new MovieSound(std::move(impl)));
 }
 
-int MovieSound::sampleRate() const
-{
-    return m_impl->rate;
-}
+int MovieSound::sampleRate() const { return m_impl->rate; }
 
-int MovieSound::channels() const
-{
-    return m_impl->channels;
-}
+int MovieSound::channels() const { return m_impl->channels; }
 
 void MovieSound::feed(double aheadSeconds)
 {
     auto& s = *m_impl;
     auto wanted = static_cast<uint64_t>(aheadSeconds * s.rate);
-    while (s.waiting() < wanted && s.decodeOne()) {
-    }
+    while (s.waiting() < wanted && s.decodeOne()) { }
 }
 
 void MovieSound::play()
@@ -216,10 +209,7 @@ void MovieSound::play()
     SDL_PauseAudioDevice(m_impl->device, 0);
 }
 
-void MovieSound::pause()
-{
-    SDL_PauseAudioDevice(m_impl->device, 1);
-}
+void MovieSound::pause() { SDL_PauseAudioDevice(m_impl->device, 1); }
 
 void MovieSound::seek(double seconds)
 {

@@ -10,8 +10,8 @@ std::shared_ptr<NSAttributedString> NSAttributedString::initWithString(std::stri
     return std::make_shared<NSAttributedString>(std::move(text));
 }
 
-std::shared_ptr<NSAttributedString> NSAttributedString::initWithStringAttributes(std::string text,
-                                                                                 const NSTextAttributes& attributes)
+std::shared_ptr<NSAttributedString> NSAttributedString::initWithStringAttributes(
+    std::string text, const NSTextAttributes& attributes)
 {
     return std::make_shared<NSAttributedString>(std::move(text), attributes);
 }

@@ -22,8 +22,8 @@ public:
     virtual ~NSAttributedString() = default;
 
     static std::shared_ptr<NSAttributedString> initWithString(std::string text);
-    static std::shared_ptr<NSAttributedString> initWithStringAttributes(std::string text,
-                                                                        const NSTextAttributes& attributes);
+    static std::shared_ptr<NSAttributedString> initWithStringAttributes(
+        std::string text, const NSTextAttributes& attributes);
 
     const std::string& string() const { return m_text.text; }
     size_t length() const { return m_text.text.size(); }

@@ -6,7 +6,7 @@
 
 namespace {
 
-CGSize ceilSize(CGSize s) { return {std::ceil(s.width), std::ceil(s.height)}; }
+CGSize ceilSize(CGSize s) { return { std::ceil(s.width), std::ceil(s.height) }; }
 
 // Limits beyond this are "no limit" (callers pass very large numbers for it).
 constexpr CGFloat unbounded = 1e7f;
@@ -64,8 +64,8 @@ CGSize sizeWithFont(std::string_view text, const UIFontRef& font)
     return measure(text, font, o);
 }
 
-CGSize sizeWithFontForWidthLineBreakMode(std::string_view text, const UIFontRef& font, CGFloat width,
-                                         UILineBreakMode mode)
+CGSize sizeWithFontForWidthLineBreakMode(
+    std::string_view text, const UIFontRef& font, CGFloat width, UILineBreakMode mode)
 {
     TextLayout::Options o;
     o.singleLine = true;
@@ -79,8 +79,8 @@ CGSize sizeWithFontConstrainedToSize(std::string_view text, const UIFontRef& fon
     return sizeWithFontConstrainedToSizeLineBreakMode(text, font, size, UILineBreakModeWordWrap);
 }
 
-CGSize sizeWithFontConstrainedToSizeLineBreakMode(std::string_view text, const UIFontRef& font, CGSize size,
-                                                  UILineBreakMode mode)
+CGSize sizeWithFontConstrainedToSizeLineBreakMode(
+    std::string_view text, const UIFontRef& font, CGSize size, UILineBreakMode mode)
 {
     TextLayout::Options o;
     o.maxWidth = limit(size.width);
@@ -96,8 +96,8 @@ CGSize drawAtPointWithFont(std::string_view text, CGPoint point, const UIFontRef
     return draw(text, point, font, o);
 }
 
-CGSize drawAtPointForWidthWithFontLineBreakMode(std::string_view text, CGPoint point, CGFloat width,
-                                                const UIFontRef& font, UILineBreakMode mode)
+CGSize drawAtPointForWidthWithFontLineBreakMode(
+    std::string_view text, CGPoint point, CGFloat width, const UIFontRef& font, UILineBreakMode mode)
 {
     TextLayout::Options o;
     o.singleLine = true;
@@ -111,14 +111,13 @@ CGSize drawInRectWithFont(std::string_view text, CGRect rect, const UIFontRef& f
     return drawInRectWithFontLineBreakModeAlignment(text, rect, font, UILineBreakModeWordWrap, UITextAlignmentLeft);
 }
 
-CGSize drawInRectWithFontLineBreakMode(std::string_view text, CGRect rect, const UIFontRef& font,
-                                       UILineBreakMode mode)
+CGSize drawInRectWithFontLineBreakMode(std::string_view text, CGRect rect, const UIFontRef& font, UILineBreakMode mode)
 {
     return drawInRectWithFontLineBreakModeAlignment(text, rect, font, mode, UITextAlignmentLeft);
 }
 
-CGSize drawInRectWithFontLineBreakModeAlignment(std::string_view text, CGRect rect, const UIFontRef& font,
-                                                UILineBreakMode mode, UITextAlignment alignment)
+CGSize drawInRectWithFontLineBreakModeAlignment(
+    std::string_view text, CGRect rect, const UIFontRef& font, UILineBreakMode mode, UITextAlignment alignment)
 {
     rect = CGRectStandardize(rect);
     if (CGRectIsEmpty(rect))

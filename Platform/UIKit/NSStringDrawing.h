@@ -35,22 +35,21 @@ using UIFontRef = std::shared_ptr<UIFont>;
 // On one line, newlines included.
 CGSize sizeWithFont(std::string_view text, const UIFontRef& font);
 // On one line no wider than width, cut by the mode.
-CGSize sizeWithFontForWidthLineBreakMode(std::string_view text, const UIFontRef& font, CGFloat width,
-                                         UILineBreakMode mode);
+CGSize sizeWithFontForWidthLineBreakMode(
+    std::string_view text, const UIFontRef& font, CGFloat width, UILineBreakMode mode);
 // Wrapped to the width; only lines that fit the height count (at least one).
 CGSize sizeWithFontConstrainedToSize(std::string_view text, const UIFontRef& font, CGSize size);
-CGSize sizeWithFontConstrainedToSizeLineBreakMode(std::string_view text, const UIFontRef& font, CGSize size,
-                                                  UILineBreakMode mode);
+CGSize sizeWithFontConstrainedToSizeLineBreakMode(
+    std::string_view text, const UIFontRef& font, CGSize size, UILineBreakMode mode);
 
 // Each draws into the current context and answers the size drawn.
 CGSize drawAtPointWithFont(std::string_view text, CGPoint point, const UIFontRef& font);
-CGSize drawAtPointForWidthWithFontLineBreakMode(std::string_view text, CGPoint point, CGFloat width,
-                                                const UIFontRef& font, UILineBreakMode mode);
+CGSize drawAtPointForWidthWithFontLineBreakMode(
+    std::string_view text, CGPoint point, CGFloat width, const UIFontRef& font, UILineBreakMode mode);
 CGSize drawInRectWithFont(std::string_view text, CGRect rect, const UIFontRef& font);
-CGSize drawInRectWithFontLineBreakMode(std::string_view text, CGRect rect, const UIFontRef& font,
-                                       UILineBreakMode mode);
-CGSize drawInRectWithFontLineBreakModeAlignment(std::string_view text, CGRect rect, const UIFontRef& font,
-                                                UILineBreakMode mode, UITextAlignment alignment);
+CGSize drawInRectWithFontLineBreakMode(std::string_view text, CGRect rect, const UIFontRef& font, UILineBreakMode mode);
+CGSize drawInRectWithFontLineBreakModeAlignment(
+    std::string_view text, CGRect rect, const UIFontRef& font, UILineBreakMode mode, UITextAlignment alignment);
 
 // The engine's names for the UIKit ones.
 TextLineBreak textLineBreak(UILineBreakMode mode);

@@ -48,14 +48,11 @@ std::string lowercase(std::string text)
 }
 
 // The cache entries of one file share the prefix; the rest names its state.
-std::string cachePrefix(const std::string& path)
-{
-    return Hashing::md5HexLower(path) + "-";
-}
+std::string cachePrefix(const std::string& path) { return Hashing::md5HexLower(path) + "-"; }
 
 std::optional<std::string> cacheName(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
     long long modified = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
@@ -115,8 +112,8 @@ void removeOlderEntries(const std::string& folder, const std::string& prefix, co
     }
 }
 
-Outcome runConversion(const std::string& path, const std::string& folder, const std::string& scratch,
-                      ConversionState& state)
+Outcome runConversion(
+    const std::string& path, const std::string& folder, const std::string& scratch, ConversionState& state)
 {
     auto name = cacheName(path);
     if (!name)
@@ -142,9 +139,19 @@ Outcome runConversion(const std::string& path, const std::string& folder, const 
 
     std::string logPath = work + "/log";
     std::vector<std::string> args = {
-        "soffice", "--headless", "--invisible", "--nologo", "--norestore", "--nolockcheck", "--nodefault",
-        "-env:UserInstallation=" + fileURL(scratch + "/office-profile"), "--convert-to", "pdf", "--outdir",
-        work + "/out", path,
+        "soffice",
+        "--headless",
+        "--invisible",
+        "--nologo",
+        "--norestore",
+        "--nolockcheck",
+        "--nodefault",
+        "-env:UserInstallation=" + fileURL(scratch + "/office-profile"),
+        "--convert-to",
+        "pdf",
+        "--outdir",
+        work + "/out",
+        path,
     };
     std::vector<char*> argv;
     for (auto& a : args)
@@ -177,9 +184,9 @@ Outcome runConversion(const std::string& path, const std::string& folder, const 
     if (cancelled)
         return { std::nullopt, "The conversion was cancelled." };
     if (spawned != 0)
-        return { std::nullopt, spawned == ENOENT
-                                   ? std::string("The office suite that shows this document is not installed.")
-                                   : "The office suite could not be started: " + std::string(strerror(spawned)) + "." };
+        return { std::nullopt,
+            spawned == ENOENT ? std::string("The office suite that shows this document is not installed.")
+                              : "The office suite could not be started: " + std::string(strerror(spawned)) + "." };
 
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(OfficeDocumentConverter::kTimeoutSeconds);
     int status = 0;
@@ -210,8 +217,9 @@ Outcome runConversion(const std::string& path, const std::string& folder, const 
     std::string output = work + "/out/" + fs::path(path).stem().string() + ".pdf";
     if (!readablePDF(output)) {
         std::string said = suiteComplaint(logPath);
-        return { std::nullopt, "The document could not be converted for showing; it may be damaged or not of its kind"
-                                   + (said.empty() ? std::string(".") : " (" + said + ").") };
+        return { std::nullopt,
+            "The document could not be converted for showing; it may be damaged or not of its kind"
+                + (said.empty() ? std::string(".") : " (" + said + ").") };
     }
     fs::create_directories(folder, ec);
     std::string partial = cached + ".part";
@@ -272,8 +280,8 @@ bool OfficeDocumentConverter::Conversion::isCancelled() const
     return m_state->cancelled;
 }
 
-std::shared_ptr<OfficeDocumentConverter::Conversion> OfficeDocumentConverter::convert(const std::string& path,
-                                                                                      Completion completion)
+std::shared_ptr<OfficeDocumentConverter::Conversion> OfficeDocumentConverter::convert(
+    const std::string& path, Completion completion)
 {
     auto conversion = std::make_shared<Conversion>();
     conversion->m_state = std::make_shared<Conversion::State>();
@@ -285,15 +293,16 @@ std::shared_ptr<OfficeDocumentConverter::Conversion> OfficeDocumentConverter::co
     auto state = conversion->m_state;
     dispatch_async(conversionQueue(), [path, folder, scratch, state, completion = std::move(completion)]() mutable {
         auto outcome = runConversion(path, folder, scratch, *state);
-        dispatch_async(dispatch_get_main_queue(), [outcome = std::move(outcome), state, completion = std::move(completion)] {
-            bool cancelled;
-            {
-                std::lock_guard<std::mutex> hold(state->lock);
-                cancelled = state->cancelled;
-            }
-            if (!cancelled)
-                completion(outcome.pdf, outcome.error);
-        });
+        dispatch_async(
+            dispatch_get_main_queue(), [outcome = std::move(outcome), state, completion = std::move(completion)] {
+                bool cancelled;
+                {
+                    std::lock_guard<std::mutex> hold(state->lock);
+                    cancelled = state->cancelled;
+                }
+                if (!cancelled)
+                    completion(outcome.pdf, outcome.error);
+            });
     });
     return conversion;
 }

@@ -28,10 +28,7 @@ struct IppDeleter {
 };
 using Ipp = std::unique_ptr<ipp_t, IppDeleter>;
 
-int giveUpOnTimeout(http_t*, void*)
-{
-    return 0;
-}
+int giveUpOnTimeout(http_t*, void*) { return 0; }
 
 Http connect(const std::string& server, std::string* problem)
 {
@@ -57,8 +54,8 @@ Http connect(const std::string& server, std::string* problem)
             *problem = "\"" + server + "\" names no print server";
         return nullptr;
     }
-    Http http(httpConnect2(host.c_str(), port, nullptr, AF_UNSPEC, HTTP_ENCRYPTION_IF_REQUESTED, 1,
-                           kConnectMilliseconds, nullptr));
+    Http http(httpConnect2(
+        host.c_str(), port, nullptr, AF_UNSPEC, HTTP_ENCRYPTION_IF_REQUESTED, 1, kConnectMilliseconds, nullptr));
     if (!http) {
         if (problem)
             *problem = "no print server answers at " + server;
@@ -84,8 +81,8 @@ std::string stringOf(ipp_t* ipp, const char* name)
 std::string printerURI(const std::string& printer)
 {
     char uri[1024];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s",
-                     printer.c_str());
+    httpAssembleURIf(
+        HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s", printer.c_str());
     return uri;
 }
 
@@ -107,7 +104,8 @@ std::optional<JobStatus> jobStatus(http_t* http, int jobId)
     ipp_attribute_t* state = ippFindAttribute(answer.get(), "job-state", IPP_TAG_ENUM);
     if (!state)
         return std::nullopt;
-    return JobStatus { static_cast<ipp_jstate_t>(ippGetInteger(state, 0)), stringOf(answer.get(), "job-printer-state-message") };
+    return JobStatus { static_cast<ipp_jstate_t>(ippGetInteger(state, 0)),
+        stringOf(answer.get(), "job-printer-state-message") };
 }
 
 struct PrinterStatus {
@@ -127,7 +125,8 @@ std::optional<PrinterStatus> printerStatus(http_t* http, const std::string& prin
     ipp_attribute_t* state = ippFindAttribute(answer.get(), "printer-state", IPP_TAG_ENUM);
     if (!state)
         return std::nullopt;
-    return PrinterStatus { static_cast<ipp_pstate_t>(ippGetInteger(state, 0)), stringOf(answer.get(), "printer-state-message") };
+    return PrinterStatus { static_cast<ipp_pstate_t>(ippGetInteger(state, 0)),
+        stringOf(answer.get(), "printer-state-message") };
 }
 
 void cancelJob(http_t* http, int jobId)
@@ -164,8 +163,8 @@ std::optional<std::vector<PrintDestination>> PrintService::destinations(std::str
     if (!http)
         return std::nullopt;
     ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
-    static const char* const wanted[] = { "printer-name", "printer-info", "printer-is-accepting-jobs",
-                                          "sides-supported" };
+    static const char* const wanted[]
+        = { "printer-name", "printer-info", "printer-is-accepting-jobs", "sides-supported" };
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 4, nullptr, wanted);
     Ipp answer(cupsDoRequest(http.get(), request, "/"));
     std::vector<PrintDestination> out;
@@ -213,8 +212,8 @@ std::optional<std::vector<PrintDestination>> PrintService::destinations(std::str
     return out;
 }
 
-std::optional<std::string> PrintService::printNow(const PrintJobRequest& job,
-                                                  const std::function<void(int jobId)>& submitted)
+std::optional<std::string> PrintService::printNow(
+    const PrintJobRequest& job, const std::function<void(int jobId)>& submitted)
 {
     if (job.pdf.empty())
         return std::string("There is nothing to print");
@@ -229,10 +228,17 @@ std::optional<std::string> PrintService::printNow(const PrintJobRequest& job,
     int count = 0;
     count = cupsAddIntegerOption("copies", std::max(1, job.copies), count, &options);
     switch (job.sides) {
-    case PrintSides::Unset: break;
-    case PrintSides::OneSided: count = cupsAddOption("sides", "one-sided", count, &options); break;
-    case PrintSides::TwoSidedLongEdge: count = cupsAddOption("sides", "two-sided-long-edge", count, &options); break;
-    case PrintSides::TwoSidedShortEdge: count = cupsAddOption("sides", "two-sided-short-edge", count, &options); break;
+    case PrintSides::Unset:
+        break;
+    case PrintSides::OneSided:
+        count = cupsAddOption("sides", "one-sided", count, &options);
+        break;
+    case PrintSides::TwoSidedLongEdge:
+        count = cupsAddOption("sides", "two-sided-long-edge", count, &options);
+        break;
+    case PrintSides::TwoSidedShortEdge:
+        count = cupsAddOption("sides", "two-sided-short-edge", count, &options);
+        break;
     }
     if (!job.pageRanges.empty())
         count = cupsAddOption("page-ranges", job.pageRanges.c_str(), count, &options);
@@ -279,11 +285,16 @@ std::optional<std::string> PrintService::printNow(const PrintJobRequest& job,
         }
         lost = 0;
         switch (status->state) {
-        case IPP_JSTATE_COMPLETED: return std::nullopt;
-        case IPP_JSTATE_CANCELED: return std::string("The print job was cancelled");
-        case IPP_JSTATE_ABORTED: return withReason("The printer could not print the job", status->message);
-        case IPP_JSTATE_STOPPED: return giveUp(withReason("The printer stopped the job", status->message));
-        default: break;
+        case IPP_JSTATE_COMPLETED:
+            return std::nullopt;
+        case IPP_JSTATE_CANCELED:
+            return std::string("The print job was cancelled");
+        case IPP_JSTATE_ABORTED:
+            return withReason("The printer could not print the job", status->message);
+        case IPP_JSTATE_STOPPED:
+            return giveUp(withReason("The printer stopped the job", status->message));
+        default:
+            break;
         }
         // A job waiting on a stopped queue would wait until somebody starts it.
         auto queue = printerStatus(h, job.printer);
@@ -299,13 +310,13 @@ void PrintService::print(PrintJobRequest job, std::function<void(const std::opti
     if (job.server.empty())
         job.server = server();
     dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0),
-                   [job = std::move(job), completion = std::move(completion)] {
-                       auto error = printNow(job);
-                       dispatch_async(dispatch_get_main_queue(), [completion, error] {
-                           if (completion)
-                               completion(error);
-                       });
-                   });
+        [job = std::move(job), completion = std::move(completion)] {
+            auto error = printNow(job);
+            dispatch_async(dispatch_get_main_queue(), [completion, error] {
+                if (completion)
+                    completion(error);
+            });
+        });
 }
 
 std::optional<std::string> PrintService::parsePageRanges(const std::string& text, size_t pageCount)

@@ -53,8 +53,8 @@ public:
     // Submits the job and waits, on the calling thread, until it has ended:
     // nothing when it completed, else why it did not. `submitted` hears the
     // job's number once the server has taken the document.
-    static std::optional<std::string> printNow(const PrintJobRequest& job,
-                                               const std::function<void(int jobId)>& submitted = {});
+    static std::optional<std::string> printNow(
+        const PrintJobRequest& job, const std::function<void(int jobId)>& submitted = {});
     // The same on a worker, for the server named when it is called; the
     // outcome comes back on the main queue.
     static void print(PrintJobRequest job, std::function<void(const std::optional<std::string>& error)> completion);

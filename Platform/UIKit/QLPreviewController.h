@@ -25,8 +25,8 @@ public:
 class QLPreviewControllerDelegate {
 public:
     virtual ~QLPreviewControllerDelegate() = default;
-    virtual void previewControllerWillDismiss(QLPreviewController&) {}
-    virtual void previewControllerDidDismiss(QLPreviewController&) {}
+    virtual void previewControllerWillDismiss(QLPreviewController&) { }
+    virtual void previewControllerDidDismiss(QLPreviewController&) { }
 };
 
 class QLPreviewController : public UIViewController {

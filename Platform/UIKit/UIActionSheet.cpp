@@ -7,7 +7,10 @@
 // Holds the sheet in the pop-over and hears touches outside it.
 class UIActionSheet::Host : public UIViewController, public UIPopoverControllerDelegate {
 public:
-    explicit Host(UIActionSheet* sheet) : m_sheet(sheet) {}
+    explicit Host(UIActionSheet* sheet)
+        : m_sheet(sheet)
+    {
+    }
     bool popoverControllerShouldDismissPopover(UIPopoverController&) override
     {
         m_sheet->userClickedButtonAtIndex(m_sheet->cancelButtonIndex());
@@ -19,9 +22,8 @@ private:
 };
 
 UIActionSheet::UIActionSheet(std::optional<std::string> title, std::weak_ptr<UIActionSheetDelegate> delegate,
-                             std::optional<std::string> cancelButtonTitle,
-                             std::optional<std::string> destructiveButtonTitle,
-                             std::vector<std::string> otherButtonTitles)
+    std::optional<std::string> cancelButtonTitle, std::optional<std::string> destructiveButtonTitle,
+    std::vector<std::string> otherButtonTitles)
     : UIView(CGRectMake(0, 0, kWidth, 0))
     , m_title(std::move(title))
     , m_delegate(std::move(delegate))
@@ -90,8 +92,9 @@ void UIActionSheet::build()
     for (long i = 0; i < numberOfButtons(); ++i) {
         auto b = std::make_shared<UIButton>(CGRectMake(0, y, kWidth, kButtonHeight));
         b->setTitleForState(m_titles[static_cast<size_t>(i)], UIControlStateNormal);
-        b->setTitleColorForState(i == m_destructiveIndex ? UIColor::redColor() : UIColor::colorWithRedGreenBlueAlpha(0, 0.48f, 1, 1),
-                                 UIControlStateNormal);
+        b->setTitleColorForState(
+            i == m_destructiveIndex ? UIColor::redColor() : UIColor::colorWithRedGreenBlueAlpha(0, 0.48f, 1, 1),
+            UIControlStateNormal);
         b->layer()->setBorderWidth(0.5f);
         b->layer()->setBorderColor(CGColorCreateGenericGray(0.8f, 1));
         b->addTarget(UIControlEventTouchUpInside, [weak, i](UIControl&, UIEvent*) {
@@ -123,7 +126,8 @@ void UIActionSheet::present(CGRect rect, const std::shared_ptr<UIView>& view)
     m_popover = std::make_shared<UIPopoverController>(m_host);
     m_popover->setDelegate(m_host);
     m_visible = true;
-    m_popover->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(rect, view, UIPopoverArrowDirectionAny, true);
+    m_popover->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
+        rect, view, UIPopoverArrowDirectionAny, true);
     std::weak_ptr<UIActionSheet> weak = std::static_pointer_cast<UIActionSheet>(shared_from_this());
     NSRunLoop::mainRunLoop()->performBlock([weak] {
         if (auto self = weak.lock(); self && self->m_visible)

@@ -17,12 +17,12 @@ class UIActionSheet;
 class UIActionSheetDelegate {
 public:
     virtual ~UIActionSheetDelegate() = default;
-    virtual void actionSheetClickedButtonAtIndex(UIActionSheet&, long buttonIndex) {}
-    virtual void actionSheetCancel(UIActionSheet&) {}
-    virtual void willPresentActionSheet(UIActionSheet&) {}
-    virtual void didPresentActionSheet(UIActionSheet&) {}
-    virtual void actionSheetWillDismissWithButtonIndex(UIActionSheet&, long buttonIndex) {}
-    virtual void actionSheetDidDismissWithButtonIndex(UIActionSheet&, long buttonIndex) {}
+    virtual void actionSheetClickedButtonAtIndex(UIActionSheet&, long buttonIndex) { }
+    virtual void actionSheetCancel(UIActionSheet&) { }
+    virtual void willPresentActionSheet(UIActionSheet&) { }
+    virtual void didPresentActionSheet(UIActionSheet&) { }
+    virtual void actionSheetWillDismissWithButtonIndex(UIActionSheet&, long buttonIndex) { }
+    virtual void actionSheetDidDismissWithButtonIndex(UIActionSheet&, long buttonIndex) { }
 };
 
 class UIActionSheet : public UIView {
@@ -31,8 +31,8 @@ public:
     static constexpr CGFloat kButtonHeight = 44;
 
     UIActionSheet(std::optional<std::string> title, std::weak_ptr<UIActionSheetDelegate> delegate,
-                  std::optional<std::string> cancelButtonTitle, std::optional<std::string> destructiveButtonTitle,
-                  std::vector<std::string> otherButtonTitles = {});
+        std::optional<std::string> cancelButtonTitle, std::optional<std::string> destructiveButtonTitle,
+        std::vector<std::string> otherButtonTitles = {});
     ~UIActionSheet() override;
 
     std::shared_ptr<UIActionSheetDelegate> delegate() const { return m_delegate.lock(); }

@@ -51,16 +51,18 @@ void UIActivityIndicatorView::drawRect(CGRect)
         return;
     CGRect b = bounds();
     CGFloat r = b.size.width / 2;
-    auto base = color ? color : m_style == UIActivityIndicatorViewStyleGray ? UIColor::grayColor() : UIColor::whiteColor();
+    auto base = color                                 ? color
+        : m_style == UIActivityIndicatorViewStyleGray ? UIColor::grayColor()
+                                                      : UIColor::whiteColor();
     CGContextSetLineWidth(c, r / 5);
     for (int i = 0; i < 12; ++i) {
         double a = i * 3.14159265358979323846 / 6;
         base->colorWithAlphaComponent(0.25f + 0.75f * static_cast<CGFloat>(i) / 11)->setStroke();
         CGContextBeginPath(c);
         CGContextMoveToPoint(c, CGRectGetMidX(b) + static_cast<CGFloat>(std::cos(a)) * r * 0.45f,
-                             CGRectGetMidY(b) + static_cast<CGFloat>(std::sin(a)) * r * 0.45f);
+            CGRectGetMidY(b) + static_cast<CGFloat>(std::sin(a)) * r * 0.45f);
         CGContextAddLineToPoint(c, CGRectGetMidX(b) + static_cast<CGFloat>(std::cos(a)) * r * 0.9f,
-                                CGRectGetMidY(b) + static_cast<CGFloat>(std::sin(a)) * r * 0.9f);
+            CGRectGetMidY(b) + static_cast<CGFloat>(std::sin(a)) * r * 0.9f);
         CGContextStrokePath(c);
     }
 }

@@ -16,7 +16,7 @@ void afterDelay(double seconds, std::function<void()> fn)
 }  // namespace
 
 UIAlertView::UIAlertView(std::string title, std::string message, std::weak_ptr<UIAlertViewDelegate> delegate,
-                         std::optional<std::string> cancelButtonTitle, std::vector<std::string> otherButtonTitles)
+    std::optional<std::string> cancelButtonTitle, std::vector<std::string> otherButtonTitles)
     : UIView(CGRectMake(0, 0, kWidth, 120))
     , m_title(std::move(title))
     , m_message(std::move(message))

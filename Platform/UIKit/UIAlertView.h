@@ -15,12 +15,12 @@ class UIAlertView;
 class UIAlertViewDelegate {
 public:
     virtual ~UIAlertViewDelegate() = default;
-    virtual void alertViewClickedButtonAtIndex(UIAlertView&, long buttonIndex) {}
-    virtual void alertViewCancel(UIAlertView&) {}
-    virtual void willPresentAlertView(UIAlertView&) {}
-    virtual void didPresentAlertView(UIAlertView&) {}
-    virtual void alertViewWillDismissWithButtonIndex(UIAlertView&, long buttonIndex) {}
-    virtual void alertViewDidDismissWithButtonIndex(UIAlertView&, long buttonIndex) {}
+    virtual void alertViewClickedButtonAtIndex(UIAlertView&, long buttonIndex) { }
+    virtual void alertViewCancel(UIAlertView&) { }
+    virtual void willPresentAlertView(UIAlertView&) { }
+    virtual void didPresentAlertView(UIAlertView&) { }
+    virtual void alertViewWillDismissWithButtonIndex(UIAlertView&, long buttonIndex) { }
+    virtual void alertViewDidDismissWithButtonIndex(UIAlertView&, long buttonIndex) { }
 };
 
 class UIAlertView : public UIView {
@@ -29,7 +29,7 @@ public:
     static constexpr double kTransitionDuration = 0.2;
 
     UIAlertView(std::string title, std::string message, std::weak_ptr<UIAlertViewDelegate> delegate,
-                std::optional<std::string> cancelButtonTitle, std::vector<std::string> otherButtonTitles = {});
+        std::optional<std::string> cancelButtonTitle, std::vector<std::string> otherButtonTitles = {});
 
     const std::string& title() const { return m_title; }
     void setTitle(const std::string& t);

@@ -34,10 +34,7 @@ std::shared_ptr<UIApplication> UIApplication::sharedApplication()
     return s_application;
 }
 
-void UIApplication::resetSharedApplication()
-{
-    s_application.reset();
-}
+void UIApplication::resetSharedApplication() { s_application.reset(); }
 
 void UIApplication::post(const std::string& name)
 {
@@ -120,15 +117,9 @@ void UIApplication::simulateMemoryWarning()
             root->didReceiveMemoryWarningTree();
 }
 
-std::vector<std::shared_ptr<UIWindow>> UIApplication::windows() const
-{
-    return UIWindow::allWindows();
-}
+std::vector<std::shared_ptr<UIWindow>> UIApplication::windows() const { return UIWindow::allWindows(); }
 
-std::shared_ptr<UIWindow> UIApplication::keyWindow() const
-{
-    return UIWindow::keyWindow();
-}
+std::shared_ptr<UIWindow> UIApplication::keyWindow() const { return UIWindow::keyWindow(); }
 
 bool UIApplication::canOpenURL(const std::string& url) const
 {
@@ -163,10 +154,7 @@ bool UIApplication::openURL(const std::string& url)
     return true;
 }
 
-CGRect UIApplication::statusBarFrame() const
-{
-    return m_statusBarHidden ? CGRectZero : CGRectMake(0, 0, 1024, 20);
-}
+CGRect UIApplication::statusBarFrame() const { return m_statusBarHidden ? CGRectZero : CGRectMake(0, 0, 1024, 20); }
 
 namespace {
 int s_trackingDrags = 0;
@@ -177,10 +165,7 @@ const NSRunLoopMode& UIApplication::eventRunLoopMode()
     return s_trackingDrags > 0 ? UITrackingRunLoopMode : NSDefaultRunLoopMode;
 }
 
-void UIApplication::beginEventTracking()
-{
-    ++s_trackingDrags;
-}
+void UIApplication::beginEventTracking() { ++s_trackingDrags; }
 
 void UIApplication::endEventTracking()
 {
@@ -237,7 +222,4 @@ std::string UIDevice::name() const
     return host;
 }
 
-float UIDeviceSystemVersionValue()
-{
-    return std::strtof(UIDevice::currentDevice().systemVersion().c_str(), nullptr);
-}
+float UIDeviceSystemVersionValue() { return std::strtof(UIDevice::currentDevice().systemVersion().c_str(), nullptr); }

@@ -30,7 +30,8 @@ enum UIInterfaceOrientationMask : unsigned {
     UIInterfaceOrientationMaskPortraitUpsideDown = 1 << UIInterfaceOrientationPortraitUpsideDown,
     UIInterfaceOrientationMaskLandscapeRight = 1 << UIInterfaceOrientationLandscapeRight,
     UIInterfaceOrientationMaskLandscapeLeft = 1 << UIInterfaceOrientationLandscapeLeft,
-    UIInterfaceOrientationMaskLandscape = UIInterfaceOrientationMaskLandscapeLeft | UIInterfaceOrientationMaskLandscapeRight,
+    UIInterfaceOrientationMaskLandscape
+    = UIInterfaceOrientationMaskLandscapeLeft | UIInterfaceOrientationMaskLandscapeRight,
 };
 
 enum UIApplicationState { UIApplicationStateActive, UIApplicationStateInactive, UIApplicationStateBackground };
@@ -43,18 +44,19 @@ inline const std::string UIApplicationDidEnterBackgroundNotification = "UIApplic
 inline const std::string UIApplicationWillEnterForegroundNotification = "UIApplicationWillEnterForegroundNotification";
 inline const std::string UIApplicationDidBecomeActiveNotification = "UIApplicationDidBecomeActiveNotification";
 inline const std::string UIApplicationWillTerminateNotification = "UIApplicationWillTerminateNotification";
-inline const std::string UIApplicationDidReceiveMemoryWarningNotification = "UIApplicationDidReceiveMemoryWarningNotification";
+inline const std::string UIApplicationDidReceiveMemoryWarningNotification
+    = "UIApplicationDidReceiveMemoryWarningNotification";
 
 class UIApplicationDelegate {
 public:
     virtual ~UIApplicationDelegate() = default;
     virtual bool applicationDidFinishLaunchingWithOptions(UIApplication&, const Value& options) { return true; }
-    virtual void applicationWillResignActive(UIApplication&) {}
-    virtual void applicationDidEnterBackground(UIApplication&) {}
-    virtual void applicationWillEnterForeground(UIApplication&) {}
-    virtual void applicationDidBecomeActive(UIApplication&) {}
-    virtual void applicationWillTerminate(UIApplication&) {}
-    virtual void applicationDidReceiveMemoryWarning(UIApplication&) {}
+    virtual void applicationWillResignActive(UIApplication&) { }
+    virtual void applicationDidEnterBackground(UIApplication&) { }
+    virtual void applicationWillEnterForeground(UIApplication&) { }
+    virtual void applicationDidBecomeActive(UIApplication&) { }
+    virtual void applicationWillTerminate(UIApplication&) { }
+    virtual void applicationDidReceiveMemoryWarning(UIApplication&) { }
     // The delegate's window, when it keeps one.
     virtual std::shared_ptr<UIWindow> window() const { return nullptr; }
 };

@@ -29,7 +29,7 @@ std::shared_ptr<UIButton> UIButton::buttonWithType(UIButtonType type)
     return b;
 }
 
-template<typename T> T UIButton::lookup(const std::map<unsigned, T>& m, unsigned state)
+template <typename T> T UIButton::lookup(const std::map<unsigned, T>& m, unsigned state)
 {
     if (auto it = m.find(state); it != m.end())
         return it->second;
@@ -57,10 +57,7 @@ std::optional<std::string> UIButton::titleForState(unsigned state) const
     return std::nullopt;
 }
 
-std::string UIButton::currentTitle() const
-{
-    return lookup(m_titles, state());
-}
+std::string UIButton::currentTitle() const { return lookup(m_titles, state()); }
 
 void UIButton::setTitleColorForState(std::shared_ptr<UIColor> color, unsigned state)
 {
@@ -80,10 +77,7 @@ void UIButton::setImageForState(std::shared_ptr<UIImage> image, unsigned state)
     setNeedsDisplay();
 }
 
-std::shared_ptr<UIImage> UIButton::imageForState(unsigned state) const
-{
-    return lookup(m_images, state);
-}
+std::shared_ptr<UIImage> UIButton::imageForState(unsigned state) const { return lookup(m_images, state); }
 
 void UIButton::setBackgroundImageForState(std::shared_ptr<UIImage> image, unsigned state)
 {
@@ -101,13 +95,10 @@ CGSize UIButton::sizeThatFits(CGSize) const
     CGSize text = sizeWithFont(currentTitle(), m_titleLabel->font());
     CGSize image = currentImage() ? currentImage()->size() : CGSizeZero;
     return CGSizeMake(text.width + image.width + contentEdgeInsets.left + contentEdgeInsets.right,
-                      std::max(text.height, image.height) + contentEdgeInsets.top + contentEdgeInsets.bottom);
+        std::max(text.height, image.height) + contentEdgeInsets.top + contentEdgeInsets.bottom);
 }
 
-CGRect UIButton::contentRectForBounds(CGRect b) const
-{
-    return UIEdgeInsetsInsetRect(b, contentEdgeInsets);
-}
+CGRect UIButton::contentRectForBounds(CGRect b) const { return UIEdgeInsetsInsetRect(b, contentEdgeInsets); }
 
 UIButton::ContentLayout UIButton::layoutContent(CGRect content) const
 {
@@ -119,8 +110,8 @@ UIButton::ContentLayout UIButton::layoutContent(CGRect content) const
         imageSize = image->size();
         CGFloat w = std::max<CGFloat>(0, imageArea.size.width), h = std::max<CGFloat>(0, imageArea.size.height);
         if (imageSize.width > w || imageSize.height > h) {
-            CGFloat scale = std::min(imageSize.width > 0 ? w / imageSize.width : 1,
-                                     imageSize.height > 0 ? h / imageSize.height : 1);
+            CGFloat scale = std::min(
+                imageSize.width > 0 ? w / imageSize.width : 1, imageSize.height > 0 ? h / imageSize.height : 1);
             imageSize = CGSizeMake(imageSize.width * scale, imageSize.height * scale);
         }
     }
@@ -146,21 +137,15 @@ UIButton::ContentLayout UIButton::layoutContent(CGRect content) const
     }
     return {
         CGRectMake(imageX, imageArea.origin.y + (imageArea.size.height - imageSize.height) / 2, imageSize.width,
-                   imageSize.height),
+            imageSize.height),
         CGRectMake(titleX, titleArea.origin.y + (titleArea.size.height - textSize.height) / 2, textSize.width,
-                   textSize.height),
+            textSize.height),
     };
 }
 
-CGRect UIButton::imageRectForContentRect(CGRect contentRect) const
-{
-    return layoutContent(contentRect).image;
-}
+CGRect UIButton::imageRectForContentRect(CGRect contentRect) const { return layoutContent(contentRect).image; }
 
-CGRect UIButton::titleRectForContentRect(CGRect contentRect) const
-{
-    return layoutContent(contentRect).title;
-}
+CGRect UIButton::titleRectForContentRect(CGRect contentRect) const { return layoutContent(contentRect).title; }
 
 void UIButton::drawRect(CGRect)
 {
@@ -175,7 +160,7 @@ void UIButton::drawRect(CGRect)
     std::string title = currentTitle();
     if (!title.empty()) {
         titleColorForState(state())->setFill();
-        drawInRectWithFontLineBreakModeAlignment(title, layout.title, m_titleLabel->fontForDrawing(),
-                                                 UILineBreakModeTailTruncation, UITextAlignmentCenter);
+        drawInRectWithFontLineBreakModeAlignment(
+            title, layout.title, m_titleLabel->fontForDrawing(), UILineBreakModeTailTruncation, UITextAlignmentCenter);
     }
 }

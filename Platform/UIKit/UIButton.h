@@ -63,7 +63,7 @@ private:
         CGRect title;
     };
     ContentLayout layoutContent(CGRect contentRect) const;
-    template<typename T> static T lookup(const std::map<unsigned, T>& m, unsigned state);
+    template <typename T> static T lookup(const std::map<unsigned, T>& m, unsigned state);
 
     UIButtonType m_type = UIButtonTypeCustom;
     std::map<unsigned, std::string> m_titles;

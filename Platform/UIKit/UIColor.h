@@ -8,17 +8,20 @@
 
 class UIColor {
 public:
-    explicit UIColor(::CGColor color) : m_color(color) { }
+    explicit UIColor(::CGColor color)
+        : m_color(color)
+    {
+    }
 
     static std::shared_ptr<UIColor> colorWithRedGreenBlueAlpha(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha);
     static std::shared_ptr<UIColor> colorWithWhiteAlpha(CGFloat white, CGFloat alpha);
     static std::shared_ptr<UIColor> colorWithCGColor(const CGColorRef& color);
 
     static std::shared_ptr<UIColor> blackColor();
-    static std::shared_ptr<UIColor> darkGrayColor();    // white 1/3
-    static std::shared_ptr<UIColor> lightGrayColor();   // white 2/3
+    static std::shared_ptr<UIColor> darkGrayColor();  // white 1/3
+    static std::shared_ptr<UIColor> lightGrayColor();  // white 2/3
     static std::shared_ptr<UIColor> whiteColor();
-    static std::shared_ptr<UIColor> grayColor();        // white 1/2
+    static std::shared_ptr<UIColor> grayColor();  // white 1/2
     static std::shared_ptr<UIColor> redColor();
     static std::shared_ptr<UIColor> greenColor();
     static std::shared_ptr<UIColor> blueColor();
@@ -26,7 +29,7 @@ public:
     static std::shared_ptr<UIColor> yellowColor();
     static std::shared_ptr<UIColor> magentaColor();
     static std::shared_ptr<UIColor> orangeColor();
-    static std::shared_ptr<UIColor> purpleColor();      // 0.5, 0, 0.5
+    static std::shared_ptr<UIColor> purpleColor();  // 0.5, 0, 0.5
     static std::shared_ptr<UIColor> brownColor();
     static std::shared_ptr<UIColor> clearColor();
     // A textured pattern on the platform; a plain dark grey here.

@@ -12,7 +12,7 @@ int UIControl::addTarget(unsigned events, Action action)
 void UIControl::removeTarget(int token)
 {
     m_targets.erase(std::remove_if(m_targets.begin(), m_targets.end(), [token](auto& t) { return t.token == token; }),
-                    m_targets.end());
+        m_targets.end());
 }
 
 unsigned UIControl::allControlEvents() const

@@ -76,9 +76,17 @@ public:
     unsigned state() const;
 
     UIControlContentHorizontalAlignment contentHorizontalAlignment() const { return m_hAlign; }
-    void setContentHorizontalAlignment(UIControlContentHorizontalAlignment a) { m_hAlign = a; setNeedsDisplay(); }
+    void setContentHorizontalAlignment(UIControlContentHorizontalAlignment a)
+    {
+        m_hAlign = a;
+        setNeedsDisplay();
+    }
     UIControlContentVerticalAlignment contentVerticalAlignment() const { return m_vAlign; }
-    void setContentVerticalAlignment(UIControlContentVerticalAlignment a) { m_vAlign = a; setNeedsDisplay(); }
+    void setContentVerticalAlignment(UIControlContentVerticalAlignment a)
+    {
+        m_vAlign = a;
+        setNeedsDisplay();
+    }
 
     void touchesBeganWithEvent(const UITouchSet& touches, UIEvent* event) override;
     void touchesMovedWithEvent(const UITouchSet& touches, UIEvent* event) override;
@@ -87,7 +95,7 @@ public:
 
 protected:
     // Hooks for subclasses that act on a finished tap (a switch flips, a segment is chosen).
-    virtual void didTapAt(CGPoint point, UIEvent* event) {}
+    virtual void didTapAt(CGPoint point, UIEvent* event) { }
     bool isInsideWithSlop(CGPoint p) const;
 
 private:

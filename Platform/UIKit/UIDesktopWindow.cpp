@@ -63,8 +63,7 @@ std::unique_ptr<UIDesktopWindow> UIDesktopWindow::open(const std::shared_ptr<UIW
     x->height = static_cast<int>(b.size.height);
     int screen = DefaultScreen(x->display);
     x->window = XCreateSimpleWindow(x->display, RootWindow(x->display, screen), 0, 0, static_cast<unsigned>(x->width),
-                                    static_cast<unsigned>(x->height), 0, BlackPixel(x->display, screen),
-                                    WhitePixel(x->display, screen));
+        static_cast<unsigned>(x->height), 0, BlackPixel(x->display, screen), WhitePixel(x->display, screen));
     XStoreName(x->display, x->window, "Corvelle");
     // A fixed size: the screens are laid out for 1024 x 768 points.
     XSizeHints hints {};
@@ -73,8 +72,7 @@ std::unique_ptr<UIDesktopWindow> UIDesktopWindow::open(const std::shared_ptr<UIW
     hints.min_height = hints.max_height = x->height;
     XSetWMNormalHints(x->display, x->window, &hints);
     XSelectInput(x->display, x->window,
-                 ExposureMask | ButtonPressMask | ButtonReleaseMask | Button1MotionMask | KeyPressMask
-                     | StructureNotifyMask);
+        ExposureMask | ButtonPressMask | ButtonReleaseMask | Button1MotionMask | KeyPressMask | StructureNotifyMask);
     x->deleteMessage = XInternAtom(x->display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(x->display, x->window, &x->deleteMessage, 1);
     x->gc = XCreateGC(x->display, x->window, 0, nullptr);
@@ -88,10 +86,7 @@ std::unique_ptr<UIDesktopWindow> UIDesktopWindow::open(const std::shared_ptr<UIW
 
 UIDesktopWindow::~UIDesktopWindow() = default;
 
-unsigned long UIDesktopWindow::windowId() const
-{
-    return m_x ? m_x->window : 0;
-}
+unsigned long UIDesktopWindow::windowId() const { return m_x ? m_x->window : 0; }
 
 void UIDesktopWindow::redraw()
 {
@@ -110,12 +105,12 @@ void UIDesktopWindow::redraw()
     // The drawing engine's pixels are 32-bit native-order words, as a 24-bit true-colour X image expects.
     Data pixels = cg.pixels();
     XImage* ximage = XCreateImage(m_x->display, visual, static_cast<unsigned>(depth), ZPixmap, 0,
-                                  reinterpret_cast<char*>(pixels.data()), static_cast<unsigned>(cg.width()),
-                                  static_cast<unsigned>(cg.height()), 32, static_cast<int>(cg.stride()));
+        reinterpret_cast<char*>(pixels.data()), static_cast<unsigned>(cg.width()), static_cast<unsigned>(cg.height()),
+        32, static_cast<int>(cg.stride()));
     if (!ximage)
         return;
     XPutImage(m_x->display, m_x->window, m_x->gc, ximage, 0, 0, 0, 0, static_cast<unsigned>(cg.width()),
-              static_cast<unsigned>(cg.height()));
+        static_cast<unsigned>(cg.height()));
     ximage->data = nullptr;  // owned by `pixels`
     XDestroyImage(ximage);
     XSync(m_x->display, False);
@@ -190,8 +185,8 @@ bool UIDesktopWindow::processEvents()
 void UIDesktopWindow::attachToMainRunLoop()
 {
     auto loop = NSRunLoop::mainRunLoop();
-    m_x->source = loop->addFileDescriptor(ConnectionNumber(m_x->display), RunLoopFileReadable,
-                                          [this](int, unsigned) { processEvents(); });
+    m_x->source = loop->addFileDescriptor(
+        ConnectionNumber(m_x->display), RunLoopFileReadable, [this](int, unsigned) { processEvents(); });
     // At most thirty pictures a second, and none while the tree shows what it showed.
     m_x->timer = NSTimer::timerWithTimeInterval(1.0 / 30, true, [this](NSTimer&) {
         processEvents();
@@ -208,7 +203,7 @@ std::shared_ptr<UIImage> UIDesktopWindow::captureFromServer() const
     if (!m_x)
         return nullptr;
     XImage* ximage = XGetImage(m_x->display, m_x->window, 0, 0, static_cast<unsigned>(m_x->width),
-                               static_cast<unsigned>(m_x->height), AllPlanes, ZPixmap);
+        static_cast<unsigned>(m_x->height), AllPlanes, ZPixmap);
     if (!ximage)
         return nullptr;
     size_t stride = static_cast<size_t>(m_x->width) * 4;
@@ -219,14 +214,14 @@ std::shared_ptr<UIImage> UIDesktopWindow::captureFromServer() const
             std::memcpy(pixels.data() + static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 4, &p, 4);
         }
     XDestroyImage(ximage);
-    auto cg = std::make_shared<const CGImage>(static_cast<size_t>(m_x->width), static_cast<size_t>(m_x->height), false,
-                                              std::move(pixels), stride);
+    auto cg = std::make_shared<const CGImage>(
+        static_cast<size_t>(m_x->width), static_cast<size_t>(m_x->height), false, std::move(pixels), stride);
     return UIImage::imageWithCGImage(cg);
 }
 
 #else
 
-struct UIDesktopWindowConnection {};
+struct UIDesktopWindowConnection { };
 
 std::unique_ptr<UIDesktopWindow> UIDesktopWindow::open(const std::shared_ptr<UIWindow>&, const std::string&)
 {
@@ -234,10 +229,10 @@ std::unique_ptr<UIDesktopWindow> UIDesktopWindow::open(const std::shared_ptr<UIW
 }
 UIDesktopWindow::~UIDesktopWindow() = default;
 unsigned long UIDesktopWindow::windowId() const { return 0; }
-void UIDesktopWindow::redraw() {}
+void UIDesktopWindow::redraw() { }
 bool UIDesktopWindow::processEvents() { return false; }
-void UIDesktopWindow::attachToMainRunLoop() {}
-void UIDesktopWindow::handleQueuedEventsLater() {}
+void UIDesktopWindow::attachToMainRunLoop() { }
+void UIDesktopWindow::handleQueuedEventsLater() { }
 std::shared_ptr<UIImage> UIDesktopWindow::captureFromServer() const { return nullptr; }
 
 #endif

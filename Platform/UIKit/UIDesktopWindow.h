@@ -19,8 +19,8 @@ struct UIDesktopWindowConnection;
 class UIDesktopWindow {
 public:
     // A window on the display named by `display` (DISPLAY when empty); null when none can be opened.
-    static std::unique_ptr<UIDesktopWindow> open(const std::shared_ptr<UIWindow>& window,
-                                                 const std::string& display = {});
+    static std::unique_ptr<UIDesktopWindow> open(
+        const std::shared_ptr<UIWindow>& window, const std::string& display = {});
     ~UIDesktopWindow();
     UIDesktopWindow(const UIDesktopWindow&) = delete;
     UIDesktopWindow& operator=(const UIDesktopWindow&) = delete;

@@ -11,10 +11,7 @@
 
 namespace {
 
-std::string pathOf(const std::string& url)
-{
-    return url.rfind("file://", 0) == 0 ? url.substr(7) : url;
-}
+std::string pathOf(const std::string& url) { return url.rfind("file://", 0) == 0 ? url.substr(7) : url; }
 
 // The type identifiers callers give, as MIME types.
 std::string mimeTypeOfIdentifier(const std::string& uti)
@@ -33,8 +30,7 @@ std::string mimeTypeOfIdentifier(const std::string& uti)
     return {};
 }
 
-template <class T>
-struct GObjectRef {
+template <class T> struct GObjectRef {
     T* object;
     ~GObjectRef()
     {
@@ -47,7 +43,10 @@ struct GObjectRef {
 
 class UIDocumentInteractionController::MenuDelegate : public UIActionSheetDelegate {
 public:
-    explicit MenuDelegate(UIDocumentInteractionController* owner) : m_owner(owner) {}
+    explicit MenuDelegate(UIDocumentInteractionController* owner)
+        : m_owner(owner)
+    {
+    }
     void actionSheetClickedButtonAtIndex(UIActionSheet&, long index) override
     {
         if (index >= 0 && index < static_cast<long>(m_owner->m_offered.size()))
@@ -119,8 +118,8 @@ bool UIDocumentInteractionController::present(CGRect rect, const std::shared_ptr
     return true;
 }
 
-bool UIDocumentInteractionController::presentOpenInMenuFromRectInViewAnimated(CGRect rect,
-                                                                              const std::shared_ptr<UIView>& view, bool)
+bool UIDocumentInteractionController::presentOpenInMenuFromRectInViewAnimated(
+    CGRect rect, const std::shared_ptr<UIView>& view, bool)
 {
     return present(rect, view);
 }

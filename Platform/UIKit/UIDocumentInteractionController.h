@@ -16,24 +16,31 @@ class UIDocumentInteractionController;
 class UIDocumentInteractionControllerDelegate {
 public:
     virtual ~UIDocumentInteractionControllerDelegate() = default;
-    virtual void documentInteractionControllerWillBeginSendingToApplication(UIDocumentInteractionController&,
-                                                                            const std::string&) {}
-    virtual void documentInteractionControllerDidEndSendingToApplication(UIDocumentInteractionController&,
-                                                                         const std::string&) {}
-    virtual void documentInteractionControllerDidDismissOpenInMenu(UIDocumentInteractionController&) {}
-    virtual void documentInteractionControllerDidEndPreview(UIDocumentInteractionController&) {}
+    virtual void documentInteractionControllerWillBeginSendingToApplication(
+        UIDocumentInteractionController&, const std::string&)
+    {
+    }
+    virtual void documentInteractionControllerDidEndSendingToApplication(
+        UIDocumentInteractionController&, const std::string&)
+    {
+    }
+    virtual void documentInteractionControllerDidDismissOpenInMenu(UIDocumentInteractionController&) { }
+    virtual void documentInteractionControllerDidEndPreview(UIDocumentInteractionController&) { }
 };
 
 class UIDocumentInteractionController : public std::enable_shared_from_this<UIDocumentInteractionController> {
 public:
     struct Application {
         std::string identifier;  // the desktop's id ("org.example.Reader.desktop")
-        std::string name;        // as the menu shows it
+        std::string name;  // as the menu shows it
     };
 
     static std::shared_ptr<UIDocumentInteractionController> interactionControllerWithURL(const std::string& fileURL);
 
-    explicit UIDocumentInteractionController(std::string url) : URL(std::move(url)) {}
+    explicit UIDocumentInteractionController(std::string url)
+        : URL(std::move(url))
+    {
+    }
 
     std::string URL;
     std::string UTI;

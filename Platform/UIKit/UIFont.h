@@ -11,7 +11,10 @@
 
 class UIFont {
 public:
-    explicit UIFont(TextFont font) : m_font(std::move(font)) { }
+    explicit UIFont(TextFont font)
+        : m_font(std::move(font))
+    {
+    }
 
     static std::shared_ptr<UIFont> systemFontOfSize(CGFloat size);
     static std::shared_ptr<UIFont> boldSystemFontOfSize(CGFloat size);

@@ -9,13 +9,13 @@ struct UIEdgeInsets {
 
 inline constexpr UIEdgeInsets UIEdgeInsetsMake(CGFloat top, CGFloat left, CGFloat bottom, CGFloat right)
 {
-    return {top, left, bottom, right};
+    return { top, left, bottom, right };
 }
 inline constexpr UIEdgeInsets UIEdgeInsetsZero {};
 inline bool UIEdgeInsetsEqualToEdgeInsets(UIEdgeInsets a, UIEdgeInsets b) { return a == b; }
 
 inline CGRect UIEdgeInsetsInsetRect(CGRect r, UIEdgeInsets i)
 {
-    return CGRectMake(r.origin.x + i.left, r.origin.y + i.top, r.size.width - i.left - i.right,
-                      r.size.height - i.top - i.bottom);
+    return CGRectMake(
+        r.origin.x + i.left, r.origin.y + i.top, r.size.width - i.left - i.right, r.size.height - i.top - i.bottom);
 }

@@ -10,10 +10,7 @@
 
 namespace {
 
-CGFloat distance(CGPoint a, CGPoint b)
-{
-    return std::hypot(a.x - b.x, a.y - b.y);
-}
+CGFloat distance(CGPoint a, CGPoint b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
 CGPoint centroid(const std::vector<std::shared_ptr<UITouch>>& touches)
 {
@@ -29,10 +26,7 @@ CGPoint centroid(const std::vector<std::shared_ptr<UITouch>>& touches)
     return c;
 }
 
-CGPoint windowToView(CGPoint p, const UIView* view)
-{
-    return view ? view->convertPointFromView(p, nullptr) : p;
-}
+CGPoint windowToView(CGPoint p, const UIView* view) { return view ? view->convertPointFromView(p, nullptr) : p; }
 
 }  // namespace
 
@@ -154,20 +148,11 @@ CGPoint UIGestureRecognizer::locationOfTouchInView(unsigned long index, const UI
     return windowToView(m_touches[index]->windowLocation(), view);
 }
 
-void UIGestureRecognizer::touchesBeganWithEvent(const UITouchSet& touches, UIEvent*)
-{
-    rememberTouches(touches);
-}
+void UIGestureRecognizer::touchesBeganWithEvent(const UITouchSet& touches, UIEvent*) { rememberTouches(touches); }
 
-void UIGestureRecognizer::touchesMovedWithEvent(const UITouchSet&, UIEvent*)
-{
-    m_lastCentroid = centroid(m_touches);
-}
+void UIGestureRecognizer::touchesMovedWithEvent(const UITouchSet&, UIEvent*) { m_lastCentroid = centroid(m_touches); }
 
-void UIGestureRecognizer::touchesEndedWithEvent(const UITouchSet& touches, UIEvent*)
-{
-    forgetTouches(touches);
-}
+void UIGestureRecognizer::touchesEndedWithEvent(const UITouchSet& touches, UIEvent*) { forgetTouches(touches); }
 
 void UIGestureRecognizer::touchesCancelledWithEvent(const UITouchSet& touches, UIEvent*)
 {
@@ -298,7 +283,8 @@ void UILongPressGestureRecognizer::touchesEndedWithEvent(const UITouchSet& touch
     if (state() == UIGestureRecognizerStatePossible) {
         stopTimer();
         setState(UIGestureRecognizerStateFailed);
-    } else if (m_touches.empty() && (state() == UIGestureRecognizerStateBegan || state() == UIGestureRecognizerStateChanged)) {
+    } else if (m_touches.empty()
+        && (state() == UIGestureRecognizerStateBegan || state() == UIGestureRecognizerStateChanged)) {
         setState(UIGestureRecognizerStateEnded);
     }
 }
@@ -325,10 +311,7 @@ void UIPanGestureRecognizer::setTranslationInView(CGPoint translation, const UIV
     m_translationBase = translation;
 }
 
-CGPoint UIPanGestureRecognizer::velocityInView(const UIView*) const
-{
-    return m_velocity;
-}
+CGPoint UIPanGestureRecognizer::velocityInView(const UIView*) const { return m_velocity; }
 
 void UIPanGestureRecognizer::touchesBeganWithEvent(const UITouchSet& touches, UIEvent* event)
 {
@@ -349,7 +332,8 @@ void UIPanGestureRecognizer::touchesMovedWithEvent(const UITouchSet& touches, UI
     double t = Clock::now();
     double dt = t - m_previousTime;
     if (dt > 0)
-        m_velocity = { static_cast<CGFloat>((now.x - m_previous.x) / dt), static_cast<CGFloat>((now.y - m_previous.y) / dt) };
+        m_velocity
+            = { static_cast<CGFloat>((now.x - m_previous.x) / dt), static_cast<CGFloat>((now.y - m_previous.y) / dt) };
     m_previous = now;
     m_previousTime = t;
     if (state() == UIGestureRecognizerStatePossible) {

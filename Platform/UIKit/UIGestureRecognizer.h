@@ -34,8 +34,8 @@ public:
     virtual ~UIGestureRecognizerDelegate() = default;
     virtual bool gestureRecognizerShouldBegin(UIGestureRecognizer&) { return true; }
     virtual bool gestureRecognizerShouldReceiveTouch(UIGestureRecognizer&, UITouch&) { return true; }
-    virtual bool gestureRecognizerShouldRecognizeSimultaneouslyWithGestureRecognizer(UIGestureRecognizer&,
-                                                                                    UIGestureRecognizer&)
+    virtual bool gestureRecognizerShouldRecognizeSimultaneouslyWithGestureRecognizer(
+        UIGestureRecognizer&, UIGestureRecognizer&)
     {
         return false;
     }
@@ -89,7 +89,7 @@ protected:
     void setState(UIGestureRecognizerState state);
     // Whether a recogniser this one waits on has not failed yet.
     bool waitingForRequiredFailure() const;
-    virtual void requiredRecognizerChanged() {}
+    virtual void requiredRecognizerChanged() { }
     // A one-shot timer on the current run loop; replaces any earlier one.
     void startTimer(double seconds, std::function<void()> fire);
     void stopTimer();
@@ -174,7 +174,7 @@ public:
     void reset() override;
 
 private:
-    CGPoint m_start {};       // window coordinates
+    CGPoint m_start {};  // window coordinates
     CGPoint m_translationBase {};
     CGPoint m_velocity {};
     CGPoint m_previous {};

@@ -24,7 +24,7 @@ std::vector<Entry>& stack()
     return entries;
 }
 
-std::atomic<float> screenScale {1};
+std::atomic<float> screenScale { 1 };
 
 Entry* topOfKind(Kind kind)
 {
@@ -56,7 +56,7 @@ CGContextRef UIGraphicsGetCurrentContext()
     return s.empty() ? nullptr : s.back().context;
 }
 
-void UIGraphicsPushContext(const CGContextRef& context) { stack().push_back({Kind::Pushed, context, 1}); }
+void UIGraphicsPushContext(const CGContextRef& context) { stack().push_back({ Kind::Pushed, context, 1 }); }
 
 void UIGraphicsPopContext()
 {
@@ -73,8 +73,8 @@ void UIGraphicsBeginImageContextWithOptions(CGSize size, bool opaque, CGFloat sc
     CGContextRef context;
     if (size.width > 0 && size.height > 0) {
         auto w = size_t(std::ceil(double(size.width) * scale)), h = size_t(std::ceil(double(size.height) * scale));
-        uint32_t info = (opaque ? kCGImageAlphaNoneSkipFirst : kCGImageAlphaPremultipliedFirst)
-            | kCGBitmapByteOrder32Little;
+        uint32_t info
+            = (opaque ? kCGImageAlphaNoneSkipFirst : kCGImageAlphaPremultipliedFirst) | kCGBitmapByteOrder32Little;
         context = CGBitmapContextCreate(nullptr, w, h, 8, 0, CGColorSpaceCreateDeviceRGB(), info);
         // An opaque context starts black, a transparent one clear.
         if (context) {
@@ -82,7 +82,7 @@ void UIGraphicsBeginImageContextWithOptions(CGSize size, bool opaque, CGFloat sc
             CGContextScaleCTM(context, scale, -scale);
         }
     }
-    stack().push_back({Kind::Image, context, scale});
+    stack().push_back({ Kind::Image, context, scale });
 }
 
 std::shared_ptr<UIImage> UIGraphicsGetImageFromCurrentImageContext()
@@ -90,8 +90,8 @@ std::shared_ptr<UIImage> UIGraphicsGetImageFromCurrentImageContext()
     Entry* e = topOfKind(Kind::Image);
     if (!e || !e->context)
         return nullptr;
-    return UIImage::imageWithCGImageScaleOrientation(CGBitmapContextCreateImage(e->context), e->scale,
-                                                     UIImageOrientationUp);
+    return UIImage::imageWithCGImageScaleOrientation(
+        CGBitmapContextCreateImage(e->context), e->scale, UIImageOrientationUp);
 }
 
 void UIGraphicsEndImageContext()
@@ -103,7 +103,7 @@ void UIGraphicsEndImageContext()
 void UIGraphicsBeginPDFContextToData(const std::shared_ptr<Data>& data, CGRect bounds)
 {
     CGContextRef context = CGPDFContextCreateWithData(data, &bounds);
-    stack().push_back({Kind::PDF, context, 1});
+    stack().push_back({ Kind::PDF, context, 1 });
 }
 
 bool UIGraphicsBeginPDFContextToFile(const std::string& path, CGRect bounds)
@@ -111,7 +111,7 @@ bool UIGraphicsBeginPDFContextToFile(const std::string& path, CGRect bounds)
     CGContextRef context = CGPDFContextCreateWithURL(path, &bounds);
     if (!context)
         return false;
-    stack().push_back({Kind::PDF, context, 1});
+    stack().push_back({ Kind::PDF, context, 1 });
     return true;
 }
 

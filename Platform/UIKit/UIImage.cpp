@@ -35,8 +35,8 @@ std::pair<std::string, std::string> splitName(std::string_view name)
     auto slash = name.find_last_of('/');
     auto dot = name.find_last_of('.');
     if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
-        return {std::string(name), "png"};
-    return {std::string(name.substr(0, dot)), std::string(name.substr(dot + 1))};
+        return { std::string(name), "png" };
+    return { std::string(name.substr(0, dot)), std::string(name.substr(dot + 1)) };
 }
 
 bool sideways(UIImageOrientation o)
@@ -155,9 +155,10 @@ std::shared_ptr<UIImage> UIImage::imageWithDataScale(const Data& data, CGFloat s
     if (!image)
         return nullptr;
     // A camera keeps its sensor's rows and records how the photo was held.
-    static const UIImageOrientation fromEXIF[] = { UIImageOrientationUp, UIImageOrientationUp, UIImageOrientationUpMirrored,
-                                                   UIImageOrientationDown, UIImageOrientationDownMirrored, UIImageOrientationLeftMirrored,
-                                                   UIImageOrientationRight, UIImageOrientationRightMirrored, UIImageOrientationLeft };
+    static const UIImageOrientation fromEXIF[]
+        = { UIImageOrientationUp, UIImageOrientationUp, UIImageOrientationUpMirrored, UIImageOrientationDown,
+              UIImageOrientationDownMirrored, UIImageOrientationLeftMirrored, UIImageOrientationRight,
+              UIImageOrientationRightMirrored, UIImageOrientationLeft };
     int exif = CGImageSourceOrientationOfData(data);
     return std::make_shared<UIImage>(image, scale, fromEXIF[exif >= 1 && exif <= 8 ? exif : 1]);
 }
@@ -167,8 +168,8 @@ std::shared_ptr<UIImage> UIImage::imageWithCGImage(const CGImageRef& image)
     return imageWithCGImageScaleOrientation(image, 1, UIImageOrientationUp);
 }
 
-std::shared_ptr<UIImage> UIImage::imageWithCGImageScaleOrientation(const CGImageRef& image, CGFloat scale,
-                                                                   UIImageOrientation orientation)
+std::shared_ptr<UIImage> UIImage::imageWithCGImageScaleOrientation(
+    const CGImageRef& image, CGFloat scale, UIImageOrientation orientation)
 {
     if (!image)
         return nullptr;
@@ -178,11 +179,11 @@ std::shared_ptr<UIImage> UIImage::imageWithCGImageScaleOrientation(const CGImage
 CGSize UIImage::size() const
 {
     CGFloat w = CGFloat(m_image->width()) / m_scale, h = CGFloat(m_image->height()) / m_scale;
-    return sideways(m_orientation) ? CGSize {h, w} : CGSize {w, h};
+    return sideways(m_orientation) ? CGSize { h, w } : CGSize { w, h };
 }
 
-std::shared_ptr<UIImage> UIImage::stretchableImageWithLeftCapWidthTopCapHeight(long leftCapWidth,
-                                                                              long topCapHeight) const
+std::shared_ptr<UIImage> UIImage::stretchableImageWithLeftCapWidthTopCapHeight(
+    long leftCapWidth, long topCapHeight) const
 {
     auto copy = std::make_shared<UIImage>(*this);
     CGSize s = size();
@@ -192,7 +193,7 @@ std::shared_ptr<UIImage> UIImage::stretchableImageWithLeftCapWidthTopCapHeight(l
     copy->m_topCapHeight = topCapHeight;
     CGFloat right = leftCapWidth > 0 ? std::max<CGFloat>(0, s.width - CGFloat(leftCapWidth) - 1) : 0;
     CGFloat bottom = topCapHeight > 0 ? std::max<CGFloat>(0, s.height - CGFloat(topCapHeight) - 1) : 0;
-    copy->m_capInsets = {CGFloat(topCapHeight), CGFloat(leftCapWidth), bottom, right};
+    copy->m_capInsets = { CGFloat(topCapHeight), CGFloat(leftCapWidth), bottom, right };
     copy->m_resizing = Resizing::Stretch;
     return copy;
 }
@@ -249,8 +250,8 @@ void UIImage::drawPiece(const CGContextRef& c, CGRect src, CGRect dst, bool tile
     cairo_pattern_t* pattern;
     cairo_matrix_t m;
     if (tile) {
-        cairo_surface_t* part = cairo_surface_create_for_rectangle(whole, src.origin.x * m_scale, src.origin.y * m_scale,
-                                                                   src.size.width * m_scale, src.size.height * m_scale);
+        cairo_surface_t* part = cairo_surface_create_for_rectangle(
+            whole, src.origin.x * m_scale, src.origin.y * m_scale, src.size.width * m_scale, src.size.height * m_scale);
         pattern = cairo_pattern_create_for_surface(part);
         cairo_surface_destroy(part);
         cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
@@ -299,12 +300,12 @@ void UIImage::drawInContext(const CGContextRef& c, CGRect rect) const
     // A rectangle smaller than both caps together squeezes the caps.
     CGFloat fx = in.left + in.right > rect.size.width ? rect.size.width / (in.left + in.right) : 1;
     CGFloat fy = in.top + in.bottom > rect.size.height ? rect.size.height / (in.top + in.bottom) : 1;
-    CGFloat sx[4] = {0, in.left, s.width - in.right, s.width};
-    CGFloat sy[4] = {0, in.top, s.height - in.bottom, s.height};
-    CGFloat dx[4] = {rect.origin.x, rect.origin.x + in.left * fx, rect.origin.x + rect.size.width - in.right * fx,
-                     rect.origin.x + rect.size.width};
-    CGFloat dy[4] = {rect.origin.y, rect.origin.y + in.top * fy, rect.origin.y + rect.size.height - in.bottom * fy,
-                     rect.origin.y + rect.size.height};
+    CGFloat sx[4] = { 0, in.left, s.width - in.right, s.width };
+    CGFloat sy[4] = { 0, in.top, s.height - in.bottom, s.height };
+    CGFloat dx[4] = { rect.origin.x, rect.origin.x + in.left * fx, rect.origin.x + rect.size.width - in.right * fx,
+        rect.origin.x + rect.size.width };
+    CGFloat dy[4] = { rect.origin.y, rect.origin.y + in.top * fy, rect.origin.y + rect.size.height - in.bottom * fy,
+        rect.origin.y + rect.size.height };
     for (int row = 0; row < 3; ++row)
         for (int col = 0; col < 3; ++col) {
             CGRect src = CGRectMake(sx[col], sy[row], sx[col + 1] - sx[col], sy[row + 1] - sy[row]);

@@ -39,8 +39,8 @@ public:
     static std::shared_ptr<UIImage> imageWithData(const Data& data);
     static std::shared_ptr<UIImage> imageWithDataScale(const Data& data, CGFloat scale);
     static std::shared_ptr<UIImage> imageWithCGImage(const CGImageRef& image);
-    static std::shared_ptr<UIImage> imageWithCGImageScaleOrientation(const CGImageRef& image, CGFloat scale,
-                                                                     UIImageOrientation orientation);
+    static std::shared_ptr<UIImage> imageWithCGImageScaleOrientation(
+        const CGImageRef& image, CGFloat scale, UIImageOrientation orientation);
 
     // Size in points: pixels divided by the scale, width and height swapped
     // for the sideways orientations.

@@ -141,15 +141,36 @@ CGRect UIImageView::imageRect() const
     }
     CGFloat x = (w - s.width) / 2, y = (h - s.height) / 2;
     switch (contentMode()) {
-    case UIViewContentModeTop: y = 0; break;
-    case UIViewContentModeBottom: y = h - s.height; break;
-    case UIViewContentModeLeft: x = 0; break;
-    case UIViewContentModeRight: x = w - s.width; break;
-    case UIViewContentModeTopLeft: x = 0; y = 0; break;
-    case UIViewContentModeTopRight: x = w - s.width; y = 0; break;
-    case UIViewContentModeBottomLeft: x = 0; y = h - s.height; break;
-    case UIViewContentModeBottomRight: x = w - s.width; y = h - s.height; break;
-    default: break;
+    case UIViewContentModeTop:
+        y = 0;
+        break;
+    case UIViewContentModeBottom:
+        y = h - s.height;
+        break;
+    case UIViewContentModeLeft:
+        x = 0;
+        break;
+    case UIViewContentModeRight:
+        x = w - s.width;
+        break;
+    case UIViewContentModeTopLeft:
+        x = 0;
+        y = 0;
+        break;
+    case UIViewContentModeTopRight:
+        x = w - s.width;
+        y = 0;
+        break;
+    case UIViewContentModeBottomLeft:
+        x = 0;
+        y = h - s.height;
+        break;
+    case UIViewContentModeBottomRight:
+        x = w - s.width;
+        y = h - s.height;
+        break;
+    default:
+        break;
     }
     return CGRectMake(b.origin.x + x, b.origin.y + y, s.width, s.height);
 }
@@ -180,16 +201,16 @@ void UIImageView::drawRect(CGRect)
     CGInterpolationQuality quality = CGContextGetInterpolationQuality(c);
     auto& kept = m_rendition;
     if (!kept.image || kept.image != image || !CGAffineTransformEqualToTransform(kept.scale, scale)
-        || !CGSizeEqualToSize(kept.size, device.size) || !CGPointEqualToPoint(kept.offset, offset) || kept.quality != quality) {
+        || !CGSizeEqualToSize(kept.size, device.size) || !CGPointEqualToPoint(kept.offset, offset)
+        || kept.quality != quality) {
         auto bitmap = CGBitmapContextCreate(nullptr, size_t(whole.size.width), size_t(whole.size.height), 8, 0,
-                                            CGColorSpaceCreateDeviceRGB(),
-                                            kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
+            CGColorSpaceCreateDeviceRGB(), kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
         if (!bitmap) {
             image->drawInContext(c, rect);
             return;
         }
-        CGContextConcatCTM(bitmap, CGAffineTransformConcat(t, CGAffineTransformMakeTranslation(-whole.origin.x,
-                                                                                             -whole.origin.y)));
+        CGContextConcatCTM(
+            bitmap, CGAffineTransformConcat(t, CGAffineTransformMakeTranslation(-whole.origin.x, -whole.origin.y)));
         CGContextSetInterpolationQuality(bitmap, quality);
         image->drawInContext(bitmap, rect);
         auto picture = CGBitmapContextFinishIntoImage(bitmap);
@@ -213,8 +234,8 @@ void UIImageView::drawRect(CGRect)
     c->applyTransform();
     for (const auto& piece : kept.pieces) {
         // Device space has y upward: the picture's first row lies at the top of `whole`.
-        CGRect place = CGRectMake(whole.origin.x + piece.pixels.origin.x, CGRectGetMaxY(whole) - CGRectGetMaxY(piece.pixels),
-                                  piece.pixels.size.width, piece.pixels.size.height);
+        CGRect place = CGRectMake(whole.origin.x + piece.pixels.origin.x,
+            CGRectGetMaxY(whole) - CGRectGetMaxY(piece.pixels), piece.pixels.size.width, piece.pixels.size.height);
         CGContextDrawImage(c, place, piece.picture);
     }
     CGContextRestoreGState(c);

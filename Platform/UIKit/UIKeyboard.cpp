@@ -56,8 +56,8 @@ void animate(const std::string& will, const std::string& did, CGRect from, CGRec
         post(did, from, to);
         post(UIKeyboardDidChangeFrameNotification, from, to);
     };
-    s_pending = NSTimer::timerWithTimeInterval(UIKeyboard::kAnimationDuration, false,
-                                               [](NSTimer&) { finishPendingAnimation(); });
+    s_pending = NSTimer::timerWithTimeInterval(
+        UIKeyboard::kAnimationDuration, false, [](NSTimer&) { finishPendingAnimation(); });
     NSRunLoop::mainRunLoop()->addTimer(s_pending, NSRunLoopCommonModes);
 }
 
@@ -66,18 +66,12 @@ void animate(const std::string& will, const std::string& did, CGRect from, CGRec
 std::string NSStringFromCGRect(CGRect r)
 {
     return stringWithFormat("{{%g, %g}, {%g, %g}}", static_cast<double>(r.origin.x), static_cast<double>(r.origin.y),
-                            static_cast<double>(r.size.width), static_cast<double>(r.size.height));
+        static_cast<double>(r.size.width), static_cast<double>(r.size.height));
 }
 
-bool UIKeyboard::isVisible()
-{
-    return s_visible;
-}
+bool UIKeyboard::isVisible() { return s_visible; }
 
-CGRect UIKeyboard::shownFrame()
-{
-    return CGRectMake(0, 768 - kHeight, 1024, kHeight);
-}
+CGRect UIKeyboard::shownFrame() { return CGRectMake(0, 768 - kHeight, 1024, kHeight); }
 
 void UIKeyboard::textInputDidBeginEditing()
 {

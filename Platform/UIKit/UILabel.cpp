@@ -70,11 +70,12 @@ CGRect UILabel::textRectForBoundsLimitedToNumberOfLines(CGRect b, long lines) co
 {
     auto font = fontForDrawing();
     CGFloat maxHeight = lines > 0 ? font->lineHeight() * lines : b.size.height;
-    CGSize size = lines == 1 ? sizeWithFontForWidthLineBreakMode(m_text, font, b.size.width, m_lineBreak)
-                             : sizeWithFontConstrainedToSizeLineBreakMode(m_text, font,
-                                                                          CGSizeMake(b.size.width, maxHeight), m_lineBreak);
+    CGSize size = lines == 1
+        ? sizeWithFontForWidthLineBreakMode(m_text, font, b.size.width, m_lineBreak)
+        : sizeWithFontConstrainedToSizeLineBreakMode(m_text, font, CGSizeMake(b.size.width, maxHeight), m_lineBreak);
     size.height = std::min(size.height, b.size.height);
-    return CGRectMake(b.origin.x, b.origin.y + std::floor((b.size.height - size.height) / 2), b.size.width, size.height);
+    return CGRectMake(
+        b.origin.x, b.origin.y + std::floor((b.size.height - size.height) / 2), b.size.width, size.height);
 }
 
 CGSize UILabel::sizeThatFits(CGSize size) const
@@ -96,8 +97,8 @@ void UILabel::drawRect(CGRect)
     UILineBreakMode mode = m_lines == 1 && m_lineBreak == UILineBreakModeWordWrap ? UILineBreakModeClip : m_lineBreak;
     if (m_shadowColor) {
         m_shadowColor->setFill();
-        drawInRectWithFontLineBreakModeAlignment(m_text, CGRectOffset(r, m_shadowOffset.width, m_shadowOffset.height),
-                                                 font, mode, m_alignment);
+        drawInRectWithFontLineBreakModeAlignment(
+            m_text, CGRectOffset(r, m_shadowOffset.width, m_shadowOffset.height), font, mode, m_alignment);
     }
     auto color = m_highlighted && m_highlightedTextColor ? m_highlightedTextColor : m_textColor;
     if (!m_enabled)

@@ -28,17 +28,41 @@ public:
     UILineBreakMode lineBreakMode() const { return m_lineBreak; }
     void setLineBreakMode(UILineBreakMode m);
     bool adjustsFontSizeToFitWidth() const { return m_adjusts; }
-    void setAdjustsFontSizeToFitWidth(bool on) { m_adjusts = on; setNeedsDisplay(); }
+    void setAdjustsFontSizeToFitWidth(bool on)
+    {
+        m_adjusts = on;
+        setNeedsDisplay();
+    }
     CGFloat minimumFontSize() const { return m_minimumFontSize; }
-    void setMinimumFontSize(CGFloat s) { m_minimumFontSize = s; setNeedsDisplay(); }
+    void setMinimumFontSize(CGFloat s)
+    {
+        m_minimumFontSize = s;
+        setNeedsDisplay();
+    }
     std::shared_ptr<UIColor> shadowColor() const { return m_shadowColor; }
-    void setShadowColor(std::shared_ptr<UIColor> c) { m_shadowColor = std::move(c); setNeedsDisplay(); }
+    void setShadowColor(std::shared_ptr<UIColor> c)
+    {
+        m_shadowColor = std::move(c);
+        setNeedsDisplay();
+    }
     CGSize shadowOffset() const { return m_shadowOffset; }
-    void setShadowOffset(CGSize s) { m_shadowOffset = s; setNeedsDisplay(); }
+    void setShadowOffset(CGSize s)
+    {
+        m_shadowOffset = s;
+        setNeedsDisplay();
+    }
     bool isHighlighted() const { return m_highlighted; }
-    void setHighlighted(bool on) { m_highlighted = on; setNeedsDisplay(); }
+    void setHighlighted(bool on)
+    {
+        m_highlighted = on;
+        setNeedsDisplay();
+    }
     bool isEnabled() const { return m_enabled; }
-    void setEnabled(bool on) { m_enabled = on; setNeedsDisplay(); }
+    void setEnabled(bool on)
+    {
+        m_enabled = on;
+        setNeedsDisplay();
+    }
 
     // The font the text is drawn in: the label's, or smaller when it shrinks to fit.
     UIFontRef fontForDrawing() const;

@@ -10,10 +10,7 @@
 namespace {
 constexpr CGFloat kItemPadding = 10;
 
-std::shared_ptr<UIFont> barItemFont()
-{
-    return UIFont::boldSystemFontOfSize(12);
-}
+std::shared_ptr<UIFont> barItemFont() { return UIFont::boldSystemFontOfSize(12); }
 
 // A rounded box, as bordered bar items and the back button are drawn.
 void fillRoundedRect(const CGContextRef& c, CGRect r, CGFloat radius)
@@ -34,7 +31,7 @@ void drawCentredText(const std::string& text, CGRect r, const std::shared_ptr<UI
 {
     CGFloat h = font->lineHeight();
     drawInRectWithFontLineBreakModeAlignment(text, CGRectMake(r.origin.x, CGRectGetMidY(r) - h / 2, r.size.width, h),
-                                             font, UILineBreakModeTailTruncation, UITextAlignmentCenter);
+        font, UILineBreakModeTailTruncation, UITextAlignmentCenter);
 }
 }  // namespace
 
@@ -88,16 +85,18 @@ void UIBarButtonItem::drawInRect(CGRect rect) const
     bool bordered = style != UIBarButtonItemStylePlain || hasSystemItem;
     if (bordered) {
         (style == UIBarButtonItemStyleDone ? UIColor::colorWithRedGreenBlueAlpha(0.2f, 0.45f, 0.9f, alpha)
-                                           : UIColor::colorWithWhiteAlpha(1, 0.2f * alpha))->setFill();
+                                           : UIColor::colorWithWhiteAlpha(1, 0.2f * alpha))
+            ->setFill();
         fillRoundedRect(c, rect, 5);
     }
     if (image) {
         CGSize s = image->size();
-        CGFloat scale = std::min<CGFloat>({ 1, rect.size.width / std::max<CGFloat>(s.width, 1),
-                                            rect.size.height / std::max<CGFloat>(s.height, 1) });
+        CGFloat scale = std::min<CGFloat>(
+            { 1, rect.size.width / std::max<CGFloat>(s.width, 1), rect.size.height / std::max<CGFloat>(s.height, 1) });
         CGSize d = CGSizeMake(s.width * scale, s.height * scale);
-        image->drawInRectBlendModeAlpha(CGRectMake(CGRectGetMidX(rect) - d.width / 2, CGRectGetMidY(rect) - d.height / 2,
-                                                   d.width, d.height), kCGBlendModeNormal, alpha);
+        image->drawInRectBlendModeAlpha(
+            CGRectMake(CGRectGetMidX(rect) - d.width / 2, CGRectGetMidY(rect) - d.height / 2, d.width, d.height),
+            kCGBlendModeNormal, alpha);
         return;
     }
     UIColor::colorWithWhiteAlpha(1, alpha)->setFill();
@@ -207,8 +206,8 @@ void UINavigationBar::drawRect(CGRect)
     CGFloat margin = std::max(sideLeft, sideRight) + kItemPadding;
     auto font = UIFont::boldSystemFontOfSize(20);
     UIColor::whiteColor()->setFill();
-    drawCentredText(top->title(), CGRectMake(margin, 0, std::max<CGFloat>(0, b.size.width - 2 * margin), b.size.height),
-                    font);
+    drawCentredText(
+        top->title(), CGRectMake(margin, 0, std::max<CGFloat>(0, b.size.width - 2 * margin), b.size.height), font);
 }
 
 void UINavigationBar::layoutSubviews()
@@ -235,8 +234,8 @@ void UINavigationBar::layoutSubviews()
         place(top->rightBarButtonItem->customView, rightItemFrame());
     if (top->titleView) {
         CGRect f = top->titleView->frame();
-        top->titleView->setFrame(CGRectMake((bounds().size.width - f.size.width) / 2, (kHeight - f.size.height) / 2,
-                                            f.size.width, f.size.height));
+        top->titleView->setFrame(CGRectMake(
+            (bounds().size.width - f.size.width) / 2, (kHeight - f.size.height) / 2, f.size.width, f.size.height));
         addSubview(top->titleView);
         m_shownCustomViews.push_back(top->titleView);
     }
@@ -291,11 +290,12 @@ void UINavigationController::loadView()
 std::shared_ptr<UINavigationBar> UINavigationController::navigationBar()
 {
     if (!m_bar) {
-        m_bar = std::make_shared<UINavigationBar>(CGRectMake(0, 0, UIScreen::mainScreen().bounds().size.width,
-                                                             UINavigationBar::kHeight));
+        m_bar = std::make_shared<UINavigationBar>(
+            CGRectMake(0, 0, UIScreen::mainScreen().bounds().size.width, UINavigationBar::kHeight));
         m_bar->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
         m_bar->setHidden(m_barHidden);
-        std::weak_ptr<UINavigationController> weak = std::static_pointer_cast<UINavigationController>(shared_from_this());
+        std::weak_ptr<UINavigationController> weak
+            = std::static_pointer_cast<UINavigationController>(shared_from_this());
         m_bar->setBackAction([weak] {
             if (auto self = weak.lock())
                 self->popViewControllerAnimated(true);
@@ -369,8 +369,8 @@ std::vector<std::shared_ptr<UIViewController>> UINavigationController::visibleCh
     return {};
 }
 
-void UINavigationController::transition(const std::shared_ptr<UIViewController>& from,
-                                        const std::shared_ptr<UIViewController>& to, bool animated)
+void UINavigationController::transition(
+    const std::shared_ptr<UIViewController>& from, const std::shared_ptr<UIViewController>& to, bool animated)
 {
     auto keep = shared_from_this();
     bool visible = isAppearing();
@@ -413,8 +413,8 @@ void UINavigationController::transition(const std::shared_ptr<UIViewController>&
     });
 }
 
-void UINavigationController::setViewControllersAnimated(std::vector<std::shared_ptr<UIViewController>> controllers,
-                                                        bool animated)
+void UINavigationController::setViewControllersAnimated(
+    std::vector<std::shared_ptr<UIViewController>> controllers, bool animated)
 {
     auto from = topViewController();
     for (auto& c : m_stack)
@@ -428,8 +428,8 @@ void UINavigationController::setViewControllersAnimated(std::vector<std::shared_
         transition(from, to, animated);
 }
 
-void UINavigationController::pushViewControllerAnimated(const std::shared_ptr<UIViewController>& controller,
-                                                        bool animated)
+void UINavigationController::pushViewControllerAnimated(
+    const std::shared_ptr<UIViewController>& controller, bool animated)
 {
     if (!controller || std::find(m_stack.begin(), m_stack.end(), controller) != m_stack.end())
         return;

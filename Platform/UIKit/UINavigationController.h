@@ -40,13 +40,27 @@ public:
 
     UIBarButtonItem() = default;
     UIBarButtonItem(std::string itemTitle, UIBarButtonItemStyle itemStyle, Action action)
-        : title(std::move(itemTitle)), style(itemStyle), m_action(std::move(action)) {}
+        : title(std::move(itemTitle))
+        , style(itemStyle)
+        , m_action(std::move(action))
+    {
+    }
     UIBarButtonItem(UIBarButtonSystemItem item, Action action)
-        : systemItem(item), hasSystemItem(true), m_action(std::move(action)) {}
+        : systemItem(item)
+        , hasSystemItem(true)
+        , m_action(std::move(action))
+    {
+    }
     UIBarButtonItem(std::shared_ptr<UIImage> itemImage, UIBarButtonItemStyle itemStyle, Action action)
-        : image(std::move(itemImage)), style(itemStyle), m_action(std::move(action)) {}
+        : image(std::move(itemImage))
+        , style(itemStyle)
+        , m_action(std::move(action))
+    {
+    }
     explicit UIBarButtonItem(std::shared_ptr<UIView> view)
-        : customView(std::move(view)) {}
+        : customView(std::move(view))
+    {
+    }
 
     std::string title;
     std::shared_ptr<UIImage> image;
@@ -86,7 +100,10 @@ private:
 
 class UINavigationItem {
 public:
-    explicit UINavigationItem(std::string title = {}) : m_title(std::move(title)) {}
+    explicit UINavigationItem(std::string title = {})
+        : m_title(std::move(title))
+    {
+    }
     const std::string& title() const { return m_title; }
     void setTitle(const std::string& t) { m_title = t; }
     std::shared_ptr<UIView> titleView;
@@ -132,9 +149,9 @@ public:
     void drawRect(CGRect rect) override;
     bool drawsContent() const override { return true; }
     void touchesEndedWithEvent(const UITouchSet& touches, UIEvent* event) override;
-    void touchesBeganWithEvent(const UITouchSet&, UIEvent*) override {}
-    void touchesMovedWithEvent(const UITouchSet&, UIEvent*) override {}
-    void touchesCancelledWithEvent(const UITouchSet&, UIEvent*) override {}
+    void touchesBeganWithEvent(const UITouchSet&, UIEvent*) override { }
+    void touchesMovedWithEvent(const UITouchSet&, UIEvent*) override { }
+    void touchesCancelledWithEvent(const UITouchSet&, UIEvent*) override { }
 
 private:
     std::vector<std::shared_ptr<UINavigationItem>> m_items;
@@ -147,15 +164,17 @@ class UINavigationController;
 class UINavigationControllerDelegate {
 public:
     virtual ~UINavigationControllerDelegate() = default;
-    virtual void navigationControllerWillShowViewControllerAnimated(UINavigationController&, UIViewController&, bool) {}
-    virtual void navigationControllerDidShowViewControllerAnimated(UINavigationController&, UIViewController&, bool) {}
+    virtual void navigationControllerWillShowViewControllerAnimated(UINavigationController&, UIViewController&, bool) {
+    }
+    virtual void navigationControllerDidShowViewControllerAnimated(UINavigationController&, UIViewController&, bool) { }
 };
 
 class UINavigationController : public UIViewController {
 public:
     UINavigationController() = default;
     // Builds the controller with `root` as the bottom of the stack.
-    static std::shared_ptr<UINavigationController> withRootViewController(const std::shared_ptr<UIViewController>& root);
+    static std::shared_ptr<UINavigationController> withRootViewController(
+        const std::shared_ptr<UIViewController>& root);
 
     const std::vector<std::shared_ptr<UIViewController>>& viewControllers() const { return m_stack; }
     void setViewControllersAnimated(std::vector<std::shared_ptr<UIViewController>> controllers, bool animated);
@@ -165,8 +184,8 @@ public:
     void pushViewControllerAnimated(const std::shared_ptr<UIViewController>& controller, bool animated);
     std::shared_ptr<UIViewController> popViewControllerAnimated(bool animated);
     std::vector<std::shared_ptr<UIViewController>> popToRootViewControllerAnimated(bool animated);
-    std::vector<std::shared_ptr<UIViewController>> popToViewControllerAnimated(const std::shared_ptr<UIViewController>& c,
-                                                                                bool animated);
+    std::vector<std::shared_ptr<UIViewController>> popToViewControllerAnimated(
+        const std::shared_ptr<UIViewController>& c, bool animated);
 
     std::shared_ptr<UINavigationBar> navigationBar();
     bool isNavigationBarHidden() const { return m_barHidden; }
@@ -191,8 +210,8 @@ public:
 
 private:
     // Shows `to` in place of `from` (either may be null), with the appearance calls.
-    void transition(const std::shared_ptr<UIViewController>& from, const std::shared_ptr<UIViewController>& to,
-                    bool animated);
+    void transition(
+        const std::shared_ptr<UIViewController>& from, const std::shared_ptr<UIViewController>& to, bool animated);
     void layoutContent();
 
     std::vector<std::shared_ptr<UIViewController>> m_stack;

@@ -44,10 +44,12 @@ void UIPageControl::drawRect(CGRect)
     CGRect b = bounds();
     CGFloat x = CGRectGetMidX(b) - kSpacing * static_cast<CGFloat>(m_pages) / 2;
     for (long i = 0; i < m_pages; ++i) {
-        auto color = i == m_current ? (currentPageIndicatorTintColor ? currentPageIndicatorTintColor : UIColor::whiteColor())
-                                    : (pageIndicatorTintColor ? pageIndicatorTintColor : UIColor::colorWithWhiteAlpha(1, 0.3f));
+        auto color = i == m_current
+            ? (currentPageIndicatorTintColor ? currentPageIndicatorTintColor : UIColor::whiteColor())
+            : (pageIndicatorTintColor ? pageIndicatorTintColor : UIColor::colorWithWhiteAlpha(1, 0.3f));
         color->setFill();
-        CGContextFillEllipseInRect(c, CGRectMake(x + kSpacing * static_cast<CGFloat>(i) + (kSpacing - kDot) / 2,
-                                                 CGRectGetMidY(b) - kDot / 2, kDot, kDot));
+        CGContextFillEllipseInRect(c,
+            CGRectMake(x + kSpacing * static_cast<CGFloat>(i) + (kSpacing - kDot) / 2, CGRectGetMidY(b) - kDot / 2,
+                kDot, kDot));
     }
 }

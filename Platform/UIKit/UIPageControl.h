@@ -14,7 +14,11 @@ public:
     long currentPage() const { return m_current; }
     void setCurrentPage(long page);
     bool hidesForSinglePage() const { return m_hidesForSinglePage; }
-    void setHidesForSinglePage(bool on) { m_hidesForSinglePage = on; setNeedsDisplay(); }
+    void setHidesForSinglePage(bool on)
+    {
+        m_hidesForSinglePage = on;
+        setNeedsDisplay();
+    }
     std::shared_ptr<UIColor> pageIndicatorTintColor;
     std::shared_ptr<UIColor> currentPageIndicatorTintColor;
 

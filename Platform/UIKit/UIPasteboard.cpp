@@ -107,7 +107,8 @@ void UIPasteboard::removePasteboardWithName(const std::string& name)
 
 std::optional<Data> UIPasteboard::dataForPasteboardType(const std::string& type) const
 {
-    return NSFileManager::defaultManager().contentsAtPath(NSString::stringByAppendingPathComponent(folder(), fileNameFor(type)));
+    return NSFileManager::defaultManager().contentsAtPath(
+        NSString::stringByAppendingPathComponent(folder(), fileNameFor(type)));
 }
 
 void UIPasteboard::setDataForPasteboardType(const Data& data, const std::string& type)

@@ -41,7 +41,10 @@ public:
     std::vector<std::string> pasteboardTypes() const;
     bool containsPasteboardTypes(const std::vector<std::string>& types) const;
 
-    explicit UIPasteboard(std::string name) : m_name(std::move(name)) {}
+    explicit UIPasteboard(std::string name)
+        : m_name(std::move(name))
+    {
+    }
 
 private:
     std::string folder() const;

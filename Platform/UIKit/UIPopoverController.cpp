@@ -33,9 +33,9 @@ public:
         if (auto owner = m_owner.lock())
             owner->userTouchedOutside();
     }
-    void touchesMovedWithEvent(const UITouchSet&, UIEvent*) override {}
-    void touchesEndedWithEvent(const UITouchSet&, UIEvent*) override {}
-    void touchesCancelledWithEvent(const UITouchSet&, UIEvent*) override {}
+    void touchesMovedWithEvent(const UITouchSet&, UIEvent*) override { }
+    void touchesEndedWithEvent(const UITouchSet&, UIEvent*) override { }
+    void touchesCancelledWithEvent(const UITouchSet&, UIEvent*) override { }
 
     // The arrow lies on the shield, just outside the box, pointing from `base` to `tip`.
     void setArrow(CGPoint tip, CGPoint base)
@@ -116,10 +116,7 @@ void UIPopoverController::setPopoverContentSizeAnimated(CGSize size, bool)
     }
 }
 
-CGRect UIPopoverController::popoverFrame() const
-{
-    return m_box && m_visible ? m_box->frame() : CGRectZero;
-}
+CGRect UIPopoverController::popoverFrame() const { return m_box && m_visible ? m_box->frame() : CGRectZero; }
 
 void UIPopoverController::place(CGRect a, unsigned arrows)
 {
@@ -135,22 +132,29 @@ void UIPopoverController::place(CGRect a, unsigned arrows)
         CGRect frame;
     } options[] = {
         { UIPopoverArrowDirectionUp, CGRectGetMaxY(a) + kArrowHeight + s.height <= w.size.height - kMargin,
-          CGRectMake(clampX(CGRectGetMidX(a) - s.width / 2), CGRectGetMaxY(a) + kArrowHeight, s.width, s.height) },
+            CGRectMake(clampX(CGRectGetMidX(a) - s.width / 2), CGRectGetMaxY(a) + kArrowHeight, s.width, s.height) },
         { UIPopoverArrowDirectionDown, a.origin.y - kArrowHeight - s.height >= kMargin,
-          CGRectMake(clampX(CGRectGetMidX(a) - s.width / 2), a.origin.y - kArrowHeight - s.height, s.width, s.height) },
+            CGRectMake(
+                clampX(CGRectGetMidX(a) - s.width / 2), a.origin.y - kArrowHeight - s.height, s.width, s.height) },
         { UIPopoverArrowDirectionLeft, CGRectGetMaxX(a) + kArrowHeight + s.width <= w.size.width - kMargin,
-          CGRectMake(CGRectGetMaxX(a) + kArrowHeight, clampY(CGRectGetMidY(a) - s.height / 2), s.width, s.height) },
+            CGRectMake(CGRectGetMaxX(a) + kArrowHeight, clampY(CGRectGetMidY(a) - s.height / 2), s.width, s.height) },
         { UIPopoverArrowDirectionRight, a.origin.x - kArrowHeight - s.width >= kMargin,
-          CGRectMake(a.origin.x - kArrowHeight - s.width, clampY(CGRectGetMidY(a) - s.height / 2), s.width, s.height) },
+            CGRectMake(
+                a.origin.x - kArrowHeight - s.width, clampY(CGRectGetMidY(a) - s.height / 2), s.width, s.height) },
     };
     // The room on each side, between the arrow off the anchor and the screen's margin.
     auto room = [&](UIPopoverArrowDirection arrow) -> CGFloat {
         switch (arrow) {
-        case UIPopoverArrowDirectionUp: return w.size.height - kMargin - (CGRectGetMaxY(a) + kArrowHeight);
-        case UIPopoverArrowDirectionDown: return a.origin.y - kArrowHeight - kMargin;
-        case UIPopoverArrowDirectionLeft: return w.size.width - kMargin - (CGRectGetMaxX(a) + kArrowHeight);
-        case UIPopoverArrowDirectionRight: return a.origin.x - kArrowHeight - kMargin;
-        default: return 0;
+        case UIPopoverArrowDirectionUp:
+            return w.size.height - kMargin - (CGRectGetMaxY(a) + kArrowHeight);
+        case UIPopoverArrowDirectionDown:
+            return a.origin.y - kArrowHeight - kMargin;
+        case UIPopoverArrowDirectionLeft:
+            return w.size.width - kMargin - (CGRectGetMaxX(a) + kArrowHeight);
+        case UIPopoverArrowDirectionRight:
+            return a.origin.x - kArrowHeight - kMargin;
+        default:
+            return 0;
         }
     };
     const Option* chosen = nullptr;
@@ -192,8 +196,10 @@ void UIPopoverController::place(CGRect a, unsigned arrows)
     m_box->setFrame(f);
     // The arrow points at the anchor's middle, kept clear of the box's rounded corners.
     CGFloat inset = kArrowHeight * 2;
-    CGFloat along = std::clamp(CGRectGetMidX(a), f.origin.x + inset, std::max(f.origin.x + inset, CGRectGetMaxX(f) - inset));
-    CGFloat across = std::clamp(CGRectGetMidY(a), f.origin.y + inset, std::max(f.origin.y + inset, CGRectGetMaxY(f) - inset));
+    CGFloat along
+        = std::clamp(CGRectGetMidX(a), f.origin.x + inset, std::max(f.origin.x + inset, CGRectGetMaxX(f) - inset));
+    CGFloat across
+        = std::clamp(CGRectGetMidY(a), f.origin.y + inset, std::max(f.origin.y + inset, CGRectGetMaxY(f) - inset));
     CGPoint base, tip;
     switch (m_arrow) {
     case UIPopoverArrowDirectionDown:
@@ -256,8 +262,8 @@ void UIPopoverController::presentPopoverFromBarButtonItemPermittedArrowDirection
     const std::shared_ptr<UIBarButtonItem>& item, unsigned arrowDirections, bool animated)
 {
     auto bar = item ? item->shownInView() : nullptr;
-    presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(bar ? item->shownFrame() : CGRectZero, bar,
-                                                                 arrowDirections, animated);
+    presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
+        bar ? item->shownFrame() : CGRectZero, bar, arrowDirections, animated);
 }
 
 void UIPopoverController::takeDown(bool animated)
@@ -277,10 +283,7 @@ void UIPopoverController::takeDown(bool animated)
     m_box->removeFromSuperview();
 }
 
-void UIPopoverController::dismissPopoverAnimated(bool animated)
-{
-    takeDown(animated);
-}
+void UIPopoverController::dismissPopoverAnimated(bool animated) { takeDown(animated); }
 
 void UIPopoverController::userTouchedOutside()
 {

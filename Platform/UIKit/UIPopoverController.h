@@ -26,7 +26,7 @@ class UIPopoverControllerDelegate {
 public:
     virtual ~UIPopoverControllerDelegate() = default;
     virtual bool popoverControllerShouldDismissPopover(UIPopoverController&) { return true; }
-    virtual void popoverControllerDidDismissPopover(UIPopoverController&) {}
+    virtual void popoverControllerDidDismissPopover(UIPopoverController&) { }
 };
 
 class UIPopoverController : public std::enable_shared_from_this<UIPopoverController> {
@@ -53,10 +53,10 @@ public:
     // The box's frame in the window.
     CGRect popoverFrame() const;
 
-    void presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(CGRect rect, const std::shared_ptr<UIView>& view,
-                                                                      unsigned arrowDirections, bool animated);
-    void presentPopoverFromBarButtonItemPermittedArrowDirectionsAnimated(const std::shared_ptr<UIBarButtonItem>& item,
-                                                                         unsigned arrowDirections, bool animated);
+    void presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
+        CGRect rect, const std::shared_ptr<UIView>& view, unsigned arrowDirections, bool animated);
+    void presentPopoverFromBarButtonItemPermittedArrowDirectionsAnimated(
+        const std::shared_ptr<UIBarButtonItem>& item, unsigned arrowDirections, bool animated);
     void dismissPopoverAnimated(bool animated);
 
     // A touch outside the box, as the clear layer reports it.

@@ -4,16 +4,13 @@
 
 namespace UIPortraitWindowModel {
 
-CGAffineTransform orientationTransform(UIInterfaceOrientation)
-{
-    return CGAffineTransformIdentity;
-}
+CGAffineTransform orientationTransform(UIInterfaceOrientation) { return CGAffineTransformIdentity; }
 
 CGRect frameAtFraction(const UIWindow& window, CGSize size, CGFloat fraction)
 {
     CGRect bounds = window.bounds();
     return CGRectMake(bounds.origin.x + (bounds.size.width - size.width) / 2,
-                      bounds.origin.y + fraction * bounds.size.height - size.height / 2, size.width, size.height);
+        bounds.origin.y + fraction * bounds.size.height - size.height / 2, size.width, size.height);
 }
 
 }  // namespace UIPortraitWindowModel

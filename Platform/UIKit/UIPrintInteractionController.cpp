@@ -12,7 +12,6 @@
 
 #include <poppler.h>
 
-
 namespace {
 
 std::shared_ptr<UIPrintInteractionController> s_shared;
@@ -32,15 +31,12 @@ bool looksPrintable(const Data& d)
     return starts({ '%', 'P', 'D', 'F' }) || starts({ 0x89, 'P', 'N', 'G' }) || starts({ 0xFF, 0xD8, 0xFF });
 }
 
-bool isPDF(const Data& d)
-{
-    return d.size() >= 4 && d[0] == '%' && d[1] == 'P' && d[2] == 'D' && d[3] == 'F';
-}
+bool isPDF(const Data& d) { return d.size() >= 4 && d[0] == '%' && d[1] == 'P' && d[2] == 'D' && d[3] == 'F'; }
 
 std::shared_ptr<NSError> printError(long code, const std::string& description)
 {
-    return NSError::errorWithDomainCodeUserInfo("UIPrintErrorDomain", code,
-                                                Value::dictionary({ { "NSLocalizedDescription", Value(description) } }));
+    return NSError::errorWithDomainCodeUserInfo(
+        "UIPrintErrorDomain", code, Value::dictionary({ { "NSLocalizedDescription", Value(description) } }));
 }
 
 // Images become the pages of one PDF, each page the size of its image.
@@ -97,10 +93,7 @@ bool UIPrintInteractionController::canPrintURL(const std::string& fileURLOrPath)
     return data && looksPrintable(*data);
 }
 
-bool UIPrintInteractionController::canPrintData(const Data& data)
-{
-    return looksPrintable(data);
-}
+bool UIPrintInteractionController::canPrintData(const Data& data) { return looksPrintable(data); }
 
 std::optional<Data> UIPrintInteractionController::document(std::shared_ptr<NSError>& error) const
 {
@@ -146,21 +139,22 @@ bool UIPrintInteractionController::present(std::function<void(UIPopoverControlle
     auto printers = pdf ? PrintService::destinations(&problem) : std::nullopt;
     if (pdf && (!printers || printers->empty()))
         error = printError(UIPrintingNotAvailableError,
-                           "Printing is not available: " + (problem.empty() ? "no printer is set up" : problem));
+            "Printing is not available: " + (problem.empty() ? "no printer is set up" : problem));
     if (error) {
         // Heard on the next turn, as a panel's answer would be.
         NSRunLoop::mainRunLoop()->performBlock([self, completion, error] { self->report(completion, false, error); });
         return false;
     }
     bool twoSided = printInfo && printInfo->duplex != UIPrintInfoDuplexNone;
-    m_panel = std::make_shared<UIPrintPanelViewController>(std::move(*printers), twoSided, showsPageRange,
-                                                          showsPageRange ? pageCountOf(*pdf) : 0);
+    m_panel = std::make_shared<UIPrintPanelViewController>(
+        std::move(*printers), twoSided, showsPageRange, showsPageRange ? pageCountOf(*pdf) : 0);
     std::weak_ptr<UIPrintInteractionController> weak = self;
     std::string title = printInfo && !printInfo->jobName.empty() ? printInfo->jobName
         : printingItemURL ? pathOf(*printingItemURL).substr(pathOf(*printingItemURL).find_last_of('/') + 1)
                           : std::string("Document");
     bool shortEdge = printInfo && printInfo->duplex == UIPrintInfoDuplexShortEdge;
-    m_panel->setFinish([weak, pdf = std::move(*pdf), title, shortEdge](const std::optional<UIPrintPanelViewController::Choice>& choice) {
+    m_panel->setFinish([weak, pdf = std::move(*pdf), title, shortEdge](
+                           const std::optional<UIPrintPanelViewController::Choice>& choice) {
         auto owner = weak.lock();
         if (!owner || !owner->m_presented)
             return;
@@ -178,8 +172,8 @@ bool UIPrintInteractionController::present(std::function<void(UIPopoverControlle
         job.copies = choice->copies;
         job.pageRanges = choice->pageRanges;
         job.sides = !choice->twoSided ? PrintSides::OneSided
-            : shortEdge              ? PrintSides::TwoSidedShortEdge
-                                     : PrintSides::TwoSidedLongEdge;
+            : shortEdge               ? PrintSides::TwoSidedShortEdge
+                                      : PrintSides::TwoSidedLongEdge;
         // Sent and waited for on a worker; the answer comes back on the main queue.
         PrintService::print(std::move(job), [owner, done](const std::optional<std::string>& failure) {
             if (failure) {
@@ -229,13 +223,13 @@ bool UIPrintInteractionController::presentAnimatedCompletionHandler(bool animate
         std::move(completion));
 }
 
-bool UIPrintInteractionController::presentFromRectInViewAnimatedCompletionHandler(CGRect rect, const std::shared_ptr<UIView>& view,
-                                                                                  bool animated, CompletionHandler completion)
+bool UIPrintInteractionController::presentFromRectInViewAnimatedCompletionHandler(
+    CGRect rect, const std::shared_ptr<UIView>& view, bool animated, CompletionHandler completion)
 {
     return present(
         [rect, view, animated](UIPopoverController& popover) {
-            popover.presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(rect, view, UIPopoverArrowDirectionAny,
-                                                                                 animated);
+            popover.presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
+                rect, view, UIPopoverArrowDirectionAny, animated);
         },
         std::move(completion));
 }
@@ -245,8 +239,8 @@ bool UIPrintInteractionController::presentFromBarButtonItemAnimatedCompletionHan
 {
     return present(
         [item, animated](UIPopoverController& popover) {
-            popover.presentPopoverFromBarButtonItemPermittedArrowDirectionsAnimated(item, UIPopoverArrowDirectionAny,
-                                                                                    animated);
+            popover.presentPopoverFromBarButtonItemPermittedArrowDirectionsAnimated(
+                item, UIPopoverArrowDirectionAny, animated);
         },
         std::move(completion));
 }

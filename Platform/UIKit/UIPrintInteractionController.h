@@ -42,17 +42,22 @@ public:
 class UIPrintInteractionControllerDelegate {
 public:
     virtual ~UIPrintInteractionControllerDelegate() = default;
-    virtual void printInteractionControllerDidFinishJob(UIPrintInteractionController&) {}
+    virtual void printInteractionControllerDidFinishJob(UIPrintInteractionController&) { }
 };
 
 // Errors of the print system's domain, "UIPrintErrorDomain".
-enum UIPrintErrorCode { UIPrintingNotAvailableError = 1, UIPrintNoContentError, UIPrintUnknownImageFormatError, UIPrintJobFailedError };
+enum UIPrintErrorCode {
+    UIPrintingNotAvailableError = 1,
+    UIPrintNoContentError,
+    UIPrintUnknownImageFormatError,
+    UIPrintJobFailedError
+};
 
 class UIPrintInteractionController : public std::enable_shared_from_this<UIPrintInteractionController>,
                                      public UIPopoverControllerDelegate {
 public:
-    using CompletionHandler = std::function<void(UIPrintInteractionController&, bool completed,
-                                                 const std::shared_ptr<NSError>& error)>;
+    using CompletionHandler
+        = std::function<void(UIPrintInteractionController&, bool completed, const std::shared_ptr<NSError>& error)>;
 
     // Null when printing is not available.
     static std::shared_ptr<UIPrintInteractionController> sharedPrintInteractionController();
@@ -72,10 +77,10 @@ public:
     void setDelegate(std::weak_ptr<UIPrintInteractionControllerDelegate> d) { m_delegate = std::move(d); }
 
     bool presentAnimatedCompletionHandler(bool animated, CompletionHandler completion);
-    bool presentFromRectInViewAnimatedCompletionHandler(CGRect rect, const std::shared_ptr<UIView>& view, bool animated,
-                                                        CompletionHandler completion);
-    bool presentFromBarButtonItemAnimatedCompletionHandler(const std::shared_ptr<UIBarButtonItem>& item, bool animated,
-                                                           CompletionHandler completion);
+    bool presentFromRectInViewAnimatedCompletionHandler(
+        CGRect rect, const std::shared_ptr<UIView>& view, bool animated, CompletionHandler completion);
+    bool presentFromBarButtonItemAnimatedCompletionHandler(
+        const std::shared_ptr<UIBarButtonItem>& item, bool animated, CompletionHandler completion);
     void dismissAnimated(bool animated);
     bool isPresented() const { return m_presented; }
     // The panel while it is shown.

@@ -20,15 +20,12 @@ void styleOnWhite(UIButton& button)
     button.setTitleColorForState(UIColor::lightGrayColor(), UIControlStateDisabled);
 }
 
-std::string copiesText(int n)
-{
-    return n == 1 ? "1 Copy" : std::to_string(n) + " Copies";
-}
+std::string copiesText(int n) { return n == 1 ? "1 Copy" : std::to_string(n) + " Copies"; }
 
 }  // namespace
 
-UIPrintPanelViewController::UIPrintPanelViewController(std::vector<PrintDestination> printers, bool twoSidedAsked,
-                                                       bool showsPageRange, size_t pageCount)
+UIPrintPanelViewController::UIPrintPanelViewController(
+    std::vector<PrintDestination> printers, bool twoSidedAsked, bool showsPageRange, size_t pageCount)
     : m_printers(std::move(printers))
     , m_twoSided(twoSidedAsked)
     , m_showsPageRange(showsPageRange && pageCount > 0)
@@ -51,9 +48,10 @@ void UIPrintPanelViewController::loadView()
     bar->setBackgroundColor(UIBarBackgroundColor(nullptr, UIBarStyleDefault));
     bar->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
     view->addSubview(bar);
-    std::weak_ptr<UIPrintPanelViewController> weak = std::static_pointer_cast<UIPrintPanelViewController>(shared_from_this());
+    std::weak_ptr<UIPrintPanelViewController> weak
+        = std::static_pointer_cast<UIPrintPanelViewController>(shared_from_this());
     auto on = [weak](const std::shared_ptr<UIControl>& control, UIControlEvents event,
-                     std::function<void(UIPrintPanelViewController&)> action) {
+                  std::function<void(UIPrintPanelViewController&)> action) {
         control->addTarget(event, [weak, action](UIControl&, UIEvent*) {
             if (auto self = weak.lock())
                 action(*self);
@@ -117,9 +115,8 @@ void UIPrintPanelViewController::loadView()
     view->addSubview(m_twoSidedLabel);
     m_twoSidedSwitch = std::make_shared<UISwitch>(CGRectMake(size.width - 91, y + 4, 79, 27));
     m_twoSidedSwitch->setOn(m_twoSided);
-    on(m_twoSidedSwitch, UIControlEventValueChanged, [](UIPrintPanelViewController& p) {
-        p.m_twoSided = p.m_twoSidedSwitch->isOn();
-    });
+    on(m_twoSidedSwitch, UIControlEventValueChanged,
+        [](UIPrintPanelViewController& p) { p.m_twoSided = p.m_twoSidedSwitch->isOn(); });
     view->addSubview(m_twoSidedSwitch);
     y += kRow;
     if (m_showsPageRange) {
@@ -160,8 +157,8 @@ void UIPrintPanelViewController::update()
     if (!m_print)
         return;
     for (size_t i = 0; i < m_printerButtons.size(); ++i)
-        m_printerButtons[i]->setTitleForState((i == m_chosen ? "✓ " : "    ") + m_printers[i].title(),
-                                              UIControlStateNormal);
+        m_printerButtons[i]->setTitleForState(
+            (i == m_chosen ? "✓ " : "    ") + m_printers[i].title(), UIControlStateNormal);
     m_copiesLabel->setText(copiesText(m_copies));
     m_fewer->setEnabled(m_copies > 1);
     m_more->setEnabled(m_copies < kMaxCopies);
@@ -255,7 +252,4 @@ void UIPrintPanelViewController::print()
     finish(choice);
 }
 
-void UIPrintPanelViewController::cancel()
-{
-    finish(std::nullopt);
-}
+void UIPrintPanelViewController::cancel() { finish(std::nullopt); }

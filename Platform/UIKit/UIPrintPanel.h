@@ -32,8 +32,8 @@ public:
     static constexpr int kMaxCopies = 99;
 
     // `pageCount` 0 hides the page range whatever `showsPageRange` says.
-    UIPrintPanelViewController(std::vector<PrintDestination> printers, bool twoSidedAsked, bool showsPageRange,
-                               size_t pageCount);
+    UIPrintPanelViewController(
+        std::vector<PrintDestination> printers, bool twoSidedAsked, bool showsPageRange, size_t pageCount);
     void setFinish(Finish f) { m_finish = std::move(f); }
 
     const std::vector<PrintDestination>& printers() const { return m_printers; }

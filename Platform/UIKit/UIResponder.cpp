@@ -41,15 +41,9 @@ bool UIResponder::isFirstResponder() const
     return current && current.get() == this;
 }
 
-std::shared_ptr<UIResponder> UIResponder::incomingFirstResponder()
-{
-    return s_incoming.lock();
-}
+std::shared_ptr<UIResponder> UIResponder::incomingFirstResponder() { return s_incoming.lock(); }
 
-std::shared_ptr<UIResponder> UIResponder::currentFirstResponder()
-{
-    return s_firstResponder.lock();
-}
+std::shared_ptr<UIResponder> UIResponder::currentFirstResponder() { return s_firstResponder.lock(); }
 
 void UIResponder::touchesBeganWithEvent(const UITouchSet& touches, UIEvent* event)
 {

@@ -24,16 +24,8 @@ public:
     // This object, typed, for a callback to capture (weak) or to keep alive
     // across a call that may release its last owner (protect). Only once the
     // object is owned by a shared_ptr, so not from a constructor.
-    template <class T>
-    std::weak_ptr<T> weakSelf()
-    {
-        return std::static_pointer_cast<T>(shared_from_this());
-    }
-    template <class T>
-    std::shared_ptr<T> protect()
-    {
-        return std::static_pointer_cast<T>(shared_from_this());
-    }
+    template <class T> std::weak_ptr<T> weakSelf() { return std::static_pointer_cast<T>(shared_from_this()); }
+    template <class T> std::shared_ptr<T> protect() { return std::static_pointer_cast<T>(shared_from_this()); }
 
     virtual bool canBecomeFirstResponder() const { return false; }
     virtual bool canResignFirstResponder() const { return true; }
@@ -55,11 +47,11 @@ public:
 
     // Text input, for responders that take keys (text fields and views).
     virtual bool acceptsTextInput() const { return false; }
-    virtual void insertText(const std::string& text) {}
-    virtual void deleteBackward() {}
+    virtual void insertText(const std::string& text) { }
+    virtual void deleteBackward() { }
 
 protected:
     // Told when this object gained or lost first-responder status.
-    virtual void didBecomeFirstResponder() {}
-    virtual void didResignFirstResponder() {}
+    virtual void didBecomeFirstResponder() { }
+    virtual void didResignFirstResponder() { }
 };

@@ -46,10 +46,7 @@ void UIScrollView::didMoveToWindow()
     }
 }
 
-void UIScrollView::setContentSize(CGSize size)
-{
-    m_contentSize = size;
-}
+void UIScrollView::setContentSize(CGSize size) { m_contentSize = size; }
 
 void UIScrollView::tellDidScroll()
 {
@@ -92,17 +89,14 @@ void UIScrollView::setContentInset(UIEdgeInsets inset)
     m_contentInset = inset;
 }
 
-CGPoint UIScrollView::minimumContentOffset() const
-{
-    return { -m_contentInset.left, -m_contentInset.top };
-}
+CGPoint UIScrollView::minimumContentOffset() const { return { -m_contentInset.left, -m_contentInset.top }; }
 
 CGPoint UIScrollView::maximumContentOffset() const
 {
     CGPoint min = minimumContentOffset();
     CGSize b = bounds().size;
     return { std::max(min.x, m_contentSize.width + m_contentInset.right - b.width),
-             std::max(min.y, m_contentSize.height + m_contentInset.bottom - b.height) };
+        std::max(min.y, m_contentSize.height + m_contentInset.bottom - b.height) };
 }
 
 CGPoint UIScrollView::clampOffset(CGPoint o) const
@@ -193,7 +187,7 @@ void UIScrollView::dragTo(CGPoint windowPoint)
     double dtMs = (now - m_lastTime) * 1000;
     if (dtMs > 0)
         m_velocity = { static_cast<CGFloat>(-(windowPoint.x - m_lastPoint.x) / dtMs),
-                       static_cast<CGFloat>(-(windowPoint.y - m_lastPoint.y) / dtMs) };
+            static_cast<CGFloat>(-(windowPoint.y - m_lastPoint.y) / dtMs) };
     m_lastPoint = windowPoint;
     m_lastTime = now;
     setContentOffset(o);
@@ -224,7 +218,7 @@ void UIScrollView::endDragAt(CGPoint windowPoint)
             return p * pageSize;
         };
         projected = { snap(o.x, m_dragStartOffset.x, page.width, m_velocity.x),
-                      snap(o.y, m_dragStartOffset.y, page.height, m_velocity.y) };
+            snap(o.y, m_dragStartOffset.y, page.height, m_velocity.y) };
         target = clampOffset(projected);
     } else {
         CGFloat k = m_decelerationRate / (1 - m_decelerationRate);

@@ -22,21 +22,23 @@ class NSTimer;
 class UIScrollViewDelegate {
 public:
     virtual ~UIScrollViewDelegate() = default;
-    virtual void scrollViewDidScroll(UIScrollView&) {}
-    virtual void scrollViewWillBeginDragging(UIScrollView&) {}
+    virtual void scrollViewDidScroll(UIScrollView&) { }
+    virtual void scrollViewWillBeginDragging(UIScrollView&) { }
     // Velocity in points per millisecond; the target may be changed.
-    virtual void scrollViewWillEndDraggingWithVelocityTargetContentOffset(UIScrollView&, CGPoint velocity,
-                                                                          CGPoint* targetContentOffset) {}
-    virtual void scrollViewDidEndDraggingWillDecelerate(UIScrollView&, bool decelerate) {}
-    virtual void scrollViewWillBeginDecelerating(UIScrollView&) {}
-    virtual void scrollViewDidEndDecelerating(UIScrollView&) {}
-    virtual void scrollViewDidEndScrollingAnimation(UIScrollView&) {}
+    virtual void scrollViewWillEndDraggingWithVelocityTargetContentOffset(
+        UIScrollView&, CGPoint velocity, CGPoint* targetContentOffset)
+    {
+    }
+    virtual void scrollViewDidEndDraggingWillDecelerate(UIScrollView&, bool decelerate) { }
+    virtual void scrollViewWillBeginDecelerating(UIScrollView&) { }
+    virtual void scrollViewDidEndDecelerating(UIScrollView&) { }
+    virtual void scrollViewDidEndScrollingAnimation(UIScrollView&) { }
     virtual std::shared_ptr<UIView> viewForZoomingInScrollView(UIScrollView&) { return nullptr; }
-    virtual void scrollViewWillBeginZoomingWithView(UIScrollView&, UIView*) {}
-    virtual void scrollViewDidZoom(UIScrollView&) {}
-    virtual void scrollViewDidEndZoomingWithViewAtScale(UIScrollView&, UIView*, CGFloat scale) {}
+    virtual void scrollViewWillBeginZoomingWithView(UIScrollView&, UIView*) { }
+    virtual void scrollViewDidZoom(UIScrollView&) { }
+    virtual void scrollViewDidEndZoomingWithViewAtScale(UIScrollView&, UIView*, CGFloat scale) { }
     virtual bool scrollViewShouldScrollToTop(UIScrollView&) { return true; }
-    virtual void scrollViewDidScrollToTop(UIScrollView&) {}
+    virtual void scrollViewDidScrollToTop(UIScrollView&) { }
 };
 
 class UIScrollView : public UIView {

@@ -7,7 +7,10 @@
 
 class UISearchBar::FieldDelegate : public UITextFieldDelegate {
 public:
-    explicit FieldDelegate(UISearchBar* bar) : m_bar(bar) {}
+    explicit FieldDelegate(UISearchBar* bar)
+        : m_bar(bar)
+    {
+    }
     bool textFieldShouldBeginEditing(UITextField&) override
     {
         auto d = m_bar->delegate();
@@ -64,25 +67,13 @@ UISearchBar::~UISearchBar()
     m_field->setDelegate({});
 }
 
-std::string UISearchBar::text() const
-{
-    return m_field->text();
-}
+std::string UISearchBar::text() const { return m_field->text(); }
 
-void UISearchBar::setText(const std::string& text)
-{
-    m_field->setText(text);
-}
+void UISearchBar::setText(const std::string& text) { m_field->setText(text); }
 
-std::string UISearchBar::placeholder() const
-{
-    return m_field->placeholder();
-}
+std::string UISearchBar::placeholder() const { return m_field->placeholder(); }
 
-void UISearchBar::setPlaceholder(const std::string& text)
-{
-    m_field->setPlaceholder(text);
-}
+void UISearchBar::setPlaceholder(const std::string& text) { m_field->setPlaceholder(text); }
 
 void UISearchBar::setShowsCancelButton(bool on)
 {

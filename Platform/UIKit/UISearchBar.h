@@ -14,12 +14,12 @@ class UISearchBarDelegate {
 public:
     virtual ~UISearchBarDelegate() = default;
     virtual bool searchBarShouldBeginEditing(UISearchBar&) { return true; }
-    virtual void searchBarTextDidBeginEditing(UISearchBar&) {}
+    virtual void searchBarTextDidBeginEditing(UISearchBar&) { }
     virtual bool searchBarShouldEndEditing(UISearchBar&) { return true; }
-    virtual void searchBarTextDidEndEditing(UISearchBar&) {}
-    virtual void searchBarTextDidChange(UISearchBar&, const std::string& searchText) {}
-    virtual void searchBarSearchButtonClicked(UISearchBar&) {}
-    virtual void searchBarCancelButtonClicked(UISearchBar&) {}
+    virtual void searchBarTextDidEndEditing(UISearchBar&) { }
+    virtual void searchBarTextDidChange(UISearchBar&, const std::string& searchText) { }
+    virtual void searchBarSearchButtonClicked(UISearchBar&) { }
+    virtual void searchBarCancelButtonClicked(UISearchBar&) { }
 };
 
 class UISearchBar : public UIView {
@@ -32,7 +32,11 @@ public:
     std::string placeholder() const;
     void setPlaceholder(const std::string& text);
     std::shared_ptr<UIImage> backgroundImage() const { return m_backgroundImage; }
-    void setBackgroundImage(std::shared_ptr<UIImage> image) { m_backgroundImage = std::move(image); setNeedsDisplay(); }
+    void setBackgroundImage(std::shared_ptr<UIImage> image)
+    {
+        m_backgroundImage = std::move(image);
+        setNeedsDisplay();
+    }
     bool showsCancelButton() const { return m_cancelButton != nullptr; }
     void setShowsCancelButton(bool on);
     bool showsScopeBar = false;

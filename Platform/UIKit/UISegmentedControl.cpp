@@ -118,7 +118,8 @@ void UISegmentedControl::drawRect(CGRect)
         CGContextStrokeRect(c, CGRectInset(r, 0.5f, 0.5f));
         (on ? UIColor::whiteColor() : tint)->setFill();
         CGFloat h = font->lineHeight();
-        drawInRectWithFontLineBreakModeAlignment(m_titles[i], CGRectMake(r.origin.x + 4, r.origin.y + (r.size.height - h) / 2, w - 8, h),
-                                                 font, UILineBreakModeTailTruncation, UITextAlignmentCenter);
+        drawInRectWithFontLineBreakModeAlignment(m_titles[i],
+            CGRectMake(r.origin.x + 4, r.origin.y + (r.size.height - h) / 2, w - 8, h), font,
+            UILineBreakModeTailTruncation, UITextAlignmentCenter);
     }
 }

@@ -34,7 +34,8 @@ void UISwitch::drawRect(CGRect)
         return;
     CGRect b = bounds();
     (m_on ? (onTintColor ? onTintColor : UIColor::colorWithRedGreenBlueAlpha(0, 0.5f, 0.95f, 1))
-          : UIColor::colorWithWhiteAlpha(0.93f, 1))->setFill();
+          : UIColor::colorWithWhiteAlpha(0.93f, 1))
+        ->setFill();
     CGContextFillRect(c, b);
     UIColor::colorWithWhiteAlpha(0.98f, 1)->setFill();
     CGFloat knob = b.size.height - 2;

@@ -58,16 +58,18 @@ void UITabBar::drawRect(CGRect)
         if (item.image) {
             // Scaled down to fit 30 points, centred above the title.
             CGSize s = item.image->size();
-            CGFloat scale = std::min<CGFloat>({ 1, 30 / std::max<CGFloat>(s.width, 1), 30 / std::max<CGFloat>(s.height, 1) });
+            CGFloat scale
+                = std::min<CGFloat>({ 1, 30 / std::max<CGFloat>(s.width, 1), 30 / std::max<CGFloat>(s.height, 1) });
             CGSize d = CGSizeMake(s.width * scale, s.height * scale);
             CGFloat top = f.origin.y + (titleRect.origin.y - f.origin.y - d.height) / 2;
             item.image->drawInRectBlendModeAlpha(CGRectMake(CGRectGetMidX(f) - d.width / 2, top, d.width, d.height),
-                                                 kCGBlendModeNormal, selected ? alpha : alpha * 0.6f);
+                kCGBlendModeNormal, selected ? alpha : alpha * 0.6f);
         }
         (selected ? UIColor::colorWithRedGreenBlueAlpha(0.45f, 0.72f, 1, alpha)
-                  : UIColor::colorWithWhiteAlpha(0.65f, alpha))->setFill();
-        drawInRectWithFontLineBreakModeAlignment(item.title, titleRect, font, UILineBreakModeTailTruncation,
-                                                 UITextAlignmentCenter);
+                  : UIColor::colorWithWhiteAlpha(0.65f, alpha))
+            ->setFill();
+        drawInRectWithFontLineBreakModeAlignment(
+            item.title, titleRect, font, UILineBreakModeTailTruncation, UITextAlignmentCenter);
         if (!item.badgeValue.empty()) {
             auto badgeFont = UIFont::boldSystemFontOfSize(11);
             CGFloat w = std::max<CGFloat>(20, sizeWithFont(item.badgeValue, badgeFont).width + 10);
@@ -77,8 +79,9 @@ void UITabBar::drawRect(CGRect)
             CGContextFillEllipseInRect(c, CGRectMake(CGRectGetMaxX(badge) - 20, badge.origin.y, 20, 20));
             CGContextFillRect(c, CGRectMake(badge.origin.x + 10, badge.origin.y, w - 20, 20));
             UIColor::whiteColor()->setFill();
-            drawInRectWithFontLineBreakModeAlignment(item.badgeValue, CGRectMake(badge.origin.x, badge.origin.y + 3, w, 14),
-                                                     badgeFont, UILineBreakModeClip, UITextAlignmentCenter);
+            drawInRectWithFontLineBreakModeAlignment(item.badgeValue,
+                CGRectMake(badge.origin.x, badge.origin.y + 3, w, 14), badgeFont, UILineBreakModeClip,
+                UITextAlignmentCenter);
         }
     }
 }
@@ -96,7 +99,8 @@ std::shared_ptr<UITabBar> UITabBarController::tabBar()
 {
     if (!m_bar) {
         CGRect f = UIScreen::mainScreen().applicationFrame();
-        m_bar = std::make_shared<UITabBar>(CGRectMake(0, f.size.height - UITabBar::kHeight, f.size.width, UITabBar::kHeight));
+        m_bar = std::make_shared<UITabBar>(
+            CGRectMake(0, f.size.height - UITabBar::kHeight, f.size.width, UITabBar::kHeight));
         m_bar->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleTopMargin);
         std::weak_ptr<UITabBarController> weak = std::static_pointer_cast<UITabBarController>(shared_from_this());
         m_bar->setSelectAction([weak](long i) {

@@ -15,7 +15,11 @@ class UITabBarItem {
 public:
     UITabBarItem() = default;
     UITabBarItem(std::string itemTitle, std::shared_ptr<UIImage> itemImage, long itemTag)
-        : title(std::move(itemTitle)), image(std::move(itemImage)), tag(itemTag) {}
+        : title(std::move(itemTitle))
+        , image(std::move(itemImage))
+        , tag(itemTag)
+    {
+    }
 
     std::string title;
     std::shared_ptr<UIImage> image;
@@ -39,9 +43,9 @@ public:
     void drawRect(CGRect rect) override;
     bool drawsContent() const override { return true; }
     void touchesEndedWithEvent(const UITouchSet& touches, UIEvent* event) override;
-    void touchesBeganWithEvent(const UITouchSet&, UIEvent*) override {}
-    void touchesMovedWithEvent(const UITouchSet&, UIEvent*) override {}
-    void touchesCancelledWithEvent(const UITouchSet&, UIEvent*) override {}
+    void touchesBeganWithEvent(const UITouchSet&, UIEvent*) override { }
+    void touchesMovedWithEvent(const UITouchSet&, UIEvent*) override { }
+    void touchesCancelledWithEvent(const UITouchSet&, UIEvent*) override { }
 
 private:
     std::function<void(long)> m_select;
@@ -51,7 +55,7 @@ class UITabBarControllerDelegate {
 public:
     virtual ~UITabBarControllerDelegate() = default;
     virtual bool tabBarControllerShouldSelectViewController(UITabBarController&, UIViewController&) { return true; }
-    virtual void tabBarControllerDidSelectViewController(UITabBarController&, UIViewController&) {}
+    virtual void tabBarControllerDidSelectViewController(UITabBarController&, UIViewController&) { }
 };
 
 class UITabBarController : public UIViewController {

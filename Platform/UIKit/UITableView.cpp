@@ -9,12 +9,12 @@
 namespace {
 
 // The header or footer made for a section title.
-std::shared_ptr<UIView> titleView(const std::string& title, UITableViewStyle style, CGFloat width, CGFloat height,
-                                  bool header)
+std::shared_ptr<UIView> titleView(
+    const std::string& title, UITableViewStyle style, CGFloat width, CGFloat height, bool header)
 {
     auto view = std::make_shared<UIView>(CGRectMake(0, 0, width, height));
-    auto label = std::make_shared<UILabel>(CGRectMake(style == UITableViewStylePlain ? 12 : 54, 0,
-                                                      std::max<CGFloat>(0, width - 66), height));
+    auto label = std::make_shared<UILabel>(
+        CGRectMake(style == UITableViewStylePlain ? 12 : 54, 0, std::max<CGFloat>(0, width - 66), height));
     label->setText(title);
     label->setBackgroundColor(UIColor::clearColor());
     if (style == UITableViewStylePlain) {
@@ -40,8 +40,8 @@ UITableView::UITableView(CGRect frame, UITableViewStyle style)
     , m_sectionFooterHeight(style == UITableViewStylePlain ? kPlainTitleHeaderHeight : kGroupedHeaderHeight)
 {
     setAlwaysBounceVertical(true);
-    setBackgroundColor(style == UITableViewStylePlain ? UIColor::whiteColor()
-                                                      : UIColor::groupTableViewBackgroundColor());
+    setBackgroundColor(
+        style == UITableViewStylePlain ? UIColor::whiteColor() : UIColor::groupTableViewBackgroundColor());
     if (style == UITableViewStyleGrouped)
         m_separatorStyle = UITableViewCellSeparatorStyleSingleLineEtched;
 }
@@ -59,7 +59,8 @@ void UITableView::setDelegate(std::weak_ptr<UITableViewDelegate> delegate)
 {
     m_tableDelegate = delegate;
     if (auto d = delegate.lock())
-        UIScrollView::setDelegate(std::weak_ptr<UIScrollViewDelegate>(std::static_pointer_cast<UIScrollViewDelegate>(d)));
+        UIScrollView::setDelegate(
+            std::weak_ptr<UIScrollViewDelegate>(std::static_pointer_cast<UIScrollViewDelegate>(d)));
     else
         UIScrollView::setDelegate({});
     m_loaded = false;
@@ -164,10 +165,10 @@ UITableView::Section UITableView::measureSection(long index)
             return title ? plain : CGFloat(0);
         return title ? kGroupedTitleHeaderHeight : plain;
     };
-    s.headerHeight = height(d ? d->tableViewHeightForHeaderInSection(*this, index) : std::nullopt, s.headerTitle,
-                            m_sectionHeaderHeight);
-    s.footerHeight = height(d ? d->tableViewHeightForFooterInSection(*this, index) : std::nullopt, s.footerTitle,
-                            m_sectionFooterHeight);
+    s.headerHeight = height(
+        d ? d->tableViewHeightForHeaderInSection(*this, index) : std::nullopt, s.headerTitle, m_sectionHeaderHeight);
+    s.footerHeight = height(
+        d ? d->tableViewHeightForFooterInSection(*this, index) : std::nullopt, s.footerTitle, m_sectionFooterHeight);
     // A delegate that answers no height for the first row answers none: every row then has the table's.
     std::optional<CGFloat> first;
     if (d && s.rows > 0)
@@ -180,7 +181,8 @@ UITableView::Section UITableView::measureSection(long index)
     CGFloat y = 0;
     for (long r = 0; r < s.rows; ++r) {
         s.rowTops[static_cast<size_t>(r)] = y;
-        auto h = r == 0 ? first : d->tableViewHeightForRowAtIndexPath(*this, NSIndexPath::indexPathForRowInSection(r, index));
+        auto h = r == 0 ? first
+                        : d->tableViewHeightForRowAtIndexPath(*this, NSIndexPath::indexPathForRowInSection(r, index));
         y += std::max<CGFloat>(0, h.value_or(m_rowHeight));
     }
     s.rowTops.back() = y;
@@ -229,10 +231,7 @@ CGFloat UITableView::contentHeight() const
     return y;
 }
 
-void UITableView::updateContentSize()
-{
-    setContentSize(CGSizeMake(bounds().size.width, contentHeight()));
-}
+void UITableView::updateContentSize() { setContentSize(CGSizeMake(bounds().size.width, contentHeight())); }
 
 CGFloat UITableView::rowTop(const Section& s, long row) const
 {
@@ -267,8 +266,8 @@ long UITableView::sectionAtY(CGFloat y) const
 {
     if (m_sections.empty())
         return -1;
-    auto it = std::upper_bound(m_sections.begin(), m_sections.end(), y,
-                               [](CGFloat v, const Section& s) { return v < s.top; });
+    auto it = std::upper_bound(
+        m_sections.begin(), m_sections.end(), y, [](CGFloat v, const Section& s) { return v < s.top; });
     return std::max(0L, static_cast<long>(it - m_sections.begin()) - 1);
 }
 
@@ -365,8 +364,8 @@ void UITableView::rowsInRect(CGRect rect, std::vector<NSIndexPath>& out) const
 
 UITableView::VisibleCells::iterator UITableView::VisibleCells::lowerBound(const NSIndexPath& path)
 {
-    return std::lower_bound(m_rows.begin(), m_rows.end(), path,
-                            [](const Entry& e, const NSIndexPath& p) { return e.first < p; });
+    return std::lower_bound(
+        m_rows.begin(), m_rows.end(), path, [](const Entry& e, const NSIndexPath& p) { return e.first < p; });
 }
 
 UITableView::VisibleCells::iterator UITableView::VisibleCells::find(const NSIndexPath& path)
@@ -538,10 +537,7 @@ void UITableView::placeSupplementaryViews(long first, long last)
     place(m_footers, false);
 }
 
-void UITableView::layoutSubviews()
-{
-    layoutCells();
-}
+void UITableView::layoutSubviews() { layoutCells(); }
 
 void UITableView::setFrame(CGRect frame)
 {
@@ -613,8 +609,7 @@ void UITableView::reloadData()
     setNeedsLayout();
 }
 
-void UITableView::reloadRowsAtIndexPathsWithRowAnimation(const std::vector<NSIndexPath>& paths,
-                                                         UITableViewRowAnimation)
+void UITableView::reloadRowsAtIndexPathsWithRowAnimation(const std::vector<NSIndexPath>& paths, UITableViewRowAnimation)
 {
     if (!m_loaded) {
         reloadData();
@@ -653,10 +648,7 @@ void UITableView::reloadSectionsWithRowAnimation(const std::vector<long>& sectio
     reloadRowsAtIndexPathsWithRowAnimation(paths, a);
 }
 
-void UITableView::beginUpdates()
-{
-    ++m_updateDepth;
-}
+void UITableView::beginUpdates() { ++m_updateDepth; }
 
 namespace {
 
@@ -684,8 +676,7 @@ void UITableView::endUpdates()
     }
 }
 
-void UITableView::insertRowsAtIndexPathsWithRowAnimation(const std::vector<NSIndexPath>& paths,
-                                                         UITableViewRowAnimation)
+void UITableView::insertRowsAtIndexPathsWithRowAnimation(const std::vector<NSIndexPath>& paths, UITableViewRowAnimation)
 {
     std::vector<Update> updates;
     for (auto& p : paths)
@@ -693,8 +684,7 @@ void UITableView::insertRowsAtIndexPathsWithRowAnimation(const std::vector<NSInd
     submitUpdates(std::move(updates));
 }
 
-void UITableView::deleteRowsAtIndexPathsWithRowAnimation(const std::vector<NSIndexPath>& paths,
-                                                         UITableViewRowAnimation)
+void UITableView::deleteRowsAtIndexPathsWithRowAnimation(const std::vector<NSIndexPath>& paths, UITableViewRowAnimation)
 {
     std::vector<Update> updates;
     for (auto& p : paths)
@@ -771,8 +761,8 @@ void UITableView::applyUpdates(std::vector<Update> updates)
     auto ds = dataSource();
     long oldSections = numberOfSections();
     long newSections = ds ? ds->numberOfSectionsInTableView(*this) : 0;
-    bool consistent = newSections == oldSections - static_cast<long>(deletedSections.size())
-            + static_cast<long>(insertedSections.size());
+    bool consistent = newSections
+        == oldSections - static_cast<long>(deletedSections.size()) + static_cast<long>(insertedSections.size());
     std::vector<long> expected(static_cast<size_t>(std::max(0L, newSections)), -1);
     for (long old = 0; consistent && old < oldSections; ++old) {
         long s = mapSection(old);
@@ -792,7 +782,8 @@ void UITableView::applyUpdates(std::vector<Update> updates)
     }
     if (!consistent) {
         // The platform stops the application on such a change; the table shows the data as it now is instead.
-        const std::string message = "Invalid table update: the number of rows or sections does not match the changes made";
+        const std::string message
+            = "Invalid table update: the number of rows or sections does not match the changes made";
         NSLog("%@", message);
         if (auto& handler = inconsistentUpdateHandler())
             handler(message);
@@ -831,8 +822,8 @@ void UITableView::applyUpdates(std::vector<Update> updates)
 
 // Scrolling and selection.
 
-void UITableView::scrollToRowAtIndexPathAtScrollPositionAnimated(const NSIndexPath& path,
-                                                                 UITableViewScrollPosition position, bool animated)
+void UITableView::scrollToRowAtIndexPathAtScrollPositionAnimated(
+    const NSIndexPath& path, UITableViewScrollPosition position, bool animated)
 {
     if (!m_loaded)
         computeGeometry();
@@ -867,8 +858,7 @@ void UITableView::scrollToRowAtIndexPathAtScrollPositionAnimated(const NSIndexPa
     setContentOffsetAnimated(o, animated);
 }
 
-void UITableView::scrollToNearestSelectedRowAtScrollPositionAnimated(UITableViewScrollPosition position,
-                                                                     bool animated)
+void UITableView::scrollToNearestSelectedRowAtScrollPositionAnimated(UITableViewScrollPosition position, bool animated)
 {
     if (auto p = indexPathForSelectedRow())
         scrollToRowAtIndexPathAtScrollPositionAnimated(*p, position, animated);
@@ -898,8 +888,8 @@ void UITableView::setCellSelected(const NSIndexPath& path, bool selected)
     }
 }
 
-void UITableView::selectRowAtIndexPathAnimatedScrollPosition(const NSIndexPath& path, bool animated,
-                                                             UITableViewScrollPosition position)
+void UITableView::selectRowAtIndexPathAnimatedScrollPosition(
+    const NSIndexPath& path, bool animated, UITableViewScrollPosition position)
 {
     if (!m_loaded)
         computeGeometry();
@@ -916,10 +906,7 @@ void UITableView::selectRowAtIndexPathAnimatedScrollPosition(const NSIndexPath& 
         scrollToRowAtIndexPathAtScrollPositionAnimated(path, position, animated);
 }
 
-void UITableView::deselectRowAtIndexPathAnimated(const NSIndexPath& path, bool)
-{
-    setCellSelected(path, false);
-}
+void UITableView::deselectRowAtIndexPathAnimated(const NSIndexPath& path, bool) { setCellSelected(path, false); }
 
 void UITableView::tapRow(const NSIndexPath& tapped)
 {

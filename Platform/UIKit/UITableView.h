@@ -62,8 +62,10 @@ public:
     virtual bool tableViewCanEditRowAtIndexPath(UITableView&, const NSIndexPath&) { return true; }
     // Rows can be swiped to delete only when this is implemented.
     virtual bool implementsCommitEditingStyle() const { return false; }
-    virtual void tableViewCommitEditingStyleForRowAtIndexPath(UITableView&, UITableViewCellEditingStyle,
-                                                              const NSIndexPath&) {}
+    virtual void tableViewCommitEditingStyleForRowAtIndexPath(
+        UITableView&, UITableViewCellEditingStyle, const NSIndexPath&)
+    {
+    }
 };
 
 // Heights answered as nullopt are "not implemented": the table's own values apply.
@@ -77,26 +79,26 @@ public:
     virtual std::optional<CGFloat> tableViewHeightForFooterInSection(UITableView&, long) { return std::nullopt; }
     virtual std::shared_ptr<UIView> tableViewViewForHeaderInSection(UITableView&, long) { return nullptr; }
     virtual std::shared_ptr<UIView> tableViewViewForFooterInSection(UITableView&, long) { return nullptr; }
-    virtual void tableViewWillDisplayCellForRowAtIndexPath(UITableView&, UITableViewCell&, const NSIndexPath&) {}
+    virtual void tableViewWillDisplayCellForRowAtIndexPath(UITableView&, UITableViewCell&, const NSIndexPath&) { }
     // The row to select instead; nullopt refuses the selection.
     virtual std::optional<NSIndexPath> tableViewWillSelectRowAtIndexPath(UITableView&, const NSIndexPath& p)
     {
         return p;
     }
-    virtual void tableViewDidSelectRowAtIndexPath(UITableView&, const NSIndexPath&) {}
-    virtual void tableViewDidDeselectRowAtIndexPath(UITableView&, const NSIndexPath&) {}
-    virtual void tableViewAccessoryButtonTappedForRowWithIndexPath(UITableView&, const NSIndexPath&) {}
+    virtual void tableViewDidSelectRowAtIndexPath(UITableView&, const NSIndexPath&) { }
+    virtual void tableViewDidDeselectRowAtIndexPath(UITableView&, const NSIndexPath&) { }
+    virtual void tableViewAccessoryButtonTappedForRowWithIndexPath(UITableView&, const NSIndexPath&) { }
     virtual UITableViewCellEditingStyle tableViewEditingStyleForRowAtIndexPath(UITableView&, const NSIndexPath&)
     {
         return UITableViewCellEditingStyleDelete;
     }
-    virtual std::optional<std::string> tableViewTitleForDeleteConfirmationButtonForRowAtIndexPath(UITableView&,
-                                                                                                const NSIndexPath&)
+    virtual std::optional<std::string> tableViewTitleForDeleteConfirmationButtonForRowAtIndexPath(
+        UITableView&, const NSIndexPath&)
     {
         return std::nullopt;
     }
-    virtual void tableViewWillBeginEditingRowAtIndexPath(UITableView&, const NSIndexPath&) {}
-    virtual void tableViewDidEndEditingRowAtIndexPath(UITableView&, const NSIndexPath&) {}
+    virtual void tableViewWillBeginEditingRowAtIndexPath(UITableView&, const NSIndexPath&) { }
+    virtual void tableViewDidEndEditingRowAtIndexPath(UITableView&, const NSIndexPath&) { }
 };
 
 class UITableView : public UIScrollView {
@@ -179,15 +181,15 @@ public:
     // The header or footer view shown for a section, when it is on screen.
     std::shared_ptr<UIView> headerViewForSection(long section) const;
 
-    void scrollToRowAtIndexPathAtScrollPositionAnimated(const NSIndexPath& path, UITableViewScrollPosition position,
-                                                        bool animated);
+    void scrollToRowAtIndexPathAtScrollPositionAnimated(
+        const NSIndexPath& path, UITableViewScrollPosition position, bool animated);
     void scrollToNearestSelectedRowAtScrollPositionAnimated(UITableViewScrollPosition position, bool animated);
 
     // Selection by code: the delegate is not told.
     std::optional<NSIndexPath> indexPathForSelectedRow() const;
     std::vector<NSIndexPath> indexPathsForSelectedRows() const;
-    void selectRowAtIndexPathAnimatedScrollPosition(const NSIndexPath& path, bool animated,
-                                                    UITableViewScrollPosition position);
+    void selectRowAtIndexPathAnimatedScrollPosition(
+        const NSIndexPath& path, bool animated, UITableViewScrollPosition position);
     void deselectRowAtIndexPathAnimated(const NSIndexPath& path, bool animated);
 
     // Editing.

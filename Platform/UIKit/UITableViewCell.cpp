@@ -84,8 +84,8 @@ UITableViewCell::UITableViewCell(UITableViewCellStyle style, std::optional<std::
     m_textLabel = std::make_shared<UILabel>(CGRectZero);
     m_textLabel->setBackgroundColor(UIColor::clearColor());
     m_textLabel->setHighlightedTextColor(UIColor::whiteColor());
-    m_textLabel->setFont(style == UITableViewCellStyleValue2 ? UIFont::boldSystemFontOfSize(12)
-                                                             : UIFont::boldSystemFontOfSize(18));
+    m_textLabel->setFont(
+        style == UITableViewCellStyleValue2 ? UIFont::boldSystemFontOfSize(12) : UIFont::boldSystemFontOfSize(18));
     m_contentView->addSubview(m_textLabel);
     if (style != UITableViewCellStyleDefault) {
         m_detailTextLabel = std::make_shared<UILabel>(CGRectZero);
@@ -167,8 +167,7 @@ void UITableViewCell::updateSelectionLook()
     if (!shown && on) {
         if (!m_defaultSelectedBackground)
             m_defaultSelectedBackground = std::make_shared<UIView>(CGRectZero);
-        m_defaultSelectedBackground->setBackgroundColor(
-            m_selectionStyle == UITableViewCellSelectionStyleGray
+        m_defaultSelectedBackground->setBackgroundColor(m_selectionStyle == UITableViewCellSelectionStyleGray
                 ? UIColor::colorWithWhiteAlpha(0.85f, 1)
                 : UIColor::colorWithRedGreenBlueAlpha(0.02f, 0.55f, 0.96f, 1));
         shown = m_defaultSelectedBackground;
@@ -253,8 +252,8 @@ void UITableViewCell::layoutSubviews()
     // The accessory: the custom view, else the drawn mark of the type; hidden while a delete button shows.
     std::shared_ptr<UIView> accessory = m_accessoryView;
     if (!accessory && m_accessoryType != UITableViewCellAccessoryNone) {
-        bool reusable = std::dynamic_pointer_cast<AccessoryMark>(m_shownAccessory)
-            && m_shownAccessory->tag() == m_accessoryType;
+        bool reusable
+            = std::dynamic_pointer_cast<AccessoryMark>(m_shownAccessory) && m_shownAccessory->tag() == m_accessoryType;
         if (reusable) {
             accessory = m_shownAccessory;
         } else {
@@ -266,8 +265,8 @@ void UITableViewCell::layoutSubviews()
         m_shownAccessory->removeFromSuperview();
     m_shownAccessory = accessory;
     if (m_deleteButton) {
-        m_deleteButton->setFrame(CGRectMake(right - 10 - kDeleteButtonWidth, (b.size.height - 32) / 2,
-                                            kDeleteButtonWidth, 32));
+        m_deleteButton->setFrame(
+            CGRectMake(right - 10 - kDeleteButtonWidth, (b.size.height - 32) / 2, kDeleteButtonWidth, 32));
         right -= kDeleteButtonWidth + 20;
         if (accessory)
             accessory->removeFromSuperview();

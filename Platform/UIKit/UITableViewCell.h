@@ -55,7 +55,7 @@ public:
     static constexpr CGFloat kDeleteButtonWidth = 82;
 
     explicit UITableViewCell(UITableViewCellStyle style = UITableViewCellStyleDefault,
-                             std::optional<std::string> reuseIdentifier = std::nullopt);
+        std::optional<std::string> reuseIdentifier = std::nullopt);
 
     UITableViewCellStyle style() const { return m_style; }
     const std::optional<std::string>& reuseIdentifier() const { return m_reuseIdentifier; }
@@ -71,7 +71,11 @@ public:
     std::shared_ptr<UIView> accessoryView() const { return m_accessoryView; }
     void setAccessoryView(std::shared_ptr<UIView> view);
     UITableViewCellSelectionStyle selectionStyle() const { return m_selectionStyle; }
-    void setSelectionStyle(UITableViewCellSelectionStyle s) { m_selectionStyle = s; updateSelectionLook(); }
+    void setSelectionStyle(UITableViewCellSelectionStyle s)
+    {
+        m_selectionStyle = s;
+        updateSelectionLook();
+    }
     std::shared_ptr<UIView> backgroundView() const { return m_backgroundView; }
     void setBackgroundView(std::shared_ptr<UIView> view);
     std::shared_ptr<UIView> selectedBackgroundView() const { return m_selectedBackgroundView; }
@@ -100,7 +104,11 @@ public:
     // The line under the row, as the table sets it.
     void setSeparator(UITableViewCellSeparatorStyle style, std::shared_ptr<UIColor> color);
     // Cells of a grouped table leave this margin at each side.
-    void setGroupedInset(CGFloat inset) { m_groupedInset = inset; setNeedsLayout(); }
+    void setGroupedInset(CGFloat inset)
+    {
+        m_groupedInset = inset;
+        setNeedsLayout();
+    }
 
     void layoutSubviews() override;
     void setFrame(CGRect frame) override;

@@ -10,7 +10,10 @@
 
 class UITableViewController : public UIViewController, public UITableViewDataSource, public UITableViewDelegate {
 public:
-    explicit UITableViewController(UITableViewStyle style = UITableViewStylePlain) : m_style(style) {}
+    explicit UITableViewController(UITableViewStyle style = UITableViewStylePlain)
+        : m_style(style)
+    {
+    }
 
     std::shared_ptr<UITableView> tableView();
     void setTableView(std::shared_ptr<UITableView> table);

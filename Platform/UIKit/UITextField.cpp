@@ -60,24 +60,25 @@ void UITextField::setRightView(std::shared_ptr<UIView> view)
 bool UITextField::viewShows(UITextFieldViewMode mode) const
 {
     switch (mode) {
-    case UITextFieldViewModeNever: return false;
-    case UITextFieldViewModeWhileEditing: return m_editing;
-    case UITextFieldViewModeUnlessEditing: return !m_editing;
-    case UITextFieldViewModeAlways: return true;
+    case UITextFieldViewModeNever:
+        return false;
+    case UITextFieldViewModeWhileEditing:
+        return m_editing;
+    case UITextFieldViewModeUnlessEditing:
+        return !m_editing;
+    case UITextFieldViewModeAlways:
+        return true;
     }
     return false;
 }
 
-bool UITextField::showsClearButton() const
-{
-    return !m_text.empty() && viewShows(m_clearButtonMode);
-}
+bool UITextField::showsClearButton() const { return !m_text.empty() && viewShows(m_clearButtonMode); }
 
 CGRect UITextField::clearButtonRectForBounds(CGRect b) const
 {
     CGFloat right = b.size.width - (m_rightView && viewShows(m_rightViewMode) ? m_rightView->frame().size.width : 0);
-    return CGRectMake(right - kClearButtonSize - 6, (b.size.height - kClearButtonSize) / 2, kClearButtonSize,
-                      kClearButtonSize);
+    return CGRectMake(
+        right - kClearButtonSize - 6, (b.size.height - kClearButtonSize) / 2, kClearButtonSize, kClearButtonSize);
 }
 
 CGRect UITextField::textRectForBounds(CGRect b) const
@@ -109,7 +110,8 @@ void UITextField::layoutSubviews()
     if (m_rightView) {
         if (viewShows(m_rightViewMode)) {
             CGSize s = m_rightView->frame().size;
-            m_rightView->setFrame(CGRectMake(b.size.width - s.width, (b.size.height - s.height) / 2, s.width, s.height));
+            m_rightView->setFrame(
+                CGRectMake(b.size.width - s.width, (b.size.height - s.height) / 2, s.width, s.height));
             if (m_rightView->superview().get() != this)
                 addSubview(m_rightView);
         } else {
@@ -187,7 +189,8 @@ void UITextField::replace(NSRange range, const std::string& replacement)
     NSRange bytes = NSString::byteRangeOfCharacterRange(m_text, range);
     range.location = NSString::length(std::string_view(m_text).substr(0, bytes.location));
     range.length = NSString::length(std::string_view(m_text).substr(bytes.location, bytes.length));
-    if (auto d = delegate(); d && !d->textFieldShouldChangeCharactersInRangeReplacementString(*this, range, replacement))
+    if (auto d = delegate();
+        d && !d->textFieldShouldChangeCharactersInRangeReplacementString(*this, range, replacement))
         return;
     m_text.replace(bytes.location, bytes.length, replacement);
     setNeedsDisplay();
@@ -270,9 +273,12 @@ void UITextField::drawRect(CGRect)
         : contentVerticalAlignment() == UIControlContentVerticalAlignmentBottom       ? r.size.height - h
         : m_borderStyle == UITextBorderStyleNone                                      ? 0
                                                                                       : (r.size.height - h) / 2;
-    (placeholder ? UIColor::colorWithWhiteAlpha(0.7f, 1) : m_textColor ? m_textColor : UIColor::blackColor())->setFill();
-    drawInRectWithFontLineBreakModeAlignment(shown, CGRectMake(r.origin.x, y, r.size.width, h), font,
-                                             UILineBreakModeClip, m_alignment);
+    (placeholder          ? UIColor::colorWithWhiteAlpha(0.7f, 1)
+            : m_textColor ? m_textColor
+                          : UIColor::blackColor())
+        ->setFill();
+    drawInRectWithFontLineBreakModeAlignment(
+        shown, CGRectMake(r.origin.x, y, r.size.width, h), font, UILineBreakModeClip, m_alignment);
     if (m_editing) {
         // The caret after the text.
         CGFloat w = std::min(sizeWithFont(placeholder ? "" : shown, font).width, r.size.width);

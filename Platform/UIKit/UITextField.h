@@ -18,7 +18,12 @@ class UITextField;
 class UIImage;
 class UIColor;
 
-enum UITextBorderStyle { UITextBorderStyleNone, UITextBorderStyleLine, UITextBorderStyleBezel, UITextBorderStyleRoundedRect };
+enum UITextBorderStyle {
+    UITextBorderStyleNone,
+    UITextBorderStyleLine,
+    UITextBorderStyleBezel,
+    UITextBorderStyleRoundedRect
+};
 enum UITextFieldViewMode {
     UITextFieldViewModeNever,
     UITextFieldViewModeWhileEditing,
@@ -49,7 +54,11 @@ enum UIKeyboardType {
     UIKeyboardTypeEmailAddress,
     UIKeyboardTypeDecimalPad,
 };
-enum UITextAutocorrectionType { UITextAutocorrectionTypeDefault, UITextAutocorrectionTypeNo, UITextAutocorrectionTypeYes };
+enum UITextAutocorrectionType {
+    UITextAutocorrectionTypeDefault,
+    UITextAutocorrectionTypeNo,
+    UITextAutocorrectionTypeYes
+};
 enum UITextAutocapitalizationType {
     UITextAutocapitalizationTypeNone,
     UITextAutocapitalizationTypeWords,
@@ -65,9 +74,9 @@ class UITextFieldDelegate {
 public:
     virtual ~UITextFieldDelegate() = default;
     virtual bool textFieldShouldBeginEditing(UITextField&) { return true; }
-    virtual void textFieldDidBeginEditing(UITextField&) {}
+    virtual void textFieldDidBeginEditing(UITextField&) { }
     virtual bool textFieldShouldEndEditing(UITextField&) { return true; }
-    virtual void textFieldDidEndEditing(UITextField&) {}
+    virtual void textFieldDidEndEditing(UITextField&) { }
     virtual bool textFieldShouldChangeCharactersInRangeReplacementString(UITextField&, NSRange, const std::string&)
     {
         return true;
@@ -85,35 +94,75 @@ public:
     const std::string& text() const { return m_text; }
     void setText(const std::string& text);
     const std::string& placeholder() const { return m_placeholder; }
-    void setPlaceholder(const std::string& p) { m_placeholder = p; setNeedsDisplay(); }
+    void setPlaceholder(const std::string& p)
+    {
+        m_placeholder = p;
+        setNeedsDisplay();
+    }
     UIFontRef font() const { return m_font; }
     void setFont(UIFontRef font);
     std::shared_ptr<UIColor> textColor() const { return m_textColor; }
-    void setTextColor(std::shared_ptr<UIColor> c) { m_textColor = std::move(c); setNeedsDisplay(); }
+    void setTextColor(std::shared_ptr<UIColor> c)
+    {
+        m_textColor = std::move(c);
+        setNeedsDisplay();
+    }
     UITextAlignment textAlignment() const { return m_alignment; }
-    void setTextAlignment(UITextAlignment a) { m_alignment = a; setNeedsDisplay(); }
+    void setTextAlignment(UITextAlignment a)
+    {
+        m_alignment = a;
+        setNeedsDisplay();
+    }
     UITextBorderStyle borderStyle() const { return m_borderStyle; }
-    void setBorderStyle(UITextBorderStyle s) { m_borderStyle = s; setNeedsDisplay(); }
+    void setBorderStyle(UITextBorderStyle s)
+    {
+        m_borderStyle = s;
+        setNeedsDisplay();
+    }
     std::shared_ptr<UIImage> background() const { return m_background; }
-    void setBackground(std::shared_ptr<UIImage> image) { m_background = std::move(image); setNeedsDisplay(); }
+    void setBackground(std::shared_ptr<UIImage> image)
+    {
+        m_background = std::move(image);
+        setNeedsDisplay();
+    }
     std::shared_ptr<UIView> leftView() const { return m_leftView; }
     void setLeftView(std::shared_ptr<UIView> view);
     UITextFieldViewMode leftViewMode() const { return m_leftViewMode; }
-    void setLeftViewMode(UITextFieldViewMode m) { m_leftViewMode = m; setNeedsLayout(); }
+    void setLeftViewMode(UITextFieldViewMode m)
+    {
+        m_leftViewMode = m;
+        setNeedsLayout();
+    }
     std::shared_ptr<UIView> rightView() const { return m_rightView; }
     void setRightView(std::shared_ptr<UIView> view);
     UITextFieldViewMode rightViewMode() const { return m_rightViewMode; }
-    void setRightViewMode(UITextFieldViewMode m) { m_rightViewMode = m; setNeedsLayout(); }
+    void setRightViewMode(UITextFieldViewMode m)
+    {
+        m_rightViewMode = m;
+        setNeedsLayout();
+    }
     UITextFieldViewMode clearButtonMode() const { return m_clearButtonMode; }
-    void setClearButtonMode(UITextFieldViewMode m) { m_clearButtonMode = m; setNeedsDisplay(); }
+    void setClearButtonMode(UITextFieldViewMode m)
+    {
+        m_clearButtonMode = m;
+        setNeedsDisplay();
+    }
     bool clearsOnBeginEditing() const { return m_clearsOnBegin; }
     void setClearsOnBeginEditing(bool on) { m_clearsOnBegin = on; }
     bool adjustsFontSizeToFitWidth() const { return m_adjusts; }
-    void setAdjustsFontSizeToFitWidth(bool on) { m_adjusts = on; setNeedsDisplay(); }
+    void setAdjustsFontSizeToFitWidth(bool on)
+    {
+        m_adjusts = on;
+        setNeedsDisplay();
+    }
     CGFloat minimumFontSize() const { return m_minimumFontSize; }
     void setMinimumFontSize(CGFloat s) { m_minimumFontSize = s; }
     bool isSecureTextEntry() const { return m_secure; }
-    void setSecureTextEntry(bool on) { m_secure = on; setNeedsDisplay(); }
+    void setSecureTextEntry(bool on)
+    {
+        m_secure = on;
+        setNeedsDisplay();
+    }
 
     UIReturnKeyType returnKeyType = UIReturnKeyDefault;
     UIKeyboardType keyboardType = UIKeyboardTypeDefault;

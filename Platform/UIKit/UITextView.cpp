@@ -42,7 +42,8 @@ void UITextView::setDelegate(std::weak_ptr<UITextViewDelegate> d)
 {
     m_textDelegate = d;
     if (auto s = d.lock())
-        UIScrollView::setDelegate(std::weak_ptr<UIScrollViewDelegate>(std::static_pointer_cast<UIScrollViewDelegate>(s)));
+        UIScrollView::setDelegate(
+            std::weak_ptr<UIScrollViewDelegate>(std::static_pointer_cast<UIScrollViewDelegate>(s)));
     else
         UIScrollView::setDelegate({});
 }
@@ -137,7 +138,8 @@ void UITextView::drawRect(CGRect)
 {
     CGSize c = contentSize();
     (m_textColor ? m_textColor : UIColor::blackColor())->setFill();
-    drawInRectWithFontLineBreakModeAlignment(
-        m_text, CGRectMake(kInset, kInset, std::max<CGFloat>(0, c.width - 2 * kInset), std::max<CGFloat>(0, c.height - 2 * kInset)),
+    drawInRectWithFontLineBreakModeAlignment(m_text,
+        CGRectMake(
+            kInset, kInset, std::max<CGFloat>(0, c.width - 2 * kInset), std::max<CGFloat>(0, c.height - 2 * kInset)),
         m_font, UILineBreakModeWordWrap, m_alignment);
 }

@@ -17,11 +17,14 @@ inline const std::string UITextViewTextDidChangeNotification = "UITextViewTextDi
 class UITextViewDelegate : public UIScrollViewDelegate {
 public:
     virtual bool textViewShouldBeginEditing(UITextView&) { return true; }
-    virtual void textViewDidBeginEditing(UITextView&) {}
+    virtual void textViewDidBeginEditing(UITextView&) { }
     virtual bool textViewShouldEndEditing(UITextView&) { return true; }
-    virtual void textViewDidEndEditing(UITextView&) {}
-    virtual bool textViewShouldChangeTextInRangeReplacementText(UITextView&, NSRange, const std::string&) { return true; }
-    virtual void textViewDidChange(UITextView&) {}
+    virtual void textViewDidEndEditing(UITextView&) { }
+    virtual bool textViewShouldChangeTextInRangeReplacementText(UITextView&, NSRange, const std::string&)
+    {
+        return true;
+    }
+    virtual void textViewDidChange(UITextView&) { }
 };
 
 class UITextView : public UIScrollView {
@@ -35,9 +38,17 @@ public:
     UIFontRef font() const { return m_font; }
     void setFont(UIFontRef font);
     std::shared_ptr<UIColor> textColor() const { return m_textColor; }
-    void setTextColor(std::shared_ptr<UIColor> c) { m_textColor = std::move(c); setNeedsDisplay(); }
+    void setTextColor(std::shared_ptr<UIColor> c)
+    {
+        m_textColor = std::move(c);
+        setNeedsDisplay();
+    }
     UITextAlignment textAlignment() const { return m_alignment; }
-    void setTextAlignment(UITextAlignment a) { m_alignment = a; setNeedsDisplay(); }
+    void setTextAlignment(UITextAlignment a)
+    {
+        m_alignment = a;
+        setNeedsDisplay();
+    }
     bool isEditable() const { return m_editable; }
     void setEditable(bool on);
     bool isEditing() const { return m_editing; }
@@ -54,9 +65,9 @@ public:
 
     void setFrame(CGRect frame) override;
     void touchesEndedWithEvent(const UITouchSet& touches, UIEvent* event) override;
-    void touchesBeganWithEvent(const UITouchSet&, UIEvent*) override {}
-    void touchesMovedWithEvent(const UITouchSet&, UIEvent*) override {}
-    void touchesCancelledWithEvent(const UITouchSet&, UIEvent*) override {}
+    void touchesBeganWithEvent(const UITouchSet&, UIEvent*) override { }
+    void touchesMovedWithEvent(const UITouchSet&, UIEvent*) override { }
+    void touchesCancelledWithEvent(const UITouchSet&, UIEvent*) override { }
     void drawRect(CGRect rect) override;
     bool drawsContent() const override { return true; }
 

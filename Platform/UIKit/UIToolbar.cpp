@@ -9,7 +9,8 @@ constexpr CGFloat kGap = 10;
 bool isSpace(const UIBarButtonItem& item)
 {
     return item.hasSystemItem
-        && (item.systemItem == UIBarButtonSystemItemFlexibleSpace || item.systemItem == UIBarButtonSystemItemFixedSpace);
+        && (item.systemItem == UIBarButtonSystemItemFlexibleSpace
+            || item.systemItem == UIBarButtonSystemItemFixedSpace);
 }
 }
 

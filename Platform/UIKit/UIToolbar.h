@@ -25,9 +25,9 @@ public:
     void drawRect(CGRect rect) override;
     bool drawsContent() const override { return true; }
     void touchesEndedWithEvent(const UITouchSet& touches, UIEvent* event) override;
-    void touchesBeganWithEvent(const UITouchSet&, UIEvent*) override {}
-    void touchesMovedWithEvent(const UITouchSet&, UIEvent*) override {}
-    void touchesCancelledWithEvent(const UITouchSet&, UIEvent*) override {}
+    void touchesBeganWithEvent(const UITouchSet&, UIEvent*) override { }
+    void touchesMovedWithEvent(const UITouchSet&, UIEvent*) override { }
+    void touchesCancelledWithEvent(const UITouchSet&, UIEvent*) override { }
 
 private:
     std::vector<CGRect> frames() const;

@@ -33,7 +33,10 @@ public:
     CGPoint locationInView(const UIView* view) const;
     CGPoint previousLocationInView(const UIView* view) const;
     CGPoint locationInView(const std::shared_ptr<UIView>& view) const { return locationInView(view.get()); }
-    CGPoint previousLocationInView(const std::shared_ptr<UIView>& view) const { return previousLocationInView(view.get()); }
+    CGPoint previousLocationInView(const std::shared_ptr<UIView>& view) const
+    {
+        return previousLocationInView(view.get());
+    }
     const std::vector<std::weak_ptr<UIGestureRecognizer>>& gestureRecognizers() const { return m_recognizers; }
 
     // Used by the window that delivers the touch.

@@ -88,10 +88,7 @@ void commitAnimation(std::shared_ptr<AnimationState> a)
     NSRunLoop::currentRunLoop()->addTimer(a->timer, NSRunLoopCommonModes);
 }
 
-AnimationState* building()
-{
-    return s_building.empty() ? nullptr : s_building.back().get();
-}
+AnimationState* building() { return s_building.empty() ? nullptr : s_building.back().get(); }
 
 UIViewAnimationCurve curveOfOptions(unsigned options)
 {
@@ -140,10 +137,7 @@ std::shared_ptr<UIView> UIView::superview() const
     return m_superview ? std::static_pointer_cast<UIView>(m_superview->weak_from_this().lock()) : nullptr;
 }
 
-CGRect UIView::frame() const
-{
-    return m_layer->frame();
-}
+CGRect UIView::frame() const { return m_layer->frame(); }
 
 void UIView::setFrame(CGRect frame)
 {
@@ -156,10 +150,7 @@ void UIView::setFrame(CGRect frame)
     }
 }
 
-CGRect UIView::bounds() const
-{
-    return m_layer->bounds();
-}
+CGRect UIView::bounds() const { return m_layer->bounds(); }
 
 void UIView::setBounds(CGRect bounds)
 {
@@ -172,10 +163,7 @@ void UIView::setBounds(CGRect bounds)
     }
 }
 
-CGPoint UIView::center() const
-{
-    return m_layer->position();
-}
+CGPoint UIView::center() const { return m_layer->position(); }
 
 void UIView::setCenter(CGPoint center)
 {
@@ -183,10 +171,7 @@ void UIView::setCenter(CGPoint center)
     noteAnimatedChange(AnimatedPosition);
 }
 
-CGAffineTransform UIView::transform() const
-{
-    return m_layer->affineTransform();
-}
+CGAffineTransform UIView::transform() const { return m_layer->affineTransform(); }
 
 void UIView::setTransform(CGAffineTransform transform)
 {
@@ -238,10 +223,7 @@ std::shared_ptr<UIWindow> UIView::window() const
     return nullptr;
 }
 
-bool UIView::isSubview(const UIView* v) const
-{
-    return indexOfSubview(v) >= 0;
-}
+bool UIView::isSubview(const UIView* v) const { return indexOfSubview(v) >= 0; }
 
 long UIView::indexOfSubview(const UIView* v) const
 {
@@ -431,10 +413,7 @@ void UIView::sizeToFit()
     setFrame(f);
 }
 
-void UIView::setNeedsDisplay()
-{
-    m_layer->setNeedsDisplay();
-}
+void UIView::setNeedsDisplay() { m_layer->setNeedsDisplay(); }
 
 void UIView::resizeSubviewsWithOldSize(CGSize oldSize)
 {
@@ -447,7 +426,7 @@ void UIView::resizeSubviewsWithOldSize(CGSize oldSize)
         return;
     // Each axis shares its change among its flexible parts in proportion to their sizes.
     auto share = [](CGFloat delta, bool flexA, CGFloat a, bool flexB, CGFloat b, bool flexC, CGFloat c, CGFloat& outA,
-                    CGFloat& outB) {
+                     CGFloat& outB) {
         outA = outB = 0;
         int count = flexA + flexB + flexC;
         if (count == 0 || delta == 0)
@@ -471,9 +450,9 @@ void UIView::resizeSubviewsWithOldSize(CGSize oldSize)
         CGFloat top = f.origin.y, height = f.size.height, bottom = oldSize.height - CGRectGetMaxY(f);
         CGFloat dLeft, dWidth, dTop, dHeight;
         share(dw, m & UIViewAutoresizingFlexibleLeftMargin, left, m & UIViewAutoresizingFlexibleWidth, width,
-              m & UIViewAutoresizingFlexibleRightMargin, right, dLeft, dWidth);
+            m & UIViewAutoresizingFlexibleRightMargin, right, dLeft, dWidth);
         share(dh, m & UIViewAutoresizingFlexibleTopMargin, top, m & UIViewAutoresizingFlexibleHeight, height,
-              m & UIViewAutoresizingFlexibleBottomMargin, bottom, dTop, dHeight);
+            m & UIViewAutoresizingFlexibleBottomMargin, bottom, dTop, dHeight);
         sub->setFrame(CGRectMake(left + dLeft, top + dTop, width + dWidth, height + dHeight));
     }
 }
@@ -496,10 +475,7 @@ std::shared_ptr<UIView> UIView::hitTestWithEvent(CGPoint point, UIEvent* event)
     return sharedView();
 }
 
-bool UIView::pointInsideWithEvent(CGPoint point, UIEvent*)
-{
-    return CGRectContainsPoint(bounds(), point);
-}
+bool UIView::pointInsideWithEvent(CGPoint point, UIEvent*) { return CGRectContainsPoint(bounds(), point); }
 
 namespace {
 
@@ -678,22 +654,21 @@ void UIView::endAnimationsOnThisView()
 {
     auto running = s_running;
     for (auto& a : running) {
-        bool mine = std::any_of(a->views.begin(), a->views.end(), [this](auto& change) {
-            return change.view.lock().get() == this;
-        });
+        bool mine = std::any_of(
+            a->views.begin(), a->views.end(), [this](auto& change) { return change.view.lock().get() == this; });
         if (mine)
             finishAnimation(a, false);
     }
 }
 
-void UIView::animateWithDuration(double duration, std::function<void()> animations, std::function<void(bool)> completion)
+void UIView::animateWithDuration(
+    double duration, std::function<void()> animations, std::function<void(bool)> completion)
 {
     animateWithDurationDelayOptionsAnimationsCompletion(duration, 0, 0, std::move(animations), std::move(completion));
 }
 
 void UIView::animateWithDurationDelayOptionsAnimationsCompletion(double duration, double delay, unsigned options,
-                                                                 std::function<void()> animations,
-                                                                 std::function<void(bool)> completion)
+    std::function<void()> animations, std::function<void(bool)> completion)
 {
     auto a = std::make_shared<AnimationState>();
     a->record.duration = duration;
@@ -711,15 +686,17 @@ void UIView::animateWithDurationDelayOptionsAnimationsCompletion(double duration
 }
 
 void UIView::transitionWithViewDurationOptionsAnimationsCompletion(const std::shared_ptr<UIView>& view, double duration,
-                                                                   unsigned options, std::function<void()> animations,
-                                                                   std::function<void(bool)> completion)
+    unsigned options, std::function<void()> animations, std::function<void(bool)> completion)
 {
-    animateWithDurationDelayOptionsAnimationsCompletion(duration, 0, options, [&] {
-        if (view)
-            view->noteAnimatedChange(AnimatedContents);
-        if (animations)
-            animations();
-    }, std::move(completion));
+    animateWithDurationDelayOptionsAnimationsCompletion(
+        duration, 0, options,
+        [&] {
+            if (view)
+                view->noteAnimatedChange(AnimatedContents);
+            if (animations)
+                animations();
+        },
+        std::move(completion));
 }
 
 void UIView::beginAnimationsContext(const std::string& animationID, void* context)
@@ -795,15 +772,9 @@ void UIView::setAnimationDidStopSelector(std::function<void(const std::string&, 
         a->didStop = std::move(selector);
 }
 
-void UIView::setAnimationsEnabled(bool enabled)
-{
-    s_animationsEnabled = enabled;
-}
+void UIView::setAnimationsEnabled(bool enabled) { s_animationsEnabled = enabled; }
 
-bool UIView::areAnimationsEnabled()
-{
-    return s_animationsEnabled;
-}
+bool UIView::areAnimationsEnabled() { return s_animationsEnabled; }
 
 void UIView::performWithoutAnimation(const std::function<void()>& actions)
 {

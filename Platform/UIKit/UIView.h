@@ -156,15 +156,15 @@ public:
     void removeFromSuperview();
     bool isDescendantOfView(const UIView* view) const;
 
-    virtual void willMoveToSuperview(UIView* newSuperview) {}
-    virtual void didMoveToSuperview() {}
-    virtual void willMoveToWindow(UIWindow* newWindow) {}
-    virtual void didMoveToWindow() {}
-    virtual void didAddSubview(UIView* subview) {}
-    virtual void willRemoveSubview(UIView* subview) {}
+    virtual void willMoveToSuperview(UIView* newSuperview) { }
+    virtual void didMoveToSuperview() { }
+    virtual void willMoveToWindow(UIWindow* newWindow) { }
+    virtual void didMoveToWindow() { }
+    virtual void didAddSubview(UIView* subview) { }
+    virtual void willRemoveSubview(UIView* subview) { }
 
     // Layout: a request marks the view and lays out on the next turn of the main run loop.
-    virtual void layoutSubviews() {}
+    virtual void layoutSubviews() { }
     void setNeedsLayout();
     bool needsLayout() const { return m_needsLayout; }
     void layoutIfNeeded();
@@ -172,7 +172,7 @@ public:
     void sizeToFit();
 
     // Display: the view draws its own content in drawRect, through the current context.
-    virtual void drawRect(CGRect rect) {}
+    virtual void drawRect(CGRect rect) { }
     void setNeedsDisplay();
     void setNeedsDisplayInRect(CGRect rect) { setNeedsDisplay(); }
     bool needsDisplay() const { return m_layer->needsDisplay(); }
@@ -188,10 +188,19 @@ public:
     CGPoint convertPointFromView(CGPoint point, const UIView* view) const;
     CGRect convertRectToView(CGRect rect, const UIView* view) const;
     CGRect convertRectFromView(CGRect rect, const UIView* view) const;
-    CGPoint convertPointToView(CGPoint p, const std::shared_ptr<UIView>& v) const { return convertPointToView(p, v.get()); }
-    CGPoint convertPointFromView(CGPoint p, const std::shared_ptr<UIView>& v) const { return convertPointFromView(p, v.get()); }
+    CGPoint convertPointToView(CGPoint p, const std::shared_ptr<UIView>& v) const
+    {
+        return convertPointToView(p, v.get());
+    }
+    CGPoint convertPointFromView(CGPoint p, const std::shared_ptr<UIView>& v) const
+    {
+        return convertPointFromView(p, v.get());
+    }
     CGRect convertRectToView(CGRect r, const std::shared_ptr<UIView>& v) const { return convertRectToView(r, v.get()); }
-    CGRect convertRectFromView(CGRect r, const std::shared_ptr<UIView>& v) const { return convertRectFromView(r, v.get()); }
+    CGRect convertRectFromView(CGRect r, const std::shared_ptr<UIView>& v) const
+    {
+        return convertRectFromView(r, v.get());
+    }
 
     // Gesture recognisers attached to this view.
     void addGestureRecognizer(const std::shared_ptr<UIGestureRecognizer>& recognizer);
@@ -208,21 +217,18 @@ public:
     std::shared_ptr<UIResponder> viewController() const { return m_viewController.lock(); }
 
     // Animations.
-    static void animateWithDuration(double duration, std::function<void()> animations,
-                                    std::function<void(bool)> completion = nullptr);
+    static void animateWithDuration(
+        double duration, std::function<void()> animations, std::function<void(bool)> completion = nullptr);
     static void animateWithDurationDelayOptionsAnimationsCompletion(double duration, double delay, unsigned options,
-                                                                    std::function<void()> animations,
-                                                                    std::function<void(bool)> completion);
-    static void animateWithDuration(double duration, double delay, unsigned options,
-                                    std::function<void()> animations, std::function<void(bool)> completion)
+        std::function<void()> animations, std::function<void(bool)> completion);
+    static void animateWithDuration(double duration, double delay, unsigned options, std::function<void()> animations,
+        std::function<void(bool)> completion)
     {
-        animateWithDurationDelayOptionsAnimationsCompletion(duration, delay, options, std::move(animations),
-                                                            std::move(completion));
+        animateWithDurationDelayOptionsAnimationsCompletion(
+            duration, delay, options, std::move(animations), std::move(completion));
     }
     static void transitionWithViewDurationOptionsAnimationsCompletion(const std::shared_ptr<UIView>& view,
-                                                                      double duration, unsigned options,
-                                                                      std::function<void()> animations,
-                                                                      std::function<void(bool)> completion);
+        double duration, unsigned options, std::function<void()> animations, std::function<void(bool)> completion);
 
     static void beginAnimationsContext(const std::string& animationID, void* context);
     static void beginAnimations(const std::string& animationID, void* context = nullptr)

@@ -38,10 +38,7 @@ void UIViewController::setView(std::shared_ptr<UIView> view)
         m_view->setViewController(weak_from_this());
 }
 
-void UIViewController::loadView()
-{
-    setView(std::make_shared<UIView>(UIScreen::mainScreen().applicationFrame()));
-}
+void UIViewController::loadView() { setView(std::make_shared<UIView>(UIScreen::mainScreen().applicationFrame())); }
 
 void UIViewController::didReceiveMemoryWarning()
 {
@@ -111,7 +108,8 @@ std::shared_ptr<UITabBarItem> UIViewController::tabBarItem()
         m_tabBarItem = std::make_shared<UITabBarItem>();
         m_tabBarItem->title = m_title;
         // A navigation controller without a title of its own shows its first screen's in a tab.
-        if (auto nav = dynamic_cast<UINavigationController*>(this); nav && m_title.empty() && !nav->viewControllers().empty())
+        if (auto nav = dynamic_cast<UINavigationController*>(this);
+            nav && m_title.empty() && !nav->viewControllers().empty())
             m_tabBarItem->title = nav->viewControllers().front()->title();
     }
     return m_tabBarItem;
@@ -192,8 +190,8 @@ void UIViewController::endAppearanceTransition()
         child->endAppearanceTransition();
 }
 
-void UIViewController::presentViewControllerAnimatedCompletion(const std::shared_ptr<UIViewController>& controller,
-                                                               bool animated, std::function<void()> completion)
+void UIViewController::presentViewControllerAnimatedCompletion(
+    const std::shared_ptr<UIViewController>& controller, bool animated, std::function<void()> completion)
 {
     UIKIT_CHECK_MAIN_THREAD();
     if (!controller || controller->m_presenting.lock())
@@ -228,9 +226,10 @@ void UIViewController::presentViewControllerAnimatedCompletion(const std::shared
         dim->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
         container->addSubview(dim);
         CGFloat w = controller->modalPresentationStyle() == UIModalPresentationPageSheet ? 768 : kFormSheetWidth;
-        CGFloat h = controller->modalPresentationStyle() == UIModalPresentationPageSheet ? whole.size.height : kFormSheetHeight;
-        auto sheetView = std::make_shared<UIView>(
-            CGRectMake((whole.size.width - w) / 2, (whole.size.height - h) / 2, w, h));
+        CGFloat h = controller->modalPresentationStyle() == UIModalPresentationPageSheet ? whole.size.height
+                                                                                         : kFormSheetHeight;
+        auto sheetView
+            = std::make_shared<UIView>(CGRectMake((whole.size.width - w) / 2, (whole.size.height - h) / 2, w, h));
         sheetView->setClipsToBounds(true);
         sheetView->layer()->setCornerRadius(6);
         view->setFrame(sheetView->bounds());

@@ -57,13 +57,13 @@ public:
     void setView(std::shared_ptr<UIView> view);
     bool isViewLoaded() const { return m_view != nullptr; }
     virtual void loadView();
-    virtual void viewDidLoad() {}
-    virtual void viewWillUnload() {}
-    virtual void viewDidUnload() {}
-    virtual void viewWillAppear(bool animated) {}
-    virtual void viewDidAppear(bool animated) {}
-    virtual void viewWillDisappear(bool animated) {}
-    virtual void viewDidDisappear(bool animated) {}
+    virtual void viewDidLoad() { }
+    virtual void viewWillUnload() { }
+    virtual void viewDidUnload() { }
+    virtual void viewWillAppear(bool animated) { }
+    virtual void viewDidAppear(bool animated) { }
+    virtual void viewWillDisappear(bool animated) { }
+    virtual void viewDidDisappear(bool animated) { }
     // Releases the view when it is not in a window (then viewDidUnload).
     virtual void didReceiveMemoryWarning();
     // The warning to this controller and every controller it holds or presents.
@@ -101,14 +101,17 @@ public:
     bool hidesBottomBarWhenPushed() const { return m_hidesBottomBar; }
     void setHidesBottomBarWhenPushed(bool on) { m_hidesBottomBar = on; }
 
-    void presentViewControllerAnimatedCompletion(const std::shared_ptr<UIViewController>& controller, bool animated,
-                                                 std::function<void()> completion);
+    void presentViewControllerAnimatedCompletion(
+        const std::shared_ptr<UIViewController>& controller, bool animated, std::function<void()> completion);
     void presentModalViewControllerAnimated(const std::shared_ptr<UIViewController>& controller, bool animated)
     {
         presentViewControllerAnimatedCompletion(controller, animated, nullptr);
     }
     void dismissViewControllerAnimatedCompletion(bool animated, std::function<void()> completion);
-    void dismissModalViewControllerAnimated(bool animated) { dismissViewControllerAnimatedCompletion(animated, nullptr); }
+    void dismissModalViewControllerAnimated(bool animated)
+    {
+        dismissViewControllerAnimatedCompletion(animated, nullptr);
+    }
     // What this controller or one of its ancestors presents.
     std::shared_ptr<UIViewController> presentedViewController() const;
     std::shared_ptr<UIViewController> modalViewController() const { return presentedViewController(); }
@@ -121,7 +124,10 @@ public:
     // controller that already appears is not told again.
     void beginAppearanceTransition(bool appearing, bool animated);
     void endAppearanceTransition();
-    bool isAppearing() const { return m_appearState == AppearState::Appearing || m_appearState == AppearState::Appeared; }
+    bool isAppearing() const
+    {
+        return m_appearState == AppearState::Appearing || m_appearState == AppearState::Appeared;
+    }
     bool hasAppeared() const { return m_appearState == AppearState::Appeared; }
 
     // The child a container shows (the navigation's top, the tab bar's
@@ -138,7 +144,12 @@ protected:
 
 private:
     struct AppearanceCall {
-        explicit AppearanceCall(UIViewController& c) : controller(c), was(c.m_inAppearanceCall) { c.m_inAppearanceCall = true; }
+        explicit AppearanceCall(UIViewController& c)
+            : controller(c)
+            , was(c.m_inAppearanceCall)
+        {
+            c.m_inAppearanceCall = true;
+        }
         ~AppearanceCall() { controller.m_inAppearanceCall = was; }
         AppearanceCall(const AppearanceCall&) = delete;
         AppearanceCall& operator=(const AppearanceCall&) = delete;

@@ -170,11 +170,12 @@ private:
         if (label.numberOfLines() == 1) {
             CGSize needed = sizeWithFont(label.text(), font);
             if (needed.width > room.width + slack)
-                report(label, "needs " + sizeText(needed.width, needed.height) + ", has " + sizeText(room.width, room.height));
+                report(label,
+                    "needs " + sizeText(needed.width, needed.height) + ", has " + sizeText(room.width, room.height));
             return;
         }
-        CGSize needed = sizeWithFontConstrainedToSizeLineBreakMode(label.text(), font, CGSizeMake(room.width, 1e7f),
-                                                                   UILineBreakModeWordWrap);
+        CGSize needed = sizeWithFontConstrainedToSizeLineBreakMode(
+            label.text(), font, CGSizeMake(room.width, 1e7f), UILineBreakModeWordWrap);
         CGFloat allowed = room.height;
         if (label.numberOfLines() > 0)
             allowed = std::min(allowed, font->lineHeight() * CGFloat(label.numberOfLines()));
@@ -190,8 +191,9 @@ private:
         CGRect titleRect = button.titleRectForContentRect(button.contentRectForBounds(button.bounds()));
         CGSize needed = sizeWithFont(title, button.titleLabel()->fontForDrawing());
         if (needed.width > titleRect.size.width + slack)
-            report(button, "needs " + sizeText(needed.width, needed.height) + ", has "
-                               + sizeText(titleRect.size.width, titleRect.size.height));
+            report(button,
+                "needs " + sizeText(needed.width, needed.height) + ", has "
+                    + sizeText(titleRect.size.width, titleRect.size.height));
     }
 
     void report(const UIView& view, std::string detail)

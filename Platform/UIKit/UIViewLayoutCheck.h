@@ -22,7 +22,7 @@ struct UIViewLayoutDefect {
     // \"Create login shortcut\"").
     std::string where;
     std::string other;  // the second view of an overlap
-    std::string detail; // the sizes involved, for a person reading the report
+    std::string detail;  // the sizes involved, for a person reading the report
 };
 
 std::vector<UIViewLayoutDefect> UIViewFindLayoutDefects(const UIView& root);

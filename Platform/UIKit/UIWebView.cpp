@@ -17,12 +17,12 @@
 
 namespace {
 
-std::shared_ptr<NSError> loadError(const std::string& domain, long code, const std::string& description,
-                                  const std::string& url)
+std::shared_ptr<NSError> loadError(
+    const std::string& domain, long code, const std::string& description, const std::string& url)
 {
-    return NSError::errorWithDomainCodeUserInfo(
-        domain, code,
-        Value::dictionary({ { "NSLocalizedDescription", Value(description) }, { "NSErrorFailingURLStringKey", Value(url) } }));
+    return NSError::errorWithDomainCodeUserInfo(domain, code,
+        Value::dictionary(
+            { { "NSLocalizedDescription", Value(description) }, { "NSErrorFailingURLStringKey", Value(url) } }));
 }
 
 std::shared_ptr<NSError> loadError(long code, const std::string& description, const std::string& url)
@@ -30,10 +30,7 @@ std::shared_ptr<NSError> loadError(long code, const std::string& description, co
     return loadError("NSURLErrorDomain", code, description, url);
 }
 
-bool isFileURL(const std::string& url)
-{
-    return url.rfind("file://", 0) == 0 || url.rfind("/", 0) == 0;
-}
+bool isFileURL(const std::string& url) { return url.rfind("file://", 0) == 0 || url.rfind("/", 0) == 0; }
 
 // A finger that moves further than this from where it came down scrolls the page instead of clicking.
 constexpr CGFloat kDragDistance = 10;
@@ -85,7 +82,10 @@ CGSize uprightPageSize(const CGPDFPageRef& page)
 // Pinching a document zooms its pages.
 class UIWebView::Zooming : public UIScrollViewDelegate {
 public:
-    explicit Zooming(UIWebView* owner) : m_owner(owner) {}
+    explicit Zooming(UIWebView* owner)
+        : m_owner(owner)
+    {
+    }
     std::shared_ptr<UIView> viewForZoomingInScrollView(UIScrollView&) override
     {
         return m_owner->m_documentPages ? m_owner->m_content : nullptr;
@@ -98,7 +98,12 @@ private:
 // The web page as last pictured; taps, drags and typing on it go to the engine.
 class UIWebView::PageView : public UIView {
 public:
-    PageView(CGRect frame, UIWebView* owner) : UIView(frame), m_owner(owner) { setBackgroundColor(UIColor::clearColor()); }
+    PageView(CGRect frame, UIWebView* owner)
+        : UIView(frame)
+        , m_owner(owner)
+    {
+        setBackgroundColor(UIColor::clearColor());
+    }
 
     void setPicture(const CGImageRef& picture)
     {
@@ -113,8 +118,8 @@ public:
         if (!m_picture)
             return;
         // One pixel of the picture to a point of the page, from the top left.
-        UIImage::imageWithCGImage(m_picture)
-            ->drawInRect(CGRectMake(0, 0, CGFloat(m_picture->width()), CGFloat(m_picture->height())));
+        UIImage::imageWithCGImage(m_picture)->drawInRect(
+            CGRectMake(0, 0, CGFloat(m_picture->width()), CGFloat(m_picture->height())));
     }
 
     void touchesBeganWithEvent(const UITouchSet& touches, UIEvent*) override
@@ -192,7 +197,10 @@ private:
 // What the engine tells of the page, passed on to the delegate.
 class UIWebView::EngineClient : public WebEnginePage::Client {
 public:
-    explicit EngineClient(UIWebView* owner) : m_owner(owner) {}
+    explicit EngineClient(UIWebView* owner)
+        : m_owner(owner)
+    {
+    }
 
     bool webPageShouldNavigate(const std::string& url, WebEnginePage::Navigation navigation) override
     {
@@ -203,8 +211,9 @@ public:
         }
         auto keep = m_owner->protect<UIWebView>();
         auto d = m_owner->delegate();
-        bool allowed = !d || d->webViewShouldStartLoadWithRequestNavigationType(
-                                 *m_owner, url, static_cast<UIWebViewNavigationType>(navigation));
+        bool allowed = !d
+            || d->webViewShouldStartLoadWithRequestNavigationType(
+                *m_owner, url, static_cast<UIWebViewNavigationType>(navigation));
         // A step back or forward the delegate refused never starts: it is not loading.
         if (!allowed && m_owner->m_historyMove && navigation == WebEnginePage::Navigation::BackForward) {
             m_owner->m_historyMove = false;
@@ -330,10 +339,7 @@ bool UIWebView::canGoForward() const
     return m_index + 1 < static_cast<long>(m_history.size());
 }
 
-CGImageRef UIWebView::webPagePicture() const
-{
-    return m_pageView->picture();
-}
+CGImageRef UIWebView::webPagePicture() const { return m_pageView->picture(); }
 
 void UIWebView::setFrame(CGRect frame)
 {
@@ -353,10 +359,7 @@ void UIWebView::showWebPage(bool shown)
         m_pageView->resignFirstResponder();
 }
 
-void UIWebView::loadRequest(const std::string& url)
-{
-    load(url, UIWebViewNavigationTypeOther);
-}
+void UIWebView::loadRequest(const std::string& url) { load(url, UIWebViewNavigationTypeOther); }
 
 void UIWebView::reload()
 {
@@ -521,17 +524,18 @@ void UIWebView::load(const std::string& url, UIWebViewNavigationType type)
         std::string ext = NSString::lowercaseString(NSString::pathExtension(path));
         if (OfficeDocumentConverter::convertsExtension(ext)) {
             std::weak_ptr<UIWebView> weak = std::static_pointer_cast<UIWebView>(shared_from_this());
-            m_conversion = OfficeDocumentConverter::convert(path, [weak, generation, url](const std::optional<std::string>& pdf,
-                                                                           const std::string& reason) {
-                auto self = weak.lock();
-                if (!self || self->m_generation != generation || !self->m_loading)
-                    return;
-                self->m_conversion.reset();
-                if (pdf && self->showDocument(*pdf))
-                    self->finish(generation, nullptr);
-                else
-                    self->finish(generation, loadError(-1008, pdf ? "The converted document has no pages." : reason, url));
-            });
+            m_conversion = OfficeDocumentConverter::convert(
+                path, [weak, generation, url](const std::optional<std::string>& pdf, const std::string& reason) {
+                    auto self = weak.lock();
+                    if (!self || self->m_generation != generation || !self->m_loading)
+                        return;
+                    self->m_conversion.reset();
+                    if (pdf && self->showDocument(*pdf))
+                        self->finish(generation, nullptr);
+                    else
+                        self->finish(
+                            generation, loadError(-1008, pdf ? "The converted document has no pages." : reason, url));
+                });
             return;
         }
         bool text = ext == "html" || ext == "htm" || ext == "txt";

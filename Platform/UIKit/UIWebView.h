@@ -44,14 +44,14 @@ enum UIWebViewNavigationType {
 class UIWebViewDelegate {
 public:
     virtual ~UIWebViewDelegate() = default;
-    virtual bool webViewShouldStartLoadWithRequestNavigationType(UIWebView&, const std::string& url,
-                                                                 UIWebViewNavigationType)
+    virtual bool webViewShouldStartLoadWithRequestNavigationType(
+        UIWebView&, const std::string& url, UIWebViewNavigationType)
     {
         return true;
     }
-    virtual void webViewDidStartLoad(UIWebView&) {}
-    virtual void webViewDidFinishLoad(UIWebView&) {}
-    virtual void webViewDidFailLoadWithError(UIWebView&, const std::shared_ptr<NSError>& error) {}
+    virtual void webViewDidStartLoad(UIWebView&) { }
+    virtual void webViewDidFinishLoad(UIWebView&) { }
+    virtual void webViewDidFailLoadWithError(UIWebView&, const std::shared_ptr<NSError>& error) { }
 };
 
 class UIWebView : public UIView {

@@ -97,25 +97,13 @@ void UIWindow::makeKeyAndVisible()
     setHidden(false);
 }
 
-void UIWindow::makeKeyWindow()
-{
-    s_keyWindow = std::static_pointer_cast<UIWindow>(shared_from_this());
-}
+void UIWindow::makeKeyWindow() { s_keyWindow = std::static_pointer_cast<UIWindow>(shared_from_this()); }
 
-bool UIWindow::isKeyWindow() const
-{
-    return s_keyWindow.lock().get() == this;
-}
+bool UIWindow::isKeyWindow() const { return s_keyWindow.lock().get() == this; }
 
-std::shared_ptr<UIWindow> UIWindow::keyWindow()
-{
-    return s_keyWindow.lock();
-}
+std::shared_ptr<UIWindow> UIWindow::keyWindow() { return s_keyWindow.lock(); }
 
-std::shared_ptr<UIResponder> UIWindow::nextResponder() const
-{
-    return UIApplication::sharedApplication();
-}
+std::shared_ptr<UIResponder> UIWindow::nextResponder() const { return UIApplication::sharedApplication(); }
 
 void UIWindow::drawRect(CGRect)
 {
@@ -129,8 +117,8 @@ void UIWindow::drawRect(CGRect)
     auto font = UIFont::boldSystemFontOfSize(12);
     CGFloat h = font->lineHeight();
     CGRect text = CGRectMake(8, (status.size.height - h) / 2, status.size.width - 16, h);
-    drawInRectWithFontLineBreakModeAlignment(UIDevice::currentDevice().model(), text, font, UILineBreakModeClip,
-                                             UITextAlignmentLeft);
+    drawInRectWithFontLineBreakModeAlignment(
+        UIDevice::currentDevice().model(), text, font, UILineBreakModeClip, UITextAlignmentLeft);
 }
 
 void UIWindow::deliver(Tracked& t, UITouchPhase phase, UIEvent& event)

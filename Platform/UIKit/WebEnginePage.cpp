@@ -45,15 +45,9 @@ const CorvelleWebEngine* startedEngine(std::string& reason)
     return started;
 }
 
-int pixels(CGFloat points)
-{
-    return std::max(1, static_cast<int>(std::lround(points)));
-}
+int pixels(CGFloat points) { return std::max(1, static_cast<int>(std::lround(points))); }
 
-WebEnginePage::Client& clientOf(void* context)
-{
-    return *static_cast<WebEnginePage::Client*>(context);
-}
+WebEnginePage::Client& clientOf(void* context) { return *static_cast<WebEnginePage::Client*>(context); }
 
 }  // namespace
 
@@ -79,57 +73,30 @@ std::unique_ptr<WebEnginePage> WebEnginePage::create(CGSize size, Client& client
         if (width <= 0 || height <= 0 || stride < width * 4)
             return;
         Data copy(data, data + static_cast<size_t>(stride) * static_cast<size_t>(height));
-        clientOf(context).webPagePainted(std::make_shared<const CGImage>(
-            static_cast<size_t>(width), static_cast<size_t>(height), true, std::move(copy), static_cast<size_t>(stride)));
+        clientOf(context).webPagePainted(std::make_shared<const CGImage>(static_cast<size_t>(width),
+            static_cast<size_t>(height), true, std::move(copy), static_cast<size_t>(stride)));
     };
     CorvelleWebPage* page = engine->createPage(pixels(size.width), pixels(size.height), &callbacks);
     return std::unique_ptr<WebEnginePage>(new WebEnginePage(engine, page));
 }
 
-WebEnginePage::~WebEnginePage()
-{
-    m_engine->destroyPage(m_page);
-}
+WebEnginePage::~WebEnginePage() { m_engine->destroyPage(m_page); }
 
-void WebEnginePage::resize(CGSize size)
-{
-    m_engine->resize(m_page, pixels(size.width), pixels(size.height));
-}
+void WebEnginePage::resize(CGSize size) { m_engine->resize(m_page, pixels(size.width), pixels(size.height)); }
 
-void WebEnginePage::load(const std::string& url)
-{
-    m_engine->load(m_page, url.c_str());
-}
+void WebEnginePage::load(const std::string& url) { m_engine->load(m_page, url.c_str()); }
 
-void WebEnginePage::reload()
-{
-    m_engine->reload(m_page);
-}
+void WebEnginePage::reload() { m_engine->reload(m_page); }
 
-void WebEnginePage::stop()
-{
-    m_engine->stop(m_page);
-}
+void WebEnginePage::stop() { m_engine->stop(m_page); }
 
-void WebEnginePage::goBack()
-{
-    m_engine->goBack(m_page);
-}
+void WebEnginePage::goBack() { m_engine->goBack(m_page); }
 
-void WebEnginePage::goForward()
-{
-    m_engine->goForward(m_page);
-}
+void WebEnginePage::goForward() { m_engine->goForward(m_page); }
 
-bool WebEnginePage::canGoBack() const
-{
-    return m_engine->canGoBack(m_page);
-}
+bool WebEnginePage::canGoBack() const { return m_engine->canGoBack(m_page); }
 
-bool WebEnginePage::canGoForward() const
-{
-    return m_engine->canGoForward(m_page);
-}
+bool WebEnginePage::canGoForward() const { return m_engine->canGoForward(m_page); }
 
 std::string WebEnginePage::currentURL() const
 {
@@ -145,27 +112,15 @@ void WebEnginePage::press(CGPoint point)
     m_engine->pointer(m_page, CorvelleWebPointerPress, point.x, point.y);
 }
 
-void WebEnginePage::release(CGPoint point)
-{
-    m_engine->pointer(m_page, CorvelleWebPointerRelease, point.x, point.y);
-}
+void WebEnginePage::release(CGPoint point) { m_engine->pointer(m_page, CorvelleWebPointerRelease, point.x, point.y); }
 
 void WebEnginePage::scroll(CGPoint at, CGSize delta)
 {
     m_engine->scroll(m_page, at.x, at.y, delta.width, delta.height);
 }
 
-void WebEnginePage::insertText(const std::string& text)
-{
-    m_engine->insertText(m_page, text.c_str());
-}
+void WebEnginePage::insertText(const std::string& text) { m_engine->insertText(m_page, text.c_str()); }
 
-void WebEnginePage::pressReturn()
-{
-    m_engine->key(m_page, CorvelleWebKeyReturn);
-}
+void WebEnginePage::pressReturn() { m_engine->key(m_page, CorvelleWebKeyReturn); }
 
-void WebEnginePage::pressBackspace()
-{
-    m_engine->key(m_page, CorvelleWebKeyBackspace);
-}
+void WebEnginePage::pressBackspace() { m_engine->key(m_page, CorvelleWebKeyBackspace); }

@@ -16,7 +16,15 @@ struct CorvelleWebEngine;
 
 class WebEnginePage {
 public:
-    enum class Failure { Other, Cancelled, HostNotFound, CannotConnect, UntrustedServer, Interrupted, BadServerResponse };
+    enum class Failure {
+        Other,
+        Cancelled,
+        HostNotFound,
+        CannotConnect,
+        UntrustedServer,
+        Interrupted,
+        BadServerResponse
+    };
     // Same order as the view's navigation types.
     enum class Navigation { LinkClicked, FormSubmitted, BackForward, Reload, FormResubmitted, Other };
 
@@ -58,7 +66,11 @@ public:
     void pressBackspace();
 
 private:
-    WebEnginePage(const CorvelleWebEngine* engine, CorvelleWebPage* page) : m_engine(engine), m_page(page) {}
+    WebEnginePage(const CorvelleWebEngine* engine, CorvelleWebPage* page)
+        : m_engine(engine)
+        , m_page(page)
+    {
+    }
     const CorvelleWebEngine* m_engine;
     CorvelleWebPage* m_page;
 };

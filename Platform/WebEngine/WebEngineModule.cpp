@@ -36,7 +36,11 @@ void freePage(CorvelleWebPage* page)
 // outermost one when it was destroyed meanwhile.
 class Entered {
 public:
-    explicit Entered(CorvelleWebPage* page) : m_page(page) { ++m_page->depth; }
+    explicit Entered(CorvelleWebPage* page)
+        : m_page(page)
+    {
+        ++m_page->depth;
+    }
     ~Entered()
     {
         if (--m_page->depth == 0 && m_page->destroyed && !m_page->snapshotting)
@@ -50,20 +54,11 @@ private:
     CorvelleWebPage* m_page;
 };
 
-guint32 eventTime()
-{
-    return static_cast<guint32>(g_get_monotonic_time() / 1000);
-}
+guint32 eventTime() { return static_cast<guint32>(g_get_monotonic_time() / 1000); }
 
-GdkDevice* pointerDevice()
-{
-    return gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
-}
+GdkDevice* pointerDevice() { return gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())); }
 
-GdkDevice* keyboardDevice()
-{
-    return gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default()));
-}
+GdkDevice* keyboardDevice() { return gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())); }
 
 // Hands an event made here to the page's widget the way the display would.
 void deliver(CorvelleWebPage* page, GdkEvent* event, GdkDevice* device)
@@ -93,7 +88,7 @@ void requestSnapshot(CorvelleWebPage* page)
     page->snapshotting = true;
     page->dirty = false;
     webkit_web_view_get_snapshot(page->view, WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE,
-                                 page->cancellable, snapshotTaken, page);
+        page->cancellable, snapshotTaken, page);
 }
 
 void snapshotTaken(GObject* source, GAsyncResult* result, gpointer data)
@@ -125,7 +120,7 @@ void snapshotTaken(GObject* source, GAsyncResult* result, gpointer data)
             cairo_surface_flush(image);
             if (cairo_surface_status(image) == CAIRO_STATUS_SUCCESS && page->client.painted)
                 page->client.painted(page->client.context, cairo_image_surface_get_data(image), width, height,
-                                     cairo_image_surface_get_stride(image));
+                    cairo_image_surface_get_stride(image));
             cairo_surface_destroy(image);
         }
         if (entered.live() && page->dirty)
@@ -188,7 +183,7 @@ gboolean decidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPoli
         Entered entered(page);
         if (page->client.shouldNavigate)
             allowed = page->client.shouldNavigate(page->client.context, url ? url : "",
-                                                  navigationOf(webkit_navigation_action_get_navigation_type(action)));
+                navigationOf(webkit_navigation_action_get_navigation_type(action)));
         if (!entered.live())
             allowed = false;
     }
@@ -237,7 +232,7 @@ gboolean loadFailed(WebKitWebView*, WebKitLoadEvent, gchar* url, GError* error, 
 gboolean loadFailedWithTLSErrors(WebKitWebView*, gchar* url, GTlsCertificate*, GTlsCertificateFlags, gpointer data)
 {
     reportFailure(static_cast<CorvelleWebPage*>(data), url, CorvelleWebLoadFailureUntrustedServer,
-                  "The server's certificate is not trusted");
+        "The server's certificate is not trusted");
     return TRUE;
 }
 
@@ -300,40 +295,19 @@ void resize(CorvelleWebPage* page, int width, int height)
     gtk_window_resize(GTK_WINDOW(page->window), width, height);
 }
 
-void load(CorvelleWebPage* page, const char* url)
-{
-    webkit_web_view_load_uri(page->view, url);
-}
+void load(CorvelleWebPage* page, const char* url) { webkit_web_view_load_uri(page->view, url); }
 
-void reload(CorvelleWebPage* page)
-{
-    webkit_web_view_reload(page->view);
-}
+void reload(CorvelleWebPage* page) { webkit_web_view_reload(page->view); }
 
-void stop(CorvelleWebPage* page)
-{
-    webkit_web_view_stop_loading(page->view);
-}
+void stop(CorvelleWebPage* page) { webkit_web_view_stop_loading(page->view); }
 
-void goBack(CorvelleWebPage* page)
-{
-    webkit_web_view_go_back(page->view);
-}
+void goBack(CorvelleWebPage* page) { webkit_web_view_go_back(page->view); }
 
-void goForward(CorvelleWebPage* page)
-{
-    webkit_web_view_go_forward(page->view);
-}
+void goForward(CorvelleWebPage* page) { webkit_web_view_go_forward(page->view); }
 
-int canGoBack(CorvelleWebPage* page)
-{
-    return webkit_web_view_can_go_back(page->view);
-}
+int canGoBack(CorvelleWebPage* page) { return webkit_web_view_can_go_back(page->view); }
 
-int canGoForward(CorvelleWebPage* page)
-{
-    return webkit_web_view_can_go_forward(page->view);
-}
+int canGoForward(CorvelleWebPage* page) { return webkit_web_view_can_go_forward(page->view); }
 
 const char* currentURL(CorvelleWebPage* page)
 {
@@ -401,8 +375,7 @@ void sendKey(CorvelleWebPage* page, guint keyval, const char* text)
     guint16 keycode = 0;
     GdkKeymapKey* keys = nullptr;
     gint count = 0;
-    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()), keyval, &keys,
-                                          &count)
+    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()), keyval, &keys, &count)
         && count > 0)
         keycode = static_cast<guint16>(keys[0].keycode);
     g_free(keys);
@@ -442,8 +415,22 @@ void key(CorvelleWebPage* page, int which)
 }
 
 const CorvelleWebEngine kEngine = {
-    start, createPage, destroyPage, resize, load, reload, stop, goBack, goForward, canGoBack, canGoForward,
-    currentURL, pointer, scroll, insertText, key,
+    start,
+    createPage,
+    destroyPage,
+    resize,
+    load,
+    reload,
+    stop,
+    goBack,
+    goForward,
+    canGoBack,
+    canGoForward,
+    currentURL,
+    pointer,
+    scroll,
+    insertText,
+    key,
 };
 
 }  // namespace

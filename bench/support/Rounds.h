@@ -23,4 +23,4 @@ inline double median(std::vector<double> values)
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-} // namespace BenchRounds
+}  // namespace BenchRounds

@@ -58,7 +58,8 @@ TEST_F(BatchSave, AFullDiskLeavesEveryTableWholeOrAsBefore)
     const long pages = db()->longForQuery("PRAGMA page_count");
     ASSERT_GT(db()->longForQuery(stringWithFormat("PRAGMA max_page_count = %ld", pages + 4)), 0);
 
-    EXPECT_FALSE(manager->saveToDatabaseProductTag(tags(5000, 1000, 200))) << "delete-all then insert must not lose the old tags";
+    EXPECT_FALSE(manager->saveToDatabaseProductTag(tags(5000, 1000, 200)))
+        << "delete-all then insert must not lose the old tags";
     EXPECT_FALSE(manager->saveToDatabaseProduct(products(5000, 1000, 200)));
     EXPECT_FALSE(db()->hasOpenTransaction());
     EXPECT_FALSE(db()->inTransaction());
@@ -110,7 +111,8 @@ TEST_F(BatchSave, ABatchInsideACallersTransactionNeverCommitsIt)
 
     // A failing batch undoes only itself.
     auto broken = products(3, 10);
-    ASSERT_TRUE(db()->executeUpdate("create temp trigger refuse before insert on corvelle_product when new.product_id = 12 begin select raise(abort, 'no'); end"));
+    ASSERT_TRUE(db()->executeUpdate("create temp trigger refuse before insert on corvelle_product when new.product_id "
+                                    "= 12 begin select raise(abort, 'no'); end"));
     EXPECT_FALSE(manager->saveToDatabaseProduct(broken));
     EXPECT_TRUE(db()->hasOpenTransaction());
     EXPECT_EQ(db()->longForQuery("select count(*) from corvelle_product"), 3);
@@ -123,7 +125,8 @@ TEST_F(BatchSave, AFailedRowStopsTheBatchAndNothingOfItStays)
 {
     auto manager = dam();
     ASSERT_TRUE(manager->saveToDatabaseProductTag(tags(5, 1)));
-    ASSERT_TRUE(db()->executeUpdate("create temp trigger refuse before insert on corvelle_product_tag when new.tag_id = 57 begin select raise(abort, 'no'); end"));
+    ASSERT_TRUE(db()->executeUpdate("create temp trigger refuse before insert on corvelle_product_tag when new.tag_id "
+                                    "= 57 begin select raise(abort, 'no'); end"));
     EXPECT_FALSE(manager->saveToDatabaseProductTag(tags(20, 50)));
     EXPECT_FALSE(db()->hasOpenTransaction());
     EXPECT_EQ(committedCount("corvelle_product_tag"), 5);

@@ -6,7 +6,8 @@
 
 namespace {
 
-std::shared_ptr<corvelle_product_Entity> product(int id, const char* sku, const char* name, int publish = 1, const char* tags = nullptr)
+std::shared_ptr<corvelle_product_Entity> product(
+    int id, const char* sku, const char* name, int publish = 1, const char* tags = nullptr)
 {
     auto p = std::make_shared<corvelle_product_Entity>();
     p->product_id = id;
@@ -17,8 +18,7 @@ std::shared_ptr<corvelle_product_Entity> product(int id, const char* sku, const 
     return p;
 }
 
-template<typename T, typename... Args>
-std::shared_ptr<T> make(Args... args)
+template <typename T, typename... Args> std::shared_ptr<T> make(Args... args)
 {
     return std::make_shared<T>(T { args... });
 }
@@ -111,9 +111,12 @@ TEST_F(CatalogueTables, SavingAProductClearsItsAttributes)
     auto m = dam();
     using A = corvelle_product_attribute_Entity;
     using F = corvelle_fields_product_attribute_Entity;
-    ASSERT_TRUE(m->saveToDatabaseFieldsProductAttribute(EntityList<F> { make<F>(7, std::string("Colour"), std::nullopt, std::nullopt, 1, 1) }));
-    ASSERT_TRUE(m->saveToDatabaseProductAttribute(EntityList<A> { make<A>(1, 1, 7, std::string("Red|Blue"), std::string("Red")) }));
-    EXPECT_EQ(scalar("select attribute_value || '/' || selection_list from corvelle_product_attribute"), "Red/Red|Blue");
+    ASSERT_TRUE(m->saveToDatabaseFieldsProductAttribute(
+        EntityList<F> { make<F>(7, std::string("Colour"), std::nullopt, std::nullopt, 1, 1) }));
+    ASSERT_TRUE(m->saveToDatabaseProductAttribute(
+        EntityList<A> { make<A>(1, 1, 7, std::string("Red|Blue"), std::string("Red")) }));
+    EXPECT_EQ(
+        scalar("select attribute_value || '/' || selection_list from corvelle_product_attribute"), "Red/Red|Blue");
     auto cells = m->getProductAttributeByProductId(1);
     ASSERT_EQ(cells.size(), 1u);
     EXPECT_EQ(cells[0]->fieldName, "Colour");
@@ -143,8 +146,8 @@ TEST_F(CatalogueTables, RelatedProductsAreBoundAsAList)
 {
     auto m = dam();
     using R = corvelle_product_related_Entity;
-    ASSERT_TRUE(m->saveToDatabaseProductrelated(EntityList<R> { make<R>(1, std::string("A,B,D")), make<R>(2, std::string("A")),
-        make<R>(6, std::string("x') or ('1'='1")) }));
+    ASSERT_TRUE(m->saveToDatabaseProductrelated(EntityList<R> {
+        make<R>(1, std::string("A,B,D")), make<R>(2, std::string("A")), make<R>(6, std::string("x') or ('1'='1")) }));
     auto related = m->getrelatedProductIDsByProductid(1);
     ASSERT_TRUE(related);
     EXPECT_EQ(ids(*related), (std::vector<int> { 2, 1 }));
@@ -254,17 +257,19 @@ TEST_F(CatalogueTables, CategoryTreeReadsAndCyclesEnd)
         c->category_publish = publish;
         return c;
     };
-    ASSERT_TRUE(m->saveToDatabaseCategory(EntityList<corvelle_category_Entity> {
-        category(1, "Bikes", 0), category(2, "apparel", 0), category(3, "hidden", 1, 0), category(4, "Road", 1),
+    ASSERT_TRUE(m->saveToDatabaseCategory(EntityList<corvelle_category_Entity> { category(1, "Bikes", 0),
+        category(2, "apparel", 0), category(3, "hidden", 1, 0), category(4, "Road", 1),
         // A cycle from the server: 10 -> 11 -> 10, and 12 its own parent.
-        category(10, "Loop A", 11), category(11, "Loop B", 10), category(12, "Self", 12), category(13, "Under loop", 10) }));
+        category(10, "Loop A", 11), category(11, "Loop B", 10), category(12, "Self", 12),
+        category(13, "Under loop", 10) }));
     auto names = [](const EntityList<corvelle_category_Entity>& list) {
         std::vector<std::string> out;
         for (const auto& c : list)
             out.push_back(c->category_name.value_or(""));
         return out;
     };
-    EXPECT_EQ(names(m->getCategoryWithParentCategoryid(0)), (std::vector<std::string> { "apparel", "Bikes", "Loop A", "Loop B", "Self" }));
+    EXPECT_EQ(names(m->getCategoryWithParentCategoryid(0)),
+        (std::vector<std::string> { "apparel", "Bikes", "Loop A", "Loop B", "Self" }));
     EXPECT_EQ(names(m->getCategoryWithParentCategoryid(1)), (std::vector<std::string> { "Road" }));
     EXPECT_EQ(m->getParentCategoryId(3), 1);
     EXPECT_EQ(m->getCategoryWithCategoryid(3)->category_id, 0);
@@ -290,7 +295,8 @@ TEST_F(CatalogueTables, CategoryTreeReadsAndCyclesEnd)
     EXPECT_LT(walkDown(0, 0), 50);
     EXPECT_EQ(names(m->getCategoryWithParentCategoryid(10)), (std::vector<std::string> { "Under loop" }));
     // A category on a loop reads as top level; one hanging below a loop keeps its parent.
-    for (auto [id, parent] : std::vector<std::pair<int, int>> { { 4, 1 }, { 1, 0 }, { 10, 0 }, { 11, 0 }, { 12, 0 }, { 13, 10 }, { 99, 0 } })
+    for (auto [id, parent] :
+        std::vector<std::pair<int, int>> { { 4, 1 }, { 1, 0 }, { 10, 0 }, { 11, 0 }, { 12, 0 }, { 13, 10 }, { 99, 0 } })
         EXPECT_EQ(m->getParentCategoryId(id), parent) << id;
 }
 
@@ -305,10 +311,11 @@ TEST_F(CatalogueTables, LibraryCategoryParentsEndOnLoops)
         c->parent_id = parent;
         return c;
     };
-    ASSERT_TRUE(m->saveToDatabaseLibraryCategory(EntityList<corvelle_library_category_Entity> {
-        category(1, 0), category(2, 1), category(3, 2), category(10, 11), category(11, 10), category(12, 12), category(13, 10) }));
+    ASSERT_TRUE(m->saveToDatabaseLibraryCategory(EntityList<corvelle_library_category_Entity> { category(1, 0),
+        category(2, 1), category(3, 2), category(10, 11), category(11, 10), category(12, 12), category(13, 10) }));
     // An unpublished category still links its children upwards.
-    for (auto [id, parent] : std::vector<std::pair<int, int>> { { 1, 0 }, { 2, 1 }, { 3, 2 }, { 10, 0 }, { 11, 0 }, { 12, 0 }, { 13, 10 }, { 99, 0 } })
+    for (auto [id, parent] : std::vector<std::pair<int, int>> {
+             { 1, 0 }, { 2, 1 }, { 3, 2 }, { 10, 0 }, { 11, 0 }, { 12, 0 }, { 13, 10 }, { 99, 0 } })
         EXPECT_EQ(m->getLibParentCategoryIDByCategoryID(id), parent) << id;
 }
 
@@ -325,7 +332,8 @@ TEST_F(CatalogueTables, ImagesAndTheTopBarIcon)
         i->image_full_address = "full.png";
         return i;
     };
-    ASSERT_TRUE(m->saveToDatabaseImage(EntityList<corvelle_image_Entity> { image(1, 1, 0, 1, "a.png"), image(2, 1, 0, 1, nullptr), image(3, 2, 1, 0, "c.png") }));
+    ASSERT_TRUE(m->saveToDatabaseImage(EntityList<corvelle_image_Entity> {
+        image(1, 1, 0, 1, "a.png"), image(2, 1, 0, 1, nullptr), image(3, 2, 1, 0, "c.png") }));
     ASSERT_TRUE(m->saveToDatabaseImage(EntityList<corvelle_image_Entity> { image(1, 1, 0, 1, "a2.png") }));
     EXPECT_EQ(m->getImageByKeyId(1), nullptr);
     EXPECT_EQ(m->getManyImageByKeyId(1).size(), 2u);
@@ -382,7 +390,8 @@ TEST_F(CatalogueTables, LibraryFilesSearchOnlyKnownOrderingsAndRelatedFiles)
         f->published = published;
         return f;
     };
-    ASSERT_TRUE(m->saveToDatabaseLibraryFiles(EntityList<corvelle_library_files_Entity> { file(1, "beta", 0, 1), file(2, "Alpha", 5, 1), file(3, "gamma's", 5, 0) }));
+    ASSERT_TRUE(m->saveToDatabaseLibraryFiles(EntityList<corvelle_library_files_Entity> {
+        file(1, "beta", 0, 1), file(2, "Alpha", 5, 1), file(3, "gamma's", 5, 0) }));
     auto category = std::make_shared<corvelle_library_category_Entity>();
     category->categoryID = 5;
     category->name = "Docs";
@@ -392,14 +401,17 @@ TEST_F(CatalogueTables, LibraryFilesSearchOnlyKnownOrderingsAndRelatedFiles)
     EXPECT_EQ(m->getLibFilesBysearchNameOrderBy(std::string("'"), std::string("title")).size(), 0u);
     EXPECT_EQ(m->getLibFilesBysearchNameOrderBy(std::string("%"), std::string("title")).size(), 0u);
     EXPECT_EQ(m->getLibFilesBysearchNameOrderBy(std::string("_eta"), std::string("title")).size(), 0u);
-    EXPECT_TRUE(m->getLibFilesBysearchNameOrderBy(std::string(""), std::string("title; drop table corvelle_library_files")).empty());
+    EXPECT_TRUE(
+        m->getLibFilesBysearchNameOrderBy(std::string(""), std::string("title; drop table corvelle_library_files"))
+            .empty());
     EXPECT_EQ(m->getAllLibFiles().size(), 2u);
     EXPECT_TRUE(m->getLibraryFilesByCategory_id(5).empty());
     EXPECT_EQ(m->getLibFilesBycatalogId(5).size(), 1u);
     EXPECT_EQ(m->getTitleByFileName(std::string("beta.pdf")), "beta");
 
     using L = corvelle_product_related_files_Entity;
-    ASSERT_TRUE(m->saveToDatabaseProductRelatedFile(EntityList<L> { make<L>(1, std::string("A"), 1), make<L>(1, std::string("A"), 2) }));
+    ASSERT_TRUE(m->saveToDatabaseProductRelatedFile(
+        EntityList<L> { make<L>(1, std::string("A"), 1), make<L>(1, std::string("A"), 2) }));
     EXPECT_FALSE(m->saveToDatabaseProductRelatedFile(EntityList<L> {}));
     EXPECT_EQ(m->getProductRelatedFilesByProductId(1).size(), 2u);
 }

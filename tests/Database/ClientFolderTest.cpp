@@ -74,16 +74,22 @@ TEST_F(ClientFolders, FileFoldersAreSpelledAsTheServiceAndTheClientSpellThem)
         const char* local;
     };
     const Case cases[] = {
-        { 1, "product", "ProductImages" },   { 2, "CatalogImages", "CatalogImages" },
-        { 3, "icon", "ConfigImages" },       { 4, "library/cover_image", "LibraryImages" },
-        { 5, "library/pdf", "Pdf" },         { 6, "library/vedio", "Video" },
-        { 7, "library/excel", "Excel" },     { 8, "library/word", "Word" },
+        { 1, "product", "ProductImages" },
+        { 2, "CatalogImages", "CatalogImages" },
+        { 3, "icon", "ConfigImages" },
+        { 4, "library/cover_image", "LibraryImages" },
+        { 5, "library/pdf", "Pdf" },
+        { 6, "library/vedio", "Video" },
+        { 7, "library/excel", "Excel" },
+        { 8, "library/word", "Word" },
         { 9, "library/keynote", "Keynote" },
     };
     const std::string prefix = "http://" + PublicFunction::GetServer()->imageUrlStr() + "/images/Acme/";
     for (const auto& c : cases) {
-        EXPECT_EQ(PublicFunction::fileURLWithNameFiletype(std::string("f.x"), c.type), prefix + c.server + "/f.x") << c.type;
-        EXPECT_EQ(PublicFunction::filePathWithNameFiletype("f.x", c.type), home + "/Documents/acme/" + c.local + "/f.x") << c.type;
+        EXPECT_EQ(PublicFunction::fileURLWithNameFiletype(std::string("f.x"), c.type), prefix + c.server + "/f.x")
+            << c.type;
+        EXPECT_EQ(PublicFunction::filePathWithNameFiletype("f.x", c.type), home + "/Documents/acme/" + c.local + "/f.x")
+            << c.type;
     }
     // No folder part for a code outside them.
     EXPECT_EQ(PublicFunction::fileURLWithNameFiletype(std::string("f.x"), 10), prefix + "f.x");

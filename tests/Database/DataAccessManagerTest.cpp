@@ -117,7 +117,8 @@ TEST_F(DataAccess, TheDatabaseAndTheDefaultsAreTheOwnersAlone)
 
     // A database made before keeps working and is closed to others at the next open.
     signIn("Acme", "sales01");
-    fs::permissions(DataAccessManager::dataFilePath(), fs::perms::others_read | fs::perms::group_read, fs::perm_options::add);
+    fs::permissions(
+        DataAccessManager::dataFilePath(), fs::perms::others_read | fs::perms::group_read, fs::perm_options::add);
     ASSERT_EQ(dam()->dataModelList().size(), 17u);
     EXPECT_EQ(fs::status(DataAccessManager::dataFilePath()).permissions() & others, fs::perms::none);
 }
@@ -146,7 +147,8 @@ TEST_F(DataAccess, UpgradingTheTemplateTwiceKeepsSchemaAndData)
     EXPECT_EQ(scalar("select count(*) from sqlite_master where name like 'temp_%'"), "0");
     EXPECT_EQ(scalar("select count(*) from pragma_table_info('corvelle_product_price')"), "18");
     EXPECT_EQ(scalar("select count(*) from pragma_table_info('corvelle_quote_order')"), "31");
-    EXPECT_EQ(scalar("select count(*) from sqlite_master where type = 'index' and name in ('corvelle_product_price_product_index', "
+    EXPECT_EQ(scalar("select count(*) from sqlite_master where type = 'index' and name in "
+                     "('corvelle_product_price_product_index', "
                      "'corvelle_quote_order_item_order_index')"),
         "2")
         << "the rebuilt tables keep their lookup indexes";
@@ -174,25 +176,35 @@ TEST_F(DataAccess, UpgradeBringsAnOldSchemaUpToDate)
     {
         SQLDatabase old(home + "/Documents/acme/corvelle_lite.sqlite");
         ASSERT_TRUE(old.open());
-        for (const char* sql : {
-                 "create table corvelle_product_price (price_id integer primary key, product_id integer, vendor_group_id_list, vendor_state_id_list, vendor_id_list, "
-                 "customer_id_list, price double, currency, discount_price double, discount_identifier, discount_start_date, discount_end_date, discount_publish, "
-                 "tier_start_date, tier_end_date, tier_quantity_price, tier_publish)",
+        for (const char* sql : { "create table corvelle_product_price (price_id integer primary key, product_id "
+                                 "integer, vendor_group_id_list, vendor_state_id_list, vendor_id_list, "
+                                 "customer_id_list, price double, currency, discount_price double, "
+                                 "discount_identifier, discount_start_date, discount_end_date, discount_publish, "
+                                 "tier_start_date, tier_end_date, tier_quantity_price, tier_publish)",
                  "insert into corvelle_product_price (price_id, product_id, price) values (1, 1, 9.5)",
-                 "create table corvelle_quote_order (order_id integer primary key, customer_id, customer_info_id, customer_name, vendor_id, order_number, order_total, "
-                 "order_subtotal, order_tax, order_tax_details, order_shipping, order_shipping_tax, coupon_discount, coupon_code, order_discount, order_currency, "
+                 "create table corvelle_quote_order (order_id integer primary key, customer_id, customer_info_id, "
+                 "customer_name, vendor_id, order_number, order_total, "
+                 "order_subtotal, order_tax, order_tax_details, order_shipping, order_shipping_tax, coupon_discount, "
+                 "coupon_code, order_discount, order_currency, "
                  "order_status, cdate, mdate, ship_method, customer_note, ip_address, uploaded)",
-                 "insert into corvelle_quote_order (order_id, customer_id, order_number, uploaded) values (1200, 0, 'sales01_1', 1)",
-                 "create table corvelle_quote_order_item (order_item_id integer primary key, order_id, customer_info_id, vendor_id, product_id, order_item_sku, "
-                 "order_item_name, product_quantity, product_item_price, product_final_price, order_item_currency, order_item_subtotal, order_status, cdate, mdate, "
+                 "insert into corvelle_quote_order (order_id, customer_id, order_number, uploaded) values (1200, 0, "
+                 "'sales01_1', 1)",
+                 "create table corvelle_quote_order_item (order_item_id integer primary key, order_id, "
+                 "customer_info_id, vendor_id, product_id, order_item_sku, "
+                 "order_item_name, product_quantity, product_item_price, product_final_price, order_item_currency, "
+                 "order_item_subtotal, order_status, cdate, mdate, "
                  "product_attribute)",
                  "insert into corvelle_quote_order_item (order_item_id, order_id) values (7, 1200)",
-                 "create table corvelle_customer (customer_id integer primary key, customer_info_id, customer_name, customer_publish, customer_ordering, discount)",
-                 "create table corvelle_customer_attribute (attribute_id integer primary key, customer_id, attribute_fields_id, attribute_value)",
-                 "create table corvelle_fields_customer_attribute (field_id integer primary key, field_name, description, data_type, selection_list, display, published)",
+                 "create table corvelle_customer (customer_id integer primary key, customer_info_id, customer_name, "
+                 "customer_publish, customer_ordering, discount)",
+                 "create table corvelle_customer_attribute (attribute_id integer primary key, customer_id, "
+                 "attribute_fields_id, attribute_value)",
+                 "create table corvelle_fields_customer_attribute (field_id integer primary key, field_name, "
+                 "description, data_type, selection_list, display, published)",
                  "create table corvelle_update (fileId integer primary key)",
                  "create table corvelle_library_category (id integer primary key, name, ordering, published)",
-                 "create table corvelle_library_files (id integer primary key, title, file_name, category, type, date, description, ordering, published, "
+                 "create table corvelle_library_files (id integer primary key, title, file_name, category, type, date, "
+                 "description, ordering, published, "
                  "cover_image, info)" })
             ASSERT_TRUE(old.executeUpdate(sql)) << sql;
     }
@@ -213,21 +225,29 @@ TEST_F(DataAccess, UpgradeBringsAnOldSchemaUpToDate)
 TEST_F(DataAccess, UpgradeRefreshesOrdersFromTheirCustomersAndKeepsWhatGoneCustomersLeft)
 {
     dam();
-    for (const char* sql : { "insert into corvelle_customer (customer_id, customer_name, customer_publish) values (5, 'Ann Ltd', 1)",
-             "insert into corvelle_fields_customer_attribute (field_id, field_name, published, display) values (1, 'City', 1, 1)",
-             "insert into corvelle_customer_attribute (attribute_id, customer_id, attribute_fields_id, attribute_value) values (1, 5, 1, 'Lyon')",
-             "insert into corvelle_quote_order (order_id, customer_id, customer_name, city, address) values (-1, 5, 'Ann', 'Paris', '1 Rue Haute')",
-             "insert into corvelle_quote_order (order_id, customer_id, customer_name, city) values (-2, 6, 'Gone', 'Oslo')",
-             "insert into corvelle_quote_order (order_id, customer_id, customer_name, city) values (-3, 5, 'Ann', '')",
-             "insert into corvelle_quote_order (order_id, customer_id, customer_name) values (-4, 5, 'Ann')" })
+    for (const char* sql :
+        { "insert into corvelle_customer (customer_id, customer_name, customer_publish) values (5, 'Ann Ltd', 1)",
+            "insert into corvelle_fields_customer_attribute (field_id, field_name, published, display) values (1, "
+            "'City', 1, 1)",
+            "insert into corvelle_customer_attribute (attribute_id, customer_id, attribute_fields_id, attribute_value) "
+            "values (1, 5, 1, 'Lyon')",
+            "insert into corvelle_quote_order (order_id, customer_id, customer_name, city, address) values (-1, 5, "
+            "'Ann', 'Paris', '1 Rue Haute')",
+            "insert into corvelle_quote_order (order_id, customer_id, customer_name, city) values (-2, 6, 'Gone', "
+            "'Oslo')",
+            "insert into corvelle_quote_order (order_id, customer_id, customer_name, city) values (-3, 5, 'Ann', '')",
+            "insert into corvelle_quote_order (order_id, customer_id, customer_name) values (-4, 5, 'Ann')" })
         ASSERT_TRUE(db()->executeUpdate(sql)) << sql;
     dam()->updateVersion();
     dam()->updateVersion();
-    EXPECT_EQ(scalar("select customer_name || ',' || city || ',' || address from corvelle_quote_order where order_id = -1"), "Ann Ltd,Paris,1 Rue Haute")
+    EXPECT_EQ(
+        scalar("select customer_name || ',' || city || ',' || address from corvelle_quote_order where order_id = -1"),
+        "Ann Ltd,Paris,1 Rue Haute")
         << "an order's own address is never replaced by the customer's, nor by an empty one";
     EXPECT_EQ(scalar("select customer_name || ',' || city from corvelle_quote_order where order_id = -2"), "Gone,Oslo")
         << "an order keeps the name and address of a customer that no longer exists";
-    EXPECT_EQ(scalar("select city from corvelle_quote_order where order_id = -3"), "Lyon") << "what the order lacks comes from its customer";
+    EXPECT_EQ(scalar("select city from corvelle_quote_order where order_id = -3"), "Lyon")
+        << "what the order lacks comes from its customer";
     EXPECT_EQ(scalar("select city from corvelle_quote_order where order_id = -4"), "Lyon");
     EXPECT_EQ(scalar("select coalesce(phone, 'none') from corvelle_quote_order where order_id = -4"), "none");
 }

@@ -22,7 +22,8 @@ std::shared_ptr<QuoteOrderItemEntity> line(double price, double finalPrice, int 
     return item;
 }
 
-std::shared_ptr<QuoteOrderEntity> order(const char* customer, std::vector<std::shared_ptr<QuoteOrderItemEntity>> items = {})
+std::shared_ptr<QuoteOrderEntity> order(
+    const char* customer, std::vector<std::shared_ptr<QuoteOrderItemEntity>> items = {})
 {
     auto o = std::make_shared<QuoteOrderEntity>();
     o->customerName = customer;
@@ -54,8 +55,13 @@ TEST_F(OrderTables, NewOrdersAndLinesTakeLocalIds)
     sold->vendor = vendor;
     sold->items[0]->vendor = vendor;
     ASSERT_EQ(m->saveQuoteOrder(sold), -3);
-    EXPECT_EQ(scalar("select group_concat(vendor_id) from (select vendor_id from corvelle_quote_order order by order_id desc)"), "0,0,7");
-    EXPECT_EQ(scalar("select group_concat(vendor_id) from (select vendor_id from corvelle_quote_order_item where order_id = -3 order by vendor_id)"), "0,7");
+    EXPECT_EQ(
+        scalar(
+            "select group_concat(vendor_id) from (select vendor_id from corvelle_quote_order order by order_id desc)"),
+        "0,0,7");
+    EXPECT_EQ(scalar("select group_concat(vendor_id) from (select vendor_id from corvelle_quote_order_item where "
+                     "order_id = -3 order by vendor_id)"),
+        "0,7");
 }
 
 TEST_F(OrderTables, ANewLineOfAStoredOrderJoinsThatOrderWithAFreshId)
@@ -92,7 +98,8 @@ TEST_F(OrderTables, OrdersSortByDateAcrossYears)
         const char* cdate;
         const char* customer;
     };
-    for (const auto& c : { Case { "12/31/2013 10:00:00", "old" }, Case { "01/02/2014 09:00:00", "new" }, Case { "06/15/2013 08:00:00", "oldest" } }) {
+    for (const auto& c : { Case { "12/31/2013 10:00:00", "old" }, Case { "01/02/2014 09:00:00", "new" },
+             Case { "06/15/2013 08:00:00", "oldest" } }) {
         auto o = order(c.customer);
         o->cdate = c.cdate;
         o->uploaded = true;
@@ -175,13 +182,15 @@ TEST_F(OrderTables, HistoryReplacesTheLocalOrderAndItsLines)
     // Only a copy the server has taken is history's to replace.
     m->setQuoteOrdersUploadedWithOrderNumber(std::string("sales01_9"));
     ASSERT_EQ(m->updateOrderIDWithOrderNumberNewOrderID(std::string("sales01_9"), 1100), -1);
-    Value history = Value::dictionary({ { "order_id", Value(1200) }, { "order_number", Value("sales01_9") }, { "customer_name", Value("Ann") },
-        { "discountRate", Value("90") }, { "orderItemList", Value::array() } });
+    Value history = Value::dictionary({ { "order_id", Value(1200) }, { "order_number", Value("sales01_9") },
+        { "customer_name", Value("Ann") }, { "discountRate", Value("90") }, { "orderItemList", Value::array() } });
     ASSERT_TRUE(m->updateLocalHistoryOrderFromServer(history));
-    ASSERT_TRUE(m->updateLocalHistoryOrderItemFromServer(Value::dictionary({ { "order_id", Value(1200) }, { "order_item_id", Value(1) } })));
+    ASSERT_TRUE(m->updateLocalHistoryOrderItemFromServer(
+        Value::dictionary({ { "order_id", Value(1200) }, { "order_item_id", Value(1) } })));
     EXPECT_TRUE(lineIds(*m, 1100).empty());
     EXPECT_EQ(lineIds(*m, 1200), (std::vector<int> { -1 }));
-    EXPECT_EQ(scalar("select uploaded || ',' || discount_rat from corvelle_quote_order where order_id = 1200"), "1,90.0");
+    EXPECT_EQ(
+        scalar("select uploaded || ',' || discount_rat from corvelle_quote_order where order_id = 1200"), "1,90.0");
     EXPECT_FALSE(m->updateLocalHistoryOrderFromServer(Value("not a dictionary")));
     EXPECT_FALSE(m->updateLocalHistoryOrderFromServer(Value::dictionary({ { "order_id", Value::array() } })));
 
@@ -201,9 +210,12 @@ TEST_F(OrderTables, HistoryLeavesTheDevicesOwnOrdersAlone)
     idNeverCame->number = "sales01_8";
     ASSERT_EQ(m->saveQuoteOrder(idNeverCame), -2);
     m->setQuoteOrdersUploadedWithOrderNumber(std::string("sales01_8"));
-    ASSERT_TRUE(db()->executeUpdate("insert into corvelle_quote_order (order_id, order_number, customer_name, uploaded) values (1400, 'sales01_7', 'Cy', 0)"));
-    const std::string before = scalar("select group_concat(order_id || ':' || order_number || ':' || customer_name || ':' || uploaded, ',') from corvelle_quote_order");
-    const std::string linesBefore = scalar("select group_concat(order_item_id || ':' || order_id, ',') from corvelle_quote_order_item");
+    ASSERT_TRUE(db()->executeUpdate("insert into corvelle_quote_order (order_id, order_number, customer_name, "
+                                    "uploaded) values (1400, 'sales01_7', 'Cy', 0)"));
+    const std::string before = scalar("select group_concat(order_id || ':' || order_number || ':' || customer_name || "
+                                      "':' || uploaded, ',') from corvelle_quote_order");
+    const std::string linesBefore
+        = scalar("select group_concat(order_item_id || ':' || order_id, ',') from corvelle_quote_order_item");
 
     struct Case {
         const char* name;
@@ -222,20 +234,27 @@ TEST_F(OrderTables, HistoryLeavesTheDevicesOwnOrdersAlone)
     };
     for (const auto& c : orders) {
         SCOPED_TRACE(c.name);
-        Value history = Value::dictionary({ { "order_number", Value(c.number) }, { "customer_name", Value("Server") } });
+        Value history
+            = Value::dictionary({ { "order_number", Value(c.number) }, { "customer_name", Value("Server") } });
         if (!c.id.isNull())
             history.set("order_id", c.id);
         EXPECT_FALSE(m->updateLocalHistoryOrderFromServer(history));
     }
     for (const Value& lineOrder : { Value(-1), Value(0), Value(1200), Value(1400), Value("x") }) {
-        EXPECT_FALSE(m->updateLocalHistoryOrderItemFromServer(Value::dictionary({ { "order_id", lineOrder }, { "product_id", Value(9) } })));
+        EXPECT_FALSE(m->updateLocalHistoryOrderItemFromServer(
+            Value::dictionary({ { "order_id", lineOrder }, { "product_id", Value(9) } })));
     }
-    EXPECT_EQ(scalar("select group_concat(order_id || ':' || order_number || ':' || customer_name || ':' || uploaded, ',') from corvelle_quote_order"), before);
-    EXPECT_EQ(scalar("select group_concat(order_item_id || ':' || order_id, ',') from corvelle_quote_order_item"), linesBefore);
+    EXPECT_EQ(scalar("select group_concat(order_id || ':' || order_number || ':' || customer_name || ':' || uploaded, "
+                     "',') from corvelle_quote_order"),
+        before);
+    EXPECT_EQ(scalar("select group_concat(order_item_id || ':' || order_id, ',') from corvelle_quote_order_item"),
+        linesBefore);
 
     // A server order of its own, with its id as a text, is stored with its line.
-    ASSERT_TRUE(m->updateLocalHistoryOrderFromServer(Value::dictionary({ { "order_id", Value("1500") }, { "order_number", Value("sales01_5") } })));
-    ASSERT_TRUE(m->updateLocalHistoryOrderItemFromServer(Value::dictionary({ { "order_id", Value(1500) }, { "product_id", Value(9) } })));
+    ASSERT_TRUE(m->updateLocalHistoryOrderFromServer(
+        Value::dictionary({ { "order_id", Value("1500") }, { "order_number", Value("sales01_5") } })));
+    ASSERT_TRUE(m->updateLocalHistoryOrderItemFromServer(
+        Value::dictionary({ { "order_id", Value(1500) }, { "product_id", Value(9) } })));
     EXPECT_EQ(scalar("select uploaded from corvelle_quote_order where order_id = 1500"), "1");
     EXPECT_EQ(lineIds(*m, 1500).size(), 1u);
 }
@@ -284,15 +303,18 @@ TEST_F(OrderTables, CentsSurviveASaveAndARead)
 TEST_F(OrderTables, TheListGivesEachOrderTheLinesItsOwnReadGives)
 {
     auto m = dam();
-    ASSERT_TRUE(db()->executeUpdate("insert into corvelle_product (product_id, product_sku, product_name, product_publish) values "
-                                    "(1, 'CH-1', 'Chair', 1), (2, 'Acme_2', 'Table', 0)"));
+    ASSERT_TRUE(db()->executeUpdate(
+        "insert into corvelle_product (product_id, product_sku, product_name, product_publish) values "
+        "(1, 'CH-1', 'Chair', 1), (2, 'Acme_2', 'Table', 0)"));
     auto withProduct = [](std::shared_ptr<QuoteOrderItemEntity> item, int productId, const char* attributes) {
         item->product = std::make_shared<corvelle_product_Entity>();
         item->product->product_id = productId;
         item->attributes = attributes ? std::optional<std::string>(attributes) : std::nullopt;
         return item;
     };
-    auto ann = order("Ann", { withProduct(line(10, 8), 1, "colour:red"), withProduct(line(5, 5), 2, nullptr), withProduct(line(3, 3), 1, "colour:blue") });
+    auto ann = order("Ann",
+        { withProduct(line(10, 8), 1, "colour:red"), withProduct(line(5, 5), 2, nullptr),
+            withProduct(line(3, 3), 1, "colour:blue") });
     auto bob = order("Bob's", { withProduct(line(7, 7), 42, nullptr) });
     auto cy = order("Cy");
     for (const auto& o : { ann, bob, cy })
@@ -360,7 +382,8 @@ TEST_F(OrderTables, TheListGivesEachOrderTheLinesItsOwnReadGives)
     EXPECT_NE(linePriced(10)->product, linePriced(3)->product);
     EXPECT_EQ(linePriced(10)->product->attributes, std::optional<std::string>("colour:red"));
     EXPECT_EQ(linePriced(3)->product->attributes, std::optional<std::string>("colour:blue"));
-    EXPECT_EQ(linePriced(5)->product->product_sku, std::optional<std::string>("")) << "a placeholder SKU reads as blank";
+    EXPECT_EQ(linePriced(5)->product->product_sku, std::optional<std::string>(""))
+        << "a placeholder SKU reads as blank";
     EXPECT_FALSE(db()->hasOpenTransaction());
 }
 
@@ -381,8 +404,10 @@ TEST_F(OrderTables, AListReadHoldsOneStateWhileAnotherConnectionWrites)
     bool wrote = false;
     db()->readInOneTransaction([&](SQLDatabase& connection) {
         before = connection.longForQuery("select count(*) from corvelle_quote_order");
-        wrote = writer.executeUpdate("insert into corvelle_quote_order (order_id, customer_name, uploaded) values (-50, 'Zed', 0)")
-            && writer.executeUpdate("insert into corvelle_quote_order_item (order_item_id, order_id, product_item_price) values (-50, -50, 9)");
+        wrote = writer.executeUpdate(
+                    "insert into corvelle_quote_order (order_id, customer_name, uploaded) values (-50, 'Zed', 0)")
+            && writer.executeUpdate("insert into corvelle_quote_order_item (order_item_id, order_id, "
+                                    "product_item_price) values (-50, -50, 9)");
         during = connection.longForQuery("select count(*) from corvelle_quote_order");
     });
     EXPECT_TRUE(wrote) << "the reader kept the writer out";
@@ -396,7 +421,8 @@ TEST_F(OrderTables, AListReadHoldsOneStateWhileAnotherConnectionWrites)
     writer.close();
     // Inside a caller's transaction the reads join it and leave it open.
     ASSERT_TRUE(db()->beginTransaction());
-    db()->readInOneTransaction([](SQLDatabase& connection) { connection.longForQuery("select count(*) from corvelle_quote_order"); });
+    db()->readInOneTransaction(
+        [](SQLDatabase& connection) { connection.longForQuery("select count(*) from corvelle_quote_order"); });
     EXPECT_TRUE(db()->hasOpenTransaction());
     ASSERT_TRUE(db()->commit());
 }
@@ -439,8 +465,9 @@ TEST_F(OrderTables, OrderSavesLeaveNoTransactionOpen)
     noneOpen("a saved order");
     EXPECT_EQ(committed("select count(*) from corvelle_quote_order_item where order_id = -1"), 2);
 
-    ASSERT_TRUE(db()->executeUpdate("create temp trigger refuse before insert on corvelle_quote_order_item when new.product_item_price = 3 "
-                                    "begin select raise(abort, 'no'); end"));
+    ASSERT_TRUE(db()->executeUpdate(
+        "create temp trigger refuse before insert on corvelle_quote_order_item when new.product_item_price = 3 "
+        "begin select raise(abort, 'no'); end"));
     // A refused line: neither the order nor its other lines are kept, and the
     // order comes back with the ids it came with.
     auto bob = order("Bob", { line(4, 4), line(3, 3) });
@@ -460,11 +487,12 @@ TEST_F(OrderTables, OrderSavesLeaveNoTransactionOpen)
     EXPECT_EQ(db()->longForQuery("select count(*) from corvelle_quote_order where customer_name = 'Bob'"), 0);
     ASSERT_TRUE(db()->commit());
     EXPECT_EQ(committed("select count(*) from corvelle_quote_order where customer_name = 'Ann B'"), 1);
-    EXPECT_EQ(committed("select count(*) from corvelle_quote_order_item"), m->fetchQuoteOrderItemsWithQuoteOrder(-1)->size()
-                  + m->fetchQuoteOrderItemsWithQuoteOrder(-2).value_or(EntityList<QuoteOrderItemEntity> {}).size());
+    EXPECT_EQ(committed("select count(*) from corvelle_quote_order_item"),
+        m->fetchQuoteOrderItemsWithQuoteOrder(-1)->size()
+            + m->fetchQuoteOrderItemsWithQuoteOrder(-2).value_or(EntityList<QuoteOrderItemEntity> {}).size());
 
-    Value history = Value::dictionary({ { "order_id", Value(1200) }, { "order_number", Value("sales01_9") }, { "customer_name", Value("Ann") },
-        { "orderItemList", Value::array() } });
+    Value history = Value::dictionary({ { "order_id", Value(1200) }, { "order_number", Value("sales01_9") },
+        { "customer_name", Value("Ann") }, { "orderItemList", Value::array() } });
     ASSERT_TRUE(m->updateLocalHistoryOrderFromServer(history));
     noneOpen("a history order");
     EXPECT_EQ(committed("select count(*) from corvelle_quote_order where order_id = 1200"), 1);
@@ -483,7 +511,8 @@ TEST_F(CustomerTables, LocalIdsAndTheCustomerList)
         return c;
     };
     EXPECT_EQ(m->getLastLocalCustomerId(), 0);
-    ASSERT_TRUE(m->saveToDatabaseCustomer(EntityList<corvelle_customer_Entity> { customer(-1, "Ann", 1), customer(-5, "Old", 0), customer(7, "Bo \"B\"", 1) }));
+    ASSERT_TRUE(m->saveToDatabaseCustomer(EntityList<corvelle_customer_Entity> {
+        customer(-1, "Ann", 1), customer(-5, "Old", 0), customer(7, "Bo \"B\"", 1) }));
     EXPECT_EQ(m->getLastLocalCustomerId(), -5) << "an unpublished local customer still holds its id";
     ASSERT_TRUE(m->updateCustomerTableHiddenWithCustomerIdWithHidden(7, 1));
     EXPECT_EQ(m->getAllCustomers(false).size(), 1u);
@@ -529,12 +558,15 @@ TEST_F(CustomerTables, AFailedFieldSaveKeepsTheOldFields)
         f->published = 1;
         return f;
     };
-    ASSERT_TRUE(m->saveToDatabaseFieldsCustomerAttribute(EntityList<corvelle_fields_customer_attribute_Entity> { field(1, "Phone") }));
+    ASSERT_TRUE(m->saveToDatabaseFieldsCustomerAttribute(
+        EntityList<corvelle_fields_customer_attribute_Entity> { field(1, "Phone") }));
     EXPECT_FALSE(m->saveToDatabaseFieldsCustomerAttribute(EntityList<corvelle_fields_customer_attribute_Entity> {}));
     // A field the database refuses, after the delete: the delete is undone too.
-    ASSERT_TRUE(db()->executeUpdate("create temp trigger refuse before insert on corvelle_fields_customer_attribute when new.field_id = 3 "
-                                    "begin select raise(abort, 'no'); end"));
-    EXPECT_FALSE(m->saveToDatabaseFieldsCustomerAttribute(EntityList<corvelle_fields_customer_attribute_Entity> { field(2, "City"), field(3, "Zip") }));
+    ASSERT_TRUE(db()->executeUpdate(
+        "create temp trigger refuse before insert on corvelle_fields_customer_attribute when new.field_id = 3 "
+        "begin select raise(abort, 'no'); end"));
+    EXPECT_FALSE(m->saveToDatabaseFieldsCustomerAttribute(
+        EntityList<corvelle_fields_customer_attribute_Entity> { field(2, "City"), field(3, "Zip") }));
     EXPECT_FALSE(db()->hasOpenTransaction());
     auto fields = m->getAllAttributes();
     ASSERT_EQ(fields.size(), 1u);
@@ -551,14 +583,16 @@ TEST_F(ConfigurationAndSignIns, ModuleSwitchesAndSettings)
         r->desc = desc ? std::optional<std::string>(desc) : std::nullopt;
         return r;
     };
-    EXPECT_TRUE(config->syncConfigData(EntityList<ConfigEntity> { row("configuration", "1,1,0,1,1"), row("modify_price", "256"), row("order_method", "3") }));
+    EXPECT_TRUE(config->syncConfigData(EntityList<ConfigEntity> {
+        row("configuration", "1,1,0,1,1"), row("modify_price", "256"), row("order_method", "3") }));
     EXPECT_TRUE(config->syncConfigData(EntityList<ConfigEntity> { row("configuration", "1,1,0,1,1") }));
     EXPECT_EQ(scalar("select count(*) from Corvelle_component_config"), "3");
     struct Case {
         int position;
         bool shown;
     };
-    for (const auto& c : { Case { 0, true }, Case { 2, false }, Case { 4, true }, Case { 5, false }, Case { 6, false }, Case { 7, true } })
+    for (const auto& c : { Case { 0, true }, Case { 2, false }, Case { 4, true }, Case { 5, false }, Case { 6, false },
+             Case { 7, true } })
         EXPECT_EQ(config->isOnShow(c.position), c.shown) << c.position;
     EXPECT_EQ(config->orderMethodType(), 3);
 
@@ -566,7 +600,8 @@ TEST_F(ConfigurationAndSignIns, ModuleSwitchesAndSettings)
         const char* desc;
         bool modifiable;
     };
-    for (const auto& c : { PriceCase { "256", true }, PriceCase { "1", true }, PriceCase { "0", false }, PriceCase { "  ", false }, PriceCase { "", false } }) {
+    for (const auto& c : { PriceCase { "256", true }, PriceCase { "1", true }, PriceCase { "0", false },
+             PriceCase { "  ", false }, PriceCase { "", false } }) {
         config->syncConfigData(EntityList<ConfigEntity> { row("modify_price", c.desc) });
         EXPECT_EQ(config->couldModifyPrice(), c.modifiable) << c.desc;
     }
@@ -575,9 +610,11 @@ TEST_F(ConfigurationAndSignIns, ModuleSwitchesAndSettings)
     EXPECT_FALSE(config->isShowAllCustomer());
 
     // A row the database refuses: the save says so, and nothing of it is kept.
-    ASSERT_TRUE(db()->executeUpdate("create temp trigger refuse before insert on Corvelle_component_config when new.cfg_type = 'order_method' "
-                                    "begin select raise(abort, 'no'); end"));
-    EXPECT_FALSE(config->syncConfigData(EntityList<ConfigEntity> { row("modify_price", "1"), row("order_method", "2") }));
+    ASSERT_TRUE(db()->executeUpdate(
+        "create temp trigger refuse before insert on Corvelle_component_config when new.cfg_type = 'order_method' "
+        "begin select raise(abort, 'no'); end"));
+    EXPECT_FALSE(
+        config->syncConfigData(EntityList<ConfigEntity> { row("modify_price", "1"), row("order_method", "2") }));
     EXPECT_FALSE(config->couldModifyPrice());
     EXPECT_EQ(config->orderMethodType(), 3);
     EXPECT_FALSE(config->syncConfigData(std::nullopt));
@@ -612,7 +649,8 @@ TEST_F(ConfigurationAndSignIns, OfflineCheckAnswersTheFirstFailingStatus)
         { info("x' or '1'='1", "dev1", "Sales01", "pw2"), "210" },
     };
     for (const auto& c : cases)
-        EXPECT_EQ(m->checkLocalUserInfo(c.typed), c.status) << c.typed->clientId.value_or("") << "/" << c.typed->deviceId.value_or("");
+        EXPECT_EQ(m->checkLocalUserInfo(c.typed), c.status)
+            << c.typed->clientId.value_or("") << "/" << c.typed->deviceId.value_or("");
     EXPECT_EQ(m->getUserInfo(std::string("SALES01"))->passWord, "pw2");
     EXPECT_EQ(m->getUserInfo(std::string("  ")), nullptr);
 }

@@ -54,7 +54,11 @@ protected:
 };
 
 struct Refuser : SQLDatabasePoolDelegate {
-    std::optional<bool> databasePoolShouldAddDatabaseToPool(SQLDatabasePool&, const std::shared_ptr<SQLDatabase>&) override { return false; }
+    std::optional<bool> databasePoolShouldAddDatabaseToPool(
+        SQLDatabasePool&, const std::shared_ptr<SQLDatabase>&) override
+    {
+        return false;
+    }
 };
 
 TEST_F(ConnectionSharing, PoolHandsOutTheSharedConnectionAndTakesItBackOnce)
@@ -94,7 +98,9 @@ TEST_F(ConnectionSharing, PoolLendsTheConnectionToOneThreadAtATime)
                 pool->inDatabase([&](const std::shared_ptr<SQLDatabase>& inner) { EXPECT_EQ(inner, db); });
                 EXPECT_TRUE(db->executeUpdate("insert into t values (?)", value));
             });
-            pool->inTransaction([&](const std::shared_ptr<SQLDatabase>& db, bool&) { EXPECT_TRUE(db->executeUpdate("insert into t values (?)", value)); });
+            pool->inTransaction([&](const std::shared_ptr<SQLDatabase>& db, bool&) {
+                EXPECT_TRUE(db->executeUpdate("insert into t values (?)", value));
+            });
         }
     };
     std::thread first(worker, 1);
@@ -146,8 +152,12 @@ TEST_F(ConnectionSharing, PoolTransactionsCommitOrRollBackAndReturnTheConnection
         long rowsAfter;
     };
     const Case cases[] = {
-        { "transaction", false, 1 }, { "transaction", true, 1 }, { "deferred", false, 2 }, { "deferred", true, 2 },
-        { "savepoint", false, 3 },   { "savepoint", true, 3 },
+        { "transaction", false, 1 },
+        { "transaction", true, 1 },
+        { "deferred", false, 2 },
+        { "deferred", true, 2 },
+        { "savepoint", false, 3 },
+        { "savepoint", true, 3 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.form) + (c.rollback ? " rolled back" : " committed"));
@@ -210,7 +220,8 @@ TEST_F(ConnectionSharing, QueueWarnsOfOpenResultSetsAndReopensAfterClose)
         db->executeUpdate("insert into t values (1)");
         leftOpen = db->executeQuery("select a from t");
     });
-    EXPECT_TRUE(logged("Warning: there is at least one open result set around after performing [SQLDatabaseQueue inDatabase:]"));
+    EXPECT_TRUE(logged(
+        "Warning: there is at least one open result set around after performing [SQLDatabaseQueue inDatabase:]"));
     leftOpen->close();
 
     queue->close();

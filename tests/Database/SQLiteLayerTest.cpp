@@ -98,7 +98,9 @@ TEST_F(SQLiteLayer, PlainArgumentsStoreAsTheirValuesWould)
         EXPECT_TRUE(db->executeUpdate("insert into t (a) values (?)", argument));
         return db->stringForQuery("select typeof(a) || ':' || quote(a) from t").value_or("<none>");
     };
-    auto same = [&](const auto& argument, const char* label) { EXPECT_EQ(stored(argument), stored(sqlValue(argument))) << label; };
+    auto same = [&](const auto& argument, const char* label) {
+        EXPECT_EQ(stored(argument), stored(sqlValue(argument))) << label;
+    };
     same(true, "bool");
     same(42, "int");
     same(-5L, "long");
@@ -161,7 +163,8 @@ TEST_F(SQLiteLayer, ATracedUpdateLogsEachBoundValue)
     EXPECT_EQ(bound[0], "7");
     EXPECT_EQ(bound[1], "red");
     EXPECT_EQ(bound[2], "2.5");
-    EXPECT_EQ(db->stringForQuery("select a || ',' || b || ',' || c || ',' || ifnull(d, 'null') from u"), "7,red,2.5,null");
+    EXPECT_EQ(
+        db->stringForQuery("select a || ',' || b || ',' || c || ',' || ifnull(d, 'null') from u"), "7,red,2.5,null");
 }
 
 TEST_F(SQLiteLayer, OrderedValuesBeyondTheParametersAreIgnoredAndMissingOnesAreNull)
@@ -245,7 +248,8 @@ TEST_F(SQLiteLayer, NamedValuesBindByNameAndMustMatchTheParameters)
 {
     ValueDictionary values(std::initializer_list<ValueDictionary::Entry> { { "a", Value(1) }, { "b", Value("one") } });
     EXPECT_TRUE(db->executeUpdateWithParameterDictionary("insert into t values (:a, :b)", values));
-    ValueDictionary tooMany(std::initializer_list<ValueDictionary::Entry> { { "a", Value(2) }, { "b", Value("two") }, { "c", Value(3) } });
+    ValueDictionary tooMany(
+        std::initializer_list<ValueDictionary::Entry> { { "a", Value(2) }, { "b", Value("two") }, { "c", Value(3) } });
     EXPECT_FALSE(db->executeUpdateWithParameterDictionary("insert into t values (:a, :b)", tooMany));
     EXPECT_TRUE(logged("Could not find index for c"));
     EXPECT_EQ(db->intForQuery("select count(*) from t"), 1);
@@ -263,14 +267,16 @@ TEST_F(SQLiteLayer, NamedValuesNeverReuseWhatAnEarlierRunBound)
             ASSERT_TRUE(db->executeUpdate(sql, 1, gone));
         },
         [&] {
-            ValueDictionary named(std::initializer_list<ValueDictionary::Entry> { { "a", Value(1) }, { "b", Value("earlier") } });
+            ValueDictionary named(
+                std::initializer_list<ValueDictionary::Entry> { { "a", Value(1) }, { "b", Value("earlier") } });
             ASSERT_TRUE(db->executeUpdateWithParameterDictionary(sql, named));
         },
     };
     for (const auto& earlier : earlierRuns) {
         ASSERT_TRUE(db->executeUpdate("delete from t"));
         earlier();
-        ValueDictionary misnamed(std::initializer_list<ValueDictionary::Entry> { { "a", Value(2) }, { "c", Value("unused") } });
+        ValueDictionary misnamed(
+            std::initializer_list<ValueDictionary::Entry> { { "a", Value(2) }, { "c", Value("unused") } });
         EXPECT_TRUE(db->executeUpdateWithParameterDictionary(sql, misnamed));
         EXPECT_EQ(db->stringForQuery("select typeof(b) from t where a = 2"), "null");
     }

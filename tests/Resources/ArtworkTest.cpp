@@ -64,8 +64,8 @@ std::string fileName(const std::string& name, const std::string& suffix = "")
 
 struct Pixels {
     int width = 0, height = 0;
-    bool visible = false;   // some pixel is not fully transparent
-    bool varied = false;    // more than one pixel value
+    bool visible = false;  // some pixel is not fully transparent
+    bool varied = false;  // more than one pixel value
 };
 
 Pixels inspect(cairo_surface_t* surface)
@@ -109,7 +109,7 @@ cairo_status_t readFromString(void* closure, unsigned char* data, unsigned int l
 
 Pixels inspectBytes(const std::string& bytes)
 {
-    std::pair<const std::string*, size_t> cursor {&bytes, 0};
+    std::pair<const std::string*, size_t> cursor { &bytes, 0 };
     cairo_surface_t* s = cairo_image_surface_create_from_png_stream(readFromString, &cursor);
     Pixels p = inspect(s);
     cairo_surface_destroy(s);
@@ -156,7 +156,7 @@ TEST(Artwork, EveryPictureIsInTheBundleAndShowsSomething)
     auto pictures = manifest();
     ASSERT_GT(pictures.size(), 100u);
     for (auto& p : pictures) {
-        for (int scale : {1, 2}) {
+        for (int scale : { 1, 2 }) {
             if (scale == 2 && !p.skin)
                 continue;
             std::string path = std::string(CORVELLE_BUNDLE_DIR) + "/" + fileName(p.name, scale == 2 ? "@2x" : "");
@@ -176,8 +176,8 @@ TEST(Artwork, PicturesLoadByNameAsTheScreensAskForThem)
 {
     AppEnvironment::setBundleDirectory(CORVELLE_BUNDLE_DIR);
     // With and without an extension, as the screens name them.
-    for (const char* name : {"topbar-bg.png", "bg_searchbar", "icon-default_pdf", "btn-favAdded", "cb_box_on",
-                             "Line_Pixel_1x1.png", "book_i"}) {
+    for (const char* name : { "topbar-bg.png", "bg_searchbar", "icon-default_pdf", "btn-favAdded", "cb_box_on",
+             "Line_Pixel_1x1.png", "book_i" }) {
         auto image = UIImage::imageNamed(name);
         ASSERT_TRUE(image) << name;
         EXPECT_GT(image->size().width, 0) << name;
@@ -196,10 +196,10 @@ TEST(Artwork, SkinnedButtonsStretchToAnyWidthWithoutSeams)
         UIEdgeInsets caps;
     };
     const Case cases[] = {
-        {"Button-default_H30.png", UIEdgeInsetsMake(0, 5, 0, 5)},
-        {"Button-default_H34.png", UIEdgeInsetsMake(0, 5, 0, 5)},
-        {"Button-backward_H34.png", UIEdgeInsetsMake(0, 16, 0, 5)},
-        {"Button-forward_H34.png", UIEdgeInsetsMake(0, 5, 0, 16)},
+        { "Button-default_H30.png", UIEdgeInsetsMake(0, 5, 0, 5) },
+        { "Button-default_H34.png", UIEdgeInsetsMake(0, 5, 0, 5) },
+        { "Button-backward_H34.png", UIEdgeInsetsMake(0, 16, 0, 5) },
+        { "Button-forward_H34.png", UIEdgeInsetsMake(0, 5, 0, 16) },
     };
     for (const auto& c : cases) {
         auto image = UIImage::imageNamed(c.name);
@@ -246,7 +246,7 @@ TEST(Artwork, EveryPictureTheCodeNamesIsInTheBundle)
 {
     static const std::regex call(R"((skinFromImageName|imageNamed|hasCustomerImage)\s*\(\s*"([^"\\]+)\")");
     std::map<std::string, std::string> names;
-    for (const char* folder : {"App", "Classes", "Network"}) {
+    for (const char* folder : { "App", "Classes", "Network" }) {
         fs::path root = fs::path(CORVELLE_SOURCE_DIR) / folder;
         if (!fs::exists(root))
             continue;
@@ -280,7 +280,7 @@ TEST(Artwork, SkinArchiveHoldsEverySkinPictureInTheClientsOwnColours)
     for (auto& p : manifest()) {
         if (!p.skin)
             continue;
-        for (int scale : {1, 2}) {
+        for (int scale : { 1, 2 }) {
             std::string name = "SkinImages/" + fileName(p.name, scale == 2 ? "@2x" : "");
             auto it = files.find(name);
             ASSERT_NE(it, files.end()) << name;
@@ -288,7 +288,8 @@ TEST(Artwork, SkinArchiveHoldsEverySkinPictureInTheClientsOwnColours)
             EXPECT_EQ(px.width, p.width * scale) << name;
             EXPECT_TRUE(px.visible) << name;
             // A client's skin must be told apart from the bundle's fallback.
-            std::string fallback = readFile(std::string(CORVELLE_BUNDLE_DIR) + "/" + fileName(p.name, scale == 2 ? "@2x" : ""));
+            std::string fallback
+                = readFile(std::string(CORVELLE_BUNDLE_DIR) + "/" + fileName(p.name, scale == 2 ? "@2x" : ""));
             EXPECT_NE(it->second, fallback) << name << " is the bundle's own picture";
         }
     }

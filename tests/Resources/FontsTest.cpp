@@ -22,8 +22,8 @@
 
 namespace {
 
-const char* const screenFonts[] = {"Helvetica", "Helvetica-Bold", "HelveticaNeue-Bold", "Arial", "Arial-BoldMT",
-                                   "Verdana-Italic", "Zapfino", "Copperplate", "Didot-Italic"};
+const char* const screenFonts[] = { "Helvetica", "Helvetica-Bold", "HelveticaNeue-Bold", "Arial", "Arial-BoldMT",
+    "Verdana-Italic", "Zapfino", "Copperplate", "Didot-Italic" };
 
 std::set<std::string> installedFamilies()
 {
@@ -103,16 +103,18 @@ TEST(Fonts, ScreenFontsAreDrawnByFacesWithTheirOwnWidths)
         const char* file;
     };
     const Case cases[] = {
-        {"system", UIFont::systemFontOfSize(100)->textFont(), "Nimbus Sans", "NimbusSans-Regular.otf"},
-        {"bold system", UIFont::boldSystemFontOfSize(100)->textFont(), "Nimbus Sans", "NimbusSans-Bold.otf"},
-        {"Helvetica", UIFont::fontWithNameSize("Helvetica", 100)->textFont(), "Nimbus Sans", "NimbusSans-Regular.otf"},
-        {"Helvetica-Bold", UIFont::fontWithNameSize("Helvetica-Bold", 100)->textFont(), "Nimbus Sans",
-         "NimbusSans-Bold.otf"},
-        {"HelveticaNeue-Bold", UIFont::fontWithNameSize("HelveticaNeue-Bold", 100)->textFont(), "Nimbus Sans",
-         "NimbusSans-Bold.otf"},
-        {"Arial", UIFont::fontWithNameSize("Arial", 100)->textFont(), "Liberation Sans", "LiberationSans-Regular.ttf"},
-        {"Arial-BoldMT", UIFont::fontWithNameSize("Arial-BoldMT", 100)->textFont(), "Liberation Sans",
-         "LiberationSans-Bold.ttf"},
+        { "system", UIFont::systemFontOfSize(100)->textFont(), "Nimbus Sans", "NimbusSans-Regular.otf" },
+        { "bold system", UIFont::boldSystemFontOfSize(100)->textFont(), "Nimbus Sans", "NimbusSans-Bold.otf" },
+        { "Helvetica", UIFont::fontWithNameSize("Helvetica", 100)->textFont(), "Nimbus Sans",
+            "NimbusSans-Regular.otf" },
+        { "Helvetica-Bold", UIFont::fontWithNameSize("Helvetica-Bold", 100)->textFont(), "Nimbus Sans",
+            "NimbusSans-Bold.otf" },
+        { "HelveticaNeue-Bold", UIFont::fontWithNameSize("HelveticaNeue-Bold", 100)->textFont(), "Nimbus Sans",
+            "NimbusSans-Bold.otf" },
+        { "Arial", UIFont::fontWithNameSize("Arial", 100)->textFont(), "Liberation Sans",
+            "LiberationSans-Regular.ttf" },
+        { "Arial-BoldMT", UIFont::fontWithNameSize("Arial-BoldMT", 100)->textFont(), "Liberation Sans",
+            "LiberationSans-Bold.ttf" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -129,7 +131,8 @@ TEST(Fonts, ScreenFontsAreDrawnByFacesWithTheirOwnWidths)
 // makers, must agree too, or one of them is not the face it stands for.
 TEST(Fonts, HelveticaAndArialStandInsShareTheirWidths)
 {
-    for (auto [helvetica, arial] : {std::pair {"Helvetica", "Arial"}, std::pair {"Helvetica-Bold", "Arial-BoldMT"}}) {
+    for (auto [helvetica, arial] :
+        { std::pair { "Helvetica", "Arial" }, std::pair { "Helvetica-Bold", "Arial-BoldMT" } }) {
         SCOPED_TRACE(helvetica);
         double h = measured(UIFont::fontWithNameSize(helvetica, 100)->textFont(), latinSample);
         double a = measured(UIFont::fontWithNameSize(arial, 100)->textFont(), latinSample);
@@ -147,19 +150,19 @@ TEST(Fonts, ChineseMeasuresWithTheChineseFace)
     EXPECT_EQ(face.family, "Noto Sans CJK SC");
     double expected = advanceWidth(face, U"提示邮编客户订单", 100);
     ASSERT_GT(expected, 0) << face.file;
-    for (const char* name : {"Helvetica", "Helvetica-Bold", "Arial"}) {
+    for (const char* name : { "Helvetica", "Helvetica-Bold", "Arial" }) {
         SCOPED_TRACE(name);
-        EXPECT_NEAR(measured(UIFont::fontWithNameSize(name, 100)->textFont(), "提示邮编客户订单"), expected,
-                    expected * 0.02);
+        EXPECT_NEAR(
+            measured(UIFont::fontWithNameSize(name, 100)->textFont(), "提示邮编客户订单"), expected, expected * 0.02);
     }
 }
 
 TEST(Fonts, EveryScreenFontIsAnInstalledFaceThatShowsChinese)
 {
     auto installed = installedFamilies();
-    std::vector<std::pair<std::string, TextFont>> fonts = {{"system", UIFont::systemFontOfSize(15)->textFont()},
-                                                           {"bold system", UIFont::boldSystemFontOfSize(15)->textFont()},
-                                                           {"italic system", UIFont::italicSystemFontOfSize(15)->textFont()}};
+    std::vector<std::pair<std::string, TextFont>> fonts = { { "system", UIFont::systemFontOfSize(15)->textFont() },
+        { "bold system", UIFont::boldSystemFontOfSize(15)->textFont() },
+        { "italic system", UIFont::italicSystemFontOfSize(15)->textFont() } };
     for (const char* name : screenFonts) {
         auto font = UIFont::fontWithNameSize(name, 15);
         ASSERT_TRUE(font) << name << " has no face";

@@ -50,7 +50,8 @@ const ValueDictionary& chinese()
 // The conversions of a format text in order, "%%" left out: "%d files, %.1f MB" -> "d f".
 std::string specifiers(const std::string& text)
 {
-    static const std::regex spec(R"(%(\d+\$)?[-+ #0]*(\d+|\*)?(\.(\d+|\*))?(hh|h|ll|l|q|z|t|j|L)?([@dDiuUxXoOfFeEgGcCsSp%]))");
+    static const std::regex spec(
+        R"(%(\d+\$)?[-+ #0]*(\d+|\*)?(\.(\d+|\*))?(hh|h|ll|l|q|z|t|j|L)?([@dDiuUxXoOfFeEgGcCsSp%]))");
     std::string out;
     for (auto it = std::sregex_iterator(text.begin(), text.end(), spec); it != std::sregex_iterator(); ++it) {
         std::string conversion = (*it)[6];
@@ -68,7 +69,7 @@ std::map<std::string, std::string> keysAskedByCode()
 {
     static const std::regex call(R"((stringWithName|languageText)\s*\(\s*"([^"\\]+)\")");
     std::map<std::string, std::string> keys;
-    for (const char* folder : {"App", "Classes", "Database", "Network"}) {
+    for (const char* folder : { "App", "Classes", "Database", "Network" }) {
         fs::path root = fs::path(CORVELLE_SOURCE_DIR) / folder;
         if (!fs::exists(root))
             continue;
@@ -136,8 +137,8 @@ TEST(LanguageTables, EveryReplyStatusHasATextInBothTables)
     // A reply's message is the text of its status: the client's own statuses
     // (no status, network error, missing file), the offline sign-in checks and
     // every status the server sends.
-    for (const char* status : {"101", "114", "115", "200", "201", "202", "206", "207", "210", "402", "403",
-                               "404", "999", "11411"}) {
+    for (const char* status :
+        { "101", "114", "115", "200", "201", "202", "206", "207", "210", "402", "403", "404", "999", "11411" }) {
         EXPECT_TRUE(english().contains(status)) << status;
         EXPECT_TRUE(chinese().contains(status)) << status;
     }
@@ -160,19 +161,23 @@ TEST(LanguageTables, FormatKeysTakeTheArgumentsTheirCallersPass)
         const char* conversions;
     };
     const Case cases[] = {
-        {"DELETESHORTCUT", "@"},       {"DELETENORMALSHORTCUT", "@"}, {"SHORTCUTEXISTS", "@"},
-        {"SHORTCUTREPLACEALERT", "@"}, {"FILENUMBERANDSIZE", "d f"},  {"SINGLEFILENUMBERANDSIZE", "f"},
-        {"TIMEREMAININGXXMINUTES", "d"},
+        { "DELETESHORTCUT", "@" },
+        { "DELETENORMALSHORTCUT", "@" },
+        { "SHORTCUTEXISTS", "@" },
+        { "SHORTCUTREPLACEALERT", "@" },
+        { "FILENUMBERANDSIZE", "d f" },
+        { "SINGLEFILENUMBERANDSIZE", "f" },
+        { "TIMEREMAININGXXMINUTES", "d" },
     };
     for (auto& c : cases) {
-        for (auto* t : {&english(), &chinese()}) {
+        for (auto* t : { &english(), &chinese() }) {
             const Value* text = t->find(c.key);
             ASSERT_TRUE(text) << c.key;
             EXPECT_EQ(specifiers(text->stringValue()), c.conversions) << c.key << ": " << text->stringValue();
         }
     }
     // Filled as the callers fill them, the numbers come out as given.
-    for (auto* t : {&english(), &chinese()}) {
+    for (auto* t : { &english(), &chinese() }) {
         std::string files = stringWithFormat((*t)["FILENUMBERANDSIZE"].stringValue(), 12, 3.5);
         EXPECT_NE(files.find("12"), std::string::npos) << files;
         EXPECT_NE(files.find("3.5"), std::string::npos) << files;
@@ -187,13 +192,13 @@ TEST(LanguageTables, OnlyFormatKeysHoldConversions)
 {
     // A stray "%" in a plain text would be read as a conversion by a caller
     // that formats it, and a plain text shown as it is must not show one.
-    const std::set<std::string> formats = {"DELETESHORTCUT", "DELETENORMALSHORTCUT", "SHORTCUTEXISTS",
-                                           "SHORTCUTREPLACEALERT", "FILENUMBERANDSIZE", "SINGLEFILENUMBERANDSIZE",
-                                           "TIMEREMAININGXXMINUTES"};
-    for (auto* t : {&english(), &chinese()}) {
+    const std::set<std::string> formats = { "DELETESHORTCUT", "DELETENORMALSHORTCUT", "SHORTCUTEXISTS",
+        "SHORTCUTREPLACEALERT", "FILENUMBERANDSIZE", "SINGLEFILENUMBERANDSIZE", "TIMEREMAININGXXMINUTES" };
+    for (auto* t : { &english(), &chinese() }) {
         for (auto& [key, value] : *t) {
             if (!formats.count(key.str())) {
-                EXPECT_EQ(value.stringValue().find('%'), std::string::npos) << key.view() << ": " << value.stringValue();
+                EXPECT_EQ(value.stringValue().find('%'), std::string::npos)
+                    << key.view() << ": " << value.stringValue();
             }
         }
     }

@@ -36,10 +36,7 @@ ChildProcess::ChildProcess(std::vector<std::string> argv)
     m_out = pipeFds[0];
 }
 
-ChildProcess::~ChildProcess()
-{
-    stop();
-}
+ChildProcess::~ChildProcess() { stop(); }
 
 bool ChildProcess::readLine(std::string& line, double seconds)
 {

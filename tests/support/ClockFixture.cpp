@@ -4,28 +4,16 @@
 
 namespace {
 
-std::shared_ptr<ManualClock> install(double wallStart)
-{
-    return ManualClock::install(wallStart);
-}
+std::shared_ptr<ManualClock> install(double wallStart) { return ManualClock::install(wallStart); }
 
-void uninstall()
-{
-    Clock::setSource(nullptr);
-}
+void uninstall() { Clock::setSource(nullptr); }
 
 }  // namespace
 
 // Any manual clock counts, however it was installed.
-std::shared_ptr<ManualClock> installedManualClock()
-{
-    return Clock::manualClock();
-}
+std::shared_ptr<ManualClock> installedManualClock() { return Clock::manualClock(); }
 
-void ManualClockTest::SetUp()
-{
-    clock = install(1'800'000'000.0);
-}
+void ManualClockTest::SetUp() { clock = install(1'800'000'000.0); }
 
 void ManualClockTest::TearDown()
 {
@@ -33,9 +21,9 @@ void ManualClockTest::TearDown()
     clock.reset();
 }
 
-ScopedManualClock::ScopedManualClock(double wallStart) : m_clock(install(wallStart)) {}
-
-ScopedManualClock::~ScopedManualClock()
+ScopedManualClock::ScopedManualClock(double wallStart)
+    : m_clock(install(wallStart))
 {
-    uninstall();
 }
+
+ScopedManualClock::~ScopedManualClock() { uninstall(); }

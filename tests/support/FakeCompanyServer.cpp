@@ -71,27 +71,15 @@ std::string gzip(const std::string& bytes)
 }
 
 // Heads that carry the session id after their ';'.
-bool carriesSession(const std::string& head)
-{
-    return !head.empty() && head.back() == ';';
-}
+bool carriesSession(const std::string& head) { return !head.empty() && head.back() == ';'; }
 
-Value object(std::initializer_list<std::pair<std::string, Value>> items)
-{
-    return Value::dictionary(items);
-}
+Value object(std::initializer_list<std::pair<std::string, Value>> items) { return Value::dictionary(items); }
 
 }  // namespace
 
-FakeCompanyServer::FakeCompanyServer()
-{
-    installDefaults();
-}
+FakeCompanyServer::FakeCompanyServer() { installDefaults(); }
 
-FakeCompanyServer::~FakeCompanyServer()
-{
-    stop();
-}
+FakeCompanyServer::~FakeCompanyServer() { stop(); }
 
 std::string FakeCompanyServer::replyText(const Value& content, const std::string& status, const std::string& message)
 {
@@ -102,59 +90,69 @@ std::string FakeCompanyServer::replyText(const Value& content, const std::string
 
 void FakeCompanyServer::installDefaults()
 {
-    m_contents[kLogin] = object({ { "sessionId", "" }, { "dataUpdated", "0" }, { "skinUpdated", "0" }, { "syncAll", "0" },
-        { "email", "sales@example.test" }, { "company_name", "Corvelle Test Company" }, { "link", "http://example.test" },
-        { "user_access", "1" },
-        { "vendor", object({ { "account", "" }, { "clientId", "" }, { "device_id", "" }, { "device_token", "" },
-                        { "discount", "0" }, { "is_locked", "0" }, { "password", "" }, { "phone", "555-0100" },
-                        { "username", "" }, { "vendor_group_id", "1" }, { "vendor_id", "7" }, { "vendor_state_id", "2" } }) } });
-    m_contents[kConfig] = object({
-        { "configuration", object({ { "home", "1" }, { "category", "1" }, { "customer", "1" }, { "inventory", "1" },
-                               { "library", "1" }, { "order", "1" }, { "sync", "1" } }) },
-        { "appConfiguration", object({ { "dateformat", "MM/dd/yy" }, { "modifyprice", "1" } }) },
-        { "settings", object({ { "view_type", "1" }, { "order_method", "1" } }) } });
-    m_contents[kRuntimeConfig] = object({ { "appConfiguration", object({ { "dateformat", "MM/dd/yy" }, { "modifyprice", "1" } }) } });
+    m_contents[kLogin] = object({ { "sessionId", "" }, { "dataUpdated", "0" }, { "skinUpdated", "0" },
+        { "syncAll", "0" }, { "email", "sales@example.test" }, { "company_name", "Corvelle Test Company" },
+        { "link", "http://example.test" }, { "user_access", "1" },
+        { "vendor",
+            object({ { "account", "" }, { "clientId", "" }, { "device_id", "" }, { "device_token", "" },
+                { "discount", "0" }, { "is_locked", "0" }, { "password", "" }, { "phone", "555-0100" },
+                { "username", "" }, { "vendor_group_id", "1" }, { "vendor_id", "7" },
+                { "vendor_state_id", "2" } }) } });
+    m_contents[kConfig]
+        = object({ { "configuration",
+                       object({ { "home", "1" }, { "category", "1" }, { "customer", "1" }, { "inventory", "1" },
+                           { "library", "1" }, { "order", "1" }, { "sync", "1" } }) },
+            { "appConfiguration", object({ { "dateformat", "MM/dd/yy" }, { "modifyprice", "1" } }) },
+            { "settings", object({ { "view_type", "1" }, { "order_method", "1" } }) } });
+    m_contents[kRuntimeConfig]
+        = object({ { "appConfiguration", object({ { "dateformat", "MM/dd/yy" }, { "modifyprice", "1" } }) } });
     m_contents[kDeviceStatus] = Value("");
     m_contents[kVersion] = object({ { "update_status", "0" }, { "latest_version", "1.0" }, { "app_url", "" },
         { "messages", object({ { "en", "A new version is available." }, { "zh", "有新版本。" } }) } });
     m_contents[kUserInfo] = object({ { "email", "sales@example.test" }, { "company_name", "Corvelle Test Company" },
         { "link", "http://example.test" }, { "user_access", "1" } });
     m_contents[kOrderHistory] = object({ { "orders", Value::array() }, { "items", Value::array() } });
-    m_contents[kSyncProduct] = Value::array({
-        Value::array({ object({ { "productID", "1" }, { "productName", "Oak chair" }, { "productSKU", "CH-1" },
-                           { "productStock", "12" }, { "publish", "1" }, { "productParentList", Value::array({ Value(10) }) },
-                           { "priceID", "1" }, { "price", "120.5" }, { "currency", "USD" },
-                           { "images", Value::array({ object({ { "imageID", "1" }, { "keyID", "1" }, { "keyType", "product" },
-                                                             { "thumbAddress", "chair_t.png" }, { "fullAddress", "chair.png" },
-                                                             { "isDefault", "1" }, { "imagePublish", "1" } }) }) } }),
-            object({ { "productID", "2" }, { "productName", "Pine table" }, { "productSKU", "TB-2" },
-                { "productStock", "3" }, { "publish", "1" }, { "productParentList", Value::array({ Value("10") }) },
-                { "priceID", "2" }, { "price", "340" }, { "currency", "USD" } }) }),
-        Value::array({ object({ { "categoryID", "10" }, { "categoryName", "Furniture" }, { "categoryPublish", "1" },
-            { "categoryParentID", "0" } }) }),
-        Value::array(), Value::array(),
-        Value::array({ object({ { "id", "1" }, { "tagName", "New" } }) }),
-        Value::array({ object({ { "tagId", "1" }, { "productId", "1" } }) }) });
-    m_contents[kSyncIcon] = Value::array({ object({ { "iconID", "1" }, { "iconTitle", "Logo" }, { "iconName", "logo.png" },
-        { "iconWidth", "40" }, { "iconHeight", "40" }, { "iconPublish", "1" } }) });
-    m_contents[kSyncFile] = Value::array({
-        Value::array({ object({ { "id", "5" }, { "title", "Catalogue 2014" }, { "fileName", "catalogue.pdf" },
-            { "category", "1" }, { "type", "PDF" }, { "date", "2014-05-01 08:30:00" }, { "description", "The catalogue" },
-            { "ordering", "1" }, { "publish", "1" }, { "coverImage", "catalogue.png" }, { "info", "PDF/1.2 M" } }) }),
-        Value::array({ object({ { "cateID", "1" }, { "cateName", "Brochures" }, { "cateOrdering", "1" },
-            { "catePublished", "1" }, { "parentId", "0" } }) }),
-        object({ { "keyIDS", "" } }) });
-    m_contents[kSyncCustomer] = Value::array({
-        Value::array({ object({ { "customerId", "100" }, { "customerName", "Anna Berg" }, { "customerPublish", "1" },
-            { "customerDiscount", "5" } }) }),
+    m_contents[kSyncProduct] = Value::array(
+        { Value::array({ object({ { "productID", "1" }, { "productName", "Oak chair" }, { "productSKU", "CH-1" },
+                             { "productStock", "12" }, { "publish", "1" },
+                             { "productParentList", Value::array({ Value(10) }) }, { "priceID", "1" },
+                             { "price", "120.5" }, { "currency", "USD" },
+                             { "images",
+                                 Value::array({ object({ { "imageID", "1" }, { "keyID", "1" }, { "keyType", "product" },
+                                     { "thumbAddress", "chair_t.png" }, { "fullAddress", "chair.png" },
+                                     { "isDefault", "1" }, { "imagePublish", "1" } }) }) } }),
+              object({ { "productID", "2" }, { "productName", "Pine table" }, { "productSKU", "TB-2" },
+                  { "productStock", "3" }, { "publish", "1" }, { "productParentList", Value::array({ Value("10") }) },
+                  { "priceID", "2" }, { "price", "340" }, { "currency", "USD" } }) }),
+            Value::array({ object({ { "categoryID", "10" }, { "categoryName", "Furniture" }, { "categoryPublish", "1" },
+                { "categoryParentID", "0" } }) }),
+            Value::array(), Value::array(), Value::array({ object({ { "id", "1" }, { "tagName", "New" } }) }),
+            Value::array({ object({ { "tagId", "1" }, { "productId", "1" } }) }) });
+    m_contents[kSyncIcon] = Value::array({ object({ { "iconID", "1" }, { "iconTitle", "Logo" },
+        { "iconName", "logo.png" }, { "iconWidth", "40" }, { "iconHeight", "40" }, { "iconPublish", "1" } }) });
+    m_contents[kSyncFile]
+        = Value::array({ Value::array({ object({ { "id", "5" }, { "title", "Catalogue 2014" },
+                             { "fileName", "catalogue.pdf" }, { "category", "1" }, { "type", "PDF" },
+                             { "date", "2014-05-01 08:30:00" }, { "description", "The catalogue" }, { "ordering", "1" },
+                             { "publish", "1" }, { "coverImage", "catalogue.png" }, { "info", "PDF/1.2 M" } }) }),
+            Value::array({ object({ { "cateID", "1" }, { "cateName", "Brochures" }, { "cateOrdering", "1" },
+                { "catePublished", "1" }, { "parentId", "0" } }) }),
+            object({ { "keyIDS", "" } }) });
+    m_contents[kSyncCustomer] = Value::array({ Value::array(
+                                                   { object({ { "customerId", "100" }, { "customerName", "Anna Berg" },
+                                                       { "customerPublish", "1" }, { "customerDiscount", "5" } }) }),
         Value::array(),
-        Value::array({ object({ { "id", "1" }, { "customer_id", "100" }, { "address", "1 Main St" }, { "city", "Oslo" } }) }),
-        Value::array({ object({ { "customerId", "100" }, { "contactId", "1" }, { "firstName", "Anna" }, { "lastName", "Berg" } }) }) });
+        Value::array(
+            { object({ { "id", "1" }, { "customer_id", "100" }, { "address", "1 Main St" }, { "city", "Oslo" } }) }),
+        Value::array({ object(
+            { { "customerId", "100" }, { "contactId", "1" }, { "firstName", "Anna" }, { "lastName", "Berg" } }) }) });
     const Value& product = m_contents[kSyncProduct];
-    m_contents[std::string(kSyncProduct) + kChanges] = Value::array({ Value::array(), Value::array(), Value::array(),
-        product[size_t(3)], product[size_t(4)], product[size_t(5)] });
-    m_contents[std::string(kSyncFile) + kChanges] = Value::array({ Value::array(), Value::array(), object({ { "keyIDS", "" } }) });
-    m_contents[std::string(kSyncCustomer) + kChanges] = Value::array({ Value::array(), Value::array(), Value::array(), Value::array() });
+    m_contents[std::string(kSyncProduct) + kChanges] = Value::array(
+        { Value::array(), Value::array(), Value::array(), product[size_t(3)], product[size_t(4)], product[size_t(5)] });
+    m_contents[std::string(kSyncFile) + kChanges]
+        = Value::array({ Value::array(), Value::array(), object({ { "keyIDS", "" } }) });
+    m_contents[std::string(kSyncCustomer) + kChanges]
+        = Value::array({ Value::array(), Value::array(), Value::array(), Value::array() });
     m_contents[kFormUpload] = Value("");
     m_contents[kSyncFinished] = Value("");
     m_contents[kFileFinished] = Value("");
@@ -180,7 +178,8 @@ bool FakeCompanyServer::start(int port)
     m_server->Get(filePattern, files);
     m_server->Post("/" + messagePath + "/(.*)", messages);
     // Form uploads go to a fixed path whatever the message path.
-    m_server->Post("/CorvelleSaas", [this](const httplib::Request& q, httplib::Response& r) { handleFormUpload(q, r); });
+    m_server->Post(
+        "/CorvelleSaas", [this](const httplib::Request& q, httplib::Response& r) { handleFormUpload(q, r); });
     if (port == 0)
         m_port = m_server->bind_to_any_port("127.0.0.1");
     else
@@ -228,7 +227,8 @@ bool FakeCompanyServer::loadCompany(const std::string& folder)
             return false;
         setContent(command, *content);
     }
-    if (auto accounts = parser.objectWithString(read(fs::path(folder) / "accounts.json")); accounts && accounts->isDictionary()) {
+    if (auto accounts = parser.objectWithString(read(fs::path(folder) / "accounts.json"));
+        accounts && accounts->isDictionary()) {
         for (const auto& [name, password] : accounts->dictionaryValue()) {
             const std::string key = name.str();
             auto slash = key.find('/');
@@ -237,7 +237,8 @@ bool FakeCompanyServer::loadCompany(const std::string& folder)
         }
     }
     fs::path files = fs::path(folder) / "files";
-    for (auto it = fs::recursive_directory_iterator(files, error); !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+    for (auto it = fs::recursive_directory_iterator(files, error); !error && it != fs::recursive_directory_iterator();
+         it.increment(error)) {
         if (!it->is_regular_file())
             continue;
         fs::path relative = fs::relative(it->path(), files);
@@ -331,7 +332,8 @@ void FakeCompanyServer::setRequireSession(bool on)
     m_requireSession = on;
 }
 
-void FakeCompanyServer::addFile(const std::string& clientId, const std::string& folder, const std::string& name, std::string bytes)
+void FakeCompanyServer::addFile(
+    const std::string& clientId, const std::string& folder, const std::string& name, std::string bytes)
 {
     std::lock_guard guard(m_mutex);
     m_files[clientId + "/" + (folder.empty() ? name : folder + "/" + name)] = std::move(bytes);
@@ -438,7 +440,8 @@ bool FakeCompanyServer::stall(double seconds, int clientPort)
 }
 
 // True when the fault has answered (or dropped) the request itself.
-bool FakeCompanyServer::applyFault(const FaultSetting& fault, const httplib::Request& request, httplib::Response& response)
+bool FakeCompanyServer::applyFault(
+    const FaultSetting& fault, const httplib::Request& request, httplib::Response& response)
 {
     switch (fault.fault) {
     case Fault::None:
@@ -507,7 +510,8 @@ void FakeCompanyServer::handleMessage(const httplib::Request& request, httplib::
         std::lock_guard guard(m_mutex);
         if (!m_accounts.empty()) {
             auto it = m_accounts.find(lowercase(client) + "/" + lowercase(account));
-            if (it == m_accounts.end() || Hashing::md5HexLower(it->second.password) != r.parameters["password"].stringValue())
+            if (it == m_accounts.end()
+                || Hashing::md5HexLower(it->second.password) != r.parameters["password"].stringValue())
                 status = "402";
             else
                 status = it->second.status;
@@ -546,7 +550,8 @@ void FakeCompanyServer::handleMessage(const httplib::Request& request, httplib::
     record(std::move(r));
 }
 
-FakeCompanyServer::CommandSettings FakeCompanyServer::settingsFor(const std::string& command, const std::string& narrower)
+FakeCompanyServer::CommandSettings FakeCompanyServer::settingsFor(
+    const std::string& command, const std::string& narrower)
 {
     CommandSettings settings;
     std::lock_guard guard(m_mutex);
@@ -570,8 +575,8 @@ FakeCompanyServer::CommandSettings FakeCompanyServer::settingsFor(const std::str
     return settings;
 }
 
-void FakeCompanyServer::answer(const CommandSettings& settings, std::string status, const httplib::Request& request,
-                               httplib::Response& response)
+void FakeCompanyServer::answer(
+    const CommandSettings& settings, std::string status, const httplib::Request& request, httplib::Response& response)
 {
     if (settings.forcedStatus)
         status = *settings.forcedStatus;
@@ -587,8 +592,8 @@ void FakeCompanyServer::answer(const CommandSettings& settings, std::string stat
     if (settings.fault.fault == Fault::CutBody) {
         // The length of the whole answer is announced; half of it comes.
         auto body = std::make_shared<std::string>(std::move(text));
-        response.set_content_provider(body->size(), "application/json;charset=UTF-8",
-            [body](size_t offset, size_t, httplib::DataSink& sink) {
+        response.set_content_provider(
+            body->size(), "application/json;charset=UTF-8", [body](size_t offset, size_t, httplib::DataSink& sink) {
                 if (offset >= body->size() / 2)
                     return false;
                 sink.write(body->data() + offset, body->size() / 2 - offset);
@@ -675,8 +680,8 @@ void FakeCompanyServer::handleFile(const httplib::Request& request, httplib::Res
     response.status = 200;
     if (fault.fault == Fault::CutBody) {
         auto body = std::make_shared<std::string>(*bytes);
-        response.set_content_provider(body->size(), "application/octet-stream",
-            [body](size_t offset, size_t, httplib::DataSink& sink) {
+        response.set_content_provider(
+            body->size(), "application/octet-stream", [body](size_t offset, size_t, httplib::DataSink& sink) {
                 if (offset >= body->size() / 2)
                     return false;
                 sink.write(body->data() + offset, body->size() / 2 - offset);
@@ -684,15 +689,16 @@ void FakeCompanyServer::handleFile(const httplib::Request& request, httplib::Res
             });
     } else if (chunked) {
         auto body = std::make_shared<std::string>(*bytes);
-        response.set_chunked_content_provider("application/octet-stream", [body](size_t offset, httplib::DataSink& sink) {
-            if (offset < body->size()) {
-                size_t n = std::min<size_t>(4096, body->size() - offset);
-                sink.write(body->data() + offset, n);
-            } else {
-                sink.done();
-            }
-            return true;
-        });
+        response.set_chunked_content_provider(
+            "application/octet-stream", [body](size_t offset, httplib::DataSink& sink) {
+                if (offset < body->size()) {
+                    size_t n = std::min<size_t>(4096, body->size() - offset);
+                    sink.write(body->data() + offset, n);
+                } else {
+                    sink.done();
+                }
+                return true;
+            });
     } else if (gzipFile) {
         response.set_header("Content-Encoding", "gzip");
         response.set_content(gzip(*bytes), "application/octet-stream");

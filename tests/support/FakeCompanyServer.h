@@ -50,27 +50,27 @@ public:
 
     enum class Fault {
         None,
-        Stall,        // wait `stallSeconds` (or until stopped) before answering
-        Drop,         // close the connection without an answer
-        NotJson,      // answer 200 with a body that is not JSON
-        HttpError,    // answer HTTP 500 with a JSON body
-        CutBody,      // announce the whole answer, send its first half, close
+        Stall,  // wait `stallSeconds` (or until stopped) before answering
+        Drop,  // close the connection without an answer
+        NotJson,  // answer 200 with a body that is not JSON
+        HttpError,  // answer HTTP 500 with a JSON body
+        CutBody,  // announce the whole answer, send its first half, close
     };
 
     // One request as the server saw it.
     struct Received {
         std::string path;
-        std::string head;       // the head without its session id, as "SyncServer;" or "Vendor"
+        std::string head;  // the head without its session id, as "SyncServer;" or "Vendor"
         std::optional<std::string> sessionId;
-        std::string command;    // the command key above, or "file"
-        Value parameters;       // the envelope's parameters (null for files)
+        std::string command;  // the command key above, or "file"
+        Value parameters;  // the envelope's parameters (null for files)
         std::string body;
         std::string contentType;
         std::string range;
     };
 
     struct Account {
-        std::string password;   // in clear; the client sends its MD5
+        std::string password;  // in clear; the client sends its MD5
         std::string status = "200";
     };
 
@@ -178,7 +178,7 @@ private:
     Value takeOrders(const Value& parameters);
     CommandSettings settingsFor(const std::string& command, const std::string& narrower = {});
     void answer(const CommandSettings& settings, std::string status, const httplib::Request& request,
-                httplib::Response& response);
+        httplib::Response& response);
     void handleFile(const httplib::Request& request, httplib::Response& response);
     void record(Received received);
     bool stall(double seconds, int clientPort);
@@ -193,12 +193,12 @@ private:
     mutable std::condition_variable m_changed;
     std::atomic<bool> m_stopping { false };
     std::atomic<int> m_heldRequests { 0 };
-    std::map<std::string, Account> m_accounts;     // "client/account" in lower case
+    std::map<std::string, Account> m_accounts;  // "client/account" in lower case
     std::map<std::string, Value> m_contents;
     std::map<std::string, std::string> m_statuses;
     std::map<std::string, FaultSetting> m_faults;
     std::map<std::string, std::string> m_rawReplies;
-    std::map<std::string, std::string> m_files;    // "client/folder/name"
+    std::map<std::string, std::string> m_files;  // "client/folder/name"
     std::map<std::string, FaultSetting> m_fileFaults;
     std::map<std::string, int> m_fileStatuses;
     std::vector<std::string> m_sessions;

@@ -20,7 +20,8 @@ FakeFrontDoor::~FakeFrontDoor()
 
 void FakeFrontDoor::replyTo(int cmdCode, std::string reply, double delay)
 {
-    replyTo(cmdCode, [reply = std::move(reply)](const Message&) { return reply; }, delay);
+    replyTo(
+        cmdCode, [reply = std::move(reply)](const Message&) { return reply; }, delay);
 }
 
 void FakeFrontDoor::replyTo(int cmdCode, ReplyMaker reply, double delay)
@@ -76,19 +77,22 @@ void FakeFrontDoor::fail(int tag, int httpRsp)
 void FakeFrontDoor::deliverLater(int tag, std::string reply, int httpRsp, double delay)
 {
     std::weak_ptr<int> alive = m_alive;
-    PerformRequests::performAfterDelay(this, "reply:" + std::to_string(tag), [this, alive, tag, reply, httpRsp] {
-        if (alive.expired())
-            return;
-        auto found = m_waiting.find(tag);
-        if (found == m_waiting.end())
-            return;
-        auto info = found->second;
-        m_waiting.erase(found);
-        info->recData = ::Data(reply.begin(), reply.end());
-        info->httpRsp = httpRsp;
-        if (auto door = info->delegate.lock())
-            door->ReciveHttpRespond(info);
-    }, delay);
+    PerformRequests::performAfterDelay(
+        this, "reply:" + std::to_string(tag),
+        [this, alive, tag, reply, httpRsp] {
+            if (alive.expired())
+                return;
+            auto found = m_waiting.find(tag);
+            if (found == m_waiting.end())
+                return;
+            auto info = found->second;
+            m_waiting.erase(found);
+            info->recData = ::Data(reply.begin(), reply.end());
+            info->httpRsp = httpRsp;
+            if (auto door = info->delegate.lock())
+                door->ReciveHttpRespond(info);
+        },
+        delay);
 }
 
 std::vector<FakeFrontDoor::Message> FakeFrontDoor::messagesFor(int cmdCode) const

@@ -30,7 +30,7 @@ public:
         int cmdCode = -1;
         int requestType = 0;
         std::string body;  // the envelope as sent ("" for downloads)
-        Value json;        // the envelope parsed (null when it is not JSON)
+        Value json;  // the envelope parsed (null when it is not JSON)
         Value parameters;  // the envelope's root.parameters: what the command sent
         std::optional<std::string> fileName;  // downloads
     };

@@ -46,10 +46,7 @@ bool HttpTestRequest::hasHeader(std::string_view name) const
     return false;
 }
 
-bool HttpTestConnection::isStopping() const
-{
-    return m_server->m_stopping.load();
-}
+bool HttpTestConnection::isStopping() const { return m_server->m_stopping.load(); }
 
 bool HttpTestConnection::write(std::string_view bytes)
 {
@@ -70,8 +67,8 @@ bool HttpTestConnection::write(std::string_view bytes)
 bool HttpTestConnection::pause(double seconds)
 {
     std::unique_lock lock(m_server->m_lock);
-    m_server->m_changed.wait_for(lock, std::chrono::duration<double>(seconds),
-                                 [this] { return m_server->m_stopping.load(); });
+    m_server->m_changed.wait_for(
+        lock, std::chrono::duration<double>(seconds), [this] { return m_server->m_stopping.load(); });
     return !m_server->m_stopping.load();
 }
 
@@ -107,8 +104,8 @@ void HttpTestConnection::respond(int status, std::string_view body, const HttpHe
     write(body);
 }
 
-void HttpTestConnection::respondChunked(int status, const std::vector<std::string>& chunks,
-                                        const HttpHeaderList& headers)
+void HttpTestConnection::respondChunked(
+    int status, const std::vector<std::string>& chunks, const HttpHeaderList& headers)
 {
     HttpHeaderList all = headers;
     all.emplace_back("Transfer-Encoding", "chunked");
@@ -122,12 +119,12 @@ void HttpTestConnection::respondChunked(int status, const std::vector<std::strin
     write("0\r\n\r\n");
 }
 
-HttpTestServer::HttpTestServer() : m_listener([this](int fd, int) { serve(fd); }) {}
-
-HttpTestServer::~HttpTestServer()
+HttpTestServer::HttpTestServer()
+    : m_listener([this](int fd, int) { serve(fd); })
 {
-    stop();
 }
+
+HttpTestServer::~HttpTestServer() { stop(); }
 
 std::string HttpTestServer::url(std::string_view path) const
 {
@@ -169,8 +166,7 @@ std::vector<HttpTestRequest> HttpTestServer::requestsFor(std::string_view path) 
 bool HttpTestServer::waitForRequests(size_t count, double seconds)
 {
     std::unique_lock lock(m_lock);
-    return m_changed.wait_for(lock, std::chrono::duration<double>(seconds),
-                              [&] { return m_requests.size() >= count; });
+    return m_changed.wait_for(lock, std::chrono::duration<double>(seconds), [&] { return m_requests.size() >= count; });
 }
 
 void HttpTestServer::serve(int fd)
@@ -218,8 +214,7 @@ void HttpTestServer::serve(int fd)
         std::string length = request.header("Content-Length");
         if (!length.empty()) {
             size_t wanted = std::stoull(length);
-            while (buffer.size() < wanted && readMore()) {
-            }
+            while (buffer.size() < wanted && readMore()) { }
             request.body = buffer.substr(0, wanted);
         }
         HttpTestHandler handler;
@@ -244,19 +239,32 @@ void HttpTestServer::serve(int fd)
 std::string HttpTestServer::reasonPhrase(int status)
 {
     switch (status) {
-    case 200: return "OK";
-    case 206: return "Partial Content";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 303: return "See Other";
-    case 304: return "Not Modified";
-    case 307: return "Temporary Redirect";
-    case 401: return "Unauthorized";
-    case 404: return "Not Found";
-    case 407: return "Proxy Authentication Required";
-    case 416: return "Range Not Satisfiable";
-    case 500: return "Internal Server Error";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 206:
+        return "Partial Content";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 303:
+        return "See Other";
+    case 304:
+        return "Not Modified";
+    case 307:
+        return "Temporary Redirect";
+    case 401:
+        return "Unauthorized";
+    case 404:
+        return "Not Found";
+    case 407:
+        return "Proxy Authentication Required";
+    case 416:
+        return "Range Not Satisfiable";
+    case 500:
+        return "Internal Server Error";
+    default:
+        return "Status";
     }
 }
 

@@ -22,7 +22,7 @@
 struct HttpTestRequest {
     std::string method;
     std::string target;  // as on the request line
-    std::string path;    // target without the query
+    std::string path;  // target without the query
     std::string version;
     std::vector<std::pair<std::string, std::string>> headers;
     std::string body;

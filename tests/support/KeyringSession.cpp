@@ -39,7 +39,7 @@ bool onPath(const std::string& program)
 // output (-1: /dev/null) and the environment changed by `overrides`
 // ("NAME=value").
 pid_t spawn(const std::vector<std::string>& arguments, int stdinFd, int stdoutFd,
-            const std::vector<std::string>& overrides = {})
+    const std::vector<std::string>& overrides = {})
 {
     std::vector<char*> argv;
     for (const auto& a : arguments)
@@ -86,8 +86,7 @@ int runToEnd(const std::vector<std::string>& arguments)
     if (pid < 0)
         return -1;
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -97,8 +96,7 @@ void stopProcess(pid_t& pid)
         return;
     kill(pid, SIGTERM);
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
     pid = -1;
 }
 
@@ -167,9 +165,9 @@ KeyringSession::KeyringSession(bool withKeyring)
         m_missing = "no pipe for the bus address";
         return;
     }
-    m_bus = spawn({ "dbus-daemon", "--config-file=" + m_folder + "/bus.conf", "--nofork", "--nopidfile",
-                    "--print-address" },
-                  -1, out[1]);
+    m_bus = spawn(
+        { "dbus-daemon", "--config-file=" + m_folder + "/bus.conf", "--nofork", "--nopidfile", "--print-address" }, -1,
+        out[1]);
     close(out[1]);
     const std::string address = m_bus > 0 ? readLine(out[0], 10) : std::string();
     close(out[0]);
@@ -191,10 +189,10 @@ KeyringSession::KeyringSession(bool withKeyring)
         return;
     }
     m_keyring = spawn({ "gnome-keyring-daemon", "--foreground", "--unlock", "--components=secrets",
-                        "--control-directory=" + m_folder + "/control" },
-                      in[0], -1,
-                      { "HOME=" + m_folder + "/home", "XDG_DATA_HOME=" + m_folder + "/home/data",
-                        "XDG_RUNTIME_DIR=" + m_folder, "DISPLAY=" });
+                          "--control-directory=" + m_folder + "/control" },
+        in[0], -1,
+        { "HOME=" + m_folder + "/home", "XDG_DATA_HOME=" + m_folder + "/home/data", "XDG_RUNTIME_DIR=" + m_folder,
+            "DISPLAY=" });
     close(in[0]);
     const std::string password = "keyring test password";
     bool written = write(in[1], password.data(), password.size()) == static_cast<ssize_t>(password.size());
@@ -205,8 +203,7 @@ KeyringSession::KeyringSession(bool withKeyring)
     }
     bool owned = waitFor([&] {
         return runToEnd({ "dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
-                          "/org/freedesktop/DBus", "org.freedesktop.DBus.GetNameOwner",
-                          "string:org.freedesktop.secrets" })
+                   "/org/freedesktop/DBus", "org.freedesktop.DBus.GetNameOwner", "string:org.freedesktop.secrets" })
             == 0;
     });
     if (!owned)

@@ -10,7 +10,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-LoopbackListener::LoopbackListener(Handler handler) : m_handler(std::move(handler))
+LoopbackListener::LoopbackListener(Handler handler)
+    : m_handler(std::move(handler))
 {
     m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int one = 1;
@@ -19,8 +20,7 @@ LoopbackListener::LoopbackListener(Handler handler) : m_handler(std::move(handle
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
     if (m_listen < 0 || ::setsockopt(m_listen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) != 0
-        || ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
-        || ::listen(m_listen, 128) != 0
+        || ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(m_listen, 128) != 0
         || ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         ADD_FAILURE() << "cannot listen on the loopback: " << std::strerror(errno);
         return;
@@ -119,8 +119,7 @@ void LoopbackListener::serve(int fd, int connection)
     m_handler(fd, connection);
     ::shutdown(fd, SHUT_WR);
     char sink[4096];
-    while (::recv(fd, sink, sizeof sink, 0) > 0) {
-    }
+    while (::recv(fd, sink, sizeof sink, 0) > 0) { }
     // Closed under the lock: stop() must never shut down a number the system
     // has already handed to another socket.
     std::lock_guard lock(m_lock);

@@ -50,5 +50,5 @@ private:
     int m_connections = 0;
     std::set<int> m_open;
     std::map<int, std::thread> m_workers;  // by connection
-    std::vector<int> m_finished;            // connections whose thread is ending
+    std::vector<int> m_finished;  // connections whose thread is ending
 };

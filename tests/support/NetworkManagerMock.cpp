@@ -42,8 +42,7 @@ int runToEnd(const std::vector<std::string>& arguments)
     if (pid < 0)
         return -1;
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -53,8 +52,7 @@ void stopProcess(pid_t& pid)
         return;
     kill(pid, SIGTERM);
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
     pid = -1;
 }
 
@@ -120,10 +118,11 @@ NetworkManagerMock::NetworkManagerMock()
         return;
     }
     m_mock = spawn({ python, "-m", "dbusmock", "--system", "org.freedesktop.NetworkManager",
-                     "/org/freedesktop/NetworkManager", "org.freedesktop.NetworkManager" });
+        "/org/freedesktop/NetworkManager", "org.freedesktop.NetworkManager" });
     bool owned = waitFor([&] {
-        return runToEnd({ "dbus-send", "--system", "--print-reply", "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
-                          "org.freedesktop.DBus.GetNameOwner", "string:org.freedesktop.NetworkManager" })
+        return runToEnd(
+                   { "dbus-send", "--system", "--print-reply", "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+                       "org.freedesktop.DBus.GetNameOwner", "string:org.freedesktop.NetworkManager" })
             == 0;
     });
     if (!owned)
@@ -147,8 +146,8 @@ NetworkManagerMock::~NetworkManagerMock()
 bool NetworkManagerMock::send(const std::string& method, const std::string& name, const std::string& variant)
 {
     return runToEnd({ "dbus-send", "--system", "--print-reply", "--dest=org.freedesktop.NetworkManager",
-                      "/org/freedesktop/NetworkManager", method, "string:org.freedesktop.NetworkManager",
-                      "string:" + name, variant })
+               "/org/freedesktop/NetworkManager", method, "string:org.freedesktop.NetworkManager", "string:" + name,
+               variant })
         == 0;
 }
 
@@ -156,8 +155,8 @@ bool NetworkManagerMock::setConnection(unsigned metered, const std::string& type
 {
     if (!available())
         return false;
-    const std::string method = m_propertiesAdded ? "org.freedesktop.DBus.Properties.Set"
-                                                 : "org.freedesktop.DBus.Mock.AddProperty";
+    const std::string method
+        = m_propertiesAdded ? "org.freedesktop.DBus.Properties.Set" : "org.freedesktop.DBus.Mock.AddProperty";
     bool ok = send(method, "Metered", "variant:uint32:" + std::to_string(metered))
         && send(method, "PrimaryConnectionType", "variant:string:" + type);
     m_propertiesAdded = m_propertiesAdded || ok;

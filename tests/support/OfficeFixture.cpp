@@ -62,7 +62,8 @@ fs::path fixtureFolder()
 {
     std::error_code error;
     auto exe = fs::read_symlink("/proc/self/exe", error);
-    fs::path folder = error ? fs::temp_directory_path() / "corvelle-office-fixtures" : exe.parent_path() / "office-fixtures";
+    fs::path folder
+        = error ? fs::temp_directory_path() / "corvelle-office-fixtures" : exe.parent_path() / "office-fixtures";
     fs::create_directories(folder, error);
     return folder;
 }
@@ -91,9 +92,8 @@ OfficeTestDocument officeTestDocument(const std::string& extension)
             out << recipe->source;
         }
         std::string command = "soffice --headless --norestore --nolockcheck '-env:UserInstallation=file://"
-                              + (folder / "profile").string() + "' --convert-to " + extension + " --outdir '"
-                              + folder.string() + "' '" + source.string() + "' > '" + (folder / "make.log").string()
-                              + "' 2>&1";
+            + (folder / "profile").string() + "' --convert-to " + extension + " --outdir '" + folder.string() + "' '"
+            + source.string() + "' > '" + (folder / "make.log").string() + "' 2>&1";
         int status = std::system(command.c_str());
         if (status != 0 || !fs::exists(made, error)) {
             std::ifstream log(folder / "make.log");

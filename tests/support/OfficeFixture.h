@@ -10,10 +10,10 @@
 #include <string>
 
 struct OfficeTestDocument {
-    std::string extension;               // "docx", "xlsx" or "pptx"
-    std::string path;                    // the made document (copy it before changing it)
-    std::string expectedText;            // text each conversion of it must show
-    size_t pages = 0;                    // pages its PDF has
+    std::string extension;  // "docx", "xlsx" or "pptx"
+    std::string path;  // the made document (copy it before changing it)
+    std::string expectedText;  // text each conversion of it must show
+    size_t pages = 0;  // pages its PDF has
 };
 
 // The made document of that extension; the path is empty (and the test has

@@ -80,7 +80,8 @@ PrintServer::PrintServer()
     bool root = geteuid() == 0;
     std::string conf = m_folder + "/conf";
     writeFile(conf + "/cupsd.conf",
-              "Listen 127.0.0.1:" + std::to_string(port) + "\n"
+        "Listen 127.0.0.1:" + std::to_string(port)
+            + "\n"
               "LogLevel info\n"
               "Browsing No\n"
               "WebInterface No\n"
@@ -88,16 +89,31 @@ PrintServer::PrintServer()
               "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
               "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n");
     writeFile(conf + "/cups-files.conf",
-              "ServerRoot " + conf + "\n"
-              "RequestRoot " + m_folder + "/spool\n"
-              "TempDir " + m_folder + "/spool/tmp\n"
-              "CacheDir " + m_folder + "/cache\n"
-              "StateDir " + m_folder + "/state\n"
-              "AccessLog " + m_folder + "/logs/access_log\n"
-              "ErrorLog " + m_folder + "/logs/error_log\n"
-              "PageLog " + m_folder + "/logs/page_log\n"
+        "ServerRoot " + conf
+            + "\n"
+              "RequestRoot "
+            + m_folder
+            + "/spool\n"
+              "TempDir "
+            + m_folder
+            + "/spool/tmp\n"
+              "CacheDir "
+            + m_folder
+            + "/cache\n"
+              "StateDir "
+            + m_folder
+            + "/state\n"
+              "AccessLog "
+            + m_folder
+            + "/logs/access_log\n"
+              "ErrorLog "
+            + m_folder
+            + "/logs/error_log\n"
+              "PageLog "
+            + m_folder
+            + "/logs/page_log\n"
               "FileDevice Yes\n"
-              + (root ? "User lp\nGroup lp\nSystemGroup root\n" : ""));
+            + (root ? "User lp\nGroup lp\nSystemGroup root\n" : ""));
     m_cupsd = std::make_unique<ChildProcess>(
         std::vector<std::string> { "cupsd", "-f", "-c", conf + "/cupsd.conf", "-s", conf + "/cups-files.conf" });
     if (!m_cupsd->started()) {
@@ -153,10 +169,7 @@ bool PrintServer::run(const std::string& command, std::string* output)
     return ok;
 }
 
-std::string PrintServer::outputPath(const std::string& name) const
-{
-    return m_folder + "/out/" + name + ".pdf";
-}
+std::string PrintServer::outputPath(const std::string& name) const { return m_folder + "/out/" + name + ".pdf"; }
 
 bool PrintServer::addPrinter(const std::string& name, const std::string& description, Device device, bool makeDefault)
 {
@@ -165,7 +178,8 @@ bool PrintServer::addPrinter(const std::string& name, const std::string& descrip
     std::string uri = device == Device::File ? "file://" + outputPath(name)
                                              : "file://" + m_folder + "/no-such-folder/" + name + ".pdf";
     std::string host = " -h " + address();
-    if (!run("lpadmin" + host + " -p '" + name + "' -E -v '" + uri + "' -P " + kPdfDriver + " -D '" + description + "'"))
+    if (!run(
+            "lpadmin" + host + " -p '" + name + "' -E -v '" + uri + "' -P " + kPdfDriver + " -D '" + description + "'"))
         return false;
     return !makeDefault || run("lpadmin" + host + " -d '" + name + "'");
 }
@@ -176,15 +190,9 @@ Data PrintServer::output(const std::string& name) const
     return Data(bytes.begin(), bytes.end());
 }
 
-bool PrintServer::stopQueue(const std::string& name)
-{
-    return run("cupsdisable -h " + address() + " '" + name + "'");
-}
+bool PrintServer::stopQueue(const std::string& name) { return run("cupsdisable -h " + address() + " '" + name + "'"); }
 
-bool PrintServer::refuseJobs(const std::string& name)
-{
-    return run("cupsreject -h " + address() + " '" + name + "'");
-}
+bool PrintServer::refuseJobs(const std::string& name) { return run("cupsreject -h " + address() + " '" + name + "'"); }
 
 std::vector<PrintServer::Job> PrintServer::jobs() const
 {
@@ -290,10 +298,7 @@ ScopedPrintServer::ScopedPrintServer(const std::string& address)
     setenv("CUPS_SERVER", address.c_str(), 1);
 }
 
-std::string ScopedPrintServer::nowhere()
-{
-    return "127.0.0.1:" + std::to_string(freeLoopbackPort());
-}
+std::string ScopedPrintServer::nowhere() { return "127.0.0.1:" + std::to_string(freeLoopbackPort()); }
 
 ScopedPrintServer::~ScopedPrintServer()
 {

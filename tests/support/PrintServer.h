@@ -34,7 +34,7 @@ public:
     enum class Device { File, Unwritable };
     // False (with the reason in error()) when the printer could not be added.
     bool addPrinter(const std::string& name, const std::string& description, Device device = Device::File,
-                    bool makeDefault = false);
+        bool makeDefault = false);
     // What the printer's device received from the last job it printed; empty when nothing.
     Data output(const std::string& name) const;
     // Jobs on the queue stay there; a stopped queue takes jobs and holds them.

@@ -41,10 +41,11 @@ const std::vector<Reset>& builtInResets()
         { "session", [] { LoginMode::freeInstance(); } },
         { "configuration", [] { ConfigManager::freeInstance(); } },
         { "customer cache", [] { CustomerDataModel::freeInstance(); } },
-        { "order thumbnails", [] {
-              QuoteOrderThumbnailCache::sharedInstance().forgetImagePaths();
-              QuoteOrderThumbnailCache::sharedInstance().removeAllObjects();
-          } },
+        { "order thumbnails",
+            [] {
+                QuoteOrderThumbnailCache::sharedInstance().forgetImagePaths();
+                QuoteOrderThumbnailCache::sharedInstance().removeAllObjects();
+            } },
         { "document thumbnails", [] { PdfThumbCache::sharedInstance().removeAllObjects(); } },
         { "quote-order store", [] { QuoteOrderStore::freeInstance(); } },
         { "data access", [] { DataAccessManager::releaseDataModel(); } },
@@ -52,15 +53,17 @@ const std::vector<Reset>& builtInResets()
         { "skin", [] { SkinManager::resetSharedInstance(); } },
         { "session services", [] { SessionServices::services() = SessionServices::Services(); } },
         { "protocol services", [] { ProtocolServices::services() = ProtocolServices::Services(); } },
-        { "language", [] {
-              LanguageManager::resetSharedInstance();
-              Language::resetLanguageCache();
-          } },
+        { "language",
+            [] {
+                LanguageManager::resetSharedInstance();
+                Language::resetLanguageCache();
+            } },
         { "credentials sheets", [] { HTTPAuthenticationDialog::resetClassState(); } },
-        { "first responder", [] {
-              if (auto r = UIResponder::currentFirstResponder())
-                  r->resignFirstResponder();
-          } },
+        { "first responder",
+            [] {
+                if (auto r = UIResponder::currentFirstResponder())
+                    r->resignFirstResponder();
+            } },
         { "application", [] { UIApplication::resetSharedApplication(); } },
     };
     return resets;

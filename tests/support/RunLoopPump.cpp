@@ -36,8 +36,7 @@ NSRunLoopMode runMode(const NSRunLoopMode& mode)
 void drainMainRunLoop(const NSRunLoopMode& mode)
 {
     auto loop = NSRunLoop::mainRunLoop();
-    for (int i = 0; i < kDrainTurns && loop->runOnce(runMode(mode)); ++i) {
-    }
+    for (int i = 0; i < kDrainTurns && loop->runOnce(runMode(mode)); ++i) { }
 }
 
 bool pumpMainRunLoopUntil(const std::function<bool()>& condition, double timeoutSeconds, const NSRunLoopMode& mode)

@@ -19,7 +19,7 @@
 // Runs the main run loop in `mode` until `condition` holds; false when it did
 // not within `timeoutSeconds` of clock time (or the turn bound).
 bool pumpMainRunLoopUntil(const std::function<bool()>& condition, double timeoutSeconds = 5,
-                          const NSRunLoopMode& mode = NSDefaultRunLoopMode);
+    const NSRunLoopMode& mode = NSDefaultRunLoopMode);
 
 // Runs every turn of the main run loop that has work now, without moving time.
 void drainMainRunLoop(const NSRunLoopMode& mode = NSDefaultRunLoopMode);

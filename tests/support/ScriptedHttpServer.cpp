@@ -29,10 +29,7 @@ ScriptedHttpServer::ScriptedHttpServer(Answer answer)
 {
 }
 
-ScriptedHttpServer::~ScriptedHttpServer()
-{
-    stop();
-}
+ScriptedHttpServer::~ScriptedHttpServer() { stop(); }
 
 std::string ScriptedHttpServer::url(std::string_view path) const
 {
@@ -47,8 +44,8 @@ std::vector<ScriptedRequest> ScriptedHttpServer::requests() const
 
 std::string ScriptedHttpServer::response(int status, std::string_view body, std::string_view extraHeaders, bool close)
 {
-    std::string r = "HTTP/1.1 " + std::to_string(status) + " Status\r\nContent-Length: " + std::to_string(body.size())
-        + "\r\n";
+    std::string r
+        = "HTTP/1.1 " + std::to_string(status) + " Status\r\nContent-Length: " + std::to_string(body.size()) + "\r\n";
     r += extraHeaders;
     if (close)
         r += "Connection: close\r\n";
@@ -95,8 +92,7 @@ void ScriptedHttpServer::serve(int fd, int connection)
         buffer.erase(0, headEnd + 4);
         std::string length = request.header("Content-Length");
         size_t wanted = length.empty() ? 0 : std::stoull(length);
-        while (buffer.size() < wanted && readMore()) {
-        }
+        while (buffer.size() < wanted && readMore()) { }
         request.body = buffer.substr(0, wanted);
         buffer.erase(0, std::min(wanted, buffer.size()));
         {
@@ -125,8 +121,7 @@ bool ScriptedHttpServer::run(int fd, const Script& script)
                 return false;
             break;
         case ScriptStep::Kind::SendForever:
-            while (!m_stopping && sendAll(step.bytes)) {
-            }
+            while (!m_stopping && sendAll(step.bytes)) { }
             return false;
         case ScriptStep::Kind::Pause:
         case ScriptStep::Kind::Hold: {
@@ -134,8 +129,8 @@ bool ScriptedHttpServer::run(int fd, const Script& script)
             if (step.kind == ScriptStep::Kind::Hold)
                 m_stopped.wait(lock, [this] { return m_stopping.load(); });
             else
-                m_stopped.wait_for(lock, std::chrono::duration<double>(step.seconds),
-                                   [this] { return m_stopping.load(); });
+                m_stopped.wait_for(
+                    lock, std::chrono::duration<double>(step.seconds), [this] { return m_stopping.load(); });
             if (m_stopping)
                 return false;
             break;

@@ -28,7 +28,7 @@ struct ScriptStep {
     static ScriptStep sendForever(std::string bytes) { return { Kind::SendForever, std::move(bytes), 0 }; }
     static ScriptStep pause(double seconds) { return { Kind::Pause, {}, seconds }; }
     // Keeps the connection open and silent until the test ends.
-    static ScriptStep hold() { return { Kind::Hold, {}, 0 } ; }
+    static ScriptStep hold() { return { Kind::Hold, {}, 0 }; }
     static ScriptStep close() { return { Kind::Close, {}, 0 }; }
 };
 using Script = std::vector<ScriptStep>;
@@ -57,8 +57,8 @@ public:
     void stop();
 
     // A whole answer with a Content-Length, kept alive unless `close`.
-    static std::string response(int status, std::string_view body, std::string_view extraHeaders = "",
-                                bool close = false);
+    static std::string response(
+        int status, std::string_view body, std::string_view extraHeaders = "", bool close = false);
 
 private:
     void serve(int fd, int connection);

@@ -25,7 +25,4 @@ extern "C" void hb_shape(void* font, void* buffer, const void* features, unsigne
     real(font, buffer, features, count);
 }
 
-size_t ShapingWorkCharacters()
-{
-    return g_shaped;
-}
+size_t ShapingWorkCharacters() { return g_shaped; }

@@ -34,12 +34,12 @@ SmtpSink::SmtpSink(Mode mode)
         m_error = "no temporary folder";
         return;
     }
-    std::vector<std::string> argv { "/usr/bin/python3", std::string(CORVELLE_SOURCE_DIR) + "/tests/support/smtp_sink.py",
-                                    m_folder };
+    std::vector<std::string> argv { "/usr/bin/python3",
+        std::string(CORVELLE_SOURCE_DIR) + "/tests/support/smtp_sink.py", m_folder };
     if (mode == Mode::StartTLS) {
-        ChildProcess openssl({ "openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
-                               "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
-                               m_folder + "/key.pem", "-out", certificate() });
+        ChildProcess openssl(
+            { "openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj", "/CN=127.0.0.1",
+                "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", m_folder + "/key.pem", "-out", certificate() });
         std::string line;
         while (openssl.readLine(line, 30)) { }
         openssl.stop();
@@ -96,7 +96,8 @@ std::vector<SmtpSink::Received> SmtpSink::received() const
         r.overTLS = v["tls"].boolValue();
         for (auto& a : v["attachments"].arrayValue()) {
             std::string bytes = slurp(m_folder + "/" + a["file"].stringValue());
-            r.attachments.push_back({ a["filename"].stringValue(), a["type"].stringValue(), Data(bytes.begin(), bytes.end()) });
+            r.attachments.push_back(
+                { a["filename"].stringValue(), a["type"].stringValue(), Data(bytes.begin(), bytes.end()) });
         }
         out.push_back(std::move(r));
     }
@@ -104,9 +105,9 @@ std::vector<SmtpSink::Received> SmtpSink::received() const
 }
 
 namespace {
-const char* const kMailVariables[] = { "XDG_CONFIG_HOME", "CORVELLE_SMTP_URL", "CORVELLE_SMTP_FROM",
-                                       "CORVELLE_SMTP_USER", "CORVELLE_SMTP_PASSWORD", "CORVELLE_SMTP_STARTTLS",
-                                       "CORVELLE_SMTP_CAFILE", "CORVELLE_SMTP_TIMEOUT" };
+const char* const kMailVariables[]
+    = { "XDG_CONFIG_HOME", "CORVELLE_SMTP_URL", "CORVELLE_SMTP_FROM", "CORVELLE_SMTP_USER", "CORVELLE_SMTP_PASSWORD",
+          "CORVELLE_SMTP_STARTTLS", "CORVELLE_SMTP_CAFILE", "CORVELLE_SMTP_TIMEOUT" };
 }
 
 ScopedMailAccount::ScopedMailAccount()
@@ -120,7 +121,8 @@ ScopedMailAccount::ScopedMailAccount()
     set("XDG_CONFIG_HOME", m_config);
 }
 
-ScopedMailAccount::ScopedMailAccount(const Settings& settings) : ScopedMailAccount()
+ScopedMailAccount::ScopedMailAccount(const Settings& settings)
+    : ScopedMailAccount()
 {
     set("CORVELLE_SMTP_URL", settings.url);
     set("CORVELLE_SMTP_FROM", settings.from);

@@ -70,14 +70,29 @@ public:
             s.url = std::move(url);
             return s;
         }
-        Settings& withStartTLS(std::string v) { startTLS = std::move(v); return *this; }
-        Settings& withCaFile(std::string v) { caFile = std::move(v); return *this; }
-        Settings& withTimeout(std::string v) { timeout = std::move(v); return *this; }
+        Settings& withStartTLS(std::string v)
+        {
+            startTLS = std::move(v);
+            return *this;
+        }
+        Settings& withCaFile(std::string v)
+        {
+            caFile = std::move(v);
+            return *this;
+        }
+        Settings& withTimeout(std::string v)
+        {
+            timeout = std::move(v);
+            return *this;
+        }
     };
     // No account at all: no settings file, nothing in the environment.
     ScopedMailAccount();
     explicit ScopedMailAccount(const Settings& settings);
-    explicit ScopedMailAccount(const std::string& url) : ScopedMailAccount(Settings::at(url)) {}
+    explicit ScopedMailAccount(const std::string& url)
+        : ScopedMailAccount(Settings::at(url))
+    {
+    }
     ~ScopedMailAccount();
     ScopedMailAccount(const ScopedMailAccount&) = delete;
     ScopedMailAccount& operator=(const ScopedMailAccount&) = delete;

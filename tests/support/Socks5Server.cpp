@@ -38,10 +38,7 @@ Socks5Server::Socks5Server(std::string user, std::string password)
 {
 }
 
-Socks5Server::~Socks5Server()
-{
-    m_listener.stop();
-}
+Socks5Server::~Socks5Server() { m_listener.stop(); }
 
 std::vector<std::string> Socks5Server::targets() const
 {

@@ -79,18 +79,16 @@ bool waitUntil(const std::function<bool()>& condition, double seconds)
 
 }  // namespace
 
-std::string TestDesktop::prepare()
-{
-    return folders().problem;
-}
+std::string TestDesktop::prepare() { return folders().problem; }
 
 std::vector<std::string> ScopedTestApplication::defaultTypes()
 {
     return { "application/pdf", "text/plain", "x-scheme-handler/http", "x-scheme-handler/https",
-             "x-scheme-handler/mailto" };
+        "x-scheme-handler/mailto" };
 }
 
-ScopedTestApplication::ScopedTestApplication(std::vector<std::string> mimeTypes) : m_types(std::move(mimeTypes))
+ScopedTestApplication::ScopedTestApplication(std::vector<std::string> mimeTypes)
+    : m_types(std::move(mimeTypes))
 {
     m_error = TestDesktop::prepare();
     if (!m_error.empty())
@@ -110,8 +108,8 @@ ScopedTestApplication::ScopedTestApplication(std::vector<std::string> mimeTypes)
     m_desktopFile = f.data + "/applications/" + kDesktopId;
     {
         std::ofstream out(m_desktopFile + ".part");
-        out << "[Desktop Entry]\nType=Application\nName=" << kName << "\nExec=" << script
-            << " %U\nMimeType=" << types << "\nNoDisplay=false\n";
+        out << "[Desktop Entry]\nType=Application\nName=" << kName << "\nExec=" << script << " %U\nMimeType=" << types
+            << "\nNoDisplay=false\n";
     }
     fs::rename(m_desktopFile + ".part", m_desktopFile, ec);
     // The desktop finds applications for a type through the folder's cache,
@@ -147,13 +145,15 @@ ScopedTestApplication::~ScopedTestApplication()
 std::vector<std::string> ScopedTestApplication::waitForArguments(size_t count, double seconds) const
 {
     std::vector<std::string> lines;
-    waitUntil([&] {
-        lines.clear();
-        std::ifstream in(folders().record);
-        std::string line;
-        while (std::getline(in, line))
-            lines.push_back(line);
-        return lines.size() >= count;
-    }, seconds);
+    waitUntil(
+        [&] {
+            lines.clear();
+            std::ifstream in(folders().record);
+            std::string line;
+            while (std::getline(in, line))
+                lines.push_back(line);
+            return lines.size() >= count;
+        },
+        seconds);
     return lines;
 }

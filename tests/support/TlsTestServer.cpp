@@ -45,7 +45,7 @@ void addExtension(X509* certificate, X509* issuer, int nid, const char* value)
 
 // `notBefore`/`notAfter` in seconds from now.
 X509* makeCertificate(EVP_PKEY* key, const char* organisation, const char* commonName, X509* issuer,
-                      EVP_PKEY* issuerKey, long notBefore, long notAfter, const char* names, bool authority)
+    EVP_PKEY* issuerKey, long notBefore, long notAfter, const char* names, bool authority)
 {
     static long serial = 1;
     X509* certificate = X509_new();
@@ -55,7 +55,8 @@ X509* makeCertificate(EVP_PKEY* key, const char* organisation, const char* commo
     X509_gmtime_adj(X509_getm_notAfter(certificate), notAfter);
     X509_set_pubkey(certificate, key);
     X509_NAME* name = X509_get_subject_name(certificate);
-    X509_NAME_add_entry_by_txt(name, "O", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(organisation), -1, -1, 0);
+    X509_NAME_add_entry_by_txt(
+        name, "O", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(organisation), -1, -1, 0);
     X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(commonName), -1, -1, 0);
     X509_set_issuer_name(certificate, issuer ? X509_get_subject_name(issuer) : name);
     X509* signer = issuer ? issuer : certificate;
@@ -87,26 +88,25 @@ TestCertificates::TestCertificates()
     char pattern[] = "/tmp/corvelle-tls-XXXXXX";
     m_folder = mkdtemp(pattern) ? pattern : "/tmp";
     m_authorityKey = newKey();
-    m_authority = makeCertificate(m_authorityKey, "Corvelle Tests", "Test Authority", nullptr, nullptr, -day,
-                                  365 * day, nullptr, true);
+    m_authority = makeCertificate(
+        m_authorityKey, "Corvelle Tests", "Test Authority", nullptr, nullptr, -day, 365 * day, nullptr, true);
     const char* local = "IP:127.0.0.1,DNS:localhost";
     auto signedBy = [&](const char* cn, long from, long to, const char* names) {
         EVP_PKEY* key = newKey();
-        return std::make_pair(makeCertificate(key, "Corvelle Tests", cn, m_authority, m_authorityKey, from, to, names,
-                                              false),
-                              key);
+        return std::make_pair(
+            makeCertificate(key, "Corvelle Tests", cn, m_authority, m_authorityKey, from, to, names, false), key);
     };
     m_servers.push_back(signedBy("Trusted Server", -day, 30 * day, local));
     m_servers.push_back(signedBy("Expired Server", -30 * day, -day, local));
     m_servers.push_back(signedBy("Other Server", -day, 30 * day, "DNS:other.example,IP:192.0.2.1"));
     EVP_PKEY* selfKey = newKey();
-    m_servers.emplace_back(makeCertificate(selfKey, "Corvelle Tests", "Self Signed", nullptr, nullptr, -day, 30 * day,
-                                           local, false),
-                           selfKey);
+    m_servers.emplace_back(
+        makeCertificate(selfKey, "Corvelle Tests", "Self Signed", nullptr, nullptr, -day, 30 * day, local, false),
+        selfKey);
 
     EVP_PKEY* clientKey = newKey();
-    X509* client = makeCertificate(clientKey, "Corvelle Tests", "Field Tablet 7", m_authority, m_authorityKey, -day,
-                                   30 * day, nullptr, false);
+    X509* client = makeCertificate(
+        clientKey, "Corvelle Tests", "Field Tablet 7", m_authority, m_authorityKey, -day, 30 * day, nullptr, false);
     PKCS12* archive = PKCS12_create(clientPassphrase().c_str(), "tablet", clientKey, client, nullptr, 0, 0, 0, 0, 0);
     unsigned char* bytes = nullptr;
     int length = archive ? i2d_PKCS12(archive, &bytes) : 0;
@@ -117,8 +117,8 @@ TestCertificates::TestCertificates()
     EVP_PKEY_free(clientKey);
 
     EVP_PKEY* furtherKey = newKey();
-    X509* further = makeCertificate(furtherKey, "Corvelle Tests", "Further", m_authority, m_authorityKey, -day,
-                                    30 * day, nullptr, false);
+    X509* further = makeCertificate(
+        furtherKey, "Corvelle Tests", "Further", m_authority, m_authorityKey, -day, 30 * day, nullptr, false);
     m_furtherCertificate = der(further);
     X509_free(further);
     EVP_PKEY_free(furtherKey);
@@ -138,15 +138,9 @@ const TestCertificates& TestCertificates::shared()
     return *certificates;
 }
 
-x509_st* TestCertificates::serverCertificate(Server kind) const
-{
-    return m_servers[static_cast<size_t>(kind)].first;
-}
+x509_st* TestCertificates::serverCertificate(Server kind) const { return m_servers[static_cast<size_t>(kind)].first; }
 
-evp_pkey_st* TestCertificates::serverKey(Server kind) const
-{
-    return m_servers[static_cast<size_t>(kind)].second;
-}
+evp_pkey_st* TestCertificates::serverKey(Server kind) const { return m_servers[static_cast<size_t>(kind)].second; }
 
 TlsTestServer::TlsTestServer(int backendPort, Options options)
     : m_backendPort(backendPort)
@@ -218,9 +212,8 @@ void TlsTestServer::serve(int fd)
                 ERR_clear_error();
             return n;
         };
-        client.write = [ssl](const char* bytes, size_t length) {
-            return SSL_write(ssl, bytes, static_cast<int>(length)) > 0;
-        };
+        client.write
+            = [ssl](const char* bytes, size_t length) { return SSL_write(ssl, bytes, static_cast<int>(length)) > 0; };
         client.holdsBytes = [ssl] { return SSL_pending(ssl) > 0; };
         relayBytes(client, backend);
     }
@@ -237,7 +230,4 @@ TrustTestAuthority::TrustTestAuthority()
     CFTLSSession::setTrustedRootsFile(TestCertificates::shared().authorityFile());
 }
 
-TrustTestAuthority::~TrustTestAuthority()
-{
-    CFTLSSession::setTrustedRootsFile({});
-}
+TrustTestAuthority::~TrustTestAuthority() { CFTLSSession::setTrustedRootsFile({}); }

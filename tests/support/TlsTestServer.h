@@ -62,7 +62,10 @@ public:
     };
     // Relays to the plain server on 127.0.0.1:`backendPort`.
     TlsTestServer(int backendPort, Options options);
-    explicit TlsTestServer(int backendPort) : TlsTestServer(backendPort, Options {}) {}
+    explicit TlsTestServer(int backendPort)
+        : TlsTestServer(backendPort, Options {})
+    {
+    }
     ~TlsTestServer();
     TlsTestServer(const TlsTestServer&) = delete;
     TlsTestServer& operator=(const TlsTestServer&) = delete;

@@ -27,10 +27,7 @@ TunnelProxy::TunnelProxy(std::string requiredAuthorization)
 {
 }
 
-TunnelProxy::~TunnelProxy()
-{
-    m_listener.stop();
-}
+TunnelProxy::~TunnelProxy() { m_listener.stop(); }
 
 std::vector<std::string> TunnelProxy::heads() const
 {
@@ -60,20 +57,23 @@ void TunnelProxy::serve(int fd)
     }
     if (!m_requiredAuthorization.empty() && headerValue(head, "Proxy-Authorization") != m_requiredAuthorization) {
         std::string body = "proxy credentials needed";
-        std::string answer = "HTTP/1.1 407 Proxy Authentication Required\r\nProxy-Authenticate: Basic realm=\"tunnel\"\r\n"
-                             "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+        std::string answer
+            = "HTTP/1.1 407 Proxy Authentication Required\r\nProxy-Authenticate: Basic realm=\"tunnel\"\r\n"
+              "Content-Length: "
+            + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
         sendAll(fd, answer.data(), answer.size());
         return;
     }
     std::string target = line.substr(8, line.find(' ', 8) - 8);
     size_t colon = target.rfind(':');
     auto address = CFHostResolver::numericAddress(target.substr(0, colon), std::stoi(target.substr(colon + 1)));
-    int upstream = address ? ::socket(reinterpret_cast<const sockaddr*>(address->data())->sa_family,
-                                      SOCK_STREAM | SOCK_CLOEXEC, 0)
-                           : -1;
+    int upstream = address
+        ? ::socket(reinterpret_cast<const sockaddr*>(address->data())->sa_family, SOCK_STREAM | SOCK_CLOEXEC, 0)
+        : -1;
     if (upstream < 0
-        || ::connect(upstream, reinterpret_cast<const sockaddr*>(address->data()),
-                     static_cast<socklen_t>(address->size())) != 0) {
+        || ::connect(
+               upstream, reinterpret_cast<const sockaddr*>(address->data()), static_cast<socklen_t>(address->size()))
+            != 0) {
         std::string answer = "HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
         sendAll(fd, answer.data(), answer.size());
         if (upstream >= 0)

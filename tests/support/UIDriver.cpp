@@ -31,10 +31,7 @@ std::shared_ptr<UIAlertView> findAlert(UIView& root)
     return nullptr;
 }
 
-bool shows(const UIView& view)
-{
-    return !view.isHidden() && view.alpha() > 0.01;
-}
+bool shows(const UIView& view) { return !view.isHidden() && view.alpha() > 0.01; }
 
 // Visits the shown views under `root`, front-most first, until `visit` answers true.
 bool visitShown(const std::shared_ptr<UIView>& root, const std::function<bool(const std::shared_ptr<UIView>&)>& visit)
@@ -82,10 +79,7 @@ UIDriver::UIDriver(std::shared_ptr<UIWindow> window)
 {
 }
 
-UIWindow& UIDriver::window() const
-{
-    return *m_window;
-}
+UIWindow& UIDriver::window() const { return *m_window; }
 
 CGPoint UIDriver::centerOf(const std::shared_ptr<UIView>& view) const
 {
@@ -93,15 +87,9 @@ CGPoint UIDriver::centerOf(const std::shared_ptr<UIView>& view) const
     return view->convertPointToView(CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b)), nullptr);
 }
 
-void UIDriver::settle()
-{
-    drainMainRunLoop();
-}
+void UIDriver::settle() { drainMainRunLoop(); }
 
-void UIDriver::advance(double seconds)
-{
-    advanceClock(seconds);
-}
+void UIDriver::advance(double seconds) { advanceClock(seconds); }
 
 void UIDriver::tapAt(CGPoint point, int taps)
 {
@@ -138,8 +126,8 @@ void UIDriver::dragFrom(CGPoint from, CGPoint to, int steps, double seconds)
     for (int i = 1; i <= steps; ++i) {
         advance(seconds / steps);
         CGFloat f = static_cast<CGFloat>(i) / steps;
-        m_window->handleTouch(finger, UITouchPhaseMoved,
-                              CGPointMake(from.x + (to.x - from.x) * f, from.y + (to.y - from.y) * f));
+        m_window->handleTouch(
+            finger, UITouchPhaseMoved, CGPointMake(from.x + (to.x - from.x) * f, from.y + (to.y - from.y) * f));
         settle();
     }
     m_window->handleTouch(finger, UITouchPhaseEnded, to);
@@ -188,10 +176,7 @@ void UIDriver::pressBackspace()
     settle();
 }
 
-std::shared_ptr<UIAlertView> UIDriver::visibleAlert() const
-{
-    return findAlert(*m_window);
-}
+std::shared_ptr<UIAlertView> UIDriver::visibleAlert() const { return findAlert(*m_window); }
 
 bool UIDriver::tapAlertButton(const std::string& title)
 {
@@ -271,7 +256,7 @@ bool UIDriver::tapBarButton(const std::string& title)
             else if (top->leftBarButtonItem && top->leftBarButtonItem->displayTitle() == title)
                 at = middleOf(*bar, bar->leftItemFrame());
             else if (bar->backItem() && !top->leftBarButtonItem && !top->hidesBackButton
-                     && bar->backButtonTitle() == title)
+                && bar->backButtonTitle() == title)
                 at = middleOf(*bar, bar->backButtonFrame());
         } else if (auto toolbar = std::dynamic_pointer_cast<UIToolbar>(v)) {
             const auto& items = toolbar->items();
@@ -330,9 +315,8 @@ bool UIDriver::tapRow(const std::shared_ptr<UITableView>& table, long row, long 
 bool UIDriver::tapRow(const std::string& text)
 {
     prepare(*m_window);
-    auto cell = findShown<UITableViewCell>(m_window, [&](UITableViewCell& c) {
-        return c.textLabel() && c.textLabel()->text() == text;
-    });
+    auto cell = findShown<UITableViewCell>(
+        m_window, [&](UITableViewCell& c) { return c.textLabel() && c.textLabel()->text() == text; });
     if (!cell)
         return false;
     tap(cell);

@@ -55,8 +55,7 @@ public:
     bool tapButton(const std::string& title);
     std::shared_ptr<UILabel> findLabel(const std::string& text) const;
     std::shared_ptr<UIView> findView(long tag) const;
-    template <class T>
-    std::shared_ptr<T> findView(long tag) const
+    template <class T> std::shared_ptr<T> findView(long tag) const
     {
         return std::dynamic_pointer_cast<T>(findView(tag));
     }

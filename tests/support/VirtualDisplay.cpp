@@ -40,7 +40,4 @@ bool startVirtualDisplay(std::string& reason)
 // the checker misreads and crashes on at exit. Such storage is not followed;
 // the engine's own objects held only there are named in the suppressions.
 // (This file is linked only into the test programs that start the display.)
-extern "C" const char* __asan_default_options()
-{
-    return "intercept_tls_get_addr=0";
-}
+extern "C" const char* __asan_default_options() { return "intercept_tls_get_addr=0"; }

@@ -16,12 +16,12 @@
 bool startVirtualDisplay(std::string& reason);
 
 // For a test's SetUp: starts the display or fails/skips the test as above.
-#define REQUIRE_WEB_ENGINE_DISPLAY()                                                   \
-    do {                                                                               \
-        std::string displayReason;                                                     \
-        if (!startVirtualDisplay(displayReason)) {                                     \
-            if (servicesAreRequired())                                                 \
-                FAIL() << "No display for the web engine: " << displayReason;          \
-            GTEST_SKIP() << "No display for the web engine: " << displayReason;        \
-        }                                                                              \
+#define REQUIRE_WEB_ENGINE_DISPLAY()                                                                                   \
+    do {                                                                                                               \
+        std::string displayReason;                                                                                     \
+        if (!startVirtualDisplay(displayReason)) {                                                                     \
+            if (servicesAreRequired())                                                                                 \
+                FAIL() << "No display for the web engine: " << displayReason;                                          \
+            GTEST_SKIP() << "No display for the web engine: " << displayReason;                                        \
+        }                                                                                                              \
     } while (false)

@@ -39,20 +39,20 @@ bool parseColour(const std::string& text, Colour& c)
     unsigned v = 0;
     if (text.size() != 7 || text[0] != '#' || std::sscanf(text.c_str() + 1, "%6x", &v) != 1)
         return false;
-    c = {((v >> 16) & 0xff) / 255.0, ((v >> 8) & 0xff) / 255.0, (v & 0xff) / 255.0};
+    c = { ((v >> 16) & 0xff) / 255.0, ((v >> 8) & 0xff) / 255.0, (v & 0xff) / 255.0 };
     return true;
 }
 
 Colour shade(Colour c, double f)
 {
     auto s = [f](double v) { return f >= 0 ? v + (1 - v) * f : v * (1 + f); };
-    return {s(c.r), s(c.g), s(c.b)};
+    return { s(c.r), s(c.g), s(c.b) };
 }
 
 // Turns the hue by `degrees`, keeping lightness and saturation.
 Colour turn(Colour c, double degrees)
 {
-    double max = std::max({c.r, c.g, c.b}), min = std::min({c.r, c.g, c.b});
+    double max = std::max({ c.r, c.g, c.b }), min = std::min({ c.r, c.g, c.b });
     double d = max - min;
     if (d < 1e-6)
         return c;
@@ -67,28 +67,25 @@ Colour turn(Colour c, double degrees)
     double x = d * (1 - std::fabs(std::fmod(h / 60, 2.0) - 1));
     Colour o;
     if (h < 60)
-        o = {d, x, 0};
+        o = { d, x, 0 };
     else if (h < 120)
-        o = {x, d, 0};
+        o = { x, d, 0 };
     else if (h < 180)
-        o = {0, d, x};
+        o = { 0, d, x };
     else if (h < 240)
-        o = {0, x, d};
+        o = { 0, x, d };
     else if (h < 300)
-        o = {x, 0, d};
+        o = { x, 0, d };
     else
-        o = {d, 0, x};
-    return {o.r + min, o.g + min, o.b + min};
+        o = { d, 0, x };
+    return { o.r + min, o.g + min, o.b + min };
 }
 
-void setColour(cairo_t* cr, Colour c, double alpha = 1)
-{
-    cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha);
-}
+void setColour(cairo_t* cr, Colour c, double alpha = 1) { cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha); }
 
 void roundedRect(cairo_t* cr, double x, double y, double w, double h, double r)
 {
-    r = std::min({r, w / 2, h / 2});
+    r = std::min({ r, w / 2, h / 2 });
     cairo_new_sub_path(cr);
     cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
     cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
@@ -107,11 +104,11 @@ void verticalGradient(cairo_t* cr, double y0, double y1, Colour top, Colour bott
 }
 
 void text(cairo_t* cr, const std::string& label, double x, double y, double w, double h, Colour c, double size,
-          bool bold = true)
+    bool bold = true)
 {
     PangoLayout* layout = pango_cairo_create_layout(cr);
-    PangoFontDescription* font = pango_font_description_from_string(bold ? "DejaVu Sans, WenQuanYi Micro Hei Bold"
-                                                                          : "DejaVu Sans, WenQuanYi Micro Hei");
+    PangoFontDescription* font = pango_font_description_from_string(
+        bold ? "DejaVu Sans, WenQuanYi Micro Hei Bold" : "DejaVu Sans, WenQuanYi Micro Hei");
     pango_font_description_set_absolute_size(font, size * PANGO_SCALE);
     pango_layout_set_font_description(layout, font);
     pango_layout_set_text(layout, label.c_str(), -1);
@@ -278,7 +275,7 @@ void glyph(cairo_t* cr, const std::string& name, double x, double y, double s)
 void draw(cairo_t* cr, const Picture& p, Colour c)
 {
     const double w = p.width, h = p.height;
-    const Colour white {1, 1, 1};
+    const Colour white { 1, 1, 1 };
     const std::string& k = p.kind;
     if (k == "fill") {
         setColour(cr, c), cairo_paint(cr);

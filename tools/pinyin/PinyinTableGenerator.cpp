@@ -28,7 +28,7 @@
 
 namespace {
 
-constexpr int leadCount = 126;   // 0x81 .. 0xFE
+constexpr int leadCount = 126;  // 0x81 .. 0xFE
 constexpr int trailCount = 191;  // 0x40 .. 0xFE
 
 bool readCompressed(const char* path, std::string& text)
@@ -58,11 +58,39 @@ bool readCompressed(const char* path, std::string& text)
 bool toneless(const std::string& reading, std::string& out)
 {
     static const std::map<std::string, char> marked = {
-        {"ā", 'a'}, {"á", 'a'}, {"ǎ", 'a'}, {"à", 'a'}, {"ē", 'e'}, {"é", 'e'}, {"ě", 'e'}, {"è", 'e'},
-        {"ê", 'e'}, {"ế", 'e'}, {"ề", 'e'}, {"ī", 'i'}, {"í", 'i'}, {"ǐ", 'i'}, {"ì", 'i'}, {"ō", 'o'},
-        {"ó", 'o'}, {"ǒ", 'o'}, {"ò", 'o'}, {"ū", 'u'}, {"ú", 'u'}, {"ǔ", 'u'}, {"ù", 'u'}, {"ü", 'v'},
-        {"ǖ", 'v'}, {"ǘ", 'v'}, {"ǚ", 'v'}, {"ǜ", 'v'}, {"ń", 'n'}, {"ň", 'n'}, {"ǹ", 'n'}, {"ḿ", 'm'},
-        {"m̀", 'm'},
+        { "ā", 'a' },
+        { "á", 'a' },
+        { "ǎ", 'a' },
+        { "à", 'a' },
+        { "ē", 'e' },
+        { "é", 'e' },
+        { "ě", 'e' },
+        { "è", 'e' },
+        { "ê", 'e' },
+        { "ế", 'e' },
+        { "ề", 'e' },
+        { "ī", 'i' },
+        { "í", 'i' },
+        { "ǐ", 'i' },
+        { "ì", 'i' },
+        { "ō", 'o' },
+        { "ó", 'o' },
+        { "ǒ", 'o' },
+        { "ò", 'o' },
+        { "ū", 'u' },
+        { "ú", 'u' },
+        { "ǔ", 'u' },
+        { "ù", 'u' },
+        { "ü", 'v' },
+        { "ǖ", 'v' },
+        { "ǘ", 'v' },
+        { "ǚ", 'v' },
+        { "ǜ", 'v' },
+        { "ń", 'n' },
+        { "ň", 'n' },
+        { "ǹ", 'n' },
+        { "ḿ", 'm' },
+        { "m̀", 'm' },
     };
     out.clear();
     for (size_t i = 0; i < reading.size();) {
@@ -166,8 +194,8 @@ bool readOverrides(const char* path, std::map<uint32_t, std::string>& readings)
 // The one code point a GBK double-byte code stands for, or 0.
 uint32_t codePointOf(iconv_t cd, unsigned char lead, unsigned char trail)
 {
-    char in[2] = {char(lead), char(trail)};
-    uint32_t out[2] = {0, 0};
+    char in[2] = { char(lead), char(trail) };
+    uint32_t out[2] = { 0, 0 };
     char* inPtr = in;
     size_t inLeft = 2;
     char* outPtr = reinterpret_cast<char*>(out);
@@ -219,7 +247,7 @@ int main(int argc, char** argv)
     }
     iconv_close(cd);
 
-    std::vector<std::string> table = {""};
+    std::vector<std::string> table = { "" };
     table.insert(table.end(), syllables.begin(), syllables.end());
     std::map<std::string, int> position;
     size_t longest = 0;
@@ -238,8 +266,8 @@ int main(int argc, char** argv)
         unsigned char lead, trail;
         const char* reading;
     };
-    const Check checks[] = {{0xD6, 0xD0, "zhong"}, {0xCE, 0xC4, "wen"},  {0xC6, 0xB4, "pin"},  {0xD2, 0xF4, "yin"},
-                            {0xB3, 0xA4, "zhang"}, {0xD0, 0xD0, "hang"}, {0xD6, 0xD8, "zhong"}};
+    const Check checks[] = { { 0xD6, 0xD0, "zhong" }, { 0xCE, 0xC4, "wen" }, { 0xC6, 0xB4, "pin" },
+        { 0xD2, 0xF4, "yin" }, { 0xB3, 0xA4, "zhang" }, { 0xD0, 0xD0, "hang" }, { 0xD6, 0xD8, "zhong" } };
     for (auto& c : checks) {
         const std::string& got = cells[(c.lead - 0x81) * trailCount + (c.trail - 0x40)];
         if (got != c.reading) {

@@ -46,15 +46,9 @@ struct File {
     std::string bytes;
 };
 
-Value object(std::initializer_list<std::pair<std::string, Value>> items)
-{
-    return Value::dictionary(items);
-}
+Value object(std::initializer_list<std::pair<std::string, Value>> items) { return Value::dictionary(items); }
 
-std::string text(int n)
-{
-    return std::to_string(n);
-}
+std::string text(int n) { return std::to_string(n); }
 
 std::string padded(int n, int width)
 {
@@ -75,7 +69,8 @@ void chunk(std::string& out, const char* type, const std::string& data)
     putBig32(out, static_cast<uint32_t>(data.size()));
     std::string body = std::string(type, 4) + data;
     out += body;
-    putBig32(out, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()))));
+    putBig32(out,
+        static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()))));
 }
 
 std::string png(int width, int height, uint8_t r, uint8_t g, uint8_t b, bool banded = true)
@@ -106,8 +101,7 @@ std::string png(int width, int height, uint8_t r, uint8_t g, uint8_t b, bool ban
     return out;
 }
 
-template<typename T>
-OptionalEntityList<T> listOf(const std::vector<T>& records)
+template <typename T> OptionalEntityList<T> listOf(const std::vector<T>& records)
 {
     EntityList<T> list;
     for (const auto& record : records)
@@ -173,14 +167,16 @@ Value productRecord(int id, bool withImages)
     double price = 10 + (id * 37) % 990 + (id % 4) * 0.25;
     Value product = object({ { "productID", text(id) }, { "productName", "Product " + padded(id, 5) },
         { "productSKU", "SKU-" + padded(id, 5) }, { "productShortDesc", "A sample product" },
-        { "productDesc", "Sample product " + text(id) + " of the generated catalogue." }, { "productStock", text(id % 50) },
-        { "productOrdering", text(id) }, { "publish", "1" }, { "productParentList", Value::array({ Value(category) }) },
-        { "productTag", text(1 + id % 3) }, { "priceID", text(id) }, { "price", Value(price) },
-        { "currency", yuan ? "CNY" : "USD" }, { "relatedSKUList", "SKU-" + padded(id % 7 + 1, 5) },
-        { "attributes", Value::array({ object({ { "attributeId", text(id * 2) }, { "attributeFieldsId", "1" },
-                                            { "attributeValue", id % 2 ? "Oak" : "Pine" } }),
-                            object({ { "attributeId", text(id * 2 + 1) }, { "attributeFieldsId", "2" },
-                                { "attributeValue", text(40 + id % 60) + " cm" } }) }) } });
+        { "productDesc", "Sample product " + text(id) + " of the generated catalogue." },
+        { "productStock", text(id % 50) }, { "productOrdering", text(id) }, { "publish", "1" },
+        { "productParentList", Value::array({ Value(category) }) }, { "productTag", text(1 + id % 3) },
+        { "priceID", text(id) }, { "price", Value(price) }, { "currency", yuan ? "CNY" : "USD" },
+        { "relatedSKUList", "SKU-" + padded(id % 7 + 1, 5) },
+        { "attributes",
+            Value::array({ object({ { "attributeId", text(id * 2) }, { "attributeFieldsId", "1" },
+                               { "attributeValue", id % 2 ? "Oak" : "Pine" } }),
+                object({ { "attributeId", text(id * 2 + 1) }, { "attributeFieldsId", "2" },
+                    { "attributeValue", text(40 + id % 60) + " cm" } }) }) } });
     if (id % 5 == 0) {
         // Every fifth product is on offer for a limited time.
         product.set("discountPrice", Value(price * 0.8));
@@ -192,9 +188,10 @@ Value productRecord(int id, bool withImages)
     }
     if (withImages) {
         std::string stem = "p" + padded(id, 5);
-        product.set("images", Value::array({ object({ { "imageID", text(id) }, { "keyID", text(id) }, { "keyType", "product" },
-                                  { "thumbAddress", stem + "_t.png" }, { "fullAddress", stem + ".png" }, { "isDefault", "1" },
-                                  { "imagePublish", "1" }, { "imageOrdering", "1" } }) }));
+        product.set("images",
+            Value::array({ object({ { "imageID", text(id) }, { "keyID", text(id) }, { "keyType", "product" },
+                { "thumbAddress", stem + "_t.png" }, { "fullAddress", stem + ".png" }, { "isDefault", "1" },
+                { "imagePublish", "1" }, { "imageOrdering", "1" } }) }));
     }
     return product;
 }
@@ -207,22 +204,27 @@ Company makeCompany(const std::string& client, int products, const fs::path& scr
         productList.append(productRecord(id, true));
     Value categories = Value::array();
     for (int id = 1; id <= kCategories; ++id) {
-        categories.append(object({ { "categoryID", text(id) }, { "categoryName", id <= 3 ? "Range " + text(id) : "Group " + text(id) },
-            { "categoryCode", "C" + text(id) }, { "categoryPublish", "1" }, { "categoryOrdering", text(id) },
-            { "categoryParentID", text(id <= 3 ? 0 : 1 + (id - 4) % 3) } }));
+        categories.append(object(
+            { { "categoryID", text(id) }, { "categoryName", id <= 3 ? "Range " + text(id) : "Group " + text(id) },
+                { "categoryCode", "C" + text(id) }, { "categoryPublish", "1" }, { "categoryOrdering", text(id) },
+                { "categoryParentID", text(id <= 3 ? 0 : 1 + (id - 4) % 3) } }));
     }
-    Value fields = Value::array({ object({ { "attributeFieldsId", "1" }, { "attributeName", "Material" }, { "display", "1" }, { "published", "1" } }),
-        object({ { "attributeFieldsId", "2" }, { "attributeName", "Width" }, { "display", "1" }, { "published", "1" } }) });
-    Value relatedFiles = Value::array({ object({ { "productId", "1" }, { "productSku", "SKU-00001" }, { "fileId", "1" } }),
-        object({ { "productId", "2" }, { "productSku", "SKU-00002" }, { "fileId", "3" } }) });
-    Value tags = Value::array({ object({ { "id", "1" }, { "tagName", "New" } }), object({ { "id", "2" }, { "tagName", "Popular" } }),
-        object({ { "id", "3" }, { "tagName", "Outdoor" } }) });
+    Value fields = Value::array({ object({ { "attributeFieldsId", "1" }, { "attributeName", "Material" },
+                                      { "display", "1" }, { "published", "1" } }),
+        object({ { "attributeFieldsId", "2" }, { "attributeName", "Width" }, { "display", "1" },
+            { "published", "1" } }) });
+    Value relatedFiles
+        = Value::array({ object({ { "productId", "1" }, { "productSku", "SKU-00001" }, { "fileId", "1" } }),
+            object({ { "productId", "2" }, { "productSku", "SKU-00002" }, { "fileId", "3" } }) });
+    Value tags = Value::array({ object({ { "id", "1" }, { "tagName", "New" } }),
+        object({ { "id", "2" }, { "tagName", "Popular" } }), object({ { "id", "3" }, { "tagName", "Outdoor" } }) });
     Value tagLinks = Value::array();
     for (int id = 1; id <= std::min(products, 60); ++id)
         tagLinks.append(object({ { "tagId", text(1 + id % 3) }, { "productId", text(id) } }));
     Value productContent = Value::array({ productList, categories, fields, relatedFiles, tags, tagLinks });
     company.contents["syncData:product"] = productContent;
-    company.contents["syncData:product:changes"] = Value::array({ Value::array(), Value::array(), Value::array(), relatedFiles, tags, tagLinks });
+    company.contents["syncData:product:changes"]
+        = Value::array({ Value::array(), Value::array(), Value::array(), relatedFiles, tags, tagLinks });
 
     struct LibraryFile {
         int id;
@@ -240,18 +242,25 @@ Company makeCompany(const std::string& client, int products, const fs::path& scr
     };
     Value libraryFiles = Value::array();
     for (const auto& f : library) {
-        libraryFiles.append(object({ { "id", text(f.id) }, { "title", f.title }, { "fileName", f.name }, { "category", text(f.category) },
-            { "type", f.type }, { "date", "2014-05-0" + text(f.id) + " 09:00:00" }, { "description", std::string("The ") + f.title },
-            { "ordering", text(f.id) }, { "publish", "1" }, { "coverImage", "cover" + text(f.id) + ".png" },
+        libraryFiles.append(object({ { "id", text(f.id) }, { "title", f.title }, { "fileName", f.name },
+            { "category", text(f.category) }, { "type", f.type }, { "date", "2014-05-0" + text(f.id) + " 09:00:00" },
+            { "description", std::string("The ") + f.title }, { "ordering", text(f.id) }, { "publish", "1" },
+            { "coverImage", "cover" + text(f.id) + ".png" },
             { "info", std::string(f.type) + (f.id == 3 ? ",00:42" : "") } }));
     }
-    Value libraryCategories = Value::array({ object({ { "cateID", "1" }, { "cateName", "Brochures" }, { "cateOrdering", "1" }, { "catePublished", "1" }, { "parentId", "0" } }),
-        object({ { "cateID", "2" }, { "cateName", "Videos" }, { "cateOrdering", "2" }, { "catePublished", "1" }, { "parentId", "0" } }),
-        object({ { "cateID", "3" }, { "cateName", "Forms" }, { "cateOrdering", "3" }, { "catePublished", "1" }, { "parentId", "1" } }) });
+    Value libraryCategories
+        = Value::array({ object({ { "cateID", "1" }, { "cateName", "Brochures" }, { "cateOrdering", "1" },
+                             { "catePublished", "1" }, { "parentId", "0" } }),
+            object({ { "cateID", "2" }, { "cateName", "Videos" }, { "cateOrdering", "2" }, { "catePublished", "1" },
+                { "parentId", "0" } }),
+            object({ { "cateID", "3" }, { "cateName", "Forms" }, { "cateOrdering", "3" }, { "catePublished", "1" },
+                { "parentId", "1" } }) });
     company.contents["syncData:file"] = Value::array({ libraryFiles, libraryCategories, object({ { "keyIDS", "" } }) });
-    company.contents["syncData:file:changes"] = Value::array({ Value::array(), Value::array(), object({ { "keyIDS", "" } }) });
+    company.contents["syncData:file:changes"]
+        = Value::array({ Value::array(), Value::array(), object({ { "keyIDS", "" } }) });
 
-    const char* names[] = { "Anna Berg", "Chen Wei", "Lukas Brandt", "Maria Rossi", "Omar Haddad", "Sofia Lind", "Tom Hale", "Yuki Sato" };
+    const char* names[] = { "Anna Berg", "Chen Wei", "Lukas Brandt", "Maria Rossi", "Omar Haddad", "Sofia Lind",
+        "Tom Hale", "Yuki Sato" };
     Value customers = Value::array();
     Value addresses = Value::array();
     Value contacts = Value::array();
@@ -260,21 +269,28 @@ Company makeCompany(const std::string& client, int products, const fs::path& scr
         std::string name = std::string(names[i % 8]) + (i >= 8 ? " " + text(i / 8 + 1) : "");
         customers.append(object({ { "customerId", text(id) }, { "customerName", name }, { "customerPublish", "1" },
             { "customerOrdering", text(i) }, { "customerDiscount", text(i % 4 * 5) },
-            { "attributes", Value::array({ object({ { "attributeId", text(id * 10 + 1) }, { "attributeFieldsId", "1" }, { "attributeValue", "555-01" + padded(i, 2) } }),
-                                object({ { "attributeId", text(id * 10 + 2) }, { "attributeFieldsId", "5" }, { "attributeValue", "Oslo" } }) }) } }));
-        addresses.append(object({ { "id", text(id) }, { "customer_id", text(id) }, { "address", text(i + 1) + " Main Street" },
-            { "city", i % 2 ? "Oslo" : "Bergen" }, { "state", "Norway" }, { "zip_code", text(1000 + i) } }));
-        contacts.append(object({ { "customerId", text(id) }, { "contactId", text(id) }, { "firstName", name.substr(0, name.find(' ')) },
-            { "lastName", name.substr(name.find(' ') + 1) }, { "jobTitle", "Buyer" }, { "email", "buyer" + text(i) + "@example.test" } }));
+            { "attributes",
+                Value::array({ object({ { "attributeId", text(id * 10 + 1) }, { "attributeFieldsId", "1" },
+                                   { "attributeValue", "555-01" + padded(i, 2) } }),
+                    object({ { "attributeId", text(id * 10 + 2) }, { "attributeFieldsId", "5" },
+                        { "attributeValue", "Oslo" } }) }) } }));
+        addresses.append(
+            object({ { "id", text(id) }, { "customer_id", text(id) }, { "address", text(i + 1) + " Main Street" },
+                { "city", i % 2 ? "Oslo" : "Bergen" }, { "state", "Norway" }, { "zip_code", text(1000 + i) } }));
+        contacts.append(object({ { "customerId", text(id) }, { "contactId", text(id) },
+            { "firstName", name.substr(0, name.find(' ')) }, { "lastName", name.substr(name.find(' ') + 1) },
+            { "jobTitle", "Buyer" }, { "email", "buyer" + text(i) + "@example.test" } }));
     }
-    const char* customerFields[] = { "Phone", "Bank Account", "Active", "Address", "City", "State/Province/Region", "Zip Code" };
+    const char* customerFields[]
+        = { "Phone", "Bank Account", "Active", "Address", "City", "State/Province/Region", "Zip Code" };
     Value customerFieldList = Value::array();
     for (int i = 0; i < 7; ++i) {
         customerFieldList.append(object({ { "attributeFieldsId", text(i + 1) }, { "attributeName", customerFields[i] },
             { "data_type", "text" }, { "display", "1" }, { "published", "1" } }));
     }
     company.contents["syncData:customer"] = Value::array({ customers, customerFieldList, addresses, contacts });
-    company.contents["syncData:customer:changes"] = Value::array({ Value::array(), Value::array(), Value::array(), Value::array() });
+    company.contents["syncData:customer:changes"]
+        = Value::array({ Value::array(), Value::array(), Value::array(), Value::array() });
 
     // Files: two pictures per product (a few colours, so the bytes are shared), covers, documents, skin.
     std::vector<std::string> fulls, thumbs;
@@ -288,7 +304,8 @@ Company makeCompany(const std::string& client, int products, const fs::path& scr
         company.files.push_back({ "product", stem + "_t.png", thumbs[size_t(id % 8)] });
     }
     for (const auto& f : library)
-        company.files.push_back({ "library/cover_image", "cover" + text(f.id) + ".png", png(200, 260, 90, static_cast<uint8_t>(60 * f.id), 200) });
+        company.files.push_back({ "library/cover_image", "cover" + text(f.id) + ".png",
+            png(200, 260, 90, static_cast<uint8_t>(60 * f.id), 200) });
     fs::path pdf = scratch / "catalogue.pdf";
     PDFFixtures::writeReaderDocument(pdf.string());
     company.files.push_back({ "library/pdf", "catalogue.pdf", readFile(pdf) });
@@ -297,20 +314,35 @@ Company makeCompany(const std::string& client, int products, const fs::path& scr
     fs::remove(pdf);
     fs::remove(pdf.string() + ".base.pdf");
     // The leading boxes of an MP4 file; enough to be told from other files by its type.
-    std::string movie = std::string("\0\0\0\x18" "ftypmp42\0\0\0\0mp42isom", 24) + std::string("\0\0\0\x08" "free", 8)
-        + std::string("\0\0\0\x10" "mdat", 8) + std::string(8, '\x11');
+    std::string movie = std::string("\0\0\0\x18"
+                                    "ftypmp42\0\0\0\0mp42isom",
+                            24)
+        + std::string("\0\0\0\x08"
+                      "free",
+            8)
+        + std::string("\0\0\0\x10"
+                      "mdat",
+            8)
+        + std::string(8, '\x11');
     company.files.push_back({ "library/vedio", "showroom.mp4", movie });
     company.files.push_back({ "library/word", "orderform.docx",
-        zipOf(scratch, { { "[Content_Types].xml", "<?xml version=\"1.0\"?><Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-                                                  "<Default Extension=\"xml\" ContentType=\"application/xml\"/></Types>" },
-                           { "word/document.xml", "<?xml version=\"1.0\"?><w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
-                                                  "<w:body><w:p><w:r><w:t>Order form</w:t></w:r></w:p></w:body></w:document>" } }) });
+        zipOf(scratch,
+            { { "[Content_Types].xml",
+                  "<?xml version=\"1.0\"?><Types "
+                  "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+                  "<Default Extension=\"xml\" ContentType=\"application/xml\"/></Types>" },
+                { "word/document.xml",
+                    "<?xml version=\"1.0\"?><w:document "
+                    "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+                    "<w:body><w:p><w:r><w:t>Order form</w:t></w:r></w:p></w:body></w:document>" } }) });
     company.files.push_back({ "", "SkinImages.zip",
         // Bars and backgrounds are plain: they are stretched over whole
         // screens and under titles, where a band would cross the letters.
-        zipOf(scratch, { { "SkinImages/topbar-bg.png", png(64, 44, 30, 70, 120, false) },
-                           { "SkinImages/titlebar.png", png(64, 55, 230, 230, 236, false) },
-                           { "SkinImages/bg-welcome.png", png(256, 188, 24, 52, 92, false) }, { "SkinImages/homelogo.png", png(180, 60, 200, 120, 30) } }) });
+        zipOf(scratch,
+            { { "SkinImages/topbar-bg.png", png(64, 44, 30, 70, 120, false) },
+                { "SkinImages/titlebar.png", png(64, 55, 230, 230, 236, false) },
+                { "SkinImages/bg-welcome.png", png(256, 188, 24, 52, 92, false) },
+                { "SkinImages/homelogo.png", png(180, 60, 200, 120, 30) } }) });
     (void)client;
     return company;
 }
@@ -365,27 +397,39 @@ bool writeDemoClient(const fs::path& documents, const std::string& client, const
             { "results", Value::array({ object({ { "status", "200" }, { "message", "" }, { "detail", "" } }) }) } }));
     };
     // The tables go through the same decoders as a synchronisation's replies.
-    auto p = std::dynamic_pointer_cast<SyncAllTableRst>(RequestSyncAllTable().RequestDecode(envelope(company.contents["syncData:product"])));
-    auto f = std::dynamic_pointer_cast<SyncFileTableRst>(RequestSyncFileTable().RequestDecode(envelope(company.contents["syncData:file"])));
-    auto c = std::dynamic_pointer_cast<SyncCustomerTableRst>(RequestSyncCustomerTable().RequestDecode(envelope(company.contents["syncData:customer"])));
+    auto p = std::dynamic_pointer_cast<SyncAllTableRst>(
+        RequestSyncAllTable().RequestDecode(envelope(company.contents["syncData:product"])));
+    auto f = std::dynamic_pointer_cast<SyncFileTableRst>(
+        RequestSyncFileTable().RequestDecode(envelope(company.contents["syncData:file"])));
+    auto c = std::dynamic_pointer_cast<SyncCustomerTableRst>(
+        RequestSyncCustomerTable().RequestDecode(envelope(company.contents["syncData:customer"])));
     if (!p || !f || !c)
         return false;
-    bool saved = data->saveToDatabaseProduct(listOf(p->productTable)) && data->saveToDatabaseProductAttribute(listOf(p->productAttributeTable))
-        && data->saveToDatabaseFieldsProductAttribute(listOf(p->fieldsAttributeTable)) && data->saveToDatabasePxrefC(listOf(p->productCategoryXrefTable))
-        && data->saveToDatabasePrice(listOf(p->productPriceTable)) && data->saveToDatabaseProductrelated(listOf(p->productRelatedTable))
+    bool saved = data->saveToDatabaseProduct(listOf(p->productTable))
+        && data->saveToDatabaseProductAttribute(listOf(p->productAttributeTable))
+        && data->saveToDatabaseFieldsProductAttribute(listOf(p->fieldsAttributeTable))
+        && data->saveToDatabasePxrefC(listOf(p->productCategoryXrefTable))
+        && data->saveToDatabasePrice(listOf(p->productPriceTable))
+        && data->saveToDatabaseProductrelated(listOf(p->productRelatedTable))
         && data->saveToDatabaseImage(listOf(p->imagesTable)) && data->saveToDatabaseCategory(listOf(p->categoryTable))
-        && data->saveToDatabaseProductRelatedFile(listOf(p->productRelatedFilesTable)) && data->saveToDatabaseProductTag(listOf(p->productTagTable))
-        && data->saveToDatabaseProductRelatedTag(listOf(p->productRelateTagTable)) && data->saveToDatabaseLibraryFiles(listOf(f->libFileTable))
-        && data->saveToDatabaseLibraryCategory(listOf(f->libCategoryTable)) && data->saveToDatabaseCustomer(listOf(c->customerTable))
-        && data->saveToDatabaseCustomerAttribute(listOf(c->customerAttributeTable)) && data->saveToDatabaseFieldsCustomerAttribute(listOf(c->fieldsAttributeTable))
-        && data->saveToDatabaseCustomerAddress(listOf(c->customerAddressTable)) && data->saveToDatabaseCustomerContact(listOf(c->customerContactTable));
+        && data->saveToDatabaseProductRelatedFile(listOf(p->productRelatedFilesTable))
+        && data->saveToDatabaseProductTag(listOf(p->productTagTable))
+        && data->saveToDatabaseProductRelatedTag(listOf(p->productRelateTagTable))
+        && data->saveToDatabaseLibraryFiles(listOf(f->libFileTable))
+        && data->saveToDatabaseLibraryCategory(listOf(f->libCategoryTable))
+        && data->saveToDatabaseCustomer(listOf(c->customerTable))
+        && data->saveToDatabaseCustomerAttribute(listOf(c->customerAttributeTable))
+        && data->saveToDatabaseFieldsCustomerAttribute(listOf(c->fieldsAttributeTable))
+        && data->saveToDatabaseCustomerAddress(listOf(c->customerAddressTable))
+        && data->saveToDatabaseCustomerContact(listOf(c->customerContactTable));
     if (!saved) {
         std::fprintf(stderr, "corvelle-sample-company: the tables of %s were not saved\n", client.c_str());
         return false;
     }
 
-    Value config = object({ { "configuration", object({ { "home", "1" }, { "category", "1" }, { "customer", "1" }, { "inventory", "1" },
-                                                 { "library", "1" }, { "order", "1" }, { "sync", "0" } }) },
+    Value config = object({ { "configuration",
+                                object({ { "home", "1" }, { "category", "1" }, { "customer", "1" },
+                                    { "inventory", "1" }, { "library", "1" }, { "order", "1" }, { "sync", "0" } }) },
         { "appConfiguration", object({ { "dateformat", "MM/dd/yy" }, { "modifyprice", "1" } }) },
         { "settings", object({ { "view_type", "1" }, { "order_method", "1" } }) } });
     auto rows = std::dynamic_pointer_cast<ConfigRst>(RequestConfig().RequestDecode(envelope(config)));
@@ -472,8 +516,9 @@ int main(int argc, char** argv)
             products = std::atoi(argv[i + 1]);
     }
     if (company.empty() == demo.empty() || (!demo.empty() && bundle.empty())) {
-        std::fprintf(stderr, "usage: corvelle-sample-company --company DIR [--products N] [--client ID]\n"
-                             "       corvelle-sample-company --demo-archive OUT.zip --bundle BUNDLE\n");
+        std::fprintf(stderr,
+            "usage: corvelle-sample-company --company DIR [--products N] [--client ID]\n"
+            "       corvelle-sample-company --demo-archive OUT.zip --bundle BUNDLE\n");
         return 2;
     }
     if (!company.empty()) {

@@ -16,7 +16,8 @@ namespace {
 
 class RecordingOpener : public AddToOrderControllerDelegate {
 public:
-    void addProductToOrderWithProductCellIndex(const std::shared_ptr<corvelle_product_Entity>& product, unsigned cellIndex) override
+    void addProductToOrderWithProductCellIndex(
+        const std::shared_ptr<corvelle_product_Entity>& product, unsigned cellIndex) override
     {
         added.push_back({ product->count, product->attributes.value_or("<none>"), cellIndex });
     }

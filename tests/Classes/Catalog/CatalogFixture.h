@@ -36,38 +36,48 @@ protected:
     }
 
     void addProduct(int id, const std::string& name, std::optional<std::string> sku = std::nullopt, int publish = 1,
-                    std::optional<std::string> tags = std::nullopt)
+        std::optional<std::string> tags = std::nullopt)
     {
-        ASSERT_TRUE(db->executeUpdate("insert into corvelle_product (product_id, product_sku, product_name, product_s_desc, product_publish, product_tags) values (?, ?, ?, ?, ?, ?)",
-                                      id, sku ? *sku : "SKU-" + std::to_string(id), name, "About " + name, publish, tags));
+        ASSERT_TRUE(db->executeUpdate("insert into corvelle_product (product_id, product_sku, product_name, "
+                                      "product_s_desc, product_publish, product_tags) values (?, ?, ?, ?, ?, ?)",
+            id, sku ? *sku : "SKU-" + std::to_string(id), name, "About " + name, publish, tags));
     }
 
     // A discount price in force when `discounted`, else one that ended long ago.
-    void addPrice(int productId, double price, const std::string& currency = "USD", std::optional<double> discount = std::nullopt)
+    void addPrice(
+        int productId, double price, const std::string& currency = "USD", std::optional<double> discount = std::nullopt)
     {
         static int priceId = 0;
-        ASSERT_TRUE(db->executeUpdate("insert into corvelle_product_price (price_id, product_id, price, currency, discount_price, discount_start_date, discount_end_date) values (?, ?, ?, ?, ?, ?, ?)",
-                                      ++priceId, productId, price, currency, discount.value_or(0.0), 0.0, discount ? 4.0e9 : 1.0));
+        ASSERT_TRUE(
+            db->executeUpdate("insert into corvelle_product_price (price_id, product_id, price, currency, "
+                              "discount_price, discount_start_date, discount_end_date) values (?, ?, ?, ?, ?, ?, ?)",
+                ++priceId, productId, price, currency, discount.value_or(0.0), 0.0, discount ? 4.0e9 : 1.0));
     }
 
     // The value list is stored in the column named selection_list of the product's row.
     void addAttribute(int productId, int fieldId, const std::string& fieldName, std::optional<std::string> values)
     {
-        db->executeUpdate("insert or ignore into corvelle_fields_product_attribute (field_id, field_name, display, published) values (?, ?, 1, 1)",
-                          fieldId, fieldName);
-        ASSERT_TRUE(db->executeUpdate("insert into corvelle_product_attribute (product_id, attribute_fields_id, selection_list) values (?, ?, ?)",
-                                      productId, fieldId, values));
+        db->executeUpdate("insert or ignore into corvelle_fields_product_attribute (field_id, field_name, display, "
+                          "published) values (?, ?, 1, 1)",
+            fieldId, fieldName);
+        ASSERT_TRUE(db->executeUpdate(
+            "insert into corvelle_product_attribute (product_id, attribute_fields_id, selection_list) values (?, ?, ?)",
+            productId, fieldId, values));
     }
 
     void addCategory(int id, const std::string& name, int parent, int publish = 1)
     {
-        ASSERT_TRUE(db->executeUpdate("insert into corvelle_category (category_id, category_name, category_type, category_publish, category_ordering, category_parent_id) values (?, ?, 'category', ?, 0, ?)",
-                                      id, name, publish, parent));
+        ASSERT_TRUE(db->executeUpdate(
+            "insert into corvelle_category (category_id, category_name, category_type, category_publish, "
+            "category_ordering, category_parent_id) values (?, ?, 'category', ?, 0, ?)",
+            id, name, publish, parent));
     }
 
     void file(int productId, int categoryId)
     {
-        ASSERT_TRUE(db->executeUpdate("insert into corvelle_product_category_xref (category_id, product_id) values (?, ?)", categoryId, productId));
+        ASSERT_TRUE(
+            db->executeUpdate("insert into corvelle_product_category_xref (category_id, product_id) values (?, ?)",
+                categoryId, productId));
     }
 
     void addCompare(int productId, const std::string& name)
@@ -75,10 +85,7 @@ protected:
         ASSERT_TRUE(data->saveToDatabaseCompareSkuName(productId, "SKU-" + std::to_string(productId), name));
     }
 
-    std::shared_ptr<corvelle_product_Entity> product(int id)
-    {
-        return data->getProductByProductId(id);
-    }
+    std::shared_ptr<corvelle_product_Entity> product(int id) { return data->getProductByProductId(id); }
 
     // The pieces of `productId` over the current order's lines.
     unsigned piecesInOrder(int productId)

@@ -118,7 +118,8 @@ protected:
 
     std::shared_ptr<DetailCell> tile(long index) const
     {
-        return std::dynamic_pointer_cast<DetailCell>(catalogue->grid()->productShowView()->cellForItemAtIndex(static_cast<NSUInteger>(index)));
+        return std::dynamic_pointer_cast<DetailCell>(
+            catalogue->grid()->productShowView()->cellForItemAtIndex(static_cast<NSUInteger>(index)));
     }
 
     std::shared_ptr<CorvelleAppDelegate> app;
@@ -235,7 +236,7 @@ TEST_F(CatalogTabTest, ACycleOfCategoriesEndsTheWalks)
 TEST_F(CatalogTabTest, SortsAreStableByNameSkuAndPrice)
 {
     addProduct(6, "Bench", "A-6");  // same name as product 2
-    addPrice(6, 60, "USD");         // same effective price as product 2's discount
+    addPrice(6, 60, "USD");  // same effective price as product 2's discount
     openCatalogue();
     auto order = [&] {
         std::vector<int> ids;
@@ -283,7 +284,8 @@ TEST_F(CatalogTabTest, HidingThePaneWidensTheGridAndTheMenuBringsItBack)
         appDriver->tap(catalogue->btnMenu());
         appDriver->advance(0.5);
         EXPECT_TRUE(catalogue->isMasterViewHiddened());
-        EXPECT_EQ(bar->view()->viewWithTag(CatalogViewController::kMasterViewTag)->frame(), CGRectMake(-244, 20, 244, 768));
+        EXPECT_EQ(
+            bar->view()->viewWithTag(CatalogViewController::kMasterViewTag)->frame(), CGRectMake(-244, 20, 244, 768));
         EXPECT_EQ(grid->frame(), CGRectMake(0, 0, 1024, 638));
         EXPECT_EQ(catalogue->btnMenu()->frame(), CGRectMake(15, 5, 34, 34));
         EXPECT_EQ(catalogue->searchBar()->frame(), CGRectMake(55, 3, 220, 34));
@@ -294,7 +296,8 @@ TEST_F(CatalogTabTest, HidingThePaneWidensTheGridAndTheMenuBringsItBack)
         appDriver->advance(0.5);
         EXPECT_FALSE(catalogue->isMasterViewHiddened());
         EXPECT_EQ(catalogue->lblTitle()->frame(), CGRectMake(527, 7, 220, 30));
-        EXPECT_EQ(bar->view()->viewWithTag(CatalogViewController::kMasterViewTag)->frame(), CGRectMake(0, 20, 244, 768));
+        EXPECT_EQ(
+            bar->view()->viewWithTag(CatalogViewController::kMasterViewTag)->frame(), CGRectMake(0, 20, 244, 768));
         if (panel == "normal")
             TearDown(), SetUp();
     }
@@ -345,10 +348,12 @@ TEST_F(CatalogTabTest, AFoundProductIsListedInThePopoverAndOpensItsDetail)
     appDriver->typeText("desk");
     appDriver->advance(0.5);
     ASSERT_TRUE(catalogue->serchController() && catalogue->serchController()->isPopoverVisible());
-    auto list = std::dynamic_pointer_cast<ProductSearchListController>(catalogue->serchController()->contentViewController());
+    auto list
+        = std::dynamic_pointer_cast<ProductSearchListController>(catalogue->serchController()->contentViewController());
     ASSERT_TRUE(list);
     ASSERT_EQ(list->tableView()->numberOfRowsInSection(0), 1);
-    auto row = std::dynamic_pointer_cast<SearchProductCell>(list->tableView()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 0)));
+    auto row = std::dynamic_pointer_cast<SearchProductCell>(
+        list->tableView()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 0)));
     ASSERT_TRUE(row) << "the popover shows no product row";
     EXPECT_EQ(row->productName()->text(), "Desk");
     EXPECT_EQ(row->productSKU()->text(), "T-3");
@@ -365,8 +370,10 @@ TEST_F(CatalogTabTest, AFoundProductIsListedInThePopoverAndOpensItsDetail)
 TEST_F(CatalogTabTest, ASyncBetweenTwoVisitsReloadsThePaneAndTheGridAndClosesAnOpenProduct)
 {
     // A stool comes with the synchronisation, filed under Lamps.
-    frontDoor->replyTo(0x201, FakeFrontDoor::envelope("200",
-        R"([[{"productID":6,"productName":"Stool","productSKU":"S-6","publish":1,"productParentList":[4],"priceID":9,"price":30,"currency":"USD"}],[],[],[],[],[]])"), 0.5);
+    frontDoor->replyTo(0x201,
+        FakeFrontDoor::envelope("200",
+            R"([[{"productID":6,"productName":"Stool","productSKU":"S-6","publish":1,"productParentList":[4],"priceID":9,"price":30,"currency":"USD"}],[],[],[],[],[]])"),
+        0.5);
     openCatalogue();
     EXPECT_EQ(rowText(0, true), "(6)");
     EXPECT_EQ(rowText(2, true), "(1)");
@@ -411,7 +418,8 @@ TEST_F(CatalogTabTest, ASyncBetweenTwoVisitsReloadsThePaneAndTheGridAndClosesAnO
 TEST_F(CatalogTabTest, AChosenTagTitlesTheGridAndListsItsProducts)
 {
     ASSERT_TRUE(db->executeUpdate("INSERT INTO corvelle_product_tag(tag_id,tag_name) VALUES(1,'Outdoor'),(2,'Sale')"));
-    ASSERT_TRUE(db->executeUpdate("INSERT INTO corvelle_product_related_tag(product_id,tag_id) VALUES(1,2),(3,2),(4,1)"));
+    ASSERT_TRUE(
+        db->executeUpdate("INSERT INTO corvelle_product_related_tag(product_id,tag_id) VALUES(1,2),(3,2),(4,1)"));
     openCatalogue();
     appDriver->tap(catalogue->master()->btnCatalogSwitch()->btnRight());
     appDriver->advance(0.5);
@@ -469,7 +477,10 @@ TEST_F(CatalogTabTest, AnOrderInAnotherCurrencyIsSavedOrDroppedFirst)
         ASSERT_TRUE(appDriver->tapAlertButton(text(answer)));
         EXPECT_EQ(piecesInOrder(9), 0u);
         EXPECT_EQ(piecesInOrder(4), 1u);
-        const int saved = [&] { auto rs = db->executeQuery("select count(*) from corvelle_quote_order"); return rs && rs->next() ? rs->intForColumnIndex(0) : -1; }();
+        const int saved = [&] {
+            auto rs = db->executeQuery("select count(*) from corvelle_quote_order");
+            return rs && rs->next() ? rs->intForColumnIndex(0) : -1;
+        }();
         EXPECT_EQ(saved, answer == "SAVE" ? 1 : 0);
         if (answer == "SAVE")
             TearDown(), SetUp();

@@ -12,8 +12,14 @@ namespace {
 
 class RecordingScreen : public UIViewController, public DetailCellDelegate {
 public:
-    void didSelectedImage(const std::shared_ptr<DetailCell>& cell) override { events.push_back("open " + std::to_string(cell->productId())); }
-    void addToOrder(const std::shared_ptr<DetailCell>& cell) override { events.push_back("add " + std::to_string(cell->productId())); }
+    void didSelectedImage(const std::shared_ptr<DetailCell>& cell) override
+    {
+        events.push_back("open " + std::to_string(cell->productId()));
+    }
+    void addToOrder(const std::shared_ptr<DetailCell>& cell) override
+    {
+        events.push_back("add " + std::to_string(cell->productId()));
+    }
     std::vector<std::string> events;
 };
 
@@ -27,10 +33,7 @@ std::shared_ptr<corvelle_product_price_Entity> price(double list, std::optional<
     return p;
 }
 
-bool struckThrough(const UILabel& label)
-{
-    return !label.subviews().empty();
-}
+bool struckThrough(const UILabel& label) { return !label.subviews().empty(); }
 
 }  // namespace
 

@@ -40,8 +40,8 @@ protected:
 
 TEST_F(ProductAttributeViewTest, SingleValuesAreChosenAtOnceAndTheRestAsk)
 {
-    EntityList<product_attribute_cell_Entity> records { field("Colour", "Red,Blue"), field("Size", "L"), field("Fit", "Slim,Wide"),
-                                                        field("Trim", ""), field("Cut", std::nullopt) };
+    EntityList<product_attribute_cell_Entity> records { field("Colour", "Red,Blue"), field("Size", "L"),
+        field("Fit", "Slim,Wide"), field("Trim", ""), field("Cut", std::nullopt) };
     picker->setAttributeAry(records);
     EXPECT_EQ(picker->contentSize().height, 243);  // five fields, three rows of 81
     EXPECT_EQ(button(0)->currentTitle(), text("PLEASESELECT"));

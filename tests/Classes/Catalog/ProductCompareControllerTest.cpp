@@ -128,7 +128,8 @@ TEST_F(ProductCompareControllerTest, AProductNoLongerPublishedOffersNoAddAndIsLe
     EXPECT_EQ(columns[0]->productNameLabel()->text(), "Product 1");
 
     std::vector<Value> posted;
-    NSNotificationCenter::defaultCenter().addObserver(this, "setCatalogLayOut", [&](const NSNotification& n) { posted.push_back(n.object); });
+    NSNotificationCenter::defaultCenter().addObserver(
+        this, "setCatalogLayOut", [&](const NSNotification& n) { posted.push_back(n.object); });
     driver->tap(columns[2]->productImageView());
     NSNotificationCenter::defaultCenter().removeObserver(this);
     EXPECT_EQ(opener->closes, 1);
@@ -170,7 +171,11 @@ TEST_F(ProductCompareControllerTest, AnOrderInAnotherCurrencyIsSettledFirst)
     compare(1);
     addProduct(9, "Yuan product");
     addPrice(9, 5, "CNY");
-    ASSERT_TRUE(QuoteOrderStore::sharedQuoteOrderStore()->addToOrder([&] { auto p = product(9); p->count = 2; return p; }()));
+    ASSERT_TRUE(QuoteOrderStore::sharedQuoteOrderStore()->addToOrder([&] {
+        auto p = product(9);
+        p->count = 2;
+        return p;
+    }()));
     open();
     auto column = screen->columns().front();
     driver->tap(column->addOrderBtn());

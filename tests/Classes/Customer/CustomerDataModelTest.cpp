@@ -101,14 +101,14 @@ TEST_F(CustomerDataModelTest, SearchByCustomerMatchesAnyFieldOnceIgnoringCase)
         { std::nullopt, {} },
         { "   ", {} },
         { "", {} },
-        { "acme", { 10 } },           // name, any case
-        { "555-01", { 10 } },         // attribute value
-        { "albany", { 10 } },         // address city
-        { "BOB@", { 10 } },           // contact e-mail
-        { "trading", { 20 } },        // Latin part of a mixed name
-        { "北京", { 20 } },           // Chinese part
-        { "100%", { 20 } },           // "%" is only a character
-        { "\"East\"", { 20 } },       // quotes too
+        { "acme", { 10 } },  // name, any case
+        { "555-01", { 10 } },  // attribute value
+        { "albany", { 10 } },  // address city
+        { "BOB@", { 10 } },  // contact e-mail
+        { "trading", { 20 } },  // Latin part of a mixed name
+        { "北京", { 20 } },  // Chinese part
+        { "100%", { 20 } },  // "%" is only a character
+        { "\"East\"", { 20 } },  // quotes too
         { "'", {} },
         { "lena", { -1 } },
         { "an", { 10, 20, 30 } },  // each customer once although several fields match
@@ -130,8 +130,8 @@ TEST_F(CustomerDataModelTest, SearchByContactFindsFullNamesInEitherOrderAndEachC
         { "AnnLee", { "Ann Lee" } },
         { "lee ann", { "Ann Lee" } },
         { "bob", { "Bob " } },
-        { "Bob ", {} },                 // the text is searched untrimmed
-        { "Bob Acme", {} },             // Bob has no last name: no full-name test
+        { "Bob ", {} },  // the text is searched untrimmed
+        { "Bob Acme", {} },  // Bob has no last name: no full-name test
         { "acme tools", { "Ann Lee", "Bob " } },  // the customer's name gives all its contacts
         { "Chaoyang", { "Wei Zhang" } },  // both addresses match: the contact still comes once
         { "12207", { "Ann Lee", "Bob " } },
@@ -148,9 +148,9 @@ TEST_F(CustomerDataModelTest, DefaultAddressComesFromTheDefaultAddressElseTheAtt
 {
     seedCustomers();
     using Dictionary = std::map<std::string, std::string>;
-    EXPECT_EQ(model()->getDefaultAddressByCustomer(10), (Dictionary {
-        { "Address", "9 Side Rd" }, { "City", "Albany" }, { "State/Province/Region", "NY" }, { "Zip Code", "12207" },
-        { "Phone", "555-0100" }, { "Active", "YES" } }));
+    EXPECT_EQ(model()->getDefaultAddressByCustomer(10),
+        (Dictionary { { "Address", "9 Side Rd" }, { "City", "Albany" }, { "State/Province/Region", "NY" },
+            { "Zip Code", "12207" }, { "Phone", "555-0100" }, { "Active", "YES" } }));
     // No default address: the attributes give the address keys that they hold.
     EXPECT_EQ(model()->getDefaultAddressByCustomer(20), (Dictionary { { "State/Province/Region", "Beijing" } }));
     EXPECT_TRUE(model()->getDefaultAddressByCustomer(77).empty());
@@ -158,16 +158,19 @@ TEST_F(CustomerDataModelTest, DefaultAddressComesFromTheDefaultAddressElseTheAtt
 
 TEST_F(CustomerDataModelTest, SavedLocalCustomersTakeTheNextLocalIds)
 {
-    const int first = model()->saveCustomerWithNameStreetCityStateZipCode("First", "1 Road", std::nullopt, "CA", "90001");
-    const int second = model()->saveCustomerWithNameStreetCityStateZipCode("Second", std::nullopt, std::nullopt, std::nullopt, std::nullopt);
+    const int first
+        = model()->saveCustomerWithNameStreetCityStateZipCode("First", "1 Road", std::nullopt, "CA", "90001");
+    const int second = model()->saveCustomerWithNameStreetCityStateZipCode(
+        "Second", std::nullopt, std::nullopt, std::nullopt, std::nullopt);
     EXPECT_EQ(first, -1);
     EXPECT_EQ(second, -2);
     EXPECT_EQ(count("select min(attribute_id) from corvelle_customer_attribute where customer_id = -1"), -7);
     EXPECT_EQ(count("select max(attribute_id) from corvelle_customer_attribute where customer_id = -2"), -8);
     EXPECT_EQ(count("select min(attribute_id) from corvelle_customer_attribute where customer_id = -2"), -14);
-    EXPECT_EQ(db()->stringForQuery("select group_concat(attribute_fields_id || '=' || attribute_value, ',') from "
-                                   "(select * from corvelle_customer_attribute where customer_id = -1 order by attribute_id desc)"),
-              "1=,2=,3=YES,4=1 Road,5=,6=CA,7=90001");
+    EXPECT_EQ(db()->stringForQuery(
+                  "select group_concat(attribute_fields_id || '=' || attribute_value, ',') from "
+                  "(select * from corvelle_customer_attribute where customer_id = -1 order by attribute_id desc)"),
+        "1=,2=,3=YES,4=1 Road,5=,6=CA,7=90001");
     EXPECT_EQ(count("select count(*) from corvelle_customer_address"), 0);
     // The cache was reloaded: the quote-order editor finds the new customer at once.
     EXPECT_EQ(ids(model()->customerSearch("second")), std::vector<int> { -2 });
@@ -181,7 +184,8 @@ TEST_F(CustomerDataModelTest, VeryLongAndMixedNamesAreStoredAndFoundWhole)
         longName += i % 2 ? "贸易" : "Trade ";
     const int id = model()->saveCustomerWithNameStreetCityStateZipCode(longName + "END", "", "", "", "");
     ASSERT_EQ(id, -1);
-    EXPECT_EQ(db()->stringForQuery("select customer_name from corvelle_customer where customer_id = -1"), longName + "END");
+    EXPECT_EQ(
+        db()->stringForQuery("select customer_name from corvelle_customer where customer_id = -1"), longName + "END");
     EXPECT_EQ(ids(model()->customerSearch("易tradeEND")), std::vector<int> {});
     EXPECT_EQ(ids(model()->customerSearch("易trade 贸")), std::vector<int> { -1 });
     EXPECT_EQ(ids(model()->customerSearch("贸易END")), std::vector<int> { -1 });
@@ -191,7 +195,10 @@ TEST_F(CustomerDataModelTest, SavingWithoutAPhoneFieldStoresFieldIdZero)
 {
     ASSERT_TRUE(db()->executeUpdate("DELETE FROM corvelle_fields_customer_attribute WHERE field_name = 'Phone'"));
     const int id = model()->saveCustomerWithNameStreetCityStateZipCode("No Phone", "", "", "", "");
-    EXPECT_EQ(count("select attribute_fields_id from corvelle_customer_attribute where attribute_id = -1 and customer_id = " + std::to_string(id)), 0);
+    EXPECT_EQ(
+        count("select attribute_fields_id from corvelle_customer_attribute where attribute_id = -1 and customer_id = "
+            + std::to_string(id)),
+        0);
 }
 
 TEST_F(CustomerDataModelTest, AFailedSaveAnswersZeroAndLeavesNothingBehind)
@@ -199,7 +206,8 @@ TEST_F(CustomerDataModelTest, AFailedSaveAnswersZeroAndLeavesNothingBehind)
     for (const char* table : { "corvelle_customer", "corvelle_customer_attribute" }) {
         SCOPED_TRACE(table);
         const std::string trigger = std::string("fail_") + table;
-        ASSERT_TRUE(db()->executeUpdate("CREATE TRIGGER " + trigger + " BEFORE INSERT ON " + table + " BEGIN SELECT RAISE(ROLLBACK, 'disk full'); END"));
+        ASSERT_TRUE(db()->executeUpdate("CREATE TRIGGER " + trigger + " BEFORE INSERT ON " + table
+            + " BEGIN SELECT RAISE(ROLLBACK, 'disk full'); END"));
         EXPECT_EQ(model()->saveCustomerWithNameStreetCityStateZipCode("Doomed", "1 Road", "", "", ""), 0);
         EXPECT_EQ(count("select count(*) from corvelle_customer"), 0);
         EXPECT_EQ(count("select count(*) from corvelle_customer_attribute"), 0);
@@ -235,12 +243,11 @@ protected:
     void SetUp() override
     {
         CustomerDataModelTest::SetUp();
-        observer = NSNotificationCenter::defaultCenter().addObserver(this, "UPLOADCUSTOMERRESPOND",
-                                                                      [this](const NSNotification& n) { posted.push_back(n.object); });
+        observer = NSNotificationCenter::defaultCenter().addObserver(
+            this, "UPLOADCUSTOMERRESPOND", [this](const NSNotification& n) { posted.push_back(n.object); });
         SessionServices::services().showLoginPage = [this] { ++loggedOut; };
-        ProtocolServices::services().logoutWithLockedUser = [this](const std::string& status, const std::optional<std::string>&) {
-            lockedStatuses.push_back(status);
-        };
+        ProtocolServices::services().logoutWithLockedUser =
+            [this](const std::string& status, const std::optional<std::string>&) { lockedStatuses.push_back(status); };
     }
     void TearDown() override
     {
@@ -260,8 +267,9 @@ protected:
 
     void storeOrder(int orderId, int customerId)
     {
-        ASSERT_TRUE(db()->executeUpdate("INSERT INTO corvelle_quote_order(order_id,customer_id,customer_name,order_number) VALUES(?,?,'x',?)",
-                                        orderId, customerId, "sales01_" + std::to_string(orderId)));
+        ASSERT_TRUE(db()->executeUpdate(
+            "INSERT INTO corvelle_quote_order(order_id,customer_id,customer_name,order_number) VALUES(?,?,'x',?)",
+            orderId, customerId, "sales01_" + std::to_string(orderId)));
     }
 
     NSNotificationCenter::ObserverToken observer {};
@@ -319,7 +327,8 @@ TEST_F(CustomerUploadTest, SubmitAllSendsOnlyLocalCustomersThatOrdersUse)
     seedCustomers();
     model()->submitAllLocalCustomer();
     Value doc = lastUpload();
-    for (const char* table : { "corvelle_customer", "corvelle_customer_address", "corvelle_customer_attribute", "corvelle_customer_contact" }) {
+    for (const char* table : { "corvelle_customer", "corvelle_customer_address", "corvelle_customer_attribute",
+             "corvelle_customer_contact" }) {
         EXPECT_TRUE(doc[table].isArray()) << table;
         EXPECT_EQ(doc[table].count(), 0u) << table;
     }

@@ -24,7 +24,10 @@ public:
         return true;
     }
     void customerInfoViewHiddenChange(bool hidden) override { calls.push_back(hidden ? "hidden" : "shown"); }
-    void submitCustomer(const std::shared_ptr<PersonInfo>& person) override { calls.push_back("submit " + std::to_string(person->pid.value_or(0))); }
+    void submitCustomer(const std::shared_ptr<PersonInfo>& person) override
+    {
+        calls.push_back("submit " + std::to_string(person->pid.value_or(0)));
+    }
     void customerInfoViewChangePrimary() override { calls.push_back("primary"); }
 
     std::vector<std::string> calls;
@@ -58,10 +61,11 @@ protected:
 
     std::shared_ptr<CustomerAttributeCell> cell(long row, long section)
     {
-        table()->scrollToRowAtIndexPathAtScrollPositionAnimated(NSIndexPath::indexPathForRowInSection(row, section),
-                                                                UITableViewScrollPositionMiddle, false);
+        table()->scrollToRowAtIndexPathAtScrollPositionAnimated(
+            NSIndexPath::indexPathForRowInSection(row, section), UITableViewScrollPositionMiddle, false);
         driver->settle();
-        return std::dynamic_pointer_cast<CustomerAttributeCell>(table()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(row, section)));
+        return std::dynamic_pointer_cast<CustomerAttributeCell>(
+            table()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(row, section)));
     }
 
     void type(long row, long section, const std::string& text)

@@ -19,8 +19,8 @@ public:
     void searchTextDidChange(const std::string& text) override { calls.push_back("name:" + text); }
     void searchTextDidChangeByContact(const std::string& text) override { calls.push_back("contact:" + text); }
     void dismissPopoverController() override { calls.push_back("search"); }
-    void changedCustomerFirstNameLastName(const std::shared_ptr<PersonInfo>& person, const std::optional<std::string>& first,
-                                          const std::optional<std::string>& last) override
+    void changedCustomerFirstNameLastName(const std::shared_ptr<PersonInfo>& person,
+        const std::optional<std::string>& first, const std::optional<std::string>& last) override
     {
         chosen.push_back(person->pid.value_or(0));
         chosenNames.push_back(first.value_or("-") + "/" + last.value_or("-"));
@@ -93,11 +93,11 @@ TEST_F(CustomerListViewTest, GroupsByNameWithPinyinInitialsAndHashLast)
 {
     customer(1, "banana Ltd");
     customer(2, "Apple Inc");
-    customer(3, "北京贸易");        // Bei jing
+    customer(3, "北京贸易");  // Bei jing
     customer(4, "3M Partners");
-    customer(5, "   ");            // blank: not listed
+    customer(5, "   ");  // blank: not listed
     customer(6, "@home");
-    customer(7, "张三 & Co");       // Zhang
+    customer(7, "张三 & Co");  // Zhang
     model()->reloadCustomerData();
     show();
     EXPECT_EQ(titles(), (std::vector<std::string> { "A", "B", "Z", "#" }));
@@ -157,7 +157,9 @@ TEST_F(CustomerListViewTest, TypingGoesToTheDelegateByTheChosenSort)
     driver->pressBackspace();
     driver->pressBackspace();
     driver->typeText(" ");
-    EXPECT_EQ(recorder->calls, (std::vector<std::string> { "name:a", "name:ac", "contact:ace", "contact:ac", "contact:a", "name:", "name: " }));
+    EXPECT_EQ(recorder->calls,
+        (std::vector<std::string> {
+            "name:a", "name:ac", "contact:ace", "contact:ac", "contact:a", "name:", "name: " }));
 }
 
 TEST_F(CustomerListViewTest, CollapsingAndExpandingASectionOnTheHeader)
@@ -192,7 +194,8 @@ TEST_F(CustomerListViewTest, CollapsingAScrolledAwaySectionScrollsToItFirst)
     EXPECT_EQ(table()->numberOfRowsInSection(0), 20);
     // The first row at the top, just below its pinned header.
     EXPECT_EQ(table()->contentOffset().y,
-              table()->rectForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 0)).origin.y - CustomerTable::kHeaderHeight);
+        table()->rectForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 0)).origin.y
+            - CustomerTable::kHeaderHeight);
     driver->tap(table()->headerViewForSection(0));
     EXPECT_EQ(table()->numberOfRowsInSection(0), 0);
 }
@@ -260,8 +263,10 @@ TEST_F(CustomerListViewTest, OnlyLocalCustomersCanBeSwipedAway)
     customer(5, "Server One");
     model()->reloadCustomerData();
     show();
-    auto local = std::dynamic_pointer_cast<CustomerListCell>(table()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 0)));
-    auto server = std::dynamic_pointer_cast<CustomerListCell>(table()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 1)));
+    auto local = std::dynamic_pointer_cast<CustomerListCell>(
+        table()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 0)));
+    auto server = std::dynamic_pointer_cast<CustomerListCell>(
+        table()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 1)));
     ASSERT_TRUE(local && server);
     EXPECT_EQ(local->lbcustomer_name()->text(), "Local One");
     EXPECT_FALSE(local->tagLocal()->isHidden());

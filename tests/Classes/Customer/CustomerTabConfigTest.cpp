@@ -15,10 +15,7 @@ namespace {
 
 using CustomerTabConfigTest = ScreenTest;
 
-std::vector<std::string> modules(bool customers)
-{
-    return { "1", "1", customers ? "1" : "0", "0", "1", "1", "1" };
-}
+std::vector<std::string> modules(bool customers) { return { "1", "1", customers ? "1" : "0", "0", "1", "1", "1" }; }
 
 TEST_F(CustomerTabConfigTest, TheMainScreenTellsTheOrderStoreWhetherCustomersArePicked)
 {

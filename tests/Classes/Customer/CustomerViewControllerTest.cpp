@@ -19,10 +19,7 @@ using namespace CustomerSeed;
 
 namespace {
 
-std::string t(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string t(const std::string& key) { return Language::stringOrKey(key); }
 
 class CustomerViewControllerTest : public CustomerFixture {
 protected:
@@ -45,10 +42,11 @@ protected:
 
     std::shared_ptr<CustomerAttributeCell> cardCell(long row, long section)
     {
-        card()->scrollToRowAtIndexPathAtScrollPositionAnimated(NSIndexPath::indexPathForRowInSection(row, section),
-                                                               UITableViewScrollPositionMiddle, false);
+        card()->scrollToRowAtIndexPathAtScrollPositionAnimated(
+            NSIndexPath::indexPathForRowInSection(row, section), UITableViewScrollPositionMiddle, false);
         driver->settle();
-        return std::dynamic_pointer_cast<CustomerAttributeCell>(card()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(row, section)));
+        return std::dynamic_pointer_cast<CustomerAttributeCell>(
+            card()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(row, section)));
     }
 
     void type(long row, long section, const std::string& text)
@@ -67,7 +65,8 @@ protected:
         const long k = static_cast<long>(data.customerContactData.size());
         const long section = title == t("ADDADDRESS") ? c + 1 : c + k + 2;
         const CGFloat bottom = std::max<CGFloat>(0, card()->contentSize().height - card()->bounds().size.height);
-        card()->setContentOffset(CGPointMake(0, std::min(bottom, std::max<CGFloat>(0, card()->rectForHeaderInSection(section).origin.y - 100))));
+        card()->setContentOffset(CGPointMake(
+            0, std::min(bottom, std::max<CGFloat>(0, card()->rectForHeaderInSection(section).origin.y - 100))));
         driver->settle();
         card()->layoutIfNeeded();
         auto header = card()->headerViewForSection(section);
@@ -82,8 +81,9 @@ protected:
 
     void storeOrder(int orderId, int customerId)
     {
-        ASSERT_TRUE(db()->executeUpdate("INSERT INTO corvelle_quote_order(order_id,customer_id,customer_name,order_number) VALUES(?,?,'x',?)",
-                                        orderId, customerId, "sales01_" + std::to_string(orderId)));
+        ASSERT_TRUE(db()->executeUpdate(
+            "INSERT INTO corvelle_quote_order(order_id,customer_id,customer_name,order_number) VALUES(?,?,'x',?)",
+            orderId, customerId, "sales01_" + std::to_string(orderId)));
     }
 
     std::shared_ptr<CustomerViewController> screen;
@@ -114,16 +114,25 @@ TEST_F(CustomerViewControllerTest, ANewCustomerWithAlternateAddressesAndContacts
     type(1, 7, "Chen");
     ASSERT_TRUE(driver->tapButton(t("DONE")));
 
-    EXPECT_EQ(db()->stringForQuery("select customer_name from corvelle_customer where customer_id = -2"), "Fresh Trading 新");
+    EXPECT_EQ(
+        db()->stringForQuery("select customer_name from corvelle_customer where customer_id = -2"), "Fresh Trading 新");
     EXPECT_EQ(count("select count(*) from corvelle_customer_address where customer_id = -2"), 1);
     // One id per alternate group: the empty first one took -2 without being stored.
-    EXPECT_EQ(db()->stringForQuery("select address || '/' || city || '/' || isDefault from corvelle_customer_address where id = -3"), "9 New St/Newtown/0");
-    EXPECT_EQ(db()->stringForQuery("select group_concat(contact_id || ':' || first_name || ' ' || last_name || ':' || isDefault, ',') from "
-                                   "(select * from corvelle_customer_contact where customer_id = -2 order by contact_id desc)"),
-              "-1:Ann Lee:1,-2:Bo Chen:0");
+    EXPECT_EQ(db()->stringForQuery(
+                  "select address || '/' || city || '/' || isDefault from corvelle_customer_address where id = -3"),
+        "9 New St/Newtown/0");
+    EXPECT_EQ(
+        db()->stringForQuery(
+            "select group_concat(contact_id || ':' || first_name || ' ' || last_name || ':' || isDefault, ',') from "
+            "(select * from corvelle_customer_contact where customer_id = -2 order by contact_id desc)"),
+        "-1:Ann Lee:1,-2:Bo Chen:0");
     // The name row is not an attribute; "Active" is stored as text.
-    EXPECT_EQ(count("select count(*) from corvelle_customer_attribute where customer_id = -2 and attribute_value = 'Fresh Trading 新'"), 0);
-    EXPECT_EQ(db()->stringForQuery("select attribute_value from corvelle_customer_attribute where customer_id = -2 and attribute_fields_id = 3"), "YES");
+    EXPECT_EQ(count("select count(*) from corvelle_customer_attribute where customer_id = -2 and attribute_value = "
+                    "'Fresh Trading 新'"),
+        0);
+    EXPECT_EQ(db()->stringForQuery("select attribute_value from corvelle_customer_attribute where customer_id = -2 and "
+                                   "attribute_fields_id = 3"),
+        "YES");
     EXPECT_EQ(count("select count(*) from corvelle_customer_attribute where customer_id = -2"), 7);
 
     // The list selects the new customer and the card shows it in display mode.
@@ -154,13 +163,18 @@ TEST_F(CustomerViewControllerTest, EditingALocalCustomerKeepsItsIdAndItsOrders)
     driver->typeText(" Ltd");
     ASSERT_TRUE(driver->tapButton(t("DONE")));
 
-    EXPECT_EQ(db()->stringForQuery("select customer_name from corvelle_customer where customer_id = -3"), "Edited Shop Ltd");
+    EXPECT_EQ(
+        db()->stringForQuery("select customer_name from corvelle_customer where customer_id = -3"), "Edited Shop Ltd");
     EXPECT_EQ(count("select count(*) from corvelle_customer"), 2);
     EXPECT_EQ(count("select customer_id from corvelle_quote_order where order_id = -9"), -3);
     // The rows were replaced, not added to.
     EXPECT_EQ(count("select count(*) from corvelle_customer_contact where customer_id = -3"), 1);
-    EXPECT_EQ(db()->stringForQuery("select attribute_value from corvelle_customer_attribute where customer_id = -3 and attribute_fields_id = 1"), "555-0001");
-    EXPECT_EQ(count("select count(*) from corvelle_customer_attribute where customer_id = -3 and attribute_fields_id = 1"), 1);
+    EXPECT_EQ(db()->stringForQuery("select attribute_value from corvelle_customer_attribute where customer_id = -3 and "
+                                   "attribute_fields_id = 1"),
+        "555-0001");
+    EXPECT_EQ(
+        count("select count(*) from corvelle_customer_attribute where customer_id = -3 and attribute_fields_id = 1"),
+        1);
     EXPECT_EQ(screen->customerInfo()->customerType(), 0);
 }
 
@@ -184,7 +198,8 @@ TEST_F(CustomerViewControllerTest, AFailedSaveShowsFailedKeepsEditingAndLeavesTh
     EXPECT_EQ(screen->customerInfo()->customerType(), 1);
     EXPECT_EQ(db()->stringForQuery("select customer_name from corvelle_customer where customer_id = -1"), "Kept Shop");
     EXPECT_EQ(count("select count(*) from corvelle_customer_attribute where customer_id = -1"), 1);
-    EXPECT_EQ(count("select count(*) from corvelle_customer_contact where customer_id = -1"), 0);  // the trigger refuses the put-back too
+    EXPECT_EQ(count("select count(*) from corvelle_customer_contact where customer_id = -1"),
+        0);  // the trigger refuses the put-back too
 
     // A new customer that fails leaves nothing at all.
     ASSERT_TRUE(db()->executeUpdate("DROP TRIGGER fail_contact"));
@@ -253,7 +268,8 @@ TEST_F(CustomerViewControllerTest, SubmittingRenumbersTheCustomerItsRowsAndItsOr
         "corvelle_customer": [{"preId": -1, "customerId": 120}],
         "corvelle_customer_address": [{"preId": -2, "id": 940, "customerId": 120}],
         "corvelle_customer_attribute": [{"preId": -3, "attributeId": 930, "customerId": 120}],
-        "corvelle_customer_contact": [{"preId": -1, "contactId": 950, "customerId": 120}]})"), 1.0);
+        "corvelle_customer_contact": [{"preId": -1, "contactId": 950, "customerId": 120}]})"),
+        1.0);
     show();
     screen->customerList()->selectedCustomer(-1);
     auto header = hideHeader();

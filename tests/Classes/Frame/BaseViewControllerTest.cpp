@@ -124,7 +124,8 @@ protected:
         useLanguageTables(englishTable(), chineseTable());
         LanguageManager::sharedInstance()->setCurrentLanguage(1);
         // The protocol reads reply texts from the same language service.
-        ProtocolServices::services().languageText = [](const std::string& key) { return Language::stringWithName(key); };
+        ProtocolServices::services().languageText
+            = [](const std::string& key) { return Language::stringWithName(key); };
         host = std::make_shared<HostScreen>();
         showRoot(host);
     }

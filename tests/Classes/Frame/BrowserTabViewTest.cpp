@@ -8,8 +8,14 @@ namespace {
 
 class StripLog : public BrowserTabViewDelegate {
 public:
-    void BrowserTabViewDidSelecedAtIndex(BrowserTabView&, unsigned index) override { log.push_back("chose " + std::to_string(index)); }
-    void BrowserTabViewDidRemoveTabAtIndex(BrowserTabView&, unsigned index) override { log.push_back("removed " + std::to_string(index)); }
+    void BrowserTabViewDidSelecedAtIndex(BrowserTabView&, unsigned index) override
+    {
+        log.push_back("chose " + std::to_string(index));
+    }
+    void BrowserTabViewDidRemoveTabAtIndex(BrowserTabView&, unsigned index) override
+    {
+        log.push_back("removed " + std::to_string(index));
+    }
     std::vector<std::string> log;
 };
 

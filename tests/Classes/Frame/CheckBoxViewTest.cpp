@@ -37,7 +37,8 @@ TEST_F(CheckBoxViewTest, TapFlipsAndTellsTheTargetElseTheBlockButNotWhenDisabled
     EXPECT_TRUE(box->checked());
 
     auto target = std::make_shared<int>(0);
-    box->setStateChangedTargetSelector(target, [&](CheckBoxView& b) { heard.push_back(b.checked() ? "target on" : "target off"); });
+    box->setStateChangedTargetSelector(
+        target, [&](CheckBoxView& b) { heard.push_back(b.checked() ? "target on" : "target off"); });
     driver->tap(box);
     EXPECT_FALSE(box->checked());
 

@@ -50,7 +50,10 @@ protected:
         ScreenTest::TearDown();
     }
     std::shared_ptr<NSUserDefaults> defaults() const { return NSUserDefaults::standardUserDefaults(); }
-    std::string documents(const std::string& name = {}) const { return home->documents() + (name.empty() ? "" : "/" + name); }
+    std::string documents(const std::string& name = {}) const
+    {
+        return home->documents() + (name.empty() ? "" : "/" + name);
+    }
     std::string bundleVersion() const
     {
         return NSBundle::mainBundle()->objectForInfoDictionaryKey("CFBundleShortVersionString").stringValue();
@@ -124,7 +127,8 @@ TEST_F(CorvelleAppDelegateTest, ReachabilityPostsConnectAndTellsTheSessionWhethe
     launch();
     std::vector<std::string> posted;
     for (const char* name : { "netconnect", "netUnconnect" })
-        NSNotificationCenter::defaultCenter().addObserver(this, name, [&posted](const NSNotification& n) { posted.push_back(n.name); });
+        NSNotificationCenter::defaultCenter().addObserver(
+            this, name, [&posted](const NSNotification& n) { posted.push_back(n.name); });
     struct Case {
         uint32_t flags;
         const char* expected;
@@ -198,7 +202,7 @@ TEST_F(CorvelleAppDelegateTest, LockedUserAlertActsOnTheStatusItWasShownFor)
     std::filesystem::create_directories(documents("other"));
     launch();
     ValueArray saved { Value(ValueDictionary { { "Input_ClientID", Value(std::string("Acme")) } }),
-                       Value(ValueDictionary { { "Input_ClientID", Value(std::string("Other")) } }) };
+        Value(ValueDictionary { { "Input_ClientID", Value(std::string("Other")) } }) };
     defaults()->setObjectForKey(Value(saved), "Login_Info_Array");
 
     app->logoutWithLockedUserMessage("207", std::string("Your account is locked"));
@@ -330,7 +334,8 @@ TEST_F(CorvelleAppDelegateTest, UncaughtExceptionOpensAMailReport)
     EXPECT_NE(link.find("frame%20one%3Cbr%3Eframe%20two"), std::string::npos);
     // The desktop's mail program gets the report's link as it stands.
     EXPECT_EQ(mailer.waitForArguments(1), (std::vector<std::string> { link }));
-    EXPECT_TRUE(logged("the name is NSRangeException,the reason is index 5 beyond bounds,the arr is frame one<br>frame two"));
+    EXPECT_TRUE(
+        logged("the name is NSRangeException,the reason is index 5 beyond bounds,the arr is frame one<br>frame two"));
 }
 
 TEST_F(CorvelleAppDelegateTest, BackgroundAndForegroundArePosted)
@@ -338,7 +343,8 @@ TEST_F(CorvelleAppDelegateTest, BackgroundAndForegroundArePosted)
     launch();
     std::vector<std::string> posted;
     for (const char* name : { "AppWillEnterBackgound", "AppWillEnterForegroud" })
-        NSNotificationCenter::defaultCenter().addObserver(this, name, [&posted](const NSNotification& n) { posted.push_back(n.name); });
+        NSNotificationCenter::defaultCenter().addObserver(
+            this, name, [&posted](const NSNotification& n) { posted.push_back(n.name); });
     UIApplication::sharedApplication()->enterBackground();
     UIApplication::sharedApplication()->enterForeground();
     EXPECT_EQ(posted, (std::vector<std::string> { "AppWillEnterBackgound", "AppWillEnterForegroud" }));

@@ -28,5 +28,6 @@ inline void writePNG(const std::string& path, CGSize size, const std::shared_ptr
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     auto png = UIImagePNGRepresentation(makeImage(size, color));
     ASSERT_TRUE(png);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
 }

@@ -31,7 +31,8 @@ std::optional<std::string> expectedAddress()
         if ((flags & 0x8) || address.size() != 17 || address == "00:00:00:00:00:00")
             continue;
         const long index = std::stol(firstLine(entry.path() / "ifindex"));
-        std::transform(address.begin(), address.end(), address.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        std::transform(address.begin(), address.end(), address.begin(),
+            [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
         if (!best || index < bestIndex) {
             best = address;
             bestIndex = index;

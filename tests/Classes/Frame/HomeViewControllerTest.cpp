@@ -33,7 +33,8 @@ protected:
         session->setNeedUpdate(needUpdate);
         session->setIsNotWifi(mobile);
         session->setCompanyLink(std::string("www.acme-sales.example"));
-        ConfigManager::sharedInstance()->setModelDescArray(std::vector<std::string> { "1", "1", "1", "0", "1", "1", "1" });
+        ConfigManager::sharedInstance()->setModelDescArray(
+            std::vector<std::string> { "1", "1", "1", "0", "1", "1", "1" });
         app = std::make_shared<CorvelleAppDelegate>();
         UIApplication::sharedApplication()->setDelegate(app);
         UIApplication::sharedApplication()->launch();

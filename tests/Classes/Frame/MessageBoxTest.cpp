@@ -9,9 +9,15 @@ namespace {
 
 class BoxListener : public MessageBoxDelegate {
 public:
-    void msgBoxClickedButtonAtIndex(int tag, int index) override { calls.push_back("clicked " + std::to_string(tag) + " " + std::to_string(index)); }
+    void msgBoxClickedButtonAtIndex(int tag, int index) override
+    {
+        calls.push_back("clicked " + std::to_string(tag) + " " + std::to_string(index));
+    }
     void didPresentMsgBox(int tag) override { calls.push_back("presented " + std::to_string(tag)); }
-    void msgBoxDidDismissWithButtonIndex(int tag, int index) override { calls.push_back("dismissed " + std::to_string(tag)); }
+    void msgBoxDidDismissWithButtonIndex(int tag, int index) override
+    {
+        calls.push_back("dismissed " + std::to_string(tag));
+    }
     std::vector<std::string> calls;
 };
 
@@ -20,8 +26,8 @@ protected:
     std::shared_ptr<MessageBox> box() { return MessageBox::sharedInstance(); }
     int show(int type, std::shared_ptr<MessageBoxDelegate> delegate = nullptr)
     {
-        return box()->showMessageBoxWithTitleMessageDelegateCancelButtonTitleMsgBoxType("Title", "Message", delegate,
-                                                                                         std::string("OK"), type);
+        return box()->showMessageBoxWithTitleMessageDelegateCancelButtonTitleMsgBoxType(
+            "Title", "Message", delegate, std::string("OK"), type);
     }
     bool onScreen(int tag)
     {
@@ -64,7 +70,8 @@ TEST_F(MessageBoxTest, NotesAndWaitBoxesCloseOnTheirClock)
         double closesAfter;
     };
     // Time-outs are cut to whole seconds; a negative one closes at the next turn.
-    const Case cases[] = { { "note", -1, 2.0 }, { "wait 10", 10, 10.0 }, { "wait 2.7", 2.7, 2.0 }, { "wait -3", -3, 0.0 } };
+    const Case cases[]
+        = { { "note", -1, 2.0 }, { "wait 10", 10, 10.0 }, { "wait 2.7", 2.7, 2.0 }, { "wait -3", -3, 0.0 } };
     for (const Case& c : cases) {
         int tag;
         if (std::string(c.what) == "note")
@@ -140,8 +147,14 @@ namespace {
 
 class AlertLog : public UIAlertViewDelegate {
 public:
-    void alertViewClickedButtonAtIndex(UIAlertView&, long index) override { calls.push_back("clicked " + std::to_string(index)); }
-    void alertViewDidDismissWithButtonIndex(UIAlertView&, long index) override { calls.push_back("dismissed " + std::to_string(index)); }
+    void alertViewClickedButtonAtIndex(UIAlertView&, long index) override
+    {
+        calls.push_back("clicked " + std::to_string(index));
+    }
+    void alertViewDidDismissWithButtonIndex(UIAlertView&, long index) override
+    {
+        calls.push_back("dismissed " + std::to_string(index));
+    }
     std::vector<std::string> calls;
 };
 
@@ -154,8 +167,8 @@ TEST_F(MessageBoxTest, FreeDismissAlertTakesItsButtonsAndATouchOutsideDismissesI
     };
     for (const Case& c : { Case { false, { "clicked 1", "dismissed 1" } }, Case { true, { "dismissed 0" } } }) {
         auto log = std::make_shared<AlertLog>();
-        auto alert = std::make_shared<FreeDismissAlertView>("Save the order?", "", log, std::string("No"),
-                                                             std::vector<std::string> { "Yes" });
+        auto alert = std::make_shared<FreeDismissAlertView>(
+            "Save the order?", "", log, std::string("No"), std::vector<std::string> { "Yes" });
         alert->show();
         driver->advance(0.5);
         if (c.outside)

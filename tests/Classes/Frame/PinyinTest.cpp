@@ -27,7 +27,7 @@ std::string gbk(const std::string& utf8)
 
 std::string charPinyin(unsigned char lead, unsigned char trail)
 {
-    const unsigned char pair[2] = {lead, trail};
+    const unsigned char pair[2] = { lead, trail };
     char out[9];
     std::memset(out, 'x', sizeof out);
     int length = GBKCharToPinyin(out, pair);
@@ -45,19 +45,42 @@ TEST(Pinyin, CharactersReadTheirReading)
     };
     const Case cases[] = {
         // Han characters, several of which have more than one reading.
-        {0xD6, 0xD0, "zhong"}, {0xCE, 0xC4, "wen"}, {0xC6, 0xB4, "pin"}, {0xD2, 0xF4, "yin"},
-        {0xB3, 0xA4, "zhang"}, {0xD0, 0xD0, "hang"}, {0xD6, 0xD8, "zhong"},
+        { 0xD6, 0xD0, "zhong" },
+        { 0xCE, 0xC4, "wen" },
+        { 0xC6, 0xB4, "pin" },
+        { 0xD2, 0xF4, "yin" },
+        { 0xB3, 0xA4, "zhang" },
+        { 0xD0, 0xD0, "hang" },
+        { 0xD6, 0xD8, "zhong" },
         // Full-width ASCII.
-        {0xA3, 0xC1, "A"}, {0xA3, 0xE1, "a"}, {0xA3, 0xB0, "0"}, {0xA3, 0xA8, "("}, {0xA3, 0xFD, "}"},
-        {0xA3, 0xA1, ""}, {0xA3, 0xAD, ""},
+        { 0xA3, 0xC1, "A" },
+        { 0xA3, 0xE1, "a" },
+        { 0xA3, 0xB0, "0" },
+        { 0xA3, 0xA8, "(" },
+        { 0xA3, 0xFD, "}" },
+        { 0xA3, 0xA1, "" },
+        { 0xA3, 0xAD, "" },
         // Numbered symbols: the number they show.
-        {0xA2, 0xA1, "1"}, {0xA2, 0xE2, "10"}, {0xA2, 0xFC, "12"}, {0xA2, 0xB1, "1"}, {0xA2, 0xC4, "20"},
-        {0xA2, 0xAB, ""}, {0xA2, 0xFF, ""}, {0xA2, 0x50, ""},
+        { 0xA2, 0xA1, "1" },
+        { 0xA2, 0xE2, "10" },
+        { 0xA2, 0xFC, "12" },
+        { 0xA2, 0xB1, "1" },
+        { 0xA2, 0xC4, "20" },
+        { 0xA2, 0xAB, "" },
+        { 0xA2, 0xFF, "" },
+        { 0xA2, 0x50, "" },
         // Greek letters, capital and small alike.
-        {0xA6, 0xC1, "a"}, {0xA6, 0xA1, "a"}, {0xA6, 0xB2, "s"}, {0xA6, 0xA8, "th"}, {0xA6, 0xD8, "o"},
-        {0xA6, 0xB9, ""}, {0xA6, 0xE0, ""},
+        { 0xA6, 0xC1, "a" },
+        { 0xA6, 0xA1, "a" },
+        { 0xA6, 0xB2, "s" },
+        { 0xA6, 0xA8, "th" },
+        { 0xA6, 0xD8, "o" },
+        { 0xA6, 0xB9, "" },
+        { 0xA6, 0xE0, "" },
         // Bytes outside the double-byte range.
-        {0x80, 0xA1, ""}, {0xB0, 0x3F, ""}, {0xFF, 0xA1, ""},
+        { 0x80, 0xA1, "" },
+        { 0xB0, 0x3F, "" },
+        { 0xFF, 0xA1, "" },
     };
     for (auto& c : cases)
         EXPECT_EQ(charPinyin(c.lead, c.trail), c.reading) << std::hex << int(c.lead) << " " << int(c.trail);
@@ -74,16 +97,16 @@ TEST(Pinyin, StringsJoinItemsWithTheSeparator)
         std::string expected;
     };
     const Case cases[] = {
-        {gbk("中文"), " ", "zhong wen "},
-        {gbk("中文"), nullptr, "zhongwen"},
-        {"A B", nullptr, "AB"},
-        {"A B", "-", "A-B-"},
-        {"a\tb\r\nc", "", "abc"},
-        {gbk("张三"), nullptr, "zhangsan"},
-        {gbk("Ａ１王"), "|", "A|1|wang|"},
+        { gbk("中文"), " ", "zhong wen " },
+        { gbk("中文"), nullptr, "zhongwen" },
+        { "A B", nullptr, "AB" },
+        { "A B", "-", "A-B-" },
+        { "a\tb\r\nc", "", "abc" },
+        { gbk("张三"), nullptr, "zhangsan" },
+        { gbk("Ａ１王"), "|", "A|1|wang|" },
         // A character without a reading produces nothing but still takes its separator.
-        {std::string("\xA1\xA1", 2) + "x", ",", ",x,"},
-        {"", "-", ""},
+        { std::string("\xA1\xA1", 2) + "x", ",", ",x," },
+        { "", "-", "" },
     };
     for (auto& c : cases)
         EXPECT_EQ(GBKStringToPinyin(c.input, c.separator), c.expected) << c.input;

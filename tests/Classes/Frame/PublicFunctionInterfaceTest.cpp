@@ -56,8 +56,10 @@ TEST_F(InterfaceHelpers, SkinnedButtonsTakeTheirImageCapsAndTitleInsets)
     };
     const Case cases[] = {
         { PublicFunction::initializeToButtonHeight34, 20, UIEdgeInsetsMake(0, 5, 0, 5), UIEdgeInsetsZero },
-        { PublicFunction::initializeToBackButtonHeight34, 30, UIEdgeInsetsMake(0, 16, 0, 5), UIEdgeInsetsMake(0, 10, 0, 0) },
-        { PublicFunction::initializeToForwardButtonHeight34, 30, UIEdgeInsetsMake(0, 5, 0, 16), UIEdgeInsetsMake(0, 0, 0, 10) },
+        { PublicFunction::initializeToBackButtonHeight34, 30, UIEdgeInsetsMake(0, 16, 0, 5),
+            UIEdgeInsetsMake(0, 10, 0, 0) },
+        { PublicFunction::initializeToForwardButtonHeight34, 30, UIEdgeInsetsMake(0, 5, 0, 16),
+            UIEdgeInsetsMake(0, 0, 0, 10) },
     };
     for (const auto& c : cases) {
         auto button = std::make_shared<UIButton>(CGRectMake(0, 0, 120, 34));
@@ -86,8 +88,10 @@ TEST_F(InterfaceHelpers, ImagesShrinkToFitAndNeverGrow)
     UIGraphicsSetScreenScale(2);
     EXPECT_EQ(PublicFunction::scaleImageToFitSize(big, CGSizeMake(60, 60)), big);
     UIGraphicsSetScreenScale(1);
-    EXPECT_EQ(PublicFunction::scaleImageToFitSize(makeImage(CGSizeMake(200, 50), UIColor::redColor()), CGSizeMake(100, 100))->size(),
-              CGSizeMake(100, 25));
+    EXPECT_EQ(
+        PublicFunction::scaleImageToFitSize(makeImage(CGSizeMake(200, 50), UIColor::redColor()), CGSizeMake(100, 100))
+            ->size(),
+        CGSizeMake(100, 25));
 
     // Set: the subviews are replaced by one centred image view, shrunk (sides rounded up).
     auto box = std::make_shared<UIView>(CGRectMake(10, 10, 100, 100));
@@ -169,7 +173,8 @@ TEST_F(InterfaceHelpers, LabelsAlertsSpinnersAndWiggle)
     auto holder = std::make_shared<UIView>();
     auto first = std::make_shared<UILabel>();
     auto second = std::make_shared<UILabel>();
-    for (const auto& v : std::vector<std::shared_ptr<UIView>> { std::make_shared<UIView>(), first, std::make_shared<UIImageView>(), second })
+    for (const auto& v : std::vector<std::shared_ptr<UIView>> {
+             std::make_shared<UIView>(), first, std::make_shared<UIImageView>(), second })
         holder->addSubview(v);
     EXPECT_EQ(PublicFunction::findSubViewInOfClassIndex<UILabel>(holder, 0), first);
     EXPECT_EQ(PublicFunction::findSubViewInOfClassIndex<UILabel>(holder, 1), second);

@@ -51,13 +51,15 @@ TEST_F(FrameHelpers, NumberAndPriceFormatting)
         long value;
         const char* text;
     };
-    for (const auto& c : { IntCase { 1000, "1,000" }, IntCase { 999, "999" }, IntCase { 1000000, "1,000,000" }, IntCase { -5, "0" } })
+    for (const auto& c :
+        { IntCase { 1000, "1,000" }, IntCase { 999, "999" }, IntCase { 1000000, "1,000,000" }, IntCase { -5, "0" } })
         EXPECT_EQ(PublicFunction::intFormate(c.value), c.text);
     struct DoubleCase {
         double value;
         const char* text;
     };
-    for (const auto& c : { DoubleCase { 1234.5, "1,234.50" }, DoubleCase { 0.004, "0.00" }, DoubleCase { -12.3, "0.00" }, DoubleCase { 1234567.891, "1,234,567.89" } })
+    for (const auto& c : { DoubleCase { 1234.5, "1,234.50" }, DoubleCase { 0.004, "0.00" },
+             DoubleCase { -12.3, "0.00" }, DoubleCase { 1234567.891, "1,234,567.89" } })
         EXPECT_EQ(PublicFunction::doubleFormate(c.value), c.text);
     EXPECT_EQ(PublicFunction::flagWithCurrency(std::string("CNY")), "¥");
     EXPECT_EQ(PublicFunction::flagWithCurrency(std::string("cny")), "");
@@ -115,7 +117,8 @@ void writeImage(const std::string& path, int width)
     UIGraphicsEndImageContext();
     auto png = UIImagePNGRepresentation(image);
     ASSERT_TRUE(png);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
 }
 
 TEST_F(FrameHelpers, LocalImagesFallBackToTheirBundleImage)
@@ -132,8 +135,9 @@ TEST_F(FrameHelpers, LocalImagesFallBackToTheirBundleImage)
         int type;
         double width;
     };
-    for (const auto& c : { Case { "cover.png", 7, 3 }, Case { "cover.png", 5, 3 }, Case { "missing.png", 7, 1 }, Case { "missing.png", 5, 2 },
-             Case { "broken.png", 5, 2 }, Case { "shot.png", 1, 4 }, Case { "cover.png", 1, 1 }, Case { "shot.png", 42, 1 } }) {
+    for (const auto& c : { Case { "cover.png", 7, 3 }, Case { "cover.png", 5, 3 }, Case { "missing.png", 7, 1 },
+             Case { "missing.png", 5, 2 }, Case { "broken.png", 5, 2 }, Case { "shot.png", 1, 4 },
+             Case { "cover.png", 1, 1 }, Case { "shot.png", 42, 1 } }) {
         SCOPED_TRACE(std::string(c.name) + " as " + std::to_string(c.type));
         auto image = PublicFunction::getLocalImageFiletype(c.name, c.type);
         ASSERT_TRUE(image);
@@ -160,7 +164,8 @@ TEST_F(FrameHelpers, SharedIdentifierUsesAndFillsTheSlots)
     EXPECT_EQ(first.size(), 40u);
     EXPECT_EQ(error.code, 0);
     EXPECT_EQ(SharedUDID::_getDictFromPasteboard("org.SharedUDID.slot.0")["SharedUDID"].stringValue(), first);
-    EXPECT_EQ(NSUserDefaults::standardUserDefaults()->dictionaryForKey("SharedUDID")["SharedUDID_slot"].stringValue(), "org.SharedUDID.slot.0");
+    EXPECT_EQ(NSUserDefaults::standardUserDefaults()->dictionaryForKey("SharedUDID")["SharedUDID_slot"].stringValue(),
+        "org.SharedUDID.slot.0");
     EXPECT_EQ(SharedUDID::valueWithError(&error), first);
     EXPECT_EQ(error.description, "SharedUDID in cache from first call");
 
@@ -172,7 +177,8 @@ TEST_F(FrameHelpers, SharedIdentifierUsesAndFillsTheSlots)
 TEST_F(FrameHelpers, SharedIdentifierAdoptsTheMostFrequentSlotAndReportsADiscrepancy)
 {
     auto slot = [](const char* id, int n) {
-        ValueDictionary d(std::initializer_list<ValueDictionary::Entry> { { "SharedUDID", Value(id) }, { "SharedUDID_appUID", Value("other-app") } });
+        ValueDictionary d(std::initializer_list<ValueDictionary::Entry> {
+            { "SharedUDID", Value(id) }, { "SharedUDID_appUID", Value("other-app") } });
         SharedUDID::_setDictForPasteboard(d, "org.SharedUDID.slot." + std::to_string(n));
     };
     slot("aaaa", 0);
@@ -226,7 +232,8 @@ TEST_F(FrameHelpers, RecordArithmetic)
         double finalPrice;
         double expected;
     };
-    for (const auto& c : { RateCase { 200, 150, 75 }, RateCase { 0, 0, 0 }, RateCase { 3, 2.259, static_cast<double>(static_cast<float>(75.3)) } }) {
+    for (const auto& c : { RateCase { 200, 150, 75 }, RateCase { 0, 0, 0 },
+             RateCase { 3, 2.259, static_cast<double>(static_cast<float>(75.3)) } }) {
         QuoteOrderItemEntity item;
         item.price = c.price;
         item.finalPrice = c.finalPrice;
@@ -242,7 +249,8 @@ TEST_F(FrameHelpers, RecordArithmetic)
         const char* shown;
         const char* duration;
     };
-    for (const auto& c : { InfoCase { "Brochure", "Brochure", "" }, InfoCase { "Clip,03:15", "Clip", "03:15" }, InfoCase { "Clip,5", "Clip", "" } }) {
+    for (const auto& c : { InfoCase { "Brochure", "Brochure", "" }, InfoCase { "Clip,03:15", "Clip", "03:15" },
+             InfoCase { "Clip,5", "Clip", "" } }) {
         corvelle_library_files_Entity file;
         file.info = c.info;
         EXPECT_EQ(file.infoShow(), c.shown);

@@ -67,9 +67,8 @@ TEST_F(ScreenKitTest, FrontDoorAnswersCannedRepliesOnTheClockAndHoldsTheRest)
 TEST_F(ScreenKitTest, FrontDoorSendsALockedUserReplyToTheLockedUserHandling)
 {
     std::vector<std::string> locked;
-    ProtocolServices::services().logoutWithLockedUser = [&](const std::string& status, const std::optional<std::string>&) {
-        locked.push_back(status);
-    };
+    ProtocolServices::services().logoutWithLockedUser
+        = [&](const std::string& status, const std::optional<std::string>&) { locked.push_back(status); };
     auto receiver = std::make_shared<Receiver>();
     frontDoor->replyTo(0x106, FakeFrontDoor::envelope("114"));
     send(receiver);
@@ -173,16 +172,15 @@ TEST_F(ScreenKitTest, TableUpdateThatDoesNotMatchItsDataSourceFailsTheTest)
     showRoot(screen);
 
     // The data source still answers 30 after a row is deleted.
-    EXPECT_NONFATAL_FAILURE(
-        table->deleteRowsAtIndexPathsWithRowAnimation({ NSIndexPath::indexPathForRowInSection(0, 0) },
-                                                      UITableViewRowAnimationNone),
+    EXPECT_NONFATAL_FAILURE(table->deleteRowsAtIndexPathsWithRowAnimation(
+                                { NSIndexPath::indexPathForRowInSection(0, 0) }, UITableViewRowAnimationNone),
         "Invalid table update");
     // The application carried on with the data as it is.
     EXPECT_EQ(table->numberOfRowsInSection(0), 30);
 
     rows->count = 29;
-    table->deleteRowsAtIndexPathsWithRowAnimation({ NSIndexPath::indexPathForRowInSection(0, 0) },
-                                                  UITableViewRowAnimationNone);
+    table->deleteRowsAtIndexPathsWithRowAnimation(
+        { NSIndexPath::indexPathForRowInSection(0, 0) }, UITableViewRowAnimationNone);
     EXPECT_EQ(table->numberOfRowsInSection(0), 29);
 }
 
@@ -206,13 +204,12 @@ TEST_F(ScreenKitDeathTest, InterfaceAndFrontDoorStopACallFromAnotherThread)
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     auto view = std::make_shared<UIView>();
     EXPECT_DEATH(
-        {
-            std::thread([view] { view->addSubview(std::make_shared<UIView>()); }).join();
-        },
-        "off the main thread");
+        { std::thread([view] { view->addSubview(std::make_shared<UIView>()); }).join(); }, "off the main thread");
     EXPECT_DEATH(
         {
-            std::thread([] { NetworkModel::sharedInstance()->sendRequest(std::make_shared<RequestCheckVersion>()); }).join();
+            std::thread([] {
+                NetworkModel::sharedInstance()->sendRequest(std::make_shared<RequestCheckVersion>());
+            }).join();
         },
         "off the main thread");
 }

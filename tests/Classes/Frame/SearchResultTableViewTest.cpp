@@ -39,7 +39,8 @@ protected:
         auto table = list->tableView();
         for (long r = 0; r < table->numberOfRowsInSection(0); ++r)
             texts.push_back(list->tableViewCellForRowAtIndexPath(*table, NSIndexPath::indexPathForRowInSection(r, 0))
-                                ->textLabel()->text());
+                                ->textLabel()
+                                ->text());
         return texts;
     }
 };
@@ -49,7 +50,7 @@ TEST_F(SearchResultTableViewTest, CustomersSortByNameStablyWithBlankNamesLast)
     showRoot(list);
     list->setByContact(false);
     list->setArrResult({ customer("beta", 1), customer(" \t", 2), customer("Alpha", 3), customer(std::nullopt, 4),
-                         customer("alpha", 5), customer("beta", 6), customer("", 7) });
+        customer("alpha", 5), customer("beta", 6), customer("", 7) });
     EXPECT_EQ(shownRows(), (std::vector<std::string> { "Alpha", "alpha", "beta", "beta", " \t", "", "" }));
     std::vector<int> ids;
     for (auto& row : list->arrResult())

@@ -70,7 +70,8 @@ protected:
         std::vector<std::string> titles;
         auto table = top()->tableView();
         for (long row = 0; row < table->numberOfRowsInSection(section); ++row)
-            titles.push_back(table->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(row, section))->textLabel()->text());
+            titles.push_back(
+                table->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(row, section))->textLabel()->text());
         return titles;
     }
     std::shared_ptr<SettingsViewController> top() const
@@ -91,7 +92,8 @@ TEST_F(SettingsScreenTest, MainPageRowsBySection)
     EXPECT_EQ(table->numberOfSections(), 4);
     EXPECT_EQ(rowTitles(0), (std::vector<std::string> { text("ACCOUNTMANAGEMENT") }));
     EXPECT_EQ(rowTitles(1), (std::vector<std::string> { text("SHOWALLCUSTOMER"), text("FULLSYNC") }));
-    EXPECT_EQ(rowTitles(2), (std::vector<std::string> { text("SWITCHLANGUAGES"), text("CHECKVERSION"), text("ABOUT") }));
+    EXPECT_EQ(
+        rowTitles(2), (std::vector<std::string> { text("SWITCHLANGUAGES"), text("CHECKVERSION"), text("ABOUT") }));
     EXPECT_EQ(rowTitles(3), (std::vector<std::string> { text("LOGOUTSETTINGS") }));
     auto version = table->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(1, 2));
     EXPECT_EQ(version->detailTextLabel()->text(), app->currentVersion());
@@ -106,7 +108,8 @@ TEST_F(SettingsScreenTest, MainPageRowsBySection)
     LanguageManager::sharedInstance()->setCurrentLanguage(2);
     appDriver->settle();
     EXPECT_EQ(rowTitles(1), (std::vector<std::string> { text("SHOWALLCUSTOMER"), text("FULLSYNC") }));
-    EXPECT_EQ(table->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 2))->detailTextLabel()->text(), "中文");
+    EXPECT_EQ(
+        table->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 2))->detailTextLabel()->text(), "中文");
     EXPECT_TRUE(appDriver->renderToPNG(UIDriver::snapshotPath("settings_cn.png")));
 }
 
@@ -120,7 +123,8 @@ TEST_F(SettingsScreenTest, ShowAllCustomersSwitchStoresAndTells)
 {
     openSettings();
     int told = 0;
-    NSNotificationCenter::defaultCenter().addObserver(this, "SETTINGS_SWITCH_CHANGE_NOTIFATION", [&told](const NSNotification&) { ++told; });
+    NSNotificationCenter::defaultCenter().addObserver(
+        this, "SETTINGS_SWITCH_CHANGE_NOTIFATION", [&told](const NSNotification&) { ++told; });
     auto cell = std::dynamic_pointer_cast<SwitchTableViewCell>(
         settings->tableView()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 1)));
     ASSERT_TRUE(cell);
@@ -180,8 +184,9 @@ TEST_F(SettingsScreenTest, AccountPageOpensTheSiteByAccessLevel)
         appDriver->advance(0.5);
         auto web = std::dynamic_pointer_cast<WebViewController>(sheet->presentedViewController());
         ASSERT_TRUE(web);
-        EXPECT_EQ(web->url(), "http://" + PublicFunction::GetServer()->imageUrlStr() +
-                                  "/administrator/index.php?option=com_login&username=ann&client_id=Acme&lang=en-GB");
+        EXPECT_EQ(web->url(),
+            "http://" + PublicFunction::GetServer()->imageUrlStr()
+                + "/administrator/index.php?option=com_login&username=ann&client_id=Acme&lang=en-GB");
         ASSERT_TRUE(appDriver->tapButton(text("CLOSE")));
         appDriver->advance(0.5);
         EXPECT_FALSE(sheet->presentedViewController());

@@ -63,7 +63,9 @@ protected:
         ASSERT_NE(zip, nullptr);
         for (const auto& [name, body] : entries) {
             zip_fileinfo info {};
-            ASSERT_EQ(zipOpenNewFileInZip(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, Z_BEST_COMPRESSION), ZIP_OK);
+            ASSERT_EQ(zipOpenNewFileInZip(
+                          zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, Z_BEST_COMPRESSION),
+                ZIP_OK);
             ASSERT_EQ(zipWriteInFileInZip(zip, body.data(), static_cast<unsigned>(body.size())), ZIP_OK);
             ASSERT_EQ(zipCloseFileInZip(zip), ZIP_OK);
         }
@@ -108,7 +110,8 @@ TEST_F(SkinManagerTest, SkinImageFirstHighResolutionOnScaleTwoElseBundle)
     ASSERT_TRUE(image);
     EXPECT_EQ(image->CGImage()->width(), 8u);
 
-    for (const auto& blank : { std::optional<std::string>(), std::optional<std::string>(""), std::optional<std::string>("   ") }) {
+    for (const auto& blank :
+        { std::optional<std::string>(), std::optional<std::string>(""), std::optional<std::string>("   ") }) {
         EXPECT_EQ(SkinManager::skinFromImageName(blank), nullptr);
         EXPECT_FALSE(SkinManager::hasCustomerImage(blank));
     }
@@ -178,15 +181,16 @@ TEST_F(SkinManagerTest, SkinArchiveUnpacksOnceAndADamagedOneLeavesNoHalfSkin)
 TEST_F(SkinManagerTest, SkinArchiveMayFillOnlyTheSkinFolder)
 {
     const std::string archive = clientFolder() + "/SkinImages.zip";
-    const char* const intruders[] = { "corvelle_lite.sqlite", "SkinImages/../corvelle_lite.sqlite", "ProductImages/chair.png",
-                                      "SkinImages/../ProductImages/chair.png", "Pdf/guide.pdf", "SkinImages" };
+    const char* const intruders[] = { "corvelle_lite.sqlite", "SkinImages/../corvelle_lite.sqlite",
+        "ProductImages/chair.png", "SkinImages/../ProductImages/chair.png", "Pdf/guide.pdf", "SkinImages" };
     for (const char* intruder : intruders) {
         SCOPED_TRACE(intruder);
         std::filesystem::remove_all(clientFolder());
         std::filesystem::create_directories(clientFolder() + "/ProductImages");
         std::ofstream(clientFolder() + "/corvelle_lite.sqlite") << "the open database";
         std::ofstream(clientFolder() + "/ProductImages/chair.png") << "the catalogue picture";
-        writeZip(archive, { { "SkinImages/topbar.png", "skin" }, { intruder, "intruder" }, { "SkinImages/z.png", "skin" } });
+        writeZip(
+            archive, { { "SkinImages/topbar.png", "skin" }, { intruder, "intruder" }, { "SkinImages/z.png", "skin" } });
 
         EXPECT_FALSE(SkinManager::sharedInstance()->initializeSkinImage());
         EXPECT_EQ(readFile(clientFolder() + "/corvelle_lite.sqlite"), "the open database");
@@ -218,8 +222,9 @@ TEST_F(SkinManagerTest, SkinArchiveThatExpandsPastItsCapsIsRefused)
         std::vector<std::pair<std::string, std::string>> entries;
     } cases[] = {
         { "one entry of 17 MiB", { { "SkinImages/a.png", "a" }, { "SkinImages/bomb.png", zeros } } },
-        { "75 MiB in all", { { "SkinImages/1.png", part }, { "SkinImages/2.png", part }, { "SkinImages/3.png", part },
-                             { "SkinImages/4.png", part }, { "SkinImages/5.png", part } } },
+        { "75 MiB in all",
+            { { "SkinImages/1.png", part }, { "SkinImages/2.png", part }, { "SkinImages/3.png", part },
+                { "SkinImages/4.png", part }, { "SkinImages/5.png", part } } },
         { "2001 entries", many },
     };
     for (const auto& c : cases) {
@@ -237,7 +242,8 @@ TEST_F(SkinManagerTest, SkinArchiveThatExpandsPastItsCapsIsRefused)
 
 TEST_F(SkinManagerTest, SampleSkinArchiveOfTheBuildUnpacksIntoTheSkinFolder)
 {
-    const std::filesystem::path sample = std::filesystem::path(CORVELLE_BUNDLE_DIR).parent_path() / "samples" / "SkinImages.zip";
+    const std::filesystem::path sample
+        = std::filesystem::path(CORVELLE_BUNDLE_DIR).parent_path() / "samples" / "SkinImages.zip";
     if (!std::filesystem::exists(sample))
         GTEST_SKIP() << "no sample skin archive at " << sample;
     std::filesystem::create_directories(clientFolder());
@@ -304,16 +310,18 @@ TEST_F(SkinManagerTest, DemoArchiveReplacesBothFoldersAndADamagedOneLeavesNone)
     EXPECT_FALSE(SkinManager::sharedInstance()->initializeDemoZip());
     EXPECT_TRUE(logged("DEMO_Zh.zip"));
 
-    writeSkinArchive(bundle + "/DEMO_Zh.zip", { { home.scratch() + "/in/db.png", "dostrevik_/a.png" },
-                                               { home.scratch() + "/in/db.png", "velloran_/b.png" } });
+    writeSkinArchive(bundle + "/DEMO_Zh.zip",
+        { { home.scratch() + "/in/db.png", "dostrevik_/a.png" },
+            { home.scratch() + "/in/db.png", "velloran_/b.png" } });
     EXPECT_TRUE(SkinManager::sharedInstance()->initializeDemoZip());
     EXPECT_TRUE(std::filesystem::exists(home.documents() + "/dostrevik_/a.png"));
     EXPECT_TRUE(std::filesystem::exists(home.documents() + "/velloran_/b.png"));
     EXPECT_FALSE(std::filesystem::exists(home.documents() + "/dostrevik_/stale.txt"));
     EXPECT_FALSE(SkinManager::sharedInstance()->needInitializeDemo());
 
-    writeSkinArchive(bundle + "/DEMO_Zh.zip", { { home.scratch() + "/in/db.png", "dostrevik_/a.png" },
-                                               { home.scratch() + "/in/db.png", "../velloran_escape.png" } });
+    writeSkinArchive(bundle + "/DEMO_Zh.zip",
+        { { home.scratch() + "/in/db.png", "dostrevik_/a.png" },
+            { home.scratch() + "/in/db.png", "../velloran_escape.png" } });
     EXPECT_FALSE(SkinManager::sharedInstance()->initializeDemoZip());
     EXPECT_FALSE(std::filesystem::exists(home.documents() + "/dostrevik_"));
     EXPECT_FALSE(std::filesystem::exists(home.path() + "/velloran_escape.png"));

@@ -82,16 +82,16 @@ protected:
 
 namespace {
 
-// The contrast of two colours as screen readability is judged (1 to 21).
-double contrast(double r1, double g1, double b1, double r2, double g2, double b2)
-{
-    auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
-    auto luminance = [&](double r, double g, double b) {
-        return 0.2126 * channel(r) + 0.7152 * channel(g) + 0.0722 * channel(b);
-    };
-    double a = luminance(r1, g1, b1), b = luminance(r2, g2, b2);
-    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
-}
+    // The contrast of two colours as screen readability is judged (1 to 21).
+    double contrast(double r1, double g1, double b1, double r2, double g2, double b2)
+    {
+        auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+        auto luminance = [&](double r, double g, double b) {
+            return 0.2126 * channel(r) + 0.7152 * channel(g) + 0.0722 * channel(b);
+        };
+        double a = luminance(r1, g1, b1), b = luminance(r2, g2, b2);
+        return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+    }
 
 }  // namespace
 

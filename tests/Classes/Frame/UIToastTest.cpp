@@ -25,8 +25,8 @@ protected:
 TEST_F(UIToastTest, SizedByItsTextAndPlacedUprightCentredAtItsGravity)
 {
     const std::string text = "Added to the quote order";
-    CGSize measured = sizeWithFontConstrainedToSizeLineBreakMode(text, UIFont::fontWithNameSize("Arial", 18),
-                                                                  CGSizeMake(260, 300), UILineBreakModeWordWrap);
+    CGSize measured = sizeWithFontConstrainedToSizeLineBreakMode(
+        text, UIFont::fontWithNameSize("Arial", 18), CGSizeMake(260, 300), UILineBreakModeWordWrap);
     struct Case {
         int gravity;
         CGFloat middle;

@@ -51,7 +51,8 @@ TEST_F(WebViewControllerTest, FollowingALinkEnablesBackAndGoingBackEnablesForwar
 {
     REQUIRE_WEB_ENGINE_DISPLAY();
     HttpTestServer server;
-    servePage(server, "/a", R"(<body style="margin:0"><a href="/b" style="display:block;height:200px;background:#10a010"></a></body>)");
+    servePage(server, "/a",
+        R"(<body style="margin:0"><a href="/b" style="display:block;height:200px;background:#10a010"></a></body>)");
     servePage(server, "/b", R"(<body style="margin:0;background:#f0c000">b</body>)");
     auto page = show(server.url("/a"));
     ASSERT_TRUE(waitUntilShown(page, server.url("/a")));
@@ -93,7 +94,10 @@ TEST_F(WebViewControllerTest, GoingAwayWhileLoadingStopsTheLoadAndTheIndicator)
     server.route("/stall", [](const HttpTestRequest&, HttpTestConnection& c) { c.pause(60); });
     auto page = show(server.url("/stall"));
     ASSERT_TRUE(pumpMainRunLoopUntil(
-        [&] { return UIApplication::sharedApplication()->isNetworkActivityIndicatorVisible() && !server.requests().empty(); },
+        [&] {
+            return UIApplication::sharedApplication()->isNetworkActivityIndicatorVisible()
+                && !server.requests().empty();
+        },
         90));
     EXPECT_TRUE(page->contentWebView()->isLoading());
     showRoot(std::make_shared<UIViewController>());

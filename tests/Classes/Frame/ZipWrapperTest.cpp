@@ -29,14 +29,17 @@ void writeText(const std::string& path, const std::string& text)
 
 // An archive written straight through minizip, so that entry names the
 // wrapper itself would never write can be tried.
-void writeArchive(const std::string& path, const std::vector<std::pair<std::string, std::string>>& entries, int method = Z_DEFLATED)
+void writeArchive(
+    const std::string& path, const std::vector<std::pair<std::string, std::string>>& entries, int method = Z_DEFLATED)
 {
     zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
     ASSERT_NE(zip, nullptr);
     for (const auto& [name, contents] : entries) {
         zip_fileinfo info {};
         info.tmz_date = { 0, 30, 10, 7, 4, 2013 };
-        ASSERT_EQ(zipOpenNewFileInZip(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, method, Z_DEFAULT_COMPRESSION), ZIP_OK);
+        ASSERT_EQ(zipOpenNewFileInZip(
+                      zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, method, Z_DEFAULT_COMPRESSION),
+            ZIP_OK);
         ASSERT_EQ(zipWriteInFileInZip(zip, contents.data(), static_cast<unsigned>(contents.size())), ZIP_OK);
         ASSERT_EQ(zipCloseFileInZip(zip), ZIP_OK);
     }
@@ -60,7 +63,10 @@ public:
 
 class ZipWrapperTest : public ::testing::Test {
 protected:
-    void SetUp() override { NSLogSetCapture([this](const std::string& line) { log.push_back(line); }); }
+    void SetUp() override
+    {
+        NSLogSetCapture([this](const std::string& line) { log.push_back(line); });
+    }
     void TearDown() override { NSLogSetCapture(nullptr); }
     std::string scratch(const std::string& name) const { return home.scratch() + "/" + name; }
     TemporaryHome home;
@@ -162,8 +168,8 @@ TEST_F(ZipWrapperTest, EntriesLeavingTheDestinationAreRefused)
 
 TEST_F(ZipWrapperTest, WithAllowedFoldersAnyOtherEntryRefusesTheArchive)
 {
-    const char* const refused[] = { "corvelle_lite.sqlite", "ProductImages/chair.png", "SkinImagesX/a.png", "SkinImages",
-                                    "Other/", "./corvelle_lite.sqlite" };
+    const char* const refused[] = { "corvelle_lite.sqlite", "ProductImages/chair.png", "SkinImagesX/a.png",
+        "SkinImages", "Other/", "./corvelle_lite.sqlite" };
     for (const char* name : refused) {
         SCOPED_TRACE(name);
         const std::string archive = scratch("mixed.zip");
@@ -194,14 +200,16 @@ TEST_F(ZipWrapperTest, UnpackingStopsAtTheCaps)
     struct Case {
         const char* what;
         std::vector<std::pair<std::string, std::string>> entries;
-        const char* kept;    // written before the cap was met
+        const char* kept;  // written before the cap was met
         const char* absent;  // the entry that met the cap
     };
     const Case cases[] = {
         { "entries", { { "a.txt", "a" }, { "b.txt", "b" }, { "c.txt", "c" }, { "d.txt", "d" } }, nullptr, "a.txt" },
         { "one entry", { { "a.txt", "a" }, { "big.txt", big } }, "a.txt", "big.txt" },
-        { "the total", { { "a.txt", std::string(4000, 'a') }, { "b.txt", std::string(4000, 'b') }, { "c.txt", std::string(4000, 'c') } },
-          "b.txt", "c.txt" },
+        { "the total",
+            { { "a.txt", std::string(4000, 'a') }, { "b.txt", std::string(4000, 'b') },
+                { "c.txt", std::string(4000, 'c') } },
+            "b.txt", "c.txt" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -222,7 +230,8 @@ TEST_F(ZipWrapperTest, UnpackingStopsAtTheCaps)
         EXPECT_FALSE(std::filesystem::exists(scratch("dest/") + c.absent));
     }
     // At the caps exactly, everything unpacks.
-    writeArchive(scratch("full.zip"), { { "a.txt", std::string(5000, 'a') }, { "b.txt", std::string(5000, 'b') }, { "c/", "" } });
+    writeArchive(scratch("full.zip"),
+        { { "a.txt", std::string(5000, 'a') }, { "b.txt", std::string(5000, 'b') }, { "c/", "" } });
     ZipWrapper zip;
     zip.limits = { 3, 5000, 10000 };
     ASSERT_TRUE(zip.UnzipOpenFile(scratch("full.zip")));

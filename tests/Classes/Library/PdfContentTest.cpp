@@ -26,7 +26,10 @@ protected:
         return "<< /Type /Annot /Subtype /Link /Rect [" + rect + "] " + rest + " >>";
     }
     // The centre of a PDF rectangle on an upright 612 x 792 page, in view points.
-    static CGPoint at(CGFloat x1, CGFloat y1, CGFloat x2, CGFloat y2) { return CGPointMake((x1 + x2) / 2, 792 - (y1 + y2) / 2); }
+    static CGPoint at(CGFloat x1, CGFloat y1, CGFloat x2, CGFloat y2)
+    {
+        return CGPointMake((x1 + x2) / 2, 792 - (y1 + y2) / 2);
+    }
 };
 
 TEST_F(PdfContentTest, LinksAnswerAddressesAndPagesByEveryKindOfDestination)

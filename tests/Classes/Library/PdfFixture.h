@@ -59,7 +59,8 @@ public:
             std::string what = text.substr(open + 1, close - open - 1);
             auto colon = what.find(':');
             long n = std::stol(what.substr(colon + 1));
-            long object = what.substr(0, colon) == "page" ? pageObject(static_cast<size_t>(n)) : extraObject(static_cast<size_t>(n));
+            long object = what.substr(0, colon) == "page" ? pageObject(static_cast<size_t>(n))
+                                                          : extraObject(static_cast<size_t>(n));
             text.replace(open, close - open + 1, std::to_string(object) + " 0 R");
         }
     }
@@ -105,7 +106,8 @@ public:
                     << " re f Q BT /F1 " << page.height / 4 << " Tf 0 0 0 rg " << page.width / 6 << " "
                     << page.height / 2 << " Td (" << i << ") Tj ET";
             std::string stream = content.str();
-            object(pageObject(i) + 1, "<< /Length " + std::to_string(stream.size()) + " >>\nstream\n" + stream + "\nendstream");
+            object(pageObject(i) + 1,
+                "<< /Length " + std::to_string(stream.size()) + " >>\nstream\n" + stream + "\nendstream");
         }
         for (size_t k = 0; k < extraObjects.size(); ++k)
             object(extraObject(k), resolve(extraObjects[k]));
@@ -130,8 +132,8 @@ public:
             pdf.processFile(path.c_str());
             std::string out = path + ".enc";
             QPDFWriter writer(pdf, out.c_str());
-            writer.setR6EncryptionParameters(userPassword.c_str(), ownerPassword.c_str(), true, true, true, true, true, true,
-                                             qpdf_r3p_full, true);
+            writer.setR6EncryptionParameters(
+                userPassword.c_str(), ownerPassword.c_str(), true, true, true, true, true, true, qpdf_r3p_full, true);
             writer.write();
             return std::rename(out.c_str(), path.c_str()) == 0;
         } catch (...) {

@@ -42,7 +42,8 @@ protected:
     {
         std::vector<CGFloat> edges;
         for (const auto& view : pagebar.trackControl()->subviews())
-            if (std::dynamic_pointer_cast<PdfPagebarThumb>(view) && view != pagebar.pageThumbView() && !view->isHidden())
+            if (std::dynamic_pointer_cast<PdfPagebarThumb>(view) && view != pagebar.pageThumbView()
+                && !view->isHidden())
                 edges.push_back(view->frame().origin.x);
         std::sort(edges.begin(), edges.end());
         return edges;

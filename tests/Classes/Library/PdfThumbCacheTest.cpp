@@ -36,11 +36,14 @@ protected:
     }
     static std::shared_ptr<PdfThumbView> view() { return std::make_shared<PdfThumbView>(CGRectMake(0, 0, 240, 240)); }
     std::shared_ptr<PdfThumbRequest> request(const std::shared_ptr<PdfThumbView>& v, const std::string& path,
-                                             const std::string& guid, long page, CGSize size = CGSizeMake(240, 240))
+        const std::string& guid, long page, CGSize size = CGSizeMake(240, 240))
     {
         return PdfThumbRequest::newForViewFileURLPasswordGuidPageSize(v, path, std::nullopt, guid, page, size);
     }
-    static bool isImage(const PdfThumbCache::Entry& entry) { return std::holds_alternative<std::shared_ptr<UIImage>>(entry); }
+    static bool isImage(const PdfThumbCache::Entry& entry)
+    {
+        return std::holds_alternative<std::shared_ptr<UIImage>>(entry);
+    }
     static bool shows(const std::shared_ptr<PdfThumbView>& v) { return v->imageView()->image() != nullptr; }
 };
 
@@ -232,7 +235,8 @@ TEST_F(PdfThumbCacheTest, FoldersAreTouchedAndOldOnesPurged)
     files.setModificationDateOfItemAtPath(home.caches() + "/short", Date { 1000 });
     PdfThumbCache::touchThumbCacheWithGUID(newGuid);
     PdfThumbCache::purgeThumbCachesOlderThan(3600);
-    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return !files.fileExistsAtPath(PdfThumbCache::thumbCachePathForGUID(oldGuid)); }));
+    ASSERT_TRUE(
+        pumpMainRunLoopUntil([&] { return !files.fileExistsAtPath(PdfThumbCache::thumbCachePathForGUID(oldGuid)); }));
     EXPECT_TRUE(files.fileExistsAtPath(PdfThumbCache::thumbCachePathForGUID(newGuid)));
     EXPECT_TRUE(files.fileExistsAtPath(home.caches() + "/short"));
 }

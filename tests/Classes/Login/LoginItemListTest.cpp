@@ -19,8 +19,9 @@ std::vector<Value> savedShortcuts(int count)
 {
     std::vector<Value> entries;
     for (int i = 0; i < count; ++i) {
-        Value e = Value::dictionary({ { "Input_UserID", Value("user" + std::to_string(i)) }, { "Input_PassWord", Value("pw") },
-            { "Input_ClientID", Value("C" + std::to_string(i)) }, { "INPUT_USESHORTCUT", Value("YES") } });
+        Value e = Value::dictionary(
+            { { "Input_UserID", Value("user" + std::to_string(i)) }, { "Input_PassWord", Value("pw") },
+                { "Input_ClientID", Value("C" + std::to_string(i)) }, { "INPUT_USESHORTCUT", Value("YES") } });
         entries.push_back(e);
     }
     return entries;
@@ -35,10 +36,14 @@ TEST_F(ShortcutStripTest, TilesAreSpacedFourToAPage)
         int pages;
     } cases[] = {
         { false, 0, {}, 1 },
-        { true, 2, { (1024 - 693) / 6.0 * 2, (1024 - 693) / 6.0 * 2 + 231 + (1024 - 693) / 6.0,
-                       (1024 - 693) / 6.0 * 2 + 2 * (231 + (1024 - 693) / 6.0) }, 1 },
-        { true, 4, { 2 * 100 / 7.0, 2 * 100 / 7.0 + (231 + 100 / 7.0), 2 * 100 / 7.0 + 2 * (231 + 100 / 7.0),
-                       2 * 100 / 7.0 + 3 * (231 + 100 / 7.0), 1024 + 2 * 100 / 7.0 }, 2 },
+        { true, 2,
+            { (1024 - 693) / 6.0 * 2, (1024 - 693) / 6.0 * 2 + 231 + (1024 - 693) / 6.0,
+                (1024 - 693) / 6.0 * 2 + 2 * (231 + (1024 - 693) / 6.0) },
+            1 },
+        { true, 4,
+            { 2 * 100 / 7.0, 2 * 100 / 7.0 + (231 + 100 / 7.0), 2 * 100 / 7.0 + 2 * (231 + 100 / 7.0),
+                2 * 100 / 7.0 + 3 * (231 + 100 / 7.0), 1024 + 2 * 100 / 7.0 },
+            2 },
     };
     for (const auto& c : cases) {
         demoSwitches(c.firstDemo, false);
@@ -71,7 +76,8 @@ TEST_F(ShortcutStripTest, EntriesNotMarkedAsShortcutsGetNoTile)
 {
     demoSwitches(false, false);
     Value blank = entry("u2", "p", "B", " ");
-    saveSignIns({ entry("u1", "p", "A", "YES"), entry("u0", "p", "Z"), blank, entry("u3", "p", "C", "NO"), entry("u4", "p", "D", "yes") });
+    saveSignIns({ entry("u1", "p", "A", "YES"), entry("u0", "p", "Z"), blank, entry("u3", "p", "C", "NO"),
+        entry("u4", "p", "D", "yes") });
     show();
     std::vector<std::string> clients;
     for (const auto& item : form()->loginItemList()->itemList())
@@ -171,7 +177,7 @@ TEST_F(ShortcutStripTest, DeletingASavedShortcutKeepsTheSignInAtTheEndWithoutIts
     EXPECT_EQ(moved["INPUT_USESHORTCUT"].stringValue(), "NO");
     EXPECT_FALSE(moved.contains("Input_DeviceID"));
     // The file holding the passwords stays its owner's alone.
-    struct stat info {};
+    struct stat info { };
     ASSERT_EQ(::stat(NSUserDefaults::standardUserDefaults()->filePath().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 077, 0u);
 

@@ -28,17 +28,20 @@ protected:
         ScreenTest::SetUp();
         // The frame's wait box, as the application delegate installs it for the session.
         auto& services = SessionServices::services();
-        services.beginBlockWait = [](const std::string& text, double timeout) { MessageBox::sharedInstance()->BeginBlockWait(text, timeout); };
+        services.beginBlockWait = [](const std::string& text, double timeout) {
+            MessageBox::sharedInstance()->BeginBlockWait(text, timeout);
+        };
         services.endBlockWait = [] { MessageBox::sharedInstance()->EndBlockWait(); };
         services.waitMsgBoxtag = [] { return MessageBox::sharedInstance()->waitMsgBoxtag(); };
         for (const char* demo : { "dostrevik_", "velloran_" })
-            NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(home->documents() + "/" + demo, true);
+            NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(
+                home->documents() + "/" + demo, true);
     }
 
     static std::string t(const std::string& key) { return Language::stringOrKey(key); }
 
     static Value entry(const std::string& user, const std::string& password, const std::string& client,
-                       std::optional<std::string> shortcut = std::nullopt)
+        std::optional<std::string> shortcut = std::nullopt)
     {
         Value e = Value::dictionary({ { "Input_UserID", Value(user) }, { "Input_PassWord", Value(password) },
             { "Input_ClientID", Value(client) }, { "Input_DeviceID", Value("device-1") } });
@@ -48,7 +51,8 @@ protected:
     }
     static void saveSignIns(std::vector<Value> entries)
     {
-        NSUserDefaults::standardUserDefaults()->setObjectForKey(Value(ValueArray(std::move(entries))), "Login_Info_Array");
+        NSUserDefaults::standardUserDefaults()->setObjectForKey(
+            Value(ValueArray(std::move(entries))), "Login_Info_Array");
     }
     static ValueArray savedSignIns()
     {

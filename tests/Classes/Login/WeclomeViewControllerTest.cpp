@@ -159,7 +159,8 @@ TEST_F(WelcomeScreenTest, SignInSendsWhatWasTypedBehindAWaitBoxAndShowsARefusal)
     fill("sales1", "secret", "ACME");
     driver->tap(form()->btnAutologin());
     EXPECT_TRUE(form()->btnAutologin()->isSelected());
-    frontDoor->replyTo(kLogin, R"({"content":"","results":[{"detail":"","message":"Wrong password","status":"206"}]})", 1.0);
+    frontDoor->replyTo(
+        kLogin, R"({"content":"","results":[{"detail":"","message":"Wrong password","status":"206"}]})", 1.0);
     ASSERT_TRUE(driver->tapButton(t("LOGINBUT")));
 
     auto sent = frontDoor->messagesFor(kLogin);
@@ -338,7 +339,8 @@ TEST_F(WelcomeScreenTest, TheForgottenPasswordPageLoadsFromTheImageServer)
     REQUIRE_WEB_ENGINE_DISPLAY();
     HttpTestServer server;
     server.route("/index.php", [](const HttpTestRequest&, HttpTestConnection& c) {
-        c.respond(200, R"(<body style="margin:0;background:#f0c000">Forgotten</body>)", { { "Content-Type", "text/html" } });
+        c.respond(
+            200, R"(<body style="margin:0;background:#f0c000">Forgotten</body>)", { { "Content-Type", "text/html" } });
     });
     show();
     // The image server, set after the screen's start, which sets its own.
@@ -372,12 +374,14 @@ TEST_F(WelcomeScreenTest, DemoDataAreUnpackedBehindAWaitBoxOnTheFirstStart)
     screen = std::make_shared<WeclomeViewController>();
     window->setRootViewController(screen);
     std::shared_ptr<UILabel> waitText;
-    ASSERT_TRUE(pumpMainRunLoopUntil([&] {
-        auto box = MessageBox::sharedInstance()->boxWithTag(MessageBox::sharedInstance()->waitMsgBoxtag());
-        if (box && box->av())
-            waitText = std::dynamic_pointer_cast<UILabel>(box->av()->viewWithTag(MessageBox::kWaitTextTag));
-        return waitText != nullptr;
-    }, 9));
+    ASSERT_TRUE(pumpMainRunLoopUntil(
+        [&] {
+            auto box = MessageBox::sharedInstance()->boxWithTag(MessageBox::sharedInstance()->waitMsgBoxtag());
+            if (box && box->av())
+                waitText = std::dynamic_pointer_cast<UILabel>(box->av()->viewWithTag(MessageBox::kWaitTextTag));
+            return waitText != nullptr;
+        },
+        9));
     EXPECT_EQ(waitText->text(), t("INITEALIZINGDATA"));
     ASSERT_TRUE(pumpMainRunLoopUntil([] { return MessageBox::sharedInstance()->waitMsgBoxtag() == 0; }, 9));
     for (const char* demo : { "dostrevik_", "velloran_" })

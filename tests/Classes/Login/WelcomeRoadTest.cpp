@@ -51,7 +51,8 @@ protected:
         ASSERT_TRUE(server.start());
         auto defaults = NSUserDefaults::standardUserDefaults();
         // The same version as the bundle's: the launch keeps these server settings.
-        defaults->setObjectForKey(NSBundle::mainBundle()->objectForInfoDictionaryKey("CFBundleShortVersionString"), "App_version");
+        defaults->setObjectForKey(
+            NSBundle::mainBundle()->objectForInfoDictionaryKey("CFBundleShortVersionString"), "App_version");
         defaults->setObjectForKey(Value("127.0.0.1"), "IP");
         defaults->setIntegerForKey(server.port(), "Port");
         defaults->setObjectForKey(Value(server.messagePath), "Path");
@@ -79,10 +80,12 @@ protected:
     {
         auto transport = HttpNetworkCtrl::sharedInstance();
         NetworkModel::sharedInstance()->cancelAllRequests();
-        pumpMainRunLoopUntil([&] {
-            return transport->messageQueue().requestsCount() == 0 && transport->downloadQueue().requestsCount() == 0
-                && transport->currentDownloadQueue().requestsCount() == 0;
-        }, 10);
+        pumpMainRunLoopUntil(
+            [&] {
+                return transport->messageQueue().requestsCount() == 0 && transport->downloadQueue().requestsCount() == 0
+                    && transport->currentDownloadQueue().requestsCount() == 0;
+            },
+            10);
         CorvelleAppDelegate::setWelcomeScreenFactory(nullptr);
         appDriver.reset();
         if (app)
@@ -124,8 +127,9 @@ TEST_F(WelcomeRoadTest, SignInFromTheFormThenSynchroniseThenTheShortcutAfterLogO
             ADD_FAILURE() << "got " << r.command;
         if (auto a = appDriver->visibleAlert())
             ADD_FAILURE() << "alert " << a->title() << " / " << a->message();
-        ADD_FAILURE() << "type " << LoginMode::sharedInstance()->loginType() << " user '" << form->userNameInputText()->text()
-                      << "' pw '" << form->passWordInputText()->text() << "' client '" << form->clientIDInputText()->text() << "'";
+        ADD_FAILURE() << "type " << LoginMode::sharedInstance()->loginType() << " user '"
+                      << form->userNameInputText()->text() << "' pw '" << form->passWordInputText()->text()
+                      << "' client '" << form->clientIDInputText()->text() << "'";
     }
     ASSERT_TRUE(shown);
 
@@ -207,12 +211,14 @@ TEST_F(WelcomeRoadTest, WithTheServerDownTheStoredAccountSignsInOffline)
         appDriver->typeText(password);
         EXPECT_TRUE(appDriver->tapButton(t("LOGINBUT")));
         std::shared_ptr<UIAlertView> shown;
-        EXPECT_TRUE(pumpMainRunLoopUntil([&] {
-            auto alert = appDriver->visibleAlert();
-            if (alert && alert->title() == t("NOTIFICATION"))
-                shown = alert;
-            return shown != nullptr;
-        }, 30));
+        EXPECT_TRUE(pumpMainRunLoopUntil(
+            [&] {
+                auto alert = appDriver->visibleAlert();
+                if (alert && alert->title() == t("NOTIFICATION"))
+                    shown = alert;
+                return shown != nullptr;
+            },
+            30));
         return shown;
     };
 
@@ -247,7 +253,8 @@ TEST_F(WelcomeRoadTest, AfterALogOutTheNextClientSeesNothingOfThePreviousOne)
     server.addFile("BETA", "", "SkinImages.zip", fileBytes(CORVELLE_SKIN_ARCHIVE));
     auto signInAs = [&](const std::string& user, const std::string& password, const std::string& client) {
         auto fields = welcome()->loginCheckBox();
-        const std::shared_ptr<UITextField> all[] = { fields->userNameInputText(), fields->passWordInputText(), fields->clientIDInputText() };
+        const std::shared_ptr<UITextField> all[]
+            = { fields->userNameInputText(), fields->passWordInputText(), fields->clientIDInputText() };
         for (const auto& field : all) {
             appDriver->tap(field);
             appDriver->advance(0.35);

@@ -36,7 +36,8 @@ TEST_F(AddressTableViewControllerTest, AFormMadeEmptyTakesTypingOnTheStreetFirst
     EXPECT_EQ(form->getStreetAddress(), "12 Harbour Road");
     EXPECT_EQ(form->getCity(), "");
     EXPECT_EQ(form->getZipCode(), "200001");
-    EXPECT_EQ(std::dynamic_pointer_cast<UILabel>(part(form, 0, AddressTableViewController::kLabelTag))->frame(), CGRectMake(5, 5, 170, 30));
+    EXPECT_EQ(std::dynamic_pointer_cast<UILabel>(part(form, 0, AddressTableViewController::kLabelTag))->frame(),
+        CGRectMake(5, 5, 170, 30));
     EXPECT_EQ(zip->frame(), CGRectMake(185, 10, 360, 30));
 }
 

@@ -21,7 +21,10 @@ public:
     {
         return std::make_shared<UITableViewCell>();
     }
-    void tableViewDidSelectRowAtIndexPath(UITableView&, const NSIndexPath& path) override { selected.push_back(path.row()); }
+    void tableViewDidSelectRowAtIndexPath(UITableView&, const NSIndexPath& path) override
+    {
+        selected.push_back(path.row());
+    }
     void scrollViewDidScroll(UIScrollView&) override { ++scrolls; }
     void scrollViewDidEndDraggingWillDecelerate(UIScrollView& s, bool) override
     {

@@ -16,14 +16,15 @@
 #include <utility>
 #include <vector>
 
-
 class RecordingDelegate : public QuoteOrderStoreDelegate {
 public:
-    void finishedUploadQuoteOrdersMessage(const std::optional<std::string>& status, const std::optional<std::string>& message) override
+    void finishedUploadQuoteOrdersMessage(
+        const std::optional<std::string>& status, const std::optional<std::string>& message) override
     {
         uploads.emplace_back(status, message);
     }
-    void finishedSyncHistoryQuoteOrdersMessage(const std::optional<std::string>& status, const std::optional<std::string>& message) override
+    void finishedSyncHistoryQuoteOrdersMessage(
+        const std::optional<std::string>& status, const std::optional<std::string>& message) override
     {
         histories.emplace_back(status, message);
     }
@@ -55,13 +56,15 @@ protected:
         data = DataAccessManager::sharedDataModel();
         db = SQLDatabase::sharedDataBase();
         ASSERT_TRUE(db);
-        const char* insert = "insert into corvelle_product_price (price_id, product_id, price, currency, discount_price, discount_start_date, discount_end_date) values (?, ?, ?, ?, ?, ?, ?)";
+        const char* insert = "insert into corvelle_product_price (price_id, product_id, price, currency, "
+                             "discount_price, discount_start_date, discount_end_date) values (?, ?, ?, ?, ?, ?, ?)";
         ASSERT_TRUE(db->executeUpdate(insert, 1, 7, 10.0, "CNY", 8.0, 0.0, 4.0e9));
         ASSERT_TRUE(db->executeUpdate(insert, 2, 8, 20.0, "USD", 15.0, 0.0, 1.0));
         store = QuoteOrderStore::sharedQuoteOrderStore();
     }
 
-    static std::shared_ptr<corvelle_product_Entity> product(int id, int count, std::optional<std::string> attributes = std::nullopt)
+    static std::shared_ptr<corvelle_product_Entity> product(
+        int id, int count, std::optional<std::string> attributes = std::nullopt)
     {
         auto p = std::make_shared<corvelle_product_Entity>();
         p->product_id = id;

@@ -16,10 +16,7 @@
 
 namespace {
 
-std::string text(const char* key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const char* key) { return Language::stringOrKey(key); }
 
 // The orders tab on a navigation stack, over a few stored orders.
 class QuoteOrderHistoryControllerTest : public QuoteOrderStoreTest {
@@ -103,7 +100,8 @@ TEST_F(QuoteOrderHistoryControllerTest, RowsShowTheOrdersAndTheirSubmitButtons)
     store->isCustomerOnShow = true;
     show();
     ASSERT_EQ(screen->selectOrders().size(), 4u);
-    EXPECT_EQ(customers(), (std::vector<std::string> { "Signed Ltd", "  ", "Sent Ltd", "Nolines Ltd" })) << "newest first";
+    EXPECT_EQ(customers(), (std::vector<std::string> { "Signed Ltd", "  ", "Sent Ltd", "Nolines Ltd" }))
+        << "newest first";
 
     auto first = row(0);
     ASSERT_TRUE(first);
@@ -215,7 +213,8 @@ TEST_F(QuoteOrderHistoryControllerTest, SubmittingARowUploadsThatOrderAndRefresh
     stored("Ann");
     auto bob = stored("Bob");
     show();
-    frontDoor->replyTo(518, FakeFrontDoor::envelope("200", R"({"orders": [{"id": ")" + *bob->number + R"(", "generateId": 700}]})"));
+    frontDoor->replyTo(
+        518, FakeFrontDoor::envelope("200", R"({"orders": [{"id": ")" + *bob->number + R"(", "generateId": 700}]})"));
     ASSERT_EQ(row(0)->btnSubmit()->tag(), 4500);
     driver->tap(row(0)->btnSubmit());
     driver->advance(1);
@@ -251,7 +250,8 @@ TEST_F(QuoteOrderHistoryControllerTest, CopyAndDeleteFromThePopUpActOnTheOrderIt
     driver->advance(1);
     ASSERT_TRUE(screen->editPopover());
     EXPECT_TRUE(screen->editPopover()->isPopoverVisible());
-    EXPECT_EQ(screen->editPopover()->popoverArrowDirection(), UIPopoverArrowDirectionUp) << "a row near the top gets the pop-up below it";
+    EXPECT_EQ(screen->editPopover()->popoverArrowDirection(), UIPopoverArrowDirectionUp)
+        << "a row near the top gets the pop-up below it";
     EXPECT_EQ(screen->selectedRow(), 1);
     EXPECT_FALSE(row(1)->tintView()->isHidden());
 
@@ -261,7 +261,8 @@ TEST_F(QuoteOrderHistoryControllerTest, CopyAndDeleteFromThePopUpActOnTheOrderIt
     clock->advance(1);
     ASSERT_TRUE(driver->tapButton(text("COPY")));
     driver->advance(1);
-    EXPECT_EQ(customers(), (std::vector<std::string> { "Ann", "Carl", "Bob", "Ann" })) << "Ann's order is the one copied";
+    EXPECT_EQ(customers(), (std::vector<std::string> { "Ann", "Carl", "Bob", "Ann" }))
+        << "Ann's order is the one copied";
     EXPECT_TRUE(screen->tableOrders()->visibleCells().size() >= 4u);
     for (long r = 0; r < 4; ++r)
         EXPECT_TRUE(row(r)->tintView()->isHidden());

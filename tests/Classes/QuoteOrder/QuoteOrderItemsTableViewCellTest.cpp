@@ -17,7 +17,10 @@ namespace {
 class RecordingEditor : public QuoteOrderItemDelegate {
 public:
     void tapImage(long tag) override { events.push_back("tap " + std::to_string(tag)); }
-    void QuoteOrderItemCellBeginEdit(const std::shared_ptr<QuoteOrderItemsTableViewCell>&) override { events.push_back("begin"); }
+    void QuoteOrderItemCellBeginEdit(const std::shared_ptr<QuoteOrderItemsTableViewCell>&) override
+    {
+        events.push_back("begin");
+    }
     void QuoteOrderItemCellChanged(const std::shared_ptr<QuoteOrderItemsTableViewCell>& cell) override
     {
         events.push_back("changed");
@@ -54,8 +57,8 @@ protected:
     }
 
     // Sets the cell up as the editor does, on screen.
-    std::shared_ptr<QuoteOrderItemsTableViewCell> show(std::shared_ptr<QuoteOrderItemEntity> item, bool readOnly = false,
-                                                       bool couldModifyPrice = true)
+    std::shared_ptr<QuoteOrderItemsTableViewCell> show(
+        std::shared_ptr<QuoteOrderItemEntity> item, bool readOnly = false, bool couldModifyPrice = true)
     {
         auto cell = QuoteOrderItemsTableViewCell::make();
         cell->setFrame(CGRectMake(0, 100, 1024, 100));
@@ -142,7 +145,8 @@ TEST_F(QuoteOrderItemsTableViewCellTest, PricingRules)
         { "quantity grouped", 200, Quantity, "1234", "100.00", "200.00", "1,234", 100, 200, 1234 },
         { "quantity 0", 200, Quantity, "0", "100.00", "200.00", "0", 100, 200, 0 },
         { "quantity above a million", 200, Quantity, "1000001", "100.00", "200.00", "1,000,001", 100, 200, 1000001 },
-        { "quantity past the int range", 200, Quantity, "99999999999", "100.00", "200.00", "2,147,483,647", 100, 200, INT_MAX },
+        { "quantity past the int range", 200, Quantity, "99999999999", "100.00", "200.00", "2,147,483,647", 100, 200,
+            INT_MAX },
         { "quantity with decimals", 200, Quantity, "12.50", "100.00", "200.00", "12", 100, 200, 12 },
     };
     for (const Case& c : cases) {
@@ -150,7 +154,9 @@ TEST_F(QuoteOrderItemsTableViewCellTest, PricingRules)
         auto item = line(c.listPrice, c.listPrice);
         auto cell = show(item);
         editor->events.clear();
-        const auto field = c.field == Quantity ? cell->quantityTextField() : c.field == Rate ? cell->txtDiscountRat() : cell->txtDiscountPrice();
+        const auto field = c.field == Quantity ? cell->quantityTextField()
+            : c.field == Rate                  ? cell->txtDiscountRat()
+                                               : cell->txtDiscountPrice();
         enter(field, c.typed);
         EXPECT_FALSE(driver->visibleAlert());
         EXPECT_EQ(cell->txtDiscountRat()->text(), c.rateShown);
@@ -174,8 +180,12 @@ TEST_F(QuoteOrderItemsTableViewCellTest, TextThatFailsTheCheckLeavesTheLineAsItW
         const char* typed;
     };
     const Case cases[] = {
-        { cell->quantityTextField(), "" }, { cell->quantityTextField(), "abc" }, { cell->quantityTextField(), "-3" },
-        { cell->quantityTextField(), "12.5" }, { cell->quantityTextField(), "1,000" }, { cell->txtDiscountRat(), "12.5" },
+        { cell->quantityTextField(), "" },
+        { cell->quantityTextField(), "abc" },
+        { cell->quantityTextField(), "-3" },
+        { cell->quantityTextField(), "12.5" },
+        { cell->quantityTextField(), "1,000" },
+        { cell->txtDiscountRat(), "12.5" },
         { cell->txtDiscountPrice(), "-1" },
     };
     for (const Case& c : cases) {
@@ -189,7 +199,8 @@ TEST_F(QuoteOrderItemsTableViewCellTest, TextThatFailsTheCheckLeavesTheLineAsItW
         EXPECT_EQ(c.field->text(), before) << "the old text comes back with its grouping";
         EXPECT_EQ(item->quantity, 1234);
         EXPECT_DOUBLE_EQ(item->finalPrice, 170);
-        EXPECT_EQ(editor->events, (std::vector<std::string> { "begin", "changed" })) << "the editor is told all the same";
+        EXPECT_EQ(editor->events, (std::vector<std::string> { "begin", "changed" }))
+            << "the editor is told all the same";
         dismissAlert();
     }
     // Editing starts from the number without grouping.
@@ -202,7 +213,8 @@ TEST_F(QuoteOrderItemsTableViewCellTest, ALineWithoutAPriceStoresNothingButItsQu
 {
     auto item = line(-1, 12);
     auto cell = show(item);
-    for (const auto& shown : { cell->priceLabel()->text(), cell->txtDiscountRat()->text(), cell->txtDiscountPrice()->text() })
+    for (const auto& shown :
+        { cell->priceLabel()->text(), cell->txtDiscountRat()->text(), cell->txtDiscountPrice()->text() })
         EXPECT_EQ(shown, "-");
     EXPECT_EQ(cell->percentLabel()->text(), "");
     EXPECT_EQ(cell->lblDiscountCurrency()->text(), "");
@@ -224,7 +236,8 @@ TEST_F(QuoteOrderItemsTableViewCellTest, FieldStatesFollowReadOnlyAndPriceEditin
         bool quantityEditable;
         bool priceEditable;
     };
-    for (const Case c : { Case { true, true, false, false }, Case { false, true, true, true }, Case { false, false, true, false } }) {
+    for (const Case c :
+        { Case { true, true, false, false }, Case { false, true, true, true }, Case { false, false, true, false } }) {
         SCOPED_TRACE(testing::Message() << "readOnly " << c.readOnly << " couldModifyPrice " << c.couldModifyPrice);
         auto cell = show(line(1234567.89, 1234567.89), c.readOnly, c.couldModifyPrice);
         const auto check = [](const std::shared_ptr<RKTextField>& field, bool editable, CGFloat x, CGFloat width) {

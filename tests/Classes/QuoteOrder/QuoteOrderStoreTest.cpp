@@ -121,7 +121,8 @@ TEST_F(QuoteOrderStoreTest, SavingStoresTheOrderAndANewLineOfAStoredOrderGetsAnI
     EXPECT_EQ(first->items.back()->orderID, first->serial);
     ASSERT_TRUE(store->saveCurrentQuoteOrder());
     EXPECT_EQ(count("select count(*) from corvelle_quote_order"), 2);
-    EXPECT_EQ(count("select count(*) from corvelle_quote_order_item where order_id = " + std::to_string(first->serial)), 3);
+    EXPECT_EQ(
+        count("select count(*) from corvelle_quote_order_item where order_id = " + std::to_string(first->serial)), 3);
     EXPECT_EQ(count("select count(*) from corvelle_quote_order_item"), 4) << "no other order lost a line";
     EXPECT_EQ(count("select count(distinct order_item_id) from corvelle_quote_order_item"), 4);
 }
@@ -135,8 +136,9 @@ TEST_F(QuoteOrderStoreTest, AFailedSaveStoresNothingAndKeepsTheOrderCurrent)
     const int serial = order->serial;
 
     // The database refuses a line after the order row and the old lines changed.
-    ASSERT_TRUE(db->executeUpdate("create trigger refuse before insert on corvelle_quote_order_item when new.product_quantity = 13 "
-                                  "begin select raise(abort, 'refused'); end"));
+    ASSERT_TRUE(db->executeUpdate(
+        "create trigger refuse before insert on corvelle_quote_order_item when new.product_quantity = 13 "
+        "begin select raise(abort, 'refused'); end"));
     store->curQuoteOrder = order;
     order->items[0]->quantity = 4;
     store->addToOrder(product(9, 13));
@@ -147,7 +149,8 @@ TEST_F(QuoteOrderStoreTest, AFailedSaveStoresNothingAndKeepsTheOrderCurrent)
     EXPECT_EQ(order->serial, serial);
     EXPECT_EQ(order->items.back()->serial, newLineSerial);
     EXPECT_EQ(count("select count(*) from corvelle_quote_order_item"), 2) << "the stored lines survive";
-    EXPECT_EQ(count("select min(product_quantity) from corvelle_quote_order_item"), 1) << "and keep their stored quantities";
+    EXPECT_EQ(count("select min(product_quantity) from corvelle_quote_order_item"), 1)
+        << "and keep their stored quantities";
 
     // A new order that cannot be stored leaves no order row and no id behind.
     store->removeCurrentQuoteOrder();
@@ -214,7 +217,8 @@ TEST_F(QuoteOrderStoreTest, ANewLineSetsTheOrderTabsBadgeAndAMergeLeavesIt)
     store->addToOrder(product(7, 1));
     EXPECT_EQ(badge(), "1");
     store->addToOrder(product(8, 1));
-    app->tabBarController()->setBadgeValueTabBarItemTagAnimated(std::string("9"), UITabBarControllerExt::TabQuoteOrder, false);
+    app->tabBarController()->setBadgeValueTabBarItemTagAnimated(
+        std::string("9"), UITabBarControllerExt::TabQuoteOrder, false);
     store->addToOrder(product(8, 1));
     EXPECT_EQ(badge(), "9");
     store->addToOrder(product(9, 1));

@@ -78,7 +78,8 @@ TEST_F(QuoteOrderThumbnailCacheTest, ACellShowsItsOwnLinesPictureFittedToTheBox)
     auto none = QuoteOrderItemsTableViewCell::make();
     none->setQuoteOrderItem(line(9));
     ASSERT_TRUE(pumpMainRunLoopUntil([&] { return shown(*none) != nullptr; }));
-    auto fallback = PublicFunction::scaleImageToFitSize(UIImage::imageNamed(PublicFunction::defaultImageNameForFileType(1)), CGSizeMake(156, 80));
+    auto fallback = PublicFunction::scaleImageToFitSize(
+        UIImage::imageNamed(PublicFunction::defaultImageNameForFileType(1)), CGSizeMake(156, 80));
     ASSERT_TRUE(fallback);
     EXPECT_EQ(shown(*none)->size(), fallback->size());
 }
@@ -120,7 +121,8 @@ TEST_F(QuoteOrderThumbnailCacheTest, MemoryIsBoundedAndDropsTheLeastRecentlyUsed
     EXPECT_TRUE(cache.thumbnailForPathSizeCompletion(path, boxes[0], nullptr));
     EXPECT_TRUE(cache.thumbnailForPathSizeCompletion(path, boxes[2], nullptr));
     bool reread = false;
-    EXPECT_FALSE(cache.thumbnailForPathSizeCompletion(path, boxes[1], [&](const std::shared_ptr<UIImage>&) { reread = true; }));
+    EXPECT_FALSE(
+        cache.thumbnailForPathSizeCompletion(path, boxes[1], [&](const std::shared_ptr<UIImage>&) { reread = true; }));
     EXPECT_TRUE(pumpMainRunLoopUntil([&] { return reread; }));
 }
 

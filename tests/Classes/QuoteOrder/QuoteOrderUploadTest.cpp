@@ -65,7 +65,8 @@ TEST_F(QuoteOrderUploadTest, AnAcceptedOrderIsMarkedAndTakesTheServersIdWhileBad
     EXPECT_TRUE(uploaded(sent));
     EXPECT_FALSE(uploaded(other));
     EXPECT_EQ(count("select order_id from corvelle_quote_order where order_number = '" + *sent->number + "'"), 812);
-    EXPECT_EQ(count("select order_id from corvelle_quote_order where order_number = '" + *other->number + "'"), other->serial);
+    EXPECT_EQ(count("select order_id from corvelle_quote_order where order_number = '" + *other->number + "'"),
+        other->serial);
     ASSERT_EQ(delegate->uploads.size(), 1u);
     EXPECT_EQ(delegate->uploads[0].first, "200");
     EXPECT_EQ(store->currentQuoteOrderId_, -1);
@@ -87,15 +88,19 @@ TEST_F(QuoteOrderUploadTest, OrdersMadeWithinOneSecondKeepNumbersOfTheirOwn)
     const Date now = Clock::wallNow();
     EXPECT_EQ(*first->number, "sales01_" + stamp.stringFromDate(now));
     EXPECT_EQ(*second->number, "sales01_" + stamp.stringFromDate(Date { now.secondsSince1970 + 1 }));
-    EXPECT_EQ(count("select count(*) from corvelle_quote_order where order_number = 'sales01_" + stamp.stringFromDate(Date { now.secondsSince1970 + 2 }) + "'"), 1);
+    EXPECT_EQ(count("select count(*) from corvelle_quote_order where order_number = 'sales01_"
+                  + stamp.stringFromDate(Date { now.secondsSince1970 + 2 }) + "'"),
+        1);
     EXPECT_EQ(count("select count(distinct order_number) from corvelle_quote_order"), 3);
 
     // The server's id for the second order reaches the second order alone.
-    frontDoor->replyTo(518, FakeFrontDoor::envelope("200", R"({"orders": [{"id": ")" + *second->number + R"(", "generateId": 812}]})"));
+    frontDoor->replyTo(518,
+        FakeFrontDoor::envelope("200", R"({"orders": [{"id": ")" + *second->number + R"(", "generateId": 812}]})"));
     store->startUploadQuoteOrder(0);
     driver->settle();
     EXPECT_EQ(count("select order_id from corvelle_quote_order where order_number = '" + *second->number + "'"), 812);
-    EXPECT_EQ(count("select order_id from corvelle_quote_order where order_number = '" + *first->number + "'"), first->serial);
+    EXPECT_EQ(count("select order_id from corvelle_quote_order where order_number = '" + *first->number + "'"),
+        first->serial);
 }
 
 TEST_F(QuoteOrderUploadTest, EachReplyMarksOnlyTheOrdersItsOwnRequestCarried)
@@ -153,7 +158,8 @@ TEST_F(QuoteOrderUploadTest, OfflineTheStoreSignsInAgainThenUploadsJustThatOrder
     auto other = storedOrder("Ann");
     auto order = storedOrder("Bob");
     LoginMode::sharedInstance()->setLoginType(LoginMode::kLoginTypeOffline);
-    frontDoor->replyTo(258, FakeFrontDoor::envelope("200", R"({"sessionId": "S-NEW", "vendor": {"clientId": "Acme"}})"));
+    frontDoor->replyTo(
+        258, FakeFrontDoor::envelope("200", R"({"sessionId": "S-NEW", "vendor": {"clientId": "Acme"}})"));
     frontDoor->replyTo(518, FakeFrontDoor::envelope("200", R"({"orders": []})"));
     store->startUploadQuoteOrder(order->serial);
     driver->settle();
@@ -215,7 +221,8 @@ TEST_F(QuoteOrderUploadTest, HistoryStopsOnlyWhenSixtyOrdersSpanMoreThanHalfAYea
         int days;
         bool fetches;
     };
-    for (const Case c : { Case { 60, 181, false }, Case { 60, 179, true }, Case { 59, 365, true }, Case { 100, 30, true } }) {
+    for (const Case c :
+        { Case { 60, 181, false }, Case { 60, 179, true }, Case { 59, 365, true }, Case { 100, 30, true } }) {
         SCOPED_TRACE(std::to_string(c.orders) + " orders over " + std::to_string(c.days) + " days");
         ASSERT_TRUE(db->executeUpdate("delete from corvelle_quote_order"));
         delegate->histories.clear();
@@ -226,7 +233,8 @@ TEST_F(QuoteOrderUploadTest, HistoryStopsOnlyWhenSixtyOrdersSpanMoreThanHalfAYea
         EXPECT_EQ(frontDoor->messagesFor(265).size() - before, c.fetches ? 1u : 0u);
         if (!c.fetches) {
             ASSERT_EQ(delegate->histories.size(), 1u);
-            EXPECT_EQ(delegate->histories[0], std::make_pair(std::optional<std::string>(), std::optional<std::string>()));
+            EXPECT_EQ(
+                delegate->histories[0], std::make_pair(std::optional<std::string>(), std::optional<std::string>()));
         } else {
             const Value sent = frontDoor->messagesFor(265).back().parameters;
             ASSERT_TRUE(sent.find("numberOfOrder"));
@@ -279,7 +287,8 @@ TEST_F(QuoteOrderUploadTest, ALockedUserGoesToTheLockedUserLogoutAndTheScreenIsN
     std::vector<std::string> locked;
     auto& services = ProtocolServices::services();
     auto saved = services.logoutWithLockedUser;
-    services.logoutWithLockedUser = [&](const std::string& status, const std::optional<std::string>&) { locked.push_back(status); };
+    services.logoutWithLockedUser
+        = [&](const std::string& status, const std::optional<std::string>&) { locked.push_back(status); };
     auto order = storedOrder("Ann");
     frontDoor->replyTo(518, FakeFrontDoor::envelope("207"));
     store->startUploadQuoteOrder(order->serial);

@@ -27,10 +27,7 @@
 
 namespace {
 
-std::string text(const char* key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const char* key) { return Language::stringOrKey(key); }
 
 // Product 10 sells at 50 CNY beside product 7 (10, now 8 CNY). One stored
 // customer with a default address. Customers and price editing are switched on.
@@ -39,7 +36,8 @@ protected:
     void SetUp() override
     {
         QuoteOrderStoreTest::SetUp();
-        ASSERT_TRUE(db->executeUpdate("insert into corvelle_product_price (price_id, product_id, price, currency, discount_price, discount_start_date, "
+        ASSERT_TRUE(db->executeUpdate("insert into corvelle_product_price (price_id, product_id, price, currency, "
+                                      "discount_price, discount_start_date, "
                                       "discount_end_date) values (3, 10, 50.0, 'CNY', 0, 0, 0)"));
         CustomerSeed::standardFields();
         CustomerSeed::customer(1, "Harbour Lights Trading");
@@ -106,7 +104,8 @@ protected:
     // A finger across the row's name, leftwards.
     void swipe(long row)
     {
-        const CGPoint at = editor->tableItems()->convertPointToView(CGPointMake(250, 100 * row + 50), static_cast<const UIView*>(nullptr));
+        const CGPoint at = editor->tableItems()->convertPointToView(
+            CGPointMake(250, 100 * row + 50), static_cast<const UIView*>(nullptr));
         driver->dragFrom(at, CGPointMake(at.x - 150, at.y));
         driver->advance(1);
     }
@@ -221,7 +220,8 @@ TEST_F(QuoteOrderViewControllerTest, TheAddressIsComposedInTheInterfaceLanguage)
         const char* expected;
     };
     const Case cases[] = {
-        { 0, "12 Quay Street", "Portsmouth", "Hampshire", "PO1 3AB", "12 Quay Street, Portsmouth, Hampshire, Zip Code PO1 3AB" },
+        { 0, "12 Quay Street", "Portsmouth", "Hampshire", "PO1 3AB",
+            "12 Quay Street, Portsmouth, Hampshire, Zip Code PO1 3AB" },
         { 0, " ", "Portsmouth", std::nullopt, "", "Portsmouth, " },
         { 2, "人民路 8 号", "杭州", "浙江", "310000", "浙江 杭州 人民路 8 号 邮编 310000" },
         { 2, std::nullopt, std::nullopt, std::nullopt, std::nullopt, "" },
@@ -386,7 +386,8 @@ TEST_F(QuoteOrderViewControllerTest, EditingAQuantityLiftsItsLineToTheTopOfAShor
     driver->advance(1);
     ASSERT_TRUE(cell(2)->quantityTextField()->isFirstResponder());
     EXPECT_EQ(editor->tableItems()->frame(), CGRectMake(0, 190, 1024, 240));
-    EXPECT_EQ(editor->tableItems()->contentOffset().y, editor->tableItems()->rectForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(2, 0)).origin.y);
+    EXPECT_EQ(editor->tableItems()->contentOffset().y,
+        editor->tableItems()->rectForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(2, 0)).origin.y);
     EXPECT_GT(editor->tableItems()->contentOffset().y, 0);
 }
 
@@ -488,8 +489,9 @@ TEST_F(QuoteOrderViewControllerTest, AFailedSaveKeepsTheStoredLinesAndTheScreen)
     open(QuoteOrderViewController::StateStored, order);
     ASSERT_TRUE(driver->tapButton(text("EDIT")));
     enter(cell(0)->quantityTextField(), "13");
-    ASSERT_TRUE(db->executeUpdate("create trigger refuse before insert on corvelle_quote_order_item when new.product_quantity = 13 "
-                                  "begin select raise(abort, 'refused'); end"));
+    ASSERT_TRUE(db->executeUpdate(
+        "create trigger refuse before insert on corvelle_quote_order_item when new.product_quantity = 13 "
+        "begin select raise(abort, 'refused'); end"));
     ASSERT_TRUE(driver->tapButton(text("SAVE")));
     auto alert = driver->visibleAlert();
     ASSERT_TRUE(alert);
@@ -520,7 +522,8 @@ TEST_F(QuoteOrderViewControllerTest, SubmittingStoresTheNewOrderAndUploadsOnlyIt
     openNewOrder();
     typeCustomer("Harbour Lights Trading");
     frontDoor->replyTo(518, [&](const FakeFrontDoor::Message&) {
-        return FakeFrontDoor::envelope("200", R"({"orders": [{"id": ")" + *editor->quoteOrder()->number + R"(", "generateId": 900}]})");
+        return FakeFrontDoor::envelope(
+            "200", R"({"orders": [{"id": ")" + *editor->quoteOrder()->number + R"(", "generateId": 900}]})");
     });
     EXPECT_TRUE(editor->btnSubmit()->isEnabled());
     ASSERT_TRUE(driver->tapButton(text("SUBMIT")));
@@ -635,10 +638,13 @@ TEST_F(QuoteOrderViewControllerTest, TheFooterBarFollowsTheKeyboardsLanguage)
     const auto keyboardChanges = [&](const char* language, CGFloat fromHeight, CGFloat toHeight) {
         UITextInputMode::currentInputMode().setPrimaryLanguage(language);
         Value info = Value::dictionary();
-        info.set(UIKeyboardFrameBeginUserInfoKey, Value(NSStringFromCGRect(CGRectMake(0, 768 - fromHeight, 1024, fromHeight))));
-        info.set(UIKeyboardFrameEndUserInfoKey, Value(NSStringFromCGRect(CGRectMake(0, 768 - toHeight, 1024, toHeight))));
+        info.set(UIKeyboardFrameBeginUserInfoKey,
+            Value(NSStringFromCGRect(CGRectMake(0, 768 - fromHeight, 1024, fromHeight))));
+        info.set(
+            UIKeyboardFrameEndUserInfoKey, Value(NSStringFromCGRect(CGRectMake(0, 768 - toHeight, 1024, toHeight))));
         info.set(UIKeyboardAnimationDurationUserInfoKey, Value(UIKeyboard::kAnimationDuration));
-        NSNotificationCenter::defaultCenter().postNotificationName(UIKeyboardWillChangeFrameNotification, Value(), info);
+        NSNotificationCenter::defaultCenter().postNotificationName(
+            UIKeyboardWillChangeFrameNotification, Value(), info);
         NSNotificationCenter::defaultCenter().postNotificationName(UIKeyboardDidChangeFrameNotification, Value(), info);
         driver->advance(1);
     };
@@ -688,7 +694,9 @@ TEST_F(QuoteOrderViewControllerTest, PicturesInBothLanguages)
     openNewOrder();
     typeCustomer("Harbour Lights Trading");
     // The line pictures are read in the background.
-    EXPECT_TRUE(pumpMainRunLoopUntil([&] { return !cell(0)->imageImageView()->subviews().empty() && !cell(1)->imageImageView()->subviews().empty(); }));
+    EXPECT_TRUE(pumpMainRunLoopUntil([&] {
+        return !cell(0)->imageImageView()->subviews().empty() && !cell(1)->imageImageView()->subviews().empty();
+    }));
     EXPECT_TRUE(driver->renderToPNG(UIDriver::snapshotPath("QuoteOrderViewController-en.png")));
     LanguageManager::sharedInstance()->setCurrentLanguage(2);
     driver->advance(1);

@@ -29,10 +29,7 @@ constexpr int kLogin = 0x102;
 constexpr int kSyncCustomer = 0x204;
 constexpr int kSyncFinished = 0x205;
 
-std::string t(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string t(const std::string& key) { return Language::stringOrKey(key); }
 
 class SyncScreenTest : public ScreenTest {
 protected:
@@ -244,7 +241,8 @@ TEST_F(SyncScreenTest, ARefusedReLoginOffersToSignInAgain)
 {
     auto app = installApp();
     signedIn(LoginMode::kLoginTypeOffline, false, true, false);
-    frontDoor->replyTo(kLogin, R"({"content":"","results":[{"detail":"","message":"Wrong password","status":"206"}]})", 0.5);
+    frontDoor->replyTo(
+        kLogin, R"({"content":"","results":[{"detail":"","message":"Wrong password","status":"206"}]})", 0.5);
     show();
     ASSERT_TRUE(driver->tapButton(t("GETUPDATES")));
     EXPECT_EQ(frontDoor->messagesFor(kLogin).size(), 1u);

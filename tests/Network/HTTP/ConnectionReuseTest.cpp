@@ -285,9 +285,8 @@ TEST(Throttling, ARequestStartedAfterThrottlingEndsIsNotHeldBack)
 // that never runs out of work still sends them on within moments.
 TEST(MainThreadReports, ReachTheMainThreadWhileTheNetworkThreadStaysBusy)
 {
-    ScriptedHttpServer server([](const ScriptedRequest&) {
-        return Script { ScriptStep::send(ScriptedHttpServer::response(200, "ok")) };
-    });
+    ScriptedHttpServer server(
+        [](const ScriptedRequest&) { return Script { ScriptStep::send(ScriptedHttpServer::response(200, "ok")) }; });
     // Keeps the network thread turning, a millisecond of work a turn, until told to stop.
     struct Busy {
         std::shared_ptr<NSThread> thread = HTTPRequest::threadForRequest(nullptr);
@@ -296,8 +295,7 @@ TEST(MainThreadReports, ReachTheMainThreadWhileTheNetworkThreadStaysBusy)
         static void spin(const std::shared_ptr<Busy>& self)
         {
             auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1);
-            while (std::chrono::steady_clock::now() < until) {
-            }
+            while (std::chrono::steady_clock::now() < until) { }
             ++self->turns;
             if (!self->stop)
                 self->thread->performBlock([self] { spin(self); }, false);

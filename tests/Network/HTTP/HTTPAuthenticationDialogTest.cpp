@@ -31,12 +31,15 @@ protected:
         ScreenTest::TearDown();
     }
 
-    std::shared_ptr<HTTPAuthenticationDialog> waitForSheet(const std::shared_ptr<HTTPAuthenticationDialog>& not_ = nullptr)
+    std::shared_ptr<HTTPAuthenticationDialog> waitForSheet(
+        const std::shared_ptr<HTTPAuthenticationDialog>& not_ = nullptr)
     {
-        pumpMainRunLoopUntil([&] {
-            auto d = HTTPAuthenticationDialog::currentDialog();
-            return d && d != not_ && d->hasAppeared();
-        }, 10);
+        pumpMainRunLoopUntil(
+            [&] {
+                auto d = HTTPAuthenticationDialog::currentDialog();
+                return d && d != not_ && d->hasAppeared();
+            },
+            10);
         return HTTPAuthenticationDialog::currentDialog();
     }
     static std::string footer(HTTPAuthenticationDialog& d)
@@ -69,9 +72,11 @@ TEST_F(CredentialsSheetTest, OneSheetAnswersEveryRequestForTheSameServerAndTheNe
         r->startAsynchronous();
         requests.push_back(r);
     }
-    ASSERT_TRUE(pumpMainRunLoopUntil([] {
-        return HTTPAuthenticationDialog::currentDialog() && HTTPAuthenticationDialog::waitingRequestCount() == 3;
-    }, 10));
+    ASSERT_TRUE(pumpMainRunLoopUntil(
+        [] {
+            return HTTPAuthenticationDialog::currentDialog() && HTTPAuthenticationDialog::waitingRequestCount() == 3;
+        },
+        10));
     auto sheet = waitForSheet();
     ASSERT_TRUE(sheet);
     std::string firstHost = sheet->request()->url().host();
@@ -152,8 +157,8 @@ TEST_F(CredentialsSheetTest, SectionsFooterAndPromptFollowTheSchemeAndOrientatio
     auto sheet = waitForSheet();
     ASSERT_TRUE(sheet);
     for (auto [o, prompt] : { std::pair { UIInterfaceOrientationPortrait, "Login to this secure server." },
-                              std::pair { UIInterfaceOrientationPortraitUpsideDown, "Login to this secure server." },
-                              std::pair { UIInterfaceOrientationLandscapeLeft, "" } }) {
+             std::pair { UIInterfaceOrientationPortraitUpsideDown, "Login to this secure server." },
+             std::pair { UIInterfaceOrientationLandscapeLeft, "" } }) {
         UIApplication::sharedApplication()->setStatusBarOrientation(o);
         sheet->showTitle();
         EXPECT_EQ(sheet->navigationBar()->topItem()->prompt, prompt);
@@ -165,8 +170,8 @@ TEST_F(CredentialsSheetTest, SectionsFooterAndPromptFollowTheSchemeAndOrientatio
 
     HTTPAutorotatingViewController screen;
     for (auto [o, turns] : { std::pair { UIInterfaceOrientationLandscapeLeft, true },
-                             std::pair { UIInterfaceOrientationLandscapeRight, true },
-                             std::pair { UIInterfaceOrientationPortrait, false },
-                             std::pair { UIInterfaceOrientationPortraitUpsideDown, false } })
+             std::pair { UIInterfaceOrientationLandscapeRight, true },
+             std::pair { UIInterfaceOrientationPortrait, false },
+             std::pair { UIInterfaceOrientationPortraitUpsideDown, false } })
         EXPECT_EQ(screen.shouldAutorotateToInterfaceOrientation(o), turns);
 }

@@ -9,15 +9,9 @@
 
 namespace {
 
-std::string scratch(const TemporaryHome& home, const std::string& name)
-{
-    return home.scratch() + "/" + name;
-}
+std::string scratch(const TemporaryHome& home, const std::string& name) { return home.scratch() + "/" + name; }
 
-void writeFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+void writeFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 std::string readFile(const std::string& path)
 {
@@ -67,7 +61,10 @@ TEST(HTTPDataCompressor, FileToFileRoundTripAndFailures)
     ASSERT_TRUE(HTTPDataDecompressor::uncompressDataFromFileToFileError(packed, back, &error));
     EXPECT_TRUE(readFile(back) == content);
 
-    struct Case { std::string input; const char* why; };
+    struct Case {
+        std::string input;
+        const char* why;
+    };
     std::string whole = readFile(packed);
     const Case broken[] = {
         { whole.substr(0, whole.size() / 2), "cut short" },
@@ -85,7 +82,6 @@ TEST(HTTPDataCompressor, FileToFileRoundTripAndFailures)
     error = nullptr;
     EXPECT_FALSE(HTTPDataCompressor::compressDataFromFileToFileError(source, packed, &error));
     ASSERT_TRUE(error);
-    EXPECT_EQ(error->localizedDescription,
-              "Compression of " + source + " failed the file does not exist");
+    EXPECT_EQ(error->localizedDescription, "Compression of " + source + " failed the file does not exist");
     EXPECT_FALSE(HTTPDataCompressor::compressDataError(Data {}, &error));
 }

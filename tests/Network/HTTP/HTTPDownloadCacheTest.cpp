@@ -74,15 +74,18 @@ TEST_F(HTTPDownloadCacheTest, StoresByKeyWithTheBodyExtension)
     server.route("/File.PDF", [](auto&, auto& c) { c.respond(200, "pdf"); });
     server.route("/plain", [](auto&, auto& c) { c.respond(200, "plain"); });
     server.route("/missing", [](auto&, auto& c) { c.respond(404, "not here"); });
-    struct Case { const char* path; const char* extension; };
+    struct Case {
+        const char* path;
+        const char* extension;
+    };
     for (const auto& c : { Case { "/page.php", "html" }, Case { "/File.PDF", "PDF" }, Case { "/plain", "html" } }) {
         auto r = request(c.path, HTTPAskServerIfModifiedWhenStaleCachePolicy);
         ASSERT_TRUE(run(r)) << c.path;
         auto url = *CFURL::URLWithString(server.url(c.path));
         auto stored = cache->pathToCachedResponseDataForURL(url);
         ASSERT_TRUE(stored) << c.path;
-        EXPECT_EQ(*stored, home.caches() + "/HTTPRequestCache/SessionStore/" + *HTTPDownloadCache::keyForURL(url)
-                               + "." + c.extension);
+        EXPECT_EQ(*stored,
+            home.caches() + "/HTTPRequestCache/SessionStore/" + *HTTPDownloadCache::keyForURL(url) + "." + c.extension);
         EXPECT_EQ(cache->cachedResponseHeadersForURL(url)->value("X-HTTPRequest-Response-Status-Code"), "200");
     }
     run(request("/missing", HTTPAskServerIfModifiedWhenStaleCachePolicy));
@@ -90,7 +93,9 @@ TEST_F(HTTPDownloadCacheTest, StoresByKeyWithTheBodyExtension)
 
     // Only the exact forbidding values keep a response out.
     server.route("/nocache", [](auto&, auto& c) { c.respond(200, "x", { { "Cache-Control", "no-cache" } }); });
-    server.route("/listed", [](auto&, auto& c) { c.respond(200, "x", { { "Cache-Control", "max-age=5, no-cache" } }); });
+    server.route("/listed", [](auto&, auto& c) {
+        c.respond(200, "x", { { "Cache-Control", "max-age=5, no-cache" } });
+    });
     run(request("/nocache", HTTPAskServerIfModifiedWhenStaleCachePolicy));
     run(request("/listed", HTTPAskServerIfModifiedWhenStaleCachePolicy));
     EXPECT_FALSE(cache->pathToCachedResponseDataForURL(*CFURL::URLWithString(server.url("/nocache"))));
@@ -158,7 +163,12 @@ TEST_F(HTTPDownloadCacheTest, StaleDataIsRevalidatedByItsDateOfChange)
     ASSERT_TRUE(run(request("/dated", HTTPAskServerIfModifiedWhenStaleCachePolicy)));
     auto url = *CFURL::URLWithString(server.url("/dated"));
 
-    struct Case { const char* name; std::string serverDate; bool fromCache; std::string body; };
+    struct Case {
+        const char* name;
+        std::string serverDate;
+        bool fromCache;
+        std::string body;
+    };
     const Case cases[] = {
         { "unchanged", first, true, "edition of " + first },
         { "changed", second, false, "edition of " + second },

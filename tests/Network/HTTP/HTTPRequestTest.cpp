@@ -39,8 +39,16 @@ public:
     }
     bool respondsToProgressSelector(HTTPSelector) const override { return true; }
     void requestStarted(const std::shared_ptr<HTTPRequest>&) override { events.push_back("started"); }
-    void requestFinished(const std::shared_ptr<HTTPRequest>&) override { events.push_back("finished"); done = true; }
-    void requestFailed(const std::shared_ptr<HTTPRequest>&) override { events.push_back("failed"); done = true; }
+    void requestFinished(const std::shared_ptr<HTTPRequest>&) override
+    {
+        events.push_back("finished");
+        done = true;
+    }
+    void requestFailed(const std::shared_ptr<HTTPRequest>&) override
+    {
+        events.push_back("failed");
+        done = true;
+    }
     void requestRedirected(const std::shared_ptr<HTTPRequest>&) override { events.push_back("redirected"); }
     void requestDidReceiveData(const std::shared_ptr<HTTPRequest>&, const Data& d) override { dataBytes += d.size(); }
     void authenticationNeededForRequest(const std::shared_ptr<HTTPRequest>& r) override
@@ -124,7 +132,7 @@ TEST_F(HTTPRequestTest, GetsBodyAndReportsInOrder)
         c.respond(200, "hello world", { { "Content-Type", "text/plain; charset=utf-8" } });
     });
     auto run = start(HTTPRequest::requestWithURL(*CFURL::URLWithString(server.url("/hello"))),
-                     [](Recorder& r) { r.takesData = true; });
+        [](Recorder& r) { r.takesData = true; });
     EXPECT_EQ(run.recorder->events, (std::vector<std::string> { "started", "finished" }));
     EXPECT_EQ(body(*run.request), "hello world");
     EXPECT_EQ(run.request->responseEncoding(), NSUTF8StringEncoding);
@@ -138,9 +146,8 @@ TEST_F(HTTPRequestTest, GetsBodyAndReportsInOrder)
 
 TEST_F(HTTPRequestTest, PostsFormBodies)
 {
-    server.route("/form", [](const HttpTestRequest& req, auto& c) {
-        c.respond(200, req.header("Content-Type") + "|" + req.body);
-    });
+    server.route("/form",
+        [](const HttpTestRequest& req, auto& c) { c.respond(200, req.header("Content-Type") + "|" + req.body); });
     auto plain = FormDataRequest::requestWithURL(*CFURL::URLWithString(server.url("/form")));
     plain->addPostValueForKey("a b&c=d", "k1");
     plain->addPostValueForKey("x", "k2");
@@ -149,9 +156,8 @@ TEST_F(HTTPRequestTest, PostsFormBodies)
     EXPECT_EQ(body(*run.request), "application/x-www-form-urlencoded; charset=utf-8|k1=a%20b%26c%3Dd&k2=y");
 
     // A POST without a body still tells its length, or servers refuse it.
-    server.route("/length", [](const HttpTestRequest& req, auto& c) {
-        c.respond(200, req.method + ":" + req.header("Content-Length"));
-    });
+    server.route("/length",
+        [](const HttpTestRequest& req, auto& c) { c.respond(200, req.method + ":" + req.header("Content-Length")); });
     auto bare = HTTPRequest::requestWithURL(*CFURL::URLWithString(server.url("/length")));
     bare->setRequestMethod("POST");
     EXPECT_EQ(body(*start(bare).request), "POST:0");
@@ -165,16 +171,16 @@ TEST_F(HTTPRequestTest, PostsFormBodies)
     ASSERT_NE(at, std::string::npos);
     std::string boundary = text.substr(at + 9, text.find('|') - at - 9);
     EXPECT_EQ(text.substr(text.find('|') + 1),
-              "--" + boundary + "\r\nContent-Disposition: form-data; name=\"name\"\r\n\r\nv\r\n--" + boundary
-                  + "\r\nContent-Disposition: form-data; name=\"data\"; filename=\"file\"\r\nContent-Type: "
-                    "application/octet-stream\r\n\r\nDATA\r\n--" + boundary + "--\r\n");
+        "--" + boundary + "\r\nContent-Disposition: form-data; name=\"name\"\r\n\r\nv\r\n--" + boundary
+            + "\r\nContent-Disposition: form-data; name=\"data\"; filename=\"file\"\r\nContent-Type: "
+              "application/octet-stream\r\n\r\nDATA\r\n--"
+            + boundary + "--\r\n");
 }
 
 TEST_F(HTTPRequestTest, CopyRunsAgainWithTheSameBodyButNotTheBlocks)
 {
-    server.route("/form", [](const HttpTestRequest& req, auto& c) {
-        c.respond(200, req.header("X-Tag") + "|" + req.body);
-    });
+    server.route(
+        "/form", [](const HttpTestRequest& req, auto& c) { c.respond(200, req.header("X-Tag") + "|" + req.body); });
     auto original = FormDataRequest::requestWithURL(*CFURL::URLWithString(server.url("/form")));
     original->addPostValueForKey("v", "k");
     original->addRequestHeader("X-Tag", "seven");
@@ -206,7 +212,10 @@ TEST_F(HTTPRequestTest, FollowsRedirectsAndStopsAfterFive)
         });
     server.route("/r5", [](auto&, auto& c) { c.respond(200, "after five"); });
 
-    struct Case { const char* path; std::string expected; };
+    struct Case {
+        const char* path;
+        std::string expected;
+    };
     for (const Case& c : { Case { "/post302", "GET:" }, Case { "/post307", "POST:payload" } }) {
         auto r = HTTPRequest::requestWithURL(*CFURL::URLWithString(server.url(c.path)));
         r->appendPostData(Data { 'p', 'a', 'y', 'l', 'o', 'a', 'd' });
@@ -310,8 +319,7 @@ TEST_F(HTTPRequestTest, ResumesPartialDownloadAndRestartsWhenRangeIgnored)
             c.respond(416, "");
             return;
         }
-        c.respond(206, file.substr(from),
-                  { { "Content-Range", "bytes " + std::to_string(from) + "-4999/5000" } });
+        c.respond(206, file.substr(from), { { "Content-Range", "bytes " + std::to_string(from) + "-4999/5000" } });
     });
     for (bool honour : { true, false }) {
         honourRange = honour;
@@ -383,22 +391,32 @@ TEST_F(HTTPRequestTest, AnswersBasicAndDigestChallenges)
         std::string auth = req.header("Authorization");
         auto field = [&](const std::string& name) {
             size_t at = auth.find(name + "=\"");
-            return at == std::string::npos ? "" : auth.substr(at + name.size() + 2, auth.find('"', at + name.size() + 2) - at - name.size() - 2);
+            return at == std::string::npos
+                ? ""
+                : auth.substr(at + name.size() + 2, auth.find('"', at + name.size() + 2) - at - name.size() - 2);
         };
         auto plain = [&](const std::string& name) {
             size_t at = auth.find(name + "=");
-            return at == std::string::npos ? "" : auth.substr(at + name.size() + 1, auth.find(',', at) - at - name.size() - 1);
+            return at == std::string::npos
+                ? ""
+                : auth.substr(at + name.size() + 1, auth.find(',', at) - at - name.size() - 1);
         };
         std::string ha1 = Hashing::md5HexLower("alice:lab:secret");
         std::string ha2 = Hashing::md5HexLower(req.method + ":" + field("uri"));
-        std::string expected = Hashing::md5HexLower(ha1 + ":n1:" + plain("nc") + ":" + field("cnonce") + ":auth:" + ha2);
+        std::string expected
+            = Hashing::md5HexLower(ha1 + ":n1:" + plain("nc") + ":" + field("cnonce") + ":auth:" + ha2);
         if (!auth.empty() && field("response") == expected)
             c.respond(200, "digest ok");
         else
             c.respond(401, "no", { { "WWW-Authenticate", "Digest realm=\"lab\", nonce=\"n1\", qop=\"auth\"" } });
     });
 
-    struct Case { const char* path; bool answer; std::string body; long error; };
+    struct Case {
+        const char* path;
+        bool answer;
+        std::string body;
+        long error;
+    };
     const Case cases[] = {
         { "/basic", true, "welcome", 0 },
         { "/digest", true, "digest ok", 0 },
@@ -407,7 +425,7 @@ TEST_F(HTTPRequestTest, AnswersBasicAndDigestChallenges)
     for (const auto& c : cases) {
         HTTPRequest::clearSession();
         auto run = start(HTTPRequest::requestWithURL(*CFURL::URLWithString(server.url(c.path))),
-                         [&](Recorder& r) { r.answer = c.answer; });
+            [&](Recorder& r) { r.answer = c.answer; });
         if (c.error) {
             ASSERT_TRUE(run.request->error()) << c.path;
             EXPECT_EQ(run.request->error()->code, c.error);
@@ -441,8 +459,7 @@ TEST_F(HTTPRequestTest, QueueRunsThreeAtATimeAndSumsProgress)
     server.route("/slow", [&](auto&, auto& c) {
         int now = ++running;
         int seen = peak.load();
-        while (now > seen && !peak.compare_exchange_weak(seen, now)) {
-        }
+        while (now > seen && !peak.compare_exchange_weak(seen, now)) { }
         c.pause(0.2);
         --running;
         c.respond(200, std::string(1000, 's'));
@@ -520,10 +537,19 @@ TEST_F(HTTPRequestTest, ProxyScriptFromTheServerRoutesTheRequest)
 TEST(Reachability, StatusFromFlagsAndChangeNotifications)
 {
     auto host = Reachability::reachabilityWithHostName("example.com");
-    struct Case { uint32_t flags; NetworkStatus status; };
+    struct Case {
+        uint32_t flags;
+        NetworkStatus status;
+    };
     const Case cases[] = {
-        { 0x2, ReachableViaWiFi }, { 0x40002, ReachableViaWWAN }, { 0x7, NotReachable }, { 0x3, ReachableViaWiFi },
-        { 0x6, ReachableViaWiFi }, { 0xA, NotReachable }, { 0x0, NotReachable }, { 0x30002, ReachableViaWiFi },
+        { 0x2, ReachableViaWiFi },
+        { 0x40002, ReachableViaWWAN },
+        { 0x7, NotReachable },
+        { 0x3, ReachableViaWiFi },
+        { 0x6, ReachableViaWiFi },
+        { 0xA, NotReachable },
+        { 0x0, NotReachable },
+        { 0x30002, ReachableViaWiFi },
     };
     for (const auto& c : cases)
         EXPECT_EQ(host->networkStatusForFlags(c.flags), c.status) << c.flags;
@@ -535,8 +561,8 @@ TEST(Reachability, StatusFromFlagsAndChangeNotifications)
 
     int notices = 0;
     int owner = 0;
-    NSNotificationCenter::defaultCenter().addObserver(&owner, kReachabilityChangedNotification,
-                                                      [&](const NSNotification&) { ++notices; });
+    NSNotificationCenter::defaultCenter().addObserver(
+        &owner, kReachabilityChangedNotification, [&](const NSNotification&) { ++notices; });
     SCNetworkReachability::setInjectedFlags(0x2);
     ASSERT_TRUE(host->startNotifier());
     SCNetworkReachability::setInjectedFlags(0);
@@ -595,11 +621,16 @@ TEST_F(HTTPRequestTest, UtilitiesForTypesBase64ContentTypesAndExpiry)
 
     // Expiry: the caller's age wins; a max-age of 0 falls back to "Expires" in the HTTP date form.
     server.route("/cached", [](const HttpTestRequest&, auto& c) {
-        c.respond(200, "x", { { "Cache-Control", "public, MAX-AGE=0" }, { "Expires", "Sun, 06 Nov 1994 08:49:37 GMT" } });
+        c.respond(
+            200, "x", { { "Cache-Control", "public, MAX-AGE=0" }, { "Expires", "Sun, 06 Nov 1994 08:49:37 GMT" } });
     });
-    server.route("/aged", [](const HttpTestRequest&, auto& c) { c.respond(200, "x", { { "Cache-Control", "max-age=90.5" } }); });
+    server.route("/aged", [](const HttpTestRequest&, auto& c) {
+        c.respond(200, "x", { { "Cache-Control", "max-age=90.5" } });
+    });
     auto cached = start(HTTPRequest::requestWithURL(*CFURL::URLWithString(server.url("/cached")))).request;
-    server.route("/endless", [](const HttpTestRequest&, auto& c) { c.respond(200, "x", { { "Cache-Control", "max-age=inf" } }); });
+    server.route("/endless", [](const HttpTestRequest&, auto& c) {
+        c.respond(200, "x", { { "Cache-Control", "max-age=inf" } });
+    });
     auto aged = start(HTTPRequest::requestWithURL(*CFURL::URLWithString(server.url("/aged")))).request;
     auto endless = start(HTTPRequest::requestWithURL(*CFURL::URLWithString(server.url("/endless")))).request;
     EXPECT_EQ(HTTPRequest::expiryDateForRequestMaxAge(*endless, 0), std::nullopt);
@@ -656,8 +687,9 @@ TEST_F(HTTPRequestTest, QueueProbesSizesCancelsOnFailureResetsAndCopies)
         strict->addOperation(HTTPRequest::requestWithURL(url("/sized")));
     strict->go();
     ASSERT_TRUE(pumpMainRunLoopUntil([&] { return strictDone == 1; }, 20));
-    EXPECT_EQ(codes, (std::vector<int> { HTTPConnectionFailureErrorType, HTTPRequestCancelledErrorType,
-                                         HTTPRequestCancelledErrorType }));
+    EXPECT_EQ(codes,
+        (std::vector<int> {
+            HTTPConnectionFailureErrorType, HTTPRequestCancelledErrorType, HTTPRequestCancelledErrorType }));
     EXPECT_EQ(strict->totalBytesToDownload(), 0u);  // cancelling zeroed the counters
     EXPECT_EQ(strict->requestsCount(), 0);
 
@@ -676,7 +708,9 @@ TEST_F(HTTPRequestTest, QueueProbesSizesCancelsOnFailureResetsAndCopies)
 TEST_F(HTTPRequestTest, SessionStoresMatchByIdentityUrlAndRealmAndClearingKeepsProxies)
 {
     HTTPRequest::clearSession();
-    auto creds = [](const char* user) { return std::make_shared<const HTTPCredentials>(HTTPCredentials { user, "pw", {} }); };
+    auto creds = [](const char* user) {
+        return std::make_shared<const HTTPCredentials>(HTTPCredentials { user, "pw", {} });
+    };
     auto entry = [](HTTPCredentialsRef c, const char* url, std::optional<std::string> realm) {
         auto e = std::make_shared<HTTPSessionCredentials>();
         e->credentials = std::move(c);
@@ -703,8 +737,8 @@ TEST_F(HTTPRequestTest, SessionStoresMatchByIdentityUrlAndRealmAndClearingKeepsP
         { "http://h:8/a", std::nullopt, "exact" },  // an exact URL later in the store wins
         { "http://h:8/b", std::nullopt, "close" },  // else the first entry for the same server
         { "http://h:8/b", "corp", "close" },
-        { "http://h:8/b", "other", "" },            // realms differ on both sides
-        { "http://h/b", std::nullopt, "" },         // the port does not agree
+        { "http://h:8/b", "other", "" },  // realms differ on both sides
+        { "http://h/b", std::nullopt, "" },  // the port does not agree
         { "http://g:8/b", std::nullopt, "" },
     };
     for (const auto& c : cases) {

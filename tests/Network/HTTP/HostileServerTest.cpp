@@ -48,10 +48,7 @@ std::string bodyOf(const HTTPRequest& r)
     return d ? std::string(d->begin(), d->end()) : "";
 }
 
-long errorCode(const HTTPRequest& r)
-{
-    return r.error() ? r.error()->code : 0;
-}
+long errorCode(const HTTPRequest& r) { return r.error() ? r.error()->code : 0; }
 
 std::string head(const std::string& status, const std::string& headers = "")
 {
@@ -79,10 +76,7 @@ std::string readFile(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(f), {});
 }
 
-std::string temporaryFile(const TemporaryHome& home, const std::string& name)
-{
-    return home.scratch() + "/" + name;
-}
+std::string temporaryFile(const TemporaryHome& home, const std::string& name) { return home.scratch() + "/" + name; }
 
 }  // namespace
 
@@ -96,66 +90,86 @@ TEST(HostileServer, EveryAnswerEndsWithAClearErrorOrTheRightData)
     struct Case {
         const char* name;
         Script script;
-        long error;        // 0: success
+        long error;  // 0: success
         std::string body;  // expected on success
         std::function<void(HTTPRequest&)> setup = {};
     };
     const Case cases[] = {
         { "garbage status line", { ScriptStep::send("HELLO THERE\r\n\r\n") }, HTTPConnectionFailureErrorType, "" },
         { "head that never ends", { ScriptStep::send("HTTP/1.1 200 OK\r\n"), ScriptStep::sendForever("X-A: b\r\n") },
-          HTTPConnectionFailureErrorType, "" },
+            HTTPConnectionFailureErrorType, "" },
         { "head past the limit with its end in the same write",
-          { ScriptStep::send(head("200 OK", "X-Big: " + std::string(300 * 1024, 'a') + "\r\nContent-Length: 2\r\n")
-                             + "ok") },
-          HTTPConnectionFailureErrorType, "" },
-        { "twenty thousand header fields", { ScriptStep::send(head("200 OK", manyHeaders(20000) + "Content-Length: 2\r\n") + "ok") },
-          0, "ok" },
+            { ScriptStep::send(
+                head("200 OK", "X-Big: " + std::string(300 * 1024, 'a') + "\r\nContent-Length: 2\r\n") + "ok") },
+            HTTPConnectionFailureErrorType, "" },
+        { "twenty thousand header fields",
+            { ScriptStep::send(head("200 OK", manyHeaders(20000) + "Content-Length: 2\r\n") + "ok") }, 0, "ok" },
         { "endless interim answers", { ScriptStep::sendForever("HTTP/1.1 100 Continue\r\n\r\n") },
-          HTTPConnectionFailureErrorType, "" },
-        { "extra bytes after the body", { ScriptStep::send(head("200 OK", "Content-Length: 5\r\n") + "hello\r\n"),
-                                          ScriptStep::hold() }, 0, "hello" },
+            HTTPConnectionFailureErrorType, "" },
+        { "extra bytes after the body",
+            { ScriptStep::send(head("200 OK", "Content-Length: 5\r\n") + "hello\r\n"), ScriptStep::hold() }, 0,
+            "hello" },
         { "extra bytes after the body in a later write",
-          { ScriptStep::send(head("200 OK", "Content-Length: 5\r\n") + "hel"), ScriptStep::pause(0.05),
-            ScriptStep::send("lo\r\n\r\n"), ScriptStep::hold() }, 0, "hello" },
+            { ScriptStep::send(head("200 OK", "Content-Length: 5\r\n") + "hel"), ScriptStep::pause(0.05),
+                ScriptStep::send("lo\r\n\r\n"), ScriptStep::hold() },
+            0, "hello" },
         { "bad chunk size", { ScriptStep::send(head("200 OK", "Transfer-Encoding: chunked\r\n") + "zz\r\nab\r\n") },
-          HTTPConnectionFailureErrorType, "" },
-        { "chunks and a trailer", { ScriptStep::send(head("200 OK", "Transfer-Encoding: chunked\r\n") + chunk("ab")
-                                                     + chunk("cd") + "0\r\nX-T: 1\r\n\r\n") }, 0, "abcd" },
-        { "endless trailer line", { ScriptStep::send(head("200 OK", "Transfer-Encoding: chunked\r\n") + chunk("ab") + "0\r\n"),
-                                    ScriptStep::sendForever(std::string(4096, 'T')) },
-          HTTPConnectionFailureErrorType, "" },
-        { "gzip bomb", { ScriptStep::send(head("200 OK", "Content-Encoding: gzip\r\nContent-Length: "
-                                                         + std::to_string(bomb.size()) + "\r\n") + bomb) },
-          HTTPResponseTooLargeErrorType, "", [](HTTPRequest& r) { r.maximumDecodedResponseSize = 1024 * 1024; } },
-        { "gzip bomb inflated on the fly", { ScriptStep::send(head("200 OK", "Content-Encoding: gzip\r\nContent-Length: "
-                                                         + std::to_string(bomb.size()) + "\r\n") + bomb) },
-          HTTPResponseTooLargeErrorType, "", [](HTTPRequest& r) {
-              r.maximumDecodedResponseSize = 1024 * 1024;
-              r.shouldWaitToInflateCompressedResponses = false;
-          } },
-        { "body without length that never ends", { ScriptStep::send(head("200 OK", "Connection: close\r\n")),
-                                                   ScriptStep::sendForever(std::string(65536, 'e')) },
-          HTTPResponseTooLargeErrorType, "", [](HTTPRequest& r) { r.maximumDecodedResponseSize = 1024 * 1024; } },
+            HTTPConnectionFailureErrorType, "" },
+        { "chunks and a trailer",
+            { ScriptStep::send(
+                head("200 OK", "Transfer-Encoding: chunked\r\n") + chunk("ab") + chunk("cd") + "0\r\nX-T: 1\r\n\r\n") },
+            0, "abcd" },
+        { "endless trailer line",
+            { ScriptStep::send(head("200 OK", "Transfer-Encoding: chunked\r\n") + chunk("ab") + "0\r\n"),
+                ScriptStep::sendForever(std::string(4096, 'T')) },
+            HTTPConnectionFailureErrorType, "" },
+        { "gzip bomb",
+            { ScriptStep::send(
+                head("200 OK", "Content-Encoding: gzip\r\nContent-Length: " + std::to_string(bomb.size()) + "\r\n")
+                + bomb) },
+            HTTPResponseTooLargeErrorType, "", [](HTTPRequest& r) { r.maximumDecodedResponseSize = 1024 * 1024; } },
+        { "gzip bomb inflated on the fly",
+            { ScriptStep::send(
+                head("200 OK", "Content-Encoding: gzip\r\nContent-Length: " + std::to_string(bomb.size()) + "\r\n")
+                + bomb) },
+            HTTPResponseTooLargeErrorType, "",
+            [](HTTPRequest& r) {
+                r.maximumDecodedResponseSize = 1024 * 1024;
+                r.shouldWaitToInflateCompressedResponses = false;
+            } },
+        { "body without length that never ends",
+            { ScriptStep::send(head("200 OK", "Connection: close\r\n")),
+                ScriptStep::sendForever(std::string(65536, 'e')) },
+            HTTPResponseTooLargeErrorType, "", [](HTTPRequest& r) { r.maximumDecodedResponseSize = 1024 * 1024; } },
         { "gzip cut short kept in memory",
-          { ScriptStep::send(head("200 OK", "Content-Encoding: gzip\r\nContent-Length: " + std::to_string(packed.size() - 6)
-                                 + "\r\n") + packed.substr(0, packed.size() - 6)) },
-          HTTPCompressionError, "" },
-        { "two gzip members", { ScriptStep::send(head("200 OK", "Content-Encoding: gzip\r\nContent-Length: "
-                                                     + std::to_string(2 * packed.size()) + "\r\n") + packed + packed) },
-          0, "hello gziphello gzip" },
-        { "deflate is passed on as it came", { ScriptStep::send(head("200 OK", "Content-Encoding: deflate\r\nContent-Length: 3\r\n")
-                                                                + "x\x9c\x03") }, 0, "x\x9c\x03" },
-        { "challenge that starts with =", { ScriptStep::send(head("401 Unauthorized", "WWW-Authenticate: =x\r\nContent-Length: 0\r\n")) },
-          HTTPInternalErrorWhileApplyingCredentialsType, "" },
+            { ScriptStep::send(
+                head(
+                    "200 OK", "Content-Encoding: gzip\r\nContent-Length: " + std::to_string(packed.size() - 6) + "\r\n")
+                + packed.substr(0, packed.size() - 6)) },
+            HTTPCompressionError, "" },
+        { "two gzip members",
+            { ScriptStep::send(
+                head(
+                    "200 OK", "Content-Encoding: gzip\r\nContent-Length: " + std::to_string(2 * packed.size()) + "\r\n")
+                + packed + packed) },
+            0, "hello gziphello gzip" },
+        { "deflate is passed on as it came",
+            { ScriptStep::send(head("200 OK", "Content-Encoding: deflate\r\nContent-Length: 3\r\n") + "x\x9c\x03") }, 0,
+            "x\x9c\x03" },
+        { "challenge that starts with =",
+            { ScriptStep::send(head("401 Unauthorized", "WWW-Authenticate: =x\r\nContent-Length: 0\r\n")) },
+            HTTPInternalErrorWhileApplyingCredentialsType, "" },
         { "proxy challenge from a server that is no proxy",
-          { ScriptStep::send(head("407 Proxy Authentication Required", "Proxy-Authenticate: Basic realm=\"p\"\r\nContent-Length: 4\r\n") + "deny") },
-          0, "deny" },
+            { ScriptStep::send(head("407 Proxy Authentication Required",
+                                   "Proxy-Authenticate: Basic realm=\"p\"\r\nContent-Length: 4\r\n")
+                + "deny") },
+            0, "deny" },
         { "silent server", { ScriptStep::hold() }, HTTPRequestTimedOutErrorType, "",
-          [](HTTPRequest& r) { r.timeOutSeconds = 0.3; } },
+            [](HTTPRequest& r) { r.timeOutSeconds = 0.3; } },
         { "slow head that stops half-way", { ScriptStep::send("HTTP/1.1 200 OK\r\nContent-"), ScriptStep::hold() },
-          HTTPRequestTimedOutErrorType, "", [](HTTPRequest& r) { r.timeOutSeconds = 0.3; } },
+            HTTPRequestTimedOutErrorType, "", [](HTTPRequest& r) { r.timeOutSeconds = 0.3; } },
         { "closed after the head", { ScriptStep::send(head("200 OK", "Content-Length: 10\r\n")), ScriptStep::close() },
-          HTTPConnectionFailureErrorType, "" },
+            HTTPConnectionFailureErrorType, "" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -199,13 +213,14 @@ TEST(HostileServer, LimitsHoldAtTheirValueAndFailOnePast)
         { "head at the limit", headOfSize(256 * 1024) + "ok", 0 },
         { "head one past", headOfSize(256 * 1024 + 1) + "ok", HTTPConnectionFailureErrorType },
         { "eight interim answers", interims(8) + ScriptedHttpServer::response(200, "ok"), 0 },
-        { "nine interim answers", interims(9) + ScriptedHttpServer::response(200, "ok"), HTTPConnectionFailureErrorType },
+        { "nine interim answers", interims(9) + ScriptedHttpServer::response(200, "ok"),
+            HTTPConnectionFailureErrorType },
         { "body at the limit", ScriptedHttpServer::response(200, text), 0, text.size() },
         { "body one past", ScriptedHttpServer::response(200, text), HTTPResponseTooLargeErrorType, text.size() - 1 },
         { "inflated body at the limit", ScriptedHttpServer::response(200, packed, "Content-Encoding: gzip\r\n"), 0,
-          text.size() },
+            text.size() },
         { "inflated body one past", ScriptedHttpServer::response(200, packed, "Content-Encoding: gzip\r\n"),
-          HTTPResponseTooLargeErrorType, text.size() - 1 },
+            HTTPResponseTooLargeErrorType, text.size() - 1 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -224,7 +239,8 @@ TEST(HostileServer, LimitsHoldAtTheirValueAndFailOnePast)
             std::string line = r.requestLine();
             int n = std::atoi(line.c_str() + line.find("/r") + 2);
             if (n < hops)
-                return Script { ScriptStep::send(ScriptedHttpServer::response(302, "", "Location: /r" + std::to_string(n + 1) + "\r\n")) };
+                return Script { ScriptStep::send(
+                    ScriptedHttpServer::response(302, "", "Location: /r" + std::to_string(n + 1) + "\r\n")) };
             return Script { ScriptStep::send(ScriptedHttpServer::response(200, "arrived")) };
         });
         auto request = get(server.url("/r0"));
@@ -242,12 +258,16 @@ TEST(HostileServer, LimitsHoldAtTheirValueAndFailOnePast)
 TEST(HostileServer, ChallengeParsingAlwaysMovesForward)
 {
     using Parsed = std::vector<std::pair<std::string, std::map<std::string, std::string>>>;
-    struct Case { const char* text; Parsed expected; };
+    struct Case {
+        const char* text;
+        Parsed expected;
+    };
     const Case cases[] = {
         { "=x", {} },
         { "==, =", {} },
         { "Basic realm=\"a\", =x", { { "basic", { { "realm", "a" } } } } },
-        { "Digest nonce=\"n\", qop=auth, Basic", { { "digest", { { "nonce", "n" }, { "qop", "auth" } } }, { "basic", {} } } },
+        { "Digest nonce=\"n\", qop=auth, Basic",
+            { { "digest", { { "nonce", "n" }, { "qop", "auth" } } }, { "basic", {} } } },
     };
     for (const auto& c : cases)
         EXPECT_EQ(CFHTTPAuthentication::parseChallenges(c.text), c.expected) << c.text;
@@ -258,8 +278,8 @@ TEST(HostileServer, ChallengeParsingAlwaysMovesForward)
 TEST(HostileServer, ProxyChallengeWithNothingUsableFailsClearly)
 {
     ScriptedHttpServer proxy([](const ScriptedRequest&) {
-        return Script { ScriptStep::send(head("407 Proxy Authentication Required",
-                                              "Proxy-Authenticate: =x\r\nContent-Length: 0\r\n")) };
+        return Script { ScriptStep::send(
+            head("407 Proxy Authentication Required", "Proxy-Authenticate: =x\r\nContent-Length: 0\r\n")) };
     });
     auto request = get("http://corvelle.invalid/via");
     request->proxyHost = "127.0.0.1";
@@ -275,13 +295,19 @@ TEST(HostileServer, CredentialsDoNotFollowARedirectToAnotherServer)
 {
     HTTPRequest::clearSession();
     HttpTestServer other;
-    other.route("/landing", [](const HttpTestRequest& r, auto& c) { c.respond(200, "auth=" + r.header("Authorization")); });
+    other.route(
+        "/landing", [](const HttpTestRequest& r, auto& c) { c.respond(200, "auth=" + r.header("Authorization")); });
     HttpTestServer home;
     home.route("/same", [](const HttpTestRequest& r, auto& c) { c.respond(200, "auth=" + r.header("Authorization")); });
     for (int status : { 302, 307 }) {
-        home.route("/away", [&, status](auto&, auto& c) { c.respond(status, "", { { "Location", other.url("/landing") } }); });
+        home.route("/away", [&, status](auto&, auto& c) {
+            c.respond(status, "", { { "Location", other.url("/landing") } });
+        });
         home.route("/stay", [&, status](auto&, auto& c) { c.respond(status, "", { { "Location", "/same" } }); });
-        struct Case { const char* path; bool keeps; };
+        struct Case {
+            const char* path;
+            bool keeps;
+        };
         for (const Case& k : { Case { "/away", false }, Case { "/stay", true } }) {
             SCOPED_TRACE(std::to_string(status) + k.path);
             HTTPRequest::clearSession();
@@ -291,7 +317,8 @@ TEST(HostileServer, CredentialsDoNotFollowARedirectToAnotherServer)
             request->authenticationScheme = kCFHTTPAuthenticationSchemeBasic;
             request->useSessionPersistence = false;
             ASSERT_TRUE(run(request).ended);
-            std::string expected = k.keeps ? "auth=Basic " + Hashing::base64Encode(std::string("alice:secret")) : "auth=";
+            std::string expected
+                = k.keeps ? "auth=Basic " + Hashing::base64Encode(std::string("alice:secret")) : "auth=";
             EXPECT_EQ(bodyOf(*request), expected);
         }
     }
@@ -316,31 +343,57 @@ TEST(HostileServer, ResumeAppendsOnlyWhereThePartialFileEnds)
     };
     auto whole = [&](const std::string&) { return ScriptedHttpServer::response(200, file); };
     const Case cases[] = {
-        { "206 from the partial size", 500, [&](const std::string& range) {
-              return range.empty() ? whole(range) : ScriptedHttpServer::response(206, file.substr(500), "Content-Range: bytes 500-4999/5000\r\n");
-          }, 1, false },
-        { "206 from elsewhere", 500, [&](const std::string& range) {
-              return range.empty() ? whole(range) : ScriptedHttpServer::response(206, file.substr(100), "Content-Range: bytes 100-4999/5000\r\n");
-          }, 2, false },
-        { "206 from the partial size that stops short of the end", 500, [&](const std::string& range) {
-              return range.empty() ? whole(range) : ScriptedHttpServer::response(206, file.substr(500, 500), "Content-Range: bytes 500-999/5000\r\n");
-          }, 2, false },
-        { "206 of the whole file", 500, [&](const std::string& range) {
-              return range.empty() ? whole(range) : ScriptedHttpServer::response(206, file, "Content-Range: bytes 0-4999/5000\r\n");
-          }, 1, false },
-        { "200 with a stray Content-Range", 500, [&](const std::string&) {
-              return ScriptedHttpServer::response(200, file, "Content-Range: bytes 500-4999/5000\r\n");
-          }, 1, false },
-        { "416 naming the partial size", 5000, [&](const std::string& range) {
-              return range.empty() ? whole(range) : ScriptedHttpServer::response(416, "<html>range</html>", "Content-Range: bytes */5000\r\n");
-          }, 1, true },
-        { "416 naming another size", 700, [&](const std::string& range) {
-              return range.empty() ? whole(range) : ScriptedHttpServer::response(416, "<html>range</html>", "Content-Range: bytes */5000\r\n");
-          }, 2, false },
+        { "206 from the partial size", 500,
+            [&](const std::string& range) {
+                return range.empty()
+                    ? whole(range)
+                    : ScriptedHttpServer::response(206, file.substr(500), "Content-Range: bytes 500-4999/5000\r\n");
+            },
+            1, false },
+        { "206 from elsewhere", 500,
+            [&](const std::string& range) {
+                return range.empty()
+                    ? whole(range)
+                    : ScriptedHttpServer::response(206, file.substr(100), "Content-Range: bytes 100-4999/5000\r\n");
+            },
+            2, false },
+        { "206 from the partial size that stops short of the end", 500,
+            [&](const std::string& range) {
+                return range.empty()
+                    ? whole(range)
+                    : ScriptedHttpServer::response(206, file.substr(500, 500), "Content-Range: bytes 500-999/5000\r\n");
+            },
+            2, false },
+        { "206 of the whole file", 500,
+            [&](const std::string& range) {
+                return range.empty() ? whole(range)
+                                     : ScriptedHttpServer::response(206, file, "Content-Range: bytes 0-4999/5000\r\n");
+            },
+            1, false },
+        { "200 with a stray Content-Range", 500,
+            [&](const std::string&) {
+                return ScriptedHttpServer::response(200, file, "Content-Range: bytes 500-4999/5000\r\n");
+            },
+            1, false },
+        { "416 naming the partial size", 5000,
+            [&](const std::string& range) {
+                return range.empty()
+                    ? whole(range)
+                    : ScriptedHttpServer::response(416, "<html>range</html>", "Content-Range: bytes */5000\r\n");
+            },
+            1, true },
+        { "416 naming another size", 700,
+            [&](const std::string& range) {
+                return range.empty()
+                    ? whole(range)
+                    : ScriptedHttpServer::response(416, "<html>range</html>", "Content-Range: bytes */5000\r\n");
+            },
+            2, false },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ScriptedHttpServer server([&](const ScriptedRequest& r) { return Script { ScriptStep::send(c.answer(r.header("Range"))) }; });
+        ScriptedHttpServer server(
+            [&](const ScriptedRequest& r) { return Script { ScriptStep::send(c.answer(r.header("Range"))) }; });
         std::string temp = temporaryFile(home, "partial"), destination = temporaryFile(home, "whole");
         std::ofstream(temp, std::ios::binary) << file.substr(0, c.partial);
         auto request = get(server.url("/file"));
@@ -375,14 +428,16 @@ TEST(HostileServer, ADroppedConnectionResendsOnlyRequestsWithoutABody)
     const Case cases[] = {
         { "body read whole, then closed", true, { ScriptStep::close() }, 1, false },
         { "body read whole, answer cut short", true,
-          { ScriptStep::send(head("200 OK", "Content-Length: 100\r\n") + "partial"), ScriptStep::close() }, 1, false },
+            { ScriptStep::send(head("200 OK", "Content-Length: 100\r\n") + "partial"), ScriptStep::close() }, 1,
+            false },
         { "no body, closed", false, { ScriptStep::close() }, 2, true },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::atomic<int> seen { 0 };
         ScriptedHttpServer server([&](const ScriptedRequest&) {
-            return ++seen == 1 ? c.firstAnswer : Script { ScriptStep::send(ScriptedHttpServer::response(200, "taken")) };
+            return ++seen == 1 ? c.firstAnswer
+                               : Script { ScriptStep::send(ScriptedHttpServer::response(200, "taken")) };
         });
         auto request = get(server.url("/order"));
         if (c.withBody) {
@@ -414,10 +469,12 @@ TEST(HostileServer, AResumeAnsweredWithTheWrongPartTwiceFailsAndDeliversNothing)
     std::atomic<int> wholeAnswers { 0 };
     ScriptedHttpServer server([&](const ScriptedRequest& r) {
         if (!r.header("Range").empty())
-            return Script { ScriptStep::send(ScriptedHttpServer::response(206, file.substr(1000), "Content-Range: bytes 1000-4999/5000\r\n")) };
+            return Script { ScriptStep::send(
+                ScriptedHttpServer::response(206, file.substr(1000), "Content-Range: bytes 1000-4999/5000\r\n")) };
         // The fresh start is cut after 300 bytes; the engine resumes it from there.
         if (++wholeAnswers == 1)
-            return Script { ScriptStep::send(head("200 OK", "Content-Length: 5000\r\n") + file.substr(0, 300)), ScriptStep::close() };
+            return Script { ScriptStep::send(head("200 OK", "Content-Length: 5000\r\n") + file.substr(0, 300)),
+                ScriptStep::close() };
         return Script { ScriptStep::send(ScriptedHttpServer::response(200, file)) };
     });
     std::string temp = temporaryFile(home, "partial"), destination = temporaryFile(home, "whole");
@@ -462,7 +519,7 @@ std::string gzipOfZeros(size_t size)
     std::vector<uint8_t> zeros(1024 * 1024, 0);
     std::string out;
     std::vector<uint8_t> buffer(256 * 1024);
-    for (size_t left = size; ;) {
+    for (size_t left = size;;) {
         size_t piece = std::min(left, zeros.size());
         left -= piece;
         z.next_in = zeros.data();
@@ -494,16 +551,20 @@ TEST(HostileServerDeathTest, ReplyBombPeaksNearTheDecodedLimit)
     GTEST_SKIP() << "the thread checker's shadow memory grows with every byte touched: no figure to judge";
 #endif
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    struct Case { const char* name; bool inflateOnceEnded; };
+    struct Case {
+        const char* name;
+        bool inflateOnceEnded;
+    };
     const Case cases[] = { { "inflated once ended", true }, { "inflated as it arrives", false } };
     for (const auto& c : cases) {
         EXPECT_EXIT(
             {
                 const std::string bomb = gzipOfZeros(1024UL * 1024 * 1024);
                 ScriptedHttpServer server([&](const ScriptedRequest&) {
-                    return Script { ScriptStep::send(head("200 OK", "Content-Encoding: gzip\r\nContent-Length: "
-                                                                        + std::to_string(bomb.size()) + "\r\n")
-                                                     + bomb) };
+                    return Script { ScriptStep::send(
+                        head("200 OK",
+                            "Content-Encoding: gzip\r\nContent-Length: " + std::to_string(bomb.size()) + "\r\n")
+                        + bomb) };
                 });
                 auto request = get(server.url("/bomb"));
                 request->shouldWaitToInflateCompressedResponses = c.inflateOnceEnded;
@@ -512,7 +573,7 @@ TEST(HostileServerDeathTest, ReplyBombPeaksNearTheDecodedLimit)
                 run(request, 120);
                 const long grown = peakResidentBytes() - before;
                 std::fprintf(stderr, "%s: bomb of %zu bytes: error %ld, peak grew by %ld MB for a limit of %ld MB\n",
-                             c.name, bomb.size(), errorCode(*request), grown >> 20, limit >> 20);
+                    c.name, bomb.size(), errorCode(*request), grown >> 20, limit >> 20);
                 std::exit(errorCode(*request) == HTTPResponseTooLargeErrorType && grown < limit + limit / 4 ? 0 : 1);
             },
             ::testing::ExitedWithCode(0), "peak grew by")

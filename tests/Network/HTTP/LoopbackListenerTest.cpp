@@ -52,8 +52,7 @@ TEST(LoopbackListener, StopEndsOpenConnectionsJoinsTheirThreadsAndRefusesMore)
     LoopbackListener listener([&](int fd, int) {
         ++serving;
         char byte;
-        while (::recv(fd, &byte, 1, 0) > 0) {
-        }
+        while (::recv(fd, &byte, 1, 0) > 0) { }
         ++ended;
     });
     ASSERT_NE(listener.port(), 0);

@@ -56,7 +56,8 @@ private:
     Script answer(const ScriptedRequest& r)
     {
         auto refuse = [](const std::string& challenge) {
-            return Script { ScriptStep::send(ScriptedHttpServer::response(401, "", "WWW-Authenticate: " + challenge + "\r\n")) };
+            return Script { ScriptStep::send(
+                ScriptedHttpServer::response(401, "", "WWW-Authenticate: " + challenge + "\r\n")) };
         };
         std::string authorization = r.header("Authorization");
         if (authorization.rfind("NTLM ", 0) != 0)
@@ -67,10 +68,12 @@ private:
         if (read32(*token, 8) == 1) {
             // Our challenge, with the pairs a domain server gives.
             Data info = { 2, 0, 8, 0, 'C', 0, 'O', 0, 'R', 0, 'P', 0, 0, 0, 0, 0 };
-            Data message = { 'N', 'T', 'L', 'M', 'S', 'S', 'P', 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x05, 0x82, 0x89, 0xa2 };
+            Data message
+                = { 'N', 'T', 'L', 'M', 'S', 'S', 'P', 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x05, 0x82, 0x89, 0xa2 };
             message.insert(message.end(), m_challenge.begin(), m_challenge.end());
             message.insert(message.end(), 8, 0);
-            message.insert(message.end(), { static_cast<uint8_t>(info.size()), 0, static_cast<uint8_t>(info.size()), 0, 48, 0, 0, 0 });
+            message.insert(message.end(),
+                { static_cast<uint8_t>(info.size()), 0, static_cast<uint8_t>(info.size()), 0, 48, 0, 0, 0 });
             message.insert(message.end(), info.begin(), info.end());
             return refuse("NTLM " + Hashing::base64Encode(message));
         }
@@ -113,7 +116,11 @@ std::vector<std::string> run(const std::shared_ptr<HTTPRequest>& request)
 
 TEST(NTLMRequest, SignsInOverOneConnectionWithTheDomainFromEitherPlace)
 {
-    struct Case { const char* name; std::string user, domain, password; std::string signedIn; };
+    struct Case {
+        const char* name;
+        std::string user, domain, password;
+        std::string signedIn;
+    };
     const Case cases[] = {
         { "domain in the user name", "CORP\\alice", "", "Winter2026!", "CORP\\alice" },
         { "domain field", "bob", "SALES", "Winter2026!", "SALES\\bob" },

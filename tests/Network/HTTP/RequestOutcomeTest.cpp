@@ -22,7 +22,7 @@ namespace {
 struct Outcome {
     std::shared_ptr<HTTPRequest> request;
     std::vector<std::string> endings;  // "finished" or "failed", as reported
-    int starts = 0;                    // "started" as reported
+    int starts = 0;  // "started" as reported
 };
 
 Outcome run(std::shared_ptr<HTTPRequest> request, std::function<void(HTTPRequest&)> whileRunning = {})
@@ -50,10 +50,7 @@ std::string bodyOf(const HTTPRequest& r)
     return d ? std::string(d->begin(), d->end()) : "";
 }
 
-long errorCode(const HTTPRequest& r)
-{
-    return r.error() ? r.error()->code : 0;
-}
+long errorCode(const HTTPRequest& r) { return r.error() ? r.error()->code : 0; }
 
 std::string readFile(const std::string& path)
 {
@@ -61,15 +58,9 @@ std::string readFile(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(f), {});
 }
 
-bool exists(const std::string& path)
-{
-    return NSFileManager::defaultManager().fileExistsAtPath(path);
-}
+bool exists(const std::string& path) { return NSFileManager::defaultManager().fileExistsAtPath(path); }
 
-std::string temporaryFile(const TemporaryHome& home, const std::string& name)
-{
-    return home.scratch() + "/" + name;
-}
+std::string temporaryFile(const TemporaryHome& home, const std::string& name) { return home.scratch() + "/" + name; }
 
 std::string lettersOfSize(size_t size)
 {
@@ -132,42 +123,52 @@ TEST(RequestRetries, EveryKindIsRetriedOnceAfterADroppedConnection)
     struct Case {
         const char* name;
         std::function<std::shared_ptr<HTTPRequest>()> make;
-        std::string body;   // in memory, or in the destination file
+        std::string body;  // in memory, or in the destination file
         std::string range;  // asked by the retry
         bool resent = true;
     };
     const std::string destination = temporaryFile(home, "dest"), partial = temporaryFile(home, "partial");
     const Case cases[] = {
         { "GET in memory", [&] { return get(server.url("/drop")); }, file, "" },
-        { "POST of a form", [&] {
-              auto r = FormDataRequest::requestWithURL(*CFURL::URLWithString(server.url("/drop")));
-              r->addPostValueForKey("v", "k");
-              return std::static_pointer_cast<HTTPRequest>(r);
-          }, "", "", false },
-        { "PUT of raw data", [&] {
-              auto r = get(server.url("/drop"));
-              r->setRequestMethod("PUT");
-              r->appendPostData(Data { 'r', 'a', 'w' });
-              return r;
-          }, "", "", false },
-        { "file download", [&] {
-              auto r = get(server.url("/drop"));
-              r->downloadDestinationPath = destination;
-              return r;
-          }, file, "" },
-        { "resumable file download", [&] {
-              auto r = get(server.url("/drop"));
-              r->downloadDestinationPath = destination;
-              r->temporaryFileDownloadPath = partial;
-              r->allowResumeForFileDownloads = true;
-              return r;
-          }, file, "bytes=400-" },
-        { "file download inflated on the fly", [&] {
-              auto r = get(server.url("/dropgz"));
-              r->downloadDestinationPath = destination;
-              r->shouldWaitToInflateCompressedResponses = false;
-              return r;
-          }, file, "" },
+        { "POST of a form",
+            [&] {
+                auto r = FormDataRequest::requestWithURL(*CFURL::URLWithString(server.url("/drop")));
+                r->addPostValueForKey("v", "k");
+                return std::static_pointer_cast<HTTPRequest>(r);
+            },
+            "", "", false },
+        { "PUT of raw data",
+            [&] {
+                auto r = get(server.url("/drop"));
+                r->setRequestMethod("PUT");
+                r->appendPostData(Data { 'r', 'a', 'w' });
+                return r;
+            },
+            "", "", false },
+        { "file download",
+            [&] {
+                auto r = get(server.url("/drop"));
+                r->downloadDestinationPath = destination;
+                return r;
+            },
+            file, "" },
+        { "resumable file download",
+            [&] {
+                auto r = get(server.url("/drop"));
+                r->downloadDestinationPath = destination;
+                r->temporaryFileDownloadPath = partial;
+                r->allowResumeForFileDownloads = true;
+                return r;
+            },
+            file, "bytes=400-" },
+        { "file download inflated on the fly",
+            [&] {
+                auto r = get(server.url("/dropgz"));
+                r->downloadDestinationPath = destination;
+                r->shouldWaitToInflateCompressedResponses = false;
+                return r;
+            },
+            file, "" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -218,7 +219,12 @@ TEST(RequestTimeOut, RetriesStartAfreshAndTheLastFailureKeepsOnlyWhatResumes)
     });
     server.route("/post", [&](const HttpTestRequest& req, auto& c) { c.pause(10); });
 
-    struct Case { const char* name; bool resumable; int retries; std::string range; };
+    struct Case {
+        const char* name;
+        bool resumable;
+        int retries;
+        std::string range;
+    };
     const Case cases[] = {
         { "plain download retried", false, 1, "" },
         { "resumable download retried", true, 1, "bytes=400-" },
@@ -288,18 +294,18 @@ TEST(RequestErrors, EachFailureHasItsOwnCode)
     };
     const Case cases[] = {
         { "refused connection", "http://127.0.0.1:" + std::to_string(refusingPort()) + "/x",
-          HTTPConnectionFailureErrorType, "A connection failure occurred" },
+            HTTPConnectionFailureErrorType, "A connection failure occurred" },
         { "silent server", server.url("/silent"), HTTPRequestTimedOutErrorType, "The request timed out" },
         { "cancelled", server.url("/silent"), HTTPRequestCancelledErrorType, "The request was cancelled",
-          [&](HTTPRequest& r) {
-              ASSERT_TRUE(server.waitForRequests(server.requests().size() + 1, 5));
-              r.cancel();
-          },
-          30 },
+            [&](HTTPRequest& r) {
+                ASSERT_TRUE(server.waitForRequests(server.requests().size() + 1, 5));
+                r.cancel();
+            },
+            30 },
         { "endless redirects", server.url("/loop"), HTTPTooMuchRedirectionErrorType,
-          "The request failed because it redirected too many times" },
+            "The request failed because it redirected too many times" },
         { "an address without a host", "mailto:sales@example.com", HTTPUnableToCreateRequestErrorType,
-          "Unable to create request (bad url?)" },
+            "Unable to create request (bad url?)" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -351,10 +357,12 @@ TEST(RequestEncodings, OnlyGzipIsInflated)
         bool gzip = NSString::lowercaseASCII(coding).find("gzip") != std::string::npos;
         c.respond(200, gzip ? HttpTestServer::gzip(text) : text, { { "Content-Encoding", coding } });
     });
-    struct Case { const char* coding; bool inflated; };
+    struct Case {
+        const char* coding;
+        bool inflated;
+    };
     const Case cases[] = { { "gzip", true }, { "x-gzip", true }, { "GZIP", true }, { "X-Gzip", true },
-                           { "identity", false }, { "deflate", false },
-                           { "br", false } };
+        { "identity", false }, { "deflate", false }, { "br", false } };
     for (const auto& c : cases) {
         for (bool toFile : { false, true }) {
             SCOPED_TRACE(std::string(c.coding) + (toFile ? " to a file" : " in memory"));

@@ -60,7 +60,10 @@ TEST(SecureRequest, CertificateProblemsFailWithTheSSLTextUnlessValidationIsOff)
     HttpTestServer plain;
     plain.route("/x", [](auto&, auto& c) { c.respond(200, "the catalogue"); });
     using Server = TestCertificates::Server;
-    struct Case { const char* name; Server certificate; };
+    struct Case {
+        const char* name;
+        Server certificate;
+    };
     const Case cases[] = {
         { "self-signed", Server::SelfSigned },
         { "expired", Server::Expired },
@@ -112,7 +115,7 @@ TEST(SecureRequest, ClientIdentityGoesWithTheRequestAndItsCopies)
     EXPECT_EQ(copy->clientCertificateIdentity, identity);
     EXPECT_EQ(run(copy).endings, std::vector<std::string> { "finished" });
     EXPECT_EQ(server.clientSubjects(),
-              (std::vector<std::string> { TestCertificates::clientSubject(), TestCertificates::clientSubject() }));
+        (std::vector<std::string> { TestCertificates::clientSubject(), TestCertificates::clientSubject() }));
 
     TlsTestServer selfSigned(plain.port(), { TestCertificates::Server::SelfSigned, true });
     auto withIdentity = get(selfSigned.url("/x"));
@@ -172,8 +175,7 @@ TEST(SecureRequest, TimedOutDownloadResumesOverTLS)
             c.write(file.substr(0, 50000));
             c.pause(10);
         } else if (req.header("Range") == "bytes=50000-") {
-            c.respond(206, file.substr(50000),
-                      { { "Content-Range", "bytes 50000-199999/200000" } });
+            c.respond(206, file.substr(50000), { { "Content-Range", "bytes 50000-199999/200000" } });
         } else {
             c.respond(200, file);
         }

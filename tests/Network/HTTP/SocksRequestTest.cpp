@@ -56,7 +56,11 @@ TEST(SocksRequest, ReachesServersThroughTheProxyWithAndWithoutSigningIn)
     EXPECT_EQ(open.greetings(), std::vector<std::string> { std::string(1, '\0') });
 
     Socks5Server guarded("field", "s3cret");
-    struct Case { const char* name; std::string user, password; bool reaches; };
+    struct Case {
+        const char* name;
+        std::string user, password;
+        bool reaches;
+    };
     const Case cases[] = {
         { "right name and password", "field", "s3cret", true },
         { "wrong password", "field", "guess", false },

@@ -77,12 +77,18 @@ const StepInfo kSteps[] = {
 const char* faultName(Fault fault)
 {
     switch (fault) {
-    case Fault::Stall: return "Stall";
-    case Fault::Drop: return "Drop";
-    case Fault::ServerError: return "ServerError";
-    case Fault::NotJson: return "NotJson";
-    case Fault::WrongShape: return "WrongShape";
-    case Fault::CutBody: return "CutBody";
+    case Fault::Stall:
+        return "Stall";
+    case Fault::Drop:
+        return "Drop";
+    case Fault::ServerError:
+        return "ServerError";
+    case Fault::NotJson:
+        return "NotJson";
+    case Fault::WrongShape:
+        return "WrongShape";
+    case Fault::CutBody:
+        return "CutBody";
     }
     return "";
 }
@@ -92,16 +98,14 @@ struct BadDayCase {
     Fault fault;
 };
 
-void PrintTo(const BadDayCase& c, std::ostream* out)
-{
-    *out << c.step.name << " " << faultName(c.fault);
-}
+void PrintTo(const BadDayCase& c, std::ostream* out) { *out << c.step.name << " " << faultName(c.fault); }
 
 std::vector<BadDayCase> allCases()
 {
     std::vector<BadDayCase> cases;
     for (const auto& step : kSteps) {
-        for (Fault fault : { Fault::Stall, Fault::Drop, Fault::ServerError, Fault::NotJson, Fault::WrongShape, Fault::CutBody }) {
+        for (Fault fault :
+            { Fault::Stall, Fault::Drop, Fault::ServerError, Fault::NotJson, Fault::WrongShape, Fault::CutBody }) {
             // A picture is bytes without a shape: any body answered "200" in full is the picture.
             if (step.file && (fault == Fault::NotJson || fault == Fault::WrongShape))
                 continue;
@@ -131,10 +135,7 @@ std::string wrongShape(Step step)
 }
 
 // The bytes the fixture's server holds for a picture step.
-std::string pictureBytes(const StepInfo& step)
-{
-    return step.step == Step::ProductPicture ? "full image" : "cover";
-}
+std::string pictureBytes(const StepInfo& step) { return step.step == Step::ProductPicture ? "full image" : "cover"; }
 
 std::string stringDefault(const std::string& key)
 {
@@ -151,11 +152,15 @@ std::string readFile(const std::string& path)
 
 class UploadRecorder : public QuoteOrderStoreDelegate {
 public:
-    void finishedUploadQuoteOrdersMessage(const std::optional<std::string>& status, const std::optional<std::string>&) override
+    void finishedUploadQuoteOrdersMessage(
+        const std::optional<std::string>& status, const std::optional<std::string>&) override
     {
         uploads.push_back(status.value_or("<none>"));
     }
-    void finishedSyncHistoryQuoteOrdersMessage(const std::optional<std::string>&, const std::optional<std::string>&) override { }
+    void finishedSyncHistoryQuoteOrdersMessage(
+        const std::optional<std::string>&, const std::optional<std::string>&) override
+    {
+    }
     void popSelfView() override { }
     void updateCustomerIdNewId(int, int) override { }
     std::vector<std::string> uploads;
@@ -211,8 +216,10 @@ protected:
     std::string deviceCustomer() const
     {
         const std::string id = std::to_string(m_customerId);
-        return query("select (select count(*) from corvelle_customer where customer_id = " + id + ") || ':' || "
-                     "(select count(*) from corvelle_customer_attribute where customer_id = " + id + ")");
+        return query("select (select count(*) from corvelle_customer where customer_id = " + id
+            + ") || ':' || "
+              "(select count(*) from corvelle_customer_attribute where customer_id = "
+            + id + ")");
     }
 
     std::string query(const std::string& sql) const
@@ -239,7 +246,7 @@ protected:
     {
         auto thread = HTTPRequest::threadForRequest(nullptr);
         for (int i = 0; i < 2; ++i)
-            thread->performBlock([] { }, true);
+            thread->performBlock([] {}, true);
     }
 
     // Runs the main loop until `ended`. The clock moves past the engine's
@@ -287,21 +294,42 @@ protected:
         const std::string command = c.step.command;
         if (c.step.file) {
             switch (c.fault) {
-            case Fault::Stall: server.setFileFault(command, FakeCompanyServer::Fault::Stall, 600); break;
-            case Fault::Drop: server.setFileFault(command, FakeCompanyServer::Fault::Drop); break;
-            case Fault::ServerError: server.setFileFault(command, FakeCompanyServer::Fault::HttpError); break;
-            case Fault::CutBody: server.setFileFault(command, FakeCompanyServer::Fault::CutBody); break;
-            default: break;
+            case Fault::Stall:
+                server.setFileFault(command, FakeCompanyServer::Fault::Stall, 600);
+                break;
+            case Fault::Drop:
+                server.setFileFault(command, FakeCompanyServer::Fault::Drop);
+                break;
+            case Fault::ServerError:
+                server.setFileFault(command, FakeCompanyServer::Fault::HttpError);
+                break;
+            case Fault::CutBody:
+                server.setFileFault(command, FakeCompanyServer::Fault::CutBody);
+                break;
+            default:
+                break;
             }
             return;
         }
         switch (c.fault) {
-        case Fault::Stall: server.setFault(command, FakeCompanyServer::Fault::Stall, 600); break;
-        case Fault::Drop: server.setFault(command, FakeCompanyServer::Fault::Drop); break;
-        case Fault::ServerError: server.setFault(command, FakeCompanyServer::Fault::HttpError); break;
-        case Fault::NotJson: server.setFault(command, FakeCompanyServer::Fault::NotJson); break;
-        case Fault::WrongShape: server.setRawReply(command, wrongShape(c.step.step)); break;
-        case Fault::CutBody: server.setFault(command, FakeCompanyServer::Fault::CutBody); break;
+        case Fault::Stall:
+            server.setFault(command, FakeCompanyServer::Fault::Stall, 600);
+            break;
+        case Fault::Drop:
+            server.setFault(command, FakeCompanyServer::Fault::Drop);
+            break;
+        case Fault::ServerError:
+            server.setFault(command, FakeCompanyServer::Fault::HttpError);
+            break;
+        case Fault::NotJson:
+            server.setFault(command, FakeCompanyServer::Fault::NotJson);
+            break;
+        case Fault::WrongShape:
+            server.setRawReply(command, wrongShape(c.step.step));
+            break;
+        case Fault::CutBody:
+            server.setFault(command, FakeCompanyServer::Fault::CutBody);
+            break;
         }
     }
 
@@ -341,11 +369,13 @@ protected:
         info->clientId = "ACME";
         info->deviceId = "DEV-1";
         session->loginIsFromInputIsAutoLogin(info, true, true);
-        return runUntil([&] {
-            return std::any_of(loginDelegate->events.begin(), loginDelegate->events.end(),
-                [](const std::string& e) { return e == "success" || e.rfind("error:", 0) == 0; })
-                && requestsOut() == 0;
-        }, limitFor(GetParam().step));
+        return runUntil(
+            [&] {
+                return std::any_of(loginDelegate->events.begin(), loginDelegate->events.end(),
+                           [](const std::string& e) { return e == "success" || e.rfind("error:", 0) == 0; })
+                    && requestsOut() == 0;
+            },
+            limitFor(GetParam().step));
     }
 
     bool runSync()
@@ -354,10 +384,13 @@ protected:
         sync->setDelegate(syncDelegate);
         syncDelegate->events.clear();
         sync->startSync();
-        bool ended = runUntil([&] {
-            return syncDelegate->has("finished") || std::any_of(syncDelegate->events.begin(), syncDelegate->events.end(),
-                [](const std::string& e) { return e.rfind("break:", 0) == 0; });
-        }, limitFor(GetParam().step));
+        bool ended = runUntil(
+            [&] {
+                return syncDelegate->has("finished")
+                    || std::any_of(syncDelegate->events.begin(), syncDelegate->events.end(),
+                        [](const std::string& e) { return e.rfind("break:", 0) == 0; });
+            },
+            limitFor(GetParam().step));
         sync->resetDownloadProgress();
         return ended;
     }
@@ -386,7 +419,8 @@ TEST_P(BadDay, NothingIsLostNorMarkedDoneAndTheRunEndsInTime)
         ASSERT_TRUE(runSignIn()) << "the sign-in did not end within " << limitFor(c.step) << " s";
         auto session = LoginMode::sharedInstance();
         const auto& events = loginDelegate->events;
-        auto told = std::find_if(events.begin(), events.end(), [](const std::string& e) { return e.rfind("error:", 0) == 0; });
+        auto told = std::find_if(
+            events.begin(), events.end(), [](const std::string& e) { return e.rfind("error:", 0) == 0; });
         EXPECT_NE(told, events.end()) << "no failure was told";
         if (c.step.step == Step::SignIn) {
             // The server's sign-in was not had: at most the device's own, offline.
@@ -459,7 +493,7 @@ TEST_P(BadDay, NothingIsLostNorMarkedDoneAndTheRunEndsInTime)
         EXPECT_EQ(syncDelegate->events.back(), "finished");
         EXPECT_EQ(readFile(documents(c.step.localFile)), pictureBytes(c.step));
     } else if (c.step.step != Step::SignIn && c.step.step != Step::Configuration && c.step.step != Step::OrderUpload
-               && c.step.step != Step::CustomerUpload) {
+        && c.step.step != Step::CustomerUpload) {
         ASSERT_TRUE(runSync());
         EXPECT_EQ(syncDelegate->events.back(), "finished");
         EXPECT_EQ(stringDefault("ACME-CustomerSynced"), "synced");

@@ -20,7 +20,10 @@ namespace {
 // product pictures already on the device.
 class SamplingSyncDelegate : public RecordingSyncDelegate {
 public:
-    explicit SamplingSyncDelegate(std::string folder) : m_folder(std::move(folder)) {}
+    explicit SamplingSyncDelegate(std::string folder)
+        : m_folder(std::move(folder))
+    {
+    }
 
     void setProgressImageTypeRemainTime(float progress, int kind, int seconds) override
     {
@@ -36,7 +39,8 @@ public:
     long productPictures() const
     {
         long count = 0;
-        for (const auto& name : NSFileManager::defaultManager().contentsOfDirectoryAtPath(m_folder).value_or(std::vector<std::string>()))
+        for (const auto& name :
+            NSFileManager::defaultManager().contentsOfDirectoryAtPath(m_folder).value_or(std::vector<std::string>()))
             count += name.ends_with(".png") ? 1 : 0;
         return count;
     }
@@ -124,9 +128,8 @@ TEST_F(SessionRoad, FailuresInsideABigBatchAreRetriedOnceAndTheRunStillFinishes)
     auto files = server.receivedFor("file");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto asked = std::count_if(files.begin(), files.end(), [&](const FakeCompanyServer::Received& r) {
-            return r.path.ends_with("/" + c.name);
-        });
+        const auto asked = std::count_if(files.begin(), files.end(),
+            [&](const FakeCompanyServer::Received& r) { return r.path.ends_with("/" + c.name); });
         const std::string landed = documents("acme/ProductImages/" + c.name);
         if (c.status) {
             // Once in the batch, once alone: the engine makes no attempts of its own for a batch file.
@@ -141,7 +144,8 @@ TEST_F(SessionRoad, FailuresInsideABigBatchAreRetriedOnceAndTheRunStillFinishes)
             // A cut answer is resumed from what came; whatever lands is the whole file.
             EXPECT_GE(asked, 2);
             if (exists("acme/ProductImages/" + c.name)) {
-                EXPECT_EQ(readBytes(landed), readBytes(std::string(CORVELLE_SAMPLE_COMPANY_DIR) + "/files/ACME/product/" + c.name));
+                EXPECT_EQ(readBytes(landed),
+                    readBytes(std::string(CORVELLE_SAMPLE_COMPANY_DIR) + "/files/ACME/product/" + c.name));
             }
         }
     }

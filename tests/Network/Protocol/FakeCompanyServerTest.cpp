@@ -8,7 +8,8 @@ namespace {
 
 std::string envelope(std::initializer_list<std::pair<std::string, Value>> parameters)
 {
-    return *JSONRepresentation(Value::dictionary({ { "root", Value::dictionary({ { "parameters", Value::dictionary(parameters) } }) } }));
+    return *JSONRepresentation(
+        Value::dictionary({ { "root", Value::dictionary({ { "parameters", Value::dictionary(parameters) } }) } }));
 }
 
 const char* kType = "applicatioin/bin;charset=UTF-8";
@@ -23,13 +24,17 @@ TEST(FakeCompanyServer, SignInIssuesASessionThatSessionCommandsMustCarry)
     ASSERT_TRUE(server.start());
     httplib::Client client("127.0.0.1", server.port());
 
-    auto refused = client.Post("/CorvelleSaas/Vendor?", envelope({ { "methodName", "login" }, { "clientId", "ACME" },
-        { "accountId", "Sales1" }, { "password", "0123" } }), kType);
+    auto refused = client.Post("/CorvelleSaas/Vendor?",
+        envelope(
+            { { "methodName", "login" }, { "clientId", "ACME" }, { "accountId", "Sales1" }, { "password", "0123" } }),
+        kType);
     ASSERT_TRUE(refused);
     EXPECT_EQ((*JSONValue(refused->body))["results"][size_t(0)]["status"].stringValue(), "402");
 
-    auto login = client.Post("/CorvelleSaas/Vendor?", envelope({ { "methodName", "login" }, { "clientId", "ACME" },
-        { "accountId", "Sales1" }, { "password", "5ebe2294ecd0e0f08eab7690d2a6ee69" } }), kType);
+    auto login = client.Post("/CorvelleSaas/Vendor?",
+        envelope({ { "methodName", "login" }, { "clientId", "ACME" }, { "accountId", "Sales1" },
+            { "password", "5ebe2294ecd0e0f08eab7690d2a6ee69" } }),
+        kType);
     ASSERT_TRUE(login);
     auto reply = *JSONValue(login->body);
     EXPECT_EQ(reply["results"][size_t(0)]["status"].stringValue(), "200");
@@ -37,9 +42,11 @@ TEST(FakeCompanyServer, SignInIssuesASessionThatSessionCommandsMustCarry)
     EXPECT_EQ(session, server.lastSessionId());
     EXPECT_EQ(reply["content"]["vendor"]["clientId"].stringValue(), "ACME");
 
-    auto stale = client.Post("/CorvelleSaas/SyncServer;nope?", envelope({ { "methodName", "syncData" }, { "syncType", "file" } }), kType);
+    auto stale = client.Post(
+        "/CorvelleSaas/SyncServer;nope?", envelope({ { "methodName", "syncData" }, { "syncType", "file" } }), kType);
     EXPECT_EQ((*JSONValue(stale->body))["results"][size_t(0)]["status"].stringValue(), "101");
-    auto files = client.Post("/CorvelleSaas/SyncServer;" + session + "?", envelope({ { "methodName", "syncData" }, { "syncType", "file" } }), kType);
+    auto files = client.Post("/CorvelleSaas/SyncServer;" + session + "?",
+        envelope({ { "methodName", "syncData" }, { "syncType", "file" } }), kType);
     auto filesReply = *JSONValue(files->body);
     EXPECT_EQ(filesReply["results"][size_t(0)]["status"].stringValue(), "200");
     EXPECT_EQ(filesReply["content"][size_t(0)][size_t(0)]["fileName"].stringValue(), "catalogue.pdf");
@@ -57,7 +64,9 @@ TEST(FakeCompanyServer, CommandFaults)
     ASSERT_TRUE(server.start());
     httplib::Client client("127.0.0.1", server.port());
     client.set_read_timeout(2, 0);
-    auto post = [&] { return client.Post("/CorvelleSaas/Vendor?", envelope({ { "methodName", "getuserinfo" } }), kType); };
+    auto post = [&] {
+        return client.Post("/CorvelleSaas/Vendor?", envelope({ { "methodName", "getuserinfo" } }), kType);
+    };
 
     server.setStatus(FakeCompanyServer::kUserInfo, "207");
     EXPECT_EQ((*JSONValue(post()->body))["results"][size_t(0)]["status"].stringValue(), "207");
@@ -70,7 +79,7 @@ TEST(FakeCompanyServer, CommandFaults)
     EXPECT_FALSE(post());
     server.setFault(FakeCompanyServer::kUserInfo, FakeCompanyServer::Fault::Stall, 5);
     EXPECT_FALSE(post());  // the client gives up first
-    server.stop();         // and a stalled answer does not hold up the stop
+    server.stop();  // and a stalled answer does not hold up the stop
 }
 
 TEST(FakeCompanyServer, FilesWithRangesAndCompression)

@@ -11,8 +11,7 @@ namespace {
 using Make = std::function<std::shared_ptr<RequestInterfaceBase>()>;
 using Check = std::function<void(const std::shared_ptr<NetBaseRst>&)>;
 
-template<typename T>
-std::shared_ptr<T> as(const std::shared_ptr<NetBaseRst>& reply)
+template <typename T> std::shared_ptr<T> as(const std::shared_ptr<NetBaseRst>& reply)
 {
     auto typed = std::dynamic_pointer_cast<T>(reply);
     EXPECT_TRUE(typed) << "the reply object is of another class";
@@ -26,12 +25,14 @@ std::shared_ptr<T> as(const std::shared_ptr<NetBaseRst>& reply)
 // reached the receiver.
 TEST_F(ProtocolRoad, EveryCommandTravelsTheWholeRoad)
 {
-    server.setContent(FakeCompanyServer::kOrderHistory, Value::dictionary({
-        { "orders", Value::array({ Value::dictionary({ { "orderId", "9" } }) }) },
-        { "items", Value::array({ Value::dictionary({ { "orderId", "9" }, { "sku", "CH-1" } }) }) } }));
-    server.setContent(FakeCompanyServer::kUpload, Value::dictionary({
-        { "orders", Value::array({ Value::dictionary({ { "preId", "-1" }, { "orderId", "77" } }) }) },
-        { "corvelle_customer", Value::array({ Value::dictionary({ { "preId", "-3" }, { "customerId", "300" } }) }) } }));
+    server.setContent(FakeCompanyServer::kOrderHistory,
+        Value::dictionary({ { "orders", Value::array({ Value::dictionary({ { "orderId", "9" } }) }) },
+            { "items", Value::array({ Value::dictionary({ { "orderId", "9" }, { "sku", "CH-1" } }) }) } }));
+    server.setContent(FakeCompanyServer::kUpload,
+        Value::dictionary(
+            { { "orders", Value::array({ Value::dictionary({ { "preId", "-1" }, { "orderId", "77" } }) }) },
+                { "corvelle_customer",
+                    Value::array({ Value::dictionary({ { "preId", "-3" }, { "customerId", "300" } }) }) } }));
 
     const struct Case {
         const char* name;
@@ -44,15 +45,15 @@ TEST_F(ProtocolRoad, EveryCommandTravelsTheWholeRoad)
     } cases[] = {
         { "login", [] { return std::make_shared<RequestLogin>(); }, FakeCompanyServer::kLogin, "Vendor?", std::nullopt,
             { { "version", "2.1" }, { "accountId", "Sales1" }, { "deviceId", "DEV-1" }, { "clientId", "ACME" },
-              { "password", "md5(secret)" }, { "firstLogin", "YES" } },
+                { "password", "md5(secret)" }, { "firstLogin", "YES" } },
             [](auto r) { EXPECT_EQ(as<LoginRst>(r)->companyName, "Corvelle Test Company"); } },
         { "configuration",
             [] {
                 auto m = std::make_shared<RequestConfig>();
                 m->clientId = "ACME";
                 return m;
-            }, FakeCompanyServer::kConfig, "Component?",
-            std::nullopt, { { "clientId", "ACME" } },
+            },
+            FakeCompanyServer::kConfig, "Component?", std::nullopt, { { "clientId", "ACME" } },
             [](auto r) { EXPECT_FALSE(as<ConfigRst>(r)->configTable.empty()); } },
         { "runtime configuration",
             [] {
@@ -62,8 +63,9 @@ TEST_F(ProtocolRoad, EveryCommandTravelsTheWholeRoad)
             },
             FakeCompanyServer::kRuntimeConfig, "Component?", std::nullopt, { { "clientId", "ACME" } },
             [](auto r) { EXPECT_EQ(as<ConfigRst>(r)->configTable.size(), 2u); } },
-        { "device status", [] { return std::make_shared<RequestCheckDeviceStatus>(); }, FakeCompanyServer::kDeviceStatus,
-            "Vendor?", std::nullopt, { { "accountId", "Sales1" }, { "deviceId", "DEV-1" }, { "clientId", "ACME" } },
+        { "device status", [] { return std::make_shared<RequestCheckDeviceStatus>(); },
+            FakeCompanyServer::kDeviceStatus, "Vendor?", std::nullopt,
+            { { "accountId", "Sales1" }, { "deviceId", "DEV-1" }, { "clientId", "ACME" } },
             [](auto r) { EXPECT_TRUE(as<CheckDeviceRst>(r)); } },
         { "version", [] { return std::make_shared<RequestCheckVersion>(); }, FakeCompanyServer::kVersion, "SyncServer?",
             std::nullopt, { { "version", "2.1" } },
@@ -79,7 +81,8 @@ TEST_F(ProtocolRoad, EveryCommandTravelsTheWholeRoad)
                 return m;
             },
             FakeCompanyServer::kOrderHistory, "SyncServer;", "S123",
-            { { "accountId", "Sales1" }, { "clientId", "ACME" }, { "baseTime", "2014-05-01 08:30:00" }, { "numberOfOrder", "20" } },
+            { { "accountId", "Sales1" }, { "clientId", "ACME" }, { "baseTime", "2014-05-01 08:30:00" },
+                { "numberOfOrder", "20" } },
             [](auto r) {
                 auto h = as<GetOrderHistoryRst>(r);
                 EXPECT_EQ(h->orderHistoryArray.size(), 1u);
@@ -94,8 +97,8 @@ TEST_F(ProtocolRoad, EveryCommandTravelsTheWholeRoad)
         { "library tables", [] { return std::make_shared<RequestSyncFileTable>(); }, FakeCompanyServer::kSyncFile,
             "SyncServer;", "S123", { { "syncType", "file" } },
             [](auto r) { EXPECT_EQ(as<SyncFileTableRst>(r)->libFileTable.size(), 1u); } },
-        { "customer tables", [] { return std::make_shared<RequestSyncCustomerTable>(); }, FakeCompanyServer::kSyncCustomer,
-            "SyncServer;", "S123", { { "syncType", "customer" } },
+        { "customer tables", [] { return std::make_shared<RequestSyncCustomerTable>(); },
+            FakeCompanyServer::kSyncCustomer, "SyncServer;", "S123", { { "syncType", "customer" } },
             [](auto r) { EXPECT_EQ(as<SyncCustomerTableRst>(r)->customerTable.size(), 1u); } },
         { "tables finished",
             [] {
@@ -103,7 +106,8 @@ TEST_F(ProtocolRoad, EveryCommandTravelsTheWholeRoad)
                 m->tableType = "file";
                 return m;
             },
-            FakeCompanyServer::kSyncFinished, "SyncServer;", "S123", { { "tableType", "file" }, { "clientId", "ACME" } },
+            FakeCompanyServer::kSyncFinished, "SyncServer;", "S123",
+            { { "tableType", "file" }, { "clientId", "ACME" } },
             [](auto r) { EXPECT_EQ(as<SyncDataFinishRst>(r)->tableType, "file"); } },
         { "order upload",
             [] {
@@ -176,18 +180,21 @@ TEST_F(ProtocolRoad, MalformedRepliesGiveNoStatusOrDefaults)
     } cases[] = {
         { "not JSON", std::nullopt, FakeCompanyServer::Fault::NotJson, "115", nullptr },
         { "empty body", "", FakeCompanyServer::Fault::None, "115", nullptr },
-        { "not UTF-8", "{\"content\":\"\xff\",\"results\":[{\"status\":\"200\"}]}", FakeCompanyServer::Fault::None, "115", nullptr },
+        { "not UTF-8", "{\"content\":\"\xff\",\"results\":[{\"status\":\"200\"}]}", FakeCompanyServer::Fault::None,
+            "115", nullptr },
         { "an array", "[1,2]", FakeCompanyServer::Fault::None, "115", nullptr },
         { "results not an array", R"({"results":{"status":"200"}})", FakeCompanyServer::Fault::None, "115", nullptr },
-        { "status a number", R"({"content":{},"results":[{"status":200}]})", FakeCompanyServer::Fault::None, "115", nullptr },
+        { "status a number", R"({"content":{},"results":[{"status":200}]})", FakeCompanyServer::Fault::None, "115",
+            nullptr },
         { "cut short", R"({"content":{"email":"a@b")", FakeCompanyServer::Fault::None, "115", nullptr },
         // An HTTP error whose body says "200" is no success: the receiver
         // hears the network error, once the transport's second try failed too.
         { "HTTP 500 with a good body", std::nullopt, FakeCompanyServer::Fault::HttpError, "999",
             [](auto r) { EXPECT_FALSE(as<GetUserinfoRst>(r)->email); } },
-        { "content of the wrong type", R"({"content":["x"],"results":[{"status":"200"}]})", FakeCompanyServer::Fault::None,
-            "200", [](auto r) { EXPECT_FALSE(as<GetUserinfoRst>(r)->email); } },
-        { "fields of the wrong type", R"({"content":{"email":5,"user_access":{"a":1},"link":[]},"results":[{"status":"200"}]})",
+        { "content of the wrong type", R"({"content":["x"],"results":[{"status":"200"}]})",
+            FakeCompanyServer::Fault::None, "200", [](auto r) { EXPECT_FALSE(as<GetUserinfoRst>(r)->email); } },
+        { "fields of the wrong type",
+            R"({"content":{"email":5,"user_access":{"a":1},"link":[]},"results":[{"status":"200"}]})",
             FakeCompanyServer::Fault::None, "200", [](auto r) { EXPECT_EQ(as<GetUserinfoRst>(r)->userAccess, 0); } },
         { "missing fields", R"({"content":{},"results":[{"status":"200"}]})", FakeCompanyServer::Fault::None, "200",
             [](auto r) {
@@ -260,7 +267,8 @@ TEST_F(ProtocolRoad, MalformedTablesAreReadAsFarAsTheyGo)
         const char* status;  // tables of the wrong shape are the protocol error
     } cases[] = {
         { FakeCompanyServer::kSyncProduct, [] { return std::make_shared<RequestSyncAllTable>(); },
-            R"({"content":[[{"productID":"x","productParentList":"no","images":5,"relatedSKUList":{}},7,null],7,{"a":1}],"results":[{"status":"200"}]})", "115" },
+            R"({"content":[[{"productID":"x","productParentList":"no","images":5,"relatedSKUList":{}},7,null],7,{"a":1}],"results":[{"status":"200"}]})",
+            "115" },
         { FakeCompanyServer::kSyncFile, [] { return std::make_shared<RequestSyncFileTable>(); },
             R"({"content":[[1,"a",{"id":[]}],{"x":1},{"keyIDS":5}],"results":[{"status":"200"}]})", "115" },
         { FakeCompanyServer::kSyncCustomer, [] { return std::make_shared<RequestSyncCustomerTable>(); },
@@ -268,7 +276,8 @@ TEST_F(ProtocolRoad, MalformedTablesAreReadAsFarAsTheyGo)
         { FakeCompanyServer::kLogin, [] { return std::make_shared<RequestLogin>(); },
             R"({"content":{"vendor":"x","sessionId":12,"syncAll":[]},"results":[{"status":"200"}]})", "200" },
         { FakeCompanyServer::kUpload, [] { return std::make_shared<RequestUploadCustomer>(); },
-            R"({"content":{"corvelle_customer":{"preId":1},"corvelle_customer_contact":[null,3]},"results":[{"status":"207"}]})", "207" },
+            R"({"content":{"corvelle_customer":{"preId":1},"corvelle_customer_contact":[null,3]},"results":[{"status":"207"}]})",
+            "207" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command);

@@ -13,10 +13,7 @@
 
 namespace {
 
-std::string contentOf(const std::string& name)
-{
-    return "the bytes of " + name;
-}
+std::string contentOf(const std::string& name) { return "the bytes of " + name; }
 
 // Serves every file by its name; a "Range" gets the rest from its start.
 Script answerFile(const ScriptedRequest& request, bool closeAfterEach)
@@ -45,13 +42,15 @@ Script answerFile(const ScriptedRequest& request, bool closeAfterEach)
 
 TEST_F(ProtocolRoad, BatchDownloadsReuseKeptConnectionsAndResumeOverThem)
 {
-    const std::vector<std::string> names { "a.png", "b.png", "c.png", "d.png", "e.png", "f.png", "g.png", "h.png", "i.png" };
+    const std::vector<std::string> names { "a.png", "b.png", "c.png", "d.png", "e.png", "f.png", "g.png", "h.png",
+        "i.png" };
     const struct {
         bool closeAfterEach;
         bool fewerConnectionsThanFiles;
     } cases[] = { { false, true }, { true, false } };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.closeAfterEach ? "the server closes each connection unannounced" : "the server keeps connections");
+        SCOPED_TRACE(
+            c.closeAfterEach ? "the server closes each connection unannounced" : "the server keeps connections");
         receiver->replies.clear();
         ScriptedHttpServer files([&c](const ScriptedRequest& r) { return answerFile(r, c.closeAfterEach); });
         NSUserDefaults::standardUserDefaults()->setIntegerForKey(files.port(), "ImagePort");

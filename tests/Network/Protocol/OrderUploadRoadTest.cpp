@@ -16,11 +16,13 @@ namespace {
 
 class UploadRecorder : public QuoteOrderStoreDelegate {
 public:
-    void finishedUploadQuoteOrdersMessage(const std::optional<std::string>& status, const std::optional<std::string>&) override
+    void finishedUploadQuoteOrdersMessage(
+        const std::optional<std::string>& status, const std::optional<std::string>&) override
     {
         uploads.push_back(status.value_or("<none>"));
     }
-    void finishedSyncHistoryQuoteOrdersMessage(const std::optional<std::string>& status, const std::optional<std::string>&) override
+    void finishedSyncHistoryQuoteOrdersMessage(
+        const std::optional<std::string>& status, const std::optional<std::string>&) override
     {
         histories.push_back(status.value_or("<none>"));
     }
@@ -64,13 +66,16 @@ protected:
     std::string row(const std::string& number)
     {
         return SQLDatabase::sharedDataBase()
-            ->stringForQuery("select order_id || ':' || customer_name || ':' || uploaded from corvelle_quote_order where order_number = ?", number)
+            ->stringForQuery("select order_id || ':' || customer_name || ':' || uploaded from corvelle_quote_order "
+                             "where order_number = ?",
+                number)
             .value_or("<none>");
     }
 
     int lines(int orderId)
     {
-        return SQLDatabase::sharedDataBase()->intForQuery("select count(*) from corvelle_quote_order_item where order_id = ?", orderId);
+        return SQLDatabase::sharedDataBase()->intForQuery(
+            "select count(*) from corvelle_quote_order_item where order_id = ?", orderId);
     }
 
     bool waitForUploads(size_t count)
@@ -101,7 +106,7 @@ TEST_F(OrderUploadRoad, TheReSignInBeforeAnUploadKeepsItsSessionAndTheTypedClien
         int vendor;
     };
     for (const Case c : { Case { "a reply with a blank client id", true, first, "sales1_1", "Ann", 9 },
-                          Case { "the server's own reply", false, second, "sales1_2", "Bob", 7 } }) {
+             Case { "the server's own reply", false, second, "sales1_2", "Bob", 7 } }) {
         SCOPED_TRACE(c.name);
         std::string expectedSession;
         if (c.blankClientInReply) {
@@ -205,11 +210,15 @@ TEST_F(OrderUploadRoad, HistoryLeavesOrdersNotYetSentAsTheyAre)
         return Value::dictionary({ { "order_id", Value(id) }, { "order_number", Value(number) },
             { "customer_name", Value(customer) }, { "cdate", Value("01/02/2026 10:00:00") } });
     };
-    auto line = [](int orderId) { return Value::dictionary({ { "order_id", Value(orderId) }, { "product_quantity", Value(5) } }); };
-    server.setContent(FakeCompanyServer::kOrderHistory, Value::dictionary({
-        { "orders", Value::array({ order(9001, "sales1_1", "Server copy"), order(unsent, "sales1_x", "Local id"),
-                        order(0, "sales1_y", "Zero id"), order(9002, "sales1_9", "Server order") }) },
-        { "items", Value::array({ line(9001), line(unsent), line(0), line(9002) }) } }));
+    auto line = [](int orderId) {
+        return Value::dictionary({ { "order_id", Value(orderId) }, { "product_quantity", Value(5) } });
+    };
+    server.setContent(FakeCompanyServer::kOrderHistory,
+        Value::dictionary(
+            { { "orders",
+                  Value::array({ order(9001, "sales1_1", "Server copy"), order(unsent, "sales1_x", "Local id"),
+                      order(0, "sales1_y", "Zero id"), order(9002, "sales1_9", "Server order") }) },
+                { "items", Value::array({ line(9001), line(unsent), line(0), line(9002) }) } }));
     store->getLastTenOrderHistory();
     ASSERT_TRUE(pumpMainRunLoopUntil([&] { return !recorder->histories.empty(); }, 30));
     EXPECT_EQ(recorder->histories, std::vector<std::string> { "200" });
@@ -227,9 +236,9 @@ TEST_F(OrderUploadRoad, HistoryLeavesOrdersNotYetSentAsTheyAre)
     store->startUploadQuoteOrder(unsent);
     ASSERT_TRUE(waitForUploads(1));
     const int serverId = server.takenOrders().at("sales1_1");
-    server.setContent(FakeCompanyServer::kOrderHistory, Value::dictionary({
-        { "orders", Value::array({ order(serverId, "sales1_1", "Server copy") }) },
-        { "items", Value::array({ line(serverId) }) } }));
+    server.setContent(FakeCompanyServer::kOrderHistory,
+        Value::dictionary({ { "orders", Value::array({ order(serverId, "sales1_1", "Server copy") }) },
+            { "items", Value::array({ line(serverId) }) } }));
     store->getLastTenOrderHistory();
     ASSERT_TRUE(pumpMainRunLoopUntil([&] { return recorder->histories.size() == 2; }, 30));
     EXPECT_EQ(row("sales1_1"), std::to_string(serverId) + ":Server copy:1");

@@ -31,10 +31,12 @@ void ProtocolRoad::SetUp()
 void ProtocolRoad::TearDown()
 {
     model->cancelAllRequests();
-    pumpMainRunLoopUntil([&] {
-        return transport->messageQueue().requestsCount() == 0 && transport->downloadQueue().requestsCount() == 0
-            && transport->currentDownloadQueue().requestsCount() == 0;
-    }, 10);
+    pumpMainRunLoopUntil(
+        [&] {
+            return transport->messageQueue().requestsCount() == 0 && transport->downloadQueue().requestsCount() == 0
+                && transport->currentDownloadQueue().requestsCount() == 0;
+        },
+        10);
     drainMainRunLoop();
     server.stop();
     LoginMode::freeInstance();

@@ -34,7 +34,4 @@ ProtocolTestServices::ProtocolTestServices()
     };
 }
 
-ProtocolTestServices::~ProtocolTestServices()
-{
-    ProtocolServices::services() = m_saved;
-}
+ProtocolTestServices::~ProtocolTestServices() { ProtocolServices::services() = m_saved; }

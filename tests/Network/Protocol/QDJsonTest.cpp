@@ -30,23 +30,28 @@ TEST(QDJsonParser, MalformedTextFailsWithItsCodeAndOutermostText)
 {
     struct Case {
         std::string text;
-        long code;            // of the innermost error
+        long code;  // of the innermost error
         std::string innermost;
         std::string outermost;
     };
     const Case cases[] = {
         { "{} x", QDJsonErrorGarbage, "Garbage after JSON", "Garbage after JSON" },
-        { "[1,]", QDJsonErrorTrailingComma, "Trailing comma disallowed in array", "Trailing comma disallowed in array" },
-        { "{\"a\":1, }", QDJsonErrorTrailingComma, "Trailing comma disallowed in object", "Trailing comma disallowed in object" },
+        { "[1,]", QDJsonErrorTrailingComma, "Trailing comma disallowed in array",
+            "Trailing comma disallowed in array" },
+        { "{\"a\":1, }", QDJsonErrorTrailingComma, "Trailing comma disallowed in object",
+            "Trailing comma disallowed in object" },
         { "[-]", QDJsonErrorNumber, "No digits after initial minus", "Expected value while parsing array" },
         { "[01]", QDJsonErrorNumber, "Leading 0 disallowed in number", "Expected value while parsing array" },
         { "[1.]", QDJsonErrorNumber, "No digits after decimal point", "Expected value while parsing array" },
         { "[1e]", QDJsonErrorNumber, "No digits after exponent", "Expected value while parsing array" },
         { "[+1]", QDJsonErrorNumber, "Leading + disallowed in number", "Expected value while parsing array" },
         { "[1e999]", QDJsonErrorNumber, "Failed creating decimal instance", "Expected value while parsing array" },
-        { "[\"\\uDC00\"]", QDJsonErrorUnicode, "Invalid high character in surrogate pair", "Expected value while parsing array" },
-        { "[\"\\uD83Dx\"]", QDJsonErrorUnicode, "Missing low character in surrogate pair", "Expected value while parsing array" },
-        { "[\"\\uD83D\\u0041\"]", QDJsonErrorUnicode, "Invalid low surrogate char", "Expected value while parsing array" },
+        { "[\"\\uDC00\"]", QDJsonErrorUnicode, "Invalid high character in surrogate pair",
+            "Expected value while parsing array" },
+        { "[\"\\uD83Dx\"]", QDJsonErrorUnicode, "Missing low character in surrogate pair",
+            "Expected value while parsing array" },
+        { "[\"\\uD83D\\u0041\"]", QDJsonErrorUnicode, "Invalid low surrogate char",
+            "Expected value while parsing array" },
         { "[\"\\q\"]", QDJsonErrorEscape, "Illegal escape sequence '0x71'", "Expected value while parsing array" },
         { "[\"ab", QDJsonErrorControl, "Unescaped control character '0x0'", "Expected value while parsing array" },
         { "[\"a\tb\"]", QDJsonErrorControl, "Unescaped control character '0x9'", "Expected value while parsing array" },
@@ -57,7 +62,8 @@ TEST(QDJsonParser, MalformedTextFailsWithItsCodeAndOutermostText)
         { "[1", QDJsonErrorEnd, "End of input while parsing array", "End of input while parsing array" },
         { "{\"a\":1", QDJsonErrorEnd, "End of input while parsing object", "End of input while parsing object" },
         { "{1:2}", QDJsonErrorParse, "Object key string expected", "Object key string expected" },
-        { "{\"a\" 2}", QDJsonErrorParse, "Expected ':' separating key and value", "Expected ':' separating key and value" },
+        { "{\"a\" 2}", QDJsonErrorParse, "Expected ':' separating key and value",
+            "Expected ':' separating key and value" },
         { "{\"k\":x}", QDJsonErrorParse, "Unrecognised leading character", "Object value expected for key: k" },
         { "   ", QDJsonErrorEnd, "Unexpected end of string", "Unexpected end of string" },
         { "\x01[]", QDJsonErrorParse, "Unrecognised leading character", "Unrecognised leading character" },
@@ -79,8 +85,9 @@ TEST(QDJsonParser, TraceRunsInnermostFirstAndLinksUnderlyingErrors)
 {
     QDJsonParser parser;
     EXPECT_FALSE(parser.objectWithString(R"({"k":"\u12G4"})"));
-    EXPECT_EQ(descriptions(parser), (std::vector<std::string> { "Missing hex digit in quad", "Missing hex quad",
-                                         "Broken unicode character", "Object value expected for key: k" }));
+    EXPECT_EQ(descriptions(parser),
+        (std::vector<std::string> { "Missing hex digit in quad", "Missing hex quad", "Broken unicode character",
+            "Object value expected for key: k" }));
     ASSERT_TRUE(parser.errorTrace().back().underlyingError);
     EXPECT_EQ(parser.errorTrace().back().underlyingError->localizedDescription, "Broken unicode character");
     EXPECT_FALSE(parser.errorTrace().front().underlyingError);
@@ -135,15 +142,17 @@ TEST(QDJsonWriter, WritesCompactTextAndEscapesOnlyWhatItMust)
 {
     QDJsonWriter writer;
     Value v = Value::dictionary({ { "s", Value("\"\\\t\x01/\xC3\xA9") }, { "b", Value(true) }, { "n", Value() },
-        { "i", Value(-7) }, { "r", Value(0.1) }, { "f", Value(75.3f) }, { "c", Value::integer(1, Value::NumberKind::Char) },
-        { "a", Value::array({ Value(1), Value("x") }) } });
+        { "i", Value(-7) }, { "r", Value(0.1) }, { "f", Value(75.3f) },
+        { "c", Value::integer(1, Value::NumberKind::Char) }, { "a", Value::array({ Value(1), Value("x") }) } });
     EXPECT_EQ(writer.stringWithObject(v),
-        R"({"s":"\"\\\t\u0001/)" "\xC3\xA9" R"(","b":true,"n":null,"i":-7,"r":0.1,"f":75.3,"c":true,"a":[1,"x"]})");
+        R"({"s":"\"\\\t\u0001/)"
+        "\xC3\xA9"
+        R"(","b":true,"n":null,"i":-7,"r":0.1,"f":75.3,"c":true,"a":[1,"x"]})");
     // A parsed 0.1 writes back as the same three characters.
     EXPECT_EQ(writer.stringWithObject(*QDJsonParser().objectWithString("[0.1]")), "[0.1]");
     // Reals go out as the platform writes them: 16 digits for doubles, 7 for floats.
     EXPECT_EQ(writer.stringWithObject(Value::array({ Value(200000.0), Value(1.1 + 2.2), Value(100.0f / 3) })),
-              "[200000,3.3,33.33333]");
+        "[200000,3.3,33.33333]");
 
     writer.setSortKeys(true);
     writer.setHumanReadable(true);
@@ -158,10 +167,13 @@ TEST(QDJsonWriter, WritesCompactTextAndEscapesOnlyWhatItMust)
 TEST(QDJsonWriter, TrickyTextsRoundTripAndTheOutputIsMadeAtItsSize)
 {
     // Below twice the inline room the string library rounds the room up.
-    auto madeAtItsSize = [](const std::string& text) { return text.size() < 30 ? text.capacity() <= 30 : text.capacity() == text.size(); };
+    auto madeAtItsSize = [](const std::string& text) {
+        return text.size() < 30 ? text.capacity() <= 30 : text.capacity() == text.size();
+    };
     std::string wide = "[";
     for (int i = 0; i < 3000; ++i)
-        wide += (i ? "," : "") + std::string(R"({"k\"ey\\":"a\u0001b\n\t\u001f\/é漢😀","n":-)") + std::to_string(i) + R"(,"big":18446744073709551615,"d":1.250,"t":true,"z":null})";
+        wide += (i ? "," : "") + std::string(R"({"k\"ey\\":"a\u0001b\n\t\u001f\/é漢😀","n":-)") + std::to_string(i)
+            + R"(,"big":18446744073709551615,"d":1.250,"t":true,"z":null})";
     wide += "]";
     std::string deep;
     for (int i = 0; i < 250; ++i)
@@ -202,7 +214,10 @@ TEST(QDJsonWriter, TrickyTextsRoundTripAndTheOutputIsMadeAtItsSize)
         auto sorted = writer.stringWithObject(*parser.objectWithString(R"({"b":1,"a":{"d":"x","c":[1,2]}})"));
         ASSERT_TRUE(sorted);
         EXPECT_TRUE(madeAtItsSize(*sorted)) << sorted->capacity() << " for " << sorted->size();
-        EXPECT_EQ(*sorted, laidOut ? "{\n  \"a\" : {\n    \"c\" : [\n      1,\n      2\n    ],\n    \"d\" : \"x\"\n  },\n  \"b\" : 1\n}" : R"({"a":{"c":[1,2],"d":"x"},"b":1})");
+        EXPECT_EQ(*sorted,
+            laidOut
+                ? "{\n  \"a\" : {\n    \"c\" : [\n      1,\n      2\n    ],\n    \"d\" : \"x\"\n  },\n  \"b\" : 1\n}"
+                : R"({"a":{"c":[1,2],"d":"x"},"b":1})");
     }
     // A computed real is given room for its longest form and still writes exactly.
     QDJsonWriter writer;
@@ -223,7 +238,8 @@ TEST(QDJsonWriter, RefusesWhatJsonCannotHold)
         { Value::array({ Value(Date { 5 }) }), { "JSON serialisation not supported for NSDate" } },
         { Value::dictionary({ { "k", Value(Data { 1 }) } }),
             { "JSON serialisation not supported for NSData", "Unsupported value for key k in object" } },
-        { Value::array({ Value(std::numeric_limits<double>::infinity()) }), { "JSON serialisation not supported for NSNumber" } },
+        { Value::array({ Value(std::numeric_limits<double>::infinity()) }),
+            { "JSON serialisation not supported for NSNumber" } },
     };
     QDJsonWriter writer;
     for (const auto& c : cases) {
@@ -263,7 +279,11 @@ TEST(QDJsonParser, NumbersTooSmallForADoubleAreZeroAndNegativeZeroKeepsItsSign)
 {
     QDJsonParser parser;
     QDJsonWriter writer;
-    struct Case { const char* text; double value; bool negative; };
+    struct Case {
+        const char* text;
+        double value;
+        bool negative;
+    };
     const Case cases[] = {
         { "[1e-400]", 0.0, false },
         { "[-1e-400]", -0.0, true },
@@ -291,7 +311,7 @@ TEST(QDJsonWriter, ParsedNumbersAreWrittenBackWithEveryDigitAndComputedOnesAsThe
     QDJsonParser parser;
     QDJsonWriter writer;
     const char* texts[] = { "[0.1]", "[12.50]", "[3.14159265358979323846264338327950288]", "[18446744073709551616]",
-                            "[123456789012345678901234567890]", "[-0.0]", "[1e-400]", "[2E3]", "[-7]" };
+        "[123456789012345678901234567890]", "[-0.0]", "[1e-400]", "[2E3]", "[-7]" };
     for (const char* text : texts) {
         auto v = parser.objectWithString(text);
         ASSERT_TRUE(v) << text;
@@ -301,7 +321,7 @@ TEST(QDJsonWriter, ParsedNumbersAreWrittenBackWithEveryDigitAndComputedOnesAsThe
     EXPECT_DOUBLE_EQ((*parsed)[size_t(0)].doubleValue(), 12.5);
     EXPECT_EQ((*parsed)[size_t(0)], Value(12.5));
     EXPECT_EQ(writer.stringWithObject(Value::array({ Value(1.1 + 2.2), Value(200000.0), Value(100.0f / 3) })),
-              "[3.3,200000,33.33333]");
+        "[3.3,200000,33.33333]");
 }
 
 TEST(QDJsonParser, RepeatedKeysKeepTheFirstPlaceAndTheLastValueInSmallAndLargeObjects)

@@ -5,10 +5,7 @@
 
 namespace {
 
-std::string nestedArrays(unsigned levels)
-{
-    return std::string(levels, '[') + std::string(levels, ']');
-}
+std::string nestedArrays(unsigned levels) { return std::string(levels, '[') + std::string(levels, ']'); }
 
 }  // namespace
 
@@ -34,7 +31,8 @@ TEST(QDJsonParser, KeysOfEveryLengthAndEscapeReadBackInEveryObject)
 {
     // Long keys are made once and shared by the objects using them; more
     // distinct keys than are kept must still each read as their own text.
-    std::vector<std::string> keys = { "", "k", "seven77", "eight888", "a\nb", "caf\xC3\xA9 au lait", std::string("nul\0in key", 11) };
+    std::vector<std::string> keys
+        = { "", "k", "seven77", "eight888", "a\nb", "caf\xC3\xA9 au lait", std::string("nul\0in key", 11) };
     for (int i = 0; i < 700; ++i)
         keys.push_back("a long key number " + std::to_string(i));
     Value object;

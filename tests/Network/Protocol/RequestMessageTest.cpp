@@ -17,11 +17,11 @@ namespace {
 
 std::optional<Value> reply(const std::string& status, const std::string& content)
 {
-    return JSONValue(R"({"content":)" + content + R"(,"results":[{"status":")" + status + R"(","message":"srv","detail":"d"}]})");
+    return JSONValue(
+        R"({"content":)" + content + R"(,"results":[{"status":")" + status + R"(","message":"srv","detail":"d"}]})");
 }
 
-template<typename T>
-std::shared_ptr<T> decode(RequestInterfaceBase& message, const std::optional<Value>& parsed)
+template <typename T> std::shared_ptr<T> decode(RequestInterfaceBase& message, const std::optional<Value>& parsed)
 {
     auto result = std::dynamic_pointer_cast<T>(message.RequestDecode(parsed));
     EXPECT_TRUE(result);
@@ -57,13 +57,13 @@ TEST(NetworkModel, LoggedTextsNeverShowAPassword)
     };
     const Case cases[] = {
         { R"({"root":{"parameters":{"methodName":"login","password":"abc"}}})",
-          R"({"root":{"parameters":{"methodName":"login","password":"******"}}})" },
+            R"({"root":{"parameters":{"methodName":"login","password":"******"}}})" },
         { R"({"content":{"vendor":{"password":"p","phone":"1"}},"results":[{"password":"q"}]})",
-          R"({"content":{"vendor":{"password":"******","phone":"1"}},"results":[{"password":"******"}]})" },
+            R"({"content":{"vendor":{"password":"******","phone":"1"}},"results":[{"password":"******"}]})" },
         { R"({"content":"","results":[]})", R"({"content":"","results":[]})" },
         { "not json", "not json" },
         { R"({"content":{"sessionId":"S1X9","vendor":{"password":"p"}},"results":[]})",
-          R"({"content":{"sessionId":"******","vendor":{"password":"******"}},"results":[]})" },
+            R"({"content":{"sessionId":"******","vendor":{"password":"******"}},"results":[]})" },
     };
     for (const auto& c : cases)
         EXPECT_EQ(NetworkModel::loggableReply(c.text), c.logged) << c.text;
@@ -179,12 +179,21 @@ TEST(CommandEncoding, EveryCommandSendsItsHeadAndParameters)
     auto params = [](std::initializer_list<std::pair<std::string, Value>> items) { return Value::dictionary(items); };
     const Case cases[] = {
         { [] { return std::make_shared<RequestLogin>(); }, 0x102, "Vendor?",
-            params({ { "methodName", "login" }, { "version", "2.1" }, { "accountId", "Sales1" }, { "deviceId", "DEV-1" },
-                { "password", "md5(secret)" }, { "clientId", "ACME" }, { "firstLogin", "NO" } }) },
-        { [] { auto m = std::make_shared<RequestConfig>(); m->clientId = "ACME"; return m; }, 0x104, "Component?",
-            params({ { "methodName", "loadConfigurationData" }, { "clientId", "ACME" } }) },
-        { [] { auto m = std::make_shared<RequestRuntimeConfig>(); m->clientId = "ACME"; return m; }, 0x105, "Component?",
-            params({ { "methodName", "getRunTimeConfig" }, { "clientId", "ACME" } }) },
+            params(
+                { { "methodName", "login" }, { "version", "2.1" }, { "accountId", "Sales1" }, { "deviceId", "DEV-1" },
+                    { "password", "md5(secret)" }, { "clientId", "ACME" }, { "firstLogin", "NO" } }) },
+        { [] {
+             auto m = std::make_shared<RequestConfig>();
+             m->clientId = "ACME";
+             return m;
+         },
+            0x104, "Component?", params({ { "methodName", "loadConfigurationData" }, { "clientId", "ACME" } }) },
+        { [] {
+             auto m = std::make_shared<RequestRuntimeConfig>();
+             m->clientId = "ACME";
+             return m;
+         },
+            0x105, "Component?", params({ { "methodName", "getRunTimeConfig" }, { "clientId", "ACME" } }) },
         { [] { return std::make_shared<RequestCheckDeviceStatus>(); }, 0x106, "Vendor?",
             params({ { "methodName", "checkDeviceStatus" }, { "accountId", "Sales1" }, { "deviceId", "DEV-1" },
                 { "clientId", "ACME" } }) },
@@ -192,33 +201,67 @@ TEST(CommandEncoding, EveryCommandSendsItsHeadAndParameters)
             params({ { "methodName", "checkAppVersion" }, { "version", "2.1" } }) },
         { [] { return std::make_shared<RequestGetUserinfo>(); }, 0x108, "Vendor?",
             params({ { "methodName", "getuserinfo" }, { "accountId", "Sales1" }, { "clientId", "ACME" } }) },
-        { [] { auto m = std::make_shared<RequestGetOrderHistory>(); m->baseTime = "05/01/2014 08:30:00"; m->numberOfOrder = 20; return m; },
+        { [] {
+             auto m = std::make_shared<RequestGetOrderHistory>();
+             m->baseTime = "05/01/2014 08:30:00";
+             m->numberOfOrder = 20;
+             return m;
+         },
             0x109, "SyncServer;S123?",
             params({ { "methodName", "getorderhistory" }, { "accountId", "Sales1" }, { "clientId", "ACME" },
                 { "baseTime", "2014-05-01 08:30:00" }, { "numberOfOrder", "20" } }) },
         { [] { return std::make_shared<RequestGetOrderHistory>(); }, 0x109, "SyncServer;S123?",
             params({ { "methodName", "getorderhistory" }, { "accountId", "Sales1" }, { "clientId", "ACME" },
                 { "baseTime", "" }, { "numberOfOrder", "0" } }) },
-        { [] { auto m = std::make_shared<RequestSyncAllTable>(); m->isFull = "false"; return m; }, 0x201, "SyncServer;S123?",
-            params({ { "methodName", "syncData" }, { "accountId", "Sales1" }, { "clientId", "ACME" }, { "deviceId", "DEV-1" },
-                { "syncType", "product" }, { "isFull", "false" } }) },
+        { [] {
+             auto m = std::make_shared<RequestSyncAllTable>();
+             m->isFull = "false";
+             return m;
+         },
+            0x201, "SyncServer;S123?",
+            params({ { "methodName", "syncData" }, { "accountId", "Sales1" }, { "clientId", "ACME" },
+                { "deviceId", "DEV-1" }, { "syncType", "product" }, { "isFull", "false" } }) },
         { [] { return std::make_shared<RequestSyncIconTable>(); }, 0x202, "SyncServer;S123?",
-            params({ { "methodName", "syncData" }, { "accountId", "Sales1" }, { "clientId", "ACME" }, { "deviceId", "DEV-1" },
-                { "syncType", "icon" }, { "isFull", "true" } }) },
+            params({ { "methodName", "syncData" }, { "accountId", "Sales1" }, { "clientId", "ACME" },
+                { "deviceId", "DEV-1" }, { "syncType", "icon" }, { "isFull", "true" } }) },
         { [] { return std::make_shared<RequestSyncFileTable>(); }, 0x203, "SyncServer;S123?",
-            params({ { "methodName", "syncData" }, { "accountId", "Sales1" }, { "clientId", "ACME" }, { "deviceId", "DEV-1" },
-                { "syncType", "file" }, { "isFull", "true" } }) },
+            params({ { "methodName", "syncData" }, { "accountId", "Sales1" }, { "clientId", "ACME" },
+                { "deviceId", "DEV-1" }, { "syncType", "file" }, { "isFull", "true" } }) },
         { [] { return std::make_shared<RequestSyncCustomerTable>(); }, 0x204, "SyncServer;S123?",
-            params({ { "methodName", "syncData" }, { "accountId", "Sales1" }, { "clientId", "ACME" }, { "deviceId", "DEV-1" },
-                { "syncType", "customer" }, { "isFull", "true" } }) },
-        { [] { auto m = std::make_shared<RequestSyncDataFinish>(); m->tableType = "skin"; return m; }, 0x205, "SyncServer;S123?",
-            params({ { "methodName", "syncDataFinished" }, { "accountId", "Sales1" }, { "clientId", "ACME" }, { "tableType", "skin" } }) },
-        { [] { auto m = std::make_shared<RequestUploadQuoteOrder>(); m->syncData = "[{\"o\":1}]"; return m; }, 0x206, "SyncClient;S123?",
-            params({ { "methodName", "syncData" }, { "accountId", "Sales1" }, { "clientId", "ACME" }, { "syncData", "[{\"o\":1}]" } }) },
-        { [] { auto m = std::make_shared<RequestDownloadFinish>(); m->fileId = 42; return m; }, 0x207, "SyncServer;S123?",
-            params({ { "methodName", "syncFileFinished" }, { "accountId", "Sales1" }, { "clientId", "ACME" }, { "fileIds", "42" } }) },
-        { [] { auto m = std::make_shared<RequestUploadCustomer>(); m->syncData = "{}"; return m; }, 0x208, "SyncClient;S123?",
-            params({ { "methodName", "syncData" }, { "accountId", "Sales1" }, { "clientId", "ACME" }, { "syncData", "{}" } }) },
+            params({ { "methodName", "syncData" }, { "accountId", "Sales1" }, { "clientId", "ACME" },
+                { "deviceId", "DEV-1" }, { "syncType", "customer" }, { "isFull", "true" } }) },
+        { [] {
+             auto m = std::make_shared<RequestSyncDataFinish>();
+             m->tableType = "skin";
+             return m;
+         },
+            0x205, "SyncServer;S123?",
+            params({ { "methodName", "syncDataFinished" }, { "accountId", "Sales1" }, { "clientId", "ACME" },
+                { "tableType", "skin" } }) },
+        { [] {
+             auto m = std::make_shared<RequestUploadQuoteOrder>();
+             m->syncData = "[{\"o\":1}]";
+             return m;
+         },
+            0x206, "SyncClient;S123?",
+            params({ { "methodName", "syncData" }, { "accountId", "Sales1" }, { "clientId", "ACME" },
+                { "syncData", "[{\"o\":1}]" } }) },
+        { [] {
+             auto m = std::make_shared<RequestDownloadFinish>();
+             m->fileId = 42;
+             return m;
+         },
+            0x207, "SyncServer;S123?",
+            params({ { "methodName", "syncFileFinished" }, { "accountId", "Sales1" }, { "clientId", "ACME" },
+                { "fileIds", "42" } }) },
+        { [] {
+             auto m = std::make_shared<RequestUploadCustomer>();
+             m->syncData = "{}";
+             return m;
+         },
+            0x208, "SyncClient;S123?",
+            params({ { "methodName", "syncData" }, { "accountId", "Sales1" }, { "clientId", "ACME" },
+                { "syncData", "{}" } }) },
     };
     for (const auto& c : cases) {
         auto message = c.make();
@@ -260,9 +303,10 @@ TEST(SessionReplies, LoginReadsFlagsDefaultsAndTheVendor)
 {
     ProtocolTestServices services;
     RequestLogin login;
-    auto r = decode<LoginRst>(login, reply("200",
-        R"({"sessionId":"S1","dataUpdated":"1","skinUpdated":0,"user_access":"3","email":"a@b",)"
-        R"("vendor":{"account":"acc","vendor_group_id":"9","vendor_state_id":12}})"));
+    auto r = decode<LoginRst>(login,
+        reply("200",
+            R"({"sessionId":"S1","dataUpdated":"1","skinUpdated":0,"user_access":"3","email":"a@b",)"
+            R"("vendor":{"account":"acc","vendor_group_id":"9","vendor_state_id":12}})"));
     EXPECT_EQ(r->sessionId, "S1");
     EXPECT_TRUE(r->needUpdate);
     EXPECT_FALSE(r->needUpdateSkin);
@@ -335,7 +379,8 @@ TEST(SessionReplies, ConfigurationRows)
         EXPECT_EQ(rows, c.rows);
     }
     RequestRuntimeConfig runtime;
-    auto r = decode<ConfigRst>(runtime, reply("200", R"({"configuration":{"home":"1"},"appConfiguration":{"modifyprice":"1"}})"));
+    auto r = decode<ConfigRst>(
+        runtime, reply("200", R"({"configuration":{"home":"1"},"appConfiguration":{"modifyprice":"1"}})"));
     ASSERT_EQ(r->configTable.size(), 2u);
     EXPECT_EQ(r->configTable[1]->desc, "1");
     EXPECT_TRUE(decode<ConfigRst>(runtime, reply("999", R"({"appConfiguration":{}})"))->configTable.empty());
@@ -345,8 +390,9 @@ TEST(SessionReplies, VersionMessageFollowsTheLanguageAndUserInfoDefaults)
 {
     ProtocolTestServices services;
     RequestCheckVersion check;
-    auto v = decode<CheckAppVersionRst>(check, reply("200",
-        R"({"update_status":"2","latest_version":"3.0","app_url":"http://x/app","messages":{"en":"New","zh":"Xin"}})"));
+    auto v = decode<CheckAppVersionRst>(check,
+        reply("200",
+            R"({"update_status":"2","latest_version":"3.0","app_url":"http://x/app","messages":{"en":"New","zh":"Xin"}})"));
     EXPECT_EQ(v->updateType, 2);
     EXPECT_EQ(v->appVersion, "3.0");
     EXPECT_EQ(v->updateMessage(), "New");
@@ -367,11 +413,12 @@ TEST(SyncReplies, ProductTables)
 {
     ProtocolTestServices services;
     RequestSyncAllTable sync;
-    auto r = decode<SyncAllTableRst>(sync, reply("200",
-        R"([[{"productID":"7","productName":"Chair","productStock":5,"productParentList":[3,"7"],"price":"12.5",)"
-        R"("discountStartDate":1400000000.5,"discount_percentage":0.1,"relatedSKUList":"A,B",)"
-        R"("attributes":[{"attributeId":1,"attributeValue":"red"},"skip"],"images":[{"imageID":4,"fullAddress":"c.jpg"}]},)"
-        R"("not an object",{"productID":8}],[],[],[],[],[]])"));
+    auto r = decode<SyncAllTableRst>(sync,
+        reply("200",
+            R"([[{"productID":"7","productName":"Chair","productStock":5,"productParentList":[3,"7"],"price":"12.5",)"
+            R"("discountStartDate":1400000000.5,"discount_percentage":0.1,"relatedSKUList":"A,B",)"
+            R"("attributes":[{"attributeId":1,"attributeValue":"red"},"skip"],"images":[{"imageID":4,"fullAddress":"c.jpg"}]},)"
+            R"("not an object",{"productID":8}],[],[],[],[],[]])"));
     ASSERT_EQ(r->productTable.size(), 2u);
     EXPECT_EQ(r->productTable[0].product_id, 7);
     EXPECT_EQ(r->productTable[0].product_name, "Chair");
@@ -394,9 +441,10 @@ TEST(SyncReplies, ProductTables)
     EXPECT_TRUE(r->categoryTable.empty() && r->fieldsAttributeTable.empty() && r->productRelatedFilesTable.empty()
         && r->productTagTable.empty() && r->productRelateTagTable.empty());
 
-    auto all = decode<SyncAllTableRst>(sync, reply("200",
-        R"([[],[{"categoryID":2,"categoryName":"Seats"}],[],[{"productId":7,"productSku":"S","fileId":9}],)"
-        R"([{"id":1,"tagName":"new"}],[{"tagId":1,"productId":7}]])"));
+    auto all = decode<SyncAllTableRst>(sync,
+        reply("200",
+            R"([[],[{"categoryID":2,"categoryName":"Seats"}],[],[{"productId":7,"productSku":"S","fileId":9}],)"
+            R"([{"id":1,"tagName":"new"}],[{"tagId":1,"productId":7}]])"));
     EXPECT_EQ(all->categoryTable.at(0).category_name, "Seats");
     EXPECT_TRUE(all->fieldsAttributeTable.empty());
     EXPECT_EQ(all->productRelatedFilesTable.at(0).file_id, 9);
@@ -419,22 +467,36 @@ TEST(SyncReplies, ContentOfTheWrongShapeIsTheProtocolError)
         std::string content;
         bool wellShaped;
     } cases[] = {
-        { "products whole", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); }, "[" + product + ",[],[],[]," + tag + ",[]]", true },
-        { "products and more", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); }, "[" + product + ",[],[],[]," + tag + ",[],{}]", true },
-        { "products as an object", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); }, R"({"a":[]})", false },
-        { "products only", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); }, "[" + product + "]", false },
-        { "products without tags", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); }, "[" + product + ",[],[],[]]", false },
-        { "fields an object", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); }, "[" + product + R"(,[],{"x":1},[],)" + tag + ",[]]", false },
-        { "tag links null", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); }, "[" + product + ",[],[],[]," + tag + ",null]", false },
+        { "products whole", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); },
+            "[" + product + ",[],[],[]," + tag + ",[]]", true },
+        { "products and more", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); },
+            "[" + product + ",[],[],[]," + tag + ",[],{}]", true },
+        { "products as an object", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); }, R"({"a":[]})",
+            false },
+        { "products only", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); }, "[" + product + "]",
+            false },
+        { "products without tags", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); },
+            "[" + product + ",[],[],[]]", false },
+        { "fields an object", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); },
+            "[" + product + R"(,[],{"x":1},[],)" + tag + ",[]]", false },
+        { "tag links null", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); },
+            "[" + product + ",[],[],[]," + tag + ",null]", false },
         { "no content", [](const auto& r) { return RequestSyncAllTable().RequestDecode(r); }, "null", false },
         { "icons", [](const auto& r) { return RequestSyncIconTable().RequestDecode(r); }, R"([{"iconID":3}])", true },
-        { "icons as an object", [](const auto& r) { return RequestSyncIconTable().RequestDecode(r); }, R"({"iconID":3})", false },
-        { "files without replaced ones", [](const auto& r) { return RequestSyncFileTable().RequestDecode(r); }, R"([[{"id":5}],[]])", true },
-        { "files only", [](const auto& r) { return RequestSyncFileTable().RequestDecode(r); }, R"([[{"id":5}]])", false },
-        { "replaced files a text", [](const auto& r) { return RequestSyncFileTable().RequestDecode(r); }, R"([[{"id":5}],[],"5,9"])", false },
-        { "customers whole", [](const auto& r) { return RequestSyncCustomerTable().RequestDecode(r); }, R"([[{"customerId":4}],[],[],[]])", true },
-        { "customers without contacts", [](const auto& r) { return RequestSyncCustomerTable().RequestDecode(r); }, R"([[{"customerId":4}],[],[]])", false },
-        { "customers as a text", [](const auto& r) { return RequestSyncCustomerTable().RequestDecode(r); }, R"("[]")", false },
+        { "icons as an object", [](const auto& r) { return RequestSyncIconTable().RequestDecode(r); },
+            R"({"iconID":3})", false },
+        { "files without replaced ones", [](const auto& r) { return RequestSyncFileTable().RequestDecode(r); },
+            R"([[{"id":5}],[]])", true },
+        { "files only", [](const auto& r) { return RequestSyncFileTable().RequestDecode(r); }, R"([[{"id":5}]])",
+            false },
+        { "replaced files a text", [](const auto& r) { return RequestSyncFileTable().RequestDecode(r); },
+            R"([[{"id":5}],[],"5,9"])", false },
+        { "customers whole", [](const auto& r) { return RequestSyncCustomerTable().RequestDecode(r); },
+            R"([[{"customerId":4}],[],[],[]])", true },
+        { "customers without contacts", [](const auto& r) { return RequestSyncCustomerTable().RequestDecode(r); },
+            R"([[{"customerId":4}],[],[]])", false },
+        { "customers as a text", [](const auto& r) { return RequestSyncCustomerTable().RequestDecode(r); }, R"("[]")",
+            false },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -444,7 +506,8 @@ TEST(SyncReplies, ContentOfTheWrongShapeIsTheProtocolError)
         EXPECT_EQ(result->message, c.wellShaped ? "Done" : "No status");
         size_t records = 0;
         if (auto p = std::dynamic_pointer_cast<SyncAllTableRst>(result))
-            records = p->productTable.size() + p->imagesTable.size() + p->productTagTable.size() + p->productPriceTable.size();
+            records = p->productTable.size() + p->imagesTable.size() + p->productTagTable.size()
+                + p->productPriceTable.size();
         else if (auto i = std::dynamic_pointer_cast<SyncIconTableRst>(result))
             records = i->iconTable.size();
         else if (auto f = std::dynamic_pointer_cast<SyncFileTableRst>(result))
@@ -472,9 +535,10 @@ TEST(SyncReplies, IconAndLibraryFileTables)
     EXPECT_EQ(failed->isFull, "false");
     EXPECT_TRUE(failed->libFileTable.empty());
 
-    auto f = decode<SyncFileTableRst>(files, reply("200",
-        R"([[{"id":"5","title":"Guide","fileName":"g.pdf","type":"PDF","publish":1,"coverImage":"g.png"}],)"
-        R"([{"cateID":2,"cateName":"Docs","parentId":1}],{"keyIDS":"5,9"}])"));
+    auto f = decode<SyncFileTableRst>(files,
+        reply("200",
+            R"([[{"id":"5","title":"Guide","fileName":"g.pdf","type":"PDF","publish":1,"coverImage":"g.png"}],)"
+            R"([{"cateID":2,"cateName":"Docs","parentId":1}],{"keyIDS":"5,9"}])"));
     ASSERT_EQ(f->libFileTable.size(), 1u);
     EXPECT_EQ(f->libFileTable[0].file_id, 5);
     EXPECT_EQ(f->libFileTable[0].type, "PDF");
@@ -489,23 +553,26 @@ TEST(SyncReplies, CustomerTablesAndUploads)
 {
     ProtocolTestServices services;
     RequestSyncCustomerTable customers;
-    auto c = decode<SyncCustomerTableRst>(customers, reply("200",
-        R"([[{"customerId":4,"customerName":"Ann","customerDiscount":"2.5","attributes":[{"attributeId":1}]}],)"
-        R"([{"attributeFieldsId":1,"data_type":"text"}],[{"id":3,"customer_id":4,"city":"Oslo"}],)"
-        R"([{"customerId":4,"contactId":8,"lastName":"Lee"}]])"));
+    auto c = decode<SyncCustomerTableRst>(customers,
+        reply("200",
+            R"([[{"customerId":4,"customerName":"Ann","customerDiscount":"2.5","attributes":[{"attributeId":1}]}],)"
+            R"([{"attributeFieldsId":1,"data_type":"text"}],[{"id":3,"customer_id":4,"city":"Oslo"}],)"
+            R"([{"customerId":4,"contactId":8,"lastName":"Lee"}]])"));
     EXPECT_DOUBLE_EQ(c->customerTable.at(0).discount, 2.5);
     EXPECT_EQ(c->customerAttributeTable.at(0).customer_id, 4);
     EXPECT_EQ(c->customerAddressTable.at(0).customerCity, "Oslo");
     EXPECT_EQ(c->customerContactTable.at(0).first_name, "");
     EXPECT_EQ(c->customerContactTable.at(0).last_name, "Lee");
     EXPECT_EQ(c->resultCount(), 4u);
-    EXPECT_EQ(decode<SyncCustomerTableRst>(customers, reply("200", R"([[],[],[],[{"customerId":1}]])"))->resultCount(), 0u);
+    EXPECT_EQ(
+        decode<SyncCustomerTableRst>(customers, reply("200", R"([[],[],[],[{"customerId":1}]])"))->resultCount(), 0u);
 
     // The customer upload reads its content whatever the status.
     RequestUploadCustomer upload;
-    auto u = decode<SubmitCustomerRst>(upload, reply("115",
-        R"({"corvelle_customer":[{"customerId":40,"preId":-1}],"corvelle_customer_address":[{"preId":-2,"id":7}],)"
-        R"("corvelle_customer_attribute":[{"preId":-3,"attributeValue":"v"}],"corvelle_customer_contact":[{"preId":-4}]})"));
+    auto u = decode<SubmitCustomerRst>(upload,
+        reply("115",
+            R"({"corvelle_customer":[{"customerId":40,"preId":-1}],"corvelle_customer_address":[{"preId":-2,"id":7}],)"
+            R"("corvelle_customer_attribute":[{"preId":-3,"attributeValue":"v"}],"corvelle_customer_contact":[{"preId":-4}]})"));
     EXPECT_EQ(u->status, "115");
     EXPECT_EQ(u->customerArry.at(0).pid, -1);
     EXPECT_EQ(u->customerArry.at(0).customer_id, 40);
@@ -548,6 +615,6 @@ TEST(CommandEncoding, LoginReadsTheFirstLoginFlagFromTheStoredDefaults)
         ASSERT_TRUE(encoded);
         EXPECT_EQ((*encoded)["root"]["parameters"]["firstLogin"].stringValue(), synced ? "NO" : "YES");
         EXPECT_EQ(ProtocolServices::stringUserDefault("ACME-FileSynced"),
-                  synced ? std::optional<std::string>(std::string(64, 'x')) : std::nullopt);
+            synced ? std::optional<std::string>(std::string(64, 'x')) : std::nullopt);
     }
 }

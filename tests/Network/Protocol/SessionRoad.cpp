@@ -31,9 +31,8 @@ void SessionRoad::SetUp()
         return it == language.end() ? std::nullopt : std::optional(it->second);
     };
     protocol.currentVersion = [] { return std::string("2.1"); };
-    protocol.logoutWithLockedUser = [this](const std::string& status, const std::optional<std::string>&) {
-        lockedUser.push_back(status);
-    };
+    protocol.logoutWithLockedUser
+        = [this](const std::string& status, const std::optional<std::string>&) { lockedUser.push_back(status); };
     auto& session = SessionServices::services();
     session.beginBlockWait = [this](const std::string& text, double) { waitBox.push_back("begin"); };
     session.endBlockWait = [this] { waitBox.push_back("end"); };
@@ -41,7 +40,8 @@ void SessionRoad::SetUp()
     // Stands for the frame's unpacking, which leaves the client's SkinImages folder.
     session.initializeSkinImage = [this] {
         ++skinUnpacked;
-        return NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(documents("acme/SkinImages"), true);
+        return NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(
+            documents("acme/SkinImages"), true);
     };
 
     server.setAccount("ACME", "sales1", { "secret" });
@@ -67,10 +67,12 @@ void SessionRoad::TearDown()
 {
     auto transport = HttpNetworkCtrl::sharedInstance();
     NetworkModel::sharedInstance()->cancelAllRequests();
-    pumpMainRunLoopUntil([&] {
-        return transport->messageQueue().requestsCount() == 0 && transport->downloadQueue().requestsCount() == 0
-            && transport->currentDownloadQueue().requestsCount() == 0;
-    }, 10);
+    pumpMainRunLoopUntil(
+        [&] {
+            return transport->messageQueue().requestsCount() == 0 && transport->downloadQueue().requestsCount() == 0
+                && transport->currentDownloadQueue().requestsCount() == 0;
+        },
+        10);
     drainMainRunLoop();
     server.stop();
     freeSession();
@@ -98,13 +100,15 @@ bool SessionRoad::signIn(const std::string& password, bool autoLogin)
     info->deviceId = "DEV-1";
     size_t before = loginDelegate->events.size();
     session->loginIsFromInputIsAutoLogin(info, true, autoLogin);
-    bool ended = pumpMainRunLoopUntil([&] {
-        for (size_t i = before; i < loginDelegate->events.size(); ++i) {
-            if (loginDelegate->events[i] != "button")
-                return true;
-        }
-        return false;
-    }, 30);
+    bool ended = pumpMainRunLoopUntil(
+        [&] {
+            for (size_t i = before; i < loginDelegate->events.size(); ++i) {
+                if (loginDelegate->events[i] != "button")
+                    return true;
+            }
+            return false;
+        },
+        30);
     // The skin's finish report may still be on its way.
     auto transport = HttpNetworkCtrl::sharedInstance();
     pumpMainRunLoopUntil([&] { return transport->messageQueue().requestsCount() == 0; }, 10);
@@ -118,10 +122,13 @@ bool SessionRoad::synchronise()
     sync->setDelegate(syncDelegate);
     syncDelegate->events.clear();
     sync->startSync();
-    bool ended = pumpMainRunLoopUntil([&] {
-        return syncDelegate->has("finished") || std::any_of(syncDelegate->events.begin(), syncDelegate->events.end(),
-                                                     [](const std::string& e) { return e.rfind("break:", 0) == 0; });
-    }, 60);
+    bool ended = pumpMainRunLoopUntil(
+        [&] {
+            return syncDelegate->has("finished")
+                || std::any_of(syncDelegate->events.begin(), syncDelegate->events.end(),
+                    [](const std::string& e) { return e.rfind("break:", 0) == 0; });
+        },
+        60);
     // What the screen does when the run stops.
     sync->resetDownloadProgress();
     return ended && syncDelegate->has("finished");

@@ -74,8 +74,9 @@ protected:
     std::shared_ptr<RecordingLoginDelegate> loginDelegate = std::make_shared<RecordingLoginDelegate>();
     std::shared_ptr<RecordingSyncDelegate> syncDelegate = std::make_shared<RecordingSyncDelegate>();
     std::map<std::string, std::string> language { { "115", "No status" }, { "999", "Network error" },
-        { "402", "Refused" }, { "206", "Wrong password" }, { "FIRSTLOGINNETWORKERRO", "First sign-in needs the network" },
-        { "USINGOFFLINE", "Working offline" }, { "NETWORKPOOR", "Network lost" }, { "CONFIGRATIONINFOERROR", "No configuration" } };
+        { "402", "Refused" }, { "206", "Wrong password" },
+        { "FIRSTLOGINNETWORKERRO", "First sign-in needs the network" }, { "USINGOFFLINE", "Working offline" },
+        { "NETWORKPOOR", "Network lost" }, { "CONFIGRATIONINFOERROR", "No configuration" } };
     std::vector<std::string> waitBox;
     int skinUnpacked = 0;
     std::vector<std::string> lockedUser;

@@ -34,7 +34,7 @@ std::string stringDefault(const std::string& key)
 
 int fileMode(const std::string& path)
 {
-    struct stat info {};
+    struct stat info { };
     return ::stat(path.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 0777) : -1;
 }
 
@@ -44,7 +44,9 @@ TEST_F(SessionRoad, OnlineSignInStoresTheAccountThenFetchesConfigurationAndSkin)
 {
     ScopedManualClock clock;
     ASSERT_TRUE(signIn());
-    EXPECT_EQ(commands(), (std::vector<std::string> { "login", "loadConfigurationData", "file:SkinImages.zip", "syncDataFinished:skin" }));
+    EXPECT_EQ(commands(),
+        (std::vector<std::string> {
+            "login", "loadConfigurationData", "file:SkinImages.zip", "syncDataFinished:skin" }));
     auto session = LoginMode::sharedInstance();
     EXPECT_EQ(session->loginType(), LoginMode::kLoginTypeOnline);
     EXPECT_EQ(session->sessionId(), server.lastSessionId());
@@ -185,9 +187,10 @@ TEST_F(SessionRoad, FullThenIncrementalSynchronisation)
     // The product images come as one batch, in any order.
     ASSERT_GE(tables.size(), 3u);
     std::sort(tables.begin() + 2, tables.begin() + 4);
-    EXPECT_EQ(tables, (std::vector<std::string> { "syncData:product", "syncData:file", "file:chair.png", "file:chair_t.png",
-                          "file:catalogue.png", "syncData:customer", "syncDataFinished:product", "syncDataFinished:file",
-                          "syncDataFinished:customer" }));
+    EXPECT_EQ(tables,
+        (std::vector<std::string> { "syncData:product", "syncData:file", "file:chair.png", "file:chair_t.png",
+            "file:catalogue.png", "syncData:customer", "syncDataFinished:product", "syncDataFinished:file",
+            "syncDataFinished:customer" }));
     for (const auto& r : server.received()) {
         if (r.command.rfind("syncData:", 0) == 0) {
             EXPECT_EQ(r.parameters["isFull"].stringValue(), "true") << r.command;
@@ -221,14 +224,16 @@ TEST_F(SessionRoad, FullThenIncrementalSynchronisation)
             Value::array(), Value::dictionary({ { "keyIDS", Value("") } }) }));
     server.clearReceived();
     ASSERT_TRUE(synchronise());
-    EXPECT_EQ(tableCommands(commands()), (std::vector<std::string> { "syncData:product", "syncData:file", "syncData:customer",
-                                             "syncDataFinished:product", "syncDataFinished:file", "syncDataFinished:customer" }));
+    EXPECT_EQ(tableCommands(commands()),
+        (std::vector<std::string> { "syncData:product", "syncData:file", "syncData:customer",
+            "syncDataFinished:product", "syncDataFinished:file", "syncDataFinished:customer" }));
     for (const auto& r : server.received()) {
         if (r.command.rfind("syncData:", 0) == 0) {
             EXPECT_EQ(r.parameters["isFull"].stringValue(), "false") << r.command;
         }
     }
-    EXPECT_EQ(syncDelegate->events, (std::vector<std::string> { "nothing:1", "nothing:3", "nothing:4", "customers", "finished" }));
+    EXPECT_EQ(syncDelegate->events,
+        (std::vector<std::string> { "nothing:1", "nothing:3", "nothing:4", "customers", "finished" }));
     // The file that arrived by the changes is marked new; the one already there is not.
     ASSERT_TRUE(data->getFilesByFileId(6));
     EXPECT_EQ(data->getFilesByFileId(6)->isNew, 1);
@@ -269,7 +274,8 @@ TEST_F(SessionRoad, AFailedSaveLeavesItsGroupUnmarkedUntilARunSavesEverything)
         EXPECT_TRUE(db->executeUpdate(sql));
     };
     // The customer table refuses every row, as a full disk or a damaged table would.
-    sabotage("CREATE TRIGGER refuse_customer BEFORE INSERT ON corvelle_customer BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    sabotage(
+        "CREATE TRIGGER refuse_customer BEFORE INSERT ON corvelle_customer BEGIN SELECT RAISE(ABORT, 'refused'); END");
     ASSERT_TRUE(synchronise());
     EXPECT_TRUE(syncDelegate->has("finished"));
     EXPECT_EQ(stringDefault("ACME-ProductSynced"), "synced");
@@ -361,16 +367,17 @@ TEST_F(SessionRoad, ATableReplyOfTheWrongShapeBreaksTheRunAndChangesNothing)
         { "products as a text", FakeCompanyServer::kSyncProduct, "ProductSynced", Value("") },
         { "products without tables", FakeCompanyServer::kSyncProduct, "ProductSynced", Value::array() },
         { "products without the tag tables", FakeCompanyServer::kSyncProduct, "ProductSynced",
-          Value::array({ emptyTable, emptyTable, emptyTable, emptyTable }) },
+            Value::array({ emptyTable, emptyTable, emptyTable, emptyTable }) },
         { "product tags as an object", FakeCompanyServer::kSyncProduct, "ProductSynced",
-          Value::array({ emptyTable, emptyTable, emptyTable, emptyTable, Value::dictionary(), emptyTable }) },
+            Value::array({ emptyTable, emptyTable, emptyTable, emptyTable, Value::dictionary(), emptyTable }) },
         { "products null", FakeCompanyServer::kSyncProduct, "ProductSynced", Value() },
         { "library files as an object", FakeCompanyServer::kSyncFile, "FileSynced", Value::dictionary() },
         { "library categories missing", FakeCompanyServer::kSyncFile, "FileSynced", Value::array({ emptyTable }) },
-        { "replaced files as a text", FakeCompanyServer::kSyncFile, "FileSynced", Value::array({ emptyTable, emptyTable, Value("5") }) },
+        { "replaced files as a text", FakeCompanyServer::kSyncFile, "FileSynced",
+            Value::array({ emptyTable, emptyTable, Value("5") }) },
         { "customers as a number", FakeCompanyServer::kSyncCustomer, "CustomerSynced", Value(3) },
         { "customer contacts missing", FakeCompanyServer::kSyncCustomer, "CustomerSynced",
-          Value::array({ emptyTable, emptyTable, emptyTable }) },
+            Value::array({ emptyTable, emptyTable, emptyTable }) },
     };
     auto defaults = NSUserDefaults::standardUserDefaults();
     for (const auto& c : cases) {
@@ -404,8 +411,9 @@ TEST_F(SessionRoad, WithNoModuleOnTheRunFinishesAtOnce)
 {
     ScopedManualClock clock;
     Value config = server.content(FakeCompanyServer::kConfig);
-    config.set("configuration", Value::dictionary({ { "home", "1" }, { "category", "0" }, { "customer", "0" },
-                                    { "inventory", "0" }, { "library", "0" }, { "order", "0" }, { "sync", "1" } }));
+    config.set("configuration",
+        Value::dictionary({ { "home", "1" }, { "category", "0" }, { "customer", "0" }, { "inventory", "0" },
+            { "library", "0" }, { "order", "0" }, { "sync", "1" } }));
     server.setContent(FakeCompanyServer::kConfig, config);
     ASSERT_TRUE(signIn());
     server.clearReceived();
@@ -455,13 +463,14 @@ TEST(SyncModelRemainingTime, FromElapsedTimeAndProgress)
         int expected;
     };
     const Case cases[] = {
-        { 0, 0.5f, 10, 0, 0, 0 },     // the first report has no elapsed time
-        { 10, 0.05f, 10, 0, 0, 0 },   // less than one whole file done: no rate yet
-        { 10, 0.5f, 10, 0, 0, 10 },   // half of ten files in 10 s: 10 s more
-        { 10, 0.25f, 8, 0.5f, 4, 20 }, // 2 + 2 of 12 files in 10 s
+        { 0, 0.5f, 10, 0, 0, 0 },  // the first report has no elapsed time
+        { 10, 0.05f, 10, 0, 0, 0 },  // less than one whole file done: no rate yet
+        { 10, 0.5f, 10, 0, 0, 10 },  // half of ten files in 10 s: 10 s more
+        { 10, 0.25f, 8, 0.5f, 4, 20 },  // 2 + 2 of 12 files in 10 s
     };
     for (const auto& c : cases)
-        EXPECT_EQ(SyncModel::remainingSeconds(c.elapsed, c.p1, c.n1, c.p3, c.n3, 0, 0), c.expected) << c.elapsed << " " << c.p1;
+        EXPECT_EQ(SyncModel::remainingSeconds(c.elapsed, c.p1, c.n1, c.p3, c.n3, 0, 0), c.expected)
+            << c.elapsed << " " << c.p1;
 }
 
 TEST_F(SessionRoad, TheGeneratedSampleCompanySynchronisesWhole)
@@ -482,7 +491,8 @@ TEST_F(SessionRoad, TheGeneratedSampleCompanySynchronisesWhole)
     EXPECT_GT(offer->discount_price, 0);
     ASSERT_TRUE(offer->discount_start_date && offer->discount_end_date);
     EXPECT_LT(offer->discount_start_date->secondsSince1970, offer->discount_end_date->secondsSince1970);
-    for (const char* file : { "acme/ProductImages/p00300.png", "acme/ProductImages/p00300_t.png", "acme/LibraryImages/cover4.png" })
+    for (const char* file :
+        { "acme/ProductImages/p00300.png", "acme/ProductImages/p00300_t.png", "acme/LibraryImages/cover4.png" })
         EXPECT_TRUE(exists(file)) << file;
     EXPECT_EQ(server.receivedFor("file").size(), 1u + 600u + 4u);
 }
@@ -523,7 +533,7 @@ TEST(LoginModeVersionAlert, AutomaticChecksRespectAPostponementOfSevenDays)
         bool keyRemains;
     };
     const Case cases[] = {
-        { false, 1, "UpdateVersionSign", 1, true, true },     // the user asked
+        { false, 1, "UpdateVersionSign", 1, true, true },  // the user asked
         { true, 0, nullptr, -1, false, false },
         { true, 1, "UpdateVersionSign", -1, true, false },
         { true, 1, "UpdateVersionSign", 6, false, true },

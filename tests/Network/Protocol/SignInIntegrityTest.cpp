@@ -92,7 +92,8 @@ protected:
         NSFileManager::defaultManager().removeItemAtPath(documents("acme"));
         auto defaults = NSUserDefaults::standardUserDefaults();
         defaults->removeObjectForKey(LoginMode::kLoginInfoArray);
-        for (const char* suffix : { "FileSynced", "ProductSynced", "CustomerSynced", "IconSynced", "App_version", "lastsync" })
+        for (const char* suffix :
+            { "FileSynced", "ProductSynced", "CustomerSynced", "IconSynced", "App_version", "lastsync" })
             defaults->removeObjectForKey(std::string("ACME-") + suffix);
     }
     std::string keptText() { return "error:" + language["SYNCALLKEPTLOCALDATA"]; }
@@ -109,8 +110,9 @@ TEST_F(SignInIntegrity, AFullResyncKeepsTheOrdersAndCustomersNotSentYet)
     auto data = DataAccessManager::sharedDataModel();
     ASSERT_EQ(data->getAllCustomers(true).size(), 1u);
     const int serverCustomer = data->getAllCustomers(true).begin()->first;
-    const int localCustomer = CustomerDataModel::sharedInstance()->saveCustomerWithNameStreetCityStateZipCode(
-        std::string("Made Here Ltd"), std::string("1 Quay"), std::string("Harbour"), std::string("CA"), std::string("90001"));
+    const int localCustomer
+        = CustomerDataModel::sharedInstance()->saveCustomerWithNameStreetCityStateZipCode(std::string("Made Here Ltd"),
+            std::string("1 Quay"), std::string("Harbour"), std::string("CA"), std::string("90001"));
     ASSERT_LT(localCustomer, 0);
     const size_t localDetails = data->getCustomerAttributes(localCustomer).size();
     ASSERT_GT(localDetails, 0u);
@@ -187,7 +189,8 @@ TEST_F(SignInIntegrity, AFullResyncRemovesTheFolderOnlyWhenNothingUnsentCanBeInI
         freeSession();
         const std::string database = documents("acme/corvelle_lite.sqlite");
         if (c.damage) {
-            std::ofstream(database, std::ios::binary | std::ios::trunc) << "not a database, but maybe the only copy of a day's orders";
+            std::ofstream(database, std::ios::binary | std::ios::trunc)
+                << "not a database, but maybe the only copy of a day's orders";
         }
         const std::string before = fileBytes(database);
 
@@ -267,7 +270,8 @@ TEST_F(SignInIntegrity, AMissingModuleListEndsTheSignInWhateverTheSkinDoes)
         server.setFileStatus("SkinImages.zip", std::nullopt);
         if (c.skinThere) {
             // The skin of an earlier sign-in of this version.
-            NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(documents("acme/SkinImages"), true);
+            NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(
+                documents("acme/SkinImages"), true);
             NSUserDefaults::standardUserDefaults()->setObjectForKey(Value("2.1"), "ACME-App_version");
         } else {
             server.setFileStatus("SkinImages.zip", 404);

@@ -96,8 +96,7 @@ protected:
         NSUserDefaults::standardUserDefaults()->setObjectForKey(
             Value(ValueArray({ Value::dictionary({ { LoginMode::kInputUserID, Value("sales2") },
                 { LoginMode::kInputPassWord, Value("old shortcut password") },
-                { LoginMode::kInputClientID, Value("ACME") },
-                { LoginMode::kInputUseShortcut, Value("YES") } }) })),
+                { LoginMode::kInputClientID, Value("ACME") }, { LoginMode::kInputUseShortcut, Value("YES") } }) })),
             LoginMode::kLoginInfoArray);
 
         EXPECT_TRUE(signIn("secret"));
@@ -167,18 +166,22 @@ protected:
 
 TEST_F(SignInKeyringDeathTest, PasswordsLiveInTheKeyringAndSignInOffline)
 {
-    EXPECT_EXIT({
-        passwordsLiveInTheKeyring();  // its helpers stop with it
-        finish();
-    }, ::testing::ExitedWithCode(0), "checks passed");
+    EXPECT_EXIT(
+        {
+            passwordsLiveInTheKeyring();  // its helpers stop with it
+            finish();
+        },
+        ::testing::ExitedWithCode(0), "checks passed");
 }
 
 // A session bus on which no keyring answers: the passwords are kept as
 // before, in the owner-only database and defaults, and sign in offline.
 TEST_F(SignInKeyringDeathTest, WithoutAKeyringPasswordsStayInTheOwnersFiles)
 {
-    EXPECT_EXIT({
-        passwordsStayInTheOwnersFiles();  // its helpers stop with it
-        finish();
-    }, ::testing::ExitedWithCode(0), "checks passed");
+    EXPECT_EXIT(
+        {
+            passwordsStayInTheOwnersFiles();  // its helpers stop with it
+            finish();
+        },
+        ::testing::ExitedWithCode(0), "checks passed");
 }

@@ -16,10 +16,7 @@ constexpr int kLogin = 0x102;
 
 using SilentReLoginTest = ScreenTest;
 
-std::string t(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string t(const std::string& key) { return Language::stringOrKey(key); }
 
 TEST_F(SilentReLoginTest, ARefusedReLoginOffersToStayOfflineOrSignInAgain)
 {
@@ -30,7 +27,8 @@ TEST_F(SilentReLoginTest, ARefusedReLoginOffersToStayOfflineOrSignInAgain)
     session->setAcountID(std::string("sales1"));
     session->setPassword(std::string("secret"));
     session->setLoginType(LoginMode::kLoginTypeOffline);
-    frontDoor->replyTo(kLogin, R"({"content":"","results":[{"detail":"","message":"Wrong password","status":"206"}]})", 0.2);
+    frontDoor->replyTo(
+        kLogin, R"({"content":"","results":[{"detail":"","message":"Wrong password","status":"206"}]})", 0.2);
 
     for (const char* answer : { "CANCEL", "OK" }) {
         NSNotificationCenter::defaultCenter().postNotificationName("netconnect");

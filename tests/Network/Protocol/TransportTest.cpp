@@ -15,8 +15,8 @@
 
 namespace {
 
-std::shared_ptr<RequestDownload> downloadOf(std::vector<std::string> names, int type, int progressType,
-                                            const std::shared_ptr<NetworkRecDelegate>& receiver)
+std::shared_ptr<RequestDownload> downloadOf(
+    std::vector<std::string> names, int type, int progressType, const std::shared_ptr<NetworkRecDelegate>& receiver)
 {
     auto message = std::make_shared<RequestDownload>();
     message->fileNameList = std::move(names);
@@ -27,7 +27,8 @@ std::shared_ptr<RequestDownload> downloadOf(std::vector<std::string> names, int 
     return message;
 }
 
-std::shared_ptr<DownloadRst> downloadReply(const std::vector<std::shared_ptr<NetBaseRst>>& replies, const std::string& name)
+std::shared_ptr<DownloadRst> downloadReply(
+    const std::vector<std::shared_ptr<NetBaseRst>>& replies, const std::string& name)
 {
     for (const auto& reply : replies) {
         auto download = std::dynamic_pointer_cast<DownloadRst>(reply);
@@ -120,7 +121,8 @@ TEST_F(ProtocolRoad, MessageBytesReachTheFrontDoorWithATrailingZero)
     const int tag = transport->SendHttpRequest(info);
     ASSERT_TRUE(pumpMainRunLoopUntil([&] { return !hearer->replies.empty(); }, 10));
     const auto& reply = *hearer->replies[0];
-    const std::string expected = FakeCompanyServer::replyText(server.content(FakeCompanyServer::kUserInfo), "200", "Success");
+    const std::string expected
+        = FakeCompanyServer::replyText(server.content(FakeCompanyServer::kUserInfo), "200", "Success");
     ASSERT_EQ(reply.recData.size(), expected.size() + 1);
     EXPECT_EQ(std::string(reply.recData.begin(), reply.recData.end() - 1), expected);
     EXPECT_EQ(reply.recData.back(), 0);
@@ -219,9 +221,10 @@ TEST_F(ProtocolRoad, DownloadMessageFetchesEachNameUnderItsOwnTag)
         paths.insert(r.path);
         EXPECT_EQ(r.contentType, "applicatioin/bin;charset=UTF-8");
     }
-    EXPECT_EQ(paths, (std::set<std::string> { "/corvelle_saas/images/ACME/library/pdf/guide.pdf",
-                         "/corvelle_saas/images/ACME/library/pdf/price list.pdf",
-                         "/corvelle_saas/images/ACME/library/pdf/gone.pdf" }));
+    EXPECT_EQ(paths,
+        (std::set<std::string> { "/corvelle_saas/images/ACME/library/pdf/guide.pdf",
+            "/corvelle_saas/images/ACME/library/pdf/price list.pdf",
+            "/corvelle_saas/images/ACME/library/pdf/gone.pdf" }));
 }
 
 TEST_F(ProtocolRoad, DownloadLandsOnlyOnAGoodStatusAndOtherwiseLeavesTheDestinationAlone)
@@ -260,8 +263,8 @@ TEST_F(ProtocolRoad, DownloadLandsOnlyOnAGoodStatusAndOtherwiseLeavesTheDestinat
             EXPECT_EQ(server.receivedFor("file").size(), c.tries);
         }
         // Nothing is left half-way in the temporary folder.
-        EXPECT_FALSE(NSFileManager::defaultManager().fileExistsAtPath(
-            DownloadRequest::stagingPathFor("ACME", 1, c.name)));
+        EXPECT_FALSE(
+            NSFileManager::defaultManager().fileExistsAtPath(DownloadRequest::stagingPathFor("ACME", 1, c.name)));
     }
 }
 

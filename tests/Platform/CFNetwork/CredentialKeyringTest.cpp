@@ -109,9 +109,9 @@ void withKeyring()
     EXPECT_FALSE(store.defaultCredential(proxy));
     std::string secret;
     EXPECT_EQ(SecretStore::lookup({ { "kind", "http" }, { "host", "proxy.example" }, { "port", "3128" },
-                                    { "protocol", "http" }, { "realm", "" }, { "proxy", "1" } },
-                                  secret),
-              SecretStore::Result::NotFound);
+                                      { "protocol", "http" }, { "realm", "" }, { "proxy", "1" } },
+                  secret),
+        SecretStore::Result::NotFound);
     EXPECT_TRUE(store.defaultCredential(server));
 
     store.removeAll();
@@ -137,7 +137,7 @@ void withoutKeyring()
     store.setDefaultCredential({ "olga", "kept in the file" }, server);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
     EXPECT_NE(contents(path).find("kept in the file"), std::string::npos);
-    struct stat info {};
+    struct stat info { };
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     ASSERT_TRUE(store.setPersistentStorePath(""));
@@ -155,10 +155,12 @@ TEST(CredentialKeyringDeathTest, KeptCredentialsLiveInTheKeyringAndOldFilesMoveT
 {
     requireKeyringPrograms();
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT({
-        withKeyring();  // its helpers stop with it
-        finish();
-    }, ::testing::ExitedWithCode(0), "checks passed");
+    EXPECT_EXIT(
+        {
+            withKeyring();  // its helpers stop with it
+            finish();
+        },
+        ::testing::ExitedWithCode(0), "checks passed");
 }
 
 // A session bus on which no keyring answers: the credentials stay in the
@@ -168,8 +170,10 @@ TEST(CredentialKeyringDeathTest, WithoutAKeyringTheOwnerOnlyFileKeepsThem)
 {
     requireKeyringPrograms();
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT({
-        withoutKeyring();  // its helpers stop with it
-        finish();
-    }, ::testing::ExitedWithCode(0), "checks passed");
+    EXPECT_EXIT(
+        {
+            withoutKeyring();  // its helpers stop with it
+            finish();
+        },
+        ::testing::ExitedWithCode(0), "checks passed");
 }

@@ -38,7 +38,10 @@ TEST(CFURL, PartsAndResolution)
     EXPECT_FALSE(CFURL::URLWithString("/relative/path"));
     EXPECT_FALSE(CFURL::URLWithString("http://host:99999/"));
 
-    struct Case { const char* relative; const char* expected; };
+    struct Case {
+        const char* relative;
+        const char* expected;
+    };
     const Case cases[] = {
         { "/x/y", "http://h/x/y" },
         { "d", "http://h/a/b/d" },
@@ -61,8 +64,8 @@ TEST(CFHTTPMessage, ParsesHeadInPiecesAndKeepsNames)
         auto message = CFHTTPMessage::createEmptyResponse();
         size_t used = 0;
         for (size_t i = 0; i < head.size() && !message->isHeaderComplete(); i += piece)
-            used += static_cast<size_t>(message->appendBytes(reinterpret_cast<const uint8_t*>(&head[i]),
-                                                             std::min(piece, head.size() - i)));
+            used += static_cast<size_t>(
+                message->appendBytes(reinterpret_cast<const uint8_t*>(&head[i]), std::min(piece, head.size() - i)));
         ASSERT_TRUE(message->isHeaderComplete()) << piece;
         EXPECT_EQ(head.substr(used), "hello") << piece;
         EXPECT_EQ(message->responseStatusCode(), 200);
@@ -119,7 +122,7 @@ TEST(HTTPChunkedDecoder, DecodesWholeAndByteByByte)
     size_t used = 0;
     std::string bad = "zz\r\n";
     EXPECT_EQ(decoder.decode(reinterpret_cast<const uint8_t*>(bad.data()), bad.size(), out, used),
-              HTTPChunkedDecoder::Status::Error);
+        HTTPChunkedDecoder::Status::Error);
 }
 
 TEST(NSHTTPCookie, ParsesJoinedFieldsAndMatchesURLs)
@@ -175,7 +178,11 @@ TEST(NSHTTPCookie, DomainsMatchOnlyAtADotBoundary)
         headers.append("Set-Cookie", field);
         return NSHTTPCookie::cookiesWithResponseHeaderFieldsForURL(headers, *CFURL::URLWithString(url)).size();
     };
-    struct SetCase { const char* url; const char* field; size_t kept; };
+    struct SetCase {
+        const char* url;
+        const char* field;
+        size_t kept;
+    };
     const SetCase sets[] = {
         { "http://shop.example.com/", "a=1; Domain=example.com", 1 },
         { "http://shop.example.com/", "a=1; Domain=.shop.example.com", 1 },
@@ -193,7 +200,10 @@ TEST(NSHTTPCookie, DomainsMatchOnlyAtADotBoundary)
     headers.append("Set-Cookie", "host=2");
     auto origin = *CFURL::URLWithString("http://example.com/");
     store.setCookiesForURL(NSHTTPCookie::cookiesWithResponseHeaderFieldsForURL(headers, origin), origin);
-    struct SendCase { const char* url; std::set<std::string> names; };
+    struct SendCase {
+        const char* url;
+        std::set<std::string> names;
+    };
     const SendCase sends[] = {
         { "http://example.com/", { "host", "wide" } },
         { "http://www.example.com/", { "wide" } },
@@ -224,7 +234,11 @@ TEST(CFHTTPReadStream, ReadsFixedAndChunkedBodiesWithoutDecodingOrRedirecting)
         c.write("until the end");
     });
 
-    struct Case { const char* path; std::string body; int status; };
+    struct Case {
+        const char* path;
+        std::string body;
+        int status;
+    };
     const Case cases[] = {
         { "/fixed", "hello fixed body", 200 },
         { "/chunked", "abcdefghijklmnopq", 200 },
@@ -291,7 +305,10 @@ TEST(CFHTTPReadStream, ReportsFailuresByMeaning)
         HttpTestServer gone;
         closedPort = gone.port();
     }
-    struct Case { std::string url; CFStreamErrorMeaning meaning; };
+    struct Case {
+        std::string url;
+        CFStreamErrorMeaning meaning;
+    };
     const Case cases[] = {
         { server.url("/drop"), CFStreamErrorMeaning::ConnectionLost },
         { server.url("/badchunk"), CFStreamErrorMeaning::BadResponse },
@@ -313,8 +330,7 @@ TEST(CFHTTPReadStream, UnscheduledStreamStaysQuietUntilScheduledAgain)
     std::atomic<bool> release { false }, answered { false };
     HttpTestServer server;  // after the flags: its thread reads them until it stops
     server.route("/x", [&](auto&, auto& c) {
-        while (!release && c.pause(0.001)) {
-        }
+        while (!release && c.pause(0.001)) { }
         c.respond(200, "payload");
         answered = true;
     });
@@ -337,8 +353,7 @@ TEST(CFHTTPReadStream, UnscheduledStreamStaysQuietUntilScheduledAgain)
     release = true;
     ASSERT_TRUE(pumpUntil([&] { return answered.load(); }));
     auto loop = NSRunLoop::currentRunLoop();
-    for (int turn = 0; turn < 1000 && loop->runOnce(NSDefaultRunLoopMode); ++turn) {
-    }
+    for (int turn = 0; turn < 1000 && loop->runOnce(NSDefaultRunLoopMode); ++turn) { }
     EXPECT_EQ(events, before);
     stream->scheduleWithRunLoop(NSRunLoop::currentRunLoop(), NSDefaultRunLoopMode);
     EXPECT_TRUE(pumpUntil([&] { return ended; }));

@@ -22,16 +22,9 @@ std::string hex(const uint8_t* bytes, size_t length)
     return out;
 }
 
-template <typename Bytes>
-std::string hex(const Bytes& bytes)
-{
-    return hex(bytes.data(), bytes.size());
-}
+template <typename Bytes> std::string hex(const Bytes& bytes) { return hex(bytes.data(), bytes.size()); }
 
-Data bytesOf(std::string_view text)
-{
-    return Data(text.begin(), text.end());
-}
+Data bytesOf(std::string_view text) { return Data(text.begin(), text.end()); }
 
 // The documented challenge's name pairs: the domain "Domain", the server
 // "Server", the end.
@@ -62,7 +55,10 @@ Data field(const Data& message, size_t at)
 
 TEST(NTLM, MD4MatchesItsPublishedSuite)
 {
-    struct Case { const char* text; const char* digest; };
+    struct Case {
+        const char* text;
+        const char* digest;
+    };
     const Case cases[] = {
         { "", "31d6cfe0d16ae931b73c59d7e0c089c0" },
         { "a", "bde52cb31de33e46245e05fbdbd6fb24" },
@@ -70,7 +66,7 @@ TEST(NTLM, MD4MatchesItsPublishedSuite)
         { "message digest", "d9130a8164549fe818874806e1c7014b" },
         { "abcdefghijklmnopqrstuvwxyz", "d79e1c308aa5bbcdeea8ed63df412da9" },
         { "12345678901234567890123456789012345678901234567890123456789012345678901234567890",
-          "e33b4ddc9c38f2199c3e7b164fcc0536" },
+            "e33b4ddc9c38f2199c3e7b164fcc0536" },
     };
     for (const auto& c : cases)
         EXPECT_EQ(hex(NTLM::md4(bytesOf(c.text))), c.digest) << c.text;
@@ -95,7 +91,11 @@ TEST(NTLM, VersionTwoResponsesMatchTheDocumentedExample)
     ASSERT_GT(r.nt.size(), 16u);
     EXPECT_EQ(hex(r.nt.data(), 16), "68cd0ab851e51c96aabc927bebef6a1c");
     // The blob after the proof: version, zeros, the time, the client's challenge, the pairs.
-    EXPECT_EQ(hex(r.nt.data() + 16, 28), "0101000000000000" "0000000000000000" "aaaaaaaaaaaaaaaa" "00000000");
+    EXPECT_EQ(hex(r.nt.data() + 16, 28),
+        "0101000000000000"
+        "0000000000000000"
+        "aaaaaaaaaaaaaaaa"
+        "00000000");
 }
 
 TEST(NTLM, MessagesAreBuiltAndReadWithinTheirBounds)
@@ -118,13 +118,20 @@ TEST(NTLM, MessagesAreBuiltAndReadWithinTheirBounds)
     EXPECT_EQ(challenge->targetInfo, info);
     EXPECT_EQ(challenge->timestamp, 0x0807060504030201ULL);
 
-    struct Bad { const char* name; std::function<void(Data&)> spoil; };
+    struct Bad {
+        const char* name;
+        std::function<void(Data&)> spoil;
+    };
     const Bad bad[] = {
         { "too short", [](Data& m) { m.resize(20); } },
         { "wrong signature", [](Data& m) { m[0] = 'X'; } },
         { "not a challenge", [](Data& m) { m[8] = 3; } },
         { "pairs past the end", [](Data& m) { m[40] = 200; } },
-        { "pairs starting past the end", [](Data& m) { m[44] = 0xff; m[45] = 0xff; } },
+        { "pairs starting past the end",
+            [](Data& m) {
+                m[44] = 0xff;
+                m[45] = 0xff;
+            } },
     };
     for (const auto& b : bad) {
         Data spoilt = message;

@@ -15,15 +15,20 @@
 TEST(CFProxySupport, ScriptsChooseProxiesAndRunawayScriptsAreStopped)
 {
     auto url = *CFURL::URLWithString("http://files.corp.example/a/b.pdf");
-    struct Case { std::string script; std::optional<std::string> host; int port; };
+    struct Case {
+        std::string script;
+        std::optional<std::string> host;
+        int port;
+    };
     const Case cases[] = {
-        { "function FindProxyForURL(u, h) { return dnsDomainIs(h, '.corp.example') ? 'PROXY cache:3128; DIRECT' : 'DIRECT'; }",
-          "cache", 3128 },
+        { "function FindProxyForURL(u, h) { return dnsDomainIs(h, '.corp.example') ? 'PROXY cache:3128; DIRECT' : "
+          "'DIRECT'; }",
+            "cache", 3128 },
         { "function FindProxyForURL(u, h) { return shExpMatch(u, '*.pdf') ? 'PROXY pdf' : 'DIRECT'; }", "pdf", 80 },
         { "function FindProxyForURL(u, h) { return 'DIRECT'; }", "", 0 },
         { "function FindProxyForURL(u, h) { return isPlainHostName(h) ? 'PROXY p:1' : 'DIRECT'; }", "", 0 },
-        { "function FindProxyForURL(u, h) { return weekdayRange('MON', 'SUN') ? 'PROXY week:8' : 'DIRECT'; }",
-          "week", 8 },  // Monday round to Sunday is every day
+        { "function FindProxyForURL(u, h) { return weekdayRange('MON', 'SUN') ? 'PROXY week:8' : 'DIRECT'; }", "week",
+            8 },  // Monday round to Sunday is every day
         { "function FindProxyForURL(u, h) { return weekdayRange('MON'); }", std::nullopt, 0 },  // not a text
         { "this is not a script", std::nullopt, 0 },
     };
@@ -38,8 +43,8 @@ TEST(CFProxySupport, ScriptsChooseProxiesAndRunawayScriptsAreStopped)
     }
 
     double began = Clock::now();
-    auto endless = CFNetworkCopyProxiesForAutoConfigurationScript(
-        "function FindProxyForURL(u, h) { for (;;) {} }", url, 0.3);
+    auto endless
+        = CFNetworkCopyProxiesForAutoConfigurationScript("function FindProxyForURL(u, h) { for (;;) {} }", url, 0.3);
     EXPECT_FALSE(endless);
     EXPECT_LT(Clock::now() - began, 3.0);
 }
@@ -96,7 +101,11 @@ TEST(CFProxySupport, DateAndTimeHelpersTurnAtTheirBoundaries)
     const double fridayNight = utc(2026, 3, 6, 21, 59, 59), saturday = fridayNight + 1;
     // The last second of 2026 in local time, and the first of 2027.
     const double yearsEnd = utc(2026, 12, 31, 21, 59, 59), newYear = yearsEnd + 1;
-    struct Case { const char* test; double at; bool expected; };
+    struct Case {
+        const char* test;
+        double at;
+        bool expected;
+    };
     const Case cases[] = {
         { "weekdayRange('FRI')", fridayNight, true },
         { "weekdayRange('FRI')", saturday, false },
@@ -147,8 +156,8 @@ TEST(CFProxySupport, DateAndTimeHelpersTurnAtTheirBoundaries)
     };
     for (const auto& c : cases) {
         clock->setWall(c.at);
-        std::string script = std::string("function FindProxyForURL(u, h) { return (") + c.test
-            + ") ? 'PROXY yes:1' : 'DIRECT'; }";
+        std::string script
+            = std::string("function FindProxyForURL(u, h) { return (") + c.test + ") ? 'PROXY yes:1' : 'DIRECT'; }";
         auto proxies = CFNetworkCopyProxiesForAutoConfigurationScript(script, url);
         ASSERT_TRUE(proxies && !proxies->empty()) << c.test;
         EXPECT_EQ(proxies->front().host == "yes", c.expected) << c.test << " at " << static_cast<long>(c.at);
@@ -161,9 +170,12 @@ TEST(CFProxySupport, SystemSettingsHonourExceptions)
     settings.httpProxyHost = "proxy";
     settings.httpProxyPort = 8080;
     settings.exceptions = { ".local.example", "direct.example" };
-    struct Case { const char* url; bool viaProxy; };
+    struct Case {
+        const char* url;
+        bool viaProxy;
+    };
     for (const auto& c : { Case { "http://a.local.example/", false }, Case { "http://direct.example/", false },
-                           Case { "http://other.example/", true } }) {
+             Case { "http://other.example/", true } }) {
         auto proxies = CFNetworkCopyProxiesForURL(*CFURL::URLWithString(c.url), settings);
         ASSERT_TRUE(proxies);
         EXPECT_EQ(!proxies->empty(), c.viaProxy) << c.url;
@@ -184,7 +196,7 @@ TEST(NSURLCredentialStorage, OwnerOnlyFileKeepsAwkwardFieldsAcrossLoads)
     store.setDefaultCredential({ "proxy-user", "p" }, proxy);
     store.setDefaultCredential({ "user\\name", "changed" }, space);
 
-    struct stat info {};
+    struct stat info { };
     ASSERT_EQ(stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 

@@ -34,7 +34,12 @@ TEST(SecureStream, ChecksTheServerCertificateUnlessTold)
     plain.route("/x", [](auto&, auto& c) { c.respond(200, "secret payload"); });
     using Server = TestCertificates::Server;
     constexpr long ok = 0;
-    struct Case { const char* name; Server certificate; bool validate; long code; };
+    struct Case {
+        const char* name;
+        Server certificate;
+        bool validate;
+        long code;
+    };
     const Case cases[] = {
         { "trusted", Server::Trusted, true, ok },
         { "self-signed", Server::SelfSigned, true, -9812 },
@@ -80,7 +85,11 @@ TEST(SecureStream, SingleChecksCanBeRelaxedAlone)
     HttpTestServer plain;
     plain.route("/x", [](auto&, auto& c) { c.respond(200, "payload"); });
     using Server = TestCertificates::Server;
-    struct Case { Server certificate; bool expiredAllowed, anyRoot, checkName; bool succeeds; };
+    struct Case {
+        Server certificate;
+        bool expiredAllowed, anyRoot, checkName;
+        bool succeeds;
+    };
     const Case cases[] = {
         { Server::Expired, true, false, true, true },
         { Server::Expired, false, true, true, false },  // an unknown root is not an expired one
@@ -117,7 +126,8 @@ TEST(SecureStream, PresentsTheClientIdentityWhenAsked)
     EXPECT_FALSE(why.empty());
     EXPECT_FALSE(SecIdentity::importPKCS12(Data { 1, 2, 3 }, TestCertificates::clientPassphrase(), &why));
 
-    auto identity = SecIdentity::importPKCS12(certificates.clientIdentity(), TestCertificates::clientPassphrase(), &why);
+    auto identity
+        = SecIdentity::importPKCS12(certificates.clientIdentity(), TestCertificates::clientPassphrase(), &why);
     ASSERT_TRUE(identity) << why;
     EXPECT_EQ(identity->subjectSummary(), TestCertificates::clientSubject());
     Conditions setup;
@@ -235,7 +245,8 @@ TEST(SecureStream, TunnelsThroughAnHTTPProxy)
     TrustTestAuthority trust;
     HttpTestServer plain;
     plain.route("/x", [](const HttpTestRequest& r, auto& c) {
-        c.respond(200, r.target + " with " + (r.hasHeader("Proxy-Authorization") ? "proxy credentials" : "nothing else"));
+        c.respond(
+            200, r.target + " with " + (r.hasHeader("Proxy-Authorization") ? "proxy credentials" : "nothing else"));
     });
     TlsTestServer server(plain.port());
     const std::string credentials = "Basic dXNlcjpwYXNz";

@@ -32,8 +32,12 @@ struct Exchange {
 // the source are exercised too.
 class StringBody : public CFHTTPBodySource {
 public:
-    explicit StringBody(std::string data, size_t piece = SIZE_MAX) : m_data(std::move(data)), m_piece(piece) {}
-    void open() override {}
+    explicit StringBody(std::string data, size_t piece = SIZE_MAX)
+        : m_data(std::move(data))
+        , m_piece(piece)
+    {
+    }
+    void open() override { }
     long read(uint8_t* buffer, size_t maxLength) override
     {
         size_t n = std::min({ maxLength, m_data.size() - m_offset, m_piece });
@@ -41,7 +45,7 @@ public:
         m_offset += n;
         return static_cast<long>(n);
     }
-    void close() override {}
+    void close() override { }
 
 private:
     std::string m_data;
@@ -70,7 +74,7 @@ struct Conditions {
     int proxyPort = 0;
     bool persistent = false;
     std::shared_ptr<CFHTTPReadStream> previous;  // a finished stream whose connection may be reused
-    size_t readSize = 4096;                      // small reads leave decoded bytes behind between events
+    size_t readSize = 4096;  // small reads leave decoded bytes behind between events
 };
 
 [[maybe_unused]] std::shared_ptr<Exchange> runExchange(const std::string& url, const Conditions& setup = {})

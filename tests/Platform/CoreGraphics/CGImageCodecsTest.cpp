@@ -29,8 +29,7 @@ void appendChunk(Data& png, const char* type, const Data& body)
 
 // A 16-bit RGBA PNG, plain or Adam7-interlaced, whose 16-bit sample at (x, y)
 // comes from sample(x, y, channel).
-template<typename Sample>
-Data sixteenBitPNG(uint32_t w, uint32_t h, bool interlaced, Sample sample)
+template <typename Sample> Data sixteenBitPNG(uint32_t w, uint32_t h, bool interlaced, Sample sample)
 {
     Data raw;  // filter byte 0, then the samples, for each row of each pass
     auto appendRow = [&](uint32_t y, uint32_t x0, uint32_t dx) {
@@ -45,8 +44,8 @@ Data sixteenBitPNG(uint32_t w, uint32_t h, bool interlaced, Sample sample)
         for (uint32_t y = 0; y < h; ++y)
             appendRow(y, 0, 1);
     } else {
-        const uint32_t passes[7][4] = { { 0, 0, 8, 8 }, { 4, 0, 8, 8 }, { 0, 4, 4, 8 }, { 2, 0, 4, 4 },
-                                        { 0, 2, 2, 4 }, { 1, 0, 2, 2 }, { 0, 1, 1, 2 } };
+        const uint32_t passes[7][4] = { { 0, 0, 8, 8 }, { 4, 0, 8, 8 }, { 0, 4, 4, 8 }, { 2, 0, 4, 4 }, { 0, 2, 2, 4 },
+            { 1, 0, 2, 2 }, { 0, 1, 1, 2 } };
         for (const auto& p : passes)
             for (uint32_t y = p[1]; y < h; y += p[3])
                 appendRow(y, p[0], p[2]);
@@ -69,8 +68,8 @@ Data sixteenBitPNG(uint32_t w, uint32_t h, bool interlaced, Sample sample)
 
 CGImageRef gradient(size_t w, size_t h)
 {
-    auto c = CGBitmapContextCreate(nullptr, w, h, 8, 0, CGColorSpaceCreateDeviceRGB(),
-                                   kCGImageAlphaNoneSkipFirst | kCGBitmapByteOrder32Little);
+    auto c = CGBitmapContextCreate(
+        nullptr, w, h, 8, 0, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaNoneSkipFirst | kCGBitmapByteOrder32Little);
     for (size_t y = 0; y < h; y += 8)
         for (size_t x = 0; x < w; x += 8) {
             CGContextSetRGBFillColor(c, CGFloat(x) / CGFloat(w), CGFloat(y) / CGFloat(h), 0.5, 1);
@@ -184,7 +183,8 @@ TEST(CGImageCodecs, PNGRoundTripsWholeAndEndsAtItsLastChunk)
         for (size_t y = 0; y < c.height; ++y)
             for (size_t x = 0; x < c.width; ++x) {
                 CGPixel a = image->pixelAt(x, y), b = back->pixelAt(x, y);
-                ASSERT_TRUE(a.red == b.red && a.green == b.green && a.blue == b.blue && a.alpha == b.alpha) << x << "," << y;
+                ASSERT_TRUE(a.red == b.red && a.green == b.green && a.blue == b.blue && a.alpha == b.alpha)
+                    << x << "," << y;
             }
     }
 }

@@ -40,11 +40,12 @@ CGPDFDictionaryRef annotation(const CGPDFPageRef& page, size_t index)
 // the bitmap keeping proportions.
 CGImageRef render(const CGPDFPageRef& page, size_t w, size_t h)
 {
-    auto c = CGBitmapContextCreate(nullptr, w, h, 8, 0, CGColorSpaceCreateDeviceRGB(),
-                                   kCGImageAlphaNoneSkipFirst | kCGBitmapByteOrder32Little);
+    auto c = CGBitmapContextCreate(
+        nullptr, w, h, 8, 0, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaNoneSkipFirst | kCGBitmapByteOrder32Little);
     CGContextSetRGBFillColor(c, 1, 1, 1, 1);
     CGContextFillRect(c, CGRectMake(0, 0, CGFloat(w), CGFloat(h)));
-    CGContextConcatCTM(c, CGPDFPageGetDrawingTransform(page, kCGPDFCropBox, CGRectMake(0, 0, CGFloat(w), CGFloat(h)), 0, true));
+    CGContextConcatCTM(
+        c, CGPDFPageGetDrawingTransform(page, kCGPDFCropBox, CGRectMake(0, 0, CGFloat(w), CGFloat(h)), 0, true));
     CGContextDrawPDFPage(c, page);
     return CGBitmapContextCreateImage(c);
 }
@@ -77,14 +78,15 @@ TEST_F(PDFDocumentTest, DrawingTransformFitsTheTurnedBox)
 {
     auto doc = reader();
     // Page 2 shows 792 wide and 612 high; into 396 x 396 it scales by 0.5.
-    auto t = CGPDFPageGetDrawingTransform(CGPDFDocumentGetPage(doc, 2), kCGPDFCropBox, CGRectMake(0, 0, 396, 396), 0, true);
+    auto t = CGPDFPageGetDrawingTransform(
+        CGPDFDocumentGetPage(doc, 2), kCGPDFCropBox, CGRectMake(0, 0, 396, 396), 0, true);
     struct Case {
         CGPoint pdf, expected;
     };
     const Case cases[] = {
-        {{306, 396}, {198, 198}},       // centre to centre
-        {{0, 792}, {396, 198 + 153}},   // the page's top left turns to the top right
-        {{612, 0}, {0, 198 - 153}},     // and its bottom right to the bottom left
+        { { 306, 396 }, { 198, 198 } },  // centre to centre
+        { { 0, 792 }, { 396, 198 + 153 } },  // the page's top left turns to the top right
+        { { 612, 0 }, { 0, 198 - 153 } },  // and its bottom right to the bottom left
     };
     for (auto& c : cases) {
         CGPoint p = CGPointApplyAffineTransform(c.pdf, t);
@@ -92,8 +94,9 @@ TEST_F(PDFDocumentTest, DrawingTransformFitsTheTurnedBox)
         EXPECT_NEAR(p.y, c.expected.y, 1e-3);
     }
     // Without keeping proportions the box fills the rectangle.
-    auto fill = CGPDFPageGetDrawingTransform(CGPDFDocumentGetPage(doc, 1), kCGPDFMediaBox, CGRectMake(0, 0, 306, 198), 0, false);
-    EXPECT_EQ(CGPointApplyAffineTransform({612, 792}, fill), CGPointMake(306, 198));
+    auto fill = CGPDFPageGetDrawingTransform(
+        CGPDFDocumentGetPage(doc, 1), kCGPDFMediaBox, CGRectMake(0, 0, 306, 198), 0, false);
+    EXPECT_EQ(CGPointApplyAffineTransform({ 612, 792 }, fill), CGPointMake(306, 198));
 }
 
 TEST_F(PDFDocumentTest, PagesDrawWhereTheirContentIs)
@@ -103,7 +106,7 @@ TEST_F(PDFDocumentTest, PagesDrawWhereTheirContentIs)
     auto one = render(CGPDFDocumentGetPage(doc, 1), 306, 396);
     EXPECT_TRUE(isRed(one->pixelAt(50, 70)));
     EXPECT_FALSE(isRed(one->pixelAt(50, 110)));
-    EXPECT_EQ(one->pixelAt(200, 300), (CGPixel {255, 255, 255, 255}));
+    EXPECT_EQ(one->pixelAt(200, 300), (CGPixel { 255, 255, 255, 255 }));
     // Page 2 turned clockwise: the square near the top left moves to the top right.
     auto two = render(CGPDFDocumentGetPage(doc, 2), 396, 306);
     EXPECT_TRUE(isRed(two->pixelAt(396 - 70, 50)));

@@ -14,42 +14,42 @@ namespace PDFFixtures {
 
 namespace {
 
-void drawPages(const std::string& path, int pages, bool manyLines)
-{
-    CGRect box = CGRectMake(0, 0, 612, 792);
-    auto c = CGPDFContextCreateWithURL(path, &box);
-    for (int i = 1; i <= pages; ++i) {
-        CGPDFContextBeginPage(c, nullptr);
-        CGContextSetRGBFillColor(c, 1, 0, 0, 1);
-        CGContextFillRect(c, CGRectMake(50, 600, 100, 100));
-        CGContextSetRGBFillColor(c, 0, 0, 0, 1);
-        // Text is drawn in a y-downward space, as pages are laid out.
-        CGContextSaveGState(c);
-        CGContextTranslateCTM(c, 0, 792);
-        CGContextScaleCTM(c, 1, -1);
-        TextLayout("Page " + std::to_string(i), TextFont::systemFont(24), {}).draw(c, {300, 100});
-        if (manyLines)
-            for (int line = 0; line < 40; ++line)
-                TextLayout("Line " + std::to_string(line) + " of a generated page with some words to draw",
-                           TextFont::systemFont(11), {})
-                    .draw(c, {50, CGFloat(200 + line * 14)});
-        CGContextRestoreGState(c);
-        CGPDFContextEndPage(c);
+    void drawPages(const std::string& path, int pages, bool manyLines)
+    {
+        CGRect box = CGRectMake(0, 0, 612, 792);
+        auto c = CGPDFContextCreateWithURL(path, &box);
+        for (int i = 1; i <= pages; ++i) {
+            CGPDFContextBeginPage(c, nullptr);
+            CGContextSetRGBFillColor(c, 1, 0, 0, 1);
+            CGContextFillRect(c, CGRectMake(50, 600, 100, 100));
+            CGContextSetRGBFillColor(c, 0, 0, 0, 1);
+            // Text is drawn in a y-downward space, as pages are laid out.
+            CGContextSaveGState(c);
+            CGContextTranslateCTM(c, 0, 792);
+            CGContextScaleCTM(c, 1, -1);
+            TextLayout("Page " + std::to_string(i), TextFont::systemFont(24), {}).draw(c, { 300, 100 });
+            if (manyLines)
+                for (int line = 0; line < 40; ++line)
+                    TextLayout("Line " + std::to_string(line) + " of a generated page with some words to draw",
+                        TextFont::systemFont(11), {})
+                        .draw(c, { 50, CGFloat(200 + line * 14) });
+            CGContextRestoreGState(c);
+            CGPDFContextEndPage(c);
+        }
+        CGPDFContextClose(c);
     }
-    CGPDFContextClose(c);
-}
 
-QPDFObjectHandle parse(const std::string& text) { return QPDFObjectHandle::parse(text); }
+    QPDFObjectHandle parse(const std::string& text) { return QPDFObjectHandle::parse(text); }
 
-void write(QPDF& pdf, const std::string& path, const std::string& user, const std::string& owner)
-{
-    QPDFWriter w(pdf, path.c_str());
-    w.setStaticID(true);
-    if (!user.empty() || !owner.empty())
-        w.setR6EncryptionParameters(user.c_str(), owner.c_str(), true, true, true, true, true, true,
-                                    qpdf_r3p_full, true);
-    w.write();
-}
+    void write(QPDF& pdf, const std::string& path, const std::string& user, const std::string& owner)
+    {
+        QPDFWriter w(pdf, path.c_str());
+        w.setStaticID(true);
+        if (!user.empty() || !owner.empty())
+            w.setR6EncryptionParameters(
+                user.c_str(), owner.c_str(), true, true, true, true, true, true, qpdf_r3p_full, true);
+        w.write();
+    }
 
 }
 

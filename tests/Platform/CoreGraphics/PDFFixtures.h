@@ -21,8 +21,8 @@ namespace PDFFixtures {
 // and chapter2 -> page 2; Limits (n)-(z) with zeta -> << /D [page 3] >>.
 // Page 2 has /Rotate 90; page 3 a CropBox [0 500 300 792].
 // userPassword / ownerPassword, when not empty, encrypt the file (AES-256).
-void writeReaderDocument(const std::string& path, const std::string& userPassword = "",
-                         const std::string& ownerPassword = "");
+void writeReaderDocument(
+    const std::string& path, const std::string& userPassword = "", const std::string& ownerPassword = "");
 
 // A small well-formed document whose page tree's Kids list itself, and a
 // name tree node whose Kids hold itself.

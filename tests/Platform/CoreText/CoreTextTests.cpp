@@ -9,7 +9,7 @@ namespace {
 CGContextRef viewContext(size_t w, size_t h)
 {
     auto c = CGBitmapContextCreate(nullptr, w, h, 8, 0, CGColorSpaceCreateDeviceRGB(),
-                                   kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
+        kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
     CGContextTranslateCTM(c, 0, CGFloat(h));
     CGContextScaleCTM(c, 1, -1);
     return c;
@@ -19,8 +19,9 @@ CGContextRef viewContext(size_t w, size_t h)
 AttributedText description(const std::string& body)
 {
     AttributedText t;
-    t.append("DESCRIPTION:\n", *CTFontCreateWithName("Helvetica-Oblique", 16, nullptr), CGColor {0.5f, 0.5f, 0.5f, 1});
-    t.append(body, *CTFontCreateWithName("Helvetica", 14, nullptr), CGColor {0, 0, 0, 1});
+    t.append(
+        "DESCRIPTION:\n", *CTFontCreateWithName("Helvetica-Oblique", 16, nullptr), CGColor { 0.5f, 0.5f, 0.5f, 1 });
+    t.append(body, *CTFontCreateWithName("Helvetica", 14, nullptr), CGColor { 0, 0, 0, 1 });
     return t;
 }
 
@@ -50,36 +51,39 @@ std::pair<long, long> inkRows(const CGImageRef& image)
                 last = long(y);
                 break;
             }
-    return {first, last};
+    return { first, last };
 }
 
 }
 
 TEST(CoreText, SuggestedSizeWrapsToTheWidth)
 {
-    auto setter = CTFramesetterCreateWithAttributedString(description("A long description that needs several lines to fit in the box."));
-    CGSize wide = CTFramesetterSuggestFrameSizeWithConstraints(setter, CFRangeMake(0, 0), {2000, 1e9f}, nullptr);
-    CGSize narrow = CTFramesetterSuggestFrameSizeWithConstraints(setter, CFRangeMake(0, 0), {348, 1e9f}, nullptr);
+    auto setter = CTFramesetterCreateWithAttributedString(
+        description("A long description that needs several lines to fit in the box."));
+    CGSize wide = CTFramesetterSuggestFrameSizeWithConstraints(setter, CFRangeMake(0, 0), { 2000, 1e9f }, nullptr);
+    CGSize narrow = CTFramesetterSuggestFrameSizeWithConstraints(setter, CFRangeMake(0, 0), { 348, 1e9f }, nullptr);
     EXPECT_LE(narrow.width, 348);
     EXPECT_GT(narrow.height, wide.height);
     EXPECT_NEAR(wide.height, 32.4, 1.0);  // one heading line and one body line
-    EXPECT_EQ(CTFramesetterSuggestFrameSizeWithConstraints(CTFramesetterCreateWithAttributedString({}), {}, {100, 100}, nullptr),
-              CGSizeZero);
+    EXPECT_EQ(CTFramesetterSuggestFrameSizeWithConstraints(
+                  CTFramesetterCreateWithAttributedString({}), {}, { 100, 100 }, nullptr),
+        CGSizeZero);
     EXPECT_EQ(CTFontGetSize(CTFontCreateWithName("NoSuchFont", 14, nullptr)), 14);
 }
 
 TEST(CoreText, FrameDrawsUprightFromTheTopWithRunColours)
 {
     AttributedText text = description("Body text");
-    CGSize size = CTFramesetterSuggestFrameSizeWithConstraints(CTFramesetterCreateWithAttributedString(text), {}, {200, 1e9f}, nullptr);
-    auto image = drawLikeTheView(text, {200, 120});
+    CGSize size = CTFramesetterSuggestFrameSizeWithConstraints(
+        CTFramesetterCreateWithAttributedString(text), {}, { 200, 1e9f }, nullptr);
+    auto image = drawLikeTheView(text, { 200, 120 });
     auto [first, last] = inkRows(image);
     EXPECT_GE(first, 0);
-    EXPECT_LT(first, 8);                       // starts at the top of the view
-    EXPECT_LE(last, long(size.height) + 1);    // and the text stays within its suggested size
+    EXPECT_LT(first, 8);  // starts at the top of the view
+    EXPECT_LE(last, long(size.height) + 1);  // and the text stays within its suggested size
     // Drawn upright: the same heading drawn by the plain engine matches row for row.
     auto reference = viewContext(200, 120);
-    TextLayout(text, TextFont::systemFont(12), {200, 0}).draw(reference, {0, 0});
+    TextLayout(text, TextFont::systemFont(12), { 200, 0 }).draw(reference, { 0, 0 });
     EXPECT_EQ(inkRows(CGBitmapContextCreateImage(reference)), inkRows(image));
     // Heading grey, body black.
     bool grey = false, black = false;
@@ -96,10 +100,10 @@ TEST(CoreText, FrameDrawsUprightFromTheTopWithRunColours)
 TEST(CoreText, TextBelowTheFrameIsCutOff)
 {
     AttributedText text = description("one two three four five six seven eight nine ten eleven twelve");
-    auto image = drawLikeTheView(text, {80, 40});
+    auto image = drawLikeTheView(text, { 80, 40 });
     auto [first, last] = inkRows(image);
     EXPECT_GE(first, 0);
     EXPECT_LT(last, 40);
     // A frame lower than one line shows nothing.
-    EXPECT_EQ(inkRows(drawLikeTheView(text, {80, 8})).first, -1);
+    EXPECT_EQ(inkRows(drawLikeTheView(text, { 80, 8 })).first, -1);
 }

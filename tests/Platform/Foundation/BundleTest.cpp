@@ -20,21 +20,22 @@ protected:
                                                   { "CFBundleShortVersionString", Value("2.3") },
                                                   { "CFBundleDisplayName", Value("Corvelle") },
                                               }),
-                                              root + "/Info.plist"));
+            root + "/Info.plist"));
         write("corvelle_lite.sqlite", "db");
         write("fileDefault.png", "png");
         write("language_en.plist", "<plist/>");
         write("en.lproj/only-english.txt", "en");
         write("PullTableViewLan.strings",
-              "/* Pull table */\n"
-              "\"Pull down to refresh...\" = \"Pull down to refresh...\";\n"
-              "// a line comment\n"
-              "\"Loading...\"=\"Loading \\\"now\\\"\\n\\U6C49\\u5B57\\UD83D\\UDE00\";\n"
-              "\"Blank\" = \"\";\n"
-              "Bare = word;\n"
-              "\"Alone\";\n");
+            "/* Pull table */\n"
+            "\"Pull down to refresh...\" = \"Pull down to refresh...\";\n"
+            "// a line comment\n"
+            "\"Loading...\"=\"Loading \\\"now\\\"\\n\\U6C49\\u5B57\\UD83D\\UDE00\";\n"
+            "\"Blank\" = \"\";\n"
+            "Bare = word;\n"
+            "\"Alone\";\n");
         write("Broken.strings", "\"key\" = \"no semicolon\"");
-        write("Property.strings", R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict><key>OK</key><string>Fine</string></dict></plist>)");
+        write("Property.strings",
+            R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict><key>OK</key><string>Fine</string></dict></plist>)");
         // UTF-16 little-endian with its byte order mark: "A" = "汉";
         Data utf16 { 0xFF, 0xFE, '"', 0, 'A', 0, '"', 0, '=', 0, '"', 0, 0x49, 0x6C, '"', 0, ';', 0 };
         ASSERT_TRUE(files().createFileAtPathContents(root + "/Wide.strings", utf16));
@@ -170,7 +171,8 @@ TEST_F(Bundle, MainBundleFollowsTheEnvironment)
 TEST(RealBundleTest, ReadsTheApplicationsInfo)
 {
     auto bundle = NSBundle::bundleWithPath(CORVELLE_BUNDLE_DIR);
-    Value source = PropertyList::dictionaryWithContentsOfFile(std::string(CORVELLE_SOURCE_DIR) + "/Resources/bundle/Info.plist");
+    Value source
+        = PropertyList::dictionaryWithContentsOfFile(std::string(CORVELLE_SOURCE_DIR) + "/Resources/bundle/Info.plist");
     ASSERT_TRUE(source.isDictionary());
     Value version = bundle->objectForInfoDictionaryKey("CFBundleShortVersionString");
     EXPECT_TRUE(version.isString() && !version.stringValue().empty());

@@ -14,7 +14,9 @@ namespace {
 class DoneInStart : public NSOperation {
 public:
     DoneInStart(int number, std::mutex& lock, std::vector<int>& started)
-        : m_number(number), m_lock(lock), m_started(started)
+        : m_number(number)
+        , m_lock(lock)
+        , m_started(started)
     {
     }
     bool isConcurrent() const override { return true; }

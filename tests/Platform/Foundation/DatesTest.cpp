@@ -83,7 +83,8 @@ TEST(NSDateFormatter, WritesTheFixedPatterns)
         { "UTC", "yyyy-MM-dd HH:mm:ss", -1, "1969-12-31 23:59:59" },
     };
     for (const auto& c : cases)
-        EXPECT_EQ(c.expected, formatter(c.pattern, c.zone).stringFromDate(Date { c.seconds })) << c.pattern << " " << c.zone;
+        EXPECT_EQ(c.expected, formatter(c.pattern, c.zone).stringFromDate(Date { c.seconds }))
+            << c.pattern << " " << c.zone;
 }
 
 TEST(NSDateFormatter, ReadsStrictly)
@@ -175,7 +176,8 @@ TEST(NSDateFormatter, TwoDigitYearsFallWithin1950To2049WhateverTheClock)
 TEST(NSDateFormatter, YearsOutsideOneTo9999AreRefused)
 {
     auto f = formatter("yyyy-MM-dd HH:mm:ss", "UTC");
-    for (const char* text : { "1234567-01-01 00:00:00", "999999999-12-31 23:59:59", "10000-01-01 00:00:00", "0000-12-31 12:00:00" })
+    for (const char* text :
+        { "1234567-01-01 00:00:00", "999999999-12-31 23:59:59", "10000-01-01 00:00:00", "0000-12-31 12:00:00" })
         EXPECT_FALSE(f.dateFromString(text)) << text;
     // The edges themselves read and write back.
     for (const char* text : { "0001-01-01 00:00:00", "9999-12-31 23:59:59" }) {
@@ -196,12 +198,9 @@ TEST(NSDateFormatter, DeviceZoneFollowsTZ)
         const char* expected;
     };
     const Case cases[] = {
-        { "Asia/Shanghai", "2013-05-07 10:00:00" },
-        { ":America/New_York", "2013-05-06 22:00:00" },
-        { "UTC0", "2013-05-07 02:00:00" },
-        { "EST5EDT,M3.2.0,M11.1.0", "2013-05-06 22:00:00" },
-        { "<+0530>-5:30", "2013-05-07 07:30:00" },
-        { "", "2013-05-07 02:00:00" },
+        { "Asia/Shanghai", "2013-05-07 10:00:00" }, { ":America/New_York", "2013-05-06 22:00:00" },
+        { "UTC0", "2013-05-07 02:00:00" }, { "EST5EDT,M3.2.0,M11.1.0", "2013-05-06 22:00:00" },
+        { "<+0530>-5:30", "2013-05-07 07:30:00" }, { "", "2013-05-07 02:00:00" },
         { "../../etc/passwd", "2013-05-07 02:00:00" },  // not a zone: UTC, as the C library does
     };
     for (const auto& c : cases) {

@@ -16,15 +16,16 @@ void installPrintingHook()
     NSSetUncaughtExceptionHandler([](const NSException& e) {
         static int calls = 0;
         std::fprintf(stderr, "hook #%d: %s | %s | %s\n", ++calls, e.name().c_str(), e.reason().c_str(),
-                     e.callStackSymbols().empty() ? "no stack" : "stack");
+            e.callStackSymbols().empty() ? "no stack" : "stack");
     });
 }
 
 [[noreturn]] void raiseGridMismatch()
 {
     NSException::raiseFormat(NSInternalInconsistencyException,
-                             "Invalid number of items in GridView: Started with %u, added %u, deleted %u. Expected %u items after changes, but got %u",
-                             3u, 1u, 0u, 4u, 5u);
+        "Invalid number of items in GridView: Started with %u, added %u, deleted %u. Expected %u items after changes, "
+        "but got %u",
+        3u, 1u, 0u, 4u, 5u);
 }
 
 }  // namespace
@@ -35,12 +36,15 @@ TEST(NSException, RaiseCarriesNameReasonAndStack)
         raiseGridMismatch();
     } catch (const NSException& e) {
         EXPECT_STREQ(NSInternalInconsistencyException, e.name().c_str());
-        EXPECT_EQ("Invalid number of items in GridView: Started with 3, added 1, deleted 0. Expected 4 items after changes, but got 5", e.reason());
+        EXPECT_EQ("Invalid number of items in GridView: Started with 3, added 1, deleted 0. Expected 4 items after "
+                  "changes, but got 5",
+            e.reason());
         EXPECT_FALSE(e.callStackSymbols().empty());
         EXPECT_STREQ(e.reason().c_str(), e.what());
     }
-    NSException pool("Database already in pool", "The SQLDatabase being put back into the pool is already present in the pool",
-                     Value::dictionary({ { "k", 1 } }));
+    NSException pool("Database already in pool",
+        "The SQLDatabase being put back into the pool is already present in the pool",
+        Value::dictionary({ { "k", 1 } }));
     EXPECT_TRUE(pool.callStackSymbols().empty());  // only a raise records the stack
     EXPECT_EQ(1, pool.userInfo()["k"].intValue());
     EXPECT_THROW(pool.raise(), NSException);
@@ -56,14 +60,18 @@ TEST(NSExceptionDeathTest, UncaughtEndsInTheHook)
     };
     const Case cases[] = {
         { "named exception", [] { raiseGridMismatch(); },
-          "hook #1: NSInternalInconsistencyException \\| Invalid number of items in GridView: Started with 3.* \\| stack" },
-        { "other C++ exception", [] { throw std::runtime_error("disk on fire"); }, "hook #1: std::runtime_error \\| disk on fire \\| stack" },
+            "hook #1: NSInternalInconsistencyException \\| Invalid number of items in GridView: Started with 3.* \\| "
+            "stack" },
+        { "other C++ exception", [] { throw std::runtime_error("disk on fire"); },
+            "hook #1: std::runtime_error \\| disk on fire \\| stack" },
         { "signal sent", [] { std::raise(SIGSEGV); }, "hook #1: SIGSEGV \\| Fatal signal 11 .* \\| stack" },
-        { "real fault", [] {
-              // Read through a volatile so the optimiser cannot see the bad address.
-              volatile uintptr_t address = 64;
-              *reinterpret_cast<volatile int*>(address) = 1;
-          }, "hook #1: SIGSEGV \\| Fatal signal 11 .* \\| stack" },
+        { "real fault",
+            [] {
+                // Read through a volatile so the optimiser cannot see the bad address.
+                volatile uintptr_t address = 64;
+                *reinterpret_cast<volatile int*>(address) = 1;
+            },
+            "hook #1: SIGSEGV \\| Fatal signal 11 .* \\| stack" },
         { "abort", [] { std::abort(); }, "hook #1: SIGABRT \\| Fatal signal 6 .* \\| stack" },
     };
     for (const auto& c : cases) {
@@ -103,16 +111,17 @@ TEST(NSExceptionDeathTest, HookRunsOnceAndCanBeRemoved)
 TEST(NSError, DomainCodeAndUserInfo)
 {
     auto underlying = NSError::errorWithDomainCodeUserInfo(NSPOSIXErrorDomain, 2);
-    auto error = NSError::errorWithDomainCodeUserInfo(
-        "InputValidationErrorDomain", 1001,
-        Value::dictionary({ { NSLocalizedDescriptionKey, "Input validation failed" }, { NSLocalizedFailureReasonErrorKey, "Please input a positive number" } }),
+    auto error = NSError::errorWithDomainCodeUserInfo("InputValidationErrorDomain", 1001,
+        Value::dictionary({ { NSLocalizedDescriptionKey, "Input validation failed" },
+            { NSLocalizedFailureReasonErrorKey, "Please input a positive number" } }),
         underlying);
     EXPECT_EQ("InputValidationErrorDomain", error->domain());
     EXPECT_EQ(1001, error->code());
     EXPECT_EQ("Input validation failed", error->localizedDescription());
     EXPECT_EQ("Please input a positive number", error->localizedFailureReason().value_or(""));
     EXPECT_EQ(underlying, error->underlyingError());
-    EXPECT_EQ("The operation couldn\u2019t be completed. (NSPOSIXErrorDomain error 2.)", underlying->localizedDescription());
+    EXPECT_EQ(
+        "The operation couldn\u2019t be completed. (NSPOSIXErrorDomain error 2.)", underlying->localizedDescription());
     EXPECT_FALSE(underlying->localizedFailureReason().has_value());
     EXPECT_NE(std::string::npos, error->description().find("Code=1001 \"Input validation failed\""));
     EXPECT_TRUE(NSError("d", 1, Value(3)).userInfo().isDictionary());

@@ -14,10 +14,7 @@
 
 namespace {
 
-NSFileManager& files()
-{
-    return NSFileManager::defaultManager();
-}
+NSFileManager& files() { return NSFileManager::defaultManager(); }
 
 void writeText(const std::string& path, const std::string& text)
 {
@@ -82,9 +79,9 @@ TEST_F(Files, HomeHasItsStandardFoldersAndLookups)
     };
     for (const auto& c : cases) {
         EXPECT_EQ(NSSearchPathForDirectoriesInDomains(c.directory, NSUserDomainMask, true),
-                  std::vector<std::string> { home.path() + c.folder });
+            std::vector<std::string> { home.path() + c.folder });
         EXPECT_EQ(NSSearchPathForDirectoriesInDomains(c.directory, NSUserDomainMask, false),
-                  std::vector<std::string> { "~" + c.folder });
+            std::vector<std::string> { "~" + c.folder });
     }
     EXPECT_TRUE(NSSearchPathForDirectoriesInDomains(NSDocumentDirectory, 2, true).empty());
     // Application Support is the caller's to create.
@@ -156,7 +153,7 @@ TEST(AppEnvironmentTest, PreferredLanguagesFromEnvironment)
     };
     for (const auto& c : cases) {
         ScopedEnvironment env({ { "CORVELLE_LANGUAGES", c.languages }, { "LANGUAGE", c.language },
-                                { "LC_ALL", nullptr }, { "LC_MESSAGES", nullptr }, { "LANG", c.lang } });
+            { "LC_ALL", nullptr }, { "LC_MESSAGES", nullptr }, { "LANG", c.lang } });
         AppEnvironment::reset();
         EXPECT_EQ(AppEnvironment::preferredLanguages(), c.expected) << (c.lang ? c.lang : "(none)");
     }
@@ -204,7 +201,8 @@ TEST_F(Files, CopyKeepsContentDateAndNeverReplaces)
 
     EXPECT_FALSE(files().copyItemAtPathToPath(home.documents() + "/missing", home.documents() + "/x", &error));
     EXPECT_FALSE(files().copyItemAtPathToPath(source, home.documents() + "/no/such/folder/x"));
-    EXPECT_EQ(files().contentsOfDirectoryAtPath(home.documents()), (std::vector<std::string> { "copy.sqlite", "template.sqlite" }));
+    EXPECT_EQ(files().contentsOfDirectoryAtPath(home.documents()),
+        (std::vector<std::string> { "copy.sqlite", "template.sqlite" }));
 }
 
 TEST_F(Files, CopyFolderTreeAndLeaveNothingOnFailure)
@@ -219,7 +217,7 @@ TEST_F(Files, CopyFolderTreeAndLeaveNothingOnFailure)
     EXPECT_EQ(readText(home.documents() + "/client/Pdf/a.pdf"), "pdf");
     EXPECT_EQ(readText(home.documents() + "/client/corvelle_lite.sqlite"), "db");
     EXPECT_EQ(files().attributesOfItemAtPath(home.documents() + "/client/link")->fileType,
-              NSFileAttributes::Type::SymbolicLink);
+        NSFileAttributes::Type::SymbolicLink);
 
     // A pipe cannot be copied: the copy fails part way and must not leave a
     // half-made folder behind, under the destination's name or any other.
@@ -293,7 +291,8 @@ TEST_F(Files, ListAttributesAndSizes)
     writeText(home.documents() + "/A", "");
     writeText(home.documents() + "/.hidden", "h");
     ASSERT_TRUE(files().createDirectoryAtPathWithIntermediateDirectories(home.documents() + "/a", true));
-    EXPECT_EQ(files().contentsOfDirectoryAtPath(home.documents()), (std::vector<std::string> { ".hidden", "A", "a", "b" }));
+    EXPECT_EQ(
+        files().contentsOfDirectoryAtPath(home.documents()), (std::vector<std::string> { ".hidden", "A", "a", "b" }));
 
     std::string error;
     EXPECT_FALSE(files().contentsOfDirectoryAtPath(home.documents() + "/missing", &error));

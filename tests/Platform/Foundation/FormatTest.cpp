@@ -40,8 +40,8 @@ TEST(Format, SpecifiersFollowPrintf)
         { "65535", stringWithFormat("%hu", -1) },
         { "1.500000", stringWithFormat("%f", 1.5) },
         { "12.35", stringWithFormat("%.2f", 12.345f) },  // the float is 12.3450003
-        { "0.12", stringWithFormat("%.2f", 0.125) },     // binary 0.125 is a tie: banker's rounding of printf
-        { "2.67", stringWithFormat("%.2lf", 2.675) },    // 2.675 is 2.67499999... in binary
+        { "0.12", stringWithFormat("%.2f", 0.125) },  // binary 0.125 is a tie: banker's rounding of printf
+        { "2.67", stringWithFormat("%.2lf", 2.675) },  // 2.675 is 2.67499999... in binary
         { "2", stringWithFormat("%.0f", 2.5) },
         { "4", stringWithFormat("%.0f", 3.5) },
         { "0.1", stringWithFormat("%g", 0.1) },
@@ -68,16 +68,12 @@ TEST(Format, ObjectSpecifierDescribesValues)
     Value dict = Value::dictionary({ { "a", 1 }, { "b", "x" } });
     const Case cases[] = {
         { "the url is http://h/p", stringWithFormat("the url is %@", std::string("http://h/p")) },
-        { "text", stringWithFormat("%@", Value("text")) },
-        { "12", stringWithFormat("%@", Value(12)) },
-        { "1.5", stringWithFormat("%@", Value(1.5)) },
-        { "0.1", stringWithFormat("%@", 0.1) },
+        { "text", stringWithFormat("%@", Value("text")) }, { "12", stringWithFormat("%@", Value(12)) },
+        { "1.5", stringWithFormat("%@", Value(1.5)) }, { "0.1", stringWithFormat("%@", 0.1) },
         { "42", stringWithFormat("%@", 42) },
         { "75.3 75.30000305175781", stringWithFormat("%@ %@", 75.3f, static_cast<double>(75.3f)) },
-        { "<null>", stringWithFormat("%@", Value()) },
-        { "(1, 2)", stringWithFormat("%@", Value::array({ 1, 2 })) },
-        { "{a = 1; b = x}", stringWithFormat("%@", dict) },
-        { "(null)", stringWithFormat("%@", nullptr) },
+        { "<null>", stringWithFormat("%@", Value()) }, { "(1, 2)", stringWithFormat("%@", Value::array({ 1, 2 })) },
+        { "{a = 1; b = x}", stringWithFormat("%@", dict) }, { "(null)", stringWithFormat("%@", nullptr) },
         { "<date 0>", stringWithFormat("%@", Date {}) },  // a temporary made for the argument
         { "[    abc]", stringWithFormat("[%7@]", "abc") },
         { "[\xe4\xb8\xad   ]", stringWithFormat("[%-4@]", "\xe4\xb8\xad") },  // widths count characters
@@ -123,5 +119,6 @@ TEST(NSLog, CaptureReceivesFormattedLines)
     NSLog("DB Query: %@", std::string("SELECT 1"));
     NSLogSetCapture(nullptr);
     NSLog("not captured");
-    EXPECT_EQ((std::vector<std::string> { "Unexpected result from sqlite3_reset (5) eu", "DB Query: SELECT 1" }), lines);
+    EXPECT_EQ(
+        (std::vector<std::string> { "Unexpected result from sqlite3_reset (5) eu", "DB Query: SELECT 1" }), lines);
 }

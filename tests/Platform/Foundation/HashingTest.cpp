@@ -21,7 +21,8 @@ TEST(Hashing, MD5KnownVectors)
         { std::string(55, 'a'), "ef1772b6dff9a122358552954ad0df65" },
         { std::string(56, 'a'), "3b0c8ac703f828b04c6c197006d17218" },
         { std::string(64, 'a'), "014842d480b571495a4a0363793f7367" },
-        { "12345678901234567890123456789012345678901234567890123456789012345678901234567890", "57edf4a22be3c955ac49da2e2107b67a" },
+        { "12345678901234567890123456789012345678901234567890123456789012345678901234567890",
+            "57edf4a22be3c955ac49da2e2107b67a" },
         { "\xe4\xb8\xad\xe6\x96\x87", "a7bac2239fcdcb3a067903d8077c4a07" },
     };
     for (const auto& c : cases) {
@@ -84,7 +85,9 @@ TEST(Hashing, UUIDsAreUpperCaseVersion4AndDistinct)
             return false;
         for (size_t i = 0; i < u.size(); ++i) {
             bool dash = i == 8 || i == 13 || i == 18 || i == 23;
-            if (dash ? u[i] != '-' : !std::isxdigit(static_cast<unsigned char>(u[i])) || std::islower(static_cast<unsigned char>(u[i])))
+            if (dash ? u[i] != '-'
+                     : !std::isxdigit(static_cast<unsigned char>(u[i]))
+                        || std::islower(static_cast<unsigned char>(u[i])))
                 return false;
         }
         return true;

@@ -78,11 +78,11 @@ TEST(NSIndexSet, ShiftFromAStartBySignedAmount)
         { { 0, 1, 2 }, 1, 1, { 0, 2, 3 } },
         { { 0, 1, 2, 3 }, 1, -1, { 0, 1, 2 } },  // drops 0, the index just below the start
         { { 0, 1, 2, 3 }, 2, -1, { 0, 1, 2 } },  // drops 1
-        { { 0, 2, 3 }, 2, -1, { 0, 1, 2 } },     // nothing just below: no loss
+        { { 0, 2, 3 }, 2, -1, { 0, 1, 2 } },  // nothing just below: no loss
         { { 0, 1, 5, 6 }, 4, -2, { 0, 1, 3, 4 } },
-        { { 1, 2, 3, 7 }, 3, -2, { 1, 5 } },     // 1 and 2 are covered by the shift
+        { { 1, 2, 3, 7 }, 3, -2, { 1, 5 } },  // 1 and 2 are covered by the shift
         { { 1, 2, 3 }, 0, -1, { 0, 1, 2 } },
-        { { 2, 5 }, 2, -3, { 2 } },             // 2 would fall below 0 and leaves
+        { { 2, 5 }, 2, -3, { 2 } },  // 2 would fall below 0 and leaves
         { { 0, 1, 2 }, 5, 3, { 0, 1, 2 } },
         { { 3, 4 }, 0, 2, { 5, 6 } },
         { { 1, 2 }, 1, 0, { 1, 2 } },

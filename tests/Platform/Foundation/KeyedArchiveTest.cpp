@@ -5,10 +5,7 @@
 
 namespace {
 
-Value uid(int index)
-{
-    return Value::dictionary({ { "CF$UID", Value(index) } });
-}
+Value uid(int index) { return Value::dictionary({ { "CF$UID", Value(index) } }); }
 
 // The record the device identifier keeps in a pasteboard slot.
 Value slotRecord()
@@ -18,8 +15,9 @@ Value slotRecord()
         { "SharedUDID_appUID", Value("5B1C1B8E-2B7A-4C4B-9D3E-0A1B2C3D4E5F") },
         { "SharedUDID_createdTS", Value(Date { 1'400'000'000.5 }) },
         { "SharedUDID_slot", Value("org.SharedUDID.slot.0") },
-        { "nested", Value::array({ Value(1), Value(2.5), Value(true), Value(Data { 9, 8 }),
-                                   Value::dictionary({ { "deep", Value("org.SharedUDID.slot.0") } }), Value::array() }) },
+        { "nested",
+            Value::array({ Value(1), Value(2.5), Value(true), Value(Data { 9, 8 }),
+                Value::dictionary({ { "deep", Value("org.SharedUDID.slot.0") } }), Value::array() }) },
         { "empty", Value::dictionary() },
     });
 }
@@ -37,7 +35,8 @@ Value archiveOf(std::initializer_list<Value> objects, int root = 1)
 
 Value classEntry(const char* name)
 {
-    return Value::dictionary({ { "$classes", Value::array({ Value(name), Value("NSObject") }) }, { "$classname", Value(name) } });
+    return Value::dictionary(
+        { { "$classes", Value::array({ Value(name), Value("NSObject") }) }, { "$classname", Value(name) } });
 }
 
 Value unarchive(const Value& archive, PropertyList::Format format = PropertyList::Format::Binary)
@@ -91,9 +90,10 @@ TEST(KeyedArchiveTest, ReadsWhatThePlatformWrites)
     Value archive = archiveOf({
         Value("$null"),
         Value::dictionary({ { "NS.keys", Value::array({ uid(2), uid(3), uid(4) }) },
-                            { "NS.objects", Value::array({ uid(5), uid(7), uid(9) }) },
-                            { "$class", uid(11) } }),
-        Value("name"), Value("when"), Value("raw"),
+            { "NS.objects", Value::array({ uid(5), uid(7), uid(9) }) }, { "$class", uid(11) } }),
+        Value("name"),
+        Value("when"),
+        Value("raw"),
         Value::dictionary({ { "NS.string", Value("Corvelle") }, { "$class", uid(6) } }),
         classEntry("NSMutableString"),
         Value::dictionary({ { "NS.time", Value(0.5) }, { "$class", uid(8) } }),
@@ -125,24 +125,45 @@ TEST(KeyedArchiveTest, DamagedArchivesReadAsNull)
         Value archive;
     } cases[] = {
         { "a plain dictionary", Value::dictionary({ { "root", Value(1) } }) },
-        { "another archiver", Value::dictionary({ { "$archiver", Value("Other") }, { "$top", Value::dictionary({ { "root", uid(1) } }) },
-                                                   { "$objects", Value::array({ Value("$null"), Value(1) }) } }) },
+        { "another archiver",
+            Value::dictionary({ { "$archiver", Value("Other") }, { "$top", Value::dictionary({ { "root", uid(1) } }) },
+                { "$objects", Value::array({ Value("$null"), Value(1) }) } }) },
         { "root out of range", archiveOf({ Value("$null") }, 5) },
-        { "member out of range", archiveOf({ Value("$null"), Value::dictionary({ { "NS.objects", Value::array({ uid(9) }) }, { "$class", uid(2) } }), arrayClass }) },
-        { "array holding itself", archiveOf({ Value("$null"), Value::dictionary({ { "NS.objects", Value::array({ uid(1) }) }, { "$class", uid(2) } }), arrayClass }) },
-        { "unknown class", archiveOf({ Value("$null"), Value::dictionary({ { "$class", uid(2) } }), classEntry("UIColor") }) },
+        { "member out of range",
+            archiveOf({ Value("$null"),
+                Value::dictionary({ { "NS.objects", Value::array({ uid(9) }) }, { "$class", uid(2) } }),
+                arrayClass }) },
+        { "array holding itself",
+            archiveOf({ Value("$null"),
+                Value::dictionary({ { "NS.objects", Value::array({ uid(1) }) }, { "$class", uid(2) } }),
+                arrayClass }) },
+        { "unknown class",
+            archiveOf({ Value("$null"), Value::dictionary({ { "$class", uid(2) } }), classEntry("UIColor") }) },
         { "class that is no class entry", archiveOf({ Value("$null"), Value::dictionary({ { "$class", uid(0) } }) }) },
-        { "keys and objects differ in length", archiveOf({ Value("$null"), Value::dictionary({ { "NS.keys", Value::array({ uid(3) }) }, { "NS.objects", Value::array() }, { "$class", uid(2) } }), dictionaryClass, Value("k") }) },
-        { "a number as key", archiveOf({ Value("$null"), Value::dictionary({ { "NS.keys", Value::array({ uid(3) }) }, { "NS.objects", Value::array({ uid(3) }) }, { "$class", uid(2) } }), dictionaryClass, Value(7) }) },
-        { "a date without time", archiveOf({ Value("$null"), Value::dictionary({ { "$class", uid(2) } }), classEntry("NSDate") }) },
-        { "objects not a list", Value::dictionary({ { "$archiver", Value("NSKeyedArchiver") }, { "$top", Value::dictionary({ { "root", uid(1) } }) }, { "$objects", Value("x") } }) },
+        { "keys and objects differ in length",
+            archiveOf({ Value("$null"),
+                Value::dictionary({ { "NS.keys", Value::array({ uid(3) }) }, { "NS.objects", Value::array() },
+                    { "$class", uid(2) } }),
+                dictionaryClass, Value("k") }) },
+        { "a number as key",
+            archiveOf({ Value("$null"),
+                Value::dictionary({ { "NS.keys", Value::array({ uid(3) }) }, { "NS.objects", Value::array({ uid(3) }) },
+                    { "$class", uid(2) } }),
+                dictionaryClass, Value(7) }) },
+        { "a date without time",
+            archiveOf({ Value("$null"), Value::dictionary({ { "$class", uid(2) } }), classEntry("NSDate") }) },
+        { "objects not a list",
+            Value::dictionary({ { "$archiver", Value("NSKeyedArchiver") },
+                { "$top", Value::dictionary({ { "root", uid(1) } }) }, { "$objects", Value("x") } }) },
     };
     for (const auto& c : cases)
         EXPECT_TRUE(unarchive(c.archive).isNull()) << c.what;
 
     for (const char* noise : { "", "garbage", "bplist00" }) {
         std::string_view text(noise);
-        EXPECT_TRUE(NSKeyedUnarchiver::unarchiveObjectWithData({ reinterpret_cast<const uint8_t*>(text.data()), text.size() }).isNull());
+        EXPECT_TRUE(
+            NSKeyedUnarchiver::unarchiveObjectWithData({ reinterpret_cast<const uint8_t*>(text.data()), text.size() })
+                .isNull());
     }
 }
 
@@ -178,7 +199,8 @@ TEST(KeyedArchiveTest, NestingTooDeepReadsAsNull)
     ValueArray objects { Value("$null"), classEntry("NSArray") };
     for (int i = 0; i < 1000; ++i) {
         int next = static_cast<int>(objects.size()) + 1;
-        objects.push_back(Value::dictionary({ { "NS.objects", Value::array({ uid(i + 1 < 1000 ? next : 0) }) }, { "$class", uid(1) } }));
+        objects.push_back(Value::dictionary(
+            { { "NS.objects", Value::array({ uid(i + 1 < 1000 ? next : 0) }) }, { "$class", uid(1) } }));
     }
     Value archive = Value::dictionary({
         { "$archiver", Value("NSKeyedArchiver") },

@@ -39,10 +39,11 @@ TEST_F(NotificationTest, SenderFilterComparesIdentity)
     auto gridA = std::make_shared<int>(1);
     auto gridB = std::make_shared<int>(2);
     int owner = 0;
-    center.addObserver(&owner, "GridViewSelectionDidChangeNotification",
-                       [&](const NSNotification&) { heard.push_back("only A"); }, gridA.get());
-    center.addObserver(&owner, "GridViewSelectionDidChangeNotification",
-                       [&](const NSNotification&) { heard.push_back("any"); });
+    center.addObserver(
+        &owner, "GridViewSelectionDidChangeNotification", [&](const NSNotification&) { heard.push_back("only A"); },
+        gridA.get());
+    center.addObserver(
+        &owner, "GridViewSelectionDidChangeNotification", [&](const NSNotification&) { heard.push_back("any"); });
     struct Case {
         std::shared_ptr<void> sender;
         std::vector<std::string> expected;
@@ -64,8 +65,8 @@ TEST_F(NotificationTest, RemovingDuringAPostStopsLaterCallsAndAddingWaitsForTheN
     int first = 0, second = 0, third = 0;
     center.addObserver(&first, "reload", [&](const NSNotification&) {
         heard.push_back("first");
-        center.removeObserver(&first);   // itself
-        center.removeObserver(&third);   // one still waiting in this post
+        center.removeObserver(&first);  // itself
+        center.removeObserver(&third);  // one still waiting in this post
         center.addObserver(&second, "reload", [&](const NSNotification&) { heard.push_back("added"); });
     });
     center.addObserver(&second, "reload", [&](const NSNotification&) { heard.push_back("second"); });
@@ -82,7 +83,8 @@ TEST_F(NotificationTest, RemovalByOwnerAndByName)
 {
     int screen = 0, other = 0;
     auto observeAll = [&] {
-        center.addObserver(&screen, "display_catalog", [&](const NSNotification&) { heard.push_back("screen catalog"); });
+        center.addObserver(
+            &screen, "display_catalog", [&](const NSNotification&) { heard.push_back("screen catalog"); });
         center.addObserver(&screen, "stopViewVideo", [&](const NSNotification&) { heard.push_back("screen video"); });
         center.addObserver(&other, "display_catalog", [&](const NSNotification&) { heard.push_back("other catalog"); });
     };
@@ -94,7 +96,7 @@ TEST_F(NotificationTest, RemovalByOwnerAndByName)
     const Case cases[] = {
         { "owner", [&] { center.removeObserver(&screen); }, { "other catalog" } },
         { "owner and name", [&] { center.removeObserver(&screen, "display_catalog"); },
-          { "other catalog", "screen video" } },
+            { "other catalog", "screen video" } },
         { "token", [&] {}, { "screen catalog", "other catalog", "screen video" } },
     };
     for (auto& c : cases) {
@@ -140,9 +142,8 @@ TEST_F(NotificationTest, DeliveryIsOnThePostingThread)
 {
     int owner = 0;
     std::thread::id deliveredOn;
-    center.addObserver(&owner, "AppWillEnterBackgound", [&](const NSNotification&) {
-        deliveredOn = std::this_thread::get_id();
-    });
+    center.addObserver(
+        &owner, "AppWillEnterBackgound", [&](const NSNotification&) { deliveredOn = std::this_thread::get_id(); });
     std::thread::id postedOn;
     std::thread poster([&] {
         postedOn = std::this_thread::get_id();

@@ -68,9 +68,12 @@ TEST_F(OperationQueueTest, MainQueueRunsOnTheMainThreadByPriorityThenArrival)
         long priority;
     };
     const Case cases[] = {
-        { "image 1", NSOperationQueuePriorityVeryLow }, { "normal 1", NSOperationQueuePriorityNormal },
-        { "image 2", NSOperationQueuePriorityVeryLow }, { "probe", 10 },
-        { "high", NSOperationQueuePriorityHigh },       { "normal 2", NSOperationQueuePriorityNormal },
+        { "image 1", NSOperationQueuePriorityVeryLow },
+        { "normal 1", NSOperationQueuePriorityNormal },
+        { "image 2", NSOperationQueuePriorityVeryLow },
+        { "probe", 10 },
+        { "high", NSOperationQueuePriorityHigh },
+        { "normal 2", NSOperationQueuePriorityNormal },
     };
     for (auto& c : cases) {
         auto op = recording(c.name, c.priority);
@@ -93,8 +96,7 @@ TEST_F(OperationQueueTest, WidthLimitsHowManyRunAtOnce)
             queue->addOperationWithBlock([&] {
                 int now = ++running;
                 int seen = widest.load();
-                while (now > seen && !widest.compare_exchange_weak(seen, now)) {
-                }
+                while (now > seen && !widest.compare_exchange_weak(seen, now)) { }
                 NSThread::sleepForTimeInterval(0.001);
                 --running;
                 ++finished;
@@ -196,7 +198,10 @@ TEST_F(OperationQueueTest, DependenciesHoldAnOperationUntilTheyFinish)
 // returns; the operation says when it has finished.
 class HandedOffOperation : public NSOperation {
 public:
-    explicit HandedOffOperation(Gate& gate) : m_gate(gate) {}
+    explicit HandedOffOperation(Gate& gate)
+        : m_gate(gate)
+    {
+    }
     bool isConcurrent() const override { return true; }
     void start() override
     {

@@ -12,11 +12,25 @@ TEST(PathUtilities, OnlyPlainNamesAreSafeComponents)
         std::string name;
         bool safe;
     } cases[] = {
-        { "chair.png", true }, { "a b..c", true }, { "..hidden", true }, { "Acme", true }, { ".lproj", true },
-        { "x:y.png", true }, { " padded ", true },
-        { "", false }, { " ", false }, { "\t\n", false }, { ".", false }, { "..", false },
-        { "a/b", false }, { "/etc", false }, { "dir/", false }, { "a\\b", false }, { "..\\x", false },
-        { std::string("a\0b", 3), false }, { std::string(1, '\0'), false },
+        { "chair.png", true },
+        { "a b..c", true },
+        { "..hidden", true },
+        { "Acme", true },
+        { ".lproj", true },
+        { "x:y.png", true },
+        { " padded ", true },
+        { "", false },
+        { " ", false },
+        { "\t\n", false },
+        { ".", false },
+        { "..", false },
+        { "a/b", false },
+        { "/etc", false },
+        { "dir/", false },
+        { "a\\b", false },
+        { "..\\x", false },
+        { std::string("a\0b", 3), false },
+        { std::string(1, '\0'), false },
     };
     for (const auto& c : cases)
         EXPECT_EQ(NSPathIsSafeComponent(c.name), c.safe) << '"' << c.name << '"';

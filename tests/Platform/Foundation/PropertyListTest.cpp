@@ -39,7 +39,8 @@ Value everyKind()
         { "noBytes", Value(Data {}) },
         { "emptyArray", Value::array() },
         { "emptyDictionary", Value::dictionary() },
-        { "nested", Value::array({ Value::dictionary({ { "a", Value::array({ Value(1), Value("x") }) } }), Value(2.5) }) },
+        { "nested",
+            Value::array({ Value::dictionary({ { "a", Value::array({ Value(1), Value("x") }) } }), Value(2.5) }) },
     });
 }
 
@@ -177,7 +178,8 @@ TEST(PropertyListTest, DamagedInputReadsAsNull)
     ASSERT_TRUE(binary && xml);
     // Every cut of a whole plist, and a few kinds of noise.
     for (size_t cut = 0; cut < binary->size(); ++cut)
-        EXPECT_TRUE(PropertyList::propertyListWithData(std::span(binary->data(), cut)).isNull()) << "binary cut at " << cut;
+        EXPECT_TRUE(PropertyList::propertyListWithData(std::span(binary->data(), cut)).isNull())
+            << "binary cut at " << cut;
     // (Only the closing plist tag may go missing: the whole value is there.)
     std::string_view xmlText(reinterpret_cast<const char*>(xml->data()), xml->size());
     for (size_t cut = 0; cut < xmlText.rfind("</dict>") + 7; cut += 3)
@@ -218,18 +220,44 @@ TEST(PropertyListTest, HostileTextsReadAsNull)
         Data file;
     };
     const Case cases[] = {
-        { "UTF-16 text holding a NUL", binaryPlist({ "\x62\x00" "a" "\x00\x00"sv }) },
-        { "ASCII text holding a NUL", binaryPlist({ "\x53" "a\x00" "b"sv }) },
-        { "UTF-16 key holding a NUL", binaryPlist({ "\xd1\x01\x02"sv, "\x62\x00" "a" "\x00\x00"sv, "\x51x"sv }) },
-        { "ASCII key holding a NUL", binaryPlist({ "\xd1\x01\x02"sv, "\x53" "a\x00" "b"sv, "\x51x"sv }) },
-        { "text in an array holding a NUL", binaryPlist({ "\xa1\x01"sv, "\x62\x00" "a" "\x00\x00"sv }) },
+        { "UTF-16 text holding a NUL",
+            binaryPlist({ "\x62\x00"
+                          "a"
+                          "\x00\x00"sv }) },
+        { "ASCII text holding a NUL",
+            binaryPlist({ "\x53"
+                          "a\x00"
+                          "b"sv }) },
+        { "UTF-16 key holding a NUL",
+            binaryPlist({ "\xd1\x01\x02"sv,
+                "\x62\x00"
+                "a"
+                "\x00\x00"sv,
+                "\x51x"sv }) },
+        { "ASCII key holding a NUL",
+            binaryPlist({ "\xd1\x01\x02"sv,
+                "\x53"
+                "a\x00"
+                "b"sv,
+                "\x51x"sv }) },
+        { "text in an array holding a NUL",
+            binaryPlist({ "\xa1\x01"sv,
+                "\x62\x00"
+                "a"
+                "\x00\x00"sv }) },
     };
     for (const Case& c : cases)
         EXPECT_TRUE(PropertyList::propertyListWithData(c.file).isNull()) << c.what;
     // The same shapes with sound texts still read.
-    EXPECT_EQ(PropertyList::propertyListWithData(binaryPlist({ "\x62\x00" "a" "\x00\xe9"sv })), Value("a\u00e9"));
-    EXPECT_EQ(PropertyList::propertyListWithData(binaryPlist({ "\xd1\x01\x02"sv, "\x53" "a-b"sv, "\x51x"sv })),
-              Value::dictionary({ { "a-b", Value("x") } }));
+    EXPECT_EQ(PropertyList::propertyListWithData(binaryPlist({ "\x62\x00"
+                                                               "a"
+                                                               "\x00\xe9"sv })),
+        Value("a\u00e9"));
+    EXPECT_EQ(PropertyList::propertyListWithData(binaryPlist({ "\xd1\x01\x02"sv,
+                  "\x53"
+                  "a-b"sv,
+                  "\x51x"sv })),
+        Value::dictionary({ { "a-b", Value("x") } }));
 }
 
 TEST(PropertyListTest, UIDsReadAndWriteAsTheirDictionaryForm)
@@ -241,7 +269,8 @@ TEST(PropertyListTest, UIDsReadAndWriteAsTheirDictionaryForm)
     EXPECT_EQ(back[size_t(0)], reference);
     // A dictionary that only resembles one stays a dictionary.
     Value lookalike = Value::dictionary({ { "CF$UID", Value("7") } });
-    EXPECT_EQ(PropertyList::propertyListWithData(*PropertyList::dataWithPropertyList(lookalike, Format::Binary)), lookalike);
+    EXPECT_EQ(
+        PropertyList::propertyListWithData(*PropertyList::dataWithPropertyList(lookalike, Format::Binary)), lookalike);
 }
 
 using PropertyListFiles = TemporaryHomeTest;
@@ -277,7 +306,9 @@ TEST(PropertyListTest, BinaryRealsKeepTheirKind)
         { "halfFloat", Value(0.5f) },
         { "third", Value(1.0 / 3.0) },
         { "infinite", Value(std::numeric_limits<double>::infinity()) },
-        { "nested", Value::array({ Value(2.0), Value::dictionary({ { "f", Value(1.25f) }, { "d", Value(-0.0) } }), Value(7.5f) }) },
+        { "nested",
+            Value::array(
+                { Value(2.0), Value::dictionary({ { "f", Value(1.25f) }, { "d", Value(-0.0) } }), Value(7.5f) }) },
     });
     auto binary = PropertyList::dataWithPropertyList(reals, Format::Binary);
     ASSERT_TRUE(binary);
@@ -312,8 +343,7 @@ TEST(PropertyListTest, BinaryRealsKeepTheirKind)
 TEST(PropertyListTest, BinaryRealSizeGivesTheKindRead)
 {
     const Data file {
-        'b', 'p', 'l', 'i', 's', 't', '0', '0',
-        0xA2, 0x01, 0x02,  // array of objects 1 and 2
+        'b', 'p', 'l', 'i', 's', 't', '0', '0', 0xA2, 0x01, 0x02,  // array of objects 1 and 2
         0x22, 0x3F, 0x00, 0x00, 0x00,  // 4-byte real
         0x23, 0x3F, 0xE0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // 8-byte real
         0x08, 0x0B, 0x10,  // offsets

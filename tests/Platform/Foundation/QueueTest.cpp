@@ -16,7 +16,7 @@
 
 namespace {
 
-class DispatchTest : public ManualClockTest {};
+class DispatchTest : public ManualClockTest { };
 
 TEST_F(DispatchTest, MainQueueRunsOnTheMainThreadInPostingOrder)
 {

@@ -10,7 +10,8 @@ namespace {
 // The validators' use: lines anchors, anchored matching, at least one match.
 bool accepts(const char* pattern, std::string_view text)
 {
-    auto re = NSRegularExpression::regularExpressionWithPatternOptionsError(pattern, NSRegularExpressionAnchorsMatchLines, nullptr);
+    auto re = NSRegularExpression::regularExpressionWithPatternOptionsError(
+        pattern, NSRegularExpressionAnchorsMatchLines, nullptr);
     EXPECT_TRUE(re);
     return re->numberOfMatchesInStringOptionsRange(text, NSMatchingAnchored, NSMakeRange(0, text.size())) > 0;
 }
@@ -63,17 +64,20 @@ TEST(NSRegularExpression, CountsAndFirstMatch)
     EXPECT_EQ(3u, digits->numberOfMatchesInStringOptionsRange(text, 0, NSMakeRange(0, text.size())));
     EXPECT_EQ(NSMakeRange(1, 1), digits->rangeOfFirstMatchInStringOptionsRange(text, 0, NSMakeRange(0, text.size())));
     EXPECT_EQ(NSMakeRange(4, 2), digits->rangeOfFirstMatchInStringOptionsRange(text, 0, NSMakeRange(3, 8)));
-    EXPECT_EQ((std::vector<NSRange> { { 1, 1 }, { 4, 2 }, { 8, 3 } }), digits->matchesInStringOptionsRange(text, 0, NSMakeRange(0, 100)));
+    EXPECT_EQ((std::vector<NSRange> { { 1, 1 }, { 4, 2 }, { 8, 3 } }),
+        digits->matchesInStringOptionsRange(text, 0, NSMakeRange(0, 100)));
     // Anchored: the matches must follow one another from the start.
     EXPECT_EQ(0u, digits->numberOfMatchesInStringOptionsRange(text, NSMatchingAnchored, NSMakeRange(0, text.size())));
     EXPECT_EQ(NSNotFound, digits->rangeOfFirstMatchInStringOptionsRange("abc", 0, NSMakeRange(0, 3)).location);
 
-    auto lines = NSRegularExpression::regularExpressionWithPatternOptionsError("^x$", NSRegularExpressionAnchorsMatchLines, nullptr);
+    auto lines = NSRegularExpression::regularExpressionWithPatternOptionsError(
+        "^x$", NSRegularExpressionAnchorsMatchLines, nullptr);
     auto whole = NSRegularExpression::regularExpressionWithPatternOptionsError("^x$", 0, nullptr);
     EXPECT_EQ(2u, lines->numberOfMatchesInStringOptionsRange("x\ny\nx", 0, NSMakeRange(0, 5)));
     EXPECT_EQ(0u, whole->numberOfMatchesInStringOptionsRange("x\ny\nx", 0, NSMakeRange(0, 5)));
 
-    auto caseless = NSRegularExpression::regularExpressionWithPatternOptionsError("^abc$", NSRegularExpressionCaseInsensitive, nullptr);
+    auto caseless = NSRegularExpression::regularExpressionWithPatternOptionsError(
+        "^abc$", NSRegularExpressionCaseInsensitive, nullptr);
     EXPECT_EQ(1u, caseless->numberOfMatchesInStringOptionsRange("AbC", 0, NSMakeRange(0, 3)));
 
     // Empty matches do not loop forever.
@@ -100,25 +104,28 @@ TEST(NSRegularExpression, HostilePatternsAreRefusedNotRun)
 {
     // A pattern that ends in "(" and has no terminator after it in memory.
     std::vector<char> open { 'a', 'b', '(' };
-    EXPECT_EQ(nullptr, NSRegularExpression::regularExpressionWithPatternOptionsError(std::string_view(open.data(), open.size()), 0, nullptr));
+    EXPECT_EQ(nullptr,
+        NSRegularExpression::regularExpressionWithPatternOptionsError(
+            std::string_view(open.data(), open.size()), 0, nullptr));
 
     const std::string cases[] = {
         std::string(20000, '(') + "a" + std::string(20000, ')'),  // nesting
-        std::string(100000, 'a'),                                   // length
-        "((((a?){10}){10}){10}){10}",                              // counted repetition that multiplies out
+        std::string(100000, 'a'),  // length
+        "((((a?){10}){10}){10}){10}",  // counted repetition that multiplies out
         "(a?){100000}",
-        "(\\444444444444444444444",                                  // numbers that overflow a long
+        "(\\444444444444444444444",  // numbers that overflow a long
         "a{4444444444444444444444}",
         "a{1,4444444444444444444444}",
         "[\\444444444444444444444]",
-        "(ab)****************\\1@",                                  // a count of a count: empty loops for ever
+        "(ab)****************\\1@",  // a count of a count: empty loops for ever
         "(ab)+*\\1",
         "a{2}*\\1",
         "a*??",
     };
     for (const auto& pattern : cases) {
         std::shared_ptr<NSError> error;
-        EXPECT_EQ(nullptr, NSRegularExpression::regularExpressionWithPatternOptionsError(pattern, 0, &error)) << pattern.substr(0, 40);
+        EXPECT_EQ(nullptr, NSRegularExpression::regularExpressionWithPatternOptionsError(pattern, 0, &error))
+            << pattern.substr(0, 40);
         ASSERT_TRUE(error);
         EXPECT_EQ(2048, error->code());
     }

@@ -14,7 +14,7 @@
 
 namespace {
 
-class RunLoopTest : public ManualClockTest {};
+class RunLoopTest : public ManualClockTest { };
 
 struct Pipe {
     int fds[2] = { -1, -1 };
@@ -93,7 +93,7 @@ TEST_F(RunLoopTest, WritableSourceFollowsItsEvents)
     int writable = 0;
     auto loop = NSRunLoop::mainRunLoop();
     auto source = loop->addFileDescriptor(pipe.writeEnd(), RunLoopFileWritable,
-                                          [&](int, unsigned events) { writable += (events & RunLoopFileWritable) ? 1 : 0; });
+        [&](int, unsigned events) { writable += (events & RunLoopFileWritable) ? 1 : 0; });
     EXPECT_TRUE(loop->runOnce(NSDefaultRunLoopMode));
     EXPECT_EQ(writable, 1);
     source->setEvents(0);

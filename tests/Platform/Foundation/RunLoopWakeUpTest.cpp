@@ -23,7 +23,7 @@
 
 namespace {
 
-class RunLoopWakeUpTest : public ManualClockTest {};
+class RunLoopWakeUpTest : public ManualClockTest { };
 
 class LoopThread {
 public:
@@ -205,8 +205,7 @@ TEST_F(RunLoopWakeUpTest, ObserversHearEachTurnAndTheirWorkIsDoneBeforeWaiting)
             }
         });
         auto otherMode = loop.addObserver(RunLoopBeforeSources | RunLoopBeforeWaiting,
-                                          [&](RunLoopActivity) { heard.push_back("other mode"); },
-                                          { UITrackingRunLoopMode });
+            [&](RunLoopActivity) { heard.push_back("other mode"); }, { UITrackingRunLoopMode });
         auto gone = loop.addObserver(RunLoopBeforeSources, [&](RunLoopActivity) { heard.push_back("invalidated"); });
         gone->invalidate();
         while (!finish)

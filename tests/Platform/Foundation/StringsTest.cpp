@@ -108,7 +108,8 @@ TEST(NSString, SearchCompareAndCase)
     EXPECT_FALSE(NSString::containsStringCaseInsensitive("abc", "abcd"));
 
     std::vector<std::string> names = { "b", "A", "a", "B", "_", "1" };
-    std::sort(names.begin(), names.end(), [](const auto& x, const auto& y) { return NSString::compare(x, y) == NSOrderedAscending; });
+    std::sort(names.begin(), names.end(),
+        [](const auto& x, const auto& y) { return NSString::compare(x, y) == NSOrderedAscending; });
     EXPECT_EQ((Pieces { "1", "A", "B", "_", "a", "b" }), names);
     EXPECT_EQ(NSOrderedSame, NSString::compare("x", "x"));
     EXPECT_EQ(NSOrderedDescending, NSString::compare("ab", "a"));
@@ -189,7 +190,8 @@ TEST(NSString, LegacyPercentEscapingOfURLs)
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.escaped, NSString::stringByAddingPercentEscapesUsingEncoding(c.text).value_or("<none>")) << c.text;
-        EXPECT_EQ(c.text, NSString::stringByReplacingPercentEscapesUsingEncoding(c.escaped).value_or("<none>")) << c.text;
+        EXPECT_EQ(c.text, NSString::stringByReplacingPercentEscapesUsingEncoding(c.escaped).value_or("<none>"))
+            << c.text;
     }
     // Unescaping leaves what is not a well-formed escape, and refuses bytes that are not text.
     EXPECT_EQ("100%, %zz %4", NSString::stringByReplacingPercentEscapes("100%25, %zz %4"));
@@ -208,14 +210,11 @@ TEST(TextEncoding, UTF8ValidityAndConversions)
         bool valid;
     };
     const Case cases[] = {
-        { "plain", true },
-        { "\xe4\xb8\xad\xe6\x96\x87", true },
-        { "\xf0\x9f\x98\x80", true },
-        { "\xff", false },
-        { "\xc0\xaf", false },           // overlong "/"
-        { "\xed\xa0\x80", false },       // a surrogate
-        { "\xe4\xb8", false },           // cut short
-        { "\xf4\x90\x80\x80", false },   // beyond U+10FFFF
+        { "plain", true }, { "\xe4\xb8\xad\xe6\x96\x87", true }, { "\xf0\x9f\x98\x80", true }, { "\xff", false },
+        { "\xc0\xaf", false },  // overlong "/"
+        { "\xed\xa0\x80", false },  // a surrogate
+        { "\xe4\xb8", false },  // cut short
+        { "\xf4\x90\x80\x80", false },  // beyond U+10FFFF
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.valid, TextEncoding::isValidUTF8(c.bytes)) << c.bytes;
@@ -233,15 +232,19 @@ TEST(TextEncoding, UTF8ValidityAndConversions)
     EXPECT_EQ("\xe4\xb8\xad\xe6\x96\x87 A", NSString::initWithDataEncoding(*bytes, gb).value_or(""));
 
     // Latin-1 reads any byte; ASCII refuses what it cannot hold.
-    EXPECT_EQ("caf\xc3\xa9", NSString::initWithDataEncoding(Data { 'c', 'a', 'f', 0xE9 }, NSISOLatin1StringEncoding).value_or(""));
+    EXPECT_EQ("caf\xc3\xa9",
+        NSString::initWithDataEncoding(Data { 'c', 'a', 'f', 0xE9 }, NSISOLatin1StringEncoding).value_or(""));
     EXPECT_FALSE(NSString::dataUsingEncoding("caf\xc3\xa9", NSASCIIStringEncoding).has_value());
     EXPECT_FALSE(NSString::dataUsingEncoding("x", 9999).has_value());
-    EXPECT_EQ("\xe2\x82\xac" "5", NSString::initWithDataEncoding(Data { 0x80, '5' }, NSWindowsCP1252StringEncoding).value_or(""));
+    EXPECT_EQ("\xe2\x82\xac"
+              "5",
+        NSString::initWithDataEncoding(Data { 0x80, '5' }, NSWindowsCP1252StringEncoding).value_or(""));
     EXPECT_FALSE(NSString::initWithDataEncoding(Data { 0x81 }, NSWindowsCP1252StringEncoding).has_value());
     auto utf16 = NSString::dataUsingEncoding("A\xe4\xb8\xad", NSUTF16StringEncoding);
     EXPECT_EQ((Data { 0xFF, 0xFE, 'A', 0, 0x2D, 0x4E }), utf16.value_or(Data {}));
     EXPECT_EQ("A\xe4\xb8\xad", NSString::initWithDataEncoding(*utf16, NSUTF16StringEncoding).value_or(""));
-    EXPECT_EQ("A", NSString::initWithDataEncoding(Data { 0, 'A' }, NSUTF16StringEncoding).value_or(""));  // no mark: big-endian
+    EXPECT_EQ("A",
+        NSString::initWithDataEncoding(Data { 0, 'A' }, NSUTF16StringEncoding).value_or(""));  // no mark: big-endian
 
     EXPECT_EQ(NSISOLatin1StringEncoding, TextEncoding::encodingForIANACharsetName("ISO-8859-1"));
     EXPECT_EQ(NSUTF8StringEncoding, TextEncoding::encodingForIANACharsetName("utf-8"));

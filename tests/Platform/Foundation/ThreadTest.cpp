@@ -17,7 +17,7 @@
 
 namespace {
 
-class ThreadTest : public ManualClockTest {};
+class ThreadTest : public ManualClockTest { };
 
 TEST_F(ThreadTest, MainThreadIsTheInitialThreadWhoeverAsksFirst)
 {
@@ -60,10 +60,12 @@ TEST_F(ThreadTest, PerformOnMainWaitsOnlyWhereItMust)
         std::atomic<bool> ran = false, returned = false, ranBeforeReturn = false;
         bool ranOnMain = false;
         auto call = [&] {
-            NSThread::performOnMainThread([&] {
-                ranOnMain = NSThread::isMainThread();
-                ran = true;
-            }, c.wait);
+            NSThread::performOnMainThread(
+                [&] {
+                    ranOnMain = NSThread::isMainThread();
+                    ran = true;
+                },
+                c.wait);
             ranBeforeReturn = ran.load();
             returned = true;
         };
@@ -100,18 +102,22 @@ TEST_F(ThreadTest, WorkPerformedOnALongLivedThreadRunsThereInOrder)
     std::vector<int> order;
     bool allOnNetwork = true;
     for (int i = 0; i < 50; ++i) {
-        network->performBlock([&, i] {
-            std::lock_guard guard(lock);
-            allOnNetwork = allOnNetwork && NSThread::currentThread() == network;
-            order.push_back(i);
-        }, false);
+        network->performBlock(
+            [&, i] {
+                std::lock_guard guard(lock);
+                allOnNetwork = allOnNetwork && NSThread::currentThread() == network;
+                order.push_back(i);
+            },
+            false);
     }
     // Waiting: returns after the call ran, behind those posted earlier.
     size_t seen = 0;
-    network->performBlock([&] {
-        std::lock_guard guard(lock);
-        seen = order.size();
-    }, true);
+    network->performBlock(
+        [&] {
+            std::lock_guard guard(lock);
+            seen = order.size();
+        },
+        true);
     EXPECT_EQ(seen, 50u);
     {
         std::lock_guard guard(lock);
@@ -123,8 +129,8 @@ TEST_F(ThreadTest, WorkPerformedOnALongLivedThreadRunsThereInOrder)
     ASSERT_TRUE(pumpMainRunLoopUntil([&] { return network->isFinished(); }));
 }
 
-struct SingletonA {};
-struct SingletonB {};
+struct SingletonA { };
+struct SingletonB { };
 
 TEST(LockTest, ClassLocksAreRecursiveAndOnePerClass)
 {

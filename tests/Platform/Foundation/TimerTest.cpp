@@ -16,7 +16,7 @@
 
 namespace {
 
-class TimerTest : public ManualClockTest {};
+class TimerTest : public ManualClockTest { };
 
 TEST_F(TimerTest, FiresOnTheClockAsScheduled)
 {
@@ -24,8 +24,8 @@ TEST_F(TimerTest, FiresOnTheClockAsScheduled)
         const char* name;
         double interval;
         bool repeats;
-        std::vector<double> steps;   // successive advanceClock spans
-        std::vector<int> firedAfter; // fires counted after each span
+        std::vector<double> steps;  // successive advanceClock spans
+        std::vector<int> firedAfter;  // fires counted after each span
     };
     const Case cases[] = {
         { "one-shot not early", 0.1, false, { 0.099, 0.002, 1.0 }, { 0, 1, 1 } },
@@ -175,7 +175,8 @@ protected:
     {
         if (label.empty())
             label = name;
-        PerformRequests::performAfterDelay(this, name, [this, label] { calls.push_back(label); }, delay, argument);
+        PerformRequests::performAfterDelay(
+            this, name, [this, label] { calls.push_back(label); }, delay, argument);
     }
 };
 
@@ -205,18 +206,18 @@ TEST_F(PerformRequestsTest, CancellingMatchesOwnerNameAndArgument)
         { "by owner", [](PerformRequestsTest* t) { PerformRequests::cancelPreviousPerformRequests(t); }, {} },
         // Without an argument only the calls made without one go.
         { "by name", [](PerformRequestsTest* t) { PerformRequests::cancelPreviousPerformRequests(t, "refresh"); },
-          { "refresh a", "refresh b", "other" } },
+            { "refresh a", "refresh b", "other" } },
         // The argument matches by equality: an equal value made anew cancels.
         { "by name and argument",
-          [](PerformRequestsTest* t) {
-              PerformRequests::cancelPreviousPerformRequests(t, "refresh", Value(std::string("page ") + "a"));
-          },
-          { "refresh", "refresh b", "other" } },
+            [](PerformRequestsTest* t) {
+                PerformRequests::cancelPreviousPerformRequests(t, "refresh", Value(std::string("page ") + "a"));
+            },
+            { "refresh", "refresh b", "other" } },
         { "by name and an equal number",
-          [](PerformRequestsTest* t) { PerformRequests::cancelPreviousPerformRequests(t, "refresh", Value(2.0)); },
-          { "refresh", "refresh a", "other" } },
+            [](PerformRequestsTest* t) { PerformRequests::cancelPreviousPerformRequests(t, "refresh", Value(2.0)); },
+            { "refresh", "refresh a", "other" } },
         { "another owner", [](PerformRequestsTest*) { PerformRequests::cancelPreviousPerformRequests(&b); },
-          { "refresh", "refresh a", "refresh b", "other" } },
+            { "refresh", "refresh a", "refresh b", "other" } },
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -256,10 +257,13 @@ TEST_F(PerformRequestsTest, DelayedCallWaitsWhileTheLoopIsTracking)
 
 TEST_F(PerformRequestsTest, ACallMayCancelTheOthersOfItsOwner)
 {
-    PerformRequests::performAfterDelay(this, "first", [this] {
-        calls.push_back("first");
-        PerformRequests::cancelPreviousPerformRequests(this);
-    }, 0.1);
+    PerformRequests::performAfterDelay(
+        this, "first",
+        [this] {
+            calls.push_back("first");
+            PerformRequests::cancelPreviousPerformRequests(this);
+        },
+        0.1);
     perform("second", 0.1);
     advanceClock(0.1);
     EXPECT_EQ(calls, (std::vector<std::string> { "first" }));

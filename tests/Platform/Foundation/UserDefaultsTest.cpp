@@ -20,8 +20,8 @@ protected:
         // A bundle of our own, so the file name is known.
         std::string bundle = home.scratch() + "/Test.bundle";
         NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(bundle, true);
-        ASSERT_TRUE(PropertyList::writeToFile(Value::dictionary({ { "CFBundleIdentifier", Value("com.example.defaults") } }),
-                                              bundle + "/Info.plist"));
+        ASSERT_TRUE(PropertyList::writeToFile(
+            Value::dictionary({ { "CFBundleIdentifier", Value("com.example.defaults") } }), bundle + "/Info.plist"));
         AppEnvironment::setBundleDirectory(bundle);
         AppEnvironment::setPreferredLanguages({ "en" });
     }
@@ -40,7 +40,8 @@ protected:
 
     void observe(std::function<void(const NSNotification&)> callback)
     {
-        NSNotificationCenter::defaultCenter().addObserver(this, NSUserDefaultsDidChangeNotification, std::move(callback));
+        NSNotificationCenter::defaultCenter().addObserver(
+            this, NSUserDefaultsDidChangeNotification, std::move(callback));
     }
 };
 
@@ -103,7 +104,8 @@ TEST_F(UserDefaults, EveryKindPersistsAcrossReload)
     ASSERT_TRUE(d->setDoubleForKey(0.1, "ratio"));
     ASSERT_TRUE(d->setObjectForKey(Value(""), "Path"));
     ASSERT_TRUE(d->setObjectForKey(Value(Date { 1'700'000'000.5 }), "UpdateVersionSign"));
-    ASSERT_TRUE(d->setObjectForKey(Value::array({ Value::dictionary({ { "Input_ClientID", Value("ACME") } }) }), "Login_Info_Array"));
+    ASSERT_TRUE(d->setObjectForKey(
+        Value::array({ Value::dictionary({ { "Input_ClientID", Value("ACME") } }) }), "Login_Info_Array"));
     ASSERT_TRUE(d->setObjectForKey(Value(Data { 0, 1 }), "blob"));
     ValueDictionary before = d->dictionaryRepresentation();
 
@@ -199,7 +201,12 @@ TEST_F(UserDefaults, OneChangeNoticePerChangingCall)
         { "remove another domain", [&] { d->removePersistentDomainForName("elsewhere"); }, 0 },
         { "synchronize", [&] { d->synchronize(); }, 0 },
         { "read", [&] { d->integerForKey("language"); }, 0 },
-        { "set then synchronize", [&] { d->setIntegerForKey(1, "language"); d->synchronize(); }, 1 },
+        { "set then synchronize",
+            [&] {
+                d->setIntegerForKey(1, "language");
+                d->synchronize();
+            },
+            1 },
     };
     for (const auto& c : cases) {
         notices = 0;
@@ -282,7 +289,8 @@ TEST_F(UserDefaults, FailedWriteIsReportedAndRetried)
 
 TEST_F(UserDefaults, UnreadableFileStartsEmpty)
 {
-    ASSERT_TRUE(NSFileManager::defaultManager().createFileAtPathContents(file(), Data { 'b', 'p', 'l', 'i', 's', 't', '0', '0' }));
+    ASSERT_TRUE(NSFileManager::defaultManager().createFileAtPathContents(
+        file(), Data { 'b', 'p', 'l', 'i', 's', 't', '0', '0' }));
     auto d = reloaded();
     EXPECT_TRUE(d->objectForKey("anything").isNull());
     ASSERT_TRUE(d->setIntegerForKey(1, "language"));

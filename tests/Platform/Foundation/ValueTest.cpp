@@ -31,9 +31,9 @@ TEST(Value, RealsAreWrittenWithSixteenDigitsAndFloatsWithSeven)
         Value number;
         const char* text;
     } cases[] = {
-        { Value(200000.0), "200000" },           // an order total, not "2e+05"
-        { Value(1.1 + 2.2), "3.3" },             // not "3.3000000000000003"
-        { Value(100.0f / 3), "33.33333" },       // a float rate, not "33.333332"
+        { Value(200000.0), "200000" },  // an order total, not "2e+05"
+        { Value(1.1 + 2.2), "3.3" },  // not "3.3000000000000003"
+        { Value(100.0f / 3), "33.33333" },  // a float rate, not "33.333332"
         { Value(0.1), "0.1" },
         { Value(-1234.5), "-1234.5" },
         { Value(1e16), "1e+16" },
@@ -49,7 +49,7 @@ TEST(Value, RealsAreWrittenWithSixteenDigitsAndFloatsWithSeven)
         EXPECT_EQ(stringWithFormat("%@", c.number), c.text);
         // The text reads back as a number that is written the same way again.
         Value back = c.number.numberKind() == Value::NumberKind::Float ? Value(NumberParsing::floatValue(c.text))
-                                                                        : Value(NumberParsing::doubleValue(c.text));
+                                                                       : Value(NumberParsing::doubleValue(c.text));
         EXPECT_EQ(back.stringValue(), c.text);
     }
     // Numbers as people and the server write them (up to 15 digits) read back exactly.
@@ -102,7 +102,7 @@ TEST(Value, TextsOfEverySizeKeepTheirBytesThroughCopiesMovesAndKeys)
 {
     // Either side of the sizes held inside a key (7) and a value (13), and a zero byte inside.
     const std::string texts[] = { "", "k", std::string("a\0b", 3), "1234567", "12345678", "1234567890123",
-                                  "12345678901234", std::string(300, 'x') };
+        "12345678901234", std::string(300, 'x') };
     for (const auto& text : texts) {
         SCOPED_TRACE(text.size());
         Value v(text);
@@ -141,8 +141,16 @@ TEST(Value, EveryChangeToACopiedArrayLeavesTheOriginalAlone)
         { "insert", [](ValueArray& a) { a.insert(0, Value(9)); } },
         { "erase", [](ValueArray& a) { a.erase(1); } },
         { "element", [](ValueArray& a) { a[0] = Value(9); } },
-        { "iteration", [](ValueArray& a) { for (Value& v : a) v = Value(9); } },
-        { "reserve", [](ValueArray& a) { a.reserve(100); a.push_back(Value(9)); } },
+        { "iteration",
+            [](ValueArray& a) {
+                for (Value& v : a)
+                    v = Value(9);
+            } },
+        { "reserve",
+            [](ValueArray& a) {
+                a.reserve(100);
+                a.push_back(Value(9));
+            } },
         { "clear", [](ValueArray& a) { a.clear(); } },
     };
     const auto make = [] { return Value::array({ 1, "two", Value::array({ 3 }) }); };

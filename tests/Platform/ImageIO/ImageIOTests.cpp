@@ -19,7 +19,8 @@ protected:
     std::string file(const std::string& name) const { return dir + "/" + name; }
     void write(const std::string& name, const Data& bytes) const
     {
-        std::ofstream(file(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        std::ofstream(file(name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
 };
 
@@ -27,7 +28,7 @@ protected:
 CGImageRef twoColours(size_t w, size_t h)
 {
     auto c = CGBitmapContextCreate(nullptr, w, h, 8, 0, CGColorSpaceCreateDeviceRGB(),
-                                   kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
+        kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
     CGContextSetRGBFillColor(c, 1, 0, 0, 1);
     CGContextFillRect(c, CGRectMake(0, 0, CGFloat(w) / 2, CGFloat(h)));
     CGContextSetRGBFillColor(c, 0, 0, 1, 1);
@@ -37,8 +38,9 @@ CGImageRef twoColours(size_t w, size_t h)
 
 CGSize sizeOf(const CGImageSourceRef& source)
 {
-    Value p = CGImageSourceCopyPropertiesAtIndex(source, 0, Value::dictionary({{kCGImageSourceShouldCache, false}}));
-    return {p[kCGImagePropertyPixelWidth].floatValue(), p[kCGImagePropertyPixelHeight].floatValue()};
+    Value p
+        = CGImageSourceCopyPropertiesAtIndex(source, 0, Value::dictionary({ { kCGImageSourceShouldCache, false } }));
+    return { p[kCGImagePropertyPixelWidth].floatValue(), p[kCGImagePropertyPixelHeight].floatValue() };
 }
 
 }
@@ -50,7 +52,7 @@ TEST_F(ImageIOTest, PixelSizeFromTheHeaderAlone)
     Data jpeg = *CGImageCreateJPEGData(image, 0.8f);
     // A JPEG whose frame header comes after a large metadata segment.
     Data tagged(jpeg.begin(), jpeg.begin() + 2);
-    Data app1 = {0xFF, 0xE1, 0x13, 0x8A};
+    Data app1 = { 0xFF, 0xE1, 0x13, 0x8A };
     app1.resize(4 + 0x1388, 'x');
     tagged.insert(tagged.end(), app1.begin(), app1.end());
     tagged.insert(tagged.end(), jpeg.begin() + 2, jpeg.end());
@@ -63,13 +65,13 @@ TEST_F(ImageIOTest, PixelSizeFromTheHeaderAlone)
         CGSize expected;
     };
     const Case cases[] = {
-        {"a.png", png, {300, 200}},
-        {"a.jpg", jpeg, {300, 200}},
-        {"tagged.jpg", tagged, {300, 200}},
-        {"header-only.png", headerOnly, {300, 200}},
-        {"text.png", Data {'h', 'e', 'l', 'l', 'o'}, {0, 0}},
-        {"empty.jpg", Data {}, {0, 0}},
-        {"cut.jpg", Data(jpeg.begin(), jpeg.begin() + 10), {0, 0}},
+        { "a.png", png, { 300, 200 } },
+        { "a.jpg", jpeg, { 300, 200 } },
+        { "tagged.jpg", tagged, { 300, 200 } },
+        { "header-only.png", headerOnly, { 300, 200 } },
+        { "text.png", Data { 'h', 'e', 'l', 'l', 'o' }, { 0, 0 } },
+        { "empty.jpg", Data {}, { 0, 0 } },
+        { "cut.jpg", Data(jpeg.begin(), jpeg.begin() + 10), { 0, 0 } },
     };
     for (auto& c : cases) {
         write(c.name, c.bytes);
@@ -89,16 +91,18 @@ TEST_F(ImageIOTest, PixelSizeFromTheHeaderAlone)
 TEST_F(ImageIOTest, ThumbnailsKeepProportionsWithinTheLimit)
 {
     auto source = CGImageSourceCreateWithData(*CGImageCreatePNGData(twoColours(400, 100)));
-    auto thumb = CGImageSourceCreateThumbnailAtIndex(
-        source, 0, Value::dictionary({{kCGImageSourceThumbnailMaxPixelSize, 160}, {kCGImageSourceCreateThumbnailFromImageAlways, true}}));
+    auto thumb = CGImageSourceCreateThumbnailAtIndex(source, 0,
+        Value::dictionary(
+            { { kCGImageSourceThumbnailMaxPixelSize, 160 }, { kCGImageSourceCreateThumbnailFromImageAlways, true } }));
     ASSERT_TRUE(thumb);
     EXPECT_EQ(thumb->width(), 160u);
     EXPECT_EQ(thumb->height(), 40u);
-    EXPECT_EQ(thumb->pixelAt(10, 20), (CGPixel {255, 0, 0, 255}));
-    EXPECT_EQ(thumb->pixelAt(150, 20), (CGPixel {0, 0, 255, 255}));
-    auto small = CGImageSourceCreateThumbnailAtIndex(source, 0, Value::dictionary({{kCGImageSourceThumbnailMaxPixelSize, 1000}}));
+    EXPECT_EQ(thumb->pixelAt(10, 20), (CGPixel { 255, 0, 0, 255 }));
+    EXPECT_EQ(thumb->pixelAt(150, 20), (CGPixel { 0, 0, 255, 255 }));
+    auto small = CGImageSourceCreateThumbnailAtIndex(
+        source, 0, Value::dictionary({ { kCGImageSourceThumbnailMaxPixelSize, 1000 } }));
     EXPECT_EQ(small->width(), 400u);
-    EXPECT_EQ(CGImageSourceCreateThumbnailAtIndex(CGImageSourceCreateWithData(Data {1, 2}), 0, Value()), nullptr);
+    EXPECT_EQ(CGImageSourceCreateThumbnailAtIndex(CGImageSourceCreateWithData(Data { 1, 2 }), 0, Value()), nullptr);
 }
 
 TEST_F(ImageIOTest, WritesPNGFiles)
@@ -120,7 +124,7 @@ TEST_F(ImageIOTest, WritesPNGFiles)
 
     auto memory = std::make_shared<Data>();
     auto jpeg = CGImageDestinationCreateWithData(memory, kUTTypeJPEG, 1);
-    CGImageDestinationAddImage(jpeg, image, Value::dictionary({{kCGImageDestinationLossyCompressionQuality, 0.5}}));
+    CGImageDestinationAddImage(jpeg, image, Value::dictionary({ { kCGImageDestinationLossyCompressionQuality, 0.5 } }));
     EXPECT_TRUE(CGImageDestinationFinalize(jpeg));
     EXPECT_EQ(sizeOf(CGImageSourceCreateWithData(*memory)), CGSizeMake(8, 4));
 }
@@ -133,17 +137,17 @@ Data withEXIFOrientation(const Data& jpeg, uint16_t orientation, bool littleEndi
 {
     auto u16 = [&](Data& out, uint16_t v) {
         if (littleEndian)
-            out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8)});
+            out.insert(out.end(), { uint8_t(v), uint8_t(v >> 8) });
         else
-            out.insert(out.end(), {uint8_t(v >> 8), uint8_t(v)});
+            out.insert(out.end(), { uint8_t(v >> 8), uint8_t(v) });
     };
     auto u32 = [&](Data& out, uint32_t v) {
         if (littleEndian)
-            out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
+            out.insert(out.end(), { uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24) });
         else
-            out.insert(out.end(), {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
+            out.insert(out.end(), { uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v) });
     };
-    Data tiff = littleEndian ? Data {'I', 'I'} : Data {'M', 'M'};
+    Data tiff = littleEndian ? Data { 'I', 'I' } : Data { 'M', 'M' };
     u16(tiff, 42);
     u32(tiff, 8);
     u16(tiff, 2);  // two entries: a resolution unit first, then the orientation
@@ -158,10 +162,10 @@ Data withEXIFOrientation(const Data& jpeg, uint16_t orientation, bool littleEndi
     u16(tiff, orientation);
     u16(tiff, 0);
     u32(tiff, 0);
-    Data segment = {0xFF, 0xE1};
+    Data segment = { 0xFF, 0xE1 };
     size_t length = 2 + 6 + tiff.size();
-    segment.insert(segment.end(), {uint8_t(length >> 8), uint8_t(length)});
-    segment.insert(segment.end(), {'E', 'x', 'i', 'f', 0, 0});
+    segment.insert(segment.end(), { uint8_t(length >> 8), uint8_t(length) });
+    segment.insert(segment.end(), { 'E', 'x', 'i', 'f', 0, 0 });
     segment.insert(segment.end(), tiff.begin(), tiff.end());
     Data out(jpeg.begin(), jpeg.begin() + 2);
     out.insert(out.end(), segment.begin(), segment.end());
@@ -179,11 +183,16 @@ TEST_F(ImageIOTest, EXIFOrientationTurnsTheImage)
         UIImageOrientation orientation;
     };
     const Case cases[] = {
-        {1, UIImageOrientationUp},    {2, UIImageOrientationUpMirrored},   {3, UIImageOrientationDown},
-        {4, UIImageOrientationDownMirrored}, {5, UIImageOrientationLeftMirrored}, {6, UIImageOrientationRight},
-        {7, UIImageOrientationRightMirrored}, {8, UIImageOrientationLeft},
+        { 1, UIImageOrientationUp },
+        { 2, UIImageOrientationUpMirrored },
+        { 3, UIImageOrientationDown },
+        { 4, UIImageOrientationDownMirrored },
+        { 5, UIImageOrientationLeftMirrored },
+        { 6, UIImageOrientationRight },
+        { 7, UIImageOrientationRightMirrored },
+        { 8, UIImageOrientationLeft },
     };
-    for (bool little : {true, false})
+    for (bool little : { true, false })
         for (const auto& c : cases) {
             SCOPED_TRACE(testing::Message() << "EXIF " << c.exif << (little ? " II" : " MM"));
             Data tagged = withEXIFOrientation(jpeg, c.exif, little);
@@ -199,5 +208,7 @@ TEST_F(ImageIOTest, EXIFOrientationTurnsTheImage)
     // Without EXIF, or with a value out of range, the photo stands as stored.
     EXPECT_EQ(UIImage::imageWithData(jpeg)->imageOrientation(), UIImageOrientationUp);
     EXPECT_EQ(UIImage::imageWithData(withEXIFOrientation(jpeg, 9, true))->imageOrientation(), UIImageOrientationUp);
-    EXPECT_TRUE(CGImageSourceCopyPropertiesAtIndex(CGImageSourceCreateWithData(jpeg), 0).find(kCGImagePropertyOrientation) == nullptr);
+    EXPECT_TRUE(
+        CGImageSourceCopyPropertiesAtIndex(CGImageSourceCreateWithData(jpeg), 0).find(kCGImagePropertyOrientation)
+        == nullptr);
 }

@@ -50,8 +50,14 @@ TEST(TiledLayerTest, LevelsOfDetailPickTheSmallestSharpEnoughScale)
         size_t levels, bias;
         CGFloat zoom, scale;
     } cases[] = {
-        { 4, 3, 1, 1 },    { 4, 3, 0.5f, 1 }, { 4, 3, 1.5f, 2 }, { 4, 3, 3, 4 },
-        { 4, 3, 20, 8 },   { 4, 1, 1, 1 },    { 4, 1, 0.3f, 0.5f }, { 4, 1, 0.1f, 0.25f },
+        { 4, 3, 1, 1 },
+        { 4, 3, 0.5f, 1 },
+        { 4, 3, 1.5f, 2 },
+        { 4, 3, 3, 4 },
+        { 4, 3, 20, 8 },
+        { 4, 1, 1, 1 },
+        { 4, 1, 0.3f, 0.5f },
+        { 4, 1, 0.1f, 0.25f },
         { 1, 0, 5, 1 },
     };
     auto layer = CATiledLayer::layer();
@@ -70,7 +76,8 @@ TEST(TiledLayerTest, OnlyTheVisibleTilesAreDrawnOffTheMainThreadAndPlacedUpright
     auto all = layer->tilesForRect(layer->bounds(), 1);
     ASSERT_EQ(all.size(), 4u);
     EXPECT_EQ(all.back(), CGRectMake(512, 512, 488, 88));
-    EXPECT_EQ(layer->tilesForRect(CGRectMake(600, 100, 10, 10), 1), std::vector<CGRect> { CGRectMake(512, 0, 488, 512) });
+    EXPECT_EQ(
+        layer->tilesForRect(CGRectMake(600, 100, 10, 10), 1), std::vector<CGRect> { CGRectMake(512, 0, 488, 512) });
     EXPECT_TRUE(layer->tilesForRect(CGRectMake(2000, 0, 10, 10), 1).empty());
 
     auto painter = std::make_shared<TilePainter>();
@@ -117,7 +124,8 @@ TEST(TiledLayerTest, TilesShowingWholeOrInPartGiveTheSamePicture)
             for (size_t y = 0; y < 120; ++y)
                 for (size_t x = 0; x < 120; ++x) {
                     CGPixel a = whole->CGImage()->pixelAt(x, y), b = part->CGImage()->pixelAt(x, y);
-                    worst = std::max({ worst, std::abs(a.red - b.red), std::abs(a.green - b.green), std::abs(a.blue - b.blue) });
+                    worst = std::max(
+                        { worst, std::abs(a.red - b.red), std::abs(a.green - b.green), std::abs(a.blue - b.blue) });
                 }
             // Edges partly covered may round a little differently; a tile
             // misplaced by a pixel would differ by far more.
@@ -230,7 +238,11 @@ TEST(TiledLayerTest, TilesDrawForCallersOnSeveralThreadsAndWithinATile)
 {
     struct Colour : CALayerDelegate {
         CGFloat red, blue;
-        Colour(CGFloat r, CGFloat b) : red(r), blue(b) { }
+        Colour(CGFloat r, CGFloat b)
+            : red(r)
+            , blue(b)
+        {
+        }
         void drawLayerInContext(CALayer&, const CGContextRef& c) override
         {
             CGContextSetRGBFillColor(c, red, 0, blue, 1);

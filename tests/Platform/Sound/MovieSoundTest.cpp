@@ -32,7 +32,7 @@ protected:
         clip = home.documents() + "/tone.mp4";
         std::string command = "ffmpeg -v error -y -f lavfi -i testsrc=size=160x120:rate=10 -f lavfi -i "
                               "'aevalsrc=sin(2*PI*if(lt(t\\,2)\\,440\\,880)*t):s=44100' -t 3 -c:v mpeg4 -c:a aac '"
-                              + clip + "'";
+            + clip + "'";
         ASSERT_EQ(std::system(command.c_str()), 0) << "ffmpeg could not make the clip";
         heardFile = home.tmp() + "/heard.raw";
         // The disk device writes what it plays into this file, at the pace a real device would.
@@ -110,10 +110,7 @@ double frequency(const std::vector<int16_t>& samples, size_t from, size_t to)
     return rising * static_cast<double>(kRate) / static_cast<double>(to - from);
 }
 
-size_t at(double seconds)
-{
-    return static_cast<size_t>(seconds * kRate);
-}
+size_t at(double seconds) { return static_cast<size_t>(seconds * kRate); }
 
 TEST_F(MovieSoundTest, TheToneIsHeardAt440HzWithThePicturesAndPauseSilencesItAtOnce)
 {
@@ -141,8 +138,8 @@ TEST_F(MovieSoundTest, TheToneIsHeardAt440HzWithThePicturesAndPauseSilencesItAtO
     ASSERT_TRUE(heardMore(0.2));
     samples = heard();
     auto resumed = soundSpan(std::vector<int16_t>(samples.begin() + static_cast<long>(before), samples.end()));
-    EXPECT_NEAR(static_cast<double>(resumed.second - resumed.first) / kRate, player->currentPlaybackTime() - pausedAt,
-                0.05);
+    EXPECT_NEAR(
+        static_cast<double>(resumed.second - resumed.first) / kRate, player->currentPlaybackTime() - pausedAt, 0.05);
 }
 
 TEST_F(MovieSoundTest, SeekingAndRepeatingMoveSoundAndPicturesTogether)

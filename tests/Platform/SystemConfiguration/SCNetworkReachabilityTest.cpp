@@ -48,7 +48,11 @@ TEST(SCNetworkReachability, RouteTableReachesAddressesItCovers)
         inet_pton(AF_INET, text, &a);
         return std::optional<uint32_t>(ntohl(a.s_addr));
     };
-    struct Case { const std::string& table; std::optional<uint32_t> address; bool reached; };
+    struct Case {
+        const std::string& table;
+        std::optional<uint32_t> address;
+        bool reached;
+    };
     const Case cases[] = {
         { lanOnly, address("192.168.1.20"), true },
         { lanOnly, address("192.168.2.20"), false },
@@ -113,13 +117,17 @@ TEST(SCNetworkReachability, MeteredOrModemConnectionsAreMobileData)
                 FAIL() << networkManager.missingReason();
             GTEST_SKIP() << networkManager.missingReason();
         }
-        struct Case { unsigned metered; const char* type; bool mobile; };
+        struct Case {
+            unsigned metered;
+            const char* type;
+            bool mobile;
+        };
         const Case cases[] = {
-            { 1, "802-11-wireless", true },   // metered by the user's word
-            { 3, "802-3-ethernet", true },    // metered by NetworkManager's guess
-            { 0, "gsm", true },               // a modem, nothing said about cost
+            { 1, "802-11-wireless", true },  // metered by the user's word
+            { 3, "802-3-ethernet", true },  // metered by NetworkManager's guess
+            { 0, "gsm", true },  // a modem, nothing said about cost
             { 0, "cdma", true },
-            { 2, "gsm", false },              // a modem the user says costs nothing
+            { 2, "gsm", false },  // a modem the user says costs nothing
             { 4, "802-11-wireless", false },
             { 0, "802-3-ethernet", false },
         };

@@ -23,7 +23,10 @@ using Log = std::vector<std::string>;
 
 class LoggingDelegate : public UIApplicationDelegate {
 public:
-    explicit LoggingDelegate(std::shared_ptr<Log> log) : m_log(std::move(log)) {}
+    explicit LoggingDelegate(std::shared_ptr<Log> log)
+        : m_log(std::move(log))
+    {
+    }
     bool applicationDidFinishLaunchingWithOptions(UIApplication&, const Value&) override
     {
         m_log->push_back("delegate launched");
@@ -55,11 +58,10 @@ protected:
     void observe(const std::shared_ptr<Log>& log)
     {
         for (auto& name : { UIApplicationDidFinishLaunchingNotification, UIApplicationWillResignActiveNotification,
-                            UIApplicationDidEnterBackgroundNotification, UIApplicationWillEnterForegroundNotification,
-                            UIApplicationDidBecomeActiveNotification, UIApplicationWillTerminateNotification })
-            NSNotificationCenter::defaultCenter().addObserver(this, name, [log](const NSNotification& n) {
-                log->push_back(n.name.substr(std::string("UIApplication").size()));
-            });
+                 UIApplicationDidEnterBackgroundNotification, UIApplicationWillEnterForegroundNotification,
+                 UIApplicationDidBecomeActiveNotification, UIApplicationWillTerminateNotification })
+            NSNotificationCenter::defaultCenter().addObserver(this, name,
+                [log](const NSNotification& n) { log->push_back(n.name.substr(std::string("UIApplication").size())); });
     }
 };
 
@@ -75,16 +77,18 @@ TEST_F(ApplicationTest, LifeCycleReachesTheDelegateThenTheObserversInPlatformOrd
         UIApplicationState state;
     } steps[] = {
         { [&] { app->launch(); },
-          { "delegate launched", "DidFinishLaunchingNotification", "delegate active", "DidBecomeActiveNotification" },
-          UIApplicationStateActive },
+            { "delegate launched", "DidFinishLaunchingNotification", "delegate active", "DidBecomeActiveNotification" },
+            UIApplicationStateActive },
         { [&] { app->enterBackground(); },
-          { "delegate resign", "WillResignActiveNotification", "delegate background", "DidEnterBackgroundNotification" },
-          UIApplicationStateBackground },
+            { "delegate resign", "WillResignActiveNotification", "delegate background",
+                "DidEnterBackgroundNotification" },
+            UIApplicationStateBackground },
         // Already in the background: nothing more is said.
         { [&] { app->enterBackground(); }, {}, UIApplicationStateBackground },
         { [&] { app->enterForeground(); },
-          { "delegate foreground", "WillEnterForegroundNotification", "delegate active", "DidBecomeActiveNotification" },
-          UIApplicationStateActive },
+            { "delegate foreground", "WillEnterForegroundNotification", "delegate active",
+                "DidBecomeActiveNotification" },
+            UIApplicationStateActive },
         { [&] { app->terminate(); }, { "delegate terminate", "WillTerminateNotification" }, UIApplicationStateActive },
         { [&] { app->terminate(); }, {}, UIApplicationStateActive },
     };
@@ -107,7 +111,7 @@ TEST_F(ApplicationTest, ScreenDeviceAndStatusBarFacts)
     app->setStatusBarHidden(true);
     EXPECT_EQ(UIScreen::mainScreen().applicationFrame(), CGRectMake(0, 0, 1024, 768));
     EXPECT_TRUE(app->statusBarOrientation() == UIInterfaceOrientationLandscapeLeft
-                || app->statusBarOrientation() == UIInterfaceOrientationLandscapeRight);
+        || app->statusBarOrientation() == UIInterfaceOrientationLandscapeRight);
     EXPECT_GE(UIDeviceSystemVersionValue(), 5.0f);
     EXPECT_EQ(UIDevice::currentDevice().userInterfaceIdiom(), UIUserInterfaceIdiomPad);
 }

@@ -19,7 +19,11 @@ using Log = std::vector<std::string>;
 
 class Screen : public UIViewController {
 public:
-    Screen(std::string name, std::shared_ptr<Log> log) : m_name(std::move(name)), m_log(std::move(log)) {}
+    Screen(std::string name, std::shared_ptr<Log> log)
+        : m_name(std::move(name))
+        , m_log(std::move(log))
+    {
+    }
     void viewDidLoad() override { note("didLoad"); }
     void viewWillAppear(bool) override { note("willAppear"); }
     void viewDidAppear(bool) override { note("didAppear"); }
@@ -91,8 +95,8 @@ public:
         deleteButton->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
             if (auto self = weak.lock()) {
                 auto alert = std::make_shared<UIAlertView>("Delete?", "The order goes for good.",
-                                                           std::static_pointer_cast<UIAlertViewDelegate>(self),
-                                                           std::string("Cancel"), std::vector<std::string> { "OK" });
+                    std::static_pointer_cast<UIAlertViewDelegate>(self), std::string("Cancel"),
+                    std::vector<std::string> { "OK" });
                 alert->setTag(1009);
                 alert->show();
             }
@@ -101,8 +105,8 @@ public:
         popover = std::make_shared<UIPopoverController>(content);
         popover->setPopoverContentSize(CGSizeMake(263, 200));
         popover->setDelegate(std::static_pointer_cast<DetailScreen>(shared_from_this()));
-        popover->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(options->frame(), view(),
-                                                                              UIPopoverArrowDirectionAny, true);
+        popover->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
+            options->frame(), view(), UIPopoverArrowDirectionAny, true);
     }
     void popoverControllerDidDismissPopover(UIPopoverController&) override { note("popover dismissed by touch"); }
     void alertViewClickedButtonAtIndex(UIAlertView& a, long i) override
@@ -158,7 +162,7 @@ public:
     int cellsMade = 0;
 };
 
-class CompositionTest : public WindowTest {};
+class CompositionTest : public WindowTest { };
 
 // A filled circle, as a tab's picture.
 std::shared_ptr<UIImage> disc(const std::shared_ptr<UIColor>& colour)
@@ -180,11 +184,11 @@ TEST_F(CompositionTest, TabsNavigationTableSheetPopoverAndAlertDrivenLikeAPerson
     auto form = std::make_shared<FormScreen>("form", log);
     form->setModalPresentationStyle(UIModalPresentationFormSheet);
     std::weak_ptr<ListScreen> weakList = list;
-    list->navigationItem()->rightBarButtonItem = std::make_shared<UIBarButtonItem>(
-        "New", UIBarButtonItemStyleBordered, [weakList, form](UIBarButtonItem&) {
-            if (auto l = weakList.lock())
-                l->tabBarController()->presentViewControllerAnimatedCompletion(form, true, nullptr);
-        });
+    list->navigationItem()->rightBarButtonItem
+        = std::make_shared<UIBarButtonItem>("New", UIBarButtonItemStyleBordered, [weakList, form](UIBarButtonItem&) {
+              if (auto l = weakList.lock())
+                  l->tabBarController()->presentViewControllerAnimatedCompletion(form, true, nullptr);
+          });
     auto other = std::make_shared<Screen>("other", log);
     other->setTitle("Library");
     auto tabs = std::make_shared<UITabBarController>();
@@ -216,7 +220,8 @@ TEST_F(CompositionTest, TabsNavigationTableSheetPopoverAndAlertDrivenLikeAPerson
     auto table = list->table;
     EXPECT_EQ(table->contentSize().height, 60.0f * ListScreen::kRows);
     CGRect tableInWindow = table->convertRectToView(table->bounds(), nullptr);
-    driver->dragFrom(CGPointMake(500, tableInWindow.origin.y + 500), CGPointMake(500, tableInWindow.origin.y + 100), 8, 0.4);
+    driver->dragFrom(
+        CGPointMake(500, tableInWindow.origin.y + 500), CGPointMake(500, tableInWindow.origin.y + 100), 8, 0.4);
     driver->advance(UIScrollView::kDecelerationDuration);
     CGFloat offset = table->contentOffset().y;
     EXPECT_GE(offset, 400);
@@ -258,8 +263,9 @@ TEST_F(CompositionTest, TabsNavigationTableSheetPopoverAndAlertDrivenLikeAPerson
     long expectedRow = static_cast<long>((offset + 90) / 60);
     driver->tapAt(CGPointMake(300, y));
     driver->advance(UIViewController::kTransitionDuration);
-    EXPECT_EQ(*log, (Log { "list selected " + std::to_string(expectedRow), "detail didLoad", "list willDisappear",
-                           "detail willAppear", "list didDisappear", "detail didAppear" }));
+    EXPECT_EQ(*log,
+        (Log { "list selected " + std::to_string(expectedRow), "detail didLoad", "list willDisappear",
+            "detail willAppear", "list didDisappear", "detail didAppear" }));
     auto detail = list->detail;
     ASSERT_EQ(nav->topViewController(), detail);
 
@@ -300,7 +306,7 @@ TEST_F(CompositionTest, TabsNavigationTableSheetPopoverAndAlertDrivenLikeAPerson
     driver->advance(UIViewController::kTransitionDuration);
     ASSERT_EQ(tabs->presentedViewController(), form);
     EXPECT_EQ(form->view()->convertRectToView(form->view()->bounds(), nullptr),
-              CGRectMake((1024 - 540) / 2, (768 - 620) / 2, 540, 620));
+        CGRectMake((1024 - 540) / 2, (768 - 620) / 2, 540, 620));
     driver->tap(form->field);
     driver->typeText("Acme Tr");
     driver->pressBackspace();
@@ -319,7 +325,8 @@ TEST_F(CompositionTest, TabsNavigationTableSheetPopoverAndAlertDrivenLikeAPerson
     driver->settle();
     EXPECT_EQ(tabs->selectedIndex(), 1);
     // The new screen's view is made before either screen hears of the switch.
-    EXPECT_EQ(*log, (Log { "other didLoad", "list willDisappear", "other willAppear", "list didDisappear", "other didAppear" }));
+    EXPECT_EQ(*log,
+        (Log { "other didLoad", "list willDisappear", "other willAppear", "list didDisappear", "other didAppear" }));
     EXPECT_EQ(other->view()->convertRectToView(other->view()->bounds(), nullptr), CGRectMake(0, 20, 1024, 699));
 }
 

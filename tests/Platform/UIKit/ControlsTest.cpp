@@ -42,7 +42,8 @@ public:
         return allowEnd;
     }
     void textFieldDidEndEditing(UITextField&) override { calls.push_back("didEnd"); }
-    bool textFieldShouldChangeCharactersInRangeReplacementString(UITextField& f, NSRange r, const std::string& s) override
+    bool textFieldShouldChangeCharactersInRangeReplacementString(
+        UITextField& f, NSRange r, const std::string& s) override
     {
         calls.push_back("change " + std::to_string(r.location) + "," + std::to_string(r.length) + " '" + s + "'");
         return s != refuse;
@@ -67,7 +68,7 @@ protected:
         WindowTest::SetUp();
         UIKeyboard::reset();
         for (auto& name : { UIKeyboardWillShowNotification, UIKeyboardDidShowNotification,
-                            UIKeyboardWillHideNotification, UIKeyboardDidHideNotification })
+                 UIKeyboardWillHideNotification, UIKeyboardDidHideNotification })
             NSNotificationCenter::defaultCenter().addObserver(this, name, [this](const NSNotification& n) {
                 keyboard.push_back(n.name.substr(10) + " " + n.userInfo[UIKeyboardFrameEndUserInfoKey].stringValue());
             });
@@ -89,9 +90,8 @@ TEST_F(ControlsTest, TextFieldEditsThroughItsDelegateAndMovesTheKeyboard)
     field->setDelegate(log);
     field->setClearButtonMode(UITextFieldViewModeWhileEditing);
     std::vector<std::string> events;
-    field->addTarget(UIControlEventAllEvents & ~UIControlEventAllTouchEvents, [&events](UIControl& c, UIEvent*) {
-        events.push_back(static_cast<UITextField&>(c).text());
-    });
+    field->addTarget(UIControlEventAllEvents & ~UIControlEventAllTouchEvents,
+        [&events](UIControl& c, UIEvent*) { events.push_back(static_cast<UITextField&>(c).text()); });
     window->addSubview(field);
     window->addSubview(other);
 
@@ -109,15 +109,17 @@ TEST_F(ControlsTest, TextFieldEditsThroughItsDelegateAndMovesTheKeyboard)
     driver->typeText("é");
     driver->pressBackspace();
     EXPECT_EQ(field->text(), "ab");
-    EXPECT_EQ(log->calls, (std::vector<std::string> { "shouldBegin", "shouldBegin", "didBegin", "change 0,0 'ab'",
-                                                      "change 2,0 'x'", "change 2,0 'é'", "change 2,1 ''" }));
+    EXPECT_EQ(log->calls,
+        (std::vector<std::string> { "shouldBegin", "shouldBegin", "didBegin", "change 0,0 'ab'", "change 2,0 'x'",
+            "change 2,0 'é'", "change 2,1 ''" }));
     driver->advance(UIKeyboard::kAnimationDuration);
     ASSERT_EQ(keyboard.size(), 2u);
     EXPECT_EQ(keyboard[0], "WillShowNotification {{0, 416}, {1024, 352}}");
 
     // The clear button asks first; a hand-over to another field keeps the keyboard up.
     log->calls.clear();
-    driver->tapAt(field->convertPointToView(CGPointMake(CGRectGetMidX(field->clearButtonRectForBounds(field->bounds())), 15), nullptr));
+    driver->tapAt(field->convertPointToView(
+        CGPointMake(CGRectGetMidX(field->clearButtonRectForBounds(field->bounds())), 15), nullptr));
     EXPECT_EQ(field->text(), "");
     driver->tap(other);
     EXPECT_EQ(log->calls, (std::vector<std::string> { "shouldClear", "shouldEnd", "didEnd" }));
@@ -128,8 +130,9 @@ TEST_F(ControlsTest, TextFieldEditsThroughItsDelegateAndMovesTheKeyboard)
     log->calls.clear();
     driver->tap(field);
     driver->typeText("q\n");
-    EXPECT_EQ(log->calls, (std::vector<std::string> { "shouldBegin", "didBegin", "change 0,0 'q'", "shouldReturn",
-                                                      "shouldEnd", "didEnd" }));
+    EXPECT_EQ(log->calls,
+        (std::vector<std::string> {
+            "shouldBegin", "didBegin", "change 0,0 'q'", "shouldReturn", "shouldEnd", "didEnd" }));
     EXPECT_FALSE(UIKeyboard::isVisible());
     driver->advance(UIKeyboard::kAnimationDuration);
     ASSERT_EQ(keyboard.size(), 4u);
@@ -160,11 +163,9 @@ TEST_F(ControlsTest, KeyboardShowsAfterTheFieldBeganEditingAndSaysDidShowWhenIts
     auto log = std::make_shared<Flagging>();
     std::vector<std::string> flagAtShow;
     NSNotificationCenter::defaultCenter().addObserver(log.get(), UIKeyboardDidShowNotification,
-                                                      [&](const NSNotification&) {
-                                                          flagAtShow.push_back(log->editingAddress ? "set" : "unset");
-                                                      });
-    NSNotificationCenter::defaultCenter().addObserver(log.get(), UIKeyboardWillShowNotification,
-                                                      [&](const NSNotification&) { log->calls.push_back("willShow"); });
+        [&](const NSNotification&) { flagAtShow.push_back(log->editingAddress ? "set" : "unset"); });
+    NSNotificationCenter::defaultCenter().addObserver(
+        log.get(), UIKeyboardWillShowNotification, [&](const NSNotification&) { log->calls.push_back("willShow"); });
     auto field = std::make_shared<UITextField>(CGRectMake(100, 100, 200, 31));
     field->setDelegate(log);
     window->addSubview(field);
@@ -191,10 +192,10 @@ TEST_F(ControlsTest, KeyboardShowsAfterTheFieldBeganEditingAndSaysDidShowWhenIts
     field->becomeFirstResponder();
     field->resignFirstResponder();
     driver->advance(UIKeyboard::kAnimationDuration);
-    EXPECT_EQ(keyboard, (std::vector<std::string> { "WillShowNotification {{0, 416}, {1024, 352}}",
-                                                    "DidShowNotification {{0, 416}, {1024, 352}}",
-                                                    "WillHideNotification {{0, 768}, {1024, 352}}",
-                                                    "DidHideNotification {{0, 768}, {1024, 352}}" }));
+    EXPECT_EQ(keyboard,
+        (std::vector<std::string> { "WillShowNotification {{0, 416}, {1024, 352}}",
+            "DidShowNotification {{0, 416}, {1024, 352}}", "WillHideNotification {{0, 768}, {1024, 352}}",
+            "DidHideNotification {{0, 768}, {1024, 352}}" }));
     NSNotificationCenter::defaultCenter().removeObserver(log.get());
 }
 
@@ -203,7 +204,8 @@ TEST_F(ControlsTest, AFieldLimitedToTenCharactersTakesTenChineseCharacters)
     // The usual limit: refuse a change that would make the text longer than ten.
     struct Limit : UITextFieldDelegate {
         std::vector<std::string> ranges;
-        bool textFieldShouldChangeCharactersInRangeReplacementString(UITextField& f, NSRange r, const std::string& s) override
+        bool textFieldShouldChangeCharactersInRangeReplacementString(
+            UITextField& f, NSRange r, const std::string& s) override
         {
             ranges.push_back(std::to_string(r.location) + "," + std::to_string(r.length));
             return NSString::length(f.text()) - r.length + NSString::length(s) <= 10;
@@ -341,7 +343,8 @@ TEST_F(ControlsTest, IndicatorsProgressAndToolbars)
     EXPECT_TRUE(spinner.isHidden());
 
     UIProgressView progress;
-    for (auto [in, out] : std::vector<std::pair<float, float>> { { 0.5f, 0.5f }, { 1.5f, 1.0f }, { -1.0f, 0.0f }, { std::nanf(""), 0.0f } }) {
+    for (auto [in, out] : std::vector<std::pair<float, float>> {
+             { 0.5f, 0.5f }, { 1.5f, 1.0f }, { -1.0f, 0.0f }, { std::nanf(""), 0.0f } }) {
         progress.setProgress(in);
         EXPECT_EQ(progress.progress(), out);
     }

@@ -36,7 +36,8 @@ std::string findXvfb()
     size_t start = 0;
     while (start <= dirs.size()) {
         size_t end = dirs.find(':', start);
-        std::string candidate = dirs.substr(start, end == std::string::npos ? std::string::npos : end - start) + "/Xvfb";
+        std::string candidate
+            = dirs.substr(start, end == std::string::npos ? std::string::npos : end - start) + "/Xvfb";
         if (access(candidate.c_str(), X_OK) == 0)
             return candidate;
         if (end == std::string::npos)
@@ -68,7 +69,7 @@ protected:
             dup2(null, 1);
             dup2(null, 2);
             execl(xvfb.c_str(), "Xvfb", display.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                  static_cast<char*>(nullptr));
+                static_cast<char*>(nullptr));
             _exit(127);
         }
         for (int i = 0; i < 100 && !probe; ++i) {

@@ -17,7 +17,7 @@ public:
     {
         calls.push_back("began " + std::to_string(t.front()->tapCount()));
     }
-    void touchesMovedWithEvent(const UITouchSet&, UIEvent*) override {}
+    void touchesMovedWithEvent(const UITouchSet&, UIEvent*) override { }
     void touchesEndedWithEvent(const UITouchSet&, UIEvent*) override { calls.push_back("ended"); }
     void touchesCancelledWithEvent(const UITouchSet&, UIEvent*) override { calls.push_back("cancelled"); }
 };
@@ -31,8 +31,7 @@ protected:
         window->addSubview(area);
     }
     // A recogniser on the area that logs its states as its action sees them.
-    template<class Recognizer>
-    std::shared_ptr<Recognizer> attach(States& states)
+    template <class Recognizer> std::shared_ptr<Recognizer> attach(States& states)
     {
         auto r = std::make_shared<Recognizer>([&states](UIGestureRecognizer& g) { states.push_back(g.state()); });
         area->addGestureRecognizer(r);
@@ -121,8 +120,7 @@ TEST_F(GesturesTest, SwipesAreQuickAndAlongTheirDirection)
         double seconds;
         size_t rights, lefts;
     } cases[] = {
-        { CGPointMake(500, 310), 0.2, 1, 0 },
-        { CGPointMake(100, 290), 0.2, 0, 1 },
+        { CGPointMake(500, 310), 0.2, 1, 0 }, { CGPointMake(100, 290), 0.2, 0, 1 },
         { CGPointMake(500, 300), 2.0, 0, 0 },  // too slow
         { CGPointMake(330, 500), 0.2, 0, 0 },  // mostly downward
     };

@@ -101,9 +101,8 @@ TEST_F(InterfaceTest, AnimationsApplyAtOnceAndCompleteOnTheClock)
 {
     auto v = std::make_shared<UIView>(CGRectMake(0, 0, 10, 10));
     std::vector<bool> finished;
-    UIView::animateWithDurationDelayOptionsAnimationsCompletion(0.3, 0.2, UIViewAnimationOptionCurveEaseIn,
-                                                                [&] { v->setAlpha(0); },
-                                                                [&](bool f) { finished.push_back(f); });
+    UIView::animateWithDurationDelayOptionsAnimationsCompletion(
+        0.3, 0.2, UIViewAnimationOptionCurveEaseIn, [&] { v->setAlpha(0); }, [&](bool f) { finished.push_back(f); });
     EXPECT_EQ(v->alpha(), 0);
     ASSERT_EQ(UIView::runningAnimations().size(), 1u);
     EXPECT_EQ(UIView::runningAnimations()[0].curve, UIViewAnimationCurveEaseIn);
@@ -160,12 +159,17 @@ TEST_F(InterfaceTest, AnAnimationTakingOverAPropertyEndsTheFirstUnfinished)
     // The image viewer: a zoom-out is interrupted by a new zoom of the same view.
     auto v = std::make_shared<UIView>(CGRectMake(0, 0, 10, 10));
     std::vector<std::string> ends;
-    auto log = [&ends](std::string name) { return [&ends, name](bool f) { ends.push_back(name + (f ? " finished" : " cut")); }; };
-    UIView::animateWithDuration(1.0, [&] { v->setTransform(CGAffineTransformMakeScale(2, 2)); }, log("zoom"));
-    UIView::animateWithDuration(1.0, [&] { v->setAlpha(0.5f); }, log("fade"));
+    auto log = [&ends](std::string name) {
+        return [&ends, name](bool f) { ends.push_back(name + (f ? " finished" : " cut")); };
+    };
+    UIView::animateWithDuration(
+        1.0, [&] { v->setTransform(CGAffineTransformMakeScale(2, 2)); }, log("zoom"));
+    UIView::animateWithDuration(
+        1.0, [&] { v->setAlpha(0.5f); }, log("fade"));
     advanceClock(0.3);
     EXPECT_TRUE(ends.empty());
-    UIView::animateWithDuration(1.0, [&] { v->setTransform(CGAffineTransformIdentity); }, log("back"));
+    UIView::animateWithDuration(
+        1.0, [&] { v->setTransform(CGAffineTransformIdentity); }, log("back"));
     EXPECT_EQ(ends, (std::vector<std::string> { "zoom cut" })) << "ended at the takeover; the fade goes on";
     advanceClock(1.0);
     EXPECT_EQ(ends, (std::vector<std::string> { "zoom cut", "fade finished", "back finished" }));
@@ -173,9 +177,12 @@ TEST_F(InterfaceTest, AnAnimationTakingOverAPropertyEndsTheFirstUnfinished)
     // A frame takes over a centre (both move the view); another view's centre does not.
     auto other = std::make_shared<UIView>(CGRectMake(0, 0, 10, 10));
     ends.clear();
-    UIView::animateWithDuration(1.0, [&] { v->setCenter(CGPointMake(50, 50)); }, log("move"));
-    UIView::animateWithDuration(1.0, [&] { other->setCenter(CGPointMake(50, 50)); }, log("other"));
-    UIView::animateWithDuration(1.0, [&] { v->setFrame(CGRectMake(0, 0, 20, 20)); }, log("frame"));
+    UIView::animateWithDuration(
+        1.0, [&] { v->setCenter(CGPointMake(50, 50)); }, log("move"));
+    UIView::animateWithDuration(
+        1.0, [&] { other->setCenter(CGPointMake(50, 50)); }, log("other"));
+    UIView::animateWithDuration(
+        1.0, [&] { v->setFrame(CGRectMake(0, 0, 20, 20)); }, log("frame"));
     EXPECT_EQ(ends, (std::vector<std::string> { "move cut" }));
     advanceClock(1.0);
 }
@@ -197,7 +204,8 @@ TEST_F(InterfaceTest, AnimatedViewsTakeNoTouchesUnlessTheAnimationAllowsThem)
     };
     for (const auto& c : cases) {
         taps = 0;
-        UIView::animateWithDuration(1.0, 0, c.options, [&] { button->setAlpha(0.9f); }, nullptr);
+        UIView::animateWithDuration(
+            1.0, 0, c.options, [&] { button->setAlpha(0.9f); }, nullptr);
         driver.tap(button);
         EXPECT_EQ(taps, c.tapsDuring) << c.options;
         driver.advance(1.0);
@@ -229,7 +237,8 @@ TEST_F(InterfaceTest, AnimationsSwitchedOffCompleteOnTheNextTurn)
     auto v = std::make_shared<UIView>(CGRectMake(0, 0, 10, 10));
     std::vector<bool> finished;
     UIView::setAnimationsEnabled(false);
-    UIView::animateWithDuration(2.0, [&] { v->setCenter(CGPointMake(100, 100)); }, [&](bool f) { finished.push_back(f); });
+    UIView::animateWithDuration(
+        2.0, [&] { v->setCenter(CGPointMake(100, 100)); }, [&](bool f) { finished.push_back(f); });
     UIView::setAnimationsEnabled(true);
     EXPECT_EQ(v->center(), CGPointMake(100, 100));
     EXPECT_TRUE(finished.empty());
@@ -248,9 +257,9 @@ TEST_F(InterfaceTest, LabelsShrinkToFitNoSmallerThanTheirMinimum)
         CGFloat minimum;
         CGFloat expected;
     } cases[] = {
-        { "12.00", 10, 20 },                           // fits: unchanged
-        { "1,234,567.00 USD", 10, 0 },                  // shrinks, somewhere above the minimum
-        { "1,234,567,890,123,456,789.00 USD", 10, 10 }, // stops at the minimum
+        { "12.00", 10, 20 },  // fits: unchanged
+        { "1,234,567.00 USD", 10, 0 },  // shrinks, somewhere above the minimum
+        { "1,234,567,890,123,456,789.00 USD", 10, 10 },  // stops at the minimum
     };
     for (auto& c : cases) {
         UILabel label(CGRectMake(0, 0, 120, 30));
@@ -270,7 +279,11 @@ TEST_F(InterfaceTest, LabelsShrinkToFitNoSmallerThanTheirMinimum)
 struct LifeLog : UIViewController {
     std::vector<std::string>* log;
     std::string name;
-    LifeLog(std::vector<std::string>* l, std::string n) : log(l), name(std::move(n)) {}
+    LifeLog(std::vector<std::string>* l, std::string n)
+        : log(l)
+        , name(std::move(n))
+    {
+    }
     void viewDidLoad() override { log->push_back(name + " load"); }
     void viewWillAppear(bool) override { log->push_back(name + " will appear"); }
     void viewDidAppear(bool) override { log->push_back(name + " did appear"); }
@@ -296,7 +309,8 @@ TEST_F(InterfaceTest, NavigationRunsTheLifeCycleInPlatformOrder)
     EXPECT_EQ(b->view()->frame().origin.y, UINavigationBar::kHeight);
     log.clear();
     EXPECT_EQ(nav->popToRootViewControllerAnimated(false).size(), 1u);
-    EXPECT_EQ(log, (std::vector<std::string> { "b will disappear", "a will appear", "b did disappear", "a did appear" }));
+    EXPECT_EQ(
+        log, (std::vector<std::string> { "b will disappear", "a will appear", "b did disappear", "a did appear" }));
     // A memory warning unloads only views out of the window.
     log.clear();
     b->didReceiveMemoryWarning();
@@ -344,14 +358,16 @@ TEST_F(InterfaceTest, ANavigationStackHeldByAScreenHearsItsAppearanceAndPassesIt
     holder->master = UINavigationController::withRootViewController(std::make_shared<LifeLog>(&log, "list"));
     holder->detail = UINavigationController::withRootViewController(std::make_shared<LifeLog>(&log, "page"));
     window->setRootViewController(holder);
-    EXPECT_EQ(log, (std::vector<std::string> { "list load", "page load", "list will appear", "page will appear",
-                                               "list did appear", "page did appear" }));
+    EXPECT_EQ(log,
+        (std::vector<std::string> {
+            "list load", "page load", "list will appear", "page will appear", "list did appear", "page did appear" }));
 
     // The stack is taken as shown: a later push runs the whole life cycle.
     log.clear();
     holder->detail->pushViewControllerAnimated(std::make_shared<LifeLog>(&log, "item"), false);
-    EXPECT_EQ(log, (std::vector<std::string> { "item load", "page will disappear", "item will appear",
-                                               "page did disappear", "item did appear" }));
+    EXPECT_EQ(log,
+        (std::vector<std::string> {
+            "item load", "page will disappear", "item will appear", "page did disappear", "item did appear" }));
 
     // Told twice (by the holder and again by a window) it passes each call on once.
     log.clear();
@@ -361,19 +377,22 @@ TEST_F(InterfaceTest, ANavigationStackHeldByAScreenHearsItsAppearanceAndPassesIt
 
     log.clear();
     window->setRootViewController(std::make_shared<UIViewController>());
-    EXPECT_EQ(log, (std::vector<std::string> { "list will disappear", "item will disappear", "list did disappear",
-                                               "item did disappear" }));
+    EXPECT_EQ(log,
+        (std::vector<std::string> {
+            "list will disappear", "item will disappear", "list did disappear", "item did disappear" }));
 
     // A later visit is told again, as every one after it.
     for (int visit = 0; visit < 2; ++visit) {
         log.clear();
         window->setRootViewController(holder);
-        EXPECT_EQ(log, (std::vector<std::string> { "list will appear", "item will appear", "list did appear",
-                                                   "item did appear" }));
+        EXPECT_EQ(log,
+            (std::vector<std::string> {
+                "list will appear", "item will appear", "list did appear", "item did appear" }));
         log.clear();
         window->setRootViewController(std::make_shared<UIViewController>());
-        EXPECT_EQ(log, (std::vector<std::string> { "list will disappear", "item will disappear", "list did disappear",
-                                                   "item did disappear" }));
+        EXPECT_EQ(log,
+            (std::vector<std::string> {
+                "list will disappear", "item will disappear", "list did disappear", "item did disappear" }));
     }
 }
 
@@ -382,10 +401,26 @@ TEST_F(InterfaceTest, AFullScreenPresentationFromInsideContainersIsMadeByTheTabB
     std::vector<std::string> log;
     struct LoggedTabs : UITabBarController {
         std::vector<std::string>* log = nullptr;
-        void viewWillAppear(bool a) override { log->push_back("tabs will appear"); UITabBarController::viewWillAppear(a); }
-        void viewDidAppear(bool a) override { log->push_back("tabs did appear"); UITabBarController::viewDidAppear(a); }
-        void viewWillDisappear(bool a) override { log->push_back("tabs will disappear"); UITabBarController::viewWillDisappear(a); }
-        void viewDidDisappear(bool a) override { log->push_back("tabs did disappear"); UITabBarController::viewDidDisappear(a); }
+        void viewWillAppear(bool a) override
+        {
+            log->push_back("tabs will appear");
+            UITabBarController::viewWillAppear(a);
+        }
+        void viewDidAppear(bool a) override
+        {
+            log->push_back("tabs did appear");
+            UITabBarController::viewDidAppear(a);
+        }
+        void viewWillDisappear(bool a) override
+        {
+            log->push_back("tabs will disappear");
+            UITabBarController::viewWillDisappear(a);
+        }
+        void viewDidDisappear(bool a) override
+        {
+            log->push_back("tabs did disappear");
+            UITabBarController::viewDidDisappear(a);
+        }
     };
     auto tabs = std::make_shared<LoggedTabs>();
     tabs->log = &log;
@@ -397,17 +432,18 @@ TEST_F(InterfaceTest, AFullScreenPresentationFromInsideContainersIsMadeByTheTabB
     log.clear();
 
     screen->presentViewControllerAnimatedCompletion(modal, false, nullptr);
-    EXPECT_EQ(log, (std::vector<std::string> { "modal load", "tabs will disappear", "screen will disappear",
-                                               "modal will appear", "modal did appear", "tabs did disappear",
-                                               "screen did disappear" }));
+    EXPECT_EQ(log,
+        (std::vector<std::string> { "modal load", "tabs will disappear", "screen will disappear", "modal will appear",
+            "modal did appear", "tabs did disappear", "screen did disappear" }));
     EXPECT_EQ(modal->presentingViewController(), tabs);
     EXPECT_EQ(screen->presentedViewController(), modal);
     EXPECT_EQ(tabs->presentedViewController(), modal);
 
     log.clear();
     screen->dismissModalViewControllerAnimated(false);
-    EXPECT_EQ(log, (std::vector<std::string> { "modal will disappear", "tabs will appear", "screen will appear",
-                                               "modal did disappear", "tabs did appear", "screen did appear" }));
+    EXPECT_EQ(log,
+        (std::vector<std::string> { "modal will disappear", "tabs will appear", "screen will appear",
+            "modal did disappear", "tabs did appear", "screen did appear" }));
     EXPECT_EQ(tabs->presentedViewController(), nullptr);
 }
 
@@ -423,11 +459,13 @@ TEST_F(InterfaceTest, TabsLoadTheNewScreenBeforeTheSwitchAndKeepItAboveTheBar)
     EXPECT_EQ(a->view()->frame(), CGRectMake(0, 0, 1024, 748 - UITabBar::kHeight));
     log.clear();
     tabs->setSelectedIndex(1);
-    EXPECT_EQ(log, (std::vector<std::string> { "b load", "a will disappear", "b will appear", "a did disappear",
-                                               "b did appear" }));
+    EXPECT_EQ(log,
+        (std::vector<std::string> {
+            "b load", "a will disappear", "b will appear", "a did disappear", "b did appear" }));
     log.clear();
     tabs->setSelectedIndex(0);
-    EXPECT_EQ(log, (std::vector<std::string> { "b will disappear", "a will appear", "b did disappear", "a did appear" }));
+    EXPECT_EQ(
+        log, (std::vector<std::string> { "b will disappear", "a will appear", "b did disappear", "a did appear" }));
 
     // Screens hide the bar by moving it below the screen: the tab's view then reaches down to it.
     struct Case {
@@ -474,17 +512,27 @@ TEST_F(InterfaceTest, FormSheetPresentsCentredAndCompletesAfterDismissal)
 
 struct AlertLog : UIAlertViewDelegate {
     std::vector<std::string> calls;
-    void alertViewClickedButtonAtIndex(UIAlertView&, long i) override { calls.push_back("clicked " + std::to_string(i)); }
+    void alertViewClickedButtonAtIndex(UIAlertView&, long i) override
+    {
+        calls.push_back("clicked " + std::to_string(i));
+    }
     void willPresentAlertView(UIAlertView&) override { calls.push_back("will present"); }
     void didPresentAlertView(UIAlertView&) override { calls.push_back("did present"); }
-    void alertViewWillDismissWithButtonIndex(UIAlertView&, long i) override { calls.push_back("will dismiss " + std::to_string(i)); }
-    void alertViewDidDismissWithButtonIndex(UIAlertView&, long i) override { calls.push_back("did dismiss " + std::to_string(i)); }
+    void alertViewWillDismissWithButtonIndex(UIAlertView&, long i) override
+    {
+        calls.push_back("will dismiss " + std::to_string(i));
+    }
+    void alertViewDidDismissWithButtonIndex(UIAlertView&, long i) override
+    {
+        calls.push_back("did dismiss " + std::to_string(i));
+    }
 };
 
 TEST_F(InterfaceTest, AlertKeepsAUsersClickApartFromADismissalByCode)
 {
     auto log = std::make_shared<AlertLog>();
-    auto alert = std::make_shared<UIAlertView>("Title", "Message", log, "Cancel", std::vector<std::string> { "OK", "Later" });
+    auto alert
+        = std::make_shared<UIAlertView>("Title", "Message", log, "Cancel", std::vector<std::string> { "OK", "Later" });
     EXPECT_EQ(alert->cancelButtonIndex(), 0);
     EXPECT_EQ(alert->firstOtherButtonIndex(), 1);
     alert->show();
@@ -492,8 +540,8 @@ TEST_F(InterfaceTest, AlertKeepsAUsersClickApartFromADismissalByCode)
     driver.advance(UIAlertView::kTransitionDuration);
     ASSERT_TRUE(driver.tapAlertButton("Later"));
     driver.advance(UIAlertView::kTransitionDuration);
-    EXPECT_EQ(log->calls, (std::vector<std::string> { "will present", "did present", "clicked 2", "will dismiss 2",
-                                                       "did dismiss 2" }));
+    EXPECT_EQ(log->calls,
+        (std::vector<std::string> { "will present", "did present", "clicked 2", "will dismiss 2", "did dismiss 2" }));
     EXPECT_EQ(driver.visibleAlert(), nullptr);
 
     log->calls.clear();

@@ -59,45 +59,45 @@ TEST(LayoutCheck, ReportsTextsThatDoNotFitTheirRoom)
         bool reported;
     };
     const Case cases[] = {
-        {"label with room", [&] { return label(CGRectMake(10, 10, width + 2, 20), text); }, false},
-        {"label cut short", [&] { return label(CGRectMake(10, 10, width - 12, 20), text); }, true},
-        {"label that shrinks to fit",
-         [&] {
-             auto l = label(CGRectMake(10, 10, width - 12, 20), text);
-             l->setAdjustsFontSizeToFitWidth(true);
-             l->setMinimumFontSize(10);
-             return l;
-         },
-         false},
-        {"two lines in room for one",
-         [&] {
-             auto l = label(CGRectMake(10, 10, width * 0.6f, 20), text);
-             l->setNumberOfLines(0);
-             return l;
-         },
-         true},
-        {"two lines in room for two",
-         [&] {
-             auto l = label(CGRectMake(10, 10, width * 0.6f, 44), text);
-             l->setNumberOfLines(0);
-             return l;
-         },
-         false},
-        {"button title cut short",
-         [&] {
-             auto b = std::make_shared<UIButton>(CGRectMake(10, 10, width - 12, 30));
-             b->titleLabel()->setFont(UIFont::fontWithNameSize("Helvetica", 16));
-             b->setTitleForState(text, UIControlStateNormal);
-             return b;
-         },
-         true},
-        {"hidden label cut short",
-         [&] {
-             auto l = label(CGRectMake(10, 10, width - 12, 20), text);
-             l->setHidden(true);
-             return l;
-         },
-         false},
+        { "label with room", [&] { return label(CGRectMake(10, 10, width + 2, 20), text); }, false },
+        { "label cut short", [&] { return label(CGRectMake(10, 10, width - 12, 20), text); }, true },
+        { "label that shrinks to fit",
+            [&] {
+                auto l = label(CGRectMake(10, 10, width - 12, 20), text);
+                l->setAdjustsFontSizeToFitWidth(true);
+                l->setMinimumFontSize(10);
+                return l;
+            },
+            false },
+        { "two lines in room for one",
+            [&] {
+                auto l = label(CGRectMake(10, 10, width * 0.6f, 20), text);
+                l->setNumberOfLines(0);
+                return l;
+            },
+            true },
+        { "two lines in room for two",
+            [&] {
+                auto l = label(CGRectMake(10, 10, width * 0.6f, 44), text);
+                l->setNumberOfLines(0);
+                return l;
+            },
+            false },
+        { "button title cut short",
+            [&] {
+                auto b = std::make_shared<UIButton>(CGRectMake(10, 10, width - 12, 30));
+                b->titleLabel()->setFont(UIFont::fontWithNameSize("Helvetica", 16));
+                b->setTitleForState(text, UIControlStateNormal);
+                return b;
+            },
+            true },
+        { "hidden label cut short",
+            [&] {
+                auto l = label(CGRectMake(10, 10, width - 12, 20), text);
+                l->setHidden(true);
+                return l;
+            },
+            false },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -121,10 +121,10 @@ TEST(LayoutCheck, ReportsSiblingsPartlyOverOneAnother)
         bool reported;
     };
     const Case cases[] = {
-        {"side by side", CGRectMake(10, 10, 100, 30), CGRectMake(110, 10, 100, 30), false},
-        {"one inside the other", CGRectMake(10, 10, 200, 100), CGRectMake(20, 20, 50, 30), false},
-        {"partly over", CGRectMake(10, 10, 180, 35), CGRectMake(150, 12, 150, 35), true},
-        {"touching by less than a point", CGRectMake(10, 10, 100.5f, 30), CGRectMake(110, 10, 100, 30), false},
+        { "side by side", CGRectMake(10, 10, 100, 30), CGRectMake(110, 10, 100, 30), false },
+        { "one inside the other", CGRectMake(10, 10, 200, 100), CGRectMake(20, 20, 50, 30), false },
+        { "partly over", CGRectMake(10, 10, 180, 35), CGRectMake(150, 12, 150, 35), true },
+        { "touching by less than a point", CGRectMake(10, 10, 100.5f, 30), CGRectMake(110, 10, 100, 30), false },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);

@@ -23,8 +23,8 @@ class MailLog : public MFMailComposeViewControllerDelegate {
 public:
     std::vector<MFMailComposeResult> results;
     std::vector<std::string> errors;
-    void mailComposeControllerDidFinishWithResultError(MFMailComposeViewController& c, MFMailComposeResult r,
-                                                       const std::shared_ptr<NSError>& e) override
+    void mailComposeControllerDidFinishWithResultError(
+        MFMailComposeViewController& c, MFMailComposeResult r, const std::shared_ptr<NSError>& e) override
     {
         results.push_back(r);
         errors.push_back(e ? e->localizedDescription() : "");
@@ -116,8 +116,9 @@ TEST_F(MailTest, ComposerSendsThroughTheAccountAndTheRecipientGetsTheVeryBytes)
     ASSERT_EQ(received.size(), 1u);
     const auto& m = received[0];
     EXPECT_EQ(m.mailFrom, "sales01@corvelle.test");
-    EXPECT_EQ(m.recipients, (std::vector<std::string> { "buyer@harbour.test", "boss@harbour.test",
-                                                        "sales-lead@corvelle.test", "archive@corvelle.test" }));
+    EXPECT_EQ(m.recipients,
+        (std::vector<std::string> {
+            "buyer@harbour.test", "boss@harbour.test", "sales-lead@corvelle.test", "archive@corvelle.test" }));
     EXPECT_EQ(m.from, "sales01@corvelle.test");
     EXPECT_EQ(m.to, "buyer@harbour.test, boss@harbour.test");
     EXPECT_EQ(m.cc, "sales-lead@corvelle.test");
@@ -145,8 +146,7 @@ TEST_F(MailTest, AServerThatRefusesStallsDropsOrLacksTlsGivesFailed)
     LoopbackListener stalling([](int fd, int) {
         // Takes the connection and never greets: the client must give up by itself.
         char c;
-        while (recv(fd, &c, 1, 0) > 0) {
-        }
+        while (recv(fd, &c, 1, 0) > 0) { }
     });
     LoopbackListener dropping([](int, int) {});
     int closedPort;
@@ -158,13 +158,17 @@ TEST_F(MailTest, AServerThatRefusesStallsDropsOrLacksTlsGivesFailed)
         std::string name;
         ScopedMailAccount::Settings settings;
         const SmtpSink* sink;  // whose mailbox must stay empty
-        std::string reason;    // part of the error the delegate gets
+        std::string reason;  // part of the error the delegate gets
     };
     const std::vector<Case> cases {
         { "refused recipient", ScopedMailAccount::Settings::at(refusing.url()), &refusing, "550" },
-        { "stalled server", ScopedMailAccount::Settings::at("smtp://127.0.0.1:" + std::to_string(stalling.port())).withTimeout("1"), nullptr, "" },
-        { "dropped connection", ScopedMailAccount::Settings::at("smtp://127.0.0.1:" + std::to_string(dropping.port())), nullptr, "" },
-        { "nobody listening", ScopedMailAccount::Settings::at("smtp://127.0.0.1:" + std::to_string(closedPort)), nullptr, "" },
+        { "stalled server",
+            ScopedMailAccount::Settings::at("smtp://127.0.0.1:" + std::to_string(stalling.port())).withTimeout("1"),
+            nullptr, "" },
+        { "dropped connection", ScopedMailAccount::Settings::at("smtp://127.0.0.1:" + std::to_string(dropping.port())),
+            nullptr, "" },
+        { "nobody listening", ScopedMailAccount::Settings::at("smtp://127.0.0.1:" + std::to_string(closedPort)),
+            nullptr, "" },
         { "tls asked of a plain server", ScopedMailAccount::Settings::at(plain.url()).withStartTLS("yes"), &plain, "" },
         { "server wants tls, account does not", ScopedMailAccount::Settings::at(tlsOnly.url()), &tlsOnly, "530" },
         { "untrusted certificate", ScopedMailAccount::Settings::at(tlsOnly.url()).withStartTLS("yes"), &tlsOnly, "" },
@@ -194,7 +198,8 @@ TEST_F(MailTest, StartTlsCarriesTheMessageWhenTheAccountTrustsTheServer)
     TemporaryHome home;
     SmtpSink sink(SmtpSink::Mode::StartTLS);
     requireRunning(sink);
-    ScopedMailAccount account(ScopedMailAccount::Settings::at(sink.url()).withStartTLS("yes").withCaFile(sink.certificate()));
+    ScopedMailAccount account(
+        ScopedMailAccount::Settings::at(sink.url()).withStartTLS("yes").withCaFile(sink.certificate()));
     auto mail = present("Order.pdf");
     type(mail->toField(), "buyer@harbour.test");
     driver->tap(mail->sendButton());
@@ -239,18 +244,21 @@ TEST(MailAccountTest, SettingsFileAndEnvironmentMakeTheAccount)
     };
     const std::vector<Case> cases {
         { "nothing", "", {}, false, "", "", false, 60, "no mail account" },
-        { "file", "# mine\nurl = smtps://mail.example.test:465\nfrom = me@example.test\nstarttls = no\n", {},
-          true, "smtps://mail.example.test:465", "me@example.test", false, 60, "" },
+        { "file", "# mine\nurl = smtps://mail.example.test:465\nfrom = me@example.test\nstarttls = no\n", {}, true,
+            "smtps://mail.example.test:465", "me@example.test", false, 60, "" },
         { "environment wins", "url = smtp://a.test\nfrom = me@example.test\n",
-          { { "CORVELLE_SMTP_URL", "smtp://b.test:587" }, { "CORVELLE_SMTP_STARTTLS", "yes" },
-            { "CORVELLE_SMTP_TIMEOUT", "9" } },
-          true, "smtp://b.test:587", "me@example.test", true, 9, "" },
+            { { "CORVELLE_SMTP_URL", "smtp://b.test:587" }, { "CORVELLE_SMTP_STARTTLS", "yes" },
+                { "CORVELLE_SMTP_TIMEOUT", "9" } },
+            true, "smtp://b.test:587", "me@example.test", true, 9, "" },
         { "no sender", "url = smtp://a.test\n", {}, false, "", "", false, 60, "sender" },
         { "other scheme", "url = http://a.test\nfrom = me@example.test\n", {}, false, "", "", false, 60, "not smtp" },
-        { "header in sender", "", { { "CORVELLE_SMTP_URL", "smtp://a.test" }, { "CORVELLE_SMTP_FROM", "me@x.test>\r\nBcc: y" } },
-          false, "", "", false, 60, "sender" },
-        { "bad starttls", "url = smtp://a.test\nfrom = me@example.test\nstarttls = perhaps\n", {}, false, "", "", false, 60, "starttls" },
-        { "bad timeout", "url = smtp://a.test\nfrom = me@example.test\ntimeout = soon\n", {}, false, "", "", false, 60, "timeout" },
+        { "header in sender", "",
+            { { "CORVELLE_SMTP_URL", "smtp://a.test" }, { "CORVELLE_SMTP_FROM", "me@x.test>\r\nBcc: y" } }, false, "",
+            "", false, 60, "sender" },
+        { "bad starttls", "url = smtp://a.test\nfrom = me@example.test\nstarttls = perhaps\n", {}, false, "", "", false,
+            60, "starttls" },
+        { "bad timeout", "url = smtp://a.test\nfrom = me@example.test\ntimeout = soon\n", {}, false, "", "", false, 60,
+            "timeout" },
         { "broken line", "url smtp://a.test\n", {}, false, "", "", false, 60, "without" },
     };
     for (const auto& c : cases) {

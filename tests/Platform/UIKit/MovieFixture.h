@@ -31,10 +31,12 @@ inline bool writeTestMovie(const std::string& path, int seconds, int fps = 10, i
         encoder->gop_size = fps;
         if (format->oformat->flags & AVFMT_GLOBALHEADER)
             encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-        ok = avcodec_open2(encoder, codec, nullptr) >= 0 && avcodec_parameters_from_context(stream->codecpar, encoder) >= 0;
+        ok = avcodec_open2(encoder, codec, nullptr) >= 0
+            && avcodec_parameters_from_context(stream->codecpar, encoder) >= 0;
         stream->time_base = encoder->time_base;
     }
-    ok = ok && avio_open(&format->pb, path.c_str(), AVIO_FLAG_WRITE) >= 0 && avformat_write_header(format, nullptr) >= 0;
+    ok = ok && avio_open(&format->pb, path.c_str(), AVIO_FLAG_WRITE) >= 0
+        && avformat_write_header(format, nullptr) >= 0;
     auto drain = [&] {
         while (avcodec_receive_packet(encoder, packet) == 0) {
             av_packet_rescale_ts(packet, encoder->time_base, stream->time_base);

@@ -23,10 +23,7 @@ Bytes be(uint64_t v, int n)
     return out;
 }
 
-Bytes box(const std::string& type, const Bytes& body)
-{
-    return be(body.size() + 8, 4) + type + body;
-}
+Bytes box(const std::string& type, const Bytes& body) { return be(body.size() + 8, 4) + type + body; }
 
 // A movie header of either version, padded to its real length.
 Bytes mvhd(int version, uint64_t scale, uint64_t duration)
@@ -58,7 +55,7 @@ protected:
     void observe()
     {
         for (auto& name : { MPMoviePlayerPlaybackDidFinishNotification, MPMoviePlayerPlaybackStateDidChangeNotification,
-                            MPMoviePlayerLoadStateDidChangeNotification, MPMovieDurationAvailableNotification })
+                 MPMoviePlayerLoadStateDidChangeNotification, MPMovieDurationAvailableNotification })
             NSNotificationCenter::defaultCenter().addObserver(this, name, [this](const NSNotification& n) {
                 std::string entry = n.name.substr(0, n.name.size() - std::string("Notification").size());
                 const Value& reason = n.userInfo[MPMoviePlayerPlaybackDidFinishReasonUserInfoKey];
@@ -99,12 +96,14 @@ TEST_F(MoviePlayerTest, DurationComesFromTheMovieHeaderOfMP4AndQuickTimeFiles)
 TEST_F(MoviePlayerTest, PlaysPausesAndFinishesOnTheClock)
 {
     std::string path = write("demo clip.mp4", kFileType + box("moov", mvhd(0, 600, 5400)));
-    auto player = std::make_shared<MPMoviePlayerController>("file://" + path.substr(0, path.size() - 13) + "demo%20clip.mp4");
+    auto player
+        = std::make_shared<MPMoviePlayerController>("file://" + path.substr(0, path.size() - 13) + "demo%20clip.mp4");
     observe();
     EXPECT_EQ(player->playbackState(), MPMoviePlaybackStateStopped);
     player->play();
-    EXPECT_EQ(events, (std::vector<std::string> { "MPMoviePlayerLoadStateDidChange", "MPMovieDurationAvailable",
-                                                  "MPMoviePlayerPlaybackStateDidChange" }));
+    EXPECT_EQ(events,
+        (std::vector<std::string> {
+            "MPMoviePlayerLoadStateDidChange", "MPMovieDurationAvailable", "MPMoviePlayerPlaybackStateDidChange" }));
     EXPECT_EQ(player->playbackState(), MPMoviePlaybackStatePlaying);
     EXPECT_EQ(player->loadState(), MPMovieLoadStatePlayable | MPMovieLoadStatePlaythroughOK);
     EXPECT_EQ(player->duration(), 9.0);
@@ -120,8 +119,9 @@ TEST_F(MoviePlayerTest, PlaysPausesAndFinishesOnTheClock)
     EXPECT_EQ(player->playbackState(), MPMoviePlaybackStatePlaying);
     advanceClock(1);
     EXPECT_EQ(player->playbackState(), MPMoviePlaybackStateStopped);
-    EXPECT_EQ(events, (std::vector<std::string> { "MPMoviePlayerPlaybackStateDidChange", "MPMoviePlayerPlaybackStateDidChange",
-                                                  "MPMoviePlayerPlaybackDidFinish 0" }));
+    EXPECT_EQ(events,
+        (std::vector<std::string> { "MPMoviePlayerPlaybackStateDidChange", "MPMoviePlayerPlaybackStateDidChange",
+            "MPMoviePlayerPlaybackDidFinish 0" }));
     advanceClock(20);
     EXPECT_EQ(events.size(), 3u);
 
@@ -136,7 +136,8 @@ TEST_F(MoviePlayerTest, PlaysPausesAndFinishesOnTheClock)
     EXPECT_EQ(player->playbackState(), MPMoviePlaybackStateStopped);
     EXPECT_EQ(player->currentPlaybackTime(), 0.0);
     advanceClock(20);
-    EXPECT_EQ(events, (std::vector<std::string> { "MPMoviePlayerPlaybackStateDidChange", "MPMoviePlayerPlaybackStateDidChange" }));
+    EXPECT_EQ(events,
+        (std::vector<std::string> { "MPMoviePlayerPlaybackStateDidChange", "MPMoviePlayerPlaybackStateDidChange" }));
 }
 
 TEST_F(MoviePlayerTest, UnknownDurationsPlayOnAndMissingFilesFinishWithAnError)
@@ -149,7 +150,7 @@ TEST_F(MoviePlayerTest, UnknownDurationsPlayOnAndMissingFilesFinishWithAnError)
     EXPECT_DOUBLE_EQ(other->currentPlaybackTime(), 600.0);
 
     for (std::string url : { "file://" + home.documents() + "/absent.mp4", std::string("http://example.com/a.mp4"),
-                             "file://" + home.documents() }) {
+             "file://" + home.documents() }) {
         auto missing = std::make_shared<MPMoviePlayerController>(url);
         observe();
         events.clear();

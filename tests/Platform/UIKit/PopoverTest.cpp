@@ -17,7 +17,10 @@ public:
         return allowDismiss;
     }
     void popoverControllerDidDismissPopover(UIPopoverController&) override { calls.push_back("did"); }
-    void actionSheetClickedButtonAtIndex(UIActionSheet&, long i) override { calls.push_back("click " + std::to_string(i)); }
+    void actionSheetClickedButtonAtIndex(UIActionSheet&, long i) override
+    {
+        calls.push_back("click " + std::to_string(i));
+    }
     void actionSheetDidDismissWithButtonIndex(UIActionSheet&, long i) override
     {
         calls.push_back("dismissed " + std::to_string(i));
@@ -47,23 +50,23 @@ TEST_F(PopoverTest, PlacesTheBoxByTheArrowsThatFit)
         CGRect frame;
     } cases[] = {
         { CGRectMake(400, 100, 100, 40), UIPopoverArrowDirectionAny, UIPopoverArrowDirectionUp,
-          CGRectMake(450 - 131.5f, 153, 263, 200) },
+            CGRectMake(450 - 131.5f, 153, 263, 200) },
         { CGRectMake(400, 600, 100, 40), UIPopoverArrowDirectionAny, UIPopoverArrowDirectionDown,
-          CGRectMake(450 - 131.5f, 600 - 13 - 200, 263, 200) },
+            CGRectMake(450 - 131.5f, 600 - 13 - 200, 263, 200) },
         { CGRectMake(0, 100, 20, 40), UIPopoverArrowDirectionAny, UIPopoverArrowDirectionUp,
-          CGRectMake(10, 153, 263, 200) },
+            CGRectMake(10, 153, 263, 200) },
         { CGRectMake(100, 300, 40, 40), UIPopoverArrowDirectionLeft | UIPopoverArrowDirectionRight,
-          UIPopoverArrowDirectionLeft, CGRectMake(153, 220, 263, 200) },
+            UIPopoverArrowDirectionLeft, CGRectMake(153, 220, 263, 200) },
         { CGRectMake(900, 300, 40, 40), UIPopoverArrowDirectionLeft | UIPopoverArrowDirectionRight,
-          UIPopoverArrowDirectionRight, CGRectMake(900 - 13 - 263, 220, 263, 200) },
+            UIPopoverArrowDirectionRight, CGRectMake(900 - 13 - 263, 220, 263, 200) },
         // Allowed only below an anchor near the bottom: shortened to the room
         // between the anchor and the margin, never laid over the anchor.
         { CGRectMake(400, 600, 100, 40), UIPopoverArrowDirectionUp, UIPopoverArrowDirectionUp,
-          CGRectMake(450 - 131.5f, 653, 263, 768 - 10 - 653) },
+            CGRectMake(450 - 131.5f, 653, 263, 768 - 10 - 653) },
         { CGRectMake(400, 100, 100, 40), UIPopoverArrowDirectionDown, UIPopoverArrowDirectionDown,
-          CGRectMake(450 - 131.5f, 10, 263, 100 - 13 - 10) },
+            CGRectMake(450 - 131.5f, 10, 263, 100 - 13 - 10) },
         { CGRectMake(900, 300, 40, 40), UIPopoverArrowDirectionLeft, UIPopoverArrowDirectionLeft,
-          CGRectMake(953, 220, 1024 - 10 - 953, 200) },
+            CGRectMake(953, 220, 1024 - 10 - 953, 200) },
     };
     for (auto& k : cases) {
         popover->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(k.rect, anchor, k.arrows, true);
@@ -88,8 +91,8 @@ TEST_F(PopoverTest, OnlyATouchOutsideTellsTheDelegate)
     popover->passthroughViews = { passthrough };
 
     auto show = [&] {
-        popover->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(CGRectMake(100, 100, 50, 50), window,
-                                                                              UIPopoverArrowDirectionAny, true);
+        popover->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
+            CGRectMake(100, 100, 50, 50), window, UIPopoverArrowDirectionAny, true);
     };
     show();
     driver->tap(content->view());  // inside: nothing
@@ -118,8 +121,8 @@ TEST_F(PopoverTest, OnlyATouchOutsideTellsTheDelegate)
 TEST_F(PopoverTest, ActionSheetIndicesAndOutsideTouch)
 {
     auto log = std::make_shared<PopoverLog>();
-    auto sheet = std::make_shared<UIActionSheet>(std::nullopt, log, std::nullopt, std::nullopt,
-                                                 std::vector<std::string> { "EMAIL", "PRINT", "OPENINOTHERAPP" });
+    auto sheet = std::make_shared<UIActionSheet>(
+        std::nullopt, log, std::nullopt, std::nullopt, std::vector<std::string> { "EMAIL", "PRINT", "OPENINOTHERAPP" });
     EXPECT_EQ(sheet->cancelButtonIndex(), -1);
     EXPECT_EQ(sheet->firstOtherButtonIndex(), 0);
     auto withCancel = UIActionSheet("t", {}, std::string("Cancel"), std::string("Delete"), { "A" });

@@ -72,8 +72,7 @@ protected:
     bool present(const std::shared_ptr<UIPrintInteractionController>& c)
     {
         outcome = {};
-        return c->presentFromRectInViewAnimatedCompletionHandler(
-            CGRectMake(850, 5, 70, 34), root->view(), true,
+        return c->presentFromRectInViewAnimatedCompletionHandler(CGRectMake(850, 5, 70, 34), root->view(), true,
             [this](UIPrintInteractionController&, bool completed, const std::shared_ptr<NSError>& error) {
                 outcome.heard = true;
                 outcome.completed = completed;
@@ -98,7 +97,10 @@ protected:
         driver->typeText(text);
     }
 
-    bool waitForOutcome() { return pumpMainRunLoopUntil([&] { return outcome.heard; }, 60); }
+    bool waitForOutcome()
+    {
+        return pumpMainRunLoopUntil([&] { return outcome.heard; }, 60);
+    }
 
     std::shared_ptr<UIViewController> root;
     std::shared_ptr<FinishLog> finishes;
@@ -127,9 +129,9 @@ TEST_F(PrintingTest, ThePanelListsThePrintersAndTheJobComesOutAsChosen)
     const std::vector<Case> cases {
         { "Back", 0, true, "", 4, { "Sheet number 1", "Sheet number 4" }, {}, "two-sided-long-edge", "" },
         { "Front", 1, false, "2-3", 4, { "Sheet number 2", "Sheet number 3" }, { "Sheet number 1", "Sheet number 4" },
-          "one-sided", "2-3" },
-        { "Front", 0, true, " 1, 4 ", 2, { "Sheet number 1", "Sheet number 4" }, { "Sheet number 2" }, "two-sided-long-edge",
-          "1-1,4-4" },
+            "one-sided", "2-3" },
+        { "Front", 0, true, " 1, 4 ", 2, { "Sheet number 1", "Sheet number 4" }, { "Sheet number 2" },
+            "two-sided-long-edge", "1-1,4-4" },
     };
     const Data document = pagesSaying(4);
     for (const auto& c : cases) {
@@ -193,8 +195,18 @@ TEST_F(PrintingTest, PagesOutsideTheDocumentKeepPrintDisabledAndCancelSendsNothi
     ASSERT_TRUE(panel);
     EXPECT_EQ(panel->pageRangeField()->placeholder(), "All 3 pages");
     const std::vector<std::pair<std::string, bool>> typed {
-        { "0", false }, { "4", false }, { "3-2", false }, { "2,1", false }, { "1-2,2-3", false }, { "x", false },
-        { "1-", false }, { "-2", false }, { "1 2", false }, { "", true }, { "3", true }, { "1-2, 3", true },
+        { "0", false },
+        { "4", false },
+        { "3-2", false },
+        { "2,1", false },
+        { "1-2,2-3", false },
+        { "x", false },
+        { "1-", false },
+        { "-2", false },
+        { "1 2", false },
+        { "", true },
+        { "3", true },
+        { "1-2, 3", true },
     };
     for (const auto& [text, printable] : typed) {
         SCOPED_TRACE("\"" + text + "\"");
@@ -347,9 +359,18 @@ TEST_F(PrintingTest, PicturesAndFilesPrintAsPagesOfAPdf)
 TEST(PrintServiceTest, PageRangesAreReadAsAPersonWritesThem)
 {
     const std::vector<std::pair<std::string, std::optional<std::string>>> cases {
-        { "", "" },           { "  ", "" },        { "2", "2-2" },          { "1-3", "1-3" },
-        { " 1 - 2 ,4", "1-2,4-4" }, { "0", std::nullopt }, { "6", std::nullopt }, { "3-1", std::nullopt },
-        { "2,2", std::nullopt }, { "1,,2", std::nullopt }, { "1-2-3", std::nullopt }, { "99999999999", std::nullopt },
+        { "", "" },
+        { "  ", "" },
+        { "2", "2-2" },
+        { "1-3", "1-3" },
+        { " 1 - 2 ,4", "1-2,4-4" },
+        { "0", std::nullopt },
+        { "6", std::nullopt },
+        { "3-1", std::nullopt },
+        { "2,2", std::nullopt },
+        { "1,,2", std::nullopt },
+        { "1-2-3", std::nullopt },
+        { "99999999999", std::nullopt },
         { "a", std::nullopt },
     };
     for (const auto& [text, expected] : cases)

@@ -44,7 +44,7 @@ TEST_F(ScrollViewTest, PagingSettlesOnAWholePageBySpeedOrDistance)
         double seconds;
         CGFloat page;
     } cases[] = {
-        { -150, 3.0, 0 },   // slow and short: back to where it was
+        { -150, 3.0, 0 },  // slow and short: back to where it was
         { -300, 3.0, 500 },  // slow but past half a page
         { -100, 0.05, 1000 },  // a quick flick turns one page
         { 120, 0.05, 500 },  // and back
@@ -65,9 +65,9 @@ TEST_F(ScrollViewTest, ScrollingARectIntoViewMovesOnlyAsFarAsNeededWithinTheInse
         CGFloat offset;
     } cases[] = {
         { CGRectMake(0, 1000, 100, 100), 800 },  // below: its bottom at the bottom
-        { CGRectMake(0, 900, 100, 100), 800 },   // already visible: no move
-        { CGRectMake(0, 100, 100, 50), 100 },    // above: its top at the top
-        { CGRectMake(0, 2990, 100, 100), 2700 }, // past the end: clamped
+        { CGRectMake(0, 900, 100, 100), 800 },  // already visible: no move
+        { CGRectMake(0, 100, 100, 50), 100 },  // above: its top at the top
+        { CGRectMake(0, 2990, 100, 100), 2700 },  // past the end: clamped
     };
     for (auto& c : cases) {
         list->scrollRectToVisibleAnimated(c.rect, false);
@@ -118,7 +118,10 @@ TEST_F(ScrollViewTest, AnInsetLeavesTheOffsetAndAPulledListRestsInsideTheInsetSe
     // 60-point header by setting the inset in did-end-dragging.
     struct Refreshing : UIScrollViewDelegate {
         std::vector<std::string> calls;
-        void scrollViewDidScroll(UIScrollView& s) override { calls.push_back("scroll " + std::to_string(int(s.contentOffset().y))); }
+        void scrollViewDidScroll(UIScrollView& s) override
+        {
+            calls.push_back("scroll " + std::to_string(int(s.contentOffset().y)));
+        }
         void scrollViewDidEndDraggingWillDecelerate(UIScrollView& s, bool decelerate) override
         {
             calls.push_back(decelerate ? "end dragging, decelerating" : "end dragging");
@@ -149,7 +152,7 @@ TEST_F(ScrollViewTest, AnInsetLeavesTheOffsetAndAPulledListRestsInsideTheInsetSe
     EXPECT_EQ(list->contentOffset().y, -60) << "rests at the header while loading";
     ASSERT_GE(log->calls.size(), 3u);
     EXPECT_EQ(std::vector<std::string>(log->calls.end() - 3, log->calls.end()),
-              (std::vector<std::string> { "end dragging, decelerating", "scroll -60", "rest -60" }));
+        (std::vector<std::string> { "end dragging, decelerating", "scroll -60", "rest -60" }));
 
     // Loaded: the header closes; without the delegate's inset the pull springs back to 0.
     list->setContentInset(UIEdgeInsetsZero);
@@ -166,7 +169,8 @@ TEST_F(ScrollViewTest, DefaultModeTimersAndDelayedPerformsWaitWhileAScrollViewIs
     auto list = make(CGSizeMake(500, 3000));
     std::vector<std::string> fired;
     auto perform = NSTimer::scheduledTimerWithTimeInterval(0.1, false, [&](NSTimer&) { fired.push_back("timer"); });
-    PerformRequests::performAfterDelay(this, "loadPage", [&] { fired.push_back("delayed"); }, 0.1);
+    PerformRequests::performAfterDelay(
+        this, "loadPage", [&] { fired.push_back("delayed"); }, 0.1);
     auto common = NSTimer::timerWithTimeInterval(0.1, false, [&](NSTimer&) { fired.push_back("common"); });
     NSRunLoop::mainRunLoop()->addTimer(common, NSRunLoopCommonModes);
 

@@ -52,13 +52,13 @@ TEST_F(StandInsTest, NamedPasteboardsAreSharedFilesWithSafeNames)
 class HandOverLog : public UIDocumentInteractionControllerDelegate {
 public:
     std::vector<std::string> calls;
-    void documentInteractionControllerWillBeginSendingToApplication(UIDocumentInteractionController&,
-                                                                    const std::string& app) override
+    void documentInteractionControllerWillBeginSendingToApplication(
+        UIDocumentInteractionController&, const std::string& app) override
     {
         calls.push_back("will " + app);
     }
-    void documentInteractionControllerDidEndSendingToApplication(UIDocumentInteractionController&,
-                                                                 const std::string& app) override
+    void documentInteractionControllerDidEndSendingToApplication(
+        UIDocumentInteractionController&, const std::string& app) override
     {
         calls.push_back("did " + app);
     }
@@ -81,15 +81,18 @@ TEST_F(StandInsTest, OpenInListsTheDesktopsApplicationsAndHandsTheFileOver)
         { "download", "", "application/pdf" },
     };
     for (const auto& c : cases)
-        std::ofstream(home.documents() + "/" + c.file) << (c.type == "text/plain" ? "plain words\n" : "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
+        std::ofstream(home.documents() + "/" + c.file)
+            << (c.type == "text/plain" ? "plain words\n" : "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
     auto controllerFor = [&](const Case& c) {
-        auto doc = UIDocumentInteractionController::interactionControllerWithURL("file://" + home.documents() + "/" + c.file);
+        auto doc = UIDocumentInteractionController::interactionControllerWithURL(
+            "file://" + home.documents() + "/" + c.file);
         doc->UTI = c.uti;
         return doc;
     };
     // Nothing registered: no menu.
     ASSERT_EQ(TestDesktop::prepare(), "");
-    EXPECT_FALSE(controllerFor(cases[0])->presentOpenInMenuFromRectInViewAnimated(CGRectMake(10, 10, 10, 10), window, true));
+    EXPECT_FALSE(
+        controllerFor(cases[0])->presentOpenInMenuFromRectInViewAnimated(CGRectMake(10, 10, 10, 10), window, true));
 
     ScopedTestApplication viewer;
     ASSERT_TRUE(viewer.installed()) << viewer.error();
@@ -113,7 +116,8 @@ TEST_F(StandInsTest, OpenInListsTheDesktopsApplicationsAndHandsTheFileOver)
 
     // A type nobody registered for still gets no menu.
     std::ofstream(home.documents() + "/photo.png") << "\x89PNG\r\n\x1a\n";
-    auto photo = UIDocumentInteractionController::interactionControllerWithURL("file://" + home.documents() + "/photo.png");
+    auto photo
+        = UIDocumentInteractionController::interactionControllerWithURL("file://" + home.documents() + "/photo.png");
     EXPECT_FALSE(photo->presentOpenInMenuFromRectInViewAnimated(CGRectMake(10, 10, 10, 10), window, true));
 }
 

@@ -45,8 +45,8 @@ public:
         return headerTitles ? std::optional<std::string>("Section " + std::to_string(s)) : std::nullopt;
     }
     bool implementsCommitEditingStyle() const override { return commits; }
-    void tableViewCommitEditingStyleForRowAtIndexPath(UITableView& t, UITableViewCellEditingStyle,
-                                                      const NSIndexPath& p) override
+    void tableViewCommitEditingStyleForRowAtIndexPath(
+        UITableView& t, UITableViewCellEditingStyle, const NSIndexPath& p) override
     {
         calls.push_back("commit " + text(p));
         --counts[static_cast<size_t>(p.section())];
@@ -67,8 +67,8 @@ public:
     {
         calls.push_back("didDeselect " + text(p));
     }
-    std::optional<std::string> tableViewTitleForDeleteConfirmationButtonForRowAtIndexPath(UITableView&,
-                                                                                        const NSIndexPath&) override
+    std::optional<std::string> tableViewTitleForDeleteConfirmationButtonForRowAtIndexPath(
+        UITableView&, const NSIndexPath&) override
     {
         return deleteTitle;
     }
@@ -81,13 +81,13 @@ public:
         calls.push_back("didEndEditing " + text(p));
     }
 
-    static std::string text(const NSIndexPath& p) { return std::to_string(p.section()) + "." + std::to_string(p.row()); }
+    static std::string text(const NSIndexPath& p)
+    {
+        return std::to_string(p.section()) + "." + std::to_string(p.row());
+    }
 };
 
-NSIndexPath row(long r, long s = 0)
-{
-    return NSIndexPath::indexPathForRowInSection(r, s);
-}
+NSIndexPath row(long r, long s = 0) { return NSIndexPath::indexPathForRowInSection(r, s); }
 
 class TableViewTest : public WindowTest {
 protected:
@@ -121,7 +121,8 @@ TEST_F(TableViewTest, GeometryFollowsHeadersAndHeights)
 {
     rows->counts = { 3, 0, 2 };
     rows->headerHeight = 30;
-    rows->height = [](const NSIndexPath& p) -> std::optional<CGFloat> { return p.section() == 2 ? 50 + 10 * p.row() : 40; };
+    rows->height
+        = [](const NSIndexPath& p) -> std::optional<CGFloat> { return p.section() == 2 ? 50 + 10 * p.row() : 40; };
     makeTable();
     auto header = std::make_shared<UIView>(CGRectMake(0, 0, 10, 100));
     table->setTableHeaderView(header);
@@ -146,7 +147,7 @@ TEST_F(TableViewTest, GeometryFollowsHeadersAndHeights)
         CGFloat y;
         std::optional<NSIndexPath> path;
     } hits[] = { { 50, std::nullopt }, { 131, row(0) }, { 249.5f, row(2) }, { 265, std::nullopt },
-                 { 359.9f, row(0, 2) }, { 419, row(1, 2) }, { 420, std::nullopt } };
+        { 359.9f, row(0, 2) }, { 419, row(1, 2) }, { 420, std::nullopt } };
     for (auto& h : hits)
         EXPECT_EQ(table->indexPathForRowAtPoint(CGPointMake(5, h.y)), h.path) << h.y;
 }
@@ -179,9 +180,8 @@ TEST_F(TableViewTest, ScrollingKeepsTheCellsOfRowsThatStayAndShowsExactlyTheRows
     // Three sections, every third row of the middle one of no height.
     rows->counts = { 5, 30, 5 };
     rows->headerHeight = 30;
-    rows->height = [](const NSIndexPath& p) -> std::optional<CGFloat> {
-        return p.section() == 1 && p.row() % 3 == 1 ? 0 : 44;
-    };
+    rows->height
+        = [](const NSIndexPath& p) -> std::optional<CGFloat> { return p.section() == 1 && p.row() % 3 == 1 ? 0 : 44; };
     makeTable();
     std::map<std::string, UITableViewCell*> before;
     // Down in small steps, a jump back, then down again.
@@ -341,8 +341,7 @@ TEST_F(TableViewTest, SwipeShowsTheDeleteButtonAndItsTapCommits)
     rows->calls.clear();
     driver->dragFrom(p, CGPointMake(p.x - 120, p.y), 6);
     driver->tap(table->cellForRowAtIndexPath(row(2))->deleteConfirmationButton());
-    EXPECT_EQ(rows->calls,
-              (std::vector<std::string> { "willBeginEditing 0.2", "commit 0.2", "didEndEditing 0.2" }));
+    EXPECT_EQ(rows->calls, (std::vector<std::string> { "willBeginEditing 0.2", "commit 0.2", "didEndEditing 0.2" }));
     EXPECT_EQ(table->numberOfRowsInSection(0), 4);
     // The row below moved up with its cell, not asked for again.
     EXPECT_EQ(table->cellForRowAtIndexPath(row(2))->textLabel()->text(), "0.3");

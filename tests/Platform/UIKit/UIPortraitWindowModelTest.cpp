@@ -14,10 +14,13 @@ TEST(UIPortraitWindowModel, PortraitPlacementsComeOutUprightAndCentredInTheLands
 {
     ScopedManualClock clock;
     auto window = std::make_shared<UIWindow>(CGRectMake(0, 0, 1024, 768));
-    for (auto o : { UIInterfaceOrientationLandscapeLeft, UIInterfaceOrientationLandscapeRight, UIInterfaceOrientationPortrait })
+    for (auto o :
+        { UIInterfaceOrientationLandscapeLeft, UIInterfaceOrientationLandscapeRight, UIInterfaceOrientationPortrait })
         EXPECT_TRUE(CGAffineTransformIsIdentity(UIPortraitWindowModel::orientationTransform(o)));
-    EXPECT_EQ(UIPortraitWindowModel::frameAtFraction(*window, CGSizeMake(100, 40), 0.25), CGRectMake(462, 172, 100, 40));
-    EXPECT_EQ(UIPortraitWindowModel::frameAtFraction(*window, CGSizeMake(100, 40), 0.75), CGRectMake(462, 556, 100, 40));
+    EXPECT_EQ(
+        UIPortraitWindowModel::frameAtFraction(*window, CGSizeMake(100, 40), 0.25), CGRectMake(462, 172, 100, 40));
+    EXPECT_EQ(
+        UIPortraitWindowModel::frameAtFraction(*window, CGSizeMake(100, 40), 0.75), CGRectMake(462, 556, 100, 40));
 }
 
 }  // namespace

@@ -51,8 +51,8 @@ public:
     std::string refused;  // a path whose navigations are refused
     std::shared_ptr<NSError> error;
 
-    bool webViewShouldStartLoadWithRequestNavigationType(UIWebView&, const std::string& url,
-                                                         UIWebViewNavigationType type) override
+    bool webViewShouldStartLoadWithRequestNavigationType(
+        UIWebView&, const std::string& url, UIWebViewNavigationType type) override
     {
         asked.emplace_back(url, type);
         return refused.empty() || url.find(refused) == std::string::npos;
@@ -101,7 +101,7 @@ protected:
         return pumpMainRunLoopUntil(
             [&] {
                 return recorder->ended() && !web->isLoading()
-                       && (recorder->calls.back() != "finish" || web->webPagePictureIsCurrent());
+                    && (recorder->calls.back() != "finish" || web->webPagePictureIsCurrent());
             },
             90);
     }
@@ -116,7 +116,10 @@ protected:
     {
         return pumpMainRunLoopUntil([&] { return shadeAt(x, y) == shade; }, 60);
     }
-    CGPoint inWindow(CGFloat x, CGFloat y) const { return CGPointMake(web->frame().origin.x + x, web->frame().origin.y + y); }
+    CGPoint inWindow(CGFloat x, CGFloat y) const
+    {
+        return CGPointMake(web->frame().origin.x + x, web->frame().origin.y + y);
+    }
 
     HttpTestServer server;
     std::shared_ptr<Recorder> recorder = std::make_shared<Recorder>();
@@ -199,9 +202,9 @@ TEST_F(WebViewEngineTest, ALinkTheDelegateRefusesIsNotFollowed)
 {
     server.route("/choice", [](const HttpTestRequest&, HttpTestConnection& c) {
         c.respond(200,
-                  R"(<body style="margin:0"><a href="/refused" style="display:block;height:100px;background:#d01010"></a>)"
-                  R"(<a href="/second" style="display:block;height:100px;background:#10a010"></a></body>)",
-                  { { "Content-Type", "text/html" } });
+            R"(<body style="margin:0"><a href="/refused" style="display:block;height:100px;background:#d01010"></a>)"
+            R"(<a href="/second" style="display:block;height:100px;background:#10a010"></a></body>)",
+            { { "Content-Type", "text/html" } });
     });
     ASSERT_TRUE(loadAndWait(server.url("/choice")));
     recorder->refused = "/refused";
@@ -221,10 +224,10 @@ TEST_F(WebViewEngineTest, TextTypedIntoAFieldIsSentWithTheForm)
 {
     server.route("/form", [](const HttpTestRequest&, HttpTestConnection& c) {
         c.respond(200,
-                  R"(<meta charset="utf-8"><body style="margin:0"><form action="/sent" method="get">)"
-                  R"(<input name="q" style="position:absolute;left:0;top:0;width:400px;height:60px;font-size:30px">)"
-                  R"(</form></body>)",
-                  { { "Content-Type", "text/html" } });
+            R"(<meta charset="utf-8"><body style="margin:0"><form action="/sent" method="get">)"
+            R"(<input name="q" style="position:absolute;left:0;top:0;width:400px;height:60px;font-size:30px">)"
+            R"(</form></body>)",
+            { { "Content-Type", "text/html" } });
     });
     server.route("/sent", [](const HttpTestRequest&, HttpTestConnection& c) {
         c.respond(200, kSecondPage, { { "Content-Type", "text/html" } });
@@ -250,9 +253,9 @@ TEST_F(WebViewEngineTest, DraggingScrollsThePage)
 {
     server.route("/tall", [](const HttpTestRequest&, HttpTestConnection& c) {
         c.respond(200,
-                  R"(<body style="margin:0"><div style="height:500px;background:#d01010"></div>)"
-                  R"(<div style="height:2000px;background:#1030e0"></div></body>)",
-                  { { "Content-Type", "text/html" } });
+            R"(<body style="margin:0"><div style="height:500px;background:#d01010"></div>)"
+            R"(<div style="height:2000px;background:#1030e0"></div></body>)",
+            { { "Content-Type", "text/html" } });
     });
     ASSERT_TRUE(loadAndWait(server.url("/tall")));
     EXPECT_EQ(shadeAt(10, 300), Shade::Red);
@@ -310,7 +313,8 @@ TEST_F(WebViewEngineTest, AStoppedLoadEndsSilentlyAndTheNextLoadIsTold)
     server.route("/stall", [](const HttpTestRequest&, HttpTestConnection& c) { c.pause(60); });
     recorder->calls.clear();
     web->loadRequest(server.url("/stall"));
-    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return !recorder->calls.empty() && server.requestsFor("/stall").size() == 1; }, 90));
+    ASSERT_TRUE(
+        pumpMainRunLoopUntil([&] { return !recorder->calls.empty() && server.requestsFor("/stall").size() == 1; }, 90));
     web->stopLoading();
     EXPECT_FALSE(web->isLoading());
     web->loadRequest(server.url("/second"));
@@ -342,7 +346,7 @@ TEST(WebViewWithoutDisplayTest, ALoadFailsWithTheReason)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(loadWithoutDisplay(), ::testing::ExitedWithCode(0),
-                "calls 2, reason \"The web engine has no display to run on\"");
+        "calls 2, reason \"The web engine has no display to run on\"");
 }
 
 }  // namespace

@@ -24,7 +24,8 @@ private:
 
 inline void writeFile(const std::string& path, const Data& data)
 {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
 }
 
 inline std::string runCommand(const std::string& command)
@@ -41,7 +42,10 @@ inline std::string runCommand(const std::string& command)
 }
 
 // The text of a PDF as pdftotext reads it, and its page count as pdfinfo says.
-inline std::string pdfText(const std::string& path) { return runCommand("pdftotext -enc UTF-8 '" + path + "' - 2>/dev/null"); }
+inline std::string pdfText(const std::string& path)
+{
+    return runCommand("pdftotext -enc UTF-8 '" + path + "' - 2>/dev/null");
+}
 
 inline int pdfPageCount(const std::string& path)
 {

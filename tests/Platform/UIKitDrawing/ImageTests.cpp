@@ -17,13 +17,13 @@
 
 namespace {
 
-const CGPixel red {255, 0, 0, 255}, green {0, 255, 0, 255}, blue {0, 0, 255, 255};
+const CGPixel red { 255, 0, 0, 255 }, green { 0, 255, 0, 255 }, blue { 0, 0, 255, 255 };
 
 // An image painted column by column (and, for the caps tests, row by row)
 // from a small table of colours, at scale 1.
 std::shared_ptr<UIImage> paint(size_t w, size_t h, CGPixel (*colour)(size_t x, size_t y), bool opaque = false)
 {
-    UIGraphicsBeginImageContextWithOptions({CGFloat(w), CGFloat(h)}, opaque, 1);
+    UIGraphicsBeginImageContextWithOptions({ CGFloat(w), CGFloat(h) }, opaque, 1);
     auto c = UIGraphicsGetCurrentContext();
     for (size_t y = 0; y < h; ++y)
         for (size_t x = 0; x < w; ++x) {
@@ -52,7 +52,7 @@ CGPixel at(const std::shared_ptr<UIImage>& image, size_t x, size_t y) { return i
 
 TEST(ImageContext, ScaleSizeAndOrigin)
 {
-    UIGraphicsBeginImageContextWithOptions({10, 5}, true, 2);
+    UIGraphicsBeginImageContextWithOptions({ 10, 5 }, true, 2);
     UIColor::whiteColor()->setFill();
     UIRectFill(CGRectMake(0, 0, 5, 5));  // top-left origin, y downward
     auto image = UIGraphicsGetImageFromCurrentImageContext();
@@ -63,18 +63,18 @@ TEST(ImageContext, ScaleSizeAndOrigin)
     EXPECT_EQ(image->scale(), 2);
     EXPECT_EQ(image->CGImage()->width(), 20u);
     EXPECT_FALSE(image->CGImage()->hasAlpha());
-    EXPECT_EQ(at(image, 0, 0), (CGPixel {255, 255, 255, 255}));
-    EXPECT_EQ(at(image, 19, 9), (CGPixel {0, 0, 0, 255}));  // opaque contexts start black
+    EXPECT_EQ(at(image, 0, 0), (CGPixel { 255, 255, 255, 255 }));
+    EXPECT_EQ(at(image, 19, 9), (CGPixel { 0, 0, 0, 255 }));  // opaque contexts start black
 
     // No area, no context and no image; the end still balances.
-    UIGraphicsBeginImageContext({0, 10});
+    UIGraphicsBeginImageContext({ 0, 10 });
     EXPECT_EQ(UIGraphicsGetCurrentContext(), nullptr);
     EXPECT_EQ(UIGraphicsGetImageFromCurrentImageContext(), nullptr);
     UIGraphicsEndImageContext();
 
     // Scale 0 means the screen's.
     UIGraphicsSetScreenScale(2);
-    UIGraphicsBeginImageContextWithOptions({3, 3}, false, 0);
+    UIGraphicsBeginImageContextWithOptions({ 3, 3 }, false, 0);
     EXPECT_EQ(UIGraphicsGetImageFromCurrentImageContext()->CGImage()->width(), 6u);
     UIGraphicsEndImageContext();
     UIGraphicsSetScreenScale(1);
@@ -83,7 +83,7 @@ TEST(ImageContext, ScaleSizeAndOrigin)
 TEST(UIImageDrawing, ScaledToFillAndCropped)
 {
     auto quarters = paint(2, 2, [](size_t x, size_t y) { return x == 0 ? (y == 0 ? red : green) : blue; });
-    auto big = drawn({8, 4}, quarters);
+    auto big = drawn({ 8, 4 }, quarters);
     EXPECT_EQ(at(big, 0, 0), red);
     EXPECT_EQ(at(big, 3, 1), red);
     EXPECT_EQ(at(big, 3, 2), green);
@@ -114,9 +114,12 @@ TEST(UIImageDrawing, ImageViewsDrawnAgainShowTheirImageWhereverItLies)
         CGRect frame;
         std::shared_ptr<UIImage> image;
     } steps[] = {
-        { CGRectMake(3.5f, 2.25f, 10, 10), quarters }, { CGRectMake(3.5f, 2.25f, 10, 10), quarters },
-        { CGRectMake(3.75f, 2.25f, 10, 10), quarters }, { CGRectMake(3.75f, 2.25f, 17, 9), quarters },
-        { CGRectMake(4, 4, 2, 2), quarters },            { CGRectMake(3.75f, 2.25f, 17, 9), greens },
+        { CGRectMake(3.5f, 2.25f, 10, 10), quarters },
+        { CGRectMake(3.5f, 2.25f, 10, 10), quarters },
+        { CGRectMake(3.75f, 2.25f, 10, 10), quarters },
+        { CGRectMake(3.75f, 2.25f, 17, 9), quarters },
+        { CGRectMake(4, 4, 2, 2), quarters },
+        { CGRectMake(3.75f, 2.25f, 17, 9), greens },
     };
     for (const auto& step : steps) {
         view->setFrame(step.frame);
@@ -131,8 +134,8 @@ TEST(UIImageDrawing, ImageViewsDrawnAgainShowTheirImageWhereverItLies)
         for (size_t y = 0; y < 40; ++y)
             for (size_t x = 0; x < 40; ++x) {
                 CGPixel a = at(shown, x, y), b = at(expected, x, y);
-                worst = std::max({ worst, std::abs(a.red - b.red), std::abs(a.green - b.green), std::abs(a.blue - b.blue),
-                                   std::abs(a.alpha - b.alpha) });
+                worst = std::max({ worst, std::abs(a.red - b.red), std::abs(a.green - b.green),
+                    std::abs(a.blue - b.blue), std::abs(a.alpha - b.alpha) });
             }
         EXPECT_LE(worst, 2) << step.frame.origin.x << " " << step.frame.size.width;
     }
@@ -145,7 +148,7 @@ int worstDifference(const std::shared_ptr<UIImage>& a, const std::shared_ptr<UII
         for (size_t x = 0; x < w; ++x) {
             CGPixel p = at(a, x, y), q = at(b, x, y);
             worst = std::max({ worst, std::abs(p.red - q.red), std::abs(p.green - q.green), std::abs(p.blue - q.blue),
-                               std::abs(p.alpha - q.alpha) });
+                std::abs(p.alpha - q.alpha) });
         }
     return worst;
 }
@@ -161,10 +164,13 @@ TEST(UIImageDrawing, ImageViewsClearInTheMiddleShowTheWholeImage)
         CGPixel (*colour)(size_t x, size_t y);
     } cases[] = {
         { "uneven frame", [](size_t x, size_t y) { return x < 3 || x >= 39 || y < 2 || y >= 28 ? red : CGPixel {}; } },
-        { "thick frame", [](size_t x, size_t y) { return x < 12 || x >= 28 || y < 10 || y >= 22 ? green : CGPixel {}; } },
+        { "thick frame",
+            [](size_t x, size_t y) { return x < 12 || x >= 28 || y < 10 || y >= 22 ? green : CGPixel {}; } },
         { "open at the right", [](size_t x, size_t) { return x < 3 ? blue : CGPixel {}; } },
         { "translucent frame",
-          [](size_t x, size_t y) { return x < 2 || x >= 38 || y < 5 || y >= 30 ? CGPixel { 0, 0, 255, 128 } : CGPixel {}; } },
+            [](size_t x, size_t y) {
+                return x < 2 || x >= 38 || y < 5 || y >= 30 ? CGPixel { 0, 0, 255, 128 } : CGPixel {};
+            } },
         { "all clear", [](size_t, size_t) { return CGPixel {}; } },
         { "opaque", [](size_t x, size_t) { return x % 2 ? red : green; } },
     };
@@ -208,8 +214,8 @@ TEST(UIImageDrawing, ImageViewsClearInTheMiddleShowTheWholeImage)
         ASSERT_TRUE(viaView && direct);
         CGPixel a = at(viaView, 23, 18), b = at(direct, 23, 18);
         EXPECT_LE(std::max({ std::abs(a.red - b.red), std::abs(a.green - b.green), std::abs(a.blue - b.blue),
-                             std::abs(a.alpha - b.alpha) }),
-                  2)
+                      std::abs(a.alpha - b.alpha) }),
+            2)
             << c.name;
     }
 }
@@ -221,21 +227,21 @@ TEST(UIImageDrawing, CapsKeepCornersAndStretchOrTileTheMiddle)
         bool edgeX = x != 2, edgeY = y != 2;
         return edgeX && edgeY ? red : (edgeX || edgeY ? green : blue);
     });
-    auto stretched = drawn({20, 12}, nine->stretchableImageWithLeftCapWidthTopCapHeight(2, 2));
+    auto stretched = drawn({ 20, 12 }, nine->stretchableImageWithLeftCapWidthTopCapHeight(2, 2));
     EXPECT_EQ(nine->stretchableImageWithLeftCapWidthTopCapHeight(2, 2)->capInsets(), UIEdgeInsetsMake(2, 2, 2, 2));
     struct Probe {
         size_t x, y;
         CGPixel expected;
     };
-    const Probe probes[] = {{0, 0, red}, {1, 1, red}, {19, 11, red}, {18, 0, red}, {2, 0, green}, {17, 1, green},
-                            {0, 2, green}, {2, 2, blue}, {10, 6, blue}, {17, 9, blue}, {10, 10, green}};
+    const Probe probes[] = { { 0, 0, red }, { 1, 1, red }, { 19, 11, red }, { 18, 0, red }, { 2, 0, green },
+        { 17, 1, green }, { 0, 2, green }, { 2, 2, blue }, { 10, 6, blue }, { 17, 9, blue }, { 10, 10, green } };
     for (auto& p : probes)
         EXPECT_EQ(at(stretched, p.x, p.y), p.expected) << p.x << "," << p.y;
 
     // 4 x 1: red | blue green | red, caps of 1: the middle pair repeats.
     auto strip = paint(4, 1, [](size_t x, size_t) { return x == 0 || x == 3 ? red : (x == 1 ? blue : green); });
-    auto tiled = drawn({10, 1}, strip->resizableImageWithCapInsets(UIEdgeInsetsMake(0, 1, 0, 1)));
-    const CGPixel expected[10] = {red, blue, green, blue, green, blue, green, blue, green, red};
+    auto tiled = drawn({ 10, 1 }, strip->resizableImageWithCapInsets(UIEdgeInsetsMake(0, 1, 0, 1)));
+    const CGPixel expected[10] = { red, blue, green, blue, green, blue, green, blue, green, red };
     for (size_t x = 0; x < 10; ++x)
         EXPECT_EQ(at(tiled, x, 0), expected[x]) << x;
 }
@@ -243,7 +249,7 @@ TEST(UIImageDrawing, CapsKeepCornersAndStretchOrTileTheMiddle)
 TEST(UIImageCoding, RoundTripsAndFailures)
 {
     auto image = paint(3, 2, [](size_t x, size_t y) {
-        return x == 0 ? red : (x == 1 ? CGPixel {0, 0, 255, 128} : CGPixel {10, 20, 30, 255});
+        return x == 0 ? red : (x == 1 ? CGPixel { 0, 0, 255, 128 } : CGPixel { 10, 20, 30, 255 });
     });
     auto png = UIImagePNGRepresentation(image);
     ASSERT_TRUE(png);
@@ -251,12 +257,13 @@ TEST(UIImageCoding, RoundTripsAndFailures)
     ASSERT_TRUE(back);
     EXPECT_EQ(back->size(), CGSizeMake(3, 2));
     EXPECT_EQ(at(back, 0, 1), red);
-    EXPECT_EQ(at(back, 2, 0), (CGPixel {10, 20, 30, 255}));
+    EXPECT_EQ(at(back, 2, 0), (CGPixel { 10, 20, 30, 255 }));
     EXPECT_NEAR(at(back, 1, 0).alpha, 128, 1);
     EXPECT_NEAR(at(back, 1, 0).blue, 255, 2);
 
     // The signature's road: JPEG at 0.5, Base64, and back.
-    auto photo = paint(16, 16, [](size_t x, size_t y) { return x < 8 ? red : blue; }, true);
+    auto photo = paint(
+        16, 16, [](size_t x, size_t y) { return x < 8 ? red : blue; }, true);
     auto jpeg = UIImageJPEGRepresentation(photo, 0.5f);
     ASSERT_TRUE(jpeg);
     EXPECT_LT(jpeg->size(), UIImageJPEGRepresentation(photo, 1.0f)->size());
@@ -270,7 +277,8 @@ TEST(UIImageCoding, RoundTripsAndFailures)
 
     Data truncated(png->begin(), png->begin() + long(png->size() / 2));
     Data jpegHead(jpeg->begin(), jpeg->begin() + 20);
-    for (const Data& bad : {Data {}, Data {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}, truncated, jpegHead})
+    for (const Data& bad :
+        { Data {}, Data { 'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e' }, truncated, jpegHead })
         EXPECT_EQ(UIImage::imageWithData(bad), nullptr);
     EXPECT_FALSE(UIImagePNGRepresentation(nullptr));
 }
@@ -283,7 +291,7 @@ TEST(UIImageFiles, NamedImagesFollowTheScreenScale)
     writeFile(bundle.file("btn.png"), *UIImagePNGRepresentation(one));
     writeFile(bundle.file("btn@2x.png"), *UIImagePNGRepresentation(two));
     writeFile(bundle.file("only@2x.png"), *UIImagePNGRepresentation(two));
-    writeFile(bundle.file("broken.png"), Data {1, 2, 3});
+    writeFile(bundle.file("broken.png"), Data { 1, 2, 3 });
     AppEnvironment::setBundleDirectory(bundle.path());
 
     auto plain = UIImage::imageNamed("btn.png");

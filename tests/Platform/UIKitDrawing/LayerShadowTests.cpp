@@ -47,14 +47,15 @@ TEST(LayerShadow, FallsWhereTheLayerSpaceSaysAndStopsAtItsBounds)
         { "right", UIColor::redColor(), CGSizeMake(10, 0), false, false, { { 75, 50, true }, { 25, 50, false } } },
         // A clear layer casts the shadow of its path, seen through the layer too.
         { "clear with path", UIColor::clearColor(), CGSizeMake(0, 5), true, false,
-          { { 50, 50, true }, { 50, 73, true }, { 50, 27, false }, { 50, 80, false } } },
+            { { 50, 50, true }, { 50, 73, true }, { 50, 27, false }, { 50, 80, false } } },
         { "no colour with path", nullptr, CGSizeMake(5, 0), true, false, { { 73, 50, true }, { 27, 50, false } } },
         // Without a path a clear layer has nothing to cast.
-        { "clear without path", UIColor::clearColor(), CGSizeMake(0, 5), false, false, { { 50, 50, false }, { 50, 73, false } } },
+        { "clear without path", UIColor::clearColor(), CGSizeMake(0, 5), false, false,
+            { { 50, 50, false }, { 50, 73, false } } },
         // Masking to bounds clips the layer's own shadow.
         { "masked", UIColor::redColor(), CGSizeMake(0, 10), false, true, { { 50, 75, false }, { 50, 25, false } } },
         { "masked clear with path", UIColor::clearColor(), CGSizeMake(0, 5), true, true,
-          { { 50, 50, true }, { 50, 68, true }, { 50, 73, false } } },
+            { { 50, 50, true }, { 50, 68, true }, { 50, 73, false } } },
     };
     const CGPixel black { 0, 0, 0, 255 };
     for (const ShadowCase& c : cases) {

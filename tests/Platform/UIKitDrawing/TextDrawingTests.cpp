@@ -45,20 +45,30 @@ TEST(TextMeasurement, PinnedSizes)
         CGSize expected;
     };
     const Case cases[] = {
-        {"single line", sizeWithFont("Hello", sys15), {35, 15}},
-        {"bold single line", sizeWithFont("Hello", bold15), {37, 15}},
-        {"chinese single line", sizeWithFont("邮编客户", sys15), {60, 22}},
-        {"wrapped at words", sizeWithFontConstrainedToSize(fox, sys15, {100, unbounded}), {98, 60}},
-        {"long word broken inside", sizeWithFontConstrainedToSize("Supercalifragilistic", sys15, {50, unbounded}), {46, 45}},
-        {"chinese wrapped", sizeWithFontConstrainedToSize("邮编客户邮编客户", sys15, {40, unbounded}), {30, 87}},
-        {"height keeps whole lines", sizeWithFontConstrainedToSize(fox, sys15, {100, 40}), {66, 30}},
-        {"height below one line keeps one", sizeWithFontConstrainedToSize(fox, sys15, {100, 5}), {66, 15}},
-        {"clip, one line", sizeWithFontConstrainedToSizeLineBreakMode(fox, sys15, {100, 20}, UILineBreakModeClip), {66, 15}},
-        {"tail truncation fills the line", sizeWithFontConstrainedToSizeLineBreakMode(fox, sys15, {100, 20}, UILineBreakModeTailTruncation), {100, 15}},
-        {"tail truncation, two lines", sizeWithFontConstrainedToSizeLineBreakMode(fox, sys15, {100, 40}, UILineBreakModeTailTruncation), {100, 30}},
-        {"chinese truncated", sizeWithFontConstrainedToSizeLineBreakMode("邮编客户邮编客户", sys15, {50, 20}, UILineBreakModeMiddleTruncation), {50, 22}},
-        {"single line for a width", sizeWithFontForWidthLineBreakMode(fox, sys15, 100, UILineBreakModeTailTruncation), {100, 15}},
-        {"page number font", sizeWithFont("- Page 3 -", UIFont::fontWithNameSize("Didot-Italic", 15)), {71, 18}},
+        { "single line", sizeWithFont("Hello", sys15), { 35, 15 } },
+        { "bold single line", sizeWithFont("Hello", bold15), { 37, 15 } },
+        { "chinese single line", sizeWithFont("邮编客户", sys15), { 60, 22 } },
+        { "wrapped at words", sizeWithFontConstrainedToSize(fox, sys15, { 100, unbounded }), { 98, 60 } },
+        { "long word broken inside", sizeWithFontConstrainedToSize("Supercalifragilistic", sys15, { 50, unbounded }),
+            { 46, 45 } },
+        { "chinese wrapped", sizeWithFontConstrainedToSize("邮编客户邮编客户", sys15, { 40, unbounded }), { 30, 87 } },
+        { "height keeps whole lines", sizeWithFontConstrainedToSize(fox, sys15, { 100, 40 }), { 66, 30 } },
+        { "height below one line keeps one", sizeWithFontConstrainedToSize(fox, sys15, { 100, 5 }), { 66, 15 } },
+        { "clip, one line", sizeWithFontConstrainedToSizeLineBreakMode(fox, sys15, { 100, 20 }, UILineBreakModeClip),
+            { 66, 15 } },
+        { "tail truncation fills the line",
+            sizeWithFontConstrainedToSizeLineBreakMode(fox, sys15, { 100, 20 }, UILineBreakModeTailTruncation),
+            { 100, 15 } },
+        { "tail truncation, two lines",
+            sizeWithFontConstrainedToSizeLineBreakMode(fox, sys15, { 100, 40 }, UILineBreakModeTailTruncation),
+            { 100, 30 } },
+        { "chinese truncated",
+            sizeWithFontConstrainedToSizeLineBreakMode(
+                "邮编客户邮编客户", sys15, { 50, 20 }, UILineBreakModeMiddleTruncation),
+            { 50, 22 } },
+        { "single line for a width", sizeWithFontForWidthLineBreakMode(fox, sys15, 100, UILineBreakModeTailTruncation),
+            { 100, 15 } },
+        { "page number font", sizeWithFont("- Page 3 -", UIFont::fontWithNameSize("Didot-Italic", 15)), { 71, 18 } },
     };
     for (auto& c : cases)
         EXPECT_EQ(c.size, c.expected) << c.label << ": " << c.size.width << " x " << c.size.height;
@@ -76,8 +86,8 @@ TEST(TextMeasurement, FontsByName)
     EXPECT_LT(f->descender(), 0);
     EXPECT_EQ(sizeWithFont("x", nullptr), CGSizeZero);
     // Every name the screens and documents use is known.
-    for (const char* name : {"Helvetica-Bold", "HelveticaNeue-Bold", "Arial", "Arial-BoldMT", "Verdana-Italic",
-                             "Zapfino", "Didot-Italic"})
+    for (const char* name : { "Helvetica-Bold", "HelveticaNeue-Bold", "Arial", "Arial-BoldMT", "Verdana-Italic",
+             "Zapfino", "Didot-Italic" })
         EXPECT_TRUE(UIFont::fontWithNameSize(name, 10)) << name;
 }
 
@@ -96,22 +106,30 @@ TEST(TextMeasurement, UnbrokenTextWrapsAtTheLineEndHoweverLong)
     for (int i = 0; i < 300; ++i)
         letters += char('a' + i % 26);
     const Case cases[] = {
-        {"one letter", std::string(5000, 'W'), false},
-        {"the alphabet", letters + letters + letters, false},
-        {"chinese", [] { std::string s; for (int i = 0; i < 400; ++i) s += "客"; return s; }(), true},
+        { "one letter", std::string(5000, 'W'), false },
+        { "the alphabet", letters + letters + letters, false },
+        { "chinese",
+            [] {
+                std::string s;
+                for (int i = 0; i < 400; ++i)
+                    s += "客";
+                return s;
+            }(),
+            true },
     };
     for (const auto& c : cases) {
-        const CGSize words = sizeWithFontConstrainedToSizeLineBreakMode(c.text, font, {300, unbounded}, UILineBreakModeWordWrap);
-        const CGSize characters =
-            sizeWithFontConstrainedToSizeLineBreakMode(c.text, font, {300, unbounded}, UILineBreakModeCharacterWrap);
+        const CGSize words
+            = sizeWithFontConstrainedToSizeLineBreakMode(c.text, font, { 300, unbounded }, UILineBreakModeWordWrap);
+        const CGSize characters = sizeWithFontConstrainedToSizeLineBreakMode(
+            c.text, font, { 300, unbounded }, UILineBreakModeCharacterWrap);
         EXPECT_EQ(words, characters) << c.label;
         EXPECT_GT(words.height, 10 * font->lineHeight()) << c.label;
         EXPECT_LE(words.width, 300) << c.label;
         if (c.breaksBetweenLetters)
             continue;
         // A short word before it stands on its own line.
-        const CGSize led = sizeWithFontConstrainedToSizeLineBreakMode("Note: " + c.text, font, {300, unbounded},
-                                                                     UILineBreakModeWordWrap);
+        const CGSize led = sizeWithFontConstrainedToSizeLineBreakMode(
+            "Note: " + c.text, font, { 300, unbounded }, UILineBreakModeWordWrap);
         EXPECT_EQ(led.height, words.height + font->lineHeight()) << c.label;
     }
 }
@@ -119,9 +137,10 @@ TEST(TextMeasurement, UnbrokenTextWrapsAtTheLineEndHoweverLong)
 TEST(TextDrawing, MeasuredBoxHoldsTheDrawnText)
 {
     auto font = UIFont::systemFontOfSize(15);
-    for (const char* text : {fox, "Supercalifragilisticexpialidocious and more", "邮编客户邮编客户邮编客户 mixed 文字"}) {
-        CGSize s = sizeWithFontConstrainedToSize(text, font, {120, unbounded});
-        UIGraphicsBeginImageContextWithOptions({200, 200}, false, 1);
+    for (const char* text :
+        { fox, "Supercalifragilisticexpialidocious and more", "邮编客户邮编客户邮编客户 mixed 文字" }) {
+        CGSize s = sizeWithFontConstrainedToSize(text, font, { 120, unbounded });
+        UIGraphicsBeginImageContextWithOptions({ 200, 200 }, false, 1);
         drawInRectWithFont(text, CGRectMake(10, 10, s.width, s.height), font);
         CGRect ink = inkBounds(UIGraphicsGetImageFromCurrentImageContext());
         UIGraphicsEndImageContext();
@@ -135,18 +154,18 @@ TEST(TextDrawing, MeasuredBoxHoldsTheDrawnText)
 TEST(TextDrawing, LinesBeyondTheRectangleAreNotDrawnAndAlignmentMovesText)
 {
     auto font = UIFont::systemFontOfSize(15);
-    UIGraphicsBeginImageContextWithOptions({200, 100}, false, 1);
-    drawInRectWithFontLineBreakModeAlignment(fox, CGRectMake(0, 0, 100, 20), font, UILineBreakModeWordWrap,
-                                             UITextAlignmentLeft);
+    UIGraphicsBeginImageContextWithOptions({ 200, 100 }, false, 1);
+    drawInRectWithFontLineBreakModeAlignment(
+        fox, CGRectMake(0, 0, 100, 20), font, UILineBreakModeWordWrap, UITextAlignmentLeft);
     CGRect ink = inkBounds(UIGraphicsGetImageFromCurrentImageContext());
     UIGraphicsEndImageContext();
     EXPECT_LE(CGRectGetMaxY(ink), 20);
 
     CGFloat left[3];
     for (int a = 0; a < 3; ++a) {
-        UIGraphicsBeginImageContextWithOptions({200, 30}, false, 1);
-        drawInRectWithFontLineBreakModeAlignment("Hi", CGRectMake(0, 0, 200, 30), font, UILineBreakModeWordWrap,
-                                                 UITextAlignment(a));
+        UIGraphicsBeginImageContextWithOptions({ 200, 30 }, false, 1);
+        drawInRectWithFontLineBreakModeAlignment(
+            "Hi", CGRectMake(0, 0, 200, 30), font, UILineBreakModeWordWrap, UITextAlignment(a));
         left[a] = inkBounds(UIGraphicsGetImageFromCurrentImageContext()).origin.x;
         UIGraphicsEndImageContext();
     }
@@ -159,10 +178,10 @@ TEST(TextDrawing, TruncationModesDrawDifferentLinesWithinTheBox)
 {
     auto font = UIFont::systemFontOfSize(15);
     std::shared_ptr<UIImage> images[3];
-    const UILineBreakMode modes[3] = {UILineBreakModeHeadTruncation, UILineBreakModeMiddleTruncation,
-                                      UILineBreakModeTailTruncation};
+    const UILineBreakMode modes[3]
+        = { UILineBreakModeHeadTruncation, UILineBreakModeMiddleTruncation, UILineBreakModeTailTruncation };
     for (int i = 0; i < 3; ++i) {
-        UIGraphicsBeginImageContextWithOptions({200, 60}, false, 1);
+        UIGraphicsBeginImageContextWithOptions({ 200, 60 }, false, 1);
         drawInRectWithFontLineBreakMode(fox, CGRectMake(0, 0, 100, 20), font, modes[i]);
         images[i] = UIGraphicsGetImageFromCurrentImageContext();
         UIGraphicsEndImageContext();
@@ -176,9 +195,9 @@ TEST(TextDrawing, TruncationModesDrawDifferentLinesWithinTheBox)
 
 TEST(TextDrawing, TextTakesTheFillColour)
 {
-    UIGraphicsBeginImageContextWithOptions({40, 20}, false, 1);
+    UIGraphicsBeginImageContextWithOptions({ 40, 20 }, false, 1);
     UIColor::redColor()->set();
-    drawAtPointWithFont("MM", {0, 0}, UIFont::boldSystemFontOfSize(16));
+    drawAtPointWithFont("MM", { 0, 0 }, UIFont::boldSystemFontOfSize(16));
     auto image = UIGraphicsGetImageFromCurrentImageContext();
     UIGraphicsEndImageContext();
     bool red = false;
@@ -205,8 +224,7 @@ TEST(PDFContext, PagesHoldRealTextAndNoPageGivesNoBytes)
         EXPECT_EQ(UIGraphicsGetPDFContextBounds(), CGRectMake(0, 0, 1024, 1448));
         std::string number = "- Page " + std::to_string(page) + " -";
         drawInRectWithFontLineBreakModeAlignment(number, CGRectMake(60, 1388, 904, 60),
-                                                 UIFont::fontWithNameSize("Didot-Italic", 15), UILineBreakModeWordWrap,
-                                                 UITextAlignmentCenter);
+            UIFont::fontWithNameSize("Didot-Italic", 15), UILineBreakModeWordWrap, UITextAlignmentCenter);
         if (page == 1) {
             drawInRectWithFont("Customer 邮编 200433", CGRectMake(60, 60, 400, 40), font);
         }
@@ -217,7 +235,7 @@ TEST(PDFContext, PagesHoldRealTextAndNoPageGivesNoBytes)
     writeFile(dir.file("out.pdf"), *data);
     EXPECT_EQ(pdfPageCount(dir.file("out.pdf")), 3);
     std::string text = pdfText(dir.file("out.pdf"));
-    for (const char* expected : {"- Page 1 -", "- Page 3 -", "Customer 邮编 200433"})
+    for (const char* expected : { "- Page 1 -", "- Page 3 -", "Customer 邮编 200433" })
         EXPECT_NE(text.find(expected), std::string::npos) << expected << " in\n" << text;
     EXPECT_NE(runCommand("pdfinfo '" + dir.file("out.pdf") + "'").find("1024 x 1448 pts"), std::string::npos);
 }

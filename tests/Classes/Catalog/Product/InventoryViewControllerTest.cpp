@@ -23,10 +23,7 @@ using namespace ProductSeed;
 
 namespace {
 
-std::string t(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string t(const std::string& key) { return Language::stringOrKey(key); }
 
 class InventoryViewControllerTest : public ProductFixture {
 protected:
@@ -42,9 +39,11 @@ protected:
 
     std::shared_ptr<MultiColumnTableViewCell> row(long r)
     {
-        body()->scrollToRowAtIndexPathAtScrollPositionAnimated(NSIndexPath::indexPathForRowInSection(r, 0), UITableViewScrollPositionTop, false);
+        body()->scrollToRowAtIndexPathAtScrollPositionAnimated(
+            NSIndexPath::indexPathForRowInSection(r, 0), UITableViewScrollPositionTop, false);
         body()->layoutIfNeeded();
-        return std::dynamic_pointer_cast<MultiColumnTableViewCell>(body()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(r, 0)));
+        return std::dynamic_pointer_cast<MultiColumnTableViewCell>(
+            body()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(r, 0)));
     }
 
     std::string columnText(long r, long column)
@@ -88,7 +87,8 @@ TEST_F(InventoryViewControllerTest, ShowsEveryPublishedProductInFiveTitledColumn
     std::vector<std::string> titles;
     for (const auto& label : screen->labelArray())
         titles.push_back(label->text());
-    EXPECT_EQ(titles, (std::vector<std::string> { t("SKU"), t("IMAGE"), t("PRODUCTNAME"), t("DESCRIPTION"), t("QUANTITY") }));
+    EXPECT_EQ(
+        titles, (std::vector<std::string> { t("SKU"), t("IMAGE"), t("PRODUCTNAME"), t("DESCRIPTION"), t("QUANTITY") }));
     EXPECT_EQ(screen->titleLabel()->text(), t("INVENTORY_"));
     EXPECT_TRUE(screen->compareBtn()->isHidden());
     EXPECT_TRUE(screen->favoriteBtn()->isHidden());
@@ -99,8 +99,8 @@ TEST_F(InventoryViewControllerTest, ShowsEveryPublishedProductInFiveTitledColumn
         long row;
         std::string sku, name, desc, stock;
     };
-    const Case cases[] = { { 0, "SKU-1", "Oak chair", "Solid oak", "1,234,567" }, { 1, "SKU-2", "Pine desk", "Pine", "0" },
-                           { 2, "SKU-4", "Old lamp", "Brass", "0" } };
+    const Case cases[] = { { 0, "SKU-1", "Oak chair", "Solid oak", "1,234,567" },
+        { 1, "SKU-2", "Pine desk", "Pine", "0" }, { 2, "SKU-4", "Old lamp", "Brass", "0" } };
     for (const auto& c : cases) {
         EXPECT_EQ(columnText(c.row, 0), c.sku);
         EXPECT_EQ(columnText(c.row, 2), c.name);
@@ -110,7 +110,7 @@ TEST_F(InventoryViewControllerTest, ShowsEveryPublishedProductInFiveTitledColumn
     // Rows alternate white and grey 249.
     EXPECT_EQ(row(0)->contentView()->backgroundColor()->components(), UIColor::whiteColor()->components());
     EXPECT_EQ(row(1)->contentView()->backgroundColor()->components(),
-              UIColor::colorWithRedGreenBlueAlpha(249 / 255.0, 249 / 255.0, 249 / 255.0, 1)->components());
+        UIColor::colorWithRedGreenBlueAlpha(249 / 255.0, 249 / 255.0, 249 / 255.0, 1)->components());
     // The columns take 995 points; the third starts after the first two.
     EXPECT_EQ(row(0)->columnCells()[2]->frame().origin.x, 305);
 
@@ -119,7 +119,8 @@ TEST_F(InventoryViewControllerTest, ShowsEveryPublishedProductInFiveTitledColumn
     EXPECT_EQ(navigation->viewControllers().size(), 1u);
 
     // Once shown, the favourites button opens the sheet of the stored favourites.
-    ASSERT_TRUE(DataAccessManager::sharedDataModel()->saveToDatabaseFavoriteSkuName(2, std::string("SKU-2"), std::string("Pine desk")));
+    ASSERT_TRUE(DataAccessManager::sharedDataModel()->saveToDatabaseFavoriteSkuName(
+        2, std::string("SKU-2"), std::string("Pine desk")));
     screen->favoriteBtn()->setHidden(false);
     driver->tap(screen->favoriteBtn());
     driver->advance(1);
@@ -189,8 +190,10 @@ TEST_F(InventoryViewControllerTest, AThumbnailForAReusedRowIsLeftOut)
     ASSERT_GE(path->row(), 8);
     auto button = imageButton(reused);
 
-    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return logged("the image of product 1 came back to a row that shows another product")
-                                                  && shownImageSize(button).has_value(); }));
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] {
+        return logged("the image of product 1 came back to a row that shows another product")
+            && shownImageSize(button).has_value();
+    }));
     drainMainRunLoop();
     // The far row has no image record: it keeps the default picture.
     EXPECT_EQ(*shownImageSize(button), CGSizeMake(96, 120));

@@ -27,17 +27,21 @@ public:
     bool nilReuseId = false;
     std::vector<std::pair<long, long>> swapped;
 
-    std::shared_ptr<UIView> tableViewCellForIndexPathColumn(MultiColumnTableView& table, const NSIndexPath&, long column) override
+    std::shared_ptr<UIView> tableViewCellForIndexPathColumn(
+        MultiColumnTableView& table, const NSIndexPath&, long column) override
     {
         return std::make_shared<UILabel>(CGRectMake(0, 0, table.widthForColumn(column), 20));
     }
-    void tableViewSetContentForCellIndexPathColumn(MultiColumnTableView&, const std::shared_ptr<UIView>& cell, const NSIndexPath& path,
-                                                   long column) override
+    void tableViewSetContentForCellIndexPathColumn(
+        MultiColumnTableView&, const std::shared_ptr<UIView>& cell, const NSIndexPath& path, long column) override
     {
-        std::static_pointer_cast<UILabel>(cell)->setText(columnNames[static_cast<size_t>(column)] + std::to_string(path.section()) + "."
-                                                         + std::to_string(path.row()));
+        std::static_pointer_cast<UILabel>(cell)->setText(columnNames[static_cast<size_t>(column)]
+            + std::to_string(path.section()) + "." + std::to_string(path.row()));
     }
-    long tableViewNumberOfRowsInSection(MultiColumnTableView&, long section) override { return rows[static_cast<size_t>(section)]; }
+    long tableViewNumberOfRowsInSection(MultiColumnTableView&, long section) override
+    {
+        return rows[static_cast<size_t>(section)];
+    }
     long numberOfColumnsInTableView(MultiColumnTableView&) override { return static_cast<long>(columnNames.size()); }
     std::shared_ptr<UIView> tableViewHeaderCellForColumn(MultiColumnTableView& table, long column) override
     {
@@ -49,7 +53,10 @@ public:
     bool implementsWidthForColumn() const override { return width.has_value(); }
     CGFloat tableViewWidthForColumn(MultiColumnTableView&, long) override { return *width; }
     bool implementsReuseIdForIndexPath() const override { return nilReuseId; }
-    std::optional<std::string> tableViewReuseIdForIndexPath(MultiColumnTableView&, const NSIndexPath&) override { return std::nullopt; }
+    std::optional<std::string> tableViewReuseIdForIndexPath(MultiColumnTableView&, const NSIndexPath&) override
+    {
+        return std::nullopt;
+    }
     bool implementsNumberOfSections() const override { return true; }
     long numberOfSectionsInTableView(MultiColumnTableView&) override { return static_cast<long>(rows.size()); }
 
@@ -58,7 +65,8 @@ public:
     {
         return std::make_shared<UILabel>(CGRectMake(0, 0, 100, 20));
     }
-    void tableViewSetContentForHeaderCellAtIndexPath(MultiColumnTableView&, const std::shared_ptr<UIView>& cell, const NSIndexPath& path) override
+    void tableViewSetContentForHeaderCellAtIndexPath(
+        MultiColumnTableView&, const std::shared_ptr<UIView>& cell, const NSIndexPath& path) override
     {
         std::static_pointer_cast<UILabel>(cell)->setText("row " + std::to_string(path.row()));
     }
@@ -70,7 +78,8 @@ public:
     {
         return std::make_shared<UILabel>(CGRectMake(0, 0, 100, 20));
     }
-    void tableViewSetContentForHeaderCellInSectionHeaderAtSection(MultiColumnTableView&, const std::shared_ptr<UIView>& cell, long section) override
+    void tableViewSetContentForHeaderCellInSectionHeaderAtSection(
+        MultiColumnTableView&, const std::shared_ptr<UIView>& cell, long section) override
     {
         std::static_pointer_cast<UILabel>(cell)->setText("section " + std::to_string(section));
     }
@@ -170,7 +179,8 @@ TEST_F(MultiColumnTableViewTest, HitTestCountsColumnWidthsWithoutTheGaps)
 {
     source->width = 100;
     show(CGRectMake(0, 0, 1000, 600), [](MultiColumnTableView& t) { t.setNormalSeperatorLineWidth(10); });
-    const std::pair<CGFloat, long> cases[] = { { 0, 0 }, { 95, 0 }, { 195, 1 }, { 205, 2 }, { 299, 2 }, { 300, -1 }, { 800, -1 } };
+    const std::pair<CGFloat, long> cases[]
+        = { { 0, 0 }, { 95, 0 }, { 195, 1 }, { 205, 2 }, { 299, 2 }, { 300, -1 }, { 800, -1 } };
     for (auto [x, column] : cases)
         EXPECT_EQ(table->columnOfPointInTblView(x), column) << x;
 }
@@ -200,7 +210,8 @@ TEST_F(MultiColumnTableViewTest, DraggingAColumnSwapsItAcrossEachColumnItEnters)
         highlightedWhilePressed = false;
         pressAndDrag(60, { 100 * static_cast<CGFloat>(column) + 50 });
         ASSERT_TRUE(highlightedWhilePressed);
-        EXPECT_EQ(highlightFrameWhilePressed.origin.x, table->boldSeperatorLineWidth() + columnRect(column).origin.x - columnRect(0).origin.x);
+        EXPECT_EQ(highlightFrameWhilePressed.origin.x,
+            table->boldSeperatorLineWidth() + columnRect(column).origin.x - columnRect(0).origin.x);
         EXPECT_EQ(highlightFrameWhilePressed.size.width, columnRect(column).size.width);
     }
 }
@@ -272,7 +283,8 @@ TEST_F(MultiColumnTableViewTest, TheLeftColumnFollowsTheBodyUpAndDown)
     source->rows = { 60 };
     source->leftColumn = true;
     show(CGRectMake(0, 0, 1000, 400), [](MultiColumnTableView& t) { t.setTopHeaderHeight(30); });
-    driver->dragFrom(table->convertPointToView(CGPointMake(500, 300), nullptr), table->convertPointToView(CGPointMake(500, 100), nullptr));
+    driver->dragFrom(table->convertPointToView(CGPointMake(500, 300), nullptr),
+        table->convertPointToView(CGPointMake(500, 100), nullptr));
     const CGFloat y = table->tblView()->contentOffset().y;
     EXPECT_GT(y, 0);
     EXPECT_EQ(table->headerTblView()->contentOffset().y, y);

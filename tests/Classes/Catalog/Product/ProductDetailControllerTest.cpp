@@ -33,10 +33,7 @@ using namespace ProductSeed;
 
 namespace {
 
-std::string t(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string t(const std::string& key) { return Language::stringOrKey(key); }
 
 class RecordingDetailDelegate : public ProductDetailDelegate {
 public:
@@ -63,7 +60,8 @@ protected:
         price(2, 20, "USD");
     }
 
-    std::shared_ptr<ProductDetailController> open(int productId, std::optional<std::vector<int>> list = std::nullopt, int index = 0)
+    std::shared_ptr<ProductDetailController> open(
+        int productId, std::optional<std::vector<int>> list = std::nullopt, int index = 0)
     {
         auto data = DataAccessManager::sharedDataModel();
         detail = std::make_shared<ProductDetailController>();
@@ -174,7 +172,7 @@ TEST_F(ProductDetailControllerTest, DescriptionHeadingsAndTheNoDescriptionView)
     auto text = std::dynamic_pointer_cast<AttributedStringView>(box->contentView());
     ASSERT_TRUE(text);
     EXPECT_EQ(text->attributedString()->string(),
-              t("DESCRIPTION") + ":\nSolid oak.\n\n" + t("DETAILS") + ":\nHand finished in our own workshop.");
+        t("DESCRIPTION") + ":\nSolid oak.\n\n" + t("DETAILS") + ":\nHand finished in our own workshop.");
     EXPECT_TRUE(text->attributedString()->attributesAtIndex(0).font->italic);
     EXPECT_EQ(text->attributedString()->attributesAtIndex(t("DESCRIPTION").size() + 3).font->size, 14);
 
@@ -182,7 +180,8 @@ TEST_F(ProductDetailControllerTest, DescriptionHeadingsAndTheNoDescriptionView)
     driver->renderToPNG(UIDriver::snapshotPath("product-detail-no-description.png"));
     EXPECT_FALSE(std::dynamic_pointer_cast<AttributedStringView>(detail->descriptionView()->contentView()));
     ASSERT_TRUE(detail->descriptionView()->contentView());
-    EXPECT_EQ(detail->descriptionView()->contentView()->frame(), CGRectInset(detail->descriptionView()->bounds(), 2, 2));
+    EXPECT_EQ(
+        detail->descriptionView()->contentView()->frame(), CGRectInset(detail->descriptionView()->bounds(), 2, 2));
     EXPECT_FALSE(detail->descriptionView()->isScrollEnabled());
 }
 
@@ -241,8 +240,8 @@ TEST_F(ProductDetailControllerTest, TheTagBarPutsTheCatalogueTagFirstAndPostsATa
     ASSERT_TRUE(db()->executeUpdate("INSERT INTO corvelle_product_tag(tag_id,tag_name) VALUES(1,'A'),(2,'B'),(3,'X')"));
     ASSERT_TRUE(db()->executeUpdate("INSERT INTO corvelle_product_related_tag(product_id,tag_id) VALUES(1,1),(1,2)"));
     std::vector<std::string> posted;
-    NSNotificationCenter::defaultCenter().addObserver(this, "detailOnClickTagListener",
-                                                      [&](const NSNotification& n) { posted.push_back(n.object.stringValue()); });
+    NSNotificationCenter::defaultCenter().addObserver(
+        this, "detailOnClickTagListener", [&](const NSNotification& n) { posted.push_back(n.object.stringValue()); });
     pendingTag = "X";
     open(1);
     ASSERT_TRUE(detail->dataArray());
@@ -395,20 +394,21 @@ TEST_F(ProductDetailControllerTest, AnotherCurrencyAsksAndEitherAnswerAddsThePro
 
 TEST_F(ProductDetailControllerTest, AMissingAttributeIsBoxedAndNothingIsAdded)
 {
-    ASSERT_TRUE(db()->executeUpdate("INSERT INTO corvelle_fields_product_attribute(field_id,field_name,selection_list,display,published) "
-                                    "VALUES(1,'Colour','Red,Blue',1,1),(2,'Size','S,M',1,1),(3,'Wood','Oak,Ash',1,1),(4,'Finish','Oil,Wax',1,1)"));
-    ASSERT_TRUE(db()->executeUpdate("INSERT INTO corvelle_product_attribute(attribute_id,product_id,attribute_fields_id,selection_list) "
-                                    "VALUES(1,1,1,'Red,Blue'),(2,1,2,'S,M'),(3,1,3,'Oak,Ash'),(4,1,4,'Oil,Wax')"));
+    ASSERT_TRUE(db()->executeUpdate(
+        "INSERT INTO corvelle_fields_product_attribute(field_id,field_name,selection_list,display,published) "
+        "VALUES(1,'Colour','Red,Blue',1,1),(2,'Size','S,M',1,1),(3,'Wood','Oak,Ash',1,1),(4,'Finish','Oil,Wax',1,1)"));
+    ASSERT_TRUE(db()->executeUpdate(
+        "INSERT INTO corvelle_product_attribute(attribute_id,product_id,attribute_fields_id,selection_list) "
+        "VALUES(1,1,1,'Red,Blue'),(2,1,2,'S,M'),(3,1,3,'Oak,Ash'),(4,1,4,'Oil,Wax')"));
     open(1);
     ASSERT_EQ(detail->attributeView()->attributeAry().size(), 4u);
     struct Case {
         std::vector<std::string> chosen;  // field:value pairs given before the add
         CGPoint box;
     };
-    const Case cases[] = { { {}, CGPointMake(605, 397) },
-                           { { "Colour:Red" }, CGPointMake(803, 397) },
-                           { { "Colour:Red", "Size:M" }, CGPointMake(605, 475) },
-                           { { "Colour:Red", "Size:M", "Wood:Oak" }, CGPointMake(803, 475) } };
+    const Case cases[] = { { {}, CGPointMake(605, 397) }, { { "Colour:Red" }, CGPointMake(803, 397) },
+        { { "Colour:Red", "Size:M" }, CGPointMake(605, 475) },
+        { { "Colour:Red", "Size:M", "Wood:Oak" }, CGPointMake(803, 475) } };
     for (const auto& c : cases) {
         EntityList<product_attribute_cell_Entity> values;
         for (const auto& pair : c.chosen) {
@@ -465,7 +465,8 @@ TEST_F(ProductDetailControllerTest, TheInventoryOpensOneProductWithoutArrowsAndC
     showRoot(navigation);
     auto body = inventory->tblView()->tblView();
     body->layoutIfNeeded();
-    auto cell = std::dynamic_pointer_cast<MultiColumnTableViewCell>(body->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(1, 0)));
+    auto cell = std::dynamic_pointer_cast<MultiColumnTableViewCell>(
+        body->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(1, 0)));
     ASSERT_TRUE(cell);
     driver->tap(cell->columnCells()[1]->subviews().front());
     driver->advance(1);

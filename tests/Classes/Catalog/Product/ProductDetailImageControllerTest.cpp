@@ -50,7 +50,8 @@ protected:
         detail->setProductEntity(data->getProductByProductId(productId));
         detail->setProductID(productId);
         if (withList) {
-            ProductDetailController::ProductList list { data->getProductByProductId(1), data->getProductByProductId(2) };
+            ProductDetailController::ProductList list { data->getProductByProductId(1),
+                data->getProductByProductId(2) };
             detail->setProductArray(list);
             detail->setTag(productId - 1);
             detail->setProductCount(2);

@@ -38,18 +38,14 @@
 
 namespace {
 
-std::string t(const std::string& key)
-{
-    return LibraryText::text(key);
-}
+std::string t(const std::string& key) { return LibraryText::text(key); }
 
 bool shows(const std::shared_ptr<UIImageView>& view, const char* name)
 {
     return view->image() && view->image() == UIImage::imageNamed(name);
 }
 
-template <class Base>
-class RelatedDocumentsOn : public Base {
+template <class Base> class RelatedDocumentsOn : public Base {
 protected:
     void SetUp() override
     {
@@ -59,17 +55,19 @@ protected:
         ProductSeed::product(3, "LM-03", "Brass lamp");
         this->addFiles({ { 11, "Assembly guide", "assembly.pdf", "PDF", 0, 0, "PDF/1 M" },
             { 12, "Care video", "care.mp4", "VEDIO", 0, 1, "MP4/12 M,1:30" },
-            { 13, "Spec sheet", "spec.xlsx", "EXCEL", 0, 0, "XLSX/0.1 M" },
-            { 14, "Desk manual", "desk.pdf" },
+            { 13, "Spec sheet", "spec.xlsx", "EXCEL", 0, 0, "XLSX/0.1 M" }, { 14, "Desk manual", "desk.pdf" },
             { 15, "Old flyer", "flyer.pdf" } });
         auto db = ProductSeed::db();
         ASSERT_TRUE(db->executeUpdate("UPDATE corvelle_library_files SET published = 0 WHERE id = 15"));
-        for (const auto& [file, sku] : std::vector<std::pair<int, std::string>> { { 11, "CH-01" }, { 12, "CH-01" }, { 13, "CH-01" }, { 15, "CH-01" }, { 14, "DK-02" } })
-            ASSERT_TRUE(db->executeUpdate("INSERT INTO corvelle_product_related_file(file_id, product_sku) VALUES(?, ?)", file, sku));
+        for (const auto& [file, sku] : std::vector<std::pair<int, std::string>> {
+                 { 11, "CH-01" }, { 12, "CH-01" }, { 13, "CH-01" }, { 15, "CH-01" }, { 14, "DK-02" } })
+            ASSERT_TRUE(db->executeUpdate(
+                "INSERT INTO corvelle_product_related_file(file_id, product_sku) VALUES(?, ?)", file, sku));
         this->putOnDisk("care.mp4", "VEDIO");
         this->putOnDisk("spec_v1.xlsx", "EXCEL", "old version");
         this->addPendingUpdate(13, "spec_v1.xlsx", "EXCEL");
-        ASSERT_TRUE(DataAccessManager::sharedDataModel()->saveToDatabaseLibraryFavoriteName(12, std::string("care.mp4")));
+        ASSERT_TRUE(
+            DataAccessManager::sharedDataModel()->saveToDatabaseLibraryFavoriteName(12, std::string("care.mp4")));
         this->manager()->loadExistsFiles();
     }
 
@@ -120,7 +118,8 @@ protected:
         const auto& files = screen->libfilesArray();
         for (size_t i = 0; i < files.size(); ++i) {
             if (files[i]->title == title)
-                return std::dynamic_pointer_cast<LibraryDetailCell>(screen->libraryFileScrollView()->cellForItemAtIndex(i));
+                return std::dynamic_pointer_cast<LibraryDetailCell>(
+                    screen->libraryFileScrollView()->cellForItemAtIndex(i));
         }
         return nullptr;
     }
@@ -381,7 +380,8 @@ TEST_F(RelatedDocuments, EachKindOfDocumentOpensInItsViewerOrSaysWhyNot)
     EXPECT_EQ(navigation->topViewController(), screen);
 
     // Another kind goes to another application, or is refused when none takes it.
-    ASSERT_TRUE(ProductSeed::db()->executeUpdate("UPDATE corvelle_library_files SET file_name = 'assembly.key', type = 'KEYNOTE' WHERE id = 11"));
+    ASSERT_TRUE(ProductSeed::db()->executeUpdate(
+        "UPDATE corvelle_library_files SET file_name = 'assembly.key', type = 'KEYNOTE' WHERE id = 11"));
     putOnDisk("assembly.key", "KEYNOTE", "slides");
     manager()->loadExistsFiles();
     screen->setLibfilesArray(DataAccessManager::sharedDataModel()->getProductRelatedFilesByProductId(1));
@@ -393,8 +393,9 @@ TEST_F(RelatedDocuments, EachKindOfDocumentOpensInItsViewerOrSaysWhyNot)
     EXPECT_FALSE(screen->documentController());
 
     // An application of the desktop registered for the file's type takes it.
-    const std::string keyType = UIDocumentInteractionController::interactionControllerWithURL(
-        "file://" + pathOf("assembly.key", "KEYNOTE"))->contentType();
+    const std::string keyType
+        = UIDocumentInteractionController::interactionControllerWithURL("file://" + pathOf("assembly.key", "KEYNOTE"))
+              ->contentType();
     ScopedTestApplication slides({ keyType });
     ASSERT_TRUE(slides.installed()) << slides.error();
     tapCover("Assembly guide");

@@ -41,7 +41,8 @@ protected:
 
     std::shared_ptr<SearchProductCell> row(long r)
     {
-        return std::dynamic_pointer_cast<SearchProductCell>(list->tableView()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(r, 0)));
+        return std::dynamic_pointer_cast<SearchProductCell>(
+            list->tableView()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(r, 0)));
     }
 
     std::shared_ptr<Chooser> chooser = std::make_shared<Chooser>();
@@ -66,7 +67,8 @@ TEST_F(ProductSearchListControllerTest, ProductsShowTheirPicturePriceAndSkuAndAC
         std::string name, sku, price;
     };
     // No price row shows 0.00; a negative price shows nothing.
-    for (const Case& c : { Case { 0, "Oak chair", "CH-01", "¥1,234.50" }, Case { 1, "Pine desk", "DK-02", "" }, Case { 2, "Brass lamp", "LM-03", "0.00" } }) {
+    for (const Case& c : { Case { 0, "Oak chair", "CH-01", "¥1,234.50" }, Case { 1, "Pine desk", "DK-02", "" },
+             Case { 2, "Brass lamp", "LM-03", "0.00" } }) {
         auto cell = row(c.row);
         ASSERT_TRUE(cell) << c.row;
         EXPECT_EQ(cell->productName()->text(), c.name);

@@ -28,10 +28,7 @@ using namespace ProductSeed;
 
 namespace {
 
-std::string t(const std::string& key)
-{
-    return Language::stringOrKey(key);
-}
+std::string t(const std::string& key) { return Language::stringOrKey(key); }
 
 class Opener : public UIViewController, public PopControllerDelegate, public ProductFavoriteDelegate {
 public:
@@ -50,13 +47,14 @@ protected:
     void SetUp() override
     {
         ProductFixture::SetUp();
-        NSNotificationCenter::defaultCenter().addObserver(this, CatalogLayOut::kNotificationName, [this](const NSNotification& n) {
-            const auto& parts = n.object.arrayValue();
-            std::vector<long> ids;
-            for (const auto& id : parts[1].arrayValue())
-                ids.push_back(id.integerValue());
-            posted.emplace_back(parts[0].integerValue(), ids);
-        });
+        NSNotificationCenter::defaultCenter().addObserver(
+            this, CatalogLayOut::kNotificationName, [this](const NSNotification& n) {
+                const auto& parts = n.object.arrayValue();
+                std::vector<long> ids;
+                for (const auto& id : parts[1].arrayValue())
+                    ids.push_back(id.integerValue());
+                posted.emplace_back(parts[0].integerValue(), ids);
+            });
         showRoot(opener);
     }
     void TearDown() override
@@ -75,7 +73,8 @@ protected:
 
     void favourite(int id)
     {
-        ASSERT_TRUE(DataAccessManager::sharedDataModel()->saveToDatabaseFavoriteSkuName(id, "S" + std::to_string(id), "P" + std::to_string(id)));
+        ASSERT_TRUE(DataAccessManager::sharedDataModel()->saveToDatabaseFavoriteSkuName(
+            id, "S" + std::to_string(id), "P" + std::to_string(id)));
     }
 
     std::shared_ptr<ProductFavoriteController> showFavourites()
@@ -134,7 +133,8 @@ TEST_F(ProductTileScreensTest, FavouriteTilesFillRowsOfFive)
         auto second = favourites->tileWithTag(ProductFavoriteController::kTileTagBase + 1);
         ASSERT_TRUE(second);
         EXPECT_FLOAT_EQ(second->frame().origin.x, 5 + 1009.0f / 5);
-        EXPECT_TRUE(favourites->tileWithTag(ProductFavoriteController::kTileTagBase + 4)->devideImageView()->isHidden());
+        EXPECT_TRUE(
+            favourites->tileWithTag(ProductFavoriteController::kTileTagBase + 4)->devideImageView()->isHidden());
         EXPECT_TRUE(second->smallCloseBtn()->isHidden());
         opener->dismissModalViewControllerAnimated(false);
         driver->settle();
@@ -198,8 +198,8 @@ TEST_F(ProductTileScreensTest, ATappedFavouriteHandsOnOnlyPublishedProductsWithT
     EXPECT_EQ(posted[0].second, (std::vector<long> { 1, 3 }));
     EXPECT_EQ(opener->dismissals, 1);
     auto request = CatalogLayOut::read(CatalogLayOut::object(posted[0].first,
-                                                             { DataAccessManager::sharedDataModel()->getProductByProductId(1),
-                                                               DataAccessManager::sharedDataModel()->getProductByProductId(3) }));
+        { DataAccessManager::sharedDataModel()->getProductByProductId(1),
+            DataAccessManager::sharedDataModel()->getProductByProductId(3) }));
     ASSERT_TRUE(request);
     EXPECT_EQ(request->products[static_cast<size_t>(request->index)]->product_id, 3);
 }
@@ -207,10 +207,12 @@ TEST_F(ProductTileScreensTest, ATappedFavouriteHandsOnOnlyPublishedProductsWithT
 TEST_F(ProductTileScreensTest, AddingFromATileTakesSingleAttributesOrOpensThePicker)
 {
     products(2);
-    ASSERT_TRUE(db()->executeUpdate("INSERT INTO corvelle_fields_product_attribute(field_id,field_name,selection_list,display,published) "
-                                    "VALUES(1,'Color','Red',1,1),(2,'Size','L',1,1),(3,'Wood','Oak,Ash',1,1)"));
-    ASSERT_TRUE(db()->executeUpdate("INSERT INTO corvelle_product_attribute(attribute_id,product_id,attribute_fields_id,selection_list) "
-                                    "VALUES(1,1,1,'Red'),(2,1,2,'L'),(3,2,3,'Oak,Ash')"));
+    ASSERT_TRUE(db()->executeUpdate(
+        "INSERT INTO corvelle_fields_product_attribute(field_id,field_name,selection_list,display,published) "
+        "VALUES(1,'Color','Red',1,1),(2,'Size','L',1,1),(3,'Wood','Oak,Ash',1,1)"));
+    ASSERT_TRUE(db()->executeUpdate(
+        "INSERT INTO corvelle_product_attribute(attribute_id,product_id,attribute_fields_id,selection_list) "
+        "VALUES(1,1,1,'Red'),(2,1,2,'L'),(3,2,3,'Oak,Ash')"));
     favourite(1);
     favourite(2);
     showFavourites();
@@ -248,16 +250,19 @@ TEST_F(ProductTileScreensTest, AnotherCurrencyIsAskedAboutAndDontSaveStartsANewO
     ASSERT_EQ(order->items.size(), 1u);
     EXPECT_EQ(order->items[0]->currency, std::optional<std::string>("USD"));
     EXPECT_EQ(badge(favourites->tileWithTag(ProductFavoriteController::kTileTagBase)), std::nullopt);
-    EXPECT_EQ(badge(favourites->tileWithTag(ProductFavoriteController::kTileTagBase + 1)), std::optional<std::string>("1"));
+    EXPECT_EQ(
+        badge(favourites->tileWithTag(ProductFavoriteController::kTileTagBase + 1)), std::optional<std::string>("1"));
 }
 
 TEST_F(ProductTileScreensTest, AValueChosenInThePickerIsCountedOnItsOwnTile)
 {
     products(3);
-    ASSERT_TRUE(db()->executeUpdate("INSERT INTO corvelle_fields_product_attribute(field_id,field_name,selection_list,display,published) "
-                                    "VALUES(1,'Wood','Oak,Ash',1,1)"));
-    ASSERT_TRUE(db()->executeUpdate("INSERT INTO corvelle_product_attribute(attribute_id,product_id,attribute_fields_id,selection_list) "
-                                    "VALUES(1,2,1,'Oak,Ash')"));
+    ASSERT_TRUE(db()->executeUpdate(
+        "INSERT INTO corvelle_fields_product_attribute(field_id,field_name,selection_list,display,published) "
+        "VALUES(1,'Wood','Oak,Ash',1,1)"));
+    ASSERT_TRUE(db()->executeUpdate(
+        "INSERT INTO corvelle_product_attribute(attribute_id,product_id,attribute_fields_id,selection_list) "
+        "VALUES(1,2,1,'Oak,Ash')"));
     showRelated({ 1, 2, 3 });
     auto tile = related->tileWithTag(RelatedProductViewcontroller::kTileTagBase + 1);
     driver->tap(tile->addOrderBtn());

@@ -47,7 +47,8 @@ protected:
     {
         std::vector<std::string> shown;
         for (long r = 0; r < list->tableView()->numberOfRowsInSection(0); ++r) {
-            auto cell = std::dynamic_pointer_cast<ProductBigCatalog>(list->tableView()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(r, 0)));
+            auto cell = std::dynamic_pointer_cast<ProductBigCatalog>(
+                list->tableView()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(r, 0)));
             shown.push_back(cell ? cell->lbTitle()->text() + " " + cell->lbcount()->text() : "?");
         }
         return shown;

@@ -25,13 +25,13 @@ TEST(GridViewData, SlotsAreFittedToTheWidthAndItemsPerRowCountTheInsets)
         CGFloat slotWidth;
         NSUInteger perRow;
     } cases[] = {
-        { 1024, 0, 193, 204, 5 },   // the catalogue at full width
-        { 774, 0, 193, 193, 4 },    // the catalogue beside its category list
+        { 1024, 0, 193, 204, 5 },  // the catalogue at full width
+        { 774, 0, 193, 193, 4 },  // the catalogue beside its category list
         { 1024, 15, 193, 198, 5 },  // related documents
         { 1024, 100, 96, 103, 9 },  // 8 columns fit, but 9 slots per row: the ninth lies in the inset
-        { 150, 0, 193, 150, 1 },    // not one desired width fits: one column of what there is
-        { 20, 15, 193, 0, 0 },      // no room at all: no slot, no row
-        { 1024, 0, 0, 1024, 1 },    // no desired width: one column
+        { 150, 0, 193, 150, 1 },  // not one desired width fits: one column of what there is
+        { 20, 15, 193, 0, 0 },  // no room at all: no slot, no row
+        { 1024, 0, 0, 1024, 1 },  // no desired width: one column
     };
     for (auto& c : cases) {
         auto data = layout(c.width, 638, c.inset, CGSizeMake(c.desiredWidth, 212), 100);
@@ -53,9 +53,9 @@ TEST(GridViewData, APointRightOfARowNamesTheFirstItemOfTheNextRow)
         CGPoint point;
         NSUInteger item;
     } cases[] = {
-        { { 10, 5 }, 0 },      // left of the first slot counts as column 0
+        { { 10, 5 }, 0 },  // left of the first slot counts as column 0
         { { 220, 5 }, 1 },
-        { { 1010, 5 }, 5 },    // right of the fifth slot (which ends at 1005): column 5 is the next row's first
+        { { 1010, 5 }, 5 },  // right of the fifth slot (which ends at 1005): column 5 is the next row's first
         { { 220, 300 }, 6 },
         { { 220, 500 }, 11 },
         { { 420, 500 }, NSNotFound },  // past the last item
@@ -91,7 +91,7 @@ TEST(GridViewData, ItemsInARectangleAreTheSlotsThatMeetIt)
     for (int round = 0; round < 300; ++round) {
         NSUInteger items = random() % 200;
         auto data = layout(uniform(100, 1100), uniform(100, 800), std::floor(uniform(0, 40)),
-                           CGSizeMake(std::floor(uniform(40, 250)), std::floor(uniform(40, 250))), items);
+            CGSizeMake(std::floor(uniform(40, 250)), std::floor(uniform(40, 250))), items);
         if (round % 3 == 0)
             data.setTopPadding(std::floor(uniform(0, 60)));
         if (round % 5 == 0)

@@ -37,7 +37,11 @@ public:
 
 class NumberSource : public GridViewDataSource {
 public:
-    explicit NumberSource(NSUInteger n, CGSize size = CGSizeMake(193, 212)) : count(n), slot(size) {}
+    explicit NumberSource(NSUInteger n, CGSize size = CGSizeMake(193, 212))
+        : count(n)
+        , slot(size)
+    {
+    }
 
     NSUInteger numberOfItemsInGridView(GridView&) override { return count; }
     std::shared_ptr<GridViewCell> gridViewCellForItemAtIndex(GridView& grid, NSUInteger index) override

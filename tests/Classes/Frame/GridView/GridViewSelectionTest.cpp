@@ -13,13 +13,16 @@ public:
         calls.push_back("will " + std::to_string(index));
         return replacePlain;
     }
-    std::optional<NSUInteger> gridViewWillSelectItemAtIndexNumFingersTouch(GridView&, NSUInteger index,
-                                                                            NSUInteger fingers) override
+    std::optional<NSUInteger> gridViewWillSelectItemAtIndexNumFingersTouch(
+        GridView&, NSUInteger index, NSUInteger fingers) override
     {
         calls.push_back("will " + std::to_string(index) + " fingers " + std::to_string(fingers));
         return replaceWithFingers;
     }
-    void gridViewDidSelectItemAtIndex(GridView&, NSUInteger index) override { calls.push_back("did " + std::to_string(index)); }
+    void gridViewDidSelectItemAtIndex(GridView&, NSUInteger index) override
+    {
+        calls.push_back("did " + std::to_string(index));
+    }
     void gridViewDidSelectItemAtIndexNumFingersTouch(GridView&, NSUInteger index, NSUInteger fingers) override
     {
         calls.push_back("did " + std::to_string(index) + " fingers " + std::to_string(fingers));
@@ -46,11 +49,11 @@ protected:
         makeGrid(CGRectMake(0, 0, 1024, 638), 30);
         log = std::make_shared<SelectionLog>();
         grid->setDelegate(log);
-        NSNotificationCenter::defaultCenter().addObserver(this, GridViewSelectionDidChangeNotification,
-                                                          [this](const NSNotification& n) {
-                                                              if (n.sender == grid)
-                                                                  log->calls.push_back("notification");
-                                                          });
+        NSNotificationCenter::defaultCenter().addObserver(
+            this, GridViewSelectionDidChangeNotification, [this](const NSNotification& n) {
+                if (n.sender == grid)
+                    log->calls.push_back("notification");
+            });
     }
     void TearDown() override
     {
@@ -66,8 +69,8 @@ TEST_F(GridViewSelectionTest, ATapSelectsAndASecondTapDeselects)
     EXPECT_EQ(grid->indexOfSelectedItem(), 7u);
     EXPECT_TRUE(grid->cellForItemAtIndex(7)->isSelected());
     EXPECT_TRUE(grid->cellForItemAtIndex(7)->isHighlighted());
-    EXPECT_EQ(log->calls, (std::vector<std::string> { "will 7", "will 7 fingers 1", "notification", "did 7",
-                                                      "did 7 fingers 1" }));
+    EXPECT_EQ(log->calls,
+        (std::vector<std::string> { "will 7", "will 7 fingers 1", "notification", "did 7", "did 7 fingers 1" }));
     log->calls.clear();
     driver->tapAt(pointOf(7));
     EXPECT_EQ(grid->indexOfSelectedItem(), NSNotFound);
@@ -79,9 +82,9 @@ TEST_F(GridViewSelectionTest, ATapSelectsAndASecondTapDeselects)
     driver->tapAt(pointOf(2));
     log->calls.clear();
     driver->tapAt(pointOf(3));
-    EXPECT_EQ(log->calls, (std::vector<std::string> { "will deselect 2", "did deselect 2", "notification", "will 3",
-                                                      "will 3 fingers 1", "notification", "did 3",
-                                                      "did 3 fingers 1" }));
+    EXPECT_EQ(log->calls,
+        (std::vector<std::string> { "will deselect 2", "did deselect 2", "notification", "will 3", "will 3 fingers 1",
+            "notification", "did 3", "did 3 fingers 1" }));
     EXPECT_FALSE(grid->cellForItemAtIndex(2)->isSelected());
 }
 
@@ -104,8 +107,8 @@ TEST_F(GridViewSelectionTest, TheDelegateMayReplaceTheSelectedItem)
     log->replacePlain = 9;
     driver->tapAt(pointOf(1));
     EXPECT_EQ(grid->indexOfSelectedItem(), 9u);
-    EXPECT_EQ(log->calls, (std::vector<std::string> { "will 1", "will 9 fingers 1", "notification", "did 9",
-                                                      "did 9 fingers 1" }));
+    EXPECT_EQ(log->calls,
+        (std::vector<std::string> { "will 1", "will 9 fingers 1", "notification", "did 9", "did 9 fingers 1" }));
     grid->deselectItemAtIndexAnimated(9, false);
     log->calls.clear();
     log->replacePlain = 9;

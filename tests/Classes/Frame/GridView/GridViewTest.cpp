@@ -15,7 +15,7 @@ TEST_F(GridViewTest, CatalogueGeometriesLayOutFourAndFiveColumns)
         CGFloat slotWidth;
     } cases[] = {
         { CGRectMake(250, 0, 774, 638), 4, 193 },  // beside the category list
-        { CGRectMake(0, 0, 1024, 638), 5, 204 },   // full width
+        { CGRectMake(0, 0, 1024, 638), 5, 204 },  // full width
     };
     for (auto& c : cases) {
         makeGrid(c.frame, 30);
@@ -105,10 +105,8 @@ TEST_F(GridViewTest, ScrollingToAnItemPlacesItsRowAtTheAskedPosition)
         NSUInteger item;
         CGFloat offset;
     } cases[] = {
-        { GridViewScrollPositionTop, 50, 2120 },
-        { GridViewScrollPositionMiddle, 50, 2120 - 213 },
-        { GridViewScrollPositionBottom, 50, 2120 - 426 },
-        { GridViewScrollPositionNone, 0, 0 },       // just into view
+        { GridViewScrollPositionTop, 50, 2120 }, { GridViewScrollPositionMiddle, 50, 2120 - 213 },
+        { GridViewScrollPositionBottom, 50, 2120 - 426 }, { GridViewScrollPositionNone, 0, 0 },  // just into view
         { GridViewScrollPositionNone, 199, 8480 - 638 },
         { GridViewScrollPositionTop, 199, 8480 - 638 },  // no further than the end
     };

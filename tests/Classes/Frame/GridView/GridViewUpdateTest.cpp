@@ -44,26 +44,38 @@ TEST(GridViewUpdateInfo, MapsOldIndicesToNewOnesAndBack)
         std::function<void(GridViewUpdateInfo&)> changes;
         Map oldToNew, newToOld;
     } cases[] = {
-        { "insert at 1", [](auto& u) { u.updateItemsAtIndicesUpdateActionWithAnimation(NSIndexSet::indexSetWithIndex(1), GridViewUpdateActionInsert, GridViewItemAnimationFade); },
-          { 0, 2, 3, 4, 5 }, { 0, none, 1, 2, 3, 4 } },
-        { "delete 1", [](auto& u) { u.updateItemsAtIndicesUpdateActionWithAnimation(NSIndexSet::indexSetWithIndex(1), GridViewUpdateActionDelete, GridViewItemAnimationFade); },
-          { 0, none, 1, 2, 3 }, { 0, 2, 3, 4 } },
-        { "delete 0 and 3", [](auto& u) {
-              NSIndexSet s = NSIndexSet::indexSetWithIndex(0);
-              s.addIndex(3);
-              u.updateItemsAtIndicesUpdateActionWithAnimation(s, GridViewUpdateActionDelete, GridViewItemAnimationFade);
-          },
-          { none, 0, 1, none, 2 }, { 1, 2, 4 } },
-        { "insert at 1 and 3", [](auto& u) {
-              NSIndexSet s = NSIndexSet::indexSetWithIndex(1);
-              s.addIndex(3);
-              u.updateItemsAtIndicesUpdateActionWithAnimation(s, GridViewUpdateActionInsert, GridViewItemAnimationFade);
-          },
-          { 0, 2, 4, 5, 6 }, { 0, none, 1, none, 2, 3, 4 } },
+        { "insert at 1",
+            [](auto& u) {
+                u.updateItemsAtIndicesUpdateActionWithAnimation(
+                    NSIndexSet::indexSetWithIndex(1), GridViewUpdateActionInsert, GridViewItemAnimationFade);
+            },
+            { 0, 2, 3, 4, 5 }, { 0, none, 1, 2, 3, 4 } },
+        { "delete 1",
+            [](auto& u) {
+                u.updateItemsAtIndicesUpdateActionWithAnimation(
+                    NSIndexSet::indexSetWithIndex(1), GridViewUpdateActionDelete, GridViewItemAnimationFade);
+            },
+            { 0, none, 1, 2, 3 }, { 0, 2, 3, 4 } },
+        { "delete 0 and 3",
+            [](auto& u) {
+                NSIndexSet s = NSIndexSet::indexSetWithIndex(0);
+                s.addIndex(3);
+                u.updateItemsAtIndicesUpdateActionWithAnimation(
+                    s, GridViewUpdateActionDelete, GridViewItemAnimationFade);
+            },
+            { none, 0, 1, none, 2 }, { 1, 2, 4 } },
+        { "insert at 1 and 3",
+            [](auto& u) {
+                NSIndexSet s = NSIndexSet::indexSetWithIndex(1);
+                s.addIndex(3);
+                u.updateItemsAtIndicesUpdateActionWithAnimation(
+                    s, GridViewUpdateActionInsert, GridViewItemAnimationFade);
+            },
+            { 0, 2, 4, 5, 6 }, { 0, none, 1, none, 2, 3, 4 } },
         { "move 1 to 3", [](auto& u) { u.moveItemAtIndexToIndexWithAnimation(1, 3, GridViewItemAnimationFade); },
-          { 0, 3, 1, 2, 4 }, { 0, 2, 3, 1, 4 } },
+            { 0, 3, 1, 2, 4 }, { 0, 2, 3, 1, 4 } },
         { "move 3 to 0", [](auto& u) { u.moveItemAtIndexToIndexWithAnimation(3, 0, GridViewItemAnimationFade); },
-          { 1, 2, 3, 0, 4 }, { 3, 0, 1, 2, 4 } },
+            { 1, 2, 3, 0, 4 }, { 3, 0, 1, 2, 4 } },
     };
     for (auto& c : cases) {
         GridViewUpdateInfo info(data, grid.get());
@@ -160,8 +172,8 @@ TEST_F(GridViewUpdateTest, ABatchThatDoesNotMatchTheDataSourceReloadsTheGrid)
     source->count = 7;  // the grid is told of one insertion only
     grid->insertItemsAtIndicesWithAnimation(NSIndexSet::indexSetWithIndex(0), GridViewItemAnimationFade);
     EXPECT_EQ(logLines.back(),
-              "Invalid number of items in GridView: Started with 3, added 1, deleted 0. Expected 4 items after "
-              "changes, but got 7");
+        "Invalid number of items in GridView: Started with 3, added 1, deleted 0. Expected 4 items after "
+        "changes, but got 7");
     EXPECT_FALSE(grid->isAnimatingUpdates());
     driver->settle();
     EXPECT_EQ(grid->numberOfItems(), 7u);

@@ -54,14 +54,16 @@ TEST_F(LibraryCategoryTree, CountsFollowWhatTheGridOfTheTabShows)
     EXPECT_EQ(countOnRow("Videos"), "(1)");
     EXPECT_EQ(countOnRow(t("UNCATEGORIZED")), "(1)");
     // An arrow only while a descendant has shown files.
-    auto brochures = std::dynamic_pointer_cast<LibraryCatalogCell>(tree()->catatable()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(1, 0)));
+    auto brochures = std::dynamic_pointer_cast<LibraryCatalogCell>(
+        tree()->catatable()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(1, 0)));
     ASSERT_TRUE(brochures);
     EXPECT_TRUE(brochures->imgicon()->isHidden());
 
     appDriver->tap(frame()->tabController()->tabsArray()[0]);
     appDriver->advance(0.5);
     EXPECT_EQ(countOnRow(t("ALL")), "(5)");
-    brochures = std::dynamic_pointer_cast<LibraryCatalogCell>(tree()->catatable()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(1, 0)));
+    brochures = std::dynamic_pointer_cast<LibraryCatalogCell>(
+        tree()->catatable()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(1, 0)));
     EXPECT_FALSE(brochures->imgicon()->isHidden());
 }
 
@@ -80,8 +82,9 @@ TEST_F(LibraryCategoryTree, ALoopInTheServersParentLinksEndsTheWalks)
 
 TEST_F(LibraryCategoryTree, WithoutUncategorisedFilesThereIsNoSuchRow)
 {
-    DataAccessManager::sharedDataModel()->saveToDatabaseLibraryFiles(EntityList<corvelle_library_files_Entity> {
-        entity({ 4, "Order form", "orderform.docx", "WORD", 3 }), entity({ 5, "Loose notes", "notes.key", "KEYNOTE", 3 }) });
+    DataAccessManager::sharedDataModel()->saveToDatabaseLibraryFiles(
+        EntityList<corvelle_library_files_Entity> { entity({ 4, "Order form", "orderform.docx", "WORD", 3 }),
+            entity({ 5, "Loose notes", "notes.key", "KEYNOTE", 3 }) });
     showLibrary();
     EXPECT_EQ(rowTitles(), (std::vector<std::string> { t("ALL"), "Brochures", "Empty", "Videos" }));
 }

@@ -30,7 +30,8 @@ TEST_F(LibraryDetail, TheDefaultSortListsFavouritesThenNewThenUpdatedThenTheRest
     DataAccessManager::sharedDataModel()->saveLibraryFileToDatabase(catalogue);
     addPendingUpdate(1, "catalogue_v1.pdf", "PDF");
     showLibrary();
-    EXPECT_EQ(shownTitles(), (std::vector<std::string> { "Catalogue", "Price list", "Order form", "Loose notes", "Showroom tour" }));
+    EXPECT_EQ(shownTitles(),
+        (std::vector<std::string> { "Catalogue", "Price list", "Order form", "Loose notes", "Showroom tour" }));
 }
 
 TEST_F(LibraryDetail, EachFileShowsItsStateOnItsBook)
@@ -189,8 +190,8 @@ namespace {
 // A 300 x 200 picture, red, as PNG bytes.
 std::string redPicture()
 {
-    auto context = CGBitmapContextCreate(nullptr, 300, 200, 8, 0, CGColorSpaceCreateDeviceRGB(),
-                                         kCGImageAlphaPremultipliedLast);
+    auto context
+        = CGBitmapContextCreate(nullptr, 300, 200, 8, 0, CGColorSpaceCreateDeviceRGB(), kCGImageAlphaPremultipliedLast);
     CGContextSetRGBFillColor(context, 1, 0, 0, 1);
     CGContextFillRect(context, CGRectMake(0, 0, 300, 200));
     auto png = CGImageCreatePNGData(CGBitmapContextCreateImage(context));
@@ -202,8 +203,8 @@ std::string redPicture()
 TEST_F(LibraryDetail, PicturesAndTextArePreviewedBeforeTheOpenInMenuOtherFilesGoStraightToIt)
 {
     addFiles({ { 6, "Floor plan", "floorplan.png", "IMAGE", 0, 0, "PNG/0.1 M" },
-               { 7, "Visiting hours", "hours.txt", "TEXT", 0, 0, "TXT/0.1 M" },
-               { 8, "Broken picture", "broken.png", "IMAGE", 0, 0, "PNG/0.1 M" } });
+        { 7, "Visiting hours", "hours.txt", "TEXT", 0, 0, "TXT/0.1 M" },
+        { 8, "Broken picture", "broken.png", "IMAGE", 0, 0, "PNG/0.1 M" } });
     putOnDisk("floorplan.png", "IMAGE", redPicture());
     putOnDisk("hours.txt", "TEXT", "The showroom opens on Mondays.");
     putOnDisk("broken.png", "IMAGE", "not a picture");
@@ -217,10 +218,8 @@ TEST_F(LibraryDetail, PicturesAndTextArePreviewedBeforeTheOpenInMenuOtherFilesGo
         const char* title;
         bool previewed;
     } cases[] = {
-        { "Floor plan", true },
-        { "Visiting hours", true },
-        { "Broken picture", false },  // does not decode: no preview
-        { "Loose notes", false },     // a presentation of another application
+        { "Floor plan", true }, { "Visiting hours", true }, { "Broken picture", false },  // does not decode: no preview
+        { "Loose notes", false },  // a presentation of another application
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.title);
@@ -266,7 +265,7 @@ TEST_F(LibraryDetail, AnUpdateKeepsTheOldCopyUntilTheNewVersionHasArrived)
             putOnDisk("orderform.docx", "WORD", "new version");
         answerDownload("orderform.docx", outcome);
         appDriver->settle();
-    if (std::string(outcome) == "999") {
+        if (std::string(outcome) == "999") {
             // The failure is told, and the old copy is still there to open.
             ASSERT_TRUE(appDriver->visibleAlert());
             appDriver->tapAlertButton(t("OK"));

@@ -73,7 +73,8 @@ protected:
         c->parent_id = parent;
         c->published = 1;
         c->ordering = id;
-        ASSERT_TRUE(DataAccessManager::sharedDataModel()->saveToDatabaseLibraryCategory(EntityList<corvelle_library_category_Entity> { c }));
+        ASSERT_TRUE(DataAccessManager::sharedDataModel()->saveToDatabaseLibraryCategory(
+            EntityList<corvelle_library_category_Entity> { c }));
     }
 
     static void addPendingUpdate(int id, const std::string& oldName, const std::string& oldType)
@@ -93,7 +94,8 @@ protected:
     static void putOnDisk(const std::string& name, const std::string& type, const std::string& bytes = "bytes")
     {
         const std::string path = pathOf(name, type);
-        NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(path.substr(0, path.rfind('/')), true);
+        NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(
+            path.substr(0, path.rfind('/')), true);
         std::ofstream(path, std::ios::binary) << bytes;
     }
 
@@ -145,9 +147,10 @@ protected:
             for (int tag : frontDoor->waiting()) {
                 if (tag != m.tag)
                     continue;
-                frontDoor->answer(tag, status == "200" ? HttpNetworkCtrl::kDownloadSuccessReply
-                                       : status == "404" ? HttpNetworkCtrl::kFileMissingReply
-                                                         : HttpNetworkCtrl::kNetworkErrorReply);
+                frontDoor->answer(tag,
+                    status == "200"       ? HttpNetworkCtrl::kDownloadSuccessReply
+                        : status == "404" ? HttpNetworkCtrl::kFileMissingReply
+                                          : HttpNetworkCtrl::kNetworkErrorReply);
                 drainMainRunLoop();
                 return;
             }

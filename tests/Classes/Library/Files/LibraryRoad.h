@@ -34,10 +34,12 @@ protected:
     {
         auto transport = HttpNetworkCtrl::sharedInstance();
         NetworkModel::sharedInstance()->cancelAllRequests();
-        pumpMainRunLoopUntil([&] {
-            return transport->messageQueue().requestsCount() == 0 && transport->downloadQueue().requestsCount() == 0
-                && transport->currentDownloadQueue().requestsCount() == 0;
-        }, 10);
+        pumpMainRunLoopUntil(
+            [&] {
+                return transport->messageQueue().requestsCount() == 0 && transport->downloadQueue().requestsCount() == 0
+                    && transport->currentDownloadQueue().requestsCount() == 0;
+            },
+            10);
         drainMainRunLoop();
         server.stop();
         transport->shouldReportChunk = nullptr;

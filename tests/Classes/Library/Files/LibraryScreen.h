@@ -51,7 +51,8 @@ protected:
         putOnDisk("showroom.mp4", "VEDIO");
         putOnDisk("orderform_v1.docx", "WORD");
         addPendingUpdate(4, "orderform_v1.docx", "WORD");
-        ASSERT_TRUE(DataAccessManager::sharedDataModel()->saveToDatabaseLibraryFavoriteName(1, std::string("catalogue.pdf")));
+        ASSERT_TRUE(
+            DataAccessManager::sharedDataModel()->saveToDatabaseLibraryFavoriteName(1, std::string("catalogue.pdf")));
     }
 
     void TearDown() override
@@ -66,7 +67,8 @@ protected:
     // The main screen with the library tab chosen.
     void showLibrary()
     {
-        ConfigManager::sharedInstance()->setModelDescArray(std::vector<std::string> { "1", "1", "1", "0", "1", "1", "1" });
+        ConfigManager::sharedInstance()->setModelDescArray(
+            std::vector<std::string> { "1", "1", "1", "0", "1", "1", "1" });
         app = std::make_shared<CorvelleAppDelegate>();
         UIApplication::sharedApplication()->setDelegate(app);
         UIApplication::sharedApplication()->launch();
@@ -81,13 +83,15 @@ protected:
 
     std::shared_ptr<SaleslibraryController> frame() const
     {
-        auto navigation = std::dynamic_pointer_cast<UINavigationController>(app->tabBarController()->viewControllers()[UITabBarControllerExt::TabSalesLibrary]);
+        auto navigation = std::dynamic_pointer_cast<UINavigationController>(
+            app->tabBarController()->viewControllers()[UITabBarControllerExt::TabSalesLibrary]);
         return std::dynamic_pointer_cast<SaleslibraryController>(navigation->viewControllers().front());
     }
     std::shared_ptr<LibraryDetailController> grid(size_t tab = 0) const { return frame()->detailViewsArray().at(tab); }
     std::shared_ptr<LibraryCatalogController> tree() const
     {
-        return std::dynamic_pointer_cast<LibraryCatalogController>(frame()->masterController()->viewControllers().front());
+        return std::dynamic_pointer_cast<LibraryCatalogController>(
+            frame()->masterController()->viewControllers().front());
     }
 
     // The titles the grid of `tab` shows, in order.
@@ -118,7 +122,8 @@ protected:
         const auto& files = grid(tab)->libfilesArray();
         for (size_t i = 0; !cell && i < files.size(); ++i)
             if (files[i]->title == title) {
-                grid(tab)->productShowView()->scrollToItemAtIndexAtScrollPositionAnimated(i, GridViewScrollPositionTop, false);
+                grid(tab)->productShowView()->scrollToItemAtIndexAtScrollPositionAnimated(
+                    i, GridViewScrollPositionTop, false);
                 appDriver->settle();
                 cell = cellOf(title, tab);
             }
@@ -144,7 +149,8 @@ protected:
         std::vector<std::string> titles;
         auto table = tree()->catatable();
         for (long r = 0; r < table->numberOfRowsInSection(0); ++r) {
-            auto cell = std::dynamic_pointer_cast<LibraryCatalogCell>(table->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(r, 0)));
+            auto cell = std::dynamic_pointer_cast<LibraryCatalogCell>(
+                table->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(r, 0)));
             titles.push_back(cell ? cell->lbTitle()->text() : std::string("?"));
         }
         return titles;

@@ -81,5 +81,6 @@ TEST_F(LibraryFrame, FiltersAndSortsComeFromTheHeadBarMenus)
     EXPECT_EQ(shownTitles(), (std::vector<std::string> { "Price list", "Loose notes" }));
     choose(grid()->filterController(), 0);
     choose(grid()->orderController(), 1);
-    EXPECT_EQ(shownTitles(), (std::vector<std::string> { "Catalogue", "Loose notes", "Order form", "Price list", "Showroom tour" }));
+    EXPECT_EQ(shownTitles(),
+        (std::vector<std::string> { "Catalogue", "Loose notes", "Order form", "Price list", "Showroom tour" }));
 }

@@ -9,7 +9,10 @@ namespace {
 class RecordingScreen : public NetworkRecDelegate {
 public:
     void ReciveHttpRespondInfo(const std::shared_ptr<NetBaseRst>& reply) override { replies.push_back(reply); }
-    void ReciveDownloadPercent(const std::shared_ptr<DownLoadRequestInfo>& info) override { percents.push_back(info->downloadPercent); }
+    void ReciveDownloadPercent(const std::shared_ptr<DownLoadRequestInfo>& info) override
+    {
+        percents.push_back(info->downloadPercent);
+    }
     std::vector<std::shared_ptr<NetBaseRst>> replies;
     std::vector<float> percents;
 };

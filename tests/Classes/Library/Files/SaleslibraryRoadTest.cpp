@@ -10,7 +10,10 @@ namespace {
 class RecordingScreen : public NetworkRecDelegate {
 public:
     void ReciveHttpRespondInfo(const std::shared_ptr<NetBaseRst>& reply) override { replies.push_back(reply); }
-    void ReciveDownloadPercent(const std::shared_ptr<DownLoadRequestInfo>& info) override { percents.push_back(info->downloadPercent); }
+    void ReciveDownloadPercent(const std::shared_ptr<DownLoadRequestInfo>& info) override
+    {
+        percents.push_back(info->downloadPercent);
+    }
     std::vector<std::shared_ptr<NetBaseRst>> replies;
     std::vector<float> percents;
 };
@@ -50,7 +53,8 @@ TEST_F(LibraryRoad, AFileDownloadsWholeIsReportedAndShowsOnTheDevice)
     EXPECT_TRUE(m->isExists(1));
     EXPECT_FALSE(m->isInDownloadList("catalogue.pdf"));
     EXPECT_EQ(readFile(pathOf("catalogue.pdf", "PDF")), bytes);
-    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return !server.receivedFor(FakeCompanyServer::kFileFinished).empty(); }, 10));
+    ASSERT_TRUE(
+        pumpMainRunLoopUntil([&] { return !server.receivedFor(FakeCompanyServer::kFileFinished).empty(); }, 10));
     EXPECT_EQ(server.receivedFor(FakeCompanyServer::kFileFinished)[0].parameters["fileIds"].stringValue(), "1");
 }
 
@@ -61,7 +65,8 @@ TEST_F(LibraryRoad, ADownloadPausedBeforeARestartResumesWithARangeAndEndsByteIde
     addFiles({ { 1, "Guide", "guide.pdf" } });
     // What the earlier run left of the transfer when the user paused it.
     const std::string partial = DownloadRequest::partialPathFor("ACME", 5, "guide.pdf");
-    NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(partial.substr(0, partial.rfind('/')), true);
+    NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(
+        partial.substr(0, partial.rfind('/')), true);
     std::ofstream(partial, std::ios::binary) << bytes.substr(0, 70000);
     EXPECT_FALSE(manager()->isExists(1));
 

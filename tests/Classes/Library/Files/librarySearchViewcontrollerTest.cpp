@@ -12,7 +12,10 @@ namespace {
 
 class Chooser : public LibrarySearchDelegate {
 public:
-    void didselectSearchResult(const std::shared_ptr<corvelle_library_files_Entity>& file) override { chosen.push_back(file); }
+    void didselectSearchResult(const std::shared_ptr<corvelle_library_files_Entity>& file) override
+    {
+        chosen.push_back(file);
+    }
     std::vector<std::shared_ptr<corvelle_library_files_Entity>> chosen;
 };
 
@@ -46,7 +49,8 @@ TEST_F(LibrarySearchList, RowsShowTheirFileAndOnlyVideosADuration)
     auto document = entity({ 1, "Catalogue", "catalogue.pdf", "PDF", 0, 0, "PDF/2.5 M", "2026-01-05 10:00:00" });
     list->setSearchFilestArray({ video });
     list->tableView()->reloadData();
-    auto row = std::dynamic_pointer_cast<LibrarySearchCell>(list->tableView()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 0)));
+    auto row = std::dynamic_pointer_cast<LibrarySearchCell>(
+        list->tableView()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 0)));
     ASSERT_TRUE(row);
     EXPECT_EQ(row->fileNameContentLabel()->text(), "Showroom tour");
     EXPECT_EQ(row->infoContentLabel()->text(), "MP4/12 M");
@@ -56,7 +60,8 @@ TEST_F(LibrarySearchList, RowsShowTheirFileAndOnlyVideosADuration)
 
     list->setSearchFilestArray({ document });
     list->tableView()->reloadData();
-    row = std::dynamic_pointer_cast<LibrarySearchCell>(list->tableView()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 0)));
+    row = std::dynamic_pointer_cast<LibrarySearchCell>(
+        list->tableView()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 0)));
     ASSERT_TRUE(row);
     EXPECT_TRUE(row->durationContentLabel()->isHidden());
     // The server's date form is not the list's pattern: no date rather than a wrong one.

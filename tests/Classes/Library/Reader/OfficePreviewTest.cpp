@@ -43,7 +43,8 @@ protected:
     std::shared_ptr<UIImageView> barImage() const
     {
         for (const auto& view : navigation->navigationBar()->subviews())
-            if (auto image = std::dynamic_pointer_cast<UIImageView>(view); image && image->frame() == CGRectMake(-5, 0, 1029, 44))
+            if (auto image = std::dynamic_pointer_cast<UIImageView>(view);
+                image && image->frame() == CGRectMake(-5, 0, 1029, 44))
                 return image;
         return nullptr;
     }

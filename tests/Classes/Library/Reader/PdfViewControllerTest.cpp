@@ -68,8 +68,9 @@ TEST_F(ReaderTest, EdgeZonesTurnPagesWithinTheDocumentAndTheStripKeepsThreeViews
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pages);
-        open(writePdf(PdfFixture::withPages(c.pages), "Doc" + std::to_string(c.pages) + "-" + std::to_string(c.start) + ".pdf"),
-             c.start);
+        open(writePdf(PdfFixture::withPages(c.pages),
+                 "Doc" + std::to_string(c.pages) + "-" + std::to_string(c.start) + ".pdf"),
+            c.start);
         EXPECT_EQ(livePages(), c.live);
         EXPECT_EQ(reader->scrollView()->contentOffset().x, c.offset);
         EXPECT_EQ(reader->scrollView()->contentSize().width, c.width);
@@ -276,7 +277,8 @@ TEST_F(ReaderTest, ThumbnailsArriveFromTheMemoryCacheAndFromFilesUnderTheDocumen
     auto page = reader->contentViews().at(2);
     EXPECT_TRUE(page->thumbView()->imageView()->image());
     std::string folder = home->caches() + "/" + document->guid();
-    for (const char* name : { "0000002-0240x0240.png", "0000001-0240x0240.png", "0000002-0032x0042.png", "0000005-0022x0028.png" })
+    for (const char* name :
+        { "0000002-0240x0240.png", "0000001-0240x0240.png", "0000002-0032x0042.png", "0000005-0022x0028.png" })
         EXPECT_TRUE(NSFileManager::defaultManager().fileExistsAtPath(folder + "/" + name)) << name;
     auto cached = PdfThumbCache::sharedInstance().objectForKey("0000002-0240x0240+" + document->guid());
     ASSERT_TRUE(cached.has_value());
@@ -334,7 +336,8 @@ TEST_F(ReaderTest, SharesByMailPrintAndRefusesOpenInWithoutAnApplication)
     ASSERT_TRUE(panel->twoSidedSwitch());
     EXPECT_TRUE(panel->twoSidedSwitch()->isOn());
     driver->tap(panel->printButton());
-    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return !printers.jobs().empty() && printers.jobs().back().state == "completed"; }, 60));
+    ASSERT_TRUE(pumpMainRunLoopUntil(
+        [&] { return !printers.jobs().empty() && printers.jobs().back().state == "completed"; }, 60));
     auto jobs = printers.jobs();
     EXPECT_EQ(jobs.back().name, "Brochure.pdf");
     EXPECT_EQ(jobs.back().sides, "two-sided-long-edge");
@@ -353,8 +356,8 @@ TEST_F(ReaderTest, ASixtyMegabyteDocumentOffersMailButChoosingItDoesNothing)
 {
     PdfFixture pdf = PdfFixture::withPages(2);
     const size_t padding = 60u * 1024 * 1024;
-    pdf.extraObjects.push_back("<< /Length " + std::to_string(padding) + " >>\nstream\n" + std::string(padding, ' ')
-                               + "\nendstream");
+    pdf.extraObjects.push_back(
+        "<< /Length " + std::to_string(padding) + " >>\nstream\n" + std::string(padding, ' ') + "\nendstream");
     open(writePdf(pdf, "Catalogue.pdf"), 1);
     ASSERT_GE(document->fileSize().value_or(0), padding);
     ASSERT_EQ(reader->contentViews().size(), 2u);  // the document itself reads as usual

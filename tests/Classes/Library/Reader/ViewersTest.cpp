@@ -43,10 +43,11 @@ protected:
         ScreenTest::SetUp();
         root = std::make_shared<UIViewController>();
         showRoot(root);
-        NSNotificationCenter::defaultCenter().addObserver(this, kStopViewVideoNotification, [this](const NSNotification&) {
-            ++stops;
-            video->view()->removeFromSuperview();
-        });
+        NSNotificationCenter::defaultCenter().addObserver(
+            this, kStopViewVideoNotification, [this](const NSNotification&) {
+                ++stops;
+                video->view()->removeFromSuperview();
+            });
     }
     void TearDown() override
     {
@@ -66,7 +67,8 @@ protected:
     {
         for (const auto& view : window->subviews())
             if (auto toast = std::dynamic_pointer_cast<UIToast>(view))
-                if (auto shown = std::dynamic_pointer_cast<UITextView>(toast->animationView()); shown && shown->text() == text)
+                if (auto shown = std::dynamic_pointer_cast<UITextView>(toast->animationView());
+                    shown && shown->text() == text)
                     return true;
         return false;
     }
@@ -126,7 +128,9 @@ TEST_F(VideoViewerTest, AFileThatCannotBePlayedSaysSoInThePlayersArea)
     const std::string folder = home->documents();
     std::ofstream(folder + "/notes.mp4") << "these are notes, not a film";
     // A movie header and nothing to decode behind it.
-    std::ofstream(folder + "/header.mp4", std::ios::binary) << std::string("\0\0\0\x10" "ftypisom\0\0\x02\0", 16);
+    std::ofstream(folder + "/header.mp4", std::ios::binary) << std::string("\0\0\0\x10"
+                                                                           "ftypisom\0\0\x02\0",
+        16);
     for (const std::string name : { "gone.mp4", "notes.mp4", "header.mp4" }) {
         SCOPED_TRACE(name);
         open(folder + "/" + name);
@@ -180,7 +184,8 @@ protected:
         if (!panel)
             return false;
         driver->tap(panel->printButton());
-        pumpMainRunLoopUntil([this] { return logged("printInteractionControllerDidFinishJob success") || logged("FAILED!"); }, 60);
+        pumpMainRunLoopUntil(
+            [this] { return logged("printInteractionControllerDidFinishJob success") || logged("FAILED!"); }, 60);
         return logged("printInteractionControllerDidFinishJob success");
     }
     // A copy of the made document in the home, as a download lands there.

@@ -24,8 +24,8 @@ Cell box(double y, double height, int tag = 0)
 
 Cell text(const std::string& value, double y, double height)
 {
-    return std::make_shared<CVPDFCreaterStringCell>(CGRectMake(0, y, 904, height), value,
-                                                    UIFont::systemFontOfSize(15), UIColor::blackColor(), 0);
+    return std::make_shared<CVPDFCreaterStringCell>(
+        CGRectMake(0, y, 904, height), value, UIFont::systemFontOfSize(15), UIColor::blackColor(), 0);
 }
 
 // Records when the hooks run and marks their cells with tags 900 + page
@@ -39,14 +39,14 @@ public:
         calls.push_back("header " + std::to_string(page) + " at " + std::to_string(int(currentContentHeight())));
         auto cell = box(0, 1, 900 + page);
         cell->frameInContainer = CGRectMake(60, (page - 1) * 1448.0, 904, 1);
-        return std::make_shared<CVPDFCellArray>(CVPDFCellArray {cell});
+        return std::make_shared<CVPDFCellArray>(CVPDFCellArray { cell });
     }
     std::shared_ptr<CVPDFCellArray> additionalFooterInPage(int page) override
     {
         calls.push_back("footer " + std::to_string(page));
         auto cell = box(0, 1, 800 + page);
         cell->frameInContainer = CGRectMake(60, currentContentHeight(), 904, 1);
-        return std::make_shared<CVPDFCellArray>(CVPDFCellArray {cell});
+        return std::make_shared<CVPDFCellArray>(CVPDFCellArray { cell });
     }
 };
 
@@ -74,8 +74,12 @@ TEST(CVPDFCreater, NewEngineHasDefaultsAndNoPages)
 TEST(CVPDFCreater, LineBreaksPageOnlyWhenItLeavesLessThanTheBottomMargin)
 {
     // Page 1 has 1448 - 60 - 60 = 1328 points for content.
-    struct Case { double height; int page; float nextLineAt; };
-    for (Case c : {Case {1328, 1, 1388}, Case {1329, 2, 1448 + 60 + 1329}}) {
+    struct Case {
+        double height;
+        int page;
+        float nextLineAt;
+    };
+    for (Case c : { Case { 1328, 1, 1388 }, Case { 1329, 2, 1448 + 60 + 1329 } }) {
         SCOPED_TRACE(c.height);
         CVPDFCreater creater;
         creater.addCell(box(0, c.height));
@@ -96,9 +100,9 @@ TEST(CVPDFCreater, PageHoldsHeaderNumberContentThenFooter)
     creater.beginNewLine();
 
     // The header runs while the content height still holds the old page's value.
-    EXPECT_EQ(creater.calls, (std::vector<std::string> {"header 1 at 60", "footer 1", "header 2 at 1065"}));
-    EXPECT_EQ(tagsOfPage(creater, 1), (std::vector<int> {901, 0, 1, 801}));
-    EXPECT_EQ(tagsOfPage(creater, 2), (std::vector<int> {902, 0, 2}));
+    EXPECT_EQ(creater.calls, (std::vector<std::string> { "header 1 at 60", "footer 1", "header 2 at 1065" }));
+    EXPECT_EQ(tagsOfPage(creater, 1), (std::vector<int> { 901, 0, 1, 801 }));
+    EXPECT_EQ(tagsOfPage(creater, 2), (std::vector<int> { 902, 0, 2 }));
     auto second = creater.cellWithTag(2);
     EXPECT_EQ(second->frameInContainer.origin.y, 1448 + 60);
     EXPECT_EQ(second->frameInContainer.origin.x, 70);
@@ -115,8 +119,8 @@ TEST(CVPDFCreater, TwoCellsTallerThanAPageBreakTwiceAndLandTogether)
     creater.beginNewLine();
 
     EXPECT_EQ(creater.currentPage(), 3);
-    EXPECT_EQ(tagsOfPage(creater, 2), (std::vector<int> {902, 0, 802}));
-    EXPECT_EQ(tagsOfPage(creater, 3), (std::vector<int> {903, 0, 1, 2}));
+    EXPECT_EQ(tagsOfPage(creater, 2), (std::vector<int> { 902, 0, 802 }));
+    EXPECT_EQ(tagsOfPage(creater, 3), (std::vector<int> { 903, 0, 1, 2 }));
     EXPECT_EQ(creater.cellWithTag(1)->frameInContainer.origin.y, 2 * 1448 + 60);
     EXPECT_EQ(creater.cellWithTag(2)->frameInContainer.origin.y, 2 * 1448 + 60);
     EXPECT_EQ(creater.currentContentHeight(), 2 * 1448 + 60 + 1400);
@@ -157,10 +161,10 @@ TEST(CVPDFCreater, SpacingBeforeAnyPageOpensPageOneAskingFooterOfPageZero)
 {
     HookedCreater creater;
     creater.addSpacing(10);
-    EXPECT_EQ(creater.calls, (std::vector<std::string> {"footer 0", "header 1 at 60"}));
+    EXPECT_EQ(creater.calls, (std::vector<std::string> { "footer 0", "header 1 at 60" }));
     EXPECT_EQ(creater.currentPage(), 1);
     EXPECT_EQ(creater.currentContentHeight(), 60);
-    EXPECT_EQ(tagsOfPage(creater, 1), (std::vector<int> {800, 901, 0}));
+    EXPECT_EQ(tagsOfPage(creater, 1), (std::vector<int> { 800, 901, 0 }));
 }
 
 TEST(CVPDFCreater, PageNumberIsCentredInTheBottomBandOfItsPage)

@@ -19,7 +19,7 @@
 namespace {
 
 std::shared_ptr<QuoteOrderItemEntity> line(const std::string& name, int quantity, double price, double finalPrice,
-                                           std::optional<std::string> attributes = std::nullopt)
+    std::optional<std::string> attributes = std::nullopt)
 {
     auto item = std::make_shared<QuoteOrderItemEntity>();
     item->name = name;
@@ -52,8 +52,8 @@ std::shared_ptr<QuoteOrderEntity> sampleOrder(int lines = 3)
     return order;
 }
 
-std::shared_ptr<CVPDFCreaterStringCell> stringCell(const CVPDFCreater& creater, const std::string& text,
-                                                   size_t occurrence = 0)
+std::shared_ptr<CVPDFCreaterStringCell> stringCell(
+    const CVPDFCreater& creater, const std::string& text, size_t occurrence = 0)
 {
     for (const auto& page : *creater.cellsPageArray)
         for (const auto& cell : *page)
@@ -71,8 +71,8 @@ struct Built {
 Built build(std::shared_ptr<QuoteOrderEntity> order)
 {
     Built built;
-    built.creater = std::make_shared<OrderPDFCreater>(std::move(order), CGSizeMake(1024, 1448),
-                                                      std::weak_ptr<UIViewController>());
+    built.creater = std::make_shared<OrderPDFCreater>(
+        std::move(order), CGSizeMake(1024, 1448), std::weak_ptr<UIViewController>());
     built.scroll = std::make_shared<UIScrollView>(CGRectMake(0, 44, 1024, 724));
     built.creater->generatePdfInScrollView(built.scroll);
     return built;
@@ -100,7 +100,7 @@ std::shared_ptr<UIImage> scribble(CGSize size)
 
 }
 
-class OrderPDFCreaterTest : public ScreenTest {};
+class OrderPDFCreaterTest : public ScreenTest { };
 
 TEST_F(OrderPDFCreaterTest, SampleOrderMakesAValidPdfForAPersonToLookAt)
 {
@@ -112,7 +112,7 @@ TEST_F(OrderPDFCreaterTest, SampleOrderMakesAValidPdfForAPersonToLookAt)
     EXPECT_EQ(size->first, 1024);
     EXPECT_EQ(size->second, 1448);
     std::string text = PdfReadBack::pageText(*pdf, 1);
-    for (const char* shown : {"Harbour Lights Trading", "Lamp 3", "A-1001", "Deliver before noon", "- Page 1 -"})
+    for (const char* shown : { "Harbour Lights Trading", "Lamp 3", "A-1001", "Deliver before noon", "- Page 1 -" })
         EXPECT_NE(text.find(shown), std::string::npos) << shown;
     EXPECT_TRUE(PdfReadBack::renderPageToPNG(*pdf, 1, 1024, UIDriver::snapshotPath("order-pdf-sample.png")));
 
@@ -161,7 +161,8 @@ TEST_F(OrderPDFCreaterTest, CustomerRowsGrowWithTheirValues)
     EXPECT_GT(address->frameInContainer.size.height, 40);
     // The next row starts below the tall one: never drawn over it.
     auto city = stringCell(*built.creater, "Portsmouth");
-    EXPECT_GE(city->frameInContainer.origin.y, address->frameInContainer.origin.y + address->frameInContainer.size.height);
+    EXPECT_GE(
+        city->frameInContainer.origin.y, address->frameInContainer.origin.y + address->frameInContainer.size.height);
     EXPECT_EQ(city->frameInContainer.size.width, 904.0f * 7 / 30);
     EXPECT_EQ(stringCell(*built.creater, "NH")->frameInContainer.size.width, 904.0f * 23 / 180);
     // A short row is 40 high between bars 51 long: the next row starts 51 + 1 (thin rule) below.
@@ -172,9 +173,10 @@ TEST_F(OrderPDFCreaterTest, LineRowsShowTheirColumnsAndTotals)
 {
     auto order = sampleOrder(0);
     order->items.push_back(line("Hidden price lamp", 1, -1, -1));
-    order->items.push_back(line("Shade", 4, 50, 40, std::string(
-        "colour:midnight blue,fabric:linen blend,trim:brass,fitting:E27,shape:drum,size:extra large,finish:matt,"
-        "cord:braided silk in charcoal grey")));
+    order->items.push_back(line("Shade", 4, 50, 40,
+        std::string(
+            "colour:midnight blue,fabric:linen blend,trim:brass,fitting:E27,shape:drum,size:extra large,finish:matt,"
+            "cord:braided silk in charcoal grey")));
     auto built = build(order);
     auto& c = *built.creater;
     ASSERT_TRUE(stringCell(c, "-   "));
@@ -192,7 +194,8 @@ TEST_F(OrderPDFCreaterTest, LineRowsShowTheirColumnsAndTotals)
     EXPECT_NEAR(subtotal->frameInContainer.size.width, 100.4444, 0.01);
     EXPECT_NEAR(subtotal->frameInContainer.origin.x, 60 + 768.4, 0.01);
 
-    for (std::string shown : {order->strOriginalTotal(), order->strTotal(), std::string("90.00%"), order->strDiscount()})
+    for (std::string shown :
+        { order->strOriginalTotal(), order->strTotal(), std::string("90.00%"), order->strDiscount() })
         EXPECT_TRUE(stringCell(c, shown)) << shown;
 
     auto pdf = c.generatePDFToData();

@@ -8,10 +8,7 @@
 
 namespace {
 
-std::string text(const char* key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const char* key) { return Language::stringOrKey(key); }
 
 bool inked(const std::shared_ptr<UIImage>& image, size_t x, size_t y)
 {
@@ -62,7 +59,8 @@ TEST_F(PainterViewControllerTest, DoneKeepsOnlyTheSigningAreaOfTheDrawing)
     present();
     const CGRect area = painter->canvasView->frame();
     // One stroke inside the signing area, one beside it.
-    driver->dragFrom(onSurface(area.origin.x + 100, area.origin.y + 200), onSurface(area.origin.x + 500, area.origin.y + 200));
+    driver->dragFrom(
+        onSurface(area.origin.x + 100, area.origin.y + 200), onSurface(area.origin.x + 500, area.origin.y + 200));
     driver->dragFrom(onSurface(30, 100), onSurface(30, 600));
     auto drawing = painter->painterView->image();
     ASSERT_TRUE(drawing);

@@ -47,8 +47,8 @@ Page pageOf(const Document& document, int page)
 
 class IgnoreTokens final : public QPDFObjectHandle::ParserCallbacks {
 public:
-    void handleObject(QPDFObjectHandle) override {}
-    void handleEOF() override {}
+    void handleObject(QPDFObjectHandle) override { }
+    void handleEOF() override { }
 };
 
 }
@@ -107,7 +107,7 @@ std::vector<PdfTextBox> findText(const Data& pdf, int page, const std::string& t
     for (GList* m = matches; m; m = m->next) {
         auto* r = static_cast<PopplerRectangle*>(m->data);
         // poppler answers with the origin at the bottom left.
-        boxes.push_back({r->x1, height - r->y2, r->x2, height - r->y1});
+        boxes.push_back({ r->x1, height - r->y2, r->x2, height - r->y1 });
         poppler_rectangle_free(r);
     }
     g_list_free(matches);
@@ -134,8 +134,8 @@ static cairo_surface_t* render(const Data& pdf, int page, double scaleWidth)
     double width = 0, height = 0;
     poppler_page_get_size(p.get(), &width, &height);
     double scale = scaleWidth / width;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(scaleWidth),
-                                                          static_cast<int>(height * scale + 0.5));
+    cairo_surface_t* surface = cairo_image_surface_create(
+        CAIRO_FORMAT_RGB24, static_cast<int>(scaleWidth), static_cast<int>(height * scale + 0.5));
     cairo_t* cr = cairo_create(surface);
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_paint(cr);
@@ -166,7 +166,8 @@ std::optional<unsigned> pixelAt(const Data& pdf, int page, double x, double y)
         return std::nullopt;
     int stride = cairo_image_surface_get_stride(surface);
     const unsigned char* pixels = cairo_image_surface_get_data(surface);
-    unsigned value = *reinterpret_cast<const uint32_t*>(pixels + static_cast<int>(y) * stride + static_cast<int>(x) * 4);
+    unsigned value
+        = *reinterpret_cast<const uint32_t*>(pixels + static_cast<int>(y) * stride + static_cast<int>(x) * 4);
     cairo_surface_destroy(surface);
     return value & 0xFFFFFFu;
 }

@@ -27,10 +27,7 @@ namespace {
 
 using namespace PdfReadBack;
 
-std::string text(const char* key)
-{
-    return Language::stringOrKey(key);
-}
+std::string text(const char* key) { return Language::stringOrKey(key); }
 
 // A signed-in client with one stored, open order; the PDF screen pushed on a
 // navigation stack over a plain first screen, as the editor pushes it.
@@ -237,7 +234,7 @@ TEST_F(QuoteOrderPDFViewControllerTest, PrintSendsTheSignedOrderPdfToTheChosenPr
     sign();
     auto count = [&](const std::string& text) {
         return std::count_if(logLines.begin(), logLines.end(),
-                             [&](const std::string& line) { return line.find(text) != std::string::npos; });
+            [&](const std::string& line) { return line.find(text) != std::string::npos; });
     };
     struct Case {
         std::string printer;
@@ -261,10 +258,14 @@ TEST_F(QuoteOrderPDFViewControllerTest, PrintSendsTheSignedOrderPdfToTheChosenPr
         EXPECT_FALSE(panel->pageRangeField());
         driver->tap(panel->printButton());
         ASSERT_TRUE(pumpMainRunLoopUntil(
-            [&] { return count("printInteractionControllerDidFinishJob success") + count("FAILED! due to error") > successes + failures; },
+            [&] {
+                return count("printInteractionControllerDidFinishJob success") + count("FAILED! due to error")
+                    > successes + failures;
+            },
             60));
         EXPECT_EQ(count("printInteractionControllerDidFinishJob success"), successes + (c.completes ? 1 : 0));
-        EXPECT_EQ(count("FAILED! due to error in domain UIPrintErrorDomain with error code 4"), failures + (c.completes ? 0 : 1));
+        EXPECT_EQ(count("FAILED! due to error in domain UIPrintErrorDomain with error code 4"),
+            failures + (c.completes ? 0 : 1));
         EXPECT_FALSE(driver->visibleAlert());
         Data pdf = server.output(c.printer);
         if (c.completes) {
@@ -321,15 +322,16 @@ TEST_F(QuoteOrderPDFViewControllerTest, MailCarriesOneOrderPdfAndReportsTheResul
     struct Case {
         std::optional<std::string> customer;
         std::string subject;
-        bool send;               // tap Send, else Cancel
+        bool send;  // tap Send, else Cancel
         const SmtpSink* server;  // the account's mail server
         std::optional<std::string> alert;
     };
     const std::string orderText = text("ORDER");
     const std::vector<Case> cases {
-        {"Harbour Lights Trading", "[" + orderText + "-Harbour Lights Trading]", true, &accepting, text("FILEHAVSBEENEMAILED")},
-        {std::nullopt, "[" + orderText + "]", true, &refusing, text("MAILFAILED")},
-        {"  ", "[" + orderText + "]", false, &accepting, std::nullopt},
+        { "Harbour Lights Trading", "[" + orderText + "-Harbour Lights Trading]", true, &accepting,
+            text("FILEHAVSBEENEMAILED") },
+        { std::nullopt, "[" + orderText + "]", true, &refusing, text("MAILFAILED") },
+        { "  ", "[" + orderText + "]", false, &accepting, std::nullopt },
     };
     push();
     for (const auto& c : cases) {
