@@ -8,6 +8,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 if git -C "$root" rev-parse --git-dir >/dev/null 2>&1; then
   "$root/tools/check-commits.sh"
 fi
+"$root/tools/check-format.sh"
 build="$root/build/test"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
       -DCORVELLE_SANITIZE=ON -DCORVELLE_WERROR=ON -DCORVELLE_TESTS=ON
