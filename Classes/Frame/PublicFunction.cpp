@@ -223,6 +223,7 @@ std::shared_ptr<ServerInfo> PublicFunction::GetServer()
     text("ImageIP", kDefaultServerHost, info->imageIP);
     port("ImagePort", 480, info->imageHttpPort);
     text("ImagePath", "corvelle_saas", info->imageWebsiteServer);
+    info->takeSchemes();
     defaults->synchronize();
     return info;
 }
@@ -251,9 +252,9 @@ std::optional<std::string> PublicFunction::fileURLWithNameFiletype(const std::op
 {
     if (!name)
         return std::nullopt;
-    const std::string base = GetServer()->imageUrlStr();
+    const std::string base = GetServer()->imageBaseURL();
     const std::string clientID = LoginMode::sharedInstance()->clientID().value_or(std::string());
-    std::string url = "http://" + base + "/" + stringWithFormat("images/%@/", clientID);
+    std::string url = base + "/" + stringWithFormat("images/%@/", clientID);
     if (const auto* row = fileTypeRow(fileType))
         url += std::string(row->serverFolder) + "/";
     url += *name;
@@ -263,8 +264,9 @@ std::optional<std::string> PublicFunction::fileURLWithNameFiletype(const std::op
 std::string PublicFunction::editUserUrl()
 {
     auto session = LoginMode::sharedInstance();
-    return stringWithFormat("%@%@/index.php?option=com_news&view=check&username=%@@%@&from=app&lan=%@", "http://",
-        GetServer()->imageUrlStr(), session->acountID().value_or(std::string()),
+    auto server = GetServer();
+    return stringWithFormat("%@%@/index.php?option=com_news&view=check&username=%@@%@&from=app&lan=%@",
+        server->imageScheme + "://", server->imageUrlStr(), session->acountID().value_or(std::string()),
         session->clientID().value_or(std::string()), currentLanguage() == 2 ? "zh" : "en");
 }
 
@@ -272,7 +274,8 @@ std::string PublicFunction::forgetPassWordUrl()
 {
     const char* format = currentLanguage() == 2 ? "%@%@/index.php?option=com_cforgetpw&view=newsletter"
                                                 : "%@%@/index.php?option=com_forgetpw&view=newsletter";
-    return stringWithFormat(format, "http://", GetServer()->imageUrlStr());
+    auto server = GetServer();
+    return stringWithFormat(format, server->imageScheme + "://", server->imageUrlStr());
 }
 
 void PublicFunction::clearUserDefault()

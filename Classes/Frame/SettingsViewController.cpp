@@ -362,9 +362,10 @@ void SettingsViewController::syncAllData()
 void SettingsViewController::openCMSURL()
 {
     auto session = LoginMode::sharedInstance();
+    auto server = PublicFunction::GetServer();
     const std::string url
-        = stringWithFormat("%@%@/administrator/index.php?option=com_login&username=%@&client_id=%@&lang=%@", "http://",
-            PublicFunction::GetServer()->imageUrlStr(), session->acountID().value_or(""),
+        = stringWithFormat("%@%@/administrator/index.php?option=com_login&username=%@&client_id=%@&lang=%@",
+            server->imageScheme + "://", server->imageUrlStr(), session->acountID().value_or(""),
             session->clientID().value_or(""), chinese() ? "zh-CN" : "en-GB");
     openURLInWebView(url);
 }

@@ -126,8 +126,8 @@ int HttpNetworkCtrl::getTagCode(int cmdCode)
 std::string HttpNetworkCtrl::GetMsgURLWithHeader(const std::string& head)
 {
     auto server = PublicFunction::GetServer();
-    std::string url
-        = stringWithFormat("%@%@:%d/%@/%@", "http://", server->strIP, server->httpPort, server->websiteServer, head);
+    std::string url = stringWithFormat(
+        "%@%@:%d/%@/%@", server->messageScheme + "://", server->strIP, server->httpPort, server->websiteServer, head);
     NSLog("the url is %@", NetworkModel::loggableURL(url));
     return NSString::stringByAddingPercentEscapesUsingEncoding(url).value_or(std::string());
 }
@@ -137,7 +137,8 @@ std::string HttpNetworkCtrl::GetFileURL(const std::optional<std::string>& path)
     if (!path)
         return "";
     auto server = PublicFunction::GetServer();
-    std::string url = stringWithFormat("%@%@:%d%@", "http://", server->imageIP, server->imageHttpPort, *path);
+    std::string url
+        = stringWithFormat("%@%@:%d%@", server->imageScheme + "://", server->imageIP, server->imageHttpPort, *path);
     NSLog("the download url is %@", url);
     return url;
 }
@@ -145,7 +146,8 @@ std::string HttpNetworkCtrl::GetFileURL(const std::optional<std::string>& path)
 std::string HttpNetworkCtrl::GetUploadFileURL()
 {
     auto server = PublicFunction::GetServer();
-    std::string url = stringWithFormat("%@%@:%d/%@", "http://", server->strIP, uploadPort, "CorvelleSaas");
+    std::string url
+        = stringWithFormat("%@%@:%d/%@", server->messageScheme + "://", server->strIP, uploadPort, "CorvelleSaas");
     NSLog("the upload url is %@", url);
     return url;
 }

@@ -14,8 +14,20 @@ public:
     std::string imageIP;
     int imageHttpPort = 0;
     std::string imageWebsiteServer;
+    // "http" or "https" for each server. A company that serves over TLS
+    // writes its host setting as "https://host"; a bare host is plain HTTP.
+    std::string messageScheme = "http";
+    std::string imageScheme = "http";
 
-    // The image host, then ":<port>" when the port is above 0 and not 80, then
-    // "/<path>" when the path is not blank.
+    // Moves an "http://" or "https://" before either host (in any case) into
+    // that server's scheme, leaving the hosts bare. Hosts without one are
+    // plain HTTP.
+    void takeSchemes();
+
+    // The image host, then ":<port>" when the port is above 0 and not the
+    // scheme's own (80, or 443 over https), then "/<path>" when the path is
+    // not blank.
     std::string imageUrlStr() const;
+    // The image server's address with its scheme: "<scheme>://" + imageUrlStr().
+    std::string imageBaseURL() const;
 };

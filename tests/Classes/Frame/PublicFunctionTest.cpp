@@ -91,17 +91,28 @@ TEST_F(FrameHelpers, ServerSettingsAndFileURLs)
     EXPECT_EQ(defaults->integerForKey("ImagePort"), 480);
 
     struct Case {
+        const char* host;
         long port;
         int type;
         const char* url;
     };
-    for (const auto& c : { Case { 80, 1, "http://img.example/corvelle_saas/images/Acme/product/a%20b.png" },
-             Case { 8080, 5, "http://img.example:8080/corvelle_saas/images/Acme/library/pdf/a%20b.png" },
-             Case { 8080, 42, "http://img.example:8080/corvelle_saas/images/Acme/a%20b.png" } }) {
-        defaults->setObjectForKey(Value("img.example"), "ImageIP");
+    for (const auto& c :
+        { Case { "img.example", 80, 1, "http://img.example/corvelle_saas/images/Acme/product/a%20b.png" },
+            Case { "img.example", 8080, 5, "http://img.example:8080/corvelle_saas/images/Acme/library/pdf/a%20b.png" },
+            Case { "img.example", 8080, 42, "http://img.example:8080/corvelle_saas/images/Acme/a%20b.png" },
+            // The host setting may name the scheme; each scheme leaves out its own port only.
+            Case { "https://img.example", 443, 1, "https://img.example/corvelle_saas/images/Acme/product/a%20b.png" },
+            Case { "HTTPS://img.example", 80, 5,
+                "https://img.example:80/corvelle_saas/images/Acme/library/pdf/a%20b.png" },
+            Case { "http://img.example", 443, 42, "http://img.example:443/corvelle_saas/images/Acme/a%20b.png" } }) {
+        SCOPED_TRACE(c.url);
+        defaults->setObjectForKey(Value(c.host), "ImageIP");
         defaults->setIntegerForKey(c.port, "ImagePort");
         EXPECT_EQ(PublicFunction::fileURLWithNameFiletype(std::string("a b.png"), c.type), c.url);
     }
+    defaults->setObjectForKey(Value("https://img.example"), "ImageIP");
+    EXPECT_EQ(PublicFunction::forgetPassWordUrl().rfind("https://img.example/corvelle_saas/index.php?", 0), 0u);
+    EXPECT_EQ(PublicFunction::editUserUrl().rfind("https://img.example/corvelle_saas/index.php?", 0), 0u);
     EXPECT_EQ(PublicFunction::fileURLWithNameFiletype(std::nullopt, 1), std::nullopt);
     EXPECT_EQ(PublicFunction::getFileType("PDF"), 5);
     EXPECT_EQ(PublicFunction::getFileType("pdf"), 9);

@@ -8,6 +8,7 @@
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSNotificationCenter.h"
 #include "Platform/Foundation/NSPathUtilities.h"
+#include "Platform/Foundation/NSUserDefaults.h"
 #include "support/ClockFixture.h"
 
 #include <set>
@@ -571,6 +572,18 @@ TEST_F(ProtocolRoad, FileAddressesJoinTheFileServerAndThePath)
     EXPECT_EQ(transport->GetFileURL(std::string("/corvelle_saas/images/a.png")), host + "/corvelle_saas/images/a.png");
     EXPECT_EQ(transport->GetFileURL(std::nullopt), "");
     EXPECT_EQ(transport->GetMsgURLWithHeader("SyncServer;S 1?"), host + "/CorvelleSaas/SyncServer;S%201?");
+
+    // A host setting that names https takes each server there; the scheme
+    // is compared in any case and stays out of the host.
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    defaults->setObjectForKey(Value("https://msg.example"), "IP");
+    defaults->setObjectForKey(Value("HTTPS://files.example"), "ImageIP");
+    const std::string port = ":" + std::to_string(server.port());
+    EXPECT_EQ(transport->GetMsgURLWithHeader("Vendor"), "https://msg.example" + port + "/CorvelleSaas/Vendor");
+    EXPECT_EQ(transport->GetFileURL(std::string("/a.png")), "https://files.example" + port + "/a.png");
+    EXPECT_EQ(transport->GetUploadFileURL(), "https://msg.example:8080/CorvelleSaas");
+    defaults->setObjectForKey(Value("http://msg.example"), "IP");
+    EXPECT_EQ(transport->GetMsgURLWithHeader("Vendor"), "http://msg.example" + port + "/CorvelleSaas/Vendor");
 }
 
 TEST_F(ProtocolRoad, FileNamesWithQueryAndFragmentMarksFetchTheirOwnFile)
