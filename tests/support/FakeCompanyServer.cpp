@@ -166,7 +166,14 @@ bool FakeCompanyServer::start(int port)
     if (m_server)
         return true;
     m_stopping = false;
-    m_server = std::make_unique<httplib::Server>();
+    if (tlsCertificateFile.empty()) {
+        m_server = std::make_unique<httplib::Server>();
+    } else {
+        auto tls = std::make_unique<httplib::SSLServer>(tlsCertificateFile.c_str(), tlsKeyFile.c_str());
+        if (!tls->is_valid())
+            return false;
+        m_server = std::move(tls);
+    }
     m_server->set_keep_alive_max_count(keptConnectionRequests);
     // Answers go out at once: a head and a body written apart would otherwise
     // wait on the client's delayed acknowledgement on every reused connection.

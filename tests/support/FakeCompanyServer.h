@@ -80,9 +80,17 @@ public:
     FakeCompanyServer& operator=(const FakeCompanyServer&) = delete;
 
     // Binds 127.0.0.1 (port 0: a free one) and serves on its own thread.
+    // False when the port is taken or the TLS files below cannot be used.
     bool start(int port = 0);
     void stop();
     int port() const { return m_port; }
+
+    // With both set before `start`, the server speaks HTTPS only, presenting
+    // this certificate (PEM, the chain after it) and key (PEM).
+    std::string tlsCertificateFile;
+    std::string tlsKeyFile;
+    // "https" with the files above, else "http".
+    std::string scheme() const { return tlsCertificateFile.empty() ? "http" : "https"; }
 
     // Requests a kept connection carries before the server closes it, as its
     // "Keep-Alive" header says; set before `start`. The client reuses a

@@ -124,11 +124,30 @@ TestCertificates::TestCertificates()
     EVP_PKEY_free(furtherKey);
 
     m_authorityFile = m_folder + "/authority.pem";
-    FILE* file = std::fopen(m_authorityFile.c_str(), "w");
-    if (!file || PEM_write_X509(file, m_authority) != 1)
-        ADD_FAILURE() << "cannot write " << m_authorityFile;
-    if (file)
-        std::fclose(file);
+    auto write = [](const std::string& path, auto writer) {
+        FILE* file = std::fopen(path.c_str(), "w");
+        if (!file || writer(file) != 1)
+            ADD_FAILURE() << "cannot write " << path;
+        if (file)
+            std::fclose(file);
+    };
+    write(m_authorityFile, [&](FILE* file) { return PEM_write_X509(file, m_authority); });
+    for (size_t kind = 0; kind < m_servers.size(); ++kind) {
+        const auto& [certificate, key] = m_servers[kind];
+        write(serverCertificateFile(Server(kind)), [&](FILE* file) { return PEM_write_X509(file, certificate); });
+        write(serverKeyFile(Server(kind)),
+            [&](FILE* file) { return PEM_write_PrivateKey(file, key, nullptr, nullptr, 0, nullptr, nullptr); });
+    }
+}
+
+std::string TestCertificates::serverCertificateFile(Server kind) const
+{
+    return m_folder + "/server-" + std::to_string(static_cast<int>(kind)) + ".pem";
+}
+
+std::string TestCertificates::serverKeyFile(Server kind) const
+{
+    return m_folder + "/server-" + std::to_string(static_cast<int>(kind)) + "-key.pem";
 }
 
 const TestCertificates& TestCertificates::shared()

@@ -35,6 +35,9 @@ public:
     x509_st* serverCertificate(Server kind) const;
     evp_pkey_st* serverKey(Server kind) const;
     x509_st* authority() const { return m_authority; }
+    // The same certificate and key as PEM files, for servers that load files.
+    std::string serverCertificateFile(Server kind) const;
+    std::string serverKeyFile(Server kind) const;
     // The client identity as a PKCS#12 file under `clientPassphrase()`.
     const Data& clientIdentity() const { return m_clientIdentity; }
     static std::string clientPassphrase() { return "test passphrase"; }
