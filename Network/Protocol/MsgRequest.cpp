@@ -36,7 +36,10 @@ MsgRequest::MsgRequest(const CFURL& url, double timeOut)
 {
     setRequestMethod("POST");
     timeOutSeconds = timeOut;
-    validatesSecureCertificate = false;
+    // Over https the company's certificate and name are checked: unchecked,
+    // anyone between the tablet and the server could read the sign-in and
+    // the session's data.
+    validatesSecureCertificate = true;
     HTTPHeaderFields headers;
     headers.set("Content-Type", kContentType);
     setRequestHeaders(std::move(headers));
