@@ -136,15 +136,19 @@ RequestTally& requestTally()
     return tally;
 }
 
-// The address of a logged request URL ("the url is http://host:port/..."),
-// or nothing for other lines.
+// The scheme and address of a logged request URL ("the url is
+// http://host:port/..." gives "http://host:port"), or nothing for other lines.
 std::optional<std::string> loggedAddress(const std::string& line)
 {
-    for (const char* lead : { "the url is http://", "the download url is http://", "the upload url is http://" }) {
+    for (const char* lead : { "the url is ", "the download url is ", "the upload url is " }) {
         if (line.rfind(lead, 0) != 0)
             continue;
         std::string rest = line.substr(std::string(lead).size());
-        return rest.substr(0, rest.find('/'));
+        // The scheme, host and port.
+        const size_t scheme = rest.find("://");
+        if (scheme == std::string::npos)
+            return std::nullopt;
+        return rest.substr(0, rest.find('/', scheme + 3));
     }
     return std::nullopt;
 }
@@ -205,8 +209,10 @@ void SessionTour::addRequestReport(DemoTour& tour, const std::string& server)
             }
             int there = 0;
             std::string elsewhere;
+            // "host:port" names a plain HTTP server.
+            const std::string named = server.find("://") == std::string::npos ? "http://" + server : server;
             for (const auto& [address, count] : counted) {
-                if (address == server)
+                if (address == named)
                     there += count;
                 else
                     elsewhere += (elsewhere.empty() ? "" : ", ") + address + " (" + std::to_string(count) + ")";
@@ -219,7 +225,11 @@ void SessionTour::addRequestReport(DemoTour& tour, const std::string& server)
 
 void SessionTour::applyServer(const std::string& server)
 {
+    // "https://HOST:PORT" keeps its scheme in the host settings, which is
+    // how they name a server that speaks TLS.
     auto colon = server.rfind(':');
+    if (colon != std::string::npos && server.compare(colon, 3, "://") == 0)
+        colon = std::string::npos;
     std::string host = server.substr(0, colon);
     long port = colon == std::string::npos ? 48080 : NSString::integerValue(server.substr(colon + 1));
     auto defaults = NSUserDefaults::standardUserDefaults();

@@ -16,15 +16,16 @@ class DemoTour;
 
 class SessionTour {
 public:
-    // `server` is "host:port" of the company server, whose message and file
+    // `server` is "host:port" of the company server ("https://host:port" for
+    // one that speaks TLS), whose message and file
     // paths are the defaults; the account is "client:user:password".
     static void addSteps(DemoTour& tour, const std::string& server, const std::string& account);
-    // Writes the server settings for "host:port" (call after launch: a first
+    // Writes the server settings for "[https://]host:port" (call after launch: a first
     // run resets them to their defaults).
     static void applyServer(const std::string& server);
 
     // From now on every request's address, as the transport logs it, is
-    // counted by host and port (the log lines still go to the terminal).
+    // counted by scheme, host and port (the log lines still go to the terminal).
     static void watchRequests();
     // Once requests are watched, `watcher` also sees every log line, on the
     // thread that logs it (for outcomes a screen only logs).

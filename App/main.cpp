@@ -81,7 +81,7 @@ bool parseOptions(Options& options)
         } else {
             std::fprintf(stderr,
                 "usage: corvelle [--home DIR] [--bundle DIR] [--exit-after SECONDS] [--tour FOLDER]\n"
-                "               [--server HOST:PORT [--account CLIENT:USER:PASSWORD]]\n");
+                "               [--server [https://]HOST:PORT [--account CLIENT:USER:PASSWORD]]\n");
             return false;
         }
     }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the application, the fake company server and its generated sample
-# company; starts the server on the loopback with the sample company, then the
-# application pointed at it. With a display the window opens on the welcome
+# company; starts the server on the loopback over HTTPS with the sample company
+# (its certificate from an authority made here for the run), then the
+# application pointed at it, trusting that authority. With a display the window opens on the welcome
 # screen and stays until it is closed. Without one the application tours by
 # itself: it signs in online with the sample company's account, synchronises
 # (progress printed as lines), writes an order (added from a tile and from a
@@ -23,12 +24,42 @@ fi
 export CORVELLE_HOME="${CORVELLE_HOME:-$build/home}"
 
 log="$(mktemp)"
-"$build/tools/fake-server/corvelle-fake-server" --company "$build/sample-company" 0 >"$log" 2>&1 &
+# The server speaks HTTPS with a certificate from an authority the demo makes
+# here; the application trusts that authority alone (OpenSSL's SSL_CERT_FILE)
+# and checks the server's certificate and name against it as usual.
+tls="$(mktemp -d)"
+trap 'rm -rf "$tls" "$log"' EXIT
+cat >"$tls/demo.cnf" <<'CONF'
+[req]
+distinguished_name = name
+[name]
+[authority]
+basicConstraints = critical,CA:TRUE
+keyUsage = critical,keyCertSign,cRLSign
+subjectKeyIdentifier = hash
+[server]
+basicConstraints = critical,CA:FALSE
+keyUsage = critical,digitalSignature
+extendedKeyUsage = serverAuth
+subjectAltName = IP:127.0.0.1,DNS:localhost
+CONF
+if ! { openssl req -x509 -config "$tls/demo.cnf" -extensions authority -newkey ec -pkeyopt ec_paramgen_curve:P-256 \
+         -nodes -keyout "$tls/authority.key" -out "$tls/authority.pem" -days 2 -subj "/O=Corvelle Demo/CN=Demo Authority" &&
+       openssl req -new -config "$tls/demo.cnf" -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes \
+         -keyout "$tls/server.key" -out "$tls/server.csr" -subj "/O=Corvelle Demo/CN=127.0.0.1" &&
+       openssl x509 -req -in "$tls/server.csr" -CA "$tls/authority.pem" -CAkey "$tls/authority.key" -CAcreateserial \
+         -days 2 -extfile "$tls/demo.cnf" -extensions server -out "$tls/server.pem"; } >"$tls/openssl.log" 2>&1; then
+  echo "run-demo: cannot make the demo's certificates:" >&2
+  cat "$tls/openssl.log" >&2
+  exit 1
+fi
+"$build/tools/fake-server/corvelle-fake-server" --tls "$tls/server.pem" "$tls/server.key" \
+  --company "$build/sample-company" 0 >"$log" 2>&1 &
 server=$!
-trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; rm -f "$log"' EXIT
+trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; rm -rf "$tls" "$log"' EXIT
 port=""
 for _ in $(seq 1 100); do
-  port="$(sed -n 's/^fake company server on 127\.0\.0\.1:\([0-9][0-9]*\).*/\1/p' "$log")"
+  port="$(sed -n 's/^fake company server on https:\/\/127\.0\.0\.1:\([0-9][0-9]*\).*/\1/p' "$log")"
   [ -n "$port" ] && break
   kill -0 "$server" 2>/dev/null || break
   sleep 0.1
@@ -38,7 +69,7 @@ if [ -z "$port" ]; then
   cat "$log" >&2
   exit 1
 fi
-echo "Fake company server with the sample company on 127.0.0.1:$port (account ACME / sales1 / secret)"
+echo "Fake company server with the sample company on https://127.0.0.1:$port (account ACME / sales1 / secret)"
 
 # For the tour's mail and print: a mail sink on the loopback as the
 # application's mail account, and a print server of the demo's own with one
@@ -50,7 +81,7 @@ stop_services() {
   for p in $sink $cupsd; do kill "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done
   rm -rf "$demo"
 }
-trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; stop_services; rm -f "$log"' EXIT
+trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; stop_services; rm -rf "$tls" "$log"' EXIT
 mkdir -p "$demo/mail"
 # Debian's own Python, which has the mail server module of the package list.
 py=/usr/bin/python3
@@ -108,7 +139,8 @@ if [ $# -eq 0 ] && [ -z "${DISPLAY:-}" ]; then
   set -- --tour "$build/tour"
 fi
 status=0
-"$build/App/corvelle" --bundle "$build/bundle" --server "127.0.0.1:$port" "$@" || status=$?
+SSL_CERT_FILE="$tls/authority.pem" "$build/App/corvelle" --bundle "$build/bundle" --server "https://127.0.0.1:$port" \
+  "$@" || status=$?
 
 # What reached the server, as it logged it once the application had ended.
 kill "$server" 2>/dev/null || true

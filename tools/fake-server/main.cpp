@@ -1,6 +1,7 @@
 // Runs the fake company server on 127.0.0.1 until interrupted, for trying the
 // application by hand: point the server settings "IP"/"ImageIP" at 127.0.0.1
-// and "Port"/"ImagePort" at the printed port.
+// ("https://127.0.0.1" when it serves over TLS) and "Port"/"ImagePort" at the
+// printed port.
 
 #include "FakeCompanyServer.h"
 
@@ -13,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -84,21 +86,36 @@ void reportReceived(const FakeCompanyServer& server, size_t& reported, size_t& f
 
 int main(int argc, char** argv)
 {
-    // corvelle-fake-server --company DIR [port]: serves a generated sample company.
-    if (argc > 2 && std::string(argv[1]) == "--company") {
-        FakeCompanyServer server;
-        if (!server.loadCompany(argv[2])) {
-            std::fprintf(stderr, "cannot read the company in %s\n", argv[2]);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    FakeCompanyServer server;
+    // --tls CERT KEY first: serve HTTPS only, with that certificate (PEM,
+    // its chain after it) and key.
+    if (args.size() > 2 && args[0] == "--tls") {
+        server.tlsCertificateFile = args[1];
+        server.tlsKeyFile = args[2];
+        args.erase(args.begin(), args.begin() + 3);
+    }
+    const std::string address = (server.scheme() == "https" ? "https://" : "") + std::string("127.0.0.1");
+    auto start = [&](int port) {
+        if (server.start(port))
+            return true;
+        std::fprintf(stderr, "cannot serve on %s:%d%s\n", address.c_str(), port,
+            server.scheme() == "https" ? " (or cannot use the certificate and key)" : "");
+        return false;
+    };
+    // corvelle-fake-server [--tls CERT KEY] --company DIR [port]: serves a generated sample company.
+    if (args.size() > 1 && args[0] == "--company") {
+        if (!server.loadCompany(args[1])) {
+            std::fprintf(stderr, "cannot read the company in %s\n", args[1].c_str());
             return 1;
         }
-        int port = argc > 3 ? std::atoi(argv[3]) : 48080;
+        int port = args.size() > 2 ? std::atoi(args[2].c_str()) : 48080;
         // As a web server keeps connections, so that file downloads share them.
         server.keptConnectionRequests = 100;
-        if (!server.start(port)) {
-            std::fprintf(stderr, "cannot listen on 127.0.0.1:%d\n", port);
+        if (!start(port))
             return 1;
-        }
-        std::printf("fake company server on 127.0.0.1:%d with the company of %s\n", server.port(), argv[2]);
+        std::printf(
+            "fake company server on %s:%d with the company of %s\n", address.c_str(), server.port(), args[1].c_str());
         std::fflush(stdout);
         std::signal(SIGINT, onSignal);
         std::signal(SIGTERM, onSignal);
@@ -113,16 +130,13 @@ int main(int argc, char** argv)
         std::fflush(stdout);
         return 0;
     }
-    int port = argc > 1 ? std::atoi(argv[1]) : 48080;
-    FakeCompanyServer server;
-    if (argc > 2)
-        addFiles(server, argv[2]);
-    if (!server.start(port)) {
-        std::fprintf(stderr, "cannot listen on 127.0.0.1:%d\n", port);
+    int port = !args.empty() ? std::atoi(args[0].c_str()) : 48080;
+    if (args.size() > 1)
+        addFiles(server, args[1]);
+    if (!start(port))
         return 1;
-    }
-    std::printf("fake company server on 127.0.0.1:%d (messages /%s/..., files /%s/images/...)\n", server.port(),
-        server.messagePath.c_str(), server.imagePath.c_str());
+    std::printf("fake company server on %s:%d (messages /%s/..., files /%s/images/...)\n", address.c_str(),
+        server.port(), server.messagePath.c_str(), server.imagePath.c_str());
     std::fflush(stdout);
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
