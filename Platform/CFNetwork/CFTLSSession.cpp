@@ -268,8 +268,10 @@ std::unique_ptr<CFTLSSession> CFTLSSession::create(
     in_addr address4;
     bool numeric
         = inet_pton(AF_INET, host.c_str(), &address4) == 1 || inet_pton(AF_INET6, host.c_str(), &address6) == 1;
+    // The library's own macro for the name casts away const in C style; the control call it wraps
+    // only reads the name.
     if (!numeric)
-        SSL_set_tlsext_host_name(ssl, host.c_str());
+        SSL_ctrl(ssl, SSL_CTRL_SET_TLSEXT_HOSTNAME, TLSEXT_NAMETYPE_host_name, const_cast<char*>(host.c_str()));
     if (settings.validatesCertificateChain) {
         SSL_set_verify(ssl, SSL_VERIFY_PEER, verifyCallback);
         if (settings.checksPeerName) {

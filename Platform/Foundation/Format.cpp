@@ -143,8 +143,8 @@ std::string objectText(const FormatArg& arg)
 size_t utf8Length(std::string_view s)
 {
     size_t n = 0;
-    for (unsigned char c : s)
-        n += (c & 0xC0) != 0x80;
+    for (char c : s)
+        n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     return n;
 }
 

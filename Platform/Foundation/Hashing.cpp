@@ -208,13 +208,13 @@ std::array<uint8_t, 16> md5(std::string_view bytes)
     tail[rest] = 0x80;
     size_t tailSize = rest < 56 ? 64 : 128;
     uint64_t bits = static_cast<uint64_t>(bytes.size()) * 8;
-    for (int i = 0; i < 8; ++i)
+    for (size_t i = 0; i < 8; ++i)
         tail[tailSize - 8 + i] = static_cast<uint8_t>(bits >> (8 * i));
     for (size_t i = 0; i < tailSize; i += 64)
         md5Block(state, tail + i);
     std::array<uint8_t, 16> digest;
-    for (int i = 0; i < 4; ++i)
-        for (int k = 0; k < 4; ++k)
+    for (size_t i = 0; i < 4; ++i)
+        for (size_t k = 0; k < 4; ++k)
             digest[i * 4 + k] = static_cast<uint8_t>(state[i] >> (8 * k));
     return digest;
 }

@@ -142,7 +142,7 @@ bool withinLimits(std::string_view p)
                 while (j < p.size() && p[j] != ']') {
                     if (p[j] == '\\' && digitsAt(p, j + 1) > maximumNumberDigits)
                         return false;
-                    j += p[j] == '\\' ? 2 : 1;
+                    j += p[j] == '\\' ? 2u : 1u;
                 }
                 i = j;
             }

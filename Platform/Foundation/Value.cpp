@@ -812,8 +812,8 @@ namespace {
 size_t hashKey(std::string_view key)
 {
     uint64_t h = 14695981039346656037ull;
-    for (unsigned char c : key)
-        h = (h ^ c) * 1099511628211ull;
+    for (char c : key)
+        h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
     return static_cast<size_t>(h ^ (h >> 29));
 }
 

@@ -52,7 +52,7 @@ public:
         if (cpu >= 0 && cpu != m_cpu) {
             cpu_set_t set;
             CPU_ZERO(&set);
-            CPU_SET(cpu, &set);
+            CPU_SET(static_cast<size_t>(cpu), &set);
             // Where it cannot move, it still draws, only further away.
             if (pthread_setaffinity_np(m_thread, sizeof set, &set) == 0)
                 m_cpu = cpu;

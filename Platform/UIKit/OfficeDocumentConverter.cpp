@@ -75,7 +75,8 @@ std::string fileURL(const std::string& path)
 {
     static const char* hex = "0123456789ABCDEF";
     std::string url = "file://";
-    for (unsigned char c : path) {
+    for (char ch : path) {
+        auto c = static_cast<unsigned char>(ch);
         if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
             url += static_cast<char>(c);
         } else {

@@ -68,7 +68,7 @@ std::string UIAlertView::buttonTitleAtIndex(long index) const
 {
     if (index < 0 || index >= numberOfButtons())
         return {};
-    return m_buttonTitles[index];
+    return m_buttonTitles[static_cast<size_t>(index)];
 }
 
 long UIAlertView::firstOtherButtonIndex() const
@@ -81,7 +81,7 @@ std::shared_ptr<UIButton> UIAlertView::buttonAtIndex(long index) const
 {
     if (index < 0 || index >= static_cast<long>(m_buttons.size()))
         return nullptr;
-    return m_buttons[index];
+    return m_buttons[static_cast<size_t>(index)];
 }
 
 void UIAlertView::rebuild()
@@ -102,7 +102,7 @@ void UIAlertView::rebuild()
     std::weak_ptr<UIAlertView> weak = std::static_pointer_cast<UIAlertView>(shared_from_this());
     for (long i = 0; i < numberOfButtons(); ++i) {
         auto b = UIButton::buttonWithType(UIButtonTypeRoundedRect);
-        b->setTitleForState(m_buttonTitles[i], UIControlStateNormal);
+        b->setTitleForState(m_buttonTitles[static_cast<size_t>(i)], UIControlStateNormal);
         b->addTarget(UIControlEventTouchUpInside, [weak, i](UIControl&, UIEvent*) {
             if (auto self = weak.lock())
                 self->userClickedButtonAtIndex(i);
@@ -134,7 +134,7 @@ void UIAlertView::layoutSubviews()
         for (long i = 0; i < n; ++i) {
             // Stacked, with the cancel button last.
             long slot = (i == m_cancelIndex) ? n - 1 : (m_cancelIndex >= 0 && i > m_cancelIndex ? i - 1 : i);
-            m_buttons[i]->setFrame(CGRectMake(12, y + slot * 51, inner, 43));
+            m_buttons[static_cast<size_t>(i)]->setFrame(CGRectMake(12, y + slot * 51, inner, 43));
         }
         y += n * 51;
     }

@@ -22,7 +22,7 @@ void UITabBar::touchesEndedWithEvent(const UITouchSet& touches, UIEvent*)
         return;
     CGPoint p = touches.front()->locationInView(this);
     for (long i = 0; i < static_cast<long>(items.size()); ++i)
-        if (CGRectContainsPoint(itemFrame(i), p) && items[i]->enabled) {
+        if (CGRectContainsPoint(itemFrame(i), p) && items[static_cast<size_t>(i)]->enabled) {
             m_select(i);
             return;
         }
@@ -125,7 +125,7 @@ std::shared_ptr<UIViewController> UITabBarController::selectedViewController() c
 {
     if (m_selected < 0 || m_selected >= static_cast<long>(m_controllers.size()))
         return nullptr;
-    return m_controllers[m_selected];
+    return m_controllers[static_cast<size_t>(m_selected)];
 }
 
 void UITabBarController::setViewControllersAnimated(std::vector<std::shared_ptr<UIViewController>> controllers, bool)
@@ -215,7 +215,7 @@ void UITabBarController::userSelectedIndex(long index)
 {
     if (index < 0 || index >= static_cast<long>(m_controllers.size()))
         return;
-    auto c = m_controllers[index];
+    auto c = m_controllers[static_cast<size_t>(index)];
     auto d = delegate();
     if (d && !d->tabBarControllerShouldSelectViewController(*this, *c))
         return;

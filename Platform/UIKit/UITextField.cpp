@@ -258,8 +258,8 @@ void UITextField::drawRect(CGRect)
     std::string shown = placeholder ? m_placeholder : m_text;
     if (m_secure && !placeholder) {
         size_t count = 0;
-        for (unsigned char ch : m_text)
-            count += (ch & 0xC0) != 0x80;
+        for (char ch : m_text)
+            count += (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
         shown.assign(count, '*');
     }
     UIFontRef font = m_font;

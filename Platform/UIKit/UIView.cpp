@@ -323,7 +323,7 @@ void UIView::bringSubviewToFront(const std::shared_ptr<UIView>& view)
     long at = view ? indexOfSubview(view.get()) : -1;
     if (at < 0)
         return;
-    auto keep = m_subviews[at];
+    auto keep = m_subviews[static_cast<size_t>(at)];
     m_subviews.erase(m_subviews.begin() + at);
     m_subviews.push_back(keep);
     CALayer::noteDisplayChanged();
@@ -334,7 +334,7 @@ void UIView::sendSubviewToBack(const std::shared_ptr<UIView>& view)
     long at = view ? indexOfSubview(view.get()) : -1;
     if (at < 0)
         return;
-    auto keep = m_subviews[at];
+    auto keep = m_subviews[static_cast<size_t>(at)];
     m_subviews.erase(m_subviews.begin() + at);
     m_subviews.insert(m_subviews.begin(), keep);
     CALayer::noteDisplayChanged();
@@ -345,7 +345,7 @@ void UIView::exchangeSubviewAtIndexWithSubviewAtIndex(long a, long b)
     long n = static_cast<long>(m_subviews.size());
     if (a < 0 || b < 0 || a >= n || b >= n)
         return;
-    std::swap(m_subviews[a], m_subviews[b]);
+    std::swap(m_subviews[static_cast<size_t>(a)], m_subviews[static_cast<size_t>(b)]);
     CALayer::noteDisplayChanged();
 }
 
