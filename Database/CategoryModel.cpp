@@ -22,25 +22,6 @@ std::string effectiveParentIs(const char* alias)
         + ".category_parent_id end) = ?";
 }
 
-EntityList<corvelle_category_Entity> readCategories(const std::shared_ptr<SQLResultSet>& rs)
-{
-    EntityList<corvelle_category_Entity> categories;
-    if (!rs)
-        return categories;
-    while (rs->next()) {
-        auto c = std::make_shared<corvelle_category_Entity>();
-        c->category_id = rs->intForColumn("category_id");
-        c->category_name = rs->stringForColumn("category_name");
-        c->category_code = rs->stringForColumn("category_code");
-        c->category_type = rs->stringForColumn("category_type");
-        c->category_publish = rs->intForColumn("category_publish");
-        c->category_ordering = rs->intForColumn("category_ordering");
-        c->category_parent_id = rs->intForColumn("category_parent_id");
-        categories.push_back(std::move(c));
-    }
-    return categories;
-}
-
 int lastInt(const std::shared_ptr<SQLResultSet>& rs, const char* column)
 {
     int value = 0;
@@ -58,17 +39,19 @@ EntityList<corvelle_category_Entity> CategoryModel::getCategoryWithParentCategor
     auto db = database();
     if (!db)
         return {};
-    return readCategories(db->executeQuery("select * from corvelle_category c where category_publish = 1 and "
-            + effectiveParentIs("c") + " and category_id >0 order by lower(category_name)",
-        parentId));
+    return RecordColumns::readRows<corvelle_category_Entity>(
+        db->executeQuery("select * from corvelle_category c where category_publish = 1 and " + effectiveParentIs("c")
+                + " and category_id >0 order by lower(category_name)",
+            parentId));
 }
 
 std::shared_ptr<corvelle_category_Entity> CategoryModel::getCategoryWithCategoryid(int categoryId)
 {
     auto db = database();
-    auto categories = db ? readCategories(db->executeQuery("select * from corvelle_category where category_publish = 1 "
-                                                           "and category_id = ? order by lower(category_name)",
-                          categoryId))
+    auto categories = db ? RecordColumns::readRows<corvelle_category_Entity>(
+                          db->executeQuery("select * from corvelle_category where category_publish = 1 "
+                                           "and category_id = ? order by lower(category_name)",
+                              categoryId))
                          : EntityList<corvelle_category_Entity> {};
     return categories.empty() ? std::make_shared<corvelle_category_Entity>() : categories.back();
 }
@@ -103,7 +86,7 @@ int CategoryModel::getCategoryCountUnderCategoryid(int parentId)
 EntityList<corvelle_category_Entity> CategoryModel::getAllCategory()
 {
     auto db = database();
-    return db ? readCategories(db->executeQuery(
+    return db ? RecordColumns::readRows<corvelle_category_Entity>(db->executeQuery(
                "select * from corvelle_category where category_publish = 1 order by lower(category_name)"))
               : EntityList<corvelle_category_Entity> {};
 }
@@ -111,12 +94,12 @@ EntityList<corvelle_category_Entity> CategoryModel::getAllCategory()
 EntityList<corvelle_category_Entity> CategoryModel::getCategoryByProductid(int productId)
 {
     auto db = database();
-    return db
-        ? readCategories(db->executeQuery("select * from corvelle_product_category_xref x,corvelle_category c where "
-                                          "x.category_id = c.category_id and "
-                                          "c.category_publish = 1 and product_id = ? order by lower(category_name)",
-            productId))
-        : EntityList<corvelle_category_Entity> {};
+    return db ? RecordColumns::readRows<corvelle_category_Entity>(
+               db->executeQuery("select * from corvelle_product_category_xref x,corvelle_category c where "
+                                "x.category_id = c.category_id and "
+                                "c.category_publish = 1 and product_id = ? order by lower(category_name)",
+                   productId))
+              : EntityList<corvelle_category_Entity> {};
 }
 
 int CategoryModel::getProductCountUnderCategoryid(int parentId)
@@ -135,19 +118,13 @@ int CategoryModel::getProductCountUnderCategoryid(int parentId)
 EntityList<corvelle_category_Entity> CategoryModel::getProductByCategoryname(const std::optional<std::string>& name)
 {
     auto db = database();
-    return db ? readCategories(db->executeQuery(
+    return db ? RecordColumns::readRows<corvelle_category_Entity>(db->executeQuery(
                "select * from corvelle_category where category_publish = 1 and category_name = ?", name))
               : EntityList<corvelle_category_Entity> {};
 }
 
 bool CategoryModel::saveToDatabaseCategory(const OptionalEntityList<corvelle_category_Entity>& categories)
 {
-    return saveInTransaction(categories, [](SQLDatabase& db, const corvelle_category_Entity& c) {
-        return db.executeUpdate("INSERT or REPLACE INTO "
-                                "corvelle_category(category_id,category_name,category_code,category_type,category_"
-                                "publish,category_ordering,"
-                                "category_parent_id) VALUES(?,?,?,?,?,?,?);",
-            c.category_id, c.category_name, c.category_code, c.category_type, c.category_publish, c.category_ordering,
-            c.category_parent_id);
-    });
+    return saveInTransaction(
+        categories, [](SQLDatabase& db, const corvelle_category_Entity& c) { return RecordColumns::saveRow(db, c); });
 }

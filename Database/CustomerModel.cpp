@@ -20,13 +20,7 @@ constexpr const char* kContactTable
 std::shared_ptr<corvelle_customer_Entity> readCustomer(SQLResultSet& rs)
 {
     auto c = std::make_shared<corvelle_customer_Entity>();
-    c->customer_id = rs.intForColumn("customer_id");
-    c->customer_info_id = rs.stringForColumn("customer_info_id");
-    c->customer_name = rs.stringForColumn("customer_name");
-    c->customer_publish = rs.intForColumn("customer_publish");
-    c->customer_ordering = rs.intForColumn("customer_ordering");
-    c->discount = rs.doubleForColumn("discount");
-    c->hidden = rs.intForColumn("hidden");
+    RecordColumns::readRow(rs, *c);
     return c;
 }
 
@@ -141,29 +135,17 @@ EntityList<customer_attribute_cell_Entity> CustomerModel::getAllAttributes()
 
 EntityList<corvelle_customer_attribute_Entity> CustomerModel::getCustomerAttributes(int customerId)
 {
-    EntityList<corvelle_customer_attribute_Entity> attributes;
     auto db = database();
-    auto rs = db ? db->executeQuery("select * from corvelle_customer_attribute where  customer_id = ?", customerId)
-                 : nullptr;
-    if (!rs)
-        return attributes;
-    while (rs->next()) {
-        auto a = std::make_shared<corvelle_customer_attribute_Entity>();
-        a->customer_id = rs->intForColumn("customer_id");
-        a->attribute_id = rs->intForColumn("attribute_id");
-        a->attribute_fields_id = rs->intForColumn("attribute_fields_id");
-        a->attribute_value = rs->stringForColumn("attribute_value");
-        attributes.push_back(std::move(a));
-    }
-    return attributes;
+    return RecordColumns::readRows<corvelle_customer_attribute_Entity>(db
+            ? db->executeQuery("select * from corvelle_customer_attribute where  customer_id = ?", customerId)
+            : nullptr);
 }
 
 EntityList<corvelle_customer_address_Entity> CustomerModel::getCustomerAddress(int customerId)
 {
-    EntityList<corvelle_customer_address_Entity> addresses;
     auto db = database();
     if (!db)
-        return addresses;
+        return {};
     auto rs = customerId >= 0
         ? db->executeQuery("select id, customer_id , address,city, state , zip_code ,isDefault from "
                            "corvelle_customer_address where  customer_id = ?",
@@ -171,51 +153,20 @@ EntityList<corvelle_customer_address_Entity> CustomerModel::getCustomerAddress(i
         : db->executeQuery("select id, customer_id , address,city, state , zip_code ,isDefault from "
                            "corvelle_customer_address where  customer_id = ? order by id DESC",
             customerId);
-    if (!rs)
-        return addresses;
-    while (rs->next()) {
-        auto a = std::make_shared<corvelle_customer_address_Entity>();
-        a->indexId = rs->intForColumn("id");
-        a->customerId = rs->intForColumn("customer_id");
-        a->customerAddress = rs->stringForColumn("address");
-        a->customerCity = rs->stringForColumn("city");
-        a->customerState = rs->stringForColumn("state");
-        a->customerZipCode = rs->stringForColumn("zip_code");
-        a->isDefault = rs->boolForColumn("isDefault");
-        addresses.push_back(std::move(a));
-    }
-    return addresses;
+    return RecordColumns::readRows<corvelle_customer_address_Entity>(rs);
 }
 
 EntityList<corvelle_customer_contact_entity> CustomerModel::getCustomerContact(int customerId)
 {
-    EntityList<corvelle_customer_contact_entity> contacts;
     auto db = database();
     if (!db)
-        return contacts;
+        return {};
     auto rs = customerId >= 0
         ? db->executeQuery(
             "select * from corvelle_customer_contact where  customer_id = ? order by contact_id ", customerId)
         : db->executeQuery(
             "select * from corvelle_customer_contact where  customer_id = ? order by contact_id DESC", customerId);
-    if (!rs)
-        return contacts;
-    while (rs->next()) {
-        auto c = std::make_shared<corvelle_customer_contact_entity>();
-        c->contactID = rs->intForColumn("contact_id");
-        c->customerID = rs->intForColumn("customer_id");
-        c->first_name = rs->stringForColumn("first_name");
-        c->last_name = rs->stringForColumn("last_name");
-        c->job_title = rs->stringForColumn("job_title");
-        c->work_phone = rs->stringForColumn("work_phone");
-        c->mobile_phone = rs->stringForColumn("mobile_phone");
-        c->email = rs->stringForColumn("email");
-        c->im = rs->stringForColumn("im");
-        c->note = rs->stringForColumn("note");
-        c->isDeful = rs->boolForColumn("isDefault");
-        contacts.push_back(std::move(c));
-    }
-    return contacts;
+    return RecordColumns::readRows<corvelle_customer_contact_entity>(rs);
 }
 
 std::shared_ptr<corvelle_customer_Entity> CustomerModel::getCustomerByCustomerName(
@@ -288,12 +239,7 @@ int CustomerModel::getLastLocalCustomerContactsId()
 bool CustomerModel::saveToDatabaseCustomer(const OptionalEntityList<corvelle_customer_Entity>& customers)
 {
     return saveInTransaction(customers, [](SQLDatabase& db, const corvelle_customer_Entity& c) {
-        return db.executeUpdate("INSERT or REPLACE INTO "
-                                "corvelle_customer(customer_id,customer_info_id,customer_name,customer_publish,"
-                                "customer_ordering,discount) "
-                                "VALUES(?,?,?,?,?,?);",
-                   c.customer_id, c.customer_info_id, c.customer_name, c.customer_publish, c.customer_ordering,
-                   static_cast<float>(c.discount))
+        return RecordColumns::saveRow(db, c)
             && db.executeUpdate("DELETE FROM corvelle_customer_attribute WHERE customer_id = ?;", c.customer_id)
             && db.executeUpdate("DELETE FROM corvelle_customer_address WHERE customer_id = ?;", c.customer_id)
             && db.executeUpdate("DELETE FROM corvelle_customer_contact WHERE customer_id = ?;", c.customer_id);
@@ -303,37 +249,22 @@ bool CustomerModel::saveToDatabaseCustomer(const OptionalEntityList<corvelle_cus
 bool CustomerModel::saveToDatabaseCustomerAttribute(
     const OptionalEntityList<corvelle_customer_attribute_Entity>& attributes)
 {
-    return saveInTransaction(attributes, [](SQLDatabase& db, const corvelle_customer_attribute_Entity& a) {
-        return db.executeUpdate("INSERT or REPLACE INTO "
-                                "corvelle_customer_attribute(attribute_id,customer_id,attribute_fields_id,attribute_"
-                                "value) VALUES(?,?,?,?);",
-            a.attribute_id, a.customer_id, a.attribute_fields_id, a.attribute_value);
-    });
+    return saveInTransaction(attributes,
+        [](SQLDatabase& db, const corvelle_customer_attribute_Entity& a) { return RecordColumns::saveRow(db, a); });
 }
 
 bool CustomerModel::saveToDatabaseCustomerAddress(const OptionalEntityList<corvelle_customer_address_Entity>& addresses)
 {
     if (!addresses || addresses->empty())
         return false;
-    return saveInTransaction(addresses, [](SQLDatabase& db, const corvelle_customer_address_Entity& a) {
-        return db.executeUpdate(
-            "INSERT or REPLACE INTO corvelle_customer_address(id,customer_id,address,city,state,zip_code,isDefault) "
-            "VALUES(?,?,?,?,?,?,?);",
-            a.indexId, a.customerId, a.customerAddress, a.customerCity, a.customerState, a.customerZipCode,
-            a.isDefault);
-    });
+    return saveInTransaction(addresses,
+        [](SQLDatabase& db, const corvelle_customer_address_Entity& a) { return RecordColumns::saveRow(db, a); });
 }
 
 bool CustomerModel::saveToDatabaseCustomerContact(const OptionalEntityList<corvelle_customer_contact_entity>& contacts)
 {
-    return saveInTransaction(contacts, [](SQLDatabase& db, const corvelle_customer_contact_entity& c) {
-        return db.executeUpdate("INSERT or REPLACE INTO "
-                                "corvelle_customer_contact(contact_id,customer_id,first_name,last_name,job_title,work_"
-                                "phone,mobile_phone,email,im,note,"
-                                "isDefault) VALUES(?,?,?,?,?,?,?,?,?,?,?);",
-            c.contactID, c.customerID, c.first_name, c.last_name, c.job_title, c.work_phone, c.mobile_phone, c.email,
-            c.im, c.note, c.isDeful);
-    });
+    return saveInTransaction(contacts,
+        [](SQLDatabase& db, const corvelle_customer_contact_entity& c) { return RecordColumns::saveRow(db, c); });
 }
 
 bool CustomerModel::saveToDatabaseFieldsCustomerAttribute(
@@ -349,13 +280,7 @@ bool CustomerModel::saveToDatabaseFieldsCustomerAttribute(
         if (!connection.executeUpdate("DELETE FROM corvelle_fields_customer_attribute;"))
             return false;
         for (const auto& f : *fields) {
-            if (f
-                && !connection.executeUpdate("INSERT or REPLACE INTO "
-                                             "corvelle_fields_customer_attribute(field_id,field_name,description,data_"
-                                             "type,selection_list,display,published) "
-                                             "VALUES(?,?,?,?,?,?,?);",
-                    f->field_id, f->field_name, f->description, f->data_type, f->selection_list, f->display,
-                    f->published))
+            if (f && !RecordColumns::saveRow(connection, *f))
                 return false;
         }
         return true;

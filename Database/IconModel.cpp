@@ -11,16 +11,8 @@ std::shared_ptr<corvelle_icon_Entity> lastIcon(const std::shared_ptr<SQLResultSe
     auto icon = std::make_shared<corvelle_icon_Entity>();
     if (!rs)
         return icon;
-    while (rs->next()) {
-        icon->_id = rs->intForColumn("id");
-        icon->title = rs->stringForColumn("title");
-        icon->name = rs->stringForColumn("name");
-        icon->width = rs->intForColumn("width");
-        icon->height = rs->intForColumn("height");
-        icon->description = rs->stringForColumn("description");
-        icon->category = rs->stringForColumn("category");
-        icon->publish = rs->intForColumn("publish");
-    }
+    while (rs->next())
+        RecordColumns::readRow(*rs, *icon);
     return icon;
 }
 
@@ -34,12 +26,8 @@ std::vector<std::string> IconModel::getAllIconAddress()
 
 bool IconModel::saveToDatabaseIcon(const OptionalEntityList<corvelle_icon_Entity>& icons)
 {
-    return saveInTransaction(icons, [](SQLDatabase& db, const corvelle_icon_Entity& i) {
-        return db.executeUpdate(
-            "INSERT or REPLACE INTO corvelle_icon(id,title,name,width,height,description,category,publish) "
-            "VALUES(?,?,?,?,?,?,?,?);",
-            i._id, i.title, i.name, i.width, i.height, i.description, i.category, i.publish);
-    });
+    return saveInTransaction(
+        icons, [](SQLDatabase& db, const corvelle_icon_Entity& i) { return RecordColumns::saveRow(db, i); });
 }
 
 std::shared_ptr<corvelle_icon_Entity> IconModel::getIconByIconId(int iconId)

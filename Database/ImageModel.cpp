@@ -4,37 +4,11 @@
 
 using namespace ModelSupport;
 
-namespace {
-
-EntityList<corvelle_image_Entity> readImages(const std::shared_ptr<SQLResultSet>& rs)
-{
-    EntityList<corvelle_image_Entity> images;
-    if (!rs)
-        return images;
-    while (rs->next()) {
-        auto i = std::make_shared<corvelle_image_Entity>();
-        i->image_id = rs->intForColumn("image_id");
-        i->key_id = rs->intForColumn("key_id");
-        i->key_type = rs->stringForColumn("key_type");
-        i->image_thumb_address = rs->stringForColumn("image_thumb_address");
-        i->image_full_address = rs->stringForColumn("image_full_address");
-        i->image_isdault = rs->intForColumn("image_isdault");
-        i->image_s_desc = rs->stringForColumn("image_s_desc");
-        i->image_l_desc = rs->stringForColumn("image_l_desc");
-        i->image_publis = rs->intForColumn("image_publis");
-        i->image_ordering = rs->intForColumn("image_ordering");
-        images.push_back(std::move(i));
-    }
-    return images;
-}
-
-}  // namespace
-
 std::shared_ptr<corvelle_image_Entity> ImageModel::getImageByKeyId(int keyId)
 {
     auto db = database();
     auto images = db
-        ? readImages(db->executeQuery(
+        ? RecordColumns::readRows<corvelle_image_Entity>(db->executeQuery(
             "select * from corvelle_image where image_isdault =1 and image_publis =1 and key_id= ? limit 0,1", keyId))
         : EntityList<corvelle_image_Entity> {};
     return images.empty() ? nullptr : images.back();
@@ -43,7 +17,7 @@ std::shared_ptr<corvelle_image_Entity> ImageModel::getImageByKeyId(int keyId)
 EntityList<corvelle_image_Entity> ImageModel::getManyImageByKeyId(int keyId)
 {
     auto db = database();
-    return db ? readImages(db->executeQuery(
+    return db ? RecordColumns::readRows<corvelle_image_Entity>(db->executeQuery(
                "select * from corvelle_image where key_id= ? and image_publis =1 order by image_isdault desc", keyId))
               : EntityList<corvelle_image_Entity> {};
 }
@@ -94,12 +68,6 @@ std::optional<std::string> ImageModel::getFullImagePathByName(const std::optiona
 
 bool ImageModel::saveToDatabaseImage(const OptionalEntityList<corvelle_image_Entity>& images)
 {
-    return saveInTransaction(images, [](SQLDatabase& db, const corvelle_image_Entity& i) {
-        return db.executeUpdate(
-            "INSERT or REPLACE INTO "
-            "corvelle_image(image_id,key_id,key_type,image_thumb_address,image_full_address,image_isdault,image_s_desc,"
-            "image_l_desc,image_publis,image_ordering) VALUES(?,?,?,?,?,?,?,?,?,?);",
-            i.image_id, i.key_id, i.key_type, i.image_thumb_address, i.image_full_address, i.image_isdault,
-            i.image_s_desc, i.image_l_desc, i.image_publis, i.image_ordering);
-    });
+    return saveInTransaction(
+        images, [](SQLDatabase& db, const corvelle_image_Entity& i) { return RecordColumns::saveRow(db, i); });
 }

@@ -17,23 +17,6 @@ std::string effectiveParent(const char* alias)
     return "(case when " + a + ".id in " + kCycleMembers + " then 0 else " + a + ".parent_id end)";
 }
 
-EntityList<corvelle_library_category_Entity> readCategories(const std::shared_ptr<SQLResultSet>& rs)
-{
-    EntityList<corvelle_library_category_Entity> categories;
-    if (!rs)
-        return categories;
-    while (rs->next()) {
-        auto c = std::make_shared<corvelle_library_category_Entity>();
-        c->categoryID = rs->intForColumn("id");
-        c->name = rs->stringForColumn("name");
-        c->ordering = rs->intForColumn("ordering");
-        c->published = rs->intForColumn("published");
-        c->parent_id = rs->intForColumn("parent_id");
-        categories.push_back(std::move(c));
-    }
-    return categories;
-}
-
 }  // namespace
 
 // ---- LibraryCategoryModel ----
@@ -66,7 +49,7 @@ bool LibraryCategoryModel::alterLibraryCategoryTable()
 EntityList<corvelle_library_category_Entity> LibraryCategoryModel::getLibraryCategorys()
 {
     auto db = database();
-    return db ? readCategories(
+    return db ? RecordColumns::readRows<corvelle_library_category_Entity>(
                db->executeQuery("select * from corvelle_library_category where published = 1 order by lower(name)"))
               : EntityList<corvelle_library_category_Entity> {};
 }
@@ -74,9 +57,10 @@ EntityList<corvelle_library_category_Entity> LibraryCategoryModel::getLibraryCat
 EntityList<corvelle_library_category_Entity> LibraryCategoryModel::getLibSubCategoriesByParentCategoryID(int parentId)
 {
     auto db = database();
-    return db ? readCategories(db->executeQuery("select * from corvelle_library_category c where published = 1 and "
-                   + effectiveParent("c") + " = ? order by lower(name)",
-               parentId))
+    return db ? RecordColumns::readRows<corvelle_library_category_Entity>(
+               db->executeQuery("select * from corvelle_library_category c where published = 1 and "
+                       + effectiveParent("c") + " = ? order by lower(name)",
+                   parentId))
               : EntityList<corvelle_library_category_Entity> {};
 }
 
@@ -84,7 +68,7 @@ std::shared_ptr<corvelle_library_category_Entity> LibraryCategoryModel::getLibra
 {
     auto db = database();
     auto categories = db
-        ? readCategories(db->executeQuery(
+        ? RecordColumns::readRows<corvelle_library_category_Entity>(db->executeQuery(
             "select * from corvelle_library_category where published = 1 and id = ? order by lower(name)", categoryId))
         : EntityList<corvelle_library_category_Entity> {};
     return categories.empty() ? std::make_shared<corvelle_library_category_Entity>() : categories.back();
@@ -148,11 +132,8 @@ std::vector<std::string> LibraryCategoryModel::getLibraryFilesNameByCategoryName
 bool LibraryCategoryModel::saveToDatabaseLibraryCategory(
     const OptionalEntityList<corvelle_library_category_Entity>& categories)
 {
-    return saveInTransaction(categories, [](SQLDatabase& db, const corvelle_library_category_Entity& c) {
-        return db.executeUpdate(
-            "INSERT or REPLACE INTO corvelle_library_category(id,name,ordering,published,parent_id) VALUES(?,?,?,?,?);",
-            c.categoryID, c.name, c.ordering, c.published, c.parent_id);
-    });
+    return saveInTransaction(categories,
+        [](SQLDatabase& db, const corvelle_library_category_Entity& c) { return RecordColumns::saveRow(db, c); });
 }
 
 bool LibraryCategoryModel::saveToDatabaseLibraryUpdate(

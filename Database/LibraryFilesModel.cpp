@@ -193,14 +193,8 @@ bool LibraryFilesModel::saveToDatabaseLibraryFiles(const OptionalEntityList<corv
     // An absent list is an empty transaction here.
     const OptionalEntityList<corvelle_library_files_Entity> list
         = files ? files : EntityList<corvelle_library_files_Entity> {};
-    return saveInTransaction(list, [](SQLDatabase& db, const corvelle_library_files_Entity& f) {
-        return db.executeUpdate("INSERT or REPLACE INTO "
-                                "corvelle_library_files(id,title,file_name,category,type,date,description,ordering,"
-                                "published,cover_image,info,isNew) "
-                                "VALUES(?,?,?,?,?,?,?,?,?,?,?,?);",
-            f.file_id, f.title, f.file_name, f.category, f.type, f.date, f.description, f.ordering, f.published,
-            f.cover_image, f.info, f.isNew);
-    });
+    return saveInTransaction(
+        list, [](SQLDatabase& db, const corvelle_library_files_Entity& f) { return RecordColumns::saveRow(db, f); });
 }
 
 bool LibraryFilesModel::saveLibraryFileToDatabase(const std::shared_ptr<corvelle_library_files_Entity>& file)

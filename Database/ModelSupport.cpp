@@ -22,19 +22,7 @@ void blankPlaceholderSku(corvelle_product_Entity& product)
 std::shared_ptr<corvelle_product_Entity> readProduct(SQLResultSet& rs, bool blankPlaceholder)
 {
     auto product = std::make_shared<corvelle_product_Entity>();
-    product->product_id = rs.intForColumn("product_id");
-    product->product_sku = rs.stringForColumn("product_sku");
-    product->product_name = rs.stringForColumn("product_name");
-    product->product_s_desc = rs.stringForColumn("product_s_desc");
-    product->product_l_desc = rs.stringForColumn("product_l_desc");
-    product->product_publish = rs.intForColumn("product_publish");
-    product->product_ordering = rs.intForColumn("product_ordering");
-    product->product_stock = rs.intForColumn("product_stock");
-    product->product_sale = rs.intForColumn("product_sale");
-    product->product_buy = rs.intForColumn("product_buy");
-    product->product_c_date = rs.dateForColumn("product_c_date");
-    product->product_m_date = rs.dateForColumn("product_m_date");
-    product->product_tags = rs.stringForColumn("product_tags");
+    RecordColumns::readRow(rs, *product);
     if (blankPlaceholder)
         blankPlaceholderSku(*product);
     return product;
@@ -53,19 +41,10 @@ EntityList<corvelle_product_Entity> readProducts(const std::shared_ptr<SQLResult
 std::shared_ptr<corvelle_library_files_Entity> readLibraryFile(SQLResultSet& rs, bool withNewMark)
 {
     auto file = std::make_shared<corvelle_library_files_Entity>();
-    file->file_id = rs.intForColumn("id");
-    file->title = rs.stringForColumn("title");
-    file->file_name = rs.stringForColumn("file_name");
-    file->category = rs.intForColumn("category");
-    file->type = rs.stringForColumn("type");
-    file->date = rs.stringForColumn("date");
-    file->description = rs.stringForColumn("description");
-    file->ordering = rs.intForColumn("ordering");
-    file->published = rs.intForColumn("published");
-    file->cover_image = rs.stringForColumn("cover_image");
-    file->info = rs.stringForColumn("info");
-    if (withNewMark)
-        file->isNew = rs.intForColumn("isNew");
+    RecordColumns::readRow(rs, *file);
+    // Lists that show no new mark read every file as seen.
+    if (!withNewMark)
+        file->isNew = 0;
     return file;
 }
 

@@ -4,6 +4,7 @@
 // SKU rule, and the one shape of every batch save.
 
 #include "Database/BaseDataModel.h"
+#include "Database/RecordRows.h"
 #include "Database/SQLiteLayer/SQLDatabase.h"
 #include "Database/SQLiteLayer/SQLResultSet.h"
 #include "Database/corvelle_library_files_Entity.h"

@@ -30,21 +30,8 @@ namespace {
 void readPrice(SQLResultSet& rs, corvelle_product_price_Entity& price)
 {
     price.discount_flag = true;
-    price.price_id = rs.intForColumn("price_id");
-    price.product_id = rs.intForColumn("product_id");
-    price.vendor_group_id_list = rs.stringForColumn("vendor_group_id_list");
-    price.vendor_state_id_list = rs.stringForColumn("vendor_state_id_list");
-    price.price = rs.doubleForColumn("price");
-    price.currency = rs.stringForColumn("currency");
-    price.discount_price = rs.doubleForColumn("discount_price");
-    price.discount_identifier = rs.stringForColumn("discount_identifier");
-    price.discount_start_date = Date { rs.doubleForColumn("discount_start_date") };
-    price.discount_end_date = Date { rs.doubleForColumn("discount_end_date") };
-    price.tier_start_date = Date { rs.doubleForColumn("tier_start_date") };
-    price.tier_end_date = Date { rs.doubleForColumn("tier_end_date") };
-    price.tier_quantity_price = rs.stringForColumn("tier_quantity_price");
-    price.tier_publish = rs.intForColumn("tier_publish");
-    price.discontRat = PublicFunction::shownDiscountRatFromAbsolute(rs.doubleForColumn("discount_rat"));
+    RecordColumns::readRow(rs, price);
+    price.discontRat = PublicFunction::shownDiscountRatFromAbsolute(price.discontRat);
     const double now = PublicFunction::currentTimeInterval();
     if (now < price.discount_start_date->secondsSince1970 || now > price.discount_end_date->secondsSince1970
         || price.price < 0)
@@ -104,19 +91,8 @@ std::unordered_map<int, std::shared_ptr<corvelle_product_price_Entity>> PriceMod
 
 bool PriceModel::saveToDatabasePrice(const OptionalEntityList<corvelle_product_price_Entity>& prices)
 {
-    return saveInTransaction(prices, [](SQLDatabase& db, const corvelle_product_price_Entity& p) {
-        return db.executeUpdate(
-            "INSERT or REPLACE INTO "
-            "corvelle_product_price(price_id,product_id,vendor_group_id_list,vendor_state_id_list,vendor_id_list,"
-            "customer_id_list,"
-            "price,currency,discount_price,discount_identifier,discount_start_date,discount_end_date,discount_publish,"
-            "tier_start_date,tier_end_date,"
-            "tier_quantity_price,tier_publish,discount_rat) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);",
-            p.price_id, p.product_id, p.vendor_group_id_list, p.vendor_state_id_list, p.vendor_id_list,
-            p.customer_id_list, p.price, p.currency, p.discount_price, p.discount_identifier, p.discount_start_date,
-            p.discount_end_date, p.discount_publish, p.tier_start_date, p.tier_end_date, p.tier_quantity_price,
-            p.tier_publish, p.discontRat);
-    });
+    return saveInTransaction(
+        prices, [](SQLDatabase& db, const corvelle_product_price_Entity& p) { return RecordColumns::saveRow(db, p); });
 }
 
 bool PriceModel::updateVersion()

@@ -62,11 +62,7 @@ bool ProductMaterialModel::saveToDatabaseProductRelatedFile(
         if (!connection.executeUpdate("delete from corvelle_product_related_file;"))
             return false;
         for (const auto& link : *links) {
-            if (link
-                && !connection.executeUpdate(
-                    "INSERT or REPLACE INTO corvelle_product_related_file(file_id,product_sku,product_id) "
-                    "VALUES(?,?,?);",
-                    link->file_id, link->product_sku, link->product_id))
+            if (link && !RecordColumns::saveRow(connection, *link))
                 return false;
         }
         return true;

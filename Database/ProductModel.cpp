@@ -182,12 +182,7 @@ EntityList<corvelle_product_Entity> ProductModel::getAllTags()
 bool ProductModel::saveToDatabaseProduct(const OptionalEntityList<corvelle_product_Entity>& products)
 {
     return saveInTransaction(products, [](SQLDatabase& db, const corvelle_product_Entity& p) {
-        return db.executeUpdate("INSERT or REPLACE INTO "
-                                "corvelle_product(product_id,product_sku,product_name,product_s_desc,product_l_desc,"
-                                "product_publish,product_ordering,"
-                                "product_stock,product_sale,product_buy,product_tags) VALUES(?,?,?,?,?,?,?,?,?,?,?);",
-                   p.product_id, p.product_sku, p.product_name, p.product_s_desc, p.product_l_desc, p.product_publish,
-                   p.product_ordering, p.product_stock, p.product_sale, p.product_buy, p.product_tags)
+        return RecordColumns::saveRow(db, p)
             && db.executeUpdate("delete from corvelle_product_attribute where product_id = ?;", p.product_id);
     });
 }
@@ -195,22 +190,15 @@ bool ProductModel::saveToDatabaseProduct(const OptionalEntityList<corvelle_produ
 bool ProductModel::saveToDatabaseProductAttribute(
     const OptionalEntityList<corvelle_product_attribute_Entity>& attributes)
 {
-    return saveInTransaction(attributes, [](SQLDatabase& db, const corvelle_product_attribute_Entity& a) {
-        return db.executeUpdate("INSERT or REPLACE INTO "
-                                "corvelle_product_attribute(attribute_id,product_id,attribute_fields_id,attribute_"
-                                "value, selection_list) VALUES(?,?,?,?,?);",
-            a.attribute_id, a.product_id, a.attribute_fields_id, a.default_value, a.attribute_value);
-    });
+    return saveInTransaction(attributes,
+        [](SQLDatabase& db, const corvelle_product_attribute_Entity& a) { return RecordColumns::saveRow(db, a); });
 }
 
 bool ProductModel::saveToDatabaseFieldsProductAttribute(
     const OptionalEntityList<corvelle_fields_product_attribute_Entity>& fields)
 {
     return saveInTransaction(fields, [](SQLDatabase& db, const corvelle_fields_product_attribute_Entity& f) {
-        return db.executeUpdate("INSERT or REPLACE INTO "
-                                "corvelle_fields_product_attribute(field_id,field_name,description,selection_list,"
-                                "display,published) VALUES(?,?,?,?,?,?);",
-            f.field_id, f.field_name, f.description, f.selection_list, f.display, f.published);
+        return RecordColumns::saveRow(db, f);
     });
 }
 
@@ -226,10 +214,7 @@ bool ProductModel::saveToDatabaseProductTag(const OptionalEntityList<corvelle_ta
         if (!connection.executeUpdate("delete from corvelle_product_tag;"))
             return false;
         for (const auto& tag : *tags) {
-            if (tag
-                && !connection.executeUpdate(
-                    "INSERT or REPLACE INTO corvelle_product_tag(tag_id,tag_name) VALUES(?,?);", tag->tag_id,
-                    tag->tag_name))
+            if (tag && !RecordColumns::saveRow(connection, *tag))
                 return false;
         }
         return true;
@@ -247,10 +232,7 @@ bool ProductModel::saveToDatabaseProductRelatedTag(const OptionalEntityList<corv
         if (!connection.executeUpdate("delete from corvelle_product_related_tag;"))
             return false;
         for (const auto& link : *links) {
-            if (link
-                && !connection.executeUpdate(
-                    "INSERT or REPLACE INTO corvelle_product_related_tag(tag_id,product_id) VALUES(?,?);", link->tag_id,
-                    link->product_id))
+            if (link && !RecordColumns::saveRow(connection, *link))
                 return false;
         }
         return true;

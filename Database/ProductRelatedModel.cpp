@@ -41,9 +41,6 @@ EntityList<corvelle_product_Entity> ProductRelatedModel::getProductByProductSKU(
 bool ProductRelatedModel::saveToDatabaseProductrelated(
     const OptionalEntityList<corvelle_product_related_Entity>& related)
 {
-    return saveInTransaction(related, [](SQLDatabase& db, const corvelle_product_related_Entity& r) {
-        return db.executeUpdate(
-            "INSERT or REPLACE INTO corvelle_product_related(product_id,related_product_sku) VALUES(?,?);",
-            r.product_id, r.related_product_sku);
-    });
+    return saveInTransaction(related,
+        [](SQLDatabase& db, const corvelle_product_related_Entity& r) { return RecordColumns::saveRow(db, r); });
 }

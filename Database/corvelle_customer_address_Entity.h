@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Database/RecordColumns.h"
+
 #include <optional>
 #include <string>
 
@@ -13,4 +15,16 @@ struct corvelle_customer_address_Entity {
     std::optional<std::string> customerState;
     std::optional<std::string> customerZipCode;
     bool isDefault = false;
+};
+
+template <> struct RecordColumns::Table<corvelle_customer_address_Entity> {
+    static constexpr std::string_view name = "corvelle_customer_address";
+    static constexpr auto columns
+        = std::make_tuple(RecordColumns::column("id", "id", &corvelle_customer_address_Entity::indexId),
+            RecordColumns::column("customer_id", "customer_id", &corvelle_customer_address_Entity::customerId),
+            RecordColumns::column("address", "address", &corvelle_customer_address_Entity::customerAddress),
+            RecordColumns::column("city", "city", &corvelle_customer_address_Entity::customerCity),
+            RecordColumns::column("state", "state", &corvelle_customer_address_Entity::customerState),
+            RecordColumns::column("zip_code", "zip_code", &corvelle_customer_address_Entity::customerZipCode),
+            RecordColumns::column("isDefault", "", &corvelle_customer_address_Entity::isDefault));
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Database/RecordColumns.h"
+
 #include <optional>
 #include <string>
 
@@ -10,4 +12,16 @@ struct corvelle_fields_product_attribute_Entity {
     std::optional<std::string> selection_list;
     int display = 0;
     int published = 0;
+};
+
+template <> struct RecordColumns::Table<corvelle_fields_product_attribute_Entity> {
+    static constexpr std::string_view name = "corvelle_fields_product_attribute";
+    static constexpr auto columns = std::make_tuple(
+        RecordColumns::column("field_id", "attributeFieldsId", &corvelle_fields_product_attribute_Entity::field_id),
+        RecordColumns::column("field_name", "attributeName", &corvelle_fields_product_attribute_Entity::field_name),
+        RecordColumns::column("description", "description", &corvelle_fields_product_attribute_Entity::description),
+        RecordColumns::column(
+            "selection_list", "attributeValue", &corvelle_fields_product_attribute_Entity::selection_list),
+        RecordColumns::column("display", "display", &corvelle_fields_product_attribute_Entity::display),
+        RecordColumns::column("published", "published", &corvelle_fields_product_attribute_Entity::published));
 };

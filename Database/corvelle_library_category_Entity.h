@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Database/RecordColumns.h"
+
 #include <optional>
 #include <string>
 
@@ -14,4 +16,14 @@ struct corvelle_library_category_Entity {
     int count = 0;
     int childCount = 0;
     bool hasChild = false;
+};
+
+template <> struct RecordColumns::Table<corvelle_library_category_Entity> {
+    static constexpr std::string_view name = "corvelle_library_category";
+    static constexpr auto columns
+        = std::make_tuple(RecordColumns::column("id", "cateID", &corvelle_library_category_Entity::categoryID),
+            RecordColumns::column("name", "cateName", &corvelle_library_category_Entity::name),
+            RecordColumns::column("ordering", "cateOrdering", &corvelle_library_category_Entity::ordering),
+            RecordColumns::column("published", "catePublished", &corvelle_library_category_Entity::published),
+            RecordColumns::column("parent_id", "parentId", &corvelle_library_category_Entity::parent_id));
 };

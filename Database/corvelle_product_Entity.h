@@ -3,6 +3,7 @@
 // A product row. Like every catalogue record: one property per column, and a
 // new record has every number 0 and every text absent.
 
+#include "Database/RecordColumns.h"
 #include "Platform/Foundation/Value.h"
 
 #include <optional>
@@ -34,6 +35,25 @@ struct corvelle_product_Entity {
 
     // Each piece of `attributes` followed by a line break; "" when blank.
     std::string attributesShow() const;
+};
+
+// The dates are the table's own: the save leaves them to it.
+template <> struct RecordColumns::Table<corvelle_product_Entity> {
+    static constexpr std::string_view name = "corvelle_product";
+    static constexpr auto columns = std::make_tuple(
+        RecordColumns::column("product_id", "productID", &corvelle_product_Entity::product_id),
+        RecordColumns::column("product_sku", "productSKU", &corvelle_product_Entity::product_sku),
+        RecordColumns::column("product_name", "productName", &corvelle_product_Entity::product_name),
+        RecordColumns::column("product_s_desc", "productShortDesc", &corvelle_product_Entity::product_s_desc),
+        RecordColumns::column("product_l_desc", "productDesc", &corvelle_product_Entity::product_l_desc),
+        RecordColumns::column("product_publish", "publish", &corvelle_product_Entity::product_publish),
+        RecordColumns::column("product_ordering", "productOrdering", &corvelle_product_Entity::product_ordering),
+        RecordColumns::column("product_stock", "productStock", &corvelle_product_Entity::product_stock),
+        RecordColumns::column("product_sale", "productSale", &corvelle_product_Entity::product_sale),
+        RecordColumns::column("product_buy", "productBuy", &corvelle_product_Entity::product_buy),
+        RecordColumns::column("product_c_date", "", &corvelle_product_Entity::product_c_date, RecordColumns::NotSaved),
+        RecordColumns::column("product_m_date", "", &corvelle_product_Entity::product_m_date, RecordColumns::NotSaved),
+        RecordColumns::column("product_tags", "productTag", &corvelle_product_Entity::product_tags));
 };
 
 // The records that once shared this header; its includers still expect them.

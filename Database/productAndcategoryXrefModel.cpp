@@ -40,8 +40,6 @@ bool productAndcategoryXrefModel::saveToDatabasePxrefC(
         if (cleared.insert(link.product_id).second
             && !db.executeUpdate("DELETE FROM corvelle_product_category_xref WHERE product_id = ?;", link.product_id))
             return false;
-        return db.executeUpdate(
-            "INSERT or REPLACE INTO corvelle_product_category_xref(category_id,product_id) VALUES(?,?);",
-            link.category_id, link.product_id);
+        return RecordColumns::saveRow(db, link);
     });
 }
