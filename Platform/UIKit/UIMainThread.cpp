@@ -1,17 +1,5 @@
 #include "Platform/UIKit/UIMainThread.h"
 
-#include "Platform/Foundation/NSThread.h"
+#include "Platform/Foundation/MainThreadCheck.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-
-void UIKitRequireMainThread(std::string_view where)
-{
-    if (NSThread::isMainThread())
-        return;
-    std::string name(where);
-    std::fprintf(stderr, "%s called off the main thread\n", name.c_str());
-    std::fflush(stderr);
-    std::abort();
-}
+void UIKitRequireMainThread(std::string_view where) { requireMainThread(where); }
