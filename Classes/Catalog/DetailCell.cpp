@@ -9,7 +9,7 @@
 #include "Classes/QuoteOrder/QuoteOrderStore.h"
 #include "Database/DataAccessManager.h"
 #include "Database/corvelle_product_price_Entity.h"
-#include "Platform/Foundation/Dispatch.h"
+#include "Platform/Foundation/BackgroundWork.h"
 #include "Platform/Foundation/PerformRequests.h"
 #include "Platform/UIKit/NSStringDrawing.h"
 #include "Platform/UIKit/UIColor.h"
@@ -162,12 +162,16 @@ void DetailCell::setDiscountprice(const std::optional<std::string>& text)
 void DetailCell::loadImageAsyncWihtAnimation(bool fade)
 {
     m_productImageView->setAlpha(0);
-    auto self = std::static_pointer_cast<DetailCell>(sharedCell());
-    const std::string name = m_imagename.value_or(std::string());
-    dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0), [self, name, fade] {
-        auto image = PublicFunction::getLocalImageFiletype(name, 1);
-        dispatch_async(dispatch_get_main_queue(), [self, image, fade] { self->queueImage(image, fade); });
-    });
+    const std::optional<std::string> name = m_imagename;
+    const std::string path = PublicFunction::localImagePathFiletype(name.value_or(std::string()), 1);
+    // A cell reused for another product while the file was read shows that product's picture instead.
+    BackgroundWork::run(
+        std::static_pointer_cast<DetailCell>(sharedCell()),
+        [path] { return PublicFunction::localImageAtPathFiletype(path, 1); },
+        [name](const DetailCell& cell) { return cell.imagename() == name; },
+        [fade](const std::shared_ptr<DetailCell>& cell, const std::shared_ptr<UIImage>& image) {
+            cell->queueImage(image, fade);
+        });
 }
 
 void DetailCell::queueImage(const std::shared_ptr<UIImage>& image, bool fade)

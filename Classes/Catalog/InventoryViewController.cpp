@@ -9,10 +9,8 @@
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/SkinManager.h"
 #include "Database/DataAccessManager.h"
-#include "Platform/Foundation/Dispatch.h"
+#include "Platform/Foundation/BackgroundWork.h"
 #include "Platform/Foundation/NSLog.h"
-#include "Platform/Foundation/NSOperation.h"
-#include "Platform/Foundation/NSOperationQueue.h"
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIFont.h"
@@ -398,30 +396,31 @@ void InventoryViewController::loadImageForButton(
     const std::shared_ptr<UIButton>& button, long row, const std::optional<std::string>& path)
 {
     const int productId = m_multiColumnTableData[static_cast<size_t>(row)]->product_id;
-    std::weak_ptr<UIButton> weakButton = button;
     auto weak = weakSelf<InventoryViewController>();
-    auto queue = NSOperationQueue::make();
-    queue->addOperation(NSBlockOperation::blockOperationWithBlock([path, weakButton, weak, row, productId] {
-        std::shared_ptr<UIImage> image;
-        if (path)
-            image = UIImage::imageWithContentsOfFile(*path);
-        if (!image)
-            image = UIImage::imageNamed("fileDefault.png");
-        dispatch_async(dispatch_get_main_queue(), [image, weakButton, weak, row, productId] {
+    BackgroundWork::run(
+        button,
+        [path] {
+            std::shared_ptr<UIImage> image;
+            if (path)
+                image = UIImage::imageWithContentsOfFile(*path);
+            return image ? image : UIImage::imageNamed("fileDefault.png");
+        },
+        [weak, row, productId](const UIButton& target) {
             auto self = weak.lock();
-            auto target = weakButton.lock();
-            if (!self || !target)
-                return;
+            if (!self)
+                return false;
             // The row may have been reused for another product while the file was read.
             const auto& data = self->m_multiColumnTableData;
-            if (target->tag() != row || row >= static_cast<long>(data.size())
+            if (target.tag() != row || row >= static_cast<long>(data.size())
                 || data[static_cast<size_t>(row)]->product_id != productId) {
                 NSLog("the image of product %d came back to a row that shows another product", productId);
-                return;
+                return false;
             }
+            return true;
+        },
+        [](const std::shared_ptr<UIButton>& target, const std::shared_ptr<UIImage>& image) {
             PublicFunction::ImageViewSetImgImg(target, image);
         });
-    }));
 }
 
 // Actions.

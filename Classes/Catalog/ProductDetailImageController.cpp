@@ -10,7 +10,7 @@
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/SkinManager.h"
 #include "Classes/Frame/UIToast.h"
-#include "Platform/Foundation/Dispatch.h"
+#include "Platform/Foundation/BackgroundWork.h"
 #include "Platform/Foundation/NSTimer.h"
 #include "Platform/Foundation/PerformRequests.h"
 #include "Platform/ImageIO/CGImageSource.h"
@@ -357,17 +357,27 @@ void ProductDetailImageController::loadFullImageToImageViewAsyncImageIndexUnique
     if (index >= 0 && index < static_cast<int>(m_imagesArray.size()))
         path = PublicFunction::filePathWithNameFiletype(m_imagesArray[static_cast<size_t>(index)], 1);
     const CGSize box = m_myScrollView->bounds().size;
-    std::weak_ptr<UIImageView> target = page->imageView();
-    dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0), [cached, path, box, target, unique] {
-        auto image = cached ? cached : readScaled(path, box);
-        dispatch_async(dispatch_get_main_queue(), [image, target, unique] {
-            auto view = target.lock();
-            if (!view)
-                return;
+    const std::string name = path ? m_imagesArray[static_cast<size_t>(index)] : std::string();
+    std::weak_ptr<ProductBigImageView> weakPage = page;
+    auto weak = weakSelf<ProductDetailImageController>();
+    // The page may have been given another product's picture (the slot is
+    // reused when the product changes) or left the viewer meanwhile.
+    BackgroundWork::run(
+        page->imageView(), [cached, path, box] { return cached ? cached : readScaled(path, box); },
+        [weak, weakPage, index, name](const UIImageView&) {
+            auto self = weak.lock();
+            auto shown = weakPage.lock();
+            if (!self || !shown || index < 0 || static_cast<size_t>(index) >= self->m_bigImageViews.size())
+                return false;
+            const auto& names = self->m_imagesArray;
+            const std::string now
+                = static_cast<size_t>(index) < names.size() ? names[static_cast<size_t>(index)] : std::string();
+            return self->m_bigImageViews[static_cast<size_t>(index)] == shown && now == name;
+        },
+        [unique](const std::shared_ptr<UIImageView>& view, const std::shared_ptr<UIImage>& image) {
             ImageLoadQueueManager::sharedInstance()->loadImageWithOperationUnique(
                 std::make_shared<ImageLoadOperation>(image, view, false), unique);
         });
-    });
 }
 
 // Page tracking.

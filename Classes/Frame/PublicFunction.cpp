@@ -168,8 +168,18 @@ std::string PublicFunction::defaultImageNameForFileType(int fileType)
 
 std::shared_ptr<UIImage> PublicFunction::getLocalImageFiletype(std::string_view name, int fileType)
 {
+    return localImageAtPathFiletype(localImagePathFiletype(name, fileType), fileType);
+}
+
+std::string PublicFunction::localImagePathFiletype(std::string_view name, int fileType)
+{
     const int folderType = fileType >= FileTypePdf && fileType <= FileTypeKeynote ? FileTypeLibraryCover : fileType;
-    if (auto image = UIImage::imageWithContentsOfFile(filePathWithNameFiletype(name, folderType)))
+    return filePathWithNameFiletype(name, folderType);
+}
+
+std::shared_ptr<UIImage> PublicFunction::localImageAtPathFiletype(const std::string& path, int fileType)
+{
+    if (auto image = UIImage::imageWithContentsOfFile(path))
         return image;
     return UIImage::imageNamed(defaultImageNameForFileType(fileType));
 }

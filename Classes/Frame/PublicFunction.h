@@ -62,6 +62,10 @@ public:
     // The local image of a name; documents (5 to 9) show their cover from the
     // cover folder. Falls back to the code's bundle image.
     static std::shared_ptr<UIImage> getLocalImageFiletype(std::string_view name, int fileType);
+    // Its two halves, for a read off the main thread: the file is named on the
+    // main thread (the path is the session's client's), then read anywhere.
+    static std::string localImagePathFiletype(std::string_view name, int fileType);
+    static std::shared_ptr<UIImage> localImageAtPathFiletype(const std::string& path, int fileType);
     // Creates <home>/Documents/<name> with its parents unless something is
     // there; a name with a component that is no valid client id ("..",
     // "", "a\b") makes nothing.

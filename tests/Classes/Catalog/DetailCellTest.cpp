@@ -128,3 +128,16 @@ TEST_F(DetailCellTest, ANewerImageLoadCancelsTheOneStillWaiting)
     EXPECT_TRUE(first->isCancelled() || first->isFinished());
     ASSERT_TRUE(pumpMainRunLoopUntil([&] { return cell->productImageView()->alpha() == 1; }));
 }
+
+// The picture is read off the main thread holding no reference to the cell: a
+// cell let go meanwhile goes at once, here on the main thread, and the
+// picture's answer finds nobody.
+TEST_F(DetailCellTest, ACellLetGoWhileItsPictureIsReadGoesAtOnce)
+{
+    auto spare = DetailCell::initWithFrameReuseIdentifier(CGRectMake(0, 0, 200, 212), "cv_catalog_cell");
+    spare->setImagename(std::string("a.png"));
+    spare->loadImageAsyncWihtAnimation(false);
+    std::weak_ptr<DetailCell> watch = spare;
+    spare.reset();
+    EXPECT_TRUE(watch.expired());
+}
