@@ -4,7 +4,7 @@
 #include "Classes/Frame/ImageLoadQueueManager.h"
 #include "Classes/Frame/LanguageManager.h"
 #include "Classes/Frame/PublicFunction.h"
-#include "Platform/Foundation/Dispatch.h"
+#include "Platform/Foundation/BackgroundWork.h"
 #include "Platform/UIKit/NSStringDrawing.h"
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIColor.h"
@@ -152,13 +152,16 @@ void LibraryDetailCell::loadFileImageAsyncWithNameTypeAnimation(
     const std::optional<std::string>& name, int type, bool animation)
 {
     m_fileImageView->setAlpha(0);
-    auto self = std::static_pointer_cast<LibraryDetailCell>(sharedCell());
-    const std::string cover = name.value_or(std::string());
-    dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0), [self, cover, type, animation] {
-        auto image = PublicFunction::getLocalImageFiletype(cover, type);
-        dispatch_async(dispatch_get_main_queue(),
-            [self, image, animation] { self->loadFileImageWithImageAnimation(image, animation); });
-    });
+    const std::string path = PublicFunction::localImagePathFiletype(name.value_or(std::string()), type);
+    // Only the latest cover asked for is shown: the cell may have been reused meanwhile.
+    const unsigned request = ++m_fileImageRequests;
+    BackgroundWork::run(
+        std::static_pointer_cast<LibraryDetailCell>(sharedCell()),
+        [path, type] { return PublicFunction::localImageAtPathFiletype(path, type); },
+        [request](const LibraryDetailCell& cell) { return cell.m_fileImageRequests == request; },
+        [animation](const std::shared_ptr<LibraryDetailCell>& cell, const std::shared_ptr<UIImage>& image) {
+            cell->loadFileImageWithImageAnimation(image, animation);
+        });
 }
 
 void LibraryDetailCell::loadFileImageWithImageAnimation(const std::shared_ptr<UIImage>& image, bool animation)

@@ -92,6 +92,7 @@ private:
     std::shared_ptr<UIImageView> m_markImageView;
     std::shared_ptr<UIImageView> m_ribbonView;
     std::shared_ptr<ImageLoadOperation> m_fileImageLoadOperation;
+    unsigned m_fileImageRequests = 0;
     bool m_shaking = false;
     bool m_isShaking = false;
 };

@@ -4,6 +4,7 @@
 #include "Classes/Library/PdfThumbQueue.h"
 #include "Classes/Library/PdfThumbRequest.h"
 #include "Classes/Library/PdfThumbView.h"
+#include "Platform/Foundation/BackgroundWork.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/Dispatch.h"
 #include "Platform/Foundation/NSFileManager.h"
@@ -125,9 +126,9 @@ void PdfThumbCache::createThumbCacheWithGUID(const std::string& guid)
 
 void PdfThumbCache::removeThumbCacheWithGUID(const std::string& guid)
 {
-    std::string path = thumbCachePathForGUID(guid);
-    dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_BACKGROUND, 0),
-        [path] { NSFileManager::defaultManager().removeItemAtPath(path); });
+    BackgroundTask::start([path = thumbCachePathForGUID(guid)](
+                              const BackgroundTask&) { NSFileManager::defaultManager().removeItemAtPath(path); },
+        dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_BACKGROUND, 0));
 }
 
 void PdfThumbCache::touchThumbCacheWithGUID(const std::string& guid)
@@ -139,18 +140,20 @@ void PdfThumbCache::purgeThumbCachesOlderThan(double interval)
 {
     std::string caches = appCachesPath();
     Date now = Clock::wallNow();
-    dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_BACKGROUND, 0), [caches, now, interval] {
-        auto& files = NSFileManager::defaultManager();
-        auto names = files.contentsOfDirectoryAtPath(caches);
-        if (!names)
-            return;
-        for (const auto& name : *names) {
-            if (name.size() != 36)
-                continue;
-            std::string path = caches + "/" + name;
-            auto attributes = files.attributesOfItemAtPath(path);
-            if (attributes && now.secondsSince1970 - attributes->fileModificationDate.secondsSince1970 > interval)
-                files.removeItemAtPath(path);
-        }
-    });
+    BackgroundTask::start(
+        [caches, now, interval](const BackgroundTask&) {
+            auto& files = NSFileManager::defaultManager();
+            auto names = files.contentsOfDirectoryAtPath(caches);
+            if (!names)
+                return;
+            for (const auto& name : *names) {
+                if (name.size() != 36)
+                    continue;
+                std::string path = caches + "/" + name;
+                auto attributes = files.attributesOfItemAtPath(path);
+                if (attributes && now.secondsSince1970 - attributes->fileModificationDate.secondsSince1970 > interval)
+                    files.removeItemAtPath(path);
+            }
+        },
+        dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_BACKGROUND, 0));
 }

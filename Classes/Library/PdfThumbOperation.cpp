@@ -3,19 +3,16 @@
 #include "Classes/Library/PdfThumbCache.h"
 #include "Classes/Library/PdfThumbRequest.h"
 #include "Classes/Library/PdfThumbView.h"
-#include "Platform/Foundation/Dispatch.h"
+#include "Platform/Foundation/BackgroundWork.h"
 
 void PdfThumbOperation::deliverImage(
     const std::shared_ptr<PdfThumbRequest>& request, const std::shared_ptr<UIImage>& image)
 {
-    auto view = request->thumbView();
-    if (!view)
-        return;
-    size_t tag = request->targetTag();
-    dispatch_async(dispatch_get_main_queue(), [view, tag, image] {
-        if (view->targetTag() == tag)
-            view->showImage(image);
-    });
+    const size_t tag = request->targetTag();
+    BackgroundWork::replyOnMain(
+        std::weak_ptr<PdfThumbView>(request->thumbView()),
+        [tag](const PdfThumbView& view) { return view.targetTag() == tag; },
+        [image](const std::shared_ptr<PdfThumbView>& view) { view->showImage(image); });
 }
 
 void PdfThumbOperation::clearViewOperation(const std::shared_ptr<PdfThumbRequest>& request)
