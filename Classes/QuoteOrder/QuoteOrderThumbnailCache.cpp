@@ -2,6 +2,7 @@
 
 #include "Classes/Frame/PublicFunction.h"
 #include "Database/DataAccessManager.h"
+#include "Platform/Foundation/BackgroundWork.h"
 #include "Platform/Foundation/Dispatch.h"
 #include "Platform/UIKit/UIImage.h"
 
@@ -100,12 +101,16 @@ std::shared_ptr<UIImage> QuoteOrderThumbnailCache::thumbnailForPathSizeCompletio
     waiting.push_back(std::move(completion));
     if (waiting.size() > 1)
         return nullptr;
-    dispatch_async(loadingQueue(), [path, box, key, modified] {
-        auto image = UIImage::imageWithContentsOfFile(path);
-        if (!image)
-            image = UIImage::imageNamed(PublicFunction::defaultImageNameForFileType(kProductImageFolder));
-        auto fitted = PublicFunction::scaleImageToFitSize(image, box);
-        dispatch_async(dispatch_get_main_queue(), [key, fitted, modified] {
+    BackgroundWork::run(
+        m_reads,
+        [path, box, fallback = PublicFunction::defaultImageNameForFileType(kProductImageFolder)] {
+            auto image = UIImage::imageWithContentsOfFile(path);
+            if (!image)
+                image = UIImage::imageNamed(fallback);
+            return PublicFunction::scaleImageToFitSize(image, box);
+        },
+        [](const Reads&) { return true; },
+        [key, modified](const std::shared_ptr<Reads>&, const std::shared_ptr<UIImage>& fitted) {
             auto& cache = sharedInstance();
             cache.store(key, fitted, modified);
             auto node = cache.m_waiting.extract(key);
@@ -115,8 +120,8 @@ std::shared_ptr<UIImage> QuoteOrderThumbnailCache::thumbnailForPathSizeCompletio
                 if (done)
                     done(fitted);
             }
-        });
-    });
+        },
+        loadingQueue());
     return nullptr;
 }
 
@@ -144,6 +149,10 @@ void QuoteOrderThumbnailCache::drop(std::map<std::string, Slot>::iterator slot)
 
 void QuoteOrderThumbnailCache::removeAllObjects()
 {
+    // Reads under way were for what is being let go (the client signing out):
+    // their pictures are neither kept nor handed to the requests that waited.
+    m_reads = std::make_shared<Reads>();
+    m_waiting.clear();
     m_slots.clear();
     m_ages.clear();
     m_totalCost = 0;

@@ -46,6 +46,7 @@ public:
     // not decode) once it has been read.
     std::shared_ptr<UIImage> thumbnailForPathSizeCompletion(const std::string& path, CGSize box, Completion completion);
 
+    // Lets go of every picture and of the reads under way (their requests are not answered).
     void removeAllObjects();
     size_t totalCost() const { return m_totalCost; }
 
@@ -68,4 +69,7 @@ private:
     size_t m_totalCost = 0;
     // Requests waiting for a picture being read, by key.
     std::map<std::string, std::vector<Completion>> m_waiting;
+    // What the reads under way answer to; emptying the cache starts a new one.
+    struct Reads { };
+    std::shared_ptr<Reads> m_reads = std::make_shared<Reads>();
 };

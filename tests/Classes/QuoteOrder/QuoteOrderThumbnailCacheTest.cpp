@@ -126,4 +126,26 @@ TEST_F(QuoteOrderThumbnailCacheTest, MemoryIsBoundedAndDropsTheLeastRecentlyUsed
     EXPECT_TRUE(pumpMainRunLoopUntil([&] { return reread; }));
 }
 
+// Signing out empties the cache while a picture is being read: that read is
+// neither kept nor handed to the request that waited for it, while a request
+// made after is answered by a read of its own.
+TEST_F(QuoteOrderThumbnailCacheTest, APictureReadForBeforeTheCacheWasEmptiedIsDropped)
+{
+    auto& cache = QuoteOrderThumbnailCache::sharedInstance();
+    const std::string path = ProductSeed::imagePath("p7.png");
+    const CGSize box = CGSizeMake(156, 80);
+    bool oldAnswered = false;
+    std::shared_ptr<UIImage> fresh;
+    ASSERT_FALSE(
+        cache.thumbnailForPathSizeCompletion(path, box, [&](const std::shared_ptr<UIImage>&) { oldAnswered = true; }));
+    cache.removeAllObjects();
+    ASSERT_FALSE(
+        cache.thumbnailForPathSizeCompletion(path, box, [&](const std::shared_ptr<UIImage>& image) { fresh = image; }));
+    // Reads run one at a time and answer in order: the first read's answer came before this one.
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] { return fresh != nullptr; }));
+    EXPECT_FALSE(oldAnswered);
+    EXPECT_EQ(fresh->size(), box);
+    EXPECT_EQ(cache.totalCost(), static_cast<size_t>(box.width * fresh->scale() * box.height * fresh->scale() * 4));
+}
+
 }  // namespace
