@@ -217,11 +217,18 @@ bool SkinManager::needInitializeDemo()
     return m_needUpdateDemo;
 }
 
-bool SkinManager::initializeDemoZip()
+bool SkinManager::initializeDemoZip() { return unpackDemoArchive(documentsPath(), demoArchivePath()); }
+
+std::optional<std::string> SkinManager::demoArchivePath()
 {
-    const std::string documents = documentsPath();
     auto bundle = NSBundle::mainBundle();
-    auto archive = bundle ? bundle->pathForResourceOfType("DEMO_Zh", "zip") : std::nullopt;
+    return bundle ? bundle->pathForResourceOfType("DEMO_Zh", "zip") : std::nullopt;
+}
+
+std::string SkinManager::demoDocumentsPath() { return documentsPath(); }
+
+bool SkinManager::unpackDemoArchive(const std::string& documents, const std::optional<std::string>& archive)
+{
     std::vector<std::string> demoFolders(std::begin(kDemoFolders), std::end(kDemoFolders));
     if (!archive) {
         NSLog("The bundle holds no demo archive DEMO_Zh.zip");

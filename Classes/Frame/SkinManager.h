@@ -36,8 +36,13 @@ public:
     bool initializeSkinImage();
     // YES unless both demo folders exist; then whether a new version asked for it.
     bool needInitializeDemo();
-    // Replaces both demo folders with the bundle's demo archive; safe off the main thread.
+    // Replaces both demo folders with the bundle's demo archive.
     bool initializeDemoZip();
+    // The same in two halves, for the unpacking off the main thread: the
+    // folders are named on the main thread, the archive unpacked anywhere.
+    static std::string demoDocumentsPath();
+    static std::optional<std::string> demoArchivePath();
+    static bool unpackDemoArchive(const std::string& documents, const std::optional<std::string>& archive);
 
     // An image as JPEG of quality 0.5 in Base64, and back; nothing in, nothing out.
     static std::optional<std::string> image2String(const std::shared_ptr<UIImage>& image);

@@ -5,7 +5,7 @@
 #include "Classes/Frame/MessageBox.h"
 #include "Classes/Frame/SkinManager.h"
 #include "Classes/Frame/WebViewController.h"
-#include "Platform/Foundation/Dispatch.h"
+#include "Platform/Foundation/BackgroundWork.h"
 #include "Platform/Foundation/NSNotificationCenter.h"
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIApplication.h"
@@ -87,16 +87,21 @@ void WeclomeViewController::viewDidAppear(bool animated)
         return;
     skin->setNeedUpdateDemo(false);
     MessageBox::sharedInstance()->BeginBlockWait(text("INITEALIZINGDATA"), kDemoWaitTimeout);
+    // The wait box is ended whether or not this screen is still there; a
+    // message box made since (after a reset) has no wait of this unpacking.
     auto weak = weakSelf<WeclomeViewController>();
-    dispatch_async(dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0), [weak, skin]() {
-        skin->initializeDemoZip();
-        dispatch_async(dispatch_get_main_queue(), [weak]() {
+    BackgroundWork::run(
+        MessageBox::sharedInstance(),
+        [documents = SkinManager::demoDocumentsPath(), archive = SkinManager::demoArchivePath()] {
+            SkinManager::unpackDemoArchive(documents, archive);
+        },
+        [](const MessageBox&) { return true; },
+        [weak](const std::shared_ptr<MessageBox>& box) {
             if (auto self = weak.lock())
                 self->initializeDemoFinish();
             else
-                MessageBox::sharedInstance()->EndBlockWait();
+                box->EndBlockWait();
         });
-    });
 }
 
 void WeclomeViewController::initializeDemoFinish() { MessageBox::sharedInstance()->EndBlockWait(); }
