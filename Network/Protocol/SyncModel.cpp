@@ -10,6 +10,7 @@
 #include "Network/Protocol/RequestDownload.h"
 #include "Network/Protocol/SessionCommands.h"
 #include "Network/Protocol/SyncCommands.h"
+#include "Platform/Foundation/BackgroundWork.h"
 #include "Platform/Foundation/NSDate.h"
 #include "Platform/Foundation/NSDateFormatter.h"
 #include "Platform/Foundation/NSFileManager.h"
@@ -17,7 +18,6 @@
 #include "Platform/Foundation/NSNotificationCenter.h"
 #include "Platform/Foundation/NSPathUtilities.h"
 #include "Platform/Foundation/NSString.h"
-#include "Platform/Foundation/NSThread.h"
 #include "Platform/Foundation/NSUserDefaults.h"
 #include "Platform/Foundation/PerformRequests.h"
 
@@ -115,12 +115,21 @@ void SyncModel::freeInstance()
     }
 }
 
-SyncModel::SyncModel() { createAllDirectorys(); }
+SyncModel::SyncModel()
+    : m_thumbnailQueue(dispatch_queue_create("SyncModel.thumbnails", DISPATCH_QUEUE_SERIAL))
+{
+    createAllDirectorys();
+}
 
 SyncModel::~SyncModel()
 {
     NSNotificationCenter::defaultCenter().removeObserver(this);
     PerformRequests::cancelPreviousPerformRequests(this);
+    // A thumbnail under way is finished (no half-written file), the rest left undone.
+    for (const auto& task : m_thumbnailTasks)
+        task->cancel();
+    for (const auto& task : m_thumbnailTasks)
+        task->cancelAndWait();
 }
 
 void SyncModel::createAllDirectorys()
@@ -631,7 +640,11 @@ bool SyncModel::setProgress(float progress)
             // Paths are resolved here, on the main thread: the worker must not read the
             // session, which logout or the end of the process may be tearing down.
             auto paths = thumbnailPaths(DataAccessManager::sharedDataModel()->getPublishImages(true));
-            NSThread::detachNewThread([paths = std::move(paths)] { createImgThumb(paths); });
+            std::erase_if(m_thumbnailTasks, [](const auto& task) { return task->isDone(); });
+            m_thumbnailTasks.push_back(BackgroundTask::start(
+                [paths = std::move(paths)](
+                    const BackgroundTask& task) { createImgThumb(paths, [&task] { return task.isCancelled(); }); },
+                m_thumbnailQueue));
             later(kIcons);
         }
         break;
@@ -685,10 +698,14 @@ std::vector<std::pair<std::string, std::string>> SyncModel::thumbnailPaths(const
     return paths;
 }
 
-void SyncModel::createImgThumb(const std::vector<std::pair<std::string, std::string>>& paths)
+void SyncModel::createImgThumb(
+    const std::vector<std::pair<std::string, std::string>>& paths, const std::function<bool()>& stop)
 {
-    for (const auto& [full, thumb] : paths)
+    for (const auto& [full, thumb] : paths) {
+        if (stop && stop())
+            return;
         PublicFunction::createImgThumbAtPathThumbPath(full, thumb);
+    }
 }
 
 void SyncModel::downloadFileRespond(const std::shared_ptr<NetBaseRst>& reply)

@@ -8,7 +8,9 @@
 // library covers (one batch download each, 0.1 s apart), customer tables, and
 // the finish reports "product", "file" and "customer". Each step starts from
 // the reply (or the progress report) that ends the step before it, always on
-// the main thread; only the thumbnails are made on a thread of their own.
+// the main thread; only the thumbnails are made on a worker, which the model
+// stops and waits for when it ends (log-out, the end of the process), so no
+// thumbnail is written for a client who has gone.
 //
 // Its screen hears of the run through `SyncModelDelegate`; the other screens
 // through the reload flags of `ConfigManager`. A group's "synced" mark, which
@@ -18,7 +20,10 @@
 // the run, and nothing is marked or stamped for it.
 
 #include "Network/Protocol/RequestInterfaceBase.h"
+#include "Platform/Foundation/Dispatch.h"
 #include "Platform/Foundation/Value.h"
+
+#include <functional>
 
 #include <memory>
 #include <optional>
@@ -26,6 +31,7 @@
 #include <utility>
 #include <vector>
 
+class BackgroundTask;
 class SyncAllTableRst;
 class SyncFileTableRst;
 class SyncCustomerTableRst;
@@ -88,7 +94,9 @@ public:
     void finishedSync();
     // (full image, thumbnail) paths of the published product images, resolved on the main thread.
     static std::vector<std::pair<std::string, std::string>> thumbnailPaths(const ValueArray& images);
-    static void createImgThumb(const std::vector<std::pair<std::string, std::string>>& paths);
+    // Stops before the next thumbnail once `stop` says so.
+    static void createImgThumb(
+        const std::vector<std::pair<std::string, std::string>>& paths, const std::function<bool()>& stop = nullptr);
     void deleteImgThumb(const std::vector<corvelle_image_Entity>& images);
     void deleteCoverImages(const std::vector<corvelle_library_files_Entity>& files);
     void netUnconnect();
@@ -125,6 +133,8 @@ public:
     int productImgCount() const { return m_productImgCount; }
     int iconImgCount() const { return m_iconImgCount; }
     int libImgCount() const { return m_libImgCount; }
+    // The thumbnail runs started and not yet known to have ended.
+    const std::vector<std::shared_ptr<BackgroundTask>>& thumbnailTasks() const { return m_thumbnailTasks; }
 
 private:
     std::vector<std::string>* listFor(int imageType);
@@ -152,6 +162,9 @@ private:
     float m_libProgress = 0;
     float m_existFilesRat = 0;
     std::optional<Date> m_lastTime;
+    // One run of thumbnails at a time, so two runs never write one file together.
+    dispatch_queue_t m_thumbnailQueue;
+    std::vector<std::shared_ptr<BackgroundTask>> m_thumbnailTasks;
     int m_needWork = 0;
     bool m_needUpdate = false;
     bool m_showUpdate = false;

@@ -4,9 +4,12 @@
 
 #include "SessionRoad.h"
 
+#include "Database/DataAccessManager.h"
 #include "Network/Protocol/HttpNetworkCtrl.h"
 #include "Network/Protocol/NetworkModel.h"
+#include "Platform/Foundation/BackgroundWork.h"
 #include "Platform/Foundation/NSFileManager.h"
+#include "Platform/UIKit/UIImage.h"
 #include "support/ClockFixture.h"
 
 #include <algorithm>
@@ -152,4 +155,41 @@ TEST_F(SessionRoad, FailuresInsideABigBatchAreRetriedOnceAndTheRunStillFinishes)
     EXPECT_TRUE(exists("acme/ProductImages/p00008.png"));
     EXPECT_TRUE(exists("acme/LibraryImages/cover4.png"));
     EXPECT_EQ(commands().back(), "syncDataFinished:customer");
+}
+
+// Logging out while the run's thumbnails are being made: the log-out returns
+// once the thumbnail under way is written, none is started after it, and
+// nothing is left half-written in the client's folder.
+TEST_F(SessionRoad, LoggingOutWaitsForTheThumbnailUnderWayAndStopsTheRest)
+{
+    ScopedManualClock clock;
+    ASSERT_TRUE(server.loadCompany(CORVELLE_SAMPLE_COMPANY_DIR));
+    ASSERT_TRUE(signIn());
+    ASSERT_TRUE(synchronise());
+    // Every thumbnail is to be made again from its full picture, as after a
+    // first download: hundreds of them, far more than a log-out waits for.
+    const auto paths = SyncModel::thumbnailPaths(DataAccessManager::sharedDataModel()->getPublishImages(true));
+    ASSERT_GT(paths.size(), 100u);
+    for (const auto& [full, thumb] : paths)
+        NSFileManager::defaultManager().removeItemAtPath(thumb);
+    auto sync = SyncModel::sharedInstance();
+    sync->setImageType(SyncModel::kProductImages);
+    // The product pictures' bar reaching its end starts the thumbnails.
+    sync->setProgress(1.0f);
+    const auto tasks = sync->thumbnailTasks();
+    ASSERT_FALSE(tasks.empty());
+    sync.reset();
+    // What the log-out does.
+    NetworkModel::sharedInstance()->cancelAllRequests();
+    SyncModel::freeInstance();
+    size_t made = 0;
+    for (const auto& task : tasks)
+        EXPECT_TRUE(task->isDone());
+    for (const auto& [full, thumb] : paths) {
+        if (!NSFileManager::defaultManager().fileExistsAtPath(thumb))
+            continue;
+        ++made;
+        EXPECT_NE(UIImage::imageWithContentsOfFile(thumb), nullptr) << thumb;
+    }
+    EXPECT_LT(made, paths.size());
 }
