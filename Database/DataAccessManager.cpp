@@ -3,6 +3,7 @@
 #include "Database/ClientFolder.h"
 #include "Database/SQLiteLayer/SQLDatabase.h"
 #include "Network/Protocol/LoginMode.h"
+#include "Platform/Foundation/MainThreadCheck.h"
 #include "Platform/Foundation/NSBundle.h"
 #include "Platform/Foundation/NSFileManager.h"
 #include "Platform/Foundation/NSLog.h"
@@ -42,6 +43,8 @@ bool ownerOnly(const std::string& path)
 
 std::shared_ptr<DataAccessManager> DataAccessManager::sharedDataModel()
 {
+    // The data layer is the main thread's; workers are handed what they need.
+    FOUNDATION_CHECK_MAIN_THREAD();
     if (!slot())
         slot() = std::make_shared<DataAccessManager>();
     return slot();
@@ -49,11 +52,16 @@ std::shared_ptr<DataAccessManager> DataAccessManager::sharedDataModel()
 
 void DataAccessManager::releaseDataModel()
 {
+    FOUNDATION_CHECK_MAIN_THREAD();
     slot().reset();
     SQLDatabase::releaseDataBase();
 }
 
-void DataAccessManager::destoryDataModel() { slot().reset(); }
+void DataAccessManager::destoryDataModel()
+{
+    FOUNDATION_CHECK_MAIN_THREAD();
+    slot().reset();
+}
 
 std::string DataAccessManager::dataFilePath()
 {

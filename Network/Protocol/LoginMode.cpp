@@ -64,6 +64,7 @@ std::string documentsFolder() { return PublicFunction::applicationDocumentsPathU
 
 std::shared_ptr<LoginMode> LoginMode::sharedInstance()
 {
+    FOUNDATION_CHECK_MAIN_THREAD();
     std::lock_guard<std::mutex> guard(classLock());
     if (!slot()) {
         slot() = std::make_shared<LoginMode>();
@@ -74,6 +75,7 @@ std::shared_ptr<LoginMode> LoginMode::sharedInstance()
 
 void LoginMode::freeInstance()
 {
+    FOUNDATION_CHECK_MAIN_THREAD();
     std::shared_ptr<LoginMode> ending;
     {
         std::lock_guard<std::mutex> guard(classLock());

@@ -14,6 +14,7 @@
 
 #include "Database/LoginInfo.h"
 #include "Network/Protocol/RequestInterfaceBase.h"
+#include "Platform/Foundation/MainThreadCheck.h"
 #include "Platform/UIKit/UIAlertView.h"
 
 #include <memory>
@@ -57,8 +58,17 @@ public:
     void setAcountID(std::optional<std::string> v) { m_acountID = std::move(v); }
     const std::optional<std::string>& password() const { return m_password; }
     void setPassword(std::optional<std::string> v) { m_password = std::move(v); }
-    const std::optional<std::string>& clientID() const { return m_clientID; }
-    void setClientID(std::optional<std::string> v) { m_clientID = std::move(v); }
+    // The session is the main thread's: a worker is handed the client id it needs.
+    const std::optional<std::string>& clientID() const
+    {
+        FOUNDATION_CHECK_MAIN_THREAD();
+        return m_clientID;
+    }
+    void setClientID(std::optional<std::string> v)
+    {
+        FOUNDATION_CHECK_MAIN_THREAD();
+        m_clientID = std::move(v);
+    }
     const std::optional<std::string>& deviceID() const { return m_deviceID; }
     void setDeviceID(std::optional<std::string> v) { m_deviceID = std::move(v); }
     const std::optional<std::string>& email() const { return m_email; }
