@@ -10,14 +10,40 @@ ImageLoadQueueManager::ImageLoadQueueManager()
 {
 }
 
+namespace {
+
+std::mutex& classLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+std::shared_ptr<ImageLoadQueueManager>& slot()
+{
+    static std::shared_ptr<ImageLoadQueueManager> instance;
+    return instance;
+}
+
+}  // namespace
+
 std::shared_ptr<ImageLoadQueueManager> ImageLoadQueueManager::sharedInstance()
 {
-    static std::mutex classLock;
-    static std::shared_ptr<ImageLoadQueueManager> instance;
-    std::lock_guard guard(classLock);
-    if (!instance)
-        instance = std::shared_ptr<ImageLoadQueueManager>(new ImageLoadQueueManager());
-    return instance;
+    std::lock_guard guard(classLock());
+    if (!slot())
+        slot() = std::shared_ptr<ImageLoadQueueManager>(new ImageLoadQueueManager());
+    return slot();
+}
+
+void ImageLoadQueueManager::resetSharedInstance()
+{
+    std::shared_ptr<ImageLoadQueueManager> ending;
+    {
+        std::lock_guard guard(classLock());
+        ending = std::move(slot());
+        slot().reset();
+    }
+    if (ending && ending->m_queue)
+        ending->m_queue->cancelAllOperations();
 }
 
 void ImageLoadQueueManager::loadImageWithOperationUnique(

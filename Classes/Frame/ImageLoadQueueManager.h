@@ -13,6 +13,9 @@ class NSOperationQueue;
 class ImageLoadQueueManager {
 public:
     static std::shared_ptr<ImageLoadQueueManager> sharedInstance();
+    // Cancels what waits on the shared instance's queue and drops the instance;
+    // the next sharedInstance starts afresh on the main queue.
+    static void resetSharedInstance();
 
     void loadImageWithOperationUnique(const std::shared_ptr<ImageLoadOperation>& operation, bool unique);
 

@@ -41,6 +41,13 @@ public:
         return render(m_document);
     }
 
+    void close()
+    {
+        std::lock_guard guard(m_lock);
+        m_document = nullptr;
+        m_key = Key {};
+    }
+
 private:
     struct Key {
         bool exists = false;
@@ -157,6 +164,8 @@ void PdfThumbRender::main()
     }
     clearViewOperation(m_request);
 }
+
+void PdfThumbRender::closeKeptDocument() { OpenThumbDocument::shared().close(); }
 
 void PdfThumbRender::cancel()
 {

@@ -16,6 +16,8 @@ public:
 
     // The fitted size in points of a page of the given upright size in a box.
     static CGSize fittedSize(CGSize page, CGSize box);
+    // Lets go of the document kept open between thumbnails (waits for a render under way).
+    static void closeKeptDocument();
 
 private:
     std::shared_ptr<PdfThumbRequest> m_request;

@@ -1,11 +1,14 @@
 #include "ProcessReset.h"
 
 #include "Classes/Customer/CustomerDataModel.h"
+#include "Classes/Frame/ImageLoadQueueManager.h"
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/LanguageManager.h"
 #include "Classes/Frame/MessageBox.h"
 #include "Classes/Frame/SkinManager.h"
 #include "Classes/Library/PdfThumbCache.h"
+#include "Classes/Library/PdfThumbQueue.h"
+#include "Classes/Library/PdfThumbRender.h"
 #include "Classes/Library/SaleslibraryModel.h"
 #include "Classes/QuoteOrder/QuoteOrderStore.h"
 #include "Classes/QuoteOrder/QuoteOrderThumbnailCache.h"
@@ -17,6 +20,7 @@
 #include "Network/Protocol/ProtocolServices.h"
 #include "Network/Protocol/SessionServices.h"
 #include "Network/Protocol/SyncModel.h"
+#include "Platform/Foundation/NSOperationQueue.h"
 #include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIResponder.h"
 
@@ -41,12 +45,24 @@ const std::vector<Reset>& builtInResets()
         { "session", [] { LoginMode::freeInstance(); } },
         { "configuration", [] { ConfigManager::freeInstance(); } },
         { "customer cache", [] { CustomerDataModel::freeInstance(); } },
+        { "image hand-overs", [] { ImageLoadQueueManager::resetSharedInstance(); } },
+        // Emptying the cache also drops the reads its serial queue still has under way.
         { "order thumbnails",
             [] {
                 QuoteOrderThumbnailCache::sharedInstance().forgetImagePaths();
                 QuoteOrderThumbnailCache::sharedInstance().removeAllObjects();
             } },
+        // The reading and rendering queues finish (or drop) their work first,
+        // so none of it lands in the next test's cache or home.
+        { "document thumbnail queues",
+            [] {
+                auto& queues = PdfThumbQueue::sharedInstance();
+                queues.cancelAllOperations();
+                queues.loadQueue()->waitUntilAllOperationsAreFinished();
+                queues.workQueue()->waitUntilAllOperationsAreFinished();
+            } },
         { "document thumbnails", [] { PdfThumbCache::sharedInstance().removeAllObjects(); } },
+        { "thumbnail document", [] { PdfThumbRender::closeKeptDocument(); } },
         { "quote-order store", [] { QuoteOrderStore::freeInstance(); } },
         { "data access", [] { DataAccessManager::releaseDataModel(); } },
         { "synchronisation", [] { SyncModel::freeInstance(); } },
