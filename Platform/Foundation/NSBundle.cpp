@@ -43,7 +43,8 @@ std::string textOfTable(const Data& bytes)
         std::string out;
         size_t i = 2;
         auto unit = [&](size_t at) -> uint32_t {
-            return little ? (bytes[at] | (bytes[at + 1] << 8)) : ((bytes[at] << 8) | bytes[at + 1]);
+            const uint32_t first = bytes[at], second = bytes[at + 1];
+            return little ? (first | (second << 8)) : ((first << 8) | second);
         };
         while (i + 1 < bytes.size()) {
             uint32_t u = unit(i);
