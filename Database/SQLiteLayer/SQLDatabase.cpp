@@ -586,10 +586,10 @@ void SQLDatabase::extractSQLArgumentsListIntoStringArguments(
             i += 2;
         } else if (starts("qi") || starts("lld")) {
             add(Value(static_cast<long long>(asSigned(take()))));
-            i += starts("qi") ? 2 : 3;
+            i += starts("qi") ? 2u : 3u;
         } else if (starts("qu") || starts("llu")) {
             add(Value(static_cast<unsigned long long>(asSigned(take()))));
-            i += starts("qu") ? 2 : 3;
+            i += starts("qu") ? 2u : 3u;
         } else if (starts("f")) {
             add(Value(asReal(take())));
             i += 1;
