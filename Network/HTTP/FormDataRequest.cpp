@@ -149,7 +149,8 @@ std::string FormDataRequest::encodeURL(const std::string& text) const
         bytes = encoded ? std::string(encoded->begin(), encoded->end()) : std::string();
     }
     std::string out;
-    for (unsigned char c : bytes) {
+    for (char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
         bool plain = c > 0x20 && c < 0x7f && reserved.find(static_cast<char>(c)) == std::string::npos;
         if (plain) {
             out += static_cast<char>(c);

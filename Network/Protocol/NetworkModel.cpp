@@ -121,7 +121,7 @@ std::string maskedPiece(std::string_view piece)
         size_t end = j;
         if (quoted) {
             while (end < n && piece[end] != '"')
-                end += piece[end] == '\\' ? 2 : 1;
+                end += piece[end] == '\\' ? 2u : 1u;
         } else {
             while (end < n && piece[end] != ',' && piece[end] != '}' && piece[end] != ']' && piece[end] != '\n')
                 ++end;
