@@ -39,7 +39,8 @@ std::string firstCharacter(const std::string& text)
 size_t characterCount(const std::string& text)
 {
     size_t count = 0;
-    for (unsigned char c : text) {
+    for (char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
         if ((c & 0xC0) != 0x80)
             ++count;
     }

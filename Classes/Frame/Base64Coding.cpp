@@ -33,7 +33,8 @@ std::optional<Data> dataWithBase64EncodedString(std::string_view text)
     out.reserve(text.size() * 3 / 4);
     uint8_t group[4];
     int count = 0;
-    for (unsigned char c : text) {
+    for (char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
         const uint8_t v = kDecoding[c];
         if (v == kSkip)
             continue;

@@ -214,7 +214,8 @@ std::string GBKStringToPinyin(std::string_view input, const char* separator)
             // NUL ends it) is a character without a spelling: it is never
             // read past.
             bool hasTrail = i + 1 < input.size() && input[i + 1] != '\0';
-            unsigned char pair[2] = { c, hasTrail ? static_cast<unsigned char>(input[i + 1]) : (unsigned char)0 };
+            unsigned char pair[2]
+                = { c, hasTrail ? static_cast<unsigned char>(input[i + 1]) : static_cast<unsigned char>(0) };
             char buffer[16] = {};
             int length = GBKCharToPinyin(buffer, pair);
             out.append(buffer, size_t(length));

@@ -495,7 +495,8 @@ bool PublicFunction::isContainChinese(const std::optional<std::string>& text)
 {
     if (!text)
         return false;
-    for (unsigned char c : *text) {
+    for (char ch : *text) {
+        const auto c = static_cast<unsigned char>(ch);
         if (c >= 0x80)
             return true;
     }

@@ -46,7 +46,8 @@ bool isBlank(const std::optional<std::string>& text)
 {
     if (!text)
         return true;
-    for (unsigned char c : *text) {
+    for (char ch : *text) {
+        const auto c = static_cast<unsigned char>(ch);
         if (!std::isspace(c))
             return false;
     }
