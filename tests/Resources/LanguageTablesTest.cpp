@@ -116,7 +116,8 @@ TEST(LanguageTables, ChineseTextsAreWrittenInChinese)
     // An entry copied over from English and never translated is all ASCII.
     for (auto& [key, value] : chinese()) {
         std::string text = value.stringValue();
-        bool hasWide = std::any_of(text.begin(), text.end(), [](char c) { return (unsigned char)c >= 0x80; });
+        bool hasWide
+            = std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
         EXPECT_TRUE(hasWide) << key.view() << ": " << text;
     }
 }

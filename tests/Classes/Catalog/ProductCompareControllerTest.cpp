@@ -137,7 +137,9 @@ TEST_F(ProductCompareControllerTest, AProductNoLongerPublishedOffersNoAddAndIsLe
     const auto request = CatalogLayOut::read(posted[0]);
     ASSERT_TRUE(request);
     ASSERT_EQ(request->products.size(), 2u);
-    EXPECT_EQ(request->products[request->index]->product_id, 3);
+    ASSERT_GE(request->index, 0);
+    ASSERT_LT(request->index, 2);
+    EXPECT_EQ(request->products[static_cast<size_t>(request->index)]->product_id, 3);
 }
 
 TEST_F(ProductCompareControllerTest, AddingFromAColumnFollowsTheRules)

@@ -135,7 +135,7 @@ TEST(Pinyin, EveryCommonHanCharacterHasAReading)
             if (lead == 0xD7 && trail >= 0xFA)
                 continue;
             ++total;
-            if (charPinyin((unsigned char)lead, (unsigned char)trail).empty())
+            if (charPinyin(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)).empty())
                 ++missing;
         }
     }

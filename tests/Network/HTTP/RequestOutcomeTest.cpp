@@ -243,7 +243,7 @@ TEST(RequestTimeOut, RetriesStartAfreshAndTheLastFailureKeepsOnlyWhatResumes)
         r->temporaryFileDownloadPath = partial;
         r->allowResumeForFileDownloads = c.resumable;
         auto outcome = run(r);
-        EXPECT_EQ(server.requests().size(), before + 1 + c.retries);
+        EXPECT_EQ(server.requests().size(), before + 1 + static_cast<size_t>(c.retries));
         EXPECT_EQ(server.requests().back().header("Range"), c.range);
         EXPECT_EQ(outcome.starts, 1);
         if (c.retries) {

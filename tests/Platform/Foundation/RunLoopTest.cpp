@@ -40,7 +40,7 @@ TEST_F(RunLoopTest, BlocksPostedFromManyThreadsKeepEachPostersOrder)
             for (int i = 0; i < kPosts; ++i) {
                 NSRunLoop::mainRunLoop()->performBlock([&, t, i] {
                     onMain = onMain && NSThread::isMainThread();
-                    seen[t].push_back(i);
+                    seen[static_cast<size_t>(t)].push_back(i);
                 });
             }
         });
@@ -57,7 +57,7 @@ TEST_F(RunLoopTest, BlocksPostedFromManyThreadsKeepEachPostersOrder)
     EXPECT_TRUE(onMain);
     for (auto& s : seen) {
         for (int i = 0; i < kPosts; ++i)
-            ASSERT_EQ(s[i], i);
+            ASSERT_EQ(s[static_cast<size_t>(i)], i);
     }
 }
 
