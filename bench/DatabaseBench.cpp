@@ -395,7 +395,7 @@ void SaveProductTablesBesideBareLoop(benchmark::State& state)
         }
         state.SetIterationTime(median(models));
     }
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * r.rows()));
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(r.rows()));
     state.counters["models_min_ms"] = minimum(models) * 1e3;
     state.counters["models_median_ms"] = median(models) * 1e3;
     state.counters["bare_min_ms"] = minimum(bare) * 1e3;

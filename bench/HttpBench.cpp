@@ -84,10 +84,10 @@ void keepToHalfOfTheProcessors(bool upper)
     cpu_set_t mine;
     CPU_ZERO(&mine);
     for (int cpu = 0, seen = 0; cpu < CPU_SETSIZE; ++cpu) {
-        if (!CPU_ISSET(cpu, &allowed))
+        if (!CPU_ISSET(static_cast<size_t>(cpu), &allowed))
             continue;
         if ((seen++ >= half) == upper)
-            CPU_SET(cpu, &mine);
+            CPU_SET(static_cast<size_t>(cpu), &mine);
     }
     sched_setaffinity(0, sizeof mine, &mine);
 }

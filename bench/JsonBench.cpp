@@ -62,7 +62,7 @@ void BM_QDJsonDecode(benchmark::State& state)
         auto value = parser.objectWithString(text);
         benchmark::DoNotOptimize(value);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
 }
 
 void BM_QDJsonEncode(benchmark::State& state)
@@ -74,7 +74,7 @@ void BM_QDJsonEncode(benchmark::State& state)
         auto out = writer.stringWithObject(value);
         benchmark::DoNotOptimize(out);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
 }
 
 void BM_RapidJsonDecode(benchmark::State& state)
@@ -85,7 +85,7 @@ void BM_RapidJsonDecode(benchmark::State& state)
         document.Parse(text.c_str(), text.size());
         benchmark::DoNotOptimize(document);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
 }
 
 void BM_RapidJsonEncode(benchmark::State& state)
@@ -99,7 +99,7 @@ void BM_RapidJsonEncode(benchmark::State& state)
         document.Accept(writer);
         benchmark::DoNotOptimize(buffer.GetString());
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
 }
 
 void BM_NlohmannDecode(benchmark::State& state)
@@ -109,7 +109,7 @@ void BM_NlohmannDecode(benchmark::State& state)
         auto value = nlohmann::ordered_json::parse(text);
         benchmark::DoNotOptimize(value);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
 }
 
 void BM_NlohmannEncode(benchmark::State& state)
@@ -120,7 +120,7 @@ void BM_NlohmannEncode(benchmark::State& state)
         auto out = value.dump();
         benchmark::DoNotOptimize(out);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
 }
 
 size_t heapInUse()

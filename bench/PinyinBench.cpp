@@ -83,7 +83,7 @@ void BM_IconvNamesToGBK(benchmark::State& state)
         benchmark::DoNotOptimize(bytes);
     }
     iconv_close(cd);
-    state.SetItemsProcessed(int64_t(state.iterations() * list.size()));
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(list.size()));
 }
 
 void BM_GBKStringToPinyin(benchmark::State& state)
@@ -95,7 +95,7 @@ void BM_GBKStringToPinyin(benchmark::State& state)
             bytes += GBKStringToPinyin(n).size();
         benchmark::DoNotOptimize(bytes);
     }
-    state.SetItemsProcessed(int64_t(state.iterations() * list.size()));
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(list.size()));
 }
 
 // What the customer list does per name: encode, spell, take the initial.
@@ -107,12 +107,12 @@ void BM_NameInitialThroughGBK(benchmark::State& state)
         unsigned sum = 0;
         for (auto& n : list) {
             std::string pinyin = GBKStringToPinyin(toGBK(cd, n));
-            sum += pinyin.empty() ? 0u : (unsigned char)pinyin[0];
+            sum += pinyin.empty() ? 0u : static_cast<unsigned char>(pinyin[0]);
         }
         benchmark::DoNotOptimize(sum);
     }
     iconv_close(cd);
-    state.SetItemsProcessed(int64_t(state.iterations() * list.size()));
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(list.size()));
 }
 
 }

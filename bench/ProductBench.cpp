@@ -317,7 +317,7 @@ void BM_ViewerFirstPageWith30Images(benchmark::State& state)
         drainImageWork();
         pagesWithImages = 0;
         for (const auto& page : viewer->bigImageViews())
-            pagesWithImages += page && page->imageView()->image() ? 1 : 0;
+            pagesWithImages += page && page->imageView()->image() ? 1u : 0u;
         window->setRootViewController(nullptr);
         drainMainRunLoop();
         state.ResumeTiming();
