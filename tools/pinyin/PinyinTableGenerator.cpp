@@ -94,10 +94,10 @@ bool toneless(const std::string& reading, std::string& out)
     };
     out.clear();
     for (size_t i = 0; i < reading.size();) {
-        unsigned char c = reading[i];
+        auto c = static_cast<unsigned char>(reading[i]);
         if (c < 0x80) {
             if (c >= 'A' && c <= 'Z')
-                c = char(c - 'A' + 'a');
+                c = static_cast<unsigned char>(c - 'A' + 'a');
             if (c < 'a' || c > 'z')
                 return false;
             out += char(c);
@@ -233,7 +233,7 @@ int main(int argc, char** argv)
     std::set<std::string> syllables;
     for (int l = 0; l < leadCount; ++l) {
         for (int t = 0; t < trailCount; ++t) {
-            uint32_t code = codePointOf(cd, (unsigned char)(0x81 + l), (unsigned char)(0x40 + t));
+            uint32_t code = codePointOf(cd, static_cast<unsigned char>(0x81 + l), static_cast<unsigned char>(0x40 + t));
             auto it = code ? readings.find(code) : readings.end();
             if (it == readings.end()) {
                 if (auto e = equivalents.find(code); e != equivalents.end())
@@ -241,7 +241,7 @@ int main(int argc, char** argv)
             }
             if (it == readings.end())
                 continue;
-            cells[l * trailCount + t] = it->second;
+            cells[static_cast<size_t>(l * trailCount + t)] = it->second;
             syllables.insert(it->second);
         }
     }
@@ -269,7 +269,7 @@ int main(int argc, char** argv)
     const Check checks[] = { { 0xD6, 0xD0, "zhong" }, { 0xCE, 0xC4, "wen" }, { 0xC6, 0xB4, "pin" },
         { 0xD2, 0xF4, "yin" }, { 0xB3, 0xA4, "zhang" }, { 0xD0, 0xD0, "hang" }, { 0xD6, 0xD8, "zhong" } };
     for (auto& c : checks) {
-        const std::string& got = cells[(c.lead - 0x81) * trailCount + (c.trail - 0x40)];
+        const std::string& got = cells[static_cast<size_t>((c.lead - 0x81) * trailCount + (c.trail - 0x40))];
         if (got != c.reading) {
             std::cerr << std::hex << "0x" << int(c.lead) << " 0x" << int(c.trail) << std::dec << " reads \"" << got
                       << "\", not \"" << c.reading << "\"\n";
@@ -290,7 +290,7 @@ int main(int argc, char** argv)
     for (int l = 0; l < leadCount; ++l) {
         out << "    {";
         for (int t = 0; t < trailCount; ++t) {
-            const std::string& reading = cells[l * trailCount + t];
+            const std::string& reading = cells[static_cast<size_t>(l * trailCount + t)];
             int p = reading.empty() ? 0 : position[reading];
             known += p != 0;
             out << p << (t + 1 < trailCount ? "," : "");
