@@ -583,14 +583,18 @@ void skinButton(
         UIControlStateNormal);
 }
 
-// The image redrawn at its size times the factor.
-std::shared_ptr<UIImage> redrawn(const std::shared_ptr<UIImage>& image, CGFloat factor)
+// A size times the factor, rounded up less the float noise of the factor
+// (60.000002 is 60).
+CGSize scaledSize(CGSize size, CGFloat factor)
 {
-    const CGSize size = image->size();
-    // Rounded up, less the float noise of the factor (60.000002 is 60).
     const auto side
         = [factor](CGFloat length) { return static_cast<CGFloat>(std::ceil(double(length) * double(factor) - 1e-3)); };
-    const CGSize target = CGSizeMake(side(size.width), side(size.height));
+    return CGSizeMake(side(size.width), side(size.height));
+}
+
+// The image drawn into a picture of the target size.
+std::shared_ptr<UIImage> redrawnAt(const std::shared_ptr<UIImage>& image, CGSize target)
+{
     if (target.width < 1 || target.height < 1)
         return image;
     UIGraphicsBeginImageContext(target);
@@ -598,6 +602,12 @@ std::shared_ptr<UIImage> redrawn(const std::shared_ptr<UIImage>& image, CGFloat 
     auto out = UIGraphicsGetImageFromCurrentImageContext();
     UIGraphicsEndImageContext();
     return out ? out : image;
+}
+
+// The image redrawn at its size times the factor.
+std::shared_ptr<UIImage> redrawn(const std::shared_ptr<UIImage>& image, CGFloat factor)
+{
+    return redrawnAt(image, scaledSize(image->size(), factor));
 }
 
 }  // namespace
@@ -694,13 +704,21 @@ void PublicFunction::createImgThumbAtPathThumbPath(const std::string& imagePath,
     auto& files = NSFileManager::defaultManager();
     if (files.fileExistsAtPath(thumbPath) && UIImage::imageWithContentsOfFile(thumbPath))
         return;
-    auto image = UIImage::imageWithContentsOfFile(imagePath);
-    if (!image)
+    // The thumbnail's size comes from the picture's header; a large photo is
+    // then decoded only at the reduced scale that still covers it.
+    const auto own = UIImage::sizeOfContentsOfFile(imagePath);
+    if (!own)
         return;
-    const CGSize own = image->size();
-    auto thumb = image;
-    if (own.height > 110 || own.width > 160)
-        thumb = redrawn(image, std::min(160 / own.width, 110 / own.height));
+    std::shared_ptr<UIImage> thumb;
+    if (own->height > 110 || own->width > 160) {
+        const CGSize target = scaledSize(*own, std::min(160 / own->width, 110 / own->height));
+        if (auto image = UIImage::imageWithContentsOfFileCovering(imagePath, target))
+            thumb = redrawnAt(image, target);
+    } else {
+        thumb = UIImage::imageWithContentsOfFile(imagePath);
+    }
+    if (!thumb)
+        return;
     if (auto png = UIImagePNGRepresentation(thumb))
         files.createFileAtPathContents(thumbPath, *png);
 }

@@ -70,6 +70,11 @@ inline constexpr size_t CGImageMaxDecodedPixels = size_t(4096) * 4096;
 CGImageRef CGImageCreateWithEncodedData(const Data& data);
 CGImageRef CGImageCreateWithPNGData(const Data& data);
 CGImageRef CGImageCreateWithJPEGData(const Data& data);
+// A JPEG decoded at the smallest of the codec's scales (n/8 of each side, n
+// from 1 to 8) that still gives at least minWidth x minHeight pixels as
+// stored, before any turn its EXIF data records: a thumbnail's source without
+// decoding every pixel of a large photo. Null as for CGImageCreateWithJPEGData.
+CGImageRef CGImageCreateWithJPEGDataAtLeast(const Data& data, size_t minWidth, size_t minHeight);
 // Encoders; nullopt when the image is null or encoding fails. JPEG quality runs
 // from 0 (smallest) to 1 (best).
 std::optional<Data> CGImageCreatePNGData(const CGImageRef& image);

@@ -13,6 +13,7 @@
 #include <bit>
 #include <cmath>
 #include <csetjmp>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -175,6 +176,11 @@ std::optional<Data> CGImageCreatePNGData(const CGImageRef& image)
 
 CGImageRef CGImageCreateWithJPEGData(const Data& data)
 {
+    return CGImageCreateWithJPEGDataAtLeast(data, SIZE_MAX, SIZE_MAX);
+}
+
+CGImageRef CGImageCreateWithJPEGDataAtLeast(const Data& data, size_t minWidth, size_t minHeight)
+{
     if (data.empty())
         return nullptr;
     jpeg_decompress_struct cinfo;
@@ -200,6 +206,14 @@ CGImageRef CGImageCreateWithJPEGData(const Data& data)
         jpeg_destroy_decompress(&cinfo);
         return nullptr;
     }
+    // At n/8 the codec gives ceil(side * n / 8) pixels a side.
+    const auto scaled = [](size_t side, unsigned eighths) { return (side * eighths + 7) / 8; };
+    unsigned eighths = 1;
+    while (eighths < 8
+        && (scaled(cinfo.image_width, eighths) < minWidth || scaled(cinfo.image_height, eighths) < minHeight))
+        ++eighths;
+    cinfo.scale_num = eighths;
+    cinfo.scale_denom = 8;
     bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     if (cmyk)
         cinfo.out_color_space = JCS_CMYK;

@@ -45,6 +45,23 @@ bool sideways(UIImageOrientation o)
         || o == UIImageOrientationRightMirrored;
 }
 
+// A camera keeps its sensor's rows and records how the photo was held.
+UIImageOrientation orientationOfEXIF(int exif)
+{
+    static const UIImageOrientation fromEXIF[]
+        = { UIImageOrientationUp, UIImageOrientationUp, UIImageOrientationUpMirrored, UIImageOrientationDown,
+              UIImageOrientationDownMirrored, UIImageOrientationLeftMirrored, UIImageOrientationRight,
+              UIImageOrientationRightMirrored, UIImageOrientationLeft };
+    return fromEXIF[exif >= 1 && exif <= 8 ? exif : 1];
+}
+
+// A file named "name@2x.ext" holds twice the pixels of its size in points.
+CGFloat scaleOfFile(const std::string& path)
+{
+    auto [base, ext] = splitName(path);
+    return base.size() >= 3 && base.compare(base.size() - 3, 3, "@2x") == 0 ? 2 : 1;
+}
+
 // Maps a point of the image as shown onto its pixels.
 cairo_matrix_t orientationMatrix(UIImageOrientation o, double w, double h)
 {
@@ -142,9 +159,40 @@ std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(const std::string& pat
     auto data = readFile(path);
     if (!data)
         return nullptr;
-    auto [base, ext] = splitName(path);
-    bool retina = base.size() >= 3 && base.compare(base.size() - 3, 3, "@2x") == 0;
-    return imageWithDataScale(*data, retina ? 2 : 1);
+    return imageWithDataScale(*data, scaleOfFile(path));
+}
+
+std::optional<CGSize> UIImage::sizeOfContentsOfFile(const std::string& path)
+{
+    const Value properties = CGImageSourceCopyPropertiesAtIndex(CGImageSourceCreateWithURL(path), 0);
+    const Value* width = properties.find(kCGImagePropertyPixelWidth);
+    const Value* height = properties.find(kCGImagePropertyPixelHeight);
+    if (!width || !height)
+        return std::nullopt;
+    const CGFloat scale = scaleOfFile(path);
+    CGSize size = CGSizeMake(CGFloat(width->longValue()) / scale, CGFloat(height->longValue()) / scale);
+    const Value* exif = properties.find(kCGImagePropertyOrientation);
+    if (exif && sideways(orientationOfEXIF(exif->intValue())))
+        std::swap(size.width, size.height);
+    return size;
+}
+
+std::shared_ptr<UIImage> UIImage::imageWithContentsOfFileCovering(const std::string& path, CGSize size)
+{
+    auto data = readFile(path);
+    if (!data)
+        return nullptr;
+    const CGFloat scale = scaleOfFile(path);
+    const bool jpeg = data->size() >= 3 && (*data)[0] == 0xFF && (*data)[1] == 0xD8 && (*data)[2] == 0xFF;
+    if (!jpeg || !(size.width > 0) || !(size.height > 0))
+        return imageWithDataScale(*data, scale);
+    const UIImageOrientation orientation = orientationOfEXIF(CGImageSourceOrientationOfData(*data));
+    auto pixels = [scale](CGFloat points) { return size_t(std::ceil(double(points) * double(scale))); };
+    size_t width = pixels(size.width), height = pixels(size.height);
+    if (sideways(orientation))
+        std::swap(width, height);
+    auto image = CGImageCreateWithJPEGDataAtLeast(*data, width, height);
+    return image ? std::make_shared<UIImage>(image, scale, orientation) : nullptr;
 }
 
 std::shared_ptr<UIImage> UIImage::imageWithData(const Data& data) { return imageWithDataScale(data, 1); }
@@ -154,13 +202,7 @@ std::shared_ptr<UIImage> UIImage::imageWithDataScale(const Data& data, CGFloat s
     auto image = CGImageCreateWithEncodedData(data);
     if (!image)
         return nullptr;
-    // A camera keeps its sensor's rows and records how the photo was held.
-    static const UIImageOrientation fromEXIF[]
-        = { UIImageOrientationUp, UIImageOrientationUp, UIImageOrientationUpMirrored, UIImageOrientationDown,
-              UIImageOrientationDownMirrored, UIImageOrientationLeftMirrored, UIImageOrientationRight,
-              UIImageOrientationRightMirrored, UIImageOrientationLeft };
-    int exif = CGImageSourceOrientationOfData(data);
-    return std::make_shared<UIImage>(image, scale, fromEXIF[exif >= 1 && exif <= 8 ? exif : 1]);
+    return std::make_shared<UIImage>(image, scale, orientationOfEXIF(CGImageSourceOrientationOfData(data)));
 }
 
 std::shared_ptr<UIImage> UIImage::imageWithCGImage(const CGImageRef& image)

@@ -36,6 +36,14 @@ public:
 
     static std::shared_ptr<UIImage> imageNamed(std::string_view name);
     static std::shared_ptr<UIImage> imageWithContentsOfFile(const std::string& path);
+    // The size imageWithContentsOfFile's image would have, read from the
+    // file's header alone; nothing when the header cannot be read.
+    static std::optional<CGSize> sizeOfContentsOfFile(const std::string& path);
+    // The file's image to be drawn at no more than `size` points: a JPEG is
+    // decoded at the smallest of its codec's reduced scales that still covers
+    // `size`, so that a large photo is not decoded whole only to be shrunk
+    // (size() is then that of the reduced picture); anything else whole.
+    static std::shared_ptr<UIImage> imageWithContentsOfFileCovering(const std::string& path, CGSize size);
     static std::shared_ptr<UIImage> imageWithData(const Data& data);
     static std::shared_ptr<UIImage> imageWithDataScale(const Data& data, CGFloat scale);
     static std::shared_ptr<UIImage> imageWithCGImage(const CGImageRef& image);

@@ -3,6 +3,7 @@
 #include "Network/Protocol/LoginMode.h"
 #include "Platform/Foundation/AppEnvironment.h"
 #include "Platform/Foundation/NSLog.h"
+#include "Platform/CoreGraphics/CGBitmapContext.h"
 #include "Platform/QuartzCore/CAAnimation.h"
 #include "Platform/QuartzCore/CALayer.h"
 #include "Platform/UIKit/UIActivityIndicatorView.h"
@@ -143,6 +144,55 @@ TEST_F(InterfaceHelpers, ThumbnailsAreMadeOnceInTheProductFolder)
     PublicFunction::createImgThumbWithImgNameThumbNameFiletype(std::nullopt, std::string("t5.png"), 1);
     EXPECT_FALSE(std::filesystem::exists(productImage("t4.png")));
     EXPECT_FALSE(std::filesystem::exists(productImage("t5.png")));
+}
+
+TEST_F(InterfaceHelpers, PhotoThumbnailsKeepTheirSizeAndPicture)
+{
+    // Photos much larger than the thumbnail, decoded reduced: the thumbnail
+    // is the size the whole photo would give, and shows the same picture.
+    struct Case {
+        const char* name;
+        size_t width, height;
+        CGSize thumb;
+    };
+    const Case cases[] = {
+        { "wide.jpg", 1600, 1100, CGSizeMake(160, 110) },
+        { "tall.jpg", 1000, 3000, CGSizeMake(37, 110) },
+        { "odd.jpg", 1283, 517, CGSizeMake(160, 65) },
+        { "small.jpg", 120, 100, CGSizeMake(120, 100) },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Left half red, right half blue.
+        auto context = CGBitmapContextCreate(nullptr, c.width, c.height, 8, 0, CGColorSpaceCreateDeviceRGB(),
+            kCGImageAlphaNoneSkipFirst | kCGBitmapByteOrder32Little);
+        CGContextSetRGBFillColor(context, 1, 0, 0, 1);
+        CGContextFillRect(context, CGRectMake(0, 0, CGFloat(c.width) / 2, CGFloat(c.height)));
+        CGContextSetRGBFillColor(context, 0, 0, 1, 1);
+        CGContextFillRect(context, CGRectMake(CGFloat(c.width) / 2, 0, CGFloat(c.width) / 2, CGFloat(c.height)));
+        Data jpeg = *CGImageCreateJPEGData(CGBitmapContextCreateImage(context), 0.9f);
+        std::filesystem::create_directories(std::filesystem::path(productImage(c.name)).parent_path());
+        std::ofstream(productImage(c.name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(jpeg.data()), std::streamsize(jpeg.size()));
+        const std::string thumbName = std::string("thumb-") + c.name + ".png";
+        PublicFunction::createImgThumbWithImgNameThumbNameFiletype(std::string(c.name), thumbName, 1);
+        auto thumb = UIImage::imageWithContentsOfFile(productImage(thumbName));
+        ASSERT_TRUE(thumb);
+        EXPECT_EQ(thumb->size(), c.thumb);
+        const CGImageRef& pixels = thumb->CGImage();
+        CGPixel left = pixels->pixelAt(pixels->width() / 4, pixels->height() / 2);
+        CGPixel right = pixels->pixelAt(pixels->width() * 3 / 4, pixels->height() / 2);
+        EXPECT_GT(left.red, 200);
+        EXPECT_LT(left.blue, 60);
+        EXPECT_GT(right.blue, 200);
+        EXPECT_LT(right.red, 60);
+    }
+    // A photo whose header reads but whose picture is cut short makes no thumbnail.
+    Data jpeg = *CGImageCreateJPEGData(UIImage::imageWithContentsOfFile(productImage("wide.jpg"))->CGImage(), 0.9f);
+    std::ofstream(productImage("cut.jpg"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(jpeg.data()), std::streamsize(jpeg.size() / 2));
+    PublicFunction::createImgThumbWithImgNameThumbNameFiletype(std::string("cut.jpg"), std::string("thumb-cut.png"), 1);
+    EXPECT_FALSE(std::filesystem::exists(productImage("thumb-cut.png")));
 }
 
 TEST_F(InterfaceHelpers, ThemeColourIsTheTopBarImageInOnePixel)

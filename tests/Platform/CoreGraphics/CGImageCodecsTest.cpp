@@ -140,6 +140,46 @@ TEST(CGImageCodecs, JPEGLargerThanAScreenNeedsIsRefusedFromItsHeader)
     EXPECT_EQ(nullptr, CGImageCreateWithJPEGData(jpeg));
 }
 
+TEST(CGImageCodecs, AReducedJPEGDecodeIsTheSmallestScaleStillCoveringTheAskedSize)
+{
+    struct Case {
+        size_t width, height, minWidth, minHeight, wantWidth, wantHeight;
+    };
+    const Case cases[] = {
+        { 1600, 800, 160, 80, 200, 100 },  // an eighth covers it
+        { 1600, 800, 201, 100, 400, 200 },  // one pixel more needs two eighths
+        { 1600, 800, 100, 101, 400, 200 },  // the height decides
+        { 1001, 999, 126, 125, 126, 125 },  // sides that do not divide: rounded up
+        { 1600, 800, 1500, 10, 1600, 800 },  // only the whole covers it
+        { 1600, 800, 5000, 5000, 1600, 800 },  // never more than the whole
+        { 40, 30, 1, 1, 5, 4 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " for " << c.minWidth << "x" << c.minHeight);
+        Data jpeg = *CGImageCreateJPEGData(gradient(c.width, c.height), 0.9f);
+        auto image = CGImageCreateWithJPEGDataAtLeast(jpeg, c.minWidth, c.minHeight);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->width(), c.wantWidth);
+        EXPECT_EQ(image->height(), c.wantHeight);
+    }
+    // The picture is the same picture, only smaller.
+    Data jpeg = *CGImageCreateJPEGData(gradient(512, 512), 0.95f);
+    auto whole = CGImageCreateWithJPEGData(jpeg);
+    auto reduced = CGImageCreateWithJPEGDataAtLeast(jpeg, 128, 128);
+    ASSERT_TRUE(whole && reduced);
+    ASSERT_EQ(reduced->width(), 128u);
+    for (size_t y : { 16u, 64u, 112u })
+        for (size_t x : { 16u, 64u, 112u }) {
+            CGPixel a = whole->pixelAt(x * 4 + 2, y * 4 + 2), b = reduced->pixelAt(x, y);
+            EXPECT_NEAR(a.red, b.red, 8) << x << "," << y;
+            EXPECT_NEAR(a.green, b.green, 8) << x << "," << y;
+            EXPECT_NEAR(a.blue, b.blue, 8) << x << "," << y;
+        }
+    // A damaged picture is refused at any scale.
+    Data half(jpeg.begin(), jpeg.begin() + long(jpeg.size() / 2));
+    EXPECT_EQ(nullptr, CGImageCreateWithJPEGDataAtLeast(half, 64, 64));
+}
+
 TEST(CGImageCodecs, PNGRoundTripsWholeAndEndsAtItsLastChunk)
 {
     // Noise does not compress: its stream comes nearest the room the writer is given.

@@ -212,3 +212,52 @@ TEST_F(ImageIOTest, EXIFOrientationTurnsTheImage)
         CGImageSourceCopyPropertiesAtIndex(CGImageSourceCreateWithData(jpeg), 0).find(kCGImagePropertyOrientation)
         == nullptr);
 }
+
+TEST_F(ImageIOTest, AFileIsMeasuredFromItsHeaderAndDecodedReducedOnlyAsFarAsAskedFor)
+{
+    Data jpeg = *CGImageCreateJPEGData(twoColours(1600, 800), 0.9f);
+    write("photo.jpg", jpeg);
+    write("turned.jpg", withEXIFOrientation(jpeg, 6, true));
+    write("photo@2x.jpg", jpeg);
+    write("drawing.png", *CGImageCreatePNGData(twoColours(300, 200)));
+    struct Case {
+        const char* name;
+        CGSize asked;
+        size_t pixelWidth, pixelHeight;  // as stored
+    };
+    const Case cases[] = {
+        { "photo.jpg", CGSizeMake(160, 80), 200, 100 },
+        { "photo.jpg", CGSizeMake(201, 80), 400, 200 },
+        // Sideways: the asked width is the stored height.
+        { "turned.jpg", CGSizeMake(80, 160), 200, 100 },
+        { "turned.jpg", CGSizeMake(101, 160), 400, 200 },
+        // Twice the pixels a point.
+        { "photo@2x.jpg", CGSizeMake(100, 50), 200, 100 },
+        // Only a JPEG is decoded reduced.
+        { "drawing.png", CGSizeMake(30, 20), 300, 200 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.name << " for " << c.asked.width << "x" << c.asked.height);
+        auto whole = UIImage::imageWithContentsOfFile(file(c.name));
+        ASSERT_TRUE(whole);
+        EXPECT_EQ(UIImage::sizeOfContentsOfFile(file(c.name)), whole->size());
+        auto reduced = UIImage::imageWithContentsOfFileCovering(file(c.name), c.asked);
+        ASSERT_TRUE(reduced);
+        EXPECT_EQ(reduced->CGImage()->width(), c.pixelWidth);
+        EXPECT_EQ(reduced->CGImage()->height(), c.pixelHeight);
+        EXPECT_EQ(reduced->imageOrientation(), whole->imageOrientation());
+        EXPECT_EQ(reduced->scale(), whole->scale());
+        EXPECT_GE(reduced->size().width, c.asked.width);
+        EXPECT_GE(reduced->size().height, c.asked.height);
+        // Still red on the stored left, blue on the right.
+        const CGImageRef& pixels = reduced->CGImage();
+        EXPECT_GT(pixels->pixelAt(pixels->width() / 4, pixels->height() / 2).red, 200);
+        EXPECT_GT(pixels->pixelAt(pixels->width() * 3 / 4, pixels->height() / 2).blue, 200);
+    }
+    // Nothing to read: nothing measured or made.
+    std::ofstream(file("broken.jpg")) << "broken";
+    EXPECT_FALSE(UIImage::sizeOfContentsOfFile(file("broken.jpg")));
+    EXPECT_FALSE(UIImage::imageWithContentsOfFileCovering(file("broken.jpg"), CGSizeMake(10, 10)));
+    EXPECT_FALSE(UIImage::sizeOfContentsOfFile(file("absent.jpg")));
+    EXPECT_FALSE(UIImage::imageWithContentsOfFileCovering(file("absent.jpg"), CGSizeMake(10, 10)));
+}
