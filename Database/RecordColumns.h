@@ -92,7 +92,7 @@ namespace Detail {
     {
         constexpr size_t count = [] {
             size_t n = 0;
-            forEach<Record>([&](const auto& c) { n += c.isSaved() ? 1 : 0; });
+            forEach<Record>([&](const auto& c) { n += c.isSaved() ? 1u : 0u; });
             return n;
         }();
         std::array<size_t, count> positions {};
