@@ -125,6 +125,10 @@ public:
     std::vector<NSHTTPCookie> responseCookies() const;
     uint32_t responseEncoding() const { return m_responseEncoding; }
     std::optional<Data> responseData() const;
+    // The body as responseData() gives it, moved out of the request, which
+    // keeps none of it: a finished request's reader that needs the bytes
+    // only once need not hold a table reply twice.
+    std::optional<Data> takeResponseData();
     std::optional<std::string> responseString() const;
     bool isResponseCompressed() const;
     const std::shared_ptr<Data>& rawResponseData() const { return m_rawResponseData; }

@@ -881,6 +881,22 @@ std::optional<Data> HTTPRequest::responseData() const
     return *m_rawResponseData;
 }
 
+std::optional<Data> HTTPRequest::takeResponseData()
+{
+    if (!m_rawResponseData)
+        return std::nullopt;
+    std::optional<Data> body;
+    if (!isResponseCompressed() || !shouldWaitToInflateCompressedResponses)
+        body = std::move(*m_rawResponseData);
+    else if (m_inflatedResponseData)
+        body = std::move(*m_inflatedResponseData);
+    else
+        body = responseData();
+    m_inflatedResponseData.reset();
+    Data().swap(*m_rawResponseData);
+    return body;
+}
+
 std::optional<std::string> HTTPRequest::responseString() const
 {
     auto data = responseData();

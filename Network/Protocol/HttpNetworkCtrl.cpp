@@ -354,7 +354,9 @@ void HttpNetworkCtrl::OperationFinished(const std::shared_ptr<HTTPRequest>& requ
         if (message->requestType == 0)
             dicRequestCount_.erase(message->requestCode);
         reply = std::make_shared<RequestInfoBase>();
-        if (auto data = request->responseData()) {
+        // Taken, not copied: a table reply runs to tens of megabytes, and the
+        // request lives on while the receiver reads and stores it.
+        if (auto data = request->takeResponseData()) {
             reply->recData = std::move(*data);
             reply->recData.push_back(0);
         }

@@ -254,6 +254,35 @@ TEST_F(HTTPRequestTest, TimesOutAfterRetriesAndCancelReportsCodeFour)
     EXPECT_EQ(rec->events, (std::vector<std::string> { "started", "failed" }));
 }
 
+TEST_F(HTTPRequestTest, AFinishedBodyIsHandedOverWholeAndOnlyOnce)
+{
+    std::string text(100000, 'q');
+    text += "end";
+    server.route("/plain", [text](auto&, auto& c) { c.respond(200, text); });
+    server.route("/gz", [text](auto&, auto& c) {
+        c.respond(200, HttpTestServer::gzip(text), { { "Content-Encoding", "gzip" } });
+    });
+    struct Case {
+        const char* path;
+        bool inflateAtTheEnd;
+    };
+    for (const Case& c : { Case { "/plain", true }, Case { "/gz", true }, Case { "/gz", false } }) {
+        SCOPED_TRACE(testing::Message() << c.path << (c.inflateAtTheEnd ? " inflated at the end" : " on the fly"));
+        auto r = HTTPRequest::requestWithURL(*CFURL::URLWithString(server.url(c.path)));
+        r->shouldWaitToInflateCompressedResponses = c.inflateAtTheEnd;
+        auto run = start(r);
+        ASSERT_FALSE(run.request->error());
+        auto taken = run.request->takeResponseData();
+        ASSERT_TRUE(taken);
+        EXPECT_TRUE(std::string(taken->begin(), taken->end()) == text);
+        // The request keeps nothing of it.
+        auto left = run.request->responseData();
+        EXPECT_TRUE(!left || left->empty());
+        auto again = run.request->takeResponseData();
+        EXPECT_TRUE(!again || again->empty());
+    }
+}
+
 TEST_F(HTTPRequestTest, InflatesGzipInMemoryAndFileToFile)
 {
     std::string text(100000, 'z');
