@@ -12,7 +12,9 @@ namespace {
 template <typename Reply, typename Read, typename Count> void check(const Value* content, Read read, Count count)
 {
     Reply reply;
-    if (!read(reply, content) && count(reply) != 0) {
+    // Each reader frees what it reads: every one gets its own copy.
+    Value copy = *content;
+    if (!read(reply, &copy) && count(reply) != 0) {
         std::fprintf(stderr, "a refused content left records behind\n");
         __builtin_trap();
     }

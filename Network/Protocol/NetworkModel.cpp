@@ -337,7 +337,7 @@ void NetworkModel::deliver(const std::shared_ptr<RequestInfoBase>& info, bool di
 
     std::shared_ptr<NetBaseRst> result;
     if (info->requestType == 2) {
-        result = message->RequestDecode(reply);
+        result = message->RequestDecodeTaking(std::move(reply));
         auto download = std::dynamic_pointer_cast<DownloadRst>(result);
         auto sent = std::dynamic_pointer_cast<RequestDownload>(message);
         auto descriptor = std::dynamic_pointer_cast<DownLoadRequestInfo>(info);
@@ -352,7 +352,7 @@ void NetworkModel::deliver(const std::shared_ptr<RequestInfoBase>& info, bool di
         if (result)
             result->cmdCode = info->cmdCode;
     } else if (info->requestType == 0 || info->requestType == 1) {
-        result = message->RequestDecode(reply);
+        result = message->RequestDecodeTaking(std::move(reply));
         if (result) {
             result->cmdCode = info->cmdCode;
             result->requestCode = info->requestCode;

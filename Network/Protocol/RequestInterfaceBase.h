@@ -43,6 +43,12 @@ public:
     virtual std::optional<std::string> RequestEncode() { return std::nullopt; }
     // `reply` is the parsed reply, or nothing when the text did not parse.
     virtual std::shared_ptr<NetBaseRst> RequestDecode(const std::optional<Value>& reply);
+    // The same, for a caller done with the parsed reply: a command whose reply
+    // runs to megabytes frees each part of the tree as soon as it has read it.
+    virtual std::shared_ptr<NetBaseRst> RequestDecodeTaking(std::optional<Value>&& reply)
+    {
+        return RequestDecode(reply);
+    }
 
     static void DecodeResults(NetBaseRst& result, const std::optional<Value>& reply);
     // A reply that says "200" but whose content is not of its command's shape

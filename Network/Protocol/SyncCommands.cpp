@@ -34,15 +34,16 @@ std::optional<std::string> encodeTable(RequestInterfaceBase& message, const std:
 
 // The status, and the tables of a "200" reply; a "200" whose content is not of
 // the tables' shape becomes the protocol error "115", with no tables, so that
-// the engine breaks the run instead of storing (or clearing) anything.
+// the engine breaks the run instead of storing (or clearing) anything. The
+// reader frees each part of the reply as it reads it.
 template <typename Reply>
 std::shared_ptr<NetBaseRst> decodeTables(
-    std::shared_ptr<Reply> result, const std::optional<Value>& reply, bool (*read)(Reply&, const Value*))
+    std::shared_ptr<Reply> result, std::optional<Value> reply, bool (*read)(Reply&, Value*))
 {
     RequestInterfaceBase::DecodeResults(*result, reply);
     if (!isSuccess(*result))
         return result;
-    const Value* content = reply && reply->isDictionary() ? reply->find("content") : nullptr;
+    Value* content = reply && reply->isDictionary() ? reply->mutableDictionary().find("content") : nullptr;
     if (!read(*result, content))
         RequestInterfaceBase::DecodeMalformed(*result);
     return result;
@@ -75,7 +76,12 @@ std::optional<std::string> RequestSyncAllTable::RequestEncode()
 
 std::shared_ptr<NetBaseRst> RequestSyncAllTable::RequestDecode(const std::optional<Value>& reply)
 {
-    return decodeTables(std::make_shared<SyncAllTableRst>(), reply, SyncTables::readProducts);
+    return RequestDecodeTaking(std::optional<Value>(reply));
+}
+
+std::shared_ptr<NetBaseRst> RequestSyncAllTable::RequestDecodeTaking(std::optional<Value>&& reply)
+{
+    return decodeTables(std::make_shared<SyncAllTableRst>(), std::move(reply), SyncTables::readProducts);
 }
 
 // Icons.
@@ -89,7 +95,12 @@ std::optional<std::string> RequestSyncIconTable::RequestEncode()
 
 std::shared_ptr<NetBaseRst> RequestSyncIconTable::RequestDecode(const std::optional<Value>& reply)
 {
-    return decodeTables(std::make_shared<SyncIconTableRst>(), reply, SyncTables::readIcons);
+    return RequestDecodeTaking(std::optional<Value>(reply));
+}
+
+std::shared_ptr<NetBaseRst> RequestSyncIconTable::RequestDecodeTaking(std::optional<Value>&& reply)
+{
+    return decodeTables(std::make_shared<SyncIconTableRst>(), std::move(reply), SyncTables::readIcons);
 }
 
 // Library file tables.
@@ -107,9 +118,14 @@ std::optional<std::string> RequestSyncFileTable::RequestEncode()
 
 std::shared_ptr<NetBaseRst> RequestSyncFileTable::RequestDecode(const std::optional<Value>& reply)
 {
+    return RequestDecodeTaking(std::optional<Value>(reply));
+}
+
+std::shared_ptr<NetBaseRst> RequestSyncFileTable::RequestDecodeTaking(std::optional<Value>&& reply)
+{
     auto result = std::make_shared<SyncFileTableRst>();
     result->isFull = isFull;
-    return decodeTables(std::move(result), reply, SyncTables::readLibraryFiles);
+    return decodeTables(std::move(result), std::move(reply), SyncTables::readLibraryFiles);
 }
 
 // Customer tables.
@@ -129,7 +145,12 @@ std::optional<std::string> RequestSyncCustomerTable::RequestEncode()
 
 std::shared_ptr<NetBaseRst> RequestSyncCustomerTable::RequestDecode(const std::optional<Value>& reply)
 {
-    return decodeTables(std::make_shared<SyncCustomerTableRst>(), reply, SyncTables::readCustomers);
+    return RequestDecodeTaking(std::optional<Value>(reply));
+}
+
+std::shared_ptr<NetBaseRst> RequestSyncCustomerTable::RequestDecodeTaking(std::optional<Value>&& reply)
+{
+    return decodeTables(std::make_shared<SyncCustomerTableRst>(), std::move(reply), SyncTables::readCustomers);
 }
 
 // Finish reports.

@@ -80,6 +80,7 @@ public:
     std::optional<std::string> isFull = "true";
     std::optional<std::string> RequestEncode() override;
     std::shared_ptr<NetBaseRst> RequestDecode(const std::optional<Value>& reply) override;
+    std::shared_ptr<NetBaseRst> RequestDecodeTaking(std::optional<Value>&& reply) override;
 };
 
 class RequestSyncIconTable : public RequestInterfaceBase {
@@ -89,6 +90,7 @@ public:
     std::optional<std::string> isFull = "true";
     std::optional<std::string> RequestEncode() override;
     std::shared_ptr<NetBaseRst> RequestDecode(const std::optional<Value>& reply) override;
+    std::shared_ptr<NetBaseRst> RequestDecodeTaking(std::optional<Value>&& reply) override;
 };
 
 class RequestSyncFileTable : public RequestInterfaceBase {
@@ -99,6 +101,7 @@ public:
     std::optional<std::string> isFull = "true";
     std::optional<std::string> RequestEncode() override;
     std::shared_ptr<NetBaseRst> RequestDecode(const std::optional<Value>& reply) override;
+    std::shared_ptr<NetBaseRst> RequestDecodeTaking(std::optional<Value>&& reply) override;
 };
 
 class RequestSyncCustomerTable : public RequestInterfaceBase {
@@ -108,6 +111,7 @@ public:
     std::optional<std::string> isFull = "true";
     std::optional<std::string> RequestEncode() override;
     std::shared_ptr<NetBaseRst> RequestDecode(const std::optional<Value>& reply) override;
+    std::shared_ptr<NetBaseRst> RequestDecodeTaking(std::optional<Value>&& reply) override;
 };
 
 class RequestSyncDataFinish : public RequestInterfaceBase {

@@ -25,11 +25,46 @@ namespace {
         return true;
     }
 
-    void fillProducts(SyncAllTableRst& r, const Value& content)
+    // Table `index` of a content `hasTables` accepted.
+    Value* tableAt(Value& content, size_t index) { return &content.mutableArray()[index]; }
+
+    // Appends the records of a table, then frees the table.
+    template <typename Record>
+    void takeEach(std::vector<Record>& records, Value* table,
+        RecordColumns::MissingText missing = RecordColumns::MissingText::Absent)
     {
+        appendEach(records, table, missing);
+        if (table)
+            *table = Value();
+    }
+
+    // Room for the product table's records before they are made: growing
+    // vectors of a hundred thousand records would hold each twice over.
+    void reserveProducts(SyncAllTableRst& r, const Value& products)
+    {
+        size_t count = 0, attributes = 0, parents = 0, images = 0;
+        for (const Value& p : products.arrayValue()) {
+            if (!p.isDictionary())
+                continue;
+            ++count;
+            attributes += p["attributes"].isArray() ? p["attributes"].count() : 0;
+            parents += p["productParentList"].isArray() ? p["productParentList"].count() : 0;
+            images += p["images"].isArray() ? p["images"].count() : 0;
+        }
+        r.productTable.reserve(count);
+        r.productPriceTable.reserve(count);
+        r.productRelatedTable.reserve(count);
+        r.productAttributeTable.reserve(attributes);
+        r.productCategoryXrefTable.reserve(parents);
+        r.imagesTable.reserve(images);
+    }
+
+    void fillProducts(SyncAllTableRst& r, Value& content)
+    {
+        reserveProducts(r, content[size_t(0)]);
         // A product object carries its price and related list at its own level,
         // and its attributes, categories and pictures as lists of their own.
-        eachObject(arrayAt(content, 0), [&](const Value& p) {
+        takeEachObject(tableAt(content, 0), [&](const Value& p) {
             auto& product = r.productTable.emplace_back();
             readReply(p, product);
             const int productId = product.product_id;
@@ -53,11 +88,11 @@ namespace {
             readReply(p, r.productRelatedTable.emplace_back());
             appendEach(r.imagesTable, &p["images"]);
         });
-        appendEach(r.categoryTable, arrayAt(content, 1));
-        appendEach(r.fieldsAttributeTable, arrayAt(content, 2));
-        appendEach(r.productRelatedFilesTable, arrayAt(content, 3));
-        appendEach(r.productTagTable, arrayAt(content, 4));
-        appendEach(r.productRelateTagTable, arrayAt(content, 5));
+        takeEach(r.categoryTable, tableAt(content, 1));
+        takeEach(r.fieldsAttributeTable, tableAt(content, 2));
+        takeEach(r.productRelatedFilesTable, tableAt(content, 3));
+        takeEach(r.productTagTable, tableAt(content, 4));
+        takeEach(r.productRelateTagTable, tableAt(content, 5));
     }
 
 }  // namespace
@@ -69,7 +104,7 @@ corvelle_customer_contact_entity readContact(const Value& c, bool emptyWhenMissi
     return contact;
 }
 
-bool readProducts(SyncAllTableRst& r, const Value* content)
+bool readProducts(SyncAllTableRst& r, Value* content)
 {
     // Products, categories, attribute fields, related files, tags, tag links.
     if (!hasTables(content, 6))
@@ -78,22 +113,22 @@ bool readProducts(SyncAllTableRst& r, const Value* content)
     return true;
 }
 
-bool readIcons(SyncIconTableRst& r, const Value* content)
+bool readIcons(SyncIconTableRst& r, Value* content)
 {
     if (!content || !content->isArray())
         return false;
-    appendEach(r.iconTable, content);
+    takeEach(r.iconTable, content);
     return true;
 }
 
-bool readLibraryFiles(SyncFileTableRst& r, const Value* in)
+bool readLibraryFiles(SyncFileTableRst& r, Value* in)
 {
     // Files and categories; the list of replaced files, when sent, is an object.
     if (!hasTables(in, 2) || (in->count() > 2 && !(*in)[2].isDictionary()))
         return false;
-    const Value& content = *in;
-    appendEach(r.libFileTable, arrayAt(content, 0));
-    appendEach(r.libCategoryTable, arrayAt(content, 1));
+    Value& content = *in;
+    takeEach(r.libFileTable, tableAt(content, 0));
+    takeEach(r.libCategoryTable, tableAt(content, 1));
     if (content.count() > 2 && content[2].isDictionary()) {
         if (auto ids = unchanged(content[2], "keyIDS")) {
             for (auto& id : NSString::componentsSeparatedByString(*ids, ","))
@@ -103,13 +138,13 @@ bool readLibraryFiles(SyncFileTableRst& r, const Value* in)
     return true;
 }
 
-bool readCustomers(SyncCustomerTableRst& r, const Value* in)
+bool readCustomers(SyncCustomerTableRst& r, Value* in)
 {
     // Customers, attribute fields, addresses, contacts.
     if (!hasTables(in, 4))
         return false;
-    const Value& content = *in;
-    eachObject(arrayAt(content, 0), [&](const Value& c) {
+    Value& content = *in;
+    takeEachObject(tableAt(content, 0), [&](const Value& c) {
         auto& customer = r.customerTable.emplace_back();
         readReply(c, customer);
         const int customerId = customer.customer_id;
@@ -119,9 +154,9 @@ bool readCustomers(SyncCustomerTableRst& r, const Value* in)
             attribute.customer_id = customerId;
         });
     });
-    appendEach(r.fieldsAttributeTable, arrayAt(content, 1));
-    appendEach(r.customerAddressTable, arrayAt(content, 2));
-    appendEach(r.customerContactTable, arrayAt(content, 3), RecordColumns::MissingText::Empty);
+    takeEach(r.fieldsAttributeTable, tableAt(content, 1));
+    takeEach(r.customerAddressTable, tableAt(content, 2));
+    takeEach(r.customerContactTable, tableAt(content, 3), RecordColumns::MissingText::Empty);
     return true;
 }
 

@@ -453,6 +453,102 @@ TEST(SyncReplies, ProductTables)
     EXPECT_TRUE(decode<SyncAllTableRst>(sync, reply("999", "[[{\"productID\":1}]]"))->productTable.empty());
 }
 
+// The front door hands a table command the parsed reply to take, and the
+// command frees the tree as it reads it: the records are those a kept tree
+// gives, and a tree someone else still holds is left whole.
+TEST(SyncReplies, ATakenReplyGivesTheSameTablesAndASharedTreeStaysWhole)
+{
+    ProtocolTestServices services;
+    auto products = [](const std::shared_ptr<NetBaseRst>& r) {
+        auto p = std::dynamic_pointer_cast<SyncAllTableRst>(r);
+        std::string s = p->status.value_or("-");
+        for (const auto& x : p->productTable)
+            s += " p" + std::to_string(x.product_id) + x.product_name.value_or("?");
+        for (const auto& x : p->productAttributeTable)
+            s += " a" + std::to_string(x.product_id) + x.attribute_value.value_or("?");
+        for (const auto& x : p->productCategoryXrefTable)
+            s += " x" + std::to_string(x.category_id);
+        for (const auto& x : p->productPriceTable)
+            s += " $" + std::to_string(x.price);
+        for (const auto& x : p->imagesTable)
+            s += " i" + x.image_full_address.value_or("?");
+        for (const auto& x : p->categoryTable)
+            s += " c" + x.category_name.value_or("?");
+        return s + " " + std::to_string(p->productRelatedTable.size()) + std::to_string(p->productTagTable.size())
+            + std::to_string(p->productRelateTagTable.size()) + std::to_string(p->productRelatedFilesTable.size());
+    };
+    auto icons = [](const std::shared_ptr<NetBaseRst>& r) {
+        auto p = std::dynamic_pointer_cast<SyncIconTableRst>(r);
+        std::string s = p->status.value_or("-");
+        for (const auto& x : p->iconTable)
+            s += " " + x.name.value_or("?");
+        return s;
+    };
+    auto files = [](const std::shared_ptr<NetBaseRst>& r) {
+        auto p = std::dynamic_pointer_cast<SyncFileTableRst>(r);
+        std::string s = p->status.value_or("-");
+        for (const auto& x : p->libFileTable)
+            s += " " + x.file_name.value_or("?");
+        for (const auto& x : p->libCategoryTable)
+            s += " " + x.name.value_or("?");
+        for (const auto& x : p->libFileUpdateTable)
+            s += " u" + x;
+        return s;
+    };
+    auto customers = [](const std::shared_ptr<NetBaseRst>& r) {
+        auto p = std::dynamic_pointer_cast<SyncCustomerTableRst>(r);
+        std::string s = p->status.value_or("-");
+        for (const auto& x : p->customerTable)
+            s += " " + x.customer_name.value_or("?");
+        for (const auto& x : p->customerAttributeTable)
+            s += " a" + std::to_string(x.customer_id) + x.attribute_value.value_or("?");
+        for (const auto& x : p->customerAddressTable)
+            s += " " + x.customerCity.value_or("?");
+        for (const auto& x : p->customerContactTable)
+            s += " " + x.first_name.value_or("?");
+        return s;
+    };
+    RequestSyncAllTable productCommand;
+    RequestSyncIconTable iconCommand;
+    RequestSyncFileTable fileCommand;
+    RequestSyncCustomerTable customerCommand;
+    struct Case {
+        RequestInterfaceBase& command;
+        std::function<std::string(const std::shared_ptr<NetBaseRst>&)> tables;
+        std::string status, content;
+    };
+    const Case cases[] = {
+        { productCommand, products, "200",
+            R"([[{"productID":"7","productName":"Chair","productParentList":[3,"7"],"price":"12.5",)"
+            R"("attributes":[{"attributeId":1,"attributeValue":"red"},"skip"],"images":[{"imageID":4,"fullAddress":"c.jpg"}]},)"
+            R"("not an object",{"productID":8,"productName":"A long product name past any inline text"}],)"
+            R"([{"categoryID":2,"categoryName":"Seats"}],[],[{"productId":7,"fileId":9}],[{"id":1,"tagName":"new"}],[]])" },
+        { productCommand, products, "200", R"([[{"productID":1}],[]])" },
+        { productCommand, products, "999", R"([[{"productID":1}],[],[],[],[],[]])" },
+        { iconCommand, icons, "200", R"([{"iconID":1,"iconName":"a.png"},7,{"iconID":2,"iconName":"b.png"}])" },
+        { fileCommand, files, "200",
+            R"([[{"id":1,"fileName":"f.pdf"}],[{"cateID":3,"cateName":"Brochures"}],{"keyIDS":"4,5"}])" },
+        { customerCommand, customers, "200",
+            R"([[{"customerId":5,"customerName":"Acme","attributes":[{"attributeValue":"gold"}]}],[],)"
+            R"([{"id":1,"customer_id":5,"city":"Lyon"}],[{"contactId":2,"customerId":5,"firstName":"Ann"}]])" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.content);
+        const Value pristine = *reply(c.status, c.content);
+        // Read from a tree the caller keeps: the tree is left as it came.
+        std::optional<Value> kept = reply(c.status, c.content);
+        const std::string fromKept = c.tables(c.command.RequestDecode(kept));
+        EXPECT_EQ(*kept, pristine);
+        // Taken: the same tables, and another holder's copy is untouched.
+        std::optional<Value> taken = reply(c.status, c.content);
+        const Value otherHolder = *taken;
+        EXPECT_EQ(c.tables(c.command.RequestDecodeTaking(std::move(taken))), fromKept);
+        EXPECT_EQ(otherHolder, pristine);
+        // Taken alone, as the front door hands it over.
+        EXPECT_EQ(c.tables(c.command.RequestDecodeTaking(reply(c.status, c.content))), fromKept);
+    }
+}
+
 // A "200" whose content is not the tables' shape would store nothing, or
 // clear what a table reply replaces whole; it is the protocol error "115",
 // with no tables at all.
