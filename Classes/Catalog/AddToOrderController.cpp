@@ -3,6 +3,7 @@
 #include "Classes/Catalog/CatalogText.h"
 #include "Classes/Catalog/ProductAttributeView.h"
 #include "Classes/Frame/IconButton.h"
+#include "Classes/Frame/Language.h"
 #include "Classes/Frame/NumericInputValidator.h"
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/SkinManager.h"
@@ -20,8 +21,6 @@
 #include "Platform/UIKit/UIImage.h"
 #include "Platform/UIKit/UIImageView.h"
 #include "Platform/UIKit/UITextField.h"
-
-using CatalogText::text;
 
 namespace {
 

@@ -1,11 +1,8 @@
 #include "Classes/Catalog/CatalogText.h"
 
-#include "Classes/Frame/Language.h"
 #include "Platform/Foundation/NSString.h"
 
 namespace CatalogText {
-
-std::string text(const std::string& key) { return Language::stringOrKey(key); }
 
 std::string trimmed(const std::optional<std::string>& value)
 {

@@ -1,8 +1,7 @@
 #pragma once
 
-// Small text helpers the catalogue screens share: captions by language key,
-// the blank test the screens apply to names and values, and the split of a
-// comma-separated value list.
+// Small text helpers the catalogue screens share: the blank test the screens
+// apply to names and values, and the split of a comma-separated value list.
 
 #include <optional>
 #include <string>
@@ -10,8 +9,6 @@
 
 namespace CatalogText {
 
-// The current language's text for `key` (the key itself when there is none).
-std::string text(const std::string& key);
 // Trimmed of white space and line ends.
 std::string trimmed(const std::optional<std::string>& value);
 bool isBlank(const std::optional<std::string>& value);

@@ -6,6 +6,7 @@
 #include "Classes/Catalog/MasterViewController.h"
 #include "Classes/Catalog/ProductCompareController.h"
 #include "Classes/Frame/CorvelleAppDelegate.h"
+#include "Classes/Frame/Language.h"
 #include "Classes/Frame/OrderingController.h"
 #include "Classes/Catalog/ProductDetailController.h"
 #include "Classes/Catalog/ProductFavoriteController.h"
@@ -24,8 +25,6 @@
 #include "Platform/UIKit/UIImageView.h"
 #include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UINavigationController.h"
-
-using CatalogText::text;
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "Classes/Catalog/DetailViewController.h"
 
 #include "Classes/Catalog/CatalogLayOut.h"
-#include "Classes/Catalog/CatalogText.h"
 #include "Classes/Catalog/DetailCell.h"
 #include "Classes/Catalog/MasterViewController.h"
+#include "Classes/Frame/Language.h"
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/QuoteOrder/QuoteOrderStore.h"
 #include "Database/ConfigManager.h"
@@ -18,8 +18,6 @@
 
 #include <algorithm>
 #include <cstring>
-
-using CatalogText::text;
 
 namespace {
 

@@ -21,8 +21,6 @@
 
 namespace {
 
-std::string text(const std::string& key) { return Language::stringOrKey(key); }
-
 const char* const kTitleKeys[] = { "SKU", "IMAGE", "PRODUCTNAME", "DESCRIPTION", "QUANTITY" };
 
 }  // namespace

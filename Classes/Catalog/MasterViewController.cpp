@@ -4,6 +4,7 @@
 #include "Classes/Catalog/CatalogText.h"
 #include "Classes/Catalog/ProductBigCatalog.h"
 #include "Classes/Catalog/TagsLeftView.h"
+#include "Classes/Frame/Language.h"
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/SkinManager.h"
 #include "Classes/Frame/SwitchButton.h"
@@ -20,8 +21,6 @@
 #include "Platform/UIKit/UIPopoverController.h"
 
 #include <unordered_set>
-
-using CatalogText::text;
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "Classes/Catalog/NODescriptionView.h"
 
-#include "Classes/Catalog/CatalogText.h"
+#include "Classes/Frame/Language.h"
 #include "Classes/Frame/LanguageManager.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIFont.h"
@@ -33,6 +33,6 @@ NODescriptionView::~NODescriptionView()
 void NODescriptionView::notifiChangelanguage()
 {
     const bool chinese = LanguageManager::sharedInstance()->currentLanguage() == 2;
-    m_noDescriptionLabel->setText(CatalogText::text("NODESCRIPTION"));
+    m_noDescriptionLabel->setText(text("NODESCRIPTION"));
     m_noDescriptionLabel->setFont(UIFont::fontWithNameSize("Zapfino", chinese ? 35 : 25));
 }

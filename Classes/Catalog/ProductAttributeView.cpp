@@ -1,6 +1,7 @@
 #include "Classes/Catalog/ProductAttributeView.h"
 
 #include "Classes/Catalog/CatalogText.h"
+#include "Classes/Frame/Language.h"
 #include "Classes/Frame/SkinManager.h"
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIColor.h"
@@ -117,7 +118,7 @@ void ProductAttributeView::reconstructAttributes()
             button->setTitleForState(values.front(), UIControlStateNormal);
             button->setTitleColorForState(m_attributeColor, UIControlStateNormal);
         } else {
-            button->setTitleForState(CatalogText::text("PLEASESELECT"), UIControlStateNormal);
+            button->setTitleForState(text("PLEASESELECT"), UIControlStateNormal);
             button->setTitleColorForState(UIColor::grayColor(), UIControlStateNormal);
         }
         addSubview(button);

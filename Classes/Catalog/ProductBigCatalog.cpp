@@ -1,6 +1,6 @@
 #include "Classes/Catalog/ProductBigCatalog.h"
 
-#include "Classes/Catalog/CatalogText.h"
+#include "Classes/Frame/Language.h"
 #include "Classes/Frame/SkinManager.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIFont.h"
@@ -48,7 +48,7 @@ void ProductBigCatalog::setIsFirstLine(bool first)
     m_isFirstLine = first;
     if (!first)
         return;
-    m_lbTitle->setText(CatalogText::text("ALL"));
+    m_lbTitle->setText(text("ALL"));
     m_lbTitle->setFont(UIFont::boldSystemFontOfSize(16));
     m_lbcount->setFont(UIFont::boldSystemFontOfSize(16));
 }

@@ -1,9 +1,9 @@
 #include "Classes/Catalog/ProductCompareController.h"
 
 #include "Classes/Catalog/CatalogLayOut.h"
-#include "Classes/Catalog/CatalogText.h"
 #include "Classes/Catalog/CompareCell.h"
 #include "Classes/Frame/IconButton.h"
+#include "Classes/Frame/Language.h"
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/UIToast.h"
 #include "Classes/QuoteOrder/QuoteOrderStore.h"
@@ -18,8 +18,6 @@
 #include "Platform/UIKit/UIPopoverController.h"
 #include "Platform/UIKit/UIScrollView.h"
 #include "Platform/UIKit/UITextView.h"
-
-using CatalogText::text;
 
 namespace {
 

@@ -41,8 +41,6 @@
 
 namespace {
 
-std::string text(const std::string& key) { return Language::stringOrKey(key); }
-
 std::shared_ptr<UIColor> valueColor()
 {
     return UIColor::colorWithRedGreenBlueAlpha(176 / 255.0, 48 / 255.0, 96 / 255.0, 1);

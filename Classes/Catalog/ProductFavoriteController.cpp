@@ -19,12 +19,6 @@
 
 #include <algorithm>
 
-namespace {
-
-std::string text(const std::string& key) { return Language::stringOrKey(key); }
-
-}  // namespace
-
 ProductFavoriteController::ProductFavoriteController() = default;
 
 ProductFavoriteController::~ProductFavoriteController() { NSNotificationCenter::defaultCenter().removeObserver(this); }

@@ -1,9 +1,9 @@
 #include "Classes/Catalog/ProductRelatedFileController.h"
 
+#include "Classes/Frame/Language.h"
 #include "Classes/Library/LibraryCoverFilling.h"
 #include "Classes/Library/LibraryDetailCell.h"
 #include "Classes/Library/LibraryFileActions.h"
-#include "Classes/Library/LibraryText.h"
 #include "Classes/Library/SaleslibraryModel.h"
 #include "Classes/Library/VideoViewController.h"
 #include "Database/DataAccessManager.h"
@@ -18,8 +18,6 @@
 #include "Platform/UIKit/UIProgressView.h"
 
 #include <algorithm>
-
-using LibraryText::text;
 
 namespace {
 

@@ -15,12 +15,6 @@
 
 #include <algorithm>
 
-namespace {
-
-std::string text(const std::string& key) { return Language::stringOrKey(key); }
-
-}  // namespace
-
 void RelatedProductViewcontroller::viewDidLoad()
 {
     PopBaseController::viewDidLoad();

@@ -1,9 +1,9 @@
 #include "Classes/Catalog/TileAddToOrder.h"
 
 #include "Classes/Catalog/AddToOrderController.h"
-#include "Classes/Catalog/CatalogText.h"
 #include "Classes/Catalog/CompareCell.h"
 #include "Classes/Catalog/DetailCell.h"
+#include "Classes/Frame/Language.h"
 #include "Classes/Frame/UIToast.h"
 #include "Classes/QuoteOrder/QuoteOrderStore.h"
 #include "Database/corvelle_product_Entity.h"
@@ -66,7 +66,7 @@ void TileAddToOrder::add(const std::shared_ptr<corvelle_product_Entity>& product
     auto store = QuoteOrderStore::sharedQuoteOrderStore();
     store->getItemNumberInOrder(*product);
     if (!store->addToOrder(product)) {
-        std::make_shared<UIToast>()->show(CatalogText::text("FAILED"));
+        std::make_shared<UIToast>()->show(text("FAILED"));
         return;
     }
     product->itemNumberInOrder += static_cast<unsigned>(product->count);

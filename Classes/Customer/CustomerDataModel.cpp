@@ -35,8 +35,6 @@ std::shared_ptr<CustomerDataModel>& slot()
     return instance;
 }
 
-std::string text(const std::string& key) { return Language::stringOrKey(key); }
-
 bool isBlank(const std::optional<std::string>& s)
 {
     return !s || NSString::stringByTrimmingCharactersInSet(*s, CharacterSet::whitespace).empty();

@@ -5,8 +5,6 @@
 
 namespace {
 
-std::string text(const std::string& key) { return Language::stringOrKey(key); }
-
 bool isBlank(const std::optional<std::string>& s)
 {
     return !s || NSString::stringByTrimmingCharactersInSet(*s, CharacterSet::whitespace).empty();

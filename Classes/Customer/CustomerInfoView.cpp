@@ -22,8 +22,6 @@ namespace {
 const CGRect kTableFrame = CGRectMake(0, 44, 663, 638);
 const CGRect kTableFrameOverKeyboard = CGRectMake(0, 44, 663, 370);
 
-std::string text(const std::string& key) { return Language::stringOrKey(key); }
-
 bool isBlank(const std::optional<std::string>& s)
 {
     return !s || NSString::stringByTrimmingCharactersInSet(*s, CharacterSet::whitespace).empty();

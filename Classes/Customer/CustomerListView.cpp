@@ -14,8 +14,6 @@ namespace {
 const CGRect kTableFrame = CGRectMake(0, 133, 360, 549);
 const CGRect kTableFrameWithNewBar = CGRectMake(0, 193, 360, 489);
 
-std::string text(const std::string& key) { return Language::stringOrKey(key); }
-
 bool isBlank(const std::string& s)
 {
     return NSString::stringByTrimmingCharactersInSet(s, CharacterSet::whitespace).empty();

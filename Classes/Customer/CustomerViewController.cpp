@@ -17,8 +17,6 @@ namespace {
 
 constexpr long kSubmitAlertTag = 1000;
 
-std::string text(const std::string& key) { return Language::stringOrKey(key); }
-
 std::string trimmed(const std::string& s)
 {
     return NSString::stringByTrimmingCharactersInSet(s, CharacterSet::whitespace);

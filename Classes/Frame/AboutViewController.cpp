@@ -12,8 +12,6 @@
 
 namespace {
 
-std::string languageText(const char* key) { return Language::stringWithName(key).value_or(key); }
-
 std::shared_ptr<UILabel> makeLabel(CGRect frame, const std::shared_ptr<UIFont>& font, UITextAlignment alignment)
 {
     auto label = std::make_shared<UILabel>(frame);
@@ -55,27 +53,26 @@ void AboutViewController::viewDidLoad()
     for (const auto& label : { m_name, m_versionTitle, m_version, m_companyInfo, m_companyRights })
         view()->addSubview(label);
 
-    std::weak_ptr<AboutViewController> weakSelf = std::static_pointer_cast<AboutViewController>(shared_from_this());
-    m_doneButton = std::make_shared<UIBarButtonItem>(
-        languageText("DONE"), UIBarButtonItemStyleDone, [weakSelf](UIBarButtonItem&) {
-            if (auto self = weakSelf.lock())
-                self->doneButtonTapped();
-        });
+    auto weak = weakSelf<AboutViewController>();
+    m_doneButton = std::make_shared<UIBarButtonItem>(text("DONE"), UIBarButtonItemStyleDone, [weak](UIBarButtonItem&) {
+        if (auto self = weak.lock())
+            self->doneButtonTapped();
+    });
     navigationItem()->rightBarButtonItem = m_doneButton;
     updateLanguage(nullptr);
 }
 
 void AboutViewController::updateLanguage(const std::shared_ptr<UIResponder>&)
 {
-    setTitle(languageText("ABOUT"));
+    setTitle(text("ABOUT"));
     if (m_versionTitle)
-        m_versionTitle->setText(languageText("VERSION"));
+        m_versionTitle->setText(text("VERSION"));
     if (m_companyInfo)
-        m_companyInfo->setText(languageText("COMPANYNAMEINFO"));
+        m_companyInfo->setText(text("COMPANYNAMEINFO"));
     if (m_companyRights)
-        m_companyRights->setText(languageText("COMPANYRIGHTS"));
+        m_companyRights->setText(text("COMPANYRIGHTS"));
     if (m_doneButton)
-        m_doneButton->title = languageText("DONE");
+        m_doneButton->title = text("DONE");
 }
 
 void AboutViewController::doneButtonTapped()

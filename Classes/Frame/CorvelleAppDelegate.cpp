@@ -43,8 +43,6 @@ CorvelleAppDelegate::WelcomeScreenFactory& welcomeFactory()
     return factory;
 }
 
-std::string languageText(const char* key) { return Language::stringWithName(key).value_or(key); }
-
 bool isBlank(const std::optional<std::string>& s)
 {
     return !s || NSString::stringByTrimmingCharactersInSet(*s, CharacterSet::whitespaceAndNewline).empty();
@@ -288,8 +286,8 @@ void CorvelleAppDelegate::logoutWithLockedUserMessage(
         return;
     if (status != "11411" && status != "207")
         return;
-    auto alert = std::make_shared<UIAlertView>(languageText("NOTIFICATION"), *message,
-        std::static_pointer_cast<CorvelleAppDelegate>(shared_from_this()), languageText("OK"));
+    auto alert
+        = std::make_shared<UIAlertView>(text("NOTIFICATION"), *message, protect<CorvelleAppDelegate>(), text("OK"));
     alert->setTag(kLockedUserAlertTag);
     m_lockedAlertStatus[alert.get()] = status;
     alert->show();
@@ -335,31 +333,31 @@ void CorvelleAppDelegate::CheckAppVersionReturn(const CheckAppVersionRst& reply)
 {
     auto session = LoginMode::sharedInstance();
     if (reply.status.value_or("") == "999" && !session->checkLocalVersion()) {
-        showAlert(languageText("NOTIFICATION"), reply.message.value_or(""), { languageText("OK") }, 0, false);
+        showAlert(text("NOTIFICATION"), reply.message.value_or(""), { text("OK") }, 0, false);
         return;
     }
     if (!session->isNeedCheckVersionAlert(reply.updateType))
         return;
-    const std::string title = stringWithFormat("%@ %@", languageText("NEWVERSIONFOUND"), reply.appVersion.value_or(""));
+    const std::string title = stringWithFormat("%@ %@", text("NEWVERSIONFOUND"), reply.appVersion.value_or(""));
     m_appUrl = reply.appUrl;
     std::vector<std::string> buttons;
     long tag = 0;
     switch (reply.updateType) {
     case 3:
-        buttons = { languageText("UPDATENOW") };
+        buttons = { text("UPDATENOW") };
         tag = kForcedUpdateAlertTag;
         break;
     case 2:
-        buttons = { languageText("LATER"), languageText("UPDATENOW") };
+        buttons = { text("LATER"), text("UPDATENOW") };
         tag = kSuggestedUpdateAlertTag;
         break;
     case 1:
-        buttons = { languageText("LATER"), languageText("UPDATENOW") };
+        buttons = { text("LATER"), text("UPDATENOW") };
         tag = kOptionalUpdateAlertTag;
         break;
     default:
         if (!session->checkLocalVersion())
-            showAlert(languageText("NOTIFICATION"), languageText("LATESTVERSIONMSG"), { languageText("OK") }, 0, false);
+            showAlert(text("NOTIFICATION"), text("LATESTVERSIONMSG"), { text("OK") }, 0, false);
         return;
     }
     std::vector<std::string> others(buttons.begin() + 1, buttons.end());
@@ -388,7 +386,7 @@ void CorvelleAppDelegate::alertViewClickedButtonAtIndex(UIAlertView& alert, long
         defaults->setObjectForKey(
             Value(NSDate::date()), tag == kOptionalUpdateAlertTag ? "UpdateVersionSign" : "UpdateVersionSuggest");
         defaults->synchronize();
-        showAlert(languageText("NOTIFICATION"), languageText("CANCELUPDATEMSG"), { languageText("OK") }, 0, false);
+        showAlert(text("NOTIFICATION"), text("CANCELUPDATEMSG"), { text("OK") }, 0, false);
         return;
     }
     if (tag == kOptionalUpdateAlertTag || tag == kSuggestedUpdateAlertTag || tag == kForcedUpdateAlertTag) {

@@ -17,8 +17,6 @@
 
 namespace {
 
-std::string languageText(const char* key) { return Language::stringWithName(key).value_or(key); }
-
 // Whether the link names its scheme ("http://", "https://", ...): only a
 // link without one gets "http://" put before it.
 bool hasScheme(const std::string& link)
@@ -70,7 +68,7 @@ void HomeViewController::viewAfterFirstDidLoad()
     if (session->needUpdate() && session->loginType() == LoginMode::kLoginTypeOnline) {
         SyncModel::sharedInstance()->setNeedUpdate(true);
         showAlertViewWithMessageWithButtons(
-            kUpdateAlertTag, languageText("HAVEUPDATE"), languageText("UPDATE_NOTNOW"), languageText("UPDATE_YES"));
+            kUpdateAlertTag, text("HAVEUPDATE"), text("UPDATE_NOTNOW"), text("UPDATE_YES"));
     }
 }
 
@@ -101,7 +99,7 @@ void HomeViewController::updateLanguage(const std::shared_ptr<UIResponder>&)
 {
     if (SyncModel::sharedInstance()->showUpdate()) {
         if (auto bar = tabBar())
-            bar->setBadgeValueTabBarItemTagAnimated(languageText("UPDATE"), UITabBarControllerExt::TabSync, false);
+            bar->setBadgeValueTabBarItemTagAnimated(text("UPDATE"), UITabBarControllerExt::TabSync, false);
     }
 }
 
@@ -128,8 +126,8 @@ void HomeViewController::linkLabelToucheTouchesWtihTag(LinkLabel& label, long ta
 void HomeViewController::showAlertViewWithMessageWithButtons(
     long tag, const std::string& message, const std::string& cancel, const std::string& other)
 {
-    auto alert = std::make_shared<UIAlertView>(languageText("NOTIFICATION"), message,
-        std::static_pointer_cast<HomeViewController>(shared_from_this()), cancel, std::vector<std::string> { other });
+    auto alert = std::make_shared<UIAlertView>(
+        text("NOTIFICATION"), message, protect<HomeViewController>(), cancel, std::vector<std::string> { other });
     alert->setTag(tag);
     alert->show();
 }
@@ -138,7 +136,7 @@ void HomeViewController::offerUpdateLater()
 {
     SyncModel::sharedInstance()->setShowUpdate(true);
     if (auto bar = tabBar())
-        bar->setBadgeValueTabBarItemTagAnimated(languageText("UPDATE"), UITabBarControllerExt::TabSync, true);
+        bar->setBadgeValueTabBarItemTagAnimated(text("UPDATE"), UITabBarControllerExt::TabSync, true);
 }
 
 void HomeViewController::startUpdate()
@@ -154,7 +152,7 @@ void HomeViewController::alertViewClickedButtonAtIndex(UIAlertView& alert, long 
         if (buttonIndex == 1) {
             if (LoginMode::sharedInstance()->isNotWifi())
                 showAlertViewWithMessageWithButtons(
-                    kMobileNetworkAlertTag, languageText("WIFIALERT"), languageText("OK"), languageText("CANCEL"));
+                    kMobileNetworkAlertTag, text("WIFIALERT"), text("OK"), text("CANCEL"));
             else
                 startUpdate();
         } else if (buttonIndex == 0) {

@@ -65,3 +65,5 @@ std::optional<std::string> Language::stringWithName(const std::string& key)
 std::string Language::stringOrKey(const std::string& key) { return stringWithName(key).value_or(key); }
 
 void Language::resetLanguageCache() { cache() = Cache(); }
+
+std::string text(const std::string& key) { return Language::stringOrKey(key); }

@@ -17,3 +17,7 @@ public:
     static std::string stringOrKey(const std::string& key);
     static void resetLanguageCache();
 };
+
+// The text every caption, title and message is drawn from: the current
+// language's text of `key`, or the key itself when the table lacks it.
+std::string text(const std::string& key);

@@ -21,8 +21,6 @@
 
 namespace {
 
-std::string languageText(const std::string& key) { return Language::stringWithName(key).value_or(key); }
-
 constexpr const char* kEnglish = "English";
 constexpr const char* kChinese = "中文";
 
@@ -44,7 +42,7 @@ SettingsViewController::~SettingsViewController()
 const std::map<long, std::vector<std::shared_ptr<SettingsCellEntity>>>& SettingsViewController::groups()
 {
     if (m_groups) {
-        setTitle(languageText("SETTINGSTITLE"));
+        setTitle(text("SETTINGSTITLE"));
         return *m_groups;
     }
     auto session = LoginMode::sharedInstance();
@@ -88,19 +86,17 @@ long SettingsViewController::indexOfSection(const NSIndexPath& path) const
 void SettingsViewController::viewDidLoad()
 {
     UITableViewController::viewDidLoad();
-    std::weak_ptr<SettingsViewController> weakSelf
-        = std::static_pointer_cast<SettingsViewController>(shared_from_this());
-    m_doneButton = std::make_shared<UIBarButtonItem>(
-        languageText("DONE"), UIBarButtonItemStyleDone, [weakSelf](UIBarButtonItem&) {
-            if (auto self = weakSelf.lock())
-                self->doneButtonTapped();
-        });
+    auto weak = weakSelf<SettingsViewController>();
+    m_doneButton = std::make_shared<UIBarButtonItem>(text("DONE"), UIBarButtonItemStyleDone, [weak](UIBarButtonItem&) {
+        if (auto self = weak.lock())
+            self->doneButtonTapped();
+    });
     navigationItem()->rightBarButtonItem = m_doneButton;
     LanguageManager::sharedInstance()->registerLanugageNotification(
         std::static_pointer_cast<SettingsViewController>(shared_from_this()));
     m_registered = true;
     if (settingPage == PageMain)
-        setTitle(languageText("SETTINGSTITLE"));
+        setTitle(text("SETTINGSTITLE"));
 }
 
 bool SettingsViewController::shouldAutorotateToInterfaceOrientation(UIInterfaceOrientation o)
@@ -168,7 +164,7 @@ std::shared_ptr<UITableViewCell> SettingsViewController::tableViewCellForRowAtIn
 
 std::shared_ptr<UITableViewCell> SettingsViewController::mainPageCell(UITableView& table, const SettingsCellEntity& row)
 {
-    const std::string title = languageText(row.cellTitle);
+    const std::string title = text(row.cellTitle);
     if (row.cellType == SettingsCellEntity::CellTypeSwitch) {
         auto cell = std::dynamic_pointer_cast<SwitchTableViewCell>(
             table.dequeueReusableCellWithIdentifier("SwitchTableViewCell"));
@@ -234,7 +230,7 @@ std::shared_ptr<UITableViewCell> SettingsViewController::accountPageCell(
 {
     auto cell = std::make_shared<UITableViewCell>(UITableViewCellStyleValue1, std::string("Cell"));
     cell->setBackgroundColor(UIColor::whiteColor());
-    cell->textLabel()->setText(languageText(row.cellTitle));
+    cell->textLabel()->setText(text(row.cellTitle));
     const auto* value = std::get_if<std::string>(&row.cellValue);
     if (row.cellTitle == "USERNAME") {
         cell->detailTextLabel()->setText(value ? *value : "");
@@ -264,7 +260,7 @@ void SettingsViewController::pushSubPage(long page, const SettingsCellEntity& ro
         sub->accountInfoItems = *rows;
     if (auto names = std::get_if<std::vector<std::string>>(&row.cellValue))
         sub->languageItems = *names;
-    sub->setTitle(languageText(row.cellTitle));
+    sub->setTitle(text(row.cellTitle));
     if (auto navigation = navigationController())
         navigation->pushViewControllerAnimated(sub, true);
 }
@@ -310,7 +306,7 @@ void SettingsViewController::tableViewDidSelectRowAtIndexPath(UITableView& table
         about->setDelegate(m_delegate);
         if (auto navigation = navigationController()) {
             about->viewWidth = navigation->view()->frame().size.width;
-            about->setTitle(languageText(row->cellTitle));
+            about->setTitle(text(row->cellTitle));
             navigation->pushViewControllerAnimated(about, true);
         }
         break;
@@ -326,9 +322,8 @@ void SettingsViewController::tableViewDidSelectRowAtIndexPath(UITableView& table
 void SettingsViewController::showAlert(
     long tag, const char* messageKey, const char* cancelKey, const char* otherKey, const char* titleKey)
 {
-    auto alert = std::make_shared<UIAlertView>(languageText(titleKey), languageText(messageKey),
-        std::static_pointer_cast<SettingsViewController>(shared_from_this()), languageText(cancelKey),
-        std::vector<std::string> { languageText(otherKey) });
+    auto alert = std::make_shared<UIAlertView>(text(titleKey), text(messageKey), protect<SettingsViewController>(),
+        text(cancelKey), std::vector<std::string> { text(otherKey) });
     alert->setTag(tag);
     alert->show();
 }
@@ -428,9 +423,9 @@ void SettingsViewController::retitle()
 {
     static constexpr const char* kTitles[] = { "SETTINGSTITLE", "ACCOUNTMANAGEMENT", "SWITCHLANGUAGES" };
     if (settingPage >= 0 && settingPage < 3)
-        setTitle(languageText(kTitles[settingPage]));
+        setTitle(text(kTitles[settingPage]));
     if (m_doneButton)
-        m_doneButton->title = languageText("DONE");
+        m_doneButton->title = text("DONE");
 }
 
 void SettingsViewController::notifiChangelanguage()

@@ -47,8 +47,6 @@ constexpr TabRow kTabs[UITabBarControllerExt::kItemCount] = {
 constexpr CGFloat kBarTop = 702;
 constexpr CGFloat kBarHeight = 66;
 
-std::string languageText(const char* key) { return Language::stringWithName(key).value_or(key); }
-
 }  // namespace
 
 std::shared_ptr<UITabBarControllerExt> UITabBarControllerExt::create()
@@ -164,7 +162,7 @@ void UITabBarControllerExt::addCustomElements()
 
     for (long i = 0; i < kItemCount; ++i) {
         auto item = std::make_shared<TabBarItemButton>(CGRectMake(0, 8, 64, 50));
-        item->setTitle(languageText(kTabs[i].titleKey));
+        item->setTitle(text(kTabs[i].titleKey));
         item->setTag(i);
         item->addTargetForControlEvents(UIControlEventTouchUpInside, [weakSelf, i](UIControl&, UIEvent*) {
             auto self = weakSelf.lock();
@@ -372,7 +370,7 @@ void UITabBarControllerExt::goBackLoginView()
 void UITabBarControllerExt::notifiChangelanguage()
 {
     for (size_t i = 0; i < m_itmeButtonArray.size(); ++i)
-        m_itmeButtonArray[i]->setTitle(languageText(kTabs[i].titleKey));
+        m_itmeButtonArray[i]->setTitle(text(kTabs[i].titleKey));
 }
 
 bool UITabBarControllerExt::shouldAutorotateToInterfaceOrientation(UIInterfaceOrientation o)

@@ -1,5 +1,6 @@
 #include "Classes/Library/FileDescriptionViewController.h"
 
+#include "Classes/Frame/Language.h"
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Library/LibraryText.h"
 #include "Classes/Library/SaleslibraryModel.h"
@@ -103,7 +104,7 @@ void FileDescriptionViewController::viewDidLoad()
 
     m_descTextView->setText(f.description.value_or(std::string()));
     if (m_descTextView->text().empty()) {
-        m_descTextView->setText(LibraryText::text("NODESCRIPTION"));
+        m_descTextView->setText(text("NODESCRIPTION"));
         m_descTextView->setFont(UIFont::italicSystemFontOfSize(14));
     }
     m_descTextView->setTextColor(UIColor::darkGrayColor());
@@ -116,12 +117,12 @@ void FileDescriptionViewController::viewDidLoad()
 
     PublicFunction::initializeToButtonHeight34(m_actionButton);
     if (!SaleslibraryModel::sharedInstance()->isExists(f.file_id)) {
-        m_actionButton->setTitleForState(LibraryText::text("DOWNLOAD"), UIControlStateNormal);
+        m_actionButton->setTitleForState(text("DOWNLOAD"), UIControlStateNormal);
         return;
     }
     const auto updates = data->getAllLibFileUpdateIDs();
     const bool pending = std::find(updates.begin(), updates.end(), f.file_id) != updates.end();
-    m_actionButton->setTitleForState(LibraryText::text(pending ? "UPDATE" : "OPEN"), UIControlStateNormal);
+    m_actionButton->setTitleForState(text(pending ? "UPDATE" : "OPEN"), UIControlStateNormal);
     m_favButton->setBackgroundImageForState(
         UIImage::imageNamed(m_isMarked ? "btn-favAdded" : "btn-addfav"), UIControlStateNormal);
     m_favButton->setBackgroundImageForState(

@@ -1,7 +1,7 @@
 #include "Classes/Library/LibraryCatalogCell.h"
 
+#include "Classes/Frame/Language.h"
 #include "Classes/Frame/SkinManager.h"
-#include "Classes/Library/LibraryText.h"
 #include "Platform/UIKit/NSStringDrawing.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIFont.h"
@@ -60,7 +60,7 @@ void LibraryCatalogCell::setIsFirstLine(bool first)
     m_isFirstLine = first;
     if (!first)
         return;
-    m_lbTitle->setText(LibraryText::text("ALL"));
+    m_lbTitle->setText(text("ALL"));
     m_lbTitle->setFont(UIFont::boldSystemFontOfSize(16));
     m_lbcount->setFont(UIFont::boldSystemFontOfSize(16));
 }

@@ -1,10 +1,10 @@
 #include "Classes/Library/LibraryCatalogController.h"
 
+#include "Classes/Frame/Language.h"
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/SkinManager.h"
 #include "Classes/Library/LibraryCatalogCell.h"
 #include "Classes/Library/LibraryDetailController.h"
-#include "Classes/Library/LibraryText.h"
 #include "Classes/Library/SaleslibraryModel.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
@@ -18,8 +18,6 @@
 #include "Platform/UIKit/UILabel.h"
 
 #include <set>
-
-using LibraryText::text;
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "Classes/Library/LibraryCoverFilling.h"
 
+#include "Classes/Frame/Language.h"
 #include "Classes/Library/LibraryDetailCell.h"
 #include "Classes/Library/LibraryText.h"
 #include "Classes/Library/SaleslibraryModel.h"
@@ -58,7 +59,7 @@ void showTransfer(
         return;
     cell.progressView()->setProgress(manager.getDownloadPercentage(file.file_name));
     cell.pauseView()->setImage(UIImage::imageNamed(downloading ? "book_download" : "book_paused"));
-    cell.downloadingLabel()->setText(LibraryText::text(downloading ? "DOWNLOADING" : "PAUSED"));
+    cell.downloadingLabel()->setText(text(downloading ? "DOWNLOADING" : "PAUSED"));
 }
 
 void showPercent(GridView& grid, const std::vector<FileRef>& shown, const DownLoadRequestInfo& info)

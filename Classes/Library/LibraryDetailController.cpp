@@ -1,6 +1,7 @@
 #include "Classes/Library/LibraryDetailController.h"
 
 #include "Classes/Frame/CorvelleAppDelegate.h"
+#include "Classes/Frame/Language.h"
 #include "Classes/Frame/OrderingController.h"
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/SkinManager.h"
@@ -37,8 +38,6 @@
 #include <algorithm>
 #include <set>
 #include <unordered_map>
-
-using LibraryText::text;
 
 namespace {
 

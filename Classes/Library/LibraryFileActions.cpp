@@ -1,5 +1,6 @@
 #include "Classes/Library/LibraryFileActions.h"
 
+#include "Classes/Frame/Language.h"
 #include "Classes/Library/FileDescriptionViewController.h"
 #include "Classes/Library/LibraryText.h"
 #include "Classes/Library/SaleslibraryModel.h"
@@ -62,7 +63,6 @@ int requestDownload(const corvelle_library_files_Entity& file, const std::option
 
 void askToUpdate(std::weak_ptr<UIAlertViewDelegate> delegate, long index)
 {
-    using LibraryText::text;
     auto alert = std::make_shared<UIAlertView>(text("NOTIFICATION"), text("HASUPDATE"), std::move(delegate),
         text("UPDATE"), std::vector<std::string> { text("CANCEL") });
     alert->setTag(kUpdateQuestionTag + index);

@@ -1,13 +1,10 @@
 #include "Classes/Library/LibraryText.h"
 
-#include "Classes/Frame/Language.h"
 #include "Classes/Frame/PublicFunction.h"
 #include "Database/corvelle_library_files_Entity.h"
 #include "Platform/Foundation/NSPathUtilities.h"
 
 namespace LibraryText {
-
-std::string text(const std::string& key) { return Language::stringWithName(key).value_or(key); }
 
 std::string formatOf(const corvelle_library_files_Entity& file)
 {

@@ -1,7 +1,7 @@
 #pragma once
 
-// Small helpers the library screens share: captions by language key, and the
-// parts of a library file record they show.
+// Small helpers the library screens share: the parts of a library file
+// record they show.
 
 #include <optional>
 #include <string>
@@ -10,8 +10,6 @@ struct corvelle_library_files_Entity;
 
 namespace LibraryText {
 
-// The current language's text for `key` (the key itself when there is none).
-std::string text(const std::string& key);
 // The part of the file's info text before its first "/" (the format).
 std::string formatOf(const corvelle_library_files_Entity& file);
 // The file-type code of the file's type text.

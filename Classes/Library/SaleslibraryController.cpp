@@ -3,20 +3,18 @@
 #include "Classes/Frame/BrowserTab.h"
 #include "Classes/Frame/BrowserTabView.h"
 #include "Classes/Frame/CorvelleAppDelegate.h"
+#include "Classes/Frame/Language.h"
 #include "Classes/Frame/OrderingController.h"
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/SkinManager.h"
 #include "Classes/Library/LibraryCatalogController.h"
 #include "Classes/Library/LibraryDetailController.h"
-#include "Classes/Library/LibraryText.h"
 #include "Platform/Foundation/NSNotificationCenter.h"
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIImage.h"
 #include "Platform/UIKit/UIImageView.h"
 #include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UINavigationController.h"
-
-using LibraryText::text;
 
 namespace {
 

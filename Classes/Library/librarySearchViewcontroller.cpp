@@ -1,5 +1,6 @@
 #include "Classes/Library/librarySearchViewcontroller.h"
 
+#include "Classes/Frame/Language.h"
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Library/LibrarySearchCell.h"
 #include "Classes/Library/LibraryText.h"
@@ -38,7 +39,7 @@ std::shared_ptr<UITableViewCell> librarySearchViewcontroller::tableViewCellForRo
 {
     if (m_searchFilestArray.empty()) {
         auto cell = std::make_shared<UITableViewCell>(UITableViewCellStyleSubtitle, std::string("NoResult"));
-        cell->textLabel()->setText(LibraryText::text("NORESULT"));
+        cell->textLabel()->setText(text("NORESULT"));
         cell->detailTextLabel()->setText(std::string());
         cell->setAccessoryType(UITableViewCellAccessoryNone);
         return cell;

@@ -23,8 +23,6 @@
 
 namespace {
 
-std::string text(const std::string& key) { return Language::stringOrKey(key); }
-
 bool isBlank(const std::string& s)
 {
     return NSString::stringByTrimmingCharactersInSet(s, CharacterSet::whitespaceAndNewline).empty();

@@ -8,12 +8,6 @@
 #include "Platform/UIKit/UIFont.h"
 #include "Platform/UIKit/UILabel.h"
 
-namespace {
-
-std::string text(const std::string& key) { return Language::stringOrKey(key); }
-
-}  // namespace
-
 LoginItem::LoginItem(CGRect frame)
     : UIButton(frame)
 {

@@ -13,12 +13,6 @@
 #include "Platform/UIKit/UIImageView.h"
 #include "Platform/UIKit/UIKeyboard.h"
 
-namespace {
-
-std::string text(const std::string& key) { return Language::stringOrKey(key); }
-
-}  // namespace
-
 WeclomeViewController::~WeclomeViewController()
 {
     // The session holds this screen weakly: it forgets it by itself.

@@ -11,12 +11,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-std::string text(const char* key) { return Language::stringWithName(key).value_or(key); }
-
-}  // namespace
-
 LoadMoreTableFooterView::LoadMoreTableFooterView(CGRect frame)
     : UIView(frame)
 {

@@ -45,8 +45,6 @@ std::array<Column, 10> columns()
     return result;
 }
 
-std::string text(const char* key) { return Language::stringOrKey(key); }
-
 bool isBlank(const std::optional<std::string>& value)
 {
     return !value || value->find_first_not_of(" \t") == std::string::npos;

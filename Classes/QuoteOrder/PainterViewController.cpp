@@ -12,8 +12,6 @@ namespace {
 
 constexpr CGFloat kLineWidth = 10;
 
-std::string text(const char* key) { return Language::stringOrKey(key); }
-
 }  // namespace
 
 void PainterViewController::loadView()

@@ -14,8 +14,6 @@
 
 namespace {
 
-std::string text(const char* key) { return Language::stringOrKey(key); }
-
 bool isBlank(const std::optional<std::string>& value)
 {
     return !value || value->find_first_not_of(" \t") == std::string::npos;

@@ -47,8 +47,6 @@ constexpr CGRect kFooterFrame { { 0, 632 }, { 1024, 50 } };
 constexpr CGFloat kChineseBarY = 292;
 constexpr CGFloat kOtherBarY = 346;
 
-std::string text(const std::string& key) { return Language::stringOrKey(key); }
-
 std::string labelText(const std::string& key) { return stringWithFormat("%@:", text(key)); }
 
 bool isBlank(const std::optional<std::string>& s)

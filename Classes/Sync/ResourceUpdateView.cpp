@@ -13,8 +13,6 @@
 
 namespace {
 
-std::string text(const std::string& key) { return Language::stringOrKey(key); }
-
 constexpr CGFloat kRowX = 20;
 constexpr CGFloat kRowWidth = 900;
 constexpr CGFloat kRowHeight = 45;

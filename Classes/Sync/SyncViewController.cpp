@@ -18,8 +18,6 @@
 
 namespace {
 
-std::string text(const std::string& key) { return Language::stringOrKey(key); }
-
 std::shared_ptr<UITabBarControllerExt> tabBar()
 {
     auto app = CorvelleAppDelegate::sharedAppDelegate();

@@ -1,16 +1,14 @@
 #include "CatalogFixture.h"
 
+#include "Classes/Frame/Language.h"
 #include "Platform/UIKit/UIImageView.h"
 #include "Classes/Catalog/AddToOrderController.h"
-#include "Classes/Catalog/CatalogText.h"
 #include "Classes/Catalog/ProductAttributeView.h"
 #include "Classes/Frame/IconButton.h"
 #include "Platform/QuartzCore/CALayer.h"
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UITextField.h"
-
-using CatalogText::text;
 
 namespace {
 

@@ -1,7 +1,6 @@
 #include "CatalogFixture.h"
 
 #include "Classes/Catalog/CatalogPopController.h"
-#include "Classes/Catalog/CatalogText.h"
 #include "Classes/Catalog/CatalogViewController.h"
 #include "Classes/Catalog/DetailCell.h"
 #include "Classes/Catalog/DetailViewController.h"
@@ -33,8 +32,6 @@
 #include "Platform/UIKit/UITableView.h"
 
 #include <set>
-
-using CatalogText::text;
 
 // The signed-in main screen with the catalogue tab open, on a small catalogue:
 // Furniture (1) holds Chairs (2, with products 1 and 2) and Tables (3, with

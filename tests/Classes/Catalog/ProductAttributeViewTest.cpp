@@ -1,13 +1,11 @@
 #include "CatalogFixture.h"
 
+#include "Classes/Frame/Language.h"
 #include "Platform/UIKit/UIImageView.h"
-#include "Classes/Catalog/CatalogText.h"
 #include "Classes/Catalog/ProductAttributeView.h"
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIViewController.h"
-
-using CatalogText::text;
 
 class ProductAttributeViewTest : public CatalogTest {
 protected:

@@ -2,10 +2,10 @@
 
 #include "Classes/Catalog/AddToOrderController.h"
 #include "Classes/Catalog/CatalogLayOut.h"
-#include "Classes/Catalog/CatalogText.h"
 #include "Classes/Catalog/CompareCell.h"
 #include "Classes/Catalog/ProductCompareController.h"
 #include "Classes/Frame/IconButton.h"
+#include "Classes/Frame/Language.h"
 #include "Platform/Foundation/NSNotificationCenter.h"
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIButton.h"
@@ -13,8 +13,6 @@
 #include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UIPopoverController.h"
 #include "Platform/UIKit/UIScrollView.h"
-
-using CatalogText::text;
 
 namespace {
 

@@ -19,8 +19,6 @@ using namespace CustomerSeed;
 
 namespace {
 
-std::string t(const std::string& key) { return Language::stringOrKey(key); }
-
 class CustomerViewControllerTest : public CustomerFixture {
 protected:
     void show()
@@ -63,7 +61,7 @@ protected:
         const auto& data = screen->customerInfo()->customerInfoGroupData();
         const long c = static_cast<long>(data.customerCompanyData.size());
         const long k = static_cast<long>(data.customerContactData.size());
-        const long section = title == t("ADDADDRESS") ? c + 1 : c + k + 2;
+        const long section = title == text("ADDADDRESS") ? c + 1 : c + k + 2;
         const CGFloat bottom = std::max<CGFloat>(0, card()->contentSize().height - card()->bounds().size.height);
         card()->setContentOffset(CGPointMake(
             0, std::min(bottom, std::max<CGFloat>(0, card()->rectForHeaderInSection(section).origin.y - 100))));
@@ -95,24 +93,24 @@ TEST_F(CustomerViewControllerTest, ANewCustomerWithAlternateAddressesAndContacts
     address(-1, -1, "1 Old Rd", "", "", "");
     model()->reloadCustomerData();
     show();
-    ASSERT_TRUE(driver->tapButton(t("NEW")));
+    ASSERT_TRUE(driver->tapButton(text("NEW")));
     EXPECT_TRUE(screen->customerList()->isEditType());
     EXPECT_EQ(screen->customerInfo()->customerType(), 1);
 
     type(0, 1, "Fresh Trading 新");
-    ASSERT_TRUE(tapCardButton(t("ADDADDRESS")));  // left empty: not stored
-    ASSERT_TRUE(tapCardButton(t("ADDADDRESS")));
+    ASSERT_TRUE(tapCardButton(text("ADDADDRESS")));  // left empty: not stored
+    ASSERT_TRUE(tapCardButton(text("ADDADDRESS")));
 
     // Sections now: header, base, primary, two alternates (3, 4), add-address, add-contacts.
     type(0, 4, "9 New St");
     type(1, 4, "Newtown");
-    ASSERT_TRUE(tapCardButton(t("ADDCONTACTS")));
+    ASSERT_TRUE(tapCardButton(text("ADDCONTACTS")));
     type(0, 6, "Ann");
     type(1, 6, "Lee");
-    ASSERT_TRUE(tapCardButton(t("ADDCONTACTS")));
+    ASSERT_TRUE(tapCardButton(text("ADDCONTACTS")));
     type(0, 7, "Bo");
     type(1, 7, "Chen");
-    ASSERT_TRUE(driver->tapButton(t("DONE")));
+    ASSERT_TRUE(driver->tapButton(text("DONE")));
 
     EXPECT_EQ(
         db()->stringForQuery("select customer_name from corvelle_customer where customer_id = -2"), "Fresh Trading 新");
@@ -156,12 +154,12 @@ TEST_F(CustomerViewControllerTest, EditingALocalCustomerKeepsItsIdAndItsOrders)
     ASSERT_TRUE(driver->tapRow("Edited Shop") || driver->tapRow(list(), 0, 0));
     screen->customerList()->selectedCustomer(-3);
     ASSERT_EQ(screen->customerInfo()->personInfo()->pid, -3);
-    ASSERT_TRUE(driver->tapButton(t("EDIT")));
+    ASSERT_TRUE(driver->tapButton(text("EDIT")));
     auto name = cardCell(0, 1);
     ASSERT_TRUE(name);
     driver->tap(name->txtAttributeValue());
     driver->typeText(" Ltd");
-    ASSERT_TRUE(driver->tapButton(t("DONE")));
+    ASSERT_TRUE(driver->tapButton(text("DONE")));
 
     EXPECT_EQ(
         db()->stringForQuery("select customer_name from corvelle_customer where customer_id = -3"), "Edited Shop Ltd");
@@ -188,13 +186,13 @@ TEST_F(CustomerViewControllerTest, AFailedSaveShowsFailedKeepsEditingAndLeavesTh
                                     "BEGIN SELECT RAISE(ROLLBACK, 'disk full'); END"));
     show();
     screen->customerList()->selectedCustomer(-1);
-    ASSERT_TRUE(driver->tapButton(t("EDIT")));
+    ASSERT_TRUE(driver->tapButton(text("EDIT")));
     auto name = cardCell(0, 1);
     driver->tap(name->txtAttributeValue());
     driver->typeText(" Changed");
-    ASSERT_TRUE(driver->tapButton(t("DONE")));
+    ASSERT_TRUE(driver->tapButton(text("DONE")));
 
-    EXPECT_TRUE(logged(t("FAILED")));
+    EXPECT_TRUE(logged(text("FAILED")));
     EXPECT_EQ(screen->customerInfo()->customerType(), 1);
     EXPECT_EQ(db()->stringForQuery("select customer_name from corvelle_customer where customer_id = -1"), "Kept Shop");
     EXPECT_EQ(count("select count(*) from corvelle_customer_attribute where customer_id = -1"), 1);
@@ -205,10 +203,10 @@ TEST_F(CustomerViewControllerTest, AFailedSaveShowsFailedKeepsEditingAndLeavesTh
     ASSERT_TRUE(db()->executeUpdate("DROP TRIGGER fail_contact"));
     ASSERT_TRUE(db()->executeUpdate("CREATE TRIGGER fail_attribute BEFORE INSERT ON corvelle_customer_attribute "
                                     "BEGIN SELECT RAISE(ROLLBACK, 'disk full'); END"));
-    ASSERT_TRUE(driver->tapButton(t("CANCEL")));
-    ASSERT_TRUE(driver->tapButton(t("NEW")));
+    ASSERT_TRUE(driver->tapButton(text("CANCEL")));
+    ASSERT_TRUE(driver->tapButton(text("NEW")));
     type(0, 1, "Doomed");
-    ASSERT_TRUE(driver->tapButton(t("DONE")));
+    ASSERT_TRUE(driver->tapButton(text("DONE")));
     EXPECT_EQ(count("select count(*) from corvelle_customer where customer_id = -2"), 0);
     EXPECT_EQ(screen->customerInfo()->customerType(), 1);
 }
@@ -278,14 +276,14 @@ TEST_F(CustomerViewControllerTest, SubmittingRenumbersTheCustomerItsRowsAndItsOr
     // CANCEL sends nothing.
     driver->tap(header->submitButton());
     ASSERT_TRUE(driver->visibleAlert());
-    EXPECT_EQ(driver->visibleAlert()->message(), t("CUSTOMERSUBMIT"));
-    ASSERT_TRUE(driver->tapAlertButton(t("CANCEL")));
+    EXPECT_EQ(driver->visibleAlert()->message(), text("CUSTOMERSUBMIT"));
+    ASSERT_TRUE(driver->tapAlertButton(text("CANCEL")));
     driver->advance(1);
     EXPECT_TRUE(frontDoor->messagesFor(520).empty());
     EXPECT_FALSE(screen->submitPerson());
 
     driver->tap(header->submitButton());
-    ASSERT_TRUE(driver->tapAlertButton(t("SUBMIT")));
+    ASSERT_TRUE(driver->tapAlertButton(text("SUBMIT")));
     EXPECT_NE(MessageBox::sharedInstance()->waitMsgBoxtag(), 0);
     ASSERT_EQ(frontDoor->messagesFor(520).size(), 1u);
     driver->advance(1.5);

@@ -56,7 +56,6 @@ protected:
     {
         return std::dynamic_pointer_cast<HomeViewController>(app->tabBarController()->viewControllers().at(0));
     }
-    std::string text(const char* key) const { return Language::stringWithName(key).value_or(key); }
     std::optional<std::string> syncBadge() const
     {
         auto item = app->tabBarController()->syncBtn();

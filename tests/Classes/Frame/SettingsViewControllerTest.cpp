@@ -64,7 +64,6 @@ protected:
         app.reset();
         ScreenTest::TearDown();
     }
-    std::string text(const char* key) const { return Language::stringWithName(key).value_or(key); }
     std::vector<std::string> rowTitles(long section)
     {
         std::vector<std::string> titles;

@@ -66,7 +66,6 @@ protected:
                 xs.push_back(item->frame().origin.x);
         return xs;
     }
-    std::string text(const char* key) const { return Language::stringWithName(key).value_or(key); }
     static std::optional<std::string> badgeOf(const std::shared_ptr<TabBarItemButton>& item)
     {
         if (item->badgeView()->isHidden())

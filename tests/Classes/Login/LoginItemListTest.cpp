@@ -119,9 +119,9 @@ TEST_F(ShortcutStripTest, DeletingTheFirstDemoTileSwitchesItOffForGood)
     driver->tap(strip->itemList()[0]->btnDelete());
     auto alert = driver->visibleAlert();
     ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->title(), stringWithFormat(t("DELETESHORTCUT"), std::string("Demo")));
-    EXPECT_EQ(alert->message(), t("DELETEDEMOSHORTCUT"));
-    ASSERT_TRUE(driver->tapAlertButton(t("DELETE")));
+    EXPECT_EQ(alert->title(), stringWithFormat(text("DELETESHORTCUT"), std::string("Demo")));
+    EXPECT_EQ(alert->message(), text("DELETEDEMOSHORTCUT"));
+    ASSERT_TRUE(driver->tapAlertButton(text("DELETE")));
 
     ASSERT_EQ(strip->itemList().size(), 1u);
     EXPECT_EQ(strip->itemList()[0]->clientId(), "velloran_");
@@ -154,14 +154,14 @@ TEST_F(ShortcutStripTest, DeletingASavedShortcutKeepsTheSignInAtTheEndWithoutIts
     driver->tap(strip->itemList()[0]->btnDelete());
     auto alert = driver->visibleAlert();
     ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->title(), stringWithFormat(t("DELETESHORTCUT"), std::string("ACME")));
-    EXPECT_EQ(alert->message(), stringWithFormat(t("DELETENORMALSHORTCUT"), std::string("ACME")));
+    EXPECT_EQ(alert->title(), stringWithFormat(text("DELETESHORTCUT"), std::string("ACME")));
+    EXPECT_EQ(alert->message(), stringWithFormat(text("DELETENORMALSHORTCUT"), std::string("ACME")));
     // Cancel keeps everything.
-    ASSERT_TRUE(driver->tapAlertButton(t("CANCEL")));
+    ASSERT_TRUE(driver->tapAlertButton(text("CANCEL")));
     EXPECT_EQ(strip->itemList().size(), 2u);
 
     driver->tap(strip->itemList()[0]->btnDelete());
-    ASSERT_TRUE(driver->tapAlertButton(t("DELETE")));
+    ASSERT_TRUE(driver->tapAlertButton(text("DELETE")));
     ASSERT_EQ(strip->itemList().size(), 1u);
     EXPECT_EQ(strip->itemList()[0]->clientId(), "BETA");
     // The fields named the deleted shortcut: the box is unticked.

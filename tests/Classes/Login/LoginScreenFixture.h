@@ -38,8 +38,6 @@ protected:
                 home->documents() + "/" + demo, true);
     }
 
-    static std::string t(const std::string& key) { return Language::stringOrKey(key); }
-
     static Value entry(const std::string& user, const std::string& password, const std::string& client,
         std::optional<std::string> shortcut = std::nullopt)
     {

@@ -47,18 +47,18 @@ TEST_F(WelcomeScreenTest, TheFormStandsWhereTheLayoutPutsItAndIsLeftAsAPicture)
     };
     for (const auto& c : cases)
         EXPECT_TRUE(CGRectEqualToRect(c.view->frame(), c.frame)) << c.frame.origin.x << "," << c.frame.origin.y;
-    EXPECT_EQ(form()->userNameInputText()->placeholder(), t("USERNAMEINPUT"));
-    EXPECT_EQ(form()->passWordInputText()->placeholder(), t("PASSWORDINPUT"));
+    EXPECT_EQ(form()->userNameInputText()->placeholder(), text("USERNAMEINPUT"));
+    EXPECT_EQ(form()->passWordInputText()->placeholder(), text("PASSWORDINPUT"));
     EXPECT_TRUE(form()->passWordInputText()->isSecureTextEntry());
-    EXPECT_TRUE(driver->findButton(t("LOGINBUT")));
-    EXPECT_EQ(form()->forgotPasswordLink()->text(), t("FORGOTPASSWORD"));
+    EXPECT_TRUE(driver->findButton(text("LOGINBUT")));
+    EXPECT_EQ(form()->forgotPasswordLink()->text(), text("FORGOTPASSWORD"));
     EXPECT_TRUE(form()->pageControl()->isHidden() || form()->pageControl()->numberOfPages() == 1);
     EXPECT_TRUE(driver->renderToPNG(UIDriver::snapshotPath("WelcomeScreen.png")));
 
     LanguageManager::sharedInstance()->setCurrentLanguage(2);
     driver->settle();
-    EXPECT_EQ(form()->userNameInputText()->placeholder(), t("USERNAMEINPUT"));
-    EXPECT_TRUE(driver->findButton(t("LOGINBUT")));
+    EXPECT_EQ(form()->userNameInputText()->placeholder(), text("USERNAMEINPUT"));
+    EXPECT_TRUE(driver->findButton(text("LOGINBUT")));
     EXPECT_TRUE(driver->renderToPNG(UIDriver::snapshotPath("WelcomeScreen-zh.png")));
 }
 
@@ -143,12 +143,12 @@ TEST_F(WelcomeScreenTest, BlankFieldsAreRefusedAndNothingIsSent)
         form()->userNameInputText()->setText(c.user);
         form()->passWordInputText()->setText(c.password);
         form()->clientIDInputText()->setText(c.client);
-        ASSERT_TRUE(driver->tapButton(t("LOGINBUT")));
+        ASSERT_TRUE(driver->tapButton(text("LOGINBUT")));
         auto alert = driver->visibleAlert();
         ASSERT_TRUE(alert) << "'" << c.user << "' '" << c.password << "' '" << c.client << "'";
-        EXPECT_EQ(alert->title(), t("NOTIFICATION"));
-        EXPECT_EQ(alert->message(), t("INPUTCANTNOTNULL"));
-        ASSERT_TRUE(driver->tapAlertButton(t("OK")));
+        EXPECT_EQ(alert->title(), text("NOTIFICATION"));
+        EXPECT_EQ(alert->message(), text("INPUTCANTNOTNULL"));
+        ASSERT_TRUE(driver->tapAlertButton(text("OK")));
     }
     EXPECT_TRUE(frontDoor->messagesFor(kLogin).empty());
 }
@@ -161,7 +161,7 @@ TEST_F(WelcomeScreenTest, SignInSendsWhatWasTypedBehindAWaitBoxAndShowsARefusal)
     EXPECT_TRUE(form()->btnAutologin()->isSelected());
     frontDoor->replyTo(
         kLogin, R"({"content":"","results":[{"detail":"","message":"Wrong password","status":"206"}]})", 1.0);
-    ASSERT_TRUE(driver->tapButton(t("LOGINBUT")));
+    ASSERT_TRUE(driver->tapButton(text("LOGINBUT")));
 
     auto sent = frontDoor->messagesFor(kLogin);
     ASSERT_EQ(sent.size(), 1u);
@@ -171,15 +171,15 @@ TEST_F(WelcomeScreenTest, SignInSendsWhatWasTypedBehindAWaitBoxAndShowsARefusal)
     EXPECT_NE(sent[0].parameters["password"].stringValue(), "secret");
     EXPECT_EQ(sent[0].body.find("secret"), std::string::npos);
     EXPECT_NE(MessageBox::sharedInstance()->waitMsgBoxtag(), 0);
-    EXPECT_TRUE(driver->findLabel(t("LOGINWAITING")));
+    EXPECT_TRUE(driver->findLabel(text("LOGINWAITING")));
 
     driver->advance(1.0);
     driver->settle();
     auto alert = driver->visibleAlert();
     ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->title(), t("NOTIFICATION"));
+    EXPECT_EQ(alert->title(), text("NOTIFICATION"));
     // The reply's status picks the text shown.
-    EXPECT_EQ(alert->message(), t("206"));
+    EXPECT_EQ(alert->message(), text("206"));
     EXPECT_EQ(MessageBox::sharedInstance()->waitMsgBoxtag(), 0);
     EXPECT_EQ(LoginMode::sharedInstance()->loginType(), LoginMode::kLoginTypeNone);
 }
@@ -188,15 +188,15 @@ TEST_F(WelcomeScreenTest, AFirstSignInWithoutTheNetworkSaysSo)
 {
     show();
     fill("sales1", "secret", "ACME");
-    ASSERT_TRUE(driver->tapButton(t("LOGINBUT")));
+    ASSERT_TRUE(driver->tapButton(text("LOGINBUT")));
     auto sent = frontDoor->messagesFor(kLogin);
     ASSERT_EQ(sent.size(), 1u);
     frontDoor->fail(sent[0].tag);
     ASSERT_TRUE(pumpMainRunLoopUntil([&] {
         auto alert = driver->visibleAlert();
-        return alert && alert->title() == t("NOTIFICATION");
+        return alert && alert->title() == text("NOTIFICATION");
     }));
-    EXPECT_EQ(driver->visibleAlert()->message(), t("FIRSTLOGINNETWORKERRO"));
+    EXPECT_EQ(driver->visibleAlert()->message(), text("FIRSTLOGINNETWORKERRO"));
     EXPECT_EQ(MessageBox::sharedInstance()->waitMsgBoxtag(), 0);
     // No client folder was made for a sign-in that never happened.
     EXPECT_FALSE(NSFileManager::defaultManager().fileExistsAtPath(home->documents() + "/acme"));
@@ -298,13 +298,13 @@ TEST_F(WelcomeScreenTest, TickingTheBoxForASecondAccountOfAClientAsksToReplaceIt
     driver->tap(form()->btnAutologin());
     auto alert = driver->visibleAlert();
     ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->title(), stringWithFormat(t("SHORTCUTEXISTS"), std::string("ACME")));
-    EXPECT_EQ(alert->message(), stringWithFormat(t("SHORTCUTREPLACEALERT"), std::string("ACME")));
-    ASSERT_TRUE(driver->tapAlertButton(t("CANCEL")));
+    EXPECT_EQ(alert->title(), stringWithFormat(text("SHORTCUTEXISTS"), std::string("ACME")));
+    EXPECT_EQ(alert->message(), stringWithFormat(text("SHORTCUTREPLACEALERT"), std::string("ACME")));
+    ASSERT_TRUE(driver->tapAlertButton(text("CANCEL")));
     EXPECT_FALSE(form()->btnAutologin()->isSelected());
 
     driver->tap(form()->btnAutologin());
-    ASSERT_TRUE(driver->tapAlertButton(t("REPLACE")));
+    ASSERT_TRUE(driver->tapAlertButton(text("REPLACE")));
     EXPECT_TRUE(form()->btnAutologin()->isSelected());
 
     // The same account in another case is no second account.
@@ -382,7 +382,7 @@ TEST_F(WelcomeScreenTest, DemoDataAreUnpackedBehindAWaitBoxOnTheFirstStart)
             return waitText != nullptr;
         },
         9));
-    EXPECT_EQ(waitText->text(), t("INITEALIZINGDATA"));
+    EXPECT_EQ(waitText->text(), text("INITEALIZINGDATA"));
     ASSERT_TRUE(pumpMainRunLoopUntil([] { return MessageBox::sharedInstance()->waitMsgBoxtag() == 0; }, 9));
     for (const char* demo : { "dostrevik_", "velloran_" })
         EXPECT_TRUE(NSFileManager::defaultManager().fileExistsAtPath(home->documents() + "/" + demo)) << demo;

@@ -120,7 +120,7 @@ TEST_F(WelcomeRoadTest, SignInFromTheFormThenSynchroniseThenTheShortcutAfterLogO
     // The form has moved up with the keyboard; a moving view takes no taps.
     appDriver->advance(0.35);
     appDriver->tap(form->btnAutologin());
-    ASSERT_TRUE(appDriver->tapButton(t("LOGINBUT")));
+    ASSERT_TRUE(appDriver->tapButton(text("LOGINBUT")));
     const bool shown = pumpMainRunLoopUntil([&] { return app->tabBarController() && !welcome(); }, 30);
     if (!shown) {
         for (const auto& r : server.received())
@@ -150,7 +150,7 @@ TEST_F(WelcomeRoadTest, SignInFromTheFormThenSynchroniseThenTheShortcutAfterLogO
     ASSERT_TRUE(navigation);
     auto sync = std::dynamic_pointer_cast<SyncViewController>(navigation->topViewController());
     ASSERT_TRUE(sync);
-    ASSERT_TRUE(appDriver->tapButton(t("GETUPDATES")));
+    ASSERT_TRUE(appDriver->tapButton(text("GETUPDATES")));
     const bool ended = pumpMainRunLoopUntil([&] { return sync->resourceUpdateView()->btnsync()->isEnabled(); }, 60);
     if (!ended) {
         for (size_t i = logLines.size() > 60 ? logLines.size() - 60 : 0; i < logLines.size(); ++i)
@@ -158,9 +158,9 @@ TEST_F(WelcomeRoadTest, SignInFromTheFormThenSynchroniseThenTheShortcutAfterLogO
     }
     ASSERT_TRUE(ended);
     auto panel = sync->resourceUpdateView();
-    EXPECT_EQ(panel->syncInfoProduc()->lbprogressTxt(), t("COMPLETED"));
-    EXPECT_EQ(panel->syncInfoCustomer()->lbprogressTxt(), t("COMPLETED"));
-    EXPECT_NE(panel->syncInfoProduc()->dateText(), t("NORECORD"));
+    EXPECT_EQ(panel->syncInfoProduc()->lbprogressTxt(), text("COMPLETED"));
+    EXPECT_EQ(panel->syncInfoCustomer()->lbprogressTxt(), text("COMPLETED"));
+    EXPECT_NE(panel->syncInfoProduc()->dateText(), text("NORECORD"));
     EXPECT_EQ(DataAccessManager::sharedDataModel()->getAllProducts().size(), 2u);
     EXPECT_TRUE(NSFileManager::defaultManager().fileExistsAtPath(home->documents() + "/acme/ProductImages/chair.png"));
     EXPECT_TRUE(appDriver->renderToPNG(UIDriver::snapshotPath("SyncScreenAfterARun.png")));
@@ -209,12 +209,12 @@ TEST_F(WelcomeRoadTest, WithTheServerDownTheStoredAccountSignsInOffline)
         appDriver->tap(fields->passWordInputText());
         appDriver->advance(0.35);
         appDriver->typeText(password);
-        EXPECT_TRUE(appDriver->tapButton(t("LOGINBUT")));
+        EXPECT_TRUE(appDriver->tapButton(text("LOGINBUT")));
         std::shared_ptr<UIAlertView> shown;
         EXPECT_TRUE(pumpMainRunLoopUntil(
             [&] {
                 auto alert = appDriver->visibleAlert();
-                if (alert && alert->title() == t("NOTIFICATION"))
+                if (alert && alert->title() == text("NOTIFICATION"))
                     shown = alert;
                 return shown != nullptr;
             },
@@ -224,17 +224,17 @@ TEST_F(WelcomeRoadTest, WithTheServerDownTheStoredAccountSignsInOffline)
 
     auto refused = signInWithPassword("wrong");
     ASSERT_TRUE(refused);
-    EXPECT_NE(refused->message(), t("USINGOFFLINE"));
+    EXPECT_NE(refused->message(), text("USINGOFFLINE"));
     EXPECT_TRUE(welcome());
     EXPECT_NE(LoginMode::sharedInstance()->loginType(), LoginMode::kLoginTypeOffline);
-    ASSERT_TRUE(appDriver->tapAlertButton(t("OK")));
+    ASSERT_TRUE(appDriver->tapAlertButton(text("OK")));
 
     // A new welcome screen, as after a log-out, for the second try.
     app->showLoginPage();
     appDriver->settle();
     auto offline = signInWithPassword("secret");
     ASSERT_TRUE(offline);
-    EXPECT_EQ(offline->message(), t("USINGOFFLINE"));
+    EXPECT_EQ(offline->message(), text("USINGOFFLINE"));
     ASSERT_TRUE(pumpMainRunLoopUntil([&] { return !welcome(); }, 10));
     EXPECT_EQ(LoginMode::sharedInstance()->loginType(), LoginMode::kLoginTypeOffline);
     EXPECT_EQ(MessageBox::sharedInstance()->waitMsgBoxtag(), 0);

@@ -16,8 +16,6 @@
 
 namespace {
 
-std::string text(const char* key) { return Language::stringOrKey(key); }
-
 // The orders tab on a navigation stack, over a few stored orders.
 class QuoteOrderHistoryControllerTest : public QuoteOrderStoreTest {
 protected:

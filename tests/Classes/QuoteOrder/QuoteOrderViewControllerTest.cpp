@@ -27,8 +27,6 @@
 
 namespace {
 
-std::string text(const char* key) { return Language::stringOrKey(key); }
-
 // Product 10 sells at 50 CNY beside product 7 (10, now 8 CNY). One stored
 // customer with a default address. Customers and price editing are switched on.
 class QuoteOrderViewControllerTest : public QuoteOrderStoreTest {

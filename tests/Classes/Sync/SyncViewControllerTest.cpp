@@ -29,8 +29,6 @@ constexpr int kLogin = 0x102;
 constexpr int kSyncCustomer = 0x204;
 constexpr int kSyncFinished = 0x205;
 
-std::string t(const std::string& key) { return Language::stringOrKey(key); }
-
 class SyncScreenTest : public ScreenTest {
 protected:
     // Modules: catalogue, customers, library on or off.
@@ -97,9 +95,9 @@ TEST_F(SyncScreenTest, RowsFollowTheModulesOfTheClient)
         EXPECT_EQ(panel()->syncInfoIcon()->frame().origin.y, c.materialsY);
         EXPECT_EQ(panel()->syncInfoCustomer()->frame().origin.y, c.customerY);
     }
-    EXPECT_EQ(screen->titleLabel()->text(), t("SYNC_"));
-    EXPECT_EQ(panel()->title(), t("DATEUPDATES"));
-    EXPECT_EQ(panel()->syncInfoProduc()->lbTittle()->text(), t("PRODUCT") + ":");
+    EXPECT_EQ(screen->titleLabel()->text(), text("SYNC_"));
+    EXPECT_EQ(panel()->title(), text("DATEUPDATES"));
+    EXPECT_EQ(panel()->syncInfoProduc()->lbTittle()->text(), text("PRODUCT") + ":");
     EXPECT_TRUE(startButton()->isEnabled());
 }
 
@@ -115,11 +113,11 @@ TEST_F(SyncScreenTest, ProgressReportsBecomeBarsAndTexts)
         std::string text;
     } cases[] = {
         { 0.456f, SyncModel::kProductImages, panel()->syncInfoProduc(), 0.456f, "46 %" },
-        { 1.0f, SyncModel::kProductImages, panel()->syncInfoProduc(), 1.0f, t("COMPLETED") },
+        { 1.0f, SyncModel::kProductImages, panel()->syncInfoProduc(), 1.0f, text("COMPLETED") },
         { 0.5f, SyncModel::kIcons, panel()->syncInfoIcon(), 0.1f, "10%" },
         { 1.0f, SyncModel::kIcons, panel()->syncInfoIcon(), 0.2f, "20%" },
         { 0.5f, SyncModel::kLibraryCovers, panel()->syncInfoIcon(), 0.6f, "60%" },
-        { 1.0f, SyncModel::kLibraryCovers, panel()->syncInfoIcon(), 1.0f, t("COMPLETED") },
+        { 1.0f, SyncModel::kLibraryCovers, panel()->syncInfoIcon(), 1.0f, text("COMPLETED") },
     };
     for (const auto& c : cases) {
         progress(c.value, c.kind, 30);
@@ -129,7 +127,7 @@ TEST_F(SyncScreenTest, ProgressReportsBecomeBarsAndTexts)
     // A kind the screen does not show changes only the remaining time.
     progress(0.5f, 2, 61);
     EXPECT_NEAR(panel()->syncInfoProduc()->progress(), 1.0f, 1e-6);
-    EXPECT_EQ(panel()->lblRemainTime()->text(), stringWithFormat(t("TIMEREMAININGXXMINUTES"), 2));
+    EXPECT_EQ(panel()->lblRemainTime()->text(), stringWithFormat(text("TIMEREMAININGXXMINUTES"), 2));
 }
 
 TEST_F(SyncScreenTest, RemainingTimeInWholeMinutesRoundedUp)
@@ -140,12 +138,12 @@ TEST_F(SyncScreenTest, RemainingTimeInWholeMinutesRoundedUp)
         int seconds;
         std::string text;
     } cases[] = {
-        { 0, t("TIMEREMAININGLESSAMINUTE") },
-        { 60, t("TIMEREMAININGLESSAMINUTE") },
-        { 61, stringWithFormat(t("TIMEREMAININGXXMINUTES"), 2) },
-        { 600, stringWithFormat(t("TIMEREMAININGXXMINUTES"), 10) },
+        { 0, text("TIMEREMAININGLESSAMINUTE") },
+        { 60, text("TIMEREMAININGLESSAMINUTE") },
+        { 61, stringWithFormat(text("TIMEREMAININGXXMINUTES"), 2) },
+        { 600, stringWithFormat(text("TIMEREMAININGXXMINUTES"), 10) },
         // Beyond a thousand minutes the label keeps what it said.
-        { 70000, stringWithFormat(t("TIMEREMAININGXXMINUTES"), 10) },
+        { 70000, stringWithFormat(text("TIMEREMAININGXXMINUTES"), 10) },
     };
     for (const auto& c : cases) {
         progress(0.1f, SyncModel::kProductImages, c.seconds);
@@ -159,12 +157,12 @@ TEST_F(SyncScreenTest, ARunFromTheButtonShowsItsStepsAndEndsWithTheDate)
     signedIn(LoginMode::kLoginTypeOnline, false, true, false);
     answerACustomerOnlyRun();
     show();
-    EXPECT_EQ(panel()->syncInfoCustomer()->dateText(), t("NORECORD"));
-    ASSERT_TRUE(driver->tapButton(t("GETUPDATES")));
+    EXPECT_EQ(panel()->syncInfoCustomer()->dateText(), text("NORECORD"));
+    ASSERT_TRUE(driver->tapButton(text("GETUPDATES")));
 
     EXPECT_FALSE(startButton()->isEnabled());
     EXPECT_FALSE(panel()->lblRemainTime()->isHidden());
-    EXPECT_EQ(panel()->syncInfoProduc()->lbprogressTxt(), t("CHECKING"));
+    EXPECT_EQ(panel()->syncInfoProduc()->lbprogressTxt(), text("CHECKING"));
     EXPECT_EQ(panel()->syncInfoCustomer()->lbprogressTxt(), "0%");
     EXPECT_TRUE(SyncModel::sharedInstance()->isDownloading());
     // A second tap while the run goes does nothing.
@@ -173,14 +171,14 @@ TEST_F(SyncScreenTest, ARunFromTheButtonShowsItsStepsAndEndsWithTheDate)
 
     driver->advance(3.0);
     EXPECT_NEAR(panel()->syncInfoCustomer()->progress(), 1.0f, 1e-6);
-    EXPECT_EQ(panel()->syncInfoCustomer()->lbprogressTxt(), t("COMPLETED"));
+    EXPECT_EQ(panel()->syncInfoCustomer()->lbprogressTxt(), text("COMPLETED"));
     EXPECT_TRUE(startButton()->isEnabled());
     EXPECT_TRUE(panel()->lblRemainTime()->isHidden());
     EXPECT_EQ(panel()->labelBgDownload()->alpha(), 0);
     EXPECT_FALSE(SyncModel::sharedInstance()->isDownloading());
     const auto stored = NSUserDefaults::standardUserDefaults()->stringForKey("ACME-lastsync");
     ASSERT_TRUE(stored);
-    EXPECT_NE(panel()->syncInfoCustomer()->dateText(), t("NORECORD"));
+    EXPECT_NE(panel()->syncInfoCustomer()->dateText(), text("NORECORD"));
     EXPECT_EQ(panel()->syncInfoCustomer()->dateText().size(), std::string("HH:mm MM/dd/yy").size());
     EXPECT_TRUE(driver->renderToPNG(UIDriver::snapshotPath("SyncScreen.png")));
 }
@@ -195,8 +193,8 @@ TEST_F(SyncScreenTest, TheLastDateFollowsTheLanguageAndSurvivesItsChange)
 
     LanguageManager::sharedInstance()->setCurrentLanguage(2);
     driver->settle();
-    EXPECT_EQ(panel()->syncInfoProduc()->lbTittle()->text(), t("PRODUCT") + ":");
-    EXPECT_NE(panel()->syncInfoProduc()->dateText(), t("NORECORD"));
+    EXPECT_EQ(panel()->syncInfoProduc()->lbTittle()->text(), text("PRODUCT") + ":");
+    EXPECT_NE(panel()->syncInfoProduc()->dateText(), text("NORECORD"));
     show();
     EXPECT_EQ(panel()->syncInfoProduc()->dateText(), "14:05 26/03/04");
     EXPECT_TRUE(driver->renderToPNG(UIDriver::snapshotPath("SyncScreen-zh.png")));
@@ -206,16 +204,16 @@ TEST_F(SyncScreenTest, OnTheMobileNetworkTheButtonAsksFirstButTheAutomaticStartD
 {
     signedIn(LoginMode::kLoginTypeOnline, false, true, false, true);
     show();
-    ASSERT_TRUE(driver->tapButton(t("GETUPDATES")));
+    ASSERT_TRUE(driver->tapButton(text("GETUPDATES")));
     auto alert = driver->visibleAlert();
     ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->message(), t("WIFIALERT"));
-    ASSERT_TRUE(driver->tapAlertButton(t("CANCEL")));
+    EXPECT_EQ(alert->message(), text("WIFIALERT"));
+    ASSERT_TRUE(driver->tapAlertButton(text("CANCEL")));
     EXPECT_TRUE(frontDoor->messagesFor(kSyncCustomer).empty());
     EXPECT_TRUE(startButton()->isEnabled());
 
-    ASSERT_TRUE(driver->tapButton(t("GETUPDATES")));
-    ASSERT_TRUE(driver->tapAlertButton(t("OK")));
+    ASSERT_TRUE(driver->tapButton(text("GETUPDATES")));
+    ASSERT_TRUE(driver->tapAlertButton(text("OK")));
     EXPECT_EQ(frontDoor->messagesFor(kSyncCustomer).size(), 1u);
     EXPECT_FALSE(startButton()->isEnabled());
 }
@@ -244,27 +242,27 @@ TEST_F(SyncScreenTest, ARefusedReLoginOffersToSignInAgain)
     frontDoor->replyTo(
         kLogin, R"({"content":"","results":[{"detail":"","message":"Wrong password","status":"206"}]})", 0.5);
     show();
-    ASSERT_TRUE(driver->tapButton(t("GETUPDATES")));
+    ASSERT_TRUE(driver->tapButton(text("GETUPDATES")));
     EXPECT_EQ(frontDoor->messagesFor(kLogin).size(), 1u);
     driver->advance(1.0);
 
     auto alert = driver->visibleAlert();
     ASSERT_TRUE(alert);
     EXPECT_EQ(alert->tag(), SyncViewController::kSignInAgainAlertTag);
-    EXPECT_EQ(alert->message(), t("206") + t("STAYOFFLINEORLOGIN"));
-    EXPECT_EQ(alert->buttonTitleAtIndex(0), t("CANCEL"));
-    EXPECT_EQ(alert->buttonTitleAtIndex(1), t("OK"));
+    EXPECT_EQ(alert->message(), text("206") + text("STAYOFFLINEORLOGIN"));
+    EXPECT_EQ(alert->buttonTitleAtIndex(0), text("CANCEL"));
+    EXPECT_EQ(alert->buttonTitleAtIndex(1), text("OK"));
     EXPECT_TRUE(startButton()->isEnabled());
     EXPECT_TRUE(frontDoor->messagesFor(kSyncCustomer).empty());
     // Cancel keeps the screen as it is.
-    ASSERT_TRUE(driver->tapAlertButton(t("CANCEL")));
+    ASSERT_TRUE(driver->tapAlertButton(text("CANCEL")));
     EXPECT_EQ(window->rootViewController(), screen);
     EXPECT_FALSE(app->window()->rootViewController());
 
     LoginMode::sharedInstance()->setLoginType(LoginMode::kLoginTypeOffline);
-    ASSERT_TRUE(driver->tapButton(t("GETUPDATES")));
+    ASSERT_TRUE(driver->tapButton(text("GETUPDATES")));
     driver->advance(1.0);
-    ASSERT_TRUE(driver->tapAlertButton(t("OK")));
+    ASSERT_TRUE(driver->tapAlertButton(text("OK")));
     // Signed out: the application shows its welcome screen again.
     EXPECT_TRUE(std::dynamic_pointer_cast<PlaceholderViewController>(app->window()->rootViewController()));
     EXPECT_EQ(LoginMode::sharedInstance()->loginType(), LoginMode::kLoginTypeNone);
@@ -282,27 +280,27 @@ TEST_F(SyncScreenTest, InterruptionsTellTheEnginesMessage)
         long tag;
         std::vector<std::string> buttons;
     } cases[] = {
-        { "402", SyncViewController::kInterruptedAlertTag, { t("OK") } },
-        { "101", SyncViewController::kSignInAgainAlertTag, { t("CANCEL"), t("LOGOUTSETTINGS") } },
+        { "402", SyncViewController::kInterruptedAlertTag, { text("OK") } },
+        { "101", SyncViewController::kSignInAgainAlertTag, { text("CANCEL"), text("LOGOUTSETTINGS") } },
     };
     for (const auto& c : cases) {
         frontDoor->replyTo(kSyncCustomer, FakeFrontDoor::envelope(c.status), 0.5);
-        ASSERT_TRUE(driver->tapButton(t("GETUPDATES")));
+        ASSERT_TRUE(driver->tapButton(text("GETUPDATES")));
         driver->advance(1.0);
         auto alert = driver->visibleAlert();
         ASSERT_TRUE(alert) << c.status;
         EXPECT_EQ(alert->tag(), c.tag);
-        EXPECT_EQ(alert->message(), t(c.status));
+        EXPECT_EQ(alert->message(), text(c.status));
         ASSERT_EQ(alert->numberOfButtons(), static_cast<long>(c.buttons.size()));
         for (size_t i = 0; i < c.buttons.size(); ++i)
             EXPECT_EQ(alert->buttonTitleAtIndex(static_cast<long>(i)), c.buttons[i]);
         // The progress stays where it stopped until the alert is answered.
-        EXPECT_EQ(panel()->syncInfoProduc()->lbprogressTxt(), t("CHECKING"));
+        EXPECT_EQ(panel()->syncInfoProduc()->lbprogressTxt(), text("CHECKING"));
         EXPECT_TRUE(startButton()->isEnabled());
         ASSERT_TRUE(driver->tapAlertButton(c.buttons[0]));
     }
     // Only the plain interruption's OK put the bars back to 0 %; the last was cancelled.
-    EXPECT_EQ(panel()->syncInfoProduc()->lbprogressTxt(), t("CHECKING"));
+    EXPECT_EQ(panel()->syncInfoProduc()->lbprogressTxt(), text("CHECKING"));
     EXPECT_EQ(window->rootViewController(), screen);
     app->window()->setRootViewController(nullptr);
 }

@@ -16,8 +16,6 @@ constexpr int kLogin = 0x102;
 
 using SilentReLoginTest = ScreenTest;
 
-std::string t(const std::string& key) { return Language::stringOrKey(key); }
-
 TEST_F(SilentReLoginTest, ARefusedReLoginOffersToStayOfflineOrSignInAgain)
 {
     int loggedOut = 0;
@@ -36,12 +34,12 @@ TEST_F(SilentReLoginTest, ARefusedReLoginOffersToStayOfflineOrSignInAgain)
         auto alert = driver->visibleAlert();
         ASSERT_TRUE(alert) << answer;
         EXPECT_EQ(alert->tag(), 256);
-        EXPECT_EQ(alert->title(), t("NOTIFICATION"));
-        EXPECT_EQ(alert->message(), t("206") + t("STAYOFFLINEORLOGIN"));
+        EXPECT_EQ(alert->title(), text("NOTIFICATION"));
+        EXPECT_EQ(alert->message(), text("206") + text("STAYOFFLINEORLOGIN"));
         ASSERT_EQ(alert->numberOfButtons(), 2);
-        EXPECT_EQ(alert->buttonTitleAtIndex(0), t("CANCEL"));
-        EXPECT_EQ(alert->buttonTitleAtIndex(1), t("OK"));
-        ASSERT_TRUE(driver->tapAlertButton(t(answer)));
+        EXPECT_EQ(alert->buttonTitleAtIndex(0), text("CANCEL"));
+        EXPECT_EQ(alert->buttonTitleAtIndex(1), text("OK"));
+        ASSERT_TRUE(driver->tapAlertButton(text(answer)));
         // Staying offline keeps the session; OK asks the frame to sign out.
         EXPECT_EQ(loggedOut, std::string(answer) == "OK" ? 1 : 0) << answer;
         if (std::string(answer) == "CANCEL")

@@ -23,8 +23,6 @@ using namespace ProductSeed;
 
 namespace {
 
-std::string t(const std::string& key) { return Language::stringOrKey(key); }
-
 class InventoryViewControllerTest : public ProductFixture {
 protected:
     void show()
@@ -87,9 +85,10 @@ TEST_F(InventoryViewControllerTest, ShowsEveryPublishedProductInFiveTitledColumn
     std::vector<std::string> titles;
     for (const auto& label : screen->labelArray())
         titles.push_back(label->text());
-    EXPECT_EQ(
-        titles, (std::vector<std::string> { t("SKU"), t("IMAGE"), t("PRODUCTNAME"), t("DESCRIPTION"), t("QUANTITY") }));
-    EXPECT_EQ(screen->titleLabel()->text(), t("INVENTORY_"));
+    EXPECT_EQ(titles,
+        (std::vector<std::string> {
+            text("SKU"), text("IMAGE"), text("PRODUCTNAME"), text("DESCRIPTION"), text("QUANTITY") }));
+    EXPECT_EQ(screen->titleLabel()->text(), text("INVENTORY_"));
     EXPECT_TRUE(screen->compareBtn()->isHidden());
     EXPECT_TRUE(screen->favoriteBtn()->isHidden());
 
@@ -134,8 +133,8 @@ TEST_F(InventoryViewControllerTest, AnEmptyCatalogueStillShowsTheTitles)
 {
     show();
     EXPECT_EQ(body()->numberOfRowsInSection(0), 0);
-    EXPECT_TRUE(driver->findLabel(t("PRODUCTNAME")));
-    EXPECT_TRUE(driver->findLabel(t("QUANTITY")));
+    EXPECT_TRUE(driver->findLabel(text("PRODUCTNAME")));
+    EXPECT_TRUE(driver->findLabel(text("QUANTITY")));
 }
 
 TEST_F(InventoryViewControllerTest, ThumbnailsLoadWithTheDefaultPictureForMissingOnes)
@@ -223,8 +222,8 @@ TEST_F(InventoryViewControllerTest, TitlesFollowALanguageChangeAtOnce)
     LanguageManager::sharedInstance()->setCurrentLanguage(2);
     driver->settle();
     EXPECT_NE(screen->labelArray()[2]->text(), english);
-    EXPECT_EQ(screen->labelArray()[2]->text(), t("PRODUCTNAME"));
-    EXPECT_EQ(screen->titleLabel()->text(), t("INVENTORY_"));
+    EXPECT_EQ(screen->labelArray()[2]->text(), text("PRODUCTNAME"));
+    EXPECT_EQ(screen->titleLabel()->text(), text("INVENTORY_"));
 }
 
 }  // namespace

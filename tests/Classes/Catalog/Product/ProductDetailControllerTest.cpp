@@ -33,8 +33,6 @@ using namespace ProductSeed;
 
 namespace {
 
-std::string t(const std::string& key) { return Language::stringOrKey(key); }
-
 class RecordingDetailDelegate : public ProductDetailDelegate {
 public:
     void saveOrderItemIndex(const std::shared_ptr<corvelle_product_Entity>& product, int index) override
@@ -142,7 +140,7 @@ TEST_F(ProductDetailControllerTest, ShowsNameSkuAndAStruckThroughPriceBesideTheD
     EXPECT_EQ(detail->discountprice()->text(), "¥999.00");
     EXPECT_FALSE(detail->priceLabel()->subviews().empty());  // the strike-through line
     EXPECT_GT(detail->discountprice()->frame().origin.x, detail->priceLabel()->frame().origin.x + 20);
-    EXPECT_TRUE(driver->findLabel(t("NAME") + ":"));
+    EXPECT_TRUE(driver->findLabel(text("NAME") + ":"));
     // A single product: no arrows.
     EXPECT_TRUE(detail->tapToLeftProduct()->isHidden());
     EXPECT_TRUE(detail->tapToRightProduct()->isHidden());
@@ -169,12 +167,12 @@ TEST_F(ProductDetailControllerTest, DescriptionHeadingsAndTheNoDescriptionView)
     open(1);
     driver->renderToPNG(UIDriver::snapshotPath("product-detail-description.png"));
     auto box = detail->descriptionView();
-    auto text = std::dynamic_pointer_cast<AttributedStringView>(box->contentView());
-    ASSERT_TRUE(text);
-    EXPECT_EQ(text->attributedString()->string(),
-        t("DESCRIPTION") + ":\nSolid oak.\n\n" + t("DETAILS") + ":\nHand finished in our own workshop.");
-    EXPECT_TRUE(text->attributedString()->attributesAtIndex(0).font->italic);
-    EXPECT_EQ(text->attributedString()->attributesAtIndex(t("DESCRIPTION").size() + 3).font->size, 14);
+    auto shown = std::dynamic_pointer_cast<AttributedStringView>(box->contentView());
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->attributedString()->string(),
+        text("DESCRIPTION") + ":\nSolid oak.\n\n" + text("DETAILS") + ":\nHand finished in our own workshop.");
+    EXPECT_TRUE(shown->attributedString()->attributesAtIndex(0).font->italic);
+    EXPECT_EQ(shown->attributedString()->attributesAtIndex(text("DESCRIPTION").size() + 3).font->size, 14);
 
     open(2);
     driver->renderToPNG(UIDriver::snapshotPath("product-detail-no-description.png"));
@@ -189,7 +187,7 @@ TEST_F(ProductDetailControllerTest, OnlyALongDescriptionStartsWithALineBreak)
 {
     ProductDescView box(CGRectMake(0, 0, 352, 137));
     box.setLongDesc(std::string("B"));
-    EXPECT_EQ(box.getAttributedDesc()->string(), "\n" + t("DETAILS") + ":\nB");
+    EXPECT_EQ(box.getAttributedDesc()->string(), "\n" + text("DETAILS") + ":\nB");
 }
 
 TEST_F(ProductDetailControllerTest, TheImageStripSnapsToCellBoundsAndSwapsTheMainImage)
@@ -296,7 +294,7 @@ TEST_F(ProductDetailControllerTest, CompareAndFavouriteToggleWithTheirToasts)
     driver->tap(detail->favBtn());
     EXPECT_TRUE(detail->favBtn()->isSelected());
     driver->advance(0.3);
-    EXPECT_TRUE(toastShows(t("PRODUCTADDEDTOFAVSUCCESS")));
+    EXPECT_TRUE(toastShows(text("PRODUCTADDEDTOFAVSUCCESS")));
     open(1);
     EXPECT_TRUE(detail->favBtn()->isSelected());
 }
@@ -311,11 +309,11 @@ TEST_F(ProductDetailControllerTest, QuantityRulesDecideWhatReachesTheOrder)
         std::string fieldAfter;
     };
     const Case cases[] = {
-        { "0", t("PLEASEINPUTAPOSITIVENUMBER"), 0, "0" },
-        { "", t("PLEASEINPUTAPOSITIVENUMBER"), 0, "" },
-        { "abc", t("PLEASEINPUTAPOSITIVENUMBER"), 0, "abc" },
-        { "-3", t("PLEASEINPUTAPOSITIVENUMBER"), 0, "-3" },
-        { "1000001", t("ORDEROVERMAX"), 0, "1000000" },
+        { "0", text("PLEASEINPUTAPOSITIVENUMBER"), 0, "0" },
+        { "", text("PLEASEINPUTAPOSITIVENUMBER"), 0, "" },
+        { "abc", text("PLEASEINPUTAPOSITIVENUMBER"), 0, "abc" },
+        { "-3", text("PLEASEINPUTAPOSITIVENUMBER"), 0, "-3" },
+        { "1000001", text("ORDEROVERMAX"), 0, "1000000" },
         { "12.50", "", 12, "12.50" },
         { "1000000", "", 1000012, "1000000" },
     };
@@ -326,7 +324,7 @@ TEST_F(ProductDetailControllerTest, QuantityRulesDecideWhatReachesTheOrder)
             EXPECT_FALSE(driver->visibleAlert()) << c.typed;
         } else {
             EXPECT_EQ(alertMessage(), c.alert) << c.typed;
-            driver->tapAlertButton(t("OK"));
+            driver->tapAlertButton(text("OK"));
         }
         EXPECT_EQ(detail->countTextField()->text(), c.fieldAfter) << c.typed;
         auto probe = DataAccessManager::sharedDataModel()->getProductByProductId(1);
@@ -376,8 +374,8 @@ TEST_F(ProductDetailControllerTest, AnotherCurrencyAsksAndEitherAnswerAddsThePro
     auto alert = driver->visibleAlert();
     ASSERT_TRUE(alert);
     EXPECT_EQ(alert->tag(), ProductDetailController::kCurrencyAlertTag);
-    EXPECT_EQ(alert->message(), t("NOTTHESAMEMONEYCY"));
-    ASSERT_TRUE(driver->tapAlertButton(t("SAVE")));
+    EXPECT_EQ(alert->message(), text("NOTTHESAMEMONEYCY"));
+    ASSERT_TRUE(driver->tapAlertButton(text("SAVE")));
     ASSERT_TRUE(store()->curQuoteOrder);
     EXPECT_NE(store()->curQuoteOrder, firstOrder);
     ASSERT_EQ(store()->curQuoteOrder->items.size(), 1u);
@@ -386,7 +384,7 @@ TEST_F(ProductDetailControllerTest, AnotherCurrencyAsksAndEitherAnswerAddsThePro
 
     open(1);  // back to CNY: throw the USD order away
     driver->tap(detail->addToOrderBtn());
-    ASSERT_TRUE(driver->tapAlertButton(t("DONTSAVE")));
+    ASSERT_TRUE(driver->tapAlertButton(text("DONTSAVE")));
     ASSERT_EQ(store()->curQuoteOrder->items.size(), 1u);
     EXPECT_EQ(store()->curQuoteOrder->items[0]->currency, std::optional<std::string>("CNY"));
     EXPECT_EQ(db()->intForQuery("select count(*) from corvelle_quote_order"), 1);
@@ -423,7 +421,7 @@ TEST_F(ProductDetailControllerTest, AMissingAttributeIsBoxedAndNothingIsAdded)
         ASSERT_TRUE(detail->attributeHighlightLayer());
         EXPECT_EQ(detail->attributeHighlightLayer()->frame().origin, c.box);
         EXPECT_EQ(detail->attributeHighlightLayer()->frame().size, CGSizeMake(180, 80));
-        EXPECT_TRUE(toastShows(t("CHOOSEATTRIBUTE")));
+        EXPECT_TRUE(toastShows(text("CHOOSEATTRIBUTE")));
         EXPECT_FALSE(store()->curQuoteOrder && store()->curQuoteOrder->hasItems());
         driver->advance(3);
     }
@@ -441,13 +439,13 @@ TEST_F(ProductDetailControllerTest, EditModeHandsTheLineBackAndRefusesBadQuantit
     for (const char* bad : { "-3", "abc", "0" }) {
         typeQuantity(bad);
         driver->tap(detail->addToOrderBtn());
-        EXPECT_EQ(alertMessage(), t("PLEASEINPUTAPOSITIVENUMBER")) << bad;
-        driver->tapAlertButton(t("OK"));
+        EXPECT_EQ(alertMessage(), text("PLEASEINPUTAPOSITIVENUMBER")) << bad;
+        driver->tapAlertButton(text("OK"));
     }
     typeQuantity("1000001");
     driver->tap(detail->addToOrderBtn());
-    EXPECT_EQ(alertMessage(), t("ORDEROVERMAX"));
-    driver->tapAlertButton(t("OK"));
+    EXPECT_EQ(alertMessage(), text("ORDEROVERMAX"));
+    driver->tapAlertButton(text("OK"));
     EXPECT_TRUE(editor->saved.empty());
 
     typeQuantity("7");
@@ -485,7 +483,7 @@ TEST_F(ProductDetailControllerTest, TheInventoryOpensOneProductWithoutArrowsAndC
     ASSERT_TRUE(store()->curQuoteOrder);
     EXPECT_EQ(store()->curQuoteOrder->items.size(), 1u);
 
-    ASSERT_TRUE(driver->tapBarButton(t("BACK")));
+    ASSERT_TRUE(driver->tapBarButton(text("BACK")));
     driver->advance(1);
     EXPECT_EQ(navigation->topViewController(), inventory);
     EXPECT_TRUE(navigation->isNavigationBarHidden());

@@ -12,6 +12,7 @@
 // The pine desk (DK-02) has "Desk manual"; the brass lamp (LM-03) has none.
 
 #include "Classes/Library/Files/LibraryRoad.h"
+#include "Classes/Frame/Language.h"
 #include "ProductSeed.h"
 #include "TestDesktop.h"
 
@@ -19,7 +20,6 @@
 #include "Classes/Catalog/ProductRelatedFileController.h"
 #include "Classes/Library/FileDescriptionViewController.h"
 #include "Classes/Library/LibraryDetailCell.h"
-#include "Classes/Library/LibraryText.h"
 #include "Classes/Library/PPTLoadingViewController.h"
 #include "Classes/Library/PdfMainToolbar.h"
 #include "Classes/Library/PdfViewController.h"
@@ -37,8 +37,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-std::string t(const std::string& key) { return LibraryText::text(key); }
 
 bool shows(const std::shared_ptr<UIImageView>& view, const char* name)
 {
@@ -160,7 +158,7 @@ TEST_F(RelatedDocuments, TheDetailOpensThePublishedDocumentsOfItsProductAsCovers
 
     openDocuments(1);
     EXPECT_EQ(shownTitles(), (std::vector<std::string> { "Assembly guide", "Care video", "Spec sheet" }));
-    ASSERT_TRUE(driver->findLabel(t("RELATEDMATERIALS")));
+    ASSERT_TRUE(driver->findLabel(text("RELATEDMATERIALS")));
     auto grid = screen->libraryFileScrollView();
     EXPECT_TRUE(CGRectEqualToRect(grid->frame(), CGRectMake(0, 55, 1024, 638)));
     EXPECT_EQ(grid->leftContentInset(), 15);
@@ -224,7 +222,7 @@ TEST_F(RelatedDocuments, ADocumentIsFetchedFromItsSheetPausedResumedAndOpenedInT
     EXPECT_TRUE(info->delButton()->isHidden());
     auto place = info->view()->superview() ? info->view()->superview()->frame() : info->view()->frame();
     EXPECT_TRUE(CGRectEqualToRect(place, CGRectMake(220, 150, 619, 450)));
-    EXPECT_EQ(info->actionButton()->titleForState(UIControlStateNormal), t("DOWNLOAD"));
+    EXPECT_EQ(info->actionButton()->titleForState(UIControlStateNormal), text("DOWNLOAD"));
     driver->tap(info->actionButton());
     driver->advance(0.5);
     EXPECT_FALSE(screen->presentedViewController());
@@ -234,7 +232,7 @@ TEST_F(RelatedDocuments, ADocumentIsFetchedFromItsSheetPausedResumedAndOpenedInT
     auto cell = cellOf("Assembly guide");
     EXPECT_FALSE(cell->pauseView()->isHidden());
     EXPECT_TRUE(shows(cell->pauseView(), "book_download"));
-    EXPECT_EQ(cell->downloadingLabel()->text(), t("DOWNLOADING"));
+    EXPECT_EQ(cell->downloadingLabel()->text(), text("DOWNLOADING"));
 
     auto progress = std::make_shared<DownLoadRequestInfo>();
     progress->fileName = "assembly.pdf";
@@ -246,7 +244,7 @@ TEST_F(RelatedDocuments, ADocumentIsFetchedFromItsSheetPausedResumedAndOpenedInT
     EXPECT_TRUE(manager()->isInPauseList("assembly.pdf"));
     cell = cellOf("Assembly guide");
     EXPECT_TRUE(shows(cell->pauseView(), "book_paused"));
-    EXPECT_EQ(cell->downloadingLabel()->text(), t("PAUSED"));
+    EXPECT_EQ(cell->downloadingLabel()->text(), text("PAUSED"));
     EXPECT_FLOAT_EQ(cell->progressView()->progress(), 0.4f);
     EXPECT_FALSE(screen->presentedViewController());
 
@@ -282,9 +280,9 @@ TEST_F(RelatedDocuments, AFailedOrRefusedDownloadIsToldAndLosesNothing)
     driver->settle();
     // The reply's own text, and dismissing it changes nothing.
     ASSERT_TRUE(driver->visibleAlert());
-    EXPECT_EQ(driver->visibleAlert()->title(), t("NOTIFICATION"));
-    EXPECT_EQ(alertMessage(), t("DOWNLOADERROR"));
-    ASSERT_TRUE(driver->tapAlertButton(t("OK")));
+    EXPECT_EQ(driver->visibleAlert()->title(), text("NOTIFICATION"));
+    EXPECT_EQ(alertMessage(), text("DOWNLOADERROR"));
+    ASSERT_TRUE(driver->tapAlertButton(text("OK")));
     driver->settle();
     EXPECT_FALSE(driver->visibleAlert());
     EXPECT_FALSE(manager()->isInDownloadList("assembly.pdf"));
@@ -301,9 +299,9 @@ TEST_F(RelatedDocuments, AFailedOrRefusedDownloadIsToldAndLosesNothing)
     // Offline nothing is asked for; the notice says why.
     LoginMode::sharedInstance()->setLoginType(LoginMode::kLoginTypeOffline);
     tapCover("Spec sheet");
-    ASSERT_TRUE(driver->tapAlertButton(t("UPDATE")));
-    EXPECT_EQ(alertMessage(), t("999"));
-    driver->tapAlertButton(t("OK"));
+    ASSERT_TRUE(driver->tapAlertButton(text("UPDATE")));
+    EXPECT_EQ(alertMessage(), text("999"));
+    driver->tapAlertButton(text("OK"));
     EXPECT_EQ(frontDoor->messagesFor(0x301).size(), 2u);
     EXPECT_TRUE(DataAccessManager::sharedDataModel()->getLibFileUpdateByFileID(13));
 }
@@ -313,8 +311,8 @@ TEST_F(RelatedDocuments, AnUpdateKeepsTheOldCopyInReachUntilTheNewVersionHasArri
     openDocuments();
     // Declined: the old copy opens under its old name in the office viewer.
     tapCover("Spec sheet");
-    EXPECT_EQ(alertMessage(), t("HASUPDATE"));
-    ASSERT_TRUE(driver->tapAlertButton(t("CANCEL")));
+    EXPECT_EQ(alertMessage(), text("HASUPDATE"));
+    ASSERT_TRUE(driver->tapAlertButton(text("CANCEL")));
     driver->advance(1);
     auto preview = std::dynamic_pointer_cast<PPTLoadingViewController>(navigation->topViewController());
     ASSERT_TRUE(preview);
@@ -326,7 +324,7 @@ TEST_F(RelatedDocuments, AnUpdateKeepsTheOldCopyInReachUntilTheNewVersionHasArri
     for (const char* outcome : { "999", "200" }) {
         SCOPED_TRACE(outcome);
         tapCover("Spec sheet");
-        ASSERT_TRUE(driver->tapAlertButton(t("UPDATE")));
+        ASSERT_TRUE(driver->tapAlertButton(text("UPDATE")));
         ASSERT_TRUE(manager()->isInDownloadList("spec.xlsx"));
         EXPECT_EQ(frontDoor->messagesFor(0x301).back().fileName, "spec.xlsx");
         EXPECT_TRUE(DataAccessManager::sharedDataModel()->getLibFileUpdateByFileID(13));
@@ -335,12 +333,12 @@ TEST_F(RelatedDocuments, AnUpdateKeepsTheOldCopyInReachUntilTheNewVersionHasArri
         answerDownload("spec.xlsx", outcome);
         driver->settle();
         if (std::string(outcome) == "999") {
-            driver->tapAlertButton(t("OK"));
+            driver->tapAlertButton(text("OK"));
             EXPECT_TRUE(DataAccessManager::sharedDataModel()->getLibFileUpdateByFileID(13));
             EXPECT_TRUE(shows(cellOf("Spec sheet")->ribbonView(), "ribbon_update_en.png"));
             // Still the old copy behind "CANCEL".
             tapCover("Spec sheet");
-            ASSERT_TRUE(driver->tapAlertButton(t("CANCEL")));
+            ASSERT_TRUE(driver->tapAlertButton(text("CANCEL")));
             driver->advance(1);
             preview = std::dynamic_pointer_cast<PPTLoadingViewController>(navigation->topViewController());
             ASSERT_TRUE(preview);
@@ -375,8 +373,8 @@ TEST_F(RelatedDocuments, EachKindOfDocumentOpensInItsViewerOrSaysWhyNot)
     putOnDisk("assembly.pdf", "PDF", "not a PDF");
     manager()->loadExistsFiles();
     tapCover("Assembly guide");
-    EXPECT_EQ(alertMessage(), t("THEFILEISCORRUPTED"));
-    driver->tapAlertButton(t("OK"));
+    EXPECT_EQ(alertMessage(), text("THEFILEISCORRUPTED"));
+    driver->tapAlertButton(text("OK"));
     EXPECT_EQ(navigation->topViewController(), screen);
 
     // Another kind goes to another application, or is refused when none takes it.
@@ -388,8 +386,8 @@ TEST_F(RelatedDocuments, EachKindOfDocumentOpensInItsViewerOrSaysWhyNot)
     screen->libraryFileScrollView()->reloadData();
     driver->settle();
     tapCover("Assembly guide");
-    EXPECT_EQ(alertMessage(), t("PLEASEDOWNLOADKEYNOTE"));
-    driver->tapAlertButton(t("OK"));
+    EXPECT_EQ(alertMessage(), text("PLEASEDOWNLOADKEYNOTE"));
+    driver->tapAlertButton(text("OK"));
     EXPECT_FALSE(screen->documentController());
 
     // An application of the desktop registered for the file's type takes it.

@@ -28,8 +28,6 @@ using namespace ProductSeed;
 
 namespace {
 
-std::string t(const std::string& key) { return Language::stringOrKey(key); }
-
 class Opener : public UIViewController, public PopControllerDelegate, public ProductFavoriteDelegate {
 public:
     void dismissPopController(bool animated) override
@@ -147,7 +145,7 @@ TEST_F(ProductTileScreensTest, EditModeDeletesOneFavouriteOrAllOfThem)
     for (int id = 1; id <= 3; ++id)
         favourite(id);
     showFavourites();
-    ASSERT_TRUE(driver->tapButton(t("EDIT")));
+    ASSERT_TRUE(driver->tapButton(text("EDIT")));
     EXPECT_TRUE(favourites->inEdit());
     EXPECT_TRUE(favourites->btnEdit()->isHidden());
     EXPECT_FALSE(favourites->removeAllBtn()->isHidden());
@@ -169,7 +167,7 @@ TEST_F(ProductTileScreensTest, EditModeDeletesOneFavouriteOrAllOfThem)
     EXPECT_TRUE(favourites->inEdit());
     EXPECT_EQ(opener->favouriteChanges, 1);
 
-    ASSERT_TRUE(driver->tapButton(t("REMOVEALL")));
+    ASSERT_TRUE(driver->tapButton(text("REMOVEALL")));
     EXPECT_TRUE(DataAccessManager::sharedDataModel()->getFavorites().empty());
     EXPECT_EQ(opener->favouriteChanges, 2);
     EXPECT_EQ(opener->dismissals, 1);
@@ -243,8 +241,8 @@ TEST_F(ProductTileScreensTest, AnotherCurrencyIsAskedAboutAndDontSaveStartsANewO
     driver->tap(favourites->tileWithTag(ProductFavoriteController::kTileTagBase + 1)->addOrderBtn());
     auto alert = driver->visibleAlert();
     ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->message(), t("NOTTHESAMEMONEYCY"));
-    ASSERT_TRUE(driver->tapAlertButton(t("DONTSAVE")));
+    EXPECT_EQ(alert->message(), text("NOTTHESAMEMONEYCY"));
+    ASSERT_TRUE(driver->tapAlertButton(text("DONTSAVE")));
     auto order = QuoteOrderStore::sharedQuoteOrderStore()->curQuoteOrder;
     ASSERT_TRUE(order);
     ASSERT_EQ(order->items.size(), 1u);

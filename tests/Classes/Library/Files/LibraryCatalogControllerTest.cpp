@@ -11,18 +11,19 @@ using LibraryCategoryTree = LibraryScreen;
 TEST_F(LibraryCategoryTree, CountsIncludeDescendantsAndTheWalkGoesDownAndBack)
 {
     showLibrary();
-    EXPECT_EQ(rowTitles(), (std::vector<std::string> { t("ALL"), "Brochures", "Empty", "Videos", t("UNCATEGORIZED") }));
-    EXPECT_EQ(countOnRow(t("ALL")), "(5)");
+    EXPECT_EQ(
+        rowTitles(), (std::vector<std::string> { text("ALL"), "Brochures", "Empty", "Videos", text("UNCATEGORIZED") }));
+    EXPECT_EQ(countOnRow(text("ALL")), "(5)");
     EXPECT_EQ(countOnRow("Brochures"), "(2)");
     EXPECT_EQ(countOnRow("Empty"), "(0)");
-    EXPECT_EQ(countOnRow(t("UNCATEGORIZED")), "(2)");
+    EXPECT_EQ(countOnRow(text("UNCATEGORIZED")), "(2)");
     EXPECT_TRUE(tree()->btnBack()->isHidden());
 
     ASSERT_TRUE(appDriver->tapRow(tree()->catatable(), 1));
     appDriver->advance(0.5);
     // Inside: the trimmed name of the child, and the "ALL" of the category.
-    EXPECT_EQ(rowTitles(), (std::vector<std::string> { t("ALL"), "Price lists" }));
-    EXPECT_EQ(countOnRow(t("ALL")), "(2)");
+    EXPECT_EQ(rowTitles(), (std::vector<std::string> { text("ALL"), "Price lists" }));
+    EXPECT_EQ(countOnRow(text("ALL")), "(2)");
     EXPECT_EQ(countOnRow("Price lists"), "(1)");
     EXPECT_FALSE(tree()->btnBack()->isHidden());
     EXPECT_EQ(tree()->catatitlelb()->text(), "Brochures");
@@ -38,9 +39,9 @@ TEST_F(LibraryCategoryTree, CountsIncludeDescendantsAndTheWalkGoesDownAndBack)
     appDriver->tap(tree()->btnBack());
     appDriver->advance(0.5);
     EXPECT_TRUE(tree()->btnBack()->isHidden());
-    EXPECT_EQ(tree()->catatitlelb()->text(), t("CATEGORY"));
+    EXPECT_EQ(tree()->catatitlelb()->text(), text("CATEGORY"));
     EXPECT_EQ(shownTitles().size(), 5u);
-    EXPECT_EQ(rowTitles().back(), t("UNCATEGORIZED"));
+    EXPECT_EQ(rowTitles().back(), text("UNCATEGORIZED"));
 }
 
 TEST_F(LibraryCategoryTree, CountsFollowWhatTheGridOfTheTabShows)
@@ -49,10 +50,10 @@ TEST_F(LibraryCategoryTree, CountsFollowWhatTheGridOfTheTabShows)
     appDriver->tap(frame()->tabController()->tabsArray()[1]);
     appDriver->advance(0.5);
     // The collection: Catalogue, Showroom tour and Order form are on the device.
-    EXPECT_EQ(countOnRow(t("ALL")), "(3)");
+    EXPECT_EQ(countOnRow(text("ALL")), "(3)");
     EXPECT_EQ(countOnRow("Brochures"), "(1)");
     EXPECT_EQ(countOnRow("Videos"), "(1)");
-    EXPECT_EQ(countOnRow(t("UNCATEGORIZED")), "(1)");
+    EXPECT_EQ(countOnRow(text("UNCATEGORIZED")), "(1)");
     // An arrow only while a descendant has shown files.
     auto brochures = std::dynamic_pointer_cast<LibraryCatalogCell>(
         tree()->catatable()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(1, 0)));
@@ -61,7 +62,7 @@ TEST_F(LibraryCategoryTree, CountsFollowWhatTheGridOfTheTabShows)
 
     appDriver->tap(frame()->tabController()->tabsArray()[0]);
     appDriver->advance(0.5);
-    EXPECT_EQ(countOnRow(t("ALL")), "(5)");
+    EXPECT_EQ(countOnRow(text("ALL")), "(5)");
     brochures = std::dynamic_pointer_cast<LibraryCatalogCell>(
         tree()->catatable()->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(1, 0)));
     EXPECT_FALSE(brochures->imgicon()->isHidden());
@@ -74,7 +75,7 @@ TEST_F(LibraryCategoryTree, ALoopInTheServersParentLinksEndsTheWalks)
     addFiles({ { 6, "In the loop", "loop.pdf", "PDF", 10 } });
     showLibrary();
     // Counting and membership walk up the loop at most once and stop.
-    EXPECT_EQ(countOnRow(t("ALL")), "(6)");
+    EXPECT_EQ(countOnRow(text("ALL")), "(6)");
     auto inLoop = DataAccessManager::sharedDataModel()->getFilesByFileId(6);
     EXPECT_TRUE(grid()->fileIsInCategoryCategoryID(*inLoop, 10));
     EXPECT_FALSE(grid()->fileIsInCategoryCategoryID(*inLoop, 1));
@@ -86,5 +87,5 @@ TEST_F(LibraryCategoryTree, WithoutUncategorisedFilesThereIsNoSuchRow)
         EntityList<corvelle_library_files_Entity> { entity({ 4, "Order form", "orderform.docx", "WORD", 3 }),
             entity({ 5, "Loose notes", "notes.key", "KEYNOTE", 3 }) });
     showLibrary();
-    EXPECT_EQ(rowTitles(), (std::vector<std::string> { t("ALL"), "Brochures", "Empty", "Videos" }));
+    EXPECT_EQ(rowTitles(), (std::vector<std::string> { text("ALL"), "Brochures", "Empty", "Videos" }));
 }

@@ -82,7 +82,7 @@ TEST_F(LibraryDetail, EachFileShowsItsStateOnItsBook)
         EXPECT_EQ(!cell->progressView()->isHidden(), c.overlay != nullptr);
         if (c.overlay) {
             EXPECT_TRUE(shows(cell->pauseView(), c.overlay));
-            EXPECT_EQ(cell->downloadingLabel()->text(), t("DOWNLOADING"));
+            EXPECT_EQ(cell->downloadingLabel()->text(), text("DOWNLOADING"));
             EXPECT_FLOAT_EQ(cell->progressView()->progress(), 0.3f);
         }
         EXPECT_EQ(cell->markImageView()->image() != nullptr, c.mark);
@@ -105,7 +105,7 @@ TEST_F(LibraryDetail, ADownloadIsStartedFromTheSheetPausedAndResumedByTapsAndSho
     tapFile("Price list");
     auto sheet = sheetOf(grid());
     ASSERT_TRUE(sheet);
-    EXPECT_EQ(sheet->actionButton()->titleForState(UIControlStateNormal), t("DOWNLOAD"));
+    EXPECT_EQ(sheet->actionButton()->titleForState(UIControlStateNormal), text("DOWNLOAD"));
     EXPECT_TRUE(sheet->delButton()->isHidden());
     appDriver->tap(sheet->actionButton());
     appDriver->advance(0.5);
@@ -113,7 +113,7 @@ TEST_F(LibraryDetail, ADownloadIsStartedFromTheSheetPausedAndResumedByTapsAndSho
     auto sent = frontDoor->messagesFor(0x301);
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].fileName, "pricelist.pdf");
-    EXPECT_EQ(cellOf("Price list")->downloadingLabel()->text(), t("DOWNLOADING"));
+    EXPECT_EQ(cellOf("Price list")->downloadingLabel()->text(), text("DOWNLOADING"));
 
     // Progress moves the bar without rebuilding the list.
     auto progress = std::make_shared<DownLoadRequestInfo>();
@@ -124,7 +124,7 @@ TEST_F(LibraryDetail, ADownloadIsStartedFromTheSheetPausedAndResumedByTapsAndSho
 
     tapFile("Price list");
     EXPECT_TRUE(manager()->isInPauseList("pricelist.pdf"));
-    EXPECT_EQ(cellOf("Price list")->downloadingLabel()->text(), t("PAUSED"));
+    EXPECT_EQ(cellOf("Price list")->downloadingLabel()->text(), text("PAUSED"));
     EXPECT_FLOAT_EQ(cellOf("Price list")->progressView()->progress(), 0.6f);
     EXPECT_FALSE(grid()->presentedViewController());
 
@@ -159,13 +159,13 @@ TEST_F(LibraryDetail, FilesOnTheDeviceOpenInTheirViewerOrSayWhyNot)
 
     tapFile("Catalogue");  // not a PDF inside
     ASSERT_TRUE(appDriver->visibleAlert());
-    EXPECT_EQ(appDriver->visibleAlert()->message(), t("THEFILEISCORRUPTED"));
-    appDriver->tapAlertButton(t("OK"));
+    EXPECT_EQ(appDriver->visibleAlert()->message(), text("THEFILEISCORRUPTED"));
+    appDriver->tapAlertButton(text("OK"));
 
     tapFile("Loose notes");  // no application takes it
     ASSERT_TRUE(appDriver->visibleAlert());
-    EXPECT_EQ(appDriver->visibleAlert()->message(), t("PLEASEDOWNLOADKEYNOTE"));
-    appDriver->tapAlertButton(t("OK"));
+    EXPECT_EQ(appDriver->visibleAlert()->message(), text("PLEASEDOWNLOADKEYNOTE"));
+    appDriver->tapAlertButton(text("OK"));
 
     tapFile("Showroom tour");
     ASSERT_TRUE(grid()->videoviewcontroller());
@@ -176,8 +176,8 @@ TEST_F(LibraryDetail, FilesOnTheDeviceOpenInTheirViewerOrSayWhyNot)
     // The office file has an update waiting: asked first; "CANCEL" opens the version on the device.
     tapFile("Order form");
     ASSERT_TRUE(appDriver->visibleAlert());
-    EXPECT_EQ(appDriver->visibleAlert()->message(), t("HASUPDATE"));
-    appDriver->tapAlertButton(t("CANCEL"));
+    EXPECT_EQ(appDriver->visibleAlert()->message(), text("HASUPDATE"));
+    appDriver->tapAlertButton(text("CANCEL"));
     appDriver->advance(1);
     auto preview = std::dynamic_pointer_cast<PPTLoadingViewController>(root->topViewController());
     ASSERT_TRUE(preview);
@@ -229,8 +229,8 @@ TEST_F(LibraryDetail, PicturesAndTextArePreviewedBeforeTheOpenInMenuOtherFilesGo
         EXPECT_EQ(static_cast<bool>(preview), c.previewed);
         // No application takes these files here: after the preview, the open-in attempt says so.
         ASSERT_TRUE(appDriver->visibleAlert());
-        EXPECT_EQ(appDriver->visibleAlert()->message(), t("PLEASEDOWNLOADKEYNOTE"));
-        appDriver->tapAlertButton(t("OK"));
+        EXPECT_EQ(appDriver->visibleAlert()->message(), text("PLEASEDOWNLOADKEYNOTE"));
+        appDriver->tapAlertButton(text("OK"));
         appDriver->advance(1);
         if (!preview)
             continue;
@@ -257,10 +257,10 @@ TEST_F(LibraryDetail, AnUpdateKeepsTheOldCopyUntilTheNewVersionHasArrived)
     for (const char* outcome : { "999", "200" }) {
         SCOPED_TRACE(outcome);
         tapFile("Order form");
-        ASSERT_TRUE(appDriver->tapAlertButton(t("UPDATE")));
+        ASSERT_TRUE(appDriver->tapAlertButton(text("UPDATE")));
         ASSERT_TRUE(manager()->isInDownloadList("orderform.docx"));
         EXPECT_TRUE(DataAccessManager::sharedDataModel()->getLibFileUpdateByFileID(4));
-        EXPECT_EQ(cellOf("Order form")->downloadingLabel()->text(), t("DOWNLOADING"));
+        EXPECT_EQ(cellOf("Order form")->downloadingLabel()->text(), text("DOWNLOADING"));
         if (std::string(outcome) == "200")
             putOnDisk("orderform.docx", "WORD", "new version");
         answerDownload("orderform.docx", outcome);
@@ -268,7 +268,7 @@ TEST_F(LibraryDetail, AnUpdateKeepsTheOldCopyUntilTheNewVersionHasArrived)
         if (std::string(outcome) == "999") {
             // The failure is told, and the old copy is still there to open.
             ASSERT_TRUE(appDriver->visibleAlert());
-            appDriver->tapAlertButton(t("OK"));
+            appDriver->tapAlertButton(text("OK"));
             EXPECT_TRUE(DataAccessManager::sharedDataModel()->getLibFileUpdateByFileID(4));
             manager()->loadExistsFiles();
             EXPECT_TRUE(manager()->isExists(4));
@@ -288,10 +288,10 @@ TEST_F(LibraryDetail, DownloadAllAsksWithCountAndSizeTurnsToCancelAndTellsOneFai
     ASSERT_FALSE(button->isHidden());
     appDriver->tap(button);
     ASSERT_TRUE(appDriver->visibleAlert());
-    EXPECT_EQ(appDriver->visibleAlert()->title(), t("DOWNLOADALLFILES"));
+    EXPECT_EQ(appDriver->visibleAlert()->title(), text("DOWNLOADALLFILES"));
     // Two files of 0.25 M each: the size shown is never below 1.0.
-    EXPECT_EQ(appDriver->visibleAlert()->message(), stringWithFormat(t("FILENUMBERANDSIZE"), 2, 1.0));
-    appDriver->tapAlertButton(t("DOWNLOAD"));
+    EXPECT_EQ(appDriver->visibleAlert()->message(), stringWithFormat(text("FILENUMBERANDSIZE"), 2, 1.0));
+    appDriver->tapAlertButton(text("DOWNLOAD"));
     EXPECT_TRUE(grid()->isBtnCancel());
     EXPECT_EQ(button->imageForState(UIControlStateNormal), UIImage::imageNamed("icon_cancel.png"));
     ASSERT_EQ(frontDoor->messagesFor(0x301).size(), 2u);
@@ -300,7 +300,7 @@ TEST_F(LibraryDetail, DownloadAllAsksWithCountAndSizeTurnsToCancelAndTellsOneFai
     answerDownload("notes.key", "999");
     appDriver->settle();
     ASSERT_TRUE(appDriver->visibleAlert());
-    appDriver->tapAlertButton(t("OK"));
+    appDriver->tapAlertButton(text("OK"));
     EXPECT_FALSE(appDriver->visibleAlert());
     // Nothing left downloading: the button has its download face again.
     EXPECT_FALSE(grid()->isBtnCancel());
@@ -311,8 +311,8 @@ TEST_F(LibraryDetail, DownloadAllAsksWithCountAndSizeTurnsToCancelAndTellsOneFai
     grid()->reloadDataWithPostNotiChangeTab(true, false);
     appDriver->tap(button);
     ASSERT_TRUE(appDriver->visibleAlert());
-    EXPECT_EQ(appDriver->visibleAlert()->message(), stringWithFormat(t("SINGLEFILENUMBERANDSIZE"), 1.0));
-    appDriver->tapAlertButton(t("CANCEL"));
+    EXPECT_EQ(appDriver->visibleAlert()->message(), stringWithFormat(text("SINGLEFILENUMBERANDSIZE"), 1.0));
+    appDriver->tapAlertButton(text("CANCEL"));
 }
 
 TEST_F(LibraryDetail, OfflineOrWithoutWifiADownloadIsRefusedOrAskedFirst)
@@ -322,8 +322,8 @@ TEST_F(LibraryDetail, OfflineOrWithoutWifiADownloadIsRefusedOrAskedFirst)
     tapFile("Price list");
     appDriver->tap(sheetOf(grid())->actionButton());
     ASSERT_TRUE(appDriver->visibleAlert());
-    EXPECT_EQ(appDriver->visibleAlert()->message(), t("999"));
-    appDriver->tapAlertButton(t("OK"));
+    EXPECT_EQ(appDriver->visibleAlert()->message(), text("999"));
+    appDriver->tapAlertButton(text("OK"));
     EXPECT_TRUE(frontDoor->messagesFor(0x301).empty());
 
     LoginMode::sharedInstance()->setLoginType(LoginMode::kLoginTypeOnline);
@@ -331,8 +331,8 @@ TEST_F(LibraryDetail, OfflineOrWithoutWifiADownloadIsRefusedOrAskedFirst)
     tapFile("Price list");
     appDriver->tap(sheetOf(grid())->actionButton());
     ASSERT_TRUE(appDriver->visibleAlert());
-    EXPECT_EQ(appDriver->visibleAlert()->message(), t("WIFIALERT"));
-    appDriver->tapAlertButton(t("OK"));
+    EXPECT_EQ(appDriver->visibleAlert()->message(), text("WIFIALERT"));
+    appDriver->tapAlertButton(text("OK"));
     ASSERT_EQ(frontDoor->messagesFor(0x301).size(), 1u);
     EXPECT_EQ(frontDoor->messagesFor(0x301)[0].fileName, "pricelist.pdf");
 }
@@ -356,8 +356,8 @@ TEST_F(LibraryDetail, TheSheetTogglesTheFavouriteAndDeletesTheFileFromTheDevice)
     appDriver->tap(cellOf("Catalogue")->infoButton());
     auto sheet = sheetOf(grid());
     ASSERT_TRUE(sheet);
-    EXPECT_EQ(sheet->actionButton()->titleForState(UIControlStateNormal), t("OPEN"));
-    EXPECT_EQ(sheet->descTextView()->text(), t("NODESCRIPTION"));
+    EXPECT_EQ(sheet->actionButton()->titleForState(UIControlStateNormal), text("OPEN"));
+    EXPECT_EQ(sheet->descTextView()->text(), text("NODESCRIPTION"));
     EXPECT_FALSE(sheet->delButton()->isHidden());
     appDriver->tap(sheet->favButton());
     EXPECT_FALSE(DataAccessManager::sharedDataModel()->getLibraryFavoriteByFavoriteId(1));

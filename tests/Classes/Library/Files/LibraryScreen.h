@@ -14,12 +14,12 @@
 #include "LibraryFixture.h"
 
 #include "Classes/Frame/CorvelleAppDelegate.h"
+#include "Classes/Frame/Language.h"
 #include "Classes/Frame/UITabBarControllerExt.h"
 #include "Classes/Library/LibraryCatalogCell.h"
 #include "Classes/Library/LibraryCatalogController.h"
 #include "Classes/Library/LibraryDetailCell.h"
 #include "Classes/Library/LibraryDetailController.h"
-#include "Classes/Library/LibraryText.h"
 #include "Classes/Library/SaleslibraryController.h"
 #include "Database/ConfigManager.h"
 #include "Platform/UIKit/UIApplication.h"
@@ -160,8 +160,6 @@ protected:
     {
         return view->image() && view->image() == UIImage::imageNamed(name);
     }
-
-    static std::string t(const std::string& key) { return LibraryText::text(key); }
 
     std::shared_ptr<CorvelleAppDelegate> app;
     std::unique_ptr<UIDriver> appDriver;

@@ -76,7 +76,7 @@ TEST_F(LibraryFrame, FiltersAndSortsComeFromTheHeadBarMenus)
     };
     choose(grid()->filterController(), 2);
     EXPECT_EQ(shownTitles(), std::vector<std::string> { "Catalogue" });
-    EXPECT_EQ(countOnRow(t("ALL")), "(1)");
+    EXPECT_EQ(countOnRow(text("ALL")), "(1)");
     choose(grid()->filterController(), 3);
     EXPECT_EQ(shownTitles(), (std::vector<std::string> { "Price list", "Loose notes" }));
     choose(grid()->filterController(), 0);

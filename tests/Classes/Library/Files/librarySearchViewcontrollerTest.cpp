@@ -1,7 +1,7 @@
 #include "LibraryFixture.h"
 
+#include "Classes/Frame/Language.h"
 #include "Classes/Library/LibrarySearchCell.h"
-#include "Classes/Library/LibraryText.h"
 #include "Classes/Library/librarySearchViewcontroller.h"
 #include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UITableView.h"
@@ -33,7 +33,7 @@ TEST_F(LibrarySearchList, NoFilesShowOneRowSayingSoThatChoosesNothing)
     ASSERT_EQ(table->numberOfRowsInSection(0), 1);
     auto row = table->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 0));
     ASSERT_TRUE(row);
-    EXPECT_EQ(row->textLabel()->text(), LibraryText::text("NORESULT"));
+    EXPECT_EQ(row->textLabel()->text(), text("NORESULT"));
     driver->tapRow(table, 0);
     EXPECT_TRUE(chooser->chosen.empty());
 }

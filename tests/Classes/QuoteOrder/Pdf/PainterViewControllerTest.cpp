@@ -8,8 +8,6 @@
 
 namespace {
 
-std::string text(const char* key) { return Language::stringOrKey(key); }
-
 bool inked(const std::shared_ptr<UIImage>& image, size_t x, size_t y)
 {
     auto p = image->CGImage()->pixelAt(x, y);

@@ -27,8 +27,6 @@ namespace {
 
 using namespace PdfReadBack;
 
-std::string text(const char* key) { return Language::stringOrKey(key); }
-
 // A signed-in client with one stored, open order; the PDF screen pushed on a
 // navigation stack over a plain first screen, as the editor pushes it.
 class QuoteOrderPDFViewControllerTest : public ScreenTest {
