@@ -19,10 +19,10 @@
 #include "Platform/UIKit/UINavigationController.h"
 #include "Platform/UIKit/UISwitch.h"
 #include "Platform/UIKit/UITableView.h"
-#include "Platform/Foundation/NSUserDefaults.h"
 #include "Platform/UIKit/UIWebView.h"
 #include "support/HttpTestServer.h"
 #include "support/ScreenTest.h"
+#include "support/ServerSettings.h"
 #include "support/VirtualDisplay.h"
 
 #include <gtest/gtest.h>
@@ -201,10 +201,7 @@ TEST_F(SettingsScreenTest, TheSitePageLoadsFromTheImageServer)
     });
     openSettings();
     // The image server, set after the start of the application, which sets its own.
-    auto defaults = NSUserDefaults::standardUserDefaults();
-    defaults->setObjectForKey(Value("127.0.0.1"), "ImageIP");
-    defaults->setIntegerForKey(server.port(), "ImagePort");
-    defaults->setObjectForKey(Value(""), "ImagePath");
+    pointImageSettingsAt(server.port(), "");
     ASSERT_TRUE(appDriver->tapRow(text("ACCOUNTMANAGEMENT")));
     appDriver->advance(0.5);
     ASSERT_TRUE(appDriver->tapRow(text("OPENCMS")));

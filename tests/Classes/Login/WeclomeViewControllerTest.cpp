@@ -17,9 +17,9 @@
 #include "Platform/UIKit/UIImage.h"
 #include "Platform/UIKit/UIViewRendering.h"
 #include "Platform/CoreGraphics/CGImage.h"
-#include "Platform/Foundation/NSUserDefaults.h"
 #include "Platform/UIKit/UIWebView.h"
 #include "support/HttpTestServer.h"
+#include "support/ServerSettings.h"
 #include "support/VirtualDisplay.h"
 
 namespace {
@@ -344,10 +344,7 @@ TEST_F(WelcomeScreenTest, TheForgottenPasswordPageLoadsFromTheImageServer)
     });
     show();
     // The image server, set after the screen's start, which sets its own.
-    auto defaults = NSUserDefaults::standardUserDefaults();
-    defaults->setObjectForKey(Value("127.0.0.1"), "ImageIP");
-    defaults->setIntegerForKey(server.port(), "ImagePort");
-    defaults->setObjectForKey(Value(""), "ImagePath");
+    pointImageSettingsAt(server.port(), "");
     driver->tap(form()->forgotPasswordLink());
     driver->advance(0.5);
     auto page = std::dynamic_pointer_cast<WebViewController>(screen->presentedViewController());

@@ -17,10 +17,10 @@
 #include "Network/Protocol/HttpNetworkCtrl.h"
 #include "Network/Protocol/NetworkModel.h"
 #include "Platform/Foundation/NSBundle.h"
-#include "Platform/Foundation/NSRunLoop.h"
 #include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UINavigationController.h"
 #include "support/FakeCompanyServer.h"
+#include "support/ServerSettings.h"
 
 #include <fstream>
 #include <sstream>
@@ -53,15 +53,8 @@ protected:
         // The same version as the bundle's: the launch keeps these server settings.
         defaults->setObjectForKey(
             NSBundle::mainBundle()->objectForInfoDictionaryKey("CFBundleShortVersionString"), "App_version");
-        defaults->setObjectForKey(Value("127.0.0.1"), "IP");
-        defaults->setIntegerForKey(server.port(), "Port");
-        defaults->setObjectForKey(Value(server.messagePath), "Path");
-        defaults->setObjectForKey(Value("127.0.0.1"), "ImageIP");
-        defaults->setIntegerForKey(server.port(), "ImagePort");
-        defaults->setObjectForKey(Value(server.imagePath), "ImagePath");
+        pointSettingsAtServer(server);
         demoSwitches(true, true);
-        // Replies come from the network thread; this keeps the main loop waiting for them.
-        static auto keepAlive = NSRunLoop::mainRunLoop()->addSource({}, { NSDefaultRunLoopMode });
         HttpNetworkCtrl::sharedInstance()->shouldReportChunk = [] { return false; };
 
         CorvelleAppDelegate::setWelcomeScreenFactory([] { return std::make_shared<WeclomeViewController>(); });

@@ -2,7 +2,7 @@
 
 #include "Network/Protocol/LoginMode.h"
 #include "Platform/Foundation/NSFileManager.h"
-#include "Platform/Foundation/NSUserDefaults.h"
+#include "support/ServerSettings.h"
 
 #include <fstream>
 #include <sstream>
@@ -10,21 +10,13 @@
 void ProtocolRoad::SetUp()
 {
     ASSERT_TRUE(server.start());
-    auto defaults = NSUserDefaults::standardUserDefaults();
-    defaults->setObjectForKey(Value("127.0.0.1"), "IP");
-    defaults->setIntegerForKey(server.port(), "Port");
-    defaults->setObjectForKey(Value(server.messagePath), "Path");
-    defaults->setObjectForKey(Value("127.0.0.1"), "ImageIP");
-    defaults->setIntegerForKey(server.port(), "ImagePort");
-    defaults->setObjectForKey(Value(server.imagePath), "ImagePath");
+    pointSettingsAtServer(server);
     auto login = LoginMode::sharedInstance();
     login->setAcountID(services.session.acountID);
     login->setPassword(services.session.password);
     login->setClientID(services.session.clientID);
     login->setDeviceID(services.session.deviceID);
     login->setSessionId(services.session.sessionId);
-    // Replies come from the network thread; this keeps the main loop waiting for them.
-    static auto keepAlive = NSRunLoop::mainRunLoop()->addSource({}, { NSDefaultRunLoopMode });
     transport->shouldReportChunk = [] { return false; };
 }
 

@@ -6,8 +6,7 @@
 #include "Network/Protocol/HttpNetworkCtrl.h"
 #include "Network/Protocol/NetworkModel.h"
 #include "Platform/Foundation/NSFileManager.h"
-#include "Platform/Foundation/NSRunLoop.h"
-#include "Platform/Foundation/NSUserDefaults.h"
+#include "support/ServerSettings.h"
 
 #include <algorithm>
 
@@ -51,15 +50,7 @@ void SessionRoad::SetUp()
     server.addFile("ACME", "icon", "logo.png", "icon");
     server.addFile("ACME", "library/cover_image", "catalogue.png", "cover");
     ASSERT_TRUE(server.start());
-    auto defaults = NSUserDefaults::standardUserDefaults();
-    defaults->setObjectForKey(Value("127.0.0.1"), "IP");
-    defaults->setIntegerForKey(server.port(), "Port");
-    defaults->setObjectForKey(Value(server.messagePath), "Path");
-    defaults->setObjectForKey(Value("127.0.0.1"), "ImageIP");
-    defaults->setIntegerForKey(server.port(), "ImagePort");
-    defaults->setObjectForKey(Value(server.imagePath), "ImagePath");
-    // Replies come from the network thread; this keeps the main loop waiting for them.
-    static auto keepAlive = NSRunLoop::mainRunLoop()->addSource({}, { NSDefaultRunLoopMode });
+    pointSettingsAtServer(server);
     HttpNetworkCtrl::sharedInstance()->shouldReportChunk = [] { return false; };
 }
 

@@ -11,6 +11,7 @@
 #include "Platform/Foundation/NSNotificationCenter.h"
 #include "Platform/Foundation/NSUserDefaults.h"
 #include "support/ClockFixture.h"
+#include "support/ServerSettings.h"
 
 #include <algorithm>
 #include <sys/stat.h>
@@ -129,9 +130,7 @@ TEST_F(SessionRoad, OfflineSignInWhenTheServerIsDown)
 
     // Once signed in online, the stored account lets the salesperson work offline...
     ASSERT_TRUE(server.start());
-    auto defaults = NSUserDefaults::standardUserDefaults();
-    defaults->setIntegerForKey(server.port(), "Port");
-    defaults->setIntegerForKey(server.port(), "ImagePort");
+    pointSettingsAtServer(server);
     ASSERT_TRUE(signIn());
     freeSession();
     server.stop();

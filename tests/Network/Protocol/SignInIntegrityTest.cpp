@@ -14,6 +14,7 @@
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSUserDefaults.h"
 #include "support/ClockFixture.h"
+#include "support/ServerSettings.h"
 
 #include <algorithm>
 #include <fstream>
@@ -81,9 +82,7 @@ protected:
             return;
         }
         ASSERT_TRUE(server.start());
-        auto defaults = NSUserDefaults::standardUserDefaults();
-        defaults->setIntegerForKey(server.port(), "Port");
-        defaults->setIntegerForKey(server.port(), "ImagePort");
+        pointSettingsAtServer(server);
     }
     // Forgets the client on this device.
     void forgetClient()

@@ -12,6 +12,7 @@
 #include "support/ChildProcess.h"
 #include "support/ClockFixture.h"
 #include "support/KeyringSession.h"
+#include "support/ServerSettings.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -77,9 +78,7 @@ protected:
     {
         if (!server.start())
             return false;
-        auto defaults = NSUserDefaults::standardUserDefaults();
-        defaults->setIntegerForKey(server.port(), "Port");
-        defaults->setIntegerForKey(server.port(), "ImagePort");
+        pointSettingsAtServer(server);
         return true;
     }
 

@@ -8,8 +8,8 @@
 #include "LibraryFixture.h"
 
 #include "Network/Protocol/NetworkModel.h"
-#include "Platform/Foundation/NSUserDefaults.h"
 #include "support/FakeCompanyServer.h"
+#include "support/ServerSettings.h"
 
 class LibraryRoad : public LibraryFixture {
 protected:
@@ -18,15 +18,7 @@ protected:
         LibraryFixture::SetUp();
         frontDoor.reset();
         ASSERT_TRUE(server.start());
-        auto defaults = NSUserDefaults::standardUserDefaults();
-        defaults->setObjectForKey(Value("127.0.0.1"), "IP");
-        defaults->setIntegerForKey(server.port(), "Port");
-        defaults->setObjectForKey(Value(server.messagePath), "Path");
-        defaults->setObjectForKey(Value("127.0.0.1"), "ImageIP");
-        defaults->setIntegerForKey(server.port(), "ImagePort");
-        defaults->setObjectForKey(Value(server.imagePath), "ImagePath");
-        // Replies come from the network thread; this keeps the main loop waiting for them.
-        static auto keepAlive = NSRunLoop::mainRunLoop()->addSource({}, { NSDefaultRunLoopMode });
+        pointSettingsAtServer(server);
         HttpNetworkCtrl::sharedInstance()->shouldReportChunk = [] { return true; };
     }
 
