@@ -103,30 +103,30 @@ bool CorvelleAppDelegate::rootIsWelcomeScreen() const
 
 bool CorvelleAppDelegate::applicationDidFinishLaunchingWithOptions(UIApplication& application, const Value& options)
 {
-    std::weak_ptr<CorvelleAppDelegate> weakSelf = std::static_pointer_cast<CorvelleAppDelegate>(shared_from_this());
+    auto weak = weakSelf<CorvelleAppDelegate>();
     // The front door sends every "114" reply here; the protocol reads the version from here.
     auto& services = ProtocolServices::services();
-    services.logoutWithLockedUser = [weakSelf](const std::string& status, const std::optional<std::string>& message) {
-        if (auto self = weakSelf.lock())
+    services.logoutWithLockedUser = [weak](const std::string& status, const std::optional<std::string>& message) {
+        if (auto self = weak.lock())
             self->logoutWithLockedUserMessage(status, message);
     };
-    services.currentVersion = [weakSelf]() {
-        auto self = weakSelf.lock();
+    services.currentVersion = [weak]() {
+        auto self = weak.lock();
         return self ? self->currentVersion() : std::string();
     };
     // The session and the synchronisation reach the frame through these.
     auto& session = SessionServices::services();
     session.initializeSkinImage = []() { return SkinManager::sharedInstance()->initializeSkinImage(); };
-    session.showLoginPage = [weakSelf]() {
-        if (auto self = weakSelf.lock())
+    session.showLoginPage = [weak]() {
+        if (auto self = weak.lock())
             self->showLoginPage();
     };
-    session.checkAppVersionReturn = [weakSelf](const std::shared_ptr<CheckAppVersionRst>& reply) {
-        if (auto self = weakSelf.lock(); self && reply)
+    session.checkAppVersionReturn = [weak](const std::shared_ptr<CheckAppVersionRst>& reply) {
+        if (auto self = weak.lock(); self && reply)
             self->CheckAppVersionReturn(*reply);
     };
-    session.welcomeScreenIsRoot = [weakSelf]() {
-        auto self = weakSelf.lock();
+    session.welcomeScreenIsRoot = [weak]() {
+        auto self = weak.lock();
         return self && self->rootIsWelcomeScreen();
     };
     session.beginBlockWait
@@ -167,8 +167,8 @@ bool CorvelleAppDelegate::applicationDidFinishLaunchingWithOptions(UIApplication
     m_currentVersion = bundleVersion;
 
     NSNotificationCenter::defaultCenter().addObserver(
-        this, kReachabilityChangedNotification, [weakSelf](const NSNotification& n) {
-            if (auto self = weakSelf.lock())
+        this, kReachabilityChangedNotification, [weak](const NSNotification& n) {
+            if (auto self = weak.lock())
                 self->reachabilityChanged(n);
         });
     m_hostReach = Reachability::reachabilityWithHostName(kReachabilityHost);
@@ -235,11 +235,11 @@ void CorvelleAppDelegate::showSyncController()
 {
     if (m_tabBarController)
         m_tabBarController->selectTab(6);
-    std::weak_ptr<CorvelleAppDelegate> weakSelf = std::static_pointer_cast<CorvelleAppDelegate>(shared_from_this());
+    auto weak = weakSelf<CorvelleAppDelegate>();
     PerformRequests::performAfterDelay(
         this, "startSync",
-        [weakSelf]() {
-            if (auto self = weakSelf.lock())
+        [weak]() {
+            if (auto self = weak.lock())
                 self->startSync();
         },
         0.1);
@@ -271,7 +271,7 @@ void CorvelleAppDelegate::showAlert(const std::string& title, const std::string&
 {
     std::weak_ptr<UIAlertViewDelegate> delegate;
     if (withDelegate)
-        delegate = std::static_pointer_cast<CorvelleAppDelegate>(shared_from_this());
+        delegate = protect<CorvelleAppDelegate>();
     std::vector<std::string> others(buttons.begin() + 1, buttons.end());
     auto alert = std::make_shared<UIAlertView>(title, message, delegate, buttons.front(), others);
     alert->setTag(tag);
@@ -361,8 +361,8 @@ void CorvelleAppDelegate::CheckAppVersionReturn(const CheckAppVersionRst& reply)
         return;
     }
     std::vector<std::string> others(buttons.begin() + 1, buttons.end());
-    auto alert = std::make_shared<UIAlertView>(title, reply.updateMessage().value_or(""),
-        std::static_pointer_cast<CorvelleAppDelegate>(shared_from_this()), buttons.front(), others);
+    auto alert = std::make_shared<UIAlertView>(
+        title, reply.updateMessage().value_or(""), protect<CorvelleAppDelegate>(), buttons.front(), others);
     alert->setTag(tag);
     alert->show();
     // The message label exists once the alert is laid out for showing.

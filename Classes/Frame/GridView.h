@@ -111,7 +111,7 @@ public:
     explicit GridView(CGRect frame = CGRectZero);
     ~GridView() override;
 
-    std::shared_ptr<GridView> sharedGrid() { return std::static_pointer_cast<GridView>(shared_from_this()); }
+    std::shared_ptr<GridView> sharedGrid() { return protect<GridView>(); }
 
     std::shared_ptr<GridViewDataSource> dataSource() const { return m_dataSource.lock(); }
     void setDataSource(std::weak_ptr<GridViewDataSource> dataSource) { m_dataSource = std::move(dataSource); }

@@ -52,7 +52,7 @@ public:
     // a glow radius.
     void awakeFromNib();
 
-    std::shared_ptr<GridViewCell> sharedCell() { return std::static_pointer_cast<GridViewCell>(shared_from_this()); }
+    std::shared_ptr<GridViewCell> sharedCell() { return protect<GridViewCell>(); }
 
     std::shared_ptr<UIView> contentView();
     void setContentView(std::shared_ptr<UIView> view) { m_contentView = std::move(view); }

@@ -38,7 +38,7 @@ void GridViewController::setUpGridView()
         return;
     grid->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
     grid->setAutoresizesSubviews(true);
-    auto self = std::static_pointer_cast<GridViewController>(shared_from_this());
+    auto self = protect<GridViewController>();
     grid->setDelegate(std::weak_ptr<GridViewDelegate>(self));
     grid->setDataSource(std::weak_ptr<GridViewDataSource>(self));
 }

@@ -54,7 +54,7 @@ void HomeViewController::viewDidLoad()
     m_linklblWebsite->setLineBreakMode(UILineBreakModeMiddleTruncation);
     m_linklblWebsite->setTextColor(UIColor::colorWithRedGreenBlueAlpha(53 / 255.0, 107 / 255.0, 168 / 255.0, 1));
     m_linklblWebsite->setHighlightedTextColor(UIColor::blueColor());
-    m_linklblWebsite->setDelegate(std::static_pointer_cast<HomeViewController>(shared_from_this()));
+    m_linklblWebsite->setDelegate(protect<HomeViewController>());
     view()->addSubview(m_linklblWebsite);
 
     if (!bViewHasLoad())
@@ -82,15 +82,15 @@ void HomeViewController::viewDidAppear(bool animated)
 {
     BaseViewController::viewDidAppear(animated);
     view()->setAlpha(0.5);
-    std::weak_ptr<HomeViewController> weakSelf = std::static_pointer_cast<HomeViewController>(shared_from_this());
+    auto weak = weakSelf<HomeViewController>();
     UIView::animateWithDurationDelayOptionsAnimationsCompletion(
         0.25, 0, UIViewAnimationOptionCurveEaseOut,
-        [weakSelf]() {
-            if (auto self = weakSelf.lock())
+        [weak]() {
+            if (auto self = weak.lock())
                 self->view()->setAlpha(1.0);
         },
-        [weakSelf](bool) {
-            if (auto self = weakSelf.lock())
+        [weak](bool) {
+            if (auto self = weak.lock())
                 self->showHelpLogout();
         });
 }
@@ -186,7 +186,7 @@ void HomeViewController::showHelpLogout()
     pop->setForHelp(true);
     pop->view()->setBackgroundColor(UIColor::clearColor());
     m_helpPopController = std::make_shared<UIPopoverController>(pop);
-    m_helpPopController->setDelegate(std::static_pointer_cast<HomeViewController>(shared_from_this()));
+    m_helpPopController->setDelegate(protect<HomeViewController>());
     m_helpPopController->setPopoverContentSize(CGSizeMake(300, 40));
     m_helpPopController->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
         CGRectMake(15, 685, 222, 51), view(), UIPopoverArrowDirectionAny, true);

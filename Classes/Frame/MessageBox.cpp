@@ -91,7 +91,7 @@ void MessageBox::makeAndShow(int tag, int type, const std::string& title, const 
     std::weak_ptr<MessageBoxDelegate> delegate, std::optional<std::string> cancelButtonTitle)
 {
     UIKIT_CHECK_MAIN_THREAD();
-    std::weak_ptr<UIAlertViewDelegate> self = std::static_pointer_cast<UIAlertViewDelegate>(shared_from_this());
+    std::weak_ptr<UIAlertViewDelegate> self = weak_from_this();
     std::shared_ptr<childMsgBox> box;
     if (type == 2) {
         EndBlockWait();

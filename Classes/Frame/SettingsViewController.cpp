@@ -92,8 +92,7 @@ void SettingsViewController::viewDidLoad()
             self->doneButtonTapped();
     });
     navigationItem()->rightBarButtonItem = m_doneButton;
-    LanguageManager::sharedInstance()->registerLanugageNotification(
-        std::static_pointer_cast<SettingsViewController>(shared_from_this()));
+    LanguageManager::sharedInstance()->registerLanugageNotification(protect<SettingsViewController>());
     m_registered = true;
     if (settingPage == PageMain)
         setTitle(text("SETTINGSTITLE"));
@@ -170,11 +169,10 @@ std::shared_ptr<UITableViewCell> SettingsViewController::mainPageCell(UITableVie
             table.dequeueReusableCellWithIdentifier("SwitchTableViewCell"));
         if (!cell) {
             cell = std::make_shared<SwitchTableViewCell>(std::string("SwitchTableViewCell"));
-            std::weak_ptr<SettingsViewController> weakSelf
-                = std::static_pointer_cast<SettingsViewController>(shared_from_this());
+            auto weak = weakSelf<SettingsViewController>();
             auto toggle = cell->switchShowAll();
-            toggle->addTarget(UIControlEventValueChanged, [weakSelf](UIControl& control, UIEvent*) {
-                if (auto self = weakSelf.lock())
+            toggle->addTarget(UIControlEventValueChanged, [weak](UIControl& control, UIEvent*) {
+                if (auto self = weak.lock())
                     self->switchChanged(static_cast<UISwitch&>(control).isOn());
             });
         }
@@ -237,10 +235,9 @@ std::shared_ptr<UITableViewCell> SettingsViewController::accountPageCell(
         auto edit = UIButton::buttonWithType(UIButtonTypeCustom);
         edit->setFrame(CGRectMake(84, 2, 34, 34));
         edit->setImageForState(UIImage::imageNamed("btn-edit.png"), UIControlStateNormal);
-        std::weak_ptr<SettingsViewController> weakSelf
-            = std::static_pointer_cast<SettingsViewController>(shared_from_this());
-        edit->addTarget(UIControlEventTouchUpInside, [weakSelf](UIControl&, UIEvent*) {
-            if (auto self = weakSelf.lock())
+        auto weak = weakSelf<SettingsViewController>();
+        edit->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
+            if (auto self = weak.lock())
                 self->btnUserEditClick();
         });
         cell->setAccessoryView(edit);
@@ -369,7 +366,7 @@ void SettingsViewController::openURLInWebView(const std::string& url)
 {
     auto page = std::make_shared<WebViewController>();
     page->setUrl(url);
-    page->setDelegate(std::static_pointer_cast<SettingsViewController>(shared_from_this()));
+    page->setDelegate(protect<SettingsViewController>());
     auto host = navigationController() ? std::static_pointer_cast<UIViewController>(navigationController())
                                        : sharedController();
     host->presentViewControllerAnimatedCompletion(page, true, nullptr);

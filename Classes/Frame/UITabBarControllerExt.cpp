@@ -118,8 +118,7 @@ void UITabBarControllerExt::viewDidLoad()
     if (m_bViewHasLoad)
         return;
     view()->setBackgroundColor(UIColor::whiteColor());
-    LanguageManager::sharedInstance()->registerLanugageNotification(
-        std::static_pointer_cast<UITabBarControllerExt>(shared_from_this()));
+    LanguageManager::sharedInstance()->registerLanugageNotification(protect<UITabBarControllerExt>());
     m_itmeButtonArray.clear();
     addCustomElements();
     loadByConfig();
@@ -145,7 +144,7 @@ void UITabBarControllerExt::addCustomElements()
     m_backgroundImage->setImage(barImage());
     view()->addSubview(m_backgroundImage);
 
-    std::weak_ptr<UITabBarControllerExt> weakSelf = std::static_pointer_cast<UITabBarControllerExt>(shared_from_this());
+    auto weak = weakSelf<UITabBarControllerExt>();
     m_btnLogo = UIButton::buttonWithType(UIButtonTypeCustom);
     m_btnLogo->setFrame(CGRectMake(15, 709, 222, 51));
     m_btnLogo->setBackgroundColor(UIColor::clearColor());
@@ -153,8 +152,8 @@ void UITabBarControllerExt::addCustomElements()
     m_btnLogo->setImageForState(
         SkinManager::skinFromImageName(std::string("homelogo_highlight.png")), UIControlStateHighlighted);
     auto longPress = std::make_shared<UILongPressGestureRecognizer>();
-    longPress->addTarget([weakSelf](UIGestureRecognizer& recognizer) {
-        if (auto self = weakSelf.lock())
+    longPress->addTarget([weak](UIGestureRecognizer& recognizer) {
+        if (auto self = weak.lock())
             self->logoOnLongClickListener(recognizer);
     });
     m_btnLogo->addGestureRecognizer(longPress);
@@ -164,8 +163,8 @@ void UITabBarControllerExt::addCustomElements()
         auto item = std::make_shared<TabBarItemButton>(CGRectMake(0, 8, 64, 50));
         item->setTitle(text(kTabs[i].titleKey));
         item->setTag(i);
-        item->addTargetForControlEvents(UIControlEventTouchUpInside, [weakSelf, i](UIControl&, UIEvent*) {
-            auto self = weakSelf.lock();
+        item->addTargetForControlEvents(UIControlEventTouchUpInside, [weak, i](UIControl&, UIEvent*) {
+            auto self = weak.lock();
             if (!self)
                 return;
             if (i == TabSettings)
@@ -294,7 +293,7 @@ void UITabBarControllerExt::returnPerselectTab() { buttonClicked(m_iPerSelectTab
 void UITabBarControllerExt::settingsBtnClicked()
 {
     auto settings = std::make_shared<SettingsViewController>();
-    settings->setDelegate(std::static_pointer_cast<UITabBarControllerExt>(shared_from_this()));
+    settings->setDelegate(protect<UITabBarControllerExt>());
     auto navigation = UINavigationController::withRootViewController(settings);
     navigation->setModalPresentationStyle(UIModalPresentationFormSheet);
     presentViewControllerAnimatedCompletion(navigation, true, nullptr);
@@ -350,10 +349,10 @@ void UITabBarControllerExt::logoOnLongClickListener(UIGestureRecognizer& recogni
     if (recognizer.state() != UIGestureRecognizerStateBegan)
         return;
     auto pop = std::make_shared<LoginPopController>();
-    pop->setDelegate(std::static_pointer_cast<UITabBarControllerExt>(shared_from_this()));
+    pop->setDelegate(protect<UITabBarControllerExt>());
     pop->view()->setBackgroundColor(UIColor::clearColor());
     m_logoutPopController = std::make_shared<UIPopoverController>(pop);
-    m_logoutPopController->setDelegate(std::static_pointer_cast<UITabBarControllerExt>(shared_from_this()));
+    m_logoutPopController->setDelegate(protect<UITabBarControllerExt>());
     m_logoutPopController->setPopoverContentSize(CGSizeMake(300, 40));
     m_logoutPopController->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
         CGRectMake(m_btnLogo->frame().origin.x - 10, 705, 225, 51), view(), UIPopoverArrowDirectionAny, true);

@@ -55,8 +55,7 @@ void FileDescriptionViewController::buildInterface()
     m_formatLabel = label(CGRectMake(190, 100, 409, 22), UIFont::systemFontOfSize(15));
     m_videoDurationLabel = label(CGRectMake(190, 124, 409, 22), UIFont::systemFontOfSize(15));
 
-    std::weak_ptr<FileDescriptionViewController> weak
-        = std::static_pointer_cast<FileDescriptionViewController>(shared_from_this());
+    auto weak = weakSelf<FileDescriptionViewController>();
     m_actionButton = UIButton::buttonWithType(UIButtonTypeCustom);
     m_actionButton->setFrame(CGRectMake(190, 190, 120, 34));
     m_actionButton->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
@@ -135,8 +134,7 @@ void FileDescriptionViewController::viewDidAppear(bool animated)
     auto window = view()->window();
     if (!window || m_tapGesture)
         return;
-    std::weak_ptr<FileDescriptionViewController> weak
-        = std::static_pointer_cast<FileDescriptionViewController>(shared_from_this());
+    auto weak = weakSelf<FileDescriptionViewController>();
     m_tapGesture = std::make_shared<UITapGestureRecognizer>([weak](UIGestureRecognizer& r) {
         if (auto self = weak.lock())
             self->handleTapBehind(r);

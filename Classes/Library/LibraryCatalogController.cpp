@@ -37,15 +37,10 @@ LibraryCatalogController::LibraryCatalogController() = default;
 
 LibraryCatalogController::~LibraryCatalogController() { NSNotificationCenter::defaultCenter().removeObserver(this); }
 
-std::shared_ptr<LibraryCatalogController> LibraryCatalogController::protect()
-{
-    return std::static_pointer_cast<LibraryCatalogController>(shared_from_this());
-}
-
 void LibraryCatalogController::viewDidLoad()
 {
     BaseViewController::viewDidLoad();
-    auto self = protect();
+    auto self = protect<LibraryCatalogController>();
     std::weak_ptr<LibraryCatalogController> weak = self;
     auto root = view();
     root->setBackgroundColor(UIColor::clearColor());
@@ -100,7 +95,7 @@ void LibraryCatalogController::viewAfterFirstDidLoad()
     m_cataArr = subCategories(0);
     m_cname = std::string();
     addUncategorized();
-    std::weak_ptr<LibraryCatalogController> weak = protect();
+    std::weak_ptr<LibraryCatalogController> weak = protect<LibraryCatalogController>();
     auto& center = NSNotificationCenter::defaultCenter();
     center.addObserver(this, "reloadlibrarycatalog", [weak](const NSNotification& n) {
         if (auto s = weak.lock())
@@ -308,7 +303,8 @@ std::shared_ptr<UITableViewCell> LibraryCatalogController::tableViewCellForRowAt
 
 void LibraryCatalogController::postDisplayCatalog()
 {
-    NSNotificationCenter::defaultCenter().postNotificationName("display_catalog", Value(), Value(), protect());
+    NSNotificationCenter::defaultCenter().postNotificationName(
+        "display_catalog", Value(), Value(), protect<LibraryCatalogController>());
 }
 
 void LibraryCatalogController::setTitleAndBack(const std::string& title, bool back)
@@ -347,7 +343,7 @@ void LibraryCatalogController::tableViewDidSelectRowAtIndexPath(UITableView& tab
     const long row = path.row();
     if (row == m_selectRowValue)
         return;
-    auto self = protect();
+    auto self = protect<LibraryCatalogController>();
     m_selectRowValue = row;
     auto data = DataAccessManager::sharedDataModel();
     if (row == 0) {
@@ -404,7 +400,7 @@ void LibraryCatalogController::tableViewDidSelectRowAtIndexPath(UITableView& tab
 
 void LibraryCatalogController::backToParentCategory()
 {
-    auto self = protect();
+    auto self = protect<LibraryCatalogController>();
     auto data = DataAccessManager::sharedDataModel();
     const int parent = data->getLibParentCategoryIDByCategoryID(static_cast<int>(m_cid));
     m_cid = static_cast<unsigned>(parent);
@@ -445,7 +441,7 @@ void LibraryCatalogController::reloadlibrarycatalog(const NSNotification& notifi
     if (!notification.sender || !m_catatable)
         return;
     auto grid = std::static_pointer_cast<LibraryDetailController>(notification.sender);
-    auto self = protect();
+    auto self = protect<LibraryCatalogController>();
     const long remembered = m_catatable->indexPathForSelectedRow() ? m_catatable->indexPathForSelectedRow()->row() : 0;
     m_catatable->deselectRowAtIndexPathAnimated(NSIndexPath::indexPathForRowInSection(remembered, 0), false);
     m_libFilesArray = grid->catalogDisplayFileArray();
@@ -498,7 +494,7 @@ void LibraryCatalogController::viewWillAppear(bool animated)
     auto flag = flags.find("Needreloadlibrary");
     if (flag == flags.end() || flag->second != "YES")
         return;
-    auto self = protect();
+    auto self = protect<LibraryCatalogController>();
     SaleslibraryModel::sharedInstance()->loadExistsFiles();
     m_cataArr = subCategories(0);
     addUncategorized();

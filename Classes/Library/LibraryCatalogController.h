@@ -77,7 +77,6 @@ public:
     const std::shared_ptr<UIButton>& btnBack() const { return m_btnBack; }
 
 private:
-    std::shared_ptr<LibraryCatalogController> protect();
     void postDisplayCatalog();
     std::vector<CategoryRef> subCategories(int parent) const;
     CategoryRef categoryById(int id) const;

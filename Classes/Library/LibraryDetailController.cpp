@@ -72,17 +72,12 @@ LibraryDetailController::~LibraryDetailController()
     }
 }
 
-std::shared_ptr<LibraryDetailController> LibraryDetailController::protect()
-{
-    return std::static_pointer_cast<LibraryDetailController>(shared_from_this());
-}
-
 // ---------------------------------------------------------------- building
 
 void LibraryDetailController::viewDidLoad()
 {
     BaseViewController::viewDidLoad();
-    auto self = protect();
+    auto self = protect<LibraryDetailController>();
     std::weak_ptr<LibraryDetailController> weak = self;
     const bool hidden = m_masterHide;
     const CGFloat x = hidden ? 0 : 244;
@@ -170,7 +165,7 @@ void LibraryDetailController::viewAfterFirstDidLoad()
     m_selectedRow = 0;
     m_selectedCategory = -1;
     reloadDataWithPostNotiChangeTab(true, false);
-    std::weak_ptr<LibraryDetailController> weak = protect();
+    std::weak_ptr<LibraryDetailController> weak = protect<LibraryDetailController>();
     auto& center = NSNotificationCenter::defaultCenter();
     center.addObserver(this, "display_catalog", [weak](const NSNotification& n) {
         if (auto s = weak.lock())
@@ -193,7 +188,7 @@ void LibraryDetailController::viewAfterFirstDidLoad()
 void LibraryDetailController::viewWillAppear(bool animated)
 {
     BaseViewController::viewWillAppear(animated);
-    manager()->registerCallBackList(std::static_pointer_cast<NetworkRecDelegate>(protect()));
+    manager()->registerCallBackList(std::static_pointer_cast<NetworkRecDelegate>(protect<LibraryDetailController>()));
     reloadDataWithPostNotiChangeTab(true, true);
     updateBtnDownlaodOrUpdate();
     if (m_searchBar)
@@ -232,7 +227,7 @@ void LibraryDetailController::viewDidUnload()
 
 void LibraryDetailController::reloadDataWithPostNotiChangeTab(bool post, bool changeTab)
 {
-    auto self = protect();
+    auto self = protect<LibraryDetailController>();
     m_libFilesArrayIDS = DataAccessManager::sharedDataModel()->getAllLibFileUpdateIDs();
     filterAndSortArray();
     if (m_productShowView)
@@ -354,7 +349,7 @@ std::shared_ptr<GridViewCell> LibraryDetailController::gridViewCellForItemAtInde
     cell->deleteButton()->setHidden(!m_isEditing);
     cell->setShaking(m_showCellShaking);
     cell->markImageView()->setImage(isFavorite(*f) ? UIImage::imageNamed("btn-favAdded") : nullptr);
-    cell->setDetailDelegate(std::static_pointer_cast<LibraryDetailCellDelegate>(protect()));
+    cell->setDetailDelegate(std::static_pointer_cast<LibraryDetailCellDelegate>(protect<LibraryDetailController>()));
     cell->setCellIndex(static_cast<long>(index));
     return cell;
 }
@@ -365,7 +360,7 @@ void LibraryDetailController::didSelectedCellCellIndex(const FileRef& file, long
 {
     if (!file)
         return;
-    auto self = protect();
+    auto self = protect<LibraryDetailController>();
     auto m = manager();
     const bool editing = m_libraryTab == 1 && m_isEditing;
     if (m->isInDownloadList(file->file_name)) {
@@ -406,7 +401,7 @@ void LibraryDetailController::selectShowInfo(const FileRef& file)
 {
     if (!file)
         return;
-    auto self = protect();
+    auto self = protect<LibraryDetailController>();
     LibraryFileActions::presentDetails(*this, file, std::static_pointer_cast<FileDescripionDelegate>(self),
         m_libraryTab == 1 || manager()->isExists(file->file_id));
 }
@@ -415,7 +410,7 @@ void LibraryDetailController::actionButtonPressed(const FileRef& file)
 {
     if (!file)
         return;
-    auto self = protect();
+    auto self = protect<LibraryDetailController>();
     if (!manager()->isExists(file->file_id)) {
         selectedFileToDownload(file);
         reloadDataWithPostNotiChangeTab(true, false);
@@ -430,7 +425,7 @@ void LibraryDetailController::actionButtonPressed(const FileRef& file)
 
 void LibraryDetailController::descriptionViewDeleteButtonPressed(const FileRef& file)
 {
-    std::weak_ptr<LibraryDetailController> weak = protect();
+    std::weak_ptr<LibraryDetailController> weak = protect<LibraryDetailController>();
     PerformRequests::performAfterDelay(
         this, "didSelectedDeleteButton:",
         [weak, file] {
@@ -454,7 +449,7 @@ std::shared_ptr<UINavigationController> LibraryDetailController::rootNavigation(
 void LibraryDetailController::selectDownloadedFileType(
     const std::optional<std::string>& fileName, const std::optional<std::string>& type)
 {
-    auto self = protect();
+    auto self = protect<LibraryDetailController>();
     LibraryFileViewers::From from { *this, rootNavigation(), std::static_pointer_cast<PdfViewControllerDelegate>(self),
         std::static_pointer_cast<UIDocumentInteractionControllerDelegate>(self) };
     from.previewFirst = true;
@@ -479,7 +474,7 @@ void LibraryDetailController::didSelectedDeleteButton(const FileRef& file)
 {
     if (!file)
         return;
-    auto self = protect();
+    auto self = protect<LibraryDetailController>();
     auto data = DataAccessManager::sharedDataModel();
     std::optional<std::string> name = file->file_name;
     std::optional<std::string> type = file->type;
@@ -513,7 +508,7 @@ void LibraryDetailController::didCellLongPressed()
 {
     if (m_libraryTab != 1 || m_isEditing)
         return;
-    auto self = protect();
+    auto self = protect<LibraryDetailController>();
     auto window = view()->window();
     if (!window)
         return;
@@ -550,7 +545,7 @@ void LibraryDetailController::handleSingleTap(UIGestureRecognizer& recognizer)
 {
     if (m_libraryTab != 1 || recognizer.state() != UIGestureRecognizerStateRecognized)
         return;
-    auto self = protect();
+    auto self = protect<LibraryDetailController>();
     m_isEditing = false;
     m_showCellShaking = false;
     if (m_productShowView)
@@ -605,7 +600,7 @@ void LibraryDetailController::panMove(UIGestureRecognizer& recognizer)
 
 void LibraryDetailController::orderingDidSelectedSelectedIndex(OrderingController& controller, unsigned selectedIndex)
 {
-    auto self = protect();
+    auto self = protect<LibraryDetailController>();
     if (&controller == m_orderController.get()) {
         if (selectedIndex < 4)
             m_sortType = kSortTypeOfEntry[selectedIndex];
@@ -625,7 +620,7 @@ void LibraryDetailController::orderingDidSelectedSelectedIndex(OrderingControlle
 
 void LibraryDetailController::searchBarTextDidChange(UISearchBar&, const std::string& searchText)
 {
-    auto self = protect();
+    auto self = protect<LibraryDetailController>();
     if (searchText.empty()) {
         m_isSearching = false;
         m_selectedRow = 0;
@@ -644,7 +639,7 @@ void LibraryDetailController::searchBarTextDidBeginEditing(UISearchBar& searchBa
 {
     if (!searchBar.text().empty())
         return;
-    auto self = protect();
+    auto self = protect<LibraryDetailController>();
     m_isSearching = true;
     m_selectedCategory = -1;
     m_selectedRow = 0;
@@ -660,7 +655,7 @@ void LibraryDetailController::displayCatalog(const NSNotification& notification)
     auto tree = std::static_pointer_cast<LibraryCatalogController>(notification.sender);
     if (tree->tabIndex() != m_libraryTab)
         return;
-    auto self = protect();
+    auto self = protect<LibraryDetailController>();
     m_selectedRow = static_cast<int>(tree->m_selectRow());
     m_selectedCategory = static_cast<int>(tree->clickIndex());
     reloadDataWithPostNotiChangeTab(true, false);
@@ -735,8 +730,8 @@ void LibraryDetailController::showAlert(
     const std::string& title, const std::string& message, const std::vector<std::string>& buttons, long tag)
 {
     std::vector<std::string> others(buttons.begin() + 1, buttons.end());
-    auto alert = std::make_shared<UIAlertView>(
-        title, message, std::static_pointer_cast<UIAlertViewDelegate>(protect()), buttons.front(), others);
+    auto alert = std::make_shared<UIAlertView>(title, message,
+        std::static_pointer_cast<UIAlertViewDelegate>(protect<LibraryDetailController>()), buttons.front(), others);
     alert->setTag(tag);
     alert->show();
     if (tag == kTagCancelDownloads) {
@@ -747,7 +742,8 @@ void LibraryDetailController::showAlert(
 
 void LibraryDetailController::sendDownload(const FileRef& file, const std::optional<std::string>& type)
 {
-    LibraryFileActions::requestDownload(*file, type, std::static_pointer_cast<NetworkRecDelegate>(protect()));
+    LibraryFileActions::requestDownload(
+        *file, type, std::static_pointer_cast<NetworkRecDelegate>(protect<LibraryDetailController>()));
 }
 
 void LibraryDetailController::selectedFileToDownload(const FileRef& file)
@@ -775,7 +771,8 @@ void LibraryDetailController::pauseDownload(const FileRef& file)
 
 void LibraryDetailController::selectFileToUpdateWithIndex(long index)
 {
-    LibraryFileActions::askToUpdate(std::static_pointer_cast<UIAlertViewDelegate>(protect()), index);
+    LibraryFileActions::askToUpdate(
+        std::static_pointer_cast<UIAlertViewDelegate>(protect<LibraryDetailController>()), index);
 }
 
 std::string LibraryDetailController::allFilesMessage(int count, double size) const
@@ -787,7 +784,7 @@ std::string LibraryDetailController::allFilesMessage(int count, double size) con
 
 void LibraryDetailController::downloadAll()
 {
-    auto self = protect();
+    auto self = protect<LibraryDetailController>();
     if (m_libraryTab == 1) {
         showAlert(text("UPDATEALLFILES"), allFilesMessage(getNumberOfAllFilesToUpdate(), getSizeOfAllFilesToUpdate()),
             { text("CANCEL"), text("UPDATE") }, kTagUpdateAll);
@@ -818,7 +815,7 @@ void LibraryDetailController::downloadAllFiles()
 
 void LibraryDetailController::startDownloadAll()
 {
-    auto self = protect();
+    auto self = protect<LibraryDetailController>();
     const FileList files = m_libfilesArray;
     for (const auto& f : files) {
         if (fileCanBeDownloaded(*f))
@@ -829,7 +826,7 @@ void LibraryDetailController::startDownloadAll()
 
 void LibraryDetailController::updateAllFiles()
 {
-    auto self = protect();
+    auto self = protect<LibraryDetailController>();
     const FileList files = m_libfilesArray;
     for (const auto& f : files) {
         // A file whose new version is already on its way is not asked for twice.
@@ -843,7 +840,7 @@ void LibraryDetailController::updateAllFiles()
 
 void LibraryDetailController::cancelAllDownloads()
 {
-    auto self = protect();
+    auto self = protect<LibraryDetailController>();
     const FileList files = m_libfilesArray;
     for (const auto& f : files) {
         if (!fileCanBeUpdated(*f))
@@ -913,7 +910,7 @@ void LibraryDetailController::updateBtnUpdateAll()
 
 void LibraryDetailController::alertViewClickedButtonAtIndex(UIAlertView& alertView, long buttonIndex)
 {
-    auto self = protect();
+    auto self = protect<LibraryDetailController>();
     if (LibraryFileActions::isUpdateQuestion(alertView)) {
         const auto answer = LibraryFileActions::updateAnswer(alertView, buttonIndex, m_libfilesArray);
         if (answer && answer->fetch) {
@@ -967,7 +964,7 @@ void LibraryDetailController::ReciveHttpRespondInfo(const std::shared_ptr<NetBas
 {
     if (!reply)
         return;
-    auto self = protect();
+    auto self = protect<LibraryDetailController>();
     switch (reply->cmdCode) {
     case 0x301: {
         auto download = std::dynamic_pointer_cast<DownloadRst>(reply);
@@ -1058,7 +1055,7 @@ void LibraryDetailController::requestLogin()
         message->clientID = info->clientId;
         message->deviceID = info->deviceId;
     }
-    message->setReceiveDelegete(std::static_pointer_cast<NetworkRecDelegate>(protect()));
+    message->setReceiveDelegete(std::static_pointer_cast<NetworkRecDelegate>(protect<LibraryDetailController>()));
     NetworkModel::sharedInstance()->sendRequest(message);
 }
 
@@ -1069,7 +1066,7 @@ void LibraryDetailController::requestSyncFileTable()
         return;
     auto message = std::make_shared<RequestSyncFileTable>();
     message->isFull = "false";
-    message->setReceiveDelegete(std::static_pointer_cast<NetworkRecDelegate>(protect()));
+    message->setReceiveDelegete(std::static_pointer_cast<NetworkRecDelegate>(protect<LibraryDetailController>()));
     const int tag = NetworkModel::sharedInstance()->sendRequest(message);
     NSLog("the rst is %d", tag);
     sync->setIsDownloading(true);
@@ -1118,7 +1115,7 @@ void LibraryDetailController::getFileSyncTablesFinished(const std::shared_ptr<Ne
     if (!tables->libFileTable.empty() || !tables->libCategoryTable.empty()) {
         auto finish = std::make_shared<RequestSyncDataFinish>();
         finish->tableType = "file";
-        finish->setReceiveDelegete(std::static_pointer_cast<NetworkRecDelegate>(protect()));
+        finish->setReceiveDelegete(std::static_pointer_cast<NetworkRecDelegate>(protect<LibraryDetailController>()));
         const int tag = NetworkModel::sharedInstance()->sendRequest(finish);
         NSLog("the request is %d", tag);
         sync->setIsDownloading(true);

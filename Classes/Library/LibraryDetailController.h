@@ -178,7 +178,6 @@ public:
     void getFileSyncTablesFinished(const std::shared_ptr<NetBaseRst>& reply);
 
 private:
-    std::shared_ptr<LibraryDetailController> protect();
     void sendDownload(const FileRef& file, const std::optional<std::string>& type);
     void openOnDevice(const FileRef& file);
     void showAlert(

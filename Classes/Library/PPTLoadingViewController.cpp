@@ -30,7 +30,7 @@ std::string lastPathComponent(const std::string& path)
 
 std::shared_ptr<PPTLoadingViewController> PPTLoadingViewController::self()
 {
-    return std::static_pointer_cast<PPTLoadingViewController>(shared_from_this());
+    return protect<PPTLoadingViewController>();
 }
 
 std::shared_ptr<UIViewController> PPTLoadingViewController::presenter()

@@ -65,7 +65,7 @@ std::string PPTViewController::previewControllerPreviewItemAtIndex(QLPreviewCont
 void PPTViewController::viewDidLoad()
 {
     QLPreviewController::viewDidLoad();
-    auto self = std::static_pointer_cast<PPTViewController>(shared_from_this());
+    auto self = protect<PPTViewController>();
     setDataSource(std::static_pointer_cast<QLPreviewControllerDataSource>(self));
     setDelegate(std::static_pointer_cast<QLPreviewControllerDelegate>(self));
     setCurrentPreviewItemIndex(0);

@@ -26,11 +26,6 @@ SaleslibraryController::SaleslibraryController() = default;
 
 SaleslibraryController::~SaleslibraryController() { NSNotificationCenter::defaultCenter().removeObserver(this); }
 
-std::shared_ptr<SaleslibraryController> SaleslibraryController::protect()
-{
-    return std::static_pointer_cast<SaleslibraryController>(shared_from_this());
-}
-
 std::shared_ptr<UITabBarControllerExt> SaleslibraryController::tabBar() const
 {
     if (auto own = std::dynamic_pointer_cast<UITabBarControllerExt>(tabBarController()))
@@ -42,7 +37,7 @@ std::shared_ptr<UITabBarControllerExt> SaleslibraryController::tabBar() const
 void SaleslibraryController::viewDidLoad()
 {
     BaseViewController::viewDidLoad();
-    auto self = protect();
+    auto self = protect<SaleslibraryController>();
     std::weak_ptr<SaleslibraryController> weak = self;
     m_catalogNavBgImageView = std::make_shared<UIImageView>(CGRectZero);
     m_catalogNavBgImageView->setImage(SkinManager::skinFromImageName(std::string("topbar-bg.png")));
@@ -71,7 +66,7 @@ void SaleslibraryController::viewDidLoad()
 void SaleslibraryController::viewAfterFirstDidLoad()
 {
     BaseViewController::viewAfterFirstDidLoad();
-    auto self = protect();
+    auto self = protect<SaleslibraryController>();
     if (auto bar = tabBar())
         bar->setLibraryDelegate(std::static_pointer_cast<LibraryViewDelegate>(self));
     if (auto navigation = navigationController())
@@ -198,7 +193,7 @@ void SaleslibraryController::hiddenMasterViewWithDetailViewChanging()
 {
     if (m_isMasterViewHidden)
         return;
-    auto self = protect();
+    auto self = protect<SaleslibraryController>();
     UIView::animateWithDuration(
         0.3, 0, UIViewAnimationOptionCurveEaseOut, [self] { self->applyGeometry(true); }, nullptr);
     m_isMasterViewHidden = true;
@@ -208,7 +203,7 @@ void SaleslibraryController::showMasterViewWithDetailViewChanging()
 {
     if (!m_isMasterViewHidden)
         return;
-    auto self = protect();
+    auto self = protect<SaleslibraryController>();
     UIView::animateWithDuration(
         0.3, 0, UIViewAnimationOptionCurveEaseOut, [self] { self->applyGeometry(false); }, nullptr);
     m_isMasterViewHidden = false;
@@ -218,7 +213,7 @@ void SaleslibraryController::BrowserTabViewDidSelecedAtIndex(BrowserTabView&, un
 {
     if (static_cast<int>(index) == m_tabIndex || !m_detailController)
         return;
-    auto self = protect();
+    auto self = protect<SaleslibraryController>();
     if (index == 1) {
         if (m_detailViewsArray.size() < 2) {
             auto grid = std::make_shared<LibraryDetailController>();
@@ -242,7 +237,7 @@ void SaleslibraryController::viewWillAppear(bool animated)
     // The tab bar may load its tabs' views before it is the application's, so
     // the screen makes sure here that the bar knows it.
     if (!bar->libraryDelegate())
-        bar->setLibraryDelegate(std::static_pointer_cast<LibraryViewDelegate>(protect()));
+        bar->setLibraryDelegate(std::static_pointer_cast<LibraryViewDelegate>(protect<SaleslibraryController>()));
     bar->itemsMove(m_isMasterViewHidden);
 }
 

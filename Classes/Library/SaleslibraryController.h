@@ -65,7 +65,6 @@ public:
     int tabIndex() const { return m_tabIndex; }
 
 private:
-    std::shared_ptr<SaleslibraryController> protect();
     std::shared_ptr<UITabBarControllerExt> tabBar() const;
     void applyGeometry(bool hidden);
     static void layOutGrid(LibraryDetailController& grid, bool hidden);

@@ -11,7 +11,7 @@ std::shared_ptr<UIButton> SharePopViewController::makeButton(
     auto button = UIButton::buttonWithType(UIButtonTypeCustom);
     button->setFrame(CGRectMake(0, y, 200, 34));
     PublicFunction::initializeToButtonHeight34(button);
-    std::weak_ptr<SharePopViewController> weak = std::static_pointer_cast<SharePopViewController>(shared_from_this());
+    auto weak = weakSelf<SharePopViewController>();
     button->addTarget(UIControlEventTouchUpInside, [weak, action](UIControl&, UIEvent*) {
         auto self = weak.lock();
         if (!self)

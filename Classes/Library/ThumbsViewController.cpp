@@ -37,8 +37,7 @@ void ThumbsViewController::viewDidLoad()
     CGRect b = root->bounds();
     m_mainToolbar
         = ThumbsMainToolbar::initWithFrameTitle(CGRectMake(b.origin.x, b.origin.y, b.size.width, 44), m_docName);
-    m_mainToolbar->setDelegate(std::static_pointer_cast<ThumbsMainToolbarDelegate>(
-        std::static_pointer_cast<ThumbsViewController>(shared_from_this())));
+    m_mainToolbar->setDelegate(std::static_pointer_cast<ThumbsMainToolbarDelegate>(protect<ThumbsViewController>()));
     root->addSubview(m_mainToolbar);
 
     bool pad = UIDevice::currentDevice().userInterfaceIdiom() == UIUserInterfaceIdiomPad;
@@ -52,8 +51,8 @@ void ThumbsViewController::viewDidLoad()
         m_theThumbsView->setContentInset(UIEdgeInsetsMake(44, 0, 0, 0));
         m_theThumbsView->setScrollIndicatorInsets(UIEdgeInsetsMake(44, 0, 0, 0));
     }
-    m_theThumbsView->setThumbsDelegate(std::static_pointer_cast<PdfThumbsViewDelegate>(
-        std::static_pointer_cast<ThumbsViewController>(shared_from_this())));
+    m_theThumbsView->setThumbsDelegate(
+        std::static_pointer_cast<PdfThumbsViewDelegate>(protect<ThumbsViewController>()));
     root->insertSubviewBelowSubview(m_theThumbsView, m_mainToolbar);
     m_theThumbsView->setThumbSize(pad ? CGSizeMake(256, 256) : CGSizeMake(160, 160));
 }

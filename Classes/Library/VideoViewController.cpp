@@ -35,7 +35,7 @@ void VideoViewController::createWithFilenameAndFilePath(const std::string& title
     m_topbarview->setImage(SkinManager::skinFromImageName(std::string("topbar-bg.png")));
     root->addSubview(m_topbarview);
 
-    std::weak_ptr<VideoViewController> weak = std::static_pointer_cast<VideoViewController>(shared_from_this());
+    auto weak = weakSelf<VideoViewController>();
     m_btnback = UIButton::buttonWithType(UIButtonTypeCustom);
     m_btnback->setFrame(CGRectMake(8, 5, 60, 34));
     PublicFunction::initializeToBackButtonHeight34(m_btnback);

@@ -357,14 +357,14 @@ void LoginCheckBox::acceptCompletion(AutoInputTextField& field)
 
 bool LoginCheckBox::textFieldShouldBeginEditing(UITextField& field)
 {
-    m_shouldActiveField = std::static_pointer_cast<UITextField>(field.shared_from_this());
+    m_shouldActiveField = field.protect<UITextField>();
     return true;
 }
 
 void LoginCheckBox::textFieldDidBeginEditing(UITextField& field)
 {
     m_shouldActiveField.reset();
-    m_activeField = std::static_pointer_cast<UITextField>(field.shared_from_this());
+    m_activeField = field.protect<UITextField>();
     fadeIn(glowFor(field));
     m_loginItemList->stopSharking();
 }

@@ -79,7 +79,7 @@ void LoginItem::setShaking(bool shaking)
 {
     m_shaking = shaking;
     m_btnDelete->setHidden(!shaking);
-    PublicFunction::setViewShakingShaking(std::static_pointer_cast<UIView>(shared_from_this()), shaking);
+    PublicFunction::setViewShakingShaking(protect<UIView>(), shaking);
 }
 
 void LoginItem::fileDelteBtnClicked()

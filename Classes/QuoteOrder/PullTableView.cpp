@@ -24,7 +24,7 @@ void PullTableView::configure()
     m_pullTableIsLoadingMore = false;
 
     const CGSize size = bounds().size;
-    auto self = std::dynamic_pointer_cast<PullTableView>(shared_from_this());
+    auto self = protect<PullTableView>();
     m_refreshView = std::make_shared<PullRefreshTableHeaderView>(CGRectMake(0, -size.height, size.width, size.height));
     m_refreshView->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleBottomMargin);
     m_refreshView->setDelegate(std::static_pointer_cast<PullRefreshTableHeaderDelegate>(self));

@@ -653,7 +653,7 @@ bool QuoteOrderViewController::textFieldShouldBeginEditing(UITextField& field)
 
 void QuoteOrderViewController::textFieldDidBeginEditing(UITextField& field)
 {
-    m_currentEditingField = std::static_pointer_cast<UITextField>(field.shared_from_this());
+    m_currentEditingField = field.protect<UITextField>();
     m_isOrderChanged = true;
     if (field.tag() == kCustomerNameTag && m_isCustomerOnShow) {
         if (isBlank(field.text()))

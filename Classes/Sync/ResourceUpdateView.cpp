@@ -65,10 +65,10 @@ void ResourceUpdateView::initializationView(CGRect frame)
     PublicFunction::initializeToButtonHeight34(m_btnsync);
     m_btnsync->setTitleColorForState(UIColor::whiteColor(), UIControlStateNormal);
     m_btnsync->setTitleForState(text("GETUPDATES"), UIControlStateNormal);
-    std::weak_ptr<ResourceUpdateView> weak = std::static_pointer_cast<ResourceUpdateView>(shared_from_this());
+    auto weak = weakSelf<ResourceUpdateView>();
     m_btnsync->addTarget(UIControlEventTouchUpInside, [weak](UIControl& sender, UIEvent*) {
         if (auto self = weak.lock())
-            self->btnSyncClick(std::static_pointer_cast<UIButton>(sender.shared_from_this()));
+            self->btnSyncClick(sender.protect<UIButton>());
     });
     addSubview(m_btnsync);
 

@@ -58,8 +58,7 @@ void SyncInfoItem::build()
     m_lbTittle->setText(stringWithFormat(m_titleFormat, text(m_titleKey)));
     m_lbDateTag->setText(text("LASTSYNC"));
     m_lbDatevalue->setText(text("NORECORD"));
-    LanguageManager::sharedInstance()->registerLanugageNotification(
-        std::static_pointer_cast<SyncInfoItem>(shared_from_this()));
+    LanguageManager::sharedInstance()->registerLanugageNotification(protect<SyncInfoItem>());
 }
 
 float SyncInfoItem::progress() const { return m_progress->progress(); }
