@@ -445,8 +445,8 @@ void GridView::updateVisibleGridCellsNow()
 
     NSIndexSet removed, added;
     if (current.count() != 0) {
-        removed = indexesOutsideIndexSet(current, newIndices);
-        added = indexesOutsideIndexSet(newIndices, current);
+        removed = aq_indexesOutsideIndexSet(current, newIndices);
+        added = aq_indexesOutsideIndexSet(newIndices, current);
     } else {
         removed = current;
         added = newIndices;
@@ -475,7 +475,7 @@ void GridView::updateVisibleGridCellsNow()
     }
 
     NSIndexSet animatedAdded = added;
-    animatedAdded.removeIndexes(indexesOutsideIndexSet(added, m_animatingIndices));
+    animatedAdded.removeIndexes(aq_indexesOutsideIndexSet(added, m_animatingIndices));
     if (animatedAdded.count() != 0) {
         for (auto& item : m_animatingCells) {
             if (item->index() == NSNotFound || !newIndices.containsIndex(item->index()))
@@ -525,7 +525,7 @@ void GridView::updateVisibleGridCellsNow()
         NSIndexSet shown;
         for (auto& cell : m_visibleCells)
             shown.addIndex(cell->displayIndex());
-        NSIndexSet missing = indexesOutsideIndexSet(newIndices, shown);
+        NSIndexSet missing = aq_indexesOutsideIndexSet(newIndices, shown);
         NSLog("Got %lu missing indices", missing.count());
         missing.enumerateIndexesUsingBlock([this](NSUInteger i, bool&) {
             if (auto cell = createPreparedCellForIndex(i)) {

@@ -11,14 +11,14 @@
 #include <algorithm>
 #include <map>
 
-NSIndexSet indexesOutsideIndexSet(const NSIndexSet& set, const NSIndexSet& other)
+NSIndexSet aq_indexesOutsideIndexSet(const NSIndexSet& set, const NSIndexSet& other)
 {
     NSIndexSet out = set;
     out.removeIndexes(other);
     return out;
 }
 
-bool isSetContiguous(const NSIndexSet& set)
+bool aq_isSetContiguous(const NSIndexSet& set)
 {
     if (set.count() == 0)
         return false;
@@ -224,7 +224,7 @@ NSUInteger GridViewUpdateInfo::oldIndexForNewIndex(NSUInteger newIndex) const
     return newIndex < m_newToOldIndexMap.size() ? m_newToOldIndexMap[newIndex] : NSNotFound;
 }
 
-std::shared_ptr<UIImageView> GridViewUpdateInfo::imageViewForView(UIView& view)
+std::shared_ptr<UIImageView> GridViewUpdateInfo::_imageViewForView(UIView& view)
 {
     CGSize size = view.bounds().size;
     UIGraphicsBeginImageContextWithOptions(size, false, UIGraphicsGetScreenScale());
@@ -248,7 +248,7 @@ std::shared_ptr<UIView> GridViewUpdateInfo::animateDeletionForCellWithAnimation(
     }
     std::shared_ptr<UIView> snapshot;
     UIView::performWithoutAnimation([&] {
-        snapshot = imageViewForView(*cell);
+        snapshot = _imageViewForView(*cell);
         snapshot->setFrame(cell->frame());
         m_gridView->insertCellView(snapshot);
         cell->removeFromSuperview();
@@ -294,7 +294,7 @@ std::shared_ptr<UIView> GridViewUpdateInfo::animateReloadForCellOriginalCellWith
     CGRect frame = original->frame();
     CGPoint by = slideOffset(animation, frame.size);
     UIView::performWithoutAnimation([&] {
-        snapshot = imageViewForView(*original);
+        snapshot = _imageViewForView(*original);
         snapshot->setFrame(frame);
         m_gridView->insertCellView(snapshot);
         original->removeFromSuperview();

@@ -21,9 +21,9 @@ class UIImageView;
 class UIView;
 
 // The indices of `set` that are not in `other`.
-NSIndexSet indexesOutsideIndexSet(const NSIndexSet& set, const NSIndexSet& other);
+NSIndexSet aq_indexesOutsideIndexSet(const NSIndexSet& set, const NSIndexSet& other);
 // Whether the set holds every index from its first to its last.
-bool isSetContiguous(const NSIndexSet& set);
+bool aq_isSetContiguous(const NSIndexSet& set);
 
 class GridViewUpdateInfo {
 public:
@@ -69,7 +69,7 @@ public:
     // The picture of the old view that fades out (null for no animation).
     std::shared_ptr<UIView> animateReloadForCellOriginalCellWithAnimation(const std::shared_ptr<GridViewCell>& cell,
         const std::shared_ptr<UIView>& original, GridViewItemAnimation animation);
-    static std::shared_ptr<UIImageView> imageViewForView(UIView& view);
+    static std::shared_ptr<UIImageView> _imageViewForView(UIView& view);
 
 private:
     GridView* m_gridView;
