@@ -30,7 +30,7 @@ std::shared_ptr<HTTPInputStream> HTTPInputStream::inputStreamWithDataRequest(
     return s;
 }
 
-long HTTPInputStream::read(uint8_t* buffer, size_t maxLength)
+long HTTPInputStream::readMaxLength(uint8_t* buffer, size_t maxLength)
 {
     size_t length = maxLength;
     {

@@ -20,7 +20,7 @@ public:
         std::shared_ptr<const Data> data, const std::shared_ptr<HTTPRequest>& request);
 
     void open() override { m_stream->open(); }
-    long read(uint8_t* buffer, size_t maxLength) override;
+    long readMaxLength(uint8_t* buffer, size_t maxLength);
     void close() override { m_stream->close(); }
     NSStreamStatus streamStatus() const { return m_stream->streamStatus(); }
     const NSStreamError& streamError() const { return m_stream->streamError(); }
@@ -35,6 +35,9 @@ public:
     const std::shared_ptr<NSInputStream>& stream() const { return m_stream; }
 
 private:
+    // The HTTP stream reads the body through its source interface.
+    long read(uint8_t* buffer, size_t maxLength) override { return readMaxLength(buffer, maxLength); }
+
     std::shared_ptr<NSInputStream> m_stream;
     std::weak_ptr<HTTPRequest> m_request;
 };
