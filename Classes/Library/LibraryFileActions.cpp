@@ -7,8 +7,11 @@
 #include "Database/DataAccessManager.h"
 #include "Network/Protocol/RequestDownload.h"
 #include "Platform/Foundation/NSLog.h"
+#include "Platform/UIKit/UIActionSheet.h"
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIButton.h"
+#include "Platform/UIKit/UIDocumentInteractionController.h"
+#include "Platform/UIKit/UIPrintInteractionController.h"
 
 namespace LibraryFileActions {
 
@@ -84,6 +87,86 @@ std::optional<UpdateAnswer> updateAnswer(const UIAlertView& alert, long buttonIn
     if (!answer.fetch)
         answer.onDevice = DataAccessManager::sharedDataModel()->getLibFileUpdateByFileID(answer.file->file_id);
     return answer;
+}
+
+std::vector<std::string> shareChoiceTitles() { return { text("EMAIL"), text("PRINT"), text("OPENINOTHERAPP") }; }
+
+void takeShareStep(long buttonIndex, const ShareSteps& steps)
+{
+    switch (buttonIndex) {
+    case static_cast<long>(ShareChoice::Email):
+        steps.email();
+        break;
+    case static_cast<long>(ShareChoice::Print):
+        steps.print();
+        break;
+    case static_cast<long>(ShareChoice::OpenIn):
+        steps.openIn();
+        break;
+    default:
+        break;
+    }
+}
+
+std::shared_ptr<UIActionSheet> makeShareSheet(std::weak_ptr<UIActionSheetDelegate> delegate)
+{
+    return std::make_shared<UIActionSheet>(
+        std::nullopt, std::move(delegate), std::nullopt, std::nullopt, shareChoiceTitles());
+}
+
+void dismissShareControllers(const std::shared_ptr<UIPrintInteractionController>& printer,
+    const std::shared_ptr<UIDocumentInteractionController>& opener, bool animated)
+{
+    if (printer)
+        printer->dismissAnimated(animated);
+    if (opener)
+        opener->dismissMenuAnimated(animated);
+}
+
+void showNotice(const std::string& titleKey, const std::optional<std::string>& messageKey,
+    std::weak_ptr<UIAlertViewDelegate> delegate)
+{
+    auto alert = std::make_shared<UIAlertView>(
+        text(titleKey), messageKey ? text(*messageKey) : std::string(), std::move(delegate), text("OK"));
+    alert->show();
+}
+
+bool canMailOrTellWhy()
+{
+    if (MFMailComposeViewController::canSendMail())
+        return true;
+    showNotice("NOTIFICATION", std::string("NOEMAILCONFIG"));
+    return false;
+}
+
+std::shared_ptr<MFMailComposeViewController> mailComposer(const Data& document, const std::string& mimeType,
+    const std::string& fileName, const std::string& subject,
+    std::weak_ptr<MFMailComposeViewControllerDelegate> delegate)
+{
+    auto composer = std::make_shared<MFMailComposeViewController>();
+    composer->setMailComposeDelegate(std::move(delegate));
+    composer->addAttachmentDataMimeTypeFileName(document, mimeType, fileName);
+    composer->setSubject(subject);
+    // A form sheet, as the composer comes on a tablet: the document stays on view below it.
+    composer->setModalPresentationStyle(UIModalPresentationFormSheet);
+    return composer;
+}
+
+std::optional<std::string> mailResultNotice(MFMailComposeResult result)
+{
+    if (result == MFMailComposeResultSent)
+        return std::string("FILEHAVSBEENEMAILED");
+    if (result == MFMailComposeResultFailed)
+        return std::string("MAILFAILED");
+    return std::nullopt;
+}
+
+std::shared_ptr<UIDocumentInteractionController> openInController(
+    const std::string& fileURL, std::weak_ptr<UIDocumentInteractionControllerDelegate> delegate)
+{
+    auto controller = UIDocumentInteractionController::interactionControllerWithURL(fileURL);
+    controller->setDelegate(std::move(delegate));
+    return controller;
 }
 
 }  // namespace LibraryFileActions

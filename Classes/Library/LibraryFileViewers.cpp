@@ -2,6 +2,7 @@
 
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Frame/PublicFunction.h"
+#include "Classes/Library/LibraryFileActions.h"
 #include "Classes/Library/LibraryText.h"
 #include "Classes/Library/PPTLoadingViewController.h"
 #include "Classes/Library/PdfDocument.h"
@@ -83,9 +84,8 @@ std::optional<std::string> LibraryFileViewers::open(
 bool LibraryFileViewers::handOver(const From& from, const std::string& path, const std::string& name)
 {
     m_documentController.reset();
-    m_documentController = UIDocumentInteractionController::interactionControllerWithURL("file://" + path);
+    m_documentController = LibraryFileActions::openInController("file://" + path, from.handOverDelegate);
     m_documentController->name = name;
-    m_documentController->setDelegate(from.handOverDelegate);
     if (from.previewFirst)
         m_documentController->presentPreviewAnimated(true);
     if (m_documentController->presentOpenInMenuFromRectInViewAnimated(

@@ -3,6 +3,7 @@
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/SkinManager.h"
+#include "Classes/Library/LibraryFileActions.h"
 #include "Platform/Foundation/NSError.h"
 #include "Platform/Foundation/NSFileManager.h"
 #include "Platform/Foundation/NSLog.h"
@@ -136,43 +137,23 @@ void PPTLoadingViewController::webViewDidFailLoadWithError(UIWebView&, const std
 
 void PPTLoadingViewController::shareButton()
 {
-    if (m_printController)
-        m_printController->dismissAnimated(true);
-    if (m_documentController)
-        m_documentController->dismissMenuAnimated(true);
+    LibraryFileActions::dismissShareControllers(m_printController, m_documentController, true);
     if (!m_shareSheet)
-        m_shareSheet = std::make_shared<UIActionSheet>(std::nullopt,
-            std::static_pointer_cast<UIActionSheetDelegate>(self()), std::nullopt, std::nullopt,
-            std::vector<std::string> { Language::stringOrKey("EMAIL"), Language::stringOrKey("PRINT"),
-                Language::stringOrKey("OPENINOTHERAPP") });
+        m_shareSheet = LibraryFileActions::makeShareSheet(std::static_pointer_cast<UIActionSheetDelegate>(self()));
     if (!m_shareSheet->isVisible())
         m_shareSheet->showFromBarButtonItemAnimated(m_shareItem, true);
 }
 
 void PPTLoadingViewController::actionSheetClickedButtonAtIndex(UIActionSheet&, long buttonIndex)
 {
-    switch (buttonIndex) {
-    case 0:
-        emailAction();
-        break;
-    case 1:
-        printAction();
-        break;
-    case 2:
-        thirdAction();
-        break;
-    default:
-        break;
-    }
+    LibraryFileActions::takeShareStep(
+        buttonIndex, { [this] { emailAction(); }, [this] { printAction(); }, [this] { thirdAction(); } });
 }
 
 void PPTLoadingViewController::btnBackClick()
 {
     auto keep = self();
-    if (m_printController)
-        m_printController->dismissAnimated(true);
-    if (m_documentController)
-        m_documentController->dismissMenuAnimated(true);
+    LibraryFileActions::dismissShareControllers(m_printController, m_documentController, true);
     if (m_shareSheet && m_shareSheet->isVisible())
         m_shareSheet->dismissWithClickedButtonIndexAnimated(-1, true);
     if (m_webView)
@@ -181,33 +162,18 @@ void PPTLoadingViewController::btnBackClick()
         navigation->popViewControllerAnimated(true);
 }
 
-void PPTLoadingViewController::alert(const std::string& titleKey, const std::optional<std::string>& messageKey)
-{
-    auto box = std::make_shared<UIAlertView>(Language::stringOrKey(titleKey),
-        messageKey ? Language::stringOrKey(*messageKey) : std::string(), std::weak_ptr<UIAlertViewDelegate>(),
-        Language::stringOrKey("OK"));
-    box->show();
-}
-
 void PPTLoadingViewController::emailAction()
 {
-    if (MFMailComposeViewController::canSendMail())
+    if (LibraryFileActions::canMailOrTellWhy())
         displayComposerSheet();
-    else
-        alert("NOTIFICATION", std::string("NOEMAILCONFIG"));
 }
 
 void PPTLoadingViewController::displayComposerSheet()
 {
-    auto composer = std::make_shared<MFMailComposeViewController>();
-    composer->setMailComposeDelegate(std::static_pointer_cast<MFMailComposeViewControllerDelegate>(self()));
-    composer->setToRecipients({});
     std::string path = m_filePath.value_or("");
     auto data = NSFileManager::defaultManager().contentsAtPath(path);
-    composer->addAttachmentDataMimeTypeFileName(data.value_or(Data {}), "ppt", lastPathComponent(path));
-    composer->setSubject("[" + m_fileName.value_or("") + "]");
-    // A form sheet, as the composer comes on a tablet: the screen below stays on view.
-    composer->setModalPresentationStyle(UIModalPresentationFormSheet);
+    auto composer = LibraryFileActions::mailComposer(data.value_or(Data {}), "ppt", lastPathComponent(path),
+        "[" + m_fileName.value_or("") + "]", std::static_pointer_cast<MFMailComposeViewControllerDelegate>(self()));
     // Presented by the navigation controller that holds this screen, as the platform does for its children.
     presenter()->presentModalViewControllerAnimated(composer, true);
 }
@@ -215,10 +181,8 @@ void PPTLoadingViewController::displayComposerSheet()
 void PPTLoadingViewController::mailComposeControllerDidFinishWithResultError(
     MFMailComposeViewController&, MFMailComposeResult result, const std::shared_ptr<NSError>&)
 {
-    if (result == MFMailComposeResultSent)
-        alert("FILEHAVSBEENEMAILED", std::nullopt);
-    else if (result == MFMailComposeResultFailed)
-        alert("MAILFAILED", std::nullopt);
+    if (auto notice = LibraryFileActions::mailResultNotice(result))
+        LibraryFileActions::showNotice(*notice, std::nullopt);
     presenter()->dismissModalViewControllerAnimated(true);
 }
 
@@ -295,12 +259,11 @@ void PPTLoadingViewController::printInteractionControllerDidFinishJob(UIPrintInt
 
 void PPTLoadingViewController::thirdAction()
 {
-    m_documentController
-        = UIDocumentInteractionController::interactionControllerWithURL("file://" + m_filePath.value_or(""));
-    m_documentController->setDelegate(std::static_pointer_cast<UIDocumentInteractionControllerDelegate>(self()));
+    m_documentController = LibraryFileActions::openInController(
+        "file://" + m_filePath.value_or(""), std::static_pointer_cast<UIDocumentInteractionControllerDelegate>(self()));
     if (!m_documentController->presentOpenInMenuFromBarButtonItemAnimated(m_shareItem, true)) {
         m_documentController.reset();
-        alert("NOTIFICATION", std::string("PLEASEDOWNLOADKEYNOTE"));
+        LibraryFileActions::showNotice("NOTIFICATION", std::string("PLEASEDOWNLOADKEYNOTE"));
     }
 }
 

@@ -72,7 +72,6 @@ public:
 private:
     std::shared_ptr<PPTLoadingViewController> self();
     std::shared_ptr<UIViewController> presenter();
-    void alert(const std::string& titleKey, const std::optional<std::string>& messageKey);
 
     std::optional<std::string> m_filePath;
     std::optional<std::string> m_fileName;

@@ -1,6 +1,6 @@
 #include "Classes/Library/PdfViewController.h"
 
-#include "Classes/Frame/Language.h"
+#include "Classes/Library/LibraryFileActions.h"
 #include "Classes/Library/PdfDocument.h"
 #include "Classes/Library/PdfThumbCache.h"
 #include "Classes/Library/PdfThumbQueue.h"
@@ -462,15 +462,9 @@ void PdfViewController::tappedInToolbarDoneButton(PdfMainToolbar&, UIButton&) { 
 
 void PdfViewController::tappedInToolbarShareButton(PdfMainToolbar&, UIButton& button)
 {
-    if (m_printInteraction)
-        m_printInteraction->dismissAnimated(true);
-    if (m_documentController)
-        m_documentController->dismissMenuAnimated(true);
+    LibraryFileActions::dismissShareControllers(m_printInteraction, m_documentController, true);
     if (!m_shareSheet)
-        m_shareSheet = std::make_shared<UIActionSheet>(std::nullopt,
-            std::static_pointer_cast<UIActionSheetDelegate>(self()), std::nullopt, std::nullopt,
-            std::vector<std::string> { Language::stringOrKey("EMAIL"), Language::stringOrKey("PRINT"),
-                Language::stringOrKey("OPENINOTHERAPP") });
+        m_shareSheet = LibraryFileActions::makeShareSheet(std::static_pointer_cast<UIActionSheetDelegate>(self()));
     if (!m_shareSheet->isVisible()) {
         CGRect frame = button.convertRectToView(button.bounds(), view().get());
         m_shareSheet->showFromRectInViewAnimated(frame, view(), true);
@@ -480,61 +474,31 @@ void PdfViewController::tappedInToolbarShareButton(PdfMainToolbar&, UIButton& bu
 
 void PdfViewController::actionSheetClickedButtonAtIndex(UIActionSheet&, long buttonIndex)
 {
-    switch (buttonIndex) {
-    case 0:
-        email();
-        break;
-    case 1:
-        print();
-        break;
-    case 2:
-        openWithApp();
-        break;
-    default:
-        break;
-    }
-}
-
-void PdfViewController::showAlert(
-    const std::string& titleKey, const std::optional<std::string>& messageKey, bool withDelegate)
-{
-    std::weak_ptr<UIAlertViewDelegate> delegate;
-    if (withDelegate)
-        delegate = std::static_pointer_cast<UIAlertViewDelegate>(self());
-    auto alert = std::make_shared<UIAlertView>(Language::stringOrKey(titleKey),
-        messageKey ? Language::stringOrKey(*messageKey) : std::string(), delegate, Language::stringOrKey("OK"));
-    alert->show();
+    LibraryFileActions::takeShareStep(
+        buttonIndex, { [this] { email(); }, [this] { print(); }, [this] { openWithApp(); } });
 }
 
 void PdfViewController::email()
 {
-    if (!MFMailComposeViewController::canSendMail()) {
-        showAlert("NOTIFICATION", std::string("NOEMAILCONFIG"), false);
+    if (!LibraryFileActions::canMailOrTellWhy())
         return;
-    }
     if (m_document->fileSize().value_or(0) >= kMaximumMailSize)
         return;
     auto data = NSFileManager::defaultManager().contentsAtPath(m_document->fileURL());
     if (!data)
         return;
-    auto composer = std::make_shared<MFMailComposeViewController>();
-    composer->addAttachmentDataMimeTypeFileName(*data, "application/pdf", m_document->fileName());
-    composer->setSubject(m_document->fileName());
-    composer->setModalTransitionStyle(UIModalTransitionStyleCoverVertical);
-    composer->setModalPresentationStyle(UIModalPresentationFormSheet);
-    composer->setMailComposeDelegate(std::static_pointer_cast<MFMailComposeViewControllerDelegate>(self()));
+    auto composer = LibraryFileActions::mailComposer(*data, "application/pdf", m_document->fileName(),
+        m_document->fileName(), std::static_pointer_cast<MFMailComposeViewControllerDelegate>(self()));
     presentModalViewControllerAnimated(composer, true);
 }
 
 void PdfViewController::mailComposeControllerDidFinishWithResultError(
     MFMailComposeViewController&, MFMailComposeResult result, const std::shared_ptr<NSError>& error)
 {
-    if (result == MFMailComposeResultSent) {
-        showAlert("FILEHAVSBEENEMAILED", std::nullopt, true);
-    } else if (result == MFMailComposeResultFailed) {
+    if (result == MFMailComposeResultFailed)
         NSLog("sending mail error:%@", error ? error->localizedDescription() : std::string("(null)"));
-        showAlert("MAILFAILED", std::nullopt, true);
-    }
+    if (auto notice = LibraryFileActions::mailResultNotice(result))
+        LibraryFileActions::showNotice(*notice, std::nullopt, std::static_pointer_cast<UIAlertViewDelegate>(self()));
     dismissModalViewControllerAnimated(true);
 }
 
@@ -561,21 +525,19 @@ void PdfViewController::print()
 
 void PdfViewController::openWithApp()
 {
-    m_documentController = UIDocumentInteractionController::interactionControllerWithURL(m_document->fileURL());
-    m_documentController->setDelegate(std::static_pointer_cast<UIDocumentInteractionControllerDelegate>(self()));
+    m_documentController = LibraryFileActions::openInController(
+        m_document->fileURL(), std::static_pointer_cast<UIDocumentInteractionControllerDelegate>(self()));
     m_documentController->UTI = "com.adobe.pdf";
     if (!m_documentController->presentOpenInMenuFromRectInViewAnimated(m_rectToShow, view(), true))
-        showAlert("NOTIFICATION", std::string("PLEASEDOWNLOADREADER"), true);
+        LibraryFileActions::showNotice(
+            "NOTIFICATION", std::string("PLEASEDOWNLOADREADER"), std::static_pointer_cast<UIAlertViewDelegate>(self()));
 }
 
 void PdfViewController::dismissPopControllers()
 {
     if (m_shareSheet && m_shareSheet->isVisible())
         m_shareSheet->dismissWithClickedButtonIndexAnimated(-1, false);
-    if (m_printInteraction)
-        m_printInteraction->dismissAnimated(false);
-    if (m_documentController)
-        m_documentController->dismissMenuAnimated(false);
+    LibraryFileActions::dismissShareControllers(m_printInteraction, m_documentController, false);
 }
 
 void PdfViewController::applicationWill()

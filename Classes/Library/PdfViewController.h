@@ -124,11 +124,7 @@ public:
     PdfViewController() = default;
 
 private:
-    std::shared_ptr<PdfViewController> self()
-    {
-        return std::static_pointer_cast<PdfViewController>(shared_from_this());
-    }
-    void showAlert(const std::string& titleKey, const std::optional<std::string>& messageKey, bool withDelegate);
+    std::shared_ptr<PdfViewController> self() { return protect<PdfViewController>(); }
 
     std::shared_ptr<PdfDocument> m_document;
     std::shared_ptr<UIScrollView> m_theScrollView;

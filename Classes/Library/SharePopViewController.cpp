@@ -1,7 +1,7 @@
 #include "Classes/Library/SharePopViewController.h"
 
-#include "Classes/Frame/Language.h"
 #include "Classes/Frame/PublicFunction.h"
+#include "Classes/Library/LibraryFileActions.h"
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIColor.h"
 
@@ -40,7 +40,11 @@ void SharePopViewController::updateLanguage(const std::shared_ptr<UIResponder>&)
 {
     if (!m_emailButton)
         return;
-    m_emailButton->setTitleForState(Language::stringOrKey("EMAIL"), UIControlStateNormal);
-    m_printButton->setTitleForState(Language::stringOrKey("PRINT"), UIControlStateNormal);
-    m_thirdButton->setTitleForState(Language::stringOrKey("OPENINOTHERAPP"), UIControlStateNormal);
+    const auto titles = LibraryFileActions::shareChoiceTitles();
+    m_emailButton->setTitleForState(
+        titles[static_cast<size_t>(LibraryFileActions::ShareChoice::Email)], UIControlStateNormal);
+    m_printButton->setTitleForState(
+        titles[static_cast<size_t>(LibraryFileActions::ShareChoice::Print)], UIControlStateNormal);
+    m_thirdButton->setTitleForState(
+        titles[static_cast<size_t>(LibraryFileActions::ShareChoice::OpenIn)], UIControlStateNormal);
 }
