@@ -4,6 +4,7 @@
 // With --tour FOLDER the application walks through its screens by itself and
 // leaves a PNG of each in FOLDER, printing their paths, then ends.
 
+#include "App/Composition.h"
 #include "App/DemoTour.h"
 #include "App/OrderRoadTour.h"
 #include "App/SessionTour.h"
@@ -105,6 +106,7 @@ int main(int argc, char** argv)
     NSLog("Corvelle %@ starting; home %@, bundle %@", bundle->objectForInfoDictionaryKey("CFBundleShortVersionString"),
         AppEnvironment::homeDirectory(), bundle->bundlePath());
 
+    Composition::installScreens();
     // The window opens on the sign-in screen, and returns to a new one after each log-out.
     // A server named here is in the settings before each welcome screen is
     // made: the screen's first request (the version check) goes there too,

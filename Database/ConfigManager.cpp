@@ -1,10 +1,9 @@
 #include "Database/ConfigManager.h"
 
-#include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Database/DataAccessManager.h"
 #include "Database/RecordText.h"
 #include "Database/SQLiteLayer/SQLDatabase.h"
-#include "Network/Protocol/LoginMode.h"
+#include "Database/SessionRecord.h"
 #include "Platform/Foundation/Format.h"
 #include "Platform/Foundation/NSString.h"
 #include "Platform/Foundation/NSUserDefaults.h"
@@ -19,9 +18,15 @@ std::shared_ptr<ConfigManager>& slot()
 
 std::string showAllCustomerKey()
 {
-    auto session = LoginMode::sharedInstance();
+    const auto session = CurrentSession::record();
     return stringWithFormat(
-        "%@_%@_%@", session->acountID().value_or("(null)"), session->clientID().value_or("(null)"), "showAllCustomer");
+        "%@_%@_%@", session.acountID.value_or("(null)"), session.clientID.value_or("(null)"), "showAllCustomer");
+}
+
+std::function<void()>& creationObserver()
+{
+    static std::function<void()> observer;
+    return observer;
 }
 
 std::shared_ptr<ConfigEntity> query(const char* type)
@@ -35,14 +40,15 @@ std::shared_ptr<ConfigManager> ConfigManager::sharedInstance()
 {
     if (!slot()) {
         slot() = std::make_shared<ConfigManager>();
-        // The library starts in its one-column layout after each sign-in.
-        if (auto app = CorvelleAppDelegate::sharedAppDelegate())
-            app->setIsFileDisPlayTwoColumn(false);
+        if (auto observer = creationObserver())
+            observer();
     }
     return slot();
 }
 
 void ConfigManager::freeInstance() { slot().reset(); }
+
+void ConfigManager::setCreationObserver(std::function<void()> observer) { creationObserver() = std::move(observer); }
 
 bool ConfigManager::syncConfigData(const OptionalEntityList<ConfigEntity>& rows)
 {

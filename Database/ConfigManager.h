@@ -8,6 +8,7 @@
 #include "Database/BaseDataModel.h"
 #include "Database/ConfigEntity.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -18,6 +19,9 @@ class ConfigManager {
 public:
     static std::shared_ptr<ConfigManager> sharedInstance();
     static void freeInstance();
+    // Called each time a configuration is made, that is once per sign-in: the
+    // interface puts back what it keeps per configuration.
+    static void setCreationObserver(std::function<void()> observer);
 
     // Stores the rows and takes the module switches from the "configuration" row.
     bool syncConfigData(const OptionalEntityList<ConfigEntity>& rows);

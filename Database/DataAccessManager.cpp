@@ -2,7 +2,7 @@
 
 #include "Database/ClientFolder.h"
 #include "Database/SQLiteLayer/SQLDatabase.h"
-#include "Network/Protocol/LoginMode.h"
+#include "Database/SessionRecord.h"
 #include "Platform/Foundation/MainThreadCheck.h"
 #include "Platform/Foundation/NSBundle.h"
 #include "Platform/Foundation/NSFileManager.h"
@@ -25,7 +25,7 @@ std::shared_ptr<DataAccessManager>& slot()
 // Empty when the session's client id may not name a folder.
 std::string clientFolder()
 {
-    const auto& clientID = LoginMode::sharedInstance()->clientID();
+    const auto clientID = CurrentSession::record().clientID;
     return ClientFolder::pathForClientID(clientID.value_or(std::string())).value_or(std::string());
 }
 
@@ -80,8 +80,7 @@ bool DataAccessManager::createEditableDatabaseOfDataCacheStoreIfNeeded()
     auto& fm = NSFileManager::defaultManager();
     const std::string folder = clientFolder();
     if (folder.empty()) {
-        NSLog("refused the client id %@ as a folder name",
-            LoginMode::sharedInstance()->clientID().value_or(std::string()));
+        NSLog("refused the client id %@ as a folder name", CurrentSession::record().clientID.value_or(std::string()));
         return false;
     }
     bool isDirectory = false;

@@ -1,6 +1,6 @@
 #include "Database/LoginUserModel.h"
 
-#include "Classes/Frame/PublicFunction.h"
+#include "Database/Formats.h"
 #include "Database/ModelSupport.h"
 #include "Database/RecordText.h"
 #include "Database/SavedPasswords.h"
@@ -93,7 +93,7 @@ bool LoginUserModel::saveUserInfo(const std::shared_ptr<LoginInfo>& info)
         "corvelle_login_user(useName,password,clientId,deviceId,email,companyName,companyLink,lastLoginTime) "
         "VALUES(?,?,?,?,?,?,?,?);",
         info->accountId, stored, info->clientId, info->deviceId, info->email, info->companyName, info->companyLink,
-        PublicFunction::currentTime());
+        Formats::currentTime());
 }
 
 std::optional<std::string> LoginUserModel::checkLocalUserInfo(const std::shared_ptr<LoginInfo>& info)

@@ -1,6 +1,6 @@
 #include "Database/ModelSupport.h"
 
-#include "Network/Protocol/LoginMode.h"
+#include "Database/SessionRecord.h"
 #include "Platform/Foundation/Format.h"
 
 namespace ModelSupport {
@@ -9,7 +9,7 @@ bool isPlaceholderSku(const std::optional<std::string>& sku, int productId)
 {
     if (!sku)
         return false;
-    const auto& clientID = LoginMode::sharedInstance()->clientID();
+    const auto clientID = CurrentSession::record().clientID;
     return *sku == stringWithFormat("%@_%d", clientID.value_or(std::string("(null)")), productId);
 }
 

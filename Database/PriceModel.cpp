@@ -1,6 +1,6 @@
 #include "Database/PriceModel.h"
 
-#include "Classes/Frame/PublicFunction.h"
+#include "Database/Formats.h"
 #include "Database/ModelSupport.h"
 
 using namespace ModelSupport;
@@ -31,8 +31,8 @@ void readPrice(SQLResultSet& rs, corvelle_product_price_Entity& price)
 {
     price.discount_flag = true;
     RecordColumns::readRow(rs, price);
-    price.discontRat = PublicFunction::shownDiscountRatFromAbsolute(price.discontRat);
-    const double now = PublicFunction::currentTimeInterval();
+    price.discontRat = Formats::shownDiscountRatFromAbsolute(price.discontRat);
+    const double now = Formats::currentTimeInterval();
     if (now < price.discount_start_date->secondsSince1970 || now > price.discount_end_date->secondsSince1970
         || price.price < 0)
         price.discount_flag = false;

@@ -1,8 +1,8 @@
 #include "Database/QuoteOrderEntity.h"
 
-#include "Classes/Frame/PublicFunction.h"
-#include "Classes/Frame/SharedUDID.h"
-#include "Network/Protocol/LoginMode.h"
+#include "Database/DeviceIdentifier.h"
+#include "Database/Formats.h"
+#include "Database/SessionRecord.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/Format.h"
 #include "Platform/Foundation/NSDateFormatter.h"
@@ -16,7 +16,7 @@ std::string moneyText(double value, const std::optional<std::string>& currency)
 {
     if (!(value >= 0))
         return "-";
-    return PublicFunction::flagWithCurrency(currency) + PublicFunction::doubleFormate(value);
+    return Formats::flagWithCurrency(currency) + Formats::doubleFormate(value);
 }
 
 }  // namespace
@@ -26,13 +26,13 @@ QuoteOrderEntity::QuoteOrderEntity()
     , ipAddress(IdentifierAddition::uniqueGlobalDeviceIdentifier())
     , unsaved(true)
 {
-    cdate = PublicFunction::currentTime();
-    mdate = PublicFunction::currentTime();
+    cdate = Formats::currentTime();
+    mdate = Formats::currentTime();
 }
 
 std::string QuoteOrderEntity::generateNewOrderNumber()
 {
-    const auto& account = LoginMode::sharedInstance()->acountID();
+    const auto account = CurrentSession::record().acountID;
     return stringWithFormat(
         "%@_%@", account.value_or(std::string()), NSDateFormatter("yyMMddHHmmss").stringFromDate(Clock::wallNow()));
 }
@@ -40,7 +40,7 @@ std::string QuoteOrderEntity::generateNewOrderNumber()
 double QuoteOrderEntity::discount() const
 {
     if (m_discount == -1)
-        return total() * PublicFunction::absoluteDiscountRatFromShown(discountRat) / 100;
+        return total() * Formats::absoluteDiscountRatFromShown(discountRat) / 100;
     return m_discount;
 }
 
@@ -96,7 +96,7 @@ std::string QuoteOrderEntity::mdateShow() const
     auto date = NSDateFormatter("MM/dd/yyyy HH:mm:ss").dateFromString(*mdate);
     if (!date)
         return "";
-    return NSDateFormatter("HH:mm " + PublicFunction::getFormateString()).stringFromDate(*date);
+    return NSDateFormatter("HH:mm " + Formats::getFormateString()).stringFromDate(*date);
 }
 
 std::shared_ptr<QuoteOrderEntity> QuoteOrderEntity::duplicateOrder() const
@@ -128,7 +128,7 @@ std::shared_ptr<QuoteOrderEntity> QuoteOrderEntity::duplicateOrder() const
         line->price = item->price;
         line->finalPrice = item->finalPrice;
         line->setSubtotal(item->subtotal());
-        const std::string now = PublicFunction::currentTime();
+        const std::string now = Formats::currentTime();
         line->cdate = now;
         line->mdate = now;
         copy->items.push_back(std::move(line));

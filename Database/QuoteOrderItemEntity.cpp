@@ -1,6 +1,6 @@
 #include "Database/QuoteOrderItemEntity.h"
 
-#include "Classes/Frame/PublicFunction.h"
+#include "Database/Formats.h"
 #include "Database/RecordText.h"
 #include "Platform/Foundation/NSString.h"
 
@@ -14,7 +14,7 @@ double QuoteOrderItemEntity::discontRat() const
     else if (price == 0)
         rate = 0;
     else
-        rate = PublicFunction::shownDiscountRatFromAbsolute(finalPrice * 100 / price);
+        rate = Formats::shownDiscountRatFromAbsolute(finalPrice * 100 / price);
     return static_cast<double>(static_cast<float>(rate));
 }
 
@@ -41,14 +41,14 @@ std::string QuoteOrderItemEntity::strPrice() const
 {
     if (!(price >= 0))
         return "-";
-    return PublicFunction::flagWithCurrency(currency) + PublicFunction::doubleFormate(price);
+    return Formats::flagWithCurrency(currency) + Formats::doubleFormate(price);
 }
 
 std::string QuoteOrderItemEntity::strFinalPrice() const
 {
     if (!(price >= 0))
         return "-";
-    return PublicFunction::flagWithCurrency(currency) + PublicFunction::doubleFormate(finalPrice);
+    return Formats::flagWithCurrency(currency) + Formats::doubleFormate(finalPrice);
 }
 
 std::string QuoteOrderItemEntity::strSubtotal() const
@@ -56,5 +56,5 @@ std::string QuoteOrderItemEntity::strSubtotal() const
     const double value = subtotal();
     if (!(value >= 0))
         return "-";
-    return PublicFunction::flagWithCurrency(currency) + PublicFunction::doubleFormate(value);
+    return Formats::flagWithCurrency(currency) + Formats::doubleFormate(value);
 }

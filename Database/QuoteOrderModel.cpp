@@ -1,11 +1,11 @@
 #include "Database/QuoteOrderModel.h"
 
-#include "Classes/Frame/PublicFunction.h"
+#include "Database/Formats.h"
 #include "Database/ConfigManager.h"
 #include "Database/ModelSupport.h"
 #include "Database/ProductModel.h"
 #include "Database/RecordText.h"
-#include "Network/Protocol/LoginMode.h"
+#include "Database/SessionRecord.h"
 #include "Network/Protocol/QDJsonWriter.h"
 #include "Platform/Foundation/NSDateFormatter.h"
 #include "Platform/Foundation/NSLog.h"
@@ -69,7 +69,7 @@ constexpr const char* kAccountOrders = "uploaded = 1 AND substr(order_number, 1,
 
 Value accountPrefix()
 {
-    const auto& account = LoginMode::sharedInstance()->acountID();
+    const auto account = CurrentSession::record().acountID;
     return account ? Value(*account + "_") : Value();
 }
 
@@ -161,7 +161,7 @@ std::shared_ptr<QuoteOrderItemEntity> readLine(SQLResultSet& rs, const LineColum
     item->cdate = rs.stringForColumnIndex(c.cdate);
     item->mdate = rs.stringForColumnIndex(c.mdate);
     item->attributes = rs.stringForColumnIndex(c.attributes);
-    item->setDiscontRat(PublicFunction::shownDiscountRatFromAbsolute(rs.doubleForColumnIndex(c.rate)));
+    item->setDiscontRat(Formats::shownDiscountRatFromAbsolute(rs.doubleForColumnIndex(c.rate)));
     productId = rs.intForColumnIndex(c.product);
     return item;
 }
@@ -373,7 +373,7 @@ EntityList<QuoteOrderEntity> QuoteOrderModel::fetchQuoteOrdersCondition(
             order->setCustomerNote(rs->stringForColumn("customer_note"));
             order->ipAddress = rs->stringForColumn("ip_address");
             order->uploaded = rs->boolForColumn("uploaded");
-            order->discountRat = PublicFunction::shownDiscountRatFromAbsolute(rs->doubleForColumn("discount_rat"));
+            order->discountRat = Formats::shownDiscountRatFromAbsolute(rs->doubleForColumn("discount_rat"));
             order->signature = textOrEmpty(rs->stringForColumn("signature"));
             order->vendor = nullptr;
             order->unsaved = false;
@@ -482,7 +482,7 @@ int QuoteOrderModel::saveQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& ord
             static_cast<float>(o.shippingTax), o.couponDiscount, textOrEmpty(o.couponCode), o.discount(),
             textOrEmpty(o.currency), static_cast<int>(o.status), textOrEmpty(o.cdate), textOrEmpty(o.mdate),
             textOrEmpty(o.shippingMethod), o.customerNote(), textOrEmpty(o.ipAddress), o.uploaded,
-            PublicFunction::absoluteDiscountRatFromShown(o.discountRat), textOrEmpty(o.signature),
+            Formats::absoluteDiscountRatFromShown(o.discountRat), textOrEmpty(o.signature),
             textOrEmpty(o.customerAddress), textOrEmpty(o.city), textOrEmpty(o.state), textOrEmpty(o.zip_code),
             textOrEmpty(o.phoneNumber), textOrEmpty(o.bankAccount));
         if (!stored)
@@ -539,7 +539,7 @@ bool QuoteOrderModel::saveQuoteOrderItem(const std::shared_ptr<QuoteOrderItemEnt
         i.vendor ? i.vendor->serial : 0, i.product ? i.product->product_id : 0, textOrEmpty(i.sku), textOrEmpty(i.name),
         i.quantity, i.price, i.finalPrice, textOrEmpty(i.currency), i.subtotal(), static_cast<int>(i.status),
         textOrEmpty(i.cdate), textOrEmpty(i.mdate), textOrEmpty(i.attributes),
-        PublicFunction::absoluteDiscountRatFromShown(i.discontRat()));
+        Formats::absoluteDiscountRatFromShown(i.discontRat()));
 }
 
 bool QuoteOrderModel::removeQuoteOrder(int orderId)
@@ -595,7 +595,7 @@ Value QuoteOrderModel::fetchUnsubmittedQuoteOrdersDic(int orderId)
     auto rs = !db ? nullptr : orderId != 0 ? db->executeQuery(sql, orderId) : db->executeQuery(sql);
     std::vector<int> ids;
     if (rs) {
-        const int vendorId = LoginMode::sharedInstance()->vendorId();
+        const int vendorId = CurrentSession::record().vendorId;
         while (rs->next()) {
             Value order = Value::dictionary();
             const int id = rs->intForColumn("order_id");

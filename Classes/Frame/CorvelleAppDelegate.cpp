@@ -105,6 +105,11 @@ bool CorvelleAppDelegate::applicationDidFinishLaunchingWithOptions(UIApplication
 {
     auto weak = weakSelf<CorvelleAppDelegate>();
     // The front door sends every "114" reply here; the protocol reads the version from here.
+    // The library starts in its one-column layout after each sign-in.
+    ConfigManager::setCreationObserver([] {
+        if (auto app = CorvelleAppDelegate::sharedAppDelegate())
+            app->setIsFileDisPlayTwoColumn(false);
+    });
     auto& services = ProtocolServices::services();
     services.logoutWithLockedUser = [weak](const std::string& status, const std::optional<std::string>& message) {
         if (auto self = weak.lock())

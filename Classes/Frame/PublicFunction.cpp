@@ -1,9 +1,13 @@
 #include "Classes/Frame/PublicFunction.h"
 
 #include "Classes/Frame/SharedUDID.h"
+#include "Database/ClientFiles.h"
 #include "Database/ClientFolder.h"
+#include "Database/Formats.h"
+#include "Network/Protocol/ImageThumbnail.h"
 #include "Network/Protocol/LoginMode.h"
 #include "Network/Protocol/ServerInfo.h"
+#include "Network/Protocol/ServerSettings.h"
 #include "Platform/Foundation/AppEnvironment.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/ExtendedAttributes.h"
@@ -39,51 +43,7 @@
 
 namespace {
 
-struct FileTypeRow {
-    int code;
-    const char* localFolder;
-    const char* serverFolder;
-    const char* defaultImage;
-};
-
-constexpr FileTypeRow kFileTypes[] = {
-    { 1, "ProductImages", "product", "fileDefault.png" },
-    { 2, "CatalogImages", "CatalogImages", "fileDefault.png" },
-    { 3, "ConfigImages", "icon", "fileDefault.png" },
-    { 4, "LibraryImages", "library/cover_image", "fileDefault.png" },
-    { 5, "Pdf", "library/pdf", "icon-default_pdf" },
-    { 6, "Video", "library/vedio", "icon-default_video" },
-    { 7, "Excel", "library/excel", "fileDefault.png" },
-    { 8, "Word", "library/word", "fileDefault.png" },
-    { 9, "Keynote", "library/keynote", "icon-default_slide" },
-};
-
-const FileTypeRow* fileTypeRow(int code)
-{
-    for (const auto& row : kFileTypes) {
-        if (row.code == code)
-            return &row;
-    }
-    return nullptr;
-}
-
-// The service's own host; the settings screen can point the device elsewhere.
-constexpr const char* kDefaultServerHost = "service.corvelle.net";
-
 std::string documentsPath() { return NSString::stringByAppendingPathComponent(NSHomeDirectory(), "Documents"); }
-
-std::string groupedDigits(std::string digits)
-{
-    std::string out;
-    const size_t n = digits.size();
-    for (size_t i = 0; i < n; ++i) {
-        out += digits[i];
-        const size_t remaining = n - i - 1;
-        if (remaining > 0 && remaining % 3 == 0)
-            out += ',';
-    }
-    return out;
-}
 
 std::string systemVersionText()
 {
@@ -108,62 +68,32 @@ int compareVersions(std::string_view a, std::string_view b)
     return 0;
 }
 
-std::mutex& serverLock()
-{
-    static std::mutex lock;
-    return lock;
-}
-
 }  // namespace
 
 // ---- Client folders, file types, server settings and URLs ----
 
-std::string PublicFunction::clientFolderPath()
-{
-    const auto& clientID = LoginMode::sharedInstance()->clientID();
-    return ClientFolder::pathForClientID(clientID.value_or(std::string())).value_or(std::string());
-}
+std::string PublicFunction::clientFolderPath() { return ClientFiles::clientFolderPath(); }
 
 std::string PublicFunction::filePathWithNameFiletype(std::string_view name, int fileType)
 {
-    std::string folder = clientFolderPath();
-    // No client folder, no path: an empty path opens and writes nothing.
-    if (folder.empty())
-        return std::string();
-    if (const auto* row = fileTypeRow(fileType))
-        folder = NSString::stringByAppendingPathComponent(folder, row->localFolder);
-    return NSString::stringByAppendingPathComponent(folder, name);
+    return ClientFiles::filePathWithNameFiletype(name, fileType);
 }
 
-int PublicFunction::getFileType(std::string_view type)
-{
-    if (type == "PDF")
-        return FileTypePdf;
-    if (type == "VEDIO")
-        return FileTypeVideo;
-    if (type == "EXCEL")
-        return FileTypeExcel;
-    if (type == "WORD")
-        return FileTypeWord;
-    return FileTypeKeynote;
-}
+int PublicFunction::getFileType(std::string_view type) { return ClientFiles::getFileType(type); }
 
 std::string PublicFunction::localFolderForFileType(int fileType)
 {
-    const auto* row = fileTypeRow(fileType);
-    return row ? row->localFolder : "";
+    return ClientFiles::localFolderForFileType(fileType);
 }
 
 std::string PublicFunction::serverFolderForFileType(int fileType)
 {
-    const auto* row = fileTypeRow(fileType);
-    return row ? row->serverFolder : "";
+    return ClientFiles::serverFolderForFileType(fileType);
 }
 
 std::string PublicFunction::defaultImageNameForFileType(int fileType)
 {
-    const auto* row = fileTypeRow(fileType);
-    return row ? row->defaultImage : "fileDefault.png";
+    return ClientFiles::defaultImageNameForFileType(fileType);
 }
 
 std::shared_ptr<UIImage> PublicFunction::getLocalImageFiletype(std::string_view name, int fileType)
@@ -184,91 +114,17 @@ std::shared_ptr<UIImage> PublicFunction::localImageAtPathFiletype(const std::str
     return UIImage::imageNamed(defaultImageNameForFileType(fileType));
 }
 
-void PublicFunction::createDirectoryifNeed(std::string_view name)
-{
-    // The name is a client folder and the folders under it ("acme/Images/"):
-    // every component must be one that stays inside Documents.
-    const auto components = NSString::componentsSeparatedByString(name, "/");
-    for (size_t i = 0; i < components.size(); ++i) {
-        const bool trailing = i > 0 && components[i].empty();
-        if (!trailing && !ClientFolder::isValidClientID(components[i]))
-            return;
-    }
-    const std::string path = NSString::stringByAppendingPathComponent(documentsPath(), name);
-    auto& fm = NSFileManager::defaultManager();
-    if (!fm.fileExistsAtPath(path))
-        fm.createDirectoryAtPathWithIntermediateDirectories(path, true);
-}
+void PublicFunction::createDirectoryifNeed(std::string_view name) { ClientFiles::createDirectoryifNeed(name); }
 
-const char* PublicFunction::defaultServerHost() { return kDefaultServerHost; }
+const char* PublicFunction::defaultServerHost() { return ServerSettings::defaultServerHost(); }
 
-std::shared_ptr<ServerInfo> PublicFunction::GetServer()
-{
-    static std::shared_ptr<ServerInfo> info;
-    std::lock_guard<std::mutex> guard(serverLock());
-    if (!info)
-        info = std::make_shared<ServerInfo>();
-    auto defaults = NSUserDefaults::standardUserDefaults();
-    auto text = [&](const char* key, const char* fallback, std::string& field) {
-        // An empty text counts as set; only an absent value takes the default.
-        auto stored = defaults->stringForKey(key);
-        if (stored) {
-            field = *stored;
-        } else {
-            defaults->setObjectForKey(Value(fallback), key);
-            field = fallback;
-        }
-    };
-    auto port = [&](const char* key, long fallback, int& field) {
-        long stored = defaults->integerForKey(key);
-        if (stored == 0) {
-            defaults->setIntegerForKey(fallback, key);
-            stored = fallback;
-        }
-        field = static_cast<int>(stored);
-    };
-    text("IP", kDefaultServerHost, info->strIP);
-    port("Port", 48080, info->httpPort);
-    text("Path", "CorvelleSaas", info->websiteServer);
-    text("ImageIP", kDefaultServerHost, info->imageIP);
-    port("ImagePort", 480, info->imageHttpPort);
-    text("ImagePath", "corvelle_saas", info->imageWebsiteServer);
-    info->takeSchemes();
-    defaults->synchronize();
-    return info;
-}
+std::shared_ptr<ServerInfo> PublicFunction::GetServer() { return ServerSettings::GetServer(); }
 
-void PublicFunction::resetUserSetting()
-{
-    auto defaults = NSUserDefaults::standardUserDefaults();
-    auto text = [&](const char* key, const char* value) {
-        if (defaults->stringForKey(key) != std::optional<std::string>(value))
-            defaults->setObjectForKey(Value(value), key);
-    };
-    auto port = [&](const char* key, long value) {
-        if (defaults->integerForKey(key) != value || !defaults->objectForKey(key).isNumber())
-            defaults->setIntegerForKey(value, key);
-    };
-    text("IP", kDefaultServerHost);
-    port("Port", 48080);
-    text("Path", "CorvelleSaas");
-    text("ImageIP", kDefaultServerHost);
-    port("ImagePort", 480);
-    text("ImagePath", "corvelle_saas");
-    defaults->synchronize();
-}
+void PublicFunction::resetUserSetting() { ServerSettings::resetUserSetting(); }
 
 std::optional<std::string> PublicFunction::fileURLWithNameFiletype(const std::optional<std::string>& name, int fileType)
 {
-    if (!name)
-        return std::nullopt;
-    const std::string base = GetServer()->imageBaseURL();
-    const std::string clientID = LoginMode::sharedInstance()->clientID().value_or(std::string());
-    std::string url = base + "/" + stringWithFormat("images/%@/", clientID);
-    if (const auto* row = fileTypeRow(fileType))
-        url += std::string(row->serverFolder) + "/";
-    url += *name;
-    return NSString::stringByAddingPercentEscapesUsingEncoding(url);
+    return ServerSettings::fileURLWithNameFiletype(name, fileType);
 }
 
 std::string PublicFunction::editUserUrl()
@@ -367,22 +223,9 @@ bool PublicFunction::safeSizeOfPath(std::string_view path)
     return static_cast<int64_t>(*size) <= getMaxSizeForDevice();
 }
 
-std::string PublicFunction::applicationDocumentsPathURL()
-{
-    auto paths = NSSearchPathForDirectoriesInDomains(NSDocumentDirectory, NSUserDomainMask, true);
-    std::string path = paths.empty() ? documentsPath() : paths.front();
-    NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(path, true);
-    return path;
-}
+std::string PublicFunction::applicationDocumentsPathURL() { return ClientFiles::applicationDocumentsPathURL(); }
 
-std::string PublicFunction::applicationLibraryPathURL()
-{
-    auto paths = NSSearchPathForDirectoriesInDomains(NSLibraryDirectory, NSUserDomainMask, true);
-    std::string path
-        = paths.empty() ? NSString::stringByAppendingPathComponent(NSHomeDirectory(), "Library") : paths.front();
-    NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(path, true);
-    return path;
-}
+std::string PublicFunction::applicationLibraryPathURL() { return ClientFiles::applicationLibraryPathURL(); }
 
 bool PublicFunction::addSkipBackupAttributeToItemAtURL(std::string_view fileURLPath)
 {
@@ -412,74 +255,38 @@ void PublicFunction::SkipBackup()
 
 std::string PublicFunction::flagWithCurrency(const std::optional<std::string>& currency)
 {
-    if (currency == "CNY")
-        return "¥";
-    if (currency == "USD")
-        return "$";
-    return "";
+    return Formats::flagWithCurrency(currency);
 }
 
-std::string PublicFunction::intFormate(long value)
-{
-    if (value <= 0)
-        return "0";
-    return groupedDigits(std::to_string(value));
-}
+std::string PublicFunction::intFormate(long value) { return Formats::intFormate(value); }
 
-std::string PublicFunction::doubleFormate(double value)
-{
-    if (!(value > 0))
-        return "0.00";
-    const std::string fixed = stringWithFormat("%.2f", value);
-    const size_t dot = fixed.find('.');
-    return groupedDigits(fixed.substr(0, dot)) + fixed.substr(dot);
-}
+std::string PublicFunction::doubleFormate(double value) { return Formats::doubleFormate(value); }
 
 std::string PublicFunction::priceWithCommaSeparatorAndCurrencyFlag(double value, std::string_view flag)
 {
-    const float amount = static_cast<float>(value);
-    const std::string fixed = stringWithFormat("%.2f", std::fabs(static_cast<double>(amount)));
-    const size_t dot = fixed.find('.');
-    std::string styled = (amount < 0 ? "-$" : "$") + groupedDigits(fixed.substr(0, dot)) + fixed.substr(dot);
-    return std::string(flag) + styled.substr(1);
+    return Formats::priceWithCommaSeparatorAndCurrencyFlag(value, flag);
 }
 
 // ---- Dates ----
 
-std::string PublicFunction::currentTime()
-{
-    return NSDateFormatter("MM/dd/yyyy HH:mm:ss").stringFromDate(Clock::wallNow());
-}
+std::string PublicFunction::currentTime() { return Formats::currentTime(); }
 
-double PublicFunction::currentTimeInterval() { return Clock::wallNow().secondsSince1970; }
+double PublicFunction::currentTimeInterval() { return Formats::currentTimeInterval(); }
 
-long PublicFunction::currentLanguage()
-{
-    // The language service keeps the current language in this default.
-    return NSUserDefaults::standardUserDefaults()->integerForKey("language");
-}
+long PublicFunction::currentLanguage() { return Formats::currentLanguage(); }
 
-std::string PublicFunction::getFormateString() { return currentLanguage() == 2 ? "yy/MM/dd" : "MM/dd/yy"; }
+std::string PublicFunction::getFormateString() { return Formats::getFormateString(); }
 
-std::string PublicFunction::formatDate(const std::optional<std::string>& text)
-{
-    if (!text)
-        return "";
-    auto date = NSDateFormatter("yyyy-MM-dd HH:mm:ss").dateFromString(*text);
-    return date ? NSDateFormatter(getFormateString()).stringFromDate(*date) : std::string();
-}
+std::string PublicFunction::formatDate(const std::optional<std::string>& text) { return Formats::formatDate(text); }
 
 std::string PublicFunction::changeToServerFormatFromLocal(const std::optional<std::string>& text)
 {
-    if (!text)
-        return "";
-    auto date = NSDateFormatter("MM/dd/yyyy HH:mm:ss").dateFromString(*text);
-    return date ? NSDateFormatter("yyyy-MM-dd HH:mm:ss").stringFromDate(*date) : std::string();
+    return Formats::changeToServerFormatFromLocal(text);
 }
 
 // ---- Text ----
 
-std::string PublicFunction::encryptMD5(std::string_view text) { return Hashing::md5HexUpper(text); }
+std::string PublicFunction::encryptMD5(std::string_view text) { return Formats::encryptMD5(text); }
 
 std::optional<std::string> PublicFunction::stringRemoveTagStrTag(
     const std::optional<std::string>& text, const std::optional<std::string>& tag)
@@ -583,33 +390,6 @@ void skinButton(
         UIControlStateNormal);
 }
 
-// A size times the factor, rounded up less the float noise of the factor
-// (60.000002 is 60).
-CGSize scaledSize(CGSize size, CGFloat factor)
-{
-    const auto side
-        = [factor](CGFloat length) { return static_cast<CGFloat>(std::ceil(double(length) * double(factor) - 1e-3)); };
-    return CGSizeMake(side(size.width), side(size.height));
-}
-
-// The image drawn into a picture of the target size.
-std::shared_ptr<UIImage> redrawnAt(const std::shared_ptr<UIImage>& image, CGSize target)
-{
-    if (target.width < 1 || target.height < 1)
-        return image;
-    UIGraphicsBeginImageContext(target);
-    image->drawInRect(CGRectMake(0, 0, target.width, target.height));
-    auto out = UIGraphicsGetImageFromCurrentImageContext();
-    UIGraphicsEndImageContext();
-    return out ? out : image;
-}
-
-// The image redrawn at its size times the factor.
-std::shared_ptr<UIImage> redrawn(const std::shared_ptr<UIImage>& image, CGFloat factor)
-{
-    return redrawnAt(image, scaledSize(image->size(), factor));
-}
-
 }  // namespace
 
 void PublicFunction::initializeToButtonHeight30(const std::shared_ptr<UIButton>& button)
@@ -654,7 +434,7 @@ std::shared_ptr<UIImage> PublicFunction::scaleImageToFitSize(const std::shared_p
     const CGSize own = image->size();
     if (own.width <= size.width && own.height <= size.height)
         return image;
-    return redrawn(image, std::min(size.width / own.width, size.height / own.height));
+    return ImageThumbnail::redrawn(image, std::min(size.width / own.width, size.height / own.height));
 }
 
 void PublicFunction::ImageViewSetImgImg(const std::shared_ptr<UIView>& view, const std::shared_ptr<UIImage>& image)
@@ -670,7 +450,7 @@ void PublicFunction::ImageViewSetImgImg(const std::shared_ptr<UIView>& view, con
     const CGSize own = image->size();
     auto shown = image;
     if (std::ceil(own.width) > box.width || std::ceil(own.height) > box.height)
-        shown = redrawn(image, std::min(box.width / own.width, box.height / own.height));
+        shown = ImageThumbnail::redrawn(image, std::min(box.width / own.width, box.height / own.height));
     auto imageView = std::make_shared<UIImageView>(shown);
     view->addSubview(imageView);
     imageView->setCenter(CGPointMake(std::floor(box.width / 2), std::floor(box.height / 2)));
@@ -701,26 +481,7 @@ void PublicFunction::createImgThumbWithImgNameThumbNameFiletype(
 
 void PublicFunction::createImgThumbAtPathThumbPath(const std::string& imagePath, const std::string& thumbPath)
 {
-    auto& files = NSFileManager::defaultManager();
-    if (files.fileExistsAtPath(thumbPath) && UIImage::imageWithContentsOfFile(thumbPath))
-        return;
-    // The thumbnail's size comes from the picture's header; a large photo is
-    // then decoded only at the reduced scale that still covers it.
-    const auto own = UIImage::sizeOfContentsOfFile(imagePath);
-    if (!own)
-        return;
-    std::shared_ptr<UIImage> thumb;
-    if (own->height > 110 || own->width > 160) {
-        const CGSize target = scaledSize(*own, std::min(160 / own->width, 110 / own->height));
-        if (auto image = UIImage::imageWithContentsOfFileCovering(imagePath, target))
-            thumb = redrawnAt(image, target);
-    } else {
-        thumb = UIImage::imageWithContentsOfFile(imagePath);
-    }
-    if (!thumb)
-        return;
-    if (auto png = UIImagePNGRepresentation(thumb))
-        files.createFileAtPathContents(thumbPath, *png);
+    ImageThumbnail::createImgThumbAtPathThumbPath(imagePath, thumbPath);
 }
 
 std::shared_ptr<UIColor> PublicFunction::colorOfMainTheme()

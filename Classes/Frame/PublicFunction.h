@@ -6,8 +6,13 @@
 //   - MD5 and small text helpers;
 //   - device facts and diagnostics.
 // The interface helpers (buttons, images, alerts, animation) join this class
-// in their own section.
+// in their own section. The members about files, servers, numbers, dates and
+// digests forward to plain functions of the lower layers (ClientFiles,
+// ServerSettings, Formats, ImageThumbnail), which the data layer and the
+// protocol call without the interface kit.
 
+#include "Database/ClientFiles.h"
+#include "Database/Formats.h"
 #include "Platform/Foundation/Value.h"
 #include "Platform/UIKit/NSStringDrawing.h"
 #include "Platform/UIKit/UIGeometry.h"
@@ -34,15 +39,15 @@ public:
 
     // File-type codes: the same code names the local folder and the server path.
     enum FileType {
-        FileTypeProductImage = 1,
-        FileTypeCatalogImage = 2,
-        FileTypeConfigImage = 3,
-        FileTypeLibraryCover = 4,
-        FileTypePdf = 5,
-        FileTypeVideo = 6,
-        FileTypeExcel = 7,
-        FileTypeWord = 8,
-        FileTypeKeynote = 9,
+        FileTypeProductImage = ClientFiles::FileTypeProductImage,
+        FileTypeCatalogImage = ClientFiles::FileTypeCatalogImage,
+        FileTypeConfigImage = ClientFiles::FileTypeConfigImage,
+        FileTypeLibraryCover = ClientFiles::FileTypeLibraryCover,
+        FileTypePdf = ClientFiles::FileTypePdf,
+        FileTypeVideo = ClientFiles::FileTypeVideo,
+        FileTypeExcel = ClientFiles::FileTypeExcel,
+        FileTypeWord = ClientFiles::FileTypeWord,
+        FileTypeKeynote = ClientFiles::FileTypeKeynote,
     };
 
     // <home>/Documents/<client id in lower case>; empty when the id may not
@@ -108,8 +113,8 @@ public:
     static std::string doubleFormate(double value);
     static std::string priceWithCommaSeparatorAndCurrencyFlag(double value, std::string_view flag);
     // Both return the rate unchanged; every discount rate passes through them.
-    static double absoluteDiscountRatFromShown(double rate) { return rate; }
-    static double shownDiscountRatFromAbsolute(double rate) { return rate; }
+    static double absoluteDiscountRatFromShown(double rate) { return Formats::absoluteDiscountRatFromShown(rate); }
+    static double shownDiscountRatFromAbsolute(double rate) { return Formats::shownDiscountRatFromAbsolute(rate); }
 
     // ---- Dates (device time zone) ----
 

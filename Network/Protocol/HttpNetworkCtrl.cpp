@@ -1,6 +1,6 @@
 #include "Network/Protocol/HttpNetworkCtrl.h"
 
-#include "Classes/Frame/PublicFunction.h"
+#include "Network/Protocol/ServerSettings.h"
 #include "Network/Protocol/LoginMode.h"
 #include "Network/Protocol/MsgRequest.h"
 #include "Network/Protocol/NetworkModel.h"
@@ -125,7 +125,7 @@ int HttpNetworkCtrl::getTagCode(int cmdCode)
 
 std::string HttpNetworkCtrl::GetMsgURLWithHeader(const std::string& head)
 {
-    auto server = PublicFunction::GetServer();
+    auto server = ServerSettings::GetServer();
     std::string url = stringWithFormat(
         "%@%@:%d/%@/%@", server->messageScheme + "://", server->strIP, server->httpPort, server->websiteServer, head);
     NSLog("the url is %@", NetworkModel::loggableURL(url));
@@ -136,7 +136,7 @@ std::string HttpNetworkCtrl::GetFileURL(const std::optional<std::string>& path)
 {
     if (!path)
         return "";
-    auto server = PublicFunction::GetServer();
+    auto server = ServerSettings::GetServer();
     std::string url
         = stringWithFormat("%@%@:%d%@", server->imageScheme + "://", server->imageIP, server->imageHttpPort, *path);
     NSLog("the download url is %@", url);
@@ -145,7 +145,7 @@ std::string HttpNetworkCtrl::GetFileURL(const std::optional<std::string>& path)
 
 std::string HttpNetworkCtrl::GetUploadFileURL()
 {
-    auto server = PublicFunction::GetServer();
+    auto server = ServerSettings::GetServer();
     std::string url
         = stringWithFormat("%@%@:%d/%@", server->messageScheme + "://", server->strIP, uploadPort, "CorvelleSaas");
     NSLog("the upload url is %@", url);
@@ -175,7 +175,7 @@ int HttpNetworkCtrl::SendHttpRequest(const std::shared_ptr<RequestInfoBase>& inf
             refuseDownload(download, tag);
             break;
         }
-        auto text = PublicFunction::fileURLWithNameFiletype(name, download->imgType);
+        auto text = ServerSettings::fileURLWithNameFiletype(name, download->imgType);
         if (text) {
             // The URL is all path: a "?" or "#" in a file name would end the
             // path there and fetch another file.

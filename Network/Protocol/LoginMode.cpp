@@ -1,11 +1,12 @@
 #include "Network/Protocol/LoginMode.h"
 
-#include "Classes/Frame/PublicFunction.h"
+#include "Database/ClientFiles.h"
 #include "Database/ClientFolder.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
 #include "Database/RecordText.h"
 #include "Database/SavedPasswords.h"
+#include "Database/SessionRecord.h"
 #include "Database/UnsentWork.h"
 #include "Network/Protocol/NetworkModel.h"
 #include "Network/Protocol/ProtocolServices.h"
@@ -58,7 +59,7 @@ std::string lower(const std::optional<std::string>& text)
     return NSString::lowercaseString(text.value_or(std::string()));
 }
 
-std::string documentsFolder() { return PublicFunction::applicationDocumentsPathURL(); }
+std::string documentsFolder() { return ClientFiles::applicationDocumentsPathURL(); }
 
 }  // namespace
 
@@ -69,6 +70,14 @@ std::shared_ptr<LoginMode> LoginMode::sharedInstance()
     if (!slot()) {
         slot() = std::make_shared<LoginMode>();
         slot()->observeReachability();
+        // The data layer reads who is signed in from here, and finds nobody
+        // once the session is freed.
+        CurrentSession::setSource([] {
+            std::lock_guard<std::mutex> lock(classLock());
+            const auto& session = slot();
+            return session ? SessionRecord { session->clientID(), session->acountID(), session->vendorId() }
+                           : SessionRecord();
+        });
     }
     return slot();
 }

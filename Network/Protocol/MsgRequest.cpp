@@ -1,6 +1,6 @@
 #include "Network/Protocol/MsgRequest.h"
 
-#include "Classes/Frame/PublicFunction.h"
+#include "Database/ClientFiles.h"
 #include "Network/Protocol/LoginMode.h"
 #include "Platform/Foundation/NSFileManager.h"
 #include "Platform/Foundation/NSPathUtilities.h"
@@ -123,7 +123,7 @@ void DownloadRequest::setReqInfo(const std::shared_ptr<RequestInfoBase>& info)
     fileName = download->fileName;
     const std::string name = fileName.value_or(std::string());
     const std::string client = LoginMode::sharedInstance()->clientID().value_or(std::string());
-    destinationPath = PublicFunction::filePathWithNameFiletype(name, download->imgType);
+    destinationPath = ClientFiles::filePathWithNameFiletype(name, download->imgType);
     downloadDestinationPath = stagingPathFor(client, download->imgType, name);
     temporaryFileDownloadPath = partialPathFor(client, download->imgType, name);
     createParentFolder(*downloadDestinationPath);

@@ -1,6 +1,6 @@
 #include "Network/Protocol/ProtocolServices.h"
 
-#include "Classes/Frame/PublicFunction.h"
+#include "Database/Formats.h"
 #include "Network/Protocol/LoginMode.h"
 #include "Platform/Foundation/NSBundle.h"
 #include "Platform/Foundation/NSUserDefaults.h"
@@ -56,7 +56,7 @@ std::optional<std::string> languageText(const std::string& key)
 int currentLanguage()
 {
     auto& s = services();
-    return s.currentLanguage ? s.currentLanguage() : static_cast<int>(PublicFunction::currentLanguage());
+    return s.currentLanguage ? s.currentLanguage() : static_cast<int>(Formats::currentLanguage());
 }
 
 std::string currentVersion()
@@ -77,7 +77,7 @@ void logoutWithLockedUser(const std::string& status, const std::optional<std::st
 std::string encryptMD5(const std::string& text)
 {
     auto& s = services();
-    return s.encryptMD5 ? s.encryptMD5(text) : PublicFunction::encryptMD5(text);
+    return s.encryptMD5 ? s.encryptMD5(text) : Formats::encryptMD5(text);
 }
 
 std::string changeToServerFormatFromLocal(const std::optional<std::string>& local)
@@ -85,13 +85,13 @@ std::string changeToServerFormatFromLocal(const std::optional<std::string>& loca
     auto& s = services();
     if (s.changeToServerFormatFromLocal)
         return s.changeToServerFormatFromLocal(local);
-    return PublicFunction::changeToServerFormatFromLocal(local);
+    return Formats::changeToServerFormatFromLocal(local);
 }
 
 std::string currentTime()
 {
     auto& s = services();
-    return s.currentTime ? s.currentTime() : PublicFunction::currentTime();
+    return s.currentTime ? s.currentTime() : Formats::currentTime();
 }
 
 std::optional<std::string> stringUserDefault(const std::string& key)

@@ -6,7 +6,7 @@
 // them without knowing their classes, and tests install their own.
 //
 // An unset service falls back to the real one where it exists here: the
-// session's `LoginMode`, `PublicFunction`'s helpers, the user defaults, the
+// session's `LoginMode`, the text and date formats, the user defaults, the
 // bundle's version and language tables. Only the locked-user handling of the
 // application delegate has no fallback: unset, nobody is told.
 

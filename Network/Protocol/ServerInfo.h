@@ -1,7 +1,7 @@
 #pragma once
 
 // The server settings: the message server and the image (file) server, each
-// as a host, a port and a path. PublicFunction::GetServer fills the one
+// as a host, a port and a path. ServerSettings::GetServer fills the one
 // process-wide record from the user defaults.
 
 #include <string>

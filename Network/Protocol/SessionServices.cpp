@@ -1,12 +1,16 @@
 #include "Network/Protocol/SessionServices.h"
 
-#include "Classes/Frame/SkinManager.h"
-
 namespace SessionServices {
 
 Services& services()
 {
     static Services installed;
+    return installed;
+}
+
+Providers& providers()
+{
+    static Providers installed;
     return installed;
 }
 
@@ -32,8 +36,9 @@ int waitMsgBoxtag() { return services().waitMsgBoxtag ? services().waitMsgBoxtag
 
 bool initializeSkinImage()
 {
-    return services().initializeSkinImage ? services().initializeSkinImage()
-                                          : SkinManager::sharedInstance()->initializeSkinImage();
+    if (services().initializeSkinImage)
+        return services().initializeSkinImage();
+    return providers().unpackSkin ? providers().unpackSkin() : false;
 }
 
 void showLoginPage()
@@ -49,5 +54,11 @@ void checkAppVersionReturn(const std::shared_ptr<CheckAppVersionRst>& reply)
 }
 
 bool welcomeScreenIsRoot() { return services().welcomeScreenIsRoot ? services().welcomeScreenIsRoot() : false; }
+
+void reloadCustomerData()
+{
+    if (providers().reloadCustomerData)
+        providers().reloadCustomerData();
+}
 
 }  // namespace SessionServices

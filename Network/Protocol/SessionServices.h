@@ -3,10 +3,11 @@
 // What the session and the synchronisation engine ask of the application
 // frame: the blocking wait box, the skin unpacking, the log-out, the version
 // alerts, which screen is the window's root, and the customer cache reload.
-// Those services live in the frame and the customer subsystem, which install
-// themselves here at start-up; an unset member is a frame that has none (no
-// wait box is shown, nobody is told), except the skin, which the skin service
-// unpacks.
+// Those services live in the frame and the customer subsystem, above this
+// layer. The frame installs the services at launch; an unset member is a
+// frame that has none (no wait box is shown, nobody is told). The providers
+// are set once when the program is assembled and stay through a reset of the
+// services: unset, the skin is not unpacked and no customer cache reloads.
 
 #include <functional>
 #include <memory>
@@ -34,6 +35,15 @@ struct Services {
 
 Services& services();
 
+struct Providers {
+    // Unpacks the client's SkinImages.zip when no initializeSkinImage service is set.
+    std::function<bool()> unpackSkin;
+    // Reloads the customer cache (`CustomerDataModel` reloadCustomerData) after customers arrive.
+    std::function<void()> reloadCustomerData;
+};
+
+Providers& providers();
+
 void beginBlockWait(const std::string& text, double timeout);
 void endBlockWait();
 void changeWaitMessage(const std::string& text);
@@ -42,5 +52,6 @@ bool initializeSkinImage();
 void showLoginPage();
 void checkAppVersionReturn(const std::shared_ptr<CheckAppVersionRst>& reply);
 bool welcomeScreenIsRoot();
+void reloadCustomerData();
 
 }  // namespace SessionServices

@@ -1,14 +1,15 @@
 #include "Network/Protocol/SyncModel.h"
 
-#include "Classes/Customer/CustomerDataModel.h"
-#include "Classes/Frame/PublicFunction.h"
+#include "Database/ClientFiles.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
+#include "Network/Protocol/ImageThumbnail.h"
 #include "Network/Protocol/LoginMode.h"
 #include "Network/Protocol/NetworkModel.h"
 #include "Network/Protocol/ProtocolServices.h"
 #include "Network/Protocol/RequestDownload.h"
 #include "Network/Protocol/SessionCommands.h"
+#include "Network/Protocol/SessionServices.h"
 #include "Network/Protocol/SyncCommands.h"
 #include "Platform/Foundation/BackgroundWork.h"
 #include "Platform/Foundation/NSDate.h"
@@ -77,7 +78,7 @@ void deleteLocalFile(const std::optional<std::string>& name, int fileType)
 {
     if (!notBlank(name) || !NSPathIsSafeComponent(*name) || !LoginMode::sharedInstance()->clientFolder())
         return;
-    std::string path = PublicFunction::filePathWithNameFiletype(*name, fileType);
+    std::string path = ClientFiles::filePathWithNameFiletype(*name, fileType);
     if (fileExists(path))
         NSFileManager::defaultManager().removeItemAtPath(path);
 }
@@ -86,7 +87,7 @@ void deleteLocalFile(const std::optional<std::string>& name, int fileType)
 bool isMissing(const std::string& name, int fileType)
 {
     return !name.empty() && NSPathIsSafeComponent(name)
-        && !fileExists(PublicFunction::filePathWithNameFiletype(name, fileType));
+        && !fileExists(ClientFiles::filePathWithNameFiletype(name, fileType));
 }
 
 }  // namespace
@@ -140,7 +141,7 @@ void SyncModel::createAllDirectorys()
     std::string client = NSString::lowercaseString(*clientId);
     for (const char* folder : { "ProductImages/", "CatalogImages/", "ConfigImages/", "LibraryImages/", "Pdf/", "Video/",
              "Excel/", "Word/", "Keynote/", "tempDownload/" })
-        PublicFunction::createDirectoryifNeed(client + "/" + folder);
+        ClientFiles::createDirectoryifNeed(client + "/" + folder);
 }
 
 int SyncModel::send(const std::shared_ptr<RequestInterfaceBase>& request)
@@ -405,8 +406,8 @@ void SyncModel::getFilesSyncTablesRespond(const std::shared_ptr<SyncFileTableRst
     for (const auto& record : old) {
         if (!record || !record->file_name || !NSPathIsSafeComponent(*record->file_name))
             continue;
-        int type = PublicFunction::getFileType(record->type.value_or(std::string()));
-        if (fileExists(PublicFunction::filePathWithNameFiletype(*record->file_name, type)))
+        int type = ClientFiles::getFileType(record->type.value_or(std::string()));
+        if (fileExists(ClientFiles::filePathWithNameFiletype(*record->file_name, type)))
             present[record->file_id] = record;
     }
 
@@ -692,8 +693,8 @@ std::vector<std::pair<std::string, std::string>> SyncModel::thumbnailPaths(const
         const Value& thumb = entry["imageThumb"];
         if (full.isString() && thumb.isString() && NSPathIsSafeComponent(full.stringValue())
             && NSPathIsSafeComponent(thumb.stringValue()))
-            paths.emplace_back(PublicFunction::filePathWithNameFiletype(full.stringValue(), kProductImages),
-                PublicFunction::filePathWithNameFiletype(thumb.stringValue(), kProductImages));
+            paths.emplace_back(ClientFiles::filePathWithNameFiletype(full.stringValue(), kProductImages),
+                ClientFiles::filePathWithNameFiletype(thumb.stringValue(), kProductImages));
     }
     return paths;
 }
@@ -704,7 +705,7 @@ void SyncModel::createImgThumb(
     for (const auto& [full, thumb] : paths) {
         if (stop && stop())
             return;
-        PublicFunction::createImgThumbAtPathThumbPath(full, thumb);
+        ImageThumbnail::createImgThumbAtPathThumbPath(full, thumb);
     }
 }
 
@@ -775,7 +776,7 @@ void SyncModel::getCustomerSyncRespond(const std::shared_ptr<SyncCustomerTableRs
     m_customerSavesOk = allSaved;
     if (reply->resultCount() != 0) {
         setFlag("Needreloadcustomer");
-        CustomerDataModel::sharedInstance()->reloadCustomerData();
+        SessionServices::reloadCustomerData();
     }
     getProgressCustomer();
 }
