@@ -22,7 +22,7 @@
 #include "Classes/QuoteOrder/PainterViewController.h"
 #include "Classes/QuoteOrder/QuoteOrderItemsTableViewCell.h"
 #include "Classes/QuoteOrder/QuoteOrderPDFViewController.h"
-#include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/Frame/QuoteOrderStore.h"
 #include "Classes/QuoteOrder/QuoteOrderViewController.h"
 #include "Database/DataAccessManager.h"
 #include "Platform/Foundation/Format.h"

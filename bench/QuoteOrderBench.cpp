@@ -17,7 +17,7 @@
 // plain table of 500 rows of the same height, and summing the 500 subtotals.
 
 #include "Classes/QuoteOrder/QuoteOrderItemsTableViewCell.h"
-#include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/Frame/QuoteOrderStore.h"
 #include "Classes/QuoteOrder/QuoteOrderThumbnailCache.h"
 #include "Classes/QuoteOrder/QuoteOrderViewController.h"
 #include "Classes/Frame/PublicFunction.h"

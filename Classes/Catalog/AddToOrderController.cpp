@@ -10,7 +10,7 @@
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Frame/UITabBarControllerExt.h"
 #include "Classes/Frame/UIToast.h"
-#include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/Frame/QuoteOrderStore.h"
 #include "Database/DataAccessManager.h"
 #include "Platform/Foundation/NSError.h"
 #include "Platform/Foundation/NSString.h"

@@ -3,7 +3,7 @@
 #include "Classes/Catalog/CatalogText.h"
 #include "Classes/Frame/IconButton.h"
 #include "Classes/Frame/PublicFunction.h"
-#include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/Frame/QuoteOrderStore.h"
 #include "Database/DataAccessManager.h"
 #include "Database/corvelle_product_price_Entity.h"
 #include "Platform/Foundation/Format.h"

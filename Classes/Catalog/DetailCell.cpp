@@ -6,7 +6,7 @@
 #include "Classes/Frame/ImageLoadQueueManager.h"
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/SkinManager.h"
-#include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/Frame/QuoteOrderStore.h"
 #include "Database/DataAccessManager.h"
 #include "Database/corvelle_product_price_Entity.h"
 #include "Platform/Foundation/BackgroundWork.h"

@@ -5,7 +5,7 @@
 #include "Classes/Catalog/MasterViewController.h"
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/PublicFunction.h"
-#include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/Frame/QuoteOrderStore.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
 #include "Platform/Foundation/Format.h"

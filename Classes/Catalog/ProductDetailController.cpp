@@ -14,7 +14,7 @@
 #include "Classes/Frame/SkinManager.h"
 #include "Classes/Frame/UITabBarControllerExt.h"
 #include "Classes/Frame/UIToast.h"
-#include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/Frame/QuoteOrderStore.h"
 #include "Database/DataAccessManager.h"
 #include "Database/corvelle_library_files_Entity.h"
 #include "Database/corvelle_product_price_Entity.h"

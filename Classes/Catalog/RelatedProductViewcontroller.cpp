@@ -5,7 +5,7 @@
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/UIToast.h"
-#include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/Frame/QuoteOrderStore.h"
 #include "Database/DataAccessManager.h"
 #include "Database/QuoteOrderEntity.h"
 #include "Platform/UIKit/UIImageView.h"

@@ -5,7 +5,7 @@
 #include "Classes/Catalog/DetailCell.h"
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/UIToast.h"
-#include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/Frame/QuoteOrderStore.h"
 #include "Database/corvelle_product_Entity.h"
 #include "Platform/UIKit/UIPopoverController.h"
 #include "Platform/UIKit/UIScrollView.h"

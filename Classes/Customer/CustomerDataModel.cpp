@@ -3,7 +3,7 @@
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/MessageBox.h"
 #include "Classes/Frame/PublicFunction.h"
-#include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/Frame/QuoteOrderStore.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
 #include "Network/Protocol/NetworkModel.h"

@@ -11,8 +11,8 @@
 // instance takes a lock. The synchronisation reloads it after it wrote the
 // customer tables; logout frees it.
 
-#include "Classes/Customer/ContactMode.h"
-#include "Classes/Customer/PersonInfo.h"
+#include "Database/ContactMode.h"
+#include "Database/PersonInfo.h"
 #include "Database/CustomerModel.h"
 #include "Network/Protocol/RequestInterfaceBase.h"
 #include "Platform/UIKit/UIAlertView.h"

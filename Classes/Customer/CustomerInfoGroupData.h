@@ -6,7 +6,7 @@
 // that key, so that saving tells "Phone" typed by the card from an attribute
 // field that merely reads the same.
 
-#include "Classes/Customer/PersonInfo.h"
+#include "Database/PersonInfo.h"
 #include "Database/corvelle_customer_Entity.h"
 
 #include <map>

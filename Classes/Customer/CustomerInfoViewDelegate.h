@@ -3,7 +3,7 @@
 // What the customer card tells the customers tab.
 
 #include "Classes/Customer/CustomerInfoGroupData.h"
-#include "Classes/Customer/PersonInfo.h"
+#include "Database/PersonInfo.h"
 
 #include <memory>
 

@@ -2,7 +2,7 @@
 
 // What the grouped customer table tells the list pane.
 
-#include "Classes/Customer/PersonInfo.h"
+#include "Database/PersonInfo.h"
 
 #include <memory>
 #include <optional>

@@ -3,7 +3,7 @@
 // What the customer list pane tells the customers tab. Every member has a
 // default that does nothing, so a delegate answers only what it needs.
 
-#include "Classes/Customer/PersonInfo.h"
+#include "Database/PersonInfo.h"
 
 #include <memory>
 #include <optional>

@@ -4,7 +4,7 @@
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/MessageBox.h"
 #include "Classes/Frame/SearchResultTableView.h"
-#include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/Frame/QuoteOrderStore.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
 #include "Platform/Foundation/NSLog.h"

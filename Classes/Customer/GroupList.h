@@ -3,8 +3,8 @@
 // A titled group of customer rows: summaries, or contacts in the contact
 // grouping. The key is also the title.
 
-#include "Classes/Customer/ContactMode.h"
-#include "Classes/Customer/PersonInfo.h"
+#include "Database/ContactMode.h"
+#include "Database/PersonInfo.h"
 
 #include <memory>
 #include <string>

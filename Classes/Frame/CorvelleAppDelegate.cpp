@@ -1,6 +1,5 @@
 #include "Classes/Frame/CorvelleAppDelegate.h"
 
-#include "Classes/Customer/CustomerDataModel.h"
 #include "Classes/Frame/CorvelleNavigationController.h"
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/LanguageManager.h"
@@ -9,10 +8,7 @@
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/SkinManager.h"
 #include "Classes/Frame/UITabBarControllerExt.h"
-#include "Classes/Library/PdfThumbCache.h"
-#include "Classes/Library/SaleslibraryModel.h"
-#include "Classes/QuoteOrder/QuoteOrderStore.h"
-#include "Classes/QuoteOrder/QuoteOrderThumbnailCache.h"
+#include "Classes/Frame/QuoteOrderStore.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
 #include "Network/HTTP/Reachability.h"
@@ -36,6 +32,12 @@
 #include "Platform/UIKit/UIWindow.h"
 
 namespace {
+
+CorvelleAppDelegate::ClientReleases& clientReleases()
+{
+    static CorvelleAppDelegate::ClientReleases releases;
+    return releases;
+}
 
 CorvelleAppDelegate::WelcomeScreenFactory& welcomeFactory()
 {
@@ -78,6 +80,8 @@ std::shared_ptr<CorvelleAppDelegate> CorvelleAppDelegate::sharedAppDelegate()
 {
     return std::dynamic_pointer_cast<CorvelleAppDelegate>(UIApplication::sharedApplication()->delegate());
 }
+
+void CorvelleAppDelegate::setClientReleases(ClientReleases releases) { clientReleases() = std::move(releases); }
 
 void CorvelleAppDelegate::setWelcomeScreenFactory(WelcomeScreenFactory factory)
 {
@@ -254,8 +258,10 @@ void CorvelleAppDelegate::startSync() { SyncModel::sharedInstance()->startSyncDa
 
 void CorvelleAppDelegate::showLoginPage()
 {
+    const ClientReleases releases = clientReleases();
     LoginMode::freeInstance();
-    SaleslibraryModel::freeInstance();
+    if (releases.beforeRequestsEnd)
+        releases.beforeRequestsEnd();
     NetworkModel::sharedInstance()->cancelAllRequests();
     SyncModel::freeInstance();
     QuoteOrderStore::freeInstance();
@@ -263,10 +269,8 @@ void CorvelleAppDelegate::showLoginPage()
     ConfigManager::freeInstance();
     // Everything else that holds the client's data goes too: the next person
     // to sign in may work for another client.
-    CustomerDataModel::freeInstance();
-    QuoteOrderThumbnailCache::sharedInstance().forgetImagePaths();
-    QuoteOrderThumbnailCache::sharedInstance().removeAllObjects();
-    PdfThumbCache::sharedInstance().removeAllObjects();
+    if (releases.afterDataEnds)
+        releases.afterDataEnds();
     LanguageManager::sharedInstance()->removeAllLanugageNotification();
     m_window->setRootViewController(makeWelcomeScreen());
 }

@@ -48,6 +48,19 @@ public:
     using WelcomeScreenFactory = std::function<std::shared_ptr<UIViewController>()>;
     static void setWelcomeScreenFactory(WelcomeScreenFactory factory);
 
+    // What the screens above the frame keep for the signed-in client, which
+    // log-out releases: the next person to sign in may work for another
+    // client. The application installs it; unset, log-out releases only the
+    // frame's own.
+    struct ClientReleases {
+        // Before the session's requests are cancelled: the library's downloads.
+        std::function<void()> beforeRequestsEnd;
+        // After the data and the configuration are released: the customer cache
+        // and the thumbnail caches.
+        std::function<void()> afterDataEnds;
+    };
+    static void setClientReleases(ClientReleases releases);
+
     // UIApplicationDelegate.
     bool applicationDidFinishLaunchingWithOptions(UIApplication& application, const Value& options) override;
     void applicationDidEnterBackground(UIApplication&) override;

@@ -5,7 +5,7 @@
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/SkinManager.h"
 #include "Classes/Frame/UITabBarControllerExt.h"
-#include "Classes/Login/LoginPopController.h"
+#include "Classes/Frame/LoginPopController.h"
 #include "Network/Protocol/LoginMode.h"
 #include "Network/Protocol/SyncModel.h"
 #include "Platform/Foundation/NSUserDefaults.h"

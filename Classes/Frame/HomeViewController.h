@@ -6,7 +6,7 @@
 // long press on the logo leads back to sign-in.
 
 #include "Classes/Frame/BaseViewController.h"
-#include "Classes/Login/LinkLabel.h"
+#include "Classes/Frame/LinkLabel.h"
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIPopoverController.h"
 

@@ -1,7 +1,7 @@
 #include "Classes/Frame/SearchResultTableView.h"
 
-#include "Classes/Customer/ContactMode.h"
-#include "Classes/Customer/PersonInfo.h"
+#include "Database/ContactMode.h"
+#include "Database/PersonInfo.h"
 #include "Platform/Foundation/Format.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UILabel.h"

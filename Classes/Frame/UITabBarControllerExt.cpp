@@ -1,18 +1,12 @@
 #include "Classes/Frame/UITabBarControllerExt.h"
 
-#include "Classes/Catalog/InventoryViewController.h"
-#include "Classes/Customer/CustomerViewController.h"
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Frame/HomeViewController.h"
 #include "Classes/Frame/Language.h"
-#include "Classes/Catalog/CatalogViewController.h"
 #include "Classes/Frame/PlaceholderViewController.h"
 #include "Classes/Frame/SkinManager.h"
 #include "Classes/Frame/TabBarItemButton.h"
-#include "Classes/Library/SaleslibraryController.h"
-#include "Classes/QuoteOrder/QuoteOrderHistoryController.h"
-#include "Classes/Login/LoginPopController.h"
-#include "Classes/Sync/SyncViewController.h"
+#include "Classes/Frame/LoginPopController.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
 #include "Platform/Foundation/NSPathUtilities.h"
@@ -49,6 +43,14 @@ constexpr CGFloat kBarHeight = 66;
 
 }  // namespace
 
+UITabBarControllerExt::TabScreenFactory& UITabBarControllerExt::tabScreenFactory()
+{
+    static TabScreenFactory factory;
+    return factory;
+}
+
+void UITabBarControllerExt::setTabScreenFactory(TabScreenFactory factory) { tabScreenFactory() = std::move(factory); }
+
 std::shared_ptr<UITabBarControllerExt> UITabBarControllerExt::create()
 {
     auto controller = std::make_shared<UITabBarControllerExt>();
@@ -80,23 +82,13 @@ void UITabBarControllerExt::addViewControllers()
     std::vector<std::shared_ptr<UIViewController>> controllers;
     controllers.push_back(std::make_shared<HomeViewController>());
     for (long i = TabCatalog; i <= TabSync; ++i) {
-        std::shared_ptr<UIViewController> screen;
-        if (i == TabCatalog) {
-            auto catalog = std::make_shared<CatalogViewController>();
-            setCatalogDelegate(catalog);
-            screen = catalog;
-        } else if (i == TabCustomer)
-            screen = std::make_shared<CustomerViewController>();
-        else if (i == TabQuoteOrder)
-            screen = std::make_shared<QuoteOrderHistoryController>();
-        else if (i == TabSalesLibrary)
-            screen = std::make_shared<SaleslibraryController>();
-        else if (i == TabInventory)
-            screen = std::make_shared<InventoryViewController>();
-        else if (i == TabSync)
-            screen = std::make_shared<SyncViewController>();
-        else
+        std::shared_ptr<UIViewController> screen = tabScreenFactory() ? tabScreenFactory()(i) : nullptr;
+        if (!screen)
             screen = std::make_shared<PlaceholderViewController>(kTabs[i].screen, kTabs[i].titleKey);
+        if (i == TabCatalog) {
+            if (auto catalog = std::dynamic_pointer_cast<CatalogViewDelegate>(screen))
+                setCatalogDelegate(catalog);
+        }
         auto navigation = UINavigationController::withRootViewController(screen);
         if (i == TabCatalog || i == TabSync)
             navigation->setNavigationBarHidden(true);

@@ -8,11 +8,12 @@
 
 #include "Classes/Frame/LanguageManager.h"
 #include "Classes/Frame/SettingsViewController.h"
-#include "Classes/Login/LoginPopController.h"
+#include "Classes/Frame/LoginPopController.h"
 #include "Platform/UIKit/UIPopoverController.h"
 #include "Platform/UIKit/UITabBarController.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -63,6 +64,12 @@ public:
         TabSettings
     };
     static constexpr int kItemCount = 8;
+
+    // The screen of a tab from TabCatalog to TabSync; the screens live above
+    // the frame, so the application installs this. Without it, or when it
+    // gives nothing, a placeholder stands in.
+    using TabScreenFactory = std::function<std::shared_ptr<UIViewController>(long tab)>;
+    static void setTabScreenFactory(TabScreenFactory factory);
 
     // Builds the seven tabs and hides the platform bar (make it with this).
     static std::shared_ptr<UITabBarControllerExt> create();
@@ -117,6 +124,7 @@ public:
     static const char* titleKeyForTab(long index);
 
 private:
+    static TabScreenFactory& tabScreenFactory();
     std::shared_ptr<TabBarItemButton> button(long index) const;
     void addViewControllers();
     void hideTabBar();

@@ -8,7 +8,7 @@
 // its fields and the strip.
 
 #include "Classes/Login/AutoInputTextField.h"
-#include "Classes/Login/LinkLabel.h"
+#include "Classes/Frame/LinkLabel.h"
 #include "Classes/Login/LoginItemList.h"
 #include "Database/LoginInfo.h"
 #include "Platform/UIKit/UIAlertView.h"

@@ -8,7 +8,7 @@
 #include "Classes/QuoteOrder/HistoryEditPopController.h"
 #include "Classes/QuoteOrder/QuoteOrderHistoryTableView.h"
 #include "Classes/QuoteOrder/QuoteOrderHistoryTableViewCell.h"
-#include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/Frame/QuoteOrderStore.h"
 #include "Classes/QuoteOrder/QuoteOrderViewController.h"
 #include "Platform/Foundation/NSString.h"
 #include "Platform/Foundation/NSTimer.h"

@@ -11,7 +11,7 @@
 #include "Classes/Frame/BaseViewController.h"
 #include "Classes/QuoteOrder/HistoryEditPopControllerDelegate.h"
 #include "Classes/QuoteOrder/PullTableViewDelegate.h"
-#include "Classes/QuoteOrder/QuoteOrderStoreDelegate.h"
+#include "Classes/Frame/QuoteOrderStoreDelegate.h"
 #include "Database/QuoteOrderEntity.h"
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIPopoverController.h"

@@ -15,7 +15,7 @@
 #include "Classes/Frame/SearchResultTableDelegate.h"
 #include "Classes/QuoteOrder/DiscountPopControllerDelegate.h"
 #include "Classes/QuoteOrder/QuoteOrderItemDelegate.h"
-#include "Classes/QuoteOrder/QuoteOrderStoreDelegate.h"
+#include "Classes/Frame/QuoteOrderStoreDelegate.h"
 #include "Database/QuoteOrderEntity.h"
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIPopoverController.h"

@@ -10,7 +10,7 @@
 #include "Classes/Library/PdfThumbQueue.h"
 #include "Classes/Library/PdfThumbRender.h"
 #include "Classes/Library/SaleslibraryModel.h"
-#include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/Frame/QuoteOrderStore.h"
 #include "Classes/QuoteOrder/QuoteOrderThumbnailCache.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"

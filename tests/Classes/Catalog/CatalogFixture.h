@@ -6,7 +6,7 @@
 #include "Classes/Catalog/AddToOrderController.h"
 #include "Classes/Catalog/ProductAttributeView.h"
 #include "Classes/Frame/IconButton.h"
-#include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/Frame/QuoteOrderStore.h"
 #include "Classes/Frame/UIToast.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"

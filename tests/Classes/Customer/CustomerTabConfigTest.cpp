@@ -2,7 +2,7 @@
 // switch of the customers decides whether the order screens may pick one.
 
 #include "Classes/Frame/CorvelleAppDelegate.h"
-#include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/Frame/QuoteOrderStore.h"
 #include "Database/ConfigManager.h"
 #include "Network/Protocol/LoginMode.h"
 #include "Platform/UIKit/UIApplication.h"

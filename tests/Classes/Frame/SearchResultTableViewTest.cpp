@@ -1,5 +1,5 @@
-#include "Classes/Customer/ContactMode.h"
-#include "Classes/Customer/PersonInfo.h"
+#include "Database/ContactMode.h"
+#include "Database/PersonInfo.h"
 #include "Classes/Frame/SearchResultTableView.h"
 #include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UITableViewCell.h"

@@ -3,7 +3,7 @@
 // A signed-in client "Acme" (account "sales01") with three priced products, the
 // quote-order store, and a delegate that records what the store tells it.
 
-#include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/Frame/QuoteOrderStore.h"
 #include "Database/DataAccessManager.h"
 #include "Database/SQLiteLayer/SQLDatabase.h"
 #include "Network/Protocol/LoginMode.h"

@@ -12,8 +12,8 @@
 #include "SessionRoad.h"
 
 #include "Classes/Customer/CustomerDataModel.h"
-#include "Classes/QuoteOrder/QuoteOrderStore.h"
-#include "Classes/QuoteOrder/QuoteOrderStoreDelegate.h"
+#include "Classes/Frame/QuoteOrderStore.h"
+#include "Classes/Frame/QuoteOrderStoreDelegate.h"
 #include "Database/DataAccessManager.h"
 #include "Database/SQLiteLayer/SQLDatabase.h"
 #include "Network/HTTP/HTTPRequest.h"

@@ -5,8 +5,8 @@
 
 #include "SessionRoad.h"
 
-#include "Classes/QuoteOrder/QuoteOrderStore.h"
-#include "Classes/QuoteOrder/QuoteOrderStoreDelegate.h"
+#include "Classes/Frame/QuoteOrderStore.h"
+#include "Classes/Frame/QuoteOrderStoreDelegate.h"
 #include "Database/DataAccessManager.h"
 #include "Database/SQLiteLayer/SQLDatabase.h"
 #include "Platform/Foundation/Clock.h"

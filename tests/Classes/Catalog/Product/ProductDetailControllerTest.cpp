@@ -19,7 +19,7 @@
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/UIToast.h"
 #include "Platform/UIKit/UITextView.h"
-#include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/Frame/QuoteOrderStore.h"
 #include "Platform/Foundation/NSNotificationCenter.h"
 #include "Platform/QuartzCore/CALayer.h"
 #include "Platform/UIKit/NSAttributedString.h"

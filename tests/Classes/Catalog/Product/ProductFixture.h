@@ -5,7 +5,7 @@
 
 #include "ProductSeed.h"
 
-#include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/Frame/QuoteOrderStore.h"
 #include "Database/ConfigManager.h"
 
 #include "Network/Protocol/LoginMode.h"

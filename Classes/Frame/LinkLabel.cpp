@@ -1,4 +1,4 @@
-#include "Classes/Login/LinkLabel.h"
+#include "Classes/Frame/LinkLabel.h"
 
 #include "Platform/CoreGraphics/CGContext.h"
 #include "Platform/UIKit/UIColor.h"

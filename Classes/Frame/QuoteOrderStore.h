@@ -7,7 +7,7 @@
 // uploads orders and fetches the account's order history, signing in again
 // first when the session is offline. Main thread only; logout frees it.
 
-#include "Classes/QuoteOrder/QuoteOrderStoreDelegate.h"
+#include "Classes/Frame/QuoteOrderStoreDelegate.h"
 #include "Database/BaseDataModel.h"
 #include "Database/QuoteOrderEntity.h"
 #include "Database/corvelle_customer_Entity.h"

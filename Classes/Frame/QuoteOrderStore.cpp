@@ -1,4 +1,4 @@
-#include "Classes/QuoteOrder/QuoteOrderStore.h"
+#include "Classes/Frame/QuoteOrderStore.h"
 
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Frame/PublicFunction.h"

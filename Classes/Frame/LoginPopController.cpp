@@ -1,4 +1,4 @@
-#include "Classes/Login/LoginPopController.h"
+#include "Classes/Frame/LoginPopController.h"
 
 #include "Classes/Frame/Language.h"
 #include "Platform/QuartzCore/CALayer.h"

@@ -4,7 +4,7 @@
 // by contact. A customer without contacts gets one row with an empty first
 // name and the customer's name as last name.
 
-#include "Classes/Customer/PersonInfo.h"
+#include "Database/PersonInfo.h"
 
 #include <memory>
 #include <string>
