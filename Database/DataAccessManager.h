@@ -639,6 +639,11 @@ public:
     {
         return m_quoteOrderModel ? m_quoteOrderModel->removeQuoteOrderItem(item) : bool {};
     }
+    bool replaceQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& order)
+    {
+        return m_quoteOrderModel ? m_quoteOrderModel->replaceQuoteOrder(order) : bool {};
+    }
+
     bool removeQuoteOrderItemsByQuoteOrderID(int orderId)
     {
         return m_quoteOrderModel ? m_quoteOrderModel->removeQuoteOrderItemsByQuoteOrderID(orderId) : bool {};

@@ -510,6 +510,33 @@ int QuoteOrderModel::saveQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& ord
     return 0;
 }
 
+bool QuoteOrderModel::replaceQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& order)
+{
+    auto db = database();
+    if (!order || !db)
+        return false;
+    // A batch that fails after the save handed out ids must take them back too.
+    const int serialBefore = order->serial;
+    std::vector<std::pair<int, int>> linesBefore;
+    for (const auto& item : order->items)
+        linesBefore.emplace_back(item ? item->serial : 0, item ? item->orderID : 0);
+    const bool replaced = db->inBatch([this, &order](SQLDatabase&) {
+        if (order->serial != 0 && !removeQuoteOrderItemsByQuoteOrderID(order->serial))
+            return false;
+        return saveQuoteOrder(order) != 0;
+    });
+    if (replaced)
+        return true;
+    order->serial = serialBefore;
+    for (size_t k = 0; k < order->items.size(); ++k) {
+        if (auto& item = order->items[k]) {
+            item->serial = linesBefore[k].first;
+            item->orderID = linesBefore[k].second;
+        }
+    }
+    return false;
+}
+
 bool QuoteOrderModel::saveQuoteOrderItem(const std::shared_ptr<QuoteOrderItemEntity>& item)
 {
     if (!item)

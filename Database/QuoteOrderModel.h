@@ -35,6 +35,10 @@ public:
     // The order's id (non-zero) on success, 0 on failure.
     int saveQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& order);
     bool saveQuoteOrderItem(const std::shared_ptr<QuoteOrderItemEntity>& item);
+    // Puts the order in place of its stored copy: the stored lines of a saved
+    // order go and the order is saved with its lines, in one batch. On failure
+    // the file is as it was and the order keeps the ids it came with.
+    bool replaceQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& order);
     bool removeQuoteOrder(int orderId);
     bool removeQuoteOrderItem(const std::shared_ptr<QuoteOrderItemEntity>& item);
     bool removeQuoteOrderItemsByQuoteOrderID(int orderId);

@@ -5,7 +5,6 @@
 #include "Classes/Frame/UITabBarControllerExt.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
-#include "Database/SQLiteLayer/SQLDatabase.h"
 #include "Network/Protocol/LoginMode.h"
 #include "Network/Protocol/NetworkModel.h"
 #include "Network/Protocol/ProtocolServices.h"
@@ -262,38 +261,13 @@ bool QuoteOrderStore::replaceStoredQuoteOrder(const std::shared_ptr<QuoteOrderEn
 {
     if (!order)
         return false;
-    auto db = SQLDatabase::sharedDataBase();
-    auto data = DataAccessManager::sharedDataModel();
-    if (!db || !db->beginTransaction())
-        return false;
-
-    // The save hands out ids; a rolled-back save must not leave ids behind
-    // that were never stored.
-    const int orderSerial = order->serial;
+    // A failed save must not leave the order under a number it never got.
     const auto orderNumber = order->number;
-    std::vector<std::pair<int, int>> lineIds;
-    for (const auto& item : order->items)
-        lineIds.emplace_back(item ? item->serial : 0, item ? item->orderID : 0);
-
     takeFreeOrderNumber(*order);
-    bool saved = true;
-    if (order->serial != 0)
-        saved = data->removeQuoteOrderItemsByQuoteOrderID(order->serial);
-    saved = saved && data->saveQuoteOrder(order) != 0;
-    saved = saved && db->commit();
-    if (!saved) {
-        db->rollback();
-        order->serial = orderSerial;
-        order->number = orderNumber;
-        for (size_t i = 0; i < order->items.size(); ++i) {
-            if (order->items[i]) {
-                order->items[i]->serial = lineIds[i].first;
-                order->items[i]->orderID = lineIds[i].second;
-            }
-        }
-        return false;
-    }
-    return true;
+    if (DataAccessManager::sharedDataModel()->replaceQuoteOrder(order))
+        return true;
+    order->number = orderNumber;
+    return false;
 }
 
 bool QuoteOrderStore::copyQuoteOrderEntity(const std::shared_ptr<QuoteOrderEntity>& order)
