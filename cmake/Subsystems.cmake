@@ -1,7 +1,7 @@
-# The system's own code: one static library per subsystem folder. The subsystems
-# call each other both ways (singletons), so `Corvelle` links them as one group.
+# The system's own code: one static library per layer, each linking only the
+# layers below it (tools/check-includes.py lists the order and checks the
+# includes). `Corvelle` is all of them.
 add_library(Corvelle INTERFACE)
-set(_corvelle_libs "")
 
 set(_corvelle_dirs "")
 
@@ -16,28 +16,29 @@ function(corvelle_subsystem name dir)
   endif()
   add_library(${name} STATIC ${_sources})
   target_link_libraries(${name} PUBLIC corvelle_options Platform ${ARGN})
-  set(_corvelle_libs ${_corvelle_libs} ${name} PARENT_SCOPE)
+  target_link_libraries(Corvelle INTERFACE ${name})
 endfunction()
 
 pkg_check_modules(SQLITE3 REQUIRED IMPORTED_TARGET sqlite3)
 pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
 
-corvelle_subsystem(CorvelleDatabase Database PkgConfig::SQLITE3)
-corvelle_subsystem(CorvelleFrame Classes/Frame PkgConfig::MINIZIP)
-corvelle_subsystem(CorvelleCatalog Classes/Catalog)
-corvelle_subsystem(CorvelleCustomer Classes/Customer)
-corvelle_subsystem(CorvelleQuoteOrder Classes/QuoteOrder)
 corvelle_subsystem(CorvelleHTTP Network/HTTP)
 # The JSON codec is a library of its own: the protocol, the fuzz targets and
 # the fake server link it.
 file(GLOB _json_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/Network/Protocol/QDJ*.cpp)
 add_library(CorvelleJSON STATIC ${_json_sources})
 target_link_libraries(CorvelleJSON PUBLIC corvelle_options PlatformFoundation)
+target_link_libraries(Corvelle INTERFACE CorvelleJSON)
+corvelle_subsystem(CorvelleDatabase Database CorvelleHTTP CorvelleJSON PkgConfig::SQLITE3)
 set(CORVELLE_EXCLUDE_CorvelleProtocol "/QDJ[^/]*\\.cpp$")
-corvelle_subsystem(CorvelleProtocol Network/Protocol CorvelleJSON)
-corvelle_subsystem(CorvelleLogin Classes/Login)
-corvelle_subsystem(CorvelleSync Classes/Sync)
-corvelle_subsystem(CorvelleLibrary Classes/Library)
+corvelle_subsystem(CorvelleProtocol Network/Protocol CorvelleDatabase)
+corvelle_subsystem(CorvelleFrame Classes/Frame CorvelleProtocol PkgConfig::MINIZIP)
+corvelle_subsystem(CorvelleLibrary Classes/Library CorvelleFrame)
+corvelle_subsystem(CorvelleLogin Classes/Login CorvelleFrame)
+corvelle_subsystem(CorvelleSync Classes/Sync CorvelleFrame)
+corvelle_subsystem(CorvelleCustomer Classes/Customer CorvelleFrame)
+corvelle_subsystem(CorvelleCatalog Classes/Catalog CorvelleLibrary)
+corvelle_subsystem(CorvelleQuoteOrder Classes/QuoteOrder CorvelleCatalog CorvelleCustomer)
 
 # A folder of system code that no line above names would be left out of the
 # build without a word; stop the configure instead.
@@ -52,9 +53,4 @@ foreach(_d ${_class_dirs})
     message(FATAL_ERROR "${_rel} holds sources but is not registered in cmake/Subsystems.cmake")
   endif()
 endforeach()
-
-if(_corvelle_libs)
-  string(REPLACE ";" "," _group "${_corvelle_libs}")
-  target_link_libraries(Corvelle INTERFACE "$<LINK_GROUP:RESCAN,${_group}>")
-endif()
 target_link_libraries(Corvelle INTERFACE Platform)

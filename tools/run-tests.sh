@@ -9,6 +9,8 @@ if git -C "$root" rev-parse --git-dir >/dev/null 2>&1; then
   "$root/tools/check-commits.sh"
 fi
 "$root/tools/check-format.sh"
+# Includes follow the layers' order (Platform at the bottom, App at the top).
+python3 "$root/tools/check-includes.py" "$root"
 build="$root/build/test"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
       -DCORVELLE_SANITIZE=ON -DCORVELLE_WERROR=ON -DCORVELLE_TESTS=ON
