@@ -207,7 +207,7 @@ public:
         batch([&] {
             auto insert = prepare("INSERT or REPLACE INTO "
                                   "corvelle_product_attribute(attribute_id,product_id,attribute_fields_id,attribute_"
-                                  "value, selection_list) VALUES(?,?,?,?,?);");
+                                  "value,selection_list) VALUES(?,?,?,?,?);");
             for (const auto& a : r.attributes)
                 run(insert, a->attribute_id, a->product_id, a->attribute_fields_id, a->default_value,
                     a->attribute_value);
