@@ -1,5 +1,6 @@
 #include "Database/SQLiteLayer/SQLDatabase.h"
 
+#include "Database/SQLiteLayer/SQLBusyWait.h"
 #include "Database/SQLiteLayer/SQLResultSet.h"
 #include "Database/SQLiteLayer/SQLStatement.h"
 #include "Platform/Foundation/NSLog.h"
@@ -20,7 +21,22 @@ std::shared_ptr<SQLDatabase>& sharedSlot()
     return slot;
 }
 
-void pause20Microseconds() { std::this_thread::sleep_for(std::chrono::microseconds(20)); }
+}  // namespace
+
+void sqlPauseForLock() { std::this_thread::sleep_for(std::chrono::microseconds(20)); }
+
+int sqlResetAfterLockedStep(sqlite3_stmt* stmt, int code, const char* where)
+{
+    if ((code & 0xff) != SQLITE_LOCKED)
+        return code;
+    const int resetResult = sqlite3_reset(stmt);
+    if (resetResult == SQLITE_LOCKED)
+        return code;
+    NSLog("Unexpected result from sqlite3_reset (%d) %s", resetResult, where);
+    return resetResult;
+}
+
+namespace {
 
 constexpr const char* kQueryOperation = "-[SQLDatabase executeQuery:withArgumentsInArray:orDictionary:orVAList:]";
 constexpr const char* kUpdateOperation
@@ -143,21 +159,10 @@ bool SQLDatabase::close()
     closeOpenResultSets();
     if (!m_db)
         return true;
-    int rc = 0;
-    bool retry = false;
     bool triedFinalizingOpenStatements = false;
-    int busyAnswers = 0;
-    do {
-        retry = false;
-        rc = sqlite3_close(m_db);
-        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
-            retry = true;
-            pause20Microseconds();
-            if (m_busyRetryTimeout > 0 && ++busyAnswers >= m_busyRetryTimeout + 2) {
-                NSLog("%s:%d", "-[SQLDatabase close]", 147);
-                NSLog("Database busy, unable to close");
-                return false;
-            }
+    const SQLBusyWait closed = sqlRetryWhileBusy(
+        m_busyRetryTimeout, [this] { return sqlite3_close(m_db); },
+        [this, &triedFinalizingOpenStatements](int code) {
             if (!triedFinalizingOpenStatements) {
                 triedFinalizingOpenStatements = true;
                 sqlite3_stmt* stmt;
@@ -166,10 +171,15 @@ bool SQLDatabase::close()
                     sqlite3_finalize(stmt);
                 }
             }
-        } else if (rc != SQLITE_OK) {
-            NSLog("error closing!: %d", rc);
-        }
-    } while (retry);
+            return code;
+        });
+    if (closed.gaveUp) {
+        NSLog("%s:%d", "-[SQLDatabase close]", 147);
+        NSLog("Database busy, unable to close");
+        return false;
+    }
+    if (closed.code != SQLITE_OK)
+        NSLog("error closing!: %d", closed.code);
     m_db = nullptr;
     m_inTransaction = false;
     return true;
@@ -242,40 +252,34 @@ bool SQLDatabase::prepareInFull(std::string_view sql, bool forUpdate, Prepared& 
         }
     }
 
-    int busyAnswers = 0;
-    while (true) {
-        int rc = sqlite3_prepare_v2(m_db, sql.data(), static_cast<int>(sql.size()), &out.handle, nullptr);
-        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
-            pause20Microseconds();
-            if (m_busyRetryTimeout > 0 && ++busyAnswers >= m_busyRetryTimeout + 2) {
-                NSLog("%s:%d Database busy (%@)", forUpdate ? kUpdateOperation : kQueryOperation, forUpdate ? 726 : 547,
-                    m_databasePath.value_or(std::string()));
-                NSLog("Database busy");
-                sqlite3_finalize(out.handle);
-                out.handle = nullptr;
-                m_isExecutingStatement = false;
-                return false;
-            }
-            continue;
-        }
-        if (rc != SQLITE_OK) {
-            if (forUpdate || m_logsErrors) {
-                NSLog("DB Error: %d \"%@\"", lastErrorCode(), lastErrorMessage());
-                NSLog("DB Query: %@", sql);
-                NSLog("DB Path: %@", m_databasePath.value_or(std::string()));
-            }
-            if (forUpdate && m_logsErrors) {
-                NSLog("DB Error: %d \"%@\"", lastErrorCode(), lastErrorMessage());
-                NSLog("DB Query: %@", sql);
-                NSLog("DB Path: %@", m_databasePath.value_or(std::string()));
-            }
-            sqlite3_finalize(out.handle);
-            out.handle = nullptr;
-            m_isExecutingStatement = false;
-            return false;
-        }
-        return true;
+    const SQLBusyWait prepared = sqlRetryWhileBusy(m_busyRetryTimeout,
+        [&] { return sqlite3_prepare_v2(m_db, sql.data(), static_cast<int>(sql.size()), &out.handle, nullptr); });
+    if (prepared.gaveUp) {
+        NSLog("%s:%d Database busy (%@)", forUpdate ? kUpdateOperation : kQueryOperation, forUpdate ? 726 : 547,
+            m_databasePath.value_or(std::string()));
+        NSLog("Database busy");
+        sqlite3_finalize(out.handle);
+        out.handle = nullptr;
+        m_isExecutingStatement = false;
+        return false;
     }
+    if (prepared.code != SQLITE_OK) {
+        if (forUpdate || m_logsErrors) {
+            NSLog("DB Error: %d \"%@\"", lastErrorCode(), lastErrorMessage());
+            NSLog("DB Query: %@", sql);
+            NSLog("DB Path: %@", m_databasePath.value_or(std::string()));
+        }
+        if (forUpdate && m_logsErrors) {
+            NSLog("DB Error: %d \"%@\"", lastErrorCode(), lastErrorMessage());
+            NSLog("DB Query: %@", sql);
+            NSLog("DB Path: %@", m_databasePath.value_or(std::string()));
+        }
+        sqlite3_finalize(out.handle);
+        out.handle = nullptr;
+        m_isExecutingStatement = false;
+        return false;
+    }
+    return true;
 }
 
 void SQLDatabase::bindObjectToColumnInStatement(const Value& value, int index, sqlite3_stmt* statement)
@@ -429,33 +433,24 @@ bool SQLDatabase::stepUpdate(Prepared& prepared, std::string_view sql, SQLError*
 bool SQLDatabase::finishUpdate(Prepared& prepared, std::string_view sql, SQLError* error, int firstStep)
 {
     sqlite3_stmt* stmt = prepared.handle;
-    // A connection with extended result codes names the kind of lock; it is
-    // still a lock to wait out.
-    auto waitsOnLock = [](int code) { return (code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED; };
-    int rc = firstStep;
-    int busyAnswers = 0;
-    bool gaveUp = false;
-    for (bool first = true; true; first = false) {
-        if (!first)
-            rc = sqlite3_step(stmt);
-        if (!waitsOnLock(rc))
-            break;
-        if ((rc & 0xff) == SQLITE_LOCKED) {
-            int resetResult = sqlite3_reset(stmt);
-            if (resetResult != SQLITE_LOCKED) {
-                NSLog("Unexpected result from sqlite3_reset (%d) eu", resetResult);
-                rc = resetResult;
+    // Whatever a reset says, a locked table means the change is not made:
+    // wait and step again rather than give it up at the first answer.
+    bool first = true;
+    const SQLBusyWait stepped = sqlRetryWhileBusy(
+        m_busyRetryTimeout,
+        [&] {
+            if (first) {
+                first = false;
+                return firstStep;
             }
-        }
-        // Whatever the reset said, the table was locked and the change is
-        // not made: wait and step again rather than give it up here.
-        pause20Microseconds();
-        if (m_busyRetryTimeout > 0 && ++busyAnswers >= m_busyRetryTimeout + 2) {
-            NSLog("%s:%d Database busy (%@)", kUpdateOperation, 842, m_databasePath.value_or(std::string()));
-            NSLog("Database busy");
-            gaveUp = true;
-            break;
-        }
+            return sqlite3_step(stmt);
+        },
+        [stmt](int code) { return sqlResetAfterLockedStep(stmt, code, "eu"); });
+    int rc = stepped.code;
+    const bool gaveUp = stepped.gaveUp;
+    if (gaveUp) {
+        NSLog("%s:%d Database busy (%@)", kUpdateOperation, 842, m_databasePath.value_or(std::string()));
+        NSLog("Database busy");
     }
 
     // A change given up on a lock is no change, whatever the reset answered.

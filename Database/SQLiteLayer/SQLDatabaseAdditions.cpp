@@ -2,6 +2,7 @@
 
 #include "Database/SQLiteLayer/SQLDatabase.h"
 
+#include "Database/SQLiteLayer/SQLBusyWait.h"
 #include "Database/SQLiteLayer/SQLResultSet.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSString.h"
@@ -11,8 +12,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <cctype>
-#include <chrono>
-#include <thread>
 
 namespace {
 
@@ -73,19 +72,16 @@ bool SQLDatabase::validateSQLError(std::string_view sql, SQLError* error)
     if (!m_db)
         return false;
     sqlite3_stmt* stmt = nullptr;
-    int busyAnswers = 0;
-    int rc = 0;
-    while (true) {
-        rc = sqlite3_prepare_v2(m_db, sql.data(), static_cast<int>(sql.size()), &stmt, nullptr);
-        if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED)
-            break;
-        std::this_thread::sleep_for(std::chrono::microseconds(20));
-        if (m_busyRetryTimeout > 0 && ++busyAnswers >= m_busyRetryTimeout + 2) {
-            NSLog("%s:%d Database busy (%@)", "-[SQLDatabase validateSQL:error:]", 135,
-                m_databasePath.value_or(std::string()));
-            NSLog("Database busy");
-        }
+    const SQLBusyWait prepared = sqlRetryWhileBusy(m_busyRetryTimeout,
+        [&] { return sqlite3_prepare_v2(m_db, sql.data(), static_cast<int>(sql.size()), &stmt, nullptr); });
+    // A check that waits for ever on a held file would hang its caller; given
+    // up, it answers that the text could not be checked.
+    if (prepared.gaveUp) {
+        NSLog("%s:%d Database busy (%@)", "-[SQLDatabase validateSQL:error:]", 135,
+            m_databasePath.value_or(std::string()));
+        NSLog("Database busy");
     }
+    const int rc = prepared.code;
     const bool ok = rc == SQLITE_OK;
     if (!ok && error)
         *error = SQLError { "NSCocoaErrorDomain", lastErrorCode(), lastErrorMessage() };

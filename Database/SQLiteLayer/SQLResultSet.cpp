@@ -1,5 +1,6 @@
 #include "Database/SQLiteLayer/SQLResultSet.h"
 
+#include "Database/SQLiteLayer/SQLBusyWait.h"
 #include "Database/SQLiteLayer/SQLDatabase.h"
 #include "Database/SQLiteLayer/SQLStatement.h"
 #include "Platform/Foundation/NSLog.h"
@@ -9,7 +10,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <thread>
 
 namespace {
 
@@ -56,34 +56,18 @@ bool SQLResultSet::next()
     sqlite3_stmt* stmt = handle();
     if (!stmt)
         return false;
-    // A connection with extended result codes names the kind of lock; it is
-    // still a lock to wait out.
-    auto waitsOnLock = [](int code) { return (code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED; };
-    int rc = 0;
-    int busyRetries = 0;
-    bool gaveUp = false;
+    // Whatever a reset says, a locked table means the rows are still to
+    // come: wait and step again rather than end them here.
     const int limit = m_parentDB ? m_parentDB->busyRetryTimeout() : 0;
-    while (true) {
-        rc = sqlite3_step(stmt);
-        if (!waitsOnLock(rc))
-            break;
-        if ((rc & 0xff) == SQLITE_LOCKED) {
-            int resetResult = sqlite3_reset(stmt);
-            if (resetResult != SQLITE_LOCKED) {
-                NSLog("Unexpected result from sqlite3_reset (%d) rs", resetResult);
-                rc = resetResult;
-            }
-        }
-        // Whatever the reset said, the table was locked: the rows are still
-        // to come, so wait and step again rather than end them here.
-        std::this_thread::sleep_for(std::chrono::microseconds(20));
-        if (limit > 0 && ++busyRetries >= limit + 2) {
-            NSLog("%s:%d Database busy (%@)", "-[SQLResultSet next]", 184,
-                m_parentDB && m_parentDB->databasePath() ? *m_parentDB->databasePath() : std::string());
-            NSLog("Database busy");
-            gaveUp = true;
-            break;
-        }
+    const SQLBusyWait stepped = sqlRetryWhileBusy(
+        limit, [stmt] { return sqlite3_step(stmt); },
+        [stmt](int code) { return sqlResetAfterLockedStep(stmt, code, "rs"); });
+    const int rc = stepped.code;
+    const bool gaveUp = stepped.gaveUp;
+    if (gaveUp) {
+        NSLog("%s:%d Database busy (%@)", "-[SQLResultSet next]", 184,
+            m_parentDB && m_parentDB->databasePath() ? *m_parentDB->databasePath() : std::string());
+        NSLog("Database busy");
     }
     if (rc == SQLITE_ROW)
         return true;

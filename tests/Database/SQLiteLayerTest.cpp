@@ -438,3 +438,67 @@ TEST(SQLDatabaseLock, AChangeWaitsOutALockedTableAndIsMade)
         EXPECT_EQ(line.find("Database busy"), std::string::npos) << line;
     }
 }
+
+// A connection with a retry limit that meets a file another connection holds
+// gives up after its tries wherever it meets the lock (preparing, stepping a
+// change or a read, checking a text), answers failure and says where; nothing
+// it tried reaches the file.
+TEST(SQLBusyWait, EveryWaitIsGivenUpAtTheRetryLimit)
+{
+    TemporaryHome home;
+    const std::string path = home.scratch() + "/held.sqlite";
+    std::vector<std::string> log;
+    NSLogSetCapture([&](const std::string& line) { log.push_back(line); });
+    SQLDatabase holder(path);
+    ASSERT_TRUE(holder.open());
+    ASSERT_TRUE(holder.executeUpdate("create table t (a)"));
+    ASSERT_TRUE(holder.executeUpdate("insert into t values (1)"));
+
+    struct Case {
+        const char* name;
+        // The schema is read before the file is held: the lock then meets the step, not the prepare.
+        bool schemaRead;
+        std::function<bool(SQLDatabase&)> run;
+        const char* where;
+    };
+    const Case cases[] = {
+        { "preparing a change", false, [](SQLDatabase& db) { return db.executeUpdate("insert into t values (?)", 9); },
+            "orVAList:]:726" },
+        { "preparing a read", false, [](SQLDatabase& db) { return db.executeQuery("select a from t") != nullptr; },
+            "orVAList:]:547" },
+        { "checking a text", false, [](SQLDatabase& db) { return db.validateSQLError("select a from t", nullptr); },
+            "validateSQL:error:]:135" },
+        { "stepping a change", true, [](SQLDatabase& db) { return db.executeUpdate("insert into t values (?)", 9); },
+            "orVAList:]:842" },
+        { "stepping a read", true,
+            [](SQLDatabase& db) {
+                auto rs = db.executeQuery("select a from t");
+                return rs && rs->next();
+            },
+            "[SQLResultSet next]:184" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        log.clear();
+        SQLDatabase waiter(path);
+        ASSERT_TRUE(waiter.open());
+        waiter.setBusyRetryTimeout(3);
+        if (c.schemaRead) {
+            ASSERT_EQ(waiter.intForQuery("select count(*) from t"), 1);
+        }
+        ASSERT_TRUE(holder.beginTransaction());
+        EXPECT_FALSE(c.run(waiter));
+        bool saidWhere = false;
+        bool saidBusy = false;
+        for (const auto& line : log) {
+            saidWhere = saidWhere || line.find(c.where) != std::string::npos;
+            saidBusy = saidBusy || line == "Database busy";
+        }
+        EXPECT_TRUE(saidWhere);
+        EXPECT_TRUE(saidBusy);
+        ASSERT_TRUE(holder.rollback());
+        EXPECT_EQ(holder.intForQuery("select count(*) from t"), 1);
+        EXPECT_TRUE(waiter.close());
+    }
+    NSLogSetCapture(nullptr);
+}
