@@ -56,7 +56,7 @@ double QuoteOrderEntity::originalTotal() const
     double sum = 0;
     for (const auto& item : items) {
         if (item && item->price >= 0)
-            sum += item->quantity * item->price;
+            sum += QuoteOrderItemEntity::lineSubtotal(item->price, item->quantity);
     }
     return sum;
 }
@@ -66,7 +66,7 @@ double QuoteOrderEntity::total() const
     double sum = 0;
     for (const auto& item : items) {
         if (item && item->finalPrice >= 0)
-            sum += item->quantity * item->finalPrice;
+            sum += item->subtotal();
     }
     return sum;
 }

@@ -33,8 +33,11 @@ public:
     // "name:value" pairs joined by ",".
     std::optional<std::string> attributes;
 
-    // Always finalPrice x quantity; the stored value is never read.
-    double subtotal() const { return finalPrice * quantity; }
+    // The money of a line, the one place it is worked out: the unit price
+    // charged (the list price less the line's discount) times the quantity.
+    static double lineSubtotal(double unitPrice, int quantity) { return unitPrice * quantity; }
+    // Always the line subtotal of finalPrice; the stored value is never read.
+    double subtotal() const { return lineSubtotal(finalPrice, quantity); }
     void setSubtotal(double value) { m_subtotal = value; }
     // -1 for a hidden price; else the stored rate when not 0; else 0 for a
     // zero price; else finalPrice x 100 / price; rounded to single precision.

@@ -196,7 +196,7 @@ bool QuoteOrderStore::addToOrder(const std::shared_ptr<corvelle_product_Entity>&
         item->attributes = product->attributes;
         item->price = price->price;
         item->finalPrice = retriveProductPriceWithProductIDProductCount(product->product_id, 1);
-        item->setSubtotal(item->finalPrice * item->quantity);
+        item->setSubtotal(item->subtotal());
         // The line of a stored order keeps its order id; its own id is left
         // for the line save, which keeps ids unique over every order's lines.
         if (order->serial != 0)

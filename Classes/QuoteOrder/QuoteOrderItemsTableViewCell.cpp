@@ -137,7 +137,7 @@ void QuoteOrderItemsTableViewCell::setQuoteOrderItem(std::shared_ptr<QuoteOrderI
     m_lblDiscountCurrency->setText(sign);
     m_priceLabel->setText(sign + PublicFunction::doubleFormate(line.price));
     m_txtDiscountPrice->setText(PublicFunction::doubleFormate(line.finalPrice));
-    m_subTotalLabel->setText(sign + PublicFunction::doubleFormate(line.finalPrice * line.quantity));
+    m_subTotalLabel->setText(sign + PublicFunction::doubleFormate(line.subtotal()));
     m_quantityTextField->setText(PublicFunction::intFormate(line.quantity));
 }
 
@@ -309,7 +309,7 @@ void QuoteOrderItemsTableViewCell::writeLineFromFields()
     line.quantity = NSString::intValue(withoutGrouping(m_quantityTextField->text()));
     line.setDiscontRat(NSString::doubleValue(withoutGrouping(m_txtDiscountRat->text())));
     line.finalPrice = NSString::doubleValue(withoutGrouping(m_txtDiscountPrice->text()));
-    line.setSubtotal(line.quantity * line.finalPrice);
+    line.setSubtotal(line.subtotal());
     m_subTotalLabel->setText(stringWithFormat(
         "%@%@", PublicFunction::flagWithCurrency(line.currency), PublicFunction::doubleFormate(line.subtotal())));
 }

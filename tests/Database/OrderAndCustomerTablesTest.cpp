@@ -296,6 +296,58 @@ TEST_F(OrderTables, CentsSurviveASaveAndARead)
     EXPECT_NEAR(orders[0]->tax, 0.29, 0.001);
 }
 
+// A line's money is its charged unit price times its quantity, shown to the
+// cent; a line without a price shows "-" and counts in no total. The order's
+// totals are the sums of its lines' subtotals, stored as they are summed.
+TEST_F(OrderTables, LineSubtotalsAndTheTotalsSummedFromThem)
+{
+    struct Case {
+        double price;
+        double finalPrice;
+        int quantity;
+        double subtotal;
+        const char* shown;
+    };
+    const Case cases[] = {
+        { 10, 8, 3, 24, "$24.00" },
+        { 0.1, 0.1, 3, 0.30000000000000004, "$0.30" },
+        { 19.99, 19.99, 3, 59.97, "$59.97" },
+        { 1.005, 1.005, 1000, 1005, "$1,005.00" },
+        { 0.29, 0.29, 3, 0.87, "$0.87" },
+        { 1234.56, 1000.01, 1000, 1000010, "$1,000,010.00" },
+        { 12.5, 10, 0, 0, "$0.00" },
+        { -1, -1, 2, -2, "-" },
+    };
+    auto saved = order("Ann");
+    saved->currency = "USD";
+    double total = 0;
+    double originalTotal = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.finalPrice << " x " << c.quantity);
+        auto item = line(c.price, c.finalPrice, c.quantity);
+        item->currency = "USD";
+        EXPECT_DOUBLE_EQ(QuoteOrderItemEntity::lineSubtotal(c.finalPrice, c.quantity), c.subtotal);
+        EXPECT_DOUBLE_EQ(item->subtotal(), c.subtotal);
+        EXPECT_EQ(item->strSubtotal(), c.shown);
+        if (c.finalPrice >= 0)
+            total += c.subtotal;
+        if (c.price >= 0)
+            originalTotal += QuoteOrderItemEntity::lineSubtotal(c.price, c.quantity);
+        saved->items.push_back(item);
+    }
+    EXPECT_DOUBLE_EQ(saved->total(), total);
+    EXPECT_DOUBLE_EQ(saved->originalTotal(), originalTotal);
+
+    auto m = dam();
+    ASSERT_EQ(m->saveQuoteOrder(saved), -1);
+    EXPECT_EQ(scalar("select printf('%.2f', order_total) from corvelle_quote_order"), stringWithFormat("%.2f", total));
+    EXPECT_EQ(scalar("select printf('%.2f', order_subtotal) from corvelle_quote_order"),
+        stringWithFormat("%.2f", originalTotal));
+    EXPECT_EQ(scalar("select printf('%.2f', sum(order_item_subtotal)) from corvelle_quote_order_item where "
+                     "order_item_subtotal >= 0"),
+        stringWithFormat("%.2f", total));
+}
+
 // The list reads every order's lines and their products together; each
 // order must come out as its own read of its lines gives it: the same lines
 // in the same order, each with a product record of its own carrying the
