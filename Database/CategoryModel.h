@@ -23,5 +23,5 @@ public:
     EntityList<corvelle_category_Entity> getCategoryByProductid(int productId);
     int getProductCountUnderCategoryid(int parentId);
     EntityList<corvelle_category_Entity> getProductByCategoryname(const std::optional<std::string>& name);
-    bool saveToDatabaseCategory(const OptionalEntityList<corvelle_category_Entity>& categories);
+    [[nodiscard]] bool saveToDatabaseCategory(const OptionalEntityList<corvelle_category_Entity>& categories);
 };

@@ -18,6 +18,6 @@ public:
     // The product's publish state, 0 when it does not exist.
     int getPublishByCompareId(int productId);
     std::shared_ptr<corvelle_compare_Entity> getCompareByCompareId(int productId);
-    bool saveToDatabaseCompareSkuName(
+    [[nodiscard]] bool saveToDatabaseCompareSkuName(
         int productId, const std::optional<std::string>& sku, const std::optional<std::string>& name);
 };

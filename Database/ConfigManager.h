@@ -24,7 +24,7 @@ public:
     static void setCreationObserver(std::function<void()> observer);
 
     // Stores the rows and takes the module switches from the "configuration" row.
-    bool syncConfigData(const OptionalEntityList<ConfigEntity>& rows);
+    [[nodiscard]] bool syncConfigData(const OptionalEntityList<ConfigEntity>& rows);
     std::shared_ptr<ConfigEntity> queryConfig();
     std::shared_ptr<ConfigEntity> queryDateFormat();
     void deleteConfig();

@@ -11,7 +11,7 @@
 class ConfigMode : public BaseDataModel {
 public:
     // Stores each row (a row of a type already present replaces it).
-    bool syncConfigData(const OptionalEntityList<ConfigEntity>& rows);
+    [[nodiscard]] bool syncConfigData(const OptionalEntityList<ConfigEntity>& rows);
     // Nothing for an absent type; otherwise a record, empty when there is no row.
     std::shared_ptr<ConfigEntity> queryConfig(const std::optional<std::string>& type);
     // Deletes every row and closes the shared connection.

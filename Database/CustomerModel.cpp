@@ -292,10 +292,13 @@ bool CustomerModel::deleteCustomerTableWithID(int customerId)
     auto db = database();
     if (!db || !db->goodConnection())
         return false;
-    return db->executeUpdate("DELETE FROM corvelle_customer WHERE customer_id = ?", customerId)
-        && db->executeUpdate("DELETE FROM corvelle_customer_address WHERE customer_id = ?", customerId)
-        && db->executeUpdate("DELETE FROM corvelle_customer_attribute WHERE customer_id = ?", customerId)
-        && db->executeUpdate("DELETE FROM corvelle_customer_contact WHERE customer_id = ?", customerId);
+    // A customer goes with all its rows or not at all.
+    return db->inBatch([customerId](SQLDatabase& connection) {
+        return connection.executeUpdate("DELETE FROM corvelle_customer WHERE customer_id = ?", customerId)
+            && connection.executeUpdate("DELETE FROM corvelle_customer_address WHERE customer_id = ?", customerId)
+            && connection.executeUpdate("DELETE FROM corvelle_customer_attribute WHERE customer_id = ?", customerId)
+            && connection.executeUpdate("DELETE FROM corvelle_customer_contact WHERE customer_id = ?", customerId);
+    });
 }
 
 bool CustomerModel::updateCustomerTableHiddenWithCustomerIdWithHidden(int customerId, int hidden)
@@ -392,4 +395,100 @@ bool CustomerModel::updateContactIdAfterUpload(const OptionalEntityList<corvelle
             "UPDATE corvelle_customer_contact SET contact_id = ? ,customer_id = ? WHERE contact_id = ?", c.contactID,
             c.customerID, c.pID);
     });
+}
+
+namespace {
+
+// Copies of `rows` whose ids (read and written by `id`) are places below `lastLocal`.
+template <typename T, typename Id> EntityList<T> placedBelow(const EntityList<T>& rows, int lastLocal, Id id)
+{
+    EntityList<T> placed;
+    for (const auto& row : rows) {
+        if (!row)
+            continue;
+        auto copy = std::make_shared<T>(*row);
+        id(*copy) += lastLocal;
+        placed.push_back(std::move(copy));
+    }
+    return placed;
+}
+
+}  // namespace
+
+SaveResult CustomerModel::saveLocalCustomer(const LocalCustomerRecords& records)
+{
+    if (!records.customer)
+        return SaveResult::Kind::NothingToSave;
+    auto db = database();
+    if (!db)
+        return SaveResult::Kind::Failed;
+    const int customerId = records.customer->customer_id;
+    const bool stored = db->inBatch([&](SQLDatabase&) {
+        // Also clears the rows the id held before.
+        if (!saveToDatabaseCustomer(EntityList<corvelle_customer_Entity> { records.customer }))
+            return false;
+        if (!records.addresses.empty()
+            && !saveToDatabaseCustomerAddress(placedBelow(records.addresses, getLastLocalCustomerAddressId(),
+                [](corvelle_customer_address_Entity& a) -> int& { return a.indexId; })))
+            return false;
+        if (!records.attributes.empty()
+            && !saveToDatabaseCustomerAttribute(placedBelow(records.attributes, getLastLocalCustomerAttributesId(),
+                [](corvelle_customer_attribute_Entity& a) -> int& { return a.attribute_id; })))
+            return false;
+        if (!records.contacts.empty()
+            && !saveToDatabaseCustomerContact(placedBelow(records.contacts, getLastLocalCustomerContactsId(),
+                [](corvelle_customer_contact_entity& c) -> int& { return c.contactID; })))
+            return false;
+        return !records.hidden || updateCustomerTableHiddenWithCustomerIdWithHidden(customerId, 1);
+    });
+    return SaveResult::of(stored);
+}
+
+SaveResult CustomerModel::saveSyncedCustomerTables(
+    const SyncedCustomerTables& tables, SyncedCustomerTables::Table* failed)
+{
+    using Table = SyncedCustomerTables::Table;
+    auto has = [](const auto& list) { return list && !list->empty(); };
+    if (!has(tables.customers) && !has(tables.attributes) && !has(tables.attributeFields) && !has(tables.addresses)
+        && !has(tables.contacts))
+        return SaveResult::Kind::NothingToSave;
+    auto db = database();
+    if (!db)
+        return SaveResult::Kind::Failed;
+    Table failing = Table::Customers;
+    const bool stored = db->inBatch([&](SQLDatabase&) {
+        auto step = [&](Table table, bool rows, auto save) {
+            failing = table;
+            return !rows || save();
+        };
+        return step(Table::Customers, has(tables.customers), [&] { return saveToDatabaseCustomer(tables.customers); })
+            && step(Table::Attributes, has(tables.attributes),
+                [&] { return saveToDatabaseCustomerAttribute(tables.attributes); })
+            && step(Table::AttributeFields, has(tables.attributeFields),
+                [&] { return saveToDatabaseFieldsCustomerAttribute(tables.attributeFields); })
+            && step(Table::Addresses, has(tables.addresses),
+                [&] { return saveToDatabaseCustomerAddress(tables.addresses); })
+            && step(
+                Table::Contacts, has(tables.contacts), [&] { return saveToDatabaseCustomerContact(tables.contacts); });
+    });
+    if (!stored && failed)
+        *failed = failing;
+    return SaveResult::of(stored);
+}
+
+SaveResult CustomerModel::renumberUploadedCustomers(const OptionalEntityList<corvelle_customer_Entity>& customers,
+    const OptionalEntityList<corvelle_customer_address_Entity>& addresses,
+    const OptionalEntityList<corvelle_customer_attribute_Entity>& attributes,
+    const OptionalEntityList<corvelle_customer_contact_entity>& contacts)
+{
+    auto has = [](const auto& list) { return list && !list->empty(); };
+    if (!has(customers) && !has(addresses) && !has(attributes) && !has(contacts))
+        return SaveResult::Kind::NothingToSave;
+    auto db = database();
+    if (!db)
+        return SaveResult::Kind::Failed;
+    return SaveResult::of(db->inBatch([&](SQLDatabase&) {
+        return updateCustomerTable(customers) && updateCustomerAddressTable(addresses)
+            && updateCustomerAttributeTable(attributes) && updateContactIdAfterUpload(contacts);
+    }));
 }

@@ -134,23 +134,24 @@ public:
         return m_productmodel ? m_productmodel->getProductsBySearchString(text)
                               : EntityList<corvelle_product_Entity> {};
     }
-    bool saveToDatabaseProduct(const OptionalEntityList<corvelle_product_Entity>& v)
+    [[nodiscard]] bool saveToDatabaseProduct(const OptionalEntityList<corvelle_product_Entity>& v)
     {
         return m_productmodel ? m_productmodel->saveToDatabaseProduct(v) : bool {};
     }
-    bool saveToDatabaseProductAttribute(const OptionalEntityList<corvelle_product_attribute_Entity>& v)
+    [[nodiscard]] bool saveToDatabaseProductAttribute(const OptionalEntityList<corvelle_product_attribute_Entity>& v)
     {
         return m_productmodel ? m_productmodel->saveToDatabaseProductAttribute(v) : bool {};
     }
-    bool saveToDatabaseFieldsProductAttribute(const OptionalEntityList<corvelle_fields_product_attribute_Entity>& v)
+    [[nodiscard]] bool saveToDatabaseFieldsProductAttribute(
+        const OptionalEntityList<corvelle_fields_product_attribute_Entity>& v)
     {
         return m_productmodel ? m_productmodel->saveToDatabaseFieldsProductAttribute(v) : bool {};
     }
-    bool saveToDatabaseProductTag(const OptionalEntityList<corvelle_tag_entity>& v)
+    [[nodiscard]] bool saveToDatabaseProductTag(const OptionalEntityList<corvelle_tag_entity>& v)
     {
         return m_productmodel ? m_productmodel->saveToDatabaseProductTag(v) : bool {};
     }
-    bool saveToDatabaseProductRelatedTag(const OptionalEntityList<corvelle_product_related_tag_Entity>& v)
+    [[nodiscard]] bool saveToDatabaseProductRelatedTag(const OptionalEntityList<corvelle_product_related_tag_Entity>& v)
     {
         return m_productmodel ? m_productmodel->saveToDatabaseProductRelatedTag(v) : bool {};
     }
@@ -183,7 +184,7 @@ public:
     {
         return m_imagemodel ? m_imagemodel->getPublishImages(published) : ValueArray {};
     }
-    bool saveToDatabaseImage(const OptionalEntityList<corvelle_image_Entity>& v)
+    [[nodiscard]] bool saveToDatabaseImage(const OptionalEntityList<corvelle_image_Entity>& v)
     {
         return m_imagemodel ? m_imagemodel->saveToDatabaseImage(v) : bool {};
     }
@@ -192,7 +193,7 @@ public:
         return m_imagemodel ? m_imagemodel->getFullImagePathByName(title) : std::optional<std::string> {};
     }
     // CategoryModel
-    bool saveToDatabaseCategory(const OptionalEntityList<corvelle_category_Entity>& v)
+    [[nodiscard]] bool saveToDatabaseCategory(const OptionalEntityList<corvelle_category_Entity>& v)
     {
         return m_categorymodel ? m_categorymodel->saveToDatabaseCategory(v) : bool {};
     }
@@ -241,7 +242,7 @@ public:
     {
         return m_pacmodel ? m_pacmodel->getProductIDsByCategoryid(categoryId) : std::vector<int> {};
     }
-    bool saveToDatabasePxrefC(const OptionalEntityList<corvelle_product_category_xref_Entity>& v)
+    [[nodiscard]] bool saveToDatabasePxrefC(const OptionalEntityList<corvelle_product_category_xref_Entity>& v)
     {
         return m_pacmodel ? m_pacmodel->saveToDatabasePxrefC(v) : bool {};
     }
@@ -258,7 +259,7 @@ public:
     {
         return m_iconmodel ? m_iconmodel->getAllIconAddress() : std::vector<std::string> {};
     }
-    bool saveToDatabaseIcon(const OptionalEntityList<corvelle_icon_Entity>& v)
+    [[nodiscard]] bool saveToDatabaseIcon(const OptionalEntityList<corvelle_icon_Entity>& v)
     {
         return m_iconmodel ? m_iconmodel->saveToDatabaseIcon(v) : bool {};
     }
@@ -282,7 +283,7 @@ public:
         if (m_favoritemodel)
             m_favoritemodel->deleteSingleFavoriteByFavoriteId(productId);
     }
-    bool saveToDatabaseFavoriteSkuName(
+    [[nodiscard]] bool saveToDatabaseFavoriteSkuName(
         int productId, const std::optional<std::string>& sku, const std::optional<std::string>& name)
     {
         return m_favoritemodel ? m_favoritemodel->saveToDatabaseFavoriteSkuName(productId, sku, name) : bool {};
@@ -311,7 +312,7 @@ public:
         return m_comparemodel ? m_comparemodel->getCompareByCompareId(productId)
                               : std::shared_ptr<corvelle_compare_Entity> {};
     }
-    bool saveToDatabaseCompareSkuName(
+    [[nodiscard]] bool saveToDatabaseCompareSkuName(
         int productId, const std::optional<std::string>& sku, const std::optional<std::string>& name)
     {
         return m_comparemodel ? m_comparemodel->saveToDatabaseCompareSkuName(productId, sku, name) : bool {};
@@ -340,7 +341,7 @@ public:
         return m_pricemodel ? m_pricemodel->getPriceEntitiesByProductIds(productIds)
                             : std::unordered_map<int, std::shared_ptr<corvelle_product_price_Entity>> {};
     }
-    bool saveToDatabasePrice(const OptionalEntityList<corvelle_product_price_Entity>& v)
+    [[nodiscard]] bool saveToDatabasePrice(const OptionalEntityList<corvelle_product_price_Entity>& v)
     {
         return m_pricemodel ? m_pricemodel->saveToDatabasePrice(v) : bool {};
     }
@@ -354,7 +355,7 @@ public:
         return m_productrelatedmodel ? m_productrelatedmodel->getrelatedProductIDsByProductid(productId)
                                      : std::optional<EntityList<corvelle_product_Entity>> {};
     }
-    bool saveToDatabaseProductrelated(const OptionalEntityList<corvelle_product_related_Entity>& v)
+    [[nodiscard]] bool saveToDatabaseProductrelated(const OptionalEntityList<corvelle_product_related_Entity>& v)
     {
         return m_productrelatedmodel ? m_productrelatedmodel->saveToDatabaseProductrelated(v) : bool {};
     }
@@ -364,7 +365,8 @@ public:
         return m_productMaterialModel ? m_productMaterialModel->getProductRelatedFilesByProductId(productId)
                                       : EntityList<corvelle_library_files_Entity> {};
     }
-    bool saveToDatabaseProductRelatedFile(const OptionalEntityList<corvelle_product_related_files_Entity>& v)
+    [[nodiscard]] bool saveToDatabaseProductRelatedFile(
+        const OptionalEntityList<corvelle_product_related_files_Entity>& v)
     {
         return m_productMaterialModel ? m_productMaterialModel->saveToDatabaseProductRelatedFile(v) : bool {};
     }
@@ -393,7 +395,7 @@ public:
         return m_libraryCategoryModel ? m_libraryCategoryModel->getLibraryCategoryByCategoryid(categoryId)
                                       : std::shared_ptr<corvelle_library_category_Entity> {};
     }
-    bool saveToDatabaseLibraryCategory(const OptionalEntityList<corvelle_library_category_Entity>& v)
+    [[nodiscard]] bool saveToDatabaseLibraryCategory(const OptionalEntityList<corvelle_library_category_Entity>& v)
     {
         return m_libraryCategoryModel ? m_libraryCategoryModel->saveToDatabaseLibraryCategory(v) : bool {};
     }
@@ -402,7 +404,7 @@ public:
         return m_libraryCategoryModel ? m_libraryCategoryModel->getLibraryFilesNameByCategoryName(name)
                                       : std::vector<std::string> {};
     }
-    bool saveToDatabaseLibraryUpdate(const std::shared_ptr<corvelle_library_files_update_Entity>& update)
+    [[nodiscard]] bool saveToDatabaseLibraryUpdate(const std::shared_ptr<corvelle_library_files_update_Entity>& update)
     {
         return m_libraryCategoryModel ? m_libraryCategoryModel->saveToDatabaseLibraryUpdate(update) : bool {};
     }
@@ -484,11 +486,11 @@ public:
                                    : std::optional<std::string> {};
     }
     bool updateOldNewFlags() { return m_libraryFilesModel ? m_libraryFilesModel->updateOldNewFlags() : bool {}; }
-    bool saveToDatabaseLibraryFiles(const OptionalEntityList<corvelle_library_files_Entity>& v)
+    [[nodiscard]] bool saveToDatabaseLibraryFiles(const OptionalEntityList<corvelle_library_files_Entity>& v)
     {
         return m_libraryFilesModel ? m_libraryFilesModel->saveToDatabaseLibraryFiles(v) : bool {};
     }
-    bool saveLibraryFileToDatabase(const std::shared_ptr<corvelle_library_files_Entity>& file)
+    [[nodiscard]] bool saveLibraryFileToDatabase(const std::shared_ptr<corvelle_library_files_Entity>& file)
     {
         return m_libraryFilesModel ? m_libraryFilesModel->saveLibraryFileToDatabase(file) : bool {};
     }
@@ -510,7 +512,7 @@ public:
         return m_customerModel ? m_customerModel->updateCustomerTableHiddenWithCustomerIdWithHidden(customerId, hidden)
                                : bool {};
     }
-    bool updateCustomerTable(const OptionalEntityList<corvelle_customer_Entity>& v)
+    [[nodiscard]] bool updateCustomerTable(const OptionalEntityList<corvelle_customer_Entity>& v)
     {
         return m_customerModel ? m_customerModel->updateCustomerTable(v) : bool {};
     }
@@ -522,7 +524,7 @@ public:
     {
         return m_customerModel ? m_customerModel->getLastLocalCustomerContactsId() : int {};
     }
-    bool updateContactIdAfterUpload(const OptionalEntityList<corvelle_customer_contact_entity>& v)
+    [[nodiscard]] bool updateContactIdAfterUpload(const OptionalEntityList<corvelle_customer_contact_entity>& v)
     {
         return m_customerModel ? m_customerModel->updateContactIdAfterUpload(v) : bool {};
     }
@@ -557,19 +559,19 @@ public:
     {
         return m_customerModel ? m_customerModel->updateAddressToDefaultIndexId(customerId, addressId) : bool {};
     }
-    bool updateCustomerAddressTable(const OptionalEntityList<corvelle_customer_address_Entity>& v)
+    [[nodiscard]] bool updateCustomerAddressTable(const OptionalEntityList<corvelle_customer_address_Entity>& v)
     {
         return m_customerModel ? m_customerModel->updateCustomerAddressTable(v) : bool {};
     }
-    bool updateCustomerAttributeTable(const OptionalEntityList<corvelle_customer_attribute_Entity>& v)
+    [[nodiscard]] bool updateCustomerAttributeTable(const OptionalEntityList<corvelle_customer_attribute_Entity>& v)
     {
         return m_customerModel ? m_customerModel->updateCustomerAttributeTable(v) : bool {};
     }
-    bool saveToDatabaseCustomer(const OptionalEntityList<corvelle_customer_Entity>& v)
+    [[nodiscard]] bool saveToDatabaseCustomer(const OptionalEntityList<corvelle_customer_Entity>& v)
     {
         return m_customerModel ? m_customerModel->saveToDatabaseCustomer(v) : bool {};
     }
-    bool saveToDatabaseCustomerContact(const OptionalEntityList<corvelle_customer_contact_entity>& v)
+    [[nodiscard]] bool saveToDatabaseCustomerContact(const OptionalEntityList<corvelle_customer_contact_entity>& v)
     {
         return m_customerModel ? m_customerModel->saveToDatabaseCustomerContact(v) : bool {};
     }
@@ -577,20 +579,38 @@ public:
     {
         return m_customerModel ? m_customerModel->isInUnsubmitOrder(customerId) : bool {};
     }
-    bool saveToDatabaseCustomerAttribute(const OptionalEntityList<corvelle_customer_attribute_Entity>& v)
+    [[nodiscard]] bool saveToDatabaseCustomerAttribute(const OptionalEntityList<corvelle_customer_attribute_Entity>& v)
     {
         return m_customerModel ? m_customerModel->saveToDatabaseCustomerAttribute(v) : bool {};
     }
-    bool saveToDatabaseFieldsCustomerAttribute(const OptionalEntityList<corvelle_fields_customer_attribute_Entity>& v)
+    [[nodiscard]] bool saveToDatabaseFieldsCustomerAttribute(
+        const OptionalEntityList<corvelle_fields_customer_attribute_Entity>& v)
     {
         return m_customerModel ? m_customerModel->saveToDatabaseFieldsCustomerAttribute(v) : bool {};
     }
-    bool saveToDatabaseCustomerAddress(const OptionalEntityList<corvelle_customer_address_Entity>& v)
+    [[nodiscard]] bool saveToDatabaseCustomerAddress(const OptionalEntityList<corvelle_customer_address_Entity>& v)
     {
         return m_customerModel ? m_customerModel->saveToDatabaseCustomerAddress(v) : bool {};
     }
+    SaveResult saveLocalCustomer(const LocalCustomerRecords& records)
+    {
+        return m_customerModel ? m_customerModel->saveLocalCustomer(records) : SaveResult::Kind::Failed;
+    }
+    SaveResult renumberUploadedCustomers(const OptionalEntityList<corvelle_customer_Entity>& customers,
+        const OptionalEntityList<corvelle_customer_address_Entity>& addresses,
+        const OptionalEntityList<corvelle_customer_attribute_Entity>& attributes,
+        const OptionalEntityList<corvelle_customer_contact_entity>& contacts)
+    {
+        return m_customerModel ? m_customerModel->renumberUploadedCustomers(customers, addresses, attributes, contacts)
+                               : SaveResult::Kind::Failed;
+    }
+    SaveResult saveSyncedCustomerTables(
+        const SyncedCustomerTables& tables, SyncedCustomerTables::Table* failed = nullptr)
+    {
+        return m_customerModel ? m_customerModel->saveSyncedCustomerTables(tables, failed) : SaveResult::Kind::Failed;
+    }
     // ConfigMode
-    bool syncConfigData(const OptionalEntityList<ConfigEntity>& v)
+    [[nodiscard]] bool syncConfigData(const OptionalEntityList<ConfigEntity>& v)
     {
         return m_configMode ? m_configMode->syncConfigData(v) : bool {};
     }
@@ -623,7 +643,7 @@ public:
         return m_quoteOrderModel ? m_quoteOrderModel->fetchQuoteOrderItemsDicWithQuoteOrder(orderId)
                                  : std::optional<Value> {};
     }
-    int saveQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& order)
+    [[nodiscard]] int saveQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& order)
     {
         return m_quoteOrderModel ? m_quoteOrderModel->saveQuoteOrder(order) : int {};
     }
@@ -631,7 +651,7 @@ public:
     {
         return m_quoteOrderModel ? m_quoteOrderModel->removeQuoteOrder(orderId) : bool {};
     }
-    bool saveQuoteOrderItem(const std::shared_ptr<QuoteOrderItemEntity>& item)
+    [[nodiscard]] bool saveQuoteOrderItem(const std::shared_ptr<QuoteOrderItemEntity>& item)
     {
         return m_quoteOrderModel ? m_quoteOrderModel->saveQuoteOrderItem(item) : bool {};
     }
@@ -639,7 +659,7 @@ public:
     {
         return m_quoteOrderModel ? m_quoteOrderModel->removeQuoteOrderItem(item) : bool {};
     }
-    bool replaceQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& order)
+    [[nodiscard]] bool replaceQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& order)
     {
         return m_quoteOrderModel ? m_quoteOrderModel->replaceQuoteOrder(order) : bool {};
     }
@@ -712,7 +732,7 @@ public:
     {
         return m_loginUserModel ? m_loginUserModel->checkLocalUserInfo(info) : std::optional<std::string> {};
     }
-    bool saveUserInfo(const std::shared_ptr<LoginInfo>& info)
+    [[nodiscard]] bool saveUserInfo(const std::shared_ptr<LoginInfo>& info)
     {
         return m_loginUserModel ? m_loginUserModel->saveUserInfo(info) : bool {};
     }
@@ -731,7 +751,7 @@ public:
         if (m_libraryFavoriteModel)
             m_libraryFavoriteModel->deleteSingleFavoriteByFavoriteId(fileId);
     }
-    bool saveToDatabaseLibraryFavoriteName(int fileId, const std::optional<std::string>& fileName)
+    [[nodiscard]] bool saveToDatabaseLibraryFavoriteName(int fileId, const std::optional<std::string>& fileName)
     {
         return m_libraryFavoriteModel ? m_libraryFavoriteModel->saveToDatabaseFavoriteName(fileId, fileName) : bool {};
     }

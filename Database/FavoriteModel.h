@@ -17,7 +17,7 @@ public:
     // SKU as stored; nothing when the product is not a favourite.
     std::shared_ptr<corvelle_favorite_Entity> getFavoriteByFavoriteId(int productId);
     void deleteSingleFavoriteByFavoriteId(int productId);
-    bool saveToDatabaseFavoriteSkuName(
+    [[nodiscard]] bool saveToDatabaseFavoriteSkuName(
         int productId, const std::optional<std::string>& sku, const std::optional<std::string>& name);
 };
 

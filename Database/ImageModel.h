@@ -23,7 +23,7 @@ public:
     std::vector<std::string> getFullImages();
     // The name of the last published icon with that title, or nothing.
     std::optional<std::string> getFullImagePathByName(const std::optional<std::string>& title);
-    bool saveToDatabaseImage(const OptionalEntityList<corvelle_image_Entity>& images);
+    [[nodiscard]] bool saveToDatabaseImage(const OptionalEntityList<corvelle_image_Entity>& images);
 };
 
 // Its includers expect the model that once shared this header.

@@ -25,8 +25,9 @@ public:
     // 0 lists the uncategorised files; other ids the files of a published category.
     EntityList<corvelle_library_files_Entity> getLibraryFilesByCategory_id(int categoryId);
     std::vector<std::string> getLibraryFilesNameByCategoryName(const std::optional<std::string>& name);
-    bool saveToDatabaseLibraryCategory(const OptionalEntityList<corvelle_library_category_Entity>& categories);
-    bool saveToDatabaseLibraryUpdate(const std::shared_ptr<corvelle_library_files_update_Entity>& update);
+    [[nodiscard]] bool saveToDatabaseLibraryCategory(
+        const OptionalEntityList<corvelle_library_category_Entity>& categories);
+    [[nodiscard]] bool saveToDatabaseLibraryUpdate(const std::shared_ptr<corvelle_library_files_update_Entity>& update);
     std::vector<int> getAllLibFileUpdateIDs();
     std::shared_ptr<corvelle_library_files_update_Entity> getLibFileUpdateByFileID(int fileId);
     void deleteFileUpdateWithFileID(int fileId);

@@ -13,5 +13,5 @@ public:
     // Nothing when the file is not a favourite (or none was ever marked).
     std::shared_ptr<corvelle_library_favorite_Entity> getFavoriteByFavoriteId(int fileId);
     void deleteSingleFavoriteByFavoriteId(int fileId);
-    bool saveToDatabaseFavoriteName(int fileId, const std::optional<std::string>& fileName);
+    [[nodiscard]] bool saveToDatabaseFavoriteName(int fileId, const std::optional<std::string>& fileName);
 };

@@ -35,6 +35,6 @@ public:
     std::vector<std::string> getAllFilesImg();
     EntityList<corvelle_lib_category_cell_entity> getCategoryFilesCount();
     bool updateOldNewFlags();
-    bool saveToDatabaseLibraryFiles(const OptionalEntityList<corvelle_library_files_Entity>& files);
-    bool saveLibraryFileToDatabase(const std::shared_ptr<corvelle_library_files_Entity>& file);
+    [[nodiscard]] bool saveToDatabaseLibraryFiles(const OptionalEntityList<corvelle_library_files_Entity>& files);
+    [[nodiscard]] bool saveLibraryFileToDatabase(const std::shared_ptr<corvelle_library_files_Entity>& file);
 };

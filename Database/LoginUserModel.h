@@ -15,7 +15,7 @@ public:
     bool alterLoginUserTable();
     // The stored account whose user id matches without regard to case.
     std::shared_ptr<LoginInfo> getUserInfo(const std::optional<std::string>& userId);
-    bool saveUserInfo(const std::shared_ptr<LoginInfo>& info);
+    [[nodiscard]] bool saveUserInfo(const std::shared_ptr<LoginInfo>& info);
     // "200" when client id, device id, user id and password all match, else
     // the status of the first check that fails: "210", "201", "202", "206".
     std::optional<std::string> checkLocalUserInfo(const std::shared_ptr<LoginInfo>& info);

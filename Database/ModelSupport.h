@@ -48,7 +48,8 @@ template <typename... Args> bool hasRow(SQLDatabase& db, std::string_view sql, c
 // batch over the records in order (SQLDatabase::inBatch). `write` answers
 // whether every statement of its record succeeded; the first failure ends the
 // batch, which then leaves the tables as they were and answers false.
-template <typename T, typename Write> bool saveInTransaction(const OptionalEntityList<T>& records, Write write)
+template <typename T, typename Write>
+[[nodiscard]] bool saveInTransaction(const OptionalEntityList<T>& records, Write write)
 {
     static_assert(std::is_same_v<std::invoke_result_t<Write, SQLDatabase&, const T&>, bool>,
         "a record's write answers its success");

@@ -17,7 +17,7 @@ public:
     // product without a price row gets an empty record, as above.
     std::unordered_map<int, std::shared_ptr<corvelle_product_price_Entity>> getPriceEntitiesByProductIds(
         const std::vector<int>& productIds);
-    bool saveToDatabasePrice(const OptionalEntityList<corvelle_product_price_Entity>& prices);
+    [[nodiscard]] bool saveToDatabasePrice(const OptionalEntityList<corvelle_product_price_Entity>& prices);
     bool updateVersion() override;
     // Rebuilds the table in its current form, keeping every column's values;
     // any failure rolls the rebuild back and leaves the table as it was.

@@ -17,7 +17,8 @@ public:
     // The published library files linked to the product's SKU, by title.
     EntityList<corvelle_library_files_Entity> getProductRelatedFilesByProductId(int productId);
     // Replaces the whole table with a non-empty list; an empty one keeps it.
-    bool saveToDatabaseProductRelatedFile(const OptionalEntityList<corvelle_product_related_files_Entity>& links);
+    [[nodiscard]] bool saveToDatabaseProductRelatedFile(
+        const OptionalEntityList<corvelle_product_related_files_Entity>& links);
 };
 
 // Its includers expect the model that once shared this header.

@@ -1,6 +1,7 @@
 #include "Database/ProductModel.h"
 
 #include "Database/ModelSupport.h"
+#include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSString.h"
 
 using namespace ModelSupport;
@@ -264,7 +265,8 @@ void ProductModel::moveDataForUpdate()
     if (!db)
         return;
     auto products = getAllProducts();
-    const bool saved = db->inBatch([&](SQLDatabase& connection) {
+    // The tags and their links to products move together or not at all.
+    const bool moved = db->inBatch([&](SQLDatabase& connection) {
         for (const auto& product : products) {
             if (!product->product_tags)
                 continue;
@@ -275,26 +277,25 @@ void ProductModel::moveDataForUpdate()
                     return false;
             }
         }
-        return true;
-    });
-    if (!saved)
-        return;
-    EntityList<corvelle_product_related_tag_Entity> links;
-    auto rs = db->executeQuery("select * from corvelle_product_tag");
-    std::vector<std::pair<int, std::string>> tags;
-    if (rs) {
-        while (rs->next())
-            tags.emplace_back(rs->intForColumn("tag_id"), rs->stringForColumn("tag_name").value_or(std::string()));
-    }
-    for (const auto& [tagId, tagName] : tags) {
-        for (const auto& product : products) {
-            if (product->product_tags && NSString::containsStringCaseInsensitive(*product->product_tags, tagName)) {
-                auto link = std::make_shared<corvelle_product_related_tag_Entity>();
-                link->product_id = product->product_id;
-                link->tag_id = tagId;
-                links.push_back(std::move(link));
+        EntityList<corvelle_product_related_tag_Entity> links;
+        auto rs = connection.executeQuery("select * from corvelle_product_tag");
+        std::vector<std::pair<int, std::string>> tags;
+        if (rs) {
+            while (rs->next())
+                tags.emplace_back(rs->intForColumn("tag_id"), rs->stringForColumn("tag_name").value_or(std::string()));
+        }
+        for (const auto& [tagId, tagName] : tags) {
+            for (const auto& product : products) {
+                if (product->product_tags && NSString::containsStringCaseInsensitive(*product->product_tags, tagName)) {
+                    auto link = std::make_shared<corvelle_product_related_tag_Entity>();
+                    link->product_id = product->product_id;
+                    link->tag_id = tagId;
+                    links.push_back(std::move(link));
+                }
             }
         }
-    }
-    saveToDatabaseProductRelatedTag(links);
+        return saveToDatabaseProductRelatedTag(links);
+    });
+    if (!moved)
+        NSLog("moving the products' tags into the tag tables failed");
 }

@@ -30,13 +30,15 @@ public:
     EntityList<corvelle_product_Entity> getAllTags();
 
     // Replaces each product row and clears that product's attribute rows.
-    bool saveToDatabaseProduct(const OptionalEntityList<corvelle_product_Entity>& products);
-    bool saveToDatabaseProductAttribute(const OptionalEntityList<corvelle_product_attribute_Entity>& attributes);
-    bool saveToDatabaseFieldsProductAttribute(
+    [[nodiscard]] bool saveToDatabaseProduct(const OptionalEntityList<corvelle_product_Entity>& products);
+    [[nodiscard]] bool saveToDatabaseProductAttribute(
+        const OptionalEntityList<corvelle_product_attribute_Entity>& attributes);
+    [[nodiscard]] bool saveToDatabaseFieldsProductAttribute(
         const OptionalEntityList<corvelle_fields_product_attribute_Entity>& fields);
     // Both empty their table first, in the same transaction.
-    bool saveToDatabaseProductTag(const OptionalEntityList<corvelle_tag_entity>& tags);
-    bool saveToDatabaseProductRelatedTag(const OptionalEntityList<corvelle_product_related_tag_Entity>& links);
+    [[nodiscard]] bool saveToDatabaseProductTag(const OptionalEntityList<corvelle_tag_entity>& tags);
+    [[nodiscard]] bool saveToDatabaseProductRelatedTag(
+        const OptionalEntityList<corvelle_product_related_tag_Entity>& links);
 
     bool createProductTagTable();
     bool createProductRelatedTagTable();

@@ -17,5 +17,5 @@ public:
     std::optional<EntityList<corvelle_product_Entity>> getrelatedProductIDsByProductid(int productId);
     // Published products whose SKU is one of these, by name.
     EntityList<corvelle_product_Entity> getProductByProductSKU(const std::vector<std::string>& skus);
-    bool saveToDatabaseProductrelated(const OptionalEntityList<corvelle_product_related_Entity>& related);
+    [[nodiscard]] bool saveToDatabaseProductrelated(const OptionalEntityList<corvelle_product_related_Entity>& related);
 };

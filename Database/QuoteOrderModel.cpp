@@ -572,9 +572,11 @@ bool QuoteOrderModel::saveQuoteOrderItem(const std::shared_ptr<QuoteOrderItemEnt
 bool QuoteOrderModel::removeQuoteOrder(int orderId)
 {
     auto db = database();
-    if (!db || !db->executeUpdate("DELETE FROM corvelle_quote_order WHERE order_id = ?", orderId))
-        return false;
-    return db->executeUpdate("DELETE FROM corvelle_quote_order_item WHERE order_id = ?", orderId);
+    // An order never goes without its lines, nor its lines without it.
+    return db && db->inBatch([orderId](SQLDatabase& connection) {
+        return connection.executeUpdate("DELETE FROM corvelle_quote_order WHERE order_id = ?", orderId)
+            && connection.executeUpdate("DELETE FROM corvelle_quote_order_item WHERE order_id = ?", orderId);
+    });
 }
 
 bool QuoteOrderModel::removeQuoteOrderItem(const std::shared_ptr<QuoteOrderItemEntity>& item)
@@ -787,9 +789,9 @@ bool QuoteOrderModel::updateLocalHistoryOrderFromServer(const Value& order)
     }
     const int localId = getLocalOrderIdWithOrderNumber(
         number.isString() ? std::optional<std::string>(number.stringValue()) : std::nullopt);
-    if (localId != 0 && !removeQuoteOrder(localId))
-        return false;
-    return saveQuoteOrderWithDic(order);
+    // The old copy goes only with the new one taking its place.
+    return db->inBatch(
+        [&](SQLDatabase&) { return (localId == 0 || removeQuoteOrder(localId)) && saveQuoteOrderWithDic(order); });
 }
 
 bool QuoteOrderModel::updateLocalHistoryOrderItemFromServer(const Value& item)

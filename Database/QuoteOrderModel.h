@@ -33,12 +33,12 @@ public:
     // Nothing for order id 0.
     std::optional<EntityList<QuoteOrderItemEntity>> fetchQuoteOrderItemsWithQuoteOrder(int orderId);
     // The order's id (non-zero) on success, 0 on failure.
-    int saveQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& order);
-    bool saveQuoteOrderItem(const std::shared_ptr<QuoteOrderItemEntity>& item);
+    [[nodiscard]] int saveQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& order);
+    [[nodiscard]] bool saveQuoteOrderItem(const std::shared_ptr<QuoteOrderItemEntity>& item);
     // Puts the order in place of its stored copy: the stored lines of a saved
     // order go and the order is saved with its lines, in one batch. On failure
     // the file is as it was and the order keeps the ids it came with.
-    bool replaceQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& order);
+    [[nodiscard]] bool replaceQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& order);
     bool removeQuoteOrder(int orderId);
     bool removeQuoteOrderItem(const std::shared_ptr<QuoteOrderItemEntity>& item);
     bool removeQuoteOrderItemsByQuoteOrderID(int orderId);
@@ -63,8 +63,8 @@ public:
 
     bool updateLocalHistoryOrderFromServer(const Value& order);
     bool updateLocalHistoryOrderItemFromServer(const Value& item);
-    bool saveQuoteOrderWithDic(const Value& order);
-    bool saveQuoteOrderItemWithDic(const Value& item);
+    [[nodiscard]] bool saveQuoteOrderWithDic(const Value& order);
+    [[nodiscard]] bool saveQuoteOrderItemWithDic(const Value& item);
 
     // The signed-in account's submitted orders.
     std::optional<std::string> retriveEarliestSubmittedOrderTime();

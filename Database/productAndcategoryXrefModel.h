@@ -14,5 +14,5 @@ public:
     std::vector<std::string> getCategoryIDsByProductid(int productId);
     std::vector<int> getProductIDsByCategoryid(int categoryId);
     // Replaces the links of every product that occurs in the list.
-    bool saveToDatabasePxrefC(const OptionalEntityList<corvelle_product_category_xref_Entity>& links);
+    [[nodiscard]] bool saveToDatabasePxrefC(const OptionalEntityList<corvelle_product_category_xref_Entity>& links);
 };

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -25,6 +26,15 @@
 #include <vector>
 
 namespace {
+
+// A seed the database refused would time empty tables.
+void mustSave(bool saved, const char* what)
+{
+    if (saved)
+        return;
+    std::fprintf(stderr, "%s was not saved\n", what);
+    std::abort();
+}
 
 using BenchRounds::median;
 using BenchRounds::secondsSince;
@@ -153,13 +163,13 @@ struct HandedLists {
 
 void saveThroughModels(DataAccessManager& m, const HandedLists& r)
 {
-    m.saveToDatabaseProduct(r.products);
-    m.saveToDatabaseProductAttribute(r.attributes);
-    m.saveToDatabasePxrefC(r.links);
-    m.saveToDatabasePrice(r.prices);
-    m.saveToDatabaseImage(r.images);
-    m.saveToDatabaseProductTag(r.tags);
-    m.saveToDatabaseProductRelatedTag(r.tagLinks);
+    mustSave(m.saveToDatabaseProduct(r.products), "the products");
+    mustSave(m.saveToDatabaseProductAttribute(r.attributes), "the product attributes");
+    mustSave(m.saveToDatabasePxrefC(r.links), "the category links");
+    mustSave(m.saveToDatabasePrice(r.prices), "the prices");
+    mustSave(m.saveToDatabaseImage(r.images), "the images");
+    mustSave(m.saveToDatabaseProductTag(r.tags), "the tags");
+    mustSave(m.saveToDatabaseProductRelatedTag(r.tagLinks), "the tag links");
 }
 
 double minimum(std::vector<double> v) { return *std::min_element(v.begin(), v.end()); }

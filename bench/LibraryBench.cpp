@@ -36,6 +36,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -44,6 +45,15 @@
 #include <vector>
 
 namespace {
+
+// A seed the database refused would time empty tables.
+void mustSave(bool saved, const char* what)
+{
+    if (saved)
+        return;
+    std::fprintf(stderr, "%s was not saved\n", what);
+    std::abort();
+}
 
 // A signed-in client whose library holds `files` files in files/10 categories.
 struct Library {
@@ -66,7 +76,7 @@ struct Library {
             c->parent_id = id <= 9 ? 0 : id / 10;
             categories.push_back(c);
         }
-        data->saveToDatabaseLibraryCategory(categories);
+        mustSave(data->saveToDatabaseLibraryCategory(categories), "the library categories");
         EntityList<corvelle_library_files_Entity> list;
         const char* types[] = { "PDF", "VEDIO", "WORD", "EXCEL", "KEYNOTE" };
         for (int id = 1; id <= files; ++id) {
@@ -82,15 +92,15 @@ struct Library {
             f->isNew = id % 7 == 0;
             list.push_back(f);
         }
-        data->saveToDatabaseLibraryFiles(list);
+        mustSave(data->saveToDatabaseLibraryFiles(list), "the library files");
         for (int id = 1; id <= files; id += 3)
-            data->saveToDatabaseLibraryFavoriteName(id, "doc" + std::to_string(id) + ".pdf");
+            mustSave(data->saveToDatabaseLibraryFavoriteName(id, "doc" + std::to_string(id) + ".pdf"), "a favourite");
         for (int id = 2; id <= files; id += 5) {
             auto u = std::make_shared<corvelle_library_files_update_Entity>();
             u->fileID = id;
             u->oldFileName = "old" + std::to_string(id) + ".pdf";
             u->oldFileType = "PDF";
-            data->saveToDatabaseLibraryUpdate(u);
+            mustSave(data->saveToDatabaseLibraryUpdate(u), "a file update");
         }
         // A tenth of the files on the device, as the manager would have found them.
         std::vector<int> present;

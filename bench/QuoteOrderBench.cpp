@@ -38,12 +38,23 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
+
+// A seed the database refused would time empty tables.
+void mustSave(bool saved, const char* what)
+{
+    if (saved)
+        return;
+    std::fprintf(stderr, "%s was not saved\n", what);
+    std::abort();
+}
 
 using BenchRounds::median;
 using BenchRounds::secondsSince;
@@ -118,7 +129,7 @@ void seed(int orders)
             item->currency = std::string("CNY");
             order->items.push_back(item);
         }
-        data->saveQuoteOrder(order);
+        mustSave(data->saveQuoteOrder(order) != 0, "an order");
     }
     db->commit();
     if (seeded == -1)

@@ -218,7 +218,7 @@ bool AddToOrderController::settleOtherCurrencyOrder(long buttonIndex)
     auto store = QuoteOrderStore::sharedQuoteOrderStore();
     if (buttonIndex == 0) {
         store->removeCurrentQuoteOrder();
-    } else if (buttonIndex == 1 && !store->saveCurrentQuoteOrder()) {
+    } else if (buttonIndex == 1 && store->saveCurrentQuoteOrder().failed()) {
         auto alert = std::make_shared<UIAlertView>(
             text("NOTIFICATION"), text("FAILED"), std::weak_ptr<UIAlertViewDelegate>(), text("OK"));
         alert->show();

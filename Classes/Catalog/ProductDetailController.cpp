@@ -883,11 +883,11 @@ void ProductDetailController::alertViewClickedButtonAtIndex(UIAlertView& alert, 
         store->removeCurrentQuoteOrder();
         addProductToOrder(m_productEntity);
     } else if (buttonIndex == 1) {
-        const bool saved = store->saveCurrentQuoteOrder();
+        const SaveResult saved = store->saveCurrentQuoteOrder();
         refreshItemNumberInOrder();
         if (auto bar = tabBar())
             bar->setBadgeValueTabBarItemTagAnimated(std::nullopt, 5, false);
-        if (!saved) {
+        if (saved.failed()) {
             showNotification("FAILED");
             return;
         }

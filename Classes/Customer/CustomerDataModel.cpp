@@ -268,24 +268,19 @@ int CustomerDataModel::saveCustomerWithNameStreetCityStateZipCode(const std::opt
     const std::optional<std::string>& state, const std::optional<std::string>& zipCode)
 {
     auto data = DataAccessManager::sharedDataModel();
-    auto customer = std::make_shared<corvelle_customer_Entity>();
-    customer->customer_id = data->getLastLocalCustomerId() - 1;
-    customer->customer_info_id = std::string();
-    customer->customer_name = name;
-    customer->customer_publish = 1;
-    const int customerId = customer->customer_id;
-    if (!data->saveToDatabaseCustomer(EntityList<corvelle_customer_Entity> { customer })) {
-        NSLog("save customer %d failed", customerId);
-        data->deleteCustomerTableWithID(customerId);
-        return 0;
-    }
+    LocalCustomerRecords records;
+    records.customer = std::make_shared<corvelle_customer_Entity>();
+    records.customer->customer_id = data->getLastLocalCustomerId() - 1;
+    records.customer->customer_info_id = std::string();
+    records.customer->customer_name = name;
+    records.customer->customer_publish = 1;
+    const int customerId = records.customer->customer_id;
 
     std::map<std::string, int> fieldIds;
     for (const auto& field : m_allAttributes) {
         if (field && field->fieldName)
             fieldIds.emplace(*field->fieldName, field->field_id);
     }
-    const int last = data->getLastLocalCustomerAttributesId();
     const std::pair<const char*, std::optional<std::string>> rows[] = {
         { "Phone", std::string() },
         { "Bank Account", std::string() },
@@ -295,21 +290,19 @@ int CustomerDataModel::saveCustomerWithNameStreetCityStateZipCode(const std::opt
         { "State/Province/Region", state.value_or(std::string()) },
         { "Zip Code", zipCode.value_or(std::string()) },
     };
-    EntityList<corvelle_customer_attribute_Entity> attributes;
-    int offset = 0;
+    int place = 0;
     for (const auto& [field, value] : rows) {
         auto a = std::make_shared<corvelle_customer_attribute_Entity>();
-        a->attribute_id = last - ++offset;
+        a->attribute_id = --place;
         a->customer_id = customerId;
         auto it = fieldIds.find(field);
         a->attribute_fields_id = it == fieldIds.end() ? 0 : it->second;
         a->attribute_value = value;
-        attributes.push_back(std::move(a));
+        records.attributes.push_back(std::move(a));
     }
-    if (!data->saveToDatabaseCustomerAttribute(attributes)) {
-        // A customer without its attribute rows would be half a customer: take it out again.
-        NSLog("save customer %d attributes failed", customerId);
-        data->deleteCustomerTableWithID(customerId);
+    // A customer without its attribute rows would be half a customer: both or neither.
+    if (!data->saveLocalCustomer(records)) {
+        NSLog("save customer %d failed", customerId);
         return 0;
     }
     reloadCustomerData();
@@ -501,10 +494,18 @@ void CustomerDataModel::applyUploadReply(const NetBaseRst& reply)
 
     auto data = DataAccessManager::sharedDataModel();
     const auto customerList = shared(customers);
-    data->updateCustomerTable(customerList);
-    data->updateCustomerAddressTable(shared(addresses));
-    data->updateCustomerAttributeTable(shared(attributes));
-    data->updateContactIdAfterUpload(shared(contacts));
+    // Renumbered whole or not at all; orders follow only customers that moved,
+    // and a reply that could not be applied is not reported as an upload done.
+    if (data->renumberUploadedCustomers(customerList, shared(addresses), shared(attributes), shared(contacts))
+            .failed()) {
+        NSLog("renumbering the uploaded customers failed");
+        reloadCustomerData();
+        NSNotificationCenter::defaultCenter().postNotificationName("UPLOADCUSTOMERRESPOND", Value(false));
+        auto alert = std::make_shared<UIAlertView>(
+            text("NOTIFICATION"), text("FAILED"), std::weak_ptr<UIAlertViewDelegate>(), text("OK"));
+        alert->show();
+        return;
+    }
     reloadCustomerData();
     // The stored orders, and an order being built, follow their customers to the server ids.
     QuoteOrderStore::sharedQuoteOrderStore()->updateOrderTable(

@@ -71,7 +71,7 @@ public:
 
     // Stores a new local customer and answers its (negative) id, or 0 when it
     // could not be stored, in which case nothing of it remains.
-    int saveCustomerWithNameStreetCityStateZipCode(const std::optional<std::string>& name,
+    [[nodiscard]] int saveCustomerWithNameStreetCityStateZipCode(const std::optional<std::string>& name,
         const std::optional<std::string>& street, const std::optional<std::string>& city,
         const std::optional<std::string>& state, const std::optional<std::string>& zipCode);
 

@@ -48,57 +48,6 @@ std::optional<std::string> fieldNameOf(const CustomerInfoGroupData& data, const 
     return row.fieldName.value_or(std::string());
 }
 
-// What a customer's rows were before a save, to put back when the save fails.
-struct StoredCustomer {
-    bool existed = false;
-    std::shared_ptr<corvelle_customer_Entity> customer;
-    EntityList<corvelle_customer_address_Entity> addresses;
-    EntityList<corvelle_customer_attribute_Entity> attributes;
-    EntityList<corvelle_customer_contact_entity> contacts;
-    bool hidden = false;
-};
-
-StoredCustomer snapshot(int customerId)
-{
-    StoredCustomer stored;
-    const auto& rows = CustomerDataModel::sharedInstance()->customerInfoDic();
-    auto it = rows.find(customerId);
-    if (it == rows.end())
-        return stored;
-    auto data = DataAccessManager::sharedDataModel();
-    stored.existed = true;
-    stored.customer = std::make_shared<corvelle_customer_Entity>();
-    stored.customer->customer_id = customerId;
-    stored.customer->customer_info_id = it->second.customer_info_id.value_or(std::string());
-    stored.customer->customer_name = it->second.customer_name;
-    stored.customer->customer_publish = it->second.customer_publish;
-    stored.customer->customer_ordering = it->second.customer_ordering;
-    stored.customer->discount = it->second.discount;
-    stored.hidden = it->second.hidden;
-    stored.addresses = data->getCustomerAddress(customerId);
-    stored.attributes = data->getCustomerAttributes(customerId);
-    stored.contacts = it->second.contact;
-    return stored;
-}
-
-void restore(int customerId, const StoredCustomer& stored)
-{
-    auto data = DataAccessManager::sharedDataModel();
-    if (!stored.existed) {
-        data->deleteCustomerTableWithID(customerId);
-        return;
-    }
-    data->saveToDatabaseCustomer(EntityList<corvelle_customer_Entity> { stored.customer });
-    if (!stored.addresses.empty())
-        data->saveToDatabaseCustomerAddress(stored.addresses);
-    if (!stored.attributes.empty())
-        data->saveToDatabaseCustomerAttribute(stored.attributes);
-    if (!stored.contacts.empty())
-        data->saveToDatabaseCustomerContact(stored.contacts);
-    if (stored.hidden)
-        data->updateCustomerTableHiddenWithCustomerIdWithHidden(customerId, 1);
-}
-
 }  // namespace
 
 CustomerViewController::CustomerViewController() = default;
@@ -278,100 +227,85 @@ void CustomerViewController::customerInfoViewCancel(const std::shared_ptr<UIResp
     m_customerList->customerListViewCancle(nullptr);
 }
 
-bool CustomerViewController::storeCustomer(int customerId, const CustomerInfoGroupData& data)
+SaveResult CustomerViewController::storeCustomer(int customerId, const CustomerInfoGroupData& data)
 {
-    auto dam = DataAccessManager::sharedDataModel();
     const auto& company = data.customerCompanyData;
-    const auto before = snapshot(customerId);
-
+    LocalCustomerRecords records;
     auto customer = std::make_shared<corvelle_customer_Entity>();
     customer->customer_id = customerId;
     customer->customer_info_id = std::string();
     if (!company.empty() && !company.front()->customerAttributes.empty())
         customer->customer_name = company.front()->customerAttributes.front()->attributeValue.value_or(std::string());
     customer->customer_publish = 1;
-    // Also clears the customer's address, attribute and contact rows.
-    bool ok = dam->saveToDatabaseCustomer(EntityList<corvelle_customer_Entity> { customer });
+    records.customer = customer;
 
-    if (ok && company.size() > 2) {
-        int next = dam->getLastLocalCustomerAddressId();
-        EntityList<corvelle_customer_address_Entity> addresses;
-        for (size_t i = 2; i < company.size(); ++i) {
-            const auto& group = *company[i];
-            auto address = std::make_shared<corvelle_customer_address_Entity>();
-            address->indexId = --next;
-            address->customerId = customerId;
-            address->isDefault = group.isDefault;
-            address->customerAddress = data.valueForKey(group, "STREETADDRESS").value_or(std::string());
-            address->customerCity = data.valueForKey(group, "CITY").value_or(std::string());
-            address->customerState = data.valueForKey(group, "STATE").value_or(std::string());
-            address->customerZipCode = data.valueForKey(group, "ZIPCODE").value_or(std::string());
-            if (!address->customerAddress->empty() || !address->customerCity->empty()
-                || !address->customerState->empty() || !address->customerZipCode->empty())
-                addresses.push_back(std::move(address));
-        }
-        if (!addresses.empty())
-            ok = dam->saveToDatabaseCustomerAddress(addresses);
+    // Each alternate group takes the next place, stored or not.
+    int place = 0;
+    for (size_t i = 2; i < company.size(); ++i) {
+        const auto& group = *company[i];
+        auto address = std::make_shared<corvelle_customer_address_Entity>();
+        address->indexId = --place;
+        address->customerId = customerId;
+        address->isDefault = group.isDefault;
+        address->customerAddress = data.valueForKey(group, "STREETADDRESS").value_or(std::string());
+        address->customerCity = data.valueForKey(group, "CITY").value_or(std::string());
+        address->customerState = data.valueForKey(group, "STATE").value_or(std::string());
+        address->customerZipCode = data.valueForKey(group, "ZIPCODE").value_or(std::string());
+        if (!address->customerAddress->empty() || !address->customerCity->empty() || !address->customerState->empty()
+            || !address->customerZipCode->empty())
+            records.addresses.push_back(std::move(address));
     }
 
-    if (ok) {
-        std::map<std::string, int> fieldIds;
-        for (const auto& field : CustomerDataModel::sharedInstance()->allAttributes()) {
-            if (field && field->fieldName)
-                fieldIds.emplace(*field->fieldName, field->field_id);
+    std::map<std::string, int> fieldIds;
+    for (const auto& field : CustomerDataModel::sharedInstance()->allAttributes()) {
+        if (field && field->fieldName)
+            fieldIds.emplace(*field->fieldName, field->field_id);
+    }
+    // Every row of the two groups takes a place, the unstored name row too.
+    place = 0;
+    for (size_t i = 0; i < std::min<size_t>(2, company.size()); ++i) {
+        for (const auto& row : company[i]->customerAttributes) {
+            const int attributePlace = --place;
+            const auto field = fieldNameOf(data, *row);
+            if (!field)
+                continue;
+            auto attribute = std::make_shared<corvelle_customer_attribute_Entity>();
+            attribute->attribute_id = attributePlace;
+            attribute->customer_id = customerId;
+            attribute->attribute_value = row->attributeValue.value_or(std::string());
+            auto it = fieldIds.find(*field);
+            attribute->attribute_fields_id = it == fieldIds.end() ? 0 : it->second;
+            records.attributes.push_back(std::move(attribute));
         }
-        int next = dam->getLastLocalCustomerAttributesId();
-        EntityList<corvelle_customer_attribute_Entity> attributes;
-        for (size_t i = 0; i < std::min<size_t>(2, company.size()); ++i) {
-            for (const auto& row : company[i]->customerAttributes) {
-                const int attributeId = --next;
-                const auto field = fieldNameOf(data, *row);
-                if (!field)
-                    continue;
-                auto attribute = std::make_shared<corvelle_customer_attribute_Entity>();
-                attribute->attribute_id = attributeId;
-                attribute->customer_id = customerId;
-                attribute->attribute_value = row->attributeValue.value_or(std::string());
-                auto it = fieldIds.find(*field);
-                attribute->attribute_fields_id = it == fieldIds.end() ? 0 : it->second;
-                attributes.push_back(std::move(attribute));
-            }
-        }
-        if (!attributes.empty())
-            ok = dam->saveToDatabaseCustomerAttribute(attributes);
     }
 
-    if (ok && !data.customerContactData.empty()) {
-        int next = dam->getLastLocalCustomerContactsId();
-        EntityList<corvelle_customer_contact_entity> contacts;
-        for (const auto& group : data.customerContactData) {
-            auto contact = std::make_shared<corvelle_customer_contact_entity>();
-            contact->contactID = --next;
-            contact->customerID = customerId;
-            contact->isDeful = group->isDefault;
-            auto value = [&](const char* key) { return data.valueForKey(*group, key).value_or(std::string()); };
-            contact->first_name = value("FIRSTNAME");
-            contact->last_name = value("LASTNAME");
-            contact->job_title = value("JOBTITLE");
-            contact->work_phone = value("WORKPHONE");
-            contact->mobile_phone = value("MOBILEPHONE");
-            contact->email = value("EMAILCONTACT");
-            contact->im = value("IM");
-            contact->note = value("NOTE");
-            contacts.push_back(std::move(contact));
-        }
-        ok = dam->saveToDatabaseCustomerContact(contacts);
+    place = 0;
+    for (const auto& group : data.customerContactData) {
+        auto contact = std::make_shared<corvelle_customer_contact_entity>();
+        contact->contactID = --place;
+        contact->customerID = customerId;
+        contact->isDeful = group->isDefault;
+        auto value = [&](const char* key) { return data.valueForKey(*group, key).value_or(std::string()); };
+        contact->first_name = value("FIRSTNAME");
+        contact->last_name = value("LASTNAME");
+        contact->job_title = value("JOBTITLE");
+        contact->work_phone = value("WORKPHONE");
+        contact->mobile_phone = value("MOBILEPHONE");
+        contact->email = value("EMAILCONTACT");
+        contact->im = value("IM");
+        contact->note = value("NOTE");
+        records.contacts.push_back(std::move(contact));
     }
 
-    // An edit keeps the customer's hidden flag, which the customer row does not carry.
-    if (ok && before.hidden)
-        ok = dam->updateCustomerTableHiddenWithCustomerIdWithHidden(customerId, 1);
+    // An edit keeps the customer's hidden mark, which the customer row does not carry.
+    const auto& rows = CustomerDataModel::sharedInstance()->customerInfoDic();
+    const auto shown = rows.find(customerId);
+    records.hidden = shown != rows.end() && shown->second.hidden;
 
-    if (!ok) {
+    const SaveResult stored = DataAccessManager::sharedDataModel()->saveLocalCustomer(records);
+    if (stored.failed())
         NSLog("storing customer %d failed", customerId);
-        restore(customerId, before);
-    }
-    return ok;
+    return stored;
 }
 
 bool CustomerViewController::customerInfoViewDoneWithData(
@@ -382,8 +316,9 @@ bool CustomerViewController::customerInfoViewDoneWithData(
     // An edited local customer keeps its id, so its orders keep pointing at it.
     const bool editing = shown && shown->pid && *shown->pid < 0;
     const int customerId = editing ? *shown->pid : DataAccessManager::sharedDataModel()->getLastLocalCustomerId() - 1;
-    if (!storeCustomer(customerId, data)) {
-        showCustomerNote(text("FAILED"));
+    if (const SaveResult stored = storeCustomer(customerId, data); !stored) {
+        if (stored.failed())
+            showCustomerNote(text("FAILED"));
         return false;
     }
     m_customerList->customerListViewDone(nullptr);

@@ -13,6 +13,7 @@
 #include "Classes/Frame/BaseViewController.h"
 #include "Classes/Frame/SearchResultTableDelegate.h"
 #include "Classes/Frame/UITabBarControllerExt.h"
+#include "Database/SaveResult.h"
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIPopoverController.h"
 
@@ -73,8 +74,8 @@ public:
 private:
     void reloadCustomers();
     void search(const std::string& text, bool byContact);
-    // Stores the card's groups as the customer `customerId`; false (with nothing changed) on failure.
-    bool storeCustomer(int customerId, const CustomerInfoGroupData& data);
+    // Stores the card's groups as the customer `customerId`, whole or not at all.
+    SaveResult storeCustomer(int customerId, const CustomerInfoGroupData& data);
     void uploadCustomerFinish(const Value& object);
     void settingsSwitchChange();
 

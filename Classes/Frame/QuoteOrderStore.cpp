@@ -247,14 +247,16 @@ void QuoteOrderStore::removeCurrentQuoteOrder()
         popDelegateView();
 }
 
-bool QuoteOrderStore::saveCurrentQuoteOrder()
+SaveResult QuoteOrderStore::saveCurrentQuoteOrder()
 {
     auto order = curQuoteOrder;
-    if (!order || !replaceStoredQuoteOrder(order))
-        return false;
+    if (!order)
+        return SaveResult::Kind::NothingToSave;
+    if (!replaceStoredQuoteOrder(order))
+        return SaveResult::Kind::Failed;
     // The lines stay in memory: an editor may still be showing this order.
     removeCurrentQuoteOrder();
-    return true;
+    return SaveResult::Kind::Saved;
 }
 
 bool QuoteOrderStore::replaceStoredQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& order)
@@ -270,13 +272,13 @@ bool QuoteOrderStore::replaceStoredQuoteOrder(const std::shared_ptr<QuoteOrderEn
     return false;
 }
 
-bool QuoteOrderStore::copyQuoteOrderEntity(const std::shared_ptr<QuoteOrderEntity>& order)
+SaveResult QuoteOrderStore::copyQuoteOrderEntity(const std::shared_ptr<QuoteOrderEntity>& order)
 {
     if (!order)
-        return false;
+        return SaveResult::Kind::NothingToSave;
     auto copy = order->duplicateOrder();
     takeFreeOrderNumber(*copy);
-    return DataAccessManager::sharedDataModel()->saveQuoteOrder(copy) != 0;
+    return SaveResult::of(DataAccessManager::sharedDataModel()->saveQuoteOrder(copy) != 0);
 }
 
 void QuoteOrderStore::updateOrderTable(const EntityList<corvelle_customer_Entity>& customers)

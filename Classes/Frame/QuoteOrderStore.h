@@ -10,6 +10,7 @@
 #include "Classes/Frame/QuoteOrderStoreDelegate.h"
 #include "Database/BaseDataModel.h"
 #include "Database/QuoteOrderEntity.h"
+#include "Database/SaveResult.h"
 #include "Database/corvelle_customer_Entity.h"
 #include "Database/corvelle_product_Entity.h"
 #include "Network/Protocol/RequestInterfaceBase.h"
@@ -57,12 +58,14 @@ public:
     void removeCurrentQuoteOrder();
     // Stores the current order with its lines in one transaction. On success
     // the order leaves the store; on failure nothing is stored and the order
-    // stays current so that the user's lines are not lost.
-    bool saveCurrentQuoteOrder();
+    // stays current so that the user's lines are not lost. Without a current
+    // order there is nothing to save.
+    SaveResult saveCurrentQuoteOrder();
     // Replaces the stored lines of `order` and stores it with its lines in one
     // transaction; on failure the stored order and the ids in memory are as before.
-    bool replaceStoredQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& order);
-    bool copyQuoteOrderEntity(const std::shared_ptr<QuoteOrderEntity>& order);
+    [[nodiscard]] bool replaceStoredQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& order);
+    // Stores a copy of `order` as a new order; nothing to save without one.
+    SaveResult copyQuoteOrderEntity(const std::shared_ptr<QuoteOrderEntity>& order);
     void updateOrderTable(const EntityList<corvelle_customer_Entity>& customers);
     EntityList<QuoteOrderEntity> fetchQuoteOrdersCondition(int type, const std::optional<std::string>& condition);
     bool removeQuoteOrder(int orderId);

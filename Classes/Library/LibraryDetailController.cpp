@@ -390,7 +390,8 @@ void LibraryDetailController::openOnDevice(const FileRef& file)
     auto data = DataAccessManager::sharedDataModel();
     if (file->isNew) {
         file->isNew = 0;
-        data->saveLibraryFileToDatabase(file);
+        // The mark only badges the file as new; unstored, the badge comes back, nothing more.
+        (void)data->saveLibraryFileToDatabase(file);
     }
     selectDownloadedFileType(file->file_name, data->getFileTypeByFileName(file->file_name));
 }
@@ -1107,7 +1108,8 @@ void LibraryDetailController::getFileSyncTablesFinished(const std::shared_ptr<Ne
         update->fileID = id;
         update->oldFileName = before->second->file_name;
         update->oldFileType = before->second->type;
-        data->saveToDatabaseLibraryUpdate(update);
+        if (!data->saveToDatabaseLibraryUpdate(update))
+            NSLog("noting the renamed file %d failed", id);
     }
     auto app = CorvelleAppDelegate::sharedAppDelegate();
     if (app && app->EditStatus())

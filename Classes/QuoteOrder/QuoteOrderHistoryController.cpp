@@ -467,8 +467,9 @@ void QuoteOrderHistoryController::historyOrderCopy(int)
     clearHighlight();
     // The order the pop-up was opened for, wherever a refresh has moved its row.
     auto order = std::move(m_popupOrder);
-    if (order)
-        QuoteOrderStore::sharedQuoteOrderStore()->copyQuoteOrderEntity(order);
+    // A copy that could not be stored is said, not left for the list to show by its absence.
+    if (order && QuoteOrderStore::sharedQuoteOrderStore()->copyQuoteOrderEntity(order).failed())
+        showAlert(text("FAILED"));
     refresh();
 }
 

@@ -404,7 +404,7 @@ void QuoteOrderViewController::viewWillAppear(bool animated)
         m_newProductView->setHidden(false);
         // Signed on the PDF screen: the signature is kept at once.
         if (isSigned())
-            saveCurrentOrder();
+            (void)saveCurrentOrder();  // a failure is shown by the save itself
     }
     if (m_quoteOrder && !m_quoteOrder->hasItems())
         m_lblCurrency->setText("");
@@ -1125,7 +1125,7 @@ void QuoteOrderViewController::runFlow(long flow)
 {
     auto keep = protect<QuoteOrderViewController>();
     if (flow == kSaveFlow) {
-        saveCurrentOrder();
+        (void)saveCurrentOrder();  // a failure is shown by the save itself
     } else if (flow == kSubmitFlow) {
         submitOrder();
     } else if (flow == kSaveAndLeaveFlow) {

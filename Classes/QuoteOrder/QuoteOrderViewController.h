@@ -114,7 +114,7 @@ public:
     void checkCustomerAndSaveOrder(long flow);
     void saveNewCustomer();
     // The stored order's id, or 0 when it could not be stored (the user is told).
-    int saveCurrentOrder();
+    [[nodiscard]] int saveCurrentOrder();
     void submitOrder();
     void popSelf();
     // Applies what product detail chose for line `index`.

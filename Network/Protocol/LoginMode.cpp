@@ -505,7 +505,8 @@ void LoginMode::ReciveHttpRespondInfo(const std::shared_ptr<NetBaseRst>& reply)
     case 261:
         if (auto config = std::dynamic_pointer_cast<ConfigRst>(reply); config && isSuccess(*config)) {
             OptionalEntityList<ConfigEntity> rows = config->configTable;
-            ConfigManager::sharedInstance()->syncConfigData(rows);
+            if (!ConfigManager::sharedInstance()->syncConfigData(rows))
+                NSLog("storing the configuration failed");
         } else {
             NSLog("get runtime config error!");
         }
@@ -523,7 +524,8 @@ void LoginMode::ReciveHttpRespondInfo(const std::shared_ptr<NetBaseRst>& reply)
             m_companyName = info->companyName;
             m_companyLink = info->companyLink;
             m_userAccess = info->userAccess;
-            DataAccessManager::sharedDataModel()->saveUserInfo(loginInfo());
+            if (!DataAccessManager::sharedDataModel()->saveUserInfo(loginInfo()))
+                NSLog("storing the sign-in details failed");
         }
         break;
     case 517:
@@ -566,7 +568,8 @@ void LoginMode::loginRespond(const std::shared_ptr<LoginRst>& reply)
         tellError(text("SYNCALLKEPTLOCALDATA"));
     if (m_fromInput)
         refreshLastLogininfo();
-    DataAccessManager::sharedDataModel()->saveUserInfo(loginInfo());
+    if (!DataAccessManager::sharedDataModel()->saveUserInfo(loginInfo()))
+        NSLog("storing the sign-in details failed");
     restrictToOwner(DataAccessManager::dataFilePath());
     versionCompare();
     std::weak_ptr<LoginMode> weak = weak_from_this();
@@ -617,7 +620,8 @@ void LoginMode::configRespond(const std::shared_ptr<NetBaseRst>& reply)
     }
     auto manager = ConfigManager::sharedInstance();
     OptionalEntityList<ConfigEntity> rows = config->configTable;
-    manager->syncConfigData(rows);
+    if (!manager->syncConfigData(rows))
+        NSLog("storing the configuration failed");
     auto folder = clientFolder();
     bool skinMissing = folder
         && !NSFileManager::defaultManager().fileExistsAtPath(

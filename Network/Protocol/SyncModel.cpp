@@ -754,26 +754,35 @@ void SyncModel::getCustomerSyncRespond(const std::shared_ptr<SyncCustomerTableRs
         return;
     }
     auto data = DataAccessManager::sharedDataModel();
-    bool allSaved = true;
-    auto check = [&allSaved](bool empty, bool saved, const char* failure) {
-        if (!saved) {
-            NSLog("%s", failure);
-            allSaved = allSaved && empty;
+    // All five tables or none: the customer rows clear their addresses,
+    // attributes and contacts, which must not stay cleared when a later table
+    // fails. An empty table is nothing to save, not a failure.
+    using Table = SyncedCustomerTables::Table;
+    Table failed = Table::Customers;
+    const SaveResult saved = data->saveSyncedCustomerTables(
+        { listOf(reply->customerTable), listOf(reply->customerAttributeTable), listOf(reply->fieldsAttributeTable),
+            listOf(reply->customerAddressTable), listOf(reply->customerContactTable) },
+        &failed);
+    if (saved.failed()) {
+        switch (failed) {
+        case Table::Customers:
+            NSLog("Error on Customer sync!");
+            break;
+        case Table::Attributes:
+            NSLog("Error on CustomerAttribute sync!");
+            break;
+        case Table::AttributeFields:
+            NSLog("Error on fieldsCustomerAttribute sync!");
+            break;
+        case Table::Addresses:
+            NSLog("Error on customerAddressTable sync!");
+            break;
+        case Table::Contacts:
+            NSLog("Error on saveToDatabaseCustomerContact sync!");
+            break;
         }
-    };
-    check(reply->customerTable.empty(), data->saveToDatabaseCustomer(listOf(reply->customerTable)),
-        "Error on Customer sync!");
-    check(reply->customerAttributeTable.empty(),
-        data->saveToDatabaseCustomerAttribute(listOf(reply->customerAttributeTable)),
-        "Error on CustomerAttribute sync!");
-    check(reply->fieldsAttributeTable.empty(),
-        data->saveToDatabaseFieldsCustomerAttribute(listOf(reply->fieldsAttributeTable)),
-        "Error on fieldsCustomerAttribute sync!");
-    check(reply->customerAddressTable.empty(), data->saveToDatabaseCustomerAddress(listOf(reply->customerAddressTable)),
-        "Error on customerAddressTable sync!");
-    check(reply->customerContactTable.empty(), data->saveToDatabaseCustomerContact(listOf(reply->customerContactTable)),
-        "Error on saveToDatabaseCustomerContact sync!");
-    m_customerSavesOk = allSaved;
+    }
+    m_customerSavesOk = !saved.failed();
     if (reply->resultCount() != 0) {
         setFlag("Needreloadcustomer");
         SessionServices::reloadCustomerData();

@@ -654,7 +654,7 @@ TEST_F(ConfigurationAndSignIns, ModuleSwitchesAndSettings)
     };
     for (const auto& c : { PriceCase { "256", true }, PriceCase { "1", true }, PriceCase { "0", false },
              PriceCase { "  ", false }, PriceCase { "", false } }) {
-        config->syncConfigData(EntityList<ConfigEntity> { row("modify_price", c.desc) });
+        ASSERT_TRUE(config->syncConfigData(EntityList<ConfigEntity> { row("modify_price", c.desc) }));
         EXPECT_EQ(config->couldModifyPrice(), c.modifiable) << c.desc;
     }
     EXPECT_TRUE(config->isShowAllCustomer());

@@ -435,7 +435,10 @@ bool writeDemoClient(const fs::path& documents, const std::string& client, const
     auto rows = std::dynamic_pointer_cast<ConfigRst>(RequestConfig().RequestDecode(envelope(config)));
     if (!rows)
         return false;
-    ConfigManager::sharedInstance()->syncConfigData(OptionalEntityList<ConfigEntity>(rows->configTable));
+    if (!ConfigManager::sharedInstance()->syncConfigData(OptionalEntityList<ConfigEntity>(rows->configTable))) {
+        std::fprintf(stderr, "corvelle-sample-company: the configuration of %s was not saved\n", client.c_str());
+        return false;
+    }
     auto stored = ConfigManager::sharedInstance()->queryConfig();
     if (!stored || !stored->desc) {
         std::fprintf(stderr, "corvelle-sample-company: no configuration row for %s\n", client.c_str());

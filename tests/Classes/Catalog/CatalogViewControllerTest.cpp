@@ -69,7 +69,7 @@ protected:
         auto row = std::make_shared<ConfigEntity>();
         row->configType = "left_panel";
         row->desc = leftPanel;
-        ConfigManager::sharedInstance()->syncConfigData(EntityList<ConfigEntity> { row });
+        ASSERT_TRUE(ConfigManager::sharedInstance()->syncConfigData(EntityList<ConfigEntity> { row }));
         ConfigManager::sharedInstance()->setModelDescArray(std::vector<std::string>(7, "1"));
         app = std::make_shared<CorvelleAppDelegate>();
         UIApplication::sharedApplication()->setDelegate(app);

@@ -377,6 +377,34 @@ TEST_F(CustomerUploadTest, ASuccessfulReplyRenumbersTheSentCustomerItsRowsAndIts
     EXPECT_EQ(ids(model()->customerSearch("Local Shop")), std::vector<int> { 120 });
 }
 
+// A "200" the device cannot apply (the contacts refuse their new ids) moves
+// no row and no order, and is not reported as an upload done.
+TEST_F(CustomerUploadTest, AReplyThatCannotBeAppliedMovesNothingAndSaysFailed)
+{
+    seedCustomers();
+    storeOrder(-7, -1);
+    ASSERT_TRUE(db()->executeUpdate("create temp trigger refuse_renumber before update on corvelle_customer_contact "
+                                    "begin select raise(abort, 'refused'); end"));
+    frontDoor->replyTo(520, FakeFrontDoor::envelope("200", R"({
+        "corvelle_customer": [{"preId": -1, "customerId": 120}],
+        "corvelle_customer_address": [],
+        "corvelle_customer_attribute": [{"preId": -1, "attributeId": 930, "customerId": 120}],
+        "corvelle_customer_contact": [{"preId": -1, "contactId": 950, "customerId": 120}]})"));
+    model()->submitCustomer(-1);
+    driver->settle();
+
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_FALSE(posted[0].boolValue());
+    auto alert = driver->visibleAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->message(), Language::stringOrKey("FAILED"));
+    ASSERT_TRUE(driver->tapAlertButton(Language::stringOrKey("OK")));
+    EXPECT_EQ(count("select count(*) from corvelle_customer where customer_id = 120"), 0);
+    EXPECT_EQ(count("select count(*) from corvelle_customer where customer_id = -1"), 1);
+    EXPECT_EQ(count("select customer_id from corvelle_customer_attribute where attribute_id = -1"), -1);
+    EXPECT_EQ(count("select customer_id from corvelle_quote_order where order_id = -7"), -1);
+}
+
 TEST_F(CustomerUploadTest, FailedRepliesAlertAndKeepTheCustomersLocal)
 {
     seedCustomers();

@@ -196,8 +196,8 @@ TEST_F(CustomerViewControllerTest, AFailedSaveShowsFailedKeepsEditingAndLeavesTh
     EXPECT_EQ(screen->customerInfo()->customerType(), 1);
     EXPECT_EQ(db()->stringForQuery("select customer_name from corvelle_customer where customer_id = -1"), "Kept Shop");
     EXPECT_EQ(count("select count(*) from corvelle_customer_attribute where customer_id = -1"), 1);
-    EXPECT_EQ(count("select count(*) from corvelle_customer_contact where customer_id = -1"),
-        0);  // the trigger refuses the put-back too
+    EXPECT_EQ(count("select count(*) from corvelle_customer_contact where customer_id = -1"), 1)
+        << "the failed save took nothing away";
 
     // A new customer that fails leaves nothing at all.
     ASSERT_TRUE(db()->executeUpdate("DROP TRIGGER fail_contact"));

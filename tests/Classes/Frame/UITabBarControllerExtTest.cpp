@@ -155,7 +155,7 @@ TEST_F(MainTabBarTest, TheServersConfigurationRowDecidesTheButtons)
     auto row = std::make_shared<ConfigEntity>();
     row->configType = "configuration";
     row->desc = "1,0,1,0,1,0,1";
-    ConfigManager::sharedInstance()->syncConfigData(EntityList<ConfigEntity> { row });
+    ASSERT_TRUE(ConfigManager::sharedInstance()->syncConfigData(EntityList<ConfigEntity> { row }));
     app = std::make_shared<CorvelleAppDelegate>();
     UIApplication::sharedApplication()->setDelegate(app);
     UIApplication::sharedApplication()->launch();

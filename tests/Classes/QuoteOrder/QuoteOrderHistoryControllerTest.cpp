@@ -281,6 +281,34 @@ TEST_F(QuoteOrderHistoryControllerTest, CopyAndDeleteFromThePopUpActOnTheOrderIt
     EXPECT_EQ(count("select count(*) from corvelle_quote_order where order_id = " + std::to_string(bob->serial)), 0);
 }
 
+// A copy the database refuses is said, and leaves no order behind; once the
+// database takes orders again the same copy is stored.
+TEST_F(QuoteOrderHistoryControllerTest, ACopyThatCannotBeStoredSaysFailed)
+{
+    stored("Ann");
+    show();
+    ASSERT_TRUE(db->executeUpdate("create temp trigger refuse_copy before insert on corvelle_quote_order_item "
+                                  "begin select raise(abort, 'refused'); end"));
+    driver->longPress(row(0), 1.0);
+    driver->advance(1);
+    ASSERT_TRUE(driver->tapButton(text("COPY")));
+    driver->advance(1);
+    auto alert = driver->visibleAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->message(), text("FAILED"));
+    ASSERT_TRUE(driver->tapAlertButton(text("OK")));
+    EXPECT_EQ(customers(), (std::vector<std::string> { "Ann" }));
+    EXPECT_EQ(count("select count(*) from corvelle_quote_order"), 1);
+
+    ASSERT_TRUE(db->executeUpdate("drop trigger refuse_copy"));
+    driver->longPress(row(0), 1.0);
+    driver->advance(1);
+    ASSERT_TRUE(driver->tapButton(text("COPY")));
+    driver->advance(1);
+    EXPECT_FALSE(driver->visibleAlert());
+    EXPECT_EQ(customers(), (std::vector<std::string> { "Ann", "Ann" }));
+}
+
 TEST_F(QuoteOrderHistoryControllerTest, CancellingADeleteKeepsTheOrderAndClearsTheHighlight)
 {
     stored("Ann");

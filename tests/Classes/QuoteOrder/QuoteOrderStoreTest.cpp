@@ -236,3 +236,29 @@ TEST_F(QuoteOrderStoreTest, LogoutDropsTheStore)
 }
 
 }  // namespace
+
+namespace {
+
+// Without an order there is nothing to save, which the screens do not call a
+// failure; a refused order is a failure.
+TEST_F(QuoteOrderStoreTest, NothingToSaveIsToldFromAFailedSave)
+{
+    ASSERT_FALSE(store->curQuoteOrder);
+    EXPECT_TRUE(store->saveCurrentQuoteOrder().nothingToSave());
+    EXPECT_TRUE(store->copyQuoteOrderEntity(nullptr).nothingToSave());
+
+    store->addToOrder(product(7, 2));
+    auto order = store->curQuoteOrder;
+    ASSERT_TRUE(db->executeUpdate("create temp trigger refuse before insert on corvelle_quote_order "
+                                  "begin select raise(abort, 'refused'); end"));
+    EXPECT_TRUE(store->saveCurrentQuoteOrder().failed());
+    EXPECT_TRUE(store->copyQuoteOrderEntity(order).failed());
+    EXPECT_EQ(store->curQuoteOrder, order);
+    EXPECT_EQ(count("select count(*) from corvelle_quote_order"), 0);
+
+    ASSERT_TRUE(db->executeUpdate("drop trigger refuse"));
+    EXPECT_EQ(store->saveCurrentQuoteOrder().kind(), SaveResult::Kind::Saved);
+    EXPECT_EQ(count("select count(*) from corvelle_quote_order"), 1);
+}
+
+}  // namespace

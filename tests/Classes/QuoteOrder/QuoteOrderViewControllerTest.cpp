@@ -54,7 +54,7 @@ protected:
             price->desc = "1";
             rows.push_back(price);
         }
-        ConfigManager::sharedInstance()->syncConfigData(rows);
+        ASSERT_TRUE(ConfigManager::sharedInstance()->syncConfigData(rows));
     }
 
     // The order list's stand-in at the bottom of the stack, the editor pushed on it.

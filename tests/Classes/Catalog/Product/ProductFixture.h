@@ -24,7 +24,7 @@ protected:
         auto row = std::make_shared<ConfigEntity>();
         row->configType = std::string("configuration");
         row->desc = std::string("1,1,1,1,1,1,1,1");
-        ConfigManager::sharedInstance()->syncConfigData(EntityList<ConfigEntity> { row });
+        ASSERT_TRUE(ConfigManager::sharedInstance()->syncConfigData(EntityList<ConfigEntity> { row }));
         QuoteOrderStore::sharedQuoteOrderStore()->loadByConfig();
     }
 };

@@ -83,9 +83,9 @@ TEST_F(LibraryCategoryTree, ALoopInTheServersParentLinksEndsTheWalks)
 
 TEST_F(LibraryCategoryTree, WithoutUncategorisedFilesThereIsNoSuchRow)
 {
-    DataAccessManager::sharedDataModel()->saveToDatabaseLibraryFiles(
+    ASSERT_TRUE(DataAccessManager::sharedDataModel()->saveToDatabaseLibraryFiles(
         EntityList<corvelle_library_files_Entity> { entity({ 4, "Order form", "orderform.docx", "WORD", 3 }),
-            entity({ 5, "Loose notes", "notes.key", "KEYNOTE", 3 }) });
+            entity({ 5, "Loose notes", "notes.key", "KEYNOTE", 3 }) }));
     showLibrary();
     EXPECT_EQ(rowTitles(), (std::vector<std::string> { text("ALL"), "Brochures", "Empty", "Videos" }));
 }

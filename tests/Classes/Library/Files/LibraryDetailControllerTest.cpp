@@ -27,7 +27,7 @@ TEST_F(LibraryDetail, TheDefaultSortListsFavouritesThenNewThenUpdatedThenTheRest
     // A favourite that is also new and has an update waits is listed once, among the favourites.
     auto catalogue = DataAccessManager::sharedDataModel()->getFilesByFileId(1);
     catalogue->isNew = 1;
-    DataAccessManager::sharedDataModel()->saveLibraryFileToDatabase(catalogue);
+    ASSERT_TRUE(DataAccessManager::sharedDataModel()->saveLibraryFileToDatabase(catalogue));
     addPendingUpdate(1, "catalogue_v1.pdf", "PDF");
     showLibrary();
     EXPECT_EQ(shownTitles(),
