@@ -21,14 +21,17 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 600
 
 # ThreadSanitizer over the tests of the threaded parts (Foundation, HTTP,
-# protocol, movie sound), in a build of its own that takes the bundle and sample company
-# generated above (CORVELLE_TSAN=0 skips).
+# protocol, movie sound, and the catalogue, library and synchronisation
+# screens that read pictures and render thumbnails off the main thread), in a
+# build of its own that takes the bundle and sample company generated above
+# (CORVELLE_TSAN=0 skips).
 if [ "${CORVELLE_TSAN:-1}" != "0" ]; then
   tsan="$root/build/tsan"
   cmake -S "$root" -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVELLE_TSAN=ON -DCORVELLE_TESTS=ON \
         -DCORVELLE_WERROR=ON -DCORVELLE_GENERATED_FROM="$build"
   cmake --build "$tsan" --target test_Platform_Foundation test_Platform_CFNetwork test_Platform_Sound test_Network_HTTP \
-        test_Network_Protocol
+        test_Network_Protocol test_Classes_Catalog test_Classes_Catalog_Product test_Classes_Library \
+        test_Classes_Library_Files test_Classes_Sync
   TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tools/tsan-suppressions.txt" \
     ctest --test-dir "$tsan" --output-on-failure -j "$(nproc)" --timeout 600
 fi
