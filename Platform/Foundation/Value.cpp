@@ -1,6 +1,7 @@
 #include "Platform/Foundation/Value.h"
 
 #include "Platform/Foundation/NumberParsing.h"
+#include "Platform/Foundation/ValueArena.h"
 
 #include <algorithm>
 #include <bit>
@@ -56,6 +57,49 @@ uint32_t checkedSize(size_t n)
     return static_cast<uint32_t>(n);
 }
 
+// Set in the owner count of a block whose room came from an arena. Counts never
+// come near it, and the bit stays for the block's life.
+constexpr uint32_t kInArena = 1u << 31;
+
+// Room for a block from the thread's open arena, or nothing when there is none.
+void* arenaMemory(size_t bytes)
+{
+    ValueArena* arena = ValueArena::current();
+    return arena ? arena->allocate(bytes) : nullptr;
+}
+
+// Room for a block: the arena's when it has some, else an allocation of its own.
+// `references` is set to one owner, marked when the room is the arena's.
+template <typename T> T* makeBlock(size_t bytes)
+{
+    void* memory = arenaMemory(bytes);
+    T* block = new (memory ? memory : ::operator new(bytes)) T;
+    if (memory)
+        block->references.store(1 | kInArena, std::memory_order_relaxed);
+    return block;
+}
+
+template <typename T> void freeBlock(T* block, uint32_t references, size_t bytes)
+{
+    block->~T();
+    if (references & kInArena)
+        ValueArena::release(block, bytes);
+    else
+        ::operator delete(block);
+}
+
+// Whether this is the last owner releasing: a sole owner skips the locked
+// decrement, as no one else can take a reference.
+bool releasesLast(std::atomic<uint32_t>& references, uint32_t seen)
+{
+    return (seen & ~kInArena) == 1 || (references.fetch_sub(1, std::memory_order_acq_rel) & ~kInArena) == 1;
+}
+
+bool isShared(const std::atomic<uint32_t>& references)
+{
+    return (references.load(std::memory_order_acquire) & ~kInArena) > 1;
+}
+
 }  // namespace
 
 // A reply is held as a tree of these: their size is the tree's memory.
@@ -72,7 +116,7 @@ const Value& nullValue()
 SharedText* SharedText::make(std::string_view text)
 {
     const uint32_t size = checkedSize(text.size());
-    auto* shared = new (::operator new(sizeof(SharedText) + size)) SharedText;
+    auto* shared = makeBlock<SharedText>(sizeof(SharedText) + size);
     shared->size = size;
     if (size)
         std::memcpy(reinterpret_cast<char*>(shared + 1), text.data(), size);
@@ -81,12 +125,11 @@ SharedText* SharedText::make(std::string_view text)
 
 void SharedText::release()
 {
-    // The last owner sees every earlier owner's use before it frees. A sole
-    // owner skips the locked decrement: no one else can take a reference.
-    if (references.load(std::memory_order_acquire) != 1 && references.fetch_sub(1, std::memory_order_acq_rel) != 1)
+    // The last owner sees every earlier owner's use before it frees.
+    const uint32_t seen = references.load(std::memory_order_acquire);
+    if (!releasesLast(references, seen))
         return;
-    this->~SharedText();
-    ::operator delete(this);
+    freeBlock(this, seen, sizeof(SharedText) + size);
 }
 
 ValueKey::ValueKey(std::string_view text)
@@ -658,23 +701,22 @@ std::string Value::description() const
 ValueArray::Block* ValueArray::allocate(size_t capacity)
 {
     const uint32_t room = checkedSize(capacity);
-    auto* block = new (::operator new(sizeof(Block) + sizeof(Value) * room)) Block;
+    auto* block = makeBlock<Block>(sizeof(Block) + sizeof(Value) * room);
     block->capacity = room;
     return block;
 }
 
 void ValueArray::release(Block* block)
 {
-    // As for shared text: a sole owner frees without the locked decrement.
-    if (!block
-        || (block->references.load(std::memory_order_acquire) != 1
-            && block->references.fetch_sub(1, std::memory_order_acq_rel) != 1))
+    if (!block)
+        return;
+    const uint32_t seen = block->references.load(std::memory_order_acquire);
+    if (!releasesLast(block->references, seen))
         return;
     Value* items = block->items();
     for (uint32_t i = 0; i < block->size; ++i)
         items[i].~Value();
-    block->~Block();
-    ::operator delete(block);
+    freeBlock(block, seen, sizeof(Block) + sizeof(Value) * block->capacity);
 }
 
 ValueArray::ValueArray(std::initializer_list<Value> items)
@@ -735,7 +777,7 @@ Value* ValueArray::ownedItems(size_t capacity)
         return m_block->items();
     }
     // Copy on write: storage another value shares is copied before the first change.
-    const bool shared = m_block->references.load(std::memory_order_acquire) > 1;
+    const bool shared = isShared(m_block->references);
     if (!shared && m_block->capacity >= capacity)
         return m_block->items();
     Block* fresh = allocate(std::max<size_t>(capacity, m_block->size));
@@ -873,23 +915,23 @@ struct ValueDictionary::Index {
 ValueDictionary::Block* ValueDictionary::allocate(size_t capacity)
 {
     const uint32_t room = checkedSize(capacity);
-    auto* block = new (::operator new(sizeof(Block) + sizeof(Entry) * room)) Block;
+    auto* block = makeBlock<Block>(sizeof(Block) + sizeof(Entry) * room);
     block->capacity = room;
     return block;
 }
 
 void ValueDictionary::release(Block* block)
 {
-    if (!block
-        || (block->references.load(std::memory_order_acquire) != 1
-            && block->references.fetch_sub(1, std::memory_order_acq_rel) != 1))
+    if (!block)
+        return;
+    const uint32_t seen = block->references.load(std::memory_order_acquire);
+    if (!releasesLast(block->references, seen))
         return;
     Entry* entries = block->entries();
     for (uint32_t i = 0; i < block->size; ++i)
         entries[i].~Entry();
     Index::destroy(block->index.load(std::memory_order_acquire));
-    block->~Block();
-    ::operator delete(block);
+    freeBlock(block, seen, sizeof(Block) + sizeof(Entry) * block->capacity);
 }
 
 ValueDictionary::ValueDictionary(std::initializer_list<Entry> items)
@@ -986,7 +1028,7 @@ ValueDictionary::Entry* ValueDictionary::ownedEntries(size_t capacity)
         return m_block->entries();
     }
     // Copy on write: storage another value shares is copied before the first change.
-    const bool shared = m_block->references.load(std::memory_order_acquire) > 1;
+    const bool shared = isShared(m_block->references);
     if (!shared && m_block->capacity >= capacity)
         return m_block->entries();
     Block* fresh = allocate(std::max<size_t>(capacity, m_block->size));

@@ -1,6 +1,7 @@
 #include "Platform/Foundation/Format.h"
 #include "Platform/Foundation/NumberParsing.h"
 #include "Platform/Foundation/Value.h"
+#include "Platform/Foundation/ValueArena.h"
 
 #include <gtest/gtest.h>
 
@@ -230,4 +231,130 @@ TEST(Value, ReadersOnSeveralThreadsShareOneLargeDictionary)
     for (auto& reader : readers)
         reader.join();
     EXPECT_EQ(found.load(), 80);
+}
+
+namespace {
+
+// A tree of the shapes a reply has: objects with long and short keys and texts,
+// nested arrays, and more than a chunk's worth of them.
+Value treeOf(int products)
+{
+    std::vector<Value> items;
+    for (int i = 0; i < products; ++i) {
+        std::vector<ValueDictionary::Entry> entries;
+        entries.emplace_back("productID", i);
+        entries.emplace_back("name", "product with a long name " + std::to_string(i));
+        entries.emplace_back(
+            "images", Value::array({ Value("img/" + std::to_string(i) + "/a long picture name.jpg") }));
+        items.push_back(Value(ValueDictionary::withEntries(entries)));
+    }
+    return Value(ValueArray::movingFrom(items));
+}
+
+void expectProduct(const Value& product, int i)
+{
+    EXPECT_EQ(product["productID"].intValue(), i);
+    EXPECT_EQ(product["name"].stringValue(), "product with a long name " + std::to_string(i));
+    EXPECT_EQ(product["images"][size_t(0)].stringValue(), "img/" + std::to_string(i) + "/a long picture name.jpg");
+}
+
+}  // namespace
+
+TEST(ValueArena, PartsOfATreeOutliveTheArenaAndTheRestOfTheTree)
+{
+    Value kept;
+    ValueKey keptKey;
+    Value keptText;
+    {
+        Value tree;
+        {
+            ValueArena arena;
+            tree = treeOf(3000);
+        }
+        kept = tree[size_t(1234)];
+        keptKey = tree[size_t(5)].dictionaryValue().begin()->first;
+        keptText = tree[size_t(2999)]["name"];
+        expectProduct(tree[size_t(0)], 0);
+    }
+    // The tree and every other chunk are gone; what was kept still reads.
+    expectProduct(kept, 1234);
+    EXPECT_EQ(keptKey, "productID");
+    EXPECT_EQ(keptText.stringValue(), "product with a long name 2999");
+}
+
+TEST(ValueArena, ChangesToATreeMadeInAnArenaLeaveItsCopiesAlone)
+{
+    Value tree;
+    {
+        ValueArena arena;
+        tree = treeOf(100);
+    }
+    const Value copy = tree;
+    tree.mutableArray()[7].set("name", Value("changed"));
+    tree.mutableArray()[8].mutableDictionary().remove("images");
+    tree.mutableArray().erase(0);
+    tree.mutableArray()[50].mutableDictionary().find("images")->append(Value("second picture"));
+    EXPECT_EQ(tree.count(), 99u);
+    EXPECT_EQ(tree[size_t(6)]["name"].stringValue(), "changed");
+    EXPECT_FALSE(tree[size_t(7)].contains("images"));
+    EXPECT_EQ(tree[size_t(50)]["images"].count(), 2u);
+    for (int i = 0; i < 100; ++i)
+        expectProduct(copy[static_cast<size_t>(i)], i);
+}
+
+TEST(ValueArena, NestedArenasAndValuesMadeAfterThemAreOrdinaryValues)
+{
+    Value outer;
+    Value inner;
+    {
+        ValueArena first;
+        outer = treeOf(10);
+        {
+            ValueArena second;
+            EXPECT_EQ(ValueArena::current(), &second);
+            inner = treeOf(10);
+        }
+        EXPECT_EQ(ValueArena::current(), &first);
+    }
+    EXPECT_EQ(ValueArena::current(), nullptr);
+    Value after = treeOf(10);
+    EXPECT_EQ(outer, inner);
+    EXPECT_EQ(after, inner);
+    // A block too large to share a chunk takes its own room, inside an arena too.
+    Value large;
+    {
+        ValueArena arena;
+        large = treeOf(5000);
+    }
+    expectProduct(large[size_t(4999)], 4999);
+}
+
+TEST(ValueArena, PartsOfOneTreeAreReleasedOnSeveralThreadsAtOnce)
+{
+    // Each thread takes a share of the products and lets go of them while the
+    // others do: the chunks they share are freed once, by whichever is last.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        std::vector<std::vector<Value>> shares(4);
+        {
+            Value tree;
+            {
+                ValueArena arena;
+                tree = treeOf(2000);
+            }
+            for (size_t i = 0; i < tree.count(); ++i)
+                shares[i % shares.size()].push_back(tree[i]);
+        }
+        std::atomic<int> read { 0 };
+        std::vector<std::thread> threads;
+        for (auto& share : shares) {
+            threads.emplace_back([&read, share = std::move(share)]() mutable {
+                for (const Value& product : share)
+                    read += product["productID"].intValue() >= 0 && product["name"].stringView()->size() > 20;
+                share.clear();
+            });
+        }
+        for (auto& thread : threads)
+            thread.join();
+        EXPECT_EQ(read.load(), 2000);
+    }
 }
