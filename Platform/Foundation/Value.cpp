@@ -865,6 +865,21 @@ constexpr size_t kIndexThreshold = 12;
 // check pays for longer than the per-lookup search does.
 constexpr size_t kLinearDuplicateCheck = 32;
 
+// Equal keys have equal signatures. A short key's is its own eight bytes (its
+// size tag, its text, zeros after), which tell every short key apart; a long
+// key's is its first eight bytes and its size.
+uint64_t keySignature(const ValueKey& key)
+{
+    const std::string_view text = key.view();
+    uint64_t bits;
+    if (text.size() <= 7) {
+        std::memcpy(&bits, text.data() - 1, 8);
+        return bits;
+    }
+    std::memcpy(&bits, text.data(), 8);
+    return (bits << 1) ^ (text.size() << 32);
+}
+
 }  // namespace
 
 // Open addressing over positions in the entries, in one allocation; the slots
@@ -988,14 +1003,25 @@ void ValueDictionary::removeDuplicateKeys()
     // replaces a kept value or joins them.
     size_t kept = 1;
     if (count <= kLinearDuplicateCheck) {
+        // Keys are told apart by their size and first bytes, read once each;
+        // only keys alike in those are compared whole.
+        uint64_t signatures[kLinearDuplicateCheck];
+        for (size_t i = 0; i < count; ++i)
+            signatures[i] = keySignature(entries[i].first);
         for (size_t i = 1; i < count; ++i) {
+            const uint64_t signature = signatures[i];
             size_t j = 0;
-            while (j < kept && entries[j].first != entries[i].first)
+            while (j < kept && (signatures[j] != signature || entries[j].first != entries[i].first))
                 ++j;
-            if (j < kept)
+            if (j < kept) {
                 entries[j].second = std::move(entries[i].second);
-            else if (kept++ != i)
-                entries[kept - 1] = std::move(entries[i]);
+            } else {
+                if (kept != i) {
+                    entries[kept] = std::move(entries[i]);
+                    signatures[kept] = signature;
+                }
+                ++kept;
+            }
         }
     } else {
         // Hashing pays here, and the index serves later lookups too.
