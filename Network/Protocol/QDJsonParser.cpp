@@ -4,6 +4,7 @@
 
 #include "Platform/Foundation/Format.h"
 #include "Platform/Foundation/TextEncoding.h"
+#include "Platform/Foundation/ValueArena.h"
 
 #include <bit>
 #include <charconv>
@@ -52,7 +53,7 @@ std::optional<Value> QDJsonParser::fragmentWithString(std::optional<std::string_
     m_depth = 0;
     m_elements.clear();
     m_entries.clear();
-    m_keys.assign(kKeySlots, ValueKey());
+    m_keys.assign(kKeySlots, SharedKey());
     // The text is read as a C string: it ends at its first zero byte.
     std::string_view bytes = *text;
     if (const void* nul = std::memchr(bytes.data(), 0, bytes.size()))
@@ -60,9 +61,13 @@ std::optional<Value> QDJsonParser::fragmentWithString(std::optional<std::string_
     c = bytes.data();
     m_end = bytes.data() + bytes.size();
 
-    Value value;
-    bool ok = scanValue(value);
+    // The tree's nodes are made from chunks: a node costs a pointer bump, and
+    // freeing the tree returns a chunk at a time.
+    ValueArena arena;
+    std::optional<Value> value;
+    bool ok = scanValue(nullptr);
     if (ok) {
+        value = std::move(m_elements.front());
         skipWhitespace();
         if (!atEnd()) {
             addErrorWithCodeDescription(QDJsonErrorGarbage, "Garbage after JSON");
@@ -70,10 +75,21 @@ std::optional<Value> QDJsonParser::fragmentWithString(std::optional<std::string_
         }
     }
     c = m_end = nullptr;
+    m_elements.clear();
+    m_entries.clear();
     m_keys.clear();  // the shared keys belong to the tree from here on
     if (!ok)
         return std::nullopt;
     return value;
+}
+
+template <typename... Args> void QDJsonParser::place(ValueKey* key, Args&&... args)
+{
+    if (key)
+        m_entries.emplace_back(std::piecewise_construct, std::forward_as_tuple(std::move(*key)),
+            std::forward_as_tuple(std::forward<Args>(args)...));
+    else
+        m_elements.emplace_back(std::forward<Args>(args)...);
 }
 
 void QDJsonParser::skipWhitespace()
@@ -82,7 +98,7 @@ void QDJsonParser::skipWhitespace()
         ++c;
 }
 
-bool QDJsonParser::scanValue(Value& out)
+bool QDJsonParser::scanValue(ValueKey* key)
 {
     skipWhitespace();
     if (atEnd()) {
@@ -95,27 +111,27 @@ bool QDJsonParser::scanValue(Value& out)
         std::string_view s;
         if (!scanRestOfString(s))
             return false;
-        out = Value(s);
+        place(key, s);
         return true;
     }
     case '{':
-        return scanRestOfDictionary(out);
+        return scanRestOfDictionary(key);
     case '[':
-        return scanRestOfArray(out);
+        return scanRestOfArray(key);
     case 't':
         if (!scanLiteral("rue", 3, "Expected 'true'"))
             return false;
-        out = Value(true);
+        place(key, true);
         return true;
     case 'f':
         if (!scanLiteral("alse", 4, "Expected 'false'"))
             return false;
-        out = Value(false);
+        place(key, false);
         return true;
     case 'n':
         if (!scanLiteral("ull", 3, "Expected 'null'"))
             return false;
-        out = Value();
+        place(key);
         return true;
     case '+':
         addErrorWithCodeDescription(QDJsonErrorNumber, "Leading + disallowed in number");
@@ -123,7 +139,7 @@ bool QDJsonParser::scanValue(Value& out)
     default:
         if (ch == '-' || isDigit(ch)) {
             --c;
-            return scanNumber(out);
+            return scanNumber(key);
         }
         addErrorWithCodeDescription(QDJsonErrorParse, "Unrecognised leading character");
         return false;
@@ -140,7 +156,7 @@ bool QDJsonParser::scanLiteral(const char* rest, size_t length, const char* erro
     return false;
 }
 
-bool QDJsonParser::scanRestOfArray(Value& out)
+bool QDJsonParser::scanRestOfArray(ValueKey* key)
 {
     if (!enterLevel())
         return false;
@@ -150,16 +166,15 @@ bool QDJsonParser::scanRestOfArray(Value& out)
         if (!atEnd() && *c == ']') {
             ++c;
             leaveLevel();
-            out = Value(ValueArray::movingFrom(std::span(m_elements).subspan(base)));
+            ValueArray array = ValueArray::movingFrom(std::span(m_elements).subspan(base));
             m_elements.resize(base);
+            place(key, std::move(array));
             return true;
         }
-        Value element;
-        if (!scanValue(element)) {
+        if (!scanValue(nullptr)) {
             addErrorWithCodeDescription(QDJsonErrorParse, "Expected value while parsing array");
             return false;
         }
-        m_elements.push_back(std::move(element));
         skipWhitespace();
         if (!atEnd() && *c == ',') {
             ++c;
@@ -174,7 +189,7 @@ bool QDJsonParser::scanRestOfArray(Value& out)
     return false;
 }
 
-bool QDJsonParser::scanRestOfDictionary(Value& out)
+bool QDJsonParser::scanRestOfDictionary(ValueKey* key)
 {
     if (!enterLevel())
         return false;
@@ -184,8 +199,9 @@ bool QDJsonParser::scanRestOfDictionary(Value& out)
         if (!atEnd() && *c == '}') {
             ++c;
             leaveLevel();
-            out = Value(ValueDictionary::withEntries(std::span(m_entries).subspan(base)));
+            ValueDictionary dictionary = ValueDictionary::withEntries(std::span(m_entries).subspan(base));
             m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(base), m_entries.end());
+            place(key, std::move(dictionary));
             return true;
         }
         if (atEnd() || *c != '"') {
@@ -199,19 +215,18 @@ bool QDJsonParser::scanRestOfDictionary(Value& out)
             return false;
         }
         // Made now: the value's own strings reuse the buffer the key text may view.
-        ValueKey key = keyFor(keyText);
+        ValueKey entryKey = keyFor(keyText);
         skipWhitespace();
         if (atEnd() || *c != ':') {
             addErrorWithCodeDescription(QDJsonErrorParse, "Expected ':' separating key and value");
             return false;
         }
         ++c;
-        Value element;
-        if (!scanValue(element)) {
-            addErrorWithCodeDescription(QDJsonErrorParse, stringWithFormat("Object value expected for key: %@", key));
+        if (!scanValue(&entryKey)) {
+            addErrorWithCodeDescription(
+                QDJsonErrorParse, stringWithFormat("Object value expected for key: %@", entryKey));
             return false;
         }
-        m_entries.emplace_back(std::move(key), std::move(element));
         skipWhitespace();
         if (!atEnd() && *c == ',') {
             ++c;
@@ -242,13 +257,14 @@ ValueKey QDJsonParser::keyFor(std::string_view text)
     // full, the key is made on its own and nothing is kept.
     size_t slot = static_cast<size_t>(h ^ (h >> 32));
     for (size_t probe = 0; probe < kKeyProbes; ++probe, ++slot) {
-        ValueKey& key = m_keys[slot & (kKeySlots - 1)];
-        if (key.empty()) {
-            key = ValueKey(text);
-            return key;
+        SharedKey& shared = m_keys[slot & (kKeySlots - 1)];
+        if (!shared.size) {
+            shared = { head, tail, text.size(), ValueKey(text) };
+            return shared.key;
         }
-        if (key == text)
-            return key;
+        if (shared.head == head && shared.tail == tail && shared.size == text.size()
+            && (text.size() <= 16 || std::memcmp(shared.key.view().data() + 8, text.data() + 8, text.size() - 16) == 0))
+            return shared.key;
     }
     return ValueKey(text);
 }
@@ -383,7 +399,7 @@ bool QDJsonParser::scanUnicodeChar(std::string& out)
     return true;
 }
 
-bool QDJsonParser::scanNumber(Value& out)
+bool QDJsonParser::scanNumber(ValueKey* key)
 {
     const char* start = c;
     bool negative = false;
@@ -438,14 +454,17 @@ bool QDJsonParser::scanNumber(Value& out)
             for (const char* d = digits; d < integerEnd; ++d)
                 v = v * 10 + (*d - '0');
             // "-0" keeps its sign, which only a decimal can hold.
-            out = negative && v == 0 ? Value::decimal("-0") : Value(static_cast<long long>(negative ? -v : v));
+            if (negative && v == 0)
+                place(key, Value::decimal("-0"));
+            else
+                place(key, static_cast<long long>(negative ? -v : v));
             return true;
         }
         if (negative) {
             long long v;
             auto [end, ec] = std::from_chars(start, integerEnd, v);
             if (ec == std::errc() && end == integerEnd) {
-                out = Value(v);
+                place(key, v);
                 return true;
             }
         } else {
@@ -453,9 +472,9 @@ bool QDJsonParser::scanNumber(Value& out)
             auto [end, ec] = std::from_chars(start, integerEnd, u);
             if (ec == std::errc() && end == integerEnd) {
                 if (u <= static_cast<unsigned long long>(std::numeric_limits<long long>::max()))
-                    out = Value(static_cast<long long>(u));
+                    place(key, static_cast<long long>(u));
                 else
-                    out = Value(u);
+                    place(key, u);
                 return true;
             }
         }
@@ -468,6 +487,6 @@ bool QDJsonParser::scanNumber(Value& out)
         addErrorWithCodeDescription(QDJsonErrorNumber, "Failed creating decimal instance");
         return false;
     }
-    out = std::move(number);
+    place(key, std::move(number));
     return true;
 }

@@ -9,6 +9,7 @@
 #include "Network/Protocol/QDJsonBase.h"
 #include "Platform/Foundation/Value.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,19 +32,31 @@ private:
     std::string m_text;  // a string with escapes, while it is read
     // Objects of one reply repeat the same keys: a key too long to sit inside
     // the key itself is made once per call and shared by every object using it.
-    std::vector<ValueKey> m_keys;
+    struct SharedKey {
+        // The key's first and last eight bytes and its size, compared before
+        // the key itself is touched: for keys of up to sixteen bytes they are
+        // the whole text.
+        uint64_t head = 0;
+        uint64_t tail = 0;
+        size_t size = 0;
+        ValueKey key;
+    };
+    std::vector<SharedKey> m_keys;
 
     ValueKey keyFor(std::string_view text);
 
     bool atEnd() const { return c >= m_end; }
     void skipWhitespace();
-    bool scanValue(Value& out);
-    bool scanRestOfArray(Value& out);
-    bool scanRestOfDictionary(Value& out);
+    // Each value read is made in its place: the next of m_elements when `key`
+    // is null, else the next of m_entries, under the key (moved from).
+    template <typename... Args> void place(ValueKey* key, Args&&... args);
+    bool scanValue(ValueKey* key);
+    bool scanRestOfArray(ValueKey* key);
+    bool scanRestOfDictionary(ValueKey* key);
     // `out` views the text or m_text, until the next string is read.
     bool scanRestOfString(std::string_view& out);
     bool scanUnicodeChar(std::string& out);
     bool scanHexQuad(unsigned& out);
-    bool scanNumber(Value& out);
+    bool scanNumber(ValueKey* key);
     bool scanLiteral(const char* rest, size_t length, const char* error);
 };

@@ -78,3 +78,72 @@ TEST(QDJsonWriter, TextsAndNumbersEitherSideOfTheInlineSizesWriteBackAsRead)
         EXPECT_EQ(writer.stringWithObject(*v), text);
     }
 }
+
+TEST(QDJsonParser, KeysAlikeButForOneByteStayApartAndRepeatedKeysKeepTheirLastValue)
+{
+    // Keys are told apart by their size and outer bytes before their whole
+    // text is compared: keys that share those must still be their own.
+    std::string many = "{";
+    for (char c = 'A'; c <= 'Z'; ++c)
+        many += std::string("\"aaaaaaaa") + c + "bbbbbbbb\":\"" + c + "\",";
+    many += "\"aaaaaaaaQbbbbbbbb\":\"again\"}";
+    std::string manyWritten = "{";
+    for (char c = 'A'; c <= 'Z'; ++c)
+        manyWritten += std::string(c == 'A' ? "" : ",") + "\"aaaaaaaa" + c + "bbbbbbbb\":\""
+            + (c == 'Q' ? "again" : std::string(1, c)) + "\"";
+    manyWritten += "}";
+    struct Case {
+        std::string text;
+        std::string written;
+    };
+    const Case cases[] = {
+        { R"({"a":1,"b":2,"a":3})", R"({"a":3,"b":2})" },
+        { R"({"abcdefgh1":1,"abcdefgh2":2,"abcdefgh1":3})", R"({"abcdefgh1":3,"abcdefgh2":2})" },
+        { R"({"aaaaaaaaXbbbbbbbb":1,"aaaaaaaaYbbbbbbbb":2,"aaaaaaaaXbbbbbbbb":3})",
+            R"({"aaaaaaaaXbbbbbbbb":3,"aaaaaaaaYbbbbbbbb":2})" },
+        { R"([{"aaaaaaaaXbbbbbbbb":1},{"aaaaaaaaYbbbbbbbb":2},{"aaaaaaaaXbbbbbbbb":3}])",
+            R"([{"aaaaaaaaXbbbbbbbb":1},{"aaaaaaaaYbbbbbbbb":2},{"aaaaaaaaXbbbbbbbb":3}])" },
+        { R"({"1234567":1,"12345678":2,"1234567":3,"12345678":4})", R"({"1234567":3,"12345678":4})" },
+        { R"({"abcdefg":1,"abcdefgh":2,"abcdefgx":3})", R"({"abcdefg":1,"abcdefgh":2,"abcdefgx":3})" },
+        { R"({"ab":1,"a\u0062":2,"a\"b":3,"a\\b":4})", R"({"ab":2,"a\"b":3,"a\\b":4})" },
+        { R"({"":1,"\u0000":2,"":3})", R"({"":3,"\u0000":2})" },
+        { many, manyWritten },
+    };
+    QDJsonParser parser;
+    QDJsonWriter writer;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto v = parser.objectWithString(c.text);
+        ASSERT_TRUE(v);
+        EXPECT_EQ(writer.stringWithObject(*v), c.written);
+    }
+}
+
+TEST(QDJsonParser, ValuesAreMadeInTheirPlacesAtEveryDepthAndAFailureLeavesNothingBehind)
+{
+    struct Case {
+        const char* text;
+        const char* failing;  // the same shape broken deep inside
+    };
+    const Case cases[] = {
+        { R"([[],{},[[]],[{}],{"a":[]},{"a":{}},"",0,-1,null,true])",
+            R"([[],{},[[]],[{}],{"a":[]},{"a":{"b":[1,}},"",0])" },
+        { R"({"a":[1,[2,[3,{"b":[4,{"c":"deep"}]}]]],"d":{"e":{"f":[null,false]}},"g":"after"})",
+            R"({"a":[1,[2,[3,{"b":[4,{"c":"deep\q"}]}]]],"d":{"e":{"f":[null,false]}},"g":"after"})" },
+        { R"([{"k":[{"k":[{"k":[]}]}]},{"k":{"k":{"k":{}}}}])", R"([{"k":[{"k":[{"k":[]}]}]},{"k":{"k":{"k":{})" },
+    };
+    QDJsonParser parser;
+    QDJsonWriter writer;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto v = parser.objectWithString(c.text);
+        ASSERT_TRUE(v);
+        EXPECT_EQ(writer.stringWithObject(*v), c.text);
+        // A failure halfway leaves no element or entry behind for the next text.
+        EXPECT_FALSE(parser.objectWithString(c.failing));
+        auto again = parser.objectWithString(c.text);
+        ASSERT_TRUE(again);
+        EXPECT_EQ(*again, *v);
+        EXPECT_EQ(writer.stringWithObject(*again), c.text);
+    }
+}
