@@ -11,57 +11,27 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 namespace {
 
 // The first byte from `p` on that needs escaping, or `end`.
 inline const char* findEscape(const char* p, const char* end) { return QDJsonText::findStringStop(p, end); }
 
-// The written length of a text: its bytes, its quotes, and what escapes add.
-size_t stringLength(std::string_view text)
-{
-    size_t length = text.size() + 2;
-    const char* p = text.data();
-    const char* end = p + text.size();
-    while ((p = findEscape(p, end)) < end) {
-        switch (*p++) {
-        case '"':
-        case '\\':
-        case '\b':
-        case '\t':
-        case '\n':
-        case '\f':
-        case '\r':
-            length += 1;
-            break;
-        default:
-            length += 5;
-        }
-    }
-    return length;
-}
-
-size_t integerLength(const Value& value)
-{
-    char buffer[32];
-    std::to_chars_result r = value.isUnsigned()
-        ? std::to_chars(buffer, buffer + sizeof buffer, value.unsignedLongLongValue())
-        : std::to_chars(buffer, buffer + sizeof buffer, value.longLongValue());
-    return static_cast<size_t>(r.ptr - buffer);
-}
+// The first piece of the output; each next one is twice the last, up to the
+// largest, so a small text is one piece and a large one a few.
+constexpr size_t kFirstPiece = 4096;
+constexpr size_t kLargestPiece = 1024 * 1024;
 
 }  // namespace
 
-// The text being written. Its room is made once, from the value's length;
-// every write still checks it, so a short guess regrows rather than overruns.
+// The text being written, gathered in pieces and made into one string at the
+// end: the string is made once, at its final size, without a pass over the
+// value to learn that size first.
 class QDJsonWriter::Output {
 public:
-    explicit Output(size_t room)
-    {
-        m_text.resize(room);
-        m_next = m_text.data();
-        m_end = m_next + room;
-    }
+    Output() { newPiece(0); }
     void operator+=(char ch)
     {
         makeRoom(1);
@@ -84,26 +54,45 @@ public:
     }
     std::string finish()
     {
-        m_text.resize(static_cast<size_t>(m_next - m_text.data()));
-        return std::move(m_text);
+        m_pieces.back().used = static_cast<size_t>(m_next - m_pieces.back().data.get());
+        size_t total = 0;
+        for (const Piece& piece : m_pieces)
+            total += piece.used;
+        std::string text;
+        text.reserve(total);
+        for (const Piece& piece : m_pieces)
+            text.append(piece.data.get(), piece.used);
+        return text;
     }
 
 private:
-    std::string m_text;
+    struct Piece {
+        std::unique_ptr<char[]> data;
+        size_t size = 0;
+        size_t used = 0;
+    };
+    std::vector<Piece> m_pieces;
     char* m_next = nullptr;
     char* m_end = nullptr;
 
     void makeRoom(size_t size)
     {
         if (static_cast<size_t>(m_end - m_next) < size) [[unlikely]]
-            grow(size);
+            newPiece(size);
     }
-    [[gnu::noinline]] void grow(size_t size)
+    // A write never spans two pieces: one that does not fit starts the next.
+    [[gnu::noinline]] void newPiece(size_t size)
     {
-        const size_t used = static_cast<size_t>(m_next - m_text.data());
-        m_text.resize(std::max(2 * m_text.size(), used + size));
-        m_next = m_text.data() + used;
-        m_end = m_text.data() + m_text.size();
+        size_t room = kFirstPiece;
+        if (!m_pieces.empty()) {
+            Piece& last = m_pieces.back();
+            last.used = static_cast<size_t>(m_next - last.data.get());
+            room = std::min(2 * last.size, kLargestPiece);
+        }
+        room = std::max(room, size);
+        m_pieces.push_back({ std::make_unique_for_overwrite<char[]>(room), room, 0 });
+        m_next = m_pieces.back().data.get();
+        m_end = m_next + room;
     }
 };
 
@@ -144,52 +133,10 @@ std::optional<std::string> QDJsonWriter::stringWithFragment(const Value& value)
 {
     clearErrorTrace();
     m_depth = 0;
-    Output out(textLength(value, 0));
+    Output out;
     if (!appendValue(value, out))
         return std::nullopt;
     return out.finish();
-}
-
-size_t QDJsonWriter::textLength(const Value& value, unsigned depth) const
-{
-    switch (value.type()) {
-    case Value::Type::Dictionary:
-    case Value::Type::Array: {
-        // Past the nesting limit the write itself fails; the guess stops here.
-        const unsigned limit = maxDepth();
-        if (++depth > (limit && limit < kDeepestNesting ? limit : kDeepestNesting))
-            return 0;
-        const bool isDictionary = value.isDictionary();
-        const size_t count = value.count();
-        // The brackets, the commas between elements, and each element's indent.
-        size_t length = 2 + (count ? count - 1 : 0);
-        if (m_humanReadable && count)
-            length += count * (1 + 2 * static_cast<size_t>(depth)) + 1 + 2 * static_cast<size_t>(depth - 1);
-        if (isDictionary) {
-            for (const auto& entry : value.dictionaryValue().entries())
-                length += stringLength(entry.first) + (m_humanReadable ? 3 : 1) + textLength(entry.second, depth);
-        } else {
-            for (const Value& item : value.arrayValue())
-                length += textLength(item, depth);
-        }
-        return length;
-    }
-    case Value::Type::String:
-        return stringLength(*value.stringView());
-    case Value::Type::Bool:
-    case Value::Type::Integer:
-        if (value.isBool() || value.numberKind() == Value::NumberKind::Char)
-            return value.boolValue() ? 4 : 5;
-        return integerLength(value);
-    case Value::Type::Real:
-        if (auto decimal = value.decimalText())
-            return decimal->size();
-        return 32;
-    case Value::Type::Null:
-        return 4;
-    default:
-        return 0;
-    }
 }
 
 void QDJsonWriter::appendIndent(Output& out)

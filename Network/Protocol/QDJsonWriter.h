@@ -29,9 +29,6 @@ private:
 
     class Output;
 
-    // The length of the value's text, exact but for reals (their longest
-    // form), so the output is made once at its size rather than regrown.
-    size_t textLength(const Value& value, unsigned depth) const;
     bool appendValue(const Value& value, Output& out);
     bool appendDictionary(const Value& value, Output& out);
     bool appendArray(const Value& value, Output& out);

@@ -147,3 +147,40 @@ TEST(QDJsonParser, ValuesAreMadeInTheirPlacesAtEveryDepthAndAFailureLeavesNothin
         EXPECT_EQ(writer.stringWithObject(*again), c.text);
     }
 }
+
+TEST(QDJsonWriter, OutputsOfEverySizeAreWholeAndMadeAtTheirSize)
+{
+    // Small and large outputs, single texts larger than any piece the output
+    // is gathered in, and many small writes, each compared with the text built
+    // by hand.
+    struct Case {
+        Value value;
+        std::string written;
+    };
+    std::vector<Case> cases;
+    cases.push_back({ Value::array({ Value("x") }), R"(["x"])" });
+    for (size_t size : { size_t(4090), size_t(4096), size_t(70000), size_t(3 * 1024 * 1024 + 7) }) {
+        std::string text(size, 'a');
+        text[size / 2] = '"';
+        std::string escaped = text.substr(0, size / 2) + "\\\"" + text.substr(size / 2 + 1);
+        cases.push_back({ Value::array({ Value(text), Value(1) }), "[\"" + escaped + "\",1]" });
+    }
+    Value many;
+    std::string manyWritten = "[";
+    for (int i = 0; i < 60000; ++i) {
+        many.append(Value::dictionary({ { "n", i }, { "s", "t\n" + std::to_string(i) } }));
+        manyWritten
+            += std::string(i ? "," : "") + R"({"n":)" + std::to_string(i) + R"(,"s":"t\n)" + std::to_string(i) + "\"}";
+    }
+    manyWritten += "]";
+    cases.push_back({ many, manyWritten });
+    QDJsonWriter writer;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.written.size());
+        auto written = writer.stringWithObject(c.value);
+        ASSERT_TRUE(written);
+        EXPECT_TRUE(*written == c.written);
+        // Below twice the inline room the string library rounds the room up.
+        EXPECT_TRUE(written->size() < 30 ? written->capacity() <= 30 : written->capacity() == written->size());
+    }
+}
