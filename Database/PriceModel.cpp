@@ -26,16 +26,21 @@ constexpr const char* kCopiedColumns = "price_id,product_id,vendor_group_id_list
 
 namespace {
 
-// A price row over `price`; of several rows for one product the last read wins.
-void readPrice(SQLResultSet& rs, corvelle_product_price_Entity& price)
+// The discount holds at `now` when it has begun and not yet ended, on a shown price.
+void finishPrice(corvelle_product_price_Entity& price, double now)
 {
     price.discount_flag = true;
-    RecordColumns::readRow(rs, price);
     price.discontRat = Formats::shownDiscountRatFromAbsolute(price.discontRat);
-    const double now = Formats::currentTimeInterval();
     if (now < price.discount_start_date->secondsSince1970 || now > price.discount_end_date->secondsSince1970
         || price.price < 0)
         price.discount_flag = false;
+}
+
+// A price row over `price`; of several rows for one product the last read wins.
+void readPrice(SQLResultSet& rs, corvelle_product_price_Entity& price)
+{
+    RecordColumns::readRow(rs, price);
+    finishPrice(price, Formats::currentTimeInterval());
 }
 
 }  // namespace
@@ -76,15 +81,24 @@ std::unordered_map<int, std::shared_ptr<corvelle_product_price_Entity>> PriceMod
         return prices;
     // A product's rows are read one by one in id order, and the last one
     // stands; whatever order this statement gives, the highest id stands.
+    // A whole catalogue's prices are read at once: each column's place is
+    // found once, and every discount is judged against the same moment.
     std::unordered_map<int, int> standing;
+    standing.reserve(productIds.size());
+    const RecordColumns::RowReader<corvelle_product_price_Entity> reader(*rs);
+    const int productColumn = rs->columnIndexForName("product_id");
+    const int priceColumn = rs->columnIndexForName("price_id");
+    const double now = Formats::currentTimeInterval();
     while (rs->next()) {
-        const int productId = rs->intForColumn("product_id");
-        const int priceId = rs->intForColumn("price_id");
+        const int productId = rs->intForColumnIndex(productColumn);
+        const int priceId = rs->intForColumnIndex(priceColumn);
         auto [seen, first] = standing.emplace(productId, priceId);
         if (!first && priceId < seen->second)
             continue;
         seen->second = priceId;
-        readPrice(*rs, *prices[productId]);
+        auto& price = *prices[productId];
+        reader.read(*rs, price);
+        finishPrice(price, now);
     }
     return prices;
 }

@@ -7,40 +7,73 @@
 #include "Database/SQLiteLayer/SQLDatabase.h"
 #include "Database/SQLiteLayer/SQLResultSet.h"
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <type_traits>
 #include <utility>
 #include <vector>
 
 namespace RecordColumns {
 
+// Sets one stored column of `record` from the cursor's current row, the
+// column standing at `index` (-1 when the row lacks it: read as a NULL).
+template <typename Column, typename Record>
+void readColumn(SQLResultSet& rs, int index, const Column& c, Record& record)
+{
+    auto& value = record.*c.member;
+    using Member = std::remove_reference_t<decltype(value)>;
+    if constexpr (std::is_same_v<Member, bool>)
+        value = rs.boolForColumnIndex(index);
+    else if constexpr (std::is_same_v<Member, int>)
+        value = rs.intForColumnIndex(index);
+    else if constexpr (std::is_same_v<Member, double>)
+        value = rs.doubleForColumnIndex(index);
+    else if constexpr (std::is_same_v<Member, std::optional<std::string>>)
+        value = rs.stringForColumnIndex(index);
+    else if constexpr (std::is_same_v<Member, std::string>)
+        value = rs.stringForColumnIndex(index).value_or(std::string());
+    else if (c.has(NullDateIsZero))
+        value = Date { rs.doubleForColumnIndex(index) };
+    else
+        value = rs.dateForColumnIndex(index);
+}
+
 // Sets every stored column of `record` from the cursor's current row. A
 // column the row lacks reads as a NULL would.
 template <typename Record> void readRow(SQLResultSet& rs, Record& record)
 {
     forEach<Record>([&](const auto& c) {
-        if (!c.isStored())
-            return;
-        auto& value = record.*c.member;
-        using Member = std::remove_reference_t<decltype(value)>;
-        if constexpr (std::is_same_v<Member, bool>)
-            value = rs.boolForColumn(c.name);
-        else if constexpr (std::is_same_v<Member, int>)
-            value = rs.intForColumn(c.name);
-        else if constexpr (std::is_same_v<Member, double>)
-            value = rs.doubleForColumn(c.name);
-        else if constexpr (std::is_same_v<Member, std::optional<std::string>>)
-            value = rs.stringForColumn(c.name);
-        else if constexpr (std::is_same_v<Member, std::string>)
-            value = rs.stringForColumn(c.name).value_or(std::string());
-        else if (c.has(NullDateIsZero))
-            value = Date { rs.doubleForColumn(c.name) };
-        else
-            value = rs.dateForColumn(c.name);
+        if (c.isStored())
+            readColumn(rs, rs.columnIndexForName(c.name), c, record);
     });
 }
+
+// Reads rows of one cursor into records with each column's place found once,
+// for reads of many rows; otherwise as readRow.
+template <typename Record> class RowReader {
+public:
+    explicit RowReader(SQLResultSet& rs)
+    {
+        size_t k = 0;
+        forEach<Record>([&](const auto& c) { m_index[k++] = c.isStored() ? rs.columnIndexForName(c.name) : -1; });
+    }
+
+    void read(SQLResultSet& rs, Record& record) const
+    {
+        size_t k = 0;
+        forEach<Record>([&](const auto& c) {
+            const int index = m_index[k++];
+            if (c.isStored())
+                readColumn(rs, index, c, record);
+        });
+    }
+
+private:
+    std::array<int, std::tuple_size_v<std::remove_const_t<decltype(Table<Record>::columns)>>> m_index {};
+};
 
 // Every row of the cursor as a new record, in order.
 template <typename Record> std::vector<std::shared_ptr<Record>> readRows(const std::shared_ptr<SQLResultSet>& rs)
@@ -48,9 +81,10 @@ template <typename Record> std::vector<std::shared_ptr<Record>> readRows(const s
     std::vector<std::shared_ptr<Record>> records;
     if (!rs)
         return records;
+    const RowReader<Record> reader(*rs);
     while (rs->next()) {
         auto record = std::make_shared<Record>();
-        readRow(*rs, *record);
+        reader.read(*rs, *record);
         records.push_back(std::move(record));
     }
     return records;

@@ -268,8 +268,9 @@ void DetailViewController::sorteProductArryBy(int type)
             if (!price)
                 price = std::make_shared<corvelle_product_price_Entity>();
             keyed.emplace_back(effectivePrice(*price), product);
-            m_priceDic[product->product_id] = price;
         }
+        // The prices read are the ones the cells show: kept as read, one per listed product.
+        m_priceDic = std::move(prices);
         std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
         for (size_t i = 0; i < keyed.size(); ++i)
             sorted[i] = std::move(keyed[i].second);

@@ -26,6 +26,7 @@
 #include <set>
 #include <string>
 #include <unordered_set>
+#include <unordered_map>
 
 class UIButton;
 class UILabel;
@@ -103,7 +104,7 @@ private:
     std::weak_ptr<DetailViewDelegate> m_detailViewDelegate;
     std::shared_ptr<GridView> m_productShowView;
     EntityList<corvelle_product_Entity> m_productArray;
-    std::map<int, std::shared_ptr<corvelle_product_price_Entity>> m_priceDic;
+    std::unordered_map<int, std::shared_ptr<corvelle_product_price_Entity>> m_priceDic;
     std::string m_tagTitle;
     std::shared_ptr<UIButton> m_btnBack;
     std::shared_ptr<UILabel> m_lblTitle;

@@ -114,11 +114,17 @@ int SQLResultSet::columnIndexForName(std::string_view name)
 {
     if (!m_columnNamesSetup)
         setupColumnNames();
-    const std::string key = NSString::lowercaseASCII(name);
-    auto it = m_columnNameToIndexMap.find(key);
+    // Rows read by name ask for every column of every row: the key is made in
+    // one buffer kept for the purpose, not in a new string each time.
+    m_lookupKey.assign(name);
+    for (auto& c : m_lookupKey) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    auto it = m_columnNameToIndexMap.find(m_lookupKey);
     if (it != m_columnNameToIndexMap.end())
         return it->second;
-    NSLog("Warning: I could not find the column named '%@'.", key);
+    NSLog("Warning: I could not find the column named '%@'.", m_lookupKey);
     return -1;
 }
 

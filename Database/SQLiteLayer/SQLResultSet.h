@@ -108,5 +108,6 @@ private:
     std::shared_ptr<SQLStatement> m_statement;
     std::string m_query;
     std::unordered_map<std::string, int> m_columnNameToIndexMap;
+    std::string m_lookupKey;
     bool m_columnNamesSetup = false;
 };

@@ -441,6 +441,43 @@ TEST_F(RecordRoundTrip, RowsOfOlderShapesReadAsBefore)
     EXPECT_EQ(file.file_name, std::nullopt);
 }
 
+// A read of many rows finds each column's place once; every row still reads
+// as a read of that row alone does: columns in any order and any case, the
+// ones a statement lacks as NULL, and rows whose values change type.
+TEST_F(RecordRoundTrip, ManyRowsReadAsEachRowReadAlone)
+{
+    dam();
+    const char* statements[] = {
+        "select 9 as ID, 'x' as Title, 3 as ordering union all select 10, NULL, 'abc' union all select -1, 4.5, NULL",
+        "select 'late' as file_name, 7 as id",
+        "select * from corvelle_product_price where 0",
+    };
+    for (const char* sql : statements) {
+        SCOPED_TRACE(sql);
+        auto many = RecordColumns::readRows<corvelle_library_files_Entity>(db()->executeQuery(sql));
+        std::vector<corvelle_library_files_Entity> alone;
+        auto rs = db()->executeQuery(sql);
+        ASSERT_TRUE(rs);
+        while (rs->next()) {
+            corvelle_library_files_Entity file;
+            file.ordering = 5;
+            RecordColumns::readRow(*rs, file);
+            alone.push_back(file);
+        }
+        ASSERT_EQ(many.size(), alone.size());
+        for (size_t i = 0; i < many.size(); ++i)
+            expectSameColumns(alone[i], *many[i], "row " + std::to_string(i));
+    }
+    auto rows = RecordColumns::readRows<corvelle_library_files_Entity>(
+        db()->executeQuery("select 9 as ID, 'x' as Title union all select 10, NULL"));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0]->file_id, 9);
+    EXPECT_EQ(rows[0]->title, "x");
+    EXPECT_EQ(rows[1]->file_id, 10);
+    EXPECT_EQ(rows[1]->title, std::nullopt);
+    EXPECT_EQ(rows[1]->file_name, std::nullopt);
+}
+
 // Each member is filled from its own key of the server's object: the first
 // record of each table, whose values all differ, spelled out.
 TEST_F(RecordRoundTrip, EachMemberComesFromItsOwnKey)
