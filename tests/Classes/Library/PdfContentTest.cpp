@@ -1,6 +1,7 @@
 #include "Classes/Library/PdfContentPage.h"
 #include "Classes/Library/PdfContentView.h"
 #include "Classes/Library/PdfDocument.h"
+#include "BrochureFixture.h"
 #include "PdfFixture.h"
 
 #include "Platform/UIKit/UIViewRendering.h"
@@ -211,6 +212,38 @@ TEST_F(PdfContentTest, TilesDrawThePageOnWhite)
     // White above the coloured band at the foot of the page, the band drawn below.
     EXPECT_EQ(image->CGImage()->pixelAt(5, 5), (CGPixel { 255, 255, 255, 255 }));
     EXPECT_NE(image->CGImage()->pixelAt(5, 780), (CGPixel { 255, 255, 255, 255 }));
+}
+
+// A brochure as a layout tool writes it, page by page through the reader: the
+// photograph (a JPEG stream) with its sky over its ground, the logo (an image
+// with an alpha channel) over the heading band, and body text in the columns.
+TEST_F(PdfContentTest, TheReaderDrawsEveryPartOfABrochurePage)
+{
+    const std::string path = home.documents() + "/brochure.pdf";
+    ASSERT_TRUE(BrochureFixture::write(path, 3));
+    for (long number : { 1L, 2L, 3L }) {
+        SCOPED_TRACE(number);
+        auto page = PdfContentPage::initWithURLPagePassword(path, number, std::nullopt);
+        ASSERT_TRUE(page);
+        auto image = UIViewRenderToImage(*page);
+        ASSERT_TRUE(image);
+        const auto& pixels = *image->CGImage();
+        const CGPixel sky = pixels.pixelAt(60, 190), ground = pixels.pixelAt(60, 170 + (number == 1 ? 340 : 195));
+        EXPECT_GT(sky.blue, sky.red + 60) << "the photograph's sky";
+        EXPECT_LT(ground.blue, sky.blue - 60) << "the photograph's ground";
+        const CGPixel logo = pixels.pixelAt(485, 60);
+        EXPECT_GT(logo.red, logo.blue + 100) << "the logo over the band";
+        // Some pixels of the text column are nearly black ink, none of the margin beside it.
+        const size_t left = number == 1 ? 40 : 360, top = number == 1 ? 580 : 210;
+        size_t ink = 0;
+        for (size_t y = top; y < top + 40; ++y)
+            for (size_t x = left; x < left + 150; ++x) {
+                const CGPixel p = pixels.pixelAt(x, y);
+                ink += p.red < 90 && p.green < 90 && p.blue < 90;
+            }
+        EXPECT_GT(ink, 100u) << "the body text";
+        EXPECT_EQ(pixels.pixelAt(20, 400), (CGPixel { 255, 255, 255, 255 })) << "the margin";
+    }
 }
 
 }  // namespace
