@@ -5,7 +5,8 @@
 //   through the reader's page view (the visible tiles of its tiled layer,
 //   drawn through the platform's context, on its white card with a shadow),
 //   the same tiles without the card, and beside them the same pages drawn at
-//   the same size with poppler into cairo directly.
+//   the same size with poppler into cairo directly. The card's own cost shows
+//   over the plainest page (a band and a number), on its card and alone.
 // - The thumbnails of a 300-page PDF at the reader's sizes (overview and page
 //   placeholder 240 x 240, page-bar thumbnail 32 x 42, page-bar mark 22 x 28):
 //   the first time (rendered and written as files), and again from the files
@@ -62,10 +63,13 @@ struct Fixture {
     TemporaryHome home;
     std::string small;
     std::string large;
+    std::string plain;
     Fixture()
     {
         small = home.documents() + "/Brochure.pdf";
         large = home.documents() + "/Catalogue.pdf";
+        plain = home.documents() + "/Plain.pdf";
+        PdfFixture::withPages(1, 595, 842).write(plain);
         if (!BrochureFixture::write(small, kBrochurePages))
             std::abort();
         PdfFixture::withPages(300, 595, 842).write(large);
@@ -125,6 +129,37 @@ void BM_PageTilesWithoutTheCard(benchmark::State& state)
     }
 }
 BENCHMARK(BM_PageTilesWithoutTheCard)->Unit(benchmark::kMillisecond);
+
+// The card's own cost: the simplest page (a band and a number) on its card
+// and as its tiles alone, in alternate draws; on so light a page what the
+// card adds (its white ground, its shadow) shows above the noise.
+void BM_CardOverThePlainestPage(benchmark::State& state)
+{
+    constexpr int kRounds = 201;
+    auto view = PdfContentView::initWithFrameFileURLPagePassword(
+        CGRectMake(0, 0, 1024, 768), fixture().plain, 1, std::nullopt);
+    view->showPageThumbPagePasswordGuid(fixture().plain, 1, std::nullopt, PdfDocument::GUID());
+    finishThumbnails();
+    auto tiles = view->contentPage();
+    benchmark::DoNotOptimize(UIViewRenderToImage(*view));
+    std::vector<double> card, alone;
+    for (auto _ : state) {
+        for (int round = 0; round < kRounds; ++round) {
+            auto began = std::chrono::steady_clock::now();
+            benchmark::DoNotOptimize(UIViewRenderToImage(*view));
+            card.push_back(secondsSince(began));
+            began = std::chrono::steady_clock::now();
+            benchmark::DoNotOptimize(UIViewRenderToImage(*tiles));
+            alone.push_back(secondsSince(began));
+        }
+        state.SetIterationTime(median(card));
+    }
+    state.counters["card_median_us"] = median(card) * 1e6;
+    state.counters["card_min_us"] = *std::min_element(card.begin(), card.end()) * 1e6;
+    state.counters["tiles_median_us"] = median(alone) * 1e6;
+    state.counters["tiles_min_us"] = *std::min_element(alone.begin(), alone.end()) * 1e6;
+}
+BENCHMARK(BM_CardOverThePlainestPage)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(1);
 
 // The peer: a new 1024 x 768 picture, clear as the reader's starts, with the
 // page fitted in it as the reader fits it, on white.
