@@ -5,7 +5,9 @@
 // number, the device identifier, the current time, discount -1 (derived from
 // the rate), unsaved. discount and customerNote have derived getters.
 
+#include "Database/Formats.h"
 #include "Database/QuoteOrderItemEntity.h"
+#include "Database/RecordColumns.h"
 #include "Database/VendorEntity.h"
 
 #include <memory>
@@ -79,4 +81,54 @@ public:
 private:
     double m_discount = -1;
     std::optional<std::string> m_customerNote;
+};
+
+// The order's row. Texts are saved empty rather than NULL; the totals,
+// the discount and the note are saved as the order works them out; tax and
+// shipping are kept at single precision; the vendor is saved as its id and
+// never read back; the rate is stored in its absolute scale. The keys are
+// those of the server's order history.
+template <> struct RecordColumns::Table<QuoteOrderEntity> {
+    using O = QuoteOrderEntity;
+    static constexpr unsigned kText = SavesNullAsEmpty;
+    static constexpr unsigned kShownText = SavesNullAsEmpty | ReadsNullAsEmpty;
+
+    static constexpr std::string_view name = "corvelle_quote_order";
+    static constexpr auto columns = std::make_tuple(column("order_id", "order_id", &O::serial),
+        column("customer_id", "customer_id", &O::customerId),
+        column("customer_info_id", "customer_info_id", &O::customerInfo, kText),
+        column("customer_name", "customer_name", &O::customerName, kShownText),
+        computed<O, int>("vendor_id", "vendor_id", [](const O& o) { return o.vendor ? o.vendor->serial : 0; }),
+        column("order_number", "order_number", &O::number, kShownText),
+        computed<O, double>("order_total", "order_total", [](const O& o) { return o.total(); }),
+        computed<O, double>(
+            "order_subtotal", "order_subtotal", [](const O& o) { return o.originalTotal(); },
+            [](O& o, double v) { o.subtotal = v; }),
+        column("order_tax", "order_tax", &O::tax, SinglePrecision),
+        column("order_tax_details", "order_tax_details", &O::taxDetails, kText),
+        column("order_shipping", "order_shipping", &O::shipping, SinglePrecision),
+        column("order_shipping_tax", "order_shipping_tax", &O::shippingTax, SinglePrecision),
+        column("coupon_discount", "coupon_discount", &O::couponDiscount),
+        column("coupon_code", "coupon_code", &O::couponCode, kText),
+        computed<O, double>(
+            "order_discount", "order_discount", [](const O& o) { return o.discount(); },
+            [](O& o, double v) { o.setDiscount(v); }),
+        column("order_currency", "order_currency", &O::currency, kText),
+        column("order_status", "order_status", &O::status), column("cdate", "cdate", &O::cdate, kText),
+        column("mdate", "mdate", &O::mdate, kText), column("ship_method", "ship_method", &O::shippingMethod, kText),
+        computed<O, std::optional<std::string>>(
+            "customer_note", "customer_note", [](const O& o) { return std::optional(o.customerNote()); },
+            [](O& o, std::optional<std::string> v) { o.setCustomerNote(std::move(v)); }, kText),
+        column("ip_address", "ip_address", &O::ipAddress, kText),
+        // History orders are stored as submitted, whatever the server says.
+        column("uploaded", "", &O::uploaded),
+        computed<O, double>(
+            "discount_rat", "discountRate",
+            [](const O& o) { return Formats::absoluteDiscountRatFromShown(o.discountRat); },
+            [](O& o, double v) { o.discountRat = Formats::shownDiscountRatFromAbsolute(v); }),
+        column("signature", "signature", &O::signature, kShownText),
+        column("address", "address", &O::customerAddress, kShownText), column("city", "city", &O::city, kShownText),
+        column("state", "state", &O::state, kShownText), column("zip_code", "zip_code", &O::zip_code, kShownText),
+        column("phone", "phone", &O::phoneNumber, kShownText),
+        column("bankAccount", "bankAccount", &O::bankAccount, kShownText));
 };

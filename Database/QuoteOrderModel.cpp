@@ -34,29 +34,6 @@ constexpr const char* kItemColumns
       "product_item_price,"
       "product_final_price,order_item_currency,order_item_subtotal,order_status,cdate,mdate,product_attribute";
 
-constexpr const char* kOrderColumnNames[] = { "order_id", "customer_id", "customer_info_id", "customer_name",
-    "vendor_id", "order_number", "order_total", "order_subtotal", "order_tax", "order_tax_details", "order_shipping",
-    "order_shipping_tax", "coupon_discount", "coupon_code", "order_discount", "order_currency", "order_status", "cdate",
-    "mdate", "ship_method", "customer_note", "ip_address", "uploaded", "discount_rat", "signature", "address", "city",
-    "state", "zip_code", "phone", "bankAccount" };
-constexpr const char* kInsertOrder
-    = "INSERT OR REPLACE INTO "
-      "corvelle_quote_order(order_id,customer_id,customer_info_id,customer_name,vendor_id,order_number,order_total,"
-      "order_subtotal,order_tax,"
-      "order_tax_details,order_shipping,order_shipping_tax,coupon_discount,coupon_code,order_discount,order_currency,"
-      "order_status,cdate,mdate,ship_method,"
-      "customer_note,ip_address,uploaded,discount_rat,signature,address,city,state,zip_code,phone,bankAccount) "
-      "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
-constexpr const char* kItemColumnNames[] = { "order_id", "customer_info_id", "vendor_id", "product_id",
-    "order_item_sku", "order_item_name", "product_quantity", "product_item_price", "product_final_price",
-    "order_item_currency", "order_item_subtotal", "order_status", "cdate", "mdate", "product_attribute" };
-constexpr const char* kInsertItem = "INSERT OR REPLACE INTO "
-                                    "corvelle_quote_order_item(order_item_id,order_id,customer_info_id,vendor_id,"
-                                    "product_id,order_item_sku,order_item_name,"
-                                    "product_quantity,product_item_price,product_final_price,order_item_currency,order_"
-                                    "item_subtotal,order_status,cdate,mdate,product_attribute,discount_rat) "
-                                    "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
-
 // cdate as a sortable date text: "MM/dd/yyyy HH:mm:ss" becomes
 // "yyyy-MM-dd HH:mm:ss"; a date already in that form stays as it is.
 constexpr const char* kCdateAsDate = "(case when substr(cdate,3,1) = '/' then substr(cdate,7,4) || '-' || "
@@ -84,7 +61,7 @@ std::optional<Date> parseOrderDate(const std::string& text)
 
 bool isCustomerOnShow() { return ConfigManager::sharedInstance()->isOnShow(2); }
 
-Value dictionaryValue(const Value& dict, const char* key)
+Value dictionaryValue(const Value& dict, std::string_view key)
 {
     const Value* v = dict.find(key);
     return v ? *v : Value(std::string());
@@ -117,61 +94,62 @@ std::optional<int> positiveServerId(const Value* value)
     return static_cast<int>(id);
 }
 
-// Where a line row's columns stand, found once per statement rather than by
-// name at every row: a list reads a hundred thousand lines.
-struct LineColumns {
-    explicit LineColumns(SQLResultSet& rs)
-        : id(rs.columnIndexForName("order_item_id"))
-        , order(rs.columnIndexForName("order_id"))
-        , customerInfo(rs.columnIndexForName("customer_info_id"))
-        , sku(rs.columnIndexForName("order_item_sku"))
-        , name(rs.columnIndexForName("order_item_name"))
-        , quantity(rs.columnIndexForName("product_quantity"))
-        , price(rs.columnIndexForName("product_item_price"))
-        , finalPrice(rs.columnIndexForName("product_final_price"))
-        , currency(rs.columnIndexForName("order_item_currency"))
-        , subtotal(rs.columnIndexForName("order_item_subtotal"))
-        , status(rs.columnIndexForName("order_status"))
-        , cdate(rs.columnIndexForName("cdate"))
-        , mdate(rs.columnIndexForName("mdate"))
-        , attributes(rs.columnIndexForName("product_attribute"))
-        , rate(rs.columnIndexForName("discount_rat"))
-        , product(rs.columnIndexForName("product_id"))
-    {
-    }
-    int id, order, customerInfo, sku, name, quantity, price, finalPrice, currency, subtotal, status, cdate, mdate,
-        attributes, rate, product;
-};
-
 // A line row; its product id goes to `productId`, for the caller to fetch.
-std::shared_ptr<QuoteOrderItemEntity> readLine(SQLResultSet& rs, const LineColumns& c, int& productId)
+std::shared_ptr<QuoteOrderItemEntity> readLine(
+    SQLResultSet& rs, const RecordColumns::RowReader<QuoteOrderItemEntity>& reader, int& productId)
 {
     auto item = std::make_shared<QuoteOrderItemEntity>();
-    item->serial = rs.intForColumnIndex(c.id);
-    item->orderID = rs.intForColumnIndex(c.order);
-    item->customerInfo = rs.stringForColumnIndex(c.customerInfo);
-    item->sku = rs.stringForColumnIndex(c.sku);
-    item->name = rs.stringForColumnIndex(c.name);
-    item->quantity = rs.intForColumnIndex(c.quantity);
-    item->price = rs.doubleForColumnIndex(c.price);
-    item->finalPrice = rs.doubleForColumnIndex(c.finalPrice);
-    item->currency = rs.stringForColumnIndex(c.currency);
-    item->setSubtotal(rs.doubleForColumnIndex(c.subtotal));
-    item->status = static_cast<char>(rs.intForColumnIndex(c.status));
-    item->cdate = rs.stringForColumnIndex(c.cdate);
-    item->mdate = rs.stringForColumnIndex(c.mdate);
-    item->attributes = rs.stringForColumnIndex(c.attributes);
-    item->setDiscontRat(Formats::shownDiscountRatFromAbsolute(rs.doubleForColumnIndex(c.rate)));
-    productId = rs.intForColumnIndex(c.product);
+    // Saved from the line's product, which the caller fetches by it.
+    constexpr size_t product = RecordColumns::positionOf<QuoteOrderItemEntity>("product_id");
+    reader.read(rs, *item);
+    productId = rs.intForColumnIndex(reader.place(product));
     return item;
 }
 
+// The key the server's history sends a rate under; the rate is read as a
+// number, the other values are stored as they were sent.
+constexpr std::string_view kRateKey = "discountRate";
+
 double rateOf(const Value& dict)
 {
-    const Value* v = dict.find("discountRate");
+    const Value* v = dict.find(kRateKey);
     if (v && (v->isNumber() || v->isString()))
         return v->doubleValue();
     return 0;
+}
+
+// A history object as the values of the record's save, in its order;
+// `unsent` stands for the one column the server does not send.
+template <typename Record> ValueArray historyValues(const Value& object, const Value& unsent)
+{
+    ValueArray values;
+    RecordColumns::forEach<Record>([&](const auto& c) {
+        if (!c.isSaved())
+            return;
+        if (!c.isSent())
+            values.push_back(unsent);
+        else if (c.key == kRateKey)
+            values.push_back(Value(rateOf(object)));
+        else
+            values.push_back(dictionaryValue(object, c.key));
+    });
+    return values;
+}
+
+// A stored column as the submission sends it: whole numbers, flags and reals
+// as they are, texts empty rather than absent.
+template <typename C> Value sentValue(SQLResultSet& rs, int at, const C&)
+{
+    if constexpr (C::kind == RecordColumns::Kind::Integer)
+        return Value(rs.intForColumnIndex(at));
+    else if constexpr (C::kind == RecordColumns::Kind::Flag)
+        return Value(rs.boolForColumnIndex(at));
+    else if constexpr (C::kind == RecordColumns::Kind::Real)
+        return Value(rs.doubleForColumnIndex(at));
+    else {
+        static_assert(C::kind == RecordColumns::Kind::Text, "the order tables keep no dates");
+        return Value(textOrEmpty(rs.stringForColumnIndex(at)));
+    }
 }
 
 }  // namespace
@@ -344,37 +322,10 @@ EntityList<QuoteOrderEntity> QuoteOrderModel::fetchQuoteOrdersCondition(
         // and the time, all of which the row replaces: each order copies one
         // blank record instead of making its own.
         const QuoteOrderEntity blank;
+        const RecordColumns::RowReader<QuoteOrderEntity> reader(*rs);
         while (rs->next()) {
             auto order = std::make_shared<QuoteOrderEntity>(blank);
-            order->serial = rs->intForColumn("order_id");
-            order->customerId = rs->intForColumn("customer_id");
-            order->customerName = textOrEmpty(rs->stringForColumn("customer_name"));
-            order->customerAddress = textOrEmpty(rs->stringForColumn("address"));
-            order->city = textOrEmpty(rs->stringForColumn("city"));
-            order->state = textOrEmpty(rs->stringForColumn("state"));
-            order->zip_code = textOrEmpty(rs->stringForColumn("zip_code"));
-            order->phoneNumber = textOrEmpty(rs->stringForColumn("phone"));
-            order->bankAccount = textOrEmpty(rs->stringForColumn("bankAccount"));
-            order->customerInfo = rs->stringForColumn("customer_info_id");
-            order->number = textOrEmpty(rs->stringForColumn("order_number"));
-            order->subtotal = rs->doubleForColumn("order_subtotal");
-            order->tax = rs->doubleForColumn("order_tax");
-            order->taxDetails = rs->stringForColumn("order_tax_details");
-            order->shipping = rs->doubleForColumn("order_shipping");
-            order->shippingTax = rs->doubleForColumn("order_shipping_tax");
-            order->couponDiscount = rs->doubleForColumn("coupon_discount");
-            order->couponCode = rs->stringForColumn("coupon_code");
-            order->setDiscount(rs->doubleForColumn("order_discount"));
-            order->currency = rs->stringForColumn("order_currency");
-            order->status = static_cast<char>(rs->intForColumn("order_status"));
-            order->cdate = rs->stringForColumn("cdate");
-            order->mdate = rs->stringForColumn("mdate");
-            order->shippingMethod = rs->stringForColumn("ship_method");
-            order->setCustomerNote(rs->stringForColumn("customer_note"));
-            order->ipAddress = rs->stringForColumn("ip_address");
-            order->uploaded = rs->boolForColumn("uploaded");
-            order->discountRat = Formats::shownDiscountRatFromAbsolute(rs->doubleForColumn("discount_rat"));
-            order->signature = textOrEmpty(rs->stringForColumn("signature"));
+            reader.read(*rs, *order);
             order->vendor = nullptr;
             order->unsaved = false;
             // Order 0 has never been saved and owns no lines.
@@ -403,10 +354,10 @@ EntityList<QuoteOrderEntity> QuoteOrderModel::fetchQuoteOrdersCondition(
                 + ") ORDER BY order_id, order_item_id");
         if (!lines)
             return;
-        const LineColumns columns(*lines);
+        const RecordColumns::RowReader<QuoteOrderItemEntity> lineReader(*lines);
         while (lines->next()) {
             int productId = 0;
-            auto item = readLine(*lines, columns, productId);
+            auto item = readLine(*lines, lineReader, productId);
             auto owner = byId.find(item->orderID);
             if (owner == byId.end())
                 continue;
@@ -432,10 +383,10 @@ std::optional<EntityList<QuoteOrderItemEntity>> QuoteOrderModel::fetchQuoteOrder
     if (!rs)
         return items;
     std::vector<int> productIds;
-    const LineColumns columns(*rs);
+    const RecordColumns::RowReader<QuoteOrderItemEntity> reader(*rs);
     while (rs->next()) {
         int productId = 0;
-        items.push_back(readLine(*rs, columns, productId));
+        items.push_back(readLine(*rs, reader, productId));
         productIds.push_back(productId);
     }
     ProductModel products;
@@ -475,16 +426,7 @@ int QuoteOrderModel::saveQuoteOrder(const std::shared_ptr<QuoteOrderEntity>& ord
     auto store = [this, &order](SQLDatabase& connection) {
         if (order->serial == 0)
             order->serial = -(retriveMaxOrderID() + 1);
-        const QuoteOrderEntity& o = *order;
-        const bool stored = connection.executeUpdate(kInsertOrder, o.serial, o.customerId, textOrEmpty(o.customerInfo),
-            textOrEmpty(o.customerName), o.vendor ? o.vendor->serial : 0, textOrEmpty(o.number), o.total(),
-            o.originalTotal(), static_cast<float>(o.tax), textOrEmpty(o.taxDetails), static_cast<float>(o.shipping),
-            static_cast<float>(o.shippingTax), o.couponDiscount, textOrEmpty(o.couponCode), o.discount(),
-            textOrEmpty(o.currency), static_cast<int>(o.status), textOrEmpty(o.cdate), textOrEmpty(o.mdate),
-            textOrEmpty(o.shippingMethod), o.customerNote(), textOrEmpty(o.ipAddress), o.uploaded,
-            Formats::absoluteDiscountRatFromShown(o.discountRat), textOrEmpty(o.signature),
-            textOrEmpty(o.customerAddress), textOrEmpty(o.city), textOrEmpty(o.state), textOrEmpty(o.zip_code),
-            textOrEmpty(o.phoneNumber), textOrEmpty(o.bankAccount));
+        const bool stored = RecordColumns::saveRow(connection, *order);
         if (!stored)
             return false;
         for (const auto& item : order->items) {
@@ -561,12 +503,7 @@ bool QuoteOrderModel::saveQuoteOrderItem(const std::shared_ptr<QuoteOrderItemEnt
         if (takenByOther)
             item->serial = -(retriveMaxOrderItemID() + 1);
     }
-    const QuoteOrderItemEntity& i = *item;
-    return db->executeUpdate(kInsertItem, i.serial, i.orderID, textOrEmpty(i.customerInfo),
-        i.vendor ? i.vendor->serial : 0, i.product ? i.product->product_id : 0, textOrEmpty(i.sku), textOrEmpty(i.name),
-        i.quantity, i.price, i.finalPrice, textOrEmpty(i.currency), i.subtotal(), static_cast<int>(i.status),
-        textOrEmpty(i.cdate), textOrEmpty(i.mdate), textOrEmpty(i.attributes),
-        Formats::absoluteDiscountRatFromShown(i.discontRat()));
+    return RecordColumns::saveRow(*db, *item);
 }
 
 bool QuoteOrderModel::removeQuoteOrder(int orderId)
@@ -625,34 +562,25 @@ Value QuoteOrderModel::fetchUnsubmittedQuoteOrdersDic(int orderId)
     std::vector<int> ids;
     if (rs) {
         const int vendorId = CurrentSession::record().vendorId;
+        const RecordColumns::RowReader<QuoteOrderEntity> reader(*rs);
         while (rs->next()) {
             Value order = Value::dictionary();
-            const int id = rs->intForColumn("order_id");
-            const int customerId = rs->intForColumn("customer_id");
-            auto text = [&](const char* column) { return Value(textOrEmpty(rs->stringForColumn(column))); };
-            order.set("order_id", Value(id));
+            // The server has always been sent the customer's name before its own id.
+            order.set("order_id", Value());
+            order.set("customer_id", Value());
+            order.set("customer_name", Value());
+            size_t position = 0;
+            RecordColumns::forEach<QuoteOrderEntity>([&](const auto& c) {
+                const int at = reader.place(position++);
+                order.set(c.name == "discount_rat" ? "discount_rats" : c.name, sentValue(*rs, at, c));
+            });
+            const int id = order["order_id"].intValue();
+            const int customerId = order["customer_id"].intValue();
+            // Local customers are sent as none; the vendor is the signed-in account's.
             order.set("customer_id", Value(customerId < 0 ? 0 : customerId));
-            order.set("customer_name", text("customer_name"));
-            order.set("customer_info_id", text("customer_info_id"));
             order.set("vendor_id", Value(vendorId));
-            order.set("order_number", text("order_number"));
-            order.set("order_total", Value(rs->doubleForColumn("order_total")));
-            order.set("order_subtotal", Value(rs->doubleForColumn("order_subtotal")));
-            order.set("order_tax", Value(rs->doubleForColumn("order_tax")));
-            order.set("order_tax_details", text("order_tax_details"));
-            order.set("order_shipping", Value(static_cast<float>(rs->doubleForColumn("order_shipping"))));
-            order.set("order_shipping_tax", Value(static_cast<float>(rs->doubleForColumn("order_shipping_tax"))));
-            order.set("coupon_discount", Value(rs->doubleForColumn("coupon_discount")));
-            order.set("coupon_code", text("coupon_code"));
-            order.set("order_discount", Value(rs->doubleForColumn("order_discount")));
-            order.set("order_currency", text("order_currency"));
-            order.set("order_status", Value(rs->intForColumn("order_status")));
-            for (const char* column : { "cdate", "mdate", "ship_method", "customer_note", "ip_address" })
-                order.set(column, text(column));
-            order.set("uploaded", Value(rs->boolForColumn("uploaded")));
-            order.set("discount_rats", Value(rs->doubleForColumn("discount_rat")));
-            for (const char* column : { "signature", "address", "city", "state", "zip_code", "phone", "bankAccount" })
-                order.set(column, text(column));
+            for (const char* column : { "order_shipping", "order_shipping_tax" })
+                order.set(column, Value(static_cast<float>(order[column].doubleValue())));
             orders.push_back(std::move(order));
             ids.push_back(id);
         }
@@ -673,17 +601,19 @@ std::optional<Value> QuoteOrderModel::fetchQuoteOrderItemsDicWithQuoteOrder(int 
     auto db = database();
     auto rs = db ? db->executeQuery("SELECT * FROM corvelle_quote_order_item WHERE order_id = ?", orderId) : nullptr;
     if (rs) {
+        const RecordColumns::RowReader<QuoteOrderItemEntity> reader(*rs);
         while (rs->next()) {
+            // The server has always been sent a line's whole numbers, then its
+            // texts, then its reals.
             Value line = Value::dictionary();
-            for (const char* column :
-                { "order_item_id", "order_id", "vendor_id", "product_id", "product_quantity", "order_status" })
-                line.set(column, Value(rs->intForColumn(column)));
-            for (const char* column : { "customer_info_id", "order_item_sku", "order_item_name", "order_item_currency",
-                     "cdate", "mdate", "product_attribute" })
-                line.set(column, Value(textOrEmpty(rs->stringForColumn(column))));
-            for (const char* column :
-                { "product_item_price", "product_final_price", "order_item_subtotal", "discount_rat" })
-                line.set(column, Value(rs->doubleForColumn(column)));
+            for (auto kind : { RecordColumns::Kind::Integer, RecordColumns::Kind::Text, RecordColumns::Kind::Real }) {
+                size_t position = 0;
+                RecordColumns::forEach<QuoteOrderItemEntity>([&](const auto& c) {
+                    const int at = reader.place(position++);
+                    if (c.kind == kind)
+                        line.set(c.name, sentValue(*rs, at, c));
+                });
+            }
             lines.push_back(std::move(line));
         }
     }
@@ -816,17 +746,9 @@ bool QuoteOrderModel::saveQuoteOrderWithDic(const Value& order)
     auto db = database();
     if (!order.isDictionary() || !db)
         return false;
-    ValueArray values;
-    for (const char* column : kOrderColumnNames) {
-        const std::string_view name(column);
-        if (name == "uploaded")
-            values.push_back(Value(true));
-        else if (name == "discount_rat")
-            values.push_back(Value(rateOf(order)));
-        else
-            values.push_back(dictionaryValue(order, column));
-    }
-    return db->executeUpdateWithArgumentsInArray(kInsertOrder, values);
+    // History orders are stored as submitted, whatever the server says.
+    return db->executeUpdateWithArgumentsInArray(
+        RecordColumns::insertStatement<QuoteOrderEntity>(), historyValues<QuoteOrderEntity>(order, Value(true)));
 }
 
 bool QuoteOrderModel::saveQuoteOrderItemWithDic(const Value& item)
@@ -834,12 +756,9 @@ bool QuoteOrderModel::saveQuoteOrderItemWithDic(const Value& item)
     auto db = database();
     if (!item.isDictionary() || !db)
         return false;
-    ValueArray values;
-    values.push_back(Value(-(retriveMaxOrderItemID() + 1)));
-    for (const char* column : kItemColumnNames)
-        values.push_back(dictionaryValue(item, column));
-    values.push_back(Value(rateOf(item)));
-    return db->executeUpdateWithArgumentsInArray(kInsertItem, values);
+    // The device's line ids are its own: a history line takes a fresh one.
+    return db->executeUpdateWithArgumentsInArray(RecordColumns::insertStatement<QuoteOrderItemEntity>(),
+        historyValues<QuoteOrderItemEntity>(item, Value(-(retriveMaxOrderItemID() + 1))));
 }
 
 // ---- Statistics ----

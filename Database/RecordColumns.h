@@ -26,15 +26,15 @@ template <typename Member> constexpr Kind kindOf()
 {
     if constexpr (std::is_same_v<Member, bool>)
         return Kind::Flag;
-    else if constexpr (std::is_same_v<Member, int>)
+    else if constexpr (std::is_same_v<Member, int> || std::is_same_v<Member, char>)
         return Kind::Integer;
     else if constexpr (std::is_same_v<Member, double>)
         return Kind::Real;
     else if constexpr (std::is_same_v<Member, std::optional<std::string>> || std::is_same_v<Member, std::string>)
         return Kind::Text;
     else {
-        static_assert(
-            std::is_same_v<Member, std::optional<Date>>, "a column holds an int, a flag, a double, a text or a date");
+        static_assert(std::is_same_v<Member, std::optional<Date>>,
+            "a column holds an int, a char, a flag, a double, a text or a date");
         return Kind::Date;
     }
 }
@@ -50,9 +50,15 @@ enum Trait : unsigned {
     // A NULL stored date reads as the first instant of 1970 rather than as
     // no date, for readers that compare it without asking.
     NullDateIsZero = 1u << 2,
+    // An absent text is saved as an empty one, for tables whose readers
+    // never expect NULL.
+    SavesNullAsEmpty = 1u << 3,
+    // A NULL stored text reads as an empty one.
+    ReadsNullAsEmpty = 1u << 4,
 };
 
 template <typename Record, typename Member> struct Column {
+    using Type = Member;
     static constexpr Kind kind = kindOf<Member>();
 
     // The stored column; empty when the record does not store it.
@@ -66,6 +72,7 @@ template <typename Record, typename Member> struct Column {
     constexpr bool isStored() const { return !name.empty(); }
     constexpr bool isSent() const { return !key.empty(); }
     constexpr bool isSaved() const { return isStored() && !has(NotSaved); }
+    constexpr bool isRead() const { return isStored(); }
 };
 
 template <typename Record, typename Member>
@@ -73,6 +80,59 @@ constexpr Column<Record, Member> column(
     std::string_view name, std::string_view key, Member Record::*member, unsigned traits = Plain)
 {
     return { name, key, member, traits };
+}
+
+// A column whose value the record works out or converts rather than holding
+// it in a member of its own: totals, rates kept in another scale, the id of a
+// linked record. `set` is null when a row's value is not read back into the
+// record.
+template <typename Record, typename T> struct Computed {
+    using Type = T;
+    static constexpr Kind kind = kindOf<T>();
+
+    std::string_view name;
+    std::string_view key;
+    T (*get)(const Record&);
+    void (*set)(Record&, T);
+    unsigned traits;
+
+    constexpr bool has(Trait trait) const { return (traits & trait) != 0; }
+    constexpr bool isStored() const { return !name.empty(); }
+    constexpr bool isSent() const { return !key.empty(); }
+    constexpr bool isSaved() const { return isStored() && !has(NotSaved); }
+    constexpr bool isRead() const { return isStored() && set != nullptr; }
+};
+
+template <typename Record, typename T>
+constexpr Computed<Record, T> computed(std::string_view name, std::string_view key, T (*get)(const Record&),
+    void (*set)(Record&, T) = nullptr, unsigned traits = Plain)
+{
+    return { name, key, get, set, traits };
+}
+
+// A column's value in `record`.
+template <typename Record, typename Member, typename Object>
+const Member& valueOf(const Column<Record, Member>& c, const Object& record)
+{
+    return record.*c.member;
+}
+template <typename Record, typename T> T valueOf(const Computed<Record, T>& c, const Record& record)
+{
+    return c.get(record);
+}
+
+// Sets a column's value in `record`; a computed column without a setter
+// keeps the record as it is.
+template <typename Record, typename Member, typename Object>
+void assign(const Column<Record, Member>& c, Object& record, std::type_identity_t<Member> value)
+{
+    record.*c.member = std::move(value);
+}
+template <typename Record, typename T>
+void assign(const Computed<Record, T>& c, Record& record, std::type_identity_t<T> value)
+{
+    if (c.set)
+        c.set(record, std::move(value));
 }
 
 // Specialised beside each record: `name`, the table it is stored in, and
@@ -83,6 +143,20 @@ template <typename Record> struct Table;
 template <typename Record, typename Body> constexpr void forEach(Body&& body)
 {
     std::apply([&](const auto&... each) { (body(each), ...); }, Table<Record>::columns);
+}
+
+// The position in the record's table of the stored column `name`; past the
+// last column when the table has none of that name.
+template <typename Record> constexpr size_t positionOf(std::string_view name)
+{
+    size_t found = std::tuple_size_v<std::remove_cvref_t<decltype(Table<Record>::columns)>>;
+    size_t at = 0;
+    forEach<Record>([&](const auto& c) {
+        if (c.isStored() && c.name == name && found > at)
+            found = at;
+        ++at;
+    });
+    return found;
 }
 
 namespace Detail {
@@ -163,15 +237,22 @@ template <typename Record> constexpr std::string_view insertStatement()
     return { Detail::InsertText<Record>::text.data(), Detail::InsertText<Record>::size };
 }
 
-// The value a column's save binds: the member itself, or for a real kept at
-// single precision the member so rounded.
-template <typename Record, typename Member, typename Object>
-decltype(auto) savedValue(const Column<Record, Member>& c, const Object& record)
+// The value the save binds for the column at `Position` of the record's
+// table: its value, a real kept at single precision so rounded, a char as
+// its number, an absent text saved as empty as "".
+template <typename Record, size_t Position, typename Object> decltype(auto) savedValue(const Object& record)
 {
-    if constexpr (std::is_same_v<Member, double>)
-        return c.has(SinglePrecision) ? static_cast<double>(static_cast<float>(record.*c.member)) : record.*c.member;
+    constexpr const auto& c = std::get<Position>(Table<Record>::columns);
+    using Member = typename std::remove_cvref_t<decltype(c)>::Type;
+    if constexpr (std::is_same_v<Member, double>) {
+        const double value = valueOf(c, record);
+        return c.has(SinglePrecision) ? static_cast<double>(static_cast<float>(value)) : value;
+    } else if constexpr (std::is_same_v<Member, char>)
+        return static_cast<int>(valueOf(c, record));
+    else if constexpr (std::is_same_v<Member, std::optional<std::string>> && c.has(SavesNullAsEmpty))
+        return valueOf(c, record).value_or(std::string());
     else
-        return (record.*c.member);
+        return valueOf(c, record);
 }
 
 }  // namespace RecordColumns

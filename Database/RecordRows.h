@@ -23,22 +23,26 @@ namespace RecordColumns {
 template <typename Column, typename Record>
 void readColumn(SQLResultSet& rs, int index, const Column& c, Record& record)
 {
-    auto& value = record.*c.member;
-    using Member = std::remove_reference_t<decltype(value)>;
+    using Member = typename Column::Type;
     if constexpr (std::is_same_v<Member, bool>)
-        value = rs.boolForColumnIndex(index);
+        assign(c, record, rs.boolForColumnIndex(index));
     else if constexpr (std::is_same_v<Member, int>)
-        value = rs.intForColumnIndex(index);
+        assign(c, record, rs.intForColumnIndex(index));
+    else if constexpr (std::is_same_v<Member, char>)
+        assign(c, record, static_cast<char>(rs.intForColumnIndex(index)));
     else if constexpr (std::is_same_v<Member, double>)
-        value = rs.doubleForColumnIndex(index);
-    else if constexpr (std::is_same_v<Member, std::optional<std::string>>)
-        value = rs.stringForColumnIndex(index);
-    else if constexpr (std::is_same_v<Member, std::string>)
-        value = rs.stringForColumnIndex(index).value_or(std::string());
+        assign(c, record, rs.doubleForColumnIndex(index));
+    else if constexpr (std::is_same_v<Member, std::optional<std::string>>) {
+        auto text = rs.stringForColumnIndex(index);
+        if (!text && c.has(ReadsNullAsEmpty))
+            text = std::string();
+        assign(c, record, std::move(text));
+    } else if constexpr (std::is_same_v<Member, std::string>)
+        assign(c, record, rs.stringForColumnIndex(index).value_or(std::string()));
     else if (c.has(NullDateIsZero))
-        value = Date { rs.doubleForColumnIndex(index) };
+        assign(c, record, std::optional<Date>(Date { rs.doubleForColumnIndex(index) }));
     else
-        value = rs.dateForColumnIndex(index);
+        assign(c, record, rs.dateForColumnIndex(index));
 }
 
 // Sets every stored column of `record` from the cursor's current row. A
@@ -46,7 +50,7 @@ void readColumn(SQLResultSet& rs, int index, const Column& c, Record& record)
 template <typename Record> void readRow(SQLResultSet& rs, Record& record)
 {
     forEach<Record>([&](const auto& c) {
-        if (c.isStored())
+        if (c.isRead())
             readColumn(rs, rs.columnIndexForName(c.name), c, record);
     });
 }
@@ -66,10 +70,14 @@ public:
         size_t k = 0;
         forEach<Record>([&](const auto& c) {
             const int index = m_index[k++];
-            if (c.isStored())
+            if (c.isRead())
                 readColumn(rs, index, c, record);
         });
     }
+
+    // Where the column at `position` of the table stands in the rows; -1
+    // when they lack it. For stored columns the record does not read back.
+    int place(size_t position) const { return m_index[position]; }
 
 private:
     std::array<int, std::tuple_size_v<std::remove_const_t<decltype(Table<Record>::columns)>>> m_index {};
@@ -96,8 +104,7 @@ template <typename Record> bool saveRow(SQLDatabase& db, const Record& record)
 {
     return [&]<size_t... I>(std::index_sequence<I...>)
     {
-        return db.executeUpdate(insertStatement<Record>(),
-            savedValue(std::get<savedPositions<Record>[I]>(Table<Record>::columns), record)...);
+        return db.executeUpdate(insertStatement<Record>(), savedValue<Record, savedPositions<Record>[I]>(record)...);
     }
     (std::make_index_sequence<savedPositions<Record>.size()> {});
 }

@@ -11,6 +11,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 #include <type_traits>
 
 namespace RecordColumns {
@@ -18,33 +19,50 @@ namespace RecordColumns {
 // What a text the object lacks reads as.
 enum class MissingText { Absent, Empty };
 
+namespace Detail {
+
+    template <typename C, typename Object>
+    void readReplyColumn(const C& c, const Value& object, Object& record, MissingText missing)
+    {
+        if (!c.isSent())
+            return;
+        using Member = typename C::Type;
+        if constexpr (std::is_same_v<Member, bool>)
+            assign(c, record, ReplyFields::boolOf(object, c.key));
+        else if constexpr (std::is_same_v<Member, int>)
+            assign(c, record, ReplyFields::intOf(object, c.key));
+        else if constexpr (std::is_same_v<Member, double>)
+            assign(c, record,
+                c.has(SinglePrecision) ? static_cast<double>(ReplyFields::floatOf(object, c.key))
+                                       : ReplyFields::doubleOf(object, c.key));
+        else if constexpr (std::is_same_v<Member, std::optional<std::string>>) {
+            if (missing == MissingText::Empty)
+                assign(c, record, std::optional<std::string>(ReplyFields::stringOr(object, c.key)));
+            else
+                assign(c, record, ReplyFields::unchanged(object, c.key));
+        } else if constexpr (std::is_same_v<Member, std::string>)
+            assign(c, record, ReplyFields::stringOr(object, c.key));
+        else
+            assign(c, record, ReplyFields::dateOf(object, c.key));
+    }
+
+}  // namespace Detail
+
+// Sets every column of `columns` (a tuple of column() entries) that has a
+// key from `object`; the others keep their values. For a reply that sends a
+// record under keys of its own.
+template <typename Columns, typename Object>
+void readReplyBy(const Columns& columns, const Value& object, Object& record, MissingText missing = MissingText::Absent)
+{
+    std::apply([&](const auto&... each) { (Detail::readReplyColumn(each, object, record, missing), ...); }, columns);
+}
+
 // Sets every column of `record` the server sends from `object`; the others
 // keep their values.
 template <typename Record>
 void readReply(const Value& object, Record& record, MissingText missing = MissingText::Absent)
 {
-    forEach<Record>([&](const auto& c) {
-        if (!c.isSent())
-            return;
-        auto& value = record.*c.member;
-        using Member = std::remove_reference_t<decltype(value)>;
-        if constexpr (std::is_same_v<Member, bool>)
-            value = ReplyFields::boolOf(object, c.key);
-        else if constexpr (std::is_same_v<Member, int>)
-            value = ReplyFields::intOf(object, c.key);
-        else if constexpr (std::is_same_v<Member, double>)
-            value = c.has(SinglePrecision) ? static_cast<double>(ReplyFields::floatOf(object, c.key))
-                                           : ReplyFields::doubleOf(object, c.key);
-        else if constexpr (std::is_same_v<Member, std::optional<std::string>>) {
-            if (missing == MissingText::Empty)
-                value = ReplyFields::stringOr(object, c.key);
-            else
-                value = ReplyFields::unchanged(object, c.key);
-        } else if constexpr (std::is_same_v<Member, std::string>)
-            value = ReplyFields::stringOr(object, c.key);
-        else
-            value = ReplyFields::dateOf(object, c.key);
-    });
+    readReplyBy(Table<Record>::columns, object, record, missing);
 }
 
 // Appends one record read from each object element of `array`; other

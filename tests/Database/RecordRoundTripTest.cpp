@@ -405,6 +405,15 @@ TEST_F(RecordRoundTrip, SavesWriteTheColumnsTheyAlwaysWrote)
                 "corvelle_customer_contact(contact_id,customer_id,first_name,last_name,job_title,work_phone,mobile_"
                 "phone,"
                 "email,im,note,isDefault)" },
+            Case { insertStatement<QuoteOrderEntity>(),
+                "corvelle_quote_order(order_id,customer_id,customer_info_id,customer_name,vendor_id,order_number,"
+                "order_total,order_subtotal,order_tax,order_tax_details,order_shipping,order_shipping_tax,coupon_"
+                "discount,coupon_code,order_discount,order_currency,order_status,cdate,mdate,ship_method,customer_"
+                "note,ip_address,uploaded,discount_rat,signature,address,city,state,zip_code,phone,bankAccount)" },
+            Case { insertStatement<QuoteOrderItemEntity>(),
+                "corvelle_quote_order_item(order_item_id,order_id,customer_info_id,vendor_id,product_id,order_item_"
+                "sku,order_item_name,product_quantity,product_item_price,product_final_price,order_item_currency,"
+                "order_item_subtotal,order_status,cdate,mdate,product_attribute,discount_rat)" },
         }) {
         const std::string columns = c.columns;
         const size_t count = static_cast<size_t>(std::count(columns.begin(), columns.end(), ',')) + 1;
