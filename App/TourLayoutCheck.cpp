@@ -59,6 +59,9 @@ const Listed intended[] = {
         "full-width grid" },
     { "", "UIView/UIView/UIView and UIView (covering 244.0 x 704.0 at",
         "the library's category panel (0, 0, 244, 768) lies over the file grid" },
+    { "", "UIView/UIView/UIView and UIView (covering 780.0 x 5.0 at 244.0 x 64.0)",
+        "the library's tab strip (700, 5, 1024, 44) draws only its top 39 points; its empty last 5 reach past the "
+        "top bar onto the grid pane at y 64" },
     { "", "UIImageView and UIView (covering 244.0 x 66.0 at 0.0 x 702.0)",
         "the category pane, 768 points high from y 20, covers the left end of the tab bar" },
 };

@@ -144,9 +144,6 @@ bool CorvelleAppDelegate::applicationDidFinishLaunchingWithOptions(UIApplication
     session.changeWaitMessage = [](const std::string& text) { MessageBox::sharedInstance()->ChangeWaitMessage(text); };
     session.waitMsgBoxtag = []() { return MessageBox::sharedInstance()->waitMsgBoxtag(); };
 
-    // Every screen is laid out for the whole 1024 x 768 screen.
-    application.setStatusBarHidden(true);
-
     PublicFunction::SkipBackup();
 
     auto defaults = NSUserDefaults::standardUserDefaults();
@@ -236,6 +233,11 @@ void CorvelleAppDelegate::showMainController()
     auto tabBar = UITabBarControllerExt::create();
     auto navigation = CorvelleNavigationController::withRootViewController(tabBar);
     navigation->setNavigationBarHidden(true);
+    // The main screen is laid out on the whole screen under the status bar:
+    // its bar lies along the bottom and the panes it holds begin below the
+    // status bar, as do the tabs' screens and the screens pushed over it.
+    navigation->setWantsFullScreenLayout(true);
+    tabBar->setWantsFullScreenLayout(true);
     m_tabBarController = tabBar;
     m_window->setRootViewController(navigation);
 }

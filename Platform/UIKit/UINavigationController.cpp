@@ -1,6 +1,7 @@
 #include "Platform/UIKit/UINavigationController.h"
 
 #include "Platform/UIKit/NSStringDrawing.h"
+#include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIImage.h"
@@ -311,9 +312,17 @@ std::shared_ptr<UINavigationBar> UINavigationController::navigationBar()
 CGRect UINavigationController::contentFrame()
 {
     CGRect b = view()->bounds();
-    if (m_barHidden)
-        return b;
-    return CGRectMake(0, UINavigationBar::kHeight, b.size.width, b.size.height - UINavigationBar::kHeight);
+    // Laid out over the whole screen, the controller keeps its bar and the
+    // screens that do not ask for the whole screen below the status bar.
+    CGFloat top = 0;
+    auto shown = topViewController();
+    if (wantsFullScreenLayout() && !(shown && shown->wantsFullScreenLayout()))
+        top = UIApplication::sharedApplication()->statusBarFrame().size.height;
+    if (m_bar)
+        m_bar->setFrame(CGRectMake(0, top, m_bar->frame().size.width, UINavigationBar::kHeight));
+    if (!m_barHidden)
+        top += UINavigationBar::kHeight;
+    return CGRectMake(0, top, b.size.width, b.size.height - top);
 }
 
 void UINavigationController::layoutContent()

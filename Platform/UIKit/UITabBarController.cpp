@@ -1,6 +1,7 @@
 #include "Platform/UIKit/UITabBarController.h"
 
 #include "Platform/UIKit/NSStringDrawing.h"
+#include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIImage.h"
@@ -157,10 +158,13 @@ void UITabBarController::setViewControllersAnimated(std::vector<std::shared_ptr<
 CGRect UITabBarController::contentFrame()
 {
     CGRect b = view()->bounds();
+    // Laid out over the whole screen, the controller keeps the tabs' screens
+    // below the status bar.
+    const CGFloat top
+        = wantsFullScreenLayout() ? UIApplication::sharedApplication()->statusBarFrame().size.height : CGFloat(0);
     auto bar = tabBar();
-    if (bar->isHidden())
-        return b;
-    return CGRectMake(0, 0, b.size.width, bar->frame().origin.y);
+    const CGFloat bottom = bar->isHidden() ? b.size.height : bar->frame().origin.y;
+    return CGRectMake(0, top, b.size.width, bottom - top);
 }
 
 void UITabBarController::show(long index)

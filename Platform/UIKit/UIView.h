@@ -173,6 +173,8 @@ public:
 
     // Display: the view draws its own content in drawRect, through the current context.
     virtual void drawRect(CGRect rect) { }
+    // Drawn after the subviews, over them, in the same coordinates as drawRect.
+    virtual void drawOverSubviews(CGRect rect) { }
     void setNeedsDisplay();
     void setNeedsDisplayInRect(CGRect rect) { setNeedsDisplay(); }
     bool needsDisplay() const { return m_layer->needsDisplay(); }

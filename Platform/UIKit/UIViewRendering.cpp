@@ -92,6 +92,10 @@ void drawView(UIView& view, const CGContextRef& ctx, CGFloat alpha, bool placeIn
     for (size_t i = 0; i < subviews.size(); ++i)
         if (!coveredByLaterSibling(subviews, i, alpha))
             drawView(*subviews[i], ctx, alpha, true);
+    CGContextSetAlpha(ctx, alpha);
+    UIGraphicsPushContext(ctx);
+    view.drawOverSubviews(b);
+    UIGraphicsPopContext();
     CGContextTranslateCTM(ctx, b.origin.x, b.origin.y);
     CGContextSetAlpha(ctx, alpha);
     CALayerDrawBorder(layer, ctx, local);

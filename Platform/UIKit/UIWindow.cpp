@@ -105,7 +105,7 @@ std::shared_ptr<UIWindow> UIWindow::keyWindow() { return s_keyWindow.lock(); }
 
 std::shared_ptr<UIResponder> UIWindow::nextResponder() const { return UIApplication::sharedApplication(); }
 
-void UIWindow::drawRect(CGRect)
+void UIWindow::drawOverSubviews(CGRect)
 {
     auto c = UIGraphicsGetCurrentContext();
     CGRect status = UIApplication::sharedApplication()->statusBarFrame();

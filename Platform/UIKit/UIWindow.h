@@ -32,9 +32,10 @@ public:
 
     std::shared_ptr<UIResponder> nextResponder() const override;
 
-    // The status bar is drawn along the window's top while it shows, so a
+    // The status bar is drawn along the window's top while it shows, over
+    // the screens (one laid out on the whole screen lies under it), so a
     // picture of the window looks as the screen would.
-    void drawRect(CGRect rect) override;
+    void drawOverSubviews(CGRect rect) override;
     bool drawsContent() const override { return true; }
 
     // Touch input, in window coordinates. `finger` tells simultaneous touches apart.
