@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -100,14 +101,34 @@ std::pair<size_t, size_t> soundSpan(const std::vector<int16_t>& samples)
     return { first, last };
 }
 
-// The tone's frequency over [from, to): rising zero crossings a second.
+// The tone's frequency over [from, to), from the mean spacing of its rising zero crossings. Spacings far
+// from the usual one are left out: a moment of silence the device plays when a loaded machine falls
+// behind is a gap in the sound, not a lower pitch.
 double frequency(const std::vector<int16_t>& samples, size_t from, size_t to)
 {
-    int rising = 0;
-    for (size_t i = from + 1; i < to && i < samples.size(); ++i)
-        if (samples[i - 1] < 0 && samples[i] >= 0)
-            ++rising;
-    return rising * static_cast<double>(kRate) / static_cast<double>(to - from);
+    std::vector<size_t> spacings;
+    size_t previous = 0;
+    for (size_t i = from + 1; i < to && i < samples.size(); ++i) {
+        if (samples[i - 1] < 0 && samples[i] >= 0) {
+            if (previous)
+                spacings.push_back(i - previous);
+            previous = i;
+        }
+    }
+    if (spacings.empty())
+        return 0;
+    std::vector<size_t> sorted = spacings;
+    std::nth_element(sorted.begin(), sorted.begin() + static_cast<long>(sorted.size() / 2), sorted.end());
+    double usual = static_cast<double>(sorted[sorted.size() / 2]);
+    double sum = 0;
+    size_t counted = 0;
+    for (size_t spacing : spacings) {
+        if (std::abs(static_cast<double>(spacing) - usual) <= usual / 4) {
+            sum += static_cast<double>(spacing);
+            ++counted;
+        }
+    }
+    return static_cast<double>(kRate) * static_cast<double>(counted) / sum;
 }
 
 size_t at(double seconds) { return static_cast<size_t>(seconds * kRate); }
