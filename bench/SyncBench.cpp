@@ -12,6 +12,9 @@
 //
 // CORVELLE_SYNCBENCH_ROUNDS sets the rounds of the two smaller sizes (3 by
 // default); the 100,000 size runs CORVELLE_SYNCBENCH_BIG_ROUNDS (1 by default).
+// CORVELLE_SYNCBENCH_TRACE=1 prints the resident set every 50 ms while the
+// application synchronises, timestamped like its log, to see which phase
+// holds the peak.
 
 #include "ChildProcess.h"
 #include "ClockFixture.h"
@@ -33,14 +36,18 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <malloc.h>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #ifndef CORVELLE_BENCH_COMPANY_ROOT
@@ -101,6 +108,50 @@ void resetPeak()
     malloc_trim(0);
     std::ofstream("/proc/self/clear_refs") << "5";
 }
+
+long residentKilobytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atol(line.c_str() + 6);
+    }
+    return -1;
+}
+
+// Prints the resident set while it lives, when the trace is asked for.
+class ResidentTrace {
+public:
+    ResidentTrace()
+    {
+        const char* setting = std::getenv("CORVELLE_SYNCBENCH_TRACE");
+        if (!setting || std::atoi(setting) <= 0)
+            return;
+        m_thread = std::thread([this] {
+            while (!m_stop.load()) {
+                const auto now = std::chrono::system_clock::now();
+                const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+                const long millis = static_cast<long>(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000);
+                char stamp[32];
+                std::strftime(stamp, sizeof stamp, "%H:%M:%S", std::localtime(&seconds));
+                std::fprintf(stderr, "resident %s.%03ld %ld MB\n", stamp, millis, residentKilobytes() / 1024);
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        });
+    }
+    ~ResidentTrace()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+private:
+    std::atomic<bool> m_stop { false };
+    std::thread m_thread;
+};
 
 std::string loadAverage()
 {
@@ -165,6 +216,7 @@ double applicationSync(const Server& server, long& peak)
         auto sync = SyncModel::sharedInstance();
         sync->setDelegate(finished);
         resetPeak();
+        ResidentTrace trace;
         double began = Clock::now();
         sync->startSync();
         pumpMainRunLoopUntil([&] { return finished->done; }, 3600);
