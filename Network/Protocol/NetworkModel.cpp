@@ -317,13 +317,6 @@ void NetworkModel::deliver(const std::shared_ptr<RequestInfoBase>& info, bool di
         text.remove_suffix(1);
     const bool readable = TextEncoding::isValidUTF8(text);
     NSLog("\n id = %d\nReciveHttpMsg = \n%@,", info->cmdCode, readable ? loggableReply(text) : std::string("(null)"));
-    std::optional<Value> reply = readable ? JSONValue(text) : std::nullopt;
-    if (reply && !reply->isDictionary())
-        reply.reset();
-    // The descriptor is ours now: the bytes go as soon as they are read, so
-    // a table reply is never held as text, tree and records all at once.
-    text = "";
-    ::Data().swap(info->recData);
 
     std::shared_ptr<RequestInterfaceBase> message;
     {
@@ -332,6 +325,19 @@ void NetworkModel::deliver(const std::shared_ptr<RequestInfoBase>& info, bool di
         if (it != dicRequestList_.end())
             message = it->second;
     }
+    // A table command reads its records straight from the text; every other
+    // reply, and text of a form it leaves alone, is parsed whole.
+    std::shared_ptr<NetBaseRst> fromText;
+    if (message && readable && (info->requestType == 0 || info->requestType == 1))
+        fromText = message->RequestDecodeText(text);
+    std::optional<Value> reply = readable && !fromText ? JSONValue(text) : std::nullopt;
+    if (reply && !reply->isDictionary())
+        reply.reset();
+    // The descriptor is ours now: the bytes go as soon as they are read, so
+    // a table reply is never held as text, tree and records all at once.
+    text = "";
+    ::Data().swap(info->recData);
+
     if (!message)
         return;
 
@@ -352,7 +358,7 @@ void NetworkModel::deliver(const std::shared_ptr<RequestInfoBase>& info, bool di
         if (result)
             result->cmdCode = info->cmdCode;
     } else if (info->requestType == 0 || info->requestType == 1) {
-        result = message->RequestDecodeTaking(std::move(reply));
+        result = fromText ? std::move(fromText) : message->RequestDecodeTaking(std::move(reply));
         if (result) {
             result->cmdCode = info->cmdCode;
             result->requestCode = info->requestCode;

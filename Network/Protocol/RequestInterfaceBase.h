@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // The receiver of replies. Both members do nothing unless overridden, so a
 // receiver that does not answer one is simply not told.
@@ -49,6 +50,10 @@ public:
     {
         return RequestDecode(reply);
     }
+    // The reply made straight from its text, for a command whose reply runs to
+    // megabytes and is read without a tree of the whole; nothing leaves the
+    // text to be parsed and handed to RequestDecodeTaking (the default).
+    virtual std::shared_ptr<NetBaseRst> RequestDecodeText(std::string_view text) { return nullptr; }
 
     static void DecodeResults(NetBaseRst& result, const std::optional<Value>& reply);
     // A reply that says "200" but whose content is not of its command's shape

@@ -3,6 +3,7 @@
 #include "Network/Protocol/ProtocolServices.h"
 #include "Network/Protocol/ReplyFields.h"
 #include "Network/Protocol/SyncTables.h"
+#include "Network/Protocol/TableReplyText.h"
 
 using namespace ReplyFields;
 using namespace ProtocolRecords;
@@ -49,6 +50,33 @@ std::shared_ptr<NetBaseRst> decodeTables(
     return result;
 }
 
+// The same reply as decodeTables gives for the parsed text, read from the text
+// one table element at a time; nothing when the text is left to the tree.
+// The records wait aside until the status and the content's shape are known.
+template <typename Reply, typename Make>
+std::shared_ptr<NetBaseRst> decodeTablesText(Make make, std::string_view text, size_t tables,
+    void (*element)(Reply&, size_t, const Value&), bool (*extra)(Reply&, size_t, const Value&) = nullptr)
+{
+    std::shared_ptr<Reply> staged = make();
+    bool extrasFit = true;
+    auto read = TableReplyText::read(
+        text, tables, [&](size_t table, const Value& value) { element(*staged, table, value); },
+        [&](size_t index, const Value& value) { extrasFit = (!extra || extra(*staged, index, value)) && extrasFit; });
+    if (!read)
+        return nullptr;
+    const std::optional<Value> head(std::move(read->head));
+    std::shared_ptr<Reply> result = make();
+    RequestInterfaceBase::DecodeResults(*result, head);
+    if (!isSuccess(*result))
+        return result;
+    if (!read->tablesShaped || !extrasFit) {
+        RequestInterfaceBase::DecodeMalformed(*result);
+        return result;
+    }
+    RequestInterfaceBase::DecodeResults(*staged, head);
+    return staged;
+}
+
 // Copies of the elements of an array member of an object, of any type.
 void copyElements(const Value& object, const char* key, std::vector<Value>& into)
 {
@@ -82,6 +110,12 @@ std::shared_ptr<NetBaseRst> RequestSyncAllTable::RequestDecode(const std::option
 std::shared_ptr<NetBaseRst> RequestSyncAllTable::RequestDecodeTaking(std::optional<Value>&& reply)
 {
     return decodeTables(std::make_shared<SyncAllTableRst>(), std::move(reply), SyncTables::readProducts);
+}
+
+std::shared_ptr<NetBaseRst> RequestSyncAllTable::RequestDecodeText(std::string_view text)
+{
+    return decodeTablesText([] { return std::make_shared<SyncAllTableRst>(); }, text, SyncTables::kProductTables,
+        SyncTables::readProductElement);
 }
 
 // Icons.
@@ -128,6 +162,17 @@ std::shared_ptr<NetBaseRst> RequestSyncFileTable::RequestDecodeTaking(std::optio
     return decodeTables(std::move(result), std::move(reply), SyncTables::readLibraryFiles);
 }
 
+std::shared_ptr<NetBaseRst> RequestSyncFileTable::RequestDecodeText(std::string_view text)
+{
+    return decodeTablesText(
+        [this] {
+            auto result = std::make_shared<SyncFileTableRst>();
+            result->isFull = isFull;
+            return result;
+        },
+        text, SyncTables::kLibraryFileTables, SyncTables::readLibraryFileElement, SyncTables::readLibraryFileExtra);
+}
+
 // Customer tables.
 
 size_t SyncCustomerTableRst::resultCount() const
@@ -151,6 +196,12 @@ std::shared_ptr<NetBaseRst> RequestSyncCustomerTable::RequestDecode(const std::o
 std::shared_ptr<NetBaseRst> RequestSyncCustomerTable::RequestDecodeTaking(std::optional<Value>&& reply)
 {
     return decodeTables(std::make_shared<SyncCustomerTableRst>(), std::move(reply), SyncTables::readCustomers);
+}
+
+std::shared_ptr<NetBaseRst> RequestSyncCustomerTable::RequestDecodeText(std::string_view text)
+{
+    return decodeTablesText([] { return std::make_shared<SyncCustomerTableRst>(); }, text, SyncTables::kCustomerTables,
+        SyncTables::readCustomerElement);
 }
 
 // Finish reports.

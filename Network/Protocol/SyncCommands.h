@@ -81,6 +81,7 @@ public:
     std::optional<std::string> RequestEncode() override;
     std::shared_ptr<NetBaseRst> RequestDecode(const std::optional<Value>& reply) override;
     std::shared_ptr<NetBaseRst> RequestDecodeTaking(std::optional<Value>&& reply) override;
+    std::shared_ptr<NetBaseRst> RequestDecodeText(std::string_view text) override;
 };
 
 class RequestSyncIconTable : public RequestInterfaceBase {
@@ -102,6 +103,7 @@ public:
     std::optional<std::string> RequestEncode() override;
     std::shared_ptr<NetBaseRst> RequestDecode(const std::optional<Value>& reply) override;
     std::shared_ptr<NetBaseRst> RequestDecodeTaking(std::optional<Value>&& reply) override;
+    std::shared_ptr<NetBaseRst> RequestDecodeText(std::string_view text) override;
 };
 
 class RequestSyncCustomerTable : public RequestInterfaceBase {
@@ -112,6 +114,7 @@ public:
     std::optional<std::string> RequestEncode() override;
     std::shared_ptr<NetBaseRst> RequestDecode(const std::optional<Value>& reply) override;
     std::shared_ptr<NetBaseRst> RequestDecodeTaking(std::optional<Value>&& reply) override;
+    std::shared_ptr<NetBaseRst> RequestDecodeText(std::string_view text) override;
 };
 
 class RequestSyncDataFinish : public RequestInterfaceBase {

@@ -59,40 +59,72 @@ namespace {
         r.imagesTable.reserve(images);
     }
 
+    // A product object carries its price and related list at its own level,
+    // and its attributes, categories and pictures as lists of their own.
+    void readProduct(SyncAllTableRst& r, const Value& p)
+    {
+        auto& product = r.productTable.emplace_back();
+        readReply(p, product);
+        const int productId = product.product_id;
+
+        eachObject(&p["attributes"], [&](const Value& a) {
+            auto& attribute = r.productAttributeTable.emplace_back();
+            readReply(a, attribute);
+            attribute.product_id = productId;
+        });
+
+        const Value& parents = p["productParentList"];
+        if (parents.isArray()) {
+            for (const Value& category : parents.arrayValue()) {
+                auto& link = r.productCategoryXrefTable.emplace_back();
+                link.category_id = category.intValue();
+                link.product_id = productId;
+            }
+        }
+
+        readReply(p, r.productPriceTable.emplace_back());
+        readReply(p, r.productRelatedTable.emplace_back());
+        appendEach(r.imagesTable, &p["images"]);
+    }
+
     void fillProducts(SyncAllTableRst& r, Value& content)
     {
         reserveProducts(r, content[size_t(0)]);
-        // A product object carries its price and related list at its own level,
-        // and its attributes, categories and pictures as lists of their own.
-        takeEachObject(tableAt(content, 0), [&](const Value& p) {
-            auto& product = r.productTable.emplace_back();
-            readReply(p, product);
-            const int productId = product.product_id;
-
-            eachObject(&p["attributes"], [&](const Value& a) {
-                auto& attribute = r.productAttributeTable.emplace_back();
-                readReply(a, attribute);
-                attribute.product_id = productId;
-            });
-
-            const Value& parents = p["productParentList"];
-            if (parents.isArray()) {
-                for (const Value& category : parents.arrayValue()) {
-                    auto& link = r.productCategoryXrefTable.emplace_back();
-                    link.category_id = category.intValue();
-                    link.product_id = productId;
-                }
-            }
-
-            readReply(p, r.productPriceTable.emplace_back());
-            readReply(p, r.productRelatedTable.emplace_back());
-            appendEach(r.imagesTable, &p["images"]);
-        });
+        takeEachObject(tableAt(content, 0), [&](const Value& p) { readProduct(r, p); });
         takeEach(r.categoryTable, tableAt(content, 1));
         takeEach(r.fieldsAttributeTable, tableAt(content, 2));
         takeEach(r.productRelatedFilesTable, tableAt(content, 3));
         takeEach(r.productTagTable, tableAt(content, 4));
         takeEach(r.productRelateTagTable, tableAt(content, 5));
+    }
+
+    // Appends the record of one table element, when it is an object.
+    template <typename Record>
+    void appendOne(std::vector<Record>& records, const Value& element,
+        RecordColumns::MissingText missing = RecordColumns::MissingText::Absent)
+    {
+        if (element.isDictionary())
+            readReply(element, records.emplace_back(), missing);
+    }
+
+    void readCustomer(SyncCustomerTableRst& r, const Value& c)
+    {
+        auto& customer = r.customerTable.emplace_back();
+        readReply(c, customer);
+        const int customerId = customer.customer_id;
+        eachObject(&c["attributes"], [&](const Value& a) {
+            auto& attribute = r.customerAttributeTable.emplace_back();
+            readReply(a, attribute);
+            attribute.customer_id = customerId;
+        });
+    }
+
+    void readReplacedFiles(SyncFileTableRst& r, const Value& replaced)
+    {
+        if (auto ids = unchanged(replaced, "keyIDS")) {
+            for (auto& id : NSString::componentsSeparatedByString(*ids, ","))
+                r.libFileUpdateTable.push_back(std::move(id));
+        }
     }
 
 }  // namespace
@@ -107,7 +139,7 @@ corvelle_customer_contact_entity readContact(const Value& c, bool emptyWhenMissi
 bool readProducts(SyncAllTableRst& r, Value* content)
 {
     // Products, categories, attribute fields, related files, tags, tag links.
-    if (!hasTables(content, 6))
+    if (!hasTables(content, kProductTables))
         return false;
     fillProducts(r, *content);
     return true;
@@ -124,40 +156,93 @@ bool readIcons(SyncIconTableRst& r, Value* content)
 bool readLibraryFiles(SyncFileTableRst& r, Value* in)
 {
     // Files and categories; the list of replaced files, when sent, is an object.
-    if (!hasTables(in, 2) || (in->count() > 2 && !(*in)[2].isDictionary()))
+    if (!hasTables(in, kLibraryFileTables) || (in->count() > 2 && !(*in)[2].isDictionary()))
         return false;
     Value& content = *in;
     takeEach(r.libFileTable, tableAt(content, 0));
     takeEach(r.libCategoryTable, tableAt(content, 1));
-    if (content.count() > 2 && content[2].isDictionary()) {
-        if (auto ids = unchanged(content[2], "keyIDS")) {
-            for (auto& id : NSString::componentsSeparatedByString(*ids, ","))
-                r.libFileUpdateTable.push_back(std::move(id));
-        }
-    }
+    if (content.count() > 2 && content[2].isDictionary())
+        readReplacedFiles(r, content[2]);
     return true;
 }
 
 bool readCustomers(SyncCustomerTableRst& r, Value* in)
 {
     // Customers, attribute fields, addresses, contacts.
-    if (!hasTables(in, 4))
+    if (!hasTables(in, kCustomerTables))
         return false;
     Value& content = *in;
-    takeEachObject(tableAt(content, 0), [&](const Value& c) {
-        auto& customer = r.customerTable.emplace_back();
-        readReply(c, customer);
-        const int customerId = customer.customer_id;
-        eachObject(&c["attributes"], [&](const Value& a) {
-            auto& attribute = r.customerAttributeTable.emplace_back();
-            readReply(a, attribute);
-            attribute.customer_id = customerId;
-        });
-    });
+    takeEachObject(tableAt(content, 0), [&](const Value& c) { readCustomer(r, c); });
     takeEach(r.fieldsAttributeTable, tableAt(content, 1));
     takeEach(r.customerAddressTable, tableAt(content, 2));
     takeEach(r.customerContactTable, tableAt(content, 3), RecordColumns::MissingText::Empty);
     return true;
+}
+
+void readProductElement(SyncAllTableRst& r, size_t table, const Value& element)
+{
+    switch (table) {
+    case 0:
+        if (element.isDictionary())
+            readProduct(r, element);
+        break;
+    case 1:
+        appendOne(r.categoryTable, element);
+        break;
+    case 2:
+        appendOne(r.fieldsAttributeTable, element);
+        break;
+    case 3:
+        appendOne(r.productRelatedFilesTable, element);
+        break;
+    case 4:
+        appendOne(r.productTagTable, element);
+        break;
+    case 5:
+        appendOne(r.productRelateTagTable, element);
+        break;
+    default:
+        break;
+    }
+}
+
+void readLibraryFileElement(SyncFileTableRst& r, size_t table, const Value& element)
+{
+    if (table == 0)
+        appendOne(r.libFileTable, element);
+    else if (table == 1)
+        appendOne(r.libCategoryTable, element);
+}
+
+bool readLibraryFileExtra(SyncFileTableRst& r, size_t index, const Value& element)
+{
+    if (index != kLibraryFileTables)
+        return true;
+    if (!element.isDictionary())
+        return false;
+    readReplacedFiles(r, element);
+    return true;
+}
+
+void readCustomerElement(SyncCustomerTableRst& r, size_t table, const Value& element)
+{
+    switch (table) {
+    case 0:
+        if (element.isDictionary())
+            readCustomer(r, element);
+        break;
+    case 1:
+        appendOne(r.fieldsAttributeTable, element);
+        break;
+    case 2:
+        appendOne(r.customerAddressTable, element);
+        break;
+    case 3:
+        appendOne(r.customerContactTable, element, RecordColumns::MissingText::Empty);
+        break;
+    default:
+        break;
+    }
 }
 
 }  // namespace SyncTables

@@ -48,6 +48,19 @@ bool readIcons(SyncIconTableRst& reply, Value* content);
 bool readLibraryFiles(SyncFileTableRst& reply, Value* content);
 bool readCustomers(SyncCustomerTableRst& reply, Value* content);
 
+// The same readings one element at a time, for a reply read from its text
+// without a tree of the whole (TableReplyText): `table` is the element's
+// table's place in the content, `index` an element's place in the content
+// past the tables. The tables' counts, and whether an element past them is of
+// the right kind (false otherwise: the content is refused whole).
+inline constexpr size_t kProductTables = 6;
+inline constexpr size_t kLibraryFileTables = 2;
+inline constexpr size_t kCustomerTables = 4;
+void readProductElement(SyncAllTableRst& reply, size_t table, const Value& element);
+void readLibraryFileElement(SyncFileTableRst& reply, size_t table, const Value& element);
+bool readLibraryFileExtra(SyncFileTableRst& reply, size_t index, const Value& element);
+void readCustomerElement(SyncCustomerTableRst& reply, size_t table, const Value& element);
+
 // A contact object; its texts "" when missing or, with `emptyWhenMissing` NO, nothing.
 ProtocolRecords::corvelle_customer_contact_entity readContact(const Value& contact, bool emptyWhenMissing);
 
