@@ -461,13 +461,13 @@ HTTP_BLOCK_SETTER(setRequestRedirectedBlock, m_requestRedirectedBlock, BasicBloc
 // ---------------------------------------------------------------------------
 // Starting, building and running
 
-void HTTPRequest::startAsynchronous() { sharedQueue()->addOperation(self()); }
+void HTTPRequest::startAsynchronous() { sharedQueue()->addOperation(protect<HTTPRequest>()); }
 
 void HTTPRequest::start()
 {
     m_inProgress = true;
     stateDidChange();
-    auto me = self();
+    auto me = protect<HTTPRequest>();
     threadForRequest(this)->performBlock([me] { me->main(); }, false);
 }
 
@@ -744,10 +744,10 @@ void HTTPRequest::startRequest()
                 && NSFileManager::defaultManager().fileExistsAtPath(*compressedPostBodyFilePath)
             ? *compressedPostBodyFilePath
             : *postBodyFilePath;
-        m_postBodyReadStream = HTTPInputStream::inputStreamWithFileAtPathRequest(path, self());
+        m_postBodyReadStream = HTTPInputStream::inputStreamWithFileAtPathRequest(path, protect<HTTPRequest>());
     } else if (m_postBody && !m_postBody->empty()) {
         auto body = shouldCompressRequestBody && m_compressedPostBody ? m_compressedPostBody : m_postBody;
-        m_postBodyReadStream = HTTPInputStream::inputStreamWithDataRequest(body, self());
+        m_postBodyReadStream = HTTPInputStream::inputStreamWithDataRequest(body, protect<HTTPRequest>());
     } else {
         m_postBodyReadStream = nullptr;
     }
@@ -845,7 +845,7 @@ void HTTPRequest::startRequest()
     }
     if (!m_readStreamIsScheduled && !throttledNow)
         scheduleReadStream();
-    std::weak_ptr<HTTPRequest> weak = self();
+    auto weak = weakSelf<HTTPRequest>();
     m_readStream->setClient(
         kCFStreamEventHasBytesAvailable | kCFStreamEventErrorOccurred | kCFStreamEventEndEncountered,
         [weak](CFHTTPReadStream&, CFStreamEventType type) {
@@ -993,7 +993,7 @@ bool HTTPRequest::isNetworkActivityIndicatorVisible()
 
 void HTTPRequest::setStatusTimer(std::shared_ptr<NSTimer> timer)
 {
-    auto keep = self();
+    auto keep = protect<HTTPRequest>();
     if (m_statusTimer && m_statusTimer != timer)
         m_statusTimer->invalidate();
     m_statusTimer = std::move(timer);
@@ -1001,7 +1001,7 @@ void HTTPRequest::setStatusTimer(std::shared_ptr<NSTimer> timer)
 
 void HTTPRequest::updateStatus()
 {
-    auto keep = self();
+    auto keep = protect<HTTPRequest>();
     checkRequestStatus();
     if (!m_inProgress)
         setStatusTimer(nullptr);
@@ -1076,7 +1076,7 @@ bool HTTPRequest::shouldTimeOut()
 
 void HTTPRequest::cancel()
 {
-    auto me = self();
+    auto me = protect<HTTPRequest>();
     threadForRequest(this)->performBlock([me] { me->cancelOnRequestThread(); }, false);
 }
 
@@ -1089,7 +1089,7 @@ void HTTPRequest::cancelOnRequestThread()
     // is left alone.
     if (m_cancelled || (m_complete && (m_finished || error())))
         return;
-    auto keep = self();
+    auto keep = protect<HTTPRequest>();
     failWithError(sharedError(HTTPRequestCancelledErrorType));
     m_complete = true;
     cancelLoad();
@@ -1135,7 +1135,7 @@ void HTTPRequest::cancelLoad()
 
 void HTTPRequest::markAsFinished()
 {
-    auto keep = self();
+    auto keep = protect<HTTPRequest>();
     m_request = nullptr;
     m_requestAuthentication = nullptr;
     m_proxyAuthentication = nullptr;
@@ -1149,7 +1149,7 @@ std::shared_ptr<HTTPRequest> HTTPRequest::HEADRequest()
 {
     auto head = std::make_shared<HTTPRequest>(m_url);
     head->setRequestMethod("HEAD");
-    head->mainRequest = self();
+    head->mainRequest = weakSelf<HTTPRequest>();
     head->m_requestHeaders = m_requestHeaders;
     head->requestCookies = requestCookies;
     head->useCookiePersistence = useCookiePersistence;

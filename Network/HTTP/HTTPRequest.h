@@ -329,7 +329,6 @@ private:
     friend class HTTPDownloadCache;
     friend class NetworkQueue;
     static ClassState& classState();
-    std::shared_ptr<HTTPRequest> self() { return std::static_pointer_cast<HTTPRequest>(shared_from_this()); }
     bool isHEADProbe() const { return !mainRequest.expired(); }
 
     // Execution.

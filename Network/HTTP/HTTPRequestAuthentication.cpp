@@ -199,7 +199,7 @@ bool HTTPRequest::willAskDelegateForCredentials()
     bool answers = receiver && receiver->respondsToSelector(HTTPSelector::authenticationNeededForRequest);
     if (!answers && !m_authenticationNeededBlock)
         return false;
-    auto me = self();
+    auto me = protect<HTTPRequest>();
     postToMainThread([me, receiver, answers] {
         if (answers)
             receiver->authenticationNeededForRequest(me);
@@ -219,7 +219,7 @@ bool HTTPRequest::willAskDelegateForProxyCredentials()
     bool answers = receiver && receiver->respondsToSelector(HTTPSelector::proxyAuthenticationNeededForRequest);
     if (!answers && !m_proxyAuthenticationNeededBlock)
         return false;
-    auto me = self();
+    auto me = protect<HTTPRequest>();
     postToMainThread([me, receiver, answers] {
         if (answers)
             receiver->proxyAuthenticationNeededForRequest(me);
@@ -231,7 +231,7 @@ bool HTTPRequest::willAskDelegateForProxyCredentials()
 
 void HTTPRequest::retryUsingSuppliedCredentials()
 {
-    auto me = self();
+    auto me = protect<HTTPRequest>();
     threadForRequest(this)->performBlock(
         [me] {
             if (me->m_request)
@@ -244,7 +244,7 @@ void HTTPRequest::retryUsingSuppliedCredentials()
 
 void HTTPRequest::cancelAuthentication()
 {
-    auto me = self();
+    auto me = protect<HTTPRequest>();
     threadForRequest(this)->performBlock([me] { me->failAuthentication(); }, false);
 }
 
@@ -411,7 +411,7 @@ bool HTTPRequest::showAuthenticationDialog()
 {
     if (m_isSynchronous || !shouldPresentAuthenticationDialog)
         return false;
-    auto me = self();
+    auto me = protect<HTTPRequest>();
     onMainThread([me] { HTTPAuthenticationDialog::presentAuthenticationDialogForRequest(me); });
     return true;
 }
@@ -420,7 +420,7 @@ bool HTTPRequest::showProxyAuthenticationDialog()
 {
     if (m_isSynchronous || !shouldPresentProxyAuthenticationDialog)
         return false;
-    auto me = self();
+    auto me = protect<HTTPRequest>();
     onMainThread([me] { HTTPAuthenticationDialog::presentAuthenticationDialogForRequest(me); });
     return true;
 }

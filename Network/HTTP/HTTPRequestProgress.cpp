@@ -57,7 +57,7 @@ void HTTPRequest::updateDownloadProgress()
     unsigned long long total = m_contentLength + m_partialDownloadSize;
     setProgressOf(false, soFar, total);
     if (m_bytesReceivedBlock) {
-        auto me = self();
+        auto me = protect<HTTPRequest>();
         performBlockOnMainThread([me, amount, total] {
             if (me->m_bytesReceivedBlock)
                 me->m_bytesReceivedBlock(static_cast<unsigned long long>(amount), total);
@@ -87,7 +87,7 @@ void HTTPRequest::updateUploadProgress()
     deliverToProgressReceivers(true, HTTPSelector::requestDidSendBytes, amount);
     setProgressOf(true, m_totalBytesSent - m_uploadBufferSize, m_postLength - m_uploadBufferSize);
     if (m_bytesSentBlock) {
-        auto me = self();
+        auto me = protect<HTTPRequest>();
         unsigned long long total = m_postLength;
         performBlockOnMainThread([me, amount, total] {
             if (me->m_bytesSentBlock)
@@ -100,7 +100,7 @@ void HTTPRequest::incrementDownloadSizeBy(long long amount)
 {
     deliverToProgressReceivers(false, HTTPSelector::requestIncrementDownloadSizeBy, amount);
     if (m_downloadSizeIncrementedBlock) {
-        auto me = self();
+        auto me = protect<HTTPRequest>();
         performBlockOnMainThread([me, amount] {
             if (me->m_downloadSizeIncrementedBlock)
                 me->m_downloadSizeIncrementedBlock(amount);
@@ -112,7 +112,7 @@ void HTTPRequest::incrementUploadSizeBy(long long amount)
 {
     deliverToProgressReceivers(true, HTTPSelector::requestIncrementUploadSizeBy, amount);
     if (m_uploadSizeIncrementedBlock) {
-        auto me = self();
+        auto me = protect<HTTPRequest>();
         performBlockOnMainThread([me, amount] {
             if (me->m_uploadSizeIncrementedBlock)
                 me->m_uploadSizeIncrementedBlock(amount);
@@ -126,7 +126,7 @@ void HTTPRequest::removeUploadProgressSoFar()
     deliverToProgressReceivers(true, HTTPSelector::requestDidSendBytes, amount);
     setProgressOf(true, 0, m_postLength);
     if (m_bytesSentBlock) {
-        auto me = self();
+        auto me = protect<HTTPRequest>();
         unsigned long long total = m_postLength;
         performBlockOnMainThread([me, amount, total] {
             if (me->m_bytesSentBlock)
@@ -141,7 +141,7 @@ void HTTPRequest::deliverToProgressReceivers(bool upload, HTTPSelector selector,
 {
     if (!queue() && !(upload ? uploadProgressDelegate() : downloadProgressDelegate()))
         return;
-    std::weak_ptr<HTTPRequest> weak = self();
+    auto weak = weakSelf<HTTPRequest>();
     performBlockOnMainThread([weak, upload, selector, amount] {
         auto me = weak.lock();
         if (!me)
@@ -180,7 +180,7 @@ void HTTPRequest::setProgressOf(bool upload, unsigned long long progress, unsign
     if (!(upload ? uploadProgressDelegate() : downloadProgressDelegate()))
         return;
     float value = total == 0 ? 0.0f : static_cast<float>(static_cast<double>(progress) / static_cast<double>(total));
-    std::weak_ptr<HTTPRequest> weak = self();
+    auto weak = weakSelf<HTTPRequest>();
     performBlockOnMainThread([weak, upload, value] {
         auto me = weak.lock();
         if (!me)

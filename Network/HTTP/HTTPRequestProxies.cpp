@@ -81,7 +81,7 @@ bool HTTPRequest::configureProxies()
     }
     m_PACFileRequest = fetch;
     fetch->setQueuePriority(NSOperationQueuePriorityHigh);
-    std::weak_ptr<HTTPRequest> weak = self();
+    auto weak = weakSelf<HTTPRequest>();
     // The script request reports while holding its own lock; this request's
     // lock is taken only after that one is released, on a later turn.
     auto finished = [weak] {

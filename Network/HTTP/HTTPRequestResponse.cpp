@@ -33,7 +33,7 @@ void HTTPRequest::handleNetworkEvent(CFStreamEventType type)
     std::unique_lock lock(m_cancelledLock);
     if (m_complete || m_cancelled)
         return;
-    auto keep = self();
+    auto keep = protect<HTTPRequest>();
     if (type == kCFStreamEventEndEncountered)
         handleStreamComplete();
     else if (type == kCFStreamEventErrorOccurred)
@@ -628,7 +628,7 @@ void HTTPRequest::redirectToURL(const CFURL& url)
         std::lock_guard lock(m_cancelledLock);
         m_redirectURL = url;
     }
-    auto me = self();
+    auto me = protect<HTTPRequest>();
     threadForRequest(this)->performBlock([me] { me->performRedirect(); }, false);
 }
 
@@ -705,7 +705,7 @@ void HTTPRequest::failWithError(HTTPErrorRef theError)
         std::lock_guard lock(main->m_responseLock);
         main->m_error = theError;
     }
-    auto reporter = main ? main : self();
+    auto reporter = main ? main : protect<HTTPRequest>();
     if (isPACFileRequest || m_isSynchronous || NSThread::isMainThread()) {
         if (isPACFileRequest)
             reporter->reportFailure();
@@ -718,7 +718,7 @@ void HTTPRequest::failWithError(HTTPErrorRef theError)
     // The operation ends only once its queue has heard of the failure: ended
     // at once, its queue would start the next requests before it could cancel
     // them (a queue that cancels on failure then saw them finish instead).
-    auto me = self();
+    auto me = protect<HTTPRequest>();
     postToMainThread([reporter, me] {
         reporter->reportFailure();
         threadForRequest(nullptr)->performBlock(
@@ -757,7 +757,7 @@ void HTTPRequest::requestStarted()
 {
     if (error() || isHEADProbe())
         return;
-    auto me = self();
+    auto me = protect<HTTPRequest>();
     onMainThread([me] {
         auto del = me->delegate();
         if (del && del->respondsToSelector(me->didStartSelector))
@@ -773,7 +773,7 @@ void HTTPRequest::requestReceivedResponseHeaders(const HTTPHeaderFields& headers
 {
     if (error() || isHEADProbe())
         return;
-    auto me = self();
+    auto me = protect<HTTPRequest>();
     onMainThread([me, headers] {
         auto del = me->delegate();
         if (del && del->respondsToSelector(me->didReceiveResponseHeadersSelector))
@@ -789,7 +789,7 @@ void HTTPRequest::requestRedirected()
 {
     if (error() || isHEADProbe())
         return;
-    auto me = self();
+    auto me = protect<HTTPRequest>();
     onMainThread([me] {
         auto del = me->delegate();
         if (del && del->respondsToSelector(HTTPSelector::requestRedirected))
@@ -803,7 +803,7 @@ void HTTPRequest::requestWillRedirectToURL(const CFURL& target)
 {
     if (error() || isHEADProbe())
         return;
-    auto me = self();
+    auto me = protect<HTTPRequest>();
     onMainThread([me, target] {
         auto del = me->delegate();
         if (del && del->respondsToSelector(me->willRedirectSelector))
@@ -815,7 +815,7 @@ void HTTPRequest::requestWillRedirectToURL(const CFURL& target)
 
 void HTTPRequest::passOnReceivedData(const Data& data)
 {
-    auto me = self();
+    auto me = protect<HTTPRequest>();
     onMainThread([me, data] {
         auto del = me->delegate();
         if (del && del->respondsToSelector(me->didReceiveDataSelector))
@@ -833,13 +833,13 @@ void HTTPRequest::requestFinished()
         reportFinished();
         return;
     }
-    auto me = self();
+    auto me = protect<HTTPRequest>();
     onMainThread([me] { me->reportFinished(); });
 }
 
 void HTTPRequest::reportFinished()
 {
-    auto me = self();
+    auto me = protect<HTTPRequest>();
     auto del = delegate();
     if (del && del->respondsToSelector(didFinishSelector)) {
         if (didFinishSelector == HTTPSelector::requestFailed)
@@ -855,7 +855,7 @@ void HTTPRequest::reportFinished()
 
 void HTTPRequest::reportFailure()
 {
-    auto me = self();
+    auto me = protect<HTTPRequest>();
     auto del = delegate();
     if (del && del->respondsToSelector(didFailSelector)) {
         if (didFailSelector == HTTPSelector::requestFinished)

@@ -13,11 +13,6 @@ NetworkQueue::NetworkQueue()
 
 NetworkQueue::~NetworkQueue() = default;
 
-std::shared_ptr<NetworkQueue> NetworkQueue::selfQueue()
-{
-    return std::static_pointer_cast<NetworkQueue>(shared_from_this());
-}
-
 void NetworkQueue::reset()
 {
     cancelAllOperations();
@@ -134,7 +129,7 @@ void NetworkQueue::addOperation(const std::shared_ptr<NSOperation>& operation)
         request->shouldResetUploadProgress = false;
     }
     request->showAccurateProgress = showAccurateProgress.load();
-    request->setQueue(selfQueue());
+    request->setQueue(protect<NetworkQueue>());
     NSOperationQueue::addOperation(request);
 }
 
@@ -146,7 +141,7 @@ void NetworkQueue::addHEADOperation(const std::shared_ptr<NSOperation>& operatio
     request->setRequestMethod("HEAD");
     request->setQueuePriority(10);
     request->showAccurateProgress = true;
-    request->setQueue(selfQueue());
+    request->setQueue(protect<NetworkQueue>());
     NSOperationQueue::addOperation(request);
 }
 
@@ -206,7 +201,7 @@ void NetworkQueue::requestWillRedirectToURL(const std::shared_ptr<HTTPRequest>& 
 
 void NetworkQueue::requestFinished(const std::shared_ptr<HTTPRequest>& request)
 {
-    auto keep = selfQueue();
+    auto keep = protect<NetworkQueue>();
     m_requestsCount--;
     if (requestDidFinishSelector)
         requestDidFinishSelector(request);
@@ -216,7 +211,7 @@ void NetworkQueue::requestFinished(const std::shared_ptr<HTTPRequest>& request)
 
 void NetworkQueue::requestFailed(const std::shared_ptr<HTTPRequest>& request)
 {
-    auto keep = selfQueue();
+    auto keep = protect<NetworkQueue>();
     m_requestsCount--;
     if (requestDidFailSelector)
         requestDidFailSelector(request);

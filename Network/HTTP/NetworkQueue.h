@@ -78,7 +78,6 @@ protected:
     NetworkQueue();
 
 private:
-    std::shared_ptr<NetworkQueue> selfQueue();
     // Takes one expected request's place; false when none is expected.
     bool takeExpected();
     void resetProgressDelegate(const std::weak_ptr<HTTPProgressDelegate>& delegate);

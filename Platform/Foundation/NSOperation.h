@@ -66,6 +66,12 @@ public:
     // Called when the state seen by isReady/isExecuting/isFinished changed.
     void stateDidChange();
 
+    // This operation, typed, for a callback to capture (weak) or to keep
+    // alive across a call that may release its last owner (protect). Only
+    // once the operation is owned by a shared_ptr, so not from a constructor.
+    template <class T> std::weak_ptr<T> weakSelf() { return std::static_pointer_cast<T>(shared_from_this()); }
+    template <class T> std::shared_ptr<T> protect() { return std::static_pointer_cast<T>(shared_from_this()); }
+
 protected:
     void setExecuting(bool executing);
     void setFinished(bool finished);

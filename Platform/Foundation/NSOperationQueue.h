@@ -64,6 +64,11 @@ public:
 
     bool isMainQueue() const { return m_isMain; }
 
+    // This queue, typed, for a callback to capture (weak) or to keep alive
+    // across a call that may release its last owner (protect).
+    template <class T> std::weak_ptr<T> weakSelf() { return std::static_pointer_cast<T>(shared_from_this()); }
+    template <class T> std::shared_ptr<T> protect() { return std::static_pointer_cast<T>(shared_from_this()); }
+
 protected:
     // Subclasses are made through make-style functions of their own (shared).
     explicit NSOperationQueue(bool isMain = false);
