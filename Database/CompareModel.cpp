@@ -20,18 +20,9 @@ void CompareModel::deleteAllCompare()
 
 EntityList<corvelle_compare_Entity> CompareModel::getCompares()
 {
-    EntityList<corvelle_compare_Entity> compares;
     auto db = database();
-    auto rs = db ? db->executeQuery("select * from corvelle_compare") : nullptr;
-    if (!rs)
-        return compares;
-    while (rs->next()) {
-        auto c = std::make_shared<corvelle_compare_Entity>();
-        c->product_id = rs->intForColumn("product_id");
-        c->product_sku = rs->stringForColumn("product_sku");
-        c->product_name = rs->stringForColumn("product_name");
-        compares.push_back(std::move(c));
-    }
+    auto compares = RecordColumns::readRows<corvelle_compare_Entity>(
+        db ? db->executeQuery("select * from corvelle_compare") : nullptr);
     EntityList<corvelle_compare_Entity> shown;
     for (auto& c : compares) {
         if (getPublishByCompareId(c->product_id) == -1)
@@ -67,9 +58,7 @@ std::shared_ptr<corvelle_compare_Entity> CompareModel::getCompareByCompareId(int
     if (!rs || !rs->next())
         return nullptr;
     auto c = std::make_shared<corvelle_compare_Entity>();
-    c->product_id = rs->intForColumn("product_id");
-    c->product_sku = rs->stringForColumn("product_sku");
-    c->product_name = rs->stringForColumn("product_name");
+    RecordColumns::readRow(*rs, *c);
     rs->close();
     return c;
 }
@@ -78,7 +67,11 @@ bool CompareModel::saveToDatabaseCompareSkuName(
     int productId, const std::optional<std::string>& sku, const std::optional<std::string>& name)
 {
     auto db = database();
-    return db
-        && db->executeUpdate(
-            "INSERT INTO corvelle_compare(product_id,product_sku,product_name) VALUES(?,?,?);", productId, sku, name);
+    if (!db)
+        return false;
+    corvelle_compare_Entity compare;
+    compare.product_id = productId;
+    compare.product_sku = sku;
+    compare.product_name = name;
+    return RecordColumns::saveRow(*db, compare);
 }

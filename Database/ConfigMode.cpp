@@ -6,11 +6,8 @@ using namespace ModelSupport;
 
 bool ConfigMode::syncConfigData(const OptionalEntityList<ConfigEntity>& rows)
 {
-    return saveInTransaction(rows, [](SQLDatabase& db, const ConfigEntity& row) {
-        return db.executeUpdate(
-            "INSERT OR REPLACE INTO Corvelle_component_config(client_id,cfg_type,desc,update_date) VALUES(?,?,?,?);",
-            row.clientid, row.configType, row.desc, row.update_date);
-    });
+    return saveInTransaction(
+        rows, [](SQLDatabase& db, const ConfigEntity& row) { return RecordColumns::saveRow(db, row); });
 }
 
 std::shared_ptr<ConfigEntity> ConfigMode::queryConfig(const std::optional<std::string>& type)
@@ -22,11 +19,7 @@ std::shared_ptr<ConfigEntity> ConfigMode::queryConfig(const std::optional<std::s
     auto rs = db ? db->executeQuery("SELECT * FROM Corvelle_component_config where cfg_type = ? limit 0,1;", type)
                  : nullptr;
     if (rs && rs->next()) {
-        entity->_id = rs->stringForColumn("id");
-        entity->clientid = rs->stringForColumn("client_id");
-        entity->configType = rs->stringForColumn("cfg_type");
-        entity->desc = rs->stringForColumn("desc");
-        entity->update_date = rs->stringForColumn("update_date");
+        RecordColumns::readRow(*rs, *entity);
         rs->close();
     }
     return entity;

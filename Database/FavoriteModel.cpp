@@ -12,21 +12,13 @@ void FavoriteModel::deleteAllFavorites()
 
 EntityList<corvelle_favorite_Entity> FavoriteModel::getFavorites()
 {
-    EntityList<corvelle_favorite_Entity> favorites;
     auto db = database();
-    auto rs = db ? db->executeQuery("SELECT t1.*  FROM corvelle_favorite t1,corvelle_product t2 where t1.product_id = "
-                                    "t2.product_id and t2.product_publish <> -1")
-                 : nullptr;
-    if (!rs)
-        return favorites;
-    while (rs->next()) {
-        auto f = std::make_shared<corvelle_favorite_Entity>();
-        f->product_id = rs->intForColumn("product_id");
-        f->product_sku = rs->stringForColumn("product_sku");
-        f->product_name = rs->stringForColumn("product_name");
+    auto favorites = RecordColumns::readRows<corvelle_favorite_Entity>(db
+            ? db->executeQuery("SELECT t1.*  FROM corvelle_favorite t1,corvelle_product t2 where t1.product_id = "
+                               "t2.product_id and t2.product_publish <> -1")
+            : nullptr);
+    for (auto& f : favorites)
         blankPlaceholderSku(*f);
-        favorites.push_back(std::move(f));
-    }
     return favorites;
 }
 
@@ -37,9 +29,7 @@ std::shared_ptr<corvelle_favorite_Entity> FavoriteModel::getFavoriteByFavoriteId
     if (!rs || !rs->next())
         return nullptr;
     auto f = std::make_shared<corvelle_favorite_Entity>();
-    f->product_id = rs->intForColumn("product_id");
-    f->product_sku = rs->stringForColumn("product_sku");
-    f->product_name = rs->stringForColumn("product_name");
+    RecordColumns::readRow(*rs, *f);
     rs->close();
     return f;
 }
@@ -54,7 +44,11 @@ bool FavoriteModel::saveToDatabaseFavoriteSkuName(
     int productId, const std::optional<std::string>& sku, const std::optional<std::string>& name)
 {
     auto db = database();
-    return db
-        && db->executeUpdate(
-            "INSERT INTO corvelle_favorite(product_id,product_sku,product_name) VALUES(?,?,?);", productId, sku, name);
+    if (!db)
+        return false;
+    corvelle_favorite_Entity favorite;
+    favorite.product_id = productId;
+    favorite.product_sku = sku;
+    favorite.product_name = name;
+    return RecordColumns::saveRow(*db, favorite);
 }

@@ -142,9 +142,7 @@ bool LibraryCategoryModel::saveToDatabaseLibraryUpdate(
     auto db = database();
     if (!update || !db)
         return false;
-    return db->executeUpdate(
-        "INSERT or REPLACE INTO corvelle_update(fileId,old_file_name,old_file_type) VALUES(?,?,?);", update->fileID,
-        update->oldFileName, update->oldFileType);
+    return RecordColumns::saveRow(*db, *update);
 }
 
 std::vector<int> LibraryCategoryModel::getAllLibFileUpdateIDs()
@@ -167,9 +165,7 @@ std::shared_ptr<corvelle_library_files_update_Entity> LibraryCategoryModel::getL
     if (rs) {
         while (rs->next()) {
             update = std::make_shared<corvelle_library_files_update_Entity>();
-            update->fileID = rs->intForColumn("fileId");
-            update->oldFileName = rs->stringForColumn("old_file_name");
-            update->oldFileType = rs->stringForColumn("old_file_type");
+            RecordColumns::readRow(*rs, *update);
         }
     }
     return update;

@@ -18,8 +18,7 @@ std::shared_ptr<corvelle_library_favorite_Entity> LibraryFavoriteModel::getFavor
     if (!rs || !rs->next())
         return nullptr;
     auto favorite = std::make_shared<corvelle_library_favorite_Entity>();
-    favorite->file_id = rs->intForColumn("id");
-    favorite->file_name = rs->stringForColumn("file_name");
+    RecordColumns::readRow(*rs, *favorite);
     rs->close();
     return favorite;
 }
@@ -36,6 +35,8 @@ bool LibraryFavoriteModel::saveToDatabaseFavoriteName(int fileId, const std::opt
     if (!db)
         return false;
     db->executeUpdate(kFavoriteTable);
-    return db->executeUpdate(
-        "INSERT OR REPLACE INTO corvelle_library_favorite(id,file_name) VALUES(?,?);", fileId, fileName);
+    corvelle_library_favorite_Entity favorite;
+    favorite.file_id = fileId;
+    favorite.file_name = fileName;
+    return RecordColumns::saveRow(*db, favorite);
 }

@@ -136,7 +136,9 @@ void assign(const Computed<Record, T>& c, Record& record, std::type_identity_t<T
 }
 
 // Specialised beside each record: `name`, the table it is stored in, and
-// `columns`, a tuple of column() entries in the table's order.
+// `columns`, a tuple of column() entries in the table's order. A table whose
+// save must refuse a second row of the same key, not replace it, says so with
+// `static constexpr bool refusesDuplicates = true`.
 template <typename Record> struct Table;
 
 // Calls `body` with each column of the record's table, in order.
@@ -192,7 +194,10 @@ namespace Detail {
                 ++n;
             }
         };
-        put("INSERT or REPLACE INTO ");
+        if constexpr (requires { requires Table<Record>::refusesDuplicates; })
+            put("INSERT INTO ");
+        else
+            put("INSERT or REPLACE INTO ");
         put(Table<Record>::name);
         put("(");
         bool first = true;
@@ -229,7 +234,8 @@ namespace Detail {
 
 template <typename Record> inline constexpr auto savedPositions = Detail::savedPositions<Record>();
 
-// "INSERT or REPLACE INTO <table>(<saved columns>) VALUES(?,...);", made once
+// "INSERT or REPLACE INTO <table>(<saved columns>) VALUES(?,...);" ("INSERT
+// INTO" for a table that refuses duplicates), made once
 // at compile time; its text lies at one place, which the connection's
 // statement cache finds without hashing it again.
 template <typename Record> constexpr std::string_view insertStatement()

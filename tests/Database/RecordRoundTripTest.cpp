@@ -558,4 +558,137 @@ TEST_F(RecordRoundTrip, EachMemberComesFromItsOwnKey)
         EXPECT_EQ(each.decoded, each.expected + " ");
 }
 
+// The small tables keep the statements they always had (a favourite or a
+// comparison of the same product twice is refused, not replaced) and give
+// back what they stored.
+TEST_F(RecordRoundTrip, SmallTablesSaveAsBeforeAndComeBack)
+{
+    using RecordColumns::insertStatement;
+    struct Case {
+        std::string_view statement;
+        const char* expected;
+    };
+    for (const auto& c : {
+             Case { insertStatement<ConfigEntity>(),
+                 "INSERT or REPLACE INTO Corvelle_component_config(client_id,cfg_type,desc,update_date) "
+                 "VALUES(?,?,?,?);" },
+             Case { insertStatement<corvelle_favorite_Entity>(),
+                 "INSERT INTO corvelle_favorite(product_id,product_sku,product_name) VALUES(?,?,?);" },
+             Case { insertStatement<corvelle_compare_Entity>(),
+                 "INSERT INTO corvelle_compare(product_id,product_sku,product_name) VALUES(?,?,?);" },
+             Case { insertStatement<corvelle_library_favorite_Entity>(),
+                 "INSERT or REPLACE INTO corvelle_library_favorite(id,file_name) VALUES(?,?);" },
+             Case { insertStatement<corvelle_library_files_update_Entity>(),
+                 "INSERT or REPLACE INTO corvelle_update(fileId,old_file_name,old_file_type) VALUES(?,?,?);" },
+         })
+        EXPECT_EQ(c.statement, c.expected);
+
+    auto m = dam();
+    auto product = std::make_shared<corvelle_product_Entity>();
+    product->product_id = 2147483647;
+    product->product_publish = 1;
+    ASSERT_TRUE(m->saveToDatabaseProduct(EntityList<corvelle_product_Entity> { product }));
+
+    ASSERT_TRUE(m->saveToDatabaseFavoriteSkuName(2147483647, std::string("SKU ✓"), std::nullopt));
+    EXPECT_FALSE(m->saveToDatabaseFavoriteSkuName(2147483647, std::string("other"), std::string("other")));
+    auto favorite = m->getFavoriteByFavoriteId(2147483647);
+    ASSERT_TRUE(favorite);
+    EXPECT_EQ(favorite->product_sku, "SKU ✓");
+    EXPECT_EQ(favorite->product_name, std::nullopt);
+    ASSERT_EQ(m->getFavorites().size(), 1u);
+    EXPECT_EQ(m->getFavorites()[0]->product_sku, "SKU ✓");
+
+    ASSERT_TRUE(m->saveToDatabaseCompareSkuName(2147483647, std::string(""), std::string("Größe")));
+    EXPECT_FALSE(m->saveToDatabaseCompareSkuName(2147483647, std::string("other"), std::nullopt));
+    auto compare = m->getCompareByCompareId(2147483647);
+    ASSERT_TRUE(compare);
+    EXPECT_EQ(compare->product_sku, "");
+    EXPECT_EQ(compare->product_name, "Größe");
+    ASSERT_EQ(m->getCompares().size(), 1u);
+    EXPECT_EQ(m->getCompares()[0]->product_name, "Größe");
+
+    ASSERT_TRUE(m->saveToDatabaseLibraryFavoriteName(-7, std::string("файл.pdf")));
+    ASSERT_TRUE(m->saveToDatabaseLibraryFavoriteName(-7, std::string("again.pdf")));
+    auto file = m->getLibraryFavoriteByFavoriteId(-7);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->file_id, -7);
+    EXPECT_EQ(file->file_name, "again.pdf");
+
+    auto update = std::make_shared<corvelle_library_files_update_Entity>();
+    update->fileID = 61;
+    update->oldFileName = "cat ✓.pdf";
+    ASSERT_TRUE(m->saveToDatabaseLibraryUpdate(update));
+    auto read = m->getLibFileUpdateByFileID(61);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->fileID, 61);
+    EXPECT_EQ(read->oldFileName, "cat ✓.pdf");
+    EXPECT_EQ(read->oldFileType, std::nullopt);
+
+    auto config = std::make_shared<ConfigEntity>();
+    config->clientid = "Acme";
+    config->configType = "date_format";
+    config->desc = "";
+    ASSERT_TRUE(m->syncConfigData(EntityList<ConfigEntity> { config }));
+    auto stored = m->queryConfig(std::string("date_format"));
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->_id, scalar("select id from Corvelle_component_config where cfg_type = 'date_format'"));
+    EXPECT_EQ(stored->clientid, "Acme");
+    EXPECT_EQ(stored->configType, "date_format");
+    EXPECT_EQ(stored->desc, "");
+    EXPECT_EQ(stored->update_date, std::nullopt);
+}
+
+// The customer upload's reply names each record's ids under keys of its own:
+// each member from its own key, the address's missing texts as empty, the
+// other missing texts absent.
+TEST_F(RecordRoundTrip, TheCustomerUploadReplyReadsItsOwnKeys)
+{
+    auto reply = decode<RequestUploadCustomer, SubmitCustomerRst>(
+        R"({"corvelle_customer":[{"customerId":40,"preId":-1,"customerName":"not read"}],)"
+        R"("corvelle_customer_address":[{"preId":-2,"customerId":41,"id":7,"address":"Hauptstraße 1","city":"Köln",)"
+        R"("state":"NRW","zip_code":50667},{"preId":"-3"}],)"
+        R"("corvelle_customer_attribute":[{"preId":-4,"attributeId":42,"customerId":43,"attributeFieldsId":44,)"
+        R"("attributeValue":"VIP"},{}],)"
+        R"("corvelle_customer_contact":[{"preId":-5,"customerId":45,"contactId":46,"firstName":"Ana",)"
+        R"("lastName":"Núñez","note":""},{"preId":-6}]})");
+    ASSERT_TRUE(reply);
+    ASSERT_EQ(reply->customerArry.size(), 1u);
+    EXPECT_EQ(reply->customerArry[0].customer_id, 40);
+    EXPECT_EQ(reply->customerArry[0].pid, -1);
+    EXPECT_EQ(reply->customerArry[0].customer_name, std::nullopt);
+
+    ASSERT_EQ(reply->customerAddress.size(), 2u);
+    const auto& address = reply->customerAddress[0];
+    EXPECT_EQ(address.pID, -2);
+    EXPECT_EQ(address.customerId, 41);
+    EXPECT_EQ(address.indexId, 7);
+    EXPECT_EQ(address.customerAddress, "Hauptstraße 1");
+    EXPECT_EQ(address.customerCity, "Köln");
+    EXPECT_EQ(address.customerState, "NRW");
+    EXPECT_EQ(address.customerZipCode, "50667");
+    EXPECT_EQ(reply->customerAddress[1].pID, -3);
+    EXPECT_EQ(reply->customerAddress[1].customerCity, "");
+
+    ASSERT_EQ(reply->customerAttributes.size(), 2u);
+    const auto& attribute = reply->customerAttributes[0];
+    EXPECT_EQ(attribute.pID, -4);
+    EXPECT_EQ(attribute.attribute_id, 42);
+    EXPECT_EQ(attribute.customer_id, 43);
+    EXPECT_EQ(attribute.attribute_fields_id, 44);
+    EXPECT_EQ(attribute.attribute_value, "VIP");
+    EXPECT_EQ(reply->customerAttributes[1].attribute_value, std::nullopt);
+
+    ASSERT_EQ(reply->customerContacts.size(), 2u);
+    const auto& contact = reply->customerContacts[0];
+    EXPECT_EQ(contact.pID, -5);
+    EXPECT_EQ(contact.customerID, 45);
+    EXPECT_EQ(contact.contactID, 46);
+    EXPECT_EQ(contact.first_name, "Ana");
+    EXPECT_EQ(contact.last_name, "Núñez");
+    EXPECT_EQ(contact.note, "");
+    EXPECT_EQ(contact.email, std::nullopt);
+    EXPECT_EQ(reply->customerContacts[1].pID, -6);
+    EXPECT_EQ(reply->customerContacts[1].first_name, std::nullopt);
+}
+
 }  // namespace
