@@ -1,6 +1,7 @@
 #include "Network/Protocol/SyncCommands.h"
 
 #include "Network/Protocol/ProtocolServices.h"
+#include "Network/Protocol/ReplyRecord.h"
 #include "Network/Protocol/ReplyFields.h"
 #include "Network/Protocol/SyncTables.h"
 #include "Network/Protocol/TableReplyText.h"
@@ -86,6 +87,27 @@ void copyElements(const Value& object, const char* key, std::vector<Value>& into
     for (const Value& element : array.arrayValue())
         into.push_back(element);
 }
+
+// The customer upload's reply sends each record under keys of its own: the
+// id the device gave it (negative) as "preId", the server's ids beside it.
+using RecordColumns::column;
+constexpr auto kUploadedCustomer = std::make_tuple(column("", "customerId", &corvelle_customer_Entity::customer_id),
+    column("", "preId", &corvelle_customer_Entity::pid));
+constexpr auto kUploadedAddress = std::make_tuple(column("", "preId", &corvelle_customer_address_Entity::pID),
+    column("", "customerId", &corvelle_customer_address_Entity::customerId),
+    column("", "id", &corvelle_customer_address_Entity::indexId),
+    column("", "address", &corvelle_customer_address_Entity::customerAddress),
+    column("", "city", &corvelle_customer_address_Entity::customerCity),
+    column("", "state", &corvelle_customer_address_Entity::customerState),
+    column("", "zip_code", &corvelle_customer_address_Entity::customerZipCode));
+constexpr auto kUploadedAttribute = std::make_tuple(column("", "preId", &corvelle_customer_attribute_Entity::pID),
+    column("", "attributeId", &corvelle_customer_attribute_Entity::attribute_id),
+    column("", "customerId", &corvelle_customer_attribute_Entity::customer_id),
+    column("", "attributeFieldsId", &corvelle_customer_attribute_Entity::attribute_fields_id),
+    column("", "attributeValue", &corvelle_customer_attribute_Entity::attribute_value));
+// A contact comes under the keys the sync sends it under, and its "preId".
+constexpr auto kUploadedContact = std::tuple_cat(RecordColumns::Table<corvelle_customer_contact_entity>::columns,
+    std::make_tuple(column("", "preId", &corvelle_customer_contact_entity::pID)));
 
 }  // namespace
 
@@ -320,37 +342,17 @@ std::shared_ptr<NetBaseRst> RequestUploadCustomer::RequestDecode(const std::opti
             DecodeMalformed(*result);
         return result;
     }
-    SyncTables::eachObject(&(*content)["corvelle_customer"], [&](const Value& c) {
-        corvelle_customer_Entity customer;
-        customer.customer_id = intOf(c, "customerId");
-        customer.pid = intOf(c, "preId");
-        result->customerArry.push_back(std::move(customer));
-    });
+    using RecordColumns::MissingText;
+    using RecordColumns::readReplyBy;
+    SyncTables::eachObject(&(*content)["corvelle_customer"],
+        [&](const Value& c) { readReplyBy(kUploadedCustomer, c, result->customerArry.emplace_back()); });
     SyncTables::eachObject(&(*content)["corvelle_customer_address"], [&](const Value& a) {
-        corvelle_customer_address_Entity address;
-        address.pID = intOf(a, "preId");
-        address.customerId = intOf(a, "customerId");
-        address.indexId = intOf(a, "id");
-        address.customerAddress = stringOr(a, "address");
-        address.customerCity = stringOr(a, "city");
-        address.customerState = stringOr(a, "state");
-        address.customerZipCode = stringOr(a, "zip_code");
-        result->customerAddress.push_back(std::move(address));
+        readReplyBy(kUploadedAddress, a, result->customerAddress.emplace_back(), MissingText::Empty);
     });
-    SyncTables::eachObject(&(*content)["corvelle_customer_attribute"], [&](const Value& a) {
-        corvelle_customer_attribute_Entity attribute;
-        attribute.pID = intOf(a, "preId");
-        attribute.attribute_id = intOf(a, "attributeId");
-        attribute.customer_id = intOf(a, "customerId");
-        attribute.attribute_fields_id = intOf(a, "attributeFieldsId");
-        attribute.attribute_value = unchanged(a, "attributeValue");
-        result->customerAttributes.push_back(std::move(attribute));
-    });
-    SyncTables::eachObject(&(*content)["corvelle_customer_contact"], [&](const Value& c) {
-        auto contact = SyncTables::readContact(c, false);
-        contact.pID = intOf(c, "preId");
-        result->customerContacts.push_back(std::move(contact));
-    });
+    SyncTables::eachObject(&(*content)["corvelle_customer_attribute"],
+        [&](const Value& a) { readReplyBy(kUploadedAttribute, a, result->customerAttributes.emplace_back()); });
+    SyncTables::eachObject(&(*content)["corvelle_customer_contact"],
+        [&](const Value& c) { readReplyBy(kUploadedContact, c, result->customerContacts.emplace_back()); });
     return result;
 }
 
