@@ -54,15 +54,6 @@ std::string nameOf(const UIView& view)
     return name;
 }
 
-std::string pathOf(const UIView& view, const UIView& root)
-{
-    std::string path = nameOf(view);
-    auto parent = view.superview();
-    for (int up = 0; up < 3 && parent && parent.get() != &root; ++up, parent = parent->superview())
-        path = className(*parent) + "/" + path;
-    return path;
-}
-
 bool seen(const UIView& view) { return !view.isHidden() && view.alpha() > 0.01; }
 
 std::string sizeText(CGFloat width, CGFloat height)
@@ -200,7 +191,7 @@ private:
     {
         UIViewLayoutDefect d;
         d.kind = UIViewLayoutDefect::TextDoesNotFit;
-        d.where = pathOf(view, m_root);
+        d.where = UIViewPathForReport(view, m_root);
         d.detail = std::move(detail);
         defects.push_back(std::move(d));
     }
@@ -221,7 +212,7 @@ private:
             return;
         UIViewLayoutDefect d;
         d.kind = UIViewLayoutDefect::SiblingsOverlap;
-        d.where = pathOf(a, m_root);
+        d.where = UIViewPathForReport(a, m_root);
         d.other = nameOf(b);
         d.detail = "covering " + sizeText(common.size.width, common.size.height) + " at "
             + sizeText(common.origin.x, common.origin.y);
@@ -232,6 +223,15 @@ private:
 };
 
 }  // namespace
+
+std::string UIViewPathForReport(const UIView& view, const UIView& root)
+{
+    std::string path = nameOf(view);
+    auto parent = view.superview();
+    for (int up = 0; up < 3 && parent && parent.get() != &root; ++up, parent = parent->superview())
+        path = className(*parent) + "/" + path;
+    return path;
+}
 
 std::vector<UIViewLayoutDefect> UIViewFindLayoutDefects(const UIView& root)
 {

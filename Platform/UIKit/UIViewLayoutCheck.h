@@ -27,5 +27,9 @@ struct UIViewLayoutDefect {
 
 std::vector<UIViewLayoutDefect> UIViewFindLayoutDefects(const UIView& root);
 
+// A view named for a report: its class and text, after the classes of its
+// last few ancestors below `root`.
+std::string UIViewPathForReport(const UIView& view, const UIView& root);
+
 // One line for a report ("text does not fit: ..." / "overlap: ...").
 std::string UIViewLayoutDefectDescription(const UIViewLayoutDefect& defect);
