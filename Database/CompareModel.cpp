@@ -67,11 +67,5 @@ bool CompareModel::saveToDatabaseCompareSkuName(
     int productId, const std::optional<std::string>& sku, const std::optional<std::string>& name)
 {
     auto db = database();
-    if (!db)
-        return false;
-    corvelle_compare_Entity compare;
-    compare.product_id = productId;
-    compare.product_sku = sku;
-    compare.product_name = name;
-    return RecordColumns::saveRow(*db, compare);
+    return db && saveProductMark<corvelle_compare_Entity>(*db, productId, sku, name);
 }

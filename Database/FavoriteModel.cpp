@@ -44,11 +44,5 @@ bool FavoriteModel::saveToDatabaseFavoriteSkuName(
     int productId, const std::optional<std::string>& sku, const std::optional<std::string>& name)
 {
     auto db = database();
-    if (!db)
-        return false;
-    corvelle_favorite_Entity favorite;
-    favorite.product_id = productId;
-    favorite.product_sku = sku;
-    favorite.product_name = name;
-    return RecordColumns::saveRow(*db, favorite);
+    return db && saveProductMark<corvelle_favorite_Entity>(*db, productId, sku, name);
 }

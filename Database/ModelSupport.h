@@ -67,4 +67,17 @@ template <typename T, typename Write>
     });
 }
 
+// Saves a product marked on a list of its own (a favourite, a comparison):
+// the product's id, SKU and name.
+template <typename Mark>
+bool saveProductMark(
+    SQLDatabase& db, int productId, const std::optional<std::string>& sku, const std::optional<std::string>& name)
+{
+    Mark mark;
+    mark.product_id = productId;
+    mark.product_sku = sku;
+    mark.product_name = name;
+    return RecordColumns::saveRow(db, mark);
+}
+
 }  // namespace ModelSupport
