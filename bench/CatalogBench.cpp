@@ -221,37 +221,13 @@ void BM_SortByPriceBesideFloor(benchmark::State& state)
     auto& c = catalogueOf(static_cast<int>(state.range(0)));
     c.grid->getImgShowData(0);
     sqlite3* handle = SQLDatabase::sharedDataBase()->sqliteHandle();
-    std::vector<double> ours, floor;
-    const auto timeOurs = [&] {
-        auto start = std::chrono::steady_clock::now();
-        c.grid->sorteProductArryBy(2);
-        benchmark::DoNotOptimize(c.grid->productArray().data());
-        ours.push_back(secondsSince(start));
-    };
-    const auto timeFloor = [&] {
-        auto start = std::chrono::steady_clock::now();
-        benchmark::DoNotOptimize(floorSortByPrice(handle));
-        floor.push_back(secondsSince(start));
-    };
-    for (auto _ : state) {
-        for (int round = 0; round < kRounds; ++round) {
-            if (round % 2) {
-                timeFloor();
-                timeOurs();
-            } else {
-                timeOurs();
-                timeFloor();
-            }
-        }
-        state.SetIterationTime(median(ours));
-    }
-    state.counters["ours_median_ms"] = median(ours) * 1e3;
-    state.counters["ours_min_ms"] = *std::min_element(ours.begin(), ours.end()) * 1e3;
-    state.counters["floor_median_ms"] = median(floor) * 1e3;
-    state.counters["floor_min_ms"] = *std::min_element(floor.begin(), floor.end()) * 1e3;
-    state.counters["ours_to_floor"] = median(ours) / median(floor);
-    state.counters["ours_to_floor_min"]
-        = *std::min_element(ours.begin(), ours.end()) / *std::min_element(floor.begin(), floor.end());
+    BenchRounds::runBesideFloor(
+        state, kRounds,
+        [&] {
+            c.grid->sorteProductArryBy(2);
+            benchmark::DoNotOptimize(c.grid->productArray().data());
+        },
+        [&] { benchmark::DoNotOptimize(floorSortByPrice(handle)); });
     state.counters["listed"] = static_cast<double>(c.grid->productArray().size());
 }
 

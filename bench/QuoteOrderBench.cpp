@@ -249,36 +249,9 @@ void BM_ListBesideFloor(benchmark::State& state)
         listed += 1 + order->items.size();
     if (listed != floorReadOrderList(handle))
         state.SkipWithError("the floor reads other rows than the list");
-    std::vector<double> ours, floor;
-    const auto timeOurs = [&] {
-        auto start = std::chrono::steady_clock::now();
-        benchmark::DoNotOptimize(store->fetchQuoteOrdersCondition(0, std::nullopt));
-        ours.push_back(secondsSince(start));
-    };
-    const auto timeFloor = [&] {
-        auto start = std::chrono::steady_clock::now();
-        benchmark::DoNotOptimize(floorReadOrderList(handle));
-        floor.push_back(secondsSince(start));
-    };
-    for (auto _ : state) {
-        for (int round = 0; round < kRounds; ++round) {
-            if (round % 2) {
-                timeFloor();
-                timeOurs();
-            } else {
-                timeOurs();
-                timeFloor();
-            }
-        }
-        state.SetIterationTime(median(ours));
-    }
-    state.counters["ours_median_ms"] = median(ours) * 1e3;
-    state.counters["ours_min_ms"] = *std::min_element(ours.begin(), ours.end()) * 1e3;
-    state.counters["floor_median_ms"] = median(floor) * 1e3;
-    state.counters["floor_min_ms"] = *std::min_element(floor.begin(), floor.end()) * 1e3;
-    state.counters["ours_to_floor"] = median(ours) / median(floor);
-    state.counters["ours_to_floor_min"]
-        = *std::min_element(ours.begin(), ours.end()) / *std::min_element(floor.begin(), floor.end());
+    BenchRounds::runBesideFloor(
+        state, kRounds, [&] { benchmark::DoNotOptimize(store->fetchQuoteOrdersCondition(0, std::nullopt)); },
+        [&] { benchmark::DoNotOptimize(floorReadOrderList(handle)); });
 }
 
 void BM_LoadAll(benchmark::State& state) { fetch(state, 0, nullptr); }

@@ -2,6 +2,8 @@
 
 // Timing helpers for the benchmarks that run their own interleaved rounds.
 
+#include <benchmark/benchmark.h>
+
 #include <algorithm>
 #include <chrono>
 #include <vector>
@@ -21,6 +23,40 @@ inline double median(std::vector<double> values)
     std::sort(values.begin(), values.end());
     size_t n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Times `ours` and `floor` over `rounds` rounds in each pass of the benchmark's loop, each round taking the
+// two in the other order from the last so neither always meets a warm or a cold cache. The pass counts
+// as the median of ours; the counters give the median and minimum of both and their ratios.
+template <typename Ours, typename Floor>
+void runBesideFloor(benchmark::State& state, int rounds, Ours&& ours, Floor&& floor)
+{
+    std::vector<double> oursTimes, floorTimes;
+    const auto time = [](auto& work, std::vector<double>& into) {
+        auto start = std::chrono::steady_clock::now();
+        work();
+        into.push_back(secondsSince(start));
+    };
+    for (auto _ : state) {
+        for (int round = 0; round < rounds; ++round) {
+            if (round % 2) {
+                time(floor, floorTimes);
+                time(ours, oursTimes);
+            } else {
+                time(ours, oursTimes);
+                time(floor, floorTimes);
+            }
+        }
+        state.SetIterationTime(median(oursTimes));
+    }
+    const double oursMin = *std::min_element(oursTimes.begin(), oursTimes.end());
+    const double floorMin = *std::min_element(floorTimes.begin(), floorTimes.end());
+    state.counters["ours_median_ms"] = median(oursTimes) * 1e3;
+    state.counters["ours_min_ms"] = oursMin * 1e3;
+    state.counters["floor_median_ms"] = median(floorTimes) * 1e3;
+    state.counters["floor_min_ms"] = floorMin * 1e3;
+    state.counters["ours_to_floor"] = median(oursTimes) / median(floorTimes);
+    state.counters["ours_to_floor_min"] = oursMin / floorMin;
 }
 
 }  // namespace BenchRounds
