@@ -256,6 +256,16 @@ protected:
         CustomerDataModelTest::TearDown();
     }
 
+    // The submission told its listeners it failed, and an alert is on screen.
+    std::shared_ptr<UIAlertView> failedWithAlert()
+    {
+        EXPECT_EQ(posted.size(), 1u);
+        if (posted.size() != 1)
+            return nullptr;
+        EXPECT_FALSE(posted[0].boolValue());
+        return driver->visibleAlert();
+    }
+
     Value lastUpload()
     {
         auto sent = frontDoor->messagesFor(520);
@@ -393,9 +403,7 @@ TEST_F(CustomerUploadTest, AReplyThatCannotBeAppliedMovesNothingAndSaysFailed)
     model()->submitCustomer(-1);
     driver->settle();
 
-    ASSERT_EQ(posted.size(), 1u);
-    EXPECT_FALSE(posted[0].boolValue());
-    auto alert = driver->visibleAlert();
+    auto alert = failedWithAlert();
     ASSERT_TRUE(alert);
     EXPECT_EQ(alert->message(), Language::stringOrKey("FAILED"));
     ASSERT_TRUE(driver->tapAlertButton(Language::stringOrKey("OK")));
@@ -423,9 +431,7 @@ TEST_F(CustomerUploadTest, FailedRepliesAlertAndKeepTheCustomersLocal)
         frontDoor->replyTo(520, FakeFrontDoor::envelope(c.status));
         model()->submitCustomer(-1);
         driver->settle();
-        ASSERT_EQ(posted.size(), 1u);
-        EXPECT_FALSE(posted[0].boolValue());
-        auto alert = driver->visibleAlert();
+        auto alert = failedWithAlert();
         ASSERT_TRUE(alert);
         EXPECT_EQ(alert->title(), Language::stringOrKey("NOTIFICATION"));
         std::vector<std::string> buttons;
