@@ -270,8 +270,10 @@ bool HTTPRequest::takeReceivedBytes(const uint8_t* bytes, size_t length, const D
         failWithError(HTTPResponseTooLargeError(maximumDecodedResponseSize));
         return false;
     }
+    // A byte past the announced length: the text reader ends the body with a
+    // zero, which would otherwise copy a full body into one twice its size.
     if (body.empty() && m_contentLength > 0 && !inflated)
-        body.reserve(static_cast<size_t>(std::min<uint64_t>(m_contentLength, maximumDecodedResponseSize)));
+        body.reserve(static_cast<size_t>(std::min<uint64_t>(m_contentLength, maximumDecodedResponseSize)) + 1);
     if (body.size() + adding > body.capacity()) {
         // Doubling near the limit would hold the old body and one twice its
         // size at once. Past a few megabytes the body is given room up to

@@ -127,6 +127,9 @@ TEST_F(ProtocolRoad, MessageBytesReachTheFrontDoorWithATrailingZero)
     ASSERT_EQ(reply.recData.size(), expected.size() + 1);
     EXPECT_EQ(std::string(reply.recData.begin(), reply.recData.end() - 1), expected);
     EXPECT_EQ(reply.recData.back(), 0);
+    // The zero went into room kept for it: a reply of tens of megabytes is
+    // not copied into a buffer twice its size for one byte.
+    EXPECT_EQ(reply.recData.capacity(), reply.recData.size());
     EXPECT_EQ(reply.requestCode, tag);
     EXPECT_EQ(reply.cmdCode, 0x108);
     EXPECT_EQ(transport->SendHttpRequest(nullptr), -1);
