@@ -4,6 +4,8 @@
 #include "Network/Protocol/ReplyRecord.h"
 #include "Platform/Foundation/NSString.h"
 
+#include <utility>
+
 using namespace ReplyFields;
 using namespace ProtocolRecords;
 using RecordColumns::appendEach;
@@ -27,16 +29,6 @@ namespace {
 
     // Table `index` of a content `hasTables` accepted.
     Value* tableAt(Value& content, size_t index) { return &content.mutableArray()[index]; }
-
-    // Appends the records of a table, then frees the table.
-    template <typename Record>
-    void takeEach(std::vector<Record>& records, Value* table,
-        RecordColumns::MissingText missing = RecordColumns::MissingText::Absent)
-    {
-        appendEach(records, table, missing);
-        if (table)
-            *table = Value();
-    }
 
     // Room for the product table's records before they are made: growing
     // vectors of a hundred thousand records would hold each twice over.
@@ -87,17 +79,6 @@ namespace {
         appendEach(r.imagesTable, &p["images"]);
     }
 
-    void fillProducts(SyncAllTableRst& r, Value& content)
-    {
-        reserveProducts(r, content[size_t(0)]);
-        takeEachObject(tableAt(content, 0), [&](const Value& p) { readProduct(r, p); });
-        takeEach(r.categoryTable, tableAt(content, 1));
-        takeEach(r.fieldsAttributeTable, tableAt(content, 2));
-        takeEach(r.productRelatedFilesTable, tableAt(content, 3));
-        takeEach(r.productTagTable, tableAt(content, 4));
-        takeEach(r.productRelateTagTable, tableAt(content, 5));
-    }
-
     // Appends the record of one table element, when it is an object.
     template <typename Record>
     void appendOne(std::vector<Record>& records, const Value& element,
@@ -127,6 +108,23 @@ namespace {
         }
     }
 
+    // Hands each element of the content's first `tables` arrays to the
+    // element reader of its table, freeing each as it is read and each table
+    // when it is done: the tree is read by the very reader the text is, so a
+    // record is mapped in one place only.
+    template <typename Reply>
+    void takeTables(Reply& r, Value& content, size_t tables, void (*element)(Reply&, size_t, const Value&))
+    {
+        for (size_t table = 0; table < tables; ++table) {
+            Value* array = tableAt(content, table);
+            for (Value& each : array->mutableArray()) {
+                element(r, table, std::as_const(each));
+                each = Value();
+            }
+            *array = Value();
+        }
+    }
+
 }  // namespace
 
 corvelle_customer_contact_entity readContact(const Value& c, bool emptyWhenMissing)
@@ -141,7 +139,8 @@ bool readProducts(SyncAllTableRst& r, Value* content)
     // Products, categories, attribute fields, related files, tags, tag links.
     if (!hasTables(content, kProductTables))
         return false;
-    fillProducts(r, *content);
+    reserveProducts(r, (*content)[size_t(0)]);
+    takeTables(r, *content, kProductTables, readProductElement);
     return true;
 }
 
@@ -149,7 +148,11 @@ bool readIcons(SyncIconTableRst& r, Value* content)
 {
     if (!content || !content->isArray())
         return false;
-    takeEach(r.iconTable, content);
+    for (Value& element : content->mutableArray()) {
+        appendOne(r.iconTable, element);
+        element = Value();
+    }
+    *content = Value();
     return true;
 }
 
@@ -159,10 +162,9 @@ bool readLibraryFiles(SyncFileTableRst& r, Value* in)
     if (!hasTables(in, kLibraryFileTables) || (in->count() > 2 && !(*in)[2].isDictionary()))
         return false;
     Value& content = *in;
-    takeEach(r.libFileTable, tableAt(content, 0));
-    takeEach(r.libCategoryTable, tableAt(content, 1));
-    if (content.count() > 2 && content[2].isDictionary())
-        readReplacedFiles(r, content[2]);
+    takeTables(r, content, kLibraryFileTables, readLibraryFileElement);
+    if (content.count() > kLibraryFileTables)
+        readLibraryFileExtra(r, kLibraryFileTables, content[kLibraryFileTables]);
     return true;
 }
 
@@ -171,11 +173,7 @@ bool readCustomers(SyncCustomerTableRst& r, Value* in)
     // Customers, attribute fields, addresses, contacts.
     if (!hasTables(in, kCustomerTables))
         return false;
-    Value& content = *in;
-    takeEachObject(tableAt(content, 0), [&](const Value& c) { readCustomer(r, c); });
-    takeEach(r.fieldsAttributeTable, tableAt(content, 1));
-    takeEach(r.customerAddressTable, tableAt(content, 2));
-    takeEach(r.customerContactTable, tableAt(content, 3), RecordColumns::MissingText::Empty);
+    takeTables(r, *in, kCustomerTables, readCustomerElement);
     return true;
 }
 

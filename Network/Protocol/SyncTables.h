@@ -10,8 +10,6 @@
 #include "Network/Protocol/SyncCommands.h"
 #include "Platform/Foundation/Value.h"
 
-#include <utility>
-
 namespace SyncTables {
 
 // Calls `body` for each object element of `array`; other elements are skipped.
@@ -25,24 +23,9 @@ template <typename F> void eachObject(const Value* array, F body)
     }
 }
 
-// Calls `body` for each object element of `array` and frees each element once
-// read, then the whole array: a table's part of the tree goes as its records
-// come, so that a large reply is never held whole as both.
-template <typename F> void takeEachObject(Value* array, F body)
-{
-    if (!array || !array->isArray())
-        return;
-    for (Value& element : array->mutableArray()) {
-        if (element.isDictionary())
-            body(std::as_const(element));
-        element = Value();
-    }
-    *array = Value();
-}
-
 // Each fills the reply from a content of the right shape and answers YES, or
 // answers NO and leaves the reply as it was. The tables' part of the content
-// is freed as it is read.
+// is freed as it is read, each element through the element reader below.
 bool readProducts(SyncAllTableRst& reply, Value* content);
 bool readIcons(SyncIconTableRst& reply, Value* content);
 bool readLibraryFiles(SyncFileTableRst& reply, Value* content);
