@@ -683,9 +683,42 @@ void SyncModel::progressRespondImageTypeRemainTime(float progress, int imageType
             m_existFilesRat + progress * (1 - m_existFilesRat), imageType, remainSeconds);
 }
 
-std::vector<std::pair<std::string, std::string>> SyncModel::thumbnailPaths(const ValueArray& images)
+ThumbnailPaths::ThumbnailPaths(std::string folder)
+    : m_folder(std::move(folder))
 {
-    std::vector<std::pair<std::string, std::string>> paths;
+}
+
+void ThumbnailPaths::add(std::string_view full, std::string_view thumb)
+{
+    m_names.append(full).push_back('\0');
+    m_names.append(thumb).push_back('\0');
+    ++m_count;
+}
+
+std::pair<std::string, std::string> ThumbnailPaths::const_iterator::operator*() const
+{
+    const std::string_view names(m_list->m_names);
+    const size_t fullEnd = names.find('\0', m_at);
+    const size_t thumbEnd = names.find('\0', fullEnd + 1);
+    return { NSString::stringByAppendingPathComponent(m_list->m_folder, names.substr(m_at, fullEnd - m_at)),
+        NSString::stringByAppendingPathComponent(m_list->m_folder, names.substr(fullEnd + 1, thumbEnd - fullEnd - 1)) };
+}
+
+ThumbnailPaths::const_iterator& ThumbnailPaths::const_iterator::operator++()
+{
+    const std::string_view names(m_list->m_names);
+    m_at = names.find('\0', names.find('\0', m_at) + 1) + 1;
+    return *this;
+}
+
+ThumbnailPaths SyncModel::thumbnailPaths(const ValueArray& images)
+{
+    // No client folder, no paths: nothing would be written anywhere.
+    const std::string client = ClientFiles::clientFolderPath();
+    if (client.empty())
+        return ThumbnailPaths();
+    ThumbnailPaths paths(
+        NSString::stringByAppendingPathComponent(client, ClientFiles::localFolderForFileType(kProductImages)));
     for (const Value& entry : images) {
         if (!entry.isDictionary())
             continue;
@@ -693,14 +726,12 @@ std::vector<std::pair<std::string, std::string>> SyncModel::thumbnailPaths(const
         const Value& thumb = entry["imageThumb"];
         if (full.isString() && thumb.isString() && NSPathIsSafeComponent(full.stringValue())
             && NSPathIsSafeComponent(thumb.stringValue()))
-            paths.emplace_back(ClientFiles::filePathWithNameFiletype(full.stringValue(), kProductImages),
-                ClientFiles::filePathWithNameFiletype(thumb.stringValue(), kProductImages));
+            paths.add(full.stringValue(), thumb.stringValue());
     }
     return paths;
 }
 
-void SyncModel::createImgThumb(
-    const std::vector<std::pair<std::string, std::string>>& paths, const std::function<bool()>& stop)
+void SyncModel::createImgThumb(const ThumbnailPaths& paths, const std::function<bool()>& stop)
 {
     for (const auto& [full, thumb] : paths) {
         if (stop && stop())

@@ -28,6 +28,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -48,6 +49,44 @@ public:
     virtual void finishedSync() { }
     virtual void setProgressImageTypeRemainTime(float progress, int imageType, int remainSeconds) { }
     virtual void getCustomerFinished() { }
+};
+
+// The product pictures a run makes thumbnails of: their folder once, and each
+// picture's and its thumbnail's names side by side in one buffer. Full paths
+// of a large catalogue's pictures would hold tens of megabytes while the
+// thumbnails are made.
+class ThumbnailPaths {
+public:
+    explicit ThumbnailPaths(std::string folder = std::string());
+    void add(std::string_view full, std::string_view thumb);
+    size_t size() const { return m_count; }
+    bool empty() const { return m_count == 0; }
+
+    // Walks the (full picture, thumbnail) paths in the order they were added.
+    class const_iterator {
+    public:
+        std::pair<std::string, std::string> operator*() const;
+        const_iterator& operator++();
+        bool operator==(const const_iterator& other) const { return m_at == other.m_at; }
+
+    private:
+        friend class ThumbnailPaths;
+        const_iterator(const ThumbnailPaths* list, size_t at)
+            : m_list(list)
+            , m_at(at)
+        {
+        }
+        const ThumbnailPaths* m_list;
+        size_t m_at;
+    };
+    const_iterator begin() const { return const_iterator(this, 0); }
+    const_iterator end() const { return const_iterator(this, m_names.size()); }
+
+private:
+    std::string m_folder;
+    // "<full>\0<thumb>\0" for each picture.
+    std::string m_names;
+    size_t m_count = 0;
 };
 
 class SyncModel : public NetworkRecDelegate, public std::enable_shared_from_this<SyncModel> {
@@ -92,11 +131,10 @@ public:
     void getCustomerFinished();
     void progressRespondImageTypeRemainTime(float progress, int imageType, int remainSeconds);
     void finishedSync();
-    // (full image, thumbnail) paths of the published product images, resolved on the main thread.
-    static std::vector<std::pair<std::string, std::string>> thumbnailPaths(const ValueArray& images);
+    // The paths of the published product images and their thumbnails, resolved on the main thread.
+    static ThumbnailPaths thumbnailPaths(const ValueArray& images);
     // Stops before the next thumbnail once `stop` says so.
-    static void createImgThumb(
-        const std::vector<std::pair<std::string, std::string>>& paths, const std::function<bool()>& stop = nullptr);
+    static void createImgThumb(const ThumbnailPaths& paths, const std::function<bool()>& stop = nullptr);
     void deleteImgThumb(const std::vector<corvelle_image_Entity>& images);
     void deleteCoverImages(const std::vector<corvelle_library_files_Entity>& files);
     void netUnconnect();

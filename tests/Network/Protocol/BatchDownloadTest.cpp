@@ -4,6 +4,7 @@
 
 #include "SessionRoad.h"
 
+#include "Database/ClientFiles.h"
 #include "Database/DataAccessManager.h"
 #include "Network/Protocol/HttpNetworkCtrl.h"
 #include "Network/Protocol/NetworkModel.h"
@@ -16,6 +17,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -192,4 +195,31 @@ TEST_F(SessionRoad, LoggingOutWaitsForTheThumbnailUnderWayAndStopsTheRest)
         EXPECT_NE(UIImage::imageWithContentsOfFile(thumb), nullptr) << thumb;
     }
     EXPECT_LT(made, paths.size());
+}
+
+// The thumbnail worker's list keeps one folder and the names: each entry
+// still names the very files the sync downloads, and a name that could leave
+// the folder, or an entry of the wrong shape, gives no entry.
+TEST_F(SessionRoad, ThumbnailPathsNameTheDownloadedFilesAndSkipUnsafeEntries)
+{
+    ASSERT_TRUE(server.loadCompany(CORVELLE_SAMPLE_COMPANY_DIR));
+    ASSERT_TRUE(signIn());
+    auto entry = [](Value full, Value thumb) {
+        Value e = Value::dictionary();
+        e.set("imageFull", std::move(full));
+        e.set("imageThumb", std::move(thumb));
+        return e;
+    };
+    const ValueArray images { entry("a.jpg", "a_t.png"), entry("../up.jpg", "up_t.png"), entry("b.png", "sub/b_t.png"),
+        entry(Value(7), "n_t.png"), Value("c.jpg"), entry("", "e_t.png"), entry("d d.jpg", "d_t.png") };
+    const auto paths = SyncModel::thumbnailPaths(images);
+    std::vector<std::pair<std::string, std::string>> listed;
+    for (const auto& [full, thumb] : paths)
+        listed.emplace_back(full, thumb);
+    auto at = [](const char* name) { return ClientFiles::filePathWithNameFiletype(name, SyncModel::kProductImages); };
+    const std::vector<std::pair<std::string, std::string>> expected { { at("a.jpg"), at("a_t.png") },
+        { at("d d.jpg"), at("d_t.png") } };
+    EXPECT_EQ(listed, expected);
+    EXPECT_EQ(paths.size(), expected.size());
+    EXPECT_TRUE(SyncModel::thumbnailPaths(ValueArray {}).empty());
 }
