@@ -90,6 +90,9 @@ void LibraryDetailController::viewDidLoad()
     auto root = view();
     auto background = std::make_shared<UIImageView>(root->bounds());
     background->setImage(UIImage::imageNamed("background"));
+    // The view is made screen-high and only then fitted into the pane; the
+    // background follows it rather than reach down over the tab bar.
+    background->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
     root->addSubview(background);
 
     m_productShowView = std::make_shared<GridView>(CGRectMake(x, 50, width, 588));

@@ -5,6 +5,7 @@
 #include "Classes/Frame/OrderingController.h"
 #include "Classes/Frame/TabBarItemButton.h"
 #include "Platform/Foundation/NSNotificationCenter.h"
+#include "Platform/UIKit/UIViewLayoutCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -83,4 +84,47 @@ TEST_F(LibraryFrame, FiltersAndSortsComeFromTheHeadBarMenus)
     choose(grid()->orderController(), 1);
     EXPECT_EQ(shownTitles(),
         (std::vector<std::string> { "Catalogue", "Loose notes", "Order form", "Price list", "Showroom tour" }));
+}
+
+namespace {
+
+// The views under `view` whose drawing, where no ancestor clips it, reaches
+// out of `limit` (a rectangle in the window).
+void collectSpills(const UIView& view, CGRect clip, CGRect limit, std::vector<std::string>& spills)
+{
+    for (const auto& child : view.subviews()) {
+        if (!child || child->isHidden() || child->alpha() <= 0.01)
+            continue;
+        const CGRect onScreen = CGRectIntersection(child->convertRectToView(child->bounds(), nullptr), clip);
+        if (CGRectIsNull(onScreen) || CGRectIsEmpty(onScreen))
+            continue;
+        if (!CGRectContainsRect(CGRectInset(limit, -1, -1), onScreen))
+            spills.push_back(child->window() ? UIViewPathForReport(*child, *child->window()) : "a view");
+        collectSpills(*child, child->clipsToBounds() ? onScreen : clip, limit, spills);
+    }
+}
+
+}  // namespace
+
+TEST_F(LibraryFrame, TheGridPaneDrawsOnlyWithinItsFrame)
+{
+    showLibrary();
+    struct Case {
+        size_t tab;
+        bool panelHidden;
+    };
+    for (const Case c : { Case { 0, false }, Case { 1, false }, Case { 1, true }, Case { 0, true } }) {
+        SCOPED_TRACE(testing::Message() << "tab " << c.tab << (c.panelHidden ? ", panel hidden" : ", panel shown"));
+        appDriver->tap(frame()->tabController()->tabsArray()[c.tab]);
+        if (frame()->isMasterViewHiddened() != c.panelHidden)
+            appDriver->tap(frame()->ControlMasterBtn());
+        appDriver->advance(0.5);
+        auto pane = app->tabBarController()->view()->viewWithTag(SaleslibraryController::kDetailViewTag);
+        ASSERT_TRUE(pane);
+        EXPECT_EQ(pane->frame(), CGRectMake(0, 64, 1024, 638));
+        const CGRect paneOnScreen = pane->convertRectToView(pane->bounds(), nullptr);
+        std::vector<std::string> spills;
+        collectSpills(*pane, app->window()->bounds(), paneOnScreen, spills);
+        EXPECT_EQ(spills, std::vector<std::string> {});
+    }
 }
