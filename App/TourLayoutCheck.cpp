@@ -57,8 +57,13 @@ const Listed intended[] = {
     { "", "UIView/UIView/UIView and UIView (covering 242.0 x 638.0 at",
         "the sample company's left panel is not the split one, so the category pane (0, 20, 244, 768) lies over the "
         "full-width grid" },
-    { "", "UIView/UIView/UIView and UIView (covering 244.0 x 704.0 at",
-        "the library's category panel (0, 0, 244, 768) lies over the file grid" },
+    { "", "UIView/UIView/UIView and UIView (covering 244.0 x 638.0 at",
+        "the library's category panel (0, 0, 244, 768) lies over the left end of the grid pane (0, 64, 1024, 638), "
+        "whose grid starts beside it at x 244" },
+    { "", "DetailCell/UIView/UIImageView and UIImageView (hidden wholly",
+        "a tile's placeholder picture (17, 10, 160, 110) waits under the product's picture of the same frame, which "
+        "covers it once loaded" },
+
     { "", "UIView/UIView/UIView and UIView (covering 780.0 x 5.0 at 244.0 x 64.0)",
         "the library's tab strip (700, 5, 1024, 44) draws only its top 39 points; its empty last 5 reach past the "
         "top bar onto the grid pane at y 64" },

@@ -4,6 +4,7 @@
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIImage.h"
+#include "Platform/UIKit/UIImageView.h"
 #include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UIView.h"
 
@@ -119,8 +120,10 @@ public:
             if (CGRectIsNull(area) || CGRectIsEmpty(area))
                 continue;
             checkText(*child);
-            for (const auto& [other, otherArea] : shown)
+            for (const auto& [other, otherArea] : shown) {
                 checkOverlap(*other, otherArea, *child, area);
+                checkHidden(*other, otherArea, *child, clip);
+            }
             shown.emplace_back(child.get(), area);
             walk(*child, clip);
         }
@@ -216,6 +219,43 @@ private:
         d.other = nameOf(b);
         d.detail = "covering " + sizeText(common.size.width, common.size.height) + " at "
             + sizeText(common.origin.x, common.origin.y);
+        defects.push_back(std::move(d));
+    }
+
+    // Whether the view or one of its seen subviews paints a background or a
+    // picture over the whole of `area` (in the root's space), near enough
+    // opaque that nothing shows through (a dimming veil does not hide).
+    bool paintsOver(const UIView& view, CGRect area, CGRect clip, CGFloat opacity = 1) const
+    {
+        opacity *= view.alpha();
+        if (opacity < 0.9f)
+            return false;
+        if (view.clipsToBounds())
+            clip = CGRectIntersection(clip, inRoot(view));
+        auto picture = dynamic_cast<const UIImageView*>(&view);
+        auto color = view.backgroundColor();
+        const bool paints = (color && color->components().alpha * opacity >= 0.9f) || view.layer()->contents()
+            || (picture && picture->image());
+        if (paints && contains(CGRectIntersection(inRoot(view), clip), area))
+            return true;
+        for (const auto& child : view.subviews())
+            if (child && seen(*child) && paintsOver(*child, area, clip, opacity))
+                return true;
+        return false;
+    }
+
+    // A view laid after a sibling that paints over all of it hides it: the
+    // sibling (a caption, a tab bar) is there and cannot be seen at all.
+    void checkHidden(const UIView& below, CGRect areaBelow, const UIView& above, CGRect clip)
+    {
+        if (areaBelow.size.width < slack || areaBelow.size.height < slack || !paintsOver(above, areaBelow, clip))
+            return;
+        UIViewLayoutDefect d;
+        d.kind = UIViewLayoutDefect::SiblingsOverlap;
+        d.where = UIViewPathForReport(below, m_root);
+        d.other = nameOf(above);
+        d.detail = "hidden wholly, " + sizeText(areaBelow.size.width, areaBelow.size.height) + " at "
+            + sizeText(areaBelow.origin.x, areaBelow.origin.y);
         defects.push_back(std::move(d));
     }
 

@@ -4,7 +4,8 @@
 // button title whose text does not fit the room it is drawn in (so it is cut
 // or shortened with an ellipsis), and two visible sibling views whose drawn
 // areas partly cover each other. A view wholly inside its sibling (a badge on
-// a picture, a caption on a background) is layering, not a defect; hidden,
+// a picture, a caption on a background) is layering, not a defect, unless a
+// sibling laid over it paints all of it out of sight; hidden,
 // fully transparent and clipped-away views are not seen and not checked.
 
 #include "Platform/CoreGraphics/CGGeometry.h"

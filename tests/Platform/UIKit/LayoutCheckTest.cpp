@@ -123,6 +123,8 @@ TEST(LayoutCheck, ReportsSiblingsPartlyOverOneAnother)
     const Case cases[] = {
         { "side by side", CGRectMake(10, 10, 100, 30), CGRectMake(110, 10, 100, 30), false },
         { "one inside the other", CGRectMake(10, 10, 200, 100), CGRectMake(20, 20, 50, 30), false },
+        { "one under a later one that paints all over it", CGRectMake(20, 20, 50, 30), CGRectMake(10, 10, 200, 100),
+            true },
         { "partly over", CGRectMake(10, 10, 180, 35), CGRectMake(150, 12, 150, 35), true },
         { "touching by less than a point", CGRectMake(10, 10, 100.5f, 30), CGRectMake(110, 10, 100, 30), false },
     };
@@ -162,6 +164,22 @@ TEST(LayoutCheck, JudgesContainersByWhatTheyDraw)
 
     inside->setAlpha(0);
     EXPECT_TRUE(report(*root).empty()) << "a transparent view is not seen";
+
+    // A clear container whose pieces lie round the target hides nothing; one
+    // that holds a picture or a background over all of it does.
+    inside->setAlpha(1);
+    inside->setFrame(CGRectMake(-60, 150, 50, 50));
+    auto corner = box(CGRectMake(100, 0, 10, 10));
+    container->addSubview(corner);
+    EXPECT_TRUE(report(*root).empty());
+    corner->setFrame(CGRectMake(-60, 0, 200, 100));
+    lines = report(*root);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines.front().find("hidden wholly, 100.0 x 40.0 at 10.0 x 10.0"), std::string::npos) << lines.front();
+    corner->setBackgroundColor(UIColor::colorWithWhiteAlpha(0, 0.4f));
+    EXPECT_TRUE(report(*root).empty()) << "a dimming veil lets what is under it show";
+    corner->removeFromSuperview();
+    inside->removeFromSuperview();
 
     // A label without a background draws its text only: a frame wider than
     // the text may reach under a neighbour while the letters stay clear.

@@ -126,5 +126,9 @@ TEST_F(LibraryFrame, TheGridPaneDrawsOnlyWithinItsFrame)
         std::vector<std::string> spills;
         collectSpills(*pane, app->window()->bounds(), paneOnScreen, spills);
         EXPECT_EQ(spills, std::vector<std::string> {});
+        // Nothing on the main screen, the tab bar least of all, lies out of sight under a later view.
+        for (const auto& defect : UIViewFindLayoutDefects(*app->window()))
+            EXPECT_EQ(UIViewLayoutDefectDescription(defect).find("hidden wholly"), std::string::npos)
+                << UIViewLayoutDefectDescription(defect);
     }
 }
