@@ -285,6 +285,12 @@ void draw(cairo_t* cr, const Picture& p, Colour c)
         setColour(cr, shade(c, -0.4)), cairo_rectangle(cr, 0, h - std::max(1.0, h / 40), w, std::max(1.0, h / 40));
         cairo_fill(cr);
         setColour(cr, shade(c, 0.45)), cairo_rectangle(cr, 0, 0, w, 1), cairo_fill(cr);
+    } else if (k == "underbar") {
+        // A bar along the foot of the screen: plain white, so the small
+        // coloured captions written low on it keep their contrast, with its
+        // edge line at the top in the colour.
+        setColour(cr, white), cairo_paint(cr);
+        setColour(cr, c), cairo_rectangle(cr, 0, 0, w, std::max(1.0, h / 40)), cairo_fill(cr);
     } else if (k == "panel") {
         verticalGradient(cr, 0, h, shade(c, 0.2), shade(c, -0.1));
         cairo_paint(cr);
@@ -362,8 +368,9 @@ void draw(cairo_t* cr, const Picture& p, Colour c)
         setColour(cr, white), cairo_fill_preserve(cr);
         setColour(cr, c), cairo_set_line_width(cr, 2), cairo_stroke(cr);
         // The lower band is where a file's grey title and format are written
-        // over the picture: a light tint keeps them readable.
-        setColour(cr, shade(c, 0.8)), cairo_rectangle(cr, 2, h * 0.7, w - 4, h * 0.3 - 2), cairo_fill(cr);
+        // over the picture: a tint light enough for the grey title keeps them
+        // readable.
+        setColour(cr, shade(c, 0.88)), cairo_rectangle(cr, 2, h * 0.7, w - 4, h * 0.3 - 2), cairo_fill(cr);
         double s = std::min(w, h) * 0.5;
         setColour(cr, c);
         glyph(cr, p.label, (w - s) / 2, h * 0.14, s);
