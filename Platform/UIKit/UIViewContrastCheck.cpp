@@ -44,6 +44,29 @@ bool seen(const UIView& view) { return !view.isHidden() && view.alpha() > 0.01; 
 struct Seen {
     UILabel* label;
     CGRect text;  // where its text is drawn, in the root's space, clipped
+    size_t order;  // its place in drawing order
+};
+
+// A view whose own colour is see-through, drawn over what came before it: the
+// dimming behind an alert or a sheet. What lies wholly under one is the screen
+// set aside for the moment, not a text meant to be read now.
+struct Veil {
+    const UIView* view;
+    CGRect area;  // in the root's space, clipped
+    size_t order;
+};
+
+bool seeThrough(const UIView& view)
+{
+    CGFloat r = 0, g = 0, b = 0, a = 0;
+    auto colour = view.backgroundColor();
+    return colour && colour->getRedGreenBlueAlpha(&r, &g, &b, &a) && a > 0.01 && a < 0.99;
+}
+
+struct Walk {
+    std::vector<Seen> labels;
+    std::vector<Veil> veils;
+    size_t order = 0;
 };
 
 // Where the label's text lands within its bounds: the lines' rectangle,
@@ -60,20 +83,32 @@ CGRect textArea(const UILabel& label)
     return CGRectMake(x, r.origin.y, width, r.size.height);
 }
 
-void collect(UIView& view, const UIView& root, CGRect clip, std::vector<Seen>& out)
+void collect(UIView& view, const UIView& root, CGRect clip, Walk& walk)
 {
     if (view.clipsToBounds())
         clip = CGRectIntersection(clip, view.convertRectToView(view.bounds(), &root));
     for (const auto& child : view.subviews()) {
         if (!child || !seen(*child))
             continue;
+        const size_t order = walk.order++;
         if (auto label = dynamic_cast<UILabel*>(child.get()); label && !label->text().empty()) {
             CGRect text = CGRectIntersection(label->convertRectToView(textArea(*label), &root), clip);
             if (!CGRectIsNull(text) && text.size.width >= 1 && text.size.height >= 1)
-                out.push_back({ label, text });
+                walk.labels.push_back({ label, text, order });
+        } else if (seeThrough(*child)) {
+            CGRect area = CGRectIntersection(child->convertRectToView(child->bounds(), &root), clip);
+            if (!CGRectIsNull(area))
+                walk.veils.push_back({ child.get(), area, order });
         }
-        collect(*child, root, clip, out);
+        collect(*child, root, clip, walk);
     }
+}
+
+bool underVeil(const Seen& s, const std::vector<Veil>& veils)
+{
+    return std::any_of(veils.begin(), veils.end(), [&s](const Veil& v) {
+        return v.order > s.order && !v.view->isDescendantOfView(s.label) && CGRectContainsRect(v.area, s.text);
+    });
 }
 
 RGB colourAt(const CGImage& picture, long x, long y)
@@ -144,8 +179,12 @@ std::vector<UIViewContrastDefect> UIViewFindContrastDefects(UIView& root)
     root.layoutIfNeeded();
     if (!seen(root))
         return defects;
+    Walk walk;
+    collect(root, root, root.convertRectToView(root.bounds(), &root), walk);
     std::vector<Seen> labels;
-    collect(root, root, root.convertRectToView(root.bounds(), &root), labels);
+    for (const auto& s : walk.labels)
+        if (!underVeil(s, walk.veils))
+            labels.push_back(s);
     if (labels.empty())
         return defects;
 

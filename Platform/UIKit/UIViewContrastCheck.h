@@ -6,7 +6,8 @@
 // is reported: 4.5 to 1 for
 // body text, 3 to 1 for large text (18 points, or 14 points bold). Hidden,
 // fully transparent, clipped-away and covered labels are not seen and not
-// checked.
+// checked; so are labels wholly under a see-through view drawn after them
+// (the dimming behind an alert or a sheet).
 
 #include <string>
 #include <vector>

@@ -164,6 +164,29 @@ TEST(ContrastCheck, WeighsWhatIsDrawnBehindTheText)
         { "hidden", [](UIView&, auto& text) { text->setHidden(true); }, false },
         { "covered by a later sibling",
             [](UIView& root, auto&) { root.addSubview(panel(CGRectMake(0, 0, 300, 60), 0xf4f6f8)); }, false },
+        { "under a dimming view drawn after it",
+            [](UIView& root, auto&) {
+                auto dim = std::make_shared<UIView>(root.bounds());
+                dim->setBackgroundColor(UIColor::colorWithWhiteAlpha(0, 0.4f));
+                root.addSubview(dim);
+            },
+            false },
+        { "only partly under a dimming view",
+            [](UIView& root, auto&) {
+                auto dim = std::make_shared<UIView>(CGRectMake(0, 0, 60, 200));
+                dim->setBackgroundColor(UIColor::colorWithWhiteAlpha(0, 0.4f));
+                root.addSubview(dim);
+            },
+            true },
+        { "over a see-through view drawn before it",
+            [](UIView& root, auto&) {
+                auto tint = std::make_shared<UIView>(root.bounds());
+                tint->setBackgroundColor(UIColor::colorWithWhiteAlpha(0, 0.04f));
+                root.insertSubviewAtIndex(tint, 0);
+            },
+            true },
+        { "on its own see-through background",
+            [](UIView&, auto& text) { text->setBackgroundColor(UIColor::colorWithWhiteAlpha(1, 0.5f)); }, true },
         { "clipped away",
             [](UIView& root, auto& text) {
                 auto clip = std::make_shared<UIView>(CGRectMake(0, 100, 300, 50));
@@ -183,4 +206,32 @@ TEST(ContrastCheck, WeighsWhatIsDrawnBehindTheText)
         auto lines = report(*root);
         EXPECT_EQ(lines.size(), c.reported ? 1u : 0u) << (lines.empty() ? "" : lines.front());
     }
+}
+
+// The fixture: an alert over a dimmed screen. The screen's texts are set
+// aside under the dimming and not weighed; the alert's own texts are.
+TEST(ContrastCheck, WeighsAnAlertNotTheScreenDimmedBehindIt)
+{
+    auto root = panel(CGRectMake(0, 0, 600, 400), 0xffffff);
+    root->addSubview(caption(CGRectMake(10, 10, 200, 30), "SKU-00004", 0x808080, body()));
+    root->addSubview(caption(CGRectMake(10, 50, 200, 30), "Original Total:", 0x000000, body()));
+    auto dim = std::make_shared<UIView>(root->bounds());
+    dim->setBackgroundColor(UIColor::colorWithWhiteAlpha(0, 0.4f));
+    root->addSubview(dim);
+    auto alert = panel(CGRectMake(150, 100, 300, 150), 0x24476b);
+    root->addSubview(alert);
+    alert->addSubview(caption(CGRectMake(20, 20, 260, 30), "Notice", 0xffffff, body()));
+    alert->addSubview(caption(CGRectMake(20, 60, 260, 30), "The order has been submitted.", 0x3d5976, body()));
+
+    auto lines = report(*root);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines.front().find("\"The order has been submitted.\""), std::string::npos) << lines.front();
+    EXPECT_NE(lines.front().find(" on #24476b"), std::string::npos) << lines.front();
+
+    // Once the alert and its dimming are gone, the screen's grey text is weighed again.
+    alert->removeFromSuperview();
+    dim->removeFromSuperview();
+    lines = report(*root);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines.front().find("\"SKU-00004\""), std::string::npos) << lines.front();
 }
