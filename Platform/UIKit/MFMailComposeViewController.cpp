@@ -142,7 +142,8 @@ void MFMailComposeViewController::loadView()
     auto row = [&](const std::string& caption, const std::string& value) {
         auto label = std::make_shared<UILabel>(CGRectMake(12, y, 70, 30));
         label->setText(caption);
-        label->setTextColor(UIColor::grayColor());
+        // A dark grey: the plain system grey reads too faintly on white.
+        label->setTextColor(UIColor::darkGrayColor());
         view->addSubview(label);
         auto field = std::make_shared<UITextField>(CGRectMake(86, y, width - 98, 30));
         field->setText(value);
@@ -164,7 +165,7 @@ void MFMailComposeViewController::loadView()
         attached += (attached.empty() ? "" : ", ") + a.fileName;
     auto attachments = std::make_shared<UILabel>(CGRectMake(12, y, width - 24, 24));
     attachments->setText(attached);
-    attachments->setTextColor(UIColor::grayColor());
+    attachments->setTextColor(UIColor::darkGrayColor());
     view->addSubview(attachments);
     y += 32;
     m_body = std::make_shared<UITextView>(CGRectMake(12, y, width - 24, kFormSheetHeight - y - 12));

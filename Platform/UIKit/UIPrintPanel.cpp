@@ -76,7 +76,8 @@ void UIPrintPanelViewController::loadView()
     CGFloat y = 52;
     auto caption = std::make_shared<UILabel>(CGRectMake(12, y, size.width - 24, 24));
     caption->setText("Printer");
-    caption->setTextColor(UIColor::grayColor());
+    // A dark grey: the plain system grey reads too faintly on white.
+    caption->setTextColor(UIColor::darkGrayColor());
     view->addSubview(caption);
     y += 24;
     m_printerButtons.clear();
