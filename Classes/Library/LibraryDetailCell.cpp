@@ -57,7 +57,9 @@ void LibraryDetailCell::setUpViews()
     m_titleLabel->setLineBreakMode(UILineBreakModeTailTruncation);
     m_shakingView->addSubview(m_titleLabel);
 
-    m_formatLabel = clearLabel(CGRectMake(20, H - 30, 100, 20), 13, UIColor::lightGrayColor());
+    // Dark grey, not light grey: light grey on the picture's pale band (or on
+    // white) cannot be read, and the band must stay pale for the grey title.
+    m_formatLabel = clearLabel(CGRectMake(20, H - 30, 100, 20), 13, UIColor::darkGrayColor());
     m_shakingView->addSubview(m_formatLabel);
 
     m_infoButton = UIButton::buttonWithType(UIButtonTypeCustom);

@@ -17,6 +17,7 @@
 #include "Platform/UIKit/UIWebView.h"
 #include "Platform/UIKit/UISearchBar.h"
 #include "Platform/UIKit/UITextView.h"
+#include "Platform/UIKit/UIViewContrastCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -89,6 +90,20 @@ TEST_F(LibraryDetail, EachFileShowsItsStateOnItsBook)
         EXPECT_TRUE(cell->deleteButton()->isHidden());
     }
     EXPECT_EQ(cellOf("Showroom tour")->formatLabel()->text(), "MP4");
+}
+
+TEST_F(LibraryDetail, EachFilesTitleAndFormatReadOnItsBook)
+{
+    // The format was light grey on the book's pale band, 1.8 to 1.
+    showLibrary();
+    for (const char* title : { "Catalogue", "Price list", "Order form", "Showroom tour" }) {
+        SCOPED_TRACE(title);
+        auto cell = cellOf(title);
+        ASSERT_TRUE(cell);
+        ASSERT_FALSE(cell->formatLabel()->text().empty());
+        for (const auto& defect : UIViewFindContrastDefects(*cell))
+            ADD_FAILURE() << UIViewContrastDefectDescription(defect);
+    }
 }
 namespace {
 
