@@ -108,6 +108,8 @@ void DemoTour::run(size_t index)
     if (index >= m_steps.size()) {
         if (m_layoutDefects > 0)
             std::printf("Layout check failed: %zu defects not intended\n", m_layoutDefects);
+        if (m_contrastDefects > 0)
+            std::printf("Contrast check failed: %zu texts not readable\n", m_contrastDefects);
         std::printf("Tour finished: %zu pictures in %s\n", m_pictures.size(), m_folder.c_str());
         std::fflush(stdout);
         UIApplication::sharedApplication()->terminate();
@@ -142,6 +144,7 @@ void DemoTour::takePicture(const std::string& name)
         std::printf("%s\n", path.c_str());
         std::fflush(stdout);
         m_layoutDefects += TourCheckLayout(name, *window);
+        m_contrastDefects += TourCheckContrast(name, *window);
     } else {
         NSLog("The tour could not write %@", path);
     }

@@ -62,4 +62,5 @@ private:
     std::vector<Step> m_steps;
     std::vector<std::string> m_pictures;
     size_t m_layoutDefects = 0;
+    size_t m_contrastDefects = 0;
 };
