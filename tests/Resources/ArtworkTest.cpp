@@ -7,6 +7,7 @@
 #include "Platform/CoreGraphics/CGImage.h"
 #include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UIImage.h"
+#include "Platform/UIKit/UIViewContrastCheck.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -224,8 +225,9 @@ TEST(Artwork, SkinnedButtonsStretchToAnyWidthWithoutSeams)
 
 TEST(Artwork, FilePicturesLeaveTheirTitleBandLightForGreyText)
 {
-    // A library file's title (grey) and format (light grey) are written on
-    // the lower band of its picture: the band is far lighter than the grey.
+    // A library file's title (grey, bold 15) and format (dark grey, bold 13)
+    // are written on the lower band of its picture: the band is far lighter
+    // than the grey, light enough for both to read.
     AppEnvironment::setBundleDirectory(CORVELLE_BUNDLE_DIR);
     for (const auto& p : manifest()) {
         if (p.kind != "document")
@@ -237,6 +239,9 @@ TEST(Artwork, FilePicturesLeaveTheirTitleBandLightForGreyText)
             const CGPixel band = pixels->pixelAt(pixels->width() / 2, size_t(double(pixels->height()) * at));
             const double lightness = (0.3 * band.red + 0.59 * band.green + 0.11 * band.blue) / 255;
             EXPECT_GT(lightness, 0.75) << p.name << " at " << at;
+            const double r = band.red / 255.0, g = band.green / 255.0, b = band.blue / 255.0;
+            EXPECT_GE(UIColorContrastRatio(0.5, 0.5, 0.5, r, g, b), 3.0) << p.name << " at " << at;
+            EXPECT_GE(UIColorContrastRatio(1 / 3.0, 1 / 3.0, 1 / 3.0, r, g, b), 4.5) << p.name << " at " << at;
         }
     }
     AppEnvironment::reset();
