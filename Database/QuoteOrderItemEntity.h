@@ -21,6 +21,8 @@ public:
     int orderID = 0;
     std::optional<std::string> customerInfo;
     std::shared_ptr<VendorEntity> vendor;
+    // Carries the line's choices in its attributes. Lines read together may
+    // share one record: a line that changes it takes a copy of its own first.
     std::shared_ptr<corvelle_product_Entity> product;
     std::optional<std::string> sku;
     std::optional<std::string> name;

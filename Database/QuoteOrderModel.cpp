@@ -106,6 +106,29 @@ std::shared_ptr<QuoteOrderItemEntity> readLine(
     return item;
 }
 
+// The product records of one read's lines. A line's product carries the
+// line's choices; lines of one product with the same choices share a single
+// record rather than each copying it, which was most of what a list of
+// thousands of lines allocated. A screen that changes a line's product gives
+// the line a copy of its own first.
+struct LineProducts {
+    // As read; it carries no choices.
+    std::shared_ptr<corvelle_product_Entity> read;
+    std::unordered_map<std::string, std::shared_ptr<corvelle_product_Entity>> chosen;
+
+    std::shared_ptr<corvelle_product_Entity> withChoices(const std::optional<std::string>& attributes)
+    {
+        if (!attributes)
+            return read;
+        auto& record = chosen[*attributes];
+        if (!record) {
+            record = std::make_shared<corvelle_product_Entity>(*read);
+            record->attributes = attributes;
+        }
+        return record;
+    }
+};
+
 // The key the server's history sends a rate under; the rate is read as a
 // number, the other values are stored as they were sent.
 constexpr std::string_view kRateKey = "discountRate";
@@ -320,8 +343,13 @@ EntityList<QuoteOrderEntity> QuoteOrderModel::fetchQuoteOrdersCondition(
         std::unordered_map<int, std::shared_ptr<QuoteOrderEntity>> byId;
         // A new record makes a fresh number and reads the device's identifier
         // and the time, all of which the row replaces: each order copies one
-        // blank record instead of making its own.
-        const QuoteOrderEntity blank;
+        // blank record instead of making its own, and the blank holds none of
+        // those texts, so the copy makes none that the row then throws away.
+        QuoteOrderEntity blank;
+        blank.number.reset();
+        blank.ipAddress.reset();
+        blank.cdate.reset();
+        blank.mdate.reset();
         const RecordColumns::RowReader<QuoteOrderEntity> reader(*rs);
         while (rs->next()) {
             auto order = std::make_shared<QuoteOrderEntity>(blank);
@@ -337,14 +365,15 @@ EntityList<QuoteOrderEntity> QuoteOrderModel::fetchQuoteOrdersCondition(
         if (byId.empty())
             return;
         const std::string listed = "SELECT order_id FROM corvelle_quote_order " + where;
-        std::unordered_map<int, std::shared_ptr<corvelle_product_Entity>> products;
+        std::unordered_map<int, LineProducts> products;
         if (auto productRows = query(connection,
                 "SELECT * FROM corvelle_product WHERE product_id IN (SELECT product_id FROM corvelle_quote_order_item "
                 "WHERE order_id IN ("
                     + listed + "))")) {
             while (productRows->next()) {
                 auto product = readProduct(*productRows);
-                products.emplace(product->product_id, std::move(product));
+                const int id = product->product_id;
+                products.emplace(id, LineProducts { std::move(product), {} });
             }
             productRows->close();
         }
@@ -361,11 +390,8 @@ EntityList<QuoteOrderEntity> QuoteOrderModel::fetchQuoteOrdersCondition(
             auto owner = byId.find(item->orderID);
             if (owner == byId.end())
                 continue;
-            // Every line holds a product record of its own, carrying the line's choices.
-            if (auto found = products.find(productId); found != products.end()) {
-                item->product = std::make_shared<corvelle_product_Entity>(*found->second);
-                item->product->attributes = item->attributes;
-            }
+            if (auto found = products.find(productId); found != products.end())
+                item->product = found->second.withChoices(item->attributes);
             owner->second->items.push_back(std::move(item));
         }
         lines->close();

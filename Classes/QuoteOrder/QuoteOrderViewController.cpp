@@ -61,6 +61,13 @@ std::string withoutGrouping(const std::string& s)
 
 bool isChinese() { return LanguageManager::sharedInstance()->currentLanguage() == 2; }
 
+// Lines read from the store may share one product record; a line gets a copy
+// of its own before anything changes it, so its change stays with it.
+std::shared_ptr<corvelle_product_Entity> ownProduct(const corvelle_product_Entity& product)
+{
+    return std::make_shared<corvelle_product_Entity>(product);
+}
+
 bool systemFromFive() { return PublicFunction::getDeviceVersion() >= 5.0f; }
 
 std::shared_ptr<UILabel> makeLabel(CGRect frame, const std::shared_ptr<UIFont>& font)
@@ -980,6 +987,8 @@ void QuoteOrderViewController::tapImage(long tag)
     const auto& line = m_quoteOrder->items[static_cast<size_t>(row)];
     if (!line || !line->product)
         return;
+    // Product detail changes the record it is given.
+    line->product = ownProduct(*line->product);
     auto weak = weakSelf<QuoteOrderViewController>();
     auto detail = ProductDetailController::pushForOneProduct(*navigation, line->product,
         std::static_pointer_cast<ProductDetailDelegate>(protect<QuoteOrderViewController>()),
@@ -1023,15 +1032,19 @@ void QuoteOrderViewController::saveOrderItemIndex(const std::shared_ptr<corvelle
             || other->sku != product->product_sku)
             continue;
         other->quantity += product->count;
-        if (other->product)
+        if (other->product) {
+            other->product = ownProduct(*other->product);
             other->product->count = other->quantity;
+        }
         items.erase(items.begin() + index);
         return;
     }
     auto& line = items[static_cast<size_t>(index)];
     line->attributes = product->attributes;
-    if (line->product)
+    if (line->product) {
+        line->product = ownProduct(*line->product);
         line->product->count = product->count;
+    }
     line->quantity = product->count;
 }
 

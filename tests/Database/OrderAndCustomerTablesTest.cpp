@@ -350,8 +350,8 @@ TEST_F(OrderTables, LineSubtotalsAndTheTotalsSummedFromThem)
 
 // The list reads every order's lines and their products together; each
 // order must come out as its own read of its lines gives it: the same lines
-// in the same order, each with a product record of its own carrying the
-// line's choices, and no product for a line whose product is gone.
+// in the same order, each with a product record carrying the line's choices,
+// and no product for a line whose product is gone.
 TEST_F(OrderTables, TheListGivesEachOrderTheLinesItsOwnReadGives)
 {
     auto m = dam();
@@ -437,6 +437,77 @@ TEST_F(OrderTables, TheListGivesEachOrderTheLinesItsOwnReadGives)
     EXPECT_EQ(linePriced(5)->product->product_sku, std::optional<std::string>(""))
         << "a placeholder SKU reads as blank";
     EXPECT_FALSE(db()->hasOpenTransaction());
+}
+
+// Lines of one product with the same choices share one product record, in
+// one order or across orders; other choices, or none (NULL as the server's
+// history may leave it, "" as the device saves it), get records of their
+// own, each carrying its choices.
+TEST_F(OrderTables, TheListsLinesShareOneProductRecordPerProductAndChoices)
+{
+    auto m = dam();
+    ASSERT_TRUE(db()->executeUpdate(
+        "insert into corvelle_product (product_id, product_sku, product_name, product_publish) values "
+        "(1, 'CH-1', 'Chair', 1), (2, 'TB-2', 'Table', 1)"));
+    struct Line {
+        const char* customer;
+        int product;
+        std::optional<std::string> attributes;
+    };
+    const Line lines[] = {
+        { "Ann", 1, "colour:red" },
+        { "Ann", 1, "colour:red" },
+        { "Bob", 1, "colour:red" },
+        { "Ann", 1, "colour:blue" },
+        { "Bob", 1, "" },
+        { "Ann", 1, std::nullopt },
+        { "Bob", 1, std::nullopt },
+        { "Bob", 2, "colour:red" },
+        { "Ann", 2, "" },
+        { "Bob", 42, "colour:red" },
+    };
+    auto ann = order("Ann");
+    auto bob = order("Bob");
+    for (size_t i = 0; i < std::size(lines); ++i) {
+        // The price tells the lines apart.
+        auto item = line(static_cast<double>(i + 1), static_cast<double>(i + 1));
+        item->product = std::make_shared<corvelle_product_Entity>();
+        item->product->product_id = lines[i].product;
+        item->attributes = lines[i].attributes;
+        (std::string(lines[i].customer) == "Ann" ? ann : bob)->items.push_back(item);
+    }
+    ASSERT_NE(m->saveQuoteOrder(ann), 0);
+    ASSERT_NE(m->saveQuoteOrder(bob), 0);
+    for (size_t i = 0; i < std::size(lines); ++i) {
+        if (!lines[i].attributes) {
+            ASSERT_TRUE(db()->executeUpdate(
+                "update corvelle_quote_order_item set product_attribute = NULL where product_item_price = ?",
+                static_cast<double>(i + 1)));
+        }
+    }
+
+    std::vector<std::shared_ptr<QuoteOrderItemEntity>> read(std::size(lines));
+    for (const auto& o : m->fetchQuoteOrdersCondition(0, std::nullopt))
+        for (const auto& item : o->items)
+            read.at(static_cast<size_t>(item->price) - 1) = item;
+    for (size_t i = 0; i < std::size(lines); ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_TRUE(read[i]);
+        EXPECT_EQ(read[i]->attributes, lines[i].attributes);
+        if (lines[i].product == 42) {
+            EXPECT_FALSE(read[i]->product) << "its product is gone";
+            continue;
+        }
+        ASSERT_TRUE(read[i]->product);
+        EXPECT_EQ(read[i]->product->product_id, lines[i].product);
+        EXPECT_EQ(read[i]->product->product_sku, lines[i].product == 1 ? "CH-1" : "TB-2");
+        EXPECT_EQ(read[i]->product->attributes, lines[i].attributes);
+        for (size_t j = 0; j < i; ++j) {
+            SCOPED_TRACE(j);
+            const bool same = lines[i].product == lines[j].product && lines[i].attributes == lines[j].attributes;
+            EXPECT_EQ(read[i]->product == read[j]->product, same);
+        }
+    }
 }
 
 // The file keeps a write-ahead log: a list read holds one state of the

@@ -740,4 +740,78 @@ TEST_F(QuoteOrderViewControllerTest, ALineChangedInProductDetailMergesIntoItsTwi
     EXPECT_EQ(items.size(), 2u);
 }
 
+// Two stored orders of the same two products, as the order list reads them:
+// their lines share each product's record. A change made in one order's
+// editor, in product detail or by a line changed there, stays off the other.
+TEST_F(QuoteOrderViewControllerTest, AChangeToOneListedOrdersLineStaysOffAnotherOrdersLines)
+{
+    ASSERT_TRUE(
+        db->executeUpdate("insert into corvelle_product (product_id, product_sku, product_name, "
+                          "product_publish) values (7, 'SKU-7', 'Product 7', 1), (10, 'SKU-10', 'Product 10', 1)"));
+    for (const char* customer : { "Ann", "Bob" }) {
+        auto stored = std::make_shared<QuoteOrderEntity>();
+        stored->customerName = std::string(customer);
+        stored->currency = std::string("CNY");
+        for (int id : { 7, 10 }) {
+            auto line = std::make_shared<QuoteOrderItemEntity>();
+            line->product = product(id, 0);
+            line->sku = "SKU-" + std::to_string(id);
+            line->quantity = 2;
+            line->price = line->finalPrice = 8;
+            line->currency = std::string("CNY");
+            stored->items.push_back(line);
+        }
+        ASSERT_NE(data->saveQuoteOrder(stored), 0);
+    }
+    auto listed = store->fetchQuoteOrdersCondition(0, std::nullopt);
+    ASSERT_EQ(listed.size(), 2u);
+    auto lineOf = [](const std::shared_ptr<QuoteOrderEntity>& order, int productId) -> size_t {
+        for (size_t i = 0; i < order->items.size(); ++i)
+            if (order->items[i]->product && order->items[i]->product->product_id == productId)
+                return i;
+        ADD_FAILURE() << "no line of product " << productId;
+        return 0;
+    };
+    auto& edited = listed[0];
+    const auto& other = listed[1];
+    auto otherSeven = other->items.at(lineOf(other, 7))->product;
+    auto otherTen = other->items.at(lineOf(other, 10))->product;
+    ASSERT_EQ(edited->items.at(lineOf(edited, 7))->product, otherSeven) << "the list shares the record";
+    ASSERT_EQ(edited->items.at(lineOf(edited, 10))->product, otherTen);
+
+    edited->isInEdit = false;
+    open(QuoteOrderViewController::StateStored, edited);
+    // Orders are on show: product detail offers the quantity.
+    store->loadByConfig();
+    ASSERT_TRUE(driver->tapButton(text("EDIT")));
+    // Product detail shows and changes the line's record.
+    const size_t seven = lineOf(edited, 7);
+    ASSERT_TRUE(cell(static_cast<long>(seven)));
+    driver->tap(cell(static_cast<long>(seven))->imageImageView());
+    driver->settle();
+    auto detail = std::dynamic_pointer_cast<ProductDetailController>(navigation->topViewController());
+    ASSERT_TRUE(detail);
+    ASSERT_TRUE(detail->isInEdit());
+    ASSERT_FALSE(detail->countTextField()->isHidden());
+    ASSERT_FALSE(detail->addToOrderBtn()->isHidden());
+    detail->countTextField()->setText("3");
+    driver->tap(detail->addToOrderBtn());
+    driver->advance(1);
+    ASSERT_TRUE(onScreen());
+    EXPECT_EQ(edited->items.at(lineOf(edited, 7))->quantity, 3);
+    EXPECT_EQ(edited->items.at(lineOf(edited, 7))->product->count, 3);
+    // A line changed in the editor itself.
+    editor->saveOrderItemIndex(product(10, 4), static_cast<int>(lineOf(edited, 10)));
+    EXPECT_EQ(edited->items.at(lineOf(edited, 10))->product->count, 4);
+
+    for (const auto& record : { otherSeven, otherTen }) {
+        SCOPED_TRACE(record->product_id);
+        EXPECT_EQ(record->count, 0);
+        EXPECT_EQ(record->itemNumberInOrder, 0u);
+        EXPECT_EQ(record->attributes, std::optional<std::string>(""));
+        EXPECT_EQ(other->items.at(lineOf(other, record->product_id))->product, record);
+    }
+    EXPECT_EQ(other->items.at(lineOf(other, 7))->quantity, 2);
+}
+
 }  // namespace
