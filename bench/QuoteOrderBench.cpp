@@ -36,6 +36,7 @@
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -234,6 +235,14 @@ size_t floorReadOrderList(sqlite3* handle)
     return orders.size() + lines;
 }
 
+// The process's minor page faults so far.
+long minorFaults()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
+}
+
 // The whole list beside its floor in interleaved rounds, each round taking
 // the two in the other order from the last, so both see the same machine;
 // reports the median and minimum of each and the ratio of the medians.
@@ -249,9 +258,24 @@ void BM_ListBesideFloor(benchmark::State& state)
         listed += 1 + order->items.size();
     if (listed != floorReadOrderList(handle))
         state.SkipWithError("the floor reads other rows than the list");
+    // Memory the allocator gave back after one round is faulted in again by
+    // the next, and what a fault costs varies with the machine's load: the
+    // faults of each side say how much of its time and its spread that is.
+    long oursFaults = 0, floorFaults = 0;
     BenchRounds::runBesideFloor(
-        state, kRounds, [&] { benchmark::DoNotOptimize(store->fetchQuoteOrdersCondition(0, std::nullopt)); },
-        [&] { benchmark::DoNotOptimize(floorReadOrderList(handle)); });
+        state, kRounds,
+        [&] {
+            const long before = minorFaults();
+            benchmark::DoNotOptimize(store->fetchQuoteOrdersCondition(0, std::nullopt));
+            oursFaults += minorFaults() - before;
+        },
+        [&] {
+            const long before = minorFaults();
+            benchmark::DoNotOptimize(floorReadOrderList(handle));
+            floorFaults += minorFaults() - before;
+        });
+    state.counters["ours_faults_per_round"] = static_cast<double>(oursFaults) / kRounds;
+    state.counters["floor_faults_per_round"] = static_cast<double>(floorFaults) / kRounds;
 }
 
 void BM_LoadAll(benchmark::State& state) { fetch(state, 0, nullptr); }
