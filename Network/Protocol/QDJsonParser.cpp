@@ -45,6 +45,35 @@ std::optional<Value> QDJsonParser::objectWithString(std::optional<std::string_vi
 
 std::optional<Value> QDJsonParser::fragmentWithString(std::optional<std::string_view> text)
 {
+    m_reader = nullptr;
+    return parse(text);
+}
+
+std::optional<Value> QDJsonParser::objectReadingArray(
+    std::optional<std::string_view> text, std::string_view member, ArrayReader& reader)
+{
+    // Only an object has members: anything else is refused before a reader
+    // could be called.
+    if (text) {
+        size_t first = 0;
+        while (first < text->size() && isSpace((*text)[first]))
+            ++first;
+        if (first == text->size() || (*text)[first] != '{') {
+            clearErrorTrace();
+            addErrorWithCodeDescription(QDJsonErrorFragment, "Valid fragment, but not JSON");
+            return std::nullopt;
+        }
+    }
+    m_readMember = member;
+    m_reader = &reader;
+    m_readMemberSeen = false;
+    auto value = parse(text);
+    m_reader = nullptr;
+    return value;
+}
+
+std::optional<Value> QDJsonParser::parse(std::optional<std::string_view> text)
+{
     clearErrorTrace();
     if (!text) {
         addErrorWithCodeDescription(QDJsonErrorInput, "Input was 'nil'");
@@ -189,6 +218,84 @@ bool QDJsonParser::scanRestOfArray(ValueKey* key)
     return false;
 }
 
+template <typename Take> bool QDJsonParser::scanElements(Take take)
+{
+    size_t index = 0;
+    while (!atEnd()) {
+        skipWhitespace();
+        if (!atEnd() && *c == ']') {
+            ++c;
+            leaveLevel();
+            return true;
+        }
+        if (!take(index++))
+            return false;
+        skipWhitespace();
+        if (!atEnd() && *c == ',') {
+            ++c;
+            skipWhitespace();
+            if (!atEnd() && *c == ']') {
+                addErrorWithCodeDescription(QDJsonErrorTrailingComma, "Trailing comma disallowed in array");
+                return false;
+            }
+        }
+    }
+    addErrorWithCodeDescription(QDJsonErrorEnd, "End of input while parsing array");
+    return false;
+}
+
+bool QDJsonParser::scanReadArray(ValueKey* key)
+{
+    if (m_readMemberSeen) {
+        addErrorWithCodeDescription(QDJsonErrorParse, "Member read element by element appears twice");
+        return false;
+    }
+    m_readMemberSeen = true;
+    skipWhitespace();
+    if (atEnd() || *c != '[')
+        return scanValue(key);
+    ++c;
+    if (!enterLevel())
+        return false;
+    ArrayReader& reader = *m_reader;
+    // Each element is read on top of the elements being gathered and handed
+    // over from there, then freed before the next is read.
+    auto handOver = [&](auto&& give) {
+        Value value = std::move(m_elements.back());
+        m_elements.pop_back();
+        if (give(value))
+            return true;
+        addErrorWithCodeDescription(QDJsonErrorParse, "Element refused by its reader");
+        return false;
+    };
+    size_t count = 0;
+    const bool read = scanElements([&](size_t index) {
+        count = index + 1;
+        if (!atEnd() && *c == '[' && reader.readsElementwise(index)) {
+            ++c;
+            if (!enterLevel())
+                return false;
+            return scanElements([&](size_t) {
+                if (!scanValue(nullptr)) {
+                    addErrorWithCodeDescription(QDJsonErrorParse, "Expected value while parsing array");
+                    return false;
+                }
+                return handOver([&](const Value& value) { return reader.element(index, value); });
+            });
+        }
+        if (!scanValue(nullptr)) {
+            addErrorWithCodeDescription(QDJsonErrorParse, "Expected value while parsing array");
+            return false;
+        }
+        return handOver([&](const Value& value) { return reader.whole(index, value); });
+    });
+    if (!read)
+        return false;
+    reader.ended(count);
+    // The member is left out of the object: its elements went to the reader.
+    return true;
+}
+
 bool QDJsonParser::scanRestOfDictionary(ValueKey* key)
 {
     if (!enterLevel())
@@ -222,7 +329,8 @@ bool QDJsonParser::scanRestOfDictionary(ValueKey* key)
             return false;
         }
         ++c;
-        if (!scanValue(&entryKey)) {
+        const bool readByReader = m_reader && m_depth == 1 && entryKey == m_readMember;
+        if (!(readByReader ? scanReadArray(&entryKey) : scanValue(&entryKey))) {
             addErrorWithCodeDescription(
                 QDJsonErrorParse, stringWithFormat("Object value expected for key: %@", entryKey));
             return false;

@@ -22,6 +22,31 @@ public:
     // Any JSON value.
     std::optional<Value> fragmentWithString(std::optional<std::string_view> text);
 
+    // Takes the elements of one array of an object as they are read, so that
+    // a large reply is never held whole.
+    class ArrayReader {
+    public:
+        virtual ~ArrayReader() = default;
+        // Whether the element at `index`, an array, is read element by element
+        // (each handed to `element`) rather than whole (handed to `whole`).
+        virtual bool readsElementwise(size_t index) = 0;
+        // An element of the array at `index`. False stops the reading.
+        virtual bool element(size_t index, const Value& value) = 0;
+        // The element at `index`, read whole. False stops the reading.
+        virtual bool whole(size_t index, const Value& value) = 0;
+        // The array ended after `count` elements.
+        virtual void ended(size_t count) = 0;
+    };
+    // An object whose member `member`, when it is an array, is handed to
+    // `reader` as it is read, each element freed once handed over, and left out
+    // of the object; any other value of that member stays in the object. The
+    // object's other members, nesting and errors are read as objectWithString
+    // reads them; the member twice is an error, as its first reading cannot be
+    // taken back. Nothing for text that is not an object; the reader may have
+    // been called by the time an error is met.
+    std::optional<Value> objectReadingArray(
+        std::optional<std::string_view> text, std::string_view member, ArrayReader& reader);
+
 private:
     const char* c = nullptr;  // read cursor
     const char* m_end = nullptr;
@@ -44,6 +69,16 @@ private:
     std::vector<SharedKey> m_keys;
 
     ValueKey keyFor(std::string_view text);
+
+    // The member read through a reader, while objectReadingArray runs.
+    std::string_view m_readMember;
+    ArrayReader* m_reader = nullptr;
+    bool m_readMemberSeen = false;
+
+    std::optional<Value> parse(std::optional<std::string_view> text);
+    bool scanReadArray(ValueKey* key);
+    // Reads the elements of an array after its '[', handing each to `take`.
+    template <typename Take> bool scanElements(Take take);
 
     bool atEnd() const { return c >= m_end; }
     void skipWhitespace();

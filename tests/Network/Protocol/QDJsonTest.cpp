@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -369,4 +373,143 @@ TEST(QDJsonParser, StringStopsAreFoundAtEveryPlaceOfALongRun)
         EXPECT_FALSE(parser.fragmentWithString("\"" + before));
         EXPECT_EQ(parser.errorTrace().front().localizedDescription, "Unescaped control character '0x0'");
     }
+}
+
+namespace {
+
+// Puts back together, from what the parser handed over, the tree the whole
+// text gives: the member's array of arrays (read element by element) and
+// other values (read whole), in place among the other members.
+class Reassembler : public QDJsonParser::ArrayReader {
+public:
+    explicit Reassembler(size_t elementwise, size_t refuseAt = SIZE_MAX)
+        : m_elementwise(elementwise)
+        , m_refuseAt(refuseAt)
+    {
+    }
+    bool readsElementwise(size_t index) override
+    {
+        open(index);
+        m_parts[index] = Value::array();
+        return index < m_elementwise;
+    }
+    bool element(size_t index, const Value& value) override
+    {
+        m_parts[index].append(value);
+        return ++m_handed != m_refuseAt;
+    }
+    bool whole(size_t index, const Value& value) override
+    {
+        open(index);
+        m_parts[index] = value;
+        return ++m_handed != m_refuseAt;
+    }
+    void ended(size_t count) override { m_count = count; }
+
+    size_t handed() const { return m_handed; }
+    std::optional<size_t> count() const { return m_count; }
+    Value array() const { return Value(ValueArray(m_parts)); }
+
+private:
+    const size_t m_elementwise;
+    const size_t m_refuseAt;
+    std::vector<Value> m_parts;
+    size_t m_handed = 0;
+    std::optional<size_t> m_count;
+
+    void open(size_t index)
+    {
+        if (m_parts.size() <= index)
+            m_parts.resize(index + 1);
+    }
+};
+
+}  // namespace
+
+TEST(QDJsonParser, AnArrayMemberIsHandedOverAsItIsReadAndTheRestIsTheWholeTree)
+{
+    struct Case {
+        const char* what;
+        std::string text;
+        // Whether the member is read as an array (and so left out of the object).
+        bool handed;
+    };
+    const Case cases[] = {
+        { "tables and more", R"({"a":1,"content":[[{"x":1},"s",[2]],[],{"k":[3]},[4,5],"t"],"b":{"content":[9]}})",
+            true },
+        { "spaced out, member first", " {\n\"content\" : [ [ 1 , 2 ] , [ ] ] , \"z\" : null }\t", true },
+        { "a key spelled with an escape", R"({"cont\u0065nt":[[true,false,null,-0,1.5e3]]})", true },
+        { "an empty array", R"({"content":[],"a":"b"})", true },
+        { "the member not an array", R"({"content":{"a":[1]},"b":2})", false },
+        { "the member a number", R"({"content":12})", false },
+        { "no such member", R"({"contents":[[1]]})", false },
+        { "an empty object", "{}", false },
+        { "a repeated other member", R"({"a":1,"content":[[1]],"a":2})", true },
+        { "elements past the arrays read one by one", R"({"content":[[1],[2],[3],[4]]})", true },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDJsonParser parser;
+        Reassembler reader(2);
+        auto object = parser.objectReadingArray(c.text, "content", reader);
+        ASSERT_TRUE(object);
+        EXPECT_TRUE(parser.errorTrace().empty());
+        auto tree = QDJsonParser().objectWithString(c.text);
+        ASSERT_TRUE(tree);
+        EXPECT_EQ(reader.count().has_value(), c.handed);
+        if (c.handed) {
+            EXPECT_FALSE(object->contains("content"));
+            EXPECT_EQ(reader.count(), (*tree)["content"].count());
+            object->set("content", reader.array());
+        }
+        EXPECT_EQ(*object, *tree);
+    }
+}
+
+TEST(QDJsonParser, ReadingAnArrayMemberFailsWhereTheWholeTextFails)
+{
+    const std::string tables = R"([[{"a":1},{"b":2}],[3]])";
+    struct Case {
+        const char* what;
+        std::string text;
+        // Elements handed over before the failure is met.
+        size_t handedBefore;
+        long code;
+        // Text the whole reading takes: refused only read element by element.
+        bool wholeReads = false;
+    };
+    const Case cases[] = {
+        { "cut in the second table", R"({"content":[[{"a":1},{"b":2}],[3)", 3, QDJsonErrorEnd },
+        { "cut in an element", R"({"content":[[{"a":1},{"b":)", 1, QDJsonErrorEnd },
+        { "trailing comma in a table", R"({"content":[[1,]]})", 1, QDJsonErrorTrailingComma },
+        { "trailing comma in the member", R"({"content":[[1],]})", 1, QDJsonErrorTrailingComma },
+        { "bad escape in an element", R"({"content":[["\q"]]})", 0, QDJsonErrorEscape },
+        { "the member twice", R"({"content":)" + tables + R"(,"content":[]})", 3, QDJsonErrorParse, true },
+        { "garbage after", R"({"content":)" + tables + "}x", 3, QDJsonErrorGarbage },
+        { "an array", "[" + tables + "]", 0, QDJsonErrorFragment, true },
+        { "a text", R"("content")", 0, QDJsonErrorFragment },
+        { "empty", "", 0, QDJsonErrorFragment },
+        { "nested past the limit in an element",
+            R"({"content":[[)" + nested(QDJsonBase::kDefaultMaxDepth - 2, "[", "]") + "]]}", 0, QDJsonErrorDepth },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDJsonParser parser;
+        Reassembler reader(2);
+        EXPECT_FALSE(parser.objectReadingArray(c.text, "content", reader));
+        EXPECT_EQ(reader.handed(), c.handedBefore);
+        ASSERT_FALSE(parser.errorTrace().empty());
+        EXPECT_EQ(parser.errorTrace().front().code, c.code);
+        EXPECT_EQ(QDJsonParser().objectWithString(c.text).has_value(), c.wholeReads);
+    }
+    // One level less is within the limit: the levels above an element count.
+    QDJsonParser parser;
+    Reassembler reader(2);
+    EXPECT_TRUE(parser.objectReadingArray(
+        R"({"content":[[)" + nested(QDJsonBase::kDefaultMaxDepth - 3, "[", "]") + "]]}", "content", reader));
+    // A reader that refuses an element stops the reading there.
+    Reassembler refusing(2, 2);
+    EXPECT_FALSE(parser.objectReadingArray(R"({"content":)" + tables + "}", "content", refusing));
+    EXPECT_EQ(refusing.handed(), 2u);
+    ASSERT_FALSE(parser.errorTrace().empty());
 }
