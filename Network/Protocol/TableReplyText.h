@@ -5,9 +5,9 @@
 // tables on its own, handed over and freed before the next is read. A reply
 // of a large catalogue is then never held as its text and its whole tree at
 // once. Only text of the plain form is read this way (an object whose member
-// values and whose tables' elements are objects, arrays or strings, with one
-// comma between neighbours and "content" once); anything else is left to the
-// reading of the whole tree, which decides it exactly as it always has.
+// values and whose tables' elements are objects, arrays or strings, with
+// "content" once); anything else is left to the reading of the whole tree,
+// which decides it exactly as it always has.
 
 #include "Platform/Foundation/Value.h"
 
