@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 #include <vector>
 
 namespace BenchRounds {
@@ -28,11 +29,13 @@ inline double median(std::vector<double> values)
 // Times `ours` and `floor` over `rounds` rounds in each pass of the benchmark's loop, each round taking the
 // two in the other order from the last so neither always meets a warm or a cold cache. The pass counts
 // as the median of ours; the counters give the median and minimum of both and their ratios.
-template <typename Ours, typename Floor>
-void runBesideFloor(benchmark::State& state, int rounds, Ours&& ours, Floor&& floor)
+// `untimed` runs before each of the two, outside the times, to put both in the same state.
+template <typename Ours, typename Floor, typename Untimed>
+void runBesideFloor(benchmark::State& state, int rounds, Ours&& ours, Floor&& floor, Untimed&& untimed)
 {
     std::vector<double> oursTimes, floorTimes;
-    const auto time = [](auto& work, std::vector<double>& into) {
+    const auto time = [&untimed](auto& work, std::vector<double>& into) {
+        untimed();
         auto start = std::chrono::steady_clock::now();
         work();
         into.push_back(secondsSince(start));
@@ -57,6 +60,12 @@ void runBesideFloor(benchmark::State& state, int rounds, Ours&& ours, Floor&& fl
     state.counters["floor_min_ms"] = floorMin * 1e3;
     state.counters["ours_to_floor"] = median(oursTimes) / median(floorTimes);
     state.counters["ours_to_floor_min"] = oursMin / floorMin;
+}
+
+template <typename Ours, typename Floor>
+void runBesideFloor(benchmark::State& state, int rounds, Ours&& ours, Floor&& floor)
+{
+    runBesideFloor(state, rounds, std::forward<Ours>(ours), std::forward<Floor>(floor), [] {});
 }
 
 }  // namespace BenchRounds
