@@ -213,6 +213,12 @@ void CatalogViewController::addCatologView()
         m_btnBack->setHidden(false);
         m_orderingController->orderingButton()->setHidden(true);
         m_searchBar->setHidden(true);
+    } else {
+        // A synchronisation since the last visit may have changed the
+        // left-panel setting: the grid stands beside the pane or under it by
+        // the setting in force now.
+        setGridFrame(
+            m_flagOfMasterViewHidden ? CGRectMake(0, 0, 1024, 638) : DetailViewController::gridFrameForLeftPanel());
     }
     detailView->setFrame(CGRectMake(0, 64, 1024, 638));
     bar->view()->addSubview(detailView);

@@ -271,6 +271,45 @@ TEST_F(CatalogTabTest, InSplitModeTheGridStandsBesideThePaneWithNothingCovered)
             << UIViewLayoutDefectDescription(defect);
 }
 
+// A synchronisation may bring another left-panel setting while the
+// catalogue is built already; the grid follows it the next time the tab shows.
+TEST_F(CatalogTabTest, ALeftPanelSettingASyncBringsTakesEffectWhenTheTabShowsAgain)
+{
+    struct Case {
+        const char* before;
+        const char* after;
+        CGRect grid;
+    };
+    const Case cases[] = {
+        { "float", "normal", CGRectMake(250, 0, 774, 638) },
+        { "normal", "float", CGRectMake(0, 0, 1024, 638) },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.before) + " then " + c.after);
+        openCatalogue(c.before);
+        auto row = std::make_shared<ConfigEntity>();
+        row->configType = "left_panel";
+        row->desc = c.after;
+        ASSERT_TRUE(ConfigManager::sharedInstance()->syncConfigData(EntityList<ConfigEntity> { row }));
+        appDriver->tap(bar->customerBtn());
+        appDriver->advance(0.5);
+        appDriver->tap(bar->catalogBtn());
+        appDriver->advance(0.5);
+        auto grid = catalogue->grid()->productShowView();
+        EXPECT_EQ(grid->frame(), c.grid);
+        auto pane = bar->view()->viewWithTag(CatalogViewController::kMasterViewTag);
+        ASSERT_TRUE(pane);
+        const CGRect paneOnScreen = pane->convertRectToView(pane->bounds(), nullptr);
+        auto first = tile(0);
+        ASSERT_TRUE(first);
+        const CGRect firstOnScreen = first->convertRectToView(first->bounds(), nullptr);
+        // Beside the pane in split mode, under it otherwise.
+        EXPECT_EQ(firstOnScreen.origin.x >= CGRectGetMaxX(paneOnScreen), std::string(c.after) == "normal")
+            << firstOnScreen.origin.x;
+        TearDown(), SetUp();
+    }
+}
+
 TEST_F(CatalogTabTest, HidingThePaneWidensTheGridAndTheMenuBringsItBack)
 {
     for (const std::string panel : { "normal", "float" }) {
