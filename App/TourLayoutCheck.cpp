@@ -29,6 +29,10 @@ const Listed intended[] = {
         "a tile's order badge is centred on the add button's right edge (149, 158, 34, 34) "
         "13 points above it, over the end of the name label's band (10, 125, 173, 30)",
         "\" and BadgeButton (covering" },
+    { "", "GridView/DetailCell and DetailCell (covering ",
+        "beside the category pane the grid's four columns are 193 points apart; a tile's divider (194, 10, 1, 192) "
+        "and its order badge, centred on the add button's right edge at x 183, reach a few points into the next "
+        "tile's blank left margin" },
     { "", "DetailCell/UIView/UIImageView and BadgeButton",
         "a tile's order badge reaches over the divider at x 194 (it is centred on the add button's right edge, x "
         "183)" },
@@ -58,9 +62,6 @@ const Listed intended[] = {
     { "reader", "UIScrollView and PdfMainPagebar", "the reader's page bar lies over the page" },
     { "", "and UIImageView (covering 84.0 x",
         "a category pane's side shadow (160, 0, 84, 748) lies over the pane's right end" },
-    { "", "UIView/UIView/UIView and UIView (covering 242.0 x 638.0 at",
-        "the sample company's left panel is not the split one, so the category pane (0, 20, 244, 768) lies over the "
-        "full-width grid" },
     { "", "UIView/UIView/UIView and UIView (covering 244.0 x 638.0 at",
         "the library's category panel (0, 0, 244, 768) lies over the left end of the grid pane (0, 64, 1024, 638), "
         "whose grid starts beside it at x 244" },

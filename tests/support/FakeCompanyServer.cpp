@@ -103,7 +103,7 @@ void FakeCompanyServer::installDefaults()
                        object({ { "home", "1" }, { "category", "1" }, { "customer", "1" }, { "inventory", "1" },
                            { "library", "1" }, { "order", "1" }, { "sync", "1" } }) },
             { "appConfiguration", object({ { "dateformat", "MM/dd/yy" }, { "modifyprice", "1" } }) },
-            { "settings", object({ { "view_type", "1" }, { "order_method", "1" } }) } });
+            { "settings", object({ { "view_type", "normal" }, { "order_method", "1" } }) } });
     m_contents[kRuntimeConfig]
         = object({ { "appConfiguration", object({ { "dateformat", "MM/dd/yy" }, { "modifyprice", "1" } }) } });
     m_contents[kDeviceStatus] = Value("");

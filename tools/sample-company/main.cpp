@@ -431,7 +431,7 @@ bool writeDemoClient(const fs::path& documents, const std::string& client, const
                                 object({ { "home", "1" }, { "category", "1" }, { "customer", "1" },
                                     { "inventory", "1" }, { "library", "1" }, { "order", "1" }, { "sync", "0" } }) },
         { "appConfiguration", object({ { "dateformat", "MM/dd/yy" }, { "modifyprice", "1" } }) },
-        { "settings", object({ { "view_type", "1" }, { "order_method", "1" } }) } });
+        { "settings", object({ { "view_type", "normal" }, { "order_method", "1" } }) } });
     auto rows = std::dynamic_pointer_cast<ConfigRst>(RequestConfig().RequestDecode(envelope(config)));
     if (!rows)
         return false;
