@@ -8,6 +8,8 @@
 #include "Classes/Sync/SyncViewController.h"
 #include "Database/ConfigManager.h"
 #include "Network/Protocol/LoginMode.h"
+#include "Network/Protocol/ServerInfo.h"
+#include "Network/Protocol/ServerSettings.h"
 #include "Network/Protocol/SyncModel.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSString.h"
@@ -209,8 +211,9 @@ void SessionTour::addRequestReport(DemoTour& tour, const std::string& server)
             }
             int there = 0;
             std::string elsewhere;
-            // "host:port" names a plain HTTP server.
-            const std::string named = server.find("://") == std::string::npos ? "http://" + server : server;
+            // Requests name the server as the settings read from `server` do.
+            ServerInfo info = *ServerSettings::GetServer();
+            const std::string named = info.takeServerName(server) ? info.messageAddress() : server;
             for (const auto& [address, count] : counted) {
                 if (address == named)
                     there += count;
@@ -225,18 +228,16 @@ void SessionTour::addRequestReport(DemoTour& tour, const std::string& server)
 
 void SessionTour::applyServer(const std::string& server)
 {
-    // "https://HOST:PORT" keeps its scheme in the host settings, which is
-    // how they name a server that speaks TLS.
-    auto colon = server.rfind(':');
-    if (colon != std::string::npos && server.compare(colon, 3, "://") == 0)
-        colon = std::string::npos;
-    std::string host = server.substr(0, colon);
-    long port = colon == std::string::npos ? 48080 : NSString::integerValue(server.substr(colon + 1));
+    // The settings as they stand (a first run's defaults) with the named
+    // server's scheme, host and port in place of theirs.
+    ServerInfo info = *ServerSettings::GetServer();
+    if (!info.takeServerName(server))
+        return;
     auto defaults = NSUserDefaults::standardUserDefaults();
-    defaults->setObjectForKey(Value(host), "IP");
-    defaults->setIntegerForKey(port, "Port");
-    defaults->setObjectForKey(Value(host), "ImageIP");
-    defaults->setIntegerForKey(port, "ImagePort");
+    defaults->setObjectForKey(Value(info.messageHostSetting()), "IP");
+    defaults->setIntegerForKey(info.httpPort, "Port");
+    defaults->setObjectForKey(Value(info.messageHostSetting()), "ImageIP");
+    defaults->setIntegerForKey(info.imageHttpPort, "ImagePort");
     defaults->synchronize();
 }
 

@@ -20,8 +20,9 @@ public:
     // one that speaks TLS), whose message and file
     // paths are the defaults; the account is "client:user:password".
     static void addSteps(DemoTour& tour, const std::string& server, const std::string& account);
-    // Writes the server settings for "[https://]host:port" (call after launch: a first
-    // run resets them to their defaults).
+    // Writes the server settings for a server named as ServerInfo reads a
+    // server's name, "[https://]host[:port]" (call after launch: a first run
+    // resets them to their defaults). A name ServerInfo refuses writes nothing.
     static void applyServer(const std::string& server);
 
     // From now on every request's address, as the transport logs it, is

@@ -10,6 +10,7 @@
 #include "App/SessionTour.h"
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Login/WeclomeViewController.h"
+#include "Network/Protocol/ServerInfo.h"
 #include "Platform/Foundation/AppEnvironment.h"
 #include "Platform/Foundation/NSBundle.h"
 #include "Platform/Foundation/NSLog.h"
@@ -77,6 +78,11 @@ bool parseOptions(Options& options)
             options.tourFolder = arguments[++i];
         } else if (arguments[i] == "--server" && i + 1 < arguments.size()) {
             options.server = arguments[++i];
+            if (ServerInfo probe; !probe.takeServerName(options.server)) {
+                std::fprintf(
+                    stderr, "corvelle: --server wants [https://]HOST[:PORT], not \"%s\"\n", options.server.c_str());
+                return false;
+            }
         } else if (arguments[i] == "--account" && i + 1 < arguments.size()) {
             options.account = arguments[++i];
         } else {

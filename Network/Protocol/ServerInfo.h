@@ -24,6 +24,19 @@ public:
     // plain HTTP.
     void takeSchemes();
 
+    // Points both servers at one named "[http://|https://]host[:port]" (a
+    // host in brackets for an IPv6 address): its scheme, host and, when
+    // given, port; without a port both take the message server's. A name
+    // with no host, a
+    // path, spaces or a port that is not a number from 1 to 65535 changes
+    // nothing and answers false.
+    bool takeServerName(const std::string& name);
+    // The message server as requests name it: "<scheme>://<host>:<port>".
+    std::string messageAddress() const;
+    // The message server's host as the settings keep it: with "https://"
+    // before it when it speaks TLS.
+    std::string messageHostSetting() const;
+
     // The image host, then ":<port>" when the port is above 0 and not the
     // scheme's own (80, or 443 over https), then "/<path>" when the path is
     // not blank.
