@@ -4,7 +4,6 @@
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/LanguageManager.h"
 #include "Classes/Frame/MessageBox.h"
-#include "Classes/Frame/PlaceholderViewController.h"
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/SkinManager.h"
 #include "Classes/Frame/UITabBarControllerExt.h"
@@ -90,11 +89,12 @@ void CorvelleAppDelegate::setWelcomeScreenFactory(WelcomeScreenFactory factory)
 
 std::shared_ptr<UIViewController> CorvelleAppDelegate::makeWelcomeScreen()
 {
-    std::shared_ptr<UIViewController> screen;
-    if (welcomeFactory())
-        screen = welcomeFactory()();
+    // The sign-in screen lives above the frame; a program that launches
+    // without one installed could never be signed in to.
+    std::shared_ptr<UIViewController> screen = welcomeFactory() ? welcomeFactory()() : nullptr;
     if (!screen)
-        screen = std::make_shared<PlaceholderViewController>("WeclomeViewController", "LOGINBUT");
+        NSException::raiseFormat(NSInternalInconsistencyException, "Assertion failure in %s: %s",
+            "CorvelleAppDelegate::makeWelcomeScreen", "no welcome screen factory gave a screen");
     m_welcomeScreen = screen;
     return screen;
 }

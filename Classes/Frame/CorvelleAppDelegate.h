@@ -44,7 +44,8 @@ public:
     static std::shared_ptr<CorvelleAppDelegate> sharedAppDelegate();
 
     // The screen that stands as the window's root before sign-in and after
-    // logout. Until the sign-in screen exists, a placeholder stands in.
+    // logout. The application must install it before launching: launching or
+    // logging out without it raises NSInternalInconsistencyException.
     using WelcomeScreenFactory = std::function<std::shared_ptr<UIViewController>()>;
     static void setWelcomeScreenFactory(WelcomeScreenFactory factory);
 

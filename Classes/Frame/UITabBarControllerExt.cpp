@@ -3,12 +3,12 @@
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Frame/HomeViewController.h"
 #include "Classes/Frame/Language.h"
-#include "Classes/Frame/PlaceholderViewController.h"
 #include "Classes/Frame/SkinManager.h"
 #include "Classes/Frame/TabBarItemButton.h"
 #include "Classes/Frame/LoginPopController.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
+#include "Platform/Foundation/NSException.h"
 #include "Platform/Foundation/NSPathUtilities.h"
 #include "Platform/Foundation/NSString.h"
 #include "Platform/UIKit/UIButton.h"
@@ -84,7 +84,8 @@ void UITabBarControllerExt::addViewControllers()
     for (long i = TabCatalog; i <= TabSync; ++i) {
         std::shared_ptr<UIViewController> screen = tabScreenFactory() ? tabScreenFactory()(i) : nullptr;
         if (!screen)
-            screen = std::make_shared<PlaceholderViewController>(kTabs[i].screen, kTabs[i].titleKey);
+            NSException::raiseFormat(NSInternalInconsistencyException, "Assertion failure in %s: no screen for %s",
+                "UITabBarControllerExt::addViewControllers", kTabs[i].screen);
         if (i == TabCatalog) {
             if (auto catalog = std::dynamic_pointer_cast<CatalogViewDelegate>(screen))
                 setCatalogDelegate(catalog);

@@ -66,8 +66,9 @@ public:
     static constexpr int kItemCount = 8;
 
     // The screen of a tab from TabCatalog to TabSync; the screens live above
-    // the frame, so the application installs this. Without it, or when it
-    // gives nothing, a placeholder stands in.
+    // the frame, so the application must install this before the first tab
+    // bar is made (making one without it, or with a tab it leaves empty,
+    // raises NSInternalInconsistencyException).
     using TabScreenFactory = std::function<std::shared_ptr<UIViewController>(long tab)>;
     static void setTabScreenFactory(TabScreenFactory factory);
 

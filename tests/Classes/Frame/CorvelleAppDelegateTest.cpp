@@ -2,7 +2,7 @@
 #include "support/TestDesktop.h"
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/LanguageManager.h"
-#include "Classes/Frame/PlaceholderViewController.h"
+#include "support/TestWelcomeScreen.h"
 #include "Classes/Frame/SkinManager.h"
 #include "Classes/Frame/UITabBarControllerExt.h"
 #include "Database/ConfigManager.h"
@@ -25,6 +25,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -85,10 +87,30 @@ TEST_F(CorvelleAppDelegateTest, FirstLaunchWritesDefaultsMovesFoldersAndShowsThe
     EXPECT_TRUE(app->window()->isKeyWindow());
     auto root = app->window()->rootViewController();
     ASSERT_TRUE(root);
-    EXPECT_NE(std::dynamic_pointer_cast<PlaceholderViewController>(root), nullptr);
+    EXPECT_NE(std::dynamic_pointer_cast<TestWelcomeScreen>(root), nullptr);
     EXPECT_FALSE(app->tabBarController());
     // The front door's locked-user path and the version reach this delegate.
     EXPECT_EQ(ProtocolServices::currentVersion(), bundleVersion());
+}
+
+TEST_F(CorvelleAppDelegateTest, WithoutAWelcomeScreenLaunchingRaises)
+{
+    // Put back for the tests after this one however this one ends.
+    struct Restore {
+        ~Restore() { installTestWelcomeScreen(); }
+    } restore;
+    const std::vector<std::pair<const char*, CorvelleAppDelegate::WelcomeScreenFactory>> cases = {
+        { "no factory", nullptr },
+        { "a factory that gives nothing", [] { return std::shared_ptr<UIViewController>(); } },
+    };
+    for (const auto& [name, factory] : cases) {
+        SCOPED_TRACE(name);
+        CorvelleAppDelegate::setWelcomeScreenFactory(factory);
+        app = std::make_shared<CorvelleAppDelegate>();
+        UIApplication::sharedApplication()->setDelegate(app);
+        EXPECT_THROW(UIApplication::sharedApplication()->launch(), NSException);
+        EXPECT_FALSE(app->window()->rootViewController());
+    }
 }
 
 TEST_F(CorvelleAppDelegateTest, SecondLaunchOfTheSameVersionOnlyLowerCasesClientFolders)
@@ -178,7 +200,7 @@ TEST_F(CorvelleAppDelegateTest, LockedUserReplyAlertsAndLogsOut)
     ASSERT_TRUE(appDriver->tapAlertButton(Language::stringWithName("OK").value_or("OK")));
     appDriver->settle();
     EXPECT_FALSE(LoginMode::sharedInstance()->clientID());
-    EXPECT_NE(std::dynamic_pointer_cast<PlaceholderViewController>(app->window()->rootViewController()), nullptr);
+    EXPECT_NE(std::dynamic_pointer_cast<TestWelcomeScreen>(app->window()->rootViewController()), nullptr);
 }
 
 TEST_F(CorvelleAppDelegateTest, AStatus114ReplyReachesTheDelegateAndIsOnlyStored)
@@ -368,7 +390,7 @@ TEST_F(CorvelleAppDelegateTest, MainScreenReplacesTheWelcomeScreenOnceAndLogoutB
 
     LanguageManager::sharedInstance()->registerLanugageNotification(bar);
     app->showLoginPage();
-    EXPECT_NE(std::dynamic_pointer_cast<PlaceholderViewController>(app->window()->rootViewController()), nullptr);
+    EXPECT_NE(std::dynamic_pointer_cast<TestWelcomeScreen>(app->window()->rootViewController()), nullptr);
     EXPECT_FALSE(LoginMode::sharedInstance()->clientID());
     EXPECT_EQ(LanguageManager::sharedInstance()->listenerCount(), 0u);
     // The tab bar property is left as it was.

@@ -2,7 +2,7 @@
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/LanguageManager.h"
-#include "Classes/Frame/PlaceholderViewController.h"
+#include "support/TestWelcomeScreen.h"
 #include "Classes/Frame/PublicFunction.h"
 #include "Classes/Frame/SettingsViewController.h"
 #include "Classes/Frame/SwitchTableViewCell.h"
@@ -256,7 +256,7 @@ TEST_F(SettingsScreenTest, LogoutAfterConfirmingShowsTheWelcomeScreen)
     ASSERT_TRUE(appDriver->tapRow(text("LOGOUTSETTINGS")));
     ASSERT_TRUE(appDriver->tapAlertButton(text("SURE")));
     appDriver->advance(0.5);
-    EXPECT_NE(std::dynamic_pointer_cast<PlaceholderViewController>(app->window()->rootViewController()), nullptr);
+    EXPECT_NE(std::dynamic_pointer_cast<TestWelcomeScreen>(app->window()->rootViewController()), nullptr);
     EXPECT_FALSE(LoginMode::sharedInstance()->clientID());
 }
 

@@ -1,10 +1,11 @@
+#include "App/Composition.h"
 #include "Classes/Frame/AboutViewController.h"
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Frame/HomeViewController.h"
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/LanguageManager.h"
 #include "Classes/Customer/CustomerViewController.h"
-#include "Classes/Frame/PlaceholderViewController.h"
+#include "support/TestWelcomeScreen.h"
 #include "Classes/Frame/SettingsViewController.h"
 #include "Classes/Frame/TabBarItemButton.h"
 #include "Classes/Frame/UITabBarControllerExt.h"
@@ -19,12 +20,15 @@
 #include "Platform/QuartzCore/CALayer.h"
 #include "Platform/UIKit/UIImageView.h"
 #include "Platform/UIKit/UILabel.h"
+#include "Platform/Foundation/NSException.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIImage.h"
 #include "Platform/UIKit/UIViewRendering.h"
 #include "support/ScreenTest.h"
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -95,6 +99,26 @@ namespace {
 }  // namespace
 
 // Every caption, chosen or not, reads clearly against the bar drawn behind it.
+TEST_F(MainTabBarTest, ABarIsNotMadeWithATabLeftEmpty)
+{
+    // Put back for the tests after this one however this one ends.
+    struct Restore {
+        ~Restore() { Composition::installScreens(); }
+    } restore;
+    const std::vector<std::pair<const char*, UITabBarControllerExt::TabScreenFactory>> cases = {
+        { "no factory", nullptr },
+        { "the sync tab left empty",
+            [](long tab) -> std::shared_ptr<UIViewController> {
+                return tab == UITabBarControllerExt::TabSync ? nullptr : std::make_shared<UIViewController>();
+            } },
+    };
+    for (const auto& [name, factory] : cases) {
+        SCOPED_TRACE(name);
+        UITabBarControllerExt::setTabScreenFactory(factory);
+        EXPECT_THROW(UITabBarControllerExt::create(), NSException);
+    }
+}
+
 TEST_F(MainTabBarTest, CaptionsReadAgainstTheBar)
 {
     showMain();
@@ -324,7 +348,7 @@ TEST_F(MainTabBarTest, LongPressOnTheLogoOffersTheWayBackToSignIn)
     ASSERT_TRUE(appDriver->tapButton(text("GOBACKTOLOGIN")));
     appDriver->settle();
     EXPECT_FALSE(pop->isPopoverVisible());
-    EXPECT_NE(std::dynamic_pointer_cast<PlaceholderViewController>(app->window()->rootViewController()), nullptr);
+    EXPECT_NE(std::dynamic_pointer_cast<TestWelcomeScreen>(app->window()->rootViewController()), nullptr);
     EXPECT_FALSE(LoginMode::sharedInstance()->clientID());
 }
 

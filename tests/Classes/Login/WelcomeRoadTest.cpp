@@ -21,6 +21,7 @@
 #include "Platform/UIKit/UINavigationController.h"
 #include "support/FakeCompanyServer.h"
 #include "support/ServerSettings.h"
+#include "support/TestWelcomeScreen.h"
 
 #include <fstream>
 #include <sstream>
@@ -79,7 +80,7 @@ protected:
                     && transport->currentDownloadQueue().requestsCount() == 0;
             },
             10);
-        CorvelleAppDelegate::setWelcomeScreenFactory(nullptr);
+        installTestWelcomeScreen();
         appDriver.reset();
         if (app)
             app->window()->setRootViewController(nullptr);

@@ -7,7 +7,7 @@
 #include "Classes/Frame/CorvelleAppDelegate.h"
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/LanguageManager.h"
-#include "Classes/Frame/PlaceholderViewController.h"
+#include "support/TestWelcomeScreen.h"
 #include "Classes/Sync/SyncViewController.h"
 #include "Database/ConfigManager.h"
 #include "Network/Protocol/LoginMode.h"
@@ -264,7 +264,7 @@ TEST_F(SyncScreenTest, ARefusedReLoginOffersToSignInAgain)
     driver->advance(1.0);
     ASSERT_TRUE(driver->tapAlertButton(text("OK")));
     // Signed out: the application shows its welcome screen again.
-    EXPECT_TRUE(std::dynamic_pointer_cast<PlaceholderViewController>(app->window()->rootViewController()));
+    EXPECT_TRUE(std::dynamic_pointer_cast<TestWelcomeScreen>(app->window()->rootViewController()));
     EXPECT_EQ(LoginMode::sharedInstance()->loginType(), LoginMode::kLoginTypeNone);
     app->window()->setRootViewController(nullptr);
 }
