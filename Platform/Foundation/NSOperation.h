@@ -15,6 +15,8 @@
 // When the operation finishes, its completion block runs once on the thread
 // that finished it and is then released.
 
+#include "Platform/Foundation/SharedSelf.h"
+
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -29,7 +31,7 @@ enum NSOperationQueuePriority : long {
     NSOperationQueuePriorityVeryHigh = 8,
 };
 
-class NSOperation : public std::enable_shared_from_this<NSOperation> {
+class NSOperation : public SharedSelf<NSOperation> {
 public:
     NSOperation() = default;
     virtual ~NSOperation() = default;
@@ -65,12 +67,6 @@ public:
 
     // Called when the state seen by isReady/isExecuting/isFinished changed.
     void stateDidChange();
-
-    // This operation, typed, for a callback to capture (weak) or to keep
-    // alive across a call that may release its last owner (protect). Only
-    // once the operation is owned by a shared_ptr, so not from a constructor.
-    template <class T> std::weak_ptr<T> weakSelf() { return std::static_pointer_cast<T>(shared_from_this()); }
-    template <class T> std::shared_ptr<T> protect() { return std::static_pointer_cast<T>(shared_from_this()); }
 
 protected:
     void setExecuting(bool executing);

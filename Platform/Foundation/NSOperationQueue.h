@@ -22,6 +22,7 @@
 // specialised queue can add its own bookkeeping around them.
 
 #include "Platform/Foundation/NSOperation.h"
+#include "Platform/Foundation/SharedSelf.h"
 
 #include <condition_variable>
 #include <memory>
@@ -29,7 +30,7 @@
 #include <string>
 #include <vector>
 
-class NSOperationQueue : public std::enable_shared_from_this<NSOperationQueue> {
+class NSOperationQueue : public SharedSelf<NSOperationQueue> {
 public:
     // No fixed width: as many as are ready.
     static constexpr long NSOperationQueueDefaultMaxConcurrentOperationCount = -1;
@@ -63,11 +64,6 @@ public:
     void waitUntilAllOperationsAreFinished();
 
     bool isMainQueue() const { return m_isMain; }
-
-    // This queue, typed, for a callback to capture (weak) or to keep alive
-    // across a call that may release its last owner (protect).
-    template <class T> std::weak_ptr<T> weakSelf() { return std::static_pointer_cast<T>(shared_from_this()); }
-    template <class T> std::shared_ptr<T> protect() { return std::static_pointer_cast<T>(shared_from_this()); }
 
 protected:
     // Subclasses are made through make-style functions of their own (shared).

@@ -74,8 +74,7 @@ void DocumentPreviewController::loadView()
     m_done->setFrame(CGRectMake(b.size.width - 90, 5, 80, 34));
     m_done->setTitleForState("Done", UIControlStateNormal);
     m_done->setAutoresizingMask(UIViewAutoresizingFlexibleLeftMargin);
-    std::weak_ptr<DocumentPreviewController> weak
-        = std::static_pointer_cast<DocumentPreviewController>(shared_from_this());
+    auto weak = weakSelf<DocumentPreviewController>();
     m_done->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
         if (auto self = weak.lock())
             self->done();

@@ -116,8 +116,7 @@ void MFMailComposeViewController::loadView()
     bar->setBackgroundColor(UIBarBackgroundColor(nullptr, UIBarStyleDefault));
     bar->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
     view->addSubview(bar);
-    std::weak_ptr<MFMailComposeViewController> weak
-        = std::static_pointer_cast<MFMailComposeViewController>(shared_from_this());
+    auto weak = weakSelf<MFMailComposeViewController>();
     m_cancel = std::make_shared<UIButton>(CGRectMake(8, 7, 70, 30));
     m_cancel->setTitleForState("Cancel", UIControlStateNormal);
     m_cancel->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
@@ -252,7 +251,7 @@ void MFMailComposeViewController::send()
     }
     m_sending = true;
     updateButtons();
-    auto self = std::static_pointer_cast<MFMailComposeViewController>(shared_from_this());
+    auto self = protect<MFMailComposeViewController>();
     MailTransport::send(*account, m_message.render(account->from), std::move(envelope),
         [self](const std::optional<std::string>& error) {
             self->m_sending = false;

@@ -88,7 +88,7 @@ void UIActionSheet::build()
         addSubview(label);
         y = 36;
     }
-    std::weak_ptr<UIActionSheet> weak = std::static_pointer_cast<UIActionSheet>(shared_from_this());
+    auto weak = weakSelf<UIActionSheet>();
     for (long i = 0; i < numberOfButtons(); ++i) {
         auto b = std::make_shared<UIButton>(CGRectMake(0, y, kWidth, kButtonHeight));
         b->setTitleForState(m_titles[static_cast<size_t>(i)], UIControlStateNormal);
@@ -128,7 +128,7 @@ void UIActionSheet::present(CGRect rect, const std::shared_ptr<UIView>& view)
     m_visible = true;
     m_popover->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
         rect, view, UIPopoverArrowDirectionAny, true);
-    std::weak_ptr<UIActionSheet> weak = std::static_pointer_cast<UIActionSheet>(shared_from_this());
+    auto weak = weakSelf<UIActionSheet>();
     NSRunLoop::mainRunLoop()->performBlock([weak] {
         if (auto self = weak.lock(); self && self->m_visible)
             if (auto d = self->delegate())

@@ -99,7 +99,7 @@ void UIAlertView::rebuild()
     for (auto& b : m_buttons)
         b->removeFromSuperview();
     m_buttons.clear();
-    std::weak_ptr<UIAlertView> weak = std::static_pointer_cast<UIAlertView>(shared_from_this());
+    auto weak = weakSelf<UIAlertView>();
     for (long i = 0; i < numberOfButtons(); ++i) {
         auto b = UIButton::buttonWithType(UIButtonTypeRoundedRect);
         b->setTitleForState(m_buttonTitles[static_cast<size_t>(i)], UIControlStateNormal);
@@ -158,7 +158,7 @@ void UIAlertView::show()
         if (!all.empty())
             window = all.front();
     }
-    auto self = std::static_pointer_cast<UIAlertView>(shared_from_this());
+    auto self = protect<UIAlertView>();
     if (auto d = delegate())
         d->willPresentAlertView(*this);
     m_visible = true;
@@ -181,7 +181,7 @@ void UIAlertView::show()
 
 void UIAlertView::finishDismiss(long index, bool animated)
 {
-    auto self = std::static_pointer_cast<UIAlertView>(shared_from_this());
+    auto self = protect<UIAlertView>();
     if (auto d = delegate())
         d->alertViewWillDismissWithButtonIndex(*this, index);
     m_visible = false;

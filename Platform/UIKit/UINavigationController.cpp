@@ -295,8 +295,7 @@ std::shared_ptr<UINavigationBar> UINavigationController::navigationBar()
             CGRectMake(0, 0, UIScreen::mainScreen().bounds().size.width, UINavigationBar::kHeight));
         m_bar->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
         m_bar->setHidden(m_barHidden);
-        std::weak_ptr<UINavigationController> weak
-            = std::static_pointer_cast<UINavigationController>(shared_from_this());
+        auto weak = weakSelf<UINavigationController>();
         m_bar->setBackAction([weak] {
             if (auto self = weak.lock())
                 self->popViewControllerAnimated(true);
@@ -407,7 +406,7 @@ void UINavigationController::transition(
     for (auto& c : m_stack)
         items.push_back(c->navigationItem());
     navigationBar()->setItems(items);
-    std::weak_ptr<UINavigationController> weak = std::static_pointer_cast<UINavigationController>(shared_from_this());
+    auto weak = weakSelf<UINavigationController>();
     afterTransition(animated, [weak, from, to, visible, animated] {
         if (visible) {
             if (from)
@@ -429,7 +428,7 @@ void UINavigationController::setViewControllersAnimated(
     for (auto& c : m_stack)
         c->setParentInternal(nullptr);
     m_stack = std::move(controllers);
-    auto self = std::static_pointer_cast<UIViewController>(shared_from_this());
+    auto self = protect<UIViewController>();
     for (auto& c : m_stack)
         c->setParentInternal(self);
     auto to = topViewController();
@@ -443,7 +442,7 @@ void UINavigationController::pushViewControllerAnimated(
     if (!controller || std::find(m_stack.begin(), m_stack.end(), controller) != m_stack.end())
         return;
     auto from = topViewController();
-    controller->setParentInternal(std::static_pointer_cast<UIViewController>(shared_from_this()));
+    controller->setParentInternal(protect<UIViewController>());
     m_stack.push_back(controller);
     transition(from, controller, animated);
 }

@@ -48,8 +48,7 @@ void UIPrintPanelViewController::loadView()
     bar->setBackgroundColor(UIBarBackgroundColor(nullptr, UIBarStyleDefault));
     bar->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
     view->addSubview(bar);
-    std::weak_ptr<UIPrintPanelViewController> weak
-        = std::static_pointer_cast<UIPrintPanelViewController>(shared_from_this());
+    auto weak = weakSelf<UIPrintPanelViewController>();
     auto on = [weak](const std::shared_ptr<UIControl>& control, UIControlEvents event,
                   std::function<void(UIPrintPanelViewController&)> action) {
         control->addTarget(event, [weak, action](UIControl&, UIEvent*) {

@@ -6,6 +6,8 @@
 // first responder is the one object keys are typed into; there is one per
 // process, as there is one window.
 
+#include "Platform/Foundation/SharedSelf.h"
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,17 +17,11 @@ class UIEvent;
 
 using UITouchSet = std::vector<std::shared_ptr<UITouch>>;
 
-class UIResponder : public std::enable_shared_from_this<UIResponder> {
+class UIResponder : public SharedSelf<UIResponder> {
 public:
     virtual ~UIResponder() = default;
 
     virtual std::shared_ptr<UIResponder> nextResponder() const { return nullptr; }
-
-    // This object, typed, for a callback to capture (weak) or to keep alive
-    // across a call that may release its last owner (protect). Only once the
-    // object is owned by a shared_ptr, so not from a constructor.
-    template <class T> std::weak_ptr<T> weakSelf() { return std::static_pointer_cast<T>(shared_from_this()); }
-    template <class T> std::shared_ptr<T> protect() { return std::static_pointer_cast<T>(shared_from_this()); }
 
     virtual bool canBecomeFirstResponder() const { return false; }
     virtual bool canResignFirstResponder() const { return true; }

@@ -37,7 +37,7 @@ void UIScrollView::setTracking(bool on)
 void UIScrollView::didMoveToWindow()
 {
     if (!m_pinch && window()) {
-        std::weak_ptr<UIScrollView> weak = std::static_pointer_cast<UIScrollView>(shared_from_this());
+        auto weak = weakSelf<UIScrollView>();
         m_pinch = std::make_shared<UIPinchGestureRecognizer>([weak](UIGestureRecognizer&) {
             if (auto self = weak.lock())
                 self->handlePinch();
@@ -73,7 +73,7 @@ void UIScrollView::setContentOffsetAnimated(CGPoint offset, bool animated)
         return;
     if (m_timer)
         m_timer->invalidate();
-    std::weak_ptr<UIScrollView> weak = std::static_pointer_cast<UIScrollView>(shared_from_this());
+    auto weak = weakSelf<UIScrollView>();
     m_timer = NSTimer::timerWithTimeInterval(kScrollAnimationDuration, false, [weak](NSTimer&) {
         if (auto self = weak.lock())
             if (auto d = self->delegate())
@@ -246,7 +246,7 @@ void UIScrollView::endDragAt(CGPoint windowPoint)
     setContentOffset(target);
     if (m_timer)
         m_timer->invalidate();
-    std::weak_ptr<UIScrollView> weak = std::static_pointer_cast<UIScrollView>(shared_from_this());
+    auto weak = weakSelf<UIScrollView>();
     m_timer = NSTimer::timerWithTimeInterval(kDecelerationDuration, false, [weak](NSTimer&) {
         if (auto self = weak.lock())
             self->finishDeceleration();

@@ -103,7 +103,7 @@ std::shared_ptr<UITabBar> UITabBarController::tabBar()
         m_bar = std::make_shared<UITabBar>(
             CGRectMake(0, f.size.height - UITabBar::kHeight, f.size.width, UITabBar::kHeight));
         m_bar->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleTopMargin);
-        std::weak_ptr<UITabBarController> weak = std::static_pointer_cast<UITabBarController>(shared_from_this());
+        auto weak = weakSelf<UITabBarController>();
         m_bar->setSelectAction([weak](long i) {
             if (auto self = weak.lock())
                 self->userSelectedIndex(i);
@@ -142,7 +142,7 @@ void UITabBarController::setViewControllersAnimated(std::vector<std::shared_ptr<
     for (auto& c : m_controllers)
         c->setParentInternal(nullptr);
     m_controllers = std::move(controllers);
-    auto self = std::static_pointer_cast<UIViewController>(shared_from_this());
+    auto self = protect<UIViewController>();
     for (auto& c : m_controllers)
         c->setParentInternal(self);
     if (m_bar) {

@@ -972,7 +972,7 @@ void UITableView::swipeRow(const NSIndexPath& path)
     auto cell = cellForRowAtIndexPath(path);
     if (!cell)
         return;
-    std::weak_ptr<UITableView> weak = std::static_pointer_cast<UITableView>(shared_from_this());
+    auto weak = weakSelf<UITableView>();
     cell->showDeleteConfirmation(title, [weak] {
         auto self = weak.lock();
         if (!self || !self->m_confirming)

@@ -17,7 +17,7 @@ void UITableViewController::loadView()
 {
     auto table = std::make_shared<UITableView>(UIScreen::mainScreen().applicationFrame(), m_style);
     table->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
-    auto self = std::dynamic_pointer_cast<UITableViewController>(shared_from_this());
+    auto self = protect<UITableViewController>();
     table->setDataSource(std::static_pointer_cast<UITableViewDataSource>(self));
     table->setDelegate(std::static_pointer_cast<UITableViewDelegate>(self));
     setTableView(table);

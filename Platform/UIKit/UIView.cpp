@@ -265,7 +265,7 @@ void UIView::insertSubviewAtIndex(const std::shared_ptr<UIView>& view, long inde
     auto newWindow = window();
     // A view may be built from its constructor, before anything owns it: only a window needs itself here.
     if (auto* w = dynamic_cast<UIWindow*>(this))
-        newWindow = std::static_pointer_cast<UIWindow>(w->shared_from_this());
+        newWindow = w->protect<UIWindow>();
     keep->willMoveToSuperview(this);
     keep->notifyWindowChange(oldWindow.get(), newWindow.get(), true);
     if (oldSuper) {

@@ -98,7 +98,7 @@ public:
     UIView(CGRect frame, std::shared_ptr<CALayer> layer);
     ~UIView() override;
 
-    std::shared_ptr<UIView> sharedView() { return std::static_pointer_cast<UIView>(shared_from_this()); }
+    std::shared_ptr<UIView> sharedView() { return protect<UIView>(); }
 
     // Geometry. Subclasses may override the setters (a grid reacts to width changes).
     virtual CGRect frame() const;

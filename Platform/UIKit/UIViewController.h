@@ -47,10 +47,7 @@ public:
     UIViewController();
     ~UIViewController() override;
 
-    std::shared_ptr<UIViewController> sharedController()
-    {
-        return std::static_pointer_cast<UIViewController>(shared_from_this());
-    }
+    std::shared_ptr<UIViewController> sharedController() { return protect<UIViewController>(); }
 
     // The view, loaded on first use.
     std::shared_ptr<UIView> view();

@@ -523,7 +523,7 @@ void UIWebView::load(const std::string& url, UIWebViewNavigationType type)
         std::string path = url.rfind("file://", 0) == 0 ? url.substr(7) : url;
         std::string ext = NSString::lowercaseString(NSString::pathExtension(path));
         if (OfficeDocumentConverter::convertsExtension(ext)) {
-            std::weak_ptr<UIWebView> weak = std::static_pointer_cast<UIWebView>(shared_from_this());
+            auto weak = weakSelf<UIWebView>();
             m_conversion = OfficeDocumentConverter::convert(
                 path, [weak, generation, url](const std::optional<std::string>& pdf, const std::string& reason) {
                     auto self = weak.lock();
@@ -551,7 +551,7 @@ void UIWebView::load(const std::string& url, UIWebViewNavigationType type)
     if (data && !error)
         show(*data, image);
 
-    std::weak_ptr<UIWebView> weak = std::static_pointer_cast<UIWebView>(shared_from_this());
+    auto weak = weakSelf<UIWebView>();
     NSRunLoop::mainRunLoop()->performBlock([weak, generation, error] {
         if (auto self = weak.lock())
             self->finish(generation, error);
@@ -574,7 +574,7 @@ void UIWebView::loadInEngine(const std::string& url, UIWebViewNavigationType typ
             if (auto d = delegate())
                 d->webViewDidStartLoad(*this);
             auto error = loadError(-1008, reason, url);
-            std::weak_ptr<UIWebView> weak = std::static_pointer_cast<UIWebView>(shared_from_this());
+            auto weak = weakSelf<UIWebView>();
             NSRunLoop::mainRunLoop()->performBlock([weak, generation, error] {
                 if (auto self = weak.lock())
                     self->finish(generation, error);

@@ -48,10 +48,7 @@ UIWindow::~UIWindow()
     s_windowPointers.erase(std::remove(s_windowPointers.begin(), s_windowPointers.end(), this), s_windowPointers.end());
 }
 
-std::shared_ptr<UIWindow> UIWindow::window() const
-{
-    return std::static_pointer_cast<UIWindow>(const_cast<UIWindow*>(this)->shared_from_this());
-}
+std::shared_ptr<UIWindow> UIWindow::window() const { return const_cast<UIWindow*>(this)->protect<UIWindow>(); }
 
 std::vector<std::shared_ptr<UIWindow>> UIWindow::allWindows()
 {
@@ -97,7 +94,7 @@ void UIWindow::makeKeyAndVisible()
     setHidden(false);
 }
 
-void UIWindow::makeKeyWindow() { s_keyWindow = std::static_pointer_cast<UIWindow>(shared_from_this()); }
+void UIWindow::makeKeyWindow() { s_keyWindow = protect<UIWindow>(); }
 
 bool UIWindow::isKeyWindow() const { return s_keyWindow.lock().get() == this; }
 
@@ -187,7 +184,7 @@ void UIWindow::handleTouch(int finger, UITouchPhase phase, CGPoint point)
             handleTouch(finger, UITouchPhaseCancelled, point);
         Tracked t;
         t.touch = std::make_shared<UITouch>();
-        t.touch->setWindow(std::static_pointer_cast<UIWindow>(shared_from_this()));
+        t.touch->setWindow(protect<UIWindow>());
         t.touch->moveTo(point);
         t.touch->moveTo(point);
         t.touch->setTimestamp(now);

@@ -210,7 +210,7 @@ public:
             return;
         }
         setExecuting(true);
-        std::thread([self = std::static_pointer_cast<HandedOffOperation>(shared_from_this())] {
+        std::thread([self = protect<HandedOffOperation>()] {
             self->m_gate.pass();
             self->setFinished(true);
         }).detach();

@@ -52,7 +52,7 @@ public:
         done = std::make_shared<UIButton>(CGRectMake(420, 10, 100, 40));
         done->setTitleForState("Done", UIControlStateNormal);
         done->setTitleColorForState(UIColor::blueColor(), UIControlStateNormal);
-        std::weak_ptr<FormScreen> weak = std::static_pointer_cast<FormScreen>(shared_from_this());
+        auto weak = weakSelf<FormScreen>();
         done->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
             if (auto self = weak.lock())
                 self->dismissViewControllerAnimatedCompletion(true, [weak] {
@@ -77,7 +77,7 @@ public:
         options = std::make_shared<UIButton>(CGRectMake(40, 40, 160, 44));
         options->setBackgroundColor(UIColor::colorWithRedGreenBlueAlpha(0.2f, 0.4f, 0.8f, 1));
         options->setTitleForState("Options", UIControlStateNormal);
-        std::weak_ptr<DetailScreen> weak = std::static_pointer_cast<DetailScreen>(shared_from_this());
+        auto weak = weakSelf<DetailScreen>();
         options->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
             if (auto self = weak.lock())
                 self->showOptions();
@@ -91,7 +91,7 @@ public:
         deleteButton = std::make_shared<UIButton>(CGRectMake(20, 20, 223, 44));
         deleteButton->setBackgroundColor(UIColor::colorWithRedGreenBlueAlpha(0.85f, 0.2f, 0.2f, 1));
         deleteButton->setTitleForState("Delete", UIControlStateNormal);
-        std::weak_ptr<DetailScreen> weak = std::static_pointer_cast<DetailScreen>(shared_from_this());
+        auto weak = weakSelf<DetailScreen>();
         deleteButton->addTarget(UIControlEventTouchUpInside, [weak](UIControl&, UIEvent*) {
             if (auto self = weak.lock()) {
                 auto alert = std::make_shared<UIAlertView>("Delete?", "The order goes for good.",
@@ -104,7 +104,7 @@ public:
         content->view()->addSubview(deleteButton);
         popover = std::make_shared<UIPopoverController>(content);
         popover->setPopoverContentSize(CGSizeMake(263, 200));
-        popover->setDelegate(std::static_pointer_cast<DetailScreen>(shared_from_this()));
+        popover->setDelegate(protect<DetailScreen>());
         popover->presentPopoverFromRectInViewPermittedArrowDirectionsAnimated(
             options->frame(), view(), UIPopoverArrowDirectionAny, true);
     }
@@ -131,7 +131,7 @@ public:
     {
         table = std::make_shared<UITableView>(CGRectMake(0, 0, 1024, 600), UITableViewStylePlain);
         table->setRowHeight(60);
-        auto self = std::static_pointer_cast<ListScreen>(shared_from_this());
+        auto self = protect<ListScreen>();
         table->setDataSource(std::static_pointer_cast<UITableViewDataSource>(self));
         table->setDelegate(std::static_pointer_cast<UITableViewDelegate>(self));
         setView(table);
