@@ -8,29 +8,20 @@
 #include "Classes/Frame/LoginPopController.h"
 #include "Network/Protocol/LoginMode.h"
 #include "Network/Protocol/SyncModel.h"
+#include "Platform/CFNetwork/CFURL.h"
 #include "Platform/Foundation/NSUserDefaults.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIFont.h"
 #include "Platform/UIKit/UIImageView.h"
 
-#include <cctype>
-
 namespace {
 
-// Whether the link names its scheme ("http://", "https://", ...): only a
-// link without one gets "http://" put before it.
+// Whether the link names its scheme followed by "//" ("http://",
+// "https://", ...): only a link without one gets "http://" put before it.
 bool hasScheme(const std::string& link)
 {
-    if (link.empty() || !std::isalpha(static_cast<unsigned char>(link[0])))
-        return false;
-    for (size_t i = 1; i < link.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(link[i]);
-        if (c == ':')
-            return link.compare(i, 3, "://") == 0;
-        if (!std::isalnum(c) && c != '+' && c != '-' && c != '.')
-            return false;
-    }
-    return false;
+    auto scheme = CFURL::schemeOf(link);
+    return scheme && link.compare(scheme->size(), 3, "://") == 0;
 }
 
 std::shared_ptr<UITabBarControllerExt> tabBar()

@@ -4,6 +4,7 @@
 #include "Classes/Library/PdfDocument.h"
 #include "Classes/Library/PdfThumbCache.h"
 #include "Classes/Library/PdfThumbQueue.h"
+#include "Platform/CFNetwork/CFURL.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/NSError.h"
 #include "Platform/Foundation/NSException.h"
@@ -17,33 +18,12 @@
 #include "Platform/UIKit/UIPrintInteractionController.h"
 
 #include <algorithm>
-#include <cctype>
 #include <set>
-
-namespace {
-
-// The scheme of an address, lower-cased, or nothing when it has none.
-std::optional<std::string> schemeOf(const std::string& address)
-{
-    auto colon = address.find(':');
-    if (colon == std::string::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(address[0])))
-        return std::nullopt;
-    std::string scheme;
-    for (size_t i = 0; i < colon; ++i) {
-        auto c = static_cast<unsigned char>(address[i]);
-        if (!std::isalnum(c) && c != '+' && c != '-' && c != '.')
-            return std::nullopt;
-        scheme += static_cast<char>(std::tolower(c));
-    }
-    return scheme;
-}
-
-}  // namespace
 
 std::optional<std::string> PdfViewController::openableLinkAddress(const std::string& address)
 {
     std::string url = address;
-    auto scheme = schemeOf(url);
+    auto scheme = CFURL::schemeOf(url);
     if (!scheme && url.rfind("www", 0) == 0) {
         url = "http://" + url;
         scheme = "http";

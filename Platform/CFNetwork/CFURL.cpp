@@ -50,6 +50,17 @@ std::string removeDotSegments(std::string_view input)
 
 }  // namespace
 
+std::optional<std::string> CFURL::schemeOf(std::string_view text)
+{
+    size_t colon = text.find(':');
+    if (colon == std::string_view::npos || colon == 0)
+        return std::nullopt;
+    for (size_t i = 0; i < colon; ++i)
+        if (!isSchemeChar(text[i], i == 0))
+            return std::nullopt;
+    return NSString::lowercaseASCII(text.substr(0, colon));
+}
+
 std::optional<CFURL> CFURL::URLWithString(std::string_view text)
 {
     for (char c : text) {
@@ -57,15 +68,13 @@ std::optional<CFURL> CFURL::URLWithString(std::string_view text)
         if (u <= 0x20 || u == 0x7f)
             return std::nullopt;
     }
-    size_t colon = text.find(':');
-    if (colon == std::string_view::npos || colon == 0)
+    auto scheme = schemeOf(text);
+    if (!scheme)
         return std::nullopt;
-    for (size_t i = 0; i < colon; ++i)
-        if (!isSchemeChar(text[i], i == 0))
-            return std::nullopt;
 
     CFURL url;
-    url.m_scheme = NSString::lowercaseASCII(text.substr(0, colon));
+    url.m_scheme = std::move(*scheme);
+    const size_t colon = url.m_scheme.size();
     std::string_view rest = text.substr(colon + 1);
 
     size_t hash = rest.find('#');

@@ -17,6 +17,10 @@ public:
     // `relative` resolved against `base` (RFC 3986 reference resolution).
     static std::optional<CFURL> URLWithStringRelativeToURL(std::string_view relative, const CFURL& base);
     static CFURL fileURLWithPath(std::string_view path);
+    // The scheme a text starts with, lower case ("http" of "HTTP://host"), or
+    // nothing when it starts with none: a letter, then letters, digits, "+",
+    // "-" or ".", then ":". "C:\\dir" names the scheme "c".
+    static std::optional<std::string> schemeOf(std::string_view text);
 
     const std::string& absoluteString() const { return m_text; }
     const std::string& scheme() const { return m_scheme; }  // lower case

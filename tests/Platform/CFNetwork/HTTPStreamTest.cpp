@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -22,6 +24,29 @@ std::shared_ptr<Exchange> run(const std::string& method, const std::string& url)
 }
 
 }  // namespace
+
+TEST(CFURL, TheSchemeATextStartsWith)
+{
+    struct Case {
+        const char* text;
+        std::optional<std::string> scheme;
+    };
+    const Case cases[] = {
+        { "http://acme.example/a", "http" },
+        { "HTTPS://Acme.example", "https" },
+        { "mailto:sales@acme.example", "mailto" },
+        { "svn+ssh://host/repo", "svn+ssh" },
+        { "C:\\Users\\ann\\brochure.pdf", "c" },
+        { "www.acme.example", std::nullopt },
+        { "acme.example/http://x", std::nullopt },
+        { "", std::nullopt },
+        { ":x", std::nullopt },
+        { "1http://x", std::nullopt },
+        { "web site:80", std::nullopt },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CFURL::schemeOf(c.text), c.scheme) << c.text;
+}
 
 TEST(CFURL, PartsAndResolution)
 {

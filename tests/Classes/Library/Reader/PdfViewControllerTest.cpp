@@ -150,6 +150,25 @@ TEST_F(ReaderTest, LinksJumpToPagesAndOpenOnlyWebAndMailAddresses)
     EXPECT_FALSE(PdfViewController::openableLinkAddress("tel:123"));
 }
 
+TEST(PdfViewControllerLinks, OnlyWebAndMailAddressesOpen)
+{
+    struct Case {
+        const char* address;
+        std::optional<std::string> opened;
+    };
+    const Case cases[] = {
+        { "http://acme.example", "http://acme.example" },
+        { "mailto:sales@acme.example", "mailto:sales@acme.example" },
+        { "www.acme.example", "http://www.acme.example" },
+        { "C:\\Users\\ann\\brochure.pdf", std::nullopt },
+        { "file:///etc/passwd", std::nullopt },
+        { "", std::nullopt },
+        { ":x", std::nullopt },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PdfViewController::openableLinkAddress(c.address), c.opened) << c.address;
+}
+
 TEST_F(ReaderTest, ATouchInTheMiddleHidesTheBarsAndOnlyALaterTapBringsThemBack)
 {
     open(writePdf(PdfFixture::withPages(4)), 2);
