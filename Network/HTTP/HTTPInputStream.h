@@ -32,6 +32,14 @@ public:
     {
         m_stream->removeFromRunLoopForMode(loop, mode);
     }
+    void setDelegate(std::weak_ptr<NSStreamDelegate> delegate) { m_stream->setDelegate(std::move(delegate)); }
+    std::shared_ptr<NSStreamDelegate> delegate() const { return m_stream->delegate(); }
+    // The wrapped stream's properties, NSStreamFileCurrentOffsetKey among them.
+    Value propertyForKey(const std::string& key) const { return m_stream->propertyForKey(key); }
+    bool setPropertyForKey(const Value& value, const std::string& key)
+    {
+        return m_stream->setPropertyForKey(value, key);
+    }
     const std::shared_ptr<NSInputStream>& stream() const { return m_stream; }
 
 private:

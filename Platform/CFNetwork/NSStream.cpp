@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 NSStream::~NSStream()
@@ -29,6 +30,10 @@ void NSStream::fail(int code)
     m_error.code = code;
     m_error.description = std::strerror(code);
 }
+
+Value NSStream::propertyForKey(const std::string&) const { return Value(); }
+
+bool NSStream::setPropertyForKey(const Value&, const std::string&) { return false; }
 
 void NSStream::scheduleInRunLoopForMode(const std::shared_ptr<NSRunLoop>& loop, const NSRunLoopMode& mode)
 {
@@ -142,6 +147,46 @@ long NSInputStream::read(uint8_t* buffer, size_t maxLength)
         }
         return n;
     }
+}
+
+Value NSInputStream::propertyForKey(const std::string& key) const
+{
+    if (key != NSStreamFileCurrentOffsetKey || m_status == NSStreamStatus::Closed)
+        return Value();
+    if (m_data)
+        return Value::integer(static_cast<int64_t>(m_offset));
+    if (m_fd < 0)
+        return Value();
+    const off_t offset = ::lseek(m_fd, 0, SEEK_CUR);
+    return offset < 0 ? Value() : Value::integer(static_cast<int64_t>(offset));
+}
+
+bool NSInputStream::setPropertyForKey(const Value& value, const std::string& key)
+{
+    // A fraction, a flag or a text is no position; a failed stream stays failed.
+    if (key != NSStreamFileCurrentOffsetKey || !value.isInteger() || m_status == NSStreamStatus::Closed
+        || m_status == NSStreamStatus::Error)
+        return false;
+    const long long wanted = value.longLongValue();
+    if (wanted < 0)
+        return false;
+    const auto offset = static_cast<unsigned long long>(wanted);
+    if (m_data) {
+        if (offset > m_data->size())
+            return false;
+        m_offset = static_cast<size_t>(offset);
+    } else {
+        struct stat info;
+        if (m_fd < 0 || ::fstat(m_fd, &info) != 0 || offset > static_cast<unsigned long long>(info.st_size)
+            || ::lseek(m_fd, static_cast<off_t>(offset), SEEK_SET) < 0)
+            return false;
+        m_eof = false;
+    }
+    // A stream moved back from its end has bytes to give again.
+    if (m_status == NSStreamStatus::AtEnd && !atEnd())
+        m_status = NSStreamStatus::Open;
+    signalIfScheduled();
+    return true;
 }
 
 bool NSInputStream::hasBytesAvailable() const { return m_status == NSStreamStatus::Open && !atEnd(); }

@@ -23,6 +23,10 @@ enum NSStreamEvent : unsigned {
 
 enum class NSStreamStatus { NotOpen, Opening, Open, Reading, Writing, AtEnd, Closed, Error };
 
+// The property key of a stream's position: the offset, in bytes from the
+// start, of the next byte read, as an integer.
+inline constexpr const char* NSStreamFileCurrentOffsetKey = "NSStreamFileCurrentOffsetKey";
+
 // A stream failure: the POSIX error number and its text.
 struct NSStreamError {
     int code = 0;
@@ -47,6 +51,12 @@ public:
 
     void setDelegate(std::weak_ptr<NSStreamDelegate> delegate) { m_delegate = std::move(delegate); }
     std::shared_ptr<NSStreamDelegate> delegate() const { return m_delegate.lock(); }
+    // A property by key: null for a key this stream does not know, or one it
+    // cannot answer in its present state.
+    virtual Value propertyForKey(const std::string& key) const;
+    // Sets a property; false (nothing changed) for a key this stream does not
+    // know or a value it cannot take. Call on the thread that reads the stream.
+    virtual bool setPropertyForKey(const Value& value, const std::string& key);
     // Only input streams report events; output streams accept and ignore this.
     void scheduleInRunLoopForMode(const std::shared_ptr<NSRunLoop>& loop, const NSRunLoopMode& mode);
     void removeFromRunLoopForMode(const std::shared_ptr<NSRunLoop>& loop, const NSRunLoopMode& mode);
@@ -76,6 +86,13 @@ public:
     // Bytes read, 0 at the end, -1 on error (the status turns Error).
     long read(uint8_t* buffer, size_t maxLength);
     bool hasBytesAvailable() const;
+
+    // NSStreamFileCurrentOffsetKey: a stream over bytes answers and moves its
+    // position at any time before it is closed; a stream over a file while it
+    // is open (its position lives in the open file). A new position lies
+    // between 0 and the end of the bytes or file.
+    Value propertyForKey(const std::string& key) const override;
+    bool setPropertyForKey(const Value& value, const std::string& key) override;
 
 protected:
     bool atEnd() const override;
