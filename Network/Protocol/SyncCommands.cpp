@@ -6,6 +6,8 @@
 #include "Network/Protocol/SyncTables.h"
 #include "Network/Protocol/TableReplyText.h"
 
+#include <type_traits>
+
 using namespace ReplyFields;
 using namespace ProtocolRecords;
 
@@ -54,9 +56,9 @@ std::shared_ptr<NetBaseRst> decodeTables(
 // The same reply as decodeTables gives for the parsed text, read from the text
 // one table element at a time; nothing when the text is left to the tree.
 // The records wait aside until the status and the content's shape are known.
-template <typename Reply, typename Make>
-std::shared_ptr<NetBaseRst> decodeTablesText(Make make, std::string_view text, size_t tables,
-    void (*element)(Reply&, size_t, const Value&), bool (*extra)(Reply&, size_t, const Value&) = nullptr)
+template <typename Make, typename Element, typename Reply = typename std::invoke_result_t<Make>::element_type>
+std::shared_ptr<NetBaseRst> decodeTablesText(Make make, std::string_view text, size_t tables, Element element,
+    bool (*extra)(Reply&, size_t, const Value&) = nullptr)
 {
     std::shared_ptr<Reply> staged = make();
     bool extrasFit = true;
@@ -136,8 +138,23 @@ std::shared_ptr<NetBaseRst> RequestSyncAllTable::RequestDecodeTaking(std::option
 
 std::shared_ptr<NetBaseRst> RequestSyncAllTable::RequestDecodeText(std::string_view text)
 {
-    return decodeTablesText([] { return std::make_shared<SyncAllTableRst>(); }, text, SyncTables::kProductTables,
-        SyncTables::readProductElement);
+    auto make = [] { return std::make_shared<SyncAllTableRst>(); };
+    if (!batches || !batches->begin())
+        return decodeTablesText(make, text, SyncTables::kProductTables, SyncTables::readProductElement);
+    // The product records go to the store a batch at a time as they are made;
+    // the other tables are small and wait for the end, where each is stored whole.
+    size_t products = 0;
+    auto element = [&](SyncAllTableRst& staged, size_t table, const Value& value) {
+        SyncTables::readProductElement(staged, table, value);
+        if (table == 0 && ++products % kProductBatch == 0)
+            batches->store(staged);
+    };
+    auto result = decodeTablesText(make, text, SyncTables::kProductTables, element);
+    // Only a reply that read whole with a good status keeps what was stored;
+    // one left to the tree is stored whole by its receiver.
+    auto staged = std::dynamic_pointer_cast<SyncAllTableRst>(result);
+    batches->end(staged && isSuccess(*staged) ? staged : nullptr);
+    return result;
 }
 
 // Icons.

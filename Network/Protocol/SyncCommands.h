@@ -72,12 +72,32 @@ public:
     std::vector<Value> orderItemHistoryArray;
 };
 
+// Stores a product table reply's records while the reply is read, so that a
+// large catalogue is never held whole. `begin` opens the reply's one
+// transaction (NO: the records wait for the reply's end as a whole instead);
+// `store` saves the product records read so far and empties them; `end` saves
+// the rest of a reply that read whole with a good status and commits, or,
+// given nothing, undoes every batch of the reply.
+class ProductTableStore {
+public:
+    virtual ~ProductTableStore() = default;
+    virtual bool begin() = 0;
+    virtual void store(SyncAllTableRst& records) = 0;
+    virtual void end(const std::shared_ptr<SyncAllTableRst>& last) = 0;
+};
+
 class RequestSyncAllTable : public RequestInterfaceBase {
 public:
+    // Products read between two batches handed to `batches`.
+    static constexpr size_t kProductBatch = 2000;
+
     RequestSyncAllTable();  // the session id from the session
     std::optional<std::string> sessionId;
     std::optional<std::string> syncType = "product";
     std::optional<std::string> isFull = "true";
+    // Where the records of a reply read from its text are stored as they are
+    // read; without it they all come with the reply.
+    std::shared_ptr<ProductTableStore> batches;
     std::optional<std::string> RequestEncode() override;
     std::shared_ptr<NetBaseRst> RequestDecode(const std::optional<Value>& reply) override;
     std::shared_ptr<NetBaseRst> RequestDecodeTaking(std::optional<Value>&& reply) override;

@@ -3,6 +3,7 @@
 #include "Database/ClientFiles.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
+#include "Database/SQLiteLayer/SQLDatabase.h"
 #include "Network/Protocol/ImageThumbnail.h"
 #include "Network/Protocol/LoginMode.h"
 #include "Network/Protocol/NetworkModel.h"
@@ -91,6 +92,115 @@ bool isMissing(const std::string& name, int fileType)
 }
 
 }  // namespace
+
+// The product records of one table reply, stored a batch at a time inside
+// one transaction: a refused or broken reply, or a process killed while the
+// reply is read, leaves the old tables whole.
+class SyncModel::ProductBatches : public ProductTableStore {
+public:
+    explicit ProductBatches(std::weak_ptr<SyncModel> model)
+        : m_model(std::move(model))
+    {
+    }
+
+    bool begin() override
+    {
+        auto model = m_model.lock();
+        auto db = SQLDatabase::sharedDataBase();
+        m_stored.reset();
+        // Inside someone else's transaction the reply could not be undone alone.
+        if (!model || !db || db->inTransaction() || !db->beginTransaction())
+            return false;
+        m_open = true;
+        m_saved = true;
+        m_lost = false;
+        m_changedImages.clear();
+        m_idsBefore = model->m_needUpdateProductIDs.size();
+        return true;
+    }
+
+    void store(SyncAllTableRst& records) override
+    {
+        auto model = m_model.lock();
+        if (!model || !stillOpen()) {
+            // The batch cannot be kept; the reply's end undoes the rest.
+            records.productTable.clear();
+            records.productAttributeTable.clear();
+            records.productCategoryXrefTable.clear();
+            records.productPriceTable.clear();
+            records.productRelatedTable.clear();
+            records.imagesTable.clear();
+            return;
+        }
+        model->storeProductRecords(records, false, m_saved, m_changedImages);
+    }
+
+    void end(const std::shared_ptr<SyncAllTableRst>& last) override
+    {
+        if (!m_open)
+            return;
+        m_open = false;
+        auto model = m_model.lock();
+        auto db = SQLDatabase::sharedDataBase();
+        if (last && model && db && stillOpen()) {
+            model->storeProductRecords(*last, true, m_saved, m_changedImages);
+            if (stillOpen() && db->commit()) {
+                m_stored = last;
+                return;
+            }
+        }
+        if (db && db->inTransaction())
+            db->rollback();
+        // Nothing of the reply stands: no picture of it is removed, and no
+        // product of it counts as updated.
+        m_changedImages.clear();
+        if (model && model->m_needUpdateProductIDs.size() > m_idsBefore)
+            model->m_needUpdateProductIDs.resize(m_idsBefore);
+        if (last) {
+            // A good reply whose records could not be kept: its group stays
+            // unmarked, and its receiver must not store its emptied tables.
+            NSLog("Error on product sync!");
+            m_saved = false;
+            m_stored = last;
+        }
+    }
+
+    // Whether `reply`'s records were stored (or dropped) here; then whether
+    // every save succeeded, and the pictures whose records changed.
+    bool took(const SyncAllTableRst& reply, bool& saved, std::string& changedImages)
+    {
+        if (m_stored.lock().get() != &reply)
+            return false;
+        m_stored.reset();
+        saved = m_saved;
+        changedImages = std::move(m_changedImages);
+        m_changedImages.clear();
+        return true;
+    }
+
+private:
+    // SQLite ends the transaction itself after disk full or an I/O error;
+    // later statements would then commit one by one, so nothing more is stored.
+    bool stillOpen()
+    {
+        auto db = SQLDatabase::sharedDataBase();
+        if (!m_lost && (!db || !db->inTransaction())) {
+            NSLog("Error on product sync: the reply's transaction ended");
+            m_lost = true;
+        }
+        if (m_lost)
+            m_saved = false;
+        return !m_lost;
+    }
+
+    std::weak_ptr<SyncModel> m_model;
+    std::weak_ptr<SyncAllTableRst> m_stored;
+    std::string m_changedImages;
+    size_t m_idsBefore = 0;
+    bool m_open = false;
+    bool m_saved = true;
+    bool m_lost = false;
+};
 
 std::shared_ptr<SyncModel> SyncModel::sharedInstance()
 {
@@ -208,6 +318,9 @@ void SyncModel::requestSync()
     if (m_isCatalogOnshow) {
         auto request = std::make_shared<RequestSyncAllTable>();
         request->isFull = needSyncAll("ProductSynced");
+        if (!m_productBatches && !weak_from_this().expired())
+            m_productBatches = std::make_shared<ProductBatches>(weak_from_this());
+        request->batches = m_productBatches;
         NSLog("the rst is %d", send(request));
     } else if (m_isSalesLibraryOnShow) {
         getProgressProduct();
@@ -314,16 +427,30 @@ void SyncModel::getAllSyncTablesRespond(const std::shared_ptr<SyncAllTableRst>& 
         breakSync(reply && reply->message ? *reply->message : std::string());
         return;
     }
-    for (const auto& product : reply->productTable)
+    bool allSaved = true;
+    std::string changedImages;
+    // A reply read from its text was stored as it was read; any other is stored here whole.
+    if (!m_productBatches || !m_productBatches->took(*reply, allSaved, changedImages))
+        storeProductRecords(*reply, true, allSaved, changedImages);
+    deleteChangedImages(changedImages);
+    if (allSaved)
+        markSynced("ProductSynced");
+    setFlag("Needreloadcatelog");
+    NSUserDefaults::standardUserDefaults()->synchronize();
+    getProgressProduct();
+}
+
+void SyncModel::storeProductRecords(SyncAllTableRst& reply, bool whole, bool& saved, std::string& changedImages)
+{
+    for (const auto& product : reply.productTable)
         m_needUpdateProductIDs.push_back(product.product_id);
     auto data = DataAccessManager::sharedDataModel();
-    bool allSaved = true;
     // An empty table has nothing to save: the data layer answers NO for it,
     // which is no failure of the group.
-    auto check = [&allSaved](bool empty, bool saved, const char* failure) {
-        if (!saved) {
+    auto check = [&saved](bool empty, bool stored, const char* failure) {
+        if (!stored) {
             NSLog("%s", failure);
-            allSaved = allSaved && empty;
+            saved = saved && empty;
         }
     };
     // Each table's records move into what is stored; the reply keeps none.
@@ -332,45 +459,63 @@ void SyncModel::getAllSyncTablesRespond(const std::shared_ptr<SyncAllTableRst>& 
         check(empty, save(takeListOf(records)), failure);
     };
     store(
-        reply->productTable, [&](const auto& list) { return data->saveToDatabaseProduct(list); },
+        reply.productTable, [&](const auto& list) { return data->saveToDatabaseProduct(list); },
         "Error on product sync!");
     store(
-        reply->productAttributeTable, [&](const auto& list) { return data->saveToDatabaseProductAttribute(list); },
+        reply.productAttributeTable, [&](const auto& list) { return data->saveToDatabaseProductAttribute(list); },
         "Error on ProductAttribute sync!");
+    if (whole) {
+        store(
+            reply.fieldsAttributeTable,
+            [&](const auto& list) { return data->saveToDatabaseFieldsProductAttribute(list); },
+            "Error on fieldsProductAttribute sync!");
+    }
     store(
-        reply->fieldsAttributeTable, [&](const auto& list) { return data->saveToDatabaseFieldsProductAttribute(list); },
-        "Error on fieldsProductAttribute sync!");
-    store(
-        reply->productCategoryXrefTable, [&](const auto& list) { return data->saveToDatabasePxrefC(list); },
+        reply.productCategoryXrefTable, [&](const auto& list) { return data->saveToDatabasePxrefC(list); },
         "Error on productAndcategoryTable sync!");
     store(
-        reply->productPriceTable, [&](const auto& list) { return data->saveToDatabasePrice(list); },
+        reply.productPriceTable, [&](const auto& list) { return data->saveToDatabasePrice(list); },
         "Error on Price sync!");
     store(
-        reply->productRelatedTable, [&](const auto& list) { return data->saveToDatabaseProductrelated(list); },
+        reply.productRelatedTable, [&](const auto& list) { return data->saveToDatabaseProductrelated(list); },
         "Error on productrelated sync!");
-    // The image records stay: the files of the changed ones are removed after.
-    bool imagesSaved = data->saveToDatabaseImage(listOf(reply->imagesTable));
-    check(reply->imagesTable.empty(), imagesSaved, "Error on imageTable sync!");
+    // The files of the changed pictures are removed once their records stand.
+    std::string names;
+    for (const auto& image : reply.imagesTable) {
+        for (const auto& name : { image.image_thumb_address, image.image_full_address }) {
+            names += name.value_or(std::string());
+            names += '\0';
+        }
+    }
+    const bool noImages = reply.imagesTable.empty();
+    const bool imagesSaved = data->saveToDatabaseImage(takeListOf(reply.imagesTable));
+    check(noImages, imagesSaved, "Error on imageTable sync!");
     if (imagesSaved)
-        deleteImgThumb(reply->imagesTable);
+        changedImages += names;
+    if (!whole)
+        return;
     store(
-        reply->categoryTable, [&](const auto& list) { return data->saveToDatabaseCategory(list); },
+        reply.categoryTable, [&](const auto& list) { return data->saveToDatabaseCategory(list); },
         "Error on category sync!");
     store(
-        reply->productRelatedFilesTable, [&](const auto& list) { return data->saveToDatabaseProductRelatedFile(list); },
+        reply.productRelatedFilesTable, [&](const auto& list) { return data->saveToDatabaseProductRelatedFile(list); },
         "Error on productRelatedFilesTable sync!");
     store(
-        reply->productTagTable, [&](const auto& list) { return data->saveToDatabaseProductTag(list); },
+        reply.productTagTable, [&](const auto& list) { return data->saveToDatabaseProductTag(list); },
         "Error on productTagTable sync!");
     store(
-        reply->productRelateTagTable, [&](const auto& list) { return data->saveToDatabaseProductRelatedTag(list); },
+        reply.productRelateTagTable, [&](const auto& list) { return data->saveToDatabaseProductRelatedTag(list); },
         "Error on productRelateTagTable sync!");
-    if (allSaved)
-        markSynced("ProductSynced");
-    setFlag("Needreloadcatelog");
-    NSUserDefaults::standardUserDefaults()->synchronize();
-    getProgressProduct();
+}
+
+void SyncModel::deleteChangedImages(const std::string& changedImages)
+{
+    // "<name>\0" for each name, as storeProductRecords wrote them.
+    for (size_t at = 0; at < changedImages.size();) {
+        const size_t end = changedImages.find('\0', at);
+        deleteLocalFile(changedImages.substr(at, end - at), kProductImages);
+        at = end + 1;
+    }
 }
 
 void SyncModel::getProgressProduct()

@@ -175,6 +175,13 @@ public:
     const std::vector<std::shared_ptr<BackgroundTask>>& thumbnailTasks() const { return m_thumbnailTasks; }
 
 private:
+    class ProductBatches;
+    // Saves the records `reply` holds, in the order the tables depend on one
+    // another: with `whole` every table, otherwise only the product records,
+    // which may come in batches. Clears `saved` when a save fails, and adds
+    // the names of the pictures whose records changed to `changedImages`.
+    void storeProductRecords(SyncAllTableRst& reply, bool whole, bool& saved, std::string& changedImages);
+    void deleteChangedImages(const std::string& changedImages);
     std::vector<std::string>* listFor(int imageType);
     int wantedCountFor(int imageType) const;
     void endImagePhase();
@@ -212,4 +219,5 @@ private:
     // group's mark waits for its finish report.
     bool m_fileSavesOk = true;
     bool m_customerSavesOk = true;
+    std::shared_ptr<ProductBatches> m_productBatches;
 };
