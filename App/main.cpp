@@ -15,6 +15,7 @@
 #include "Platform/Foundation/NSBundle.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSRunLoop.h"
+#include "Platform/Foundation/NSThread.h"
 #include "Platform/Foundation/NSTimer.h"
 #include "Platform/Foundation/NumberParsing.h"
 #include "Platform/UIKit/UIApplication.h"
@@ -160,5 +161,7 @@ int main(int argc, char** argv)
     if (signals)
         loop->removeSource(signals);
     NSLog("Corvelle stopped");
+    // Pictures still being made on workers finish while the caches they fill still stand.
+    NSThread::quiesceForExit(std::chrono::seconds(2));
     return status;
 }

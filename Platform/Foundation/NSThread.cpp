@@ -76,13 +76,19 @@ void NSThread::installExitHook()
     static std::once_flag once;
     std::call_once(once, [] {
         (void)Clock::now();
-        std::atexit([] {
-            g_exiting = true;
-            // A thread stuck in a long block is not waited for beyond this.
-            for (int i = 0; i < 500 && g_busyThreads.load() > 0; ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        });
+        // A thread stuck in a long block is not waited for beyond this.
+        std::atexit([] { quiesceForExit(std::chrono::milliseconds(500)); });
     });
+}
+
+void NSThread::quiesceForExit(std::chrono::milliseconds limit)
+{
+    // Threads still busy after the first wait are stuck; a second wait would not free them.
+    if (g_exiting.exchange(true))
+        return;
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (g_busyThreads.load() > 0 && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 std::shared_ptr<NSThread> NSThread::adoptCurrent(bool isMain)

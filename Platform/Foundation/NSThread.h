@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -81,6 +82,11 @@ public:
     // Hooks the above into the process's exit, once; the clock's state is made
     // first so that the hook runs before it is destroyed.
     static void installExitHook();
+    // Begins the exit's part above at once, waiting up to `limit` for busy
+    // threads. The hook runs only after the statics made since it was hooked
+    // are gone; a program that can, calls this first, while all still stand.
+    // Only the first call waits.
+    static void quiesceForExit(std::chrono::milliseconds limit);
 
 private:
     NSThread() = default;
