@@ -74,8 +74,8 @@ public:
 
 // Stores a product table reply's records while the reply is read, so that a
 // large catalogue is never held whole. `begin` opens the reply's one
-// transaction (NO: the records wait for the reply's end as a whole instead);
-// `store` saves the product records read so far and empties them; `end` saves
+// transaction, or answers NO when it cannot, and the records then wait for
+// the reply's end to be stored whole; `store` saves the product records read so far and empties them; `end` saves
 // the rest of a reply that read whole with a good status and commits, or,
 // given nothing, undoes every batch of the reply.
 class ProductTableStore {
