@@ -185,39 +185,6 @@ bool QDJsonParser::scanLiteral(const char* rest, size_t length, const char* erro
     return false;
 }
 
-bool QDJsonParser::scanRestOfArray(ValueKey* key)
-{
-    if (!enterLevel())
-        return false;
-    const size_t base = m_elements.size();
-    while (!atEnd()) {
-        skipWhitespace();
-        if (!atEnd() && *c == ']') {
-            ++c;
-            leaveLevel();
-            ValueArray array = ValueArray::movingFrom(std::span(m_elements).subspan(base));
-            m_elements.resize(base);
-            place(key, std::move(array));
-            return true;
-        }
-        if (!scanValue(nullptr)) {
-            addErrorWithCodeDescription(QDJsonErrorParse, "Expected value while parsing array");
-            return false;
-        }
-        skipWhitespace();
-        if (!atEnd() && *c == ',') {
-            ++c;
-            skipWhitespace();
-            if (!atEnd() && *c == ']') {
-                addErrorWithCodeDescription(QDJsonErrorTrailingComma, "Trailing comma disallowed in array");
-                return false;
-            }
-        }
-    }
-    addErrorWithCodeDescription(QDJsonErrorEnd, "End of input while parsing array");
-    return false;
-}
-
 template <typename Take> bool QDJsonParser::scanElements(Take take)
 {
     size_t index = 0;
@@ -242,6 +209,25 @@ template <typename Take> bool QDJsonParser::scanElements(Take take)
     }
     addErrorWithCodeDescription(QDJsonErrorEnd, "End of input while parsing array");
     return false;
+}
+
+bool QDJsonParser::scanRestOfArray(ValueKey* key)
+{
+    if (!enterLevel())
+        return false;
+    const size_t base = m_elements.size();
+    const bool read = scanElements([&](size_t) {
+        if (scanValue(nullptr))
+            return true;
+        addErrorWithCodeDescription(QDJsonErrorParse, "Expected value while parsing array");
+        return false;
+    });
+    if (!read)
+        return false;
+    ValueArray array = ValueArray::movingFrom(std::span(m_elements).subspan(base));
+    m_elements.resize(base);
+    place(key, std::move(array));
+    return true;
 }
 
 bool QDJsonParser::scanReadArray(ValueKey* key)
