@@ -213,12 +213,18 @@ private:
             return;
         if (contains(areaA, areaB) || contains(areaB, areaA))
             return;
+        reportOverlap(a, b,
+            "covering " + sizeText(common.size.width, common.size.height) + " at "
+                + sizeText(common.origin.x, common.origin.y));
+    }
+
+    void reportOverlap(const UIView& view, const UIView& other, std::string detail)
+    {
         UIViewLayoutDefect d;
         d.kind = UIViewLayoutDefect::SiblingsOverlap;
-        d.where = UIViewPathForReport(a, m_root);
-        d.other = nameOf(b);
-        d.detail = "covering " + sizeText(common.size.width, common.size.height) + " at "
-            + sizeText(common.origin.x, common.origin.y);
+        d.where = UIViewPathForReport(view, m_root);
+        d.other = nameOf(other);
+        d.detail = std::move(detail);
         defects.push_back(std::move(d));
     }
 
@@ -250,13 +256,9 @@ private:
     {
         if (areaBelow.size.width < slack || areaBelow.size.height < slack || !paintsOver(above, areaBelow, clip))
             return;
-        UIViewLayoutDefect d;
-        d.kind = UIViewLayoutDefect::SiblingsOverlap;
-        d.where = UIViewPathForReport(below, m_root);
-        d.other = nameOf(above);
-        d.detail = "hidden wholly, " + sizeText(areaBelow.size.width, areaBelow.size.height) + " at "
-            + sizeText(areaBelow.origin.x, areaBelow.origin.y);
-        defects.push_back(std::move(d));
+        reportOverlap(below, above,
+            "hidden wholly, " + sizeText(areaBelow.size.width, areaBelow.size.height) + " at "
+                + sizeText(areaBelow.origin.x, areaBelow.origin.y));
     }
 
     const UIView& m_root;
