@@ -133,15 +133,21 @@ const Listed* find(const Listed (&list)[N], const std::string& picture, const st
 
 }  // namespace
 
-size_t TourCheckLayout(const std::string& picture, const UIView& window)
+namespace {
+
+// Prints each finding as intended (with its reason) or as a defect, and
+// counts the defects.
+template <typename Defects, typename Describe, typename Find>
+size_t reportFindings(
+    const char* what, const std::string& picture, const Defects& defects, Describe describe, Find find)
 {
     size_t unintended = 0;
-    for (const auto& defect : UIViewFindLayoutDefects(window)) {
-        const std::string description = UIViewLayoutDefectDescription(defect);
-        if (auto entry = find(intended, picture, description)) {
-            std::printf("Layout as intended in %s: %s (%s)\n", picture.c_str(), description.c_str(), entry->reason);
+    for (const auto& defect : defects) {
+        const std::string description = describe(defect);
+        if (auto entry = find(defect, description)) {
+            std::printf("%s as intended in %s: %s (%s)\n", what, picture.c_str(), description.c_str(), entry->reason);
         } else {
-            std::printf("Layout defect in %s: %s\n", picture.c_str(), description.c_str());
+            std::printf("%s defect in %s: %s\n", what, picture.c_str(), description.c_str());
             ++unintended;
         }
     }
@@ -149,18 +155,20 @@ size_t TourCheckLayout(const std::string& picture, const UIView& window)
     return unintended;
 }
 
+}  // namespace
+
+size_t TourCheckLayout(const std::string& picture, const UIView& window)
+{
+    return reportFindings("Layout", picture, UIViewFindLayoutDefects(window), UIViewLayoutDefectDescription,
+        [&](const UIViewLayoutDefect&, const std::string& description) {
+            return find(intended, picture, description);
+        });
+}
+
 size_t TourCheckContrast(const std::string& picture, UIView& window)
 {
-    size_t unintended = 0;
-    for (const auto& defect : UIViewFindContrastDefects(window)) {
-        const std::string description = UIViewContrastDefectDescription(defect);
-        if (auto entry = find(defect, picture, description)) {
-            std::printf("Contrast as intended in %s: %s (%s)\n", picture.c_str(), description.c_str(), entry->reason);
-        } else {
-            std::printf("Contrast defect in %s: %s\n", picture.c_str(), description.c_str());
-            ++unintended;
-        }
-    }
-    std::fflush(stdout);
-    return unintended;
+    return reportFindings("Contrast", picture, UIViewFindContrastDefects(window), UIViewContrastDefectDescription,
+        [&](const UIViewContrastDefect& defect, const std::string& description) {
+            return find(defect, picture, description);
+        });
 }
