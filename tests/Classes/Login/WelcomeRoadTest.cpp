@@ -15,11 +15,11 @@
 #include "Database/DataAccessManager.h"
 #include "Network/HTTP/Reachability.h"
 #include "Network/Protocol/HttpNetworkCtrl.h"
-#include "Network/Protocol/NetworkModel.h"
 #include "Platform/Foundation/NSBundle.h"
 #include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UINavigationController.h"
 #include "support/FakeCompanyServer.h"
+#include "support/RequestsDrain.h"
 #include "support/ServerSettings.h"
 #include "support/TestWelcomeScreen.h"
 
@@ -72,14 +72,7 @@ protected:
 
     void TearDown() override
     {
-        auto transport = HttpNetworkCtrl::sharedInstance();
-        NetworkModel::sharedInstance()->cancelAllRequests();
-        pumpMainRunLoopUntil(
-            [&] {
-                return transport->messageQueue().requestsCount() == 0 && transport->downloadQueue().requestsCount() == 0
-                    && transport->currentDownloadQueue().requestsCount() == 0;
-            },
-            10);
+        cancelAllRequestsAndDrainTransport();
         installTestWelcomeScreen();
         appDriver.reset();
         if (app)

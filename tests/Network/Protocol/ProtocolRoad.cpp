@@ -2,6 +2,7 @@
 
 #include "Network/Protocol/LoginMode.h"
 #include "Platform/Foundation/NSFileManager.h"
+#include "support/RequestsDrain.h"
 #include "support/ServerSettings.h"
 
 #include <fstream>
@@ -22,13 +23,7 @@ void ProtocolRoad::SetUp()
 
 void ProtocolRoad::TearDown()
 {
-    model->cancelAllRequests();
-    pumpMainRunLoopUntil(
-        [&] {
-            return transport->messageQueue().requestsCount() == 0 && transport->downloadQueue().requestsCount() == 0
-                && transport->currentDownloadQueue().requestsCount() == 0;
-        },
-        10);
+    cancelAllRequestsAndDrainTransport();
     drainMainRunLoop();
     server.stop();
     LoginMode::freeInstance();

@@ -4,8 +4,8 @@
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
 #include "Network/Protocol/HttpNetworkCtrl.h"
-#include "Network/Protocol/NetworkModel.h"
 #include "Platform/Foundation/NSFileManager.h"
+#include "support/RequestsDrain.h"
 #include "support/ServerSettings.h"
 
 #include <algorithm>
@@ -56,14 +56,7 @@ void SessionRoad::SetUp()
 
 void SessionRoad::TearDown()
 {
-    auto transport = HttpNetworkCtrl::sharedInstance();
-    NetworkModel::sharedInstance()->cancelAllRequests();
-    pumpMainRunLoopUntil(
-        [&] {
-            return transport->messageQueue().requestsCount() == 0 && transport->downloadQueue().requestsCount() == 0
-                && transport->currentDownloadQueue().requestsCount() == 0;
-        },
-        10);
+    cancelAllRequestsAndDrainTransport();
     drainMainRunLoop();
     server.stop();
     freeSession();

@@ -7,8 +7,8 @@
 
 #include "LibraryFixture.h"
 
-#include "Network/Protocol/NetworkModel.h"
 #include "support/FakeCompanyServer.h"
+#include "support/RequestsDrain.h"
 #include "support/ServerSettings.h"
 
 class LibraryRoad : public LibraryFixture {
@@ -24,17 +24,10 @@ protected:
 
     void TearDown() override
     {
-        auto transport = HttpNetworkCtrl::sharedInstance();
-        NetworkModel::sharedInstance()->cancelAllRequests();
-        pumpMainRunLoopUntil(
-            [&] {
-                return transport->messageQueue().requestsCount() == 0 && transport->downloadQueue().requestsCount() == 0
-                    && transport->currentDownloadQueue().requestsCount() == 0;
-            },
-            10);
+        cancelAllRequestsAndDrainTransport();
         drainMainRunLoop();
         server.stop();
-        transport->shouldReportChunk = nullptr;
+        HttpNetworkCtrl::sharedInstance()->shouldReportChunk = nullptr;
         LibraryFixture::TearDown();
     }
 
