@@ -4,7 +4,6 @@
 #include "Classes/Library/PdfThumbQueue.h"
 #include "Classes/Library/PdfThumbRender.h"
 #include "Classes/Library/PdfThumbRequest.h"
-#include "Classes/Library/PdfThumbView.h"
 #include "Platform/ImageIO/CGImageSource.h"
 #include "Platform/UIKit/UIImage.h"
 
@@ -30,8 +29,7 @@ void PdfThumbFetch::main()
             clearViewOperation(m_request);
             return;
         }
-        if (auto view = m_request->thumbView())
-            view->setOperation(render);
+        handViewOperationTo(m_request, render);
         PdfThumbQueue::sharedInstance().addWorkOperation(render);
         return;
     }

@@ -28,7 +28,10 @@ protected:
     // Hands the image to the requesting view on the main queue, where it is
     // shown only if the view still wants this request's image.
     static void deliverImage(const std::shared_ptr<PdfThumbRequest>& request, const std::shared_ptr<UIImage>& image);
-    static void clearViewOperation(const std::shared_ptr<PdfThumbRequest>& request);
+    // The view's operation is cleared, or becomes `next`, if it is still this
+    // one; from any thread, the change itself made on the main thread.
+    void clearViewOperation(const std::shared_ptr<PdfThumbRequest>& request);
+    void handViewOperationTo(const std::shared_ptr<PdfThumbRequest>& request, const std::shared_ptr<NSOperation>& next);
     void cancelRequest(const std::shared_ptr<PdfThumbRequest>& request);
 
 private:

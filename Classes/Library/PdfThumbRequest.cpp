@@ -2,6 +2,7 @@
 
 #include "Classes/Library/PdfThumbView.h"
 #include "Platform/Foundation/Format.h"
+#include "Platform/Foundation/MainThreadCheck.h"
 #include "Platform/UIKit/UIGraphics.h"
 
 #include <functional>
@@ -34,13 +35,18 @@ PdfThumbRequest::PdfThumbRequest(const std::shared_ptr<PdfThumbView>& view, std:
 
 std::shared_ptr<PdfThumbView> PdfThumbRequest::thumbView() const
 {
+    FOUNDATION_CHECK_MAIN_THREAD();
+    return weakThumbView().lock();
+}
+
+std::weak_ptr<PdfThumbView> PdfThumbRequest::weakThumbView() const
+{
     std::lock_guard lock(m_lock);
     return m_thumbView;
 }
 
-void PdfThumbRequest::setThumbView(std::shared_ptr<PdfThumbView> view)
+void PdfThumbRequest::setThumbView(const std::shared_ptr<PdfThumbView>& view)
 {
-    std::shared_ptr<PdfThumbView> old;
     std::lock_guard lock(m_lock);
-    old = std::exchange(m_thumbView, std::move(view));
+    m_thumbView = view;
 }

@@ -3,6 +3,11 @@
 // One wanted thumbnail: a page of a document in a box of a given size, for a
 // view. Making a request sets the view's target tag to the request's, so from
 // then on the view takes only this request's image.
+//
+// The request does not keep its view alive: the workers hold the request, and
+// the last owner of a view must be on the main thread, where views are made
+// and destroyed. A view let go of by its screen dies there and then, and its
+// image, if it still comes, is dropped.
 
 #include "Platform/CoreGraphics/CGGeometry.h"
 
@@ -22,9 +27,12 @@ public:
     PdfThumbRequest(const std::shared_ptr<PdfThumbView>& view, std::string fileURL, std::optional<std::string> password,
         std::string guid, long page, CGSize size);
 
-    // Read and cleared from the workers as well as the main thread.
+    // The view while it lives; on the main thread only.
     std::shared_ptr<PdfThumbView> thumbView() const;
-    void setThumbView(std::shared_ptr<PdfThumbView> view);
+    // For the workers, which hand it to the main thread without holding it.
+    std::weak_ptr<PdfThumbView> weakThumbView() const;
+    // From any thread.
+    void setThumbView(const std::shared_ptr<PdfThumbView>& view);
 
     const std::string& fileURL() const { return m_fileURL; }
     const std::optional<std::string>& password() const { return m_password; }
@@ -38,7 +46,7 @@ public:
 
 private:
     mutable std::mutex m_lock;
-    std::shared_ptr<PdfThumbView> m_thumbView;
+    std::weak_ptr<PdfThumbView> m_thumbView;
     std::string m_fileURL;
     std::optional<std::string> m_password;
     std::string m_guid;

@@ -8,19 +8,25 @@
 
 #include "Platform/Foundation/NSFileManager.h"
 #include "Platform/Foundation/NSOperationQueue.h"
+#include "Platform/Foundation/NSThread.h"
 #include "Platform/UIKit/UIImage.h"
 #include "RunLoopPump.h"
 #include "TemporaryHome.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 namespace {
+
+enum { kAlive, kMain, kWorker };
 
 class PdfThumbCacheTest : public TemporaryHomeTest {
 protected:
     void SetUp() override { PdfThumbCache::sharedInstance().removeAllObjects(); }
     void TearDown() override
     {
+        PdfThumbQueue::sharedInstance().workQueue()->setSuspended(false);
         PdfThumbQueue::sharedInstance().cancelAllOperations();
         PdfThumbQueue::sharedInstance().loadQueue()->waitUntilAllOperationsAreFinished();
         PdfThumbQueue::sharedInstance().workQueue()->waitUntilAllOperationsAreFinished();
@@ -172,6 +178,46 @@ TEST_F(PdfThumbCacheTest, ReusedViewNeverShowsTheOldImage)
     drainMainRunLoop();
     EXPECT_FALSE(shows(v));
     EXPECT_EQ(v->targetTag(), 0u);
+}
+
+// Views belong to the main thread: one its screen lets go of while its page
+// still renders dies there and then, not later on the worker with the render.
+TEST_F(PdfThumbCacheTest, AViewLetGoOfWhileItsPageRendersDiesOnTheMainThread)
+{
+    struct WatchedView : PdfThumbView {
+        explicit WatchedView(std::atomic<int>& where)
+            : PdfThumbView(CGRectMake(0, 0, 240, 240))
+            , diedOn(where)
+        {
+        }
+        ~WatchedView() override { diedOn = NSThread::isMainThread() ? kMain : kWorker; }
+        std::atomic<int>& diedOn;
+    };
+    std::string path = writePdf("d.pdf", PdfFixture::withPages(2));
+    auto& cache = PdfThumbCache::sharedInstance();
+    auto& queue = PdfThumbQueue::sharedInstance();
+    queue.workQueue()->setSuspended(true);
+    std::atomic<int> diedOn { kAlive };
+    auto v = std::make_shared<WatchedView>(diedOn);
+    auto r = request(v, path, "DOC-D", 1);
+    const std::string key = r->cacheKey();
+    cache.thumbRequestPriority(r, true);
+    // No file yet: the fetch hands the view over to a render, held back here.
+    ASSERT_TRUE(
+        pumpMainRunLoopUntil([&] { return std::dynamic_pointer_cast<PdfThumbRender>(v->operation()) != nullptr; }));
+    std::weak_ptr<PdfThumbView> watch = v;
+    v.reset();
+    r.reset();
+    EXPECT_TRUE(watch.expired());
+    EXPECT_EQ(diedOn, kMain);
+
+    queue.workQueue()->setSuspended(false);
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] {
+        return queue.workQueue()->operationCount() == 0 && isImage(cache.objectForKey(key).value_or(std::monostate {}));
+    }));
+    drainMainRunLoop();
+    EXPECT_EQ(diedOn, kMain);
+    EXPECT_TRUE(NSFileManager::defaultManager().fileExistsAtPath(home.caches() + "/DOC-D/0000001-0240x0240.png"));
 }
 
 TEST_F(PdfThumbCacheTest, CancellingOneDocumentLeavesTheOthersWork)
