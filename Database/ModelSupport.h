@@ -70,7 +70,7 @@ template <typename T, typename Write>
 // Saves a product marked on a list of its own (a favourite, a comparison):
 // the product's id, SKU and name.
 template <typename Mark>
-bool saveProductMark(
+[[nodiscard]] bool saveProductMark(
     SQLDatabase& db, int productId, const std::optional<std::string>& sku, const std::optional<std::string>& name)
 {
     Mark mark;
