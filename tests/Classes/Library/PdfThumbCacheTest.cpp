@@ -1,5 +1,6 @@
 #include "Classes/Library/PdfDocument.h"
 #include "Classes/Library/PdfThumbCache.h"
+#include "Classes/Library/PdfThumbFetch.h"
 #include "Classes/Library/PdfThumbQueue.h"
 #include "Classes/Library/PdfThumbRender.h"
 #include "Classes/Library/PdfThumbRequest.h"
@@ -26,6 +27,7 @@ protected:
     void SetUp() override { PdfThumbCache::sharedInstance().removeAllObjects(); }
     void TearDown() override
     {
+        PdfThumbQueue::sharedInstance().loadQueue()->setSuspended(false);
         PdfThumbQueue::sharedInstance().workQueue()->setSuspended(false);
         PdfThumbQueue::sharedInstance().cancelAllOperations();
         PdfThumbQueue::sharedInstance().loadQueue()->waitUntilAllOperationsAreFinished();
@@ -218,6 +220,39 @@ TEST_F(PdfThumbCacheTest, AViewLetGoOfWhileItsPageRendersDiesOnTheMainThread)
     drainMainRunLoop();
     EXPECT_EQ(diedOn, kMain);
     EXPECT_TRUE(NSFileManager::defaultManager().fileExistsAtPath(home.caches() + "/DOC-D/0000001-0240x0240.png"));
+}
+
+// A view asked for another page while its old page still renders: the old
+// render ending must leave the view's new work in place, or reusing the view
+// could no longer cancel it.
+TEST_F(PdfThumbCacheTest, OldWorkEndingLeavesTheViewsNewWork)
+{
+    std::string path = writePdf("e.pdf", PdfFixture::withPages(3));
+    auto& cache = PdfThumbCache::sharedInstance();
+    auto& queue = PdfThumbQueue::sharedInstance();
+    queue.workQueue()->setSuspended(true);
+    auto v = view();
+    auto first = request(v, path, "DOC-E", 1);
+    cache.thumbRequestPriority(first, true);
+    ASSERT_TRUE(
+        pumpMainRunLoopUntil([&] { return std::dynamic_pointer_cast<PdfThumbRender>(v->operation()) != nullptr; }));
+
+    queue.loadQueue()->setSuspended(true);
+    cache.thumbRequestPriority(request(v, path, "DOC-E", 3), true);
+    const auto newWork = v->operation();
+    ASSERT_TRUE(std::dynamic_pointer_cast<PdfThumbFetch>(newWork));
+    queue.workQueue()->setSuspended(false);
+    ASSERT_TRUE(pumpMainRunLoopUntil([&] {
+        return queue.workQueue()->operationCount() == 0
+            && isImage(cache.objectForKey(first->cacheKey()).value_or(std::monostate {}));
+    }));
+    drainMainRunLoop();
+    EXPECT_EQ(v->operation(), newWork);
+    EXPECT_FALSE(shows(v));
+
+    v->reuse();
+    EXPECT_TRUE(newWork->isCancelled());
+    EXPECT_FALSE(v->operation());
 }
 
 TEST_F(PdfThumbCacheTest, CancellingOneDocumentLeavesTheOthersWork)
