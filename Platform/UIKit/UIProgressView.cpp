@@ -7,9 +7,17 @@
 #include <cmath>
 
 UIProgressView::UIProgressView(UIProgressViewStyle style)
-    : UIView(CGRectMake(0, 0, 150, 9))
+    : UIView(CGRectMake(0, 0, 150, heightForStyle(style)))
     , m_style(style)
 {
+}
+
+CGFloat UIProgressView::heightForStyle(UIProgressViewStyle style) { return style == UIProgressViewStyleBar ? 11 : 9; }
+
+void UIProgressView::setFrame(CGRect frame)
+{
+    frame.size.height = heightForStyle(m_style);
+    UIView::setFrame(frame);
 }
 
 void UIProgressView::setProgressAnimated(float p, bool)

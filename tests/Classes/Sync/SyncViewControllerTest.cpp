@@ -18,6 +18,7 @@
 #include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UILabel.h"
+#include "Platform/UIKit/UIProgressView.h"
 #include "Platform/UIKit/UIWindow.h"
 #include "support/ScreenTest.h"
 
@@ -99,6 +100,28 @@ TEST_F(SyncScreenTest, RowsFollowTheModulesOfTheClient)
     EXPECT_EQ(panel()->title(), text("DATEUPDATES"));
     EXPECT_EQ(panel()->syncInfoProduc()->lbTittle()->text(), text("PRODUCT") + ":");
     EXPECT_TRUE(startButton()->isEnabled());
+}
+
+// A row's bar is the platform's thin bar whatever height the row asks for,
+// so the three rows stand apart and the start button stays clear of the last.
+TEST_F(SyncScreenTest, RowBarsAreThinAndClearOfTheStartButton)
+{
+    signedIn(LoginMode::kLoginTypeOnline);
+    show();
+    std::shared_ptr<SyncInfoItem> rows[]
+        = { panel()->syncInfoProduc(), panel()->syncInfoIcon(), panel()->syncInfoCustomer() };
+    for (const auto& row : rows) {
+        std::shared_ptr<UIProgressView> bar;
+        for (const auto& view : row->subviews())
+            if (auto found = std::dynamic_pointer_cast<UIProgressView>(view))
+                bar = found;
+        ASSERT_TRUE(bar) << row->lbTittle()->text();
+        const CGRect onScreen = bar->convertRectToView(bar->bounds(), panel());
+        EXPECT_EQ(onScreen.size.width, 800);
+        EXPECT_EQ(onScreen.size.height, 9) << row->lbTittle()->text();
+        EXPECT_EQ(onScreen.origin.y, row->frame().origin.y + 30);
+        EXPECT_LT(CGRectGetMaxY(onScreen), startButton()->frame().origin.y) << row->lbTittle()->text();
+    }
 }
 
 TEST_F(SyncScreenTest, ProgressReportsBecomeBarsAndTexts)

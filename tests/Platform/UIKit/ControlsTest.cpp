@@ -348,6 +348,13 @@ TEST_F(ControlsTest, IndicatorsProgressAndToolbars)
         progress.setProgress(in);
         EXPECT_EQ(progress.progress(), out);
     }
+    // A frame of another height keeps the style's own.
+    for (auto [style, height] : std::vector<std::pair<UIProgressViewStyle, CGFloat>> {
+             { UIProgressViewStyleDefault, 9 }, { UIProgressViewStyleBar, 11 } }) {
+        UIProgressView sized(style);
+        sized.setFrame(CGRectMake(20, 30, 800, 30));
+        EXPECT_TRUE(CGRectEqualToRect(sized.frame(), CGRectMake(20, 30, 800, height))) << height;
+    }
 
     auto bar = std::make_shared<UIToolbar>(CGRectMake(0, 700, 1024, 44));
     int done = 0;
