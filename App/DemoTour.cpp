@@ -163,6 +163,9 @@ void DemoTour::addFrameSteps()
             config->setModelDescArray(std::vector<std::string> { "1", "1", "1", "0", "1", "1", "1" });
         if (!app->tabBarController())
             app->showMainController();
+        // After the order road the orders tab is up: the picture is of home.
+        if (auto bar = app->tabBarController())
+            bar->selectTab(UITabBarControllerExt::TabHome);
     };
     // The settings button is tapped as a person would: a touch down and up at its centre.
     auto openSettings = []() {
