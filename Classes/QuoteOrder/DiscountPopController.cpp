@@ -29,7 +29,7 @@ void DiscountPopController::viewDidLoad()
     m_txtDiscountRat->setAdjustsFontSizeToFitWidth(true);
     m_txtDiscountRat->setMinimumFontSize(10);
     m_txtDiscountRat->setInputValidator(std::make_shared<NumericInputValidator>());
-    m_txtDiscountRat->setDelegate(std::dynamic_pointer_cast<UITextFieldDelegate>(shared_from_this()));
+    m_txtDiscountRat->setDelegate(protect<DiscountPopController>());
     view()->addSubview(m_txtDiscountRat);
 
     m_lblPercentFlag = std::make_shared<UILabel>(CGRectMake(98, 8, 20, 30));
@@ -62,7 +62,7 @@ void DiscountPopController::textFieldDidEndEditing(UITextField& field)
     auto* rate = dynamic_cast<RKTextField*>(&field);
     if (!rate)
         return;
-    rate->setTraget(std::dynamic_pointer_cast<UIAlertViewDelegate>(shared_from_this()));
+    rate->setTraget(protect<DiscountPopController>());
     if (!rate->validate())
         return;  // the alert has told the user; the order keeps its rate
     const double value = NSString::doubleValue(withoutGrouping(rate->text()));

@@ -19,7 +19,6 @@
 #include "Network/Protocol/SyncModel.h"
 #include "Network/Protocol/ProtocolServices.h"
 #include "Network/Protocol/SessionServices.h"
-#include "Network/Protocol/SyncModel.h"
 #include "Platform/Foundation/NSOperationQueue.h"
 #include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIResponder.h"
@@ -65,7 +64,6 @@ const std::vector<Reset>& builtInResets()
         { "thumbnail document", [] { PdfThumbRender::closeKeptDocument(); } },
         { "quote-order store", [] { QuoteOrderStore::freeInstance(); } },
         { "data access", [] { DataAccessManager::releaseDataModel(); } },
-        { "synchronisation", [] { SyncModel::freeInstance(); } },
         { "skin", [] { SkinManager::resetSharedInstance(); } },
         { "session services", [] { SessionServices::services() = SessionServices::Services(); } },
         { "protocol services", [] { ProtocolServices::services() = ProtocolServices::Services(); } },
