@@ -353,7 +353,7 @@ ValueKey QDJsonParser::keyFor(std::string_view text)
     for (size_t probe = 0; probe < kKeyProbes; ++probe, ++slot) {
         SharedKey& shared = m_keys[slot & (kKeySlots - 1)];
         if (!shared.size) {
-            shared = { head, tail, text.size(), ValueKey(text) };
+            shared = { head, tail, text.size(), ValueKey::lasting(text) };
             return shared.key;
         }
         if (shared.head == head && shared.tail == tail && shared.size == text.size()

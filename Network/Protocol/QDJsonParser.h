@@ -56,7 +56,9 @@ private:
     std::vector<ValueDictionary::Entry> m_entries;
     std::string m_text;  // a string with escapes, while it is read
     // Objects of one reply repeat the same keys: a key too long to sit inside
-    // the key itself is made once per call and shared by every object using it.
+    // the key itself is found once per call among the lasting keys (no count
+    // to keep as each object takes and frees it) and shared by every object
+    // using it.
     struct SharedKey {
         // The key's first and last eight bytes and its size, compared before
         // the key itself is touched: for keys of up to sixteen bytes they are

@@ -9,8 +9,10 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <new>
 #include <stdexcept>
+#include <unordered_map>
 
 namespace {
 
@@ -127,6 +129,8 @@ void SharedText::release()
 {
     // The last owner sees every earlier owner's use before it frees.
     const uint32_t seen = references.load(std::memory_order_acquire);
+    if (seen & kLasting)
+        return;
     if (!releasesLast(references, seen))
         return;
     freeBlock(this, seen, sizeof(SharedText) + size);
@@ -143,6 +147,49 @@ ValueKey::ValueKey(std::string_view text)
     if (!text.empty())
         std::memcpy(reinterpret_cast<char*>(&bits) + 1, text.data(), text.size());
     m_bits = bits;
+}
+
+namespace {
+
+// Replies name their members from a small fixed set; these bounds keep a server
+// sending endless distinct names from growing the kept ones without end.
+constexpr size_t kLastingKeys = 4096;
+constexpr size_t kLongestLastingKey = 64;
+
+struct LastingKeys {
+    std::mutex lock;
+    std::unordered_map<std::string_view, SharedText*> texts;
+};
+
+LastingKeys& lastingKeys()
+{
+    // Never destroyed: keys made from it may be let go by statics at exit.
+    static auto* keys = new LastingKeys;
+    return *keys;
+}
+
+}  // namespace
+
+ValueKey ValueKey::lasting(std::string_view text)
+{
+    if (text.size() <= 7 || text.size() > kLongestLastingKey)
+        return ValueKey(text);
+    LastingKeys& keys = lastingKeys();
+    std::lock_guard guard(keys.lock);
+    auto found = keys.texts.find(text);
+    if (found == keys.texts.end()) {
+        if (keys.texts.size() >= kLastingKeys)
+            return ValueKey(text);
+        // Its own allocation, never an open arena's: it outlives every tree.
+        auto* shared = new (::operator new(sizeof(SharedText) + text.size())) SharedText;
+        shared->references.store(SharedText::kLasting, std::memory_order_relaxed);
+        shared->size = static_cast<uint32_t>(text.size());
+        std::memcpy(reinterpret_cast<char*>(shared + 1), text.data(), text.size());
+        found = keys.texts.emplace(shared->view(), shared).first;
+    }
+    ValueKey key;
+    key.m_bits = reinterpret_cast<uintptr_t>(found->second);
+    return key;
 }
 
 // MARK: - Value storage

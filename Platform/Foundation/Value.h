@@ -41,13 +41,21 @@ struct Date {
 // Text that never changes once made, shared by the values and keys holding it;
 // the characters follow the header in the same allocation.
 struct SharedText {
+    // Set in the owner count of a text kept for the program's life: taking and
+    // letting go of it count nothing.
+    static constexpr uint32_t kLasting = 1u << 30;
+
     std::atomic<uint32_t> references { 1 };
     uint32_t size = 0;
 
     static SharedText* make(std::string_view text);
     const char* data() const { return reinterpret_cast<const char*>(this + 1); }
     std::string_view view() const { return { data(), size }; }
-    void retain() { references.fetch_add(1, std::memory_order_relaxed); }
+    void retain()
+    {
+        if (!(references.load(std::memory_order_relaxed) & kLasting))
+            references.fetch_add(1, std::memory_order_relaxed);
+    }
     void release();
 };
 
@@ -65,6 +73,11 @@ public:
         : ValueKey(std::string_view(text ? text : ""))
     {
     }
+    // A key for a name used over and over for the program's life, such as a
+    // reply's member names: the text is made once and kept, and its copies
+    // cost no counting. Only a bounded number of names of bounded length are
+    // kept; any other is an ordinary key.
+    static ValueKey lasting(std::string_view text);
     ValueKey(const ValueKey& other) noexcept
         : m_bits(other.m_bits)
     {

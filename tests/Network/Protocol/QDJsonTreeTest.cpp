@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <thread>
+#include <vector>
+
 namespace {
 
 std::string nestedArrays(unsigned levels) { return std::string(levels, '[') + std::string(levels, ']'); }
@@ -183,4 +187,52 @@ TEST(QDJsonWriter, OutputsOfEverySizeAreWholeAndMadeAtTheirSize)
         // Below twice the inline room the string library rounds the room up.
         EXPECT_TRUE(written->size() < 30 ? written->capacity() <= 30 : written->capacity() == written->size());
     }
+}
+
+TEST(QDJsonParser, RepliesReadOnSeveralThreadsShareTheirKeysAndOutliveTheirReaders)
+{
+    // Each thread reads replies naming members both alike and its own; the
+    // trees, and keys taken out of them, are let go on other threads.
+    const auto reply = [](size_t thread, int products) {
+        std::string text = "[";
+        for (int i = 0; i < products; ++i)
+            text += (i ? "," : "") + std::string("{\"productName\":") + std::to_string(i) + ",\"member of reader "
+                + std::to_string(thread) + "\":\"" + std::to_string(i) + "\"}";
+        return text + "]";
+    };
+    std::vector<std::vector<Value>> trees(4);
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < trees.size(); ++t) {
+        threads.emplace_back([&into = trees[t], text = reply(t, 300)] {
+            QDJsonParser parser;
+            for (int round = 0; round < 5; ++round) {
+                auto tree = parser.objectWithString(text);
+                ASSERT_TRUE(tree);
+                into.push_back(std::move(*tree));
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    threads.clear();
+    std::vector<ValueKey> keptKeys(trees.size());
+    for (size_t t = 0; t < trees.size(); ++t) {
+        const size_t reader = (t + 1) % trees.size();
+        threads.emplace_back([&mine = trees[reader], &kept = keptKeys[t], reader] {
+            const std::string own = "member of reader " + std::to_string(reader);
+            for (const Value& tree : mine) {
+                ASSERT_EQ(tree.count(), 300u);
+                for (size_t i = 0; i < tree.count(); ++i) {
+                    EXPECT_EQ(tree[i]["productName"].intValue(), static_cast<int>(i));
+                    EXPECT_EQ(tree[i][own].stringValue(), std::to_string(i));
+                }
+            }
+            kept = mine.back()[size_t(0)].dictionaryValue().entries()[1].first;
+            mine.clear();
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    for (size_t t = 0; t < keptKeys.size(); ++t)
+        EXPECT_EQ(keptKeys[t], "member of reader " + std::to_string((t + 1) % trees.size()));
 }
