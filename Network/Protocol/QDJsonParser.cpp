@@ -115,10 +115,10 @@ std::optional<Value> QDJsonParser::parse(std::optional<std::string_view> text)
 template <typename... Args> void QDJsonParser::place(ValueKey* key, Args&&... args)
 {
     if (key)
-        m_entries.emplace_back(std::piecewise_construct, std::forward_as_tuple(std::move(*key)),
+        m_entries.emplace(std::piecewise_construct, std::forward_as_tuple(std::move(*key)),
             std::forward_as_tuple(std::forward<Args>(args)...));
     else
-        m_elements.emplace_back(std::forward<Args>(args)...);
+        m_elements.emplace(std::forward<Args>(args)...);
 }
 
 void QDJsonParser::skipWhitespace()
@@ -224,8 +224,9 @@ bool QDJsonParser::scanRestOfArray(ValueKey* key)
     });
     if (!read)
         return false;
-    ValueArray array = ValueArray::movingFrom(std::span(m_elements).subspan(base));
-    m_elements.resize(base);
+    const std::span<Value> elements = m_elements.from(base);
+    m_elements.taken(base);
+    ValueArray array = ValueArray::relocatingFrom(elements);
     place(key, std::move(array));
     return true;
 }
@@ -247,8 +248,7 @@ bool QDJsonParser::scanReadArray(ValueKey* key)
     // Each element is read on top of the elements being gathered and handed
     // over from there, then freed before the next is read.
     auto handOver = [&](auto&& give) {
-        Value value = std::move(m_elements.back());
-        m_elements.pop_back();
+        Value value = m_elements.takeLast();
         if (give(value))
             return true;
         addErrorWithCodeDescription(QDJsonErrorParse, "Element refused by its reader");
@@ -292,8 +292,9 @@ bool QDJsonParser::scanRestOfDictionary(ValueKey* key)
         if (!atEnd() && *c == '}') {
             ++c;
             leaveLevel();
-            ValueDictionary dictionary = ValueDictionary::withEntries(std::span(m_entries).subspan(base));
-            m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(base), m_entries.end());
+            const std::span<ValueDictionary::Entry> entries = m_entries.from(base);
+            m_entries.taken(base);
+            ValueDictionary dictionary = ValueDictionary::relocatingEntries(entries);
             place(key, std::move(dictionary));
             return true;
         }

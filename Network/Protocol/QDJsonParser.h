@@ -10,9 +10,13 @@
 #include "Platform/Foundation/Value.h"
 
 #include <cstdint>
+#include <cstring>
+#include <new>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class QDJsonParser : public QDJsonBase {
@@ -50,10 +54,68 @@ public:
 private:
     const char* c = nullptr;  // read cursor
     const char* m_end = nullptr;
+    // Values gathered on top of each other while a container is read. A
+    // finished container takes its part bit for bit, and the part's room is
+    // given up without destroying what was taken: each node is written once
+    // where it is read and once where it stays.
+    template <typename T> class Gathered {
+    public:
+        Gathered() = default;
+        // Nothing is gathered between calls: a copy starts empty.
+        Gathered(const Gathered&) noexcept { }
+        Gathered& operator=(const Gathered&) noexcept { return *this; }
+        ~Gathered()
+        {
+            clear();
+            ::operator delete(m_items);
+        }
+        template <typename... Args> void emplace(Args&&... args)
+        {
+            if (m_size == m_capacity) [[unlikely]]
+                grow();
+            new (m_items + m_size) T(std::forward<Args>(args)...);
+            ++m_size;
+        }
+        size_t size() const { return m_size; }
+        T& front() { return m_items[0]; }
+        // Moves the top out and destroys its place.
+        T takeLast()
+        {
+            T last = std::move(m_items[m_size - 1]);
+            m_items[--m_size].~T();
+            return last;
+        }
+        std::span<T> from(size_t base) { return { m_items + base, m_size - base }; }
+        // Gives up the room from `base` up, whose values are taken bit for bit;
+        // they stay where they are until the next value is gathered.
+        void taken(size_t base) { m_size = base; }
+        void clear()
+        {
+            while (m_size)
+                m_items[--m_size].~T();
+        }
+
+    private:
+        T* m_items = nullptr;
+        size_t m_size = 0;
+        size_t m_capacity = 0;
+
+        void grow()
+        {
+            const size_t capacity = m_capacity ? m_capacity * 2 : 64;
+            T* items = static_cast<T*>(::operator new(capacity * sizeof(T)));
+            // Values hold nothing pointing back into themselves: they move as bits.
+            if (m_size)
+                std::memcpy(static_cast<void*>(items), static_cast<const void*>(m_items), m_size * sizeof(T));
+            ::operator delete(m_items);
+            m_items = items;
+            m_capacity = capacity;
+        }
+    };
     // Elements of the arrays and objects being read, nested ones above their
     // parents': each container is made once, at its final size.
-    std::vector<Value> m_elements;
-    std::vector<ValueDictionary::Entry> m_entries;
+    Gathered<Value> m_elements;
+    Gathered<ValueDictionary::Entry> m_entries;
     std::string m_text;  // a string with escapes, while it is read
     // Objects of one reply repeat the same keys: a key too long to sit inside
     // the key itself is found once per call among the lasting keys (no count

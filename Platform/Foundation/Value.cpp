@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <stdexcept>
@@ -791,6 +792,23 @@ ValueArray ValueArray::movingFrom(std::span<Value> items)
     return array;
 }
 
+ValueArray ValueArray::relocatingFrom(std::span<Value> items)
+{
+    ValueArray array;
+    if (items.empty())
+        return array;
+    try {
+        array.m_block = allocate(items.size());
+    } catch (...) {
+        std::destroy(items.begin(), items.end());
+        throw;
+    }
+    // A value holds nothing that points back into itself.
+    std::memcpy(static_cast<void*>(array.m_block->items()), items.data(), items.size_bytes());
+    array.m_block->size = static_cast<uint32_t>(items.size());
+    return array;
+}
+
 ValueArray::ValueArray(const ValueArray& other) noexcept
     : m_block(other.m_block)
 {
@@ -1035,6 +1053,26 @@ ValueDictionary ValueDictionary::withEntries(std::span<Entry> entries)
     Block* block = allocate(entries.size());
     for (Entry& entry : entries)
         new (block->entries() + block->size++) Entry(std::move(entry));
+    dictionary.m_block = block;
+    dictionary.removeDuplicateKeys();
+    return dictionary;
+}
+
+ValueDictionary ValueDictionary::relocatingEntries(std::span<Entry> entries)
+{
+    ValueDictionary dictionary;
+    if (entries.empty())
+        return dictionary;
+    Block* block;
+    try {
+        block = allocate(entries.size());
+    } catch (...) {
+        std::destroy(entries.begin(), entries.end());
+        throw;
+    }
+    // Neither a key nor a value holds anything that points back into itself.
+    std::memcpy(static_cast<void*>(block->entries()), entries.data(), entries.size_bytes());
+    block->size = static_cast<uint32_t>(entries.size());
     dictionary.m_block = block;
     dictionary.removeDuplicateKeys();
     return dictionary;

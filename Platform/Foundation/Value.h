@@ -159,6 +159,9 @@ public:
 
     // The values in `items`, moved into an array made at their exact size.
     static ValueArray movingFrom(std::span<Value> items);
+    // As movingFrom, but the values are taken bit for bit, also when making
+    // the array fails: the caller gives up their room without destroying them.
+    static ValueArray relocatingFrom(std::span<Value> items);
 
     size_t size() const { return m_block ? m_block->size : 0; }
     bool empty() const { return size() == 0; }
@@ -215,6 +218,10 @@ public:
     // in the earlier place. Builds a large dictionary in one pass instead of a
     // search per key.
     static ValueDictionary withEntries(std::span<Entry> entries);
+    // As withEntries, but the entries are taken bit for bit, also when making
+    // the dictionary fails: the caller gives up their room without destroying
+    // them.
+    static ValueDictionary relocatingEntries(std::span<Entry> entries);
 
     size_t size() const { return m_block ? m_block->size : 0; }
     bool empty() const { return size() == 0; }
