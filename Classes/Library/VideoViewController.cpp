@@ -31,6 +31,9 @@ void VideoViewController::createWithFilenameAndFilePath(const std::string& title
     m_topbarview = std::make_shared<UIImageView>(CGRectMake(0, 0, 1024, 44));
     m_topbarview->setUserInteractionEnabled(true);
     m_topbarview->setContentMode(UIViewContentModeScaleAspectFill);
+    // A skin's bar picture of another shape than the bar is filled past the
+    // bar's height; it must not lie over the film.
+    m_topbarview->setClipsToBounds(true);
     m_topbarview->setBackgroundColor(UIColor::whiteColor());
     m_topbarview->setImage(SkinManager::skinFromImageName(std::string("topbar-bg.png")));
     root->addSubview(m_topbarview);

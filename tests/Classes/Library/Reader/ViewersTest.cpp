@@ -21,6 +21,11 @@
 #include "Platform/UIKit/MovieFixture.h"
 #include "Classes/Frame/Language.h"
 #include "Classes/Frame/UIToast.h"
+#include "Classes/Frame/SkinManager.h"
+#include "Network/Protocol/LoginMode.h"
+#include "Platform/Foundation/NSString.h"
+#include "Platform/UIKit/UIColor.h"
+#include "Platform/UIKit/UIGraphics.h"
 #include "Platform/UIKit/UITextView.h"
 #include "Classes/Frame/LanguageManager.h"
 #include "Platform/UIKit/OfficeDocumentConverter.h"
@@ -104,6 +109,38 @@ TEST_F(VideoViewerTest, PlaysAtOnceShowsPicturesAndTogglesLoopingWithToasts)
     driver->advance(3);
     EXPECT_EQ(player->playbackState(), MPMoviePlaybackStateStopped);
     EXPECT_FALSE(video->shouldAutorotateToInterfaceOrientation(UIInterfaceOrientationPortrait));
+}
+
+// A company's top bar picture is often a narrow strip meant to be stretched;
+// filled into the bar by its aspect it grows far taller than the bar, and
+// must not cover the film below.
+TEST_F(VideoViewerTest, ANarrowSkinTopBarStaysWithinTheBar)
+{
+    LoginMode::sharedInstance()->setClientID(std::string("harbour"));
+    auto folder = SkinManager::skinFolderForClientId(std::string("harbour"));
+    ASSERT_TRUE(folder);
+    NSFileManager::defaultManager().createDirectoryAtPathWithIntermediateDirectories(*folder, true);
+    UIGraphicsBeginImageContextWithOptions(CGSizeMake(64, 44), true, 1);
+    UIColor::redColor()->setFill();
+    CGContextFillRect(UIGraphicsGetCurrentContext(), CGRectMake(0, 0, 64, 44));
+    auto strip = UIGraphicsGetImageFromCurrentImageContext();
+    UIGraphicsEndImageContext();
+    auto png = UIImagePNGRepresentation(strip);
+    ASSERT_TRUE(png);
+    std::ofstream(NSString::stringByAppendingPathComponent(*folder, "topbar-bg.png"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
+
+    std::string path = home->documents() + "/film.mp4";
+    ASSERT_TRUE(writeTestMovie(path, 2));
+    open(path);
+    auto picture = UIViewRenderToImage(*video->view());
+    ASSERT_TRUE(picture);
+    const auto& pixels = *picture->CGImage();
+    const CGPixel red { 255, 0, 0, 255 };
+    EXPECT_EQ(pixels.pixelAt(200, 22), red);
+    // Below the bar: the background and the player, never the bar's picture.
+    for (size_t y : std::vector<size_t> { 50, 94, 200, 360 })
+        EXPECT_NE(pixels.pixelAt(200, y), red) << y;
 }
 
 TEST_F(VideoViewerTest, BackStopsThePlayerAndAsksTheOpenerOnceEvenForAMissingFile)
