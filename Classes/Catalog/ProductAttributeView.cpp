@@ -119,7 +119,8 @@ void ProductAttributeView::reconstructAttributes()
             button->setTitleColorForState(m_attributeColor, UIControlStateNormal);
         } else {
             button->setTitleForState(text("PLEASESELECT"), UIControlStateNormal);
-            button->setTitleColorForState(UIColor::grayColor(), UIControlStateNormal);
+            // A grey dark enough to read on the white drop-down.
+            button->setTitleColorForState(UIColor::darkGrayColor(), UIControlStateNormal);
         }
         addSubview(button);
     }

@@ -5,7 +5,11 @@
 #include "Classes/Catalog/ProductAttributeView.h"
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIColor.h"
+#include "Platform/UIKit/UIViewContrastCheck.h"
 #include "Platform/UIKit/UIViewController.h"
+#include "Platform/UIKit/UIViewRendering.h"
+#include "Platform/CoreGraphics/CGImage.h"
+#include "Platform/UIKit/UIImage.h"
 
 class ProductAttributeViewTest : public CatalogTest {
 protected:
@@ -104,4 +108,29 @@ TEST_F(ProductAttributeViewTest, StoredValuesReadOnlyAndTheEmptyChoice)
     driver->tap(button(1));
     EXPECT_FALSE(picker->showList());
     EXPECT_EQ(button(0)->currentTitle(), "Blue");
+}
+
+// A drop-down's title, the chosen value in the screens' dark red or the grey
+// prompt, stays readable on the drop-down's own bar.
+TEST_F(ProductAttributeViewTest, TitlesAreReadableOnTheDropDownBar)
+{
+    picker->setAttributeColor(UIColor::colorWithRedGreenBlueAlpha(176 / 255.0, 48 / 255.0, 96 / 255.0, 1));
+    EntityList<product_attribute_cell_Entity> records { field("Material", "Oak"), field("Width", "41 cm,45 cm") };
+    picker->setAttributeAry(records);
+    ASSERT_EQ(button(0)->currentTitle(), "Oak");
+    ASSERT_EQ(button(1)->currentTitle(), text("PLEASESELECT"));
+    for (long index : { 0L, 1L }) {
+        // What lies behind the title: the bar drawn without its texts.
+        auto shown = button(index);
+        const std::string title = shown->currentTitle();
+        shown->setTitleForState("", UIControlStateNormal);
+        auto bar = UIViewRenderToImage(*shown);
+        shown->setTitleForState(title, UIControlStateNormal);
+        ASSERT_TRUE(bar);
+        const CGPixel behind = bar->CGImage()->pixelAt(60, 14);
+        CGFloat r = 0, g = 0, b = 0, a = 0;
+        shown->titleColorForState(shown->state())->getRedGreenBlueAlpha(&r, &g, &b, &a);
+        EXPECT_GE(UIColorContrastRatio(r, g, b, behind.red / 255.0, behind.green / 255.0, behind.blue / 255.0), 4.5)
+            << title;
+    }
 }
