@@ -78,6 +78,15 @@ std::shared_ptr<UILabel> makeLabel(CGRect frame, const std::shared_ptr<UIFont>& 
     return label;
 }
 
+// A value field sits on its caption's line in the value labels' font: a field
+// without a border would otherwise keep its small default text at its top,
+// above the caption beside it, whenever the order is read only.
+void valueLook(UITextField& field)
+{
+    field.setFont(UIFont::systemFontOfSize(16));
+    field.setContentVerticalAlignment(UIControlContentVerticalAlignmentCenter);
+}
+
 std::shared_ptr<UIImageView> skinImage(CGRect frame, const char* name)
 {
     auto view = std::make_shared<UIImageView>(frame);
@@ -238,6 +247,7 @@ void QuoteOrderViewController::buildHeader()
     const auto field = [&](CGRect frame, long tag) {
         auto f = std::make_shared<UITextField>(frame);
         f->setTag(tag);
+        valueLook(*f);
         f->setDelegate(std::static_pointer_cast<UITextFieldDelegate>(weak.lock()));
         f->autocorrectionType = UITextAutocorrectionTypeNo;
         return f;
@@ -287,6 +297,7 @@ void QuoteOrderViewController::buildFooter()
     m_lblCurrency = makeLabel(CGRectMake(480, 5, 10, 40), UIFont::systemFontOfSize(13));
     m_txtDiscountedTotal = std::make_shared<RKTextField>(CGRectMake(490, 11, 140, 30));
     m_txtDiscountedTotal->setTag(kDiscountedTotalTag);
+    valueLook(*m_txtDiscountedTotal);
     m_txtDiscountedTotal->setInputValidator(std::make_shared<NumericInputValidator>());
     m_txtDiscountedTotal->setClearButtonMode(UITextFieldViewModeWhileEditing);
     m_txtDiscountedTotal->keyboardType = UIKeyboardTypeNumberPad;

@@ -5,6 +5,7 @@
 
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIButton.h"
+#include "Platform/UIKit/UIImage.h"
 #include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UINavigationController.h"
 #include "Platform/UIKit/UITabBarController.h"
@@ -12,6 +13,8 @@
 #include "Platform/UIKit/UIToolbar.h"
 #include "Platform/UIKit/UIViewRendering.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -192,6 +195,36 @@ bool UIDriver::tapAlertButton(const std::string& title)
         }
     }
     return false;
+}
+
+CGRect UIDriver::darkInkIn(CGRect area) const
+{
+    prepare(*m_window);
+    auto picture = UIViewRenderToImage(*m_window);
+    if (!picture || !picture->CGImage())
+        return CGRectZero;
+    const auto& pixels = *picture->CGImage();
+    const auto clamp = [](CGFloat v, size_t limit) {
+        return static_cast<size_t>(std::clamp<CGFloat>(std::floor(v), 0, static_cast<CGFloat>(limit)));
+    };
+    const size_t left = clamp(area.origin.x, pixels.width()), right = clamp(CGRectGetMaxX(area), pixels.width());
+    const size_t top = clamp(area.origin.y, pixels.height()), bottom = clamp(CGRectGetMaxY(area), pixels.height());
+    size_t minX = right, minY = bottom, maxX = 0, maxY = 0;
+    bool any = false;
+    for (size_t y = top; y < bottom; ++y)
+        for (size_t x = left; x < right; ++x) {
+            const CGPixel p = pixels.pixelAt(x, y);
+            // Text's ink, not the light greys and blues of the screens' art.
+            if (p.alpha > 128 && p.red < 100 && p.green < 100 && p.blue < 100) {
+                any = true;
+                minX = std::min(minX, x), maxX = std::max(maxX, x);
+                minY = std::min(minY, y), maxY = std::max(maxY, y);
+            }
+        }
+    if (!any)
+        return CGRectZero;
+    return CGRectMake(static_cast<CGFloat>(minX), static_cast<CGFloat>(minY), static_cast<CGFloat>(maxX - minX + 1),
+        static_cast<CGFloat>(maxY - minY + 1));
 }
 
 bool UIDriver::renderToPNG(const std::string& path, const std::shared_ptr<UIView>& view) const

@@ -73,6 +73,11 @@ public:
     // Runs what is due now without moving the clock.
     void settle();
 
+    // Where dark text is drawn inside `area` (window points) as the window
+    // looks now: the smallest rectangle holding every dark pixel there, or
+    // an empty rectangle when nothing dark is drawn.
+    CGRect darkInkIn(CGRect area) const;
+
     // Lays out and draws `view` (the window when null) into a PNG file.
     bool renderToPNG(const std::string& path, const std::shared_ptr<UIView>& view = nullptr) const;
     // Where tests leave pictures for a person to look at: the folder named by

@@ -184,6 +184,57 @@ TEST_F(QuoteOrderViewControllerTest, AStoredOrderIsReadOnlyUntilEditAndLeavesWit
     EXPECT_FALSE(store->curQuoteOrder);
 }
 
+TEST_F(QuoteOrderViewControllerTest, EachValueStandsOnItsCaptionsLineInTheCaptionsSize)
+{
+    struct Case {
+        const char* what;
+        int state;
+    };
+    const Case cases[] = {
+        { "a new order, its fields editable", QuoteOrderViewController::StateNew },
+        { "a stored order, read only and without borders", QuoteOrderViewController::StateStored },
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        store->addToOrder(product(7, 2));
+        auto order = store->createNewQuoteOrder();
+        store->addQuoteOrder.reset();
+        order->customerName = "HARBOUR";
+        order->customerAddress = "88 QUAY";
+        order->setCustomerNote("RUSH 42");
+        if (k.state == QuoteOrderViewController::StateStored) {
+            store->curQuoteOrder = order;
+            ASSERT_TRUE(store->saveCurrentQuoteOrder());
+            order->isInEdit = false;
+        }
+        open(k.state, order, k.state == QuoteOrderViewController::StateNew);
+        ASSERT_EQ(editor->txtDiscountedTotal()->text(), "16.00");
+
+        // The caption's ink against the ink of the value's first two figures or capitals.
+        const std::pair<std::string, std::shared_ptr<UITextField>> rows[] = {
+            { text("CUSTOMER") + ":", editor->txtCustomerName() },
+            { text("NOTE") + ":", editor->txtNote() },
+            { text("ADDRESS") + ":", editor->txtAddress() },
+            { text("DISCOUNTEDTOTAL") + ":", editor->txtDiscountedTotal() },
+        };
+        for (const auto& [caption, field] : rows) {
+            SCOPED_TRACE(caption + " " + field->text());
+            auto label = driver->findLabel(caption);
+            ASSERT_TRUE(label);
+            const CGRect captionInk = driver->darkInkIn(label->convertRectToView(label->bounds(), nullptr));
+            const CGRect box = field->convertRectToView(field->textRectForBounds(field->bounds()), nullptr);
+            const CGRect valueInk = driver->darkInkIn(CGRectMake(box.origin.x, box.origin.y, 18, box.size.height));
+            ASSERT_FALSE(CGRectIsEmpty(captionInk));
+            ASSERT_FALSE(CGRectIsEmpty(valueInk));
+            EXPECT_NEAR(valueInk.origin.y, captionInk.origin.y, 2) << "the value's top beside the caption's";
+            EXPECT_NEAR(valueInk.size.height, captionInk.size.height, 2) << "letters as tall as the caption's";
+        }
+        navigation.reset();
+        editor.reset();
+        store->curQuoteOrder.reset();
+    }
+}
+
 TEST_F(QuoteOrderViewControllerTest, AnExactCustomerNameTakesTheCustomerAndItsAddress)
 {
     openNewOrder();
