@@ -8,7 +8,12 @@
 #include "Classes/Customer/CustomerListView.h"
 #include "Classes/Frame/Language.h"
 #include "Platform/UIKit/UIColor.h"
+#include "Platform/CoreGraphics/CGImage.h"
+#include "Platform/UIKit/UIImage.h"
+#include "Platform/UIKit/UISearchBar.h"
 #include "Platform/UIKit/UITableView.h"
+#include "Platform/UIKit/UIViewContrastCheck.h"
+#include "Platform/UIKit/UIViewRendering.h"
 
 using namespace CustomerSeed;
 
@@ -322,3 +327,23 @@ TEST_F(CustomerListViewTest, ContactNamesShareOneLine)
 }
 
 }  // namespace
+
+// The search bar reads as one white field on its bar: what shows around the
+// field is the bar, not a second field drawn under the first.
+TEST_F(CustomerListViewTest, TheSearchFieldStandsOnItsBarNotInAnotherField)
+{
+    show();
+    auto picture = UIViewRenderToImage(*pane->searchBar());
+    ASSERT_TRUE(picture);
+    const auto& pixels = *picture->CGImage();
+    auto ratio = [&pixels](CGPoint a, CGPoint b) {
+        const CGPixel p = pixels.pixelAt(static_cast<size_t>(a.x), static_cast<size_t>(a.y));
+        const CGPixel q = pixels.pixelAt(static_cast<size_t>(b.x), static_cast<size_t>(b.y));
+        return UIColorContrastRatio(
+            p.red / 255.0, p.green / 255.0, p.blue / 255.0, q.red / 255.0, q.green / 255.0, q.blue / 255.0);
+    };
+    // Left and right of the field, against the field's own white.
+    const CGPoint inField = CGPointMake(220, 17);
+    for (const CGPoint margin : { CGPointMake(4, 17), CGPointMake(266, 17) })
+        EXPECT_GT(ratio(margin, inField), 1.3) << margin.x;
+}
