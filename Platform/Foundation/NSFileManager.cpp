@@ -288,15 +288,44 @@ bool NSFileManager::moveItemAtPathToPath(
 {
     if (source.empty() || destination.empty())
         return failWith(error, "Cannot move without both paths");
-    if (!exists(source))
-        return fail(error, "Cannot move", source, ENOENT);
+    // The rename itself says when the source is missing: a look first would
+    // cost every move a lookup.
     int code = renameNoReplace(source, destination);
     if (code == 0)
         return true;
+    if (code == ENOENT && !exists(source))
+        return fail(error, "Cannot move", source, ENOENT);
     if (code != EXDEV)
         return fail(error, "Cannot move " + source + " to", destination, code);
     if (!copyItemAtPathToPath(source, destination, error))
         return false;
+    return removeItemAtPath(source, error);
+}
+
+bool NSFileManager::replaceItemAtPathWithItemAtPath(
+    const std::string& destination, const std::string& source, std::string* error) const
+{
+    if (source.empty() || destination.empty())
+        return failWith(error, "Cannot replace without both paths");
+    if (::rename(source.c_str(), destination.c_str()) == 0)
+        return true;
+    int code = errno;
+    if (code == ENOENT && !exists(source))
+        return fail(error, "Cannot replace with", source, ENOENT);
+    if (code != EXDEV)
+        return fail(error, "Cannot replace", destination, code);
+    // Another file system: the copy is made beside the destination and put
+    // over it in one step, so a reader never sees half of it.
+    std::string partial = temporarySibling(destination);
+    if (!copyTree(source, partial, error)) {
+        removeTree(partial);
+        return false;
+    }
+    if (::rename(partial.c_str(), destination.c_str()) != 0) {
+        code = errno;
+        removeTree(partial);
+        return fail(error, "Cannot replace", destination, code);
+    }
     return removeItemAtPath(source, error);
 }
 

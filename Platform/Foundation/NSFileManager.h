@@ -46,6 +46,12 @@ public:
     bool moveItemAtPathToPath(
         const std::string& source, const std::string& destination, std::string* error = nullptr) const;
 
+    // Puts the file (or link) at `source` at `destination` in one step,
+    // replacing a file there: a reader finds the old file or the new one,
+    // never neither. A folder in the way is not replaced; it fails.
+    bool replaceItemAtPathWithItemAtPath(
+        const std::string& destination, const std::string& source, std::string* error = nullptr) const;
+
     // Removes a file, a link (not its target) or a whole folder; fails when
     // nothing is there.
     bool removeItemAtPath(const std::string& path, std::string* error = nullptr) const;

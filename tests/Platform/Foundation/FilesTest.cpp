@@ -265,6 +265,63 @@ TEST_F(Files, MoveRenamesButNeverReplaces)
     EXPECT_FALSE(files().moveItemAtPathToPath(home.documents() + "/missing", home.documents() + "/x"));
 }
 
+// Replacing puts the new file in place in one step and leaves the old one
+// whole whenever it cannot: a missing source, a missing folder, a folder in
+// the way.
+TEST_F(Files, ReplaceSwapsAFileInOneStepOrLeavesTheOldOneWhole)
+{
+    const std::string folder = home.documents() + "/pictures";
+    ASSERT_TRUE(files().createDirectoryAtPathWithIntermediateDirectories(folder, true));
+    const struct Case {
+        const char* what;
+        const char* before;  // at the destination; nullptr: nothing, "/": a folder
+        bool sourceThere;
+        bool folderThere;
+        bool replaced;
+    } cases[] = {
+        { "onto nothing", nullptr, true, true, true },
+        { "onto an old file", "old", true, true, true },
+        { "from a missing source", "old", false, true, false },
+        { "into a missing folder", nullptr, true, false, false },
+        { "onto a folder", "/", true, true, false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string into = c.folderThere ? folder : folder + "/missing";
+        const std::string destination = into + "/chair.png";
+        const std::string source = home.tmp() + "/chair.png";
+        if (c.before && std::string(c.before) == "/") {
+            ASSERT_TRUE(files().createDirectoryAtPathWithIntermediateDirectories(destination + "/inside", true));
+        } else if (c.before) {
+            writeText(destination, c.before);
+        }
+        if (c.sourceThere)
+            writeText(source, "new");
+        std::string error;
+        EXPECT_EQ(files().replaceItemAtPathWithItemAtPath(destination, source, &error), c.replaced);
+        EXPECT_EQ(error.empty(), c.replaced);
+        if (c.replaced) {
+            EXPECT_EQ(readText(destination), "new");
+            EXPECT_FALSE(files().fileExistsAtPath(source));
+        } else {
+            EXPECT_EQ(files().fileExistsAtPath(source), c.sourceThere);
+            if (c.before && std::string(c.before) == "/")
+                EXPECT_TRUE(files().fileExistsAtPath(destination + "/inside"));
+            else if (c.before)
+                EXPECT_EQ(readText(destination), c.before);
+            else
+                EXPECT_FALSE(files().fileExistsAtPath(destination));
+        }
+        // Nothing is left beside the destination but the destination.
+        auto left = files().contentsOfDirectoryAtPath(folder);
+        ASSERT_TRUE(left);
+        EXPECT_LE(left->size(), 1u);
+        files().removeItemAtPath(destination);
+        files().removeItemAtPath(source);
+    }
+    EXPECT_FALSE(files().replaceItemAtPathWithItemAtPath("", home.tmp() + "/x"));
+}
+
 TEST_F(Files, RemoveFileTreeAndLinkButNotMissing)
 {
     std::string tree = home.documents() + "/tree";
