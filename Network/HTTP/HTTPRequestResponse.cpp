@@ -504,15 +504,20 @@ void HTTPRequest::handleStreamComplete()
                     }
                     removeTemporaryDownloadFile();
                 } else {
-                    if (removeFileAtPathError(*downloadDestinationPath, &fileError)) {
-                        std::string moveError;
-                        if (!files.moveItemAtPathToPath(
-                                *temporaryFileDownloadPath, *downloadDestinationPath, &moveError))
-                            fileError = HTTPError::make(HTTPFileManagementError,
-                                stringWithFormat("Failed to move file from '%@' to '%@'", *temporaryFileDownloadPath,
-                                    *downloadDestinationPath),
-                                fileSystemError(moveError));
-                    }
+                    // Put over the destination in one step, with no look
+                    // first; a folder in the way is removed, as before.
+                    std::string moveError;
+                    bool placed = files.replaceItemAtPathWithItemAtPath(
+                        *downloadDestinationPath, *temporaryFileDownloadPath, &moveError);
+                    if (!placed && files.fileExistsAtPath(*downloadDestinationPath)
+                        && removeFileAtPathError(*downloadDestinationPath, &fileError))
+                        placed = files.moveItemAtPathToPath(
+                            *temporaryFileDownloadPath, *downloadDestinationPath, &moveError);
+                    if (!placed && !fileError)
+                        fileError = HTTPError::make(HTTPFileManagementError,
+                            stringWithFormat("Failed to move file from '%@' to '%@'", *temporaryFileDownloadPath,
+                                *downloadDestinationPath),
+                            fileSystemError(moveError));
                     temporaryFileDownloadPath.reset();
                 }
             }
