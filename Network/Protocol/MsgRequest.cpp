@@ -149,7 +149,14 @@ void DownloadRequest::setInfoWithRequest(const DownloadRequest& earlier)
 bool DownloadRequest::commitDownload()
 {
     auto& files = NSFileManager::defaultManager();
-    if (!downloadDestinationPath || !files.fileExistsAtPath(*downloadDestinationPath))
+    if (!downloadDestinationPath || destinationPath.empty())
+        return false;
+    // The whole file replaces the old one in one step, with no look first:
+    // a picture is either the old one or the new one, never missing or half.
+    if (files.replaceItemAtPathWithItemAtPath(destinationPath, *downloadDestinationPath))
+        return true;
+    // Only when that fails: a missing folder, or a folder in the way.
+    if (!files.fileExistsAtPath(*downloadDestinationPath))
         return false;
     createParentFolder(destinationPath);
     if (files.fileExistsAtPath(destinationPath) && !files.removeItemAtPath(destinationPath))

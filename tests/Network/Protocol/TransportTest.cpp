@@ -272,6 +272,63 @@ TEST_F(ProtocolRoad, DownloadLandsOnlyOnAGoodStatusAndOtherwiseLeavesTheDestinat
     }
 }
 
+// A transfer cut half-way never puts its half file where the picture belongs:
+// the destination keeps the old picture (or stays empty) unless the whole
+// file came, and the next download lands the whole file.
+TEST_F(ProtocolRoad, ACutDownloadNeverLeavesAHalfFileInPlace)
+{
+    const std::string whole = "0123456789abcdefghijklmnopqrstuv";
+    const struct {
+        const char* name;
+        int progressType;
+        std::optional<std::string> before;
+    } cases[] = {
+        { "alone.png", 0, std::nullopt },
+        { "alone-old.png", 0, "old bytes" },
+        { "batch.png", 2, std::nullopt },
+        { "batch-old.png", 2, "old bytes" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        receiver->replies.clear();
+        server.addFile("ACME", "product", c.name, whole);
+        server.setFileFault(c.name, FakeCompanyServer::Fault::CutBody);
+        const std::string destination = documentsFile(std::string("acme/ProductImages/") + c.name);
+        if (c.before)
+            writeFile(destination, *c.before);
+        model->sendRequest(downloadOf({ c.name }, 1, c.progressType, receiver));
+        ASSERT_TRUE(waitForReplies(1));
+        drainMainRunLoop();
+        auto reply = downloadReply(receiver->replies, c.name);
+        ASSERT_TRUE(reply);
+        auto& files = NSFileManager::defaultManager();
+        if (reply->status == std::optional<std::string>("200")) {
+            // Resumed from what came, on the engine's own second try.
+            EXPECT_EQ(readFile(destination), whole);
+        } else if (c.before) {
+            EXPECT_EQ(readFile(destination), *c.before);
+        } else {
+            EXPECT_FALSE(files.fileExistsAtPath(destination));
+        }
+        EXPECT_FALSE(files.fileExistsAtPath(DownloadRequest::stagingPathFor("ACME", 1, c.name)));
+        // No stray file beside the pictures either.
+        for (const auto& name :
+            files.contentsOfDirectoryAtPath(documentsFile("acme/ProductImages")).value_or(std::vector<std::string>())) {
+            EXPECT_TRUE(std::string(name).find(".partial") == std::string::npos) << name;
+        }
+
+        // The server mended: the next download lands the whole file.
+        receiver->replies.clear();
+        server.setFileFault(c.name, FakeCompanyServer::Fault::None);
+        model->sendRequest(downloadOf({ c.name }, 1, c.progressType, receiver));
+        ASSERT_TRUE(waitForReplies(1));
+        drainMainRunLoop();
+        EXPECT_EQ(downloadReply(receiver->replies, c.name)->status, "200");
+        EXPECT_EQ(readFile(destination), whole);
+        EXPECT_FALSE(files.fileExistsAtPath(DownloadRequest::partialPathFor("ACME", 1, c.name)));
+    }
+}
+
 TEST_F(ProtocolRoad, ResumeAsksForTheRestAndARefusedRangeStartsAfresh)
 {
     const struct {
