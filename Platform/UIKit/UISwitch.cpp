@@ -39,5 +39,12 @@ void UISwitch::drawRect(CGRect)
     CGContextFillRect(c, b);
     UIColor::colorWithWhiteAlpha(0.98f, 1)->setFill();
     CGFloat knob = b.size.height - 2;
-    CGContextFillEllipseInRect(c, CGRectMake(m_on ? b.size.width - knob - 1 : 1, 1, knob, knob));
+    const CGRect knobRect = CGRectMake(m_on ? b.size.width - knob - 1 : 1, 1, knob, knob);
+    CGContextFillEllipseInRect(c, knobRect);
+    // Edges in a mid grey: an off switch is pale, and on the light panels
+    // it stands on it would not be seen at all without them.
+    CGContextSetGrayStrokeColor(c, 0.55f, 1);
+    CGContextSetLineWidth(c, 1);
+    CGContextStrokeRect(c, CGRectInset(b, 0.5f, 0.5f));
+    CGContextStrokeEllipseInRect(c, CGRectInset(knobRect, 0.5f, 0.5f));
 }

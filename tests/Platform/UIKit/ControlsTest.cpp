@@ -17,6 +17,7 @@
 #include "Platform/UIKit/UISwitch.h"
 #include "Platform/UIKit/UITextView.h"
 #include "Platform/UIKit/UIToolbar.h"
+#include "Platform/UIKit/UIViewContrastCheck.h"
 #include "Platform/UIKit/UIViewRendering.h"
 
 #include <cmath>
@@ -289,6 +290,34 @@ TEST_F(ControlsTest, SearchBarReportsEachChangeAndTheSearchKey)
     driver->pressReturn();
     EXPECT_EQ(bar->text(), "ab");
     EXPECT_EQ(log->calls, (std::vector<std::string> { "begin", "text ab", "text abc", "text ab", "search", "end" }));
+}
+
+// An off switch on a light panel still shows where it is and where its knob is.
+TEST_F(ControlsTest, AnOffSwitchIsSeenOnALightPanel)
+{
+    auto panel = std::make_shared<UIView>(CGRectMake(0, 0, 120, 60));
+    panel->setBackgroundColor(UIColor::colorWithWhiteAlpha(0.9f, 1));
+    auto sw = std::make_shared<UISwitch>(CGRectMake(20, 15, 0, 0));
+    panel->addSubview(sw);
+    for (bool on : { false, true }) {
+        sw->setOn(on);
+        auto picture = UIViewRenderToImage(*panel);
+        ASSERT_TRUE(picture);
+        const auto& pixels = *picture->CGImage();
+        auto contrast = [&pixels](size_t x1, size_t y1, size_t x2, size_t y2) {
+            const CGPixel p = pixels.pixelAt(x1, y1), q = pixels.pixelAt(x2, y2);
+            return UIColorContrastRatio(
+                p.red / 255.0, p.green / 255.0, p.blue / 255.0, q.red / 255.0, q.green / 255.0, q.blue / 255.0);
+        };
+        // The switch's left and right edges against the panel beside them.
+        EXPECT_GT(contrast(20, 28, 10, 28), 1.5) << on;
+        EXPECT_GT(contrast(98, 28, 110, 28), 1.5) << on;
+        // The knob (25 high, 1 in from the ends) against the track beside it:
+        // off, by its grey edge on the pale track; on, white on the colour.
+        const size_t knob = on ? 20 + 79 - 25 - 1 + 3 : 20 + 1 + 25 - 1;
+        const size_t track = on ? 20 + 79 - 25 - 1 - 4 : knob + 4;
+        EXPECT_GT(contrast(knob, 28, track, 28), 1.5) << on;
+    }
 }
 
 TEST_F(ControlsTest, ValueControlsChangeOnTapsAndNotByCode)
