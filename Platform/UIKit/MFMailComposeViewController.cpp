@@ -147,6 +147,10 @@ void MFMailComposeViewController::loadView()
         auto field = std::make_shared<UITextField>(CGRectMake(86, y, width - 98, 30));
         field->setText(value);
         field->setBorderStyle(UITextBorderStyleNone);
+        // Without a border a field keeps its small text at its top, above the
+        // caption beside it: give it the caption's font and line.
+        field->setFont(label->font());
+        field->setContentVerticalAlignment(UIControlContentVerticalAlignmentCenter);
         field->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
         view->addSubview(field);
         y += 38;

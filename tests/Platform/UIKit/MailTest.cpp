@@ -228,6 +228,30 @@ TEST_F(MailTest, CancelSendsNothing)
     EXPECT_TRUE(sink.received().empty());
 }
 
+TEST_F(MailTest, EachFieldsTextStandsOnItsCaptionsLineInTheCaptionsSize)
+{
+    auto mail = present();
+    mail->toField()->setText("BUYER@HARBOUR.TEST");
+    mail->ccField()->setText("OFFICE@HARBOUR.TEST");
+    const std::pair<const char*, std::shared_ptr<UITextField>> rows[] = {
+        { "To:", mail->toField() },
+        { "Cc:", mail->ccField() },
+    };
+    for (const auto& [caption, field] : rows) {
+        SCOPED_TRACE(caption);
+        auto label = driver->findLabel(caption);
+        ASSERT_TRUE(label);
+        const CGRect captionInk = driver->darkInkIn(label->convertRectToView(label->bounds(), nullptr));
+        const CGRect box = field->convertRectToView(field->textRectForBounds(field->bounds()), nullptr);
+        // The value's first capitals only, so no caret or descender widens the measure.
+        const CGRect valueInk = driver->darkInkIn(CGRectMake(box.origin.x, box.origin.y, 18, box.size.height));
+        ASSERT_FALSE(CGRectIsEmpty(captionInk));
+        ASSERT_FALSE(CGRectIsEmpty(valueInk));
+        EXPECT_NEAR(valueInk.origin.y, captionInk.origin.y, 2) << "the value's top beside the caption's";
+        EXPECT_NEAR(valueInk.size.height, captionInk.size.height, 2) << "letters as tall as the caption's";
+    }
+}
+
 // The account comes from the settings file, the environment overriding it key
 // by key; anything unusable means no account, and so no mail at all.
 TEST(MailAccountTest, SettingsFileAndEnvironmentMakeTheAccount)
