@@ -24,8 +24,11 @@
 #include "Platform/Foundation/PerformRequests.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <mutex>
+#include <system_error>
+#include <unordered_set>
 
 namespace {
 
@@ -84,11 +87,54 @@ void deleteLocalFile(const std::optional<std::string>& name, int fileType)
         NSFileManager::defaultManager().removeItemAtPath(path);
 }
 
+// The names in the client's folder of a kind, read in one listing: a run asks
+// after every picture of the catalogue, and one listing costs far less than a
+// look at each of 200,000 paths. A link is looked at itself (it may point at
+// nothing), and a folder that cannot be read whole is asked name by name.
+class FolderNames {
+public:
+    explicit FolderNames(int fileType)
+        : m_fileType(fileType)
+    {
+        const std::string any = ClientFiles::filePathWithNameFiletype("x", fileType);
+        if (any.empty())
+            return;
+        std::error_code error;
+        std::filesystem::directory_iterator it(std::filesystem::path(any).parent_path(), error);
+        if (error) {
+            m_listed = error == std::errc::no_such_file_or_directory;
+            return;
+        }
+        for (; it != std::filesystem::directory_iterator(); it.increment(error)) {
+            if (error)
+                return;
+            std::error_code typeError;
+            if (!it->is_symlink(typeError) && !typeError)
+                m_names.insert(it->path().filename().string());
+            else
+                m_links.insert(it->path().filename().string());
+        }
+        m_listed = !error;
+    }
+
+    bool has(const std::string& name) const
+    {
+        if (m_listed && !m_links.contains(name))
+            return m_names.contains(name);
+        return fileExists(ClientFiles::filePathWithNameFiletype(name, m_fileType));
+    }
+
+private:
+    int m_fileType;
+    bool m_listed = false;
+    std::unordered_set<std::string> m_names;
+    std::unordered_set<std::string> m_links;
+};
+
 // A wanted file that is missing from the kind's folder; unsafe names are never fetched.
-bool isMissing(const std::string& name, int fileType)
+bool isMissing(const std::string& name, const FolderNames& folder)
 {
-    return !name.empty() && NSPathIsSafeComponent(name)
-        && !fileExists(ClientFiles::filePathWithNameFiletype(name, fileType));
+    return !name.empty() && NSPathIsSafeComponent(name) && !folder.has(name);
 }
 
 }  // namespace
@@ -510,10 +556,15 @@ void SyncModel::storeProductRecords(SyncAllTableRst& reply, bool whole, bool& sa
 
 void SyncModel::deleteChangedImages(const std::string& changedImages)
 {
+    if (changedImages.empty() || !LoginMode::sharedInstance()->clientFolder())
+        return;
+    const FolderNames present(kProductImages);
     // "<name>\0" for each name, as storeProductRecords wrote them.
     for (size_t at = 0; at < changedImages.size();) {
         const size_t end = changedImages.find('\0', at);
-        deleteLocalFile(changedImages.substr(at, end - at), kProductImages);
+        const std::string name = changedImages.substr(at, end - at);
+        if (present.has(name))
+            deleteLocalFile(name, kProductImages);
         at = end + 1;
     }
 }
@@ -641,23 +692,26 @@ void SyncModel::addAllImageLists()
     auto data = DataAccessManager::sharedDataModel();
     ValueArray images = data->getPublishImages(true);
     m_productImgCount = static_cast<int>(images.size() * 2);
+    const FolderNames productFolder(kProductImages);
     for (const Value& entry : images) {
         for (const char* key : { "imageFull", "imageThumb" }) {
             const Value& name = entry[key];
-            if (name.isString() && isMissing(name.stringValue(), kProductImages))
+            if (name.isString() && isMissing(name.stringValue(), productFolder))
                 m_downloadRemotingPImgList.push_back(name.stringValue());
         }
     }
     auto icons = data->getAllIconAddress();
     m_iconImgCount = static_cast<int>(icons.size());
+    const FolderNames iconFolder(kIcons);
     for (const auto& name : icons) {
-        if (isMissing(name, kIcons))
+        if (isMissing(name, iconFolder))
             m_downloadRemotingPImgListIcon.push_back(name);
     }
     auto covers = data->getAllFilesImg();
     m_libImgCount = static_cast<int>(covers.size());
+    const FolderNames coverFolder(kLibraryCovers);
     for (const auto& name : covers) {
-        if (isMissing(name, kLibraryCovers))
+        if (isMissing(name, coverFolder))
             m_downloadRemotingPImgListLibimg.push_back(name);
     }
 }

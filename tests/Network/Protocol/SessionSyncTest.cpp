@@ -14,7 +14,11 @@
 #include "support/ServerSettings.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -237,6 +241,44 @@ TEST_F(SessionRoad, FullThenIncrementalSynchronisation)
     ASSERT_TRUE(data->getFilesByFileId(6));
     EXPECT_EQ(data->getFilesByFileId(6)->isNew, 1);
     EXPECT_EQ(data->getFilesByFileId(5)->isNew, 0);
+}
+
+TEST_F(SessionRoad, AChangedPictureIsFetchedAgainAndAPictureThatIsThereIsNot)
+{
+    ScopedManualClock clock;
+    ASSERT_TRUE(signIn());
+    ASSERT_TRUE(synchronise());
+    const auto readAll = [this](const std::string& relative) {
+        std::ifstream in(documents(relative), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string fetched = readAll("acme/ProductImages/chair.png");
+    ASSERT_FALSE(fetched.empty());
+    const auto write = [this](const std::string& relative, const std::string& bytes) {
+        std::ofstream(documents(relative), std::ios::binary | std::ios::trunc) << bytes;
+    };
+    // The chair's picture record changes; the cover stays, and so does a stale
+    // copy of it on the device, while a link that points at nothing stands
+    // where a wanted picture should be.
+    write("acme/ProductImages/chair.png", "OLD");
+    write("acme/LibraryImages/catalogue.png", "KEPT");
+    const std::string thumb = documents("acme/ProductImages/chair_t.png");
+    ASSERT_TRUE(std::filesystem::remove(thumb));
+    ASSERT_EQ(::symlink("nowhere.png", thumb.c_str()), 0);
+    Value changes = server.content(FakeCompanyServer::kSyncProduct);
+    server.setContent(std::string(FakeCompanyServer::kSyncProduct) + FakeCompanyServer::kChanges, changes);
+    server.clearReceived();
+    ASSERT_TRUE(synchronise());
+
+    auto tables = tableCommands(commands());
+    std::sort(tables.begin() + 2, tables.begin() + 4);
+    EXPECT_EQ(tables,
+        (std::vector<std::string> { "syncData:product", "syncData:file", "file:chair.png", "file:chair_t.png",
+            "syncData:customer", "syncDataFinished:product", "syncDataFinished:file", "syncDataFinished:customer" }));
+    EXPECT_EQ(readAll("acme/ProductImages/chair.png"), fetched);
+    EXPECT_FALSE(std::filesystem::is_symlink(thumb));
+    EXPECT_FALSE(readAll("acme/ProductImages/chair_t.png").empty());
+    EXPECT_EQ(readAll("acme/LibraryImages/catalogue.png"), "KEPT");
 }
 
 TEST_F(SessionRoad, InterruptedSynchronisationKeepsWhatWasStoredAndRunsAgain)
