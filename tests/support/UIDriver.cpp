@@ -10,6 +10,7 @@
 #include "Platform/UIKit/UINavigationController.h"
 #include "Platform/UIKit/UITabBarController.h"
 #include "Platform/UIKit/UITableView.h"
+#include "Platform/UIKit/UITextField.h"
 #include "Platform/UIKit/UIToolbar.h"
 #include "Platform/UIKit/UIViewRendering.h"
 
@@ -225,6 +226,26 @@ CGRect UIDriver::darkInkIn(CGRect area) const
         return CGRectZero;
     return CGRectMake(static_cast<CGFloat>(minX), static_cast<CGFloat>(minY), static_cast<CGFloat>(maxX - minX + 1),
         static_cast<CGFloat>(maxY - minY + 1));
+}
+
+std::string UIDriver::valueBesideCaption(const std::string& caption, const UITextField& field) const
+{
+    auto label = findLabel(caption);
+    if (!label)
+        return "no label titled " + caption;
+    const CGRect captionInk = darkInkIn(label->convertRectToView(label->bounds(), nullptr));
+    const CGRect box = field.convertRectToView(field.textRectForBounds(field.bounds()), nullptr);
+    const CGRect valueInk = darkInkIn(CGRectMake(box.origin.x, box.origin.y, 18, box.size.height));
+    if (CGRectIsEmpty(captionInk) || CGRectIsEmpty(valueInk))
+        return CGRectIsEmpty(captionInk) ? "no caption drawn" : "no value drawn";
+    std::string differs;
+    if (std::abs(valueInk.origin.y - captionInk.origin.y) > 2)
+        differs += "the value's top is " + std::to_string(valueInk.origin.y) + ", the caption's "
+            + std::to_string(captionInk.origin.y) + "; ";
+    if (std::abs(valueInk.size.height - captionInk.size.height) > 2)
+        differs += "the value's letters are " + std::to_string(valueInk.size.height) + " tall, the caption's "
+            + std::to_string(captionInk.size.height);
+    return differs;
 }
 
 bool UIDriver::renderToPNG(const std::string& path, const std::shared_ptr<UIView>& view) const

@@ -16,6 +16,7 @@ class UIAlertView;
 class UIButton;
 class UILabel;
 class UITableView;
+class UITextField;
 
 class UIDriver {
 public:
@@ -77,6 +78,11 @@ public:
     // looks now: the smallest rectangle holding every dark pixel there, or
     // an empty rectangle when nothing dark is drawn.
     CGRect darkInkIn(CGRect area) const;
+    // Whether a field's text stands on the line of the label titled
+    // `caption`, its letters as tall as the caption's, read from the ink on
+    // screen (within 2 points): empty when it does, else what differs. Only
+    // the value's first 18 points are read, so no caret widens the measure.
+    std::string valueBesideCaption(const std::string& caption, const UITextField& field) const;
 
     // Lays out and draws `view` (the window when null) into a PNG file.
     bool renderToPNG(const std::string& path, const std::shared_ptr<UIView>& view = nullptr) const;
