@@ -67,38 +67,55 @@ std::unordered_map<int, std::shared_ptr<corvelle_product_price_Entity>> PriceMod
     auto db = database();
     if (!db || productIds.empty())
         return prices;
-    // The ids go in as one JSON array: one statement for any number of them.
-    std::string ids = "[";
-    for (int id : productIds) {
-        if (ids.size() > 1)
-            ids += ',';
-        ids += std::to_string(id);
+    // A product's rows are read one by one, and of several the one with the
+    // highest id stands, whatever order the statement gives them in.
+    struct Standing {
+        corvelle_product_price_Entity* price;
+        int priceId = 0;
+        bool seen = false;
+    };
+    std::unordered_map<int, Standing> standing;
+    standing.reserve(prices.size());
+    for (auto& [id, price] : prices)
+        standing.emplace(id, Standing { price.get() });
+    // For a large share of the table (the whole catalogue's sort) the table is
+    // read straight through, passing over other products' rows: handed that
+    // many ids, SQLite builds and probes an index of them, which costs more
+    // than the reading itself. Otherwise the ids go in as one JSON array, one
+    // statement for any number of them.
+    std::shared_ptr<SQLResultSet> rs;
+    if (productIds.size() * 2 >= static_cast<size_t>(db->intForQuery("select count(*) from corvelle_product_price"))) {
+        rs = db->executeQuery("select * from corvelle_product_price");
+    } else {
+        std::string ids = "[";
+        for (int id : productIds) {
+            if (ids.size() > 1)
+                ids += ',';
+            ids += std::to_string(id);
+        }
+        ids += ']';
+        rs = db->executeQuery(
+            "select * from corvelle_product_price where product_id in (select value from json_each(?))", ids);
     }
-    ids += ']';
-    auto rs = db->executeQuery(
-        "select * from corvelle_product_price where product_id in (select value from json_each(?))", ids);
     if (!rs)
         return prices;
-    // A product's rows are read one by one in id order, and the last one
-    // stands; whatever order this statement gives, the highest id stands.
-    // A whole catalogue's prices are read at once: each column's place is
-    // found once, and every discount is judged against the same moment.
-    std::unordered_map<int, int> standing;
-    standing.reserve(productIds.size());
+    // Each column's place is found once, and every discount is judged
+    // against the same moment.
     const RecordColumns::RowReader<corvelle_product_price_Entity> reader(*rs);
     const int productColumn = rs->columnIndexForName("product_id");
     const int priceColumn = rs->columnIndexForName("price_id");
     const double now = Formats::currentTimeInterval();
     while (rs->next()) {
-        const int productId = rs->intForColumnIndex(productColumn);
-        const int priceId = rs->intForColumnIndex(priceColumn);
-        auto [seen, first] = standing.emplace(productId, priceId);
-        if (!first && priceId < seen->second)
+        auto slot = standing.find(rs->intForColumnIndex(productColumn));
+        if (slot == standing.end())
             continue;
-        seen->second = priceId;
-        auto& price = *prices[productId];
-        reader.read(*rs, price);
-        finishPrice(price, now);
+        const int priceId = rs->intForColumnIndex(priceColumn);
+        if (slot->second.seen && priceId < slot->second.priceId)
+            continue;
+        slot->second.seen = true;
+        slot->second.priceId = priceId;
+        reader.read(*rs, *slot->second.price);
+        finishPrice(*slot->second.price, now);
     }
     return prices;
 }

@@ -216,33 +216,45 @@ TEST_F(CatalogueTables, PricesOfAListReadAsEachProductsOwnRead)
     };
     auto m = dam();
     // Product 2's rows are saved highest id first, so neither the order of
-    // saving nor of reading can pass for "the last row".
-    ASSERT_TRUE(m->saveToDatabasePrice(EntityList<corvelle_product_price_Entity> {
+    // saving nor of reading can pass for "the last row". Twenty more products
+    // make the table big enough that a short list is looked up by its ids and
+    // a list of most of the table is read by going through the table.
+    EntityList<corvelle_product_price_Entity> rows {
         price(1, 1, 10, now - 60, now + 60, "USD"),
         price(9, 2, 30, now - 60, now - 1, "EUR"),
         price(4, 2, 20, now - 60, now + 60, "CNY"),
         price(7, 3, -1, now - 60, now + 60, "USD"),
-    }));
-    const std::vector<int> ids { 3, 1, 2, 99, 1 };
-    auto all = m->getPriceEntitiesByProductIds(ids);
-    for (int id : ids) {
-        SCOPED_TRACE(id);
-        auto own = m->getPriceEntityByProductId(id);
-        ASSERT_TRUE(all[id]);
-        const auto& listed = *all[id];
-        EXPECT_EQ(listed.price_id, own->price_id);
-        EXPECT_EQ(listed.product_id, own->product_id);
-        EXPECT_EQ(listed.price, own->price);
-        EXPECT_EQ(listed.discount_price, own->discount_price);
-        EXPECT_EQ(listed.currency, own->currency);
-        EXPECT_EQ(listed.tier_quantity_price, own->tier_quantity_price);
-        EXPECT_EQ(listed.discount_flag, own->discount_flag);
-        EXPECT_EQ(listed.strPrice(), own->strPrice());
+    };
+    std::vector<int> most { 3, 1, 2, 99, 1 };
+    for (int product = 100; product < 120; ++product) {
+        rows.push_back(price(product, product, product, now - 60, now + 60, "USD"));
+        most.push_back(product);
     }
-    EXPECT_EQ(all[2]->price_id, 9);
-    EXPECT_FALSE(all[2]->discount_flag) << "the standing row's discount has ended";
-    EXPECT_TRUE(all[1]->discount_flag);
-    EXPECT_FALSE(all[99]->currency);
+    ASSERT_TRUE(m->saveToDatabasePrice(rows));
+    std::vector<int> few { 3, 1, 2, 99, 1 };
+    for (const auto* ids : { &few, &most }) {
+        SCOPED_TRACE(ids->size());
+        auto all = m->getPriceEntitiesByProductIds(*ids);
+        EXPECT_EQ(all.size(), ids->size() - 1);
+        for (int id : *ids) {
+            SCOPED_TRACE(id);
+            auto own = m->getPriceEntityByProductId(id);
+            ASSERT_TRUE(all[id]);
+            const auto& listed = *all[id];
+            EXPECT_EQ(listed.price_id, own->price_id);
+            EXPECT_EQ(listed.product_id, own->product_id);
+            EXPECT_EQ(listed.price, own->price);
+            EXPECT_EQ(listed.discount_price, own->discount_price);
+            EXPECT_EQ(listed.currency, own->currency);
+            EXPECT_EQ(listed.tier_quantity_price, own->tier_quantity_price);
+            EXPECT_EQ(listed.discount_flag, own->discount_flag);
+            EXPECT_EQ(listed.strPrice(), own->strPrice());
+        }
+        EXPECT_EQ(all[2]->price_id, 9);
+        EXPECT_FALSE(all[2]->discount_flag) << "the standing row's discount has ended";
+        EXPECT_TRUE(all[1]->discount_flag);
+        EXPECT_FALSE(all[99]->currency);
+    }
     EXPECT_TRUE(m->getPriceEntitiesByProductIds({}).empty());
 }
 
