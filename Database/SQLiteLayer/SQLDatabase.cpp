@@ -749,6 +749,19 @@ bool SQLDatabase::rollbackToSavePointWithNameError(std::string_view name, SQLErr
     return true;
 }
 
+void SQLDatabase::inTransactionOfItsOwn(bool deferred, const std::function<void(bool&)>& block)
+{
+    if (!(deferred ? beginDeferredTransaction() : beginTransaction()))
+        return;
+    bool shouldRollback = false;
+    if (block)
+        block(shouldRollback);
+    if (shouldRollback)
+        rollback();
+    else
+        commit();
+}
+
 std::optional<SQLError> SQLDatabase::inSavePoint(const std::function<void(bool&)>& block)
 {
     static std::atomic<long> savePointIndex { 0 };

@@ -184,6 +184,11 @@ public:
     bool releaseSavePointWithNameError(std::string_view name, SQLError* error);
     bool rollbackToSavePointWithNameError(std::string_view name, SQLError* error);
     std::optional<SQLError> inSavePoint(const std::function<void(bool& rollback)>& block);
+    // Runs `block` in a transaction it begins (deferred or not), committed
+    // unless the block asks for a rollback. When none can begin nothing runs:
+    // the work must not run outside one, nor end a transaction someone else
+    // holds on a shared connection.
+    void inTransactionOfItsOwn(bool deferred, const std::function<void(bool& rollback)>& block);
     // The same under a name the caller chose (the pool and the queue keep their own counters).
     std::optional<SQLError> inSavePointNamed(const std::string& name, const std::function<void(bool& rollback)>& block);
 

@@ -167,18 +167,10 @@ void SQLDatabasePool::beginTransactionWithBlock(bool useDeferred, const Transact
     auto database = db();
     if (!database)
         return;
-    // Work that could not start its own transaction must not run outside one,
-    // nor end a transaction that someone else holds on the shared connection.
-    const bool began = useDeferred ? database->beginDeferredTransaction() : database->beginTransaction();
-    if (began) {
-        bool shouldRollback = false;
+    database->inTransactionOfItsOwn(useDeferred, [&](bool& shouldRollback) {
         if (block)
             block(database, shouldRollback);
-        if (shouldRollback)
-            database->rollback();
-        else
-            database->commit();
-    }
+    });
     pushDatabaseBackInPool(database);
 }
 

@@ -68,17 +68,10 @@ void SQLDatabaseQueue::beginTransactionWithBlock(bool useDeferred, const Transac
         auto database = this->database();
         if (!database)
             return;
-        // Work that could not start its own transaction must not run outside
-        // one, nor end a transaction someone else holds on the shared connection.
-        if (!(useDeferred ? database->beginDeferredTransaction() : database->beginTransaction()))
-            return;
-        bool shouldRollback = false;
-        if (block)
-            block(database, shouldRollback);
-        if (shouldRollback)
-            database->rollback();
-        else
-            database->commit();
+        database->inTransactionOfItsOwn(useDeferred, [&](bool& shouldRollback) {
+            if (block)
+                block(database, shouldRollback);
+        });
     });
 }
 

@@ -9,10 +9,12 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -187,16 +189,25 @@ TEST_F(ConnectionSharing, PoolTransactionsCommitOrRollBackAndReturnTheConnection
 TEST_F(ConnectionSharing, TransactionThatCannotBeginDoesNotRunNorEndAnother)
 {
     auto pool = SQLDatabasePool::databasePoolWithPath(path);
+    auto queue = SQLDatabaseQueue::databaseQueueWithPath(path);
+    ASSERT_TRUE(queue);
     pool->inDatabase([](const auto& db) { db->executeUpdate("create table t (a)"); });
     auto shared = SQLDatabase::sharedDataBase();
-    ASSERT_TRUE(shared->beginTransaction());
-    shared->executeUpdate("insert into t values (1)");
-    bool ran = false;
-    pool->inTransaction([&](const auto&, bool&) { ran = true; });
-    EXPECT_FALSE(ran);
-    EXPECT_TRUE(shared->inTransaction());
-    ASSERT_TRUE(shared->rollback());
-    EXPECT_EQ(rows(), 0);
+    const std::pair<const char*, std::function<void(const SQLDatabasePool::TransactionBlock&)>> ways[] = {
+        { "the pool", [&](const auto& block) { pool->inTransaction(block); } },
+        { "the queue", [&](const auto& block) { queue->inDeferredTransaction(block); } },
+    };
+    for (const auto& [way, transaction] : ways) {
+        SCOPED_TRACE(way);
+        ASSERT_TRUE(shared->beginTransaction());
+        shared->executeUpdate("insert into t values (1)");
+        bool ran = false;
+        transaction([&](const auto&, bool&) { ran = true; });
+        EXPECT_FALSE(ran);
+        EXPECT_TRUE(shared->inTransaction());
+        ASSERT_TRUE(shared->rollback());
+        EXPECT_EQ(rows(), 0);
+    }
     EXPECT_EQ(pool->countOfCheckedOutDatabases(), 0u);
 }
 
