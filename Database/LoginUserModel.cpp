@@ -23,6 +23,19 @@ std::string lower(const std::optional<std::string>& text)
     return NSString::lowercaseString(text.value_or(std::string()));
 }
 
+// The account, client and stored password of each row a query gives, read
+// whole and the query closed before any of those rows is changed.
+std::vector<std::array<std::string, 3>> storedPasswords(const std::shared_ptr<SQLResultSet>& rs)
+{
+    std::vector<std::array<std::string, 3>> rows;
+    while (rs && rs->next())
+        rows.push_back({ rs->stringForColumn("useName").value_or(""), rs->stringForColumn("clientId").value_or(""),
+            rs->stringForColumn("password").value_or("") });
+    if (rs)
+        rs->close();
+    return rows;
+}
+
 }  // namespace
 
 bool LoginUserModel::updateVersion()
@@ -144,15 +157,10 @@ bool LoginUserModel::checkPassword(const std::shared_ptr<LoginInfo>& info)
     if (!info || RecordText::isBlank(info->clientId) || RecordText::isBlank(info->deviceId)
         || RecordText::isBlank(info->accountId) || RecordText::isBlank(info->passWord) || !db || !db->goodConnection())
         return false;
-    auto rs = db->executeQuery("select useName, clientId, password from corvelle_login_user \nwhere lower(clientId) = "
-                               "? and deviceId = ? and useName = ?",
-        lower(info->clientId), info->deviceId, info->accountId);
-    std::vector<std::array<std::string, 3>> rows;
-    while (rs && rs->next())
-        rows.push_back({ rs->stringForColumn("useName").value_or(""), rs->stringForColumn("clientId").value_or(""),
-            rs->stringForColumn("password").value_or("") });
-    if (rs)
-        rs->close();
+    const auto rows = storedPasswords(
+        db->executeQuery("select useName, clientId, password from corvelle_login_user \nwhere lower(clientId) = "
+                         "? and deviceId = ? and useName = ?",
+            lower(info->clientId), info->deviceId, info->accountId));
     for (const auto& [account, client, stored] : rows) {
         if (stored == SavedPasswords::kInKeyring) {
             if (SavedPasswords::find(SavedPasswords::Use::OfflineSignIn, client, account) == info->passWord)
@@ -174,15 +182,9 @@ bool LoginUserModel::forgetRefusedPassword(const std::shared_ptr<LoginInfo>& inf
     if (!info || RecordText::isBlank(info->clientId) || RecordText::isBlank(info->accountId)
         || RecordText::isBlank(info->passWord) || !db || !db->goodConnection())
         return false;
-    auto rs = db->executeQuery(
+    const auto rows = storedPasswords(db->executeQuery(
         "select useName, clientId, password from corvelle_login_user WHERE lower(clientId) = ? AND lower(useName) = ?",
-        lower(info->clientId), lower(info->accountId));
-    std::vector<std::array<std::string, 3>> rows;
-    while (rs && rs->next())
-        rows.push_back({ rs->stringForColumn("useName").value_or(""), rs->stringForColumn("clientId").value_or(""),
-            rs->stringForColumn("password").value_or("") });
-    if (rs)
-        rs->close();
+        lower(info->clientId), lower(info->accountId)));
     bool ok = true;
     for (const auto& [account, client, stored] : rows) {
         const bool inKeyring = stored == SavedPasswords::kInKeyring;
