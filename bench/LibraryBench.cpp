@@ -17,6 +17,7 @@
 #include "ClockFixture.h"
 #include "FakeCompanyServer.h"
 #include "RunLoopPump.h"
+#include "ServerSettings.h"
 #include "TemporaryHome.h"
 #include "Classes/Frame/OrderingController.h"
 #include "Classes/Frame/PublicFunction.h"
@@ -29,8 +30,6 @@
 #include "Network/Protocol/RequestDownload.h"
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/NSFileManager.h"
-#include "Platform/Foundation/NSRunLoop.h"
-#include "Platform/Foundation/NSUserDefaults.h"
 #include "Platform/UIKit/UISearchBar.h"
 #include "Platform/UIKit/UIWindow.h"
 
@@ -254,15 +253,12 @@ void DownloadsThroughTheManagerBesideCurl(benchmark::State& state)
     for (int id = 1; id <= kDownloadFiles; ++id)
         server.addFile("BENCH", "library/pdf", "file" + std::to_string(id) + ".pdf", fileBody(id));
     server.start();
-    static auto keepAlive = NSRunLoop::mainRunLoop()->addSource({}, { NSDefaultRunLoopMode });
+    keepMainRunLoopWaiting();
     HttpNetworkCtrl::sharedInstance()->shouldReportChunk = [] { return false; };
     double ours = 0, theirs = 0;
     for (auto _ : state) {
         TemporaryHome home;
-        auto defaults = NSUserDefaults::standardUserDefaults();
-        defaults->setObjectForKey(Value("127.0.0.1"), "ImageIP");
-        defaults->setIntegerForKey(server.port(), "ImagePort");
-        defaults->setObjectForKey(Value(server.imagePath), "ImagePath");
+        pointImageSettingsAt(server.port(), server.imagePath);
         auto session = LoginMode::sharedInstance();
         session->setClientID(std::string("BENCH"));
         session->setAcountID(std::string("sales1"));

@@ -29,6 +29,7 @@
 #include "ChildProcess.h"
 #include "ClockFixture.h"
 #include "RunLoopPump.h"
+#include "ServerSettings.h"
 #include "TemporaryHome.h"
 #include "Database/ConfigManager.h"
 #include "Database/DataAccessManager.h"
@@ -37,8 +38,6 @@
 #include "Network/Protocol/NetworkModel.h"
 #include "Network/Protocol/SyncModel.h"
 #include "Platform/Foundation/Clock.h"
-#include "Platform/Foundation/NSRunLoop.h"
-#include "Platform/Foundation/NSUserDefaults.h"
 #include "bench/support/Rounds.h"
 
 #include <benchmark/benchmark.h>
@@ -195,13 +194,9 @@ public:
 
 void pointAtServer(const Server& server)
 {
-    auto defaults = NSUserDefaults::standardUserDefaults();
-    defaults->setObjectForKey(Value("127.0.0.1"), "IP");
-    defaults->setIntegerForKey(server.port, "Port");
-    defaults->setObjectForKey(Value(server.messagePath), "Path");
-    defaults->setObjectForKey(Value("127.0.0.1"), "ImageIP");
-    defaults->setIntegerForKey(server.port, "ImagePort");
-    defaults->setObjectForKey(Value(server.imagePath), "ImagePath");
+    pointMessageSettingsAt(server.port, server.messagePath);
+    pointImageSettingsAt(server.port, server.imagePath);
+    keepMainRunLoopWaiting();
 }
 
 // Signs in (not timed), then times the synchronisation; -1 on a failure.
@@ -209,7 +204,6 @@ double applicationSync(const Server& server, long& peak)
 {
     TemporaryHome home;
     pointAtServer(server);
-    static auto keepAlive = NSRunLoop::mainRunLoop()->addSource({}, { NSDefaultRunLoopMode });
     auto session = LoginMode::sharedInstance();
     auto signedIn = std::make_shared<Signed>();
     session->setDelegate(signedIn);

@@ -6,12 +6,21 @@
 
 void pointSettingsAtServer(const FakeCompanyServer& server)
 {
+    pointMessageSettingsAt(server.port(), server.messagePath);
+    pointImageSettingsAt(server.port(), server.imagePath);
+    keepMainRunLoopWaiting();
+}
+
+void pointMessageSettingsAt(long port, const std::string& path)
+{
     auto defaults = NSUserDefaults::standardUserDefaults();
     defaults->setObjectForKey(Value("127.0.0.1"), "IP");
-    defaults->setIntegerForKey(server.port(), "Port");
-    defaults->setObjectForKey(Value(server.messagePath), "Path");
-    pointImageSettingsAt(server.port(), server.imagePath);
-    // Without a source of its own the main loop would not wait for replies from the network thread.
+    defaults->setIntegerForKey(port, "Port");
+    defaults->setObjectForKey(Value(path), "Path");
+}
+
+void keepMainRunLoopWaiting()
+{
     static auto keepAlive = NSRunLoop::mainRunLoop()->addSource({}, { NSDefaultRunLoopMode });
 }
 
