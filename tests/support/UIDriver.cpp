@@ -198,13 +198,12 @@ bool UIDriver::tapAlertButton(const std::string& title)
     return false;
 }
 
-CGRect UIDriver::darkInkIn(CGRect area) const
+namespace {
+
+// Where dark text is drawn inside `area` of a picture of the window: the
+// smallest rectangle holding every dark pixel there, or an empty rectangle.
+CGRect darkInkIn(const CGImage& pixels, CGRect area)
 {
-    prepare(*m_window);
-    auto picture = UIViewRenderToImage(*m_window);
-    if (!picture || !picture->CGImage())
-        return CGRectZero;
-    const auto& pixels = *picture->CGImage();
     const auto clamp = [](CGFloat v, size_t limit) {
         return static_cast<size_t>(std::clamp<CGFloat>(std::floor(v), 0, static_cast<CGFloat>(limit)));
     };
@@ -228,14 +227,21 @@ CGRect UIDriver::darkInkIn(CGRect area) const
         static_cast<CGFloat>(maxY - minY + 1));
 }
 
+}  // namespace
+
 std::string UIDriver::valueBesideCaption(const std::string& caption, const UITextField& field) const
 {
     auto label = findLabel(caption);
     if (!label)
         return "no label titled " + caption;
-    const CGRect captionInk = darkInkIn(label->convertRectToView(label->bounds(), nullptr));
+    prepare(*m_window);
+    auto picture = UIViewRenderToImage(*m_window);
+    if (!picture || !picture->CGImage())
+        return "the window did not draw";
+    const CGImage& pixels = *picture->CGImage();
+    const CGRect captionInk = darkInkIn(pixels, label->convertRectToView(label->bounds(), nullptr));
     const CGRect box = field.convertRectToView(field.textRectForBounds(field.bounds()), nullptr);
-    const CGRect valueInk = darkInkIn(CGRectMake(box.origin.x, box.origin.y, 18, box.size.height));
+    const CGRect valueInk = darkInkIn(pixels, CGRectMake(box.origin.x, box.origin.y, 18, box.size.height));
     if (CGRectIsEmpty(captionInk) || CGRectIsEmpty(valueInk))
         return CGRectIsEmpty(captionInk) ? "no caption drawn" : "no value drawn";
     std::string differs;

@@ -74,10 +74,6 @@ public:
     // Runs what is due now without moving the clock.
     void settle();
 
-    // Where dark text is drawn inside `area` (window points) as the window
-    // looks now: the smallest rectangle holding every dark pixel there, or
-    // an empty rectangle when nothing dark is drawn.
-    CGRect darkInkIn(CGRect area) const;
     // Whether a field's text stands on the line of the label titled
     // `caption`, its letters as tall as the caption's, read from the ink on
     // screen (within 2 points): empty when it does, else what differs. Only
