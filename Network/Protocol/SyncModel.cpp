@@ -77,16 +77,6 @@ std::string clientKey(const std::string& suffix)
     return LoginMode::clientKey(LoginMode::sharedInstance()->clientID(), suffix);
 }
 
-// Deletes a file of the client's folder of a kind, when its name stays inside it.
-void deleteLocalFile(const std::optional<std::string>& name, int fileType)
-{
-    if (!notBlank(name) || !NSPathIsSafeComponent(*name) || !LoginMode::sharedInstance()->clientFolder())
-        return;
-    std::string path = ClientFiles::filePathWithNameFiletype(*name, fileType);
-    if (fileExists(path))
-        NSFileManager::defaultManager().removeItemAtPath(path);
-}
-
 // The names in the client's folder of a kind, read in one listing: a run asks
 // after every picture of the catalogue, and one listing costs far less than a
 // look at each of 200,000 paths. A link is looked at itself (it may point at
@@ -130,6 +120,17 @@ private:
     std::unordered_set<std::string> m_names;
     std::unordered_set<std::string> m_links;
 };
+
+// Deletes a file of the client's folder of a kind, when its name stays inside
+// it; whether it is there is asked of `present` when the folder was listed.
+void deleteLocalFile(const std::optional<std::string>& name, int fileType, const FolderNames* present = nullptr)
+{
+    if (!notBlank(name) || !NSPathIsSafeComponent(*name) || !LoginMode::sharedInstance()->clientFolder())
+        return;
+    std::string path = ClientFiles::filePathWithNameFiletype(*name, fileType);
+    if (present ? present->has(*name) : fileExists(path))
+        NSFileManager::defaultManager().removeItemAtPath(path);
+}
 
 // A wanted file that is missing from the kind's folder; unsafe names are never fetched.
 bool isMissing(const std::string& name, const FolderNames& folder)
@@ -562,9 +563,7 @@ void SyncModel::deleteChangedImages(const std::string& changedImages)
     // "<name>\0" for each name, as storeProductRecords wrote them.
     for (size_t at = 0; at < changedImages.size();) {
         const size_t end = changedImages.find('\0', at);
-        const std::string name = changedImages.substr(at, end - at);
-        if (present.has(name))
-            deleteLocalFile(name, kProductImages);
+        deleteLocalFile(changedImages.substr(at, end - at), kProductImages, &present);
         at = end + 1;
     }
 }
